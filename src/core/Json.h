@@ -127,6 +127,7 @@ void putOptional(Json& object, std::string_view key, const std::optional<T>& val
 
 // Enumerations with payloads: {"caseName": {payload labels or "_0"}}.
 Json makeCase(std::string_view name, Json payload = Json::object());
+// Refers into the value read: keep that value alive while using it.
 struct CaseObject {
     std::string name;
     ObjectReader payload;

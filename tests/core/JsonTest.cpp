@@ -1,0 +1,143 @@
+#include <cmath>
+#include <functional>
+#include <limits>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "core/Json.h"
+
+using namespace orvane;
+
+namespace {
+
+JsonError::Kind kindOf(auto&& call) {
+    try {
+        call();
+    } catch (const JsonError& e) {
+        return e.kind();
+    }
+    ADD_FAILURE() << "no JsonError thrown";
+    return JsonError::Kind::parse;
+}
+
+}  // namespace
+
+TEST(Json, StrictReadsRejectNeighbouringTypes) {
+    const Json doc = json::parse(R"({"flag": true, "one": 1, "float": 3400.5, "whole": 3400.0,
+                                     "text": "x", "big": 2147483648, "neg": -1, "nil": null})");
+    const json::ObjectReader r(doc);
+    EXPECT_TRUE(r.boolean("flag"));
+    EXPECT_EQ(r.integer<int>("one"), 1);
+    EXPECT_EQ(r.integer<int>("whole"), 3400);
+    EXPECT_DOUBLE_EQ(r.number("one"), 1.0);
+    EXPECT_EQ(r.integer<std::int64_t>("big"), 2147483648LL);
+
+    struct Case {
+        const char* what;
+        std::function<void()> call;
+        JsonError::Kind kind;
+    };
+    const std::vector<Case> cases = {
+        {"number as Boolean", [&] { r.boolean("one"); }, JsonError::Kind::typeMismatch},
+        {"Boolean as integer", [&] { r.integer<int>("flag"); }, JsonError::Kind::typeMismatch},
+        {"Boolean as double", [&] { r.number("flag"); }, JsonError::Kind::typeMismatch},
+        {"fraction as integer", [&] { r.integer<int>("float"); }, JsonError::Kind::dataCorrupted},
+        {"int32 overflow", [&] { r.integer<std::int32_t>("big"); }, JsonError::Kind::dataCorrupted},
+        {"negative as unsigned", [&] { r.integer<std::uint32_t>("neg"); }, JsonError::Kind::dataCorrupted},
+        {"string as number", [&] { r.number("text"); }, JsonError::Kind::typeMismatch},
+        {"missing key", [&] { r.string("absent"); }, JsonError::Kind::keyNotFound},
+        {"null where required", [&] { r.string("nil"); }, JsonError::Kind::valueNotFound},
+    };
+    for (const auto& c : cases) EXPECT_EQ(kindOf(c.call), c.kind) << c.what;
+
+    EXPECT_FALSE(r.optString("absent").has_value());
+    EXPECT_FALSE(r.optString("nil").has_value());
+    EXPECT_EQ(kindOf([&] { r.optString("one"); }), JsonError::Kind::typeMismatch);
+}
+
+TEST(Json, MissingKeyMessageNamesKeyAndPath) {
+    const Json doc = json::parse(R"({"sunset": {}})");
+    const json::ObjectReader sunset(doc["sunset"], "sunset");
+    try {
+        sunset.string("morning");
+        FAIL();
+    } catch (const JsonError& e) {
+        EXPECT_STREQ(e.what(), "No value associated with key \"morning\".");
+        EXPECT_EQ(e.path(), "sunset");
+        EXPECT_NE(e.description().find("sunset"), std::string::npos);
+    }
+}
+
+TEST(Json, CaseObjectsNeedExactlyOneKnownKey) {
+    const std::initializer_list<std::string_view> known = {"clock", "eventPlusHours"};
+    const Json anchor = json::parse(R"({"clock": {"_0": {"minutes": 1230}}})");
+    const auto c = json::readCase(anchor, "anchor", known);
+    EXPECT_EQ(c.name, "clock");
+    const json::ObjectReader clock(c.payload.required("_0"));
+    EXPECT_EQ(clock.integer<int>("minutes"), 1230);
+
+    for (const char* text : {R"({})", R"({"clock": {}, "eventPlusHours": {"_0": 2}})", R"({"sunrise": {}})"}) {
+        try {
+            json::readCase(json::parse(text), "anchor", known);
+            ADD_FAILURE() << text;
+        } catch (const JsonError& e) {
+            EXPECT_EQ(e.kind(), JsonError::Kind::typeMismatch) << text;
+            EXPECT_STREQ(e.what(), "Invalid number of keys found, expected one.") << text;
+        }
+    }
+    EXPECT_EQ(kindOf([&] { json::readCase(json::parse(R"({"clock": 3})"), "", known); }),
+              JsonError::Kind::typeMismatch);
+
+    EXPECT_EQ(json::encodeCompact(json::makeCase("offAtSunrise")), R"({"offAtSunrise":{}})");
+}
+
+TEST(Json, EnumTablesRoundTripAndNameUnknownCases) {
+    enum class Mode { manual, sunset };
+    constexpr json::NameTable<Mode, 2> table{{{Mode::manual, "manual"}, {Mode::sunset, "sunset"}}};
+    EXPECT_EQ(json::nameOf(table, Mode::sunset), "sunset");
+    EXPECT_EQ(json::decodeEnum(table, "Mode", Json("manual"), "mode"), Mode::manual);
+    try {
+        json::decodeEnum(table, "Mode", Json("schedule"), "mode");
+        FAIL();
+    } catch (const JsonError& e) {
+        EXPECT_EQ(e.kind(), JsonError::Kind::dataCorrupted);
+        EXPECT_NE(std::string(e.what()).find("schedule"), std::string::npos);
+    }
+}
+
+TEST(Json, EncodingRefusesNonFiniteNumbersAnywhere) {
+    for (double bad : {std::nan(""), std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity()}) {
+        Json doc = {{"sunset", {{"coordinates", {{"latitude", bad}}}}}};
+        try {
+            json::encodePretty(doc);
+            FAIL() << "encoded " << bad;
+        } catch (const JsonError& e) {
+            EXPECT_EQ(e.kind(), JsonError::Kind::invalidValue);
+            EXPECT_EQ(e.path(), "sunset.coordinates.latitude");
+        }
+        EXPECT_THROW(json::encodeCompact(Json::array({1, bad})), JsonError);
+    }
+}
+
+TEST(Json, PrettyOutputSortsKeysAtEveryLevel) {
+    Json doc = Json::object();
+    doc["zeta"] = 1;
+    doc["alpha"] = {{"b", true}, {"a", Json::array({2, 1})}};
+    EXPECT_EQ(json::encodePretty(doc),
+              "{\n  \"alpha\": {\n    \"a\": [\n      2,\n      1\n    ],\n    \"b\": true\n  },\n  \"zeta\": 1\n}");
+}
+
+TEST(Json, ParseErrorsAreJsonErrors) {
+    EXPECT_EQ(kindOf([] { json::parse("{\"a\":"); }), JsonError::Kind::parse);
+    EXPECT_EQ(kindOf([] { json::parse(""); }), JsonError::Kind::parse);
+    EXPECT_TRUE(json::parse("null").is_null());
+}
+
+TEST(Json, DatesRoundTripAsIsoStrings) {
+    const Json doc = {{"until", json::encodeDate(Date(1769893200))}};
+    EXPECT_EQ(doc["until"], "2026-01-31T21:00:00Z");
+    EXPECT_EQ(json::ObjectReader(doc).date("until"), Date(1769893200));
+    EXPECT_EQ(kindOf([] { json::ObjectReader(json::parse(R"({"d":"31.1.2026"})")).date("d"); }),
+              JsonError::Kind::dataCorrupted);
+}
