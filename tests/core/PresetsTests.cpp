@@ -1,0 +1,107 @@
+#include <gtest/gtest.h>
+
+#include "core/Presets.h"
+
+namespace orvane {
+namespace {
+
+TEST(Preset, BuiltInsInOrder) {
+    const auto& presets = Preset::builtIns();
+    ASSERT_EQ(presets.size(), 6u);
+    const char* ids[] = {"builtin.daylight", "builtin.focus", "builtin.evening",
+                         "builtin.candle", "builtin.ember", "builtin.midnight"};
+    for (std::size_t i = 0; i < 6; ++i) {
+        EXPECT_EQ(presets[i].id, ids[i]);
+        EXPECT_TRUE(presets[i].isBuiltIn);
+        EXPECT_EQ(presets[i].hotkey, std::nullopt);
+        EXPECT_EQ(presets[i].id, id(allCases<Preset::BuiltIn>()[i]));
+    }
+    for (std::size_t i = 0; i < 5; ++i) EXPECT_EQ(presets[i].redStyle, std::nullopt) << i;
+    EXPECT_EQ(presets[5].redStyle, RedStyle::readable);
+
+    const Preset& ember = Preset::builtIn(Preset::BuiltIn::ember);
+    EXPECT_EQ(ember.id, "builtin.ember");
+    EXPECT_EQ(ember.name, "Ember");
+    EXPECT_EQ(ember.kelvin, 1200);
+    EXPECT_EQ(ember.dim, 0.8);
+    EXPECT_EQ(ember.icon, "flame.fill");
+    EXPECT_EQ(Preset::builtIn(Preset::BuiltIn::midnight).kelvin, 500);
+    EXPECT_EQ(Preset::builtIn(Preset::BuiltIn::focus).icon, "scope");
+
+    EXPECT_EQ(fromString<Preset::BuiltIn>("Evening"), std::nullopt);
+    EXPECT_EQ(fromString<Preset::BuiltIn>("evening"), Preset::BuiltIn::evening);
+}
+
+TEST(Preset, StateClamps) {
+    Preset p{.id = "u", .name = "U", .kelvin = 8000, .dim = 1.3, .icon = "star"};
+    EXPECT_EQ(p.state(), TintState(6500, 1, RedStyle::readable, false));
+    p.kelvin = 200;
+    EXPECT_EQ(p.state().kelvin, 500);
+    p.redStyle = RedStyle::pure;
+    EXPECT_EQ(p.state().redStyle, RedStyle::pure);
+}
+
+TEST(Preset, JsonLeavesAbsentOptionalsOut) {
+    const Preset& candle = Preset::builtIn(Preset::BuiltIn::candle);
+    const Json json = candle.toJson();
+    EXPECT_EQ(json, Json::parse(R"({"id":"builtin.candle","name":"Candle","kelvin":1900,"dim":0.9,
+                                    "icon":"flame","isBuiltIn":true})"));
+    EXPECT_EQ(Preset::fromJson(json), candle);
+
+    Preset full = candle;
+    full.redStyle = RedStyle::pure;
+    full.hotkey = Hotkey{17, Hotkey::Modifiers::command | Hotkey::Modifiers::option};
+    const Json fullJson = full.toJson();
+    EXPECT_EQ(fullJson["redStyle"], "pure");
+    EXPECT_EQ(fullJson["hotkey"], Json::parse(R"({"keyCode":17,"modifiers":3})"));
+    EXPECT_EQ(Preset::fromJson(fullJson), full);
+
+    Json nulls = json;
+    nulls["redStyle"] = nullptr;
+    nulls["hotkey"] = nullptr;
+    EXPECT_EQ(Preset::fromJson(nulls), candle);
+
+    Json noIcon = json;
+    noIcon.erase("icon");
+    EXPECT_THROW(Preset::fromJson(noIcon), JsonError);
+    Json badStyle = json;
+    badStyle["redStyle"] = "Pure";
+    EXPECT_THROW(Preset::fromJson(badStyle), JsonError);
+}
+
+TEST(Hotkey, DisplayOrderAndKeyNames) {
+    EXPECT_EQ((Hotkey{122, {}}).display(), "F1");
+    EXPECT_EQ((Hotkey{0, Hotkey::Modifiers{15}}).display(), "⌃⌥⇧⌘A");
+    EXPECT_EQ((Hotkey{17, Hotkey::Modifiers{3}}).display(), "⌥⌘T");
+    EXPECT_EQ((Hotkey{51, Hotkey::Modifiers{7}}).display(), "⌃⌥⌘⌫");
+    EXPECT_EQ((Hotkey{35, Hotkey::Modifiers{16}}).display(), "P");
+
+    const struct {
+        std::uint32_t code;
+        const char* name;
+    } names[] = {{0, "A"},    {51, "⌫"},     {127, "key127"}, {10, "key10"}, {65, "key65"}, {22, "6"},
+                 {23, "5"},   {42, "\\"},    {49, "␣"},       {117, "⌦"},    {99, "F3"},    {111, "F12"},
+                 {4000000000u, "key4000000000"}};
+    for (const auto& n : names) EXPECT_EQ(Hotkey::keyName(n.code), n.name) << n.code;
+}
+
+TEST(Hotkey, JsonIsKeyCodeAndRawModifiers) {
+    const Hotkey h{17, Hotkey::Modifiers{3 | 64}};
+    EXPECT_EQ(h.toJson(), Json::parse(R"({"keyCode":17,"modifiers":67})"));
+    EXPECT_EQ(Hotkey::fromJson(h.toJson()), h);  // unknown bits survive
+    for (const char* bad : {R"({"keyCode":17})", R"({"keyCode":-1,"modifiers":3})", R"({"keyCode":17,"modifiers":"3"})",
+                            R"({"keyCode":4294967296,"modifiers":3})", R"({"keyCode":17.5,"modifiers":3})"})
+        EXPECT_THROW(Hotkey::fromJson(Json::parse(bad)), JsonError) << bad;
+}
+
+TEST(Hotkey, ModifierSet) {
+    const auto m = Hotkey::Modifiers::command | Hotkey::Modifiers::control;
+    EXPECT_EQ(m.rawValue, 5u);
+    EXPECT_TRUE(m.contains(Hotkey::Modifiers::control));
+    EXPECT_FALSE(m.contains(Hotkey::Modifiers::option));
+    EXPECT_EQ(Hotkey::keyDelete, 51u);
+    EXPECT_EQ(Hotkey::keyUp, 126u);
+}
+
+}  // namespace
+}  // namespace orvane
