@@ -278,6 +278,13 @@ TEST(CitySearch, AsciiNameMatchesButOnlyTheNameMakesAPrefix) {
     const auto found = Cities::search("nuku'alofa", 5);
     ASSERT_EQ(found.size(), 1u);
     EXPECT_EQ(found.front().name, "Nuku‘alofa");
+
+    // Nürnberg matches "nue" through its ASCII name "Nuernberg" only, so it is no prefix
+    // match and the larger Villa Nueva comes first.
+    const auto nue = Cities::search("nue", 5);
+    ASSERT_EQ(nue.size(), 2u);
+    EXPECT_EQ(nue[0].name, "Villa Nueva");
+    EXPECT_EQ(nue[1].name, "Nürnberg");
 }
 
 // --- Nearest -----------------------------------------------------------------------
