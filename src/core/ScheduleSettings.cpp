@@ -2,24 +2,6 @@
 
 namespace orvane {
 
-namespace {
-
-std::vector<ScheduleStep> stepsFromJson(const Json& json, const std::string& path) {
-    if (!json.is_array()) json::typeMismatch("Array<Any>", json, path);
-    std::vector<ScheduleStep> steps;
-    steps.reserve(json.size());
-    for (std::size_t i = 0; i < json.size(); ++i) steps.push_back(ScheduleStep::fromJson(json[i], path + "[" + std::to_string(i) + "]"));
-    return steps;
-}
-
-Json stepsToJson(const std::vector<ScheduleStep>& steps) {
-    Json array = Json::array();
-    for (const auto& step : steps) array.push_back(step.toJson());
-    return array;
-}
-
-}  // namespace
-
 Json StepAnchor::toJson() const {
     if (const auto* c = as<Clock>()) return json::makeCase("clock", Json{{"_0", c->time.toJson()}});
     const auto& sun = std::get<Sun>(value);
@@ -70,17 +52,17 @@ const std::vector<ScheduleStep>& ScheduleSettings::defaultSteps() {
 }
 
 Json ScheduleSettings::toJson() const {
-    return Json{{"weekdaySteps", stepsToJson(weekdaySteps)},
+    return Json{{"weekdaySteps", json::encodeList(weekdaySteps)},
                 {"weekendMode", weekendMode.toJson()},
-                {"weekendSteps", stepsToJson(weekendSteps)}};
+                {"weekendSteps", json::encodeList(weekendSteps)}};
 }
 
 ScheduleSettings ScheduleSettings::fromJson(const Json& json, const std::string& path) {
     const json::ObjectReader r(json, path);
     ScheduleSettings s;
-    s.weekdaySteps = r.get("weekdaySteps", stepsFromJson);
+    s.weekdaySteps = r.get("weekdaySteps", json::decodeList<ScheduleStep>);
     s.weekendMode = r.get("weekendMode", WeekendMode::fromJson);
-    s.weekendSteps = r.get("weekendSteps", stepsFromJson);
+    s.weekendSteps = r.get("weekendSteps", json::decodeList<ScheduleStep>);
     return s;
 }
 

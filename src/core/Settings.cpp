@@ -54,22 +54,6 @@ std::string_view detail(OverrideBehavior behavior) {
 
 namespace {
 
-template <class T>
-Json listToJson(const std::vector<T>& items) {
-    Json array = Json::array();
-    for (const auto& item : items) array.push_back(item.toJson());
-    return array;
-}
-
-template <class T>
-std::vector<T> listFromJson(const Json& json, const std::string& path) {
-    if (!json.is_array()) json::typeMismatch("Array<Any>", json, path);
-    std::vector<T> items;
-    items.reserve(json.size());
-    for (std::size_t i = 0; i < json.size(); ++i) items.push_back(T::fromJson(json[i], path + "[" + std::to_string(i) + "]"));
-    return items;
-}
-
 Json displaysToJson(const std::map<std::string, DisplaySettings>& displays) {
     Json object = Json::object();
     for (const auto& [key, display] : displays) object[key] = display.toJson();
@@ -124,7 +108,7 @@ Json Settings::toJson() const {
         {"hapticDetents", hapticDetents},
         {"deepRedStrength", deepRedStrength},
         {"nightShiftFloorKelvin", nightShiftFloorKelvin},
-        {"presets", listToJson(presets)},
+        {"presets", json::encodeList(presets)},
         {"mode", orvane::toJson(mode)},
         {"sunset", sunset.toJson()},
         {"schedule", schedule.toJson()},
@@ -138,7 +122,7 @@ Json Settings::toJson() const {
         {"pointerTintThreshold", pointerTintThreshold},
         {"nightShiftTipDismissed", nightShiftTipDismissed},
         {"restBreaks", restBreaks.toJson()},
-        {"excludedApps", listToJson(excludedApps)},
+        {"excludedApps", json::encodeList(excludedApps)},
         {"exclusionFade", orvane::toJson(exclusionFade)},
         {"securityPromptAutoReveal", securityPromptAutoReveal},
         {"shortcuts", shortcuts.toJson()},
@@ -171,7 +155,7 @@ Settings Settings::fromJson(const Json& json, const std::string& path) {
     s.hapticDetents = r.boolean("hapticDetents");
     s.deepRedStrength = r.number("deepRedStrength");
     s.nightShiftFloorKelvin = r.integer("nightShiftFloorKelvin");
-    s.presets = r.get("presets", listFromJson<Preset>);
+    s.presets = r.get("presets", json::decodeList<Preset>);
     s.mode = r.get("mode", enumFromJson<Mode>);
     s.sunset = r.get("sunset", SunsetSettings::fromJson);
     s.schedule = r.get("schedule", ScheduleSettings::fromJson);
@@ -185,7 +169,7 @@ Settings Settings::fromJson(const Json& json, const std::string& path) {
     s.pointerTintThreshold = r.integer("pointerTintThreshold");
     s.nightShiftTipDismissed = r.boolean("nightShiftTipDismissed");
     s.restBreaks = r.get("restBreaks", RestBreakSettings::fromJson);
-    s.excludedApps = r.get("excludedApps", listFromJson<ExcludedApp>);
+    s.excludedApps = r.get("excludedApps", json::decodeList<ExcludedApp>);
     s.exclusionFade = r.get("exclusionFade", enumFromJson<Smoothing>);
     s.securityPromptAutoReveal = r.boolean("securityPromptAutoReveal");
     s.shortcuts = r.get("shortcuts", Shortcuts::fromJson);
