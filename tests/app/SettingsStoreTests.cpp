@@ -1,0 +1,231 @@
+// The store of the three documents: loading with fallbacks, the trailing debounce, flush,
+// reset, and keeping an unreadable document aside before it is overwritten.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/SettingsStore.h"
+#include "core/SettingsCodec.h"
+#include "platform/FakeScheduler.h"
+#include "platform/Log.h"
+
+namespace orvane {
+namespace {
+
+using platform::Bytes;
+using platform::Value;
+
+Bytes bytes(std::string_view text) { return Bytes(text.begin(), text.end()); }
+
+// Collects the store's log lines while alive.
+class LogCapture {
+public:
+    LogCapture() {
+        id_ = platform::Log::addSink([this](const platform::LogRecord& r) {
+            if (r.category == "store") lines.push_back(r.message);
+        });
+    }
+    ~LogCapture() { platform::Log::removeSink(id_); }
+    std::vector<std::string> lines;
+
+private:
+    std::size_t id_ = 0;
+};
+
+class SettingsStoreTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        file_ = std::filesystem::path(std::getenv("XDG_CONFIG_HOME")) / "store" /
+                (std::string(info->test_suite_name()) + "." + info->name() + ".json");
+        std::filesystem::remove(file_);
+        defaults = platform::UserDefaults::open(file_);
+        defaults->clear();
+    }
+
+    // A second handle on the same domain, as another reader sees it.
+    std::optional<Value> stored(std::string_view key) const { return defaults->object(std::string(key)); }
+    std::optional<std::string> storedText(std::string_view key) const {
+        const auto v = stored(key);
+        if (!v || !v->data()) return std::nullopt;
+        return std::string(v->data()->begin(), v->data()->end());
+    }
+    std::optional<Settings> storedSettings() const {
+        const auto text = storedText(SettingsStore::settingsKey);
+        if (!text) return std::nullopt;
+        return SettingsCodec::decode(*text);
+    }
+
+    std::filesystem::path file_;
+    std::shared_ptr<platform::UserDefaults> defaults;
+    std::shared_ptr<platform::FakeScheduler> scheduler = std::make_shared<platform::FakeScheduler>();
+};
+
+Settings withKelvin(std::int64_t kelvin) {
+    Settings s;
+    s.manualKelvin = kelvin;
+    return s;
+}
+
+TEST_F(SettingsStoreTest, EmptyDomainGivesDefaultsWithoutLogging) {
+    LogCapture log;
+    SettingsStore store(defaults, scheduler);
+    EXPECT_EQ(store.loadSettings(), Settings());
+    EXPECT_TRUE(log.lines.empty());
+}
+
+TEST_F(SettingsStoreTest, StoredSettingsLoadBack) {
+    Settings s = withKelvin(2900);
+    s.mode = Mode::manual;
+    defaults->set(std::string(SettingsStore::settingsKey), Value(bytes(SettingsCodec::encode(s))));
+    SettingsStore store(defaults, scheduler);
+    EXPECT_EQ(store.loadSettings(), s);
+}
+
+TEST_F(SettingsStoreTest, UnreadableSettingsFallBackWithOneLogLineAndStayStored) {
+    const std::string broken = "{\"manualKelvin\": ";
+    defaults->set(std::string(SettingsStore::settingsKey), Value(bytes(broken)));
+    LogCapture log;
+    SettingsStore store(defaults, scheduler);
+    EXPECT_EQ(store.loadSettings(), Settings());
+    ASSERT_EQ(log.lines.size(), 1u);
+    EXPECT_EQ(log.lines[0].rfind("settings unreadable, using defaults: ", 0), 0u) << log.lines[0];
+    EXPECT_GT(log.lines[0].size(), std::string("settings unreadable, using defaults: ").size());
+    EXPECT_EQ(storedText(SettingsStore::settingsKey), broken);
+}
+
+TEST_F(SettingsStoreTest, TwoSavesCloseTogetherMakeOneWriteOfTheSecond) {
+    SettingsStore store(defaults, scheduler);
+    store.saveSettings(withKelvin(3000));
+    scheduler->advance(0.1);
+    store.saveSettings(withKelvin(3100));
+    scheduler->advance(0.39);
+    EXPECT_FALSE(stored(SettingsStore::settingsKey)) << "written before the debounce ended";
+    scheduler->advance(0.02);
+    ASSERT_TRUE(storedSettings());
+    EXPECT_EQ(storedSettings()->manualKelvin, 3100);
+    EXPECT_FALSE(store.hasPending());
+}
+
+TEST_F(SettingsStoreTest, SettingsAndRuntimeSavesAreWrittenTogether) {
+    SettingsStore store(defaults, scheduler);
+    store.saveSettings(withKelvin(3000));
+    scheduler->advance(0.2);
+    // Any other document restarts the one debounce; settings stay staged meanwhile.
+    store.saveSettings(withKelvin(3050));
+    scheduler->advance(0.39);
+    EXPECT_FALSE(stored(SettingsStore::settingsKey));
+    scheduler->advance(0.02);
+    EXPECT_TRUE(stored(SettingsStore::settingsKey));
+}
+
+TEST_F(SettingsStoreTest, FlushWritesAtOnceAndTheDebounceThenWritesNothing) {
+    SettingsStore store(defaults, scheduler);
+    store.saveSettings(withKelvin(3000));
+    store.flush();
+    EXPECT_EQ(storedSettings()->manualKelvin, 3000);
+    // Something else changes the stored value; the sleeping debounce must not write again.
+    defaults->set(std::string(SettingsStore::settingsKey), Value(bytes("other")));
+    scheduler->advance(1.0);
+    EXPECT_EQ(storedText(SettingsStore::settingsKey), "other");
+}
+
+TEST_F(SettingsStoreTest, ResetAllRemovesTheDocumentsAndDropsStagedSaves) {
+    for (const auto key : {SettingsStore::settingsKey, SettingsStore::runtimeKey, SettingsStore::statisticsKey})
+        defaults->set(std::string(key), Value(bytes("{}")));
+    defaults->set("focusApplied", Value("windDown"));
+    SettingsStore store(defaults, scheduler);
+    store.saveSettings(withKelvin(3000));
+    store.resetAll();
+    scheduler->advance(1.0);
+    for (const auto key : {SettingsStore::settingsKey, SettingsStore::runtimeKey, SettingsStore::statisticsKey})
+        EXPECT_FALSE(stored(key)) << key;
+    EXPECT_EQ(defaults->string("focusApplied"), "windDown") << "the store touches only its own keys";
+}
+
+TEST_F(SettingsStoreTest, WithoutSchedulerSavesAreWrittenAtOnce) {
+    SettingsStore store(defaults, nullptr);
+    store.saveSettings(withKelvin(2000));
+    EXPECT_EQ(storedSettings()->manualKelvin, 2000);
+}
+
+TEST_F(SettingsStoreTest, ADestroyedStoreWritesNothingLater) {
+    {
+        SettingsStore store(defaults, scheduler);
+        store.saveSettings(withKelvin(3000));
+    }
+    scheduler->advance(1.0);
+    EXPECT_FALSE(stored(SettingsStore::settingsKey));
+}
+
+// Unreadable documents are the user's only copy: the first write over one keeps it aside.
+struct UnreadableCase {
+    const char* name;
+    const char* text;
+    bool asData;  // false: stored as a string value
+    Value stored() const { return asData ? Value(bytes(text)) : Value(text); }
+};
+
+class UnreadableSettingsTest : public SettingsStoreTest, public ::testing::WithParamInterface<UnreadableCase> {};
+
+TEST_P(UnreadableSettingsTest, FirstSaveKeepsTheUnreadableValueUnderTheBackupKey) {
+    const std::string key(SettingsStore::settingsKey);
+    defaults->set(key, GetParam().stored());
+    LogCapture log;
+    SettingsStore store(defaults, scheduler);
+    EXPECT_EQ(store.loadSettings(), Settings());
+    store.saveSettings(withKelvin(3300));
+    EXPECT_FALSE(stored("settings.json.unreadable")) << "kept aside only when it is overwritten";
+    scheduler->advance(0.5);
+    EXPECT_EQ(stored("settings.json.unreadable"), GetParam().stored());
+    EXPECT_EQ(storedSettings()->manualKelvin, 3300);
+    ASSERT_EQ(log.lines.size(), 2u);
+    EXPECT_EQ(log.lines[1], "kept the unreadable settings.json as settings.json.unreadable");
+
+    // Later writes leave the backup alone.
+    store.saveSettings(withKelvin(3400));
+    store.flush();
+    EXPECT_EQ(stored("settings.json.unreadable"), GetParam().stored());
+    EXPECT_EQ(log.lines.size(), 2u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Values, UnreadableSettingsTest,
+                         ::testing::Values(UnreadableCase{"notJson", "not json at all", true},
+                                           UnreadableCase{"wrongType", "{\"manualKelvin\": \"warm\"}", true},
+                                           UnreadableCase{"notData", "a string, not data", false}),
+                         [](const auto& param) { return std::string(param.param.name); });
+
+TEST_F(SettingsStoreTest, ResetAllKeepsAnUnreadableDocumentAside) {
+    defaults->set(std::string(SettingsStore::settingsKey), Value(bytes("garbage")));
+    SettingsStore store(defaults, scheduler);
+    store.loadSettings();
+    store.resetAll();
+    EXPECT_FALSE(stored(SettingsStore::settingsKey));
+    EXPECT_EQ(storedText("settings.json.unreadable"), "garbage");
+}
+
+TEST_F(SettingsStoreTest, ReadableDocumentsGetNoBackup) {
+    defaults->set(std::string(SettingsStore::settingsKey), Value(bytes(SettingsCodec::encode(withKelvin(2800)))));
+    SettingsStore store(defaults, scheduler);
+    store.loadSettings();
+    store.saveSettings(withKelvin(3000));
+    store.flush();
+    EXPECT_FALSE(stored("settings.json.unreadable"));
+}
+
+TEST_F(SettingsStoreTest, ADocumentReplacedByAnotherWriterIsNotBackedUpAsUnreadable) {
+    defaults->set(std::string(SettingsStore::settingsKey), Value(bytes("garbage")));
+    SettingsStore store(defaults, scheduler);
+    store.loadSettings();
+    // Another writer (an import, a second process) stores a good document meanwhile.
+    defaults->set(std::string(SettingsStore::settingsKey), Value(bytes(SettingsCodec::encode(withKelvin(2800)))));
+    store.saveSettings(withKelvin(3000));
+    store.flush();
+    EXPECT_FALSE(stored("settings.json.unreadable"));
+}
+
+}  // namespace
+}  // namespace orvane
