@@ -11,6 +11,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -62,9 +63,13 @@ std::int64_t asInt64(const Json& v, const std::string& path);  // integral numbe
 template <std::integral T>
 T asInt(const Json& v, const std::string& path) {
     const std::int64_t value = asInt64(v, path);
-    if (value < static_cast<std::int64_t>(std::numeric_limits<T>::min()) ||
-        value > static_cast<std::int64_t>(std::numeric_limits<T>::max()))
-        dataCorrupted("Number " + std::to_string(value) + " does not fit.", path);
+    bool fits;
+    if constexpr (std::is_unsigned_v<T>)  // the maximum of a 64-bit T does not fit int64
+        fits = value >= 0 && static_cast<std::uint64_t>(value) <= std::numeric_limits<T>::max();
+    else
+        fits = value >= static_cast<std::int64_t>(std::numeric_limits<T>::min()) &&
+               value <= static_cast<std::int64_t>(std::numeric_limits<T>::max());
+    if (!fits) dataCorrupted("Number " + std::to_string(value) + " does not fit.", path);
     return static_cast<T>(value);
 }
 

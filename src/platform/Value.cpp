@@ -112,7 +112,10 @@ Json toTaggedJson(const Value& value) {
 Value fromTaggedJson(const Json& json, const std::string& path) {
     if (!json.is_object() || json.size() != 1)
         json::typeMismatch("an object with one type key", json, path);
-    const auto& [tag, v] = *json.items().begin();
+    // Keep the iterator: the items proxy hands out a reference to itself.
+    const auto entry = json.begin();
+    const std::string tag = entry.key();
+    const Json& v = entry.value();
     const std::string at = json::join(path, tag);
     if (tag == "bool") return json::asBool(v, at);
     if (tag == "int") return json::asInt64(v, at);
