@@ -232,17 +232,16 @@ WarmthCurve scheduleCurve(const Settings& settings, const Location& location, Da
     const bool separate = sch.weekendMode.is<WeekendMode::Separate>();
 
     // Steps within 1500 K of the coolest one count as day steps.
-    std::int64_t maxKelvin = 0;
-    bool anyStep = false;
+    std::optional<std::int64_t> coolest;
     const auto consider = [&](const std::vector<ScheduleStep>& steps) {
         for (const auto& step : steps) {
-            maxKelvin = anyStep ? std::max(maxKelvin, c.resolve(step.target).kelvin) : c.resolve(step.target).kelvin;
-            anyStep = true;
+            const std::int64_t k = c.resolve(step.target).kelvin;
+            coolest = coolest ? std::max(*coolest, k) : k;
         }
     };
     consider(sch.weekdaySteps);
     if (separate) consider(sch.weekendSteps);
-    const std::int64_t threshold = (anyStep ? maxKelvin : Kelvin::maximum) - 1500;
+    const std::int64_t threshold = coolest.value_or(Kelvin::maximum) - 1500;
 
     std::vector<Keyframe> frames;
     for (const Date d : days(around, c.zone)) {

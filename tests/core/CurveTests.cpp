@@ -327,6 +327,23 @@ TEST(SunsetCurve, PolarDayUsesThePolarClockTimes) {
               wall("Arctic/Longyearbyen", 2026, 6, 20, 7, 0));
 }
 
+TEST(SunsetCurve, ZonesFarAheadOfTheirLongitudeTakeTheSunTimesAsComputed) {
+    // Kiritimati keeps UTC+14 at 157° west: the sun times of a local day, computed from that
+    // day's 00:00 UTC, fall on the next local day, and the curve places them there unchanged.
+    const char* id = "Pacific/Kiritimati";
+    const Location kiritimati{1.87, -157.43, id, "Kiritimati"};
+    const Date today = wall(id, 2026, 3, 10, 12);
+    const WarmthCurve curve = CurveBuilder::sunsetCurve(Settings(), kiritimati, today);
+    std::vector<Date> evenings;
+    for (const auto& k : curve.keyframes)
+        if (k.label == "Evening") evenings.push_back(k.time);
+    ASSERT_EQ(evenings.size(), 3u);
+    const auto days = CurveBuilder::days(today, zone(id));
+    for (std::size_t i = 0; i < 3; ++i)
+        EXPECT_EQ(evenings[i], *Solar::times(days[i], kiritimati.latitude, kiritimati.longitude, zone(id)).sunset - 1800);
+    EXPECT_EQ(Calendar(zone(id)).components(evenings[1]).day, 11);
+}
+
 TEST(SunsetCurve, UnknownZoneFallsBackToTheSystemZone) {
     Location nowhere = placeWithSunset(berlin, tenthOfMarch(12), 19, 0);
     const WarmthCurve expected = CurveBuilder::sunsetCurve(Settings(), nowhere, tenthOfMarch(12));
