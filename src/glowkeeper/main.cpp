@@ -230,7 +230,7 @@ unsigned resetX11(Display* display) {
     int major = 0;
     int minor = 0;
     if (!XRRQueryExtension(display, &eventBase, &errorBase) ||
-        !XRRQueryVersion(display, &major, &minor) || (major == 1 && minor < 2))
+        !XRRQueryVersion(display, &major, &minor) || major < 1 || (major == 1 && minor < 2))
         return 0;
     XSetErrorHandler(noteXError);
     XRRScreenResources* resources = XRRGetScreenResourcesCurrent(display, XDefaultRootWindow(display));
