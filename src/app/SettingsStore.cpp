@@ -26,28 +26,59 @@ SettingsStore::SettingsStore(std::shared_ptr<platform::UserDefaults> defaults,
                              std::shared_ptr<platform::Scheduler> scheduler)
     : defaults_(std::move(defaults)), scheduler_(std::move(scheduler)) {}
 
-Settings SettingsStore::loadSettings() {
-    const std::string key(settingsKey);
+template <class T, class Decode>
+std::optional<T> SettingsStore::load(std::string_view name, Decode decode, bool logFailure) {
+    const std::string key(name);
     unreadable_.erase(key);
     const auto stored = defaults_->object(key);
-    if (!stored) return Settings();
+    if (!stored) return std::nullopt;
     try {
         const Bytes* data = stored->data();
         if (!data) throw JsonError(JsonError::Kind::typeMismatch, "The stored value is not data.");
-        return SettingsCodec::decode(textOf(*data));
+        return decode(textOf(*data));
     } catch (const std::exception& e) {
-        log_.error("settings unreadable, using defaults: %{public}s", describe(e));
+        if (logFailure) log_.error("settings unreadable, using defaults: %{public}s", describe(e));
         keepUnreadable(key, *stored);
-        return Settings();
+        return std::nullopt;
+    }
+}
+
+Settings SettingsStore::loadSettings() {
+    return load<Settings>(settingsKey, [](const std::string& text) { return SettingsCodec::decode(text); }, true)
+        .value_or(Settings());
+}
+
+RuntimeState SettingsStore::loadRuntime() {
+    return load<RuntimeState>(runtimeKey, [](const std::string& text) { return RuntimeState::fromJson(json::parse(text)); },
+                              false)
+        .value_or(RuntimeState());
+}
+
+Statistics SettingsStore::loadStatistics() {
+    return load<Statistics>(statisticsKey, [](const std::string& text) { return Statistics::fromJson(json::parse(text)); },
+                            false)
+        .value_or(Statistics());
+}
+
+template <class Encode>
+void SettingsStore::save(std::string_view key, Encode encode) {
+    try {
+        enqueue(std::string(key), bytesOf(encode()));
+    } catch (const std::exception&) {
+        // The stored document stays; the next real change is saved again.
     }
 }
 
 void SettingsStore::saveSettings(const Settings& settings) {
-    try {
-        enqueue(std::string(settingsKey), bytesOf(SettingsCodec::encode(settings)));
-    } catch (const std::exception&) {
-        // The stored document stays; the next real change is saved again.
-    }
+    save(settingsKey, [&] { return SettingsCodec::encode(settings); });
+}
+
+void SettingsStore::saveRuntime(const RuntimeState& runtime) {
+    save(runtimeKey, [&] { return json::encodeCompact(runtime.toJson()); });
+}
+
+void SettingsStore::saveStatistics(const Statistics& statistics) {
+    save(statisticsKey, [&] { return json::encodeCompact(statistics.toJson()); });
 }
 
 void SettingsStore::enqueue(const std::string& key, Bytes data) {

@@ -13,7 +13,9 @@
 #include <string>
 #include <string_view>
 
+#include "core/RuntimeState.h"
 #include "core/Settings.h"
+#include "core/Statistics.h"
 #include "platform/Log.h"
 #include "platform/Scheduler.h"
 #include "platform/UserDefaults.h"
@@ -34,11 +36,16 @@ public:
     SettingsStore(const SettingsStore&) = delete;
     SettingsStore& operator=(const SettingsStore&) = delete;
 
-    // Never fail: a missing or unreadable document gives the defaults.
+    // Never fail: a missing or unreadable document gives the defaults. Only unreadable
+    // settings are logged.
     Settings loadSettings();
+    RuntimeState loadRuntime();
+    Statistics loadStatistics();
 
     // A document that cannot be encoded stages nothing; the stored one stays.
     void saveSettings(const Settings& settings);
+    void saveRuntime(const RuntimeState& runtime);
+    void saveStatistics(const Statistics& statistics);
 
     // Writes everything staged now.
     void flush();
@@ -49,6 +56,11 @@ public:
     bool hasPending() const { return !pending_.empty(); }
 
 private:
+    // The stored document, or absent when missing or unreadable (remembered for the backup).
+    template <class T, class Decode>
+    std::optional<T> load(std::string_view key, Decode decode, bool logFailure);
+    template <class Encode>
+    void save(std::string_view key, Encode encode);
     void enqueue(const std::string& key, platform::Bytes data);
     // Remembers a document that failed to load, to be kept aside before it is overwritten.
     void keepUnreadable(const std::string& key, platform::Value stored);

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -114,12 +115,57 @@ TEST_F(SettingsStoreTest, SettingsAndRuntimeSavesAreWrittenTogether) {
     SettingsStore store(defaults, scheduler);
     store.saveSettings(withKelvin(3000));
     scheduler->advance(0.2);
-    // Any other document restarts the one debounce; settings stay staged meanwhile.
-    store.saveSettings(withKelvin(3050));
+    RuntimeState runtime;
+    runtime.cozyActive = true;
+    store.saveRuntime(runtime);
     scheduler->advance(0.39);
-    EXPECT_FALSE(stored(SettingsStore::settingsKey));
+    EXPECT_FALSE(stored(SettingsStore::settingsKey)) << "the runtime save restarts the one debounce";
+    EXPECT_FALSE(stored(SettingsStore::runtimeKey));
     scheduler->advance(0.02);
     EXPECT_TRUE(stored(SettingsStore::settingsKey));
+    EXPECT_TRUE(stored(SettingsStore::runtimeKey));
+}
+
+TEST_F(SettingsStoreTest, RuntimeAndStatisticsRoundTripWithIsoDates) {
+    RuntimeState runtime;
+    runtime.pausedUntil = Date(1769893200);
+    runtime.pausedState = TintState(2700, 0.8, RedStyle::pure, false);
+    Statistics statistics;
+    statistics.record(TintState(3000, 1.0, RedStyle::readable, false), 0.3, 30, Date(1769893200), Calendar(TimeZone::utc()));
+    {
+        SettingsStore store(defaults, scheduler);
+        store.saveRuntime(runtime);
+        store.saveStatistics(statistics);
+        store.flush();
+    }
+    EXPECT_NE(storedText(SettingsStore::runtimeKey)->find("\"pausedUntil\":\"2026-01-31T21:00:00Z\""), std::string::npos)
+        << *storedText(SettingsStore::runtimeKey);
+    SettingsStore store(defaults, scheduler);
+    EXPECT_EQ(store.loadRuntime(), runtime);
+    EXPECT_EQ(store.loadStatistics(), statistics);
+}
+
+TEST_F(SettingsStoreTest, UnreadableRuntimeAndStatisticsFallBackSilently) {
+    // A date written as seconds, not ISO 8601, and statistics of the wrong shape.
+    defaults->set(std::string(SettingsStore::runtimeKey),
+                  Value(bytes("{\"cozyActive\":false,\"pausedUntil\":791000000}")));
+    defaults->set(std::string(SettingsStore::statisticsKey), Value(bytes("{\"days\":{}}")));
+    LogCapture log;
+    SettingsStore store(defaults, scheduler);
+    EXPECT_EQ(store.loadRuntime(), RuntimeState());
+    EXPECT_EQ(store.loadStatistics(), Statistics());
+    EXPECT_TRUE(log.lines.empty());
+}
+
+TEST_F(SettingsStoreTest, ADocumentThatCannotBeEncodedStagesNothing) {
+    Statistics statistics;
+    statistics.days.emplace_back("2026-01-31");
+    statistics.days.back().eveningSeconds = std::numeric_limits<double>::infinity();
+    SettingsStore store(defaults, scheduler);
+    store.saveStatistics(statistics);
+    EXPECT_FALSE(store.hasPending());
+    scheduler->advance(1);
+    EXPECT_FALSE(stored(SettingsStore::statisticsKey));
 }
 
 TEST_F(SettingsStoreTest, FlushWritesAtOnceAndTheDebounceThenWritesNothing) {
@@ -197,6 +243,23 @@ INSTANTIATE_TEST_SUITE_P(Values, UnreadableSettingsTest,
                                            UnreadableCase{"wrongType", "{\"manualKelvin\": \"warm\"}", true},
                                            UnreadableCase{"notData", "a string, not data", false}),
                          [](const auto& param) { return std::string(param.param.name); });
+
+TEST_F(SettingsStoreTest, UnreadableRuntimeAndStatisticsAreKeptAsideToo) {
+    defaults->set(std::string(SettingsStore::runtimeKey), Value(bytes("{\"cozyActive\": 1}")));
+    defaults->set(std::string(SettingsStore::statisticsKey), Value(bytes("[1, 2")));
+    LogCapture log;
+    SettingsStore store(defaults, scheduler);
+    store.loadRuntime();
+    store.loadStatistics();
+    store.saveRuntime(RuntimeState());
+    store.saveStatistics(Statistics());
+    store.flush();
+    EXPECT_EQ(storedText("runtime.json.unreadable"), "{\"cozyActive\": 1}");
+    EXPECT_EQ(storedText("statistics.json.unreadable"), "[1, 2");
+    EXPECT_EQ(store.loadRuntime(), RuntimeState());
+    EXPECT_EQ(log.lines, (std::vector<std::string>{"kept the unreadable runtime.json as runtime.json.unreadable",
+                                                   "kept the unreadable statistics.json as statistics.json.unreadable"}));
+}
 
 TEST_F(SettingsStoreTest, ResetAllKeepsAnUnreadableDocumentAside) {
     defaults->set(std::string(SettingsStore::settingsKey), Value(bytes("garbage")));
