@@ -3,6 +3,7 @@
 file(READ ${IN} hex HEX)
 string(LENGTH "${hex}" hexlen)
 math(EXPR size "${hexlen} / 2")
-string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
-string(REGEX REPLACE "(0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,)" "\\1\n" bytes "${bytes}")
+# Character literals, not 0xNN ints: bytes above 0x7f (UTF-8) would narrow into a signed char.
+string(REGEX REPLACE "([0-9a-f][0-9a-f])" "'\\\\x\\1'," bytes "${hex}")
+string(REGEX REPLACE "(('[^']+',){16})" "\\1\n" bytes "${bytes}")
 file(WRITE ${OUT} "// Generated from ${NAME}.tsv; do not edit.\n#include <string_view>\nnamespace orvane::data {\nnamespace {\nconstexpr char bytes[${size} + 1] = {\n${bytes}0};\n}\nextern const std::string_view ${NAME};\nconst std::string_view ${NAME}{bytes, ${size}};\n}\n")

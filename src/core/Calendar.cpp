@@ -1,5 +1,6 @@
 #include "core/Calendar.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
@@ -14,9 +15,15 @@ namespace {
 
 using std::chrono::seconds;
 
-::date::sys_seconds sysSeconds(Date date) {
-    return ::date::sys_seconds{seconds{static_cast<std::int64_t>(std::floor(date.secondsSince1970))}};
+// Whole seconds for the calendar arithmetic; NaN and far-away instants are held to a range
+// the conversions can represent instead of overflowing.
+std::int64_t wholeSeconds(double s) {
+    if (std::isnan(s)) return 0;
+    constexpr double limit = 1e13;  // some 300,000 years either way
+    return static_cast<std::int64_t>(std::floor(std::clamp(s, -limit, limit)));
 }
+
+::date::sys_seconds sysSeconds(Date date) { return ::date::sys_seconds{seconds{wholeSeconds(date.secondsSince1970)}}; }
 
 }  // namespace
 
@@ -54,8 +61,8 @@ double Calendar::localSeconds(Date date) const {
 
 Date Calendar::fromLocalSeconds(double local, Skipped skipped) const {
     if (!zone_.zone_) return Date(local - zone_.fixedOffset_);
-    const double whole = std::floor(local);
-    const double fraction = local - whole;
+    const double whole = static_cast<double>(wholeSeconds(local));
+    const double fraction = std::isfinite(local - whole) ? local - whole : 0;
     const ::date::local_seconds lt{seconds{static_cast<std::int64_t>(whole)}};
     const auto info = zone_.zone_->get_info(lt);
     switch (info.result) {
@@ -76,7 +83,7 @@ Date Calendar::fromLocalSeconds(double local, Skipped skipped) const {
 
 DateComponents Calendar::components(Date date) const {
     const double local = localSeconds(date);
-    const double whole = std::floor(local);
+    const double whole = static_cast<double>(wholeSeconds(local));
     const auto tp = ::date::sys_seconds{seconds{static_cast<std::int64_t>(whole)}};
     const auto day = std::chrono::floor<::date::days>(tp);
     const ::date::year_month_day ymd{day};
@@ -89,7 +96,7 @@ DateComponents Calendar::components(Date date) const {
     c.minute = static_cast<int>(hms.minutes().count());
     c.second = static_cast<int>(hms.seconds().count());
     c.weekday = static_cast<int>(::date::weekday{day}.c_encoding()) + 1;
-    c.nanosecond = (local - whole) * 1e9;
+    c.nanosecond = std::isfinite(local - whole) ? (local - whole) * 1e9 : 0;
     return c;
 }
 

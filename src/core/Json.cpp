@@ -7,7 +7,8 @@ namespace orvane::json {
 Json parse(std::string_view text) {
     try {
         return Json::parse(text.begin(), text.end());
-    } catch (const nlohmann::json::parse_error& e) {
+    } catch (const nlohmann::json::exception& e) {
+        // Not only syntax errors: a number beyond double range ("1e400") is out_of_range.
         throw JsonError(JsonError::Kind::parse, std::string("The given data was not valid JSON. ") + e.what());
     }
 }
@@ -68,7 +69,8 @@ void typeMismatch(std::string_view expected, const Json& found, const std::strin
 }
 
 void dataCorrupted(const std::string& message, const std::string& path) {
-    throw JsonError(JsonError::Kind::dataCorrupted, message + ".", path);
+    const bool stopped = !message.empty() && message.back() == '.';
+    throw JsonError(JsonError::Kind::dataCorrupted, stopped ? message : message + ".", path);
 }
 
 bool asBool(const Json& v, const std::string& path) {

@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
@@ -123,6 +124,22 @@ void putOptional(Json& object, std::string_view key, const std::optional<T>& val
 template <class T>
 void putOptional(Json& object, std::string_view key, const std::optional<T>& value) {
     if (value) object[std::string(key)] = *value;
+}
+
+// Lists of records with toJson() and static fromJson(json, path), as arrays in list order.
+template <class T>
+Json encodeList(const std::vector<T>& items) {
+    Json array = Json::array();
+    for (const auto& item : items) array.push_back(item.toJson());
+    return array;
+}
+template <class T>
+std::vector<T> decodeList(const Json& value, const std::string& path) {
+    if (!value.is_array()) typeMismatch("Array<Any>", value, path);
+    std::vector<T> items;
+    items.reserve(value.size());
+    for (std::size_t i = 0; i < value.size(); ++i) items.push_back(T::fromJson(value[i], path + "[" + std::to_string(i) + "]"));
+    return items;
 }
 
 // Enumerations with payloads: {"caseName": {payload labels or "_0"}}.

@@ -1,3 +1,6 @@
+#include <cmath>
+#include <limits>
+
 #include <gtest/gtest.h>
 
 #include "core/Calendar.h"
@@ -68,4 +71,15 @@ TEST(Calendar, DateCarriesOutOfRangeFields) {
     EXPECT_EQ(utcCal.date(2026, 0, 1), utc("2025-12-01T00:00:00Z"));
     EXPECT_EQ(utcCal.date(2026, 1, 32, 0, 90), utc("2026-02-01T01:30:00Z"));
     EXPECT_EQ(utcCal.date(2026, 1, 1, -1), utc("2025-12-31T23:00:00Z"));
+}
+
+TEST(Calendar, NonFiniteAndFarInstantsDoNotOverflow) {
+    const Calendar berlin = in("Europe/Berlin");
+    for (double bad : {std::nan(""), 1e300, -1e300, std::numeric_limits<double>::infinity()}) {
+        const auto c = berlin.components(Date(bad));
+        EXPECT_GE(c.month, 1);
+        EXPECT_LE(c.month, 12);
+        EXPECT_NO_THROW(berlin.startOfDay(Date(bad)));
+        EXPECT_EQ(berlin.hhmm(Date(bad)).size(), 5U);
+    }
 }
