@@ -112,7 +112,9 @@ Json toTaggedJson(const Value& value) {
 Value fromTaggedJson(const Json& json, const std::string& path) {
     if (!json.is_object() || json.size() != 1)
         json::typeMismatch("an object with one type key", json, path);
-    const auto& [tag, v] = *json.items().begin();
+    const auto first = json.begin();
+    const std::string tag = first.key();
+    const Json& v = first.value();
     const std::string at = json::join(path, tag);
     if (tag == "bool") return json::asBool(v, at);
     if (tag == "int") return json::asInt64(v, at);

@@ -1,5 +1,7 @@
 #include "platform/sim/SimState.h"
 
+#include <algorithm>
+
 namespace orvane::platform::sim {
 
 namespace {
@@ -163,7 +165,7 @@ SimWindow windowFrom(const Json& v, const std::string& path) {
         return json::decodeEnum(sharingNames, "SharingType", j, p);
     });
     w.visible = r.boolean("visible");
-    w.order = r.optInteger<std::uint64_t>("order").value_or(0);
+    w.order = static_cast<std::uint64_t>(std::max<std::int64_t>(0, r.optInteger<std::int64_t>("order").value_or(0)));
     const Json& layers = r.required("layers");
     if (!layers.is_array()) json::typeMismatch("an array", layers, r.pathOf("layers"));
     for (std::size_t i = 0; i < layers.size(); ++i)
@@ -341,7 +343,7 @@ SimState SimState::fromJson(const Json& v) {
         s.mouse = {p[0], p[1]};
     }
     s.idleSeconds = r.optNumber("idleSeconds").value_or(0);
-    s.nextWindowOrder = r.optInteger<std::uint64_t>("nextWindowOrder").value_or(1);
+    s.nextWindowOrder = static_cast<std::uint64_t>(std::max<std::int64_t>(1, r.optInteger<std::int64_t>("nextWindowOrder").value_or(1)));
     std::uint32_t highest = 0;
     for (const auto& d : s.displays) highest = std::max(highest, d.id);
     s.nextDisplayId = std::max(r.optInteger<std::uint32_t>("nextDisplayId").value_or(1), highest + 1);
