@@ -46,6 +46,20 @@ int sextet(char c) {
 
 }  // namespace
 
+std::string encodeDocument(const Json& document) {
+    json::requireFinite(document);
+    return document.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
+}
+
+bool isValidUtf8(std::string_view text) {
+    try {
+        (void)Json(std::string(text)).dump();
+        return true;
+    } catch (const Json::type_error&) {
+        return false;
+    }
+}
+
 std::string base64Encode(const Bytes& bytes) {
     std::string out;
     out.reserve((bytes.size() + 2) / 3 * 4);

@@ -245,7 +245,10 @@ Json SimState::toJson() const {
                          {"cct", static_cast<double>(nightShift.cct)},
                          {"strength", static_cast<double>(nightShift.strength)},
                          {"range", floatsJson({nightShift.range.begin(), nightShift.range.end()})}};
-    out["sysctl"] = sysctl;
+    // System values are bytes; those that are not UTF-8 text are kept as base64 data.
+    out["sysctl"] = Json::object();
+    for (const auto& [name, value] : sysctl)
+        out["sysctl"][name] = isValidUtf8(value) ? Json(value) : Json({{"data", base64Encode(Bytes(value.begin(), value.end()))}});
     out["osVersion"] = Json::array({osVersion.major, osVersion.minor, osVersion.patch});
     out["missingFrameworks"] = missingFrameworks;
     out["missingSymbols"] = missingSymbols;
@@ -304,8 +307,17 @@ SimState SimState::fromJson(const Json& v) {
         s.nightShift.range = {range[0], range[1], range[2]};
     }
     if (const Json* sys = r.optional("sysctl")) {
-        ObjectReader sr(*sys, "sysctl");
-        for (const auto& [name, value] : sys->items()) s.sysctl[name] = sr.string(name);
+        if (!sys->is_object()) json::typeMismatch("an object", *sys, "sysctl");
+        for (const auto& [name, value] : sys->items()) {
+            const std::string at = json::join("sysctl", name);
+            if (value.is_string()) {
+                s.sysctl[name] = value.get<std::string>();
+            } else {
+                const Value bytes = fromTaggedJson(value, at);
+                if (!bytes.data()) json::typeMismatch("a string or data", value, at);
+                s.sysctl[name] = std::string(bytes.data()->begin(), bytes.data()->end());
+            }
+        }
     }
     if (const Json* os = r.optional("osVersion")) {
         const auto parts = floatsFrom<double>(*os, "osVersion");
