@@ -361,3 +361,26 @@ TEST_F(SimTest, TapsAndHotKeysReceiveWhatTestsPlay) {
     EXPECT_EQ(keyboard.unregisterHotKey(ref), 0);
     EXPECT_FALSE(sim->pressHotKey(51, 0x1900));
 }
+
+TEST_F(SimTest, NotificationsAndWorkspaceEventsArriveOnTheMainThread) {
+    std::vector<std::optional<Dictionary>> received;
+    Handle observing = sim->notifications().observe("app.orvane.command", [&](const auto& info) { received.push_back(info); });
+    sim->notifications().post("app.orvane.command", Dictionary{{"cmd", "set"}, {"kelvin", 2700}});
+    sim->notifications().post("app.orvane.other", std::nullopt);
+    EXPECT_TRUE(received.empty());
+    scheduler->runPending();
+    ASSERT_EQ(received.size(), 1u);
+    EXPECT_EQ(received[0]->at("kelvin"), Value(2700));
+    // A notification already on its way is dropped once the observer is gone.
+    sim->notifications().post("app.orvane.command", std::nullopt);
+    observing.cancel();
+    scheduler->runPending();
+    EXPECT_EQ(received.size(), 1u);
+
+    int wakes = 0;
+    Handle wake = sim->workspace().observe(WorkspaceEvent::didWake, [&] { ++wakes; });
+    sim->postWorkspaceEvent(WorkspaceEvent::activeSpaceDidChange);
+    sim->postWorkspaceEvent(WorkspaceEvent::didWake);
+    scheduler->runPending();
+    EXPECT_EQ(wakes, 1);
+}
