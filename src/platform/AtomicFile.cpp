@@ -1,0 +1,118 @@
+#include "platform/AtomicFile.h"
+
+#include <atomic>
+#include <cerrno>
+#include <system_error>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace orvane::platform {
+
+namespace {
+
+[[noreturn]] void fail(const std::string& what, const std::filesystem::path& path) {
+    throw std::system_error(errno, std::generic_category(), what + " " + path.string());
+}
+
+void writeAll(int fd, std::string_view content, const std::filesystem::path& path) {
+    while (!content.empty()) {
+        const ssize_t n = ::write(fd, content.data(), content.size());
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            fail("cannot write", path);
+        }
+        content.remove_prefix(static_cast<std::size_t>(n));
+    }
+}
+
+}  // namespace
+
+void writeFileAtomically(const std::filesystem::path& path, std::string_view content) {
+    static std::atomic<unsigned> counter{0};
+    const auto dir = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+    const auto temp = dir / ("." + path.filename().string() + ".tmp-" + std::to_string(::getpid()) + "-" +
+                             std::to_string(counter.fetch_add(1)));
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd < 0) fail("cannot create", temp);
+    try {
+        writeAll(fd, content, temp);
+        if (::fsync(fd) != 0) fail("cannot flush", temp);
+    } catch (...) {
+        ::close(fd);
+        ::unlink(temp.c_str());
+        throw;
+    }
+    ::close(fd);
+    if (::rename(temp.c_str(), path.c_str()) != 0) {
+        const int saved = errno;
+        ::unlink(temp.c_str());
+        errno = saved;
+        fail("cannot replace", path);
+    }
+    // The rename itself is durable only once the directory is flushed.
+    const int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dfd >= 0) {
+        ::fsync(dfd);
+        ::close(dfd);
+    }
+}
+
+std::optional<std::string> readWholeFile(const std::filesystem::path& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT) return std::nullopt;
+        fail("cannot open", path);
+    }
+    std::string out;
+    char buffer[16384];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            const int saved = errno;
+            ::close(fd);
+            errno = saved;
+            fail("cannot read", path);
+        }
+        if (n == 0) break;
+        out.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    return out;
+}
+
+FileLock::FileLock(const std::filesystem::path& lockFile, Mode mode) {
+    std::error_code ec;
+    if (lockFile.has_parent_path()) std::filesystem::create_directories(lockFile.parent_path(), ec);
+    fd_ = ::open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd_ < 0) fail("cannot open lock", lockFile);
+    while (::flock(fd_, mode == Mode::exclusive ? LOCK_EX : LOCK_SH) != 0) {
+        if (errno == EINTR) continue;
+        const int saved = errno;
+        ::close(fd_);
+        errno = saved;
+        fail("cannot lock", lockFile);
+    }
+}
+
+FileLock::~FileLock() {
+    if (fd_ >= 0) {
+        ::flock(fd_, LOCK_UN);
+        ::close(fd_);
+    }
+}
+
+std::optional<FileStamp> fileStamp(const std::filesystem::path& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+    return FileStamp{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
+                     static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec,
+                     static_cast<std::int64_t>(st.st_size)};
+}
+
+}  // namespace orvane::platform

@@ -1,0 +1,23 @@
+#pragma once
+// Notifications between processes of the same session, by name, with a dictionary of
+// user info.
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "platform/Scheduler.h"
+#include "platform/Value.h"
+
+namespace orvane::platform {
+
+class DistributedNotifications {
+public:
+    virtual ~DistributedNotifications() = default;
+    // Delivered at once, without waiting for receivers.
+    virtual void post(const std::string& name, const std::optional<Dictionary>& userInfo) = 0;
+    // Called on the main thread for each notification of that name.
+    using Observer = std::function<void(const std::optional<Dictionary>& userInfo)>;
+    virtual Handle observe(const std::string& name, Observer observer) = 0;
+};
+
+}  // namespace orvane::platform

@@ -1,0 +1,39 @@
+#pragma once
+// The per-display transfer (gamma) tables: three ramps of samples in 0...1.
+#include <cstdint>
+#include <vector>
+
+namespace orvane::platform {
+
+struct GammaRamp {
+    std::vector<float> red;
+    std::vector<float> green;
+    std::vector<float> blue;
+
+    std::size_t size() const { return red.size(); }
+    bool isConsistent() const { return red.size() == green.size() && red.size() == blue.size(); }
+    bool operator==(const GammaRamp&) const = default;
+
+    // i / (n - 1) on every channel.
+    static GammaRamp identity(std::size_t samples);
+    // Linear interpolation onto `samples` entries (a table of one entry is held flat).
+    GammaRamp resampled(std::size_t samples) const;
+    // The value a channel ramp maps `x` (0...1) to, interpolating between samples.
+    static float lookup(const std::vector<float>& ramp, float x);
+};
+
+class GammaTables {
+public:
+    virtual ~GammaTables() = default;
+
+    // Samples per channel the display's tables take; 0 when it has none.
+    virtual std::uint32_t capacity(std::uint32_t display) = 0;
+    // Reads at most `capacity` samples per channel into `out`; `out.size()` is the count.
+    // 0 on success, else a status (see Status.h).
+    virtual std::int32_t read(std::uint32_t display, std::uint32_t capacity, GammaRamp& out) = 0;
+    virtual std::int32_t write(std::uint32_t display, const GammaRamp& ramp) = 0;
+    // Every display back to its own (profile) tables.
+    virtual void restoreColorSyncSettings() = 0;
+};
+
+}  // namespace orvane::platform

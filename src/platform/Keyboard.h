@@ -1,0 +1,49 @@
+#pragma once
+// System-wide keyboard access: the permission an event tap needs, a tap of the
+// system-defined (media and brightness key) events, and global hot keys.
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+namespace orvane::platform {
+
+// A system-defined event as a tap sees it; `type` 14 is the system-defined kind, the
+// types 0xFFFFFFFE and 0xFFFFFFFF report that the tap was disabled.
+struct SystemDefinedEvent {
+    std::uint32_t type = 14;
+    std::int16_t subtype = 0;
+    std::int64_t data1 = 0;
+    bool operator==(const SystemDefinedEvent&) const = default;
+};
+
+class EventTap {
+public:
+    virtual ~EventTap() = default;  // removed from the session
+    virtual void setEnabled(bool enabled) = 0;
+    virtual bool isEnabled() const = 0;
+};
+
+class Keyboard {
+public:
+    virtual ~Keyboard() = default;
+
+    virtual bool isProcessTrusted() = 0;
+    // May show the system's permission prompt; the trust state at the time of the call.
+    virtual bool requestTrust(bool prompt) = 0;
+
+    // `decide` returns true to pass the event on, false to swallow it. Null when no tap
+    // can be made.
+    using TapCallback = std::function<bool(const SystemDefinedEvent&)>;
+    virtual std::unique_ptr<EventTap> createSystemDefinedTap(TapCallback decide) = 0;
+
+    // One handler for every hot key of the process; 0 on success, else a status.
+    using HotKeyHandler = std::function<void(std::uint32_t signature, std::uint32_t id, bool released)>;
+    virtual std::int32_t installHotKeyHandler(HotKeyHandler handler) = 0;
+    // `modifiers` is the classic mask (command 0x100, shift 0x200, option 0x800,
+    // control 0x1000). On success `ref` receives a non-zero registration.
+    virtual std::int32_t registerHotKey(std::uint32_t keyCode, std::uint32_t modifiers, std::uint32_t signature,
+                                        std::uint32_t id, std::uint64_t& ref) = 0;
+    virtual std::int32_t unregisterHotKey(std::uint64_t ref) = 0;
+};
+
+}  // namespace orvane::platform

@@ -1,0 +1,108 @@
+#pragma once
+// The answers of a facility this system does not have: empty lists, absent values, false
+// and failure statuses, exactly what the callers' fallback paths expect.
+#include <memory>
+
+#include "platform/Dithering.h"
+#include "platform/Displays.h"
+#include "platform/DistributedNotifications.h"
+#include "platform/GammaTables.h"
+#include "platform/I2C.h"
+#include "platform/Keyboard.h"
+#include "platform/OverlayWindows.h"
+#include "platform/Preferences.h"
+#include "platform/Screenshots.h"
+#include "platform/Workspace.h"
+
+namespace orvane::platform {
+
+class MissingDisplays final : public Displays {
+public:
+    std::vector<Screen> screens() override { return {}; }
+    std::vector<std::uint32_t> onlineDisplays(std::uint32_t) override { return {}; }
+    std::optional<std::uint32_t> mainDisplay() override { return std::nullopt; }
+    std::optional<std::string> uuid(std::uint32_t) override { return std::nullopt; }
+    std::uint32_t vendorNumber(std::uint32_t) override { return 0; }
+    std::uint32_t modelNumber(std::uint32_t) override { return 0; }
+    std::uint32_t serialNumber(std::uint32_t) override { return 0; }
+    bool isBuiltin(std::uint32_t) override { return false; }
+    bool isAsleep(std::uint32_t) override { return false; }
+    Handle observeReconfiguration(std::function<void()>) override { return {}; }
+};
+
+class MissingGammaTables final : public GammaTables {
+public:
+    std::uint32_t capacity(std::uint32_t) override { return 0; }
+    std::int32_t read(std::uint32_t, std::uint32_t, GammaRamp& out) override;
+    std::int32_t write(std::uint32_t, const GammaRamp&) override;
+    void restoreColorSyncSettings() override {}
+};
+
+class MissingOverlayWindows final : public OverlayWindows {
+public:
+    std::unique_ptr<OverlayWindow> create(const Rect&, const OverlayStyle&) override { return nullptr; }
+    int maximumWindowLevel() override { return 2147483631; }
+};
+
+class MissingI2C final : public I2C {
+public:
+    std::optional<std::vector<RegistryEntry>> matchingServices(const std::string&) override { return std::nullopt; }
+    std::shared_ptr<I2CChannel> createChannel(std::uint64_t) override { return nullptr; }
+};
+
+class MissingDithering final : public Dithering {
+public:
+    std::optional<std::vector<std::uint64_t>> services(const std::string&) override { return std::nullopt; }
+    std::optional<std::string> className(std::uint64_t) override { return std::nullopt; }
+    std::optional<Value> property(std::uint64_t, const std::string&) override { return std::nullopt; }
+    std::int32_t setProperty(std::uint64_t, const std::string&, const Value&) override;
+};
+
+class MissingKeyboard final : public Keyboard {
+public:
+    bool isProcessTrusted() override { return false; }
+    bool requestTrust(bool) override { return false; }
+    std::unique_ptr<EventTap> createSystemDefinedTap(TapCallback) override { return nullptr; }
+    std::int32_t installHotKeyHandler(HotKeyHandler) override;
+    std::int32_t registerHotKey(std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t, std::uint64_t& ref) override;
+    std::int32_t unregisterHotKey(std::uint64_t) override;
+};
+
+class MissingWorkspace final : public Workspace {
+public:
+    std::optional<RunningApplication> frontmostApplication() override { return std::nullopt; }
+    std::optional<Array> windowList(std::uint32_t) override { return std::nullopt; }
+    Point mouseLocation() override { return {}; }
+    TimeInterval secondsSinceLastInput() override { return 0; }
+    Handle observe(WorkspaceEvent, std::function<void()>) override { return {}; }
+    bool openURL(const std::string&) override { return false; }
+};
+
+class MissingPreferences final : public Preferences {
+public:
+    std::optional<Value> copyAppValue(const std::string&, const std::string&) override { return std::nullopt; }
+    void setAppValue(const std::string&, const std::optional<Value>&, const std::string&) override {}
+    bool synchronize(const std::string&) override { return false; }
+};
+
+class MissingScreenshots final : public Screenshots {
+public:
+    bool preflightAccess() override { return false; }
+    bool requestAccess() override { return false; }
+    std::optional<Image> capture(const std::optional<Rect>&) override { return std::nullopt; }
+};
+
+// Delivers within this process only (what a session without a message bus allows).
+class InProcessNotifications final : public DistributedNotifications {
+public:
+    explicit InProcessNotifications(std::shared_ptr<Scheduler> scheduler);
+    void post(const std::string& name, const std::optional<Dictionary>& userInfo) override;
+    Handle observe(const std::string& name, Observer observer) override;
+
+private:
+    struct Observers;
+    std::shared_ptr<Scheduler> scheduler_;
+    std::shared_ptr<Observers> observers_;
+};
+
+}  // namespace orvane::platform

@@ -1,0 +1,107 @@
+#pragma once
+// The one handle on the operating-system stand-ins. `create` picks the implementation:
+// ORVANE_PLATFORM=sim gives the simulated machine; unset, the Linux desktop when an X
+// display opens and the simulated machine otherwise; the choice is logged. The engine
+// and the application reach it through Platform::current().
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "platform/Clock.h"
+#include "platform/Dithering.h"
+#include "platform/Displays.h"
+#include "platform/DistributedNotifications.h"
+#include "platform/Frameworks.h"
+#include "platform/GammaTables.h"
+#include "platform/I2C.h"
+#include "platform/Keyboard.h"
+#include "platform/OverlayWindows.h"
+#include "platform/Preferences.h"
+#include "platform/Scheduler.h"
+#include "platform/Screenshots.h"
+#include "platform/SystemInfo.h"
+#include "platform/UserDefaults.h"
+#include "platform/Workspace.h"
+
+namespace orvane::platform {
+
+inline constexpr std::string_view bundleIdentifier = "app.orvane.Orvane";
+
+// What the platform runs on: the clock, and the main thread's scheduler (null where
+// nothing is asynchronous, such as a one-shot command line: display observations then do
+// nothing and notifications are delivered inside post()).
+struct Runtime {
+    std::shared_ptr<Clock> clock = SystemClock::shared();
+    std::shared_ptr<Scheduler> scheduler;
+};
+
+class Platform {
+public:
+    virtual ~Platform();
+
+    // "sim" or "linux".
+    virtual std::string_view name() const = 0;
+
+    Clock& clock() const { return *runtime_.clock; }
+    const std::shared_ptr<Clock>& clockShared() const { return runtime_.clock; }
+    const std::shared_ptr<Scheduler>& scheduler() const { return runtime_.scheduler; }
+
+    Displays& displays() { return *displays_; }
+    GammaTables& gammaTables() { return *gamma_; }
+    OverlayWindows& overlayWindows() { return *overlays_; }
+    I2C& i2c() { return *i2c_; }
+    Dithering& dithering() { return *dithering_; }
+    Keyboard& keyboard() { return *keyboard_; }
+    Workspace& workspace() { return *workspace_; }
+    Preferences& preferences() { return *preferences_; }
+    DistributedNotifications& notifications() { return *notifications_; }
+    Screenshots& screenshots() { return *screenshots_; }
+    SystemInfo& systemInfo() { return *systemInfo_; }
+    // The private frameworks (colour adjustment, backlight, Night Shift, I2C functions).
+    FrameworkRegistry& frameworks() { return frameworks_; }
+
+    // The program's own domain and named suites.
+    std::shared_ptr<UserDefaults> standardUserDefaults() { return userDefaults(std::string(bundleIdentifier)); }
+    std::shared_ptr<UserDefaults> userDefaults(const std::string& domain);
+    const std::filesystem::path& defaultsDirectory() const { return defaultsDirectory_; }
+
+    // The program supplies windows that need a toolkit (the Qt adapters).
+    void setOverlayWindows(std::shared_ptr<OverlayWindows> windows) { overlays_ = std::move(windows); }
+
+    static std::shared_ptr<Platform> create(Runtime runtime = {});
+    // The installed platform; the first call without one installed creates it from the
+    // environment with the system clock and no scheduler.
+    static Platform& current();
+    static std::shared_ptr<Platform> currentShared();
+    static void setCurrent(std::shared_ptr<Platform> platform);
+
+protected:
+    Platform(Runtime runtime, std::filesystem::path defaultsDirectory);
+
+    Runtime runtime_;
+    std::filesystem::path defaultsDirectory_;
+    std::shared_ptr<Displays> displays_;
+    std::shared_ptr<GammaTables> gamma_;
+    std::shared_ptr<OverlayWindows> overlays_;
+    std::shared_ptr<I2C> i2c_;
+    std::shared_ptr<Dithering> dithering_;
+    std::shared_ptr<Keyboard> keyboard_;
+    std::shared_ptr<Workspace> workspace_;
+    std::shared_ptr<Preferences> preferences_;
+    std::shared_ptr<DistributedNotifications> notifications_;
+    std::shared_ptr<Screenshots> screenshots_;
+    std::shared_ptr<SystemInfo> systemInfo_;
+    FrameworkRegistry frameworks_;
+};
+
+// Environment helpers shared by the implementations.
+// A switch counts as set only when its value is exactly "1".
+bool environmentSwitch(const char* name);
+std::optional<std::string> environmentValue(const char* name);
+// $XDG_CONFIG_HOME, else $HOME/.config.
+std::filesystem::path configHome();
+// ORVANE_SIM_DIR, else $XDG_RUNTIME_DIR/orvane-sim, else /tmp/orvane-sim-<uid>.
+std::filesystem::path simDirectory();
+
+}  // namespace orvane::platform

@@ -1,0 +1,48 @@
+#pragma once
+// A user-defaults domain kept in one JSON file of type-tagged values (Value.h). Every
+// change is written through at once, atomically and under a lock, so a crash record is
+// on disk before the call returns and two processes never lose each other's keys. All
+// objects opened on the same file in one process share one store.
+//
+// File format: {"version": 1, "values": {"<key>": <tagged value>, ...}}.
+// A file that cannot be read is moved aside to "<name>.unreadable-<time>" before the
+// first write replaces it, so nothing in it is lost.
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/Value.h"
+
+namespace orvane::platform {
+
+class UserDefaults {
+public:
+    static std::shared_ptr<UserDefaults> open(const std::filesystem::path& file);
+
+    const std::filesystem::path& file() const;
+
+    std::optional<Value> object(const std::string& key) const;
+    std::optional<Bytes> data(const std::string& key) const;
+    std::optional<Dictionary> dictionary(const std::string& key) const;
+    std::optional<std::string> string(const std::string& key) const;
+    // false / 0 when missing or of another kind, as the platform's getters answer.
+    bool boolean(const std::string& key) const;
+    double number(const std::string& key) const;
+
+    void set(const std::string& key, const Value& value);
+    void remove(const std::string& key);
+    // Removes every key of the domain.
+    void clear();
+    Dictionary dictionaryRepresentation() const;
+    std::vector<std::string> keys() const;
+
+    struct Store;
+    explicit UserDefaults(std::shared_ptr<Store> store);
+
+private:
+    std::shared_ptr<Store> store_;
+};
+
+}  // namespace orvane::platform

@@ -1,0 +1,75 @@
+#include "platform/linux/LinuxPlatform.h"
+
+#include "platform/FrameworkAdapters.h"
+#include "platform/Log.h"
+#include "platform/Missing.h"
+#include "platform/linux/LinuxBacklight.h"
+#include "platform/linux/LinuxSystemInfo.h"
+#include "platform/linux/X11Session.h"
+
+namespace orvane::platform::linuxsys {
+
+namespace {
+
+const Log& log() {
+    static const Log l("platform");
+    return l;
+}
+
+// What this desktop has no counterpart for reports missing: Night Shift, the
+// accessibility preferences of other programs, frame-buffer dithering.
+class LinuxPlatform final : public Platform {
+public:
+    LinuxPlatform(Runtime runtime, std::shared_ptr<X11Facilities> x11)
+        : Platform(std::move(runtime), configHome() / "orvane"), x11_(std::move(x11)) {
+        displays_ = x11_ ? x11_->displays : std::make_shared<MissingDisplays>();
+        gamma_ = x11_ ? x11_->gamma : std::make_shared<MissingGammaTables>();
+        screenshots_ = x11_ ? x11_->screenshots : std::make_shared<MissingScreenshots>();
+        overlays_ = std::make_shared<MissingOverlayWindows>();  // the program installs the toolkit's
+        i2c_ = std::make_shared<MissingI2C>();
+        dithering_ = std::make_shared<MissingDithering>();
+        keyboard_ = std::make_shared<MissingKeyboard>();
+        workspace_ = std::make_shared<MissingWorkspace>();
+        preferences_ = std::make_shared<MissingPreferences>();
+        notifications_ = std::make_shared<InProcessNotifications>(runtime_.scheduler);
+        systemInfo_ = std::make_shared<LinuxSystemInfo>();
+
+        if (x11_) {
+            // The colour adjustment exists only where a driver exposes a colour matrix.
+            auto adjustments = x11_->colorAdjustments;
+            auto has = x11_->hasColorAdjustments;
+            auto image = makeAccessibilityImage(adjustments);
+            frameworks_.add(std::string(frameworkPath::skyLight),
+                            FrameworkRegistry::Loader([has, image]() -> std::shared_ptr<FrameworkImage> {
+                                return has && has() ? image : nullptr;
+                            }));
+        }
+        auto displays = displays_;
+        auto backlight = std::make_shared<LinuxBacklight>([displays](std::uint32_t id) { return displays->isBuiltin(id); });
+        auto brightnessImage = makeBrightnessImage(backlight);
+        frameworks_.add(std::string(frameworkPath::displayServices),
+                        FrameworkRegistry::Loader([backlight, brightnessImage]() -> std::shared_ptr<FrameworkImage> {
+                            return backlight->device() ? brightnessImage : nullptr;
+                        }));
+    }
+
+    std::string_view name() const override { return "linux"; }
+
+private:
+    std::shared_ptr<X11Facilities> x11_;
+};
+
+}  // namespace
+
+std::shared_ptr<Platform> makeLinuxPlatform(Runtime runtime, bool required) {
+    auto x11 = openX11(runtime.scheduler);
+    if (!x11) {
+        if (!required) return nullptr;
+        log().error("platform: linux without an X display; no displays can be tinted");
+        return std::make_shared<LinuxPlatform>(std::move(runtime), nullptr);
+    }
+    log().notice("platform: linux (X display %s)", x11->displayName);
+    return std::make_shared<LinuxPlatform>(std::move(runtime), std::move(x11));
+}
+
+}  // namespace orvane::platform::linuxsys

@@ -1,0 +1,122 @@
+#include "platform/sim/SimMachine.h"
+
+#include <cerrno>
+#include <csignal>
+#include <fstream>
+#include <sstream>
+
+#include "core/Json.h"
+#include "platform/Log.h"
+
+namespace orvane::platform::sim {
+
+namespace {
+
+const Log& log() {
+    static const Log l("sim");
+    return l;
+}
+
+}  // namespace
+
+SimMachine::SimMachine(std::filesystem::path directory) : directory_(std::move(directory)) {
+    std::error_code ec;
+    std::filesystem::create_directories(directory_, ec);
+}
+
+SimState SimMachine::read() const {
+    std::lock_guard guard(mutex_);
+    {
+        const auto stamp = fileStamp(stateFile());
+        if (stamp && cachedStamp_ == stamp) return cached_;
+    }
+    // Exclusive even for reading: a first use lays the machine out, and an unreadable file
+    // is replaced, both of which write.
+    FileLock lock(lockFile(), FileLock::Mode::exclusive);
+    return loadLocked();
+}
+
+SimState SimMachine::loadLocked() const {
+    const auto stamp = fileStamp(stateFile());
+    if (stamp && cachedStamp_ == stamp) return cached_;
+    std::optional<std::string> text;
+    try {
+        text = readWholeFile(stateFile());
+    } catch (const std::exception& e) {
+        log().error("cannot read the simulated machine: %s", e.what());
+    }
+    SimState state;
+    bool fresh = false;
+    if (!text) {
+        state = SimState::defaultLayout();
+        fresh = true;
+    } else {
+        try {
+            state = SimState::fromJson(json::parse(*text));
+        } catch (const JsonError& e) {
+            log().error("simulated machine unreadable, starting from the built-in layout: %s", e.description());
+            std::error_code ec;
+            std::filesystem::rename(stateFile(), directory_ / "machine.json.unreadable", ec);
+            state = SimState::defaultLayout();
+            fresh = true;
+        }
+    }
+    if (fresh) {
+        const_cast<SimMachine*>(this)->storeLocked(state);
+        return state;
+    }
+    cached_ = state;
+    cachedStamp_ = stamp;
+    return state;
+}
+
+void SimMachine::storeLocked(const SimState& state) {
+    writeFileAtomically(stateFile(), encodeDocument(state.toJson()));
+    cached_ = state;
+    cachedStamp_ = fileStamp(stateFile());
+}
+
+void SimMachine::write(const SimState& state) {
+    update([&](SimState& s) { s = state; });
+}
+
+std::optional<std::int32_t> SimMachine::takeFailure(SimState& state, const std::string& facility) {
+    const auto it = state.failures.find(facility);
+    if (it == state.failures.end()) return std::nullopt;
+    const std::int32_t status = it->second.status;
+    if (it->second.remaining > 0 && --it->second.remaining == 0) state.failures.erase(it);
+    return status;
+}
+
+std::int64_t SimMachine::processStartTime(std::int32_t pid) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    if (!std::getline(in, line)) return 0;
+    // The command name may hold spaces and parentheses; fields resume after the last ')'.
+    const auto close = line.rfind(')');
+    if (close == std::string::npos) return 0;
+    std::istringstream fields(line.substr(close + 2));
+    std::string field;
+    // Field 3 (state) is the first after the name; the start time is field 22.
+    for (int i = 3; i <= 22 && fields >> field; ++i)
+        if (i == 22) {
+            try {
+                return std::stoll(field);
+            } catch (const std::exception&) {
+                return 0;
+            }
+        }
+    return 0;
+}
+
+bool SimMachine::ownerAlive(const SimWindow& window) {
+    if (window.pid <= 0) return false;
+    if (::kill(window.pid, 0) != 0 && errno != EPERM) return false;
+    if (window.pidStart != 0) {
+        const auto start = processStartTime(window.pid);
+        if (start != 0 && start != window.pidStart) return false;  // the pid was reused
+    }
+    return true;
+}
+
+}  // namespace orvane::platform::sim

@@ -1,0 +1,94 @@
+#pragma once
+// The simulated machine's one state file, shared by every process that runs on it (the
+// program, the watchdog, a test): <dir>/machine.json, guarded by flock(2) on
+// <dir>/machine.lock and always replaced whole (temporary file, fsync, rename), so a
+// reader sees either the old or the new state. <dir> is ORVANE_SIM_DIR, by default
+// $XDG_RUNTIME_DIR/orvane-sim. A missing file is created with the built-in layout; an
+// unreadable one is kept as machine.json.unreadable and replaced by the built-in layout.
+//
+// State file format (JSON, keys sorted, version 1):
+//   "version": 1
+//   "displays": [ {                     the first display is the main one
+//       "id": 1, "uuid": "2B5E...",     uuid absent: the display has none
+//       "vendor", "model", "serial": integers, "name": text, "builtIn": bool,
+//       "frame": [x, y, width, height]  global points, origin at the main display's
+//                                       bottom-left corner, y upward
+//       "scale": 2, "asleep": bool, "hasDisplayNumber": bool,
+//       "gammaCapacity": 256            samples per channel, 0 for no gamma table
+//       "gamma": null | {"red": [...], "green": [...], "blue": [...]}   null = identity
+//       "matrix": null | [9 numbers]    row-major colour adjustment, null = none
+//       "backlight": 0.6                built-in displays only
+//       "enableDither": bool            frame-buffer dithering flag, absent = no property
+//       "ddc": {"16": {"current": 70, "maximum": 100}, ...}   VCP features by decimal code;
+//                                       absent = the monitor does not answer DDC/CI } ]
+//   "windows": [ {"id", "pid", "pidStart", "frame", "level", "opaque", "sharing":
+//       "none"|"readOnly"|"readWrite", "visible", "order", "layers": [{"color": [r, g, b],
+//       "opacity", "frame"?}]} ]        overlay windows; ignored once their pid is gone
+//   "preferences": {"<domain>": <tagged dictionary>}   other programs' preferences
+//   "nightShift": {"active", "enabled", "cct", "strength", "range": [3], "missingSelectors"}
+//   "sysctl": {"machdep.cpu.brand_string": "Apple M5", "hw.model": ...}, "osVersion": [26, 1, 0]
+//   "missingFrameworks": [paths], "missingSymbols": [names]
+//   "failures": {"<facility>": {"status": n, "remaining": k}}   scripted failures, k = -1: always
+//   "compositing", "screenCaptureAllowed", "accessibilityTrusted": bool
+//   "frontApplication": {"bundleIdentifier", "name", "pid"}, "windowList": <tagged array>,
+//   "mouse": [x, y], "idleSeconds", "nextWindowOrder", "nextDisplayId"
+//
+// Resetting the displays, as the watchdog does, means: "gamma": null and "matrix": null on
+// every display and "windows": [], leaving everything else as it is.
+#include <filesystem>
+#include <mutex>
+#include <optional>
+#include <string>
+
+#include "platform/AtomicFile.h"
+#include "platform/sim/SimState.h"
+
+namespace orvane::platform::sim {
+
+class SimMachine {
+public:
+    explicit SimMachine(std::filesystem::path directory);
+
+    const std::filesystem::path& directory() const { return directory_; }
+    std::filesystem::path stateFile() const { return directory_ / "machine.json"; }
+    std::filesystem::path lockFile() const { return directory_ / "machine.lock"; }
+
+    SimState read() const;
+
+    // Runs `change` on the current state under the exclusive lock and writes the result.
+    template <class F>
+    auto update(F&& change) {
+        std::lock_guard guard(mutex_);
+        FileLock lock(lockFile(), FileLock::Mode::exclusive);
+        SimState state = loadLocked();
+        if constexpr (std::is_void_v<decltype(change(state))>) {
+            change(state);
+            storeLocked(state);
+        } else {
+            auto result = change(state);
+            storeLocked(state);
+            return result;
+        }
+    }
+
+    // Replaces the whole state.
+    void write(const SimState& state);
+
+    // Takes one scripted failure of a facility, if any (within an update).
+    static std::optional<std::int32_t> takeFailure(SimState& state, const std::string& facility);
+    // Whether a window's owner still runs.
+    static bool ownerAlive(const SimWindow& window);
+    // The start time of a process, 0 when unknown.
+    static std::int64_t processStartTime(std::int32_t pid);
+
+private:
+    SimState loadLocked() const;
+    void storeLocked(const SimState& state);
+
+    std::filesystem::path directory_;
+    mutable std::recursive_mutex mutex_;
+    mutable std::optional<FileStamp> cachedStamp_;
+    mutable SimState cached_;
+};
+
+}  // namespace orvane::platform::sim

@@ -1,0 +1,112 @@
+#pragma once
+// The simulated machine as a Platform, and the handles tests use to script it.
+//
+// Scripted failures (SimState::failures) are looked up by these facility names:
+//   "colorAdjustment"   setting or resetting a display's colour adjustment
+//   "gamma.read", "gamma.write"
+//   "backlight.get", "backlight.set"
+//   "i2c.read", "i2c.write"
+//   "dither.set"        writing a frame-buffer property
+//   "overlay.create"    making an overlay window (answers null)
+//   "screenshot"        a capture (answers absent)
+//   "eventTap.create"   making the key tap (answers null)
+//   "hotkey.handler", "hotkey.register"
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/Platform.h"
+#include "platform/sim/SimMachine.h"
+
+namespace orvane::platform::sim {
+
+// What this process asked of the simulated machine, in order.
+struct SimCall {
+    std::string facility;  // "SLSSetAccessibilityAdjustments", "DisplayServicesSetBrightness", ...
+    Value arguments;
+};
+
+class SimJournal {
+public:
+    void add(std::string facility, Value arguments);
+    std::vector<SimCall> calls() const;
+    std::vector<SimCall> calls(const std::string& facility) const;
+    void clear();
+
+private:
+    mutable std::mutex mutex_;
+    std::vector<SimCall> calls_;
+};
+
+struct Rgb {
+    double r = 0;
+    double g = 0;
+    double b = 0;
+};
+
+// The colours of the simulated screen.
+inline constexpr Rgb desktopColor{0.5, 0.5, 0.5};
+inline constexpr Rgb menuBarColor{0.93, 0.93, 0.93};
+inline constexpr double menuBarHeight = 30;
+
+// What the windows show at a global point (bottom-left origin): the desktop, the menu-bar
+// strip, then every visible, capturable window of a live owner, blended source-over in
+// encoded sRGB. Black outside every display.
+Rgb screenColor(const SimState& state, Point global);
+// What the display shows the user there: the screen colour through the display's
+// colour matrix, then its gamma table.
+Rgb scanOutColor(const SimState& state, Point global);
+// `rect` in top-left-origin points; `scale` pixels per point.
+Image renderImage(const SimState& state, const Rect& rect, double scale, bool scanOut);
+
+class SimDisplays;
+class SimKeyboard;
+class SimWorkspace;
+
+class SimPlatform final : public Platform {
+public:
+    SimPlatform(Runtime runtime, std::filesystem::path directory);
+    ~SimPlatform() override;
+
+    std::string_view name() const override { return "sim"; }
+
+    SimMachine& machine() { return *machine_; }
+    SimJournal& journal() { return *journal_; }
+    SimState state() const { return machine_->read(); }
+
+    // Changes the state and reports a changed display arrangement to the observers.
+    void update(const std::function<void(SimState&)>& change);
+    std::uint32_t addDisplay(SimDisplay display);  // id 0 takes the next free id
+    bool removeDisplay(std::uint32_t id);
+    bool changeDisplay(std::uint32_t id, const std::function<void(SimDisplay&)>& change);
+    void setColorFilterEnabled(bool enabled);
+    void fail(const std::string& facility, std::int32_t status, std::int64_t count = -1);
+    void clearFailure(const std::string& facility);
+    void setFrameworkMissing(std::string_view path, bool missing = true);
+    void setSymbolMissing(const std::string& name, bool missing = true);
+    // What the watchdog does: identity gamma and matrix everywhere, no overlays.
+    void resetDisplays();
+
+    Rgb screenColorAt(Point global) const { return screenColor(state(), global); }
+    Rgb scanOutColorAt(Point global) const { return scanOutColor(state(), global); }
+    // The whole display as the user sees it; absent for an unknown display.
+    std::optional<Image> scanOut(std::uint32_t display, std::optional<double> scale = std::nullopt) const;
+
+    // Input the tests play: true when every tap let the event through.
+    bool injectSystemDefinedEvent(const SystemDefinedEvent& event);
+    // true when a registration took the key.
+    bool pressHotKey(std::uint32_t keyCode, std::uint32_t modifiers, bool released = false);
+    void postWorkspaceEvent(WorkspaceEvent event);
+
+private:
+    std::shared_ptr<SimMachine> machine_;
+    std::shared_ptr<SimJournal> journal_;
+    std::shared_ptr<SimDisplays> simDisplays_;
+    std::shared_ptr<SimKeyboard> simKeyboard_;
+    std::shared_ptr<SimWorkspace> simWorkspace_;
+};
+
+}  // namespace orvane::platform::sim
