@@ -29,7 +29,8 @@ namespace orvane::platform {
 inline constexpr std::string_view bundleIdentifier = "app.orvane.Orvane";
 
 // What the platform runs on: the clock, and the main thread's scheduler (null where
-// nothing is asynchronous, such as a one-shot command line; observations then do nothing).
+// nothing is asynchronous, such as a one-shot command line: display observations then do
+// nothing and notifications are delivered inside post()).
 struct Runtime {
     std::shared_ptr<Clock> clock = SystemClock::shared();
     std::shared_ptr<Scheduler> scheduler;

@@ -75,7 +75,7 @@ struct UserDefaults::Store {
             change(values);
             Json doc = {{"version", 1}, {"values", Json::object()}};
             for (const auto& [key, v] : values) doc["values"][key] = toTaggedJson(v);
-            writeFileAtomically(file, json::encodePretty(doc) + "\n");
+            writeFileAtomically(file, encodeDocument(doc));
             stamp = fileStamp(file);
         } catch (const std::exception& e) {
             // The change still holds for this process; the next successful write stores it.

@@ -46,6 +46,20 @@ int sextet(char c) {
 
 }  // namespace
 
+std::string encodeDocument(const Json& document) {
+    json::requireFinite(document);
+    return document.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
+}
+
+bool isValidUtf8(std::string_view text) {
+    try {
+        (void)Json(std::string(text)).dump();
+        return true;
+    } catch (const Json::type_error&) {
+        return false;
+    }
+}
+
 std::string base64Encode(const Bytes& bytes) {
     std::string out;
     out.reserve((bytes.size() + 2) / 3 * 4);
@@ -112,10 +126,9 @@ Json toTaggedJson(const Value& value) {
 Value fromTaggedJson(const Json& json, const std::string& path) {
     if (!json.is_object() || json.size() != 1)
         json::typeMismatch("an object with one type key", json, path);
-    // Keep the iterator: the items proxy hands out a reference to itself.
-    const auto entry = json.begin();
-    const std::string tag = entry.key();
-    const Json& v = entry.value();
+    const auto first = json.begin();
+    const std::string tag = first.key();
+    const Json& v = first.value();
     const std::string at = json::join(path, tag);
     if (tag == "bool") return json::asBool(v, at);
     if (tag == "int") return json::asInt64(v, at);

@@ -66,6 +66,12 @@ Json toTaggedJson(const Value& value);
 // Throws JsonError for anything that is not tagged JSON.
 Value fromTaggedJson(const Json& json, const std::string& path = "");
 
+// A document as the shared files hold it: pretty-printed, keys sorted, non-finite numbers
+// refused (JsonError); text that is not valid UTF-8 is written with U+FFFD in its place
+// rather than failing the whole write.
+std::string encodeDocument(const Json& document);
+bool isValidUtf8(std::string_view text);
+
 std::string base64Encode(const Bytes& bytes);
 std::optional<Bytes> base64Decode(std::string_view text);
 

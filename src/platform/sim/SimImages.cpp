@@ -18,11 +18,13 @@ struct Layer {
 
 double unit(double v) { return std::clamp(v != v ? 0.0 : v, 0.0, 1.0); }
 
-// The layers of every window a capture sees, bottom to top.
-std::vector<Layer> visibleLayers(const SimState& state) {
+// The layers of every window on screen, bottom to top. A capture leaves out the windows
+// that refuse sharing; the user sees them all the same.
+std::vector<Layer> visibleLayers(const SimState& state, bool forCapture) {
     std::vector<const SimWindow*> windows;
     for (const auto& w : state.windows)
-        if (w.visible && w.sharing != SharingType::none && SimMachine::ownerAlive(w)) windows.push_back(&w);
+        if (w.visible && (!forCapture || w.sharing != SharingType::none) && SimMachine::ownerAlive(w))
+            windows.push_back(&w);
     std::stable_sort(windows.begin(), windows.end(), [](const SimWindow* a, const SimWindow* b) {
         return a->level != b->level ? a->level < b->level : a->order < b->order;
     });
@@ -83,12 +85,12 @@ std::uint8_t byte(double v) { return static_cast<std::uint8_t>(std::lround(unit(
 }  // namespace
 
 Rgb screenColor(const SimState& state, Point global) {
-    return compose(state, visibleLayers(state), global, nullptr);
+    return compose(state, visibleLayers(state, true), global, nullptr);
 }
 
 Rgb scanOutColor(const SimState& state, Point global) {
     const SimDisplay* d = nullptr;
-    const Rgb c = compose(state, visibleLayers(state), global, &d);
+    const Rgb c = compose(state, visibleLayers(state, false), global, &d);
     return d ? throughPipeline(*d, c) : c;
 }
 
@@ -99,7 +101,7 @@ Image renderImage(const SimState& state, const Rect& rect, double scale, bool sc
     image.width = std::max(0, static_cast<int>(std::lround(rect.width * scale)));
     image.height = std::max(0, static_cast<int>(std::lround(rect.height * scale)));
     image.rgba.assign(static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height) * 4, 255);
-    const auto layers = visibleLayers(state);
+    const auto layers = visibleLayers(state, !scanOut);
     for (int y = 0; y < image.height; ++y) {
         for (int x = 0; x < image.width; ++x) {
             const Point p{rect.x + (x + 0.5) / scale, mainTop - (rect.y + (y + 0.5) / scale)};

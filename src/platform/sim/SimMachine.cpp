@@ -71,7 +71,7 @@ SimState SimMachine::loadLocked() const {
 }
 
 void SimMachine::storeLocked(const SimState& state) {
-    writeFileAtomically(stateFile(), json::encodePretty(state.toJson()) + "\n");
+    writeFileAtomically(stateFile(), encodeDocument(state.toJson()));
     cached_ = state;
     cachedStamp_ = fileStamp(stateFile());
 }

@@ -1,5 +1,7 @@
 #include "platform/sim/SimState.h"
 
+#include <algorithm>
+
 namespace orvane::platform::sim {
 
 namespace {
@@ -163,7 +165,7 @@ SimWindow windowFrom(const Json& v, const std::string& path) {
         return json::decodeEnum(sharingNames, "SharingType", j, p);
     });
     w.visible = r.boolean("visible");
-    w.order = r.optInteger<std::uint64_t>("order").value_or(0);
+    w.order = static_cast<std::uint64_t>(std::max<std::int64_t>(0, r.optInteger<std::int64_t>("order").value_or(0)));
     const Json& layers = r.required("layers");
     if (!layers.is_array()) json::typeMismatch("an array", layers, r.pathOf("layers"));
     for (std::size_t i = 0; i < layers.size(); ++i)
@@ -243,7 +245,10 @@ Json SimState::toJson() const {
                          {"cct", static_cast<double>(nightShift.cct)},
                          {"strength", static_cast<double>(nightShift.strength)},
                          {"range", floatsJson({nightShift.range.begin(), nightShift.range.end()})}};
-    out["sysctl"] = sysctl;
+    // System values are bytes; those that are not UTF-8 text are kept as base64 data.
+    out["sysctl"] = Json::object();
+    for (const auto& [name, value] : sysctl)
+        out["sysctl"][name] = isValidUtf8(value) ? Json(value) : Json({{"data", base64Encode(Bytes(value.begin(), value.end()))}});
     out["osVersion"] = Json::array({osVersion.major, osVersion.minor, osVersion.patch});
     out["missingFrameworks"] = missingFrameworks;
     out["missingSymbols"] = missingSymbols;
@@ -302,8 +307,17 @@ SimState SimState::fromJson(const Json& v) {
         s.nightShift.range = {range[0], range[1], range[2]};
     }
     if (const Json* sys = r.optional("sysctl")) {
-        ObjectReader sr(*sys, "sysctl");
-        for (const auto& [name, value] : sys->items()) s.sysctl[name] = sr.string(name);
+        if (!sys->is_object()) json::typeMismatch("an object", *sys, "sysctl");
+        for (const auto& [name, value] : sys->items()) {
+            const std::string at = json::join("sysctl", name);
+            if (value.is_string()) {
+                s.sysctl[name] = value.get<std::string>();
+            } else {
+                const Value bytes = fromTaggedJson(value, at);
+                if (!bytes.data()) json::typeMismatch("a string or data", value, at);
+                s.sysctl[name] = std::string(bytes.data()->begin(), bytes.data()->end());
+            }
+        }
     }
     if (const Json* os = r.optional("osVersion")) {
         const auto parts = floatsFrom<double>(*os, "osVersion");
@@ -341,7 +355,7 @@ SimState SimState::fromJson(const Json& v) {
         s.mouse = {p[0], p[1]};
     }
     s.idleSeconds = r.optNumber("idleSeconds").value_or(0);
-    s.nextWindowOrder = r.optInteger<std::uint64_t>("nextWindowOrder").value_or(1);
+    s.nextWindowOrder = static_cast<std::uint64_t>(std::max<std::int64_t>(1, r.optInteger<std::int64_t>("nextWindowOrder").value_or(1)));
     std::uint32_t highest = 0;
     for (const auto& d : s.displays) highest = std::max(highest, d.id);
     s.nextDisplayId = std::max(r.optInteger<std::uint32_t>("nextDisplayId").value_or(1), highest + 1);
