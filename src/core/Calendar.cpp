@@ -55,6 +55,10 @@ int TimeZone::secondsFromGMT(Date at) const {
     return static_cast<int>(zone_->get_info(sysSeconds(at)).offset.count());
 }
 
+bool Calendar::canRepresent(Date date) {
+    return std::isfinite(date.secondsSince1970) && std::abs(date.secondsSince1970) < 1e11;
+}
+
 double Calendar::localSeconds(Date date) const {
     return date.secondsSince1970 + zone_.secondsFromGMT(date);
 }

@@ -52,6 +52,10 @@ public:
     explicit Calendar(TimeZone zone) : zone_(std::move(zone)) {}
     const TimeZone& timeZone() const { return zone_; }
 
+    // Finite and within the years the calendar handles (about ±3000 years around 1970);
+    // the other operations expect such an instant.
+    static bool canRepresent(Date date);
+
     DateComponents components(Date date) const;
     int weekday(Date date) const { return components(date).weekday; }
     Date startOfDay(Date date) const;

@@ -1,0 +1,286 @@
+// Glowkeeper: waits for the Orvane process given on the command line to end, then takes
+// every colour adjustment off the displays, so a tint can never outlive the program.
+// Deliberately self-contained: it must keep working when the program itself is broken.
+#include <cerrno>
+#include <csignal>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <optional>
+#include <set>
+#include <string>
+#include <string_view>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/types.h>
+#include <unistd.h>
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/extensions/Xrandr.h>
+
+#include <nlohmann/json.hpp>
+
+namespace {
+
+constexpr std::size_t maxDisplays = 32;
+
+// An optional single sign, then ASCII digits only, within the signed 32-bit range.
+std::optional<std::int32_t> parsePid(std::string_view text) {
+    std::size_t at = 0;
+    bool negative = false;
+    if (!text.empty() && (text[0] == '+' || text[0] == '-')) {
+        negative = text[0] == '-';
+        at = 1;
+    }
+    if (at == text.size()) return std::nullopt;
+    const std::int64_t limit = negative ? 2147483648LL : 2147483647LL;
+    std::int64_t value = 0;
+    for (; at < text.size(); ++at) {
+        const char c = text[at];
+        if (c < '0' || c > '9') return std::nullopt;
+        value = value * 10 + (c - '0');
+        if (value > limit) return std::nullopt;
+    }
+    return static_cast<std::int32_t>(negative ? -value : value);
+}
+
+std::optional<std::string> readFile(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;
+    std::string text;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            ::close(fd);
+            return std::nullopt;
+        }
+        if (n == 0) break;
+        text.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    return text;
+}
+
+// A zombie still answers kill(pid, 0), but it has ended all the same.
+bool hasEnded(pid_t pid) {
+    if (::kill(pid, 0) == -1 && errno == ESRCH) return true;
+    const auto line = readFile("/proc/" + std::to_string(pid) + "/stat");
+    if (!line) return false;
+    const auto close = line->rfind(')');
+    if (close == std::string::npos || close + 2 >= line->size()) return false;
+    const char state = (*line)[close + 2];
+    return state == 'Z' || state == 'X';
+}
+
+// Used where no pidfd is to be had: slower, but never mistakes a live process for gone.
+void pollUntilEnded(pid_t pid) {
+    const timespec interval{0, 100'000'000};
+    while (!hasEnded(pid)) ::nanosleep(&interval, nullptr);
+}
+
+void waitForEnd(pid_t pid) {
+#ifdef SYS_pidfd_open
+    const long fd = ::syscall(SYS_pidfd_open, pid, 0);
+    if (fd >= 0) {
+        pollfd watch{static_cast<int>(fd), POLLIN, 0};
+        int ready;
+        do ready = ::poll(&watch, 1, -1);
+        while (ready == 0 || (ready == -1 && errno == EINTR));
+        ::close(watch.fd);
+        if (ready > 0 && (watch.revents & POLLIN)) return;
+    } else if (errno == ESRCH) {
+        return;  // ended between the first check and now
+    }
+#endif
+    pollUntilEnded(pid);
+}
+
+// ---- Simulated machine ---------------------------------------------------------------
+
+std::string simDirectory() {
+    if (const char* dir = std::getenv("ORVANE_SIM_DIR"); dir && *dir) return dir;
+    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime)
+        return std::string(runtime) + "/orvane-sim";
+    return {};
+}
+
+bool writeAll(int fd, const std::string& text) {
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// Temporary file beside the target, flushed to disk, then renamed over it, so a reader
+// sees either the old state or the new one and never half of either.
+bool replaceAtomically(const std::string& dir, const std::string& path, const std::string& text) {
+    std::string temp = dir + "/machine.json.XXXXXX";
+    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat old {};
+    if (::stat(path.c_str(), &old) == 0) ::fchmod(fd, old.st_mode & 07777);
+    const bool written = writeAll(fd, text) && ::fsync(fd) == 0;
+    const bool closed = ::close(fd) == 0;
+    if (!written || !closed || ::rename(temp.c_str(), path.c_str()) != 0) {
+        ::unlink(temp.c_str());
+        return false;
+    }
+    if (const int dirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dirFd >= 0) {
+        ::fsync(dirFd);
+        ::close(dirFd);
+    }
+    return true;
+}
+
+unsigned resetSimulated() {
+    const std::string dir = simDirectory();
+    if (dir.empty()) return 0;
+    struct stat info {};
+    if (::stat(dir.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return 0;
+
+    const int lock = ::open((dir + "/machine.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (lock < 0) return 0;
+    while (::flock(lock, LOCK_EX) != 0) {
+        if (errno != EINTR) {
+            ::close(lock);
+            return 0;
+        }
+    }
+
+    unsigned count = 0;
+    const std::string path = dir + "/machine.json";
+    if (const auto text = readFile(path)) {
+        // An unreadable state is left for the program to deal with, never overwritten.
+        nlohmann::json state = nlohmann::json::parse(*text, nullptr, false);
+        if (state.is_object() && (!state.contains("displays") || state["displays"].is_array())) {
+            if (state.contains("displays")) {
+                for (auto& display : state["displays"]) {
+                    if (count == maxDisplays) break;
+                    if (!display.is_object()) continue;
+                    display["gamma"] = nullptr;
+                    display["matrix"] = nullptr;
+                    ++count;
+                }
+            }
+            state["windows"] = nlohmann::json::array();
+            if (!replaceAtomically(dir, path, state.dump(2) + "\n")) count = 0;
+        }
+    }
+    ::flock(lock, LOCK_UN);
+    ::close(lock);
+    return count;
+}
+
+// ---- X11 ------------------------------------------------------------------------------
+
+bool xFailed = false;
+
+int noteXError(Display*, XErrorEvent*) {
+    xFailed = true;
+    return 0;
+}
+
+void setIdentityGamma(Display* display, RRCrtc crtc) {
+    const int size = XRRGetCrtcGammaSize(display, crtc);
+    if (size <= 0) return;
+    XRRCrtcGamma* gamma = XRRAllocGamma(size);
+    if (!gamma) return;
+    for (int i = 0; i < size; ++i) {
+        const auto level = static_cast<unsigned short>(
+            size == 1 ? 65535 : static_cast<long>(i) * 65535 / (size - 1));
+        gamma->red[i] = gamma->green[i] = gamma->blue[i] = level;
+    }
+    XRRSetCrtcGamma(display, crtc, gamma);
+    XRRFreeGamma(gamma);
+}
+
+// The colour transform matrix: nine S31.32 fixed-point values, each as a low and a high
+// 32-bit word; identity has 1.0 (high word 1) on the diagonal.
+void setIdentityCtm(Display* display, RROutput output, Atom ctm) {
+    Atom type = None;
+    int format = 0;
+    unsigned long items = 0;
+    unsigned long after = 0;
+    unsigned char* data = nullptr;
+    const int status = XRRGetOutputProperty(display, output, ctm, 0, 0, False, False,
+                                            AnyPropertyType, &type, &format, &items, &after, &data);
+    if (data) XFree(data);
+    if (status != Success || type == None) return;
+    long identity[18] = {};
+    for (int diagonal = 0; diagonal < 3; ++diagonal) identity[diagonal * 8 + 1] = 1;
+    XRRChangeOutputProperty(display, output, ctm, type, 32, PropModeReplace,
+                            reinterpret_cast<unsigned char*>(identity), 18);
+}
+
+unsigned resetX11(Display* display) {
+    int eventBase = 0;
+    int errorBase = 0;
+    int major = 0;
+    int minor = 0;
+    if (!XRRQueryExtension(display, &eventBase, &errorBase) ||
+        !XRRQueryVersion(display, &major, &minor) || major < 1 || (major == 1 && minor < 2))
+        return 0;
+    XSetErrorHandler(noteXError);
+    XRRScreenResources* resources = XRRGetScreenResourcesCurrent(display, XDefaultRootWindow(display));
+    if (!resources) return 0;
+    const Atom ctm = XInternAtom(display, "CTM", True);
+    std::set<RRCrtc> crtcsDone;
+    unsigned count = 0;
+    for (int i = 0; i < resources->noutput && count < maxDisplays; ++i) {
+        XRROutputInfo* info = XRRGetOutputInfo(display, resources, resources->outputs[i]);
+        if (!info) continue;
+        const RRCrtc crtc = info->crtc;
+        XRRFreeOutputInfo(info);
+        if (crtc == None) continue;
+        xFailed = false;
+        if (crtcsDone.insert(crtc).second) setIdentityGamma(display, crtc);
+        if (ctm != None) setIdentityCtm(display, resources->outputs[i], ctm);
+        XSync(display, False);
+        if (!xFailed) ++count;
+    }
+    XRRFreeScreenResources(resources);
+    return count;
+}
+
+// The same choice the program makes: ORVANE_PLATFORM names it, else X11 when a display opens.
+unsigned resetAll() {
+    const char* platform = std::getenv("ORVANE_PLATFORM");
+    const std::string_view chosen = platform ? platform : "";
+    if (chosen == "sim") return resetSimulated();
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) return chosen == "linux" ? 0 : resetSimulated();
+    const unsigned count = resetX11(display);
+    XCloseDisplay(display);
+    return count;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
+    const auto pid = argc == 2 ? parsePid(argv[1]) : std::nullopt;
+    if (!pid || *pid <= 1) {
+        std::fputs("usage: Glowkeeper <pid>\n", stdout);
+        return 2;
+    }
+    ::setsid();
+    std::signal(SIGHUP, SIG_IGN);
+    std::signal(SIGINT, SIG_IGN);
+
+    if (!hasEnded(*pid)) waitForEnd(*pid);
+    const unsigned count = resetAll();
+    std::printf("Glowkeeper: pid %d ended, reset %u display(s)\n", static_cast<int>(*pid), count);
+    return 0;
+}
