@@ -93,7 +93,7 @@ std::int64_t asInt64(const Json& v, const std::string& path) {
     if (v.is_number_unsigned()) {
         const auto u = v.get<std::uint64_t>();
         if (u > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()))
-            dataCorrupted("Number " + std::to_string(u) + " does not fit.", path);
+            dataCorrupted("Number " + std::to_string(u) + " does not fit", path);
         return static_cast<std::int64_t>(u);
     }
     if (v.is_number_float()) {

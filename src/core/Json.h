@@ -11,7 +11,6 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
-#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -62,14 +61,11 @@ std::int64_t asInt64(const Json& v, const std::string& path);  // integral numbe
 
 template <std::integral T>
 T asInt(const Json& v, const std::string& path) {
+    if constexpr (std::is_unsigned_v<T> && sizeof(T) == sizeof(std::uint64_t)) {
+        if (v.is_number_unsigned()) return static_cast<T>(v.get<std::uint64_t>());
+    }
     const std::int64_t value = asInt64(v, path);
-    bool fits;
-    if constexpr (std::is_unsigned_v<T>)  // the maximum of a 64-bit T does not fit int64
-        fits = value >= 0 && static_cast<std::uint64_t>(value) <= std::numeric_limits<T>::max();
-    else
-        fits = value >= static_cast<std::int64_t>(std::numeric_limits<T>::min()) &&
-               value <= static_cast<std::int64_t>(std::numeric_limits<T>::max());
-    if (!fits) dataCorrupted("Number " + std::to_string(value) + " does not fit.", path);
+    if (!std::in_range<T>(value)) dataCorrupted("Number " + std::to_string(value) + " does not fit", path);
     return static_cast<T>(value);
 }
 

@@ -6,12 +6,8 @@
 
 #include <fmt/format.h>
 
+#include "core/BuiltInTables.h"
 #include "core/Fold.h"
-
-namespace orvane::data {
-extern const std::string_view zones;
-extern const std::string_view cities;
-}  // namespace orvane::data
 
 namespace orvane {
 

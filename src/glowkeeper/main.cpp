@@ -109,7 +109,9 @@ std::string simDirectory() {
     if (const char* dir = std::getenv("ORVANE_SIM_DIR"); dir && *dir) return dir;
     if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime)
         return std::string(runtime) + "/orvane-sim";
-    return {};
+    // The same fallback as the program's, so both find one machine without a runtime dir.
+    const char* tmp = std::getenv("TMPDIR");
+    return std::string(tmp && *tmp ? tmp : "/tmp") + "/orvane-sim-" + std::to_string(::getuid());
 }
 
 bool writeAll(int fd, const std::string& text) {

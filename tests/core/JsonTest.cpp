@@ -32,6 +32,9 @@ TEST(Json, StrictReadsRejectNeighbouringTypes) {
     EXPECT_EQ(r.integer<int>("whole"), 3400);
     EXPECT_DOUBLE_EQ(r.number("one"), 1.0);
     EXPECT_EQ(r.integer<std::int64_t>("big"), 2147483648LL);
+    EXPECT_EQ(r.integer<std::uint64_t>("big"), 2147483648ULL);
+    EXPECT_EQ(r.integer<std::uint32_t>("one"), 1U);
+    EXPECT_EQ(json::asInt<std::uint64_t>(Json(18446744073709551615ULL), "max"), 18446744073709551615ULL);
 
     struct Case {
         const char* what;
@@ -45,6 +48,7 @@ TEST(Json, StrictReadsRejectNeighbouringTypes) {
         {"fraction as integer", [&] { r.integer<int>("float"); }, JsonError::Kind::dataCorrupted},
         {"int32 overflow", [&] { r.integer<std::int32_t>("big"); }, JsonError::Kind::dataCorrupted},
         {"negative as unsigned", [&] { r.integer<std::uint32_t>("neg"); }, JsonError::Kind::dataCorrupted},
+        {"negative as uint64", [&] { r.integer<std::uint64_t>("neg"); }, JsonError::Kind::dataCorrupted},
         {"string as number", [&] { r.number("text"); }, JsonError::Kind::typeMismatch},
         {"missing key", [&] { r.string("absent"); }, JsonError::Kind::keyNotFound},
         {"null where required", [&] { r.string("nil"); }, JsonError::Kind::valueNotFound},

@@ -9,13 +9,9 @@
 #include <unicode/unistr.h>
 
 #include "core/Calendar.h"
+#include "core/BuiltInTables.h"
 #include "core/Fold.h"
 #include "core/Locations.h"
-
-namespace orvane::data {
-extern const std::string_view zones;
-extern const std::string_view cities;
-}  // namespace orvane::data
 
 namespace orvane {
 namespace {
