@@ -58,10 +58,11 @@ OverlayBackend::OverlayBackend(const DisplayInfo& display, LayerColorMode mode, 
       redLayer_(layer(1.0, 0.3, 0.0)),
       dimLayer_(layer(0, 0, 0)) {}
 
-int OverlayBackend::baseLevel() {
-    static const int level = platform::Platform::current().overlayWindows().maximumWindowLevel();
-    return level;
-}
+// Asked each time rather than cached: the program installs its own overlay windows after
+// start-up, and a level cached from the earlier ones would read as a panel out of place.
+int OverlayBackend::baseLevel() { return platform::Platform::current().overlayWindows().maximumWindowLevel(); }
+
+int OverlayBackend::level() const { return platform_->overlayWindows().maximumWindowLevel(); }
 
 void OverlayBackend::setSharingType(platform::SharingType type) {
     sharingType_ = type;
@@ -86,7 +87,7 @@ std::optional<BackendError> OverlayBackend::attach(const DisplayInfo& display) {
 bool OverlayBackend::rebuildPanel(const platform::Screen& s) {
     const platform::Rect frame = s.frame;
     platform::OverlayStyle style;
-    style.level = baseLevel();
+    style.level = level();
     style.opaque = false;
     style.sharingType = sharingType_;
     auto window = platform_->overlayWindows().create(frame, style);
@@ -95,7 +96,7 @@ bool OverlayBackend::rebuildPanel(const platform::Screen& s) {
     if (panel_) panel_->window().orderOut();
 
     auto panel = std::make_unique<OverlayPanel>(std::move(window));
-    panel->window().setLevel(baseLevel());
+    panel->window().setLevel(level());
     panel->window().setFrame(frame);
     panel->window().setSharingType(sharingType_);
     panel->install({redLayer_, dimLayer_});  // the red layer below, the dim layer above
@@ -199,8 +200,8 @@ void OverlayBackend::verifyAndRepair() {
         panel_->resizeLayers();
         repaired = true;
     }
-    if (window.level() != baseLevel()) {
-        window.setLevel(baseLevel());
+    if (window.level() != level()) {
+        window.setLevel(level());
         repaired = true;
     }
     if (current_.isIdentity()) {

@@ -65,7 +65,7 @@ public:
     // runs the same way during a fade.
     void verifyAndRepair() override;
 
-    // The window level of the tint panels, asked of the platform once.
+    // The window level of the tint panels: the highest there is.
     static int baseLevel();
 
     // Held for the engine, which sets them when the calibration changes; drawing does not use them.
@@ -87,6 +87,7 @@ public:
 
 private:
     std::optional<platform::Screen> screen() const;
+    int level() const;
     bool rebuildPanel(const platform::Screen& screen);
     void show(const OverlayPlan& plan);
     void render(const OverlayPlan& plan, double duration);

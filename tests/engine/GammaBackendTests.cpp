@@ -70,6 +70,14 @@ TEST_F(GammaBackendTest, GainsScaleTheBaseTablesAndFadeAtThirtyFrames) {
     EXPECT_EQ(top(1), (std::array<float, 3>{1, 0.5f, 0.25f}));
     EXPECT_TRUE(orvane::testing::colorNear(seen(1), {0.5, 0.25, 0.125}));
 
+    backend.apply(gains(1, 0.6, 0.3), 0.03);  // at once
+    EXPECT_FALSE(backend.isAnimating());
+    EXPECT_EQ(top(1), (std::array<float, 3>{1, 0.6f, 0.3f}));
+    backend.apply(gains(1, 0.5, 0.25), 0.031);
+    EXPECT_TRUE(backend.isAnimating());
+    scheduler->advance(0.1);
+    EXPECT_EQ(top(1), (std::array<float, 3>{1, 0.5f, 0.25f}));
+
     sim->journal().clear();
     backend.apply(RenderRequest::identity(), 1);
     EXPECT_TRUE(backend.isAnimating());

@@ -127,6 +127,17 @@ TEST_F(TintEngineUpkeepTest, RemovingTheLastNightShiftDisplayRestoresOnlyAtTheNe
     EXPECT_FALSE(sim->standardUserDefaults()->object(NightShiftWarmth::dirtyKey));
 }
 
+TEST_F(TintEngineUpkeepTest, TheRepairCheckTurnsNightShiftBackOnAfterTheUserSwitchedItOff) {
+    start();
+    useMethod(1, TintMethod::nightShift);
+    engine->reconfigure();
+    engine->apply(warmDim, Transition::instant, 0.05);
+    sim->update([](sim::SimState& s) { s.nightShift.active = false; });
+    scheduler->advance(5);
+    EXPECT_TRUE(sim->state().nightShift.active);
+    EXPECT_EQ(sim->state().nightShift.cct, 2700);
+}
+
 TEST_F(TintEngineUpkeepTest, ExactlyOneRepairTimerRunsWhileATintIsShown) {
     start();
     engine->apply(warm, Transition::instant, 0.05);
