@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/Status.h"
+
 namespace orvane::platform {
 
 GammaRamp GammaRamp::identity(std::size_t samples) {
@@ -40,6 +42,12 @@ GammaRamp GammaRamp::resampled(std::size_t samples) const {
     out.green = channel(green);
     out.blue = channel(blue);
     return out;
+}
+
+std::int32_t GammaTables::restoreDisplay(std::uint32_t display) {
+    const std::uint32_t samples = capacity(display);
+    if (samples == 0) return status::illegalArgument;
+    return write(display, GammaRamp::identity(samples));
 }
 
 }  // namespace orvane::platform

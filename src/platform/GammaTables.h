@@ -34,6 +34,9 @@ public:
     virtual std::int32_t write(std::uint32_t display, const GammaRamp& ramp) = 0;
     // Every display back to its own (profile) tables.
     virtual void restoreColorSyncSettings() = 0;
+    // One display back to its own tables, the others left as they are. By default the
+    // identity ramp is written, which is what restoring means on the platforms here.
+    virtual std::int32_t restoreDisplay(std::uint32_t display);
 };
 
 }  // namespace orvane::platform

@@ -237,6 +237,17 @@ public:
         });
     }
 
+    std::int32_t restoreDisplay(std::uint32_t display) override {
+        journal_->add("restoreDisplay", Dictionary{{"display", display}});
+        return machine_->update([&](SimState& s) -> std::int32_t {
+            if (auto failure = SimMachine::takeFailure(s, "gamma.write")) return *failure;
+            auto* d = s.display(display);
+            if (!d || d->gammaCapacity == 0) return status::illegalArgument;
+            d->gamma.reset();
+            return status::success;
+        });
+    }
+
 private:
     std::shared_ptr<SimMachine> machine_;
     std::shared_ptr<SimJournal> journal_;

@@ -3,7 +3,7 @@
 //
 // Scripted failures (SimState::failures) are looked up by these facility names:
 //   "colorAdjustment"   setting or resetting a display's colour adjustment
-//   "gamma.read", "gamma.write"
+//   "gamma.read", "gamma.write"   (a write includes restoring one display)
 //   "backlight.get", "backlight.set"
 //   "i2c.read", "i2c.write"
 //   "dither.set"        writing a frame-buffer property

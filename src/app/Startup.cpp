@@ -1,0 +1,110 @@
+#include "app/Startup.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+
+#include "platform/Platform.h"
+
+namespace orvane {
+
+namespace {
+
+// The row of an option that needs its next element: only the first occurrence counts.
+std::optional<std::string> valueAfterFirst(const std::vector<std::string>& arguments, std::string_view option) {
+    const auto it = std::find(arguments.begin(), arguments.end(), option);
+    if (it == arguments.end() || std::next(it) == arguments.end()) return std::nullopt;
+    return *std::next(it);
+}
+
+bool startsWithScheme(const std::string& text, std::string_view scheme) {
+    if (text.size() <= scheme.size() || text[scheme.size()] != ':') return false;
+    for (std::size_t i = 0; i < scheme.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(text[i])) != scheme[i]) return false;
+    return true;
+}
+
+}  // namespace
+
+bool Startup::holdsCommand(const std::vector<std::string>& arguments) {
+    static constexpr std::string_view valued[] = {"--set-kelvin", "--set-dim", "--preset"};
+    static constexpr std::string_view flags[] = {"--toggle", "--reveal", "--wind-down", "--true-color",
+                                                 "--follow-evening"};
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const auto& a = arguments[i];
+        if (std::find(std::begin(flags), std::end(flags), a) != std::end(flags)) return true;
+        if (std::find(std::begin(valued), std::end(valued), a) != std::end(valued) && i + 1 < arguments.size())
+            return true;
+    }
+    return false;
+}
+
+Startup::Choice Startup::choose(const std::vector<std::string>& arguments) {
+    if (std::find(arguments.begin(), arguments.end(), "--selftest") != arguments.end()) return {Mode::selfTest, {}};
+    if (holdsCommand(arguments)) return {Mode::command, {}};
+    if (auto dir = valueAfterFirst(arguments, "--render-ui")) return {Mode::renderUI, *dir};
+    if (auto path = valueAfterFirst(arguments, "--render-icon")) return {Mode::renderIcon, *path};
+    return {Mode::normal, {}};
+}
+
+std::optional<Startup::Refusal> Startup::refusal(const Choice& choice) {
+    switch (choice.mode) {
+    case Mode::selfTest:
+        return Refusal{"Orvane: the self-test (--selftest) is not available in this build\n", 1};
+    case Mode::command:
+        return Refusal{"Orvane: control commands are not available in this build; nothing was sent\n", 1};
+    case Mode::renderUI:
+        return Refusal{"Orvane: the screenshot mode (--render-ui) is not available in this build\n", 1};
+    case Mode::renderIcon:
+        return Refusal{"render-icon failed: the icon renderer is not available in this build\n", 1};
+    case Mode::normal:
+        return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+std::vector<std::string> Startup::urlArguments(const std::vector<std::string>& arguments) {
+    std::vector<std::string> urls;
+    for (std::size_t i = 1; i < arguments.size(); ++i)
+        if (startsWithScheme(arguments[i], "orvane")) urls.push_back(arguments[i]);
+    return urls;
+}
+
+bool Startup::copyFormerDefaults(platform::UserDefaults& own, const std::string& ownBundleIdentifier,
+                                 const DomainReader& read) {
+    if (ownBundleIdentifier.empty()) return false;
+    if (own.object("settings.json")) return false;
+    if (own.object(std::string(formerDefaultsCopiedKey))) return false;
+
+    platform::Dictionary merged;
+    for (const auto id : formerBundleIdentifiers) {
+        if (id == ownBundleIdentifier) continue;
+        const auto domain = read(std::string(id));
+        if (!domain) continue;
+        for (const auto& [key, value] : *domain) merged[key] = value;  // the later domain wins
+    }
+    if (merged.empty()) return false;
+
+    // The own values win, so only keys it lacks are written; the domain is never emptied
+    // on the way, and the marker goes last, once everything else is on disk.
+    const platform::Dictionary current = own.dictionaryRepresentation();
+    for (const auto& [key, value] : merged)
+        if (!current.count(key)) own.set(key, value);
+    own.set(std::string(formerDefaultsCopiedKey), platform::Value(true));
+    return true;
+}
+
+bool Startup::copyFormerDefaults(platform::Platform& platform) {
+    const auto directory = platform.defaultsDirectory();
+    auto own = platform.standardUserDefaults();
+    return copyFormerDefaults(*own, std::string(platform::bundleIdentifier), [&](const std::string& domain) {
+        // Opening a domain that was never written would create it; look first.
+        std::optional<platform::Dictionary> contents;
+        std::error_code error;
+        if (std::filesystem::exists(directory / (domain + ".json"), error))
+            contents = platform.userDefaults(domain)->dictionaryRepresentation();
+        return contents;
+    });
+}
+
+}  // namespace orvane

@@ -1,0 +1,96 @@
+#include "engine/GammaBackend.h"
+
+#include <cmath>
+
+namespace orvane {
+
+GammaBackend::GammaBackend(const DisplayInfo& display) : GammaBackend(display, platform::Platform::currentShared()) {}
+
+GammaBackend::GammaBackend(const DisplayInfo& display, std::shared_ptr<platform::Platform> platform)
+    : platform_(std::move(platform)), display_(display) {}
+
+std::optional<BackendError> GammaBackend::attach(const DisplayInfo& display) {
+    display_ = display;
+    const std::uint32_t capacity = tables().capacity(display_.id);
+    if (capacity == 0) return BackendError::unsupported("display has no gamma table");
+
+    platform::GammaRamp read;
+    const std::int32_t status = tables().read(display_.id, capacity, read);
+    if (status != 0 || read.size() == 0 || !read.isConsistent())
+        return BackendError::unsupported("CGGetDisplayTransferByTable failed: " + std::to_string(status));
+
+    if (!current_.isIdentity()) {
+        // The tables still carry our tint: take the display's own ones as the base. Only this
+        // display is restored, so the other gamma displays keep their tint.
+        (void)tables().restoreDisplay(display_.id);
+        platform::GammaRamp again;
+        (void)tables().read(display_.id, capacity, again);
+        read = again.isConsistent() ? std::move(again) : platform::GammaRamp{};
+    }
+    base_ = std::move(read);
+    count_ = static_cast<std::uint32_t>(base_.size());
+    write(current_);
+    return std::nullopt;
+}
+
+void GammaBackend::stopFade() {
+    if (animator_) animator_->stop();
+    animator_.reset();
+}
+
+void GammaBackend::apply(const RenderRequest& request, double animated) {
+    stopFade();
+    const Multiplier target = request.multiplier;
+    const bool differs = current_.r != target.r || current_.g != target.g || current_.b != target.b;
+    if (animated > minimumFade && differs && platform_->scheduler()) {
+        const Multiplier from = current_;
+        // The animator dies with this back-end and takes its timer along, so `this` is safe.
+        animator_ = std::make_unique<Animator>(
+            animated, framesPerSecond,
+            [this, from, target](double t) {
+                // The last step lands on the target exactly, so an equal request later needs no fade.
+                current_ = t >= 1 ? target : Multiplier::lerp(from, target, t);
+                write(current_);
+                if (t >= 1) animator_.reset();
+            },
+            platform_->scheduler(), platform_->clockShared());
+        return;
+    }
+    current_ = target;
+    write(current_);
+}
+
+void GammaBackend::detach() {
+    stopFade();
+    current_ = Multiplier::identity;
+    if (count_ != 0) (void)tables().write(display_.id, base_);
+    (void)tables().restoreDisplay(display_.id);
+}
+
+void GammaBackend::verifyAndRepair() {
+    if (count_ == 0 || animator_) return;
+    platform::GammaRamp read;
+    const std::int32_t status = tables().read(display_.id, count_, read);
+    if (status != 0 || read.size() != count_ || !read.isConsistent()) return;
+    const std::size_t i = count_ - 1;  // the brightest entry
+    const bool drifted = std::fabs(read.green[i] - base_.green[i] * static_cast<float>(current_.g)) > driftTolerance ||
+                         std::fabs(read.blue[i] - base_.blue[i] * static_cast<float>(current_.b)) > driftTolerance;
+    if (!drifted) return;
+    log_.notice("gamma table drifted, reapplying");
+    write(current_);
+}
+
+void GammaBackend::write(const Multiplier& m) {
+    if (count_ == 0) return;
+    platform::GammaRamp table = base_;
+    const float r = static_cast<float>(m.r), g = static_cast<float>(m.g), b = static_cast<float>(m.b);
+    for (std::size_t i = 0; i < count_; ++i) {
+        table.red[i] = base_.red[i] * r;
+        table.green[i] = base_.green[i] * g;
+        table.blue[i] = base_.blue[i] * b;
+    }
+    const std::int32_t status = tables().write(display_.id, table);
+    if (status != 0) log_.error("CGSetDisplayTransferByTable failed: %d", status);
+}
+
+}  // namespace orvane

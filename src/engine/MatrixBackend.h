@@ -1,0 +1,46 @@
+#pragma once
+// Tints one display through the display pipeline's accessibility colour matrix. Needs no
+// window; reads only the request's matrix.
+#include <memory>
+#include <optional>
+
+#include "core/ColorMatrix.h"
+#include "engine/Animator.h"
+#include "engine/TintBackend.h"
+#include "platform/Log.h"
+#include "platform/Platform.h"
+
+namespace orvane {
+
+class MatrixBackend final : public TintBackend {
+public:
+    static constexpr double minimumFade = 0.03;  // seconds; shorter is applied at once
+    static constexpr double framesPerSecond = 60;
+
+    explicit MatrixBackend(const DisplayInfo& display);
+    MatrixBackend(const DisplayInfo& display, std::shared_ptr<platform::Platform> platform);
+
+    BackendKind kind() const override { return BackendKind::matrix; }
+    const DisplayInfo& display() const override { return display_; }
+    std::optional<BackendError> attach(const DisplayInfo& display) override;
+    void apply(const RenderRequest& request, double animated) override;
+    void detach() override;
+    // Writes the matrix again on every call unless a fade runs or nothing is shown.
+    void verifyAndRepair() override;
+
+    const ColorMatrix& current() const { return current_; }
+    bool isAnimating() const { return animator_ != nullptr; }
+
+private:
+    void stopFade();
+    std::int32_t write(const ColorMatrix& matrix) const;
+    void send(const ColorMatrix& matrix) const;
+
+    std::shared_ptr<platform::Platform> platform_;
+    DisplayInfo display_;
+    ColorMatrix current_ = ColorMatrix::identity;
+    std::unique_ptr<Animator> animator_;
+    platform::Log log_{"matrix"};
+};
+
+}  // namespace orvane

@@ -1,0 +1,169 @@
+#include "engine/NightShift.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "engine/PrivateAPI.h"
+#include "platform/FrameworkAdapters.h"
+
+namespace orvane {
+
+namespace {
+
+constexpr std::string_view requiredSelectors[] = {"getCCT:",     "setCCT:commit:",      "getStrength:",
+                                                  "setStrength:commit:", "setActive:", "getBlueLightStatus:",
+                                                  "getCCTRange:"};
+
+// A fresh client of the class, or null when the framework or class is missing.
+std::shared_ptr<platform::NightShiftClient> makeClient() {
+    const auto image = PrivateFramework::handle(PrivateFramework::coreBrightnessPath);
+    const auto* make =
+        PrivateFramework::symbol<platform::symbol::BlueLightClientClass>(image, platform::symbolName::blueLightClient);
+    if (!make || !*make) return nullptr;
+    return (*make)();
+}
+
+std::shared_ptr<platform::NightShiftClient> makeUsableClient() {
+    auto client = makeClient();
+    if (!client) return nullptr;
+    for (auto selector : requiredSelectors)
+        if (!client->respondsTo(selector)) return nullptr;
+    return client;
+}
+
+}  // namespace
+
+NightShiftWarmth::NightShiftWarmth(std::shared_ptr<platform::UserDefaults> defaults)
+    : defaults_(std::move(defaults)), client_(makeUsableClient()) {}
+
+std::optional<platform::BlueLightStatus> NightShiftWarmth::status() const {
+    if (!client_ || !client_->respondsTo("getBlueLightStatus:")) return std::nullopt;
+    return client_->blueLightStatus();
+}
+
+bool NightShiftWarmth::isActive() const {
+    const auto s = status();
+    return s && s->active;
+}
+
+bool NightShiftWarmth::setRange(const std::array<float, 3>& range) {
+    if (!client_ || !client_->respondsTo("setCCTRange:")) return false;
+    return client_->setCCTRange(range);
+}
+
+void NightShiftWarmth::snapshotIfNeeded() {
+    if (!defaults_ || defaults_->object(dirtyKey)) return;  // the first snapshot stays until restored
+    const auto read = [this](std::string_view selector, auto get) -> decltype(get()) {
+        if (!client_->respondsTo(selector)) return std::nullopt;
+        return get();
+    };
+    const auto cct = read("getCCT:", [this] { return client_->cct(); });
+    const auto strength = read("getStrength:", [this] { return client_->strength(); });
+    const auto range = read("getCCTRange:", [this] { return client_->cctRange(); });
+    if (!cct || !strength || !range) return;
+    defaults_->set(dirtyKey, platform::Dictionary{
+                                 {"active", isActive()},
+                                 {"cct", static_cast<double>(*cct)},
+                                 {"strength", static_cast<double>(*strength)},
+                                 {"range", platform::Array{static_cast<double>((*range)[0]), static_cast<double>((*range)[1]),
+                                                           static_cast<double>((*range)[2])}},
+                             });
+    log_.notice("snapshot: active=%{bool}d cct=%f strength=%f", isActive() ? 1 : 0, static_cast<double>(*cct),
+                static_cast<double>(*strength));
+}
+
+void NightShiftWarmth::apply(std::optional<std::int64_t> kelvin, std::int64_t floor) {
+    if (!client_) return;
+    if (lastKelvin_ && lastFloor_ && *lastKelvin_ == kelvin && *lastFloor_ == floor) return;
+    snapshotIfNeeded();
+
+    if (floor < 2700 && (!lastFloor_ || *lastFloor_ != floor)) {
+        const std::int64_t mid = (floor + 6000) / 2;
+        (void)setRange({static_cast<float>(floor), 6000.0f, static_cast<float>(mid)});
+    } else if (floor >= 2700 && lastFloor_ && *lastFloor_ < 2700) {
+        (void)setRange({2700.0f, 6000.0f, 4100.0f});
+    }
+    lastFloor_ = floor;
+
+    if (kelvin) {
+        const double span = static_cast<double>(6000 - std::min<std::int64_t>(floor, 2700));
+        double strength = static_cast<double>(6000 - *kelvin) / span;
+        strength = std::isnan(strength) || strength < 0 ? 0 : std::min(strength, 1.0);
+        if (client_->respondsTo("setCCT:commit:")) client_->setCCT(static_cast<float>(*kelvin), true);
+        if (client_->respondsTo("setStrength:commit:")) client_->setStrength(static_cast<float>(strength), true);
+        if (!isActive() && client_->respondsTo("setActive:")) client_->setActive(true);
+    } else if (isActive() && client_->respondsTo("setActive:")) {
+        client_->setActive(false);
+    }
+    lastKelvin_ = kelvin;
+}
+
+void NightShiftWarmth::reassert() {
+    if (!lastKelvin_ || !lastFloor_) return;
+    const std::optional<std::int64_t> kelvin = *lastKelvin_;
+    const std::int64_t floor = *lastFloor_;
+    const auto s = status();
+    if (s) {
+        if (s->active == kelvin.has_value()) return;
+    } else if (!kelvin) {
+        return;
+    }
+    lastKelvin_.reset();
+    apply(kelvin, floor);
+}
+
+void NightShiftWarmth::restore() {
+    if (!defaults_ || !defaults_->object(dirtyKey)) return;
+    // A record of another kind reads as one without keys, so it cannot block later snapshots.
+    const auto record = std::optional<platform::Dictionary>(defaults_->dictionary(dirtyKey).value_or(platform::Dictionary{}));
+    const auto number = [&](const char* key) -> std::optional<double> {
+        const auto it = record->find(key);
+        if (it == record->end() || !it->second.isNumber()) return std::nullopt;
+        return it->second.number();
+    };
+    if (const auto it = record->find("range"); it != record->end()) {
+        const auto* values = it->second.array();
+        if (values && values->size() == 3 && std::all_of(values->begin(), values->end(), [](const platform::Value& v) {
+                return v.isNumber();
+            })) {
+            (void)setRange({static_cast<float>(*(*values)[0].number()), static_cast<float>(*(*values)[1].number()),
+                            static_cast<float>(*(*values)[2].number())});
+        }
+    }
+    if (client_) {
+        if (const auto cct = number("cct"); cct && client_->respondsTo("setCCT:commit:"))
+            client_->setCCT(static_cast<float>(*cct), true);
+        if (const auto strength = number("strength"); strength && client_->respondsTo("setStrength:commit:"))
+            client_->setStrength(static_cast<float>(*strength), true);
+        bool active = false;
+        if (const auto it = record->find("active"); it != record->end() && it->second.isBool())
+            active = *it->second.get<bool>();
+        if (client_->respondsTo("setActive:")) client_->setActive(active);
+    }
+    defaults_->remove(dirtyKey);
+    lastKelvin_.reset();
+    lastFloor_.reset();
+    log_.notice("restored the user's Night Shift settings");
+}
+
+void NightShiftWarmth::restoreIfDirty() {
+    if (defaults_ && defaults_->object(dirtyKey)) restore();
+}
+
+// --- the status probe ------------------------------------------------------------------
+
+bool NightShift::isAvailable() {
+    const auto image = PrivateFramework::handle(PrivateFramework::coreBrightnessPath);
+    return PrivateFramework::symbol<platform::symbol::BlueLightClientClass>(image, platform::symbolName::blueLightClient) !=
+           nullptr;
+}
+
+std::optional<NightShift::Status> NightShift::status() {
+    const auto client = makeClient();
+    if (!client || !client->respondsTo("getBlueLightStatus:")) return std::nullopt;
+    const auto s = client->blueLightStatus();
+    if (!s) return std::nullopt;
+    return Status{s->active, s->enabled};
+}
+
+}  // namespace orvane

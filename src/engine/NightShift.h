@@ -1,0 +1,69 @@
+#pragma once
+// Drives the system's Night Shift through its private client, so that it does the warm
+// part of the Night Shift method. The user's own Night Shift is recorded under
+// "nightShift.dirty" before the first change and put back when the program stops using
+// it, or at the next launch after an unclean exit.
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string_view>
+
+#include "platform/Log.h"
+#include "platform/NightShiftClient.h"
+#include "platform/UserDefaults.h"
+
+namespace orvane {
+
+class NightShiftWarmth {
+public:
+    static constexpr const char* dirtyKey = "nightShift.dirty";
+
+    // Makes the client; without a usable one every operation does nothing.
+    explicit NightShiftWarmth(std::shared_ptr<platform::UserDefaults> defaults);
+
+    bool isAvailable() const { return client_ != nullptr; }
+    bool isActive() const;
+
+    // Asks Night Shift for `kelvin` (absent: off), never asking below `floor`.
+    void apply(std::optional<std::int64_t> kelvin, std::int64_t floor);
+    // Sends the last request again when the system's Night Shift contradicts it.
+    void reassert();
+    // Puts the recorded user settings back, if there is a record.
+    void restore();
+    void restoreIfDirty();
+
+    // What was last asked for: absent = nothing recorded; an inner absent = off.
+    const std::optional<std::optional<std::int64_t>>& lastKelvin() const { return lastKelvin_; }
+    const std::optional<std::int64_t>& lastFloor() const { return lastFloor_; }
+    const std::shared_ptr<platform::NightShiftClient>& client() const { return client_; }
+
+private:
+    std::optional<platform::BlueLightStatus> status() const;
+    void snapshotIfNeeded();
+    bool setRange(const std::array<float, 3>& range);
+
+    std::shared_ptr<platform::UserDefaults> defaults_;
+    std::shared_ptr<platform::NightShiftClient> client_;
+    std::optional<std::optional<std::int64_t>> lastKelvin_;
+    std::optional<std::int64_t> lastFloor_;
+    platform::Log log_{"nightshift"};
+};
+
+// A read-only look at Night Shift, for the comfort controller and the diagnostics.
+struct NightShift {
+    NightShift() = delete;
+
+    struct Status {
+        bool active = false;
+        bool enabled = false;
+        bool operator==(const Status&) const = default;
+    };
+
+    // The client class exists.
+    static bool isAvailable();
+    // Absent when no client can be made or its status cannot be read.
+    static std::optional<Status> status();
+};
+
+}  // namespace orvane

@@ -1,0 +1,340 @@
+#include "engine/TintEngine.h"
+
+#include <cmath>
+
+#include "core/ColorMatrix.h"
+#include "core/DisplayOffsets.h"
+#include "core/Kelvin.h"
+#include "core/MethodHeuristic.h"
+#include "engine/GammaBackend.h"
+#include "engine/MatrixBackend.h"
+#include "engine/OverlayBackend.h"
+#include "engine/PrivateAPI.h"
+
+namespace orvane {
+
+namespace {
+
+OverlayBackend* asOverlay(const std::shared_ptr<TintBackend>& backend) {
+    return dynamic_cast<OverlayBackend*>(backend.get());
+}
+
+double gain(double g, double dim) {
+    const double v = g * dim;
+    return std::isnan(v) || v < 0 ? 0 : std::min(v, 1.0);
+}
+
+}  // namespace
+
+// --- construction ----------------------------------------------------------------------
+
+TintEngine::TintEngine() : TintEngine(platform::Platform::currentShared()) {}
+
+TintEngine::TintEngine(std::shared_ptr<platform::Platform> platform)
+    : platform_(std::move(platform)),
+      displayManager_(std::make_unique<DisplayManager>(platform_)),
+      nightShift_(std::make_unique<NightShiftWarmth>(platform_->standardUserDefaults())) {
+    // A snapshot left by an unclean exit goes back before anything else touches Night Shift.
+    nightShift_->restoreIfDirty();
+
+    // The manager and the observations end with the engine, so `this` never dangles.
+    displayManager_->onChange = [this](const std::vector<DisplayInfo>& added, const std::vector<DisplayInfo>& removed,
+                                       const std::vector<DisplayInfo>& changed) {
+        displaysChanged(added, removed, changed);
+    };
+    const std::pair<platform::WorkspaceEvent, const char*> events[] = {
+        {platform::WorkspaceEvent::didWake, "NSWorkspaceDidWakeNotification"},
+        {platform::WorkspaceEvent::screensDidWake, "NSWorkspaceScreensDidWakeNotification"},
+        {platform::WorkspaceEvent::sessionDidBecomeActive, "NSWorkspaceSessionDidBecomeActiveNotification"},
+        {platform::WorkspaceEvent::activeSpaceDidChange, "NSWorkspaceActiveSpaceDidChangeNotification"},
+    };
+    for (const auto& [event, name] : events)
+        observers_.push_back(platform_->workspace().observe(event, [this, reason = std::string(name)] { verifyAll(reason); }));
+
+    for (const auto& display : std::vector<DisplayInfo>(displayManager_->displays())) attach(display);
+}
+
+TintEngine::~TintEngine() = default;
+
+std::shared_ptr<TintBackend> TintEngine::defaultBackend(TintMethod method, const DisplayInfo& display,
+                                                        const Calibration&) {
+    switch (method) {
+        case TintMethod::matrix: return std::make_shared<MatrixBackend>(display);
+        case TintMethod::gamma: return std::make_shared<GammaBackend>(display);
+        case TintMethod::automatic:
+        case TintMethod::nightShift:
+        case TintMethod::overlay:
+        case TintMethod::ddc: break;
+    }
+    return std::make_shared<OverlayBackend>(display, LayerColorMode::encodedSRGB, ReadableRedStrategy::layers);
+}
+
+// --- method choice and attaching -------------------------------------------------------
+
+bool TintEngine::matrixAvailable() const {
+    return AXColorMatrix::isAvailable() && !AXColorMatrix::userColorFilterEnabled();
+}
+
+TintMethod TintEngine::method(const DisplayInfo& display) {
+    return MethodHeuristic::resolve(displaySettingsProvider(display), SystemInfo::chipBrand(),
+                                    SystemInfo::osVersion().major, !display.isBuiltIn, ddcAvailability(display),
+                                    nightShift_->isAvailable(), matrixAvailable());
+}
+
+TintMethod TintEngine::activeMethod(const DisplayInfo& display) {
+    if (const auto it = slots_.find(display.id); it != slots_.end()) return it->second.method;
+    return method(display);
+}
+
+void TintEngine::giveSharingType(TintBackend& backend) const {
+    if (auto* overlay = dynamic_cast<OverlayBackend*>(&backend)) overlay->setSharingType(sharingType_);
+}
+
+void TintEngine::attach(const DisplayInfo& display) {
+    const TintMethod requested = method(display);
+    const bool nightShiftAvailable = nightShift_->isAvailable();
+    std::optional<TintMethod> m = requested;
+    while (m) {
+        std::shared_ptr<TintBackend> backend = backendFactory ? backendFactory(*m, display, calibration_) : nullptr;
+        if (!backend) backend = defaultBackend(*m, display, calibration_);
+        giveSharingType(*backend);
+        if (const auto error = backend->attach(display)) {
+            log_.error("attach %s failed for %s: %s", std::string(toString(*m)), display.name, error->description());
+            m = MethodHeuristic::fallback(*m, nightShiftAvailable);
+            continue;
+        }
+        Slot slot{display, std::move(backend), *m, requested};
+        slots_[display.id] = slot;
+        render(slot, 0);
+        return;
+    }
+}
+
+// --- requests --------------------------------------------------------------------------
+
+TintState TintEngine::displayState(const DisplayInfo& display) {
+    const DisplaySettings settings = displaySettingsProvider(display);
+    return settings.enabled ? applyingDisplayOffsets(currentState_, settings, dimFloor_) : TintState::off;
+}
+
+OverlayPlan TintEngine::plan(const TintState& s, TintMethod m) {
+    if (s.isNoTint()) return OverlayPlan::none;
+    return OverlayPlan::make(s.kelvin, s.dim, m == TintMethod::nightShift && nightShift_->isAvailable(),
+                             nightShiftFloor_, deepRedStrength_);
+}
+
+RenderRequest TintEngine::request(const TintState& s, TintMethod m) {
+    const Multiplier g = Kelvin::multiplier(static_cast<double>(s.kelvin));
+    // Multiplier's constructor clamps, and gain() turns a NaN product into 0 first.
+    const Multiplier gains(gain(g.r, s.dim), gain(g.g, s.dim), gain(g.b, s.dim));
+    return RenderRequest(gains, false, false, plan(s, m), ColorMatrix::make(s));
+}
+
+RenderRequest TintEngine::request(const DisplayInfo& display, TintMethod m) { return request(displayState(display), m); }
+
+RenderRequest TintEngine::request(const DisplayInfo& display) { return request(display, activeMethod(display)); }
+
+// --- rendering -------------------------------------------------------------------------
+
+void TintEngine::render(const Slot& slot, double duration) {
+    if (suppressed_) {
+        slot.backend->apply(RenderRequest::identity(), 0);
+        return;
+    }
+    slot.backend->apply(request(slot.display, slot.method), duration);
+}
+
+void TintEngine::renderAll(double duration) {
+    for (const auto& [id, slot] : slots_) render(slot, duration);
+}
+
+void TintEngine::apply(const TintState& state, const Transition& transition, double dimFloor) {
+    currentState_ = state;
+    dimFloor_ = dimFloor;
+    renderAll(transition.duration);
+    updateNightShift();
+    updateWatchdog();
+}
+
+std::vector<std::string> TintEngine::describeBackends() const {
+    std::vector<std::string> lines;
+    for (const auto& [id, slot] : slots_)
+        lines.push_back(slot.display.name + " [" + (slot.display.isBuiltIn ? "built-in" : "external") + "] → " +
+                        std::string(title(slot.method)));
+    return lines;
+}
+
+void TintEngine::detachAll() {
+    endProbe();
+    for (auto& [id, slot] : slots_) slot.backend->detach();
+    slots_.clear();
+    nightShift_->restore();
+    watchdog_.cancel();
+}
+
+// --- upkeep ----------------------------------------------------------------------------
+
+void TintEngine::reconfigure() {
+    for (const auto& d : std::vector<DisplayInfo>(displayManager_->displays())) {
+        const TintMethod m = method(d);
+        const auto it = slots_.find(d.id);
+        if (it != slots_.end() && it->second.requested == m) {
+            render(it->second, 0);
+            continue;
+        }
+        if (it != slots_.end()) {
+            it->second.backend->detach();
+            slots_.erase(it);
+        }
+        attach(d);
+    }
+    updateWatchdog();
+    updateNightShift();
+}
+
+void TintEngine::verifyAll(const std::string& reason) {
+    displayManager_->refresh();
+    for (const auto& [id, slot] : slots_) {
+        if (method(slot.display) != slot.requested) {
+            log_.notice("method changed (%s), reconfiguring", reason);
+            reconfigure();
+            break;
+        }
+    }
+    // A back-end may not outlive its slot during the loop: keep them alive for the pass.
+    std::vector<std::shared_ptr<TintBackend>> backends;
+    for (const auto& [id, slot] : slots_) backends.push_back(slot.backend);
+    for (const auto& backend : backends) backend->verifyAndRepair();
+    if (!suppressed_) nightShift_->reassert();
+}
+
+void TintEngine::displaysChanged(const std::vector<DisplayInfo>& added, const std::vector<DisplayInfo>& removed,
+                                 const std::vector<DisplayInfo>& changed) {
+    for (const auto& d : removed) {
+        if (const auto it = slots_.find(d.id); it != slots_.end()) {
+            it->second.backend->detach();
+            slots_.erase(it);
+        }
+    }
+    for (const auto& c : changed) {
+        const auto it = slots_.find(c.id);
+        if (it == slots_.end()) {
+            attach(c);
+            continue;
+        }
+        Slot& slot = it->second;
+        if (const auto error = slot.backend->attach(c)) log_.error("re-attach failed: %s", error->description());
+        slot.display = c;
+        render(slot, 0);
+    }
+    for (const auto& d : added) attach(d);
+    updateWatchdog();
+    if (onDisplaysChanged) onDisplaysChanged();
+}
+
+void TintEngine::updateWatchdog() {
+    if (currentState_.isNoTint()) {
+        watchdog_.cancel();
+        return;
+    }
+    if (watchdog_.active()) return;
+    const auto& scheduler = platform_->scheduler();
+    if (!scheduler) return;
+    // The handle ends the timer with the engine, so `this` never dangles.
+    watchdog_ = scheduler->scheduleRepeating(repairInterval, repairTolerance, [this] { verifyAll("timer"); });
+}
+
+void TintEngine::updateNightShift() {
+    if (suppressed_ || !nightShift_->isAvailable()) return;
+    const Slot* chosen = nullptr;
+    for (const auto& [id, slot] : slots_) {
+        if (slot.method != TintMethod::nightShift) continue;
+        if (!chosen) chosen = &slot;
+        if (slot.display.isBuiltIn) {
+            chosen = &slot;
+            break;
+        }
+    }
+    if (!chosen) {
+        nightShift_->restore();
+        return;
+    }
+    const OverlayPlan p = plan(displayState(chosen->display), TintMethod::nightShift);
+    nightShift_->apply(p.nightShiftKelvin, nightShiftFloor_);
+}
+
+void TintEngine::applyCalibrationToBackends() {
+    for (auto& [id, slot] : slots_) {
+        if (auto* overlay = asOverlay(slot.backend)) {
+            overlay->layerColorMode = calibration_.layerColorMode;
+            overlay->readableRedStrategy = calibration_.readableRedStrategy;
+        }
+    }
+    renderAll(0);
+}
+
+// --- setters ---------------------------------------------------------------------------
+
+void TintEngine::setCalibration(const Calibration& calibration) {
+    calibration_ = calibration;
+    applyCalibrationToBackends();
+}
+
+void TintEngine::setSharingType(platform::SharingType type) {
+    sharingType_ = type;
+    for (auto& [id, slot] : slots_) giveSharingType(*slot.backend);
+}
+
+void TintEngine::setNightShiftFloor(std::int64_t kelvin) {
+    if (kelvin == nightShiftFloor_) return;
+    nightShiftFloor_ = kelvin;
+    renderAll(0);
+    updateNightShift();
+}
+
+void TintEngine::setDeepRedStrength(double strength) {
+    if (strength == deepRedStrength_) return;
+    deepRedStrength_ = strength;
+    renderAll(0);
+    updateNightShift();
+}
+
+void TintEngine::setSuppressed(bool suppressed) {
+    suppressed_ = suppressed;
+    if (suppressed) nightShift_->restore();
+}
+
+// --- the method check's probe ----------------------------------------------------------
+
+void TintEngine::beginProbe(const DisplayInfo& display, TintMethod m, const TintState& state) {
+    endProbe();
+    if (suppressed_) return;
+    if (const auto it = slots_.find(display.id); it != slots_.end())
+        it->second.backend->apply(RenderRequest::identity(), 0);
+    std::shared_ptr<TintBackend> backend = backendFactory ? backendFactory(m, display, calibration_) : nullptr;
+    if (!backend) backend = defaultBackend(m, display, calibration_);
+    giveSharingType(*backend);
+    if (const auto error = backend->attach(display)) {
+        log_.error("probe %s failed: %s", std::string(toString(m)), error->description());
+        return;
+    }
+    // The request a display of that method would get for the test state, so an overlay
+    // candidate shows its layers instead of an empty plan.
+    backend->apply(request(state, m), 0.3);
+    probe_ = Slot{display, std::move(backend), m, m};
+}
+
+void TintEngine::endProbe() {
+    if (!probe_) return;
+    const Slot probe = std::move(*probe_);
+    probe_.reset();
+    probe.backend->detach();
+    if (const auto it = slots_.find(probe.display.id); it != slots_.end()) {
+        Slot& slot = it->second;
+        // The probe may have rewritten the gamma tables this back-end took as its base.
+        if (slot.method == TintMethod::gamma) (void)slot.backend->attach(slot.display);
+        render(slot, 0);
+    }
+}
+
+}  // namespace orvane

@@ -1,0 +1,159 @@
+#pragma once
+// The one object through which the program changes what the displays show. It keeps one
+// slot per connected display, binding it to the back-end of the display's tint method
+// (with fallback when a method cannot attach), turns the current tint state into each
+// display's render request, drives the system Night Shift for the displays that use it,
+// and keeps all of this true while displays come and go, settings change and other
+// programs disturb what is shown. Main thread only.
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/DisplaySettings.h"
+#include "core/OverlayPlan.h"
+#include "core/TintState.h"
+#include "engine/DisplayManager.h"
+#include "engine/NightShift.h"
+#include "engine/TintBackend.h"
+#include "platform/Log.h"
+#include "platform/OverlayWindows.h"
+#include "platform/Platform.h"
+#include "platform/Scheduler.h"
+
+namespace orvane {
+
+class TintEngine {
+public:
+    // One display's binding.
+    struct Slot {
+        DisplayInfo display;                   // as last attached or re-attached
+        std::shared_ptr<TintBackend> backend;  // owned by the slot
+        TintMethod method = TintMethod::overlay;     // in use, after any fallback
+        TintMethod requested = TintMethod::overlay;  // what the method choice gave
+    };
+
+    using DisplaySettingsProvider = std::function<DisplaySettings(const DisplayInfo&)>;
+    using DdcAvailability = std::function<bool(const DisplayInfo&)>;
+    using BackendFactory =
+        std::function<std::shared_ptr<TintBackend>(TintMethod, const DisplayInfo&, const Calibration&)>;
+
+    static constexpr double repairInterval = 5.0;
+    static constexpr double repairTolerance = 2.0;
+
+    // Attaches every display of the current platform at once, showing the untinted state.
+    TintEngine();
+    explicit TintEngine(std::shared_ptr<platform::Platform> platform);
+    // Detaches nothing and restores nothing (owners call detachAll() first); the engine's
+    // timers and observations end with it.
+    ~TintEngine();
+    TintEngine(const TintEngine&) = delete;
+    TintEngine& operator=(const TintEngine&) = delete;
+
+    // --- rendering -----------------------------------------------------------------------
+    // Stores the state and dim floor, renders every slot with the transition's duration,
+    // then updates Night Shift and the repair timer.
+    void apply(const TintState& state, const Transition& transition, double dimFloor);
+    // The method the display should use now (read afresh on every call).
+    TintMethod method(const DisplayInfo& display);
+    // The slot's method, else method(display).
+    TintMethod activeMethod(const DisplayInfo& display);
+    // What the display is asked to show with its active method; ignores `suppressed`.
+    RenderRequest request(const DisplayInfo& display);
+    // "<name> [built-in|external] → <method title>", one line per slot.
+    std::vector<std::string> describeBackends() const;
+    // Ends any probe, detaches every back-end, restores Night Shift and stops the repair timer.
+    void detachAll();
+
+    // --- upkeep --------------------------------------------------------------------------
+    // Re-resolves every display's method, rebuilding the slots whose method changed.
+    void reconfigure();
+    // The periodic and after-wake check: relists the displays, reconfigures when a method
+    // changed, lets every back-end repair what it shows and re-asserts Night Shift.
+    void verifyAll(const std::string& reason);
+    // Shows one candidate method on one display for the method check; the display's own
+    // slot shows nothing meanwhile.
+    void beginProbe(const DisplayInfo& display, TintMethod method, const TintState& state);
+    void endProbe();
+    bool isProbing() const { return probe_.has_value(); }
+
+    // --- properties ----------------------------------------------------------------------
+    DisplayManager& displayManager() { return *displayManager_; }
+    const std::vector<DisplayInfo>& displays() const { return displayManager_->displays(); }
+    // Keyed by display id; the order carries no meaning.
+    const std::map<std::uint32_t, Slot>& slots() const { return slots_; }
+
+    // Installed by the owner; consulted at the next method choice or attach.
+    DisplaySettingsProvider displaySettingsProvider = [](const DisplayInfo&) { return DisplaySettings(); };
+    DdcAvailability ddcAvailability = [](const DisplayInfo&) { return false; };
+    BackendFactory backendFactory = &TintEngine::defaultBackend;
+    // Called after display changes have been handled.
+    std::function<void()> onDisplaysChanged;
+
+    // The default factory: overlay back-ends for automatic, nightShift, overlay and ddc;
+    // the colour matrix and gamma back-ends for theirs. The calibration is not used.
+    static std::shared_ptr<TintBackend> defaultBackend(TintMethod method, const DisplayInfo& display,
+                                                       const Calibration& calibration);
+
+    const Calibration& calibration() const { return calibration_; }
+    // Always hands the calibration to the overlay back-ends and re-renders.
+    void setCalibration(const Calibration& calibration);
+
+    platform::SharingType sharingType() const { return sharingType_; }
+    // Reaches every overlay slot's panel at once (not the probe's).
+    void setSharingType(platform::SharingType type);
+
+    NightShiftWarmth& nightShift() { return *nightShift_; }
+    std::int64_t nightShiftFloor() const { return nightShiftFloor_; }
+    // A different value re-renders and updates Night Shift.
+    void setNightShiftFloor(std::int64_t kelvin);
+    double deepRedStrength() const { return deepRedStrength_; }
+    void setDeepRedStrength(double strength);
+
+    bool suppressed() const { return suppressed_; }
+    // True restores Night Shift at once; the next render shows no tint anywhere.
+    void setSuppressed(bool suppressed);
+
+    const TintState& currentState() const { return currentState_; }
+    double dimFloor() const { return dimFloor_; }
+    // The colour matrix can be bound and no system colour filter is on; read afresh.
+    bool matrixAvailable() const;
+    bool hasRepairTimer() const { return watchdog_.active(); }
+
+private:
+    void attach(const DisplayInfo& display);
+    // The display's state: the current state with its offsets, or off when it is disabled.
+    TintState displayState(const DisplayInfo& display);
+    RenderRequest request(const DisplayInfo& display, TintMethod method);
+    RenderRequest request(const TintState& state, TintMethod method);
+    OverlayPlan plan(const TintState& state, TintMethod method);
+    void render(const Slot& slot, double duration);
+    void renderAll(double duration);
+    void displaysChanged(const std::vector<DisplayInfo>& added, const std::vector<DisplayInfo>& removed,
+                         const std::vector<DisplayInfo>& changed);
+    void updateWatchdog();
+    void updateNightShift();
+    void applyCalibrationToBackends();
+    void giveSharingType(TintBackend& backend) const;
+
+    std::shared_ptr<platform::Platform> platform_;
+    std::unique_ptr<DisplayManager> displayManager_;
+    std::map<std::uint32_t, Slot> slots_;
+    Calibration calibration_;
+    platform::SharingType sharingType_ = platform::SharingType::readOnly;
+    std::unique_ptr<NightShiftWarmth> nightShift_;
+    std::int64_t nightShiftFloor_ = 2700;
+    double deepRedStrength_ = 0.6;
+    std::optional<Slot> probe_;
+    TintState currentState_ = TintState::off;
+    double dimFloor_ = 0.05;
+    platform::Handle watchdog_;
+    std::vector<platform::Handle> observers_;
+    platform::Log log_{"engine"};
+    bool suppressed_ = false;
+};
+
+}  // namespace orvane

@@ -1,0 +1,145 @@
+#include "platform/qt/QtScheduler.h"
+
+#include <algorithm>
+#include <chrono>
+#include <climits>
+#include <cmath>
+
+#include <QMetaObject>
+#include <QObject>
+#include <QPointer>
+#include <QSocketNotifier>
+#include <QTimer>
+
+namespace orvane::platform {
+
+namespace {
+
+using SteadyClock = std::chrono::steady_clock;
+
+double secondsNow() { return std::chrono::duration<double>(SteadyClock::now().time_since_epoch()).count(); }
+
+// Coarse timers may fire up to 5 % of the interval early or late and very coarse ones
+// round to whole seconds; pick the loosest kind the tolerance allows. An early firing is
+// caught and re-armed, so only lateness matters here.
+Qt::TimerType timerTypeFor(TimeInterval delay, TimeInterval tolerance) {
+    if (tolerance >= 1.0 && delay >= 2.0) return Qt::VeryCoarseTimer;
+    if (tolerance >= 0.05 * delay && tolerance >= 0.001) return Qt::CoarseTimer;
+    return Qt::PreciseTimer;
+}
+
+int millisecondsFor(TimeInterval seconds) {
+    if (!(seconds > 0)) return 0;  // NaN included
+    const double ms = std::ceil(seconds * 1000.0);
+    return ms >= static_cast<double>(INT_MAX) ? INT_MAX : static_cast<int>(ms);
+}
+
+// One timer's state, shared by the QTimer's slot and the handle.
+struct TimerState {
+    QPointer<QTimer> timer;
+    std::shared_ptr<std::function<void()>> fire;
+    double due = 0;        // steady seconds
+    double interval = 0;   // 0 for one-shot
+    double tolerance = 0;
+
+    void arm(double now) {
+        if (!timer) return;
+        const double wait = std::max(0.0, due - now);
+        // A wait longer than the timer's range is covered in steps.
+        timer->setTimerType(timerTypeFor(wait, tolerance));
+        timer->start(millisecondsFor(wait));
+    }
+
+    void cancel() {
+        fire.reset();
+        if (timer) {
+            timer->stop();
+            timer->deleteLater();
+            timer.clear();
+        }
+    }
+};
+
+}  // namespace
+
+QtScheduler::QtScheduler() : context_(std::make_unique<QObject>()) {}
+
+QtScheduler::~QtScheduler() = default;
+
+Handle QtScheduler::addTimer(TimeInterval delay, TimeInterval interval, TimeInterval tolerance,
+                             std::function<void()> fire) {
+    auto state = std::make_shared<TimerState>();
+    auto* timer = new QTimer(context_.get());
+    timer->setSingleShot(true);
+    state->timer = timer;
+    state->fire = std::make_shared<std::function<void()>>(std::move(fire));
+    state->interval = interval;
+    state->tolerance = std::max(0.0, tolerance);
+    state->due = secondsNow() + (delay > 0 ? delay : 0);
+
+    // The slot owns the state for as long as the QTimer lives; the handle only cancels.
+    QObject::connect(timer, &QTimer::timeout, timer, [s = state] {
+        if (!s->fire) return;
+        const double now = secondsNow();
+        if (now < s->due - 0.0005) {
+            s->arm(now);  // early, or a step of a long wait
+            return;
+        }
+        const auto callback = s->fire;  // survives a cancel from inside the callback
+        if (s->interval > 0) {
+            // Keep to the grid: a late firing does not shift later ones, missed ones are dropped.
+            const double missed = std::floor((now - s->due) / s->interval);
+            s->due += (missed + 1) * s->interval;
+            s->arm(now);
+        } else {
+            s->fire.reset();
+            if (s->timer) s->timer->deleteLater();
+            s->timer.clear();
+        }
+        (*callback)();
+    });
+    state->arm(secondsNow());
+    return Handle([weak = std::weak_ptr<TimerState>(state)] {
+        if (auto s = weak.lock()) s->cancel();
+    });
+}
+
+Handle QtScheduler::schedule(TimeInterval delay, TimeInterval tolerance, std::function<void()> fire) {
+    return addTimer(delay, 0, tolerance, std::move(fire));
+}
+
+Handle QtScheduler::scheduleRepeating(TimeInterval interval, TimeInterval tolerance, std::function<void()> fire) {
+    // A zero interval would spin the loop.
+    const TimeInterval every = interval > 1e-3 ? interval : 1e-3;
+    return addTimer(every, every, tolerance, std::move(fire));
+}
+
+void QtScheduler::post(std::function<void()> work) {
+    QMetaObject::invokeMethod(context_.get(), std::move(work), Qt::QueuedConnection);
+}
+
+Handle QtScheduler::watchFd(int fd, FdEvent event, std::function<void()> ready) {
+    auto* notifier = new QSocketNotifier(static_cast<qintptr>(fd),
+                                         event == FdEvent::readable ? QSocketNotifier::Read : QSocketNotifier::Write,
+                                         context_.get());
+    struct Watch {
+        std::function<void()> ready;
+        bool cancelled = false;
+    };
+    auto watch = std::make_shared<Watch>();
+    watch->ready = std::move(ready);
+    // A cancel only raises the flag, so a callback that cancels its own watch keeps running.
+    QObject::connect(notifier, &QSocketNotifier::activated, notifier, [watch] {
+        if (!watch->cancelled && watch->ready) watch->ready();
+    });
+    QPointer<QSocketNotifier> guard(notifier);
+    return Handle([guard, watch] {
+        watch->cancelled = true;
+        if (guard) {
+            guard->setEnabled(false);
+            guard->deleteLater();
+        }
+    });
+}
+
+}  // namespace orvane::platform

@@ -1,0 +1,39 @@
+#pragma once
+// The application delegate: builds the running system at launch, receives what later
+// starts hand over, and runs the quit sequence.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/TintSafety.h"
+#include "platform/Log.h"
+#include "platform/Platform.h"
+
+namespace orvane {
+
+class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
+public:
+    explicit AppDelegate(std::shared_ptr<platform::Platform> platform);
+    ~AppDelegate();
+    AppDelegate(const AppDelegate&) = delete;
+    AppDelegate& operator=(const AppDelegate&) = delete;
+
+    void applicationDidFinishLaunching();
+    // A URL of the "orvane" scheme, from the command line or a later start.
+    void handleURLEvent(const std::string& url);
+    // What a later start handed over (its arguments without the program path).
+    void handOver(const std::vector<std::string>& arguments);
+    bool applicationShouldHandleReopen();
+    void applicationWillTerminate();
+
+    // The orderly quit: the quit sequence once, then the event loop ends.
+    void terminate();
+
+private:
+    std::shared_ptr<platform::Platform> platform_;
+    std::shared_ptr<TintSafety> safety_;
+    bool terminating_ = false;
+    platform::Log log_{"app"};
+};
+
+}  // namespace orvane

@@ -1,0 +1,154 @@
+// The Qt event-loop scheduler: timers keep their time and grid, cancels hold from
+// anywhere, work posted from other threads runs on the main thread, descriptors wake it.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+#include <vector>
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <unistd.h>
+
+#include "platform/qt/QtScheduler.h"
+
+namespace orvane::platform {
+namespace {
+
+using namespace std::chrono_literals;
+using Steady = std::chrono::steady_clock;
+
+double since(Steady::time_point start) { return std::chrono::duration<double>(Steady::now() - start).count(); }
+
+// Runs the event loop until `done` or the limit.
+template <class F>
+bool spinUntil(F done, std::chrono::milliseconds limit = 3s) {
+    const auto deadline = Steady::now() + limit;
+    while (Steady::now() < deadline) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        if (done()) return true;
+    }
+    return false;
+}
+
+void spinFor(std::chrono::milliseconds duration) {
+    spinUntil([] { return false; }, duration);
+}
+
+TEST(QtSchedulerTest, OneShotFiresOnceAndNotBeforeItsDelay) {
+    QtScheduler scheduler;
+    const auto start = Steady::now();
+    std::vector<double> fired;
+    // A loose tolerance picks a coarse timer, which may wake early; it must not fire early.
+    auto handle = scheduler.schedule(0.2, 0.1, [&] { fired.push_back(since(start)); });
+    ASSERT_TRUE(spinUntil([&] { return !fired.empty(); }));
+    spinFor(300ms);
+    ASSERT_EQ(fired.size(), 1u);
+    EXPECT_GE(fired[0], 0.2);
+}
+
+TEST(QtSchedulerTest, CancelledTimersNeverFire) {
+    QtScheduler scheduler;
+    int fired = 0;
+    auto cancelled = scheduler.schedule(0.05, 0, [&] { ++fired; });
+    cancelled.cancel();
+    { auto dropped = scheduler.scheduleRepeating(0.02, 0, [&] { ++fired; }); }  // destroyed handle cancels
+    spinFor(200ms);
+    EXPECT_EQ(fired, 0);
+}
+
+TEST(QtSchedulerTest, RepeatingTimerKeepsItsGridAndDropsMissedFirings) {
+    QtScheduler scheduler;
+    const auto start = Steady::now();
+    std::vector<double> fired;
+    auto handle = scheduler.scheduleRepeating(0.2, 0, [&] {
+        fired.push_back(since(start));
+        if (fired.size() == 1) std::this_thread::sleep_for(500ms);  // the loop stalls past 0.4 and 0.6
+    });
+    ASSERT_TRUE(spinUntil([&] { return fired.size() >= 3; }));
+    handle.cancel();
+    // The 0.4 firing comes late, right after the stall; 0.6 is dropped, not caught up; the
+    // next one keeps to the grid at 0.8 instead of moving to 0.2 s after the late one.
+    EXPECT_GE(fired[1], 0.69);
+    EXPECT_GE(fired[2], 0.79);
+    EXPECT_LT(fired[2], 0.88);
+}
+
+TEST(QtSchedulerTest, RepeatingTimerCancelledFromItsOwnCallbackStops) {
+    QtScheduler scheduler;
+    int fired = 0;
+    Handle handle;
+    handle = scheduler.scheduleRepeating(0.02, 0, [&] {
+        ++fired;
+        handle.cancel();
+    });
+    ASSERT_TRUE(spinUntil([&] { return fired == 1; }));
+    spinFor(150ms);
+    EXPECT_EQ(fired, 1);
+}
+
+TEST(QtSchedulerTest, AWaitBeyondTheTimerRangeDoesNotFireEarly) {
+    QtScheduler scheduler;
+    bool fired = false;
+    auto handle = scheduler.schedule(40.0 * 86400, 1, [&] { fired = true; });
+    spinFor(100ms);
+    EXPECT_FALSE(fired);
+}
+
+TEST(QtSchedulerTest, WorkPostedFromAnotherThreadRunsOnTheMainThread) {
+    QtScheduler scheduler;
+    const auto mainThread = std::this_thread::get_id();
+    std::atomic<int> ran{0};
+    std::thread::id where;
+    std::thread poster([&] {
+        scheduler.post([&] {
+            where = std::this_thread::get_id();
+            ++ran;
+        });
+    });
+    poster.join();
+    ASSERT_TRUE(spinUntil([&] { return ran == 1; }));
+    EXPECT_EQ(where, mainThread);
+}
+
+TEST(QtSchedulerTest, DescriptorWatchCallsWhileReadyAndStopsWhenCancelledInside) {
+    QtScheduler scheduler;
+    int fds[2];
+    ASSERT_EQ(::pipe(fds), 0);
+    int calls = 0;
+    Handle watch;
+    watch = scheduler.watchFd(fds[0], FdEvent::readable, [&] {
+        if (++calls == 2) watch.cancel();  // the byte stays unread: only the cancel stops it
+    });
+    spinFor(50ms);
+    EXPECT_EQ(calls, 0);
+    ASSERT_EQ(::write(fds[1], "x", 1), 1);
+    ASSERT_TRUE(spinUntil([&] { return calls == 2; }));
+    spinFor(100ms);
+    EXPECT_EQ(calls, 2);
+    ::close(fds[0]);
+    ::close(fds[1]);
+}
+
+TEST(QtSchedulerTest, HandlesOutlivingTheSchedulerCancelHarmlessly) {
+    Handle timer, watch;
+    int fds[2];
+    ASSERT_EQ(::pipe(fds), 0);
+    bool fired = false;
+    {
+        QtScheduler scheduler;
+        timer = scheduler.schedule(0.01, 0, [&] { fired = true; });
+        watch = scheduler.watchFd(fds[0], FdEvent::readable, [&] { fired = true; });
+    }
+    ASSERT_EQ(::write(fds[1], "x", 1), 1);
+    spinFor(100ms);
+    EXPECT_FALSE(fired);
+    timer.cancel();
+    watch.cancel();
+    ::close(fds[0]);
+    ::close(fds[1]);
+}
+
+}  // namespace
+}  // namespace orvane::platform
