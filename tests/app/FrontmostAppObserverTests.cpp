@@ -28,23 +28,21 @@ Value window(Value pid, double width, double height, std::int64_t layer = 0) {
                                                                  {"Height", Value(height)}})}});
 }
 
-class FrontmostAppObserverTest : public ::testing::Test {
+class FrontmostAppObserverTest : public testing::SimTest {
 protected:
     void setFront(std::optional<RunningApplication> app, Array windows = {}) {
-        sim.platform->update([&](SimState& s) {
+        sim->update([&](SimState& s) {
             s.frontApplication = std::move(app);
             s.windowList = std::move(windows);
         });
     }
     void post(WorkspaceEvent event) {
-        sim.platform->postWorkspaceEvent(event);
-        sim.scheduler->runPending();
+        sim->postWorkspaceEvent(event);
+        scheduler->runPending();
     }
     bool fullScreen(std::int32_t pid) {
-        return FrontmostAppObserver::isFullScreen(pid, sim.platform->workspace(), sim.platform->displays());
+        return FrontmostAppObserver::isFullScreen(pid, sim->workspace(), sim->displays());
     }
-
-    testing::SimMachineFixture sim;
 };
 
 const RunningApplication editor{std::string("com.example.editor"), std::string("Editor"), 42};
@@ -86,7 +84,7 @@ TEST_F(FrontmostAppObserverTest, AListThatIsNotOfDictionariesIsNotFullScreen) {
 
 TEST_F(FrontmostAppObserverTest, FirstRefreshOnlyFillsCurrent) {
     setFront(RunningApplication{std::string("com.example.player"), std::nullopt, 9}, {window(Value(9), 2560, 1440)});
-    FrontmostAppObserver observer(sim.platform->workspace(), sim.platform->displays());
+    FrontmostAppObserver observer(sim->workspace(), sim->displays());
     ASSERT_TRUE(observer.current());
     EXPECT_EQ(observer.current()->bundleID, "com.example.player");
     EXPECT_EQ(observer.current()->name, "com.example.player") << "no name: the bundle identifier stands in";
@@ -95,7 +93,7 @@ TEST_F(FrontmostAppObserverTest, FirstRefreshOnlyFillsCurrent) {
 
 TEST_F(FrontmostAppObserverTest, PublishesOnlyChangesOnActivationAndSpaceChanges) {
     setFront(std::nullopt);
-    FrontmostAppObserver observer(sim.platform->workspace(), sim.platform->displays());
+    FrontmostAppObserver observer(sim->workspace(), sim->displays());
     std::vector<std::optional<FrontmostAppObserver::Info>> published;
     observer.onChange = [&](const std::optional<FrontmostAppObserver::Info>& info) { published.push_back(info); };
 
@@ -128,7 +126,7 @@ TEST_F(FrontmostAppObserverTest, StopsObservingWhenDestroyed) {
     setFront(std::nullopt);
     int calls = 0;
     {
-        FrontmostAppObserver observer(sim.platform->workspace(), sim.platform->displays());
+        FrontmostAppObserver observer(sim->workspace(), sim->displays());
         observer.onChange = [&](const auto&) { ++calls; };
     }
     setFront(editor);

@@ -143,30 +143,29 @@ TEST_F(PreciseLocationTest, AnAnswerAfterTheRequesterIsGoneIsDropped) {
 }
 
 // The simulated machine's location service answers what the state file scripts.
-class SimLocationTest : public ::testing::Test {
+class SimLocationTest : public testing::SimTest {
 protected:
     std::optional<PreciseLocationResult> ask() {
         std::optional<PreciseLocationResult> answer;
-        PreciseLocation location(platform::makeLocationProvider(*sim.platform), sim.scheduler);
+        PreciseLocation location(platform::makeLocationProvider(*sim), scheduler);
         location.request([&](const PreciseLocationResult& r) { answer = r; });
-        sim.scheduler->runPending();
+        scheduler->runPending();
         return answer;
     }
-    testing::SimMachineFixture sim;
 };
 
 TEST_F(SimLocationTest, ScriptedFixErrorAndNothing) {
-    platform::sim::SimLocationProvider::script(sim.platform->machine(), {{"latitude", 52.52}, {"longitude", 13.405}});
+    platform::sim::SimLocationProvider::script(sim->machine(), {{"latitude", 52.52}, {"longitude", 13.405}});
     auto answer = ask();
     ASSERT_TRUE(answer && answer->coordinate());
     EXPECT_EQ(std::get<LocationCoordinate>(answer->value), (LocationCoordinate{52.52, 13.405}));
 
-    platform::sim::SimLocationProvider::script(sim.platform->machine(), {{"error", "Location services are off."}});
+    platform::sim::SimLocationProvider::script(sim->machine(), {{"error", "Location services are off."}});
     answer = ask();
     ASSERT_TRUE(answer && answer->error());
     EXPECT_EQ(std::get<PreciseLocationError>(answer->value).localizedDescription, "Location services are off.");
 
-    platform::sim::SimLocationProvider::script(sim.platform->machine(), nullptr);
+    platform::sim::SimLocationProvider::script(sim->machine(), nullptr);
     answer = ask();
     ASSERT_TRUE(answer && answer->error());
     EXPECT_EQ(std::get<PreciseLocationError>(answer->value).localizedDescription, platform::sim::SimLocationProvider::unknownLocation);
@@ -175,7 +174,7 @@ TEST_F(SimLocationTest, ScriptedFixErrorAndNothing) {
 TEST_F(SimLocationTest, BadScriptsAreUnknownLocations) {
     for (const Json& bad : {Json{{"latitude", 95.0}, {"longitude", 0.0}}, Json{{"latitude", "north"}, {"longitude", 0.0}},
                             Json{{"latitude", 10.0}}, Json::array()}) {
-        platform::sim::SimLocationProvider::script(sim.platform->machine(), bad);
+        platform::sim::SimLocationProvider::script(sim->machine(), bad);
         const auto answer = ask();
         ASSERT_TRUE(answer && answer->error()) << bad.dump();
         EXPECT_EQ(std::get<PreciseLocationError>(answer->value).localizedDescription, platform::sim::SimLocationProvider::unknownLocation);
@@ -183,11 +182,11 @@ TEST_F(SimLocationTest, BadScriptsAreUnknownLocations) {
 }
 
 TEST_F(SimLocationTest, TheScriptLeavesTheMachineReadable) {
-    const auto before = sim.platform->state();
-    platform::sim::SimLocationProvider::script(sim.platform->machine(), {{"latitude", 1.0}, {"longitude", 2.0}});
-    platform::sim::SimMachine other(sim.directory);
+    const auto before = sim->state();
+    platform::sim::SimLocationProvider::script(sim->machine(), {{"latitude", 1.0}, {"longitude", 2.0}});
+    platform::sim::SimMachine other(directory);
     EXPECT_EQ(other.read(), before);
-    EXPECT_FALSE(std::filesystem::exists(sim.directory / "machine.json.unreadable"));
+    EXPECT_FALSE(std::filesystem::exists(directory / "machine.json.unreadable"));
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "core/SettingsCodec.h"
 #include "platform/FakeScheduler.h"
 #include "platform/Log.h"
+#include "SimFixture.h"
 
 namespace orvane {
 namespace {
@@ -21,19 +22,13 @@ using platform::Value;
 
 Bytes bytes(std::string_view text) { return Bytes(text.begin(), text.end()); }
 
-// Collects the store's log lines while alive.
+// The store's log lines.
 class LogCapture {
 public:
-    LogCapture() {
-        id_ = platform::Log::addSink([this](const platform::LogRecord& r) {
-            if (r.category == "store") lines.push_back(r.message);
-        });
-    }
-    ~LogCapture() { platform::Log::removeSink(id_); }
-    std::vector<std::string> lines;
+    std::vector<std::string> lines() const { return capture_.messages("store"); }
 
 private:
-    std::size_t id_ = 0;
+    testing::LogCapture capture_;
 };
 
 class SettingsStoreTest : public ::testing::Test {
@@ -75,7 +70,7 @@ TEST_F(SettingsStoreTest, EmptyDomainGivesDefaultsWithoutLogging) {
     LogCapture log;
     SettingsStore store(defaults, scheduler);
     EXPECT_EQ(store.loadSettings(), Settings());
-    EXPECT_TRUE(log.lines.empty());
+    EXPECT_TRUE(log.lines().empty());
 }
 
 TEST_F(SettingsStoreTest, StoredSettingsLoadBack) {
@@ -92,9 +87,9 @@ TEST_F(SettingsStoreTest, UnreadableSettingsFallBackWithOneLogLineAndStayStored)
     LogCapture log;
     SettingsStore store(defaults, scheduler);
     EXPECT_EQ(store.loadSettings(), Settings());
-    ASSERT_EQ(log.lines.size(), 1u);
-    EXPECT_EQ(log.lines[0].rfind("settings unreadable, using defaults: ", 0), 0u) << log.lines[0];
-    EXPECT_GT(log.lines[0].size(), std::string("settings unreadable, using defaults: ").size());
+    ASSERT_EQ(log.lines().size(), 1u);
+    EXPECT_EQ(log.lines()[0].rfind("settings unreadable, using defaults: ", 0), 0u) << log.lines()[0];
+    EXPECT_GT(log.lines()[0].size(), std::string("settings unreadable, using defaults: ").size());
     EXPECT_EQ(storedText(SettingsStore::settingsKey), broken);
 }
 
@@ -154,7 +149,7 @@ TEST_F(SettingsStoreTest, UnreadableRuntimeAndStatisticsFallBackSilently) {
     SettingsStore store(defaults, scheduler);
     EXPECT_EQ(store.loadRuntime(), RuntimeState());
     EXPECT_EQ(store.loadStatistics(), Statistics());
-    EXPECT_TRUE(log.lines.empty());
+    EXPECT_TRUE(log.lines().empty());
 }
 
 TEST_F(SettingsStoreTest, ADocumentThatCannotBeEncodedStagesNothing) {
@@ -228,14 +223,14 @@ TEST_P(UnreadableSettingsTest, FirstSaveKeepsTheUnreadableValueUnderTheBackupKey
     scheduler->advance(0.5);
     EXPECT_EQ(stored("settings.json.unreadable"), GetParam().stored());
     EXPECT_EQ(storedSettings()->manualKelvin, 3300);
-    ASSERT_EQ(log.lines.size(), 2u);
-    EXPECT_EQ(log.lines[1], "kept the unreadable settings.json as settings.json.unreadable");
+    ASSERT_EQ(log.lines().size(), 2u);
+    EXPECT_EQ(log.lines()[1], "kept the unreadable settings.json as settings.json.unreadable");
 
     // Later writes leave the backup alone.
     store.saveSettings(withKelvin(3400));
     store.flush();
     EXPECT_EQ(stored("settings.json.unreadable"), GetParam().stored());
-    EXPECT_EQ(log.lines.size(), 2u);
+    EXPECT_EQ(log.lines().size(), 2u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Values, UnreadableSettingsTest,
@@ -257,7 +252,7 @@ TEST_F(SettingsStoreTest, UnreadableRuntimeAndStatisticsAreKeptAsideToo) {
     EXPECT_EQ(storedText("runtime.json.unreadable"), "{\"cozyActive\": 1}");
     EXPECT_EQ(storedText("statistics.json.unreadable"), "[1, 2");
     EXPECT_EQ(store.loadRuntime(), RuntimeState());
-    EXPECT_EQ(log.lines, (std::vector<std::string>{"kept the unreadable runtime.json as runtime.json.unreadable",
+    EXPECT_EQ(log.lines(), (std::vector<std::string>{"kept the unreadable runtime.json as runtime.json.unreadable",
                                                    "kept the unreadable statistics.json as statistics.json.unreadable"}));
 }
 
