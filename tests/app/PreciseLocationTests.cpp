@@ -7,7 +7,7 @@
 
 #include "app/PreciseLocation.h"
 #include "platform/sim/SimLocationProvider.h"
-#include "SimFixture.h"
+#include "ModelFixture.h"
 
 namespace orvane {
 namespace {
@@ -15,31 +15,7 @@ namespace {
 using platform::LocationAuthorization;
 using platform::LocationCoordinate;
 
-// A location service whose answers the test plays, each from a thread of its own, as the
-// real service calls back off the main thread.
-class ScriptedProvider final : public platform::LocationProvider {
-public:
-    void setDelegate(Delegate d) override { delegate = std::move(d); }
-    LocationAuthorization authorizationStatus() override { return status; }
-    void requestWhenInUseAuthorization() override { ++authorizationRequests; }
-    void requestLocation() override { ++locationRequests; }
-
-    void changeAuthorization(LocationAuthorization to) {
-        status = to;
-        std::thread([this] { delegate.didChangeAuthorization(); }).join();
-    }
-    void locate(std::vector<LocationCoordinate> fixes) {
-        std::thread([this, fixes] { delegate.didUpdateLocations(fixes); }).join();
-    }
-    void fail(std::string text) {
-        std::thread([this, text] { delegate.didFail(text); }).join();
-    }
-
-    Delegate delegate;
-    LocationAuthorization status = LocationAuthorization::notDetermined;
-    int authorizationRequests = 0;
-    int locationRequests = 0;
-};
+using ScriptedProvider = testing::ScriptedLocationProvider;
 
 class PreciseLocationTest : public ::testing::Test {
 protected:
