@@ -145,3 +145,13 @@ TEST(Json, DatesRoundTripAsIsoStrings) {
     EXPECT_EQ(kindOf([] { json::ObjectReader(json::parse(R"({"d":"31.1.2026"})")).date("d"); }),
               JsonError::Kind::dataCorrupted);
 }
+
+TEST(Json, UnsignedReadsTakeTheWholeNonNegativeRange) {
+    const Json doc = json::parse(R"({"one": 1, "neg": -1, "max": 9223372036854775807})");
+    const json::ObjectReader r(doc);
+    EXPECT_EQ(r.integer<std::uint64_t>("one"), 1u);
+    EXPECT_EQ(r.integer<std::uint64_t>("max"), 9223372036854775807u);
+    EXPECT_EQ(r.integer<std::uint8_t>("one"), 1u);
+    EXPECT_EQ(kindOf([&] { r.integer<std::uint64_t>("neg"); }), JsonError::Kind::dataCorrupted);
+    EXPECT_EQ(kindOf([&] { r.integer<std::uint8_t>("max"); }), JsonError::Kind::dataCorrupted);
+}

@@ -1,0 +1,604 @@
+#include "app/AppModel.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "app/SystemTimeZone.h"
+#include "core/ColorMatrix.h"
+#include "core/Curve.h"
+#include "core/Kelvin.h"
+#include "core/OverlayPlan.h"
+#include "platform/LocationProvider.h"
+
+namespace orvane {
+
+namespace {
+
+constexpr TimeInterval rampingInterval = 1.0;
+constexpr TimeInterval restingInterval = 30.0;
+constexpr TimeInterval rampingTolerance = 0.1;
+constexpr TimeInterval restingTolerance = 5.0;
+constexpr TimeInterval afterChange = 0.05;
+constexpr TimeInterval shortestTick = 0.2;
+constexpr TimeInterval longestBookedGap = 600;
+constexpr TimeInterval week = 7 * 86400;
+
+double clampedDim(double dim, double low) {
+    if (std::isnan(dim)) return low;
+    return std::min(std::max(dim, low), 1.0);
+}
+
+platform::SharingType sharingFor(const Settings& settings) {
+    return settings.hideTintFromScreenshots ? platform::SharingType::none : platform::SharingType::readOnly;
+}
+
+}  // namespace
+
+// --- construction ---------------------------------------------------------------------
+
+std::shared_ptr<AppModel> AppModel::create(std::shared_ptr<TintEngine> engine, std::shared_ptr<SettingsStore> store,
+                                           Environment environment) {
+    std::shared_ptr<AppModel> model(new AppModel(std::move(engine), std::move(store), std::move(environment)));
+    model->start();
+    return model;
+}
+
+AppModel::AppModel(std::shared_ptr<TintEngine> engine, std::shared_ptr<SettingsStore> store, Environment environment)
+    : environment_(std::move(environment)), engine_(std::move(engine)), store_(std::move(store)) {
+    if (!environment_.platform) environment_.platform = platform::Platform::currentShared();
+    if (!environment_.systemTimeZone) environment_.systemTimeZone = currentSystemTimeZone;
+    if (!environment_.locationProvider) environment_.locationProvider = platform::makeLocationProvider(*environment_.platform);
+    lastTick_ = now();
+    lastSystemZone_ = systemZone().identifier();
+    preciseLocation_ = std::make_unique<PreciseLocation>(environment_.locationProvider, environment_.platform->scheduler());
+    frontmost_ = std::make_unique<FrontmostAppObserver>(environment_.platform->workspace(), environment_.platform->displays());
+}
+
+void AppModel::start() {
+    // Assignments up to the display list run no observers.
+    settings_ = store_->loadSettings();
+    runtime_ = store_->loadRuntime();
+    statistics_ = store_->loadStatistics();
+    if (settings_.sunset.cachedPreciseLatitude && settings_.sunset.cachedPreciseLongitude)
+        preciseCoordinates_ = LocationSource::Coordinates{*settings_.sunset.cachedPreciseLatitude,
+                                                          *settings_.sunset.cachedPreciseLongitude};
+    location_ = resolveLocation();
+
+    // A placeholder decision until the real one at the end, made without the stored pauses.
+    ResolverInput first;
+    first.now = now();
+    first.settings = settings_;
+    first.location = location_;
+    first.systemTimeZone = systemZone();
+    resolution_ = Resolver::resolve(first);
+
+    engine_->setCalibration(settings_.calibration);
+    engine_->setNightShiftFloor(settings_.nightShiftFloorKelvin);
+    engine_->setSharingType(sharingFor(settings_));
+    engine_->setDeepRedStrength(settings_.deepRedStrength);
+
+    const std::weak_ptr<AppModel> weak = weak_from_this();
+    engine_->displaySettingsProvider = [weak](const DisplayInfo& display) {
+        if (const auto model = weak.lock()) return model->settings_.displaySettings(display.key);
+        return DisplaySettings();
+    };
+
+    displays_ = engine_->displays();
+    rememberDisplayNames();
+    engine_->onDisplaysChanged = platform::weakly(shared_from_this(), [](AppModel& model) { model.displaysDidChange(); });
+
+    auto& workspace = environment_.platform->workspace();
+    for (const auto event : {platform::WorkspaceEvent::didWake, platform::WorkspaceEvent::sessionDidBecomeActive})
+        observers_.push_back(workspace.observe(event, platform::weakly(shared_from_this(), [](AppModel& model) {
+                                                   model.engine_->verifyAll("wake");
+                                                   model.recompute(Transition::wake);
+                                               })));
+    scheduleDayChange();
+
+    frontmost_->onChange = platform::weakly(shared_from_this(),
+                                            [](AppModel& model, const std::optional<FrontmostAppObserver::Info>& info) {
+                                                model.frontmostDidChange(info);
+                                            });
+    const auto current = frontmost_->current();
+    setFrontmostAppInfo(current);
+    setFrontmostBundleID(current ? std::optional<std::string>(current->bundleID) : std::nullopt);
+    setFrontmostIsFullScreen(current ? current->isFullScreen : false);
+
+    recompute(Transition::wake);
+}
+
+Date AppModel::now() const { return environment_.platform->clock().now(); }
+
+Location AppModel::resolveLocation() const {
+    return Location::resolve(settings_.sunset.locationSource, systemZone(), preciseCoordinates_, now());
+}
+
+void AppModel::relocate() {
+    setLocation(resolveLocation());
+    recompute();
+}
+
+void AppModel::systemTimeZoneDidChange() {
+    lastSystemZone_ = systemZone().identifier();
+    relocate();
+}
+
+void AppModel::scheduleDayChange() {
+    const auto scheduler = environment_.platform->scheduler();
+    if (!scheduler) return;
+    const Calendar calendar = systemCalendar();
+    const Date current = now();
+    const Date midnight = calendar.addingDays(1, calendar.startOfDay(current));
+    const TimeInterval delay = std::max(1.0, midnight - current);
+    dayChangeHandle_ = scheduler->schedule(delay, 1.0, platform::weakly(shared_from_this(), [](AppModel& model) {
+                                               model.scheduleDayChange();
+                                               model.recompute();
+                                           }));
+}
+
+void AppModel::frontmostDidChange(const std::optional<FrontmostAppObserver::Info>& info) {
+    const std::optional<std::string> bundleID = info ? std::optional<std::string>(info->bundleID) : std::nullopt;
+    // The program's own windows never count as the front application.
+    if (bundleID == std::optional<std::string>(environment_.bundleIdentifier)) return;
+    setFrontmostAppInfo(info);
+    setFrontmostBundleID(bundleID);
+    setFrontmostIsFullScreen(info ? info->isFullScreen : false);
+}
+
+void AppModel::displaysDidChange() {
+    assign(displays_, engine_->displays(), Property::displays);
+    rememberDisplayNames();
+    if (onDisplaysChanged) onDisplaysChanged();
+}
+
+void AppModel::rememberDisplayNames() {
+    for (const auto& display : std::vector<DisplayInfo>(displays_)) {
+        DisplaySettings entry = settings_.displaySettings(display.key);
+        if (entry.lastKnownName == display.name && entry.isBuiltIn == display.isBuiltIn) continue;
+        entry.lastKnownName = display.name;
+        entry.isBuiltIn = display.isBuiltIn;
+        Settings s = settings_;
+        s.displays[display.key] = entry;
+        setSettings(std::move(s));
+    }
+}
+
+// --- properties -----------------------------------------------------------------------
+
+template <class T>
+bool AppModel::assign(T& field, T value, Property property) {
+    if (field == value) return false;
+    field = std::move(value);
+    changes_.notify(property);
+    return true;
+}
+
+void AppModel::pushEngineSettings() {
+    engine_->setSharingType(sharingFor(settings_));
+    engine_->setNightShiftFloor(settings_.nightShiftFloorKelvin);
+    engine_->setDeepRedStrength(settings_.deepRedStrength);
+}
+
+void AppModel::setSettings(Settings settings) {
+    if (settings == settings_) return;
+    const Settings old = std::exchange(settings_, std::move(settings));
+    changes_.notify(Property::settings);
+    store_->saveSettings(settings_);
+    if (!(settings_.sunset.locationSource == old.sunset.locationSource)) relocate();
+    pushEngineSettings();
+    if (settings_.displays != old.displays || !(settings_.calibration == old.calibration)) {
+        engine_->setCalibration(settings_.calibration);
+        engine_->reconfigure();
+    }
+    recompute();
+    if (onSettingsChanged) onSettingsChanged(old, settings_);
+}
+
+void AppModel::setRuntime(RuntimeState runtime) {
+    if (!assign(runtime_, std::move(runtime), Property::runtime)) return;
+    store_->saveRuntime(runtime_);
+    recompute();
+}
+
+void AppModel::setStatistics(Statistics statistics) { assign(statistics_, std::move(statistics), Property::statistics); }
+
+void AppModel::setRevealHeld(bool held) {
+    if (assign(revealHeld_, held, Property::revealHeld)) recompute(Transition::instant);
+}
+
+void AppModel::setFrontmostBundleID(std::optional<std::string> bundleID) {
+    if (assign(frontmostBundleID_, std::move(bundleID), Property::frontmostBundleID)) recompute();
+}
+
+void AppModel::setFrontmostIsFullScreen(bool fullScreen) {
+    if (assign(frontmostIsFullScreen_, fullScreen, Property::frontmostIsFullScreen)) recompute();
+}
+
+void AppModel::setSecurityPromptVisible(bool visible) {
+    if (assign(securityPromptVisible_, visible, Property::securityPromptVisible)) recompute();
+}
+
+void AppModel::setRestDim(std::optional<double> dim) {
+    if (!assign(restDim_, dim, Property::restDim)) return;
+    // A break eases the screen down slowly and lets it back up a little faster.
+    recompute(restDim_ ? Transition(3.0) : Transition(1.5));
+}
+
+void AppModel::setPreciseCoordinates(std::optional<LocationSource::Coordinates> coordinates) {
+    preciseCoordinates_ = coordinates;
+    changes_.notify(Property::preciseCoordinates);
+    relocate();
+}
+
+void AppModel::setHotkeysSuspended(bool suspended) {
+    if (assign(hotkeysSuspended_, suspended, Property::hotkeysSuspended) && onHotkeysChanged) onHotkeysChanged();
+}
+
+void AppModel::setLastMethodCheck(std::map<std::string, std::optional<TintMethod>> results) {
+    assign(lastMethodCheck_, std::move(results), Property::lastMethodCheck);
+}
+
+void AppModel::setNightShiftActive(bool active) { assign(nightShiftActive_, active, Property::nightShiftActive); }
+void AppModel::setAccessibilityNeeded(bool needed) { assign(accessibilityNeeded_, needed, Property::accessibilityNeeded); }
+void AppModel::setSteadyBacklightActive(bool active) {
+    assign(steadyBacklightActive_, active, Property::steadyBacklightActive);
+}
+void AppModel::setRenderTonightReduction(std::optional<double> reduction) {
+    assign(renderTonightReduction_, reduction, Property::renderTonightReduction);
+}
+void AppModel::setResolution(Resolution resolution) { assign(resolution_, std::move(resolution), Property::resolution); }
+void AppModel::setLocation(Location location) { assign(location_, std::move(location), Property::location); }
+void AppModel::setPreciseLocationError(std::optional<std::string> error) {
+    assign(preciseLocationError_, std::move(error), Property::preciseLocationError);
+}
+void AppModel::setFrontmostAppInfo(std::optional<FrontmostAppObserver::Info> info) {
+    assign(frontmostAppInfo_, std::move(info), Property::frontmostAppInfo);
+}
+
+// --- derived values -------------------------------------------------------------------
+
+std::optional<TintMethod> AppModel::primaryMethod() const {
+    if (displays_.empty()) return std::nullopt;
+    const auto main = std::find_if(displays_.begin(), displays_.end(),
+                                   [](const DisplayInfo& d) { return d.frame.x == 0 && d.frame.y == 0; });
+    return engine_->activeMethod(main != displays_.end() ? *main : displays_.front());
+}
+
+Multiplier AppModel::effectiveWhite(const TintState& state) const {
+    if (state.isNoTint()) return Multiplier::identity;
+    const auto method = primaryMethod();
+    if (method == TintMethod::matrix) return ColorMatrix::make(state).white();
+    if (method == TintMethod::nightShift || method == TintMethod::overlay) {
+        const OverlayPlan plan = OverlayPlan::make(state.kelvin, state.dim, method == TintMethod::nightShift,
+                                                   settings_.nightShiftFloorKelvin, settings_.deepRedStrength);
+        const Multiplier base = plan.nightShiftKelvin ? Kelvin::multiplier(static_cast<double>(*plan.nightShiftKelvin))
+                                                      : Multiplier::identity;
+        const auto channel = [&](double b, double layer) {
+            return b * (1 - plan.redOpacity) * (1 - plan.dimOpacity) + layer * plan.redOpacity * (1 - plan.dimOpacity);
+        };
+        return Multiplier(channel(base.r, plan.red), channel(base.g, plan.green), channel(base.b, plan.blue));
+    }
+    const Multiplier gains = Kelvin::multiplier(static_cast<double>(state.kelvin));
+    return Multiplier(gains.r * state.dim, gains.g * state.dim, gains.b * state.dim);
+}
+
+std::optional<double> AppModel::tonightReduction() const {
+    if (renderTonightReduction_) return renderTonightReduction_;
+    const auto tonight = statistics_.tonight(now(), systemCalendar());
+    if (!tonight || tonight->eveningScreenSeconds < 60) return std::nullopt;
+    return 1 - tonight->eveningMelanopicSeconds / tonight->eveningScreenSeconds;
+}
+
+bool AppModel::isWarming() const {
+    const TintState& t = resolution_.target;
+    return settings_.enabled && (t.kelvin < 6500 || t.dim < 0.999 || t.darkroom);
+}
+
+std::string AppModel::modeSubtitle() const {
+    return Resolver::modeSubtitle(settings_, location_, now(), resolution_.curve, systemZone());
+}
+
+SunTimes AppModel::sunTimesToday() const {
+    return Solar::times(now(), location_.latitude, location_.longitude, placeZone());
+}
+
+ResolverInput AppModel::input() const {
+    ResolverInput in;
+    in.now = now();
+    in.settings = settings_;
+    in.location = location_;
+    in.runtime = runtime_;
+    in.frontmostBundleID = frontmostBundleID_;
+    in.frontmostIsFullScreen = frontmostIsFullScreen_;
+    in.revealHeld = revealHeld_;
+    in.securityPromptVisible = securityPromptVisible_;
+    in.systemTimeZone = systemZone();
+    return in;
+}
+
+// --- recompute and tick ---------------------------------------------------------------
+
+void AppModel::recompute(std::optional<Transition> transition) {
+    Resolution next = Resolver::resolve(input());
+    if (transition) next.transition = *transition;
+    const bool sameTarget = next.target == resolution_.target;
+    const bool sameStatus = sameTarget && next.status == resolution_.status;
+    // The dim floor goes to the engine with every apply, so a change of it alone must
+    // reach the engine too.
+    const bool sameFloor = appliedDimFloor_ == settings_.dimFloor;
+    setResolution(next);
+    if (transition || !sameTarget || !sameStatus || !sameFloor) {
+        TintState state = next.target;
+        if (restDim_ && *restDim_ < state.dim) state.dim = *restDim_;  // a break only darkens
+        applyToEngine(state, next.transition);
+    }
+    if (onResolutionChanged) onResolutionChanged(next);
+    scheduleTick();
+}
+
+void AppModel::applyToEngine(const TintState& state, Transition transition) {
+    appliedDimFloor_ = settings_.dimFloor;
+    engine_->apply(state, transition, settings_.dimFloor);
+}
+
+void AppModel::scheduleTick() {
+    tickHandle_.cancel();
+    TimeInterval interval = resolution_.isRamping ? rampingInterval : restingInterval;
+    if (resolution_.nextChange) {
+        const TimeInterval candidate = std::max(*resolution_.nextChange - now() + afterChange, shortestTick);
+        if (candidate < interval) interval = candidate;
+    }
+    const TimeInterval tolerance = resolution_.isRamping ? rampingTolerance : restingTolerance;
+    tickTimer_ = TickTimer{interval, tolerance};
+    if (const auto scheduler = environment_.platform->scheduler())
+        tickHandle_ = scheduler->schedule(interval, tolerance, platform::weakly(shared_from_this(), [](AppModel& model) {
+                                              model.tick();
+                                          }));
+}
+
+void AppModel::tick() {
+    const Date current = now();
+    const TimeInterval elapsed = current - lastTick_;
+    lastTick_ = current;
+
+    // No notification reaches us when the computer's zone changes; look at every tick.
+    if (const auto zone = systemZone().identifier(); zone != lastSystemZone_) {
+        lastSystemZone_ = zone;
+        setLocation(resolveLocation());
+    }
+
+    if (settings_.statisticsEnabled && elapsed > 0 && elapsed < longestBookedGap) {
+        auto& displays = environment_.platform->displays();
+        const auto main = displays.mainDisplay();
+        if (main && !displays.isAsleep(*main)) {
+            const double melanopic = Melanopic::fraction(effectiveWhite(resolution_.target));
+            Statistics next = statistics_;
+            next.record(resolution_.target, melanopic, elapsed, current, systemCalendar());
+            setStatistics(std::move(next));
+            store_->saveStatistics(statistics_);
+        }
+    }
+
+    RuntimeState expired = runtime_;
+    expired.clearExpired(current);
+    if (!(expired == runtime_)) setRuntime(std::move(expired));
+    else recompute();
+}
+
+// --- user operations ------------------------------------------------------------------
+
+void AppModel::switchOn() {
+    if (settings_.enabled) return;
+    Settings s = settings_;
+    s.enabled = true;
+    setSettings(std::move(s));
+}
+
+void AppModel::playPop() {
+    if (settings_.sounds && environment_.playSound) environment_.playSound("Pop");
+}
+
+void AppModel::setEnabled(bool on) {
+    if (on == settings_.enabled) return;
+    Settings s = settings_;
+    s.enabled = on;
+    setSettings(std::move(s));
+    if (on) {
+        RuntimeState r = runtime_;
+        r.disabledUntil.reset();
+        setRuntime(std::move(r));
+    }
+    playPop();
+}
+
+void AppModel::setWarmth(std::int64_t kelvin, std::optional<double> dim) {
+    const std::int64_t k = Kelvin::clamp(Kelvin::snap(kelvin));
+    const double d = clampedDim(dim.value_or(resolution_.modeState.dim), 0.0);
+    const TintState state(k, d, settings_.redStyle, false);
+    Settings s = settings_;
+    RuntimeState r = runtime_;
+    Resolver::applyManualChange(state, s, r, now(), location_, systemZone());
+    setSettings(std::move(s));
+    setRuntime(std::move(r));
+    switchOn();
+}
+
+void AppModel::dimmer() {
+    setWarmth(resolution_.modeState.kelvin, clampedDim(resolution_.modeState.dim - settings_.dimStep, settings_.dimFloor));
+}
+
+void AppModel::brighter() {
+    setWarmth(resolution_.modeState.kelvin, clampedDim(resolution_.modeState.dim + settings_.dimStep, settings_.dimFloor));
+}
+
+void AppModel::nextPreset() {
+    const auto& presets = settings_.presets;
+    if (presets.empty()) return;
+    const TintState mode = resolution_.modeState;
+    std::size_t next = 0;
+    for (std::size_t i = 0; i < presets.size(); ++i)
+        if (presets[i].kelvin == mode.kelvin && std::abs(presets[i].dim - mode.dim) < 0.01) {
+            next = (i + 1) % presets.size();
+            break;
+        }
+    const Preset preset = presets[next];
+    setWarmth(preset.kelvin, preset.dim);
+    playPop();
+}
+
+void AppModel::setCozy(bool on) {
+    Settings s = settings_;
+    RuntimeState r = runtime_;
+    Resolver::setCozy(on, s, r);
+    setSettings(std::move(s));
+    setRuntime(std::move(r));
+    if (on) switchOn();
+}
+
+void AppModel::emergencyReset() {
+    // A method-check probe shows a tint of its own that no apply replaces.
+    engine_->endProbe();
+    Settings s = settings_;
+    s.enabled = false;
+    s.manualKelvin = 6500;
+    s.manualDim = 1.0;
+    s.darkroom = false;
+    setSettings(std::move(s));
+    setRuntime(RuntimeState());
+    setRevealHeld(false);
+    applyToEngine(TintState::off, Transition::instant);
+}
+
+void AppModel::setMode(Mode mode) {
+    Settings s = settings_;
+    s.mode = mode;
+    RuntimeState r = runtime_;
+    r.pausedUntil.reset();
+    r.pausedState.reset();
+    setSettings(std::move(s));
+    setRuntime(std::move(r));
+}
+
+std::optional<EveningPlan> AppModel::eveningPlan() const {
+    if (settings_.mode != Mode::sunset) return std::nullopt;
+    return EveningPlan::matching(settings_.sunset);
+}
+
+void AppModel::setEveningPlan(const EveningPlan& plan) {
+    Settings s = settings_;
+    plan.apply(s.sunset);
+    s.mode = Mode::sunset;
+    RuntimeState r = runtime_;
+    r.pausedUntil.reset();
+    r.pausedState.reset();
+    setSettings(std::move(s));
+    setRuntime(std::move(r));
+    switchOn();
+}
+
+void AppModel::disable(std::optional<Date> until) {
+    RuntimeState r = runtime_;
+    r.disabledUntil = until;
+    setRuntime(std::move(r));
+}
+
+void AppModel::disableUntilSunrise() {
+    const Date current = now();
+    const TimeZone zone = placeZone();
+    std::optional<Date> until = sunTimesToday().sunrise;
+    if (until && *until <= current)
+        until = Solar::times(current + 86400, location_.latitude, location_.longitude, zone).sunrise;
+    if (!until) until = CurveBuilder::clockDate(settings_.sunset.polarMorning, current + 86400, zone);
+    disable(until);
+}
+
+void AppModel::disableUntilTomorrow() {
+    const Calendar calendar(placeZone());
+    disable(calendar.addingDays(1, calendar.startOfDay(now())));
+}
+
+void AppModel::followEvening() {
+    if (runtime_.cozyActive) setCozy(false);
+    disable(std::nullopt);
+    RuntimeState r = runtime_;
+    r.pausedUntil.reset();
+    r.pausedState.reset();
+    setRuntime(std::move(r));
+    switchOn();
+}
+
+void AppModel::applyFocus(std::optional<FocusLook> look) {
+    auto& defaults = *store_->defaults();
+    if (look == FocusLook::windDown) {
+        setCozy(true);
+        defaults.set(focusAppliedKey, platform::Value(std::string(toString(FocusLook::windDown))));
+        return;
+    }
+    if (look == FocusLook::trueColor) {
+        disable(Date::distantFuture());
+        defaults.set(focusAppliedKey, platform::Value(std::string(toString(FocusLook::trueColor))));
+        return;
+    }
+    const auto applied = defaults.string(focusAppliedKey);
+    if (!applied) return;
+    const auto appliedLook = fromString<FocusLook>(*applied);
+    if (!appliedLook) return;  // not ours to undo; the key stays
+    if (*appliedLook == FocusLook::windDown) {
+        if (runtime_.cozyActive) setCozy(false);
+    } else if (runtime_.disabledUntil == Date::distantFuture()) {
+        disable(std::nullopt);  // a disable-until set meanwhile by something else stays
+    }
+    defaults.remove(focusAppliedKey);
+}
+
+std::string AppModel::trueColorUntilText(Date date) const {
+    if (date - now() > week) return "While Focus is on";
+    return "Until " + Calendar(placeZone()).hhmm(date);
+}
+
+void AppModel::setLaunchAtLogin(bool on) {
+    Settings s = settings_;
+    s.launchAtLogin = on;
+    setSettings(std::move(s));
+    if (environment_.setLaunchAtLogin) environment_.setLaunchAtLogin(on);  // a failure is logged there
+}
+
+void AppModel::toggleExclusion(const std::string& bundleID, const std::string& name) {
+    Settings s = settings_;
+    const auto found = std::find_if(s.excludedApps.begin(), s.excludedApps.end(),
+                                    [&](const ExcludedApp& app) { return app.bundleID == bundleID; });
+    if (found != s.excludedApps.end()) s.excludedApps.erase(found);
+    else s.excludedApps.push_back(ExcludedApp{bundleID, name, false});
+    setSettings(std::move(s));
+}
+
+void AppModel::requestPreciseLocation() {
+    if (preciseLocationError_) setPreciseLocationError(std::nullopt);
+    preciseLocation_->request(platform::weakly(shared_from_this(), [](AppModel& model, const PreciseLocationResult& result) {
+        if (const auto* fix = result.coordinate()) {
+            Settings s = model.settings_;
+            s.sunset.cachedPreciseLatitude = fix->latitude;
+            model.setSettings(s);
+            s = model.settings_;
+            s.sunset.cachedPreciseLongitude = fix->longitude;
+            model.setSettings(s);
+            model.setPreciseCoordinates(LocationSource::Coordinates{fix->latitude, fix->longitude});
+            s = model.settings_;
+            s.sunset.locationSource = LocationSource::Precise{};
+            model.setSettings(s);
+        } else if (const auto* error = result.error()) {
+            model.setPreciseLocationError(error->localizedDescription);
+        }
+    }));
+}
+
+void AppModel::openDisplaysSettings() {
+    environment_.platform->workspace().openURL("x-apple.systempreferences:com.apple.Displays-Settings.extension");
+}
+
+void AppModel::openAccessibilitySettings() {
+    environment_.platform->workspace().openURL(
+        "x-apple.systempreferences:com.apple.preference.security?Privacy_Accessibility");
+}
+
+}  // namespace orvane

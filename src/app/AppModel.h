@@ -1,0 +1,249 @@
+#pragma once
+// The one central model of the running program: the three documents, the live situation
+// the resolver needs, the last decision and the display list. Every change that can alter
+// the tint ends in recompute(), which asks the resolver and hands the answer to the
+// engine; a one-shot tick keeps it current between events and books the evening
+// statistics. The windows follow it through observe(): each property change is
+// announced once, and only when the value really changed. Main thread only.
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/FocusLook.h"
+#include "app/FrontmostAppObserver.h"
+#include "app/Observers.h"
+#include "app/PreciseLocation.h"
+#include "app/SettingsStore.h"
+#include "core/Calendar.h"
+#include "core/EveningPlan.h"
+#include "core/Locations.h"
+#include "core/Resolver.h"
+#include "core/RuntimeState.h"
+#include "core/Settings.h"
+#include "core/Solar.h"
+#include "core/Statistics.h"
+#include "core/TintState.h"
+#include "engine/DisplayManager.h"
+#include "engine/TintEngine.h"
+#include "platform/Log.h"
+#include "platform/Platform.h"
+
+namespace orvane {
+
+class AppModel : public std::enable_shared_from_this<AppModel> {
+public:
+    // The observable properties, as announced to subscribers.
+    enum class Property {
+        settings,
+        runtime,
+        statistics,
+        revealHeld,
+        frontmostBundleID,
+        frontmostIsFullScreen,
+        securityPromptVisible,
+        restDim,
+        resolution,
+        location,
+        displays,
+        preciseCoordinates,
+        hotkeysSuspended,
+        lastMethodCheck,
+        preciseLocationError,
+        frontmostAppInfo,
+        nightShiftActive,
+        accessibilityNeeded,
+        steadyBacklightActive,
+        renderTonightReduction,
+    };
+
+    // What the model runs on besides the engine and the store.
+    struct Environment {
+        std::shared_ptr<platform::Platform> platform;  // clock, scheduler, workspace, displays
+        std::function<TimeZone()> systemTimeZone;      // default: currentSystemTimeZone
+        std::shared_ptr<platform::LocationProvider> locationProvider;  // default: the platform's
+        std::function<void(const std::string& name)> playSound;        // "Pop"; default: silence
+        std::function<bool(bool on)> setLaunchAtLogin;                 // default: nothing
+        std::string bundleIdentifier{platform::bundleIdentifier};       // reports of this app are ignored
+    };
+
+    // The tick as last armed.
+    struct TickTimer {
+        TimeInterval interval = 0;
+        TimeInterval tolerance = 0;
+        bool operator==(const TickTimer&) const = default;
+    };
+
+    static constexpr const char* focusAppliedKey = "focusApplied";
+    static constexpr double restBreakDim = 0.45;
+
+    // Loads the documents, resolves the place, connects the engine and the platform's
+    // events and makes the first decision with the wake transition.
+    static std::shared_ptr<AppModel> create(std::shared_ptr<TintEngine> engine, std::shared_ptr<SettingsStore> store,
+                                            Environment environment);
+    AppModel(const AppModel&) = delete;
+    AppModel& operator=(const AppModel&) = delete;
+
+    [[nodiscard]] Subscription observe(std::function<void(Property)> changed) { return changes_.subscribe(std::move(changed)); }
+
+    // Stored properties. Each setter stores and announces only a different value; those of
+    // settings, runtime, reveal, front application, security prompt, rest dim, precise
+    // coordinates and hotkey suspension then act as the model requires.
+    const Settings& settings() const { return settings_; }
+    void setSettings(Settings settings);
+    const RuntimeState& runtime() const { return runtime_; }
+    void setRuntime(RuntimeState runtime);
+    const Statistics& statistics() const { return statistics_; }
+    void setStatistics(Statistics statistics);
+    bool revealHeld() const { return revealHeld_; }
+    void setRevealHeld(bool held);
+    const std::optional<std::string>& frontmostBundleID() const { return frontmostBundleID_; }
+    void setFrontmostBundleID(std::optional<std::string> bundleID);
+    bool frontmostIsFullScreen() const { return frontmostIsFullScreen_; }
+    void setFrontmostIsFullScreen(bool fullScreen);
+    bool securityPromptVisible() const { return securityPromptVisible_; }
+    void setSecurityPromptVisible(bool visible);
+    const std::optional<double>& restDim() const { return restDim_; }
+    void setRestDim(std::optional<double> dim);
+    const Resolution& resolution() const { return resolution_; }
+    const Location& location() const { return location_; }
+    const std::vector<DisplayInfo>& displays() const { return displays_; }
+    const std::optional<LocationSource::Coordinates>& preciseCoordinates() const { return preciseCoordinates_; }
+    // Acts on every assignment, equal or not.
+    void setPreciseCoordinates(std::optional<LocationSource::Coordinates> coordinates);
+    bool hotkeysSuspended() const { return hotkeysSuspended_; }
+    void setHotkeysSuspended(bool suspended);
+    // Per display key; an absent method: none worked.
+    const std::map<std::string, std::optional<TintMethod>>& lastMethodCheck() const { return lastMethodCheck_; }
+    void setLastMethodCheck(std::map<std::string, std::optional<TintMethod>> results);
+    const std::optional<std::string>& preciseLocationError() const { return preciseLocationError_; }
+    const std::optional<FrontmostAppObserver::Info>& frontmostAppInfo() const { return frontmostAppInfo_; }
+    bool nightShiftActive() const { return nightShiftActive_; }
+    void setNightShiftActive(bool active);
+    bool accessibilityNeeded() const { return accessibilityNeeded_; }
+    void setAccessibilityNeeded(bool needed);
+    bool steadyBacklightActive() const { return steadyBacklightActive_; }
+    void setSteadyBacklightActive(bool active);
+    const std::optional<double>& renderTonightReduction() const { return renderTonightReduction_; }
+    void setRenderTonightReduction(std::optional<double> reduction);
+
+    TintEngine& engine() const { return *engine_; }
+    SettingsStore& store() const { return *store_; }
+    FrontmostAppObserver& frontmost() const { return *frontmost_; }
+    PreciseLocation& preciseLocation() const { return *preciseLocation_; }
+
+    // Hooks for the controllers and the delegate; the model never keeps their results.
+    std::function<void(const Settings& old, const Settings& current)> onSettingsChanged;
+    std::function<void(const Resolution&)> onResolutionChanged;
+    std::function<void()> onHotkeysChanged;
+    std::function<void()> onTryRestBreak;  // never called by the model itself
+    std::function<void()> onDisplaysChanged;
+
+    // Derived values.
+    Multiplier effectiveWhite(const TintState& state) const;
+    std::optional<TintMethod> primaryMethod() const;
+    std::optional<double> tonightReduction() const;
+    bool isWarming() const;
+    std::string modeSubtitle() const;
+    SunTimes sunTimesToday() const;
+    ResolverInput input() const;
+
+    // Decides and applies. With a transition the engine is always called; without, only
+    // when the target or the status changed.
+    void recompute(std::optional<Transition> transition = std::nullopt);
+    std::optional<TickTimer> tickTimer() const { return tickTimer_; }
+
+    // The user's operations.
+    void setEnabled(bool on);
+    void setWarmth(std::int64_t kelvin, std::optional<double> dim);
+    void dimmer();
+    void brighter();
+    void nextPreset();
+    void setCozy(bool on);
+    void emergencyReset();
+    void setMode(Mode mode);
+    std::optional<EveningPlan> eveningPlan() const;
+    void setEveningPlan(const EveningPlan& plan);
+    void disable(std::optional<Date> until);
+    void disableUntilSunrise();
+    void disableUntilTomorrow();
+    void followEvening();
+    void applyFocus(std::optional<FocusLook> look);
+    std::string trueColorUntilText(Date date) const;
+    void setLaunchAtLogin(bool on);
+    void toggleExclusion(const std::string& bundleID, const std::string& name);
+    void requestPreciseLocation();
+    void openDisplaysSettings();
+    void openAccessibilitySettings();
+
+    // The computer's zone changed (also noticed by the tick on its own).
+    void systemTimeZoneDidChange();
+
+private:
+    AppModel(std::shared_ptr<TintEngine> engine, std::shared_ptr<SettingsStore> store, Environment environment);
+    void start();
+
+    Date now() const;
+    TimeZone systemZone() const { return environment_.systemTimeZone(); }
+    Calendar systemCalendar() const { return Calendar(systemZone()); }
+    TimeZone placeZone() const { return location_.timeZone(systemZone()); }
+    Location resolveLocation() const;
+    void relocate();
+    void pushEngineSettings();
+    void rememberDisplayNames();
+    void displaysDidChange();
+    void frontmostDidChange(const std::optional<FrontmostAppObserver::Info>& info);
+    void switchOn();
+    void playPop();
+    void applyToEngine(const TintState& state, Transition transition);
+    void scheduleTick();
+    void tick();
+    void scheduleDayChange();
+    void setResolution(Resolution resolution);
+    void setLocation(Location location);
+    void setPreciseLocationError(std::optional<std::string> error);
+    void setFrontmostAppInfo(std::optional<FrontmostAppObserver::Info> info);
+    template <class T>
+    bool assign(T& field, T value, Property property);
+
+    Environment environment_;
+    std::shared_ptr<TintEngine> engine_;
+    std::shared_ptr<SettingsStore> store_;
+    platform::Log log_{"model"};
+
+    Settings settings_;
+    RuntimeState runtime_;
+    Statistics statistics_;
+    bool revealHeld_ = false;
+    std::optional<std::string> frontmostBundleID_;
+    bool frontmostIsFullScreen_ = false;
+    bool securityPromptVisible_ = false;
+    std::optional<double> restDim_;
+    Resolution resolution_;
+    Location location_;
+    std::vector<DisplayInfo> displays_;
+    std::optional<LocationSource::Coordinates> preciseCoordinates_;
+    bool hotkeysSuspended_ = false;
+    std::map<std::string, std::optional<TintMethod>> lastMethodCheck_;
+    std::optional<std::string> preciseLocationError_;
+    std::optional<FrontmostAppObserver::Info> frontmostAppInfo_;
+    bool nightShiftActive_ = false;
+    bool accessibilityNeeded_ = false;
+    bool steadyBacklightActive_ = false;
+    std::optional<double> renderTonightReduction_;
+
+    std::unique_ptr<PreciseLocation> preciseLocation_;
+    std::unique_ptr<FrontmostAppObserver> frontmost_;
+    std::optional<double> appliedDimFloor_;  // what the engine last received
+    platform::Handle tickHandle_;
+    std::optional<TickTimer> tickTimer_;
+    Date lastTick_;
+    std::string lastSystemZone_;
+    platform::Handle dayChangeHandle_;
+    std::vector<platform::Handle> observers_;
+    Observers<Property> changes_;
+};
+
+}  // namespace orvane

@@ -1,0 +1,126 @@
+#include "app/SettingsStore.h"
+
+#include <exception>
+#include <utility>
+
+#include "core/SettingsCodec.h"
+
+namespace orvane {
+
+using platform::Bytes;
+using platform::Value;
+
+namespace {
+
+Bytes bytesOf(std::string_view text) { return Bytes(text.begin(), text.end()); }
+std::string textOf(const Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
+
+std::string describe(const std::exception& e) {
+    if (const auto* json = dynamic_cast<const JsonError*>(&e)) return json->description();
+    return e.what();
+}
+
+}  // namespace
+
+SettingsStore::SettingsStore(std::shared_ptr<platform::UserDefaults> defaults,
+                             std::shared_ptr<platform::Scheduler> scheduler)
+    : defaults_(std::move(defaults)), scheduler_(std::move(scheduler)) {}
+
+template <class T, class Decode>
+std::optional<T> SettingsStore::load(std::string_view name, Decode decode, bool logFailure) {
+    const std::string key(name);
+    unreadable_.erase(key);
+    const auto stored = defaults_->object(key);
+    if (!stored) return std::nullopt;
+    try {
+        const Bytes* data = stored->data();
+        if (!data) throw JsonError(JsonError::Kind::typeMismatch, "The stored value is not data.");
+        return decode(textOf(*data));
+    } catch (const std::exception& e) {
+        if (logFailure) log_.error("settings unreadable, using defaults: %{public}s", describe(e));
+        keepUnreadable(key, *stored);
+        return std::nullopt;
+    }
+}
+
+Settings SettingsStore::loadSettings() {
+    return load<Settings>(settingsKey, [](const std::string& text) { return SettingsCodec::decode(text); }, true)
+        .value_or(Settings());
+}
+
+RuntimeState SettingsStore::loadRuntime() {
+    return load<RuntimeState>(runtimeKey, [](const std::string& text) { return RuntimeState::fromJson(json::parse(text)); },
+                              false)
+        .value_or(RuntimeState());
+}
+
+Statistics SettingsStore::loadStatistics() {
+    return load<Statistics>(statisticsKey, [](const std::string& text) { return Statistics::fromJson(json::parse(text)); },
+                            false)
+        .value_or(Statistics());
+}
+
+template <class Encode>
+void SettingsStore::save(std::string_view key, Encode encode) {
+    try {
+        enqueue(std::string(key), bytesOf(encode()));
+    } catch (const std::exception&) {
+        // The stored document stays; the next real change is saved again.
+    }
+}
+
+void SettingsStore::saveSettings(const Settings& settings) {
+    save(settingsKey, [&] { return SettingsCodec::encode(settings); });
+}
+
+void SettingsStore::saveRuntime(const RuntimeState& runtime) {
+    save(runtimeKey, [&] { return json::encodeCompact(runtime.toJson()); });
+}
+
+void SettingsStore::saveStatistics(const Statistics& statistics) {
+    save(statisticsKey, [&] { return json::encodeCompact(statistics.toJson()); });
+}
+
+void SettingsStore::enqueue(const std::string& key, Bytes data) {
+    pending_[key] = std::move(data);
+    if (!scheduler_) {
+        flush();
+        return;
+    }
+    flushTask_ = scheduler_->schedule(debounce, 0, [this] { flush(); });
+}
+
+void SettingsStore::flush() {
+    auto pending = std::exchange(pending_, {});
+    for (auto& [key, data] : pending) {
+        backUpUnreadable(key);
+        defaults_->set(key, Value(std::move(data)));
+    }
+}
+
+void SettingsStore::resetAll() {
+    for (const auto key : {settingsKey, runtimeKey, statisticsKey}) {
+        const std::string name(key);
+        backUpUnreadable(name);
+        defaults_->remove(name);
+    }
+    pending_.clear();
+}
+
+void SettingsStore::keepUnreadable(const std::string& key, Value stored) {
+    unreadable_.insert_or_assign(key, std::move(stored));
+}
+
+void SettingsStore::backUpUnreadable(const std::string& key) {
+    const auto it = unreadable_.find(key);
+    if (it == unreadable_.end()) return;
+    const std::string backup = key + std::string(unreadableSuffix);
+    // Only if the document still holds what failed to load; anything else came later.
+    if (defaults_->object(key) == it->second) {
+        defaults_->set(backup, it->second);
+        log_.error("kept the unreadable %{public}s as %{public}s", key, backup);
+    }
+    unreadable_.erase(it);
+}
+
+}  // namespace orvane

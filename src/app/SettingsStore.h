@@ -1,0 +1,77 @@
+#pragma once
+// The one reader and writer of the program's documents in its user defaults: the settings
+// ("settings.json"), the run-time state ("runtime.json") and the evening statistics
+// ("statistics.json"). Saves are staged and written together once no save has come for
+// 0.4 s (trailing debounce), or at once by flush().
+//
+// A stored document that cannot be read falls back to its defaults. Its text is the
+// user's only copy, so before anything is first written over it, it is kept under
+// "<key>.unreadable" (for example "settings.json.unreadable").
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/RuntimeState.h"
+#include "core/Settings.h"
+#include "core/Statistics.h"
+#include "platform/Log.h"
+#include "platform/Scheduler.h"
+#include "platform/UserDefaults.h"
+#include "platform/Value.h"
+
+namespace orvane {
+
+class SettingsStore {
+public:
+    static constexpr std::string_view settingsKey = "settings.json";
+    static constexpr std::string_view runtimeKey = "runtime.json";
+    static constexpr std::string_view statisticsKey = "statistics.json";
+    static constexpr std::string_view unreadableSuffix = ".unreadable";
+    static constexpr TimeInterval debounce = 0.4;
+
+    // Without a scheduler (a one-shot command line) every save is written at once.
+    SettingsStore(std::shared_ptr<platform::UserDefaults> defaults, std::shared_ptr<platform::Scheduler> scheduler);
+    SettingsStore(const SettingsStore&) = delete;
+    SettingsStore& operator=(const SettingsStore&) = delete;
+
+    // Never fail: a missing or unreadable document gives the defaults. Only unreadable
+    // settings are logged.
+    Settings loadSettings();
+    RuntimeState loadRuntime();
+    Statistics loadStatistics();
+
+    // A document that cannot be encoded stages nothing; the stored one stays.
+    void saveSettings(const Settings& settings);
+    void saveRuntime(const RuntimeState& runtime);
+    void saveStatistics(const Statistics& statistics);
+
+    // Writes everything staged now.
+    void flush();
+    // Removes the three documents and drops everything staged.
+    void resetAll();
+
+    const std::shared_ptr<platform::UserDefaults>& defaults() const { return defaults_; }
+    bool hasPending() const { return !pending_.empty(); }
+
+private:
+    // The stored document, or absent when missing or unreadable (remembered for the backup).
+    template <class T, class Decode>
+    std::optional<T> load(std::string_view key, Decode decode, bool logFailure);
+    template <class Encode>
+    void save(std::string_view key, Encode encode);
+    void enqueue(const std::string& key, platform::Bytes data);
+    // Remembers a document that failed to load, to be kept aside before it is overwritten.
+    void keepUnreadable(const std::string& key, platform::Value stored);
+    void backUpUnreadable(const std::string& key);
+
+    std::shared_ptr<platform::UserDefaults> defaults_;
+    std::shared_ptr<platform::Scheduler> scheduler_;
+    platform::Log log_{"store"};
+    std::map<std::string, platform::Bytes> pending_;
+    platform::Handle flushTask_;
+    std::map<std::string, platform::Value> unreadable_;
+};
+
+}  // namespace orvane

@@ -1,0 +1,87 @@
+#include "platform/sim/SimLocationProvider.h"
+
+#include <cmath>
+#include <exception>
+#include <string>
+
+#include "platform/AtomicFile.h"
+#include "platform/Log.h"
+
+namespace orvane::platform::sim {
+
+namespace {
+
+const Log& log() {
+    static const Log l("location");
+    return l;
+}
+
+struct Answer {
+    std::optional<LocationCoordinate> fix;
+    std::string error;
+};
+
+Answer scripted(const SimMachine& machine) {
+    try {
+        std::optional<std::string> text;
+        {
+            FileLock lock(machine.lockFile(), FileLock::Mode::shared);
+            text = readWholeFile(machine.stateFile());
+        }
+        if (!text) return {std::nullopt, SimLocationProvider::unknownLocation};
+        const Json state = json::parse(*text);
+        const Json* location = state.is_object() && state.contains("location") ? &state["location"] : nullptr;
+        if (!location || location->is_null()) return {std::nullopt, SimLocationProvider::unknownLocation};
+        json::ObjectReader reader(*location, "location");
+        if (const auto error = reader.optString("error")) return {std::nullopt, *error};
+        const double latitude = reader.number("latitude");
+        const double longitude = reader.number("longitude");
+        if (!std::isfinite(latitude) || !std::isfinite(longitude) || std::abs(latitude) > 90 || std::abs(longitude) > 180)
+            json::dataCorrupted("Coordinates out of range.", "location");
+        return {LocationCoordinate{latitude, longitude}, {}};
+    } catch (const JsonError& e) {
+        log().error("scripted location unreadable: %s", e.description());
+    } catch (const std::exception& e) {
+        log().error("scripted location unreadable: %s", e.what());
+    }
+    return {std::nullopt, SimLocationProvider::unknownLocation};
+}
+
+}  // namespace
+
+SimLocationProvider::SimLocationProvider(std::shared_ptr<SimMachine> machine, std::shared_ptr<Scheduler> scheduler)
+    : machine_(std::move(machine)), scheduler_(std::move(scheduler)) {}
+
+void SimLocationProvider::setDelegate(Delegate delegate) {
+    std::lock_guard lock(mutex_);
+    delegate_ = std::move(delegate);
+}
+
+void SimLocationProvider::requestLocation() {
+    Delegate delegate;
+    {
+        std::lock_guard lock(mutex_);
+        delegate = delegate_;
+    }
+    auto deliver = [answer = scripted(*machine_), delegate] {
+        if (answer.fix) {
+            if (delegate.didUpdateLocations) delegate.didUpdateLocations({*answer.fix});
+        } else if (delegate.didFail) {
+            delegate.didFail(answer.error);
+        }
+    };
+    if (scheduler_) scheduler_->post(std::move(deliver));
+    else deliver();
+}
+
+void SimLocationProvider::script(SimMachine& machine, const Json& location) {
+    machine.read();  // lays a new machine out first, so the file holds a whole state
+    FileLock lock(machine.lockFile(), FileLock::Mode::exclusive);
+    const auto text = readWholeFile(machine.stateFile());
+    Json state = text ? json::parse(*text) : Json::object();
+    if (location.is_null()) state.erase("location");
+    else state["location"] = location;
+    writeFileAtomically(machine.stateFile(), json::encodePretty(state) + "\n");
+}
+
+}  // namespace orvane::platform::sim

@@ -1,0 +1,326 @@
+// The application model's construction, its property observers and derived values.
+#include <gtest/gtest.h>
+
+#include "ModelFixture.h"
+#include "core/ColorMatrix.h"
+#include "core/Kelvin.h"
+
+namespace orvane {
+namespace {
+
+using platform::sim::SimState;
+using Property = AppModel::Property;
+
+class AppModelStateTest : public testing::ModelTest {};
+
+TEST_F(AppModelStateTest, ConstructionLoadsTheDocumentsAndAppliesTheFirstDecisionWithTheWakeTransition) {
+    RuntimeState runtime;
+    runtime.cozyActive = true;
+    const std::string text = json::encodeCompact(runtime.toJson());
+    defaults->set("runtime.json", platform::Value(platform::Bytes(text.begin(), text.end())));
+    start(testing::manualSettings(2900, 0.8));
+    EXPECT_EQ(model->settings().manualKelvin, 2900);
+    EXPECT_TRUE(model->runtime().cozyActive);
+    ASSERT_TRUE(lastRendered(1));
+    // The first real decision already sees the stored wind down; it arrives with the wake fade.
+    EXPECT_TRUE(model->resolution().status.is<TintStatus::Cozy>());
+    EXPECT_EQ(lastRendered(1)->duration, Transition::wake.duration);
+    EXPECT_EQ(lastRendered(1)->request, engine->request(display(1)));
+    EXPECT_TRUE(model->tickTimer());
+}
+
+TEST_F(AppModelStateTest, AnEqualSettingsValueRunsNothing) {
+    start(testing::manualSettings());
+    forget();
+    int notifications = 0;
+    auto subscription = model->observe([&](Property) { ++notifications; });
+    model->setSettings(model->settings());
+    EXPECT_EQ(notifications, 0);
+    EXPECT_FALSE(store->hasPending());
+    EXPECT_TRUE(settingsChanges.empty());
+    EXPECT_TRUE(resolutions.empty());
+    EXPECT_TRUE(rendered->empty());
+}
+
+TEST_F(AppModelStateTest, APresetChangeSavesRecomputesOnceAndReportsOldAndNew) {
+    start(testing::manualSettings());
+    forget();
+    std::vector<Property> announced;
+    auto subscription = model->observe([&](Property p) { announced.push_back(p); });
+    Settings s = model->settings();
+    s.presets[0].name = "Noon";
+    const Settings old = model->settings();
+    model->setSettings(s);
+    EXPECT_TRUE(store->hasPending());
+    ASSERT_EQ(settingsChanges.size(), 1u);
+    EXPECT_EQ(settingsChanges[0].first, old);
+    EXPECT_EQ(settingsChanges[0].second, s);
+    EXPECT_EQ(resolutions.size(), 1u);
+    ASSERT_FALSE(announced.empty());
+    EXPECT_EQ(announced.front(), Property::settings);
+    EXPECT_EQ(std::count(announced.begin(), announced.end(), Property::settings), 1);
+    scheduler->advance(0.5);
+    EXPECT_EQ(SettingsCodec::decode(*storedText("settings.json")), s);
+}
+
+TEST_F(AppModelStateTest, ADisplayEntryChangeReconfiguresTheEngineBeforeTheRecompute) {
+    start(testing::manualSettings());
+    ASSERT_EQ(engine->activeMethod(display(1)), TintMethod::matrix);
+    forget();
+    Settings s = model->settings();
+    s.displays[display(1).key].method = TintMethod::gamma;
+    model->setSettings(s);
+    EXPECT_EQ(engine->slots().at(1).method, TintMethod::gamma);
+    // The recompute after the change already reaches the new back-end.
+    ASSERT_TRUE(lastRendered(1));
+    EXPECT_EQ(lastRendered(1)->method, TintMethod::gamma);
+}
+
+TEST_F(AppModelStateTest, ACalibrationChangeReachesTheEngine) {
+    start(testing::manualSettings());
+    Settings s = model->settings();
+    s.calibration.layerColorMode = LayerColorMode::rawSRGB;
+    model->setSettings(s);
+    EXPECT_EQ(engine->calibration(), s.calibration);
+}
+
+TEST_F(AppModelStateTest, ChangingTheLocationSourceRelocatesAndRecomputesTwice) {
+    start();
+    EXPECT_EQ(model->location().timeZoneIdentifier, "Europe/Berlin");
+    forget();
+    Settings s = model->settings();
+    s.sunset.locationSource = LocationSource::TimeZone{std::string("Asia/Tokyo")};
+    model->setSettings(s);
+    EXPECT_EQ(model->location().timeZoneIdentifier, "Asia/Tokyo");
+    EXPECT_EQ(resolutions.size(), 2u);
+    EXPECT_EQ(settingsChanges.size(), 1u);
+}
+
+TEST_F(AppModelStateTest, HidingTheTintFromScreenshotsSetsTheEnginesSharingType) {
+    start(testing::manualSettings());
+    Settings s = model->settings();
+    s.hideTintFromScreenshots = true;
+    s.nightShiftFloorKelvin = 3000;
+    s.deepRedStrength = 0.4;
+    model->setSettings(s);
+    EXPECT_EQ(engine->sharingType(), platform::SharingType::none);
+    EXPECT_EQ(engine->nightShiftFloor(), 3000);
+    EXPECT_EQ(engine->deepRedStrength(), 0.4);
+    s.hideTintFromScreenshots = false;
+    model->setSettings(s);
+    EXPECT_EQ(engine->sharingType(), platform::SharingType::readOnly);
+}
+
+TEST_F(AppModelStateTest, RestDimStartsAndEndsABreakWithItsOwnFadesAndOnlyDarkens) {
+    start(testing::manualSettings(3400, 0.8));
+    forget();
+    model->setRestDim(0.45);
+    ASSERT_TRUE(lastRendered(1));
+    EXPECT_EQ(lastRendered(1)->duration, 3.0);
+    const Multiplier gains = Kelvin::multiplier(3400.0);
+    EXPECT_NEAR(lastRendered(1)->request.multiplier.g, gains.g * 0.45, 1e-9);
+    EXPECT_EQ(model->resolution().target.dim, 0.8) << "the decision itself keeps its dim";
+
+    forget();
+    model->setRestDim(0.45);
+    EXPECT_TRUE(rendered->empty()) << "an equal value does nothing";
+
+    model->setRestDim(std::nullopt);
+    ASSERT_TRUE(lastRendered(1));
+    EXPECT_EQ(lastRendered(1)->duration, 1.5);
+    EXPECT_NEAR(lastRendered(1)->request.multiplier.g, gains.g * 0.8, 1e-9);
+
+    // A target darker than the break's dim stays as it is.
+    Settings s = model->settings();
+    s.manualDim = 0.3;
+    model->setSettings(s);
+    model->setRestDim(0.45);
+    EXPECT_NEAR(lastRendered(1)->request.multiplier.g, gains.g * 0.3, 1e-9);
+}
+
+TEST_F(AppModelStateTest, EveryAssignmentOfPreciseCoordinatesRelocatesAndRecomputes) {
+    Settings s;
+    s.sunset.locationSource = LocationSource::Precise{};
+    start(s);
+    forget();
+    model->setPreciseCoordinates(LocationSource::Coordinates{48.85, 2.35});
+    model->setPreciseCoordinates(LocationSource::Coordinates{48.85, 2.35});
+    EXPECT_EQ(resolutions.size(), 2u);
+    EXPECT_NEAR(model->location().latitude, 48.85, 1e-9);
+    EXPECT_NEAR(model->location().longitude, 2.35, 1e-9);
+}
+
+TEST_F(AppModelStateTest, RevealIsInstantAndOnlyOnAChange) {
+    start(testing::manualSettings());
+    forget();
+    model->setRevealHeld(true);
+    ASSERT_TRUE(lastRendered(1));
+    EXPECT_EQ(lastRendered(1)->duration, 0);
+    EXPECT_TRUE(lastRendered(1)->request.isIdentity());
+    forget();
+    model->setRevealHeld(true);
+    EXPECT_TRUE(rendered->empty());
+    EXPECT_TRUE(resolutions.empty());
+}
+
+TEST_F(AppModelStateTest, TheProgramsOwnWindowsNeverCountAsTheFrontApplication) {
+    const platform::RunningApplication editor{std::string("com.example.editor"), std::string("Editor"), 42};
+    sim->update([&](SimState& st) { st.frontApplication = editor; });
+    start(testing::manualSettings());
+    EXPECT_EQ(model->frontmostBundleID(), "com.example.editor");
+
+    sim->update([](SimState& st) {
+        st.frontApplication = platform::RunningApplication{std::string(platform::bundleIdentifier), std::string("Orvane"), 7};
+    });
+    sim->postWorkspaceEvent(platform::WorkspaceEvent::didActivateApplication);
+    settle();
+    EXPECT_EQ(model->frontmostBundleID(), "com.example.editor");
+    ASSERT_TRUE(model->frontmostAppInfo());
+    EXPECT_EQ(model->frontmostAppInfo()->name, "Editor");
+}
+
+TEST_F(AppModelStateTest, AnExcludedFrontApplicationLiftsTheTint) {
+    Settings s = testing::manualSettings();
+    s.excludedApps.push_back(ExcludedApp{"com.example.player", "Player", false});
+    start(s);
+    EXPECT_FALSE(lastRendered(1)->request.isIdentity());
+    sim->update([](SimState& st) {
+        st.frontApplication = platform::RunningApplication{std::string("com.example.player"), std::string("Player"), 9};
+    });
+    sim->postWorkspaceEvent(platform::WorkspaceEvent::didActivateApplication);
+    settle();
+    EXPECT_TRUE(model->resolution().status.is<TintStatus::ExcludedApp>());
+    EXPECT_TRUE(lastRendered(1)->request.isIdentity());
+}
+
+TEST_F(AppModelStateTest, NewDisplaysAreRememberedAndKnownOnesCauseNoWrite) {
+    start();
+    for (const std::uint32_t id : {1u, 2u}) {
+        const auto entry = model->settings().displays.find(display(id).key);
+        ASSERT_NE(entry, model->settings().displays.end());
+        EXPECT_EQ(entry->second.lastKnownName, display(id).name);
+        EXPECT_EQ(entry->second.isBuiltIn, display(id).isBuiltIn);
+    }
+    scheduler->advance(0.5);
+    model.reset();
+    engine->detachAll();
+
+    // Everything already known: nothing to write.
+    start();
+    EXPECT_FALSE(store->hasPending());
+
+    // A display plugged in later gets its entry.
+    forget();
+    platform::sim::SimDisplay projector;
+    projector.name = "Projector";
+    projector.frame = {-1920, 0, 1920, 1080};
+    projector.uuid = "0C3A5E7F-1B2D-4F60-8A9C-B1D2E3F40516";
+    const auto id = sim->addDisplay(projector);
+    settle();
+    EXPECT_EQ(model->displays().size(), 3u);
+    EXPECT_EQ(model->settings().displays.at(display(id).key).lastKnownName, "Projector");
+    EXPECT_EQ(settingsChanges.size(), 1u);
+}
+
+TEST_F(AppModelStateTest, WakeVerifiesAndReappliesWithTheWakeFade) {
+    start(testing::manualSettings());
+    forget();
+    sim->postWorkspaceEvent(platform::WorkspaceEvent::didWake);
+    scheduler->runPending();
+    ASSERT_TRUE(lastRendered(1));
+    EXPECT_EQ(lastRendered(1)->duration, Transition::wake.duration);
+}
+
+TEST_F(AppModelStateTest, EffectiveWhiteFollowsThePrimaryDisplaysMethod) {
+    start(testing::manualSettings());
+    ASSERT_EQ(model->primaryMethod(), TintMethod::matrix);
+    const TintState state(3400, 0.5, RedStyle::readable, false);
+    EXPECT_EQ(model->effectiveWhite(state), ColorMatrix::make(state).white());
+    EXPECT_EQ(model->effectiveWhite(TintState(6500, 0.9995, RedStyle::readable, false)), Multiplier::identity);
+    EXPECT_NE(model->effectiveWhite(TintState(6500, 0.998, RedStyle::readable, false)), Multiplier::identity);
+
+    // With the overlay method the red layer is laid over the kelvin-less base.
+    Settings s = model->settings();
+    s.displays[display(1).key].method = TintMethod::overlay;
+    model->setSettings(s);
+    ASSERT_EQ(model->primaryMethod(), TintMethod::overlay);
+    const OverlayPlan plan = OverlayPlan::make(3400, 0.5, false, s.nightShiftFloorKelvin, s.deepRedStrength);
+    const Multiplier white = model->effectiveWhite(state);
+    EXPECT_NEAR(white.g, (1 - plan.redOpacity) * (1 - plan.dimOpacity) + plan.green * plan.redOpacity * (1 - plan.dimOpacity),
+                1e-12);
+}
+
+TEST_F(AppModelStateTest, WithoutDisplaysTheWhiteIsTheKelvinGainsTimesDim) {
+    sim->update([](SimState& st) { st.displays.clear(); });
+    start();
+    EXPECT_EQ(model->primaryMethod(), std::nullopt);
+    const Multiplier gains = Kelvin::multiplier(3400.0);
+    EXPECT_EQ(model->effectiveWhite(TintState(3400, 0.5, RedStyle::readable, false)),
+              Multiplier(gains.r * 0.5, gains.g * 0.5, gains.b * 0.5));
+}
+
+TEST_F(AppModelStateTest, TonightReductionNeedsAMinuteOfEveningScreenTime) {
+    // 21:00 in Berlin.
+    clock->setNow(testing::berlinNoon + 9 * 3600);
+    start(testing::manualSettings());
+    Statistics statistics;
+    const Calendar calendar(systemZone);
+    statistics.record(TintState::off, 1.0, 59, clock->now(), calendar);
+    model->setStatistics(statistics);
+    EXPECT_EQ(model->tonightReduction(), std::nullopt);
+    statistics.record(TintState(2700, 1.0, RedStyle::readable, false), 0.2, 61, clock->now(), calendar);
+    model->setStatistics(statistics);
+    ASSERT_TRUE(model->tonightReduction());
+    EXPECT_NEAR(*model->tonightReduction(), 1 - (59 * 1.0 + 61 * 0.2) / 120, 1e-9);
+    model->setRenderTonightReduction(0.42);
+    EXPECT_EQ(model->tonightReduction(), 0.42);
+}
+
+TEST_F(AppModelStateTest, WarmingAndTheDerivedTexts) {
+    start(testing::manualSettings(2700));
+    EXPECT_TRUE(model->isWarming());
+    EXPECT_FALSE(model->modeSubtitle().empty());
+    const SunTimes today = model->sunTimesToday();
+    ASSERT_TRUE(today.sunrise);
+    EXPECT_EQ(Calendar(systemZone).dayKey(*today.sunrise), "2026-03-15");
+    model->setEnabled(false);
+    EXPECT_FALSE(model->isWarming());
+}
+
+TEST_F(AppModelStateTest, ObserversHearEachRealChangeOnce) {
+    start(testing::manualSettings());
+    std::vector<Property> heard;
+    auto subscription = model->observe([&](Property p) { heard.push_back(p); });
+    model->setSecurityPromptVisible(true);
+    model->setSecurityPromptVisible(true);
+    model->setHotkeysSuspended(true);
+    EXPECT_EQ(std::count(heard.begin(), heard.end(), Property::securityPromptVisible), 1);
+    EXPECT_EQ(std::count(heard.begin(), heard.end(), Property::resolution), 1) << "the prompt lifts the tint";
+    EXPECT_EQ(std::count(heard.begin(), heard.end(), Property::hotkeysSuspended), 1);
+}
+
+TEST_F(AppModelStateTest, HotkeySuspensionCallsItsHookOnAChange) {
+    start();
+    int calls = 0;
+    model->onHotkeysChanged = [&] { ++calls; };
+    model->setHotkeysSuspended(true);
+    model->setHotkeysSuspended(true);
+    model->setHotkeysSuspended(false);
+    EXPECT_EQ(calls, 2);
+}
+
+TEST_F(AppModelStateTest, ClosuresInstalledInTheEngineAnswerNeutrallyOnceTheModelIsGone) {
+    Settings s = testing::manualSettings();
+    start(s);
+    s = model->settings();
+    s.displays[display(1).key].warmthOffsetKelvin = -500;
+    model->setSettings(s);
+    EXPECT_EQ(engine->displaySettingsProvider(display(1)).warmthOffsetKelvin, -500);
+    model.reset();
+    EXPECT_EQ(engine->displaySettingsProvider(display(1)), DisplaySettings());
+    sim->postWorkspaceEvent(platform::WorkspaceEvent::didWake);
+    scheduler->advance(60);  // nothing runs on the vanished model
+}
+
+}  // namespace
+}  // namespace orvane

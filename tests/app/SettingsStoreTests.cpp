@@ -1,0 +1,289 @@
+// The store of the three documents: loading with fallbacks, the trailing debounce, flush,
+// reset, and keeping an unreadable document aside before it is overwritten.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "app/SettingsStore.h"
+#include "core/SettingsCodec.h"
+#include "platform/FakeScheduler.h"
+#include "platform/Log.h"
+#include "SimFixture.h"
+
+namespace orvane {
+namespace {
+
+using platform::Bytes;
+using platform::Value;
+
+Bytes bytes(std::string_view text) { return Bytes(text.begin(), text.end()); }
+
+// The store's log lines.
+class LogCapture {
+public:
+    std::vector<std::string> lines() const { return capture_.messages("store"); }
+
+private:
+    testing::LogCapture capture_;
+};
+
+class SettingsStoreTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        file_ = std::filesystem::path(std::getenv("XDG_CONFIG_HOME")) / "store" /
+                (std::string(info->test_suite_name()) + "." + info->name() + ".json");
+        std::filesystem::remove(file_);
+        defaults = platform::UserDefaults::open(file_);
+        defaults->clear();
+    }
+
+    // A second handle on the same domain, as another reader sees it.
+    std::optional<Value> stored(std::string_view key) const { return defaults->object(std::string(key)); }
+    std::optional<std::string> storedText(std::string_view key) const {
+        const auto v = stored(key);
+        if (!v || !v->data()) return std::nullopt;
+        return std::string(v->data()->begin(), v->data()->end());
+    }
+    std::optional<Settings> storedSettings() const {
+        const auto text = storedText(SettingsStore::settingsKey);
+        if (!text) return std::nullopt;
+        return SettingsCodec::decode(*text);
+    }
+
+    std::filesystem::path file_;
+    std::shared_ptr<platform::UserDefaults> defaults;
+    std::shared_ptr<platform::FakeScheduler> scheduler = std::make_shared<platform::FakeScheduler>();
+};
+
+Settings withKelvin(std::int64_t kelvin) {
+    Settings s;
+    s.manualKelvin = kelvin;
+    return s;
+}
+
+TEST_F(SettingsStoreTest, EmptyDomainGivesDefaultsWithoutLogging) {
+    LogCapture log;
+    SettingsStore store(defaults, scheduler);
+    EXPECT_EQ(store.loadSettings(), Settings());
+    EXPECT_TRUE(log.lines().empty());
+}
+
+TEST_F(SettingsStoreTest, StoredSettingsLoadBack) {
+    Settings s = withKelvin(2900);
+    s.mode = Mode::manual;
+    defaults->set(std::string(SettingsStore::settingsKey), Value(bytes(SettingsCodec::encode(s))));
+    SettingsStore store(defaults, scheduler);
+    EXPECT_EQ(store.loadSettings(), s);
+}
+
+TEST_F(SettingsStoreTest, UnreadableSettingsFallBackWithOneLogLineAndStayStored) {
+    const std::string broken = "{\"manualKelvin\": ";
+    defaults->set(std::string(SettingsStore::settingsKey), Value(bytes(broken)));
+    LogCapture log;
+    SettingsStore store(defaults, scheduler);
+    EXPECT_EQ(store.loadSettings(), Settings());
+    ASSERT_EQ(log.lines().size(), 1u);
+    EXPECT_EQ(log.lines()[0].rfind("settings unreadable, using defaults: ", 0), 0u) << log.lines()[0];
+    EXPECT_GT(log.lines()[0].size(), std::string("settings unreadable, using defaults: ").size());
+    EXPECT_EQ(storedText(SettingsStore::settingsKey), broken);
+}
+
+TEST_F(SettingsStoreTest, TwoSavesCloseTogetherMakeOneWriteOfTheSecond) {
+    SettingsStore store(defaults, scheduler);
+    store.saveSettings(withKelvin(3000));
+    scheduler->advance(0.1);
+    store.saveSettings(withKelvin(3100));
+    scheduler->advance(0.39);
+    EXPECT_FALSE(stored(SettingsStore::settingsKey)) << "written before the debounce ended";
+    scheduler->advance(0.02);
+    ASSERT_TRUE(storedSettings());
+    EXPECT_EQ(storedSettings()->manualKelvin, 3100);
+    EXPECT_FALSE(store.hasPending());
+}
+
+TEST_F(SettingsStoreTest, SettingsAndRuntimeSavesAreWrittenTogether) {
+    SettingsStore store(defaults, scheduler);
+    store.saveSettings(withKelvin(3000));
+    scheduler->advance(0.2);
+    RuntimeState runtime;
+    runtime.cozyActive = true;
+    store.saveRuntime(runtime);
+    scheduler->advance(0.39);
+    EXPECT_FALSE(stored(SettingsStore::settingsKey)) << "the runtime save restarts the one debounce";
+    EXPECT_FALSE(stored(SettingsStore::runtimeKey));
+    scheduler->advance(0.02);
+    EXPECT_TRUE(stored(SettingsStore::settingsKey));
+    EXPECT_TRUE(stored(SettingsStore::runtimeKey));
+}
+
+TEST_F(SettingsStoreTest, RuntimeAndStatisticsRoundTripWithIsoDates) {
+    RuntimeState runtime;
+    runtime.pausedUntil = Date(1769893200);
+    runtime.pausedState = TintState(2700, 0.8, RedStyle::pure, false);
+    Statistics statistics;
+    statistics.record(TintState(3000, 1.0, RedStyle::readable, false), 0.3, 30, Date(1769893200), Calendar(TimeZone::utc()));
+    {
+        SettingsStore store(defaults, scheduler);
+        store.saveRuntime(runtime);
+        store.saveStatistics(statistics);
+        store.flush();
+    }
+    EXPECT_NE(storedText(SettingsStore::runtimeKey)->find("\"pausedUntil\":\"2026-01-31T21:00:00Z\""), std::string::npos)
+        << *storedText(SettingsStore::runtimeKey);
+    SettingsStore store(defaults, scheduler);
+    EXPECT_EQ(store.loadRuntime(), runtime);
+    EXPECT_EQ(store.loadStatistics(), statistics);
+}
+
+TEST_F(SettingsStoreTest, UnreadableRuntimeAndStatisticsFallBackSilently) {
+    // A date written as seconds, not ISO 8601, and statistics of the wrong shape.
+    defaults->set(std::string(SettingsStore::runtimeKey),
+                  Value(bytes("{\"cozyActive\":false,\"pausedUntil\":791000000}")));
+    defaults->set(std::string(SettingsStore::statisticsKey), Value(bytes("{\"days\":{}}")));
+    LogCapture log;
+    SettingsStore store(defaults, scheduler);
+    EXPECT_EQ(store.loadRuntime(), RuntimeState());
+    EXPECT_EQ(store.loadStatistics(), Statistics());
+    EXPECT_TRUE(log.lines().empty());
+}
+
+TEST_F(SettingsStoreTest, ADocumentThatCannotBeEncodedStagesNothing) {
+    Statistics statistics;
+    statistics.days.emplace_back("2026-01-31");
+    statistics.days.back().eveningSeconds = std::numeric_limits<double>::infinity();
+    SettingsStore store(defaults, scheduler);
+    store.saveStatistics(statistics);
+    EXPECT_FALSE(store.hasPending());
+    scheduler->advance(1);
+    EXPECT_FALSE(stored(SettingsStore::statisticsKey));
+}
+
+TEST_F(SettingsStoreTest, FlushWritesAtOnceAndTheDebounceThenWritesNothing) {
+    SettingsStore store(defaults, scheduler);
+    store.saveSettings(withKelvin(3000));
+    store.flush();
+    EXPECT_EQ(storedSettings()->manualKelvin, 3000);
+    // Something else changes the stored value; the sleeping debounce must not write again.
+    defaults->set(std::string(SettingsStore::settingsKey), Value(bytes("other")));
+    scheduler->advance(1.0);
+    EXPECT_EQ(storedText(SettingsStore::settingsKey), "other");
+}
+
+TEST_F(SettingsStoreTest, ResetAllRemovesTheDocumentsAndDropsStagedSaves) {
+    for (const auto key : {SettingsStore::settingsKey, SettingsStore::runtimeKey, SettingsStore::statisticsKey})
+        defaults->set(std::string(key), Value(bytes("{}")));
+    defaults->set("focusApplied", Value("windDown"));
+    SettingsStore store(defaults, scheduler);
+    store.saveSettings(withKelvin(3000));
+    store.resetAll();
+    scheduler->advance(1.0);
+    for (const auto key : {SettingsStore::settingsKey, SettingsStore::runtimeKey, SettingsStore::statisticsKey})
+        EXPECT_FALSE(stored(key)) << key;
+    EXPECT_EQ(defaults->string("focusApplied"), "windDown") << "the store touches only its own keys";
+}
+
+TEST_F(SettingsStoreTest, WithoutSchedulerSavesAreWrittenAtOnce) {
+    SettingsStore store(defaults, nullptr);
+    store.saveSettings(withKelvin(2000));
+    EXPECT_EQ(storedSettings()->manualKelvin, 2000);
+}
+
+TEST_F(SettingsStoreTest, ADestroyedStoreWritesNothingLater) {
+    {
+        SettingsStore store(defaults, scheduler);
+        store.saveSettings(withKelvin(3000));
+    }
+    scheduler->advance(1.0);
+    EXPECT_FALSE(stored(SettingsStore::settingsKey));
+}
+
+// Unreadable documents are the user's only copy: the first write over one keeps it aside.
+struct UnreadableCase {
+    const char* name;
+    const char* text;
+    bool asData;  // false: stored as a string value
+    Value stored() const { return asData ? Value(bytes(text)) : Value(text); }
+};
+
+class UnreadableSettingsTest : public SettingsStoreTest, public ::testing::WithParamInterface<UnreadableCase> {};
+
+TEST_P(UnreadableSettingsTest, FirstSaveKeepsTheUnreadableValueUnderTheBackupKey) {
+    const std::string key(SettingsStore::settingsKey);
+    defaults->set(key, GetParam().stored());
+    LogCapture log;
+    SettingsStore store(defaults, scheduler);
+    EXPECT_EQ(store.loadSettings(), Settings());
+    store.saveSettings(withKelvin(3300));
+    EXPECT_FALSE(stored("settings.json.unreadable")) << "kept aside only when it is overwritten";
+    scheduler->advance(0.5);
+    EXPECT_EQ(stored("settings.json.unreadable"), GetParam().stored());
+    EXPECT_EQ(storedSettings()->manualKelvin, 3300);
+    ASSERT_EQ(log.lines().size(), 2u);
+    EXPECT_EQ(log.lines()[1], "kept the unreadable settings.json as settings.json.unreadable");
+
+    // Later writes leave the backup alone.
+    store.saveSettings(withKelvin(3400));
+    store.flush();
+    EXPECT_EQ(stored("settings.json.unreadable"), GetParam().stored());
+    EXPECT_EQ(log.lines().size(), 2u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Values, UnreadableSettingsTest,
+                         ::testing::Values(UnreadableCase{"notJson", "not json at all", true},
+                                           UnreadableCase{"wrongType", "{\"manualKelvin\": \"warm\"}", true},
+                                           UnreadableCase{"notData", "a string, not data", false}),
+                         [](const auto& param) { return std::string(param.param.name); });
+
+TEST_F(SettingsStoreTest, UnreadableRuntimeAndStatisticsAreKeptAsideToo) {
+    defaults->set(std::string(SettingsStore::runtimeKey), Value(bytes("{\"cozyActive\": 1}")));
+    defaults->set(std::string(SettingsStore::statisticsKey), Value(bytes("[1, 2")));
+    LogCapture log;
+    SettingsStore store(defaults, scheduler);
+    store.loadRuntime();
+    store.loadStatistics();
+    store.saveRuntime(RuntimeState());
+    store.saveStatistics(Statistics());
+    store.flush();
+    EXPECT_EQ(storedText("runtime.json.unreadable"), "{\"cozyActive\": 1}");
+    EXPECT_EQ(storedText("statistics.json.unreadable"), "[1, 2");
+    EXPECT_EQ(store.loadRuntime(), RuntimeState());
+    EXPECT_EQ(log.lines(), (std::vector<std::string>{"kept the unreadable runtime.json as runtime.json.unreadable",
+                                                   "kept the unreadable statistics.json as statistics.json.unreadable"}));
+}
+
+TEST_F(SettingsStoreTest, ResetAllKeepsAnUnreadableDocumentAside) {
+    defaults->set(std::string(SettingsStore::settingsKey), Value(bytes("garbage")));
+    SettingsStore store(defaults, scheduler);
+    store.loadSettings();
+    store.resetAll();
+    EXPECT_FALSE(stored(SettingsStore::settingsKey));
+    EXPECT_EQ(storedText("settings.json.unreadable"), "garbage");
+}
+
+TEST_F(SettingsStoreTest, ReadableDocumentsGetNoBackup) {
+    defaults->set(std::string(SettingsStore::settingsKey), Value(bytes(SettingsCodec::encode(withKelvin(2800)))));
+    SettingsStore store(defaults, scheduler);
+    store.loadSettings();
+    store.saveSettings(withKelvin(3000));
+    store.flush();
+    EXPECT_FALSE(stored("settings.json.unreadable"));
+}
+
+TEST_F(SettingsStoreTest, ADocumentReplacedByAnotherWriterIsNotBackedUpAsUnreadable) {
+    defaults->set(std::string(SettingsStore::settingsKey), Value(bytes("garbage")));
+    SettingsStore store(defaults, scheduler);
+    store.loadSettings();
+    // Another writer (an import, a second process) stores a good document meanwhile.
+    defaults->set(std::string(SettingsStore::settingsKey), Value(bytes(SettingsCodec::encode(withKelvin(2800)))));
+    store.saveSettings(withKelvin(3000));
+    store.flush();
+    EXPECT_FALSE(stored("settings.json.unreadable"));
+}
+
+}  // namespace
+}  // namespace orvane
