@@ -17,8 +17,16 @@ void AppDelegate::applicationDidFinishLaunching() {
     });
     safety_->start();
 
+    engine_ = std::make_unique<TintEngine>(platform_);
+    if (platform::environmentSwitch("ORVANE_NO_TINT")) {
+        engine_->setSuppressed(true);
+        engine_->nightShift().restore();
+    }
+
+    std::string backends;
+    for (const auto& line : engine_->describeBackends()) backends += (backends.empty() ? "" : ", ") + line;
     log_.notice("launched: %{public}s macOS %{public}s; backends %{public}s", SystemInfo::chipDisplayName(),
-                SystemInfo::osVersionString(), std::string());
+                SystemInfo::osVersionString(), backends);
 }
 
 void AppDelegate::handleURLEvent(const std::string& url) {
@@ -40,6 +48,7 @@ bool AppDelegate::applicationShouldHandleReopen() { return false; }
 
 void AppDelegate::applicationWillTerminate() {
     if (safety_) safety_->setStopping();
+    if (engine_) engine_->detachAll();
 }
 
 void AppDelegate::terminate() {

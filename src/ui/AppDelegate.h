@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/TintSafety.h"
+#include "engine/TintEngine.h"
 #include "platform/Log.h"
 #include "platform/Platform.h"
 
@@ -32,6 +33,7 @@ public:
 private:
     std::shared_ptr<platform::Platform> platform_;
     std::shared_ptr<TintSafety> safety_;
+    std::unique_ptr<TintEngine> engine_;
     bool terminating_ = false;
     platform::Log log_{"app"};
 };

@@ -1,0 +1,154 @@
+// The whole program on a private X server: it tints through the CRTC gamma ramps of the
+// Linux layer, and the watchdog puts the ramps back after the program is killed.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+
+#include <X11/Xlib.h>
+#include <X11/extensions/Xrandr.h>
+
+#include "ProgramProcess.h"
+#include "XvfbServer.h"
+
+namespace orvane::e2e {
+namespace {
+
+// One CRTC's ramps, each sample scaled to 0...1.
+struct Ramps {
+    std::vector<double> red, green, blue;
+};
+
+class XServer {
+public:
+    XServer() {
+        if (!server_.error().empty()) return;
+        // Held for the whole test: a server whose last client leaves resets itself, ramps
+        // included, and would hide whether the watchdog did its work.
+        dpy_ = XOpenDisplay(server_.display().c_str());
+    }
+    ~XServer() {
+        if (dpy_) XCloseDisplay(dpy_);
+    }
+    XServer(const XServer&) = delete;
+    XServer& operator=(const XServer&) = delete;
+
+    std::string error() const {
+        if (!server_.error().empty()) return server_.error();
+        return dpy_ ? "" : "cannot open the private X display";
+    }
+    const std::string& display() const { return server_.display(); }
+
+    // The ramps of every CRTC that drives an output.
+    std::vector<Ramps> ramps() {
+        std::vector<Ramps> result;
+        forEachCrtc([&](RRCrtc crtc) {
+            XRRCrtcGamma* g = XRRGetCrtcGamma(dpy_, crtc);
+            if (!g) return;
+            Ramps r;
+            for (int i = 0; i < g->size; ++i) {
+                r.red.push_back(g->red[i] / 65535.0);
+                r.green.push_back(g->green[i] / 65535.0);
+                r.blue.push_back(g->blue[i] / 65535.0);
+            }
+            XRRFreeGamma(g);
+            result.push_back(std::move(r));
+        });
+        return result;
+    }
+
+    // Scales every CRTC's identity ramp by the gains, as a tint would.
+    void setRamps(double red, double green, double blue) {
+        forEachCrtc([&](RRCrtc crtc) {
+            const int size = XRRGetCrtcGammaSize(dpy_, crtc);
+            XRRCrtcGamma* g = XRRAllocGamma(size);
+            for (int i = 0; i < size; ++i) {
+                const double v = size > 1 ? static_cast<double>(i) / (size - 1) : 0;
+                g->red[i] = static_cast<unsigned short>(std::lround(v * red * 65535));
+                g->green[i] = static_cast<unsigned short>(std::lround(v * green * 65535));
+                g->blue[i] = static_cast<unsigned short>(std::lround(v * blue * 65535));
+            }
+            XRRSetCrtcGamma(dpy_, crtc, g);
+            XRRFreeGamma(g);
+        });
+        XSync(dpy_, False);
+    }
+
+private:
+    template <class F>
+    void forEachCrtc(F f) {
+        XRRScreenResources* res = XRRGetScreenResourcesCurrent(dpy_, DefaultRootWindow(dpy_));
+        if (!res) return;
+        for (int i = 0; i < res->ncrtc; ++i) {
+            XRRCrtcInfo* info = XRRGetCrtcInfo(dpy_, res, res->crtcs[i]);
+            const bool driving = info && info->noutput > 0;
+            if (info) XRRFreeCrtcInfo(info);
+            if (driving) f(res->crtcs[i]);
+        }
+        XRRFreeScreenResources(res);
+    }
+
+    testing::XvfbServer server_;
+    Display* dpy_ = nullptr;
+};
+
+// An all-zero ramp is what a server without hardware reports for "untouched".
+bool neutral(const Ramps& r) {
+    const auto n = r.red.size();
+    bool zero = true, identity = n > 1;
+    for (std::size_t i = 0; i < n; ++i) {
+        const double v = static_cast<double>(i) / static_cast<double>(n - 1);
+        zero = zero && r.red[i] == 0 && r.green[i] == 0 && r.blue[i] == 0;
+        identity = identity && std::abs(r.red[i] - v) < 1e-3 && std::abs(r.green[i] - v) < 1e-3 &&
+                   std::abs(r.blue[i] - v) < 1e-3;
+    }
+    return zero || identity;
+}
+
+bool allNeutral(XServer& x) {
+    const auto all = x.ramps();
+    return !all.empty() && std::all_of(all.begin(), all.end(), neutral);
+}
+
+class X11ProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!x.error().empty()) GTEST_SKIP() << x.error();
+        session.environment["ORVANE_PLATFORM"] = "linux";
+        session.environment["DISPLAY"] = x.display();
+    }
+
+    XServer x;
+    Session session;
+};
+
+TEST_F(X11ProgramTest, RunsOnTheXDisplayWithGammaRampsAndQuitsNeutral) {
+    ProgramProcess program(session, {});
+    ASSERT_TRUE(program.waitUntilReady()) << program.errors();
+    EXPECT_NE(program.errors().find("platform: linux (X display " + x.display() + ")"), std::string::npos)
+        << program.errors();
+    EXPECT_NE(program.errors().find("→ Gamma table"), std::string::npos) << program.errors();
+
+    program.signal(SIGTERM);
+    EXPECT_TRUE(exitedWith(program.waitForExit(), 0)) << program.errors();
+    EXPECT_TRUE(allNeutral(x));
+    EXPECT_TRUE(program.waitForOutput("Glowkeeper: pid " + std::to_string(program.pid()) + " ended, reset 1 display(s)"))
+        << program.output();
+}
+
+TEST_F(X11ProgramTest, AfterAKillTheWatchdogPutsTheRampsBackWithinASecond) {
+    ProgramProcess program(session, {});
+    ASSERT_TRUE(program.waitUntilReady()) << program.errors();
+    x.setRamps(1.0, 0.6, 0.3);  // a tint left on the CRTCs, whatever the hour
+    ASSERT_FALSE(allNeutral(x));
+
+    program.signal(SIGKILL);
+    const auto killed = Steady::now();
+    ASSERT_TRUE(program.waitForExit());
+    EXPECT_TRUE(program.waitFor([&] { return allNeutral(x); }, 1s)) << "still tinted a second after the kill";
+    EXPECT_LT(Steady::now() - killed, 1s);
+    EXPECT_TRUE(program.waitForOutput("reset 1 display(s)", 2s)) << program.output();
+}
+
+}  // namespace
+}  // namespace orvane::e2e
