@@ -2,9 +2,16 @@
 // the orderly quit on termination signals and the watchdog after a kill.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "ProgramProcess.h"
 #include "SessionBus.h"
+#include "app/SettingsStore.h"
+#include "app/SystemTimeZone.h"
+#include "core/ColorMatrix.h"
+#include "core/Resolver.h"
 #include "platform/sim/SimMachine.h"
+#include "platform/sim/SimPlatform.h"
 
 namespace orvane::e2e {
 namespace {
@@ -18,6 +25,31 @@ bool neutral(const platform::sim::SimState& state) {
         if (d.gamma || d.matrix) return false;
     for (const auto& w : state.windows)
         if (w.visible && platform::sim::SimMachine::ownerAlive(w)) return false;
+    return true;
+}
+
+// Settings stored where the program will find them, as a user's earlier run left them.
+void storeSettings(const Session& session, const Settings& settings) {
+    platform::sim::SimPlatform machine(platform::Runtime{}, session.sim);
+    SettingsStore(machine.standardUserDefaults(), nullptr).saveSettings(settings);
+}
+
+// What the resolver says for these settings now, with a fresh run-time state.
+Resolution resolverSays(const Settings& settings) {
+    const Date now(static_cast<double>(std::time(nullptr)));
+    const TimeZone zone = currentSystemTimeZone();
+    ResolverInput input;
+    input.now = now;
+    input.settings = settings;
+    input.location = Location::resolve(settings.sunset.locationSource, zone, std::nullopt, now);
+    input.systemTimeZone = zone;
+    return Resolver::resolve(input);
+}
+
+bool showsMatrix(const platform::sim::SimDisplay& display, const ColorMatrix& expected) {
+    if (!display.matrix) return false;
+    for (std::size_t i = 0; i < 9; ++i)
+        if (std::abs((*display.matrix)[i] - expected.m[i]) > 1e-4) return false;
     return true;
 }
 
@@ -101,6 +133,41 @@ TEST_P(ProgramSessionTest, AfterAKillTheWatchdogResetsEveryDisplayWithinASecond)
     // The next start is the instance again, the killed one's lock or name notwithstanding.
     ProgramProcess next(session, {});
     EXPECT_TRUE(next.waitUntilReady()) << next.errors();
+}
+
+TEST_P(ProgramSessionTest, DisplaysShowWhatTheResolverSaysAndAnOrderlyQuitLeavesThemNeutral) {
+    Settings settings;
+    settings.mode = Mode::manual;
+    settings.manualKelvin = 2700;
+    settings.manualDim = 0.8;
+    storeSettings(session, settings);
+    const Resolution expected = resolverSays(settings);
+    ASSERT_EQ(expected.target.kelvin, 2700);
+    ASSERT_DOUBLE_EQ(expected.target.dim, 0.8);
+    const ColorMatrix matrix = ColorMatrix::make(expected.target);
+
+    ProgramProcess program(session, {});
+    ASSERT_TRUE(program.waitUntilReady()) << program.errors();
+    // The first decision fades in over the two seconds of the wake transition.
+    const bool tinted = program.waitFor(
+        [&] {
+            const auto state = machine();
+            return state.displays.size() == 2 &&
+                   std::all_of(state.displays.begin(), state.displays.end(),
+                               [&](const auto& d) { return showsMatrix(d, matrix); });
+        },
+        10s);
+    EXPECT_TRUE(tinted) << program.errors();
+    for (const auto& d : machine().displays) EXPECT_FALSE(d.gamma.has_value()) << "the colour matrix alone tints";
+
+    program.signal(SIGTERM);
+    EXPECT_TRUE(exitedWith(program.waitForExit(), 0)) << program.errors();
+    EXPECT_TRUE(neutral(machine())) << "the quit sequence detaches every back-end before the process ends";
+    // The store was flushed: the program's own record of the displays is on disk.
+    platform::sim::SimPlatform after(platform::Runtime{}, session.sim);
+    const Settings stored = SettingsStore(after.standardUserDefaults(), nullptr).loadSettings();
+    EXPECT_EQ(stored.manualKelvin, 2700);
+    EXPECT_EQ(stored.displays.size(), 2u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Session, ProgramSessionTest, ::testing::Values(false, true),
