@@ -39,9 +39,8 @@ void AppDelegate::applicationDidFinishLaunching() {
 }
 
 void AppDelegate::handleURLEvent(const std::string& url) {
-    // The command vocabulary that performs it is not part of this build; the URL is
-    // received and logged so that the hand-over can be followed.
-    log_.info("url: %{public}s", url);
+    // The command vocabulary that would perform it is not part of this build.
+    log_.notice("url: %{public}s not carried out: commands are not available in this build", url);
 }
 
 void AppDelegate::handOver(const std::vector<std::string>& arguments) {
