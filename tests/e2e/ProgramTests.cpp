@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
+#include <sstream>
 
 #include "ProgramProcess.h"
 #include "SessionBus.h"
@@ -51,6 +53,34 @@ bool showsMatrix(const platform::sim::SimDisplay& display, const ColorMatrix& ex
     for (std::size_t i = 0; i < 9; ++i)
         if (std::abs((*display.matrix)[i] - expected.m[i]) > 1e-4) return false;
     return true;
+}
+
+// The children of a process with the given command name, from /proc.
+std::vector<pid_t> childrenNamed(pid_t parent, const std::string& name) {
+    std::vector<pid_t> found;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        const std::string pid = entry.path().filename().string();
+        if (pid.find_first_not_of("0123456789") != std::string::npos) continue;
+        std::ifstream in(entry.path() / "stat");
+        std::string line;
+        if (!std::getline(in, line)) continue;
+        const auto open = line.find('('), close = line.rfind(')');
+        if (open == std::string::npos || close == std::string::npos) continue;
+        std::istringstream rest(line.substr(close + 2));
+        char state;
+        pid_t ppid = 0;
+        rest >> state >> ppid;
+        if (ppid == parent && state != 'Z' && line.substr(open + 1, close - open - 1) == name)
+            found.push_back(static_cast<pid_t>(std::stoi(pid)));
+    }
+    return found;
+}
+
+std::string commandLine(pid_t pid) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/cmdline");
+    std::string text;
+    for (std::string word; std::getline(in, word, '\0');) text += word + " ";
+    return text;
 }
 
 TEST(ProgramModesTest, ModesThisBuildCannotRunEndWithAMessageAndAFailure) {
@@ -168,6 +198,78 @@ TEST_P(ProgramSessionTest, DisplaysShowWhatTheResolverSaysAndAnOrderlyQuitLeaves
     const Settings stored = SettingsStore(after.standardUserDefaults(), nullptr).loadSettings();
     EXPECT_EQ(stored.manualKelvin, 2700);
     EXPECT_EQ(stored.displays.size(), 2u);
+}
+
+TEST_P(ProgramSessionTest, NoTintSwitchKeepsTheDisplaysNeutralAfterClearingWhatAKilledRunLeft) {
+    Settings settings;
+    settings.mode = Mode::manual;
+    settings.manualKelvin = 1900;
+    storeSettings(session, settings);
+    for (const auto& [value, tinted] : std::vector<std::pair<std::string, bool>>{{"1", false}, {"true", true}}) {
+        SCOPED_TRACE(value);
+        // A red matrix from an earlier run that was killed while no watchdog ran.
+        platform::sim::SimMachine(session.sim).update([](platform::sim::SimState& s) {
+            for (auto& d : s.displays) d.matrix = platform::Matrix3x3{1, 0, 0, 0, 0, 0, 0, 0, 0};
+        });
+        session.environment["ORVANE_NO_TINT"] = value;
+        ProgramProcess program(session, {});
+        ASSERT_TRUE(program.waitUntilReady()) << program.errors();
+        const ColorMatrix red = ColorMatrix::make(resolverSays(settings).target);
+        const bool shows = program.waitFor(
+            [&] {
+                const auto state = machine();
+                return std::all_of(state.displays.begin(), state.displays.end(),
+                                   [&](const auto& d) { return tinted ? showsMatrix(d, red) : !d.matrix; });
+            },
+            5s);
+        EXPECT_TRUE(shows);
+        if (!tinted) {
+            program.waitFor([] { return false; }, 300ms);  // nothing turns up later either
+            EXPECT_TRUE(neutral(machine()));
+        }
+        program.signal(SIGTERM);
+        EXPECT_TRUE(exitedWith(program.waitForExit(), 0));
+        program.waitForOutput("Glowkeeper: pid ");
+    }
+}
+
+TEST_P(ProgramSessionTest, AWatchdogThatEndsIsStartedAgainThreeSecondsLater) {
+    ProgramProcess program(session, {});
+    ASSERT_TRUE(program.waitUntilReady()) << program.errors();
+    std::vector<pid_t> guards;
+    ASSERT_TRUE(program.waitFor([&] { return (guards = childrenNamed(program.pid(), "Glowkeeper")).size() == 1; }, 5s));
+    const pid_t first = guards[0];
+    EXPECT_EQ(commandLine(first), std::string(GLOWKEEPER_PATH) + " " + std::to_string(program.pid()) + " ");
+
+    ::kill(first, SIGKILL);
+    const auto killed = Steady::now();
+    ASSERT_TRUE(program.waitFor(
+        [&] {
+            guards = childrenNamed(program.pid(), "Glowkeeper");
+            return guards.size() == 1 && guards[0] != first;
+        },
+        6s));
+    const auto after = Steady::now() - killed;
+    EXPECT_GE(after, 2900ms);
+    EXPECT_LT(after, 4500ms);
+    EXPECT_EQ(commandLine(guards[0]), std::string(GLOWKEEPER_PATH) + " " + std::to_string(program.pid()) + " ");
+    EXPECT_TRUE(program.running());
+}
+
+TEST_P(ProgramSessionTest, WithoutItsWatchdogTheProgramSaysWhereItLookedAndRunsOn) {
+    // The program alone in a directory of its own.
+    const auto alone = session.root / "alone";
+    std::filesystem::create_directories(alone);
+    std::filesystem::copy_file(ORVANE_PATH, alone / "Orvane");
+    ProgramProcess program(session, {}, (alone / "Orvane").string());
+    ASSERT_TRUE(program.waitUntilReady()) << program.errors();
+    const std::string line = "Glowkeeper missing at " + (alone / "Glowkeeper").string() +
+                             "; a crash could leave the tint on until relaunch";
+    EXPECT_NE(program.errors().find(line), std::string::npos) << program.errors();
+    EXPECT_TRUE(childrenNamed(program.pid(), "Glowkeeper").empty());
+    program.signal(SIGTERM);
+    EXPECT_TRUE(exitedWith(program.waitForExit(), 0)) << program.errors();
+    EXPECT_TRUE(neutral(machine()));
 }
 
 INSTANTIATE_TEST_SUITE_P(Session, ProgramSessionTest, ::testing::Values(false, true),
