@@ -12,17 +12,26 @@ AppDelegate::AppDelegate(std::shared_ptr<platform::Platform> platform) : platfor
 AppDelegate::~AppDelegate() = default;
 
 void AppDelegate::applicationDidFinishLaunching() {
+    // 1. Leftover adjustments cleared, signals turned into a quit, the watchdog started.
     safety_ = std::make_shared<TintSafety>(platform_->scheduler(), [weak = weak_from_this()] {
         if (auto self = weak.lock()) self->terminate();
     });
     safety_->start();
 
-    engine_ = std::make_unique<TintEngine>(platform_);
+    // 2, 3. The engine, suppressed from the start under the development switch.
+    engine_ = std::make_shared<TintEngine>(platform_);
     if (platform::environmentSwitch("ORVANE_NO_TINT")) {
         engine_->setSuppressed(true);
         engine_->nightShift().restore();
     }
 
+    // 4, 5. The store on the standard user defaults, and the model over both.
+    store_ = std::make_shared<SettingsStore>(platform_->standardUserDefaults(), platform_->scheduler());
+    AppModel::Environment environment;
+    environment.platform = platform_;
+    model_ = AppModel::create(engine_, store_, std::move(environment));
+
+    // 20.
     std::string backends;
     for (const auto& line : engine_->describeBackends()) backends += (backends.empty() ? "" : ", ") + line;
     log_.notice("launched: %{public}s macOS %{public}s; backends %{public}s", SystemInfo::chipDisplayName(),
@@ -30,7 +39,8 @@ void AppDelegate::applicationDidFinishLaunching() {
 }
 
 void AppDelegate::handleURLEvent(const std::string& url) {
-    log_.info("url: %{public}s", url);
+    // The command vocabulary that would perform it is not part of this build.
+    log_.notice("url: %{public}s not carried out: commands are not available in this build", url);
 }
 
 void AppDelegate::handOver(const std::vector<std::string>& arguments) {
@@ -47,7 +57,12 @@ void AppDelegate::handOver(const std::vector<std::string>& arguments) {
 bool AppDelegate::applicationShouldHandleReopen() { return false; }
 
 void AppDelegate::applicationWillTerminate() {
+    // 2. No watchdog is started from here on; the running one stays and resets the
+    // displays once this process has ended.
     if (safety_) safety_->setStopping();
+    // 5. Pending documents are written now.
+    if (store_) store_->flush();
+    // 6. Every display back to neutral, Night Shift restored.
     if (engine_) engine_->detachAll();
 }
 

@@ -1,10 +1,14 @@
 #pragma once
-// The application delegate: builds the running system at launch, receives what later
-// starts hand over, and runs the quit sequence.
+// The application delegate: builds the running system at launch (tint safety, engine,
+// store, model), receives what later starts hand over, and runs the quit sequence. The
+// status item, the windows, the controllers and the hotkeys join the launch and quit
+// sequences as they come.
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "app/AppModel.h"
+#include "app/SettingsStore.h"
 #include "app/TintSafety.h"
 #include "engine/TintEngine.h"
 #include "platform/Log.h"
@@ -22,7 +26,8 @@ public:
     void applicationDidFinishLaunching();
     // A URL of the "orvane" scheme, from the command line or a later start.
     void handleURLEvent(const std::string& url);
-    // What a later start handed over (its arguments without the program path).
+    // What a later start handed over (its arguments without the program path): its URLs,
+    // or else a reopen.
     void handOver(const std::vector<std::string>& arguments);
     bool applicationShouldHandleReopen();
     void applicationWillTerminate();
@@ -30,10 +35,15 @@ public:
     // The orderly quit: the quit sequence once, then the event loop ends.
     void terminate();
 
+    // Null until launched.
+    const std::shared_ptr<AppModel>& model() const { return model_; }
+
 private:
     std::shared_ptr<platform::Platform> platform_;
     std::shared_ptr<TintSafety> safety_;
-    std::unique_ptr<TintEngine> engine_;
+    std::shared_ptr<TintEngine> engine_;
+    std::shared_ptr<SettingsStore> store_;
+    std::shared_ptr<AppModel> model_;
     bool terminating_ = false;
     platform::Log log_{"app"};
 };

@@ -67,7 +67,7 @@ struct Session {
 
 class ProgramProcess {
 public:
-    ProgramProcess(const Session& session, std::vector<std::string> arguments) {
+    ProgramProcess(const Session& session, std::vector<std::string> arguments, std::string program = ORVANE_PATH) {
         int out[2], err[2];
         if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
         output_ = out[0];
@@ -76,7 +76,7 @@ public:
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
         posix_spawn_file_actions_adddup2(&actions, err[1], STDERR_FILENO);
-        arguments.insert(arguments.begin(), ORVANE_PATH);
+        arguments.insert(arguments.begin(), program);
         std::vector<char*> argv;
         for (auto& a : arguments) argv.push_back(a.data());
         argv.push_back(nullptr);
@@ -84,7 +84,7 @@ public:
         std::vector<char*> envp;
         for (auto& e : env) envp.push_back(e.data());
         envp.push_back(nullptr);
-        const int failed = ::posix_spawn(&pid_, ORVANE_PATH, &actions, nullptr, argv.data(), envp.data());
+        const int failed = ::posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), envp.data());
         posix_spawn_file_actions_destroy(&actions);
         ::close(out[1]);
         ::close(err[1]);

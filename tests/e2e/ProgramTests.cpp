@@ -2,9 +2,18 @@
 // the orderly quit on termination signals and the watchdog after a kill.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <fstream>
+#include <sstream>
+
 #include "ProgramProcess.h"
 #include "SessionBus.h"
+#include "app/SettingsStore.h"
+#include "app/SystemTimeZone.h"
+#include "core/ColorMatrix.h"
+#include "core/Resolver.h"
 #include "platform/sim/SimMachine.h"
+#include "platform/sim/SimPlatform.h"
 
 namespace orvane::e2e {
 namespace {
@@ -19,6 +28,59 @@ bool neutral(const platform::sim::SimState& state) {
     for (const auto& w : state.windows)
         if (w.visible && platform::sim::SimMachine::ownerAlive(w)) return false;
     return true;
+}
+
+// Settings stored where the program will find them, as a user's earlier run left them.
+void storeSettings(const Session& session, const Settings& settings) {
+    platform::sim::SimPlatform machine(platform::Runtime{}, session.sim);
+    SettingsStore(machine.standardUserDefaults(), nullptr).saveSettings(settings);
+}
+
+// What the resolver says for these settings now, with a fresh run-time state.
+Resolution resolverSays(const Settings& settings) {
+    const Date now(static_cast<double>(std::time(nullptr)));
+    const TimeZone zone = currentSystemTimeZone();
+    ResolverInput input;
+    input.now = now;
+    input.settings = settings;
+    input.location = Location::resolve(settings.sunset.locationSource, zone, std::nullopt, now);
+    input.systemTimeZone = zone;
+    return Resolver::resolve(input);
+}
+
+bool showsMatrix(const platform::sim::SimDisplay& display, const ColorMatrix& expected) {
+    if (!display.matrix) return false;
+    for (std::size_t i = 0; i < 9; ++i)
+        if (std::abs((*display.matrix)[i] - expected.m[i]) > 1e-4) return false;
+    return true;
+}
+
+// The children of a process with the given command name, from /proc.
+std::vector<pid_t> childrenNamed(pid_t parent, const std::string& name) {
+    std::vector<pid_t> found;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        const std::string pid = entry.path().filename().string();
+        if (pid.find_first_not_of("0123456789") != std::string::npos) continue;
+        std::ifstream in(entry.path() / "stat");
+        std::string line;
+        if (!std::getline(in, line)) continue;
+        const auto open = line.find('('), close = line.rfind(')');
+        if (open == std::string::npos || close == std::string::npos) continue;
+        std::istringstream rest(line.substr(close + 2));
+        char state;
+        pid_t ppid = 0;
+        rest >> state >> ppid;
+        if (ppid == parent && state != 'Z' && line.substr(open + 1, close - open - 1) == name)
+            found.push_back(static_cast<pid_t>(std::stoi(pid)));
+    }
+    return found;
+}
+
+std::string commandLine(pid_t pid) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/cmdline");
+    std::string text;
+    for (std::string word; std::getline(in, word, '\0');) text += word + " ";
+    return text;
 }
 
 TEST(ProgramModesTest, ModesThisBuildCannotRunEndWithAMessageAndAFailure) {
@@ -101,6 +163,113 @@ TEST_P(ProgramSessionTest, AfterAKillTheWatchdogResetsEveryDisplayWithinASecond)
     // The next start is the instance again, the killed one's lock or name notwithstanding.
     ProgramProcess next(session, {});
     EXPECT_TRUE(next.waitUntilReady()) << next.errors();
+}
+
+TEST_P(ProgramSessionTest, DisplaysShowWhatTheResolverSaysAndAnOrderlyQuitLeavesThemNeutral) {
+    Settings settings;
+    settings.mode = Mode::manual;
+    settings.manualKelvin = 2700;
+    settings.manualDim = 0.8;
+    storeSettings(session, settings);
+    const Resolution expected = resolverSays(settings);
+    ASSERT_EQ(expected.target.kelvin, 2700);
+    ASSERT_DOUBLE_EQ(expected.target.dim, 0.8);
+    const ColorMatrix matrix = ColorMatrix::make(expected.target);
+
+    ProgramProcess program(session, {});
+    ASSERT_TRUE(program.waitUntilReady()) << program.errors();
+    // The first decision fades in over the two seconds of the wake transition.
+    const bool tinted = program.waitFor(
+        [&] {
+            const auto state = machine();
+            return state.displays.size() == 2 &&
+                   std::all_of(state.displays.begin(), state.displays.end(),
+                               [&](const auto& d) { return showsMatrix(d, matrix); });
+        },
+        10s);
+    EXPECT_TRUE(tinted) << program.errors();
+    for (const auto& d : machine().displays) EXPECT_FALSE(d.gamma.has_value()) << "the colour matrix alone tints";
+
+    program.signal(SIGTERM);
+    EXPECT_TRUE(exitedWith(program.waitForExit(), 0)) << program.errors();
+    EXPECT_TRUE(neutral(machine())) << "the quit sequence detaches every back-end before the process ends";
+    // The store was flushed: the program's own record of the displays is on disk.
+    platform::sim::SimPlatform after(platform::Runtime{}, session.sim);
+    const Settings stored = SettingsStore(after.standardUserDefaults(), nullptr).loadSettings();
+    EXPECT_EQ(stored.manualKelvin, 2700);
+    EXPECT_EQ(stored.displays.size(), 2u);
+}
+
+TEST_P(ProgramSessionTest, NoTintSwitchKeepsTheDisplaysNeutralAfterClearingWhatAKilledRunLeft) {
+    Settings settings;
+    settings.mode = Mode::manual;
+    settings.manualKelvin = 1900;
+    storeSettings(session, settings);
+    for (const auto& [value, tinted] : std::vector<std::pair<std::string, bool>>{{"1", false}, {"true", true}}) {
+        SCOPED_TRACE(value);
+        // A red matrix from an earlier run that was killed while no watchdog ran.
+        platform::sim::SimMachine(session.sim).update([](platform::sim::SimState& s) {
+            for (auto& d : s.displays) d.matrix = platform::Matrix3x3{1, 0, 0, 0, 0, 0, 0, 0, 0};
+        });
+        session.environment["ORVANE_NO_TINT"] = value;
+        ProgramProcess program(session, {});
+        ASSERT_TRUE(program.waitUntilReady()) << program.errors();
+        const ColorMatrix red = ColorMatrix::make(resolverSays(settings).target);
+        const bool shows = program.waitFor(
+            [&] {
+                const auto state = machine();
+                return std::all_of(state.displays.begin(), state.displays.end(),
+                                   [&](const auto& d) { return tinted ? showsMatrix(d, red) : !d.matrix; });
+            },
+            5s);
+        EXPECT_TRUE(shows);
+        if (!tinted) {
+            program.waitFor([] { return false; }, 300ms);  // nothing turns up later either
+            EXPECT_TRUE(neutral(machine()));
+        }
+        program.signal(SIGTERM);
+        EXPECT_TRUE(exitedWith(program.waitForExit(), 0));
+        program.waitForOutput("Glowkeeper: pid ");
+    }
+}
+
+TEST_P(ProgramSessionTest, AWatchdogThatEndsIsStartedAgainThreeSecondsLater) {
+    ProgramProcess program(session, {});
+    ASSERT_TRUE(program.waitUntilReady()) << program.errors();
+    std::vector<pid_t> guards;
+    ASSERT_TRUE(program.waitFor([&] { return (guards = childrenNamed(program.pid(), "Glowkeeper")).size() == 1; }, 5s));
+    const pid_t first = guards[0];
+    EXPECT_EQ(commandLine(first), std::string(GLOWKEEPER_PATH) + " " + std::to_string(program.pid()) + " ");
+
+    ::kill(first, SIGKILL);
+    const auto killed = Steady::now();
+    ASSERT_TRUE(program.waitFor(
+        [&] {
+            guards = childrenNamed(program.pid(), "Glowkeeper");
+            return guards.size() == 1 && guards[0] != first;
+        },
+        6s));
+    const auto after = Steady::now() - killed;
+    EXPECT_GE(after, 2900ms);
+    EXPECT_LT(after, 4500ms);
+    EXPECT_EQ(commandLine(guards[0]), std::string(GLOWKEEPER_PATH) + " " + std::to_string(program.pid()) + " ");
+    EXPECT_TRUE(program.running());
+}
+
+TEST_P(ProgramSessionTest, WithoutItsWatchdogTheProgramSaysWhereItLookedAndRunsOn) {
+    // The program alone in a directory of its own.
+    const auto alone = session.root / "alone";
+    std::filesystem::create_directories(alone);
+    std::filesystem::copy_file(ORVANE_PATH, alone / "Orvane");
+    ProgramProcess program(session, {}, (alone / "Orvane").string());
+    ASSERT_TRUE(program.waitUntilReady()) << program.errors();
+    const std::string line = "Glowkeeper missing at " + (alone / "Glowkeeper").string() +
+                             "; a crash could leave the tint on until relaunch";
+    EXPECT_NE(program.errors().find(line), std::string::npos) << program.errors();
+    EXPECT_TRUE(childrenNamed(program.pid(), "Glowkeeper").empty());
+    program.signal(SIGTERM);
+    EXPECT_TRUE(exitedWith(program.waitForExit(), 0)) << program.errors();
+    EXPECT_TRUE(neutral(machine()));
 }
 
 INSTANTIATE_TEST_SUITE_P(Session, ProgramSessionTest, ::testing::Values(false, true),

@@ -10,6 +10,11 @@
 
 #include "ProgramProcess.h"
 #include "XvfbServer.h"
+#include "app/SettingsStore.h"
+#include "core/Kelvin.h"
+#include "engine/DisplayManager.h"
+#include "platform/UserDefaults.h"
+#include "platform/linux/X11Session.h"
 
 namespace orvane::e2e {
 namespace {
@@ -110,6 +115,19 @@ bool allNeutral(XServer& x) {
     return !all.empty() && std::all_of(all.begin(), all.end(), neutral);
 }
 
+// Every ramp is the identity scaled by the gains.
+bool scaledBy(const Ramps& r, const Multiplier& gains) {
+    const auto n = r.red.size();
+    if (n < 2) return false;
+    for (std::size_t i = 0; i < n; ++i) {
+        const double v = static_cast<double>(i) / static_cast<double>(n - 1);
+        if (std::abs(r.red[i] - v * gains.r) > 2e-3 || std::abs(r.green[i] - v * gains.g) > 2e-3 ||
+            std::abs(r.blue[i] - v * gains.b) > 2e-3)
+            return false;
+    }
+    return true;
+}
+
 class X11ProgramTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -118,11 +136,32 @@ protected:
         session.environment["DISPLAY"] = x.display();
     }
 
+    // Settings that put every display of the server on the gamma method, whatever the
+    // automatic choice would make of this machine, stored where the program reads them.
+    Settings gammaSettings() {
+        Settings settings;
+        const auto x11 = platform::linuxsys::openX11(nullptr, x.display());
+        if (!x11) return settings;
+        for (const auto id : x11->displays->onlineDisplays(32)) {
+            DisplaySettings display;
+            display.method = TintMethod::gamma;
+            settings.displays[DisplayInfo::stableKey(id, *x11->displays)] = display;
+        }
+        return settings;
+    }
+    void store(const Settings& settings) {
+        SettingsStore(platform::UserDefaults::open(session.config / "orvane" / "app.orvane.Orvane.json"), nullptr)
+            .saveSettings(settings);
+    }
+
     XServer x;
     Session session;
 };
 
 TEST_F(X11ProgramTest, RunsOnTheXDisplayWithGammaRampsAndQuitsNeutral) {
+    const Settings settings = gammaSettings();
+    ASSERT_EQ(settings.displays.size(), 1u);
+    store(settings);
     ProgramProcess program(session, {});
     ASSERT_TRUE(program.waitUntilReady()) << program.errors();
     EXPECT_NE(program.errors().find("platform: linux (X display " + x.display() + ")"), std::string::npos)
@@ -136,7 +175,35 @@ TEST_F(X11ProgramTest, RunsOnTheXDisplayWithGammaRampsAndQuitsNeutral) {
         << program.output();
 }
 
+TEST_F(X11ProgramTest, GammaRampsCarryTheResolvedTintUntilTheWatchdogResetsThemAfterAKill) {
+    Settings settings = gammaSettings();
+    settings.mode = Mode::manual;
+    settings.manualKelvin = 3000;
+    settings.manualDim = 0.9;
+    store(settings);
+    Multiplier gains = Kelvin::multiplier(3000);
+    gains = {gains.r * 0.9, gains.g * 0.9, gains.b * 0.9};
+
+    ProgramProcess program(session, {});
+    ASSERT_TRUE(program.waitUntilReady()) << program.errors();
+    const bool tinted = program.waitFor(
+        [&] {
+            const auto all = x.ramps();
+            return !all.empty() && std::all_of(all.begin(), all.end(), [&](const Ramps& r) { return scaledBy(r, gains); });
+        },
+        10s);
+    ASSERT_TRUE(tinted) << program.errors();
+
+    program.signal(SIGKILL);
+    const auto killed = Steady::now();
+    ASSERT_TRUE(program.waitForExit());
+    EXPECT_TRUE(program.waitFor([&] { return allNeutral(x); }, 1s)) << "still tinted a second after the kill";
+    EXPECT_LT(Steady::now() - killed, 1s);
+    EXPECT_TRUE(program.waitForOutput("reset 1 display(s)", 2s)) << program.output();
+}
+
 TEST_F(X11ProgramTest, AfterAKillTheWatchdogPutsTheRampsBackWithinASecond) {
+    store(gammaSettings());
     ProgramProcess program(session, {});
     ASSERT_TRUE(program.waitUntilReady()) << program.errors();
     x.setRamps(1.0, 0.6, 0.3);  // a tint left on the CRTCs, whatever the hour
