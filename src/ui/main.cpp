@@ -76,7 +76,9 @@ int main(int argc, char** argv) {
         for (const auto& url : urls) delegate->handleURLEvent(url);
     });
     const int status = QApplication::exec();
+    // Everything that holds Qt objects goes before the application object does.
     delegate.reset();
+    claim.instance.reset();
     platform::Platform::setCurrent(nullptr);
     return status;
 }

@@ -79,6 +79,32 @@ public:
         XSync(dpy_, False);
     }
 
+    // Plays the compositing manager: owns the screen's _NET_WM_CM_S0 selection.
+    void actAsCompositor() {
+        const Window owner = XCreateSimpleWindow(dpy_, DefaultRootWindow(dpy_), 0, 0, 1, 1, 0, 0, 0);
+        XSetSelectionOwner(dpy_, XInternAtom(dpy_, "_NET_WM_CM_S0", False), owner, CurrentTime);
+        XSync(dpy_, False);
+    }
+
+    struct TopWindow {
+        int x, y, width, height, depth;
+    };
+    // Mapped top-level windows that bypass the window manager, as overlay panels do.
+    std::vector<TopWindow> mappedOverrideRedirectWindows() {
+        std::vector<TopWindow> found;
+        Window root = 0, parent = 0;
+        Window* children = nullptr;
+        unsigned count = 0;
+        if (!XQueryTree(dpy_, DefaultRootWindow(dpy_), &root, &parent, &children, &count)) return found;
+        for (unsigned i = 0; i < count; ++i) {
+            XWindowAttributes a;
+            if (XGetWindowAttributes(dpy_, children[i], &a) && a.map_state == IsViewable && a.override_redirect)
+                found.push_back({a.x, a.y, a.width, a.height, a.depth});
+        }
+        if (children) XFree(children);
+        return found;
+    }
+
 private:
     template <class F>
     void forEachCrtc(F f) {
@@ -136,19 +162,20 @@ protected:
         session.environment["DISPLAY"] = x.display();
     }
 
-    // Settings that put every display of the server on the gamma method, whatever the
+    // Settings that put every display of the server on one method, whatever the
     // automatic choice would make of this machine, stored where the program reads them.
-    Settings gammaSettings() {
+    Settings settingsWith(TintMethod method) {
         Settings settings;
         const auto x11 = platform::linuxsys::openX11(nullptr, x.display());
         if (!x11) return settings;
         for (const auto id : x11->displays->onlineDisplays(32)) {
             DisplaySettings display;
-            display.method = TintMethod::gamma;
+            display.method = method;
             settings.displays[DisplayInfo::stableKey(id, *x11->displays)] = display;
         }
         return settings;
     }
+    Settings gammaSettings() { return settingsWith(TintMethod::gamma); }
     void store(const Settings& settings) {
         SettingsStore(platform::UserDefaults::open(session.config / "orvane" / "app.orvane.Orvane.json"), nullptr)
             .saveSettings(settings);
@@ -215,6 +242,38 @@ TEST_F(X11ProgramTest, AfterAKillTheWatchdogPutsTheRampsBackWithinASecond) {
     EXPECT_TRUE(program.waitFor([&] { return allNeutral(x); }, 1s)) << "still tinted a second after the kill";
     EXPECT_LT(Steady::now() - killed, 1s);
     EXPECT_TRUE(program.waitForOutput("reset 1 display(s)", 2s)) << program.output();
+}
+
+TEST_F(X11ProgramTest, OverlayMethodShowsATranslucentPanelOverTheDisplayOnlyWhereACompositorRuns) {
+    Settings settings = settingsWith(TintMethod::overlay);
+    settings.mode = Mode::manual;
+    settings.manualKelvin = 2000;
+    store(settings);
+    {
+        ProgramProcess program(session, {});
+        ASSERT_TRUE(program.waitUntilReady()) << program.errors();
+        EXPECT_NE(program.errors().find("attach overlay failed for "), std::string::npos) << program.errors();
+        EXPECT_TRUE(x.mappedOverrideRedirectWindows().empty()) << "an opaque panel would black the screen out";
+        program.signal(SIGTERM);
+        ASSERT_TRUE(exitedWith(program.waitForExit(), 0));
+    }
+
+    x.actAsCompositor();
+    ProgramProcess program(session, {});
+    ASSERT_TRUE(program.waitUntilReady()) << program.errors();
+    EXPECT_NE(program.errors().find("→ Overlay tint"), std::string::npos) << program.errors();
+    std::vector<XServer::TopWindow> panels;
+    ASSERT_TRUE(program.waitFor([&] { return !(panels = x.mappedOverrideRedirectWindows()).empty(); }, 5s));
+    ASSERT_EQ(panels.size(), 1u);
+    EXPECT_EQ(panels[0].x, 0);
+    EXPECT_EQ(panels[0].y, 0);
+    EXPECT_EQ(panels[0].width, 1280);  // the whole display of the private server
+    EXPECT_EQ(panels[0].height, 800);
+    EXPECT_EQ(panels[0].depth, 32) << "a panel with an alpha channel, for the compositor to blend";
+
+    program.signal(SIGTERM);
+    EXPECT_TRUE(exitedWith(program.waitForExit(), 0)) << program.errors();
+    EXPECT_TRUE(x.mappedOverrideRedirectWindows().empty());
 }
 
 }  // namespace
