@@ -82,6 +82,10 @@ void AppModel::start() {
         if (const auto model = weak.lock()) return model->settings_.displaySettings(display.key);
         return DisplaySettings();
     };
+    // The engine attached its displays before it could know their settings, so a method
+    // chosen for a display would wait for the next repair or settings change; pick the
+    // stored methods up now, before anything has been drawn.
+    engine_->reconfigure();
 
     displays_ = engine_->displays();
     rememberDisplayNames();

@@ -30,10 +30,6 @@ void AppDelegate::applicationDidFinishLaunching() {
     AppModel::Environment environment;
     environment.platform = platform_;
     model_ = AppModel::create(engine_, store_, std::move(environment));
-    // The engine attached its displays before the model could tell it their settings, so
-    // a method chosen for a display would wait for the next repair or settings change;
-    // pick the stored methods up now, before anything has been drawn.
-    engine_->reconfigure();
 
     // 20.
     std::string backends;
