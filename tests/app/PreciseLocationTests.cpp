@@ -158,11 +158,20 @@ TEST_F(SimLocationTest, BadScriptsAreUnknownLocations) {
 }
 
 TEST_F(SimLocationTest, TheScriptLeavesTheMachineReadable) {
-    const auto before = sim->state();
+    auto expected = sim->state();
     platform::sim::SimLocationProvider::script(sim->machine(), {{"latitude", 1.0}, {"longitude", 2.0}});
+    expected.location = Json{{"latitude", 1.0}, {"longitude", 2.0}};
     platform::sim::SimMachine other(directory);
-    EXPECT_EQ(other.read(), before);
+    EXPECT_EQ(other.read(), expected);
     EXPECT_FALSE(std::filesystem::exists(directory / "machine.json.unreadable"));
+}
+
+TEST_F(SimLocationTest, TheScriptOutlivesOtherWritesToTheMachine) {
+    platform::sim::SimLocationProvider::script(sim->machine(), {{"latitude", 48.85}, {"longitude", 2.35}});
+    sim->machine().update([](platform::sim::SimState& state) { state.idleSeconds += 1; });
+    const auto answer = ask();
+    ASSERT_TRUE(answer && answer->coordinate());
+    EXPECT_EQ(std::get<LocationCoordinate>(answer->value), (LocationCoordinate{48.85, 2.35}));
 }
 
 }  // namespace

@@ -32,6 +32,7 @@
 //   "compositing", "screenCaptureAllowed", "accessibilityTrusted": bool
 //   "frontApplication": {"bundleIdentifier", "name", "pid"}, "windowList": <tagged array>,
 //   "mouse": [x, y], "idleSeconds", "nextWindowOrder", "nextDisplayId"
+//   "location": {"latitude", "longitude"} | {"error": text}   the scripted location fix
 //
 // Resetting the displays, as the watchdog does, means: "gamma": null and "matrix": null on
 // every display and "windows": [], leaving everything else as it is.

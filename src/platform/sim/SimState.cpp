@@ -268,6 +268,7 @@ Json SimState::toJson() const {
     out["idleSeconds"] = idleSeconds;
     out["nextWindowOrder"] = nextWindowOrder;
     out["nextDisplayId"] = nextDisplayId;
+    if (!location.is_null()) out["location"] = location;
     return out;
 }
 
@@ -359,6 +360,7 @@ SimState SimState::fromJson(const Json& v) {
     std::uint32_t highest = 0;
     for (const auto& d : s.displays) highest = std::max(highest, d.id);
     s.nextDisplayId = std::max(r.optInteger<std::uint32_t>("nextDisplayId").value_or(1), highest + 1);
+    if (const Json* location = r.optional("location")) s.location = *location;
     return s;
 }
 

@@ -102,6 +102,7 @@ struct SimState {
     double idleSeconds = 0;
     std::uint64_t nextWindowOrder = 1;
     std::uint32_t nextDisplayId = 1;
+    Json location;  // the scripted location fix or failure, kept as written; null: none
 
     // One built-in display and one external monitor that answers DDC/CI.
     static SimState defaultLayout();
