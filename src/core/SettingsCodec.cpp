@@ -39,7 +39,10 @@ Settings SettingsCodec::decode(std::string_view data) {
     if (!input.is_object() && !input.is_array())
         throw JsonError(JsonError::Kind::parse,
                         "The given data was not valid JSON. JSON text did not start with array or object.");
-    const Json merged = deepMerge(base, migrate(input));
+    Json merged = deepMerge(base, migrate(input));
+    // The stored version has done its work in migrate and is replaced below; a hand-edited
+    // one of the wrong type ("2") must not make the whole document unreadable.
+    if (merged.is_object()) merged["version"] = Settings::currentVersion;
     Settings settings = Settings::fromJson(merged);
     settings.version = Settings::currentVersion;
     return sanitize(std::move(settings));

@@ -94,6 +94,14 @@ TEST(SettingsCodec, MigrateRemovesOnlyUnchangedVersionOneValues) {
     EXPECT_EQ(SettingsCodec::migrate(oddSunset), oddSunset);
 }
 
+TEST(SettingsCodec, AVersionOfTheWrongTypeLoadsAsVersionOne) {
+    Json doc{{"version", "2"}, {"manualKelvin", 2700}, {"overrideBehavior", "pauseUntilNextStep"}};
+    const Settings s = decode(doc);
+    EXPECT_EQ(s.version, Settings::currentVersion);
+    EXPECT_EQ(s.manualKelvin, 2700);
+    EXPECT_EQ(s.overrideBehavior, OverrideBehavior::keepUntilMorning);  // migrated as version 1
+}
+
 TEST(SettingsCodec, PauseUntilNextStepOnlyFromVersionThree) {
     for (int version : {1, 2})
         EXPECT_EQ(decode(Json{{"version", version}, {"overrideBehavior", "pauseUntilNextStep"}}).overrideBehavior,
