@@ -181,6 +181,16 @@ protected:
             .saveSettings(settings);
     }
 
+    // SIGKILL gives no orderly quit: the watchdog alone must put the ramps back, within a second.
+    void killAndExpectWatchdogReset(ProgramProcess& program) {
+        program.signal(SIGKILL);
+        const auto killed = Steady::now();
+        ASSERT_TRUE(program.waitForExit());
+        EXPECT_TRUE(program.waitFor([&] { return allNeutral(x); }, 1s)) << "still tinted a second after the kill";
+        EXPECT_LT(Steady::now() - killed, 1s);
+        EXPECT_TRUE(program.waitForOutput("reset 1 display(s)", 2s)) << program.output();
+    }
+
     XServer x;
     Session session;
 };
@@ -221,12 +231,7 @@ TEST_F(X11ProgramTest, GammaRampsCarryTheResolvedTintUntilTheWatchdogResetsThemA
         10s);
     ASSERT_TRUE(tinted) << program.errors();
 
-    program.signal(SIGKILL);
-    const auto killed = Steady::now();
-    ASSERT_TRUE(program.waitForExit());
-    EXPECT_TRUE(program.waitFor([&] { return allNeutral(x); }, 1s)) << "still tinted a second after the kill";
-    EXPECT_LT(Steady::now() - killed, 1s);
-    EXPECT_TRUE(program.waitForOutput("reset 1 display(s)", 2s)) << program.output();
+    killAndExpectWatchdogReset(program);
 }
 
 TEST_F(X11ProgramTest, AfterAKillTheWatchdogPutsTheRampsBackWithinASecond) {
@@ -236,12 +241,7 @@ TEST_F(X11ProgramTest, AfterAKillTheWatchdogPutsTheRampsBackWithinASecond) {
     x.setRamps(1.0, 0.6, 0.3);  // a tint left on the CRTCs, whatever the hour
     ASSERT_FALSE(allNeutral(x));
 
-    program.signal(SIGKILL);
-    const auto killed = Steady::now();
-    ASSERT_TRUE(program.waitForExit());
-    EXPECT_TRUE(program.waitFor([&] { return allNeutral(x); }, 1s)) << "still tinted a second after the kill";
-    EXPECT_LT(Steady::now() - killed, 1s);
-    EXPECT_TRUE(program.waitForOutput("reset 1 display(s)", 2s)) << program.output();
+    killAndExpectWatchdogReset(program);
 }
 
 TEST_F(X11ProgramTest, OverlayMethodShowsATranslucentPanelOverTheDisplayOnlyWhereACompositorRuns) {
