@@ -56,7 +56,6 @@ std::optional<Startup::Refusal> Startup::refusal(const Choice& choice) {
     case Mode::renderUI:
         return Refusal{"Orvane: the screenshot mode (--render-ui) is not available in this build\n", 1};
     case Mode::renderIcon:
-        return Refusal{"render-icon failed: the icon renderer is not available in this build\n", 1};
     case Mode::normal:
         return std::nullopt;
     }

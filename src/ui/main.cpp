@@ -7,6 +7,7 @@
 #include <vector>
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QTimer>
 
 #include "app/SingleInstance.h"
@@ -16,6 +17,7 @@
 #include "platform/qt/QtOverlayWindows.h"
 #include "platform/qt/QtScheduler.h"
 #include "ui/AppDelegate.h"
+#include "ui/menubar/AppIconRenderer.h"
 
 namespace {
 
@@ -45,6 +47,12 @@ int main(int argc, char** argv) {
     const std::vector<std::string> arguments(argv, argv + argc);
 
     const auto choice = Startup::choose(arguments);
+    if (choice.mode == Startup::Mode::renderIcon) {
+        // Pictures only: no display, window, tray, watchdog or instance claim.
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        QGuiApplication application(argc, argv);
+        return AppIconRenderer::renderIconsetCommand(choice.path);
+    }
     if (const auto refusal = Startup::refusal(choice)) {
         std::fputs(refusal->message.c_str(), stderr);
         return refusal->status;

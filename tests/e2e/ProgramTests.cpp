@@ -89,7 +89,6 @@ TEST(ProgramModesTest, ModesThisBuildCannotRunEndWithAMessageAndAFailure) {
         {{"--selftest"}, "self-test"},
         {{"--toggle"}, "control commands"},
         {{"--render-ui", (session.root / "shots").string()}, "screenshot mode"},
-        {{"--render-icon", (session.root / "icons").string()}, "render-icon failed: "},
     };
     for (const auto& [arguments, text] : cases) {
         SCOPED_TRACE(arguments.front());
