@@ -19,7 +19,8 @@ using State = MenuBarIcon::State;
 // moon to off, the full moon to the held crescent).
 std::vector<QImage> glyphStates(double pixelsPerPoint) {
     std::vector<QImage> images;
-    for (int phase = 0; phase <= 8; ++phase) images.push_back(MenuBarIcon::image(State::phase(phase, false), pixelsPerPoint));
+    for (int phase = 0; phase <= 8; ++phase)
+        images.push_back(MenuBarIcon::image(State::phase(phase, false), pixelsPerPoint));
     images.push_back(MenuBarIcon::image(State::phase(3, true), pixelsPerPoint));
     images.push_back(MenuBarIcon::image(State::off(), pixelsPerPoint));
     images.push_back(MenuBarIcon::image(State::paused(), pixelsPerPoint));

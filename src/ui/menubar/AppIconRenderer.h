@@ -44,14 +44,19 @@ struct AppIconRenderer {
         const std::string& description() const { return text; }
     };
 
+    // The bitmap of one row; a null image when it cannot be made.
+    using Drawer = std::function<QImage(int pixels)>;
+
     // Creates the directory with its parents and writes the ten files in table order, each
-    // atomically. The first failure stops the run and is returned.
+    // atomically. The first failure stops the run and is returned: a bitmap or PNG data
+    // that cannot be made fails like a write, so a run never ends early with success.
     static std::optional<Error> renderIconset(const std::filesystem::path& directory,
-                                              const Encoder& encode = encodePng);
+                                              const Encoder& encode = encodePng, const Drawer& draw = image);
 
     // The "--render-icon PATH" mode once the application object exists: renders the set and
     // returns the exit status, 0 or 1 with the failure line on standard error.
-    static int renderIconsetCommand(const std::filesystem::path& directory, const Encoder& encode = encodePng);
+    static int renderIconsetCommand(const std::filesystem::path& directory, const Encoder& encode = encodePng,
+                                    const Drawer& draw = image);
 };
 
 }  // namespace orvane

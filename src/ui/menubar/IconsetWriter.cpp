@@ -62,29 +62,32 @@ std::optional<QByteArray> AppIconRenderer::encodePng(const QImage& image) {
 }
 
 std::optional<AppIconRenderer::Error> AppIconRenderer::renderIconset(const std::filesystem::path& directory,
-                                                                     const Encoder& encode) {
+                                                                     const Encoder& encode, const Drawer& draw) {
     if (directory.empty()) return Error{"no directory given"};
     std::error_code error;
     std::filesystem::create_directories(directory, error);
+    // A file of that name already there is no directory to write into.
     if (!error && !std::filesystem::is_directory(directory, error) && !error)
         error = std::make_error_code(std::errc::not_a_directory);
     if (error) return Error{"cannot create " + directory.string() + ": " + error.message()};
 
     for (const auto& row : iconset) {
         const auto file = directory / ("icon_" + std::string(row.name) + ".png");
-        const QImage bitmap = image(row.pixels);
+        const QImage bitmap = draw(row.pixels);
         if (bitmap.isNull())
             return Error{"cannot write " + file.string() + ": cannot make a bitmap of " + std::to_string(row.pixels) +
-                         " × " + std::to_string(row.pixels) + " pixels"};
+                         "x" + std::to_string(row.pixels) + " pixels"};
         const auto data = encode(bitmap);
         if (!data) return Error{"cannot encode " + file.string() + " as PNG"};
-        if (const auto reason = writeAtomically(file, *data)) return Error{"cannot write " + file.string() + ": " + *reason};
+        if (const auto reason = writeAtomically(file, *data))
+            return Error{"cannot write " + file.string() + ": " + *reason};
     }
     return std::nullopt;
 }
 
-int AppIconRenderer::renderIconsetCommand(const std::filesystem::path& directory, const Encoder& encode) {
-    const auto error = renderIconset(directory, encode);
+int AppIconRenderer::renderIconsetCommand(const std::filesystem::path& directory, const Encoder& encode,
+                                          const Drawer& draw) {
+    const auto error = renderIconset(directory, encode, draw);
     if (!error) return 0;
     const std::string line = "render-icon failed: " + error->description() + "\n";
     std::fwrite(line.data(), 1, line.size(), stderr);
