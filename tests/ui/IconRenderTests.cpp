@@ -65,6 +65,20 @@ TEST(IconRenderTest, SavesTheGlyphStatesAndTheIcon) {
         QPainter(&shown).drawImage(0, 0, icon);
         EXPECT_FALSE(harness::save(shown, QString("app-icon-1024-") + name).isEmpty());
     }
+    // The small sizes of the set as drawn, and each blown up four times without smoothing.
+    QImage sizes(4 * (16 + 32 + 64 + 128) + 5 * 16, 4 * 128 + 160, QImage::Format_ARGB32_Premultiplied);
+    sizes.fill(QColor::fromRgbF(0.93f, 0.93f, 0.93f));
+    {
+        QPainter painter(&sizes);
+        int x = 16;
+        for (int pixels : {16, 32, 64, 128}) {
+            const QImage small = AppIconRenderer::image(pixels);
+            painter.drawImage(x, 16, small);
+            painter.drawImage(QRect(x, 160, 4 * pixels, 4 * pixels), small);
+            x += 4 * pixels + 16;
+        }
+    }
+    EXPECT_FALSE(harness::save(sizes, "app-icon-small-sizes").isEmpty());
 }
 
 }  // namespace
