@@ -217,11 +217,13 @@ TintEngine::Configuration AppModel::engineConfiguration(const Settings& settings
 
 void AppModel::change(const Edit& edit) {
     Batch batch(*this);
-    Settings s = settings_;
-    RuntimeState r = runtime_;
+    const Settings settingsBefore = settings_;
+    const RuntimeState runtimeBefore = runtime_;
+    Settings s = settingsBefore;
+    RuntimeState r = runtimeBefore;
     edit(s, r);
-    setSettings(std::move(s));
-    setRuntime(std::move(r));
+    if (!(s == settingsBefore)) setSettings(std::move(s));
+    if (!(r == runtimeBefore)) setRuntime(std::move(r));
 }
 
 void AppModel::commit() {

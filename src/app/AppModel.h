@@ -98,7 +98,8 @@ public:
     // One change as a unit: `edit` works on copies of the settings and the run-time state.
     // Afterwards each changed document goes to the store once, the place is re-resolved
     // and the engine reconfigured only when their inputs changed, recompute runs once,
-    // and then the announcements go out. Setters called inside `edit` join the unit.
+    // and then the announcements go out. Setters called inside `edit` join the unit; a
+    // copy that `edit` changed is assigned after them.
     using Edit = std::function<void(Settings& settings, RuntimeState& runtime)>;
     void change(const Edit& edit);
 

@@ -218,6 +218,24 @@ TEST_F(AppModelChangeTest, SettersInsideAUnitWaitForItsEndAndTheLastTransitionWi
     EXPECT_EQ(std::count(heard.begin(), heard.end(), Property::resolution), 1);
 }
 
+TEST_F(AppModelChangeTest, AnOperationCalledInsideAnEditJoinsItsUnit) {
+    Settings s = testing::manualSettings(3000, 1.0);
+    s.enabled = false;
+    start(s);
+    forgetAll();
+    model->change([&](Settings&, RuntimeState& r) {
+        model->setWarmth(2200, 0.7);  // settings, within this unit
+        r.disabledUntil = clock->now() + 600;
+    });
+    EXPECT_EQ(model->settings().manualKelvin, 2200) << "an untouched copy does not undo the inner change";
+    EXPECT_TRUE(model->settings().enabled);
+    EXPECT_EQ(model->runtime().disabledUntil, clock->now() + 600);
+    EXPECT_EQ(resolutions.size(), 1u);
+    EXPECT_EQ(settingsChanges.size(), 1u);
+    EXPECT_EQ(storeScheduler->saves, 2);
+    EXPECT_TRUE(model->resolution().status.is<TintStatus::DisabledUntil>());
+}
+
 TEST_F(AppModelChangeTest, EveryHookTakesSeveralSubscribersUntilTheirSubscriptionsEnd) {
     start(testing::manualSettings());
     int settingsA = 0, settingsB = 0, resolutionA = 0, resolutionB = 0, hotkeysA = 0, hotkeysB = 0, restA = 0, restB = 0,
