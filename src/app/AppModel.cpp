@@ -34,6 +34,21 @@ platform::SharingType sharingFor(const Settings& settings) {
 
 }  // namespace
 
+// Opens a unit of change, or joins the one already open; the outermost scope commits it.
+class AppModel::Batch {
+public:
+    explicit Batch(AppModel& model) : model_(model) { ++model_.unit_.depth; }
+    ~Batch() {
+        if (model_.unit_.depth == 1) model_.commit();
+        else --model_.unit_.depth;
+    }
+    Batch(const Batch&) = delete;
+    Batch& operator=(const Batch&) = delete;
+
+private:
+    AppModel& model_;
+};
+
 // --- construction ---------------------------------------------------------------------
 
 std::shared_ptr<AppModel> AppModel::create(std::shared_ptr<TintEngine> engine, std::shared_ptr<SettingsStore> store,
@@ -72,20 +87,10 @@ void AppModel::start() {
     first.systemTimeZone = systemZone();
     resolution_ = Resolver::resolve(first);
 
-    engine_->setCalibration(settings_.calibration);
-    engine_->setNightShiftFloor(settings_.nightShiftFloorKelvin);
-    engine_->setSharingType(sharingFor(settings_));
-    engine_->setDeepRedStrength(settings_.deepRedStrength);
-
-    const std::weak_ptr<AppModel> weak = weak_from_this();
-    engine_->displaySettingsProvider = [weak](const DisplayInfo& display) {
-        if (const auto model = weak.lock()) return model->settings_.displaySettings(display.key);
-        return DisplaySettings();
-    };
-    // The engine attached its displays before it could know their settings, so a method
-    // chosen for a display would wait for the next repair or settings change; pick the
-    // stored methods up now, before anything has been drawn.
-    engine_->reconfigure();
+    // An engine made with these values already (as the delegate makes it) attached each
+    // display with its stored method; any other is brought in line here, before anything
+    // has been drawn.
+    engine_->configure(engineConfiguration(settings_));
 
     displays_ = engine_->displays();
     rememberDisplayNames();
@@ -118,6 +123,11 @@ Location AppModel::resolveLocation() const {
 }
 
 void AppModel::relocate() {
+    if (inUnit()) {
+        unit_.relocate = true;
+        unit_.recompute = true;
+        return;
+    }
     setLocation(resolveLocation());
     recompute();
 }
@@ -152,7 +162,7 @@ void AppModel::frontmostDidChange(const std::optional<FrontmostAppObserver::Info
 void AppModel::displaysDidChange() {
     assign(displays_, engine_->displays(), Property::displays);
     rememberDisplayNames();
-    if (onDisplaysChanged) onDisplaysChanged();
+    onDisplaysChanged.notify();
 }
 
 void AppModel::rememberDisplayNames() {
@@ -173,33 +183,106 @@ template <class T>
 bool AppModel::assign(T& field, T value, Property property) {
     if (field == value) return false;
     field = std::move(value);
-    changes_.notify(property);
+    announce(property);
     return true;
 }
 
-void AppModel::pushEngineSettings() {
-    engine_->setSharingType(sharingFor(settings_));
-    engine_->setNightShiftFloor(settings_.nightShiftFloorKelvin);
-    engine_->setDeepRedStrength(settings_.deepRedStrength);
+void AppModel::announce(Property property) {
+    if (!inUnit()) {
+        changes_.notify(property);
+        return;
+    }
+    auto& announced = unit_.announced;
+    if (std::find(announced.begin(), announced.end(), property) == announced.end()) announced.push_back(property);
+}
+
+void AppModel::recomputeSoon(std::optional<Transition> transition) {
+    if (!inUnit()) {
+        recompute(transition);
+        return;
+    }
+    unit_.recompute = true;
+    if (transition) unit_.transition = transition;
+}
+
+TintEngine::Configuration AppModel::engineConfiguration(const Settings& settings) {
+    TintEngine::Configuration configuration;
+    configuration.displays = settings.displays;
+    configuration.calibration = settings.calibration;
+    configuration.nightShiftFloor = settings.nightShiftFloorKelvin;
+    configuration.deepRedStrength = settings.deepRedStrength;
+    configuration.sharingType = sharingFor(settings);
+    return configuration;
+}
+
+void AppModel::change(const Edit& edit) {
+    Batch batch(*this);
+    const Settings settingsBefore = settings_;
+    const RuntimeState runtimeBefore = runtime_;
+    Settings s = settingsBefore;
+    RuntimeState r = runtimeBefore;
+    edit(s, r);
+    if (!(s == settingsBefore)) setSettings(std::move(s));
+    if (!(r == runtimeBefore)) setRuntime(std::move(r));
+}
+
+void AppModel::commit() {
+    const Unit& unit = unit_;
+    const bool settingsChanged = unit.settingsBefore && !(*unit.settingsBefore == settings_);
+    const bool runtimeChanged = unit.runtimeBefore && !(*unit.runtimeBefore == runtime_);
+    if (settingsChanged) store_->saveSettings(settings_);
+    if (runtimeChanged) store_->saveRuntime(runtime_);
+    if (unit.relocate ||
+        (settingsChanged && !(settings_.sunset.locationSource == unit.settingsBefore->sunset.locationSource)))
+        setLocation(resolveLocation());
+    if (settingsChanged) engine_->configure(engineConfiguration(settings_));
+    if (settingsChanged || runtimeChanged || unit.recompute) recompute(unit.transition);
+
+    // Everything agrees now: close the unit, then tell. A listener may start a new one.
+    const Unit done = std::exchange(unit_, Unit{});
+    const auto keepAlive = weak_from_this().lock();
+    for (const Property property : done.announced) {
+        if ((property == Property::settings && !settingsChanged) || (property == Property::runtime && !runtimeChanged))
+            continue;  // changed and changed back within the unit
+        changes_.notify(property);
+    }
+    if (done.resolutionChanged) onResolutionChanged.notify(Resolution(resolution_));
+    if (settingsChanged) {
+        const Settings current = settings_;
+        settingsChanges_.notify(*done.settingsBefore, current);
+        onSettingsChanged.notify(*done.settingsBefore, current);
+    }
+    if (done.hotkeysChanged) onHotkeysChanged.notify();
 }
 
 void AppModel::setSettings(Settings settings) {
     if (settings == settings_) return;
+    if (inUnit()) {
+        if (!unit_.settingsBefore) unit_.settingsBefore = settings_;
+        settings_ = std::move(settings);
+        announce(Property::settings);
+        return;
+    }
     const Settings old = std::exchange(settings_, std::move(settings));
     changes_.notify(Property::settings);
     store_->saveSettings(settings_);
     if (!(settings_.sunset.locationSource == old.sunset.locationSource)) relocate();
-    pushEngineSettings();
-    if (settings_.displays != old.displays || !(settings_.calibration == old.calibration)) {
-        engine_->setCalibration(settings_.calibration);
-        engine_->reconfigure();
-    }
+    engine_->configure(engineConfiguration(settings_));
     recompute();
-    if (onSettingsChanged) onSettingsChanged(old, settings_);
+    const Settings current = settings_;
+    settingsChanges_.notify(old, current);
+    onSettingsChanged.notify(old, current);
 }
 
 void AppModel::setRuntime(RuntimeState runtime) {
-    if (!assign(runtime_, std::move(runtime), Property::runtime)) return;
+    if (runtime == runtime_) return;
+    if (inUnit()) {
+        if (!unit_.runtimeBefore) unit_.runtimeBefore = runtime_;
+        runtime_ = std::move(runtime);
+        announce(Property::runtime);
+        return;
+    }
+    assign(runtime_, std::move(runtime), Property::runtime);
     store_->saveRuntime(runtime_);
     recompute();
 }
@@ -207,35 +290,37 @@ void AppModel::setRuntime(RuntimeState runtime) {
 void AppModel::setStatistics(Statistics statistics) { assign(statistics_, std::move(statistics), Property::statistics); }
 
 void AppModel::setRevealHeld(bool held) {
-    if (assign(revealHeld_, held, Property::revealHeld)) recompute(Transition::instant);
+    if (assign(revealHeld_, held, Property::revealHeld)) recomputeSoon(Transition::instant);
 }
 
 void AppModel::setFrontmostBundleID(std::optional<std::string> bundleID) {
-    if (assign(frontmostBundleID_, std::move(bundleID), Property::frontmostBundleID)) recompute();
+    if (assign(frontmostBundleID_, std::move(bundleID), Property::frontmostBundleID)) recomputeSoon(std::nullopt);
 }
 
 void AppModel::setFrontmostIsFullScreen(bool fullScreen) {
-    if (assign(frontmostIsFullScreen_, fullScreen, Property::frontmostIsFullScreen)) recompute();
+    if (assign(frontmostIsFullScreen_, fullScreen, Property::frontmostIsFullScreen)) recomputeSoon(std::nullopt);
 }
 
 void AppModel::setSecurityPromptVisible(bool visible) {
-    if (assign(securityPromptVisible_, visible, Property::securityPromptVisible)) recompute();
+    if (assign(securityPromptVisible_, visible, Property::securityPromptVisible)) recomputeSoon(std::nullopt);
 }
 
 void AppModel::setRestDim(std::optional<double> dim) {
     if (!assign(restDim_, dim, Property::restDim)) return;
     // A break eases the screen down slowly and lets it back up a little faster.
-    recompute(restDim_ ? Transition(3.0) : Transition(1.5));
+    recomputeSoon(restDim_ ? Transition(3.0) : Transition(1.5));
 }
 
 void AppModel::setPreciseCoordinates(std::optional<LocationSource::Coordinates> coordinates) {
     preciseCoordinates_ = coordinates;
-    changes_.notify(Property::preciseCoordinates);
+    announce(Property::preciseCoordinates);
     relocate();
 }
 
 void AppModel::setHotkeysSuspended(bool suspended) {
-    if (assign(hotkeysSuspended_, suspended, Property::hotkeysSuspended) && onHotkeysChanged) onHotkeysChanged();
+    if (!assign(hotkeysSuspended_, suspended, Property::hotkeysSuspended)) return;
+    if (inUnit()) unit_.hotkeysChanged = true;
+    else onHotkeysChanged.notify();
 }
 
 void AppModel::setLastMethodCheck(std::map<std::string, std::optional<TintMethod>> results) {
@@ -336,8 +421,13 @@ void AppModel::recompute(std::optional<Transition> transition) {
         if (restDim_ && *restDim_ < state.dim) state.dim = *restDim_;  // a break only darkens
         applyToEngine(state, next.transition);
     }
-    if (onResolutionChanged) onResolutionChanged(next);
+    resolutionDidChange();
     scheduleTick();
+}
+
+void AppModel::resolutionDidChange() {
+    if (inUnit()) unit_.resolutionChanged = true;
+    else onResolutionChanged.notify(Resolution(resolution_));
 }
 
 void AppModel::applyToEngine(const TintState& state, Transition transition) {
@@ -391,27 +481,16 @@ void AppModel::tick() {
 
 // --- user operations ------------------------------------------------------------------
 
-void AppModel::switchOn() {
-    if (settings_.enabled) return;
-    Settings s = settings_;
-    s.enabled = true;
-    setSettings(std::move(s));
-}
-
 void AppModel::playPop() {
     if (settings_.sounds && environment_.playSound) environment_.playSound("Pop");
 }
 
 void AppModel::setEnabled(bool on) {
     if (on == settings_.enabled) return;
-    Settings s = settings_;
-    s.enabled = on;
-    setSettings(std::move(s));
-    if (on) {
-        RuntimeState r = runtime_;
-        r.disabledUntil.reset();
-        setRuntime(std::move(r));
-    }
+    change([on](Settings& s, RuntimeState& r) {
+        s.enabled = on;
+        if (on) r.disabledUntil.reset();
+    });
     playPop();
 }
 
@@ -419,12 +498,11 @@ void AppModel::setWarmth(std::int64_t kelvin, std::optional<double> dim) {
     const std::int64_t k = Kelvin::clamp(Kelvin::snap(kelvin));
     const double d = clampedDim(dim.value_or(resolution_.modeState.dim), 0.0);
     const TintState state(k, d, settings_.redStyle, false);
-    Settings s = settings_;
-    RuntimeState r = runtime_;
-    Resolver::applyManualChange(state, s, r, now(), location_, systemZone());
-    setSettings(std::move(s));
-    setRuntime(std::move(r));
-    switchOn();
+    const Date current = now();
+    change([&](Settings& s, RuntimeState& r) {
+        Resolver::applyManualChange(state, s, r, current, location_, systemZone());
+        s.enabled = true;
+    });
 }
 
 void AppModel::dimmer() {
@@ -451,36 +529,36 @@ void AppModel::nextPreset() {
 }
 
 void AppModel::setCozy(bool on) {
-    Settings s = settings_;
-    RuntimeState r = runtime_;
-    Resolver::setCozy(on, s, r);
-    setSettings(std::move(s));
-    setRuntime(std::move(r));
-    if (on) switchOn();
+    change([on](Settings& s, RuntimeState& r) {
+        Resolver::setCozy(on, s, r);
+        if (on) s.enabled = true;  // switching wind-down off never changes enabled
+    });
 }
 
 void AppModel::emergencyReset() {
     // A method-check probe shows a tint of its own that no apply replaces.
     engine_->endProbe();
-    Settings s = settings_;
-    s.enabled = false;
-    s.manualKelvin = 6500;
-    s.manualDim = 1.0;
-    s.darkroom = false;
-    setSettings(std::move(s));
-    setRuntime(RuntimeState());
-    setRevealHeld(false);
+    {
+        Batch batch(*this);
+        change([](Settings& s, RuntimeState& r) {
+            s.enabled = false;
+            s.manualKelvin = 6500;
+            s.manualDim = 1.0;
+            s.darkroom = false;
+            r = RuntimeState();
+        });
+        setRevealHeld(false);
+    }
+    // Neutral at once, even where the smoothing setting would fade.
     applyToEngine(TintState::off, Transition::instant);
 }
 
 void AppModel::setMode(Mode mode) {
-    Settings s = settings_;
-    s.mode = mode;
-    RuntimeState r = runtime_;
-    r.pausedUntil.reset();
-    r.pausedState.reset();
-    setSettings(std::move(s));
-    setRuntime(std::move(r));
+    change([mode](Settings& s, RuntimeState& r) {
+        s.mode = mode;
+        r.pausedUntil.reset();
+        r.pausedState.reset();
+    });
 }
 
 std::optional<EveningPlan> AppModel::eveningPlan() const {
@@ -489,21 +567,17 @@ std::optional<EveningPlan> AppModel::eveningPlan() const {
 }
 
 void AppModel::setEveningPlan(const EveningPlan& plan) {
-    Settings s = settings_;
-    plan.apply(s.sunset);
-    s.mode = Mode::sunset;
-    RuntimeState r = runtime_;
-    r.pausedUntil.reset();
-    r.pausedState.reset();
-    setSettings(std::move(s));
-    setRuntime(std::move(r));
-    switchOn();
+    change([&plan](Settings& s, RuntimeState& r) {
+        plan.apply(s.sunset);
+        s.mode = Mode::sunset;
+        r.pausedUntil.reset();
+        r.pausedState.reset();
+        s.enabled = true;
+    });
 }
 
 void AppModel::disable(std::optional<Date> until) {
-    RuntimeState r = runtime_;
-    r.disabledUntil = until;
-    setRuntime(std::move(r));
+    change([until](Settings&, RuntimeState& r) { r.disabledUntil = until; });
 }
 
 void AppModel::disableUntilSunrise() {
@@ -522,13 +596,13 @@ void AppModel::disableUntilTomorrow() {
 }
 
 void AppModel::followEvening() {
-    if (runtime_.cozyActive) setCozy(false);
-    disable(std::nullopt);
-    RuntimeState r = runtime_;
-    r.pausedUntil.reset();
-    r.pausedState.reset();
-    setRuntime(std::move(r));
-    switchOn();
+    change([](Settings& s, RuntimeState& r) {
+        if (r.cozyActive) Resolver::setCozy(false, s, r);
+        r.disabledUntil.reset();
+        r.pausedUntil.reset();
+        r.pausedState.reset();
+        s.enabled = true;
+    });
 }
 
 void AppModel::applyFocus(std::optional<FocusLook> look) {
@@ -561,19 +635,17 @@ std::string AppModel::trueColorUntilText(Date date) const {
 }
 
 void AppModel::setLaunchAtLogin(bool on) {
-    Settings s = settings_;
-    s.launchAtLogin = on;
-    setSettings(std::move(s));
+    change([on](Settings& s, RuntimeState&) { s.launchAtLogin = on; });
     if (environment_.setLaunchAtLogin) environment_.setLaunchAtLogin(on);  // a failure is logged there
 }
 
 void AppModel::toggleExclusion(const std::string& bundleID, const std::string& name) {
-    Settings s = settings_;
-    const auto found = std::find_if(s.excludedApps.begin(), s.excludedApps.end(),
-                                    [&](const ExcludedApp& app) { return app.bundleID == bundleID; });
-    if (found != s.excludedApps.end()) s.excludedApps.erase(found);
-    else s.excludedApps.push_back(ExcludedApp{bundleID, name, false});
-    setSettings(std::move(s));
+    change([&](Settings& s, RuntimeState&) {
+        const auto found = std::find_if(s.excludedApps.begin(), s.excludedApps.end(),
+                                        [&](const ExcludedApp& app) { return app.bundleID == bundleID; });
+        if (found != s.excludedApps.end()) s.excludedApps.erase(found);
+        else s.excludedApps.push_back(ExcludedApp{bundleID, name, false});
+    });
 }
 
 void AppModel::requestPreciseLocation() {

@@ -4,7 +4,9 @@
 // the tint ends in recompute(), which asks the resolver and hands the answer to the
 // engine; a one-shot tick keeps it current between events and books the evening
 // statistics. The windows follow it through observe(): each property change is
-// announced once, and only when the value really changed. Main thread only.
+// announced once, and only when the value really changed. The user's operations change
+// the settings and the run-time state as one unit (change()): one save, one decision,
+// and the announcements after it, when every property agrees. Main thread only.
 #include <functional>
 #include <map>
 #include <memory>
@@ -87,10 +89,27 @@ public:
     AppModel& operator=(const AppModel&) = delete;
 
     [[nodiscard]] Subscription observe(std::function<void(Property)> changed) { return changes_.subscribe(std::move(changed)); }
+    // The settings before and after each real change, told once the change is complete
+    // (the resolution already follows it), so a view compares only the fields it shows.
+    [[nodiscard]] Subscription observeSettings(std::function<void(const Settings& old, const Settings& current)> changed) {
+        return settingsChanges_.subscribe(std::move(changed));
+    }
+
+    // One change as a unit: `edit` works on copies of the settings and the run-time state.
+    // Afterwards each changed document goes to the store once, the place is re-resolved
+    // and the engine reconfigured only when their inputs changed, recompute runs once,
+    // and then the announcements go out. Setters called inside `edit` join the unit; a
+    // copy that `edit` changed is assigned after them.
+    using Edit = std::function<void(Settings& settings, RuntimeState& runtime)>;
+    void change(const Edit& edit);
+
+    // What the engine needs of the settings, as values.
+    static TintEngine::Configuration engineConfiguration(const Settings& settings);
 
     // Stored properties. Each setter stores and announces only a different value; those of
     // settings, runtime, reveal, front application, security prompt, rest dim, precise
-    // coordinates and hotkey suspension then act as the model requires.
+    // coordinates and hotkey suspension then act as the model requires: at once, or at
+    // the end of the unit of change they are called in.
     const Settings& settings() const { return settings_; }
     void setSettings(Settings settings);
     const RuntimeState& runtime() const { return runtime_; }
@@ -134,12 +153,15 @@ public:
     FrontmostAppObserver& frontmost() const { return *frontmost_; }
     PreciseLocation& preciseLocation() const { return *preciseLocation_; }
 
-    // Hooks for the controllers and the delegate; the model never keeps their results.
-    std::function<void(const Settings& old, const Settings& current)> onSettingsChanged;
-    std::function<void(const Resolution&)> onResolutionChanged;
-    std::function<void()> onHotkeysChanged;
-    std::function<void()> onTryRestBreak;  // never called by the model itself
-    std::function<void()> onDisplaysChanged;
+    // Hooks for the controllers and the delegate, each with any number of subscribers
+    // (subscribe() returns the Subscription that ends it); the model keeps no results.
+    Hook<AppModel, Settings, Settings> onSettingsChanged;  // (old, current) after every real change
+    Hook<AppModel, Resolution> onResolutionChanged;        // after every recompute
+    Hook<AppModel> onHotkeysChanged;                       // hotkeysSuspended changed
+    Hook<AppModel> onTryRestBreak;                         // fired only by tryRestBreak()
+    Hook<AppModel> onDisplaysChanged;                      // after a display change was taken in
+    // Starts a rest break now (the comfort pane asks; the model itself never does).
+    void tryRestBreak() const { onTryRestBreak.notify(); }
 
     // Derived values.
     Multiplier effectiveWhite(const TintState& state) const;
@@ -182,8 +204,27 @@ public:
     void systemTimeZoneDidChange();
 
 private:
+    // What a unit of change collected; acted on when its outermost scope ends.
+    struct Unit {
+        int depth = 0;
+        std::optional<Settings> settingsBefore;
+        std::optional<RuntimeState> runtimeBefore;
+        bool relocate = false;
+        bool recompute = false;
+        std::optional<Transition> transition;
+        std::vector<Property> announced;
+        bool resolutionChanged = false;
+        bool hotkeysChanged = false;
+    };
+    class Batch;
+
     AppModel(std::shared_ptr<TintEngine> engine, std::shared_ptr<SettingsStore> store, Environment environment);
     void start();
+    bool inUnit() const { return unit_.depth > 0; }
+    void commit();
+    void announce(Property property);
+    void recomputeSoon(std::optional<Transition> transition);
+    void resolutionDidChange();
 
     Date now() const;
     TimeZone systemZone() const { return environment_.systemTimeZone(); }
@@ -191,11 +232,9 @@ private:
     TimeZone placeZone() const { return location_.timeZone(systemZone()); }
     Location resolveLocation() const;
     void relocate();
-    void pushEngineSettings();
     void rememberDisplayNames();
     void displaysDidChange();
     void frontmostDidChange(const std::optional<FrontmostAppObserver::Info>& info);
-    void switchOn();
     void playPop();
     void applyToEngine(const TintState& state, Transition transition);
     void scheduleTick();
@@ -244,6 +283,8 @@ private:
     platform::Handle dayChangeHandle_;
     std::vector<platform::Handle> observers_;
     Observers<Property> changes_;
+    Observers<Settings, Settings> settingsChanges_;
+    Unit unit_;
 };
 
 }  // namespace orvane

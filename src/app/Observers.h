@@ -49,4 +49,20 @@ private:
     std::shared_ptr<Table> table_ = std::make_shared<Table>();
 };
 
+// A hook of an owner: anyone may subscribe, only the owner fires it.
+template <class Owner, class... Args>
+class Hook {
+public:
+    [[nodiscard]] Subscription subscribe(typename Observers<Args...>::Callback callback) {
+        return observers_.subscribe(std::move(callback));
+    }
+    std::size_t count() const { return observers_.count(); }
+
+private:
+    friend Owner;
+    void notify(const Args&... args) const { observers_.notify(args...); }
+
+    Observers<Args...> observers_;
+};
+
 }  // namespace orvane

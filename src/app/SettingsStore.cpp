@@ -29,6 +29,9 @@ SettingsStore::SettingsStore(std::shared_ptr<platform::UserDefaults> defaults,
 template <class T, class Decode>
 std::optional<T> SettingsStore::load(std::string_view name, Decode decode, bool logFailure) {
     const std::string key(name);
+    const auto known = unreadable_.find(key);
+    const std::optional<Value> failedBefore =
+        known != unreadable_.end() ? std::optional<Value>(known->second) : std::nullopt;
     unreadable_.erase(key);
     const auto stored = defaults_->object(key);
     if (!stored) return std::nullopt;
@@ -37,7 +40,9 @@ std::optional<T> SettingsStore::load(std::string_view name, Decode decode, bool 
         if (!data) throw JsonError(JsonError::Kind::typeMismatch, "The stored value is not data.");
         return decode(textOf(*data));
     } catch (const std::exception& e) {
-        if (logFailure) log_.error("settings unreadable, using defaults: %{public}s", describe(e));
+        // At launch the settings are read twice (for the engine, then the model): say it once.
+        if (logFailure && failedBefore != stored)
+            log_.error("settings unreadable, using defaults: %{public}s", describe(e));
         keepUnreadable(key, *stored);
         return std::nullopt;
     }

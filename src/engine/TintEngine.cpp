@@ -30,10 +30,17 @@ double gain(double g, double dim) {
 
 TintEngine::TintEngine() : TintEngine(platform::Platform::currentShared()) {}
 
-TintEngine::TintEngine(std::shared_ptr<platform::Platform> platform)
+TintEngine::TintEngine(std::shared_ptr<platform::Platform> platform, Configuration configuration,
+                       BackendFactory factory)
     : platform_(std::move(platform)),
       displayManager_(std::make_unique<DisplayManager>(platform_)),
-      nightShift_(std::make_unique<NightShiftWarmth>(platform_->standardUserDefaults())) {
+      displaySettings_(std::move(configuration.displays)),
+      calibration_(configuration.calibration),
+      sharingType_(configuration.sharingType),
+      nightShift_(std::make_unique<NightShiftWarmth>(platform_->standardUserDefaults())),
+      nightShiftFloor_(configuration.nightShiftFloor),
+      deepRedStrength_(configuration.deepRedStrength) {
+    if (factory) backendFactory = std::move(factory);
     // A snapshot left by an unclean exit goes back before anything else touches Night Shift.
     nightShift_->restoreIfDirty();
 
@@ -75,8 +82,27 @@ bool TintEngine::matrixAvailable() const {
     return AXColorMatrix::isAvailable() && !AXColorMatrix::userColorFilterEnabled();
 }
 
+DisplaySettings TintEngine::displaySettings(const DisplayInfo& display) const {
+    const auto it = displaySettings_.find(display.key);
+    return it != displaySettings_.end() ? it->second : DisplaySettings();
+}
+
+void TintEngine::setDisplaySettings(std::map<std::string, DisplaySettings> displays) {
+    displaySettings_ = std::move(displays);
+}
+
+void TintEngine::configure(const Configuration& configuration) {
+    setSharingType(configuration.sharingType);
+    setNightShiftFloor(configuration.nightShiftFloor);
+    setDeepRedStrength(configuration.deepRedStrength);
+    if (configuration.displays == displaySettings_ && configuration.calibration == calibration_) return;
+    displaySettings_ = configuration.displays;
+    setCalibration(configuration.calibration);
+    reconfigure();
+}
+
 TintMethod TintEngine::method(const DisplayInfo& display) {
-    return MethodHeuristic::resolve(displaySettingsProvider(display), SystemInfo::chipBrand(),
+    return MethodHeuristic::resolve(displaySettings(display), SystemInfo::chipBrand(),
                                     SystemInfo::osVersion().major, !display.isBuiltIn, ddcAvailability(display),
                                     nightShift_->isAvailable(), matrixAvailable());
 }
@@ -113,7 +139,7 @@ void TintEngine::attach(const DisplayInfo& display) {
 // --- requests --------------------------------------------------------------------------
 
 TintState TintEngine::displayState(const DisplayInfo& display) {
-    const DisplaySettings settings = displaySettingsProvider(display);
+    const DisplaySettings settings = displaySettings(display);
     return settings.enabled ? applyingDisplayOffsets(currentState_, settings, dimFloor_) : TintState::off;
 }
 

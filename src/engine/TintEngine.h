@@ -26,6 +26,17 @@
 
 namespace orvane {
 
+// What the owner's settings tell the engine, handed over as values. The engine holds them
+// from construction on, so each display attaches once, with its own method.
+struct EngineConfiguration {
+    std::map<std::string, DisplaySettings> displays;  // by display key; absent: the defaults
+    Calibration calibration;
+    std::int64_t nightShiftFloor = 2700;
+    double deepRedStrength = 0.6;
+    platform::SharingType sharingType = platform::SharingType::readOnly;
+    bool operator==(const EngineConfiguration&) const = default;
+};
+
 class TintEngine {
 public:
     // One display's binding.
@@ -36,17 +47,20 @@ public:
         TintMethod requested = TintMethod::overlay;  // what the method choice gave
     };
 
-    using DisplaySettingsProvider = std::function<DisplaySettings(const DisplayInfo&)>;
     using DdcAvailability = std::function<bool(const DisplayInfo&)>;
     using BackendFactory =
         std::function<std::shared_ptr<TintBackend>(TintMethod, const DisplayInfo&, const Calibration&)>;
 
+    using Configuration = EngineConfiguration;
+
     static constexpr double repairInterval = 5.0;
     static constexpr double repairTolerance = 2.0;
 
-    // Attaches every display of the current platform at once, showing the untinted state.
+    // Attaches every display of the platform at once with the configuration's methods,
+    // showing the untinted state; a factory given here makes those first back-ends too.
     TintEngine();
-    explicit TintEngine(std::shared_ptr<platform::Platform> platform);
+    explicit TintEngine(std::shared_ptr<platform::Platform> platform, Configuration configuration = {},
+                        BackendFactory factory = nullptr);
     // Detaches nothing and restores nothing (owners call detachAll() first); the engine's
     // timers and observations end with it.
     ~TintEngine();
@@ -68,6 +82,17 @@ public:
     // Ends any probe, detaches every back-end, restores Night Shift and stops the repair timer.
     void detachAll();
 
+    // --- configuration -------------------------------------------------------------------
+    // Takes the owner's values: the sharing type, Night Shift floor and deep-red strength
+    // as their setters do; when the per-display settings or the calibration differ from
+    // the held ones, the calibration goes to the back-ends and reconfigure() follows.
+    void configure(const Configuration& configuration);
+    // The held settings of a display; the defaults for a display without an entry.
+    DisplaySettings displaySettings(const DisplayInfo& display) const;
+    const std::map<std::string, DisplaySettings>& displaySettings() const { return displaySettings_; }
+    // Held for the next method choice and render; reconfigure() makes a method change take effect.
+    void setDisplaySettings(std::map<std::string, DisplaySettings> displays);
+
     // --- upkeep --------------------------------------------------------------------------
     // Re-resolves every display's method, rebuilding the slots whose method changed.
     void reconfigure();
@@ -87,7 +112,6 @@ public:
     const std::map<std::uint32_t, Slot>& slots() const { return slots_; }
 
     // Installed by the owner; consulted at the next method choice or attach.
-    DisplaySettingsProvider displaySettingsProvider = [](const DisplayInfo&) { return DisplaySettings(); };
     DdcAvailability ddcAvailability = [](const DisplayInfo&) { return false; };
     BackendFactory backendFactory = &TintEngine::defaultBackend;
     // Called after display changes have been handled.
@@ -142,6 +166,7 @@ private:
     std::shared_ptr<platform::Platform> platform_;
     std::unique_ptr<DisplayManager> displayManager_;
     std::map<std::uint32_t, Slot> slots_;
+    std::map<std::string, DisplaySettings> displaySettings_;
     Calibration calibration_;
     platform::SharingType sharingType_ = platform::SharingType::readOnly;
     std::unique_ptr<NightShiftWarmth> nightShift_;

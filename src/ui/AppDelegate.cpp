@@ -18,15 +18,19 @@ void AppDelegate::applicationDidFinishLaunching() {
     });
     safety_->start();
 
+    // 4 before 2: the store on the standard user defaults comes first, so the engine is
+    // made with the stored per-display settings and calibration and attaches each display
+    // once, with its own method.
+    store_ = std::make_shared<SettingsStore>(platform_->standardUserDefaults(), platform_->scheduler());
+
     // 2, 3. The engine, suppressed from the start under the development switch.
-    engine_ = std::make_shared<TintEngine>(platform_);
+    engine_ = std::make_shared<TintEngine>(platform_, AppModel::engineConfiguration(store_->loadSettings()));
     if (platform::environmentSwitch("ORVANE_NO_TINT")) {
         engine_->setSuppressed(true);
         engine_->nightShift().restore();
     }
 
-    // 4, 5. The store on the standard user defaults, and the model over both.
-    store_ = std::make_shared<SettingsStore>(platform_->standardUserDefaults(), platform_->scheduler());
+    // 5. The model over both.
     AppModel::Environment environment;
     environment.platform = platform_;
     model_ = AppModel::create(engine_, store_, std::move(environment));

@@ -302,22 +302,22 @@ TEST_F(AppModelStateTest, ObserversHearEachRealChangeOnce) {
 TEST_F(AppModelStateTest, HotkeySuspensionCallsItsHookOnAChange) {
     start();
     int calls = 0;
-    model->onHotkeysChanged = [&] { ++calls; };
+    auto hook = model->onHotkeysChanged.subscribe([&] { ++calls; });
     model->setHotkeysSuspended(true);
     model->setHotkeysSuspended(true);
     model->setHotkeysSuspended(false);
     EXPECT_EQ(calls, 2);
 }
 
-TEST_F(AppModelStateTest, ClosuresInstalledInTheEngineAnswerNeutrallyOnceTheModelIsGone) {
+TEST_F(AppModelStateTest, TheEngineHoldsTheDisplaySettingsAsValuesThatOutliveTheModel) {
     Settings s = testing::manualSettings();
     start(s);
     s = model->settings();
     s.displays[display(1).key].warmthOffsetKelvin = -500;
     model->setSettings(s);
-    EXPECT_EQ(engine->displaySettingsProvider(display(1)).warmthOffsetKelvin, -500);
+    EXPECT_EQ(engine->displaySettings(display(1)).warmthOffsetKelvin, -500);
     model.reset();
-    EXPECT_EQ(engine->displaySettingsProvider(display(1)), DisplaySettings());
+    EXPECT_EQ(engine->displaySettings(display(1)).warmthOffsetKelvin, -500) << "no closure reaches into the model";
     sim->postWorkspaceEvent(platform::WorkspaceEvent::didWake);
     scheduler->advance(60);  // nothing runs on the vanished model
 }

@@ -93,6 +93,7 @@ protected:
         store = std::make_shared<SettingsStore>(defaults, scheduler);
     }
     void TearDown() override {
+        hooks.clear();
         model.reset();
         if (engine) engine->detachAll();
         engine.reset();
@@ -123,8 +124,9 @@ protected:
             return true;
         };
         model = AppModel::create(engine, store, environment);
-        model->onSettingsChanged = [this](const Settings& old, const Settings& now) { settingsChanges.push_back({old, now}); };
-        model->onResolutionChanged = [this](const Resolution& r) { resolutions.push_back(r); };
+        hooks.push_back(model->onSettingsChanged.subscribe(
+            [this](const Settings& old, const Settings& now) { settingsChanges.push_back({old, now}); }));
+        hooks.push_back(model->onResolutionChanged.subscribe([this](const Resolution& r) { resolutions.push_back(r); }));
         settle();
         return *model;
     }
@@ -180,6 +182,7 @@ protected:
     std::shared_ptr<TintEngine> engine;
     std::shared_ptr<AppModel> model;
 
+    std::vector<Subscription> hooks;
     std::vector<std::pair<Settings, Settings>> settingsChanges;
     std::vector<Resolution> resolutions;
     std::vector<std::string> sounds;

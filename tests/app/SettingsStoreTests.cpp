@@ -91,6 +91,13 @@ TEST_F(SettingsStoreTest, UnreadableSettingsFallBackWithOneLogLineAndStayStored)
     EXPECT_EQ(log.lines()[0].rfind("settings unreadable, using defaults: ", 0), 0u) << log.lines()[0];
     EXPECT_GT(log.lines()[0].size(), std::string("settings unreadable, using defaults: ").size());
     EXPECT_EQ(storedText(SettingsStore::settingsKey), broken);
+
+    // Launch reads them again for the model: the same failure is not told twice, a new one is.
+    EXPECT_EQ(store.loadSettings(), Settings());
+    EXPECT_EQ(log.lines().size(), 1u);
+    defaults->set(std::string(SettingsStore::settingsKey), Value(bytes("[")));
+    EXPECT_EQ(store.loadSettings(), Settings());
+    EXPECT_EQ(log.lines().size(), 2u);
 }
 
 TEST_F(SettingsStoreTest, TwoSavesCloseTogetherMakeOneWriteOfTheSecond) {

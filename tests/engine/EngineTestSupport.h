@@ -52,22 +52,27 @@ protected:
         EngineTest::TearDown();
     }
 
-    // A new engine with the test's settings provider installed (after construction, as
-    // the application does).
+    // A new engine configured with the test's per-display settings.
     TintEngine& start() {
-        engine = std::make_unique<TintEngine>(sim);
-        engine->displaySettingsProvider = [this](const DisplayInfo& d) {
-            const auto it = settings.find(d.key);
-            return it == settings.end() ? DisplaySettings() : it->second;
-        };
+        TintEngine::Configuration configuration;
+        configuration.displays = settings;
+        engine = std::make_unique<TintEngine>(sim, configuration);
         return *engine;
     }
 
+    // Changes made through settingsOf() reach the engine with push().
     DisplaySettings& settingsOf(std::uint32_t display) { return settings[info(display).key]; }
-    void useMethod(std::uint32_t display, TintMethod method) { settingsOf(display).method = method; }
+    void push() {
+        if (engine) engine->setDisplaySettings(settings);
+    }
+    void useMethod(std::uint32_t display, TintMethod method) {
+        settingsOf(display).method = method;
+        push();
+    }
 
     // Rebuilds every slot with recording back-ends.
     void record() {
+        push();
         engine->detachAll();
         engine->backendFactory = [this](TintMethod m, const DisplayInfo& d, const Calibration&) {
             auto b = std::make_shared<RecordingBackend>(d, m);

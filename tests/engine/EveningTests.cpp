@@ -109,6 +109,7 @@ TEST_F(EveningTest, AWholeEvening) {
     start();
     useMethod(2, TintMethod::gamma);
     settings[info(projectorId).key].method = TintMethod::overlay;
+    push();
     engine->reconfigure();
     ASSERT_EQ(engine->describeBackends(),
               (std::vector<std::string>{"Built-in Display [built-in] → Color matrix",

@@ -64,6 +64,7 @@ TEST_F(TintEngineTest, ApplyRendersEveryDisplayWithItsOffsetsAndADisabledOneUnti
     EXPECT_EQ(recorder(2).applied.back().request.matrix, ColorMatrix::make(offset));
 
     settingsOf(2).enabled = false;
+    push();
     engine->apply(warm, Transition::instant, 0.05);
     const auto& off = recorder(2).applied.back().request;
     EXPECT_TRUE(off.isIdentity());
@@ -264,6 +265,7 @@ TEST_F(TintEngineTest, TheNightShiftMethodDrivesTheSystemNightShiftFromOneDispla
     useMethod(1, TintMethod::nightShift);
     useMethod(2, TintMethod::nightShift);
     settingsOf(2).warmthOffsetKelvin = -1000;
+    push();
     engine->reconfigure();
     engine->apply(warm, Transition::instant, 0.05);
     const auto ns = sim->state().nightShift;

@@ -328,3 +328,46 @@ TEST_F(TintEngineUpkeepTest, DetachAllLeavesNeutralDisplaysNoSlotsNoTimerAndTheU
     engine->reconfigure();  // usable again
     EXPECT_EQ(engine->slots().size(), 2u);
 }
+
+// The settings come as values before the first attach, so no display is attached with the
+// defaults first and again with its own method.
+TEST_F(TintEngineUpkeepTest, AConfiguredEngineAttachesEachDisplayOnceAndConfigureRebuildsOnlyWhatChanged) {
+    TintEngine::Configuration configuration;
+    configuration.displays[external().key].method = TintMethod::gamma;
+    configuration.calibration.layerColorMode = LayerColorMode::rawSRGB;
+    configuration.nightShiftFloor = 3000;
+    configuration.deepRedStrength = 0.4;
+    configuration.sharingType = SharingType::none;
+    engine = std::make_unique<TintEngine>(sim, configuration, [this](TintMethod m, const DisplayInfo& d, const Calibration&) {
+        auto b = std::make_shared<RecordingBackend>(d, m);
+        made.push_back(b);
+        return b;
+    });
+    ASSERT_EQ(made.size(), 2u);
+    for (const auto& backend : made) EXPECT_EQ(backend->attaches, 1);
+    EXPECT_EQ(recorder(2).made(), TintMethod::gamma);
+    EXPECT_EQ(engine->slots().at(2).method, TintMethod::gamma);
+    EXPECT_NE(recorder(1).made(), TintMethod::gamma);
+    EXPECT_EQ(engine->calibration(), configuration.calibration);
+    EXPECT_EQ(engine->nightShiftFloor(), 3000);
+    EXPECT_EQ(engine->deepRedStrength(), 0.4);
+    EXPECT_EQ(engine->sharingType(), SharingType::none);
+    EXPECT_EQ(engine->displaySettings(external()).method, TintMethod::gamma);
+    EXPECT_EQ(engine->displaySettings(builtIn()), DisplaySettings()) << "no entry: the defaults";
+
+    // The same values again change nothing.
+    engine->configure(configuration);
+    EXPECT_EQ(made.size(), 2u);
+    EXPECT_EQ(made[0]->detaches + made[1]->detaches, 0);
+
+    // Another method for the built-in display rebuilds its slot only.
+    const auto externalBackend = engine->slots().at(2).backend;
+    configuration.displays[builtIn().key].method = TintMethod::overlay;
+    engine->configure(configuration);
+    ASSERT_EQ(made.size(), 3u);
+    EXPECT_EQ(made.back()->made(), TintMethod::overlay);
+    EXPECT_EQ(engine->slots().at(1).method, TintMethod::overlay);
+    EXPECT_EQ(engine->slots().at(2).backend, externalBackend);
+    EXPECT_EQ(recorder(2).attaches, 1);
+    EXPECT_EQ(recorder(2).detaches, 0);
+}
