@@ -109,3 +109,23 @@ TEST(KitAnimator, DroppedValueLeavesTheAnimator) {
 
 }  // namespace
 }  // namespace orvane::kit
+
+#include <QTest>
+
+namespace orvane::kit {
+namespace {
+
+TEST(KitAnimator, RunsOnTheEventLoopByItself) {
+    Animator animator;  // steady clock, Qt timer
+    AnimatedValue v(0);
+    int frames = 0;
+    v.setOnChange([&] { ++frames; });
+    animator.animate(v, 1, Spring::selection());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !v.animating(); }, 3000));
+    EXPECT_EQ(v.value(), 1);
+    EXPECT_GT(frames, 3) << "several frames, not one jump";
+    EXPECT_TRUE(animator.idle());
+}
+
+}  // namespace
+}  // namespace orvane::kit

@@ -120,3 +120,36 @@ TEST(KitNotifications, DeliversByNameWithItsObjectUntilTheHandleGoes) {
 
 }  // namespace
 }  // namespace orvane::kit
+
+#include "ui/kit/Glass.h"
+
+namespace orvane::kit {
+namespace {
+
+TEST(KitGlass, WhiteBaseOptionalTintAndHairline) {
+    const GlassLayers light = glassLayers(Appearance::light, std::nullopt);
+    EXPECT_NEAR(light.base.alphaF(), 0.75, 2e-3);
+    EXPECT_EQ(light.base.red(), 255);
+    EXPECT_FALSE(light.tint);
+    EXPECT_NEAR(light.edge.alphaF(), 0.08, 2e-3);
+    EXPECT_EQ(light.edge.red(), 0);
+    const GlassLayers dark = glassLayers(Appearance::dark, QColor(255, 0, 0, 60));
+    EXPECT_NEAR(dark.base.alphaF(), 0.085, 2e-3);
+    EXPECT_NEAR(dark.edge.alphaF(), 0.13, 2e-3);
+    EXPECT_EQ(dark.edge.red(), 255);
+    ASSERT_TRUE(dark.tint);
+    EXPECT_EQ(dark.tint->alpha(), 60);
+
+    // Painted: the base inside, the hairline inside the edge, nothing outside.
+    QImage image = canvas(2);
+    {
+        QPainter p(&image);
+        glassSurface(p, PaintKit::roundedRect(QRectF(20, 20, 160, 160), 20), Appearance::light);
+    }
+    EXPECT_NEAR(alphaAt(image, 100, 100), 191, 2);
+    EXPECT_GT(alphaAt(image, 100, 20.1), alphaAt(image, 100, 100)) << "the hairline darkens the edge";
+    EXPECT_EQ(alphaAt(image, 100, 19.6), 0);
+}
+
+}  // namespace
+}  // namespace orvane::kit

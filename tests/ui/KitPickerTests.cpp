@@ -1,9 +1,12 @@
 #include <QMenu>
+#include <QVBoxLayout>
 #include <QTest>
 #include <gtest/gtest.h>
 
 #include "KitFixture.h"
 #include "core/Presets.h"
+#include "ui/kit/Buttons.h"
+#include "ui/kit/GlassCard.h"
 #include "ui/kit/GlassSegment.h"
 #include "ui/kit/ModeSegment.h"
 #include "ui/kit/PresetButton.h"
@@ -187,6 +190,29 @@ TEST_F(KitTile, AppIconDesaturatesAndBadgesWhenOn) {
     kit::RenderHarness::renderBoth(app, "tile-app-on", QSize(110, app.sizeHint().height()));
     kit::RenderHarness::renderBoth(symbol, "tile-on", QSize(110, symbol.sizeHint().height()));
     kit::RenderHarness::renderBoth(off, "tile-off", QSize(110, off.sizeHint().height()));
+}
+
+TEST_F(KitTile, ATileInAGlassButtonClicksAnywhere) {
+    kit::GlassShapeButton tile(window.get());
+    tile.setShape(kit::ButtonShape::roundedRect, 16);
+    auto* label = new kit::TileLabel("moon.zzz.fill", QStringLiteral("Wind down"), QStringLiteral("Deep red now"), false);
+    tile.setContent(label);
+    int clicks = 0;
+    QObject::connect(&tile, &QAbstractButton::clicked, [&] { ++clicks; });
+    place(tile, QSize(110, tile.sizeHint().height()));
+    // On the label's icon, and on its empty right part.
+    QTest::mouseClick(&tile, Qt::LeftButton, {}, label->geometry().topLeft() + QPoint(20, 20));
+    QTest::mouseClick(&tile, Qt::LeftButton, {}, QPoint(tile.width() - 12, tile.height() / 2));
+    EXPECT_EQ(clicks, 2);
+
+    kit::GlassCard card(20, window.get());
+    card.setTint(kit::Tokens::glassTint(2400));
+    auto* column = new QVBoxLayout(&card);
+    column->setContentsMargins(16, 16, 16, 16);
+    auto* inside = new kit::TileLabel("sun.max.fill", QStringLiteral("True color"), QStringLiteral("15 minutes"), true);
+    column->addWidget(inside);
+    kit::RenderHarness::renderBoth(tile, "tile-button", QSize(110, tile.sizeHint().height()));
+    kit::RenderHarness::renderBoth(card, "glass-card", QSize(200, card.sizeHint().height()));
 }
 
 }  // namespace

@@ -164,6 +164,20 @@ TEST_F(KitTint, DaylightHasNoTintAndPlainColours) {
     EXPECT_EQ(module.melanopicText()->text(), QStringLiteral("True colors"));
 }
 
+TEST_F(KitTint, WithoutReadingOnlyTheSlidersOnTintedGlass) {
+    start(manualSettings(1900, 0.9));
+    kit::TintModule module(model, 36, false, window.get());
+    animator->settleAll();
+    EXPECT_EQ(module.toggle(), nullptr);
+    EXPECT_EQ(module.stateText(), nullptr);
+    EXPECT_TRUE(module.glassTint());
+    EXPECT_EQ(module.dim().readout().text(), QStringLiteral("90%"));
+    kit::KelvinNumeral numeral(1900, window.get());
+    EXPECT_EQ(numeral.accessibleName(), QStringLiteral("1900 kelvin"));
+    numeral.setKelvin(2000, true);
+    EXPECT_EQ(numeral.accessibleName(), QStringLiteral("2000 kelvin"));
+}
+
 TEST_F(KitTint, RendersTheModuleAndItsParts) {
     start(manualSettings(2700, 0.8));
     kit::TintModule reading(model, 36, true, window.get());

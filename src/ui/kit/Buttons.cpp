@@ -1,6 +1,7 @@
 #include "ui/kit/Buttons.h"
 
 #include <QPainter>
+#include <QVBoxLayout>
 
 #include "ui/kit/Context.h"
 #include "ui/kit/FontBook.h"
@@ -67,7 +68,22 @@ void GlassShapeButton::setContentSize(QSizeF size) {
     updateGeometry();
 }
 
+void GlassShapeButton::setContent(QWidget* content) {
+    delete content_;
+    content_ = content;
+    if (!layout()) {
+        auto* box = new QVBoxLayout(this);
+        box->setContentsMargins(bleed, bleed, bleed, bleed);
+    }
+    if (content_) {
+        content_->setAttribute(Qt::WA_TransparentForMouseEvents);
+        layout()->addWidget(content_);
+    }
+    updateGeometry();
+}
+
 QSize GlassShapeButton::sizeHint() const {
+    if (content_) return content_->sizeHint() + QSize(2 * bleed, 2 * bleed);
     return (contentSize_ + QSizeF(2 * bleed, 2 * bleed)).toSize();
 }
 

@@ -45,6 +45,10 @@ public:
     void setTint(std::optional<DynamicColor> tint);
     void setLabelPainter(LabelPainter painter);
     void setContentSize(QSizeF size);
+    // A widget as the label (a tile's label, for one), laid out inside the shape; clicks on
+    // it go to the button. The button owns it.
+    void setContent(QWidget* content);
+    QWidget* content() const { return content_; }
 
     QPainterPath shapePath() const;  // in widget coordinates, unscaled
     bool hovering() const { return hovering_; }
@@ -64,6 +68,7 @@ private:
     std::optional<DynamicColor> tint_;
     LabelPainter label_;
     QSizeF contentSize_{28, 28};
+    QWidget* content_ = nullptr;
     bool hovering_ = false;
     AnimatedValue overlay_{0};
     AnimatedValue scale_{1};
