@@ -4,6 +4,7 @@
 // itself: picking calls `select`, and the owner passes the new selection back.
 #include <algorithm>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -11,6 +12,7 @@
 #include <QWidget>
 
 #include "ui/kit/Animator.h"
+#include "ui/kit/Bounce.h"
 #include "ui/kit/Tokens.h"
 
 namespace orvane::kit {
@@ -46,6 +48,7 @@ private:
 
     std::vector<SegmentItem> items_;
     std::vector<PressableButton*> buttons_;
+    std::vector<std::unique_ptr<Bounce>> bounces_;
     double height_;
     std::function<void(int)> pick_;
     std::optional<int> selected_;

@@ -43,6 +43,7 @@ TileLabel::TileLabel(std::string symbol, QString title, QString detail, bool on,
     setAttribute(Qt::WA_TranslucentBackground);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     badge_.setOnChange([this] { update(); });
+    bounce_.setOnChange([this] { update(); });
 }
 
 void TileLabel::setSymbol(std::string symbol) {
@@ -65,7 +66,9 @@ void TileLabel::setAppIcon(std::optional<QImage> icon) {
 void TileLabel::setOn(bool on) {
     if (on == on_) return;
     on_ = on;
-    contextOf(this).animator->animate(badge_, on ? 1 : 0, Spring::selection());
+    Animator& animator = *contextOf(this).animator;
+    animator.animate(badge_, on ? 1 : 0, Spring::selection());
+    bounce_.trigger(animator);
     update();
 }
 
@@ -87,7 +90,7 @@ void TileLabel::paintEvent(QPaintEvent*) {
     if (!appIcon_) {
         const DynamicColor ember = Tokens::ember();
         painter.fillPath(PaintKit::circle(iconBox), (on_ ? ember : ember.withOpacity(0.14)).resolve(appearance));
-        Symbols::drawCentred(painter, symbol_, iconBox.center(), 14,
+        Symbols::drawCentred(painter, symbol_, iconBox.center(), 14 * bounce_.scale(),
                              on_ ? QColor(Qt::white) : Tokens::emberText().resolve(appearance), QFont::DemiBold);
     } else {
         QImage image = appIcon_->scaled((iconBox.size() * 2).toSize(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
