@@ -40,9 +40,13 @@ void PresetRow::rebuild() {
     auto shown = PresetRules::shown(model_.model().settings().presets);
     if (strip_ && sameShown(shown, shown_)) return;
     shown_ = std::move(shown);
-    // The scroll area owns the strip when there is one.
-    if (scroll_) delete scroll_;
-    else delete strip_;
+    // The scroll area owns the strip when there is one. A click may have led here: the old
+    // buttons go once their event is over.
+    QWidget* old = scroll_ ? static_cast<QWidget*>(scroll_) : strip_;
+    if (old) {
+        old->hide();
+        old->deleteLater();
+    }
     scroll_ = nullptr;
     strip_ = new QWidget;
     strip_->setAttribute(Qt::WA_TranslucentBackground);
