@@ -42,7 +42,7 @@ QSize KelvinNumeral::sizeHint() const {
     const QFontMetricsF unit(Tokens::numeralUnitFont());
     const double width = number.horizontalAdvance(QString::fromStdString(KelvinNumeralRules::digits(kelvin_))) + 2 +
                          unit.horizontalAdvance(QStringLiteral("K"));
-    return QSizeF(std::ceil(width) + 1, std::ceil(number.ascent() + number.descent())).toSize();
+    return QSizeF(std::ceil(width) + 3, std::ceil(number.ascent() + number.descent())).toSize();
 }
 
 void KelvinNumeral::paintEvent(QPaintEvent*) {
