@@ -164,6 +164,18 @@ TEST_F(KitTint, DaylightHasNoTintAndPlainColours) {
     EXPECT_EQ(module.melanopicText()->text(), QStringLiteral("True colors"));
 }
 
+TEST_F(KitTint, StateLineUsesThePlacesZone) {
+    Settings s = manualSettings(2700, 1.0);
+    s.sunset.locationSource = LocationSource::TimeZone{std::string("Asia/Tokyo")};
+    AppModel& m = start(s);
+    kit::TintModule module(model, 36, true, window.get());
+    // 07:12 tomorrow in Tokyo; 23:12 in Berlin, the computer's zone here.
+    m.disable(Date(1773612720.0));
+    EXPECT_EQ(module.stateText()->text(), QStringLiteral("True color until 07:12"));
+    m.disable(Date(berlinNoon.secondsSince1970 + 8 * 86400));
+    EXPECT_EQ(module.stateText()->text(), QStringLiteral("True color while Focus is on"));
+}
+
 TEST_F(KitTint, WithoutReadingOnlyTheSlidersOnTintedGlass) {
     start(manualSettings(1900, 0.9));
     kit::TintModule module(model, 36, false, window.get());
