@@ -56,6 +56,12 @@ TEST_F(KitSegment, PickingAsksTheOwnerAndThePillFollowsItsAnswer) {
     segment.setSelection(1);
     QTest::mouseClick(&segment.button(0), Qt::LeftButton);
     EXPECT_EQ(picked, (std::vector<int>{2, 1}));
+
+    kit::GlassSegment<int> intensity({{0, "Gentle", std::nullopt, kit::Tokens::curveColor(2700)},
+                                      {1, "Warm", std::nullopt, kit::Tokens::curveColor(1900)},
+                                      {2, "Deep red", std::nullopt, kit::Tokens::curveColor(800)}},
+                                     1, 28, {}, window.get());
+    kit::RenderHarness::renderBoth(intensity, "glass-segment-swatches", QSize(300, 34));
 }
 
 TEST_F(KitSegment, ModeSegmentFollowsAndSetsTheMode) {

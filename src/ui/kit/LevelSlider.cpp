@@ -1,5 +1,7 @@
 #include "ui/kit/LevelSlider.h"
 
+#include <cmath>
+
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QMouseEvent>
@@ -51,8 +53,8 @@ void LevelSlider::setSymbol(std::string symbol) {
     update();
 }
 
-QSize LevelSlider::sizeHint() const { return QSizeF(240, height_).toSize(); }
-QSize LevelSlider::minimumSizeHint() const { return QSizeF(height_ * 2, height_).toSize(); }
+QSize LevelSlider::sizeHint() const { return QSizeF(240, std::ceil(height_) + 2 * bleed).toSize(); }
+QSize LevelSlider::minimumSizeHint() const { return QSizeF(height_ * 2, std::ceil(height_) + 2 * bleed).toSize(); }
 
 void LevelSlider::increment() {
     if (value_.set) value_.set(Rules::increment(value()));
