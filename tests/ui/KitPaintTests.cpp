@@ -189,3 +189,31 @@ TEST(KitRenderHarness, DoubleResolutionInTheAskedAppearanceOverTheWindowColour) 
 
 }  // namespace
 }  // namespace orvane::kit
+
+namespace orvane::kit {
+namespace {
+
+TEST(KitContext, NearestContextWinsAndTheDefaultFollowsTheDesktop) {
+    QWidget window;
+    QWidget inner(&window);
+    QWidget leaf(&inner);
+    EXPECT_EQ(appearanceOf(&leaf), defaultContext().appearance);
+    Context dark;
+    dark.appearance = Appearance::dark;
+    setContext(window, dark);
+    EXPECT_EQ(appearanceOf(&leaf), Appearance::dark);
+    EXPECT_TRUE(contextOf(&leaf).animator) << "missing members come from the default";
+    EXPECT_TRUE(contextOf(&leaf).now);
+    setContext(inner, dark.withAppearance(Appearance::light));
+    EXPECT_EQ(appearanceOf(&leaf), Appearance::light);
+
+    QWidget loose;
+    const Appearance before = defaultContext().appearance;
+    applyAppearance(Appearance::dark);
+    EXPECT_EQ(appearanceOf(&loose), Appearance::dark);
+    EXPECT_EQ(appearanceOf(&leaf), Appearance::light) << "a window's own context stays";
+    applyAppearance(before);
+}
+
+}  // namespace
+}  // namespace orvane::kit

@@ -2,6 +2,7 @@
 
 #include <chrono>
 
+#include <QApplication>
 #include <QVariant>
 
 namespace orvane::kit {
@@ -40,6 +41,12 @@ const Context& defaultContext() { return defaults(); }
 void setDefaultContext(Context context) {
     fillFromDefaults(context);
     defaults() = std::move(context);
+}
+
+void applyAppearance(Appearance appearance) {
+    if (defaults().appearance == appearance) return;
+    defaults().appearance = appearance;
+    for (QWidget* window : QApplication::topLevelWidgets()) update(*window);
 }
 
 void setContext(QWidget& widget, Context context) {

@@ -38,6 +38,9 @@ struct Context {
 const Context& defaultContext();
 void setDefaultContext(Context context);
 
+// The desktop's preference changed: every window without a context of its own follows.
+void applyAppearance(Appearance appearance);
+
 // Sets the context of a widget and everything below it, and repaints.
 void setContext(QWidget& widget, Context context);
 // The nearest context up the parent chain, else the default; missing members are filled
