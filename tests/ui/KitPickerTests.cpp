@@ -22,9 +22,11 @@ using KitSegment = KitModelTest;
 
 TEST_F(KitSegment, PickingAsksTheOwnerAndThePillFollowsItsAnswer) {
     std::vector<int> picked;
-    kit::GlassSegment<int> segment({{1, "One", std::nullopt, std::nullopt}, {2, "Two", "moon.fill", std::nullopt},
-                                    {3, "Three", "flame", kit::Tokens::curveColor(1900)}},
-                                   std::nullopt, 28, [&](int v) { picked.push_back(v); }, window.get());
+    kit::GlassSegment<int> segment(
+        {{1, "One", std::nullopt, std::nullopt},
+         {2, "Two", "moon.fill", std::nullopt},
+         {3, "Three", "flame", kit::Tokens::curveColor(1900)}},
+        std::nullopt, 28, [&](int v) { picked.push_back(v); }, window.get());
     place(segment, QSize(300, 34));
     EXPECT_FALSE(segment.pillRect()) << "nothing selected, no pill";
     EXPECT_FALSE(segment.button(0).isChecked());
@@ -201,7 +203,8 @@ TEST_F(KitTile, AppIconDesaturatesAndBadgesWhenOn) {
 TEST_F(KitTile, ATileInAGlassButtonClicksAnywhere) {
     kit::GlassShapeButton tile(window.get());
     tile.setShape(kit::ButtonShape::roundedRect, 16);
-    auto* label = new kit::TileLabel("moon.zzz.fill", QStringLiteral("Wind down"), QStringLiteral("Deep red now"), false);
+    auto* label =
+        new kit::TileLabel("moon.zzz.fill", QStringLiteral("Wind down"), QStringLiteral("Deep red now"), false);
     tile.setContent(label);
     int clicks = 0;
     QObject::connect(&tile, &QAbstractButton::clicked, [&] { ++clicks; });

@@ -41,11 +41,11 @@ TEST(KitTintRules, StateLines) {
     const TimeZone berlin = *TimeZone::named("Europe/Berlin");
     const TimeZone tokyo = *TimeZone::named("Asia/Tokyo");
     EXPECT_EQ(stateLine(false, TintStatus::Manual{}, Mode::manual, true, now, berlin), "Off");
-    EXPECT_EQ(stateLine(true, TintStatus::DisabledUntil{Date(now.secondsSince1970 + 8 * 86400)}, Mode::sunset, false, now,
-                        berlin),
+    EXPECT_EQ(stateLine(true, TintStatus::DisabledUntil{Date(now.secondsSince1970 + 8 * 86400)}, Mode::sunset, false,
+                        now, berlin),
               "True color while Focus is on");
-    EXPECT_EQ(stateLine(true, TintStatus::DisabledUntil{Date(now.secondsSince1970 + 7 * 86400)}, Mode::sunset, false, now,
-                        berlin),
+    EXPECT_EQ(stateLine(true, TintStatus::DisabledUntil{Date(now.secondsSince1970 + 7 * 86400)}, Mode::sunset, false,
+                        now, berlin),
               "True color until 12:00");
     // 07:12 tomorrow in Tokyo is 22:12 today in UTC: the place's zone decides.
     const Date tokyoMorning{1773612720.0};
@@ -53,10 +53,13 @@ TEST(KitTintRules, StateLines) {
               "True color until 07:12");
     EXPECT_EQ(stateLine(true, TintStatus::DisabledUntil{tokyoMorning}, Mode::sunset, false, now, berlin),
               "True color until 23:12");
-    EXPECT_EQ(stateLine(true, TintStatus::ExcludedApp{"Photos"}, Mode::sunset, true, now, berlin), "Not tinted in Photos");
-    EXPECT_EQ(stateLine(true, TintStatus::PausedUntil{now}, Mode::schedule, true, now, berlin), "Manual hold · Schedule");
+    EXPECT_EQ(stateLine(true, TintStatus::ExcludedApp{"Photos"}, Mode::sunset, true, now, berlin),
+              "Not tinted in Photos");
+    EXPECT_EQ(stateLine(true, TintStatus::PausedUntil{now}, Mode::schedule, true, now, berlin),
+              "Manual hold · Schedule");
     // The mode name comes from the settings, not from the status's payload.
-    EXPECT_EQ(stateLine(true, TintStatus::Following{Mode::schedule}, Mode::sunset, true, now, berlin), "Warming · Sunset");
+    EXPECT_EQ(stateLine(true, TintStatus::Following{Mode::schedule}, Mode::sunset, true, now, berlin),
+              "Warming · Sunset");
     EXPECT_EQ(stateLine(true, TintStatus::Revealing{}, Mode::manual, false, now, berlin), "Daylight · Manual");
 }
 
@@ -71,9 +74,11 @@ TEST_F(KitTint, WarmthSliderWritesSnappedKelvinAndKeepsDim) {
     EXPECT_EQ(control.slider().detents(), kit::TintRules::presetDetents(m.settings().presets));
 
     // The trailing end.
-    QTest::mousePress(&control.slider(), Qt::LeftButton, {}, QPoint(control.slider().width() / 2, control.slider().height() / 2));
+    QTest::mousePress(&control.slider(), Qt::LeftButton, {},
+                      QPoint(control.slider().width() / 2, control.slider().height() / 2));
     QTest::mouseMove(&control.slider(), QPoint(control.slider().width() + 40, control.slider().height() / 2));
-    QTest::mouseRelease(&control.slider(), Qt::LeftButton, {}, QPoint(control.slider().width() + 40, control.slider().height() / 2));
+    QTest::mouseRelease(&control.slider(), Qt::LeftButton, {},
+                        QPoint(control.slider().width() + 40, control.slider().height() / 2));
     EXPECT_EQ(m.resolution().modeState.kelvin, 500);
     EXPECT_DOUBLE_EQ(m.resolution().modeState.dim, 0.8);
     EXPECT_EQ(control.readout().text(), QStringLiteral("500K"));

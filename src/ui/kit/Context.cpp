@@ -15,8 +15,12 @@ Date systemNow() {
 }
 
 Context& defaults() {
-    static Context context{Appearance::light, std::make_shared<Animator>(), std::make_shared<SilentHaptics>(),
-                           &NotificationCenter::defaultCenter(), systemNow, [](const std::string&) {}};
+    static Context context{Appearance::light,
+                           std::make_shared<Animator>(),
+                           std::make_shared<SilentHaptics>(),
+                           &NotificationCenter::defaultCenter(),
+                           systemNow,
+                           [](const std::string&) {}};
     return context;
 }
 

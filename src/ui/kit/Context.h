@@ -22,7 +22,7 @@ struct Context {
     std::shared_ptr<Animator> animator;
     std::shared_ptr<HapticPerformer> haptics;
     NotificationCenter* notifications = nullptr;
-    std::function<Date()> now;                            // the wall clock texts are made for
+    std::function<Date()> now;                          // the wall clock texts are made for
     std::function<void(const std::string&)> playSound;  // "Pop" after a preset; silent by default
 
     Context withAppearance(Appearance a) const {

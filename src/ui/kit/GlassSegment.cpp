@@ -150,7 +150,8 @@ void GlassSegmentBase::paintEvent(QPaintEvent*) {
     const bool dark = isDark(appearance);
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.fillPath(PaintKit::capsule(QRectF(rect())), dark ? QColor::fromRgbF(1, 1, 1, 0.07f) : QColor::fromRgbF(0, 0, 0, 0.06f));
+    painter.fillPath(PaintKit::capsule(QRectF(rect())),
+                     dark ? QColor::fromRgbF(1, 1, 1, 0.07f) : QColor::fromRgbF(0, 0, 0, 0.06f));
     if (const auto pill = pillRect()) {
         const QPainterPath shape = PaintKit::capsule(*pill);
         PaintKit::drawShadow(painter, shape, QColor::fromRgbF(0, 0, 0, dark ? 0.3f : 0.1f), 2, QPointF(0, 1));

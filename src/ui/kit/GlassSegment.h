@@ -68,11 +68,12 @@ public:
 
     GlassSegment(std::vector<Item> items, std::optional<Value> selection, double height,
                  std::function<void(Value)> select, QWidget* parent = nullptr)
-        : GlassSegmentBase(toSegmentItems(items), height,
-                           [this](int i) {
-                               if (select_) select_(values_.at(static_cast<std::size_t>(i)));
-                           },
-                           parent),
+        : GlassSegmentBase(
+              toSegmentItems(items), height,
+              [this](int i) {
+                  if (select_) select_(values_.at(static_cast<std::size_t>(i)));
+              },
+              parent),
           select_(std::move(select)) {
         for (const auto& item : items) values_.push_back(item.value);
         setSelection(selection);

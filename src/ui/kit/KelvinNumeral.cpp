@@ -18,7 +18,8 @@ std::string accessibleLabel(std::int64_t kelvin) { return std::to_string(kelvin)
 
 }  // namespace KelvinNumeralRules
 
-KelvinNumeral::KelvinNumeral(std::int64_t kelvin, QWidget* parent) : QWidget(parent), kelvin_(kelvin), previous_(kelvin) {
+KelvinNumeral::KelvinNumeral(std::int64_t kelvin, QWidget* parent)
+    : QWidget(parent), kelvin_(kelvin), previous_(kelvin) {
     setAttribute(Qt::WA_TranslucentBackground);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     setAccessibleName(QString::fromStdString(KelvinNumeralRules::accessibleLabel(kelvin)));

@@ -22,7 +22,8 @@ PresetButton::PresetButton(Preset preset, QWidget* parent) : PressableButton(par
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     setToolTip(QString::fromStdString(PresetRules::helpText(preset_)));
     setAccessibleName(QString::fromStdString(PresetRules::accessibleLabel(preset_)));
-    setLabelPainter([this](QPainter& painter, const QRectF& box, Appearance appearance) { paintLabel(painter, box, appearance); });
+    setLabelPainter(
+        [this](QPainter& painter, const QRectF& box, Appearance appearance) { paintLabel(painter, box, appearance); });
     mark_.setOnChange([this] { update(); });
     bounce_.setOnChange([this] { update(); });
     // A click applies the preset; the row answers with the new marks.

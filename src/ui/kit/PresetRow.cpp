@@ -34,7 +34,9 @@ PresetRow::PresetRow(std::shared_ptr<AppModel> model, QWidget* parent)
     refresh();
 }
 
-void PresetRow::editPresets() { contextOf(this).notifications->post(Notifications::openSettingsPane, std::string("presets")); }
+void PresetRow::editPresets() {
+    contextOf(this).notifications->post(Notifications::openSettingsPane, std::string("presets"));
+}
 
 void PresetRow::rebuild() {
     auto shown = PresetRules::shown(model_.model().settings().presets);

@@ -26,7 +26,8 @@ void drawShrinking(QPainter& painter, QFont font, const QString& text, const QRe
         if (QFontMetricsF(font).horizontalAdvance(text) <= box.width()) break;
     }
     painter.setFont(font);
-    painter.drawText(box, Qt::AlignLeft | Qt::AlignVCenter, QFontMetricsF(font).elidedText(text, Qt::ElideRight, box.width()));
+    painter.drawText(box, Qt::AlignLeft | Qt::AlignVCenter,
+                     QFontMetricsF(font).elidedText(text, Qt::ElideRight, box.width()));
 }
 
 }  // namespace
@@ -117,7 +118,8 @@ void TileLabel::paintEvent(QPaintEvent*) {
     const QFontMetricsF detailMetrics(detailFont());
     const double y = iconBox.bottom() + 8;
     painter.setPen(primaryText(appearance));
-    drawShrinking(painter, titleFont(), title_, QRectF(content.left(), y, content.width(), titleMetrics.height()), 0.85);
+    drawShrinking(painter, titleFont(), title_, QRectF(content.left(), y, content.width(), titleMetrics.height()),
+                  0.85);
     painter.setPen(secondaryText(appearance));
     drawShrinking(painter, detailFont(), detail_,
                   QRectF(content.left(), y + titleMetrics.height() + 1, content.width(), detailMetrics.height()), 0.9);
