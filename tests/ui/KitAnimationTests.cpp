@@ -109,3 +109,48 @@ TEST(KitAnimator, DroppedValueLeavesTheAnimator) {
 
 }  // namespace
 }  // namespace orvane::kit
+
+#include <QTest>
+
+namespace orvane::kit {
+namespace {
+
+TEST(KitAnimator, RunsOnTheEventLoopByItself) {
+    Animator animator;  // steady clock, Qt timer
+    AnimatedValue v(0);
+    int frames = 0;
+    v.setOnChange([&] { ++frames; });
+    animator.animate(v, 1, Spring::selection());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !v.animating(); }, 3000));
+    EXPECT_EQ(v.value(), 1);
+    EXPECT_GT(frames, 3) << "several frames, not one jump";
+    EXPECT_TRUE(animator.idle());
+}
+
+}  // namespace
+}  // namespace orvane::kit
+
+#include "ui/kit/Bounce.h"
+
+namespace orvane::kit {
+namespace {
+
+TEST(KitBounce, DipsOvershootsAndRests) {
+    double now = 0;
+    Animator animator([&] { return now; }, false);
+    Bounce bounce;
+    EXPECT_EQ(bounce.scale(), 1);
+    bounce.trigger(animator);
+    EXPECT_LT(bounce.scale(), 0.9);
+    double peak = 0;
+    for (int frame = 0; frame < 120; ++frame) {
+        now += Animator::frameInterval;
+        animator.step();
+        peak = std::max(peak, bounce.scale());
+    }
+    EXPECT_GT(peak, 1.0);
+    EXPECT_EQ(bounce.scale(), 1);
+}
+
+}  // namespace
+}  // namespace orvane::kit

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include <QTimer>
+#include <QCoreApplication>
 
 namespace orvane::kit {
 
@@ -19,19 +19,17 @@ void AnimatedValue::setOnChange(std::function<void()> onChange) { state_->onChan
 
 Animator::Animator(Clock clock, bool timerDriven) : clock_(std::move(clock)) {
     if (timerDriven) {
-        timer_ = std::make_unique<QTimer>();
+        timer_ = new QTimer(QCoreApplication::instance());
         timer_->setTimerType(Qt::PreciseTimer);
         timer_->setInterval(static_cast<int>(std::lround(frameInterval * 1000)));
         timer_->callOnTimeout([this] { step(); });
     }
 }
 
-Animator::~Animator() = default;
+Animator::~Animator() { delete timer_.data(); }
 
 Animator::Clock Animator::steadyClock() {
-    return [] {
-        return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-    };
+    return [] { return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count(); };
 }
 
 void Animator::notify(AnimatedValue::State& s) {

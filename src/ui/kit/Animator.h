@@ -8,9 +8,10 @@
 #include <memory>
 #include <vector>
 
-#include "ui/kit/Spring.h"
+#include <QPointer>
+#include <QTimer>
 
-class QTimer;
+#include "ui/kit/Spring.h"
 
 namespace orvane::kit {
 
@@ -80,7 +81,7 @@ private:
     Clock clock_;
     bool reduceMotion_ = false;
     std::vector<std::weak_ptr<AnimatedValue::State>> running_;
-    std::unique_ptr<QTimer> timer_;
+    QPointer<QTimer> timer_;  // owned by the application object, so it never outlives it
 };
 
 }  // namespace orvane::kit

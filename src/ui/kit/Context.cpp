@@ -1,5 +1,8 @@
 #include "ui/kit/Context.h"
 
+#include <chrono>
+
+#include <QApplication>
 #include <QVariant>
 
 namespace orvane::kit {
@@ -7,10 +10,27 @@ namespace {
 
 constexpr const char* property = "orvaneKitContext";
 
+Date systemNow() {
+    return Date{std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count()};
+}
+
 Context& defaults() {
-    static Context context{Appearance::light, std::make_shared<Animator>(), std::make_shared<SilentHaptics>(),
-                           &NotificationCenter::defaultCenter()};
+    static Context context{Appearance::light,
+                           std::make_shared<Animator>(),
+                           std::make_shared<SilentHaptics>(),
+                           &NotificationCenter::defaultCenter(),
+                           systemNow,
+                           [](const std::string&) {}};
     return context;
+}
+
+void fillFromDefaults(Context& c) {
+    const Context& d = defaults();
+    if (!c.animator) c.animator = d.animator;
+    if (!c.haptics) c.haptics = d.haptics;
+    if (!c.notifications) c.notifications = d.notifications;
+    if (!c.now) c.now = d.now;
+    if (!c.playSound) c.playSound = d.playSound;
 }
 
 void update(QWidget& widget) {
@@ -23,11 +43,14 @@ void update(QWidget& widget) {
 const Context& defaultContext() { return defaults(); }
 
 void setDefaultContext(Context context) {
-    const Context& d = defaults();
-    if (!context.animator) context.animator = d.animator;
-    if (!context.haptics) context.haptics = d.haptics;
-    if (!context.notifications) context.notifications = d.notifications;
+    fillFromDefaults(context);
     defaults() = std::move(context);
+}
+
+void applyAppearance(Appearance appearance) {
+    if (defaults().appearance == appearance) return;
+    defaults().appearance = appearance;
+    for (QWidget* window : QApplication::topLevelWidgets()) update(*window);
 }
 
 void setContext(QWidget& widget, Context context) {
@@ -40,10 +63,7 @@ Context contextOf(const QWidget* widget) {
         const QVariant v = w->property(property);
         if (!v.isValid()) continue;
         Context c = *v.value<std::shared_ptr<Context>>();
-        const Context& d = defaults();
-        if (!c.animator) c.animator = d.animator;
-        if (!c.haptics) c.haptics = d.haptics;
-        if (!c.notifications) c.notifications = d.notifications;
+        fillFromDefaults(c);
         return c;
     }
     return defaults();

@@ -3,10 +3,13 @@
 // in, the animator, the haptic performer and the notification centre. A window sets it on
 // its top widget and every kit view below finds the nearest one; a view outside any such
 // window uses the program's default.
+#include <functional>
 #include <memory>
+#include <string>
 
 #include <QWidget>
 
+#include "core/Date.h"
 #include "ui/kit/Animator.h"
 #include "ui/kit/Appearance.h"
 #include "ui/kit/Haptics.h"
@@ -19,6 +22,8 @@ struct Context {
     std::shared_ptr<Animator> animator;
     std::shared_ptr<HapticPerformer> haptics;
     NotificationCenter* notifications = nullptr;
+    std::function<Date()> now;                          // the wall clock texts are made for
+    std::function<void(const std::string&)> playSound;  // "Pop" after a preset; silent by default
 
     Context withAppearance(Appearance a) const {
         Context c = *this;
@@ -28,10 +33,13 @@ struct Context {
 };
 
 // The program's default: light, a timer-driven animator on the steady clock, silent
-// haptics, the default notification centre. The delegate replaces the appearance when the
+// haptics, the default notification centre, the system clock, no sounds. The delegate replaces the appearance when the
 // desktop's preference changes.
 const Context& defaultContext();
 void setDefaultContext(Context context);
+
+// The desktop's preference changed: every window without a context of its own follows.
+void applyAppearance(Appearance appearance);
 
 // Sets the context of a widget and everything below it, and repaints.
 void setContext(QWidget& widget, Context context);

@@ -40,6 +40,13 @@ QImage render(QWidget& widget, Appearance appearance, std::optional<QSize> size)
     return image;
 }
 
+QSize fittingSize(QWidget& widget, int width) {
+    widget.ensurePolished();
+    if (widget.layout()) widget.layout()->activate();
+    const int height = widget.hasHeightForWidth() ? widget.heightForWidth(width) : widget.sizeHint().height();
+    return {width, std::max(height, widget.minimumSizeHint().height())};
+}
+
 QString rendersDirectory() {
     const QByteArray configured = qgetenv("ORVANE_RENDERS_DIR");
     return configured.isEmpty() ? QString::fromUtf8(ORVANE_RENDERS_DIR) : QString::fromLocal8Bit(configured);

@@ -20,6 +20,9 @@ inline constexpr double devicePixelRatio = 2.0;
 // animator of its context and paints it. The widget keeps the appearance afterwards.
 QImage render(QWidget& widget, Appearance appearance, std::optional<QSize> size = std::nullopt);
 
+// The size a widget wants at a width: its height for that width where text wraps.
+QSize fittingSize(QWidget& widget, int width);
+
 QString rendersDirectory();
 // Saves as <name>.png under the renders folder; returns the path, empty on failure.
 QString save(const QImage& image, const QString& name);
