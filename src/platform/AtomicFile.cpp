@@ -2,6 +2,8 @@
 
 #include <atomic>
 #include <cerrno>
+#include <charconv>
+#include <csignal>
 #include <system_error>
 
 #include <fcntl.h>
@@ -28,15 +30,44 @@ void writeAll(int fd, std::string_view content, const std::filesystem::path& pat
     }
 }
 
+std::string temporaryPrefix(const std::filesystem::path& path) { return "." + path.filename().string() + ".tmp-"; }
+
+// The writer's process id in "<prefix><pid>-<n>", or absent for a name of another form.
+std::optional<pid_t> writerOf(std::string_view name, std::string_view prefix) {
+    if (name.substr(0, prefix.size()) != prefix) return std::nullopt;
+    name.remove_prefix(prefix.size());
+    const auto dash = name.find('-');
+    if (dash == std::string_view::npos || dash + 1 == name.size()) return std::nullopt;
+    if (name.find_first_not_of("0123456789", dash + 1) != std::string_view::npos) return std::nullopt;
+    pid_t pid = 0;
+    const auto [end, error] = std::from_chars(name.data(), name.data() + dash, pid);
+    if (error != std::errc() || end != name.data() + dash || pid <= 0) return std::nullopt;
+    return pid;
+}
+
 }  // namespace
+
+int removeStaleTemporaryFiles(const std::filesystem::path& path) {
+    const auto dir = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
+    const std::string prefix = temporaryPrefix(path);
+    int removed = 0;
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+        const auto pid = writerOf(it->path().filename().string(), prefix);
+        // EPERM: the process exists under another user; only a vanished writer's file is stale.
+        if (!pid || ::kill(*pid, 0) == 0 || errno != ESRCH) continue;
+        std::error_code removeError;
+        if (std::filesystem::remove(it->path(), removeError)) ++removed;
+    }
+    return removed;
+}
 
 void writeFileAtomically(const std::filesystem::path& path, std::string_view content) {
     static std::atomic<unsigned> counter{0};
     const auto dir = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);
-    const auto temp = dir / ("." + path.filename().string() + ".tmp-" + std::to_string(::getpid()) + "-" +
-                             std::to_string(counter.fetch_add(1)));
+    const auto temp = dir / (temporaryPrefix(path) + std::to_string(::getpid()) + "-" + std::to_string(counter.fetch_add(1)));
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (fd < 0) fail("cannot create", temp);
     try {

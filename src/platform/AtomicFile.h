@@ -13,6 +13,10 @@ namespace orvane::platform {
 // flushes the directory. Creates missing parent directories. Throws std::system_error.
 void writeFileAtomically(const std::filesystem::path& path, std::string_view content);
 
+// Removes the temporary files that writes of `path` by processes that are gone left beside
+// it (a write killed between creating and renaming its temporary file). Returns how many.
+int removeStaleTemporaryFiles(const std::filesystem::path& path);
+
 // The whole file, or absent when it does not exist. Throws std::system_error otherwise.
 std::optional<std::string> readWholeFile(const std::filesystem::path& path);
 

@@ -63,6 +63,34 @@ TEST_F(SimTest, AFreshMachineHasTheBuiltInLayoutOnDisk) {
     EXPECT_EQ(SimState::fromJson(json::parse(*text)), s);
 }
 
+TEST_F(SimTest, ADeeplyNestedStateFileIsKeptAsideLikeAnyUnreadableOne) {
+    const auto dir = orvane::testing::freshDirectory("deep");
+    std::string deep = R"({"version": 1, "displays": [)";
+    deep.append(100000, '[');
+    deep.append(100000, ']');
+    deep += "]}";
+    std::ofstream(dir / "machine.json") << deep;
+    orvane::testing::LogCapture logs;
+    SimPlatform p(Runtime{}, dir);
+    EXPECT_EQ(p.state().displays.size(), 2u);
+    EXPECT_EQ(readWholeFile(dir / "machine.json.unreadable"), deep);
+}
+
+TEST_F(SimTest, TemporaryFilesOfAKilledWriteAreRemovedAtStart) {
+    const auto dir = orvane::testing::freshDirectory("killed");
+    const pid_t writer = ::fork();
+    ASSERT_GE(writer, 0);
+    if (writer == 0) ::_exit(0);
+    ASSERT_EQ(::waitpid(writer, nullptr, 0), writer);
+    const auto left = dir / (".machine.json.tmp-" + std::to_string(writer) + "-12");
+    const auto busy = dir / (".machine.json.tmp-" + std::to_string(::getpid()) + "-1");
+    std::ofstream(left) << R"({"version": 1, "disp)";
+    std::ofstream(busy) << "{";
+    SimPlatform p(Runtime{}, dir);
+    EXPECT_FALSE(std::filesystem::exists(left));
+    EXPECT_TRUE(std::filesystem::exists(busy));
+}
+
 TEST_F(SimTest, ALayoutWrittenBeforehandIsTheMachine) {
     const auto dir = orvane::testing::freshDirectory("layout");
     SimState layout;

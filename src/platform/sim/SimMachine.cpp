@@ -22,6 +22,8 @@ const Log& log() {
 SimMachine::SimMachine(std::filesystem::path directory) : directory_(std::move(directory)) {
     std::error_code ec;
     std::filesystem::create_directories(directory_, ec);
+    if (removeStaleTemporaryFiles(stateFile()) > 0)
+        log().notice("removed temporary files of interrupted writes of %s", stateFile().string());
 }
 
 SimState SimMachine::read() const {
