@@ -83,7 +83,7 @@ TEST_F(SimTest, TemporaryFilesOfAKilledWriteAreRemovedAtStart) {
     if (writer == 0) ::_exit(0);
     ASSERT_EQ(::waitpid(writer, nullptr, 0), writer);
     const auto left = dir / (".machine.json.tmp-" + std::to_string(writer) + "-12");
-    const auto busy = dir / (".machine.json.tmp-" + std::to_string(::getpid()) + "-1");
+    const auto busy = dir / (".machine.json.tmp-" + std::to_string(::getpid()) + "-999999");
     std::ofstream(left) << R"({"version": 1, "disp)";
     std::ofstream(busy) << "{";
     SimPlatform p(Runtime{}, dir);

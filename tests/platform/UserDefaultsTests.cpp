@@ -196,7 +196,7 @@ TEST(UserDefaults, TemporaryFilesOfWritersThatAreGoneAreRemovedAtOpen) {
     const std::string name = file.filename().string();
     const std::vector<std::pair<std::string, bool>> cases{
         {"." + name + ".tmp-" + std::to_string(gone) + "-3", false},          // its writer was killed
-        {"." + name + ".tmp-" + std::to_string(::getpid()) + "-0", true},     // a writer still at work
+        {"." + name + ".tmp-" + std::to_string(::getpid()) + "-999999", true},   // a writer still at work
         {".other.json.tmp-" + std::to_string(gone) + "-0", true},             // another file's
         {"." + name + ".tmp-" + std::to_string(gone), true},                  // not a name we write
         {"." + name + ".tmp-x-1", true},
