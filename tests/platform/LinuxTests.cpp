@@ -97,6 +97,11 @@ TEST(LinuxSystemInfo, ReadsProcessorModelAndVersionFromTheFileTree) {
     EXPECT_EQ(info.sysctlString("kern.unknown"), std::nullopt);
     EXPECT_EQ(info.osVersion(), (OSVersion{12, 0, 0}));
     EXPECT_EQ(LinuxSystemInfo(root / "missing").osVersion(), (OSVersion{0, 0, 0}));
+    // Read once: the method choice asks on every repair, and the answers cannot change.
+    std::filesystem::remove_all(root / "proc");
+    std::filesystem::remove_all(root / "etc");
+    EXPECT_EQ(info.sysctlString("machdep.cpu.brand_string"), "Intel(R) Core(TM) i7-1165G7 @ 2.80GHz");
+    EXPECT_EQ(info.osVersion(), (OSVersion{12, 0, 0}));
 }
 
 TEST(LinuxSystemInfo, VersionAndProcessorLinesInTheirOtherForms) {
