@@ -61,6 +61,7 @@ struct UserDefaults::Store {
     mutable bool loaded = false;
     mutable bool unreadable = false;  // the file on disk could not be read; keep it aside
     mutable std::optional<FileStamp> reportedUnreadable;  // said once per version of the file
+    bool unwritten = false;  // values of this process that the last write could not store
 
     // Re-reads the file when another writer replaced it. Caller holds `mutex`.
     void refresh() const {
@@ -101,6 +102,9 @@ struct UserDefaults::Store {
         try {
             FileLock fileLock(lockFile, FileLock::Mode::exclusive);
             refresh();
+            // Saving what is already there (the same statistics every tick) costs no write,
+            // unless an earlier write of this process failed.
+            if (!change(values, unreadableValues) && !unwritten) return;
             if (unreadable) {
                 const auto stampNow = std::chrono::system_clock::now().time_since_epoch();
                 auto aside = file;
@@ -110,7 +114,6 @@ struct UserDefaults::Store {
                 if (!ec) log().error("kept the unreadable defaults file as %s", aside.string());
                 unreadable = false;
             }
-            change(values, unreadableValues);
             Json stored = Json::object();
             for (const auto& [key, entry] : unreadableValues) stored[key] = entry.stored;
             for (const auto& [key, v] : values) {
@@ -121,7 +124,9 @@ struct UserDefaults::Store {
                     log().error("cannot store %s in %s: %s", key, file.string(), e.description());
                 }
             }
+            unwritten = true;
             writeFileAtomically(file, encodeDocument({{"version", 1}, {"values", std::move(stored)}}));
+            unwritten = false;
             stamp = fileStamp(file);
         } catch (const std::exception& e) {
             // The change still holds for this process; the next successful write stores it.
@@ -199,22 +204,28 @@ void UserDefaults::set(const std::string& key, const Value& value) {
         return;
     }
     store_->modify([&](Dictionary& values, Unreadable& unreadable) {
-        unreadable.erase(key);
-        values[key] = value;
+        const bool replaced = unreadable.erase(key) > 0;
+        const auto [it, added] = values.try_emplace(key, value);
+        if (added || replaced) return true;
+        if (it->second == value) return false;
+        it->second = value;
+        return true;
     });
 }
 
 void UserDefaults::remove(const std::string& key) {
     store_->modify([&](Dictionary& values, Unreadable& unreadable) {
-        unreadable.erase(key);
-        values.erase(key);
+        const bool dropped = unreadable.erase(key) > 0;
+        return values.erase(key) > 0 || dropped;
     });
 }
 
 void UserDefaults::clear() {
     store_->modify([](Dictionary& values, Unreadable& unreadable) {
+        const bool had = !values.empty() || !unreadable.empty();
         unreadable.clear();
         values.clear();
+        return had;
     });
 }
 

@@ -1,5 +1,6 @@
 #include <cmath>
 #include <fstream>
+#include <functional>
 #include <thread>
 #include <vector>
 
@@ -209,6 +210,14 @@ TEST(LinuxX11, WhatTheSessionKeepsFollowsTheServersChanges) {
     ASSERT_TRUE(x11);
     int changes = 0;
     const auto observation = x11->displays->observeReconfiguration([&] { ++changes; });
+    // Turns of the main loop, which reads what arrives on the connection, until `done`.
+    const auto until = [&](const std::function<bool()>& done) {
+        for (int i = 0; i < 200 && !done(); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            scheduler->runPending();
+        }
+        return done();
+    };
     const std::uint32_t id = x11->displays->onlineDisplays(32).at(0);
     ASSERT_FALSE(x11->hasColorAdjustments());
     ASSERT_FALSE(x11->hasColorAdjustments());  // asked again: the answer is kept
@@ -221,10 +230,7 @@ TEST(LinuxX11, WhatTheSessionKeepsFollowsTheServersChanges) {
     XRRChangeOutputProperty(other, static_cast<RROutput>(id), XInternAtom(other, "CTM", False), XA_INTEGER, 32,
                             PropModeReplace, reinterpret_cast<unsigned char*>(data.data()), static_cast<int>(data.size()));
     XSync(other, False);
-    bool seen = false;
-    for (int i = 0; i < 200 && !(seen = x11->hasColorAdjustments()); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    EXPECT_TRUE(seen) << "a property that appeared is still taken as missing";
+    EXPECT_TRUE(until([&] { return x11->hasColorAdjustments(); })) << "a property that appeared is still taken as missing";
     const Matrix3x3 warm{1, 0, 0, 0, 0.8f, 0, 0, 0, 0.5f};
     EXPECT_EQ(x11->colorAdjustments->set(id, warm), status::success);
     EXPECT_EQ(x11->colorAdjustments->current(id), warm);
@@ -237,19 +243,12 @@ TEST(LinuxX11, WhatTheSessionKeepsFollowsTheServersChanges) {
     ASSERT_NE(crtc, nullptr);
     XRRSetCrtcConfig(other, res, res->crtcs[0], CurrentTime, 0, 0, None, RR_Rotate_0, nullptr, 0);  // switched off
     XSync(other, False);
-    bool gone = false;
-    for (int i = 0; i < 200 && !(gone = x11->displays->onlineDisplays(32).empty()); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    EXPECT_TRUE(gone) << "an output switched off is still listed";
-    scheduler->advance(0.1);
+    EXPECT_TRUE(until([&] { return x11->displays->onlineDisplays(32).empty(); })) << "an output switched off is still listed";
     EXPECT_GT(changes, 0);
     XRRSetCrtcConfig(other, res, res->crtcs[0], CurrentTime, crtc->x, crtc->y, crtc->mode, crtc->rotation, crtc->outputs,
                      crtc->noutput);
     XSync(other, False);
-    bool back = false;
-    for (int i = 0; i < 200 && !(back = !x11->displays->onlineDisplays(32).empty()); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    EXPECT_TRUE(back);
+    EXPECT_TRUE(until([&] { return !x11->displays->onlineDisplays(32).empty(); }));
     XRRFreeCrtcInfo(crtc);
     XRRFreeScreenResources(res);
     XCloseDisplay(other);

@@ -45,6 +45,21 @@ TEST(UserDefaults, EverySetIsOnDiskBeforeItReturns) {
     EXPECT_EQ(entries, 0);
 }
 
+TEST(UserDefaults, StoringWhatIsThereAlreadyWritesNothing) {
+    const auto file = defaultsFile();
+    auto defaults = UserDefaults::open(file);
+    defaults->set("statistics.json", Bytes{'[', ']'});
+    defaults->set("level", 0.5);
+    const auto written = fileStamp(file);
+    defaults->set("statistics.json", Bytes{'[', ']'});
+    defaults->set("level", 0.5);
+    defaults->remove("missing");
+    EXPECT_EQ(fileStamp(file), written) << "the file was replaced although nothing changed";
+    defaults->set("level", 0.6);
+    EXPECT_NE(fileStamp(file), written);
+    EXPECT_EQ(UserDefaults::open(file)->number("level"), 0.6);
+}
+
 TEST(UserDefaults, ValuesComeBackWithTheirKinds) {
     const auto file = defaultsFile();
     UserDefaults::open(file)->set("level", 0.6f);

@@ -121,9 +121,14 @@ public:
         if (hasRandr_) hasRandr_ = XRRQueryVersion(dpy_, &major, &minor) != 0 && (major > 1 || (major == 1 && minor >= 3));
         // What is cached below stays true until the server says otherwise, so listen from
         // the start, whether or not anyone observes reconfiguration.
-        if (hasRandr_)
+        if (hasRandr_) {
             XRRSelectInput(dpy_, root_, RRScreenChangeNotifyMask | RROutputChangeNotifyMask | RRCrtcChangeNotifyMask |
                                             RROutputPropertyNotifyMask);
+            XFlush(dpy_);
+            // The main loop reads what arrives, so answering needs no read of the socket.
+            if (scheduler_)
+                watch_ = scheduler_->watchFd(ConnectionNumber(dpy_), FdEvent::readable, [this] { drainEvents(); });
+        }
     }
 
     ~X11Session() override {
@@ -173,10 +178,6 @@ public:
     Handle observeReconfiguration(std::function<void()> changed) override {
         if (!scheduler_ || !hasRandr_) return {};
         std::lock_guard lock(mutex_);
-        if (!watch_) {
-            XFlush(dpy_);
-            watch_ = scheduler_->watchFd(ConnectionNumber(dpy_), FdEvent::readable, [this] { drainEvents(); });
-        }
         const std::uint64_t id = nextObserver_++;
         observers_[id] = std::make_shared<std::function<void()>>(std::move(changed));
         return Handle([this, alive = std::weak_ptr<int>(alive_), id] {
@@ -414,12 +415,15 @@ private:
         return size;
     }
 
-    // Reads the events that have arrived, without a round trip, and forgets what they make
-    // stale; observers hear of screen, output and CRTC changes. Caller holds `mutex_`.
-    void takeEvents() {
+    // Takes the events that have arrived, without a round trip, and forgets what they make
+    // stale; observers hear of screen, output and CRTC changes. Without a main loop that
+    // watches the connection the socket is read here; with one, only what Xlib has queued
+    // while reading replies is left to take. Caller holds `mutex_`.
+    void takeEvents(bool readSocket = false) {
         if (!hasRandr_) return;
         bool changed = false;
-        while (XEventsQueued(dpy_, QueuedAfterReading) > 0) {
+        const int mode = readSocket || !watch_ ? QueuedAfterReading : QueuedAlready;
+        while (XEventsQueued(dpy_, mode) > 0) {
             XEvent event;
             XNextEvent(dpy_, &event);
             if (event.type == randrEventBase_ + RRNotify) {
@@ -485,7 +489,7 @@ private:
 
     void drainEvents() {
         std::lock_guard lock(mutex_);
-        takeEvents();
+        takeEvents(true);
     }
 
     Display* dpy_;
