@@ -72,7 +72,6 @@ int main(int argc, char** argv) {
     auto scheduler = std::make_shared<platform::QtScheduler>();
     auto platform = platform::Platform::create({platform::SystemClock::shared(), scheduler});
     if (platform->name() == "linux") platform->setOverlayWindows(std::make_shared<platform::QtOverlayWindows>());
-    platform::Platform::setCurrent(platform);
     sayWhyNotX11(x11, *platform);
     x11.release();
 
@@ -90,6 +89,5 @@ int main(int argc, char** argv) {
     // Everything that holds Qt objects goes before the application object does.
     delegate.reset();
     claim.instance.reset();
-    platform::Platform::setCurrent(nullptr);
     return status;
 }
