@@ -27,7 +27,7 @@ SettingsStore::SettingsStore(std::shared_ptr<platform::UserDefaults> defaults,
     : defaults_(std::move(defaults)), scheduler_(std::move(scheduler)) {}
 
 template <class T, class Decode>
-std::optional<T> SettingsStore::load(std::string_view name, Decode decode, bool logFailure) {
+std::optional<T> SettingsStore::load(std::string_view name, Decode decode, std::string_view what) {
     const std::string key(name);
     const auto known = unreadable_.find(key);
     const std::optional<Value> failedBefore =
@@ -41,27 +41,27 @@ std::optional<T> SettingsStore::load(std::string_view name, Decode decode, bool 
         return decode(textOf(*data));
     } catch (const std::exception& e) {
         // At launch the settings are read twice (for the engine, then the model): say it once.
-        if (logFailure && failedBefore != stored)
-            log_.error("settings unreadable, using defaults: %{public}s", describe(e));
+        if (failedBefore != stored)
+            log_.error("%{public}s unreadable, using defaults: %{public}s", std::string(what), describe(e));
         keepUnreadable(key, *stored);
         return std::nullopt;
     }
 }
 
 Settings SettingsStore::loadSettings() {
-    return load<Settings>(settingsKey, [](const std::string& text) { return SettingsCodec::decode(text); }, true)
+    return load<Settings>(settingsKey, [](const std::string& text) { return SettingsCodec::decode(text); }, "settings")
         .value_or(Settings());
 }
 
 RuntimeState SettingsStore::loadRuntime() {
     return load<RuntimeState>(runtimeKey, [](const std::string& text) { return RuntimeState::fromJson(json::parse(text)); },
-                              false)
+                              "runtime")
         .value_or(RuntimeState());
 }
 
 Statistics SettingsStore::loadStatistics() {
     return load<Statistics>(statisticsKey, [](const std::string& text) { return Statistics::fromJson(json::parse(text)); },
-                            false)
+                            "statistics")
         .value_or(Statistics());
 }
 
@@ -79,11 +79,11 @@ void SettingsStore::saveSettings(const Settings& settings) {
 }
 
 void SettingsStore::saveRuntime(const RuntimeState& runtime) {
-    save(runtimeKey, [&] { return json::encodeCompact(runtime.toJson()); });
+    save(runtimeKey, [&] { return json::encodePretty(runtime.toJson()); });
 }
 
 void SettingsStore::saveStatistics(const Statistics& statistics) {
-    save(statisticsKey, [&] { return json::encodeCompact(statistics.toJson()); });
+    save(statisticsKey, [&] { return json::encodePretty(statistics.toJson()); });
 }
 
 void SettingsStore::enqueue(const std::string& key, Bytes data) {

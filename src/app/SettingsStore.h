@@ -1,7 +1,8 @@
 #pragma once
 // The one reader and writer of the program's documents in its user defaults: the settings
 // ("settings.json"), the run-time state ("runtime.json") and the evening statistics
-// ("statistics.json"). Saves are staged and written together once no save has come for
+// ("statistics.json"), each written pretty-printed so that the defaults file shows it as
+// readable JSON. Saves are staged and written together once no save has come for
 // 0.4 s (trailing debounce), or at once by flush().
 //
 // A stored document that cannot be read falls back to its defaults. Its text is the
@@ -36,8 +37,8 @@ public:
     SettingsStore(const SettingsStore&) = delete;
     SettingsStore& operator=(const SettingsStore&) = delete;
 
-    // Never fail: a missing or unreadable document gives the defaults. Only unreadable
-    // settings are logged.
+    // Never fail: a missing or unreadable document gives the defaults; an unreadable one is
+    // logged ("settings unreadable, using defaults: ...", likewise "runtime" and "statistics").
     Settings loadSettings();
     RuntimeState loadRuntime();
     Statistics loadStatistics();
@@ -58,7 +59,7 @@ public:
 private:
     // The stored document, or absent when missing or unreadable (remembered for the backup).
     template <class T, class Decode>
-    std::optional<T> load(std::string_view key, Decode decode, bool logFailure);
+    std::optional<T> load(std::string_view key, Decode decode, std::string_view what);
     template <class Encode>
     void save(std::string_view key, Encode encode);
     void enqueue(const std::string& key, platform::Bytes data);

@@ -4,7 +4,37 @@
 
 namespace orvane::json {
 
+bool nestedDeeperThan(std::string_view text, std::size_t limit) {
+    std::size_t depth = 0;
+    bool inString = false, escaped = false;
+    for (const char c : text) {
+        if (inString) {
+            if (escaped) escaped = false;
+            else if (c == '\\') escaped = true;
+            else if (c == '"') inString = false;
+            continue;
+        }
+        switch (c) {
+            case '"': inString = true; break;
+            case '[':
+            case '{':
+                if (++depth > limit) return true;
+                break;
+            case ']':
+            case '}':
+                if (depth > 0) --depth;
+                break;
+            default: break;
+        }
+    }
+    return false;
+}
+
 Json parse(std::string_view text) {
+    // The parser itself copes with any depth, but every reader after it recurses.
+    if (nestedDeeperThan(text, maxDepth))
+        throw JsonError(JsonError::Kind::parse, "The given data was not valid JSON. It nests arrays and objects deeper than " +
+                                                    std::to_string(maxDepth) + " levels.");
     try {
         return Json::parse(text.begin(), text.end());
     } catch (const nlohmann::json::exception& e) {

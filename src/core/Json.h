@@ -4,6 +4,7 @@
 // left out, and an encoder that refuses non-finite numbers instead of writing null.
 #include <array>
 #include <concepts>
+#include <cstddef>
 #include <cstdint>
 #include <initializer_list>
 #include <limits>
@@ -40,8 +41,16 @@ private:
 
 namespace json {
 
-// Any JSON value; text that is not JSON throws JsonError::parse.
+// Deepest nesting of arrays and objects any stored document may have. Readers, encoders and
+// the settings merge recurse once per level, so a deeper document is refused before it is
+// built rather than allowed to exhaust the stack.
+inline constexpr std::size_t maxDepth = 512;
+
+// Any JSON value; text that is not JSON, or nested deeper than maxDepth, throws JsonError::parse.
 Json parse(std::string_view text);
+// Whether arrays and objects in `text` nest deeper than `limit` (strings are skipped; the text
+// need not be valid JSON).
+bool nestedDeeperThan(std::string_view text, std::size_t limit);
 // Pretty-printed (two spaces, one member per line), keys sorted. Throws invalidValue for NaN or ±inf.
 std::string encodePretty(const Json& value);
 std::string encodeCompact(const Json& value);

@@ -56,9 +56,8 @@ public:
     static constexpr double repairInterval = 5.0;
     static constexpr double repairTolerance = 2.0;
 
-    // Attaches every display of the platform at once with the configuration's methods,
+    // Attaches every display of `platform` at once with the configuration's methods,
     // showing the untinted state; a factory given here makes those first back-ends too.
-    TintEngine();
     explicit TintEngine(std::shared_ptr<platform::Platform> platform, Configuration configuration = {},
                         BackendFactory factory = nullptr);
     // Detaches nothing and restores nothing (owners call detachAll() first); the engine's
@@ -106,6 +105,7 @@ public:
     bool isProbing() const { return probe_.has_value(); }
 
     // --- properties ----------------------------------------------------------------------
+    const std::shared_ptr<platform::Platform>& platform() const { return platform_; }
     DisplayManager& displayManager() { return *displayManager_; }
     const std::vector<DisplayInfo>& displays() const { return displayManager_->displays(); }
     // Keyed by display id; the order carries no meaning.
@@ -113,13 +113,16 @@ public:
 
     // Installed by the owner; consulted at the next method choice or attach.
     DdcAvailability ddcAvailability = [](const DisplayInfo&) { return false; };
-    BackendFactory backendFactory = &TintEngine::defaultBackend;
+    // Null, or one that gives null: the default back-end.
+    BackendFactory backendFactory;
     // Called after display changes have been handled.
     std::function<void()> onDisplaysChanged;
 
     // The default factory: overlay back-ends for automatic, nightShift, overlay and ddc;
-    // the colour matrix and gamma back-ends for theirs. The calibration is not used.
-    static std::shared_ptr<TintBackend> defaultBackend(TintMethod method, const DisplayInfo& display,
+    // the colour matrix and gamma back-ends for theirs, all on `platform`. The calibration
+    // is not used.
+    static std::shared_ptr<TintBackend> defaultBackend(const std::shared_ptr<platform::Platform>& platform,
+                                                       TintMethod method, const DisplayInfo& display,
                                                        const Calibration& calibration);
 
     const Calibration& calibration() const { return calibration_; }
@@ -162,6 +165,8 @@ private:
     void updateNightShift();
     void applyCalibrationToBackends();
     void giveSharingType(TintBackend& backend) const;
+    // Every back-end is made here: the installed factory's, else the default one.
+    std::shared_ptr<TintBackend> makeBackend(TintMethod method, const DisplayInfo& display) const;
 
     std::shared_ptr<platform::Platform> platform_;
     std::unique_ptr<DisplayManager> displayManager_;

@@ -127,9 +127,10 @@ bool writeAll(int fd, const std::string& text) {
 
 // Temporary file beside the target, flushed to disk, then renamed over it, so a reader
 // sees either the old state or the new one and never half of either.
+// Named as the program names its own, so that its start removes one a killed write left.
 bool replaceAtomically(const std::string& dir, const std::string& path, const std::string& text) {
-    std::string temp = dir + "/machine.json.XXXXXX";
-    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    const std::string temp = dir + "/.machine.json.tmp-" + std::to_string(::getpid()) + "-0";
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (fd < 0) return false;
     struct stat old {};
     if (::stat(path.c_str(), &old) == 0) ::fchmod(fd, old.st_mode & 07777);
@@ -144,6 +145,26 @@ bool replaceAtomically(const std::string& dir, const std::string& path, const st
         ::close(dirFd);
     }
     return true;
+}
+
+// Writing the state back recurses once per level: a state nested deeper than any the
+// program writes is left alone, like one that does not parse.
+nlohmann::json parseBounded(const std::string& text) {
+    constexpr int maxDepth = 512;
+    struct TooDeep {};
+    try {
+        return nlohmann::json::parse(
+            text,
+            [](int depth, nlohmann::json::parse_event_t event, nlohmann::json&) {
+                if (depth >= maxDepth && (event == nlohmann::json::parse_event_t::object_start ||
+                                          event == nlohmann::json::parse_event_t::array_start))
+                    throw TooDeep{};
+                return true;
+            },
+            false);
+    } catch (const TooDeep&) {
+        return nlohmann::json(nlohmann::json::value_t::discarded);
+    }
 }
 
 unsigned resetSimulated() {
@@ -165,7 +186,7 @@ unsigned resetSimulated() {
     const std::string path = dir + "/machine.json";
     if (const auto text = readFile(path)) {
         // An unreadable state is left for the program to deal with, never overwritten.
-        nlohmann::json state = nlohmann::json::parse(*text, nullptr, false);
+        nlohmann::json state = parseBounded(*text);
         if (state.is_object() && (!state.contains("displays") || state["displays"].is_array())) {
             if (state.contains("displays")) {
                 for (auto& display : state["displays"]) {

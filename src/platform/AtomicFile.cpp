@@ -2,6 +2,8 @@
 
 #include <atomic>
 #include <cerrno>
+#include <charconv>
+#include <csignal>
 #include <system_error>
 
 #include <fcntl.h>
@@ -28,20 +30,53 @@ void writeAll(int fd, std::string_view content, const std::filesystem::path& pat
     }
 }
 
+std::string temporaryPrefix(const std::filesystem::path& path) { return "." + path.filename().string() + ".tmp-"; }
+
+// The writer's process id in "<prefix><pid>-<n>", or absent for a name of another form.
+std::optional<pid_t> writerOf(std::string_view name, std::string_view prefix) {
+    if (name.substr(0, prefix.size()) != prefix) return std::nullopt;
+    name.remove_prefix(prefix.size());
+    const auto dash = name.find('-');
+    if (dash == std::string_view::npos || dash + 1 == name.size()) return std::nullopt;
+    if (name.find_first_not_of("0123456789", dash + 1) != std::string_view::npos) return std::nullopt;
+    pid_t pid = 0;
+    const auto [end, error] = std::from_chars(name.data(), name.data() + dash, pid);
+    if (error != std::errc() || end != name.data() + dash || pid <= 0) return std::nullopt;
+    return pid;
+}
+
 }  // namespace
 
-void writeFileAtomically(const std::filesystem::path& path, std::string_view content) {
+int removeStaleTemporaryFiles(const std::filesystem::path& path) {
+    const auto dir = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
+    const std::string prefix = temporaryPrefix(path);
+    int removed = 0;
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+        const auto pid = writerOf(it->path().filename().string(), prefix);
+        // EPERM: the process exists under another user; only a vanished writer's file is stale.
+        if (!pid || ::kill(*pid, 0) == 0 || errno != ESRCH) continue;
+        std::error_code removeError;
+        if (std::filesystem::remove(it->path(), removeError)) ++removed;
+    }
+    return removed;
+}
+
+void writeFileAtomically(const std::filesystem::path& path, std::string_view content, Durability durability) {
     static std::atomic<unsigned> counter{0};
     const auto dir = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
-    std::error_code ec;
-    std::filesystem::create_directories(dir, ec);
-    const auto temp = dir / ("." + path.filename().string() + ".tmp-" + std::to_string(::getpid()) + "-" +
-                             std::to_string(counter.fetch_add(1)));
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    const auto temp = dir / (temporaryPrefix(path) + std::to_string(::getpid()) + "-" + std::to_string(counter.fetch_add(1)));
+    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd < 0 && errno == ENOENT) {
+        // The directories are made only when missing, which keeps frequent writes cheap.
+        std::error_code ignored;  // a failure shows in the open below
+        std::filesystem::create_directories(dir, ignored);
+        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    }
     if (fd < 0) fail("cannot create", temp);
     try {
         writeAll(fd, content, temp);
-        if (::fsync(fd) != 0) fail("cannot flush", temp);
+        if (durability == Durability::synced && ::fsync(fd) != 0) fail("cannot flush", temp);
     } catch (...) {
         ::close(fd);
         ::unlink(temp.c_str());
@@ -54,6 +89,7 @@ void writeFileAtomically(const std::filesystem::path& path, std::string_view con
         errno = saved;
         fail("cannot replace", path);
     }
+    if (durability == Durability::unsynced) return;
     // The rename itself is durable only once the directory is flushed.
     const int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dfd >= 0) {

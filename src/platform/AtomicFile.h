@@ -11,7 +11,15 @@ namespace orvane::platform {
 
 // Writes a temporary file beside `path`, flushes it to disk, renames it over `path` and
 // flushes the directory. Creates missing parent directories. Throws std::system_error.
-void writeFileAtomically(const std::filesystem::path& path, std::string_view content);
+// `unsynced` leaves out both flushes: other processes still only ever see a whole file,
+// but a power loss may lose it (for files that need not survive one).
+enum class Durability { synced, unsynced };
+void writeFileAtomically(const std::filesystem::path& path, std::string_view content,
+                         Durability durability = Durability::synced);
+
+// Removes the temporary files that writes of `path` by processes that are gone left beside
+// it (a write killed between creating and renaming its temporary file). Returns how many.
+int removeStaleTemporaryFiles(const std::filesystem::path& path);
 
 // The whole file, or absent when it does not exist. Throws std::system_error otherwise.
 std::optional<std::string> readWholeFile(const std::filesystem::path& path);

@@ -4,6 +4,7 @@
 #include <map>
 #include <mutex>
 #include <system_error>
+#include <utility>
 
 #include "core/Json.h"
 #include "platform/AtomicFile.h"
@@ -20,14 +21,47 @@ const Log& log() {
 
 }  // namespace
 
+DefaultsFileContents decodeDefaultsFile(std::string_view text) {
+    const Json doc = json::parse(text);
+    json::ObjectReader reader(doc);
+    const Json& stored = reader.required("values");
+    if (!stored.is_object()) json::typeMismatch("an object", stored, "values");
+    DefaultsFileContents contents;
+    for (const auto& [key, v] : stored.items()) {
+        try {
+            contents.values.emplace(key, fromTaggedJson(v, json::join("values", key)));
+        } catch (const JsonError& e) {
+            contents.unreadable.emplace(key, DefaultsFileContents::Unreadable{v, e.description()});
+        }
+    }
+    return contents;
+}
+
+namespace {
+
+using Unreadable = std::map<std::string, DefaultsFileContents::Unreadable>;
+
+// The tagged form of a value, refusing what no reader could take back (non-finite numbers).
+Json storable(const std::string& key, const Value& value) {
+    Json tagged = toTaggedJson(value);
+    json::requireFinite(tagged, key);
+    return tagged;
+}
+
+}  // namespace
+
 struct UserDefaults::Store {
     std::filesystem::path file;
     std::filesystem::path lockFile;
     mutable std::mutex mutex;
     mutable Dictionary values;
+    // Entries of the file that could not be read: absent to callers, written back unchanged.
+    mutable Unreadable unreadableValues;
     mutable std::optional<FileStamp> stamp;
     mutable bool loaded = false;
     mutable bool unreadable = false;  // the file on disk could not be read; keep it aside
+    mutable std::optional<FileStamp> reportedUnreadable;  // said once per version of the file
+    bool unwritten = false;  // values of this process that the last write could not store
 
     // Re-reads the file when another writer replaced it. Caller holds `mutex`.
     void refresh() const {
@@ -36,24 +70,29 @@ struct UserDefaults::Store {
         loaded = true;
         stamp = now;
         unreadable = false;
+        Unreadable previous = std::exchange(unreadableValues, {});
         values.clear();
         if (!now) return;
         try {
             const auto text = readWholeFile(file);
             if (!text) return;
-            const Json doc = json::parse(*text);
-            json::ObjectReader reader(doc);
-            const Json& stored = reader.required("values");
-            if (!stored.is_object()) json::typeMismatch("an object", stored, "values");
-            for (const auto& [key, v] : stored.items()) values.emplace(key, fromTaggedJson(v, json::join("values", key)));
-        } catch (const JsonError& e) {
-            unreadable = true;
-            values.clear();
-            log().error("defaults unreadable, starting empty: %s: %s", file.string(), e.description());
+            auto contents = decodeDefaultsFile(*text);
+            values = std::move(contents.values);
+            unreadableValues = std::move(contents.unreadable);
+            for (const auto& [key, entry] : unreadableValues) {
+                const auto before = previous.find(key);
+                if (before == previous.end() || before->second.stored != entry.stored)
+                    log().error("defaults value unreadable, ignoring %s in %s: %s", key, file.string(), entry.error);
+            }
         } catch (const std::exception& e) {
             unreadable = true;
             values.clear();
-            log().error("defaults unreadable, starting empty: %s: %s", file.string(), e.what());
+            unreadableValues.clear();
+            if (reportedUnreadable != now) {
+                const auto* error = dynamic_cast<const JsonError*>(&e);
+                log().error("defaults unreadable, starting empty: %s: %s", file.string(), error ? error->description() : e.what());
+                reportedUnreadable = now;
+            }
         }
     }
 
@@ -63,6 +102,9 @@ struct UserDefaults::Store {
         try {
             FileLock fileLock(lockFile, FileLock::Mode::exclusive);
             refresh();
+            // Saving what is already there (the same statistics every tick) costs no write,
+            // unless an earlier write of this process failed.
+            if (!change(values, unreadableValues) && !unwritten) return;
             if (unreadable) {
                 const auto stampNow = std::chrono::system_clock::now().time_since_epoch();
                 auto aside = file;
@@ -72,10 +114,19 @@ struct UserDefaults::Store {
                 if (!ec) log().error("kept the unreadable defaults file as %s", aside.string());
                 unreadable = false;
             }
-            change(values);
-            Json doc = {{"version", 1}, {"values", Json::object()}};
-            for (const auto& [key, v] : values) doc["values"][key] = toTaggedJson(v);
-            writeFileAtomically(file, encodeDocument(doc));
+            Json stored = Json::object();
+            for (const auto& [key, entry] : unreadableValues) stored[key] = entry.stored;
+            for (const auto& [key, v] : values) {
+                try {
+                    stored[key] = storable(key, v);
+                } catch (const JsonError& e) {
+                    // One value that cannot be written must not keep the others from disk.
+                    log().error("cannot store %s in %s: %s", key, file.string(), e.description());
+                }
+            }
+            unwritten = true;
+            writeFileAtomically(file, encodeDocument({{"version", 1}, {"values", std::move(stored)}}));
+            unwritten = false;
             stamp = fileStamp(file);
         } catch (const std::exception& e) {
             // The change still holds for this process; the next successful write stores it.
@@ -85,17 +136,20 @@ struct UserDefaults::Store {
 };
 
 std::shared_ptr<UserDefaults> UserDefaults::open(const std::filesystem::path& file) {
+    // A domain once opened stays for the process: opening it again costs no re-read, and an
+    // unreadable file is reported once, not by every owner that opens it.
     static std::mutex registryMutex;
-    static std::map<std::filesystem::path, std::weak_ptr<Store>> registry;
+    static std::map<std::filesystem::path, std::shared_ptr<Store>> registry;
     const auto key = std::filesystem::absolute(file).lexically_normal();
     std::lock_guard lock(registryMutex);
-    auto store = registry[key].lock();
+    auto& store = registry[key];
     if (!store) {
         store = std::make_shared<Store>();
         store->file = key;
         store->lockFile = key;
         store->lockFile += ".lock";
-        registry[key] = store;
+        // Only the first opening in a process looks: later writes of ours are never stale.
+        if (removeStaleTemporaryFiles(key) > 0) log().notice("removed temporary files of interrupted writes of %s", key.string());
     }
     return std::make_shared<UserDefaults>(store);
 }
@@ -143,15 +197,36 @@ double UserDefaults::number(const std::string& key) const {
 }
 
 void UserDefaults::set(const std::string& key, const Value& value) {
-    store_->modify([&](Dictionary& values) { values[key] = value; });
+    try {
+        (void)storable(key, value);
+    } catch (const JsonError& e) {
+        log().error("cannot store %s in %s: %s", key, store_->file.string(), e.description());
+        return;
+    }
+    store_->modify([&](Dictionary& values, Unreadable& unreadable) {
+        const bool replaced = unreadable.erase(key) > 0;
+        const auto [it, added] = values.try_emplace(key, value);
+        if (added || replaced) return true;
+        if (it->second == value) return false;
+        it->second = value;
+        return true;
+    });
 }
 
 void UserDefaults::remove(const std::string& key) {
-    store_->modify([&](Dictionary& values) { values.erase(key); });
+    store_->modify([&](Dictionary& values, Unreadable& unreadable) {
+        const bool dropped = unreadable.erase(key) > 0;
+        return values.erase(key) > 0 || dropped;
+    });
 }
 
 void UserDefaults::clear() {
-    store_->modify([](Dictionary& values) { values.clear(); });
+    store_->modify([](Dictionary& values, Unreadable& unreadable) {
+        const bool had = !values.empty() || !unreadable.empty();
+        unreadable.clear();
+        values.clear();
+        return had;
+    });
 }
 
 Dictionary UserDefaults::dictionaryRepresentation() const {

@@ -6,8 +6,11 @@
 //
 // File format: {"version": 1, "values": {"<key>": <tagged value>, ...}}.
 // A file that cannot be read is moved aside to "<name>.unreadable-<time>" before the
-// first write replaces it, so nothing in it is lost.
+// first write replaces it, so nothing in it is lost. A single value that cannot be read
+// (a number its tag cannot hold, say) is absent for that key alone and written back as it
+// was until the key is set or removed.
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -16,6 +19,18 @@
 #include "platform/Value.h"
 
 namespace orvane::platform {
+
+// The values of a defaults file's text, and the entries that could not be read, as stored
+// and with the reason. Throws JsonError when the text as a whole is not a defaults file.
+struct DefaultsFileContents {
+    struct Unreadable {
+        Json stored;
+        std::string error;
+    };
+    Dictionary values;
+    std::map<std::string, Unreadable> unreadable;
+};
+DefaultsFileContents decodeDefaultsFile(std::string_view text);
 
 class UserDefaults {
 public:
@@ -31,6 +46,8 @@ public:
     bool boolean(const std::string& key) const;
     double number(const std::string& key) const;
 
+    // A value that cannot be stored (a non-finite number) is refused with a log line naming
+    // the key; the key keeps its earlier value.
     void set(const std::string& key, const Value& value);
     void remove(const std::string& key);
     // Removes every key of the domain.

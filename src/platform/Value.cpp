@@ -1,6 +1,7 @@
 #include "platform/Value.h"
 
 #include <cmath>
+#include <limits>
 
 namespace orvane::platform {
 
@@ -42,6 +43,27 @@ int sextet(char c) {
     if (c == '+') return 62;
     if (c == '/') return 63;
     return -1;
+}
+
+// A data value that holds a JSON document exactly as the documents are written (pretty,
+// keys sorted) is stored as that document, so a person can read it; decoding gives the same
+// bytes back. Anything else stays base64.
+std::optional<Json> readableDocument(const Bytes& bytes) {
+    const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    if (text.empty() || (text.front() != '{' && text.front() != '[')) return std::nullopt;
+    try {
+        Json document = json::parse(text);
+        if (document.is_structured() && document.dump(2) == text) return document;
+    } catch (const std::exception&) {
+    }
+    return std::nullopt;
+}
+
+float floatFrom(double value, const std::string& path) {
+    // A finite number beyond a float's range would become infinity, which no write accepts.
+    if (std::fabs(value) > static_cast<double>(std::numeric_limits<float>::max()))
+        json::dataCorrupted("Number " + Json(value).dump() + " does not fit in Float.", path);
+    return static_cast<float>(value);
 }
 
 }  // namespace
@@ -109,7 +131,10 @@ Json toTaggedJson(const Value& value) {
             else if constexpr (std::is_same_v<T, float>) return {{"float", static_cast<double>(v)}};
             else if constexpr (std::is_same_v<T, double>) return {{"double", v}};
             else if constexpr (std::is_same_v<T, std::string>) return {{"string", v}};
-            else if constexpr (std::is_same_v<T, Bytes>) return {{"data", base64Encode(v)}};
+            else if constexpr (std::is_same_v<T, Bytes>) {
+                if (auto document = readableDocument(v)) return {{"json", std::move(*document)}};
+                return {{"data", base64Encode(v)}};
+            }
             else if constexpr (std::is_same_v<T, Array>) {
                 Json items = Json::array();
                 for (const auto& item : v) items.push_back(toTaggedJson(item));
@@ -132,13 +157,18 @@ Value fromTaggedJson(const Json& json, const std::string& path) {
     const std::string at = json::join(path, tag);
     if (tag == "bool") return json::asBool(v, at);
     if (tag == "int") return json::asInt64(v, at);
-    if (tag == "float") return static_cast<float>(json::asDouble(v, at));
+    if (tag == "float") return floatFrom(json::asDouble(v, at), at);
     if (tag == "double") return json::asDouble(v, at);
     if (tag == "string") return json::asString(v, at);
     if (tag == "data") {
         auto bytes = base64Decode(json::asString(v, at));
         if (!bytes) json::dataCorrupted("Invalid base64 data.", at);
         return std::move(*bytes);
+    }
+    if (tag == "json") {
+        if (!v.is_structured()) json::typeMismatch("an object or array", v, at);
+        const std::string text = v.dump(2);
+        return Bytes(text.begin(), text.end());
     }
     if (tag == "array") {
         if (!v.is_array()) json::typeMismatch("an array", v, at);

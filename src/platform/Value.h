@@ -61,9 +61,11 @@ private:
 
 // Type-tagged JSON: every value is a one-key object naming its kind
 // ({"int": 3}, {"float": 1.0}, {"data": "<base64>"}, {"dict": {...}}), so a file
-// read back gives exactly the kinds that were written.
+// read back gives exactly the kinds that were written. Data holding a pretty-printed JSON
+// document is written as {"json": <the document>} and reads back as the same bytes.
 Json toTaggedJson(const Value& value);
-// Throws JsonError for anything that is not tagged JSON.
+// Throws JsonError for anything that is not tagged JSON, and for a number its tag cannot hold
+// (a "float" beyond the float range).
 Value fromTaggedJson(const Json& json, const std::string& path = "");
 
 // A document as the shared files hold it: pretty-printed, keys sorted, non-finite numbers

@@ -24,10 +24,19 @@ namespace {
 using namespace orvane;
 
 // X11 where a display opens (overlay windows must be X windows even under XWayland),
-// else the offscreen platform: the program then runs without any window.
-void chooseToolkitPlatform() {
-    if (std::getenv("QT_QPA_PLATFORM")) return;
-    ::setenv("QT_QPA_PLATFORM", platform::linuxsys::x11DisplayOpens() ? "xcb" : "offscreen", 1);
+// else the offscreen platform: the program then runs without any window. The probe's
+// connection is held until Qt and the platform have connected.
+platform::linuxsys::X11Hold chooseToolkitPlatform() {
+    auto hold = platform::linuxsys::holdX11Display();
+    if (!std::getenv("QT_QPA_PLATFORM")) ::setenv("QT_QPA_PLATFORM", hold.opened() ? "xcb" : "offscreen", 1);
+    return hold;
+}
+
+// A display that was asked for but did not open is worth a word; no display at all is not.
+void sayWhyNotX11(const platform::linuxsys::X11Hold& hold, const platform::Platform& platform) {
+    if (hold.opened() || hold.displayName().empty() || platform.name() != "sim") return;
+    std::fprintf(stderr, "Orvane: cannot open X display %s (%s); running on the simulated machine\n",
+                 hold.displayName().c_str(), hold.failure().c_str());
 }
 
 int handOverOutcome(const SingleInstance::Claim& claim, const std::vector<std::string>& arguments) {
@@ -61,7 +70,7 @@ int main(int argc, char** argv) {
     auto claim = SingleInstance::claim({arguments.begin() + 1, arguments.end()});
     if (claim.outcome != SingleInstance::Outcome::primary) return handOverOutcome(claim, arguments);
 
-    chooseToolkitPlatform();
+    auto x11 = chooseToolkitPlatform();
     QApplication application(argc, argv);
     QApplication::setApplicationName("Orvane");
     QApplication::setDesktopFileName("orvane");
@@ -71,7 +80,8 @@ int main(int argc, char** argv) {
     auto scheduler = std::make_shared<platform::QtScheduler>();
     auto platform = platform::Platform::create({platform::SystemClock::shared(), scheduler});
     if (platform->name() == "linux") platform->setOverlayWindows(std::make_shared<platform::QtOverlayWindows>());
-    platform::Platform::setCurrent(platform);
+    sayWhyNotX11(x11, *platform);
+    x11.release();
 
     Startup::copyFormerDefaults(*platform);
 
@@ -87,6 +97,5 @@ int main(int argc, char** argv) {
     // Everything that holds Qt objects goes before the application object does.
     delegate.reset();
     claim.instance.reset();
-    platform::Platform::setCurrent(nullptr);
     return status;
 }

@@ -333,8 +333,8 @@ TEST_F(AppModelChangeTest, AtLaunchEachDisplayAttachesOnceWithItsStoredMethod) {
     const auto attaches = std::make_shared<std::vector<CountingBackend::Attach>>();
     engine = std::make_shared<TintEngine>(
         sim, AppModel::engineConfiguration(store->loadSettings()),
-        [attaches](TintMethod method, const DisplayInfo& display, const Calibration& c) {
-            return std::make_shared<CountingBackend>(TintEngine::defaultBackend(method, display, c), method, attaches);
+        [attaches, this](TintMethod method, const DisplayInfo& display, const Calibration& c) {
+            return std::make_shared<CountingBackend>(TintEngine::defaultBackend(sim, method, display, c), method, attaches);
         });
     AppModel::Environment environment;
     environment.platform = sim;

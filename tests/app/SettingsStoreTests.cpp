@@ -10,6 +10,7 @@
 
 #include "app/SettingsStore.h"
 #include "core/SettingsCodec.h"
+#include "platform/AtomicFile.h"
 #include "platform/FakeScheduler.h"
 #include "platform/Log.h"
 #include "SimFixture.h"
@@ -140,14 +141,14 @@ TEST_F(SettingsStoreTest, RuntimeAndStatisticsRoundTripWithIsoDates) {
         store.saveStatistics(statistics);
         store.flush();
     }
-    EXPECT_NE(storedText(SettingsStore::runtimeKey)->find("\"pausedUntil\":\"2026-01-31T21:00:00Z\""), std::string::npos)
+    EXPECT_NE(storedText(SettingsStore::runtimeKey)->find("\"pausedUntil\": \"2026-01-31T21:00:00Z\""), std::string::npos)
         << *storedText(SettingsStore::runtimeKey);
     SettingsStore store(defaults, scheduler);
     EXPECT_EQ(store.loadRuntime(), runtime);
     EXPECT_EQ(store.loadStatistics(), statistics);
 }
 
-TEST_F(SettingsStoreTest, UnreadableRuntimeAndStatisticsFallBackSilently) {
+TEST_F(SettingsStoreTest, UnreadableRuntimeAndStatisticsFallBackWithALogLineEach) {
     // A date written as seconds, not ISO 8601, and statistics of the wrong shape.
     defaults->set(std::string(SettingsStore::runtimeKey),
                   Value(bytes("{\"cozyActive\":false,\"pausedUntil\":791000000}")));
@@ -156,7 +157,48 @@ TEST_F(SettingsStoreTest, UnreadableRuntimeAndStatisticsFallBackSilently) {
     SettingsStore store(defaults, scheduler);
     EXPECT_EQ(store.loadRuntime(), RuntimeState());
     EXPECT_EQ(store.loadStatistics(), Statistics());
-    EXPECT_TRUE(log.lines().empty());
+    const auto lines = log.lines();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].rfind("runtime unreadable, using defaults: ", 0), 0u) << lines[0];
+    EXPECT_NE(lines[0].find("pausedUntil"), std::string::npos) << lines[0];
+    EXPECT_EQ(lines[1].rfind("statistics unreadable, using defaults: ", 0), 0u) << lines[1];
+}
+
+TEST_F(SettingsStoreTest, DeeplyNestedDocumentsFallBackAndAreKeptAside) {
+    std::string deep;
+    for (int i = 0; i < 100000; ++i) deep += "{\"sunset\":";
+    deep += "{}";
+    deep.append(100000, '}');
+    for (const auto key : {SettingsStore::settingsKey, SettingsStore::runtimeKey, SettingsStore::statisticsKey})
+        defaults->set(std::string(key), Value(bytes(deep)));
+    LogCapture log;
+    SettingsStore store(defaults, scheduler);
+    EXPECT_EQ(store.loadSettings(), Settings());
+    EXPECT_EQ(store.loadRuntime(), RuntimeState());
+    EXPECT_EQ(store.loadStatistics(), Statistics());
+    EXPECT_EQ(log.lines().size(), 3u);
+    store.saveSettings(withKelvin(3100));
+    store.flush();
+    EXPECT_EQ(storedText("settings.json.unreadable"), deep);
+    EXPECT_EQ(storedSettings()->manualKelvin, 3100);
+}
+
+TEST_F(SettingsStoreTest, TheThreeDocumentsAreStoredAsReadableJson) {
+    Statistics statistics;
+    statistics.record(TintState(3000, 1.0, RedStyle::readable, false), 0.3, 30, Date(1769893200), Calendar(TimeZone::utc()));
+    SettingsStore store(defaults, scheduler);
+    store.saveSettings(withKelvin(2900));
+    store.saveRuntime(RuntimeState());
+    store.saveStatistics(statistics);
+    store.flush();
+    const Json values = json::parse(platform::readWholeFile(file_).value())["values"];
+    EXPECT_EQ(values["settings.json"]["json"]["manualKelvin"], 2900) << values.dump(2);
+    EXPECT_TRUE(values["runtime.json"]["json"].is_object()) << values.dump(2);
+    EXPECT_TRUE(values["statistics.json"]["json"].is_object()) << values.dump(2);
+    // And they load back as they were saved.
+    SettingsStore reader(platform::UserDefaults::open(file_), scheduler);
+    EXPECT_EQ(reader.loadSettings().manualKelvin, 2900);
+    EXPECT_EQ(reader.loadStatistics(), statistics);
 }
 
 TEST_F(SettingsStoreTest, ADocumentThatCannotBeEncodedStagesNothing) {
@@ -259,8 +301,11 @@ TEST_F(SettingsStoreTest, UnreadableRuntimeAndStatisticsAreKeptAsideToo) {
     EXPECT_EQ(storedText("runtime.json.unreadable"), "{\"cozyActive\": 1}");
     EXPECT_EQ(storedText("statistics.json.unreadable"), "[1, 2");
     EXPECT_EQ(store.loadRuntime(), RuntimeState());
-    EXPECT_EQ(log.lines(), (std::vector<std::string>{"kept the unreadable runtime.json as runtime.json.unreadable",
-                                                   "kept the unreadable statistics.json as statistics.json.unreadable"}));
+    const auto lines = log.lines();
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(std::vector<std::string>(lines.begin() + 2, lines.end()),
+              (std::vector<std::string>{"kept the unreadable runtime.json as runtime.json.unreadable",
+                                        "kept the unreadable statistics.json as statistics.json.unreadable"}));
 }
 
 TEST_F(SettingsStoreTest, ResetAllKeepsAnUnreadableDocumentAside) {

@@ -138,6 +138,39 @@ TEST(Json, ParseErrorsAreJsonErrors) {
     EXPECT_TRUE(json::parse("null").is_null());
 }
 
+// Nesting n levels deep: "[[...]]" or {"a":{"a":...{}}}.
+static std::string nested(std::size_t levels, bool objects) {
+    std::string text;
+    for (std::size_t i = 0; i < levels; ++i) text += objects ? "{\"a\":" : "[";
+    text += objects ? "{}" : "[]";
+    for (std::size_t i = 0; i < levels; ++i) text += objects ? "}" : "]";
+    return text;
+}
+
+TEST(Json, DocumentsNestedBeyondTheBoundAreRefusedBeforeAnythingRecurses) {
+    // One level more than the bound fails like any text that is not JSON, however deep.
+    for (bool objects : {false, true}) {
+        SCOPED_TRACE(objects ? "objects" : "arrays");
+        EXPECT_NO_THROW(json::parse(nested(json::maxDepth - 1, objects)));
+        EXPECT_EQ(kindOf([&] { json::parse(nested(json::maxDepth, objects)); }), JsonError::Kind::parse);
+        EXPECT_EQ(kindOf([&] { json::parse(nested(100000, objects)); }), JsonError::Kind::parse);
+    }
+    // Only structure counts: brackets inside strings, escaped quotes included, are text.
+    const struct {
+        std::string text;
+        std::size_t limit;
+        bool deeper;
+    } cases[] = {
+        {"[[1]]", 2, false},
+        {"[[[1]]]", 2, true},
+        {R"(["[[[[", {"k": "{{{"}])", 2, false},
+        {R"(["\"[[[", ["x"]])", 2, false},
+        {R"(["\\", [[0]]])", 2, true},
+        {"]]]][[", 1, true},
+    };
+    for (const auto& c : cases) EXPECT_EQ(json::nestedDeeperThan(c.text, c.limit), c.deeper) << c.text;
+}
+
 TEST(Json, DatesRoundTripAsIsoStrings) {
     const Json doc = {{"until", json::encodeDate(Date(1769893200))}};
     EXPECT_EQ(doc["until"], "2026-01-31T21:00:00Z");

@@ -200,6 +200,16 @@ TEST(SettingsCodec, DocumentsThatAreNotSettings) {
     EXPECT_EQ(decode(parse(R"({"futureFeature":1,"sunset":{"somethingNew":true}})")), Settings());
 }
 
+TEST(SettingsCodec, ADeeplyNestedDocumentIsUnreadableNotACrash) {
+    // The merge, the migration's copy and the finiteness check all recurse per level.
+    std::string text = R"({"version":3,"sunset":)";
+    for (int i = 0; i < 100000; ++i) text += R"({"a":)";
+    text += "1";
+    text.append(100000, '}');
+    text += "}";
+    EXPECT_EQ(decodeError(text).kind(), JsonError::Kind::parse);
+}
+
 TEST(SettingsCodec, LenientConversionsFail) {
     for (const char* text : {R"({"enabled":1})", R"({"manualKelvin":true})", R"({"manualKelvin":3400.5})",
                              R"({"manualKelvin":"3400"})", R"({"dimFloor":"0.1"})", R"({"enabled":null})",

@@ -12,6 +12,8 @@
 #include "app/SystemTimeZone.h"
 #include "core/ColorMatrix.h"
 #include "core/Resolver.h"
+#include "platform/AtomicFile.h"
+#include "platform/UserDefaults.h"
 #include "platform/sim/SimMachine.h"
 #include "platform/sim/SimPlatform.h"
 
@@ -99,6 +101,68 @@ TEST(ProgramModesTest, ModesThisBuildCannotRunEndWithAMessageAndAFailure) {
         EXPECT_EQ(program.errors().find("launched: "), std::string::npos);
     }
     EXPECT_FALSE(std::filesystem::exists(session.root / "shots"));
+}
+
+std::size_t occurrences(const std::string& text, const std::string& part) {
+    std::size_t count = 0;
+    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) ++count;
+    return count;
+}
+
+// A stored document nested far beyond anything Orvane writes: the start goes on with the
+// defaults, says so once, and the first write keeps the user's file aside.
+TEST(ProgramStartTest, DeeplyNestedStoredDocumentsStartWithTheDefaults) {
+    const struct {
+        const char* name;
+        bool wholeFile;  // the defaults file itself, or the settings document in it
+        const char* logged;
+    } cases[] = {{"defaults file", true, "defaults unreadable, starting empty: "},
+                 {"settings document", false, "settings unreadable, using defaults: "}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Session session;
+        const auto file = platform::sim::SimPlatform(platform::Runtime{}, session.sim).standardUserDefaults()->file();
+        std::string deep;
+        for (int i = 0; i < 100000; ++i) deep += c.wholeFile ? R"([{"array": )" : R"({"sunset": )";
+        deep += c.wholeFile ? "[]" : "{}";
+        for (int i = 0; i < 100000; ++i) deep += c.wholeFile ? "}]" : "}";
+        std::filesystem::create_directories(file.parent_path());
+        if (c.wholeFile)
+            std::ofstream(file) << R"({"version": 1, "values": {"deep": {"array": )" << deep << "}}}";
+        else
+            platform::UserDefaults::open(file)->set("settings.json", platform::Bytes(deep.begin(), deep.end()));
+        const auto original = platform::readWholeFile(file);
+
+        ProgramProcess program(session, {});
+        ASSERT_TRUE(program.waitUntilReady()) << program.errors();
+        EXPECT_EQ(occurrences(program.errors(), c.logged), 1u) << program.errors();
+        // By the end of an orderly quit the program has written; what it could not read is
+        // still there beside what it wrote.
+        program.signal(SIGTERM);
+        EXPECT_TRUE(exitedWith(program.waitForExit(), 0)) << program.errors();
+        bool keptAside = false;
+        for (const auto& e : std::filesystem::directory_iterator(file.parent_path()))
+            if (e.path().filename().string().rfind(file.filename().string() + ".unreadable-", 0) == 0)
+                keptAside = keptAside || platform::readWholeFile(e.path()) == original;
+        if (c.wholeFile) EXPECT_TRUE(keptAside);
+        else EXPECT_EQ(platform::UserDefaults::open(file)->data("settings.json.unreadable"),
+                       platform::Bytes(deep.begin(), deep.end()));
+    }
+}
+
+TEST(ProgramStartTest, ADisplayThatDoesNotOpenIsNamedOnStandardError) {
+    const std::string line = "Orvane: cannot open X display :9999 (no X server is listening); running on the simulated machine\n";
+    for (const std::optional<std::string>& display : {std::optional<std::string>(":9999"), std::optional<std::string>()}) {
+        SCOPED_TRACE(display.value_or("unset"));
+        Session session;
+        session.environment["ORVANE_PLATFORM"] = std::nullopt;  // chosen by the desktop
+        session.environment["DISPLAY"] = display;
+        ProgramProcess program(session, {});
+        ASSERT_TRUE(program.waitUntilReady()) << program.errors();
+        EXPECT_EQ(occurrences(program.errors(), line), display ? 1u : 0u) << program.errors();
+        EXPECT_EQ(program.errors().find("cannot open X display") != std::string::npos, display.has_value());
+        EXPECT_NE(program.errors().find("platform: sim"), std::string::npos) << program.errors();
+    }
 }
 
 class ProgramSessionTest : public ::testing::TestWithParam<bool> {

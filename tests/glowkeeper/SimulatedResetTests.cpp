@@ -178,8 +178,11 @@ TEST_F(SimulatedReset, ChoosesThePlatformLikeTheProgram) {
 }
 
 TEST_F(SimulatedReset, LeavesAMissingOrUnreadableStateAlone) {
-    for (const std::string text : {"{\"displays\": [", "[1, 2, 3]", "{\"displays\": {\"id\": 1}}", ""}) {
-        SCOPED_TRACE(text);
+    // Nested deeper than any state the program writes: writing it back would recurse per level.
+    const std::string deep = "{\"displays\": [{\"id\": 1, \"edid\": " + std::string(100000, '[') + std::string(100000, ']') + "}]}";
+    for (const std::string& text : {std::string("{\"displays\": ["), std::string("[1, 2, 3]"),
+                                    std::string("{\"displays\": {\"id\": 1}}"), std::string(), deep}) {
+        SCOPED_TRACE(text.substr(0, 40));
         writeText(text);
         const pid_t gone = deadPid();
         Watchdog watchdog({std::to_string(gone)});

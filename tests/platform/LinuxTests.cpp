@@ -1,5 +1,8 @@
 #include <cmath>
 #include <fstream>
+#include <functional>
+#include <thread>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -12,6 +15,11 @@
 #include "platform/linux/LinuxPlatform.h"
 #include "platform/linux/LinuxSystemInfo.h"
 #include "platform/linux/X11Session.h"
+
+// Last: the X headers' macros (None, Status, ...) must not meet the code above.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/extensions/Xrandr.h>
 
 using namespace orvane;
 using namespace orvane::platform;
@@ -97,6 +105,11 @@ TEST(LinuxSystemInfo, ReadsProcessorModelAndVersionFromTheFileTree) {
     EXPECT_EQ(info.sysctlString("kern.unknown"), std::nullopt);
     EXPECT_EQ(info.osVersion(), (OSVersion{12, 0, 0}));
     EXPECT_EQ(LinuxSystemInfo(root / "missing").osVersion(), (OSVersion{0, 0, 0}));
+    // Read once: the method choice asks on every repair, and the answers cannot change.
+    std::filesystem::remove_all(root / "proc");
+    std::filesystem::remove_all(root / "etc");
+    EXPECT_EQ(info.sysctlString("machdep.cpu.brand_string"), "Intel(R) Core(TM) i7-1165G7 @ 2.80GHz");
+    EXPECT_EQ(info.osVersion(), (OSVersion{12, 0, 0}));
 }
 
 TEST(LinuxSystemInfo, VersionAndProcessorLinesInTheirOtherForms) {
@@ -187,6 +200,58 @@ TEST(LinuxX11, ListsTheServersOutputAndRoundTripsAGammaRamp) {
     const auto part = x11->screenshots->capture(Rect{1200, 780, 200, 40});  // partly off the screen
     ASSERT_TRUE(part);
     EXPECT_EQ(part->width, 200);
+}
+
+TEST(LinuxX11, WhatTheSessionKeepsFollowsTheServersChanges) {
+    orvane::testing::XvfbServer server;
+    if (!server.error().empty()) GTEST_SKIP() << "no X server to test against: " << server.error();
+    auto scheduler = std::make_shared<FakeScheduler>();
+    auto x11 = openX11(scheduler, server.display());
+    ASSERT_TRUE(x11);
+    int changes = 0;
+    const auto observation = x11->displays->observeReconfiguration([&] { ++changes; });
+    // Turns of the main loop, which reads what arrives on the connection, until `done`.
+    const auto until = [&](const std::function<bool()>& done) {
+        for (int i = 0; i < 200 && !done(); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            scheduler->runPending();
+        }
+        return done();
+    };
+    const std::uint32_t id = x11->displays->onlineDisplays(32).at(0);
+    ASSERT_FALSE(x11->hasColorAdjustments());
+    ASSERT_FALSE(x11->hasColorAdjustments());  // asked again: the answer is kept
+
+    // A driver that comes with a colour matrix: another client gives the output the property.
+    Display* other = XOpenDisplay(server.display().c_str());
+    ASSERT_NE(other, nullptr);
+    const auto words = encodeCtm(Matrix3x3{1, 0, 0, 0, 1, 0, 0, 0, 1});
+    std::vector<long> data(words.begin(), words.end());
+    XRRChangeOutputProperty(other, static_cast<RROutput>(id), XInternAtom(other, "CTM", False), XA_INTEGER, 32,
+                            PropModeReplace, reinterpret_cast<unsigned char*>(data.data()), static_cast<int>(data.size()));
+    XSync(other, False);
+    EXPECT_TRUE(until([&] { return x11->hasColorAdjustments(); })) << "a property that appeared is still taken as missing";
+    const Matrix3x3 warm{1, 0, 0, 0, 0.8f, 0, 0, 0, 0.5f};
+    EXPECT_EQ(x11->colorAdjustments->set(id, warm), status::success);
+    EXPECT_EQ(x11->colorAdjustments->current(id), warm);
+    EXPECT_EQ(changes, 0) << "a property is no change of the display list";
+
+    // The screen changes: the kept list is dropped and the observers hear of it.
+    XRRScreenResources* res = XRRGetScreenResourcesCurrent(other, DefaultRootWindow(other));
+    ASSERT_NE(res, nullptr);
+    XRRCrtcInfo* crtc = XRRGetCrtcInfo(other, res, res->crtcs[0]);
+    ASSERT_NE(crtc, nullptr);
+    XRRSetCrtcConfig(other, res, res->crtcs[0], CurrentTime, 0, 0, None, RR_Rotate_0, nullptr, 0);  // switched off
+    XSync(other, False);
+    EXPECT_TRUE(until([&] { return x11->displays->onlineDisplays(32).empty(); })) << "an output switched off is still listed";
+    EXPECT_GT(changes, 0);
+    XRRSetCrtcConfig(other, res, res->crtcs[0], CurrentTime, crtc->x, crtc->y, crtc->mode, crtc->rotation, crtc->outputs,
+                     crtc->noutput);
+    XSync(other, False);
+    EXPECT_TRUE(until([&] { return !x11->displays->onlineDisplays(32).empty(); }));
+    XRRFreeCrtcInfo(crtc);
+    XRRFreeScreenResources(res);
+    XCloseDisplay(other);
 }
 
 TEST(LinuxX11, TheDesktopIsChosenWhenItsDisplayOpens) {

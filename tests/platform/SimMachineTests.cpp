@@ -63,6 +63,34 @@ TEST_F(SimTest, AFreshMachineHasTheBuiltInLayoutOnDisk) {
     EXPECT_EQ(SimState::fromJson(json::parse(*text)), s);
 }
 
+TEST_F(SimTest, ADeeplyNestedStateFileIsKeptAsideLikeAnyUnreadableOne) {
+    const auto dir = orvane::testing::freshDirectory("deep");
+    std::string deep = R"({"version": 1, "displays": [)";
+    deep.append(100000, '[');
+    deep.append(100000, ']');
+    deep += "]}";
+    std::ofstream(dir / "machine.json") << deep;
+    orvane::testing::LogCapture logs;
+    SimPlatform p(Runtime{}, dir);
+    EXPECT_EQ(p.state().displays.size(), 2u);
+    EXPECT_EQ(readWholeFile(dir / "machine.json.unreadable"), deep);
+}
+
+TEST_F(SimTest, TemporaryFilesOfAKilledWriteAreRemovedAtStart) {
+    const auto dir = orvane::testing::freshDirectory("killed");
+    const pid_t writer = ::fork();
+    ASSERT_GE(writer, 0);
+    if (writer == 0) ::_exit(0);
+    ASSERT_EQ(::waitpid(writer, nullptr, 0), writer);
+    const auto left = dir / (".machine.json.tmp-" + std::to_string(writer) + "-12");
+    const auto busy = dir / (".machine.json.tmp-" + std::to_string(::getpid()) + "-999999");
+    std::ofstream(left) << R"({"version": 1, "disp)";
+    std::ofstream(busy) << "{";
+    SimPlatform p(Runtime{}, dir);
+    EXPECT_FALSE(std::filesystem::exists(left));
+    EXPECT_TRUE(std::filesystem::exists(busy));
+}
+
 TEST_F(SimTest, ALayoutWrittenBeforehandIsTheMachine) {
     const auto dir = orvane::testing::freshDirectory("layout");
     SimState layout;
@@ -104,6 +132,25 @@ TEST_F(SimTest, ProcessesShareOneMachine) {
     // No temporary or half-written file is left behind.
     for (const auto& e : std::filesystem::directory_iterator(directory))
         EXPECT_EQ(e.path().filename().string().find(".tmp-"), std::string::npos) << e.path();
+}
+
+TEST_F(SimTest, TheStateFileIsRewrittenOnlyWhenTheStateChanges) {
+    const auto before = fileStamp(sim->machine().stateFile());
+    ASSERT_TRUE(before);
+    sim->update([](SimState&) {});
+    sim->update([](SimState& s) { s.idleSeconds = s.idleSeconds; });
+    EXPECT_EQ(fileStamp(sim->machine().stateFile()), before) << "an unchanged state is not written";
+
+    sim->update([](SimState& s) { s.idleSeconds = 42; });
+    EXPECT_NE(fileStamp(sim->machine().stateFile()), before);
+    // What another process reads is the new state.
+    EXPECT_EQ(SimMachine(directory).read().idleSeconds, 42);
+
+    // A file removed behind the machine's back is written again, even by an update that
+    // changes nothing.
+    std::filesystem::remove(sim->machine().stateFile());
+    sim->update([](SimState&) {});
+    EXPECT_TRUE(std::filesystem::exists(sim->machine().stateFile()));
 }
 
 TEST_F(SimTest, ScreenshotsShowWindowsBlendedOverTheDesktopAndMenuBar) {

@@ -1,5 +1,8 @@
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <limits>
+#include <vector>
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -27,9 +30,11 @@ TEST(UserDefaults, EverySetIsOnDiskBeforeItReturns) {
     auto defaults = UserDefaults::open(file);
     defaults->set("nightShift.dirty", Dictionary{{"active", true}, {"cct", 3400.0}});
     defaults->set("settings.json", Bytes{'{', '}'});
+    defaults->set("blob", Bytes{'{', ' ', '}'});
     const Json doc = onDisk(file);
     EXPECT_EQ(doc["version"], 1);
-    EXPECT_EQ(doc["values"]["settings.json"], Json({{"data", "e30="}}));
+    EXPECT_EQ(doc["values"]["settings.json"], Json({{"json", Json::object()}}));
+    EXPECT_EQ(doc["values"]["blob"], Json({{"data", "eyB9"}}));
     EXPECT_EQ(doc["values"]["nightShift.dirty"]["dict"]["active"], Json({{"bool", true}}));
     defaults->remove("settings.json");
     EXPECT_FALSE(onDisk(file)["values"].contains("settings.json"));
@@ -38,6 +43,21 @@ TEST(UserDefaults, EverySetIsOnDiskBeforeItReturns) {
     for (const auto& e : std::filesystem::directory_iterator(file.parent_path()))
         if (e.path().filename().string().find(".tmp-") != std::string::npos) ++entries;
     EXPECT_EQ(entries, 0);
+}
+
+TEST(UserDefaults, StoringWhatIsThereAlreadyWritesNothing) {
+    const auto file = defaultsFile();
+    auto defaults = UserDefaults::open(file);
+    defaults->set("statistics.json", Bytes{'[', ']'});
+    defaults->set("level", 0.5);
+    const auto written = fileStamp(file);
+    defaults->set("statistics.json", Bytes{'[', ']'});
+    defaults->set("level", 0.5);
+    defaults->remove("missing");
+    EXPECT_EQ(fileStamp(file), written) << "the file was replaced although nothing changed";
+    defaults->set("level", 0.6);
+    EXPECT_NE(fileStamp(file), written);
+    EXPECT_EQ(UserDefaults::open(file)->number("level"), 0.6);
 }
 
 TEST(UserDefaults, ValuesComeBackWithTheirKinds) {
@@ -93,6 +113,112 @@ TEST(UserDefaults, AnUnreadableFileIsKeptAsideNotOverwritten) {
     EXPECT_TRUE(keptAside);
     EXPECT_EQ(onDisk(file)["values"]["k"], Json({{"int", 1}}));
     EXPECT_FALSE(logs.messages("defaults").empty());
+}
+
+TEST(UserDefaults, StoredDocumentsAreReadableJsonAndTheBase64FormStillLoads) {
+    const auto file = defaultsFile();
+    const std::string document = Json({{"manualKelvin", 2700}, {"version", 3}}).dump(2);
+    UserDefaults::open(file)->set("settings.json", Bytes(document.begin(), document.end()));
+    const auto text = readWholeFile(file).value();
+    // A person opening the file sees the document itself, one member per line.
+    EXPECT_NE(text.find("\"json\": {\n        \"manualKelvin\": 2700,"), std::string::npos) << text;
+
+    // What an earlier build wrote: the same document as base64 data.
+    const auto earlier = file.parent_path() / "earlier.json";
+    std::ofstream(earlier) << Json({{"version", 1},
+                                    {"values", {{"settings.json", {{"data", base64Encode(Bytes(document.begin(), document.end()))}}}}}})
+                                  .dump();
+    for (const auto& path : {file, earlier}) {
+        std::filesystem::copy_file(path, path.string() + ".copy");  // a process that has not cached it
+        EXPECT_EQ(UserDefaults::open(path.string() + ".copy")->data("settings.json"), Bytes(document.begin(), document.end()))
+            << path;
+    }
+}
+
+TEST(UserDefaults, ADeeplyNestedFileIsUnreadableAndKeptAside) {
+    const auto file = defaultsFile();
+    {
+        std::ofstream out(file);
+        out << R"({"version": 1, "values": {"keep": {"int": 1}, "deep": {"array": )";
+        for (int i = 0; i < 100000; ++i) out << R"([{"array": )";
+        out << "[]";
+        for (int i = 0; i < 100000; ++i) out << "}]";
+        out << "}}}";
+    }
+    const auto original = readWholeFile(file);
+    orvane::testing::LogCapture logs;
+    auto defaults = UserDefaults::open(file);
+    EXPECT_EQ(defaults->object("keep"), std::nullopt);
+    EXPECT_EQ(defaults->object("deep"), std::nullopt);
+    defaults->set("k", 1);
+    EXPECT_EQ(onDisk(file)["values"], Json({{"k", {{"int", 1}}}}));
+    int keptAside = 0;
+    for (const auto& e : std::filesystem::directory_iterator(file.parent_path()))
+        if (e.path().filename().string().rfind("app.orvane.Orvane.json.unreadable-", 0) == 0)
+            keptAside += readWholeFile(e.path()) == original;
+    EXPECT_EQ(keptAside, 1);
+    const auto lines = logs.messages("defaults");
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                            [](const std::string& l) { return l.rfind("defaults unreadable, starting empty: ", 0) == 0; }),
+              1);
+}
+
+TEST(UserDefaults, AValueItsTagCannotHoldIsUnreadableForThatKeyAlone) {
+    const auto file = defaultsFile();
+    std::ofstream(file) << R"({"version": 1, "values": {"huge": {"float": 1e300}, "half": {"int": 2.5},
+                               "kept": {"int": 3}, "level": {"float": 0.5}}})";
+    orvane::testing::LogCapture logs;
+    auto defaults = UserDefaults::open(file);
+    EXPECT_EQ(defaults->object("huge"), std::nullopt);
+    EXPECT_EQ(defaults->object("half"), std::nullopt);
+    EXPECT_EQ(defaults->object("kept"), Value(3));
+    EXPECT_EQ(defaults->object("level"), Value(0.5f));
+    const auto lines = logs.messages("defaults");
+    for (const char* key : {"huge", "half"})
+        EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [&](const std::string& l) { return l.find(key) != std::string::npos; }), 1)
+            << key;
+
+    // Writing goes on, and the unreadable entries stay as written until their keys are set.
+    defaults->set("added", 1);
+    defaults->set("half", 2);
+    Json values = onDisk(file)["values"];
+    EXPECT_EQ(values["huge"], Json({{"float", 1e300}}));
+    EXPECT_EQ(values["half"], Json({{"int", 2}}));
+    EXPECT_EQ(values["added"], Json({{"int", 1}}));
+    EXPECT_EQ(values["kept"], Json({{"int", 3}}));
+
+    // A value no file can hold is refused by name; the key keeps what it had.
+    defaults->set("level", std::numeric_limits<double>::infinity());
+    defaults->set("after", true);
+    EXPECT_EQ(defaults->object("level"), Value(0.5f));
+    values = onDisk(file)["values"];
+    EXPECT_EQ(values["level"], Json({{"float", 0.5}}));
+    EXPECT_EQ(values["after"], Json({{"bool", true}}));
+    const auto refusals = logs.messages("defaults");
+    EXPECT_TRUE(std::any_of(refusals.begin(), refusals.end(),
+                            [](const std::string& l) { return l.rfind("cannot store level", 0) == 0; }));
+    defaults->remove("huge");
+    EXPECT_FALSE(onDisk(file)["values"].contains("huge"));
+}
+
+TEST(UserDefaults, TemporaryFilesOfWritersThatAreGoneAreRemovedAtOpen) {
+    const auto file = defaultsFile();
+    const auto dir = file.parent_path();
+    const pid_t gone = ::fork();
+    ASSERT_GE(gone, 0);
+    if (gone == 0) ::_exit(0);
+    ASSERT_EQ(::waitpid(gone, nullptr, 0), gone);
+    const std::string name = file.filename().string();
+    const std::vector<std::pair<std::string, bool>> cases{
+        {"." + name + ".tmp-" + std::to_string(gone) + "-3", false},          // its writer was killed
+        {"." + name + ".tmp-" + std::to_string(::getpid()) + "-999999", true},   // a writer still at work
+        {".other.json.tmp-" + std::to_string(gone) + "-0", true},             // another file's
+        {"." + name + ".tmp-" + std::to_string(gone), true},                  // not a name we write
+        {"." + name + ".tmp-x-1", true},
+    };
+    for (const auto& [entry, kept] : cases) std::ofstream(dir / entry) << "{";
+    auto defaults = UserDefaults::open(file);
+    for (const auto& [entry, kept] : cases) EXPECT_EQ(std::filesystem::exists(dir / entry), kept) << entry;
 }
 
 TEST(UserDefaults, TheLinuxDomainsLiveUnderTheConfigHome) {

@@ -24,7 +24,8 @@ TEST(Value, TaggedJsonKeepsEveryKindThroughARoundTrip) {
 }
 
 TEST(Value, MalformedTaggedJsonIsRefusedWithAPath) {
-    for (const char* text : {R"({"int": 1.5})", R"({"bool": 1})", R"({"int": 1, "bool": true})", R"({"data": "@@@@"})",
+    for (const char* text : {R"({"int": 1.5})", R"({"bool": 1})", R"({"float": 1e300})", R"({"float": -3.5e38})",
+                             R"({"json": "{}"})", R"({"int": 1, "bool": true})", R"({"data": "@@@@"})",
                              R"({"dict": {"a": {"nope": 1}}})", R"(3)"}) {
         SCOPED_TRACE(text);
         EXPECT_THROW(fromTaggedJson(json::parse(text)), JsonError);
@@ -35,6 +36,33 @@ TEST(Value, MalformedTaggedJsonIsRefusedWithAPath) {
     } catch (const JsonError& e) {
         EXPECT_EQ(e.path(), "dict.a.int");
     }
+}
+
+TEST(Value, DataHoldingAPrettyDocumentIsStoredAsThatDocument) {
+    const auto bytesOf = [](std::string_view text) { return Bytes(text.begin(), text.end()); };
+    const Json document = {{"enabled", true}, {"presets", Json::array({{{"kelvin", 2700}}})}, {"name", "Büro"}};
+    const struct {
+        Bytes bytes;
+        bool readable;
+    } cases[] = {
+        {bytesOf(document.dump(2)), true},
+        {bytesOf("[]"), true},
+        {bytesOf(document.dump()), false},         // compact: could not come back byte for byte
+        {bytesOf(document.dump(2) + "\n"), false},  // likewise
+        {bytesOf("\"text\""), false},              // a document, but no object or array
+        {bytesOf("{ not json"), false},
+        {Bytes{0xFF, 0x7B}, false},
+        {{}, false},
+    };
+    for (const auto& c : cases) {
+        const Json tagged = toTaggedJson(c.bytes);
+        SCOPED_TRACE(tagged.dump());
+        EXPECT_EQ(tagged.contains("json"), c.readable);
+        EXPECT_EQ(tagged.contains("data"), !c.readable);
+        // Through a file's text and back, the very same bytes.
+        EXPECT_EQ(fromTaggedJson(json::parse(tagged.dump(2))), Value(c.bytes));
+    }
+    EXPECT_EQ(toTaggedJson(bytesOf(document.dump(2)))["json"], document);
 }
 
 TEST(Value, Base64EncodesAndRejectsBadText) {

@@ -17,6 +17,54 @@ TEST(X11ProbeTest, DisplayThatDoesNotOpenAnswersNoToBoth) {
     EXPECT_FALSE(compositingManagerRunning(std::string(":9999")));
 }
 
+TEST(X11ProbeTest, ADisplayThatDoesNotOpenSaysWhy) {
+    const struct {
+        std::optional<std::string> name;
+        const char* displayName;
+        const char* failure;
+    } cases[] = {
+        {":9999", ":9999", "no X server is listening"},
+        {"unix:9998.0", "unix:9998.0", "no X server is listening"},
+        {"nonsense", "nonsense", "not a display name"},
+        {":x", ":x", "not a display name"},
+        {std::nullopt, "", ""},  // tests run without $DISPLAY: nothing was asked for
+    };
+    for (const auto& c : cases) {
+        const auto hold = holdX11Display(c.name);
+        EXPECT_FALSE(hold.opened()) << c.displayName;
+        EXPECT_EQ(hold.displayName(), c.displayName);
+        EXPECT_EQ(hold.failure(), c.failure) << c.displayName;
+    }
+}
+
+// Whether the server still knows an atom that an earlier client interned: a server resets,
+// forgetting every atom, when its last client leaves.
+Atom markOn(const std::string& display, bool create) {
+    Display* d = nullptr;
+    // Right after a reset the server refuses connections for a moment.
+    for (int i = 0; i < 200 && !d; ++i)
+        if (!(d = XOpenDisplay(display.c_str()))) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    if (!d) return None;
+    const Atom atom = XInternAtom(d, "ORVANE_PROBE_MARK", create ? False : True);
+    XCloseDisplay(d);
+    return atom;
+}
+
+TEST(X11ProbeTest, TheProbesConnectionKeepsABareServerFromResettingUntilReleased) {
+    testing::XvfbServer server;  // no client of its own: the probe is the first
+    if (!server.error().empty()) GTEST_SKIP() << server.error();
+    auto hold = holdX11Display(server.display());
+    ASSERT_TRUE(hold.opened());
+    EXPECT_EQ(hold.failure(), "");
+    // The toolkit connects next; the server must not have reset in between.
+    ASSERT_NE(markOn(server.display(), true), None);
+    EXPECT_NE(markOn(server.display(), false), None) << "the server reset while the probe held on";
+
+    hold.release();
+    markOn(server.display(), true);
+    EXPECT_EQ(markOn(server.display(), false), None) << "released, the last client's leaving resets the server";
+}
+
 TEST(X11ProbeTest, CompositingManagerIsTheOwnerOfTheScreensSelection) {
     testing::XvfbServer server;
     if (!server.error().empty()) GTEST_SKIP() << server.error();

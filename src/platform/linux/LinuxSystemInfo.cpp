@@ -65,21 +65,37 @@ std::optional<std::string> LinuxSystemInfo::file(const std::string& relative) co
 
 std::optional<std::string> LinuxSystemInfo::sysctlString(const std::string& name) {
     if (name == "machdep.cpu.brand_string") {
-        const auto info = file("proc/cpuinfo");
-        return info ? cpuBrandFromCpuinfo(*info) : std::nullopt;
+        std::call_once(brandOnce_, [this] { brand_ = readBrand(); });
+        return brand_;
     }
     if (name == "hw.model") {
-        for (const char* path : {"sys/class/dmi/id/product_name", "proc/device-tree/model"}) {
-            if (auto v = file(path)) {
-                auto t = trimmed(*v);
-                if (!t.empty()) return t;
-            }
-        }
+        std::call_once(modelOnce_, [this] { model_ = readModel(); });
+        return model_;
     }
     return std::nullopt;
 }
 
 OSVersion LinuxSystemInfo::osVersion() {
+    std::call_once(versionOnce_, [this] { version_ = readVersion(); });
+    return version_;
+}
+
+std::optional<std::string> LinuxSystemInfo::readBrand() const {
+    const auto info = file("proc/cpuinfo");
+    return info ? cpuBrandFromCpuinfo(*info) : std::nullopt;
+}
+
+std::optional<std::string> LinuxSystemInfo::readModel() const {
+    for (const char* path : {"sys/class/dmi/id/product_name", "proc/device-tree/model"}) {
+        if (auto v = file(path)) {
+            auto t = trimmed(*v);
+            if (!t.empty()) return t;
+        }
+    }
+    return std::nullopt;
+}
+
+OSVersion LinuxSystemInfo::readVersion() const {
     for (const char* path : {"etc/os-release", "usr/lib/os-release"})
         if (auto text = file(path)) return versionFromOsRelease(*text);
     return {};

@@ -1,7 +1,9 @@
 #pragma once
 // Machine facts on Linux: the processor's name from /proc/cpuinfo, the model from the
-// firmware's product name (or the device tree), the version from os-release.
+// firmware's product name (or the device tree), the version from os-release. Each is read
+// once: the method choice asks on every repair, and none of them changes while we run.
 #include <filesystem>
+#include <mutex>
 #include <optional>
 #include <string>
 
@@ -24,7 +26,14 @@ public:
 
 private:
     std::optional<std::string> file(const std::string& relative) const;
+    std::optional<std::string> readBrand() const;
+    std::optional<std::string> readModel() const;
+    OSVersion readVersion() const;
+
     std::filesystem::path root_;
+    std::once_flag brandOnce_, modelOnce_, versionOnce_;
+    std::optional<std::string> brand_, model_;
+    OSVersion version_;
 };
 
 }  // namespace orvane::platform::linuxsys

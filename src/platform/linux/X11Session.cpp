@@ -119,6 +119,16 @@ public:
         randrEventBase_ = eventBase;
         int major = 0, minor = 0;
         if (hasRandr_) hasRandr_ = XRRQueryVersion(dpy_, &major, &minor) != 0 && (major > 1 || (major == 1 && minor >= 3));
+        // What is cached below stays true until the server says otherwise, so listen from
+        // the start, whether or not anyone observes reconfiguration.
+        if (hasRandr_) {
+            XRRSelectInput(dpy_, root_, RRScreenChangeNotifyMask | RROutputChangeNotifyMask | RRCrtcChangeNotifyMask |
+                                            RROutputPropertyNotifyMask);
+            XFlush(dpy_);
+            // The main loop reads what arrives, so answering needs no read of the socket.
+            if (scheduler_)
+                watch_ = scheduler_->watchFd(ConnectionNumber(dpy_), FdEvent::readable, [this] { drainEvents(); });
+        }
     }
 
     ~X11Session() override {
@@ -168,11 +178,6 @@ public:
     Handle observeReconfiguration(std::function<void()> changed) override {
         if (!scheduler_ || !hasRandr_) return {};
         std::lock_guard lock(mutex_);
-        if (!watch_) {
-            XRRSelectInput(dpy_, root_, RRScreenChangeNotifyMask | RROutputChangeNotifyMask | RRCrtcChangeNotifyMask);
-            XFlush(dpy_);
-            watch_ = scheduler_->watchFd(ConnectionNumber(dpy_), FdEvent::readable, [this] { drainEvents(); });
-        }
         const std::uint64_t id = nextObserver_++;
         observers_[id] = std::make_shared<std::function<void()>>(std::move(changed));
         return Handle([this, alive = std::weak_ptr<int>(alive_), id] {
@@ -188,7 +193,7 @@ public:
         std::lock_guard lock(mutex_);
         const auto o = output(display);
         if (!o || !o->crtc) return 0;
-        const int size = XRRGetCrtcGammaSize(dpy_, o->crtc);
+        const int size = gammaSize(o->crtc);
         return size > 0 ? static_cast<std::uint32_t>(size) : 0;
     }
 
@@ -222,7 +227,7 @@ public:
         XRRScreenResources* res = XRRGetScreenResourcesCurrent(dpy_, root_);
         if (!res) return;
         for (int i = 0; i < res->ncrtc; ++i) {
-            const int size = XRRGetCrtcGammaSize(dpy_, res->crtcs[i]);
+            const int size = gammaSize(res->crtcs[i]);
             if (size > 0) setCrtcGamma(res->crtcs[i], GammaRamp::identity(static_cast<std::size_t>(size)));
         }
         XRRFreeScreenResources(res);
@@ -330,8 +335,15 @@ public:
     }
 
 private:
-    // The online outputs (connected and driven by a CRTC), the primary one first.
-    std::vector<Output> outputs() {
+    // The online outputs (connected and driven by a CRTC), the primary one first: listed
+    // once and kept until a RandR event says the screen, an output or a CRTC changed.
+    const std::vector<Output>& outputs() {
+        takeEvents();
+        if (!outputs_) outputs_ = queryOutputs();
+        return *outputs_;
+    }
+
+    std::vector<Output> queryOutputs() {
         std::vector<Output> list;
         if (!hasRandr_) return list;
         XRRScreenResources* res = XRRGetScreenResourcesCurrent(dpy_, root_);
@@ -364,7 +376,7 @@ private:
     }
 
     std::optional<Output> output(std::uint32_t id) {
-        for (auto& o : outputs())
+        for (const auto& o : outputs())
             if (static_cast<std::uint32_t>(o.id) == id) return o;
         return std::nullopt;
     }
@@ -382,11 +394,61 @@ private:
         return parseEdid(bytes);
     }
 
+    // Asked on every repair; a server without the property answers with an error each
+    // time, so the answer is kept until the output or its properties change.
     bool hasCtm(RROutput id) {
+        takeEvents();
+        const auto known = ctm_.find(id);
+        if (known != ctm_.end()) return known->second;
         XRRPropertyInfo* info = XRRQueryOutputProperty(dpy_, id, ctmAtom_);
-        if (!info) return false;
-        XFree(info);
-        return true;
+        if (info) XFree(info);
+        ctm_[id] = info != nullptr;
+        return info != nullptr;
+    }
+
+    int gammaSize(RRCrtc crtc) {
+        takeEvents();
+        const auto known = gammaSizes_.find(crtc);
+        if (known != gammaSizes_.end()) return known->second;
+        const int size = XRRGetCrtcGammaSize(dpy_, crtc);
+        gammaSizes_[crtc] = size;
+        return size;
+    }
+
+    // Takes the events that have arrived, without a round trip, and forgets what they make
+    // stale; observers hear of screen, output and CRTC changes. Without a main loop that
+    // watches the connection the socket is read here; with one, only what Xlib has queued
+    // while reading replies is left to take. Caller holds `mutex_`.
+    void takeEvents(bool readSocket = false) {
+        if (!hasRandr_) return;
+        bool changed = false;
+        const int mode = readSocket || !watch_ ? QueuedAfterReading : QueuedAlready;
+        while (XEventsQueued(dpy_, mode) > 0) {
+            XEvent event;
+            XNextEvent(dpy_, &event);
+            if (event.type == randrEventBase_ + RRNotify) {
+                const auto* notify = reinterpret_cast<const XRRNotifyEvent*>(&event);
+                if (notify->subtype == RRNotify_OutputProperty) {
+                    const auto* property = reinterpret_cast<const XRROutputPropertyNotifyEvent*>(&event);
+                    if (property->property == ctmAtom_) ctm_.erase(property->output);
+                    if (property->property == edidAtom_) outputs_.reset();
+                    continue;
+                }
+            } else if (event.type != randrEventBase_ + RRScreenChangeNotify) {
+                continue;
+            }
+            XRRUpdateConfiguration(&event);
+            changed = true;
+        }
+        if (!changed) return;
+        outputs_.reset();
+        ctm_.clear();
+        gammaSizes_.clear();
+        if (!scheduler_) return;
+        for (const auto& [id, f] : observers_)
+            scheduler_->post([weak = std::weak_ptr<std::function<void()>>(f)] {
+                if (auto callback = weak.lock()) (*callback)();
+            });
     }
 
     std::uint32_t edidField(std::uint32_t id, std::uint32_t EdidIdentity::*field) {
@@ -408,7 +470,7 @@ private:
     }
 
     std::int32_t setCrtcGamma(RRCrtc crtc, const GammaRamp& ramp) {
-        const int size = XRRGetCrtcGammaSize(dpy_, crtc);
+        const int size = gammaSize(crtc);
         if (size <= 0) return status::illegalArgument;
         const GammaRamp fitted = ramp.resampled(static_cast<std::size_t>(size));
         XRRCrtcGamma* g = XRRAllocGamma(size);
@@ -426,25 +488,8 @@ private:
     }
 
     void drainEvents() {
-        bool changed = false;
-        std::vector<std::weak_ptr<std::function<void()>>> targets;
-        {
-            std::lock_guard lock(mutex_);
-            while (XPending(dpy_) > 0) {
-                XEvent event;
-                XNextEvent(dpy_, &event);
-                if (event.type >= randrEventBase_ && event.type <= randrEventBase_ + RRNotify) {
-                    XRRUpdateConfiguration(&event);
-                    changed = true;
-                }
-            }
-            if (changed)
-                for (const auto& [id, f] : observers_) targets.push_back(f);
-        }
-        for (auto& weak : targets)
-            scheduler_->post([weak] {
-                if (auto f = weak.lock()) (*f)();
-            });
+        std::lock_guard lock(mutex_);
+        takeEvents(true);
     }
 
     Display* dpy_;
@@ -459,6 +504,9 @@ private:
     std::map<std::uint64_t, std::shared_ptr<std::function<void()>>> observers_;
     std::uint64_t nextObserver_ = 1;
     std::shared_ptr<int> alive_ = std::make_shared<int>(0);
+    std::optional<std::vector<Output>> outputs_;
+    std::map<RROutput, bool> ctm_;
+    std::map<RRCrtc, int> gammaSizes_;
 };
 
 std::shared_ptr<X11Facilities> openX11(std::shared_ptr<Scheduler> scheduler, const std::optional<std::string>& name) {
