@@ -6,7 +6,7 @@
 #include <system_error>
 #include <utility>
 
-#include "core/Json.h"
+#include "support/Json.h"
 #include "platform/AtomicFile.h"
 #include "platform/Log.h"
 
