@@ -1,0 +1,366 @@
+#include "ui/menubar/SkyHero.h"
+
+#include <cmath>
+#include <numbers>
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QLinearGradient>
+#include <QMouseEvent>
+#include <QPainter>
+
+#include "app/AppModel.h"
+#include "app/SystemTimeZone.h"
+#include "platform/Clock.h"
+#include "ui/menubar/SkyDebug.h"
+#include "ui/menubar/SkyTexts.h"
+#include "ui/settings/ClockMenu.h"
+#include "ui/settings/EveningLightBadge.h"
+#include "ui/settings/EveningRules.h"
+
+namespace orvane {
+namespace {
+
+constexpr double padding = 16;
+constexpr double dragThreshold = 2;
+
+struct CardFonts {
+    QFont time, caption, label, numeral, unit;
+};
+
+CardFonts cardFonts(const QFont& base) {
+    CardFonts f;
+    const auto sized = [&](double px, QFont::Weight weight) {
+        QFont font = base;
+        font.setPixelSize(static_cast<int>(std::lround(px)));
+        font.setWeight(weight);
+        return font;
+    };
+    f.time = sized(15, QFont::DemiBold);
+    f.caption = sized(10, QFont::Medium);
+    f.label = sized(10, QFont::DemiBold);
+    f.numeral = sized(44, QFont::DemiBold);
+    f.unit = sized(20, QFont::Medium);
+    return f;
+}
+
+// White text with the rows' shadow: black at 0.3, radius 2, half a point down.
+void shadowedText(QPainter& p, QPointF at, const QString& text, double opacity) {
+    p.save();
+    for (const QPointF d : {QPointF(0, 0.5), QPointF(0.8, 0.9), QPointF(-0.8, 0.9), QPointF(0, -0.3), QPointF(0, 1.4)}) {
+        p.setPen(QColor::fromRgbF(0, 0, 0, static_cast<float>(0.3 * opacity * (d == QPointF(0, 0.5) ? 1.0 : 0.35))));
+        p.drawText(at + d, text);
+    }
+    p.setPen(QColor::fromRgbF(1, 1, 1, static_cast<float>(opacity)));
+    p.drawText(at, text);
+    p.restore();
+}
+
+// Critically damped: what is left of a displacement after t seconds.
+double springLeft(double t, double response) {
+    const double wt = 2 * std::numbers::pi / response * t;
+    return (1 + wt) * std::exp(-wt);
+}
+
+}  // namespace
+
+SkyHero::SkyHero(std::shared_ptr<AppModel> model, Environment environment, std::optional<Date> fixedNow, QWidget* parent)
+    : QWidget(parent), model_(std::move(model)), environment_(std::move(environment)), fixedNow_(fixedNow) {
+    if (!environment_.clock) environment_.clock = platform::SystemClock::shared();
+    if (!environment_.random) environment_.random = std::make_shared<std::mt19937_64>(std::random_device{}());
+    setFixedHeight(cardHeight);
+    setMinimumWidth(200);
+    setMouseTracking(true);
+    setAccessibleDescription(QString::fromUtf8(SkyTexts::accessibilityHint));
+
+    const auto plan = model_->eveningPlan();
+    bedMenu_ = new ClockMenu("bed.double.fill", "Bed", plan ? plan->bedtime : EveningRules::defaultBedtime,
+                             ClockMenu::bedtimes(), [this](ClockTime t) {
+                                 if (const auto current = model_->eveningPlan())
+                                     model_->setEveningPlan(EveningRules::planWithBedtime(*current, t));
+                             },
+                             this);
+    auto* toggle = new QCheckBox(this);
+    toggle->setAccessibleName("Warm my display");
+    toggle->setChecked(model_->settings().enabled);
+    connect(toggle, &QAbstractButton::clicked, this, [this](bool on) { model_->setEnabled(on); });
+    switch_ = toggle;
+    badge_ = new EveningLightBadge(0, this);
+
+    subscription_ = model_->observe([this](AppModel::Property p) {
+        switch (p) {
+            case AppModel::Property::settings:
+            case AppModel::Property::resolution:
+            case AppModel::Property::location:
+            case AppModel::Property::statistics:
+            case AppModel::Property::renderTonightReduction:
+            case AppModel::Property::runtime: modelChanged(); break;
+            default: break;
+        }
+    });
+    refresh();
+    updateTimers();
+}
+
+SkyHero::~SkyHero() = default;
+
+Date SkyHero::now() const { return fixedNow_ ? *fixedNow_ : environment_.clock->now() + SkyDebug::offset(); }
+
+bool SkyHero::twinkles() const { return SkyCard::twinkles(open_, environment_.reduceMotion, fixedNow_.has_value()); }
+
+TimeZone SkyHero::zone() const { return model_->location().timeZone(currentSystemTimeZone()); }
+
+void SkyHero::popoverWillShow() {
+    open_ = true;
+    // The real clock: neither the fixed moment nor the debug offset.
+    meteor_ = Meteor::maybe(environment_.clock->now(), zone(), SkyDebug::alwaysMeteor(), *environment_.random);
+    refresh();
+    updateTimers();
+}
+
+void SkyHero::popoverDidClose() {
+    open_ = false;
+    meteor_.reset();
+    scrub_.reset();
+    pressAt_.reset();
+    dragging_ = false;
+    springTimer_.cancel();
+    releaseOffset_ = 0;
+    refresh();
+    updateTimers();
+}
+
+void SkyHero::modelChanged() {
+    refresh();
+    updateTimers();
+}
+
+void SkyHero::refresh() {
+    const Date scene = shown() + releaseOffset_ * springValue_;
+    day_ = SkyDay::make(model_->location(), zone(), model_->eveningPlan(), now(), scene, std::max(width(), 1),
+                        cardHeight);
+    setAccessibleName(QString::fromStdString(SkyTexts::accessibilityText(
+        day_.sun, day_.visibleMoon(), SkyTexts::nextSunEvent(now(), model_->location(), zone(), environment_.locale))));
+    updateChildren();
+    update();
+}
+
+bool SkyHero::sceneMoves() const {
+    const SkyScene s = scene();
+    return s.starOpacity() > 0 || s.moonGlade().has_value() || (s.meteor && s.starOpacity() > 0.5);
+}
+
+void SkyHero::updateTimers() {
+    const auto& scheduler = environment_.scheduler;
+    if (!scheduler) return;
+    if (open_ && !refreshTimer_) refreshTimer_ = scheduler->scheduleRepeating(30, 1, [this] { refresh(); });
+    if (!open_) refreshTimer_.cancel();
+    const bool animate = twinkles() && sceneMoves();
+    if (animate && !frameTimer_) frameTimer_ = scheduler->scheduleRepeating(1.0 / 30, 0, [this] { update(); });
+    if (!animate) frameTimer_.cancel();
+}
+
+std::optional<TintState> SkyHero::previewState() const {
+    return SkyTexts::previewState(scrub_, model_->settings().mode, model_->resolution().curve);
+}
+
+std::string SkyHero::timeText() const { return SkyTexts::shownTime(shown(), zone(), environment_.locale); }
+
+std::string SkyHero::skyLine() const {
+    if (scrub_) return SkyTexts::previewLine;
+    if (moonHovered_)
+        if (const auto moon = day_.visibleMoon()) return SkyTexts::moonLine(*moon);
+    return SkyTexts::nextSunEvent(now(), model_->location(), zone(), environment_.locale);
+}
+
+std::string SkyHero::seaTitle() const {
+    if (previewState()) return SkyTexts::previewTitle;
+    const Resolution& r = model_->resolution();
+    return SkyTexts::stateLine({model_->settings().enabled, r.status, model_->settings().mode, model_->isWarming(),
+                                r.curve, zone(), now()});
+}
+
+std::string SkyHero::kelvinText() const {
+    const auto preview = previewState();
+    return std::to_string(preview ? preview->kelvin : model_->resolution().modeState.kelvin);
+}
+
+std::string SkyHero::alertingText() const {
+    if (const auto preview = previewState()) return SkyTexts::previewAlertingLabel(*preview);
+    return Melanopic::label(model_->effectiveWhite(model_->resolution().modeState));
+}
+
+bool SkyHero::seaDimmed() const { return !model_->settings().enabled && !previewState(); }
+
+std::optional<double> SkyHero::badgeReduction() const {
+    if (previewState()) return std::nullopt;
+    return model_->tonightReduction();
+}
+
+SkyScene SkyHero::scene() const {
+    SkyScene s;
+    s.palette = day_.palette;
+    s.sun = day_.sun;
+    s.sunX = day_.sunX;
+    s.arc = day_.arc;
+    s.geometry = day_.geometry;
+    s.marks = day_.marks;
+    s.extraSea = SkyDay::extraSea;
+    s.moon = day_.moonSpot;
+    s.moonHovered = moonHovered_;
+    s.twinkle = twinkles();
+    if (!environment_.reduceMotion) s.meteor = meteor_;
+    return s;
+}
+
+void SkyHero::updateChildren() {
+    const auto plan = model_->eveningPlan();
+    bedMenu_->setVisible(plan.has_value());
+    if (plan) bedMenu_->setTime(plan->bedtime);
+    if (switch_->isChecked() != model_->settings().enabled) switch_->setChecked(model_->settings().enabled);
+    const auto reduction = badgeReduction();
+    badge_->setVisible(reduction.has_value());
+    if (reduction) badge_->setReduction(*reduction);
+    layoutChildren();
+}
+
+void SkyHero::layoutChildren() {
+    const double W = width();
+    const double seaBottom = cardHeight - SkyDay::extraSea - 4;
+    const QSize menu = bedMenu_->sizeHint();
+    bedMenu_->setGeometry(static_cast<int>(W - padding - menu.width()), 12, menu.width(), menu.height());
+    const QSize sw = switch_->sizeHint();
+    switch_->setGeometry(static_cast<int>(W - padding - sw.width()), static_cast<int>(seaBottom - 6 - sw.height()),
+                         sw.width(), sw.height());
+    const CardFonts f = cardFonts(font());
+    const QFontMetricsF caption(f.caption);
+    const double lineTop = seaBottom - caption.height();
+    const double x = padding + caption.horizontalAdvance(QString::fromStdString(alertingText())) + 6;
+    const QSize badge = badge_->sizeHint();
+    badge_->setGeometry(static_cast<int>(x), static_cast<int>(lineTop + (caption.height() - badge.height()) / 2),
+                        badge.width(), badge.height());
+}
+
+void SkyHero::paintCard(QPainter& painter) {
+    if (std::abs(day_.geometry.width - width()) > 0.25) refresh();
+    const double W = width(), H = cardHeight;
+    const double dpr = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
+    const QSize pixels(static_cast<int>(std::ceil(W * dpr)), static_cast<int>(std::ceil(H * dpr)));
+    if (sceneImage_.size() != pixels) sceneImage_ = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
+    sceneImage_.setDevicePixelRatio(dpr);
+    sceneImage_.fill(Qt::transparent);
+    {
+        QPainter scenePainter(&sceneImage_);
+        scene().draw(scenePainter, environment_.clock->now());
+        // The extra sea fades out towards the card's bottom edge.
+        QLinearGradient fade(0, 0, 0, H);
+        fade.setColorAt(0, Qt::black);
+        fade.setColorAt((H - SkyDay::extraSea) / H, Qt::black);
+        fade.setColorAt(1, Qt::transparent);
+        scenePainter.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+        scenePainter.fillRect(QRectF(0, H - SkyDay::extraSea, W, SkyDay::extraSea), fade);
+    }
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    painter.drawImage(QPointF(0, 0), sceneImage_);
+
+    const CardFonts f = cardFonts(font());
+    // Sky row.
+    const QFontMetricsF timeMetrics(f.time), captionMetrics(f.caption);
+    painter.setFont(f.time);
+    shadowedText(painter, QPointF(padding, 12 + timeMetrics.ascent()), QString::fromStdString(timeText()), 1);
+    painter.setFont(f.caption);
+    shadowedText(painter, QPointF(padding, 12 + timeMetrics.height() + 1 + captionMetrics.ascent()),
+                 QString::fromStdString(skyLine()), 0.85);
+
+    // Sea row, bottom up.
+    const double rowOpacity = seaDimmed() ? 0.7 : 1;
+    const double seaBottom = H - SkyDay::extraSea - 4;
+    const double alertingBase = seaBottom - captionMetrics.descent();
+    painter.setFont(f.caption);
+    shadowedText(painter, QPointF(padding, alertingBase), QString::fromStdString(alertingText()), 0.85 * rowOpacity);
+    const QFontMetricsF numeral(f.numeral), unit(f.unit);
+    const double numeralBase = seaBottom - captionMetrics.height() - numeral.descent() + 4;
+    const QString kelvin = QString::fromStdString(kelvinText());
+    painter.setFont(f.numeral);
+    shadowedText(painter, QPointF(padding, numeralBase), kelvin, rowOpacity);
+    painter.setFont(f.unit);
+    shadowedText(painter, QPointF(padding + numeral.horizontalAdvance(kelvin) + 2, numeralBase), "K", 0.7 * rowOpacity);
+    const QFontMetricsF label(f.label);
+    painter.setFont(f.label);
+    shadowedText(painter, QPointF(padding, numeralBase - numeral.ascent() + 6 - label.descent()),
+                 QString::fromStdString(seaTitle()), 0.8 * rowOpacity);
+    painter.restore();
+}
+
+void SkyHero::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    paintCard(painter);
+}
+
+void SkyHero::resizeEvent(QResizeEvent*) { refresh(); }
+
+void SkyHero::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return;
+    pressAt_ = event->position();
+    dragging_ = false;
+}
+
+void SkyHero::mouseMoveEvent(QMouseEvent* event) {
+    const QPointF at = event->position();
+    if (!pressAt_) {
+        hover(at);
+        return;
+    }
+    if (!dragging_ && std::hypot(at.x() - pressAt_->x(), at.y() - pressAt_->y()) < dragThreshold) return;
+    dragging_ = true;
+    if (!SkyCard::dragPreviews(pressAt_->y(), day_.horizonY())) return;
+    springTimer_.cancel();
+    releaseOffset_ = 0;
+    scrub_ = day_.window.moment(at.x(), width());
+    refresh();
+}
+
+void SkyHero::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return;
+    pressAt_.reset();
+    dragging_ = false;
+    if (!scrub_) return;
+    const Date released = *scrub_;
+    scrub_.reset();
+    springBack(released);
+}
+
+void SkyHero::springBack(Date released) {
+    releaseOffset_ = released.timeIntervalSince(now());
+    springValue_ = 1;
+    if (!environment_.scheduler || releaseOffset_ == 0) {
+        releaseOffset_ = 0;
+        refresh();
+        return;
+    }
+    releaseStart_ = environment_.clock->monotonic();
+    springTimer_ = environment_.scheduler->scheduleRepeating(1.0 / 60, 0, [this] {
+        springValue_ = springLeft(environment_.clock->monotonic() - releaseStart_, 0.5);
+        if (springValue_ < 1e-3) {
+            springValue_ = 0;
+            releaseOffset_ = 0;
+            springTimer_.cancel();
+        }
+        refresh();
+    });
+    refresh();
+}
+
+void SkyHero::leaveEvent(QEvent*) { setHovered(false); }
+
+void SkyHero::hover(QPointF at) { setHovered(SkyCard::nearMoon(day_.moonSpot, at.x(), at.y())); }
+
+void SkyHero::setHovered(bool near) {
+    if (near == moonHovered_) return;
+    moonHovered_ = near;
+    update();
+}
+
+}  // namespace orvane

@@ -1,0 +1,44 @@
+#pragma once
+// The sky picture: eleven layers from the values the card computes. No state, no input.
+#include <optional>
+#include <vector>
+
+#include "core/Sky.h"
+#include "core/Solar.h"
+#include "ui/menubar/Meteor.h"
+#include "ui/menubar/SkyGeometry.h"
+
+class QPainter;
+
+namespace orvane {
+
+struct SkyScene {
+    SkyPalette palette;
+    SunPosition sun;
+    double sunX = 0;
+    std::vector<double> arc;
+    SkyGeometry geometry;
+    std::vector<double> marks;
+    double extraSea = 44;
+    std::optional<MoonSpot> moon;
+    bool moonHovered = false;
+    bool twinkle = false;
+    std::optional<Meteor> meteor;
+
+    double totalHeight() const { return geometry.height + extraSea; }
+    double seaHeight() const { return totalHeight() - geometry.horizonY(); }
+    // 0 at 1° below the horizon up to the full illumination at 9° above.
+    double moonlight() const;
+    double starOpacity() const { return (1 - 0.4 * moonlight()) * palette.stars; }
+    bool drawsSun() const { return sun.elevation > -1; }
+    // The sun glade's strength k, absent outside −3° < elevation < 25°.
+    std::optional<double> sunGlade() const;
+    // The moon glade's strength, absent when the moon is high, faint or the sky bright.
+    std::optional<double> moonGlade() const;
+    SkyColor seaTop() const { return mix(palette.horizon, palette.ground, 0.62); }
+
+    // Into (0, 0, width, totalHeight); `date` drives the twinkle and the meteor.
+    void draw(QPainter& painter, Date date) const;
+};
+
+}  // namespace orvane
