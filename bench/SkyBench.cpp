@@ -2,6 +2,7 @@
 // its twinkle at 30 frames a second costs, over the real model on a simulated machine.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -74,16 +75,39 @@ void paintSkyCard(benchmark::State& state) {
     environment.locale = "en_US";
     SkyHero hero(machine.model, environment, std::nullopt);
     hero.resize(352, SkyHero::cardHeight);
+    machine.model->setRenderTonightReduction(0.62);
+    QImage image(704, 536, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(2);
+    for (auto _ : state) {
+        machine.clock->setNow(machine.clock->now() + 1.0 / 30);
+        // The card with its children (bed menu, badge, switch), as a repaint of it draws them.
+        hero.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+BENCHMARK(paintSkyCard)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); });
+
+// The picture alone, without the rows' texts and the bottom fade.
+void paintSkyScene(benchmark::State& state) {
+    const Date night = Calendar(*TimeZone::named("Europe/Berlin")).date(2024, 6, 21, 23, 30);
+    Machine machine(night);
+    SkyHero::Environment environment;
+    environment.scheduler = machine.scheduler;
+    environment.clock = machine.clock;
+    SkyHero hero(machine.model, environment, std::nullopt);
+    hero.resize(352, SkyHero::cardHeight);
+    hero.refresh();
+    const SkyScene scene = hero.scene();
     QImage image(704, 536, QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(2);
     for (auto _ : state) {
         machine.clock->setNow(machine.clock->now() + 1.0 / 30);
         QPainter painter(&image);
-        hero.paintCard(painter);
+        scene.draw(painter, machine.clock->now());
         benchmark::DoNotOptimize(image.constBits());
     }
 }
-BENCHMARK(paintSkyCard)->Unit(benchmark::kMillisecond);
+BENCHMARK(paintSkyScene)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); });
 
 // The day recomputed, as on every 30 s refresh, model change and drag step.
 void refreshSkyCard(benchmark::State& state) {
@@ -97,7 +121,7 @@ void refreshSkyCard(benchmark::State& state) {
     hero.resize(352, SkyHero::cardHeight);
     for (auto _ : state) hero.refresh();
 }
-BENCHMARK(refreshSkyCard)->Unit(benchmark::kMillisecond);
+BENCHMARK(refreshSkyCard)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); });
 
 }  // namespace
 }  // namespace orvane

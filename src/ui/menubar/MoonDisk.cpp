@@ -82,7 +82,8 @@ void MoonGlade::draw(QPainter& painter, double /*width*/, double height, Date da
     for (const Glint& g : glints(height, at)) {
         if (!g.visible) continue;
         painter.setBrush(QColor::fromRgbF(1, 1, 1, static_cast<float>(g.opacity)));
-        painter.drawRoundedRect(QRectF(g.x, g.y, g.length, 0.9), 0.45, 0.45);
+        // 0.9 points tall: the rounded ends of the dash are below a device pixel.
+        painter.fillRect(QRectF(g.x, g.y, g.length, 0.9), painter.brush());
     }
     painter.restore();
 }

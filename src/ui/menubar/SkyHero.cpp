@@ -8,6 +8,7 @@
 #include <QLinearGradient>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStaticText>
 
 #include "app/AppModel.h"
 #include "app/SystemTimeZone.h"
@@ -44,15 +45,25 @@ CardFonts cardFonts(const QFont& base) {
     return f;
 }
 
-// White text with the rows' shadow: black at 0.3, radius 2, half a point down.
-void shadowedText(QPainter& p, QPointF at, const QString& text, double opacity) {
-    p.save();
-    for (const QPointF d : {QPointF(0, 0.5), QPointF(0.8, 0.9), QPointF(-0.8, 0.9), QPointF(0, -0.3), QPointF(0, 1.4)}) {
-        p.setPen(QColor::fromRgbF(0, 0, 0, static_cast<float>(0.3 * opacity * (d == QPointF(0, 0.5) ? 1.0 : 0.35))));
-        p.drawText(at + d, text);
+// White text with the rows' shadow: black at 0.3, half a point down (the 2-point blur is
+// left out: at this size one offset copy reads the same). `at` is on the baseline. The
+// laid-out texts are kept, so a twinkle frame does not shape them again.
+void shadowedText(QPainter& p, std::map<std::pair<QString, QString>, QStaticText>& cache, QPointF at,
+                  const QString& text, double opacity) {
+    if (cache.size() > 64) cache.clear();
+    auto [it, made] = cache.try_emplace({p.font().key(), text});
+    if (made) {
+        it->second.setText(text);
+        it->second.setTextFormat(Qt::PlainText);
+        it->second.setPerformanceHint(QStaticText::AggressiveCaching);
+        it->second.prepare(p.transform(), p.font());
     }
+    const QPointF top = at - QPointF(0, QFontMetricsF(p.font()).ascent());
+    p.save();
+    p.setPen(QColor::fromRgbF(0, 0, 0, static_cast<float>(0.3 * opacity)));
+    p.drawStaticText(top + QPointF(0, 0.5), it->second);
     p.setPen(QColor::fromRgbF(1, 1, 1, static_cast<float>(opacity)));
-    p.drawText(at, text);
+    p.drawStaticText(top, it->second);
     p.restore();
 }
 
@@ -139,8 +150,8 @@ void SkyHero::refresh() {
     const Date scene = shown() + releaseOffset_ * springValue_;
     day_ = SkyDay::make(model_->location(), zone(), model_->eveningPlan(), now(), scene, std::max(width(), 1),
                         cardHeight);
-    setAccessibleName(QString::fromStdString(SkyTexts::accessibilityText(
-        day_.sun, day_.visibleMoon(), SkyTexts::nextSunEvent(now(), model_->location(), zone(), environment_.locale))));
+    makeTexts();
+    setAccessibleName(QString::fromStdString(SkyTexts::accessibilityText(day_.sun, day_.visibleMoon(), texts_.nextEvent)));
     updateChildren();
     update();
 }
@@ -164,30 +175,23 @@ std::optional<TintState> SkyHero::previewState() const {
     return SkyTexts::previewState(scrub_, model_->settings().mode, model_->resolution().curve);
 }
 
-std::string SkyHero::timeText() const { return SkyTexts::shownTime(shown(), zone(), environment_.locale); }
-
-std::string SkyHero::skyLine() const {
-    if (scrub_) return SkyTexts::previewLine;
-    if (moonHovered_)
-        if (const auto moon = day_.visibleMoon()) return SkyTexts::moonLine(*moon);
-    return SkyTexts::nextSunEvent(now(), model_->location(), zone(), environment_.locale);
-}
-
-std::string SkyHero::seaTitle() const {
-    if (previewState()) return SkyTexts::previewTitle;
-    const Resolution& r = model_->resolution();
-    return SkyTexts::stateLine({model_->settings().enabled, r.status, model_->settings().mode, model_->isWarming(),
-                                r.curve, zone(), now()});
-}
-
-std::string SkyHero::kelvinText() const {
+void SkyHero::makeTexts() {
     const auto preview = previewState();
-    return std::to_string(preview ? preview->kelvin : model_->resolution().modeState.kelvin);
-}
-
-std::string SkyHero::alertingText() const {
-    if (const auto preview = previewState()) return SkyTexts::previewAlertingLabel(*preview);
-    return Melanopic::label(model_->effectiveWhite(model_->resolution().modeState));
+    const Resolution& r = model_->resolution();
+    texts_.time = SkyTexts::shownTime(shown(), zone(), environment_.locale);
+    texts_.nextEvent = SkyTexts::nextSunEvent(now(), model_->location(), zone(), environment_.locale);
+    if (scrub_)
+        texts_.skyLine = SkyTexts::previewLine;
+    else if (const auto moon = day_.visibleMoon(); moon && moonHovered_)
+        texts_.skyLine = SkyTexts::moonLine(*moon);
+    else
+        texts_.skyLine = texts_.nextEvent;
+    texts_.seaTitle = preview ? std::string(SkyTexts::previewTitle)
+                              : SkyTexts::stateLine({model_->settings().enabled, r.status, model_->settings().mode,
+                                                     model_->isWarming(), r.curve, zone(), now()});
+    texts_.kelvin = std::to_string(preview ? preview->kelvin : r.modeState.kelvin);
+    texts_.alerting = preview ? SkyTexts::previewAlertingLabel(*preview)
+                              : Melanopic::label(model_->effectiveWhite(r.modeState));
 }
 
 bool SkyHero::seaDimmed() const { return !model_->settings().enabled && !previewState(); }
@@ -245,33 +249,43 @@ void SkyHero::paintCard(QPainter& painter) {
     if (std::abs(day_.geometry.width - width()) > 0.25) refresh();
     const double W = width(), H = cardHeight;
     const double dpr = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
-    const QSize pixels(static_cast<int>(std::ceil(W * dpr)), static_cast<int>(std::ceil(H * dpr)));
+    const double fadeTop = H - SkyDay::extraSea;
+    const SkyScene picture = scene();
+    const Date frame = environment_.clock->now();
+    painter.save();
+    painter.setClipRect(QRectF(0, 0, W, fadeTop), Qt::IntersectClip);
+    picture.draw(painter, frame);
+    painter.restore();
+    // The extra sea fades out towards the card's bottom edge: only that strip goes through
+    // an image of its own, where the fade can take the alpha away.
+    const QSize pixels(static_cast<int>(std::ceil(W * dpr)), static_cast<int>(std::ceil(SkyDay::extraSea * dpr)));
     if (sceneImage_.size() != pixels) sceneImage_ = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
     sceneImage_.setDevicePixelRatio(dpr);
     sceneImage_.fill(Qt::transparent);
     {
-        QPainter scenePainter(&sceneImage_);
-        scene().draw(scenePainter, environment_.clock->now());
-        // The extra sea fades out towards the card's bottom edge.
-        QLinearGradient fade(0, 0, 0, H);
+        QPainter strip(&sceneImage_);
+        strip.setClipRect(QRectF(0, 0, W, SkyDay::extraSea));
+        strip.translate(0, -fadeTop);
+        picture.draw(strip, frame, true);
+        strip.resetTransform();
+        QLinearGradient fade(0, 0, 0, SkyDay::extraSea);
         fade.setColorAt(0, Qt::black);
-        fade.setColorAt((H - SkyDay::extraSea) / H, Qt::black);
         fade.setColorAt(1, Qt::transparent);
-        scenePainter.setCompositionMode(QPainter::CompositionMode_DestinationIn);
-        scenePainter.fillRect(QRectF(0, H - SkyDay::extraSea, W, SkyDay::extraSea), fade);
+        strip.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+        strip.fillRect(QRectF(0, 0, W, SkyDay::extraSea), fade);
     }
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
-    painter.drawImage(QPointF(0, 0), sceneImage_);
+    painter.drawImage(QPointF(0, fadeTop), sceneImage_);
 
     const CardFonts f = cardFonts(font());
     // Sky row.
     const QFontMetricsF timeMetrics(f.time), captionMetrics(f.caption);
     painter.setFont(f.time);
-    shadowedText(painter, QPointF(padding, 12 + timeMetrics.ascent()), QString::fromStdString(timeText()), 1);
+    shadowedText(painter, staticTexts_, QPointF(padding, 12 + timeMetrics.ascent()), QString::fromStdString(timeText()), 1);
     painter.setFont(f.caption);
-    shadowedText(painter, QPointF(padding, 12 + timeMetrics.height() + 1 + captionMetrics.ascent()),
+    shadowedText(painter, staticTexts_, QPointF(padding, 12 + timeMetrics.height() + 1 + captionMetrics.ascent()),
                  QString::fromStdString(skyLine()), 0.85);
 
     // Sea row, bottom up.
@@ -279,17 +293,17 @@ void SkyHero::paintCard(QPainter& painter) {
     const double seaBottom = H - SkyDay::extraSea - 4;
     const double alertingBase = seaBottom - captionMetrics.descent();
     painter.setFont(f.caption);
-    shadowedText(painter, QPointF(padding, alertingBase), QString::fromStdString(alertingText()), 0.85 * rowOpacity);
+    shadowedText(painter, staticTexts_, QPointF(padding, alertingBase), QString::fromStdString(alertingText()), 0.85 * rowOpacity);
     const QFontMetricsF numeral(f.numeral), unit(f.unit);
     const double numeralBase = seaBottom - captionMetrics.height() - numeral.descent() + 4;
     const QString kelvin = QString::fromStdString(kelvinText());
     painter.setFont(f.numeral);
-    shadowedText(painter, QPointF(padding, numeralBase), kelvin, rowOpacity);
+    shadowedText(painter, staticTexts_, QPointF(padding, numeralBase), kelvin, rowOpacity);
     painter.setFont(f.unit);
-    shadowedText(painter, QPointF(padding + numeral.horizontalAdvance(kelvin) + 2, numeralBase), "K", 0.7 * rowOpacity);
+    shadowedText(painter, staticTexts_, QPointF(padding + numeral.horizontalAdvance(kelvin) + 2, numeralBase), "K", 0.7 * rowOpacity);
     const QFontMetricsF label(f.label);
     painter.setFont(f.label);
-    shadowedText(painter, QPointF(padding, numeralBase - numeral.ascent() + 6 - label.descent()),
+    shadowedText(painter, staticTexts_, QPointF(padding, numeralBase - numeral.ascent() + 6 - label.descent()),
                  QString::fromStdString(seaTitle()), 0.8 * rowOpacity);
     painter.restore();
 }
@@ -360,6 +374,7 @@ void SkyHero::hover(QPointF at) { setHovered(SkyCard::nearMoon(day_.moonSpot, at
 void SkyHero::setHovered(bool near) {
     if (near == moonHovered_) return;
     moonHovered_ = near;
+    makeTexts();
     update();
 }
 

@@ -4,12 +4,14 @@
 // next sun event, bedtime menu) and the sea row (what the tint does, the kelvin, the
 // alerting-light estimate, the switch). Dragging across the sky previews another moment.
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <random>
 #include <string>
 
 #include <QImage>
+#include <QStaticText>
 #include <QWidget>
 
 #include "core/Date.h"
@@ -64,12 +66,12 @@ public:
     const SkyDay& day() const { return day_; }
     SkyScene scene() const;
 
-    // The rows' texts as drawn.
-    std::string timeText() const;
-    std::string skyLine() const;
-    std::string seaTitle() const;
-    std::string kelvinText() const;
-    std::string alertingText() const;
+    // The rows' texts as drawn, made at each refresh.
+    const std::string& timeText() const { return texts_.time; }
+    const std::string& skyLine() const { return texts_.skyLine; }
+    const std::string& seaTitle() const { return texts_.seaTitle; }
+    const std::string& kelvinText() const { return texts_.kelvin; }
+    const std::string& alertingText() const { return texts_.alerting; }
     bool seaDimmed() const;
     std::optional<double> badgeReduction() const;
     ClockMenu* bedMenu() const { return bedMenu_; }
@@ -117,8 +119,15 @@ private:
     double releaseStart_ = 0;
     double springValue_ = 0;
 
+    struct Texts {
+        std::string time, nextEvent, skyLine, seaTitle, kelvin, alerting;
+    };
+    void makeTexts();
+
     SkyDay day_;
+    Texts texts_;
     QImage sceneImage_;
+    std::map<std::pair<QString, QString>, QStaticText> staticTexts_;
     ClockMenu* bedMenu_ = nullptr;
     QAbstractButton* switch_ = nullptr;
     EveningLightBadge* badge_ = nullptr;

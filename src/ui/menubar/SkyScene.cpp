@@ -38,20 +38,23 @@ std::optional<double> SkyScene::moonGlade() const {
     return palette.stars * moon->illumination * (1 - std::max(moon->elevation, 0.0) / 60);
 }
 
-void SkyScene::draw(QPainter& painter, Date date) const {
+void SkyScene::draw(QPainter& painter, Date date, bool belowHorizon) const {
     const double W = geometry.width, h = geometry.horizonY(), T = totalHeight(), S = seaHeight();
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(Qt::NoPen);
 
     // 1. Sky.
-    QLinearGradient sky(QPointF(W / 2, 0), QPointF(W / 2, T * geometry.horizonFraction));
-    sky.setColorAt(0, rgb(palette.zenith));
-    sky.setColorAt(1, rgb(palette.horizon));
-    painter.fillRect(QRectF(0, 0, W, T), sky);
+    if (!belowHorizon) {
+        QLinearGradient sky(QPointF(W / 2, 0), QPointF(W / 2, T * geometry.horizonFraction));
+        sky.setColorAt(0, rgb(palette.zenith));
+        sky.setColorAt(1, rgb(palette.horizon));
+        // Below the horizon the sea covers it.
+        painter.fillRect(QRectF(0, 0, W, std::ceil(h + 1)), sky);
+    }
 
     // 2. Stars, down to the horizon.
-    if (const double o = starOpacity(); o > 0) {
+    if (const double o = starOpacity(); o > 0 && !belowHorizon) {
         painter.save();
         painter.setClipRect(QRectF(0, 0, W, h));
         StarField{o, twinkle, meteor}.draw(painter, QSizeF(W, h), date);
@@ -73,7 +76,7 @@ void SkyScene::draw(QPainter& painter, Date date) const {
     }
 
     // 4. The sun's path, above the horizon only.
-    if (const auto points = ArcPath::points(arc, geometry); !points.empty()) {
+    if (const auto points = belowHorizon ? std::vector<SkyPoint>() : ArcPath::points(arc, geometry); !points.empty()) {
         QPainterPath path(QPointF(points[0].x, points[0].y));
         for (std::size_t i = 1; i < points.size(); ++i) path.lineTo(points[i].x, points[i].y);
         painter.save();
@@ -89,8 +92,8 @@ void SkyScene::draw(QPainter& painter, Date date) const {
 
     // 5. Sun; 6. Moon. The sea drawn next hides what lies below the horizon.
     const double sunY = geometry.y(sun.elevation);
-    if (drawsSun()) SunDisk{palette.sun, 7}.draw(painter, sunX, sunY);
-    if (moon) MoonDisk{*moon, palette.stars, moonHovered}.draw(painter);
+    if (drawsSun() && !belowHorizon) SunDisk{palette.sun, 7}.draw(painter, sunX, sunY);
+    if (moon && !belowHorizon) MoonDisk{*moon, palette.stars, moonHovered}.draw(painter);
 
     // 7. Sea.
     QLinearGradient sea(QPointF(0, h), QPointF(0, T));
@@ -127,6 +130,10 @@ void SkyScene::draw(QPainter& painter, Date date) const {
     }
 
     // 10. Horizon line; 11. the marks of sunrise and sunset.
+    if (belowHorizon) {
+        painter.restore();
+        return;
+    }
     painter.fillRect(QRectF(0, h, W, 0.5), QColor::fromRgbF(1, 1, 1, 0.22f));
     painter.setBrush(QColor::fromRgbF(1, 1, 1, 0.55f));
     for (double x : marks) painter.drawRoundedRect(QRectF(x - 0.75, h - 3, 1.5, 6), 0.75, 0.75);

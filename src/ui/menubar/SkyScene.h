@@ -37,8 +37,10 @@ struct SkyScene {
     std::optional<double> moonGlade() const;
     SkyColor seaTop() const { return mix(palette.horizon, palette.ground, 0.62); }
 
-    // Into (0, 0, width, totalHeight); `date` drives the twinkle and the meteor.
-    void draw(QPainter& painter, Date date) const;
+    // Into (0, 0, width, totalHeight); `date` drives the twinkle and the meteor. `belowHorizon`
+    // draws only the layers that reach under the horizon line (glow, sea and glades), for
+    // a strip of the sea drawn on its own.
+    void draw(QPainter& painter, Date date, bool belowHorizon = false) const;
 };
 
 }  // namespace orvane

@@ -20,13 +20,22 @@ std::int64_t roundedHalfAway(double x) { return static_cast<std::int64_t>(std::r
 
 std::string shownTime(Date date, const TimeZone& zone, const std::string& locale) {
     const icu::Locale loc = locale.empty() ? icu::Locale::getDefault() : icu::Locale(locale.c_str());
+    // Making the pattern generator loads the locale's data; keep the last one made.
+    thread_local std::string cachedLocale;
+    thread_local std::unique_ptr<icu::SimpleDateFormat> cached;
     UErrorCode status = U_ZERO_ERROR;
-    std::unique_ptr<icu::DateTimePatternGenerator> generator(icu::DateTimePatternGenerator::createInstance(loc, status));
-    if (U_FAILURE(status)) return Calendar(zone).hhmm(date);
-    const icu::UnicodeString pattern = generator->getBestPattern(icu::UnicodeString("jmm"), status);
-    if (U_FAILURE(status)) return Calendar(zone).hhmm(date);
-    icu::SimpleDateFormat format(pattern, loc, status);
-    if (U_FAILURE(status)) return Calendar(zone).hhmm(date);
+    if (!cached || cachedLocale != loc.getName()) {
+        cached.reset();
+        std::unique_ptr<icu::DateTimePatternGenerator> generator(icu::DateTimePatternGenerator::createInstance(loc, status));
+        if (U_FAILURE(status)) return Calendar(zone).hhmm(date);
+        const icu::UnicodeString pattern = generator->getBestPattern(icu::UnicodeString("jmm"), status);
+        if (U_FAILURE(status)) return Calendar(zone).hhmm(date);
+        auto made = std::make_unique<icu::SimpleDateFormat>(pattern, loc, status);
+        if (U_FAILURE(status)) return Calendar(zone).hhmm(date);
+        cached = std::move(made);
+        cachedLocale = loc.getName();
+    }
+    icu::SimpleDateFormat& format = *cached;
     // The zone's offset at that moment comes from the tz database, not ICU's older copy.
     format.adoptTimeZone(new icu::SimpleTimeZone(zone.secondsFromGMT(date) * 1000, icu::UnicodeString("place")));
     icu::UnicodeString text;
