@@ -1,0 +1,226 @@
+#include "ui/kit/Buttons.h"
+
+#include <QPainter>
+#include <QVBoxLayout>
+
+#include "ui/kit/Context.h"
+#include "ui/kit/FontBook.h"
+#include "ui/kit/Glass.h"
+#include "ui/kit/PaintKit.h"
+#include "ui/kit/Symbols.h"
+
+namespace orvane::kit {
+
+GlassButtonLook glassButtonLook(bool pressed, bool hovering) {
+    if (pressed) return {0.08, 0.965};
+    if (hovering) return {0.035, 1.04};
+    return {0, 1};
+}
+
+PressableLook pressableLook(bool pressed) { return pressed ? PressableLook{0.7, 0.97} : PressableLook{1, 1}; }
+
+namespace {
+
+constexpr Spring pressSpring{0.16, 0.85};
+constexpr Spring hoverSpring{0.2, 1.0};
+
+void scaleAbout(QPainter& painter, QPointF centre, double scale) {
+    painter.translate(centre);
+    painter.scale(scale, scale);
+    painter.translate(-centre);
+}
+
+}  // namespace
+
+GlassShapeButton::GlassShapeButton(QWidget* parent)
+    : QAbstractButton(parent), hover_(*this, [this](bool inside) {
+          hovering_ = inside;
+          follow(false);
+      }) {
+    setFocusPolicy(Qt::TabFocus);
+    setAttribute(Qt::WA_TranslucentBackground);
+    overlay_.setOnChange([this] { update(); });
+    scale_.setOnChange([this] { update(); });
+    connect(this, &QAbstractButton::pressed, this, [this] { follow(true); });
+    connect(this, &QAbstractButton::released, this, [this] { follow(true); });
+}
+
+GlassShapeButton::~GlassShapeButton() = default;
+
+void GlassShapeButton::setShape(ButtonShape shape, double cornerRadius) {
+    shape_ = shape;
+    cornerRadius_ = cornerRadius;
+    update();
+}
+
+void GlassShapeButton::setTint(std::optional<DynamicColor> tint) {
+    tint_ = tint;
+    update();
+}
+
+void GlassShapeButton::setLabelPainter(LabelPainter painter) {
+    label_ = std::move(painter);
+    update();
+}
+
+void GlassShapeButton::setContentSize(QSizeF size) {
+    contentSize_ = size;
+    updateGeometry();
+}
+
+void GlassShapeButton::setContent(QWidget* content) {
+    delete content_;
+    content_ = content;
+    if (!layout()) {
+        auto* box = new QVBoxLayout(this);
+        box->setContentsMargins(bleed, bleed, bleed, bleed);
+    }
+    if (content_) {
+        content_->setAttribute(Qt::WA_TransparentForMouseEvents);
+        layout()->addWidget(content_);
+    }
+    updateGeometry();
+}
+
+QSize GlassShapeButton::sizeHint() const {
+    if (content_) return content_->sizeHint() + QSize(2 * bleed, 2 * bleed);
+    return (contentSize_ + QSizeF(2 * bleed, 2 * bleed)).toSize();
+}
+
+QPainterPath GlassShapeButton::shapePath() const {
+    const QRectF box = QRectF(rect()).adjusted(bleed, bleed, -bleed, -bleed);
+    switch (shape_) {
+        case ButtonShape::circle: {
+            const double side = std::min(box.width(), box.height());
+            return PaintKit::circle(QRectF(box.center() - QPointF(side / 2, side / 2), QSizeF(side, side)));
+        }
+        case ButtonShape::capsule: return PaintKit::capsule(box);
+        case ButtonShape::roundedRect: return PaintKit::roundedRect(box, cornerRadius_);
+    }
+    return {};
+}
+
+bool GlassShapeButton::hitButton(const QPoint& pos) const { return shapePath().contains(QPointF(pos) + QPointF(0.5, 0.5)); }
+
+void GlassShapeButton::follow(bool pressChanged) {
+    const GlassButtonLook target = look();
+    Animator& animator = *contextOf(this).animator;
+    const Spring spring = pressChanged ? pressSpring : hoverSpring;
+    animator.animate(overlay_, target.overlayOpacity, spring);
+    animator.animate(scale_, target.scale, spring);
+}
+
+void GlassShapeButton::paintEvent(QPaintEvent*) {
+    const Context context = contextOf(this);
+    const Appearance appearance = context.appearance;
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QPainterPath shape = shapePath();
+    scaleAbout(painter, shape.boundingRect().center(), scale_.value());
+    glassSurface(painter, shape, appearance, tint_ ? std::optional(tint_->resolve(appearance)) : std::nullopt, true);
+    if (label_) label_(painter, shape.boundingRect(), appearance);
+    if (overlay_.value() > 0) {
+        QColor over = primaryText(appearance);
+        over.setAlphaF(static_cast<float>(overlay_.value()));
+        painter.fillPath(shape, over);
+    }
+}
+
+PressableButton::PressableButton(QWidget* parent) : QAbstractButton(parent) {
+    setAttribute(Qt::WA_TranslucentBackground);
+    opacity_.setOnChange([this] { update(); });
+    scale_.setOnChange([this] { update(); });
+    const auto follow = [this] {
+        const PressableLook target = look();
+        Animator& animator = *contextOf(this).animator;
+        animator.animate(opacity_, target.opacity, pressSpring);
+        animator.animate(scale_, target.scale, pressSpring);
+    };
+    connect(this, &QAbstractButton::pressed, this, follow);
+    connect(this, &QAbstractButton::released, this, follow);
+}
+
+void PressableButton::setLabelPainter(LabelPainter painter) {
+    label_ = std::move(painter);
+    update();
+}
+
+void PressableButton::setContentSize(QSizeF size) {
+    contentSize_ = size;
+    updateGeometry();
+}
+
+QSize PressableButton::sizeHint() const { return contentSize_.toSize(); }
+
+void PressableButton::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setOpacity(opacity_.value());
+    scaleAbout(painter, QRectF(rect()).center(), scale_.value());
+    if (label_) label_(painter, QRectF(rect()), contextOf(this).appearance);
+}
+
+SystemButton::SystemButton(const QString& title, bool prominent, QWidget* parent)
+    : QAbstractButton(parent), prominent_(prominent) {
+    setText(title);
+    setFont(FontBook::font(TextStyle::body));
+    setAttribute(Qt::WA_TranslucentBackground);
+    connect(this, &QAbstractButton::pressed, this, qOverload<>(&QWidget::update));
+    connect(this, &QAbstractButton::released, this, qOverload<>(&QWidget::update));
+}
+
+void SystemButton::setProminent(bool prominent) {
+    prominent_ = prominent;
+    update();
+}
+
+QSize SystemButton::sizeHint() const {
+    const QFontMetricsF metrics(font());
+    const double height = std::max(18.0, metrics.height() + 6);
+    return QSizeF(metrics.horizontalAdvance(text()) + height * 0.9, height).toSize();
+}
+
+void SystemButton::paintEvent(QPaintEvent*) {
+    const Appearance appearance = appearanceOf(this);
+    const bool dark = isDark(appearance);
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF box = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+    const QPainterPath shape = PaintKit::roundedRect(box, std::min(6.0, box.height() / 2));
+    QColor text = primaryText(appearance);
+    if (prominent_) {
+        painter.fillPath(shape, Tokens::ember().resolve(appearance));
+        text = Qt::white;
+    } else {
+        PaintKit::drawShadow(painter, shape, QColor::fromRgbF(0, 0, 0, dark ? 0.3f : 0.12f), 1, QPointF(0, 0.5));
+        painter.fillPath(shape, dark ? QColor::fromRgbF(1, 1, 1, 0.16f) : QColor::fromRgbF(1, 1, 1, 0.95f));
+        painter.setPen(QPen(dark ? QColor::fromRgbF(1, 1, 1, 0.08f) : QColor::fromRgbF(0, 0, 0, 0.12f), 0.5));
+        painter.drawPath(shape);
+    }
+    if (isDown()) painter.fillPath(shape, dark ? QColor::fromRgbF(1, 1, 1, 0.12f) : QColor::fromRgbF(0, 0, 0, 0.1f));
+    if (!isEnabled()) painter.setOpacity(0.45);
+    painter.setPen(text);
+    painter.setFont(font());
+    painter.drawText(box, Qt::AlignCenter, this->text());
+}
+
+GlassIconButton::GlassIconButton(std::string symbol, const QString& help, double size, std::optional<DynamicColor> tint,
+                                 std::function<void()> action, QWidget* parent)
+    : GlassShapeButton(parent), symbol_(std::move(symbol)), size_(size) {
+    setShape(ButtonShape::circle);
+    setTint(tint);
+    setContentSize(QSizeF(size, size));
+    setToolTip(help);
+    setAccessibleName(help);
+    setLabelPainter([this](QPainter& painter, const QRectF& box, Appearance appearance) {
+        Symbols::drawCentred(painter, symbol_, box.center(), symbolSize(), primaryText(appearance), QFont::DemiBold);
+    });
+    if (action) connect(this, &QAbstractButton::clicked, this, [action = std::move(action)] { action(); });
+}
+
+void GlassIconButton::setSymbol(std::string symbol) {
+    symbol_ = std::move(symbol);
+    update();
+}
+
+}  // namespace orvane::kit

@@ -1,0 +1,32 @@
+#pragma once
+// Renders a widget into an image the way the screenshot mode and the view tests look at
+// it: at device pixel ratio 2, in one appearance, over the window colour, with every
+// animation settled. Images go under the build tree's renders/ folder (or
+// $ORVANE_RENDERS_DIR).
+#include <optional>
+
+#include <QImage>
+#include <QSize>
+#include <QString>
+#include <QWidget>
+
+#include "ui/kit/Appearance.h"
+
+namespace orvane::kit::RenderHarness {
+
+inline constexpr double devicePixelRatio = 2.0;
+
+// Lays the widget out at `size` (its size hint when none), in the appearance, settles the
+// animator of its context and paints it. The widget keeps the appearance afterwards.
+QImage render(QWidget& widget, Appearance appearance, std::optional<QSize> size = std::nullopt);
+
+// The size a widget wants at a width: its height for that width where text wraps.
+QSize fittingSize(QWidget& widget, int width);
+
+QString rendersDirectory();
+// Saves as <name>.png under the renders folder; returns the path, empty on failure.
+QString save(const QImage& image, const QString& name);
+// Both appearances, saved as <name>-light.png and <name>-dark.png.
+void renderBoth(QWidget& widget, const QString& name, std::optional<QSize> size = std::nullopt);
+
+}  // namespace orvane::kit::RenderHarness

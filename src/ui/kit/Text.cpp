@@ -1,0 +1,131 @@
+#include "ui/kit/Text.h"
+
+#include <cmath>
+
+#include <QPainter>
+#include <QTextLayout>
+
+#include "ui/kit/Context.h"
+#include "ui/kit/FontBook.h"
+
+namespace orvane::kit {
+
+Text::Text(const QString& text, QFont font, QWidget* parent) : QWidget(parent), text_(text), font_(std::move(font)) {
+    if (font_.pixelSize() <= 0) font_ = FontBook::font(TextStyle::body);
+    setAttribute(Qt::WA_TranslucentBackground);
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+}
+
+void Text::setText(const QString& text) {
+    if (text == text_) return;
+    text_ = text;
+    updateGeometry();
+    update();
+}
+
+void Text::setTextFont(const QFont& font) {
+    font_ = font;
+    updateGeometry();
+    update();
+}
+
+void Text::setLevel(TextLevel level) {
+    level_ = level;
+    update();
+}
+
+void Text::setColour(std::optional<DynamicColor> colour) {
+    colour_ = colour;
+    update();
+}
+
+void Text::setAlignment(Qt::Alignment alignment) {
+    alignment_ = alignment;
+    update();
+}
+
+void Text::setMaximumLines(int lines) {
+    maxLines_ = std::max(1, lines);
+    setSizePolicy(QSizePolicy::Preferred, maxLines_ > 1 ? QSizePolicy::Preferred : QSizePolicy::Fixed);
+    updateGeometry();
+}
+
+void Text::setFixedTextWidth(std::optional<double> width) {
+    fixedWidth_ = width;
+    updateGeometry();
+}
+
+void Text::setOpacity(double opacity) {
+    if (opacity == opacity_) return;
+    opacity_ = opacity;
+    update();
+}
+
+QColor Text::resolvedColour() const {
+    const Appearance appearance = appearanceOf(this);
+    if (!colour_) return level_ == TextLevel::primary ? primaryText(appearance) : secondaryText(appearance);
+    QColor c = colour_->resolve(appearance);
+    if (level_ == TextLevel::secondary) c.setAlphaF(c.alphaF() * (isDark(appearance) ? 0.55f : 0.5f));
+    return c;
+}
+
+namespace {
+
+// Lays the text out in lines of at most `width`; returns the lines' texts, the last elided.
+QStringList wrapped(const QString& text, const QFont& font, double width, int maxLines) {
+    QStringList lines;
+    QTextLayout layout(text, font);
+    layout.beginLayout();
+    for (;;) {
+        QTextLine line = layout.createLine();
+        if (!line.isValid()) break;
+        line.setLineWidth(width);
+        if (lines.size() == maxLines - 1) {
+            lines << QFontMetricsF(font).elidedText(text.mid(line.textStart()), Qt::ElideRight, width);
+            break;
+        }
+        lines << text.mid(line.textStart(), line.textLength()).trimmed();
+    }
+    layout.endLayout();
+    return lines;
+}
+
+}  // namespace
+
+QSize Text::sizeHint() const {
+    const QFontMetricsF metrics(font_);
+    const double width = fixedWidth_.value_or(std::ceil(metrics.horizontalAdvance(text_)) + 1);
+    if (maxLines_ > 1 && fixedWidth_) return QSize(static_cast<int>(width), heightForWidth(static_cast<int>(width)));
+    return QSizeF(width, std::ceil(metrics.height())).toSize();
+}
+
+QSize Text::minimumSizeHint() const {
+    const QFontMetricsF metrics(font_);
+    if (fixedWidth_) return sizeHint();
+    return QSizeF(maxLines_ > 1 ? 40 : std::min(60.0, metrics.horizontalAdvance(text_)), std::ceil(metrics.height())).toSize();
+}
+
+int Text::heightForWidth(int width) const {
+    const QFontMetricsF metrics(font_);
+    const auto lines = wrapped(text_, font_, width, maxLines_);
+    return static_cast<int>(std::ceil(metrics.lineSpacing() * std::max<qsizetype>(1, lines.size())));
+}
+
+void Text::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    painter.setOpacity(opacity_);
+    painter.setFont(font_);
+    painter.setPen(resolvedColour());
+    const QFontMetricsF metrics(font_);
+    const auto lines = maxLines_ > 1 ? wrapped(text_, font_, width(), maxLines_)
+                                     : QStringList{metrics.elidedText(text_, Qt::ElideRight, width())};
+    const double total = metrics.lineSpacing() * static_cast<double>(lines.size());
+    double y = (alignment_ & Qt::AlignTop) ? 0 : (height() - total) / 2;
+    for (const auto& line : lines) {
+        painter.drawText(QRectF(0, y, width(), metrics.lineSpacing()), static_cast<int>((alignment_ & Qt::AlignHorizontal_Mask) | Qt::AlignVCenter), line);
+        y += metrics.lineSpacing();
+    }
+}
+
+}  // namespace orvane::kit

@@ -1,0 +1,50 @@
+#pragma once
+// A painted line (or a few) of text in one of the kit's colours, resolved per appearance.
+#include <optional>
+
+#include <QFont>
+#include <QWidget>
+
+#include "ui/kit/Tokens.h"
+
+namespace orvane::kit {
+
+enum class TextLevel { primary, secondary };
+
+class Text : public QWidget {
+public:
+    explicit Text(const QString& text = {}, QFont font = {}, QWidget* parent = nullptr);
+
+    void setText(const QString& text);
+    const QString& text() const { return text_; }
+    void setTextFont(const QFont& font);
+    void setLevel(TextLevel level);
+    // A colour of its own; the level then only sets its opacity (secondary: 0.5 / 0.55).
+    void setColour(std::optional<DynamicColor> colour);
+    void setAlignment(Qt::Alignment alignment);
+    // More than one line wraps at word boundaries, up to this many; the last line elides.
+    void setMaximumLines(int lines);
+    void setFixedTextWidth(std::optional<double> width);
+    void setOpacity(double opacity);
+
+    QColor resolvedColour() const;
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+    bool hasHeightForWidth() const override { return maxLines_ > 1; }
+    int heightForWidth(int width) const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QString text_;
+    QFont font_;
+    TextLevel level_ = TextLevel::primary;
+    std::optional<DynamicColor> colour_;
+    Qt::Alignment alignment_ = Qt::AlignLeft | Qt::AlignVCenter;
+    int maxLines_ = 1;
+    std::optional<double> fixedWidth_;
+    double opacity_ = 1;
+};
+
+}  // namespace orvane::kit

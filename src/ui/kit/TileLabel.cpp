@@ -1,0 +1,123 @@
+#include "ui/kit/TileLabel.h"
+
+#include <cmath>
+
+#include <QPainter>
+
+#include "ui/kit/Context.h"
+#include "ui/kit/FontBook.h"
+#include "ui/kit/PaintKit.h"
+#include "ui/kit/Symbols.h"
+#include "ui/kit/Tokens.h"
+
+namespace orvane::kit {
+
+namespace {
+
+QFont titleFont() { return FontBook::font(TextStyle::subheadline, QFont::DemiBold); }
+QFont detailFont() { return FontBook::font(TextStyle::caption2); }
+constexpr double icon = 28;
+
+// One line that shrinks to `minimumScale` of its size before it elides.
+void drawShrinking(QPainter& painter, QFont font, const QString& text, const QRectF& box, double minimumScale) {
+    const double natural = font.pixelSize();
+    for (double scale = 1.0; scale >= minimumScale - 1e-9; scale -= 0.05) {
+        font.setPixelSize(std::max(1, static_cast<int>(std::lround(natural * scale))));
+        if (QFontMetricsF(font).horizontalAdvance(text) <= box.width()) break;
+    }
+    painter.setFont(font);
+    painter.drawText(box, Qt::AlignLeft | Qt::AlignVCenter, QFontMetricsF(font).elidedText(text, Qt::ElideRight, box.width()));
+}
+
+}  // namespace
+
+TileLabel::TileLabel(std::string symbol, QString title, QString detail, bool on, std::optional<QImage> appIcon,
+                     QWidget* parent)
+    : QWidget(parent),
+      symbol_(std::move(symbol)),
+      title_(std::move(title)),
+      detail_(std::move(detail)),
+      on_(on),
+      appIcon_(std::move(appIcon)),
+      badge_(on ? 1 : 0) {
+    setAttribute(Qt::WA_TranslucentBackground);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    badge_.setOnChange([this] { update(); });
+}
+
+void TileLabel::setSymbol(std::string symbol) {
+    symbol_ = std::move(symbol);
+    update();
+}
+void TileLabel::setTitle(QString title) {
+    title_ = std::move(title);
+    update();
+}
+void TileLabel::setDetail(QString detail) {
+    detail_ = std::move(detail);
+    update();
+}
+void TileLabel::setAppIcon(std::optional<QImage> icon) {
+    appIcon_ = std::move(icon);
+    update();
+}
+
+void TileLabel::setOn(bool on) {
+    if (on == on_) return;
+    on_ = on;
+    contextOf(this).animator->animate(badge_, on ? 1 : 0, Spring::selection());
+    update();
+}
+
+QSize TileLabel::sizeHint() const {
+    const double text = QFontMetricsF(titleFont()).height() + 1 + QFontMetricsF(detailFont()).height();
+    const double width = std::max(QFontMetricsF(titleFont()).horizontalAdvance(title_),
+                                  QFontMetricsF(detailFont()).horizontalAdvance(detail_));
+    return QSizeF(std::ceil(width) + 22, std::ceil(20 + icon + 8 + text)).toSize();
+}
+
+QSize TileLabel::minimumSizeHint() const { return QSize(60, sizeHint().height()); }
+
+void TileLabel::paintEvent(QPaintEvent*) {
+    const Appearance appearance = appearanceOf(this);
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF content = QRectF(rect()).adjusted(11, 10, -11, -10);
+    const QRectF iconBox(content.left(), content.top(), icon, icon);
+    if (!appIcon_) {
+        const DynamicColor ember = Tokens::ember();
+        painter.fillPath(PaintKit::circle(iconBox), (on_ ? ember : ember.withOpacity(0.14)).resolve(appearance));
+        Symbols::drawCentred(painter, symbol_, iconBox.center(), 14,
+                             on_ ? QColor(Qt::white) : Tokens::emberText().resolve(appearance), QFont::DemiBold);
+    } else {
+        QImage image = appIcon_->scaled((iconBox.size() * 2).toSize(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        if (on_) image = PaintKit::desaturated(image, appIconSaturation());
+        image.setDevicePixelRatio(2);
+        painter.drawImage(iconBox.topLeft(), image);
+        const double t = badge_.value();
+        if (t > 0.001) {
+            // "Not tinted": a white no-entry sign on an ember disc at the icon's corner.
+            const double symbol = 11, d = symbol + 4;
+            const QPointF centre = iconBox.bottomRight() + QPointF(3 - symbol / 2, 3 - symbol / 2);
+            painter.save();
+            painter.setOpacity(t);
+            painter.translate(centre);
+            painter.scale(t, t);
+            painter.translate(-centre);
+            painter.fillPath(PaintKit::circle(QRectF(centre.x() - d / 2, centre.y() - d / 2, d, d)),
+                             Tokens::ember().resolve(appearance));
+            Symbols::drawCentred(painter, "nosign", centre, symbol, Qt::white, QFont::Bold);
+            painter.restore();
+        }
+    }
+    const QFontMetricsF titleMetrics(titleFont());
+    const QFontMetricsF detailMetrics(detailFont());
+    const double y = iconBox.bottom() + 8;
+    painter.setPen(primaryText(appearance));
+    drawShrinking(painter, titleFont(), title_, QRectF(content.left(), y, content.width(), titleMetrics.height()), 0.85);
+    painter.setPen(secondaryText(appearance));
+    drawShrinking(painter, detailFont(), detail_,
+                  QRectF(content.left(), y + titleMetrics.height() + 1, content.width(), detailMetrics.height()), 0.9);
+}
+
+}  // namespace orvane::kit

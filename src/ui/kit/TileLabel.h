@@ -1,0 +1,44 @@
+#pragma once
+// The label of the popover's shortcut tiles: a round icon (a symbol on an ember disc, or an
+// application's icon), a title and a one-line detail; it looks different while on.
+#include <optional>
+#include <string>
+
+#include <QImage>
+#include <QWidget>
+
+#include "ui/kit/Animator.h"
+
+namespace orvane::kit {
+
+class TileLabel : public QWidget {
+public:
+    TileLabel(std::string symbol, QString title, QString detail, bool on, std::optional<QImage> appIcon = std::nullopt,
+              QWidget* parent = nullptr);
+
+    void setSymbol(std::string symbol);
+    void setTitle(QString title);
+    void setDetail(QString detail);
+    void setOn(bool on);
+    void setAppIcon(std::optional<QImage> icon);
+    bool on() const { return on_; }
+    // The app icon's saturation and whether the "not tinted" badge shows, as drawn now.
+    double appIconSaturation() const { return on_ ? 0.35 : 1.0; }
+    bool badgeShown() const { return appIcon_ && on_; }
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    std::string symbol_;
+    QString title_;
+    QString detail_;
+    bool on_;
+    std::optional<QImage> appIcon_;
+    AnimatedValue badge_{0};  // the badge's scale and opacity
+};
+
+}  // namespace orvane::kit

@@ -1,0 +1,155 @@
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include <QPainter>
+#include <gtest/gtest.h>
+
+#include "ui/kit/NotificationCenter.h"
+#include "ui/kit/PaintKit.h"
+
+namespace orvane::kit {
+namespace {
+
+QImage canvas(double ratio) {
+    QImage image(QSize(200, 200) * ratio, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(ratio);
+    image.fill(Qt::transparent);
+    return image;
+}
+
+int alphaAt(const QImage& image, double x, double y) {
+    const double r = image.devicePixelRatio();
+    return qAlpha(image.pixel(static_cast<int>(x * r), static_cast<int>(y * r)));
+}
+
+// A Gaussian edge: at one sigma outside a wide shape's edge about 16 % of the colour is left.
+TEST(KitPaint, ShadowBlursWithHalfTheRadiusAsSigma) {
+    for (const double ratio : {1.0, 2.0}) {
+        QImage image = canvas(ratio);
+        {
+            QPainter p(&image);
+            PaintKit::drawShadow(p, PaintKit::roundedRect(QRectF(50, 50, 100, 100), 0), Qt::black, 8, QPointF(0, 0));
+        }
+        const double edge = 150;
+        EXPECT_NEAR(alphaAt(image, 100, 100), 255, 2) << ratio;
+        EXPECT_NEAR(alphaAt(image, edge, 100) / 255.0, 0.5, 0.08) << ratio;
+        EXPECT_NEAR(alphaAt(image, edge + 4, 100) / 255.0, 0.1587, 0.04) << ratio;
+        EXPECT_LT(alphaAt(image, edge + 14, 100), 2) << ratio;
+    }
+}
+
+TEST(KitPaint, ShadowFollowsOffsetAndColour) {
+    QImage image = canvas(2);
+    {
+        QPainter p(&image);
+        PaintKit::drawShadow(p, PaintKit::circle(QRectF(80, 80, 40, 40)), QColor(255, 0, 0, 128), 2, QPointF(0, 30));
+    }
+    EXPECT_EQ(alphaAt(image, 100, 100), 0) << "the shape itself is not drawn, only its shadow below";
+    EXPECT_NEAR(alphaAt(image, 100, 130), 128, 2);
+    EXPECT_GT(qRed(image.pixel(200, 260)), 100);
+    EXPECT_EQ(qGreen(image.pixel(200, 260)), 0);
+}
+
+TEST(KitPaint, LinearGradientStopsAtItsBand) {
+    QImage image = canvas(1);
+    {
+        QPainter p(&image);
+        QPainterPath all;
+        all.addRect(0, 0, 200, 200);
+        PaintKit::fillLinearBand(p, all, QPointF(50, 0), QPointF(150, 0), {{0, Qt::red}, {1, Qt::blue}});
+    }
+    EXPECT_EQ(alphaAt(image, 40, 100), 0);
+    EXPECT_EQ(alphaAt(image, 160, 100), 0);
+    EXPECT_EQ(alphaAt(image, 100, 100), 255);
+    EXPECT_GT(qRed(image.pixel(55, 10)), 200);
+    EXPECT_GT(qBlue(image.pixel(145, 190)), 200);
+}
+
+TEST(KitPaint, RadialGradientStaysInItsAnnulus) {
+    QImage image = canvas(1);
+    {
+        QPainter p(&image);
+        QPainterPath all;
+        all.addRect(0, 0, 200, 200);
+        PaintKit::fillRadialAnnulus(p, all, QPointF(100, 100), 20, 40, {{0, Qt::white}, {1, Qt::black}});
+    }
+    EXPECT_EQ(alphaAt(image, 100, 100), 0);
+    EXPECT_EQ(alphaAt(image, 130, 100), 255);
+    EXPECT_EQ(alphaAt(image, 150, 100), 0);
+    // The stops run from the inner to the outer radius.
+    EXPECT_GT(qRed(image.pixel(122, 100)), 220);
+    EXPECT_LT(qRed(image.pixel(100, 139)), 40);
+}
+
+TEST(KitPaint, DesaturationKeepsLuminanceAndAlpha) {
+    const QColor grey = PaintKit::desaturate(QColor::fromRgbF(1, 0, 0, 0.5), 0);
+    EXPECT_NEAR(grey.redF(), 0.2126, 2e-3);
+    EXPECT_NEAR(grey.greenF(), 0.2126, 2e-3);
+    EXPECT_NEAR(grey.alphaF(), 0.5, 2e-3);
+    EXPECT_EQ(PaintKit::desaturate(QColor(10, 200, 30), 1), QColor(10, 200, 30));
+
+    QImage image(2, 1, QImage::Format_ARGB32_Premultiplied);
+    image.setPixel(0, 0, qRgba(0, 255, 0, 255));
+    image.setPixel(1, 0, qRgba(0, 0, 100, 100));
+    const QImage out = PaintKit::desaturated(image, 0);
+    EXPECT_EQ(qRed(out.pixel(0, 0)), qGreen(out.pixel(0, 0)));
+    EXPECT_NEAR(qRed(out.pixel(0, 0)), 182, 1);
+    EXPECT_EQ(qAlpha(out.pixel(1, 0)), 100);
+}
+
+TEST(KitNotifications, DeliversByNameWithItsObjectUntilTheHandleGoes) {
+    NotificationCenter center;
+    std::vector<NotificationCenter::Object> panes;
+    int shows = 0;
+    auto paneHandle = center.observe(Notifications::openSettingsPane, [&](const auto& o) { panes.push_back(o); });
+    {
+        auto showHandle = center.observe(Notifications::popoverWillShow, [&](const auto&) { ++shows; });
+        center.post(Notifications::openSettingsPane, std::string("presets"));
+        center.post(Notifications::popoverWillShow);
+        center.post(Notifications::popoverDidClose);
+    }
+    center.post(Notifications::popoverWillShow);
+    ASSERT_EQ(panes.size(), 1u);
+    EXPECT_EQ(panes[0], std::optional<std::string>("presets"));
+    EXPECT_EQ(shows, 1);
+    EXPECT_EQ(Notifications::openSettings, "app.orvane.openSettings");
+    EXPECT_EQ(Notifications::runMethodCheck, "app.orvane.runMethodCheck");
+    EXPECT_EQ(Notifications::popoverDidClose, "app.orvane.popoverDidClose");
+}
+
+}  // namespace
+}  // namespace orvane::kit
+
+#include "ui/kit/Glass.h"
+
+namespace orvane::kit {
+namespace {
+
+TEST(KitGlass, WhiteBaseOptionalTintAndHairline) {
+    const GlassLayers light = glassLayers(Appearance::light, std::nullopt);
+    EXPECT_NEAR(light.base.alphaF(), 0.75, 2e-3);
+    EXPECT_EQ(light.base.red(), 255);
+    EXPECT_FALSE(light.tint);
+    EXPECT_NEAR(light.edge.alphaF(), 0.08, 2e-3);
+    EXPECT_EQ(light.edge.red(), 0);
+    const GlassLayers dark = glassLayers(Appearance::dark, QColor(255, 0, 0, 60));
+    EXPECT_NEAR(dark.base.alphaF(), 0.085, 2e-3);
+    EXPECT_NEAR(dark.edge.alphaF(), 0.13, 2e-3);
+    EXPECT_EQ(dark.edge.red(), 255);
+    ASSERT_TRUE(dark.tint);
+    EXPECT_EQ(dark.tint->alpha(), 60);
+
+    // Painted: the base inside, the hairline inside the edge, nothing outside.
+    QImage image = canvas(2);
+    {
+        QPainter p(&image);
+        glassSurface(p, PaintKit::roundedRect(QRectF(20, 20, 160, 160), 20), Appearance::light);
+    }
+    EXPECT_NEAR(alphaAt(image, 100, 100), 191, 2);
+    EXPECT_GT(alphaAt(image, 100, 20.1), alphaAt(image, 100, 100)) << "the hairline darkens the edge";
+    EXPECT_EQ(alphaAt(image, 100, 19.6), 0);
+}
+
+}  // namespace
+}  // namespace orvane::kit

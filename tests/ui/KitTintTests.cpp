@@ -1,0 +1,195 @@
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "KitFixture.h"
+#include "core/Presets.h"
+#include "ui/kit/KelvinNumeral.h"
+#include "ui/kit/RenderHarness.h"
+#include "ui/kit/SaturationEffect.h"
+#include "ui/kit/SymbolView.h"
+#include "ui/kit/Text.h"
+#include "ui/kit/TintModule.h"
+#include "ui/kit/TintRules.h"
+#include "ui/kit/TintSwitch.h"
+#include "ui/kit/WarmthControl.h"
+
+namespace orvane::testing {
+namespace {
+
+using kit::TintRules::stateLine;
+
+TEST(KitTintRules, Mappings) {
+    EXPECT_DOUBLE_EQ(kit::TintRules::warmthPosition(6500), 0);
+    EXPECT_DOUBLE_EQ(kit::TintRules::warmthPosition(500), 1);
+    EXPECT_EQ(kit::TintRules::kelvinAt(0.5), 3500);
+    EXPECT_EQ(kit::TintRules::kelvinAt(1), 500);
+    EXPECT_EQ(kit::TintRules::kelvinAt(0), 6500);
+    EXPECT_EQ(kit::TintRules::kelvinAt(0.70), 2300);
+    EXPECT_EQ(kit::TintRules::kelvinAt((6500.0 - 1900) / 6000), 1900);
+    EXPECT_DOUBLE_EQ(kit::TintRules::dimAt(0, 0.05), 0.05);
+    EXPECT_DOUBLE_EQ(kit::TintRules::dimAt(1, 0.05), 1.0);
+    EXPECT_DOUBLE_EQ(kit::TintRules::dimAt(1.4, 0.05), 1.0);
+    EXPECT_DOUBLE_EQ(kit::TintRules::dimPosition(0.05, 0.05), 0);
+    EXPECT_EQ(kit::TintRules::dimText(0.125), "13%");
+    EXPECT_EQ(kit::TintRules::dimText(0.8), "80%");
+    EXPECT_EQ(kit::TintRules::dimText(0.29), "29%");
+    EXPECT_EQ(kit::TintRules::kelvinText(3400), "3400K");
+}
+
+TEST(KitTintRules, StateLines) {
+    const Date now{1773572400.0};  // 12:00 in Berlin, 11:00 UTC
+    const TimeZone berlin = *TimeZone::named("Europe/Berlin");
+    const TimeZone tokyo = *TimeZone::named("Asia/Tokyo");
+    EXPECT_EQ(stateLine(false, TintStatus::Manual{}, Mode::manual, true, now, berlin), "Off");
+    EXPECT_EQ(stateLine(true, TintStatus::DisabledUntil{Date(now.secondsSince1970 + 8 * 86400)}, Mode::sunset, false, now,
+                        berlin),
+              "True color while Focus is on");
+    EXPECT_EQ(stateLine(true, TintStatus::DisabledUntil{Date(now.secondsSince1970 + 7 * 86400)}, Mode::sunset, false, now,
+                        berlin),
+              "True color until 12:00");
+    // 07:12 tomorrow in Tokyo is 22:12 today in UTC: the place's zone decides.
+    const Date tokyoMorning{1773612720.0};
+    EXPECT_EQ(stateLine(true, TintStatus::DisabledUntil{tokyoMorning}, Mode::sunset, false, now, tokyo),
+              "True color until 07:12");
+    EXPECT_EQ(stateLine(true, TintStatus::DisabledUntil{tokyoMorning}, Mode::sunset, false, now, berlin),
+              "True color until 23:12");
+    EXPECT_EQ(stateLine(true, TintStatus::ExcludedApp{"Photos"}, Mode::sunset, true, now, berlin), "Not tinted in Photos");
+    EXPECT_EQ(stateLine(true, TintStatus::PausedUntil{now}, Mode::schedule, true, now, berlin), "Manual hold · Schedule");
+    // The mode name comes from the settings, not from the status's payload.
+    EXPECT_EQ(stateLine(true, TintStatus::Following{Mode::schedule}, Mode::sunset, true, now, berlin), "Warming · Sunset");
+    EXPECT_EQ(stateLine(true, TintStatus::Revealing{}, Mode::manual, false, now, berlin), "Daylight · Manual");
+}
+
+using KitTint = KitModelTest;
+
+TEST_F(KitTint, WarmthSliderWritesSnappedKelvinAndKeepsDim) {
+    AppModel& m = start(manualSettings(6500, 0.8));
+    kit::WarmthControl control(model, 36, window.get());
+    place(control, QSize(300, 36));
+    EXPECT_DOUBLE_EQ(control.slider().value(), 0);
+    EXPECT_EQ(control.readout().text(), QStringLiteral("6500K"));
+    EXPECT_EQ(control.slider().detents(), kit::TintRules::presetDetents(m.settings().presets));
+
+    // The trailing end.
+    QTest::mousePress(&control.slider(), Qt::LeftButton, {}, QPoint(control.slider().width() / 2, 18));
+    QTest::mouseMove(&control.slider(), QPoint(control.slider().width() + 40, 18));
+    QTest::mouseRelease(&control.slider(), Qt::LeftButton, {}, QPoint(control.slider().width() + 40, 18));
+    EXPECT_EQ(m.resolution().modeState.kelvin, 500);
+    EXPECT_DOUBLE_EQ(m.resolution().modeState.dim, 0.8);
+    EXPECT_EQ(control.readout().text(), QStringLiteral("500K"));
+    control.slider().binding().set(0.5);
+    EXPECT_EQ(m.resolution().modeState.kelvin, 3500);
+    EXPECT_DOUBLE_EQ(m.resolution().modeState.dim, 0.8);
+    EXPECT_DOUBLE_EQ(control.slider().value(), 0.5);
+}
+
+TEST_F(KitTint, WarmthSliderSnapsToAPresetWithOneTick) {
+    AppModel& m = start(manualSettings(6500, 1.0));
+    kit::WarmthControl control(model, 36, window.get());
+    place(control, QSize(300, 36));
+    kit::LevelSlider& slider = control.slider();
+    const double w = slider.width(), h = 36;
+    const double candle = kit::TintRules::warmthPosition(1900);
+    const auto x = [&](double v) { return static_cast<int>(std::lround(h + v * (w - h))); };
+    QTest::mousePress(&slider, Qt::LeftButton, {}, QPoint(x(candle + 0.012), 18));
+    QTest::mouseMove(&slider, QPoint(x(candle - 0.01), 18));
+    QTest::mouseRelease(&slider, Qt::LeftButton, {}, QPoint(x(candle - 0.01), 18));
+    EXPECT_EQ(m.resolution().modeState.kelvin, 1900);
+    EXPECT_EQ(haptics->ticks, 1);
+}
+
+TEST_F(KitTint, DimSliderEndsAndReadout) {
+    AppModel& m = start(manualSettings(3400, 0.5));
+    kit::DimControl control(model, 36, window.get());
+    place(control, QSize(300, 36));
+    kit::LevelSlider& slider = control.slider();
+    QTest::mousePress(&slider, Qt::LeftButton, {}, QPoint(1, 18));
+    QTest::mouseRelease(&slider, Qt::LeftButton, {}, QPoint(1, 18));
+    EXPECT_DOUBLE_EQ(m.resolution().modeState.dim, m.settings().dimFloor);
+    EXPECT_EQ(m.resolution().modeState.kelvin, 3400);
+    // Dragged past the trailing end.
+    QTest::mousePress(&slider, Qt::LeftButton, {}, QPoint(slider.width() / 2, 18));
+    QTest::mouseMove(&slider, QPoint(slider.width() + 40, 18));
+    QTest::mouseRelease(&slider, Qt::LeftButton, {}, QPoint(slider.width() + 40, 18));
+    EXPECT_DOUBLE_EQ(m.resolution().modeState.dim, 1.0);
+    m.setWarmth(3400, 0.125);
+    EXPECT_EQ(control.readout().text(), QStringLiteral("13%"));
+    EXPECT_EQ(control.slider().accessibleName(), QStringLiteral("Brightness"));
+}
+
+TEST_F(KitTint, ModuleFollowsTheSwitchAndTheModel) {
+    AppModel& m = start(manualSettings(2700, 1.0));
+    kit::TintModule module(model, 36, true, window.get());
+    place(module, QSize(320, module.sizeHint().height()));
+    animator->settleAll();
+    ASSERT_NE(module.toggle(), nullptr);
+    EXPECT_TRUE(module.toggle()->isChecked());
+    EXPECT_EQ(module.stateText()->text(), QStringLiteral("Warming · Manual"));
+    ASSERT_TRUE(module.glassTint());
+    EXPECT_NEAR(module.glassTint()->alphaF(), kit::Tokens::glassTint(2700)->opacity, 0.01);
+
+    QTest::mouseClick(module.toggle(), Qt::LeftButton);
+    EXPECT_FALSE(m.settings().enabled);
+    animator->settleAll();
+    EXPECT_EQ(module.stateText()->text(), QStringLiteral("Off"));
+    EXPECT_FALSE(module.glassTint());
+    EXPECT_DOUBLE_EQ(module.readingLook()->saturation(), 0);
+    EXPECT_DOUBLE_EQ(module.readingLook()->opacity(), 0.55);
+
+    // A slider still works while off, and turns the tint back on.
+    module.warmth().slider().increment();
+    animator->settleAll();
+    EXPECT_TRUE(m.settings().enabled);
+    EXPECT_TRUE(module.toggle()->isChecked());
+    EXPECT_DOUBLE_EQ(module.readingLook()->saturation(), 1);
+
+    const int switchX = module.toggle()->mapTo(&module, QPoint()).x();
+    EXPECT_FALSE(module.backlightBadge()->isVisibleTo(&module));
+    m.setSteadyBacklightActive(true);
+    EXPECT_TRUE(module.backlightBadge()->isVisibleTo(&module));
+    EXPECT_EQ(module.backlightBadge()->toolTip(), QStringLiteral("Steady backlight is on"));
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(module.toggle()->mapTo(&module, QPoint()).x(), switchX);
+}
+
+TEST_F(KitTint, DaylightHasNoTintAndPlainColours) {
+    start(manualSettings(6500, 1.0));
+    kit::TintModule module(model, 36, true, window.get());
+    animator->settleAll();
+    EXPECT_FALSE(module.glassTint());
+    EXPECT_EQ(kit::KelvinNumeralRules::colour(6500, kit::Appearance::dark), kit::primaryText(kit::Appearance::dark));
+    EXPECT_EQ(kit::KelvinNumeralRules::colour(6499, kit::Appearance::dark),
+              kit::Tokens::warmColor(6499).resolve(kit::Appearance::dark));
+    EXPECT_EQ(kit::KelvinNumeralRules::digits(6500), "6500");
+    EXPECT_EQ(module.melanopicText()->text(), QStringLiteral("True colors"));
+}
+
+TEST_F(KitTint, WithoutReadingOnlyTheSlidersOnTintedGlass) {
+    start(manualSettings(1900, 0.9));
+    kit::TintModule module(model, 36, false, window.get());
+    animator->settleAll();
+    EXPECT_EQ(module.toggle(), nullptr);
+    EXPECT_EQ(module.stateText(), nullptr);
+    EXPECT_TRUE(module.glassTint());
+    EXPECT_EQ(module.dim().readout().text(), QStringLiteral("90%"));
+    kit::KelvinNumeral numeral(1900, window.get());
+    EXPECT_EQ(numeral.accessibleName(), QStringLiteral("1900 kelvin"));
+    numeral.setKelvin(2000, true);
+    EXPECT_EQ(numeral.accessibleName(), QStringLiteral("2000 kelvin"));
+}
+
+TEST_F(KitTint, RendersTheModuleAndItsParts) {
+    start(manualSettings(2700, 0.8));
+    kit::TintModule reading(model, 36, true, window.get());
+    kit::RenderHarness::renderBoth(reading, "tint-module-reading", QSize(320, reading.sizeHint().height()));
+    kit::TintModule popover(model, 36, false, window.get());
+    kit::RenderHarness::renderBoth(popover, "tint-module", QSize(320, popover.sizeHint().height()));
+    kit::KelvinNumeral numeral(2700, window.get());
+    kit::RenderHarness::renderBoth(numeral, "kelvin-numeral");
+    model->setEnabled(false);
+    kit::RenderHarness::renderBoth(reading, "tint-module-off", QSize(320, reading.sizeHint().height()));
+    EXPECT_FALSE(kit::RenderHarness::render(reading, kit::Appearance::dark).isNull());
+}
+
+}  // namespace
+}  // namespace orvane::testing
