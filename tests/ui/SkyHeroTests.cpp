@@ -26,6 +26,7 @@ protected:
         environment.reduceMotion = reduceMotion;
         environment.locale = "en_US";
         environment.random = random;
+        environment.notifications = &notifications;
         auto hero = std::make_unique<SkyHero>(model, environment, fixedNow);
         hero->resize(352, SkyHero::cardHeight);
         hero->refresh();  // a hidden widget gets its resize event only when shown
@@ -41,6 +42,7 @@ protected:
         mouse(hero, QEvent::MouseMove, to);
     }
     std::shared_ptr<std::mt19937_64> random = std::make_shared<std::mt19937_64>(7);
+    kit::NotificationCenter notifications;
 };
 
 TEST_F(SkyHeroTest, BerlinMiddayWithoutPlan) {
@@ -146,11 +148,12 @@ TEST_F(SkyHeroTest, TimersRunOnlyWhileOpen) {
     EXPECT_TRUE(hero->twinkles());
     EXPECT_TRUE(hero->animating());
     EXPECT_EQ(scheduler->timerCount(), before + 2);  // the 30 s refresh and the frames
-    hero->popoverDidClose();
+    notifications.post(kit::Notifications::popoverDidClose);
     EXPECT_FALSE(hero->isOpen());
     EXPECT_FALSE(hero->twinkles());
     EXPECT_EQ(scheduler->timerCount(), before);
-    hero->popoverWillShow();
+    notifications.post(kit::Notifications::popoverWillShow);
+    EXPECT_TRUE(hero->isOpen());
     EXPECT_EQ(scheduler->timerCount(), before + 2);
     hero.reset();
     EXPECT_EQ(scheduler->timerCount(), before);

@@ -1,16 +1,13 @@
 // The sky card, the tonight block and the badge drawn at device pixel ratio 2 in light and
 // dark: what must show in the pixels (the sun's disc, the moon, a dark night sky, the sea
-// fading into the popover at the bottom). With ORVANE_RENDER_DIR set the images are kept
-// there as PNG files for a look.
+// fading into the popover at the bottom). The images are kept under the renders folder.
 #include <gtest/gtest.h>
-
-#include <cstdlib>
-#include <filesystem>
 
 #include <QImage>
 #include <QPainter>
 
 #include "SkyFixture.h"
+#include "ui/kit/RenderHarness.h"
 #include "ui/menubar/SkyHero.h"
 #include "ui/settings/EveningLightBadge.h"
 #include "ui/settings/TonightSection.h"
@@ -18,32 +15,10 @@
 namespace orvane::testing {
 namespace {
 
-const QColor lightBackground(0xf4, 0xf3, 0xf1);
-const QColor darkBackground(0x26, 0x25, 0x27);
-
-void useAppearance(QWidget& widget, bool dark) {
-    QPalette palette = widget.palette();
-    palette.setColor(QPalette::Window, dark ? darkBackground : lightBackground);
-    palette.setColor(QPalette::WindowText, dark ? Qt::white : Qt::black);
-    palette.setColor(QPalette::ButtonText, dark ? Qt::white : Qt::black);
-    palette.setColor(QPalette::Button, dark ? QColor(0x3a, 0x39, 0x3b) : QColor(0xfd, 0xfd, 0xfd));
-    widget.setPalette(palette);
-    QFont font("DejaVu Sans");
-    font.setPixelSize(13);
-    widget.setFont(font);
-}
-
-QImage render(QWidget& widget, bool dark, const std::string& name, std::optional<QColor> fill = std::nullopt) {
-    useAppearance(widget, dark);
-    widget.ensurePolished();
-    QImage image(widget.size() * 2, QImage::Format_ARGB32_Premultiplied);
-    image.setDevicePixelRatio(2);
-    image.fill(fill ? *fill : dark ? darkBackground : lightBackground);
-    widget.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
-    if (const char* dir = std::getenv("ORVANE_RENDER_DIR")) {
-        std::filesystem::create_directories(dir);
-        image.save(QString::fromStdString((std::filesystem::path(dir) / (name + (dark ? "-dark" : "-light") + ".png")).string()));
-    }
+QImage render(QWidget& widget, bool dark, const std::string& name) {
+    const kit::Appearance appearance = dark ? kit::Appearance::dark : kit::Appearance::light;
+    QImage image = kit::RenderHarness::render(widget, appearance, widget.size());
+    kit::RenderHarness::save(image, QString::fromStdString(name + (dark ? "-dark" : "-light")));
     return image;
 }
 
@@ -78,7 +53,7 @@ TEST_F(SkyRenderTest, BerlinNoonShowsTheSunOnABlueSky) {
         EXPECT_GT(top.blue(), top.red());
         // The extra sea has faded into the popover by the bottom edge.
         const QColor bottom = at(image, 176, SkyHero::cardHeight - 0.5);
-        const QColor background = dark ? darkBackground : lightBackground;
+        const QColor background = kit::windowColor(dark ? kit::Appearance::dark : kit::Appearance::light);
         EXPECT_NEAR(bottom.red(), background.red(), 12);
         EXPECT_NEAR(bottom.blue(), background.blue(), 12);
     }
@@ -123,6 +98,12 @@ TEST_F(SkyRenderTest, LongyearbyenMidnightSunStaysAboveTheHorizon) {
     }
 }
 
+// The card's night sky, which the badge is drawn for.
+class NightSky : public QWidget {
+protected:
+    void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(rect(), QColor(0x14, 0x1c, 0x33)); }
+};
+
 // Pixels clearly red: the intensity swatches and the ring's ember.
 int reddish(const QImage& image, QRect area) {
     int n = 0;
@@ -152,15 +133,19 @@ TEST_F(SkyRenderTest, TonightBlockAndBadge) {
         EXPECT_EQ(reddish(image, withoutPlan.rect()), 0);  // no segment, no swatches
     }
 
-    QWidget night;
+    NightSky night;
     night.resize(170, 24);
     EveningLightBadge badge(0.62, &night);
     badge.move(8, 4);
     badge.resize(badge.sizeHint());
-    const QColor sky(0x14, 0x1c, 0x33);  // the card's night sky
     for (bool dark : {false, true}) {
-        const QImage image = render(night, dark, "badge", sky);
+        const QImage image = render(night, dark, "badge");
         EXPECT_GT(reddish(image, QRect(8, 4, 14, 16)), 10);  // the ring's arc
+        // 62 % clockwise from twelve o'clock: three o'clock is on the arc, nine o'clock only
+        // on the faint track.
+        const QColor three = at(image, 14.5 + 5.25, 4 + 6.5), nine = at(image, 14.5 - 5.25, 4 + 6.5);
+        EXPECT_GT(three.red(), three.blue() + 80);
+        EXPECT_LT(nine.red(), three.red() - 60);
         int light = 0;
         for (int y = 8; y < 40; ++y)
             for (int x = 50; x < 300; ++x) light += image.pixelColor(x, y).lightness() > 170;

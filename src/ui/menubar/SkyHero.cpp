@@ -4,7 +4,6 @@
 #include <numbers>
 
 #include <QAbstractButton>
-#include <QCheckBox>
 #include <QLinearGradient>
 #include <QMouseEvent>
 #include <QPainter>
@@ -13,6 +12,11 @@
 #include "app/AppModel.h"
 #include "app/SystemTimeZone.h"
 #include "platform/Clock.h"
+#include "ui/kit/Context.h"
+#include "ui/kit/FontBook.h"
+#include "ui/kit/Spring.h"
+#include "ui/kit/TintSwitch.h"
+#include "ui/kit/Tokens.h"
 #include "ui/menubar/SkyDebug.h"
 #include "ui/menubar/SkyTexts.h"
 #include "ui/settings/ClockMenu.h"
@@ -29,19 +33,13 @@ struct CardFonts {
     QFont time, caption, label, numeral, unit;
 };
 
-CardFonts cardFonts(const QFont& base) {
+CardFonts cardFonts() {
     CardFonts f;
-    const auto sized = [&](double px, QFont::Weight weight) {
-        QFont font = base;
-        font.setPixelSize(static_cast<int>(std::lround(px)));
-        font.setWeight(weight);
-        return font;
-    };
-    f.time = sized(15, QFont::DemiBold);
-    f.caption = sized(10, QFont::Medium);
-    f.label = sized(10, QFont::DemiBold);
-    f.numeral = sized(44, QFont::DemiBold);
-    f.unit = sized(20, QFont::Medium);
+    f.time = kit::FontBook::system(15, QFont::DemiBold);
+    f.caption = kit::FontBook::font(kit::TextStyle::caption, QFont::Medium);
+    f.label = kit::Tokens::labelFont();
+    f.numeral = kit::Tokens::numeralFont();
+    f.unit = kit::Tokens::numeralUnitFont();
     return f;
 }
 
@@ -67,12 +65,6 @@ void shadowedText(QPainter& p, std::map<std::pair<QString, QString>, QStaticText
     p.restore();
 }
 
-// Critically damped: what is left of a displacement after t seconds.
-double springLeft(double t, double response) {
-    const double wt = 2 * std::numbers::pi / response * t;
-    return (1 + wt) * std::exp(-wt);
-}
-
 }  // namespace
 
 SkyHero::SkyHero(std::shared_ptr<AppModel> model, Environment environment, std::optional<Date> fixedNow, QWidget* parent)
@@ -91,10 +83,13 @@ SkyHero::SkyHero(std::shared_ptr<AppModel> model, Environment environment, std::
                                      model_->setEveningPlan(EveningRules::planWithBedtime(*current, t));
                              },
                              this);
-    auto* toggle = new QCheckBox(this);
-    toggle->setAccessibleName("Warm my display");
-    toggle->setChecked(model_->settings().enabled);
-    connect(toggle, &QAbstractButton::clicked, this, [this](bool on) { model_->setEnabled(on); });
+    auto* toggle = new kit::TintSwitch("Warm my display", this);
+    toggle->setOn(model_->settings().enabled);
+    // The model decides; the switch shows what it decided.
+    connect(toggle, &QAbstractButton::clicked, this, [this, toggle](bool on) {
+        model_->setEnabled(on);
+        toggle->setOn(model_->settings().enabled);
+    });
     switch_ = toggle;
     badge_ = new EveningLightBadge(0, this);
 
@@ -109,6 +104,11 @@ SkyHero::SkyHero(std::shared_ptr<AppModel> model, Environment environment, std::
             default: break;
         }
     });
+    kit::NotificationCenter* centre = environment_.notifications;
+    if (!centre) centre = kit::contextOf(parent).notifications;
+    if (!centre) centre = &kit::NotificationCenter::defaultCenter();
+    notifications_.push_back(centre->observe(kit::Notifications::popoverWillShow, [this](const auto&) { popoverWillShow(); }));
+    notifications_.push_back(centre->observe(kit::Notifications::popoverDidClose, [this](const auto&) { popoverDidClose(); }));
     refresh();
     updateTimers();
 }
@@ -221,7 +221,7 @@ void SkyHero::updateChildren() {
     const auto plan = model_->eveningPlan();
     bedMenu_->setVisible(plan.has_value());
     if (plan) bedMenu_->setTime(plan->bedtime);
-    if (switch_->isChecked() != model_->settings().enabled) switch_->setChecked(model_->settings().enabled);
+    static_cast<kit::TintSwitch*>(switch_)->setOn(model_->settings().enabled);
     const auto reduction = badgeReduction();
     badge_->setVisible(reduction.has_value());
     if (reduction) badge_->setReduction(*reduction);
@@ -236,7 +236,7 @@ void SkyHero::layoutChildren() {
     const QSize sw = switch_->sizeHint();
     switch_->setGeometry(static_cast<int>(W - padding - sw.width()), static_cast<int>(seaBottom - 6 - sw.height()),
                          sw.width(), sw.height());
-    const CardFonts f = cardFonts(font());
+    const CardFonts f = cardFonts();
     const QFontMetricsF caption(f.caption);
     const double lineTop = seaBottom - caption.height();
     const double x = padding + caption.horizontalAdvance(QString::fromStdString(alertingText())) + 6;
@@ -279,7 +279,7 @@ void SkyHero::paintCard(QPainter& painter) {
     painter.setRenderHint(QPainter::TextAntialiasing);
     painter.drawImage(QPointF(0, fadeTop), sceneImage_);
 
-    const CardFonts f = cardFonts(font());
+    const CardFonts f = cardFonts();
     // Sky row.
     const QFontMetricsF timeMetrics(f.time), captionMetrics(f.caption);
     painter.setFont(f.time);
@@ -356,7 +356,8 @@ void SkyHero::springBack(Date released) {
     }
     releaseStart_ = environment_.clock->monotonic();
     springTimer_ = environment_.scheduler->scheduleRepeating(1.0 / 60, 0, [this] {
-        springValue_ = springLeft(environment_.clock->monotonic() - releaseStart_, 0.5);
+        const double t = environment_.clock->monotonic() - releaseStart_;
+        springValue_ = kit::Spring{0.5, 1.0}.motion(1, 0, t).displacement;
         if (springValue_ < 1e-3) {
             springValue_ = 0;
             releaseOffset_ = 0;

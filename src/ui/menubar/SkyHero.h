@@ -16,6 +16,7 @@
 
 #include "core/Date.h"
 #include "platform/Scheduler.h"
+#include "ui/kit/NotificationCenter.h"
 #include "ui/menubar/Meteor.h"
 #include "ui/menubar/SkyDay.h"
 #include "ui/menubar/SkyScene.h"
@@ -39,6 +40,8 @@ public:
         bool reduceMotion = false;
         std::string locale;  // for the shown time; empty: the process's locale
         std::shared_ptr<std::mt19937_64> random;  // the meteor's; default seeded from std::random_device
+        // Where popoverWillShow and popoverDidClose come from; default: the context's centre.
+        kit::NotificationCenter* notifications = nullptr;
     };
 
     static constexpr int cardHeight = 268;
@@ -47,8 +50,7 @@ public:
             QWidget* parent = nullptr);
     ~SkyHero() override;
 
-    // The status item's announcements; the popover forwards them when it is not the kit's
-    // notification centre that delivers them.
+    // What the status item's two announcements do.
     void popoverWillShow();
     void popoverDidClose();
 

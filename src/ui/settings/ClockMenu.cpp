@@ -1,10 +1,13 @@
 #include "ui/settings/ClockMenu.h"
 
+#include <cmath>
+
 #include <QAction>
 #include <QMenu>
 #include <QPainter>
 #include <QPainterPath>
 
+#include "ui/kit/Symbols.h"
 #include "ui/settings/EveningLook.h"
 #include "ui/settings/EveningRules.h"
 
@@ -12,14 +15,17 @@ namespace orvane {
 
 ClockMenu::ClockMenu(std::string symbol, std::string label, ClockTime time, std::vector<ClockTime> range,
                      std::function<void(ClockTime)> set, QWidget* parent)
-    : QAbstractButton(parent),
+    : kit::GlassShapeButton(parent),
       symbol_(std::move(symbol)),
       label_(std::move(label)),
       time_(time),
       range_(std::move(range)),
       set_(std::move(set)) {
+    setShape(kit::ButtonShape::capsule);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     setCursor(Qt::PointingHandCursor);
+    setLabelPainter([this](QPainter& p, const QRectF& box, kit::Appearance) { paintLabel(p, box); });
+    setContentSize(contentSize());
     setAccessibleName(QString::fromStdString(EveningRules::clockMenuAccessibleName(label_, time_)));
     connect(this, &QAbstractButton::clicked, this, [this] {
         QMenu* menu = buildMenu();
@@ -35,7 +41,7 @@ void ClockMenu::setTime(ClockTime time) {
     if (time == time_) return;
     time_ = time;
     setAccessibleName(QString::fromStdString(EveningRules::clockMenuAccessibleName(label_, time_)));
-    updateGeometry();
+    setContentSize(contentSize());
     update();
 }
 
@@ -55,39 +61,36 @@ void ClockMenu::choose(std::size_t index) {
     if (index < range_.size() && set_) set_(range_[index]);
 }
 
-QSize ClockMenu::sizeHint() const {
-    const EveningLook::Fonts f = EveningLook::fonts(font());
-    const int width = 10 + 12 + 5 + QFontMetrics(f.subheadline).horizontalAdvance(QString::fromStdString(label_)) + 5 +
-                      QFontMetrics(f.time).horizontalAdvance(QString::fromStdString(time_.display())) + 5 + 7 + 10;
-    return {width, 28};
+namespace {
+constexpr double symbolSize = 12;
+constexpr double chevronWidth = 7;
+}  // namespace
+
+QSizeF ClockMenu::contentSize() const {
+    const EveningLook::Fonts f = EveningLook::fonts();
+    const double width = 10 + symbolSize + 5 +
+                         QFontMetricsF(f.subheadline).horizontalAdvance(QString::fromStdString(label_)) + 5 +
+                         QFontMetricsF(f.time).horizontalAdvance(QString::fromStdString(time_.display())) + 5 +
+                         chevronWidth + 10;
+    return {std::ceil(width), 28};
 }
 
-void ClockMenu::paintEvent(QPaintEvent*) {
-    QPainter p(this);
-    p.setRenderHint(QPainter::Antialiasing);
+void ClockMenu::paintLabel(QPainter& p, const QRectF& box) const {
     const EveningLook::Colors c = EveningLook::colors(*this);
-    const QRectF r = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
-    p.setPen(QPen(c.hairline, 1));
-    p.setBrush(isDown() ? c.glassPressed : c.glass);
-    p.drawRoundedRect(r, r.height() / 2, r.height() / 2);
-
-    const EveningLook::Fonts f = EveningLook::fonts(font());
-    double x = 10;
-    const double mid = height() / 2.0;
-    EveningLook::drawSymbol(p, symbol_, QRectF(x, mid - 6, 12, 12), c.emberText);
-    x += 12 + 5;
-    p.setFont(f.subheadline);
-    p.setPen(c.secondary);
-    const QString label = QString::fromStdString(label_);
-    const QFontMetricsF lm(f.subheadline);
-    p.drawText(QPointF(x, mid + (lm.ascent() - lm.descent()) / 2), label);
-    x += lm.horizontalAdvance(label) + 5;
-    p.setFont(f.time);
-    p.setPen(c.primary);
-    const QString time = QString::fromStdString(time_.display());
-    const QFontMetricsF tm(f.time);
-    p.drawText(QPointF(x, mid + (tm.ascent() - tm.descent()) / 2), time);
-    x += tm.horizontalAdvance(time) + 5;
+    const EveningLook::Fonts f = EveningLook::fonts();
+    double x = box.x() + 10;
+    const double mid = box.center().y();
+    kit::Symbols::draw(p, symbol_, QRectF(x, mid - symbolSize / 2, symbolSize, symbolSize), c.emberText);
+    x += symbolSize + 5;
+    const auto text = [&](const QFont& font, const QColor& colour, const QString& s) {
+        p.setFont(font);
+        p.setPen(colour);
+        const QFontMetricsF m(font);
+        p.drawText(QPointF(x, mid + (m.ascent() - m.descent()) / 2), s);
+        x += m.horizontalAdvance(s) + 5;
+    };
+    text(f.subheadline, c.secondary, QString::fromStdString(label_));
+    text(f.time, c.primary, QString::fromStdString(time_.display()));
     // The up-and-down chevron in place of the platform's menu indicator.
     QPen chevron(c.tertiary, 1.4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
     p.setPen(chevron);

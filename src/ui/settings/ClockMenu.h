@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include <QAbstractButton>
+#include "ui/kit/Buttons.h"
 
 #include "core/ClockTime.h"
 
@@ -13,7 +13,7 @@ class QMenu;
 
 namespace orvane {
 
-class ClockMenu : public QAbstractButton {
+class ClockMenu : public kit::GlassShapeButton {
 public:
     ClockMenu(std::string symbol, std::string label, ClockTime time, std::vector<ClockTime> range,
               std::function<void(ClockTime)> set, QWidget* parent = nullptr);
@@ -29,12 +29,12 @@ public:
     // Calls `set` with the entry, as choosing it in the menu does.
     void choose(std::size_t index);
 
-    QSize sizeHint() const override;
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
+    // The row's width at its fonts; the capsule is 28 points high.
+    QSizeF contentSize() const;
 
 private:
+    void paintLabel(QPainter& painter, const QRectF& box) const;
+
     std::string symbol_;
     std::string label_;
     ClockTime time_;

@@ -31,7 +31,7 @@ void EveningLightBadge::relabel() {
 }
 
 QSize EveningLightBadge::sizeHint() const {
-    const QFontMetrics m(EveningLook::fonts(font()).captionMedium);
+    const QFontMetrics m(EveningLook::fonts().captionMedium);
     return {13 + 5 + m.horizontalAdvance(text()) + 1, std::max(13, m.height())};
 }
 
@@ -39,7 +39,7 @@ void EveningLightBadge::paintEvent(QPaintEvent*) {
     ring_->move(0, (height() - 13) / 2);
     QPainter p(this);
     p.setRenderHint(QPainter::TextAntialiasing);
-    const QFont f = EveningLook::fonts(font()).captionMedium;
+    const QFont f = EveningLook::fonts().captionMedium;
     p.setFont(f);
     p.setPen(QColor::fromRgbF(1, 1, 1, 0.85f));
     const QFontMetricsF m(f);

@@ -1,10 +1,10 @@
 #include "ui/settings/EveningLightRing.h"
 
 #include <cmath>
-#include <numbers>
 
 #include <QPainter>
 
+#include "ui/kit/Context.h"
 #include "ui/settings/EveningLook.h"
 #include "ui/settings/EveningRules.h"
 
@@ -13,31 +13,12 @@ namespace orvane {
 EveningLightRing::EveningLightRing(double fraction, double lineWidth, QWidget* parent)
     : QWidget(parent), fraction_(fraction), lineWidth_(lineWidth), shown_(EveningRules::ringFraction(fraction)) {
     setAttribute(Qt::WA_TransparentForMouseEvents);
+    shown_.setOnChange([this] { update(); });
 }
 
-void EveningLightRing::setFraction(double fraction, platform::Scheduler* scheduler) {
+void EveningLightRing::setFraction(double fraction) {
     fraction_ = fraction;
-    const double target = EveningRules::ringFraction(fraction);
-    if (!scheduler || target == shown_) {
-        animation_.cancel();
-        shown_ = target;
-        update();
-        return;
-    }
-    // Critically damped spring, response 0.6 s: x(t) = (1 + ωt) e^(−ωt).
-    const double from = shown_;
-    auto elapsed = std::make_shared<double>(0);
-    animation_ = scheduler->scheduleRepeating(1.0 / 60, 0, [this, from, target, elapsed] {
-        *elapsed += 1.0 / 60;
-        const double w = 2 * std::numbers::pi / 0.6, wt = w * *elapsed;
-        const double x = (1 + wt) * std::exp(-wt);
-        shown_ = target + (from - target) * x;
-        if (x < 1e-3) {
-            shown_ = target;
-            animation_.cancel();
-        }
-        update();
-    });
+    kit::contextOf(this).animator->animate(shown_, EveningRules::ringFraction(fraction), kit::Spring{0.6, 1.0});
 }
 
 void EveningLightRing::paint(QPainter& painter, const QRectF& box, double fraction, double lineWidth, const QColor& ember) {
@@ -60,7 +41,7 @@ void EveningLightRing::paint(QPainter& painter, const QRectF& box, double fracti
 
 void EveningLightRing::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    paint(p, QRectF(rect()), shown_, lineWidth_, EveningLook::colors(*this).ember);
+    paint(p, QRectF(rect()), shown_.value(), lineWidth_, EveningLook::colors(*this).ember);
 }
 
 }  // namespace orvane

@@ -1,6 +1,7 @@
 #pragma once
-// The few colours, fonts and symbols the evening controls draw with, resolved for the
-// widget's appearance.
+// The kit's colours, fonts and symbols as the evening controls use them, resolved for the
+// appearance of the widget they draw in.
+#include <cstdint>
 #include <string>
 
 #include <QColor>
@@ -15,18 +16,15 @@ namespace orvane::EveningLook {
 struct Colors {
     QColor primary, secondary, tertiary;
     QColor ember, emberText;
-    QColor glass, glassPressed, hairline;
     bool dark = false;
 };
 Colors colors(const QWidget& widget);
 
 struct Fonts {
-    QFont caption, captionMedium, captionSemibold, subheadline, time;
+    QFont caption, captionMedium, captionSemibold, caption2Bold, subheadline, time;
 };
-Fonts fonts(const QFont& base);
+Fonts fonts();
 
-// A named symbol in `box`; unknown names draw a small dot.
-void drawSymbol(QPainter& painter, const std::string& name, const QRectF& box, const QColor& color);
 // The swatch colour of an intensity's kelvin.
 QColor swatch(std::int64_t kelvin, bool dark);
 

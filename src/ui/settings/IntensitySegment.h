@@ -8,6 +8,7 @@
 
 #include "core/EveningPlan.h"
 #include "platform/Scheduler.h"
+#include "ui/kit/GlassSegment.h"
 
 namespace orvane {
 
@@ -18,21 +19,20 @@ public:
     IntensitySegment(std::shared_ptr<AppModel> model, double height, QWidget* parent = nullptr);
 
     // The highlighted intensity: the plan's, none without a plan.
-    std::optional<EveningIntensity> selected() const;
+    std::optional<EveningIntensity> selected() const { return segment_->selection(); }
     void choose(EveningIntensity intensity);
-    // The item under a point, for clicks.
-    std::optional<EveningIntensity> itemAt(QPointF point) const;
+    kit::GlassSegment<EveningIntensity>& segment() const { return *segment_; }
 
     QSize sizeHint() const override;
 
 protected:
-    void paintEvent(QPaintEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     std::shared_ptr<AppModel> model_;
     double height_;
     std::optional<EveningPlan> plan_;  // as last drawn
+    kit::GlassSegment<EveningIntensity>* segment_;
     platform::Handle subscription_;
 };
 

@@ -1,11 +1,11 @@
 #include "ui/settings/TonightSection.h"
 
-#include <QLabel>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 #include "app/AppModel.h"
-#include "ui/settings/EveningLook.h"
+#include "ui/kit/Buttons.h"
+#include "ui/kit/FontBook.h"
+#include "ui/kit/Text.h"
 #include "ui/settings/EveningRules.h"
 #include "ui/settings/IntensitySegment.h"
 
@@ -14,25 +14,21 @@ namespace orvane {
 TonightSection::TonightSection(std::shared_ptr<AppModel> model, bool /*compact*/, QWidget* parent)
     : QWidget(parent),
       model_(std::move(model)),
-      button_(new QPushButton(QString::fromUtf8(EveningRules::useMyEvening), this)),
-      caption_(new QLabel(this)),
+      button_(new kit::SystemButton(QString::fromUtf8(EveningRules::useMyEvening), false, this)),
+      caption_(new kit::Text({}, kit::FontBook::font(kit::TextStyle::caption), this)),
       intensity_(new IntensitySegment(model_, 30, this)) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(8);
-    const EveningLook::Fonts f = EveningLook::fonts(font());
-    button_->setFont(f.captionSemibold);
+    // The bordered look, small, in the caption font at semibold weight.
+    button_->setFont(kit::FontBook::font(kit::TextStyle::caption, QFont::DemiBold));
     button_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     layout->addWidget(button_, 0, Qt::AlignLeft);
-    caption_->setFont(f.caption);
-    caption_->setWordWrap(false);
-    caption_->setTextFormat(Qt::PlainText);
-    QPalette pal = caption_->palette();
-    pal.setColor(QPalette::WindowText, EveningLook::colors(*this).secondary);
-    caption_->setPalette(pal);
+    caption_->setLevel(kit::TextLevel::secondary);
+    caption_->setMaximumLines(1);
     layout->addWidget(caption_);
     layout->addWidget(intensity_);
-    connect(button_, &QPushButton::clicked, this, [this] { model_->setEveningPlan(EveningRules::defaultEvening()); });
+    connect(button_, &QAbstractButton::clicked, this, [this] { model_->setEveningPlan(EveningRules::defaultEvening()); });
     subscription_ = model_->observe([this](AppModel::Property p) {
         if (p == AppModel::Property::settings || p == AppModel::Property::resolution ||
             p == AppModel::Property::location)

@@ -7,10 +7,11 @@
 
 #include "platform/Scheduler.h"
 
-class QLabel;
-class QPushButton;
-
 namespace orvane {
+namespace kit {
+class SystemButton;
+class Text;
+}  // namespace kit
 
 class AppModel;
 class IntensitySegment;
@@ -19,8 +20,8 @@ class TonightSection : public QWidget {
 public:
     explicit TonightSection(std::shared_ptr<AppModel> model, bool compact = true, QWidget* parent = nullptr);
 
-    QPushButton* useMyEveningButton() const { return button_; }
-    QLabel* captionLabel() const { return caption_; }
+    kit::SystemButton* useMyEveningButton() const { return button_; }
+    kit::Text* captionLabel() const { return caption_; }
     IntensitySegment* intensity() const { return intensity_; }
     QString caption() const;
 
@@ -28,8 +29,8 @@ private:
     void refresh();
 
     std::shared_ptr<AppModel> model_;
-    QPushButton* button_;
-    QLabel* caption_;
+    kit::SystemButton* button_;
+    kit::Text* caption_;
     IntensitySegment* intensity_;
     platform::Handle subscription_;
 };
