@@ -11,6 +11,7 @@
 
 #include "SkyFixture.h"
 #include "ui/menubar/SkyHero.h"
+#include "ui/menubar/SkyWash.h"
 #include "ui/settings/ClockMenu.h"
 #include "ui/settings/EveningLightBadge.h"
 
@@ -226,6 +227,34 @@ TEST_F(SkyHeroTest, BadgeShowsTonightsReduction) {
     ASSERT_TRUE(badge);
     EXPECT_FALSE(badge->isHidden());
     EXPECT_EQ(badge->text(), "62% less so far");
+}
+
+TEST(SkyWashLookTest, HorizonTowardsTheGlowFadedAtNight) {
+    const SkyPalette day = Sky::palette(30), dusk = Sky::palette(-2), night = Sky::palette(-20);
+    for (const SkyPalette& p : {day, dusk, night}) {
+        const SkyWashLook look = SkyWashLook::make(p);
+        EXPECT_EQ(look.color, mix(p.horizon, p.glow, 0.35 * p.glowStrength));
+        EXPECT_DOUBLE_EQ(look.alpha, 0.3 * (1 - 0.6 * p.stars));
+    }
+    ASSERT_DOUBLE_EQ(night.stars, 1);
+    EXPECT_DOUBLE_EQ(SkyWashLook::make(night).alpha, 0.12);
+    EXPECT_DOUBLE_EQ(SkyWashLook::make(day).alpha, 0.3);
+}
+
+TEST_F(SkyHeroTest, WashFollowsTheSunAndAFixedMomentIgnoresTheClock) {
+    const Date noon = berlinTime(6, 21, 12);
+    startAt(berlinCity, noon);
+    const std::size_t before = scheduler->timerCount();
+    const Date winterNight = berlinTime(12, 21, 23, 0);
+    SkyWash fixed(model, scheduler, clock, winterNight);
+    EXPECT_EQ(scheduler->timerCount(), before + 1);  // every 60 s
+    EXPECT_EQ(fixed.now(), winterNight);
+    EXPECT_DOUBLE_EQ(fixed.look().alpha, 0.12);  // night
+    SkyWash live(model, scheduler, clock, std::nullopt);
+    EXPECT_EQ(live.now(), clock->now());
+    EXPECT_DOUBLE_EQ(live.look().alpha, 0.3);  // day
+    clock->setNow(winterNight);
+    EXPECT_DOUBLE_EQ(live.look().alpha, 0.12);
 }
 
 }  // namespace
