@@ -210,12 +210,14 @@ TEST(MoonDiskTest, TintWarmsNearTheHorizonAndHoverRaisesTheGlow) {
     EXPECT_NEAR(low.b, 0.90 + 0.75 * (0.58 - 0.90), 1e-12);
     EXPECT_EQ(MoonDisk::tint(12), MoonDisk::coolWhite);
 
-    MoonDisk moon{MoonSpot{{0, 0}, 0, 0.8, 20, false}, 0.5, false};
+    MoonDisk moon{MoonSpot{{0, 0}, 0, 0.8, 20, false}, 0.5, false, std::nullopt};
     EXPECT_DOUBLE_EQ(moon.glow(), 0.4);
     EXPECT_DOUBLE_EQ(moon.scale(), 1);
     moon.hovered = true;
     EXPECT_DOUBLE_EQ(moon.glow(), 0.56);
     EXPECT_DOUBLE_EQ(moon.scale(), 1.12);
+    moon.hoverAmount = 0.5;  // halfway through the hover's spring
+    EXPECT_DOUBLE_EQ(moon.scale(), 1.06);
     moon.night = 0;
     EXPECT_DOUBLE_EQ(moon.glow(), 0);
     EXPECT_DOUBLE_EQ(moon.litOpacity(), 0.6);

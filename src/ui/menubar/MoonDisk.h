@@ -17,6 +17,8 @@ struct MoonDisk {
     MoonSpot spot;
     double night = 0;  // the palette's star visibility
     bool hovered = false;
+    // How far the hover has sprung in, 0…1; absent: all the way when hovered.
+    std::optional<double> hoverAmount;
 
     static constexpr double radius = 7;
     static constexpr SkyColor coolWhite{0.98, 0.96, 0.90};
@@ -30,8 +32,9 @@ struct MoonDisk {
     // The cool white moved towards the warm colour by 0.75 × lowness.
     static SkyColor tint(double elevation);
     // Halo and shadow strength.
-    double glow() const { return (hovered ? 1.4 : 1.0) * spot.illumination * night; }
-    double scale() const { return hovered ? 1.12 : 1.0; }
+    double hover() const { return hoverAmount ? *hoverAmount : hovered ? 1.0 : 0.0; }
+    double glow() const { return (1 + 0.4 * hover()) * spot.illumination * night; }
+    double scale() const { return 1 + 0.12 * hover(); }
     double litOpacity() const { return 0.6 + 0.4 * night; }
 
     // Centred on the spot's point.

@@ -75,6 +75,7 @@ SkyHero::SkyHero(std::shared_ptr<AppModel> model, Environment environment, std::
     setMinimumWidth(200);
     setMouseTracking(true);
     setAccessibleDescription(QString::fromUtf8(SkyTexts::accessibilityHint));
+    hoverAmount_.setOnChange([this] { update(); });
 
     const auto plan = model_->eveningPlan();
     bedMenu_ = new ClockMenu("bed.double.fill", "Bed", plan ? plan->bedtime : EveningRules::defaultBedtime,
@@ -212,6 +213,7 @@ SkyScene SkyHero::scene() const {
     s.extraSea = SkyDay::extraSea;
     s.moon = day_.moonSpot;
     s.moonHovered = moonHovered_;
+    s.moonHoverAmount = hoverAmount_.value();
     s.twinkle = twinkles();
     if (!environment_.reduceMotion) s.meteor = meteor_;
     return s;
@@ -375,6 +377,7 @@ void SkyHero::hover(QPointF at) { setHovered(SkyCard::nearMoon(day_.moonSpot, at
 void SkyHero::setHovered(bool near) {
     if (near == moonHovered_) return;
     moonHovered_ = near;
+    kit::contextOf(this).animator->animate(hoverAmount_, near ? 1 : 0, kit::Spring{0.25, 1.0});
     makeTexts();
     update();
 }

@@ -16,6 +16,7 @@
 
 #include "core/Date.h"
 #include "platform/Scheduler.h"
+#include "ui/kit/Animator.h"
 #include "ui/kit/NotificationCenter.h"
 #include "ui/menubar/Meteor.h"
 #include "ui/menubar/SkyDay.h"
@@ -113,6 +114,7 @@ private:
     bool open_ = true;
     std::optional<Meteor> meteor_;
     bool moonHovered_ = false;
+    kit::AnimatedValue hoverAmount_{0};
 
     std::optional<QPointF> pressAt_;
     bool dragging_ = false;

@@ -93,7 +93,7 @@ void SkyScene::draw(QPainter& painter, Date date, bool belowHorizon) const {
     // 5. Sun; 6. Moon. The sea drawn next hides what lies below the horizon.
     const double sunY = geometry.y(sun.elevation);
     if (drawsSun() && !belowHorizon) SunDisk{palette.sun, 7}.draw(painter, sunX, sunY);
-    if (moon && !belowHorizon) MoonDisk{*moon, palette.stars, moonHovered}.draw(painter);
+    if (moon && !belowHorizon) MoonDisk{*moon, palette.stars, moonHovered, moonHoverAmount}.draw(painter);
 
     // 7. Sea.
     QLinearGradient sea(QPointF(0, h), QPointF(0, T));

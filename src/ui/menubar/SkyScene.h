@@ -22,6 +22,7 @@ struct SkyScene {
     double extraSea = 44;
     std::optional<MoonSpot> moon;
     bool moonHovered = false;
+    std::optional<double> moonHoverAmount;  // the hover's spring, 0…1, while it moves
     bool twinkle = false;
     std::optional<Meteor> meteor;
 
