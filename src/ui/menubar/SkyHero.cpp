@@ -75,7 +75,10 @@ SkyHero::SkyHero(std::shared_ptr<AppModel> model, Environment environment, std::
     setMinimumWidth(200);
     setMouseTracking(true);
     setAccessibleDescription(QString::fromUtf8(SkyTexts::accessibilityHint));
-    hoverAmount_.setOnChange([this] { update(); });
+    hoverAmount_.setOnChange([this] {
+        ++generation_;
+        update();
+    });
 
     const auto plan = model_->eveningPlan();
     bedMenu_ = new ClockMenu("bed.double.fill", "Bed", plan ? plan->bedtime : EveningRules::defaultBedtime,
@@ -151,6 +154,7 @@ void SkyHero::refresh() {
     const Date scene = shown() + releaseOffset_ * springValue_;
     day_ = SkyDay::make(model_->location(), zone(), model_->eveningPlan(), now(), scene, std::max(width(), 1),
                         cardHeight);
+    ++generation_;
     makeTexts();
     setAccessibleName(QString::fromStdString(SkyTexts::accessibilityText(day_.sun, day_.visibleMoon(), texts_.nextEvent)));
     updateChildren();
@@ -168,7 +172,8 @@ void SkyHero::updateTimers() {
     if (open_ && !refreshTimer_) refreshTimer_ = scheduler->scheduleRepeating(30, 1, [this] { refresh(); });
     if (!open_) refreshTimer_.cancel();
     const bool animate = twinkles() && sceneMoves();
-    if (animate && !frameTimer_) frameTimer_ = scheduler->scheduleRepeating(1.0 / 30, 0, [this] { update(); });
+    if (animate && !frameTimer_)
+        frameTimer_ = scheduler->scheduleRepeating(1.0 / 30, 0, [this] { update(twinkleRegion()); });
     if (!animate) frameTimer_.cancel();
 }
 
@@ -247,39 +252,66 @@ void SkyHero::layoutChildren() {
                         badge.width(), badge.height());
 }
 
-void SkyHero::paintCard(QPainter& painter) {
+QRegion SkyHero::twinkleRegion() const {
+    const double h = day_.horizonY();
+    QRegion region(QRect(0, 0, width(), static_cast<int>(std::ceil(h)) + 1));
+    if (const SkyScene s = scene(); s.moonGlade()) {
+        // The glints spread at most 13 points either side and reach 0.38 of the sea down.
+        const double x = s.moon->point.x;
+        region += QRect(static_cast<int>(x - 24), static_cast<int>(h), 48,
+                        static_cast<int>(std::ceil(0.38 * s.seaHeight() + 4)));
+    }
+    return region;
+}
+
+void SkyHero::paintCard(QPainter& painter, const QRect& dirty) {
     if (std::abs(day_.geometry.width - width()) > 0.25) refresh();
     const double W = width(), H = cardHeight;
+    const QRect area = dirty.isNull() ? rect() : dirty;
     const double dpr = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
     const double fadeTop = H - SkyDay::extraSea;
     const SkyScene picture = scene();
     const Date frame = environment_.clock->now();
-    painter.save();
-    painter.setClipRect(QRectF(0, 0, W, fadeTop), Qt::IntersectClip);
-    picture.draw(painter, frame);
-    painter.restore();
-    // The extra sea fades out towards the card's bottom edge: only that strip goes through
-    // an image of its own, where the fade can take the alpha away.
-    const QSize pixels(static_cast<int>(std::ceil(W * dpr)), static_cast<int>(std::ceil(SkyDay::extraSea * dpr)));
-    if (sceneImage_.size() != pixels) sceneImage_ = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
-    sceneImage_.setDevicePixelRatio(dpr);
-    sceneImage_.fill(Qt::transparent);
-    {
-        QPainter strip(&sceneImage_);
-        strip.setClipRect(QRectF(0, 0, W, SkyDay::extraSea));
-        strip.translate(0, -fadeTop);
-        picture.draw(strip, frame, true);
-        strip.resetTransform();
-        QLinearGradient fade(0, 0, 0, SkyDay::extraSea);
-        fade.setColorAt(0, Qt::black);
-        fade.setColorAt(1, Qt::transparent);
-        strip.setCompositionMode(QPainter::CompositionMode_DestinationIn);
-        strip.fillRect(QRectF(0, 0, W, SkyDay::extraSea), fade);
+    const QSize stillPixels(static_cast<int>(std::ceil(W * dpr)), static_cast<int>(std::ceil(fadeTop * dpr)));
+    const QSize stripPixels(stillPixels.width(), static_cast<int>(std::ceil(SkyDay::extraSea * dpr)));
+    if (drawnGeneration_ != generation_ || stillImage_.size() != stillPixels ||
+        stillImage_.devicePixelRatio() != dpr) {
+        stillImage_ = QImage(stillPixels, QImage::Format_ARGB32_Premultiplied);
+        stillImage_.setDevicePixelRatio(dpr);
+        stillImage_.fill(Qt::transparent);
+        {
+            QPainter still(&stillImage_);
+            picture.draw(still, frame, false, SkyScene::still);
+        }
+        // The extra sea fades out towards the card's bottom edge: the strip is drawn apart
+        // so that the fade can take its alpha away.
+        stripImage_ = QImage(stripPixels, QImage::Format_ARGB32_Premultiplied);
+        stripImage_.setDevicePixelRatio(dpr);
+        stripImage_.fill(Qt::transparent);
+        {
+            QPainter strip(&stripImage_);
+            strip.setClipRect(QRectF(0, 0, W, SkyDay::extraSea));
+            strip.translate(0, -fadeTop);
+            picture.draw(strip, frame, true, SkyScene::still);
+            strip.resetTransform();
+            QLinearGradient fade(0, 0, 0, SkyDay::extraSea);
+            fade.setColorAt(0, Qt::black);
+            fade.setColorAt(1, Qt::transparent);
+            strip.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+            strip.fillRect(QRectF(0, 0, W, SkyDay::extraSea), fade);
+        }
+        drawnGeneration_ = generation_;
     }
+    painter.save();
+    painter.setClipRect(QRectF(0, 0, W, fadeTop).intersected(QRectF(area)), Qt::IntersectClip);
+    picture.draw(painter, frame, false, SkyScene::sky | SkyScene::stars);
+    painter.drawImage(QRectF(0, 0, W, fadeTop), stillImage_);
+    picture.draw(painter, frame, false, SkyScene::glade | SkyScene::top);
+    painter.restore();
+    if (area.bottom() >= fadeTop) painter.drawImage(QRectF(0, fadeTop, W, SkyDay::extraSea), stripImage_);
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
-    painter.drawImage(QPointF(0, fadeTop), sceneImage_);
 
     const CardFonts f = cardFonts();
     // Sky row.
@@ -310,9 +342,9 @@ void SkyHero::paintCard(QPainter& painter) {
     painter.restore();
 }
 
-void SkyHero::paintEvent(QPaintEvent*) {
+void SkyHero::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
-    paintCard(painter);
+    paintCard(painter, event->rect());
 }
 
 void SkyHero::resizeEvent(QResizeEvent*) { refresh(); }
@@ -377,6 +409,7 @@ void SkyHero::hover(QPointF at) { setHovered(SkyCard::nearMoon(day_.moonSpot, at
 void SkyHero::setHovered(bool near) {
     if (near == moonHovered_) return;
     moonHovered_ = near;
+    ++generation_;
     kit::contextOf(this).animator->animate(hoverAmount_, near ? 1 : 0, kit::Spring{0.25, 1.0});
     makeTexts();
     update();

@@ -3,6 +3,7 @@
 // on its arc, the moon, stars and now and then a shooting star; the sky row (shown time,
 // next sun event, bedtime menu) and the sea row (what the tint does, the kelvin, the
 // alerting-light estimate, the switch). Dragging across the sky previews another moment.
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
@@ -11,6 +12,7 @@
 #include <string>
 
 #include <QImage>
+#include <QRegion>
 #include <QStaticText>
 #include <QWidget>
 
@@ -83,8 +85,12 @@ public:
 
     // Recomputes the day for the current now and shown and redraws.
     void refresh();
-    // The whole card into a painter at the widget's size (children excluded).
-    void paintCard(QPainter& painter);
+    // The card into a painter at the widget's size (children excluded); parts outside
+    // `dirty` may be left out.
+    void paintCard(QPainter& painter, const QRect& dirty = {});
+    // What a twinkle frame changes: the star field down to the horizon and the moon's
+    // glade.
+    QRegion twinkleRegion() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -130,7 +136,12 @@ private:
 
     SkyDay day_;
     Texts texts_;
-    QImage sceneImage_;
+    // The still layers and the faded sea strip, kept between twinkle frames; redrawn when
+    // the generation moves (every refresh and hover step) or the size changes.
+    QImage stillImage_;
+    QImage stripImage_;
+    std::uint64_t generation_ = 1;
+    std::uint64_t drawnGeneration_ = 0;
     std::map<std::pair<QString, QString>, QStaticText> staticTexts_;
     ClockMenu* bedMenu_ = nullptr;
     QAbstractButton* switch_ = nullptr;

@@ -38,23 +38,23 @@ std::optional<double> SkyScene::moonGlade() const {
     return palette.stars * moon->illumination * (1 - std::max(moon->elevation, 0.0) / 60);
 }
 
-void SkyScene::draw(QPainter& painter, Date date, bool belowHorizon) const {
+void SkyScene::draw(QPainter& painter, Date date, bool belowHorizon, unsigned parts) const {
     const double W = geometry.width, h = geometry.horizonY(), T = totalHeight(), S = seaHeight();
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(Qt::NoPen);
 
     // 1. Sky.
-    if (!belowHorizon) {
-        QLinearGradient sky(QPointF(W / 2, 0), QPointF(W / 2, T * geometry.horizonFraction));
-        sky.setColorAt(0, rgb(palette.zenith));
-        sky.setColorAt(1, rgb(palette.horizon));
+    if (!belowHorizon && (parts & sky)) {
+        QLinearGradient skyFill(QPointF(W / 2, 0), QPointF(W / 2, T * geometry.horizonFraction));
+        skyFill.setColorAt(0, rgb(palette.zenith));
+        skyFill.setColorAt(1, rgb(palette.horizon));
         // Below the horizon the sea covers it.
-        painter.fillRect(QRectF(0, 0, W, std::ceil(h + 1)), sky);
+        painter.fillRect(QRectF(0, 0, W, std::ceil(h + 1)), skyFill);
     }
 
     // 2. Stars, down to the horizon.
-    if (const double o = starOpacity(); o > 0 && !belowHorizon) {
+    if (const double o = starOpacity(); o > 0 && !belowHorizon && (parts & stars)) {
         painter.save();
         painter.setClipRect(QRectF(0, 0, W, h));
         StarField{o, twinkle, meteor}.draw(painter, QSizeF(W, h), date);
@@ -62,7 +62,7 @@ void SkyScene::draw(QPainter& painter, Date date, bool belowHorizon) const {
     }
 
     // 3. Horizon glow: a circle W across squeezed to 1.2 × 0.42 about the sun's foot.
-    if (palette.glowStrength > 0) {
+    if (palette.glowStrength > 0 && (parts & still)) {
         painter.save();
         painter.translate(sunX, h);
         painter.scale(1.2, 0.42);
@@ -76,7 +76,7 @@ void SkyScene::draw(QPainter& painter, Date date, bool belowHorizon) const {
     }
 
     // 4. The sun's path, above the horizon only.
-    if (const auto points = belowHorizon ? std::vector<SkyPoint>() : ArcPath::points(arc, geometry); !points.empty()) {
+    if (const auto points = belowHorizon || !(parts & still) ? std::vector<SkyPoint>() : ArcPath::points(arc, geometry); !points.empty()) {
         QPainterPath path(QPointF(points[0].x, points[0].y));
         for (std::size_t i = 1; i < points.size(); ++i) path.lineTo(points[i].x, points[i].y);
         painter.save();
@@ -92,17 +92,19 @@ void SkyScene::draw(QPainter& painter, Date date, bool belowHorizon) const {
 
     // 5. Sun; 6. Moon. The sea drawn next hides what lies below the horizon.
     const double sunY = geometry.y(sun.elevation);
-    if (drawsSun() && !belowHorizon) SunDisk{palette.sun, 7}.draw(painter, sunX, sunY);
-    if (moon && !belowHorizon) MoonDisk{*moon, palette.stars, moonHovered, moonHoverAmount}.draw(painter);
+    if (drawsSun() && !belowHorizon && (parts & still)) SunDisk{palette.sun, 7}.draw(painter, sunX, sunY);
+    if (moon && !belowHorizon && (parts & still)) MoonDisk{*moon, palette.stars, moonHovered, moonHoverAmount}.draw(painter);
 
     // 7. Sea.
-    QLinearGradient sea(QPointF(0, h), QPointF(0, T));
-    sea.setColorAt(0, rgb(seaTop()));
-    sea.setColorAt(1, rgb(palette.ground));
-    painter.fillRect(QRectF(0, h, W, S), sea);
+    if (parts & still) {
+        QLinearGradient sea(QPointF(0, h), QPointF(0, T));
+        sea.setColorAt(0, rgb(seaTop()));
+        sea.setColorAt(1, rgb(palette.ground));
+        painter.fillRect(QRectF(0, h, W, S), sea);
+    }
 
     // 8. Sun glade: a soft ellipse 12 wide under the sun, kept to the sea.
-    if (const auto k = sunGlade()) {
+    if (const auto k = sunGlade(); k && (parts & still)) {
         painter.save();
         painter.setClipRect(QRectF(0, h, W, S));
         const QRectF ellipse(sunX - 6, h + 0.7 * S - 0.7 * S, 12, 1.4 * S);
@@ -121,7 +123,7 @@ void SkyScene::draw(QPainter& painter, Date date, bool belowHorizon) const {
     }
 
     // 9. Moon glade.
-    if (const auto strength = moonGlade()) {
+    if (const auto strength = moonGlade(); strength && (parts & glade)) {
         painter.save();
         painter.translate(0, h);
         painter.setClipRect(QRectF(0, 0, W, S));
@@ -130,7 +132,7 @@ void SkyScene::draw(QPainter& painter, Date date, bool belowHorizon) const {
     }
 
     // 10. Horizon line; 11. the marks of sunrise and sunset.
-    if (belowHorizon) {
+    if (belowHorizon || !(parts & top)) {
         painter.restore();
         return;
     }

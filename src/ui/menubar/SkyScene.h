@@ -38,10 +38,15 @@ struct SkyScene {
     std::optional<double> moonGlade() const;
     SkyColor seaTop() const { return mix(palette.horizon, palette.ground, 0.62); }
 
+    // The layers in groups, so the still ones can be kept between twinkle frames: the sky
+    // (1), the stars with the meteor (2), the still middle from the glow to the sun glade
+    // (3 to 8), the moon glade (9) and the horizon line with the marks (10, 11).
+    enum Part : unsigned { sky = 1, stars = 2, still = 4, glade = 8, top = 16, all = 31 };
+
     // Into (0, 0, width, totalHeight); `date` drives the twinkle and the meteor. `belowHorizon`
     // draws only the layers that reach under the horizon line (glow, sea and glades), for
     // a strip of the sea drawn on its own.
-    void draw(QPainter& painter, Date date, bool belowHorizon = false) const;
+    void draw(QPainter& painter, Date date, bool belowHorizon = false, unsigned parts = all) const;
 };
 
 }  // namespace orvane
