@@ -228,7 +228,7 @@ void SkyHero::updateChildren() {
     const auto plan = model_->eveningPlan();
     bedMenu_->setVisible(plan.has_value());
     if (plan) bedMenu_->setTime(plan->bedtime);
-    static_cast<kit::TintSwitch*>(switch_)->setOn(model_->settings().enabled);
+    switch_->setOn(model_->settings().enabled);
     const auto reduction = badgeReduction();
     badge_->setVisible(reduction.has_value());
     if (reduction) badge_->setReduction(*reduction);

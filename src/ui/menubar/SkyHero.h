@@ -20,6 +20,7 @@
 #include "platform/Scheduler.h"
 #include "ui/kit/Animator.h"
 #include "ui/kit/NotificationCenter.h"
+#include "ui/kit/TintSwitch.h"
 #include "ui/menubar/Meteor.h"
 #include "ui/menubar/SkyDay.h"
 #include "ui/menubar/SkyScene.h"
@@ -144,7 +145,7 @@ private:
     std::uint64_t drawnGeneration_ = 0;
     std::map<std::pair<QString, QString>, QStaticText> staticTexts_;
     ClockMenu* bedMenu_ = nullptr;
-    QAbstractButton* switch_ = nullptr;
+    kit::TintSwitch* switch_ = nullptr;
     EveningLightBadge* badge_ = nullptr;
 
     platform::Handle refreshTimer_;
