@@ -4,6 +4,7 @@
 
 #include <fmt/format.h>
 
+#include "core/Percent.h"
 #include "core/Presets.h"
 
 namespace orvane {
@@ -57,7 +58,7 @@ TintState TintTarget::resolve(const std::vector<orvane::Preset>& presets, RedSty
 
 std::string TintTarget::describe(const std::vector<orvane::Preset>& presets) const {
     if (const auto* c = as<Custom>()) {
-        if (c->dim < 0.995) return fmt::format("{}K · {}%", c->kelvin, static_cast<std::int64_t>(std::round(c->dim * 100)));
+        if (c->dim < 0.995) return fmt::format("{}K · {}%", c->kelvin, percentRounded(c->dim));
         return fmt::format("{}K", c->kelvin);
     }
     if (const auto* p = findPreset(presets, std::get<Preset>(value).id)) return p->name;
@@ -85,11 +86,11 @@ double Melanopic::reduction(const Multiplier& m) {
 
 std::int64_t Melanopic::percent(double x) {
     if (!(x >= 0)) return 0;  // negative or NaN
-    return static_cast<std::int64_t>(std::round(std::min(x, 1.0) * 100));
+    return percentRounded(std::min(x, 1.0));
 }
 
 std::string Melanopic::label(const Multiplier& m) {
-    const auto n = static_cast<std::int64_t>(std::round(100 * reduction(m)));
+    const auto n = percentRounded(reduction(m));
     if (n == 0) return "True colors";
     return fmt::format("≈{}% less alerting light", n);
 }

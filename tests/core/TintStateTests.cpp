@@ -115,6 +115,8 @@ TEST(TintTarget, Describe) {
     EXPECT_EQ(TintTarget::custom(1900, 0.9).describe(builtIns), "1900K · 90%");
     EXPECT_EQ(TintTarget::custom(1900, 0.995).describe(builtIns), "1900K");
     EXPECT_EQ(TintTarget::custom(1900, 0.125).describe(builtIns), "1900K · 13%");
+    // 0.285 * 100 is 28.4999... in binary; the shared percent function reads it as written.
+    EXPECT_EQ(TintTarget::custom(1900, 0.285).describe(builtIns), "1900K · 29%");
     EXPECT_EQ(TintTarget::custom(90000, nan).describe(builtIns), "90000K");
     EXPECT_EQ(TintTarget::preset("builtin.candle").describe(builtIns), "Candle");
     EXPECT_EQ(TintTarget::preset("nope").describe(builtIns), "Preset");

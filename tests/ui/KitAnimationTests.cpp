@@ -129,3 +129,28 @@ TEST(KitAnimator, RunsOnTheEventLoopByItself) {
 
 }  // namespace
 }  // namespace orvane::kit
+
+#include "ui/kit/Bounce.h"
+
+namespace orvane::kit {
+namespace {
+
+TEST(KitBounce, DipsOvershootsAndRests) {
+    double now = 0;
+    Animator animator([&] { return now; }, false);
+    Bounce bounce;
+    EXPECT_EQ(bounce.scale(), 1);
+    bounce.trigger(animator);
+    EXPECT_LT(bounce.scale(), 0.9);
+    double peak = 0;
+    for (int frame = 0; frame < 120; ++frame) {
+        now += Animator::frameInterval;
+        animator.step();
+        peak = std::max(peak, bounce.scale());
+    }
+    EXPECT_GT(peak, 1.0);
+    EXPECT_EQ(bounce.scale(), 1);
+}
+
+}  // namespace
+}  // namespace orvane::kit

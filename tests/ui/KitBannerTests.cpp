@@ -63,9 +63,13 @@ TEST(KitBannerRules, NoticesInOrderAndTheirConditions) {
     EXPECT_FALSE(Rules::showNightShift(quiet));
 
     Rules::Input none;
-    const TintStatus statuses[] = {TintStatus::Off{},     TintStatus::Manual{},  TintStatus::Following{Mode::sunset},
-                                   TintStatus::DisabledUntil{Date(0)}, TintStatus::ExcludedApp{"X"},
-                                   TintStatus::Revealing{}, TintStatus::Cozy{}};
+    const TintStatus statuses[] = {TintStatus::Off{},
+                                   TintStatus::Manual{},
+                                   TintStatus::Following{Mode::sunset},
+                                   TintStatus::DisabledUntil{Date(0)},
+                                   TintStatus::ExcludedApp{"X"},
+                                   TintStatus::Revealing{},
+                                   TintStatus::Cozy{}};
     for (const auto& status : statuses) {
         none.status = status;
         EXPECT_FALSE(Rules::hasContent(none));
@@ -145,7 +149,8 @@ TEST_F(KitChrome, PaneHeaderSettingRowAndButtonsRender) {
 
     QWidget rows(window.get());
     auto* column = new QVBoxLayout(&rows);
-    auto* plain = new kit::SettingRow(QStringLiteral("Sounds"), std::nullopt, new kit::SystemButton(QStringLiteral("Test")));
+    auto* plain =
+        new kit::SettingRow(QStringLiteral("Sounds"), std::nullopt, new kit::SystemButton(QStringLiteral("Test")));
     auto* detailed = new kit::SettingRow(QStringLiteral("Haptic detents"),
                                          QStringLiteral("A tick when the warmth slider meets a preset"),
                                          new kit::SystemButton(QStringLiteral("Reset"), true));
@@ -163,8 +168,8 @@ TEST_F(KitChrome, PaneHeaderSettingRowAndButtonsRender) {
     row->addWidget(big);
     row->addWidget(new kit::SystemButton(QStringLiteral("Open")));
     row->addWidget(new kit::SystemButton(QStringLiteral("Use my evening"), true));
-    auto* slider = new kit::LevelSlider(kit::Binding<double>::stored(0.4), "sun.max.fill", {0.25, 0.75}, false, 28,
-                                        std::nullopt);
+    auto* slider =
+        new kit::LevelSlider(kit::Binding<double>::stored(0.4), "sun.max.fill", {0.25, 0.75}, false, 28, std::nullopt);
     slider->setMinimumWidth(140);
     row->addWidget(slider);
     kit::RenderHarness::renderBoth(buttons, "buttons", QSize(560, 64));

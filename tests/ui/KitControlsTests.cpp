@@ -122,7 +122,8 @@ TEST_F(KitButtons, PressedBeatsHover) {
 
 TEST_F(KitButtons, RoundButtonTakesClicksOnlyInsideItsCircle) {
     int clicks = 0;
-    GlassIconButton button("gearshape.fill", "Settings", 28, std::nullopt, [&] { ++clicks; }, &window);
+    GlassIconButton button(
+        "gearshape.fill", "Settings", 28, std::nullopt, [&] { ++clicks; }, &window);
     button.resize(button.sizeHint());
     EXPECT_EQ(button.sizeHint(), QSize(32, 32));
     QTest::mouseClick(&button, Qt::LeftButton, {}, QPoint(3, 3));  // in the box, off the circle

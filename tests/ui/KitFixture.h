@@ -49,8 +49,7 @@ protected:
     }
 
     double animationTime = 0;
-    std::shared_ptr<kit::Animator> animator =
-        std::make_shared<kit::Animator>([this] { return animationTime; }, false);
+    std::shared_ptr<kit::Animator> animator = std::make_shared<kit::Animator>([this] { return animationTime; }, false);
     std::shared_ptr<CountingHaptics> haptics = std::make_shared<CountingHaptics>();
     kit::NotificationCenter notifications;
     std::vector<std::string> kitSounds;

@@ -153,3 +153,67 @@ TEST(KitGlass, WhiteBaseOptionalTintAndHairline) {
 
 }  // namespace
 }  // namespace orvane::kit
+
+#include <QFileInfo>
+#include <QWidget>
+
+#include "ui/kit/Context.h"
+#include "ui/kit/RenderHarness.h"
+
+namespace orvane::kit {
+namespace {
+
+// Paints the widget's appearance as its one colour.
+class AppearanceSwatch final : public QWidget {
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.fillRect(QRect(10, 10, 20, 20), isDark(appearanceOf(this)) ? Qt::white : Qt::black);
+    }
+};
+
+TEST(KitRenderHarness, DoubleResolutionInTheAskedAppearanceOverTheWindowColour) {
+    AppearanceSwatch swatch;
+    const QImage dark = RenderHarness::render(swatch, Appearance::dark, QSize(100, 50));
+    EXPECT_EQ(dark.size(), QSize(200, 100));
+    EXPECT_DOUBLE_EQ(dark.devicePixelRatio(), 2.0);
+    EXPECT_EQ(dark.pixelColor(1, 1).rgb(), windowColor(Appearance::dark).rgb());
+    EXPECT_EQ(dark.pixelColor(40, 40).rgb(), QColor(Qt::white).rgb());
+    const QImage light = RenderHarness::render(swatch, Appearance::light, QSize(100, 50));
+    EXPECT_EQ(light.pixelColor(40, 40).rgb(), QColor(Qt::black).rgb());
+    EXPECT_FALSE(swatch.isVisible()) << "left as it was found";
+    const QString path = RenderHarness::save(light, "harness-check");
+    EXPECT_TRUE(QFileInfo(path).isFile());
+    EXPECT_TRUE(path.startsWith(RenderHarness::rendersDirectory()));
+}
+
+}  // namespace
+}  // namespace orvane::kit
+
+namespace orvane::kit {
+namespace {
+
+TEST(KitContext, NearestContextWinsAndTheDefaultFollowsTheDesktop) {
+    QWidget window;
+    QWidget inner(&window);
+    QWidget leaf(&inner);
+    EXPECT_EQ(appearanceOf(&leaf), defaultContext().appearance);
+    Context dark;
+    dark.appearance = Appearance::dark;
+    setContext(window, dark);
+    EXPECT_EQ(appearanceOf(&leaf), Appearance::dark);
+    EXPECT_TRUE(contextOf(&leaf).animator) << "missing members come from the default";
+    EXPECT_TRUE(contextOf(&leaf).now);
+    setContext(inner, dark.withAppearance(Appearance::light));
+    EXPECT_EQ(appearanceOf(&leaf), Appearance::light);
+
+    QWidget loose;
+    const Appearance before = defaultContext().appearance;
+    applyAppearance(Appearance::dark);
+    EXPECT_EQ(appearanceOf(&loose), Appearance::dark);
+    EXPECT_EQ(appearanceOf(&leaf), Appearance::light) << "a window's own context stays";
+    applyAppearance(before);
+}
+
+}  // namespace
+}  // namespace orvane::kit

@@ -22,9 +22,11 @@ using KitSegment = KitModelTest;
 
 TEST_F(KitSegment, PickingAsksTheOwnerAndThePillFollowsItsAnswer) {
     std::vector<int> picked;
-    kit::GlassSegment<int> segment({{1, "One", std::nullopt, std::nullopt}, {2, "Two", "moon.fill", std::nullopt},
-                                    {3, "Three", "flame", kit::Tokens::curveColor(1900)}},
-                                   std::nullopt, 28, [&](int v) { picked.push_back(v); }, window.get());
+    kit::GlassSegment<int> segment(
+        {{1, "One", std::nullopt, std::nullopt},
+         {2, "Two", "moon.fill", std::nullopt},
+         {3, "Three", "flame", kit::Tokens::curveColor(1900)}},
+        std::nullopt, 28, [&](int v) { picked.push_back(v); }, window.get());
     place(segment, QSize(300, 34));
     EXPECT_FALSE(segment.pillRect()) << "nothing selected, no pill";
     EXPECT_FALSE(segment.button(0).isChecked());
@@ -56,6 +58,12 @@ TEST_F(KitSegment, PickingAsksTheOwnerAndThePillFollowsItsAnswer) {
     segment.setSelection(1);
     QTest::mouseClick(&segment.button(0), Qt::LeftButton);
     EXPECT_EQ(picked, (std::vector<int>{2, 1}));
+
+    kit::GlassSegment<int> intensity({{0, "Gentle", std::nullopt, kit::Tokens::curveColor(2700)},
+                                      {1, "Warm", std::nullopt, kit::Tokens::curveColor(1900)},
+                                      {2, "Deep red", std::nullopt, kit::Tokens::curveColor(800)}},
+                                     1, 28, {}, window.get());
+    kit::RenderHarness::renderBoth(intensity, "glass-segment-swatches", QSize(300, 34));
 }
 
 TEST_F(KitSegment, ModeSegmentFollowsAndSetsTheMode) {
@@ -195,7 +203,8 @@ TEST_F(KitTile, AppIconDesaturatesAndBadgesWhenOn) {
 TEST_F(KitTile, ATileInAGlassButtonClicksAnywhere) {
     kit::GlassShapeButton tile(window.get());
     tile.setShape(kit::ButtonShape::roundedRect, 16);
-    auto* label = new kit::TileLabel("moon.zzz.fill", QStringLiteral("Wind down"), QStringLiteral("Deep red now"), false);
+    auto* label =
+        new kit::TileLabel("moon.zzz.fill", QStringLiteral("Wind down"), QStringLiteral("Deep red now"), false);
     tile.setContent(label);
     int clicks = 0;
     QObject::connect(&tile, &QAbstractButton::clicked, [&] { ++clicks; });

@@ -12,11 +12,34 @@
 namespace orvane::kit {
 namespace {
 
-const std::vector<std::string> listed = {
-    "flame", "flame.fill", "sun.max", "sun.max.fill", "sun.haze.fill", "sun.horizon", "sunset", "scope",
-    "moon.fill", "moon.zzz.fill", "light.max", "lock.shield", "hand.raised.fill", "hand.raised.circle.fill",
-    "hand.draw.fill", "exclamationmark.triangle.fill", "xmark", "checkmark", "clock.fill", "app.dashed", "nosign",
-    "cpu", "chevron.down", "gearshape.fill", "power", "eye", "square.grid.3x3.square", "bed.double.fill"};
+const std::vector<std::string> listed = {"flame",
+                                         "flame.fill",
+                                         "sun.max",
+                                         "sun.max.fill",
+                                         "sun.haze.fill",
+                                         "sun.horizon",
+                                         "sunset",
+                                         "scope",
+                                         "moon.fill",
+                                         "moon.zzz.fill",
+                                         "light.max",
+                                         "lock.shield",
+                                         "hand.raised.fill",
+                                         "hand.raised.circle.fill",
+                                         "hand.draw.fill",
+                                         "exclamationmark.triangle.fill",
+                                         "xmark",
+                                         "checkmark",
+                                         "clock.fill",
+                                         "app.dashed",
+                                         "nosign",
+                                         "cpu",
+                                         "chevron.down",
+                                         "gearshape.fill",
+                                         "power",
+                                         "eye",
+                                         "square.grid.3x3.square",
+                                         "bed.double.fill"};
 
 QImage drawn(const std::string& name, double size = 32) {
     QImage image(static_cast<int>(size), static_cast<int>(size), QImage::Format_ARGB32_Premultiplied);

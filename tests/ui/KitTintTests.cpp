@@ -41,11 +41,11 @@ TEST(KitTintRules, StateLines) {
     const TimeZone berlin = *TimeZone::named("Europe/Berlin");
     const TimeZone tokyo = *TimeZone::named("Asia/Tokyo");
     EXPECT_EQ(stateLine(false, TintStatus::Manual{}, Mode::manual, true, now, berlin), "Off");
-    EXPECT_EQ(stateLine(true, TintStatus::DisabledUntil{Date(now.secondsSince1970 + 8 * 86400)}, Mode::sunset, false, now,
-                        berlin),
+    EXPECT_EQ(stateLine(true, TintStatus::DisabledUntil{Date(now.secondsSince1970 + 8 * 86400)}, Mode::sunset, false,
+                        now, berlin),
               "True color while Focus is on");
-    EXPECT_EQ(stateLine(true, TintStatus::DisabledUntil{Date(now.secondsSince1970 + 7 * 86400)}, Mode::sunset, false, now,
-                        berlin),
+    EXPECT_EQ(stateLine(true, TintStatus::DisabledUntil{Date(now.secondsSince1970 + 7 * 86400)}, Mode::sunset, false,
+                        now, berlin),
               "True color until 12:00");
     // 07:12 tomorrow in Tokyo is 22:12 today in UTC: the place's zone decides.
     const Date tokyoMorning{1773612720.0};
@@ -53,10 +53,13 @@ TEST(KitTintRules, StateLines) {
               "True color until 07:12");
     EXPECT_EQ(stateLine(true, TintStatus::DisabledUntil{tokyoMorning}, Mode::sunset, false, now, berlin),
               "True color until 23:12");
-    EXPECT_EQ(stateLine(true, TintStatus::ExcludedApp{"Photos"}, Mode::sunset, true, now, berlin), "Not tinted in Photos");
-    EXPECT_EQ(stateLine(true, TintStatus::PausedUntil{now}, Mode::schedule, true, now, berlin), "Manual hold · Schedule");
+    EXPECT_EQ(stateLine(true, TintStatus::ExcludedApp{"Photos"}, Mode::sunset, true, now, berlin),
+              "Not tinted in Photos");
+    EXPECT_EQ(stateLine(true, TintStatus::PausedUntil{now}, Mode::schedule, true, now, berlin),
+              "Manual hold · Schedule");
     // The mode name comes from the settings, not from the status's payload.
-    EXPECT_EQ(stateLine(true, TintStatus::Following{Mode::schedule}, Mode::sunset, true, now, berlin), "Warming · Sunset");
+    EXPECT_EQ(stateLine(true, TintStatus::Following{Mode::schedule}, Mode::sunset, true, now, berlin),
+              "Warming · Sunset");
     EXPECT_EQ(stateLine(true, TintStatus::Revealing{}, Mode::manual, false, now, berlin), "Daylight · Manual");
 }
 
@@ -65,15 +68,17 @@ using KitTint = KitModelTest;
 TEST_F(KitTint, WarmthSliderWritesSnappedKelvinAndKeepsDim) {
     AppModel& m = start(manualSettings(6500, 0.8));
     kit::WarmthControl control(model, 36, window.get());
-    place(control, QSize(300, 36));
+    place(control, QSize(300, control.sizeHint().height()));
     EXPECT_DOUBLE_EQ(control.slider().value(), 0);
     EXPECT_EQ(control.readout().text(), QStringLiteral("6500K"));
     EXPECT_EQ(control.slider().detents(), kit::TintRules::presetDetents(m.settings().presets));
 
     // The trailing end.
-    QTest::mousePress(&control.slider(), Qt::LeftButton, {}, QPoint(control.slider().width() / 2, 18));
-    QTest::mouseMove(&control.slider(), QPoint(control.slider().width() + 40, 18));
-    QTest::mouseRelease(&control.slider(), Qt::LeftButton, {}, QPoint(control.slider().width() + 40, 18));
+    QTest::mousePress(&control.slider(), Qt::LeftButton, {},
+                      QPoint(control.slider().width() / 2, control.slider().height() / 2));
+    QTest::mouseMove(&control.slider(), QPoint(control.slider().width() + 40, control.slider().height() / 2));
+    QTest::mouseRelease(&control.slider(), Qt::LeftButton, {},
+                        QPoint(control.slider().width() + 40, control.slider().height() / 2));
     EXPECT_EQ(m.resolution().modeState.kelvin, 500);
     EXPECT_DOUBLE_EQ(m.resolution().modeState.dim, 0.8);
     EXPECT_EQ(control.readout().text(), QStringLiteral("500K"));
@@ -86,14 +91,14 @@ TEST_F(KitTint, WarmthSliderWritesSnappedKelvinAndKeepsDim) {
 TEST_F(KitTint, WarmthSliderSnapsToAPresetWithOneTick) {
     AppModel& m = start(manualSettings(6500, 1.0));
     kit::WarmthControl control(model, 36, window.get());
-    place(control, QSize(300, 36));
+    place(control, QSize(300, control.sizeHint().height()));
     kit::LevelSlider& slider = control.slider();
     const double w = slider.width(), h = 36;
     const double candle = kit::TintRules::warmthPosition(1900);
     const auto x = [&](double v) { return static_cast<int>(std::lround(h + v * (w - h))); };
-    QTest::mousePress(&slider, Qt::LeftButton, {}, QPoint(x(candle + 0.012), 18));
-    QTest::mouseMove(&slider, QPoint(x(candle - 0.01), 18));
-    QTest::mouseRelease(&slider, Qt::LeftButton, {}, QPoint(x(candle - 0.01), 18));
+    QTest::mousePress(&slider, Qt::LeftButton, {}, QPoint(x(candle + 0.012), slider.height() / 2));
+    QTest::mouseMove(&slider, QPoint(x(candle - 0.01), slider.height() / 2));
+    QTest::mouseRelease(&slider, Qt::LeftButton, {}, QPoint(x(candle - 0.01), slider.height() / 2));
     EXPECT_EQ(m.resolution().modeState.kelvin, 1900);
     EXPECT_EQ(haptics->ticks, 1);
 }
@@ -101,16 +106,16 @@ TEST_F(KitTint, WarmthSliderSnapsToAPresetWithOneTick) {
 TEST_F(KitTint, DimSliderEndsAndReadout) {
     AppModel& m = start(manualSettings(3400, 0.5));
     kit::DimControl control(model, 36, window.get());
-    place(control, QSize(300, 36));
+    place(control, QSize(300, control.sizeHint().height()));
     kit::LevelSlider& slider = control.slider();
-    QTest::mousePress(&slider, Qt::LeftButton, {}, QPoint(1, 18));
-    QTest::mouseRelease(&slider, Qt::LeftButton, {}, QPoint(1, 18));
+    QTest::mousePress(&slider, Qt::LeftButton, {}, QPoint(1, slider.height() / 2));
+    QTest::mouseRelease(&slider, Qt::LeftButton, {}, QPoint(1, slider.height() / 2));
     EXPECT_DOUBLE_EQ(m.resolution().modeState.dim, m.settings().dimFloor);
     EXPECT_EQ(m.resolution().modeState.kelvin, 3400);
     // Dragged past the trailing end.
-    QTest::mousePress(&slider, Qt::LeftButton, {}, QPoint(slider.width() / 2, 18));
-    QTest::mouseMove(&slider, QPoint(slider.width() + 40, 18));
-    QTest::mouseRelease(&slider, Qt::LeftButton, {}, QPoint(slider.width() + 40, 18));
+    QTest::mousePress(&slider, Qt::LeftButton, {}, QPoint(slider.width() / 2, slider.height() / 2));
+    QTest::mouseMove(&slider, QPoint(slider.width() + 40, slider.height() / 2));
+    QTest::mouseRelease(&slider, Qt::LeftButton, {}, QPoint(slider.width() + 40, slider.height() / 2));
     EXPECT_DOUBLE_EQ(m.resolution().modeState.dim, 1.0);
     m.setWarmth(3400, 0.125);
     EXPECT_EQ(control.readout().text(), QStringLiteral("13%"));
@@ -164,6 +169,18 @@ TEST_F(KitTint, DaylightHasNoTintAndPlainColours) {
     EXPECT_EQ(module.melanopicText()->text(), QStringLiteral("True colors"));
 }
 
+TEST_F(KitTint, StateLineUsesThePlacesZone) {
+    Settings s = manualSettings(2700, 1.0);
+    s.sunset.locationSource = LocationSource::TimeZone{std::string("Asia/Tokyo")};
+    AppModel& m = start(s);
+    kit::TintModule module(model, 36, true, window.get());
+    // 07:12 tomorrow in Tokyo; 23:12 in Berlin, the computer's zone here.
+    m.disable(Date(1773612720.0));
+    EXPECT_EQ(module.stateText()->text(), QStringLiteral("True color until 07:12"));
+    m.disable(Date(berlinNoon.secondsSince1970 + 8 * 86400));
+    EXPECT_EQ(module.stateText()->text(), QStringLiteral("True color while Focus is on"));
+}
+
 TEST_F(KitTint, WithoutReadingOnlyTheSlidersOnTintedGlass) {
     start(manualSettings(1900, 0.9));
     kit::TintModule module(model, 36, false, window.get());
@@ -184,6 +201,10 @@ TEST_F(KitTint, RendersTheModuleAndItsParts) {
     kit::RenderHarness::renderBoth(reading, "tint-module-reading", QSize(320, reading.sizeHint().height()));
     kit::TintModule popover(model, 36, false, window.get());
     kit::RenderHarness::renderBoth(popover, "tint-module", QSize(320, popover.sizeHint().height()));
+    kit::WarmthControl warmth(model, 28, window.get());
+    kit::RenderHarness::renderBoth(warmth, "warmth-control", QSize(300, warmth.sizeHint().height()));
+    kit::DimControl dim(model, 28, window.get());
+    kit::RenderHarness::renderBoth(dim, "dim-control", QSize(300, dim.sizeHint().height()));
     kit::KelvinNumeral numeral(2700, window.get());
     kit::RenderHarness::renderBoth(numeral, "kelvin-numeral");
     model->setEnabled(false);

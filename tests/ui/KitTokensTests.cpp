@@ -91,10 +91,9 @@ TEST(KitTokens, BrandVersionAndChangelog) {
 }
 
 TEST(KitTokens, FontBookSizes) {
-    const std::pair<TextStyle, int> sizes[] = {{TextStyle::title2, 17},  {TextStyle::title3, 15},
-                                               {TextStyle::body, 13},    {TextStyle::callout, 12},
-                                               {TextStyle::subheadline, 11}, {TextStyle::caption, 10},
-                                               {TextStyle::caption2, 10}};
+    const std::pair<TextStyle, int> sizes[] = {
+        {TextStyle::title2, 17},      {TextStyle::title3, 15},  {TextStyle::body, 13},    {TextStyle::callout, 12},
+        {TextStyle::subheadline, 11}, {TextStyle::caption, 10}, {TextStyle::caption2, 10}};
     for (const auto& [style, size] : sizes) EXPECT_EQ(FontBook::font(style).pixelSize(), size);
     EXPECT_EQ(Tokens::numeralFont().pixelSize(), 44);
     EXPECT_EQ(Tokens::numeralFont().weight(), QFont::DemiBold);

@@ -29,9 +29,7 @@ Animator::Animator(Clock clock, bool timerDriven) : clock_(std::move(clock)) {
 Animator::~Animator() { delete timer_.data(); }
 
 Animator::Clock Animator::steadyClock() {
-    return [] {
-        return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-    };
+    return [] { return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count(); };
 }
 
 void Animator::notify(AnimatedValue::State& s) {

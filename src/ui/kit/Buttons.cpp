@@ -100,7 +100,9 @@ QPainterPath GlassShapeButton::shapePath() const {
     return {};
 }
 
-bool GlassShapeButton::hitButton(const QPoint& pos) const { return shapePath().contains(QPointF(pos) + QPointF(0.5, 0.5)); }
+bool GlassShapeButton::hitButton(const QPoint& pos) const {
+    return shapePath().contains(QPointF(pos) + QPointF(0.5, 0.5));
+}
 
 void GlassShapeButton::follow(bool pressChanged) {
     const GlassButtonLook target = look();

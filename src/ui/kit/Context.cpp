@@ -2,6 +2,7 @@
 
 #include <chrono>
 
+#include <QApplication>
 #include <QVariant>
 
 namespace orvane::kit {
@@ -14,8 +15,12 @@ Date systemNow() {
 }
 
 Context& defaults() {
-    static Context context{Appearance::light, std::make_shared<Animator>(), std::make_shared<SilentHaptics>(),
-                           &NotificationCenter::defaultCenter(), systemNow, [](const std::string&) {}};
+    static Context context{Appearance::light,
+                           std::make_shared<Animator>(),
+                           std::make_shared<SilentHaptics>(),
+                           &NotificationCenter::defaultCenter(),
+                           systemNow,
+                           [](const std::string&) {}};
     return context;
 }
 
@@ -40,6 +45,12 @@ const Context& defaultContext() { return defaults(); }
 void setDefaultContext(Context context) {
     fillFromDefaults(context);
     defaults() = std::move(context);
+}
+
+void applyAppearance(Appearance appearance) {
+    if (defaults().appearance == appearance) return;
+    defaults().appearance = appearance;
+    for (QWidget* window : QApplication::topLevelWidgets()) update(*window);
 }
 
 void setContext(QWidget& widget, Context context) {

@@ -22,7 +22,7 @@ struct Context {
     std::shared_ptr<Animator> animator;
     std::shared_ptr<HapticPerformer> haptics;
     NotificationCenter* notifications = nullptr;
-    std::function<Date()> now;                            // the wall clock texts are made for
+    std::function<Date()> now;                          // the wall clock texts are made for
     std::function<void(const std::string&)> playSound;  // "Pop" after a preset; silent by default
 
     Context withAppearance(Appearance a) const {
@@ -37,6 +37,9 @@ struct Context {
 // desktop's preference changes.
 const Context& defaultContext();
 void setDefaultContext(Context context);
+
+// The desktop's preference changed: every window without a context of its own follows.
+void applyAppearance(Appearance appearance);
 
 // Sets the context of a widget and everything below it, and repaints.
 void setContext(QWidget& widget, Context context);

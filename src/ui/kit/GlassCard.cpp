@@ -21,8 +21,8 @@ void GlassCard::setTint(std::optional<DynamicColor> tint) {
 void GlassCard::paintEvent(QPaintEvent*) {
     const Appearance appearance = appearanceOf(this);
     QPainter painter(this);
-    glassSurface(painter, PaintKit::roundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), cornerRadius_), appearance,
-                 tint_ ? std::optional(tint_->resolve(appearance)) : std::nullopt);
+    glassSurface(painter, PaintKit::roundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), cornerRadius_),
+                 appearance, tint_ ? std::optional(tint_->resolve(appearance)) : std::nullopt);
 }
 
 }  // namespace orvane::kit

@@ -17,7 +17,8 @@ constexpr double inset = 3;
 constexpr double itemSpacing = 2;
 
 // Symbol, swatch and title, centred, in the item's colour.
-void paintItem(QPainter& painter, const QRectF& box, const SegmentItem& item, bool selected, Appearance appearance) {
+void paintItem(QPainter& painter, const QRectF& box, const SegmentItem& item, bool selected, Appearance appearance,
+               double symbolScale) {
     const QColor colour = selected ? primaryText(appearance) : secondaryText(appearance);
     const QFont font = FontBook::font(TextStyle::subheadline, QFont::DemiBold);
     const QFontMetricsF metrics(font);
@@ -28,7 +29,7 @@ void paintItem(QPainter& painter, const QRectF& box, const SegmentItem& item, bo
     double x = box.center().x() - width / 2;
     const double y = box.center().y();
     if (item.symbol) {
-        Symbols::drawCentred(painter, *item.symbol, QPointF(x + symbolSize / 2, y), symbolSize, colour);
+        Symbols::drawCentred(painter, *item.symbol, QPointF(x + symbolSize / 2, y), symbolSize * symbolScale, colour);
         x += symbolSize + gap;
     }
     if (item.swatch) {
@@ -72,7 +73,8 @@ GlassSegmentBase::GlassSegmentBase(std::vector<SegmentItem> items, double height
         button->setAccessibleName(QString::fromStdString(items_[i].title));
         const int index = static_cast<int>(i);
         button->setLabelPainter([this, index](QPainter& painter, const QRectF& box, Appearance appearance) {
-            paintItem(painter, box, items_[static_cast<std::size_t>(index)], selected_ == index, appearance);
+            const auto at = static_cast<std::size_t>(index);
+            paintItem(painter, box, items_[at], selected_ == index, appearance, bounces_[at]->scale());
         });
         connect(button, &QAbstractButton::clicked, this, [this, index] {
             // The owner decides; until it answers the marks stay as they were.
@@ -81,6 +83,8 @@ GlassSegmentBase::GlassSegmentBase(std::vector<SegmentItem> items, double height
         });
         row->addWidget(button, 1);
         buttons_.push_back(button);
+        bounces_.push_back(std::make_unique<Bounce>());
+        bounces_.back()->setOnChange([button] { button->update(); });
     }
     pillX_.setOnChange([this] { update(); });
     pillWidth_.setOnChange([this] { update(); });
@@ -90,6 +94,12 @@ void GlassSegmentBase::setSelectedIndex(std::optional<int> index) {
     if (index && (*index < 0 || *index >= static_cast<int>(buttons_.size()))) index.reset();
     const bool hadPill = selected_.has_value();
     const bool changed = index != selected_;
+    if (changed) {
+        // Both the item that lost the mark and the one that got it bounce.
+        Animator& animator = *contextOf(this).animator;
+        for (const auto& item : {selected_, index})
+            if (item) bounces_[static_cast<std::size_t>(*item)]->trigger(animator);
+    }
     selected_ = index;
     for (std::size_t i = 0; i < buttons_.size(); ++i) {
         const bool blocked = buttons_[i]->blockSignals(true);
@@ -140,7 +150,8 @@ void GlassSegmentBase::paintEvent(QPaintEvent*) {
     const bool dark = isDark(appearance);
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.fillPath(PaintKit::capsule(QRectF(rect())), dark ? QColor::fromRgbF(1, 1, 1, 0.07f) : QColor::fromRgbF(0, 0, 0, 0.06f));
+    painter.fillPath(PaintKit::capsule(QRectF(rect())),
+                     dark ? QColor::fromRgbF(1, 1, 1, 0.07f) : QColor::fromRgbF(0, 0, 0, 0.06f));
     if (const auto pill = pillRect()) {
         const QPainterPath shape = PaintKit::capsule(*pill);
         PaintKit::drawShadow(painter, shape, QColor::fromRgbF(0, 0, 0, dark ? 0.3f : 0.1f), 2, QPointF(0, 1));

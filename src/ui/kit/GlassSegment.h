@@ -4,6 +4,7 @@
 // itself: picking calls `select`, and the owner passes the new selection back.
 #include <algorithm>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -11,6 +12,7 @@
 #include <QWidget>
 
 #include "ui/kit/Animator.h"
+#include "ui/kit/Bounce.h"
 #include "ui/kit/Tokens.h"
 
 namespace orvane::kit {
@@ -46,6 +48,7 @@ private:
 
     std::vector<SegmentItem> items_;
     std::vector<PressableButton*> buttons_;
+    std::vector<std::unique_ptr<Bounce>> bounces_;
     double height_;
     std::function<void(int)> pick_;
     std::optional<int> selected_;
@@ -65,11 +68,12 @@ public:
 
     GlassSegment(std::vector<Item> items, std::optional<Value> selection, double height,
                  std::function<void(Value)> select, QWidget* parent = nullptr)
-        : GlassSegmentBase(toSegmentItems(items), height,
-                           [this](int i) {
-                               if (select_) select_(values_.at(static_cast<std::size_t>(i)));
-                           },
-                           parent),
+        : GlassSegmentBase(
+              toSegmentItems(items), height,
+              [this](int i) {
+                  if (select_) select_(values_.at(static_cast<std::size_t>(i)));
+              },
+              parent),
           select_(std::move(select)) {
         for (const auto& item : items) values_.push_back(item.value);
         setSelection(selection);

@@ -18,7 +18,8 @@ std::string accessibleLabel(std::int64_t kelvin) { return std::to_string(kelvin)
 
 }  // namespace KelvinNumeralRules
 
-KelvinNumeral::KelvinNumeral(std::int64_t kelvin, QWidget* parent) : QWidget(parent), kelvin_(kelvin), previous_(kelvin) {
+KelvinNumeral::KelvinNumeral(std::int64_t kelvin, QWidget* parent)
+    : QWidget(parent), kelvin_(kelvin), previous_(kelvin) {
     setAttribute(Qt::WA_TranslucentBackground);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     setAccessibleName(QString::fromStdString(KelvinNumeralRules::accessibleLabel(kelvin)));
@@ -42,7 +43,7 @@ QSize KelvinNumeral::sizeHint() const {
     const QFontMetricsF unit(Tokens::numeralUnitFont());
     const double width = number.horizontalAdvance(QString::fromStdString(KelvinNumeralRules::digits(kelvin_))) + 2 +
                          unit.horizontalAdvance(QStringLiteral("K"));
-    return QSizeF(std::ceil(width) + 1, std::ceil(number.ascent() + number.descent())).toSize();
+    return QSizeF(std::ceil(width) + 3, std::ceil(number.ascent() + number.descent())).toSize();
 }
 
 void KelvinNumeral::paintEvent(QPaintEvent*) {

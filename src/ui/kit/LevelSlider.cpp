@@ -1,5 +1,7 @@
 #include "ui/kit/LevelSlider.h"
 
+#include <cmath>
+
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QMouseEvent>
@@ -51,8 +53,8 @@ void LevelSlider::setSymbol(std::string symbol) {
     update();
 }
 
-QSize LevelSlider::sizeHint() const { return QSizeF(240, height_).toSize(); }
-QSize LevelSlider::minimumSizeHint() const { return QSizeF(height_ * 2, height_).toSize(); }
+QSize LevelSlider::sizeHint() const { return QSizeF(240, std::ceil(height_) + 2 * bleed).toSize(); }
+QSize LevelSlider::minimumSizeHint() const { return QSizeF(height_ * 2, std::ceil(height_) + 2 * bleed).toSize(); }
 
 void LevelSlider::increment() {
     if (value_.set) value_.set(Rules::increment(value()));
@@ -109,7 +111,8 @@ void LevelSlider::paintEvent(QPaintEvent*) {
     painter.translate(-centre);
 
     const QRectF track(0, (height() - h) / 2, w, h);
-    painter.fillPath(PaintKit::capsule(track), dark ? QColor::fromRgbF(1, 1, 1, 0.10f) : QColor::fromRgbF(0, 0, 0, 0.08f));
+    painter.fillPath(PaintKit::capsule(track),
+                     dark ? QColor::fromRgbF(1, 1, 1, 0.10f) : QColor::fromRgbF(0, 0, 0, 0.08f));
 
     QColor dot = primaryText(appearance);
     dot.setAlphaF(0.28f);
@@ -146,14 +149,17 @@ public:
     LevelSlider* slider() const { return static_cast<LevelSlider*>(widget()); }
 
     QString text(QAccessible::Text t) const override {
-        if (t == QAccessible::Value) return QString::fromStdString(LevelSliderRules::accessibleValue(slider()->value()));
+        if (t == QAccessible::Value)
+            return QString::fromStdString(LevelSliderRules::accessibleValue(slider()->value()));
         return QAccessibleWidget::text(t);
     }
     int childCount() const override { return 0; }
     QStringList actionNames() const override { return {increaseAction(), decreaseAction()}; }
     void doAction(const QString& name) override {
-        if (name == increaseAction()) slider()->increment();
-        else if (name == decreaseAction()) slider()->decrement();
+        if (name == increaseAction())
+            slider()->increment();
+        else if (name == decreaseAction())
+            slider()->decrement();
     }
     QStringList keyBindingsForAction(const QString&) const override { return {}; }
 };

@@ -17,6 +17,9 @@ namespace orvane::kit {
 
 class LevelSlider : public QWidget {
 public:
+    // Room above and below the track for the fill's shadow; the track is `height` high.
+    static constexpr int bleed = 3;
+
     LevelSlider(Binding<double> value, std::string symbol, std::vector<double> detents, bool haptics, double height,
                 std::optional<DynamicColor> fillTint, QWidget* parent = nullptr);
 

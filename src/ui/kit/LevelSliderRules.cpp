@@ -39,4 +39,3 @@ double decrement(double value) { return std::max((std::isnan(value) ? 0.0 : valu
 std::string accessibleValue(double value) { return std::to_string(percentTruncated(value)) + " percent"; }
 
 }  // namespace orvane::kit::LevelSliderRules
-

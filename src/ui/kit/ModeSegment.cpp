@@ -9,7 +9,8 @@ std::vector<GlassSegment<Mode>::Item> ModeSegment::items() {
 }
 
 ModeSegment::ModeSegment(std::shared_ptr<AppModel> model, QWidget* parent)
-    : GlassSegment<Mode>(items(), model->settings().mode, 32, [m = model.get()](Mode mode) { m->setMode(mode); }, parent),
+    : GlassSegment<Mode>(
+          items(), model->settings().mode, 32, [m = model.get()](Mode mode) { m->setMode(mode); }, parent),
       model_(std::move(model), [this](AppModel::Property p) {
           if (p == AppModel::Property::settings) setSelection(model_.model().settings().mode);
       }) {

@@ -77,7 +77,8 @@ QImage blurredAlphaMask(const QImage& source, double sigma) {
     std::vector<float> alpha(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
     for (int y = 0; y < height; ++y) {
         const auto* line = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
-        for (int x = 0; x < width; ++x) alpha[static_cast<std::size_t>(y * width + x)] = static_cast<float>(qAlpha(line[x]));
+        for (int x = 0; x < width; ++x)
+            alpha[static_cast<std::size_t>(y * width + x)] = static_cast<float>(qAlpha(line[x]));
     }
     if (sigma > 0.01) {
         const auto kernel = gaussianKernel(sigma);
@@ -88,7 +89,9 @@ QImage blurredAlphaMask(const QImage& source, double sigma) {
     for (int y = 0; y < height; ++y) {
         auto* line = reinterpret_cast<QRgb*>(mask.scanLine(y));
         for (int x = 0; x < width; ++x)
-            line[x] = qRgba(0, 0, 0, std::clamp(static_cast<int>(std::lround(alpha[static_cast<std::size_t>(y * width + x)])), 0, 255));
+            line[x] = qRgba(
+                0, 0, 0,
+                std::clamp(static_cast<int>(std::lround(alpha[static_cast<std::size_t>(y * width + x)])), 0, 255));
     }
     return mask;
 }
@@ -226,7 +229,9 @@ QImage desaturated(const QImage& image, double saturation) {
             // Premultiplied channels desaturate the same way; alpha is untouched.
             const double r = qRed(p), g = qGreen(p), b = qBlue(p);
             const double grey = 0.2126 * r + 0.7152 * g + 0.0722 * b;
-            auto mix = [&](double c) { return std::clamp(static_cast<int>(std::lround(grey + (c - grey) * s)), 0, qAlpha(p)); };
+            auto mix = [&](double c) {
+                return std::clamp(static_cast<int>(std::lround(grey + (c - grey) * s)), 0, qAlpha(p));
+            };
             line[x] = qRgba(mix(r), mix(g), mix(b), qAlpha(p));
         }
     }

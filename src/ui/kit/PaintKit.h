@@ -25,8 +25,7 @@ QImage blurredAlphaMask(const QImage& source, double sigma);
 
 // A drop shadow: the shape's silhouette filled with `colour`, blurred as a shadow of the
 // given radius (sigma = radius / 2) and moved by `offset`. Drawn under what is painted next.
-void drawShadow(QPainter& painter, const QPainterPath& shape, const QColor& colour, double radius,
-                QPointF offset = {});
+void drawShadow(QPainter& painter, const QPainterPath& shape, const QColor& colour, double radius, QPointF offset = {});
 // The same for any mask (premultiplied ARGB; its alpha is the silhouette), whose top left
 // lies at `topLeft` in layout points; the mask's own device pixel ratio is honoured.
 void drawShadow(QPainter& painter, const QImage& mask, QPointF topLeft, const QColor& colour, double radius,

@@ -8,7 +8,8 @@
 
 namespace orvane::kit {
 
-PaneHeader::PaneHeader(const QString& title, const QString& subtitle, QWidget* icon, QWidget* parent) : QWidget(parent) {
+PaneHeader::PaneHeader(const QString& title, const QString& subtitle, QWidget* icon, QWidget* parent)
+    : QWidget(parent) {
     setAttribute(Qt::WA_TranslucentBackground);
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 12, 0, 12);

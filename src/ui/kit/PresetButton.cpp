@@ -22,8 +22,10 @@ PresetButton::PresetButton(Preset preset, QWidget* parent) : PressableButton(par
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     setToolTip(QString::fromStdString(PresetRules::helpText(preset_)));
     setAccessibleName(QString::fromStdString(PresetRules::accessibleLabel(preset_)));
-    setLabelPainter([this](QPainter& painter, const QRectF& box, Appearance appearance) { paintLabel(painter, box, appearance); });
+    setLabelPainter(
+        [this](QPainter& painter, const QRectF& box, Appearance appearance) { paintLabel(painter, box, appearance); });
     mark_.setOnChange([this] { update(); });
+    bounce_.setOnChange([this] { update(); });
     // A click applies the preset; the row answers with the new marks.
     connect(this, &QAbstractButton::clicked, this, [this] { setCurrent(current_); });
 }
@@ -43,7 +45,9 @@ void PresetButton::setCurrent(bool current) {
     blockSignals(blocked);
     if (current == current_) return;
     current_ = current;
-    contextOf(this).animator->animate(mark_, current ? 1 : 0, Spring::selection());
+    Animator& animator = *contextOf(this).animator;
+    animator.animate(mark_, current ? 1 : 0, Spring::selection());
+    bounce_.trigger(animator);
 }
 
 void PresetButton::contextMenuEvent(QContextMenuEvent* event) {
@@ -67,7 +71,7 @@ void PresetButton::paintLabel(QPainter& painter, const QRectF& box, Appearance a
     if (t > 0) tint = Tokens::curveColor(preset_.kelvin).withOpacity(0.8 * t).resolve(appearance);
     glassSurface(painter, PaintKit::circle(discRect), appearance, tint, true);
     const QColor symbol = current_ ? primaryText(appearance) : secondaryText(appearance);
-    Symbols::drawCentred(painter, preset_.icon, centre, 16, symbol, QFont::DemiBold);
+    Symbols::drawCentred(painter, preset_.icon, centre, 16 * bounce_.scale(), symbol, QFont::DemiBold);
     painter.restore();
 
     const QFont font = nameFont();

@@ -4,6 +4,7 @@
 
 #include "core/Presets.h"
 #include "ui/kit/Animator.h"
+#include "ui/kit/Bounce.h"
 #include "ui/kit/Buttons.h"
 
 namespace orvane::kit {
@@ -30,6 +31,7 @@ private:
     Preset preset_;
     bool current_ = false;
     AnimatedValue mark_{0};  // 1 when current: tint and scale
+    Bounce bounce_;
 };
 
 }  // namespace orvane::kit

@@ -34,15 +34,21 @@ PresetRow::PresetRow(std::shared_ptr<AppModel> model, QWidget* parent)
     refresh();
 }
 
-void PresetRow::editPresets() { contextOf(this).notifications->post(Notifications::openSettingsPane, std::string("presets")); }
+void PresetRow::editPresets() {
+    contextOf(this).notifications->post(Notifications::openSettingsPane, std::string("presets"));
+}
 
 void PresetRow::rebuild() {
     auto shown = PresetRules::shown(model_.model().settings().presets);
     if (strip_ && sameShown(shown, shown_)) return;
     shown_ = std::move(shown);
-    // The scroll area owns the strip when there is one.
-    if (scroll_) delete scroll_;
-    else delete strip_;
+    // The scroll area owns the strip when there is one. A click may have led here: the old
+    // buttons go once their event is over.
+    QWidget* old = scroll_ ? static_cast<QWidget*>(scroll_) : strip_;
+    if (old) {
+        old->hide();
+        old->deleteLater();
+    }
     scroll_ = nullptr;
     strip_ = new QWidget;
     strip_->setAttribute(Qt::WA_TranslucentBackground);

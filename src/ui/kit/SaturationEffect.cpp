@@ -10,14 +10,12 @@ void SaturationEffect::setLook(double saturation, double opacity) {
     if (saturation == saturation_ && opacity == opacity_) return;
     saturation_ = saturation;
     opacity_ = opacity;
+    // Full colour needs no effect at all (and painting through one costs a pixmap).
+    setEnabled(saturation_ < 1 || opacity_ < 1);
     update();
 }
 
 void SaturationEffect::draw(QPainter* painter) {
-    if (saturation_ >= 1 && opacity_ >= 1) {
-        drawSource(painter);
-        return;
-    }
     QPoint offset;
     // Logical coordinates keep the device's pixel ratio in the pixmap and out of the offset.
     const QPixmap source = sourcePixmap(Qt::LogicalCoordinates, &offset, QGraphicsEffect::PadToEffectiveBoundingRect);

@@ -7,7 +7,7 @@ namespace orvane::kit {
 
 class SaturationEffect : public QGraphicsEffect {
 public:
-    explicit SaturationEffect(QObject* parent = nullptr) : QGraphicsEffect(parent) {}
+    explicit SaturationEffect(QObject* parent = nullptr) : QGraphicsEffect(parent) { setEnabled(false); }
     void setLook(double saturation, double opacity);
     double saturation() const { return saturation_; }
     double opacity() const { return opacity_; }

@@ -32,7 +32,11 @@ void StatusBanner::rebuild() {
     auto notices = Rules::notices(Rules::inputFrom(model_.model()));
     if (notices == notices_ && rows_.size() == notices_.size()) return;
     notices_ = std::move(notices);
-    for (auto* row : rows_) delete row;
+    // A row may be going away from inside its own button's click: let the event finish.
+    for (auto* row : rows_) {
+        row->hide();
+        row->deleteLater();
+    }
     rows_.clear();
     AppModel* m = &model_.model();
     for (const auto& notice : notices_) {

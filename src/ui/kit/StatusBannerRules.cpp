@@ -6,14 +6,9 @@
 namespace orvane::kit::StatusBannerRules {
 
 Input inputFrom(const AppModel& model) {
-    return {model.resolution().status,
-            model.settings().mode,
-            model.settings().nightShiftTipDismissed,
-            model.nightShiftActive(),
-            model.accessibilityNeeded(),
-            model.isWarming(),
-            model.primaryMethod(),
-            TintRules::placeZone(model)};
+    return {model.resolution().status, model.settings().mode,       model.settings().nightShiftTipDismissed,
+            model.nightShiftActive(),  model.accessibilityNeeded(), model.isWarming(),
+            model.primaryMethod(),     TintRules::placeZone(model)};
 }
 
 bool showNightShift(const Input& input) {
@@ -31,16 +26,19 @@ bool hasContent(const Input& input) {
 std::vector<Notice> notices(const Input& input) {
     std::vector<Notice> out;
     if (std::holds_alternative<TintStatus::SecurityPrompt>(input.status.value)) {
-        out.push_back({NoticeKind::securityPrompt, "lock.shield", "Revealed for a security prompt", std::nullopt, false});
+        out.push_back(
+            {NoticeKind::securityPrompt, "lock.shield", "Revealed for a security prompt", std::nullopt, false});
     } else if (const auto* hold = std::get_if<TintStatus::PausedUntil>(&input.status.value)) {
-        out.push_back({NoticeKind::hold, "hand.raised.circle.fill", "Holding until " + Calendar(input.zone).hhmm(hold->date),
+        out.push_back({NoticeKind::hold, "hand.raised.circle.fill",
+                       "Holding until " + Calendar(input.zone).hhmm(hold->date),
                        "Back to " + TintRules::modeName(input.mode), false});
     }
     if (showNightShift(input))
-        out.push_back({NoticeKind::nightShift, "exclamationmark.triangle.fill", "Night Shift is also on", "Open", true});
+        out.push_back(
+            {NoticeKind::nightShift, "exclamationmark.triangle.fill", "Night Shift is also on", "Open", true});
     if (input.accessibilityNeeded)
-        out.push_back({NoticeKind::accessibility, "hand.raised.fill", "Accessibility permission needed for brightness keys",
-                       "Open", false});
+        out.push_back({NoticeKind::accessibility, "hand.raised.fill",
+                       "Accessibility permission needed for brightness keys", "Open", false});
     return out;
 }
 

@@ -41,8 +41,10 @@ QPainterPath polyline(std::initializer_list<QPointF> points) {
     QPainterPath p;
     bool first = true;
     for (const QPointF& q : points) {
-        if (first) p.moveTo(q);
-        else p.lineTo(q);
+        if (first)
+            p.moveTo(q);
+        else
+            p.lineTo(q);
         first = false;
     }
     return p;
@@ -158,7 +160,8 @@ std::map<std::string, Glyph, std::less<>>& table() {
             QPainterPath half;
             half.arcMoveTo(QRectF(7, 11, 10, 10), 0);
             half.arcTo(QRectF(7, 11, 10, 10), 0, 180);
-            return join({stroked(half, w), rays({12, 16}, 5, 7.5, 10, w, pi, pi), stroked(line({2.5, 16}, {21.5, 16}), w)});
+            return join(
+                {stroked(half, w), rays({12, 16}, 5, 7.5, 10, w, pi, pi), stroked(line({2.5, 16}, {21.5, 16}), w)});
         };
         g["sunset"] = [](double w) {
             QPainterPath half;
@@ -252,7 +255,8 @@ std::map<std::string, Glyph, std::less<>>& table() {
                 pins.addPath(line({2, t}, {5, t}));
                 pins.addPath(line({19, t}, {22, t}));
             }
-            return join({stroked(rect(QRectF(5, 5, 14, 14), 2.5), w), rect(QRectF(9, 9, 6, 6), 1), stroked(pins, w * 0.8)});
+            return join(
+                {stroked(rect(QRectF(5, 5, 14, 14), 2.5), w), rect(QRectF(9, 9, 6, 6), 1), stroked(pins, w * 0.8)});
         };
         g["chevron.down"] = [](double w) { return stroked(polyline({{5, 9}, {12, 16}, {19, 9}}), w * 1.1); };
         g["gearshape.fill"] = [](double) { return gear(); };
@@ -279,9 +283,9 @@ std::map<std::string, Glyph, std::less<>>& table() {
                 .intersected(rect(QRectF(3 - w, 3 - w, 18 + 2 * w, 18 + 2 * w), 4 + w));
         };
         g["bed.double.fill"] = [](double) {
-            return join({rect(QRectF(2, 4, 3, 17), 1.2), rect(QRectF(2, 13, 20, 5), 1.2), rect(QRectF(19, 16, 3, 5), 1.2),
-                         rect(QRectF(6, 9, 6.5, 3.4), 1.7), rect(QRectF(13.5, 9, 6.5, 3.4), 1.7),
-                         rect(QRectF(5, 12, 17, 2), 0.8)});
+            return join({rect(QRectF(2, 4, 3, 17), 1.2), rect(QRectF(2, 13, 20, 5), 1.2),
+                         rect(QRectF(19, 16, 3, 5), 1.2), rect(QRectF(6, 9, 6.5, 3.4), 1.7),
+                         rect(QRectF(13.5, 9, 6.5, 3.4), 1.7), rect(QRectF(5, 12, 17, 2), 0.8)});
         };
         return g;
     }();
@@ -290,7 +294,8 @@ std::map<std::string, Glyph, std::less<>>& table() {
 
 // Three dots in a ring: reads as "some symbol" without pretending to be one.
 QPainterPath placeholder(double w) {
-    return join({stroked(circle({12, 12}, 9), w), circle({7.5, 12}, 1.5), circle({12, 12}, 1.5), circle({16.5, 12}, 1.5)});
+    return join(
+        {stroked(circle({12, 12}, 9), w), circle({7.5, 12}, 1.5), circle({12, 12}, 1.5), circle({16.5, 12}, 1.5)});
 }
 
 double strokeFor(QFont::Weight weight) {

@@ -102,7 +102,8 @@ QSize Text::sizeHint() const {
 QSize Text::minimumSizeHint() const {
     const QFontMetricsF metrics(font_);
     if (fixedWidth_) return sizeHint();
-    return QSizeF(maxLines_ > 1 ? 40 : std::min(60.0, metrics.horizontalAdvance(text_)), std::ceil(metrics.height())).toSize();
+    return QSizeF(maxLines_ > 1 ? 40 : std::min(60.0, metrics.horizontalAdvance(text_)), std::ceil(metrics.height()))
+        .toSize();
 }
 
 int Text::heightForWidth(int width) const {
@@ -123,7 +124,8 @@ void Text::paintEvent(QPaintEvent*) {
     const double total = metrics.lineSpacing() * static_cast<double>(lines.size());
     double y = (alignment_ & Qt::AlignTop) ? 0 : (height() - total) / 2;
     for (const auto& line : lines) {
-        painter.drawText(QRectF(0, y, width(), metrics.lineSpacing()), static_cast<int>((alignment_ & Qt::AlignHorizontal_Mask) | Qt::AlignVCenter), line);
+        painter.drawText(QRectF(0, y, width(), metrics.lineSpacing()),
+                         static_cast<int>((alignment_ & Qt::AlignHorizontal_Mask) | Qt::AlignVCenter), line);
         y += metrics.lineSpacing();
     }
 }

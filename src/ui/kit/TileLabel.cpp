@@ -26,7 +26,8 @@ void drawShrinking(QPainter& painter, QFont font, const QString& text, const QRe
         if (QFontMetricsF(font).horizontalAdvance(text) <= box.width()) break;
     }
     painter.setFont(font);
-    painter.drawText(box, Qt::AlignLeft | Qt::AlignVCenter, QFontMetricsF(font).elidedText(text, Qt::ElideRight, box.width()));
+    painter.drawText(box, Qt::AlignLeft | Qt::AlignVCenter,
+                     QFontMetricsF(font).elidedText(text, Qt::ElideRight, box.width()));
 }
 
 }  // namespace
@@ -43,6 +44,7 @@ TileLabel::TileLabel(std::string symbol, QString title, QString detail, bool on,
     setAttribute(Qt::WA_TranslucentBackground);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     badge_.setOnChange([this] { update(); });
+    bounce_.setOnChange([this] { update(); });
 }
 
 void TileLabel::setSymbol(std::string symbol) {
@@ -65,7 +67,9 @@ void TileLabel::setAppIcon(std::optional<QImage> icon) {
 void TileLabel::setOn(bool on) {
     if (on == on_) return;
     on_ = on;
-    contextOf(this).animator->animate(badge_, on ? 1 : 0, Spring::selection());
+    Animator& animator = *contextOf(this).animator;
+    animator.animate(badge_, on ? 1 : 0, Spring::selection());
+    bounce_.trigger(animator);
     update();
 }
 
@@ -87,7 +91,7 @@ void TileLabel::paintEvent(QPaintEvent*) {
     if (!appIcon_) {
         const DynamicColor ember = Tokens::ember();
         painter.fillPath(PaintKit::circle(iconBox), (on_ ? ember : ember.withOpacity(0.14)).resolve(appearance));
-        Symbols::drawCentred(painter, symbol_, iconBox.center(), 14,
+        Symbols::drawCentred(painter, symbol_, iconBox.center(), 14 * bounce_.scale(),
                              on_ ? QColor(Qt::white) : Tokens::emberText().resolve(appearance), QFont::DemiBold);
     } else {
         QImage image = appIcon_->scaled((iconBox.size() * 2).toSize(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
@@ -114,7 +118,8 @@ void TileLabel::paintEvent(QPaintEvent*) {
     const QFontMetricsF detailMetrics(detailFont());
     const double y = iconBox.bottom() + 8;
     painter.setPen(primaryText(appearance));
-    drawShrinking(painter, titleFont(), title_, QRectF(content.left(), y, content.width(), titleMetrics.height()), 0.85);
+    drawShrinking(painter, titleFont(), title_, QRectF(content.left(), y, content.width(), titleMetrics.height()),
+                  0.85);
     painter.setPen(secondaryText(appearance));
     drawShrinking(painter, detailFont(), detail_,
                   QRectF(content.left(), y + titleMetrics.height() + 1, content.width(), detailMetrics.height()), 0.9);

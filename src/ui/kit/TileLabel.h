@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include "ui/kit/Animator.h"
+#include "ui/kit/Bounce.h"
 
 namespace orvane::kit {
 
@@ -39,6 +40,7 @@ private:
     bool on_;
     std::optional<QImage> appIcon_;
     AnimatedValue badge_{0};  // the badge's scale and opacity
+    Bounce bounce_;
 };
 
 }  // namespace orvane::kit

@@ -25,8 +25,10 @@ TintModule::TintModule(std::shared_ptr<AppModel> model, double sliderHeight, boo
     : QWidget(parent), model_(std::move(model), [this](AppModel::Property) { refresh(true); }) {
     setAttribute(Qt::WA_TranslucentBackground);
     auto* column = new QVBoxLayout(this);
-    column->setContentsMargins(16, 16, 16, 16);
-    column->setSpacing(16);
+    // The sliders keep room for their shadows; the gaps between what is drawn stay 16.
+    constexpr int bleed = LevelSlider::bleed;
+    column->setContentsMargins(16, 16 - (showsReading ? 0 : bleed), 16, 16 - bleed);
+    column->setSpacing(16 - 2 * bleed);
 
     if (showsReading) {
         auto* reading = new QWidget;
@@ -57,6 +59,7 @@ TintModule::TintModule(std::shared_ptr<AppModel> model, double sliderHeight, boo
         row->addWidget(badge_);
         row->addWidget(switch_);
         column->addLayout(row);
+        column->addSpacing(bleed);
     }
     warmth_ = new WarmthControl(model_.shared(), sliderHeight);
     dim_ = new DimControl(model_.shared(), sliderHeight);
