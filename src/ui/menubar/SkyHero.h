@@ -42,7 +42,7 @@ public:
         std::shared_ptr<platform::Scheduler> scheduler;
         std::shared_ptr<platform::Clock> clock;
         bool reduceMotion = false;
-        std::string locale;  // for the shown time; empty: the process's locale
+        std::string locale;                       // for the shown time; empty: the process's locale
         std::shared_ptr<std::mt19937_64> random;  // the meteor's; default seeded from std::random_device
         // Where popoverWillShow and popoverDidClose come from; default: the context's centre.
         kit::NotificationCenter* notifications = nullptr;
