@@ -9,7 +9,7 @@
 
 #include <QWidget>
 
-#include "core/Date.h"
+#include "support/Date.h"
 #include "ui/kit/Animator.h"
 #include "ui/kit/Appearance.h"
 #include "ui/kit/Haptics.h"
