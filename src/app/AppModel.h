@@ -130,6 +130,7 @@ public:
     void setRenderTonightReduction(std::optional<double> reduction);
 
     TintEngine& engine() const { return *engine_; }
+    const std::shared_ptr<platform::Platform>& platform() const { return environment_.platform; }
     SettingsStore& store() const { return *store_; }
     FrontmostAppObserver& frontmost() const { return *frontmost_; }
     PreciseLocation& preciseLocation() const { return *preciseLocation_; }
@@ -181,11 +182,15 @@ public:
     // The computer's zone changed (also noticed by the tick on its own).
     void systemTimeZoneDidChange();
 
+    // The model's clock.
+    Date now() const;
+    // The system sound "Pop" through the sound hook, when `settings.sounds` is on.
+    void playPop();
+
 private:
     AppModel(std::shared_ptr<TintEngine> engine, std::shared_ptr<SettingsStore> store, Environment environment);
     void start();
 
-    Date now() const;
     TimeZone systemZone() const { return environment_.systemTimeZone(); }
     Calendar systemCalendar() const { return Calendar(systemZone()); }
     TimeZone placeZone() const { return location_.timeZone(systemZone()); }
@@ -196,7 +201,6 @@ private:
     void displaysDidChange();
     void frontmostDidChange(const std::optional<FrontmostAppObserver::Info>& info);
     void switchOn();
-    void playPop();
     void applyToEngine(const TintState& state, Transition transition);
     void scheduleTick();
     void tick();
