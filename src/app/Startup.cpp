@@ -29,10 +29,9 @@ bool startsWithScheme(const std::string& text, std::string_view scheme) {
 Startup::Choice Startup::choose(const std::vector<std::string>& arguments) {
     if (std::find(arguments.begin(), arguments.end(), "--selftest") != arguments.end()) return {Mode::selfTest, {}};
     if (auto command = Commands::parse(arguments)) return {Mode::command, {}, std::move(command)};
-    const bool commandNotMade = Commands::mentionsCommand(arguments);
-    if (auto dir = valueAfterFirst(arguments, "--render-ui")) return {Mode::renderUI, *dir, {}, commandNotMade};
-    if (auto path = valueAfterFirst(arguments, "--render-icon")) return {Mode::renderIcon, *path, {}, commandNotMade};
-    return {Mode::normal, {}, {}, commandNotMade};
+    if (auto dir = valueAfterFirst(arguments, "--render-ui")) return {Mode::renderUI, *dir};
+    if (auto path = valueAfterFirst(arguments, "--render-icon")) return {Mode::renderIcon, *path};
+    return {Mode::normal, {}, {}, Commands::mentionsCommand(arguments)};
 }
 
 std::optional<Startup::Refusal> Startup::refusal(const Choice& choice) {

@@ -33,7 +33,7 @@ struct Startup {
         Mode mode = Mode::normal;
         std::string path;  // the directory or file of renderUI and renderIcon
         std::optional<Commands::Command> command{};  // for command: forwarded, never run here
-        // A command option was given but made no command; the start goes on normally.
+        // For normal: a command option was given but made no command.
         bool commandNotMade = false;
         bool operator==(const Choice&) const = default;
     };

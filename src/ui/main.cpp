@@ -9,9 +9,11 @@
 #include <QApplication>
 #include <QTimer>
 
+#include "app/Commands.h"
 #include "app/SingleInstance.h"
 #include "app/Startup.h"
 #include "platform/Platform.h"
+#include "platform/linux/DBusNotifications.h"
 #include "platform/linux/X11Probe.h"
 #include "platform/qt/QtOverlayWindows.h"
 #include "platform/qt/QtScheduler.h"
@@ -35,8 +37,16 @@ int handOverOutcome(const SingleInstance::Claim& claim, const std::vector<std::s
     }
     const auto urls = Startup::urlArguments(arguments);
     if (urls.empty()) std::printf("Orvane is already running\n");
-    for (const auto& url : urls) std::printf("sent to Orvane: %s\n", url.c_str());
-    return 0;
+    int status = 0;
+    for (const auto& url : urls) {
+        if (const auto command = Commands::parseURL(url)) {
+            std::printf("sent to Orvane: %s\n", Commands::text(*command).c_str());
+        } else {
+            std::fprintf(stderr, "Orvane: not a command: %s\n", url.c_str());
+            status = 1;
+        }
+    }
+    return status;
 }
 
 }  // namespace
@@ -45,6 +55,13 @@ int main(int argc, char** argv) {
     const std::vector<std::string> arguments(argv, argv + argc);
 
     const auto choice = Startup::choose(arguments);
+    if (choice.mode == Startup::Mode::command) {
+        // A second start only passes the command on: no toolkit, no claim on the instance.
+        const auto center = platform::linuxsys::openSessionBusNotifications(nullptr);
+        Commands::forward(*choice.command, center.get());
+        return 0;
+    }
+    if (choice.commandNotMade) std::fputs(Startup::commandNotMadeNotice, stderr);
     if (const auto refusal = Startup::refusal(choice)) {
         std::fputs(refusal->message.c_str(), stderr);
         return refusal->status;

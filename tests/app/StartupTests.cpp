@@ -48,7 +48,7 @@ INSTANTIATE_TEST_SUITE_P(
         DispatchCase{{"--set-kelvin"}, {Mode::normal, "", std::nullopt, true}},
         DispatchCase{{"--preset"}, {Mode::normal, "", std::nullopt, true}},
         DispatchCase{{"--set-dim", "nan"}, {Mode::normal, "", std::nullopt, true}},
-        DispatchCase{{"--set-dim", "nan", "--render-ui", "/tmp/a"}, {Mode::renderUI, "/tmp/a", std::nullopt, true}},
+        DispatchCase{{"--set-dim", "nan", "--render-ui", "/tmp/a"}, {Mode::renderUI, "/tmp/a"}},
         DispatchCase{{"--render-ui", "/tmp/shots", "--render-icon", "/tmp/icons"}, {Mode::renderUI, "/tmp/shots"}},
         DispatchCase{{"--render-icon", "/tmp/icons", "--render-ui"}, {Mode::renderIcon, "/tmp/icons"}},
         DispatchCase{{"--render-ui"}, {Mode::normal, ""}},
