@@ -63,15 +63,17 @@ Diagnostics::Build Diagnostics::Build::current() { return {ORVANE_VERSION, ORVAN
 Diagnostics::System Diagnostics::System::probe(platform::Platform& platform) {
     System system;
     system.operatingSystem = platform.systemInfo().osDisplayName();
-    system.chip = SystemInfo::chipDisplayName();
-    system.model = SystemInfo::modelIdentifier();
-    system.displayServices = DisplayServices::isAvailable();
-    system.nightShift = NightShift::isAvailable();
+    const SystemInfo info(platform);
+    system.chip = info.chipDisplayName();
+    system.model = info.modelIdentifier();
+    system.displayServices = DisplayServices(platform).isAvailable();
+    system.nightShift = NightShift(platform).isAvailable();
     // A frame-buffer service that takes the dithering switch.
     const auto pipes = platform.dithering().services("IOMobileFramebufferAP");
     system.antiDither = pipes && !pipes->empty();
     // The three I2C functions bind.
-    const auto ioKit = PrivateFramework::handle(PrivateFramework::ioKitPath);
+    const PrivateFramework frameworks(platform);
+    const auto ioKit = frameworks.handle(PrivateFramework::ioKitPath);
     system.ddc =
         PrivateFramework::symbol<platform::symbol::AVServiceCreateWithService>(
             ioKit, platform::symbolName::avServiceCreateWithService) &&
