@@ -5,9 +5,7 @@
 #include <cmath>
 #include <fmt/format.h>
 
-#include "app/AppModel.h"
 #include "core/DecimalText.h"
-#include "core/Fold.h"
 
 namespace orvane {
 
@@ -390,39 +388,6 @@ void Commands::forward(const Command& command, platform::DistributedNotification
     center->post(notificationName, userInfoDictionary(command));
     std::fprintf(out, "sent to Orvane: %s\n", text(command).c_str());
     std::fflush(out);
-}
-
-void Commands::handle(const Command& command, AppModel& model) {
-    log().notice("command: %{public}s", text(command));
-    std::visit(Overloaded{
-                   [&](const Set& c) {
-                       if (c.kelvin) {
-                           model.setWarmth(*c.kelvin, c.dim);
-                       } else if (c.dim) {
-                           // The mode's kelvin, not that of an override in force.
-                           const double dim = std::min(std::max(*c.dim, model.settings().dimFloor), 1.0);
-                           model.setWarmth(model.resolution().modeState.kelvin, dim);
-                       }
-                   },
-                   [&](const Preset& c) {
-                       const std::string wanted = foldCase(c.name);
-                       for (const auto& preset : model.settings().presets) {
-                           if (foldCase(preset.name) != wanted) continue;
-                           model.setWarmth(preset.kelvin, preset.dim);
-                           if (model.settings().sounds) model.playPop();
-                           return;
-                       }
-                   },
-                   [&](const TrueColor& c) {
-                       const std::int64_t minutes = std::clamp<std::int64_t>(c.minutes, 1, 1440);
-                       model.disable(model.now() + static_cast<double>(minutes) * 60);
-                   },
-                   [&](const Toggle&) { model.setEnabled(!model.settings().enabled); },
-                   [&](const Reveal&) { model.setRevealHeld(!model.revealHeld()); },
-                   [&](const WindDown&) { model.setCozy(!model.runtime().cozyActive); },
-                   [&](const FollowEvening&) { model.followEvening(); },
-               },
-               command);
 }
 
 }  // namespace orvane

@@ -1,5 +1,6 @@
-// The program's entry: chooses the mode from the command line, keeps to one instance per
-// session, copies the former identities' defaults once, and runs the event loop.
+// The program's entry, loaded by the Orvane executable: chooses the mode from the command
+// line, keeps to one instance per session, copies the former identities' defaults once,
+// and runs the event loop.
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -51,7 +52,8 @@ int handOverOutcome(const SingleInstance::Claim& claim, const std::vector<std::s
 
 }  // namespace
 
-int main(int argc, char** argv) {
+// Entered by the executable (Launch.cpp), with the arguments it got.
+extern "C" __attribute__((visibility("default"))) int orvaneProgramMain(int argc, char** argv) {
     const std::vector<std::string> arguments(argv, argv + argc);
 
     const auto choice = Startup::choose(arguments);

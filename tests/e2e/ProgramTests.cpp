@@ -246,10 +246,14 @@ TEST_P(ProgramSessionTest, AWatchdogThatEndsIsStartedAgainThreeSecondsLater) {
 }
 
 TEST_P(ProgramSessionTest, WithoutItsWatchdogTheProgramSaysWhereItLookedAndRunsOn) {
-    // The program alone in a directory of its own.
+    // The program alone in a directory of its own (its library where it looks for it).
     const auto alone = session.root / "alone";
     std::filesystem::create_directories(alone);
     std::filesystem::copy_file(ORVANE_PATH, alone / "Orvane");
+    const std::filesystem::path library = ORVANE_PROGRAM_PATH;
+    const auto relative = library.lexically_relative(std::filesystem::path(ORVANE_PATH).parent_path());
+    std::filesystem::create_directories((alone / relative).parent_path());
+    std::filesystem::copy_file(library, alone / relative);
     ProgramProcess program(session, {}, (alone / "Orvane").string());
     ASSERT_TRUE(program.waitUntilReady()) << program.errors();
     const std::string line = "Glowkeeper missing at " + (alone / "Glowkeeper").string() +
