@@ -5,19 +5,9 @@
 #include "app/AppModel.h"
 #include "app/Commands.h"
 #include "core/Fold.h"
+#include "core/Overloaded.h"
 
 namespace orvane {
-
-namespace {
-
-template <class... F>
-struct Overloaded : F... {
-    using F::operator()...;
-};
-template <class... F>
-Overloaded(F...) -> Overloaded<F...>;
-
-}  // namespace
 
 void Commands::handle(const Command& command, AppModel& model) {
     log().notice("command: %{public}s", text(command));

@@ -6,6 +6,7 @@
 #include <fmt/format.h>
 
 #include "core/DecimalText.h"
+#include "core/Overloaded.h"
 
 namespace orvane {
 
@@ -200,13 +201,6 @@ std::string optionalText(const std::optional<T>& value) {
     else
         return std::to_string(*value);
 }
-
-template <class... F>
-struct Overloaded : F... {
-    using F::operator()...;
-};
-template <class... F>
-Overloaded(F...) -> Overloaded<F...>;
 
 }  // namespace
 

@@ -6,6 +6,7 @@
 #include "app/AppModel.h"
 #include "core/CaseNames.h"
 #include "core/DecimalText.h"
+#include "core/Overloaded.h"
 #include "engine/DisplayManager.h"
 #include "engine/NightShift.h"
 #include "engine/PrivateAPI.h"
@@ -48,13 +49,6 @@ std::string displayLine(const DisplayInfo& display, const Settings& settings, Ti
            " check=" + (stored.methodCheckResult ? std::string(toString(*stored.methodCheckResult)) : "none") +
            " inUse=" + std::string(toString(engine.activeMethod(display)));
 }
-
-template <class... F>
-struct Overloaded : F... {
-    using F::operator()...;
-};
-template <class... F>
-Overloaded(F...) -> Overloaded<F...>;
 
 }  // namespace
 

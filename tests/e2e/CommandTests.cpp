@@ -30,14 +30,7 @@ protected:
         s.manualKelvin = kelvin;
         s.manualDim = dim;
         const ColorMatrix expected = ColorMatrix::make(resolverSays(s).target);
-        return program.waitFor(
-            [&] {
-                const auto state = machine();
-                return state.displays.size() == 2 &&
-                       std::all_of(state.displays.begin(), state.displays.end(),
-                                   [&](const auto& d) { return showsMatrix(d, expected); });
-            },
-            10s);
+        return program.waitFor([&] { return bothShow(machine(), expected); }, 10s);
     }
 
     Session session;

@@ -168,14 +168,7 @@ TEST_P(ProgramSessionTest, DisplaysShowWhatTheResolverSaysAndAnOrderlyQuitLeaves
     ProgramProcess program(session, {});
     ASSERT_TRUE(program.waitUntilReady()) << program.errors();
     // The first decision fades in over the two seconds of the wake transition.
-    const bool tinted = program.waitFor(
-        [&] {
-            const auto state = machine();
-            return state.displays.size() == 2 &&
-                   std::all_of(state.displays.begin(), state.displays.end(),
-                               [&](const auto& d) { return showsMatrix(d, matrix); });
-        },
-        10s);
+    const bool tinted = program.waitFor([&] { return bothShow(machine(), matrix); }, 10s);
     EXPECT_TRUE(tinted) << program.errors();
     for (const auto& d : machine().displays) EXPECT_FALSE(d.gamma.has_value()) << "the colour matrix alone tints";
 

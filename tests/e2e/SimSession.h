@@ -2,6 +2,7 @@
 // What the end-to-end tests on the simulated machine share: settings stored as an earlier
 // run left them, what the resolver says for them now, and whether a display shows a
 // given colour matrix.
+#include <algorithm>
 #include <cmath>
 #include <ctime>
 
@@ -38,6 +39,12 @@ inline bool showsMatrix(const platform::sim::SimDisplay& display, const ColorMat
     for (std::size_t i = 0; i < 9; ++i)
         if (std::abs((*display.matrix)[i] - expected.m[i]) > 1e-4) return false;
     return true;
+}
+
+// Both displays of the default layout show the matrix.
+inline bool bothShow(const platform::sim::SimState& state, const ColorMatrix& expected) {
+    return state.displays.size() == 2 && std::all_of(state.displays.begin(), state.displays.end(),
+                                                     [&](const auto& d) { return showsMatrix(d, expected); });
 }
 
 }  // namespace orvane::e2e
