@@ -379,7 +379,7 @@ void Commands::forward(const Command& command, platform::DistributedNotification
         std::fputs("Orvane: no session bus; the command was not sent\n", err);
         return;
     }
-    center->post(notificationName, userInfoDictionary(command));
+    if (!center->post(notificationName, userInfoDictionary(command))) return;  // the center said why
     std::fprintf(out, "sent to Orvane: %s\n", text(command).c_str());
     std::fflush(out);
 }

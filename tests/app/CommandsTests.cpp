@@ -261,6 +261,57 @@ TEST(CommandsText, NamesTheCaseAndItsPayloadOnOneLine) {
     for (const auto& [command, text] : cases) EXPECT_EQ(Commands::text(command), text);
 }
 
+// --- forwarding -----------------------------------------------------------------------
+
+class RecordingCenter final : public platform::DistributedNotifications {
+public:
+    bool post(const std::string& name, const std::optional<platform::Dictionary>& userInfo) override {
+        posted.emplace_back(name, userInfo);
+        return accepts;
+    }
+    platform::Handle observe(const std::string&, Observer) override { return {}; }
+    bool accepts = true;
+    std::vector<std::pair<std::string, std::optional<platform::Dictionary>>> posted;
+};
+
+std::string contents(std::FILE* file) {
+    std::rewind(file);
+    std::string text;
+    for (int c; (c = std::fgetc(file)) != EOF;) text += static_cast<char>(c);
+    return text;
+}
+
+TEST(CommandsForward, PostsTheDictionaryAndSaysWhatWasSentOnlyWhenItWas) {
+    struct Case {
+        bool bus;
+        bool accepts;
+        const char* out;
+        const char* err;
+    };
+    const Case cases[] = {
+        {true, true, "sent to Orvane: trueColor(minutes: 15)\n", ""},
+        {true, false, "", ""},
+        {false, true, "", "Orvane: no session bus; the command was not sent\n"},
+    };
+    for (const auto& c : cases) {
+        RecordingCenter center;
+        center.accepts = c.accepts;
+        std::FILE* out = std::tmpfile();
+        std::FILE* err = std::tmpfile();
+        ASSERT_TRUE(out && err);
+        Commands::forward(TrueColor{15}, c.bus ? &center : nullptr, out, err);
+        EXPECT_EQ(contents(out), c.out);
+        EXPECT_EQ(contents(err), c.err);
+        std::fclose(out);
+        std::fclose(err);
+        if (c.bus) {
+            ASSERT_EQ(center.posted.size(), 1u);
+            EXPECT_EQ(center.posted[0].first, "app.orvane.command");
+            EXPECT_EQ(center.posted[0].second, (platform::Dictionary{{"cmd", "truecolor"}, {"minutes", "15"}}));
+        }
+    }
+}
+
 // --- handling --------------------------------------------------------------------------
 
 class CommandsHandleTest : public testing::ModelTest {

@@ -106,9 +106,12 @@ public:
     }
     ~BusNotifications() override { watch_.cancel(); }
 
-    void post(const std::string& name, const std::optional<Dictionary>& userInfo) override {
+    bool post(const std::string& name, const std::optional<Dictionary>& userInfo) override {
         const auto address = addressOf(name);
-        if (!address) return;
+        if (!address) {
+            log_.error("cannot send %{public}s: not a signal name", name);
+            return false;
+        }
         sd_bus_message* raw = nullptr;
         int r = sd_bus_message_new_signal(connection_->get(), &raw, address->path.c_str(), address->interface.c_str(),
                                           address->member.c_str());
@@ -127,6 +130,7 @@ public:
         // On the wire now: a one-shot poster ends right after this.
         if (r >= 0) r = sd_bus_flush(connection_->get());
         if (r < 0) log_.error("cannot send %{public}s: %{public}s", name, DBusError::fromCode(r).message);
+        return r >= 0;
     }
 
     Handle observe(const std::string& name, Observer observer) override {
