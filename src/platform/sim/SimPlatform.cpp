@@ -1,5 +1,3 @@
-#include "platform/sim/SimLocationProvider.h"
-#include "platform/sim/SimLoginItems.h"
 #include "platform/sim/SimPlatform.h"
 
 #include <algorithm>
@@ -16,6 +14,8 @@
 #include "platform/Missing.h"
 #include "platform/Status.h"
 #include "platform/linux/DBusNotifications.h"
+#include "platform/sim/SimLocationProvider.h"
+#include "platform/sim/SimLoginItems.h"
 
 namespace orvane::platform::sim {
 
