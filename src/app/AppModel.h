@@ -149,6 +149,7 @@ public:
     void setRenderTonightReduction(std::optional<double> reduction);
 
     TintEngine& engine() const { return *engine_; }
+    const std::shared_ptr<platform::Platform>& platform() const { return environment_.platform; }
     SettingsStore& store() const { return *store_; }
     FrontmostAppObserver& frontmost() const { return *frontmost_; }
     PreciseLocation& preciseLocation() const { return *preciseLocation_; }
@@ -203,6 +204,11 @@ public:
     // The computer's zone changed (also noticed by the tick on its own).
     void systemTimeZoneDidChange();
 
+    // The model's clock.
+    Date now() const;
+    // The system sound "Pop" through the sound hook, when `settings.sounds` is on.
+    void playPop();
+
 private:
     // What a unit of change collected; acted on when its outermost scope ends.
     struct Unit {
@@ -226,7 +232,6 @@ private:
     void recomputeSoon(std::optional<Transition> transition);
     void resolutionDidChange();
 
-    Date now() const;
     TimeZone systemZone() const { return environment_.systemTimeZone(); }
     Calendar systemCalendar() const { return Calendar(systemZone()); }
     TimeZone placeZone() const { return location_.timeZone(systemZone()); }
@@ -235,7 +240,7 @@ private:
     void rememberDisplayNames();
     void displaysDidChange();
     void frontmostDidChange(const std::optional<FrontmostAppObserver::Info>& info);
-    void playPop();
+    void switchOn();
     void applyToEngine(const TintState& state, Transition transition);
     void scheduleTick();
     void tick();

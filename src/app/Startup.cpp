@@ -26,36 +26,22 @@ bool startsWithScheme(const std::string& text, std::string_view scheme) {
 
 }  // namespace
 
-bool Startup::holdsCommand(const std::vector<std::string>& arguments) {
-    static constexpr std::string_view valued[] = {"--set-kelvin", "--set-dim", "--preset"};
-    static constexpr std::string_view flags[] = {"--toggle", "--reveal", "--wind-down", "--true-color",
-                                                 "--follow-evening"};
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const auto& a = arguments[i];
-        if (std::find(std::begin(flags), std::end(flags), a) != std::end(flags)) return true;
-        if (std::find(std::begin(valued), std::end(valued), a) != std::end(valued) && i + 1 < arguments.size())
-            return true;
-    }
-    return false;
-}
-
 Startup::Choice Startup::choose(const std::vector<std::string>& arguments) {
     if (std::find(arguments.begin(), arguments.end(), "--selftest") != arguments.end()) return {Mode::selfTest, {}};
-    if (holdsCommand(arguments)) return {Mode::command, {}};
+    if (auto command = Commands::parse(arguments)) return {Mode::command, {}, std::move(command)};
     if (auto dir = valueAfterFirst(arguments, "--render-ui")) return {Mode::renderUI, *dir};
     if (auto path = valueAfterFirst(arguments, "--render-icon")) return {Mode::renderIcon, *path};
-    return {Mode::normal, {}};
+    return {Mode::normal, {}, {}, Commands::mentionsCommand(arguments)};
 }
 
 std::optional<Startup::Refusal> Startup::refusal(const Choice& choice) {
     switch (choice.mode) {
     case Mode::selfTest:
         return Refusal{"Orvane: the self-test (--selftest) is not available in this build\n", 1};
-    case Mode::command:
-        return Refusal{"Orvane: control commands are not available in this build; nothing was sent\n", 1};
     case Mode::renderUI:
         return Refusal{"Orvane: the screenshot mode (--render-ui) is not available in this build\n", 1};
     case Mode::renderIcon:
+    case Mode::command:
     case Mode::normal:
         return std::nullopt;
     }

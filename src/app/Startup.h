@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/Commands.h"
 #include "platform/UserDefaults.h"
 #include "platform/Value.h"
 
@@ -31,17 +32,16 @@ struct Startup {
     struct Choice {
         Mode mode = Mode::normal;
         std::string path;  // the directory or file of renderUI and renderIcon
+        std::optional<Commands::Command> command{};  // for command: forwarded, never run here
+        // For normal: a command option was given but made no command.
+        bool commandNotMade = false;
         bool operator==(const Choice&) const = default;
     };
+    static constexpr const char* commandNotMadeNotice = "Orvane: no command in the arguments; starting normally\n";
 
     // `arguments` as the process got them, the program path first; the first row that
     // applies decides.
     static Choice choose(const std::vector<std::string>& arguments);
-
-    // Whether the arguments hold one of the control commands ("--set-kelvin" <value>,
-    // "--set-dim" <value>, "--preset" <name>, "--toggle", "--reveal", "--wind-down",
-    // "--true-color", "--follow-evening").
-    static bool holdsCommand(const std::vector<std::string>& arguments);
 
     // The line written to standard error, and the exit status, of a mode this build
     // cannot run; absent for the modes it runs.

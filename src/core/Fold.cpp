@@ -1,11 +1,14 @@
 #include "core/Fold.h"
 
+#include <climits>
+#include <cstdint>
 #include <mutex>
 #include <unordered_map>
 
 #include <unicode/normalizer2.h>
 #include <unicode/uchar.h>
 #include <unicode/unistr.h>
+#include <unicode/utf8.h>
 
 namespace orvane {
 
@@ -35,7 +38,28 @@ std::string foldUncached(std::string_view utf8) {
     return out;
 }
 
+bool isValidUtf8(std::string_view text) {
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
+    const auto length = static_cast<std::int32_t>(text.size());
+    for (std::int32_t i = 0; i < length;) {
+        UChar32 c;
+        U8_NEXT(bytes, i, length, c);
+        if (c < 0) return false;
+    }
+    return true;
+}
+
 }  // namespace
+
+std::string foldCase(std::string_view utf8) {
+    if (utf8.size() > static_cast<std::size_t>(INT32_MAX) || !isValidUtf8(utf8)) return std::string(utf8);
+    icu::UnicodeString text =
+        icu::UnicodeString::fromUTF8(icu::StringPiece(utf8.data(), static_cast<int32_t>(utf8.size())));
+    text.foldCase(U_FOLD_CASE_DEFAULT);
+    std::string out;
+    text.toUTF8String(out);
+    return out;
+}
 
 std::string fold(std::string_view utf8) {
     static std::mutex mutex;

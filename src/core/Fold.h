@@ -9,4 +9,8 @@ namespace orvane {
 // NFKD, drop non-spacing marks, fold case, NFC. Invalid UTF-8 folds to itself lowercased.
 std::string fold(std::string_view utf8);
 
+// Full case folding alone ("Straße" and "STRASSE" fold alike; "Café" and "Cafe" do not).
+// Invalid UTF-8 is returned unchanged, so two different invalid texts never fold alike.
+std::string foldCase(std::string_view utf8);
+
 }  // namespace orvane

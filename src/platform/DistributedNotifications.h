@@ -13,8 +13,9 @@ namespace orvane::platform {
 class DistributedNotifications {
 public:
     virtual ~DistributedNotifications() = default;
-    // Delivered at once, without waiting for receivers.
-    virtual void post(const std::string& name, const std::optional<Dictionary>& userInfo) = 0;
+    // Delivered at once, without waiting for receivers. False when it could not be sent
+    // (the reason is logged).
+    virtual bool post(const std::string& name, const std::optional<Dictionary>& userInfo) = 0;
     // Called on the main thread for each notification of that name.
     using Observer = std::function<void(const std::optional<Dictionary>& userInfo)>;
     virtual Handle observe(const std::string& name, Observer observer) = 0;

@@ -35,7 +35,7 @@ struct InProcessNotifications::Observers {
 InProcessNotifications::InProcessNotifications(std::shared_ptr<Scheduler> scheduler)
     : scheduler_(std::move(scheduler)), observers_(std::make_shared<Observers>()) {}
 
-void InProcessNotifications::post(const std::string& name, const std::optional<Dictionary>& userInfo) {
+bool InProcessNotifications::post(const std::string& name, const std::optional<Dictionary>& userInfo) {
     std::vector<std::weak_ptr<Observer>> targets;
     {
         std::lock_guard lock(observers_->mutex);
@@ -49,6 +49,7 @@ void InProcessNotifications::post(const std::string& name, const std::optional<D
         if (scheduler_) scheduler_->post(deliver);
         else deliver();
     }
+    return true;
 }
 
 Handle InProcessNotifications::observe(const std::string& name, Observer observer) {

@@ -96,7 +96,7 @@ public:
 class InProcessNotifications final : public DistributedNotifications {
 public:
     explicit InProcessNotifications(std::shared_ptr<Scheduler> scheduler);
-    void post(const std::string& name, const std::optional<Dictionary>& userInfo) override;
+    bool post(const std::string& name, const std::optional<Dictionary>& userInfo) override;
     Handle observe(const std::string& name, Observer observer) override;
 
 private:

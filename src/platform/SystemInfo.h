@@ -20,6 +20,12 @@ public:
     // UTF-8); absent for a name the system does not know.
     virtual std::optional<std::string> sysctlString(const std::string& name) = 0;
     virtual OSVersion osVersion() = 0;
+    // The operating system as reports name it. A Mac (and the simulated machine, which
+    // stands for one) says "macOS " and its version.
+    virtual std::string osDisplayName() {
+        const OSVersion v = osVersion();
+        return "macOS " + std::to_string(v.major) + "." + std::to_string(v.minor) + "." + std::to_string(v.patch);
+    }
 };
 
 }  // namespace orvane::platform

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 
+#include "app/Commands.h"
 #include "app/Startup.h"
 #include "engine/DisplayManager.h"
 
@@ -35,6 +36,13 @@ void AppDelegate::applicationDidFinishLaunching() {
     environment.platform = platform_;
     model_ = AppModel::create(engine_, store_, std::move(environment));
 
+    // Commands of later starts and other programs, as the command signal; registered
+    // before the launch line, which tells a waiting caller that we listen.
+    commandObservation_ = platform_->notifications().observe(
+        Commands::notificationName, [weak = weak_from_this()](const std::optional<platform::Dictionary>& userInfo) {
+            if (auto self = weak.lock()) self->remoteCommand(userInfo);
+        });
+
     // 20.
     std::string backends;
     for (const auto& line : engine_->describeBackends()) backends += (backends.empty() ? "" : ", ") + line;
@@ -44,8 +52,15 @@ void AppDelegate::applicationDidFinishLaunching() {
 }
 
 void AppDelegate::handleURLEvent(const std::string& url) {
-    // The command vocabulary that would perform it is not part of this build.
-    log_.notice("url: %{public}s not carried out: commands are not available in this build", url);
+    const auto command = Commands::parseURL(url);
+    if (!command || !model_) return;
+    Commands::handle(*command, *model_);
+}
+
+void AppDelegate::remoteCommand(const std::optional<platform::Dictionary>& userInfo) {
+    const auto command = Commands::from(userInfo);
+    if (!command || !model_) return;  // before launch there is nothing to act on
+    Commands::handle(*command, *model_);
 }
 
 void AppDelegate::handOver(const std::vector<std::string>& arguments) {

@@ -4,6 +4,7 @@
 // status item, the windows, the controllers and the hotkeys join the launch and quit
 // sequences as they come.
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,8 +25,11 @@ public:
     AppDelegate& operator=(const AppDelegate&) = delete;
 
     void applicationDidFinishLaunching();
-    // A URL of the "orvane" scheme, from the command line or a later start.
+    // A URL of the "orvane" scheme, from the command line or a later start; carried out
+    // once the model exists, dropped before.
     void handleURLEvent(const std::string& url);
+    // The command signal's user info; dropped while there is no model.
+    void remoteCommand(const std::optional<platform::Dictionary>& userInfo);
     // What a later start handed over (its arguments without the program path): its URLs,
     // or else a reopen.
     void handOver(const std::vector<std::string>& arguments);
@@ -44,6 +48,7 @@ private:
     std::shared_ptr<TintEngine> engine_;
     std::shared_ptr<SettingsStore> store_;
     std::shared_ptr<AppModel> model_;
+    platform::Handle commandObservation_;
     bool terminating_ = false;
     platform::Log log_{"app"};
 };

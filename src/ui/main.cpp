@@ -1,5 +1,6 @@
-// The program's entry: chooses the mode from the command line, keeps to one instance per
-// session, copies the former identities' defaults once, and runs the event loop.
+// The program's entry, loaded by the Orvane executable: chooses the mode from the command
+// line, keeps to one instance per session, copies the former identities' defaults once,
+// and runs the event loop.
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -10,9 +11,11 @@
 #include <QGuiApplication>
 #include <QTimer>
 
+#include "app/Commands.h"
 #include "app/SingleInstance.h"
 #include "app/Startup.h"
 #include "platform/Platform.h"
+#include "platform/linux/DBusNotifications.h"
 #include "platform/linux/X11Probe.h"
 #include "platform/qt/QtOverlayWindows.h"
 #include "platform/qt/QtScheduler.h"
@@ -46,16 +49,32 @@ int handOverOutcome(const SingleInstance::Claim& claim, const std::vector<std::s
     }
     const auto urls = Startup::urlArguments(arguments);
     if (urls.empty()) std::printf("Orvane is already running\n");
-    for (const auto& url : urls) std::printf("sent to Orvane: %s\n", url.c_str());
-    return 0;
+    int status = 0;
+    for (const auto& url : urls) {
+        if (const auto command = Commands::parseURL(url)) {
+            std::printf("sent to Orvane: %s\n", Commands::text(*command).c_str());
+        } else {
+            std::fprintf(stderr, "Orvane: not a command: %s\n", url.c_str());
+            status = 1;
+        }
+    }
+    return status;
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
+// Entered by the executable (Launch.cpp), with the arguments it got.
+extern "C" __attribute__((visibility("default"))) int orvaneProgramMain(int argc, char** argv) {
     const std::vector<std::string> arguments(argv, argv + argc);
 
     const auto choice = Startup::choose(arguments);
+    if (choice.mode == Startup::Mode::command) {
+        // A second start only passes the command on: no toolkit, no claim on the instance.
+        const auto center = platform::linuxsys::openSessionBusNotifications(nullptr);
+        Commands::forward(*choice.command, center.get());
+        return 0;
+    }
+    if (choice.commandNotMade) std::fputs(Startup::commandNotMadeNotice, stderr);
     if (choice.mode == Startup::Mode::renderIcon) {
         // Pictures only: no display, window, tray, watchdog or instance claim.
         ::setenv("QT_QPA_PLATFORM", "offscreen", 1);

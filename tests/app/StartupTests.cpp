@@ -41,12 +41,14 @@ INSTANTIATE_TEST_SUITE_P(
         DispatchCase{{"--selftest", "--toggle"}, {Mode::selfTest, ""}},
         DispatchCase{{"--toggle", "--selftest"}, {Mode::selfTest, ""}},
         DispatchCase{{"--SelfTest"}, {Mode::normal, ""}},
-        DispatchCase{{"--toggle", "--render-ui", "/tmp/shots"}, {Mode::command, ""}},
-        DispatchCase{{"--true-color"}, {Mode::command, ""}},
-        DispatchCase{{"--set-kelvin", "2700"}, {Mode::command, ""}},
-        // A valued option without its value is no command.
-        DispatchCase{{"--set-kelvin"}, {Mode::normal, ""}},
-        DispatchCase{{"--preset"}, {Mode::normal, ""}},
+        DispatchCase{{"--toggle", "--render-ui", "/tmp/shots"}, {Mode::command, "", Commands::Toggle{}}},
+        DispatchCase{{"--true-color"}, {Mode::command, "", Commands::TrueColor{15}}},
+        DispatchCase{{"--set-kelvin", "2700"}, {Mode::command, "", Commands::Set{2700, std::nullopt}}},
+        // A valued option without its value, or with one that does not parse, is no command.
+        DispatchCase{{"--set-kelvin"}, {Mode::normal, "", std::nullopt, true}},
+        DispatchCase{{"--preset"}, {Mode::normal, "", std::nullopt, true}},
+        DispatchCase{{"--set-dim", "nan"}, {Mode::normal, "", std::nullopt, true}},
+        DispatchCase{{"--set-dim", "nan", "--render-ui", "/tmp/a"}, {Mode::renderUI, "/tmp/a"}},
         DispatchCase{{"--render-ui", "/tmp/shots", "--render-icon", "/tmp/icons"}, {Mode::renderUI, "/tmp/shots"}},
         DispatchCase{{"--render-icon", "/tmp/icons", "--render-ui"}, {Mode::renderIcon, "/tmp/icons"}},
         DispatchCase{{"--render-ui"}, {Mode::normal, ""}},
@@ -60,7 +62,7 @@ TEST(StartupTest, ProgramPathTakesPartInTheSelfTestCheck) {
 }
 
 TEST(StartupTest, ModesThisBuildCannotRunFailWithAMessage) {
-    for (const auto mode : {Mode::selfTest, Mode::command, Mode::renderUI}) {
+    for (const auto mode : {Mode::selfTest, Mode::renderUI}) {
         const auto refusal = Startup::refusal({mode, "/tmp/x"});
         ASSERT_TRUE(refusal.has_value());
         EXPECT_NE(refusal->status, 0);
@@ -69,6 +71,7 @@ TEST(StartupTest, ModesThisBuildCannotRunFailWithAMessage) {
     }
     EXPECT_FALSE(Startup::refusal({Mode::renderIcon, "/tmp/x"}).has_value());
     EXPECT_FALSE(Startup::refusal({Mode::normal, ""}).has_value());
+    EXPECT_FALSE(Startup::refusal({Mode::command, "", Commands::Toggle{}}).has_value());
 }
 
 TEST(StartupTest, UrlArgumentsAreThoseOfTheOrvaneScheme) {

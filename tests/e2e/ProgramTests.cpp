@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "ProgramProcess.h"
+#include "SimSession.h"
 #include "SessionBus.h"
 #include "app/SettingsStore.h"
 #include "app/SystemTimeZone.h"
@@ -29,31 +30,6 @@ bool neutral(const platform::sim::SimState& state) {
         if (d.gamma || d.matrix) return false;
     for (const auto& w : state.windows)
         if (w.visible && platform::sim::SimMachine::ownerAlive(w)) return false;
-    return true;
-}
-
-// Settings stored where the program will find them, as a user's earlier run left them.
-void storeSettings(const Session& session, const Settings& settings) {
-    platform::sim::SimPlatform machine(platform::Runtime{}, session.sim);
-    SettingsStore(machine.standardUserDefaults(), nullptr).saveSettings(settings);
-}
-
-// What the resolver says for these settings now, with a fresh run-time state.
-Resolution resolverSays(const Settings& settings) {
-    const Date now(static_cast<double>(std::time(nullptr)));
-    const TimeZone zone = currentSystemTimeZone();
-    ResolverInput input;
-    input.now = now;
-    input.settings = settings;
-    input.location = Location::resolve(settings.sunset.locationSource, zone, std::nullopt, now);
-    input.systemTimeZone = zone;
-    return Resolver::resolve(input);
-}
-
-bool showsMatrix(const platform::sim::SimDisplay& display, const ColorMatrix& expected) {
-    if (!display.matrix) return false;
-    for (std::size_t i = 0; i < 9; ++i)
-        if (std::abs((*display.matrix)[i] - expected.m[i]) > 1e-4) return false;
     return true;
 }
 
@@ -89,7 +65,6 @@ TEST(ProgramModesTest, ModesThisBuildCannotRunEndWithAMessageAndAFailure) {
     Session session;
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases{
         {{"--selftest"}, "self-test"},
-        {{"--toggle"}, "control commands"},
         {{"--render-ui", (session.root / "shots").string()}, "screenshot mode"},
     };
     for (const auto& [arguments, text] : cases) {
@@ -180,18 +155,32 @@ protected:
     std::unique_ptr<testing::SessionBus> bus;
 };
 
-TEST_P(ProgramSessionTest, SecondStartHandsItsUrlOverAndExitsZero) {
+TEST_P(ProgramSessionTest, SecondStartHandsItsUrlOverAndTheRunningInstanceCarriesItOut) {
+    Settings settings;
+    settings.mode = Mode::manual;
+    settings.manualKelvin = 2700;
+    storeSettings(session, settings);
+    const ColorMatrix warm = ColorMatrix::make(resolverSays(settings).target);
     ProgramProcess first(session, {});
     ASSERT_TRUE(first.waitUntilReady()) << first.errors();
+    ASSERT_TRUE(first.waitFor([&] { return showsMatrix(machine().displays.at(0), warm); }, 10s)) << first.errors();
 
-    ProgramProcess second(session, {"orvane://toggle"});
+    ProgramProcess second(session, {"ORVANE://toggle"});
     EXPECT_TRUE(exitedWith(second.waitForExit(), 0)) << second.errors();
-    EXPECT_EQ(second.output(), "sent to Orvane: orvane://toggle\n");
+    EXPECT_EQ(second.output(), "sent to Orvane: toggle\n");
     EXPECT_EQ(second.errors().find("launched: "), std::string::npos) << "the second start never launches";
-    EXPECT_TRUE(first.waitForError("url: orvane://toggle")) << first.errors();
+    EXPECT_TRUE(first.waitForError("command: toggle")) << first.errors();
+    EXPECT_TRUE(first.waitFor([&] { return neutral(machine()); }, 5s)) << "the tint is off";
 
-    ProgramProcess third(session, {});
-    EXPECT_TRUE(exitedWith(third.waitForExit(), 0)) << third.errors();
+    // One that does not parse is named, and the start fails; the others still go.
+    ProgramProcess third(session, {"orvane://bogus", "orvane://toggle"});
+    EXPECT_TRUE(exitedWith(third.waitForExit(), 1)) << third.errors();
+    EXPECT_EQ(third.output(), "sent to Orvane: toggle\n");
+    EXPECT_NE(third.errors().find("Orvane: not a command: orvane://bogus\n"), std::string::npos) << third.errors();
+    EXPECT_TRUE(first.waitFor([&] { return showsMatrix(machine().displays.at(0), warm); }, 5s)) << "on again";
+
+    ProgramProcess fourth(session, {});
+    EXPECT_TRUE(exitedWith(fourth.waitForExit(), 0)) << fourth.errors();
     EXPECT_TRUE(first.running());
 }
 
@@ -242,14 +231,7 @@ TEST_P(ProgramSessionTest, DisplaysShowWhatTheResolverSaysAndAnOrderlyQuitLeaves
     ProgramProcess program(session, {});
     ASSERT_TRUE(program.waitUntilReady()) << program.errors();
     // The first decision fades in over the two seconds of the wake transition.
-    const bool tinted = program.waitFor(
-        [&] {
-            const auto state = machine();
-            return state.displays.size() == 2 &&
-                   std::all_of(state.displays.begin(), state.displays.end(),
-                               [&](const auto& d) { return showsMatrix(d, matrix); });
-        },
-        10s);
+    const bool tinted = program.waitFor([&] { return bothShow(machine(), matrix); }, 10s);
     EXPECT_TRUE(tinted) << program.errors();
     for (const auto& d : machine().displays) EXPECT_FALSE(d.gamma.has_value()) << "the colour matrix alone tints";
 
@@ -320,10 +302,14 @@ TEST_P(ProgramSessionTest, AWatchdogThatEndsIsStartedAgainThreeSecondsLater) {
 }
 
 TEST_P(ProgramSessionTest, WithoutItsWatchdogTheProgramSaysWhereItLookedAndRunsOn) {
-    // The program alone in a directory of its own.
+    // The program alone in a directory of its own (its library where it looks for it).
     const auto alone = session.root / "alone";
     std::filesystem::create_directories(alone);
     std::filesystem::copy_file(ORVANE_PATH, alone / "Orvane");
+    const std::filesystem::path library = ORVANE_PROGRAM_PATH;
+    const auto relative = library.lexically_relative(std::filesystem::path(ORVANE_PATH).parent_path());
+    std::filesystem::create_directories((alone / relative).parent_path());
+    std::filesystem::copy_file(library, alone / relative);
     ProgramProcess program(session, {}, (alone / "Orvane").string());
     ASSERT_TRUE(program.waitUntilReady()) << program.errors();
     const std::string line = "Glowkeeper missing at " + (alone / "Glowkeeper").string() +

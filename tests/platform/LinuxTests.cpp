@@ -120,6 +120,18 @@ TEST(LinuxSystemInfo, VersionAndProcessorLinesInTheirOtherForms) {
     EXPECT_EQ(cpuBrandFromCpuinfo("flags : fpu\n"), std::nullopt);
 }
 
+TEST(LinuxSystemInfo, OperatingSystemNameFromOsRelease) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"NAME=\"Debian GNU/Linux\"\nPRETTY_NAME=\"Debian GNU/Linux 12 (bookworm)\"\n", "Debian GNU/Linux 12 (bookworm)"},
+        {"PRETTY_NAME='Alpine Linux v3.19'\n", "Alpine Linux v3.19"},
+        {"PRETTY_NAME=\"Say \\\"hi\\\"\"\n", "Say \"hi\""},
+        {"NAME=Arch\nVERSION=rolling\n", "Arch rolling"},
+        {"PRETTY_NAME=\"\"\nNAME=Gentoo\n", "Gentoo"},
+        {"ID=x\n", "Linux"},
+    };
+    for (const auto& [text, name] : cases) EXPECT_EQ(prettyNameFromOsRelease(text), name) << text;
+}
+
 TEST(LinuxBacklight, LevelsAreFractionsOfTheDevicesMaximum) {
     const auto root = orvane::testing::freshDirectory("backlight");
     for (const auto& [dev, type, max, now] : {std::tuple{"acpi_video0", "firmware", 100, 30}, std::tuple{"intel_backlight", "raw", 19393, 9696}}) {

@@ -3,6 +3,7 @@
 #include "platform/FrameworkAdapters.h"
 #include "platform/Log.h"
 #include "platform/Missing.h"
+#include "platform/linux/DBusNotifications.h"
 #include "platform/linux/GeoClueLocationProvider.h"
 #include "platform/linux/LinuxBacklight.h"
 #include "platform/linux/LinuxSystemInfo.h"
@@ -33,7 +34,7 @@ public:
         keyboard_ = std::make_shared<MissingKeyboard>();
         workspace_ = std::make_shared<MissingWorkspace>();
         preferences_ = std::make_shared<MissingPreferences>();
-        notifications_ = std::make_shared<InProcessNotifications>(runtime_.scheduler);
+        notifications_ = linuxsys::sessionOrInProcessNotifications(runtime_.scheduler);
         systemInfo_ = std::make_shared<LinuxSystemInfo>();
         location_ = std::make_shared<GeoClueLocationProvider>();
         loginItems_ = std::make_shared<XdgAutostart>();

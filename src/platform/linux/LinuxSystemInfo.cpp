@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <sstream>
+#include <string_view>
 
 #include "platform/AtomicFile.h"
 
@@ -17,7 +18,37 @@ std::string trimmed(std::string s) {
     return s.substr(start);
 }
 
+// The value of KEY= in os-release, quotes and backslash escapes removed.
+std::optional<std::string> osReleaseValue(const std::string& osRelease, std::string_view key) {
+    std::istringstream lines(osRelease);
+    std::string line;
+    const std::string prefix = std::string(key) + "=";
+    while (std::getline(lines, line)) {
+        if (line.rfind(prefix, 0) != 0) continue;
+        std::string v = trimmed(line.substr(prefix.size()));
+        if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front()) {
+            const char quote = v.front();
+            std::string unquoted;
+            for (std::size_t i = 1; i + 1 < v.size(); ++i) {
+                if (quote == '"' && v[i] == '\\' && i + 2 < v.size()) ++i;
+                unquoted += v[i];
+            }
+            v = unquoted;
+        }
+        return v;
+    }
+    return std::nullopt;
+}
+
 }  // namespace
+
+std::string prettyNameFromOsRelease(const std::string& osRelease) {
+    if (auto pretty = osReleaseValue(osRelease, "PRETTY_NAME"); pretty && !pretty->empty()) return *pretty;
+    auto name = osReleaseValue(osRelease, "NAME").value_or("");
+    const auto version = osReleaseValue(osRelease, "VERSION").value_or("");
+    if (name.empty()) return "Linux";
+    return version.empty() ? name : name + " " + version;
+}
 
 std::optional<std::string> cpuBrandFromCpuinfo(const std::string& cpuinfo) {
     for (const char* key : {"model name", "Hardware", "Processor"}) {
@@ -73,6 +104,12 @@ std::optional<std::string> LinuxSystemInfo::sysctlString(const std::string& name
         return model_;
     }
     return std::nullopt;
+}
+
+std::string LinuxSystemInfo::osDisplayName() {
+    for (const char* path : {"etc/os-release", "usr/lib/os-release"})
+        if (auto text = file(path)) return prettyNameFromOsRelease(*text);
+    return "Linux";
 }
 
 OSVersion LinuxSystemInfo::osVersion() {

@@ -15,6 +15,8 @@ namespace orvane::platform::linuxsys {
 std::optional<std::string> cpuBrandFromCpuinfo(const std::string& cpuinfo);
 // VERSION_ID as major.minor.patch; missing parts are 0.
 OSVersion versionFromOsRelease(const std::string& osRelease);
+// PRETTY_NAME, else NAME and VERSION, else "Linux".
+std::string prettyNameFromOsRelease(const std::string& osRelease);
 
 class LinuxSystemInfo final : public SystemInfo {
 public:
@@ -23,6 +25,7 @@ public:
     // "machdep.cpu.brand_string" and "hw.model"; absent for other names.
     std::optional<std::string> sysctlString(const std::string& name) override;
     OSVersion osVersion() override;
+    std::string osDisplayName() override;
 
 private:
     std::optional<std::string> file(const std::string& relative) const;

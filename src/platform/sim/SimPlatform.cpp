@@ -13,6 +13,7 @@
 #include "platform/Log.h"
 #include "platform/Missing.h"
 #include "platform/Status.h"
+#include "platform/linux/DBusNotifications.h"
 #include "platform/sim/SimLocationProvider.h"
 #include "platform/sim/SimLoginItems.h"
 
@@ -883,7 +884,7 @@ SimPlatform::SimPlatform(Runtime runtime, std::filesystem::path directory)
     i2c_ = std::make_shared<SimI2C>(machine_, journal_, runtime_.clock);
     dithering_ = std::make_shared<SimDithering>(machine_, journal_);
     preferences_ = std::make_shared<SimPreferences>(machine_, journal_);
-    notifications_ = std::make_shared<InProcessNotifications>(runtime_.scheduler);
+    notifications_ = linuxsys::sessionOrInProcessNotifications(runtime_.scheduler);
     screenshots_ = std::make_shared<SimScreenshots>(machine_, journal_);
     systemInfo_ = std::make_shared<SimSystemInfo>(machine_);
     location_ = std::make_shared<SimLocationProvider>(machine_, runtime_.scheduler);

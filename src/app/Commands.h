@@ -1,0 +1,93 @@
+#pragma once
+// The command vocabulary of external control: one value from the command line, an
+// "orvane" URL or the command signal's dictionary, the writer of that dictionary, the
+// forwarding of a second start and the handling in the running instance. The parsers and
+// the writer are pure; nothing malformed makes a command, and no command carries a number
+// that is not finite.
+#include <cstdint>
+#include <cstdio>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "platform/DistributedNotifications.h"
+#include "platform/Log.h"
+#include "platform/Value.h"
+
+namespace orvane {
+
+class AppModel;
+
+struct Commands {
+    Commands() = delete;
+
+    static constexpr const char* notificationName = "app.orvane.command";
+    // Category "commands".
+    static const platform::Log& log();
+
+    struct Set {
+        std::optional<std::int64_t> kelvin;
+        std::optional<double> dim;  // a fraction, 1 = full brightness
+        bool operator==(const Set&) const = default;
+    };
+    struct Preset {
+        std::string name;
+        bool operator==(const Preset&) const = default;
+    };
+    struct TrueColor {
+        std::int64_t minutes = 15;
+        bool operator==(const TrueColor&) const = default;
+    };
+    struct Toggle {
+        bool operator==(const Toggle&) const = default;
+    };
+    struct Reveal {
+        bool operator==(const Reveal&) const = default;
+    };
+    struct WindDown {
+        bool operator==(const WindDown&) const = default;
+    };
+    struct FollowEvening {
+        bool operator==(const FollowEvening&) const = default;
+    };
+    using Command = std::variant<Set, Preset, TrueColor, Toggle, Reveal, WindDown, FollowEvening>;
+
+    // The whole argument list, the program path first. Options are exact; the first
+    // occurrence counts and its value is the next argument.
+    static std::optional<Command> parse(const std::vector<std::string>& arguments);
+    // Whether any of the eight command options appears after the program path.
+    static bool mentionsCommand(const std::vector<std::string>& arguments);
+    // A URL of the "orvane" scheme (any case), the command word in its host.
+    static std::optional<Command> parseURL(std::string_view url);
+    // The command signal's dictionary: every value a string, "cmd" required. Absent, empty
+    // or with any value of another kind: no command.
+    static std::optional<Command> from(const std::optional<platform::Dictionary>& userInfo);
+
+    using UserInfo = std::map<std::string, std::string>;
+    static UserInfo userInfo(const Command& command);
+    static platform::Dictionary userInfoDictionary(const Command& command);
+
+    // "set(kelvin: 2700, dim: nil)", "preset(\"Candle Light\")", "trueColor(minutes: 15)",
+    // else the case name. Always one line.
+    static std::string text(const Command& command);
+
+    // The second start's whole job: posts the command on `center` and writes
+    // "sent to Orvane: <text>" to `out`. Without a center (no session bus) nothing is sent
+    // and `err` says so; a post that fails writes no line (the center logs why).
+    static void forward(const Command& command, platform::DistributedNotifications* center, std::FILE* out = stdout,
+                        std::FILE* err = stderr);
+
+    // Carries the command out on the model (main thread).
+    static void handle(const Command& command, AppModel& model);
+
+    // The number rules shared by the three parsers. An integer text is an optional sign
+    // and decimal digits fitting 64 bits; a fraction text is an optional sign, digits with
+    // an optional point part (one digit at least) and an optional exponent, and finite.
+    static std::optional<std::int64_t> integerText(std::string_view text);
+    static std::optional<double> fractionText(std::string_view text);
+};
+
+}  // namespace orvane

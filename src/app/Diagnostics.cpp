@@ -1,0 +1,145 @@
+#include "app/Diagnostics.h"
+
+#include <cmath>
+#include <cstdint>
+
+#include "app/AppModel.h"
+#include "core/CaseNames.h"
+#include "core/DecimalText.h"
+#include "core/Overloaded.h"
+#include "engine/DisplayManager.h"
+#include "engine/NightShift.h"
+#include "engine/PrivateAPI.h"
+#include "platform/FrameworkAdapters.h"
+#include "platform/Platform.h"
+
+#ifndef ORVANE_VERSION
+#define ORVANE_VERSION ""
+#endif
+#ifndef ORVANE_BUILD_NUMBER
+#define ORVANE_BUILD_NUMBER ""
+#endif
+
+namespace orvane {
+
+namespace {
+
+const char* const multiplicationSign = "\xC3\x97";  // U+00D7
+const char* const middleDot = " \xC2\xB7 ";         // U+00B7 between spaces
+
+std::string boolText(bool value) { return value ? "true" : "false"; }
+
+// Points truncated toward zero, as whole numbers.
+std::string wholePoints(double value) {
+    if (!std::isfinite(value) || std::fabs(value) > 9e15) return "0";
+    return std::to_string(static_cast<std::int64_t>(std::trunc(value)));
+}
+
+std::string quotedList(const std::vector<ExcludedApp>& apps) {
+    std::string out = "[";
+    for (std::size_t i = 0; i < apps.size(); ++i) out += (i ? ", \"" : "\"") + apps[i].bundleID + "\"";
+    return out + "]";
+}
+
+std::string displayLine(const DisplayInfo& display, const Settings& settings, TintEngine& engine) {
+    const DisplaySettings stored = settings.displaySettings(display.key);
+    return "  - " + display.name + " [" + (display.isBuiltIn ? "built-in" : "external") + "] " +
+           wholePoints(display.frame.width) + multiplicationSign + wholePoints(display.frame.height) + "@" +
+           shortestDecimal(display.scale) + "x key=" + display.key + " method=" + std::string(toString(stored.method)) +
+           " check=" + (stored.methodCheckResult ? std::string(toString(*stored.methodCheckResult)) : "none") +
+           " inUse=" + std::string(toString(engine.activeMethod(display)));
+}
+
+}  // namespace
+
+Diagnostics::Build Diagnostics::Build::current() { return {ORVANE_VERSION, ORVANE_BUILD_NUMBER}; }
+
+Diagnostics::System Diagnostics::System::probe(platform::Platform& platform) {
+    System system;
+    system.operatingSystem = platform.systemInfo().osDisplayName();
+    const SystemInfo info(platform);
+    system.chip = info.chipDisplayName();
+    system.model = info.modelIdentifier();
+    system.displayServices = DisplayServices(platform).isAvailable();
+    system.nightShift = NightShift(platform).isAvailable();
+    // A frame-buffer service that takes the dithering switch.
+    const auto pipes = platform.dithering().services("IOMobileFramebufferAP");
+    system.antiDither = pipes && !pipes->empty();
+    // The three I2C functions bind.
+    const PrivateFramework frameworks(platform);
+    const auto ioKit = frameworks.handle(PrivateFramework::ioKitPath);
+    system.ddc =
+        PrivateFramework::symbol<platform::symbol::AVServiceCreateWithService>(
+            ioKit, platform::symbolName::avServiceCreateWithService) &&
+        PrivateFramework::symbol<platform::symbol::AVServiceReadI2C>(ioKit, platform::symbolName::avServiceReadI2C) &&
+        PrivateFramework::symbol<platform::symbol::AVServiceWriteI2C>(ioKit, platform::symbolName::avServiceWriteI2C);
+    system.accessibility = platform.keyboard().isProcessTrusted();
+    return system;
+}
+
+std::string Diagnostics::statusText(const TintStatus& status) {
+    return std::visit(
+        Overloaded{
+            [](const TintStatus::DisabledUntil& s) { return "disabledUntil(" + iso8601(s.date) + ")"; },
+            [](const TintStatus::ExcludedApp& s) { return "excludedApp(name: \"" + s.name + "\")"; },
+            [](const TintStatus::PausedUntil& s) { return "pausedUntil(" + iso8601(s.date) + ")"; },
+            [](const TintStatus::Following& s) { return "following(mode: " + std::string(toString(s.mode)) + ")"; },
+            [](const TintStatus::Off&) { return std::string("off"); },
+            [](const TintStatus::Revealing&) { return std::string("revealing"); },
+            [](const TintStatus::SecurityPrompt&) { return std::string("securityPrompt"); },
+            [](const TintStatus::Cozy&) { return std::string("cozy"); },
+            [](const TintStatus::Manual&) { return std::string("manual"); },
+        },
+        status.value);
+}
+
+std::string Diagnostics::text(const AppModel& model, const Build& build, const System& system) {
+    const Settings& settings = model.settings();
+    const Resolution& resolution = model.resolution();
+    const Calibration& calibration = settings.calibration;
+    std::vector<std::string> lines;
+
+    lines.push_back("Orvane " + (build.version.empty() ? std::string("dev") : build.version) + " (" +
+                    (build.build.empty() ? std::string("0") : build.build) + ")");
+    lines.push_back(system.operatingSystem + middleDot + system.chip + middleDot + system.model.value_or("?"));
+    lines.push_back("Displays:");
+    for (const auto& display : model.displays()) lines.push_back(displayLine(display, settings, model.engine()));
+
+    std::string backends;
+    for (const auto& line : model.engine().describeBackends()) backends += (backends.empty() ? "" : "; ") + line;
+    lines.push_back("Backends: " + backends);
+
+    lines.push_back("State: enabled=" + boolText(settings.enabled) + " mode=" + std::string(toString(settings.mode)) +
+                    " status=" + statusText(resolution.status) + " target=" +
+                    std::to_string(resolution.target.kelvin) + "K dim=" + shortestDecimal(resolution.target.dim));
+
+    const Location& location = model.location();
+    lines.push_back("Location: " + location.display() + " (" + shortestDecimal(location.latitude) + ", " +
+                    shortestDecimal(location.longitude) + ")");
+
+    const std::string selfTest =
+        !calibration.lastSelfTestPassed ? "never" : (*calibration.lastSelfTestPassed ? "PASS" : "FAIL");
+    lines.push_back("Calibration: layerColorMode=" + std::string(toString(calibration.layerColorMode)) +
+                    " readableRed=" + std::string(toString(calibration.readableRedStrategy)) +
+                    " lastSelfTest=" + selfTest + " " +
+                    (calibration.lastSelfTestDate ? iso8601(*calibration.lastSelfTestDate) : std::string()));
+
+    lines.push_back("Private APIs: DisplayServices=" + boolText(system.displayServices) +
+                    " NightShift=" + boolText(system.nightShift) + " AntiDither=" + boolText(system.antiDither) +
+                    " DDC=" + boolText(system.ddc) + " Accessibility=" + boolText(system.accessibility));
+
+    lines.push_back("Comfort: steadyBacklight=" + boolText(settings.steadyBacklight.enabled) +
+                    " keys=" + std::string(toString(settings.brightnessKeys)) +
+                    " antiDither=" + std::string(toString(settings.antiDithering)) +
+                    " pointerTint=" + boolText(settings.pointerTint) + " exclusions=" + quotedList(settings.excludedApps));
+
+    std::string text;
+    for (std::size_t i = 0; i < lines.size(); ++i) text += (i ? "\n" : "") + lines[i];
+    return text;
+}
+
+std::string Diagnostics::text(const AppModel& model) {
+    return text(model, Build::current(), System::probe(*model.platform()));
+}
+
+}  // namespace orvane

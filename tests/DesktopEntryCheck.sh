@@ -1,0 +1,22 @@
+#!/bin/sh
+# Installs the build into a scratch prefix and checks the desktop entry there: valid for
+# desktop-file-validate, the "orvane" scheme handler, and its Exec naming the installed
+# program, which must be there with its watchdog and its library.
+set -eu
+build=$1
+prefix=$(mktemp -d)
+trap 'rm -rf "$prefix"' EXIT
+cmake -DCMAKE_INSTALL_PREFIX="$prefix" -P "$build/cmake_install.cmake" >/dev/null
+# The entry names the configured prefix; installed elsewhere, compare with that.
+entry="$prefix/share/applications/orvane.desktop"
+desktop-file-validate "$entry"
+grep -qx 'MimeType=x-scheme-handler/orvane;' "$entry"
+grep -qx 'Icon=orvane' "$entry"
+program=$(sed -n 's/^Exec=\(.*\) %u$/\1/p' "$entry")
+[ -n "$program" ] || { echo "no Exec= <program> %u line" >&2; exit 1; }
+[ "$(basename "$program")" = Orvane ] || { echo "Exec names $program" >&2; exit 1; }
+[ -x "$prefix/bin/Orvane" ] && [ -x "$prefix/bin/Glowkeeper" ] || { echo "programs not installed in one bin directory" >&2; exit 1; }
+# The installed executable finds the program library where it was installed.
+ls "$prefix"/lib*/orvane/libOrvaneProgram.so "$prefix"/lib/*/orvane/libOrvaneProgram.so 2>/dev/null | grep -q . ||
+  { echo "program library not installed" >&2; exit 1; }
+echo "desktop entry valid: Exec=$program"

@@ -1,0 +1,116 @@
+// The support report on the simulated machine, line by line.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "ModelFixture.h"
+#include "app/Diagnostics.h"
+
+namespace orvane {
+namespace {
+
+std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+class DiagnosticsTest : public testing::ModelTest {
+protected:
+    Diagnostics::System system() const {
+        Diagnostics::System s;
+        s.operatingSystem = "Debian GNU/Linux 12 (bookworm)";
+        s.chip = "Example CPU @ 2.0GHz";
+        s.model = "Desk 9";
+        s.nightShift = true;
+        s.accessibility = true;
+        return s;
+    }
+};
+
+TEST_F(DiagnosticsTest, TheWholeReport) {
+    Settings s = testing::manualSettings(3400, 0.8);
+    start(s);
+    const std::string text = Diagnostics::text(*model, {"1.4.0", "812"}, system());
+    EXPECT_NE(text.back(), '\n');
+    const std::vector<std::string> expected = {
+        "Orvane 1.4.0 (812)",
+        "Debian GNU/Linux 12 (bookworm) · Example CPU @ 2.0GHz · Desk 9",
+        "Displays:",
+        "  - Built-in Display [built-in] 1512×982@2.0x key=uuid:2B5E4F1C-7A3D-4C8E-9F60-1D2E3F4A5B6C method=automatic "
+        "check=none inUse=matrix",
+        "  - External Monitor [external] 2560×1440@1.0x key=uuid:6A1C9E33-0B7F-4D52-A8E4-3C5D7E9F1A2B method=automatic "
+        "check=none inUse=matrix",
+        "Backends: Built-in Display [built-in] → Color matrix; External Monitor [external] → Color matrix",
+        "State: enabled=true mode=manual status=manual target=3400K dim=0.8",
+        "Location: " + model->location().display() + " (52.5, 13.3667)",
+        "Calibration: layerColorMode=linear readableRed=layers lastSelfTest=never ",
+        "Private APIs: DisplayServices=false NightShift=true AntiDither=false DDC=false Accessibility=true",
+        "Comfort: steadyBacklight=false keys=automatic antiDither=off pointerTint=false exclusions=[]",
+    };
+    EXPECT_EQ(linesOf(text), expected) << text;
+}
+
+TEST_F(DiagnosticsTest, EdgeCases) {
+    sim->update([](platform::sim::SimState& st) {
+        st.displays.clear();
+    });
+    Settings s = testing::manualSettings(3400, 1.0);
+    s.excludedApps = {{"a", "Editor", false}, {"b", "Player", true}};
+    start(s);
+    auto system = this->system();
+    system.model.reset();
+    const auto lines = linesOf(Diagnostics::text(*model, {"", ""}, system));
+    ASSERT_EQ(lines.size(), 9u);
+    EXPECT_EQ(lines[0], "Orvane dev (0)");
+    EXPECT_EQ(lines[1], "Debian GNU/Linux 12 (bookworm) · Example CPU @ 2.0GHz · ?");
+    EXPECT_EQ(lines[2], "Displays:");
+    EXPECT_EQ(lines[3], "Backends: ");
+    EXPECT_EQ(lines[6], "Calibration: layerColorMode=linear readableRed=layers lastSelfTest=never ");
+    EXPECT_EQ(lines[8].substr(lines[8].find("exclusions=")), "exclusions=[\"a\", \"b\"]");
+}
+
+TEST_F(DiagnosticsTest, FractionalFramesAreCutAndTheSelfTestIsDated) {
+    sim->update([](platform::sim::SimState& st) {
+        st.displays.resize(1);
+        st.displays[0].frame.width = 1512.9;
+        st.displays[0].frame.height = 982.5;
+    });
+    Settings s = testing::manualSettings(3400, 1.0);
+    s.calibration.lastSelfTestPassed = false;
+    s.calibration.lastSelfTestDate = Date(1719000000);  // 2024-06-21T20:00:00Z
+    start(s);
+    const auto lines = linesOf(Diagnostics::text(*model, {"1.0", "1"}, system()));
+    ASSERT_GE(lines.size(), 8u);
+    EXPECT_NE(lines[3].find("] 1512×982@2.0x "), std::string::npos) << lines[3];
+    EXPECT_EQ(lines[7], "Calibration: layerColorMode=linear readableRed=layers lastSelfTest=FAIL 2024-06-21T20:00:00Z");
+}
+
+TEST_F(DiagnosticsTest, StatusForms) {
+    const std::pair<TintStatus, const char*> cases[] = {
+        {TintStatus::Following{Mode::sunset}, "following(mode: sunset)"},
+        {TintStatus::DisabledUntil{Date(1718996400)}, "disabledUntil(2024-06-21T19:00:00Z)"},
+        {TintStatus::PausedUntil{Date(1718996400)}, "pausedUntil(2024-06-21T19:00:00Z)"},
+        {TintStatus::ExcludedApp{"Editor"}, "excludedApp(name: \"Editor\")"},
+        {TintStatus::Off{}, "off"},
+        {TintStatus::Revealing{}, "revealing"},
+        {TintStatus::SecurityPrompt{}, "securityPrompt"},
+        {TintStatus::Cozy{}, "cozy"},
+        {TintStatus::Manual{}, "manual"},
+    };
+    for (const auto& [status, text] : cases) EXPECT_EQ(Diagnostics::statusText(status), text);
+}
+
+TEST_F(DiagnosticsTest, ProbesTheSimulatedMachineAsAMac) {
+    start(testing::manualSettings());
+    const auto system = Diagnostics::System::probe(*sim);
+    EXPECT_EQ(system.operatingSystem.rfind("macOS ", 0), 0u) << system.operatingSystem;
+    EXPECT_TRUE(system.displayServices);
+    EXPECT_TRUE(system.ddc);
+    const auto line = linesOf(Diagnostics::text(*model))[1];
+    EXPECT_EQ(line.rfind(system.operatingSystem + " · ", 0), 0u) << line;
+}
+
+}  // namespace
+}  // namespace orvane

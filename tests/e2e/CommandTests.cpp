@@ -1,0 +1,117 @@
+// Commands from outside on the simulated machine with a private session bus: a second
+// start that forwards, the raw command signal, and a first start with a URL.
+#include <gtest/gtest.h>
+
+#include "ProgramProcess.h"
+#include "SessionBus.h"
+#include "SimSession.h"
+#include "platform/linux/DBusConnection.h"
+
+namespace orvane::e2e {
+namespace {
+
+class CommandTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        bus = std::make_unique<testing::SessionBus>(session.root);
+        if (!bus->error().empty()) GTEST_SKIP() << bus->error();
+        session.environment["DBUS_SESSION_BUS_ADDRESS"] = bus->address();
+        settings.mode = Mode::manual;
+        settings.manualKelvin = 3400;
+        settings.manualDim = 1.0;
+        storeSettings(session, settings);
+    }
+
+    platform::sim::SimState machine() const { return platform::sim::SimMachine(session.sim).read(); }
+
+    // Both displays show what the resolver says for the manual settings with this change.
+    bool displaysReach(ProgramProcess& program, std::int64_t kelvin, double dim) {
+        Settings s = settings;
+        s.manualKelvin = kelvin;
+        s.manualDim = dim;
+        const ColorMatrix expected = ColorMatrix::make(resolverSays(s).target);
+        return program.waitFor([&] { return bothShow(machine(), expected); }, 10s);
+    }
+
+    Session session;
+    std::unique_ptr<testing::SessionBus> bus;
+    Settings settings;
+};
+
+TEST_F(CommandTest, ASecondStartForwardsTheCommandAndTheDisplaysFollow) {
+    ProgramProcess running(session, {});
+    ASSERT_TRUE(running.waitUntilReady()) << running.errors();
+    ASSERT_TRUE(displaysReach(running, 3400, 1.0)) << running.errors();
+
+    // A toolkit application could not start on this platform plugin: the forwarder makes none.
+    session.environment["QT_QPA_PLATFORM"] = "no-such-platform";
+    ProgramProcess forwarder(session, {"--set-kelvin", "2700"});
+    EXPECT_TRUE(exitedWith(forwarder.waitForExit(), 0)) << forwarder.errors();
+    EXPECT_EQ(forwarder.output(), "sent to Orvane: set(kelvin: 2700, dim: nil)\n");
+    EXPECT_EQ(forwarder.errors(), "");
+    EXPECT_TRUE(running.waitForError("command: set(kelvin: 2700, dim: nil)")) << running.errors();
+    EXPECT_TRUE(displaysReach(running, 2700, 1.0)) << running.errors();
+
+    ProgramProcess dim(session, {"--set-kelvin", "abc", "--set-dim", "40"});
+    EXPECT_TRUE(exitedWith(dim.waitForExit(), 0));
+    EXPECT_EQ(dim.output(), "sent to Orvane: set(kelvin: nil, dim: 0.4)\n");
+    EXPECT_TRUE(displaysReach(running, 2700, 0.4)) << running.errors();
+    EXPECT_TRUE(running.running());
+}
+
+TEST_F(CommandTest, ASignalWhoseValuesAreNotAllStringsChangesNothing) {
+    ProgramProcess running(session, {});
+    ASSERT_TRUE(running.waitUntilReady()) << running.errors();
+    ASSERT_TRUE(displaysReach(running, 3400, 1.0)) << running.errors();
+
+    platform::linuxsys::DBusError error;
+    auto raw = platform::linuxsys::DBusConnection::connect(bus->address(), error);
+    ASSERT_TRUE(raw) << error.message;
+    ASSERT_FALSE(raw->emitSignal("/app/orvane", "app.orvane", "command", "a{sv}", 2, "cmd", "s", "set", "kelvin", "i",
+                                 2700));
+    ASSERT_FALSE(raw->emitSignal("/app/orvane", "app.orvane", "command", "a{sv}", 2, "cmd", "s", "set", "dim", "s",
+                                 "nan"));
+    // Signals from one sender arrive in order: once this one is carried out, so were those.
+    ASSERT_FALSE(raw->emitSignal("/app/orvane", "app.orvane", "command", "a{sv}", 2, "cmd", "s", "set", "dim", "s",
+                                 "0.5"));
+    ASSERT_FALSE(raw->processPending());
+
+    EXPECT_TRUE(running.waitForError("command: set(kelvin: nil, dim: 0.5)")) << running.errors();
+    EXPECT_EQ(running.errors().find("command: set(kelvin: 2700"), std::string::npos) << running.errors();
+    EXPECT_NE(running.errors().find("command: set(kelvin: nil, dim: nil)"), std::string::npos)
+        << "a dim that is no finite number is left out";
+    EXPECT_TRUE(displaysReach(running, 3400, 0.5)) << running.errors();
+}
+
+TEST_F(CommandTest, WithNoInstanceTheForwarderStillSaysWhatItSentAndNothingStarts) {
+    session.environment["QT_QPA_PLATFORM"] = "no-such-platform";
+    ProgramProcess forwarder(session, {"--set-kelvin", "2700"});
+    EXPECT_TRUE(exitedWith(forwarder.waitForExit(), 0)) << forwarder.errors();
+    EXPECT_EQ(forwarder.output(), "sent to Orvane: set(kelvin: 2700, dim: nil)\n");
+    EXPECT_EQ(forwarder.errors(), "");
+
+    // Without a bus there is nobody to tell, and it says so.
+    session.environment["DBUS_SESSION_BUS_ADDRESS"] = "unix:path=" + (session.root / "no-bus").string();
+    ProgramProcess alone(session, {"--toggle"});
+    EXPECT_TRUE(exitedWith(alone.waitForExit(), 0)) << alone.errors();
+    EXPECT_EQ(alone.output(), "");
+    EXPECT_EQ(alone.errors(), "Orvane: no session bus; the command was not sent\n");
+}
+
+TEST_F(CommandTest, AFirstStartWithAUrlLaunchesAndCarriesItOut) {
+    ProgramProcess first(session, {"orvane://set?kelvin=2700&dim=inf"});
+    ASSERT_TRUE(first.waitUntilReady()) << first.errors();
+    EXPECT_TRUE(first.waitForError("command: set(kelvin: 2700, dim: nil)")) << first.errors();
+    EXPECT_TRUE(displaysReach(first, 2700, 1.0)) << first.errors();
+}
+
+TEST_F(CommandTest, AnOptionThatMakesNoCommandStartsNormallyAndSaysSo) {
+    ProgramProcess program(session, {"--set-dim", "nan"});
+    ASSERT_TRUE(program.waitUntilReady()) << program.errors();
+    EXPECT_EQ(program.errors().rfind("Orvane: no command in the arguments; starting normally\n", 0), 0u)
+        << program.errors();
+    EXPECT_TRUE(displaysReach(program, 3400, 1.0)) << "nothing was stored";
+}
+
+}  // namespace
+}  // namespace orvane::e2e
