@@ -15,6 +15,15 @@ grep -qx 'Icon=orvane' "$entry"
 program=$(sed -n 's/^Exec=\(.*\) %u$/\1/p' "$entry")
 [ -n "$program" ] || { echo "no Exec= <program> %u line" >&2; exit 1; }
 [ "$(basename "$program")" = Orvane ] || { echo "Exec names $program" >&2; exit 1; }
+# The four actions, in order, each running the installed program with its option.
+grep -qx 'Actions=wind-down;true-color;follow-evening;toggle;' "$entry" || { echo "wrong Actions= line" >&2; exit 1; }
+expected="wind-down|Wind Down|$program --wind-down
+true-color|True Color|$program --true-color 15
+follow-evening|Follow My Evening|$program --follow-evening
+toggle|On or Off|$program --toggle"
+found=$(awk '/^\[Desktop Action /{id=substr($3, 1, length($3) - 1)} id && /^Name=/{name=substr($0, 6)}
+             id && /^Exec=/{print id "|" name "|" substr($0, 6); id=""}' "$entry")
+[ "$found" = "$expected" ] || { printf 'desktop actions:\n%s\n' "$found" >&2; exit 1; }
 [ -x "$prefix/bin/Orvane" ] && [ -x "$prefix/bin/Glowkeeper" ] || { echo "programs not installed in one bin directory" >&2; exit 1; }
 # The installed executable finds the program library where it was installed.
 ls "$prefix"/lib*/orvane/libOrvaneProgram.so "$prefix"/lib/*/orvane/libOrvaneProgram.so 2>/dev/null | grep -q . ||

@@ -204,6 +204,10 @@ SingleInstance::~SingleInstance() = default;
 
 const char* SingleInstance::mechanism() const { return bus_ ? "bus" : "lock"; }
 
+bool SingleInstance::serveIntents(std::shared_ptr<platform::IntentsPort> port) {
+    return bus_ && bus_->serveIntents(std::move(port));
+}
+
 void SingleInstance::deliver(std::vector<std::string> arguments) {
     // After the current callback, so the bus reply goes out first.
     scheduler_->post([this, a = std::move(arguments)] {

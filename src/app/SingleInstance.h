@@ -50,6 +50,10 @@ public:
     void listen(std::shared_ptr<platform::Scheduler> scheduler,
                 std::function<void(const std::vector<std::string>&)> received);
 
+    // Serves the actions object beside the instance's name, on its connection; false
+    // without a session bus (the lock mechanism has none to offer).
+    bool serveIntents(std::shared_ptr<platform::IntentsPort> port);
+
     struct Lock;
 
 private:

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/IntentsPort.h"
 #include "platform/Scheduler.h"
 
 namespace orvane::platform {
@@ -40,6 +41,9 @@ public:
     virtual ~SessionBusName() = default;
     // Serves hand-overs on `scheduler`'s loop; a lost connection is logged and ends it.
     virtual void listen(Scheduler& scheduler) = 0;
+    // Exports the actions object (/app/orvane/Intents) on the same connection, answered
+    // by `port` for as long as this owner lives; false when it cannot be exported.
+    virtual bool serveIntents(std::shared_ptr<IntentsPort> port) = 0;
 };
 
 }  // namespace orvane::platform

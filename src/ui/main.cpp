@@ -12,6 +12,7 @@
 #include <QTimer>
 
 #include "app/Commands.h"
+#include "app/Intents.h"
 #include "app/SingleInstance.h"
 #include "app/Startup.h"
 #include "platform/Platform.h"
@@ -108,6 +109,12 @@ extern "C" __attribute__((visibility("default"))) int orvaneProgramMain(int argc
     claim.instance->listen(scheduler, [weak = std::weak_ptr<AppDelegate>(delegate)](const auto& handed) {
         if (auto d = weak.lock()) d->handOver(handed);
     });
+    // Other programs' actions reach the model on the instance's own bus connection; they
+    // find no model until launching has made it.
+    claim.instance->serveIntents(std::make_shared<IntentsService>([weak = std::weak_ptr<AppDelegate>(delegate)] {
+        const auto d = weak.lock();
+        return d ? d->model().get() : nullptr;
+    }));
     QTimer::singleShot(0, &application, [delegate, urls = Startup::urlArguments(arguments)] {
         delegate->applicationDidFinishLaunching();
         for (const auto& url : urls) delegate->handleURLEvent(url);

@@ -4,6 +4,7 @@
 
 #include "platform/Log.h"
 #include "platform/linux/DBusConnection.h"
+#include "platform/linux/DBusIntents.h"
 
 namespace orvane::platform {
 
@@ -34,6 +35,18 @@ public:
         });
     }
 
+    bool serveIntents(std::shared_ptr<IntentsPort> port) override {
+        DBusError error;
+        auto slot = linuxsys::exportIntents(*bus_, *port, &error);
+        if (!slot) {
+            log_.error("cannot export the actions: %{public}s", error.message);
+            return false;
+        }
+        intents_ = std::move(slot);
+        intentsPort_ = std::move(port);
+        return true;
+    }
+
 private:
     int onMessage(sd_bus_message* message) {
         if (!sd_bus_message_is_method_call(message, names_.interfaceName, handOverMember)) return 0;
@@ -48,6 +61,8 @@ private:
     Names names_;
     Received received_;
     linuxsys::DBusSlot object_;
+    std::shared_ptr<IntentsPort> intentsPort_;
+    linuxsys::DBusSlot intents_;  // before the port it calls into goes
     Handle watch_;
     Log log_{"app"};
 };
