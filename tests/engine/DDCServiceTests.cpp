@@ -1,3 +1,5 @@
+#include <thread>
+
 #include <gtest/gtest.h>
 
 #include "DDCFixture.h"
@@ -142,6 +144,30 @@ TEST_F(DDCTest, BusWritesToOneMonitorAreSpacedAndOtherMonitorsDoNotWait) {
     EXPECT_EQ(sent[3].display, second);
     EXPECT_DOUBLE_EQ(sent[3].time, sent[2].time);  // another monitor's bus: no wait
     EXPECT_GE(sent[4].time - sent[2].time, 0.05 - 1e-9);
+}
+
+TEST_F(DDCTest, TransactionsFromTwoThreadsOnOneMonitorDoNotInterleave) {
+    // Real time and real sleeps here: the lock is what is under test.
+    auto machine = std::make_shared<sim::SimPlatform>(Runtime{SystemClock::shared(), nullptr}, directory);
+    auto monitor = std::make_shared<DDCService>(std::make_shared<DDCLibrary>(machine), machine->i2c().createChannel(2), 2);
+    std::vector<std::optional<DDCService::Reading>> brightness(3), red(3);
+    std::thread first([&] {
+        for (auto& r : brightness) r = monitor->read(DDCService::vcpBrightness);
+    });
+    std::thread second([&] {
+        for (auto& r : red) r = monitor->read(DDCService::vcpRedGain);
+    });
+    first.join();
+    second.join();
+    // Had a request slipped in between another's request and reply, a reply would name the
+    // other code and the read would fail.
+    for (const auto& r : brightness) EXPECT_EQ(r, (DDCService::Reading{70, 100}));
+    for (const auto& r : red) EXPECT_EQ(r, (DDCService::Reading{50, 100}));
+    std::vector<double> times;
+    for (const auto& call : machine->journal().calls("IOAVServiceWriteI2C"))
+        times.push_back(*call.arguments.dictionary()->at("time").number());
+    ASSERT_EQ(times.size(), 6u);
+    for (std::size_t i = 1; i < times.size(); ++i) EXPECT_GE(times[i] - times[i - 1], 0.05 - 1e-3);
 }
 
 TEST_F(DDCTest, AWallClockSetBackDoesNotStallTheBus) {
