@@ -45,9 +45,9 @@ std::shared_ptr<AppModel> AppModel::create(std::shared_ptr<TintEngine> engine, s
 
 AppModel::AppModel(std::shared_ptr<TintEngine> engine, std::shared_ptr<SettingsStore> store, Environment environment)
     : environment_(std::move(environment)), engine_(std::move(engine)), store_(std::move(store)) {
-    if (!environment_.platform) environment_.platform = platform::Platform::currentShared();
+    if (!environment_.platform) environment_.platform = engine_->platform();
     if (!environment_.systemTimeZone) environment_.systemTimeZone = currentSystemTimeZone;
-    if (!environment_.locationProvider) environment_.locationProvider = platform::makeLocationProvider(*environment_.platform);
+    if (!environment_.locationProvider) environment_.locationProvider = environment_.platform->locationProviderShared();
     lastTick_ = now();
     lastSystemZone_ = systemZone().identifier();
     preciseLocation_ = std::make_unique<PreciseLocation>(environment_.locationProvider, environment_.platform->scheduler());

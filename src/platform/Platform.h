@@ -1,8 +1,9 @@
 #pragma once
 // The one handle on the operating-system stand-ins. `create` picks the implementation:
 // ORVANE_PLATFORM=sim gives the simulated machine; unset, the Linux desktop when an X
-// display opens and the simulated machine otherwise; the choice is logged. The engine
-// and the application reach it through Platform::current().
+// display opens and the simulated machine otherwise; the choice is logged. There is no
+// global platform: whoever makes an engine, back-end or application object hands it the
+// platform it runs on, so a scratch machine can run beside the real one.
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -16,6 +17,8 @@
 #include "platform/GammaTables.h"
 #include "platform/I2C.h"
 #include "platform/Keyboard.h"
+#include "platform/LocationProvider.h"
+#include "platform/LoginItems.h"
 #include "platform/OverlayWindows.h"
 #include "platform/Preferences.h"
 #include "platform/Scheduler.h"
@@ -58,6 +61,9 @@ public:
     DistributedNotifications& notifications() { return *notifications_; }
     Screenshots& screenshots() { return *screenshots_; }
     SystemInfo& systemInfo() { return *systemInfo_; }
+    LocationProvider& locationProvider() { return *location_; }
+    const std::shared_ptr<LocationProvider>& locationProviderShared() const { return location_; }
+    LoginItems& loginItems() { return *loginItems_; }
     // The private frameworks (colour adjustment, backlight, Night Shift, I2C functions).
     FrameworkRegistry& frameworks() { return frameworks_; }
 
@@ -70,11 +76,6 @@ public:
     void setOverlayWindows(std::shared_ptr<OverlayWindows> windows) { overlays_ = std::move(windows); }
 
     static std::shared_ptr<Platform> create(Runtime runtime = {});
-    // The installed platform; the first call without one installed creates it from the
-    // environment with the system clock and no scheduler.
-    static Platform& current();
-    static std::shared_ptr<Platform> currentShared();
-    static void setCurrent(std::shared_ptr<Platform> platform);
 
 protected:
     Platform(Runtime runtime, std::filesystem::path defaultsDirectory);
@@ -92,6 +93,8 @@ protected:
     std::shared_ptr<DistributedNotifications> notifications_;
     std::shared_ptr<Screenshots> screenshots_;
     std::shared_ptr<SystemInfo> systemInfo_;
+    std::shared_ptr<LocationProvider> location_;
+    std::shared_ptr<LoginItems> loginItems_;
     FrameworkRegistry frameworks_;
 };
 

@@ -1,3 +1,5 @@
+#include "platform/sim/SimLocationProvider.h"
+#include "platform/sim/SimLoginItems.h"
 #include "platform/sim/SimPlatform.h"
 
 #include <algorithm>
@@ -885,14 +887,16 @@ SimPlatform::SimPlatform(Runtime runtime, std::filesystem::path directory)
     notifications_ = std::make_shared<InProcessNotifications>(runtime_.scheduler);
     screenshots_ = std::make_shared<SimScreenshots>(machine_, journal_);
     systemInfo_ = std::make_shared<SimSystemInfo>(machine_);
+    location_ = std::make_shared<SimLocationProvider>(machine_, runtime_.scheduler);
+    loginItems_ = std::make_shared<SimLoginItems>(machine_, journal_);
 
     const auto machine = machine_;
     const SymbolTable::Filter present = [machine](std::string_view name) {
-        return machine->read().missingSymbols.count(std::string(name)) == 0;
+        return machine->inspect([&](const SimState& s) { return s.missingSymbols.count(std::string(name)) == 0; });
     };
     const auto framework = [machine](std::string_view path, std::shared_ptr<FrameworkImage> image) {
         return FrameworkRegistry::Loader([machine, p = std::string(path), image]() -> std::shared_ptr<FrameworkImage> {
-            if (machine->read().missingFrameworks.count(p)) return nullptr;
+            if (machine->inspect([&](const SimState& s) { return s.missingFrameworks.count(p) > 0; })) return nullptr;
             return image;
         });
     };
