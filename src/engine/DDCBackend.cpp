@@ -47,33 +47,17 @@ std::optional<BackendError> DDCBackend::attach(const DisplayInfo& display) {
     return std::nullopt;
 }
 
-void DDCBackend::stopFade() {
-    if (animator_) animator_->stop();
-    animator_.reset();
-}
-
 void DDCBackend::apply(const RenderRequest& request, double animated) {
-    stopFade();
-    const Multiplier target = request.multiplier;
-    if (animated > minimumFade && current_ != target && platform_->scheduler()) {
-        const Multiplier from = current_;
-        // The animator dies with this back-end and takes its timer along, so `this` is safe.
-        animator_ = std::make_unique<Animator>(
-            animated, framesPerSecond,
-            [this, from, target](double t) {
-                current_ = t >= 1 ? target : Multiplier::lerp(from, target, t);
-                writeGainSet(current_);
-                if (t >= 1) animator_.reset();
-            },
-            platform_->scheduler(), platform_->clockShared());
-        return;
-    }
-    current_ = target;
-    writeGainSet(current_);
+    // The fade dies with this back-end and takes its timer along, so `this` is safe. Every
+    // frame, and an apply that changes nothing, sends the whole gain set.
+    fade_.run(current_, request.multiplier, animated, *platform_, &Multiplier::lerp, [this](const Multiplier& m) {
+        current_ = m;
+        writeGainSet(current_);
+    });
 }
 
 void DDCBackend::detach() {
-    stopFade();
+    fade_.stop();
     current_ = Multiplier::identity;
     // Never attached: there is nothing of ours to undo, and a record left by an earlier run
     // must stay for whoever attaches next.
@@ -84,7 +68,7 @@ void DDCBackend::detach() {
 }
 
 void DDCBackend::verifyAndRepair() {
-    if (animator_ || !attached_) return;
+    if (fade_.isRunning() || !attached_) return;
     const auto red = service_->read(DDCService::vcpRedGain);
     if (!red) return;
     const double peak = current_.maxComponent();

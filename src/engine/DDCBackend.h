@@ -9,9 +9,9 @@
 #include <string>
 
 #include "core/Kelvin.h"
-#include "engine/Animator.h"
 #include "engine/DDCRecord.h"
 #include "engine/DDCService.h"
+#include "engine/Fade.h"
 #include "engine/TintBackend.h"
 #include "platform/Log.h"
 #include "platform/Platform.h"
@@ -52,11 +52,10 @@ public:
     const Multiplier& current() const { return current_; }
     // What a brightness factor of 1 writes: the snapshot's brightness, moved by setBrightness.
     std::optional<double> brightnessBase() const { return brightnessBase_; }
-    bool isAnimating() const { return animator_ != nullptr; }
+    bool isAnimating() const { return fade_.isRunning(); }
 
 private:
     std::string recordKey() const { return DDCRecord::key(display_.key); }
-    void stopFade();
     void writeGainSet(const Multiplier& m);
     void restoreMonitor();
     std::uint16_t scaled(std::uint8_t code, double factor, double base) const;
@@ -70,7 +69,7 @@ private:
     DDCRecord::Values maxima_;
     std::optional<double> brightnessBase_;
     Multiplier current_ = Multiplier::identity;
-    std::unique_ptr<Animator> animator_;
+    Fade fade_{minimumFade, framesPerSecond};
     bool attached_ = false;
     platform::Log log_{"ddc"};
 };

@@ -21,7 +21,7 @@ template <class T>
 const T* DDCLibrary::bind(std::optional<const T*>& slot, const char* name) {
     std::lock_guard lock(mutex_);
     if (slot) return *slot;
-    if (!image_) image_ = platform_->frameworks().open(platform::frameworkPath::ioKit);
+    if (!image_) image_ = platform_->frameworks().handle(platform::frameworkPath::ioKit);
     slot = platform::bindSymbol<T>(image_, name);
     return *slot;
 }

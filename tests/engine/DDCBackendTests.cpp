@@ -307,10 +307,10 @@ TEST_F(DDCBackendTest, TheEngineRestoresEveryMonitorWhenItDetachesAll) {
         if (!d.isBuiltIn) s.method = TintMethod::ddc;
         return s;
     };
-    engine.backendFactory = [&](TintMethod m, const DisplayInfo& d, const Calibration& c) -> std::shared_ptr<TintBackend> {
+    engine.backendFactory = [&](TintMethod m, const DisplayInfo& d, const Calibration&) -> std::shared_ptr<TintBackend> {
         if (m == TintMethod::ddc && services.count(d.id))
             return std::make_shared<DDCBackend>(d, services[d.id], defaults, sim);
-        return TintEngine::defaultBackend(m, d, c);
+        return nullptr;
     };
     engine.reconfigure();
     ASSERT_EQ(engine.activeMethod(external()), TintMethod::ddc);
