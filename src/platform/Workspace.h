@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "core/Date.h"
+#include "support/Date.h"
 #include "platform/Geometry.h"
 #include "platform/Scheduler.h"
 #include "platform/Value.h"

@@ -5,7 +5,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "core/Json.h"
+#include "support/Json.h"
 #include "platform/Log.h"
 
 namespace orvane::platform::sim {

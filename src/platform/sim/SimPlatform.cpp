@@ -1,5 +1,3 @@
-#include "platform/sim/SimLocationProvider.h"
-#include "platform/sim/SimLoginItems.h"
 #include "platform/sim/SimPlatform.h"
 
 #include <algorithm>
@@ -15,6 +13,8 @@
 #include "platform/Log.h"
 #include "platform/Missing.h"
 #include "platform/Status.h"
+#include "platform/sim/SimLocationProvider.h"
+#include "platform/sim/SimLoginItems.h"
 
 namespace orvane::platform::sim {
 
