@@ -7,7 +7,7 @@
 #include <mutex>
 #include <optional>
 
-#include "core/Date.h"
+#include "support/Date.h"
 #include "platform/FrameworkAdapters.h"
 #include "platform/Platform.h"
 
