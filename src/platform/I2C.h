@@ -25,6 +25,9 @@ public:
 struct RegistryEntry {
     std::uint64_t id = 0;
     Dictionary properties;
+    // The display the connection drives, when known; lets a monitor's channel be told
+    // apart from another's.
+    std::optional<std::uint32_t> displayId;
 };
 
 class I2C {

@@ -6,7 +6,9 @@
 #include "platform/linux/DBusNotifications.h"
 #include "platform/linux/GeoClueLocationProvider.h"
 #include "platform/linux/LinuxBacklight.h"
+#include "platform/linux/LinuxI2C.h"
 #include "platform/linux/LinuxSystemInfo.h"
+#include "platform/linux/X11Edids.h"
 #include "platform/linux/X11Session.h"
 #include "platform/linux/XdgAutostart.h"
 
@@ -29,7 +31,10 @@ public:
         gamma_ = x11_ ? x11_->gamma : std::make_shared<MissingGammaTables>();
         screenshots_ = x11_ ? x11_->screenshots : std::make_shared<MissingScreenshots>();
         overlays_ = std::make_shared<MissingOverlayWindows>();  // the program installs the toolkit's
-        i2c_ = std::make_shared<MissingI2C>();
+        // Monitors are told apart by the EDID their X outputs report.
+        LinuxI2C::OutputEdids outputEdids;
+        if (x11_) outputEdids = [name = x11_->displayName] { return readOutputEdids(name); };
+        i2c_ = std::make_shared<LinuxI2C>(std::move(outputEdids));
         dithering_ = std::make_shared<MissingDithering>();
         keyboard_ = std::make_shared<MissingKeyboard>();
         workspace_ = std::make_shared<MissingWorkspace>();
@@ -56,6 +61,7 @@ public:
                         FrameworkRegistry::Loader([backlight, brightnessImage]() -> std::shared_ptr<FrameworkImage> {
                             return backlight->device() ? brightnessImage : nullptr;
                         }));
+        frameworks_.add(std::string(frameworkPath::ioKit), makeI2CImage(i2c_));
     }
 
     std::string_view name() const override { return "linux"; }

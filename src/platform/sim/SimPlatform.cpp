@@ -427,6 +427,7 @@ public:
             if (address != 0x51 || bytes[0] != 0x51) return status::success;
             if (bytes.size() == 5 && bytes[1] == 0x82 && bytes[2] == 0x01) {
                 pendingReply_ = reply(*d, bytes[3]);
+                if (SimMachine::takeFailure(s, "i2c.checksum")) pendingReply_->back() ^= 0x5A;
             } else if (bytes.size() == 7 && bytes[1] == 0x84 && bytes[2] == 0x03) {
                 const auto it = d->ddc->features.find(bytes[3]);
                 if (it != d->ddc->features.end()) {
@@ -482,7 +483,7 @@ public:
         if (className != "DCPAVServiceProxy") return std::vector<RegistryEntry>{};
         std::vector<RegistryEntry> out;
         for (const auto& d : machine_->read().displays)
-            out.push_back({d.id, Dictionary{{"Location", d.builtIn ? "Embedded" : "External"}}});
+            out.push_back({d.id, Dictionary{{"Location", d.builtIn ? "Embedded" : "External"}}, d.id});
         return out;
     }
 

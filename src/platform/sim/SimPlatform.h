@@ -6,6 +6,7 @@
 //   "gamma.read", "gamma.write"   (a write includes restoring one display)
 //   "backlight.get", "backlight.set"
 //   "i2c.read", "i2c.write"
+//   "i2c.checksum"      a DDC/CI reply whose checksum is wrong (the status is not used)
 //   "dither.set"        writing a frame-buffer property
 //   "overlay.create"    making an overlay window (answers null)
 //   "screenshot"        a capture (answers absent)
