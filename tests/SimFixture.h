@@ -1,6 +1,6 @@
 #pragma once
 // A fresh simulated machine per test: its own directory under ORVANE_SIM_DIR, a fake clock
-// and scheduler, installed as the current platform for the test's duration.
+// and scheduler; whatever the test builds is handed this platform.
 #include <atomic>
 #include <filesystem>
 #include <memory>
@@ -33,9 +33,7 @@ protected:
         clock = std::make_shared<platform::FakeClock>();
         scheduler = std::make_shared<platform::FakeScheduler>(clock);
         sim = std::make_shared<platform::sim::SimPlatform>(platform::Runtime{clock, scheduler}, directory);
-        platform::Platform::setCurrent(sim);
     }
-    void TearDown() override { platform::Platform::setCurrent(nullptr); }
 
     std::filesystem::path directory;
     std::shared_ptr<platform::FakeClock> clock;

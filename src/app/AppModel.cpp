@@ -45,7 +45,7 @@ std::shared_ptr<AppModel> AppModel::create(std::shared_ptr<TintEngine> engine, s
 
 AppModel::AppModel(std::shared_ptr<TintEngine> engine, std::shared_ptr<SettingsStore> store, Environment environment)
     : environment_(std::move(environment)), engine_(std::move(engine)), store_(std::move(store)) {
-    if (!environment_.platform) environment_.platform = platform::Platform::currentShared();
+    if (!environment_.platform) environment_.platform = engine_->platform();
     if (!environment_.systemTimeZone) environment_.systemTimeZone = currentSystemTimeZone;
     if (!environment_.locationProvider) environment_.locationProvider = platform::makeLocationProvider(*environment_.platform);
     lastTick_ = now();

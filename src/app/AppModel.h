@@ -61,7 +61,7 @@ public:
 
     // What the model runs on besides the engine and the store.
     struct Environment {
-        std::shared_ptr<platform::Platform> platform;  // clock, scheduler, workspace, displays
+        std::shared_ptr<platform::Platform> platform;  // clock, scheduler, workspace, displays; default: the engine's
         std::function<TimeZone()> systemTimeZone;      // default: currentSystemTimeZone
         std::shared_ptr<platform::LocationProvider> locationProvider;  // default: the platform's
         std::function<void(const std::string& name)> playSound;        // "Pop"; default: silence

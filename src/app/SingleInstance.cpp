@@ -13,19 +13,15 @@
 #include <sys/un.h>
 #include <unistd.h>
 
-#include <systemd/sd-bus.h>
-
 #include "platform/Platform.h"
+#include "platform/SessionBusName.h"
 
 namespace orvane {
 
 namespace {
 
-constexpr std::uint64_t handOverTimeout = 10'000'000;  // microseconds
 constexpr int handOverTimeoutMs = 10'000;
 constexpr std::size_t maximumHandOver = 1 << 20;
-
-const char* const handOverMember = "HandOver";
 
 std::string errnoText(int code) { return std::strerror(code < 0 ? -code : code); }
 
@@ -71,75 +67,6 @@ std::optional<sockaddr_un> socketAddress(const std::filesystem::path& path) {
 }
 
 }  // namespace
-
-// --- the session bus -------------------------------------------------------------------
-
-struct SingleInstance::Bus {
-    sd_bus* bus = nullptr;
-    sd_bus_slot* slot = nullptr;
-    platform::Handle watch;
-
-    ~Bus() {
-        watch.cancel();
-        sd_bus_slot_unref(slot);
-        sd_bus_flush_close_unref(bus);
-    }
-
-    static int onMessage(sd_bus_message* message, void* userdata, sd_bus_error*) {
-        if (!sd_bus_message_is_method_call(message, interfaceName, handOverMember)) return 0;
-        char** list = nullptr;
-        const int r = sd_bus_message_read_strv(message, &list);
-        if (r < 0) return r;  // answered with an error by the bus library
-        std::vector<std::string> arguments;
-        for (char** item = list; item && *item; ++item) {
-            arguments.emplace_back(*item);
-            std::free(*item);
-        }
-        std::free(list);
-        const int replied = sd_bus_reply_method_return(message, nullptr);
-        static_cast<SingleInstance*>(userdata)->deliver(std::move(arguments));
-        return replied < 0 ? replied : 1;
-    }
-
-    // Runs everything the bus has for us; a lost connection ends the watch.
-    void process(const platform::Log& log) {
-        for (;;) {
-            const int r = sd_bus_process(bus, nullptr);
-            if (r < 0) {
-                log.error("session bus connection lost: %{public}s; later starts cannot hand over",
-                          errnoText(r));
-                watch.cancel();
-                return;
-            }
-            if (r == 0) break;
-        }
-        sd_bus_flush(bus);
-    }
-
-    static std::optional<std::string> handOver(sd_bus* bus, const std::vector<std::string>& arguments) {
-        sd_bus_message* call = nullptr;
-        int r = sd_bus_message_new_method_call(bus, &call, busName, objectPath, interfaceName, handOverMember);
-        if (r < 0) return errnoText(r);
-        std::vector<char*> list;
-        std::vector<std::string> copies(arguments);
-        for (auto& a : copies) list.push_back(a.data());
-        list.push_back(nullptr);
-        r = sd_bus_message_append_strv(call, list.data());
-        if (r < 0) {
-            sd_bus_message_unref(call);
-            return errnoText(r);
-        }
-        sd_bus_error error = SD_BUS_ERROR_NULL;
-        sd_bus_message* reply = nullptr;
-        r = sd_bus_call(bus, call, handOverTimeout, &error, &reply);
-        std::optional<std::string> failure;
-        if (r < 0) failure = error.message ? std::string(error.message) : errnoText(r);
-        sd_bus_error_free(&error);
-        sd_bus_message_unref(reply);
-        sd_bus_message_unref(call);
-        return failure;
-    }
-};
 
 // --- the lock file and its socket ------------------------------------------------------
 
@@ -224,24 +151,25 @@ SingleInstance::Claim SingleInstance::claim(const std::vector<std::string>& argu
     std::unique_ptr<SingleInstance> self(new SingleInstance);
     const platform::Log& log = self->log_;
 
-    sd_bus* bus = nullptr;
-    if (const int opened = sd_bus_open_user(&bus); opened >= 0) {
-        auto b = std::make_unique<Bus>();
-        b->bus = bus;
-        // The object first, so that a start racing this one is answered once we own the name.
-        int r = sd_bus_add_object(bus, &b->slot, objectPath, &Bus::onMessage, self.get());
-        if (r >= 0) r = sd_bus_request_name(bus, busName, 0);
-        if (r >= 0) {
-            self->bus_ = std::move(b);
-            return {Outcome::primary, std::move(self), {}};
-        }
-        if (r == -EEXIST) {
-            if (auto failure = Bus::handOver(bus, arguments)) return {Outcome::failed, nullptr, *failure};
-            return {Outcome::handedOver, nullptr, {}};
-        }
-        log.error("cannot own %{public}s on the session bus: %{public}s; using a lock file", busName, errnoText(r));
-    } else {
-        log.debug("no session bus (%{public}s); using a lock file", errnoText(opened));
+    using BusOutcome = platform::SessionBusName::Outcome;
+    auto bus = platform::SessionBusName::claim({busName, objectPath, interfaceName}, arguments,
+                                               [instance = self.get()](std::vector<std::string> handed) {
+                                                   instance->deliver(std::move(handed));
+                                               });
+    switch (bus.outcome) {
+    case BusOutcome::owner:
+        self->bus_ = std::move(bus.owner);
+        return {Outcome::primary, std::move(self), {}};
+    case BusOutcome::handedOver:
+        return {Outcome::handedOver, nullptr, {}};
+    case BusOutcome::handOverFailed:
+        return {Outcome::failed, nullptr, bus.error};
+    case BusOutcome::notOwned:
+        log.error("cannot own %{public}s on the session bus: %{public}s; using a lock file", busName, bus.error);
+        break;
+    case BusOutcome::noBus:
+        log.debug("no session bus (%{public}s); using a lock file", bus.error);
+        break;
     }
 
     const auto dir = runtimeDirectory();
@@ -289,10 +217,7 @@ void SingleInstance::listen(std::shared_ptr<platform::Scheduler> scheduler,
     received_ = std::move(received);
 
     if (bus_) {
-        Bus& b = *bus_;
-        b.watch = scheduler_->watchFd(sd_bus_get_fd(b.bus), platform::FdEvent::readable,
-                                      [this] { bus_->process(log_); });
-        b.process(log_);  // what arrived while we were starting
+        bus_->listen(*scheduler_);
         return;
     }
     if (!lock_ || lock_->listenFd < 0) return;

@@ -12,6 +12,7 @@
 
 #include "platform/Log.h"
 #include "platform/Scheduler.h"
+#include "platform/SessionBusName.h"
 
 namespace orvane {
 
@@ -49,14 +50,13 @@ public:
     void listen(std::shared_ptr<platform::Scheduler> scheduler,
                 std::function<void(const std::vector<std::string>&)> received);
 
-    struct Bus;
     struct Lock;
 
 private:
     SingleInstance() = default;
     void deliver(std::vector<std::string> arguments);
 
-    std::unique_ptr<Bus> bus_;
+    std::unique_ptr<platform::SessionBusName> bus_;
     std::unique_ptr<Lock> lock_;
     std::shared_ptr<platform::Scheduler> scheduler_;
     std::function<void(const std::vector<std::string>&)> received_;

@@ -62,9 +62,8 @@ int openPidfd(pid_t pid) {
 
 }  // namespace
 
-TintSafety::TintSafety(std::shared_ptr<platform::Scheduler> scheduler, std::function<void()> terminate,
-                       Options options)
-    : scheduler_(std::move(scheduler)), terminate_(std::move(terminate)), options_(std::move(options)) {}
+TintSafety::TintSafety(std::shared_ptr<platform::Platform> platform, std::function<void()> terminate, Options options)
+    : platform_(std::move(platform)), scheduler_(platform_->scheduler()), terminate_(std::move(terminate)), options_(std::move(options)) {}
 
 TintSafety::~TintSafety() {
     signalWatch_.cancel();
@@ -86,10 +85,10 @@ void TintSafety::start() {
 }
 
 void TintSafety::resetDisplays() {
-    AXColorMatrix::resetAll();
+    AXColorMatrix(*platform_).resetAll();
     // X gamma ramps outlive a killed process too; a leftover ramp would otherwise be taken
     // for the display's own at the next attach.
-    platform::Platform::current().gammaTables().restoreColorSyncSettings();
+    platform_->gammaTables().restoreColorSyncSettings();
 }
 
 std::filesystem::path TintSafety::defaultWatchdogPath() {

@@ -12,6 +12,7 @@
 
 #include "core/Date.h"
 #include "platform/Log.h"
+#include "platform/Platform.h"
 #include "platform/Scheduler.h"
 
 namespace orvane {
@@ -24,11 +25,11 @@ public:
         TimeInterval restartDelay = 3.0;
     };
 
-    // `terminate` runs the quit sequence; it is called on the main thread for each
-    // termination signal received.
-    TintSafety(std::shared_ptr<platform::Scheduler> scheduler, std::function<void()> terminate, Options options);
-    TintSafety(std::shared_ptr<platform::Scheduler> scheduler, std::function<void()> terminate)
-        : TintSafety(std::move(scheduler), std::move(terminate), Options{}) {}
+    // `terminate` runs the quit sequence; it is called on the main thread (the platform's
+    // scheduler) for each termination signal received.
+    TintSafety(std::shared_ptr<platform::Platform> platform, std::function<void()> terminate, Options options);
+    TintSafety(std::shared_ptr<platform::Platform> platform, std::function<void()> terminate)
+        : TintSafety(std::move(platform), std::move(terminate), Options{}) {}
     // Leaves a running watchdog running: it resets the displays once this process ends.
     ~TintSafety();
     TintSafety(const TintSafety&) = delete;
@@ -45,8 +46,8 @@ public:
     std::optional<pid_t> guardPid() const { return guardPid_; }
     std::filesystem::path watchdogPath() const;
 
-    // Clears every display's colour adjustment and gamma ramps on the current platform.
-    static void resetDisplays();
+    // Clears every display's colour adjustment and gamma ramps on the platform.
+    void resetDisplays();
     // "Glowkeeper" beside the running executable.
     static std::filesystem::path defaultWatchdogPath();
 
@@ -57,6 +58,7 @@ private:
     void watchGuard(pid_t pid);
     void guardEnded();
 
+    std::shared_ptr<platform::Platform> platform_;
     std::shared_ptr<platform::Scheduler> scheduler_;
     std::function<void()> terminate_;
     Options options_;

@@ -1,12 +1,6 @@
 #include "engine/Animator.h"
 
-#include "platform/Platform.h"
-
 namespace orvane {
-
-Animator::Animator(double duration, double fps, Step step)
-    : Animator(duration, fps, std::move(step), platform::Platform::current().scheduler(),
-               platform::Platform::current().clockShared()) {}
 
 Animator::Animator(double duration, double fps, Step step, std::shared_ptr<platform::Scheduler> scheduler,
                    std::shared_ptr<platform::Clock> clock)

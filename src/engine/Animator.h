@@ -16,11 +16,10 @@ class Animator {
 public:
     using Step = std::function<void(double eased)>;
 
-    // Starts at once on the current platform's scheduler; the first step comes one
-    // interval later, the last one receives exactly 1. The step may drop the animator.
-    // Without a scheduler (a one-shot command line) nothing steps, so owners check for
-    // one and show their target at once instead.
-    Animator(double duration, double fps, Step step);
+    // Starts at once on `scheduler`; the first step comes one interval later, the last
+    // one receives exactly 1. The step may drop the animator. Without a scheduler (a
+    // one-shot command line) nothing steps, so owners check for one and show their
+    // target at once instead.
     Animator(double duration, double fps, Step step, std::shared_ptr<platform::Scheduler> scheduler,
              std::shared_ptr<platform::Clock> clock);
     // Takes the timer along: a dropped animator never steps again.

@@ -5,10 +5,6 @@
 
 namespace orvane {
 
-std::optional<DisplayInfo> DisplayInfo::fromScreen(const platform::Screen& screen) {
-    return fromScreen(screen, platform::Platform::current());
-}
-
 std::optional<DisplayInfo> DisplayInfo::fromScreen(const platform::Screen& screen, platform::Platform& platform) {
     if (!screen.displayNumber) return std::nullopt;
     const std::uint32_t id = *screen.displayNumber;
@@ -16,8 +12,6 @@ std::optional<DisplayInfo> DisplayInfo::fromScreen(const platform::Screen& scree
     return DisplayInfo(id, stableKey(id, displays), screen.localizedName, displays.isBuiltin(id), screen.frame,
                        screen.backingScaleFactor);
 }
-
-std::string DisplayInfo::stableKey(std::uint32_t id) { return stableKey(id, platform::Platform::current().displays()); }
 
 std::string DisplayInfo::stableKey(std::uint32_t id, platform::Displays& displays) {
     if (auto uuid = displays.uuid(id)) {
@@ -32,15 +26,11 @@ std::string DisplayInfo::stableKey(std::uint32_t id, platform::Displays& display
     return "id:" + std::to_string(id);
 }
 
-DisplayManager::DisplayManager() : DisplayManager(platform::Platform::currentShared()) {}
-
 DisplayManager::DisplayManager(std::shared_ptr<platform::Platform> platform) : platform_(std::move(platform)) {
     displays_ = currentDisplays(*platform_);
     // The handle ends the observation with the manager, so a late report finds nothing to call.
     observer_ = platform_->displays().observeReconfiguration([this] { refresh(); });
 }
-
-std::vector<DisplayInfo> DisplayManager::currentDisplays() { return currentDisplays(platform::Platform::current()); }
 
 std::vector<DisplayInfo> DisplayManager::currentDisplays(platform::Platform& platform) {
     std::vector<DisplayInfo> out;
@@ -119,8 +109,8 @@ std::string repairUtf8(std::string_view s) {
     return out;
 }
 
-std::optional<std::string> SystemInfo::sysctlString(const std::string& name) {
-    const auto raw = platform::Platform::current().systemInfo().sysctlString(name);
+std::optional<std::string> SystemInfo::sysctlString(const std::string& name) const {
+    const auto raw = platform_->systemInfo().sysctlString(name);
     if (!raw || raw->empty()) return std::nullopt;
     std::string_view bytes(*raw);
     if (const auto nul = bytes.find('\0'); nul != std::string_view::npos) bytes = bytes.substr(0, nul);
@@ -132,15 +122,15 @@ std::optional<std::string> SystemInfo::sysctlString(const std::string& name) {
     return text.substr(start);
 }
 
-std::optional<std::string> SystemInfo::chipBrand() { return sysctlString("machdep.cpu.brand_string"); }
+std::optional<std::string> SystemInfo::chipBrand() const { return sysctlString("machdep.cpu.brand_string"); }
 
-std::string SystemInfo::chipDisplayName() { return chipBrand().value_or("Unknown chip"); }
+std::string SystemInfo::chipDisplayName() const { return chipBrand().value_or("Unknown chip"); }
 
-std::optional<std::string> SystemInfo::modelIdentifier() { return sysctlString("hw.model"); }
+std::optional<std::string> SystemInfo::modelIdentifier() const { return sysctlString("hw.model"); }
 
-platform::OSVersion SystemInfo::osVersion() { return platform::Platform::current().systemInfo().osVersion(); }
+platform::OSVersion SystemInfo::osVersion() const { return platform_->systemInfo().osVersion(); }
 
-std::string SystemInfo::osVersionString() {
+std::string SystemInfo::osVersionString() const {
     const auto v = osVersion();
     return std::to_string(v.major) + "." + std::to_string(v.minor) + "." + std::to_string(v.patch);
 }

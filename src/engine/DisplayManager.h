@@ -30,12 +30,10 @@ struct DisplayInfo {
         : id(id_), key(std::move(key_)), name(std::move(name_)), isBuiltIn(isBuiltIn_), frame(frame_), scale(scale_) {}
 
     // Absent for a screen whose description carries no display number.
-    static std::optional<DisplayInfo> fromScreen(const platform::Screen& screen);
     static std::optional<DisplayInfo> fromScreen(const platform::Screen& screen, platform::Platform& platform);
 
     // "uuid:" + the display's UUID; else, when its vendor or model number is non-zero,
     // "vms:" + vendor-model-serial; else "id:" + the id.
-    static std::string stableKey(std::uint32_t id);
     static std::string stableKey(std::uint32_t id, platform::Displays& displays);
 
     // Frames compare as rectangles (standardised), the scale exactly.
@@ -51,8 +49,7 @@ public:
                                              const std::vector<DisplayInfo>& removed,
                                              const std::vector<DisplayInfo>& changed)>;
 
-    // Lists the displays of the current platform at once and follows its reconfigurations.
-    DisplayManager();
+    // Lists the displays of `platform` at once and follows its reconfigurations.
     explicit DisplayManager(std::shared_ptr<platform::Platform> platform);
     DisplayManager(const DisplayManager&) = delete;
     DisplayManager& operator=(const DisplayManager&) = delete;
@@ -61,7 +58,6 @@ public:
     // Set by the owner; called only by a refresh that finds a difference.
     ChangeHandler onChange;
 
-    static std::vector<DisplayInfo> currentDisplays();
     static std::vector<DisplayInfo> currentDisplays(platform::Platform& platform);
 
     // Relists, keeps the new list and reports added, removed and changed displays.
@@ -74,16 +70,20 @@ private:
     platform::Log log_{"displays"};
 };
 
-struct SystemInfo {
-    SystemInfo() = delete;
+class SystemInfo {
+public:
+    explicit SystemInfo(platform::Platform& platform) : platform_(&platform) {}
 
     // The named value, cut at its first NUL, invalid UTF-8 repaired, blanks trimmed.
-    static std::optional<std::string> sysctlString(const std::string& name);
-    static std::optional<std::string> chipBrand();
-    static std::string chipDisplayName();  // "Unknown chip" without a brand
-    static std::optional<std::string> modelIdentifier();
-    static platform::OSVersion osVersion();
-    static std::string osVersionString();  // always three numbers, "26.0.0"
+    std::optional<std::string> sysctlString(const std::string& name) const;
+    std::optional<std::string> chipBrand() const;
+    std::string chipDisplayName() const;  // "Unknown chip" without a brand
+    std::optional<std::string> modelIdentifier() const;
+    platform::OSVersion osVersion() const;
+    std::string osVersionString() const;  // always three numbers, "26.0.0"
+
+private:
+    platform::Platform* platform_;
 };
 
 // The repair used for system values: each ill-formed sequence becomes U+FFFD.

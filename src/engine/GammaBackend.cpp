@@ -4,8 +4,6 @@
 
 namespace orvane {
 
-GammaBackend::GammaBackend(const DisplayInfo& display) : GammaBackend(display, platform::Platform::currentShared()) {}
-
 GammaBackend::GammaBackend(const DisplayInfo& display, std::shared_ptr<platform::Platform> platform)
     : platform_(std::move(platform)), display_(display) {}
 

@@ -21,7 +21,6 @@ public:
     static constexpr double framesPerSecond = 30;
     static constexpr float driftTolerance = 0.01f;
 
-    explicit GammaBackend(const DisplayInfo& display);
     GammaBackend(const DisplayInfo& display, std::shared_ptr<platform::Platform> platform);
 
     BackendKind kind() const override { return BackendKind::gamma; }

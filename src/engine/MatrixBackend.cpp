@@ -6,18 +6,15 @@
 
 namespace orvane {
 
-MatrixBackend::MatrixBackend(const DisplayInfo& display)
-    : MatrixBackend(display, platform::Platform::currentShared()) {}
-
 MatrixBackend::MatrixBackend(const DisplayInfo& display, std::shared_ptr<platform::Platform> platform)
-    : platform_(std::move(platform)), display_(display) {}
+    : platform_(std::move(platform)), adjustments_(*platform_), display_(display) {}
 
 std::optional<BackendError> MatrixBackend::attach(const DisplayInfo& display) {
     display_ = display;
-    if (!AXColorMatrix::isAvailable()) return BackendError::unsupported("SLSSetAccessibilityAdjustments is missing");
-    if (AXColorMatrix::userColorFilterEnabled()) return BackendError::unsupported("an Accessibility color filter is on");
+    if (!adjustments_.isAvailable()) return BackendError::unsupported("SLSSetAccessibilityAdjustments is missing");
+    if (adjustments_.userColorFilterEnabled()) return BackendError::unsupported("an Accessibility color filter is on");
     // A fresh back-end clears whatever adjustment the display carries.
-    const std::int32_t status = current_.isIdentity() ? AXColorMatrix::reset(display_.id) : write(current_);
+    const std::int32_t status = current_.isIdentity() ? adjustments_.reset(display_.id) : write(current_);
     if (status != 0) return BackendError::unsupported("SLSSetAccessibilityAdjustments failed: " + std::to_string(status));
     return std::nullopt;
 }
@@ -52,7 +49,7 @@ void MatrixBackend::apply(const RenderRequest& request, double animated) {
 void MatrixBackend::detach() {
     stopFade();
     current_ = ColorMatrix::identity;
-    (void)AXColorMatrix::reset(display_.id);
+    (void)adjustments_.reset(display_.id);
 }
 
 void MatrixBackend::verifyAndRepair() {
@@ -64,12 +61,12 @@ std::int32_t MatrixBackend::write(const ColorMatrix& matrix) const {
     std::vector<float> elements;
     elements.reserve(9);
     for (double v : matrix.m) elements.push_back(static_cast<float>(v));
-    return AXColorMatrix::set(display_.id, elements);
+    return adjustments_.set(display_.id, elements);
 }
 
 void MatrixBackend::send(const ColorMatrix& matrix) const {
     // The identity is sent as a reset, so the display carries no adjustment at all.
-    const std::int32_t status = matrix.isIdentity() ? AXColorMatrix::reset(display_.id) : write(matrix);
+    const std::int32_t status = matrix.isIdentity() ? adjustments_.reset(display_.id) : write(matrix);
     if (status != 0) log_.error("color matrix failed: %d", status);
 }
 

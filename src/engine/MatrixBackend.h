@@ -6,6 +6,7 @@
 
 #include "core/ColorMatrix.h"
 #include "engine/Animator.h"
+#include "engine/PrivateAPI.h"
 #include "engine/TintBackend.h"
 #include "platform/Log.h"
 #include "platform/Platform.h"
@@ -17,7 +18,6 @@ public:
     static constexpr double minimumFade = 0.03;  // seconds; shorter is applied at once
     static constexpr double framesPerSecond = 60;
 
-    explicit MatrixBackend(const DisplayInfo& display);
     MatrixBackend(const DisplayInfo& display, std::shared_ptr<platform::Platform> platform);
 
     BackendKind kind() const override { return BackendKind::matrix; }
@@ -37,6 +37,7 @@ private:
     void send(const ColorMatrix& matrix) const;
 
     std::shared_ptr<platform::Platform> platform_;
+    AXColorMatrix adjustments_;
     DisplayInfo display_;
     ColorMatrix current_ = ColorMatrix::identity;
     std::unique_ptr<Animator> animator_;

@@ -15,16 +15,16 @@ constexpr std::string_view requiredSelectors[] = {"getCCT:",     "setCCT:commit:
                                                   "getCCTRange:"};
 
 // A fresh client of the class, or null when the framework or class is missing.
-std::shared_ptr<platform::NightShiftClient> makeClient() {
-    const auto image = PrivateFramework::handle(PrivateFramework::coreBrightnessPath);
+std::shared_ptr<platform::NightShiftClient> makeClient(platform::Platform& platform) {
+    const auto image = PrivateFramework(platform).handle(PrivateFramework::coreBrightnessPath);
     const auto* make =
         PrivateFramework::symbol<platform::symbol::BlueLightClientClass>(image, platform::symbolName::blueLightClient);
     if (!make || !*make) return nullptr;
     return (*make)();
 }
 
-std::shared_ptr<platform::NightShiftClient> makeUsableClient() {
-    auto client = makeClient();
+std::shared_ptr<platform::NightShiftClient> makeUsableClient(platform::Platform& platform) {
+    auto client = makeClient(platform);
     if (!client) return nullptr;
     for (auto selector : requiredSelectors)
         if (!client->respondsTo(selector)) return nullptr;
@@ -33,8 +33,8 @@ std::shared_ptr<platform::NightShiftClient> makeUsableClient() {
 
 }  // namespace
 
-NightShiftWarmth::NightShiftWarmth(std::shared_ptr<platform::UserDefaults> defaults)
-    : defaults_(std::move(defaults)), client_(makeUsableClient()) {}
+NightShiftWarmth::NightShiftWarmth(platform::Platform& platform, std::shared_ptr<platform::UserDefaults> defaults)
+    : defaults_(std::move(defaults)), client_(makeUsableClient(platform)) {}
 
 std::optional<platform::BlueLightStatus> NightShiftWarmth::status() const {
     if (!client_ || !client_->respondsTo("getBlueLightStatus:")) return std::nullopt;
@@ -152,14 +152,14 @@ void NightShiftWarmth::restoreIfDirty() {
 
 // --- the status probe ------------------------------------------------------------------
 
-bool NightShift::isAvailable() {
-    const auto image = PrivateFramework::handle(PrivateFramework::coreBrightnessPath);
+bool NightShift::isAvailable() const {
+    const auto image = PrivateFramework(*platform_).handle(PrivateFramework::coreBrightnessPath);
     return PrivateFramework::symbol<platform::symbol::BlueLightClientClass>(image, platform::symbolName::blueLightClient) !=
            nullptr;
 }
 
-std::optional<NightShift::Status> NightShift::status() {
-    const auto client = makeClient();
+std::optional<NightShift::Status> NightShift::status() const {
+    const auto client = makeClient(*platform_);
     if (!client || !client->respondsTo("getBlueLightStatus:")) return std::nullopt;
     const auto s = client->blueLightStatus();
     if (!s) return std::nullopt;

@@ -13,14 +13,18 @@
 #include "platform/NightShiftClient.h"
 #include "platform/UserDefaults.h"
 
+namespace orvane::platform {
+class Platform;
+}
+
 namespace orvane {
 
 class NightShiftWarmth {
 public:
     static constexpr const char* dirtyKey = "nightShift.dirty";
 
-    // Makes the client; without a usable one every operation does nothing.
-    explicit NightShiftWarmth(std::shared_ptr<platform::UserDefaults> defaults);
+    // Makes the client of `platform`; without a usable one every operation does nothing.
+    NightShiftWarmth(platform::Platform& platform, std::shared_ptr<platform::UserDefaults> defaults);
 
     bool isAvailable() const { return client_ != nullptr; }
     bool isActive() const;
@@ -51,8 +55,9 @@ private:
 };
 
 // A read-only look at Night Shift, for the comfort controller and the diagnostics.
-struct NightShift {
-    NightShift() = delete;
+class NightShift {
+public:
+    explicit NightShift(platform::Platform& platform) : platform_(&platform) {}
 
     struct Status {
         bool active = false;
@@ -61,9 +66,12 @@ struct NightShift {
     };
 
     // The client class exists.
-    static bool isAvailable();
+    bool isAvailable() const;
     // Absent when no client can be made or its status cannot be read.
-    static std::optional<Status> status();
+    std::optional<Status> status() const;
+
+private:
+    platform::Platform* platform_;
 };
 
 }  // namespace orvane

@@ -46,9 +46,6 @@ platform::OverlayLayer layer(double r, double g, double b) {
 
 }  // namespace
 
-OverlayBackend::OverlayBackend(const DisplayInfo& display, LayerColorMode mode, ReadableRedStrategy strategy)
-    : OverlayBackend(display, mode, strategy, platform::Platform::currentShared()) {}
-
 OverlayBackend::OverlayBackend(const DisplayInfo& display, LayerColorMode mode, ReadableRedStrategy strategy,
                                std::shared_ptr<platform::Platform> platform)
     : layerColorMode(mode),
@@ -60,9 +57,9 @@ OverlayBackend::OverlayBackend(const DisplayInfo& display, LayerColorMode mode, 
 
 // Asked each time rather than cached: the program installs its own overlay windows after
 // start-up, and a level cached from the earlier ones would read as a panel out of place.
-int OverlayBackend::baseLevel() { return platform::Platform::current().overlayWindows().maximumWindowLevel(); }
+int OverlayBackend::baseLevel(platform::Platform& platform) { return platform.overlayWindows().maximumWindowLevel(); }
 
-int OverlayBackend::level() const { return platform_->overlayWindows().maximumWindowLevel(); }
+int OverlayBackend::level() const { return baseLevel(*platform_); }
 
 void OverlayBackend::setSharingType(platform::SharingType type) {
     sharingType_ = type;

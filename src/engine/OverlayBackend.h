@@ -50,7 +50,6 @@ public:
     static constexpr double framesPerSecond = 60;
     static constexpr double orderOutDelay = 0.05;  // after a fade to clear
 
-    OverlayBackend(const DisplayInfo& display, LayerColorMode layerColorMode, ReadableRedStrategy readableRedStrategy);
     OverlayBackend(const DisplayInfo& display, LayerColorMode layerColorMode, ReadableRedStrategy readableRedStrategy,
                    std::shared_ptr<platform::Platform> platform);
 
@@ -66,7 +65,7 @@ public:
     void verifyAndRepair() override;
 
     // The window level of the tint panels: the highest there is.
-    static int baseLevel();
+    static int baseLevel(platform::Platform& platform);
 
     // Held for the engine, which sets them when the calibration changes; drawing does not use them.
     LayerColorMode layerColorMode = LayerColorMode::encodedSRGB;

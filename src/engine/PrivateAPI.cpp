@@ -14,35 +14,12 @@ namespace {
 
 namespace sym = platform::symbolName;
 
-struct Cached {
-    std::weak_ptr<platform::Platform> owner;  // a handle belongs to the platform that opened it
-    std::shared_ptr<platform::FrameworkImage> image;
-};
-
-std::mutex& handleLock() {
-    static std::mutex m;
-    return m;
-}
-
-std::map<std::string, Cached, std::less<>>& handles() {
-    static std::map<std::string, Cached, std::less<>> h;
-    return h;
-}
-
 float unitLevel(float level) { return std::clamp(level != level ? 0.0f : level, 0.0f, 1.0f); }
 
 }  // namespace
 
-std::shared_ptr<platform::FrameworkImage> PrivateFramework::handle(std::string_view path) {
-    const auto current = platform::Platform::currentShared();
-    std::lock_guard lock(handleLock());
-    auto& cache = handles();
-    if (const auto it = cache.find(path); it != cache.end() && it->second.owner.lock() == current)
-        return it->second.image;
-    auto image = current->frameworks().open(path);
-    if (!image) return nullptr;
-    cache[std::string(path)] = {current, image};
-    return image;
+std::shared_ptr<platform::FrameworkImage> PrivateFramework::handle(std::string_view path) const {
+    return platform_->frameworks().handle(path);
 }
 
 // --- the colour adjustment -------------------------------------------------------------
@@ -76,39 +53,39 @@ std::int32_t AXColorMatrix::send(const std::shared_ptr<platform::FrameworkImage>
     return (*function)(d);
 }
 
-bool AXColorMatrix::isAvailable() {
-    const auto image = PrivateFramework::handle(PrivateFramework::skyLightPath);
+bool AXColorMatrix::isAvailable() const {
+    const auto image = frameworks_.handle(PrivateFramework::skyLightPath);
     return image &&
            PrivateFramework::symbol<platform::symbol::SetAccessibilityAdjustments>(image, sym::setAccessibilityAdjustments) &&
            keys(image);
 }
 
-bool AXColorMatrix::userColorFilterEnabled() {
-    const auto value = platform::Platform::current().preferences().copyAppValue(
+bool AXColorMatrix::userColorFilterEnabled() const {
+    const auto value = platform_->preferences().copyAppValue(
         "__Color__-MADisplayFilterCategoryEnabled", "com.apple.mediaaccessibility");
     // Only a number (a Boolean counts as one) can switch it on; text or anything else cannot.
     return value && value->isNumber() && value->boolean().value_or(false);
 }
 
-std::int32_t AXColorMatrix::set(std::uint32_t display, const std::vector<float>& matrix) {
+std::int32_t AXColorMatrix::set(std::uint32_t display, const std::vector<float>& matrix) const {
     if (matrix.size() != 9) return platform::status::missing;
-    const auto image = PrivateFramework::handle(PrivateFramework::skyLightPath);
+    const auto image = frameworks_.handle(PrivateFramework::skyLightPath);
     const auto k = keys(image);
     if (!image || !k) return platform::status::missing;
     return send(image, matrixDictionary(*k, display, matrix));
 }
 
-std::int32_t AXColorMatrix::reset(std::uint32_t display) {
-    const auto image = PrivateFramework::handle(PrivateFramework::skyLightPath);
+std::int32_t AXColorMatrix::reset(std::uint32_t display) const {
+    const auto image = frameworks_.handle(PrivateFramework::skyLightPath);
     const auto k = keys(image);
     if (!image || !k) return platform::status::missing;
     return send(image, resetDictionary(*k, display));
 }
 
-void AXColorMatrix::resetAll() {
-    const auto ids = platform::Platform::current().displays().onlineDisplays(32);
+void AXColorMatrix::resetAll() const {
+    const auto ids = platform_->displays().onlineDisplays(32);
     for (std::uint32_t id : ids) {
-        const auto image = PrivateFramework::handle(PrivateFramework::skyLightPath);
+        const auto image = frameworks_.handle(PrivateFramework::skyLightPath);
         const auto k = keys(image);
         if (!image || !k) continue;
         (void)send(image, resetDictionary(*k, id));
@@ -117,15 +94,13 @@ void AXColorMatrix::resetAll() {
 
 // --- the backlight ---------------------------------------------------------------------
 
-bool DisplayServices::isAvailable() {
-    const auto image = PrivateFramework::handle(PrivateFramework::displayServicesPath);
+bool DisplayServices::isAvailable() const {
+    const auto image = frameworks_.handle(PrivateFramework::displayServicesPath);
     return image && PrivateFramework::symbol<platform::symbol::GetBrightness>(image, sym::getBrightness);
 }
 
-namespace {
-
-std::optional<float> read(std::string_view name, std::uint32_t display) {
-    const auto image = PrivateFramework::handle(PrivateFramework::displayServicesPath);
+std::optional<float> DisplayServices::read(std::string_view name, std::uint32_t display) const {
+    const auto image = frameworks_.handle(PrivateFramework::displayServicesPath);
     const auto* get = PrivateFramework::symbol<platform::symbol::GetBrightness>(image, name);
     if (!get || !*get) return std::nullopt;
     float level = -1.0f;
@@ -133,33 +108,31 @@ std::optional<float> read(std::string_view name, std::uint32_t display) {
     return level;
 }
 
-const platform::symbol::SetBrightness* setter(std::string_view name) {
-    const auto image = PrivateFramework::handle(PrivateFramework::displayServicesPath);
+const platform::symbol::SetBrightness* DisplayServices::setter(std::string_view name) const {
+    const auto image = frameworks_.handle(PrivateFramework::displayServicesPath);
     const auto* set = PrivateFramework::symbol<platform::symbol::SetBrightness>(image, name);
     return set && *set ? set : nullptr;
 }
 
-}  // namespace
+std::optional<float> DisplayServices::getBrightness(std::uint32_t display) const { return read(sym::getBrightness, display); }
 
-std::optional<float> DisplayServices::getBrightness(std::uint32_t display) { return read(sym::getBrightness, display); }
-
-std::optional<float> DisplayServices::getLinearBrightness(std::uint32_t display) {
+std::optional<float> DisplayServices::getLinearBrightness(std::uint32_t display) const {
     if (auto level = read(sym::getLinearBrightness, display)) return level;
     return getBrightness(display);
 }
 
-bool DisplayServices::setBrightness(std::uint32_t display, float level) {
+bool DisplayServices::setBrightness(std::uint32_t display, float level) const {
     const auto* set = setter(sym::setBrightness);
     return set && (*set)(display, unitLevel(level)) == 0;
 }
 
-bool DisplayServices::setLinearBrightness(std::uint32_t display, float level) {
+bool DisplayServices::setLinearBrightness(std::uint32_t display, float level) const {
     if (const auto* linear = setter(sym::setLinearBrightness)) return (*linear)(display, unitLevel(level)) == 0;
     return setBrightness(display, level);
 }
 
-bool DisplayServices::canChangeBrightness(std::uint32_t display) {
-    const auto image = PrivateFramework::handle(PrivateFramework::displayServicesPath);
+bool DisplayServices::canChangeBrightness(std::uint32_t display) const {
+    const auto image = frameworks_.handle(PrivateFramework::displayServicesPath);
     const auto* can = PrivateFramework::symbol<platform::symbol::CanChangeBrightness>(image, sym::canChangeBrightness);
     return can && *can && (*can)(display);
 }

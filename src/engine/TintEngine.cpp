@@ -28,12 +28,10 @@ double gain(double g, double dim) {
 
 // --- construction ----------------------------------------------------------------------
 
-TintEngine::TintEngine() : TintEngine(platform::Platform::currentShared()) {}
-
 TintEngine::TintEngine(std::shared_ptr<platform::Platform> platform)
     : platform_(std::move(platform)),
       displayManager_(std::make_unique<DisplayManager>(platform_)),
-      nightShift_(std::make_unique<NightShiftWarmth>(platform_->standardUserDefaults())) {
+      nightShift_(std::make_unique<NightShiftWarmth>(*platform_, platform_->standardUserDefaults())) {
     // A snapshot left by an unclean exit goes back before anything else touches Night Shift.
     nightShift_->restoreIfDirty();
 
@@ -56,28 +54,38 @@ TintEngine::TintEngine(std::shared_ptr<platform::Platform> platform)
 
 TintEngine::~TintEngine() = default;
 
-std::shared_ptr<TintBackend> TintEngine::defaultBackend(TintMethod method, const DisplayInfo& display,
+std::shared_ptr<TintBackend> TintEngine::defaultBackend(const std::shared_ptr<platform::Platform>& platform,
+                                                        TintMethod method, const DisplayInfo& display,
                                                         const Calibration&) {
     switch (method) {
-        case TintMethod::matrix: return std::make_shared<MatrixBackend>(display);
-        case TintMethod::gamma: return std::make_shared<GammaBackend>(display);
+        case TintMethod::matrix: return std::make_shared<MatrixBackend>(display, platform);
+        case TintMethod::gamma: return std::make_shared<GammaBackend>(display, platform);
         case TintMethod::automatic:
         case TintMethod::nightShift:
         case TintMethod::overlay:
         case TintMethod::ddc: break;
     }
-    return std::make_shared<OverlayBackend>(display, LayerColorMode::encodedSRGB, ReadableRedStrategy::layers);
+    return std::make_shared<OverlayBackend>(display, LayerColorMode::encodedSRGB, ReadableRedStrategy::layers,
+                                            platform);
+}
+
+std::shared_ptr<TintBackend> TintEngine::makeBackend(TintMethod method, const DisplayInfo& display) const {
+    std::shared_ptr<TintBackend> backend = backendFactory ? backendFactory(method, display, calibration_) : nullptr;
+    if (!backend) backend = defaultBackend(platform_, method, display, calibration_);
+    giveSharingType(*backend);
+    return backend;
 }
 
 // --- method choice and attaching -------------------------------------------------------
 
 bool TintEngine::matrixAvailable() const {
-    return AXColorMatrix::isAvailable() && !AXColorMatrix::userColorFilterEnabled();
+    const AXColorMatrix adjustments(*platform_);
+    return adjustments.isAvailable() && !adjustments.userColorFilterEnabled();
 }
 
 TintMethod TintEngine::method(const DisplayInfo& display) {
-    return MethodHeuristic::resolve(displaySettingsProvider(display), SystemInfo::chipBrand(),
-                                    SystemInfo::osVersion().major, !display.isBuiltIn, ddcAvailability(display),
+    const SystemInfo system(*platform_);
+    return MethodHeuristic::resolve(displaySettingsProvider(display), system.chipBrand(), system.osVersion().major, !display.isBuiltIn, ddcAvailability(display),
                                     nightShift_->isAvailable(), matrixAvailable());
 }
 
@@ -95,9 +103,7 @@ void TintEngine::attach(const DisplayInfo& display) {
     const bool nightShiftAvailable = nightShift_->isAvailable();
     std::optional<TintMethod> m = requested;
     while (m) {
-        std::shared_ptr<TintBackend> backend = backendFactory ? backendFactory(*m, display, calibration_) : nullptr;
-        if (!backend) backend = defaultBackend(*m, display, calibration_);
-        giveSharingType(*backend);
+        std::shared_ptr<TintBackend> backend = makeBackend(*m, display);
         if (const auto error = backend->attach(display)) {
             log_.error("attach %s failed for %s: %s", std::string(toString(*m)), display.name, error->description());
             m = MethodHeuristic::fallback(*m, nightShiftAvailable);
@@ -311,9 +317,7 @@ void TintEngine::beginProbe(const DisplayInfo& display, TintMethod m, const Tint
     if (suppressed_) return;
     if (const auto it = slots_.find(display.id); it != slots_.end())
         it->second.backend->apply(RenderRequest::identity(), 0);
-    std::shared_ptr<TintBackend> backend = backendFactory ? backendFactory(m, display, calibration_) : nullptr;
-    if (!backend) backend = defaultBackend(m, display, calibration_);
-    giveSharingType(*backend);
+    std::shared_ptr<TintBackend> backend = makeBackend(m, display);
     if (const auto error = backend->attach(display)) {
         log_.error("probe %s failed: %s", std::string(toString(m)), error->description());
         return;

@@ -44,8 +44,7 @@ public:
     static constexpr double repairInterval = 5.0;
     static constexpr double repairTolerance = 2.0;
 
-    // Attaches every display of the current platform at once, showing the untinted state.
-    TintEngine();
+    // Attaches every display of `platform` at once, showing the untinted state.
     explicit TintEngine(std::shared_ptr<platform::Platform> platform);
     // Detaches nothing and restores nothing (owners call detachAll() first); the engine's
     // timers and observations end with it.
@@ -81,6 +80,7 @@ public:
     bool isProbing() const { return probe_.has_value(); }
 
     // --- properties ----------------------------------------------------------------------
+    const std::shared_ptr<platform::Platform>& platform() const { return platform_; }
     DisplayManager& displayManager() { return *displayManager_; }
     const std::vector<DisplayInfo>& displays() const { return displayManager_->displays(); }
     // Keyed by display id; the order carries no meaning.
@@ -89,13 +89,16 @@ public:
     // Installed by the owner; consulted at the next method choice or attach.
     DisplaySettingsProvider displaySettingsProvider = [](const DisplayInfo&) { return DisplaySettings(); };
     DdcAvailability ddcAvailability = [](const DisplayInfo&) { return false; };
-    BackendFactory backendFactory = &TintEngine::defaultBackend;
+    // Null, or one that gives null: the default back-end.
+    BackendFactory backendFactory;
     // Called after display changes have been handled.
     std::function<void()> onDisplaysChanged;
 
     // The default factory: overlay back-ends for automatic, nightShift, overlay and ddc;
-    // the colour matrix and gamma back-ends for theirs. The calibration is not used.
-    static std::shared_ptr<TintBackend> defaultBackend(TintMethod method, const DisplayInfo& display,
+    // the colour matrix and gamma back-ends for theirs, all on `platform`. The calibration
+    // is not used.
+    static std::shared_ptr<TintBackend> defaultBackend(const std::shared_ptr<platform::Platform>& platform,
+                                                       TintMethod method, const DisplayInfo& display,
                                                        const Calibration& calibration);
 
     const Calibration& calibration() const { return calibration_; }
@@ -138,6 +141,8 @@ private:
     void updateNightShift();
     void applyCalibrationToBackends();
     void giveSharingType(TintBackend& backend) const;
+    // Every back-end is made here: the installed factory's, else the default one.
+    std::shared_ptr<TintBackend> makeBackend(TintMethod method, const DisplayInfo& display) const;
 
     std::shared_ptr<platform::Platform> platform_;
     std::unique_ptr<DisplayManager> displayManager_;

@@ -33,4 +33,12 @@ std::shared_ptr<FrameworkImage> FrameworkRegistry::open(std::string_view path) c
     return loader ? loader() : nullptr;
 }
 
+std::shared_ptr<FrameworkImage> FrameworkRegistry::handle(std::string_view path) {
+    std::lock_guard lock(openedMutex_);
+    if (const auto it = opened_.find(path); it != opened_.end()) return it->second;
+    auto image = open(path);
+    if (image) opened_.emplace(std::string(path), image);
+    return image;
+}
+
 }  // namespace orvane::platform

@@ -81,10 +81,15 @@ public:
     void remove(const std::string& path);
     // The opened image, or null when there is no framework at that path.
     std::shared_ptr<FrameworkImage> open(std::string_view path) const;
+    // Like open, but an image that opened once is kept and handed out again (a loaded
+    // library is never closed); a failed open is tried again next time.
+    std::shared_ptr<FrameworkImage> handle(std::string_view path);
 
 private:
     mutable std::mutex mutex_;
     std::map<std::string, Loader, std::less<>> loaders_;
+    std::mutex openedMutex_;
+    std::map<std::string, std::shared_ptr<FrameworkImage>, std::less<>> opened_;
 };
 
 // Binds a symbol of an image: null when the image is null, has no such symbol or the

@@ -1,7 +1,6 @@
 #include "platform/Platform.h"
 
 #include <cstdlib>
-#include <mutex>
 
 #include <unistd.h>
 
@@ -17,9 +16,6 @@ const Log& log() {
     static const Log l("platform");
     return l;
 }
-
-std::mutex currentMutex;
-std::shared_ptr<Platform> currentPlatform;
 
 std::shared_ptr<Platform> makeSim(Runtime runtime) {
     const auto dir = simDirectory();
@@ -56,19 +52,6 @@ std::shared_ptr<Platform> Platform::create(Runtime runtime) {
         if (auto p = linuxsys::makeLinuxPlatform(runtime, false)) return p;
     }
     return makeSim(std::move(runtime));
-}
-
-Platform& Platform::current() { return *currentShared(); }
-
-std::shared_ptr<Platform> Platform::currentShared() {
-    std::lock_guard lock(currentMutex);
-    if (!currentPlatform) currentPlatform = create();
-    return currentPlatform;
-}
-
-void Platform::setCurrent(std::shared_ptr<Platform> platform) {
-    std::lock_guard lock(currentMutex);
-    currentPlatform = std::move(platform);
 }
 
 bool environmentSwitch(const char* name) {

@@ -1,8 +1,9 @@
 #pragma once
 // The one handle on the operating-system stand-ins. `create` picks the implementation:
 // ORVANE_PLATFORM=sim gives the simulated machine; unset, the Linux desktop when an X
-// display opens and the simulated machine otherwise; the choice is logged. The engine
-// and the application reach it through Platform::current().
+// display opens and the simulated machine otherwise; the choice is logged. There is no
+// global platform: whoever makes an engine, back-end or application object hands it the
+// platform it runs on, so a scratch machine can run beside the real one.
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -70,11 +71,6 @@ public:
     void setOverlayWindows(std::shared_ptr<OverlayWindows> windows) { overlays_ = std::move(windows); }
 
     static std::shared_ptr<Platform> create(Runtime runtime = {});
-    // The installed platform; the first call without one installed creates it from the
-    // environment with the system clock and no scheduler.
-    static Platform& current();
-    static std::shared_ptr<Platform> currentShared();
-    static void setCurrent(std::shared_ptr<Platform> platform);
 
 protected:
     Platform(Runtime runtime, std::filesystem::path defaultsDirectory);

@@ -13,7 +13,7 @@ AppDelegate::~AppDelegate() = default;
 
 void AppDelegate::applicationDidFinishLaunching() {
     // 1. Leftover adjustments cleared, signals turned into a quit, the watchdog started.
-    safety_ = std::make_shared<TintSafety>(platform_->scheduler(), [weak = weak_from_this()] {
+    safety_ = std::make_shared<TintSafety>(platform_, [weak = weak_from_this()] {
         if (auto self = weak.lock()) self->terminate();
     });
     safety_->start();
@@ -34,8 +34,9 @@ void AppDelegate::applicationDidFinishLaunching() {
     // 20.
     std::string backends;
     for (const auto& line : engine_->describeBackends()) backends += (backends.empty() ? "" : ", ") + line;
-    log_.notice("launched: %{public}s macOS %{public}s; backends %{public}s", SystemInfo::chipDisplayName(),
-                SystemInfo::osVersionString(), backends);
+    const SystemInfo system(*platform_);
+    log_.notice("launched: %{public}s macOS %{public}s; backends %{public}s", system.chipDisplayName(),
+                system.osVersionString(), backends);
 }
 
 void AppDelegate::handleURLEvent(const std::string& url) {

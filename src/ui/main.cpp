@@ -63,7 +63,6 @@ int main(int argc, char** argv) {
     auto scheduler = std::make_shared<platform::QtScheduler>();
     auto platform = platform::Platform::create({platform::SystemClock::shared(), scheduler});
     if (platform->name() == "linux") platform->setOverlayWindows(std::make_shared<platform::QtOverlayWindows>());
-    platform::Platform::setCurrent(platform);
 
     Startup::copyFormerDefaults(*platform);
 
@@ -79,6 +78,5 @@ int main(int argc, char** argv) {
     // Everything that holds Qt objects goes before the application object does.
     delegate.reset();
     claim.instance.reset();
-    platform::Platform::setCurrent(nullptr);
     return status;
 }

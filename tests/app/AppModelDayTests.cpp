@@ -57,7 +57,6 @@ protected:
         machineDirectory = pattern;
         counting = std::make_shared<CountingScheduler>(scheduler);
         sim = std::make_shared<platform::sim::SimPlatform>(platform::Runtime{clock, counting}, machineDirectory);
-        platform::Platform::setCurrent(sim);
         defaults = platform::UserDefaults::open(machineDirectory / "defaults.json");
         store = std::make_shared<SettingsStore>(defaults, counting);
     }

@@ -108,8 +108,8 @@ protected:
     // Starts the engine and the model over what is stored, and lets the first fades finish.
     AppModel& start() {
         engine = std::make_shared<TintEngine>(sim);
-        engine->backendFactory = [log = rendered](TintMethod method, const DisplayInfo& display, const Calibration& c) {
-            return std::make_shared<RecordingBackend>(TintEngine::defaultBackend(method, display, c), method, log);
+        engine->backendFactory = [log = rendered, platform = sim](TintMethod method, const DisplayInfo& display, const Calibration& c) {
+            return std::make_shared<RecordingBackend>(TintEngine::defaultBackend(platform, method, display, c), method, log);
         };
         engine->detachAll();
         engine->reconfigure();  // every slot now records

@@ -58,7 +58,7 @@ protected:
     }
 
     void makeSafety(std::filesystem::path path) {
-        safety = std::make_shared<TintSafety>(scheduler, [this] { ++terminations; },
+        safety = std::make_shared<TintSafety>(sim, [this] { ++terminations; },
                                               TintSafety::Options{std::move(path), 3.0});
     }
 

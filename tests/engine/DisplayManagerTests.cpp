@@ -24,7 +24,7 @@ class DisplayManagerTest : public SimTest {
 protected:
     void SetUp() override {
         SimTest::SetUp();
-        manager = std::make_unique<DisplayManager>();
+        manager = std::make_unique<DisplayManager>(sim);
         manager->onChange = [this](const auto& a, const auto& r, const auto& c) { reports.push_back({a, r, c}); };
     }
     std::unique_ptr<DisplayManager> manager;
@@ -56,13 +56,13 @@ TEST_F(SimTest, StableKeysPreferTheUuidThenVendorModelSerialThenTheId) {
         const std::uint32_t id = sim->addDisplay(d);
         std::string expected = c.expected;
         if (const auto hash = expected.find('#'); hash != std::string::npos) expected.replace(hash, 1, std::to_string(id));
-        EXPECT_EQ(DisplayInfo::stableKey(id), expected);
+        EXPECT_EQ(DisplayInfo::stableKey(id, sim->displays()), expected);
     }
 }
 
 TEST_F(SimTest, DisplaysComeFromTheScreenListAndSkipScreensWithoutANumber) {
     sim->changeDisplay(2, [](SimDisplay& d) { d.hasDisplayNumber = false; });
-    const auto list = DisplayManager::currentDisplays();
+    const auto list = DisplayManager::currentDisplays(*sim);
     ASSERT_EQ(list.size(), 1u);
     const DisplayInfo& d = list[0];
     EXPECT_EQ(d.id, 1u);
@@ -71,7 +71,7 @@ TEST_F(SimTest, DisplaysComeFromTheScreenListAndSkipScreensWithoutANumber) {
     EXPECT_TRUE(d.isBuiltIn);
     EXPECT_EQ(d.frame, (platform::Rect{0, 0, 1512, 982}));
     EXPECT_EQ(d.scale, 2);
-    EXPECT_FALSE(DisplayInfo::fromScreen(platform::Screen{std::nullopt, "No number", {0, 0, 1, 1}, 1}));
+    EXPECT_FALSE(DisplayInfo::fromScreen(platform::Screen{std::nullopt, "No number", {0, 0, 1, 1}, 1}, *sim));
 }
 
 TEST_F(DisplayManagerTest, AMoveOrAScaleChangeIsAChangeNotAReplug) {
@@ -170,13 +170,13 @@ TEST_F(SimTest, SystemFactsAreCleanedUpSystemValues) {
         s.sysctl["hw.model"] = "Mac\xFF" "17,2";
         s.osVersion = {26, 0, 0};
     });
-    EXPECT_EQ(SystemInfo::chipBrand(), "Apple M5 Pro");
-    EXPECT_EQ(SystemInfo::modelIdentifier(), "Mac\xEF\xBF\xBD" "17,2");
-    EXPECT_EQ(SystemInfo::osVersionString(), "26.0.0");
-    EXPECT_EQ(SystemInfo::sysctlString("kern.nothing"), std::nullopt);
+    EXPECT_EQ(SystemInfo(*sim).chipBrand(), "Apple M5 Pro");
+    EXPECT_EQ(SystemInfo(*sim).modelIdentifier(), "Mac\xEF\xBF\xBD" "17,2");
+    EXPECT_EQ(SystemInfo(*sim).osVersionString(), "26.0.0");
+    EXPECT_EQ(SystemInfo(*sim).sysctlString("kern.nothing"), std::nullopt);
     sim->update([](SimState& s) { s.sysctl.erase("machdep.cpu.brand_string"); });
-    EXPECT_EQ(SystemInfo::chipBrand(), std::nullopt);
-    EXPECT_EQ(SystemInfo::chipDisplayName(), "Unknown chip");
+    EXPECT_EQ(SystemInfo(*sim).chipBrand(), std::nullopt);
+    EXPECT_EQ(SystemInfo(*sim).chipDisplayName(), "Unknown chip");
 }
 
 TEST(SystemInfo, Utf8RepairReplacesEachBrokenSequenceOnce) {

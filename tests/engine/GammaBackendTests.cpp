@@ -37,14 +37,14 @@ protected:
 
 TEST_F(GammaBackendTest, AttachFailsWithoutAReadableTable) {
     sim->changeDisplay(2, [](sim::SimDisplay& d) { d.gammaCapacity = 0; });
-    GammaBackend none(builtIn());
+    GammaBackend none(builtIn(), sim);
     auto error = none.attach(external());
     ASSERT_TRUE(error);
     EXPECT_EQ(error->description(), "display has no gamma table");
     EXPECT_EQ(none.display().id, 2u);
 
     sim->fail("gamma.read", status::illegalArgument, 1);
-    GammaBackend unreadable(builtIn());
+    GammaBackend unreadable(builtIn(), sim);
     error = unreadable.attach(builtIn());
     ASSERT_TRUE(error);
     EXPECT_EQ(error->description(), "CGGetDisplayTransferByTable failed: 1001");
@@ -55,7 +55,7 @@ TEST_F(GammaBackendTest, AFreshBackendWritesTheDisplaysOwnTablesUnchanged) {
     GammaRamp own = GammaRamp::identity(256);
     for (auto& v : own.blue) v *= 0.9f;
     sim->changeDisplay(1, [&](sim::SimDisplay& d) { d.gamma = own; });
-    GammaBackend backend(builtIn());
+    GammaBackend backend(builtIn(), sim);
     ASSERT_FALSE(backend.attach(builtIn()));
     EXPECT_EQ(backend.count(), 256u);
     EXPECT_EQ(backend.base(), own);
@@ -64,7 +64,7 @@ TEST_F(GammaBackendTest, AFreshBackendWritesTheDisplaysOwnTablesUnchanged) {
 }
 
 TEST_F(GammaBackendTest, GainsScaleTheBaseTablesAndFadeAtThirtyFrames) {
-    GammaBackend backend(builtIn());
+    GammaBackend backend(builtIn(), sim);
     ASSERT_FALSE(backend.attach(builtIn()));
     backend.apply(gains(1, 0.5, 0.25), 0);
     EXPECT_EQ(top(1), (std::array<float, 3>{1, 0.5f, 0.25f}));
@@ -93,7 +93,7 @@ TEST_F(GammaBackendTest, GainsScaleTheBaseTablesAndFadeAtThirtyFrames) {
 }
 
 TEST_F(GammaBackendTest, ReattachingWhileTintedTakesTheUntintedTablesAndKeepsTheOtherDisplaysTint) {
-    GammaBackend first(builtIn()), second(external());
+    GammaBackend first(builtIn(), sim), second(external(), sim);
     ASSERT_FALSE(first.attach(builtIn()));
     ASSERT_FALSE(second.attach(external()));
     first.apply(gains(1, 0.6, 0.3), 0);
@@ -111,7 +111,7 @@ TEST_F(GammaBackendTest, ReattachingWhileTintedTakesTheUntintedTablesAndKeepsThe
 }
 
 TEST_F(GammaBackendTest, DetachRestoresOnlyItsOwnDisplay) {
-    GammaBackend first(builtIn()), second(external());
+    GammaBackend first(builtIn(), sim), second(external(), sim);
     ASSERT_FALSE(first.attach(builtIn()));
     ASSERT_FALSE(second.attach(external()));
     first.apply(gains(1, 0.6, 0.3), 0);
@@ -126,7 +126,7 @@ TEST_F(GammaBackendTest, DetachRestoresOnlyItsOwnDisplay) {
 
     // One that never attached only asks for its display's own tables back.
     sim->journal().clear();
-    GammaBackend fresh(builtIn());
+    GammaBackend fresh(builtIn(), sim);
     fresh.detach();
     EXPECT_EQ(count("CGSetDisplayTransferByTable"), 0u);
     EXPECT_EQ(count("restoreDisplay"), 1u);
@@ -135,7 +135,7 @@ TEST_F(GammaBackendTest, DetachRestoresOnlyItsOwnDisplay) {
 
 TEST_F(GammaBackendTest, RepairsADriftOfMoreThanAHundredthInTheBrightestGreenOrBlue) {
     LogCapture logs;
-    GammaBackend backend(builtIn());
+    GammaBackend backend(builtIn(), sim);
     ASSERT_FALSE(backend.attach(builtIn()));
     backend.apply(gains(1, 0.5, 0.5), 0);
     const struct {
@@ -166,7 +166,7 @@ TEST_F(GammaBackendTest, RepairsADriftOfMoreThanAHundredthInTheBrightestGreenOrB
 }
 
 TEST_F(GammaBackendTest, NoRepairDuringAFadeButAgainOnceItEnded) {
-    GammaBackend backend(builtIn());
+    GammaBackend backend(builtIn(), sim);
     ASSERT_FALSE(backend.attach(builtIn()));
     backend.apply(gains(1, 0.5, 0.5), 1);
     scheduler->advance(0.5);
@@ -183,7 +183,7 @@ TEST_F(GammaBackendTest, NoRepairDuringAFadeButAgainOnceItEnded) {
 
 TEST_F(GammaBackendTest, AFailingWriteIsLogged) {
     LogCapture logs;
-    GammaBackend backend(builtIn());
+    GammaBackend backend(builtIn(), sim);
     ASSERT_FALSE(backend.attach(builtIn()));
     sim->fail("gamma.write", status::cannotComplete, 1);
     backend.apply(gains(1, 0.5, 0.5), 0);

@@ -63,7 +63,7 @@ TEST_F(MatrixBackendTest, AttachRefusesWhereTheMatrixCannotWorkAndKeepsTheNewDis
         SCOPED_TRACE(c.what);
         SetUp();
         c.script(*sim);
-        MatrixBackend backend(builtIn());
+        MatrixBackend backend(builtIn(), sim);
         const auto error = backend.attach(external());
         ASSERT_TRUE(error);
         EXPECT_EQ(error->description(), c.message);
@@ -74,14 +74,14 @@ TEST_F(MatrixBackendTest, AttachRefusesWhereTheMatrixCannotWorkAndKeepsTheNewDis
 
 TEST_F(MatrixBackendTest, AFreshBackendClearsWhateverTheDisplayCarries) {
     sim->update([](sim::SimState& s) { s.displays[0].matrix = Matrix3x3{0.5f, 0, 0, 0, 0.5f, 0, 0, 0, 0.5f}; });
-    MatrixBackend backend(builtIn());
+    MatrixBackend backend(builtIn(), sim);
     ASSERT_FALSE(backend.attach(builtIn()));
     EXPECT_TRUE(isReset(lastAdjustment(), 1));
     EXPECT_FALSE(sim->state().displays[0].matrix);
 }
 
 TEST_F(MatrixBackendTest, FadesLongerThanThreeHundredthsOfASecond) {
-    MatrixBackend backend(builtIn());
+    MatrixBackend backend(builtIn(), sim);
     ASSERT_FALSE(backend.attach(builtIn()));
     sim->journal().clear();
     backend.apply(warmRequest(), 0.03);
@@ -101,7 +101,7 @@ TEST_F(MatrixBackendTest, FadesLongerThanThreeHundredthsOfASecond) {
 }
 
 TEST_F(MatrixBackendTest, AFadeRunsAtSixtyFramesAndTheSameRequestAgainIsSentAtOnce) {
-    MatrixBackend backend(builtIn());
+    MatrixBackend backend(builtIn(), sim);
     ASSERT_FALSE(backend.attach(builtIn()));
     sim->journal().clear();
     backend.apply(warmRequest(), 2);
@@ -116,7 +116,7 @@ TEST_F(MatrixBackendTest, AFadeRunsAtSixtyFramesAndTheSameRequestAgainIsSentAtOn
 }
 
 TEST_F(MatrixBackendTest, ANewApplyDuringAFadeStartsFromTheMatrixReached) {
-    MatrixBackend backend(builtIn());
+    MatrixBackend backend(builtIn(), sim);
     ASSERT_FALSE(backend.attach(builtIn()));
     const ColorMatrix target = warmRequest(1500).matrix;
     backend.apply(warmRequest(1500), 1);
@@ -130,7 +130,7 @@ TEST_F(MatrixBackendTest, ANewApplyDuringAFadeStartsFromTheMatrixReached) {
 }
 
 TEST_F(MatrixBackendTest, AFadeToIdentityEndsWithTheResetDictionary) {
-    MatrixBackend backend(external());
+    MatrixBackend backend(external(), sim);
     ASSERT_FALSE(backend.attach(external()));
     backend.apply(warmRequest(), 0);
     backend.apply(RenderRequest::identity(), 0.5);
@@ -140,7 +140,7 @@ TEST_F(MatrixBackendTest, AFadeToIdentityEndsWithTheResetDictionary) {
 }
 
 TEST_F(MatrixBackendTest, RepairRewritesWhatIsShownButNotDuringAFadeNorWhenNeutral) {
-    MatrixBackend backend(builtIn());
+    MatrixBackend backend(builtIn(), sim);
     ASSERT_FALSE(backend.attach(builtIn()));
     backend.verifyAndRepair();
     sim->journal().clear();
@@ -166,7 +166,7 @@ TEST_F(MatrixBackendTest, RepairRewritesWhatIsShownButNotDuringAFadeNorWhenNeutr
 
 TEST_F(MatrixBackendTest, AFailingWriteIsLoggedAndTheMatrixKept) {
     LogCapture logs;
-    MatrixBackend backend(builtIn());
+    MatrixBackend backend(builtIn(), sim);
     ASSERT_FALSE(backend.attach(builtIn()));
     sim->fail("colorAdjustment", status::cannotComplete, 1);
     backend.apply(warmRequest(), 0);
@@ -178,7 +178,7 @@ TEST_F(MatrixBackendTest, AFailingWriteIsLoggedAndTheMatrixKept) {
 }
 
 TEST_F(MatrixBackendTest, DetachStopsTheFadeAndClearsTheDisplay) {
-    MatrixBackend backend(builtIn());
+    MatrixBackend backend(builtIn(), sim);
     ASSERT_FALSE(backend.attach(builtIn()));
     backend.apply(warmRequest(), 1);
     scheduler->advance(0.5);

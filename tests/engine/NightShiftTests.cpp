@@ -44,7 +44,7 @@ TEST_F(NightShiftTest, StrengthFollowsTheKelvinBetweenTheFloorAndSixThousand) {
     } cases[] = {{2700, 1.0f}, {4350, 0.5f}, {6000, 0.0f}, {6400, 0.0f}, {1200, 1.0f}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.kelvin);
-        NightShiftWarmth warmth(defaults());
+        NightShiftWarmth warmth(*sim, defaults());
         ASSERT_TRUE(warmth.isAvailable());
         warmth.apply(c.kelvin, 2700);
         EXPECT_EQ(nightShift().strength, c.strength);
@@ -54,7 +54,7 @@ TEST_F(NightShiftTest, StrengthFollowsTheKelvinBetweenTheFloorAndSixThousand) {
 }
 
 TEST_F(NightShiftTest, TheSameRequestTwiceSendsNothingTheSecondTime) {
-    NightShiftWarmth warmth(defaults());
+    NightShiftWarmth warmth(*sim, defaults());
     warmth.apply(3000, 2700);
     EXPECT_EQ(sent(), (std::vector<std::string>{"setCCT:commit: 3000 YES", "setStrength:commit: 0.909091 YES",
                                                 "setActive: YES"}));
@@ -67,7 +67,7 @@ TEST_F(NightShiftTest, TheSameRequestTwiceSendsNothingTheSecondTime) {
 }
 
 TEST_F(NightShiftTest, AFloorBelowTheSystemRangeWidensTheRangeAndNarrowsItBack) {
-    NightShiftWarmth warmth(defaults());
+    NightShiftWarmth warmth(*sim, defaults());
     warmth.apply(2700, 2700);
     EXPECT_EQ(count("setCCTRange:"), 0u);  // a first floor of 2700 or more leaves the range alone
     warmth.apply(1900, 1900);
@@ -79,14 +79,14 @@ TEST_F(NightShiftTest, AFloorBelowTheSystemRangeWidensTheRangeAndNarrowsItBack) 
 }
 
 TEST_F(NightShiftTest, OffIsSentOnlyWhileNightShiftIsActive) {
-    NightShiftWarmth warmth(defaults());
+    NightShiftWarmth warmth(*sim, defaults());
     warmth.apply(std::nullopt, 2700);
     EXPECT_TRUE(sent().empty());
     ASSERT_TRUE(warmth.lastKelvin());
     EXPECT_FALSE(*warmth.lastKelvin());  // recorded as off
 
     setNightShift([](sim::SimNightShift& n) { n.active = true; });
-    NightShiftWarmth other(defaults());
+    NightShiftWarmth other(*sim, defaults());
     other.apply(std::nullopt, 2700);
     EXPECT_EQ(sent(), std::vector<std::string>{"setActive: NO"});
     EXPECT_FALSE(nightShift().active);
@@ -100,7 +100,7 @@ TEST_F(NightShiftTest, TheUsersSettingsAreRecordedOnceAndPutBack) {
         n.strength = 0.25f;
         n.range = {2700, 6000, 4100};
     });
-    NightShiftWarmth warmth(defaults());
+    NightShiftWarmth warmth(*sim, defaults());
     warmth.apply(2900, 2700);
     const auto record = defaults()->dictionary(NightShiftWarmth::dirtyKey);
     ASSERT_TRUE(record);
@@ -147,7 +147,7 @@ TEST_F(NightShiftTest, IncompleteRecordsRestoreWhatTheyHold) {
         });
         if (std::string(c.what) == "not a dictionary") defaults()->set(NightShiftWarmth::dirtyKey, Value("garbage"));
         else defaults()->set(NightShiftWarmth::dirtyKey, c.record);
-        NightShiftWarmth warmth(defaults());
+        NightShiftWarmth warmth(*sim, defaults());
         warmth.restoreIfDirty();
         EXPECT_EQ(nightShift().range, c.range);
         EXPECT_EQ(nightShift().active, c.active);
@@ -157,7 +157,7 @@ TEST_F(NightShiftTest, IncompleteRecordsRestoreWhatTheyHold) {
 
 TEST_F(NightShiftTest, RestoreWithoutARecordDoesNothing) {
     LogCapture logs;
-    NightShiftWarmth warmth(defaults());
+    NightShiftWarmth warmth(*sim, defaults());
     warmth.apply(3000, 2700);
     defaults()->remove(NightShiftWarmth::dirtyKey);
     sim->journal().clear();
@@ -169,7 +169,7 @@ TEST_F(NightShiftTest, RestoreWithoutARecordDoesNothing) {
 }
 
 TEST_F(NightShiftTest, ReassertTurnsNightShiftBackWhereTheProgramLeftIt) {
-    NightShiftWarmth warmth(defaults());
+    NightShiftWarmth warmth(*sim, defaults());
     warmth.reassert();  // nothing asked yet
     EXPECT_TRUE(sent().empty());
 
@@ -199,7 +199,7 @@ TEST_F(NightShiftTest, AClientMissingASelectorIsUnusable) {
                                  "getBlueLightStatus:", "getCCTRange:"}) {
         SCOPED_TRACE(selector);
         setNightShift([&](sim::SimNightShift& n) { n.missingSelectors = {selector}; });
-        NightShiftWarmth warmth(defaults());
+        NightShiftWarmth warmth(*sim, defaults());
         EXPECT_FALSE(warmth.isAvailable());
         warmth.apply(3000, 2700);
         warmth.restore();
@@ -208,7 +208,7 @@ TEST_F(NightShiftTest, AClientMissingASelectorIsUnusable) {
     }
     // Only the range setter missing: usable, the range is left alone.
     setNightShift([&](sim::SimNightShift& n) { n.missingSelectors = {"setCCTRange:"}; });
-    NightShiftWarmth warmth(defaults());
+    NightShiftWarmth warmth(*sim, defaults());
     EXPECT_TRUE(warmth.isAvailable());
     warmth.apply(1900, 1900);
     EXPECT_EQ(nightShift().range, (std::array<float, 3>{2700, 6000, 4100}));
@@ -216,19 +216,19 @@ TEST_F(NightShiftTest, AClientMissingASelectorIsUnusable) {
 }
 
 TEST_F(NightShiftTest, TheStatusProbe) {
-    EXPECT_TRUE(NightShift::isAvailable());
+    EXPECT_TRUE(NightShift(*sim).isAvailable());
     setNightShift([](sim::SimNightShift& n) {
         n.active = false;
         n.enabled = true;
     });
-    EXPECT_EQ(NightShift::status(), (NightShift::Status{false, true}));
+    EXPECT_EQ(NightShift(*sim).status(), (NightShift::Status{false, true}));
     setNightShift([](sim::SimNightShift& n) { n.missingSelectors = {"getBlueLightStatus:"}; });
-    EXPECT_FALSE(NightShift::status());
+    EXPECT_FALSE(NightShift(*sim).status());
 }
 
 TEST_F(NightShiftTest, WithoutTheFrameworkNothingIsAvailable) {
     sim->setFrameworkMissing(PrivateFramework::coreBrightnessPath);
-    EXPECT_FALSE(NightShift::isAvailable());
-    EXPECT_FALSE(NightShift::status());
-    EXPECT_FALSE(NightShiftWarmth(defaults()).isAvailable());
+    EXPECT_FALSE(NightShift(*sim).isAvailable());
+    EXPECT_FALSE(NightShift(*sim).status());
+    EXPECT_FALSE(NightShiftWarmth(*sim, defaults()).isAvailable());
 }

@@ -21,7 +21,7 @@ RenderRequest planned(double redOpacity, double dimOpacity) {
 class OverlayBackendTest : public EngineTest {
 protected:
     std::unique_ptr<OverlayBackend> attached(const DisplayInfo& d) {
-        auto backend = std::make_unique<OverlayBackend>(d, LayerColorMode::encodedSRGB, ReadableRedStrategy::layers);
+        auto backend = std::make_unique<OverlayBackend>(d, LayerColorMode::encodedSRGB, ReadableRedStrategy::layers, sim);
         const auto error = backend->attach(d);
         EXPECT_FALSE(error) << (error ? error->description() : "");
         return backend;
@@ -40,7 +40,7 @@ TEST_F(OverlayBackendTest, AttachBuildsAClearPanelOverTheWholeScreenAndShowsItOn
     auto backend = attached(external());
     const auto w = window();
     EXPECT_EQ(w.frame, (Rect{1512, 0, 2560, 1440}));
-    EXPECT_EQ(w.level, OverlayBackend::baseLevel());
+    EXPECT_EQ(w.level, OverlayBackend::baseLevel(*sim));
     EXPECT_FALSE(w.opaque);
     EXPECT_FALSE(w.visible);
     ASSERT_EQ(w.layers.size(), 2u);  // red below, dim above, both full size and clear
@@ -135,7 +135,7 @@ TEST_F(OverlayBackendTest, RepairRestoresFrameLevelAndVisibilityAndLogsOnce) {
         s.windows[0].visible = false;
     });
     backend->verifyAndRepair();
-    EXPECT_EQ(window().level, OverlayBackend::baseLevel());
+    EXPECT_EQ(window().level, OverlayBackend::baseLevel(*sim));
     EXPECT_TRUE(window().visible);
     EXPECT_EQ(logs.messages("overlay").size(), 2u);
 
@@ -184,7 +184,7 @@ TEST_F(OverlayBackendTest, SharingTypeReachesTheCurrentPanelAndLaterOnes) {
 }
 
 TEST_F(OverlayBackendTest, AttachFailsWithoutAScreenOrWhereNoOverlayCanBeShown) {
-    OverlayBackend backend(builtIn(), LayerColorMode::encodedSRGB, ReadableRedStrategy::layers);
+    OverlayBackend backend(builtIn(), LayerColorMode::encodedSRGB, ReadableRedStrategy::layers, sim);
     DisplayInfo gone = external();
     gone.id = 77;
     gone.name = "Projector";

@@ -189,7 +189,7 @@ TEST_F(TintEngineTest, DefaultFactoryMakesOneBackendKindPerMethod) {
                  {TintMethod::nightShift, BackendKind::overlay}, {TintMethod::overlay, BackendKind::overlay},
                  {TintMethod::gamma, BackendKind::gamma},         {TintMethod::ddc, BackendKind::overlay}};
     for (const auto& c : cases) {
-        const auto b = TintEngine::defaultBackend(c.method, d, Calibration{});
+        const auto b = TintEngine::defaultBackend(sim, c.method, d, Calibration{});
         EXPECT_EQ(b->kind(), c.kind) << toString(c.method);
         EXPECT_EQ(b->display(), d);
         if (auto* overlay = dynamic_cast<OverlayBackend*>(b.get())) {

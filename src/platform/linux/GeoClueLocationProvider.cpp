@@ -5,9 +5,8 @@
 #include <optional>
 #include <string>
 
-#include <systemd/sd-bus.h>
-
 #include "platform/Log.h"
+#include "platform/linux/DBusConnection.h"
 
 namespace orvane::platform::linuxsys {
 
@@ -25,137 +24,88 @@ const Log& log() {
     return l;
 }
 
-// Frees what sd-bus hands out when a scope ends.
-struct Bus {
-    sd_bus* bus = nullptr;
-    ~Bus() {
-        if (bus) sd_bus_flush_close_unref(bus);
-    }
-};
-struct Error {
-    sd_bus_error error = SD_BUS_ERROR_NULL;
-    ~Error() { sd_bus_error_free(&error); }
-    bool named(const char* name) const { return sd_bus_error_has_name(&error, name); }
-    std::string text(int r) const {
-        if (error.message) return error.message;
-        if (error.name) return error.name;
-        return std::strerror(-r);
-    }
-};
-struct Reply {
-    sd_bus_message* message = nullptr;
-    ~Reply() { sd_bus_message_unref(message); }
-};
-struct Slot {
-    sd_bus_slot* slot = nullptr;
-    ~Slot() { sd_bus_slot_unref(slot); }
-};
-
 struct Outcome {
     std::optional<LocationCoordinate> fix;
     std::string error;
 };
 
-bool serviceMissing(const Error& e) {
-    return e.named(SD_BUS_ERROR_SERVICE_UNKNOWN) || e.named(SD_BUS_ERROR_NAME_HAS_NO_OWNER) ||
-           e.named("org.freedesktop.DBus.Error.Spawn.ServiceNotFound");
-}
-
 Outcome failure(const char* text) { return {std::nullopt, text}; }
 
-int onLocationUpdated(sd_bus_message* message, void* userdata, sd_bus_error*) {
-    const char* oldPath = nullptr;
-    const char* newPath = nullptr;
-    if (sd_bus_message_read(message, "oo", &oldPath, &newPath) >= 0 && newPath && std::strcmp(newPath, "/") != 0)
-        *static_cast<std::optional<std::string>*>(userdata) = std::string(newPath);
-    return 0;
-}
-
 Outcome locate(const std::atomic<bool>& stop, double timeoutSeconds) {
-    Bus bus;
-    int r = sd_bus_open_system(&bus.bus);
-    if (r < 0) {
-        log().error("no system bus for the location: %s", std::strerror(-r));
+    DBusError openError;
+    auto bus = DBusConnection::open(DBusConnection::Bus::system, openError);
+    if (!bus) {
+        log().error("no system bus for the location: %s", openError.message);
         return failure(GeoClueLocationProvider::notAvailable);
     }
 
     std::string clientPath;
     {
-        Error error;
-        Reply reply;
-        r = sd_bus_call_method(bus.bus, service, managerPath, managerInterface, "GetClient", &error.error,
-                               &reply.message, "");
-        if (r < 0) {
-            if (serviceMissing(error)) return failure(GeoClueLocationProvider::notAvailable);
-            if (error.named(SD_BUS_ERROR_ACCESS_DENIED)) return failure(GeoClueLocationProvider::denied);
-            log().error("location client: %s", error.text(r));
+        const auto reply = bus->call({service, managerPath, managerInterface}, "GetClient", "");
+        if (reply.error) {
+            if (reply.error->serviceMissing()) return failure(GeoClueLocationProvider::notAvailable);
+            if (reply.error->named(SD_BUS_ERROR_ACCESS_DENIED)) return failure(GeoClueLocationProvider::denied);
+            log().error("location client: %s", reply.error->message);
             return failure(GeoClueLocationProvider::notAvailable);
         }
         const char* path = nullptr;
-        if (sd_bus_message_read(reply.message, "o", &path) < 0 || !path) return failure(GeoClueLocationProvider::notAvailable);
+        if (!reply.message.read("o", &path) || !path) return failure(GeoClueLocationProvider::notAvailable);
         clientPath = path;
     }
+    const DBusObject client{service, clientPath, clientInterface};
 
-    {
-        Error error;
-        r = sd_bus_set_property(bus.bus, service, clientPath.c_str(), clientInterface, "DesktopId", &error.error, "s",
-                                "orvane");
-        if (r >= 0)
-            r = sd_bus_set_property(bus.bus, service, clientPath.c_str(), clientInterface, "RequestedAccuracyLevel",
-                                    &error.error, "u", neighbourhoodAccuracy);
-        if (r < 0) {
-            log().error("location client settings: %s", error.text(r));
-            return failure(GeoClueLocationProvider::notAvailable);
-        }
+    auto settingsError = bus->setProperty(client, "DesktopId", "s", "orvane");
+    if (!settingsError) settingsError = bus->setProperty(client, "RequestedAccuracyLevel", "u", neighbourhoodAccuracy);
+    if (settingsError) {
+        log().error("location client settings: %s", settingsError->message);
+        return failure(GeoClueLocationProvider::notAvailable);
     }
 
     std::optional<std::string> locationPath;
-    Slot match;
-    r = sd_bus_match_signal(bus.bus, &match.slot, nullptr, clientPath.c_str(), clientInterface, "LocationUpdated",
-                            onLocationUpdated, &locationPath);
-    if (r < 0) {
-        log().error("location signal: %s", std::strerror(-r));
+    DBusError matchError;
+    const auto match = bus->matchSignal(nullptr, clientPath.c_str(), clientInterface, "LocationUpdated",
+                                        [&locationPath](sd_bus_message* m) {
+                                            const char* oldPath = nullptr;
+                                            const char* newPath = nullptr;
+                                            if (sd_bus_message_read(m, "oo", &oldPath, &newPath) >= 0 && newPath &&
+                                                std::strcmp(newPath, "/") != 0)
+                                                locationPath = std::string(newPath);
+                                        },
+                                        &matchError);
+    if (!match) {
+        log().error("location signal: %s", matchError.message);
         return failure(GeoClueLocationProvider::notAvailable);
     }
-    {
-        Error error;
-        r = sd_bus_call_method(bus.bus, service, clientPath.c_str(), clientInterface, "Start", &error.error, nullptr, "");
-        if (r < 0) {
-            if (error.named(SD_BUS_ERROR_ACCESS_DENIED)) return failure(GeoClueLocationProvider::denied);
-            log().error("location start: %s", error.text(r));
-            return failure(GeoClueLocationProvider::notAvailable);
-        }
+    if (const auto started = bus->call(client, "Start", ""); started.error) {
+        if (started.error->named(SD_BUS_ERROR_ACCESS_DENIED)) return failure(GeoClueLocationProvider::denied);
+        log().error("location start: %s", started.error->message);
+        return failure(GeoClueLocationProvider::notAvailable);
     }
 
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeoutSeconds);
     Outcome outcome = failure(GeoClueLocationProvider::timedOut);
     while (!stop && !locationPath && std::chrono::steady_clock::now() < deadline) {
-        r = sd_bus_process(bus.bus, nullptr);
-        if (r < 0) {
-            log().error("location bus: %s", std::strerror(-r));
+        if (const auto lost = bus->processPending()) {
+            log().error("location bus: %s", lost->message);
             outcome = failure(GeoClueLocationProvider::notAvailable);
             break;
         }
-        if (r == 0) sd_bus_wait(bus.bus, 200'000);  // short slices, so a stop is seen soon
+        if (!locationPath) bus->wait(200'000);  // short slices, so a stop is seen soon
     }
     if (locationPath) {
-        Error error;
+        const DBusObject location{service, *locationPath, locationInterface};
         double latitude = 0;
         double longitude = 0;
-        r = sd_bus_get_property_trivial(bus.bus, service, locationPath->c_str(), locationInterface, "Latitude",
-                                        &error.error, 'd', &latitude);
-        if (r >= 0)
-            r = sd_bus_get_property_trivial(bus.bus, service, locationPath->c_str(), locationInterface, "Longitude",
-                                            &error.error, 'd', &longitude);
-        if (r >= 0) {
+        auto readError = bus->getProperty(location, "Latitude", 'd', &latitude);
+        if (!readError) readError = bus->getProperty(location, "Longitude", 'd', &longitude);
+        if (!readError) {
             outcome = {LocationCoordinate{latitude, longitude}, {}};
         } else {
-            log().error("location read: %s", error.text(r));
+            log().error("location read: %s", readError->message);
             outcome = failure(GeoClueLocationProvider::notAvailable);
         }
     }
-    Error ignored;
-    sd_bus_call_method(bus.bus, service, clientPath.c_str(), clientInterface, "Stop", &ignored.error, nullptr, "");
+    bus->call(client, "Stop", "");
     return outcome;
 }
 

@@ -6,64 +6,29 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <future>
 #include <optional>
 #include <string>
 #include <thread>
 
-#include <signal.h>
-#include <sys/wait.h>
-#include <systemd/sd-bus.h>
 #include <unistd.h>
 
+#include "../SessionBus.h"
+#include "platform/linux/DBusConnection.h"
 #include "platform/linux/GeoClueLocationProvider.h"
 
 namespace orvane {
 namespace {
 
 using platform::LocationCoordinate;
+using platform::linuxsys::DBusConnection;
+using platform::linuxsys::DBusError;
+using platform::linuxsys::DBusSlot;
 using platform::linuxsys::GeoClueLocationProvider;
 
 constexpr const char* clientPath = "/org/freedesktop/GeoClue2/Client/1";
 constexpr const char* locationPath = "/org/freedesktop/GeoClue2/Location/1";
 constexpr const char* clientInterface = "org.freedesktop.GeoClue2.Client";
-
-// A bus daemon of the test's own, standing in for the system bus.
-class PrivateBus {
-public:
-    explicit PrivateBus(const std::filesystem::path& dir) {
-        socket_ = dir / "bus";
-        const auto config = dir / "bus.conf";
-        std::ofstream(config) << "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
-                                 " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
-                                 "<busconfig><type>session</type><listen>unix:path="
-                              << socket_.string()
-                              << "</listen><auth>EXTERNAL</auth><policy context=\"default\">"
-                                 "<allow send_destination=\"*\" eavesdrop=\"true\"/><allow eavesdrop=\"true\"/><allow own=\"*\"/>"
-                                 "</policy></busconfig>\n";
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            const std::string arg = "--config-file=" + config.string();
-            ::execlp("dbus-daemon", "dbus-daemon", arg.c_str(), "--nofork", static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
-        for (int i = 0; i < 500 && !std::filesystem::exists(socket_); ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    ~PrivateBus() {
-        if (pid_ > 0) {
-            ::kill(pid_, SIGTERM);
-            ::waitpid(pid_, nullptr, 0);
-        }
-    }
-    bool running() const { return pid_ > 0 && std::filesystem::exists(socket_); }
-    std::string address() const { return "unix:path=" + socket_.string(); }
-
-private:
-    std::filesystem::path socket_;
-    pid_t pid_ = -1;
-};
 
 // Answers the manager, client and location objects as GeoClue does.
 class FakeGeoClue {
@@ -71,23 +36,26 @@ public:
     enum class Behaviour { locate, refuse, stayQuiet };
 
     FakeGeoClue(const std::string& address, Behaviour behaviour) : behaviour_(behaviour) {
-        sd_bus_new(&bus_);
-        sd_bus_set_address(bus_, address.c_str());
-        sd_bus_set_bus_client(bus_, 1);
-        ready_ = sd_bus_start(bus_) >= 0;
-        for (const char* path : {"/org/freedesktop/GeoClue2/Manager", clientPath, locationPath})
-            ready_ = ready_ && sd_bus_add_object(bus_, nullptr, path, &FakeGeoClue::handle, this) >= 0;
-        ready_ = ready_ && sd_bus_request_name(bus_, "org.freedesktop.GeoClue2", 0) >= 0;
+        DBusError error;
+        bus_ = DBusConnection::connect(address, error);
+        ready_ = bus_ != nullptr;
+        for (const char* path : {"/org/freedesktop/GeoClue2/Manager", clientPath, locationPath}) {
+            if (!ready_) break;
+            objects_.push_back(bus_->addObject(path, [this](sd_bus_message* m) { return handle(m); }));
+            ready_ = static_cast<bool>(objects_.back());
+        }
+        ready_ = ready_ && !bus_->requestName("org.freedesktop.GeoClue2");
+        if (!ready_) return;
         thread_ = std::thread([this] {
             while (!stop_) {
-                if (sd_bus_process(bus_, nullptr) == 0) sd_bus_wait(bus_, 50'000);
+                bus_->processPending();
+                bus_->wait(50'000);
             }
         });
     }
     ~FakeGeoClue() {
         stop_ = true;
-        thread_.join();
-        sd_bus_flush_close_unref(bus_);
+        if (thread_.joinable()) thread_.join();
     }
 
     bool ready() const { return ready_; }
@@ -96,8 +64,7 @@ public:
     bool stopped() const { return stopped_; }
 
 private:
-    static int handle(sd_bus_message* m, void* userdata, sd_bus_error*) {
-        auto& self = *static_cast<FakeGeoClue*>(userdata);
+    int handle(sd_bus_message* m) {
         const std::string path = sd_bus_message_get_path(m);
         if (sd_bus_message_is_method_call(m, "org.freedesktop.GeoClue2.Manager", "GetClient"))
             return sd_bus_reply_method_return(m, "o", clientPath);
@@ -108,24 +75,24 @@ private:
             if (std::string(name) == "DesktopId") {
                 const char* id = nullptr;
                 sd_bus_message_read(m, "v", "s", &id);
-                self.desktopId_ = id && std::string(id) == "orvane";
+                desktopId_ = id && std::string(id) == "orvane";
             } else if (std::string(name) == "RequestedAccuracyLevel") {
                 std::uint32_t level = 0;
                 sd_bus_message_read(m, "v", "u", &level);
-                self.accuracy_ = level;
+                accuracy_ = level;
             }
             return sd_bus_reply_method_return(m, "");
         }
         if (sd_bus_message_is_method_call(m, clientInterface, "Start")) {
-            if (self.behaviour_ == Behaviour::refuse)
+            if (behaviour_ == Behaviour::refuse)
                 return sd_bus_reply_method_errorf(m, SD_BUS_ERROR_ACCESS_DENIED, "The agent refused.");
             const int r = sd_bus_reply_method_return(m, "");
-            if (self.behaviour_ == Behaviour::locate)
-                sd_bus_emit_signal(self.bus_, clientPath, clientInterface, "LocationUpdated", "oo", "/", locationPath);
+            if (behaviour_ == Behaviour::locate)
+                bus_->emitSignal(clientPath, clientInterface, "LocationUpdated", "oo", "/", locationPath);
             return r;
         }
         if (sd_bus_message_is_method_call(m, clientInterface, "Stop")) {
-            self.stopped_ = true;
+            stopped_ = true;
             return sd_bus_reply_method_return(m, "");
         }
         if (sd_bus_message_is_method_call(m, "org.freedesktop.DBus.Properties", "Get") && path == locationPath) {
@@ -138,7 +105,8 @@ private:
     }
 
     Behaviour behaviour_;
-    sd_bus* bus_ = nullptr;
+    std::unique_ptr<DBusConnection> bus_;
+    std::vector<DBusSlot> objects_;
     bool ready_ = false;
     std::atomic<bool> stop_{false};
     std::atomic<bool> desktopId_{false};
@@ -193,16 +161,16 @@ TEST_F(GeoClueLocationProviderTest, WithoutASystemBusLocationServicesAreNotAvail
 }
 
 TEST_F(GeoClueLocationProviderTest, WithoutGeoClueOnTheBusLocationServicesAreNotAvailable) {
-    PrivateBus bus(dir);
-    ASSERT_TRUE(bus.running());
+    testing::SessionBus bus(dir);
+    if (!bus.error().empty()) GTEST_SKIP() << bus.error();
     const auto answer = ask(bus.address());
     EXPECT_FALSE(answer.fix);
     EXPECT_EQ(answer.error, GeoClueLocationProvider::notAvailable);
 }
 
 TEST_F(GeoClueLocationProviderTest, TheFirstLocationOfAStartedClientAnswers) {
-    PrivateBus bus(dir);
-    ASSERT_TRUE(bus.running());
+    testing::SessionBus bus(dir);
+    if (!bus.error().empty()) GTEST_SKIP() << bus.error();
     FakeGeoClue geoclue(bus.address(), FakeGeoClue::Behaviour::locate);
     ASSERT_TRUE(geoclue.ready());
     const auto answer = ask(bus.address());
@@ -214,16 +182,16 @@ TEST_F(GeoClueLocationProviderTest, TheFirstLocationOfAStartedClientAnswers) {
 }
 
 TEST_F(GeoClueLocationProviderTest, ARefusalByTheAgentIsADenial) {
-    PrivateBus bus(dir);
-    ASSERT_TRUE(bus.running());
+    testing::SessionBus bus(dir);
+    if (!bus.error().empty()) GTEST_SKIP() << bus.error();
     FakeGeoClue geoclue(bus.address(), FakeGeoClue::Behaviour::refuse);
     ASSERT_TRUE(geoclue.ready());
     EXPECT_EQ(ask(bus.address()).error, GeoClueLocationProvider::denied);
 }
 
 TEST_F(GeoClueLocationProviderTest, NoLocationInTimeFails) {
-    PrivateBus bus(dir);
-    ASSERT_TRUE(bus.running());
+    testing::SessionBus bus(dir);
+    if (!bus.error().empty()) GTEST_SKIP() << bus.error();
     FakeGeoClue geoclue(bus.address(), FakeGeoClue::Behaviour::stayQuiet);
     ASSERT_TRUE(geoclue.ready());
     EXPECT_EQ(ask(bus.address(), 0.5).error, GeoClueLocationProvider::timedOut);
