@@ -30,10 +30,10 @@ std::optional<std::uint32_t> storedDisplay(const platform::Dictionary& record) {
 }  // namespace
 
 SteadyBacklight::SteadyBacklight(platform::Platform& platform, std::shared_ptr<platform::UserDefaults> defaults)
-    : platform_(platform), defaults_(std::move(defaults)) {}
+    : platform_(platform), defaults_(std::move(defaults)), services_(platform) {}
 
 bool SteadyBacklight::isSupported() const {
-    const auto image = PrivateFramework::handle(PrivateFramework::displayServicesPath);
+    const auto image = PrivateFramework(platform_).handle(PrivateFramework::displayServicesPath);
     return PrivateFramework::symbol<platform::symbol::GetBrightness>(image, platform::symbolName::getBrightness) !=
            nullptr;
 }
@@ -49,7 +49,7 @@ std::optional<std::uint32_t> SteadyBacklight::builtInDisplayID() const {
 
 void SteadyBacklight::setLevel(float level) {
     level_ = level;
-    if (active_ && displayID_) DisplayServices::setLinearBrightness(*displayID_, level_);
+    if (active_ && displayID_) services_.setLinearBrightness(*displayID_, level_);
 }
 
 void SteadyBacklight::enable() {
@@ -59,20 +59,20 @@ void SteadyBacklight::enable() {
     displayID_ = id;
     if (!defaults_->dictionary(dirtyKey)) {
         // An older record stays: it holds the level from before an earlier hold.
-        if (const auto current = DisplayServices::getLinearBrightness(*id))
+        if (const auto current = services_.getLinearBrightness(*id))
             defaults_->set(dirtyKey, platform::Dictionary{{"level", static_cast<double>(*current)},
                                                           {"display", std::int64_t{*id}}});
     }
     active_ = true;
-    DisplayServices::setLinearBrightness(*id, level_);
+    services_.setLinearBrightness(*id, level_);
     auto scheduler = platform_.scheduler();
     if (scheduler) poll_ = scheduler->scheduleRepeating(holdInterval, holdTolerance, [this] { tick(); });
 }
 
 void SteadyBacklight::tick() {
     if (!displayID_) return;
-    const auto reading = DisplayServices::getLinearBrightness(*displayID_);
-    if (reading && std::fabs(*reading - level_) > driftThreshold) DisplayServices::setLinearBrightness(*displayID_, level_);
+    const auto reading = services_.getLinearBrightness(*displayID_);
+    if (reading && std::fabs(*reading - level_) > driftThreshold) services_.setLinearBrightness(*displayID_, level_);
 }
 
 void SteadyBacklight::disable() {
@@ -84,7 +84,7 @@ void SteadyBacklight::disable() {
     const auto level = storedDouble(*record, "level");
     if (displayID_ && level) {
         // The record is the only copy of the user's level: it goes only once that level is back.
-        if (!DisplayServices::setLinearBrightness(*displayID_, static_cast<float>(*level))) {
+        if (!services_.setLinearBrightness(*displayID_, static_cast<float>(*level))) {
             log_.error("could not restore backlight %f; keeping the record", *level);
             return;
         }
@@ -98,7 +98,7 @@ void SteadyBacklight::restoreIfDirty() {
     const auto level = storedDouble(*record, "level");
     const auto display = storedDisplay(*record);
     if (!level || !display) return;
-    if (!DisplayServices::setLinearBrightness(*display, static_cast<float>(*level))) return;
+    if (!services_.setLinearBrightness(*display, static_cast<float>(*level))) return;
     log_.notice("restored backlight %f after unclean exit", *level);
     defaults_->remove(dirtyKey);
 }

@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 
+#include "engine/PrivateAPI.h"
 #include "platform/Log.h"
 #include "platform/Scheduler.h"
 #include "platform/UserDefaults.h"
@@ -46,6 +47,7 @@ private:
 
     platform::Platform& platform_;
     std::shared_ptr<platform::UserDefaults> defaults_;
+    DisplayServices services_;
     bool active_ = false;
     std::optional<std::uint32_t> displayID_;
     float level_ = 0.6f;
