@@ -47,7 +47,7 @@ AppModel::AppModel(std::shared_ptr<TintEngine> engine, std::shared_ptr<SettingsS
     : environment_(std::move(environment)), engine_(std::move(engine)), store_(std::move(store)) {
     if (!environment_.platform) environment_.platform = engine_->platform();
     if (!environment_.systemTimeZone) environment_.systemTimeZone = currentSystemTimeZone;
-    if (!environment_.locationProvider) environment_.locationProvider = platform::makeLocationProvider(*environment_.platform);
+    if (!environment_.locationProvider) environment_.locationProvider = environment_.platform->locationProviderShared();
     lastTick_ = now();
     lastSystemZone_ = systemZone().identifier();
     preciseLocation_ = std::make_unique<PreciseLocation>(environment_.locationProvider, environment_.platform->scheduler());

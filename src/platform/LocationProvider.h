@@ -9,8 +9,6 @@
 
 namespace orvane::platform {
 
-class Platform;
-
 // Raw values as the system numbers them; 3 and above are authorised.
 enum class LocationAuthorization { notDetermined = 0, restricted = 1, denied = 2, authorizedAlways = 3, authorizedWhenInUse = 4 };
 
@@ -39,8 +37,5 @@ public:
     // Starts one request; a request already under way answers for both.
     virtual void requestLocation() = 0;
 };
-
-// The simulated machine's scripted fix on the sim platform; GeoClue on the Linux one.
-std::shared_ptr<LocationProvider> makeLocationProvider(Platform& platform);
 
 }  // namespace orvane::platform

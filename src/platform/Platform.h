@@ -17,6 +17,8 @@
 #include "platform/GammaTables.h"
 #include "platform/I2C.h"
 #include "platform/Keyboard.h"
+#include "platform/LocationProvider.h"
+#include "platform/LoginItems.h"
 #include "platform/OverlayWindows.h"
 #include "platform/Preferences.h"
 #include "platform/Scheduler.h"
@@ -59,6 +61,9 @@ public:
     DistributedNotifications& notifications() { return *notifications_; }
     Screenshots& screenshots() { return *screenshots_; }
     SystemInfo& systemInfo() { return *systemInfo_; }
+    LocationProvider& locationProvider() { return *location_; }
+    const std::shared_ptr<LocationProvider>& locationProviderShared() const { return location_; }
+    LoginItems& loginItems() { return *loginItems_; }
     // The private frameworks (colour adjustment, backlight, Night Shift, I2C functions).
     FrameworkRegistry& frameworks() { return frameworks_; }
 
@@ -88,6 +93,8 @@ protected:
     std::shared_ptr<DistributedNotifications> notifications_;
     std::shared_ptr<Screenshots> screenshots_;
     std::shared_ptr<SystemInfo> systemInfo_;
+    std::shared_ptr<LocationProvider> location_;
+    std::shared_ptr<LoginItems> loginItems_;
     FrameworkRegistry frameworks_;
 };
 

@@ -123,7 +123,7 @@ class SimLocationTest : public testing::SimTest {
 protected:
     std::optional<PreciseLocationResult> ask() {
         std::optional<PreciseLocationResult> answer;
-        PreciseLocation location(platform::makeLocationProvider(*sim), scheduler);
+        PreciseLocation location(sim->locationProviderShared(), scheduler);
         location.request([&](const PreciseLocationResult& r) { answer = r; });
         scheduler->runPending();
         return answer;

@@ -3,9 +3,11 @@
 #include "platform/FrameworkAdapters.h"
 #include "platform/Log.h"
 #include "platform/Missing.h"
+#include "platform/linux/GeoClueLocationProvider.h"
 #include "platform/linux/LinuxBacklight.h"
 #include "platform/linux/LinuxSystemInfo.h"
 #include "platform/linux/X11Session.h"
+#include "platform/linux/XdgAutostart.h"
 
 namespace orvane::platform::linuxsys {
 
@@ -33,6 +35,8 @@ public:
         preferences_ = std::make_shared<MissingPreferences>();
         notifications_ = std::make_shared<InProcessNotifications>(runtime_.scheduler);
         systemInfo_ = std::make_shared<LinuxSystemInfo>();
+        location_ = std::make_shared<GeoClueLocationProvider>();
+        loginItems_ = std::make_shared<XdgAutostart>();
 
         if (x11_) {
             // The colour adjustment exists only where a driver exposes a colour matrix.

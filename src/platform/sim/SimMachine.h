@@ -33,6 +33,8 @@
 //   "frontApplication": {"bundleIdentifier", "name", "pid"}, "windowList": <tagged array>,
 //   "mouse": [x, y], "idleSeconds", "nextWindowOrder", "nextDisplayId"
 //   "location": {"latitude", "longitude"} | {"error": text}   the scripted location fix
+//   "bundlePath": "/Applications/Orvane.app"   where the program runs from
+//   "loginItem": bool                   the program's login item is in place
 //
 // Resetting the displays, as the watchdog does, means: "gamma": null and "matrix": null on
 // every display and "windows": [], leaving everything else as it is.

@@ -1,3 +1,5 @@
+#include "platform/sim/SimLocationProvider.h"
+#include "platform/sim/SimLoginItems.h"
 #include "platform/sim/SimPlatform.h"
 
 #include <algorithm>
@@ -898,6 +900,8 @@ SimPlatform::SimPlatform(Runtime runtime, std::filesystem::path directory)
     notifications_ = std::make_shared<InProcessNotifications>(runtime_.scheduler);
     screenshots_ = std::make_shared<SimScreenshots>(machine_, journal_);
     systemInfo_ = std::make_shared<SimSystemInfo>(machine_);
+    location_ = std::make_shared<SimLocationProvider>(machine_, runtime_.scheduler);
+    loginItems_ = std::make_shared<SimLoginItems>(machine_, journal_);
 
     const auto machine = machine_;
     const SymbolTable::Filter present = [machine](std::string_view name) {

@@ -269,6 +269,8 @@ Json SimState::toJson() const {
     out["nextWindowOrder"] = nextWindowOrder;
     out["nextDisplayId"] = nextDisplayId;
     if (!location.is_null()) out["location"] = location;
+    out["bundlePath"] = bundlePath;
+    out["loginItem"] = loginItem;
     return out;
 }
 
@@ -361,6 +363,8 @@ SimState SimState::fromJson(const Json& v) {
     for (const auto& d : s.displays) highest = std::max(highest, d.id);
     s.nextDisplayId = std::max(r.optInteger<std::uint32_t>("nextDisplayId").value_or(1), highest + 1);
     if (const Json* location = r.optional("location")) s.location = *location;
+    if (auto path = r.optString("bundlePath")) s.bundlePath = std::move(*path);
+    s.loginItem = r.optBoolean("loginItem").value_or(false);
     return s;
 }
 

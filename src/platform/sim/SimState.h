@@ -103,6 +103,8 @@ struct SimState {
     std::uint64_t nextWindowOrder = 1;
     std::uint32_t nextDisplayId = 1;
     Json location;  // the scripted location fix or failure, kept as written; null: none
+    std::string bundlePath = "/Applications/Orvane.app";  // where the program runs from
+    bool loginItem = false;
 
     // One built-in display and one external monitor that answers DDC/CI.
     static SimState defaultLayout();
