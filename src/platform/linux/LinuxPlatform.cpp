@@ -6,7 +6,9 @@
 #include "platform/linux/GeoClueLocationProvider.h"
 #include "platform/linux/LinuxBacklight.h"
 #include "platform/linux/LinuxSystemInfo.h"
+#include "platform/linux/X11Keyboard.h"
 #include "platform/linux/X11Session.h"
+#include "platform/linux/X11Workspace.h"
 #include "platform/linux/XdgAutostart.h"
 
 namespace orvane::platform::linuxsys {
@@ -19,7 +21,8 @@ const Log& log() {
 }
 
 // What this desktop has no counterpart for reports missing: Night Shift, the
-// accessibility preferences of other programs, frame-buffer dithering.
+// accessibility preferences of other programs (so the pointer tint writes go nowhere),
+// frame-buffer dithering.
 class LinuxPlatform final : public Platform {
 public:
     LinuxPlatform(Runtime runtime, std::shared_ptr<X11Facilities> x11)
@@ -30,8 +33,12 @@ public:
         overlays_ = std::make_shared<MissingOverlayWindows>();  // the program installs the toolkit's
         i2c_ = std::make_shared<MissingI2C>();
         dithering_ = std::make_shared<MissingDithering>();
-        keyboard_ = std::make_shared<MissingKeyboard>();
-        workspace_ = std::make_shared<MissingWorkspace>();
+        if (x11_) {
+            keyboard_ = openX11Keyboard(runtime_.scheduler, x11_->displayName);
+            workspace_ = openX11Workspace(x11_->displayName);
+        }
+        if (!keyboard_) keyboard_ = std::make_shared<MissingKeyboard>();
+        if (!workspace_) workspace_ = std::make_shared<MissingWorkspace>();
         preferences_ = std::make_shared<MissingPreferences>();
         notifications_ = std::make_shared<InProcessNotifications>(runtime_.scheduler);
         systemInfo_ = std::make_shared<LinuxSystemInfo>();
