@@ -2,8 +2,10 @@
 
 #include <QCoreApplication>
 
+#include "app/GlobalHotkeys.h"
 #include "app/Startup.h"
 #include "engine/DisplayManager.h"
+#include "engine/LaunchAtLogin.h"
 
 namespace orvane {
 
@@ -29,7 +31,19 @@ void AppDelegate::applicationDidFinishLaunching() {
     store_ = std::make_shared<SettingsStore>(platform_->standardUserDefaults(), platform_->scheduler());
     AppModel::Environment environment;
     environment.platform = platform_;
+    environment.setLaunchAtLogin = [platform = platform_](bool on) { return LaunchAtLogin::set(platform->loginItems(), on); };
     model_ = AppModel::create(engine_, store_, std::move(environment));
+
+    // 13. The global shortcuts.
+    hotkeys_ = std::make_unique<GlobalHotkeys>(*platform_, model_);
+    hotkeys_->registerHotkeys();
+
+    // 18. Launch at login where the settings ask for it; never removed from here.
+    auto& loginItems = platform_->loginItems();
+    const auto& settings = model_->settings();
+    if (settings.launchAtLogin && LaunchAtLogin::isAvailable(loginItems) && !LaunchAtLogin::isEnabled(loginItems) &&
+        settings.onboardingCompleted)
+        LaunchAtLogin::set(loginItems, true);
 
     // 20.
     std::string backends;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/AppModel.h"
+#include "app/GlobalHotkeys.h"
 #include "app/SettingsStore.h"
 #include "app/TintSafety.h"
 #include "engine/TintEngine.h"
@@ -44,6 +45,7 @@ private:
     std::shared_ptr<TintEngine> engine_;
     std::shared_ptr<SettingsStore> store_;
     std::shared_ptr<AppModel> model_;
+    std::unique_ptr<GlobalHotkeys> hotkeys_;
     bool terminating_ = false;
     platform::Log log_{"app"};
 };
