@@ -260,6 +260,7 @@ private:
             XEvent event;
             XNextEvent(dpy_, &event);
             if (event.type == KeyPress || event.type == KeyRelease) key(event.xkey);
+            else if (event.type == MappingNotify) XRefreshKeyboardMapping(&event.xmapping);
         }
     }
 

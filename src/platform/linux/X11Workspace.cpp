@@ -15,6 +15,16 @@ namespace orvane::platform::linuxsys {
 
 namespace {
 
+// A window that goes away while it is being read gives BadWindow: those errors of the
+// window-list connection are dropped, any other connection's go to the handler before.
+Display* listing = nullptr;
+XErrorHandler beforeListing = nullptr;
+
+int dropListingError(Display* dpy, XErrorEvent* event) {
+    if (dpy == listing) return 0;
+    return beforeListing ? beforeListing(dpy, event) : 0;
+}
+
 class X11Workspace final : public Workspace {
 public:
     explicit X11Workspace(Display* dpy) : dpy_(dpy), root_(XDefaultRootWindow(dpy)) {
@@ -37,8 +47,9 @@ public:
     std::set<std::string> authenticationPromptOwners() override { return linuxAuthenticationPromptOwners(); }
 
     std::optional<Array> windowList(std::uint32_t options) override {
-        // A window that goes away while it is being read gives BadWindow; it is skipped.
-        const auto previous = XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
+        XSync(dpy_, False);
+        listing = dpy_;
+        beforeListing = XSetErrorHandler(dropListingError);
         Array out;
         auto windows = stackingOrder();
         std::reverse(windows.begin(), windows.end());  // front first
@@ -63,7 +74,8 @@ public:
             out.emplace_back(std::move(entry));
         }
         XSync(dpy_, False);
-        XSetErrorHandler(previous);
+        XSetErrorHandler(beforeListing);
+        listing = nullptr;
         return out;
     }
 
