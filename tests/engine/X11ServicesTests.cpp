@@ -33,7 +33,7 @@ int recordOtherClientError(Display*, XErrorEvent* e) {
     return 0;
 }
 
-class X11KeysTest : public ::testing::Test {
+class X11ServicesTest : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!server.error().empty()) GTEST_SKIP() << "no X server to test against: " << server.error();
@@ -99,7 +99,7 @@ protected:
 
 }  // namespace
 
-TEST_F(X11KeysTest, AHotkeyFiresOnceAlsoWithNumLockAndCapsLockOn) {
+TEST_F(X11ServicesTest, AHotkeyFiresOnceAlsoWithNumLockAndCapsLockOn) {
     HotkeyManager hotkeys(platform->keyboard());
     ASSERT_TRUE(hotkeys.registerHotkey({17, Mods::command}, [&] { events.push_back("down"); },
                                        [&] { events.push_back("up"); }));
@@ -123,7 +123,7 @@ TEST_F(X11KeysTest, AHotkeyFiresOnceAlsoWithNumLockAndCapsLockOn) {
     }
 }
 
-TEST_F(X11KeysTest, HoldingTheRevealKeyGivesOnePressAndOneRelease) {
+TEST_F(X11ServicesTest, HoldingTheRevealKeyGivesOnePressAndOneRelease) {
     HotkeyManager hotkeys(platform->keyboard());
     ASSERT_TRUE(hotkeys.registerHotkey({15, Mods::command | Mods::option}, [&] { events.push_back("down"); },
                                        [&] { events.push_back("up"); }));
@@ -140,7 +140,7 @@ TEST_F(X11KeysTest, HoldingTheRevealKeyGivesOnePressAndOneRelease) {
     EXPECT_EQ(events, (std::vector<std::string>{"down", "up"}));
 }
 
-TEST_F(X11KeysTest, AKeyHeldElsewhereOrWithoutAKeysymIsRefusedAndTheOthersStillWork) {
+TEST_F(X11ServicesTest, AKeyHeldElsewhereOrWithoutAKeysymIsRefusedAndTheOthersStillWork) {
     HotkeyManager hotkeys(platform->keyboard());
     ASSERT_TRUE(hotkeys.registerHotkey({17, Mods::command}, [&] { events.push_back("t"); }));
     // Another program holds only the CapsLock variant of the chord.
@@ -162,7 +162,7 @@ TEST_F(X11KeysTest, AKeyHeldElsewhereOrWithoutAKeysymIsRefusedAndTheOthersStillW
     EXPECT_EQ(events, (std::vector<std::string>{"t", "p"}));
 }
 
-TEST_F(X11KeysTest, UnregisteredHotkeysLeaveTheKeyToOthers) {
+TEST_F(X11ServicesTest, UnregisteredHotkeysLeaveTheKeyToOthers) {
     HotkeyManager hotkeys(platform->keyboard());
     const auto id = hotkeys.registerHotkey({17, Mods::command}, [&] { events.push_back("t"); });
     ASSERT_TRUE(id);
@@ -171,7 +171,7 @@ TEST_F(X11KeysTest, UnregisteredHotkeysLeaveTheKeyToOthers) {
     EXPECT_EQ(grabByOtherClient(XK_t, Mod4Mask), 0);
 }
 
-TEST_F(X11KeysTest, BrightnessUpReachesTheOwnerWhileIntercepting) {
+TEST_F(X11ServicesTest, BrightnessUpReachesTheOwnerWhileIntercepting) {
     if (!keycode(XF86XK_MonBrightnessUp)) GTEST_SKIP() << "the server's keymap has no brightness key";
     BrightnessKeys keys(platform->keyboard());
     EXPECT_TRUE(keys.isTrusted());
@@ -197,7 +197,7 @@ TEST_F(X11KeysTest, BrightnessUpReachesTheOwnerWhileIntercepting) {
     EXPECT_EQ(grabByOtherClient(XF86XK_MonBrightnessUp, 0), 0) << "stop() kept the grab";
 }
 
-TEST_F(X11KeysTest, ABrightnessKeyTheDesktopHoldsFailsTheTap) {
+TEST_F(X11ServicesTest, ABrightnessKeyTheDesktopHoldsFailsTheTap) {
     if (!keycode(XF86XK_MonBrightnessUp)) GTEST_SKIP() << "the server's keymap has no brightness key";
     ASSERT_EQ(grabByOtherClient(XF86XK_MonBrightnessUp, 0), 0);
     BrightnessKeys keys(platform->keyboard());
@@ -207,7 +207,7 @@ TEST_F(X11KeysTest, ABrightnessKeyTheDesktopHoldsFailsTheTap) {
     EXPECT_EQ(logs.messages("keys"), std::vector<std::string>{"event tap creation failed"});
 }
 
-TEST_F(X11KeysTest, AMappedPromptWindowIsSeenWithinAPollAndItsUnmappingToo) {
+TEST_F(X11ServicesTest, AMappedPromptWindowIsSeenWithinAPollAndItsUnmappingToo) {
     SecurityPromptDetector detector(*platform);
     std::vector<bool> reports;
     detector.onChange = [&](bool visible) { reports.push_back(visible); };
@@ -245,7 +245,7 @@ TEST_F(X11KeysTest, AMappedPromptWindowIsSeenWithinAPollAndItsUnmappingToo) {
     EXPECT_EQ(reports, (std::vector<bool>{true, false}));
 }
 
-TEST_F(X11KeysTest, DesktopAndDockWindowsAreLeftOut) {
+TEST_F(X11ServicesTest, DesktopAndDockWindowsAreLeftOut) {
     const Window root = XDefaultRootWindow(other);
     const Window dock = XCreateSimpleWindow(other, root, 0, 0, 1280, 30, 0, 0, 0);
     const Atom dockType = XInternAtom(other, "_NET_WM_WINDOW_TYPE_DOCK", False);
@@ -262,4 +262,32 @@ TEST_F(X11KeysTest, DesktopAndDockWindowsAreLeftOut) {
     const auto all = workspace.windowList(0);
     ASSERT_TRUE(all);
     EXPECT_EQ(all->size(), 2u);
+}
+
+TEST_F(X11ServicesTest, AWindowManagersStackingListGivesTheOrderFrontFirst) {
+    const Window root = XDefaultRootWindow(other);
+    const auto make = [&](const char* instance) {
+        const Window w = XCreateSimpleWindow(other, root, 0, 0, 200, 100, 0, 0, 0);
+        char name[64];
+        char type[] = "Test";
+        std::snprintf(name, sizeof name, "%s", instance);
+        XClassHint hint{name, type};
+        XSetClassHint(other, w, &hint);
+        XMapWindow(other, w);
+        return w;
+    };
+    const Window first = make("first");
+    const Window second = make("second");
+    make("unmanaged");  // mapped, but not a client of the window manager
+    // What an EWMH window manager publishes: its clients, bottom to top; here the first
+    // made was raised last, against the order of the root's children.
+    const unsigned long stacking[] = {second, first};
+    XChangeProperty(other, root, XInternAtom(other, "_NET_CLIENT_LIST_STACKING", False), XA_WINDOW, 32,
+                    PropModeReplace, reinterpret_cast<const unsigned char*>(stacking), 2);
+    XSync(other, False);
+    const auto windows = platform->workspace().windowList(windowListOnScreenOnly | windowListExcludeDesktopElements);
+    ASSERT_TRUE(windows);
+    std::vector<std::string> owners;
+    for (const auto& w : *windows) owners.push_back(*w.dictionary()->at("kCGWindowOwnerName").string());
+    EXPECT_EQ(owners, (std::vector<std::string>{"first", "second"}));
 }
