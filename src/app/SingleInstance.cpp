@@ -157,19 +157,19 @@ SingleInstance::Claim SingleInstance::claim(const std::vector<std::string>& argu
                                                    instance->deliver(std::move(handed));
                                                });
     switch (bus.outcome) {
-    case BusOutcome::owner:
-        self->bus_ = std::move(bus.owner);
-        return {Outcome::primary, std::move(self), {}};
-    case BusOutcome::handedOver:
-        return {Outcome::handedOver, nullptr, {}};
-    case BusOutcome::handOverFailed:
-        return {Outcome::failed, nullptr, bus.error};
-    case BusOutcome::notOwned:
-        log.error("cannot own %{public}s on the session bus: %{public}s; using a lock file", busName, bus.error);
-        break;
-    case BusOutcome::noBus:
-        log.debug("no session bus (%{public}s); using a lock file", bus.error);
-        break;
+        case BusOutcome::owner:
+            self->bus_ = std::move(bus.owner);
+            return {Outcome::primary, std::move(self), {}};
+        case BusOutcome::handedOver:
+            return {Outcome::handedOver, nullptr, {}};
+        case BusOutcome::handOverFailed:
+            return {Outcome::failed, nullptr, bus.error};
+        case BusOutcome::notOwned:
+            log.error("cannot own %{public}s on the session bus: %{public}s; using a lock file", busName, bus.error);
+            break;
+        case BusOutcome::noBus:
+            log.debug("no session bus (%{public}s); using a lock file", bus.error);
+            break;
     }
 
     const auto dir = runtimeDirectory();

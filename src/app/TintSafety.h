@@ -10,7 +10,7 @@
 #include <memory>
 #include <optional>
 
-#include "core/Date.h"
+#include "support/Date.h"
 #include "platform/Log.h"
 #include "platform/Platform.h"
 #include "platform/Scheduler.h"

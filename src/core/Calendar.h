@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/Date.h"
+#include "support/Date.h"
 
 namespace date {
 class time_zone;

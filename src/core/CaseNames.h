@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/Json.h"
+#include "support/Json.h"
 
 namespace orvane {
 

@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-#include "core/Json.h"
+#include "support/Json.h"
 
 namespace orvane {
 

@@ -9,7 +9,7 @@
 
 #include "core/Calendar.h"
 #include "core/ClockTime.h"
-#include "core/Date.h"
+#include "support/Date.h"
 #include "core/Locations.h"
 #include "core/Settings.h"
 #include "core/TintState.h"

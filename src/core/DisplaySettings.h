@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "core/CaseNames.h"
-#include "core/Date.h"
-#include "core/Json.h"
+#include "support/Date.h"
+#include "support/Json.h"
 #include "core/Presets.h"
 
 namespace orvane {

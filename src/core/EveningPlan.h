@@ -10,7 +10,7 @@
 
 #include "core/CaseNames.h"
 #include "core/ClockTime.h"
-#include "core/Json.h"
+#include "support/Json.h"
 #include "core/Presets.h"
 #include "core/SunsetSettings.h"
 

@@ -9,7 +9,7 @@
 #include <type_traits>
 #include <vector>
 
-#include "core/Json.h"
+#include "support/Json.h"
 
 namespace orvane {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <variant>
 
-#include "core/Json.h"
+#include "support/Json.h"
 
 namespace orvane {
 

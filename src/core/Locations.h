@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "core/Calendar.h"
-#include "core/Date.h"
+#include "support/Date.h"
 #include "core/Hash.h"
-#include "core/Json.h"
+#include "support/Json.h"
 #include "core/LocationSource.h"
 
 namespace orvane {

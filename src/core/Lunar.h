@@ -4,7 +4,7 @@
 // the sky card and the menu-bar moon.
 #include <string>
 
-#include "core/Date.h"
+#include "support/Date.h"
 #include "core/Hash.h"
 
 namespace orvane {

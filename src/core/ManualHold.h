@@ -2,7 +2,7 @@
 // How long a hand-set tint is held against the curve, and where the hold ends so that the
 // curve takes over without a visible jump.
 #include "core/Curve.h"
-#include "core/Date.h"
+#include "support/Date.h"
 #include "core/Settings.h"
 #include "core/TintState.h"
 

@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "core/Calendar.h"
-#include "core/Date.h"
+#include "support/Date.h"
 
 namespace orvane::MeteorShowers {
 

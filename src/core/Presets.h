@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "core/CaseNames.h"
-#include "core/Json.h"
+#include "support/Json.h"
 #include "core/TintState.h"
 
 namespace orvane {

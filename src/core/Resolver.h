@@ -9,7 +9,7 @@
 
 #include "core/Calendar.h"
 #include "core/Curve.h"
-#include "core/Date.h"
+#include "support/Date.h"
 #include "core/Locations.h"
 #include "core/RuntimeState.h"
 #include "core/Settings.h"

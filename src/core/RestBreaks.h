@@ -5,7 +5,7 @@
 #include <limits>
 #include <string>
 
-#include "core/Json.h"
+#include "support/Json.h"
 
 namespace orvane {
 

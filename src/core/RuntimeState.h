@@ -4,8 +4,8 @@
 #include <optional>
 #include <string>
 
-#include "core/Date.h"
-#include "core/Json.h"
+#include "support/Date.h"
+#include "support/Json.h"
 #include "core/TintState.h"
 
 namespace orvane {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "core/ClockTime.h"
-#include "core/Json.h"
+#include "support/Json.h"
 #include "core/SunsetSettings.h"
 #include "core/TintState.h"
 

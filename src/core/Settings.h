@@ -10,7 +10,7 @@
 
 #include "core/CaseNames.h"
 #include "core/DisplaySettings.h"
-#include "core/Json.h"
+#include "support/Json.h"
 #include "core/Presets.h"
 #include "core/RestBreaks.h"
 #include "core/ScheduleSettings.h"

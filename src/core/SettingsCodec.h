@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/Json.h"
+#include "support/Json.h"
 #include "core/Settings.h"
 
 namespace orvane {

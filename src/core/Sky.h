@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "core/Calendar.h"
-#include "core/Date.h"
+#include "support/Date.h"
 #include "core/Hash.h"
 #include "core/Solar.h"
 

@@ -5,7 +5,7 @@
 #include <type_traits>
 
 #include "core/Calendar.h"
-#include "core/Date.h"
+#include "support/Date.h"
 #include "core/Hash.h"
 
 namespace orvane {

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "core/Calendar.h"
-#include "core/Date.h"
-#include "core/Json.h"
+#include "support/Date.h"
+#include "support/Json.h"
 #include "core/TintState.h"
 
 namespace orvane {

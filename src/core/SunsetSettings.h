@@ -9,7 +9,7 @@
 
 #include "core/CaseNames.h"
 #include "core/ClockTime.h"
-#include "core/Json.h"
+#include "support/Json.h"
 #include "core/LocationSource.h"
 #include "core/TintState.h"
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "core/CaseNames.h"
-#include "core/Json.h"
+#include "support/Json.h"
 #include "core/Kelvin.h"
 
 namespace orvane {

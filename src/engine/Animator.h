@@ -6,7 +6,7 @@
 #include <functional>
 #include <memory>
 
-#include "core/Date.h"
+#include "support/Date.h"
 #include "platform/Clock.h"
 #include "platform/Scheduler.h"
 

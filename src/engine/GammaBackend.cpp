@@ -31,42 +31,23 @@ std::optional<BackendError> GammaBackend::attach(const DisplayInfo& display) {
     return std::nullopt;
 }
 
-void GammaBackend::stopFade() {
-    if (animator_) animator_->stop();
-    animator_.reset();
-}
-
 void GammaBackend::apply(const RenderRequest& request, double animated) {
-    stopFade();
-    const Multiplier target = request.multiplier;
-    const bool differs = current_.r != target.r || current_.g != target.g || current_.b != target.b;
-    if (animated > minimumFade && differs && platform_->scheduler()) {
-        const Multiplier from = current_;
-        // The animator dies with this back-end and takes its timer along, so `this` is safe.
-        animator_ = std::make_unique<Animator>(
-            animated, framesPerSecond,
-            [this, from, target](double t) {
-                // The last step lands on the target exactly, so an equal request later needs no fade.
-                current_ = t >= 1 ? target : Multiplier::lerp(from, target, t);
-                write(current_);
-                if (t >= 1) animator_.reset();
-            },
-            platform_->scheduler(), platform_->clockShared());
-        return;
-    }
-    current_ = target;
-    write(current_);
+    // The fade dies with this back-end and takes its timer along, so `this` is safe.
+    fade_.run(current_, request.multiplier, animated, *platform_, &Multiplier::lerp, [this](const Multiplier& m) {
+        current_ = m;
+        write(current_);
+    });
 }
 
 void GammaBackend::detach() {
-    stopFade();
+    fade_.stop();
     current_ = Multiplier::identity;
     if (count_ != 0) (void)tables().write(display_.id, base_);
     (void)tables().restoreDisplay(display_.id);
 }
 
 void GammaBackend::verifyAndRepair() {
-    if (count_ == 0 || animator_) return;
+    if (count_ == 0 || fade_.isRunning()) return;
     platform::GammaRamp read;
     const std::int32_t status = tables().read(display_.id, count_, read);
     if (status != 0 || read.size() != count_ || !read.isConsistent()) return;

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "core/Kelvin.h"
-#include "engine/Animator.h"
+#include "engine/Fade.h"
 #include "engine/TintBackend.h"
 #include "platform/GammaTables.h"
 #include "platform/Log.h"
@@ -37,10 +37,9 @@ public:
     const Multiplier& current() const { return current_; }
     std::uint32_t count() const { return count_; }
     const platform::GammaRamp& base() const { return base_; }
-    bool isAnimating() const { return animator_ != nullptr; }
+    bool isAnimating() const { return fade_.isRunning(); }
 
 private:
-    void stopFade();
     void write(const Multiplier& m);
     platform::GammaTables& tables() { return platform_->gammaTables(); }
 
@@ -49,7 +48,7 @@ private:
     platform::GammaRamp base_;  // the display's own tables, read at attach
     std::uint32_t count_ = 0;   // 0: not attached
     Multiplier current_ = Multiplier::identity;
-    std::unique_ptr<Animator> animator_;
+    Fade fade_{minimumFade, framesPerSecond};
     platform::Log log_{"gamma"};
 };
 

@@ -19,41 +19,23 @@ std::optional<BackendError> MatrixBackend::attach(const DisplayInfo& display) {
     return std::nullopt;
 }
 
-void MatrixBackend::stopFade() {
-    if (animator_) animator_->stop();
-    animator_.reset();
-}
-
 void MatrixBackend::apply(const RenderRequest& request, double animated) {
-    stopFade();
-    const ColorMatrix target = request.matrix;
-    if (animated > minimumFade && current_ != target && platform_->scheduler()) {
-        const ColorMatrix from = current_;
-        // The animator dies with this back-end and takes its timer along, so `this` is safe.
-        animator_ = std::make_unique<Animator>(
-            animated, framesPerSecond,
-            [this, from, target](double t) {
-                // The last step lands on the target exactly, so an equal request later needs no fade.
-                current_ = t >= 1 ? target : ColorMatrix::lerp(from, target, t);
-                send(current_);
-                if (t >= 1) animator_.reset();
-            },
-            platform_->scheduler(), platform_->clockShared());
-        return;
-    }
-    // An unchanged matrix is sent again, without a fade.
-    current_ = target;
-    send(current_);
+    // The fade dies with this back-end and takes its timer along, so `this` is safe. An
+    // unchanged matrix is sent again, without a fade.
+    fade_.run(current_, request.matrix, animated, *platform_, &ColorMatrix::lerp, [this](const ColorMatrix& m) {
+        current_ = m;
+        send(current_);
+    });
 }
 
 void MatrixBackend::detach() {
-    stopFade();
+    fade_.stop();
     current_ = ColorMatrix::identity;
     (void)adjustments_.reset(display_.id);
 }
 
 void MatrixBackend::verifyAndRepair() {
-    if (animator_ || current_.isIdentity()) return;
+    if (fade_.isRunning() || current_.isIdentity()) return;
     (void)write(current_);
 }
 

@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "core/ColorMatrix.h"
-#include "engine/Animator.h"
+#include "engine/Fade.h"
 #include "engine/PrivateAPI.h"
 #include "engine/TintBackend.h"
 #include "platform/Log.h"
@@ -29,10 +29,9 @@ public:
     void verifyAndRepair() override;
 
     const ColorMatrix& current() const { return current_; }
-    bool isAnimating() const { return animator_ != nullptr; }
+    bool isAnimating() const { return fade_.isRunning(); }
 
 private:
-    void stopFade();
     std::int32_t write(const ColorMatrix& matrix) const;
     void send(const ColorMatrix& matrix) const;
 
@@ -40,7 +39,7 @@ private:
     AXColorMatrix adjustments_;
     DisplayInfo display_;
     ColorMatrix current_ = ColorMatrix::identity;
-    std::unique_ptr<Animator> animator_;
+    Fade fade_{minimumFade, framesPerSecond};
     platform::Log log_{"matrix"};
 };
 

@@ -112,29 +112,12 @@ void OverlayBackend::show(const OverlayPlan& plan) {
     if (panel_) panel_->updateLayers({redLayer_, dimLayer_});
 }
 
-void OverlayBackend::stopFade() {
-    if (fadeTimer_) fadeTimer_->stop();
-    fadeTimer_.reset();
-}
-
 void OverlayBackend::render(const OverlayPlan& plan, double duration) {
-    stopFade();
-    const OverlayPlan from = shown_;
-    if (duration > minimumFade && from != plan && platform_->scheduler()) {
-        // The timer dies with this back-end, so `this` is safe in the step.
-        fadeTimer_ = std::make_unique<Animator>(
-            duration, framesPerSecond,
-            [this, from, plan](double eased) {
-                const OverlayPlan p = eased >= 1 ? plan : OverlayPlan::lerp(from, plan, eased);
-                show(p);
-                shown_ = p;
-                if (eased >= 1) fadeTimer_.reset();
-            },
-            platform_->scheduler(), platform_->clockShared());
-        return;
-    }
-    show(plan);
-    shown_ = plan;
+    // The fade dies with this back-end, so `this` is safe in the step.
+    fade_.run(shown_, plan, duration, *platform_, &OverlayPlan::lerp, [this](const OverlayPlan& p) {
+        show(p);
+        shown_ = p;
+    });
 }
 
 void OverlayBackend::scheduleOrderOut(double duration) {
@@ -167,7 +150,7 @@ void OverlayBackend::apply(const RenderRequest& request, double animated) {
     orderOutTask_.cancel();
     if (wasIdentity && panel_ && !panel_->window().isVisible()) {
         // A fade in always starts from clear.
-        stopFade();
+        fade_.stop();
         show(OverlayPlan::none);
         shown_ = OverlayPlan::none;
         panel_->window().orderFront();
@@ -176,7 +159,7 @@ void OverlayBackend::apply(const RenderRequest& request, double animated) {
 }
 
 void OverlayBackend::detach() {
-    stopFade();
+    fade_.stop();
     current_ = RenderRequest::identity();
     if (panel_) panel_->window().orderOut();
     panel_.reset();

@@ -9,7 +9,7 @@
 
 #include "core/DisplaySettings.h"
 #include "core/OverlayPlan.h"
-#include "engine/Animator.h"
+#include "engine/Fade.h"
 #include "engine/TintBackend.h"
 #include "platform/Log.h"
 #include "platform/OverlayWindows.h"
@@ -81,7 +81,7 @@ public:
     const platform::OverlayLayer& dimLayer() const { return dimLayer_; }
     const RenderRequest& current() const { return current_; }
     const OverlayPlan& shown() const { return shown_; }
-    bool isFading() const { return fadeTimer_ != nullptr; }
+    bool isFading() const { return fade_.isRunning(); }
     std::optional<std::uint64_t> orderOutGeneration() const { return orderOutGeneration_; }
 
 private:
@@ -90,7 +90,6 @@ private:
     bool rebuildPanel(const platform::Screen& screen);
     void show(const OverlayPlan& plan);
     void render(const OverlayPlan& plan, double duration);
-    void stopFade();
     void scheduleOrderOut(double duration);
 
     std::shared_ptr<platform::Platform> platform_;
@@ -101,7 +100,7 @@ private:
     platform::SharingType sharingType_ = platform::SharingType::readOnly;
     RenderRequest current_ = RenderRequest::identity();
     OverlayPlan shown_ = OverlayPlan::none;
-    std::unique_ptr<Animator> fadeTimer_;
+    Fade fade_{minimumFade, framesPerSecond};
     // Identifies the pending order-out; a later request voids or replaces it.
     std::optional<std::uint64_t> orderOutGeneration_;
     std::uint64_t nextGeneration_ = 1;

@@ -30,18 +30,22 @@ void writeAll(int fd, std::string_view content, const std::filesystem::path& pat
 
 }  // namespace
 
-void writeFileAtomically(const std::filesystem::path& path, std::string_view content) {
+void writeFileAtomically(const std::filesystem::path& path, std::string_view content, Durability durability) {
     static std::atomic<unsigned> counter{0};
     const auto dir = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
-    std::error_code ec;
-    std::filesystem::create_directories(dir, ec);
     const auto temp = dir / ("." + path.filename().string() + ".tmp-" + std::to_string(::getpid()) + "-" +
                              std::to_string(counter.fetch_add(1)));
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd < 0 && errno == ENOENT) {
+        // The directories are made only when missing, which keeps frequent writes cheap.
+        std::error_code ignored;  // a failure shows in the open below
+        std::filesystem::create_directories(dir, ignored);
+        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    }
     if (fd < 0) fail("cannot create", temp);
     try {
         writeAll(fd, content, temp);
-        if (::fsync(fd) != 0) fail("cannot flush", temp);
+        if (durability == Durability::synced && ::fsync(fd) != 0) fail("cannot flush", temp);
     } catch (...) {
         ::close(fd);
         ::unlink(temp.c_str());
@@ -54,6 +58,7 @@ void writeFileAtomically(const std::filesystem::path& path, std::string_view con
         errno = saved;
         fail("cannot replace", path);
     }
+    if (durability == Durability::unsynced) return;
     // The rename itself is durable only once the directory is flushed.
     const int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dfd >= 0) {

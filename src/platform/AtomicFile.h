@@ -11,7 +11,11 @@ namespace orvane::platform {
 
 // Writes a temporary file beside `path`, flushes it to disk, renames it over `path` and
 // flushes the directory. Creates missing parent directories. Throws std::system_error.
-void writeFileAtomically(const std::filesystem::path& path, std::string_view content);
+// `unsynced` leaves out both flushes: other processes still only ever see a whole file,
+// but a power loss may lose it (for files that need not survive one).
+enum class Durability { synced, unsynced };
+void writeFileAtomically(const std::filesystem::path& path, std::string_view content,
+                         Durability durability = Durability::synced);
 
 // The whole file, or absent when it does not exist. Throws std::system_error otherwise.
 std::optional<std::string> readWholeFile(const std::filesystem::path& path);

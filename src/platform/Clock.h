@@ -4,7 +4,7 @@
 // throttles, debounce, breaks), which never jumps when the user changes the time.
 #include <memory>
 
-#include "core/Date.h"
+#include "support/Date.h"
 
 namespace orvane::platform {
 

@@ -7,7 +7,7 @@
 #include <memory>
 #include <utility>
 
-#include "core/Date.h"
+#include "support/Date.h"
 
 namespace orvane::platform {
 

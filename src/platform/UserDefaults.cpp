@@ -5,7 +5,7 @@
 #include <mutex>
 #include <system_error>
 
-#include "core/Json.h"
+#include "support/Json.h"
 #include "platform/AtomicFile.h"
 #include "platform/Log.h"
 

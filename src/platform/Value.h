@@ -9,7 +9,7 @@
 #include <variant>
 #include <vector>
 
-#include "core/Json.h"
+#include "support/Json.h"
 
 namespace orvane::platform {
 

@@ -7,7 +7,7 @@
 #include <set>
 #include <string>
 
-#include "core/Date.h"
+#include "support/Date.h"
 #include "platform/Geometry.h"
 #include "platform/Scheduler.h"
 #include "platform/Value.h"

@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "EngineTestSupport.h"
-#include "core/Json.h"
+#include "support/Json.h"
 
 using namespace orvane;
 using namespace orvane::platform;

@@ -106,6 +106,25 @@ TEST_F(SimTest, ProcessesShareOneMachine) {
         EXPECT_EQ(e.path().filename().string().find(".tmp-"), std::string::npos) << e.path();
 }
 
+TEST_F(SimTest, TheStateFileIsRewrittenOnlyWhenTheStateChanges) {
+    const auto before = fileStamp(sim->machine().stateFile());
+    ASSERT_TRUE(before);
+    sim->update([](SimState&) {});
+    sim->update([](SimState& s) { s.idleSeconds = s.idleSeconds; });
+    EXPECT_EQ(fileStamp(sim->machine().stateFile()), before) << "an unchanged state is not written";
+
+    sim->update([](SimState& s) { s.idleSeconds = 42; });
+    EXPECT_NE(fileStamp(sim->machine().stateFile()), before);
+    // What another process reads is the new state.
+    EXPECT_EQ(SimMachine(directory).read().idleSeconds, 42);
+
+    // A file removed behind the machine's back is written again, even by an update that
+    // changes nothing.
+    std::filesystem::remove(sim->machine().stateFile());
+    sim->update([](SimState&) {});
+    EXPECT_TRUE(std::filesystem::exists(sim->machine().stateFile()));
+}
+
 TEST_F(SimTest, ScreenshotsShowWindowsBlendedOverTheDesktopAndMenuBar) {
     auto panel = sim->overlayWindows().create({0, 0, 1512, 982}, {sim->overlayWindows().maximumWindowLevel(), false,
                                                                    SharingType::readOnly});

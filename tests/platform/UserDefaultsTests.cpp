@@ -6,7 +6,7 @@
 #include <unistd.h>
 
 #include "SimFixture.h"
-#include "core/Json.h"
+#include "support/Json.h"
 #include "platform/AtomicFile.h"
 #include "platform/UserDefaults.h"
 #include "platform/linux/LinuxPlatform.h"

@@ -81,7 +81,7 @@ void SimLocationProvider::script(SimMachine& machine, const Json& location) {
     Json state = text ? json::parse(*text) : Json::object();
     if (location.is_null()) state.erase("location");
     else state["location"] = location;
-    writeFileAtomically(machine.stateFile(), json::encodePretty(state) + "\n");
+    writeFileAtomically(machine.stateFile(), json::encodePretty(state) + "\n", Durability::unsynced);
 }
 
 }  // namespace orvane::platform::sim

@@ -8,7 +8,7 @@
 #include <mutex>
 #include <optional>
 
-#include "core/Json.h"
+#include "support/Json.h"
 #include "platform/LocationProvider.h"
 #include "platform/Scheduler.h"
 #include "platform/sim/SimMachine.h"

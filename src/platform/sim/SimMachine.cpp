@@ -5,7 +5,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "core/Json.h"
+#include "support/Json.h"
 #include "platform/Log.h"
 
 namespace orvane::platform::sim {
@@ -26,14 +26,19 @@ SimMachine::SimMachine(std::filesystem::path directory) : directory_(std::move(d
 
 SimState SimMachine::read() const {
     std::lock_guard guard(mutex_);
+    refreshLocked();
+    return cached_;
+}
+
+void SimMachine::refreshLocked() const {
     {
         const auto stamp = fileStamp(stateFile());
-        if (stamp && cachedStamp_ == stamp) return cached_;
+        if (stamp && cachedStamp_ == stamp) return;
     }
     // Exclusive even for reading: a first use lays the machine out, and an unreadable file
     // is replaced, both of which write.
     FileLock lock(lockFile(), FileLock::Mode::exclusive);
-    return loadLocked();
+    loadLocked();
 }
 
 SimState SimMachine::loadLocked() const {
@@ -62,6 +67,7 @@ SimState SimMachine::loadLocked() const {
         }
     }
     if (fresh) {
+        cachedStamp_.reset();  // whatever was cached is not what the file holds now
         const_cast<SimMachine*>(this)->storeLocked(state);
         return state;
     }
@@ -71,7 +77,11 @@ SimState SimMachine::loadLocked() const {
 }
 
 void SimMachine::storeLocked(const SimState& state) {
-    writeFileAtomically(stateFile(), encodeDocument(state.toJson()));
+    // Most updates change nothing (a read-only query, a repeated write of the same
+    // table); the file on disk is then still the cached state.
+    if (cachedStamp_ && state == cached_ && fileStamp(stateFile()) == cachedStamp_) return;
+    // A simulated machine has no power loss to survive: rename without flushing.
+    writeFileAtomically(stateFile(), encodeDocument(state.toJson()), Durability::unsynced);
     cached_ = state;
     cachedStamp_ = fileStamp(stateFile());
 }

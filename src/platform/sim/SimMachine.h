@@ -1,8 +1,9 @@
 #pragma once
 // The simulated machine's one state file, shared by every process that runs on it (the
 // program, the watchdog, a test): <dir>/machine.json, guarded by flock(2) on
-// <dir>/machine.lock and always replaced whole (temporary file, fsync, rename), so a
-// reader sees either the old or the new state. <dir> is ORVANE_SIM_DIR, by default
+// <dir>/machine.lock and always replaced whole (temporary file, rename), so a reader sees
+// either the old or the new state. It is written only when the state changed, and not
+// flushed to disk: there is no power loss to survive. <dir> is ORVANE_SIM_DIR, by default
 // $XDG_RUNTIME_DIR/orvane-sim. A missing file is created with the built-in layout; an
 // unreadable one is kept as machine.json.unreadable and replaced by the built-in layout.
 //
@@ -57,6 +58,13 @@ public:
     std::filesystem::path lockFile() const { return directory_ / "machine.lock"; }
 
     SimState read() const;
+    // What `look` makes of the current state, without copying the state.
+    template <class F>
+    auto inspect(F&& look) const {
+        std::lock_guard guard(mutex_);
+        refreshLocked();
+        return look(static_cast<const SimState&>(cached_));
+    }
 
     // Runs `change` on the current state under the exclusive lock and writes the result.
     template <class F>
@@ -86,6 +94,8 @@ public:
 
 private:
     SimState loadLocked() const;
+    // Brings the cached state up to the file's (under mutex_).
+    void refreshLocked() const;
     void storeLocked(const SimState& state);
 
     std::filesystem::path directory_;

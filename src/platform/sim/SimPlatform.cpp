@@ -1,5 +1,3 @@
-#include "platform/sim/SimLocationProvider.h"
-#include "platform/sim/SimLoginItems.h"
 #include "platform/sim/SimPlatform.h"
 
 #include <algorithm>
@@ -15,6 +13,8 @@
 #include "platform/Log.h"
 #include "platform/Missing.h"
 #include "platform/Status.h"
+#include "platform/sim/SimLocationProvider.h"
+#include "platform/sim/SimLoginItems.h"
 
 namespace orvane::platform::sim {
 
@@ -905,11 +905,11 @@ SimPlatform::SimPlatform(Runtime runtime, std::filesystem::path directory)
 
     const auto machine = machine_;
     const SymbolTable::Filter present = [machine](std::string_view name) {
-        return machine->read().missingSymbols.count(std::string(name)) == 0;
+        return machine->inspect([&](const SimState& s) { return s.missingSymbols.count(std::string(name)) == 0; });
     };
     const auto framework = [machine](std::string_view path, std::shared_ptr<FrameworkImage> image) {
         return FrameworkRegistry::Loader([machine, p = std::string(path), image]() -> std::shared_ptr<FrameworkImage> {
-            if (machine->read().missingFrameworks.count(p)) return nullptr;
+            if (machine->inspect([&](const SimState& s) { return s.missingFrameworks.count(p) > 0; })) return nullptr;
             return image;
         });
     };

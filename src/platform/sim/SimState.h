@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "core/Json.h"
+#include "support/Json.h"
 #include "platform/ColorAdjustments.h"
 #include "platform/GammaTables.h"
 #include "platform/Geometry.h"

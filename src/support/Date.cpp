@@ -1,4 +1,4 @@
-#include "core/Date.h"
+#include "support/Date.h"
 
 #include <charconv>
 #include <chrono>

@@ -1,4 +1,4 @@
-#include "core/Json.h"
+#include "support/Json.h"
 
 #include <cmath>
 

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/Json.h"
+#include "support/Json.h"
 
 using namespace orvane;
 

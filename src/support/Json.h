@@ -16,7 +16,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "core/Date.h"
+#include "support/Date.h"
 
 namespace orvane {
 

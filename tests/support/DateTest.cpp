@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "core/Date.h"
+#include "support/Date.h"
 
 using namespace orvane;
 
