@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <set>
 #include <string>
 
 #include "support/Date.h"
@@ -44,6 +45,9 @@ public:
     // (a dictionary of "X", "Y", "Width", "Height", top-left origin). Absent when the
     // window server cannot be asked.
     virtual std::optional<Array> windowList(std::uint32_t options) = 0;
+    // The window-list owner names of the system's authentication prompts; none where the
+    // desktop shows its prompts outside the window list.
+    virtual std::set<std::string> authenticationPromptOwners() { return {}; }
     virtual Point mouseLocation() = 0;  // global points, bottom-left origin
     virtual TimeInterval secondsSinceLastInput() = 0;
     // Called on the main thread.

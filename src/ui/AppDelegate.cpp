@@ -3,8 +3,10 @@
 #include <QCoreApplication>
 
 #include "app/Commands.h"
+#include "app/GlobalHotkeys.h"
 #include "app/Startup.h"
 #include "engine/DisplayManager.h"
+#include "engine/LaunchAtLogin.h"
 
 namespace orvane {
 
@@ -34,7 +36,16 @@ void AppDelegate::applicationDidFinishLaunching() {
     // 5. The model over both.
     AppModel::Environment environment;
     environment.platform = platform_;
+    environment.setLaunchAtLogin = [platform = platform_](bool on) { return LaunchAtLogin::set(platform->loginItems(), on); };
     model_ = AppModel::create(engine_, store_, std::move(environment));
+
+    // 13. The global shortcuts.
+    hotkeys_ = std::make_unique<GlobalHotkeys>(*platform_, model_);
+    hotkeys_->registerHotkeys();
+    // 10.3 and 11: registered anew when their settings change or the model asks.
+    hotkeySubscriptions_.push_back(model_->onSettingsChanged.subscribe(
+        [hotkeys = hotkeys_.get()](const Settings& old, const Settings& current) { hotkeys->settingsChanged(old, current); }));
+    hotkeySubscriptions_.push_back(model_->onHotkeysChanged.subscribe([hotkeys = hotkeys_.get()] { hotkeys->registerHotkeys(); }));
 
     // Commands of later starts and other programs, as the command signal; registered
     // before the launch line, which tells a waiting caller that we listen.
@@ -42,6 +53,13 @@ void AppDelegate::applicationDidFinishLaunching() {
         Commands::notificationName, [weak = weak_from_this()](const std::optional<platform::Dictionary>& userInfo) {
             if (auto self = weak.lock()) self->remoteCommand(userInfo);
         });
+
+    // 18. Launch at login where the settings ask for it; never removed from here.
+    auto& loginItems = platform_->loginItems();
+    const auto& settings = model_->settings();
+    if (settings.launchAtLogin && LaunchAtLogin::isAvailable(loginItems) && !LaunchAtLogin::isEnabled(loginItems) &&
+        settings.onboardingCompleted)
+        LaunchAtLogin::set(loginItems, true);
 
     // 20.
     std::string backends;

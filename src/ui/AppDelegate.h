@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/AppModel.h"
+#include "app/GlobalHotkeys.h"
 #include "app/SettingsStore.h"
 #include "app/TintSafety.h"
 #include "engine/TintEngine.h"
@@ -49,6 +50,8 @@ private:
     std::shared_ptr<SettingsStore> store_;
     std::shared_ptr<AppModel> model_;
     platform::Handle commandObservation_;
+    std::unique_ptr<GlobalHotkeys> hotkeys_;
+    std::vector<Subscription> hotkeySubscriptions_;
     bool terminating_ = false;
     platform::Log log_{"app"};
 };

@@ -154,6 +154,23 @@ TEST(LinuxBacklight, LevelsAreFractionsOfTheDevicesMaximum) {
     EXPECT_FALSE(LinuxBacklight([](std::uint32_t) { return true; }, root / "none").device());
 }
 
+TEST(LinuxBacklight, AFileThatCannotBeWrittenIsSetThroughTheFallback) {
+    const auto root = orvane::testing::freshDirectory("backlight");
+    std::filesystem::create_directories(root / "intel_backlight" / "brightness");  // opens for nobody
+    std::ofstream(root / "intel_backlight" / "max_brightness") << 19393 << "\n";
+    std::vector<std::pair<std::string, std::uint32_t>> asked;
+    bool accept = true;
+    LinuxBacklight backlight([](std::uint32_t) { return true; }, root, [&](const std::string& device, std::uint32_t v) {
+        asked.emplace_back(device, v);
+        return accept;
+    });
+    EXPECT_EQ(backlight.setBrightness(1, 0.5f), status::success);
+    accept = false;
+    EXPECT_NE(backlight.setBrightness(1, 1.0f), status::success);
+    EXPECT_EQ(asked, (std::vector<std::pair<std::string, std::uint32_t>>{{"intel_backlight", 9697}, {"intel_backlight", 19393}}));
+    EXPECT_NE(LinuxBacklight([](std::uint32_t) { return true; }, root).setBrightness(1, 0.5f), status::success);
+}
+
 TEST(LinuxX11, ListsTheServersOutputAndRoundTripsAGammaRamp) {
     orvane::testing::XvfbServer server;
     if (!server.error().empty()) GTEST_SKIP() << "no X server to test against: " << server.error();

@@ -8,11 +8,13 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/Status.h"
+#include "platform/linux/DBusConnection.h"
 
 namespace orvane::platform::linuxsys {
 
-LinuxBacklight::LinuxBacklight(std::function<bool(std::uint32_t)> isBuiltIn, std::filesystem::path root)
-    : isBuiltIn_(std::move(isBuiltIn)), root_(std::move(root)) {}
+LinuxBacklight::LinuxBacklight(std::function<bool(std::uint32_t)> isBuiltIn, std::filesystem::path root,
+                               Fallback fallback)
+    : isBuiltIn_(std::move(isBuiltIn)), root_(std::move(root)), fallback_(std::move(fallback)) {}
 
 std::optional<long> LinuxBacklight::readNumber(const std::filesystem::path& file) const {
     try {
@@ -58,11 +60,17 @@ std::int32_t LinuxBacklight::setBrightness(std::uint32_t display, float level) {
     const auto max = readNumber(*dev / "max_brightness");
     if (!max || *max <= 0) return status::failure;
     const long value = std::lround(std::clamp(level, 0.0f, 1.0f) * static_cast<float>(*max));
-    std::ofstream out(*dev / "brightness");
-    if (!out) return status::failure;
-    out << value;
-    out.flush();
-    return out ? status::success : status::failure;
+    {
+        std::ofstream out(*dev / "brightness");
+        if (out) {
+            out << value;
+            out.flush();
+            if (out) return status::success;
+        }
+    }
+    // Only root and the video group may write the file; logind may set it for the session.
+    if (fallback_ && fallback_(dev->filename().string(), static_cast<std::uint32_t>(value))) return status::success;
+    return status::failure;
 }
 
 std::int32_t LinuxBacklight::setLinearBrightness(std::uint32_t display, float level) {
@@ -71,7 +79,16 @@ std::int32_t LinuxBacklight::setLinearBrightness(std::uint32_t display, float le
 
 bool LinuxBacklight::canChangeBrightness(std::uint32_t display) {
     const auto dev = isBuiltIn_(display) ? device() : std::nullopt;
-    return dev && ::access((*dev / "brightness").c_str(), W_OK) == 0;
+    return dev && (::access((*dev / "brightness").c_str(), W_OK) == 0 || fallback_);
+}
+
+bool logindSetBrightness(const std::string& device, std::uint32_t value) {
+    DBusError error;
+    const auto bus = DBusConnection::open(DBusConnection::Bus::system, error);
+    if (!bus) return false;
+    const DBusObject session{"org.freedesktop.login1", "/org/freedesktop/login1/session/auto",
+                             "org.freedesktop.login1.Session"};
+    return static_cast<bool>(bus->call(session, "SetBrightness", "ssu", "backlight", device.c_str(), value));
 }
 
 }  // namespace orvane::platform::linuxsys

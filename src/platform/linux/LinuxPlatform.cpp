@@ -9,7 +9,9 @@
 #include "platform/linux/LinuxI2C.h"
 #include "platform/linux/LinuxSystemInfo.h"
 #include "platform/linux/X11Edids.h"
+#include "platform/linux/X11Keyboard.h"
 #include "platform/linux/X11Session.h"
+#include "platform/linux/X11Workspace.h"
 #include "platform/linux/XdgAutostart.h"
 
 namespace orvane::platform::linuxsys {
@@ -22,7 +24,8 @@ const Log& log() {
 }
 
 // What this desktop has no counterpart for reports missing: Night Shift, the
-// accessibility preferences of other programs, frame-buffer dithering.
+// accessibility preferences of other programs (so the pointer tint writes go nowhere),
+// frame-buffer dithering.
 class LinuxPlatform final : public Platform {
 public:
     LinuxPlatform(Runtime runtime, std::shared_ptr<X11Facilities> x11)
@@ -36,8 +39,12 @@ public:
         if (x11_) outputEdids = [name = x11_->displayName] { return readOutputEdids(name); };
         i2c_ = std::make_shared<LinuxI2C>(std::move(outputEdids));
         dithering_ = std::make_shared<MissingDithering>();
-        keyboard_ = std::make_shared<MissingKeyboard>();
-        workspace_ = std::make_shared<MissingWorkspace>();
+        if (x11_) {
+            keyboard_ = openX11Keyboard(runtime_.scheduler, x11_->displayName);
+            workspace_ = openX11Workspace(x11_->displayName);
+        }
+        if (!keyboard_) keyboard_ = std::make_shared<MissingKeyboard>();
+        if (!workspace_) workspace_ = std::make_shared<MissingWorkspace>();
         preferences_ = std::make_shared<MissingPreferences>();
         notifications_ = linuxsys::sessionOrInProcessNotifications(runtime_.scheduler);
         systemInfo_ = std::make_shared<LinuxSystemInfo>();
@@ -55,7 +62,8 @@ public:
                             }));
         }
         auto displays = displays_;
-        auto backlight = std::make_shared<LinuxBacklight>([displays](std::uint32_t id) { return displays->isBuiltin(id); });
+        auto backlight = std::make_shared<LinuxBacklight>(
+            [displays](std::uint32_t id) { return displays->isBuiltin(id); }, "/sys/class/backlight", logindSetBrightness);
         auto brightnessImage = makeBrightnessImage(backlight);
         frameworks_.add(std::string(frameworkPath::displayServices),
                         FrameworkRegistry::Loader([backlight, brightnessImage]() -> std::shared_ptr<FrameworkImage> {

@@ -585,6 +585,17 @@ public:
         return true;
     }
 
+    // What the system does to a tap that took too long: switches it off, then tells it.
+    void disableTaps(std::uint32_t reason) {
+        std::vector<std::shared_ptr<Tap>> live;
+        for (auto& weak : taps_)
+            if (auto t = weak.lock()) live.push_back(t);
+        for (auto& t : live) {
+            t->enabled = false;
+            if (t->decide) t->decide(SystemDefinedEvent{reason, 0, 0});
+        }
+    }
+
     std::int32_t installHotKeyHandler(HotKeyHandler handler) override {
         if (auto failure = machine_->update([](SimState& s) { return SimMachine::takeFailure(s, "hotkey.handler"); }))
             return *failure;
@@ -647,6 +658,9 @@ public:
 
     std::optional<RunningApplication> frontmostApplication() override { return machine_->read().frontApplication; }
     std::optional<Array> windowList(std::uint32_t) override { return machine_->read().windowList; }
+    std::set<std::string> authenticationPromptOwners() override {
+        return {"coreautha", "SecurityAgent", "CoreAuthUI", "LocalAuthenticationRemoteService", "coreauthd"};
+    }
     Point mouseLocation() override { return machine_->read().mouse; }
     TimeInterval secondsSinceLastInput() override { return machine_->read().idleSeconds; }
     bool openURL(const std::string& url) override {
@@ -1014,6 +1028,8 @@ bool SimPlatform::injectSystemDefinedEvent(const SystemDefinedEvent& event) {
                                                    {"passed", passed}});
     return passed;
 }
+
+void SimPlatform::disableEventTaps(std::uint32_t reason) { simKeyboard_->disableTaps(reason); }
 
 bool SimPlatform::pressHotKey(std::uint32_t keyCode, std::uint32_t modifiers, bool released) {
     return simKeyboard_->press(keyCode, modifiers, released);

@@ -98,6 +98,8 @@ public:
 
     // Input the tests play: true when every tap let the event through.
     bool injectSystemDefinedEvent(const SystemDefinedEvent& event);
+    // The system switching every tap off (0xFFFFFFFE time-out, 0xFFFFFFFF user input).
+    void disableEventTaps(std::uint32_t reason);
     // true when a registration took the key.
     bool pressHotKey(std::uint32_t keyCode, std::uint32_t modifiers, bool released = false);
     void postWorkspaceEvent(WorkspaceEvent event);

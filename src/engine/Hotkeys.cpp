@@ -1,0 +1,76 @@
+#include "engine/Hotkeys.h"
+
+#include <vector>
+
+namespace orvane {
+
+HotkeyManager::HotkeyManager(platform::Keyboard& keyboard) : keyboard_(keyboard) {
+    const auto status = keyboard_.installHotKeyHandler(
+        [weak = std::weak_ptr<Entries>(entries_)](std::uint32_t sig, std::uint32_t id, bool released) {
+            // Hot keys of other signatures belong to someone else.
+            if (sig != signature) return;
+            if (auto entries = weak.lock()) handle(*entries, id, released);
+        });
+    if (status != 0) log_.error("InstallEventHandler failed: %d", status);
+}
+
+HotkeyManager::~HotkeyManager() { unregisterAll(); }
+
+void HotkeyManager::handle(Entries& entries, std::uint32_t id, bool released) {
+    const auto it = entries.byId.find(id);
+    if (it == entries.byId.end()) return;
+    // A copy: the closure may re-register every hot key, this one included.
+    auto action = released ? it->second.released : it->second.pressed;
+    if (action) action();
+}
+
+std::optional<std::uint32_t> HotkeyManager::registerHotkey(const Hotkey& hotkey, std::function<void()> pressed,
+                                                           std::function<void()> released) {
+    const std::uint32_t id = nextID_++;
+    std::uint64_t ref = 0;
+    const auto status = keyboard_.registerHotKey(hotkey.keyCode, carbonModifiers(hotkey.modifiers), signature, id, ref);
+    if (status != 0 || ref == 0) {
+        log_.error("RegisterEventHotKey failed for %{public}s: %d", hotkey.display(), status);
+        return std::nullopt;
+    }
+    entries_->byId[id] = Entry{ref, std::move(pressed), std::move(released)};
+    return id;
+}
+
+void HotkeyManager::unregister(std::uint32_t id) {
+    const auto it = entries_->byId.find(id);
+    if (it == entries_->byId.end()) return;
+    const auto ref = it->second.ref;
+    entries_->byId.erase(it);
+    if (ref != 0) keyboard_.unregisterHotKey(ref);
+}
+
+void HotkeyManager::unregisterAll() {
+    std::vector<std::uint32_t> ids;
+    for (const auto& [id, entry] : entries_->byId) ids.push_back(id);
+    for (const auto id : ids) unregister(id);
+}
+
+std::optional<Hotkey> HotkeyManager::hotkey(std::uint16_t keyCode, std::uint64_t flags) {
+    Hotkey::Modifiers modifiers{};
+    if (flags & eventFlag::command) modifiers = modifiers | Hotkey::Modifiers::command;
+    if (flags & eventFlag::option) modifiers = modifiers | Hotkey::Modifiers::option;
+    if (flags & eventFlag::control) modifiers = modifiers | Hotkey::Modifiers::control;
+    if (flags & eventFlag::shift) modifiers = modifiers | Hotkey::Modifiers::shift;
+    const bool hasChordModifier = modifiers.contains(Hotkey::Modifiers::command) ||
+                                  modifiers.contains(Hotkey::Modifiers::option) ||
+                                  modifiers.contains(Hotkey::Modifiers::control);
+    if (!hasChordModifier && (keyCode < 96 || keyCode > 122)) return std::nullopt;
+    return Hotkey{keyCode, modifiers};
+}
+
+std::uint32_t HotkeyManager::carbonModifiers(Hotkey::Modifiers modifiers) {
+    std::uint32_t mask = 0;
+    if (modifiers.contains(Hotkey::Modifiers::command)) mask |= 0x0100;
+    if (modifiers.contains(Hotkey::Modifiers::shift)) mask |= 0x0200;
+    if (modifiers.contains(Hotkey::Modifiers::option)) mask |= 0x0800;
+    if (modifiers.contains(Hotkey::Modifiers::control)) mask |= 0x1000;
+    return mask;
+}
+
+}  // namespace orvane

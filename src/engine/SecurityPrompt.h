@@ -1,0 +1,46 @@
+#pragma once
+// Notices when the system shows an authentication prompt anywhere on screen: twice a
+// second it looks through the on-screen windows for one of a known prompt owner that is
+// large enough to be a prompt, and reports each change between a visible prompt and none.
+#include <functional>
+#include <memory>
+#include <set>
+#include <string>
+
+#include "platform/Scheduler.h"
+
+namespace orvane::platform {
+class Platform;
+}
+
+namespace orvane {
+
+class SecurityPromptDetector {
+public:
+    static constexpr TimeInterval pollInterval = 0.5;
+    static constexpr TimeInterval pollTolerance = 0.1;
+    static constexpr double minimumWidth = 100;   // strictly wider
+    static constexpr double minimumHeight = 60;  // strictly taller
+
+    explicit SecurityPromptDetector(platform::Platform& platform);
+
+    std::function<void(bool visible)> onChange;
+    bool isVisible() const { return visible_; }
+    bool isPolling() const { return timer_.active(); }
+
+    // The first check runs one interval after start(), not at once.
+    void start();
+    // Reports false when a prompt was reported visible.
+    void stop();
+
+private:
+    void poll();
+    void report(bool visible);
+
+    platform::Platform& platform_;
+    std::set<std::string> owners_;
+    bool visible_ = false;
+    platform::Handle timer_;
+};
+
+}  // namespace orvane

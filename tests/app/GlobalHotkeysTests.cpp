@@ -1,0 +1,161 @@
+#include <gtest/gtest.h>
+
+#include "ModelFixture.h"
+#include "app/GlobalHotkeys.h"
+
+using namespace orvane;
+using namespace orvane::platform;
+using orvane::testing::ModelTest;
+using Mods = Hotkey::Modifiers;
+
+namespace {
+
+constexpr std::uint32_t cmdOpt = 0x0900;
+constexpr std::uint32_t cmdOptCtrl = 0x1900;
+
+class GlobalHotkeysTest : public ModelTest {
+protected:
+    GlobalHotkeys& launch(Settings settings = {}) {
+        start(settings);
+        hotkeys = std::make_unique<GlobalHotkeys>(*sim, model);
+        hotkeys->playSound = [this](const std::string& name) { played.push_back(name); };
+        hotkeys->registerHotkeys();
+        return *hotkeys;
+    }
+    // The chords registered with the system since the journal was last cleared.
+    std::vector<std::pair<std::int64_t, std::int64_t>> registered() const {
+        std::vector<std::pair<std::int64_t, std::int64_t>> out;
+        for (const auto& c : sim->journal().calls("RegisterEventHotKey")) {
+            const auto& d = *c.arguments.dictionary();
+            out.emplace_back(*d.at("keyCode").integer(), *d.at("modifiers").integer());
+        }
+        return out;
+    }
+    void press(std::uint32_t keyCode, std::uint32_t mods) {
+        EXPECT_TRUE(sim->pressHotKey(keyCode, mods)) << "no hotkey at " << keyCode;
+        scheduler->runPending();
+    }
+    void release(std::uint32_t keyCode, std::uint32_t mods) {
+        EXPECT_TRUE(sim->pressHotKey(keyCode, mods, true));
+        scheduler->runPending();
+    }
+
+    std::unique_ptr<GlobalHotkeys> hotkeys;
+    std::vector<std::string> played;
+};
+
+Settings withPresetHotkey(Hotkey hotkey) {
+    Settings s;
+    s.presets.at(0).hotkey = hotkey;
+    return s;
+}
+
+}  // namespace
+
+TEST_F(GlobalHotkeysTest, EverySetShortcutThenThePresetsThenTheEmergencyResetAreRegistered) {
+    sim->journal().clear();
+    auto settings = withPresetHotkey({18, Mods::control});
+    settings.shortcuts.cozy = Hotkey{6, Mods::command};
+    settings.shortcuts.nextPreset.reset();
+    launch(settings);
+    EXPECT_EQ(registered(), (std::vector<std::pair<std::int64_t, std::int64_t>>{
+                                {17, cmdOpt},          // reveal
+                                {11, cmdOptCtrl},      // toggle
+                                {124, cmdOptCtrl},     // warmer
+                                {123, cmdOptCtrl},     // cooler
+                                {125, cmdOptCtrl},     // dimmer
+                                {126, cmdOptCtrl},     // brighter
+                                {6, 0x0100},           // cozy
+                                {18, 0x1000},          // the first preset
+                                {51, cmdOptCtrl},      // emergency reset
+                            }));
+    // Registering again replaces every registration: a chord still held would be refused.
+    orvane::testing::LogCapture logs;
+    hotkeys->registerHotkeys();
+    EXPECT_TRUE(logs.messages("hotkeys").empty());
+    press(17, cmdOpt);
+    EXPECT_TRUE(model->revealHeld());
+}
+
+TEST_F(GlobalHotkeysTest, WhileAShortcutIsRecordedNoHotkeyStaysNotEvenTheEmergencyReset) {
+    launch();
+    model->setHotkeysSuspended(true);
+    hotkeys->registerHotkeys();
+    EXPECT_FALSE(sim->pressHotKey(51, cmdOptCtrl));
+    EXPECT_FALSE(sim->pressHotKey(17, cmdOpt));
+    model->setHotkeysSuspended(false);
+    hotkeys->registerHotkeys();
+    EXPECT_TRUE(sim->pressHotKey(51, cmdOptCtrl));
+}
+
+TEST_F(GlobalHotkeysTest, TheRevealIsHeldUntilReleaseOrFlipsOnEachPressInTapMode) {
+    launch();
+    press(17, cmdOpt);
+    EXPECT_TRUE(model->revealHeld());
+    release(17, cmdOpt);
+    EXPECT_FALSE(model->revealHeld());
+
+    auto s = model->settings();
+    s.revealTapToggles = true;
+    model->setSettings(s);
+    hotkeys->registerHotkeys();
+    press(17, cmdOpt);
+    release(17, cmdOpt);
+    EXPECT_TRUE(model->revealHeld());
+    press(17, cmdOpt);
+    release(17, cmdOpt);
+    EXPECT_FALSE(model->revealHeld());
+}
+
+TEST_F(GlobalHotkeysTest, ShortcutsCallTheModelsOperations) {
+    launch();
+    const auto kelvin = model->resolution().modeState.kelvin;
+    press(124, cmdOptCtrl);  // warmer
+    EXPECT_EQ(model->resolution().modeState.kelvin, Kelvin::clamp(Kelvin::snap(kelvin - 250)));
+    const auto warmer = model->resolution().modeState.kelvin;
+    press(123, cmdOptCtrl);  // cooler
+    EXPECT_EQ(model->resolution().modeState.kelvin, Kelvin::clamp(Kelvin::snap(warmer + 250)));
+    const bool enabled = model->settings().enabled;
+    press(11, cmdOptCtrl);  // toggle
+    EXPECT_EQ(model->settings().enabled, !enabled);
+}
+
+TEST_F(GlobalHotkeysTest, APresetHotkeySetsItsWarmthAndPopsWhileSoundsAreOn) {
+    launch(withPresetHotkey({18, Mods::control}));
+    const auto preset = model->settings().presets.at(0);
+    press(18, 0x1000);
+    EXPECT_EQ(model->resolution().modeState.kelvin, Kelvin::clamp(Kelvin::snap(preset.kelvin)));
+    EXPECT_EQ(played, std::vector<std::string>{"Pop"});
+    auto s = model->settings();
+    s.sounds = false;
+    model->setSettings(s);
+    press(18, 0x1000);
+    EXPECT_EQ(played.size(), 1u);
+}
+
+TEST_F(GlobalHotkeysTest, OnlyChangesOfShortcutsTapModeOrPresetHotkeysRegisterAnew) {
+    const Settings base = withPresetHotkey({18, Mods::control});
+    const struct {
+        const char* what;
+        std::function<void(Settings&)> change;
+        bool anew;
+    } cases[] = {
+        {"a preset's name", [](Settings& s) { s.presets.at(0).name = "Other"; }, false},
+        {"a preset's kelvin", [](Settings& s) { s.presets.at(0).kelvin = 3000; }, false},
+        {"the sounds", [](Settings& s) { s.sounds = !s.sounds; }, false},
+        {"a preset's hotkey", [](Settings& s) { s.presets.at(0).hotkey = Hotkey{19, Mods::control}; }, true},
+        {"a preset's hotkey removed", [](Settings& s) { s.presets.at(0).hotkey.reset(); }, true},
+        {"the tap mode", [](Settings& s) { s.revealTapToggles = !s.revealTapToggles; }, true},
+        {"a shortcut", [](Settings& s) { s.shortcuts.toggle.reset(); }, true},
+    };
+    launch(base);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Settings changed = base;
+        c.change(changed);
+        EXPECT_EQ(GlobalHotkeys::needsRegistration(base, changed), c.anew);
+        sim->journal().clear();
+        hotkeys->settingsChanged(base, changed);
+        EXPECT_EQ(registered().empty(), !c.anew);
+    }
+}
