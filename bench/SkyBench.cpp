@@ -1,0 +1,161 @@
+// One paint of the sky card at 352 × 268 points and device pixel ratio 2, as every frame of
+// its twinkle at 30 frames a second costs, over the real model on a simulated machine.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+
+#include <QApplication>
+#include <QImage>
+#include <QPainter>
+#include <unistd.h>
+
+#include "app/AppModel.h"
+#include "app/SettingsStore.h"
+#include "core/Calendar.h"
+#include "engine/TintEngine.h"
+#include "platform/FakeScheduler.h"
+#include "platform/UserDefaults.h"
+#include "platform/sim/SimPlatform.h"
+#include "ui/menubar/SkyHero.h"
+
+namespace orvane {
+namespace {
+
+struct Machine {
+    std::filesystem::path directory;
+    std::shared_ptr<platform::FakeClock> clock = std::make_shared<platform::FakeClock>();
+    std::shared_ptr<platform::FakeScheduler> scheduler = std::make_shared<platform::FakeScheduler>(clock);
+    std::shared_ptr<platform::sim::SimPlatform> sim;
+    std::shared_ptr<TintEngine> engine;
+    std::shared_ptr<AppModel> model;
+
+    explicit Machine(Date now) {
+        std::string pattern = (std::filesystem::temp_directory_path() / "orvane-bench-XXXXXX").string();
+        directory = ::mkdtemp(pattern.data());
+        ::setenv("ORVANE_PLATFORM", "sim", 1);
+        ::setenv("XDG_CONFIG_HOME", (directory / "config").c_str(), 1);
+        ::setenv("XDG_RUNTIME_DIR", (directory / "runtime").c_str(), 1);
+        clock->setNow(now);
+        for (const char* sub : {"config", "runtime", "sim"}) std::filesystem::create_directories(directory / sub);
+        sim = std::make_shared<platform::sim::SimPlatform>(platform::Runtime{clock, scheduler}, directory / "sim");
+        platform::Platform::setCurrent(sim);
+        auto defaults = platform::UserDefaults::open(directory / "defaults.json");
+        auto store = std::make_shared<SettingsStore>(defaults, scheduler);
+        engine = std::make_shared<TintEngine>(sim);
+        AppModel::Environment environment;
+        environment.platform = sim;
+        environment.systemTimeZone = [] { return *TimeZone::named("Europe/Berlin"); };
+        model = AppModel::create(engine, store, environment);
+        Settings settings = model->settings();
+        settings.sunset.locationSource = LocationSource::City{"2950159"};  // Berlin
+        model->setSettings(settings);
+        model->setRenderTonightReduction(0.62);
+        scheduler->advance(2.5);
+    }
+    ~Machine() {
+        model.reset();
+        engine->detachAll();
+        engine.reset();
+        platform::Platform::setCurrent(nullptr);
+        std::error_code ignored;
+        std::filesystem::remove_all(directory, ignored);
+    }
+};
+
+// A night frame, moon up and stars twinkling: the dearest one. With afterRefresh the day is
+// recomputed and the still layers drawn again first, as every 30 s or on a model change.
+void paintSkyCard(benchmark::State& state) {
+    const Date night = Calendar(*TimeZone::named("Europe/Berlin")).date(2024, 6, 21, 23, 30);
+    Machine machine(night);
+    SkyHero::Environment environment;
+    environment.scheduler = machine.scheduler;
+    environment.clock = machine.clock;
+    environment.locale = "en_US";
+    SkyHero hero(machine.model, environment, std::nullopt);
+    hero.resize(352, SkyHero::cardHeight);
+    machine.model->setRenderTonightReduction(0.62);
+    QImage image(704, 536, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(2);
+    const bool cold = state.range(0) != 0;
+    for (auto _ : state) {
+        machine.clock->setNow(machine.clock->now() + 1.0 / 30);
+        if (cold) hero.refresh();  // new values: the still layers are drawn again too
+        // The card with its children (bed menu, badge, switch), as a repaint of it draws them.
+        hero.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+BENCHMARK(paintSkyCard)->ArgName("afterRefresh")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); });
+
+// One twinkle frame: what the frame timer asks to repaint (stars, glade, the bed menu).
+void paintTwinkleFrame(benchmark::State& state) {
+    const Date night = Calendar(*TimeZone::named("Europe/Berlin")).date(2024, 6, 21, 23, 30);
+    Machine machine(night);
+    SkyHero::Environment environment;
+    environment.scheduler = machine.scheduler;
+    environment.clock = machine.clock;
+    environment.locale = "en_US";
+    SkyHero hero(machine.model, environment, std::nullopt);
+    hero.resize(352, SkyHero::cardHeight);
+    hero.refresh();
+    QImage image(704, 536, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(2);
+    const QRegion region = hero.twinkleRegion();
+    for (auto _ : state) {
+        machine.clock->setNow(machine.clock->now() + 1.0 / 30);
+        hero.render(&image, region.boundingRect().topLeft(), region, QWidget::DrawChildren);
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+BENCHMARK(paintTwinkleFrame)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); });
+
+// The picture alone, without the rows' texts and the bottom fade.
+void paintSkyScene(benchmark::State& state) {
+    const Date night = Calendar(*TimeZone::named("Europe/Berlin")).date(2024, 6, 21, 23, 30);
+    Machine machine(night);
+    SkyHero::Environment environment;
+    environment.scheduler = machine.scheduler;
+    environment.clock = machine.clock;
+    SkyHero hero(machine.model, environment, std::nullopt);
+    hero.resize(352, SkyHero::cardHeight);
+    hero.refresh();
+    const SkyScene scene = hero.scene();
+    QImage image(704, 536, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(2);
+    for (auto _ : state) {
+        machine.clock->setNow(machine.clock->now() + 1.0 / 30);
+        QPainter painter(&image);
+        scene.draw(painter, machine.clock->now());
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+BENCHMARK(paintSkyScene)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); });
+
+// The day recomputed, as on every 30 s refresh, model change and drag step.
+void refreshSkyCard(benchmark::State& state) {
+    const Date night = Calendar(*TimeZone::named("Europe/Berlin")).date(2024, 6, 21, 23, 30);
+    Machine machine(night);
+    SkyHero::Environment environment;
+    environment.scheduler = machine.scheduler;
+    environment.clock = machine.clock;
+    environment.locale = "en_US";
+    SkyHero hero(machine.model, environment, std::nullopt);
+    hero.resize(352, SkyHero::cardHeight);
+    for (auto _ : state) hero.refresh();
+}
+BENCHMARK(refreshSkyCard)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); });
+
+}  // namespace
+}  // namespace orvane
+
+int main(int argc, char** argv) {
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

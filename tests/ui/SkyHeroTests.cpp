@@ -1,0 +1,261 @@
+// The sky card as a widget over the real model: its texts at Berlin and Longyearbyen, the
+// drag preview and its spring back, the moon hover, the popover's open and close with their
+// timers and meteors, the bed menu and the switch.
+#include <gtest/gtest.h>
+
+#include <regex>
+
+#include <QAbstractButton>
+#include <QMouseEvent>
+#include <QTest>
+
+#include "SkyFixture.h"
+#include "ui/menubar/SkyHero.h"
+#include "ui/menubar/SkyWash.h"
+#include "ui/settings/ClockMenu.h"
+#include "ui/settings/EveningLightBadge.h"
+
+namespace orvane::testing {
+namespace {
+
+class SkyHeroTest : public SkyModelTest {
+protected:
+    std::unique_ptr<SkyHero> card(std::optional<Date> fixedNow, bool reduceMotion = false) {
+        SkyHero::Environment environment;
+        environment.scheduler = scheduler;
+        environment.clock = clock;
+        environment.reduceMotion = reduceMotion;
+        environment.locale = "en_US";
+        environment.random = random;
+        environment.notifications = &notifications;
+        auto hero = std::make_unique<SkyHero>(model, environment, fixedNow);
+        hero->resize(352, SkyHero::cardHeight);
+        hero->refresh();  // a hidden widget gets its resize event only when shown
+        return hero;
+    }
+    void mouse(SkyHero& hero, QEvent::Type type, QPointF at) {
+        QMouseEvent event(type, at, hero.mapToGlobal(at), type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
+                          type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&hero, &event);
+    }
+    void drag(SkyHero& hero, QPointF from, QPointF to) {
+        mouse(hero, QEvent::MouseButtonPress, from);
+        mouse(hero, QEvent::MouseMove, to);
+    }
+    std::shared_ptr<std::mt19937_64> random = std::make_shared<std::mt19937_64>(7);
+    kit::NotificationCenter notifications;
+};
+
+TEST_F(SkyHeroTest, BerlinMiddayWithoutPlan) {
+    Settings settings;
+    settings.sunset.startOffsetMinutes = -20;  // tuned by hand: no plan matches
+    startAt(berlinCity, berlinTime(6, 21, 12), settings);
+    ASSERT_FALSE(model->eveningPlan());
+    const Date noon = berlinTime(6, 21, 12);
+    auto hero = card(noon);
+    EXPECT_EQ(hero->now(), noon);
+    EXPECT_NEAR(hero->day().window.start.secondsSince1970, berlinTime(6, 21, 2, 43).secondsSince1970, 90);
+    EXPECT_NEAR(hero->day().sunX, 143.1, 0.3);
+    EXPECT_TRUE(std::regex_match(hero->skyLine(), std::regex("Sunset at 9:3[234]\u202FPM · Berlin"))) << hero->skyLine();
+    EXPECT_EQ(hero->timeText(), "12:00\u202FPM");
+    EXPECT_EQ(hero->day().marks.size(), 2u);
+    EXPECT_TRUE(std::regex_match(hero->accessibleName().toStdString(),
+                                 std::regex("Sky now: the sun is 5[6-9]° above the horizon\\. Sunset at 9:3[234]\u202FPM · Berlin\\.")))
+        << hero->accessibleName().toStdString();
+    EXPECT_EQ(hero->accessibleDescription(), "Drag across the sky to preview another time of day.");
+    EXPECT_TRUE(hero->bedMenu()->isHidden());
+}
+
+TEST_F(SkyHeroTest, LongyearbyenMidsummerShowsTheWholeDayAndThePlaceName) {
+    const Date noon = berlinTime(6, 21, 12);  // Longyearbyen keeps Central European time
+    startAt(longyearbyenCity, noon);
+    auto hero = card(noon);
+    EXPECT_EQ(hero->day().window.start, Calendar(*TimeZone::named("Arctic/Longyearbyen")).startOfDay(noon));
+    EXPECT_DOUBLE_EQ(hero->day().window.span, 86400);
+    EXPECT_TRUE(hero->day().marks.empty());
+    EXPECT_EQ(hero->skyLine(), "Longyearbyen");
+}
+
+TEST_F(SkyHeroTest, DragPreviewStartsOnlyAboveTheSeaAndSpringsBack) {
+    Settings settings;
+    settings.mode = Mode::manual;
+    startAt(berlinCity, berlinTime(6, 21, 12), settings);
+    auto hero = card(berlinTime(6, 21, 12));
+    const double hY = hero->day().horizonY();
+    const std::string liveTitle = hero->seaTitle();
+    const std::string liveKelvin = hero->kelvinText();
+
+    drag(*hero, {100, hY + 10}, {200, hY + 10});
+    EXPECT_FALSE(hero->scrub());
+    mouse(*hero, QEvent::MouseButtonRelease, {200, hY + 10});
+
+    drag(*hero, {100, hY + 9}, {-30, hY + 60});  // into the sea and past the left edge
+    ASSERT_TRUE(hero->scrub());
+    EXPECT_EQ(*hero->scrub(), hero->day().window.start);
+    EXPECT_EQ(hero->shown(), hero->day().window.start);
+    EXPECT_DOUBLE_EQ(hero->day().sunX, 0);
+    EXPECT_EQ(hero->skyLine(), "Preview · let go for now");
+    // Manual mode has no curve to preview: the sea row stays live.
+    EXPECT_EQ(hero->seaTitle(), liveTitle);
+    EXPECT_EQ(hero->kelvinText(), liveKelvin);
+
+    mouse(*hero, QEvent::MouseButtonRelease, {-30, hY + 60});
+    EXPECT_FALSE(hero->scrub());
+    EXPECT_EQ(hero->shown(), hero->now());
+    EXPECT_TRUE(hero->springing());
+    EXPECT_LT(hero->day().sunX, 100);  // on its way back
+    scheduler->advance(1.0);
+    EXPECT_FALSE(hero->springing());
+    EXPECT_NEAR(hero->day().sunX, 143.1, 0.3);
+}
+
+TEST_F(SkyHeroTest, PreviewFollowsTheCurveInSunsetMode) {
+    startAt(berlinCity, berlinTime(6, 21, 12));
+    ASSERT_TRUE(model->eveningPlan());
+    auto hero = card(berlinTime(6, 21, 12));
+    const double W = 352;
+    const SkyWindow window = hero->day().window;
+    // Half past midnight lies in the warmest part of the default evening.
+    const double x = W * window.fraction(berlinTime(6, 22, 0, 30));
+    drag(*hero, {x - 20, 40}, {x, 40});
+    ASSERT_TRUE(hero->scrub());
+    EXPECT_EQ(hero->seaTitle(), "Orvane then");
+    const auto expected = model->resolution().curve->state(*hero->scrub());
+    EXPECT_EQ(hero->kelvinText(), std::to_string(expected.kelvin));
+    EXPECT_LT(expected.kelvin, 6500);
+    EXPECT_FALSE(hero->badgeReduction());
+}
+
+TEST_F(SkyHeroTest, MoonHoverNamesThePhase) {
+    const Date late = berlinTime(6, 21, 23, 30);
+    startAt(berlinCity, late);
+    auto hero = card(late);
+    ASSERT_TRUE(hero->day().moonSpot);
+    const SkyPoint moon = hero->day().moonSpot->point;
+    mouse(*hero, QEvent::MouseMove, {moon.x + 10, moon.y + 10});
+    EXPECT_TRUE(hero->moonHovered());
+    EXPECT_TRUE(std::regex_match(hero->skyLine(), std::regex(".+ · (9[0-9]|100)% lit"))) << hero->skyLine();
+    EXPECT_TRUE(hero->accessibleName().contains("The moon is up: "));
+    mouse(*hero, QEvent::MouseMove, {moon.x + 12, moon.y + 12});
+    EXPECT_FALSE(hero->moonHovered());
+    EXPECT_EQ(hero->skyLine().rfind("Sunrise", 0), 0u);
+}
+
+TEST_F(SkyHeroTest, TimersRunOnlyWhileOpen) {
+    const Date night = berlinTime(6, 21, 23, 30);
+    startAt(berlinCity, night);
+    const std::size_t before = scheduler->timerCount();
+    auto hero = card(std::nullopt);
+    EXPECT_TRUE(hero->twinkles());
+    EXPECT_TRUE(hero->animating());
+    EXPECT_EQ(scheduler->timerCount(), before + 2);  // the 30 s refresh and the frames
+    notifications.post(kit::Notifications::popoverDidClose);
+    EXPECT_FALSE(hero->isOpen());
+    EXPECT_FALSE(hero->twinkles());
+    EXPECT_EQ(scheduler->timerCount(), before);
+    notifications.post(kit::Notifications::popoverWillShow);
+    EXPECT_TRUE(hero->isOpen());
+    EXPECT_EQ(scheduler->timerCount(), before + 2);
+    hero.reset();
+    EXPECT_EQ(scheduler->timerCount(), before);
+
+    // A fixed moment or reduced motion: no twinkle, no frames.
+    auto fixed = card(night);
+    EXPECT_FALSE(fixed->twinkles());
+    EXPECT_EQ(scheduler->timerCount(), before + 1);
+    fixed.reset();
+    auto still = card(std::nullopt, true);
+    still->popoverWillShow();
+    EXPECT_FALSE(still->animating());
+    EXPECT_FALSE(still->scene().meteor);
+}
+
+TEST_F(SkyHeroTest, EachOpeningMayBringAMeteorThatCloseClears) {
+    const Date night = berlinTime(6, 21, 23, 30);
+    startAt(berlinCity, night);
+    auto hero = card(std::nullopt);
+    int meteors = 0;
+    for (int i = 0; i < 300; ++i) {
+        hero->popoverWillShow();
+        if (const auto& m = hero->meteor()) {
+            ++meteors;
+            EXPECT_GE(m->start - clock->now(), 1.5);
+            EXPECT_LE(m->start - clock->now(), 6.0);
+            EXPECT_EQ(hero->scene().meteor, m);
+        }
+        hero->popoverDidClose();
+        EXPECT_FALSE(hero->meteor());
+    }
+    EXPECT_GT(meteors, 8);   // about 24 expected at 8 %
+    EXPECT_LT(meteors, 50);
+}
+
+TEST_F(SkyHeroTest, BedMenuSetsThePlanAndTheSwitchTheTint) {
+    startAt(berlinCity, berlinTime(6, 21, 12));
+    const auto plan = model->eveningPlan();
+    ASSERT_TRUE(plan);
+    auto hero = card(berlinTime(6, 21, 12));
+    ClockMenu* menu = hero->bedMenu();
+    ASSERT_FALSE(menu->isHidden());
+    EXPECT_EQ(menu->time(), plan->bedtime);
+    menu->choose(7);  // 00:00
+    ASSERT_TRUE(model->eveningPlan());
+    EXPECT_EQ(model->eveningPlan()->bedtime, ClockTime(0, 0));
+    EXPECT_EQ(model->eveningPlan()->wake, plan->wake);
+    EXPECT_EQ(model->eveningPlan()->intensity, plan->intensity);
+    EXPECT_EQ(menu->time(), ClockTime(0, 0));
+
+    QAbstractButton* toggle = hero->enabledSwitch();
+    EXPECT_EQ(toggle->accessibleName(), "Warm my display");
+    EXPECT_TRUE(toggle->isChecked());
+    toggle->click();
+    EXPECT_FALSE(model->settings().enabled);
+    EXPECT_EQ(hero->seaTitle(), "Off");
+    EXPECT_TRUE(hero->seaDimmed());
+    model->setEnabled(true);
+    EXPECT_TRUE(toggle->isChecked());
+    EXPECT_FALSE(hero->seaDimmed());
+}
+
+TEST_F(SkyHeroTest, BadgeShowsTonightsReduction) {
+    startAt(berlinCity, berlinTime(6, 21, 21, 45));
+    auto hero = card(berlinTime(6, 21, 21, 45));
+    EXPECT_FALSE(hero->badgeReduction());
+    model->setRenderTonightReduction(0.62);
+    ASSERT_TRUE(hero->badgeReduction());
+    EveningLightBadge* badge = hero->badge();
+    ASSERT_TRUE(badge);
+    EXPECT_FALSE(badge->isHidden());
+    EXPECT_EQ(badge->text(), "62% less so far");
+}
+
+TEST(SkyWashLookTest, HorizonTowardsTheGlowFadedAtNight) {
+    const SkyPalette day = Sky::palette(30), dusk = Sky::palette(-2), night = Sky::palette(-20);
+    for (const SkyPalette& p : {day, dusk, night}) {
+        const SkyWashLook look = SkyWashLook::make(p);
+        EXPECT_EQ(look.color, mix(p.horizon, p.glow, 0.35 * p.glowStrength));
+        EXPECT_DOUBLE_EQ(look.alpha, 0.3 * (1 - 0.6 * p.stars));
+    }
+    ASSERT_DOUBLE_EQ(night.stars, 1);
+    EXPECT_DOUBLE_EQ(SkyWashLook::make(night).alpha, 0.12);
+    EXPECT_DOUBLE_EQ(SkyWashLook::make(day).alpha, 0.3);
+}
+
+TEST_F(SkyHeroTest, WashFollowsTheSunAndAFixedMomentIgnoresTheClock) {
+    const Date noon = berlinTime(6, 21, 12);
+    startAt(berlinCity, noon);
+    const std::size_t before = scheduler->timerCount();
+    const Date winterNight = berlinTime(12, 21, 23, 0);
+    SkyWash fixed(model, scheduler, clock, winterNight);
+    EXPECT_EQ(scheduler->timerCount(), before + 1);  // every 60 s
+    EXPECT_EQ(fixed.now(), winterNight);
+    EXPECT_DOUBLE_EQ(fixed.look().alpha, 0.12);  // night
+    SkyWash live(model, scheduler, clock, std::nullopt);
+    EXPECT_EQ(live.now(), clock->now());
+    EXPECT_DOUBLE_EQ(live.look().alpha, 0.3);  // day
+    clock->setNow(winterNight);
+    EXPECT_DOUBLE_EQ(live.look().alpha, 0.12);
+}
+
+}  // namespace
+}  // namespace orvane::testing
