@@ -368,10 +368,16 @@ WhySheet::WhySheet(std::shared_ptr<AppModel> model, std::function<void()> dismis
     column->setContentsMargins(24, 24, 24, 24);
     column->setSpacing(12);
     column->addWidget(new kit::Text(QStringLiteral("How Orvane warms your screen"), kit::Tokens::titleFont()));
-    auto* text = new kit::Text(body(), kit::FontBook::font(kit::TextStyle::callout));
-    text->setMaximumLines(40);
-    text->setFixedTextWidth(sheetWidth - 48);
-    column->addWidget(text);
+    // One text per paragraph, a line's gap between them.
+    auto* paragraphs = new QVBoxLayout;
+    paragraphs->setSpacing(QFontMetrics(kit::FontBook::font(kit::TextStyle::callout)).lineSpacing());
+    for (const QString& paragraph : body().split(QStringLiteral("\n\n"))) {
+        auto* text = new kit::Text(paragraph, kit::FontBook::font(kit::TextStyle::callout));
+        text->setMaximumLines(12);
+        text->setFixedTextWidth(sheetWidth - 48);
+        paragraphs->addWidget(text);
+    }
+    column->addLayout(paragraphs);
     if (const QString line = methodText(); !line.isEmpty()) {
         auto* row = new QHBoxLayout;
         row->setSpacing(6);
