@@ -103,16 +103,21 @@ TEST_F(PopoverTest, CozyTileNamesTonightsDeepestKelvin) {
 }
 
 TEST_F(PopoverTest, OneToggleRemovesTheFirstOfTwoEqualExclusions) {
+    sim->update([](platform::sim::SimState& st) {
+        st.frontApplication = platform::RunningApplication{std::string("org.example.Viewer"), std::string("Viewer"), 42};
+    });
     startInBerlin();
+    auto view = popover();
+    ASSERT_TRUE(model->frontmostAppInfo());
+    EXPECT_FALSE(view->thisAppTile().excluded());
+    EXPECT_EQ(view->thisAppTile().label().on(), false);
     model->change([](Settings& s, RuntimeState&) {
         s.excludedApps.push_back({"org.example.Viewer", "Viewer A"});
         s.excludedApps.push_back({"org.example.Viewer", "Viewer B"});
     });
-    model->setFrontmostBundleID("org.example.Viewer");
     settle();
-    auto view = popover();
-    if (!model->frontmostAppInfo()) GTEST_SKIP() << "the simulated workspace names no front application";
     EXPECT_TRUE(view->thisAppTile().excluded());
+    EXPECT_EQ(view->thisAppTile().toolTip(), "Tint Viewer again");
     view->thisAppTile().click();
     settle();
     ASSERT_EQ(model->settings().excludedApps.size(), 1u);
