@@ -88,7 +88,12 @@ void paintSkyCard(benchmark::State& state) {
         benchmark::DoNotOptimize(image.constBits());
     }
 }
-BENCHMARK(paintSkyCard)->ArgName("afterRefresh")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); });
+BENCHMARK(paintSkyCard)
+    ->ArgName("afterRefresh")
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->ComputeStatistics("min", [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); });
 
 // One twinkle frame: what the frame timer asks to repaint (stars, glade, the bed menu).
 void paintTwinkleFrame(benchmark::State& state) {
@@ -110,7 +115,9 @@ void paintTwinkleFrame(benchmark::State& state) {
         benchmark::DoNotOptimize(image.constBits());
     }
 }
-BENCHMARK(paintTwinkleFrame)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); });
+BENCHMARK(paintTwinkleFrame)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", [](const std::vector<double>& v) {
+    return *std::min_element(v.begin(), v.end());
+});
 
 // The picture alone, without the rows' texts and the bottom fade.
 void paintSkyScene(benchmark::State& state) {
@@ -132,7 +139,9 @@ void paintSkyScene(benchmark::State& state) {
         benchmark::DoNotOptimize(image.constBits());
     }
 }
-BENCHMARK(paintSkyScene)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); });
+BENCHMARK(paintSkyScene)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", [](const std::vector<double>& v) {
+    return *std::min_element(v.begin(), v.end());
+});
 
 // The day recomputed, as on every 30 s refresh, model change and drag step.
 void refreshSkyCard(benchmark::State& state) {
@@ -146,7 +155,9 @@ void refreshSkyCard(benchmark::State& state) {
     hero.resize(352, SkyHero::cardHeight);
     for (auto _ : state) hero.refresh();
 }
-BENCHMARK(refreshSkyCard)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); });
+BENCHMARK(refreshSkyCard)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", [](const std::vector<double>& v) {
+    return *std::min_element(v.begin(), v.end());
+});
 
 }  // namespace
 }  // namespace orvane

@@ -69,7 +69,7 @@ TEST(BadgeRulesTest, PercentTextAndRing) {
         std::int64_t percent;
         double ring;
     };
-    const Case cases[] = {{0.62, 62, 0.62}, {0.625, 63, 0.625}, {1.3, 100, 1},  {-0.1, 0, 0},
+    const Case cases[] = {{0.62, 62, 0.62}, {0.625, 63, 0.625}, {1.3, 100, 1},       {-0.1, 0, 0},
                           {0, 0, 0},        {0.004, 0, 0.004},  {0.995, 100, 0.995}, {std::nan(""), 0, 0}};
     for (const auto& c : cases) {
         EXPECT_EQ(EveningRules::badgePercent(c.reduction), c.percent) << c.reduction;

@@ -89,8 +89,8 @@ TEST(SkyDayTest, MoonSpotKeepsClearOfTheEdgesAndFacesTheSun) {
     EXPECT_GE(day.moonSpot->point.x, 18);
     EXPECT_LE(day.moonSpot->point.x, 352 - 18);
     EXPECT_DOUBLE_EQ(day.moonSpot->point.y, day.geometry.moonY(day.moon.elevation));
-    EXPECT_NEAR(day.moonSpot->litAngle,
-                std::atan2(day.sunY - day.moonSpot->point.y, day.sunX - day.moonSpot->point.x), 1e-12);
+    EXPECT_NEAR(day.moonSpot->litAngle, std::atan2(day.sunY - day.moonSpot->point.y, day.sunX - day.moonSpot->point.x),
+                1e-12);
     EXPECT_FALSE(day.moonSpot->southern);
     EXPECT_TRUE(day.visibleMoon());
     // At noon the same moon is below the horizon: no spot.

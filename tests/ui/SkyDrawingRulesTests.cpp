@@ -93,7 +93,8 @@ TEST(StarFieldTest, TwinkleNeverMovesAStarNorPassesFullOpacity) {
     for (std::size_t i = 0; i < a.size(); ++i) EXPECT_EQ(a[i].opacity, b[i].opacity);
     // Some star does change brightness with time.
     bool changed = false;
-    for (std::size_t i = 0; i < a.size(); ++i) changed |= a[i].opacity != StarField::stars(W, H, Date(1.7e9 + 0.5))[i].opacity;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        changed |= a[i].opacity != StarField::stars(W, H, Date(1.7e9 + 0.5))[i].opacity;
     EXPECT_TRUE(changed);
 }
 

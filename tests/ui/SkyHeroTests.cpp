@@ -56,11 +56,13 @@ TEST_F(SkyHeroTest, BerlinMiddayWithoutPlan) {
     EXPECT_EQ(hero->now(), noon);
     EXPECT_NEAR(hero->day().window.start.secondsSince1970, berlinTime(6, 21, 2, 43).secondsSince1970, 90);
     EXPECT_NEAR(hero->day().sunX, 143.1, 0.3);
-    EXPECT_TRUE(std::regex_match(hero->skyLine(), std::regex("Sunset at 9:3[234]\u202FPM · Berlin"))) << hero->skyLine();
+    EXPECT_TRUE(std::regex_match(hero->skyLine(), std::regex("Sunset at 9:3[234]\u202FPM · Berlin")))
+        << hero->skyLine();
     EXPECT_EQ(hero->timeText(), "12:00\u202FPM");
     EXPECT_EQ(hero->day().marks.size(), 2u);
-    EXPECT_TRUE(std::regex_match(hero->accessibleName().toStdString(),
-                                 std::regex("Sky now: the sun is 5[6-9]° above the horizon\\. Sunset at 9:3[234]\u202FPM · Berlin\\.")))
+    EXPECT_TRUE(std::regex_match(
+        hero->accessibleName().toStdString(),
+        std::regex("Sky now: the sun is 5[6-9]° above the horizon\\. Sunset at 9:3[234]\u202FPM · Berlin\\.")))
         << hero->accessibleName().toStdString();
     EXPECT_EQ(hero->accessibleDescription(), "Drag across the sky to preview another time of day.");
     EXPECT_TRUE(hero->bedMenu()->isHidden());
@@ -186,7 +188,7 @@ TEST_F(SkyHeroTest, EachOpeningMayBringAMeteorThatCloseClears) {
         hero->popoverDidClose();
         EXPECT_FALSE(hero->meteor());
     }
-    EXPECT_GT(meteors, 8);   // about 24 expected at 8 %
+    EXPECT_GT(meteors, 8);  // about 24 expected at 8 %
     EXPECT_LT(meteors, 50);
 }
 

@@ -16,7 +16,8 @@ namespace {
 
 // Uniform over the closed range, both ends included.
 double closed(std::mt19937_64& random, double a, double b) {
-    return std::uniform_real_distribution<double>(a, std::nextafter(b, std::numeric_limits<double>::infinity()))(random);
+    return std::uniform_real_distribution<double>(a,
+                                                  std::nextafter(b, std::numeric_limits<double>::infinity()))(random);
 }
 
 }  // namespace

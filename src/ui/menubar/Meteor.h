@@ -15,9 +15,9 @@ namespace orvane {
 
 struct Meteor {
     Date start;
-    SkyPoint from;  // unit coordinates of the star field
-    double angle = 0;  // radians, y down
-    double length = 0;  // points
+    SkyPoint from;        // unit coordinates of the star field
+    double angle = 0;     // radians, y down
+    double length = 0;    // points
     double duration = 0;  // seconds
 
     bool operator==(const Meteor&) const = default;

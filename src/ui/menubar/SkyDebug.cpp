@@ -28,7 +28,8 @@ int daysInMonth(int year, int month) {
 
 std::optional<Date> parseDate(std::string_view text, const TimeZone& zone) {
     // 2024-06-21T21:45
-    if (text.size() != 16 || text[4] != '-' || text[7] != '-' || text[10] != 'T' || text[13] != ':') return std::nullopt;
+    if (text.size() != 16 || text[4] != '-' || text[7] != '-' || text[10] != 'T' || text[13] != ':')
+        return std::nullopt;
     const auto year = digits(text, 0, 4), month = digits(text, 5, 2), day = digits(text, 8, 2);
     const auto hour = digits(text, 11, 2), minute = digits(text, 14, 2);
     if (!year || !month || !day || !hour || !minute) return std::nullopt;

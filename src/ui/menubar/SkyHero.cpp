@@ -67,7 +67,8 @@ void shadowedText(QPainter& p, std::map<std::pair<QString, QString>, QStaticText
 
 }  // namespace
 
-SkyHero::SkyHero(std::shared_ptr<AppModel> model, Environment environment, std::optional<Date> fixedNow, QWidget* parent)
+SkyHero::SkyHero(std::shared_ptr<AppModel> model, Environment environment, std::optional<Date> fixedNow,
+                 QWidget* parent)
     : QWidget(parent), model_(std::move(model)), environment_(std::move(environment)), fixedNow_(fixedNow) {
     if (!environment_.clock) environment_.clock = platform::SystemClock::shared();
     if (!environment_.random) environment_.random = std::make_shared<std::mt19937_64>(std::random_device{}());
@@ -81,12 +82,13 @@ SkyHero::SkyHero(std::shared_ptr<AppModel> model, Environment environment, std::
     });
 
     const auto plan = model_->eveningPlan();
-    bedMenu_ = new ClockMenu("bed.double.fill", "Bed", plan ? plan->bedtime : EveningRules::defaultBedtime,
-                             ClockMenu::bedtimes(), [this](ClockTime t) {
-                                 if (const auto current = model_->eveningPlan())
-                                     model_->setEveningPlan(EveningRules::planWithBedtime(*current, t));
-                             },
-                             this);
+    bedMenu_ = new ClockMenu(
+        "bed.double.fill", "Bed", plan ? plan->bedtime : EveningRules::defaultBedtime, ClockMenu::bedtimes(),
+        [this](ClockTime t) {
+            if (const auto current = model_->eveningPlan())
+                model_->setEveningPlan(EveningRules::planWithBedtime(*current, t));
+        },
+        this);
     auto* toggle = new kit::TintSwitch("Warm my display", this);
     toggle->setOn(model_->settings().enabled);
     // The model decides; the switch shows what it decided.
@@ -111,8 +113,10 @@ SkyHero::SkyHero(std::shared_ptr<AppModel> model, Environment environment, std::
     kit::NotificationCenter* centre = environment_.notifications;
     if (!centre) centre = kit::contextOf(parent).notifications;
     if (!centre) centre = &kit::NotificationCenter::defaultCenter();
-    notifications_.push_back(centre->observe(kit::Notifications::popoverWillShow, [this](const auto&) { popoverWillShow(); }));
-    notifications_.push_back(centre->observe(kit::Notifications::popoverDidClose, [this](const auto&) { popoverDidClose(); }));
+    notifications_.push_back(
+        centre->observe(kit::Notifications::popoverWillShow, [this](const auto&) { popoverWillShow(); }));
+    notifications_.push_back(
+        centre->observe(kit::Notifications::popoverDidClose, [this](const auto&) { popoverDidClose(); }));
     refresh();
     updateTimers();
 }
@@ -152,11 +156,12 @@ void SkyHero::modelChanged() {
 
 void SkyHero::refresh() {
     const Date scene = shown() + releaseOffset_ * springValue_;
-    day_ = SkyDay::make(model_->location(), zone(), model_->eveningPlan(), now(), scene, std::max(width(), 1),
-                        cardHeight);
+    day_ =
+        SkyDay::make(model_->location(), zone(), model_->eveningPlan(), now(), scene, std::max(width(), 1), cardHeight);
     ++generation_;
     makeTexts();
-    setAccessibleName(QString::fromStdString(SkyTexts::accessibilityText(day_.sun, day_.visibleMoon(), texts_.nextEvent)));
+    setAccessibleName(
+        QString::fromStdString(SkyTexts::accessibilityText(day_.sun, day_.visibleMoon(), texts_.nextEvent)));
     updateChildren();
     update();
 }
@@ -196,8 +201,8 @@ void SkyHero::makeTexts() {
                               : SkyTexts::stateLine({model_->settings().enabled, r.status, model_->settings().mode,
                                                      model_->isWarming(), r.curve, zone(), now()});
     texts_.kelvin = std::to_string(preview ? preview->kelvin : r.modeState.kelvin);
-    texts_.alerting = preview ? SkyTexts::previewAlertingLabel(*preview)
-                              : Melanopic::label(model_->effectiveWhite(r.modeState));
+    texts_.alerting =
+        preview ? SkyTexts::previewAlertingLabel(*preview) : Melanopic::label(model_->effectiveWhite(r.modeState));
 }
 
 bool SkyHero::seaDimmed() const { return !model_->settings().enabled && !previewState(); }
@@ -228,7 +233,7 @@ void SkyHero::updateChildren() {
     const auto plan = model_->eveningPlan();
     bedMenu_->setVisible(plan.has_value());
     if (plan) bedMenu_->setTime(plan->bedtime);
-    static_cast<kit::TintSwitch*>(switch_)->setOn(model_->settings().enabled);
+    switch_->setOn(model_->settings().enabled);
     const auto reduction = badgeReduction();
     badge_->setVisible(reduction.has_value());
     if (reduction) badge_->setReduction(*reduction);
@@ -274,8 +279,7 @@ void SkyHero::paintCard(QPainter& painter, const QRect& dirty) {
     const Date frame = environment_.clock->now();
     const QSize stillPixels(static_cast<int>(std::ceil(W * dpr)), static_cast<int>(std::ceil(fadeTop * dpr)));
     const QSize stripPixels(stillPixels.width(), static_cast<int>(std::ceil(SkyDay::extraSea * dpr)));
-    if (drawnGeneration_ != generation_ || stillImage_.size() != stillPixels ||
-        stillImage_.devicePixelRatio() != dpr) {
+    if (drawnGeneration_ != generation_ || stillImage_.size() != stillPixels || stillImage_.devicePixelRatio() != dpr) {
         stillImage_ = QImage(stillPixels, QImage::Format_ARGB32_Premultiplied);
         stillImage_.setDevicePixelRatio(dpr);
         stillImage_.fill(Qt::transparent);
@@ -317,7 +321,8 @@ void SkyHero::paintCard(QPainter& painter, const QRect& dirty) {
     // Sky row.
     const QFontMetricsF timeMetrics(f.time), captionMetrics(f.caption);
     painter.setFont(f.time);
-    shadowedText(painter, staticTexts_, QPointF(padding, 12 + timeMetrics.ascent()), QString::fromStdString(timeText()), 1);
+    shadowedText(painter, staticTexts_, QPointF(padding, 12 + timeMetrics.ascent()), QString::fromStdString(timeText()),
+                 1);
     painter.setFont(f.caption);
     shadowedText(painter, staticTexts_, QPointF(padding, 12 + timeMetrics.height() + 1 + captionMetrics.ascent()),
                  QString::fromStdString(skyLine()), 0.85);
@@ -327,14 +332,16 @@ void SkyHero::paintCard(QPainter& painter, const QRect& dirty) {
     const double seaBottom = H - SkyDay::extraSea - 4;
     const double alertingBase = seaBottom - captionMetrics.descent();
     painter.setFont(f.caption);
-    shadowedText(painter, staticTexts_, QPointF(padding, alertingBase), QString::fromStdString(alertingText()), 0.85 * rowOpacity);
+    shadowedText(painter, staticTexts_, QPointF(padding, alertingBase), QString::fromStdString(alertingText()),
+                 0.85 * rowOpacity);
     const QFontMetricsF numeral(f.numeral), unit(f.unit);
     const double numeralBase = seaBottom - captionMetrics.height() - numeral.descent() + 4;
     const QString kelvin = QString::fromStdString(kelvinText());
     painter.setFont(f.numeral);
     shadowedText(painter, staticTexts_, QPointF(padding, numeralBase), kelvin, rowOpacity);
     painter.setFont(f.unit);
-    shadowedText(painter, staticTexts_, QPointF(padding + numeral.horizontalAdvance(kelvin) + 2, numeralBase), "K", 0.7 * rowOpacity);
+    shadowedText(painter, staticTexts_, QPointF(padding + numeral.horizontalAdvance(kelvin) + 2, numeralBase), "K",
+                 0.7 * rowOpacity);
     const QFontMetricsF label(f.label);
     painter.setFont(f.label);
     shadowedText(painter, staticTexts_, QPointF(padding, numeralBase - numeral.ascent() + 6 - label.descent()),

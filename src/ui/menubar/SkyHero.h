@@ -20,6 +20,7 @@
 #include "platform/Scheduler.h"
 #include "ui/kit/Animator.h"
 #include "ui/kit/NotificationCenter.h"
+#include "ui/kit/TintSwitch.h"
 #include "ui/menubar/Meteor.h"
 #include "ui/menubar/SkyDay.h"
 #include "ui/menubar/SkyScene.h"
@@ -41,7 +42,7 @@ public:
         std::shared_ptr<platform::Scheduler> scheduler;
         std::shared_ptr<platform::Clock> clock;
         bool reduceMotion = false;
-        std::string locale;  // for the shown time; empty: the process's locale
+        std::string locale;                       // for the shown time; empty: the process's locale
         std::shared_ptr<std::mt19937_64> random;  // the meteor's; default seeded from std::random_device
         // Where popoverWillShow and popoverDidClose come from; default: the context's centre.
         kit::NotificationCenter* notifications = nullptr;
@@ -144,7 +145,7 @@ private:
     std::uint64_t drawnGeneration_ = 0;
     std::map<std::pair<QString, QString>, QStaticText> staticTexts_;
     ClockMenu* bedMenu_ = nullptr;
-    QAbstractButton* switch_ = nullptr;
+    kit::TintSwitch* switch_ = nullptr;
     EveningLightBadge* badge_ = nullptr;
 
     platform::Handle refreshTimer_;

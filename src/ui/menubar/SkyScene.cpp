@@ -16,8 +16,9 @@ namespace orvane {
 namespace {
 
 QColor rgb(const SkyColor& c, double alpha = 1) {
-    return QColor::fromRgbF(static_cast<float>(std::clamp(c.r, 0.0, 1.0)), static_cast<float>(std::clamp(c.g, 0.0, 1.0)),
-                            static_cast<float>(std::clamp(c.b, 0.0, 1.0)), static_cast<float>(std::clamp(alpha, 0.0, 1.0)));
+    return QColor::fromRgbF(
+        static_cast<float>(std::clamp(c.r, 0.0, 1.0)), static_cast<float>(std::clamp(c.g, 0.0, 1.0)),
+        static_cast<float>(std::clamp(c.b, 0.0, 1.0)), static_cast<float>(std::clamp(alpha, 0.0, 1.0)));
 }
 
 }  // namespace
@@ -76,7 +77,8 @@ void SkyScene::draw(QPainter& painter, Date date, bool belowHorizon, unsigned pa
     }
 
     // 4. The sun's path, above the horizon only.
-    if (const auto points = belowHorizon || !(parts & still) ? std::vector<SkyPoint>() : ArcPath::points(arc, geometry); !points.empty()) {
+    if (const auto points = belowHorizon || !(parts & still) ? std::vector<SkyPoint>() : ArcPath::points(arc, geometry);
+        !points.empty()) {
         QPainterPath path(QPointF(points[0].x, points[0].y));
         for (std::size_t i = 1; i < points.size(); ++i) path.lineTo(points[i].x, points[i].y);
         painter.save();
@@ -93,7 +95,8 @@ void SkyScene::draw(QPainter& painter, Date date, bool belowHorizon, unsigned pa
     // 5. Sun; 6. Moon. The sea drawn next hides what lies below the horizon.
     const double sunY = geometry.y(sun.elevation);
     if (drawsSun() && !belowHorizon && (parts & still)) SunDisk{palette.sun, 7}.draw(painter, sunX, sunY);
-    if (moon && !belowHorizon && (parts & still)) MoonDisk{*moon, palette.stars, moonHovered, moonHoverAmount}.draw(painter);
+    if (moon && !belowHorizon && (parts & still))
+        MoonDisk{*moon, palette.stars, moonHovered, moonHoverAmount}.draw(painter);
 
     // 7. Sea.
     if (parts & still) {

@@ -26,7 +26,8 @@ std::string shownTime(Date date, const TimeZone& zone, const std::string& locale
     UErrorCode status = U_ZERO_ERROR;
     if (!cached || cachedLocale != loc.getName()) {
         cached.reset();
-        std::unique_ptr<icu::DateTimePatternGenerator> generator(icu::DateTimePatternGenerator::createInstance(loc, status));
+        std::unique_ptr<icu::DateTimePatternGenerator> generator(
+            icu::DateTimePatternGenerator::createInstance(loc, status));
         if (U_FAILURE(status)) return Calendar(zone).hhmm(date);
         const icu::UnicodeString pattern = generator->getBestPattern(icu::UnicodeString("jmm"), status);
         if (U_FAILURE(status)) return Calendar(zone).hhmm(date);

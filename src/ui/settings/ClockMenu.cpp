@@ -68,10 +68,9 @@ constexpr double chevronWidth = 7;
 
 QSizeF ClockMenu::contentSize() const {
     const EveningLook::Fonts f = EveningLook::fonts();
-    const double width = 10 + symbolSize + 5 +
-                         QFontMetricsF(f.subheadline).horizontalAdvance(QString::fromStdString(label_)) + 5 +
-                         QFontMetricsF(f.time).horizontalAdvance(QString::fromStdString(time_.display())) + 5 +
-                         chevronWidth + 10;
+    const double width =
+        10 + symbolSize + 5 + QFontMetricsF(f.subheadline).horizontalAdvance(QString::fromStdString(label_)) + 5 +
+        QFontMetricsF(f.time).horizontalAdvance(QString::fromStdString(time_.display())) + 5 + chevronWidth + 10;
     return {std::ceil(width), 28};
 }
 

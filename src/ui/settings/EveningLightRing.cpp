@@ -21,7 +21,8 @@ void EveningLightRing::setFraction(double fraction) {
     kit::contextOf(this).animator->animate(shown_, EveningRules::ringFraction(fraction), kit::Spring{0.6, 1.0});
 }
 
-void EveningLightRing::paint(QPainter& painter, const QRectF& box, double fraction, double lineWidth, const QColor& ember) {
+void EveningLightRing::paint(QPainter& painter, const QRectF& box, double fraction, double lineWidth,
+                             const QColor& ember) {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF circle = box.adjusted(lineWidth / 2, lineWidth / 2, -lineWidth / 2, -lineWidth / 2);

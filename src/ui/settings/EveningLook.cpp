@@ -22,8 +22,8 @@ Colors colors(const QWidget& widget) {
 }
 
 Fonts fonts() {
-    using kit::FontBook::font;
     using kit::TextStyle;
+    using kit::FontBook::font;
     Fonts f;
     f.caption = font(TextStyle::caption);
     f.captionMedium = font(TextStyle::caption, QFont::Medium);

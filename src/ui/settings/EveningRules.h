@@ -35,7 +35,9 @@ EveningPlan planWithIntensity(const std::optional<EveningPlan>& current, Evening
 // What "Use my evening" sets.
 inline EveningPlan defaultEvening() { return {defaultBedtime, defaultWake, EveningIntensity::warm}; }
 // What choosing a bedtime in the sky card's menu sets.
-inline EveningPlan planWithBedtime(const EveningPlan& plan, ClockTime bedtime) { return {bedtime, plan.wake, plan.intensity}; }
+inline EveningPlan planWithBedtime(const EveningPlan& plan, ClockTime bedtime) {
+    return {bedtime, plan.wake, plan.intensity};
+}
 
 struct IntensityItem {
     EveningIntensity intensity;

@@ -28,7 +28,8 @@ TonightSection::TonightSection(std::shared_ptr<AppModel> model, bool /*compact*/
     caption_->setMaximumLines(1);
     layout->addWidget(caption_);
     layout->addWidget(intensity_);
-    connect(button_, &QAbstractButton::clicked, this, [this] { model_->setEveningPlan(EveningRules::defaultEvening()); });
+    connect(button_, &QAbstractButton::clicked, this,
+            [this] { model_->setEveningPlan(EveningRules::defaultEvening()); });
     subscription_ = model_->observe([this](AppModel::Property p) {
         if (p == AppModel::Property::settings || p == AppModel::Property::resolution ||
             p == AppModel::Property::location)
@@ -39,7 +40,8 @@ TonightSection::TonightSection(std::shared_ptr<AppModel> model, bool /*compact*/
 
 QString TonightSection::caption() const {
     const bool hasPlan = model_->eveningPlan().has_value();
-    return QString::fromStdString(EveningRules::tonightCaption(hasPlan, model_->settings().mode, model_->modeSubtitle()));
+    return QString::fromStdString(
+        EveningRules::tonightCaption(hasPlan, model_->settings().mode, model_->modeSubtitle()));
 }
 
 void TonightSection::refresh() {
