@@ -69,6 +69,18 @@ TEST_F(PopoverTest, WillShowReplaysTheEntranceFromZero) {
     for (auto* box : view->entrance()) EXPECT_NEAR(box->progress(), 1.0, 0.01);
 }
 
+TEST_F(PopoverTest, ClosedPopoverKeepsAtMostOneSkyTimelineBeyondTheModels) {
+    startInBerlin();
+    settle();
+    const std::size_t modelOnly = scheduler->timerCount();
+    auto view = popover();
+    notifications.post(kit::Notifications::popoverWillShow);
+    notifications.post(kit::Notifications::popoverDidClose);
+    scheduler->advance(3);
+    // One timeline of the sky (card or wash) still runs while closed; nothing of the popover itself.
+    EXPECT_LE(scheduler->timerCount(), modelOnly + 1);
+}
+
 TEST_F(PopoverTest, TrueColorTileIsInertUnlessWarming) {
     startInBerlin(manualSettings(6500));
     auto view = popover();

@@ -343,3 +343,33 @@ TEST_F(StatusItemTest, VisibleItemGetsNoNotice) {
 
 }  // namespace
 }  // namespace orvane::testing
+
+namespace orvane::testing {
+namespace {
+
+// With the popover closed and the morph over, nothing of the tray item keeps a timer.
+TEST_F(StatusItemTest, ClosedPopoverSteadyStateHasNoTimersOfItsOwn) {
+    make();
+    controller.reset();
+    settle();
+    const std::size_t modelOnly = scheduler->timerCount();
+    tray = std::make_shared<FakeTray>();
+    StatusItemController::Environment e;
+    e.tray = tray;
+    e.popover = popover;
+    e.scheduler = scheduler;
+    e.clock = clock;
+    e.defaults = defaults;
+    e.notifications = &notifications;
+    controller = StatusItemController::create(model, e);
+    model->setEnabled(false);
+    scheduler->runPending();
+    controller->refresh();
+    EXPECT_TRUE(controller->morphing());
+    scheduler->advance(3);  // the morph's 27 frames and the 2 s check
+    EXPECT_FALSE(controller->morphing());
+    EXPECT_LE(scheduler->timerCount(), modelOnly);
+}
+
+}  // namespace
+}  // namespace orvane::testing
