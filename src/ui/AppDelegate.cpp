@@ -1,12 +1,18 @@
 #include "ui/AppDelegate.h"
 
 #include <QCoreApplication>
+#include <QWidget>
 
 #include "app/Commands.h"
 #include "app/GlobalHotkeys.h"
 #include "app/Startup.h"
 #include "engine/DisplayManager.h"
 #include "engine/LaunchAtLogin.h"
+#include "ui/kit/Context.h"
+#include "ui/kit/NotificationCenter.h"
+#include "ui/menubar/PopoverView.h"
+#include "ui/menubar/QtTray.h"
+#include "ui/menubar/StatusItemController.h"
 
 namespace orvane {
 
@@ -39,8 +45,62 @@ void AppDelegate::applicationDidFinishLaunching() {
     environment.setLaunchAtLogin = [platform = platform_](bool on) { return LaunchAtLogin::set(platform->loginItems(), on); };
     model_ = AppModel::create(engine_, store_, std::move(environment));
 
+    // The tray item with its popover, driven by the model's two hooks.
+    auto weak = weak_from_this();
+    auto quit = [weak] {
+        if (auto self = weak.lock()) self->terminate();
+    };
+    PopoverView::Environment popoverEnvironment;
+    popoverEnvironment.scheduler = platform_->scheduler();
+    popoverEnvironment.clock = platform_->clockShared();
+    popoverEnvironment.quit = quit;
+    auto* popoverView = new PopoverView(model_, popoverEnvironment);
+    auto tray = std::make_shared<QtTray>();
+    popoverWindow_ = std::make_shared<PopoverWindow>(popoverView, [tray]() -> QRect {
+        return tray->current() ? tray->current()->anchor() : QRect();
+    });
+    StatusItemController::Environment trayEnvironment;
+    trayEnvironment.tray = tray;
+    trayEnvironment.popover = popoverWindow_;
+    trayEnvironment.scheduler = platform_->scheduler();
+    trayEnvironment.clock = platform_->clockShared();
+    trayEnvironment.defaults = platform_->standardUserDefaults();
+    trayEnvironment.quit = quit;
+    trayEnvironment.openURL = [platform = platform_](const std::string& url) { return platform->workspace().openURL(url); };
+    trayEnvironment.playSound = [](const std::string&) {};
+    trayEnvironment.openNotice = openHiddenIconNotice;
+    statusItem_ = StatusItemController::create(model_, trayEnvironment);
+    statusItem_->openSettings = [weak] {
+        if (auto self = weak.lock()) self->showSettings();
+    };
+    hooks_.push_back(model_->onResolutionChanged.subscribe([weak](const Resolution&) {
+        if (auto self = weak.lock(); self && self->statusItem_) self->statusItem_->refresh();
+    }));
+    hooks_.push_back(model_->onSettingsChanged.subscribe([weak](const Settings& old, const Settings& now) {
+        auto self = weak.lock();
+        if (!self || !self->statusItem_) return;
+        if (old.showMenuBarIcon != now.showMenuBarIcon || old.showKelvinInMenuBar != now.showKelvinInMenuBar)
+            self->statusItem_->rebuildStatusItem();
+        self->statusItem_->refresh();
+    }));
+    hooks_.push_back(kit::NotificationCenter::defaultCenter().observe(kit::Notifications::openSettings, [weak](const auto&) {
+        if (auto self = weak.lock()) self->showSettings();
+    }));
+    if (platform::environmentSwitch("ORVANE_POPOVER_WINDOW")) {
+        debugPopover_ = std::make_unique<QWidget>();
+        debugPopover_->setWindowTitle(QStringLiteral("Popover (debug)"));
+        debugPopover_->setAttribute(Qt::WA_ShowWithoutActivating);
+        auto* view = new PopoverView(model_, popoverEnvironment, std::nullopt, debugPopover_.get());
+        debugPopover_->setGeometry(60, 120, PopoverView::popoverWidth, 700);
+        view->move(0, 0);
+        debugPopover_->show();
+    }
+
     // 13. The global shortcuts.
     hotkeys_ = std::make_unique<GlobalHotkeys>(*platform_, model_);
+    hotkeys_->showPopover = [weak] {
+        if (auto self = weak.lock()) self->showPopover();
+    };
     hotkeys_->registerHotkeys();
     // 10.3 and 11: registered anew when their settings change or the model asks.
     hotkeySubscriptions_.push_back(model_->onSettingsChanged.subscribe(
@@ -94,7 +154,14 @@ void AppDelegate::handOver(const std::vector<std::string>& arguments) {
 
 bool AppDelegate::applicationShouldHandleReopen() { return false; }
 
+void AppDelegate::showPopover() {
+    if (statusItem_) statusItem_->showPopover();
+}
+
+void AppDelegate::showSettings() { log_.notice("settings: the settings window is not part of this build"); }
+
 void AppDelegate::applicationWillTerminate() {
+    if (popoverWindow_) popoverWindow_->hide();
     // 2. No watchdog is started from here on; the running one stays and resets the
     // displays once this process has ended.
     if (safety_) safety_->setStopping();

@@ -16,6 +16,8 @@
 #include "platform/Log.h"
 #include "platform/Platform.h"
 
+class QWidget;
+
 namespace orvane {
 
 class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
@@ -43,6 +45,11 @@ public:
     // Null until launched.
     const std::shared_ptr<AppModel>& model() const { return model_; }
 
+    // The open-popover hotkey's action.
+    void showPopover();
+    // The settings window; not part of this build yet, so only noted in the log.
+    void showSettings();
+
 private:
     std::shared_ptr<platform::Platform> platform_;
     std::shared_ptr<TintSafety> safety_;
@@ -52,6 +59,10 @@ private:
     platform::Handle commandObservation_;
     std::unique_ptr<GlobalHotkeys> hotkeys_;
     std::vector<Subscription> hotkeySubscriptions_;
+    std::shared_ptr<class PopoverWindow> popoverWindow_;
+    std::shared_ptr<class StatusItemController> statusItem_;
+    std::unique_ptr<QWidget> debugPopover_;
+    std::vector<Subscription> hooks_;
     bool terminating_ = false;
     platform::Log log_{"app"};
 };

@@ -301,12 +301,14 @@ TEST_F(DDCBackendTest, TheEngineRestoresEveryMonitorWhenItDetachesAll) {
 
     TintEngine engine(sim);
     engine.ddcAvailability = [&](const DisplayInfo& d) { return services.count(d.id) > 0; };
-    engine.displaySettingsProvider = [](const DisplayInfo& d) {
+    std::map<std::string, DisplaySettings> displays;
+    for (const auto& d : DisplayManager::currentDisplays(*sim)) {
         DisplaySettings s;
         s.isBuiltIn = d.isBuiltIn;
         if (!d.isBuiltIn) s.method = TintMethod::ddc;
-        return s;
-    };
+        displays[d.key] = s;
+    }
+    engine.setDisplaySettings(displays);
     engine.backendFactory = [&](TintMethod m, const DisplayInfo& d, const Calibration&) -> std::shared_ptr<TintBackend> {
         if (m == TintMethod::ddc && services.count(d.id))
             return std::make_shared<DDCBackend>(d, services[d.id], defaults, sim);

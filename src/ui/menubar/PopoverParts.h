@@ -1,0 +1,134 @@
+#pragma once
+// The popover's smaller views: the three shortcut tiles, the footer, the extras panel, the
+// explanation sheet and the kelvin field the General settings borrow.
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include <QDialog>
+#include <QLineEdit>
+#include <QWidget>
+
+#include "app/AppModel.h"
+#include "ui/kit/Buttons.h"
+#include "ui/kit/ModelView.h"
+
+namespace orvane {
+
+namespace kit {
+class TileLabel;
+class Text;
+class TintSwitch;
+}  // namespace kit
+
+// The method's title for the footer and the sheet.
+QString methodLine(const std::optional<TintMethod>& method);
+
+class CozyTile : public kit::GlassShapeButton {
+public:
+    explicit CozyTile(std::shared_ptr<AppModel> model, QWidget* parent = nullptr);
+    QString detail() const;
+    kit::TileLabel& label() const { return *label_; }
+
+private:
+    void refresh();
+    kit::TileLabel* label_;
+    kit::ModelFollower model_;
+};
+
+class TrueColorTile : public kit::GlassShapeButton {
+public:
+    explicit TrueColorTile(std::shared_ptr<AppModel> model, QWidget* parent = nullptr);
+    kit::TileLabel& label() const { return *label_; }
+    // The hold menu's four durations, in order.
+    static const std::vector<QString>& menuTitles();
+    void choose(int menuIndex);
+
+private:
+    void refresh();
+    void act();
+    kit::TileLabel* label_;
+    kit::ModelFollower model_;
+};
+
+class ThisAppTile : public kit::GlassShapeButton {
+public:
+    explicit ThisAppTile(std::shared_ptr<AppModel> model, QWidget* parent = nullptr);
+    kit::TileLabel& label() const { return *label_; }
+    bool excluded() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void refresh();
+    kit::TileLabel* label_;
+    kit::ModelFollower model_;
+};
+
+class FooterRow : public QWidget {
+public:
+    // `toggleExtras` and `showWhy` belong to the popover.
+    FooterRow(std::shared_ptr<AppModel> model, std::function<void()> toggleExtras, std::function<void()> showWhy,
+              std::function<void()> quit, QWidget* parent = nullptr);
+    void setExtrasExpanded(bool expanded);
+    QString methodText() const;
+    kit::PressableButton& methodButton() const { return *method_; }
+    kit::GlassIconButton& chevron() const { return *chevron_; }
+    kit::GlassIconButton& settingsButton() const { return *settings_; }
+    kit::GlassIconButton& quitButton() const { return *quit_; }
+
+private:
+    kit::PressableButton* method_;
+    kit::GlassIconButton* chevron_;
+    kit::GlassIconButton* settings_;
+    kit::GlassIconButton* quit_;
+    kit::ModelFollower model_;
+};
+
+class ExtrasSection : public QWidget {
+public:
+    explicit ExtrasSection(std::shared_ptr<AppModel> model, QWidget* parent = nullptr);
+    QString revealText() const;
+    kit::TintSwitch& antiDithering() const { return *switch_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void refresh();
+    kit::Text* reveal_;
+    kit::TintSwitch* switch_;
+    kit::ModelFollower model_;
+};
+
+class WhySheet : public QWidget {
+public:
+    explicit WhySheet(std::shared_ptr<AppModel> model, std::function<void()> dismiss, QWidget* parent = nullptr);
+    static constexpr int sheetWidth = 440;
+    static QString body();
+    // "In use on this computer: …", empty without a display.
+    QString methodText() const;
+    kit::SystemButton& doneButton() const { return *done_; }
+
+private:
+    kit::SystemButton* done_;
+    std::shared_ptr<AppModel> model_;
+};
+
+class KelvinField : public QLineEdit {
+public:
+    explicit KelvinField(std::shared_ptr<AppModel> model, QWidget* parent = nullptr);
+    // The number in what was typed: its digits only; none when nothing is left or it does
+    // not fit.
+    static std::optional<std::int64_t> parse(const QString& text);
+    void submit();
+
+private:
+    void follow();
+    std::int64_t shownKelvin_;
+    kit::ModelFollower model_;
+};
+
+}  // namespace orvane

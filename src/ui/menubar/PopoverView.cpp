@@ -1,0 +1,180 @@
+#include "ui/menubar/PopoverView.h"
+
+#include <QDialog>
+#include <QGraphicsOpacityEffect>
+#include <QHBoxLayout>
+#include <QPainter>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "ui/kit/Context.h"
+#include "ui/kit/StatusBanner.h"
+#include "ui/kit/TintModule.h"
+#include "ui/menubar/PopoverParts.h"
+#include "ui/menubar/SkyWash.h"
+#include "ui/settings/TonightSection.h"
+
+namespace orvane {
+
+namespace {
+constexpr kit::Spring entranceSpring{0.5, 0.78};
+constexpr int padding = 20;
+// The card's layout height is 48 pt short of its drawing and it runs over the top padding.
+constexpr int skyLayoutHeight = SkyHero::cardHeight - padding - 48;
+}  // namespace
+
+EntranceBox::EntranceBox(QWidget* child, int index, QWidget* parent) : QWidget(parent), child_(child), index_(index) {
+    child_->setParent(this);
+    child_->show();
+    setSizePolicy(child_->sizePolicy());
+    auto* effect = new QGraphicsOpacityEffect(this);
+    effect->setEnabled(false);  // only while fading: an effect draws through a pixmap
+    setGraphicsEffect(effect);
+    shown_.setOnChange([this, effect] {
+        effect->setOpacity(std::clamp(shown_.value(), 0.0, 1.0));
+        effect->setEnabled(shown_.value() < 1.0);
+        place();
+    });
+}
+
+QSize EntranceBox::sizeHint() const { return child_->sizeHint(); }
+QSize EntranceBox::minimumSizeHint() const { return child_->minimumSizeHint(); }
+void EntranceBox::resizeEvent(QResizeEvent*) { place(); }
+void EntranceBox::place() { child_->setGeometry(0, static_cast<int>(std::lround((1.0 - shown_.value()) * 10)), width(), height()); }
+
+void EntranceBox::hideAtOnce() {
+    if (auto* a = kit::contextOf(this).animator.get()) a->set(shown_, 0);
+}
+
+void EntranceBox::reveal() {
+    auto* a = kit::contextOf(this).animator.get();
+    if (!a) return;
+    if (index_ == 0) {
+        a->animate(shown_, 1, entranceSpring);
+        return;
+    }
+    QTimer::singleShot(static_cast<int>(std::lround(delay() * 1000)), this, [this] {
+        if (auto* later = kit::contextOf(this).animator.get()) later->animate(shown_, 1, entranceSpring);
+    });
+}
+
+PopoverView::PopoverView(std::shared_ptr<AppModel> model, Environment environment, std::optional<Date> skyTime,
+                         QWidget* parent)
+    : QWidget(parent),
+      model_(model),
+      env_(std::move(environment)),
+      stack_(new QVBoxLayout(this)),
+      follower_(model, [this](AppModel::Property) { refreshBanner(); }) {
+    if (!env_.sky.scheduler) env_.sky.scheduler = env_.scheduler;
+    if (!env_.sky.clock) env_.sky.clock = env_.clock;
+    setFixedWidth(popoverWidth);
+    wash_ = new SkyWash(model, env_.scheduler, env_.clock, skyTime, this);
+    sky_ = new SkyHero(model, env_.sky, skyTime, this);
+    skySpace_ = new QWidget(this);
+    skySpace_->setFixedHeight(skyLayoutHeight);
+    banner_ = new kit::StatusBanner(model);
+    tint_ = new kit::TintModule(model, 36, false);
+    tonight_ = new TonightSection(model, true);
+    cozy_ = new CozyTile(model);
+    trueColor_ = new TrueColorTile(model);
+    thisApp_ = new ThisAppTile(model);
+    auto* tiles = new QWidget;
+    auto* tileRow = new QHBoxLayout(tiles);
+    tileRow->setContentsMargins(0, 0, 0, 0);
+    tileRow->setSpacing(8);
+    tileRow->addWidget(cozy_);
+    tileRow->addWidget(trueColor_);
+    tileRow->addWidget(thisApp_);
+    footer_ = new FooterRow(
+        model, [this] { setExtrasExpanded(!extrasExpanded_); }, [this] { showWhy(); },
+        [this] {
+            if (env_.quit) env_.quit();
+        });
+    extras_ = new ExtrasSection(model);
+
+    stack_->setContentsMargins(padding, padding, padding, padding);
+    stack_->setSpacing(16);
+    stack_->setSizeConstraint(QLayout::SetFixedSize);
+    stack_->addWidget(skySpace_);
+    stack_->addWidget(banner_);
+    const std::pair<QWidget*, int> staged[] = {{tint_, 0}, {tonight_, 1}, {tiles, 3}, {footer_, 4}};
+    for (const auto& [w, index] : staged) {
+        auto* box = new EntranceBox(w, index);
+        entrance_.push_back(box);
+        stack_->addWidget(box);
+    }
+    stack_->addWidget(extras_);
+    extras_->hide();
+    for (int i = 1; i < stack_->count(); ++i) stack_->itemAt(i)->widget()->setFixedWidth(popoverWidth - 2 * padding);
+    wash_->lower();
+    sky_->raise();
+    for (auto* box : entrance_) box->raise();
+
+    willShow_ = kit::contextOf(this).notifications->observe(kit::Notifications::popoverWillShow,
+                                                          [this](const auto&) { replayEntrance(); });
+    refreshBanner();
+}
+
+PopoverView::~PopoverView() = default;
+
+void PopoverView::refreshBanner() { banner_->setVisible(kit::StatusBanner::hasContent(*model_)); }
+
+void PopoverView::setExtrasExpanded(bool expanded) {
+    extrasExpanded_ = expanded;
+    extras_->setVisible(expanded);
+    footer_->setExtrasExpanded(expanded);
+    adjustSize();
+}
+
+void PopoverView::showWhy() {
+    if (env_.showWhy) {
+        env_.showWhy();
+        return;
+    }
+    whyShown_ = true;
+    QDialog dialog(window());
+    dialog.setWindowModality(Qt::WindowModal);
+    dialog.setWindowTitle(QStringLiteral("Orvane"));
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* sheet = new WhySheet(model_, [&dialog] { dialog.accept(); });
+    layout->addWidget(sheet);
+    sheet->doneButton().setFocus();
+    dialog.setAutoFillBackground(true);
+    QPalette palette = dialog.palette();
+    palette.setColor(QPalette::Window, kit::windowColor(kit::appearanceOf(this)));
+    dialog.setPalette(palette);
+    dialog.exec();
+    whyShown_ = false;
+}
+
+void PopoverView::replayEntrance() {
+    for (auto* box : entrance_) box->hideAtOnce();
+    // The reset is drawn before the reveal starts.
+    QTimer::singleShot(0, this, [this] {
+        for (auto* box : entrance_) box->reveal();
+    });
+}
+
+std::vector<QWidget*> PopoverView::elements() const {
+    std::vector<QWidget*> out{sky_};
+    for (int i = 1; i < stack_->count(); ++i) {
+        QWidget* w = stack_->itemAt(i)->widget();
+        if (w && !w->isHidden()) out.push_back(w);
+    }
+    return out;
+}
+
+QSize PopoverView::sizeHint() const { return {popoverWidth, stack_->sizeHint().height()}; }
+
+void PopoverView::resizeEvent(QResizeEvent*) {
+    sky_->setGeometry(0, 0, popoverWidth, SkyHero::cardHeight);
+    wash_->setGeometry(0, washTop, popoverWidth, washHeight);
+}
+
+void PopoverView::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.fillRect(rect(), kit::windowColor(kit::appearanceOf(this)));
+}
+
+}  // namespace orvane

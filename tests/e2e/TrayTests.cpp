@@ -1,0 +1,255 @@
+// The tray item on a private X server without a tray host: the hidden-icon notice opens
+// 2 s after start, and the debug popover window shows the 352-wide popover.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include <systemd/sd-bus.h>
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include "ProgramProcess.h"
+#include "SessionBus.h"
+#include "XvfbServer.h"
+
+namespace orvane::e2e {
+namespace {
+
+// A panel's StatusNotifierWatcher with a host registered: notes the items that register.
+class FakeWatcher {
+    static constexpr const char* introspection = R"(<node>
+ <interface name="org.kde.StatusNotifierWatcher">
+  <method name="RegisterStatusNotifierItem"><arg name="service" type="s" direction="in"/></method>
+  <method name="RegisterStatusNotifierHost"><arg name="service" type="s" direction="in"/></method>
+  <property name="RegisteredStatusNotifierItems" type="as" access="read"/>
+  <property name="IsStatusNotifierHostRegistered" type="b" access="read"/>
+  <property name="ProtocolVersion" type="i" access="read"/>
+  <signal name="StatusNotifierItemRegistered"><arg type="s"/></signal>
+  <signal name="StatusNotifierItemUnregistered"><arg type="s"/></signal>
+  <signal name="StatusNotifierHostRegistered"/>
+ </interface>
+</node>)";
+
+public:
+    explicit FakeWatcher(const std::string& address) {
+        sd_bus_new(&bus_);
+        sd_bus_set_address(bus_, address.c_str());
+        sd_bus_set_bus_client(bus_, 1);
+        ready_ = sd_bus_start(bus_) >= 0;
+        ready_ = ready_ && sd_bus_add_object(bus_, nullptr, "/StatusNotifierWatcher", &FakeWatcher::handle, this) >= 0;
+        ready_ = ready_ && sd_bus_request_name(bus_, "org.kde.StatusNotifierWatcher", 0) >= 0;
+        thread_ = std::thread([this] {
+            while (!stop_) {
+                std::lock_guard lock(mutex_);
+                if (sd_bus_process(bus_, nullptr) == 0) sd_bus_wait(bus_, 20'000);
+            }
+        });
+    }
+    ~FakeWatcher() {
+        stop_ = true;
+        thread_.join();
+        sd_bus_flush_close_unref(bus_);
+    }
+    bool ready() const { return ready_; }
+    std::string item() {
+        std::lock_guard lock(itemMutex_);
+        return item_;
+    }
+    std::string itemSender() {
+        std::lock_guard lock(itemMutex_);
+        return sender_;
+    }
+
+private:
+    static int handle(sd_bus_message* m, void* userdata, sd_bus_error*) {
+        auto& self = *static_cast<FakeWatcher*>(userdata);
+        constexpr const char* iface = "org.kde.StatusNotifierWatcher";
+        if (sd_bus_message_is_method_call(m, iface, "RegisterStatusNotifierItem")) {
+            const char* service = nullptr;
+            sd_bus_message_read(m, "s", &service);
+            {
+                std::lock_guard lock(self.itemMutex_);
+                self.item_ = service ? service : "";
+                self.sender_ = sd_bus_message_get_sender(m) ? sd_bus_message_get_sender(m) : "";
+            }
+            return sd_bus_reply_method_return(m, "");
+        }
+        if (sd_bus_message_is_method_call(m, iface, "RegisterStatusNotifierHost")) return sd_bus_reply_method_return(m, "");
+        if (sd_bus_message_is_method_call(m, "org.freedesktop.DBus.Introspectable", "Introspect"))
+            return sd_bus_reply_method_return(m, "s", introspection);
+        if (sd_bus_message_is_method_call(m, "org.freedesktop.DBus.Properties", "Get")) {
+            const char* interface = nullptr;
+            const char* name = nullptr;
+            sd_bus_message_read(m, "ss", &interface, &name);
+            const std::string n = name ? name : "";
+            if (n == "IsStatusNotifierHostRegistered") return sd_bus_reply_method_return(m, "v", "b", 1);
+            if (n == "ProtocolVersion") return sd_bus_reply_method_return(m, "v", "i", 0);
+            if (n == "RegisteredStatusNotifierItems") return sd_bus_reply_method_return(m, "v", "as", 0);
+        }
+        return 0;
+    }
+
+    sd_bus* bus_ = nullptr;
+    bool ready_ = false;
+    std::atomic<bool> stop_{false};
+    std::mutex mutex_;
+    std::mutex itemMutex_;
+    std::string item_, sender_;
+    std::thread thread_;
+};
+
+// A client of the private bus for asking the item.
+class BusClient {
+public:
+    explicit BusClient(const std::string& address) {
+        sd_bus_new(&bus_);
+        sd_bus_set_address(bus_, address.c_str());
+        sd_bus_set_bus_client(bus_, 1);
+        if (sd_bus_start(bus_) < 0) bus_ = sd_bus_unref(bus_);
+    }
+    ~BusClient() {
+        if (bus_) sd_bus_flush_close_unref(bus_);
+    }
+    // The tooltip's title and text.
+    std::string toolTip(const std::string& service) {
+        sd_bus_message* reply = nullptr;
+        sd_bus_error error = SD_BUS_ERROR_NULL;
+        std::string out;
+        if (sd_bus_get_property(bus_, service.c_str(), "/StatusNotifierItem", "org.kde.StatusNotifierItem", "ToolTip",
+                                &error, &reply, "(sa(iiay)ss)") >= 0) {
+            const char* icon = nullptr;
+            const char* title = nullptr;
+            const char* text = nullptr;
+            if (sd_bus_message_enter_container(reply, 'r', "sa(iiay)ss") >= 0 && sd_bus_message_read(reply, "s", &icon) >= 0 &&
+                sd_bus_message_skip(reply, "a(iiay)") >= 0 && sd_bus_message_read(reply, "ss", &title, &text) >= 0)
+                out = std::string(title ? title : "") + "|" + (text ? text : "");
+        }
+        sd_bus_error_free(&error);
+        sd_bus_message_unref(reply);
+        return out;
+    }
+    bool activate(const std::string& service) {
+        sd_bus_error error = SD_BUS_ERROR_NULL;
+        const int r = sd_bus_call_method(bus_, service.c_str(), "/StatusNotifierItem", "org.kde.StatusNotifierItem",
+                                         "Activate", &error, nullptr, "ii", 100, 10);
+        sd_bus_error_free(&error);
+        return r >= 0;
+    }
+    bool ok() const { return bus_ != nullptr; }
+
+private:
+    sd_bus* bus_ = nullptr;
+};
+
+struct TopWindow {
+    std::string name;
+    int width = 0, height = 0;
+};
+
+class TrayProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!server.error().empty()) GTEST_SKIP() << server.error();
+        dpy = XOpenDisplay(server.display().c_str());
+        if (!dpy) GTEST_SKIP() << "cannot open the private X display";
+        session.environment["ORVANE_PLATFORM"] = "linux";
+        session.environment["DISPLAY"] = server.display();
+        session.environment["QT_QPA_PLATFORM"] = "xcb";
+    }
+    void TearDown() override {
+        if (dpy) XCloseDisplay(dpy);
+    }
+
+    // Whether a mapped top-level window has this width.
+    bool mappedWidth(int width) {
+        bool found = false;
+        Window root = 0, parent = 0;
+        Window* children = nullptr;
+        unsigned count = 0;
+        if (!XQueryTree(dpy, DefaultRootWindow(dpy), &root, &parent, &children, &count)) return false;
+        for (unsigned i = 0; i < count; ++i) {
+            XWindowAttributes a;
+            if (XGetWindowAttributes(dpy, children[i], &a) && a.map_state == IsViewable && a.width == width) found = true;
+        }
+        if (children) XFree(children);
+        return found;
+    }
+
+    // The mapped top-level window with this title, if any.
+    std::optional<TopWindow> mapped(const std::string& title) {
+        std::optional<TopWindow> result;
+        Window root = 0, parent = 0;
+        Window* children = nullptr;
+        unsigned count = 0;
+        if (!XQueryTree(dpy, DefaultRootWindow(dpy), &root, &parent, &children, &count)) return result;
+        for (unsigned i = 0; i < count && !result; ++i) {
+            XWindowAttributes a;
+            if (!XGetWindowAttributes(dpy, children[i], &a) || a.map_state != IsViewable) continue;
+            char* name = nullptr;
+            if (XFetchName(dpy, children[i], &name) && name) {
+                if (title == name) result = TopWindow{name, a.width, a.height};
+                XFree(name);
+            }
+        }
+        if (children) XFree(children);
+        return result;
+    }
+
+    testing::XvfbServer server;
+    Display* dpy = nullptr;
+    Session session;
+};
+
+TEST_F(TrayProgramTest, WithoutATrayTheNoticeOpensTwoSecondsAfterStart) {
+    const auto started = Steady::now();
+    ProgramProcess program(session, {});
+    ASSERT_TRUE(program.waitFor([&] { return mapped("Orvane").has_value(); }, 10s)) << program.output();
+    EXPECT_GE(Steady::now() - started, 2s) << "the check runs 2 s after the item is made";
+    EXPECT_EQ(mapped("Orvane")->width, 540);
+}
+
+TEST_F(TrayProgramTest, DebugPopoverWindowIs352Wide) {
+    session.environment["ORVANE_POPOVER_WINDOW"] = "1";
+    ProgramProcess program(session, {});
+    ASSERT_TRUE(program.waitFor([&] { return mapped("Popover (debug)").has_value(); }, 10s)) << program.output();
+    const auto window = mapped("Popover (debug)");
+    EXPECT_EQ(window->width, 352);
+    EXPECT_EQ(window->height, 700);
+}
+
+TEST_F(TrayProgramTest, WithAWatcherTheItemRegistersAndActivateTogglesThePopover) {
+    testing::SessionBus bus(session.root);
+    if (!bus.error().empty()) GTEST_SKIP() << bus.error();
+    FakeWatcher watcher(bus.address());
+    ASSERT_TRUE(watcher.ready());
+    session.environment["DBUS_SESSION_BUS_ADDRESS"] = bus.address();
+    ProgramProcess program(session, {});
+    ASSERT_TRUE(program.waitFor([&] { return !watcher.item().empty(); }, 10s)) << program.output();
+    BusClient client(bus.address());
+    ASSERT_TRUE(client.ok());
+    std::string service = watcher.item();
+    if (service.front() == '/') service = watcher.itemSender();  // an item that gives its path
+    std::string tip;
+    ASSERT_TRUE(program.waitFor([&] { return (tip = client.toolTip(service)).find("K") != std::string::npos; }, 5s))
+        << tip;
+    EXPECT_NE(tip.find("Orvane \u00B7 "), std::string::npos) << tip;
+
+    const auto activated = Steady::now();
+    ASSERT_TRUE(client.activate(service));
+    EXPECT_TRUE(program.waitFor([&] { return mappedWidth(352); }, 5s)) << "Activate maps the popover";
+    // Reported, not judged: from the activation to the mapped window.
+    RecordProperty("activateToMappedMs",
+                   static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(Steady::now() - activated).count()));
+    ASSERT_TRUE(client.activate(service));
+    EXPECT_TRUE(program.waitFor([&] { return !mappedWidth(352); }, 5s)) << "a second Activate unmaps it";
+    program.waitFor([] { return false; }, 2500ms);
+    EXPECT_FALSE(mapped("Orvane")) << "a tray host is there: no notice";
+}
+
+}  // namespace
+}  // namespace orvane::e2e

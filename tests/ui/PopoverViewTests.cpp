@@ -1,0 +1,226 @@
+// The popover over the real model: its five elements and entrance delays, the tiles' rules,
+// the footer and extras, the kelvin field's submits, and the images in light and dark.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include <QCoreApplication>
+#include <QTest>
+
+#include "KitFixture.h"
+#include "ui/kit/RenderHarness.h"
+#include "ui/kit/StatusBanner.h"
+#include "ui/kit/TileLabel.h"
+#include "ui/kit/TintSwitch.h"
+#include "ui/menubar/PopoverParts.h"
+#include "ui/menubar/PopoverView.h"
+
+namespace orvane::testing {
+namespace {
+
+class PopoverTest : public KitModelTest {
+protected:
+    AppModel& startInBerlin(Settings settings = manualSettings(2700)) {
+        settings.sunset.locationSource = LocationSource::City{"2950159"};
+        return start(settings);
+    }
+    std::unique_ptr<PopoverView> popover(std::optional<Date> skyTime = std::nullopt) {
+        PopoverView::Environment e;
+        e.scheduler = scheduler;
+        e.clock = clock;
+        e.sky.locale = "en_US";
+        e.sky.random = std::make_shared<std::mt19937_64>(7);
+        e.sky.notifications = &notifications;
+        e.quit = [this] { ++quits; };
+        e.showWhy = [this] { ++whyShown; };
+        auto view = std::make_unique<PopoverView>(model, e, skyTime, window.get());
+        view->adjustSize();
+        return view;
+    }
+    int quits = 0, whyShown = 0;
+};
+
+TEST_F(PopoverTest, FiveElementsAndTheEntranceDelays) {
+    startInBerlin();
+    auto view = popover();
+    ASSERT_FALSE(kit::StatusBanner::hasContent(*model));
+    EXPECT_EQ(view->elements().size(), 5u);
+    std::vector<double> delays;
+    for (auto* box : view->entrance()) delays.push_back(box->delay());
+    EXPECT_EQ(delays, (std::vector<double>{0, 0.04, 0.12, 0.16}));
+    EXPECT_EQ(view->width(), PopoverView::popoverWidth);
+
+    view->setExtrasExpanded(true);
+    EXPECT_EQ(view->elements().size(), 6u);
+    EXPECT_EQ(view->footer().chevron().toolTip(), "Fewer options");
+    view->setExtrasExpanded(false);
+    EXPECT_EQ(view->footer().chevron().toolTip(), "More options");
+}
+
+TEST_F(PopoverTest, WillShowReplaysTheEntranceFromZero) {
+    startInBerlin();
+    auto view = popover();
+    notifications.post(kit::Notifications::popoverWillShow);
+    for (auto* box : view->entrance()) EXPECT_EQ(box->progress(), 0.0);
+    QCoreApplication::processEvents();  // the reveal is posted
+    QTest::qWait(250);  // the later elements start after their delays
+    animationTime += 2;
+    animator->step();
+    for (auto* box : view->entrance()) EXPECT_NEAR(box->progress(), 1.0, 0.01);
+}
+
+TEST_F(PopoverTest, ClosedPopoverKeepsAtMostOneSkyTimelineBeyondTheModels) {
+    startInBerlin();
+    settle();
+    const std::size_t modelOnly = scheduler->timerCount();
+    auto view = popover();
+    notifications.post(kit::Notifications::popoverWillShow);
+    notifications.post(kit::Notifications::popoverDidClose);
+    scheduler->advance(3);
+    // One timeline of the sky (card or wash) still runs while closed; nothing of the popover itself.
+    EXPECT_LE(scheduler->timerCount(), modelOnly + 1);
+}
+
+TEST_F(PopoverTest, TrueColorTileIsInertUnlessWarming) {
+    startInBerlin(manualSettings(6500));
+    auto view = popover();
+    EXPECT_FALSE(view->trueColorTile().isEnabled());
+    view->trueColorTile().click();
+    view->trueColorTile().choose(1);
+    settle();
+    EXPECT_FALSE(model->runtime().disabledUntil);
+
+    model->setWarmth(2700, std::nullopt);
+    settle();
+    EXPECT_TRUE(view->trueColorTile().isEnabled());
+    view->trueColorTile().click();
+    settle();
+    ASSERT_TRUE(model->runtime().disabledUntil);
+    EXPECT_NEAR(model->runtime().disabledUntil->secondsSince1970, clock->now().secondsSince1970 + 900 - 2.5, 1);
+    EXPECT_TRUE(view->trueColorTile().label().on());
+    view->trueColorTile().click();
+    settle();
+    EXPECT_FALSE(model->runtime().disabledUntil) << "state A brings the warmth back";
+}
+
+TEST_F(PopoverTest, CozyTileNamesTonightsDeepestKelvin) {
+    startInBerlin();
+    auto view = popover();
+    const auto midnight = model->settings().preset("builtin.midnight");
+    EXPECT_EQ(view->cozyTile().detail(), QString::number(midnight->kelvin) + "K now");
+    view->cozyTile().click();
+    settle();
+    EXPECT_TRUE(model->runtime().cozyActive);
+    EXPECT_EQ(view->cozyTile().detail(), "On \u00B7 tap to end");
+}
+
+TEST_F(PopoverTest, OneToggleRemovesTheFirstOfTwoEqualExclusions) {
+    sim->update([](platform::sim::SimState& st) {
+        st.frontApplication = platform::RunningApplication{std::string("org.example.Viewer"), std::string("Viewer"), 42};
+    });
+    startInBerlin();
+    auto view = popover();
+    ASSERT_TRUE(model->frontmostAppInfo());
+    EXPECT_FALSE(view->thisAppTile().excluded());
+    EXPECT_EQ(view->thisAppTile().label().on(), false);
+    model->change([](Settings& s, RuntimeState&) {
+        s.excludedApps.push_back({"org.example.Viewer", "Viewer A"});
+        s.excludedApps.push_back({"org.example.Viewer", "Viewer B"});
+    });
+    settle();
+    EXPECT_TRUE(view->thisAppTile().excluded());
+    EXPECT_EQ(view->thisAppTile().toolTip(), "Tint Viewer again");
+    view->thisAppTile().click();
+    settle();
+    ASSERT_EQ(model->settings().excludedApps.size(), 1u);
+    EXPECT_EQ(model->settings().excludedApps[0].name, "Viewer B");
+}
+
+TEST_F(PopoverTest, AntiDitheringOffAndOnGivesExternalOnly) {
+    Settings s = manualSettings(2700);
+    s.antiDithering = AntiDitheringScope::allDisplays;
+    startInBerlin(s);
+    ExtrasSection extras(model);
+    extras.antiDithering().click();
+    settle();
+    EXPECT_EQ(model->settings().antiDithering, AntiDitheringScope::off);
+    extras.antiDithering().click();
+    settle();
+    EXPECT_EQ(model->settings().antiDithering, AntiDitheringScope::externalOnly);
+    EXPECT_TRUE(extras.revealText().endsWith(" \u00B7 hold"));
+    model->change([](Settings& x, RuntimeState&) {
+        x.shortcuts.reveal.reset();
+        x.revealTapToggles = true;
+    });
+    EXPECT_EQ(extras.revealText(), "unbound \u00B7 tap");
+}
+
+TEST_F(PopoverTest, FooterButtons) {
+    startInBerlin();
+    auto view = popover();
+    int opened = 0;
+    auto sub = notifications.observe(kit::Notifications::openSettings, [&](auto&) { ++opened; });
+    view->footer().settingsButton().click();
+    view->footer().quitButton().click();
+    view->footer().methodButton().click();
+    EXPECT_EQ(opened, 1);
+    EXPECT_EQ(quits, 1);
+    EXPECT_EQ(whyShown, 1);
+    EXPECT_EQ(view->footer().quitButton().toolTip(), "Quit Orvane (removes the tint)");
+}
+
+TEST_F(PopoverTest, KelvinFieldShowsWhatIsApplied) {
+    startInBerlin(manualSettings(2750));
+    KelvinField field(model);
+    EXPECT_EQ(field.text(), "2750");
+    const std::pair<const char*, std::int64_t> cases[] = {
+        {"2734", 2750}, {"12000", 6500}, {"100", 500}, {"-3000", 3000}, {"2,700 K", 2700},
+        {"2740", 2750},  // rounds back to the kelvin in force: the field must not keep "2740"
+    };
+    for (const auto& [typed, applied] : cases) {
+        field.setText(typed);
+        field.submit();
+        settle();
+        EXPECT_EQ(model->resolution().modeState.kelvin, applied) << typed;
+        EXPECT_EQ(field.text(), QString::number(applied)) << typed;
+    }
+    for (const char* junk : {"", "abc", "99999999999999999999999"}) {
+        field.setText(junk);
+        field.submit();
+        EXPECT_EQ(field.text(), "2750") << junk;
+    }
+    model->setWarmth(3400, std::nullopt);
+    settle();
+    EXPECT_EQ(field.text(), "3400") << "follows the applied kelvin";
+    EXPECT_EQ(KelvinField::parse("\u0663\u0664"), 34) << "any script's digits count";
+}
+
+TEST_F(PopoverTest, WhySheetTexts) {
+    startInBerlin();
+    WhySheet sheet(model, {});
+    EXPECT_EQ(WhySheet::body().count("\n\n"), 2);
+    if (model->primaryMethod())
+        EXPECT_TRUE(sheet.methodText().startsWith("In use on this computer: "));
+    else
+        EXPECT_TRUE(sheet.methodText().isEmpty());
+}
+
+// Berlin on a summer evening, the sky fixed.
+TEST_F(PopoverTest, Renders) {
+    const Date evening = Calendar(*TimeZone::named("Europe/Berlin")).date(2024, 6, 21, 22, 30);
+    clock->setNow(evening);
+    startInBerlin();
+    auto view = popover(evening);
+    view->adjustSize();
+    kit::RenderHarness::renderBoth(*view, "popover");
+    view->setExtrasExpanded(true);
+    view->adjustSize();
+    kit::RenderHarness::renderBoth(*view, "popover-extras");
+    WhySheet sheet(model, {});
+    kit::RenderHarness::renderBoth(sheet, "why-sheet");
+    const QImage light = kit::RenderHarness::render(*view, kit::Appearance::light);
+    EXPECT_EQ(light.width(), PopoverView::popoverWidth * 2);
+}
+
+}  // namespace
+}  // namespace orvane::testing
