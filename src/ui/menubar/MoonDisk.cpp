@@ -10,15 +10,12 @@
 #include <QRadialGradient>
 
 #include "ui/menubar/SeededGenerator.h"
+#include "ui/menubar/SkyQColor.h"
 
 namespace orvane {
+
 namespace {
 
-QColor rgb(const SkyColor& c, double alpha = 1) {
-    return QColor::fromRgbF(
-        static_cast<float>(std::clamp(c.r, 0.0, 1.0)), static_cast<float>(std::clamp(c.g, 0.0, 1.0)),
-        static_cast<float>(std::clamp(c.b, 0.0, 1.0)), static_cast<float>(std::clamp(alpha, 0.0, 1.0)));
-}
 
 QPainterPath polygonPath(const std::vector<SkyPoint>& points) {
     QPainterPath path;

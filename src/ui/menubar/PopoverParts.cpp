@@ -60,9 +60,9 @@ void setupTile(kit::GlassShapeButton& tile, kit::TileLabel* label) {
 
 }  // namespace
 
-QString methodLine(const std::optional<TintMethod>& method) {
+QString methodLine(const std::optional<TintMethod>& method, platform::Platform& platform) {
     if (!method) return QStringLiteral("Orvane");
-    return q(std::string(title(*method))) + QStringLiteral(" \u00B7 ") + q(SystemInfo::chipDisplayName());
+    return q(std::string(title(*method))) + QStringLiteral(" \u00B7 ") + q(SystemInfo(platform).chipDisplayName());
 }
 
 // --- Wind-down tile ---
@@ -271,7 +271,7 @@ FooterRow::FooterRow(std::shared_ptr<AppModel> model, std::function<void()> togg
     row->addWidget(quit_);
 }
 
-QString FooterRow::methodText() const { return methodLine(model_.model().primaryMethod()); }
+QString FooterRow::methodText() const { return methodLine(model_.model().primaryMethod(), *model_.model().platform()); }
 
 void FooterRow::setExtrasExpanded(bool expanded) {
     chevron_->setToolTip(expanded ? QStringLiteral("Fewer options") : QStringLiteral("More options"));

@@ -23,7 +23,7 @@ class TintSwitch;
 }  // namespace kit
 
 // The method's title for the footer and the sheet.
-QString methodLine(const std::optional<TintMethod>& method);
+QString methodLine(const std::optional<TintMethod>& method, platform::Platform& platform);
 
 class CozyTile : public kit::GlassShapeButton {
 public:

@@ -10,6 +10,7 @@
 #include <QSizeF>
 
 #include "ui/menubar/SeededGenerator.h"
+#include "ui/menubar/SkyQColor.h"
 
 namespace orvane {
 
@@ -67,14 +68,6 @@ void StarField::draw(QPainter& painter, const QSizeF& size, Date date) const {
     if (drawsMeteor(at)) meteor->draw(painter, size, *at);
     painter.restore();
 }
-
-namespace {
-QColor rgb(const SkyColor& c, double alpha = 1) {
-    return QColor::fromRgbF(
-        static_cast<float>(std::clamp(c.r, 0.0, 1.0)), static_cast<float>(std::clamp(c.g, 0.0, 1.0)),
-        static_cast<float>(std::clamp(c.b, 0.0, 1.0)), static_cast<float>(std::clamp(alpha, 0.0, 1.0)));
-}
-}  // namespace
 
 void SunDisk::draw(QPainter& painter, double cx, double cy) const {
     const double r = radius;
