@@ -1,6 +1,7 @@
 #include "ui/AppDelegate.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QWidget>
 
 #include "app/Commands.h"
@@ -8,6 +9,8 @@
 #include "app/Startup.h"
 #include "engine/DisplayManager.h"
 #include "engine/LaunchAtLogin.h"
+#include "platform/linux/PortalAppearance.h"
+#include "ui/kit/Appearance.h"
 #include "ui/kit/Context.h"
 #include "ui/kit/NotificationCenter.h"
 #include "ui/menubar/PopoverView.h"
@@ -44,6 +47,12 @@ void AppDelegate::applicationDidFinishLaunching() {
     environment.platform = platform_;
     environment.setLaunchAtLogin = [platform = platform_](bool on) { return LaunchAtLogin::set(platform->loginItems(), on); };
     model_ = AppModel::create(engine_, store_, std::move(environment));
+
+    // Light or dark as the desktop prefers, before the first window paints, and on each change.
+    portalAppearance_ = platform::linuxsys::PortalAppearance::open(platform_->scheduler(), [](std::optional<std::uint32_t> scheme) {
+        kit::applyAppearance(kit::appearanceFor(scheme, QGuiApplication::palette()));
+    });
+    kit::applyAppearance(kit::appearanceFor(portalAppearance_->colorScheme(), QGuiApplication::palette()));
 
     // The tray item with its popover, driven by the model's two hooks.
     auto weak = weak_from_this();

@@ -18,6 +18,10 @@
 
 class QWidget;
 
+namespace orvane::platform::linuxsys {
+class PortalAppearance;
+}
+
 namespace orvane {
 
 class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
@@ -62,6 +66,7 @@ private:
     std::shared_ptr<class PopoverWindow> popoverWindow_;
     std::shared_ptr<class StatusItemController> statusItem_;
     std::unique_ptr<QWidget> debugPopover_;
+    std::unique_ptr<platform::linuxsys::PortalAppearance> portalAppearance_;
     std::vector<Subscription> hooks_;
     bool terminating_ = false;
     platform::Log log_{"app"};
