@@ -67,8 +67,9 @@ PopoverView::PopoverView(std::shared_ptr<AppModel> model, Environment environmen
       follower_(model, [this](AppModel::Property) { refreshBanner(); }) {
     if (!env_.sky.scheduler) env_.sky.scheduler = env_.scheduler;
     if (!env_.sky.clock) env_.sky.clock = env_.clock;
+    env_.sky.startsOpen = false;  // the window announces each showing
     setFixedWidth(popoverWidth);
-    wash_ = new SkyWash(model, env_.scheduler, env_.clock, skyTime, this);
+    wash_ = new SkyWash(model, env_.scheduler, env_.clock, skyTime, env_.sky.notifications, this);
     sky_ = new SkyHero(model, env_.sky, skyTime, this);
     skySpace_ = new QWidget(this);
     skySpace_->setFixedHeight(skyLayoutHeight);
