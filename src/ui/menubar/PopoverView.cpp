@@ -1,5 +1,8 @@
 #include "ui/menubar/PopoverView.h"
 
+#include <chrono>
+#include <cstdio>
+
 #include <QDialog>
 #include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
@@ -7,6 +10,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "platform/Platform.h"
 #include "ui/kit/Context.h"
 #include "ui/kit/StatusBanner.h"
 #include "ui/kit/TintModule.h"
@@ -112,7 +116,11 @@ PopoverView::PopoverView(std::shared_ptr<AppModel> model, Environment environmen
     for (auto* box : entrance_) box->raise();
 
     willShow_ = kit::contextOf(this).notifications->observe(kit::Notifications::popoverWillShow,
-                                                          [this](const auto&) { replayEntrance(); });
+                                                          [this](const auto&) {
+                                                              timeFirstPaint_ =
+                                                                  platform::environmentSwitch("ORVANE_POPOVER_TIMING");
+                                                              replayEntrance();
+                                                          });
     refreshBanner();
 }
 
@@ -176,6 +184,14 @@ void PopoverView::resizeEvent(QResizeEvent*) {
 void PopoverView::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.fillRect(rect(), kit::windowColor(kit::appearanceOf(this)));
+    if (timeFirstPaint_) {
+        timeFirstPaint_ = false;
+        // The monotonic clock, so a timing script can set it against its own.
+        const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                            std::chrono::steady_clock::now().time_since_epoch())
+                            .count();
+        std::fprintf(stderr, "popover painted: %lld\n", static_cast<long long>(ns));
+    }
 }
 
 }  // namespace orvane
