@@ -102,6 +102,7 @@ void AppDelegate::applicationDidFinishLaunching() {
         auto* view = new PopoverView(model_, popoverEnvironment, std::nullopt, debugPopover_.get());
         debugPopover_->setGeometry(60, 120, PopoverView::popoverWidth, 700);
         view->move(0, 0);
+        view->sky().popoverWillShow();  // always on screen
         debugPopover_->show();
     }
 

@@ -1,8 +1,11 @@
 // The tray item on a private X server without a tray host: the hidden-icon notice opens
-// 2 s after start, and the debug popover window shows the 352-wide popover.
+// 2 s after start, the debug popover window shows the 352-wide popover, and a forwarded
+// toggle turns the item's icon to the dimmed off glyph.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -133,6 +136,40 @@ public:
         sd_bus_message_unref(reply);
         return out;
     }
+    // The largest alpha in the item's biggest IconPixmap (ARGB32, big-endian), with the
+    // image's bytes; nullopt when the property cannot be read.
+    struct Pixmap {
+        int width = 0, height = 0;
+        std::string bytes;
+        int maxAlpha() const {
+            int a = 0;
+            for (std::size_t i = 0; i + 3 < bytes.size(); i += 4) a = std::max(a, int(static_cast<unsigned char>(bytes[i])));
+            return a;
+        }
+    };
+    std::optional<Pixmap> iconPixmap(const std::string& service) {
+        sd_bus_message* reply = nullptr;
+        sd_bus_error error = SD_BUS_ERROR_NULL;
+        std::optional<Pixmap> best;
+        if (sd_bus_get_property(bus_, service.c_str(), "/StatusNotifierItem", "org.kde.StatusNotifierItem", "IconPixmap",
+                                &error, &reply, "a(iiay)") >= 0 &&
+            sd_bus_message_enter_container(reply, 'a', "(iiay)") >= 0) {
+            while (sd_bus_message_enter_container(reply, 'r', "iiay") > 0) {
+                Pixmap p;
+                const void* data = nullptr;
+                std::size_t size = 0;
+                if (sd_bus_message_read(reply, "ii", &p.width, &p.height) < 0 ||
+                    sd_bus_message_read_array(reply, 'y', &data, &size) < 0)
+                    break;
+                p.bytes.assign(static_cast<const char*>(data), size);
+                sd_bus_message_exit_container(reply);
+                if (!best || p.width > best->width) best = std::move(p);
+            }
+        }
+        sd_bus_error_free(&error);
+        sd_bus_message_unref(reply);
+        return best;
+    }
     bool activate(const std::string& service) {
         sd_bus_error error = SD_BUS_ERROR_NULL;
         const int r = sd_bus_call_method(bus_, service.c_str(), "/StatusNotifierItem", "org.kde.StatusNotifierItem",
@@ -249,6 +286,37 @@ TEST_F(TrayProgramTest, WithAWatcherTheItemRegistersAndActivateTogglesThePopover
     EXPECT_TRUE(program.waitFor([&] { return !mappedWidth(352); }, 5s)) << "a second Activate unmaps it";
     program.waitFor([] { return false; }, 2500ms);
     EXPECT_FALSE(mapped("Orvane")) << "a tray host is there: no notice";
+}
+
+TEST_F(TrayProgramTest, AForwardedToggleTurnsTheIconToTheDimmedOffGlyph) {
+    testing::SessionBus bus(session.root);
+    if (!bus.error().empty()) GTEST_SKIP() << bus.error();
+    FakeWatcher watcher(bus.address());
+    ASSERT_TRUE(watcher.ready());
+    session.environment["DBUS_SESSION_BUS_ADDRESS"] = bus.address();
+    ProgramProcess program(session, {});
+    ASSERT_TRUE(program.waitFor([&] { return !watcher.item().empty(); }, 10s)) << program.output();
+    BusClient client(bus.address());
+    ASSERT_TRUE(client.ok());
+    std::string service = watcher.item();
+    if (service.front() == '/') service = watcher.itemSender();
+    std::optional<BusClient::Pixmap> before;
+    ASSERT_TRUE(program.waitFor([&] { return (before = client.iconPixmap(service)) && before->maxAlpha() > 0; }, 5s))
+        << "the item shows a pixmap";
+    // Enabled: the glyph in the text colour at its full strength.
+    EXPECT_GE(before->maxAlpha(), 200);
+    const int dimmed = static_cast<int>(before->maxAlpha() * 0.35 + 0.5);
+
+    ProgramProcess toggle(session, {"--toggle"});
+    EXPECT_TRUE(exitedWith(toggle.waitForExit(), 0)) << toggle.errors();
+    // Off: the same colour at 35 %, once the change of glyph has run its course.
+    std::optional<BusClient::Pixmap> after;
+    EXPECT_TRUE(program.waitFor(
+        [&] { return (after = client.iconPixmap(service)) && std::abs(after->maxAlpha() - dimmed) <= 2; }, 5s))
+        << "max alpha " << (after ? after->maxAlpha() : -1) << ", dimmed " << dimmed << "\n" << program.errors();
+    ASSERT_TRUE(after);
+    EXPECT_EQ(after->width, before->width);
+    EXPECT_NE(after->bytes, before->bytes);
 }
 
 }  // namespace

@@ -69,16 +69,23 @@ TEST_F(PopoverTest, WillShowReplaysTheEntranceFromZero) {
     for (auto* box : view->entrance()) EXPECT_NEAR(box->progress(), 1.0, 0.01);
 }
 
-TEST_F(PopoverTest, ClosedPopoverKeepsAtMostOneSkyTimelineBeyondTheModels) {
+TEST_F(PopoverTest, ClosedPopoverHoldsNoTimerBeyondTheModels) {
     startInBerlin();
     settle();
     const std::size_t modelOnly = scheduler->timerCount();
     auto view = popover();
+    EXPECT_EQ(scheduler->timerCount(), modelOnly) << "built but never shown";
     notifications.post(kit::Notifications::popoverWillShow);
+    EXPECT_GT(scheduler->timerCount(), modelOnly) << "the card's and the wash's refreshes run while open";
     notifications.post(kit::Notifications::popoverDidClose);
     scheduler->advance(3);
-    // One timeline of the sky (card or wash) still runs while closed; nothing of the popover itself.
-    EXPECT_LE(scheduler->timerCount(), modelOnly + 1);
+    EXPECT_EQ(scheduler->timerCount(), modelOnly);
+    // A second round leaves nothing behind either.
+    notifications.post(kit::Notifications::popoverWillShow);
+    scheduler->advance(61);
+    notifications.post(kit::Notifications::popoverDidClose);
+    scheduler->advance(120);
+    EXPECT_EQ(scheduler->timerCount(), modelOnly);
 }
 
 TEST_F(PopoverTest, TrueColorTileIsInertUnlessWarming) {

@@ -3,6 +3,7 @@
 // timers and meteors, the bed menu and the switch.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <regex>
 
 #include <QAbstractButton>
@@ -248,8 +249,19 @@ TEST_F(SkyHeroTest, WashFollowsTheSunAndAFixedMomentIgnoresTheClock) {
     startAt(berlinCity, noon);
     const std::size_t before = scheduler->timerCount();
     const Date winterNight = berlinTime(12, 21, 23, 0);
-    SkyWash fixed(model, scheduler, clock, winterNight);
-    EXPECT_EQ(scheduler->timerCount(), before + 1);  // every 60 s
+    SkyWash fixed(model, scheduler, clock, winterNight, &notifications);
+    EXPECT_EQ(scheduler->timerCount(), before) << "no refresh while the popover is closed";
+    notifications.post(kit::Notifications::popoverWillShow);
+    ASSERT_EQ(scheduler->timerCount(), before + 1);
+    const auto minutely = [&] {
+        const auto all = scheduler->timers();
+        return std::count_if(all.begin(), all.end(), [](const auto& t) { return t.interval == 60; });
+    };
+    EXPECT_GE(minutely(), 1);
+    notifications.post(kit::Notifications::popoverWillShow);
+    EXPECT_EQ(scheduler->timerCount(), before + 1) << "a second announcement adds no second refresh";
+    notifications.post(kit::Notifications::popoverDidClose);
+    EXPECT_EQ(scheduler->timerCount(), before);
     EXPECT_EQ(fixed.now(), winterNight);
     EXPECT_DOUBLE_EQ(fixed.look().alpha, 0.12);  // night
     SkyWash live(model, scheduler, clock, std::nullopt);

@@ -1,5 +1,8 @@
 #include "ui/menubar/PopoverView.h"
 
+#include <chrono>
+#include <cstdio>
+
 #include <QDialog>
 #include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
@@ -7,6 +10,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "platform/Platform.h"
 #include "ui/kit/Context.h"
 #include "ui/kit/StatusBanner.h"
 #include "ui/kit/TintModule.h"
@@ -67,8 +71,9 @@ PopoverView::PopoverView(std::shared_ptr<AppModel> model, Environment environmen
       follower_(model, [this](AppModel::Property) { refreshBanner(); }) {
     if (!env_.sky.scheduler) env_.sky.scheduler = env_.scheduler;
     if (!env_.sky.clock) env_.sky.clock = env_.clock;
+    env_.sky.startsOpen = false;  // the window announces each showing
     setFixedWidth(popoverWidth);
-    wash_ = new SkyWash(model, env_.scheduler, env_.clock, skyTime, this);
+    wash_ = new SkyWash(model, env_.scheduler, env_.clock, skyTime, env_.sky.notifications, this);
     sky_ = new SkyHero(model, env_.sky, skyTime, this);
     skySpace_ = new QWidget(this);
     skySpace_->setFixedHeight(skyLayoutHeight);
@@ -111,7 +116,11 @@ PopoverView::PopoverView(std::shared_ptr<AppModel> model, Environment environmen
     for (auto* box : entrance_) box->raise();
 
     willShow_ = kit::contextOf(this).notifications->observe(kit::Notifications::popoverWillShow,
-                                                          [this](const auto&) { replayEntrance(); });
+                                                          [this](const auto&) {
+                                                              timeFirstPaint_ =
+                                                                  platform::environmentSwitch("ORVANE_POPOVER_TIMING");
+                                                              replayEntrance();
+                                                          });
     refreshBanner();
 }
 
@@ -175,6 +184,14 @@ void PopoverView::resizeEvent(QResizeEvent*) {
 void PopoverView::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.fillRect(rect(), kit::windowColor(kit::appearanceOf(this)));
+    if (timeFirstPaint_) {
+        timeFirstPaint_ = false;
+        // The monotonic clock, so a timing script can set it against its own.
+        const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                            std::chrono::steady_clock::now().time_since_epoch())
+                            .count();
+        std::fprintf(stderr, "popover painted: %lld\n", static_cast<long long>(ns));
+    }
 }
 
 }  // namespace orvane

@@ -117,6 +117,7 @@ private:
     std::vector<EntranceBox*> entrance_;
     bool extrasExpanded_ = false;
     bool whyShown_ = false;
+    bool timeFirstPaint_ = false;  // ORVANE_POPOVER_TIMING: log the showing's first paint
     Subscription willShow_;
     kit::ModelFollower follower_;
 };

@@ -117,6 +117,7 @@ SkyHero::SkyHero(std::shared_ptr<AppModel> model, Environment environment, std::
         centre->observe(kit::Notifications::popoverWillShow, [this](const auto&) { popoverWillShow(); }));
     notifications_.push_back(
         centre->observe(kit::Notifications::popoverDidClose, [this](const auto&) { popoverDidClose(); }));
+    open_ = environment_.startsOpen;
     refresh();
     updateTimers();
 }

@@ -6,6 +6,8 @@
 #include <QPainter>
 
 #include "app/AppModel.h"
+#include "ui/kit/Context.h"
+#include "ui/kit/NotificationCenter.h"
 #include "ui/menubar/SkyDebug.h"
 
 namespace orvane {
@@ -15,16 +17,34 @@ SkyWashLook SkyWashLook::make(const SkyPalette& palette) {
 }
 
 SkyWash::SkyWash(std::shared_ptr<AppModel> model, std::shared_ptr<platform::Scheduler> scheduler,
-                 std::shared_ptr<platform::Clock> clock, std::optional<Date> fixedNow, QWidget* parent)
-    : QWidget(parent), model_(std::move(model)), clock_(std::move(clock)), fixedNow_(fixedNow) {
+                 std::shared_ptr<platform::Clock> clock, std::optional<Date> fixedNow,
+                 kit::NotificationCenter* notifications, QWidget* parent)
+    : QWidget(parent),
+      model_(std::move(model)),
+      clock_(std::move(clock)),
+      fixedNow_(fixedNow),
+      scheduler_(std::move(scheduler)) {
     setAttribute(Qt::WA_TransparentForMouseEvents);
-    if (scheduler) refresh_ = scheduler->scheduleRepeating(60, 5, [this] { update(); });
     subscription_ = model_->observe([this](AppModel::Property p) {
         if (p == AppModel::Property::location) update();
     });
+    kit::NotificationCenter* centre = notifications;
+    if (!centre) centre = kit::contextOf(parent).notifications;
+    if (!centre) centre = &kit::NotificationCenter::defaultCenter();
+    notifications_.push_back(
+        centre->observe(kit::Notifications::popoverWillShow, [this](const auto&) { popoverWillShow(); }));
+    notifications_.push_back(
+        centre->observe(kit::Notifications::popoverDidClose, [this](const auto&) { popoverDidClose(); }));
 }
 
 SkyWash::~SkyWash() = default;
+
+void SkyWash::popoverWillShow() {
+    update();  // the sun moved while closed
+    if (scheduler_ && !refresh_) refresh_ = scheduler_->scheduleRepeating(60, 5, [this] { update(); });
+}
+
+void SkyWash::popoverDidClose() { refresh_.cancel(); }
 
 Date SkyWash::now() const { return fixedNow_ ? *fixedNow_ : clock_->now() + SkyDebug::offset(); }
 

@@ -1,8 +1,10 @@
 #pragma once
 // The soft wash behind the popover's controls: the horizon colour brightened towards the
-// sun's glow, strongest at its top edge and faded at night.
+// sun's glow, strongest at its top edge and faded at night. Its minute refresh runs only
+// while the popover is open.
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include <QWidget>
 
@@ -17,6 +19,9 @@ class AppModel;
 namespace platform {
 class Clock;
 }
+namespace kit {
+class NotificationCenter;
+}
 
 struct SkyWashLook {
     SkyColor color;
@@ -26,9 +31,14 @@ struct SkyWashLook {
 
 class SkyWash : public QWidget {
 public:
+    // `notifications`: where popoverWillShow and popoverDidClose come from; null: the context's centre.
     SkyWash(std::shared_ptr<AppModel> model, std::shared_ptr<platform::Scheduler> scheduler,
-            std::shared_ptr<platform::Clock> clock, std::optional<Date> fixedNow, QWidget* parent = nullptr);
+            std::shared_ptr<platform::Clock> clock, std::optional<Date> fixedNow,
+            kit::NotificationCenter* notifications = nullptr, QWidget* parent = nullptr);
     ~SkyWash() override;
+
+    void popoverWillShow();
+    void popoverDidClose();
 
     Date now() const;
     SkyWashLook look() const;
@@ -40,8 +50,10 @@ private:
     std::shared_ptr<AppModel> model_;
     std::shared_ptr<platform::Clock> clock_;
     std::optional<Date> fixedNow_;
+    std::shared_ptr<platform::Scheduler> scheduler_;
     platform::Handle refresh_;
     platform::Handle subscription_;
+    std::vector<platform::Handle> notifications_;
 };
 
 }  // namespace orvane
