@@ -135,8 +135,10 @@ void AppDelegate::applicationDidFinishLaunching() {
     std::string backends;
     for (const auto& line : engine_->describeBackends()) backends += (backends.empty() ? "" : ", ") + line;
     const SystemInfo system(*platform_);
-    log_.notice("launched: %{public}s macOS %{public}s; backends %{public}s", system.chipDisplayName(),
-                system.osVersionString(), backends);
+    // The simulated machine stands for a Mac; the desktop names its own system.
+    const std::string os = platform_->name() == "linux" ? platform_->systemInfo().osDisplayName()
+                                                        : "macOS " + system.osVersionString();
+    log_.notice("launched: %{public}s %{public}s; backends %{public}s", system.chipDisplayName(), os, backends);
 }
 
 void AppDelegate::handleURLEvent(const std::string& url) {
