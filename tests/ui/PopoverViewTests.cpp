@@ -2,6 +2,7 @@
 // the footer and extras, the kelvin field's submits, and the images in light and dark.
 #include <gtest/gtest.h>
 
+#include <numbers>
 #include <random>
 
 #include <QCoreApplication>
@@ -14,6 +15,7 @@
 #include "ui/kit/TintSwitch.h"
 #include "ui/menubar/PopoverParts.h"
 #include "ui/menubar/PopoverView.h"
+#include "ui/menubar/RevealBox.h"
 
 namespace orvane::testing {
 namespace {
@@ -57,16 +59,165 @@ TEST_F(PopoverTest, FiveElementsAndTheEntranceDelays) {
     EXPECT_EQ(view->footer().chevron().toolTip(), "More options");
 }
 
-TEST_F(PopoverTest, WillShowReplaysTheEntranceFromZero) {
+// The delays run on the scheduler, the springs on the animator's clock: both stepped here.
+TEST_F(PopoverTest, WillShowReplaysTheStaggeredEntrance) {
     startInBerlin();
     auto view = popover();
+    const auto& boxes = view->entrance();
     notifications.post(kit::Notifications::popoverWillShow);
-    for (auto* box : view->entrance()) EXPECT_EQ(box->progress(), 0.0);
-    QCoreApplication::processEvents();  // the reveal is posted
-    QTest::qWait(250);  // the later elements start after their delays
+    for (auto* box : boxes) {
+        EXPECT_EQ(box->progress(), 0.0);
+        EXPECT_EQ(box->childOffset(), 10) << "starts 10 pt low";
+        EXPECT_FALSE(box->started());
+    }
+    scheduler->runPending();  // the reveal comes as separate work after the reset
+    EXPECT_TRUE(boxes[0]->started()) << "the tint module has no delay";
+    double elapsed = 0;
+    for (auto* box : boxes) {
+        if (box->delay() == 0) continue;
+        scheduler->advance(box->delay() - elapsed - 0.005);
+        EXPECT_FALSE(box->started()) << "index " << box->index() << " before its delay";
+        scheduler->advance(0.005);
+        elapsed = box->delay();
+        EXPECT_TRUE(box->started()) << "index " << box->index() << " after its delay";
+    }
+    // The entrance spring is under-damped: the first element overshoots on its way in.
+    double highest = 0;
+    for (int frame = 0; frame < 60; ++frame) {
+        animationTime += 1.0 / 60;
+        animator->step();
+        highest = std::max(highest, boxes[0]->progress());
+    }
+    EXPECT_GT(highest, 1.001);
+    animationTime += 3;
+    animator->step();
+    for (auto* box : boxes) {
+        EXPECT_DOUBLE_EQ(box->progress(), 1.0);
+        EXPECT_EQ(box->childOffset(), 0);
+    }
+}
+
+TEST_F(PopoverTest, ASecondOpeningJumpsBackAndDropsTheEarlierDelays) {
+    startInBerlin();
+    auto view = popover();
+    const auto& boxes = view->entrance();
+    notifications.post(kit::Notifications::popoverWillShow);
+    scheduler->runPending();
+    scheduler->advance(0.05);
+    animationTime += 0.05;
+    animator->step();
+    ASSERT_TRUE(boxes[1]->started());
+    ASSERT_GT(boxes[0]->progress(), 0.0);
+
+    notifications.post(kit::Notifications::popoverWillShow);
+    for (auto* box : boxes) EXPECT_EQ(box->progress(), 0.0) << "mid-animation jumps back";
+    scheduler->runPending();
+    // The first opening's tiles were due 0.07 s from here; only the new delays count.
+    scheduler->advance(0.1);
+    EXPECT_TRUE(boxes[1]->started());
+    EXPECT_FALSE(boxes[2]->started());
+    scheduler->advance(0.02);
+    EXPECT_TRUE(boxes[2]->started());
+}
+
+TEST_F(PopoverTest, ReducedMotionShowsEverythingAtOnce) {
+    startInBerlin();
+    auto view = popover();
+    animator->setReduceMotion(true);
+    notifications.post(kit::Notifications::popoverWillShow);
+    scheduler->runPending();
+    for (auto* box : view->entrance()) EXPECT_EQ(box->progress(), 1.0) << "index " << box->index();
+    view->setExtrasExpanded(true);
+    EXPECT_EQ(view->extrasBox().progress(), 1.0);
+    EXPECT_DOUBLE_EQ(view->footer().chevronAngle(), std::numbers::pi);
+}
+
+// Opening the extras: the panel comes down from its top edge, the popover grows on the
+// 0.3 s critically damped spring and the chevron turns half a round with it; closing
+// reverses all three and takes the panel out of the stack.
+TEST_F(PopoverTest, ExtrasOpenAndCloseOnTheirSpring) {
+    startInBerlin();
+    auto view = popover();
+    const int closedHeight = view->sizeHint().height();
+    RevealBox& box = view->extrasBox();
+    view->setExtrasExpanded(true);
+    EXPECT_EQ(view->elements().size(), 6u);
+    EXPECT_EQ(box.layoutHeight(), 0.0);
+    EXPECT_EQ(view->footer().chevronAngle(), 0.0);
+    const int full = box.fullHeight();
+    ASSERT_GT(full, 16);
+
+    const double t = 0.12;
+    animationTime += t;
+    animator->step();
+    const double p = PopoverView::extrasSpring.progress(t);
+    EXPECT_NEAR(box.layoutHeight(), full * p, 0.5);
+    EXPECT_NEAR(box.progress(), p, 1e-9);
+    EXPECT_LT(box.childTop(), 16) << "still above its place";
+    EXPECT_NEAR(view->footer().chevronAngle(), std::numbers::pi * p, 1e-9);
+    EXPECT_NEAR(view->sizeHint().height(), closedHeight + full * p, 1.0) << "what lies below moves with it";
+
     animationTime += 2;
     animator->step();
-    for (auto* box : view->entrance()) EXPECT_NEAR(box->progress(), 1.0, 0.01);
+    EXPECT_EQ(box.childTop(), 16);
+    EXPECT_EQ(view->sizeHint().height(), closedHeight + full);
+    EXPECT_DOUBLE_EQ(view->footer().chevronAngle(), std::numbers::pi);
+
+    view->setExtrasExpanded(false);
+    animationTime += t;
+    animator->step();
+    EXPECT_NEAR(box.layoutHeight(), full * (1 - p), 0.5);
+    EXPECT_FALSE(box.isHidden()) << "leaves only once closed";
+    animationTime += 2;
+    animator->step();
+    EXPECT_TRUE(box.isHidden());
+    EXPECT_EQ(view->elements().size(), 5u);
+    EXPECT_EQ(view->sizeHint().height(), closedHeight);
+    EXPECT_EQ(view->footer().chevronAngle(), 0.0);
+}
+
+// The banner comes and goes on the slower status spring, also when a notice is added to
+// one already shown.
+TEST_F(PopoverTest, BannerComesInFromTheTopAndGrowsWithItsNotices) {
+    startInBerlin();
+    auto view = popover();
+    RevealBox& box = view->bannerBox();
+    ASSERT_TRUE(box.isHidden());
+    const int before = view->sizeHint().height();
+
+    model->setAccessibilityNeeded(true);
+    EXPECT_FALSE(box.isHidden());
+    EXPECT_EQ(box.progress(), 0.0);
+    const int full = box.fullHeight();
+    const double t = 0.15;
+    animationTime += t;
+    animator->step();
+    const double p = PopoverView::statusSpring.progress(t);
+    EXPECT_NEAR(box.layoutHeight(), full * p, 0.5);
+    EXPECT_NEAR(view->sizeHint().height(), before + full * p, 1.0);
+    animationTime += 2;
+    animator->step();
+    EXPECT_EQ(view->sizeHint().height(), before + full);
+
+    // A second notice while the banner is up: the banner's box springs to its new height.
+    model->setNightShiftActive(true);
+    ASSERT_GE(view->banner().notices().size(), 2u);
+    const int taller = box.fullHeight();
+    ASSERT_GT(taller, full);
+    animationTime += t;
+    animator->step();
+    EXPECT_NEAR(box.layoutHeight(), full + (taller - full) * p, 0.5);
+    animationTime += 2;
+    animator->step();
+    EXPECT_EQ(box.layoutHeight(), taller);
+
+    model->setNightShiftActive(false);
+    model->setAccessibilityNeeded(false);
+    ASSERT_FALSE(kit::StatusBanner::hasContent(*model));
+    animationTime += 2;
+    animator->step();
+    EXPECT_TRUE(box.isHidden());
+    EXPECT_EQ(view->sizeHint().height(), before);
 }
 
 TEST_F(PopoverTest, ClosedPopoverHoldsNoTimerBeyondTheModels) {

@@ -1,10 +1,10 @@
 #include "ui/menubar/PopoverParts.h"
 
 #include <limits>
+#include <numbers>
 
 #include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
-#include <QPainterPathStroker>
 #include <QMenu>
 #include <QPainter>
 #include <QTimer>
@@ -34,22 +34,6 @@ QGraphicsOpacityEffect* faded(QWidget* w) {
     auto* effect = new QGraphicsOpacityEffect(w);
     effect->setOpacity(0.5);
     return effect;
-}
-
-// The chevron half turned, for the open extras panel.
-void addChevronUp() {
-    if (kit::Symbols::has("chevron.up")) return;
-    kit::Symbols::add("chevron.up", [](double w) {
-        QPainterPath path;
-        path.moveTo(5, 15);
-        path.lineTo(12, 8);
-        path.lineTo(19, 15);
-        QPainterPathStroker stroker;
-        stroker.setWidth(w * 1.1);
-        stroker.setCapStyle(Qt::RoundCap);
-        stroker.setJoinStyle(Qt::RoundJoin);
-        return stroker.createStroke(path);
-    });
 }
 
 void setupTile(kit::GlassShapeButton& tile, kit::TileLabel* label) {
@@ -249,7 +233,16 @@ FooterRow::FooterRow(std::shared_ptr<AppModel> model, std::function<void()> togg
           method_->updateGeometry();
           method_->update();
       }) {
-    addChevronUp();
+    // The chevron turns about its centre rather than swapping for another glyph.
+    chevron_->setLabelPainter([this, turn = chevronTurn_](QPainter& p, const QRectF& box, kit::Appearance a) {
+        p.save();
+        p.translate(box.center());
+        p.rotate(180.0 * turn.value());
+        kit::Symbols::drawCentred(p, "chevron.down", QPointF(0, 0), chevron_->symbolSize(), kit::primaryText(a),
+                                  QFont::DemiBold);
+        p.restore();
+    });
+    chevronTurn_.setOnChange([this] { chevron_->update(); });
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(8);
@@ -276,8 +269,10 @@ QString FooterRow::methodText() const { return methodLine(model_.model().primary
 void FooterRow::setExtrasExpanded(bool expanded) {
     chevron_->setToolTip(expanded ? QStringLiteral("Fewer options") : QStringLiteral("More options"));
     chevron_->setAccessibleName(chevron_->toolTip());
-    chevron_->setSymbol(expanded ? "chevron.up" : "chevron.down");
+    if (auto animator = kit::contextOf(this).animator) animator->animate(chevronTurn_, expanded ? 1 : 0, kit::Spring{0.3, 1.0});
 }
+
+double FooterRow::chevronAngle() const { return std::numbers::pi * chevronTurn_.value(); }
 
 // --- Extras ---
 

@@ -72,8 +72,11 @@ public:
     // `toggleExtras` and `showWhy` belong to the popover.
     FooterRow(std::shared_ptr<AppModel> model, std::function<void()> toggleExtras, std::function<void()> showWhy,
               std::function<void()> quit, QWidget* parent = nullptr);
+    // The chevron's help follows at once; its half turn runs on the extras' spring.
     void setExtrasExpanded(bool expanded);
     QString methodText() const;
+    // The chevron's rotation now, in radians: 0 pointing down, π pointing up.
+    double chevronAngle() const;
     kit::PressableButton& methodButton() const { return *method_; }
     kit::GlassIconButton& chevron() const { return *chevron_; }
     kit::GlassIconButton& settingsButton() const { return *settings_; }
@@ -84,6 +87,7 @@ private:
     kit::GlassIconButton* chevron_;
     kit::GlassIconButton* settings_;
     kit::GlassIconButton* quit_;
+    kit::AnimatedValue chevronTurn_{0};  // half turns
     kit::ModelFollower model_;
 };
 
