@@ -2,6 +2,8 @@
 // the footer and extras, the kelvin field's submits, and the images in light and dark.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <numbers>
 #include <random>
 
@@ -292,6 +294,75 @@ TEST_F(PopoverTest, OneToggleRemovesTheFirstOfTwoEqualExclusions) {
     settle();
     ASSERT_EQ(model->settings().excludedApps.size(), 1u);
     EXPECT_EQ(model->settings().excludedApps[0].name, "Viewer B");
+}
+
+// Desktop entries as the tile reads them: which icon it asks the theme (or the disk) for.
+TEST_F(PopoverTest, ThisAppIconNamesComeFromTheDesktopEntry) {
+    const auto write = [](const std::filesystem::path& path, const std::string& text) {
+        std::filesystem::create_directories(path.parent_path());
+        std::ofstream(path) << text;
+    };
+    const auto first = directory / "share1" / "applications";
+    const auto second = directory / "share2" / "applications";
+    write(first / "org.example.Viewer.desktop",
+          "[Desktop Entry]\nName=Viewer\nIcon[de]=betrachter\nIcon = viewer-app\n\n[Desktop Action new]\nIcon=other\n");
+    write(second / "org.example.Viewer.desktop", "[Desktop Entry]\nIcon=shadowed\n");
+    write(second / "firefox-esr.desktop", "[Desktop Entry]\nIcon=/opt/firefox/icon.png\n");
+    write(first / "org.example.Plain.desktop", "[Desktop Entry]\nName=Plain\n[Desktop Action x]\nIcon=action-icon\n");
+    const QStringList dirs{QString::fromStdString(first.string()), QString::fromStdString(second.string())};
+    using Names = std::vector<QString>;
+    const std::pair<std::string, Names> cases[] = {
+        {"org.example.Viewer", {"viewer-app", "org.example.Viewer", "org.example.viewer"}},
+        {"Firefox-esr", {"/opt/firefox/icon.png", "Firefox-esr", "firefox-esr"}},  // a window class
+        {"org.example.Plain", {"org.example.Plain", "org.example.plain"}},        // an entry without an icon
+        {"gimp", {"gimp"}},                                                          // no entry at all
+        {"../share2/applications/firefox-esr", {}},                                  // never a path
+        {"", {}},
+    };
+    for (const auto& [id, names] : cases) EXPECT_EQ(ThisAppTile::iconNames(id, dirs), names) << id;
+}
+
+// An application with an icon shows it (its "never tinted" badge goes with the icon); one
+// that resolves to nothing keeps the symbol and still toggles.
+TEST_F(PopoverTest, ThisAppTileShowsTheFrontApplicationsIcon) {
+    const auto share = directory / "share";
+    std::filesystem::create_directories(share / "applications");
+    QImage png(32, 32, QImage::Format_ARGB32);
+    png.fill(Qt::blue);
+    const auto iconPath = share / "viewer.png";
+    ASSERT_TRUE(png.save(QString::fromStdString(iconPath.string())));
+    std::ofstream(share / "applications" / "org.example.Viewer.desktop")
+        << "[Desktop Entry]\nName=Viewer\nIcon=" << iconPath.string() << "\n";
+    const QByteArray savedDataHome = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", QByteArray::fromStdString(share.string()));
+    ASSERT_TRUE(ThisAppTile::icon("org.example.Viewer"));
+    EXPECT_FALSE(ThisAppTile::icon("org.example.Nowhere"));
+
+    sim->update([](platform::sim::SimState& st) {
+        st.frontApplication = platform::RunningApplication{std::string("org.example.Viewer"), std::string("Viewer"), 42};
+    });
+    startInBerlin();
+    auto view = popover();
+    view->thisAppTile().click();
+    settle();
+    EXPECT_TRUE(view->thisAppTile().label().badgeShown()) << "the icon is there, greyed, with its badge";
+
+    model->change([](Settings& s, RuntimeState&) { s.excludedApps.push_back({"org.example.Nowhere", "Nowhere"}); });
+    sim->update([](platform::sim::SimState& st) {
+        st.frontApplication = platform::RunningApplication{std::string("org.example.Nowhere"), std::string("Nowhere"), 43};
+    });
+    sim->postWorkspaceEvent(platform::WorkspaceEvent::didActivateApplication);
+    settle();
+    if (savedDataHome.isNull())
+        qunsetenv("XDG_DATA_HOME");
+    else
+        qputenv("XDG_DATA_HOME", savedDataHome);
+    ASSERT_EQ(model->frontmostAppInfo()->bundleID, "org.example.Nowhere");
+    EXPECT_TRUE(view->thisAppTile().label().on());
+    EXPECT_FALSE(view->thisAppTile().label().badgeShown()) << "no icon: the symbol stays";
+    view->thisAppTile().click();
+    settle();
+    EXPECT_FALSE(view->thisAppTile().excluded()) << "still works";
 }
 
 TEST_F(PopoverTest, AntiDitheringOffAndOnGivesExternalOnly) {

@@ -1,9 +1,15 @@
 #include "ui/menubar/PopoverParts.h"
 
+#include <algorithm>
 #include <limits>
 #include <numbers>
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QGraphicsOpacityEffect>
+#include <QIcon>
+#include <QStandardPaths>
 #include <QHBoxLayout>
 #include <QMenu>
 #include <QPainter>
@@ -168,6 +174,58 @@ ThisAppTile::ThisAppTile(std::shared_ptr<AppModel> model, QWidget* parent)
     refresh();
 }
 
+std::vector<QString> ThisAppTile::iconNames(const std::string& bundleID, const QStringList& applicationDirs) {
+    std::vector<QString> names;
+    const auto add = [&names](const QString& name) {
+        if (!name.isEmpty() && std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
+    };
+    const QString id = q(bundleID);
+    // An id is a file name, never a path.
+    if (id.isEmpty() || id.contains(QLatin1Char('/'))) return names;
+    const auto entryIcon = [&](const QString& candidate) {
+        for (const QString& dir : applicationDirs) {
+            QFile file(dir + QLatin1Char('/') + candidate + QStringLiteral(".desktop"));
+            if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) continue;
+            // Only the main group counts; actions carry icons of their own.
+            bool mainGroup = false;
+            while (!file.atEnd()) {
+                const QString line = QString::fromUtf8(file.readLine()).trimmed();
+                if (line.startsWith(QLatin1Char('['))) {
+                    mainGroup = line == QStringLiteral("[Desktop Entry]");
+                    continue;
+                }
+                const auto eq = line.indexOf(QLatin1Char('='));
+                if (mainGroup && eq > 0 && line.left(eq).trimmed() == QStringLiteral("Icon")) return line.mid(eq + 1).trimmed();
+            }
+            return QString();  // the first entry found decides, even without an icon
+        }
+        return QString();
+    };
+    QString fromEntry = entryIcon(id);
+    if (fromEntry.isEmpty() && id != id.toLower()) fromEntry = entryIcon(id.toLower());
+    add(fromEntry);
+    add(id);
+    add(id.toLower());
+    return names;
+}
+
+std::optional<QImage> ThisAppTile::icon(const std::string& bundleID) {
+    const auto dirs = QStandardPaths::standardLocations(QStandardPaths::ApplicationsLocation);
+    for (const QString& name : iconNames(bundleID, dirs)) {
+        QIcon found;
+        if (QDir::isAbsolutePath(name))
+            found = QFileInfo::exists(name) ? QIcon(name) : QIcon();
+        else if (QIcon::hasThemeIcon(name))
+            found = QIcon::fromTheme(name);
+        // The label draws it 28 pt wide at twice the density.
+        if (!found.isNull()) {
+            const QImage image = found.pixmap(56, 56).toImage();
+            if (!image.isNull()) return image;
+        }
+    }
+    return std::nullopt;
+}
+
 bool ThisAppTile::excluded() const {
     const auto& info = model_.model().frontmostAppInfo();
     if (!info) return false;
@@ -191,6 +249,8 @@ void ThisAppTile::paintEvent(QPaintEvent* event) {
 void ThisAppTile::refresh() {
     const auto& info = model_.model().frontmostAppInfo();
     if (!info) {
+        label_->setAppIcon(std::nullopt);
+        iconFor_.reset();
         label_->setTitle(QStringLiteral("This app"));
         label_->setDetail(QStringLiteral("Skip this app"));
         label_->setOn(false);
@@ -203,6 +263,10 @@ void ThisAppTile::refresh() {
     const bool ex = excluded();
     const QString name = q(info->name);
     label_->setGraphicsEffect(nullptr);
+    if (iconFor_ != info->bundleID) {
+        iconFor_ = info->bundleID;
+        label_->setAppIcon(icon(info->bundleID));
+    }
     label_->setTitle(name);
     label_->setDetail(ex ? QStringLiteral("Never tinted") : QStringLiteral("Skip this app"));
     label_->setOn(ex);

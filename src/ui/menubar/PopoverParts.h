@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include <QDialog>
 #include <QLineEdit>
@@ -58,12 +59,21 @@ public:
     kit::TileLabel& label() const { return *label_; }
     bool excluded() const;
 
+    // The icons to try for an application, best first: the Icon key of its desktop entry
+    // (the id as given, else in lower case; the first folder that has the entry decides),
+    // then the id itself as a theme icon name, as given and in lower case (a window class
+    // often names one). An Icon key with an absolute path stays a path.
+    static std::vector<QString> iconNames(const std::string& bundleID, const QStringList& applicationDirs);
+    // The first of those the icon theme or the file system has; none leaves the symbol.
+    static std::optional<QImage> icon(const std::string& bundleID);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
     void refresh();
     kit::TileLabel* label_;
+    std::optional<std::string> iconFor_;  // the application whose icon label_ holds
     kit::ModelFollower model_;
 };
 
