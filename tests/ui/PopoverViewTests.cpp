@@ -15,6 +15,7 @@
 #include "ui/kit/StatusBanner.h"
 #include "ui/kit/TileLabel.h"
 #include "ui/kit/TintSwitch.h"
+#include "ui/menubar/AppIconRenderer.h"
 #include "ui/menubar/PopoverParts.h"
 #include "ui/menubar/PopoverView.h"
 #include "ui/menubar/RevealBox.h"
@@ -449,6 +450,48 @@ TEST_F(PopoverTest, Renders) {
     kit::RenderHarness::renderBoth(sheet, "why-sheet");
     const QImage light = kit::RenderHarness::render(*view, kit::Appearance::light);
     EXPECT_EQ(light.width(), PopoverView::popoverWidth * 2);
+
+    // Halfway through closing the extras: the panel slides up under the footer.
+    view->setExtrasExpanded(false);
+    animationTime += 0.1;
+    animator->step();
+    QCoreApplication::sendPostedEvents();
+    view->adjustSize();
+    QImage closing(view->size() * 2, QImage::Format_ARGB32_Premultiplied);
+    closing.setDevicePixelRatio(2);
+    closing.fill(Qt::transparent);
+    view->render(&closing);
+    kit::RenderHarness::save(closing, "popover-extras-closing");
+}
+
+// With a notice in the banner and an excluded application in front, its icon from its
+// desktop entry.
+TEST_F(PopoverTest, RendersWithBannerAndApplication) {
+    const auto share = directory / "share";
+    std::filesystem::create_directories(share / "applications");
+    const auto iconPath = share / "viewer.png";
+    ASSERT_TRUE(AppIconRenderer::image(64).save(QString::fromStdString(iconPath.string())));
+    std::ofstream(share / "applications" / "org.example.Viewer.desktop")
+        << "[Desktop Entry]\nName=Viewer\nIcon=" << iconPath.string() << "\n";
+    const QByteArray savedDataHome = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", QByteArray::fromStdString(share.string()));
+    sim->update([](platform::sim::SimState& st) {
+        st.frontApplication = platform::RunningApplication{std::string("org.example.Viewer"), std::string("Viewer"), 42};
+    });
+    const Date evening = Calendar(*TimeZone::named("Europe/Berlin")).date(2024, 6, 21, 22, 30);
+    clock->setNow(evening);
+    startInBerlin();
+    model->setAccessibilityNeeded(true);
+    auto view = popover(evening);
+    view->thisAppTile().click();  // excluded from here on: the badge comes on the window's animator
+    if (savedDataHome.isNull())
+        qunsetenv("XDG_DATA_HOME");
+    else
+        qputenv("XDG_DATA_HOME", savedDataHome);
+    ASSERT_TRUE(view->thisAppTile().label().badgeShown());
+    ASSERT_FALSE(view->bannerBox().isHidden());
+    view->adjustSize();
+    kit::RenderHarness::renderBoth(*view, "popover-banner");
 }
 
 }  // namespace

@@ -126,8 +126,11 @@ PopoverView::PopoverView(std::shared_ptr<AppModel> model, Environment environmen
     for (int i = 1; i < stack_->count(); ++i)
         if (QWidget* w = stack_->itemAt(i)->widget()) w->setFixedWidth(popoverWidth - 2 * padding);
     wash_->lower();
+    // Whatever follows the card overlaps its lowest part and is drawn over it.
     sky_->raise();
+    bannerBox_->raise();
     for (auto* box : entrance_) box->raise();
+    extrasBox_->raise();
 
     willShow_ = kit::contextOf(this).notifications->observe(kit::Notifications::popoverWillShow,
                                                           [this](const auto&) {
