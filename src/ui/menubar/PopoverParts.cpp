@@ -8,11 +8,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGraphicsOpacityEffect>
-#include <QIcon>
-#include <QStandardPaths>
 #include <QHBoxLayout>
+#include <QIcon>
 #include <QMenu>
 #include <QPainter>
+#include <QStandardPaths>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -333,6 +333,7 @@ QString FooterRow::methodText() const { return methodLine(model_.model().primary
 void FooterRow::setExtrasExpanded(bool expanded) {
     chevron_->setToolTip(expanded ? QStringLiteral("Fewer options") : QStringLiteral("More options"));
     chevron_->setAccessibleName(chevron_->toolTip());
+    // The popover's spring for the extras, so the turn keeps pace with the panel.
     if (auto animator = kit::contextOf(this).animator) animator->animate(chevronTurn_, expanded ? 1 : 0, kit::Spring{0.3, 1.0});
 }
 
