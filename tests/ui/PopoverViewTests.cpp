@@ -40,6 +40,7 @@ protected:
         e.showWhy = [this] { ++whyShown; };
         auto view = std::make_unique<PopoverView>(model, e, skyTime, window.get());
         view->adjustSize();
+        view->show();  // as when open; the window itself is never on screen
         return view;
     }
     int quits = 0, whyShown = 0;
@@ -204,6 +205,8 @@ TEST_F(PopoverTest, BannerComesInFromTheTopAndGrowsWithItsNotices) {
 
     // A second notice while the banner is up: the banner's box springs to its new height.
     model->setNightShiftActive(true);
+    // A row added to a shown banner shows, and asks for room, in the next turns of the loop.
+    for (int turn = 0; turn < 3; ++turn) QCoreApplication::processEvents();
     ASSERT_GE(view->banner().notices().size(), 2u);
     const int taller = box.fullHeight();
     ASSERT_GT(taller, full);
@@ -221,6 +224,13 @@ TEST_F(PopoverTest, BannerComesInFromTheTopAndGrowsWithItsNotices) {
     animator->step();
     EXPECT_TRUE(box.isHidden());
     EXPECT_EQ(view->sizeHint().height(), before);
+
+    // While the popover is closed the banner changes at once, leaving no animation running.
+    view->hide();
+    model->setAccessibilityNeeded(true);
+    EXPECT_EQ(box.progress(), 1.0);
+    EXPECT_EQ(box.layoutHeight(), full);
+    EXPECT_TRUE(animator->idle());
 }
 
 TEST_F(PopoverTest, ClosedPopoverHoldsNoTimerBeyondTheModels) {

@@ -144,7 +144,10 @@ PopoverView::PopoverView(std::shared_ptr<AppModel> model, Environment environmen
 
 PopoverView::~PopoverView() = default;
 
-void PopoverView::refreshBanner() { bannerBox_->setShown(kit::StatusBanner::hasContent(*model_)); }
+void PopoverView::refreshBanner() {
+    // Nobody watches a closed popover: its banner changes at once there.
+    bannerBox_->setShown(kit::StatusBanner::hasContent(*model_), isVisible());
+}
 
 void PopoverView::setExtrasExpanded(bool expanded) {
     extrasExpanded_ = expanded;
