@@ -298,6 +298,12 @@ HiddenIconNotice::HiddenIconNotice(StatusItemController::NoticeActions actions, 
     check_ = new QCheckBox(QStringLiteral("Don't show this again"), this);
     check_->setStyleSheet(QStringLiteral("color:%1;").arg(kit::primaryText(appearance).name()));
     check_->setFont(kit::FontBook::system(13));
+    // The box itself in the notice's appearance, not the desktop style's light field.
+    QPalette checkPalette = check_->palette();
+    checkPalette.setColor(QPalette::Base, appearance == kit::Appearance::dark ? kit::windowColor(appearance).lighter(150)
+                                                                              : QColor(Qt::white));
+    checkPalette.setColor(QPalette::Text, kit::primaryText(appearance));
+    check_->setPalette(checkPalette);
     column->addWidget(check_);
 
     auto* buttons = new QHBoxLayout;
