@@ -4,65 +4,21 @@
 // to its log, and closes the popover again. Prints the median and the maximum.
 // Usage: orvane_popover_probe <Orvane's stderr log> [runs]   (bench/popover_timing.sh)
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include <systemd/sd-bus.h>
 
+#include "FakeStatusNotifierWatcher.h"
+
 namespace {
 
 using Steady = std::chrono::steady_clock;
-
-std::mutex itemMutex;
-std::string itemService;
-
-constexpr const char* introspection = R"(<node>
- <interface name="org.kde.StatusNotifierWatcher">
-  <method name="RegisterStatusNotifierItem"><arg name="service" type="s" direction="in"/></method>
-  <method name="RegisterStatusNotifierHost"><arg name="service" type="s" direction="in"/></method>
-  <property name="RegisteredStatusNotifierItems" type="as" access="read"/>
-  <property name="IsStatusNotifierHostRegistered" type="b" access="read"/>
-  <property name="ProtocolVersion" type="i" access="read"/>
-  <signal name="StatusNotifierItemRegistered"><arg type="s"/></signal>
-  <signal name="StatusNotifierItemUnregistered"><arg type="s"/></signal>
-  <signal name="StatusNotifierHostRegistered"/>
- </interface>
-</node>)";
-
-int handle(sd_bus_message* m, void*, sd_bus_error*) {
-    constexpr const char* iface = "org.kde.StatusNotifierWatcher";
-    if (sd_bus_message_is_method_call(m, iface, "RegisterStatusNotifierItem")) {
-        const char* service = nullptr;
-        sd_bus_message_read(m, "s", &service);
-        std::string s = service ? service : "";
-        if (s.empty() || s.front() == '/') s = sd_bus_message_get_sender(m) ? sd_bus_message_get_sender(m) : "";
-        {
-            std::lock_guard lock(itemMutex);
-            itemService = s;
-        }
-        return sd_bus_reply_method_return(m, "");
-    }
-    if (sd_bus_message_is_method_call(m, iface, "RegisterStatusNotifierHost")) return sd_bus_reply_method_return(m, "");
-    if (sd_bus_message_is_method_call(m, "org.freedesktop.DBus.Introspectable", "Introspect"))
-        return sd_bus_reply_method_return(m, "s", introspection);
-    if (sd_bus_message_is_method_call(m, "org.freedesktop.DBus.Properties", "Get")) {
-        const char* interface = nullptr;
-        const char* name = nullptr;
-        sd_bus_message_read(m, "ss", &interface, &name);
-        const std::string n = name ? name : "";
-        if (n == "IsStatusNotifierHostRegistered") return sd_bus_reply_method_return(m, "v", "b", 1);
-        if (n == "ProtocolVersion") return sd_bus_reply_method_return(m, "v", "i", 0);
-        if (n == "RegisteredStatusNotifierItems") return sd_bus_reply_method_return(m, "v", "as", 0);
-    }
-    return 0;
-}
 
 sd_bus* connect() {
     const char* address = std::getenv("DBUS_SESSION_BUS_ADDRESS");
@@ -93,24 +49,20 @@ int main(int argc, char** argv) {
     }
     const std::string log = argv[1];
     const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 10;
-    sd_bus* watcher = connect();
+    const char* address = std::getenv("DBUS_SESSION_BUS_ADDRESS");
     sd_bus* client = connect();
-    if (!watcher || !client || sd_bus_add_object(watcher, nullptr, "/StatusNotifierWatcher", handle, nullptr) < 0 ||
-        sd_bus_request_name(watcher, "org.kde.StatusNotifierWatcher", 0) < 0) {
+    if (!address || !client) {
         std::fprintf(stderr, "no session bus to serve the watcher on\n");
+        return 1;
+    }
+    orvane::testing::FakeStatusNotifierWatcher watcher(address);
+    if (!watcher.ready()) {
+        std::fprintf(stderr, "cannot serve the watcher on the session bus\n");
         return 1;
     }
     std::puts("watching");
     std::fflush(stdout);
-    std::atomic<bool> stop{false};
-    std::thread serve([&] {
-        while (!stop)
-            if (sd_bus_process(watcher, nullptr) == 0) sd_bus_wait(watcher, 20'000);
-    });
-    const auto service = [] {
-        std::lock_guard lock(itemMutex);
-        return itemService;
-    };
+    const auto service = [&watcher] { return watcher.service(); };
     const auto activate = [&] {
         sd_bus_error error = SD_BUS_ERROR_NULL;
         const int r = sd_bus_call_method(client, service().c_str(), "/StatusNotifierItem", "org.kde.StatusNotifierItem",
@@ -151,10 +103,7 @@ int main(int argc, char** argv) {
         activate();  // closes it again
         std::this_thread::sleep_for(std::chrono::milliseconds(700));
     }
-    stop = true;
-    serve.join();
     sd_bus_flush_close_unref(client);
-    sd_bus_flush_close_unref(watcher);
     if (status != 0 || ms.empty()) return 1;
     std::sort(ms.begin(), ms.end());
     const double median = ms.size() % 2 ? ms[ms.size() / 2] : (ms[ms.size() / 2 - 1] + ms[ms.size() / 2]) / 2;

@@ -4,107 +4,23 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdlib>
-#include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
 
 #include <systemd/sd-bus.h>
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include "ExpectedTrayGlyph.h"
+#include "FakeStatusNotifierWatcher.h"
 #include "ProgramProcess.h"
 #include "SessionBus.h"
 #include "XvfbServer.h"
 
 namespace orvane::e2e {
 namespace {
-
-// A panel's StatusNotifierWatcher with a host registered: notes the items that register.
-class FakeWatcher {
-    static constexpr const char* introspection = R"(<node>
- <interface name="org.kde.StatusNotifierWatcher">
-  <method name="RegisterStatusNotifierItem"><arg name="service" type="s" direction="in"/></method>
-  <method name="RegisterStatusNotifierHost"><arg name="service" type="s" direction="in"/></method>
-  <property name="RegisteredStatusNotifierItems" type="as" access="read"/>
-  <property name="IsStatusNotifierHostRegistered" type="b" access="read"/>
-  <property name="ProtocolVersion" type="i" access="read"/>
-  <signal name="StatusNotifierItemRegistered"><arg type="s"/></signal>
-  <signal name="StatusNotifierItemUnregistered"><arg type="s"/></signal>
-  <signal name="StatusNotifierHostRegistered"/>
- </interface>
-</node>)";
-
-public:
-    explicit FakeWatcher(const std::string& address) {
-        sd_bus_new(&bus_);
-        sd_bus_set_address(bus_, address.c_str());
-        sd_bus_set_bus_client(bus_, 1);
-        ready_ = sd_bus_start(bus_) >= 0;
-        ready_ = ready_ && sd_bus_add_object(bus_, nullptr, "/StatusNotifierWatcher", &FakeWatcher::handle, this) >= 0;
-        ready_ = ready_ && sd_bus_request_name(bus_, "org.kde.StatusNotifierWatcher", 0) >= 0;
-        thread_ = std::thread([this] {
-            while (!stop_) {
-                std::lock_guard lock(mutex_);
-                if (sd_bus_process(bus_, nullptr) == 0) sd_bus_wait(bus_, 20'000);
-            }
-        });
-    }
-    ~FakeWatcher() {
-        stop_ = true;
-        thread_.join();
-        sd_bus_flush_close_unref(bus_);
-    }
-    bool ready() const { return ready_; }
-    std::string item() {
-        std::lock_guard lock(itemMutex_);
-        return item_;
-    }
-    std::string itemSender() {
-        std::lock_guard lock(itemMutex_);
-        return sender_;
-    }
-
-private:
-    static int handle(sd_bus_message* m, void* userdata, sd_bus_error*) {
-        auto& self = *static_cast<FakeWatcher*>(userdata);
-        constexpr const char* iface = "org.kde.StatusNotifierWatcher";
-        if (sd_bus_message_is_method_call(m, iface, "RegisterStatusNotifierItem")) {
-            const char* service = nullptr;
-            sd_bus_message_read(m, "s", &service);
-            {
-                std::lock_guard lock(self.itemMutex_);
-                self.item_ = service ? service : "";
-                self.sender_ = sd_bus_message_get_sender(m) ? sd_bus_message_get_sender(m) : "";
-            }
-            return sd_bus_reply_method_return(m, "");
-        }
-        if (sd_bus_message_is_method_call(m, iface, "RegisterStatusNotifierHost")) return sd_bus_reply_method_return(m, "");
-        if (sd_bus_message_is_method_call(m, "org.freedesktop.DBus.Introspectable", "Introspect"))
-            return sd_bus_reply_method_return(m, "s", introspection);
-        if (sd_bus_message_is_method_call(m, "org.freedesktop.DBus.Properties", "Get")) {
-            const char* interface = nullptr;
-            const char* name = nullptr;
-            sd_bus_message_read(m, "ss", &interface, &name);
-            const std::string n = name ? name : "";
-            if (n == "IsStatusNotifierHostRegistered") return sd_bus_reply_method_return(m, "v", "b", 1);
-            if (n == "ProtocolVersion") return sd_bus_reply_method_return(m, "v", "i", 0);
-            if (n == "RegisteredStatusNotifierItems") return sd_bus_reply_method_return(m, "v", "as", 0);
-        }
-        return 0;
-    }
-
-    sd_bus* bus_ = nullptr;
-    bool ready_ = false;
-    std::atomic<bool> stop_{false};
-    std::mutex mutex_;
-    std::mutex itemMutex_;
-    std::string item_, sender_;
-    std::thread thread_;
-};
 
 // A client of the private bus for asking the item.
 class BusClient {
@@ -136,14 +52,20 @@ public:
         sd_bus_message_unref(reply);
         return out;
     }
-    // The largest alpha in the item's biggest IconPixmap (ARGB32, big-endian), with the
-    // image's bytes; nullopt when the property cannot be read.
+    // One of the item's IconPixmaps: ARGB32, big-endian, so A, R, G, B per pixel.
     struct Pixmap {
         int width = 0, height = 0;
         std::string bytes;
+        int channel(int x, int y, int c) const {
+            const std::size_t i = 4 * (static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)) +
+                                  static_cast<std::size_t>(c);
+            return i < bytes.size() ? static_cast<unsigned char>(bytes[i]) : 0;
+        }
+        int alpha(int x, int y) const { return channel(x, y, 0); }
         int maxAlpha() const {
             int a = 0;
-            for (std::size_t i = 0; i + 3 < bytes.size(); i += 4) a = std::max(a, int(static_cast<unsigned char>(bytes[i])));
+            for (int y = 0; y < height; ++y)
+                for (int x = 0; x < width; ++x) a = std::max(a, alpha(x, y));
             return a;
         }
     };
@@ -262,15 +184,14 @@ TEST_F(TrayProgramTest, DebugPopoverWindowIs352Wide) {
 TEST_F(TrayProgramTest, WithAWatcherTheItemRegistersAndActivateTogglesThePopover) {
     testing::SessionBus bus(session.root);
     if (!bus.error().empty()) GTEST_SKIP() << bus.error();
-    FakeWatcher watcher(bus.address());
+    testing::FakeStatusNotifierWatcher watcher(bus.address());
     ASSERT_TRUE(watcher.ready());
     session.environment["DBUS_SESSION_BUS_ADDRESS"] = bus.address();
     ProgramProcess program(session, {});
     ASSERT_TRUE(program.waitFor([&] { return !watcher.item().empty(); }, 10s)) << program.output();
     BusClient client(bus.address());
     ASSERT_TRUE(client.ok());
-    std::string service = watcher.item();
-    if (service.front() == '/') service = watcher.itemSender();  // an item that gives its path
+    const std::string service = watcher.service();
     std::string tip;
     ASSERT_TRUE(program.waitFor([&] { return (tip = client.toolTip(service)).find("K") != std::string::npos; }, 5s))
         << tip;
@@ -291,32 +212,51 @@ TEST_F(TrayProgramTest, WithAWatcherTheItemRegistersAndActivateTogglesThePopover
 TEST_F(TrayProgramTest, AForwardedToggleTurnsTheIconToTheDimmedOffGlyph) {
     testing::SessionBus bus(session.root);
     if (!bus.error().empty()) GTEST_SKIP() << bus.error();
-    FakeWatcher watcher(bus.address());
+    testing::FakeStatusNotifierWatcher watcher(bus.address());
     ASSERT_TRUE(watcher.ready());
     session.environment["DBUS_SESSION_BUS_ADDRESS"] = bus.address();
     ProgramProcess program(session, {});
     ASSERT_TRUE(program.waitFor([&] { return !watcher.item().empty(); }, 10s)) << program.output();
     BusClient client(bus.address());
     ASSERT_TRUE(client.ok());
-    std::string service = watcher.item();
-    if (service.front() == '/') service = watcher.itemSender();
+    const std::string service = watcher.service();
     std::optional<BusClient::Pixmap> before;
     ASSERT_TRUE(program.waitFor([&] { return (before = client.iconPixmap(service)) && before->maxAlpha() > 0; }, 5s))
         << "the item shows a pixmap";
     // Enabled: the glyph in the text colour at its full strength.
     EXPECT_GE(before->maxAlpha(), 200);
-    const int dimmed = static_cast<int>(before->maxAlpha() * 0.35 + 0.5);
+    // The panel's text colour the glyph is drawn in (with its own alpha), where it is most solid.
+    std::optional<Ink> ink;
+    for (int y = 0; y < before->height; ++y)
+        for (int x = 0; x < before->width; ++x)
+            if (!ink || before->alpha(x, y) == before->maxAlpha())
+                ink = Ink{before->channel(x, y, 1), before->channel(x, y, 2), before->channel(x, y, 3), before->maxAlpha()};
+    ASSERT_TRUE(ink);
+
+    // The off glyph as the item draws it, dimmed: its coverage pixel by pixel, in the ink.
+    const auto mismatches = [&](const BusClient::Pixmap& shown) {
+        if (shown.width != shown.height) return shown.width * shown.height;
+        const auto expected = expectedOffGlyph(shown.width, *ink);
+        int wrong = 0;
+        for (int y = 0; y < shown.height; ++y)
+            for (int x = 0; x < shown.width; ++x) {
+                const auto e = [&](int c) { return int(expected[4 * static_cast<std::size_t>(y * shown.width + x) + static_cast<std::size_t>(c)]); };
+                bool ok = std::abs(shown.alpha(x, y) - e(0)) <= 3;
+                // Where the glyph is solid enough for its colour to survive the rounding.
+                for (int c = 1; ok && e(0) >= 48 && c < 4; ++c) ok = std::abs(shown.channel(x, y, c) - e(c)) <= 12;
+                wrong += ok ? 0 : 1;
+            }
+        return wrong;
+    };
+    EXPECT_GT(mismatches(*before), 0) << "the lit moon is not the off glyph";
 
     ProgramProcess toggle(session, {"--toggle"});
     EXPECT_TRUE(exitedWith(toggle.waitForExit(), 0)) << toggle.errors();
-    // Off: the same colour at 35 %, once the change of glyph has run its course.
+    // Off, once the change of glyph has run its course.
     std::optional<BusClient::Pixmap> after;
-    EXPECT_TRUE(program.waitFor(
-        [&] { return (after = client.iconPixmap(service)) && std::abs(after->maxAlpha() - dimmed) <= 2; }, 5s))
-        << "max alpha " << (after ? after->maxAlpha() : -1) << ", dimmed " << dimmed << "\n" << program.errors();
-    ASSERT_TRUE(after);
-    EXPECT_EQ(after->width, before->width);
-    EXPECT_NE(after->bytes, before->bytes);
+    int wrong = -1;
+    EXPECT_TRUE(program.waitFor([&] { return (after = client.iconPixmap(service)) && (wrong = mismatches(*after)) == 0; }, 5s))
+        << wrong << " pixels differ from the dimmed off glyph\n" << program.errors();
 }
 
 }  // namespace

@@ -2,6 +2,9 @@
 // the footer and extras, the kelvin field's submits, and the images in light and dark.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <numbers>
 #include <random>
 
 #include <QCoreApplication>
@@ -12,8 +15,10 @@
 #include "ui/kit/StatusBanner.h"
 #include "ui/kit/TileLabel.h"
 #include "ui/kit/TintSwitch.h"
+#include "ui/menubar/AppIconRenderer.h"
 #include "ui/menubar/PopoverParts.h"
 #include "ui/menubar/PopoverView.h"
+#include "ui/menubar/RevealBox.h"
 
 namespace orvane::testing {
 namespace {
@@ -35,6 +40,7 @@ protected:
         e.showWhy = [this] { ++whyShown; };
         auto view = std::make_unique<PopoverView>(model, e, skyTime, window.get());
         view->adjustSize();
+        view->show();  // as when open; the window itself is never on screen
         return view;
     }
     int quits = 0, whyShown = 0;
@@ -57,16 +63,174 @@ TEST_F(PopoverTest, FiveElementsAndTheEntranceDelays) {
     EXPECT_EQ(view->footer().chevron().toolTip(), "More options");
 }
 
-TEST_F(PopoverTest, WillShowReplaysTheEntranceFromZero) {
+// The delays run on the scheduler, the springs on the animator's clock: both stepped here.
+TEST_F(PopoverTest, WillShowReplaysTheStaggeredEntrance) {
     startInBerlin();
     auto view = popover();
+    const auto& boxes = view->entrance();
     notifications.post(kit::Notifications::popoverWillShow);
-    for (auto* box : view->entrance()) EXPECT_EQ(box->progress(), 0.0);
-    QCoreApplication::processEvents();  // the reveal is posted
-    QTest::qWait(250);  // the later elements start after their delays
+    for (auto* box : boxes) {
+        EXPECT_EQ(box->progress(), 0.0);
+        EXPECT_EQ(box->childOffset(), 10) << "starts 10 pt low";
+        EXPECT_FALSE(box->started());
+    }
+    scheduler->runPending();  // the reveal comes as separate work after the reset
+    EXPECT_TRUE(boxes[0]->started()) << "the tint module has no delay";
+    double elapsed = 0;
+    for (auto* box : boxes) {
+        if (box->delay() == 0) continue;
+        scheduler->advance(box->delay() - elapsed - 0.005);
+        EXPECT_FALSE(box->started()) << "index " << box->index() << " before its delay";
+        scheduler->advance(0.005);
+        elapsed = box->delay();
+        EXPECT_TRUE(box->started()) << "index " << box->index() << " after its delay";
+    }
+    // The entrance spring is under-damped: the first element overshoots on its way in.
+    double highest = 0;
+    for (int frame = 0; frame < 60; ++frame) {
+        animationTime += 1.0 / 60;
+        animator->step();
+        highest = std::max(highest, boxes[0]->progress());
+    }
+    EXPECT_GT(highest, 1.001);
+    animationTime += 3;
+    animator->step();
+    for (auto* box : boxes) {
+        EXPECT_DOUBLE_EQ(box->progress(), 1.0);
+        EXPECT_EQ(box->childOffset(), 0);
+    }
+}
+
+TEST_F(PopoverTest, ASecondOpeningJumpsBackAndDropsTheEarlierDelays) {
+    startInBerlin();
+    auto view = popover();
+    const auto& boxes = view->entrance();
+    notifications.post(kit::Notifications::popoverWillShow);
+    scheduler->runPending();
+    scheduler->advance(0.05);
+    animationTime += 0.05;
+    animator->step();
+    ASSERT_TRUE(boxes[1]->started());
+    ASSERT_GT(boxes[0]->progress(), 0.0);
+
+    notifications.post(kit::Notifications::popoverWillShow);
+    for (auto* box : boxes) EXPECT_EQ(box->progress(), 0.0) << "mid-animation jumps back";
+    scheduler->runPending();
+    // The first opening's tiles were due 0.07 s from here; only the new delays count.
+    scheduler->advance(0.1);
+    EXPECT_TRUE(boxes[1]->started());
+    EXPECT_FALSE(boxes[2]->started());
+    scheduler->advance(0.02);
+    EXPECT_TRUE(boxes[2]->started());
+}
+
+TEST_F(PopoverTest, ReducedMotionShowsEverythingAtOnce) {
+    startInBerlin();
+    auto view = popover();
+    animator->setReduceMotion(true);
+    notifications.post(kit::Notifications::popoverWillShow);
+    scheduler->runPending();
+    for (auto* box : view->entrance()) EXPECT_EQ(box->progress(), 1.0) << "index " << box->index();
+    view->setExtrasExpanded(true);
+    EXPECT_EQ(view->extrasBox().progress(), 1.0);
+    EXPECT_DOUBLE_EQ(view->footer().chevronAngle(), std::numbers::pi);
+}
+
+// Opening the extras: the panel comes down from its top edge, the popover grows on the
+// 0.3 s critically damped spring and the chevron turns half a round with it; closing
+// reverses all three and takes the panel out of the stack.
+TEST_F(PopoverTest, ExtrasOpenAndCloseOnTheirSpring) {
+    startInBerlin();
+    auto view = popover();
+    const int closedHeight = view->sizeHint().height();
+    RevealBox& box = view->extrasBox();
+    view->setExtrasExpanded(true);
+    EXPECT_EQ(view->elements().size(), 6u);
+    EXPECT_EQ(box.layoutHeight(), 0.0);
+    EXPECT_EQ(view->footer().chevronAngle(), 0.0);
+    const int full = box.fullHeight();
+    ASSERT_GT(full, 16);
+
+    const double t = 0.12;
+    animationTime += t;
+    animator->step();
+    const double p = PopoverView::extrasSpring.progress(t);
+    EXPECT_NEAR(box.layoutHeight(), full * p, 0.5);
+    EXPECT_NEAR(box.progress(), p, 1e-9);
+    EXPECT_LT(box.childTop(), 16) << "still above its place";
+    EXPECT_NEAR(view->footer().chevronAngle(), std::numbers::pi * p, 1e-9);
+    EXPECT_NEAR(view->sizeHint().height(), closedHeight + full * p, 1.0) << "what lies below moves with it";
+
     animationTime += 2;
     animator->step();
-    for (auto* box : view->entrance()) EXPECT_NEAR(box->progress(), 1.0, 0.01);
+    EXPECT_EQ(box.childTop(), 16);
+    EXPECT_EQ(view->sizeHint().height(), closedHeight + full);
+    EXPECT_DOUBLE_EQ(view->footer().chevronAngle(), std::numbers::pi);
+
+    view->setExtrasExpanded(false);
+    animationTime += t;
+    animator->step();
+    EXPECT_NEAR(box.layoutHeight(), full * (1 - p), 0.5);
+    EXPECT_FALSE(box.isHidden()) << "leaves only once closed";
+    animationTime += 2;
+    animator->step();
+    EXPECT_TRUE(box.isHidden());
+    EXPECT_EQ(view->elements().size(), 5u);
+    EXPECT_EQ(view->sizeHint().height(), closedHeight);
+    EXPECT_EQ(view->footer().chevronAngle(), 0.0);
+}
+
+// The banner comes and goes on the slower status spring, also when a notice is added to
+// one already shown.
+TEST_F(PopoverTest, BannerComesInFromTheTopAndGrowsWithItsNotices) {
+    startInBerlin();
+    auto view = popover();
+    RevealBox& box = view->bannerBox();
+    ASSERT_TRUE(box.isHidden());
+    const int before = view->sizeHint().height();
+
+    model->setAccessibilityNeeded(true);
+    EXPECT_FALSE(box.isHidden());
+    EXPECT_EQ(box.progress(), 0.0);
+    const int full = box.fullHeight();
+    const double t = 0.15;
+    animationTime += t;
+    animator->step();
+    const double p = PopoverView::statusSpring.progress(t);
+    EXPECT_NEAR(box.layoutHeight(), full * p, 0.5);
+    EXPECT_NEAR(view->sizeHint().height(), before + full * p, 1.0);
+    animationTime += 2;
+    animator->step();
+    EXPECT_EQ(view->sizeHint().height(), before + full);
+
+    // A second notice while the banner is up: the banner's box springs to its new height.
+    model->setNightShiftActive(true);
+    // A row added to a shown banner shows, and asks for room, in the next turns of the loop.
+    for (int turn = 0; turn < 3; ++turn) QCoreApplication::processEvents();
+    ASSERT_GE(view->banner().notices().size(), 2u);
+    const int taller = box.fullHeight();
+    ASSERT_GT(taller, full);
+    animationTime += t;
+    animator->step();
+    EXPECT_NEAR(box.layoutHeight(), full + (taller - full) * p, 0.5);
+    animationTime += 2;
+    animator->step();
+    EXPECT_EQ(box.layoutHeight(), taller);
+
+    model->setNightShiftActive(false);
+    model->setAccessibilityNeeded(false);
+    ASSERT_FALSE(kit::StatusBanner::hasContent(*model));
+    animationTime += 2;
+    animator->step();
+    EXPECT_TRUE(box.isHidden());
+    EXPECT_EQ(view->sizeHint().height(), before);
+
+    // While the popover is closed the banner changes at once, leaving no animation running.
+    view->hide();
+    model->setAccessibilityNeeded(true);
+    EXPECT_EQ(box.progress(), 1.0);
+    EXPECT_EQ(box.layoutHeight(), full);
+    EXPECT_TRUE(animator->idle());
 }
 
 TEST_F(PopoverTest, ClosedPopoverHoldsNoTimerBeyondTheModels) {
@@ -141,6 +305,75 @@ TEST_F(PopoverTest, OneToggleRemovesTheFirstOfTwoEqualExclusions) {
     settle();
     ASSERT_EQ(model->settings().excludedApps.size(), 1u);
     EXPECT_EQ(model->settings().excludedApps[0].name, "Viewer B");
+}
+
+// Desktop entries as the tile reads them: which icon it asks the theme (or the disk) for.
+TEST_F(PopoverTest, ThisAppIconNamesComeFromTheDesktopEntry) {
+    const auto write = [](const std::filesystem::path& path, const std::string& text) {
+        std::filesystem::create_directories(path.parent_path());
+        std::ofstream(path) << text;
+    };
+    const auto first = directory / "share1" / "applications";
+    const auto second = directory / "share2" / "applications";
+    write(first / "org.example.Viewer.desktop",
+          "[Desktop Entry]\nName=Viewer\nIcon[de]=betrachter\nIcon = viewer-app\n\n[Desktop Action new]\nIcon=other\n");
+    write(second / "org.example.Viewer.desktop", "[Desktop Entry]\nIcon=shadowed\n");
+    write(second / "firefox-esr.desktop", "[Desktop Entry]\nIcon=/opt/firefox/icon.png\n");
+    write(first / "org.example.Plain.desktop", "[Desktop Entry]\nName=Plain\n[Desktop Action x]\nIcon=action-icon\n");
+    const QStringList dirs{QString::fromStdString(first.string()), QString::fromStdString(second.string())};
+    using Names = std::vector<QString>;
+    const std::pair<std::string, Names> cases[] = {
+        {"org.example.Viewer", {"viewer-app", "org.example.Viewer", "org.example.viewer"}},
+        {"Firefox-esr", {"/opt/firefox/icon.png", "Firefox-esr", "firefox-esr"}},  // a window class
+        {"org.example.Plain", {"org.example.Plain", "org.example.plain"}},        // an entry without an icon
+        {"gimp", {"gimp"}},                                                          // no entry at all
+        {"../share2/applications/firefox-esr", {}},                                  // never a path
+        {"", {}},
+    };
+    for (const auto& [id, names] : cases) EXPECT_EQ(ThisAppTile::iconNames(id, dirs), names) << id;
+}
+
+// An application with an icon shows it (its "never tinted" badge goes with the icon); one
+// that resolves to nothing keeps the symbol and still toggles.
+TEST_F(PopoverTest, ThisAppTileShowsTheFrontApplicationsIcon) {
+    const auto share = directory / "share";
+    std::filesystem::create_directories(share / "applications");
+    QImage png(32, 32, QImage::Format_ARGB32);
+    png.fill(Qt::blue);
+    const auto iconPath = share / "viewer.png";
+    ASSERT_TRUE(png.save(QString::fromStdString(iconPath.string())));
+    std::ofstream(share / "applications" / "org.example.Viewer.desktop")
+        << "[Desktop Entry]\nName=Viewer\nIcon=" << iconPath.string() << "\n";
+    const QByteArray savedDataHome = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", QByteArray::fromStdString(share.string()));
+    ASSERT_TRUE(ThisAppTile::icon("org.example.Viewer"));
+    EXPECT_FALSE(ThisAppTile::icon("org.example.Nowhere"));
+
+    sim->update([](platform::sim::SimState& st) {
+        st.frontApplication = platform::RunningApplication{std::string("org.example.Viewer"), std::string("Viewer"), 42};
+    });
+    startInBerlin();
+    auto view = popover();
+    view->thisAppTile().click();
+    settle();
+    EXPECT_TRUE(view->thisAppTile().label().badgeShown()) << "the icon is there, greyed, with its badge";
+
+    model->change([](Settings& s, RuntimeState&) { s.excludedApps.push_back({"org.example.Nowhere", "Nowhere"}); });
+    sim->update([](platform::sim::SimState& st) {
+        st.frontApplication = platform::RunningApplication{std::string("org.example.Nowhere"), std::string("Nowhere"), 43};
+    });
+    sim->postWorkspaceEvent(platform::WorkspaceEvent::didActivateApplication);
+    settle();
+    if (savedDataHome.isNull())
+        qunsetenv("XDG_DATA_HOME");
+    else
+        qputenv("XDG_DATA_HOME", savedDataHome);
+    ASSERT_EQ(model->frontmostAppInfo()->bundleID, "org.example.Nowhere");
+    EXPECT_TRUE(view->thisAppTile().label().on());
+    EXPECT_FALSE(view->thisAppTile().label().badgeShown()) << "no icon: the symbol stays";
+    view->thisAppTile().click();
+    settle();
+    EXPECT_FALSE(view->thisAppTile().excluded()) << "still works";
 }
 
 TEST_F(PopoverTest, AntiDitheringOffAndOnGivesExternalOnly) {
@@ -227,6 +460,48 @@ TEST_F(PopoverTest, Renders) {
     kit::RenderHarness::renderBoth(sheet, "why-sheet");
     const QImage light = kit::RenderHarness::render(*view, kit::Appearance::light);
     EXPECT_EQ(light.width(), PopoverView::popoverWidth * 2);
+
+    // Halfway through closing the extras: the panel slides up under the footer.
+    view->setExtrasExpanded(false);
+    animationTime += 0.1;
+    animator->step();
+    QCoreApplication::sendPostedEvents();
+    view->adjustSize();
+    QImage closing(view->size() * 2, QImage::Format_ARGB32_Premultiplied);
+    closing.setDevicePixelRatio(2);
+    closing.fill(Qt::transparent);
+    view->render(&closing);
+    kit::RenderHarness::save(closing, "popover-extras-closing");
+}
+
+// With a notice in the banner and an excluded application in front, its icon from its
+// desktop entry.
+TEST_F(PopoverTest, RendersWithBannerAndApplication) {
+    const auto share = directory / "share";
+    std::filesystem::create_directories(share / "applications");
+    const auto iconPath = share / "viewer.png";
+    ASSERT_TRUE(AppIconRenderer::image(64).save(QString::fromStdString(iconPath.string())));
+    std::ofstream(share / "applications" / "org.example.Viewer.desktop")
+        << "[Desktop Entry]\nName=Viewer\nIcon=" << iconPath.string() << "\n";
+    const QByteArray savedDataHome = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", QByteArray::fromStdString(share.string()));
+    sim->update([](platform::sim::SimState& st) {
+        st.frontApplication = platform::RunningApplication{std::string("org.example.Viewer"), std::string("Viewer"), 42};
+    });
+    const Date evening = Calendar(*TimeZone::named("Europe/Berlin")).date(2024, 6, 21, 22, 30);
+    clock->setNow(evening);
+    startInBerlin();
+    model->setAccessibilityNeeded(true);
+    auto view = popover(evening);
+    view->thisAppTile().click();  // excluded from here on: the badge comes on the window's animator
+    if (savedDataHome.isNull())
+        qunsetenv("XDG_DATA_HOME");
+    else
+        qputenv("XDG_DATA_HOME", savedDataHome);
+    ASSERT_TRUE(view->thisAppTile().label().badgeShown());
+    ASSERT_FALSE(view->bannerBox().isHidden());
+    view->adjustSize();
+    kit::RenderHarness::renderBoth(*view, "popover-banner");
 }
 
 }  // namespace

@@ -70,6 +70,27 @@ TEST(HiddenIconNotice, TextsButtonsAndImages) {
     EXPECT_FALSE(buttons.contains("Open Menu Bar Settings"));
     EXPECT_TRUE(buttons.contains("Quit Orvane"));
 
+    // The keys box: the factory toggle's fixed keys and the emergency keys, a cap per character.
+    QStringList rows;
+    for (auto* w : notice.findChildren<QWidget*>())
+        if (!w->accessibleName().isEmpty()) rows << w->accessibleName();
+    const QString emergency = QString::fromStdString(Shortcuts::emergencyReset.display());
+    EXPECT_EQ(rows, (QStringList{"\u2303\u2325\u2318B", emergency}));
+    for (const QString& keys : rows) {
+        const auto* caps = [&]() -> QWidget* {
+            for (auto* w : notice.findChildren<QWidget*>())
+                if (w->accessibleName() == keys) return w;
+            return nullptr;
+        }();
+        ASSERT_NE(caps, nullptr);
+        QStringList capTexts;
+        for (auto* cap : caps->findChildren<QLabel*>()) capTexts << cap->text();
+        EXPECT_EQ(capTexts.join(QString()), keys);
+        EXPECT_EQ(capTexts.size(), keys.toUcs4().size());
+    }
+    EXPECT_EQ(HiddenIconNotice::keyCaps(QStringLiteral("\u2318\U0001F600B")),
+              (std::vector<QString>{"\u2318", "\U0001F600", "B"}));
+
     static_cast<QAbstractButton*>(notice.settingsButton())->click();
     notice.findChild<QCheckBox*>()->setChecked(true);
     static_cast<QAbstractButton*>(notice.settingsButton())->click();

@@ -1,12 +1,18 @@
 #include "ui/menubar/PopoverParts.h"
 
+#include <algorithm>
 #include <limits>
+#include <numbers>
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
-#include <QPainterPathStroker>
+#include <QIcon>
 #include <QMenu>
 #include <QPainter>
+#include <QStandardPaths>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -34,22 +40,6 @@ QGraphicsOpacityEffect* faded(QWidget* w) {
     auto* effect = new QGraphicsOpacityEffect(w);
     effect->setOpacity(0.5);
     return effect;
-}
-
-// The chevron half turned, for the open extras panel.
-void addChevronUp() {
-    if (kit::Symbols::has("chevron.up")) return;
-    kit::Symbols::add("chevron.up", [](double w) {
-        QPainterPath path;
-        path.moveTo(5, 15);
-        path.lineTo(12, 8);
-        path.lineTo(19, 15);
-        QPainterPathStroker stroker;
-        stroker.setWidth(w * 1.1);
-        stroker.setCapStyle(Qt::RoundCap);
-        stroker.setJoinStyle(Qt::RoundJoin);
-        return stroker.createStroke(path);
-    });
 }
 
 void setupTile(kit::GlassShapeButton& tile, kit::TileLabel* label) {
@@ -184,6 +174,58 @@ ThisAppTile::ThisAppTile(std::shared_ptr<AppModel> model, QWidget* parent)
     refresh();
 }
 
+std::vector<QString> ThisAppTile::iconNames(const std::string& bundleID, const QStringList& applicationDirs) {
+    std::vector<QString> names;
+    const auto add = [&names](const QString& name) {
+        if (!name.isEmpty() && std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
+    };
+    const QString id = q(bundleID);
+    // An id is a file name, never a path.
+    if (id.isEmpty() || id.contains(QLatin1Char('/'))) return names;
+    const auto entryIcon = [&](const QString& candidate) {
+        for (const QString& dir : applicationDirs) {
+            QFile file(dir + QLatin1Char('/') + candidate + QStringLiteral(".desktop"));
+            if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) continue;
+            // Only the main group counts; actions carry icons of their own.
+            bool mainGroup = false;
+            while (!file.atEnd()) {
+                const QString line = QString::fromUtf8(file.readLine()).trimmed();
+                if (line.startsWith(QLatin1Char('['))) {
+                    mainGroup = line == QStringLiteral("[Desktop Entry]");
+                    continue;
+                }
+                const auto eq = line.indexOf(QLatin1Char('='));
+                if (mainGroup && eq > 0 && line.left(eq).trimmed() == QStringLiteral("Icon")) return line.mid(eq + 1).trimmed();
+            }
+            return QString();  // the first entry found decides, even without an icon
+        }
+        return QString();
+    };
+    QString fromEntry = entryIcon(id);
+    if (fromEntry.isEmpty() && id != id.toLower()) fromEntry = entryIcon(id.toLower());
+    add(fromEntry);
+    add(id);
+    add(id.toLower());
+    return names;
+}
+
+std::optional<QImage> ThisAppTile::icon(const std::string& bundleID) {
+    const auto dirs = QStandardPaths::standardLocations(QStandardPaths::ApplicationsLocation);
+    for (const QString& name : iconNames(bundleID, dirs)) {
+        QIcon found;
+        if (QDir::isAbsolutePath(name))
+            found = QFileInfo::exists(name) ? QIcon(name) : QIcon();
+        else if (QIcon::hasThemeIcon(name))
+            found = QIcon::fromTheme(name);
+        // The label draws it 28 pt wide at twice the density.
+        if (!found.isNull()) {
+            const QImage image = found.pixmap(56, 56).toImage();
+            if (!image.isNull()) return image;
+        }
+    }
+    return std::nullopt;
+}
+
 bool ThisAppTile::excluded() const {
     const auto& info = model_.model().frontmostAppInfo();
     if (!info) return false;
@@ -207,6 +249,8 @@ void ThisAppTile::paintEvent(QPaintEvent* event) {
 void ThisAppTile::refresh() {
     const auto& info = model_.model().frontmostAppInfo();
     if (!info) {
+        label_->setAppIcon(std::nullopt);
+        iconFor_.reset();
         label_->setTitle(QStringLiteral("This app"));
         label_->setDetail(QStringLiteral("Skip this app"));
         label_->setOn(false);
@@ -219,6 +263,10 @@ void ThisAppTile::refresh() {
     const bool ex = excluded();
     const QString name = q(info->name);
     label_->setGraphicsEffect(nullptr);
+    if (iconFor_ != info->bundleID) {
+        iconFor_ = info->bundleID;
+        label_->setAppIcon(icon(info->bundleID));
+    }
     label_->setTitle(name);
     label_->setDetail(ex ? QStringLiteral("Never tinted") : QStringLiteral("Skip this app"));
     label_->setOn(ex);
@@ -249,7 +297,16 @@ FooterRow::FooterRow(std::shared_ptr<AppModel> model, std::function<void()> togg
           method_->updateGeometry();
           method_->update();
       }) {
-    addChevronUp();
+    // The chevron turns about its centre rather than swapping for another glyph.
+    chevron_->setLabelPainter([this, turn = chevronTurn_](QPainter& p, const QRectF& box, kit::Appearance a) {
+        p.save();
+        p.translate(box.center());
+        p.rotate(180.0 * turn.value());
+        kit::Symbols::drawCentred(p, "chevron.down", QPointF(0, 0), chevron_->symbolSize(), kit::primaryText(a),
+                                  QFont::DemiBold);
+        p.restore();
+    });
+    chevronTurn_.setOnChange([this] { chevron_->update(); });
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(8);
@@ -276,8 +333,11 @@ QString FooterRow::methodText() const { return methodLine(model_.model().primary
 void FooterRow::setExtrasExpanded(bool expanded) {
     chevron_->setToolTip(expanded ? QStringLiteral("Fewer options") : QStringLiteral("More options"));
     chevron_->setAccessibleName(chevron_->toolTip());
-    chevron_->setSymbol(expanded ? "chevron.up" : "chevron.down");
+    // The popover's spring for the extras, so the turn keeps pace with the panel.
+    if (auto animator = kit::contextOf(this).animator) animator->animate(chevronTurn_, expanded ? 1 : 0, kit::Spring{0.3, 1.0});
 }
+
+double FooterRow::chevronAngle() const { return std::numbers::pi * chevronTurn_.value(); }
 
 // --- Extras ---
 

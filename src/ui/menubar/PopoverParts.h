@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include <QDialog>
 #include <QLineEdit>
@@ -58,12 +59,21 @@ public:
     kit::TileLabel& label() const { return *label_; }
     bool excluded() const;
 
+    // The icons to try for an application, best first: the Icon key of its desktop entry
+    // (the id as given, else in lower case; the first folder that has the entry decides),
+    // then the id itself as a theme icon name, as given and in lower case (a window class
+    // often names one). An Icon key with an absolute path stays a path.
+    static std::vector<QString> iconNames(const std::string& bundleID, const QStringList& applicationDirs);
+    // The first of those the icon theme or the file system has; none leaves the symbol.
+    static std::optional<QImage> icon(const std::string& bundleID);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
     void refresh();
     kit::TileLabel* label_;
+    std::optional<std::string> iconFor_;  // the application whose icon label_ holds
     kit::ModelFollower model_;
 };
 
@@ -72,8 +82,11 @@ public:
     // `toggleExtras` and `showWhy` belong to the popover.
     FooterRow(std::shared_ptr<AppModel> model, std::function<void()> toggleExtras, std::function<void()> showWhy,
               std::function<void()> quit, QWidget* parent = nullptr);
+    // The chevron's help follows at once; its half turn runs on the extras' spring.
     void setExtrasExpanded(bool expanded);
     QString methodText() const;
+    // The chevron's rotation now, in radians: 0 pointing down, π pointing up.
+    double chevronAngle() const;
     kit::PressableButton& methodButton() const { return *method_; }
     kit::GlassIconButton& chevron() const { return *chevron_; }
     kit::GlassIconButton& settingsButton() const { return *settings_; }
@@ -84,6 +97,7 @@ private:
     kit::GlassIconButton* chevron_;
     kit::GlassIconButton* settings_;
     kit::GlassIconButton* quit_;
+    kit::AnimatedValue chevronTurn_{0};  // half turns
     kit::ModelFollower model_;
 };
 

@@ -7,6 +7,7 @@
 #include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
 #include <QPainter>
+#include <QPointer>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -15,6 +16,7 @@
 #include "ui/kit/StatusBanner.h"
 #include "ui/kit/TintModule.h"
 #include "ui/menubar/PopoverParts.h"
+#include "ui/menubar/RevealBox.h"
 #include "ui/menubar/SkyWash.h"
 #include "ui/settings/TonightSection.h"
 
@@ -23,11 +25,13 @@ namespace orvane {
 namespace {
 constexpr kit::Spring entranceSpring{0.5, 0.78};
 constexpr int padding = 20;
+constexpr int spacing = 16;
 // The card's layout height is 48 pt short of its drawing and it runs over the top padding.
 constexpr int skyLayoutHeight = SkyHero::cardHeight - padding - 48;
 }  // namespace
 
-EntranceBox::EntranceBox(QWidget* child, int index, QWidget* parent) : QWidget(parent), child_(child), index_(index) {
+EntranceBox::EntranceBox(QWidget* child, int index, std::shared_ptr<platform::Scheduler> scheduler, QWidget* parent)
+    : QWidget(parent), child_(child), index_(index), scheduler_(std::move(scheduler)) {
     child_->setParent(this);
     child_->show();
     setSizePolicy(child_->sizePolicy());
@@ -44,22 +48,29 @@ EntranceBox::EntranceBox(QWidget* child, int index, QWidget* parent) : QWidget(p
 QSize EntranceBox::sizeHint() const { return child_->sizeHint(); }
 QSize EntranceBox::minimumSizeHint() const { return child_->minimumSizeHint(); }
 void EntranceBox::resizeEvent(QResizeEvent*) { place(); }
-void EntranceBox::place() { child_->setGeometry(0, static_cast<int>(std::lround((1.0 - shown_.value()) * 10)), width(), height()); }
+int EntranceBox::childOffset() const { return static_cast<int>(std::lround((1.0 - shown_.value()) * 10)); }
+void EntranceBox::place() { child_->setGeometry(0, childOffset(), width(), height()); }
 
 void EntranceBox::hideAtOnce() {
-    if (auto* a = kit::contextOf(this).animator.get()) a->set(shown_, 0);
+    // Mid-animation or still waiting for its delay, the element jumps back.
+    delayed_.cancel();
+    started_ = false;
+    if (auto a = kit::contextOf(this).animator) a->set(shown_, 0);
 }
 
 void EntranceBox::reveal() {
-    auto* a = kit::contextOf(this).animator.get();
+    const auto a = kit::contextOf(this).animator;
     if (!a) return;
-    if (index_ == 0) {
-        a->animate(shown_, 1, entranceSpring);
+    const auto start = [this] {
+        started_ = true;
+        if (auto now = kit::contextOf(this).animator) now->animate(shown_, 1, entranceSpring);
+    };
+    // Reduced motion has nothing to stagger.
+    if (index_ == 0 || !scheduler_ || a->reduceMotion()) {
+        start();
         return;
     }
-    QTimer::singleShot(static_cast<int>(std::lround(delay() * 1000)), this, [this] {
-        if (auto* later = kit::contextOf(this).animator.get()) later->animate(shown_, 1, entranceSpring);
-    });
+    delayed_ = scheduler_->schedule(delay(), 0, start);
 }
 
 PopoverView::PopoverView(std::shared_ptr<AppModel> model, Environment environment, std::optional<Date> skyTime,
@@ -67,8 +78,7 @@ PopoverView::PopoverView(std::shared_ptr<AppModel> model, Environment environmen
     : QWidget(parent),
       model_(model),
       env_(std::move(environment)),
-      stack_(new QVBoxLayout(this)),
-      follower_(model, [this](AppModel::Property) { refreshBanner(); }) {
+      stack_(new QVBoxLayout(this)) {
     if (!env_.sky.scheduler) env_.sky.scheduler = env_.scheduler;
     if (!env_.sky.clock) env_.sky.clock = env_.clock;
     env_.sky.startsOpen = false;  // the window announces each showing
@@ -78,6 +88,7 @@ PopoverView::PopoverView(std::shared_ptr<AppModel> model, Environment environmen
     skySpace_ = new QWidget(this);
     skySpace_->setFixedHeight(skyLayoutHeight);
     banner_ = new kit::StatusBanner(model);
+    bannerBox_ = new RevealBox(banner_, spacing, statusSpring);
     tint_ = new kit::TintModule(model, 36, false);
     tonight_ = new TonightSection(model, true);
     cozy_ = new CozyTile(model);
@@ -96,24 +107,30 @@ PopoverView::PopoverView(std::shared_ptr<AppModel> model, Environment environmen
             if (env_.quit) env_.quit();
         });
     extras_ = new ExtrasSection(model);
+    extrasBox_ = new RevealBox(extras_, spacing, extrasSpring);
 
+    // The banner's and the extras' boxes carry the gap above them, so they open from nothing.
     stack_->setContentsMargins(padding, padding, padding, padding);
-    stack_->setSpacing(16);
+    stack_->setSpacing(0);
     stack_->setSizeConstraint(QLayout::SetFixedSize);
     stack_->addWidget(skySpace_);
-    stack_->addWidget(banner_);
+    stack_->addWidget(bannerBox_);
     const std::pair<QWidget*, int> staged[] = {{tint_, 0}, {tonight_, 1}, {tiles, 3}, {footer_, 4}};
     for (const auto& [w, index] : staged) {
-        auto* box = new EntranceBox(w, index);
+        auto* box = new EntranceBox(w, index, env_.scheduler);
         entrance_.push_back(box);
+        stack_->addSpacing(spacing);
         stack_->addWidget(box);
     }
-    stack_->addWidget(extras_);
-    extras_->hide();
-    for (int i = 1; i < stack_->count(); ++i) stack_->itemAt(i)->widget()->setFixedWidth(popoverWidth - 2 * padding);
+    stack_->addWidget(extrasBox_);
+    for (int i = 1; i < stack_->count(); ++i)
+        if (QWidget* w = stack_->itemAt(i)->widget()) w->setFixedWidth(popoverWidth - 2 * padding);
     wash_->lower();
+    // Whatever follows the card overlaps its lowest part and is drawn over it.
     sky_->raise();
+    bannerBox_->raise();
     for (auto* box : entrance_) box->raise();
+    extrasBox_->raise();
 
     willShow_ = kit::contextOf(this).notifications->observe(kit::Notifications::popoverWillShow,
                                                           [this](const auto&) {
@@ -121,16 +138,20 @@ PopoverView::PopoverView(std::shared_ptr<AppModel> model, Environment environmen
                                                                   platform::environmentSwitch("ORVANE_POPOVER_TIMING");
                                                               replayEntrance();
                                                           });
-    refreshBanner();
+    bannerBox_->setShown(kit::StatusBanner::hasContent(*model_), false);
+    follower_.emplace(model_, [this](AppModel::Property) { refreshBanner(); });
 }
 
 PopoverView::~PopoverView() = default;
 
-void PopoverView::refreshBanner() { banner_->setVisible(kit::StatusBanner::hasContent(*model_)); }
+void PopoverView::refreshBanner() {
+    // Nobody watches a closed popover: its banner changes at once there.
+    bannerBox_->setShown(kit::StatusBanner::hasContent(*model_), isVisible());
+}
 
 void PopoverView::setExtrasExpanded(bool expanded) {
     extrasExpanded_ = expanded;
-    extras_->setVisible(expanded);
+    extrasBox_->setShown(expanded);
     footer_->setExtrasExpanded(expanded);
     adjustSize();
 }
@@ -160,9 +181,17 @@ void PopoverView::showWhy() {
 void PopoverView::replayEntrance() {
     for (auto* box : entrance_) box->hideAtOnce();
     // The reset is drawn before the reveal starts.
-    QTimer::singleShot(0, this, [this] {
-        for (auto* box : entrance_) box->reveal();
-    });
+    const auto reveal = [this, alive = QPointer<PopoverView>(this)] {
+        if (alive) revealEntrance();
+    };
+    if (env_.scheduler)
+        env_.scheduler->post(reveal);
+    else
+        QTimer::singleShot(0, this, reveal);
+}
+
+void PopoverView::revealEntrance() {
+    for (auto* box : entrance_) box->reveal();
 }
 
 std::vector<QWidget*> PopoverView::elements() const {

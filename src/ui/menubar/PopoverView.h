@@ -34,10 +34,15 @@ class TintModule;
 // One element of the entrance: fades in and rises 10 pt, after its delay.
 class EntranceBox : public QWidget {
 public:
-    EntranceBox(QWidget* child, int index, QWidget* parent = nullptr);
+    // The delays run on `scheduler`; without one every element starts at once.
+    EntranceBox(QWidget* child, int index, std::shared_ptr<platform::Scheduler> scheduler, QWidget* parent = nullptr);
     int index() const { return index_; }
     double delay() const { return index_ * 0.04; }
     double progress() const { return shown_.value(); }
+    // Where the element is drawn now: 10 pt low at the start.
+    int childOffset() const;
+    // Whether the element's spring has started (its delay is over).
+    bool started() const { return started_; }
     void hideAtOnce();
     void reveal();
     QSize sizeHint() const override;
@@ -52,12 +57,20 @@ private:
     void place();
     QWidget* child_;
     int index_;
+    std::shared_ptr<platform::Scheduler> scheduler_;
     kit::AnimatedValue shown_{1};
+    bool started_ = true;
+    platform::Handle delayed_;
 };
+
+class RevealBox;
 
 class PopoverView : public QWidget {
 public:
     static constexpr int popoverWidth = 352;
+    static constexpr kit::Spring extrasSpring{0.3, 1.0};
+    // The banner's coming and going and what the status changes.
+    static constexpr kit::Spring statusSpring{0.35, 1.0};
     static constexpr int washTop = 204;
     static constexpr int washHeight = 380;
 
@@ -90,6 +103,8 @@ public:
     ThisAppTile& thisAppTile() const { return *thisApp_; }
     ExtrasSection& extras() const { return *extras_; }
     kit::StatusBanner& banner() const { return *banner_; }
+    RevealBox& bannerBox() const { return *bannerBox_; }
+    RevealBox& extrasBox() const { return *extrasBox_; }
 
     QSize sizeHint() const override;
 
@@ -99,6 +114,7 @@ protected:
 
 private:
     void refreshBanner();
+    void revealEntrance();
 
     std::shared_ptr<AppModel> model_;
     Environment env_;
@@ -107,6 +123,7 @@ private:
     SkyHero* sky_;
     QWidget* skySpace_;
     kit::StatusBanner* banner_;
+    RevealBox* bannerBox_;
     kit::TintModule* tint_;
     TonightSection* tonight_;
     CozyTile* cozy_;
@@ -114,12 +131,13 @@ private:
     ThisAppTile* thisApp_;
     FooterRow* footer_;
     ExtrasSection* extras_;
+    RevealBox* extrasBox_;
     std::vector<EntranceBox*> entrance_;
     bool extrasExpanded_ = false;
     bool whyShown_ = false;
     bool timeFirstPaint_ = false;  // ORVANE_POPOVER_TIMING: log the showing's first paint
     Subscription willShow_;
-    kit::ModelFollower follower_;
+    std::optional<kit::ModelFollower> follower_;  // after the children's, so the banner is rebuilt first
 };
 
 }  // namespace orvane

@@ -193,6 +193,12 @@ QWidget* step(int number, const QString& html, QWidget* parent) {
     return row;
 }
 
+// The primary colour at an opacity, for style sheets.
+QString primaryAt(double opacity) {
+    const QColor c = kit::primaryText(noticeAppearance);
+    return QStringLiteral("rgba(%1,%2,%3,%4)").arg(c.red()).arg(c.green()).arg(c.blue()).arg(opacity);
+}
+
 QWidget* shortcutRow(const QString& text, const QString& keys, QWidget* parent) {
     auto* row = new QWidget(parent);
     auto* h = new QHBoxLayout(row);
@@ -205,14 +211,14 @@ QWidget* shortcutRow(const QString& text, const QString& keys, QWidget* parent) 
     auto* c = new QHBoxLayout(caps);
     c->setContentsMargins(0, 0, 0, 0);
     c->setSpacing(4);
-    for (const QChar ch : keys) {
-        auto* cap = new QLabel(QString(ch), caps);
+    // One cap per character, as the keys read.
+    for (const QString& character : HiddenIconNotice::keyCaps(keys)) {
+        auto* cap = new QLabel(character, caps);
         cap->setMinimumSize(24, 24);
         cap->setAlignment(Qt::AlignCenter);
         cap->setFont(kit::FontBook::system(13, QFont::Medium));
-        cap->setStyleSheet(QStringLiteral("border:0.5px solid rgba(128,128,128,0.35);border-radius:6px;"
-                                          "background:rgba(128,128,128,0.12);padding:0 4px;color:%1;")
-                               .arg(kit::primaryText(noticeAppearance).name()));
+        cap->setStyleSheet(QStringLiteral("border:0.5px solid %1;border-radius:6px;background:%2;padding:0 4px;color:%3;")
+                               .arg(primaryAt(0.12), primaryAt(0.07), kit::primaryText(noticeAppearance).name()));
         c->addWidget(cap);
     }
     caps->setAccessibleName(keys);
@@ -274,16 +280,15 @@ HiddenIconNotice::HiddenIconNotice(StatusItemController::NoticeActions actions, 
     auto* box = new QWidget(this);
     box->setObjectName(QStringLiteral("keysBox"));
     box->setAttribute(Qt::WA_StyledBackground);
-    box->setStyleSheet(QStringLiteral("#keysBox{background:rgba(128,128,128,0.10);border-radius:12px;}"));
+    box->setStyleSheet(QStringLiteral("#keysBox{background:%1;border-radius:12px;}").arg(primaryAt(0.05)));
     auto* boxColumn = new QVBoxLayout(box);
     boxColumn->setContentsMargins(14, 14, 14, 14);
     boxColumn->setSpacing(10);
-    const Shortcuts factory;
-    boxColumn->addWidget(shortcutRow(QStringLiteral("Turn the tint on or off"),
-                                     QString::fromStdString(factory.toggle->display()), box));
+    // The factory toggle's keys, not the user's: the row is fixed.
+    boxColumn->addWidget(shortcutRow(QStringLiteral("Turn the tint on or off"), QStringLiteral("\u2303\u2325\u2318B"), box));
     auto* divider = new QFrame(box);
     divider->setFrameShape(QFrame::HLine);
-    divider->setStyleSheet(QStringLiteral("color:rgba(128,128,128,0.3);"));
+    divider->setStyleSheet(QStringLiteral("color:%1;").arg(primaryAt(0.12)));
     boxColumn->addWidget(divider);
     boxColumn->addWidget(shortcutRow(QStringLiteral("Emergency off, always works"),
                                      QString::fromStdString(Shortcuts::emergencyReset.display()), box));
@@ -293,6 +298,12 @@ HiddenIconNotice::HiddenIconNotice(StatusItemController::NoticeActions actions, 
     check_ = new QCheckBox(QStringLiteral("Don't show this again"), this);
     check_->setStyleSheet(QStringLiteral("color:%1;").arg(kit::primaryText(appearance).name()));
     check_->setFont(kit::FontBook::system(13));
+    // The box itself in the notice's appearance, not the desktop style's light field.
+    QPalette checkPalette = check_->palette();
+    checkPalette.setColor(QPalette::Base, appearance == kit::Appearance::dark ? kit::windowColor(appearance).lighter(150)
+                                                                              : QColor(Qt::white));
+    checkPalette.setColor(QPalette::Text, kit::primaryText(appearance));
+    check_->setPalette(checkPalette);
     column->addWidget(check_);
 
     auto* buttons = new QHBoxLayout;
@@ -310,6 +321,13 @@ HiddenIconNotice::HiddenIconNotice(StatusItemController::NoticeActions actions, 
         if (actions_.openSettings) actions_.openSettings();
         if (actions_.close) actions_.close(check_->isChecked());
     });
+}
+
+std::vector<QString> HiddenIconNotice::keyCaps(const QString& keys) {
+    std::vector<QString> caps;
+    // By code point, so a character outside the basic plane stays one cap.
+    for (const char32_t c : keys.toUcs4()) caps.push_back(QString::fromUcs4(&c, 1));
+    return caps;
 }
 
 bool HiddenIconNotice::dontRemind() const { return check_->isChecked(); }

@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include <QPointer>
 #include <QRect>
@@ -94,6 +95,8 @@ public:
                      QWidget* parent = nullptr);
     bool dontRemind() const;
     QWidget* settingsButton() const { return settings_; }
+    // The caps a row of keys is drawn as: one per character.
+    static std::vector<QString> keyCaps(const QString& keys);
 
 private:
     StatusItemController::NoticeActions actions_;

@@ -1,0 +1,17 @@
+#pragma once
+// What the tray item should show, drawn by the program's own glyph code, for tests that
+// also speak X11 (whose macros must not meet Qt's headers): A, R, G, B per pixel, row by
+// row, not premultiplied, as a StatusNotifierItem's IconPixmap carries it.
+#include <cstdint>
+#include <vector>
+
+namespace orvane::e2e {
+
+struct Ink {
+    int red = 0, green = 0, blue = 0, alpha = 255;
+};
+
+// The off glyph at `pixels` × `pixels` in `ink`, faded as the disabled item draws it.
+std::vector<std::uint8_t> expectedOffGlyph(int pixels, Ink ink);
+
+}  // namespace orvane::e2e
