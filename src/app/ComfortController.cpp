@@ -57,6 +57,7 @@ void ComfortController::start() {
     hooks_.push_back(model_->onDisplaysChanged.subscribe([weak] {
         if (auto self = weak.lock()) {
             self->refreshDDC();
+            self->rebuildStaleSlots();
             self->applyAntiDither();
         }
     }));
@@ -109,8 +110,11 @@ void ComfortController::installEngineHooks() {
         // Matrix and gamma get their own back-ends, everything else the overlay.
         return TintEngine::defaultBackend(platform, method, display, calibration);
     };
-    // The engine attached its displays before these hooks existed: a display on the DDC
-    // method, or one that the availability now moves to it, would keep its overlay.
+    rebuildStaleSlots();
+}
+
+void ComfortController::rebuildStaleSlots() {
+    auto& engine = model_->engine();
     for (const auto& display : model_->displays()) {
         const auto it = engine.slots().find(display.id);
         if (it == engine.slots().end()) continue;

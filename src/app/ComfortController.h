@@ -76,6 +76,11 @@ private:
     void start();
     void refreshDDC();
     void installEngineHooks();
+    // The engine attaches displays before it asks who answers over DDC (at launch, before
+    // the hooks exist; on a display change, before the services are listed again): a
+    // display on the DDC method, or one the availability now moves to it, would keep its
+    // overlay. Those slots are built again.
+    void rebuildStaleSlots();
     void restoreAntiDitherIfDirty();
     // Switches groups back on; true when every pipe of them took the write.
     bool switchDitheringOn(bool builtIn, bool external);

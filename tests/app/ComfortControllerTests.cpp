@@ -324,6 +324,25 @@ TEST_F(ComfortTest, EachMonitorOnTheDDCMethodIsDrivenThroughItsOwnServiceAndOneW
     EXPECT_EQ(feature(second, 0x1A), 70);
 }
 
+TEST_F(ComfortTest, AMonitorPluggedInLaterOnTheDDCMethodGetsItsOwnService) {
+    const auto monitor = sim->state().displays.at(1);
+    sim->removeDisplay(2);
+    Settings s = orvane::testing::manualSettings(2700);
+    DisplaySettings d;
+    d.method = TintMethod::ddc;
+    d.isBuiltIn = false;
+    s.displays[externalKey] = d;
+    begin(s);
+    EXPECT_TRUE(comfort->ddcServices().empty());
+
+    sim->addDisplay(monitor);
+    settle();
+    ASSERT_EQ(comfort->ddcServices().size(), 1u);
+    ASSERT_TRUE(engine->slots().count(2));
+    EXPECT_EQ(engine->slots().at(2).backend->kind(), BackendKind::ddc);
+    EXPECT_EQ(feature(2, 0x1A), std::lround(50 * Kelvin::multiplier(2700).b));
+}
+
 // --- anti-dithering ----------------------------------------------------------------------
 
 TEST_F(ComfortTest, DitheringFollowsScopeAndEntriesAndOnlyWhatWasSwitchedOffComesBack) {
