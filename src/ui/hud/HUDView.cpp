@@ -13,10 +13,15 @@
 namespace orvane {
 
 HUDView::HUDView(const app::BrightnessHUDState& state, QWidget* parent)
-    : QWidget(parent), state_(state), subscription_(state.changed.subscribe([this] { update(); })) {
+    : QWidget(parent), state_(state), subscription_(state.changed.subscribe([this] { follow(); })) {
     setAttribute(Qt::WA_TranslucentBackground);
     setFixedSize(side, side);
+    follow();
+}
+
+void HUDView::follow() {
     setAccessibleName(QString::fromStdString(state_.title()));
+    update();
 }
 
 void HUDView::paintEvent(QPaintEvent*) {

@@ -26,6 +26,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void follow();
+
     const app::BrightnessHUDState& state_;
     Subscription subscription_;
 };
