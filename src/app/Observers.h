@@ -20,7 +20,8 @@ class Observers {
 public:
     using Callback = std::function<void(const Args&...)>;
 
-    [[nodiscard]] Subscription subscribe(Callback callback) {
+    // Const: watching an object does not change it, so a view given a const state may follow it.
+    [[nodiscard]] Subscription subscribe(Callback callback) const {
         const std::uint64_t id = table_->next++;
         table_->entries.emplace(id, std::make_shared<Callback>(std::move(callback)));
         return Subscription([weak = std::weak_ptr<Table>(table_), id] {
@@ -53,7 +54,7 @@ private:
 template <class Owner, class... Args>
 class Hook {
 public:
-    [[nodiscard]] Subscription subscribe(typename Observers<Args...>::Callback callback) {
+    [[nodiscard]] Subscription subscribe(typename Observers<Args...>::Callback callback) const {
         return observers_.subscribe(std::move(callback));
     }
     std::size_t count() const { return observers_.count(); }

@@ -225,6 +225,17 @@ void TintEngine::reconfigure() {
     updateNightShift();
 }
 
+void TintEngine::reattach(std::uint32_t displayId) {
+    const auto it = slots_.find(displayId);
+    if (it == slots_.end()) return;
+    const DisplayInfo display = it->second.display;
+    it->second.backend->detach();
+    slots_.erase(it);
+    attach(display);
+    updateWatchdog();
+    updateNightShift();
+}
+
 void TintEngine::verifyAll(const std::string& reason) {
     displayManager_->refresh();
     for (const auto& [id, slot] : slots_) {

@@ -95,6 +95,9 @@ public:
     // --- upkeep --------------------------------------------------------------------------
     // Re-resolves every display's method, rebuilding the slots whose method changed.
     void reconfigure();
+    // Detaches one display's back-end and attaches it anew, as the method choice and the
+    // factory now say (an owner that installs its factory late rebuilds what it affects).
+    void reattach(std::uint32_t displayId);
     // The periodic and after-wake check: relists the displays, reconfigures when a method
     // changed, lets every back-end repair what it shows and re-asserts Night Shift.
     void verifyAll(const std::string& reason);

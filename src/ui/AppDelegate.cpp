@@ -10,6 +10,7 @@
 #include "engine/DisplayManager.h"
 #include "engine/LaunchAtLogin.h"
 #include "platform/linux/PortalAppearance.h"
+#include "ui/hud/QtPanels.h"
 #include "ui/kit/Appearance.h"
 #include "ui/kit/Context.h"
 #include "ui/kit/NotificationCenter.h"
@@ -82,6 +83,11 @@ void AppDelegate::applicationDidFinishLaunching() {
     statusItem_->openSettings = [weak] {
         if (auto self = weak.lock()) self->showSettings();
     };
+    // 7. The comfort controller subscribes to the model's hooks itself, before the
+    // delegate's own below (10), so it is told first.
+    panels_ = std::make_unique<QtPanels>();
+    comfort_ = ComfortController::create(model_, *panels_);
+
     hooks_.push_back(model_->onResolutionChanged.subscribe([weak](const Resolution&) {
         if (auto self = weak.lock(); self && self->statusItem_) self->statusItem_->refresh();
     }));
@@ -177,6 +183,16 @@ void AppDelegate::applicationWillTerminate() {
     // 2. No watchdog is started from here on; the running one stays and resets the
     // displays once this process has ended.
     if (safety_) safety_->setStopping();
+    if (comfort_) {
+        // 3. The user's backlight level back, the keys and the prompt watch let go.
+        comfort_->backlight().disable();
+        comfort_->keys().stop();
+        comfort_->security().stop();
+        // 4.
+        if (comfort_->pointer().isApplied()) comfort_->pointer().restore();
+        // Dithering this run switched off goes back on, and its crash record with it.
+        comfort_->restoreAntiDither();
+    }
     // 5. Pending documents are written now.
     if (store_) store_->flush();
     // 6. Every display back to neutral, Night Shift restored.

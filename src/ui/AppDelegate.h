@@ -9,7 +9,9 @@
 #include <vector>
 
 #include "app/AppModel.h"
+#include "app/ComfortController.h"
 #include "app/GlobalHotkeys.h"
+#include "app/Panels.h"
 #include "app/SettingsStore.h"
 #include "app/TintSafety.h"
 #include "engine/TintEngine.h"
@@ -65,6 +67,9 @@ private:
     std::vector<Subscription> hotkeySubscriptions_;
     std::shared_ptr<class PopoverWindow> popoverWindow_;
     std::shared_ptr<class StatusItemController> statusItem_;
+    // The overlays' floating panels, shared by the controllers that show them.
+    std::unique_ptr<app::Panels> panels_;
+    std::shared_ptr<ComfortController> comfort_;
     std::unique_ptr<QWidget> debugPopover_;
     std::unique_ptr<platform::linuxsys::PortalAppearance> portalAppearance_;
     std::vector<Subscription> hooks_;

@@ -371,3 +371,25 @@ TEST_F(TintEngineUpkeepTest, AConfiguredEngineAttachesEachDisplayOnceAndConfigur
     EXPECT_EQ(recorder(2).attaches, 1);
     EXPECT_EQ(recorder(2).detaches, 0);
 }
+
+TEST_F(TintEngineUpkeepTest, ReattachBuildsOneSlotAnewWithTheFactoryInstalledSince) {
+    start();
+    engine->apply(warm, Transition::instant, 0.05);
+    const auto builtIn = engine->slots().at(1).backend;
+    const auto old = engine->slots().at(2).backend;
+    std::vector<std::uint32_t> built;
+    engine->backendFactory = [&](TintMethod method, const DisplayInfo& display, const Calibration& c) {
+        built.push_back(display.id);
+        return TintEngine::defaultBackend(sim, method == TintMethod::matrix ? TintMethod::gamma : method, display, c);
+    };
+    engine->reattach(2);
+    EXPECT_EQ(built, std::vector<std::uint32_t>{2});
+    EXPECT_EQ(engine->slots().at(2).backend->kind(), BackendKind::gamma);
+    EXPECT_NE(engine->slots().at(2).backend, old);
+    EXPECT_EQ(engine->slots().at(1).backend, builtIn) << "the other slot is left alone";
+    EXPECT_TRUE(colorNear(seen(2), seen(1))) << "the new back-end shows the current tint at once";
+    EXPECT_FALSE(colorNear(seen(2), grey));
+
+    engine->reattach(99);  // no such slot: nothing happens
+    EXPECT_EQ(built.size(), 1u);
+}
