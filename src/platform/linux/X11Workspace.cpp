@@ -39,6 +39,8 @@ public:
     std::optional<RunningApplication> frontmostApplication() override { return missing_.frontmostApplication(); }
     Point mouseLocation() override { return missing_.mouseLocation(); }
     TimeInterval secondsSinceLastInput() override { return missing_.secondsSinceLastInput(); }
+    std::optional<bool> screenLocked() override { return missing_.screenLocked(); }
+    std::optional<AssertionsByProcess> assertionsByProcess() override { return missing_.assertionsByProcess(); }
     Handle observe(WorkspaceEvent event, std::function<void()> callback) override {
         return missing_.observe(event, std::move(callback));
     }
@@ -46,11 +48,11 @@ public:
 
     std::set<std::string> authenticationPromptOwners() override { return linuxAuthenticationPromptOwners(); }
 
-    std::optional<Array> windowList(std::uint32_t options) override {
+    std::optional<std::vector<WindowInfo>> windowList(std::uint32_t options) override {
         XSync(dpy_, False);
         listing = dpy_;
         beforeListing = XSetErrorHandler(dropListingError);
-        Array out;
+        std::vector<WindowInfo> out;
         auto windows = stackingOrder();
         std::reverse(windows.begin(), windows.end());  // front first
         for (const Window w : windows) {
@@ -61,17 +63,12 @@ public:
             int x = 0, y = 0;
             Window child = 0;
             XTranslateCoordinates(dpy_, w, root_, 0, 0, &x, &y, &child);
-            Dictionary bounds;
-            bounds["X"] = Value(static_cast<double>(x));
-            bounds["Y"] = Value(static_cast<double>(y));
-            bounds["Width"] = Value(static_cast<double>(attributes.width));
-            bounds["Height"] = Value(static_cast<double>(attributes.height));
-            Dictionary entry;
-            entry["kCGWindowLayer"] = Value(std::int64_t{0});
-            entry["kCGWindowBounds"] = Value(std::move(bounds));
-            if (auto owner = instanceName(w)) entry["kCGWindowOwnerName"] = Value(*owner);
-            if (auto pid = cardinal(w, pid_)) entry["kCGWindowOwnerPID"] = Value(std::int64_t{*pid});
-            out.emplace_back(std::move(entry));
+            WindowInfo entry;
+            entry.bounds = {static_cast<double>(x), static_cast<double>(y), static_cast<double>(attributes.width),
+                            static_cast<double>(attributes.height)};
+            entry.ownerName = instanceName(w).value_or("");
+            if (auto pid = cardinal(w, pid_)) entry.ownerPID = static_cast<std::int32_t>(*pid);
+            out.push_back(std::move(entry));
         }
         XSync(dpy_, False);
         XSetErrorHandler(beforeListing);

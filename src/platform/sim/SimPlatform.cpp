@@ -841,7 +841,7 @@ SimPlatform::SimPlatform(Runtime runtime, std::filesystem::path directory)
     machine_->read();  // lays the machine out on first use
     simDisplays_ = std::make_shared<SimDisplays>(machine_, runtime_.scheduler);
     simKeyboard_ = std::make_shared<SimKeyboard>(machine_, journal_);
-    simWorkspace_ = std::make_shared<SimWorkspace>(machine_, journal_, runtime_.scheduler);
+    simWorkspace_ = std::make_shared<SimWorkspace>(machine_, journal_, runtime_.scheduler, runtime_.clock);
     displays_ = simDisplays_;
     keyboard_ = simKeyboard_;
     workspace_ = simWorkspace_;

@@ -1,12 +1,19 @@
 #include "platform/sim/SimWorkspace.h"
 
+#include <algorithm>
+
 #include "platform/sim/SimPlatform.h"
 
 namespace orvane::platform::sim {
 
 std::optional<RunningApplication> SimWorkspace::frontmostApplication() { return machine_->read().frontApplication; }
 
-std::optional<Array> SimWorkspace::windowList(std::uint32_t) { return machine_->read().windowList; }
+std::optional<std::vector<WindowInfo>> SimWorkspace::windowList(std::uint32_t) {
+    return machine_->update([](SimState& s) -> std::optional<std::vector<WindowInfo>> {
+        if (SimMachine::takeFailure(s, "windowList")) return std::nullopt;
+        return s.windowList;
+    });
+}
 
 std::set<std::string> SimWorkspace::authenticationPromptOwners() {
     return {"coreautha", "SecurityAgent", "CoreAuthUI", "LocalAuthenticationRemoteService", "coreauthd"};
@@ -14,7 +21,15 @@ std::set<std::string> SimWorkspace::authenticationPromptOwners() {
 
 Point SimWorkspace::mouseLocation() { return machine_->read().mouse; }
 
-TimeInterval SimWorkspace::secondsSinceLastInput() { return machine_->read().idleSeconds; }
+TimeInterval SimWorkspace::secondsSinceLastInput() {
+    const auto s = machine_->read();
+    if (s.lastInputAt && clock_) return std::max(0.0, clock_->now() - *s.lastInputAt);
+    return s.idleSeconds;
+}
+
+std::optional<bool> SimWorkspace::screenLocked() { return machine_->read().screenLocked; }
+
+std::optional<AssertionsByProcess> SimWorkspace::assertionsByProcess() { return machine_->read().powerAssertions; }
 
 bool SimWorkspace::openURL(const std::string& url) {
     journal_->add("openURL", Value(url));
