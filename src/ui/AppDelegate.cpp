@@ -19,6 +19,18 @@
 
 namespace orvane {
 
+namespace {
+
+// Placeholder panels: no screen, no panel.
+class NoPanels final : public app::Panels {
+public:
+    std::optional<platform::Rect> mainScreenFrame() override { return std::nullopt; }
+    std::unique_ptr<app::Panel> brightnessPanel(double, double, const app::BrightnessHUDState&) override { return nullptr; }
+    std::unique_ptr<app::Panel> restBreakPanel(double, double, const app::RestBreakHUDState&) override { return nullptr; }
+};
+
+}  // namespace
+
 AppDelegate::AppDelegate(std::shared_ptr<platform::Platform> platform) : platform_(std::move(platform)) {}
 
 AppDelegate::~AppDelegate() = default;
@@ -95,6 +107,22 @@ void AppDelegate::applicationDidFinishLaunching() {
     hooks_.push_back(kit::NotificationCenter::defaultCenter().observe(kit::Notifications::openSettings, [weak](const auto&) {
         if (auto self = weak.lock()) self->showSettings();
     }));
+
+    // --- rest breaks ----------------------------------------------------------------------
+    // 8. The rest-break controller; it samples while the settings ask for breaks.
+    if (!panels_) panels_ = std::make_unique<NoPanels>();
+    restBreaks_ = std::make_unique<RestBreakController>(model_, *panels_);
+    // 9. "Try it now" starts a break at once.
+    hooks_.push_back(model_->onTryRestBreak.subscribe([weak] {
+        if (auto self = weak.lock(); self && self->restBreaks_) self->restBreaks_->startBreak();
+    }));
+    // 10.1 After the comfort hook: the sampler follows the rest-break settings.
+    hooks_.push_back(model_->onSettingsChanged.subscribe([weak](const Settings& old, const Settings& now) {
+        if (old.restBreaks == now.restBreaks) return;
+        if (auto self = weak.lock(); self && self->restBreaks_) self->restBreaks_->update();
+    }));
+    // --------------------------------------------------------------------------------------
+
     if (platform::environmentSwitch("ORVANE_POPOVER_WINDOW")) {
         debugPopover_ = std::make_unique<QWidget>();
         debugPopover_->setWindowTitle(QStringLiteral("Popover (debug)"));
@@ -173,6 +201,8 @@ void AppDelegate::showPopover() {
 void AppDelegate::showSettings() { log_.notice("settings: the settings window is not part of this build"); }
 
 void AppDelegate::applicationWillTerminate() {
+    // 1. A running rest break ends, its dimming lifted.
+    if (restBreaks_) restBreaks_->endBreak();
     if (popoverWindow_) popoverWindow_->hide();
     // 2. No watchdog is started from here on; the running one stays and resets the
     // displays once this process has ended.

@@ -10,6 +10,8 @@
 
 #include "app/AppModel.h"
 #include "app/GlobalHotkeys.h"
+#include "app/Panels.h"
+#include "app/RestBreakController.h"
 #include "app/SettingsStore.h"
 #include "app/TintSafety.h"
 #include "engine/TintEngine.h"
@@ -67,6 +69,11 @@ private:
     std::shared_ptr<class StatusItemController> statusItem_;
     std::unique_ptr<QWidget> debugPopover_;
     std::unique_ptr<platform::linuxsys::PortalAppearance> portalAppearance_;
+    // Placeholder until the toolkit's panels join: a machine without a screen, so the HUDs
+    // change their state and show nothing.
+    std::unique_ptr<app::Panels> panels_;
+    // Declared after the panels it shows on, so it goes first.
+    std::unique_ptr<RestBreakController> restBreaks_;
     std::vector<Subscription> hooks_;
     bool terminating_ = false;
     platform::Log log_{"app"};
