@@ -74,7 +74,9 @@ bool RestBreakController::blocked() const {
     return someoneKeepsDisplayAwake(workspace, static_cast<std::int32_t>(::getpid()));
 }
 
-bool RestBreakController::screenLocked(platform::Workspace& workspace) { return workspace.screenLocked().value_or(false); }
+bool RestBreakController::screenLocked(platform::Workspace& workspace) {
+    return workspace.screenLocked().value_or(false);
+}
 
 bool RestBreakController::someoneKeepsDisplayAwake(platform::Workspace& workspace, std::int32_t ownPid) {
     const auto byProcess = workspace.assertionsByProcess();

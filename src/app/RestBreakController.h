@@ -89,7 +89,7 @@ private:
     RestBreakTimer timer_;
     platform::Handle sampleTimer_;
     Date lastSample_;
-    platform::Handle breakTask_;  // the next poll of the running break
+    platform::Handle breakTask_;   // the next poll of the running break
     TimeInterval breakStart_ = 0;  // monotonic
     double breakSeconds_ = 0;
     RestBreakHUD hud_;

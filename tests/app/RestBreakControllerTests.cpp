@@ -111,8 +111,8 @@ TEST_F(RestBreakControllerTest, InputEndsABreakOnlyAfterItsFirstSecondAtThePollA
         double keyAt;
         double endsAt;  // seconds into the break
     } cases[] = {
-        {0.9, 20.0},   // too early: the break runs its full length
-        {1.2, 1.75},   // the first poll after 1.5 s sees it
+        {0.9, 20.0},  // too early: the break runs its full length
+        {1.2, 1.75},  // the first poll after 1.5 s sees it
         {5.1, 5.25},
     };
     setRestBreaks({false, 10, 20});  // "Try it now" works with breaks off too
@@ -211,8 +211,10 @@ TEST_F(RestBreakControllerTest, SamplesDuringABreakOnlyMoveTheSampleTime) {
     EXPECT_EQ(c.lastSample(), clock->now());
     scheduler->advance(5);
     EXPECT_FALSE(c.onBreak());
-    scheduler->advance(10);  // the sample at 30 s counts 15 s since the last one
-    EXPECT_NEAR(c.timer().activeSeconds, 15, 1e-4);  // wall-clock sums of fade steps
+    // The sample at 30 s counts the 15 s since the last one (near: the break's fade steps
+    // leave the wall clock a little off whole seconds).
+    scheduler->advance(10);
+    EXPECT_NEAR(c.timer().activeSeconds, 15, 1e-4);
 }
 
 TEST_F(RestBreakControllerTest, SwitchingBreaksOffMidBreakEndsItAtOnceAndOnAgainSamplesAfresh) {

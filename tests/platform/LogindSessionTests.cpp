@@ -31,7 +31,8 @@ public:
         DBusError error;
         bus_ = DBusConnection::connect(address, error);
         if (!bus_) return;
-        session_ = bus_->addObject("/org/freedesktop/login1/session/auto", [this](sd_bus_message* m) { return session(m); });
+        session_ =
+            bus_->addObject("/org/freedesktop/login1/session/auto", [this](sd_bus_message* m) { return session(m); });
         manager_ = bus_->addObject("/org/freedesktop/login1", [this](sd_bus_message* m) { return manager(m); });
         ready_ = session_ && manager_ && !bus_->requestName("org.freedesktop.login1");
         if (!ready_) return;
@@ -57,10 +58,14 @@ private:
             std::string(interface) != "org.freedesktop.login1.Session" || std::string(property) != "LockedHint")
             return sd_bus_reply_method_errorf(m, SD_BUS_ERROR_UNKNOWN_PROPERTY, "Unknown property");
         switch (lock_) {
-            case Lock::unlocked: return sd_bus_reply_method_return(m, "v", "b", 0);
-            case Lock::locked: return sd_bus_reply_method_return(m, "v", "b", 1);
-            case Lock::notABoolean: return sd_bus_reply_method_return(m, "v", "s", "yes");
-            case Lock::refused: break;
+            case Lock::unlocked:
+                return sd_bus_reply_method_return(m, "v", "b", 0);
+            case Lock::locked:
+                return sd_bus_reply_method_return(m, "v", "b", 1);
+            case Lock::notABoolean:
+                return sd_bus_reply_method_return(m, "v", "s", "yes");
+            case Lock::refused:
+                break;
         }
         return sd_bus_reply_method_errorf(m, SD_BUS_ERROR_ACCESS_DENIED, "Access denied");
     }

@@ -75,7 +75,9 @@ std::optional<bool> LogindSession::screenLocked() {
     const DBusObject target{service, "/org/freedesktop/login1/session/auto", "org.freedesktop.DBus.Properties"};
     const auto reply = b->call(
         target, "Get",
-        [](sd_bus_message* m) { return sd_bus_message_append(m, "ss", "org.freedesktop.login1.Session", "LockedHint"); },
+        [](sd_bus_message* m) {
+            return sd_bus_message_append(m, "ss", "org.freedesktop.login1.Session", "LockedHint");
+        },
         callTimeout);
     if (!reply) {
         log().debug("workspace: LockedHint unreadable: %s", reply.error->message);
@@ -91,7 +93,8 @@ std::optional<AssertionsByProcess> LogindSession::assertionsByProcess() {
     auto* b = bus();
     if (!b) return std::nullopt;
     const DBusObject target{service, "/org/freedesktop/login1", "org.freedesktop.login1.Manager"};
-    const auto reply = b->call(target, "ListInhibitors", [](sd_bus_message*) { return 0; }, callTimeout);
+    const auto reply = b->call(
+        target, "ListInhibitors", [](sd_bus_message*) { return 0; }, callTimeout);
     if (!reply) {
         log().debug("workspace: ListInhibitors failed: %s", reply.error->message);
         if (reply.error->code == -ECONNRESET || reply.error->code == -ENOTCONN) bus_.reset();
