@@ -8,6 +8,8 @@
 #include <thread>
 #include <vector>
 
+#include <unistd.h>
+
 #include "XvfbServer.h"
 #include "platform/FakeScheduler.h"
 #include "platform/linux/X11Session.h"
@@ -132,16 +134,23 @@ TEST_F(X11WorkspaceTest, ActivatingAnotherApplicationIsAnnouncedOnce) {
     ASSERT_TRUE(pumpUntil([&] { return activations >= 2; }));
     EXPECT_EQ(workspace->frontmostApplication(), (RunningApplication{std::string("Player"), std::nullopt, 77}));
 
-    activate(None);
+    // This program's own window, whatever its class.
+    const Window own = appWindow("Orvane", ::getpid());
+    activate(own);
     ASSERT_TRUE(pumpUntil([&] { return activations >= 3; }));
+    EXPECT_EQ(workspace->frontmostApplication(),
+              (RunningApplication{std::string("app.orvane.Orvane"), std::nullopt, ::getpid()}));
+
+    activate(None);
+    ASSERT_TRUE(pumpUntil([&] { return activations >= 4; }));
     EXPECT_EQ(workspace->frontmostApplication(), std::nullopt);
-    EXPECT_FALSE(pumpUntil([&] { return activations > 3; }, 0.2));
-    EXPECT_EQ(activations, 3);
+    EXPECT_FALSE(pumpUntil([&] { return activations > 4; }, 0.2));
+    EXPECT_EQ(activations, 4);
     EXPECT_EQ(spaceChanges, 0);
 
     a.cancel();
     activate(editor);
-    EXPECT_FALSE(pumpUntil([&] { return activations > 3; }, 0.2)) << "the observation ended";
+    EXPECT_FALSE(pumpUntil([&] { return activations > 4; }, 0.2)) << "the observation ended";
 }
 
 TEST_F(X11WorkspaceTest, DisplaysSleepWhileDpmsHasTheMonitorsOff) {

@@ -6,6 +6,8 @@
 #include <map>
 #include <vector>
 
+#include <unistd.h>
+
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -14,6 +16,7 @@
 #include <X11/extensions/scrnsaver.h>
 
 #include "platform/Missing.h"
+#include "platform/Platform.h"
 #include "platform/linux/LogindSession.h"
 
 namespace orvane::platform::linuxsys {
@@ -57,7 +60,8 @@ public:
     }
 
     // The active window's application: WM_CLASS's class names it, _NET_WM_PID gives its
-    // process; no active window, no application.
+    // process; no active window, no application. This program's own windows carry its
+    // bundle identifier, whatever class the toolkit gave them.
     std::optional<RunningApplication> frontmostApplication() override {
         const auto window = activeWindow();
         if (!window) return std::nullopt;
@@ -66,6 +70,8 @@ public:
             app.bundleIdentifier = className(*window);
             if (auto pid = cardinal(*window, pid_)) app.processIdentifier = static_cast<std::int32_t>(*pid);
         });
+        if (app.processIdentifier == static_cast<std::int32_t>(::getpid()))
+            app.bundleIdentifier = std::string(bundleIdentifier);
         drainQueuedLater();
         return app;
     }
