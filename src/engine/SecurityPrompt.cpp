@@ -6,21 +6,10 @@ namespace orvane {
 
 namespace {
 
-bool isPrompt(const platform::Value& window, const std::set<std::string>& owners) {
-    const auto* entry = window.dictionary();
-    if (!entry) return false;
-    const auto owner = entry->find("kCGWindowOwnerName");
-    if (owner == entry->end() || !owner->second.string() || !owners.count(*owner->second.string())) return false;
-    const auto bounds = entry->find("kCGWindowBounds");
-    if (bounds == entry->end() || !bounds->second.dictionary()) return false;
-    const auto& b = *bounds->second.dictionary();
-    const auto width = b.find("Width");
-    const auto height = b.find("Height");
-    if (width == b.end() || height == b.end() || !width->second.isNumber() || !height->second.isNumber() ||
-        width->second.isBool() || height->second.isBool())
-        return false;
-    return *width->second.number() > SecurityPromptDetector::minimumWidth &&
-           *height->second.number() > SecurityPromptDetector::minimumHeight;
+bool isPrompt(const platform::WindowInfo& window, const std::set<std::string>& owners) {
+    if (!owners.count(window.ownerName)) return false;
+    return window.bounds.width > SecurityPromptDetector::minimumWidth &&
+           window.bounds.height > SecurityPromptDetector::minimumHeight;
 }
 
 }  // namespace
@@ -44,9 +33,7 @@ void SecurityPromptDetector::stop() {
 void SecurityPromptDetector::poll() {
     const auto windows = platform_.workspace().windowList(platform::windowListOnScreenOnly |
                                                           platform::windowListExcludeDesktopElements);
-    if (!windows) return;
-    for (const auto& window : *windows)
-        if (!window.dictionary()) return;  // not a window list: wait for a readable one
+    if (!windows) return;  // not readable now: wait for a readable one
     bool found = false;
     for (const auto& window : *windows)
         if (isPrompt(window, owners_)) {

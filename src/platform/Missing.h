@@ -71,9 +71,11 @@ public:
 class MissingWorkspace final : public Workspace {
 public:
     std::optional<RunningApplication> frontmostApplication() override { return std::nullopt; }
-    std::optional<Array> windowList(std::uint32_t) override { return std::nullopt; }
+    std::optional<std::vector<WindowInfo>> windowList(std::uint32_t) override { return std::nullopt; }
     Point mouseLocation() override { return {}; }
     TimeInterval secondsSinceLastInput() override { return 0; }
+    std::optional<bool> screenLocked() override { return std::nullopt; }
+    std::optional<AssertionsByProcess> assertionsByProcess() override { return std::nullopt; }
     Handle observe(WorkspaceEvent, std::function<void()>) override { return {}; }
     bool openURL(const std::string&) override { return false; }
 };

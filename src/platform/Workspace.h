@@ -1,11 +1,14 @@
 #pragma once
 // The desktop around the program: the frontmost application, the on-screen window list,
-// the pointer, input idle time and the workspace notifications.
+// the pointer, input idle time, the session's lock and power assertions, and the
+// workspace notifications.
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <optional>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "support/Date.h"
 #include "platform/Geometry.h"
@@ -20,6 +23,21 @@ struct RunningApplication {
     std::int32_t processIdentifier = 0;
     bool operator==(const RunningApplication&) const = default;
 };
+
+// One entry of the window list.
+struct WindowInfo {
+    std::string ownerName;                  // empty when unknown
+    std::optional<std::int32_t> ownerPID;   // absent when the window does not say
+    std::int64_t layer = 0;                 // 0: a normal application window
+    Rect bounds;                            // global points, top-left origin
+    bool operator==(const WindowInfo&) const = default;
+};
+
+// The power assertions each process holds, by process id: their types, such as
+// "PreventUserIdleDisplaySleep".
+using AssertionsByProcess = std::map<std::int32_t, std::vector<std::string>>;
+inline constexpr const char* preventUserIdleDisplaySleep = "PreventUserIdleDisplaySleep";
+inline constexpr const char* noDisplaySleepAssertion = "NoDisplaySleepAssertion";
 
 enum class WorkspaceEvent {
     didActivateApplication,
@@ -40,16 +58,18 @@ public:
     virtual ~Workspace() = default;
 
     virtual std::optional<RunningApplication> frontmostApplication() = 0;
-    // Front to back. Each entry is a dictionary with the keys "kCGWindowOwnerName" (string),
-    // "kCGWindowOwnerPID" (integer), "kCGWindowLayer" (integer) and "kCGWindowBounds"
-    // (a dictionary of "X", "Y", "Width", "Height", top-left origin). Absent when the
-    // window server cannot be asked.
-    virtual std::optional<Array> windowList(std::uint32_t options) = 0;
+    // Front to back; absent when the window server cannot be asked.
+    virtual std::optional<std::vector<WindowInfo>> windowList(std::uint32_t options) = 0;
     // The window-list owner names of the system's authentication prompts; none where the
     // desktop shows its prompts outside the window list.
     virtual std::set<std::string> authenticationPromptOwners() { return {}; }
     virtual Point mouseLocation() = 0;  // global points, bottom-left origin
+    // Since the last keyboard or pointer input of any kind.
     virtual TimeInterval secondsSinceLastInput() = 0;
+    // Whether this session's screen is locked; absent when that cannot be read.
+    virtual std::optional<bool> screenLocked() = 0;
+    // Absent when the power management cannot be asked or answers something unreadable.
+    virtual std::optional<AssertionsByProcess> assertionsByProcess() = 0;
     // Called on the main thread.
     virtual Handle observe(WorkspaceEvent event, std::function<void()> callback) = 0;
     virtual bool openURL(const std::string& url) = 0;

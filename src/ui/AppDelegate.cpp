@@ -85,6 +85,10 @@ void AppDelegate::applicationDidFinishLaunching() {
     };
     // 7. The comfort controller subscribes to the model's hooks itself, before the
     // delegate's own below (10), so it is told first.
+    // The overlays' countdowns read the kit's clock: the platform's, as the controllers.
+    kit::Context context = kit::defaultContext();
+    context.now = [clock = platform_->clockShared()] { return clock->now(); };
+    kit::setDefaultContext(std::move(context));
     panels_ = std::make_unique<QtPanels>();
     comfort_ = ComfortController::create(model_, *panels_);
 
@@ -101,6 +105,21 @@ void AppDelegate::applicationDidFinishLaunching() {
     hooks_.push_back(kit::NotificationCenter::defaultCenter().observe(kit::Notifications::openSettings, [weak](const auto&) {
         if (auto self = weak.lock()) self->showSettings();
     }));
+
+    // --- rest breaks ----------------------------------------------------------------------
+    // 8. The rest-break controller; it samples while the settings ask for breaks.
+    restBreaks_ = std::make_unique<RestBreakController>(model_, *panels_);
+    // 9. "Try it now" starts a break at once.
+    hooks_.push_back(model_->onTryRestBreak.subscribe([weak] {
+        if (auto self = weak.lock(); self && self->restBreaks_) self->restBreaks_->startBreak();
+    }));
+    // 10.1 After the comfort hook: the sampler follows the rest-break settings.
+    hooks_.push_back(model_->onSettingsChanged.subscribe([weak](const Settings& old, const Settings& now) {
+        if (old.restBreaks == now.restBreaks) return;
+        if (auto self = weak.lock(); self && self->restBreaks_) self->restBreaks_->update();
+    }));
+    // --------------------------------------------------------------------------------------
+
     if (platform::environmentSwitch("ORVANE_POPOVER_WINDOW")) {
         debugPopover_ = std::make_unique<QWidget>();
         debugPopover_->setWindowTitle(QStringLiteral("Popover (debug)"));
@@ -179,6 +198,8 @@ void AppDelegate::showPopover() {
 void AppDelegate::showSettings() { log_.notice("settings: the settings window is not part of this build"); }
 
 void AppDelegate::applicationWillTerminate() {
+    // 1. A running rest break ends, its dimming lifted.
+    if (restBreaks_) restBreaks_->endBreak();
     if (popoverWindow_) popoverWindow_->hide();
     // 2. No watchdog is started from here on; the running one stays and resets the
     // displays once this process has ended.

@@ -12,6 +12,7 @@
 #include "app/ComfortController.h"
 #include "app/GlobalHotkeys.h"
 #include "app/Panels.h"
+#include "app/RestBreakController.h"
 #include "app/SettingsStore.h"
 #include "app/TintSafety.h"
 #include "engine/TintEngine.h"
@@ -72,6 +73,8 @@ private:
     std::shared_ptr<ComfortController> comfort_;
     std::unique_ptr<QWidget> debugPopover_;
     std::unique_ptr<platform::linuxsys::PortalAppearance> portalAppearance_;
+    // Declared after the panels it shows on, so it goes first.
+    std::unique_ptr<RestBreakController> restBreaks_;
     std::vector<Subscription> hooks_;
     bool terminating_ = false;
     platform::Log log_{"app"};

@@ -11,26 +11,19 @@
 namespace orvane {
 namespace {
 
-using platform::Array;
-using platform::Dictionary;
+using platform::Rect;
 using platform::RunningApplication;
-using platform::Value;
+using platform::WindowInfo;
 using platform::WorkspaceEvent;
 using platform::sim::SimState;
 
-Value window(Value pid, double width, double height, std::int64_t layer = 0) {
-    return Value(Dictionary{{"kCGWindowOwnerName", Value("App")},
-                            {"kCGWindowOwnerPID", pid},
-                            {"kCGWindowLayer", Value(layer)},
-                            {"kCGWindowBounds", Value(Dictionary{{"X", Value(0.0)},
-                                                                 {"Y", Value(0.0)},
-                                                                 {"Width", Value(width)},
-                                                                 {"Height", Value(height)}})}});
+WindowInfo window(std::optional<std::int32_t> pid, double width, double height, std::int64_t layer = 0) {
+    return WindowInfo{"App", pid, layer, Rect{0, 0, width, height}};
 }
 
 class FrontmostAppObserverTest : public testing::SimTest {
 protected:
-    void setFront(std::optional<RunningApplication> app, Array windows = {}) {
+    void setFront(std::optional<RunningApplication> app, std::vector<WindowInfo> windows = {}) {
         sim->update([&](SimState& s) {
             s.frontApplication = std::move(app);
             s.windowList = std::move(windows);
@@ -50,25 +43,24 @@ const RunningApplication editor{std::string("com.example.editor"), std::string("
 // The built-in screen is 1512 x 982, the external one 2560 x 1440.
 struct FullScreenCase {
     const char* name;
-    std::vector<Value> windows;
+    std::vector<WindowInfo> windows;
     bool expected;
 };
 
 TEST_F(FrontmostAppObserverTest, FullScreenComparesWindowSizesWithEveryScreen) {
-    Dictionary noBounds{{"kCGWindowOwnerPID", Value(std::int64_t{42})}, {"kCGWindowLayer", Value(std::int64_t{0})}};
     const std::vector<FullScreenCase> cases{
-        {"exactly the built-in screen", {window(Value(42), 1512, 982)}, true},
-        {"1 pt smaller both ways", {window(Value(42), 1511, 981)}, true},
-        {"2 pt smaller both ways", {window(Value(42), 1510, 980)}, false},
-        {"2 pt smaller in height only", {window(Value(42), 1512, 980)}, false},
-        {"1.9 pt larger", {window(Value(42), 1513.9, 983.9)}, true},
-        {"the external screen's size", {window(Value(42), 2560, 1440)}, true},
-        {"a normal window", {window(Value(42), 800, 600)}, false},
-        {"another process's full-screen window", {window(Value(7), 1512, 982)}, false},
-        {"full screen but above the normal layer", {window(Value(42), 1512, 982, 25)}, false},
-        {"one of several windows", {window(Value(42), 800, 600), window(Value(7), 1512, 982), window(Value(42), 2560, 1440)}, true},
-        {"bounds missing", {Value(noBounds)}, false},
-        {"pid not an integer", {window(Value(42.0), 1512, 982)}, false},
+        {"exactly the built-in screen", {window(42, 1512, 982)}, true},
+        {"1 pt smaller both ways", {window(42, 1511, 981)}, true},
+        {"2 pt smaller both ways", {window(42, 1510, 980)}, false},
+        {"2 pt smaller in height only", {window(42, 1512, 980)}, false},
+        {"1.9 pt larger", {window(42, 1513.9, 983.9)}, true},
+        {"the external screen's size", {window(42, 2560, 1440)}, true},
+        {"a normal window", {window(42, 800, 600)}, false},
+        {"another process's full-screen window", {window(7, 1512, 982)}, false},
+        {"full screen but above the normal layer", {window(42, 1512, 982, 25)}, false},
+        {"one of several windows", {window(42, 800, 600), window(7, 1512, 982), window(42, 2560, 1440)}, true},
+        {"bounds empty", {window(42, 0, 0)}, false},
+        {"no pid", {window(std::nullopt, 1512, 982)}, false},
         {"no windows", {}, false},
     };
     for (const auto& c : cases) {
@@ -77,13 +69,15 @@ TEST_F(FrontmostAppObserverTest, FullScreenComparesWindowSizesWithEveryScreen) {
     }
 }
 
-TEST_F(FrontmostAppObserverTest, AListThatIsNotOfDictionariesIsNotFullScreen) {
-    setFront(editor, {window(Value(42), 1512, 982), Value("stray")});
+TEST_F(FrontmostAppObserverTest, AnUnreadableWindowListIsNotFullScreen) {
+    setFront(editor, {window(42, 1512, 982)});
+    sim->fail("windowList", 0, 1);
     EXPECT_FALSE(fullScreen(42));
+    EXPECT_TRUE(fullScreen(42));
 }
 
 TEST_F(FrontmostAppObserverTest, FirstRefreshOnlyFillsCurrent) {
-    setFront(RunningApplication{std::string("com.example.player"), std::nullopt, 9}, {window(Value(9), 2560, 1440)});
+    setFront(RunningApplication{std::string("com.example.player"), std::nullopt, 9}, {window(9, 2560, 1440)});
     FrontmostAppObserver observer(sim->workspace(), sim->displays());
     ASSERT_TRUE(observer.current());
     EXPECT_EQ(observer.current()->bundleID, "com.example.player");
@@ -97,18 +91,18 @@ TEST_F(FrontmostAppObserverTest, PublishesOnlyChangesOnActivationAndSpaceChanges
     std::vector<std::optional<FrontmostAppObserver::Info>> published;
     observer.onChange = [&](const std::optional<FrontmostAppObserver::Info>& info) { published.push_back(info); };
 
-    setFront(editor, {window(Value(42), 800, 600)});
+    setFront(editor, {window(42, 800, 600)});
     post(WorkspaceEvent::didActivateApplication);
     ASSERT_EQ(published.size(), 1u);
     EXPECT_EQ(published[0], (FrontmostAppObserver::Info{"com.example.editor", "Editor", false}));
 
     // Another window of the same application comes forward: no activation, nothing.
-    setFront(editor, {window(Value(42), 640, 480), window(Value(42), 800, 600)});
+    setFront(editor, {window(42, 640, 480), window(42, 800, 600)});
     post(WorkspaceEvent::didActivateApplication);
     EXPECT_EQ(published.size(), 1u);
 
     // It goes full screen, which moves it to its own space.
-    setFront(editor, {window(Value(42), 1512, 982)});
+    setFront(editor, {window(42, 1512, 982)});
     post(WorkspaceEvent::activeSpaceDidChange);
     ASSERT_EQ(published.size(), 2u);
     EXPECT_EQ(published[1], (FrontmostAppObserver::Info{"com.example.editor", "Editor", true}));

@@ -9,11 +9,8 @@ using orvane::testing::EngineTest;
 
 namespace {
 
-Value window(const std::string& owner, double width, double height) {
-    return Dictionary{{"kCGWindowOwnerName", owner},
-                      {"kCGWindowOwnerPID", std::int64_t{400}},
-                      {"kCGWindowLayer", std::int64_t{0}},
-                      {"kCGWindowBounds", Dictionary{{"X", 10.0}, {"Y", 10.0}, {"Width", width}, {"Height", height}}}};
+WindowInfo window(const std::string& owner, double width, double height) {
+    return WindowInfo{owner, 400, 0, Rect{10, 10, width, height}};
 }
 
 class SecurityPromptTest : public EngineTest {
@@ -23,7 +20,7 @@ protected:
         detector = std::make_unique<SecurityPromptDetector>(*sim);
         detector->onChange = [this](bool visible) { reports.push_back(visible); };
     }
-    void show(Array windows) {
+    void show(std::vector<WindowInfo> windows) {
         sim->update([&](sim::SimState& s) { s.windowList = std::move(windows); });
     }
     void poll() { scheduler->advance(SecurityPromptDetector::pollInterval); }
@@ -36,7 +33,7 @@ protected:
 
 TEST_F(SecurityPromptTest, OnlyAKnownOwnersWindowLargerThanAPromptCounts) {
     const struct {
-        Value window;
+        WindowInfo window;
         bool counts;
     } cases[] = {
         {window("SecurityAgent", 101, 61), true},
@@ -48,15 +45,13 @@ TEST_F(SecurityPromptTest, OnlyAKnownOwnersWindowLargerThanAPromptCounts) {
         {window("CoreAuthUI", 400, 300), true},
         {window("LocalAuthenticationRemoteService", 400, 300), true},
         {window("coreauthd", 400, 300), true},
-        {Dictionary{{"kCGWindowOwnerName", "SecurityAgent"}}, false},
-        {Dictionary{{"kCGWindowOwnerName", "SecurityAgent"},
-                    {"kCGWindowBounds", Dictionary{{"Width", "wide"}, {"Height", 200.0}}}},
-         false},
-        {Dictionary{{"kCGWindowBounds", Dictionary{{"Width", 400.0}, {"Height", 200.0}}}}, false},
+        {WindowInfo{"SecurityAgent", std::nullopt, 0, Rect{}}, false},
+        {WindowInfo{"", 400, 0, Rect{0, 0, 400, 200}}, false},
     };
     detector->start();
     for (const auto& c : cases) {
-        SCOPED_TRACE(::testing::Message() << c.window.dictionary()->count("kCGWindowOwnerName"));
+        SCOPED_TRACE(::testing::Message() << c.window.ownerName << " " << c.window.bounds.width << "x"
+                                          << c.window.bounds.height);
         show({});
         poll();
         reports.clear();
@@ -87,7 +82,8 @@ TEST_F(SecurityPromptTest, AnUnreadableWindowListChangesNothing) {
     detector->start();
     show({window("SecurityAgent", 300, 200)});
     poll();
-    show({window("SecurityAgent", 300, 200), Value("not a window")});
+    show({});
+    sim->fail("windowList", 0, 1);
     poll();
     EXPECT_TRUE(detector->isVisible());
     EXPECT_EQ(reports, std::vector<bool>{true});

@@ -232,12 +232,7 @@ TEST_F(X11ServicesTest, AMappedPromptWindowIsSeenWithinAPollAndItsUnmappingToo) 
     const auto windows = platform->workspace().windowList(windowListOnScreenOnly | windowListExcludeDesktopElements);
     ASSERT_TRUE(windows);
     ASSERT_GE(windows->size(), 2u);
-    const auto& front = *(*windows)[0].dictionary();
-    EXPECT_EQ(front.at("kCGWindowOwnerName"), Value("gcr-prompter"));
-    EXPECT_EQ(front.at("kCGWindowOwnerPID"), Value(std::int64_t{4242}));
-    EXPECT_EQ(front.at("kCGWindowLayer"), Value(std::int64_t{0}));
-    EXPECT_EQ(front.at("kCGWindowBounds"),
-              Value(Dictionary{{"X", 40.0}, {"Y", 30.0}, {"Width", 300.0}, {"Height", 200.0}}));
+    EXPECT_EQ((*windows)[0], (WindowInfo{"gcr-prompter", 4242, 0, Rect{40, 30, 300, 200}}));
 
     XUnmapWindow(other, prompt);
     XSync(other, False);
@@ -288,6 +283,6 @@ TEST_F(X11ServicesTest, AWindowManagersStackingListGivesTheOrderFrontFirst) {
     const auto windows = platform->workspace().windowList(windowListOnScreenOnly | windowListExcludeDesktopElements);
     ASSERT_TRUE(windows);
     std::vector<std::string> owners;
-    for (const auto& w : *windows) owners.push_back(*w.dictionary()->at("kCGWindowOwnerName").string());
+    for (const auto& w : *windows) owners.push_back(w.ownerName);
     EXPECT_EQ(owners, (std::vector<std::string>{"first", "second"}));
 }

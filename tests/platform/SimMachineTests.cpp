@@ -431,3 +431,37 @@ TEST_F(SimTest, NotificationsAndWorkspaceEventsArriveOnTheMainThread) {
     scheduler->runPending();
     EXPECT_EQ(wakes, 1);
 }
+
+TEST_F(SimTest, TheScriptedWorkspaceReachesEveryProcessOnTheMachine) {
+    const std::vector<WindowInfo> windows{{"SecurityAgent", 400, 0, Rect{10, 20, 300, 200}},
+                                          {"", std::nullopt, 25, Rect{0, 0, 1512, 982}}};
+    sim->update([&](SimState& s) {
+        s.windowList = windows;
+        s.screenLocked = true;
+        s.powerAssertions = AssertionsByProcess{{77, {"PreventUserIdleDisplaySleep", "PreventSystemSleep"}}};
+        s.lastInputAt = clock->now() - 12.5;
+    });
+    auto& workspace = sim->workspace();
+    EXPECT_EQ(workspace.windowList(windowListOnScreenOnly), windows);
+    EXPECT_EQ(workspace.screenLocked(), true);
+    EXPECT_EQ(workspace.assertionsByProcess(),
+              (AssertionsByProcess{{77, {"PreventUserIdleDisplaySleep", "PreventSystemSleep"}}}));
+    EXPECT_DOUBLE_EQ(workspace.secondsSinceLastInput(), 12.5);
+    clock->advance(2);
+    EXPECT_DOUBLE_EQ(workspace.secondsSinceLastInput(), 14.5) << "the idle time runs on from the last input";
+
+    // Another process reads the same; unreadable answers are absent there too.
+    inChild(directory, [&](SimPlatform& other) {
+        if (other.workspace().windowList(0) != windows || other.workspace().screenLocked() != true) ::_exit(4);
+        other.update([](SimState& s) {
+            s.screenLocked.reset();
+            s.powerAssertions.reset();
+        });
+    });
+    EXPECT_EQ(workspace.screenLocked(), std::nullopt);
+    EXPECT_EQ(workspace.assertionsByProcess(), std::nullopt);
+
+    sim->fail("windowList", 0, 1);
+    EXPECT_EQ(workspace.windowList(0), std::nullopt);
+    EXPECT_EQ(workspace.windowList(0), windows) << "the failure lasted one call";
+}

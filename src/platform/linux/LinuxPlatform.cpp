@@ -8,6 +8,7 @@
 #include "platform/linux/LinuxBacklight.h"
 #include "platform/linux/LinuxI2C.h"
 #include "platform/linux/LinuxSystemInfo.h"
+#include "platform/linux/LogindSession.h"
 #include "platform/linux/X11Edids.h"
 #include "platform/linux/X11Keyboard.h"
 #include "platform/linux/X11Session.h"
@@ -30,7 +31,7 @@ class LinuxPlatform final : public Platform {
 public:
     LinuxPlatform(Runtime runtime, std::shared_ptr<X11Facilities> x11)
         : Platform(std::move(runtime), configHome() / "orvane"), x11_(std::move(x11)) {
-        displays_ = x11_ ? x11_->displays : std::make_shared<MissingDisplays>();
+        displays_ = x11_ ? withDpmsSleep(x11_->displays, x11_->displayName) : std::make_shared<MissingDisplays>();
         gamma_ = x11_ ? x11_->gamma : std::make_shared<MissingGammaTables>();
         screenshots_ = x11_ ? x11_->screenshots : std::make_shared<MissingScreenshots>();
         overlays_ = std::make_shared<MissingOverlayWindows>();  // the program installs the toolkit's
@@ -41,7 +42,7 @@ public:
         dithering_ = std::make_shared<MissingDithering>();
         if (x11_) {
             keyboard_ = openX11Keyboard(runtime_.scheduler, x11_->displayName);
-            workspace_ = openX11Workspace(x11_->displayName);
+            workspace_ = openX11Workspace(runtime_.scheduler, x11_->displayName, std::make_unique<LogindSession>());
         }
         if (!keyboard_) keyboard_ = std::make_shared<MissingKeyboard>();
         if (!workspace_) workspace_ = std::make_shared<MissingWorkspace>();

@@ -3,13 +3,21 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <map>
 #include <vector>
+
+#include <unistd.h>
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/Xrandr.h>
+#include <X11/extensions/dpms.h>
+#include <X11/extensions/scrnsaver.h>
 
 #include "platform/Missing.h"
+#include "platform/Platform.h"
+#include "platform/linux/LogindSession.h"
 
 namespace orvane::platform::linuxsys {
 
@@ -25,32 +33,91 @@ int dropListingError(Display* dpy, XErrorEvent* event) {
     return beforeListing ? beforeListing(dpy, event) : 0;
 }
 
-class X11Workspace final : public Workspace {
+class X11Workspace final : public Workspace, public std::enable_shared_from_this<X11Workspace> {
 public:
-    explicit X11Workspace(Display* dpy) : dpy_(dpy), root_(XDefaultRootWindow(dpy)) {
+    X11Workspace(Display* dpy, std::shared_ptr<Scheduler> scheduler, std::unique_ptr<LogindSession> logind)
+        : dpy_(dpy), root_(XDefaultRootWindow(dpy)), scheduler_(std::move(scheduler)), logind_(std::move(logind)) {
         stacking_ = XInternAtom(dpy_, "_NET_CLIENT_LIST_STACKING", False);
         windowType_ = XInternAtom(dpy_, "_NET_WM_WINDOW_TYPE", False);
         typeDesktop_ = XInternAtom(dpy_, "_NET_WM_WINDOW_TYPE_DESKTOP", False);
         typeDock_ = XInternAtom(dpy_, "_NET_WM_WINDOW_TYPE_DOCK", False);
         pid_ = XInternAtom(dpy_, "_NET_WM_PID", False);
+        activeWindow_ = XInternAtom(dpy_, "_NET_ACTIVE_WINDOW", False);
+        int event = 0, error = 0;
+        hasScreenSaver_ = XScreenSaverQueryExtension(dpy_, &event, &error);
+        hasRandr_ = XRRQueryExtension(dpy_, &event, &error);
+        if (scheduler_) {
+            // The window manager announces activation on the root's _NET_ACTIVE_WINDOW.
+            XSelectInput(dpy_, root_, PropertyChangeMask);
+            XFlush(dpy_);
+            front_ = frontmostApplication();
+            watch_ = scheduler_->watchFd(XConnectionNumber(dpy_), FdEvent::readable, [this] { drain(); });
+        }
     }
-    ~X11Workspace() override { XCloseDisplay(dpy_); }
+    ~X11Workspace() override {
+        watch_.cancel();
+        XCloseDisplay(dpy_);
+    }
 
-    std::optional<RunningApplication> frontmostApplication() override { return missing_.frontmostApplication(); }
-    Point mouseLocation() override { return missing_.mouseLocation(); }
-    TimeInterval secondsSinceLastInput() override { return missing_.secondsSinceLastInput(); }
+    // The active window's application: WM_CLASS's class names it, _NET_WM_PID gives its
+    // process; no active window, no application. This program's own windows carry its
+    // bundle identifier, whatever class the toolkit gave them.
+    std::optional<RunningApplication> frontmostApplication() override {
+        const auto window = activeWindow();
+        if (!window) return std::nullopt;
+        RunningApplication app;
+        trapped([&] {
+            app.bundleIdentifier = className(*window);
+            if (auto pid = cardinal(*window, pid_)) app.processIdentifier = static_cast<std::int32_t>(*pid);
+        });
+        if (app.processIdentifier == static_cast<std::int32_t>(::getpid()))
+            app.bundleIdentifier = std::string(bundleIdentifier);
+        drainQueuedLater();
+        return app;
+    }
+
+    // In global points: bottom-left origin at the main output, y upward, as display frames.
+    Point mouseLocation() override {
+        Window rootReturn = 0, child = 0;
+        int x = 0, y = 0, wx = 0, wy = 0;
+        unsigned mask = 0;
+        if (!XQueryPointer(dpy_, root_, &rootReturn, &child, &x, &y, &wx, &wy, &mask)) return {};
+        const auto main = mainOutput();
+        drainQueuedLater();
+        return {static_cast<double>(x - main.x), static_cast<double>(main.y + main.height - y)};
+    }
+
+    TimeInterval secondsSinceLastInput() override {
+        if (!hasScreenSaver_) return missing_.secondsSinceLastInput();
+        XScreenSaverInfo* info = XScreenSaverAllocInfo();
+        if (!info) return missing_.secondsSinceLastInput();
+        TimeInterval idle = missing_.secondsSinceLastInput();
+        if (XScreenSaverQueryInfo(dpy_, root_, info)) idle = static_cast<double>(info->idle) / 1000.0;
+        XFree(info);
+        return idle;
+    }
+
+    std::optional<bool> screenLocked() override { return logind_ ? logind_->screenLocked() : std::nullopt; }
+    std::optional<AssertionsByProcess> assertionsByProcess() override {
+        return logind_ ? logind_->assertionsByProcess() : std::nullopt;
+    }
+
     Handle observe(WorkspaceEvent event, std::function<void()> callback) override {
-        return missing_.observe(event, std::move(callback));
+        const std::uint64_t id = next_++;
+        (*observers_)[id] = {event, std::make_shared<std::function<void()>>(std::move(callback))};
+        return Handle([weak = std::weak_ptr<Table>(observers_), id] {
+            if (auto t = weak.lock()) t->erase(id);
+        });
     }
     bool openURL(const std::string& url) override { return missing_.openURL(url); }
 
     std::set<std::string> authenticationPromptOwners() override { return linuxAuthenticationPromptOwners(); }
 
-    std::optional<Array> windowList(std::uint32_t options) override {
+    std::optional<std::vector<WindowInfo>> windowList(std::uint32_t options) override {
         XSync(dpy_, False);
         listing = dpy_;
         beforeListing = XSetErrorHandler(dropListingError);
-        Array out;
+        std::vector<WindowInfo> out;
         auto windows = stackingOrder();
         std::reverse(windows.begin(), windows.end());  // front first
         for (const Window w : windows) {
@@ -61,25 +128,121 @@ public:
             int x = 0, y = 0;
             Window child = 0;
             XTranslateCoordinates(dpy_, w, root_, 0, 0, &x, &y, &child);
-            Dictionary bounds;
-            bounds["X"] = Value(static_cast<double>(x));
-            bounds["Y"] = Value(static_cast<double>(y));
-            bounds["Width"] = Value(static_cast<double>(attributes.width));
-            bounds["Height"] = Value(static_cast<double>(attributes.height));
-            Dictionary entry;
-            entry["kCGWindowLayer"] = Value(std::int64_t{0});
-            entry["kCGWindowBounds"] = Value(std::move(bounds));
-            if (auto owner = instanceName(w)) entry["kCGWindowOwnerName"] = Value(*owner);
-            if (auto pid = cardinal(w, pid_)) entry["kCGWindowOwnerPID"] = Value(std::int64_t{*pid});
-            out.emplace_back(std::move(entry));
+            WindowInfo entry;
+            entry.bounds = {static_cast<double>(x), static_cast<double>(y), static_cast<double>(attributes.width),
+                            static_cast<double>(attributes.height)};
+            entry.ownerName = instanceName(w).value_or("");
+            if (auto pid = cardinal(w, pid_)) entry.ownerPID = static_cast<std::int32_t>(*pid);
+            out.push_back(std::move(entry));
         }
         XSync(dpy_, False);
         XSetErrorHandler(beforeListing);
         listing = nullptr;
+        drainQueuedLater();
         return out;
     }
 
 private:
+    struct Area {
+        int x = 0, y = 0, width = 0, height = 0;
+    };
+    using Table = std::map<std::uint64_t, std::pair<WorkspaceEvent, std::shared_ptr<std::function<void()>>>>;
+
+    // The main output in root pixels, chosen as the display list chooses it: the primary
+    // output, else the first connected one with a mode; the whole root without RandR.
+    Area mainOutput() {
+        Area root;
+        XWindowAttributes attributes;
+        if (XGetWindowAttributes(dpy_, root_, &attributes)) root = {0, 0, attributes.width, attributes.height};
+        if (!hasRandr_) return root;
+        XRRScreenResources* res = XRRGetScreenResourcesCurrent(dpy_, root_);
+        if (!res) return root;
+        const RROutput primary = XRRGetOutputPrimary(dpy_, root_);
+        std::optional<Area> first, chosen;
+        for (int i = 0; i < res->noutput && !chosen; ++i) {
+            XRROutputInfo* info = XRRGetOutputInfo(dpy_, res, res->outputs[i]);
+            if (!info) continue;
+            if (info->connection == RR_Connected && info->crtc) {
+                if (XRRCrtcInfo* crtc = XRRGetCrtcInfo(dpy_, res, info->crtc)) {
+                    const Area a{crtc->x, crtc->y, static_cast<int>(crtc->width), static_cast<int>(crtc->height)};
+                    if (a.width > 0 && a.height > 0) {
+                        if (res->outputs[i] == primary) chosen = a;
+                        else if (!first) first = a;
+                    }
+                    XRRFreeCrtcInfo(crtc);
+                }
+            }
+            XRRFreeOutputInfo(info);
+        }
+        XRRFreeScreenResources(res);
+        return chosen ? *chosen : first ? *first : root;
+    }
+
+    std::optional<Window> activeWindow() {
+        Atom type = 0;
+        int format = 0;
+        unsigned long count = 0, after = 0;
+        unsigned char* data = nullptr;
+        std::optional<Window> window;
+        if (XGetWindowProperty(dpy_, root_, activeWindow_, 0, 1, False, XA_WINDOW, &type, &format, &count, &after,
+                               &data) == Success &&
+            data && type == XA_WINDOW && format == 32 && count == 1) {
+            const Window w = *reinterpret_cast<const unsigned long*>(data);
+            if (w != None) window = w;
+        }
+        if (data) XFree(data);
+        return window;
+    }
+
+    // Runs `f` with this connection's BadWindow errors dropped: the window may go away
+    // while it is being read.
+    template <class F>
+    void trapped(F f) {
+        XSync(dpy_, False);
+        listing = dpy_;
+        beforeListing = XSetErrorHandler(dropListingError);
+        f();
+        XSync(dpy_, False);
+        XSetErrorHandler(beforeListing);
+        listing = nullptr;
+    }
+
+    void drain() {
+        for (;;) {
+            bool activeChanged = false;
+            while (XPending(dpy_) > 0) {
+                XEvent event;
+                XNextEvent(dpy_, &event);
+                if (event.type == PropertyNotify && event.xproperty.window == root_ &&
+                    event.xproperty.atom == activeWindow_)
+                    activeChanged = true;
+            }
+            if (!activeChanged) return;
+            // Another window of the same application is no activation.
+            auto front = frontmostApplication();
+            if (front == front_) continue;
+            front_ = std::move(front);
+            post(WorkspaceEvent::didActivateApplication);
+        }
+    }
+
+    // A round trip may have read events into Xlib's queue, where no descriptor shows them.
+    void drainQueuedLater() {
+        if (!scheduler_ || XQLength(dpy_) == 0) return;
+        scheduler_->post([weak = weak_from_this()] {
+            if (auto self = weak.lock()) self->drain();
+        });
+    }
+
+    void post(WorkspaceEvent event) {
+        for (const auto& [id, entry] : *observers_) {
+            if (entry.first != event) continue;
+            scheduler_->post([weak = std::weak_ptr<std::function<void()>>(entry.second)] {
+                if (auto f = weak.lock()) (*f)();
+            });
+        }
+    }
+
     // Bottom to top.
     std::vector<Window> stackingOrder() {
         std::vector<Window> out;
@@ -124,6 +287,16 @@ private:
         return found;
     }
 
+    std::optional<std::string> className(Window w) {
+        XClassHint hint{nullptr, nullptr};
+        if (!XGetClassHint(dpy_, w, &hint)) return std::nullopt;
+        std::optional<std::string> name;
+        if (hint.res_class) name = std::string(hint.res_class);
+        if (hint.res_name) XFree(hint.res_name);
+        if (hint.res_class) XFree(hint.res_class);
+        return name;
+    }
+
     std::optional<std::string> instanceName(Window w) {
         XClassHint hint{nullptr, nullptr};
         if (!XGetClassHint(dpy_, w, &hint)) return std::nullopt;
@@ -150,8 +323,57 @@ private:
 
     Display* dpy_;
     Window root_;
-    Atom stacking_, windowType_, typeDesktop_, typeDock_, pid_;
+    std::shared_ptr<Scheduler> scheduler_;
+    std::unique_ptr<LogindSession> logind_;
+    Atom stacking_, windowType_, typeDesktop_, typeDock_, pid_, activeWindow_;
+    bool hasScreenSaver_ = false;
+    bool hasRandr_ = false;
+    std::optional<RunningApplication> front_;
+    std::shared_ptr<Table> observers_ = std::make_shared<Table>();
+    std::uint64_t next_ = 1;
+    Handle watch_;
     MissingWorkspace missing_;
+};
+
+// X puts every monitor of the screen to sleep at once: each display is asleep while
+// DPMS holds them in standby, suspend or off.
+class DpmsDisplays final : public Displays {
+public:
+    DpmsDisplays(std::shared_ptr<Displays> inner, Display* dpy) : inner_(std::move(inner)), dpy_(dpy) {
+        int event = 0, error = 0;
+        hasDpms_ = DPMSQueryExtension(dpy_, &event, &error) && DPMSCapable(dpy_);
+    }
+    ~DpmsDisplays() override { XCloseDisplay(dpy_); }
+
+    std::vector<Screen> screens() override { return inner_->screens(); }
+    std::vector<std::uint32_t> onlineDisplays(std::uint32_t maxDisplays) override {
+        return inner_->onlineDisplays(maxDisplays);
+    }
+    std::optional<std::uint32_t> mainDisplay() override { return inner_->mainDisplay(); }
+    std::optional<std::string> uuid(std::uint32_t display) override { return inner_->uuid(display); }
+    std::uint32_t vendorNumber(std::uint32_t display) override { return inner_->vendorNumber(display); }
+    std::uint32_t modelNumber(std::uint32_t display) override { return inner_->modelNumber(display); }
+    std::uint32_t serialNumber(std::uint32_t display) override { return inner_->serialNumber(display); }
+    bool isBuiltin(std::uint32_t display) override { return inner_->isBuiltin(display); }
+    Handle observeReconfiguration(std::function<void()> changed) override {
+        return inner_->observeReconfiguration(std::move(changed));
+    }
+
+    bool isAsleep(std::uint32_t display) override {
+        if (inner_->isAsleep(display)) return true;
+        if (!hasDpms_) return false;
+        const auto online = inner_->onlineDisplays(64);
+        if (std::find(online.begin(), online.end(), display) == online.end()) return false;
+        CARD16 level = DPMSModeOn;
+        BOOL enabled = False;
+        if (!DPMSInfo(dpy_, &level, &enabled)) return false;
+        return enabled && level != DPMSModeOn;
+    }
+
+private:
+    std::shared_ptr<Displays> inner_;
+    Display* dpy_;
+    bool hasDpms_ = false;
 };
 
 }  // namespace
@@ -161,11 +383,21 @@ std::set<std::string> linuxAuthenticationPromptOwners() {
             "pinentry-gtk-2", "pinentry-qt"};
 }
 
-std::shared_ptr<Workspace> openX11Workspace(const std::optional<std::string>& displayName) {
+std::shared_ptr<Workspace> openX11Workspace(std::shared_ptr<Scheduler> scheduler,
+                                            const std::optional<std::string>& displayName,
+                                            std::unique_ptr<LogindSession> logind) {
     if (!displayName && !std::getenv("DISPLAY")) return nullptr;
     Display* dpy = XOpenDisplay(displayName ? displayName->c_str() : nullptr);
     if (!dpy) return nullptr;
-    return std::make_shared<X11Workspace>(dpy);
+    return std::make_shared<X11Workspace>(dpy, std::move(scheduler), std::move(logind));
+}
+
+std::shared_ptr<Displays> withDpmsSleep(std::shared_ptr<Displays> displays,
+                                        const std::optional<std::string>& displayName) {
+    if (!displayName && !std::getenv("DISPLAY")) return displays;
+    Display* dpy = XOpenDisplay(displayName ? displayName->c_str() : nullptr);
+    if (!dpy) return displays;
+    return std::make_shared<DpmsDisplays>(std::move(displays), dpy);
 }
 
 }  // namespace orvane::platform::linuxsys

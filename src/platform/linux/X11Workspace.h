@@ -1,14 +1,20 @@
 #pragma once
 // The workspace port on X: the on-screen window list from the window manager's stacking
 // list (or, without an EWMH window manager, the root's mapped children), front first,
-// without desktop and dock windows; the owner is the WM_CLASS instance name. The rest of
-// the port has no X counterpart yet and answers as missing. Declared without X types.
+// without desktop and dock windows, the owner being the WM_CLASS instance name; the front
+// application from _NET_ACTIVE_WINDOW (WM_CLASS class as its identifier, _NET_WM_PID),
+// announced when the window manager activates another application; the pointer from
+// XQueryPointer; the idle time from the screen-saver extension; the lock and the idle
+// inhibitors from logind. Opening URLs is missing. Declared without X types.
 #include <memory>
 #include <optional>
 #include <set>
 #include <string>
 
+#include "platform/Displays.h"
+#include "platform/Scheduler.h"
 #include "platform/Workspace.h"
+#include "platform/linux/LogindSession.h"
 
 namespace orvane::platform::linuxsys {
 
@@ -16,7 +22,15 @@ namespace orvane::platform::linuxsys {
 // prompts inside the shell, where no window list sees them.
 std::set<std::string> linuxAuthenticationPromptOwners();
 
-// Null when no X display opens.
-std::shared_ptr<Workspace> openX11Workspace(const std::optional<std::string>& displayName = std::nullopt);
+// Null when no X display opens. Activation is announced on `scheduler`'s loop (not at all
+// without one); without `logind` the lock and the assertions are unreadable.
+std::shared_ptr<Workspace> openX11Workspace(std::shared_ptr<Scheduler> scheduler,
+                                            const std::optional<std::string>& displayName = std::nullopt,
+                                            std::unique_ptr<LogindSession> logind = nullptr);
+
+// `displays` with sleep read from the server's DPMS state as well; `displays` itself when
+// no X display opens.
+std::shared_ptr<Displays> withDpmsSleep(std::shared_ptr<Displays> displays,
+                                        const std::optional<std::string>& displayName = std::nullopt);
 
 }  // namespace orvane::platform::linuxsys

@@ -31,8 +31,14 @@
 //   "missingFrameworks": [paths], "missingSymbols": [names]
 //   "failures": {"<facility>": {"status": n, "remaining": k}}   scripted failures, k = -1: always
 //   "compositing", "screenCaptureAllowed", "accessibilityTrusted": bool
-//   "frontApplication": {"bundleIdentifier", "name", "pid"}, "windowList": <tagged array>,
+//   "frontApplication": {"bundleIdentifier", "name", "pid"},
+//   "windowList": [{"owner": text, "pid"?: n, "layer": n, "bounds": [x, y, w, h]}]
+//                                       front first, bounds with a top-left origin
 //   "mouse": [x, y], "idleSeconds", "nextWindowOrder", "nextDisplayId"
+//   "lastInputAt": seconds since 1970   when present, the idle time runs from it on the
+//                                       reading process's clock instead of "idleSeconds"
+//   "screenLocked": bool                absent: the session cannot be read
+//   "powerAssertions": {"<pid>": ["PreventUserIdleDisplaySleep", ...]}   absent: unreadable
 //   "location": {"latitude", "longitude"} | {"error": text}   the scripted location fix
 //   "bundlePath": "/Applications/Orvane.app"   where the program runs from
 //   "loginItem": bool                   the program's login item is in place

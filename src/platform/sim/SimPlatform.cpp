@@ -16,6 +16,7 @@
 #include "platform/linux/DBusNotifications.h"
 #include "platform/sim/SimLocationProvider.h"
 #include "platform/sim/SimLoginItems.h"
+#include "platform/sim/SimWorkspace.h"
 
 namespace orvane::platform::sim {
 
@@ -648,56 +649,6 @@ private:
     std::uint64_t nextRef_ = 1;
 };
 
-// --- workspace -------------------------------------------------------------------------
-
-class SimWorkspace final : public Workspace {
-public:
-    SimWorkspace(std::shared_ptr<SimMachine> machine, std::shared_ptr<SimJournal> journal,
-                 std::shared_ptr<Scheduler> scheduler)
-        : machine_(std::move(machine)), journal_(std::move(journal)), scheduler_(std::move(scheduler)) {}
-
-    std::optional<RunningApplication> frontmostApplication() override { return machine_->read().frontApplication; }
-    std::optional<Array> windowList(std::uint32_t) override { return machine_->read().windowList; }
-    std::set<std::string> authenticationPromptOwners() override {
-        return {"coreautha", "SecurityAgent", "CoreAuthUI", "LocalAuthenticationRemoteService", "coreauthd"};
-    }
-    Point mouseLocation() override { return machine_->read().mouse; }
-    TimeInterval secondsSinceLastInput() override { return machine_->read().idleSeconds; }
-    bool openURL(const std::string& url) override {
-        journal_->add("openURL", Value(url));
-        return true;
-    }
-
-    Handle observe(WorkspaceEvent event, std::function<void()> callback) override {
-        const std::uint64_t id = next_++;
-        auto f = std::make_shared<std::function<void()>>(std::move(callback));
-        (*observers_)[id] = {event, f};
-        return Handle([weak = std::weak_ptr<Table>(observers_), id] {
-            if (auto t = weak.lock()) t->erase(id);
-        });
-    }
-
-    void post(WorkspaceEvent event) {
-        for (const auto& [id, entry] : *observers_) {
-            if (entry.first != event) continue;
-            std::weak_ptr<std::function<void()>> weak = entry.second;
-            auto deliver = [weak] {
-                if (auto f = weak.lock()) (*f)();
-            };
-            if (scheduler_) scheduler_->post(deliver);
-            else deliver();
-        }
-    }
-
-private:
-    using Table = std::map<std::uint64_t, std::pair<WorkspaceEvent, std::shared_ptr<std::function<void()>>>>;
-    std::shared_ptr<SimMachine> machine_;
-    std::shared_ptr<SimJournal> journal_;
-    std::shared_ptr<Scheduler> scheduler_;
-    std::shared_ptr<Table> observers_ = std::make_shared<Table>();
-    std::uint64_t next_ = 1;
-};
-
 // --- preferences, screenshots, system facts --------------------------------------------
 
 namespace {
@@ -890,7 +841,7 @@ SimPlatform::SimPlatform(Runtime runtime, std::filesystem::path directory)
     machine_->read();  // lays the machine out on first use
     simDisplays_ = std::make_shared<SimDisplays>(machine_, runtime_.scheduler);
     simKeyboard_ = std::make_shared<SimKeyboard>(machine_, journal_);
-    simWorkspace_ = std::make_shared<SimWorkspace>(machine_, journal_, runtime_.scheduler);
+    simWorkspace_ = std::make_shared<SimWorkspace>(machine_, journal_, runtime_.scheduler, runtime_.clock);
     displays_ = simDisplays_;
     keyboard_ = simKeyboard_;
     workspace_ = simWorkspace_;

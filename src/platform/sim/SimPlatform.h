@@ -12,6 +12,7 @@
 //   "screenshot"        a capture (answers absent)
 //   "eventTap.create"   making the key tap (answers null)
 //   "hotkey.handler", "hotkey.register"
+//   "windowList"        asking for the window list (answers absent)
 #include <cstdint>
 #include <functional>
 #include <memory>

@@ -118,6 +118,22 @@ SimDisplay displayFrom(const Json& v, const std::string& path) {
     return d;
 }
 
+Json windowInfoJson(const WindowInfo& w) {
+    Json out = {{"owner", w.ownerName}, {"layer", w.layer}, {"bounds", rectJson(w.bounds)}};
+    if (w.ownerPID) out["pid"] = *w.ownerPID;
+    return out;
+}
+
+WindowInfo windowInfoFrom(const Json& v, const std::string& path) {
+    ObjectReader r(v, path);
+    WindowInfo w;
+    w.ownerName = r.optString("owner").value_or("");
+    w.ownerPID = r.optInteger<std::int32_t>("pid");
+    w.layer = r.optInteger<std::int64_t>("layer").value_or(0);
+    w.bounds = r.get("bounds", rectFrom);
+    return w;
+}
+
 Json layerJson(const OverlayLayer& l) {
     Json out = {{"color", Json::array({l.red, l.green, l.blue})}, {"opacity", l.opacity}};
     if (l.frame) out["frame"] = rectJson(*l.frame);
@@ -263,9 +279,16 @@ Json SimState::toJson() const {
         json::putOptional(app, "name", frontApplication->localizedName);
         out["frontApplication"] = app;
     }
-    out["windowList"] = toTaggedJson(Value(windowList));
+    out["windowList"] = Json::array();
+    for (const auto& w : windowList) out["windowList"].push_back(windowInfoJson(w));
     out["mouse"] = Json::array({mouse.x, mouse.y});
     out["idleSeconds"] = idleSeconds;
+    if (lastInputAt) out["lastInputAt"] = lastInputAt->secondsSince1970;
+    if (screenLocked) out["screenLocked"] = *screenLocked;
+    if (powerAssertions) {
+        out["powerAssertions"] = Json::object();
+        for (const auto& [pid, types] : *powerAssertions) out["powerAssertions"][std::to_string(pid)] = types;
+    }
     out["nextWindowOrder"] = nextWindowOrder;
     out["nextDisplayId"] = nextDisplayId;
     if (!location.is_null()) out["location"] = location;
@@ -348,9 +371,9 @@ SimState SimState::fromJson(const Json& v) {
                                                 ar.integer<std::int32_t>("pid")};
     }
     if (const Json* list = r.optional("windowList")) {
-        Value value = fromTaggedJson(*list, "windowList");
-        if (!value.array()) json::dataCorrupted("The window list is an array.", "windowList");
-        s.windowList = *value.array();
+        if (!list->is_array()) json::typeMismatch("an array", *list, "windowList");
+        for (std::size_t i = 0; i < list->size(); ++i)
+            s.windowList.push_back(windowInfoFrom((*list)[i], "windowList[" + std::to_string(i) + "]"));
     }
     if (const Json* mouse = r.optional("mouse")) {
         const auto p = floatsFrom<double>(*mouse, "mouse");
@@ -358,6 +381,30 @@ SimState SimState::fromJson(const Json& v) {
         s.mouse = {p[0], p[1]};
     }
     s.idleSeconds = r.optNumber("idleSeconds").value_or(0);
+    if (const auto at = r.optNumber("lastInputAt")) s.lastInputAt = Date(*at);
+    s.screenLocked = r.optBoolean("screenLocked");
+    s.powerAssertions.reset();
+    if (const Json* assertions = r.optional("powerAssertions")) {
+        if (!assertions->is_object()) json::typeMismatch("an object", *assertions, "powerAssertions");
+        AssertionsByProcess byPid;
+        for (const auto& [pid, types] : assertions->items()) {
+            const std::string at = json::join("powerAssertions", pid);
+            std::int32_t id = 0;
+            try {
+                std::size_t used = 0;
+                id = std::stoi(pid, &used);
+                if (used != pid.size()) json::dataCorrupted("A process id is a decimal number.", at);
+            } catch (const std::logic_error&) {
+                json::dataCorrupted("A process id is a decimal number.", at);
+            }
+            if (!types.is_array()) json::typeMismatch("an array", types, at);
+            for (const auto& type : types) {
+                if (!type.is_string()) json::typeMismatch("a string", type, at);
+                byPid[id].push_back(type.get<std::string>());
+            }
+        }
+        s.powerAssertions = std::move(byPid);
+    }
     s.nextWindowOrder = static_cast<std::uint64_t>(std::max<std::int64_t>(1, r.optInteger<std::int64_t>("nextWindowOrder").value_or(1)));
     std::uint32_t highest = 0;
     for (const auto& d : s.displays) highest = std::max(highest, d.id);

@@ -97,9 +97,12 @@ struct SimState {
     bool screenCaptureAllowed = true;
     bool accessibilityTrusted = true;
     std::optional<RunningApplication> frontApplication;
-    Array windowList;  // other programs' windows, in window-list form
+    std::vector<WindowInfo> windowList;  // other programs' windows, front first
     Point mouse;
     double idleSeconds = 0;
+    std::optional<Date> lastInputAt;  // when present, the idle time runs from it
+    std::optional<bool> screenLocked = false;                      // absent: unreadable
+    std::optional<AssertionsByProcess> powerAssertions = AssertionsByProcess{};  // absent: unreadable
     std::uint64_t nextWindowOrder = 1;
     std::uint32_t nextDisplayId = 1;
     Json location;  // the scripted location fix or failure, kept as written; null: none

@@ -1,0 +1,108 @@
+#include "platform/linux/LogindSession.h"
+
+#include <cerrno>
+#include <string_view>
+
+#include "platform/Log.h"
+#include "platform/linux/DBusConnection.h"
+
+namespace orvane::platform::linuxsys {
+
+namespace {
+
+constexpr const char* service = "org.freedesktop.login1";
+constexpr std::uint64_t callTimeout = 1'000'000;  // µs
+
+const Log& log() {
+    static const Log l("workspace");
+    return l;
+}
+
+bool lists(std::string_view what, std::string_view item) {
+    while (!what.empty()) {
+        const auto colon = what.find(':');
+        if (what.substr(0, colon) == item) return true;
+        if (colon == std::string_view::npos) break;
+        what.remove_prefix(colon + 1);
+    }
+    return false;
+}
+
+// a(ssssuu); absent when the reply has another shape.
+std::optional<std::vector<Inhibitor>> readInhibitors(sd_bus_message* m) {
+    std::vector<Inhibitor> out;
+    if (sd_bus_message_enter_container(m, SD_BUS_TYPE_ARRAY, "(ssssuu)") < 0) return std::nullopt;
+    for (;;) {
+        const char *what = nullptr, *who = nullptr, *why = nullptr, *mode = nullptr;
+        std::uint32_t uid = 0, pid = 0;
+        const int r = sd_bus_message_read(m, "(ssssuu)", &what, &who, &why, &mode, &uid, &pid);
+        if (r < 0) return std::nullopt;
+        if (r == 0) break;
+        out.push_back({what, who, why, mode, uid, pid});
+    }
+    if (sd_bus_message_exit_container(m) < 0) return std::nullopt;
+    return out;
+}
+
+}  // namespace
+
+AssertionsByProcess assertionsFromInhibitors(const std::vector<Inhibitor>& inhibitors) {
+    AssertionsByProcess out;
+    for (const auto& i : inhibitors)
+        if (i.mode == "block" && lists(i.what, "idle"))
+            out[static_cast<std::int32_t>(i.pid)].push_back(preventUserIdleDisplaySleep);
+    return out;
+}
+
+LogindSession::LogindSession() = default;
+LogindSession::LogindSession(std::string address) : address_(std::move(address)) {}
+LogindSession::~LogindSession() = default;
+
+DBusConnection* LogindSession::bus() {
+    if (!bus_) {
+        DBusError error;
+        bus_ = address_ ? DBusConnection::connect(*address_, error)
+                        : DBusConnection::open(DBusConnection::Bus::system, error);
+        if (!bus_) log().debug("workspace: no system bus: %s", error.message);
+    }
+    return bus_.get();
+}
+
+std::optional<bool> LogindSession::screenLocked() {
+    auto* b = bus();
+    if (!b) return std::nullopt;
+    // "auto" is the caller's own session, or the user's display session.
+    const DBusObject target{service, "/org/freedesktop/login1/session/auto", "org.freedesktop.DBus.Properties"};
+    const auto reply = b->call(
+        target, "Get",
+        [](sd_bus_message* m) {
+            return sd_bus_message_append(m, "ss", "org.freedesktop.login1.Session", "LockedHint");
+        },
+        callTimeout);
+    if (!reply) {
+        log().debug("workspace: LockedHint unreadable: %s", reply.error->message);
+        if (reply.error->code == -ECONNRESET || reply.error->code == -ENOTCONN) bus_.reset();
+        return std::nullopt;
+    }
+    int locked = 0;
+    if (!reply.message.read("v", "b", &locked)) return std::nullopt;
+    return locked != 0;
+}
+
+std::optional<AssertionsByProcess> LogindSession::assertionsByProcess() {
+    auto* b = bus();
+    if (!b) return std::nullopt;
+    const DBusObject target{service, "/org/freedesktop/login1", "org.freedesktop.login1.Manager"};
+    const auto reply = b->call(
+        target, "ListInhibitors", [](sd_bus_message*) { return 0; }, callTimeout);
+    if (!reply) {
+        log().debug("workspace: ListInhibitors failed: %s", reply.error->message);
+        if (reply.error->code == -ECONNRESET || reply.error->code == -ENOTCONN) bus_.reset();
+        return std::nullopt;
+    }
+    const auto inhibitors = readInhibitors(reply.message.get());
+    if (!inhibitors) return std::nullopt;
+    return assertionsFromInhibitors(*inhibitors);
+}
+
+}  // namespace orvane::platform::linuxsys

@@ -1,0 +1,182 @@
+// The workspace on a real X server: input and pointer moves come from XTest on a second
+// connection, activation from that connection playing the window manager.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <unistd.h>
+
+#include "XvfbServer.h"
+#include "platform/FakeScheduler.h"
+#include "platform/linux/X11Session.h"
+#include "platform/linux/X11Workspace.h"
+
+// Last: Xlib's macros would clash with the names above.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <X11/extensions/dpms.h>
+#include <X11/keysym.h>
+
+namespace orvane {
+namespace {
+
+using platform::FakeScheduler;
+using platform::Point;
+using platform::RunningApplication;
+using platform::WorkspaceEvent;
+
+class X11WorkspaceTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!server.error().empty()) GTEST_SKIP() << "no X server to test against: " << server.error();
+        scheduler = std::make_shared<FakeScheduler>();
+        workspace = platform::linuxsys::openX11Workspace(scheduler, server.display());
+        ASSERT_TRUE(workspace);
+        other = XOpenDisplay(server.display().c_str());
+        ASSERT_TRUE(other);
+    }
+    void TearDown() override {
+        workspace.reset();
+        if (other) XCloseDisplay(other);
+    }
+
+    // Lets the workspace read what the server sent, for up to `seconds` of real time or
+    // until `done` holds.
+    template <class F>
+    bool pumpUntil(F done, double seconds = 5) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+        while (std::chrono::steady_clock::now() < end) {
+            scheduler->runPending();
+            if (done()) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        scheduler->runPending();
+        return done();
+    }
+
+    Window appWindow(const char* className, long pid) {
+        const Window w = XCreateSimpleWindow(other, XDefaultRootWindow(other), 0, 0, 200, 100, 0, 0, 0);
+        char instance[] = "instance";
+        std::string klass = className;
+        XClassHint hint{instance, klass.data()};
+        XSetClassHint(other, w, &hint);
+        XChangeProperty(other, w, XInternAtom(other, "_NET_WM_PID", False), XA_CARDINAL, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(&pid), 1);
+        XMapWindow(other, w);
+        XSync(other, False);
+        return w;
+    }
+    // What a window manager does on activation.
+    void activate(Window w) {
+        const unsigned long id = w;
+        XChangeProperty(other, XDefaultRootWindow(other), XInternAtom(other, "_NET_ACTIVE_WINDOW", False), XA_WINDOW,
+                        32, PropModeReplace, reinterpret_cast<const unsigned char*>(&id), 1);
+        XSync(other, False);
+    }
+
+    testing::XvfbServer server;
+    std::shared_ptr<FakeScheduler> scheduler;
+    std::shared_ptr<platform::Workspace> workspace;
+    Display* other = nullptr;
+};
+
+TEST_F(X11WorkspaceTest, AKeyFromXTestDropsTheIdleTimeBelowASecond) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1300));
+    EXPECT_GT(workspace->secondsSinceLastInput(), 1.0) << "nothing has happened since the server started";
+    const KeyCode shift = XKeysymToKeycode(other, XK_Shift_L);
+    XTestFakeKeyEvent(other, shift, True, CurrentTime);
+    XTestFakeKeyEvent(other, shift, False, CurrentTime);
+    XSync(other, False);
+    const double idle = workspace->secondsSinceLastInput();
+    EXPECT_GE(idle, 0.0);
+    EXPECT_LT(idle, 1.0);
+}
+
+TEST_F(X11WorkspaceTest, ThePointerReadsBackInBottomLeftPoints) {
+    const struct {
+        int x, y;
+        Point expected;
+    } cases[] = {
+        {100, 150, {100, 650}},  // the screen is 1280 x 800
+        {0, 0, {0, 800}},
+        {1279, 799, {1279, 1}},
+    };
+    for (const auto& c : cases) {
+        XTestFakeMotionEvent(other, -1, c.x, c.y, CurrentTime);
+        XSync(other, False);
+        EXPECT_EQ(workspace->mouseLocation(), c.expected) << c.x << "," << c.y;
+    }
+}
+
+TEST_F(X11WorkspaceTest, ActivatingAnotherApplicationIsAnnouncedOnce) {
+    EXPECT_EQ(workspace->frontmostApplication(), std::nullopt) << "no active window yet";
+    int activations = 0;
+    int spaceChanges = 0;
+    auto a = workspace->observe(WorkspaceEvent::didActivateApplication, [&] { ++activations; });
+    auto s = workspace->observe(WorkspaceEvent::activeSpaceDidChange, [&] { ++spaceChanges; });
+
+    const Window editor = appWindow("Editor", 4242);
+    const Window editorTwo = appWindow("Editor", 4242);
+    const Window player = appWindow("Player", 77);
+
+    activate(editor);
+    ASSERT_TRUE(pumpUntil([&] { return activations == 1; }));
+    EXPECT_EQ(workspace->frontmostApplication(), (RunningApplication{std::string("Editor"), std::nullopt, 4242}));
+
+    activate(editorTwo);  // another window of the same application
+    activate(player);
+    ASSERT_TRUE(pumpUntil([&] { return activations >= 2; }));
+    EXPECT_EQ(workspace->frontmostApplication(), (RunningApplication{std::string("Player"), std::nullopt, 77}));
+
+    // This program's own window, whatever its class.
+    const Window own = appWindow("Orvane", ::getpid());
+    activate(own);
+    ASSERT_TRUE(pumpUntil([&] { return activations >= 3; }));
+    EXPECT_EQ(workspace->frontmostApplication(),
+              (RunningApplication{std::string("app.orvane.Orvane"), std::nullopt, ::getpid()}));
+
+    activate(None);
+    ASSERT_TRUE(pumpUntil([&] { return activations >= 4; }));
+    EXPECT_EQ(workspace->frontmostApplication(), std::nullopt);
+    EXPECT_FALSE(pumpUntil([&] { return activations > 4; }, 0.2));
+    EXPECT_EQ(activations, 4);
+    EXPECT_EQ(spaceChanges, 0);
+
+    a.cancel();
+    activate(editor);
+    EXPECT_FALSE(pumpUntil([&] { return activations > 4; }, 0.2)) << "the observation ended";
+}
+
+TEST_F(X11WorkspaceTest, DisplaysSleepWhileDpmsHasTheMonitorsOff) {
+    auto x11 = platform::linuxsys::openX11(scheduler, server.display());
+    ASSERT_TRUE(x11);
+    auto displays = platform::linuxsys::withDpmsSleep(x11->displays, server.display());
+    const auto main = displays->mainDisplay();
+    ASSERT_TRUE(main);
+    EXPECT_EQ(displays->screens(), x11->displays->screens());
+    int event = 0, error = 0;
+    if (!DPMSQueryExtension(other, &event, &error) || !DPMSCapable(other)) {
+        EXPECT_FALSE(displays->isAsleep(*main)) << "no DPMS: never asleep";
+        GTEST_SKIP() << "the server has no DPMS to switch the monitors off with";
+    }
+    DPMSEnable(other);
+    DPMSForceLevel(other, DPMSModeOn);
+    XSync(other, False);
+    EXPECT_FALSE(displays->isAsleep(*main));
+    DPMSForceLevel(other, DPMSModeOff);
+    XSync(other, False);
+    EXPECT_TRUE(displays->isAsleep(*main));
+    EXPECT_FALSE(displays->isAsleep(*main + 1000)) << "not a display";
+    DPMSForceLevel(other, DPMSModeOn);
+    XSync(other, False);
+    EXPECT_FALSE(displays->isAsleep(*main));
+}
+
+}  // namespace
+}  // namespace orvane
