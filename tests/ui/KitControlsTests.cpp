@@ -1,11 +1,11 @@
 #include <memory>
 #include <vector>
 
+#include <gtest/gtest.h>
 #include <QAccessible>
 #include <QAccessibleActionInterface>
 #include <QEnterEvent>
 #include <QTest>
-#include <gtest/gtest.h>
 
 #include "ui/kit/Buttons.h"
 #include "ui/kit/Context.h"
@@ -164,6 +164,11 @@ TEST_F(KitSlider, GeometryClampsAndNaNDrawsAsZero) {
     EXPECT_DOUBLE_EQ(Rules::fillWidth(236, 36, -3), 36);
     EXPECT_DOUBLE_EQ(Rules::fillWidth(236, 36, 7), 236);
     EXPECT_DOUBLE_EQ(Rules::detentCentre(236, 36, 0.25), 86);
+    // The dot of the warm end (3 across) lies whole inside the track, one diameter from its
+    // end, instead of centred on the end itself.
+    EXPECT_DOUBLE_EQ(Rules::detentCentre(236, 36, 1), 233);
+    EXPECT_LE(Rules::detentCentre(236, 36, 1) + Rules::detentRadius, 236 - Rules::detentRadius);
+    EXPECT_DOUBLE_EQ(Rules::detentCentre(236, 36, 0.98), 232);
 }
 
 TEST_F(KitSlider, DragSnapsToTheFirstDetentWithinItsWindow) {
