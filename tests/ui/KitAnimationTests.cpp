@@ -224,9 +224,11 @@ TEST_F(KitNumericTransition, RollsOnTheSpringFromStartThroughTheMiddleToRest) {
     runs = roll.runs(metrics);
     ASSERT_EQ(runs.size(), 3u);
     EXPECT_NEAR(runs[0].dy, -travel() * p, 1e-9) << "leaves upwards";
-    EXPECT_NEAR(runs[0].opacity, 1 - p, 1e-9);
     EXPECT_NEAR(runs[1].dy, travel() * (1 - p), 1e-9);
-    EXPECT_NEAR(runs[1].opacity, p, 1e-9);
+    // Both fading, never both strong.
+    EXPECT_GT(runs[0].opacity, 0);
+    EXPECT_GT(runs[1].opacity, 0);
+    EXPECT_LT(runs[0].opacity + runs[1].opacity, 1);
     EXPECT_NEAR(runs[2].x, advance("9") + (advance("10") - advance("9")) * p, 1e-9) << "slides to its new place";
     EXPECT_GT(roll.width(metrics), advance("9%"));
     EXPECT_LT(roll.width(metrics), advance("10%"));

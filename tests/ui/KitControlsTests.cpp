@@ -12,6 +12,7 @@
 #include "ui/kit/LevelSlider.h"
 #include "ui/kit/LevelSliderRules.h"
 #include "ui/kit/PointerHover.h"
+#include "ui/kit/RenderHarness.h"
 
 namespace orvane::kit {
 namespace {
@@ -220,6 +221,23 @@ TEST_F(KitSlider, WidgetDragsWithTicksAndSwell) {
     EXPECT_EQ(haptics->ticks, 2);
     QTest::mouseRelease(&slider, Qt::LeftButton, {}, QPoint(136, 18));
     EXPECT_FALSE(slider.dragging());
+}
+
+// The dot of a detent at the warm end is drawn where the rule puts it, whole inside the
+// track's rounded end.
+TEST_F(KitSlider, WarmEndDotIsDrawnInsideTheTrack) {
+    auto value = Binding<double>::stored(0.1);
+    LevelSlider slider(value, "flame.fill", {0.25, 1}, true, 36, std::nullopt, &window);
+    const QSize size(236, 36 + 2 * LevelSlider::bleed);
+    RenderHarness::renderBoth(slider, "level-slider-detents", size);
+    const QImage image = RenderHarness::render(slider, Appearance::light, size);
+    const double y = size.height() / 2.0;
+    auto lightness = [&](double x) {
+        return image.pixelColor(static_cast<int>(x * 2), static_cast<int>(y * 2)).lightness();
+    };
+    const double dot = Rules::detentCentre(236, 36, 1);
+    EXPECT_LT(lightness(dot), lightness(dot - 4) - 20) << "the dot stands out of the track";
+    EXPECT_EQ(lightness(dot + 2), lightness(dot - 4)) << "and ends before the track does";
 }
 
 TEST_F(KitSlider, AccessibleValueAndActions) {

@@ -268,6 +268,7 @@ TEST_F(KitTint, SwitchingOffFadesTheReadingAndTheTint) {
     ASSERT_TRUE(module.glassTint());
     const double tint = module.glassTint()->alphaF();
 
+    EXPECT_EQ(module.toggle()->knobPosition(), 1);
     QTest::mouseClick(module.toggle(), Qt::LeftButton);
     ASSERT_FALSE(m.settings().enabled);
     EXPECT_EQ(module.readingLook()->saturation(), 1);
@@ -292,6 +293,7 @@ TEST_F(KitTint, SwitchingOffFadesTheReadingAndTheTint) {
     EXPECT_EQ(module.readingLook()->saturation(), 0);
     EXPECT_EQ(module.readingLook()->opacity(), 0.55);
     EXPECT_FALSE(module.glassTint());
+    EXPECT_EQ(module.toggle()->knobPosition(), 0) << "the clicked switch's knob went over too";
 
     // With reduce motion the look changes at once.
     animator->setReduceMotion(true);

@@ -53,7 +53,12 @@ void NumericTransition::setText(const QString& text, Animator& animator, bool an
     animator.animate(progress_, 1, withSpring);
 }
 
-double NumericTransition::travel(const QFontMetricsF& metrics) { return 0.5 * metrics.ascent(); }
+double NumericTransition::travel(const QFontMetricsF& metrics) { return 0.8 * metrics.ascent(); }
+
+// The old characters are gone by 60 % of the way and the new ones start at 40 %, so the two
+// never stand over each other at full strength.
+double NumericTransition::outgoing(double p) { return std::clamp(1 - p / 0.6, 0.0, 1.0); }
+double NumericTransition::incoming(double p) { return std::clamp((p - 0.4) / 0.6, 0.0, 1.0); }
 
 std::vector<NumericTransition::Run> NumericTransition::runs(const QFontMetricsF& metrics) const {
     const double p = std::clamp(progress_.value(), 0.0, 1.0);
@@ -65,8 +70,8 @@ std::vector<NumericTransition::Run> NumericTransition::runs(const QFontMetricsF&
     const double middle = advance(metrics, text_, s.prefix);
     std::vector<Run> result;
     if (s.prefix > 0) result.push_back({text_.left(s.prefix), 0, 0, 1});
-    if (s.oldMiddle > 0) result.push_back({previous_.mid(s.prefix, s.oldMiddle), middle, -sign * d * p, 1 - p});
-    if (s.newMiddle > 0) result.push_back({text_.mid(s.prefix, s.newMiddle), middle, sign * d * (1 - p), p});
+    if (s.oldMiddle > 0) result.push_back({previous_.mid(s.prefix, s.oldMiddle), middle, -sign * d * p, outgoing(p)});
+    if (s.newMiddle > 0) result.push_back({text_.mid(s.prefix, s.newMiddle), middle, sign * d * (1 - p), incoming(p)});
     const qsizetype suffix = text_.size() - s.prefix - s.newMiddle;
     if (suffix > 0) {
         const double from = advance(metrics, previous_, s.prefix + s.oldMiddle);

@@ -55,8 +55,11 @@ public:
     std::vector<Run> runs(const QFontMetricsF& metrics) const;
     // The width now: from the old text's to the new one's as the roll goes.
     double width(const QFontMetricsF& metrics) const;
-    // How far a rolling character travels: half the font's ascent.
+    // How far a rolling character travels: most of the font's ascent.
     static double travel(const QFontMetricsF& metrics);
+    // The opacity of the leaving and of the arriving characters at a progress.
+    static double outgoing(double progress);
+    static double incoming(double progress);
 
     // Draws the runs in the painter's font and `colour`, `baselineLeft` at the text's origin.
     void draw(QPainter& painter, QPointF baselineLeft, const QColor& colour) const;
