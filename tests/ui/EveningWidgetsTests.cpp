@@ -108,6 +108,27 @@ TEST(EveningLightBadgeTest, TextRingAndAccessibleName) {
     EXPECT_EQ(badge.text(), "0% less so far");
 }
 
+// While the block is shown its caption cross-fades into the new one.
+TEST_F(EveningWidgetsTest, TonightCaptionCrossFades) {
+    startAt(berlinCity, berlinTime(6, 21, 12), manualSettings());
+    double time = 0;
+    auto animator = std::make_shared<kit::Animator>([&] { return time; }, false);
+    QWidget window;
+    kit::Context context = kit::defaultContext();
+    context.animator = animator;
+    kit::setContext(window, context);
+    window.setAttribute(Qt::WA_DontShowOnScreen);
+    auto* block = new TonightSection(model, true, &window);
+    window.show();
+    block->useMyEveningButton()->click();
+    const kit::NumericTransition& fade = block->captionLabel()->transition();
+    ASSERT_TRUE(fade.rolling());
+    EXPECT_EQ(fade.currentDirection(), kit::NumericTransition::Direction::none);
+    EXPECT_EQ(fade.previous(), "Manual: stays where you put it.");
+    animator->settleAll();
+    EXPECT_EQ(block->captionLabel()->text(), QString::fromStdString(model->modeSubtitle()));
+}
+
 // A new figure rolls its digits on the ring's 0.6 s spring while the badge is shown.
 TEST(EveningLightBadgeTest, DigitsKeepPaceWithTheRing) {
     double time = 0;

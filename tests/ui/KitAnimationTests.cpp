@@ -254,6 +254,25 @@ TEST_F(KitNumericTransition, CountingDownRollsTheOtherWay) {
     EXPECT_LT(runs[2].dy, 0) << "the new one comes from above";
 }
 
+// Without a direction the whole text cross-fades in place.
+TEST_F(KitNumericTransition, CrossFadeKeepsBothTextsInPlace) {
+    NumericTransition fade(QStringLiteral("Manual: stays where you put it."));
+    fade.setText(QStringLiteral("Schedule · Warm at 21:00"), animator, true, Direction::none);
+    now = 0.1;
+    animator.step();
+    const double p = NumericTransition::spring.progress(0.1);
+    const auto runs = fade.runs(metrics);
+    ASSERT_EQ(runs.size(), 2u);
+    EXPECT_EQ(runs[0].text, QStringLiteral("Manual: stays where you put it."));
+    EXPECT_EQ(runs[1].text, QStringLiteral("Schedule · Warm at 21:00"));
+    for (const auto& run : runs) {
+        EXPECT_EQ(run.x, 0);
+        EXPECT_EQ(run.dy, 0);
+    }
+    EXPECT_NEAR(runs[0].opacity, 1 - p, 1e-9);
+    EXPECT_NEAR(runs[1].opacity, p, 1e-9);
+}
+
 TEST_F(KitNumericTransition, WhenTheTextSimplyChanges) {
     NumericTransition first;
     first.setText(QStringLiteral("42"), animator, true);

@@ -63,6 +63,7 @@ double NumericTransition::incoming(double p) { return std::clamp((p - 0.4) / 0.6
 std::vector<NumericTransition::Run> NumericTransition::runs(const QFontMetricsF& metrics) const {
     const double p = std::clamp(progress_.value(), 0.0, 1.0);
     if (p >= 1 || previous_ == text_) return {{text_, 0, 0, 1}};
+    if (direction_ == Direction::none) return {{previous_, 0, 0, 1 - p}, {text_, 0, 0, p}};
     const Split s = split(previous_, text_);
     // Counting up, the old characters leave upwards and the new ones come from below.
     const double sign = direction_ == Direction::up ? 1 : -1;

@@ -3,7 +3,8 @@
 // and the new text roll out and in (upwards when counting up, downwards when counting
 // down) while the unchanged ends stay and slide to their new place. One piece for every
 // number that changes where it stands: slider readouts, tile details, the kelvin numeral,
-// the sky card's rows and the evening badge.
+// the sky card's rows and the evening badge. The same piece cross-fades a text that is no
+// number (the tonight block's caption).
 #include <functional>
 #include <vector>
 
@@ -20,7 +21,8 @@ namespace orvane::kit {
 
 class NumericTransition {
 public:
-    enum class Direction { up, down };
+    // Counting up or down; `none` cross-fades the whole text in place (an opacity transition).
+    enum class Direction { up, down, none };
 
     // What is drawn at one moment: a run of characters, its left end from the text's origin,
     // its vertical offset in points (y down) and its opacity.
