@@ -254,6 +254,16 @@ TEST_F(SkyHeroTest, RowNumbersRollOnTheKitsClock) {
     EXPECT_FALSE(hero->timeRoll().rolling());
     scheduler->advance(60);
     EXPECT_TRUE(hero->timeRoll().rolling());
+
+    // With reduced motion the numbers simply change.
+    auto still = card(std::nullopt, true);
+    kit::setContext(*still, context);
+    still->setAttribute(Qt::WA_DontShowOnScreen);
+    still->show();
+    model->setWarmth(1500, std::nullopt);
+    EXPECT_EQ(still->kelvinText(), "1500");
+    EXPECT_FALSE(still->kelvinRoll().rolling());
+    EXPECT_TRUE(hero->kelvinRoll().rolling());
 }
 
 TEST_F(SkyHeroTest, BedMenuSetsThePlanAndTheSwitchTheTint) {

@@ -226,7 +226,7 @@ void SkyHero::makeTexts() {
 
 void SkyHero::rollTexts() {
     kit::Animator& animator = *kit::contextOf(this).animator;
-    const bool animated = !quietTexts_ && open_ && isVisible();
+    const bool animated = !quietTexts_ && open_ && isVisible() && !environment_.reduceMotion;
     // Scrubbing moves the time with the finger; letting go springs it back with the sun.
     timeRoll_.setText(QString::fromStdString(texts_.time), animator, animated && !scrub_,
                       kit::NumericTransition::Direction::up,
