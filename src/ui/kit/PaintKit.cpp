@@ -232,12 +232,14 @@ const ShadowMask& textMask(const QFont& font, const QString& text, double radius
         font.key() + QChar(0x1f) + text + QChar(0x1f) + QString::number(radius) + QChar(0x1f) + QString::number(ratio);
     if (const auto it = cache.find(key); it != cache.end()) return it->second;
     if (cache.size() > 256) cache.clear();
-    std::vector<std::pair<const ShadowMask*, double>> parts;
+    // Copies (the images are shared, not copied): a later lookup may clear the glyph cache.
+    std::vector<std::pair<ShadowMask, double>> parts;
     QRectF bounds;
-    for (const Grapheme& g : graphemes(font, text)) {
-        const ShadowMask& mask = glyphMask(font, g.text, radius, ratio);
+    const std::vector<Grapheme> layout = graphemes(font, text);
+    for (const Grapheme& g : layout) {
+        const ShadowMask mask = glyphMask(font, g.text, radius, ratio);
         if (mask.isNull()) continue;
-        parts.emplace_back(&mask, g.x);
+        parts.emplace_back(mask, g.x);
         bounds |= QRectF(mask.topLeft + QPointF(g.x, 0), QSizeF(mask.image.size()) / ratio);
     }
     ShadowMask whole;
@@ -250,7 +252,7 @@ const ShadowMask& textMask(const QFont& font, const QString& text, double radius
         whole.image.setDevicePixelRatio(ratio);
         whole.topLeft = origin;
         QPainter p(&whole.image);
-        for (const auto& [mask, x] : parts) p.drawImage(mask->topLeft + QPointF(x, 0) - origin, mask->image);
+        for (const auto& [mask, x] : parts) p.drawImage(mask.topLeft + QPointF(x, 0) - origin, mask.image);
     }
     return cache.emplace(key, std::move(whole)).first->second;
 }
