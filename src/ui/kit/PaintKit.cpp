@@ -4,6 +4,7 @@
 #include <cmath>
 #include <map>
 
+#include <QFontMetricsF>
 #include <QLinearGradient>
 #include <QPainterPathStroker>
 #include <QRadialGradient>
@@ -53,22 +54,38 @@ std::vector<float> gaussianKernel(double sigma) {
     return kernel;
 }
 
-// One pass of a separable blur over an alpha plane, along x or y.
+// One pass of a separable blur over an alpha plane, along x or y; outside the plane counts
+// as clear. The taps are limited to the plane instead of tested one by one, and the vertical
+// pass adds whole rows, which the compiler vectorises.
 std::vector<float> blurPass(const std::vector<float>& in, int width, int height, const std::vector<float>& kernel,
                             bool horizontal) {
     std::vector<float> out(in.size(), 0.f);
     const int radius = static_cast<int>(kernel.size() / 2);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            float sum = 0;
-            for (int k = -radius; k <= radius; ++k) {
-                const int sx = horizontal ? x + k : x;
-                const int sy = horizontal ? y : y + k;
-                if (sx < 0 || sy < 0 || sx >= width || sy >= height) continue;
-                sum += in[static_cast<std::size_t>(sy * width + sx)] * kernel[static_cast<std::size_t>(k + radius)];
+    const auto at = [width](int x, int y) {
+        return static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x);
+    };
+    if (horizontal) {
+        for (int y = 0; y < height; ++y) {
+            const float* row = &in[at(0, y)];
+            float* target = &out[at(0, y)];
+            for (int x = 0; x < width; ++x) {
+                const int from = std::max(-radius, -x), to = std::min(radius, width - 1 - x);
+                float sum = 0;
+                for (int k = from; k <= to; ++k) sum += row[x + k] * kernel[static_cast<std::size_t>(k + radius)];
+                target[x] = sum;
             }
-            out[static_cast<std::size_t>(y * width + x)] = sum;
         }
+        return out;
+    }
+    for (int y = 0; y < height; ++y) {
+        float* target = &out[at(0, y)];
+        const int from = std::max(-radius, -y), to = std::min(radius, height - 1 - y);
+        for (int k = from; k <= to; ++k) {
+            const float w = kernel[static_cast<std::size_t>(k + radius)];
+            const float* source = &in[at(0, y + k)];
+            for (int x = 0; x < width; ++x) target[x] += source[x] * w;
+        }
+    }
     return out;
 }
 
@@ -142,11 +159,14 @@ double maskRatio(const QPainter& painter) {
     return paintRatio(painter) * std::max(1.0, std::sqrt(std::abs(painter.transform().determinant())));
 }
 
-ShadowMask shadowMask(const QPainterPath& shape, double radius, double ratio) {
-    if (shape.isEmpty() || !(ratio > 0)) return {};
+namespace {
+
+// A silhouette drawn by `fill` (in points, within `bounds`) into an image with room for the
+// blur around it, then blurred.
+template <class Fill>
+ShadowMask blurredSilhouette(const QRectF& bounds, double radius, double ratio, Fill fill) {
     const double sigma = std::max(radius, 0.0) / 2 * ratio;
     const int pad = static_cast<int>(std::ceil(3 * sigma)) + 1;
-    const QRectF bounds = shape.boundingRect();
     const QPointF origin(std::floor(bounds.left()), std::floor(bounds.top()));
     QImage image(static_cast<int>(std::ceil((bounds.right() - origin.x()) * ratio)) + 1 + 2 * pad,
                  static_cast<int>(std::ceil((bounds.bottom() - origin.y()) * ratio)) + 1 + 2 * pad,
@@ -158,11 +178,18 @@ ShadowMask shadowMask(const QPainterPath& shape, double radius, double ratio) {
         p.translate(pad, pad);
         p.scale(ratio, ratio);
         p.translate(-origin);
-        p.fillPath(shape, Qt::black);
+        fill(p);
     }
     ShadowMask mask{blurredAlphaMask(image, sigma), origin - QPointF(pad / ratio, pad / ratio)};
     mask.image.setDevicePixelRatio(ratio);
     return mask;
+}
+
+}  // namespace
+
+ShadowMask shadowMask(const QPainterPath& shape, double radius, double ratio) {
+    if (shape.isEmpty() || !(ratio > 0)) return {};
+    return blurredSilhouette(shape.boundingRect(), radius, ratio, [&](QPainter& p) { p.fillPath(shape, Qt::black); });
 }
 
 void drawShadowMask(QPainter& painter, const ShadowMask& mask, const QColor& colour, QPointF offset) {
@@ -219,9 +246,18 @@ const ShadowMask& glyphMask(const QFont& font, const QString& grapheme, double r
                         QString::number(ratio);
     if (const auto it = cache.find(key); it != cache.end()) return it->second;
     if (cache.size() > 512) cache.clear();
-    QPainterPath outline;
-    outline.addText(QPointF(0, 0), font, grapheme);
-    return cache.emplace(key, shadowMask(outline, radius, ratio)).first->second;
+    // Drawn as text (from the glyph cache) rather than as an outline path: far cheaper the
+    // first time, and the blur hides any difference.
+    const QFontMetricsF metrics(font);
+    const QRectF bounds = metrics.boundingRect(grapheme).adjusted(-1, -1, 1, 1);
+    ShadowMask mask;
+    if (!grapheme.trimmed().isEmpty() && bounds.isValid())
+        mask = blurredSilhouette(bounds, radius, ratio, [&](QPainter& p) {
+            p.setFont(font);
+            p.setPen(Qt::black);
+            p.drawText(QPointF(0, 0), grapheme);
+        });
+    return cache.emplace(key, std::move(mask)).first->second;
 }
 
 // A whole text's shadow, put together from its graphemes' blurred silhouettes (no blur of
