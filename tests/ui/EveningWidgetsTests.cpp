@@ -108,6 +108,54 @@ TEST(EveningLightBadgeTest, TextRingAndAccessibleName) {
     EXPECT_EQ(badge.text(), "0% less so far");
 }
 
+// While the block is shown its caption cross-fades into the new one.
+TEST_F(EveningWidgetsTest, TonightCaptionCrossFades) {
+    startAt(berlinCity, berlinTime(6, 21, 12), manualSettings());
+    double time = 0;
+    auto animator = std::make_shared<kit::Animator>([&] { return time; }, false);
+    QWidget window;
+    kit::Context context = kit::defaultContext();
+    context.animator = animator;
+    kit::setContext(window, context);
+    window.setAttribute(Qt::WA_DontShowOnScreen);
+    auto* block = new TonightSection(model, true, &window);
+    window.show();
+    block->useMyEveningButton()->click();
+    const kit::NumericTransition& fade = block->captionLabel()->transition();
+    ASSERT_TRUE(fade.rolling());
+    EXPECT_EQ(fade.currentDirection(), kit::NumericTransition::Direction::none);
+    EXPECT_EQ(fade.previous(), "Manual: stays where you put it.");
+    animator->settleAll();
+    EXPECT_EQ(block->captionLabel()->text(), QString::fromStdString(model->modeSubtitle()));
+}
+
+// A new figure rolls its digits on the ring's 0.6 s spring while the badge is shown.
+TEST(EveningLightBadgeTest, DigitsKeepPaceWithTheRing) {
+    double time = 0;
+    auto animator = std::make_shared<kit::Animator>([&] { return time; }, false);
+    QWidget window;
+    kit::Context context = kit::defaultContext();
+    context.animator = animator;
+    kit::setContext(window, context);
+    window.setAttribute(Qt::WA_DontShowOnScreen);
+    auto* badge = new EveningLightBadge(0.62, &window);
+    window.show();
+    badge->setReduction(0.7);
+    const kit::NumericTransition& digits = badge->transition();
+    ASSERT_TRUE(digits.rolling());
+    EXPECT_EQ(digits.previous(), "62% less so far");
+    EXPECT_EQ(digits.text(), "70% less so far");
+    EXPECT_EQ(digits.currentDirection(), kit::NumericTransition::Direction::up);
+    time = 0.2;
+    animator->step();
+    EXPECT_NEAR(digits.progress(), kit::Spring(0.6, 1.0).progress(0.2), 1e-9);
+    EXPECT_NEAR(badge->ring()->shownFraction(), 0.62 + 0.08 * digits.progress(), 1e-6);
+    animator->settleAll();
+    EXPECT_FALSE(digits.rolling());
+    badge->setReduction(0.5);
+    EXPECT_EQ(digits.currentDirection(), kit::NumericTransition::Direction::down);
+}
+
 TEST(EveningLightRingTest, SpringsToTheHeldFraction) {
     double time = 0;
     auto animator = std::make_shared<kit::Animator>([&] { return time; }, false);

@@ -154,3 +154,159 @@ TEST(KitBounce, DipsOvershootsAndRests) {
 
 }  // namespace
 }  // namespace orvane::kit
+
+#include <QFontMetricsF>
+
+#include "ui/kit/FontBook.h"
+#include "ui/kit/NumericTransition.h"
+
+namespace orvane::kit {
+namespace {
+
+using Direction = NumericTransition::Direction;
+
+class KitNumericTransition : public ::testing::Test {
+protected:
+    double now = 0;
+    Animator animator{[this] { return now; }, false};
+    QFontMetricsF metrics{FontBook::font(TextStyle::body)};
+    double advance(const QString& text) const { return metrics.horizontalAdvance(text); }
+    double travel() const { return NumericTransition::travel(metrics); }
+};
+
+// Which characters roll: what lies between the common start and the common end.
+TEST_F(KitNumericTransition, OnlyTheDifferingMiddleRolls) {
+    struct Case {
+        QString from, to, prefix, out, in, suffix;
+    };
+    const std::vector<Case> cases{
+        {"3400", "3500", "3", "4", "5", "00"},
+        {"9%", "10%", "", "9", "10", "%"},
+        {"7:59 PM", "8:00 PM", "", "7:59", "8:00", " PM"},
+        {"62% less so far", "100% less so far", "", "62", "100", "% less so far"},
+        {"2700K", "2750K", "27", "0", "5", "0K"},
+    };
+    for (const Case& c : cases) {
+        NumericTransition roll(c.from);
+        roll.setText(c.to, animator, true);
+        ASSERT_TRUE(roll.rolling()) << c.to.toStdString();
+        std::vector<QString> texts;
+        for (const auto& run : roll.runs(metrics)) texts.push_back(run.text);
+        std::vector<QString> expected;
+        for (const QString& part : {c.prefix, c.out, c.in, c.suffix})
+            if (!part.isEmpty()) expected.push_back(part);
+        EXPECT_EQ(texts, expected) << c.from.toStdString() << " -> " << c.to.toStdString();
+    }
+}
+
+// Counting up on the stepped clock: at the start the old digit stands where it was, half
+// way both are moving and share the opacity, and once settled the new text is one run.
+TEST_F(KitNumericTransition, RollsOnTheSpringFromStartThroughTheMiddleToRest) {
+    NumericTransition roll(QStringLiteral("9%"));
+    roll.setText(QStringLiteral("10%"), animator, true, NumericTransition::direction(9, 10));
+    EXPECT_EQ(roll.currentDirection(), Direction::up);
+    auto runs = roll.runs(metrics);
+    ASSERT_EQ(runs.size(), 3u);
+    EXPECT_EQ(runs[0].text, QStringLiteral("9"));
+    EXPECT_EQ(runs[0].dy, 0);
+    EXPECT_EQ(runs[0].opacity, 1);
+    EXPECT_EQ(runs[1].text, QStringLiteral("10"));
+    EXPECT_DOUBLE_EQ(runs[1].dy, travel()) << "comes in from below";
+    EXPECT_EQ(runs[1].opacity, 0);
+    EXPECT_DOUBLE_EQ(runs[2].x, advance("9")) << "the unchanged end starts where it stood";
+    EXPECT_DOUBLE_EQ(roll.width(metrics), advance("9%"));
+
+    now = 0.1;
+    animator.step();
+    const double p = NumericTransition::spring.progress(0.1);
+    ASSERT_GT(p, 0.3);
+    ASSERT_LT(p, 0.7);
+    runs = roll.runs(metrics);
+    ASSERT_EQ(runs.size(), 3u);
+    EXPECT_NEAR(runs[0].dy, -travel() * p, 1e-9) << "leaves upwards";
+    EXPECT_NEAR(runs[1].dy, travel() * (1 - p), 1e-9);
+    // Both fading, never both strong.
+    EXPECT_GT(runs[0].opacity, 0);
+    EXPECT_GT(runs[1].opacity, 0);
+    EXPECT_LT(runs[0].opacity + runs[1].opacity, 1);
+    EXPECT_NEAR(runs[2].x, advance("9") + (advance("10") - advance("9")) * p, 1e-9) << "slides to its new place";
+    EXPECT_GT(roll.width(metrics), advance("9%"));
+    EXPECT_LT(roll.width(metrics), advance("10%"));
+
+    now = 2;
+    animator.step();
+    EXPECT_FALSE(roll.rolling());
+    runs = roll.runs(metrics);
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_EQ(runs[0].text, QStringLiteral("10%"));
+    EXPECT_EQ(runs[0].dy, 0);
+    EXPECT_EQ(runs[0].opacity, 1);
+}
+
+TEST_F(KitNumericTransition, CountingDownRollsTheOtherWay) {
+    NumericTransition roll(QStringLiteral("3500"));
+    roll.setText(QStringLiteral("3400"), animator, true, NumericTransition::direction(3500, 3400));
+    now = 0.1;
+    animator.step();
+    const auto runs = roll.runs(metrics);
+    ASSERT_EQ(runs.size(), 4u);
+    EXPECT_GT(runs[1].dy, 0) << "the old digit leaves downwards";
+    EXPECT_LT(runs[2].dy, 0) << "the new one comes from above";
+}
+
+// Without a direction the whole text cross-fades in place.
+TEST_F(KitNumericTransition, CrossFadeKeepsBothTextsInPlace) {
+    NumericTransition fade(QStringLiteral("Manual: stays where you put it."));
+    fade.setText(QStringLiteral("Schedule · Warm at 21:00"), animator, true, Direction::none);
+    now = 0.1;
+    animator.step();
+    const double p = NumericTransition::spring.progress(0.1);
+    const auto runs = fade.runs(metrics);
+    ASSERT_EQ(runs.size(), 2u);
+    EXPECT_EQ(runs[0].text, QStringLiteral("Manual: stays where you put it."));
+    EXPECT_EQ(runs[1].text, QStringLiteral("Schedule · Warm at 21:00"));
+    for (const auto& run : runs) {
+        EXPECT_EQ(run.x, 0);
+        EXPECT_EQ(run.dy, 0);
+    }
+    EXPECT_NEAR(runs[0].opacity, 1 - p, 1e-9);
+    EXPECT_NEAR(runs[1].opacity, p, 1e-9);
+}
+
+TEST_F(KitNumericTransition, WhenTheTextSimplyChanges) {
+    NumericTransition first;
+    first.setText(QStringLiteral("42"), animator, true);
+    EXPECT_FALSE(first.rolling()) << "a first text has nothing to roll from";
+
+    NumericTransition still(QStringLiteral("42"));
+    still.setText(QStringLiteral("43"), animator, false);
+    EXPECT_FALSE(still.rolling());
+    EXPECT_EQ(still.runs(metrics).size(), 1u);
+
+    animator.setReduceMotion(true);
+    NumericTransition reduced(QStringLiteral("42"));
+    reduced.setText(QStringLiteral("43"), animator, true);
+    EXPECT_FALSE(reduced.rolling());
+    EXPECT_EQ(reduced.runs(metrics)[0].text, QStringLiteral("43"));
+}
+
+// A change in the middle of a roll rolls on from the text that was coming in; settleAll
+// ends it, as the render harness needs.
+TEST_F(KitNumericTransition, InterruptedRollStartsFromTheIncomingText) {
+    NumericTransition roll(QStringLiteral("3400"));
+    int frames = 0;
+    roll.setOnChange([&] { ++frames; });
+    roll.setText(QStringLiteral("3500"), animator, true);
+    now = 0.05;
+    animator.step();
+    roll.setText(QStringLiteral("3600"), animator, true);
+    EXPECT_EQ(roll.previous(), QStringLiteral("3500"));
+    EXPECT_EQ(roll.progress(), 0);
+    animator.settleAll();
+    EXPECT_FALSE(roll.rolling());
+    EXPECT_EQ(roll.text(), QStringLiteral("3600"));
+    EXPECT_GE(frames, 3);
+}
+
+}  // namespace
+}  // namespace orvane::kit

@@ -1,17 +1,18 @@
 #include <memory>
 #include <vector>
 
+#include <gtest/gtest.h>
 #include <QAccessible>
 #include <QAccessibleActionInterface>
 #include <QEnterEvent>
 #include <QTest>
-#include <gtest/gtest.h>
 
 #include "ui/kit/Buttons.h"
 #include "ui/kit/Context.h"
 #include "ui/kit/LevelSlider.h"
 #include "ui/kit/LevelSliderRules.h"
 #include "ui/kit/PointerHover.h"
+#include "ui/kit/RenderHarness.h"
 
 namespace orvane::kit {
 namespace {
@@ -164,6 +165,11 @@ TEST_F(KitSlider, GeometryClampsAndNaNDrawsAsZero) {
     EXPECT_DOUBLE_EQ(Rules::fillWidth(236, 36, -3), 36);
     EXPECT_DOUBLE_EQ(Rules::fillWidth(236, 36, 7), 236);
     EXPECT_DOUBLE_EQ(Rules::detentCentre(236, 36, 0.25), 86);
+    // The dot of the warm end (3 across) lies whole inside the track, one diameter from its
+    // end, instead of centred on the end itself.
+    EXPECT_DOUBLE_EQ(Rules::detentCentre(236, 36, 1), 233);
+    EXPECT_LE(Rules::detentCentre(236, 36, 1) + Rules::detentRadius, 236 - Rules::detentRadius);
+    EXPECT_DOUBLE_EQ(Rules::detentCentre(236, 36, 0.98), 232);
 }
 
 TEST_F(KitSlider, DragSnapsToTheFirstDetentWithinItsWindow) {
@@ -215,6 +221,23 @@ TEST_F(KitSlider, WidgetDragsWithTicksAndSwell) {
     EXPECT_EQ(haptics->ticks, 2);
     QTest::mouseRelease(&slider, Qt::LeftButton, {}, QPoint(136, 18));
     EXPECT_FALSE(slider.dragging());
+}
+
+// The dot of a detent at the warm end is drawn where the rule puts it, whole inside the
+// track's rounded end.
+TEST_F(KitSlider, WarmEndDotIsDrawnInsideTheTrack) {
+    auto value = Binding<double>::stored(0.1);
+    LevelSlider slider(value, "flame.fill", {0.25, 1}, true, 36, std::nullopt, &window);
+    const QSize size(236, 36 + 2 * LevelSlider::bleed);
+    RenderHarness::renderBoth(slider, "level-slider-detents", size);
+    const QImage image = RenderHarness::render(slider, Appearance::light, size);
+    const double y = size.height() / 2.0;
+    auto lightness = [&](double x) {
+        return image.pixelColor(static_cast<int>(x * 2), static_cast<int>(y * 2)).lightness();
+    };
+    const double dot = Rules::detentCentre(236, 36, 1);
+    EXPECT_LT(lightness(dot), lightness(dot - 4) - 20) << "the dot stands out of the track";
+    EXPECT_EQ(lightness(dot + 2), lightness(dot - 4)) << "and ends before the track does";
 }
 
 TEST_F(KitSlider, AccessibleValueAndActions) {

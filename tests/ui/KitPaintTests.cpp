@@ -2,9 +2,12 @@
 #include <string>
 #include <vector>
 
-#include <QPainter>
 #include <gtest/gtest.h>
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QPainterPath>
 
+#include "ui/kit/FontBook.h"
 #include "ui/kit/NotificationCenter.h"
 #include "ui/kit/PaintKit.h"
 
@@ -49,6 +52,67 @@ TEST(KitPaint, ShadowFollowsOffsetAndColour) {
     EXPECT_NEAR(alphaAt(image, 100, 130), 128, 2);
     EXPECT_GT(qRed(image.pixel(200, 260)), 100);
     EXPECT_EQ(qGreen(image.pixel(200, 260)), 0);
+}
+
+// A text's shadow is put together from per-character silhouettes; it must come out as the
+// blurred silhouette of the whole text would, in its colour's opacity and at its offset.
+TEST(KitPaint, TextShadowIsTheWholeTextBlurred) {
+    const QFont font = FontBook::font(TextStyle::title2, QFont::DemiBold);
+    const QString text = QStringLiteral("9:45 PM · 2700K");
+    QImage pieces = canvas(2), whole = canvas(2);
+    const QColor shadow = QColor::fromRgbF(0, 0, 0, 0.3f);
+    {
+        QPainter p(&pieces);
+        p.setFont(font);
+        PaintKit::drawTextShadow(p, QPointF(20, 100), text, shadow, 2, QPointF(0, 0.5));
+    }
+    {
+        QPainter p(&whole);
+        QPainterPath outline;
+        outline.addText(QPointF(20, 100), font, text);
+        PaintKit::drawShadow(p, outline, shadow, 2, QPointF(0, 0.5));
+    }
+    int peak = 0, worst = 0;
+    double total = 0;
+    for (int y = 0; y < pieces.height(); ++y)
+        for (int x = 0; x < pieces.width(); ++x) {
+            const int a = qAlpha(pieces.pixel(x, y)), b = qAlpha(whole.pixel(x, y));
+            peak = std::max(peak, a);
+            worst = std::max(worst, std::abs(a - b));
+            total += std::abs(a - b);
+        }
+    EXPECT_NEAR(peak, 0.3 * 255, 8) << "the shadow's colour sets its strength";
+    EXPECT_LE(worst, 12);
+    EXPECT_LT(total / (pieces.width() * pieces.height()), 0.2);
+    EXPECT_EQ(alphaAt(pieces, 20, 70), 0) << "nothing far above the text";
+    EXPECT_GT(alphaAt(pieces, 20 + QFontMetricsF(font).horizontalAdvance("9") / 2, 100.9), 0)
+        << "the shadow spreads below the baseline";
+}
+
+// A mask made once draws the same shadow as the shape itself, in any colour, wherever it goes.
+TEST(KitPaint, ShadowMaskIsMadeOnceAndDrawnAnywhere) {
+    const QPainterPath disc = PaintKit::circle(QRectF(-7, -7, 14, 14));
+    const PaintKit::ShadowMask mask = PaintKit::shadowMask(disc, 4.2, 2);
+    ASSERT_FALSE(mask.isNull());
+    EXPECT_EQ(mask.image.devicePixelRatio(), 2);
+    QImage fromMask = canvas(2), direct = canvas(2);
+    {
+        QPainter p(&fromMask);
+        PaintKit::drawShadowMask(p, mask, QColor(250, 200, 40, 204), QPointF(60, 80));
+        PaintKit::drawShadowMask(p, mask, QColor(250, 200, 40, 204), QPointF(140, 80));
+    }
+    {
+        QPainter p(&direct);
+        PaintKit::drawShadow(p, disc.translated(60, 80), QColor(250, 200, 40, 204), 4.2);
+        PaintKit::drawShadow(p, disc.translated(140, 80), QColor(250, 200, 40, 204), 4.2);
+    }
+    for (const QPointF at : {QPointF(60, 80), QPointF(69, 80), QPointF(140, 88), QPointF(100, 80)}) {
+        const QColor a = fromMask.pixelColor((at * 2).toPoint()), b = direct.pixelColor((at * 2).toPoint());
+        EXPECT_NEAR(a.alpha(), b.alpha(), 3) << at.x() << "," << at.y();
+        EXPECT_NEAR(a.red(), b.red(), 3);
+    }
+    EXPECT_GT(alphaAt(fromMask, 60, 80), 150);
+    EXPECT_EQ(alphaAt(fromMask, 100, 80), 0);
 }
 
 TEST(KitPaint, LinearGradientStopsAtItsBand) {

@@ -1,7 +1,7 @@
-#include <QMenu>
-#include <QVBoxLayout>
-#include <QTest>
 #include <gtest/gtest.h>
+#include <QMenu>
+#include <QTest>
+#include <QVBoxLayout>
 
 #include "KitFixture.h"
 #include "core/Presets.h"
@@ -222,6 +222,34 @@ TEST_F(KitTile, ATileInAGlassButtonClicksAnywhere) {
     column->addWidget(inside);
     kit::RenderHarness::renderBoth(tile, "tile-button", QSize(110, tile.sizeHint().height()));
     kit::RenderHarness::renderBoth(card, "glass-card", QSize(200, card.sizeHint().height()));
+}
+
+// A shown tile's new detail counts up into place; the same text again, or a new one while
+// hidden, simply stands.
+TEST_F(KitTile, DetailCountsUpWhileShown) {
+    kit::TileLabel tile("sun.max.fill", QStringLiteral("True color"), QStringLiteral("For 15 min"), true, std::nullopt,
+                        window.get());
+    place(tile, QSize(120, tile.sizeHint().height()));
+    tile.setDetail(QStringLiteral("For 30 min"));
+    const kit::NumericTransition& roll = tile.detailTransition();
+    ASSERT_TRUE(roll.rolling());
+    EXPECT_EQ(roll.previous(), QStringLiteral("For 15 min"));
+    EXPECT_EQ(roll.currentDirection(), kit::NumericTransition::Direction::up);
+    animationTime += 0.1;
+    animator->step();
+    EXPECT_GT(roll.progress(), 0.2);
+    EXPECT_LT(roll.progress(), 0.8);
+    kit::RenderHarness::renderBoth(tile, "tile-detail-rolling", tile.size(),
+                                   kit::RenderHarness::Animations::asTheyStand);
+    animator->settleAll();
+    EXPECT_FALSE(roll.rolling());
+
+    tile.setDetail(QStringLiteral("For 30 min"));
+    EXPECT_FALSE(roll.rolling());
+    tile.hide();
+    tile.setDetail(QStringLiteral("Until 07:00"));
+    EXPECT_FALSE(roll.rolling());
+    EXPECT_EQ(tile.detail(), QStringLiteral("Until 07:00"));
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-#include <QTest>
 #include <gtest/gtest.h>
+#include <QTest>
 
 #include "KitFixture.h"
 #include "core/Presets.h"
@@ -210,6 +210,98 @@ TEST_F(KitTint, RendersTheModuleAndItsParts) {
     model->setEnabled(false);
     kit::RenderHarness::renderBoth(reading, "tint-module-off", QSize(320, reading.sizeHint().height()));
     EXPECT_FALSE(kit::RenderHarness::render(reading, kit::Appearance::dark).isNull());
+}
+
+// A warmth from elsewhere (a preset, a hotkey, the curve) rolls the readouts and the numeral
+// on the kit's clock; under the finger of its own slider a readout follows at once.
+TEST_F(KitTint, NumbersRollUnlessTheirSliderIsDragged) {
+    AppModel& m = start(manualSettings(3400, 0.8));
+    kit::TintModule module(model, 36, true, window.get());
+    place(module, QSize(320, module.sizeHint().height()));
+    animator->settleAll();
+    const kit::NumericTransition& kelvin = module.warmth().readout().transition();
+    const kit::NumericTransition& dim = module.dim().readout().transition();
+    const kit::NumericTransition& numeral = module.numeral()->transition();
+
+    m.setWarmth(2700, std::nullopt);
+    EXPECT_EQ(module.warmth().readout().text(), QStringLiteral("2700K"));
+    ASSERT_TRUE(kelvin.rolling());
+    EXPECT_EQ(kelvin.previous(), QStringLiteral("3400K"));
+    EXPECT_EQ(kelvin.currentDirection(), kit::NumericTransition::Direction::down);
+    ASSERT_TRUE(numeral.rolling());
+    EXPECT_EQ(numeral.previous(), QStringLiteral("3400"));
+    EXPECT_FALSE(dim.rolling()) << "the dim did not change";
+    animationTime += 0.1;
+    animator->step();
+    EXPECT_NEAR(kelvin.progress(), kit::NumericTransition::spring.progress(0.1), 1e-9);
+    EXPECT_NEAR(numeral.progress(), kit::NumericTransition::spring.progress(0.1), 1e-9);
+    kit::RenderHarness::renderBoth(module, "tint-module-rolling", module.size(),
+                                   kit::RenderHarness::Animations::asTheyStand);
+    animationTime += 2;
+    animator->step();
+    EXPECT_FALSE(kelvin.rolling());
+    EXPECT_FALSE(numeral.rolling());
+
+    m.setWarmth(2700, 0.9);
+    ASSERT_TRUE(dim.rolling());
+    EXPECT_EQ(dim.previous(), QStringLiteral("80%"));
+    EXPECT_EQ(dim.currentDirection(), kit::NumericTransition::Direction::up);
+    animator->settleAll();
+
+    kit::LevelSlider& slider = module.warmth().slider();
+    const QPoint middle(slider.width() / 2, slider.height() / 2);
+    QTest::mousePress(&slider, Qt::LeftButton, {}, middle);
+    EXPECT_NE(m.resolution().modeState.kelvin, 2700);
+    EXPECT_EQ(module.warmth().readout().text(),
+              QString::fromStdString(kit::TintRules::kelvinText(m.resolution().modeState.kelvin)));
+    EXPECT_FALSE(kelvin.rolling()) << "the number follows the finger";
+    QTest::mouseRelease(&slider, Qt::LeftButton, {}, middle);
+}
+
+// Switching off fades the reading column to grey at 0.55 and takes the glass tint away on
+// the 0.4 s spring: untouched at the start, part way after 0.15 s, all the way at rest.
+TEST_F(KitTint, SwitchingOffFadesTheReadingAndTheTint) {
+    AppModel& m = start(manualSettings(2700, 1.0));
+    kit::TintModule module(model, 36, true, window.get());
+    place(module, QSize(320, module.sizeHint().height()));
+    animator->settleAll();
+    ASSERT_TRUE(module.glassTint());
+    const double tint = module.glassTint()->alphaF();
+
+    EXPECT_EQ(module.toggle()->knobPosition(), 1);
+    QTest::mouseClick(module.toggle(), Qt::LeftButton);
+    ASSERT_FALSE(m.settings().enabled);
+    EXPECT_EQ(module.readingLook()->saturation(), 1);
+    EXPECT_EQ(module.readingLook()->opacity(), 1);
+    ASSERT_TRUE(module.glassTint());
+    EXPECT_NEAR(module.glassTint()->alphaF(), tint, 0.01);
+
+    animationTime += 0.15;
+    animator->step();
+    const double on = 1 - kit::Spring{0.4, 1.0}.progress(0.15);
+    ASSERT_GT(on, 0.2);
+    ASSERT_LT(on, 0.8);
+    EXPECT_NEAR(module.readingLook()->saturation(), on, 1e-9);
+    EXPECT_NEAR(module.readingLook()->opacity(), 0.55 + 0.45 * on, 1e-9);
+    ASSERT_TRUE(module.glassTint());
+    EXPECT_NEAR(module.glassTint()->alphaF(), tint * on, 0.01);
+    kit::RenderHarness::renderBoth(module, "tint-module-fading", module.size(),
+                                   kit::RenderHarness::Animations::asTheyStand);
+
+    animationTime += 2;
+    animator->step();
+    EXPECT_EQ(module.readingLook()->saturation(), 0);
+    EXPECT_EQ(module.readingLook()->opacity(), 0.55);
+    EXPECT_FALSE(module.glassTint());
+    EXPECT_EQ(module.toggle()->knobPosition(), 0) << "the clicked switch's knob went over too";
+
+    // With reduce motion the look changes at once.
+    animator->setReduceMotion(true);
+    QTest::mouseClick(module.toggle(), Qt::LeftButton);
+    EXPECT_TRUE(m.settings().enabled);
+    EXPECT_EQ(module.readingLook()->saturation(), 1);
+    EXPECT_EQ(module.readingLook()->opacity(), 1);
+    EXPECT_NEAR(module.glassTint()->alphaF(), tint, 0.01);
 }
 
 }  // namespace

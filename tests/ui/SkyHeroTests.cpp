@@ -11,6 +11,8 @@
 #include <QTest>
 
 #include "SkyFixture.h"
+#include "ui/kit/Context.h"
+#include "ui/kit/RenderHarness.h"
 #include "ui/menubar/SkyHero.h"
 #include "ui/menubar/SkyWash.h"
 #include "ui/settings/ClockMenu.h"
@@ -191,6 +193,77 @@ TEST_F(SkyHeroTest, EachOpeningMayBringAMeteorThatCloseClears) {
     }
     EXPECT_GT(meteors, 8);  // about 24 expected at 8 %
     EXPECT_LT(meteors, 50);
+}
+
+// The rows' numbers count on the kit's clock: the kelvin on the sea row's 0.35 s spring,
+// during a preview too; the time not while the finger scrubs, but back to now on the
+// release's 0.5 s spring; what changed while the popover was closed simply stands when it
+// opens, and the next minute while open counts up again.
+TEST_F(SkyHeroTest, RowNumbersRollOnTheKitsClock) {
+    startAt(berlinCity, berlinTime(6, 21, 21, 45));
+    auto hero = card(std::nullopt);
+    double t = 0;
+    auto animator = std::make_shared<kit::Animator>([&] { return t; }, false);
+    kit::Context context;
+    context.animator = animator;
+    context.notifications = &notifications;
+    kit::setContext(*hero, context);
+    hero->setAttribute(Qt::WA_DontShowOnScreen);
+    hero->show();
+    QCoreApplication::sendPostedEvents();
+    animator->settleAll();
+    const std::string live = hero->kelvinText();
+    drag(*hero, {100, 40}, {330, 40});
+    ASSERT_TRUE(hero->scrub());
+    ASSERT_NE(hero->kelvinText(), live);
+    EXPECT_TRUE(hero->kelvinRoll().rolling()) << "the previewed warmth counts too";
+    EXPECT_FALSE(hero->timeRoll().rolling()) << "the time follows the finger";
+    EXPECT_EQ(hero->timeRoll().text().toStdString(), hero->timeText());
+    animator->settleAll();
+    mouse(*hero, QEvent::MouseButtonRelease, {330, 40});
+    ASSERT_TRUE(hero->timeRoll().rolling());
+    t += 0.1;
+    animator->step();
+    EXPECT_NEAR(hero->timeRoll().progress(), kit::Spring(0.5, 1.0).progress(0.1), 1e-9);
+    animator->settleAll();
+    scheduler->advance(1);                        // the sun springs back to now too
+    kit::defaultContext().animator->settleAll();  // the switch, made before the card had its context
+
+    const std::string before = hero->kelvinText();
+    ASSERT_GT(std::stoi(before), 1200);
+    model->setWarmth(1200, std::nullopt);
+    EXPECT_EQ(hero->kelvinText(), "1200");
+    ASSERT_TRUE(hero->kelvinRoll().rolling());
+    EXPECT_EQ(hero->kelvinRoll().previous().toStdString(), before);
+    EXPECT_EQ(hero->kelvinRoll().currentDirection(), kit::NumericTransition::Direction::down);
+    t += 0.1;
+    animator->step();
+    EXPECT_NEAR(hero->kelvinRoll().progress(), kit::Spring(0.35, 1.0).progress(0.1), 1e-9);
+    for (bool dark : {false, true})
+        kit::RenderHarness::save(
+            kit::RenderHarness::render(*hero, dark ? kit::Appearance::dark : kit::Appearance::light, hero->size(),
+                                       kit::RenderHarness::Animations::asTheyStand),
+            dark ? "sky-berlin-2145-rolling-dark" : "sky-berlin-2145-rolling-light");
+    animator->settleAll();
+
+    hero->popoverDidClose();
+    clock->setNow(clock->now() + 600);
+    const std::string closed = hero->timeText();
+    hero->popoverWillShow();
+    EXPECT_NE(hero->timeText(), closed);
+    EXPECT_FALSE(hero->timeRoll().rolling());
+    scheduler->advance(60);
+    EXPECT_TRUE(hero->timeRoll().rolling());
+
+    // With reduced motion the numbers simply change.
+    auto still = card(std::nullopt, true);
+    kit::setContext(*still, context);
+    still->setAttribute(Qt::WA_DontShowOnScreen);
+    still->show();
+    model->setWarmth(1500, std::nullopt);
+    EXPECT_EQ(still->kelvinText(), "1500");
+    EXPECT_FALSE(still->kelvinRoll().rolling());
+    EXPECT_TRUE(hero->kelvinRoll().rolling());
 }
 
 TEST_F(SkyHeroTest, BedMenuSetsThePlanAndTheSwitchTheTint) {

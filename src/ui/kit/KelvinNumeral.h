@@ -5,7 +5,7 @@
 
 #include <QWidget>
 
-#include "ui/kit/Animator.h"
+#include "ui/kit/NumericTransition.h"
 #include "ui/kit/Tokens.h"
 
 namespace orvane::kit {
@@ -24,6 +24,7 @@ public:
     // With `animated` the changed digits roll (down for a warmer, up for a cooler value).
     void setKelvin(std::int64_t kelvin, bool animated = false);
     std::int64_t kelvin() const { return kelvin_; }
+    const NumericTransition& transition() const { return digits_; }
 
     QSize sizeHint() const override;
 
@@ -32,8 +33,7 @@ protected:
 
 private:
     std::int64_t kelvin_;
-    std::int64_t previous_;
-    AnimatedValue roll_{1};  // 0 at the start of a roll, 1 when done
+    NumericTransition digits_;
 };
 
 }  // namespace orvane::kit

@@ -120,7 +120,7 @@ void LevelSlider::paintEvent(QPaintEvent*) {
         const double x = Rules::detentCentre(w, h, d);
         painter.setPen(Qt::NoPen);
         painter.setBrush(dot);
-        painter.drawEllipse(QPointF(x, track.center().y()), 1.5, 1.5);
+        painter.drawEllipse(QPointF(x, track.center().y()), Rules::detentRadius, Rules::detentRadius);
     }
 
     const QRectF fill(track.left(), track.top(), Rules::fillWidth(w, h, value()), h);
@@ -156,10 +156,8 @@ public:
     int childCount() const override { return 0; }
     QStringList actionNames() const override { return {increaseAction(), decreaseAction()}; }
     void doAction(const QString& name) override {
-        if (name == increaseAction())
-            slider()->increment();
-        else if (name == decreaseAction())
-            slider()->decrement();
+        if (name == increaseAction()) slider()->increment();
+        else if (name == decreaseAction()) slider()->decrement();
     }
     QStringList keyBindingsForAction(const QString&) const override { return {}; }
 };

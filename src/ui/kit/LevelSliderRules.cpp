@@ -14,7 +14,9 @@ double clamped(double value) {
 
 double fillWidth(double width, double height, double value) { return height + (width - height) * clamped(value); }
 
-double detentCentre(double width, double height, double detent) { return height + detent * (width - height); }
+double detentCentre(double width, double height, double detent) {
+    return std::min(height + detent * (width - height), width - 2 * detentRadius);
+}
 
 DragStep drag(double x, double width, double height, const std::vector<double>& detents, bool haptics,
               std::optional<double> lastDetent) {

@@ -12,7 +12,11 @@ namespace orvane::kit::LevelSliderRules {
 double clamped(double value);
 // The fill grows from a circle of the slider's height to the whole width.
 double fillWidth(double width, double height, double value);
-// Centre of a detent's dot: where the fill's trailing edge lies at that value.
+// A detent dot's radius; its diameter is 3.
+inline constexpr double detentRadius = 1.5;
+// Centre of a detent's dot: where the fill's trailing edge lies at that value, but never
+// nearer to the track's trailing end than the dot's diameter, so that a dot at the end
+// (500 K on the warmth slider) lies whole inside the capsule instead of half beyond it.
 double detentCentre(double width, double height, double detent);
 
 struct DragStep {

@@ -2,10 +2,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 
+#include <QFontMetricsF>
 #include <QLinearGradient>
 #include <QPainterPathStroker>
 #include <QRadialGradient>
+#include <QTextBoundaryFinder>
+#include <QTextLayout>
 
 namespace orvane::kit::PaintKit {
 
@@ -50,22 +54,38 @@ std::vector<float> gaussianKernel(double sigma) {
     return kernel;
 }
 
-// One pass of a separable blur over an alpha plane, along x or y.
+// One pass of a separable blur over an alpha plane, along x or y; outside the plane counts
+// as clear. The taps are limited to the plane instead of tested one by one, and the vertical
+// pass adds whole rows, which the compiler vectorises.
 std::vector<float> blurPass(const std::vector<float>& in, int width, int height, const std::vector<float>& kernel,
                             bool horizontal) {
     std::vector<float> out(in.size(), 0.f);
     const int radius = static_cast<int>(kernel.size() / 2);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            float sum = 0;
-            for (int k = -radius; k <= radius; ++k) {
-                const int sx = horizontal ? x + k : x;
-                const int sy = horizontal ? y : y + k;
-                if (sx < 0 || sy < 0 || sx >= width || sy >= height) continue;
-                sum += in[static_cast<std::size_t>(sy * width + sx)] * kernel[static_cast<std::size_t>(k + radius)];
+    const auto at = [width](int x, int y) {
+        return static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x);
+    };
+    if (horizontal) {
+        for (int y = 0; y < height; ++y) {
+            const float* row = &in[at(0, y)];
+            float* target = &out[at(0, y)];
+            for (int x = 0; x < width; ++x) {
+                const int from = std::max(-radius, -x), to = std::min(radius, width - 1 - x);
+                float sum = 0;
+                for (int k = from; k <= to; ++k) sum += row[x + k] * kernel[static_cast<std::size_t>(k + radius)];
+                target[x] = sum;
             }
-            out[static_cast<std::size_t>(y * width + x)] = sum;
         }
+        return out;
+    }
+    for (int y = 0; y < height; ++y) {
+        float* target = &out[at(0, y)];
+        const int from = std::max(-radius, -y), to = std::min(radius, height - 1 - y);
+        for (int k = from; k <= to; ++k) {
+            const float w = kernel[static_cast<std::size_t>(k + radius)];
+            const float* source = &in[at(0, y + k)];
+            for (int x = 0; x < width; ++x) target[x] += source[x] * w;
+        }
+    }
     return out;
 }
 
@@ -135,23 +155,156 @@ void drawShadow(QPainter& painter, const QImage& mask, QPointF topLeft, const QC
     painter.drawImage(topLeft + offset - QPointF(pad / ratio, pad / ratio), shadow);
 }
 
+double maskRatio(const QPainter& painter) {
+    return paintRatio(painter) * std::max(1.0, std::sqrt(std::abs(painter.transform().determinant())));
+}
+
+namespace {
+
+// A silhouette drawn by `fill` (in points, within `bounds`) into an image with room for the
+// blur around it, then blurred.
+template <class Fill>
+ShadowMask blurredSilhouette(const QRectF& bounds, double radius, double ratio, Fill fill) {
+    const double sigma = std::max(radius, 0.0) / 2 * ratio;
+    const int pad = static_cast<int>(std::ceil(3 * sigma)) + 1;
+    const QPointF origin(std::floor(bounds.left()), std::floor(bounds.top()));
+    QImage image(static_cast<int>(std::ceil((bounds.right() - origin.x()) * ratio)) + 1 + 2 * pad,
+                 static_cast<int>(std::ceil((bounds.bottom() - origin.y()) * ratio)) + 1 + 2 * pad,
+                 QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    {
+        QPainter p(&image);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.translate(pad, pad);
+        p.scale(ratio, ratio);
+        p.translate(-origin);
+        fill(p);
+    }
+    ShadowMask mask{blurredAlphaMask(image, sigma), origin - QPointF(pad / ratio, pad / ratio)};
+    mask.image.setDevicePixelRatio(ratio);
+    return mask;
+}
+
+}  // namespace
+
+ShadowMask shadowMask(const QPainterPath& shape, double radius, double ratio) {
+    if (shape.isEmpty() || !(ratio > 0)) return {};
+    return blurredSilhouette(shape.boundingRect(), radius, ratio, [&](QPainter& p) { p.fillPath(shape, Qt::black); });
+}
+
+void drawShadowMask(QPainter& painter, const ShadowMask& mask, const QColor& colour, QPointF offset) {
+    if (mask.isNull() || colour.alpha() == 0) return;
+    const QPointF at = mask.topLeft + offset;
+    if (colour.red() == 0 && colour.green() == 0 && colour.blue() == 0) {
+        // The mask is black already: its opacity is all a black shadow needs.
+        const double opacity = painter.opacity();
+        painter.setOpacity(opacity * colour.alphaF());
+        painter.drawImage(at, mask.image);
+        painter.setOpacity(opacity);
+        return;
+    }
+    painter.drawImage(at, tinted(mask.image, colour));
+}
+
 void drawShadow(QPainter& painter, const QPainterPath& shape, const QColor& colour, double radius, QPointF offset) {
     if (shape.isEmpty() || colour.alpha() == 0) return;
-    const double ratio = paintRatio(painter) * std::max(1.0, std::sqrt(std::abs(painter.transform().determinant())));
-    const QRectF bounds = shape.boundingRect();
-    const QPointF origin(std::floor(bounds.left()), std::floor(bounds.top()));
-    QImage mask(static_cast<int>(std::ceil((bounds.right() - origin.x()) * ratio)) + 1,
-                static_cast<int>(std::ceil((bounds.bottom() - origin.y()) * ratio)) + 1,
-                QImage::Format_ARGB32_Premultiplied);
-    mask.setDevicePixelRatio(ratio);
-    mask.fill(Qt::transparent);
-    {
-        QPainter p(&mask);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.translate(-origin);
-        p.fillPath(shape, Qt::black);
+    drawShadowMask(painter, shadowMask(shape, radius, maskRatio(painter)), colour, offset);
+}
+
+namespace {
+
+struct Grapheme {
+    QString text;
+    double x;  // from the text's origin
+};
+
+// Where each grapheme of a text starts. Kept per font and text: the rows that use it draw
+// the same few texts on every frame.
+const std::vector<Grapheme>& graphemes(const QFont& font, const QString& text) {
+    static std::map<QString, std::vector<Grapheme>> cache;
+    const QString key = font.key() + QChar(0x1f) + text;
+    if (const auto it = cache.find(key); it != cache.end()) return it->second;
+    if (cache.size() > 256) cache.clear();
+    std::vector<Grapheme> result;
+    QTextLayout layout(text, font);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    layout.endLayout();
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+    qsizetype start = 0;
+    for (qsizetype end = finder.toNextBoundary(); end > 0; end = finder.toNextBoundary()) {
+        result.push_back({text.mid(start, end - start), line.isValid() ? line.cursorToX(static_cast<int>(start)) : 0});
+        start = end;
     }
-    drawShadow(painter, mask, origin, colour, radius, offset);
+    return cache.emplace(key, std::move(result)).first->second;
+}
+
+// One grapheme's blurred silhouette at its origin on the baseline; null for blanks.
+const ShadowMask& glyphMask(const QFont& font, const QString& grapheme, double radius, double ratio) {
+    static std::map<QString, ShadowMask> cache;
+    const QString key = font.key() + QChar(0x1f) + grapheme + QChar(0x1f) + QString::number(radius) + QChar(0x1f) +
+                        QString::number(ratio);
+    if (const auto it = cache.find(key); it != cache.end()) return it->second;
+    if (cache.size() > 512) cache.clear();
+    // Drawn as text (from the glyph cache) rather than as an outline path: far cheaper the
+    // first time, and the blur hides any difference.
+    const QFontMetricsF metrics(font);
+    const QRectF bounds = metrics.boundingRect(grapheme).adjusted(-1, -1, 1, 1);
+    ShadowMask mask;
+    if (!grapheme.trimmed().isEmpty() && bounds.isValid())
+        mask = blurredSilhouette(bounds, radius, ratio, [&](QPainter& p) {
+            p.setFont(font);
+            p.setPen(Qt::black);
+            p.drawText(QPointF(0, 0), grapheme);
+        });
+    return cache.emplace(key, std::move(mask)).first->second;
+}
+
+// A whole text's shadow, put together from its graphemes' blurred silhouettes (no blur of
+// its own) and kept per font and text: one image to draw per text and frame.
+const ShadowMask& textMask(const QFont& font, const QString& text, double radius, double ratio) {
+    static std::map<QString, ShadowMask> cache;
+    const QString key =
+        font.key() + QChar(0x1f) + text + QChar(0x1f) + QString::number(radius) + QChar(0x1f) + QString::number(ratio);
+    if (const auto it = cache.find(key); it != cache.end()) return it->second;
+    if (cache.size() > 256) cache.clear();
+    // Copies (the images are shared, not copied): a later lookup may clear the glyph cache.
+    std::vector<std::pair<ShadowMask, double>> parts;
+    QRectF bounds;
+    const std::vector<Grapheme> layout = graphemes(font, text);
+    for (const Grapheme& g : layout) {
+        const ShadowMask mask = glyphMask(font, g.text, radius, ratio);
+        if (mask.isNull()) continue;
+        parts.emplace_back(mask, g.x);
+        bounds |= QRectF(mask.topLeft + QPointF(g.x, 0), QSizeF(mask.image.size()) / ratio);
+    }
+    ShadowMask whole;
+    if (!parts.empty()) {
+        const QPointF origin(std::floor(bounds.left() * ratio) / ratio, std::floor(bounds.top() * ratio) / ratio);
+        whole.image = QImage(static_cast<int>(std::ceil((bounds.right() - origin.x()) * ratio)) + 1,
+                             static_cast<int>(std::ceil((bounds.bottom() - origin.y()) * ratio)) + 1,
+                             QImage::Format_ARGB32_Premultiplied);
+        whole.image.fill(Qt::transparent);
+        whole.image.setDevicePixelRatio(ratio);
+        whole.topLeft = origin;
+        QPainter p(&whole.image);
+        for (const auto& [mask, x] : parts) p.drawImage(mask.topLeft + QPointF(x, 0) - origin, mask.image);
+    }
+    return cache.emplace(key, std::move(whole)).first->second;
+}
+
+}  // namespace
+
+void drawTextShadow(QPainter& painter, QPointF baselineLeft, const QString& text, const QColor& shadow, double radius,
+                    QPointF offset) {
+    if (text.isEmpty() || shadow.alpha() == 0) return;
+    drawShadowMask(painter, textMask(painter.font(), text, radius, maskRatio(painter)), shadow, baselineLeft + offset);
+}
+
+void drawShadowedText(QPainter& painter, QPointF baselineLeft, const QString& text, const QColor& shadow, double radius,
+                      QPointF offset) {
+    drawTextShadow(painter, baselineLeft, text, shadow, radius, offset);
+    painter.drawText(baselineLeft, text);
 }
 
 namespace {

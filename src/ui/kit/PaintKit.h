@@ -10,6 +10,7 @@
 #include <QPainterPath>
 #include <QPointF>
 #include <QRectF>
+#include <QString>
 
 namespace orvane::kit::PaintKit {
 
@@ -22,6 +23,28 @@ QPainterPath insetShape(const QPainterPath& shape, double inset);
 // Blurs an image's alpha channel in place with a Gaussian of standard deviation `sigma`
 // pixels; colour channels are dropped (the result is a premultiplied alpha mask in black).
 QImage blurredAlphaMask(const QImage& source, double sigma);
+
+// A silhouette blurred as a shadow of the given radius (sigma = radius / 2), ready to be
+// drawn in any colour as often as needed: make it once while its shape stays the same.
+struct ShadowMask {
+    QImage image;     // black, the blurred coverage in alpha; carries the pixel ratio
+    QPointF topLeft;  // where the image's top left lies, in the shape's coordinates
+    bool isNull() const { return image.isNull(); }
+};
+// `ratio` device pixels per point; sharper ratios cost the square of it.
+ShadowMask shadowMask(const QPainterPath& shape, double radius, double ratio);
+void drawShadowMask(QPainter& painter, const ShadowMask& mask, const QColor& colour, QPointF offset = {});
+// The pixel ratio a mask drawn with this painter wants: the device's times the painter's scale.
+double maskRatio(const QPainter& painter);
+
+// Text with a soft shadow under it, `baselineLeft` at the origin of the text, in the
+// painter's font and pen. The blurred silhouettes are kept per character, font and pixel
+// ratio, so a text that changes every frame (a rolling number) costs no blur.
+void drawShadowedText(QPainter& painter, QPointF baselineLeft, const QString& text, const QColor& shadow, double radius,
+                      QPointF offset);
+// The shadow alone, for callers that draw the text themselves.
+void drawTextShadow(QPainter& painter, QPointF baselineLeft, const QString& text, const QColor& shadow, double radius,
+                    QPointF offset);
 
 // A drop shadow: the shape's silhouette filled with `colour`, blurred as a shadow of the
 // given radius (sigma = radius / 2) and moved by `offset`. Drawn under what is painted next.

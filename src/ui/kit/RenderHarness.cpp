@@ -13,7 +13,7 @@
 
 namespace orvane::kit::RenderHarness {
 
-QImage render(QWidget& widget, Appearance appearance, std::optional<QSize> size) {
+QImage render(QWidget& widget, Appearance appearance, std::optional<QSize> size, Animations animations) {
     setContext(widget, contextOf(&widget).withAppearance(appearance));
     const bool wasVisible = widget.isVisible();
     if (!wasVisible) {
@@ -26,7 +26,7 @@ QImage render(QWidget& widget, Appearance appearance, std::optional<QSize> size)
     widget.resize(size.value_or(widget.sizeHint().expandedTo(widget.minimumSizeHint()).expandedTo(QSize(1, 1))));
     QCoreApplication::sendPostedEvents();
     if (widget.layout()) widget.layout()->activate();
-    contextOf(&widget).animator->settleAll();
+    if (animations == Animations::settled) contextOf(&widget).animator->settleAll();
     QCoreApplication::sendPostedEvents();
 
     QImage image(widget.size() * devicePixelRatio, QImage::Format_ARGB32_Premultiplied);
@@ -59,9 +59,9 @@ QString save(const QImage& image, const QString& name) {
     return image.save(path, "PNG") ? path : QString();
 }
 
-void renderBoth(QWidget& widget, const QString& name, std::optional<QSize> size) {
-    save(render(widget, Appearance::light, size), name + QStringLiteral("-light"));
-    save(render(widget, Appearance::dark, size), name + QStringLiteral("-dark"));
+void renderBoth(QWidget& widget, const QString& name, std::optional<QSize> size, Animations animations) {
+    save(render(widget, Appearance::light, size, animations), name + QStringLiteral("-light"));
+    save(render(widget, Appearance::dark, size, animations), name + QStringLiteral("-dark"));
 }
 
 }  // namespace orvane::kit::RenderHarness

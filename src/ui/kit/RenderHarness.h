@@ -16,9 +16,14 @@ namespace orvane::kit::RenderHarness {
 
 inline constexpr double devicePixelRatio = 2.0;
 
+// Whether a render ends every animation first (the default) or shows the frame as it stands,
+// for a look at a transition half way.
+enum class Animations { settled, asTheyStand };
+
 // Lays the widget out at `size` (its size hint when none), in the appearance, settles the
 // animator of its context and paints it. The widget keeps the appearance afterwards.
-QImage render(QWidget& widget, Appearance appearance, std::optional<QSize> size = std::nullopt);
+QImage render(QWidget& widget, Appearance appearance, std::optional<QSize> size = std::nullopt,
+              Animations animations = Animations::settled);
 
 // The size a widget wants at a width: its height for that width where text wraps.
 QSize fittingSize(QWidget& widget, int width);
@@ -27,6 +32,7 @@ QString rendersDirectory();
 // Saves as <name>.png under the renders folder; returns the path, empty on failure.
 QString save(const QImage& image, const QString& name);
 // Both appearances, saved as <name>-light.png and <name>-dark.png.
-void renderBoth(QWidget& widget, const QString& name, std::optional<QSize> size = std::nullopt);
+void renderBoth(QWidget& widget, const QString& name, std::optional<QSize> size = std::nullopt,
+                Animations animations = Animations::settled);
 
 }  // namespace orvane::kit::RenderHarness

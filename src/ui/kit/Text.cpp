@@ -14,11 +14,24 @@ Text::Text(const QString& text, QFont font, QWidget* parent) : QWidget(parent), 
     if (font_.pixelSize() <= 0) font_ = FontBook::font(TextStyle::body);
     setAttribute(Qt::WA_TranslucentBackground);
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    roll_.setOnChange([this] { update(); });
 }
 
 void Text::setText(const QString& text) {
     if (text == text_) return;
     text_ = text;
+    roll_.setText(text, *contextOf(this).animator, false);
+    updateGeometry();
+    update();
+}
+
+void Text::rollText(const QString& text, NumericTransition::Direction direction, Spring spring) {
+    if (text == text_) return;
+    const bool animated = maxLines_ == 1 && isVisible() && !text_.isEmpty();
+    // The roll starts from what is drawn now, which a plain setText may have changed.
+    if (roll_.text() != text_) roll_.setText(text_, *contextOf(this).animator, false);
+    text_ = text;
+    roll_.setText(text, *contextOf(this).animator, animated, direction, spring);
     updateGeometry();
     update();
 }
@@ -119,6 +132,17 @@ void Text::paintEvent(QPaintEvent*) {
     painter.setFont(font_);
     painter.setPen(resolvedColour());
     const QFontMetricsF metrics(font_);
+    if (roll_.rolling() && maxLines_ == 1) {
+        // Rolling characters leave the line's box; the widget's edge clips them.
+        const double w = roll_.width(metrics);
+        double x = 0;
+        if (alignment_ & Qt::AlignRight) x = width() - w;
+        else if (alignment_ & Qt::AlignHCenter) x = (width() - w) / 2;
+        const double top = (alignment_ & Qt::AlignTop) ? 0 : (height() - metrics.lineSpacing()) / 2;
+        const double baseline = top + (metrics.lineSpacing() - metrics.height()) / 2 + metrics.ascent();
+        roll_.draw(painter, QPointF(x, baseline), resolvedColour());
+        return;
+    }
     const auto lines = maxLines_ > 1 ? wrapped(text_, font_, width(), maxLines_)
                                      : QStringList{metrics.elidedText(text_, Qt::ElideRight, width())};
     const double total = metrics.lineSpacing() * static_cast<double>(lines.size());

@@ -5,6 +5,7 @@
 #include <QFont>
 #include <QWidget>
 
+#include "ui/kit/NumericTransition.h"
 #include "ui/kit/Tokens.h"
 
 namespace orvane::kit {
@@ -16,7 +17,12 @@ public:
     explicit Text(const QString& text = {}, QFont font = {}, QWidget* parent = nullptr);
 
     void setText(const QString& text);
+    // Changes a one-line text with the numeric transition: the characters that differ roll
+    // on the context's animator. The first text of a widget that is not shown yet just appears.
+    void rollText(const QString& text, NumericTransition::Direction direction = NumericTransition::Direction::up,
+                  Spring spring = NumericTransition::spring);
     const QString& text() const { return text_; }
+    const NumericTransition& transition() const { return roll_; }
     void setTextFont(const QFont& font);
     void setLevel(TextLevel level);
     // A colour of its own; the level then only sets its opacity (secondary: 0.5 / 0.55).
@@ -45,6 +51,7 @@ private:
     int maxLines_ = 1;
     std::optional<double> fixedWidth_;
     double opacity_ = 1;
+    NumericTransition roll_;
 };
 
 }  // namespace orvane::kit

@@ -18,16 +18,21 @@ QFont titleFont() { return FontBook::font(TextStyle::subheadline, QFont::DemiBol
 QFont detailFont() { return FontBook::font(TextStyle::caption2); }
 constexpr double icon = 28;
 
-// One line that shrinks to `minimumScale` of its size before it elides.
-void drawShrinking(QPainter& painter, QFont font, const QString& text, const QRectF& box, double minimumScale) {
+// The font for one line that shrinks to `minimumScale` of its size before it elides.
+QFont shrunk(QFont font, const QString& text, double width, double minimumScale) {
     const double natural = font.pixelSize();
     for (double scale = 1.0; scale >= minimumScale - 1e-9; scale -= 0.05) {
         font.setPixelSize(std::max(1, static_cast<int>(std::lround(natural * scale))));
-        if (QFontMetricsF(font).horizontalAdvance(text) <= box.width()) break;
+        if (QFontMetricsF(font).horizontalAdvance(text) <= width) break;
     }
-    painter.setFont(font);
+    return font;
+}
+
+void drawShrinking(QPainter& painter, const QFont& font, const QString& text, const QRectF& box, double minimumScale) {
+    const QFont f = shrunk(font, text, box.width(), minimumScale);
+    painter.setFont(f);
     painter.drawText(box, Qt::AlignLeft | Qt::AlignVCenter,
-                     QFontMetricsF(font).elidedText(text, Qt::ElideRight, box.width()));
+                     QFontMetricsF(f).elidedText(text, Qt::ElideRight, box.width()));
 }
 
 }  // namespace
@@ -40,11 +45,13 @@ TileLabel::TileLabel(std::string symbol, QString title, QString detail, bool on,
       detail_(std::move(detail)),
       on_(on),
       appIcon_(std::move(appIcon)),
+      detailRoll_(detail_),
       badge_(on ? 1 : 0) {
     setAttribute(Qt::WA_TranslucentBackground);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     badge_.setOnChange([this] { update(); });
     bounce_.setOnChange([this] { update(); });
+    detailRoll_.setOnChange([this] { update(); });
 }
 
 void TileLabel::setSymbol(std::string symbol) {
@@ -56,7 +63,10 @@ void TileLabel::setTitle(QString title) {
     update();
 }
 void TileLabel::setDetail(QString detail) {
+    if (detail == detail_) return;
     detail_ = std::move(detail);
+    detailRoll_.setText(detail_, *contextOf(this).animator, isVisible());
+    updateGeometry();
     update();
 }
 void TileLabel::setAppIcon(std::optional<QImage> icon) {
@@ -121,8 +131,20 @@ void TileLabel::paintEvent(QPaintEvent*) {
     drawShrinking(painter, titleFont(), title_, QRectF(content.left(), y, content.width(), titleMetrics.height()),
                   0.85);
     painter.setPen(secondaryText(appearance));
-    drawShrinking(painter, detailFont(), detail_,
-                  QRectF(content.left(), y + titleMetrics.height() + 1, content.width(), detailMetrics.height()), 0.9);
+    const QRectF detailBox(content.left(), y + titleMetrics.height() + 1, content.width(), detailMetrics.height());
+    if (!detailRoll_.rolling()) {
+        drawShrinking(painter, detailFont(), detail_, detailBox, 0.9);
+        return;
+    }
+    // Mid-roll the line is drawn in the size the new text settles at; the label's box clips
+    // the characters on their way in and out.
+    const QFont f = shrunk(detailFont(), detail_, detailBox.width(), 0.9);
+    const QFontMetricsF m(f);
+    painter.setFont(f);
+    painter.setClipRect(detailBox.adjusted(0, -2, 0, 2));
+    detailRoll_.draw(painter,
+                     QPointF(detailBox.left(), detailBox.top() + (detailBox.height() - m.height()) / 2 + m.ascent()),
+                     secondaryText(appearance));
 }
 
 }  // namespace orvane::kit

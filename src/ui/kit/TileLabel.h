@@ -9,6 +9,7 @@
 
 #include "ui/kit/Animator.h"
 #include "ui/kit/Bounce.h"
+#include "ui/kit/NumericTransition.h"
 
 namespace orvane::kit {
 
@@ -19,10 +20,13 @@ public:
 
     void setSymbol(std::string symbol);
     void setTitle(QString title);
+    // A new detail counts up into place while the label is shown.
     void setDetail(QString detail);
     void setOn(bool on);
     void setAppIcon(std::optional<QImage> icon);
     bool on() const { return on_; }
+    const QString& detail() const { return detail_; }
+    const NumericTransition& detailTransition() const { return detailRoll_; }
     // The app icon's saturation and whether the "not tinted" badge shows, as drawn now.
     double appIconSaturation() const { return on_ ? 0.35 : 1.0; }
     bool badgeShown() const { return appIcon_ && on_; }
@@ -39,6 +43,7 @@ private:
     QString detail_;
     bool on_;
     std::optional<QImage> appIcon_;
+    NumericTransition detailRoll_;
     AnimatedValue badge_{0};  // the badge's scale and opacity
     Bounce bounce_;
 };

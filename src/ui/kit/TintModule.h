@@ -30,6 +30,7 @@ public:
     TintSwitch* toggle() const { return switch_; }
     const Text* stateText() const { return state_; }
     const Text* melanopicText() const { return melanopic_; }
+    const KelvinNumeral* numeral() const { return numeral_; }
     const SymbolView* backlightBadge() const { return badge_; }
     const SaturationEffect* readingLook() const { return readingLook_; }
     // The glass tint drawn now; none while off or at daylight.

@@ -15,6 +15,10 @@ TintSwitch::TintSwitch(const QString& title, QWidget* parent) : QAbstractButton(
     setAttribute(Qt::WA_TranslucentBackground);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     knob_.setOnChange([this] { update(); });
+    // A click flips the state itself; the knob has to follow it there too.
+    connect(this, &QAbstractButton::toggled, this, [this](bool on) {
+        contextOf(this).animator->animate(knob_, on ? 1 : 0, Spring{0.4, 1.0});
+    });
 }
 
 void TintSwitch::setOn(bool on) {

@@ -14,6 +14,8 @@ public:
     // Shows the state, gliding the knob when the context animates.
     void setOn(bool on);
     QSize sizeHint() const override { return {42, 26}; }
+    // Where the knob is drawn: 0 at the off end, 1 at the on end.
+    double knobPosition() const { return knob_.value(); }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

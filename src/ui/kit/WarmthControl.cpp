@@ -23,6 +23,13 @@ QHBoxLayout* row(QWidget* owner) {
     return layout;
 }
 
+// While the user drags, the number follows the finger; any other change rolls.
+void showReadout(Text& readout, const QString& text, double& shown, double value, bool dragging) {
+    if (dragging) readout.setText(text);
+    else readout.rollText(text, NumericTransition::direction(shown, value));
+    shown = value;
+}
+
 }  // namespace
 
 WarmthControl::WarmthControl(std::shared_ptr<AppModel> model, double height, QWidget* parent)
@@ -45,7 +52,8 @@ void WarmthControl::refresh() {
     slider_->setDetents(TintRules::presetDetents(m.settings().presets));
     slider_->setHaptics(m.settings().hapticDetents);
     slider_->setFillTint(k < 6500 ? std::optional(Tokens::curveColor(k)) : std::nullopt);
-    readout_->setText(QString::fromStdString(TintRules::kelvinText(k)));
+    showReadout(*readout_, QString::fromStdString(TintRules::kelvinText(k)), shown_, static_cast<double>(k),
+                slider_->dragging());
     slider_->update();
 }
 
@@ -65,7 +73,8 @@ DimControl::DimControl(std::shared_ptr<AppModel> model, double height, QWidget* 
 }
 
 void DimControl::refresh() {
-    readout_->setText(QString::fromStdString(TintRules::dimText(model_.model().resolution().modeState.dim)));
+    const double dim = model_.model().resolution().modeState.dim;
+    showReadout(*readout_, QString::fromStdString(TintRules::dimText(dim)), shown_, dim, slider_->dragging());
     slider_->update();
 }
 

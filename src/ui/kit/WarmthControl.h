@@ -1,7 +1,8 @@
 #pragma once
 // The warmth slider (6500 K at the leading end, 500 K at the trailing end, a detent at
 // every preset) with the kelvin beside it; and the dim slider between the dim floor and 1
-// with its percentage. Both show the mode's warmth and write through setWarmth.
+// with its percentage. Both show the mode's warmth and write through setWarmth. A readout
+// rolls its digits when the value changes, except under the finger of its own slider.
 #include <memory>
 
 #include <QWidget>
@@ -24,6 +25,7 @@ private:
 
     LevelSlider* slider_;
     Text* readout_;
+    double shown_ = 0;  // the kelvin the readout shows
     ModelFollower model_;
 };
 
@@ -38,6 +40,7 @@ private:
 
     LevelSlider* slider_;
     Text* readout_;
+    double shown_ = 0;  // the dim the readout shows
     ModelFollower model_;
 };
 

@@ -9,13 +9,13 @@
 #include <QPen>
 #include <QRadialGradient>
 
+#include "ui/kit/PaintKit.h"
 #include "ui/menubar/SeededGenerator.h"
 #include "ui/menubar/SkyQColor.h"
 
 namespace orvane {
 
 namespace {
-
 
 QPainterPath polygonPath(const std::vector<SkyPoint>& points) {
     QPainterPath path;
@@ -114,16 +114,19 @@ void MoonDisk::draw(QPainter& painter) const {
     turn.rotateRadians(spot.litAngle);
     const QPainterPath lit = turn.map(polygonPath(MoonLit::outline(0, 0, r, spot.illumination)));
 
-    // Shadow of the lit part: widening strokes of its outline stand in for a 0.5 r blur.
+    // The lit part casts a glow of its tint, radius 0.5 r: its blurred silhouette, kept
+    // while the phase and the direction of the sun stay (hover frames only scale it). The
+    // lit part is drawn at litOpacity, and so is what it casts.
     if (g > 0 && spot.illumination > 0) {
-        painter.setBrush(Qt::NoBrush);
-        for (int i = 3; i >= 1; --i) {
-            QPen pen(rgb(c, 0.5 * g / 3), r * 0.5 * i / 1.5);
-            pen.setJoinStyle(Qt::RoundJoin);
-            painter.setPen(pen);
-            painter.drawPath(lit);
-        }
-        painter.setPen(Qt::NoPen);
+        struct Cached {
+            double illumination = -1, angle = 0, ratio = 0;
+            kit::PaintKit::ShadowMask mask;
+        };
+        static Cached cached;
+        const double ratio = kit::PaintKit::maskRatio(painter) / scale();
+        if (cached.illumination != spot.illumination || cached.angle != spot.litAngle || cached.ratio != ratio)
+            cached = {spot.illumination, spot.litAngle, ratio, kit::PaintKit::shadowMask(lit, 0.5 * r, ratio)};
+        kit::PaintKit::drawShadowMask(painter, cached.mask, rgb(c, std::min(1.0, 0.5 * g) * litOpacity()));
     }
 
     painter.save();

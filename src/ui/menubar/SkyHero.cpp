@@ -14,6 +14,7 @@
 #include "platform/Clock.h"
 #include "ui/kit/Context.h"
 #include "ui/kit/FontBook.h"
+#include "ui/kit/PaintKit.h"
 #include "ui/kit/Spring.h"
 #include "ui/kit/TintSwitch.h"
 #include "ui/kit/Tokens.h"
@@ -43,11 +44,12 @@ CardFonts cardFonts() {
     return f;
 }
 
-// White text with the rows' shadow: black at 0.3, half a point down (the 2-point blur is
-// left out: at this size one offset copy reads the same). `at` is on the baseline. The
-// laid-out texts are kept, so a twinkle frame does not shape them again.
+// The rows' white text with their shadow: black at 0.3, blurred with radius 2, half a point
+// down. `at` is on the baseline. The laid-out texts are kept, so a twinkle frame does not
+// shape them again, and the kit keeps the blurred silhouettes.
 void shadowedText(QPainter& p, std::map<std::pair<QString, QString>, QStaticText>& cache, QPointF at,
                   const QString& text, double opacity) {
+    if (opacity <= 0 || text.isEmpty()) return;
     if (cache.size() > 64) cache.clear();
     auto [it, made] = cache.try_emplace({p.font().key(), text});
     if (made) {
@@ -56,13 +58,19 @@ void shadowedText(QPainter& p, std::map<std::pair<QString, QString>, QStaticText
         it->second.setPerformanceHint(QStaticText::AggressiveCaching);
         it->second.prepare(p.transform(), p.font());
     }
-    const QPointF top = at - QPointF(0, QFontMetricsF(p.font()).ascent());
+    kit::PaintKit::drawTextShadow(p, at, text, QColor::fromRgbF(0, 0, 0, static_cast<float>(0.3 * opacity)), 2,
+                                  QPointF(0, 0.5));
     p.save();
-    p.setPen(QColor::fromRgbF(0, 0, 0, static_cast<float>(0.3 * opacity)));
-    p.drawStaticText(top + QPointF(0, 0.5), it->second);
     p.setPen(QColor::fromRgbF(1, 1, 1, static_cast<float>(opacity)));
-    p.drawStaticText(top, it->second);
+    p.drawStaticText(at - QPointF(0, QFontMetricsF(p.font()).ascent()), it->second);
     p.restore();
+}
+
+// A rolling text: each run with its own offset and share of the opacity.
+void shadowedText(QPainter& p, std::map<std::pair<QString, QString>, QStaticText>& cache, QPointF at,
+                  const kit::NumericTransition& roll, double opacity) {
+    for (const auto& run : roll.runs(QFontMetricsF(p.font())))
+        shadowedText(p, cache, at + QPointF(run.x, run.dy), run.text, opacity * run.opacity);
 }
 
 }  // namespace
@@ -79,6 +87,12 @@ SkyHero::SkyHero(std::shared_ptr<AppModel> model, Environment environment, std::
     hoverAmount_.setOnChange([this] {
         ++generation_;
         update();
+    });
+    timeRoll_.setOnChange([this] { update(skyRowRect()); });
+    kelvinRoll_.setOnChange([this] { update(seaRowRect()); });
+    alertingRoll_.setOnChange([this] {
+        layoutChildren();  // the badge follows the label's width
+        update(seaRowRect());
     });
 
     const auto plan = model_->eveningPlan();
@@ -106,8 +120,11 @@ SkyHero::SkyHero(std::shared_ptr<AppModel> model, Environment environment, std::
             case AppModel::Property::location:
             case AppModel::Property::statistics:
             case AppModel::Property::renderTonightReduction:
-            case AppModel::Property::runtime: modelChanged(); break;
-            default: break;
+            case AppModel::Property::runtime:
+                modelChanged();
+                break;
+            default:
+                break;
         }
     });
     kit::NotificationCenter* centre = environment_.notifications;
@@ -134,7 +151,10 @@ void SkyHero::popoverWillShow() {
     open_ = true;
     // The real clock: neither the fixed moment nor the debug offset.
     meteor_ = Meteor::maybe(environment_.clock->now(), zone(), SkyDebug::alwaysMeteor(), *environment_.random);
+    // What changed while the popover was closed is simply there when it opens.
+    quietTexts_ = true;
     refresh();
+    quietTexts_ = false;
     updateTimers();
 }
 
@@ -192,18 +212,43 @@ void SkyHero::makeTexts() {
     const Resolution& r = model_->resolution();
     texts_.time = SkyTexts::shownTime(shown(), zone(), environment_.locale);
     texts_.nextEvent = SkyTexts::nextSunEvent(now(), model_->location(), zone(), environment_.locale);
-    if (scrub_)
-        texts_.skyLine = SkyTexts::previewLine;
-    else if (const auto moon = day_.visibleMoon(); moon && moonHovered_)
-        texts_.skyLine = SkyTexts::moonLine(*moon);
-    else
-        texts_.skyLine = texts_.nextEvent;
+    if (scrub_) texts_.skyLine = SkyTexts::previewLine;
+    else if (const auto moon = day_.visibleMoon(); moon && moonHovered_) texts_.skyLine = SkyTexts::moonLine(*moon);
+    else texts_.skyLine = texts_.nextEvent;
     texts_.seaTitle = preview ? std::string(SkyTexts::previewTitle)
                               : SkyTexts::stateLine({model_->settings().enabled, r.status, model_->settings().mode,
                                                      model_->isWarming(), r.curve, zone(), now()});
     texts_.kelvin = std::to_string(preview ? preview->kelvin : r.modeState.kelvin);
     texts_.alerting =
         preview ? SkyTexts::previewAlertingLabel(*preview) : Melanopic::label(model_->effectiveWhite(r.modeState));
+    rollTexts();
+}
+
+void SkyHero::rollTexts() {
+    kit::Animator& animator = *kit::contextOf(this).animator;
+    const bool animated = !quietTexts_ && open_ && isVisible() && !environment_.reduceMotion;
+    // Scrubbing moves the time with the finger; letting go springs it back with the sun.
+    timeRoll_.setText(QString::fromStdString(texts_.time), animator, animated && !scrub_,
+                      kit::NumericTransition::Direction::up,
+                      releasing_ ? kit::Spring{0.5, 1.0} : kit::NumericTransition::spring);
+    const auto preview = previewState();
+    const double kelvin = static_cast<double>(preview ? preview->kelvin : model_->resolution().modeState.kelvin);
+    // The sea row's spring: response 0.35 s, during a preview and after an apply alike.
+    kelvinRoll_.setText(QString::fromStdString(texts_.kelvin), animator, animated,
+                        kit::NumericTransition::direction(shownKelvin_, kelvin), kit::Spring{0.35, 1.0});
+    shownKelvin_ = kelvin;
+    alertingRoll_.setText(QString::fromStdString(texts_.alerting), animator, animated,
+                          kit::NumericTransition::Direction::up, kit::Spring{0.35, 1.0});
+}
+
+QRect SkyHero::skyRowRect() const {
+    // The time, its caption and room for a character rolling in from below.
+    return QRect(0, 0, width(), 64);
+}
+
+QRect SkyHero::seaRowRect() const {
+    const int bottom = cardHeight - SkyDay::extraSea;
+    return QRect(0, bottom - 110, width(), 110);
 }
 
 bool SkyHero::seaDimmed() const { return !model_->settings().enabled && !previewState(); }
@@ -252,7 +297,7 @@ void SkyHero::layoutChildren() {
     const CardFonts f = cardFonts();
     const QFontMetricsF caption(f.caption);
     const double lineTop = seaBottom - caption.height();
-    const double x = padding + caption.horizontalAdvance(QString::fromStdString(alertingText())) + 6;
+    const double x = padding + alertingRoll_.width(caption) + 6;
     const QSize badge = badge_->sizeHint();
     badge_->setGeometry(static_cast<int>(x), static_cast<int>(lineTop + (caption.height() - badge.height()) / 2),
                         badge.width(), badge.height());
@@ -322,8 +367,7 @@ void SkyHero::paintCard(QPainter& painter, const QRect& dirty) {
     // Sky row.
     const QFontMetricsF timeMetrics(f.time), captionMetrics(f.caption);
     painter.setFont(f.time);
-    shadowedText(painter, staticTexts_, QPointF(padding, 12 + timeMetrics.ascent()), QString::fromStdString(timeText()),
-                 1);
+    shadowedText(painter, staticTexts_, QPointF(padding, 12 + timeMetrics.ascent()), timeRoll_, 1);
     painter.setFont(f.caption);
     shadowedText(painter, staticTexts_, QPointF(padding, 12 + timeMetrics.height() + 1 + captionMetrics.ascent()),
                  QString::fromStdString(skyLine()), 0.85);
@@ -333,15 +377,13 @@ void SkyHero::paintCard(QPainter& painter, const QRect& dirty) {
     const double seaBottom = H - SkyDay::extraSea - 4;
     const double alertingBase = seaBottom - captionMetrics.descent();
     painter.setFont(f.caption);
-    shadowedText(painter, staticTexts_, QPointF(padding, alertingBase), QString::fromStdString(alertingText()),
-                 0.85 * rowOpacity);
+    shadowedText(painter, staticTexts_, QPointF(padding, alertingBase), alertingRoll_, 0.85 * rowOpacity);
     const QFontMetricsF numeral(f.numeral), unit(f.unit);
     const double numeralBase = seaBottom - captionMetrics.height() - numeral.descent() + 4;
-    const QString kelvin = QString::fromStdString(kelvinText());
     painter.setFont(f.numeral);
-    shadowedText(painter, staticTexts_, QPointF(padding, numeralBase), kelvin, rowOpacity);
+    shadowedText(painter, staticTexts_, QPointF(padding, numeralBase), kelvinRoll_, rowOpacity);
     painter.setFont(f.unit);
-    shadowedText(painter, staticTexts_, QPointF(padding + numeral.horizontalAdvance(kelvin) + 2, numeralBase), "K",
+    shadowedText(painter, staticTexts_, QPointF(padding + kelvinRoll_.width(numeral) + 2, numeralBase), "K",
                  0.7 * rowOpacity);
     const QFontMetricsF label(f.label);
     painter.setFont(f.label);
@@ -391,6 +433,10 @@ void SkyHero::mouseReleaseEvent(QMouseEvent* event) {
 void SkyHero::springBack(Date released) {
     releaseOffset_ = released.timeIntervalSince(now());
     springValue_ = 1;
+    // The texts go back to now at once, on the release's spring.
+    releasing_ = true;
+    makeTexts();
+    releasing_ = false;
     if (!environment_.scheduler || releaseOffset_ == 0) {
         releaseOffset_ = 0;
         refresh();

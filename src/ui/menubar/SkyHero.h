@@ -16,10 +16,11 @@
 #include <QStaticText>
 #include <QWidget>
 
-#include "support/Date.h"
 #include "platform/Scheduler.h"
+#include "support/Date.h"
 #include "ui/kit/Animator.h"
 #include "ui/kit/NotificationCenter.h"
+#include "ui/kit/NumericTransition.h"
 #include "ui/kit/TintSwitch.h"
 #include "ui/menubar/Meteor.h"
 #include "ui/menubar/SkyDay.h"
@@ -80,6 +81,10 @@ public:
     const std::string& seaTitle() const { return texts_.seaTitle; }
     const std::string& kelvinText() const { return texts_.kelvin; }
     const std::string& alertingText() const { return texts_.alerting; }
+    // The rows' numbers as they roll: the shown time, the kelvin and the alerting light.
+    const kit::NumericTransition& timeRoll() const { return timeRoll_; }
+    const kit::NumericTransition& kelvinRoll() const { return kelvinRoll_; }
+    const kit::NumericTransition& alertingRoll() const { return alertingRoll_; }
     bool seaDimmed() const;
     std::optional<double> badgeReduction() const;
     ClockMenu* bedMenu() const { return bedMenu_; }
@@ -136,9 +141,18 @@ private:
         std::string time, nextEvent, skyLine, seaTitle, kelvin, alerting;
     };
     void makeTexts();
+    // Hands the new texts to the rolls: counting while the card is shown, the time not
+    // while the finger scrubs, nothing when the popover has just opened.
+    void rollTexts();
+    QRect skyRowRect() const;
+    QRect seaRowRect() const;
 
     SkyDay day_;
     Texts texts_;
+    kit::NumericTransition timeRoll_, kelvinRoll_, alertingRoll_;
+    double shownKelvin_ = 0;
+    bool quietTexts_ = false;  // the next texts appear without a roll
+    bool releasing_ = false;   // the texts spring back with the released drag
     // The still layers and the faded sea strip, kept between twinkle frames; redrawn when
     // the generation moves (every refresh and hover step) or the size changes.
     QImage stillImage_;

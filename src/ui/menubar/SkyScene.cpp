@@ -9,9 +9,10 @@
 #include <QPen>
 #include <QRadialGradient>
 
+#include "ui/kit/PaintKit.h"
 #include "ui/menubar/MoonDisk.h"
-#include "ui/menubar/StarField.h"
 #include "ui/menubar/SkyQColor.h"
+#include "ui/menubar/StarField.h"
 
 namespace orvane {
 
@@ -98,23 +99,35 @@ void SkyScene::draw(QPainter& painter, Date date, bool belowHorizon, unsigned pa
         painter.fillRect(QRectF(0, h, W, S), sea);
     }
 
-    // 8. Sun glade: a soft ellipse 12 wide under the sun, kept to the sea.
+    // 8. Sun glade: a soft ellipse 12 wide under the sun, blurred with radius 4, kept to the
+    // sea. The blurred silhouette depends on the sea's height only and is kept; each drawing
+    // colours it with the glade's gradient (the gradient barely changes across the blur).
     if (const auto k = sunGlade(); k && (parts & still)) {
-        painter.save();
-        painter.setClipRect(QRectF(0, h, W, S));
-        const QRectF ellipse(sunX - 6, h + 0.7 * S - 0.7 * S, 12, 1.4 * S);
-        // The blur of radius 4 is drawn as a few widening, fainter copies.
-        for (int i = 3; i >= 0; --i) {
-            const double grow = i * 1.6;
-            QLinearGradient fill(ellipse.topLeft(), ellipse.bottomLeft());
-            const double share = i == 0 ? 0.4 : 0.2;
-            fill.setColorAt(0, rgb(palette.sun, 0.45 * *k * share));
-            fill.setColorAt(0.5, rgb(palette.glow, 0.12 * *k * share));
-            fill.setColorAt(1, rgb(palette.glow, 0));
-            painter.setBrush(fill);
-            painter.drawEllipse(ellipse.adjusted(-grow, -grow, grow, grow));
+        struct Cached {
+            double height = -1, ratio = 0;
+            kit::PaintKit::ShadowMask mask;
+        };
+        static Cached blurred;
+        const double ratio = kit::PaintKit::maskRatio(painter);
+        if (blurred.height != S || blurred.ratio != ratio)
+            blurred = {S, ratio,
+                       kit::PaintKit::shadowMask(kit::PaintKit::circle(QRectF(-6, 0, 12, 1.4 * S)), 4, ratio)};
+        if (!blurred.mask.isNull()) {
+            QImage coloured = blurred.mask.image;
+            {
+                QPainter tint(&coloured);
+                tint.setCompositionMode(QPainter::CompositionMode_SourceIn);
+                QLinearGradient fill(-blurred.mask.topLeft, -blurred.mask.topLeft + QPointF(0, 1.4 * S));
+                fill.setColorAt(0, rgb(palette.sun, 0.45 * *k));
+                fill.setColorAt(0.5, rgb(palette.glow, 0.12 * *k));
+                fill.setColorAt(1, rgb(palette.glow, 0));
+                tint.fillRect(QRectF(QPointF(0, 0), QSizeF(coloured.size()) / ratio), fill);
+            }
+            painter.save();
+            painter.setClipRect(QRectF(0, h, W, S), Qt::IntersectClip);
+            painter.drawImage(QPointF(sunX, h) + blurred.mask.topLeft, coloured);
+            painter.restore();
         }
-        painter.restore();
     }
 
     // 9. Moon glade.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <numbers>
 
 #include <QImage>
@@ -9,6 +10,7 @@
 #include <QRadialGradient>
 #include <QSizeF>
 
+#include "ui/kit/PaintKit.h"
 #include "ui/menubar/SeededGenerator.h"
 #include "ui/menubar/SkyQColor.h"
 
@@ -83,13 +85,19 @@ void SunDisk::draw(QPainter& painter, double cx, double cy) const {
     glow.setColorAt(0, rgb(color, 0.55));
     painter.setBrush(glow);
     painter.drawEllipse(QPointF(cx, cy), 5 * r, 5 * r);
-    // Shadow of the disc: a soft ring of the colour, radius 0.6 r.
-    QRadialGradient shadow(QPointF(cx, cy), 1.6 * r);
-    shadow.setColorAt(0, rgb(color, 0.8));
-    shadow.setColorAt(r / (1.6 * r), rgb(color, 0.8));
-    shadow.setColorAt(1, rgb(color, 0));
-    painter.setBrush(shadow);
-    painter.drawEllipse(QPointF(cx, cy), 1.6 * r, 1.6 * r);
+    // The disc's shadow in its own colour, radius 0.6 r: the disc's blurred silhouette,
+    // made once per size and pixel ratio.
+    static std::map<std::pair<double, double>, kit::PaintKit::ShadowMask> masks;
+    const double ratio = kit::PaintKit::maskRatio(painter);
+    auto it = masks.find({r, ratio});
+    if (it == masks.end()) {
+        if (masks.size() > 8) masks.clear();
+        it = masks
+                 .emplace(std::pair(r, ratio), kit::PaintKit::shadowMask(
+                                                   kit::PaintKit::circle(QRectF(-r, -r, 2 * r, 2 * r)), 0.6 * r, ratio))
+                 .first;
+    }
+    kit::PaintKit::drawShadowMask(painter, it->second, rgb(color, 0.8), QPointF(cx, cy));
     QRadialGradient disc(QPointF(cx, cy), r);
     disc.setColorAt(0, QColor::fromRgbF(1, 1, 1, 0.95f));
     disc.setColorAt(1, rgb(color));

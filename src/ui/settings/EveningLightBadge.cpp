@@ -2,6 +2,7 @@
 
 #include <QPainter>
 
+#include "ui/kit/Context.h"
 #include "ui/settings/EveningLightRing.h"
 #include "ui/settings/EveningLook.h"
 #include "ui/settings/EveningRules.h"
@@ -9,16 +10,22 @@
 namespace orvane {
 
 EveningLightBadge::EveningLightBadge(double reduction, QWidget* parent)
-    : QWidget(parent), reduction_(reduction), ring_(new EveningLightRing(reduction, 2.5, this)) {
+    : QWidget(parent), reduction_(reduction), ring_(new EveningLightRing(reduction, 2.5, this)), digits_(text()) {
     ring_->setGeometry(0, 0, 13, 13);
+    digits_.setOnChange([this] { update(); });
     setToolTip(QString::fromUtf8(EveningRules::badgeTooltip));
     relabel();
 }
 
 void EveningLightBadge::setReduction(double reduction) {
     if (reduction == reduction_) return;
+    const auto direction =
+        kit::NumericTransition::direction(static_cast<double>(EveningRules::badgePercent(reduction_)),
+                                          static_cast<double>(EveningRules::badgePercent(reduction)));
     reduction_ = reduction;
     ring_->setFraction(reduction);
+    // The digits keep pace with the ring's spring.
+    digits_.setText(text(), *kit::contextOf(this).animator, isVisible(), direction, kit::Spring{0.6, 1.0});
     relabel();
     updateGeometry();
     update();
@@ -41,9 +48,8 @@ void EveningLightBadge::paintEvent(QPaintEvent*) {
     p.setRenderHint(QPainter::TextAntialiasing);
     const QFont f = EveningLook::fonts().captionMedium;
     p.setFont(f);
-    p.setPen(QColor::fromRgbF(1, 1, 1, 0.85f));
     const QFontMetricsF m(f);
-    p.drawText(QPointF(13 + 5, height() / 2.0 + (m.ascent() - m.descent()) / 2), text());
+    digits_.draw(p, QPointF(13 + 5, height() / 2.0 + (m.ascent() - m.descent()) / 2), QColor::fromRgbF(1, 1, 1, 0.85f));
 }
 
 }  // namespace orvane

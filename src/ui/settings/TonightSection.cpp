@@ -48,7 +48,8 @@ void TonightSection::refresh() {
     const bool hasPlan = model_->eveningPlan().has_value();
     button_->setVisible(!hasPlan);
     intensity_->setVisible(hasPlan);
-    caption_->setText(caption());
+    // The old caption cross-fades into the new one.
+    caption_->rollText(caption(), kit::NumericTransition::Direction::none);
 }
 
 }  // namespace orvane
