@@ -7,6 +7,7 @@
 #include "app/Commands.h"
 #include "app/GlobalHotkeys.h"
 #include "app/Startup.h"
+#include "app/SystemTimeZone.h"
 #include "engine/DisplayManager.h"
 #include "engine/LaunchAtLogin.h"
 #include "platform/linux/PortalAppearance.h"
@@ -47,6 +48,7 @@ void AppDelegate::launchTint() {
     // 5. The model over both.
     AppModel::Environment environment;
     environment.platform = platform_;
+    environment.systemTimeZone = recentSystemTimeZone(platform_->clockShared());
     environment.setLaunchAtLogin = [platform = platform_](bool on) { return LaunchAtLogin::set(platform->loginItems(), on); };
     model_ = AppModel::create(engine_, store_, std::move(environment));
 }
