@@ -1,6 +1,6 @@
 // The program's entry, loaded by the Orvane executable: chooses the mode from the command
 // line, keeps to one instance per session, copies the former identities' defaults once,
-// and runs the event loop.
+// shows the first tint, sets up Qt and runs the event loop.
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -132,8 +132,12 @@ extern "C" __attribute__((visibility("default"))) int orvaneProgramMain(int argc
     delegate->applicationDidFinishLaunching();
     for (const auto& url : Startup::urlArguments(arguments)) delegate->handleURLEvent(url);
     const int status = QApplication::exec();
-    // Everything that holds Qt objects goes before the application object does.
+    // Everything that holds Qt objects goes before the application object does: made
+    // before it, the platform and its scheduler would otherwise outlive it.
     delegate.reset();
     claim.instance.reset();
+    overlays.reset();
+    platform.reset();
+    scheduler.reset();
     return status;
 }
