@@ -49,8 +49,14 @@ std::optional<T> SettingsStore::load(std::string_view name, Decode decode, std::
 }
 
 Settings SettingsStore::loadSettings() {
-    return load<Settings>(settingsKey, [](const std::string& text) { return SettingsCodec::decode(text); }, "settings")
-        .value_or(Settings());
+    const auto stored = defaults_->object(std::string(settingsKey));
+    if (stored && lastSettings_ && lastSettings_->first == *stored) return lastSettings_->second;
+    Settings settings =
+        load<Settings>(settingsKey, [](const std::string& text) { return SettingsCodec::decode(text); }, "settings")
+            .value_or(Settings());
+    if (stored) lastSettings_.emplace(*stored, settings);
+    else lastSettings_.reset();
+    return settings;
 }
 
 RuntimeState SettingsStore::loadRuntime() {

@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "core/RuntimeState.h"
 #include "core/Settings.h"
@@ -73,6 +74,9 @@ private:
     std::map<std::string, platform::Bytes> pending_;
     platform::Handle flushTask_;
     std::map<std::string, platform::Value> unreadable_;
+    // The stored settings last decoded and what they gave: launch asks twice (for the
+    // engine, then the model), and the same stored value is decoded once.
+    std::optional<std::pair<platform::Value, Settings>> lastSettings_;
 };
 
 }  // namespace orvane

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <exception>
+#include <optional>
 #include <string_view>
 
 #include <date/tz.h>
@@ -21,6 +22,21 @@ TimeZone currentSystemTimeZone() {
         // No readable /etc/localtime: UTC, as the system itself assumes.
     }
     return TimeZone::utc();
+}
+
+std::function<TimeZone()> recentSystemTimeZone(std::shared_ptr<platform::Clock> clock, TimeInterval maxAge) {
+    struct Look {
+        TimeInterval at = 0;
+        std::optional<TimeZone> zone;
+    };
+    return [clock = std::move(clock), maxAge, last = std::make_shared<Look>()] {
+        const TimeInterval now = clock->monotonic();
+        if (!last->zone || !(now - last->at < maxAge) || now < last->at) {
+            last->zone = currentSystemTimeZone();
+            last->at = now;
+        }
+        return *last->zone;
+    };
 }
 
 }  // namespace orvane

@@ -79,9 +79,13 @@ TintSafety::~TintSafety() {
 }
 
 void TintSafety::start() {
+    protect();
+    startGuard();
+}
+
+void TintSafety::protect() {
     resetDisplays();
     installSignalHandlers();
-    startGuard();
 }
 
 void TintSafety::resetDisplays() {

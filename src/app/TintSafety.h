@@ -35,8 +35,13 @@ public:
     TintSafety(const TintSafety&) = delete;
     TintSafety& operator=(const TintSafety&) = delete;
 
-    // Once, at launch, before the engine exists.
+    // Once, at launch, before the engine exists: protect() and startWatchdog().
     void start();
+    // The part that must come before the first tint: what an earlier run left on the
+    // displays is cleared and the termination signals become an orderly quit.
+    void protect();
+    // The watchdog, which may start once the displays show the tint.
+    void startWatchdog() { startGuard(); }
 
     // Set by the quit sequence; from then on no watchdog is started.
     bool stopping() const { return stopping_; }

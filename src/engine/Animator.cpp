@@ -6,9 +6,16 @@ Animator::Animator(double duration, double fps, Step step, std::shared_ptr<platf
                    std::shared_ptr<platform::Clock> clock)
     : clock_(std::move(clock)), start_(clock_->monotonic()), duration_(duration), step_(std::move(step)) {
     if (!scheduler) return;
-    const double interval = fps > 0 ? 1.0 / fps : 1.0 / 60.0;
+    interval_ = fps > 0 ? 1.0 / fps : 1.0 / 60.0;
     // The timer belongs to this animator and ends with it, so the raw pointer never dangles.
-    timer_ = scheduler->scheduleRepeating(interval, 0, [this] { tick(); });
+    timer_ = scheduler->scheduleRepeating(interval_, 0, [this] { tick(); });
+}
+
+void Animator::stepAtOnce() {
+    // A fade no longer than one interval keeps its single step at its end.
+    if (!timer_ || !(interval_ < duration_)) return;
+    start_ -= interval_;
+    tick();
 }
 
 double Animator::eased(double p) {

@@ -30,6 +30,12 @@ public:
     // Quadratic ease-in-out of a progress; 1 from 1 on, and for a progress that is not a number.
     static double eased(double progress);
 
+    // Shows the first step now instead of one interval later, the later ones each an
+    // interval after it, so the animation ends an interval sooner: a change starts to show
+    // at once. Nothing for an animation no longer than one interval. The step may drop the
+    // animator.
+    void stepAtOnce();
+
     void stop() { timer_.cancel(); }
     bool isRunning() const { return timer_.active(); }
 
@@ -43,6 +49,7 @@ private:
     platform::Handle timer_;
     TimeInterval start_ = 0;
     double duration_ = 0;
+    double interval_ = 0;
     Step step_;
 };
 

@@ -18,6 +18,7 @@ void Fade::start(double duration, platform::Platform& platform, std::function<vo
             if (eased >= 1 && generation_ == generation) animator_.reset();
         },
         platform.scheduler(), platform.clockShared());
+    if (first_ == FirstFrame::atOnce) animator_->stepAtOnce();
 }
 
 }  // namespace orvane

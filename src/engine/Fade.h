@@ -15,8 +15,12 @@ namespace orvane {
 
 class Fade {
 public:
-    Fade(double minimumDuration, double framesPerSecond)
-        : minimumDuration_(minimumDuration), framesPerSecond_(framesPerSecond) {}
+    enum class FirstFrame { afterOneInterval, atOnce };
+
+    // `atOnce`: a change starts to show with the request instead of a frame later, for
+    // back-ends whose frame is a cheap write.
+    Fade(double minimumDuration, double framesPerSecond, FirstFrame first = FirstFrame::afterOneInterval)
+        : minimumDuration_(minimumDuration), framesPerSecond_(framesPerSecond), first_(first) {}
     // Takes the timer along: a dropped fade never shows another frame.
     ~Fade() = default;
     Fade(const Fade&) = delete;
@@ -45,6 +49,7 @@ private:
 
     double minimumDuration_;
     double framesPerSecond_;
+    FirstFrame first_;
     std::unique_ptr<Animator> animator_;
     std::uint64_t generation_ = 0;  // of the fade under way
 };

@@ -48,7 +48,7 @@ private:
     platform::GammaRamp base_;  // the display's own tables, read at attach
     std::uint32_t count_ = 0;   // 0: not attached
     Multiplier current_ = Multiplier::identity;
-    Fade fade_{minimumFade, framesPerSecond};
+    Fade fade_{minimumFade, framesPerSecond, Fade::FirstFrame::atOnce};
     platform::Log log_{"gamma"};
 };
 

@@ -39,7 +39,7 @@ private:
     AXColorMatrix adjustments_;
     DisplayInfo display_;
     ColorMatrix current_ = ColorMatrix::identity;
-    Fade fade_{minimumFade, framesPerSecond};
+    Fade fade_{minimumFade, framesPerSecond, Fade::FirstFrame::atOnce};
     platform::Log log_{"matrix"};
 };
 

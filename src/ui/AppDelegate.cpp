@@ -7,6 +7,7 @@
 #include "app/Commands.h"
 #include "app/GlobalHotkeys.h"
 #include "app/Startup.h"
+#include "app/SystemTimeZone.h"
 #include "engine/DisplayManager.h"
 #include "engine/LaunchAtLogin.h"
 #include "platform/linux/PortalAppearance.h"
@@ -24,12 +25,14 @@ AppDelegate::AppDelegate(std::shared_ptr<platform::Platform> platform) : platfor
 
 AppDelegate::~AppDelegate() = default;
 
-void AppDelegate::applicationDidFinishLaunching() {
-    // 1. Leftover adjustments cleared, signals turned into a quit, the watchdog started.
+void AppDelegate::launchTint() {
+    if (model_) return;
+    // 1. Leftover adjustments cleared, signals turned into a quit; the watchdog follows
+    // the first tint (applicationDidFinishLaunching), which it need not wait for.
     safety_ = std::make_shared<TintSafety>(platform_, [weak = weak_from_this()] {
         if (auto self = weak.lock()) self->terminate();
     });
-    safety_->start();
+    safety_->protect();
 
     // 4 before 2: the store on the standard user defaults comes first, so the engine is
     // made with the stored per-display settings and calibration and attaches each display
@@ -46,8 +49,15 @@ void AppDelegate::applicationDidFinishLaunching() {
     // 5. The model over both.
     AppModel::Environment environment;
     environment.platform = platform_;
+    environment.systemTimeZone = recentSystemTimeZone(platform_->clockShared());
     environment.setLaunchAtLogin = [platform = platform_](bool on) { return LaunchAtLogin::set(platform->loginItems(), on); };
     model_ = AppModel::create(engine_, store_, std::move(environment));
+}
+
+void AppDelegate::applicationDidFinishLaunching() {
+    launchTint();
+    // The rest of step 1.
+    safety_->startWatchdog();
 
     // Light or dark as the desktop prefers, before the first window paints, and on each change.
     portalAppearance_ = platform::linuxsys::PortalAppearance::open(platform_->scheduler(), [](std::optional<std::uint32_t> scheme) {

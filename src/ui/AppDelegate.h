@@ -34,6 +34,12 @@ public:
     AppDelegate(const AppDelegate&) = delete;
     AppDelegate& operator=(const AppDelegate&) = delete;
 
+    // The launch steps up to the model (1 to 5: leftovers cleared, signals handled, engine,
+    // the no-tint switch, store, model): the displays show the tint when it returns. Needs
+    // no toolkit, so the program runs it before Qt is set up. Once.
+    void launchTint();
+    // The rest of the launch (launchTint first when it has not run): the watchdog, the
+    // appearance, the tray, the hotkeys, the command signal, the launch line.
     void applicationDidFinishLaunching();
     // A URL of the "orvane" scheme, from the command line or a later start; carried out
     // once the model exists, dropped before.

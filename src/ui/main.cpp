@@ -1,6 +1,6 @@
 // The program's entry, loaded by the Orvane executable: chooses the mode from the command
 // line, keeps to one instance per session, copies the former identities' defaults once,
-// and runs the event loop.
+// shows the first tint, sets up Qt and runs the event loop.
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -9,7 +9,6 @@
 
 #include <QApplication>
 #include <QGuiApplication>
-#include <QTimer>
 
 #include "app/Commands.h"
 #include "app/Intents.h"
@@ -21,6 +20,7 @@
 #include "platform/qt/QtOverlayWindows.h"
 #include "platform/qt/QtScheduler.h"
 #include "ui/AppDelegate.h"
+#include "ui/BeforeToolkit.h"
 #include "ui/menubar/AppIconRenderer.h"
 
 namespace {
@@ -87,41 +87,57 @@ extern "C" __attribute__((visibility("default"))) int orvaneProgramMain(int argc
         return refusal->status;
     }
 
+    // Before anything touches the displays: a later start must leave the running
+    // instance's tint alone (the leftover reset would clear it).
     auto claim = SingleInstance::claim({arguments.begin() + 1, arguments.end()});
     if (claim.outcome != SingleInstance::Outcome::primary) return handOverOutcome(claim, arguments);
 
+    // The first tint goes out before Qt is set up: until then the platform's timers,
+    // watches and overlay windows are held and handed to Qt's afterwards.
     auto x11 = chooseToolkitPlatform();
+    auto scheduler = std::make_shared<DeferredScheduler>();
+    auto platform = platform::Platform::create({platform::SystemClock::shared(), scheduler});
+    std::shared_ptr<DeferredOverlayWindows> overlays;
+    if (platform->name() == "linux") {
+        overlays = std::make_shared<DeferredOverlayWindows>(std::make_shared<platform::QtOverlayWindows>(),
+                                                            [] { return platform::linuxsys::compositingManagerRunning(); });
+        platform->setOverlayWindows(overlays);
+    }
+    sayWhyNotX11(x11, *platform);
+
+    Startup::copyFormerDefaults(*platform);
+
+    auto delegate = std::make_shared<AppDelegate>(platform);
+    delegate->launchTint();
+
     QApplication application(argc, argv);
     QApplication::setApplicationName("Orvane");
     QApplication::setDesktopFileName("orvane");
     // An accessory program: closing a window never ends it.
     QApplication::setQuitOnLastWindowClosed(false);
-
-    auto scheduler = std::make_shared<platform::QtScheduler>();
-    auto platform = platform::Platform::create({platform::SystemClock::shared(), scheduler});
-    if (platform->name() == "linux") platform->setOverlayWindows(std::make_shared<platform::QtOverlayWindows>());
-    sayWhyNotX11(x11, *platform);
+    scheduler->start(std::make_shared<platform::QtScheduler>());
+    if (overlays) overlays->start();
     x11.release();
 
-    Startup::copyFormerDefaults(*platform);
-
-    auto delegate = std::make_shared<AppDelegate>(platform);
     claim.instance->listen(scheduler, [weak = std::weak_ptr<AppDelegate>(delegate)](const auto& handed) {
         if (auto d = weak.lock()) d->handOver(handed);
     });
-    // Other programs' actions reach the model on the instance's own bus connection; they
-    // find no model until launching has made it.
+    // Other programs' actions reach the model on the instance's own bus connection.
     claim.instance->serveIntents(std::make_shared<IntentsService>([weak = std::weak_ptr<AppDelegate>(delegate)] {
         const auto d = weak.lock();
         return d ? d->model().get() : nullptr;
     }));
-    QTimer::singleShot(0, &application, [delegate, urls = Startup::urlArguments(arguments)] {
-        delegate->applicationDidFinishLaunching();
-        for (const auto& url : urls) delegate->handleURLEvent(url);
-    });
+    // The rest of the launch before the loop runs: Qt's first turn of the loop connects its
+    // accessibility bridge to the session bus, which can take a while.
+    delegate->applicationDidFinishLaunching();
+    for (const auto& url : Startup::urlArguments(arguments)) delegate->handleURLEvent(url);
     const int status = QApplication::exec();
-    // Everything that holds Qt objects goes before the application object does.
+    // Everything that holds Qt objects goes before the application object does: made
+    // before it, the platform and its scheduler would otherwise outlive it.
     delegate.reset();
     claim.instance.reset();
+    overlays.reset();
+    platform.reset();
+    scheduler.reset();
     return status;
 }

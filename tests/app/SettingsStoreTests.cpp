@@ -82,6 +82,19 @@ TEST_F(SettingsStoreTest, StoredSettingsLoadBack) {
     EXPECT_EQ(store.loadSettings(), s);
 }
 
+TEST_F(SettingsStoreTest, ReadingAgainFollowsEveryChangeOfTheStoredSettings) {
+    SettingsStore store(defaults, scheduler);
+    EXPECT_EQ(store.loadSettings(), Settings());
+    defaults->set(std::string(SettingsStore::settingsKey), Value(bytes(SettingsCodec::encode(withKelvin(2900)))));
+    EXPECT_EQ(store.loadSettings(), withKelvin(2900));
+    EXPECT_EQ(store.loadSettings(), withKelvin(2900));
+    store.saveSettings(withKelvin(3100));
+    store.flush();
+    EXPECT_EQ(store.loadSettings(), withKelvin(3100));
+    defaults->remove(std::string(SettingsStore::settingsKey));
+    EXPECT_EQ(store.loadSettings(), Settings());
+}
+
 TEST_F(SettingsStoreTest, UnreadableSettingsFallBackWithOneLogLineAndStayStored) {
     const std::string broken = "{\"manualKelvin\": ";
     defaults->set(std::string(SettingsStore::settingsKey), Value(bytes(broken)));

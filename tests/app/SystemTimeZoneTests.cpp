@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/SystemTimeZone.h"
+#include "platform/Clock.h"
 
 namespace orvane {
 namespace {
@@ -34,6 +35,18 @@ TEST_F(SystemTimeZoneTest, AnUnknownNameFallsBackToAZoneThatExists) {
     const TimeZone zone = currentSystemTimeZone();
     EXPECT_NE(zone.identifier(), "Nowhere/Atlantis");
     EXPECT_TRUE(TimeZone::named(zone.identifier()) || zone == TimeZone::utc());
+}
+
+TEST_F(SystemTimeZoneTest, ARecentLookServesUntilItIsOlderThanItsAgeThenTheZoneIsReadAgain) {
+    auto clock = std::make_shared<platform::FakeClock>();
+    const auto zone = recentSystemTimeZone(clock, 1.0);
+    ::setenv("TZ", "Europe/Berlin", 1);
+    EXPECT_EQ(zone().identifier(), "Europe/Berlin");
+    ::setenv("TZ", "Asia/Tokyo", 1);
+    clock->advance(0.9);
+    EXPECT_EQ(zone().identifier(), "Europe/Berlin") << "within the second: the look before";
+    clock->advance(0.1);
+    EXPECT_EQ(zone().identifier(), "Asia/Tokyo");
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "EngineTestSupport.h"
+#include "engine/Animator.h"
 #include "support/Json.h"
 
 using namespace orvane;
@@ -125,8 +126,10 @@ TEST_F(EveningTest, AWholeEvening) {
     engine->apply(evening, Transition(4), 0.05);
     scheduler->advance(1);
     const double e = 0.125;  // a quarter of the way, eased
-    expectScanOut(1, matrixLook(ColorMatrix::lerp(ColorMatrix::identity, matrix, e)), "fading in");
-    expectScanOut(2, gammaLook(Multiplier::lerp(Multiplier::identity, gains, e)), "fading in");
+    // The matrix and the gamma tables showed their first frame at once, so they are a frame ahead.
+    const double matrixE = Animator::eased((1 + 1.0 / 60) / 4), gammaE = Animator::eased((1 + 1.0 / 30) / 4);
+    expectScanOut(1, matrixLook(ColorMatrix::lerp(ColorMatrix::identity, matrix, matrixE)), "fading in");
+    expectScanOut(2, gammaLook(Multiplier::lerp(Multiplier::identity, gains, gammaE)), "fading in");
     expectScanOut(projectorId, overlayLook(OverlayPlan::lerp(OverlayPlan::none, plan, e)), "fading in");
 
     scheduler->advance(3.1);

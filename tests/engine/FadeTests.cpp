@@ -27,6 +27,26 @@ TEST_F(FadeTest, FramesBlendAtTheEasedProgressAndTheLastShowsTheTargetExactly) {
     EXPECT_EQ(scheduler->timerCount(), 0u);
 }
 
+TEST_F(FadeTest, AtOnceTheFirstFrameGoesOutWithTheRequestAndTheRestKeepOneIntervalApart) {
+    Fade fade(0.03, 4, Fade::FirstFrame::atOnce);
+    std::vector<double> shown;
+    fade.run(0.0, 10.0, 1.0, *sim, blend, [&](double v) { shown.push_back(v); });
+    EXPECT_EQ(shown, std::vector<double>{1.25}) << "the frame of a quarter second, shown now";
+    scheduler->advance(0.25);
+    EXPECT_EQ(shown, (std::vector<double>{1.25, 5}));
+    scheduler->advance(0.5);
+    EXPECT_EQ(shown, (std::vector<double>{1.25, 5, 8.75, 10})) << "ends an interval sooner, on the target";
+    EXPECT_FALSE(fade.isRunning());
+    EXPECT_EQ(scheduler->timerCount(), 0u);
+
+    // No longer than one interval: its one frame, the target, still comes at the interval.
+    shown.clear();
+    fade.run(0.0, 10.0, 0.2, *sim, blend, [&](double v) { shown.push_back(v); });
+    EXPECT_TRUE(shown.empty());
+    scheduler->advance(0.25);
+    EXPECT_EQ(shown, std::vector<double>{10});
+}
+
 TEST_F(FadeTest, ShortFadesEqualValuesAndNoSchedulerShowTheTargetAtOnce) {
     auto noScheduler = std::make_shared<platform::sim::SimPlatform>(platform::Runtime{clock, nullptr},
                                                                      testing::freshDirectory("no-scheduler"));

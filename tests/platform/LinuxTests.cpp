@@ -14,6 +14,9 @@
 #include "platform/linux/LinuxBacklight.h"
 #include "platform/linux/LinuxPlatform.h"
 #include "platform/linux/LinuxSystemInfo.h"
+#include "platform/linux/X11ColorAdjustments.h"
+#include "platform/linux/X11Displays.h"
+#include "platform/linux/X11GammaTables.h"
 #include "platform/linux/X11Session.h"
 
 // Last: the X headers' macros (None, Status, ...) must not meet the code above.

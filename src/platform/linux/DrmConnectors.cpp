@@ -5,7 +5,7 @@
 #include <iterator>
 #include <system_error>
 
-#include "platform/linux/X11Session.h"
+#include "platform/linux/X11Displays.h"
 
 namespace orvane::platform::linuxsys {
 

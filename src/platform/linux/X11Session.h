@@ -1,9 +1,13 @@
 #pragma once
-// The X server as the display services see it: XRandR outputs as displays, CRTC gamma
-// ramps as gamma tables, the "CTM" output property as the colour adjustment and the root
-// window as the screenshot. Declared without X types so that nothing else sees Xlib.
+// One connection to the X server, shared by the display services built on it (the ports in
+// X11Displays, X11GammaTables, X11ColorAdjustments and X11Screenshots): it keeps the list
+// of outputs and what each one can do, and forgets it when a RandR event says it changed.
+// Declared without X types so that nothing else sees Xlib.
 #include <cstdint>
+#include <functional>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,8 +17,88 @@
 #include "platform/GammaTables.h"
 #include "platform/Scheduler.h"
 #include "platform/Screenshots.h"
+#include "platform/linux/Edid.h"
+
+struct _XDisplay;
 
 namespace orvane::platform::linuxsys {
+
+// An output that shows something: connected and driven by a CRTC. The ids are the
+// server's XIDs.
+struct X11Output {
+    unsigned long id = 0;
+    std::string connector;
+    unsigned long crtc = 0;
+    int x = 0, y = 0;
+    unsigned width = 0, height = 0;
+    bool primary = false;
+    std::optional<EdidIdentity> edid;
+};
+
+class X11Session {
+public:
+    // Takes the connection over; it is closed with the session.
+    X11Session(_XDisplay* display, std::shared_ptr<Scheduler> scheduler);
+    ~X11Session();
+    X11Session(const X11Session&) = delete;
+    X11Session& operator=(const X11Session&) = delete;
+
+    _XDisplay* display() const { return dpy_; }
+    unsigned long root() const { return root_; }
+    unsigned long ctmAtom() const { return ctmAtom_; }
+    std::string displayName() const;
+
+    // Held around every use of the connection and of what is kept below.
+    std::unique_lock<std::recursive_mutex> lock() { return std::unique_lock(mutex_); }
+
+    // The online outputs, the primary one first. Caller holds the lock.
+    const std::vector<X11Output>& outputs();
+    std::optional<X11Output> output(std::uint32_t id);
+    // Whether the output has the "CTM" property. Caller holds the lock.
+    bool hasCtm(unsigned long output);
+    // The CRTC's gamma ramp size, 0 or less when it has none. Caller holds the lock.
+    int gammaSize(unsigned long crtc);
+
+    // Called on the main loop after each change of the screen, an output or a CRTC.
+    Handle observeReconfiguration(std::function<void()> changed);
+
+private:
+    std::vector<X11Output> queryOutputs();
+    std::optional<EdidIdentity> readEdid(unsigned long output);
+    void takeEvents(bool readSocket = false);
+    void drainEvents();
+
+    _XDisplay* dpy_;
+    std::shared_ptr<Scheduler> scheduler_;
+    unsigned long root_ = 0;
+    unsigned long edidAtom_ = 0;
+    unsigned long ctmAtom_ = 0;
+    bool hasRandr_ = false;
+    int randrEventBase_ = 0;
+    std::recursive_mutex mutex_;
+    Handle watch_;
+    std::map<std::uint64_t, std::shared_ptr<std::function<void()>>> observers_;
+    std::uint64_t nextObserver_ = 1;
+    std::shared_ptr<int> alive_ = std::make_shared<int>(0);
+    std::optional<std::vector<X11Output>> outputs_;
+    std::map<unsigned long, bool> ctm_;
+    std::map<unsigned long, int> gammaSizes_;
+};
+
+// Xlib reports protocol errors through one process-wide handler: while a trap lives, the
+// requests of this thread that fail are counted instead of ending the program.
+class X11ErrorTrap {
+public:
+    X11ErrorTrap();
+    ~X11ErrorTrap();
+    X11ErrorTrap(const X11ErrorTrap&) = delete;
+    X11ErrorTrap& operator=(const X11ErrorTrap&) = delete;
+    // Whether an error arrived since the trap was set; the caller syncs first.
+    bool caught() const;
+
+private:
+    std::unique_lock<std::mutex> lock_;
+};
 
 struct X11Facilities {
     std::string displayName;
@@ -29,17 +113,5 @@ struct X11Facilities {
 // Null when no X display opens. `displayName` absent: $DISPLAY.
 std::shared_ptr<X11Facilities> openX11(std::shared_ptr<Scheduler> scheduler,
                                        const std::optional<std::string>& displayName = std::nullopt);
-
-// The S31.32 sign-magnitude encoding of the "CTM" property: 18 words, low word first.
-std::vector<std::uint32_t> encodeCtm(const Matrix3x3& matrix);
-Matrix3x3 decodeCtm(const std::vector<std::uint32_t>& words);
-
-// An all-zero ramp (what a server without hardware reports) means identity.
-GammaRamp rampFromX(const std::vector<std::uint16_t>& red, const std::vector<std::uint16_t>& green,
-                    const std::vector<std::uint16_t>& blue);
-std::vector<std::uint16_t> channelToX(const std::vector<float>& channel);
-
-// eDP, LVDS and DSI connectors are the built-in panels.
-bool isBuiltInConnector(const std::string& outputName);
 
 }  // namespace orvane::platform::linuxsys

@@ -1,0 +1,66 @@
+#pragma once
+// What the program runs on before its toolkit exists. The first tint goes out before Qt
+// is set up (that alone takes tens of milliseconds), so the platform starts with a
+// scheduler and overlay windows that hold what they are asked for and hand it to the
+// toolkit's own once that is up. No Qt here.
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "platform/OverlayWindows.h"
+#include "platform/Scheduler.h"
+
+namespace orvane {
+
+class DeferredScheduler final : public platform::Scheduler {
+public:
+    DeferredScheduler() = default;
+    ~DeferredScheduler() override;
+    DeferredScheduler(const DeferredScheduler&) = delete;
+    DeferredScheduler& operator=(const DeferredScheduler&) = delete;
+
+    // From now on everything goes to `target`: the timers and watches still wanted (a
+    // one-shot timer with what is left of its delay), then the posted work in order.
+    // Main thread, once.
+    void start(std::shared_ptr<platform::Scheduler> target);
+    bool started() const;
+
+    platform::Handle schedule(TimeInterval delay, TimeInterval tolerance, std::function<void()> fire) override;
+    platform::Handle scheduleRepeating(TimeInterval interval, TimeInterval tolerance, std::function<void()> fire) override;
+    void post(std::function<void()> work) override;
+    platform::Handle watchFd(int fd, platform::FdEvent event, std::function<void()> ready) override;
+
+private:
+    struct Held;
+    platform::Handle hold(std::shared_ptr<Held> held);
+
+    mutable std::mutex mutex_;
+    std::shared_ptr<platform::Scheduler> target_;
+    std::vector<std::shared_ptr<Held>> held_;
+    std::vector<std::function<void()>> posted_;
+};
+
+// Windows asked for before the toolkit exists are kept as their state (frame, level,
+// sharing, layers, shown or not) and made by `target` at start(); `target`'s create is
+// not called before then. `canShow` answers, before start, what `target` would: whether
+// a window can be made at all.
+class DeferredOverlayWindows final : public platform::OverlayWindows {
+public:
+    DeferredOverlayWindows(std::shared_ptr<platform::OverlayWindows> target, std::function<bool()> canShow);
+    ~DeferredOverlayWindows() override;
+
+    void start();
+
+    std::unique_ptr<platform::OverlayWindow> create(const platform::Rect& frame, const platform::OverlayStyle& style) override;
+    int maximumWindowLevel() override { return target_->maximumWindowLevel(); }
+
+    class Window;
+
+private:
+    std::shared_ptr<platform::OverlayWindows> target_;
+    std::function<bool()> canShow_;
+    bool started_ = false;
+    std::vector<Window*> waiting_;
+};
+
+}  // namespace orvane
