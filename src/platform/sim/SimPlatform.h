@@ -20,48 +20,11 @@
 #include <vector>
 
 #include "platform/Platform.h"
+#include "platform/sim/SimImages.h"
+#include "platform/sim/SimJournal.h"
 #include "platform/sim/SimMachine.h"
 
 namespace orvane::platform::sim {
-
-// What this process asked of the simulated machine, in order.
-struct SimCall {
-    std::string facility;  // "SLSSetAccessibilityAdjustments", "DisplayServicesSetBrightness", ...
-    Value arguments;
-};
-
-class SimJournal {
-public:
-    void add(std::string facility, Value arguments);
-    std::vector<SimCall> calls() const;
-    std::vector<SimCall> calls(const std::string& facility) const;
-    void clear();
-
-private:
-    mutable std::mutex mutex_;
-    std::vector<SimCall> calls_;
-};
-
-struct Rgb {
-    double r = 0;
-    double g = 0;
-    double b = 0;
-};
-
-// The colours of the simulated screen.
-inline constexpr Rgb desktopColor{0.5, 0.5, 0.5};
-inline constexpr Rgb menuBarColor{0.93, 0.93, 0.93};
-inline constexpr double menuBarHeight = 30;
-
-// What the windows show at a global point (bottom-left origin): the desktop, the menu-bar
-// strip, then every visible, capturable window of a live owner, blended source-over in
-// encoded sRGB. Black outside every display.
-Rgb screenColor(const SimState& state, Point global);
-// What the display shows the user there: the screen colour through the display's
-// colour matrix, then its gamma table.
-Rgb scanOutColor(const SimState& state, Point global);
-// `rect` in top-left-origin points; `scale` pixels per point.
-Image renderImage(const SimState& state, const Rect& rect, double scale, bool scanOut);
 
 class SimDisplays;
 class SimKeyboard;

@@ -1,0 +1,29 @@
+#pragma once
+// What this process asked of the simulated machine, in order, so tests can see the calls
+// a real system would have received.
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/Value.h"
+
+namespace orvane::platform::sim {
+
+struct SimCall {
+    std::string facility;  // "SLSSetAccessibilityAdjustments", "DisplayServicesSetBrightness", ...
+    Value arguments;
+};
+
+class SimJournal {
+public:
+    void add(std::string facility, Value arguments);
+    std::vector<SimCall> calls() const;
+    std::vector<SimCall> calls(const std::string& facility) const;
+    void clear();
+
+private:
+    mutable std::mutex mutex_;
+    std::vector<SimCall> calls_;
+};
+
+}  // namespace orvane::platform::sim
