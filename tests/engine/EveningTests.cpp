@@ -49,6 +49,7 @@ protected:
     static constexpr double scale = 0.05;  // a few pixels per hundred points is enough to see the whole screen
 
     void SetUp() override {
+        sharing = sim::SimSharing::processes;  // another program rewrites the state file
         TintEngineTest::SetUp();
         sim::SimDisplay projector;
         projector.name = "Projector";

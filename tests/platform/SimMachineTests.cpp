@@ -13,9 +13,13 @@
 using namespace orvane;
 using namespace orvane::platform;
 using namespace orvane::platform::sim;
-using orvane::testing::SimTest;
-
 namespace {
+
+// These tests look at the state file itself and share the machine with child processes.
+class SimTest : public orvane::testing::SimTest {
+protected:
+    SimTest() { sharing = SimSharing::processes; }
+};
 
 // Runs `body` in a child process on the same machine directory and waits for it.
 template <class F>

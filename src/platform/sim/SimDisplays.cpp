@@ -91,9 +91,10 @@ Json SimDisplays::layoutOf(const SimState& s) {
     return out;
 }
 
-// Another process (a test, a tool) may change the arrangement: watch the state file.
+// Another process (a test, a tool) may change the arrangement: watch the state file. A
+// machine of this process alone changes only through checkLayout's callers.
 void SimDisplays::startWatching() {
-    if (inotify_ >= 0 || !scheduler_) return;
+    if (inotify_ >= 0 || !scheduler_ || machine_->sharing() == SimSharing::thisProcess) return;
     inotify_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     if (inotify_ < 0) return;
     if (::inotify_add_watch(inotify_, machine_->directory().c_str(), IN_MOVED_TO | IN_CLOSE_WRITE) < 0) {

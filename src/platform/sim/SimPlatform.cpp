@@ -75,9 +75,9 @@ private:
 
 // --- the platform ----------------------------------------------------------------------
 
-SimPlatform::SimPlatform(Runtime runtime, std::filesystem::path directory)
+SimPlatform::SimPlatform(Runtime runtime, std::filesystem::path directory, SimSharing sharing)
     : Platform(std::move(runtime), directory / "defaults"),
-      machine_(std::make_shared<SimMachine>(directory)),
+      machine_(std::make_shared<SimMachine>(directory, sharing)),
       journal_(std::make_shared<SimJournal>()) {
     machine_->read();  // lays the machine out on first use
     simDisplays_ = std::make_shared<SimDisplays>(machine_, runtime_.scheduler);

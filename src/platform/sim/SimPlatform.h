@@ -32,7 +32,8 @@ class SimWorkspace;
 
 class SimPlatform final : public Platform {
 public:
-    SimPlatform(Runtime runtime, std::filesystem::path directory);
+    // `thisProcess` when no other process runs on the machine (see SimMachine).
+    SimPlatform(Runtime runtime, std::filesystem::path directory, SimSharing sharing = SimSharing::processes);
     ~SimPlatform() override;
 
     std::string_view name() const override { return "sim"; }
