@@ -400,17 +400,18 @@ TEST_F(SimTest, TapsAndHotKeysReceiveWhatTestsPlay) {
 
     std::vector<std::pair<std::uint32_t, bool>> hits;
     ASSERT_EQ(keyboard.installHotKeyHandler([&](std::uint32_t, std::uint32_t id, bool released) { hits.emplace_back(id, released); }), 0);
+    const KeyChord resetChord{51, {.command = true, .option = true, .control = true}};
     std::uint64_t ref = 0;
-    ASSERT_EQ(keyboard.registerHotKey(51, 0x1900, 0x54534D52, 7, ref), 0);
+    ASSERT_EQ(keyboard.registerHotKey(resetChord, 0x54534D52, 7, ref), 0);
     std::uint64_t duplicate = 0;
-    EXPECT_NE(keyboard.registerHotKey(51, 0x1900, 0x54534D52, 8, duplicate), 0);
+    EXPECT_NE(keyboard.registerHotKey(resetChord, 0x54534D52, 8, duplicate), 0);
     EXPECT_EQ(duplicate, 0u);
-    EXPECT_TRUE(sim->pressHotKey(51, 0x1900));
-    EXPECT_TRUE(sim->pressHotKey(51, 0x1900, true));
-    EXPECT_FALSE(sim->pressHotKey(51, 0x0100));
+    EXPECT_TRUE(sim->pressHotKey(resetChord));
+    EXPECT_TRUE(sim->pressHotKey(resetChord, true));
+    EXPECT_FALSE(sim->pressHotKey({51, {.command = true}}));
     EXPECT_EQ(hits, (std::vector<std::pair<std::uint32_t, bool>>{{7, false}, {7, true}}));
     EXPECT_EQ(keyboard.unregisterHotKey(ref), 0);
-    EXPECT_FALSE(sim->pressHotKey(51, 0x1900));
+    EXPECT_FALSE(sim->pressHotKey(resetChord));
 }
 
 TEST_F(SimTest, NotificationsAndWorkspaceEventsArriveOnTheMainThread) {

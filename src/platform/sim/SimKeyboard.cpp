@@ -54,24 +54,27 @@ std::int32_t SimKeyboard::installHotKeyHandler(HotKeyHandler handler) {
     return status::success;
 }
 
-std::int32_t SimKeyboard::registerHotKey(std::uint32_t keyCode, std::uint32_t modifiers, std::uint32_t signature,
-                                         std::uint32_t id, std::uint64_t& ref) {
+std::int32_t SimKeyboard::registerHotKey(const KeyChord& chord, std::uint32_t signature, std::uint32_t id,
+                                         std::uint64_t& ref) {
     ref = 0;
     if (auto failure = machine_->update([](SimState& s) { return SimMachine::takeFailure(s, "hotkey.register"); }))
         return *failure;
     for (const auto& [r, h] : hotKeys_)
-        if (h.keyCode == keyCode && h.modifiers == modifiers) return eventHotKeyExistsErr;
+        if (h.chord == chord) return eventHotKeyExistsErr;
     ref = nextRef_++;
-    hotKeys_[ref] = {keyCode, modifiers, signature, id};
-    journal_->add("RegisterEventHotKey", Dictionary{{"keyCode", keyCode}, {"modifiers", modifiers}, {"id", id}});
+    hotKeys_[ref] = {chord, signature, id};
+    // Journaled as the system call takes it.
+    journal_->add("RegisterEventHotKey", Dictionary{{"keyCode", chord.keyCode},
+                                                    {"modifiers", chord.modifiers.classicMask()},
+                                                    {"id", id}});
     return status::success;
 }
 
 std::int32_t SimKeyboard::unregisterHotKey(std::uint64_t ref) { return hotKeys_.erase(ref) ? status::success : paramErr; }
 
-bool SimKeyboard::press(std::uint32_t keyCode, std::uint32_t modifiers, bool released) {
+bool SimKeyboard::press(const KeyChord& chord, bool released) {
     for (const auto& [r, h] : hotKeys_)
-        if (h.keyCode == keyCode && h.modifiers == modifiers) {
+        if (h.chord == chord) {
             if (handler_) handler_(h.signature, h.id, released);
             return true;
         }

@@ -21,8 +21,8 @@ public:
     bool requestTrust(bool prompt) override;
     std::unique_ptr<EventTap> createSystemDefinedTap(TapCallback decide) override;
     std::int32_t installHotKeyHandler(HotKeyHandler handler) override;
-    std::int32_t registerHotKey(std::uint32_t keyCode, std::uint32_t modifiers, std::uint32_t signature,
-                                std::uint32_t id, std::uint64_t& ref) override;
+    std::int32_t registerHotKey(const KeyChord& chord, std::uint32_t signature, std::uint32_t id,
+                                std::uint64_t& ref) override;
     std::int32_t unregisterHotKey(std::uint64_t ref) override;
 
     // true when every enabled tap let the event through.
@@ -30,7 +30,7 @@ public:
     // What the system does to a tap that took too long: switches it off, then tells it.
     void disableTaps(std::uint32_t reason);
     // true when a registration took the key.
-    bool press(std::uint32_t keyCode, std::uint32_t modifiers, bool released);
+    bool press(const KeyChord& chord, bool released);
 
 private:
     struct Tap final : EventTap {
@@ -47,7 +47,8 @@ private:
         bool isEnabled() const override { return tap->isEnabled(); }
     };
     struct HotKey {
-        std::uint32_t keyCode, modifiers, signature, id;
+        KeyChord chord;
+        std::uint32_t signature, id;
     };
 
     std::vector<std::shared_ptr<Tap>> liveTaps();

@@ -223,8 +223,8 @@ bool SimPlatform::injectSystemDefinedEvent(const SystemDefinedEvent& event) {
 
 void SimPlatform::disableEventTaps(std::uint32_t reason) { simKeyboard_->disableTaps(reason); }
 
-bool SimPlatform::pressHotKey(std::uint32_t keyCode, std::uint32_t modifiers, bool released) {
-    return simKeyboard_->press(keyCode, modifiers, released);
+bool SimPlatform::pressHotKey(const KeyChord& chord, bool released) {
+    return simKeyboard_->press(chord, released);
 }
 
 void SimPlatform::postWorkspaceEvent(WorkspaceEvent event) { simWorkspace_->post(event); }

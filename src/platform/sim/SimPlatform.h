@@ -65,7 +65,7 @@ public:
     // The system switching every tap off (0xFFFFFFFE time-out, 0xFFFFFFFF user input).
     void disableEventTaps(std::uint32_t reason);
     // true when a registration took the key.
-    bool pressHotKey(std::uint32_t keyCode, std::uint32_t modifiers, bool released = false);
+    bool pressHotKey(const KeyChord& chord, bool released = false);
     void postWorkspaceEvent(WorkspaceEvent event);
 
 private:
