@@ -157,6 +157,41 @@ TEST_F(SimTest, TheStateFileIsRewrittenOnlyWhenTheStateChanges) {
     EXPECT_TRUE(std::filesystem::exists(sim->machine().stateFile()));
 }
 
+TEST_F(SimTest, AMachineOfThisProcessAloneKeepsItsStateInMemory) {
+    const auto dir = orvane::testing::freshDirectory("alone");
+    SimState layout = SimState::defaultLayout();
+    layout.idleSeconds = 5;
+    writeFileAtomically(dir / "machine.json", json::encodePretty(layout.toJson()));
+    SimPlatform alone(Runtime{}, dir, SimSharing::thisProcess);
+    EXPECT_EQ(alone.state().idleSeconds, 5) << "the file is read at first use";
+    const auto written = fileStamp(alone.machine().stateFile());
+
+    alone.update([](SimState& s) { s.idleSeconds = 7; });
+    ASSERT_EQ(alone.gammaTables().write(1, GammaRamp::identity(256).resampled(2)), status::success);
+    EXPECT_EQ(fileStamp(alone.machine().stateFile()), written) << "no file write for a change";
+    // Every machine of this process on the directory sees the change at once.
+    EXPECT_EQ(SimMachine(dir, SimSharing::thisProcess).read().idleSeconds, 7);
+    // A change that throws leaves the state as it was.
+    EXPECT_THROW(alone.machine().update([](SimState& s) {
+        s.idleSeconds = 9;
+        throw std::runtime_error("no");
+    }),
+                 std::runtime_error);
+    EXPECT_EQ(alone.state().idleSeconds, 7);
+
+    // Once a user of the machine says other processes look, the file holds the state, and
+    // keeps up with later changes.
+    SimMachine shared(dir);
+    EXPECT_EQ(shared.sharing(), SimSharing::processes);
+    const auto text = readWholeFile(dir / "machine.json");
+    ASSERT_TRUE(text);
+    EXPECT_EQ(SimState::fromJson(json::parse(*text)).idleSeconds, 7);
+    alone.update([](SimState& s) { s.idleSeconds = 8; });
+    inChild(dir, [](SimPlatform& other) {
+        if (other.state().idleSeconds != 8) throw std::runtime_error("stale");
+    });
+}
+
 TEST_F(SimTest, ScreenshotsShowWindowsBlendedOverTheDesktopAndMenuBar) {
     auto panel = sim->overlayWindows().create({0, 0, 1512, 982}, {sim->overlayWindows().maximumWindowLevel(), false,
                                                                    SharingType::readOnly});
