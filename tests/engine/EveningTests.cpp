@@ -49,7 +49,6 @@ protected:
     static constexpr double scale = 0.05;  // a few pixels per hundred points is enough to see the whole screen
 
     void SetUp() override {
-        sharing = sim::SimSharing::processes;  // another program rewrites the state file
         TintEngineTest::SetUp();
         sim::SimDisplay projector;
         projector.name = "Projector";
@@ -87,6 +86,8 @@ protected:
     // Another program rewrites the machine's state: gamma tables and matrices back to
     // neutral and every overlay window gone.
     void tamperWithTheStateFile() {
+        // The machine learns that another program looks: from now on its file is the state.
+        const sim::SimMachine anotherProgram(directory, sim::SimSharing::processes);
         const auto file = directory / "machine.json";
         std::stringstream text;
         text << std::ifstream(file).rdbuf();
