@@ -9,7 +9,7 @@ void SimJournal::add(std::string facility, Value arguments) {
 
 std::vector<SimCall> SimJournal::calls() const {
     std::lock_guard lock(mutex_);
-    return calls_;
+    return {calls_.begin(), calls_.end()};
 }
 
 std::vector<SimCall> SimJournal::calls(const std::string& facility) const {

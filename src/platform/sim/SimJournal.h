@@ -1,6 +1,7 @@
 #pragma once
 // What this process asked of the simulated machine, in order, so tests can see the calls
 // a real system would have received.
+#include <deque>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -23,7 +24,8 @@ public:
 
 private:
     mutable std::mutex mutex_;
-    std::vector<SimCall> calls_;
+    // A fade adds a call per frame: growing never moves the calls already written.
+    std::deque<SimCall> calls_;
 };
 
 }  // namespace orvane::platform::sim
