@@ -66,7 +66,10 @@ public:
     const std::filesystem::path& directory() const { return core_->directory; }
     std::filesystem::path stateFile() const { return directory() / "machine.json"; }
     std::filesystem::path lockFile() const { return directory() / "machine.lock"; }
-    SimSharing sharing() const { return core_->sharing; }
+    SimSharing sharing() const {
+        std::lock_guard guard(core_->mutex);
+        return core_->sharing;
+    }
 
     SimState read() const;
     // What `look` makes of the current state, without copying the state.
