@@ -41,9 +41,7 @@ std::shared_ptr<SimMachine::Core> SimMachine::coreFor(const std::filesystem::pat
             core->sharing = SimSharing::processes;
             if (core->loaded) {
                 FileLock lock(core->directory / "machine.lock", FileLock::Mode::exclusive);
-                writeFileAtomically(core->directory / "machine.json", encodeDocument(core->cached.toJson()),
-                                    Durability::unsynced);
-                core->cachedStamp = fileStamp(core->directory / "machine.json");
+                writeStateFile(*core, core->cached);
             }
         }
         return core;
@@ -118,10 +116,15 @@ void SimMachine::storeLocked(const SimState& state) const {
     // Most updates change nothing (a read-only query, a repeated write of the same
     // table); the file on disk is then still the cached state.
     if (core_->cachedStamp && state == core_->cached && fileStamp(stateFile()) == core_->cachedStamp) return;
+    writeStateFile(*core_, state);
+}
+
+void SimMachine::writeStateFile(Core& core, const SimState& state) {
+    const auto file = core.directory / "machine.json";
     // A simulated machine has no power loss to survive: rename without flushing.
-    writeFileAtomically(stateFile(), encodeDocument(state.toJson()), Durability::unsynced);
-    core_->cached = state;
-    core_->cachedStamp = fileStamp(stateFile());
+    writeFileAtomically(file, encodeDocument(state.toJson()), Durability::unsynced);
+    core.cached = state;
+    core.cachedStamp = fileStamp(file);
 }
 
 void SimMachine::write(const SimState& state) {

@@ -132,6 +132,8 @@ private:
         SimState cached;
     };
     static std::shared_ptr<Core> coreFor(const std::filesystem::path& directory, SimSharing sharing);
+    // Under the state lock: the file and the cache hold `state`.
+    static void writeStateFile(Core& core, const SimState& state);
 
     SimState loadLocked() const;
     // Brings the cached state up to the file's (under the core's mutex).
