@@ -32,9 +32,11 @@ protected:
         directory = freshDirectory("machine");
         clock = std::make_shared<platform::FakeClock>();
         scheduler = std::make_shared<platform::FakeScheduler>(clock);
-        sim = std::make_shared<platform::sim::SimPlatform>(platform::Runtime{clock, scheduler}, directory);
+        sim = std::make_shared<platform::sim::SimPlatform>(platform::Runtime{clock, scheduler}, directory, sharing);
     }
 
+    // No other process runs on a test's machine unless the test says so before SetUp.
+    platform::sim::SimSharing sharing = platform::sim::SimSharing::thisProcess;
     std::filesystem::path directory;
     std::shared_ptr<platform::FakeClock> clock;
     std::shared_ptr<platform::FakeScheduler> scheduler;

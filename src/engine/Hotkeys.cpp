@@ -28,7 +28,7 @@ std::optional<std::uint32_t> HotkeyManager::registerHotkey(const Hotkey& hotkey,
                                                            std::function<void()> released) {
     const std::uint32_t id = nextID_++;
     std::uint64_t ref = 0;
-    const auto status = keyboard_.registerHotKey(hotkey.keyCode, carbonModifiers(hotkey.modifiers), signature, id, ref);
+    const auto status = keyboard_.registerHotKey(chord(hotkey), signature, id, ref);
     if (status != 0 || ref == 0) {
         log_.error("RegisterEventHotKey failed for %{public}s: %d", hotkey.display(), status);
         return std::nullopt;
@@ -64,13 +64,10 @@ std::optional<Hotkey> HotkeyManager::hotkey(std::uint16_t keyCode, std::uint64_t
     return Hotkey{keyCode, modifiers};
 }
 
-std::uint32_t HotkeyManager::carbonModifiers(Hotkey::Modifiers modifiers) {
-    std::uint32_t mask = 0;
-    if (modifiers.contains(Hotkey::Modifiers::command)) mask |= 0x0100;
-    if (modifiers.contains(Hotkey::Modifiers::shift)) mask |= 0x0200;
-    if (modifiers.contains(Hotkey::Modifiers::option)) mask |= 0x0800;
-    if (modifiers.contains(Hotkey::Modifiers::control)) mask |= 0x1000;
-    return mask;
+platform::KeyChord HotkeyManager::chord(const Hotkey& hotkey) {
+    const auto has = [&](Hotkey::Modifiers m) { return hotkey.modifiers.contains(m); };
+    return {hotkey.keyCode, {has(Hotkey::Modifiers::command), has(Hotkey::Modifiers::shift),
+                             has(Hotkey::Modifiers::option), has(Hotkey::Modifiers::control)}};
 }
 
 }  // namespace orvane

@@ -1,7 +1,7 @@
 #pragma once
 // Global keyboard shortcuts: each registration reacts while another program is in front
 // and calls the caller's pressed and released closures. One manager per program; it also
-// turns a recorded key press into a Hotkey and Hotkey modifiers into the classic masks.
+// turns a recorded key press into a Hotkey and a Hotkey into the chord the keyboard takes.
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -44,7 +44,8 @@ public:
     // The Hotkey for a key press, or absent when the press cannot serve as a global
     // shortcut (no command, option or control, and not a function-key block code).
     static std::optional<Hotkey> hotkey(std::uint16_t keyCode, std::uint64_t flags);
-    static std::uint32_t carbonModifiers(Hotkey::Modifiers modifiers);
+    // Modifier bits a Hotkey keeps but no key has are left out.
+    static platform::KeyChord chord(const Hotkey& hotkey);
 
 private:
     struct Entry {

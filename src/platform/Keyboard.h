@@ -16,6 +16,32 @@ struct SystemDefinedEvent {
     bool operator==(const SystemDefinedEvent&) const = default;
 };
 
+// The modifier keys held with a key.
+struct KeyModifiers {
+    bool command = false;
+    bool shift = false;
+    bool option = false;
+    bool control = false;
+    bool operator==(const KeyModifiers&) const = default;
+
+    // The classic mask (command 0x100, shift 0x200, option 0x800, control 0x1000), which
+    // the system call of a hot-key registration takes; other bits are ignored.
+    constexpr std::uint32_t classicMask() const {
+        return (command ? 0x0100u : 0u) | (shift ? 0x0200u : 0u) | (option ? 0x0800u : 0u) | (control ? 0x1000u : 0u);
+    }
+    static constexpr KeyModifiers fromClassicMask(std::uint32_t mask) {
+        return {(mask & 0x0100u) != 0, (mask & 0x0200u) != 0, (mask & 0x0800u) != 0, (mask & 0x1000u) != 0};
+    }
+};
+
+// A key with its modifiers, as a global hot key is registered and pressed. `keyCode` names
+// the key by its place on a US keyboard, as stored shortcuts do.
+struct KeyChord {
+    std::uint32_t keyCode = 0;
+    KeyModifiers modifiers;
+    bool operator==(const KeyChord&) const = default;
+};
+
 class EventTap {
 public:
     virtual ~EventTap() = default;  // removed from the session
@@ -39,10 +65,10 @@ public:
     // One handler for every hot key of the process; 0 on success, else a status.
     using HotKeyHandler = std::function<void(std::uint32_t signature, std::uint32_t id, bool released)>;
     virtual std::int32_t installHotKeyHandler(HotKeyHandler handler) = 0;
-    // `modifiers` is the classic mask (command 0x100, shift 0x200, option 0x800,
-    // control 0x1000). On success `ref` receives a non-zero registration.
-    virtual std::int32_t registerHotKey(std::uint32_t keyCode, std::uint32_t modifiers, std::uint32_t signature,
-                                        std::uint32_t id, std::uint64_t& ref) = 0;
+    // The handler hears of `chord` as `signature` and `id`. On success `ref` receives a
+    // non-zero registration; a chord registered already is refused.
+    virtual std::int32_t registerHotKey(const KeyChord& chord, std::uint32_t signature, std::uint32_t id,
+                                        std::uint64_t& ref) = 0;
     virtual std::int32_t unregisterHotKey(std::uint64_t ref) = 0;
 };
 

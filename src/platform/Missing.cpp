@@ -19,8 +19,7 @@ std::int32_t MissingDithering::setProperty(std::uint64_t, const std::string&, co
 
 // The classic event manager's "not handled" answer.
 std::int32_t MissingKeyboard::installHotKeyHandler(HotKeyHandler) { return -9874; }
-std::int32_t MissingKeyboard::registerHotKey(std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t,
-                                             std::uint64_t& ref) {
+std::int32_t MissingKeyboard::registerHotKey(const KeyChord&, std::uint32_t, std::uint32_t, std::uint64_t& ref) {
     ref = 0;
     return -9874;
 }

@@ -64,7 +64,7 @@ public:
     bool requestTrust(bool) override { return false; }
     std::unique_ptr<EventTap> createSystemDefinedTap(TapCallback) override { return nullptr; }
     std::int32_t installHotKeyHandler(HotKeyHandler) override;
-    std::int32_t registerHotKey(std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t, std::uint64_t& ref) override;
+    std::int32_t registerHotKey(const KeyChord&, std::uint32_t, std::uint32_t, std::uint64_t& ref) override;
     std::int32_t unregisterHotKey(std::uint64_t) override;
 };
 

@@ -51,12 +51,12 @@ class AppModelDayTest : public testing::ModelTest {
 protected:
     void SetUp() override {
         ModelTest::SetUp();
-        // The machine's state file is rewritten at every fade step: keep it in memory when we can.
         std::string pattern = (std::filesystem::exists("/dev/shm") ? "/dev/shm" : "/tmp") + std::string("/orvane-day-XXXXXX");
         ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
         machineDirectory = pattern;
         counting = std::make_shared<CountingScheduler>(scheduler);
-        sim = std::make_shared<platform::sim::SimPlatform>(platform::Runtime{clock, counting}, machineDirectory);
+        sim = std::make_shared<platform::sim::SimPlatform>(platform::Runtime{clock, counting}, machineDirectory,
+                                                           platform::sim::SimSharing::thisProcess);
         defaults = platform::UserDefaults::open(machineDirectory / "defaults.json");
         store = std::make_shared<SettingsStore>(defaults, counting);
     }

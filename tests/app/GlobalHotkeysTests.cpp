@@ -13,6 +13,9 @@ namespace {
 constexpr std::uint32_t cmdOpt = 0x0900;
 constexpr std::uint32_t cmdOptCtrl = 0x1900;
 
+// A chord as the tests write it: key code and classic mask.
+KeyChord chord(std::uint32_t keyCode, std::uint32_t mask) { return {keyCode, KeyModifiers::fromClassicMask(mask)}; }
+
 class GlobalHotkeysTest : public ModelTest {
 protected:
     GlobalHotkeys& launch(Settings settings = {}) {
@@ -32,11 +35,11 @@ protected:
         return out;
     }
     void press(std::uint32_t keyCode, std::uint32_t mods) {
-        EXPECT_TRUE(sim->pressHotKey(keyCode, mods)) << "no hotkey at " << keyCode;
+        EXPECT_TRUE(sim->pressHotKey(chord(keyCode, mods))) << "no hotkey at " << keyCode;
         scheduler->runPending();
     }
     void release(std::uint32_t keyCode, std::uint32_t mods) {
-        EXPECT_TRUE(sim->pressHotKey(keyCode, mods, true));
+        EXPECT_TRUE(sim->pressHotKey(chord(keyCode, mods), true));
         scheduler->runPending();
     }
 
@@ -81,11 +84,11 @@ TEST_F(GlobalHotkeysTest, WhileAShortcutIsRecordedNoHotkeyStaysNotEvenTheEmergen
     launch();
     model->setHotkeysSuspended(true);
     hotkeys->registerHotkeys();
-    EXPECT_FALSE(sim->pressHotKey(51, cmdOptCtrl));
-    EXPECT_FALSE(sim->pressHotKey(17, cmdOpt));
+    EXPECT_FALSE(sim->pressHotKey(chord(51, cmdOptCtrl)));
+    EXPECT_FALSE(sim->pressHotKey(chord(17, cmdOpt)));
     model->setHotkeysSuspended(false);
     hotkeys->registerHotkeys();
-    EXPECT_TRUE(sim->pressHotKey(51, cmdOptCtrl));
+    EXPECT_TRUE(sim->pressHotKey(chord(51, cmdOptCtrl)));
 }
 
 TEST_F(GlobalHotkeysTest, TheRevealIsHeldUntilReleaseOrFlipsOnEachPressInTapMode) {

@@ -87,6 +87,8 @@ protected:
     // Another program rewrites the machine's state: gamma tables and matrices back to
     // neutral and every overlay window gone.
     void tamperWithTheStateFile() {
+        // The machine learns that another program looks: from now on its file is the state.
+        const sim::SimMachine anotherProgram(directory, sim::SimSharing::processes);
         const auto file = directory / "machine.json";
         std::stringstream text;
         text << std::ifstream(file).rdbuf();

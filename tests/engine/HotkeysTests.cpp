@@ -11,6 +11,10 @@ using Mods = Hotkey::Modifiers;
 
 namespace {
 
+constexpr KeyModifiers command{.command = true};
+constexpr KeyModifiers control{.control = true};
+constexpr KeyModifiers commandOption{.command = true, .option = true};
+
 class HotkeysTest : public EngineTest {
 protected:
     void SetUp() override {
@@ -44,11 +48,11 @@ TEST_F(HotkeysTest, IdsCountUpAcrossUnregisterAllAndRefusals) {
 TEST_F(HotkeysTest, PressedAndReleasedReachTheirOwnClosures) {
     manager->registerHotkey({17, Mods::command | Mods::option}, note("reveal down"), note("reveal up"));
     manager->registerHotkey({11, Mods::control}, note("toggle"));
-    EXPECT_TRUE(sim->pressHotKey(17, 0x0900));
-    EXPECT_TRUE(sim->pressHotKey(17, 0x0900, true));
-    EXPECT_TRUE(sim->pressHotKey(11, 0x1000));
-    EXPECT_TRUE(sim->pressHotKey(11, 0x1000, true));  // no released closure: nothing
-    EXPECT_FALSE(sim->pressHotKey(11, 0x0100));
+    EXPECT_TRUE(sim->pressHotKey({17, commandOption}));
+    EXPECT_TRUE(sim->pressHotKey({17, commandOption}, true));
+    EXPECT_TRUE(sim->pressHotKey({11, control}));
+    EXPECT_TRUE(sim->pressHotKey({11, control}, true));  // no released closure: nothing
+    EXPECT_FALSE(sim->pressHotKey({11, command}));
     EXPECT_EQ(events, (std::vector<std::string>{"reveal down", "reveal up", "toggle"}));
 }
 
@@ -58,8 +62,8 @@ TEST_F(HotkeysTest, AnUnregisteredKeyDoesNothingAndTheOthersStay) {
     manager->unregister(*a);
     manager->unregister(*a);    // no entry: ignored
     manager->unregister(999);  // never handed out
-    EXPECT_FALSE(sim->pressHotKey(17, 0x0100));
-    EXPECT_TRUE(sim->pressHotKey(11, 0x0100));
+    EXPECT_FALSE(sim->pressHotKey({17, command}));
+    EXPECT_TRUE(sim->pressHotKey({11, command}));
     EXPECT_EQ(events, std::vector<std::string>{"b"});
 }
 
@@ -73,16 +77,16 @@ TEST_F(HotkeysTest, AClosureMayReRegisterEveryHotkeyWhileItRuns) {
         });
     };
     registerAll();
-    EXPECT_TRUE(sim->pressHotKey(17, 0x0100));
-    EXPECT_TRUE(sim->pressHotKey(17, 0x0100));
+    EXPECT_TRUE(sim->pressHotKey({17, command}));
+    EXPECT_TRUE(sim->pressHotKey({17, command}));
     EXPECT_EQ(events, (std::vector<std::string>{"pressed", "pressed"}));
 }
 
 TEST_F(HotkeysTest, HotKeysOfAnotherSignatureAreNotOurs) {
     manager->registerHotkey({17, Mods::command}, note("ours"));
     std::uint64_t ref = 0;
-    ASSERT_EQ(sim->keyboard().registerHotKey(11, 0x0100, 0x41424344, 1, ref), 0);
-    EXPECT_TRUE(sim->pressHotKey(11, 0x0100));
+    ASSERT_EQ(sim->keyboard().registerHotKey({11, command}, 0x41424344, 1, ref), 0);
+    EXPECT_TRUE(sim->pressHotKey({11, command}));
     EXPECT_TRUE(events.empty()) << "an id of another signature was dispatched";
 }
 
@@ -118,10 +122,22 @@ TEST_F(HotkeysTest, KeyPressesBecomeHotkeysOnlyWithAChordModifierOrInTheFunction
 }
 
 TEST_F(HotkeysTest, ModifiersTranslateToTheClassicMasks) {
-    EXPECT_EQ(HotkeyManager::carbonModifiers(Mods::command | Mods::option | Mods::control), 0x1900u);
-    EXPECT_EQ(HotkeyManager::carbonModifiers(Mods::command | Mods::option | Mods::control | Mods::shift), 0x1B00u);
-    EXPECT_EQ(HotkeyManager::carbonModifiers({}), 0u);
-    EXPECT_EQ(HotkeyManager::carbonModifiers(Mods{0x10}), 0u);  // unknown bits are ignored
+    const struct {
+        Mods modifiers;
+        std::uint32_t mask;
+    } cases[] = {
+        {Mods::command | Mods::option | Mods::control, 0x1900u},
+        {Mods::command | Mods::option | Mods::control | Mods::shift, 0x1B00u},
+        {{}, 0u},
+        {Mods{0x10}, 0u},  // unknown bits are ignored
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.modifiers.rawValue);
+        const auto chord = HotkeyManager::chord({51, c.modifiers});
+        EXPECT_EQ(chord.keyCode, 51u);
+        EXPECT_EQ(chord.modifiers.classicMask(), c.mask);
+        EXPECT_EQ(KeyModifiers::fromClassicMask(c.mask), chord.modifiers);
+    }
     manager->registerHotkey({51, Mods::command | Mods::option | Mods::control}, note("reset"));
     const auto registered = calls("RegisterEventHotKey");
     ASSERT_EQ(registered.size(), 1u);

@@ -13,9 +13,13 @@
 using namespace orvane;
 using namespace orvane::platform;
 using namespace orvane::platform::sim;
-using orvane::testing::SimTest;
-
 namespace {
+
+// These tests look at the state file itself and share the machine with child processes.
+class SimTest : public orvane::testing::SimTest {
+protected:
+    SimTest() { sharing = SimSharing::processes; }
+};
 
 // Runs `body` in a child process on the same machine directory and waits for it.
 template <class F>
@@ -151,6 +155,41 @@ TEST_F(SimTest, TheStateFileIsRewrittenOnlyWhenTheStateChanges) {
     std::filesystem::remove(sim->machine().stateFile());
     sim->update([](SimState&) {});
     EXPECT_TRUE(std::filesystem::exists(sim->machine().stateFile()));
+}
+
+TEST_F(SimTest, AMachineOfThisProcessAloneKeepsItsStateInMemory) {
+    const auto dir = orvane::testing::freshDirectory("alone");
+    SimState layout = SimState::defaultLayout();
+    layout.idleSeconds = 5;
+    writeFileAtomically(dir / "machine.json", json::encodePretty(layout.toJson()));
+    SimPlatform alone(Runtime{}, dir, SimSharing::thisProcess);
+    EXPECT_EQ(alone.state().idleSeconds, 5) << "the file is read at first use";
+    const auto written = fileStamp(alone.machine().stateFile());
+
+    alone.update([](SimState& s) { s.idleSeconds = 7; });
+    ASSERT_EQ(alone.gammaTables().write(1, GammaRamp::identity(256).resampled(2)), status::success);
+    EXPECT_EQ(fileStamp(alone.machine().stateFile()), written) << "no file write for a change";
+    // Every machine of this process on the directory sees the change at once.
+    EXPECT_EQ(SimMachine(dir, SimSharing::thisProcess).read().idleSeconds, 7);
+    // A change that throws leaves the state as it was.
+    EXPECT_THROW(alone.machine().update([](SimState& s) {
+        s.idleSeconds = 9;
+        throw std::runtime_error("no");
+    }),
+                 std::runtime_error);
+    EXPECT_EQ(alone.state().idleSeconds, 7);
+
+    // Once a user of the machine says other processes look, the file holds the state, and
+    // keeps up with later changes.
+    SimMachine shared(dir);
+    EXPECT_EQ(shared.sharing(), SimSharing::processes);
+    const auto text = readWholeFile(dir / "machine.json");
+    ASSERT_TRUE(text);
+    EXPECT_EQ(SimState::fromJson(json::parse(*text)).idleSeconds, 7);
+    alone.update([](SimState& s) { s.idleSeconds = 8; });
+    inChild(dir, [](SimPlatform& other) {
+        if (other.state().idleSeconds != 8) throw std::runtime_error("stale");
+    });
 }
 
 TEST_F(SimTest, ScreenshotsShowWindowsBlendedOverTheDesktopAndMenuBar) {
@@ -396,17 +435,18 @@ TEST_F(SimTest, TapsAndHotKeysReceiveWhatTestsPlay) {
 
     std::vector<std::pair<std::uint32_t, bool>> hits;
     ASSERT_EQ(keyboard.installHotKeyHandler([&](std::uint32_t, std::uint32_t id, bool released) { hits.emplace_back(id, released); }), 0);
+    const KeyChord resetChord{51, {.command = true, .option = true, .control = true}};
     std::uint64_t ref = 0;
-    ASSERT_EQ(keyboard.registerHotKey(51, 0x1900, 0x54534D52, 7, ref), 0);
+    ASSERT_EQ(keyboard.registerHotKey(resetChord, 0x54534D52, 7, ref), 0);
     std::uint64_t duplicate = 0;
-    EXPECT_NE(keyboard.registerHotKey(51, 0x1900, 0x54534D52, 8, duplicate), 0);
+    EXPECT_NE(keyboard.registerHotKey(resetChord, 0x54534D52, 8, duplicate), 0);
     EXPECT_EQ(duplicate, 0u);
-    EXPECT_TRUE(sim->pressHotKey(51, 0x1900));
-    EXPECT_TRUE(sim->pressHotKey(51, 0x1900, true));
-    EXPECT_FALSE(sim->pressHotKey(51, 0x0100));
+    EXPECT_TRUE(sim->pressHotKey(resetChord));
+    EXPECT_TRUE(sim->pressHotKey(resetChord, true));
+    EXPECT_FALSE(sim->pressHotKey({51, {.command = true}}));
     EXPECT_EQ(hits, (std::vector<std::pair<std::uint32_t, bool>>{{7, false}, {7, true}}));
     EXPECT_EQ(keyboard.unregisterHotKey(ref), 0);
-    EXPECT_FALSE(sim->pressHotKey(51, 0x1900));
+    EXPECT_FALSE(sim->pressHotKey(resetChord));
 }
 
 TEST_F(SimTest, NotificationsAndWorkspaceEventsArriveOnTheMainThread) {

@@ -69,10 +69,11 @@ TEST(QtSchedulerTest, RepeatingTimerKeepsItsGridAndDropsMissedFirings) {
     ASSERT_TRUE(spinUntil([&] { return fired.size() >= 3; }));
     handle.cancel();
     // The 0.4 firing comes late, right after the stall; 0.6 is dropped, not caught up; the
-    // next one keeps to the grid at 0.8 instead of moving to 0.2 s after the late one.
+    // next one keeps to the grid at 0.8 instead of moving to 0.2 s after the late one. That
+    // last is judged from the late firing, so a loaded machine's slow loop delays both alike.
     EXPECT_GE(fired[1], 0.69);
     EXPECT_GE(fired[2], 0.79);
-    EXPECT_LT(fired[2], 0.88);
+    EXPECT_LT(fired[2] - fired[1], 0.17);
 }
 
 TEST(QtSchedulerTest, RepeatingTimerCancelledFromItsOwnCallbackStops) {

@@ -55,14 +55,13 @@ const std::map<std::uint32_t, std::uint32_t>& keyTable() {
     return table;
 }
 
-// The classic masks (command 0x100, shift 0x200, option 0x800, control 0x1000) as X
-// modifiers: command is Super (Mod4), option Alt (Mod1).
-unsigned xModifiers(std::uint32_t mask) {
+// A chord's modifiers as X modifiers: command is Super (Mod4), option Alt (Mod1).
+unsigned xModifiers(const KeyModifiers& modifiers) {
     unsigned out = 0;
-    if (mask & 0x0100) out |= Mod4Mask;
-    if (mask & 0x0200) out |= ShiftMask;
-    if (mask & 0x0800) out |= Mod1Mask;
-    if (mask & 0x1000) out |= ControlMask;
+    if (modifiers.command) out |= Mod4Mask;
+    if (modifiers.shift) out |= ShiftMask;
+    if (modifiers.option) out |= Mod1Mask;
+    if (modifiers.control) out |= ControlMask;
     return out;
 }
 
@@ -168,13 +167,13 @@ public:
         return 0;
     }
 
-    std::int32_t registerHotKey(std::uint32_t keyCode, std::uint32_t modifiers, std::uint32_t signature,
-                                std::uint32_t id, std::uint64_t& ref) override {
+    std::int32_t registerHotKey(const KeyChord& chord, std::uint32_t signature, std::uint32_t id,
+                                std::uint64_t& ref) override {
         ref = 0;
-        const auto sym = keysymForKeyCode(keyCode);
+        const auto sym = keysymForKeyCode(chord.keyCode);
         const KeyCode keycode = sym ? XKeysymToKeycode(dpy_, *sym) : 0;
         if (!keycode) return paramErr;
-        const unsigned mods = xModifiers(modifiers);
+        const unsigned mods = xModifiers(chord.modifiers);
         for (const auto& [r, h] : hotKeys_)
             if (h.keycode == keycode && h.mods == mods) return eventHotKeyExistsErr;
         if (!grab({keycode}, mods, GrabModeAsync)) return eventHotKeyExistsErr;

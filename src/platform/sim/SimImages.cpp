@@ -1,9 +1,9 @@
-// What the simulated screens show: the composed windows (what a screenshot sees) and the
-// scan-out through each display's colour matrix and gamma table (what the user sees).
+#include "platform/sim/SimImages.h"
+
 #include <algorithm>
 #include <cmath>
 
-#include "platform/sim/SimPlatform.h"
+#include "platform/sim/SimMachine.h"
 
 namespace orvane::platform::sim {
 

@@ -4,7 +4,6 @@
 #include <exception>
 #include <string>
 
-#include "platform/AtomicFile.h"
 #include "platform/Log.h"
 
 namespace orvane::platform::sim {
@@ -23,16 +22,9 @@ struct Answer {
 
 Answer scripted(const SimMachine& machine) {
     try {
-        std::optional<std::string> text;
-        {
-            FileLock lock(machine.lockFile(), FileLock::Mode::shared);
-            text = readWholeFile(machine.stateFile());
-        }
-        if (!text) return {std::nullopt, SimLocationProvider::unknownLocation};
-        const Json state = json::parse(*text);
-        const Json* location = state.is_object() && state.contains("location") ? &state["location"] : nullptr;
-        if (!location || location->is_null()) return {std::nullopt, SimLocationProvider::unknownLocation};
-        json::ObjectReader reader(*location, "location");
+        const Json location = machine.inspect([](const SimState& s) { return s.location; });
+        if (location.is_null()) return {std::nullopt, SimLocationProvider::unknownLocation};
+        json::ObjectReader reader(location, "location");
         if (const auto error = reader.optString("error")) return {std::nullopt, *error};
         const double latitude = reader.number("latitude");
         const double longitude = reader.number("longitude");
@@ -75,13 +67,7 @@ void SimLocationProvider::requestLocation() {
 }
 
 void SimLocationProvider::script(SimMachine& machine, const Json& location) {
-    machine.read();  // lays a new machine out first, so the file holds a whole state
-    FileLock lock(machine.lockFile(), FileLock::Mode::exclusive);
-    const auto text = readWholeFile(machine.stateFile());
-    Json state = text ? json::parse(*text) : Json::object();
-    if (location.is_null()) state.erase("location");
-    else state["location"] = location;
-    writeFileAtomically(machine.stateFile(), json::encodePretty(state) + "\n", Durability::unsynced);
+    machine.update([&](SimState& s) { s.location = location; });
 }
 
 }  // namespace orvane::platform::sim

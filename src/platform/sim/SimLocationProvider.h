@@ -1,9 +1,8 @@
 #pragma once
 // The location service of the simulated machine. Its answer is scripted in the state file
 // under the key "location": {"latitude": 52.52, "longitude": 13.40} for a fix, or
-// {"error": "text"} for a failure; without the key the location is unknown. The key is
-// outside the state the machine itself keeps, so a later write of the machine's state
-// drops it: script it right before the request.
+// {"error": "text"} for a failure; without the key the location is unknown. The value is
+// kept as written, so a malformed script reaches the request and is answered as unknown.
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -27,7 +26,7 @@ public:
 
     static constexpr const char* unknownLocation = "The location is unknown.";
 
-    // Writes (or, with null, removes) the scripted answer in the state file.
+    // Sets (or, with null, removes) the scripted answer.
     static void script(SimMachine& machine, const Json& location);
 
 private:

@@ -3,7 +3,10 @@
 #include <cerrno>
 #include <csignal>
 #include <fstream>
+#include <map>
 #include <sstream>
+
+#include <unistd.h>
 
 #include "support/Json.h"
 #include "platform/Log.h"
@@ -19,23 +22,53 @@ const Log& log() {
 
 }  // namespace
 
-SimMachine::SimMachine(std::filesystem::path directory) : directory_(std::move(directory)) {
+SimMachine::SimMachine(std::filesystem::path directory, SimSharing sharing)
+    : core_(coreFor(directory, sharing)) {}
+
+std::shared_ptr<SimMachine::Core> SimMachine::coreFor(const std::filesystem::path& directory, SimSharing sharing) {
+    static std::mutex registryMutex;
+    static std::map<std::string, std::weak_ptr<Core>> registry;
     std::error_code ec;
-    std::filesystem::create_directories(directory_, ec);
-    if (removeStaleTemporaryFiles(stateFile()) > 0)
-        log().notice("removed temporary files of interrupted writes of %s", stateFile().string());
+    auto key = std::filesystem::weakly_canonical(std::filesystem::absolute(directory, ec), ec);
+    if (ec || key.empty()) key = directory.lexically_normal();
+
+    std::lock_guard registryGuard(registryMutex);
+    std::erase_if(registry, [](const auto& entry) { return entry.second.expired(); });
+    if (auto core = registry[key.string()].lock(); core && core->owner == ::getpid()) {
+        std::lock_guard guard(core->mutex);
+        if (sharing == SimSharing::processes && core->sharing == SimSharing::thisProcess) {
+            // From now on another process may look: it finds what this process made so far.
+            core->sharing = SimSharing::processes;
+            if (core->loaded) {
+                FileLock lock(core->directory / "machine.lock", FileLock::Mode::exclusive);
+                writeStateFile(*core, core->cached);
+            }
+        }
+        return core;
+    }
+    auto core = std::make_shared<Core>();
+    core->directory = directory;
+    core->sharing = sharing;
+    core->owner = ::getpid();
+    std::filesystem::create_directories(directory, ec);
+    if (removeStaleTemporaryFiles(directory / "machine.json") > 0)
+        log().notice("removed temporary files of interrupted writes of %s", (directory / "machine.json").string());
+    registry[key.string()] = core;
+    return core;
 }
 
 SimState SimMachine::read() const {
-    std::lock_guard guard(mutex_);
+    std::lock_guard guard(core_->mutex);
     refreshLocked();
-    return cached_;
+    return core_->cached;
 }
 
 void SimMachine::refreshLocked() const {
+    // Memory is the machine once it was read, unless other processes may write the file.
+    if (core_->sharing == SimSharing::thisProcess && core_->loaded) return;
     {
         const auto stamp = fileStamp(stateFile());
-        if (stamp && cachedStamp_ == stamp) return;
+        if (stamp && core_->cachedStamp == stamp) return;
     }
     // Exclusive even for reading: a first use lays the machine out, and an unreadable file
     // is replaced, both of which write.
@@ -45,7 +78,7 @@ void SimMachine::refreshLocked() const {
 
 SimState SimMachine::loadLocked() const {
     const auto stamp = fileStamp(stateFile());
-    if (stamp && cachedStamp_ == stamp) return cached_;
+    if (stamp && core_->cachedStamp == stamp) return core_->cached;
     std::optional<std::string> text;
     try {
         text = readWholeFile(stateFile());
@@ -63,29 +96,35 @@ SimState SimMachine::loadLocked() const {
         } catch (const JsonError& e) {
             log().error("simulated machine unreadable, starting from the built-in layout: %s", e.description());
             std::error_code ec;
-            std::filesystem::rename(stateFile(), directory_ / "machine.json.unreadable", ec);
+            std::filesystem::rename(stateFile(), directory() / "machine.json.unreadable", ec);
             state = SimState::defaultLayout();
             fresh = true;
         }
     }
+    core_->loaded = true;
     if (fresh) {
-        cachedStamp_.reset();  // whatever was cached is not what the file holds now
-        const_cast<SimMachine*>(this)->storeLocked(state);
+        core_->cachedStamp.reset();  // whatever was cached is not what the file holds now
+        storeLocked(state);
         return state;
     }
-    cached_ = state;
-    cachedStamp_ = stamp;
+    core_->cached = state;
+    core_->cachedStamp = stamp;
     return state;
 }
 
-void SimMachine::storeLocked(const SimState& state) {
+void SimMachine::storeLocked(const SimState& state) const {
     // Most updates change nothing (a read-only query, a repeated write of the same
     // table); the file on disk is then still the cached state.
-    if (cachedStamp_ && state == cached_ && fileStamp(stateFile()) == cachedStamp_) return;
+    if (core_->cachedStamp && state == core_->cached && fileStamp(stateFile()) == core_->cachedStamp) return;
+    writeStateFile(*core_, state);
+}
+
+void SimMachine::writeStateFile(Core& core, const SimState& state) {
+    const auto file = core.directory / "machine.json";
     // A simulated machine has no power loss to survive: rename without flushing.
-    writeFileAtomically(stateFile(), encodeDocument(state.toJson()), Durability::unsynced);
-    cached_ = state;
-    cachedStamp_ = fileStamp(stateFile());
+    writeFileAtomically(file, encodeDocument(state.toJson()), Durability::unsynced);
+    core.cached = state;
+    core.cachedStamp = fileStamp(file);
 }
 
 void SimMachine::write(const SimState& state) {

@@ -7,6 +7,10 @@
 // $XDG_RUNTIME_DIR/orvane-sim. A missing file is created with the built-in layout; an
 // unreadable one is kept as machine.json.unreadable and replaced by the built-in layout.
 //
+// Every SimMachine of one process on one directory works on the same state. A machine that
+// no other process uses (SimSharing::thisProcess, say a unit test's) reads the file once
+// and then keeps the state in memory: a fade then costs no file write per frame.
+//
 // State file format (JSON, keys sorted, version 1):
 //   "version": 1
 //   "displays": [ {                     the first display is the main one
@@ -46,6 +50,7 @@
 // Resetting the displays, as the watchdog does, means: "gamma": null and "matrix": null on
 // every display and "windows": [], leaving everything else as it is.
 #include <filesystem>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -55,36 +60,59 @@
 
 namespace orvane::platform::sim {
 
+// Whether other processes see the machine: through the state file, or not at all.
+enum class SimSharing { processes, thisProcess };
+
 class SimMachine {
 public:
-    explicit SimMachine(std::filesystem::path directory);
+    // A machine of this process on the same directory is joined; asking for `processes`
+    // makes it write its state file again from then on.
+    explicit SimMachine(std::filesystem::path directory, SimSharing sharing = SimSharing::processes);
 
-    const std::filesystem::path& directory() const { return directory_; }
-    std::filesystem::path stateFile() const { return directory_ / "machine.json"; }
-    std::filesystem::path lockFile() const { return directory_ / "machine.lock"; }
+    const std::filesystem::path& directory() const { return core_->directory; }
+    std::filesystem::path stateFile() const { return directory() / "machine.json"; }
+    std::filesystem::path lockFile() const { return directory() / "machine.lock"; }
+    SimSharing sharing() const {
+        std::lock_guard guard(core_->mutex);
+        return core_->sharing;
+    }
 
     SimState read() const;
     // What `look` makes of the current state, without copying the state.
     template <class F>
     auto inspect(F&& look) const {
-        std::lock_guard guard(mutex_);
+        std::lock_guard guard(core_->mutex);
         refreshLocked();
-        return look(static_cast<const SimState&>(cached_));
+        return look(static_cast<const SimState&>(core_->cached));
     }
 
-    // Runs `change` on the current state under the exclusive lock and writes the result.
+    // Runs `change` on the current state (under the exclusive lock when shared) and keeps
+    // the result; a change that throws leaves the state as it was.
     template <class F>
     auto update(F&& change) {
-        std::lock_guard guard(mutex_);
-        FileLock lock(lockFile(), FileLock::Mode::exclusive);
-        SimState state = loadLocked();
-        if constexpr (std::is_void_v<decltype(change(state))>) {
-            change(state);
-            storeLocked(state);
+        std::lock_guard guard(core_->mutex);
+        if (core_->sharing == SimSharing::thisProcess) {
+            refreshLocked();
+            SimState state = core_->cached;
+            if constexpr (std::is_void_v<decltype(change(state))>) {
+                change(state);
+                core_->cached = std::move(state);
+            } else {
+                auto result = change(state);
+                core_->cached = std::move(state);
+                return result;
+            }
         } else {
-            auto result = change(state);
-            storeLocked(state);
-            return result;
+            FileLock lock(lockFile(), FileLock::Mode::exclusive);
+            SimState state = loadLocked();
+            if constexpr (std::is_void_v<decltype(change(state))>) {
+                change(state);
+                storeLocked(state);
+            } else {
+                auto result = change(state);
+                storeLocked(state);
+                return result;
+            }
         }
     }
 
@@ -99,15 +127,26 @@ public:
     static std::int64_t processStartTime(std::int32_t pid);
 
 private:
-    SimState loadLocked() const;
-    // Brings the cached state up to the file's (under mutex_).
-    void refreshLocked() const;
-    void storeLocked(const SimState& state);
+    // What every SimMachine of this process on one directory shares.
+    struct Core {
+        std::filesystem::path directory;
+        SimSharing sharing = SimSharing::processes;
+        int owner = 0;  // the process; a forked child makes its own
+        bool loaded = false;
+        std::recursive_mutex mutex;
+        std::optional<FileStamp> cachedStamp;
+        SimState cached;
+    };
+    static std::shared_ptr<Core> coreFor(const std::filesystem::path& directory, SimSharing sharing);
+    // Under the state lock: the file and the cache hold `state`.
+    static void writeStateFile(Core& core, const SimState& state);
 
-    std::filesystem::path directory_;
-    mutable std::recursive_mutex mutex_;
-    mutable std::optional<FileStamp> cachedStamp_;
-    mutable SimState cached_;
+    SimState loadLocked() const;
+    // Brings the cached state up to the file's (under the core's mutex).
+    void refreshLocked() const;
+    void storeLocked(const SimState& state) const;
+
+    std::shared_ptr<Core> core_;
 };
 
 }  // namespace orvane::platform::sim

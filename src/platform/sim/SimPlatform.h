@@ -21,48 +21,11 @@
 #include <vector>
 
 #include "platform/Platform.h"
+#include "platform/sim/SimImages.h"
+#include "platform/sim/SimJournal.h"
 #include "platform/sim/SimMachine.h"
 
 namespace orvane::platform::sim {
-
-// What this process asked of the simulated machine, in order.
-struct SimCall {
-    std::string facility;  // "SLSSetAccessibilityAdjustments", "DisplayServicesSetBrightness", ...
-    Value arguments;
-};
-
-class SimJournal {
-public:
-    void add(std::string facility, Value arguments);
-    std::vector<SimCall> calls() const;
-    std::vector<SimCall> calls(const std::string& facility) const;
-    void clear();
-
-private:
-    mutable std::mutex mutex_;
-    std::vector<SimCall> calls_;
-};
-
-struct Rgb {
-    double r = 0;
-    double g = 0;
-    double b = 0;
-};
-
-// The colours of the simulated screen.
-inline constexpr Rgb desktopColor{0.5, 0.5, 0.5};
-inline constexpr Rgb menuBarColor{0.93, 0.93, 0.93};
-inline constexpr double menuBarHeight = 30;
-
-// What the windows show at a global point (bottom-left origin): the desktop, the menu-bar
-// strip, then every visible, capturable window of a live owner, blended source-over in
-// encoded sRGB. Black outside every display.
-Rgb screenColor(const SimState& state, Point global);
-// What the display shows the user there: the screen colour through the display's
-// colour matrix, then its gamma table.
-Rgb scanOutColor(const SimState& state, Point global);
-// `rect` in top-left-origin points; `scale` pixels per point.
-Image renderImage(const SimState& state, const Rect& rect, double scale, bool scanOut);
 
 class SimDisplays;
 class SimKeyboard;
@@ -70,7 +33,8 @@ class SimWorkspace;
 
 class SimPlatform final : public Platform {
 public:
-    SimPlatform(Runtime runtime, std::filesystem::path directory);
+    // `thisProcess` when no other process runs on the machine (see SimMachine).
+    SimPlatform(Runtime runtime, std::filesystem::path directory, SimSharing sharing = SimSharing::processes);
     ~SimPlatform() override;
 
     std::string_view name() const override { return "sim"; }
@@ -102,7 +66,7 @@ public:
     // The system switching every tap off (0xFFFFFFFE time-out, 0xFFFFFFFF user input).
     void disableEventTaps(std::uint32_t reason);
     // true when a registration took the key.
-    bool pressHotKey(std::uint32_t keyCode, std::uint32_t modifiers, bool released = false);
+    bool pressHotKey(const KeyChord& chord, bool released = false);
     void postWorkspaceEvent(WorkspaceEvent event);
 
 private:

@@ -1,0 +1,68 @@
+#pragma once
+// Overlay windows on the simulated machine: recorded in its state, so every process sees
+// them and screenshots compose them; a window whose owner is gone no longer shows.
+#include <algorithm>
+#include <iterator>
+#include <memory>
+
+#include "platform/OverlayWindows.h"
+#include "platform/sim/SimMachine.h"
+
+namespace orvane::platform::sim {
+
+class SimOverlayWindow final : public OverlayWindow {
+public:
+    SimOverlayWindow(std::shared_ptr<SimMachine> machine, SimWindow window)
+        : machine_(std::move(machine)), local_(std::move(window)) {}
+    ~SimOverlayWindow() override;
+
+    Rect frame() const override { return stored().frame; }
+    void setFrame(const Rect& frame) override { change([&](SimWindow& w) { w.frame = frame; }); }
+    int level() const override { return stored().level; }
+    void setLevel(int level) override { change([&](SimWindow& w) { w.level = level; }); }
+    SharingType sharingType() const override { return stored().sharing; }
+    void setSharingType(SharingType type) override { change([&](SimWindow& w) { w.sharing = type; }); }
+    void setLayers(const std::vector<OverlayLayer>& layers) override { change([&](SimWindow& w) { w.layers = layers; }); }
+    std::vector<OverlayLayer> layers() const override { return stored().layers; }
+    void orderFront() override {
+        change([&](SimWindow& w) { w.visible = true; }, true);
+    }
+    void orderOut() override { change([&](SimWindow& w) { w.visible = false; }); }
+    bool isVisible() const override;
+
+private:
+    // The machine's record, or this window's own view of itself once the record was dropped.
+    SimWindow stored() const;
+
+    template <class F>
+    void change(F&& f, bool toFront = false) {
+        machine_->update([&](SimState& s) {
+            auto it = std::find_if(s.windows.begin(), s.windows.end(), [&](const SimWindow& w) { return w.id == local_.id; });
+            if (it == s.windows.end()) {
+                // The record was dropped; a change brings the window back as this process sees it.
+                local_.visible = false;
+                s.windows.push_back(local_);
+                it = std::prev(s.windows.end());
+            }
+            f(*it);
+            if (toFront) it->order = s.nextWindowOrder++;
+            local_ = *it;
+        });
+    }
+
+    std::shared_ptr<SimMachine> machine_;
+    SimWindow local_;
+};
+
+class SimOverlayWindows final : public OverlayWindows {
+public:
+    explicit SimOverlayWindows(std::shared_ptr<SimMachine> machine) : machine_(std::move(machine)) {}
+
+    std::unique_ptr<OverlayWindow> create(const Rect& frame, const OverlayStyle& style) override;
+    int maximumWindowLevel() override { return 2147483631; }
+
+private:
+    std::shared_ptr<SimMachine> machine_;
+};
+
+}  // namespace orvane::platform::sim
