@@ -2,7 +2,11 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <memory>
+#include <thread>
+
+#include <date/tz.h>
 
 #include "app/Commands.h"
 #include "app/Startup.h"
@@ -89,6 +93,15 @@ EarlyLaunch::Outcome EarlyLaunch::run(const std::vector<std::string>& arguments)
     // instance's tint alone (the leftover reset would clear it).
     auto claim = SingleInstance::claim({arguments.begin() + 1, arguments.end()});
     if (claim.outcome != SingleInstance::Outcome::primary) return {nullptr, handOverOutcome(claim, arguments)};
+    // The time-zone database is read once per process (a walk of the zone directory) and
+    // the model needs it for its first decision: read while the platform is made.
+    std::jthread zones([] {
+        try {
+            (void)::date::get_tzdb();
+        } catch (const std::exception&) {
+            // The model finds out for itself and falls back to UTC.
+        }
+    });
 
     auto launch = std::make_unique<EarlyLaunch>();
     launch->instance = std::move(claim.instance);
