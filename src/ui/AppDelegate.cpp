@@ -7,7 +7,6 @@
 #include "app/Commands.h"
 #include "app/GlobalHotkeys.h"
 #include "app/Startup.h"
-#include "app/SystemTimeZone.h"
 #include "engine/DisplayManager.h"
 #include "engine/LaunchAtLogin.h"
 #include "platform/linux/PortalAppearance.h"
@@ -27,31 +26,19 @@ AppDelegate::~AppDelegate() = default;
 
 void AppDelegate::launchTint() {
     if (model_) return;
-    // 1. Leftover adjustments cleared, signals turned into a quit; the watchdog follows
-    // the first tint (applicationDidFinishLaunching), which it need not wait for.
-    safety_ = std::make_shared<TintSafety>(platform_, [weak = weak_from_this()] {
+    launchTint(LaunchedTint::launch(platform_));
+}
+
+void AppDelegate::launchTint(LaunchedTint launched) {
+    if (model_ || !launched.model) return;
+    safety_ = std::move(launched.safety);
+    store_ = std::move(launched.store);
+    engine_ = std::move(launched.engine);
+    model_ = std::move(launched.model);
+    // Termination signals run the quit sequence from here on.
+    *launched.terminate = [weak = weak_from_this()] {
         if (auto self = weak.lock()) self->terminate();
-    });
-    safety_->protect();
-
-    // 4 before 2: the store on the standard user defaults comes first, so the engine is
-    // made with the stored per-display settings and calibration and attaches each display
-    // once, with its own method.
-    store_ = std::make_shared<SettingsStore>(platform_->standardUserDefaults(), platform_->scheduler());
-
-    // 2, 3. The engine, suppressed from the start under the development switch.
-    engine_ = std::make_shared<TintEngine>(platform_, AppModel::engineConfiguration(store_->loadSettings()));
-    if (platform::environmentSwitch("ORVANE_NO_TINT")) {
-        engine_->setSuppressed(true);
-        engine_->nightShift().restore();
-    }
-
-    // 5. The model over both.
-    AppModel::Environment environment;
-    environment.platform = platform_;
-    environment.systemTimeZone = recentSystemTimeZone(platform_->clockShared());
-    environment.setLaunchAtLogin = [platform = platform_](bool on) { return LaunchAtLogin::set(platform->loginItems(), on); };
-    model_ = AppModel::create(engine_, store_, std::move(environment));
+    };
 }
 
 void AppDelegate::applicationDidFinishLaunching() {

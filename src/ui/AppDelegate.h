@@ -10,6 +10,7 @@
 
 #include "app/AppModel.h"
 #include "app/ComfortController.h"
+#include "app/EarlyLaunch.h"
 #include "app/GlobalHotkeys.h"
 #include "app/Panels.h"
 #include "app/RestBreakController.h"
@@ -36,8 +37,10 @@ public:
 
     // The launch steps up to the model (1 to 5: leftovers cleared, signals handled, engine,
     // the no-tint switch, store, model): the displays show the tint when it returns. Needs
-    // no toolkit, so the program runs it before Qt is set up. Once.
+    // no toolkit. Once.
     void launchTint();
+    // The same steps, already run before the toolkit was loaded, taken over.
+    void launchTint(LaunchedTint launched);
     // The rest of the launch (launchTint first when it has not run): the watchdog, the
     // appearance, the tray, the hotkeys, the command signal, the launch line.
     void applicationDidFinishLaunching();

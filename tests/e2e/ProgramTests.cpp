@@ -316,7 +316,7 @@ TEST_P(ProgramSessionTest, AWatchdogThatEndsIsStartedAgainThreeSecondsLater) {
 }
 
 TEST_P(ProgramSessionTest, WithoutItsWatchdogTheProgramSaysWhereItLookedAndRunsOn) {
-    // The program alone in a directory of its own (its library where it looks for it).
+    // The program alone in a directory of its own (its libraries where it looks for them).
     const auto alone = session.root / "alone";
     std::filesystem::create_directories(alone);
     std::filesystem::copy_file(ORVANE_PATH, alone / "Orvane");
@@ -324,6 +324,8 @@ TEST_P(ProgramSessionTest, WithoutItsWatchdogTheProgramSaysWhereItLookedAndRunsO
     const auto relative = library.lexically_relative(std::filesystem::path(ORVANE_PATH).parent_path());
     std::filesystem::create_directories((alone / relative).parent_path());
     std::filesystem::copy_file(library, alone / relative);
+    std::filesystem::copy_file(ORVANE_RUNTIME_PATH, (alone / relative).parent_path() /
+                                                        std::filesystem::path(ORVANE_RUNTIME_PATH).filename());
     ProgramProcess program(session, {}, (alone / "Orvane").string());
     ASSERT_TRUE(program.waitUntilReady()) << program.errors();
     const std::string line = "Glowkeeper missing at " + (alone / "Glowkeeper").string() +

@@ -9,8 +9,9 @@
 
 #include <unistd.h>
 
+#include "../SimFixture.h"
+#include "app/BeforeToolkit.h"
 #include "platform/FakeScheduler.h"
-#include "ui/BeforeToolkit.h"
 
 namespace orvane {
 namespace {
@@ -157,6 +158,33 @@ TEST(DeferredOverlayWindowsTest, WindowsAskedForEarlyAreMadeAtStartWithTheirLast
     EXPECT_FALSE(first.visible);
     auto late = windows.create({1, 2, 3, 4}, {});
     EXPECT_EQ(toolkit->made.size(), 3u);
+}
+
+TEST(DeferredOverlayWindowsTest, TheToolkitsWindowsMayComeOnlyAtStart) {
+    testing::LogCapture logs;
+    bool compositing = true;
+    DeferredOverlayWindows windows([&] { return compositing; }, 123);
+    EXPECT_EQ(windows.maximumWindowLevel(), 123) << "stands for the toolkit's until it comes";
+    auto early = windows.create({0, 0, 10, 10}, {4, false, SharingType::none});
+    ASSERT_TRUE(early);
+    early->orderFront();
+
+    // Without a compositing manager none is made, and the log says why.
+    compositing = false;
+    EXPECT_EQ(windows.create({0, 0, 1, 1}, {}), nullptr);
+    EXPECT_EQ(logs.messages("overlay").size(), 1u);
+    compositing = true;
+
+    windows.start();  // no toolkit yet: still held
+    EXPECT_FALSE(windows.create({0, 0, 1, 1}, {}) == nullptr);
+    auto toolkit = std::make_shared<RecordingWindows>();
+    windows.start(toolkit);
+    EXPECT_EQ(windows.maximumWindowLevel(), 77);
+    ASSERT_EQ(toolkit->made.size(), 1u) << "the window released before start is not made";
+    EXPECT_EQ(toolkit->made[0]->frame, (Rect{0, 0, 10, 10}));
+    EXPECT_TRUE(toolkit->made[0]->visible);
+    early->orderOut();
+    EXPECT_FALSE(toolkit->made[0]->visible);
 }
 
 }  // namespace

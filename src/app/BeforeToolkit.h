@@ -3,10 +3,12 @@
 // is set up (that alone takes tens of milliseconds), so the platform starts with a
 // scheduler and overlay windows that hold what they are asked for and hand it to the
 // toolkit's own once that is up. No Qt here.
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <vector>
 
+#include "platform/Log.h"
 #include "platform/OverlayWindows.h"
 #include "platform/Scheduler.h"
 
@@ -43,24 +45,29 @@ private:
 // Windows asked for before the toolkit exists are kept as their state (frame, level,
 // sharing, layers, shown or not) and made by `target` at start(); `target`'s create is
 // not called before then. `canShow` answers, before start, what `target` would: whether
-// a window can be made at all.
+// a window can be made at all. The target may come only at start (its code is loaded with
+// the toolkit); until then `maximumLevel` stands for its highest level.
 class DeferredOverlayWindows final : public platform::OverlayWindows {
 public:
     DeferredOverlayWindows(std::shared_ptr<platform::OverlayWindows> target, std::function<bool()> canShow);
+    DeferredOverlayWindows(std::function<bool()> canShow, int maximumLevel);
     ~DeferredOverlayWindows() override;
 
-    void start();
+    // `target` replaces the one given at construction, if any. Main thread, once.
+    void start(std::shared_ptr<platform::OverlayWindows> target = nullptr);
 
     std::unique_ptr<platform::OverlayWindow> create(const platform::Rect& frame, const platform::OverlayStyle& style) override;
-    int maximumWindowLevel() override { return target_->maximumWindowLevel(); }
+    int maximumWindowLevel() override { return target_ ? target_->maximumWindowLevel() : maximumLevel_; }
 
     class Window;
 
 private:
     std::shared_ptr<platform::OverlayWindows> target_;
     std::function<bool()> canShow_;
+    int maximumLevel_ = 0;
     bool started_ = false;
     std::vector<Window*> waiting_;
+    platform::Log log_{"overlay"};
 };
 
 }  // namespace orvane

@@ -1,4 +1,4 @@
-#include "ui/BeforeToolkit.h"
+#include "app/BeforeToolkit.h"
 
 #include <algorithm>
 #include <chrono>
@@ -205,12 +205,17 @@ DeferredOverlayWindows::DeferredOverlayWindows(std::shared_ptr<platform::Overlay
                                                std::function<bool()> canShow)
     : target_(std::move(target)), canShow_(std::move(canShow)) {}
 
+DeferredOverlayWindows::DeferredOverlayWindows(std::function<bool()> canShow, int maximumLevel)
+    : canShow_(std::move(canShow)), maximumLevel_(maximumLevel) {}
+
 DeferredOverlayWindows::~DeferredOverlayWindows() {
     for (auto* window : waiting_) window->detach();
 }
 
-void DeferredOverlayWindows::start() {
+void DeferredOverlayWindows::start(std::shared_ptr<platform::OverlayWindows> target) {
     if (started_) return;
+    if (target) target_ = std::move(target);
+    if (!target_) return;  // nothing to make them with yet
     started_ = true;
     const auto waiting = std::exchange(waiting_, {});
     for (auto* window : waiting) window->make(*target_);
@@ -219,7 +224,11 @@ void DeferredOverlayWindows::start() {
 std::unique_ptr<platform::OverlayWindow> DeferredOverlayWindows::create(const platform::Rect& frame,
                                                                          const platform::OverlayStyle& style) {
     if (started_) return target_->create(frame, style);
-    if (canShow_ && !canShow_()) return target_->create(frame, style);  // says why and makes none
+    if (canShow_ && !canShow_()) {
+        if (target_) return target_->create(frame, style);  // says why and makes none
+        log_.error("overlay: no compositing manager runs; a translucent overlay would black the screen out");
+        return nullptr;
+    }
     auto window = std::make_unique<Window>(this, frame, style);
     waiting_.push_back(window.get());
     return window;
