@@ -171,6 +171,8 @@ void SkyHero::popoverDidClose() {
 }
 
 void SkyHero::modelChanged() {
+    // Nobody sees a closed card, and opening it lays it out afresh anyway.
+    if (!open_) return;
     refresh();
     updateTimers();
 }
@@ -397,7 +399,9 @@ void SkyHero::paintEvent(QPaintEvent* event) {
     paintCard(painter, event->rect());
 }
 
-void SkyHero::resizeEvent(QResizeEvent*) { refresh(); }
+void SkyHero::resizeEvent(QResizeEvent*) {
+    if (open_) refresh();
+}
 
 void SkyHero::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;
