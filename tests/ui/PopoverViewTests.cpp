@@ -268,6 +268,13 @@ TEST_F(PopoverTest, ClosedPopoverLaysOutNothingWhenTheModelChanges) {
     notifications.post(kit::Notifications::popoverWillShow);
     EXPECT_NE(view->sky().generation(), closed);
     EXPECT_EQ(view->sky().kelvinText(), "3100");
+    // Once the entrance is over, the whole popover shows the new state.
+    scheduler->advance(1);
+    animationTime += 3;
+    animator->step();
+    QCoreApplication::sendPostedEvents();
+    view->adjustSize();
+    kit::RenderHarness::renderBoth(*view, "popover-opened-after-changes");
 }
 
 TEST_F(PopoverTest, TrueColorTileIsInertUnlessWarming) {

@@ -188,7 +188,6 @@ TEST_F(SkyHeroTest, AClosedCardLaysOutNothingUntilItOpens) {
     s.manualKelvin = 2700;
     model->setSettings(s);
     scheduler->advance(61);
-    hero->resize(360, SkyHero::cardHeight);
     EXPECT_EQ(hero->generation(), closed);
 
     // Opening shows what changed meanwhile.

@@ -399,9 +399,7 @@ void SkyHero::paintEvent(QPaintEvent* event) {
     paintCard(painter, event->rect());
 }
 
-void SkyHero::resizeEvent(QResizeEvent*) {
-    if (open_) refresh();
-}
+void SkyHero::resizeEvent(QResizeEvent*) { refresh(); }
 
 void SkyHero::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;
