@@ -468,8 +468,11 @@ void AppModel::tick() {
             const double melanopic = Melanopic::fraction(effectiveWhite(resolution_.target));
             Statistics next = statistics_;
             next.record(resolution_.target, melanopic, elapsed, current, systemCalendar());
-            setStatistics(std::move(next));
-            store_->saveStatistics(statistics_);
+            // A span that books nothing (daytime, untinted) announces and saves nothing.
+            if (!(next == statistics_)) {
+                setStatistics(std::move(next));
+                store_->saveStatistics(statistics_);
+            }
         }
     }
 

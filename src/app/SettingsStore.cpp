@@ -93,6 +93,13 @@ void SettingsStore::saveStatistics(const Statistics& statistics) {
 }
 
 void SettingsStore::enqueue(const std::string& key, Bytes data) {
+    // The same bytes as stored (statistics of a tick that booked nothing, a setting put back)
+    // need no write: a write costs a lock, a temporary file and two flushes to disk. With a
+    // different document staged for the key, this one must still replace it.
+    if (!pending_.count(key) && !unreadable_.count(key)) {
+        const auto stored = defaults_->object(key);
+        if (stored && stored->data() && *stored->data() == data) return;
+    }
     pending_[key] = std::move(data);
     if (!scheduler_) {
         flush();

@@ -123,9 +123,13 @@ std::optional<std::string> readWholeFile(const std::filesystem::path& path) {
 }
 
 FileLock::FileLock(const std::filesystem::path& lockFile, Mode mode) {
-    std::error_code ec;
-    if (lockFile.has_parent_path()) std::filesystem::create_directories(lockFile.parent_path(), ec);
     fd_ = ::open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd_ < 0 && errno == ENOENT && lockFile.has_parent_path()) {
+        // The directories are made only when missing: every save takes this lock.
+        std::error_code ignored;  // a failure shows in the open below
+        std::filesystem::create_directories(lockFile.parent_path(), ignored);
+        fd_ = ::open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    }
     if (fd_ < 0) fail("cannot open lock", lockFile);
     while (::flock(fd_, mode == Mode::exclusive ? LOCK_EX : LOCK_SH) != 0) {
         if (errno == EINTR) continue;

@@ -163,6 +163,28 @@ TEST_F(AppModelTickTest, NothingIsBookedWithStatisticsOffOrTheMainDisplayAsleep)
     EXPECT_TRUE(model->statistics().days.empty());
 }
 
+TEST_F(AppModelTickTest, ATickThatBooksNothingAnnouncesAndWritesNothing) {
+    // Noon, untinted: nothing to book, so the views are not told and the disk is not touched.
+    clock->setNow(testing::berlinNoon);
+    start(testing::manualSettings(Kelvin::maximum));
+    int announced = 0;
+    auto subscription = model->observe([&](AppModel::Property p) { announced += p == AppModel::Property::statistics; });
+    for (int i = 0; i < 4; ++i) scheduler->advance(model->tickTimer()->interval);
+    scheduler->advance(1.0);
+    EXPECT_EQ(announced, 0);
+    EXPECT_FALSE(storedText("statistics.json"));
+
+    // Tinted, every tick books time: announced and saved.
+    Settings s = model->settings();
+    s.manualKelvin = 2700;
+    model->setSettings(s);
+    scheduler->advance(model->tickTimer()->interval);
+    scheduler->advance(1.0);
+    EXPECT_GE(announced, 1);
+    ASSERT_TRUE(storedText("statistics.json"));
+    EXPECT_EQ(Statistics::fromJson(json::parse(*storedText("statistics.json"))), model->statistics());
+}
+
 TEST_F(AppModelTickTest, AnExpiredHoldIsClearedAtTheNextTickSavedAndTheCurveFollowed) {
     Settings s;
     s.statisticsEnabled = false;  // expiry does not depend on the statistics

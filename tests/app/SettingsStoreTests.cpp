@@ -236,6 +236,38 @@ TEST_F(SettingsStoreTest, FlushWritesAtOnceAndTheDebounceThenWritesNothing) {
     EXPECT_EQ(storedText(SettingsStore::settingsKey), "other");
 }
 
+TEST_F(SettingsStoreTest, ASaveOfTheStoredBytesWritesNothingButStillReplacesAStagedOne) {
+    SettingsStore store(defaults, scheduler);
+    Statistics statistics;
+    statistics.days.push_back(DayStats("2026-01-01"));
+    store.saveStatistics(statistics);
+    store.flush();
+    const auto written = platform::fileStamp(file_);
+    ASSERT_TRUE(written);
+
+    // A tick that booked nothing saves the same document: nothing is staged or written.
+    store.saveStatistics(statistics);
+    EXPECT_FALSE(store.hasPending());
+    scheduler->advance(1.0);
+    EXPECT_EQ(platform::fileStamp(file_), written);
+
+    // A change staged and then taken back must still reach the domain as taken back.
+    store.saveSettings(withKelvin(3000));
+    store.flush();
+    store.saveSettings(withKelvin(3100));
+    store.saveSettings(withKelvin(3000));
+    EXPECT_TRUE(store.hasPending());
+    scheduler->advance(1.0);
+    EXPECT_EQ(storedSettings()->manualKelvin, 3000);
+
+    // Bytes that differ are written as before.
+    statistics.days[0].warmSeconds = 30;
+    store.saveStatistics(statistics);
+    scheduler->advance(1.0);
+    EXPECT_NE(platform::fileStamp(file_), written);
+    EXPECT_EQ(Statistics::fromJson(json::parse(*storedText(SettingsStore::statisticsKey))), statistics);
+}
+
 TEST_F(SettingsStoreTest, ResetAllRemovesTheDocumentsAndDropsStagedSaves) {
     for (const auto key : {SettingsStore::settingsKey, SettingsStore::runtimeKey, SettingsStore::statisticsKey})
         defaults->set(std::string(key), Value(bytes("{}")));

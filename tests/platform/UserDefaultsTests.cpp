@@ -60,6 +60,17 @@ TEST(UserDefaults, StoringWhatIsThereAlreadyWritesNothing) {
     EXPECT_EQ(UserDefaults::open(file)->number("level"), 0.6);
 }
 
+TEST(UserDefaults, ADomainWhoseDirectoryWentAwayIsWrittenAgain) {
+    // The lock and the file find their directory missing (a user cleaned up): both make it.
+    const auto file = defaultsFile();
+    auto defaults = UserDefaults::open(file);
+    defaults->set("level", 0.5);
+    std::filesystem::remove_all(file.parent_path());
+    defaults->set("level", 0.7);
+    EXPECT_EQ(onDisk(file)["values"]["level"], Json({{"double", 0.7}}));
+    EXPECT_TRUE(std::filesystem::exists(file.string() + ".lock"));
+}
+
 TEST(UserDefaults, ValuesComeBackWithTheirKinds) {
     const auto file = defaultsFile();
     UserDefaults::open(file)->set("level", 0.6f);

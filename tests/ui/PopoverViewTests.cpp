@@ -252,6 +252,31 @@ TEST_F(PopoverTest, ClosedPopoverHoldsNoTimerBeyondTheModels) {
     EXPECT_EQ(scheduler->timerCount(), modelOnly);
 }
 
+TEST_F(PopoverTest, ClosedPopoverLaysOutNothingWhenTheModelChanges) {
+    startInBerlin();
+    settle();
+    auto view = popover();
+    const auto closed = view->sky().generation();
+    const auto booked = model->statistics();
+    // Ticks that book time (the popover hears of each), a new warmth and tonight's figure.
+    scheduler->advance(95);
+    ASSERT_FALSE(model->statistics() == booked);
+    model->setWarmth(3100, std::nullopt);
+    model->setRenderTonightReduction(0.4);
+    EXPECT_EQ(view->sky().generation(), closed);
+
+    notifications.post(kit::Notifications::popoverWillShow);
+    EXPECT_NE(view->sky().generation(), closed);
+    EXPECT_EQ(view->sky().kelvinText(), "3100");
+    // Once the entrance is over, the whole popover shows the new state.
+    scheduler->advance(1);
+    animationTime += 3;
+    animator->step();
+    QCoreApplication::sendPostedEvents();
+    view->adjustSize();
+    kit::RenderHarness::renderBoth(*view, "popover-opened-after-changes");
+}
+
 TEST_F(PopoverTest, TrueColorTileIsInertUnlessWarming) {
     startInBerlin(manualSettings(6500));
     auto view = popover();

@@ -48,6 +48,20 @@ TEST(QtSchedulerTest, OneShotFiresOnceAndNotBeforeItsDelay) {
     EXPECT_GE(fired[0], 0.2);
 }
 
+TEST(QtSchedulerTest, LooseTimersWakeTheLoopOnceAndNeverEarly) {
+    // A coarse and a very coarse timer: each fires on its one wakeup, none woken early and
+    // re-armed (an idle program would pay a second wakeup for every firing).
+    QtScheduler scheduler;
+    const auto start = Steady::now();
+    std::vector<double> coarse, veryCoarse;
+    auto a = scheduler.schedule(0.2, 0.1, [&] { coarse.push_back(since(start)); });
+    auto b = scheduler.schedule(2.0, 2.0, [&] { veryCoarse.push_back(since(start)); });
+    ASSERT_TRUE(spinUntil([&] { return !coarse.empty() && !veryCoarse.empty(); }, 6s));
+    EXPECT_GE(coarse[0], 0.2);
+    EXPECT_GE(veryCoarse[0], 2.0);
+    EXPECT_EQ(scheduler.timerWakeups(), 2u);
+}
+
 TEST(QtSchedulerTest, CancelledTimersNeverFire) {
     QtScheduler scheduler;
     int fired = 0;

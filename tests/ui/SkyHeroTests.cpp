@@ -175,6 +175,29 @@ TEST_F(SkyHeroTest, TimersRunOnlyWhileOpen) {
     EXPECT_FALSE(still->scene().meteor);
 }
 
+TEST_F(SkyHeroTest, AClosedCardLaysOutNothingUntilItOpens) {
+    startAt(berlinCity, berlinTime(6, 21, 21, 45), testing::manualSettings(3400));
+    auto hero = card(std::nullopt);
+    hero->popoverDidClose();
+    const auto closed = hero->generation();
+    ASSERT_EQ(hero->kelvinText(), "3400");
+
+    // The ticks' statistics, a new warmth, tonight's figure: a closed card does no work.
+    model->setRenderTonightReduction(0.5);
+    Settings s = model->settings();
+    s.manualKelvin = 2700;
+    model->setSettings(s);
+    scheduler->advance(61);
+    EXPECT_EQ(hero->generation(), closed);
+
+    // Opening shows what changed meanwhile.
+    hero->popoverWillShow();
+    EXPECT_NE(hero->generation(), closed);
+    EXPECT_EQ(hero->kelvinText(), "2700");
+    ASSERT_TRUE(hero->badgeReduction());
+    EXPECT_FALSE(hero->badge()->isHidden());
+}
+
 TEST_F(SkyHeroTest, EachOpeningMayBringAMeteorThatCloseClears) {
     const Date night = berlinTime(6, 21, 23, 30);
     startAt(berlinCity, night);

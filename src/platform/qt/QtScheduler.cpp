@@ -20,12 +20,22 @@ using SteadyClock = std::chrono::steady_clock;
 double secondsNow() { return std::chrono::duration<double>(SteadyClock::now().time_since_epoch()).count(); }
 
 // Coarse timers may fire up to 5 % of the interval early or late and very coarse ones
-// round to whole seconds; pick the loosest kind the tolerance allows. An early firing is
-// caught and re-armed, so only lateness matters here.
-Qt::TimerType timerTypeFor(TimeInterval delay, TimeInterval tolerance) {
-    if (tolerance >= 1.0 && delay >= 2.0) return Qt::VeryCoarseTimer;
-    if (tolerance >= 0.05 * delay && tolerance >= 0.001) return Qt::CoarseTimer;
-    return Qt::PreciseTimer;
+// round both the start and the interval to whole seconds. An early firing would have to be
+// caught and re-armed, which costs a second wakeup, so the wait handed to a loose timer is
+// stretched until its earliest firing is no earlier than asked; the loosest kind whose
+// latest firing still lies within the tolerance is taken.
+struct Arming {
+    Qt::TimerType type;
+    double wait;
+};
+
+Arming armingFor(TimeInterval wait, TimeInterval tolerance) {
+    // Start and interval each rounded to the nearest second: up to 1 s early, 1 s late.
+    if (tolerance >= 2.0 && wait >= 2.0) return {Qt::VeryCoarseTimer, wait + 1.0};
+    // Within [0.95, 1.05] of the interval.
+    const double stretched = wait / 0.95;
+    if (stretched * 1.05 - wait <= tolerance && tolerance >= 0.001) return {Qt::CoarseTimer, stretched};
+    return {Qt::PreciseTimer, wait};
 }
 
 int millisecondsFor(TimeInterval seconds) {
@@ -44,10 +54,10 @@ struct TimerState {
 
     void arm(double now) {
         if (!timer) return;
-        const double wait = std::max(0.0, due - now);
+        const Arming arming = armingFor(std::max(0.0, due - now), tolerance);
         // A wait longer than the timer's range is covered in steps.
-        timer->setTimerType(timerTypeFor(wait, tolerance));
-        timer->start(millisecondsFor(wait));
+        timer->setTimerType(arming.type);
+        timer->start(millisecondsFor(arming.wait));
     }
 
     void cancel() {
@@ -62,7 +72,10 @@ struct TimerState {
 
 }  // namespace
 
-QtScheduler::QtScheduler() : context_(std::make_unique<QObject>()) {}
+QtScheduler::QtScheduler()
+    : context_(std::make_unique<QObject>()), wakeups_(std::make_shared<std::uint64_t>(0)) {}
+
+std::uint64_t QtScheduler::timerWakeups() const { return *wakeups_; }
 
 QtScheduler::~QtScheduler() = default;
 
@@ -78,7 +91,8 @@ Handle QtScheduler::addTimer(TimeInterval delay, TimeInterval interval, TimeInte
     state->due = secondsNow() + (delay > 0 ? delay : 0);
 
     // The slot owns the state for as long as the QTimer lives; the handle only cancels.
-    QObject::connect(timer, &QTimer::timeout, timer, [s = state] {
+    QObject::connect(timer, &QTimer::timeout, timer, [s = state, wakeups = wakeups_] {
+        ++*wakeups;
         if (!s->fire) return;
         const double now = secondsNow();
         if (now < s->due - 0.0005) {

@@ -2,6 +2,7 @@
 // The program's scheduler: timers, posted work and descriptor watches on the Qt event
 // loop of the main thread. Create it on the main thread after the application object;
 // handles may outlive it and then cancel nothing.
+#include <cstdint>
 #include <memory>
 
 #include "platform/Scheduler.h"
@@ -23,10 +24,14 @@ public:
     void post(std::function<void()> work) override;
     Handle watchFd(int fd, FdEvent event, std::function<void()> ready) override;
 
+    // How often a timer of this scheduler woke the event loop, early wakes included.
+    std::uint64_t timerWakeups() const;
+
 private:
     Handle addTimer(TimeInterval delay, TimeInterval interval, TimeInterval tolerance, std::function<void()> fire);
 
     std::unique_ptr<QObject> context_;
+    std::shared_ptr<std::uint64_t> wakeups_;  // shared with the timers' slots, which may outlive this
 };
 
 }  // namespace orvane::platform

@@ -55,12 +55,22 @@ QString methodLine(const std::optional<TintMethod>& method, platform::Platform& 
     return q(std::string(title(*method))) + QStringLiteral(" \u00B7 ") + q(SystemInfo(platform).chipDisplayName());
 }
 
+namespace {
+
+// The statistics change with every tick that books time; no tile or row of the popover
+// shows them (the sky card's badge follows them itself), so they cost those nothing.
+bool showsChangeOf(AppModel::Property p) { return p != AppModel::Property::statistics; }
+
+}  // namespace
+
 // --- Wind-down tile ---
 
 CozyTile::CozyTile(std::shared_ptr<AppModel> model, QWidget* parent)
     : kit::GlassShapeButton(parent),
       label_(new kit::TileLabel("moon.zzz.fill", QStringLiteral("Wind down"), {}, false)),
-      model_(std::move(model), [this](AppModel::Property) { refresh(); }) {
+      model_(std::move(model), [this](AppModel::Property p) {
+          if (showsChangeOf(p)) refresh();
+      }) {
     setupTile(*this, label_);
     setToolTip(QStringLiteral("Jump to tonight's deepest color now"));
     setAccessibleName(QStringLiteral("Wind down now"));
@@ -88,7 +98,9 @@ void CozyTile::refresh() {
 TrueColorTile::TrueColorTile(std::shared_ptr<AppModel> model, QWidget* parent)
     : kit::GlassShapeButton(parent),
       label_(new kit::TileLabel("sun.max", QStringLiteral("True color"), QStringLiteral("For 15 min"), false)),
-      model_(std::move(model), [this](AppModel::Property) { refresh(); }) {
+      model_(std::move(model), [this](AppModel::Property p) {
+          if (showsChangeOf(p)) refresh();
+      }) {
     setupTile(*this, label_);
     connect(this, &QAbstractButton::clicked, this, [this] { act(); });
     // Holding the tile (or the context click) offers the other durations.
@@ -166,7 +178,9 @@ void TrueColorTile::refresh() {
 ThisAppTile::ThisAppTile(std::shared_ptr<AppModel> model, QWidget* parent)
     : kit::GlassShapeButton(parent),
       label_(new kit::TileLabel("app.dashed", QStringLiteral("This app"), QStringLiteral("Skip this app"), false)),
-      model_(std::move(model), [this](AppModel::Property) { refresh(); }) {
+      model_(std::move(model), [this](AppModel::Property p) {
+          if (showsChangeOf(p)) refresh();
+      }) {
     setupTile(*this, label_);
     connect(this, &QAbstractButton::clicked, this, [this] {
         if (const auto& info = model_.model().frontmostAppInfo()) model_.model().toggleExclusion(info->bundleID, info->name);
@@ -293,7 +307,8 @@ FooterRow::FooterRow(std::shared_ptr<AppModel> model, std::function<void()> togg
                                          this)),
       quit_(new kit::GlassIconButton("power", QStringLiteral("Quit Orvane (removes the tint)"), 30, {}, std::move(quit),
                                      this)),
-      model_(std::move(model), [this](AppModel::Property) {
+      model_(std::move(model), [this](AppModel::Property p) {
+          if (!showsChangeOf(p)) return;
           method_->updateGeometry();
           method_->update();
       }) {

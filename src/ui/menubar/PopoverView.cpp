@@ -139,7 +139,10 @@ PopoverView::PopoverView(std::shared_ptr<AppModel> model, Environment environmen
                                                               replayEntrance();
                                                           });
     bannerBox_->setShown(kit::StatusBanner::hasContent(*model_), false);
-    follower_.emplace(model_, [this](AppModel::Property) { refreshBanner(); });
+    follower_.emplace(model_, [this](AppModel::Property p) {
+        // No notice depends on the statistics, which every booking tick changes.
+        if (p != AppModel::Property::statistics) refreshBanner();
+    });
 }
 
 PopoverView::~PopoverView() = default;

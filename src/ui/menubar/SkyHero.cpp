@@ -171,6 +171,8 @@ void SkyHero::popoverDidClose() {
 }
 
 void SkyHero::modelChanged() {
+    // Nobody sees a closed card, and opening it lays it out afresh anyway.
+    if (!open_) return;
     refresh();
     updateTimers();
 }

@@ -73,6 +73,8 @@ public:
     bool animating() const { return static_cast<bool>(frameTimer_); }
     bool springing() const { return static_cast<bool>(springTimer_); }
     const SkyDay& day() const { return day_; }
+    // Moves with every layout and hover step of the card.
+    std::uint64_t generation() const { return generation_; }
     SkyScene scene() const;
 
     // The rows' texts as drawn, made at each refresh.
