@@ -35,7 +35,8 @@ BENCHMARK(resolveAtBerlin);
 // A night curve that never warms to the held 1000 K and has no morning: the whole 12 hours, 1440 samples.
 void settleTwelveHours(benchmark::State& state) {
     const Date now = berlinEvening();
-    const WarmthCurve curve({Keyframe(now - 3600, TintState(4000, 1.0, RedStyle::readable, false), 1800, "Evening", false)});
+    const WarmthCurve curve(
+        {Keyframe(now - 3600, TintState(4000, 1.0, RedStyle::readable, false), 1800, "Evening", false)});
     const TintState held(1000, 1.0, RedStyle::readable, false);
     for (auto _ : state) benchmark::DoNotOptimize(ManualHold::settle(now, held, curve));
 }

@@ -19,9 +19,9 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <spawn.h>
 #include <sys/inotify.h>
 #include <sys/syscall.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -118,11 +118,11 @@ int main(int argc, char** argv) {
             const auto left = std::chrono::seconds(5) - (Clock::now() - start);
             if (left <= Clock::duration::zero()) break;
             pollfd fds[2] = {{changes, POLLIN, 0}, {exited ? -1 : exitFd, POLLIN, 0}};
-            const int waitMs = static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(left).count()) + 1;
+            const int waitMs =
+                static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(left).count()) + 1;
             if (::poll(fds, 2, exitFd < 0 ? std::min(waitMs, 1) : waitMs) > 0 && (fds[0].revents & POLLIN)) {
                 char buffer[4096];
-                while (::read(changes, buffer, sizeof buffer) > 0) {
-                }
+                while (::read(changes, buffer, sizeof buffer) > 0) {}
             }
         }
         if (exitFd >= 0) ::close(exitFd);

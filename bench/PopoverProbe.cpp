@@ -107,6 +107,7 @@ int main(int argc, char** argv) {
     if (status != 0 || ms.empty()) return 1;
     std::sort(ms.begin(), ms.end());
     const double median = ms.size() % 2 ? ms[ms.size() / 2] : (ms[ms.size() / 2 - 1] + ms[ms.size() / 2]) / 2;
-    std::printf("Activate to first painted frame, %zu runs: median %.1f ms, max %.1f ms\n", ms.size(), median, ms.back());
+    std::printf("Activate to first painted frame, %zu runs: median %.1f ms, max %.1f ms\n", ms.size(), median,
+                ms.back());
     return 0;
 }

@@ -17,9 +17,10 @@ public:
         if (sd_bus_new(&bus_) < 0) return;
         sd_bus_set_address(bus_, address.c_str());
         sd_bus_set_bus_client(bus_, 1);
-        ready_ = sd_bus_start(bus_) >= 0 &&
-                 sd_bus_add_object(bus_, nullptr, "/StatusNotifierWatcher", &FakeStatusNotifierWatcher::handle, this) >= 0 &&
-                 sd_bus_request_name(bus_, "org.kde.StatusNotifierWatcher", 0) >= 0;
+        ready_ =
+            sd_bus_start(bus_) >= 0 &&
+            sd_bus_add_object(bus_, nullptr, "/StatusNotifierWatcher", &FakeStatusNotifierWatcher::handle, this) >= 0 &&
+            sd_bus_request_name(bus_, "org.kde.StatusNotifierWatcher", 0) >= 0;
         if (!ready_) return;
         thread_ = std::thread([this] {
             while (!stop_)
@@ -78,7 +79,8 @@ private:
             }
             return sd_bus_reply_method_return(m, "");
         }
-        if (sd_bus_message_is_method_call(m, iface, "RegisterStatusNotifierHost")) return sd_bus_reply_method_return(m, "");
+        if (sd_bus_message_is_method_call(m, iface, "RegisterStatusNotifierHost"))
+            return sd_bus_reply_method_return(m, "");
         if (sd_bus_message_is_method_call(m, "org.freedesktop.DBus.Introspectable", "Introspect"))
             return sd_bus_reply_method_return(m, "s", introspection);
         if (sd_bus_message_is_method_call(m, "org.freedesktop.DBus.Properties", "Get")) {

@@ -38,7 +38,6 @@ private:
 };
 
 // Registered during static initialisation, before any test or fixture runs.
-[[maybe_unused]] ::testing::Environment* const registered =
-    ::testing::AddGlobalTestEnvironment(new PrivateDirectories);
+[[maybe_unused]] ::testing::Environment* const registered = ::testing::AddGlobalTestEnvironment(new PrivateDirectories);
 
 }  // namespace

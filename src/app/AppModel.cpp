@@ -65,8 +65,10 @@ AppModel::AppModel(std::shared_ptr<TintEngine> engine, std::shared_ptr<SettingsS
     if (!environment_.locationProvider) environment_.locationProvider = environment_.platform->locationProviderShared();
     lastTick_ = now();
     lastSystemZone_ = systemZone().identifier();
-    preciseLocation_ = std::make_unique<PreciseLocation>(environment_.locationProvider, environment_.platform->scheduler());
-    frontmost_ = std::make_unique<FrontmostAppObserver>(environment_.platform->workspace(), environment_.platform->displays());
+    preciseLocation_ =
+        std::make_unique<PreciseLocation>(environment_.locationProvider, environment_.platform->scheduler());
+    frontmost_ =
+        std::make_unique<FrontmostAppObserver>(environment_.platform->workspace(), environment_.platform->displays());
 }
 
 void AppModel::start() {
@@ -94,7 +96,8 @@ void AppModel::start() {
 
     displays_ = engine_->displays();
     rememberDisplayNames();
-    engine_->onDisplaysChanged = platform::weakly(shared_from_this(), [](AppModel& model) { model.displaysDidChange(); });
+    engine_->onDisplaysChanged =
+        platform::weakly(shared_from_this(), [](AppModel& model) { model.displaysDidChange(); });
 
     auto& workspace = environment_.platform->workspace();
     for (const auto event : {platform::WorkspaceEvent::didWake, platform::WorkspaceEvent::sessionDidBecomeActive})
@@ -104,10 +107,9 @@ void AppModel::start() {
                                                })));
     scheduleDayChange();
 
-    frontmost_->onChange = platform::weakly(shared_from_this(),
-                                            [](AppModel& model, const std::optional<FrontmostAppObserver::Info>& info) {
-                                                model.frontmostDidChange(info);
-                                            });
+    frontmost_->onChange = platform::weakly(
+        shared_from_this(),
+        [](AppModel& model, const std::optional<FrontmostAppObserver::Info>& info) { model.frontmostDidChange(info); });
     const auto current = frontmost_->current();
     setFrontmostAppInfo(current);
     setFrontmostBundleID(current ? std::optional<std::string>(current->bundleID) : std::nullopt);
@@ -287,7 +289,9 @@ void AppModel::setRuntime(RuntimeState runtime) {
     recompute();
 }
 
-void AppModel::setStatistics(Statistics statistics) { assign(statistics_, std::move(statistics), Property::statistics); }
+void AppModel::setStatistics(Statistics statistics) {
+    assign(statistics_, std::move(statistics), Property::statistics);
+}
 
 void AppModel::setRevealHeld(bool held) {
     if (assign(revealHeld_, held, Property::revealHeld)) recomputeSoon(Transition::instant);
@@ -328,14 +332,18 @@ void AppModel::setLastMethodCheck(std::map<std::string, std::optional<TintMethod
 }
 
 void AppModel::setNightShiftActive(bool active) { assign(nightShiftActive_, active, Property::nightShiftActive); }
-void AppModel::setAccessibilityNeeded(bool needed) { assign(accessibilityNeeded_, needed, Property::accessibilityNeeded); }
+void AppModel::setAccessibilityNeeded(bool needed) {
+    assign(accessibilityNeeded_, needed, Property::accessibilityNeeded);
+}
 void AppModel::setSteadyBacklightActive(bool active) {
     assign(steadyBacklightActive_, active, Property::steadyBacklightActive);
 }
 void AppModel::setRenderTonightReduction(std::optional<double> reduction) {
     assign(renderTonightReduction_, reduction, Property::renderTonightReduction);
 }
-void AppModel::setResolution(Resolution resolution) { assign(resolution_, std::move(resolution), Property::resolution); }
+void AppModel::setResolution(Resolution resolution) {
+    assign(resolution_, std::move(resolution), Property::resolution);
+}
 void AppModel::setLocation(Location location) { assign(location_, std::move(location), Property::location); }
 void AppModel::setPreciseLocationError(std::optional<std::string> error) {
     assign(preciseLocationError_, std::move(error), Property::preciseLocationError);
@@ -445,9 +453,8 @@ void AppModel::scheduleTick() {
     const TimeInterval tolerance = resolution_.isRamping ? rampingTolerance : restingTolerance;
     tickTimer_ = TickTimer{interval, tolerance};
     if (const auto scheduler = environment_.platform->scheduler())
-        tickHandle_ = scheduler->schedule(interval, tolerance, platform::weakly(shared_from_this(), [](AppModel& model) {
-                                              model.tick();
-                                          }));
+        tickHandle_ = scheduler->schedule(interval, tolerance,
+                                          platform::weakly(shared_from_this(), [](AppModel& model) { model.tick(); }));
 }
 
 void AppModel::tick() {
@@ -509,11 +516,13 @@ void AppModel::setWarmth(std::int64_t kelvin, std::optional<double> dim) {
 }
 
 void AppModel::dimmer() {
-    setWarmth(resolution_.modeState.kelvin, clampedDim(resolution_.modeState.dim - settings_.dimStep, settings_.dimFloor));
+    setWarmth(resolution_.modeState.kelvin,
+              clampedDim(resolution_.modeState.dim - settings_.dimStep, settings_.dimFloor));
 }
 
 void AppModel::brighter() {
-    setWarmth(resolution_.modeState.kelvin, clampedDim(resolution_.modeState.dim + settings_.dimStep, settings_.dimFloor));
+    setWarmth(resolution_.modeState.kelvin,
+              clampedDim(resolution_.modeState.dim + settings_.dimStep, settings_.dimFloor));
 }
 
 void AppModel::nextPreset() {
@@ -653,22 +662,23 @@ void AppModel::toggleExclusion(const std::string& bundleID, const std::string& n
 
 void AppModel::requestPreciseLocation() {
     if (preciseLocationError_) setPreciseLocationError(std::nullopt);
-    preciseLocation_->request(platform::weakly(shared_from_this(), [](AppModel& model, const PreciseLocationResult& result) {
-        if (const auto* fix = result.coordinate()) {
-            Settings s = model.settings_;
-            s.sunset.cachedPreciseLatitude = fix->latitude;
-            model.setSettings(s);
-            s = model.settings_;
-            s.sunset.cachedPreciseLongitude = fix->longitude;
-            model.setSettings(s);
-            model.setPreciseCoordinates(LocationSource::Coordinates{fix->latitude, fix->longitude});
-            s = model.settings_;
-            s.sunset.locationSource = LocationSource::Precise{};
-            model.setSettings(s);
-        } else if (const auto* error = result.error()) {
-            model.setPreciseLocationError(error->localizedDescription);
-        }
-    }));
+    preciseLocation_->request(
+        platform::weakly(shared_from_this(), [](AppModel& model, const PreciseLocationResult& result) {
+            if (const auto* fix = result.coordinate()) {
+                Settings s = model.settings_;
+                s.sunset.cachedPreciseLatitude = fix->latitude;
+                model.setSettings(s);
+                s = model.settings_;
+                s.sunset.cachedPreciseLongitude = fix->longitude;
+                model.setSettings(s);
+                model.setPreciseCoordinates(LocationSource::Coordinates{fix->latitude, fix->longitude});
+                s = model.settings_;
+                s.sunset.locationSource = LocationSource::Precise{};
+                model.setSettings(s);
+            } else if (const auto* error = result.error()) {
+                model.setPreciseLocationError(error->localizedDescription);
+            }
+        }));
 }
 
 void AppModel::openDisplaysSettings() {

@@ -68,7 +68,7 @@ public:
         std::shared_ptr<platform::LocationProvider> locationProvider;  // default: the platform's
         std::function<void(const std::string& name)> playSound;        // "Pop"; default: silence
         std::function<bool(bool on)> setLaunchAtLogin;                 // default: nothing
-        std::string bundleIdentifier{platform::bundleIdentifier};       // reports of this app are ignored
+        std::string bundleIdentifier{platform::bundleIdentifier};      // reports of this app are ignored
     };
 
     // The tick as last armed.
@@ -88,10 +88,13 @@ public:
     AppModel(const AppModel&) = delete;
     AppModel& operator=(const AppModel&) = delete;
 
-    [[nodiscard]] Subscription observe(std::function<void(Property)> changed) { return changes_.subscribe(std::move(changed)); }
+    [[nodiscard]] Subscription observe(std::function<void(Property)> changed) {
+        return changes_.subscribe(std::move(changed));
+    }
     // The settings before and after each real change, told once the change is complete
     // (the resolution already follows it), so a view compares only the fields it shows.
-    [[nodiscard]] Subscription observeSettings(std::function<void(const Settings& old, const Settings& current)> changed) {
+    [[nodiscard]] Subscription observeSettings(
+        std::function<void(const Settings& old, const Settings& current)> changed) {
         return settingsChanges_.subscribe(std::move(changed));
     }
 

@@ -56,15 +56,15 @@ void DeferredScheduler::start(std::shared_ptr<platform::Scheduler> target) {
             }
         };
         switch (h->kind) {
-        case Held::Kind::once:
-            h->forwarded = target->schedule(std::max(0.0, h->due - now), h->tolerance, std::move(fire));
-            break;
-        case Held::Kind::repeating:
-            h->forwarded = target->scheduleRepeating(h->interval, h->tolerance, std::move(fire));
-            break;
-        case Held::Kind::watch:
-            h->forwarded = target->watchFd(h->fd, h->event, std::move(fire));
-            break;
+            case Held::Kind::once:
+                h->forwarded = target->schedule(std::max(0.0, h->due - now), h->tolerance, std::move(fire));
+                break;
+            case Held::Kind::repeating:
+                h->forwarded = target->scheduleRepeating(h->interval, h->tolerance, std::move(fire));
+                break;
+            case Held::Kind::watch:
+                h->forwarded = target->watchFd(h->fd, h->event, std::move(fire));
+                break;
         }
     }
     for (auto& work : posted) target->post(std::move(work));
@@ -222,7 +222,7 @@ void DeferredOverlayWindows::start(std::shared_ptr<platform::OverlayWindows> tar
 }
 
 std::unique_ptr<platform::OverlayWindow> DeferredOverlayWindows::create(const platform::Rect& frame,
-                                                                         const platform::OverlayStyle& style) {
+                                                                        const platform::OverlayStyle& style) {
     if (started_) return target_->create(frame, style);
     if (canShow_ && !canShow_()) {
         if (target_) return target_->create(frame, style);  // says why and makes none

@@ -28,7 +28,8 @@ public:
     bool started() const;
 
     platform::Handle schedule(TimeInterval delay, TimeInterval tolerance, std::function<void()> fire) override;
-    platform::Handle scheduleRepeating(TimeInterval interval, TimeInterval tolerance, std::function<void()> fire) override;
+    platform::Handle scheduleRepeating(TimeInterval interval, TimeInterval tolerance,
+                                       std::function<void()> fire) override;
     void post(std::function<void()> work) override;
     platform::Handle watchFd(int fd, platform::FdEvent event, std::function<void()> ready) override;
 
@@ -56,7 +57,8 @@ public:
     // `target` replaces the one given at construction, if any. Main thread, once.
     void start(std::shared_ptr<platform::OverlayWindows> target = nullptr);
 
-    std::unique_ptr<platform::OverlayWindow> create(const platform::Rect& frame, const platform::OverlayStyle& style) override;
+    std::unique_ptr<platform::OverlayWindow> create(const platform::Rect& frame,
+                                                    const platform::OverlayStyle& style) override;
     int maximumWindowLevel() override { return target_ ? target_->maximumWindowLevel() : maximumLevel_; }
 
     class Window;

@@ -22,7 +22,8 @@ std::optional<bool> storedBool(const platform::Dictionary& record, const char* k
 
 std::shared_ptr<ComfortController> ComfortController::create(std::shared_ptr<AppModel> model, app::Panels& panels,
                                                              Environment environment) {
-    std::shared_ptr<ComfortController> controller(new ComfortController(std::move(model), panels, std::move(environment)));
+    std::shared_ptr<ComfortController> controller(
+        new ComfortController(std::move(model), panels, std::move(environment)));
     controller->start();
     return controller;
 }
@@ -82,7 +83,8 @@ void ComfortController::start() {
 void ComfortController::refreshDDC() {
     ddcServices_ = DDCService::isAvailable(*ddcLibrary_) ? DDCService::externalServices(ddcLibrary_)
                                                          : std::vector<std::shared_ptr<DDCService>>{};
-    if (!ddcServices_.empty()) log_.notice("DDC: %ld external service(s) respond", static_cast<long>(ddcServices_.size()));
+    if (!ddcServices_.empty())
+        log_.notice("DDC: %ld external service(s) respond", static_cast<long>(ddcServices_.size()));
 }
 
 std::shared_ptr<DDCService> ComfortController::ddcService(const DisplayInfo& display) const {
@@ -101,8 +103,9 @@ void ComfortController::installEngineHooks() {
         const auto self = weak.lock();
         return self && self->ddcService(display) != nullptr;
     };
-    engine.backendFactory = [weak, platform = platform_](TintMethod method, const DisplayInfo& display,
-                                                         const Calibration& calibration) -> std::shared_ptr<TintBackend> {
+    engine.backendFactory = [weak, platform = platform_](
+                                TintMethod method, const DisplayInfo& display,
+                                const Calibration& calibration) -> std::shared_ptr<TintBackend> {
         if (method == TintMethod::ddc)
             if (const auto self = weak.lock())
                 if (auto service = self->ddcService(display))
@@ -174,10 +177,8 @@ void ComfortController::apply(const std::optional<Settings>& old, const Settings
         updatePointerTint();
 
     // 5.
-    if (now.enabled && now.securityPromptAutoReveal)
-        security_->start();
-    else
-        security_->stop();
+    if (now.enabled && now.securityPromptAutoReveal) security_->start();
+    else security_->stop();
 }
 
 // --- dithering -------------------------------------------------------------------------
@@ -217,20 +218,16 @@ void ComfortController::applyAntiDither() {
     // A group that would not come back on stays in the record for the next launch.
     const bool keepBuiltIn = disableBuiltIn || (restoreBuiltIn && !restored);
     const bool keepExternal = disableExternal || (restoreExternal && !restored);
-    if (keepBuiltIn || keepExternal)
-        recordDithering(keepBuiltIn, keepExternal);
-    else if (hadAny)
-        defaults_->remove(antiDitherDirtyKey);
+    if (keepBuiltIn || keepExternal) recordDithering(keepBuiltIn, keepExternal);
+    else if (hadAny) defaults_->remove(antiDitherDirtyKey);
 }
 
 void ComfortController::restoreAntiDither() {
     if (!ditherDisabledBuiltIn_ && !ditherDisabledExternal_) return;
     const bool builtIn = ditherDisabledBuiltIn_, external = ditherDisabledExternal_;
     ditherDisabledBuiltIn_ = ditherDisabledExternal_ = false;
-    if (switchDitheringOn(builtIn, external))
-        defaults_->remove(antiDitherDirtyKey);
-    else
-        log_.error("could not switch dithering back on; keeping %{public}s", antiDitherDirtyKey);
+    if (switchDitheringOn(builtIn, external)) defaults_->remove(antiDitherDirtyKey);
+    else log_.error("could not switch dithering back on; keeping %{public}s", antiDitherDirtyKey);
 }
 
 void ComfortController::restoreAntiDitherIfDirty() {
@@ -272,10 +269,8 @@ void ComfortController::updatePointerTint() {
     const Settings& settings = model_->settings();
     const bool on = settings.pointerTint && model_->isWarming() &&
                     model_->resolution().target.kelvin <= settings.pointerTintThreshold;
-    if (on && !pointer_->isApplied())
-        pointer_->apply();
-    else if (!on && pointer_->isApplied())
-        pointer_->restore();
+    if (on && !pointer_->isApplied()) pointer_->apply();
+    else if (!on && pointer_->isApplied()) pointer_->restore();
 }
 
 std::optional<DisplayInfo> ComfortController::externalDisplayUnderPointer() const {
@@ -303,19 +298,17 @@ void ComfortController::handleBrightnessKey(BrightnessKeys::Key key) {
         }
     }
     // No monitor of our own under the pointer, or its read failed: dim with the tint.
-    if (key == BrightnessKeys::Key::down)
-        model_->dimmer();
-    else
-        model_->brighter();
+    if (key == BrightnessKeys::Key::down) model_->dimmer();
+    else model_->brighter();
     if (model_->settings().showBrightnessHUD) hud_->show(model_->resolution().modeState.dim, "Dim");
 }
 
 void ComfortController::pollNightShift() {
     if (const auto& scheduler = platform_->scheduler())
-        nightShiftTimer_ = scheduler->scheduleRepeating(nightShiftInterval, nightShiftTolerance,
-                                                        [weak = weak_from_this()] {
-                                                            if (auto self = weak.lock()) self->checkNightShift();
-                                                        });
+        nightShiftTimer_ =
+            scheduler->scheduleRepeating(nightShiftInterval, nightShiftTolerance, [weak = weak_from_this()] {
+                if (auto self = weak.lock()) self->checkNightShift();
+            });
     checkNightShift();
 }
 

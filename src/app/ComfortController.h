@@ -36,8 +36,8 @@ public:
     static constexpr TimeInterval nightShiftTolerance = 10;
 
     struct Environment {
-        std::shared_ptr<DDCLibrary> ddcLibrary;             // default: over the model's platform
-        std::shared_ptr<platform::UserDefaults> defaults;   // default: the standard domain
+        std::shared_ptr<DDCLibrary> ddcLibrary;            // default: over the model's platform
+        std::shared_ptr<platform::UserDefaults> defaults;  // default: the standard domain
     };
 
     // Runs the construction steps: leftovers of a crashed run put back (backlight, monitor

@@ -1,9 +1,9 @@
 #include "app/Commands.h"
 
+#include <fmt/format.h>
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <fmt/format.h>
 
 #include "core/DecimalText.h"
 #include "core/Overloaded.h"
@@ -178,16 +178,25 @@ std::string quotedName(std::string_view text) {
     std::string out = "\"";
     for (const char c : text) {
         switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        default:
-            if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
-                out += fmt::format("\\u{{{:x}}}", static_cast<unsigned>(static_cast<unsigned char>(c)));
-            else
-                out += c;
+            case '"':
+                out += "\\\"";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            default:
+                if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+                    out += fmt::format("\\u{{{:x}}}", static_cast<unsigned>(static_cast<unsigned char>(c)));
+                else out += c;
         }
     }
     return out + "\"";
@@ -196,10 +205,8 @@ std::string quotedName(std::string_view text) {
 template <class T>
 std::string optionalText(const std::optional<T>& value) {
     if (!value) return "nil";
-    if constexpr (std::is_same_v<T, double>)
-        return shortestDecimal(*value);
-    else
-        return std::to_string(*value);
+    if constexpr (std::is_same_v<T, double>) return shortestDecimal(*value);
+    else return std::to_string(*value);
 }
 
 }  // namespace
@@ -274,7 +281,7 @@ std::optional<Commands::Command> Commands::parse(const std::vector<std::string>&
 }
 
 bool Commands::mentionsCommand(const std::vector<std::string>& arguments) {
-    static constexpr std::string_view options[] = {"--set-kelvin", "--set-dim",  "--preset",     "--toggle",
+    static constexpr std::string_view options[] = {"--set-kelvin", "--set-dim",   "--preset",     "--toggle",
                                                    "--reveal",     "--wind-down", "--true-color", "--follow-evening"};
     for (std::size_t i = 1; i < arguments.size(); ++i)
         if (std::find(std::begin(options), std::end(options), arguments[i]) != std::end(options)) return true;
@@ -340,14 +347,24 @@ Commands::UserInfo Commands::userInfo(const Command& command) {
                               if (c.dim) info["dim"] = shortestDecimal(*c.dim);
                               return info;
                           },
-                          [](const Preset& c) { return UserInfo{{"cmd", "preset"}, {"name", c.name}}; },
+                          [](const Preset& c) {
+                              return UserInfo{{"cmd", "preset"}, {"name", c.name}};
+                          },
                           [](const TrueColor& c) {
                               return UserInfo{{"cmd", "truecolor"}, {"minutes", std::to_string(c.minutes)}};
                           },
-                          [](const Toggle&) { return UserInfo{{"cmd", "toggle"}}; },
-                          [](const Reveal&) { return UserInfo{{"cmd", "reveal"}}; },
-                          [](const WindDown&) { return UserInfo{{"cmd", "winddown"}}; },
-                          [](const FollowEvening&) { return UserInfo{{"cmd", "evening"}}; },
+                          [](const Toggle&) {
+                              return UserInfo{{"cmd", "toggle"}};
+                          },
+                          [](const Reveal&) {
+                              return UserInfo{{"cmd", "reveal"}};
+                          },
+                          [](const WindDown&) {
+                              return UserInfo{{"cmd", "winddown"}};
+                          },
+                          [](const FollowEvening&) {
+                              return UserInfo{{"cmd", "evening"}};
+                          },
                       },
                       command);
 }

@@ -110,8 +110,8 @@ std::string Diagnostics::text(const AppModel& model, const Build& build, const S
     lines.push_back("Backends: " + backends);
 
     lines.push_back("State: enabled=" + boolText(settings.enabled) + " mode=" + std::string(toString(settings.mode)) +
-                    " status=" + statusText(resolution.status) + " target=" +
-                    std::to_string(resolution.target.kelvin) + "K dim=" + shortestDecimal(resolution.target.dim));
+                    " status=" + statusText(resolution.status) + " target=" + std::to_string(resolution.target.kelvin) +
+                    "K dim=" + shortestDecimal(resolution.target.dim));
 
     const Location& location = model.location();
     lines.push_back("Location: " + location.display() + " (" + shortestDecimal(location.latitude) + ", " +
@@ -129,9 +129,9 @@ std::string Diagnostics::text(const AppModel& model, const Build& build, const S
                     " DDC=" + boolText(system.ddc) + " Accessibility=" + boolText(system.accessibility));
 
     lines.push_back("Comfort: steadyBacklight=" + boolText(settings.steadyBacklight.enabled) +
-                    " keys=" + std::string(toString(settings.brightnessKeys)) +
-                    " antiDither=" + std::string(toString(settings.antiDithering)) +
-                    " pointerTint=" + boolText(settings.pointerTint) + " exclusions=" + quotedList(settings.excludedApps));
+                    " keys=" + std::string(toString(settings.brightnessKeys)) + " antiDither=" +
+                    std::string(toString(settings.antiDithering)) + " pointerTint=" + boolText(settings.pointerTint) +
+                    " exclusions=" + quotedList(settings.excludedApps));
 
     std::string text;
     for (std::size_t i = 0; i < lines.size(); ++i) text += (i ? "\n" : "") + lines[i];

@@ -69,7 +69,8 @@ LaunchedTint LaunchedTint::launch(const std::shared_ptr<platform::Platform>& pla
     launched.store = std::make_shared<SettingsStore>(platform->standardUserDefaults(), platform->scheduler());
 
     // 2, 3. The engine, suppressed from the start under the development switch.
-    launched.engine = std::make_shared<TintEngine>(platform, AppModel::engineConfiguration(launched.store->loadSettings()));
+    launched.engine =
+        std::make_shared<TintEngine>(platform, AppModel::engineConfiguration(launched.store->loadSettings()));
     if (platform::environmentSwitch("ORVANE_NO_TINT")) {
         launched.engine->setSuppressed(true);
         launched.engine->nightShift().restore();
@@ -126,7 +127,8 @@ EarlyLaunch::Outcome EarlyLaunch::run(const std::vector<std::string>& arguments)
 }  // namespace orvane
 
 // The runtime library's C entries (see the header).
-extern "C" __attribute__((visibility("default"))) int orvaneLaunchBeforeToolkit(int argc, char** argv, void** prepared) {
+extern "C" __attribute__((visibility("default"))) int orvaneLaunchBeforeToolkit(int argc, char** argv,
+                                                                                void** prepared) {
     *prepared = nullptr;
     auto outcome = orvane::EarlyLaunch::run(std::vector<std::string>(argv, argv + argc));
     if (outcome.exitStatus) return *outcome.exitStatus;

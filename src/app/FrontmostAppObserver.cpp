@@ -7,7 +7,8 @@ namespace orvane {
 FrontmostAppObserver::FrontmostAppObserver(platform::Workspace& workspace, platform::Displays& displays)
     : workspace_(workspace), displays_(displays) {
     // The handles die with this object, so the callbacks never see it gone.
-    for (const auto event : {platform::WorkspaceEvent::didActivateApplication, platform::WorkspaceEvent::activeSpaceDidChange})
+    for (const auto event :
+         {platform::WorkspaceEvent::didActivateApplication, platform::WorkspaceEvent::activeSpaceDidChange})
         observers_.push_back(workspace_.observe(event, [this] { refresh(); }));
     refresh();
 }
@@ -31,8 +32,10 @@ void FrontmostAppObserver::update(std::optional<Info> info) {
     if (onChange) onChange(current_);
 }
 
-bool FrontmostAppObserver::isFullScreen(std::int32_t pid, platform::Workspace& workspace, platform::Displays& displays) {
-    const auto windows = workspace.windowList(platform::windowListOnScreenOnly | platform::windowListExcludeDesktopElements);
+bool FrontmostAppObserver::isFullScreen(std::int32_t pid, platform::Workspace& workspace,
+                                        platform::Displays& displays) {
+    const auto windows =
+        workspace.windowList(platform::windowListOnScreenOnly | platform::windowListExcludeDesktopElements);
     if (!windows) return false;
     std::vector<platform::Rect> frames;
     for (const auto& screen : displays.screens()) frames.push_back(screen.frame);

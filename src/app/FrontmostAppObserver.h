@@ -24,8 +24,8 @@ public:
         bool operator==(const Info&) const = default;
     };
 
-    // Both services must outlive the observer. Registers the observations, then refreshes once (which only fills `current`, as
-    // nobody has subscribed yet).
+    // Both services must outlive the observer. Registers the observations, then refreshes once (which only fills
+    // `current`, as nobody has subscribed yet).
     FrontmostAppObserver(platform::Workspace& workspace, platform::Displays& displays);
     FrontmostAppObserver(const FrontmostAppObserver&) = delete;
     FrontmostAppObserver& operator=(const FrontmostAppObserver&) = delete;

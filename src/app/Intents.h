@@ -15,9 +15,9 @@
 #include "app/FocusLook.h"
 #include "core/CaseNames.h"
 #include "core/EveningPlan.h"
-#include "support/Json.h"
 #include "platform/IntentsPort.h"
 #include "platform/Value.h"
+#include "support/Json.h"
 
 namespace orvane {
 

@@ -21,8 +21,7 @@ namespace {
 
 // Runs `work` on the main thread while the state lives.
 template <class S, class F>
-void onMain(const std::weak_ptr<S>& weak, const std::shared_ptr<platform::Scheduler>& scheduler,
-            F work) {
+void onMain(const std::weak_ptr<S>& weak, const std::shared_ptr<platform::Scheduler>& scheduler, F work) {
     auto run = [weak, work = std::move(work)] {
         if (auto state = weak.lock()) work(*state);
     };

@@ -34,7 +34,8 @@ public:
     using Completion = std::function<void(const PreciseLocationResult&)>;
 
     // Without a scheduler the completion runs on the thread the answer arrives on.
-    PreciseLocation(std::shared_ptr<platform::LocationProvider> provider, std::shared_ptr<platform::Scheduler> scheduler);
+    PreciseLocation(std::shared_ptr<platform::LocationProvider> provider,
+                    std::shared_ptr<platform::Scheduler> scheduler);
     PreciseLocation(const PreciseLocation&) = delete;
     PreciseLocation& operator=(const PreciseLocation&) = delete;
 

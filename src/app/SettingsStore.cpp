@@ -52,7 +52,8 @@ Settings SettingsStore::loadSettings() {
     const auto stored = defaults_->object(std::string(settingsKey));
     if (stored && lastSettings_ && lastSettings_->first == *stored) return lastSettings_->second;
     Settings settings =
-        load<Settings>(settingsKey, [](const std::string& text) { return SettingsCodec::decode(text); }, "settings")
+        load<Settings>(
+            settingsKey, [](const std::string& text) { return SettingsCodec::decode(text); }, "settings")
             .value_or(Settings());
     if (stored) lastSettings_.emplace(*stored, settings);
     else lastSettings_.reset();
@@ -60,14 +61,15 @@ Settings SettingsStore::loadSettings() {
 }
 
 RuntimeState SettingsStore::loadRuntime() {
-    return load<RuntimeState>(runtimeKey, [](const std::string& text) { return RuntimeState::fromJson(json::parse(text)); },
-                              "runtime")
+    return load<RuntimeState>(
+               runtimeKey, [](const std::string& text) { return RuntimeState::fromJson(json::parse(text)); }, "runtime")
         .value_or(RuntimeState());
 }
 
 Statistics SettingsStore::loadStatistics() {
-    return load<Statistics>(statisticsKey, [](const std::string& text) { return Statistics::fromJson(json::parse(text)); },
-                            "statistics")
+    return load<Statistics>(
+               statisticsKey, [](const std::string& text) { return Statistics::fromJson(json::parse(text)); },
+               "statistics")
         .value_or(Statistics());
 }
 

@@ -140,8 +140,7 @@ struct SingleInstance::Lock {
 // --- the claim -------------------------------------------------------------------------
 
 std::filesystem::path SingleInstance::runtimeDirectory() {
-    if (auto dir = platform::environmentValue("XDG_RUNTIME_DIR"); dir && !dir->empty() && (*dir)[0] == '/')
-        return *dir;
+    if (auto dir = platform::environmentValue("XDG_RUNTIME_DIR"); dir && !dir->empty() && (*dir)[0] == '/') return *dir;
     const auto dir = std::filesystem::temp_directory_path() / ("orvane-" + std::to_string(::getuid()));
     ::mkdir(dir.c_str(), 0700);
     return dir;
@@ -152,10 +151,9 @@ SingleInstance::Claim SingleInstance::claim(const std::vector<std::string>& argu
     const platform::Log& log = self->log_;
 
     using BusOutcome = platform::SessionBusName::Outcome;
-    auto bus = platform::SessionBusName::claim({busName, objectPath, interfaceName}, arguments,
-                                               [instance = self.get()](std::vector<std::string> handed) {
-                                                   instance->deliver(std::move(handed));
-                                               });
+    auto bus = platform::SessionBusName::claim(
+        {busName, objectPath, interfaceName}, arguments,
+        [instance = self.get()](std::vector<std::string> handed) { instance->deliver(std::move(handed)); });
     switch (bus.outcome) {
         case BusOutcome::owner:
             self->bus_ = std::move(bus.owner);
@@ -194,8 +192,7 @@ SingleInstance::Claim SingleInstance::claim(const std::vector<std::string>& argu
     if (locked != 0)
         log.error("cannot lock %{public}s: %{public}s; not guarding against a second instance", lockPath.string(),
                   errnoText(errno));
-    else
-        lock->openListener(log);
+    else lock->openListener(log);
     self->lock_ = std::move(lock);
     return {Outcome::primary, std::move(self), {}};
 }

@@ -23,7 +23,7 @@ struct Startup {
     Startup() = delete;
 
     static constexpr std::array<std::string_view, 2> formerBundleIdentifiers = {"app.tessomar.Tessomar",
-                                                                                 "app.quorrel.Quorrel"};
+                                                                                "app.quorrel.Quorrel"};
     // Set in the own domain once the former domains have been copied, so that a later
     // reset of the settings does not bring the old ones back.
     static constexpr std::string_view formerDefaultsCopiedKey = "formerDefaultsCopied";
@@ -31,7 +31,7 @@ struct Startup {
     enum class Mode { selfTest, command, renderUI, renderIcon, normal };
     struct Choice {
         Mode mode = Mode::normal;
-        std::string path;  // the directory or file of renderUI and renderIcon
+        std::string path;                            // the directory or file of renderUI and renderIcon
         std::optional<Commands::Command> command{};  // for command: forwarded, never run here
         // For normal: a command option was given but made no command.
         bool commandNotMade = false;

@@ -43,10 +43,14 @@ bool ensureSignalPipe() {
 
 std::string signalName(int number) {
     switch (number) {
-    case SIGTERM: return "SIGTERM";
-    case SIGINT: return "SIGINT";
-    case SIGHUP: return "SIGHUP";
-    default: return "signal " + std::to_string(number);
+        case SIGTERM:
+            return "SIGTERM";
+        case SIGINT:
+            return "SIGINT";
+        case SIGHUP:
+            return "SIGHUP";
+        default:
+            return "signal " + std::to_string(number);
     }
 }
 
@@ -63,7 +67,10 @@ int openPidfd(pid_t pid) {
 }  // namespace
 
 TintSafety::TintSafety(std::shared_ptr<platform::Platform> platform, std::function<void()> terminate, Options options)
-    : platform_(std::move(platform)), scheduler_(platform_->scheduler()), terminate_(std::move(terminate)), options_(std::move(options)) {}
+    : platform_(std::move(platform)),
+      scheduler_(platform_->scheduler()),
+      terminate_(std::move(terminate)),
+      options_(std::move(options)) {}
 
 TintSafety::~TintSafety() {
     signalWatch_.cancel();
@@ -176,16 +183,15 @@ void TintSafety::watchGuard(pid_t pid) {
     }
     // Kernels without pidfd_open: ask now and then whether it has ended.
     guardWatch_ = scheduler_->scheduleRepeating(0.25, 0.1, platform::weakly(self, [pid](TintSafety& s) {
-        if (::waitpid(pid, nullptr, WNOHANG) != 0) s.guardEnded();
-    }));
+                                                    if (::waitpid(pid, nullptr, WNOHANG) != 0) s.guardEnded();
+                                                }));
 }
 
 void TintSafety::guardEnded() {
     if (!guardPid_) return;
     const pid_t pid = *guardPid_;
     // Reap it; a pidfd becomes readable only once the process has ended.
-    while (::waitpid(pid, nullptr, WNOHANG) < 0 && errno == EINTR) {
-    }
+    while (::waitpid(pid, nullptr, WNOHANG) < 0 && errno == EINTR) {}
     guardWatch_.cancel();
     if (guardFd_ >= 0) {
         ::close(guardFd_);

@@ -10,10 +10,10 @@
 #include <memory>
 #include <optional>
 
-#include "support/Date.h"
 #include "platform/Log.h"
 #include "platform/Platform.h"
 #include "platform/Scheduler.h"
+#include "support/Date.h"
 
 namespace orvane {
 

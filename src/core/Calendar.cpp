@@ -59,9 +59,7 @@ bool Calendar::canRepresent(Date date) {
     return std::isfinite(date.secondsSince1970) && std::abs(date.secondsSince1970) < 1e11;
 }
 
-double Calendar::localSeconds(Date date) const {
-    return date.secondsSince1970 + zone_.secondsFromGMT(date);
-}
+double Calendar::localSeconds(Date date) const { return date.secondsSince1970 + zone_.secondsFromGMT(date); }
 
 Date Calendar::fromLocalSeconds(double local, Skipped skipped) const {
     if (!zone_.zone_) return Date(local - zone_.fixedOffset_);
@@ -119,11 +117,12 @@ Date Calendar::date(int year, int month, int day, int hour, int minute, double s
 Date Calendar::startOfDay(Date date) const {
     const DateComponents c = components(date);
     // Midnight may not exist (a gap at 00:00): the day then starts when the gap ends.
-    const double local = static_cast<double>(
-        ::date::sys_days{::date::year_month_day{::date::year{c.year}, ::date::month{static_cast<unsigned>(c.month)},
-                                                ::date::day{static_cast<unsigned>(c.day)}}}
-            .time_since_epoch()
-            .count()) * 86400.0;
+    const double local = static_cast<double>(::date::sys_days{
+                             ::date::year_month_day{::date::year{c.year}, ::date::month{static_cast<unsigned>(c.month)},
+                                                    ::date::day{static_cast<unsigned>(c.day)}}}
+                                                 .time_since_epoch()
+                                                 .count()) *
+                         86400.0;
     return fromLocalSeconds(local, Skipped::endOfGap);
 }
 

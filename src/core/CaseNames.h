@@ -19,7 +19,9 @@ struct CaseNames {
 };
 
 template <class E>
-concept NamedCases = std::is_enum_v<E> && requires(E e) { caseNames(e).names; };
+concept NamedCases = std::is_enum_v<E> && requires(E e) {
+    caseNames(e).names;
+};
 
 // The raw value of a case: its name, also its stored JSON string and its `id`.
 template <NamedCases E>

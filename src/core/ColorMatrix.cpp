@@ -4,9 +4,7 @@
 
 namespace orvane {
 
-ColorMatrix ColorMatrix::diagonal(const Multiplier& g) {
-    return ColorMatrix({g.r, 0, 0, 0, g.g, 0, 0, 0, g.b});
-}
+ColorMatrix ColorMatrix::diagonal(const Multiplier& g) { return ColorMatrix({g.r, 0, 0, 0, g.g, 0, 0, 0, g.b}); }
 
 bool ColorMatrix::isIdentity() const {
     for (std::size_t i = 0; i < 9; ++i)
@@ -14,9 +12,7 @@ bool ColorMatrix::isIdentity() const {
     return true;
 }
 
-Multiplier ColorMatrix::white() const {
-    return Multiplier(m[0] + m[1] + m[2], m[3] + m[4] + m[5], m[6] + m[7] + m[8]);
-}
+Multiplier ColorMatrix::white() const { return Multiplier(m[0] + m[1] + m[2], m[3] + m[4] + m[5], m[6] + m[7] + m[8]); }
 
 std::array<double, 3> ColorMatrix::applied(const std::array<double, 3>& rgb) const {
     std::array<double, 3> out{};

@@ -145,7 +145,8 @@ struct Context {
 
 Keyframe morningKeyframe(const Context& c, Date next) {
     const SunsetSettings& s = c.settings.sunset;
-    const TintState daytime(clamped(s.daytimeKelvin, Kelvin::minimum, Kelvin::maximum), 1.0, c.settings.redStyle, false);
+    const TintState daytime(clamped(s.daytimeKelvin, Kelvin::minimum, Kelvin::maximum), 1.0, c.settings.redStyle,
+                            false);
     const auto anchor = [&] {
         if (const auto sunrise = c.sun(next).sunrise) return *sunrise;
         return c.clock(s.polarMorning, next);
@@ -153,7 +154,8 @@ Keyframe morningKeyframe(const Context& c, Date next) {
     if (const auto* fixed = s.morning.as<MorningBehavior::OffAtFixed>())
         return Keyframe(c.clock(fixed->time, next), daytime, 0, "Morning", true);
     if (const auto* ramp = s.morning.as<MorningBehavior::RampOut>())
-        return Keyframe(anchor() - minutesToSeconds(ramp->minutes), daytime, rampSeconds(ramp->minutes), "Sunrise", true);
+        return Keyframe(anchor() - minutesToSeconds(ramp->minutes), daytime, rampSeconds(ramp->minutes), "Sunrise",
+                        true);
     if (const auto* by = s.morning.as<MorningBehavior::RampOutBy>())
         return Keyframe(c.clock(by->time, next) - minutesToSeconds(by->minutes), daytime, rampSeconds(by->minutes),
                         "Wake-up", true);
@@ -162,7 +164,8 @@ Keyframe morningKeyframe(const Context& c, Date next) {
 
 Date lateNightStart(const Context& c, Date d, Date next, Date eventDate, Date eveningStart) {
     const SunsetSettings& s = c.settings.sunset;
-    if (const auto* plus = s.lateNightAnchor.as<LateNightAnchor::EventPlusHours>()) return eventDate + plus->hours * hour;
+    if (const auto* plus = s.lateNightAnchor.as<LateNightAnchor::EventPlusHours>())
+        return eventDate + plus->hours * hour;
     const ClockTime time = std::get<LateNightAnchor::Clock>(s.lateNightAnchor.value).time;
     const Date at = c.clock(time, d);
     if (at > eveningStart) return at;
@@ -200,14 +203,18 @@ std::vector<Date> days(Date around, const TimeZone& tz) {
 std::optional<WarmthCurve> curve(const Settings& settings, const Location& location, Date around,
                                  const TimeZone& systemTimeZone) {
     switch (settings.mode) {
-        case Mode::manual: return std::nullopt;
-        case Mode::sunset: return sunsetCurve(settings, location, around, systemTimeZone);
-        case Mode::schedule: return scheduleCurve(settings, location, around, systemTimeZone);
+        case Mode::manual:
+            return std::nullopt;
+        case Mode::sunset:
+            return sunsetCurve(settings, location, around, systemTimeZone);
+        case Mode::schedule:
+            return scheduleCurve(settings, location, around, systemTimeZone);
     }
     return std::nullopt;
 }
 
-WarmthCurve sunsetCurve(const Settings& settings, const Location& location, Date around, const TimeZone& systemTimeZone) {
+WarmthCurve sunsetCurve(const Settings& settings, const Location& location, Date around,
+                        const TimeZone& systemTimeZone) {
     const Context c(settings, location, systemTimeZone);
     const SunsetSettings& s = settings.sunset;
     std::vector<Keyframe> frames;
@@ -216,7 +223,8 @@ WarmthCurve sunsetCurve(const Settings& settings, const Location& location, Date
         // A dawn event may be chosen for the evening; it then takes the dawn of the day.
         const Date eventDate = c.event(c.sun(d), s.eveningEvent, d);
         const Date eveningStart = eventDate + minutesToSeconds(s.startOffsetMinutes);
-        frames.emplace_back(eveningStart, c.resolve(s.eveningTarget), rampSeconds(s.eveningRampMinutes), "Evening", false);
+        frames.emplace_back(eveningStart, c.resolve(s.eveningTarget), rampSeconds(s.eveningRampMinutes), "Evening",
+                            false);
         if (s.lateNightEnabled)
             frames.emplace_back(lateNightStart(c, d, next, eventDate, eveningStart), c.resolve(s.lateNightTarget),
                                 rampSeconds(s.lateNightRampMinutes), "Late night", false);
@@ -255,15 +263,14 @@ WarmthCurve scheduleCurve(const Settings& settings, const Location& location, Da
         const SunTimes sun = c.sun(d);
         for (const auto& step : steps) {
             Date base;
-            if (const auto* clock = step.anchor.as<StepAnchor::Clock>())
-                base = c.clock(clock->time, d);
+            if (const auto* clock = step.anchor.as<StepAnchor::Clock>()) base = c.clock(clock->time, d);
             else {
                 const auto& anchor = std::get<StepAnchor::Sun>(step.anchor.value);
                 base = c.event(sun, anchor.event, d) + minutesToSeconds(anchor.offsetMinutes);
             }
             const TintState target = c.resolve(step.target);
-            frames.emplace_back(base + shift, target, rampSeconds(step.rampMinutes), step.target.describe(settings.presets),
-                                target.kelvin >= threshold);
+            frames.emplace_back(base + shift, target, rampSeconds(step.rampMinutes),
+                                step.target.describe(settings.presets), target.kelvin >= threshold);
         }
     }
     return WarmthCurve(std::move(frames));

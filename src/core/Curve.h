@@ -9,10 +9,10 @@
 
 #include "core/Calendar.h"
 #include "core/ClockTime.h"
-#include "support/Date.h"
 #include "core/Locations.h"
 #include "core/Settings.h"
 #include "core/TintState.h"
+#include "support/Date.h"
 
 namespace orvane {
 

@@ -7,21 +7,30 @@ namespace orvane {
 
 std::string_view title(TintMethod method) {
     switch (method) {
-        case TintMethod::automatic: return "Automatic";
-        case TintMethod::matrix: return "Color matrix";
-        case TintMethod::nightShift: return "Night Shift + overlay";
-        case TintMethod::overlay: return "Overlay tint";
-        case TintMethod::gamma: return "Gamma table";
-        case TintMethod::ddc: return "Hardware (DDC)";
+        case TintMethod::automatic:
+            return "Automatic";
+        case TintMethod::matrix:
+            return "Color matrix";
+        case TintMethod::nightShift:
+            return "Night Shift + overlay";
+        case TintMethod::overlay:
+            return "Overlay tint";
+        case TintMethod::gamma:
+            return "Gamma table";
+        case TintMethod::ddc:
+            return "Hardware (DDC)";
     }
     return {};
 }
 
 std::string_view title(BrightnessKeysMode mode) {
     switch (mode) {
-        case BrightnessKeysMode::systemBacklight: return "System backlight";
-        case BrightnessKeysMode::orvaneDim: return "Orvane dim";
-        case BrightnessKeysMode::automatic: return "Automatic";
+        case BrightnessKeysMode::systemBacklight:
+            return "System backlight";
+        case BrightnessKeysMode::orvaneDim:
+            return "Orvane dim";
+        case BrightnessKeysMode::automatic:
+            return "Automatic";
     }
     return {};
 }
@@ -36,9 +45,12 @@ BrightnessKeysMode enumFromJson<BrightnessKeysMode>(const Json& value, const std
 
 std::string_view title(AntiDitheringScope scope) {
     switch (scope) {
-        case AntiDitheringScope::off: return "Off";
-        case AntiDitheringScope::externalOnly: return "External displays only";
-        case AntiDitheringScope::allDisplays: return "All displays";
+        case AntiDitheringScope::off:
+            return "Off";
+        case AntiDitheringScope::externalOnly:
+            return "External displays only";
+        case AntiDitheringScope::allDisplays:
+            return "All displays";
     }
     return {};
 }
@@ -94,10 +106,8 @@ SteadyBacklightSettings SteadyBacklightSettings::fromJson(const Json& json, cons
 
 const std::vector<ExcludedApp>& ExcludedApp::suggestions() {
     static const std::vector<ExcludedApp> apps{
-        {"com.adobe.Photoshop", "Photoshop", false},
-        {"com.adobe.Lightroom", "Lightroom", false},
-        {"com.apple.FinalCut", "Final Cut Pro", false},
-        {"com.seriflabs.affinityphoto2", "Affinity Photo", false},
+        {"com.adobe.Photoshop", "Photoshop", false},    {"com.adobe.Lightroom", "Lightroom", false},
+        {"com.apple.FinalCut", "Final Cut Pro", false}, {"com.seriflabs.affinityphoto2", "Affinity Photo", false},
         {"com.figma.Desktop", "Figma", false},
     };
     return apps;

@@ -8,22 +8,21 @@
 #include <vector>
 
 #include "core/CaseNames.h"
+#include "core/Presets.h"
 #include "support/Date.h"
 #include "support/Json.h"
-#include "core/Presets.h"
 
 namespace orvane {
 
 // How a display is tinted; `automatic` leaves the choice to the method heuristic.
 enum class TintMethod { automatic, matrix, nightShift, overlay, gamma, ddc };
-inline constexpr CaseNames<TintMethod, 6> tintMethodNames{
-    "TintMethod",
-    {{{TintMethod::automatic, "automatic"},
-      {TintMethod::matrix, "matrix"},
-      {TintMethod::nightShift, "nightShift"},
-      {TintMethod::overlay, "overlay"},
-      {TintMethod::gamma, "gamma"},
-      {TintMethod::ddc, "ddc"}}}};
+inline constexpr CaseNames<TintMethod, 6> tintMethodNames{"TintMethod",
+                                                          {{{TintMethod::automatic, "automatic"},
+                                                            {TintMethod::matrix, "matrix"},
+                                                            {TintMethod::nightShift, "nightShift"},
+                                                            {TintMethod::overlay, "overlay"},
+                                                            {TintMethod::gamma, "gamma"},
+                                                            {TintMethod::ddc, "ddc"}}}};
 constexpr const auto& caseNames(TintMethod) { return tintMethodNames; }
 std::string_view title(TintMethod method);
 
@@ -53,9 +52,10 @@ std::string_view title(AntiDitheringScope scope);
 
 // How an overlay layer's colour is derived from channel gains.
 enum class LayerColorMode { linear, encodedSRGB, rawSRGB };
-inline constexpr CaseNames<LayerColorMode, 3> layerColorModeNames{
-    "LayerColorMode",
-    {{{LayerColorMode::linear, "linear"}, {LayerColorMode::encodedSRGB, "encodedSRGB"}, {LayerColorMode::rawSRGB, "rawSRGB"}}}};
+inline constexpr CaseNames<LayerColorMode, 3> layerColorModeNames{"LayerColorMode",
+                                                                  {{{LayerColorMode::linear, "linear"},
+                                                                    {LayerColorMode::encodedSRGB, "encodedSRGB"},
+                                                                    {LayerColorMode::rawSRGB, "rawSRGB"}}}};
 constexpr const auto& caseNames(LayerColorMode) { return layerColorModeNames; }
 
 // How the overlay back-ends draw readable red.

@@ -6,9 +6,12 @@ namespace orvane {
 
 std::string_view title(EveningIntensity intensity) {
     switch (intensity) {
-        case EveningIntensity::gentle: return "Gentle";
-        case EveningIntensity::warm: return "Warm";
-        case EveningIntensity::deepRed: return "Deep red";
+        case EveningIntensity::gentle:
+            return "Gentle";
+        case EveningIntensity::warm:
+            return "Warm";
+        case EveningIntensity::deepRed:
+            return "Deep red";
     }
     return {};
 }
@@ -19,9 +22,12 @@ Preset::BuiltIn eveningPreset(EveningIntensity intensity) {
 
 Preset::BuiltIn nightPreset(EveningIntensity intensity) {
     switch (intensity) {
-        case EveningIntensity::gentle: return Preset::BuiltIn::candle;
-        case EveningIntensity::warm: return Preset::BuiltIn::ember;
-        case EveningIntensity::deepRed: return Preset::BuiltIn::midnight;
+        case EveningIntensity::gentle:
+            return Preset::BuiltIn::candle;
+        case EveningIntensity::warm:
+            return Preset::BuiltIn::ember;
+        case EveningIntensity::deepRed:
+            return Preset::BuiltIn::midnight;
     }
     return Preset::BuiltIn::ember;
 }

@@ -10,9 +10,9 @@
 
 #include "core/CaseNames.h"
 #include "core/ClockTime.h"
-#include "support/Json.h"
 #include "core/Presets.h"
 #include "core/SunsetSettings.h"
+#include "support/Json.h"
 
 namespace orvane {
 

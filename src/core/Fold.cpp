@@ -20,7 +20,8 @@ std::string foldUncached(std::string_view utf8) {
     const icu::Normalizer2* nfc = icu::Normalizer2::getNFCInstance(status);
     if (U_FAILURE(status)) return std::string(utf8);
 
-    const icu::UnicodeString input = icu::UnicodeString::fromUTF8(icu::StringPiece(utf8.data(), static_cast<int32_t>(utf8.size())));
+    const icu::UnicodeString input =
+        icu::UnicodeString::fromUTF8(icu::StringPiece(utf8.data(), static_cast<int32_t>(utf8.size())));
     icu::UnicodeString decomposed = nfkd->normalize(input, status);
     if (U_FAILURE(status)) return std::string(utf8);
 

@@ -72,8 +72,7 @@ std::array<double, 3> Kelvin::linearRGB(double kelvin) {
         Y += radiance * yBar(nm);
         Z += radiance * zBar(nm);
     }
-    return {3.2406 * X - 1.5372 * Y - 0.4986 * Z,
-            -0.9689 * X + 1.8758 * Y + 0.0415 * Z,
+    return {3.2406 * X - 1.5372 * Y - 0.4986 * Z, -0.9689 * X + 1.8758 * Y + 0.0415 * Z,
             0.0557 * X - 0.2040 * Y + 1.0570 * Z};
 }
 
@@ -84,7 +83,8 @@ const std::vector<Multiplier>& Kelvin::table() {
 
 Multiplier Kelvin::multiplier(double kelvin) {
     const double p = kelvin >= static_cast<double>(minimum)
-                         ? (std::min(kelvin, static_cast<double>(maximum)) - static_cast<double>(minimum)) / static_cast<double>(step)
+                         ? (std::min(kelvin, static_cast<double>(maximum)) - static_cast<double>(minimum)) /
+                               static_cast<double>(step)
                          : 0.0;  // also NaN
     const auto& t = table();
     const auto i = static_cast<std::size_t>(std::floor(p));

@@ -82,7 +82,9 @@ struct Kelvin {
 
     static Multiplier multiplier(double kelvin);
     template <std::integral I>
-    static Multiplier multiplier(I kelvin) { return multiplier(static_cast<double>(kelvin)); }
+    static Multiplier multiplier(I kelvin) {
+        return multiplier(static_cast<double>(kelvin));
+    }
 };
 
 // The IEC 61966-2-1 transfer curves.

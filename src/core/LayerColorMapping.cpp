@@ -7,9 +7,12 @@ namespace orvane {
 
 LayerColorMapping::Components LayerColorMapping::components(const Multiplier& g, LayerColorMode mode) {
     switch (mode) {
-        case LayerColorMode::linear: return {g.r, g.g, g.b, true};
-        case LayerColorMode::encodedSRGB: return {SRGB::encode(g.r), SRGB::encode(g.g), SRGB::encode(g.b), false};
-        case LayerColorMode::rawSRGB: break;
+        case LayerColorMode::linear:
+            return {g.r, g.g, g.b, true};
+        case LayerColorMode::encodedSRGB:
+            return {SRGB::encode(g.r), SRGB::encode(g.g), SRGB::encode(g.b), false};
+        case LayerColorMode::rawSRGB:
+            break;
     }
     return {g.r, g.g, g.b, false};
 }

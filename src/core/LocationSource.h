@@ -31,13 +31,16 @@ struct LocationSource {
 
     LocationSource() = default;
     template <class Case>
-        requires std::is_constructible_v<decltype(value), Case>
-    LocationSource(Case c) : value(std::move(c)) {}
+    requires std::is_constructible_v<decltype(value), Case> LocationSource(Case c) : value(std::move(c)) {}
 
     template <class Case>
-    bool is() const { return std::holds_alternative<Case>(value); }
+    bool is() const {
+        return std::holds_alternative<Case>(value);
+    }
     template <class Case>
-    const Case* as() const { return std::get_if<Case>(&value); }
+    const Case* as() const {
+        return std::get_if<Case>(&value);
+    }
 
     bool operator==(const LocationSource&) const = default;
 

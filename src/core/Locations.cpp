@@ -57,7 +57,8 @@ struct FoldedZone {
 const std::vector<FoldedZone>& foldedZones() {
     static const std::vector<FoldedZone> folded = [] {
         std::vector<FoldedZone> out;
-        for (const auto& e : TimeZones::all()) out.push_back({fold(e.identifier), fold(e.comment), fold(e.countryCode)});
+        for (const auto& e : TimeZones::all())
+            out.push_back({fold(e.identifier), fold(e.comment), fold(e.countryCode)});
         return out;
     }();
     return folded;

@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "core/Calendar.h"
-#include "support/Date.h"
 #include "core/Hash.h"
-#include "support/Json.h"
 #include "core/LocationSource.h"
+#include "support/Date.h"
+#include "support/Json.h"
 
 namespace orvane {
 

@@ -54,13 +54,14 @@ MoonPosition position(Date at, double latitude, double longitude) {
                           0.053322 * sind(2 * d + mp) + 0.045758 * sind(2 * d - m) - 0.040923 * sind(m - mp) -
                           0.034720 * sind(d) - 0.030383 * sind(m + mp);
     const double beta = 5.128122 * sind(f) + 0.280602 * sind(mp + f) + 0.277693 * sind(mp - f) +
-                        0.173237 * sind(2 * d - f) + 0.055413 * sind(2 * d - mp + f) +
-                        0.046271 * sind(2 * d - mp - f) + 0.032573 * sind(2 * d + f);
-    const double distance =
-        385000.56 - 20905.355 * cosd(mp) - 3699.111 * cosd(2 * d - mp) - 2955.968 * cosd(2 * d) - 569.925 * cosd(2 * mp);
+                        0.173237 * sind(2 * d - f) + 0.055413 * sind(2 * d - mp + f) + 0.046271 * sind(2 * d - mp - f) +
+                        0.032573 * sind(2 * d + f);
+    const double distance = 385000.56 - 20905.355 * cosd(mp) - 3699.111 * cosd(2 * d - mp) - 2955.968 * cosd(2 * d) -
+                            569.925 * cosd(2 * mp);
 
     const double epsilon = 23.4392911 - 0.0130042 * t;
-    const double alpha = deg(std::atan2(sind(lambda) * cosd(epsilon) - std::tan(rad(beta)) * sind(epsilon), cosd(lambda)));
+    const double alpha =
+        deg(std::atan2(sind(lambda) * cosd(epsilon) - std::tan(rad(beta)) * sind(epsilon), cosd(lambda)));
     const double delta = deg(std::asin(sind(beta) * cosd(epsilon) + cosd(beta) * sind(epsilon) * sind(lambda)));
 
     const double hourAngle =
@@ -71,7 +72,9 @@ MoonPosition position(Date at, double latitude, double longitude) {
     double elevation = h - parallax * cosd(h);
     if (elevation > -1) elevation += 1.02 / std::tan(rad(elevation + 10.3 / (elevation + 5.11))) / 60;
 
-    const double az = deg(std::atan2(sind(hourAngle), cosd(hourAngle) * sind(latitude) - std::tan(rad(delta)) * cosd(latitude))) + 180;
+    const double az =
+        deg(std::atan2(sind(hourAngle), cosd(hourAngle) * sind(latitude) - std::tan(rad(delta)) * cosd(latitude))) +
+        180;
     const double azimuth = std::fmod(std::fmod(az, 360.0) + 360.0, 360.0);
 
     const double sunLongitude = Solar::solarParameters(jd).apparentLongitude;

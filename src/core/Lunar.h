@@ -4,8 +4,8 @@
 // the sky card and the menu-bar moon.
 #include <string>
 
-#include "support/Date.h"
 #include "core/Hash.h"
+#include "support/Date.h"
 
 namespace orvane {
 

@@ -9,8 +9,8 @@ namespace orvane {
 
 namespace {
 
-constexpr double step = 30;          // seconds between the samples of the curve
-constexpr double tolerance = 25;     // kelvin
+constexpr double step = 30;       // seconds between the samples of the curve
+constexpr double tolerance = 25;  // kelvin
 constexpr double halfDay = 43200;
 constexpr double oneHour = 3600;
 // Curves hold three days; a search never needs more than a week of samples, and the cap keeps
@@ -37,9 +37,11 @@ Date proposedEnd(OverrideBehavior behavior, const WarmthCurve& curve, Date now) 
             const auto sought = !k || k->isDay ? curve.nextEvening(now) : curve.nextMorning(now);
             return sought ? sought->time : now + halfDay;
         }
-        case OverrideBehavior::pauseOneHour: return now + oneHour;
+        case OverrideBehavior::pauseOneHour:
+            return now + oneHour;
         case OverrideBehavior::pauseUntilNextStep:
-        case OverrideBehavior::switchToManual: break;
+        case OverrideBehavior::switchToManual:
+            break;
     }
     const auto next = curve.nextKeyframe(now);
     return next ? next->time : now + oneHour;
@@ -103,9 +105,8 @@ void applyManualChange(const TintState& state, Settings& settings, RuntimeState&
 void setCozy(bool on, Settings& settings, RuntimeState& runtime) {
     if (on == runtime.cozyActive) return;
     if (on) {
-        runtime.cozyPreviousManual =
-            TintState(clamped(settings.manualKelvin, Kelvin::minimum, Kelvin::maximum), clamped01(settings.manualDim),
-                      RedStyle::readable, false);
+        runtime.cozyPreviousManual = TintState(clamped(settings.manualKelvin, Kelvin::minimum, Kelvin::maximum),
+                                               clamped01(settings.manualDim), RedStyle::readable, false);
         runtime.cozyPreviousPause = runtime.pausedState;
         runtime.cozyPreviousPausedUntil = runtime.pausedUntil;
         runtime.cozyActive = true;

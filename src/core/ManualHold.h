@@ -2,9 +2,9 @@
 // How long a hand-set tint is held against the curve, and where the hold ends so that the
 // curve takes over without a visible jump.
 #include "core/Curve.h"
-#include "support/Date.h"
 #include "core/Settings.h"
 #include "core/TintState.h"
+#include "support/Date.h"
 
 namespace orvane::ManualHold {
 

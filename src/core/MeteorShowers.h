@@ -13,9 +13,9 @@ namespace orvane::MeteorShowers {
 
 struct Shower {
     std::string_view name;
-    int month = 1;          // 1..12
-    int day = 1;            // the date whose night holds the peak
-    double halfWidth = 0;   // days
+    int month = 1;         // 1..12
+    int day = 1;           // the date whose night holds the peak
+    double halfWidth = 0;  // days
 };
 
 inline constexpr std::array<Shower, 7> all{{

@@ -63,20 +63,21 @@ TintMethod MethodHeuristic::recommend(const std::optional<std::string>& chipBran
     return machineRule(chipBrand, osMajor, nightShiftAvailable, matrixAvailable);
 }
 
-TintMethod MethodHeuristic::resolve(const DisplaySettings& d, const std::optional<std::string>& chipBrand,
-                                    int osMajor, bool isExternal, bool ddcWorks, bool nightShiftAvailable,
-                                    bool matrixAvailable) {
+TintMethod MethodHeuristic::resolve(const DisplaySettings& d, const std::optional<std::string>& chipBrand, int osMajor,
+                                    bool isExternal, bool ddcWorks, bool nightShiftAvailable, bool matrixAvailable) {
     if (d.method != TintMethod::automatic) return d.method;
     if (d.methodCheckResult && *d.methodCheckResult != TintMethod::automatic) {
         switch (*d.methodCheckResult) {
             case TintMethod::matrix:
             case TintMethod::gamma:
-            case TintMethod::ddc: return *d.methodCheckResult;
+            case TintMethod::ddc:
+                return *d.methodCheckResult;
             case TintMethod::nightShift:
             case TintMethod::overlay:
                 if (!matrixAvailable || d.methodCheckRejectedMatrix) return *d.methodCheckResult;
                 break;
-            case TintMethod::automatic: break;
+            case TintMethod::automatic:
+                break;
         }
     }
     if (d.ddcBrightness == true && isExternal && ddcWorks) return TintMethod::ddc;
@@ -87,10 +88,13 @@ std::optional<TintMethod> MethodHeuristic::fallback(TintMethod after, bool night
     switch (after) {
         case TintMethod::nightShift:
         case TintMethod::gamma:
-        case TintMethod::ddc: return TintMethod::overlay;
+        case TintMethod::ddc:
+            return TintMethod::overlay;
         case TintMethod::automatic:
-        case TintMethod::matrix: return nightShiftAvailable ? TintMethod::nightShift : TintMethod::overlay;
-        case TintMethod::overlay: break;
+        case TintMethod::matrix:
+            return nightShiftAvailable ? TintMethod::nightShift : TintMethod::overlay;
+        case TintMethod::overlay:
+            break;
     }
     return std::nullopt;
 }

@@ -17,9 +17,8 @@ struct MethodHeuristic {
     static TintMethod recommend(const std::optional<std::string>& chipBrand, int osMajor, bool isExternal,
                                 bool ddcWorks, bool hardwareModeEnabled, bool nightShiftAvailable,
                                 bool matrixAvailable);
-    static TintMethod resolve(const DisplaySettings& settings, const std::optional<std::string>& chipBrand,
-                              int osMajor, bool isExternal, bool ddcWorks, bool nightShiftAvailable,
-                              bool matrixAvailable);
+    static TintMethod resolve(const DisplaySettings& settings, const std::optional<std::string>& chipBrand, int osMajor,
+                              bool isExternal, bool ddcWorks, bool nightShiftAvailable, bool matrixAvailable);
     static std::optional<TintMethod> fallback(TintMethod after, bool nightShiftAvailable);
 };
 

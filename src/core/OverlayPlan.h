@@ -16,8 +16,8 @@ struct OverlayPlan {
 
     OverlayPlan() = default;
     // Keeps the colour as given; both opacities to 0...1 (NaN to 0).
-    OverlayPlan(std::optional<std::int64_t> nightShiftKelvin, double red, double green, double blue,
-                double redOpacity, double dimOpacity);
+    OverlayPlan(std::optional<std::int64_t> nightShiftKelvin, double red, double green, double blue, double redOpacity,
+                double dimOpacity);
 
     static const OverlayPlan none;
     static constexpr std::int64_t nightShiftMaximum = 6000;

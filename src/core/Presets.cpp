@@ -9,21 +9,20 @@ namespace orvane {
 namespace {
 
 constexpr std::array<std::pair<std::uint32_t, std::string_view>, 69> keyNames{{
-    {0, "A"},   {1, "S"},   {2, "D"},   {3, "F"},   {4, "H"},   {5, "G"},   {6, "Z"},   {7, "X"},
-    {8, "C"},   {9, "V"},   {11, "B"},  {12, "Q"},  {13, "W"},  {14, "E"},  {15, "R"},  {16, "Y"},
-    {17, "T"},  {31, "O"},  {32, "U"},  {34, "I"},  {35, "P"},  {37, "L"},  {38, "J"},  {40, "K"},
-    {45, "N"},  {46, "M"},  {18, "1"},  {19, "2"},  {20, "3"},  {21, "4"},  {22, "6"},  {23, "5"},
-    {25, "9"},  {26, "7"},  {28, "8"},  {29, "0"},  {24, "="},  {27, "-"},  {30, "]"},  {33, "["},
-    {39, "'"},  {41, ";"},  {42, "\\"}, {43, ","},  {44, "/"},  {47, "."},  {50, "`"},  {36, "↩"},
-    {48, "⇥"},  {49, "␣"},  {51, "⌫"},  {53, "⎋"},  {117, "⌦"}, {123, "←"}, {124, "→"}, {125, "↓"},
-    {126, "↑"}, {122, "F1"}, {120, "F2"}, {99, "F3"}, {118, "F4"}, {96, "F5"}, {97, "F6"}, {98, "F7"},
-    {100, "F8"}, {101, "F9"}, {109, "F10"}, {103, "F11"}, {111, "F12"},
+    {0, "A"},   {1, "S"},    {2, "D"},    {3, "F"},     {4, "H"},     {5, "G"},     {6, "Z"},    {7, "X"},   {8, "C"},
+    {9, "V"},   {11, "B"},   {12, "Q"},   {13, "W"},    {14, "E"},    {15, "R"},    {16, "Y"},   {17, "T"},  {31, "O"},
+    {32, "U"},  {34, "I"},   {35, "P"},   {37, "L"},    {38, "J"},    {40, "K"},    {45, "N"},   {46, "M"},  {18, "1"},
+    {19, "2"},  {20, "3"},   {21, "4"},   {22, "6"},    {23, "5"},    {25, "9"},    {26, "7"},   {28, "8"},  {29, "0"},
+    {24, "="},  {27, "-"},   {30, "]"},   {33, "["},    {39, "'"},    {41, ";"},    {42, "\\"},  {43, ","},  {44, "/"},
+    {47, "."},  {50, "`"},   {36, "↩"},   {48, "⇥"},    {49, "␣"},    {51, "⌫"},    {53, "⎋"},   {117, "⌦"}, {123, "←"},
+    {124, "→"}, {125, "↓"},  {126, "↑"},  {122, "F1"},  {120, "F2"},  {99, "F3"},   {118, "F4"}, {96, "F5"}, {97, "F6"},
+    {98, "F7"}, {100, "F8"}, {101, "F9"}, {109, "F10"}, {103, "F11"}, {111, "F12"},
 }};
 
 Preset builtInPreset(const char* id, const char* name, std::int64_t kelvin, double dim,
                      std::optional<RedStyle> redStyle, const char* icon) {
-    return Preset{.id = id, .name = name, .kelvin = kelvin, .dim = dim, .redStyle = redStyle, .icon = icon,
-                  .isBuiltIn = true};
+    return Preset{
+        .id = id, .name = name, .kelvin = kelvin, .dim = dim, .redStyle = redStyle, .icon = icon, .isBuiltIn = true};
 }
 
 }  // namespace
@@ -77,8 +76,7 @@ const Preset& Preset::builtIn(BuiltIn which) {
 }
 
 Json Preset::toJson() const {
-    Json object{{"id", id},         {"name", name}, {"kelvin", kelvin},
-                {"dim", dim},       {"icon", icon}, {"isBuiltIn", isBuiltIn}};
+    Json object{{"id", id}, {"name", name}, {"kelvin", kelvin}, {"dim", dim}, {"icon", icon}, {"isBuiltIn", isBuiltIn}};
     json::putOptional(object, "redStyle", redStyle, [](RedStyle s) { return orvane::toJson(s); });
     json::putOptional(object, "hotkey", hotkey, [](const Hotkey& h) { return h.toJson(); });
     return object;

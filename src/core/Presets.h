@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "core/CaseNames.h"
-#include "support/Json.h"
 #include "core/TintState.h"
+#include "support/Json.h"
 
 namespace orvane {
 
@@ -80,14 +80,13 @@ struct Preset {
     static Preset fromJson(const Json& json, const std::string& path = "");
 };
 
-inline constexpr CaseNames<Preset::BuiltIn, 6> presetBuiltInNames{
-    "BuiltIn",
-    {{{Preset::BuiltIn::daylight, "daylight"},
-      {Preset::BuiltIn::focus, "focus"},
-      {Preset::BuiltIn::evening, "evening"},
-      {Preset::BuiltIn::candle, "candle"},
-      {Preset::BuiltIn::ember, "ember"},
-      {Preset::BuiltIn::midnight, "midnight"}}}};
+inline constexpr CaseNames<Preset::BuiltIn, 6> presetBuiltInNames{"BuiltIn",
+                                                                  {{{Preset::BuiltIn::daylight, "daylight"},
+                                                                    {Preset::BuiltIn::focus, "focus"},
+                                                                    {Preset::BuiltIn::evening, "evening"},
+                                                                    {Preset::BuiltIn::candle, "candle"},
+                                                                    {Preset::BuiltIn::ember, "ember"},
+                                                                    {Preset::BuiltIn::midnight, "midnight"}}}};
 constexpr const auto& caseNames(Preset::BuiltIn) { return presetBuiltInNames; }
 // "builtin." and the case name.
 std::string id(Preset::BuiltIn which);

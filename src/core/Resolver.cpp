@@ -31,7 +31,8 @@ Base base(const ResolverInput& input, const RuntimeState& runtime, const std::op
     if (runtime.cozyActive) {
         // Tonight's deepest colour: the plan's late-night target, else the darkest preset.
         const bool plan = s.mode == Mode::sunset && EveningPlan::matching(s.sunset);
-        const TintState t = resolved(plan ? s.sunset.lateNightTarget : TintTarget::preset(id(Preset::BuiltIn::midnight)), s);
+        const TintState t =
+            resolved(plan ? s.sunset.lateNightTarget : TintTarget::preset(id(Preset::BuiltIn::midnight)), s);
         b.kelvin = t.kelvin;
         b.dim = t.dim;
         b.status = TintStatus::Cozy{};

@@ -9,11 +9,11 @@
 
 #include "core/Calendar.h"
 #include "core/Curve.h"
-#include "support/Date.h"
 #include "core/Locations.h"
 #include "core/RuntimeState.h"
 #include "core/Settings.h"
 #include "core/TintState.h"
+#include "support/Date.h"
 
 namespace orvane {
 
@@ -64,18 +64,21 @@ struct TintStatus {
         bool operator==(const Manual&) const = default;
     };
 
-    std::variant<DisabledUntil, ExcludedApp, PausedUntil, Following, Off, Revealing, SecurityPrompt, Cozy, Manual> value =
-        Off{};
+    std::variant<DisabledUntil, ExcludedApp, PausedUntil, Following, Off, Revealing, SecurityPrompt, Cozy, Manual>
+        value = Off{};
 
     TintStatus() = default;
     template <class Case>
-        requires std::is_constructible_v<decltype(value), Case>
-    TintStatus(Case c) : value(std::move(c)) {}
+    requires std::is_constructible_v<decltype(value), Case> TintStatus(Case c) : value(std::move(c)) {}
 
     template <class Case>
-    bool is() const { return std::holds_alternative<Case>(value); }
+    bool is() const {
+        return std::holds_alternative<Case>(value);
+    }
     template <class Case>
-    const Case* as() const { return std::get_if<Case>(&value); }
+    const Case* as() const {
+        return std::get_if<Case>(&value);
+    }
 
     bool operator==(const TintStatus&) const = default;
 };

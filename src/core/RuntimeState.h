@@ -4,9 +4,9 @@
 #include <optional>
 #include <string>
 
+#include "core/TintState.h"
 #include "support/Date.h"
 #include "support/Json.h"
-#include "core/TintState.h"
 
 namespace orvane {
 

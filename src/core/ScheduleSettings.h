@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "core/ClockTime.h"
-#include "support/Json.h"
 #include "core/SunsetSettings.h"
 #include "core/TintState.h"
+#include "support/Json.h"
 
 namespace orvane {
 
@@ -28,13 +28,16 @@ struct StepAnchor {
 
     StepAnchor() = default;
     template <class Case>
-        requires std::is_constructible_v<decltype(value), Case>
-    StepAnchor(Case c) : value(std::move(c)) {}
+    requires std::is_constructible_v<decltype(value), Case> StepAnchor(Case c) : value(std::move(c)) {}
 
     template <class Case>
-    bool is() const { return std::holds_alternative<Case>(value); }
+    bool is() const {
+        return std::holds_alternative<Case>(value);
+    }
     template <class Case>
-    const Case* as() const { return std::get_if<Case>(&value); }
+    const Case* as() const {
+        return std::get_if<Case>(&value);
+    }
 
     bool operator==(const StepAnchor&) const = default;
 
@@ -59,13 +62,16 @@ struct WeekendMode {
 
     WeekendMode() = default;
     template <class Case>
-        requires std::is_constructible_v<decltype(value), Case>
-    WeekendMode(Case c) : value(std::move(c)) {}
+    requires std::is_constructible_v<decltype(value), Case> WeekendMode(Case c) : value(std::move(c)) {}
 
     template <class Case>
-    bool is() const { return std::holds_alternative<Case>(value); }
+    bool is() const {
+        return std::holds_alternative<Case>(value);
+    }
     template <class Case>
-    const Case* as() const { return std::get_if<Case>(&value); }
+    const Case* as() const {
+        return std::get_if<Case>(&value);
+    }
 
     bool operator==(const WeekendMode&) const = default;
 
@@ -81,7 +87,9 @@ struct ScheduleStep {
 
     ScheduleStep() = default;
     ScheduleStep(std::string stepId, StepAnchor stepAnchor, TintTarget stepTarget, std::int64_t ramp)
-        : id(std::move(stepId)), anchor(std::move(stepAnchor)), target(std::move(stepTarget)),
+        : id(std::move(stepId)),
+          anchor(std::move(stepAnchor)),
+          target(std::move(stepTarget)),
           rampMinutes(ramp > 0 ? ramp : 0) {}
 
     bool operator==(const ScheduleStep&) const = default;

@@ -6,37 +6,50 @@ namespace orvane {
 
 std::string_view title(Smoothing smoothing) {
     switch (smoothing) {
-        case Smoothing::instant: return "Instant";
-        case Smoothing::ms150: return "150 ms";
-        case Smoothing::ms400: return "400 ms";
+        case Smoothing::instant:
+            return "Instant";
+        case Smoothing::ms150:
+            return "150 ms";
+        case Smoothing::ms400:
+            return "400 ms";
     }
     return {};
 }
 
 double duration(Smoothing smoothing) {
     switch (smoothing) {
-        case Smoothing::instant: return 0;
-        case Smoothing::ms150: return 0.15;
-        case Smoothing::ms400: return 0.4;
+        case Smoothing::instant:
+            return 0;
+        case Smoothing::ms150:
+            return 0.15;
+        case Smoothing::ms400:
+            return 0.4;
     }
     return 0;
 }
 
 std::string_view title(Mode mode) {
     switch (mode) {
-        case Mode::manual: return "Manual";
-        case Mode::sunset: return "Sunset";
-        case Mode::schedule: return "Schedule";
+        case Mode::manual:
+            return "Manual";
+        case Mode::sunset:
+            return "Sunset";
+        case Mode::schedule:
+            return "Schedule";
     }
     return {};
 }
 
 std::string_view title(OverrideBehavior behavior) {
     switch (behavior) {
-        case OverrideBehavior::keepUntilMorning: return "Keep until morning";
-        case OverrideBehavior::pauseUntilNextStep: return "Keep until the next step";
-        case OverrideBehavior::pauseOneHour: return "Keep for 1 hour";
-        case OverrideBehavior::switchToManual: return "Switch to Manual";
+        case OverrideBehavior::keepUntilMorning:
+            return "Keep until morning";
+        case OverrideBehavior::pauseUntilNextStep:
+            return "Keep until the next step";
+        case OverrideBehavior::pauseOneHour:
+            return "Keep for 1 hour";
+        case OverrideBehavior::switchToManual:
+            return "Switch to Manual";
     }
     return {};
 }
@@ -44,10 +57,14 @@ std::string_view title(OverrideBehavior behavior) {
 std::string_view detail(OverrideBehavior behavior) {
     switch (behavior) {
         case OverrideBehavior::keepUntilMorning:
-            return "A change in the evening stays until morning. A change during the day stays until the evening begins.";
-        case OverrideBehavior::pauseUntilNextStep: return "Your change stays until the evening moves on to its next step.";
-        case OverrideBehavior::pauseOneHour: return "Your change stays for an hour.";
-        case OverrideBehavior::switchToManual: return "Sunset and Schedule turn off. Your change stays until you change it again.";
+            return "A change in the evening stays until morning. A change during the day stays until the evening "
+                   "begins.";
+        case OverrideBehavior::pauseUntilNextStep:
+            return "Your change stays until the evening moves on to its next step.";
+        case OverrideBehavior::pauseOneHour:
+            return "Your change stays for an hour.";
+        case OverrideBehavior::switchToManual:
+            return "Sunset and Schedule turn off. Your change stays until you change it again.";
     }
     return {};
 }
@@ -63,7 +80,8 @@ Json displaysToJson(const std::map<std::string, DisplaySettings>& displays) {
 std::map<std::string, DisplaySettings> displaysFromJson(const Json& json, const std::string& path) {
     const json::ObjectReader r(json, path);
     std::map<std::string, DisplaySettings> displays;
-    for (const auto& [key, value] : json.items()) displays.emplace(key, DisplaySettings::fromJson(value, r.pathOf(key)));
+    for (const auto& [key, value] : json.items())
+        displays.emplace(key, DisplaySettings::fromJson(value, r.pathOf(key)));
     return displays;
 }
 
@@ -84,7 +102,8 @@ DisplaySettings Settings::displaySettings(const std::string& displayKey) const {
 
 void Settings::restoreBuiltInPresets() {
     for (const auto& builtIn : Preset::builtIns()) {
-        const auto it = std::find_if(presets.begin(), presets.end(), [&](const Preset& p) { return p.id == builtIn.id; });
+        const auto it =
+            std::find_if(presets.begin(), presets.end(), [&](const Preset& p) { return p.id == builtIn.id; });
         if (it == presets.end()) {
             presets.insert(presets.begin(), builtIn);
         } else {

@@ -10,12 +10,12 @@
 
 #include "core/CaseNames.h"
 #include "core/DisplaySettings.h"
-#include "support/Json.h"
 #include "core/Presets.h"
 #include "core/RestBreaks.h"
 #include "core/ScheduleSettings.h"
 #include "core/SunsetSettings.h"
 #include "core/TintState.h"
+#include "support/Json.h"
 
 namespace orvane {
 

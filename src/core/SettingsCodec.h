@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "support/Json.h"
 #include "core/Settings.h"
+#include "support/Json.h"
 
 namespace orvane {
 

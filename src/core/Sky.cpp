@@ -34,7 +34,8 @@ RGB mix(const RGB& a, const RGB& b, double t) {
 Stop interpolate(double elevation) {
     if (elevation <= stops.front().elevation) return stops.front();
     if (elevation >= stops.back().elevation) return stops.back();
-    const auto upper = std::find_if(stops.begin(), stops.end(), [&](const Stop& s) { return s.elevation >= elevation; });
+    const auto upper =
+        std::find_if(stops.begin(), stops.end(), [&](const Stop& s) { return s.elevation >= elevation; });
     const auto lower = upper - 1;
     const double t = (elevation - lower->elevation) / (upper->elevation - lower->elevation);
     return {elevation, mix(lower->zenith, upper->zenith, t), mix(lower->horizon, upper->horizon, t),

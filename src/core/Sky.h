@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "core/Calendar.h"
-#include "support/Date.h"
 #include "core/Hash.h"
 #include "core/Solar.h"
+#include "support/Date.h"
 
 namespace orvane {
 

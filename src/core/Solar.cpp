@@ -86,10 +86,11 @@ SunPosition position(Date at, double latitude, double longitude) {
     double elevation = 90 - deg(std::acos(cosZenith));
     if (elevation > -1) elevation += 1.02 / std::tan(rad(elevation + 10.3 / (elevation + 5.11))) / 60;
 
-    const double azimuth = std::fmod(deg(std::atan2(std::sin(rad(ha)), std::cos(rad(ha)) * std::sin(rad(latitude)) -
-                                                                           std::tan(rad(p.declination)) * std::cos(rad(latitude)))) +
-                                         180,
-                                     360.0);
+    const double azimuth =
+        std::fmod(deg(std::atan2(std::sin(rad(ha)), std::cos(rad(ha)) * std::sin(rad(latitude)) -
+                                                        std::tan(rad(p.declination)) * std::cos(rad(latitude)))) +
+                      180,
+                  360.0);
     return {elevation, azimuth};
 }
 

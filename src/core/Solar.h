@@ -5,15 +5,15 @@
 #include <type_traits>
 
 #include "core/Calendar.h"
-#include "support/Date.h"
 #include "core/Hash.h"
+#include "support/Date.h"
 
 namespace orvane {
 
 struct SunTimes {
-    std::optional<Date> sunrise;       // upper limb on the horizon, zenith 90.833°
+    std::optional<Date> sunrise;  // upper limb on the horizon, zenith 90.833°
     std::optional<Date> sunset;
-    std::optional<Date> civilDawn;     // centre 6° below the horizon
+    std::optional<Date> civilDawn;  // centre 6° below the horizon
     std::optional<Date> civilDusk;
     std::optional<Date> nauticalDawn;  // centre 12° below the horizon
     std::optional<Date> nauticalDusk;
@@ -25,15 +25,21 @@ struct SunTimes {
     // The field named like the event. A template so that this header needs no settings
     // header: any enumeration with the six sun-event cases (SunEvent) will do.
     template <class Event>
-        requires std::is_enum_v<Event>
-    std::optional<Date> time(Event event) const {
+    requires std::is_enum_v<Event> std::optional<Date> time(Event event)
+    const {
         switch (event) {
-            case Event::sunrise: return sunrise;
-            case Event::sunset: return sunset;
-            case Event::civilDawn: return civilDawn;
-            case Event::civilDusk: return civilDusk;
-            case Event::nauticalDawn: return nauticalDawn;
-            case Event::nauticalDusk: return nauticalDusk;
+            case Event::sunrise:
+                return sunrise;
+            case Event::sunset:
+                return sunset;
+            case Event::civilDawn:
+                return civilDawn;
+            case Event::civilDusk:
+                return civilDusk;
+            case Event::nauticalDawn:
+                return nauticalDawn;
+            case Event::nauticalDusk:
+                return nauticalDusk;
         }
         return std::nullopt;
     }
@@ -77,7 +83,8 @@ struct std::hash<orvane::SunTimes> {
     std::size_t operator()(const orvane::SunTimes& t) const {
         std::size_t seed = 0;
         // Presence flag, then the date when present, field by field.
-        for (const auto* field : {&t.sunrise, &t.sunset, &t.civilDawn, &t.civilDusk, &t.nauticalDawn, &t.nauticalDusk}) {
+        for (const auto* field :
+             {&t.sunrise, &t.sunset, &t.civilDawn, &t.civilDusk, &t.nauticalDawn, &t.nauticalDusk}) {
             orvane::hashCombine(seed, field->has_value() ? 1 : 0);
             if (*field) orvane::hashCombine(seed, std::hash<double>{}((*field)->secondsSince1970));
         }

@@ -9,15 +9,15 @@
 #include <vector>
 
 #include "core/Calendar.h"
+#include "core/TintState.h"
 #include "support/Date.h"
 #include "support/Json.h"
-#include "core/TintState.h"
 
 namespace orvane {
 
 struct DayStats {
-    std::string day;                     // "2026-03-14"
-    double warmSeconds = 0;              // tinted, on the day itself
+    std::string day;         // "2026-03-14"
+    double warmSeconds = 0;  // tinted, on the day itself
     // The evening that starts on this day, 18:00 to 05:59 of the next one:
     double eveningKelvinSeconds = 0;     // kelvin × tinted seconds
     double eveningSeconds = 0;           // tinted seconds

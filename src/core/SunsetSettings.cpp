@@ -4,12 +4,18 @@ namespace orvane {
 
 std::string_view title(SunEvent event) {
     switch (event) {
-        case SunEvent::sunrise: return "Sunrise";
-        case SunEvent::sunset: return "Sunset";
-        case SunEvent::civilDusk: return "Civil dusk";
-        case SunEvent::civilDawn: return "Civil dawn";
-        case SunEvent::nauticalDusk: return "Nautical dusk";
-        case SunEvent::nauticalDawn: return "Nautical dawn";
+        case SunEvent::sunrise:
+            return "Sunrise";
+        case SunEvent::sunset:
+            return "Sunset";
+        case SunEvent::civilDusk:
+            return "Civil dusk";
+        case SunEvent::civilDawn:
+            return "Civil dawn";
+        case SunEvent::nauticalDusk:
+            return "Nautical dusk";
+        case SunEvent::nauticalDawn:
+            return "Nautical dawn";
     }
     return {};
 }
@@ -30,8 +36,10 @@ Json MorningBehavior::toJson() const {
         [](const auto& c) -> Json {
             using T = std::decay_t<decltype(c)>;
             if constexpr (std::is_same_v<T, OffAtSunrise>) return json::makeCase("offAtSunrise");
-            else if constexpr (std::is_same_v<T, OffAtFixed>) return json::makeCase("offAtFixed", Json{{"_0", c.time.toJson()}});
-            else if constexpr (std::is_same_v<T, RampOut>) return json::makeCase("rampOut", Json{{"minutes", c.minutes}});
+            else if constexpr (std::is_same_v<T, OffAtFixed>)
+                return json::makeCase("offAtFixed", Json{{"_0", c.time.toJson()}});
+            else if constexpr (std::is_same_v<T, RampOut>)
+                return json::makeCase("rampOut", Json{{"minutes", c.minutes}});
             else return json::makeCase("rampOutBy", Json{{"_0", c.time.toJson()}, {"minutes", c.minutes}});
         },
         value);

@@ -9,22 +9,21 @@
 
 #include "core/CaseNames.h"
 #include "core/ClockTime.h"
-#include "support/Json.h"
 #include "core/LocationSource.h"
 #include "core/TintState.h"
+#include "support/Json.h"
 
 namespace orvane {
 
 // The dusk group (sunset, civilDusk, nauticalDusk) and the dawn group (sunrise, civilDawn, nauticalDawn).
 enum class SunEvent { sunrise, sunset, civilDusk, civilDawn, nauticalDusk, nauticalDawn };
-inline constexpr CaseNames<SunEvent, 6> sunEventNames{
-    "SunEvent",
-    {{{SunEvent::sunrise, "sunrise"},
-      {SunEvent::sunset, "sunset"},
-      {SunEvent::civilDusk, "civilDusk"},
-      {SunEvent::civilDawn, "civilDawn"},
-      {SunEvent::nauticalDusk, "nauticalDusk"},
-      {SunEvent::nauticalDawn, "nauticalDawn"}}}};
+inline constexpr CaseNames<SunEvent, 6> sunEventNames{"SunEvent",
+                                                      {{{SunEvent::sunrise, "sunrise"},
+                                                        {SunEvent::sunset, "sunset"},
+                                                        {SunEvent::civilDusk, "civilDusk"},
+                                                        {SunEvent::civilDawn, "civilDawn"},
+                                                        {SunEvent::nauticalDusk, "nauticalDusk"},
+                                                        {SunEvent::nauticalDawn, "nauticalDawn"}}}};
 constexpr const auto& caseNames(SunEvent) { return sunEventNames; }
 std::string_view title(SunEvent event);
 
@@ -43,13 +42,16 @@ struct LateNightAnchor {
 
     LateNightAnchor() = default;
     template <class Case>
-        requires std::is_constructible_v<decltype(value), Case>
-    LateNightAnchor(Case c) : value(std::move(c)) {}
+    requires std::is_constructible_v<decltype(value), Case> LateNightAnchor(Case c) : value(std::move(c)) {}
 
     template <class Case>
-    bool is() const { return std::holds_alternative<Case>(value); }
+    bool is() const {
+        return std::holds_alternative<Case>(value);
+    }
     template <class Case>
-    const Case* as() const { return std::get_if<Case>(&value); }
+    const Case* as() const {
+        return std::get_if<Case>(&value);
+    }
 
     bool operator==(const LateNightAnchor&) const = default;
 
@@ -80,13 +82,16 @@ struct MorningBehavior {
 
     MorningBehavior() = default;
     template <class Case>
-        requires std::is_constructible_v<decltype(value), Case>
-    MorningBehavior(Case c) : value(std::move(c)) {}
+    requires std::is_constructible_v<decltype(value), Case> MorningBehavior(Case c) : value(std::move(c)) {}
 
     template <class Case>
-    bool is() const { return std::holds_alternative<Case>(value); }
+    bool is() const {
+        return std::holds_alternative<Case>(value);
+    }
     template <class Case>
-    const Case* as() const { return std::get_if<Case>(&value); }
+    const Case* as() const {
+        return std::get_if<Case>(&value);
+    }
 
     bool operator==(const MorningBehavior&) const = default;
 

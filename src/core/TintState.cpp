@@ -76,7 +76,9 @@ TintTarget TintTarget::fromJson(const Json& json, const std::string& path) {
     return Custom{c.payload.integer("kelvin"), c.payload.number("dim")};
 }
 
-double Melanopic::fraction(const Multiplier& m) { return clamped01(weights.r * m.r + weights.g * m.g + weights.b * m.b); }
+double Melanopic::fraction(const Multiplier& m) {
+    return clamped01(weights.r * m.r + weights.g * m.g + weights.b * m.b);
+}
 
 double Melanopic::reduction(const Multiplier& m) {
     const double sum = weights.r * m.r + weights.g * m.g + weights.b * m.b;

@@ -8,16 +8,16 @@
 #include <vector>
 
 #include "core/CaseNames.h"
-#include "support/Json.h"
 #include "core/Kelvin.h"
+#include "support/Json.h"
 
 namespace orvane {
 
 struct Preset;  // core/Presets.h; targets name presets and presets carry tint states
 
 enum class RedStyle { pure, readable };
-inline constexpr CaseNames<RedStyle, 2> redStyleNames{
-    "RedStyle", {{{RedStyle::pure, "pure"}, {RedStyle::readable, "readable"}}}};
+inline constexpr CaseNames<RedStyle, 2> redStyleNames{"RedStyle",
+                                                      {{{RedStyle::pure, "pure"}, {RedStyle::readable, "readable"}}}};
 constexpr const auto& caseNames(RedStyle) { return redStyleNames; }
 std::string_view title(RedStyle style);
 
@@ -71,16 +71,19 @@ struct TintTarget {
 
     TintTarget() = default;
     template <class Case>
-        requires std::is_constructible_v<decltype(value), Case>
-    TintTarget(Case c) : value(std::move(c)) {}
+    requires std::is_constructible_v<decltype(value), Case> TintTarget(Case c) : value(std::move(c)) {}
 
     static TintTarget preset(std::string id) { return Preset{std::move(id)}; }
     static TintTarget custom(std::int64_t kelvin, double dim) { return Custom{kelvin, dim}; }
 
     template <class Case>
-    bool is() const { return std::holds_alternative<Case>(value); }
+    bool is() const {
+        return std::holds_alternative<Case>(value);
+    }
     template <class Case>
-    const Case* as() const { return std::get_if<Case>(&value); }
+    const Case* as() const {
+        return std::get_if<Case>(&value);
+    }
 
     // `redStyle` is the settings' default, used unless the preset carries its own.
     TintState resolve(const std::vector<orvane::Preset>& presets, RedStyle redStyle) const;

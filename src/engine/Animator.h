@@ -6,9 +6,9 @@
 #include <functional>
 #include <memory>
 
-#include "support/Date.h"
 #include "platform/Clock.h"
 #include "platform/Scheduler.h"
+#include "support/Date.h"
 
 namespace orvane {
 

@@ -29,8 +29,7 @@ std::vector<AntiDither::Pipe> AntiDither::pipes(platform::Dithering& dithering) 
     std::vector<Pipe> out;
     for (const auto service : services(dithering))
         out.push_back({booleanProperty(dithering, service, "external").value_or(false),
-                       dithering.className(service).value_or(""),
-                       booleanProperty(dithering, service, "enableDither")});
+                       dithering.className(service).value_or(""), booleanProperty(dithering, service, "enableDither")});
     return out;
 }
 

@@ -115,10 +115,12 @@ void DDCBackend::writeGainSet(const Multiplier& m) {
     const double r = peak > 0 ? std::clamp(m.r / peak, 0.0, 1.0) : 1;
     const double g = peak > 0 ? std::clamp(m.g / peak, 0.0, 1.0) : 1;
     const double b = peak > 0 ? std::clamp(m.b / peak, 0.0, 1.0) : 1;
-    if (snapshot_.count(DDCService::vcpColorPreset)) (void)service_->write(DDCService::vcpColorPreset, userPreset, false);
-    (void)service_->write(DDCService::vcpRedGain, scaled(DDCService::vcpRedGain, r, baseOf(DDCService::vcpRedGain)), false);
-    (void)service_->write(DDCService::vcpGreenGain, scaled(DDCService::vcpGreenGain, g, baseOf(DDCService::vcpGreenGain)),
+    if (snapshot_.count(DDCService::vcpColorPreset))
+        (void)service_->write(DDCService::vcpColorPreset, userPreset, false);
+    (void)service_->write(DDCService::vcpRedGain, scaled(DDCService::vcpRedGain, r, baseOf(DDCService::vcpRedGain)),
                           false);
+    (void)service_->write(DDCService::vcpGreenGain,
+                          scaled(DDCService::vcpGreenGain, g, baseOf(DDCService::vcpGreenGain)), false);
     (void)service_->write(DDCService::vcpBlueGain, scaled(DDCService::vcpBlueGain, b, baseOf(DDCService::vcpBlueGain)),
                           false);
     (void)service_->write(DDCService::vcpBrightness,

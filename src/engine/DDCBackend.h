@@ -22,9 +22,9 @@ namespace orvane {
 class DDCBackend final : public TintBackend {
 public:
     static constexpr double framesPerSecond = 4;
-    static constexpr double minimumFade = 0.1;  // seconds; this long or shorter is written at once
-    static constexpr int repairTolerance = 2;   // red-gain steps the monitor may be off
-    static constexpr std::uint16_t userPreset = 11;  // the first user colour preset
+    static constexpr double minimumFade = 0.1;          // seconds; this long or shorter is written at once
+    static constexpr int repairTolerance = 2;           // red-gain steps the monitor may be off
+    static constexpr std::uint16_t userPreset = 11;     // the first user colour preset
     static constexpr std::uint16_t defaultLevel = 100;  // base and cap of a code the monitor did not answer
 
     DDCBackend(const DisplayInfo& display, std::shared_ptr<DDCService> service,

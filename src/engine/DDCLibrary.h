@@ -7,9 +7,9 @@
 #include <mutex>
 #include <optional>
 
-#include "support/Date.h"
 #include "platform/FrameworkAdapters.h"
 #include "platform/Platform.h"
+#include "support/Date.h"
 
 namespace orvane {
 

@@ -34,7 +34,8 @@ struct DDCRecord {
     // Absent when the record is not a dictionary. Entries other than one of the five codes
     // in plain decimal with an integer value in 0...65535 are left out, all named in one
     // log line.
-    static std::optional<Values> decode(const platform::Value& record, const std::string& key, const platform::Log& log);
+    static std::optional<Values> decode(const platform::Value& record, const std::string& key,
+                                        const platform::Log& log);
     // Writes the values to the monitor in restore order, unverified.
     static void restore(DDCService& service, const Values& values);
 };

@@ -23,7 +23,8 @@ std::vector<std::shared_ptr<DDCService>> DDCService::externalServices(const std:
     if (!entries) return services;
     for (const auto& entry : *entries) {
         const auto location = entry.properties.find("Location");
-        if (location == entry.properties.end() || !location->second.string() || *location->second.string() != "External")
+        if (location == entry.properties.end() || !location->second.string() ||
+            *location->second.string() != "External")
             continue;
         auto channel = (*create)(entry.id);
         if (!channel) continue;
@@ -68,7 +69,8 @@ std::optional<DDCService::Reading> DDCService::read(std::uint8_t vcp) {
     std::lock_guard lock(lock_);
     auto request = getRequest(vcp);
     throttle();
-    if ((*writeI2C)(*channel_, chipAddress, dataAddress, request.data(), static_cast<std::uint32_t>(request.size())) != 0)
+    if ((*writeI2C)(*channel_, chipAddress, dataAddress, request.data(), static_cast<std::uint32_t>(request.size())) !=
+        0)
         return std::nullopt;
     library_->sleep(replyDelay);
     std::array<std::uint8_t, replyLength> reply{};

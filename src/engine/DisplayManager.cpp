@@ -22,7 +22,8 @@ std::string DisplayInfo::stableKey(std::uint32_t id, platform::Displays& display
     const std::uint32_t vendor = displays.vendorNumber(id);
     const std::uint32_t model = displays.modelNumber(id);
     if (vendor != 0 || model != 0)
-        return "vms:" + std::to_string(vendor) + "-" + std::to_string(model) + "-" + std::to_string(displays.serialNumber(id));
+        return "vms:" + std::to_string(vendor) + "-" + std::to_string(model) + "-" +
+               std::to_string(displays.serialNumber(id));
     return "id:" + std::to_string(id);
 }
 
@@ -53,7 +54,8 @@ void DisplayManager::refresh() {
         } else {
             const DisplayInfo& o = *old->second;
             // A new name or built-in flag alone is not a change worth re-attaching for.
-            if (o.frame.standardized() != d.frame.standardized() || o.scale != d.scale || o.key != d.key) changed.push_back(d);
+            if (o.frame.standardized() != d.frame.standardized() || o.scale != d.scale || o.key != d.key)
+                changed.push_back(d);
         }
     }
     for (const auto& d : displays_)

@@ -45,9 +45,9 @@ struct DisplayInfo {
 
 class DisplayManager {
 public:
-    using ChangeHandler = std::function<void(const std::vector<DisplayInfo>& added,
-                                             const std::vector<DisplayInfo>& removed,
-                                             const std::vector<DisplayInfo>& changed)>;
+    using ChangeHandler =
+        std::function<void(const std::vector<DisplayInfo>& added, const std::vector<DisplayInfo>& removed,
+                           const std::vector<DisplayInfo>& changed)>;
 
     // Lists the displays of `platform` at once and follows its reconfigurations.
     explicit DisplayManager(std::shared_ptr<platform::Platform> platform);

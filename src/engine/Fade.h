@@ -36,9 +36,8 @@ public:
             show(to);
             return;
         }
-        start(duration, platform, [from, to, blend, show](double eased) {
-            show(eased >= 1 ? to : blend(from, to, eased));
-        });
+        start(duration, platform,
+              [from, to, blend, show](double eased) { show(eased >= 1 ? to : blend(from, to, eased)); });
     }
 
     void stop();

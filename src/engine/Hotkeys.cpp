@@ -66,8 +66,9 @@ std::optional<Hotkey> HotkeyManager::hotkey(std::uint16_t keyCode, std::uint64_t
 
 platform::KeyChord HotkeyManager::chord(const Hotkey& hotkey) {
     const auto has = [&](Hotkey::Modifiers m) { return hotkey.modifiers.contains(m); };
-    return {hotkey.keyCode, {has(Hotkey::Modifiers::command), has(Hotkey::Modifiers::shift),
-                             has(Hotkey::Modifiers::option), has(Hotkey::Modifiers::control)}};
+    return {hotkey.keyCode,
+            {has(Hotkey::Modifiers::command), has(Hotkey::Modifiers::shift), has(Hotkey::Modifiers::option),
+             has(Hotkey::Modifiers::control)}};
 }
 
 }  // namespace orvane

@@ -15,7 +15,8 @@ std::optional<BackendError> MatrixBackend::attach(const DisplayInfo& display) {
     if (adjustments_.userColorFilterEnabled()) return BackendError::unsupported("an Accessibility color filter is on");
     // A fresh back-end clears whatever adjustment the display carries.
     const std::int32_t status = current_.isIdentity() ? adjustments_.reset(display_.id) : write(current_);
-    if (status != 0) return BackendError::unsupported("SLSSetAccessibilityAdjustments failed: " + std::to_string(status));
+    if (status != 0)
+        return BackendError::unsupported("SLSSetAccessibilityAdjustments failed: " + std::to_string(status));
     return std::nullopt;
 }
 

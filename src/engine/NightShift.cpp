@@ -10,9 +10,9 @@ namespace orvane {
 
 namespace {
 
-constexpr std::string_view requiredSelectors[] = {"getCCT:",     "setCCT:commit:",      "getStrength:",
-                                                  "setStrength:commit:", "setActive:", "getBlueLightStatus:",
-                                                  "getCCTRange:"};
+constexpr std::string_view requiredSelectors[] = {
+    "getCCT:",    "setCCT:commit:",      "getStrength:", "setStrength:commit:",
+    "setActive:", "getBlueLightStatus:", "getCCTRange:"};
 
 // A fresh client of the class, or null when the framework or class is missing.
 std::shared_ptr<platform::NightShiftClient> makeClient(platform::Platform& platform) {
@@ -61,13 +61,14 @@ void NightShiftWarmth::snapshotIfNeeded() {
     const auto strength = read("getStrength:", [this] { return client_->strength(); });
     const auto range = read("getCCTRange:", [this] { return client_->cctRange(); });
     if (!cct || !strength || !range) return;
-    defaults_->set(dirtyKey, platform::Dictionary{
-                                 {"active", isActive()},
-                                 {"cct", static_cast<double>(*cct)},
-                                 {"strength", static_cast<double>(*strength)},
-                                 {"range", platform::Array{static_cast<double>((*range)[0]), static_cast<double>((*range)[1]),
-                                                           static_cast<double>((*range)[2])}},
-                             });
+    defaults_->set(dirtyKey,
+                   platform::Dictionary{
+                       {"active", isActive()},
+                       {"cct", static_cast<double>(*cct)},
+                       {"strength", static_cast<double>(*strength)},
+                       {"range", platform::Array{static_cast<double>((*range)[0]), static_cast<double>((*range)[1]),
+                                                 static_cast<double>((*range)[2])}},
+                   });
     log_.notice("snapshot: active=%{bool}d cct=%f strength=%f", isActive() ? 1 : 0, static_cast<double>(*cct),
                 static_cast<double>(*strength));
 }
@@ -115,7 +116,8 @@ void NightShiftWarmth::reassert() {
 void NightShiftWarmth::restore() {
     if (!defaults_ || !defaults_->object(dirtyKey)) return;
     // A record of another kind reads as one without keys, so it cannot block later snapshots.
-    const auto record = std::optional<platform::Dictionary>(defaults_->dictionary(dirtyKey).value_or(platform::Dictionary{}));
+    const auto record =
+        std::optional<platform::Dictionary>(defaults_->dictionary(dirtyKey).value_or(platform::Dictionary{}));
     const auto number = [&](const char* key) -> std::optional<double> {
         const auto it = record->find(key);
         if (it == record->end() || !it->second.isNumber()) return std::nullopt;
@@ -123,9 +125,8 @@ void NightShiftWarmth::restore() {
     };
     if (const auto it = record->find("range"); it != record->end()) {
         const auto* values = it->second.array();
-        if (values && values->size() == 3 && std::all_of(values->begin(), values->end(), [](const platform::Value& v) {
-                return v.isNumber();
-            })) {
+        if (values && values->size() == 3 &&
+            std::all_of(values->begin(), values->end(), [](const platform::Value& v) { return v.isNumber(); })) {
             (void)setRange({static_cast<float>(*(*values)[0].number()), static_cast<float>(*(*values)[1].number()),
                             static_cast<float>(*(*values)[2].number())});
         }
@@ -154,8 +155,8 @@ void NightShiftWarmth::restoreIfDirty() {
 
 bool NightShift::isAvailable() const {
     const auto image = PrivateFramework(*platform_).handle(PrivateFramework::coreBrightnessPath);
-    return PrivateFramework::symbol<platform::symbol::BlueLightClientClass>(image, platform::symbolName::blueLightClient) !=
-           nullptr;
+    return PrivateFramework::symbol<platform::symbol::BlueLightClientClass>(
+               image, platform::symbolName::blueLightClient) != nullptr;
 }
 
 std::optional<NightShift::Status> NightShift::status() const {

@@ -77,7 +77,8 @@ std::optional<BackendError> OverlayBackend::attach(const DisplayInfo& display) {
     const auto s = screen();
     if (!s) return BackendError::noScreen(display_.name);
     if (!rebuildPanel(*s))
-        return BackendError::unsupported("this desktop cannot show overlay windows (no compositing manager is running)");
+        return BackendError::unsupported(
+            "this desktop cannot show overlay windows (no compositing manager is running)");
     return std::nullopt;
 }
 

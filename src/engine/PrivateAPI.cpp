@@ -33,7 +33,8 @@ std::optional<AXColorMatrix::Keys> AXColorMatrix::keys(const std::shared_ptr<pla
     return Keys{*display, *matrix, *scale, *options};
 }
 
-platform::Dictionary AXColorMatrix::matrixDictionary(const Keys& k, std::uint32_t display, const std::vector<float>& m) {
+platform::Dictionary AXColorMatrix::matrixDictionary(const Keys& k, std::uint32_t display,
+                                                     const std::vector<float>& m) {
     platform::Bytes bytes(m.size() * sizeof(float));
     std::memcpy(bytes.data(), m.data(), bytes.size());  // native byte order, element order kept
     return {{k.display, platform::Value(std::int64_t{display})},
@@ -46,7 +47,8 @@ platform::Dictionary AXColorMatrix::resetDictionary(const Keys& k, std::uint32_t
     return {{k.display, platform::Value(std::int64_t{display})}};
 }
 
-std::int32_t AXColorMatrix::send(const std::shared_ptr<platform::FrameworkImage>& image, const platform::Dictionary& d) {
+std::int32_t AXColorMatrix::send(const std::shared_ptr<platform::FrameworkImage>& image,
+                                 const platform::Dictionary& d) {
     const auto* function = PrivateFramework::symbol<platform::symbol::SetAccessibilityAdjustments>(
         image, sym::setAccessibilityAdjustments);
     if (!function || !*function) return platform::status::missing;
@@ -56,13 +58,14 @@ std::int32_t AXColorMatrix::send(const std::shared_ptr<platform::FrameworkImage>
 bool AXColorMatrix::isAvailable() const {
     const auto image = frameworks_.handle(PrivateFramework::skyLightPath);
     return image &&
-           PrivateFramework::symbol<platform::symbol::SetAccessibilityAdjustments>(image, sym::setAccessibilityAdjustments) &&
+           PrivateFramework::symbol<platform::symbol::SetAccessibilityAdjustments>(image,
+                                                                                   sym::setAccessibilityAdjustments) &&
            keys(image);
 }
 
 bool AXColorMatrix::userColorFilterEnabled() const {
-    const auto value = platform_->preferences().copyAppValue(
-        "__Color__-MADisplayFilterCategoryEnabled", "com.apple.mediaaccessibility");
+    const auto value = platform_->preferences().copyAppValue("__Color__-MADisplayFilterCategoryEnabled",
+                                                             "com.apple.mediaaccessibility");
     // Only a number (a Boolean counts as one) can switch it on; text or anything else cannot.
     return value && value->isNumber() && value->boolean().value_or(false);
 }
@@ -114,7 +117,9 @@ const platform::symbol::SetBrightness* DisplayServices::setter(std::string_view 
     return set && *set ? set : nullptr;
 }
 
-std::optional<float> DisplayServices::getBrightness(std::uint32_t display) const { return read(sym::getBrightness, display); }
+std::optional<float> DisplayServices::getBrightness(std::uint32_t display) const {
+    return read(sym::getBrightness, display);
+}
 
 std::optional<float> DisplayServices::getLinearBrightness(std::uint32_t display) const {
     if (auto level = read(sym::getLinearBrightness, display)) return level;

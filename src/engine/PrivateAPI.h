@@ -66,7 +66,8 @@ public:
         std::string options;
     };
     // The dictionaries sent: the full one for a matrix, the one with the target alone to reset.
-    static platform::Dictionary matrixDictionary(const Keys& keys, std::uint32_t display, const std::vector<float>& matrix);
+    static platform::Dictionary matrixDictionary(const Keys& keys, std::uint32_t display,
+                                                 const std::vector<float>& matrix);
     static platform::Dictionary resetDictionary(const Keys& keys, std::uint32_t display);
 
 private:

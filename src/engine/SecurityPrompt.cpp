@@ -31,8 +31,8 @@ void SecurityPromptDetector::stop() {
 }
 
 void SecurityPromptDetector::poll() {
-    const auto windows = platform_.workspace().windowList(platform::windowListOnScreenOnly |
-                                                          platform::windowListExcludeDesktopElements);
+    const auto windows =
+        platform_.workspace().windowList(platform::windowListOnScreenOnly | platform::windowListExcludeDesktopElements);
     if (!windows) return;  // not readable now: wait for a readable one
     bool found = false;
     for (const auto& window : *windows)

@@ -19,7 +19,7 @@ class SecurityPromptDetector {
 public:
     static constexpr TimeInterval pollInterval = 0.5;
     static constexpr TimeInterval pollTolerance = 0.1;
-    static constexpr double minimumWidth = 100;   // strictly wider
+    static constexpr double minimumWidth = 100;  // strictly wider
     static constexpr double minimumHeight = 60;  // strictly taller
 
     explicit SecurityPromptDetector(platform::Platform& platform);

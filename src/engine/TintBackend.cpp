@@ -6,7 +6,10 @@ namespace orvane {
 
 RenderRequest::RenderRequest(const Multiplier& m, bool desaturate_, bool invert_, const OverlayPlan& plan_,
                              const std::optional<ColorMatrix>& matrix_)
-    : multiplier(m), desaturate(desaturate_), invert(invert_), plan(plan_),
+    : multiplier(m),
+      desaturate(desaturate_),
+      invert(invert_),
+      plan(plan_),
       matrix(matrix_ ? *matrix_ : ColorMatrix::diagonal(m)) {}
 
 RenderRequest::RenderRequest(const TintState& state)
@@ -27,20 +30,28 @@ bool RenderRequest::isIdentity() const {
 
 std::string_view title(BackendKind kind) {
     switch (kind) {
-        case BackendKind::matrix: return "Color matrix";
-        case BackendKind::overlay: return "Overlay tint";
-        case BackendKind::gamma: return "Gamma table";
-        case BackendKind::ddc: return "Hardware (DDC)";
+        case BackendKind::matrix:
+            return "Color matrix";
+        case BackendKind::overlay:
+            return "Overlay tint";
+        case BackendKind::gamma:
+            return "Gamma table";
+        case BackendKind::ddc:
+            return "Hardware (DDC)";
     }
     return "";
 }
 
 TintMethod method(BackendKind kind) {
     switch (kind) {
-        case BackendKind::matrix: return TintMethod::matrix;
-        case BackendKind::overlay: return TintMethod::overlay;
-        case BackendKind::gamma: return TintMethod::gamma;
-        case BackendKind::ddc: return TintMethod::ddc;
+        case BackendKind::matrix:
+            return TintMethod::matrix;
+        case BackendKind::overlay:
+            return TintMethod::overlay;
+        case BackendKind::gamma:
+            return TintMethod::gamma;
+        case BackendKind::ddc:
+            return TintMethod::ddc;
     }
     return TintMethod::overlay;
 }

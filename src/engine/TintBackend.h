@@ -41,12 +41,11 @@ struct RenderRequest {
 };
 
 enum class BackendKind { matrix, overlay, gamma, ddc };
-inline constexpr CaseNames<BackendKind, 4> backendKindNames{
-    "BackendKind",
-    {{{BackendKind::matrix, "matrix"},
-      {BackendKind::overlay, "overlay"},
-      {BackendKind::gamma, "gamma"},
-      {BackendKind::ddc, "ddc"}}}};
+inline constexpr CaseNames<BackendKind, 4> backendKindNames{"BackendKind",
+                                                            {{{BackendKind::matrix, "matrix"},
+                                                              {BackendKind::overlay, "overlay"},
+                                                              {BackendKind::gamma, "gamma"},
+                                                              {BackendKind::ddc, "ddc"}}}};
 constexpr const auto& caseNames(BackendKind) { return backendKindNames; }
 std::string_view title(BackendKind kind);
 TintMethod method(BackendKind kind);
@@ -68,7 +67,9 @@ public:
 
     const std::variant<NoScreen, Unsupported>& value() const { return value_; }
     template <class Case>
-    bool is() const { return std::holds_alternative<Case>(value_); }
+    bool is() const {
+        return std::holds_alternative<Case>(value_);
+    }
 
     std::string description() const;
     // The other localized texts are absent.

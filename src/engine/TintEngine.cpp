@@ -54,7 +54,8 @@ TintEngine::TintEngine(std::shared_ptr<platform::Platform> platform, Configurati
         {platform::WorkspaceEvent::activeSpaceDidChange, "NSWorkspaceActiveSpaceDidChangeNotification"},
     };
     for (const auto& [event, name] : events)
-        observers_.push_back(platform_->workspace().observe(event, [this, reason = std::string(name)] { verifyAll(reason); }));
+        observers_.push_back(
+            platform_->workspace().observe(event, [this, reason = std::string(name)] { verifyAll(reason); }));
 
     for (const auto& display : std::vector<DisplayInfo>(displayManager_->displays())) attach(display);
 }
@@ -65,12 +66,15 @@ std::shared_ptr<TintBackend> TintEngine::defaultBackend(const std::shared_ptr<pl
                                                         TintMethod method, const DisplayInfo& display,
                                                         const Calibration&) {
     switch (method) {
-        case TintMethod::matrix: return std::make_shared<MatrixBackend>(display, platform);
-        case TintMethod::gamma: return std::make_shared<GammaBackend>(display, platform);
+        case TintMethod::matrix:
+            return std::make_shared<MatrixBackend>(display, platform);
+        case TintMethod::gamma:
+            return std::make_shared<GammaBackend>(display, platform);
         case TintMethod::automatic:
         case TintMethod::nightShift:
         case TintMethod::overlay:
-        case TintMethod::ddc: break;
+        case TintMethod::ddc:
+            break;
     }
     return std::make_shared<OverlayBackend>(display, LayerColorMode::encodedSRGB, ReadableRedStrategy::layers,
                                             platform);
@@ -112,8 +116,8 @@ void TintEngine::configure(const Configuration& configuration) {
 TintMethod TintEngine::method(const DisplayInfo& display) {
     const SystemInfo system(*platform_);
     return MethodHeuristic::resolve(displaySettings(display), system.chipBrand(), system.osVersion().major,
-                                    !display.isBuiltIn, ddcAvailability(display),
-                                    nightShift_->isAvailable(), matrixAvailable());
+                                    !display.isBuiltIn, ddcAvailability(display), nightShift_->isAvailable(),
+                                    matrixAvailable());
 }
 
 TintMethod TintEngine::activeMethod(const DisplayInfo& display) {
@@ -163,7 +167,9 @@ RenderRequest TintEngine::request(const TintState& s, TintMethod m) {
     return RenderRequest(gains, false, false, plan(s, m), ColorMatrix::make(s));
 }
 
-RenderRequest TintEngine::request(const DisplayInfo& display, TintMethod m) { return request(displayState(display), m); }
+RenderRequest TintEngine::request(const DisplayInfo& display, TintMethod m) {
+    return request(displayState(display), m);
+}
 
 RenderRequest TintEngine::request(const DisplayInfo& display) { return request(display, activeMethod(display)); }
 

@@ -41,8 +41,8 @@ class TintEngine {
 public:
     // One display's binding.
     struct Slot {
-        DisplayInfo display;                   // as last attached or re-attached
-        std::shared_ptr<TintBackend> backend;  // owned by the slot
+        DisplayInfo display;                         // as last attached or re-attached
+        std::shared_ptr<TintBackend> backend;        // owned by the slot
         TintMethod method = TintMethod::overlay;     // in use, after any fallback
         TintMethod requested = TintMethod::overlay;  // what the method choice gave
     };

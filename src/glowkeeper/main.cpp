@@ -221,8 +221,7 @@ void setIdentityGamma(Display* display, RRCrtc crtc) {
     XRRCrtcGamma* gamma = XRRAllocGamma(size);
     if (!gamma) return;
     for (int i = 0; i < size; ++i) {
-        const auto level = static_cast<unsigned short>(
-            size == 1 ? 65535 : static_cast<long>(i) * 65535 / (size - 1));
+        const auto level = static_cast<unsigned short>(size == 1 ? 65535 : static_cast<long>(i) * 65535 / (size - 1));
         gamma->red[i] = gamma->green[i] = gamma->blue[i] = level;
     }
     XRRSetCrtcGamma(display, crtc, gamma);
@@ -237,14 +236,14 @@ void setIdentityCtm(Display* display, RROutput output, Atom ctm) {
     unsigned long items = 0;
     unsigned long after = 0;
     unsigned char* data = nullptr;
-    const int status = XRRGetOutputProperty(display, output, ctm, 0, 0, False, False,
-                                            AnyPropertyType, &type, &format, &items, &after, &data);
+    const int status = XRRGetOutputProperty(display, output, ctm, 0, 0, False, False, AnyPropertyType, &type, &format,
+                                            &items, &after, &data);
     if (data) XFree(data);
     if (status != Success || type == None) return;
     long identity[18] = {};
     for (int diagonal = 0; diagonal < 3; ++diagonal) identity[diagonal * 8 + 1] = 1;
-    XRRChangeOutputProperty(display, output, ctm, type, 32, PropModeReplace,
-                            reinterpret_cast<unsigned char*>(identity), 18);
+    XRRChangeOutputProperty(display, output, ctm, type, 32, PropModeReplace, reinterpret_cast<unsigned char*>(identity),
+                            18);
 }
 
 unsigned resetX11(Display* display) {
@@ -252,8 +251,8 @@ unsigned resetX11(Display* display) {
     int errorBase = 0;
     int major = 0;
     int minor = 0;
-    if (!XRRQueryExtension(display, &eventBase, &errorBase) ||
-        !XRRQueryVersion(display, &major, &minor) || major < 1 || (major == 1 && minor < 2))
+    if (!XRRQueryExtension(display, &eventBase, &errorBase) || !XRRQueryVersion(display, &major, &minor) || major < 1 ||
+        (major == 1 && minor < 2))
         return 0;
     XSetErrorHandler(noteXError);
     XRRScreenResources* resources = XRRGetScreenResourcesCurrent(display, XDefaultRootWindow(display));

@@ -65,7 +65,8 @@ int removeStaleTemporaryFiles(const std::filesystem::path& path) {
 void writeFileAtomically(const std::filesystem::path& path, std::string_view content, Durability durability) {
     static std::atomic<unsigned> counter{0};
     const auto dir = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
-    const auto temp = dir / (temporaryPrefix(path) + std::to_string(::getpid()) + "-" + std::to_string(counter.fetch_add(1)));
+    const auto temp =
+        dir / (temporaryPrefix(path) + std::to_string(::getpid()) + "-" + std::to_string(counter.fetch_add(1)));
     int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (fd < 0 && errno == ENOENT) {
         // The directories are made only when missing, which keeps frequent writes cheap.

@@ -138,4 +138,3 @@ std::size_t FakeScheduler::fdWatchCount() const {
 }
 
 }  // namespace orvane::platform
-

@@ -28,7 +28,7 @@ public:
     void runPending();
 
     struct TimerInfo {
-        TimeInterval due;  // monotonic
+        TimeInterval due;       // monotonic
         TimeInterval interval;  // 0 for one-shot
         TimeInterval tolerance;
     };

@@ -27,9 +27,8 @@ std::shared_ptr<SymbolTable> makeAccessibilityImage(std::shared_ptr<ColorAdjustm
                                                     SymbolTable::Filter present) {
     auto image = std::make_shared<SymbolTable>(std::move(present));
     image->add(symbolName::setAccessibilityAdjustments,
-               symbol::SetAccessibilityAdjustments([adjustments](const Dictionary& d) {
-                   return applyAdjustmentDictionary(*adjustments, d);
-               }));
+               symbol::SetAccessibilityAdjustments(
+                   [adjustments](const Dictionary& d) { return applyAdjustmentDictionary(*adjustments, d); }));
     image->add(symbolName::targetDisplay, std::string(adjustmentKey::targetDisplay));
     image->add(symbolName::adjustmentMatrix, std::string(adjustmentKey::matrix));
     image->add(symbolName::adjustmentScale, std::string(adjustmentKey::scale));
@@ -67,16 +66,14 @@ std::shared_ptr<SymbolTable> makeI2CImage(std::shared_ptr<I2C> i2c, SymbolTable:
     auto image = std::make_shared<SymbolTable>(std::move(present));
     image->add(symbolName::avServiceCreateWithService,
                symbol::AVServiceCreateWithService([i2c](std::uint64_t entry) { return i2c->createChannel(entry); }));
-    image->add(symbolName::avServiceReadI2C,
-               symbol::AVServiceReadI2C([](I2CChannel& service, std::uint32_t chip, std::uint32_t offset,
-                                           std::uint8_t* buffer, std::uint32_t length) {
-                   return service.read(chip, offset, buffer, length);
-               }));
+    image->add(
+        symbolName::avServiceReadI2C,
+        symbol::AVServiceReadI2C([](I2CChannel& service, std::uint32_t chip, std::uint32_t offset, std::uint8_t* buffer,
+                                    std::uint32_t length) { return service.read(chip, offset, buffer, length); }));
     image->add(symbolName::avServiceWriteI2C,
-               symbol::AVServiceWriteI2C([](I2CChannel& service, std::uint32_t chip, std::uint32_t address,
-                                            std::uint8_t* buffer, std::uint32_t length) {
-                   return service.write(chip, address, buffer, length);
-               }));
+               symbol::AVServiceWriteI2C(
+                   [](I2CChannel& service, std::uint32_t chip, std::uint32_t address, std::uint8_t* buffer,
+                      std::uint32_t length) { return service.write(chip, address, buffer, length); }));
     return image;
 }
 

@@ -43,9 +43,9 @@ using BlueLightClientClass = std::function<std::shared_ptr<NightShiftClient>()>;
 using AVServiceCreateWithService = std::function<std::shared_ptr<I2CChannel>(std::uint64_t registryEntry)>;
 using AVServiceReadI2C = std::function<std::int32_t(I2CChannel& service, std::uint32_t chipAddress,
                                                     std::uint32_t offset, std::uint8_t* buffer, std::uint32_t length)>;
-using AVServiceWriteI2C = std::function<std::int32_t(I2CChannel& service, std::uint32_t chipAddress,
-                                                     std::uint32_t dataAddress, std::uint8_t* buffer,
-                                                     std::uint32_t length)>;
+using AVServiceWriteI2C =
+    std::function<std::int32_t(I2CChannel& service, std::uint32_t chipAddress, std::uint32_t dataAddress,
+                               std::uint8_t* buffer, std::uint32_t length)>;
 }  // namespace symbol
 
 class FrameworkImage {

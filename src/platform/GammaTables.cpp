@@ -11,7 +11,8 @@ GammaRamp GammaRamp::identity(std::size_t samples) {
     GammaRamp ramp;
     ramp.red.resize(samples);
     for (std::size_t i = 0; i < samples; ++i)
-        ramp.red[i] = samples > 1 ? static_cast<float>(static_cast<double>(i) / static_cast<double>(samples - 1)) : 1.0f;
+        ramp.red[i] =
+            samples > 1 ? static_cast<float>(static_cast<double>(i) / static_cast<double>(samples - 1)) : 1.0f;
     ramp.green = ramp.red;
     ramp.blue = ramp.red;
     return ramp;

@@ -10,7 +10,13 @@
 namespace orvane::platform {
 
 // Raw values as the system numbers them; 3 and above are authorised.
-enum class LocationAuthorization { notDetermined = 0, restricted = 1, denied = 2, authorizedAlways = 3, authorizedWhenInUse = 4 };
+enum class LocationAuthorization {
+    notDetermined = 0,
+    restricted = 1,
+    denied = 2,
+    authorizedAlways = 3,
+    authorizedWhenInUse = 4
+};
 
 inline bool isAuthorized(LocationAuthorization status) { return static_cast<int>(status) >= 3; }
 

@@ -38,14 +38,22 @@ public:
         if (debugEnabled()) write(LogLevel::debug, formatted(format, args...));
     }
     template <class... A>
-    void info(std::string_view format, const A&... args) const { write(LogLevel::info, formatted(format, args...)); }
+    void info(std::string_view format, const A&... args) const {
+        write(LogLevel::info, formatted(format, args...));
+    }
     // The "default" level of the original logs.
     template <class... A>
-    void notice(std::string_view format, const A&... args) const { write(LogLevel::notice, formatted(format, args...)); }
+    void notice(std::string_view format, const A&... args) const {
+        write(LogLevel::notice, formatted(format, args...));
+    }
     template <class... A>
-    void error(std::string_view format, const A&... args) const { write(LogLevel::error, formatted(format, args...)); }
+    void error(std::string_view format, const A&... args) const {
+        write(LogLevel::error, formatted(format, args...));
+    }
     template <class... A>
-    void fault(std::string_view format, const A&... args) const { write(LogLevel::fault, formatted(format, args...)); }
+    void fault(std::string_view format, const A&... args) const {
+        write(LogLevel::fault, formatted(format, args...));
+    }
 
     void write(LogLevel level, std::string message) const;
 

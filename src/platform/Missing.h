@@ -3,9 +3,9 @@
 // and failure statuses, exactly what the callers' fallback paths expect.
 #include <memory>
 
-#include "platform/Dithering.h"
 #include "platform/Displays.h"
 #include "platform/DistributedNotifications.h"
+#include "platform/Dithering.h"
 #include "platform/GammaTables.h"
 #include "platform/I2C.h"
 #include "platform/Keyboard.h"

@@ -20,14 +20,14 @@ public:
 
     virtual bool respondsTo(std::string_view selector) const = 0;
 
-    virtual std::optional<BlueLightStatus> blueLightStatus() = 0;  // "getBlueLightStatus:"
-    virtual std::optional<float> cct() = 0;                         // "getCCT:"
-    virtual std::optional<float> strength() = 0;                    // "getStrength:"
-    virtual std::optional<std::array<float, 3>> cctRange() = 0;     // "getCCTRange:"
+    virtual std::optional<BlueLightStatus> blueLightStatus() = 0;     // "getBlueLightStatus:"
+    virtual std::optional<float> cct() = 0;                           // "getCCT:"
+    virtual std::optional<float> strength() = 0;                      // "getStrength:"
+    virtual std::optional<std::array<float, 3>> cctRange() = 0;       // "getCCTRange:"
     virtual bool setCCTRange(const std::array<float, 3>& range) = 0;  // "setCCTRange:"
-    virtual void setCCT(float kelvin, bool commit) = 0;             // "setCCT:commit:"
-    virtual void setStrength(float strength, bool commit) = 0;      // "setStrength:commit:"
-    virtual void setActive(bool active) = 0;                        // "setActive:"
+    virtual void setCCT(float kelvin, bool commit) = 0;               // "setCCT:commit:"
+    virtual void setStrength(float strength, bool commit) = 0;        // "setStrength:commit:"
+    virtual void setActive(bool active) = 0;                          // "setActive:"
 };
 
 }  // namespace orvane::platform

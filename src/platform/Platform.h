@@ -10,9 +10,9 @@
 #include <string_view>
 
 #include "platform/Clock.h"
-#include "platform/Dithering.h"
 #include "platform/Displays.h"
 #include "platform/DistributedNotifications.h"
+#include "platform/Dithering.h"
 #include "platform/Frameworks.h"
 #include "platform/GammaTables.h"
 #include "platform/I2C.h"

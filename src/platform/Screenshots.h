@@ -15,8 +15,14 @@ struct Image {
     int height = 0;
     std::vector<std::uint8_t> rgba;
 
-    const std::uint8_t* pixel(int x, int y) const { return rgba.data() + (static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)) * 4; }
-    std::uint8_t* pixel(int x, int y) { return rgba.data() + (static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)) * 4; }
+    const std::uint8_t* pixel(int x, int y) const {
+        return rgba.data() +
+               (static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)) * 4;
+    }
+    std::uint8_t* pixel(int x, int y) {
+        return rgba.data() +
+               (static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)) * 4;
+    }
 };
 
 class Screenshots {

@@ -6,9 +6,9 @@
 #include <system_error>
 #include <utility>
 
-#include "support/Json.h"
 #include "platform/AtomicFile.h"
 #include "platform/Log.h"
+#include "support/Json.h"
 
 namespace orvane::platform {
 
@@ -59,9 +59,9 @@ struct UserDefaults::Store {
     mutable Unreadable unreadableValues;
     mutable std::optional<FileStamp> stamp;
     mutable bool loaded = false;
-    mutable bool unreadable = false;  // the file on disk could not be read; keep it aside
+    mutable bool unreadable = false;                      // the file on disk could not be read; keep it aside
     mutable std::optional<FileStamp> reportedUnreadable;  // said once per version of the file
-    bool unwritten = false;  // values of this process that the last write could not store
+    bool unwritten = false;                               // values of this process that the last write could not store
 
     // Re-reads the file when another writer replaced it. Caller holds `mutex`.
     void refresh() const {
@@ -90,7 +90,8 @@ struct UserDefaults::Store {
             unreadableValues.clear();
             if (reportedUnreadable != now) {
                 const auto* error = dynamic_cast<const JsonError*>(&e);
-                log().error("defaults unreadable, starting empty: %s: %s", file.string(), error ? error->description() : e.what());
+                log().error("defaults unreadable, starting empty: %s: %s", file.string(),
+                            error ? error->description() : e.what());
                 reportedUnreadable = now;
             }
         }
@@ -108,7 +109,8 @@ struct UserDefaults::Store {
             if (unreadable) {
                 const auto stampNow = std::chrono::system_clock::now().time_since_epoch();
                 auto aside = file;
-                aside += ".unreadable-" + std::to_string(std::chrono::duration_cast<std::chrono::seconds>(stampNow).count());
+                aside +=
+                    ".unreadable-" + std::to_string(std::chrono::duration_cast<std::chrono::seconds>(stampNow).count());
                 std::error_code ec;
                 std::filesystem::rename(file, aside, ec);
                 if (!ec) log().error("kept the unreadable defaults file as %s", aside.string());
@@ -149,7 +151,8 @@ std::shared_ptr<UserDefaults> UserDefaults::open(const std::filesystem::path& fi
         store->lockFile = key;
         store->lockFile += ".lock";
         // Only the first opening in a process looks: later writes of ours are never stale.
-        if (removeStaleTemporaryFiles(key) > 0) log().notice("removed temporary files of interrupted writes of %s", key.string());
+        if (removeStaleTemporaryFiles(key) > 0)
+            log().notice("removed temporary files of interrupted writes of %s", key.string());
     }
     return std::make_shared<UserDefaults>(store);
 }

@@ -54,8 +54,7 @@ std::optional<Json> readableDocument(const Bytes& bytes) {
     try {
         Json document = json::parse(text);
         if (document.is_structured() && document.dump(2) == text) return document;
-    } catch (const std::exception&) {
-    }
+    } catch (const std::exception&) {}
     return std::nullopt;
 }
 
@@ -134,8 +133,7 @@ Json toTaggedJson(const Value& value) {
             else if constexpr (std::is_same_v<T, Bytes>) {
                 if (auto document = readableDocument(v)) return {{"json", std::move(*document)}};
                 return {{"data", base64Encode(v)}};
-            }
-            else if constexpr (std::is_same_v<T, Array>) {
+            } else if constexpr (std::is_same_v<T, Array>) {
                 Json items = Json::array();
                 for (const auto& item : v) items.push_back(toTaggedJson(item));
                 return {{"array", std::move(items)}};
@@ -149,8 +147,7 @@ Json toTaggedJson(const Value& value) {
 }
 
 Value fromTaggedJson(const Json& json, const std::string& path) {
-    if (!json.is_object() || json.size() != 1)
-        json::typeMismatch("an object with one type key", json, path);
+    if (!json.is_object() || json.size() != 1) json::typeMismatch("an object with one type key", json, path);
     const auto first = json.begin();
     const std::string tag = first.key();
     const Json& v = first.value();
@@ -173,7 +170,8 @@ Value fromTaggedJson(const Json& json, const std::string& path) {
     if (tag == "array") {
         if (!v.is_array()) json::typeMismatch("an array", v, at);
         Array items;
-        for (std::size_t i = 0; i < v.size(); ++i) items.push_back(fromTaggedJson(v[i], at + "[" + std::to_string(i) + "]"));
+        for (std::size_t i = 0; i < v.size(); ++i)
+            items.push_back(fromTaggedJson(v[i], at + "[" + std::to_string(i) + "]"));
         return items;
     }
     if (tag == "dict") {

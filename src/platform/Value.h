@@ -43,11 +43,13 @@ public:
     bool isNumber() const;
 
     template <class T>
-    const T* get() const { return std::get_if<T>(&storage_); }
+    const T* get() const {
+        return std::get_if<T>(&storage_);
+    }
 
-    std::optional<double> number() const;       // any number or Boolean
+    std::optional<double> number() const;         // any number or Boolean
     std::optional<std::int64_t> integer() const;  // an integral number or Boolean
-    std::optional<bool> boolean() const;         // a Boolean, or a number's truth
+    std::optional<bool> boolean() const;          // a Boolean, or a number's truth
     const std::string* string() const { return get<std::string>(); }
     const Bytes* data() const { return get<Bytes>(); }
     const Array* array() const { return get<Array>(); }

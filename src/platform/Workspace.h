@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "support/Date.h"
 #include "platform/Geometry.h"
 #include "platform/Scheduler.h"
 #include "platform/Value.h"
+#include "support/Date.h"
 
 namespace orvane::platform {
 
@@ -26,10 +26,10 @@ struct RunningApplication {
 
 // One entry of the window list.
 struct WindowInfo {
-    std::string ownerName;                  // empty when unknown
-    std::optional<std::int32_t> ownerPID;   // absent when the window does not say
-    std::int64_t layer = 0;                 // 0: a normal application window
-    Rect bounds;                            // global points, top-left origin
+    std::string ownerName;                 // empty when unknown
+    std::optional<std::int32_t> ownerPID;  // absent when the window does not say
+    std::int64_t layer = 0;                // 0: a normal application window
+    Rect bounds;                           // global points, top-left origin
     bool operator==(const WindowInfo&) const = default;
 };
 

@@ -17,8 +17,8 @@ std::string iso8601(Date date) {
     const ::date::year_month_day ymd{day};
     const ::date::hh_mm_ss<seconds> hms{tp - day};
     return fmt::format("{:04d}-{:02d}-{:02d}T{:02d}:{:02d}:{:02d}Z", static_cast<int>(ymd.year()),
-                       static_cast<unsigned>(ymd.month()), static_cast<unsigned>(ymd.day()),
-                       hms.hours().count(), hms.minutes().count(), hms.seconds().count());
+                       static_cast<unsigned>(ymd.month()), static_cast<unsigned>(ymd.day()), hms.hours().count(),
+                       hms.minutes().count(), hms.seconds().count());
 }
 
 namespace {
@@ -79,8 +79,8 @@ std::optional<Date> parseIso8601(std::string_view text) {
                                      ::date::day{static_cast<unsigned>(day)}};
     if (!ymd.ok()) return std::nullopt;
     const auto days = ::date::sys_days{ymd}.time_since_epoch().count();
-    const double seconds = static_cast<double>(days) * 86400.0 + hour * 3600.0 + minute * 60.0 + second -
-                           offsetSeconds + fraction;
+    const double seconds =
+        static_cast<double>(days) * 86400.0 + hour * 3600.0 + minute * 60.0 + second - offsetSeconds + fraction;
     return Date(seconds);
 }
 

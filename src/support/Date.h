@@ -26,8 +26,14 @@ struct Date {
     constexpr Date operator+(TimeInterval dt) const { return addingTimeInterval(dt); }
     constexpr Date operator-(TimeInterval dt) const { return addingTimeInterval(-dt); }
     constexpr TimeInterval operator-(Date other) const { return timeIntervalSince(other); }
-    constexpr Date& operator+=(TimeInterval dt) { secondsSince1970 += dt; return *this; }
-    constexpr Date& operator-=(TimeInterval dt) { secondsSince1970 -= dt; return *this; }
+    constexpr Date& operator+=(TimeInterval dt) {
+        secondsSince1970 += dt;
+        return *this;
+    }
+    constexpr Date& operator-=(TimeInterval dt) {
+        secondsSince1970 -= dt;
+        return *this;
+    }
 };
 
 // "2026-01-31T21:00:00Z": UTC, whole seconds (fractions are dropped toward the past).

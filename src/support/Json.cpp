@@ -15,7 +15,9 @@ bool nestedDeeperThan(std::string_view text, std::size_t limit) {
             continue;
         }
         switch (c) {
-            case '"': inString = true; break;
+            case '"':
+                inString = true;
+                break;
             case '[':
             case '{':
                 if (++depth > limit) return true;
@@ -24,7 +26,8 @@ bool nestedDeeperThan(std::string_view text, std::size_t limit) {
             case '}':
                 if (depth > 0) --depth;
                 break;
-            default: break;
+            default:
+                break;
         }
     }
     return false;
@@ -33,8 +36,9 @@ bool nestedDeeperThan(std::string_view text, std::size_t limit) {
 Json parse(std::string_view text) {
     // The parser itself copes with any depth, but every reader after it recurses.
     if (nestedDeeperThan(text, maxDepth))
-        throw JsonError(JsonError::Kind::parse, "The given data was not valid JSON. It nests arrays and objects deeper than " +
-                                                    std::to_string(maxDepth) + " levels.");
+        throw JsonError(JsonError::Kind::parse,
+                        "The given data was not valid JSON. It nests arrays and objects deeper than " +
+                            std::to_string(maxDepth) + " levels.");
     try {
         return Json::parse(text.begin(), text.end());
     } catch (const nlohmann::json::exception& e) {
@@ -48,8 +52,10 @@ void requireFinite(const Json& value, const std::string& path) {
         case Json::value_t::number_float:
             if (!std::isfinite(value.get<double>()))
                 throw JsonError(JsonError::Kind::invalidValue,
-                                "Unable to encode " + std::string(std::isnan(value.get<double>()) ? "Double.nan" : "Double.infinity") +
-                                    " directly in JSON.", path);
+                                "Unable to encode " +
+                                    std::string(std::isnan(value.get<double>()) ? "Double.nan" : "Double.infinity") +
+                                    " directly in JSON.",
+                                path);
             break;
         case Json::value_t::object:
             for (const auto& [key, child] : value.items()) requireFinite(child, join(path, key));
@@ -80,22 +86,29 @@ std::string join(const std::string& path, std::string_view key) {
 
 std::string typeName(const Json& value) {
     switch (value.type()) {
-        case Json::value_t::null: return "null";
-        case Json::value_t::boolean: return "a Boolean";
+        case Json::value_t::null:
+            return "null";
+        case Json::value_t::boolean:
+            return "a Boolean";
         case Json::value_t::number_integer:
         case Json::value_t::number_unsigned:
-        case Json::value_t::number_float: return "a number";
-        case Json::value_t::string: return "a string";
-        case Json::value_t::array: return "an array";
-        case Json::value_t::object: return "a dictionary";
-        default: return "an unsupported value";
+        case Json::value_t::number_float:
+            return "a number";
+        case Json::value_t::string:
+            return "a string";
+        case Json::value_t::array:
+            return "an array";
+        case Json::value_t::object:
+            return "a dictionary";
+        default:
+            return "an unsupported value";
     }
 }
 
-
 void typeMismatch(std::string_view expected, const Json& found, const std::string& path) {
-    throw JsonError(JsonError::Kind::typeMismatch, "Expected to decode " + std::string(expected) + " but found " +
-                                                       typeName(found) + " instead.", path);
+    throw JsonError(JsonError::Kind::typeMismatch,
+                    "Expected to decode " + std::string(expected) + " but found " + typeName(found) + " instead.",
+                    path);
 }
 
 void dataCorrupted(const std::string& message, const std::string& path) {
@@ -153,11 +166,10 @@ bool ObjectReader::has(std::string_view key) const { return optional(key) != nul
 const Json& ObjectReader::required(std::string_view key) const {
     const auto it = object_->find(key);
     if (it == object_->end())
-        throw JsonError(JsonError::Kind::keyNotFound,
-                        "No value associated with key \"" + std::string(key) + "\".", path_);
+        throw JsonError(JsonError::Kind::keyNotFound, "No value associated with key \"" + std::string(key) + "\".",
+                        path_);
     if (it->is_null())
-        throw JsonError(JsonError::Kind::valueNotFound,
-                        "Expected a value but found null instead.", pathOf(key));
+        throw JsonError(JsonError::Kind::valueNotFound, "Expected a value but found null instead.", pathOf(key));
     return *it;
 }
 
@@ -188,8 +200,7 @@ CaseObject readCase(const Json& value, const std::string& path, std::initializer
         }
     }
     if (matches != 1)
-        throw JsonError(JsonError::Kind::typeMismatch,
-                        "Invalid number of keys found, expected one.", path);
+        throw JsonError(JsonError::Kind::typeMismatch, "Invalid number of keys found, expected one.", path);
     return CaseObject{name, ObjectReader(*payload, join(path, name))};
 }
 

@@ -100,14 +100,18 @@ public:
     std::string string(std::string_view key) const { return asString(required(key), pathOf(key)); }
     Date date(std::string_view key) const { return asDate(required(key), pathOf(key)); }
     template <std::integral T = std::int64_t>
-    T integer(std::string_view key) const { return asInt<T>(required(key), pathOf(key)); }
+    T integer(std::string_view key) const {
+        return asInt<T>(required(key), pathOf(key));
+    }
 
     std::optional<bool> optBoolean(std::string_view key) const { return opt(key, asBool); }
     std::optional<double> optNumber(std::string_view key) const { return opt(key, asDouble); }
     std::optional<std::string> optString(std::string_view key) const { return opt(key, asString); }
     std::optional<Date> optDate(std::string_view key) const { return opt(key, asDate); }
     template <std::integral T = std::int64_t>
-    std::optional<T> optInteger(std::string_view key) const { return opt(key, asInt<T>); }
+    std::optional<T> optInteger(std::string_view key) const {
+        return opt(key, asInt<T>);
+    }
 
     // decode(const Json&, const std::string& path) -> T
     template <class F>
@@ -148,7 +152,8 @@ std::vector<T> decodeList(const Json& value, const std::string& path) {
     if (!value.is_array()) typeMismatch("Array<Any>", value, path);
     std::vector<T> items;
     items.reserve(value.size());
-    for (std::size_t i = 0; i < value.size(); ++i) items.push_back(T::fromJson(value[i], path + "[" + std::to_string(i) + "]"));
+    for (std::size_t i = 0; i < value.size(); ++i)
+        items.push_back(T::fromJson(value[i], path + "[" + std::to_string(i) + "]"));
     return items;
 }
 

@@ -47,9 +47,10 @@ void AppDelegate::applicationDidFinishLaunching() {
     safety_->startWatchdog();
 
     // Light or dark as the desktop prefers, before the first window paints, and on each change.
-    portalAppearance_ = platform::linuxsys::PortalAppearance::open(platform_->scheduler(), [](std::optional<std::uint32_t> scheme) {
-        kit::applyAppearance(kit::appearanceFor(scheme, QGuiApplication::palette()));
-    });
+    portalAppearance_ =
+        platform::linuxsys::PortalAppearance::open(platform_->scheduler(), [](std::optional<std::uint32_t> scheme) {
+            kit::applyAppearance(kit::appearanceFor(scheme, QGuiApplication::palette()));
+        });
     kit::applyAppearance(kit::appearanceFor(portalAppearance_->colorScheme(), QGuiApplication::palette()));
 
     // The tray item with its popover, driven by the model's two hooks.
@@ -63,9 +64,8 @@ void AppDelegate::applicationDidFinishLaunching() {
     popoverEnvironment.quit = quit;
     auto* popoverView = new PopoverView(model_, popoverEnvironment);
     auto tray = std::make_shared<QtTray>();
-    popoverWindow_ = std::make_shared<PopoverWindow>(popoverView, [tray]() -> QRect {
-        return tray->current() ? tray->current()->anchor() : QRect();
-    });
+    popoverWindow_ = std::make_shared<PopoverWindow>(
+        popoverView, [tray]() -> QRect { return tray->current() ? tray->current()->anchor() : QRect(); });
     StatusItemController::Environment trayEnvironment;
     trayEnvironment.tray = tray;
     trayEnvironment.popover = popoverWindow_;
@@ -73,7 +73,9 @@ void AppDelegate::applicationDidFinishLaunching() {
     trayEnvironment.clock = platform_->clockShared();
     trayEnvironment.defaults = platform_->standardUserDefaults();
     trayEnvironment.quit = quit;
-    trayEnvironment.openURL = [platform = platform_](const std::string& url) { return platform->workspace().openURL(url); };
+    trayEnvironment.openURL = [platform = platform_](const std::string& url) {
+        return platform->workspace().openURL(url);
+    };
     trayEnvironment.playSound = [](const std::string&) {};
     trayEnvironment.openNotice = openHiddenIconNotice;
     statusItem_ = StatusItemController::create(model_, trayEnvironment);
@@ -99,9 +101,10 @@ void AppDelegate::applicationDidFinishLaunching() {
             self->statusItem_->rebuildStatusItem();
         self->statusItem_->refresh();
     }));
-    hooks_.push_back(kit::NotificationCenter::defaultCenter().observe(kit::Notifications::openSettings, [weak](const auto&) {
-        if (auto self = weak.lock()) self->showSettings();
-    }));
+    hooks_.push_back(
+        kit::NotificationCenter::defaultCenter().observe(kit::Notifications::openSettings, [weak](const auto&) {
+            if (auto self = weak.lock()) self->showSettings();
+        }));
 
     // --- rest breaks ----------------------------------------------------------------------
     // 8. The rest-break controller; it samples while the settings ask for breaks.
@@ -135,9 +138,12 @@ void AppDelegate::applicationDidFinishLaunching() {
     };
     hotkeys_->registerHotkeys();
     // 10.3 and 11: registered anew when their settings change or the model asks.
-    hotkeySubscriptions_.push_back(model_->onSettingsChanged.subscribe(
-        [hotkeys = hotkeys_.get()](const Settings& old, const Settings& current) { hotkeys->settingsChanged(old, current); }));
-    hotkeySubscriptions_.push_back(model_->onHotkeysChanged.subscribe([hotkeys = hotkeys_.get()] { hotkeys->registerHotkeys(); }));
+    hotkeySubscriptions_.push_back(
+        model_->onSettingsChanged.subscribe([hotkeys = hotkeys_.get()](const Settings& old, const Settings& current) {
+            hotkeys->settingsChanged(old, current);
+        }));
+    hotkeySubscriptions_.push_back(
+        model_->onHotkeysChanged.subscribe([hotkeys = hotkeys_.get()] { hotkeys->registerHotkeys(); }));
 
     // Commands of later starts and other programs, as the command signal; registered
     // before the launch line, which tells a waiting caller that we listen.
@@ -158,8 +164,8 @@ void AppDelegate::applicationDidFinishLaunching() {
     for (const auto& line : engine_->describeBackends()) backends += (backends.empty() ? "" : ", ") + line;
     const SystemInfo system(*platform_);
     // The simulated machine stands for a Mac; the desktop names its own system.
-    const std::string os = platform_->name() == "linux" ? platform_->systemInfo().osDisplayName()
-                                                        : "macOS " + system.osVersionString();
+    const std::string os =
+        platform_->name() == "linux" ? platform_->systemInfo().osDisplayName() : "macOS " + system.osVersionString();
     log_.notice("launched: %{public}s %{public}s; backends %{public}s", system.chipDisplayName(), os, backends);
 }
 

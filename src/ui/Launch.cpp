@@ -57,7 +57,8 @@ int main(int argc, char** argv) {
     if (const int status = launch(argc, argv, &prepared); status >= 0) return status;
 
     using Entry = int (*)(int, char**, void*);
-    const auto entry = reinterpret_cast<Entry>(entryOf(besideProgram(ORVANE_PROGRAM_LIBRARY), RTLD_LOCAL, "orvaneProgramMain"));
+    const auto entry =
+        reinterpret_cast<Entry>(entryOf(besideProgram(ORVANE_PROGRAM_LIBRARY), RTLD_LOCAL, "orvaneProgramMain"));
     if (!entry) {
         // The first tint is on: nothing would ever take it off again.
         using Abandon = void (*)(void*);

@@ -26,7 +26,8 @@ public:
             fire();
         });
     }
-    platform::Handle scheduleRepeating(TimeInterval interval, TimeInterval tolerance, std::function<void()> fire) override {
+    platform::Handle scheduleRepeating(TimeInterval interval, TimeInterval tolerance,
+                                       std::function<void()> fire) override {
         return inner_->scheduleRepeating(interval, tolerance, std::move(fire));
     }
     void post(std::function<void()> work) override { inner_->post(std::move(work)); }
@@ -176,7 +177,8 @@ TEST_F(AppModelChangeTest, AChangeThatEndsWhereItStartedRunsNothing) {
     forgetAll();
     std::vector<Property> heard;
     auto subscription = model->observe([&](Property p) { heard.push_back(p); });
-    auto settingsView = model->observeSettings([&](const Settings&, const Settings&) { heard.push_back(Property::settings); });
+    auto settingsView =
+        model->observeSettings([&](const Settings&, const Settings&) { heard.push_back(Property::settings); });
     model->change([](Settings&, RuntimeState&) {});
     // Setters inside the edit join the unit: a value set and set back leaves nothing to do.
     model->change([&](Settings&, RuntimeState&) {
@@ -238,8 +240,8 @@ TEST_F(AppModelChangeTest, AnOperationCalledInsideAnEditJoinsItsUnit) {
 
 TEST_F(AppModelChangeTest, EveryHookTakesSeveralSubscribersUntilTheirSubscriptionsEnd) {
     start(testing::manualSettings());
-    int settingsA = 0, settingsB = 0, resolutionA = 0, resolutionB = 0, hotkeysA = 0, hotkeysB = 0, restA = 0, restB = 0,
-        displaysA = 0, displaysB = 0;
+    int settingsA = 0, settingsB = 0, resolutionA = 0, resolutionB = 0, hotkeysA = 0, hotkeysB = 0, restA = 0,
+        restB = 0, displaysA = 0, displaysB = 0;
     auto s1 = model->onSettingsChanged.subscribe([&](const Settings&, const Settings&) { ++settingsA; });
     auto s2 = model->onSettingsChanged.subscribe([&](const Settings&, const Settings&) { ++settingsB; });
     auto r1 = model->onResolutionChanged.subscribe([&](const Resolution&) { ++resolutionA; });
@@ -334,7 +336,8 @@ TEST_F(AppModelChangeTest, AtLaunchEachDisplayAttachesOnceWithItsStoredMethod) {
     engine = std::make_shared<TintEngine>(
         sim, AppModel::engineConfiguration(store->loadSettings()),
         [attaches, this](TintMethod method, const DisplayInfo& display, const Calibration& c) {
-            return std::make_shared<CountingBackend>(TintEngine::defaultBackend(sim, method, display, c), method, attaches);
+            return std::make_shared<CountingBackend>(TintEngine::defaultBackend(sim, method, display, c), method,
+                                                     attaches);
         });
     AppModel::Environment environment;
     environment.platform = sim;

@@ -29,7 +29,8 @@ public:
             fire();
         });
     }
-    platform::Handle scheduleRepeating(TimeInterval interval, TimeInterval tolerance, std::function<void()> fire) override {
+    platform::Handle scheduleRepeating(TimeInterval interval, TimeInterval tolerance,
+                                       std::function<void()> fire) override {
         return inner_->scheduleRepeating(interval, tolerance, [this, fire = std::move(fire)] {
             ++otherWakeUps;
             fire();
@@ -51,7 +52,8 @@ class AppModelDayTest : public testing::ModelTest {
 protected:
     void SetUp() override {
         ModelTest::SetUp();
-        std::string pattern = (std::filesystem::exists("/dev/shm") ? "/dev/shm" : "/tmp") + std::string("/orvane-day-XXXXXX");
+        std::string pattern =
+            (std::filesystem::exists("/dev/shm") ? "/dev/shm" : "/tmp") + std::string("/orvane-day-XXXXXX");
         ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
         machineDirectory = pattern;
         counting = std::make_shared<CountingScheduler>(scheduler);
@@ -148,8 +150,8 @@ TEST_F(AppModelDayTest, BerlinFromNoonToNoon) {
                 return v >= std::min(x, y) - 2e-3 && v <= std::max(x, y) + 2e-3;
             };
             EXPECT_TRUE(between(s.r, a.r, b.r) && between(s.g, a.g, b.g) && between(s.b, a.b, b.b))
-                << when << ", display " << id << ": seen (" << s.r << ", " << s.g << ", " << s.b << "), curve ("
-                << a.r << ", " << a.g << ", " << a.b << ")";
+                << when << ", display " << id << ": seen (" << s.r << ", " << s.g << ", " << s.b << "), curve (" << a.r
+                << ", " << a.g << ", " << a.b << ")";
         }
         ++checked;
         inRamps += rampAt(t);

@@ -100,7 +100,8 @@ TEST_F(AppModelOperationsTest, DimmerAndBrighterStayBetweenTheFloorAndOne) {
 TEST_F(AppModelOperationsTest, NextPresetCyclesThroughTheListInOrder) {
     start(testing::manualSettings(3400, 0.995));
     const auto presets = model->settings().presets;
-    const auto evening = std::find_if(presets.begin(), presets.end(), [](const Preset& p) { return p.id == "builtin.evening"; });
+    const auto evening =
+        std::find_if(presets.begin(), presets.end(), [](const Preset& p) { return p.id == "builtin.evening"; });
     ASSERT_NE(evening, presets.end());
     ASSERT_EQ(evening->kelvin, 3400);
     const Preset& after = *(evening + 1);

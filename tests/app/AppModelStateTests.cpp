@@ -170,7 +170,8 @@ TEST_F(AppModelStateTest, TheProgramsOwnWindowsNeverCountAsTheFrontApplication) 
     EXPECT_EQ(model->frontmostBundleID(), "com.example.editor");
 
     sim->update([](SimState& st) {
-        st.frontApplication = platform::RunningApplication{std::string(platform::bundleIdentifier), std::string("Orvane"), 7};
+        st.frontApplication =
+            platform::RunningApplication{std::string(platform::bundleIdentifier), std::string("Orvane"), 7};
     });
     sim->postWorkspaceEvent(platform::WorkspaceEvent::didActivateApplication);
     settle();
@@ -246,7 +247,8 @@ TEST_F(AppModelStateTest, EffectiveWhiteFollowsThePrimaryDisplaysMethod) {
     ASSERT_EQ(model->primaryMethod(), TintMethod::overlay);
     const OverlayPlan plan = OverlayPlan::make(3400, 0.5, false, s.nightShiftFloorKelvin, s.deepRedStrength);
     const Multiplier white = model->effectiveWhite(state);
-    EXPECT_NEAR(white.g, (1 - plan.redOpacity) * (1 - plan.dimOpacity) + plan.green * plan.redOpacity * (1 - plan.dimOpacity),
+    EXPECT_NEAR(white.g,
+                (1 - plan.redOpacity) * (1 - plan.dimOpacity) + plan.green * plan.redOpacity * (1 - plan.dimOpacity),
                 1e-12);
 }
 

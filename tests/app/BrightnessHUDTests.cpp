@@ -28,8 +28,7 @@ TEST_F(BrightnessHUDTest, FirstShowBuildsOneSquarePanelCentred140AboveTheBottomO
         platform::Point origin;
     };
     const Case cases[] = {
-        {{0, 0, 1440, 900}, {620, 140}},
-        {{-200, 100, 1000, 700}, {200, 240}},  // a main screen not at the origin
+        {{0, 0, 1440, 900}, {620, 140}}, {{-200, 100, 1000, 700}, {200, 240}},  // a main screen not at the origin
     };
     for (const auto& c : cases) {
         RecordingPanels own;

@@ -48,7 +48,9 @@ protected:
     }
 
     std::shared_ptr<UserDefaults> userDefaults() const { return sim->standardUserDefaults(); }
-    std::optional<Dictionary> ditherRecord() const { return userDefaults()->dictionary(ComfortController::antiDitherDirtyKey); }
+    std::optional<Dictionary> ditherRecord() const {
+        return userDefaults()->dictionary(ComfortController::antiDitherDirtyKey);
+    }
     float backlight() const { return *sim->state().display(1)->backlight; }
     std::optional<bool> dither(std::uint32_t display) const { return sim->state().display(display)->enableDither; }
     // The dithering writes since the last clear, as (display, enableDither).
@@ -222,7 +224,7 @@ TEST_F(ComfortTest, KeysOverADDCMonitorMoveItsBrightnessUnlessItsEntrySaysNo) {
     const Case cases[] = {
         {std::nullopt, overMonitor, 2, "Brightness", 1.0, 100, 1.0},  // 0.98 + 0.05, capped
         {true, overMonitor, 3, "Brightness", 0.93, 93, 1.0},
-        {false, overMonitor, 3, "Dim", 0.95, 98, 0.95},  // the tint dims instead
+        {false, overMonitor, 3, "Dim", 0.95, 98, 0.95},        // the tint dims instead
         {std::nullopt, {700, 400}, 3, "Dim", 0.95, 98, 0.95},  // over the built-in display
     };
     for (const auto& c : cases) {
@@ -285,7 +287,8 @@ TEST_F(ComfortTest, EachMonitorOnTheDDCMethodIsDrivenThroughItsOwnServiceAndOneW
     const auto third = sim->addDisplay(c);
 
     Settings s = orvane::testing::manualSettings(2700);
-    for (const auto* key : {externalKey, "uuid:0C4E8A21-5D3B-4F6E-9A7C-2B1D0E3F4A5B", "uuid:7D2F1B44-9C3E-4A5B-8E6F-0A1B2C3D4E5F"}) {
+    for (const auto* key :
+         {externalKey, "uuid:0C4E8A21-5D3B-4F6E-9A7C-2B1D0E3F4A5B", "uuid:7D2F1B44-9C3E-4A5B-8E6F-0A1B2C3D4E5F"}) {
         DisplaySettings d;
         d.method = TintMethod::ddc;
         d.isBuiltIn = false;
@@ -305,9 +308,10 @@ TEST_F(ComfortTest, EachMonitorOnTheDDCMethodIsDrivenThroughItsOwnServiceAndOneW
     EXPECT_EQ(engine->slots().at(third).backend->kind(), BackendKind::overlay);
 
     // Each records its own monitor's values and tints from them.
-    EXPECT_EQ(userDefaults()->dictionary("ddc.snapshot.uuid:0C4E8A21-5D3B-4F6E-9A7C-2B1D0E3F4A5B"),
-              (Dictionary{{"16", std::int64_t{40}}, {"22", std::int64_t{90}}, {"24", std::int64_t{80}},
-                          {"26", std::int64_t{70}}}));
+    EXPECT_EQ(
+        userDefaults()->dictionary("ddc.snapshot.uuid:0C4E8A21-5D3B-4F6E-9A7C-2B1D0E3F4A5B"),
+        (Dictionary{
+            {"16", std::int64_t{40}}, {"22", std::int64_t{90}}, {"24", std::int64_t{80}}, {"26", std::int64_t{70}}}));
     const auto first = userDefaults()->dictionary(std::string("ddc.snapshot.") + externalKey);
     ASSERT_TRUE(first && first->count("22"));
     EXPECT_EQ(first->at("22"), Value(std::int64_t{50}));
@@ -435,7 +439,8 @@ TEST_F(ComfortTest, ARecordLeftByACrashedRunIsRestoredFirstAndAMalformedOneIsLef
         SCOPED_TRACE(c.name);
         // Also under the hardware switch: it gates switching by the settings only.
         ::setenv("ORVANE_NO_HARDWARE", "1", 1);
-        for (const std::uint32_t id : {1u, 2u}) sim->changeDisplay(id, [](sim::SimDisplay& d) { d.enableDither = false; });
+        for (const std::uint32_t id : {1u, 2u})
+            sim->changeDisplay(id, [](sim::SimDisplay& d) { d.enableDither = false; });
         userDefaults()->set(ComfortController::antiDitherDirtyKey, c.record);
         start(orvane::testing::manualSettings());
         sim->journal().clear();
@@ -447,7 +452,8 @@ TEST_F(ComfortTest, ARecordLeftByACrashedRunIsRestoredFirstAndAMalformedOneIsLef
         if (!c.restored) {
             EXPECT_TRUE(ditherWrites().empty());
             const auto lines = log.messages("comfort");
-            EXPECT_NE(std::find(lines.begin(), lines.end(), "antiDither.dirty is malformed; left in place"), lines.end());
+            EXPECT_NE(std::find(lines.begin(), lines.end(), "antiDither.dirty is malformed; left in place"),
+                      lines.end());
         }
         TearDown();
         SetUp();
@@ -464,7 +470,8 @@ TEST_F(ComfortTest, UnderTheHardwareSwitchAScopeChangeSwitchesNothing) {
         ::setenv("ORVANE_NO_HARDWARE", value, 1);
         sim->journal().clear();
         change([](Settings& x) {
-            x.antiDithering = x.antiDithering == AntiDitheringScope::off ? AntiDitheringScope::allDisplays : AntiDitheringScope::off;
+            x.antiDithering =
+                x.antiDithering == AntiDitheringScope::off ? AntiDitheringScope::allDisplays : AntiDitheringScope::off;
         });
         const bool gated = std::string(value) == "1";
         EXPECT_EQ(ditherWrites().empty(), gated);

@@ -91,18 +91,27 @@ TEST(CommandsParse, WhetherACommandWasMeant) {
 
 TEST(CommandsParse, NumberTexts) {
     const std::pair<const char*, std::optional<double>> fractions[] = {
-        {"0.5", 0.5},   {".5", 0.5},     {"5.", 5.0},     {"+0.25", 0.25},  {"-0.5", -0.5}, {"1e-3", 0.001},
-        {"1E2", 100.0}, {"2e+1", 20.0},  {"1e-400", nullopt}, {"", nullopt}, {".", nullopt}, {"e5", nullopt},
-        {"1e", nullopt}, {"1e+", nullopt}, {" 1", nullopt}, {"1 ", nullopt}, {"0x10", nullopt}, {"1,5", nullopt},
-        {"--1", nullopt}, {"+", nullopt}, {"nan", nullopt}, {"inf", nullopt}, {"infinity", nullopt},
-        {"1e400", nullopt}, {"-1e400", nullopt}, {"1.5.2", nullopt},
+        {"0.5", 0.5},       {".5", 0.5},       {"5.", 5.0},           {"+0.25", 0.25},     {"-0.5", -0.5},
+        {"1e-3", 0.001},    {"1E2", 100.0},    {"2e+1", 20.0},        {"1e-400", nullopt}, {"", nullopt},
+        {".", nullopt},     {"e5", nullopt},   {"1e", nullopt},       {"1e+", nullopt},    {" 1", nullopt},
+        {"1 ", nullopt},    {"0x10", nullopt}, {"1,5", nullopt},      {"--1", nullopt},    {"+", nullopt},
+        {"nan", nullopt},   {"inf", nullopt},  {"infinity", nullopt}, {"1e400", nullopt},  {"-1e400", nullopt},
+        {"1.5.2", nullopt},
     };
     for (const auto& [text, value] : fractions) EXPECT_EQ(Commands::fractionText(text), value) << text;
     const std::pair<const char*, std::optional<std::int64_t>> integers[] = {
-        {"0", 0},           {"+7", 7},          {"-7", -7},         {"007", 7},
-        {"", nullopt},      {"-", nullopt},     {"1.0", nullopt},   {"1e3", nullopt},
+        {"0", 0},
+        {"+7", 7},
+        {"-7", -7},
+        {"007", 7},
+        {"", nullopt},
+        {"-", nullopt},
+        {"1.0", nullopt},
+        {"1e3", nullopt},
         {"-9223372036854775808", std::numeric_limits<std::int64_t>::min()},
-        {"-9223372036854775809", nullopt},      {"٣", nullopt},     {"0x10", nullopt},
+        {"-9223372036854775809", nullopt},
+        {"٣", nullopt},
+        {"0x10", nullopt},
     };
     for (const auto& [text, value] : integers) EXPECT_EQ(Commands::integerText(text), value) << text;
 }
@@ -414,8 +423,13 @@ TEST_F(CommandsHandleTest, PresetMatchesByCaseFoldingOnlyAndPlaysPop) {
 
 TEST_F(CommandsHandleTest, TrueColorDisablesForClampedMinutes) {
     start(testing::manualSettings());
-    const std::pair<std::int64_t, double> cases[] = {{0, 60}, {-5, 60}, {1, 60}, {15, 900}, {1440, 86400},
-                                                    {5000, 86400}, {std::numeric_limits<std::int64_t>::min(), 60}};
+    const std::pair<std::int64_t, double> cases[] = {{0, 60},
+                                                     {-5, 60},
+                                                     {1, 60},
+                                                     {15, 900},
+                                                     {1440, 86400},
+                                                     {5000, 86400},
+                                                     {std::numeric_limits<std::int64_t>::min(), 60}};
     for (const auto& [minutes, seconds] : cases) {
         handle(TrueColor{minutes});
         ASSERT_TRUE(model->runtime().disabledUntil.has_value());

@@ -53,9 +53,7 @@ TEST_F(DiagnosticsTest, TheWholeReport) {
 }
 
 TEST_F(DiagnosticsTest, EdgeCases) {
-    sim->update([](platform::sim::SimState& st) {
-        st.displays.clear();
-    });
+    sim->update([](platform::sim::SimState& st) { st.displays.clear(); });
     Settings s = testing::manualSettings(3400, 1.0);
     s.excludedApps = {{"a", "Editor", false}, {"b", "Player", true}};
     start(s);

@@ -95,7 +95,8 @@ TEST_F(EarlyLaunchTest, AnAbandonedLaunchLeavesTheDisplaysNeutral) {
     char* argv[] = {program, nullptr};
     ASSERT_EQ(orvaneLaunchBeforeToolkit(1, argv, &prepared), -1);
     ASSERT_NE(prepared, nullptr);
-    const auto sim = std::dynamic_pointer_cast<platform::sim::SimPlatform>(static_cast<EarlyLaunch*>(prepared)->platform);
+    const auto sim =
+        std::dynamic_pointer_cast<platform::sim::SimPlatform>(static_cast<EarlyLaunch*>(prepared)->platform);
     ASSERT_TRUE(sim);
     for (const auto& display : sim->state().displays) ASSERT_TRUE(display.gamma || display.matrix) << display.id;
     orvaneAbandonLaunch(prepared);

@@ -5,8 +5,8 @@
 #include <optional>
 #include <vector>
 
-#include "app/FrontmostAppObserver.h"
 #include "SimFixture.h"
+#include "app/FrontmostAppObserver.h"
 
 namespace orvane {
 namespace {

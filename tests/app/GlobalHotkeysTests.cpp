@@ -62,15 +62,15 @@ TEST_F(GlobalHotkeysTest, EverySetShortcutThenThePresetsThenTheEmergencyResetAre
     settings.shortcuts.nextPreset.reset();
     launch(settings);
     EXPECT_EQ(registered(), (std::vector<std::pair<std::int64_t, std::int64_t>>{
-                                {17, cmdOpt},          // reveal
-                                {11, cmdOptCtrl},      // toggle
-                                {124, cmdOptCtrl},     // warmer
-                                {123, cmdOptCtrl},     // cooler
-                                {125, cmdOptCtrl},     // dimmer
-                                {126, cmdOptCtrl},     // brighter
-                                {6, 0x0100},           // cozy
-                                {18, 0x1000},          // the first preset
-                                {51, cmdOptCtrl},      // emergency reset
+                                {17, cmdOpt},       // reveal
+                                {11, cmdOptCtrl},   // toggle
+                                {124, cmdOptCtrl},  // warmer
+                                {123, cmdOptCtrl},  // cooler
+                                {125, cmdOptCtrl},  // dimmer
+                                {126, cmdOptCtrl},  // brighter
+                                {6, 0x0100},        // cozy
+                                {18, 0x1000},       // the first preset
+                                {51, cmdOptCtrl},   // emergency reset
                             }));
     // Registering again replaces every registration: a chord still held would be refused.
     orvane::testing::LogCapture logs;
@@ -146,7 +146,11 @@ TEST_F(GlobalHotkeysTest, OnlyChangesOfShortcutsTapModeOrPresetHotkeysRegisterAn
         {"a preset's name", [](Settings& s) { s.presets.at(0).name = "Other"; }, false},
         {"a preset's kelvin", [](Settings& s) { s.presets.at(0).kelvin = 3000; }, false},
         {"the sounds", [](Settings& s) { s.sounds = !s.sounds; }, false},
-        {"a preset's hotkey", [](Settings& s) { s.presets.at(0).hotkey = Hotkey{19, Mods::control}; }, true},
+        {"a preset's hotkey",
+         [](Settings& s) {
+             s.presets.at(0).hotkey = Hotkey{19, Mods::control};
+         },
+         true},
         {"a preset's hotkey removed", [](Settings& s) { s.presets.at(0).hotkey.reset(); }, true},
         {"the tap mode", [](Settings& s) { s.revealTapToggles = !s.revealTapToggles; }, true},
         {"a shortcut", [](Settings& s) { s.shortcuts.toggle.reset(); }, true},

@@ -103,14 +103,17 @@ protected:
     // Stores the settings as a previous run would have left them.
     void storeSettings(const Settings& settings) {
         const std::string text = SettingsCodec::encode(settings);
-        defaults->set(std::string(SettingsStore::settingsKey), platform::Value(platform::Bytes(text.begin(), text.end())));
+        defaults->set(std::string(SettingsStore::settingsKey),
+                      platform::Value(platform::Bytes(text.begin(), text.end())));
     }
 
     // Starts the engine and the model over what is stored, and lets the first fades finish.
     AppModel& start() {
         engine = std::make_shared<TintEngine>(sim);
-        engine->backendFactory = [log = rendered, platform = sim](TintMethod method, const DisplayInfo& display, const Calibration& c) {
-            return std::make_shared<RecordingBackend>(TintEngine::defaultBackend(platform, method, display, c), method, log);
+        engine->backendFactory = [log = rendered, platform = sim](TintMethod method, const DisplayInfo& display,
+                                                                  const Calibration& c) {
+            return std::make_shared<RecordingBackend>(TintEngine::defaultBackend(platform, method, display, c), method,
+                                                      log);
         };
         engine->detachAll();
         engine->reconfigure();  // every slot now records
@@ -124,9 +127,11 @@ protected:
             return true;
         };
         model = AppModel::create(engine, store, environment);
-        hooks.push_back(model->onSettingsChanged.subscribe(
-            [this](const Settings& old, const Settings& now) { settingsChanges.push_back({old, now}); }));
-        hooks.push_back(model->onResolutionChanged.subscribe([this](const Resolution& r) { resolutions.push_back(r); }));
+        hooks.push_back(model->onSettingsChanged.subscribe([this](const Settings& old, const Settings& now) {
+            settingsChanges.push_back({old, now});
+        }));
+        hooks.push_back(
+            model->onResolutionChanged.subscribe([this](const Resolution& r) { resolutions.push_back(r); }));
         settle();
         return *model;
     }

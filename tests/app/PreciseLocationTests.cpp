@@ -5,9 +5,9 @@
 #include <thread>
 #include <vector>
 
+#include "ModelFixture.h"
 #include "app/PreciseLocation.h"
 #include "platform/sim/SimLocationProvider.h"
-#include "ModelFixture.h"
 
 namespace orvane {
 namespace {
@@ -62,8 +62,8 @@ TEST_F(PreciseLocationTest, AuthorisedRequestsAskNothingAndRefusalsDoNotRequestA
     provider->status = LocationAuthorization::authorizedAlways;
     location.request(record());
     EXPECT_EQ(provider->authorizationRequests, 0);
-    for (const auto status : {LocationAuthorization::denied, LocationAuthorization::restricted,
-                              LocationAuthorization::notDetermined}) {
+    for (const auto status :
+         {LocationAuthorization::denied, LocationAuthorization::restricted, LocationAuthorization::notDetermined}) {
         provider->changeAuthorization(status);
         scheduler->runPending();
     }
@@ -144,16 +144,18 @@ TEST_F(SimLocationTest, ScriptedFixErrorAndNothing) {
     platform::sim::SimLocationProvider::script(sim->machine(), nullptr);
     answer = ask();
     ASSERT_TRUE(answer && answer->error());
-    EXPECT_EQ(std::get<PreciseLocationError>(answer->value).localizedDescription, platform::sim::SimLocationProvider::unknownLocation);
+    EXPECT_EQ(std::get<PreciseLocationError>(answer->value).localizedDescription,
+              platform::sim::SimLocationProvider::unknownLocation);
 }
 
 TEST_F(SimLocationTest, BadScriptsAreUnknownLocations) {
-    for (const Json& bad : {Json{{"latitude", 95.0}, {"longitude", 0.0}}, Json{{"latitude", "north"}, {"longitude", 0.0}},
-                            Json{{"latitude", 10.0}}, Json::array()}) {
+    for (const Json& bad : {Json{{"latitude", 95.0}, {"longitude", 0.0}},
+                            Json{{"latitude", "north"}, {"longitude", 0.0}}, Json{{"latitude", 10.0}}, Json::array()}) {
         platform::sim::SimLocationProvider::script(sim->machine(), bad);
         const auto answer = ask();
         ASSERT_TRUE(answer && answer->error()) << bad.dump();
-        EXPECT_EQ(std::get<PreciseLocationError>(answer->value).localizedDescription, platform::sim::SimLocationProvider::unknownLocation);
+        EXPECT_EQ(std::get<PreciseLocationError>(answer->value).localizedDescription,
+                  platform::sim::SimLocationProvider::unknownLocation);
     }
 }
 

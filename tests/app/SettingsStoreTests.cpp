@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "SimFixture.h"
 #include "app/SettingsStore.h"
 #include "core/SettingsCodec.h"
 #include "platform/AtomicFile.h"
 #include "platform/FakeScheduler.h"
 #include "platform/Log.h"
-#include "SimFixture.h"
 
 namespace orvane {
 namespace {
@@ -147,14 +147,16 @@ TEST_F(SettingsStoreTest, RuntimeAndStatisticsRoundTripWithIsoDates) {
     runtime.pausedUntil = Date(1769893200);
     runtime.pausedState = TintState(2700, 0.8, RedStyle::pure, false);
     Statistics statistics;
-    statistics.record(TintState(3000, 1.0, RedStyle::readable, false), 0.3, 30, Date(1769893200), Calendar(TimeZone::utc()));
+    statistics.record(TintState(3000, 1.0, RedStyle::readable, false), 0.3, 30, Date(1769893200),
+                      Calendar(TimeZone::utc()));
     {
         SettingsStore store(defaults, scheduler);
         store.saveRuntime(runtime);
         store.saveStatistics(statistics);
         store.flush();
     }
-    EXPECT_NE(storedText(SettingsStore::runtimeKey)->find("\"pausedUntil\": \"2026-01-31T21:00:00Z\""), std::string::npos)
+    EXPECT_NE(storedText(SettingsStore::runtimeKey)->find("\"pausedUntil\": \"2026-01-31T21:00:00Z\""),
+              std::string::npos)
         << *storedText(SettingsStore::runtimeKey);
     SettingsStore store(defaults, scheduler);
     EXPECT_EQ(store.loadRuntime(), runtime);
@@ -198,7 +200,8 @@ TEST_F(SettingsStoreTest, DeeplyNestedDocumentsFallBackAndAreKeptAside) {
 
 TEST_F(SettingsStoreTest, TheThreeDocumentsAreStoredAsReadableJson) {
     Statistics statistics;
-    statistics.record(TintState(3000, 1.0, RedStyle::readable, false), 0.3, 30, Date(1769893200), Calendar(TimeZone::utc()));
+    statistics.record(TintState(3000, 1.0, RedStyle::readable, false), 0.3, 30, Date(1769893200),
+                      Calendar(TimeZone::utc()));
     SettingsStore store(defaults, scheduler);
     store.saveSettings(withKelvin(2900));
     store.saveRuntime(RuntimeState());

@@ -37,8 +37,7 @@ TEST_P(DispatchTest, FirstApplicableRowDecides) {
 INSTANTIATE_TEST_SUITE_P(
     Rows, DispatchTest,
     ::testing::Values(
-        DispatchCase{{}, {Mode::normal, ""}},
-        DispatchCase{{"--selftest", "--toggle"}, {Mode::selfTest, ""}},
+        DispatchCase{{}, {Mode::normal, ""}}, DispatchCase{{"--selftest", "--toggle"}, {Mode::selfTest, ""}},
         DispatchCase{{"--toggle", "--selftest"}, {Mode::selfTest, ""}},
         DispatchCase{{"--SelfTest"}, {Mode::normal, ""}},
         DispatchCase{{"--toggle", "--render-ui", "/tmp/shots"}, {Mode::command, "", Commands::Toggle{}}},
@@ -51,8 +50,7 @@ INSTANTIATE_TEST_SUITE_P(
         DispatchCase{{"--set-dim", "nan", "--render-ui", "/tmp/a"}, {Mode::renderUI, "/tmp/a"}},
         DispatchCase{{"--render-ui", "/tmp/shots", "--render-icon", "/tmp/icons"}, {Mode::renderUI, "/tmp/shots"}},
         DispatchCase{{"--render-icon", "/tmp/icons", "--render-ui"}, {Mode::renderIcon, "/tmp/icons"}},
-        DispatchCase{{"--render-ui"}, {Mode::normal, ""}},
-        DispatchCase{{"--render-icon"}, {Mode::normal, ""}},
+        DispatchCase{{"--render-ui"}, {Mode::normal, ""}}, DispatchCase{{"--render-icon"}, {Mode::normal, ""}},
         // Only the first occurrence counts, and its value may look like an option.
         DispatchCase{{"--render-ui", "--render-ui", "/tmp/a"}, {Mode::renderUI, "--render-ui"}},
         DispatchCase{{"orvane://set?kelvin=2700"}, {Mode::normal, ""}}));

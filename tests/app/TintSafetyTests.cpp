@@ -58,8 +58,8 @@ protected:
     }
 
     void makeSafety(std::filesystem::path path) {
-        safety = std::make_shared<TintSafety>(sim, [this] { ++terminations; },
-                                              TintSafety::Options{std::move(path), 3.0});
+        safety = std::make_shared<TintSafety>(
+            sim, [this] { ++terminations; }, TintSafety::Options{std::move(path), 3.0});
     }
 
     // Runs the fake loop until `done`, in real time, since processes end in real time.
@@ -168,7 +168,9 @@ TEST_F(TintSafetyTest, MissingOrUnusableWatchdogIsLoggedAndTheProgramRunsOn) {
 
 TEST_F(TintSafetyTest, WatchdogThatCannotBeExecutedIsReportedOnce) {
     const auto garbage = directory / "Garbage";
-    writeScript(garbage, std::string("\x7f" "ELF not really", 14));
+    writeScript(garbage, std::string("\x7f"
+                                     "ELF not really",
+                                     14));
     makeSafety(garbage);
     safety->start();
     EXPECT_FALSE(safety->guardPid());

@@ -33,9 +33,9 @@ TEST(Calendar, ComponentsAndWeekdayFollowTheZone) {
     EXPECT_EQ(c.hour, 0);
     EXPECT_EQ(c.minute, 30);
     EXPECT_EQ(c.second, 5);
-    EXPECT_EQ(c.weekday, 6);  // Friday
+    EXPECT_EQ(c.weekday, 6);                                                    // Friday
     EXPECT_EQ(in("America/New_York").weekday(utc("2026-12-13T04:00:00Z")), 7);  // still Saturday there
-    EXPECT_EQ(in("UTC").weekday(utc("2026-12-13T04:00:00Z")), 1);              // Sunday
+    EXPECT_EQ(in("UTC").weekday(utc("2026-12-13T04:00:00Z")), 1);               // Sunday
     EXPECT_EQ(in("Europe/Berlin").hhmm(utc("2026-12-10T06:05:59Z")), "07:05");
     EXPECT_EQ(in("Europe/Berlin").dayKey(utc("2026-12-31T23:30:00Z")), "2027-01-01");
 }

@@ -16,8 +16,8 @@ void expectRow(const ColorMatrix& m, int row, double a, double b, double c) {
 
 TEST(ColorMatrix, ReadableAmountRampsSmoothlyBelow1500) {
     const std::tuple<std::int64_t, RedStyle, double> cases[] = {
-        {1500, RedStyle::readable, 0},   {500, RedStyle::pure, 0},      {1150, RedStyle::readable, 0.5},
-        {800, RedStyle::readable, 1},    {500, RedStyle::readable, 1},  {6500, RedStyle::readable, 0},
+        {1500, RedStyle::readable, 0},       {500, RedStyle::pure, 0},     {1150, RedStyle::readable, 0.5},
+        {800, RedStyle::readable, 1},        {500, RedStyle::readable, 1}, {6500, RedStyle::readable, 0},
         {1325, RedStyle::readable, 0.15625},
     };
     for (const auto& [k, style, want] : cases) EXPECT_NEAR(ColorMatrix::readableAmount(k, style), want, 1e-12) << k;

@@ -27,7 +27,9 @@ inline Location placeWithSunset(const char* identifier, Date day, int hour, int 
     return Location{latitude, (*atZero.sunset - wanted) / 240.0, identifier, "Testville"};
 }
 
-inline TintState tint(std::int64_t kelvin, double dim = 1.0) { return TintState(kelvin, dim, RedStyle::readable, false); }
+inline TintState tint(std::int64_t kelvin, double dim = 1.0) {
+    return TintState(kelvin, dim, RedStyle::readable, false);
+}
 
 inline Keyframe night(Date at, std::int64_t kelvin, double rampSeconds = 0, double dim = 1.0) {
     return Keyframe(at, tint(kelvin, dim), rampSeconds, "Night", false);

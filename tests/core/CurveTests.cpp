@@ -340,7 +340,8 @@ TEST(SunsetCurve, ZonesFarAheadOfTheirLongitudeTakeTheSunTimesAsComputed) {
     ASSERT_EQ(evenings.size(), 3u);
     const auto days = CurveBuilder::days(today, zone(id));
     for (std::size_t i = 0; i < 3; ++i)
-        EXPECT_EQ(evenings[i], *Solar::times(days[i], kiritimati.latitude, kiritimati.longitude, zone(id)).sunset - 1800);
+        EXPECT_EQ(evenings[i],
+                  *Solar::times(days[i], kiritimati.latitude, kiritimati.longitude, zone(id)).sunset - 1800);
     EXPECT_EQ(Calendar(zone(id)).components(evenings[1]).day, 11);
 }
 
@@ -374,9 +375,10 @@ TEST(ScheduleCurve, DefaultStepsLabelsAndDayThreshold) {
     const WarmthCurve curve = CurveBuilder::scheduleCurve(s, greenwich, march(11));
     ASSERT_EQ(curve.keyframes.size(), 12u);
     // Each day's 07:00 sorts first, then the evening steps.
-    const std::vector<std::tuple<int, int, std::int64_t, const char*, bool>> expected{
-        {7, 0, 6500, "Daylight", true}, {19, 0, 3400, "Evening", false}, {21, 0, 1900, "Candle", false},
-        {22, 30, 500, "Midnight", false}};
+    const std::vector<std::tuple<int, int, std::int64_t, const char*, bool>> expected{{7, 0, 6500, "Daylight", true},
+                                                                                      {19, 0, 3400, "Evening", false},
+                                                                                      {21, 0, 1900, "Candle", false},
+                                                                                      {22, 30, 500, "Midnight", false}};
     for (int d = 0; d < 3; ++d)
         for (std::size_t i = 0; i < expected.size(); ++i) {
             const auto& [h, m, kelvin, label, isDay] = expected[i];
@@ -390,9 +392,10 @@ TEST(ScheduleCurve, DefaultStepsLabelsAndDayThreshold) {
 
 TEST(ScheduleCurve, WarmStepsLowerTheThreshold) {
     Settings s;
-    s.schedule.weekdaySteps = {ScheduleStep("a", StepAnchor::Clock{ClockTime(7, 0)}, TintTarget::custom(3400, 1), 0),
-                               ScheduleStep("b", StepAnchor::Clock{ClockTime(21, 0)}, TintTarget::preset("builtin.candle"), 0),
-                               ScheduleStep("c", StepAnchor::Clock{ClockTime(23, 0)}, TintTarget::custom(1800, 1), 0)};
+    s.schedule.weekdaySteps = {
+        ScheduleStep("a", StepAnchor::Clock{ClockTime(7, 0)}, TintTarget::custom(3400, 1), 0),
+        ScheduleStep("b", StepAnchor::Clock{ClockTime(21, 0)}, TintTarget::preset("builtin.candle"), 0),
+        ScheduleStep("c", StepAnchor::Clock{ClockTime(23, 0)}, TintTarget::custom(1800, 1), 0)};
     const WarmthCurve curve = CurveBuilder::scheduleCurve(s, greenwich, march(11));
     // Threshold 3400 − 1500 = 1900: the 1900 K candle step counts as day, 1800 K does not.
     EXPECT_TRUE(curve.keyframes[3].isDay);
@@ -403,9 +406,10 @@ TEST(ScheduleCurve, WarmStepsLowerTheThreshold) {
 TEST(ScheduleCurve, CustomAndMissingPresetTargets) {
     Settings s;
     s.redStyle = RedStyle::pure;
-    s.schedule.weekdaySteps = {ScheduleStep("a", StepAnchor::Clock{ClockTime(20, 0)}, TintTarget::custom(9000, 0.5), 15),
-                               ScheduleStep("b", StepAnchor::Clock{ClockTime(21, 0)}, TintTarget::preset("user.gone"), 0),
-                               ScheduleStep("c", StepAnchor::Clock{ClockTime(22, 0)}, TintTarget::custom(2000, 0.996), 0)};
+    s.schedule.weekdaySteps = {
+        ScheduleStep("a", StepAnchor::Clock{ClockTime(20, 0)}, TintTarget::custom(9000, 0.5), 15),
+        ScheduleStep("b", StepAnchor::Clock{ClockTime(21, 0)}, TintTarget::preset("user.gone"), 0),
+        ScheduleStep("c", StepAnchor::Clock{ClockTime(22, 0)}, TintTarget::custom(2000, 0.996), 0)};
     const WarmthCurve curve = CurveBuilder::scheduleCurve(s, greenwich, march(11));
     const auto& custom = curve.keyframes[3];
     EXPECT_EQ(custom.target, TintState(6500, 0.5, RedStyle::pure, false));
@@ -419,7 +423,8 @@ TEST(ScheduleCurve, CustomAndMissingPresetTargets) {
 
 TEST(ScheduleCurve, SunAnchoredStepsAndAPolarSubstitute) {
     Settings s;
-    s.schedule.weekdaySteps = {ScheduleStep("a", StepAnchor::Sun{SunEvent::sunset, 20}, TintTarget::custom(3000, 1), 0)};
+    s.schedule.weekdaySteps = {
+        ScheduleStep("a", StepAnchor::Sun{SunEvent::sunset, 20}, TintTarget::custom(3000, 1), 0)};
     const WarmthCurve curve = CurveBuilder::scheduleCurve(s, greenwich, march(11));
     const Date sunset = *Solar::times(march(11), greenwich.latitude, greenwich.longitude, zone("Europe/London")).sunset;
     EXPECT_EQ(curve.keyframes[1].time, sunset + 1200);
@@ -435,7 +440,9 @@ TEST(ScheduleCurve, ShiftedWeekendMovesEveryStepOnSaturdayAndSunday) {
     s.schedule.weekdaySteps = {ScheduleStep("a", StepAnchor::Clock{ClockTime(7, 0)}, TintTarget::custom(6500, 1), 0),
                                ScheduleStep("b", StepAnchor::Sun{SunEvent::sunset, 0}, TintTarget::custom(3000, 1), 0)};
     const TimeZone london = zone("Europe/London");
-    const auto sunset = [&](int day) { return *Solar::times(march(day), greenwich.latitude, greenwich.longitude, london).sunset; };
+    const auto sunset = [&](int day) {
+        return *Solar::times(march(day), greenwich.latitude, greenwich.longitude, london).sunset;
+    };
     struct Case {
         int day;
         double shift;

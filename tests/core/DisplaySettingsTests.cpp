@@ -13,11 +13,13 @@ TEST(DisplayEnumerations, NamesAndTitles) {
     EXPECT_EQ(title(TintMethod::ddc), "Hardware (DDC)");
     EXPECT_EQ(title(BrightnessKeysMode::orvaneDim), "Orvane dim");
     EXPECT_EQ(title(AntiDitheringScope::externalOnly), "External displays only");
-    EXPECT_EQ(allCases<LayerColorMode>(), (std::array{LayerColorMode::linear, LayerColorMode::encodedSRGB, LayerColorMode::rawSRGB}));
+    EXPECT_EQ(allCases<LayerColorMode>(),
+              (std::array{LayerColorMode::linear, LayerColorMode::encodedSRGB, LayerColorMode::rawSRGB}));
     EXPECT_EQ(fromString<ReadableRedStrategy>("panels"), ReadableRedStrategy::panels);
 
     EXPECT_EQ(enumFromJson<TintMethod>(Json("matrix"), "m"), TintMethod::matrix);
-    for (const char* bad : {"Matrix", "", "matrix "}) EXPECT_THROW(enumFromJson<TintMethod>(Json(bad), "m"), JsonError) << bad;
+    for (const char* bad : {"Matrix", "", "matrix "})
+        EXPECT_THROW(enumFromJson<TintMethod>(Json(bad), "m"), JsonError) << bad;
     EXPECT_THROW(enumFromJson<AntiDitheringScope>(Json("external"), "a"), JsonError);
 }
 
@@ -25,9 +27,12 @@ TEST(BrightnessKeysMode, DecodingAcceptsEveryString) {
     const struct {
         const char* name;
         BrightnessKeysMode mode;
-    } cases[] = {{"tessomarDim", BrightnessKeysMode::orvaneDim}, {"quorrelDim", BrightnessKeysMode::orvaneDim},
-                 {"orvaneDim", BrightnessKeysMode::orvaneDim},   {"systemBacklight", BrightnessKeysMode::systemBacklight},
-                 {"automatic", BrightnessKeysMode::automatic},   {"systemBacklit", BrightnessKeysMode::automatic},
+    } cases[] = {{"tessomarDim", BrightnessKeysMode::orvaneDim},
+                 {"quorrelDim", BrightnessKeysMode::orvaneDim},
+                 {"orvaneDim", BrightnessKeysMode::orvaneDim},
+                 {"systemBacklight", BrightnessKeysMode::systemBacklight},
+                 {"automatic", BrightnessKeysMode::automatic},
+                 {"systemBacklit", BrightnessKeysMode::automatic},
                  {"", BrightnessKeysMode::automatic}};
     for (const auto& c : cases) EXPECT_EQ(enumFromJson<BrightnessKeysMode>(Json(c.name), "k"), c.mode) << c.name;
     EXPECT_THROW(enumFromJson<BrightnessKeysMode>(Json(1), "k"), JsonError);
@@ -38,7 +43,8 @@ TEST(BrightnessKeysMode, DecodingAcceptsEveryString) {
 }
 
 TEST(DisplaySettings, DefaultEncodingHasNineKeys) {
-    EXPECT_EQ(DisplaySettings().toJson(), parse(R"({"backlightLevel":0.6,"dimOffset":0.0,"enabled":true,"isBuiltIn":true,
+    EXPECT_EQ(DisplaySettings().toJson(),
+              parse(R"({"backlightLevel":0.6,"dimOffset":0.0,"enabled":true,"isBuiltIn":true,
         "lastKnownName":"","method":"automatic","methodCheckRejectedMatrix":false,"steadyBacklight":false,
         "warmthOffsetKelvin":0})"));
     DisplaySettings full;
@@ -102,8 +108,9 @@ TEST(Shortcuts, DefaultsAndEncoding) {
     EXPECT_EQ(Shortcuts::fromJson(json), s);
     for (const auto& [key, value] : json.items()) EXPECT_NE(value, Shortcuts::emergencyReset.toJson()) << key;
 
-    EXPECT_EQ(Shortcuts::fromJson(Json::object()), (Shortcuts{std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt,
-                                                              std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt}));
+    EXPECT_EQ(Shortcuts::fromJson(Json::object()),
+              (Shortcuts{std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt,
+                         std::nullopt, std::nullopt, std::nullopt, std::nullopt}));
     EXPECT_EQ(Shortcuts::emergencyReset.display(), "⌃⌥⌘⌫");
 }
 

@@ -77,14 +77,18 @@ TEST(EveningPlan, AnyPlanFieldTunedByHandMatchesNoPlan) {
         {"evening event", [](SunsetSettings& s) { s.eveningEvent = SunEvent::civilDusk; }},
         {"late night ramp", [](SunsetSettings& s) { s.lateNightRampMinutes = 60; }},
         {"daytime", [](SunsetSettings& s) { s.daytimeKelvin = 6400; }},
-        {"morning ramp", [](SunsetSettings& s) { s.morning = MorningBehavior::RampOutBy{ClockTime(7, 0), 45}; }},
+        {"morning ramp",
+         [](SunsetSettings& s) {
+             s.morning = MorningBehavior::RampOutBy{ClockTime(7, 0), 45};
+         }},
         {"late night off", [](SunsetSettings& s) { s.lateNightEnabled = false; }},
         {"targets of two rows", [](SunsetSettings& s) { s.lateNightTarget = TintTarget::preset("builtin.midnight"); }},
         {"custom target", [](SunsetSettings& s) { s.eveningTarget = TintTarget::custom(3400, 1); }},
         {"hours anchor", [](SunsetSettings& s) { s.lateNightAnchor = LateNightAnchor::EventPlusHours{2}; }},
         {"ramp out", [](SunsetSettings& s) { s.morning = MorningBehavior::RampOut{30}; }},
         {"off at sunrise", [](SunsetSettings& s) { s.morning = MorningBehavior::OffAtSunrise{}; }},
-        {"anchor beyond the day", [](SunsetSettings& s) {
+        {"anchor beyond the day",
+         [](SunsetSettings& s) {
              ClockTime stored;
              stored.minutes = 1230 + 1440;  // 20:30 a day late, as a stored document may hold
              s.lateNightAnchor = LateNightAnchor::Clock{stored};

@@ -8,9 +8,14 @@ using namespace orvane;
 
 TEST(Fold, IgnoresCaseDiacriticsAndWidth) {
     const std::pair<const char*, const char*> cases[] = {
-        {"Zürich", "zurich"},      {"ZÜRICH", "zurich"},  {"Ｔｏｋｙｏ", "tokyo"},
-        {"Ḩawallī", "hawalli"}, {"São Paulo", "sao paulo"}, {"Straße", "strasse"},
-        {"", ""},                  {"abc", "abc"},
+        {"Zürich", "zurich"},
+        {"ZÜRICH", "zurich"},
+        {"Ｔｏｋｙｏ", "tokyo"},
+        {"Ḩawallī", "hawalli"},
+        {"São Paulo", "sao paulo"},
+        {"Straße", "strasse"},
+        {"", ""},
+        {"abc", "abc"},
     };
     for (const auto& [in, out] : cases) EXPECT_EQ(fold(in), out) << in;
     EXPECT_EQ(fold("Zu\xCC\x88rich"), fold("Zürich"));  // decomposed input folds alike
@@ -18,7 +23,10 @@ TEST(Fold, IgnoresCaseDiacriticsAndWidth) {
 
 TEST(Fold, SurvivesInvalidUtf8) {
     EXPECT_NO_THROW(fold("\xff\xfe"));
-    EXPECT_EQ(fold("\xff" "A"), fold("\xff" "A"));
+    EXPECT_EQ(fold("\xff"
+                   "A"),
+              fold("\xff"
+                   "A"));
 }
 
 TEST(FoldCase, FoldsCaseFullyAndNothingElse) {
@@ -27,11 +35,15 @@ TEST(FoldCase, FoldsCaseFullyAndNothingElse) {
         {"CANDLE LIGHT", "Candle light", true},
         {"Straße", "STRASSE", true},  // full folding: ß is ss
         {"ΣΊΣΥΦΟΣ", "σίσυφος", true},
-        {"Café", "Cafe", false},      // marks stay
-        {"Café", "Cafe\xCC\x81", false},  // no normalisation either
+        {"Café", "Cafe", false},            // marks stay
+        {"Café", "Cafe\xCC\x81", false},    // no normalisation either
         {"Ｃａｎｄｌｅ", "candle", false},  // nor width
         {"Candle Light", "Candle Light ", false},
-        {"\xff" "A", "\xff" "a", false},  // invalid text is compared as it is
+        {"\xff"
+         "A",
+         "\xff"
+         "a",
+         false},  // invalid text is compared as it is
     };
     for (const auto& [a, b, same] : cases) EXPECT_EQ(foldCase(a) == foldCase(b), same) << a << " / " << b;
 }

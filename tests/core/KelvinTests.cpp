@@ -30,7 +30,8 @@ TEST(Clamp, BoundsAndNaN) {
 TEST(Kelvin, ClampAndSnap) {
     const struct {
         std::int64_t given, snapped;
-    } cases[] = {{2724, 2700}, {2725, 2750}, {2775, 2800}, {80, 500}, {7000, 6500}, {6499, 6500}, {525, 550}, {-3000, 500}};
+    } cases[] = {{2724, 2700}, {2725, 2750}, {2775, 2800}, {80, 500},
+                 {7000, 6500}, {6499, 6500}, {525, 550},   {-3000, 500}};
     for (const auto& c : cases) EXPECT_EQ(Kelvin::snap(c.given), c.snapped) << c.given;
     EXPECT_EQ(Kelvin::clamp(12), 500);
     EXPECT_EQ(Kelvin::clamp(90000), 6500);
@@ -69,7 +70,8 @@ TEST(Kelvin, TableShape) {
 
     // 500..800 K run straight from pure red to the 800 K entry.
     const Multiplier e = t[6];
-    for (int i = 0; i <= 6; ++i) expectGains(t[static_cast<std::size_t>(i)], 1 + (e.r - 1) * i / 6.0, e.g * i / 6.0, e.b * i / 6.0, 1e-12);
+    for (int i = 0; i <= 6; ++i)
+        expectGains(t[static_cast<std::size_t>(i)], 1 + (e.r - 1) * i / 6.0, e.g * i / 6.0, e.b * i / 6.0, 1e-12);
     expectGains(t[3], (1 + e.r) / 2, e.g / 2, e.b / 2, 1e-12);
 
     for (std::size_t i = 0; i < t.size(); ++i) {

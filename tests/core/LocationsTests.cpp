@@ -8,8 +8,8 @@
 #include <unicode/locid.h>
 #include <unicode/unistr.h>
 
-#include "core/Calendar.h"
 #include "core/BuiltInTables.h"
+#include "core/Calendar.h"
 #include "core/Fold.h"
 #include "core/Locations.h"
 
@@ -31,7 +31,9 @@ std::vector<std::string_view> lines(std::string_view text) {
     return out;
 }
 
-std::size_t fieldCount(std::string_view line) { return static_cast<std::size_t>(std::count(line.begin(), line.end(), '\t')) + 1; }
+std::size_t fieldCount(std::string_view line) {
+    return static_cast<std::size_t>(std::count(line.begin(), line.end(), '\t')) + 1;
+}
 
 bool hasFourDecimals(const std::string& text) {
     const auto dot = text.find('.');
@@ -84,12 +86,12 @@ TEST(ZoneTable, ParsingSkipsMalformedLines) {
     const auto entries = TimeZones::parse(
         "A/One\t1.5\t-2.25\tAA\tcomment\n"
         "\n"
-        "A/Two\t+3\t4\tBB\n"            // no comment field
-        "A/Three\t5\t6\tCC\t\n"         // empty comment field
-        "A/Short\t1\t2\n"               // too few fields
-        "A/Text\tnorth\t2\tDD\t\n"      // latitude is no number
-        "A/Partly\t1.5x\t2\tEE\t\n"     // nor is this
-        "A/Infinite\tinf\t2\tFF\t\n"    // nor this
+        "A/Two\t+3\t4\tBB\n"           // no comment field
+        "A/Three\t5\t6\tCC\t\n"        // empty comment field
+        "A/Short\t1\t2\n"              // too few fields
+        "A/Text\tnorth\t2\tDD\t\n"     // latitude is no number
+        "A/Partly\t1.5x\t2\tEE\t\n"    // nor is this
+        "A/Infinite\tinf\t2\tFF\t\n"   // nor this
         "A/Four\t7\t8\tGG\tx\tmore");  // extra fields are passed over
     ASSERT_EQ(entries.size(), 4u);
     EXPECT_EQ(entries[0], (TimeZoneEntry{"A/One", 1.5, -2.25, "AA", "comment"}));
@@ -142,8 +144,8 @@ TEST(ZoneSearch, MatchesIdentifierCommentAndCountry) {
     for (const auto& e : de) ids.push_back(e.identifier);
     EXPECT_TRUE(std::is_sorted(ids.begin(), ids.end()));
 
-    EXPECT_TRUE(has(TimeZones::search("GERMANY"), "Europe/Berlin"));   // comment, any case
-    EXPECT_TRUE(has(TimeZones::search("zürich"), "Europe/Zurich"));     // diacritic folded away
+    EXPECT_TRUE(has(TimeZones::search("GERMANY"), "Europe/Berlin"));       // comment, any case
+    EXPECT_TRUE(has(TimeZones::search("zürich"), "Europe/Zurich"));        // diacritic folded away
     EXPECT_TRUE(has(TimeZones::search("ｂｅｒｌｉｎ"), "Europe/Berlin"));  // full width
     EXPECT_TRUE(TimeZones::search("no such place").empty());
     // A country code counts only when equal, not when contained.
@@ -213,12 +215,12 @@ TEST(CityTable, RealCities) {
 TEST(CityTable, ParsingSkipsMalformedLines) {
     const auto cities = Cities::parse(
         "1\tÅ\tA\tNO\t63.5\t-10.25\tEurope/Oslo\t0\n"
-        "2\tB\tB\tNO\t1\t2\tEurope/Oslo\t\n"         // empty population
-        "3\tC\tC\tNO\t1\t2\tEurope/Oslo\t12.5\n"     // population is no integer
-        "4\tD\tD\tNO\tx\t2\tEurope/Oslo\t5\n"        // latitude is no number
-        "5\tE\tE\tNO\t1\t2\tEurope/Oslo\n"           // seven fields
+        "2\tB\tB\tNO\t1\t2\tEurope/Oslo\t\n"      // empty population
+        "3\tC\tC\tNO\t1\t2\tEurope/Oslo\t12.5\n"  // population is no integer
+        "4\tD\tD\tNO\tx\t2\tEurope/Oslo\t5\n"     // latitude is no number
+        "5\tE\tE\tNO\t1\t2\tEurope/Oslo\n"        // seven fields
         "\n"
-        "6\tF\t\tNO\t1\t2\t\t-7\textra");            // empty fields and a ninth kept apart
+        "6\tF\t\tNO\t1\t2\t\t-7\textra");  // empty fields and a ninth kept apart
     ASSERT_EQ(cities.size(), 2u);
     EXPECT_EQ(cities[0], (City{"1", "Å", "A", "NO", 63.5, -10.25, "Europe/Oslo", 0}));
     EXPECT_EQ(cities[1], (City{"6", "F", "", "NO", 1, 2, "", -7}));
@@ -325,7 +327,9 @@ TEST(Location, DisplayZoneAndJson) {
     EXPECT_EQ((Location{0, 0, "Mars/Olympus", "x"}.timeZone(zone("Asia/Tokyo")).identifier()), "Asia/Tokyo");
 
     const Json json = berlin.toJson();
-    EXPECT_EQ(json, Json::parse(R"({"latitude":52.5,"longitude":13.3667,"timeZoneIdentifier":"Europe/Berlin","name":"Berlin"})"));
+    EXPECT_EQ(
+        json,
+        Json::parse(R"({"latitude":52.5,"longitude":13.3667,"timeZoneIdentifier":"Europe/Berlin","name":"Berlin"})"));
     EXPECT_EQ(Location::fromJson(json), berlin);
     EXPECT_EQ(std::hash<Location>{}(Location::fromJson(json)), std::hash<Location>{}(berlin));
 }
@@ -341,7 +345,8 @@ TEST(Location, DecodingNeedsAllFourKeysWithTheirTypes) {
         R"({"latitude":1,"longitude":1,"timeZoneIdentifier":7,"name":"x"})",
         R"([1, 2])",
     };
-    for (const char* text : bad) EXPECT_THROW(Location::fromJson(Json::parse(text), "sunset.location"), JsonError) << text;
+    for (const char* text : bad)
+        EXPECT_THROW(Location::fromJson(Json::parse(text), "sunset.location"), JsonError) << text;
 }
 
 TEST(Resolve, TimeZoneSource) {

@@ -84,20 +84,13 @@ TEST(Lunar, PhaseNames) {
         double age;
         const char* name;
     } cases[] = {
-        {0.0, "New moon"},
-        {0.98, "New moon"},  // within a day of 1
-        {w - 1e-9, "New moon"},
-        {w + 1e-9, "Waxing crescent"},
-        {0.2, "Waxing crescent"},
-        {0.25 - w + 1e-9, "First quarter"},
-        {0.25, "First quarter"},
-        {0.3, "Waxing gibbous"},
-        {0.5, "Full moon"},
-        {0.52, "Full moon"},
-        {0.6, "Waning gibbous"},
-        {0.75, "Last quarter"},
-        {0.8, "Waning crescent"},
-        {1 - w - 1e-9, "Waning crescent"},
+        {0.0, "New moon"},        {0.98, "New moon"},  // within a day of 1
+        {w - 1e-9, "New moon"},   {w + 1e-9, "Waxing crescent"},
+        {0.2, "Waxing crescent"}, {0.25 - w + 1e-9, "First quarter"},
+        {0.25, "First quarter"},  {0.3, "Waxing gibbous"},
+        {0.5, "Full moon"},       {0.52, "Full moon"},
+        {0.6, "Waning gibbous"},  {0.75, "Last quarter"},
+        {0.8, "Waning crescent"}, {1 - w - 1e-9, "Waning crescent"},
     };
     for (const auto& c : cases) {
         MoonPosition m;

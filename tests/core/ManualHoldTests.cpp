@@ -13,7 +13,9 @@ using testing::tint;
 using testing::wall;
 
 const char* berlin = "Europe/Berlin";
-Date march(int day, int hour, int minute = 0, int second = 0) { return wall(berlin, 2026, 3, day, hour, minute, second); }
+Date march(int day, int hour, int minute = 0, int second = 0) {
+    return wall(berlin, 2026, 3, day, hour, minute, second);
+}
 
 // Default sunset settings at a place whose sunset on 10 March is 19:00: evening 18:30 (3400 K by
 // 19:30), late night 20:30 (Ember 1200 K by 22:00), wake-up ramp 06:30 to 07:00.
@@ -114,10 +116,13 @@ TEST(ManualChange, InScheduleModeFollowsTheScheduleCurve) {
 
 // ---- ManualHold.settle and end on hand-made curves ----
 
-Date utc(int hour, int minute = 0, int second = 0, int day = 10) { return wall("UTC", 2026, 3, day, hour, minute, second); }
+Date utc(int hour, int minute = 0, int second = 0, int day = 10) {
+    return wall("UTC", 2026, 3, day, hour, minute, second);
+}
 
 TEST(ManualHoldSettle, AtNightWaitsUntilTheCurveIsAsWarm) {
-    const WarmthCurve curve({morning(utc(7)), night(utc(19), 4000), night(utc(23), 2000, 3600), morning(utc(7, 0, 0, 11), 1800)});
+    const WarmthCurve curve(
+        {morning(utc(7)), night(utc(19), 4000), night(utc(23), 2000, 3600), morning(utc(7, 0, 0, 11), 1800)});
     const TintState held = tint(3000);
     // 4000 K until 23:00, then warming: 3033 K after 1740 s, 3017 K after 1770 s.
     EXPECT_EQ(ManualHold::settle(utc(21), held, curve), utc(23, 29, 30));

@@ -6,10 +6,11 @@ using namespace orvane;
 
 TEST(MethodHeuristic, GenerationFromBrandStrings) {
     const std::pair<std::optional<std::string>, std::optional<int>> cases[] = {
-        {"Apple M2 Pro", 2}, {"Apple M4 Max", 4}, {"Apple M10", 10}, {"Apple m3", 3},
-        {"MM2", std::nullopt}, {std::nullopt, std::nullopt}, {"", std::nullopt},
-        {"Intel(R) Core(TM) i7-9750H CPU @ 2.60GHz", std::nullopt}, {"  M", std::nullopt},
-        {"AMD Ryzen 7 PRO 4750U", std::nullopt},
+        {"Apple M2 Pro", 2},   {"Apple M4 Max", 4},
+        {"Apple M10", 10},     {"Apple m3", 3},
+        {"MM2", std::nullopt}, {std::nullopt, std::nullopt},
+        {"", std::nullopt},    {"Intel(R) Core(TM) i7-9750H CPU @ 2.60GHz", std::nullopt},
+        {"  M", std::nullopt}, {"AMD Ryzen 7 PRO 4750U", std::nullopt},
     };
     for (const auto& [brand, want] : cases)
         EXPECT_EQ(MethodHeuristic::appleSiliconGeneration(brand), want) << brand.value_or("<none>");
@@ -56,12 +57,15 @@ TEST(MethodHeuristic, ResolveForADisplay) {
               M::matrix);
     EXPECT_EQ(MethodHeuristic::resolve(settings(M::automatic, M::overlay, true, {}), m5, 26, false, false, true, true),
               M::overlay);
-    EXPECT_EQ(MethodHeuristic::resolve(settings(M::automatic, M::nightShift, false, {}), m5, 26, false, false, true, false),
-              M::nightShift);
+    EXPECT_EQ(
+        MethodHeuristic::resolve(settings(M::automatic, M::nightShift, false, {}), m5, 26, false, false, true, false),
+        M::nightShift);
     EXPECT_EQ(MethodHeuristic::resolve(settings(M::automatic, M::gamma, false, true), m5, 26, true, true, true, true),
               M::gamma);
-    EXPECT_EQ(MethodHeuristic::resolve(settings(M::automatic, {}, false, {}), m5, 26, true, true, true, true), M::matrix);
-    EXPECT_EQ(MethodHeuristic::resolve(settings(M::automatic, {}, false, true), m5, 26, true, true, true, true), M::ddc);
+    EXPECT_EQ(MethodHeuristic::resolve(settings(M::automatic, {}, false, {}), m5, 26, true, true, true, true),
+              M::matrix);
+    EXPECT_EQ(MethodHeuristic::resolve(settings(M::automatic, {}, false, true), m5, 26, true, true, true, true),
+              M::ddc);
     EXPECT_EQ(MethodHeuristic::resolve(settings(M::automatic, {}, false, true), m5, 26, false, true, true, true),
               M::matrix);
     EXPECT_EQ(MethodHeuristic::resolve(settings(M::automatic, M::automatic, false, {}), "Apple M2", 26, false, false,

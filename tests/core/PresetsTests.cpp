@@ -9,7 +9,7 @@ TEST(Preset, BuiltInsInOrder) {
     const auto& presets = Preset::builtIns();
     ASSERT_EQ(presets.size(), 6u);
     const char* ids[] = {"builtin.daylight", "builtin.focus", "builtin.evening",
-                         "builtin.candle", "builtin.ember", "builtin.midnight"};
+                         "builtin.candle",   "builtin.ember", "builtin.midnight"};
     for (std::size_t i = 0; i < 6; ++i) {
         EXPECT_EQ(presets[i].id, ids[i]);
         EXPECT_TRUE(presets[i].isBuiltIn);
@@ -79,8 +79,18 @@ TEST(Hotkey, DisplayOrderAndKeyNames) {
     const struct {
         std::uint32_t code;
         const char* name;
-    } names[] = {{0, "A"},    {51, "⌫"},     {127, "key127"}, {10, "key10"}, {65, "key65"}, {22, "6"},
-                 {23, "5"},   {42, "\\"},    {49, "␣"},       {117, "⌦"},    {99, "F3"},    {111, "F12"},
+    } names[] = {{0, "A"},
+                 {51, "⌫"},
+                 {127, "key127"},
+                 {10, "key10"},
+                 {65, "key65"},
+                 {22, "6"},
+                 {23, "5"},
+                 {42, "\\"},
+                 {49, "␣"},
+                 {117, "⌦"},
+                 {99, "F3"},
+                 {111, "F12"},
                  {4000000000u, "key4000000000"}};
     for (const auto& n : names) EXPECT_EQ(Hotkey::keyName(n.code), n.name) << n.code;
 }

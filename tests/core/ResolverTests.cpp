@@ -15,8 +15,8 @@ const Location greenwich{51.48, 0.0, "UTC", "Greenwich"};
 Date at(int hour, int minute = 0) { return wall("UTC", 2026, 3, 10, hour, minute); }
 
 ScheduleStep step(int hour, std::int64_t kelvin, double dim, std::int64_t rampMinutes) {
-    return ScheduleStep("s" + std::to_string(hour), StepAnchor::Clock{ClockTime(hour, 0)}, TintTarget::custom(kelvin, dim),
-                        rampMinutes);
+    return ScheduleStep("s" + std::to_string(hour), StepAnchor::Clock{ClockTime(hour, 0)},
+                        TintTarget::custom(kelvin, dim), rampMinutes);
 }
 
 // Daylight from 07:00, an hour's ramp to 3400 K from 19:00, and 1900 K at 90 % from 21:00.
@@ -30,7 +30,8 @@ Settings scheduled() {
 }
 
 ResolverInput input(Date now, Settings settings = scheduled(), RuntimeState runtime = {}) {
-    return ResolverInput{.now = now, .settings = std::move(settings), .location = greenwich, .runtime = std::move(runtime)};
+    return ResolverInput{
+        .now = now, .settings = std::move(settings), .location = greenwich, .runtime = std::move(runtime)};
 }
 
 RuntimeState holding(TintState state, Date until) {
@@ -61,7 +62,8 @@ TEST(Resolver, FollowsTheCurve) {
 }
 
 TEST(Resolver, HoldsAndDisablesExpireAtTheirMoment) {
-    const Resolution hold = Resolver::resolve(input(at(22), scheduled(), holding(TintState(3000, 1, RedStyle::readable, false), at(22))));
+    const Resolution hold =
+        Resolver::resolve(input(at(22), scheduled(), holding(TintState(3000, 1, RedStyle::readable, false), at(22))));
     EXPECT_EQ(hold.status, TintStatus(TintStatus::Following{Mode::schedule}));
     EXPECT_EQ(hold.target, candle);
 
@@ -86,8 +88,9 @@ TEST(Resolver, WindDownTarget) {
     const TintState midnight(500, 0.7, RedStyle::readable, false);
     const TintState ember(1200, 0.8, RedStyle::readable, false);
     // The default sunset settings are an evening plan whose late-night target is Ember.
-    for (const Case& c : {Case{"sunset, plan", Mode::sunset, false, ember}, Case{"sunset, tuned", Mode::sunset, true, midnight},
-                          Case{"schedule", Mode::schedule, false, midnight}, Case{"manual", Mode::manual, false, midnight}}) {
+    for (const Case& c :
+         {Case{"sunset, plan", Mode::sunset, false, ember}, Case{"sunset, tuned", Mode::sunset, true, midnight},
+          Case{"schedule", Mode::schedule, false, midnight}, Case{"manual", Mode::manual, false, midnight}}) {
         SCOPED_TRACE(c.name);
         Settings s = scheduled();
         s.mode = c.mode;
@@ -204,7 +207,8 @@ TEST(Resolver, OverridesInOrder) {
 
 TEST(Resolver, TheFirstEntryForAnApplicationDecides) {
     Settings s = scheduled();
-    s.excludedApps = {ExcludedApp{"com.example.game", "Game (full screen)", true}, ExcludedApp{"com.example.game", "Game", false}};
+    s.excludedApps = {ExcludedApp{"com.example.game", "Game (full screen)", true},
+                      ExcludedApp{"com.example.game", "Game", false}};
     ResolverInput in = input(at(22), s);
     in.frontmostBundleID = "com.example.game";
     EXPECT_EQ(Resolver::resolve(in).status, TintStatus(TintStatus::Following{Mode::schedule}));
@@ -271,7 +275,8 @@ TEST(Resolver, EqualResolutionsHashAlike) {
     EXPECT_EQ(a, b);
     std::unordered_set<Resolution> set{a, b, Resolver::resolve(input(at(12)))};
     EXPECT_EQ(set.size(), 2u);
-    EXPECT_NE(std::hash<TintStatus>{}(TintStatus::DisabledUntil{at(1)}), std::hash<TintStatus>{}(TintStatus::PausedUntil{at(1)}));
+    EXPECT_NE(std::hash<TintStatus>{}(TintStatus::DisabledUntil{at(1)}),
+              std::hash<TintStatus>{}(TintStatus::PausedUntil{at(1)}));
 }
 
 // ---- modeSubtitle ----
@@ -283,7 +288,8 @@ TEST(ModeSubtitle, WarmingDeepestAndPlace) {
     using testing::morning;
     using testing::night;
     Settings s;
-    const WarmthCurve curve({night(paris(19, 40), 3400, 1800), night(paris(20, 40), 2700, 1800), morning(paris(7, 0, 11))});
+    const WarmthCurve curve(
+        {night(paris(19, 40), 3400, 1800), night(paris(20, 40), 2700, 1800), morning(paris(7, 0, 11))});
     EXPECT_EQ(Resolver::modeSubtitle(s, lyon, paris(12), curve), "Warming at 19:40 · 2700K by 21:10 · Lyon");
 
     const WarmthCurve deepestFirst({night(paris(19, 40), 2680, 1800), night(paris(20, 40), 3000, 1800)});

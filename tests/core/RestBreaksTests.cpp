@@ -17,7 +17,8 @@ TEST(RestBreakSettings, DefaultsAndJson) {
     EXPECT_EQ(s.toJson(), Json::parse(R"({"enabled":false,"everyMinutes":20,"seconds":20})"));
     EXPECT_EQ(RestBreakSettings::fromJson(s.toJson()), s);
     EXPECT_THROW(RestBreakSettings::fromJson(Json::parse(R"({"enabled":true,"everyMinutes":20})")), JsonError);
-    EXPECT_THROW(RestBreakSettings::fromJson(Json::parse(R"({"enabled":1,"everyMinutes":20,"seconds":20})")), JsonError);
+    EXPECT_THROW(RestBreakSettings::fromJson(Json::parse(R"({"enabled":1,"everyMinutes":20,"seconds":20})")),
+                 JsonError);
 }
 
 TEST(RestBreakTimer, DueAfterEnoughActiveTime) {

@@ -35,8 +35,10 @@ TEST(SettingsCodec, EncodingIsSortedPrettyAndStable) {
     const std::string text = SettingsCodec::encode(Settings());
     EXPECT_EQ(SettingsCodec::decode(text), Settings());
     EXPECT_EQ(text, SettingsCodec::encode(Settings()));
-    EXPECT_EQ(text.rfind("{\n  \"antiDithering\": \"off\",\n  \"brightnessKeys\": \"automatic\",\n", 0), 0u) << text.substr(0, 80);
-    EXPECT_NE(text.find("\"lateNightAnchor\": {\n      \"clock\": {\n        \"_0\": {\n          \"minutes\": 1230"), std::string::npos);
+    EXPECT_EQ(text.rfind("{\n  \"antiDithering\": \"off\",\n  \"brightnessKeys\": \"automatic\",\n", 0), 0u)
+        << text.substr(0, 80);
+    EXPECT_NE(text.find("\"lateNightAnchor\": {\n      \"clock\": {\n        \"_0\": {\n          \"minutes\": 1230"),
+              std::string::npos);
 
     // A record decoded from another key order encodes to the same bytes.
     Settings a;
@@ -74,7 +76,7 @@ TEST(SettingsCodec, VersionOneLateNightDefaultsMoveToTodays) {
 
 TEST(SettingsCodec, MigrateRemovesOnlyUnchangedVersionOneValues) {
     Json sunset = versionOneSunset();
-    sunset["morning"] = parse(R"({"offAtSunrise":{}})");                       // changed by the user
+    sunset["morning"] = parse(R"({"offAtSunrise":{}})");                          // changed by the user
     sunset["lateNightAnchor"] = parse(R"({"clock":{"_0":{"minutes":1350.0}}})");  // numerically equal
     sunset["eveningRampMinutes"] = 45;
     const Json migrated = SettingsCodec::migrate(Json{{"version", 1}, {"sunset", sunset}});
@@ -105,10 +107,12 @@ TEST(SettingsCodec, AVersionOfTheWrongTypeLoadsAsVersionOne) {
 TEST(SettingsCodec, PauseUntilNextStepOnlyFromVersionThree) {
     for (int version : {1, 2})
         EXPECT_EQ(decode(Json{{"version", version}, {"overrideBehavior", "pauseUntilNextStep"}}).overrideBehavior,
-                  OverrideBehavior::keepUntilMorning) << version;
+                  OverrideBehavior::keepUntilMorning)
+            << version;
     EXPECT_EQ(decode(Json{{"version", 3}, {"overrideBehavior", "pauseUntilNextStep"}}).overrideBehavior,
               OverrideBehavior::pauseUntilNextStep);
-    EXPECT_EQ(decode(Json{{"version", 1}, {"overrideBehavior", "pauseOneHour"}}).overrideBehavior, OverrideBehavior::pauseOneHour);
+    EXPECT_EQ(decode(Json{{"version", 1}, {"overrideBehavior", "pauseOneHour"}}).overrideBehavior,
+              OverrideBehavior::pauseOneHour);
 }
 
 TEST(SettingsCodec, ClampsOnLoad) {
@@ -128,7 +132,9 @@ TEST(SettingsCodec, ClampsOnLoad) {
         {R"({"pointerTintThreshold":9000})", [](const Settings& s) { EXPECT_EQ(s.pointerTintThreshold, 6500); }},
         {R"({"steadyBacklight":{"level":0}})", [](const Settings& s) { EXPECT_EQ(s.steadyBacklight.level, 0.1); }},
         {R"({"restBreaks":{"everyMinutes":5,"seconds":200}})",
-         [](const Settings& s) { EXPECT_EQ(s.restBreaks, (RestBreakSettings{false, 10, 60})); }},
+         [](const Settings& s) {
+             EXPECT_EQ(s.restBreaks, (RestBreakSettings{false, 10, 60}));
+         }},
         // Nothing else is clamped.
         {R"({"sunset":{"eveningRampMinutes":-20,"daytimeKelvin":90000}})",
          [](const Settings& s) {
@@ -186,7 +192,8 @@ TEST(SettingsCodec, ListElementsAndDisplayEntriesGetNoDefaults) {
     Json display = DisplaySettings().toJson();
     display.erase("method");
     EXPECT_EQ(decodeError(Json{{"displays", {{"uuid:A", display}}}}.dump()).kind(), JsonError::Kind::keyNotFound);
-    EXPECT_THROW(decode(parse(R"({"presets":[{"id":"x","name":"X","kelvin":2000,"dim":1,"isBuiltIn":false}]})")), JsonError);
+    EXPECT_THROW(decode(parse(R"({"presets":[{"id":"x","name":"X","kelvin":2000,"dim":1,"isBuiltIn":false}]})")),
+                 JsonError);
     EXPECT_THROW(decode(parse(R"({"excludedApps":[{"bundleID":"a","name":"A"}]})")), JsonError);
     EXPECT_THROW(decode(parse(R"({"schedule":{"weekdaySteps":[{"id":"s","rampMinutes":5}]}})")), JsonError);
 }
@@ -194,7 +201,8 @@ TEST(SettingsCodec, ListElementsAndDisplayEntriesGetNoDefaults) {
 TEST(SettingsCodec, DocumentsThatAreNotSettings) {
     EXPECT_EQ(decodeError("[]").kind(), JsonError::Kind::typeMismatch);
     EXPECT_EQ(decodeError("[{}]").kind(), JsonError::Kind::typeMismatch);
-    for (const char* text : {"null", "3", "\"settings\"", "true", "", "{", "{\"enabled\":tru}", "{\"manualDim\":1e400}"})
+    for (const char* text :
+         {"null", "3", "\"settings\"", "true", "", "{", "{\"enabled\":tru}", "{\"manualDim\":1e400}"})
         EXPECT_EQ(decodeError(text).kind(), JsonError::Kind::parse) << text;
     // Unknown keys anywhere are ignored.
     EXPECT_EQ(decode(parse(R"({"futureFeature":1,"sunset":{"somethingNew":true}})")), Settings());
@@ -211,10 +219,10 @@ TEST(SettingsCodec, ADeeplyNestedDocumentIsUnreadableNotACrash) {
 }
 
 TEST(SettingsCodec, LenientConversionsFail) {
-    for (const char* text : {R"({"enabled":1})", R"({"manualKelvin":true})", R"({"manualKelvin":3400.5})",
-                             R"({"manualKelvin":"3400"})", R"({"dimFloor":"0.1"})", R"({"enabled":null})",
-                             R"({"redStyle":"Readable"})", R"({"presets":{}})", R"({"displays":[]})",
-                             R"({"shortcuts":{"reveal":{"keyCode":17,"modifiers":3.5}}})"})
+    for (const char* text :
+         {R"({"enabled":1})", R"({"manualKelvin":true})", R"({"manualKelvin":3400.5})", R"({"manualKelvin":"3400"})",
+          R"({"dimFloor":"0.1"})", R"({"enabled":null})", R"({"redStyle":"Readable"})", R"({"presets":{}})",
+          R"({"displays":[]})", R"({"shortcuts":{"reveal":{"keyCode":17,"modifiers":3.5}}})"})
         EXPECT_THROW(SettingsCodec::decode(text), JsonError) << text;
     EXPECT_EQ(decodeError(R"({"manualKelvin":3400.5})").description(),
               "Parsed JSON number <3400.5> does not fit in Int. (at manualKelvin)");
@@ -295,7 +303,8 @@ TEST(SettingsCodec, DeepMerge) {
     EXPECT_EQ(SettingsCodec::deepMerge(base, parse("[1]")), parse("[1]"));
     EXPECT_EQ(SettingsCodec::deepMerge(parse("5"), base), base);
     EXPECT_EQ(SettingsCodec::deepMerge(base, parse(R"({"case":{"two":{}}})"))["case"], parse(R"({"two":{}})"));
-    EXPECT_EQ(SettingsCodec::deepMerge(base, parse(R"({"case":{"one":{"w":2}}})"))["case"], parse(R"({"one":{"v":1,"w":2}})"));
+    EXPECT_EQ(SettingsCodec::deepMerge(base, parse(R"({"case":{"one":{"w":2}}})"))["case"],
+              parse(R"({"one":{"v":1,"w":2}})"));
 }
 
 TEST(SettingsCodec, ClearedShortcutStaysClearedAfterReload) {

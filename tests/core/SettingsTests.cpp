@@ -11,7 +11,9 @@ std::vector<std::string> ids(const std::vector<Preset>& presets) {
     return out;
 }
 
-Preset userPreset(const char* id) { return Preset{.id = id, .name = "Reading", .kelvin = 3000, .dim = 0.9, .icon = "book"}; }
+Preset userPreset(const char* id) {
+    return Preset{.id = id, .name = "Reading", .kelvin = 3000, .dim = 0.9, .icon = "book"};
+}
 
 TEST(Smoothing, TitlesAndDurations) {
     EXPECT_EQ(allCases<Smoothing>(), (std::array{Smoothing::instant, Smoothing::ms150, Smoothing::ms400}));
@@ -81,21 +83,24 @@ TEST(Settings, RestoreBuiltInPresetsInPlaceKeepsHotkey) {
     Preset expected = Preset::builtIn(Preset::BuiltIn::candle);
     expected.hotkey = Hotkey{8, Hotkey::Modifiers{9}};
     EXPECT_EQ(s.presets[3], expected);
-    EXPECT_EQ(ids(s.presets), (std::vector<std::string>{"builtin.daylight", "builtin.focus", "builtin.evening", "builtin.candle",
-                                                        "builtin.ember", "builtin.midnight", "user.1"}));
+    EXPECT_EQ(ids(s.presets),
+              (std::vector<std::string>{"builtin.daylight", "builtin.focus", "builtin.evening", "builtin.candle",
+                                        "builtin.ember", "builtin.midnight", "user.1"}));
 }
 
 TEST(Settings, RestoreBuiltInPresetsPutsMissingOnesFirstInReverse) {
     Settings s;
     s.presets = {userPreset("user.1")};
     s.restoreBuiltInPresets();
-    EXPECT_EQ(ids(s.presets), (std::vector<std::string>{"builtin.midnight", "builtin.ember", "builtin.candle", "builtin.evening",
-                                                        "builtin.focus", "builtin.daylight", "user.1"}));
+    EXPECT_EQ(ids(s.presets),
+              (std::vector<std::string>{"builtin.midnight", "builtin.ember", "builtin.candle", "builtin.evening",
+                                        "builtin.focus", "builtin.daylight", "user.1"}));
 
     s.presets = {userPreset("user.1"), Preset::builtIn(Preset::BuiltIn::focus)};
     s.restoreBuiltInPresets();
-    EXPECT_EQ(ids(s.presets), (std::vector<std::string>{"builtin.midnight", "builtin.ember", "builtin.candle", "builtin.evening",
-                                                        "builtin.daylight", "user.1", "builtin.focus"}));
+    EXPECT_EQ(ids(s.presets),
+              (std::vector<std::string>{"builtin.midnight", "builtin.ember", "builtin.candle", "builtin.evening",
+                                        "builtin.daylight", "user.1", "builtin.focus"}));
 }
 
 TEST(Settings, EqualityCoversEveryField) {
@@ -107,8 +112,12 @@ TEST(Settings, EqualityCoversEveryField) {
         [](Settings& s) { s.sunset.morning = MorningBehavior::OffAtSunrise{}; },
         [](Settings& s) { s.schedule.weekendMode = WeekendMode::Separate{}; },
         [](Settings& s) { s.displays[""] = DisplaySettings(); },
-        [](Settings& s) { s.shortcuts.cozy = Hotkey{1, {}}; },
-        [](Settings& s) { s.excludedApps.push_back({"a", "A", false}); },
+        [](Settings& s) {
+            s.shortcuts.cozy = Hotkey{1, {}};
+        },
+        [](Settings& s) {
+            s.excludedApps.push_back({"a", "A", false});
+        },
         [](Settings& s) { s.calibration.lastSelfTestDate = Date(0); },
         [](Settings& s) { s.onboardingCompleted = true; },
     };

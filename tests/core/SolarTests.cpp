@@ -71,8 +71,8 @@ INSTANTIATE_TEST_SUITE_P(
         DayCase{"Berlin", "Europe/Berlin", 52.52, 13.405, 2026, 6, 21, 1782040092.257, 1782009790.148, 1782070394.365,
                 1782006775.853, 1782073408.661, 1782001767.467, 1782078417.046},
         // Tokyo (35.6895 N, 139.6917 E), 21 December 2026: sunrise 06:47:12, sunset 16:31:26 JST.
-        DayCase{"Tokyo", "Asia/Tokyo", 35.6895, 139.6917, 2026, 12, 21, 1797820758.614, 1797803231.545,
-                1797838285.683, 1797801523.278, 1797839993.949, 1797799603.967, 1797841913.261},
+        DayCase{"Tokyo", "Asia/Tokyo", 35.6895, 139.6917, 2026, 12, 21, 1797820758.614, 1797803231.545, 1797838285.683,
+                1797801523.278, 1797839993.949, 1797799603.967, 1797841913.261},
         // Sydney (33.8688 S, 151.2093 E), 15 January 2026: sunrise 06:00:10, sunset 20:08:58 AEDT.
         DayCase{"Sydney", "Australia/Sydney", -33.8688, 151.2093, 2026, 1, 15, 1768442674.162, 1768417210.122,
                 1768468138.201, 1768415513.342, 1768469834.981, 1768413443.200, 1768471905.124},
@@ -81,8 +81,8 @@ INSTANTIATE_TEST_SUITE_P(
         DayCase{"Helsinki", "Europe/Helsinki", 60.1699, 24.9384, 2026, 6, 21, 1782037324.241, 1782003246.382,
                 1782071402.099, 1781996501.404, 1782078147.078, none, none},
         // Longyearbyen (78.2232 N, 15.6267 E), 21 June 2026: midnight sun, every event absent.
-        DayCase{"Longyearbyen summer", "Arctic/Longyearbyen", 78.2232, 15.6267, 2026, 6, 21, 1782039559.049, none,
-                none, none, none, none, none},
+        DayCase{"Longyearbyen summer", "Arctic/Longyearbyen", 78.2232, 15.6267, 2026, 6, 21, 1782039559.049, none, none,
+                none, none, none, none},
         // Longyearbyen, 21 December 2026: polar night, yet the sun climbs past 12° below at noon.
         DayCase{"Longyearbyen winter", "Arctic/Longyearbyen", 78.2232, 15.6267, 2026, 12, 21, 1797850534.214, none,
                 none, none, none, 1797847103.035, 1797853965.393}),
@@ -90,8 +90,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(Solar, PolarDayKeepsSolarNoonAndNamesEventsByField) {
     // Longyearbyen, 21 December 2026, as above.
-    const SunTimes t = Solar::times(localNoon("Arctic/Longyearbyen", 2026, 12, 21), 78.2232, 15.6267,
-                                    zone("Arctic/Longyearbyen"));
+    const SunTimes t =
+        Solar::times(localNoon("Arctic/Longyearbyen", 2026, 12, 21), 78.2232, 15.6267, zone("Arctic/Longyearbyen"));
     EXPECT_TRUE(t.isPolar());
     // A stand-in with the six cases of the settings' sun events.
     enum class Event { sunrise, sunset, civilDusk, civilDawn, nauticalDusk, nauticalDawn };
@@ -169,13 +169,14 @@ TEST(Solar, Position) {
         double t, latitude, longitude, elevation, azimuth;
     } cases[] = {
         {"Berlin, solar noon of 21 June 2026", 1782040092.257, 52.52, 13.405, 60.927479517980, 180.003692727428},
-        {"Sydney, solar noon of 15 January 2026", 1768442674.162, -33.8688, 151.2093, 77.279020506576, 359.845284941315},
+        {"Sydney, solar noon of 15 January 2026", 1768442674.162, -33.8688, 151.2093, 77.279020506576,
+         359.845284941315},
         {"New York, 20 March 1960 17:00 UTC", -308732400.0, 40.7128, -74.006, 49.331001215686, 178.679379464681},
         {"McMurdo (77.85 S), 21 December 2026 00:00 UTC", 1797811200.0, -77.85, 166.67, 35.271993245650,
          14.398613669382},
         {"Tokyo, 1 September 2026 03:30 UTC", 1788233400.0, 35.6895, 139.6917, 60.448233734590, 204.989362316041},
-        {"Berlin, 21 June 2026 02:41:16 UTC, before refraction starts", 1782009676.0, 52.52, 13.405,
-         -1.037135973803, 47.359250649186},
+        {"Berlin, 21 June 2026 02:41:16 UTC, before refraction starts", 1782009676.0, 52.52, 13.405, -1.037135973803,
+         47.359250649186},
         {"Berlin, 21 June 2026 02:41:56 UTC, refraction added", 1782009716.0, 52.52, 13.405, -0.322202403859,
          47.492688479449},
     };

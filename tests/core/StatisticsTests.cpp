@@ -9,7 +9,9 @@ namespace orvane {
 namespace {
 
 const Calendar berlin(*TimeZone::named("Europe/Berlin"));
-Date march(int day, int hour, int minute = 0, int second = 0) { return berlin.date(2026, 3, day, hour, minute, second); }
+Date march(int day, int hour, int minute = 0, int second = 0) {
+    return berlin.date(2026, 3, day, hour, minute, second);
+}
 
 const TintState warm(3400, 1.0, RedStyle::readable, false);
 const TintState untinted = TintState::off;
@@ -124,7 +126,8 @@ TEST(Statistics, MelanopicIsClampedAndBadSpansAreIgnored) {
 
 Statistics daysFrom(int first, int count) {
     Statistics s;
-    for (int i = 0; i < count; ++i) s.days.emplace_back(Statistics::dayKey(berlin.date(2026, 1, first + i, 12), berlin));
+    for (int i = 0; i < count; ++i)
+        s.days.emplace_back(Statistics::dayKey(berlin.date(2026, 1, first + i, 12), berlin));
     return s;
 }
 
@@ -245,8 +248,9 @@ TEST(Statistics, Json) {
     EXPECT_EQ(read.days[1].day, "2026-03-14");
     EXPECT_EQ(read.days[1].eveningSeconds, 5);
 
-    for (const char* bad : {R"({})", R"({"days":{}})", R"({"days":[{"warmSeconds":1}]})", R"({"days":[{"day":7}]})",
-                            R"({"days":[{"day":"2026-03-14","warmSeconds":"1"}]})", R"({"days":[{"day":"x","eveningSeconds":true}]})"})
+    for (const char* bad :
+         {R"({})", R"({"days":{}})", R"({"days":[{"warmSeconds":1}]})", R"({"days":[{"day":7}]})",
+          R"({"days":[{"day":"2026-03-14","warmSeconds":"1"}]})", R"({"days":[{"day":"x","eveningSeconds":true}]})"})
         EXPECT_THROW(Statistics::fromJson(Json::parse(bad)), JsonError) << bad;
 }
 

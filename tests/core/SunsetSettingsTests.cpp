@@ -73,13 +73,15 @@ TEST(SunsetSettings, EveryCaseRoundTrips) {
         s.morning = m;
         EXPECT_EQ(SunsetSettings::fromJson(s.toJson()), s);
     }
-    EXPECT_EQ(LateNightAnchor(LateNightAnchor::EventPlusHours{2.5}).toJson(), parse(R"({"eventPlusHours":{"_0":2.5}})"));
+    EXPECT_EQ(LateNightAnchor(LateNightAnchor::EventPlusHours{2.5}).toJson(),
+              parse(R"({"eventPlusHours":{"_0":2.5}})"));
     EXPECT_EQ(MorningBehavior(MorningBehavior::OffAtSunrise{}).toJson(), parse(R"({"offAtSunrise":{}})"));
     EXPECT_EQ(MorningBehavior(MorningBehavior::RampOut{30}).toJson(), parse(R"({"rampOut":{"minutes":30}})"));
 }
 
 TEST(SunsetSettings, PayloadEnumerationDecoding) {
-    EXPECT_EQ(LocationSource::fromJson(parse(R"({"timeZone":{"identifier":null}})")), LocationSource(LocationSource::TimeZone{}));
+    EXPECT_EQ(LocationSource::fromJson(parse(R"({"timeZone":{"identifier":null}})")),
+              LocationSource(LocationSource::TimeZone{}));
     EXPECT_EQ(LocationSource::fromJson(parse(R"({"timeZone":{}})")), LocationSource(LocationSource::TimeZone{}));
     EXPECT_TRUE(LocationSource::fromJson(parse(R"({"precise":{"extra":1}})")).is<LocationSource::Precise>());
     EXPECT_TRUE(LocationSource::fromJson(parse(R"({"precise":{},"unknown":3})")).is<LocationSource::Precise>());
@@ -92,9 +94,13 @@ TEST(SunsetSettings, PayloadEnumerationDecoding) {
     EXPECT_THROW(MorningBehavior::fromJson(parse(R"({"rampOut":{"minutes":30.5}})")), JsonError);
     EXPECT_THROW(LateNightAnchor::fromJson(parse(R"({"clock":{"minutes":1230}})")), JsonError);
     EXPECT_THROW(LateNightAnchor::fromJson(parse(R"({"eventPlusHours":{"_0":"2"}})")), JsonError);
-    expectCaseCountError([](const Json& j) { return MorningBehavior::fromJson(j); }, R"({"offAtSunrise":{},"rampOut":{"minutes":1}})");
+    expectCaseCountError([](const Json& j) { return MorningBehavior::fromJson(j); },
+                         R"({"offAtSunrise":{},"rampOut":{"minutes":1}})");
     // A stored clock time is read as stored, not wrapped.
-    EXPECT_EQ(LateNightAnchor::fromJson(parse(R"({"clock":{"_0":{"minutes":1500}}})")).as<LateNightAnchor::Clock>()->time.minutes, 1500);
+    EXPECT_EQ(LateNightAnchor::fromJson(parse(R"({"clock":{"_0":{"minutes":1500}}})"))
+                  .as<LateNightAnchor::Clock>()
+                  ->time.minutes,
+              1500);
 }
 
 TEST(SunsetSettings, RecordRequiresItsKeys) {

@@ -84,7 +84,8 @@ TEST(TintState, JsonRequiresAllFourKeysAndStoresAsRead) {
     EXPECT_EQ(s.toJson(), Json::parse(R"({"kelvin":2700,"dim":0.8,"redStyle":"pure","darkroom":true})"));
     EXPECT_EQ(TintState::fromJson(s.toJson()), s);
 
-    const TintState raw = TintState::fromJson(Json::parse(R"({"kelvin":90,"dim":3,"redStyle":"readable","darkroom":false})"));
+    const TintState raw =
+        TintState::fromJson(Json::parse(R"({"kelvin":90,"dim":3,"redStyle":"readable","darkroom":false})"));
     EXPECT_EQ(raw.kelvin, 90);
     EXPECT_EQ(raw.dim, 3);
 
@@ -101,13 +102,16 @@ TEST(TintTarget, ResolveAgainstPresets) {
     EXPECT_EQ(ember, TintState(1200, 0.8, RedStyle::pure, false));  // follows the default red style
     EXPECT_EQ(TintTarget::preset("builtin.midnight").resolve(builtIns, RedStyle::pure).redStyle, RedStyle::readable);
 
-    EXPECT_EQ(TintTarget::preset("builtin.ember").resolve({}, RedStyle::pure), TintState(6500, 1, RedStyle::pure, false));
-    EXPECT_EQ(TintTarget::custom(100, 1.4).resolve(builtIns, RedStyle::readable), TintState(500, 1, RedStyle::readable, false));
+    EXPECT_EQ(TintTarget::preset("builtin.ember").resolve({}, RedStyle::pure),
+              TintState(6500, 1, RedStyle::pure, false));
+    EXPECT_EQ(TintTarget::custom(100, 1.4).resolve(builtIns, RedStyle::readable),
+              TintState(500, 1, RedStyle::readable, false));
 
     // The first preset with the identifier wins, and its values are clamped.
     std::vector<Preset> twice{Preset{.id = "x", .name = "One", .kelvin = 9000, .dim = -1, .icon = "a"},
                               Preset{.id = "x", .name = "Two", .kelvin = 2000, .dim = 1, .icon = "b"}};
-    EXPECT_EQ(TintTarget::preset("x").resolve(twice, RedStyle::readable), TintState(6500, 0, RedStyle::readable, false));
+    EXPECT_EQ(TintTarget::preset("x").resolve(twice, RedStyle::readable),
+              TintState(6500, 0, RedStyle::readable, false));
 }
 
 TEST(TintTarget, Describe) {

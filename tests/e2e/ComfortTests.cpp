@@ -118,7 +118,8 @@ protected:
         if (!server.error().empty()) GTEST_SKIP() << server.error();
         dpy = XOpenDisplay(server.display().c_str());
         if (!dpy) GTEST_SKIP() << "cannot open the private X display";
-        if (!XKeysymToKeycode(dpy, XF86XK_MonBrightnessDown)) GTEST_SKIP() << "the server's keymap has no brightness key";
+        if (!XKeysymToKeycode(dpy, XF86XK_MonBrightnessDown))
+            GTEST_SKIP() << "the server's keymap has no brightness key";
         session.environment["ORVANE_PLATFORM"] = "linux";
         session.environment["DISPLAY"] = server.display();
         session.environment["QT_QPA_PLATFORM"] = "xcb";

@@ -67,13 +67,13 @@ TEST_F(CommandTest, ASignalWhoseValuesAreNotAllStringsChangesNothing) {
     platform::linuxsys::DBusError error;
     auto raw = platform::linuxsys::DBusConnection::connect(bus->address(), error);
     ASSERT_TRUE(raw) << error.message;
-    ASSERT_FALSE(raw->emitSignal("/app/orvane", "app.orvane", "command", "a{sv}", 2, "cmd", "s", "set", "kelvin", "i",
-                                 2700));
-    ASSERT_FALSE(raw->emitSignal("/app/orvane", "app.orvane", "command", "a{sv}", 2, "cmd", "s", "set", "dim", "s",
-                                 "nan"));
+    ASSERT_FALSE(
+        raw->emitSignal("/app/orvane", "app.orvane", "command", "a{sv}", 2, "cmd", "s", "set", "kelvin", "i", 2700));
+    ASSERT_FALSE(
+        raw->emitSignal("/app/orvane", "app.orvane", "command", "a{sv}", 2, "cmd", "s", "set", "dim", "s", "nan"));
     // Signals from one sender arrive in order: once this one is carried out, so were those.
-    ASSERT_FALSE(raw->emitSignal("/app/orvane", "app.orvane", "command", "a{sv}", 2, "cmd", "s", "set", "dim", "s",
-                                 "0.5"));
+    ASSERT_FALSE(
+        raw->emitSignal("/app/orvane", "app.orvane", "command", "a{sv}", 2, "cmd", "s", "set", "dim", "s", "0.5"));
     ASSERT_FALSE(raw->processPending());
 
     EXPECT_TRUE(running.waitForError("command: set(kelvin: nil, dim: 0.5)")) << running.errors();

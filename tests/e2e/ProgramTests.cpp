@@ -8,8 +8,8 @@
 #include <sstream>
 
 #include "ProgramProcess.h"
-#include "SimSession.h"
 #include "SessionBus.h"
+#include "SimSession.h"
 #include "app/SettingsStore.h"
 #include "app/SystemTimeZone.h"
 #include "core/ColorMatrix.h"
@@ -115,10 +115,8 @@ TEST(ProgramStartTest, DeeplyNestedStoredDocumentsStartWithTheDefaults) {
         deep += c.wholeFile ? "[]" : "{}";
         for (int i = 0; i < 100000; ++i) deep += c.wholeFile ? "}]" : "}";
         std::filesystem::create_directories(file.parent_path());
-        if (c.wholeFile)
-            std::ofstream(file) << R"({"version": 1, "values": {"deep": {"array": )" << deep << "}}}";
-        else
-            platform::UserDefaults::open(file)->set("settings.json", platform::Bytes(deep.begin(), deep.end()));
+        if (c.wholeFile) std::ofstream(file) << R"({"version": 1, "values": {"deep": {"array": )" << deep << "}}}";
+        else platform::UserDefaults::open(file)->set("settings.json", platform::Bytes(deep.begin(), deep.end()));
         const auto original = platform::readWholeFile(file);
 
         ProgramProcess program(session, {});
@@ -133,14 +131,17 @@ TEST(ProgramStartTest, DeeplyNestedStoredDocumentsStartWithTheDefaults) {
             if (e.path().filename().string().rfind(file.filename().string() + ".unreadable-", 0) == 0)
                 keptAside = keptAside || platform::readWholeFile(e.path()) == original;
         if (c.wholeFile) EXPECT_TRUE(keptAside);
-        else EXPECT_EQ(platform::UserDefaults::open(file)->data("settings.json.unreadable"),
-                       platform::Bytes(deep.begin(), deep.end()));
+        else
+            EXPECT_EQ(platform::UserDefaults::open(file)->data("settings.json.unreadable"),
+                      platform::Bytes(deep.begin(), deep.end()));
     }
 }
 
 TEST(ProgramStartTest, ADisplayThatDoesNotOpenIsNamedOnStandardError) {
-    const std::string line = "Orvane: cannot open X display :9999 (no X server is listening); running on the simulated machine\n";
-    for (const std::optional<std::string>& display : {std::optional<std::string>(":9999"), std::optional<std::string>()}) {
+    const std::string line =
+        "Orvane: cannot open X display :9999 (no X server is listening); running on the simulated machine\n";
+    for (const std::optional<std::string>& display :
+         {std::optional<std::string>(":9999"), std::optional<std::string>()}) {
         SCOPED_TRACE(display.value_or("unset"));
         Session session;
         session.environment["ORVANE_PLATFORM"] = std::nullopt;  // chosen by the desktop
@@ -324,12 +325,12 @@ TEST_P(ProgramSessionTest, WithoutItsWatchdogTheProgramSaysWhereItLookedAndRunsO
     const auto relative = library.lexically_relative(std::filesystem::path(ORVANE_PATH).parent_path());
     std::filesystem::create_directories((alone / relative).parent_path());
     std::filesystem::copy_file(library, alone / relative);
-    std::filesystem::copy_file(ORVANE_RUNTIME_PATH, (alone / relative).parent_path() /
-                                                        std::filesystem::path(ORVANE_RUNTIME_PATH).filename());
+    std::filesystem::copy_file(
+        ORVANE_RUNTIME_PATH, (alone / relative).parent_path() / std::filesystem::path(ORVANE_RUNTIME_PATH).filename());
     ProgramProcess program(session, {}, (alone / "Orvane").string());
     ASSERT_TRUE(program.waitUntilReady()) << program.errors();
-    const std::string line = "Glowkeeper missing at " + (alone / "Glowkeeper").string() +
-                             "; a crash could leave the tint on until relaunch";
+    const std::string line =
+        "Glowkeeper missing at " + (alone / "Glowkeeper").string() + "; a crash could leave the tint on until relaunch";
     EXPECT_NE(program.errors().find(line), std::string::npos) << program.errors();
     EXPECT_TRUE(childrenNamed(program.pid(), "Glowkeeper").empty());
     program.signal(SIGTERM);

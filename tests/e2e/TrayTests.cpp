@@ -44,8 +44,9 @@ public:
             const char* icon = nullptr;
             const char* title = nullptr;
             const char* text = nullptr;
-            if (sd_bus_message_enter_container(reply, 'r', "sa(iiay)ss") >= 0 && sd_bus_message_read(reply, "s", &icon) >= 0 &&
-                sd_bus_message_skip(reply, "a(iiay)") >= 0 && sd_bus_message_read(reply, "ss", &title, &text) >= 0)
+            if (sd_bus_message_enter_container(reply, 'r', "sa(iiay)ss") >= 0 &&
+                sd_bus_message_read(reply, "s", &icon) >= 0 && sd_bus_message_skip(reply, "a(iiay)") >= 0 &&
+                sd_bus_message_read(reply, "ss", &title, &text) >= 0)
                 out = std::string(title ? title : "") + "|" + (text ? text : "");
         }
         sd_bus_error_free(&error);
@@ -57,8 +58,9 @@ public:
         int width = 0, height = 0;
         std::string bytes;
         int channel(int x, int y, int c) const {
-            const std::size_t i = 4 * (static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)) +
-                                  static_cast<std::size_t>(c);
+            const std::size_t i =
+                4 * (static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)) +
+                static_cast<std::size_t>(c);
             return i < bytes.size() ? static_cast<unsigned char>(bytes[i]) : 0;
         }
         int alpha(int x, int y) const { return channel(x, y, 0); }
@@ -73,8 +75,8 @@ public:
         sd_bus_message* reply = nullptr;
         sd_bus_error error = SD_BUS_ERROR_NULL;
         std::optional<Pixmap> best;
-        if (sd_bus_get_property(bus_, service.c_str(), "/StatusNotifierItem", "org.kde.StatusNotifierItem", "IconPixmap",
-                                &error, &reply, "a(iiay)") >= 0 &&
+        if (sd_bus_get_property(bus_, service.c_str(), "/StatusNotifierItem", "org.kde.StatusNotifierItem",
+                                "IconPixmap", &error, &reply, "a(iiay)") >= 0 &&
             sd_bus_message_enter_container(reply, 'a', "(iiay)") >= 0) {
             while (sd_bus_message_enter_container(reply, 'r', "iiay") > 0) {
                 Pixmap p;
@@ -133,7 +135,8 @@ protected:
         if (!XQueryTree(dpy, DefaultRootWindow(dpy), &root, &parent, &children, &count)) return false;
         for (unsigned i = 0; i < count; ++i) {
             XWindowAttributes a;
-            if (XGetWindowAttributes(dpy, children[i], &a) && a.map_state == IsViewable && a.width == width) found = true;
+            if (XGetWindowAttributes(dpy, children[i], &a) && a.map_state == IsViewable && a.width == width)
+                found = true;
         }
         if (children) XFree(children);
         return found;
@@ -201,8 +204,9 @@ TEST_F(TrayProgramTest, WithAWatcherTheItemRegistersAndActivateTogglesThePopover
     ASSERT_TRUE(client.activate(service));
     EXPECT_TRUE(program.waitFor([&] { return mappedWidth(352); }, 5s)) << "Activate maps the popover";
     // Reported, not judged: from the activation to the mapped window.
-    RecordProperty("activateToMappedMs",
-                   static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(Steady::now() - activated).count()));
+    RecordProperty(
+        "activateToMappedMs",
+        static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(Steady::now() - activated).count()));
     ASSERT_TRUE(client.activate(service));
     EXPECT_TRUE(program.waitFor([&] { return !mappedWidth(352); }, 5s)) << "a second Activate unmaps it";
     program.waitFor([] { return false; }, 2500ms);
@@ -230,7 +234,8 @@ TEST_F(TrayProgramTest, AForwardedToggleTurnsTheIconToTheDimmedOffGlyph) {
     for (int y = 0; y < before->height; ++y)
         for (int x = 0; x < before->width; ++x)
             if (!ink || before->alpha(x, y) == before->maxAlpha())
-                ink = Ink{before->channel(x, y, 1), before->channel(x, y, 2), before->channel(x, y, 3), before->maxAlpha()};
+                ink = Ink{before->channel(x, y, 1), before->channel(x, y, 2), before->channel(x, y, 3),
+                          before->maxAlpha()};
     ASSERT_TRUE(ink);
 
     // The off glyph as the item draws it, dimmed: its coverage pixel by pixel, in the ink.
@@ -240,7 +245,10 @@ TEST_F(TrayProgramTest, AForwardedToggleTurnsTheIconToTheDimmedOffGlyph) {
         int wrong = 0;
         for (int y = 0; y < shown.height; ++y)
             for (int x = 0; x < shown.width; ++x) {
-                const auto e = [&](int c) { return int(expected[4 * static_cast<std::size_t>(y * shown.width + x) + static_cast<std::size_t>(c)]); };
+                const auto e = [&](int c) {
+                    return int(
+                        expected[4 * static_cast<std::size_t>(y * shown.width + x) + static_cast<std::size_t>(c)]);
+                };
                 bool ok = std::abs(shown.alpha(x, y) - e(0)) <= 3;
                 // Where the glyph is solid enough for its colour to survive the rounding.
                 for (int c = 1; ok && e(0) >= 48 && c < 4; ++c) ok = std::abs(shown.channel(x, y, c) - e(c)) <= 12;
@@ -255,8 +263,10 @@ TEST_F(TrayProgramTest, AForwardedToggleTurnsTheIconToTheDimmedOffGlyph) {
     // Off, once the change of glyph has run its course.
     std::optional<BusClient::Pixmap> after;
     int wrong = -1;
-    EXPECT_TRUE(program.waitFor([&] { return (after = client.iconPixmap(service)) && (wrong = mismatches(*after)) == 0; }, 5s))
-        << wrong << " pixels differ from the dimmed off glyph\n" << program.errors();
+    EXPECT_TRUE(
+        program.waitFor([&] { return (after = client.iconPixmap(service)) && (wrong = mismatches(*after)) == 0; }, 5s))
+        << wrong << " pixels differ from the dimmed off glyph\n"
+        << program.errors();
 }
 
 }  // namespace

@@ -208,7 +208,8 @@ TEST_F(X11ProgramTest, RunsOnTheXDisplayWithGammaRampsAndQuitsNeutral) {
     program.signal(SIGTERM);
     EXPECT_TRUE(exitedWith(program.waitForExit(), 0)) << program.errors();
     EXPECT_TRUE(allNeutral(x));
-    EXPECT_TRUE(program.waitForOutput("Glowkeeper: pid " + std::to_string(program.pid()) + " ended, reset 1 display(s)"))
+    EXPECT_TRUE(
+        program.waitForOutput("Glowkeeper: pid " + std::to_string(program.pid()) + " ended, reset 1 display(s)"))
         << program.output();
 }
 
@@ -226,7 +227,8 @@ TEST_F(X11ProgramTest, GammaRampsCarryTheResolvedTintUntilTheWatchdogResetsThemA
     const bool tinted = program.waitFor(
         [&] {
             const auto all = x.ramps();
-            return !all.empty() && std::all_of(all.begin(), all.end(), [&](const Ramps& r) { return scaledBy(r, gains); });
+            return !all.empty() &&
+                   std::all_of(all.begin(), all.end(), [&](const Ramps& r) { return scaledBy(r, gains); });
         },
         10s);
     ASSERT_TRUE(tinted) << program.errors();

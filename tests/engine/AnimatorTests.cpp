@@ -21,7 +21,8 @@ TEST(AnimatorEasing, QuadraticEaseInOut) {
 
 TEST_F(SimTest, AnAnimatorStepsOnItsFrameRateAndEndsWithExactlyOne) {
     std::vector<double> steps;
-    Animator animator(1.0, 4, [&](double t) { steps.push_back(t); }, scheduler, clock);
+    Animator animator(
+        1.0, 4, [&](double t) { steps.push_back(t); }, scheduler, clock);
     scheduler->advance(0.2);
     EXPECT_TRUE(steps.empty());  // nothing at progress 0, the first step one interval later
     scheduler->advance(2.0);
@@ -36,7 +37,8 @@ TEST_F(SimTest, AnAnimatorStepsOnItsFrameRateAndEndsWithExactlyOne) {
 
 TEST_F(SimTest, AWallClockJumpNeitherStretchesNorCutsAFade) {
     std::vector<double> steps;
-    Animator animator(1.0, 4, [&](double t) { steps.push_back(t); }, scheduler, clock);
+    Animator animator(
+        1.0, 4, [&](double t) { steps.push_back(t); }, scheduler, clock);
     scheduler->advance(0.25);
     clock->setNow(clock->now() + 3600);  // the user sets the clock an hour ahead
     scheduler->advance(0.25);
@@ -49,14 +51,16 @@ TEST_F(SimTest, AWallClockJumpNeitherStretchesNorCutsAFade) {
 
 TEST_F(SimTest, AStoppedOrDroppedAnimatorNeverStepsAgain) {
     int steps = 0;
-    auto animator = std::make_unique<Animator>(1.0, 10, [&](double) { ++steps; }, scheduler, clock);
+    auto animator = std::make_unique<Animator>(
+        1.0, 10, [&](double) { ++steps; }, scheduler, clock);
     scheduler->advance(0.25);
     EXPECT_EQ(steps, 2);
     animator->stop();
     scheduler->advance(0.5);
     EXPECT_EQ(steps, 2);
 
-    animator = std::make_unique<Animator>(1.0, 10, [&](double) { ++steps; }, scheduler, clock);
+    animator = std::make_unique<Animator>(
+        1.0, 10, [&](double) { ++steps; }, scheduler, clock);
     animator.reset();
     scheduler->advance(2);
     EXPECT_EQ(steps, 2);
@@ -66,10 +70,13 @@ TEST_F(SimTest, AStoppedOrDroppedAnimatorNeverStepsAgain) {
 TEST_F(SimTest, AStepMayDropItsOwnAnimator) {
     std::unique_ptr<Animator> animator;
     std::vector<double> steps;
-    animator = std::make_unique<Animator>(0.5, 4, [&](double t) {
-        steps.push_back(t);
-        if (t >= 1) animator.reset();
-    }, scheduler, clock);
+    animator = std::make_unique<Animator>(
+        0.5, 4,
+        [&](double t) {
+            steps.push_back(t);
+            if (t >= 1) animator.reset();
+        },
+        scheduler, clock);
     scheduler->advance(1);
     EXPECT_FALSE(animator);
     EXPECT_EQ(steps, (std::vector<double>{0.5, 1.0}));

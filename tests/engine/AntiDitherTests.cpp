@@ -33,11 +33,8 @@ TEST_F(AntiDitherTest, OnlyTheChosenGroupsAreWritten) {
         int count;
         bool builtInDither, externalDither;
     } cases[] = {
-        {true, true, false, 1, false, true},
-        {true, false, true, 1, true, false},
-        {false, true, true, 2, true, true},
-        {true, true, true, 2, false, false},
-        {true, false, false, 0, true, true},
+        {true, true, false, 1, false, true}, {true, false, true, 1, true, false}, {false, true, true, 2, true, true},
+        {true, true, true, 2, false, false}, {true, false, false, 0, true, true},
     };
     for (const auto& c : cases) {
         sim->changeDisplay(1, [](sim::SimDisplay& d) { d.enableDither = true; });

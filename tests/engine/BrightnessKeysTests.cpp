@@ -44,12 +44,12 @@ TEST_F(BrightnessKeysTest, OtherKeysAndEventsPassEvenWhileIntercepting) {
     ASSERT_TRUE(keys->start());
     keys->intercept = true;
     const SystemDefinedEvent passing[] = {
-        aux(0, 0x0A),                     // sound up
-        aux(7, 0x0A),                     // mute
-        aux(1, 0x0A),                     // sound down
-        aux(2, 0x0A, false, 7),           // another subtype
-        {10, 8, (2 << 16) | (0x0A << 8)}, // another event type
-        {14, 8, (6 << 16) | (0x0A << 8)}, // code 6 shares the low bits of 2
+        aux(0, 0x0A),                      // sound up
+        aux(7, 0x0A),                      // mute
+        aux(1, 0x0A),                      // sound down
+        aux(2, 0x0A, false, 7),            // another subtype
+        {10, 8, (2 << 16) | (0x0A << 8)},  // another event type
+        {14, 8, (6 << 16) | (0x0A << 8)},  // code 6 shares the low bits of 2
     };
     for (const auto& e : passing) {
         SCOPED_TRACE(e.data1);

@@ -46,9 +46,10 @@ TEST_F(DDCBackendTest, AttachRecordsTheMonitorsOwnValuesAndLeavesItAlone) {
     ASSERT_EQ(b->attach(external()), std::nullopt);
     EXPECT_EQ(b->snapshot(), (DDCRecord::Values{{0x10, 70}, {0x16, 50}, {0x18, 50}, {0x1A, 50}}));
     EXPECT_EQ(b->maxima().at(0x16), 100);
-    EXPECT_EQ(defaults->dictionary(recordKey()),
-              (Dictionary{{"16", std::int64_t{70}}, {"22", std::int64_t{50}}, {"24", std::int64_t{50}},
-                          {"26", std::int64_t{50}}}));
+    EXPECT_EQ(
+        defaults->dictionary(recordKey()),
+        (Dictionary{
+            {"16", std::int64_t{70}}, {"22", std::int64_t{50}}, {"24", std::int64_t{50}}, {"26", std::int64_t{50}}}));
     EXPECT_TRUE(sets().empty());
     EXPECT_EQ(b->kind(), BackendKind::ddc);
 }
@@ -238,8 +239,11 @@ TEST_F(DDCBackendTest, AttachRestoresARecordLeftBehindBeforeItLooks) {
     setFeature(2, 0x16, 40);
     setFeature(2, 0x10, 20);
     setFeature(2, 0x14, 11, 20);
-    defaults->set(recordKey(), Dictionary{{"16", std::int64_t{60}}, {"20", std::int64_t{5}}, {"22", std::int64_t{80}},
-                                          {"24", std::int64_t{80}}, {"26", std::int64_t{80}}});
+    defaults->set(recordKey(), Dictionary{{"16", std::int64_t{60}},
+                                          {"20", std::int64_t{5}},
+                                          {"22", std::int64_t{80}},
+                                          {"24", std::int64_t{80}},
+                                          {"26", std::int64_t{80}}});
     auto b = backend();
     ASSERT_EQ(b->attach(external()), std::nullopt);
     EXPECT_EQ(sets(), (Sets{{0x14, 5}, {0x16, 80}, {0x18, 80}, {0x1A, 80}, {0x10, 60}}));
@@ -309,7 +313,8 @@ TEST_F(DDCBackendTest, TheEngineRestoresEveryMonitorWhenItDetachesAll) {
         displays[d.key] = s;
     }
     engine.setDisplaySettings(displays);
-    engine.backendFactory = [&](TintMethod m, const DisplayInfo& d, const Calibration&) -> std::shared_ptr<TintBackend> {
+    engine.backendFactory = [&](TintMethod m, const DisplayInfo& d,
+                                const Calibration&) -> std::shared_ptr<TintBackend> {
         if (m == TintMethod::ddc && services.count(d.id))
             return std::make_shared<DDCBackend>(d, services[d.id], defaults, sim);
         return nullptr;

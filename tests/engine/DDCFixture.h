@@ -82,8 +82,8 @@ protected:
         d.model = 16532;
         d.name = "Second Monitor";
         d.frame = {1512 + 2560, 0, 1920, 1080};
-        d.ddc = platform::sim::DdcMonitor{{{0x10, {brightness, 100}}, {0x16, {red, 100}}, {0x18, {green, 100}},
-                                           {0x1A, {blue, 100}}}};
+        d.ddc = platform::sim::DdcMonitor{
+            {{0x10, {brightness, 100}}, {0x16, {red, 100}}, {0x18, {green, 100}}, {0x1A, {blue, 100}}}};
         return sim->addDisplay(d);
     }
 

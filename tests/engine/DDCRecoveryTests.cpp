@@ -63,9 +63,10 @@ TEST_F(DDCRecoveryTest, AnUnpluggedMonitorsRecordWaitsForItsNextAttach) {
     relaunch();
     EXPECT_EQ(values(2), (std::vector<int>{70, 50, 50, 50}));
     EXPECT_FALSE(defaults->object(recordKey(2)));
-    EXPECT_EQ(defaults->dictionary(secondKey),
-              (Dictionary{{"16", std::int64_t{50}}, {"22", std::int64_t{90}}, {"24", std::int64_t{70}},
-                          {"26", std::int64_t{30}}}));
+    EXPECT_EQ(
+        defaults->dictionary(secondKey),
+        (Dictionary{
+            {"16", std::int64_t{50}}, {"22", std::int64_t{90}}, {"24", std::int64_t{70}}, {"26", std::int64_t{30}}}));
 
     // Plugged in again, still tinted: attaching restores the record before it takes its snapshot.
     sim->addDisplay(unplugged);
@@ -113,7 +114,6 @@ TEST_F(DDCRecoveryTest, BadRecordsWriteNothingUnsafeAndLoseNoOtherEntry) {
     EXPECT_EQ(defaults->object(recordKey(second)), Value("not a dictionary"));
     EXPECT_EQ(defaults->object("settings.json"), Value("kept"));
     const auto lines = logs.messages("ddc");
-    EXPECT_NE(std::find(lines.begin(), lines.end(),
-                        recordKey(2) + ": skipped entries \"214\", \"22\", \"4\", \"x\""),
+    EXPECT_NE(std::find(lines.begin(), lines.end(), recordKey(2) + ": skipped entries \"214\", \"22\", \"4\", \"x\""),
               lines.end());
 }

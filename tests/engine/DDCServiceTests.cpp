@@ -16,9 +16,18 @@ using Reply = std::array<std::uint8_t, DDCService::replyLength>;
 
 // A monitor's answer to Get VCP feature, checksum included.
 Reply reply(std::uint8_t vcp, std::uint16_t current, std::uint16_t maximum, std::uint8_t result = 0) {
-    Reply r{0x6E, 0x88, 0x02, result, vcp, 0x00, static_cast<std::uint8_t>(maximum >> 8),
-            static_cast<std::uint8_t>(maximum & 0xFF), static_cast<std::uint8_t>(current >> 8),
-            static_cast<std::uint8_t>(current & 0xFF), 0, 0};
+    Reply r{0x6E,
+            0x88,
+            0x02,
+            result,
+            vcp,
+            0x00,
+            static_cast<std::uint8_t>(maximum >> 8),
+            static_cast<std::uint8_t>(maximum & 0xFF),
+            static_cast<std::uint8_t>(current >> 8),
+            static_cast<std::uint8_t>(current & 0xFF),
+            0,
+            0};
     std::uint8_t check = 0x50;
     for (std::size_t i = 0; i < 10; ++i) check ^= r[i];
     r[10] = check;
@@ -34,7 +43,9 @@ public:
         if (className != DDCService::serviceClass) return std::vector<RegistryEntry>{};
         return entries_;
     }
-    std::shared_ptr<I2CChannel> createChannel(std::uint64_t entry) override { return machine_->i2c().createChannel(entry); }
+    std::shared_ptr<I2CChannel> createChannel(std::uint64_t entry) override {
+        return machine_->i2c().createChannel(entry);
+    }
 
 private:
     std::shared_ptr<Platform> machine_;
@@ -149,7 +160,8 @@ TEST_F(DDCTest, BusWritesToOneMonitorAreSpacedAndOtherMonitorsDoNotWait) {
 TEST_F(DDCTest, TransactionsFromTwoThreadsOnOneMonitorDoNotInterleave) {
     // Real time and real sleeps here: the lock is what is under test.
     auto machine = std::make_shared<sim::SimPlatform>(Runtime{SystemClock::shared(), nullptr}, directory);
-    auto monitor = std::make_shared<DDCService>(std::make_shared<DDCLibrary>(machine), machine->i2c().createChannel(2), 2);
+    auto monitor =
+        std::make_shared<DDCService>(std::make_shared<DDCLibrary>(machine), machine->i2c().createChannel(2), 2);
     std::vector<std::optional<DDCService::Reading>> brightness(3), red(3);
     std::thread first([&] {
         for (auto& r : brightness) r = monitor->read(DDCService::vcpBrightness);

@@ -55,7 +55,8 @@ TEST_F(SimTest, StableKeysPreferTheUuidThenVendorModelSerialThenTheId) {
         d.serial = c.serial;
         const std::uint32_t id = sim->addDisplay(d);
         std::string expected = c.expected;
-        if (const auto hash = expected.find('#'); hash != std::string::npos) expected.replace(hash, 1, std::to_string(id));
+        if (const auto hash = expected.find('#'); hash != std::string::npos)
+            expected.replace(hash, 1, std::to_string(id));
         EXPECT_EQ(DisplayInfo::stableKey(id, sim->displays()), expected);
     }
 }
@@ -133,9 +134,7 @@ TEST_F(DisplayManagerTest, ListsKeepTheirOrderInTheReport) {
     manager->refresh();
     ASSERT_EQ(reports.size(), 1u);
     EXPECT_EQ(ids(reports[0].added), (std::vector<std::uint32_t>{idA, idB}));
-    sim->update([](SimState& s) {
-        s.displays.erase(s.displays.begin(), s.displays.begin() + 2);
-    });
+    sim->update([](SimState& s) { s.displays.erase(s.displays.begin(), s.displays.begin() + 2); });
     manager->refresh();
     ASSERT_EQ(reports.size(), 2u);
     EXPECT_EQ(ids(reports[1].removed), (std::vector<std::uint32_t>{1, 2}));
@@ -167,11 +166,15 @@ TEST(DisplayInfo, EqualDisplaysHashAlike) {
 TEST_F(SimTest, SystemFactsAreCleanedUpSystemValues) {
     sim->update([](SimState& s) {
         s.sysctl["machdep.cpu.brand_string"] = std::string(" Apple M5 Pro\n\0garbage", 22);
-        s.sysctl["hw.model"] = "Mac\xFF" "17,2";
+        s.sysctl["hw.model"] =
+            "Mac\xFF"
+            "17,2";
         s.osVersion = {26, 0, 0};
     });
     EXPECT_EQ(SystemInfo(*sim).chipBrand(), "Apple M5 Pro");
-    EXPECT_EQ(SystemInfo(*sim).modelIdentifier(), "Mac\xEF\xBF\xBD" "17,2");
+    EXPECT_EQ(SystemInfo(*sim).modelIdentifier(),
+              "Mac\xEF\xBF\xBD"
+              "17,2");
     EXPECT_EQ(SystemInfo(*sim).osVersionString(), "26.0.0");
     EXPECT_EQ(SystemInfo(*sim).sysctlString("kern.nothing"), std::nullopt);
     sim->update([](SimState& s) { s.sysctl.erase("machdep.cpu.brand_string"); });
@@ -185,9 +188,9 @@ TEST(SystemInfo, Utf8RepairReplacesEachBrokenSequenceOnce) {
     } cases[] = {
         {"plain", "plain"},
         {"caf\xC3\xA9", "caf\xC3\xA9"},
-        {"a\xC3", "a\xEF\xBF\xBD"},                     // cut short at the end
-        {"\xE2\x82x", "\xEF\xBF\xBDx"},                 // a broken three-byte sequence is one unit
-        {"\xC0\xAF", "\xEF\xBF\xBD\xEF\xBF\xBD"},       // overlong lead and a stray continuation
+        {"a\xC3", "a\xEF\xBF\xBD"},                                // cut short at the end
+        {"\xE2\x82x", "\xEF\xBF\xBDx"},                            // a broken three-byte sequence is one unit
+        {"\xC0\xAF", "\xEF\xBF\xBD\xEF\xBF\xBD"},                  // overlong lead and a stray continuation
         {"\xED\xA0\x80", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},  // a surrogate is not UTF-8
         {"\xF0\x9F\x98\x80", "\xF0\x9F\x98\x80"},
     };

@@ -27,9 +27,13 @@ protected:
     DisplayInfo builtIn() const { return info(1); }
     DisplayInfo external() const { return info(2); }
 
-    std::vector<platform::sim::SimCall> calls(const std::string& facility) const { return sim->journal().calls(facility); }
+    std::vector<platform::sim::SimCall> calls(const std::string& facility) const {
+        return sim->journal().calls(facility);
+    }
     std::size_t count(const std::string& facility) const { return calls(facility).size(); }
-    std::vector<platform::sim::SimCall> adjustments() const { return calls(platform::symbolName::setAccessibilityAdjustments); }
+    std::vector<platform::sim::SimCall> adjustments() const {
+        return calls(platform::symbolName::setAccessibilityAdjustments);
+    }
     // The dictionary of the last colour-adjustment call.
     platform::Dictionary lastAdjustment() const {
         const auto all = adjustments();

@@ -114,9 +114,9 @@ TEST_F(EveningTest, AWholeEvening) {
     settings[info(projectorId).key].method = TintMethod::overlay;
     push();
     engine->reconfigure();
-    ASSERT_EQ(engine->describeBackends(),
-              (std::vector<std::string>{"Built-in Display [built-in] → Color matrix",
-                                        "External Monitor [external] → Gamma table", "Projector [external] → Overlay tint"}));
+    ASSERT_EQ(engine->describeBackends(), (std::vector<std::string>{"Built-in Display [built-in] → Color matrix",
+                                                                    "External Monitor [external] → Gamma table",
+                                                                    "Projector [external] → Overlay tint"}));
     for (std::uint32_t id : {1u, 2u, projectorId}) expectScanOut(id, untinted(), "afternoon");
 
     // Sunset: a four-second fade to a warm, slightly dim evening.

@@ -49,7 +49,7 @@ TEST_F(FadeTest, AtOnceTheFirstFrameGoesOutWithTheRequestAndTheRestKeepOneInterv
 
 TEST_F(FadeTest, ShortFadesEqualValuesAndNoSchedulerShowTheTargetAtOnce) {
     auto noScheduler = std::make_shared<platform::sim::SimPlatform>(platform::Runtime{clock, nullptr},
-                                                                     testing::freshDirectory("no-scheduler"));
+                                                                    testing::freshDirectory("no-scheduler"));
     const struct {
         const char* name;
         double from, to, duration;

@@ -60,7 +60,7 @@ TEST_F(HotkeysTest, AnUnregisteredKeyDoesNothingAndTheOthersStay) {
     const auto a = manager->registerHotkey({17, Mods::command}, note("a"));
     manager->registerHotkey({11, Mods::command}, note("b"));
     manager->unregister(*a);
-    manager->unregister(*a);    // no entry: ignored
+    manager->unregister(*a);   // no entry: ignored
     manager->unregister(999);  // never handed out
     EXPECT_FALSE(sim->pressHotKey({17, command}));
     EXPECT_TRUE(sim->pressHotKey({11, command}));

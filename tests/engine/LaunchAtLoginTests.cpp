@@ -26,10 +26,8 @@ TEST_F(LaunchAtLoginTest, OnlyAProgramRunFromAnAppBundleCanBeALoginItem) {
         const char* path;
         bool available;
     } cases[] = {
-        {"/Applications/Orvane.app", true},
-        {"/Applications/Orvane.APP", false},
-        {"/Applications/Orvane.App", false},
-        {"/usr/local/bin/orvane", false},
+        {"/Applications/Orvane.app", true},      {"/Applications/Orvane.APP", false},
+        {"/Applications/Orvane.App", false},     {"/usr/local/bin/orvane", false},
         {"/Applications/Orvane.app.zip", false},
     };
     for (const auto& c : cases) {

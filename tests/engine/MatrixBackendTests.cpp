@@ -38,7 +38,8 @@ std::vector<float> floats(const ColorMatrix& m) {
 // Frame times add up sixtieths of a second, so a fade's progress is exact only to rounding.
 ::testing::AssertionResult near(const ColorMatrix& a, const ColorMatrix& b) {
     for (std::size_t i = 0; i < 9; ++i)
-        if (std::fabs(a.m[i] - b.m[i]) > 1e-9) return ::testing::AssertionFailure() << "element " << i << ": " << a.m[i] << " vs " << b.m[i];
+        if (std::fabs(a.m[i] - b.m[i]) > 1e-9)
+            return ::testing::AssertionFailure() << "element " << i << ": " << a.m[i] << " vs " << b.m[i];
     return ::testing::AssertionSuccess();
 }
 
@@ -52,7 +53,8 @@ TEST_F(MatrixBackendTest, AttachRefusesWhereTheMatrixCannotWorkAndKeepsTheNewDis
         std::function<void(sim::SimPlatform&)> script;
         std::string message;
     } cases[] = {
-        {"colour filter", [](sim::SimPlatform& s) { s.setColorFilterEnabled(true); }, "an Accessibility color filter is on"},
+        {"colour filter", [](sim::SimPlatform& s) { s.setColorFilterEnabled(true); },
+         "an Accessibility color filter is on"},
         {"no framework", [](sim::SimPlatform& s) { s.setFrameworkMissing(PrivateFramework::skyLightPath); },
          "SLSSetAccessibilityAdjustments is missing"},
         {"no key", [](sim::SimPlatform& s) { s.setSymbolMissing(symbolName::adjustmentScale); },
@@ -129,7 +131,8 @@ TEST_F(MatrixBackendTest, ANewApplyDuringAFadeStartsFromTheMatrixReached) {
 
     backend.apply(RenderRequest::identity(), 1);
     scheduler->advance(0.25);
-    EXPECT_TRUE(near(backend.current(), ColorMatrix::lerp(reached, ColorMatrix::identity, Animator::eased(0.25 + frame))));
+    EXPECT_TRUE(
+        near(backend.current(), ColorMatrix::lerp(reached, ColorMatrix::identity, Animator::eased(0.25 + frame))));
 }
 
 TEST_F(MatrixBackendTest, AFadeToIdentityEndsWithTheResetDictionary) {

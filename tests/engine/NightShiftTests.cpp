@@ -104,10 +104,9 @@ TEST_F(NightShiftTest, TheUsersSettingsAreRecordedOnceAndPutBack) {
     warmth.apply(2900, 2700);
     const auto record = defaults()->dictionary(NightShiftWarmth::dirtyKey);
     ASSERT_TRUE(record);
-    EXPECT_EQ(*record, (Dictionary{{"active", true},
-                                   {"cct", 3300.0},
-                                   {"strength", 0.25},
-                                   {"range", Array{2700.0, 6000.0, 4100.0}}}));
+    EXPECT_EQ(
+        *record,
+        (Dictionary{{"active", true}, {"cct", 3300.0}, {"strength", 0.25}, {"range", Array{2700.0, 6000.0, 4100.0}}}));
     EXPECT_EQ(logs.messages("nightshift"),
               std::vector<std::string>{"snapshot: active=1 cct=3300.000000 strength=0.250000"});
 
@@ -132,10 +131,14 @@ TEST_F(NightShiftTest, IncompleteRecordsRestoreWhatTheyHold) {
         std::array<float, 3> range;
         bool active;
     } cases[] = {
-        {"two range numbers", {{"active", true}, {"cct", 3000.0}, {"strength", 0.5}, {"range", Array{1800.0, 6000.0}}},
-         {1000, 6000, 3500}, true},
-        {"no active flag", {{"cct", 3000.0}, {"strength", 0.5}, {"range", Array{2700.0, 6000.0, 4100.0}}},
-         {2700, 6000, 4100}, false},
+        {"two range numbers",
+         {{"active", true}, {"cct", 3000.0}, {"strength", 0.5}, {"range", Array{1800.0, 6000.0}}},
+         {1000, 6000, 3500},
+         true},
+        {"no active flag",
+         {{"cct", 3000.0}, {"strength", 0.5}, {"range", Array{2700.0, 6000.0, 4100.0}}},
+         {2700, 6000, 4100},
+         false},
         {"active as text", {{"active", "yes"}}, {1000, 6000, 3500}, false},
         {"not a dictionary", {}, {1000, 6000, 3500}, false},
     };

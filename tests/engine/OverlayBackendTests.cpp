@@ -13,15 +13,16 @@ using orvane::testing::LogCapture;
 namespace {
 
 RenderRequest planned(double redOpacity, double dimOpacity) {
-    RenderRequest r(Multiplier(1, 0.6, 0.3), false, false, OverlayPlan(std::nullopt, 1.0, 0.3, 0.0, redOpacity, dimOpacity),
-                    std::nullopt);
+    RenderRequest r(Multiplier(1, 0.6, 0.3), false, false,
+                    OverlayPlan(std::nullopt, 1.0, 0.3, 0.0, redOpacity, dimOpacity), std::nullopt);
     return r;
 }
 
 class OverlayBackendTest : public EngineTest {
 protected:
     std::unique_ptr<OverlayBackend> attached(const DisplayInfo& d) {
-        auto backend = std::make_unique<OverlayBackend>(d, LayerColorMode::encodedSRGB, ReadableRedStrategy::layers, sim);
+        auto backend =
+            std::make_unique<OverlayBackend>(d, LayerColorMode::encodedSRGB, ReadableRedStrategy::layers, sim);
         const auto error = backend->attach(d);
         EXPECT_FALSE(error) << (error ? error->description() : "");
         return backend;
@@ -155,7 +156,8 @@ TEST_F(OverlayBackendTest, RepairAfterDetachRebuildsThePanel) {
     EXPECT_TRUE(windows().empty());
     EXPECT_FALSE(backend->panel());
     backend->verifyAndRepair();
-    EXPECT_EQ(logs.messages("overlay"), std::vector<std::string>{"watchdog: panel missing for Built-in Display, rebuilding"});
+    EXPECT_EQ(logs.messages("overlay"),
+              std::vector<std::string>{"watchdog: panel missing for Built-in Display, rebuilding"});
     ASSERT_TRUE(backend->panel());
     EXPECT_EQ(window().frame, (Rect{0, 0, 1512, 982}));
     EXPECT_FALSE(window().visible);  // detach left nothing to show
@@ -177,9 +179,9 @@ TEST_F(OverlayBackendTest, SharingTypeReachesTheCurrentPanelAndLaterOnes) {
     EXPECT_FALSE(colorNear(captured(1), grey));
     backend->setSharingType(SharingType::none);
     EXPECT_EQ(window().sharing, SharingType::none);
-    EXPECT_TRUE(colorNear(captured(1), grey));   // kept out of screen captures
-    EXPECT_FALSE(colorNear(seen(1), grey));      // but still seen
-    ASSERT_FALSE(backend->attach(builtIn()));    // a new panel
+    EXPECT_TRUE(colorNear(captured(1), grey));  // kept out of screen captures
+    EXPECT_FALSE(colorNear(seen(1), grey));     // but still seen
+    ASSERT_FALSE(backend->attach(builtIn()));   // a new panel
     EXPECT_EQ(window().sharing, SharingType::none);
 }
 

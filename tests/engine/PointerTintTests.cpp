@@ -47,7 +47,8 @@ const std::vector<std::string> bothNotifications{PointerTint::colorChangedNotifi
 }  // namespace
 
 TEST_F(PointerTintTest, ApplySavesTheUsersColoursOnceAndRestorePutsThemBack) {
-    const Dictionary own{{"cursorIsCustomized", true}, {"cursorFill", PointerTint::color(0, 0, 1)},
+    const Dictionary own{{"cursorIsCustomized", true},
+                         {"cursorFill", PointerTint::color(0, 0, 1)},
                          {"cursorOutline", PointerTint::color(1, 1, 1)}};
     setDomain(own);
     LogCapture logs;

@@ -53,7 +53,8 @@ TEST_F(SimTest, TheAdjustmentDictionaryIsExactlyTheOneTheDisplayPipelineTakes) {
 
     ASSERT_EQ(AXColorMatrix(*sim).reset(2), 0);
     ASSERT_EQ(adjustments(*sim).size(), 2u);
-    EXPECT_EQ(*adjustments(*sim)[1].arguments.dictionary(), (Dictionary{{adjustmentKey::targetDisplay, std::int64_t{2}}}));
+    EXPECT_EQ(*adjustments(*sim)[1].arguments.dictionary(),
+              (Dictionary{{adjustmentKey::targetDisplay, std::int64_t{2}}}));
     EXPECT_FALSE(sim->state().displays[1].matrix);
 }
 
@@ -74,8 +75,9 @@ TEST_F(SimTest, WithoutTheFrameworkEverythingFailsSoftly) {
 }
 
 TEST_F(SimTest, AMissingFunctionOrKeyMakesTheAdjustmentUnavailable) {
-    for (const char* name : {symbolName::setAccessibilityAdjustments, symbolName::targetDisplay,
-                             symbolName::adjustmentMatrix, symbolName::adjustmentScale, symbolName::adjustmentOptions}) {
+    for (const char* name :
+         {symbolName::setAccessibilityAdjustments, symbolName::targetDisplay, symbolName::adjustmentMatrix,
+          symbolName::adjustmentScale, symbolName::adjustmentOptions}) {
         SCOPED_TRACE(name);
         sim->setSymbolMissing(name);
         EXPECT_FALSE(AXColorMatrix(*sim).isAvailable());
@@ -98,7 +100,8 @@ TEST_F(SimTest, ResetAllClearsTheFirstThirtyTwoOnlineDisplays) {
     ASSERT_EQ(calls.size(), 32u);
     const auto online = sim->displays().onlineDisplays(64);
     for (std::size_t i = 0; i < 32; ++i)
-        EXPECT_EQ(*calls[i].arguments.dictionary(), (Dictionary{{adjustmentKey::targetDisplay, std::int64_t{online[i]}}}));
+        EXPECT_EQ(*calls[i].arguments.dictionary(),
+                  (Dictionary{{adjustmentKey::targetDisplay, std::int64_t{online[i]}}}));
     const auto s = sim->state();
     for (std::size_t i = 0; i < 32; ++i) EXPECT_FALSE(s.displays[i].matrix) << i;
     EXPECT_TRUE(s.displays[32].matrix);  // the 33rd is beyond the list
@@ -156,7 +159,7 @@ TEST_F(SimTest, OnlyANumberSwitchesTheColourFilterOn) {
     const struct {
         Value stored;
         bool on;
-    } cases[] = {{Value(false), false}, {Value(1), true}, {Value(0), false}, {Value(1.0), true},
+    } cases[] = {{Value(false), false}, {Value(1), true},       {Value(0), false},           {Value(1.0), true},
                  {Value("1"), false},   {Value("true"), false}, {Value(Dictionary{}), false}};
     for (const auto& c : cases) {
         sim->preferences().setAppValue(key, c.stored, "com.apple.mediaaccessibility");
@@ -166,9 +169,7 @@ TEST_F(SimTest, OnlyANumberSwitchesTheColourFilterOn) {
 
 TEST_F(SimTest, BrightnessLevelsAreClampedBeforeTheyAreSent) {
     ASSERT_TRUE(DisplayServices(*sim).isAvailable());
-    const struct {
-        float asked, sent;
-    } cases[] = {{1.7f, 1.0f}, {-0.2f, 0.0f}, {0.45f, 0.45f}};
+    const struct { float asked, sent; } cases[] = {{1.7f, 1.0f}, {-0.2f, 0.0f}, {0.45f, 0.45f}};
     for (const auto& c : cases) {
         sim->journal().clear();
         EXPECT_TRUE(DisplayServices(*sim).setBrightness(1, c.asked));

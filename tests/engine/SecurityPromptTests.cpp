@@ -50,8 +50,8 @@ TEST_F(SecurityPromptTest, OnlyAKnownOwnersWindowLargerThanAPromptCounts) {
     };
     detector->start();
     for (const auto& c : cases) {
-        SCOPED_TRACE(::testing::Message() << c.window.ownerName << " " << c.window.bounds.width << "x"
-                                          << c.window.bounds.height);
+        SCOPED_TRACE(::testing::Message()
+                     << c.window.ownerName << " " << c.window.bounds.width << "x" << c.window.bounds.height);
         show({});
         poll();
         reports.clear();

@@ -80,8 +80,11 @@ TEST(RenderRequest, ReadableRedDesaturatesAtAThousandKelvinAndBelow) {
         std::int64_t kelvin;
         RedStyle style;
         bool desaturate;
-    } cases[] = {{1000, RedStyle::readable, true},  {1001, RedStyle::readable, false}, {500, RedStyle::readable, true},
-                 {1000, RedStyle::pure, false},     {500, RedStyle::pure, false}};
+    } cases[] = {{1000, RedStyle::readable, true},
+                 {1001, RedStyle::readable, false},
+                 {500, RedStyle::readable, true},
+                 {1000, RedStyle::pure, false},
+                 {500, RedStyle::pure, false}};
     for (const auto& c : cases)
         EXPECT_EQ(RenderRequest(TintState(c.kelvin, 1, c.style, false)).desaturate, c.desaturate) << c.kelvin;
 }

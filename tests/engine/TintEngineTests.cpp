@@ -153,7 +153,8 @@ TEST_F(TintEngineTest, WhenEveryMethodFailsTheDisplayHasNoSlotAndThreeLogLines) 
     const std::string noOverlay = "this desktop cannot show overlay windows (no compositing manager is running)";
     std::vector<std::string> attachLines;
     for (const auto& r : logs.records())
-        if (r.category == "engine" && r.level == LogLevel::error && r.message.find("External Monitor") != std::string::npos)
+        if (r.category == "engine" && r.level == LogLevel::error &&
+            r.message.find("External Monitor") != std::string::npos)
             attachLines.push_back(r.message);
     EXPECT_EQ(attachLines, (std::vector<std::string>{
                                "attach matrix failed for External Monitor: an Accessibility color filter is on",
@@ -186,9 +187,9 @@ TEST_F(TintEngineTest, DefaultFactoryMakesOneBackendKindPerMethod) {
     const struct {
         TintMethod method;
         BackendKind kind;
-    } cases[] = {{TintMethod::automatic, BackendKind::overlay}, {TintMethod::matrix, BackendKind::matrix},
+    } cases[] = {{TintMethod::automatic, BackendKind::overlay},  {TintMethod::matrix, BackendKind::matrix},
                  {TintMethod::nightShift, BackendKind::overlay}, {TintMethod::overlay, BackendKind::overlay},
-                 {TintMethod::gamma, BackendKind::gamma},         {TintMethod::ddc, BackendKind::overlay}};
+                 {TintMethod::gamma, BackendKind::gamma},        {TintMethod::ddc, BackendKind::overlay}};
     for (const auto& c : cases) {
         const auto b = TintEngine::defaultBackend(sim, c.method, d, Calibration{});
         EXPECT_EQ(b->kind(), c.kind) << toString(c.method);
@@ -247,9 +248,9 @@ TEST_F(TintEngineTest, DescribeBackendsIsEmptyWithoutSlots) {
 }
 
 TEST_F(TintEngineTest, ASnapshotLeftByAnUncleanExitIsRestoredAtConstruction) {
-    sim->standardUserDefaults()->set(NightShiftWarmth::dirtyKey,
-                                     Dictionary{{"active", false}, {"cct", 4000.0}, {"strength", 0.3},
-                                                {"range", Array{2700.0, 6000.0, 4100.0}}});
+    sim->standardUserDefaults()->set(
+        NightShiftWarmth::dirtyKey,
+        Dictionary{{"active", false}, {"cct", 4000.0}, {"strength", 0.3}, {"range", Array{2700.0, 6000.0, 4100.0}}});
     sim->update([](sim::SimState& s) {
         s.nightShift.active = true;
         s.nightShift.cct = 2000;
@@ -301,11 +302,10 @@ TEST_F(TintEngineTest, WorkspaceEventsRunTheCheckWithTheirName) {
         WorkspaceEvent event;
         const char* name;
         TintMethod next;
-    } events[] = {{WorkspaceEvent::screensDidWake, "NSWorkspaceScreensDidWakeNotification", TintMethod::gamma},
-                  {WorkspaceEvent::sessionDidBecomeActive, "NSWorkspaceSessionDidBecomeActiveNotification",
-                   TintMethod::overlay},
-                  {WorkspaceEvent::activeSpaceDidChange, "NSWorkspaceActiveSpaceDidChangeNotification",
-                   TintMethod::gamma}};
+    } events[] = {
+        {WorkspaceEvent::screensDidWake, "NSWorkspaceScreensDidWakeNotification", TintMethod::gamma},
+        {WorkspaceEvent::sessionDidBecomeActive, "NSWorkspaceSessionDidBecomeActiveNotification", TintMethod::overlay},
+        {WorkspaceEvent::activeSpaceDidChange, "NSWorkspaceActiveSpaceDidChangeNotification", TintMethod::gamma}};
     for (const auto& e : events) {
         useMethod(1, e.next);  // so that each check finds a changed method and says why it ran
         sim->postWorkspaceEvent(e.event);

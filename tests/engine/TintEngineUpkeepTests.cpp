@@ -338,11 +338,12 @@ TEST_F(TintEngineUpkeepTest, AConfiguredEngineAttachesEachDisplayOnceAndConfigur
     configuration.nightShiftFloor = 3000;
     configuration.deepRedStrength = 0.4;
     configuration.sharingType = SharingType::none;
-    engine = std::make_unique<TintEngine>(sim, configuration, [this](TintMethod m, const DisplayInfo& d, const Calibration&) {
-        auto b = std::make_shared<RecordingBackend>(d, m);
-        made.push_back(b);
-        return b;
-    });
+    engine = std::make_unique<TintEngine>(sim, configuration,
+                                          [this](TintMethod m, const DisplayInfo& d, const Calibration&) {
+                                              auto b = std::make_shared<RecordingBackend>(d, m);
+                                              made.push_back(b);
+                                              return b;
+                                          });
     ASSERT_EQ(made.size(), 2u);
     for (const auto& backend : made) EXPECT_EQ(backend->attaches, 1);
     EXPECT_EQ(recorder(2).made(), TintMethod::gamma);

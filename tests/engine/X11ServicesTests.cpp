@@ -14,10 +14,10 @@
 
 // Last: Xlib's macros would clash with the names above.
 #include <X11/XF86keysym.h>
+#include <X11/XKBlib.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-#include <X11/XKBlib.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
@@ -114,13 +114,15 @@ protected:
 
 TEST_F(X11ServicesTest, AHotkeyFiresOnceAlsoWithNumLockAndCapsLockOn) {
     HotkeyManager hotkeys(platform->keyboard());
-    ASSERT_TRUE(hotkeys.registerHotkey({17, Mods::command}, [&] { events.push_back("down"); },
-                                       [&] { events.push_back("up"); }));
+    ASSERT_TRUE(hotkeys.registerHotkey(
+        {17, Mods::command}, [&] { events.push_back("down"); }, [&] { events.push_back("up"); }));
     ASSERT_TRUE(registerMarker(hotkeys));
     const struct {
         const char* name;
         std::vector<KeySym> locks;
-    } cases[] = {{"no lock", {}}, {"NumLock", {XK_Num_Lock}}, {"CapsLock", {XK_Caps_Lock}},
+    } cases[] = {{"no lock", {}},
+                 {"NumLock", {XK_Num_Lock}},
+                 {"CapsLock", {XK_Caps_Lock}},
                  {"both", {XK_Num_Lock, XK_Caps_Lock}}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -131,7 +133,7 @@ TEST_F(X11ServicesTest, AHotkeyFiresOnceAlsoWithNumLockAndCapsLockOn) {
         ASSERT_TRUE(settle());
         EXPECT_EQ(events, (std::vector<std::string>{"down", "up"}));
         for (const auto lock : c.locks) tap(lock);  // off again
-        tap(XK_t);  // without its modifier: not ours
+        tap(XK_t);                                  // without its modifier: not ours
         ASSERT_TRUE(settle());
         EXPECT_EQ(events.size(), 2u);
     }
@@ -139,8 +141,8 @@ TEST_F(X11ServicesTest, AHotkeyFiresOnceAlsoWithNumLockAndCapsLockOn) {
 
 TEST_F(X11ServicesTest, HoldingTheRevealKeyGivesOnePressAndOneRelease) {
     HotkeyManager hotkeys(platform->keyboard());
-    ASSERT_TRUE(hotkeys.registerHotkey({15, Mods::command | Mods::option}, [&] { events.push_back("down"); },
-                                       [&] { events.push_back("up"); }));
+    ASSERT_TRUE(hotkeys.registerHotkey(
+        {15, Mods::command | Mods::option}, [&] { events.push_back("down"); }, [&] { events.push_back("up"); }));
     ASSERT_TRUE(registerMarker(hotkeys));
     // The server's own repeat starts 100 ms into a held key instead of 660 ms.
     ASSERT_TRUE(XkbSetAutoRepeatRate(other, XkbUseCoreKbd, 100, 20));
@@ -167,9 +169,9 @@ TEST_F(X11ServicesTest, AKeyHeldElsewhereOrWithoutAKeysymIsRefusedAndTheOthersSt
     const Hotkey unknown{10, Mods::control};  // no US key at this code
     EXPECT_EQ(hotkeys.registerHotkey(unknown, [&] { events.push_back("?"); }), std::nullopt);
     EXPECT_TRUE(hotkeys.registerHotkey({35, Mods::command}, [&] { events.push_back("p"); }));
-    EXPECT_EQ(logs.messages("hotkeys"), (std::vector<std::string>{"RegisterEventHotKey failed for ⌘B: -9878",
-                                                                   "RegisterEventHotKey failed for " +
-                                                                       unknown.display() + ": -50"}));
+    EXPECT_EQ(logs.messages("hotkeys"),
+              (std::vector<std::string>{"RegisterEventHotKey failed for ⌘B: -9878",
+                                        "RegisterEventHotKey failed for " + unknown.display() + ": -50"}));
     // The refused registration released the variants it had taken.
     EXPECT_EQ(grabByOtherClient(XK_b, Mod4Mask), 0);
 
@@ -294,8 +296,8 @@ TEST_F(X11ServicesTest, AWindowManagersStackingListGivesTheOrderFrontFirst) {
     // What an EWMH window manager publishes: its clients, bottom to top; here the first
     // made was raised last, against the order of the root's children.
     const unsigned long stacking[] = {second, first};
-    XChangeProperty(other, root, XInternAtom(other, "_NET_CLIENT_LIST_STACKING", False), XA_WINDOW, 32,
-                    PropModeReplace, reinterpret_cast<const unsigned char*>(stacking), 2);
+    XChangeProperty(other, root, XInternAtom(other, "_NET_CLIENT_LIST_STACKING", False), XA_WINDOW, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(stacking), 2);
     XSync(other, False);
     const auto windows = platform->workspace().windowList(windowListOnScreenOnly | windowListExcludeDesktopElements);
     ASSERT_TRUE(windows);

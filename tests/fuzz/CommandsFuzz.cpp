@@ -35,8 +35,7 @@ std::optional<orvane::platform::Dictionary> dictionary(std::string_view data) {
         const std::string& value = parts[i + 1];
         if (!value.empty() && value[0] == '\x01')
             info.emplace(parts[i], orvane::platform::Value(static_cast<std::int64_t>(value.size())));
-        else
-            info.emplace(parts[i], orvane::platform::Value(value));
+        else info.emplace(parts[i], orvane::platform::Value(value));
     }
     return info;
 }

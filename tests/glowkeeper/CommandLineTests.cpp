@@ -12,8 +12,22 @@ namespace {
 
 TEST(GlowkeeperCommandLine, RejectsAnythingButOneStrictPidAboveOne) {
     const std::vector<std::vector<std::string>> rejected = {
-        {},           {"123", "456"}, {""},   {" 123"}, {"123 "}, {"12a"},        {"+"},          {"-"},
-        {"+-5"},      {"0x10"},       {"0"},  {"1"},    {"-5"},   {"2147483648"}, {"-2147483649"}, {"99999999999999999999"},
+        {},
+        {"123", "456"},
+        {""},
+        {" 123"},
+        {"123 "},
+        {"12a"},
+        {"+"},
+        {"-"},
+        {"+-5"},
+        {"0x10"},
+        {"0"},
+        {"1"},
+        {"-5"},
+        {"2147483648"},
+        {"-2147483649"},
+        {"99999999999999999999"},
         {"\xd9\xa3"},  // a non-ASCII digit
     };
     for (const auto& arguments : rejected) {

@@ -8,8 +8,8 @@
 #include <string>
 
 #include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
 #include <sys/file.h>
+#include <nlohmann/json.hpp>
 
 #include "glowkeeper/WatchdogProcess.h"
 
@@ -46,8 +46,15 @@ json tintedState(int displayCount) {
         {"version", 1},
         {"displays", json::array()},
         {"windows",
-         {{{"id", 9}, {"pid", 4242}, {"pidStart", 123456}, {"frame", {0, 0, 100, 100}}, {"level", 1000},
-           {"opaque", false}, {"sharing", "none"}, {"visible", true}, {"order", 3},
+         {{{"id", 9},
+           {"pid", 4242},
+           {"pidStart", 123456},
+           {"frame", {0, 0, 100, 100}},
+           {"level", 1000},
+           {"opaque", false},
+           {"sharing", "none"},
+           {"visible", true},
+           {"order", 3},
            {"layers", {{{"color", {1, 0.5, 0}}, {"opacity", 0.35}}}}}}},
         {"nightShift", {{"active", true}, {"enabled", true}, {"cct", 0.25}, {"strength", 0.7}}},
         {"preferences", {{"com.example.domain", {{"key", {{"string", "value"}}}}}}},
@@ -120,9 +127,7 @@ protected:
     }
 };
 
-TEST_F(SimulatedReset, ResetsEveryDisplayWithinASecondOfTheWatchedProcessDying) {
-    expectResetWithinASecondOfTheKill();
-}
+TEST_F(SimulatedReset, ResetsEveryDisplayWithinASecondOfTheWatchedProcessDying) { expectResetWithinASecondOfTheKill(); }
 
 TEST_F(SimulatedReset, PollsForTheEndWhereNoPidfdCanBeOpened) {
     const fs::path mark = dir().parent_path() / "pidfd-refused";
@@ -179,7 +184,8 @@ TEST_F(SimulatedReset, ChoosesThePlatformLikeTheProgram) {
 
 TEST_F(SimulatedReset, LeavesAMissingOrUnreadableStateAlone) {
     // Nested deeper than any state the program writes: writing it back would recurse per level.
-    const std::string deep = "{\"displays\": [{\"id\": 1, \"edid\": " + std::string(100000, '[') + std::string(100000, ']') + "}]}";
+    const std::string deep =
+        "{\"displays\": [{\"id\": 1, \"edid\": " + std::string(100000, '[') + std::string(100000, ']') + "}]}";
     for (const std::string& text : {std::string("{\"displays\": ["), std::string("[1, 2, 3]"),
                                     std::string("{\"displays\": {\"id\": 1}}"), std::string(), deep}) {
         SCOPED_TRACE(text.substr(0, 40));

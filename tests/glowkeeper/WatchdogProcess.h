@@ -25,8 +25,7 @@ using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
 // The test process's environment with some variables replaced (a value) or removed (nullopt).
-inline std::vector<std::string> environmentWith(
-    const std::map<std::string, std::optional<std::string>>& changes) {
+inline std::vector<std::string> environmentWith(const std::map<std::string, std::optional<std::string>>& changes) {
     std::vector<std::string> result;
     for (char** entry = environ; *entry; ++entry) {
         const std::string text = *entry;

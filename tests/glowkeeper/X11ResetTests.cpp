@@ -43,8 +43,8 @@ public:
         posix_spawn_file_actions_adddup2(&actions, pipeFds[1], displayFd);
         posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
         posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-        std::vector<std::string> arguments{"Xvfb", "-displayfd", std::to_string(displayFd), "-nolisten", "tcp",
-                                           "-screen", "0", "640x480x24"};
+        std::vector<std::string> arguments{
+            "Xvfb", "-displayfd", std::to_string(displayFd), "-nolisten", "tcp", "-screen", "0", "640x480x24"};
         auto argv = pointers(arguments);
         const bool started = ::posix_spawnp(&pid_, "Xvfb", &actions, nullptr, argv.data(), environ) == 0;
         posix_spawn_file_actions_destroy(&actions);
@@ -152,8 +152,7 @@ protected:
     // A driver's colour transform matrix: nine S31.32 values as low and high words.
     void setCtm(const std::vector<long>& items) {
         XRRChangeOutputProperty(x_, output_, ctm_, XA_INTEGER, 32, PropModeReplace,
-                                reinterpret_cast<const unsigned char*>(items.data()),
-                                static_cast<int>(items.size()));
+                                reinterpret_cast<const unsigned char*>(items.data()), static_cast<int>(items.size()));
         XSync(x_, False);
     }
     std::vector<long> ctm() {
@@ -163,8 +162,8 @@ protected:
         unsigned long after = 0;
         unsigned char* data = nullptr;
         std::vector<long> result;
-        if (XRRGetOutputProperty(x_, output_, ctm_, 0, 64, False, False, AnyPropertyType, &type, &format,
-                                 &items, &after, &data) == Success &&
+        if (XRRGetOutputProperty(x_, output_, ctm_, 0, 64, False, False, AnyPropertyType, &type, &format, &items,
+                                 &after, &data) == Success &&
             format == 32) {
             const long* values = reinterpret_cast<const long*>(data);
             result.assign(values, values + items);
@@ -184,8 +183,8 @@ protected:
 TEST_F(X11Reset, RestoresIdentityGammaAndColourMatrixOnEveryOutput) {
     const std::vector<long> identity = {0, 1, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 1};
     // Fractions on the diagonal and a little red from green (low words; high words 0).
-    const std::vector<long> warm = {0x60000000L, 0, 0x20000000L, 0, 0, 0, 0, 0, 0x40000000L,
-                                    0, 0, 0, 0, 0, 0, 0, 0x10000000L, 0};
+    const std::vector<long> warm = {0x60000000L, 0, 0x20000000L, 0, 0, 0, 0, 0,           0x40000000L,
+                                    0,           0, 0,           0, 0, 0, 0, 0x10000000L, 0};
 
     // Where the program stands unset, and where it names X11 outright.
     for (const char* platform : {static_cast<const char*>(nullptr), "linux"}) {

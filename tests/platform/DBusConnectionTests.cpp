@@ -5,8 +5,8 @@
 #include <cerrno>
 #include <chrono>
 #include <future>
-#include <thread>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "../SessionBus.h"

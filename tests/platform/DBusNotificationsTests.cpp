@@ -29,9 +29,8 @@ protected:
         scheduler = std::make_shared<platform::FakeScheduler>();
         receiver = platform::linuxsys::connectBusNotifications(bus->address(), scheduler);
         ASSERT_TRUE(receiver);
-        observation = receiver->observe(commandName, [this](const std::optional<Dictionary>& info) {
-            received.push_back(info);
-        });
+        observation =
+            receiver->observe(commandName, [this](const std::optional<Dictionary>& info) { received.push_back(info); });
         ASSERT_TRUE(observation);
         DBusError error;
         raw = DBusConnection::connect(bus->address(), error);

@@ -2,8 +2,8 @@
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include "platform/FakeScheduler.h"
@@ -19,7 +19,9 @@ struct Recorder {
     double start = clock->monotonic();
 
     std::function<void()> note(std::string name) {
-        return [this, name] { events.push_back(name + "@" + std::to_string(std::lround((clock->monotonic() - start) * 1000))); };
+        return [this, name] {
+            events.push_back(name + "@" + std::to_string(std::lround((clock->monotonic() - start) * 1000)));
+        };
     }
 };
 
@@ -86,8 +88,7 @@ TEST(FakeScheduler, WatchesDescriptorsUntilTheHandleGoes) {
     int ready = 0;
     Handle watch = r.scheduler.watchFd(fds[0], FdEvent::readable, [&] {
         char c;
-        while (::read(fds[0], &c, 1) == 1) {
-        }
+        while (::read(fds[0], &c, 1) == 1) {}
         ++ready;
     });
     ::fcntl(fds[0], F_SETFL, O_NONBLOCK);

@@ -147,7 +147,8 @@ protected:
         provider.setDelegate(delegate);
         provider.requestLocation();
         provider.requestLocation();  // joins the request under way, answered once
-        if (answered.wait_for(std::chrono::seconds(30)) != std::future_status::ready) return {std::nullopt, "no answer"};
+        if (answered.wait_for(std::chrono::seconds(30)) != std::future_status::ready)
+            return {std::nullopt, "no answer"};
         return answered.get();
     }
 

@@ -43,14 +43,15 @@ public:
     fs::path dev() const { return root_ / "dev"; }
 
     enum class Bus { none, ddcLink, auxAdapter };
-    void connector(const std::string& name, bool connected, const std::vector<std::uint8_t>& block, Bus kind = Bus::none,
-                   int bus = 0) {
+    void connector(const std::string& name, bool connected, const std::vector<std::uint8_t>& block,
+                   Bus kind = Bus::none, int bus = 0) {
         const fs::path dir = drm() / name;
         fs::create_directories(dir);
         std::ofstream(dir / "status") << (connected ? "connected\n" : "disconnected\n");
         std::ofstream out(dir / "edid", std::ios::binary);
         out.write(reinterpret_cast<const char*>(block.data()), static_cast<std::streamsize>(block.size()));
-        if (kind == Bus::ddcLink) fs::create_directory_symlink("../../../devices/i2c-" + std::to_string(bus), dir / "ddc");
+        if (kind == Bus::ddcLink)
+            fs::create_directory_symlink("../../../devices/i2c-" + std::to_string(bus), dir / "ddc");
         if (kind == Bus::auxAdapter) fs::create_directories(dir / ("i2c-" + std::to_string(bus)) / "i2c-dev");
     }
 
@@ -97,9 +98,10 @@ TEST(LinuxI2C, PairsEachConnectorsBusWithTheOutputOfTheSameEdid) {
     EXPECT_EQ((*entries)[2].properties.at("Location"), Value("Embedded"));
 
     EXPECT_TRUE(listsNothing(i2c.matchingServices("IOMobileFramebufferAP")));
-    EXPECT_TRUE(listsNothing(
-        LinuxI2C([] { return std::vector<OutputEdid>{}; }, sys.drm(), sys.dev()).matchingServices(LinuxI2C::serviceClass)));
-    EXPECT_TRUE(listsNothing(LinuxI2C(nullptr, sys.dev() / "none", sys.dev()).matchingServices(LinuxI2C::serviceClass)));
+    EXPECT_TRUE(listsNothing(LinuxI2C([] { return std::vector<OutputEdid>{}; }, sys.drm(), sys.dev())
+                                 .matchingServices(LinuxI2C::serviceClass)));
+    EXPECT_TRUE(
+        listsNothing(LinuxI2C(nullptr, sys.dev() / "none", sys.dev()).matchingServices(LinuxI2C::serviceClass)));
 }
 
 TEST(LinuxI2C, ReadsConnectorsAsTheKernelShowsThem) {
@@ -128,12 +130,15 @@ TEST(LinuxI2C, OpensOnlyListedBusesAndSaysOnceWhyOneWillNotOpen) {
     sys.connector("card0-HDMI-A-1", true, edid(1), Bus::ddcLink, 4);
     sys.connector("card0-DP-1", true, edid(2), Bus::auxAdapter, 7);
     sys.connector("card0-DP-2", true, edid(3), Bus::auxAdapter, 6);
-    fs::create_directories(sys.dev() / "i2c-4");           // will not open: a directory
-    std::ofstream(sys.dev() / "i2c-6") << "";              // opens, but is no adapter
-    std::ofstream(sys.dev() / "i2c-8") << "";              // a bus no monitor was paired with
+    fs::create_directories(sys.dev() / "i2c-4");  // will not open: a directory
+    std::ofstream(sys.dev() / "i2c-6") << "";     // opens, but is no adapter
+    std::ofstream(sys.dev() / "i2c-8") << "";     // a bus no monitor was paired with
     // i2c-7 has no node at all.
-    LinuxI2C i2c([] { return std::vector<OutputEdid>{{1, edid(1)}, {2, edid(2)}, {3, edid(3)}}; }, sys.drm(),
-                 sys.dev());
+    LinuxI2C i2c(
+        [] {
+            return std::vector<OutputEdid>{{1, edid(1)}, {2, edid(2)}, {3, edid(3)}};
+        },
+        sys.drm(), sys.dev());
     EXPECT_EQ(i2c.createChannel(6), nullptr);  // nothing listed yet
     ASSERT_EQ(i2c.matchingServices(LinuxI2C::serviceClass)->size(), 3u);
 
@@ -144,9 +149,10 @@ TEST(LinuxI2C, OpensOnlyListedBusesAndSaysOnceWhyOneWillNotOpen) {
     EXPECT_EQ(i2c.createChannel(8), nullptr);
     const auto lines = logs.messages("i2c");
     ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[0], "cannot open " + (sys.dev() / "i2c-4").string() + ": Is a directory; its monitor has no DDC/CI");
-    EXPECT_EQ(lines[1],
-              "cannot open " + (sys.dev() / "i2c-7").string() + ": No such file or directory; its monitor has no DDC/CI");
+    EXPECT_EQ(lines[0],
+              "cannot open " + (sys.dev() / "i2c-4").string() + ": Is a directory; its monitor has no DDC/CI");
+    EXPECT_EQ(lines[1], "cannot open " + (sys.dev() / "i2c-7").string() +
+                            ": No such file or directory; its monitor has no DDC/CI");
 
     auto channel = i2c.createChannel(6);
     ASSERT_NE(channel, nullptr);

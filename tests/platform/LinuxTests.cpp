@@ -45,7 +45,8 @@ std::vector<std::uint8_t> edidBlock(const std::string& name) {
     // Descriptor 2 is a monitor name.
     const std::size_t d = 72;
     e[d + 3] = 0xFC;
-    for (std::size_t i = 0; i < 13; ++i) e[d + 5 + i] = i < name.size() ? static_cast<std::uint8_t>(name[i]) : (i == name.size() ? 0x0A : 0x20);
+    for (std::size_t i = 0; i < 13; ++i)
+        e[d + 5 + i] = i < name.size() ? static_cast<std::uint8_t>(name[i]) : (i == name.size() ? 0x0A : 0x20);
     return e;
 }
 
@@ -90,7 +91,8 @@ TEST(X11Encoding, AnAllZeroRampReadsAsIdentity) {
 }
 
 TEST(X11Encoding, BuiltInPanelsAreTheEmbeddedConnectors) {
-    for (const char* name : {"eDP-1", "eDP1", "LVDS-1", "DSI-1", "edp-2"}) EXPECT_TRUE(isBuiltInConnector(name)) << name;
+    for (const char* name : {"eDP-1", "eDP1", "LVDS-1", "DSI-1", "edp-2"})
+        EXPECT_TRUE(isBuiltInConnector(name)) << name;
     for (const char* name : {"HDMI-1", "DP-1", "screen", "VGA-1", ""}) EXPECT_FALSE(isBuiltInConnector(name)) << name;
 }
 
@@ -99,7 +101,8 @@ TEST(LinuxSystemInfo, ReadsProcessorModelAndVersionFromTheFileTree) {
     std::filesystem::create_directories(root / "proc");
     std::filesystem::create_directories(root / "sys/class/dmi/id");
     std::filesystem::create_directories(root / "etc");
-    std::ofstream(root / "proc/cpuinfo") << "processor\t: 0\nvendor_id\t: GenuineIntel\nmodel name\t: Intel(R) Core(TM) i7-1165G7 @ 2.80GHz\n\nprocessor\t: 1\nmodel name\t: other\n";
+    std::ofstream(root / "proc/cpuinfo") << "processor\t: 0\nvendor_id\t: GenuineIntel\nmodel name\t: Intel(R) "
+                                            "Core(TM) i7-1165G7 @ 2.80GHz\n\nprocessor\t: 1\nmodel name\t: other\n";
     std::ofstream(root / "sys/class/dmi/id/product_name") << "ThinkPad X1 Carbon Gen 9\n";
     std::ofstream(root / "etc/os-release") << "PRETTY_NAME=\"Debian GNU/Linux 12 (bookworm)\"\nVERSION_ID=\"12\"\n";
     LinuxSystemInfo info(root);
@@ -125,7 +128,8 @@ TEST(LinuxSystemInfo, VersionAndProcessorLinesInTheirOtherForms) {
 
 TEST(LinuxSystemInfo, OperatingSystemNameFromOsRelease) {
     const std::pair<const char*, const char*> cases[] = {
-        {"NAME=\"Debian GNU/Linux\"\nPRETTY_NAME=\"Debian GNU/Linux 12 (bookworm)\"\n", "Debian GNU/Linux 12 (bookworm)"},
+        {"NAME=\"Debian GNU/Linux\"\nPRETTY_NAME=\"Debian GNU/Linux 12 (bookworm)\"\n",
+         "Debian GNU/Linux 12 (bookworm)"},
         {"PRETTY_NAME='Alpine Linux v3.19'\n", "Alpine Linux v3.19"},
         {"PRETTY_NAME=\"Say \\\"hi\\\"\"\n", "Say \"hi\""},
         {"NAME=Arch\nVERSION=rolling\n", "Arch rolling"},
@@ -137,7 +141,8 @@ TEST(LinuxSystemInfo, OperatingSystemNameFromOsRelease) {
 
 TEST(LinuxBacklight, LevelsAreFractionsOfTheDevicesMaximum) {
     const auto root = orvane::testing::freshDirectory("backlight");
-    for (const auto& [dev, type, max, now] : {std::tuple{"acpi_video0", "firmware", 100, 30}, std::tuple{"intel_backlight", "raw", 19393, 9696}}) {
+    for (const auto& [dev, type, max, now] :
+         {std::tuple{"acpi_video0", "firmware", 100, 30}, std::tuple{"intel_backlight", "raw", 19393, 9696}}) {
         std::filesystem::create_directories(root / dev);
         std::ofstream(root / dev / "type") << type << "\n";
         std::ofstream(root / dev / "max_brightness") << max << "\n";
@@ -163,14 +168,16 @@ TEST(LinuxBacklight, AFileThatCannotBeWrittenIsSetThroughTheFallback) {
     std::ofstream(root / "intel_backlight" / "max_brightness") << 19393 << "\n";
     std::vector<std::pair<std::string, std::uint32_t>> asked;
     bool accept = true;
-    LinuxBacklight backlight([](std::uint32_t) { return true; }, root, [&](const std::string& device, std::uint32_t v) {
-        asked.emplace_back(device, v);
-        return accept;
-    });
+    LinuxBacklight backlight([](std::uint32_t) { return true; }, root,
+                             [&](const std::string& device, std::uint32_t v) {
+                                 asked.emplace_back(device, v);
+                                 return accept;
+                             });
     EXPECT_EQ(backlight.setBrightness(1, 0.5f), status::success);
     accept = false;
     EXPECT_NE(backlight.setBrightness(1, 1.0f), status::success);
-    EXPECT_EQ(asked, (std::vector<std::pair<std::string, std::uint32_t>>{{"intel_backlight", 9697}, {"intel_backlight", 19393}}));
+    EXPECT_EQ(asked, (std::vector<std::pair<std::string, std::uint32_t>>{{"intel_backlight", 9697},
+                                                                         {"intel_backlight", 19393}}));
     EXPECT_NE(LinuxBacklight([](std::uint32_t) { return true; }, root).setBrightness(1, 0.5f), status::success);
 }
 
@@ -260,9 +267,11 @@ TEST(LinuxX11, WhatTheSessionKeepsFollowsTheServersChanges) {
     const auto words = encodeCtm(Matrix3x3{1, 0, 0, 0, 1, 0, 0, 0, 1});
     std::vector<long> data(words.begin(), words.end());
     XRRChangeOutputProperty(other, static_cast<RROutput>(id), XInternAtom(other, "CTM", False), XA_INTEGER, 32,
-                            PropModeReplace, reinterpret_cast<unsigned char*>(data.data()), static_cast<int>(data.size()));
+                            PropModeReplace, reinterpret_cast<unsigned char*>(data.data()),
+                            static_cast<int>(data.size()));
     XSync(other, False);
-    EXPECT_TRUE(until([&] { return x11->hasColorAdjustments(); })) << "a property that appeared is still taken as missing";
+    EXPECT_TRUE(until([&] { return x11->hasColorAdjustments(); }))
+        << "a property that appeared is still taken as missing";
     const Matrix3x3 warm{1, 0, 0, 0, 0.8f, 0, 0, 0, 0.5f};
     EXPECT_EQ(x11->colorAdjustments->set(id, warm), status::success);
     EXPECT_EQ(x11->colorAdjustments->current(id), warm);
@@ -275,10 +284,11 @@ TEST(LinuxX11, WhatTheSessionKeepsFollowsTheServersChanges) {
     ASSERT_NE(crtc, nullptr);
     XRRSetCrtcConfig(other, res, res->crtcs[0], CurrentTime, 0, 0, None, RR_Rotate_0, nullptr, 0);  // switched off
     XSync(other, False);
-    EXPECT_TRUE(until([&] { return x11->displays->onlineDisplays(32).empty(); })) << "an output switched off is still listed";
+    EXPECT_TRUE(until([&] { return x11->displays->onlineDisplays(32).empty(); }))
+        << "an output switched off is still listed";
     EXPECT_GT(changes, 0);
-    XRRSetCrtcConfig(other, res, res->crtcs[0], CurrentTime, crtc->x, crtc->y, crtc->mode, crtc->rotation, crtc->outputs,
-                     crtc->noutput);
+    XRRSetCrtcConfig(other, res, res->crtcs[0], CurrentTime, crtc->x, crtc->y, crtc->mode, crtc->rotation,
+                     crtc->outputs, crtc->noutput);
     XSync(other, False);
     EXPECT_TRUE(until([&] { return !x11->displays->onlineDisplays(32).empty(); }));
     XRRFreeCrtcInfo(crtc);

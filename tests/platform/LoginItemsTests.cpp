@@ -26,11 +26,9 @@ TEST_F(LoginItemsTest, TheSimulatedLoginItemIsAvailableOnlyFromAnAppBundle) {
         const char* bundlePath;
         bool available;
     } cases[] = {
-        {"/Applications/Orvane.app", true},
-        {"/Users/me/Build/Orvane.app", true},
+        {"/Applications/Orvane.app", true},  {"/Users/me/Build/Orvane.app", true},
         {"/Applications/Orvane.APP", false},  // the extension is compared exactly
-        {"/usr/local/bin/orvane", false},
-        {"/Applications/Orvane.app.zip", false},
+        {"/usr/local/bin/orvane", false},    {"/Applications/Orvane.app.zip", false},
     };
     for (const auto& c : cases) {
         sim->update([&](platform::sim::SimState& s) { s.bundlePath = c.bundlePath; });

@@ -193,8 +193,8 @@ TEST_F(SimTest, AMachineOfThisProcessAloneKeepsItsStateInMemory) {
 }
 
 TEST_F(SimTest, ScreenshotsShowWindowsBlendedOverTheDesktopAndMenuBar) {
-    auto panel = sim->overlayWindows().create({0, 0, 1512, 982}, {sim->overlayWindows().maximumWindowLevel(), false,
-                                                                   SharingType::readOnly});
+    auto panel = sim->overlayWindows().create(
+        {0, 0, 1512, 982}, {sim->overlayWindows().maximumWindowLevel(), false, SharingType::readOnly});
     ASSERT_TRUE(panel);
     panel->setLayers({{std::nullopt, 1.0, 0.3, 0.0, 0.5}, {Rect{0, 0, 100, 100}, 0, 0, 0, 1.0}});
     // Built but not ordered front: nothing shows yet.
@@ -434,7 +434,9 @@ TEST_F(SimTest, TapsAndHotKeysReceiveWhatTestsPlay) {
     EXPECT_TRUE(sim->injectSystemDefinedEvent({14, 8, 0x20A00}));
 
     std::vector<std::pair<std::uint32_t, bool>> hits;
-    ASSERT_EQ(keyboard.installHotKeyHandler([&](std::uint32_t, std::uint32_t id, bool released) { hits.emplace_back(id, released); }), 0);
+    ASSERT_EQ(keyboard.installHotKeyHandler(
+                  [&](std::uint32_t, std::uint32_t id, bool released) { hits.emplace_back(id, released); }),
+              0);
     const KeyChord resetChord{51, {.command = true, .option = true, .control = true}};
     std::uint64_t ref = 0;
     ASSERT_EQ(keyboard.registerHotKey(resetChord, 0x54534D52, 7, ref), 0);
@@ -451,7 +453,8 @@ TEST_F(SimTest, TapsAndHotKeysReceiveWhatTestsPlay) {
 
 TEST_F(SimTest, NotificationsAndWorkspaceEventsArriveOnTheMainThread) {
     std::vector<std::optional<Dictionary>> received;
-    Handle observing = sim->notifications().observe("app.orvane.command", [&](const auto& info) { received.push_back(info); });
+    Handle observing =
+        sim->notifications().observe("app.orvane.command", [&](const auto& info) { received.push_back(info); });
     sim->notifications().post("app.orvane.command", Dictionary{{"cmd", "set"}, {"kelvin", 2700}});
     sim->notifications().post("app.orvane.other", std::nullopt);
     EXPECT_TRUE(received.empty());

@@ -9,10 +9,10 @@
 #include <unistd.h>
 
 #include "SimFixture.h"
-#include "support/Json.h"
 #include "platform/AtomicFile.h"
 #include "platform/UserDefaults.h"
 #include "platform/linux/LinuxPlatform.h"
+#include "support/Json.h"
 
 using namespace orvane;
 using namespace orvane::platform;
@@ -136,12 +136,14 @@ TEST(UserDefaults, StoredDocumentsAreReadableJsonAndTheBase64FormStillLoads) {
 
     // What an earlier build wrote: the same document as base64 data.
     const auto earlier = file.parent_path() / "earlier.json";
-    std::ofstream(earlier) << Json({{"version", 1},
-                                    {"values", {{"settings.json", {{"data", base64Encode(Bytes(document.begin(), document.end()))}}}}}})
-                                  .dump();
+    std::ofstream(earlier)
+        << Json({{"version", 1},
+                 {"values", {{"settings.json", {{"data", base64Encode(Bytes(document.begin(), document.end()))}}}}}})
+               .dump();
     for (const auto& path : {file, earlier}) {
         std::filesystem::copy_file(path, path.string() + ".copy");  // a process that has not cached it
-        EXPECT_EQ(UserDefaults::open(path.string() + ".copy")->data("settings.json"), Bytes(document.begin(), document.end()))
+        EXPECT_EQ(UserDefaults::open(path.string() + ".copy")->data("settings.json"),
+                  Bytes(document.begin(), document.end()))
             << path;
     }
 }
@@ -169,9 +171,10 @@ TEST(UserDefaults, ADeeplyNestedFileIsUnreadableAndKeptAside) {
             keptAside += readWholeFile(e.path()) == original;
     EXPECT_EQ(keptAside, 1);
     const auto lines = logs.messages("defaults");
-    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
-                            [](const std::string& l) { return l.rfind("defaults unreadable, starting empty: ", 0) == 0; }),
-              1);
+    EXPECT_EQ(
+        std::count_if(lines.begin(), lines.end(),
+                      [](const std::string& l) { return l.rfind("defaults unreadable, starting empty: ", 0) == 0; }),
+        1);
 }
 
 TEST(UserDefaults, AValueItsTagCannotHoldIsUnreadableForThatKeyAlone) {
@@ -186,7 +189,9 @@ TEST(UserDefaults, AValueItsTagCannotHoldIsUnreadableForThatKeyAlone) {
     EXPECT_EQ(defaults->object("level"), Value(0.5f));
     const auto lines = logs.messages("defaults");
     for (const char* key : {"huge", "half"})
-        EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [&](const std::string& l) { return l.find(key) != std::string::npos; }), 1)
+        EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                                [&](const std::string& l) { return l.find(key) != std::string::npos; }),
+                  1)
             << key;
 
     // Writing goes on, and the unreadable entries stay as written until their keys are set.
@@ -221,10 +226,10 @@ TEST(UserDefaults, TemporaryFilesOfWritersThatAreGoneAreRemovedAtOpen) {
     ASSERT_EQ(::waitpid(gone, nullptr, 0), gone);
     const std::string name = file.filename().string();
     const std::vector<std::pair<std::string, bool>> cases{
-        {"." + name + ".tmp-" + std::to_string(gone) + "-3", false},          // its writer was killed
-        {"." + name + ".tmp-" + std::to_string(::getpid()) + "-999999", true},   // a writer still at work
-        {".other.json.tmp-" + std::to_string(gone) + "-0", true},             // another file's
-        {"." + name + ".tmp-" + std::to_string(gone), true},                  // not a name we write
+        {"." + name + ".tmp-" + std::to_string(gone) + "-3", false},            // its writer was killed
+        {"." + name + ".tmp-" + std::to_string(::getpid()) + "-999999", true},  // a writer still at work
+        {".other.json.tmp-" + std::to_string(gone) + "-0", true},               // another file's
+        {"." + name + ".tmp-" + std::to_string(gone), true},                    // not a name we write
         {"." + name + ".tmp-x-1", true},
     };
     for (const auto& [entry, kept] : cases) std::ofstream(dir / entry) << "{";

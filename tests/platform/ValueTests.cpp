@@ -24,9 +24,9 @@ TEST(Value, TaggedJsonKeepsEveryKindThroughARoundTrip) {
 }
 
 TEST(Value, MalformedTaggedJsonIsRefusedWithAPath) {
-    for (const char* text : {R"({"int": 1.5})", R"({"bool": 1})", R"({"float": 1e300})", R"({"float": -3.5e38})",
-                             R"({"json": "{}"})", R"({"int": 1, "bool": true})", R"({"data": "@@@@"})",
-                             R"({"dict": {"a": {"nope": 1}}})", R"(3)"}) {
+    for (const char* text :
+         {R"({"int": 1.5})", R"({"bool": 1})", R"({"float": 1e300})", R"({"float": -3.5e38})", R"({"json": "{}"})",
+          R"({"int": 1, "bool": true})", R"({"data": "@@@@"})", R"({"dict": {"a": {"nope": 1}}})", R"(3)"}) {
         SCOPED_TRACE(text);
         EXPECT_THROW(fromTaggedJson(json::parse(text)), JsonError);
     }
@@ -47,9 +47,9 @@ TEST(Value, DataHoldingAPrettyDocumentIsStoredAsThatDocument) {
     } cases[] = {
         {bytesOf(document.dump(2)), true},
         {bytesOf("[]"), true},
-        {bytesOf(document.dump()), false},         // compact: could not come back byte for byte
+        {bytesOf(document.dump()), false},          // compact: could not come back byte for byte
         {bytesOf(document.dump(2) + "\n"), false},  // likewise
-        {bytesOf("\"text\""), false},              // a document, but no object or array
+        {bytesOf("\"text\""), false},               // a document, but no object or array
         {bytesOf("{ not json"), false},
         {Bytes{0xFF, 0x7B}, false},
         {{}, false},

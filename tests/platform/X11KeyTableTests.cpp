@@ -27,8 +27,8 @@ TEST(X11KeyTable, StoredKeyCodesAndKeysymsMapBothWays) {
         EXPECT_EQ(keysymForKeyCode(c.keyCode), c.keysym);
         EXPECT_EQ(keyCodeForKeysym(c.keysym), c.keyCode);
     }
-    EXPECT_EQ(keyCodeForKeysym(0x41), 0u);  // A finds the a key
-    EXPECT_EQ(keysymForKeyCode(10), std::nullopt);   // the ISO key beside the left shift
+    EXPECT_EQ(keyCodeForKeysym(0x41), 0u);          // A finds the a key
+    EXPECT_EQ(keysymForKeyCode(10), std::nullopt);  // the ISO key beside the left shift
     EXPECT_EQ(keysymForKeyCode(200), std::nullopt);
     EXPECT_EQ(keyCodeForKeysym(0x1008ff02), std::nullopt);  // XF86MonBrightnessUp is no shortcut key
 }

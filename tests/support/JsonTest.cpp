@@ -111,7 +111,8 @@ TEST(Json, EnumTablesRoundTripAndNameUnknownCases) {
 }
 
 TEST(Json, EncodingRefusesNonFiniteNumbersAnywhere) {
-    for (double bad : {std::nan(""), std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity()}) {
+    for (double bad :
+         {std::nan(""), std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity()}) {
         Json doc = {{"sunset", {{"coordinates", {{"latitude", bad}}}}}};
         try {
             json::encodePretty(doc);

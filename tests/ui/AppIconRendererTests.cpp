@@ -121,9 +121,9 @@ TEST(IconsetTest, BitmapThatCannotBeMadeFailsLikeAWrite) {
     const auto noBitmapAt64 = [](int pixels) { return pixels == 64 ? QImage() : AppIconRenderer::image(pixels); };
     ::testing::internal::CaptureStderr();
     const int status = AppIconRenderer::renderIconsetCommand(directory, AppIconRenderer::encodePng, noBitmapAt64);
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
-              "render-icon failed: cannot write " + (directory / "icon_32x32@2x.png").string() +
-                  ": cannot make a bitmap of 64x64 pixels\n");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "render-icon failed: cannot write " +
+                                                            (directory / "icon_32x32@2x.png").string() +
+                                                            ": cannot make a bitmap of 64x64 pixels\n");
     EXPECT_EQ(status, 1);
     EXPECT_EQ(filesIn(directory), (std::set<std::string>{"icon_16x16.png", "icon_16x16@2x.png", "icon_32x32.png"}));
 }

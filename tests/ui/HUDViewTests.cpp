@@ -19,8 +19,8 @@
 using namespace orvane;
 
 TEST(HUDRulesTest, SegmentsLightWhileTheirStartIsBelowTheLevel) {
-    const std::pair<double, int> cases[] = {{0.0, 0},  {0.01, 1},     {0.0625, 1},   {0.0626, 2}, {0.5, 8},
-                                            {0.9375, 15}, {0.94, 16}, {1.0, 16},     {-0.2, 0},   {1.7, 16}};
+    const std::pair<double, int> cases[] = {{0.0, 0},     {0.01, 1},  {0.0625, 1}, {0.0626, 2}, {0.5, 8},
+                                            {0.9375, 15}, {0.94, 16}, {1.0, 16},   {-0.2, 0},   {1.7, 16}};
     for (const auto& [level, lit] : cases) EXPECT_EQ(HUDRules::litSegments(level), lit) << level;
     EXPECT_FALSE(HUDRules::segmentLit(0, 0.0));
     EXPECT_TRUE(HUDRules::segmentLit(15, 0.94));
@@ -40,10 +40,10 @@ TEST(HUDRulesTest, TheCountdownStartsAtTheFullLengthAndNeverGoesBelowZero) {
         {0.4, 20, 0.98, "20 s \u00b7 any key ends it"},
         {1.0, 20, 0.95, "19 s \u00b7 any key ends it"},
         {19.5, 20, 0.025, "1 s \u00b7 any key ends it"},
-        {20, 20, 0.0, "0 s \u00b7 any key ends it"},     // the ring is empty when the time is up
+        {20, 20, 0.0, "0 s \u00b7 any key ends it"},  // the ring is empty when the time is up
         {25, 20, 0.0, "0 s \u00b7 any key ends it"},
-        {-3, 20, 1.0, "20 s \u00b7 any key ends it"},    // a clock set back does not overfill
-        {0, 0, 0.0, "0 s \u00b7 any key ends it"},       // a break without length
+        {-3, 20, 1.0, "20 s \u00b7 any key ends it"},  // a clock set back does not overfill
+        {0, 0, 0.0, "0 s \u00b7 any key ends it"},     // a break without length
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.elapsed);

@@ -1,7 +1,7 @@
+#include <gtest/gtest.h>
 #include <QBoxLayout>
 #include <QEnterEvent>
 #include <QTest>
-#include <gtest/gtest.h>
 
 #include "KitFixture.h"
 #include "ui/kit/Buttons.h"

@@ -2,9 +2,9 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
 #include <QImage>
 #include <QPainter>
-#include <gtest/gtest.h>
 
 #include "ui/kit/RenderHarness.h"
 #include "ui/kit/Symbols.h"

@@ -1,5 +1,5 @@
-#include <QFontInfo>
 #include <gtest/gtest.h>
+#include <QFontInfo>
 
 #include "ui/kit/Appearance.h"
 #include "ui/kit/FontBook.h"

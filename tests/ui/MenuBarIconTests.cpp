@@ -215,8 +215,8 @@ TEST(MenuBarIconTest, MorphImagesMatchTheirEndsAndTheInterpolatedMoon) {
     EXPECT_TRUE(same(MenuBarIcon::image(Glyph::off(), Glyph::paused(), 0, ppp), MenuBarIcon::image(State::off(), ppp)));
     EXPECT_TRUE(
         same(MenuBarIcon::image(Glyph::off(), Glyph::paused(), 1, ppp), MenuBarIcon::image(State::paused(), ppp)));
-    EXPECT_TRUE(same(MenuBarIcon::image(Glyph::moon(0, 0), Glyph::moon(1, 1), 0.5, ppp),
-                     glyphImage(Glyph::moon(0.5, 0.5))));
+    EXPECT_TRUE(
+        same(MenuBarIcon::image(Glyph::moon(0, 0), Glyph::moon(1, 1), 0.5, ppp), glyphImage(Glyph::moon(0.5, 0.5))));
     // Halfway between off and paused both glyphs are faint and shrunk: nothing near the
     // full-size ring, a little ink on the shrunk one.
     const QImage half = MenuBarIcon::image(Glyph::off(), Glyph::paused(), 0.5, ppp);

@@ -312,7 +312,8 @@ TEST_F(PopoverTest, CozyTileNamesTonightsDeepestKelvin) {
 
 TEST_F(PopoverTest, OneToggleRemovesTheFirstOfTwoEqualExclusions) {
     sim->update([](platform::sim::SimState& st) {
-        st.frontApplication = platform::RunningApplication{std::string("org.example.Viewer"), std::string("Viewer"), 42};
+        st.frontApplication =
+            platform::RunningApplication{std::string("org.example.Viewer"), std::string("Viewer"), 42};
     });
     startInBerlin();
     auto view = popover();
@@ -350,9 +351,9 @@ TEST_F(PopoverTest, ThisAppIconNamesComeFromTheDesktopEntry) {
     const std::pair<std::string, Names> cases[] = {
         {"org.example.Viewer", {"viewer-app", "org.example.Viewer", "org.example.viewer"}},
         {"Firefox-esr", {"/opt/firefox/icon.png", "Firefox-esr", "firefox-esr"}},  // a window class
-        {"org.example.Plain", {"org.example.Plain", "org.example.plain"}},        // an entry without an icon
-        {"gimp", {"gimp"}},                                                          // no entry at all
-        {"../share2/applications/firefox-esr", {}},                                  // never a path
+        {"org.example.Plain", {"org.example.Plain", "org.example.plain"}},         // an entry without an icon
+        {"gimp", {"gimp"}},                                                        // no entry at all
+        {"../share2/applications/firefox-esr", {}},                                // never a path
         {"", {}},
     };
     for (const auto& [id, names] : cases) EXPECT_EQ(ThisAppTile::iconNames(id, dirs), names) << id;
@@ -375,7 +376,8 @@ TEST_F(PopoverTest, ThisAppTileShowsTheFrontApplicationsIcon) {
     EXPECT_FALSE(ThisAppTile::icon("org.example.Nowhere"));
 
     sim->update([](platform::sim::SimState& st) {
-        st.frontApplication = platform::RunningApplication{std::string("org.example.Viewer"), std::string("Viewer"), 42};
+        st.frontApplication =
+            platform::RunningApplication{std::string("org.example.Viewer"), std::string("Viewer"), 42};
     });
     startInBerlin();
     auto view = popover();
@@ -385,14 +387,13 @@ TEST_F(PopoverTest, ThisAppTileShowsTheFrontApplicationsIcon) {
 
     model->change([](Settings& s, RuntimeState&) { s.excludedApps.push_back({"org.example.Nowhere", "Nowhere"}); });
     sim->update([](platform::sim::SimState& st) {
-        st.frontApplication = platform::RunningApplication{std::string("org.example.Nowhere"), std::string("Nowhere"), 43};
+        st.frontApplication =
+            platform::RunningApplication{std::string("org.example.Nowhere"), std::string("Nowhere"), 43};
     });
     sim->postWorkspaceEvent(platform::WorkspaceEvent::didActivateApplication);
     settle();
-    if (savedDataHome.isNull())
-        qunsetenv("XDG_DATA_HOME");
-    else
-        qputenv("XDG_DATA_HOME", savedDataHome);
+    if (savedDataHome.isNull()) qunsetenv("XDG_DATA_HOME");
+    else qputenv("XDG_DATA_HOME", savedDataHome);
     ASSERT_EQ(model->frontmostAppInfo()->bundleID, "org.example.Nowhere");
     EXPECT_TRUE(view->thisAppTile().label().on());
     EXPECT_FALSE(view->thisAppTile().label().badgeShown()) << "no icon: the symbol stays";
@@ -439,8 +440,8 @@ TEST_F(PopoverTest, KelvinFieldShowsWhatIsApplied) {
     KelvinField field(model);
     EXPECT_EQ(field.text(), "2750");
     const std::pair<const char*, std::int64_t> cases[] = {
-        {"2734", 2750}, {"12000", 6500}, {"100", 500}, {"-3000", 3000}, {"2,700 K", 2700},
-        {"2740", 2750},  // rounds back to the kelvin in force: the field must not keep "2740"
+        {"2734", 2750},    {"12000", 6500}, {"100", 500}, {"-3000", 3000},
+        {"2,700 K", 2700}, {"2740", 2750},  // rounds back to the kelvin in force: the field must not keep "2740"
     };
     for (const auto& [typed, applied] : cases) {
         field.setText(typed);
@@ -464,10 +465,8 @@ TEST_F(PopoverTest, WhySheetTexts) {
     startInBerlin();
     WhySheet sheet(model, {});
     EXPECT_EQ(WhySheet::body().count("\n\n"), 2);
-    if (model->primaryMethod())
-        EXPECT_TRUE(sheet.methodText().startsWith("In use on this computer: "));
-    else
-        EXPECT_TRUE(sheet.methodText().isEmpty());
+    if (model->primaryMethod()) EXPECT_TRUE(sheet.methodText().startsWith("In use on this computer: "));
+    else EXPECT_TRUE(sheet.methodText().isEmpty());
 }
 
 // Berlin on a summer evening, the sky fixed.
@@ -511,7 +510,8 @@ TEST_F(PopoverTest, RendersWithBannerAndApplication) {
     const QByteArray savedDataHome = qgetenv("XDG_DATA_HOME");
     qputenv("XDG_DATA_HOME", QByteArray::fromStdString(share.string()));
     sim->update([](platform::sim::SimState& st) {
-        st.frontApplication = platform::RunningApplication{std::string("org.example.Viewer"), std::string("Viewer"), 42};
+        st.frontApplication =
+            platform::RunningApplication{std::string("org.example.Viewer"), std::string("Viewer"), 42};
     });
     const Date evening = Calendar(*TimeZone::named("Europe/Berlin")).date(2024, 6, 21, 22, 30);
     clock->setNow(evening);
@@ -519,10 +519,8 @@ TEST_F(PopoverTest, RendersWithBannerAndApplication) {
     model->setAccessibilityNeeded(true);
     auto view = popover(evening);
     view->thisAppTile().click();  // excluded from here on: the badge comes on the window's animator
-    if (savedDataHome.isNull())
-        qunsetenv("XDG_DATA_HOME");
-    else
-        qputenv("XDG_DATA_HOME", savedDataHome);
+    if (savedDataHome.isNull()) qunsetenv("XDG_DATA_HOME");
+    else qputenv("XDG_DATA_HOME", savedDataHome);
     ASSERT_TRUE(view->thisAppTile().label().badgeShown());
     ASSERT_FALSE(view->bannerBox().isHidden());
     view->adjustSize();

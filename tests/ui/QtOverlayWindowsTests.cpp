@@ -75,7 +75,7 @@ TEST(QtOverlayWindowsTest, LayersPaintBottomToTopWithFramesFromTheBottomLeft) {
     auto window = windows.create({0, 0, 40, 40}, {});
     ASSERT_NE(window, nullptr);
     const std::vector<OverlayLayer> layers{
-        {std::nullopt, 1.0, 0.0, 0.0, 0.5},       // red, half over the whole window
+        {std::nullopt, 1.0, 0.0, 0.0, 0.5},        // red, half over the whole window
         {Rect{0, 0, 10, 10}, 0.0, 0.0, 1.0, 1.0},  // opaque blue in the bottom-left corner
     };
     window->setLayers(layers);

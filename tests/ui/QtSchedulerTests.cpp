@@ -7,9 +7,9 @@
 #include <thread>
 #include <vector>
 
+#include <unistd.h>
 #include <QCoreApplication>
 #include <QEventLoop>
-#include <unistd.h>
 
 #include "platform/qt/QtScheduler.h"
 
@@ -67,7 +67,9 @@ TEST(QtSchedulerTest, CancelledTimersNeverFire) {
     int fired = 0;
     auto cancelled = scheduler.schedule(0.05, 0, [&] { ++fired; });
     cancelled.cancel();
-    { auto dropped = scheduler.scheduleRepeating(0.02, 0, [&] { ++fired; }); }  // destroyed handle cancels
+    {
+        auto dropped = scheduler.scheduleRepeating(0.02, 0, [&] { ++fired; });
+    }  // destroyed handle cancels
     spinFor(200ms);
     EXPECT_EQ(fired, 0);
 }

@@ -2,8 +2,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include <QApplication>
 #include <gtest/gtest.h>
+#include <QApplication>
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);

@@ -100,8 +100,8 @@ TEST(HiddenIconNotice, TextsButtonsAndImages) {
 
     for (auto appearance : {kit::Appearance::light, kit::Appearance::dark}) {
         HiddenIconNotice shown({}, appearance);
-        const QImage image = kit::RenderHarness::render(shown, appearance,
-                                                        QSize(HiddenIconNotice::noticeWidth, shown.sizeHint().height()));
+        const QImage image = kit::RenderHarness::render(
+            shown, appearance, QSize(HiddenIconNotice::noticeWidth, shown.sizeHint().height()));
         kit::RenderHarness::save(image, appearance == kit::Appearance::dark ? "notice-dark" : "notice-light");
         EXPECT_EQ(image.width(), HiddenIconNotice::noticeWidth * 2);
     }

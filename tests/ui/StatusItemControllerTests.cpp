@@ -195,7 +195,7 @@ TEST_F(StatusItemTest, FirstGlyphIsSetAtOnceAndChangesMorphIn27Frames) {
     EXPECT_FALSE(c.morphing()) << "the morph's timer ends with its last frame";
     EXPECT_EQ(c.shownGlyph(), MenuBarIcon::Glyph::off());
     EXPECT_EQ(item().layers, MenuBarIcon::layers(MenuBarIcon::Glyph::moon(MenuBarIcon::phase(2700) / 8.0, 0),
-                                                  MenuBarIcon::Glyph::off(), 1.0));
+                                                 MenuBarIcon::Glyph::off(), 1.0));
 }
 
 TEST_F(StatusItemTest, ANewStateMidMorphStartsFromTheInBetweenGlyph) {
@@ -240,9 +240,8 @@ TEST_F(StatusItemTest, MenuOrderTitlesAndResume) {
     auto& c = make();
     model->change([](Settings& s, RuntimeState&) { s.presets.clear(); });
     settle();
-    EXPECT_EQ(titles(c.menu()), (std::vector<std::string>{"Turn Off", "-", "-", "Disable for", "-",
-                                                            "Settings\u2026", "Check for Updates\u2026",
-                                                            "Quit Orvane"}));
+    EXPECT_EQ(titles(c.menu()), (std::vector<std::string>{"Turn Off", "-", "-", "Disable for", "-", "Settings\u2026",
+                                                          "Check for Updates\u2026", "Quit Orvane"}));
     model->disable(clock->now() + 3600);
     settle();
     auto menu = c.menu();
@@ -267,8 +266,9 @@ TEST_F(StatusItemTest, PresetItemsApplyAndPop) {
     auto& c = make();
     const auto menu = c.menu();
     const Preset ember = *model->settings().preset("builtin.ember");
-    const auto it = std::find_if(menu.begin(), menu.end(),
-                                 [&](const TrayMenuEntry& e) { return e.title.rfind(ember.name + " \u00B7 ", 0) == 0; });
+    const auto it = std::find_if(menu.begin(), menu.end(), [&](const TrayMenuEntry& e) {
+        return e.title.rfind(ember.name + " \u00B7 ", 0) == 0;
+    });
     ASSERT_NE(it, menu.end());
     EXPECT_EQ(it->title, ember.name + " \u00B7 " + std::to_string(ember.kelvin) + "K");
     it->action();

@@ -147,13 +147,13 @@ int DBusConnection::dispatch(sd_bus_message* message, void* userdata, sd_bus_err
 DBusSlot DBusConnection::matchSignal(const char* sender, const char* path, const char* interface, const char* member,
                                      std::function<void(sd_bus_message*)> onSignal, DBusError* error) {
     DBusSlot slot;
-    slot.handler_ = std::make_unique<std::function<int(sd_bus_message*)>>(
-        [onSignal = std::move(onSignal)](sd_bus_message* m) {
+    slot.handler_ =
+        std::make_unique<std::function<int(sd_bus_message*)>>([onSignal = std::move(onSignal)](sd_bus_message* m) {
             onSignal(m);
             return 0;  // other matches see it too
         });
-    const int r = sd_bus_match_signal(bus_, &slot.slot_, sender, path, interface, member, &dispatch,
-                                      slot.handler_.get());
+    const int r =
+        sd_bus_match_signal(bus_, &slot.slot_, sender, path, interface, member, &dispatch, slot.handler_.get());
     if (r < 0) {
         if (error) *error = DBusError::fromCode(r);
         return {};
@@ -172,8 +172,8 @@ DBusSlot DBusConnection::addObject(const char* path, std::function<int(sd_bus_me
     return slot;
 }
 
-DBusSlot DBusConnection::addVtable(const char* path, const char* interface, const sd_bus_vtable* vtable,
-                                   void* userdata, DBusError* error) {
+DBusSlot DBusConnection::addVtable(const char* path, const char* interface, const sd_bus_vtable* vtable, void* userdata,
+                                   DBusError* error) {
     DBusSlot slot;
     const int r = sd_bus_add_object_vtable(bus_, &slot.slot_, path, interface, vtable, userdata);
     if (r < 0) {

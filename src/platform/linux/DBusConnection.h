@@ -19,9 +19,9 @@ namespace orvane::platform::linuxsys {
 
 // A failure of a call or of the connection.
 struct DBusError {
-    int code = 0;          // negative errno, as sd-bus returns it
-    std::string name;      // the D-Bus error name where the peer sent one
-    std::string message;   // readable text: the peer's message, else its name, else strerror
+    int code = 0;         // negative errno, as sd-bus returns it
+    std::string name;     // the D-Bus error name where the peer sent one
+    std::string message;  // readable text: the peer's message, else its name, else strerror
 
     bool named(const char* errorName) const { return name == errorName; }
     // Nobody owns or can start the service that was called.

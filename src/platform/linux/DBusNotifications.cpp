@@ -73,16 +73,36 @@ std::optional<Dictionary> readUserInfo(sd_bus_message* m) {
             } raw{};
             if (sd_bus_message_read_basic(m, inner[0], &raw) <= 0) return std::nullopt;
             switch (inner[0]) {
-            case 's': value = Value(std::string(raw.s ? raw.s : "")); break;
-            case 'b': value = Value(raw.b != 0); break;
-            case 'x': value = Value(raw.x); break;
-            case 't': value = Value(static_cast<std::int64_t>(raw.t)); break;
-            case 'i': value = Value(std::int64_t{raw.i}); break;
-            case 'u': value = Value(std::int64_t{raw.u}); break;
-            case 'n': value = Value(std::int64_t{raw.n}); break;
-            case 'q': value = Value(std::int64_t{raw.q}); break;
-            case 'y': value = Value(std::int64_t{raw.y}); break;
-            case 'd': value = Value(raw.d); break;
+                case 's':
+                    value = Value(std::string(raw.s ? raw.s : ""));
+                    break;
+                case 'b':
+                    value = Value(raw.b != 0);
+                    break;
+                case 'x':
+                    value = Value(raw.x);
+                    break;
+                case 't':
+                    value = Value(static_cast<std::int64_t>(raw.t));
+                    break;
+                case 'i':
+                    value = Value(std::int64_t{raw.i});
+                    break;
+                case 'u':
+                    value = Value(std::int64_t{raw.u});
+                    break;
+                case 'n':
+                    value = Value(std::int64_t{raw.n});
+                    break;
+                case 'q':
+                    value = Value(std::int64_t{raw.q});
+                    break;
+                case 'y':
+                    value = Value(std::int64_t{raw.y});
+                    break;
+                case 'd':
+                    value = Value(raw.d);
+                    break;
             }
             if (sd_bus_message_exit_container(m) < 0) return std::nullopt;
         } else if (sd_bus_message_skip(m, "v") < 0) {

@@ -8,9 +8,9 @@
 namespace orvane::platform::linuxsys {
 
 struct EdidIdentity {
-    std::uint32_t vendor = 0;  // the packed three-letter manufacturer id, as a number
-    std::uint32_t model = 0;   // product code
-    std::uint32_t serial = 0;  // serial number field (0 when the monitor leaves it empty)
+    std::uint32_t vendor = 0;         // the packed three-letter manufacturer id, as a number
+    std::uint32_t model = 0;          // product code
+    std::uint32_t serial = 0;         // serial number field (0 when the monitor leaves it empty)
     std::optional<std::string> name;  // the monitor-name descriptor
     bool operator==(const EdidIdentity&) const = default;
 };

@@ -63,15 +63,15 @@ Outcome locate(const std::atomic<bool>& stop, double timeoutSeconds) {
 
     std::optional<std::string> locationPath;
     DBusError matchError;
-    const auto match = bus->matchSignal(nullptr, clientPath.c_str(), clientInterface, "LocationUpdated",
-                                        [&locationPath](sd_bus_message* m) {
-                                            const char* oldPath = nullptr;
-                                            const char* newPath = nullptr;
-                                            if (sd_bus_message_read(m, "oo", &oldPath, &newPath) >= 0 && newPath &&
-                                                std::strcmp(newPath, "/") != 0)
-                                                locationPath = std::string(newPath);
-                                        },
-                                        &matchError);
+    const auto match = bus->matchSignal(
+        nullptr, clientPath.c_str(), clientInterface, "LocationUpdated",
+        [&locationPath](sd_bus_message* m) {
+            const char* oldPath = nullptr;
+            const char* newPath = nullptr;
+            if (sd_bus_message_read(m, "oo", &oldPath, &newPath) >= 0 && newPath && std::strcmp(newPath, "/") != 0)
+                locationPath = std::string(newPath);
+        },
+        &matchError);
     if (!match) {
         log().error("location signal: %s", matchError.message);
         return failure(GeoClueLocationProvider::notAvailable);

@@ -52,7 +52,9 @@ std::int32_t LinuxBacklight::brightness(std::uint32_t display, float& level) {
     return status::success;
 }
 
-std::int32_t LinuxBacklight::linearBrightness(std::uint32_t display, float& level) { return brightness(display, level); }
+std::int32_t LinuxBacklight::linearBrightness(std::uint32_t display, float& level) {
+    return brightness(display, level);
+}
 
 std::int32_t LinuxBacklight::setBrightness(std::uint32_t display, float level) {
     const auto dev = isBuiltIn_(display) ? device() : std::nullopt;

@@ -63,8 +63,9 @@ public:
                             }));
         }
         auto displays = displays_;
-        auto backlight = std::make_shared<LinuxBacklight>(
-            [displays](std::uint32_t id) { return displays->isBuiltin(id); }, "/sys/class/backlight", logindSetBrightness);
+        auto backlight =
+            std::make_shared<LinuxBacklight>([displays](std::uint32_t id) { return displays->isBuiltin(id); },
+                                             "/sys/class/backlight", logindSetBrightness);
         auto brightnessImage = makeBrightnessImage(backlight);
         frameworks_.add(std::string(frameworkPath::displayServices),
                         FrameworkRegistry::Loader([backlight, brightnessImage]() -> std::shared_ptr<FrameworkImage> {

@@ -70,13 +70,15 @@ OSVersion versionFromOsRelease(const std::string& osRelease) {
     while (std::getline(lines, line)) {
         if (line.rfind("VERSION_ID=", 0) != 0) continue;
         std::string v = trimmed(line.substr(11));
-        if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front()) v = v.substr(1, v.size() - 2);
+        if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
+            v = v.substr(1, v.size() - 2);
         int parts[3] = {0, 0, 0};
         std::size_t i = 0;
         for (int p = 0; p < 3 && i < v.size(); ++p) {
             if (!std::isdigit(static_cast<unsigned char>(v[i]))) break;
             long n = 0;
-            while (i < v.size() && std::isdigit(static_cast<unsigned char>(v[i])) && n < 100000000) n = n * 10 + (v[i++] - '0');
+            while (i < v.size() && std::isdigit(static_cast<unsigned char>(v[i])) && n < 100000000)
+                n = n * 10 + (v[i++] - '0');
             parts[p] = static_cast<int>(n);
             if (i < v.size() && v[i] == '.') ++i;
             else break;

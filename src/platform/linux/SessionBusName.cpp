@@ -24,7 +24,8 @@ public:
     // The object first, so that a start racing this one is answered once we own the name.
     std::optional<DBusError> publish() {
         DBusError error;
-        object_ = bus_->addObject(names_.objectPath, [this](sd_bus_message* m) { return onMessage(m); }, &error);
+        object_ = bus_->addObject(
+            names_.objectPath, [this](sd_bus_message* m) { return onMessage(m); }, &error);
         if (!object_) return error;
         return bus_->requestName(names_.busName);
     }

@@ -65,7 +65,9 @@ std::optional<Matrix3x3> X11ColorAdjustments::current(std::uint32_t display) {
     unsigned long count = 0, after = 0;
     unsigned char* data = nullptr;
     if (XRRGetOutputProperty(session_->display(), o->id, session_->ctmAtom(), 0, 18, False, False, AnyPropertyType,
-                             &type, &format, &count, &after, &data) != Success || !data) return std::nullopt;
+                             &type, &format, &count, &after, &data) != Success ||
+        !data)
+        return std::nullopt;
     std::vector<std::uint32_t> words;
     if (format == 32) {
         const long* longs = reinterpret_cast<const long*>(static_cast<void*>(data));

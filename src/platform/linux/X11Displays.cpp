@@ -31,7 +31,8 @@ std::vector<Screen> X11Displays::screens() {
     const auto& outs = session_->outputs();
     std::vector<Screen> list;
     if (outs.empty()) return list;
-    for (const auto& o : outs) list.push_back({static_cast<std::uint32_t>(o.id), nameOf(o), frameOf(o, outs.front()), 1.0});
+    for (const auto& o : outs)
+        list.push_back({static_cast<std::uint32_t>(o.id), nameOf(o), frameOf(o, outs.front()), 1.0});
     return list;
 }
 

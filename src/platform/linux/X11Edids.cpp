@@ -15,7 +15,8 @@ std::vector<std::uint8_t> edidOf(Display* dpy, RROutput output, Atom edid) {
     unsigned char* data = nullptr;
     // Lengths are in 32-bit units: room for a base block and many extensions.
     if (XRRGetOutputProperty(dpy, output, edid, 0, 2048, False, False, AnyPropertyType, &type, &format, &count, &after,
-                             &data) != Success || !data)
+                             &data) != Success ||
+        !data)
         return {};
     std::vector<std::uint8_t> bytes;
     if (format == 8 && after == 0) bytes.assign(data, data + count);

@@ -64,8 +64,7 @@ X11Hold holdX11Display(const std::optional<std::string>& displayName) {
     if (hold.displayName_.empty()) return hold;
     if (Display* display = XOpenDisplay(hold.displayName_.c_str()))
         hold.connection_ = std::shared_ptr<void>(display, [](void* d) { XCloseDisplay(static_cast<Display*>(d)); });
-    else
-        hold.failure_ = whyNotOpened(hold.displayName_);
+    else hold.failure_ = whyNotOpened(hold.displayName_);
     return hold;
 }
 

@@ -53,8 +53,9 @@ X11Session::X11Session(Display* display, std::shared_ptr<Scheduler> scheduler)
     // What is cached below stays true until the server says otherwise, so listen from
     // the start, whether or not anyone observes reconfiguration.
     if (hasRandr_) {
-        XRRSelectInput(dpy_, root_, RRScreenChangeNotifyMask | RROutputChangeNotifyMask | RRCrtcChangeNotifyMask |
-                                        RROutputPropertyNotifyMask);
+        XRRSelectInput(
+            dpy_, root_,
+            RRScreenChangeNotifyMask | RROutputChangeNotifyMask | RRCrtcChangeNotifyMask | RROutputPropertyNotifyMask);
         XFlush(dpy_);
         // The main loop reads what arrives, so answering needs no read of the socket.
         if (scheduler_)
@@ -132,7 +133,9 @@ std::optional<EdidIdentity> X11Session::readEdid(unsigned long id) {
     unsigned long count = 0, after = 0;
     unsigned char* data = nullptr;
     if (XRRGetOutputProperty(dpy_, id, edidAtom_, 0, 128, False, False, AnyPropertyType, &type, &format, &count, &after,
-                             &data) != Success || !data) return std::nullopt;
+                             &data) != Success ||
+        !data)
+        return std::nullopt;
     std::vector<std::uint8_t> bytes;
     if (format == 8) bytes.assign(data, data + count);
     XFree(data);

@@ -379,8 +379,12 @@ private:
 }  // namespace
 
 std::set<std::string> linuxAuthenticationPromptOwners() {
-    return {"polkit-gnome-authentication-agent-1", "polkit-kde-authentication-agent-1", "lxpolkit", "gcr-prompter",
-            "pinentry-gtk-2", "pinentry-qt"};
+    return {"polkit-gnome-authentication-agent-1",
+            "polkit-kde-authentication-agent-1",
+            "lxpolkit",
+            "gcr-prompter",
+            "pinentry-gtk-2",
+            "pinentry-qt"};
 }
 
 std::shared_ptr<Workspace> openX11Workspace(std::shared_ptr<Scheduler> scheduler,

@@ -124,8 +124,8 @@ std::optional<std::string> XdgAutostart::set(bool enabled) {
         }
         const auto self = executable();
         if (!self) return std::string("the program's own path is unknown");
-        writeFileAtomically(path, "[Desktop Entry]\nType=Application\nName=Orvane\nExec=" +
-                                      execArgument(self->string()) + "\n");
+        writeFileAtomically(
+            path, "[Desktop Entry]\nType=Application\nName=Orvane\nExec=" + execArgument(self->string()) + "\n");
         return std::nullopt;
     } catch (const std::system_error& e) {
         return e.code().message();

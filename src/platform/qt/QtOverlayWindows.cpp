@@ -69,10 +69,9 @@ protected:
                 const Rect f = layer.frame->standardized();
                 area = QRectF(f.x, height() - (f.y + f.height), f.width, f.height);
             }
-            painter.fillRect(area, QColor::fromRgbF(static_cast<float>(unit(layer.red)),
-                                                    static_cast<float>(unit(layer.green)),
-                                                    static_cast<float>(unit(layer.blue)),
-                                                    static_cast<float>(unit(layer.opacity))));
+            painter.fillRect(
+                area, QColor::fromRgbF(static_cast<float>(unit(layer.red)), static_cast<float>(unit(layer.green)),
+                                       static_cast<float>(unit(layer.blue)), static_cast<float>(unit(layer.opacity))));
         }
     }
 

@@ -48,8 +48,8 @@ int millisecondsFor(TimeInterval seconds) {
 struct TimerState {
     QPointer<QTimer> timer;
     std::shared_ptr<std::function<void()>> fire;
-    double due = 0;        // steady seconds
-    double interval = 0;   // 0 for one-shot
+    double due = 0;       // steady seconds
+    double interval = 0;  // 0 for one-shot
     double tolerance = 0;
 
     void arm(double now) {
@@ -72,8 +72,7 @@ struct TimerState {
 
 }  // namespace
 
-QtScheduler::QtScheduler()
-    : context_(std::make_unique<QObject>()), wakeups_(std::make_shared<std::uint64_t>(0)) {}
+QtScheduler::QtScheduler() : context_(std::make_unique<QObject>()), wakeups_(std::make_shared<std::uint64_t>(0)) {}
 
 std::uint64_t QtScheduler::timerWakeups() const { return *wakeups_; }
 

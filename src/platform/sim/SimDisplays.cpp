@@ -44,11 +44,21 @@ std::optional<std::uint32_t> SimDisplays::mainDisplay() {
 std::optional<std::string> SimDisplays::uuid(std::uint32_t id) {
     return field(id, [](const SimDisplay& d) { return d.uuid; });
 }
-std::uint32_t SimDisplays::vendorNumber(std::uint32_t id) { return field(id, [](const SimDisplay& d) { return d.vendor; }); }
-std::uint32_t SimDisplays::modelNumber(std::uint32_t id) { return field(id, [](const SimDisplay& d) { return d.model; }); }
-std::uint32_t SimDisplays::serialNumber(std::uint32_t id) { return field(id, [](const SimDisplay& d) { return d.serial; }); }
-bool SimDisplays::isBuiltin(std::uint32_t id) { return field(id, [](const SimDisplay& d) { return d.builtIn; }); }
-bool SimDisplays::isAsleep(std::uint32_t id) { return field(id, [](const SimDisplay& d) { return d.asleep; }); }
+std::uint32_t SimDisplays::vendorNumber(std::uint32_t id) {
+    return field(id, [](const SimDisplay& d) { return d.vendor; });
+}
+std::uint32_t SimDisplays::modelNumber(std::uint32_t id) {
+    return field(id, [](const SimDisplay& d) { return d.model; });
+}
+std::uint32_t SimDisplays::serialNumber(std::uint32_t id) {
+    return field(id, [](const SimDisplay& d) { return d.serial; });
+}
+bool SimDisplays::isBuiltin(std::uint32_t id) {
+    return field(id, [](const SimDisplay& d) { return d.builtIn; });
+}
+bool SimDisplays::isAsleep(std::uint32_t id) {
+    return field(id, [](const SimDisplay& d) { return d.asleep; });
+}
 
 Handle SimDisplays::observeReconfiguration(std::function<void()> changed) {
     if (!scheduler_) return {};
@@ -86,8 +96,8 @@ void SimDisplays::checkLayout() {
 Json SimDisplays::layoutOf(const SimState& s) {
     Json out = Json::array();
     for (const auto& d : s.displays)
-        out.push_back({d.id, d.uuid.value_or(""), d.vendor, d.model, d.serial, d.name, d.builtIn, d.frame.x,
-                       d.frame.y, d.frame.width, d.frame.height, d.scale, d.hasDisplayNumber});
+        out.push_back({d.id, d.uuid.value_or(""), d.vendor, d.model, d.serial, d.name, d.builtIn, d.frame.x, d.frame.y,
+                       d.frame.width, d.frame.height, d.scale, d.hasDisplayNumber});
     return out;
 }
 
@@ -104,8 +114,7 @@ void SimDisplays::startWatching() {
     }
     watch_ = scheduler_->watchFd(inotify_, FdEvent::readable, [this] {
         alignas(inotify_event) char buffer[4096];
-        while (::read(inotify_, buffer, sizeof buffer) > 0) {
-        }
+        while (::read(inotify_, buffer, sizeof buffer) > 0) {}
         checkLayout();
     });
 }

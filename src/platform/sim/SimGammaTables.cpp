@@ -18,14 +18,16 @@ std::int32_t SimGammaTables::read(std::uint32_t display, std::uint32_t capacity,
         if (auto failure = SimMachine::takeFailure(s, "gamma.read")) return *failure;
         const auto* d = s.display(display);
         if (!d || d->gammaCapacity == 0) return status::illegalArgument;
-        const GammaRamp table = d->gamma ? d->gamma->resampled(d->gammaCapacity) : GammaRamp::identity(d->gammaCapacity);
+        const GammaRamp table =
+            d->gamma ? d->gamma->resampled(d->gammaCapacity) : GammaRamp::identity(d->gammaCapacity);
         out = capacity >= d->gammaCapacity ? table : table.resampled(capacity);
         return status::success;
     });
 }
 
 std::int32_t SimGammaTables::write(std::uint32_t display, const GammaRamp& ramp) {
-    journal_->add("CGSetDisplayTransferByTable", Dictionary{{"display", display}, {"samples", static_cast<std::int64_t>(ramp.size())}});
+    journal_->add("CGSetDisplayTransferByTable",
+                  Dictionary{{"display", display}, {"samples", static_cast<std::int64_t>(ramp.size())}});
     return machine_->update([&](SimState& s) -> std::int32_t {
         if (auto failure = SimMachine::takeFailure(s, "gamma.write")) return *failure;
         auto* d = s.display(display);

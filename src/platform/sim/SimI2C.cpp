@@ -47,8 +47,11 @@ std::int32_t SimI2CChannel::write(std::uint32_t chip, std::uint32_t address, con
 }
 
 std::int32_t SimI2CChannel::read(std::uint32_t chip, std::uint32_t offset, std::uint8_t* buffer, std::uint32_t length) {
-    journal_->add("IOAVServiceReadI2C", Dictionary{{"display", display_}, {"chip", chip}, {"offset", offset},
-                                                   {"length", length}, {"time", clock_->monotonic()}});
+    journal_->add("IOAVServiceReadI2C", Dictionary{{"display", display_},
+                                                   {"chip", chip},
+                                                   {"offset", offset},
+                                                   {"length", length},
+                                                   {"time", clock_->monotonic()}});
     return machine_->update([&](SimState& s) -> std::int32_t {
         if (auto failure = SimMachine::takeFailure(s, "i2c.read")) return *failure;
         const auto* d = s.display(display_);
@@ -64,9 +67,16 @@ Bytes SimI2CChannel::reply(const SimDisplay& d, std::uint8_t vcp) {
     const auto it = d.ddc->features.find(vcp);
     const bool known = it != d.ddc->features.end();
     const DdcFeature f = known ? it->second : DdcFeature{0, 0};
-    Bytes out{0x6E, 0x88, 0x02, static_cast<std::uint8_t>(known ? 0x00 : 0x01), vcp, 0x00,
-              static_cast<std::uint8_t>(f.maximum >> 8), static_cast<std::uint8_t>(f.maximum & 0xFF),
-              static_cast<std::uint8_t>(f.current >> 8), static_cast<std::uint8_t>(f.current & 0xFF)};
+    Bytes out{0x6E,
+              0x88,
+              0x02,
+              static_cast<std::uint8_t>(known ? 0x00 : 0x01),
+              vcp,
+              0x00,
+              static_cast<std::uint8_t>(f.maximum >> 8),
+              static_cast<std::uint8_t>(f.maximum & 0xFF),
+              static_cast<std::uint8_t>(f.current >> 8),
+              static_cast<std::uint8_t>(f.current & 0xFF)};
     std::uint8_t check = 0x50;  // the host's address in the checksum of a reply
     for (auto b : out) check ^= b;
     out.push_back(check);

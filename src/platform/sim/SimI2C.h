@@ -13,8 +13,8 @@ namespace orvane::platform::sim {
 
 class SimI2CChannel final : public I2CChannel {
 public:
-    SimI2CChannel(std::shared_ptr<SimMachine> machine, std::shared_ptr<SimJournal> journal, std::shared_ptr<Clock> clock,
-                  std::uint32_t display)
+    SimI2CChannel(std::shared_ptr<SimMachine> machine, std::shared_ptr<SimJournal> journal,
+                  std::shared_ptr<Clock> clock, std::uint32_t display)
         : machine_(std::move(machine)), journal_(std::move(journal)), clock_(std::move(clock)), display_(display) {}
 
     std::int32_t write(std::uint32_t chip, std::uint32_t address, const std::uint8_t* buffer,

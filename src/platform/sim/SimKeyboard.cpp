@@ -19,7 +19,8 @@ bool SimKeyboard::requestTrust(bool prompt) {
 }
 
 std::unique_ptr<EventTap> SimKeyboard::createSystemDefinedTap(TapCallback decide) {
-    const bool fails = machine_->update([](SimState& s) { return SimMachine::takeFailure(s, "eventTap.create").has_value(); });
+    const bool fails =
+        machine_->update([](SimState& s) { return SimMachine::takeFailure(s, "eventTap.create").has_value(); });
     if (fails) return nullptr;
     auto tap = std::make_unique<TapHolder>();
     tap->tap->decide = std::move(decide);
@@ -64,13 +65,14 @@ std::int32_t SimKeyboard::registerHotKey(const KeyChord& chord, std::uint32_t si
     ref = nextRef_++;
     hotKeys_[ref] = {chord, signature, id};
     // Journaled as the system call takes it.
-    journal_->add("RegisterEventHotKey", Dictionary{{"keyCode", chord.keyCode},
-                                                    {"modifiers", chord.modifiers.classicMask()},
-                                                    {"id", id}});
+    journal_->add("RegisterEventHotKey",
+                  Dictionary{{"keyCode", chord.keyCode}, {"modifiers", chord.modifiers.classicMask()}, {"id", id}});
     return status::success;
 }
 
-std::int32_t SimKeyboard::unregisterHotKey(std::uint64_t ref) { return hotKeys_.erase(ref) ? status::success : paramErr; }
+std::int32_t SimKeyboard::unregisterHotKey(std::uint64_t ref) {
+    return hotKeys_.erase(ref) ? status::success : paramErr;
+}
 
 bool SimKeyboard::press(const KeyChord& chord, bool released) {
     for (const auto& [r, h] : hotKeys_)

@@ -28,7 +28,8 @@ Answer scripted(const SimMachine& machine) {
         if (const auto error = reader.optString("error")) return {std::nullopt, *error};
         const double latitude = reader.number("latitude");
         const double longitude = reader.number("longitude");
-        if (!std::isfinite(latitude) || !std::isfinite(longitude) || std::abs(latitude) > 90 || std::abs(longitude) > 180)
+        if (!std::isfinite(latitude) || !std::isfinite(longitude) || std::abs(latitude) > 90 ||
+            std::abs(longitude) > 180)
             json::dataCorrupted("Coordinates out of range.", "location");
         return {LocationCoordinate{latitude, longitude}, {}};
     } catch (const JsonError& e) {

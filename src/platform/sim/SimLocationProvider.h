@@ -7,10 +7,10 @@
 #include <mutex>
 #include <optional>
 
-#include "support/Json.h"
 #include "platform/LocationProvider.h"
 #include "platform/Scheduler.h"
 #include "platform/sim/SimMachine.h"
+#include "support/Json.h"
 
 namespace orvane::platform::sim {
 

@@ -6,9 +6,7 @@
 
 namespace orvane::platform::sim {
 
-bool SimLoginItems::isAvailable() {
-    return std::filesystem::path(machine_->read().bundlePath).extension() == ".app";
-}
+bool SimLoginItems::isAvailable() { return std::filesystem::path(machine_->read().bundlePath).extension() == ".app"; }
 
 bool SimLoginItems::isEnabled() { return machine_->read().loginItem; }
 

@@ -8,8 +8,8 @@
 
 #include <unistd.h>
 
-#include "support/Json.h"
 #include "platform/Log.h"
+#include "support/Json.h"
 
 namespace orvane::platform::sim {
 
@@ -22,8 +22,7 @@ const Log& log() {
 
 }  // namespace
 
-SimMachine::SimMachine(std::filesystem::path directory, SimSharing sharing)
-    : core_(coreFor(directory, sharing)) {}
+SimMachine::SimMachine(std::filesystem::path directory, SimSharing sharing) : core_(coreFor(directory, sharing)) {}
 
 std::shared_ptr<SimMachine::Core> SimMachine::coreFor(const std::filesystem::path& directory, SimSharing sharing) {
     static std::mutex registryMutex;

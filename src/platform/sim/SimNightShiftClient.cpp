@@ -6,9 +6,9 @@
 namespace orvane::platform::sim {
 
 bool SimNightShiftClient::respondsTo(std::string_view selector) const {
-    static constexpr std::string_view known[] = {"getCCT:",      "setCCT:commit:",      "getStrength:",
-                                                 "setStrength:commit:", "setActive:",   "getBlueLightStatus:",
-                                                 "getCCTRange:", "setCCTRange:"};
+    static constexpr std::string_view known[] = {
+        "getCCT:",    "setCCT:commit:",      "getStrength:", "setStrength:commit:",
+        "setActive:", "getBlueLightStatus:", "getCCTRange:", "setCCTRange:"};
     if (std::find(std::begin(known), std::end(known), selector) == std::end(known)) return false;
     const auto missing = machine_->read().nightShift.missingSelectors;
     return std::find(missing.begin(), missing.end(), selector) == missing.end();

@@ -20,9 +20,8 @@ const Log& log() {
 
 SimOverlayWindow::~SimOverlayWindow() {
     try {
-        machine_->update([&](SimState& s) {
-            std::erase_if(s.windows, [&](const SimWindow& w) { return w.id == local_.id; });
-        });
+        machine_->update(
+            [&](SimState& s) { std::erase_if(s.windows, [&](const SimWindow& w) { return w.id == local_.id; }); });
     } catch (const std::exception& e) {
         log().error("cannot remove overlay window %s: %s", local_.id, e.what());
     }

@@ -17,17 +17,27 @@ public:
     ~SimOverlayWindow() override;
 
     Rect frame() const override { return stored().frame; }
-    void setFrame(const Rect& frame) override { change([&](SimWindow& w) { w.frame = frame; }); }
+    void setFrame(const Rect& frame) override {
+        change([&](SimWindow& w) { w.frame = frame; });
+    }
     int level() const override { return stored().level; }
-    void setLevel(int level) override { change([&](SimWindow& w) { w.level = level; }); }
+    void setLevel(int level) override {
+        change([&](SimWindow& w) { w.level = level; });
+    }
     SharingType sharingType() const override { return stored().sharing; }
-    void setSharingType(SharingType type) override { change([&](SimWindow& w) { w.sharing = type; }); }
-    void setLayers(const std::vector<OverlayLayer>& layers) override { change([&](SimWindow& w) { w.layers = layers; }); }
+    void setSharingType(SharingType type) override {
+        change([&](SimWindow& w) { w.sharing = type; });
+    }
+    void setLayers(const std::vector<OverlayLayer>& layers) override {
+        change([&](SimWindow& w) { w.layers = layers; });
+    }
     std::vector<OverlayLayer> layers() const override { return stored().layers; }
     void orderFront() override {
         change([&](SimWindow& w) { w.visible = true; }, true);
     }
-    void orderOut() override { change([&](SimWindow& w) { w.visible = false; }); }
+    void orderOut() override {
+        change([&](SimWindow& w) { w.visible = false; });
+    }
     bool isVisible() const override;
 
 private:
@@ -37,7 +47,8 @@ private:
     template <class F>
     void change(F&& f, bool toFront = false) {
         machine_->update([&](SimState& s) {
-            auto it = std::find_if(s.windows.begin(), s.windows.end(), [&](const SimWindow& w) { return w.id == local_.id; });
+            auto it =
+                std::find_if(s.windows.begin(), s.windows.end(), [&](const SimWindow& w) { return w.id == local_.id; });
             if (it == s.windows.end()) {
                 // The record was dropped; a change brings the window back as this process sees it.
                 local_.visible = false;

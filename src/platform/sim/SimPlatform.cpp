@@ -70,13 +70,12 @@ SimPlatform::SimPlatform(Runtime runtime, std::filesystem::path directory, SimSh
     frameworks_.add(std::string(frameworkPath::displayServices),
                     framework(frameworkPath::displayServices,
                               makeBrightnessImage(std::make_shared<SimBacklight>(machine_, journal_), present)));
-    frameworks_.add(std::string(frameworkPath::coreBrightness),
-                    framework(frameworkPath::coreBrightness,
-                              makeNightShiftImage(
-                                  [machine, journal = journal_] {
-                                      return std::make_shared<SimNightShiftClient>(machine, journal);
-                                  },
-                                  present)));
+    frameworks_.add(
+        std::string(frameworkPath::coreBrightness),
+        framework(frameworkPath::coreBrightness,
+                  makeNightShiftImage(
+                      [machine, journal = journal_] { return std::make_shared<SimNightShiftClient>(machine, journal); },
+                      present)));
     frameworks_.add(std::string(frameworkPath::ioKit), framework(frameworkPath::ioKit, makeI2CImage(i2c_, present)));
 }
 
@@ -100,7 +99,8 @@ std::uint32_t SimPlatform::addDisplay(SimDisplay display) {
 
 bool SimPlatform::removeDisplay(std::uint32_t id) {
     bool removed = false;
-    update([&](SimState& s) { removed = std::erase_if(s.displays, [&](const SimDisplay& d) { return d.id == id; }) > 0; });
+    update(
+        [&](SimState& s) { removed = std::erase_if(s.displays, [&](const SimDisplay& d) { return d.id == id; }) > 0; });
     return removed;
 }
 
@@ -174,9 +174,7 @@ bool SimPlatform::injectSystemDefinedEvent(const SystemDefinedEvent& event) {
 
 void SimPlatform::disableEventTaps(std::uint32_t reason) { simKeyboard_->disableTaps(reason); }
 
-bool SimPlatform::pressHotKey(const KeyChord& chord, bool released) {
-    return simKeyboard_->press(chord, released);
-}
+bool SimPlatform::pressHotKey(const KeyChord& chord, bool released) { return simKeyboard_->press(chord, released); }
 
 void SimPlatform::postWorkspaceEvent(WorkspaceEvent event) { simWorkspace_->post(event); }
 

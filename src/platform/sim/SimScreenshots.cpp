@@ -12,13 +12,14 @@ bool SimScreenshots::requestAccess() {
 }
 
 std::optional<Image> SimScreenshots::capture(const std::optional<Rect>& rect) {
-    const bool fails = machine_->update([](SimState& s) { return SimMachine::takeFailure(s, "screenshot").has_value(); });
+    const bool fails =
+        machine_->update([](SimState& s) { return SimMachine::takeFailure(s, "screenshot").has_value(); });
     const SimState s = machine_->read();
     if (fails || !s.screenCaptureAllowed || s.displays.empty()) return std::nullopt;
     const auto& main = s.displays.front();
     const double mainTop = main.frame.maxY();
-    Rect area = rect ? rect->standardized() : Rect{main.frame.x, mainTop - main.frame.maxY(), main.frame.width,
-                                                   main.frame.height};
+    Rect area = rect ? rect->standardized()
+                     : Rect{main.frame.x, mainTop - main.frame.maxY(), main.frame.width, main.frame.height};
     // Pixels at the scale of the display under the middle of the area.
     double scale = 1;
     const Point middle{area.x + area.width / 2, mainTop - (area.y + area.height / 2)};

@@ -51,7 +51,8 @@ Json displayJson(const SimDisplay& d) {
                 {"matrix", nullptr}};
     json::putOptional(out, "uuid", d.uuid);
     if (d.gamma)
-        out["gamma"] = {{"red", floatsJson(d.gamma->red)}, {"green", floatsJson(d.gamma->green)},
+        out["gamma"] = {{"red", floatsJson(d.gamma->red)},
+                        {"green", floatsJson(d.gamma->green)},
                         {"blue", floatsJson(d.gamma->blue)}};
     if (d.matrix) out["matrix"] = floatsJson(std::vector<float>(d.matrix->begin(), d.matrix->end()));
     if (d.backlight) out["backlight"] = static_cast<double>(*d.backlight);
@@ -84,7 +85,8 @@ SimDisplay displayFrom(const Json& v, const std::string& path) {
         ObjectReader gr(*g, r.pathOf("gamma"));
         GammaRamp ramp{gr.get("red", floatsFrom<float>), gr.get("green", floatsFrom<float>),
                        gr.get("blue", floatsFrom<float>)};
-        if (!ramp.isConsistent() || ramp.size() < 2) json::dataCorrupted("Gamma ramps of unequal or too small size.", gr.path());
+        if (!ramp.isConsistent() || ramp.size() < 2)
+            json::dataCorrupted("Gamma ramps of unequal or too small size.", gr.path());
         d.gamma = std::move(ramp);
     }
     if (const Json* m = r.optional("matrix")) {
@@ -106,12 +108,11 @@ SimDisplay displayFrom(const Json& v, const std::string& path) {
                 std::size_t used = 0;
                 vcp = std::stoi(code, &used);
                 if (used != code.size()) vcp = -1;
-            } catch (const std::exception&) {
-            }
+            } catch (const std::exception&) {}
             if (vcp < 0 || vcp > 255) json::dataCorrupted("A VCP code is a decimal number 0...255.", at);
             ObjectReader fr(f, at);
             monitor.features[static_cast<std::uint8_t>(vcp)] = {fr.integer<std::uint16_t>("current"),
-                                                                 fr.integer<std::uint16_t>("maximum")};
+                                                                fr.integer<std::uint16_t>("maximum")};
         }
         d.ddc = std::move(monitor);
     }
@@ -192,7 +193,8 @@ SimWindow windowFrom(const Json& v, const std::string& path) {
 std::vector<std::string> stringsFrom(const Json& v, const std::string& path) {
     if (!v.is_array()) json::typeMismatch("an array", v, path);
     std::vector<std::string> out;
-    for (std::size_t i = 0; i < v.size(); ++i) out.push_back(json::asString(v[i], path + "[" + std::to_string(i) + "]"));
+    for (std::size_t i = 0; i < v.size(); ++i)
+        out.push_back(json::asString(v[i], path + "[" + std::to_string(i) + "]"));
     return out;
 }
 
@@ -224,8 +226,8 @@ SimState SimState::defaultLayout() {
     external.frame = {1512, 0, 2560, 1440};
     external.scale = 1;
     external.enableDither = true;
-    external.ddc = DdcMonitor{{{0x10, {70, 100}}, {0x12, {50, 100}}, {0x16, {50, 100}}, {0x18, {50, 100}},
-                               {0x1A, {50, 100}}}};
+    external.ddc =
+        DdcMonitor{{{0x10, {70, 100}}, {0x12, {50, 100}}, {0x16, {50, 100}}, {0x18, {50, 100}}, {0x1A, {50, 100}}}};
 
     s.displays = {builtIn, external};
     s.nextDisplayId = 3;
@@ -264,7 +266,8 @@ Json SimState::toJson() const {
     // System values are bytes; those that are not UTF-8 text are kept as base64 data.
     out["sysctl"] = Json::object();
     for (const auto& [name, value] : sysctl)
-        out["sysctl"][name] = isValidUtf8(value) ? Json(value) : Json({{"data", base64Encode(Bytes(value.begin(), value.end()))}});
+        out["sysctl"][name] =
+            isValidUtf8(value) ? Json(value) : Json({{"data", base64Encode(Bytes(value.begin(), value.end()))}});
     out["osVersion"] = Json::array({osVersion.major, osVersion.minor, osVersion.patch});
     out["missingFrameworks"] = missingFrameworks;
     out["missingSymbols"] = missingSymbols;
@@ -317,7 +320,8 @@ SimState SimState::fromJson(const Json& v) {
         if (!prefs->is_object()) json::typeMismatch("an object", *prefs, "preferences");
         for (const auto& [domain, tagged] : prefs->items()) {
             Value value = fromTaggedJson(tagged, json::join("preferences", domain));
-            if (!value.dictionary()) json::dataCorrupted("A preference domain is a dictionary.", json::join("preferences", domain));
+            if (!value.dictionary())
+                json::dataCorrupted("A preference domain is a dictionary.", json::join("preferences", domain));
             s.preferences[domain] = *value.dictionary();
         }
     }
@@ -359,7 +363,8 @@ SimState SimState::fromJson(const Json& v) {
         if (!failures->is_object()) json::typeMismatch("an object", *failures, "failures");
         for (const auto& [name, f] : failures->items()) {
             ObjectReader fr(f, json::join("failures", name));
-            s.failures[name] = {fr.integer<std::int32_t>("status"), fr.optInteger<std::int64_t>("remaining").value_or(-1)};
+            s.failures[name] = {fr.integer<std::int32_t>("status"),
+                                fr.optInteger<std::int64_t>("remaining").value_or(-1)};
         }
     }
     s.compositing = r.optBoolean("compositing").value_or(true);
@@ -367,8 +372,8 @@ SimState SimState::fromJson(const Json& v) {
     s.accessibilityTrusted = r.optBoolean("accessibilityTrusted").value_or(true);
     if (const Json* app = r.optional("frontApplication")) {
         ObjectReader ar(*app, "frontApplication");
-        s.frontApplication = RunningApplication{ar.optString("bundleIdentifier"), ar.optString("name"),
-                                                ar.integer<std::int32_t>("pid")};
+        s.frontApplication =
+            RunningApplication{ar.optString("bundleIdentifier"), ar.optString("name"), ar.integer<std::int32_t>("pid")};
     }
     if (const Json* list = r.optional("windowList")) {
         if (!list->is_array()) json::typeMismatch("an array", *list, "windowList");
@@ -405,7 +410,8 @@ SimState SimState::fromJson(const Json& v) {
         }
         s.powerAssertions = std::move(byPid);
     }
-    s.nextWindowOrder = static_cast<std::uint64_t>(std::max<std::int64_t>(1, r.optInteger<std::int64_t>("nextWindowOrder").value_or(1)));
+    s.nextWindowOrder = static_cast<std::uint64_t>(
+        std::max<std::int64_t>(1, r.optInteger<std::int64_t>("nextWindowOrder").value_or(1)));
     std::uint32_t highest = 0;
     for (const auto& d : s.displays) highest = std::max(highest, d.id);
     s.nextDisplayId = std::max(r.optInteger<std::uint32_t>("nextDisplayId").value_or(1), highest + 1);

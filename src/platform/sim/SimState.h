@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "support/Json.h"
 #include "platform/ColorAdjustments.h"
 #include "platform/GammaTables.h"
 #include "platform/Geometry.h"
@@ -17,6 +16,7 @@
 #include "platform/SystemInfo.h"
 #include "platform/Value.h"
 #include "platform/Workspace.h"
+#include "support/Json.h"
 
 namespace orvane::platform::sim {
 
@@ -43,7 +43,7 @@ struct SimDisplay {
     Rect frame;  // global points, bottom-left origin; the first display is the main one
     double scale = 1;
     bool asleep = false;
-    bool hasDisplayNumber = true;  // false: its screen's description lacks the number
+    bool hasDisplayNumber = true;       // false: its screen's description lacks the number
     std::uint32_t gammaCapacity = 256;  // 0: no gamma table
     std::optional<GammaRamp> gamma;     // absent: the identity ramp
     std::optional<Matrix3x3> matrix;    // absent: no colour adjustment
@@ -100,8 +100,8 @@ struct SimState {
     std::vector<WindowInfo> windowList;  // other programs' windows, front first
     Point mouse;
     double idleSeconds = 0;
-    std::optional<Date> lastInputAt;  // when present, the idle time runs from it
-    std::optional<bool> screenLocked = false;                      // absent: unreadable
+    std::optional<Date> lastInputAt;           // when present, the idle time runs from it
+    std::optional<bool> screenLocked = false;  // absent: unreadable
     std::optional<AssertionsByProcess> powerAssertions = AssertionsByProcess{};  // absent: unreadable
     std::uint64_t nextWindowOrder = 1;
     std::uint32_t nextDisplayId = 1;

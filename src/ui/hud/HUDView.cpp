@@ -54,7 +54,8 @@ void HUDView::paintEvent(QPaintEvent*) {
     dim.setAlphaF(primary.alphaF() * 0.2f);
     for (int i = 0; i < HUDRules::segmentCount; ++i) {
         const QRectF segment(centreX - row / 2 + i * (segmentWidth + segmentSpacing), y, segmentWidth, segmentHeight);
-        painter.fillPath(kit::PaintKit::roundedRect(segment, 1), HUDRules::segmentLit(i, state_.level()) ? primary : dim);
+        painter.fillPath(kit::PaintKit::roundedRect(segment, 1),
+                         HUDRules::segmentLit(i, state_.level()) ? primary : dim);
     }
 }
 

@@ -30,7 +30,8 @@ public:
         layout->setContentsMargins(0, 0, 0, 0);
         layout->addWidget(view);
         // Outside the rounded shape nothing is drawn, composited or not.
-        const QPainterPath shape = kit::PaintKit::roundedRect(QRectF(QPointF(0, 0), QSizeF(size)), QtPanels::cornerRadius);
+        const QPainterPath shape =
+            kit::PaintKit::roundedRect(QRectF(QPointF(0, 0), QSizeF(size)), QtPanels::cornerRadius);
         window_->setMask(QRegion(shape.toFillPolygon().toPolygon()));
     }
     ~QtPanel() override { window_->hide(); }
@@ -76,7 +77,8 @@ std::optional<platform::Rect> QtPanels::mainScreenFrame() {
     return platform::Rect{0, 0, static_cast<double>(g.width()), static_cast<double>(g.height())};
 }
 
-std::unique_ptr<app::Panel> QtPanels::brightnessPanel(double width, double height, const app::BrightnessHUDState& state) {
+std::unique_ptr<app::Panel> QtPanels::brightnessPanel(double width, double height,
+                                                      const app::BrightnessHUDState& state) {
     return std::make_unique<QtPanel>(pointSize(width, height), new HUDView(state));
 }
 

@@ -18,8 +18,10 @@ public:
     static constexpr double cornerRadius = 24;
 
     std::optional<platform::Rect> mainScreenFrame() override;
-    std::unique_ptr<app::Panel> brightnessPanel(double width, double height, const app::BrightnessHUDState& state) override;
-    std::unique_ptr<app::Panel> restBreakPanel(double width, double height, const app::RestBreakHUDState& state) override;
+    std::unique_ptr<app::Panel> brightnessPanel(double width, double height,
+                                                const app::BrightnessHUDState& state) override;
+    std::unique_ptr<app::Panel> restBreakPanel(double width, double height,
+                                               const app::RestBreakHUDState& state) override;
 
     // Where a panel of `size` with its bottom-left corner at `origin` (global points, the
     // main screen's bottom-left corner at 0, 0) lies in Qt's top-left coordinates, given

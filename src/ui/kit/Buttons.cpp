@@ -94,8 +94,10 @@ QPainterPath GlassShapeButton::shapePath() const {
             const double side = std::min(box.width(), box.height());
             return PaintKit::circle(QRectF(box.center() - QPointF(side / 2, side / 2), QSizeF(side, side)));
         }
-        case ButtonShape::capsule: return PaintKit::capsule(box);
-        case ButtonShape::roundedRect: return PaintKit::roundedRect(box, cornerRadius_);
+        case ButtonShape::capsule:
+            return PaintKit::capsule(box);
+        case ButtonShape::roundedRect:
+            return PaintKit::roundedRect(box, cornerRadius_);
     }
     return {};
 }

@@ -4,13 +4,20 @@ namespace orvane::kit::FontBook {
 
 double pointSize(TextStyle style) {
     switch (style) {
-        case TextStyle::title2: return 17;
-        case TextStyle::title3: return 15;
-        case TextStyle::body: return 13;
-        case TextStyle::callout: return 12;
-        case TextStyle::subheadline: return 11;
-        case TextStyle::caption: return 10;
-        case TextStyle::caption2: return 10;
+        case TextStyle::title2:
+            return 17;
+        case TextStyle::title3:
+            return 15;
+        case TextStyle::body:
+            return 13;
+        case TextStyle::callout:
+            return 12;
+        case TextStyle::subheadline:
+            return 11;
+        case TextStyle::caption:
+            return 10;
+        case TextStyle::caption2:
+            return 10;
     }
     return 13;
 }

@@ -30,11 +30,16 @@ public:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (watched != widget_) return false;
         switch (event->type()) {
-            case QEvent::Enter: enter(); break;
+            case QEvent::Enter:
+                enter();
+                break;
             case QEvent::Leave:
             case QEvent::Hide:
-            case QEvent::ParentAboutToChange: exit(); break;
-            default: break;
+            case QEvent::ParentAboutToChange:
+                exit();
+                break;
+            default:
+                break;
         }
         return false;  // the widget always gets its events
     }

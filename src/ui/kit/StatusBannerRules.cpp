@@ -57,10 +57,17 @@ void dismissNightShift(AppModel& model) {
 
 void act(AppModel& model, NoticeKind kind) {
     switch (kind) {
-        case NoticeKind::hold: backToMode(model); break;
-        case NoticeKind::nightShift: model.openDisplaysSettings(); break;
-        case NoticeKind::accessibility: model.openAccessibilitySettings(); break;
-        case NoticeKind::securityPrompt: break;
+        case NoticeKind::hold:
+            backToMode(model);
+            break;
+        case NoticeKind::nightShift:
+            model.openDisplaysSettings();
+            break;
+        case NoticeKind::accessibility:
+            model.openAccessibilitySettings();
+            break;
+        case NoticeKind::securityPrompt:
+            break;
     }
 }
 

@@ -41,10 +41,8 @@ QPainterPath polyline(std::initializer_list<QPointF> points) {
     QPainterPath p;
     bool first = true;
     for (const QPointF& q : points) {
-        if (first)
-            p.moveTo(q);
-        else
-            p.lineTo(q);
+        if (first) p.moveTo(q);
+        else p.lineTo(q);
         first = false;
     }
     return p;

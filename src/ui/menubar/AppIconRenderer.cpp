@@ -108,11 +108,9 @@ void drawIcon(QPainter& painter, double s) {
         QPainterPathStroker stroker;
         stroker.setWidth(0.005 * s);
         const QPainterPath rim = stroker.createStroke(circle(shadowCentre, r - 0.002 * s));
-        paint::fillLinearBand(painter, rim, canvas.at(o.x() + 0.7 * r, o.y() + 0.7 * r),
-                              canvas.at(o.x() - 0.7 * r, o.y() - 0.7 * r),
-                              {{0, rgba(1, 0.78, 0.60, 0.70)},
-                               {0.55, rgba(1, 0.60, 0.45, 0.18)},
-                               {1, rgba(1, 0.50, 0.40, 0.30)}});
+        paint::fillLinearBand(
+            painter, rim, canvas.at(o.x() + 0.7 * r, o.y() + 0.7 * r), canvas.at(o.x() - 0.7 * r, o.y() - 0.7 * r),
+            {{0, rgba(1, 0.78, 0.60, 0.70)}, {0.55, rgba(1, 0.60, 0.45, 0.18)}, {1, rgba(1, 0.50, 0.40, 0.30)}});
     }
 
     // 13. Gloss over the top of the tile.

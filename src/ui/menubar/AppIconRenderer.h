@@ -50,8 +50,8 @@ struct AppIconRenderer {
     // Creates the directory with its parents and writes the ten files in table order, each
     // atomically. The first failure stops the run and is returned: a bitmap or PNG data
     // that cannot be made fails like a write, so a run never ends early with success.
-    static std::optional<Error> renderIconset(const std::filesystem::path& directory,
-                                              const Encoder& encode = encodePng, const Drawer& draw = image);
+    static std::optional<Error> renderIconset(const std::filesystem::path& directory, const Encoder& encode = encodePng,
+                                              const Drawer& draw = image);
 
     // The "--render-icon PATH" mode once the application object exists: renders the set and
     // returns the exit status, 0 or 1 with the failure line on standard error.

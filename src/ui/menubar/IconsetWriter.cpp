@@ -4,11 +4,11 @@
 #include <cstring>
 #include <string>
 
-#include <QBuffer>
-#include <QImageWriter>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <QBuffer>
+#include <QImageWriter>
 
 #include "ui/menubar/AppIconRenderer.h"
 

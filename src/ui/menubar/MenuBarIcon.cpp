@@ -116,12 +116,11 @@ int MenuBarIcon::phase(int kelvin) {
 }
 
 MenuBarIcon::Glyph MenuBarIcon::glyph(const State& state) {
-    return std::visit(Overloaded{[](const State::Phase& p) {
-                                     return Glyph::moon(std::clamp(p.phase, 0, 8) / 8.0, p.held ? 1.0 : 0.0);
-                                 },
-                                 [](const State::Off&) { return Glyph::off(); },
-                                 [](const State::Paused&) { return Glyph::paused(); }},
-                      state.value);
+    return std::visit(
+        Overloaded{
+            [](const State::Phase& p) { return Glyph::moon(std::clamp(p.phase, 0, 8) / 8.0, p.held ? 1.0 : 0.0); },
+            [](const State::Off&) { return Glyph::off(); }, [](const State::Paused&) { return Glyph::paused(); }},
+        state.value);
 }
 
 std::vector<MenuBarIcon::Layer> MenuBarIcon::layers(const State& state) { return {{glyph(state), 1, 1}}; }
@@ -130,8 +129,7 @@ std::vector<MenuBarIcon::Layer> MenuBarIcon::layers(const Glyph& from, const Gly
     const auto* a = std::get_if<Glyph::Moon>(&from.value);
     const auto* b = std::get_if<Glyph::Moon>(&to.value);
     if (a && b)
-        return {{Glyph::moon(a->progress + (b->progress - a->progress) * t, a->held + (b->held - a->held) * t), 1,
-                 1}};
+        return {{Glyph::moon(a->progress + (b->progress - a->progress) * t, a->held + (b->held - a->held) * t), 1, 1}};
     // Cross-fade: the outgoing glyph shrinks to 75 % while fading, the incoming one grows
     // from 75 %; both are partly visible between t = 0.45 and 0.55.
     const double f = std::min(t / 0.55, 1.0);
@@ -162,10 +160,10 @@ MenuBarIcon::Lit MenuBarIcon::lit(double progress) {
 void MenuBarIcon::draw(const Glyph& glyph, QPainter& painter) {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
-    std::visit(Overloaded{[&](const Glyph::Moon& moon) { drawMoon(painter, moon); },
-                          [&](const Glyph::Off&) { drawOff(painter); },
-                          [&](const Glyph::Paused&) { drawPaused(painter); }},
-               glyph.value);
+    std::visit(
+        Overloaded{[&](const Glyph::Moon& moon) { drawMoon(painter, moon); },
+                   [&](const Glyph::Off&) { drawOff(painter); }, [&](const Glyph::Paused&) { drawPaused(painter); }},
+        glyph.value);
     painter.restore();
 }
 

@@ -33,7 +33,6 @@ namespace {
 
 constexpr double tileRadius = 16;
 
-
 QString q(const std::string& s) { return QString::fromStdString(s); }
 
 QGraphicsOpacityEffect* faded(QWidget* w) {
@@ -74,14 +73,16 @@ CozyTile::CozyTile(std::shared_ptr<AppModel> model, QWidget* parent)
     setupTile(*this, label_);
     setToolTip(QStringLiteral("Jump to tonight's deepest color now"));
     setAccessibleName(QStringLiteral("Wind down now"));
-    connect(this, &QAbstractButton::clicked, this, [this] { model_.model().setCozy(!model_.model().runtime().cozyActive); });
+    connect(this, &QAbstractButton::clicked, this,
+            [this] { model_.model().setCozy(!model_.model().runtime().cozyActive); });
     refresh();
 }
 
 QString CozyTile::detail() const {
     const AppModel& m = model_.model();
     if (m.runtime().cozyActive) return QStringLiteral("On \u00B7 tap to end");
-    const TintTarget target = m.eveningPlan() ? m.settings().sunset.lateNightTarget : TintTarget::preset("builtin.midnight");
+    const TintTarget target =
+        m.eveningPlan() ? m.settings().sunset.lateNightTarget : TintTarget::preset("builtin.midnight");
     const auto state = target.resolve(m.settings().presets, m.settings().redStyle);
     return QString::number(state.kelvin) + QStringLiteral("K now");
 }
@@ -134,11 +135,20 @@ void TrueColorTile::choose(int menuIndex) {
     if (!m.isWarming() || m.resolution().status.is<TintStatus::DisabledUntil>()) return;
     const Date now = kit::contextOf(this).now();
     switch (menuIndex) {
-        case 0: m.disable(now + 900); break;
-        case 1: m.disable(now + 3600); break;
-        case 2: m.disableUntilSunrise(); break;
-        case 3: m.disableUntilTomorrow(); break;
-        default: break;
+        case 0:
+            m.disable(now + 900);
+            break;
+        case 1:
+            m.disable(now + 3600);
+            break;
+        case 2:
+            m.disableUntilSunrise();
+            break;
+        case 3:
+            m.disableUntilTomorrow();
+            break;
+        default:
+            break;
     }
 }
 
@@ -183,7 +193,8 @@ ThisAppTile::ThisAppTile(std::shared_ptr<AppModel> model, QWidget* parent)
       }) {
     setupTile(*this, label_);
     connect(this, &QAbstractButton::clicked, this, [this] {
-        if (const auto& info = model_.model().frontmostAppInfo()) model_.model().toggleExclusion(info->bundleID, info->name);
+        if (const auto& info = model_.model().frontmostAppInfo())
+            model_.model().toggleExclusion(info->bundleID, info->name);
     });
     refresh();
 }
@@ -209,7 +220,8 @@ std::vector<QString> ThisAppTile::iconNames(const std::string& bundleID, const Q
                     continue;
                 }
                 const auto eq = line.indexOf(QLatin1Char('='));
-                if (mainGroup && eq > 0 && line.left(eq).trimmed() == QStringLiteral("Icon")) return line.mid(eq + 1).trimmed();
+                if (mainGroup && eq > 0 && line.left(eq).trimmed() == QStringLiteral("Icon"))
+                    return line.mid(eq + 1).trimmed();
             }
             return QString();  // the first entry found decides, even without an icon
         }
@@ -227,10 +239,8 @@ std::optional<QImage> ThisAppTile::icon(const std::string& bundleID) {
     const auto dirs = QStandardPaths::standardLocations(QStandardPaths::ApplicationsLocation);
     for (const QString& name : iconNames(bundleID, dirs)) {
         QIcon found;
-        if (QDir::isAbsolutePath(name))
-            found = QFileInfo::exists(name) ? QIcon(name) : QIcon();
-        else if (QIcon::hasThemeIcon(name))
-            found = QIcon::fromTheme(name);
+        if (QDir::isAbsolutePath(name)) found = QFileInfo::exists(name) ? QIcon(name) : QIcon();
+        else if (QIcon::hasThemeIcon(name)) found = QIcon::fromTheme(name);
         // The label draws it 28 pt wide at twice the density.
         if (!found.isNull()) {
             const QImage image = found.pixmap(56, 56).toImage();
@@ -300,11 +310,9 @@ FooterRow::FooterRow(std::shared_ptr<AppModel> model, std::function<void()> togg
       method_(new kit::PressableButton(this)),
       chevron_(new kit::GlassIconButton("chevron.down", QStringLiteral("More options"), 30, {}, std::move(toggleExtras),
                                         this)),
-      settings_(new kit::GlassIconButton("gearshape.fill", QStringLiteral("Settings\u2026"), 30, {},
-                                         [this] {
-                                             kit::contextOf(this).notifications->post(kit::Notifications::openSettings);
-                                         },
-                                         this)),
+      settings_(new kit::GlassIconButton(
+          "gearshape.fill", QStringLiteral("Settings\u2026"), 30, {},
+          [this] { kit::contextOf(this).notifications->post(kit::Notifications::openSettings); }, this)),
       quit_(new kit::GlassIconButton("power", QStringLiteral("Quit Orvane (removes the tint)"), 30, {}, std::move(quit),
                                      this)),
       model_(std::move(model), [this](AppModel::Property p) {
@@ -349,7 +357,8 @@ void FooterRow::setExtrasExpanded(bool expanded) {
     chevron_->setToolTip(expanded ? QStringLiteral("Fewer options") : QStringLiteral("More options"));
     chevron_->setAccessibleName(chevron_->toolTip());
     // The popover's spring for the extras, so the turn keeps pace with the panel.
-    if (auto animator = kit::contextOf(this).animator) animator->animate(chevronTurn_, expanded ? 1 : 0, kit::Spring{0.3, 1.0});
+    if (auto animator = kit::contextOf(this).animator)
+        animator->animate(chevronTurn_, expanded ? 1 : 0, kit::Spring{0.3, 1.0});
 }
 
 double FooterRow::chevronAngle() const { return std::numbers::pi * chevronTurn_.value(); }
@@ -367,7 +376,8 @@ ExtrasSection::ExtrasSection(std::shared_ptr<AppModel> model, QWidget* parent)
     column->setContentsMargins(12, 12, 12, 12);
     column->setSpacing(8);
     auto* revealRow = new QHBoxLayout;
-    auto* revealLabel = new kit::Text(QStringLiteral("Reveal true color"), kit::FontBook::font(kit::TextStyle::subheadline));
+    auto* revealLabel =
+        new kit::Text(QStringLiteral("Reveal true color"), kit::FontBook::font(kit::TextStyle::subheadline));
     reveal_->setLevel(kit::TextLevel::secondary);
     revealRow->addSpacing(20);
     revealRow->addWidget(revealLabel);
@@ -376,14 +386,15 @@ ExtrasSection::ExtrasSection(std::shared_ptr<AppModel> model, QWidget* parent)
     column->addLayout(revealRow);
     auto* ditherRow = new QHBoxLayout;
     ditherRow->addSpacing(20);
-    ditherRow->addWidget(new kit::Text(QStringLiteral("Anti-dithering"), kit::FontBook::font(kit::TextStyle::subheadline)));
+    ditherRow->addWidget(
+        new kit::Text(QStringLiteral("Anti-dithering"), kit::FontBook::font(kit::TextStyle::subheadline)));
     ditherRow->addStretch(1);
     ditherRow->addWidget(switch_);
     column->addLayout(ditherRow);
     connect(switch_, &QAbstractButton::clicked, this, [this] {
         Settings s = model_.model().settings();
-        s.antiDithering = s.antiDithering == AntiDitheringScope::off ? AntiDitheringScope::externalOnly
-                                                                     : AntiDitheringScope::off;
+        s.antiDithering =
+            s.antiDithering == AntiDitheringScope::off ? AntiDitheringScope::externalOnly : AntiDitheringScope::off;
         model_.model().setSettings(s);
     });
     refresh();

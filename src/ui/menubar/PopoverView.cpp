@@ -75,10 +75,7 @@ void EntranceBox::reveal() {
 
 PopoverView::PopoverView(std::shared_ptr<AppModel> model, Environment environment, std::optional<Date> skyTime,
                          QWidget* parent)
-    : QWidget(parent),
-      model_(model),
-      env_(std::move(environment)),
-      stack_(new QVBoxLayout(this)) {
+    : QWidget(parent), model_(model), env_(std::move(environment)), stack_(new QVBoxLayout(this)) {
     if (!env_.sky.scheduler) env_.sky.scheduler = env_.scheduler;
     if (!env_.sky.clock) env_.sky.clock = env_.clock;
     env_.sky.startsOpen = false;  // the window announces each showing
@@ -132,12 +129,10 @@ PopoverView::PopoverView(std::shared_ptr<AppModel> model, Environment environmen
     for (auto* box : entrance_) box->raise();
     extrasBox_->raise();
 
-    willShow_ = kit::contextOf(this).notifications->observe(kit::Notifications::popoverWillShow,
-                                                          [this](const auto&) {
-                                                              timeFirstPaint_ =
-                                                                  platform::environmentSwitch("ORVANE_POPOVER_TIMING");
-                                                              replayEntrance();
-                                                          });
+    willShow_ = kit::contextOf(this).notifications->observe(kit::Notifications::popoverWillShow, [this](const auto&) {
+        timeFirstPaint_ = platform::environmentSwitch("ORVANE_POPOVER_TIMING");
+        replayEntrance();
+    });
     bannerBox_->setShown(kit::StatusBanner::hasContent(*model_), false);
     follower_.emplace(model_, [this](AppModel::Property p) {
         // No notice depends on the statistics, which every booking tick changes.
@@ -187,10 +182,8 @@ void PopoverView::replayEntrance() {
     const auto reveal = [this, alive = QPointer<PopoverView>(this)] {
         if (alive) revealEntrance();
     };
-    if (env_.scheduler)
-        env_.scheduler->post(reveal);
-    else
-        QTimer::singleShot(0, this, reveal);
+    if (env_.scheduler) env_.scheduler->post(reveal);
+    else QTimer::singleShot(0, this, reveal);
 }
 
 void PopoverView::revealEntrance() {
@@ -219,9 +212,9 @@ void PopoverView::paintEvent(QPaintEvent*) {
     if (timeFirstPaint_) {
         timeFirstPaint_ = false;
         // The monotonic clock, so a timing script can set it against its own.
-        const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(
-                            std::chrono::steady_clock::now().time_since_epoch())
-                            .count();
+        const auto ns =
+            std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+                .count();
         std::fprintf(stderr, "popover painted: %lld\n", static_cast<long long>(ns));
     }
 }

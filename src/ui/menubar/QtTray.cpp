@@ -40,10 +40,8 @@ QtTrayItem::QtTrayItem() : icon_(std::make_unique<QSystemTrayIcon>()) {
         anchor_ = geometry.isValid() && !geometry.isEmpty() ? geometry : QRect(QCursor::pos(), QSize(1, 1));
         if (!onClick) return;
         const bool control = QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ControlModifier);
-        if (reason == QSystemTrayIcon::Context)
-            onClick(TrayClick::context, control);
-        else if (reason == QSystemTrayIcon::Trigger)
-            onClick(TrayClick::trigger, control);
+        if (reason == QSystemTrayIcon::Context) onClick(TrayClick::context, control);
+        else if (reason == QSystemTrayIcon::Trigger) onClick(TrayClick::trigger, control);
     });
     icon_->show();
 }
@@ -78,11 +76,16 @@ namespace {
 void fill(QMenu& menu, const std::vector<TrayMenuEntry>& entries) {
     for (const auto& e : entries) {
         switch (e.kind) {
-            case TrayMenuEntry::Kind::separator: menu.addSeparator(); break;
-            case TrayMenuEntry::Kind::submenu: fill(*menu.addMenu(QString::fromStdString(e.title)), e.submenu); break;
+            case TrayMenuEntry::Kind::separator:
+                menu.addSeparator();
+                break;
+            case TrayMenuEntry::Kind::submenu:
+                fill(*menu.addMenu(QString::fromStdString(e.title)), e.submenu);
+                break;
             case TrayMenuEntry::Kind::action: {
                 QAction* action = menu.addAction(QString::fromStdString(e.title));
-                if (!e.key.empty()) action->setShortcut(QKeySequence(QStringLiteral("Ctrl+") + QString::fromStdString(e.key)));
+                if (!e.key.empty())
+                    action->setShortcut(QKeySequence(QStringLiteral("Ctrl+") + QString::fromStdString(e.key)));
                 QObject::connect(action, &QAction::triggered, [f = e.action] {
                     if (f) f();
                 });
@@ -217,8 +220,9 @@ QWidget* shortcutRow(const QString& text, const QString& keys, QWidget* parent) 
         cap->setMinimumSize(24, 24);
         cap->setAlignment(Qt::AlignCenter);
         cap->setFont(kit::FontBook::system(13, QFont::Medium));
-        cap->setStyleSheet(QStringLiteral("border:0.5px solid %1;border-radius:6px;background:%2;padding:0 4px;color:%3;")
-                               .arg(primaryAt(0.12), primaryAt(0.07), kit::primaryText(noticeAppearance).name()));
+        cap->setStyleSheet(
+            QStringLiteral("border:0.5px solid %1;border-radius:6px;background:%2;padding:0 4px;color:%3;")
+                .arg(primaryAt(0.12), primaryAt(0.07), kit::primaryText(noticeAppearance).name()));
         c->addWidget(cap);
     }
     caps->setAccessibleName(keys);
@@ -253,7 +257,8 @@ HiddenIconNotice::HiddenIconNotice(StatusItemController::NoticeActions actions, 
     auto* headerText = new QVBoxLayout;
     headerText->setSpacing(3);
     headerText->addStretch(1);
-    headerText->addWidget(label(QStringLiteral("Your desktop is not showing the Orvane icon"), 18, QFont::Bold, false, this));
+    headerText->addWidget(
+        label(QStringLiteral("Your desktop is not showing the Orvane icon"), 18, QFont::Bold, false, this));
     headerText->addWidget(label(QStringLiteral("Your panel has no system tray, so the icon has nowhere to appear."), 14,
                                 QFont::Normal, true, this));
     headerText->addStretch(1);
@@ -263,10 +268,11 @@ HiddenIconNotice::HiddenIconNotice(StatusItemController::NoticeActions actions, 
     auto* steps = new QVBoxLayout;
     steps->setSpacing(12);
     steps->addWidget(label(QStringLiteral("Bring it back"), 15, QFont::DemiBold, false, this));
-    steps->addWidget(step(1,
-                          QStringLiteral("Turn on the <b>system tray</b> of your panel. Some desktops need an extension "
-                                         "for tray icons."),
-                          this));
+    steps->addWidget(
+        step(1,
+             QStringLiteral("Turn on the <b>system tray</b> of your panel. Some desktops need an extension "
+                            "for tray icons."),
+             this));
     steps->addWidget(step(2, QStringLiteral("Then quit Orvane and start it again."), this));
     steps->addWidget(step(3,
                           QStringLiteral("Still not there? The keys below and <b>Orvane Settings</b> work without the "
@@ -285,7 +291,8 @@ HiddenIconNotice::HiddenIconNotice(StatusItemController::NoticeActions actions, 
     boxColumn->setContentsMargins(14, 14, 14, 14);
     boxColumn->setSpacing(10);
     // The factory toggle's keys, not the user's: the row is fixed.
-    boxColumn->addWidget(shortcutRow(QStringLiteral("Turn the tint on or off"), QStringLiteral("\u2303\u2325\u2318B"), box));
+    boxColumn->addWidget(
+        shortcutRow(QStringLiteral("Turn the tint on or off"), QStringLiteral("\u2303\u2325\u2318B"), box));
     auto* divider = new QFrame(box);
     divider->setFrameShape(QFrame::HLine);
     divider->setStyleSheet(QStringLiteral("color:%1;").arg(primaryAt(0.12)));
@@ -300,8 +307,9 @@ HiddenIconNotice::HiddenIconNotice(StatusItemController::NoticeActions actions, 
     check_->setFont(kit::FontBook::system(13));
     // The box itself in the notice's appearance, not the desktop style's light field.
     QPalette checkPalette = check_->palette();
-    checkPalette.setColor(QPalette::Base, appearance == kit::Appearance::dark ? kit::windowColor(appearance).lighter(150)
-                                                                              : QColor(Qt::white));
+    checkPalette.setColor(QPalette::Base, appearance == kit::Appearance::dark
+                                              ? kit::windowColor(appearance).lighter(150)
+                                              : QColor(Qt::white));
     checkPalette.setColor(QPalette::Text, kit::primaryText(appearance));
     check_->setPalette(checkPalette);
     column->addWidget(check_);

@@ -71,9 +71,12 @@ std::string stateLine(const StateInputs& in) {
     if (const auto* e = in.status.as<TintStatus::ExcludedApp>()) return "Not tinted in " + e->name;
     if (in.status.is<TintStatus::PausedUntil>()) {
         switch (in.mode) {
-            case Mode::manual: return "Manual hold · Manual";
-            case Mode::sunset: return "Manual hold · Sunset";
-            case Mode::schedule: return "Manual hold · Schedule";
+            case Mode::manual:
+                return "Manual hold · Manual";
+            case Mode::sunset:
+                return "Manual hold · Sunset";
+            case Mode::schedule:
+                return "Manual hold · Schedule";
         }
     }
     if (in.isWarming) {

@@ -8,9 +8,9 @@
 
 #include <QWidget>
 
-#include "support/Date.h"
 #include "core/Sky.h"
 #include "platform/Scheduler.h"
+#include "support/Date.h"
 #include "ui/menubar/SkyPoint.h"
 
 namespace orvane {

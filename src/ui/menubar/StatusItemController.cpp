@@ -28,11 +28,11 @@ MenuBarIcon::Glyph between(const MenuBarIcon::Glyph& a, const MenuBarIcon::Glyph
 
 std::shared_ptr<StatusItemController> StatusItemController::create(std::shared_ptr<AppModel> model,
                                                                    Environment environment) {
-    std::shared_ptr<StatusItemController> controller(new StatusItemController(std::move(model), std::move(environment)));
+    std::shared_ptr<StatusItemController> controller(
+        new StatusItemController(std::move(model), std::move(environment)));
     if (controller->env_.popover) {
-        controller->env_.popover->didClose = platform::weakly(controller, [](StatusItemController& c) {
-            c.notifications().post(kit::Notifications::popoverDidClose);
-        });
+        controller->env_.popover->didClose = platform::weakly(
+            controller, [](StatusItemController& c) { c.notifications().post(kit::Notifications::popoverDidClose); });
     }
     controller->rebuildStatusItem();
     return controller;
@@ -66,9 +66,8 @@ void StatusItemController::rebuildStatusItem() {
         lastIconState_.reset();
         shownGlyph_.reset();
         noticeChecks_.push_back(env_.scheduler->schedule(
-            noticeDelay, 0.1, platform::weakly(shared_from_this(), [](StatusItemController& c) {
-                c.warnIfHiddenBySystem();
-            })));
+            noticeDelay, 0.1,
+            platform::weakly(shared_from_this(), [](StatusItemController& c) { c.warnIfHiddenBySystem(); })));
     }
     refresh();
 }
@@ -142,10 +141,8 @@ void StatusItemController::clicked(TrayClick click, bool control) {
         if (item_) item_->showMenu(menu());
         return;
     }
-    if (env_.popover && env_.popover->isShown())
-        env_.popover->close();
-    else
-        showPopover();
+    if (env_.popover && env_.popover->isShown()) env_.popover->close();
+    else showPopover();
 }
 
 std::vector<TrayMenuEntry> StatusItemController::menu() const {
@@ -158,36 +155,62 @@ std::vector<TrayMenuEntry> StatusItemController::menu() const {
         };
     };
     std::vector<TrayMenuEntry> items;
-    items.push_back({Kind::action, s.enabled ? "Turn Off" : "Turn On", "",
-                     with([](StatusItemController& c) { c.model_->setEnabled(!c.model_->settings().enabled); }), {}});
+    items.push_back({Kind::action,
+                     s.enabled ? "Turn Off" : "Turn On",
+                     "",
+                     with([](StatusItemController& c) { c.model_->setEnabled(!c.model_->settings().enabled); }),
+                     {}});
     items.push_back(TrayMenuEntry::separator());
     for (const Preset& p : s.presets) {
-        items.push_back({Kind::action, p.name + " \u00B7 " + std::to_string(p.kelvin) + "K", "",
-                         with([id = p.id](StatusItemController& c) { c.applyPreset(id); }), {}});
+        items.push_back({Kind::action,
+                         p.name + " \u00B7 " + std::to_string(p.kelvin) + "K",
+                         "",
+                         with([id = p.id](StatusItemController& c) { c.applyPreset(id); }),
+                         {}});
     }
     items.push_back(TrayMenuEntry::separator());
     TrayMenuEntry disableFor{Kind::submenu, "Disable for", "", {}, {}};
-    disableFor.submenu.push_back({Kind::action, "1 hour", "",
+    disableFor.submenu.push_back({Kind::action,
+                                  "1 hour",
+                                  "",
                                   with([](StatusItemController& c) { c.model_->disable(c.env_.clock->now() + 3600); }),
                                   {}});
-    disableFor.submenu.push_back(
-        {Kind::action, "Until sunrise", "", with([](StatusItemController& c) { c.model_->disableUntilSunrise(); }), {}});
-    disableFor.submenu.push_back({Kind::action, "Until tomorrow", "",
-                                  with([](StatusItemController& c) { c.model_->disableUntilTomorrow(); }), {}});
+    disableFor.submenu.push_back({Kind::action,
+                                  "Until sunrise",
+                                  "",
+                                  with([](StatusItemController& c) { c.model_->disableUntilSunrise(); }),
+                                  {}});
+    disableFor.submenu.push_back({Kind::action,
+                                  "Until tomorrow",
+                                  "",
+                                  with([](StatusItemController& c) { c.model_->disableUntilTomorrow(); }),
+                                  {}});
     items.push_back(std::move(disableFor));
     if (model_->resolution().status.is<TintStatus::DisabledUntil>())
-        items.push_back(
-            {Kind::action, "Resume now", "", with([](StatusItemController& c) { c.model_->disable(std::nullopt); }), {}});
+        items.push_back({Kind::action,
+                         "Resume now",
+                         "",
+                         with([](StatusItemController& c) { c.model_->disable(std::nullopt); }),
+                         {}});
     items.push_back(TrayMenuEntry::separator());
-    items.push_back({Kind::action, "Settings\u2026", ",", with([](StatusItemController& c) {
+    items.push_back({Kind::action,
+                     "Settings\u2026",
+                     ",",
+                     with([](StatusItemController& c) {
                          if (c.openSettings) c.openSettings();
                      }),
                      {}});
-    items.push_back({Kind::action, "Check for Updates\u2026", "", with([](StatusItemController& c) {
+    items.push_back({Kind::action,
+                     "Check for Updates\u2026",
+                     "",
+                     with([](StatusItemController& c) {
                          if (c.env_.openURL) c.env_.openURL(kit::Brand::updatesURL());
                      }),
                      {}});
-    items.push_back({Kind::action, "Quit Orvane", "q", with([](StatusItemController& c) {
+    items.push_back({Kind::action,
+                     "Quit Orvane",
+                     "q",
+                     with([](StatusItemController& c) {
                          if (c.env_.quit) c.env_.quit();
                      }),
                      {}});

@@ -52,9 +52,12 @@ std::array<IntensityItem, 3> intensityItems() {
 std::string tonightCaption(bool hasPlan, Mode mode, const std::string& modeSubtitle) {
     if (hasPlan) return modeSubtitle;
     switch (mode) {
-        case Mode::manual: return "Manual: stays where you put it.";
-        case Mode::sunset: return "Custom curve · " + modeSubtitle;
-        case Mode::schedule: return "Schedule · " + modeSubtitle;
+        case Mode::manual:
+            return "Manual: stays where you put it.";
+        case Mode::sunset:
+            return "Custom curve · " + modeSubtitle;
+        case Mode::schedule:
+            return "Schedule · " + modeSubtitle;
     }
     return modeSubtitle;
 }
