@@ -13,14 +13,10 @@
 
 namespace orvane::platform::sim {
 
-namespace {
-
-const Log& log() {
+const Log& simLog() {
     static const Log l("sim");
     return l;
 }
-
-}  // namespace
 
 SimMachine::SimMachine(std::filesystem::path directory, SimSharing sharing) : core_(coreFor(directory, sharing)) {}
 
@@ -51,7 +47,7 @@ std::shared_ptr<SimMachine::Core> SimMachine::coreFor(const std::filesystem::pat
     core->owner = ::getpid();
     std::filesystem::create_directories(directory, ec);
     if (removeStaleTemporaryFiles(directory / "machine.json") > 0)
-        log().notice("removed temporary files of interrupted writes of %s", (directory / "machine.json").string());
+        simLog().notice("removed temporary files of interrupted writes of %s", (directory / "machine.json").string());
     registry[key.string()] = core;
     return core;
 }
@@ -82,7 +78,7 @@ SimState SimMachine::loadLocked() const {
     try {
         text = readWholeFile(stateFile());
     } catch (const std::exception& e) {
-        log().error("cannot read the simulated machine: %s", e.what());
+        simLog().error("cannot read the simulated machine: %s", e.what());
     }
     SimState state;
     bool fresh = false;
@@ -93,7 +89,7 @@ SimState SimMachine::loadLocked() const {
         try {
             state = SimState::fromJson(json::parse(*text));
         } catch (const JsonError& e) {
-            log().error("simulated machine unreadable, starting from the built-in layout: %s", e.description());
+            simLog().error("simulated machine unreadable, starting from the built-in layout: %s", e.description());
             std::error_code ec;
             std::filesystem::rename(stateFile(), directory() / "machine.json.unreadable", ec);
             state = SimState::defaultLayout();

@@ -56,9 +56,13 @@
 #include <string>
 
 #include "platform/AtomicFile.h"
+#include "platform/Log.h"
 #include "platform/sim/SimState.h"
 
 namespace orvane::platform::sim {
+
+// The log category of the simulated machine.
+const Log& simLog();
 
 // Whether other processes see the machine: through the state file, or not at all.
 enum class SimSharing { processes, thisProcess };

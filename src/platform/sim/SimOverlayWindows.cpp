@@ -9,21 +9,12 @@
 
 namespace orvane::platform::sim {
 
-namespace {
-
-const Log& log() {
-    static const Log l("sim");
-    return l;
-}
-
-}  // namespace
-
 SimOverlayWindow::~SimOverlayWindow() {
     try {
         machine_->update(
             [&](SimState& s) { std::erase_if(s.windows, [&](const SimWindow& w) { return w.id == local_.id; }); });
     } catch (const std::exception& e) {
-        log().error("cannot remove overlay window %s: %s", local_.id, e.what());
+        simLog().error("cannot remove overlay window %s: %s", local_.id, e.what());
     }
 }
 

@@ -4,9 +4,9 @@
 #include <QPainter>
 
 #include "ui/hud/HUDRules.h"
+#include "ui/hud/PanelSurface.h"
 #include "ui/kit/Context.h"
 #include "ui/kit/FontBook.h"
-#include "ui/kit/Glass.h"
 #include "ui/kit/PaintKit.h"
 #include "ui/kit/Symbols.h"
 
@@ -29,10 +29,7 @@ void HUDView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
 
-    // The window colour under the glass keeps the panel solid without a compositing manager.
-    const QPainterPath shape = kit::PaintKit::roundedRect(QRectF(rect()), cornerRadius);
-    painter.fillPath(shape, kit::windowColor(appearance));
-    kit::glassSurface(painter, shape, appearance);
+    hud::paintPanelSurface(painter, QRectF(rect()), cornerRadius, appearance);
 
     const QColor primary = kit::primaryText(appearance);
     const QFont caption = kit::FontBook::font(kit::TextStyle::caption);

@@ -7,9 +7,9 @@
 #include <QPen>
 
 #include "ui/hud/HUDRules.h"
+#include "ui/hud/PanelSurface.h"
 #include "ui/kit/Context.h"
 #include "ui/kit/FontBook.h"
-#include "ui/kit/Glass.h"
 #include "ui/kit/PaintKit.h"
 #include "ui/kit/Symbols.h"
 #include "ui/kit/Tokens.h"
@@ -39,9 +39,7 @@ void RestBreakView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
 
-    const QPainterPath shape = kit::PaintKit::roundedRect(QRectF(rect()), cornerRadius);
-    painter.fillPath(shape, kit::windowColor(appearance));
-    kit::glassSurface(painter, shape, appearance);
+    hud::paintPanelSurface(painter, QRectF(rect()), cornerRadius, appearance);
 
     const double left = progress();
     const QColor primary = kit::primaryText(appearance);
