@@ -28,7 +28,11 @@ namespace {
 
 using platform::FakeScheduler;
 using platform::Point;
+using platform::Rect;
 using platform::RunningApplication;
+using platform::WindowInfo;
+using platform::windowListExcludeDesktopElements;
+using platform::windowListOnScreenOnly;
 using platform::WorkspaceEvent;
 
 class X11WorkspaceTest : public ::testing::Test {
@@ -151,6 +155,103 @@ TEST_F(X11WorkspaceTest, ActivatingAnotherApplicationIsAnnouncedOnce) {
     a.cancel();
     activate(editor);
     EXPECT_FALSE(pumpUntil([&] { return activations > 4; }, 0.2)) << "the observation ended";
+}
+
+void setClass(Display* dpy, Window w, const char* instance) {
+    std::string name = instance;
+    char klass[] = "Test";
+    XClassHint hint{name.data(), klass};
+    XSetClassHint(dpy, w, &hint);
+}
+
+TEST_F(X11WorkspaceTest, TheWindowListFollowsAWindowThroughItsLife) {
+    const std::uint32_t shown = windowListOnScreenOnly | windowListExcludeDesktopElements;
+    const auto lists = [&](std::vector<WindowInfo> all, std::vector<WindowInfo> onScreen) {
+        return pumpUntil([&] { return workspace->windowList(0) == all && workspace->windowList(shown) == onScreen; });
+    };
+    ASSERT_TRUE(lists({}, {}));
+
+    const Window w = XCreateSimpleWindow(other, XDefaultRootWindow(other), 10, 20, 200, 100, 0, 0, 0);
+    setClass(other, w, "first");
+    const long pid = 31;
+    XChangeProperty(other, w, XInternAtom(other, "_NET_WM_PID", False), XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&pid), 1);
+    XSync(other, False);
+    WindowInfo info{"first", 31, 0, Rect{10, 20, 200, 100}};
+    EXPECT_TRUE(lists({info}, {})) << "created";
+
+    XMapWindow(other, w);
+    XSync(other, False);
+    EXPECT_TRUE(lists({info}, {info})) << "mapped";
+
+    XMoveResizeWindow(other, w, 50, 60, 300, 150);
+    XSync(other, False);
+    info.bounds = Rect{50, 60, 300, 150};
+    EXPECT_TRUE(lists({info}, {info})) << "moved";
+
+    setClass(other, w, "renamed");
+    XSync(other, False);
+    info.ownerName = "renamed";
+    EXPECT_TRUE(lists({info}, {info})) << "renamed";
+
+    const Atom dock = XInternAtom(other, "_NET_WM_WINDOW_TYPE_DOCK", False);
+    XChangeProperty(other, w, XInternAtom(other, "_NET_WM_WINDOW_TYPE", False), XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&dock), 1);
+    XSync(other, False);
+    EXPECT_TRUE(lists({info}, {})) << "became a dock";
+    XDeleteProperty(other, w, XInternAtom(other, "_NET_WM_WINDOW_TYPE", False));
+    XSync(other, False);
+    EXPECT_TRUE(lists({info}, {info})) << "a normal window again";
+
+    XUnmapWindow(other, w);
+    XSync(other, False);
+    EXPECT_TRUE(lists({info}, {})) << "unmapped";
+
+    XDestroyWindow(other, w);
+    XSync(other, False);
+    EXPECT_TRUE(lists({}, {})) << "destroyed";
+}
+
+TEST_F(X11WorkspaceTest, LookingAgainAtAnUnchangedDesktopAsksTheServerNothing) {
+    const std::uint32_t shown = windowListOnScreenOnly | windowListExcludeDesktopElements;
+    const Window editor = appWindow("Editor", 4242);
+    appWindow("Player", 77);
+    const auto first = workspace->windowList(shown);
+    ASSERT_TRUE(first);
+    ASSERT_EQ(first->size(), 2u);
+    const auto all = workspace->windowList(0);
+
+    const auto before = platform::linuxsys::requestsSent(*workspace);
+    ASSERT_TRUE(before);
+    EXPECT_EQ(workspace->windowList(shown), first);
+    EXPECT_EQ(workspace->windowList(0), all);
+    // A new title changes nothing listed.
+    XStoreName(other, editor, "a new title");
+    XSync(other, False);
+    scheduler->runPending();
+    EXPECT_EQ(workspace->windowList(shown), first);
+    EXPECT_EQ(platform::linuxsys::requestsSent(*workspace), before);
+
+    XMoveWindow(other, editor, 5, 7);
+    XSync(other, False);
+    ASSERT_TRUE(pumpUntil([&] {
+        const auto now = workspace->windowList(shown);
+        return now && !now->empty() && now->back().bounds == Rect{5, 7, 200, 100};
+    }));
+    EXPECT_GT(platform::linuxsys::requestsSent(*workspace), before) << "the move was read from the server";
+}
+
+TEST_F(X11WorkspaceTest, WithoutASchedulerEveryLookReadsTheServer) {
+    auto unscheduled = platform::linuxsys::openX11Workspace(nullptr, server.display());
+    ASSERT_TRUE(unscheduled);
+    const Window w = appWindow("Editor", 4242);
+    ASSERT_EQ(unscheduled->windowList(0), (std::vector<WindowInfo>{{"instance", 4242, 0, Rect{0, 0, 200, 100}}}));
+    const auto before = platform::linuxsys::requestsSent(*unscheduled);
+    XMoveWindow(other, w, 30, 40);
+    setClass(other, w, "moved");
+    XSync(other, False);
+    EXPECT_EQ(unscheduled->windowList(0), (std::vector<WindowInfo>{{"moved", 4242, 0, Rect{30, 40, 200, 100}}}));
+    EXPECT_GT(platform::linuxsys::requestsSent(*unscheduled), before);
 }
 
 TEST_F(X11WorkspaceTest, DisplaysSleepWhileDpmsHasTheMonitorsOff) {

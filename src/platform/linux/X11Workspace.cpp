@@ -47,8 +47,9 @@ public:
         hasScreenSaver_ = XScreenSaverQueryExtension(dpy_, &event, &error);
         hasRandr_ = XRRQueryExtension(dpy_, &event, &error);
         if (scheduler_) {
-            // The window manager announces activation on the root's _NET_ACTIVE_WINDOW.
-            XSelectInput(dpy_, root_, PropertyChangeMask);
+            // The window manager announces activation on the root's _NET_ACTIVE_WINDOW; the
+            // window list changes with the stacking list and the top-level windows.
+            XSelectInput(dpy_, root_, PropertyChangeMask | SubstructureNotifyMask);
             XFlush(dpy_);
             front_ = frontmostApplication();
             watch_ = scheduler_->watchFd(XConnectionNumber(dpy_), FdEvent::readable, [this] { drain(); });
@@ -113,40 +114,122 @@ public:
 
     std::set<std::string> authenticationPromptOwners() override { return linuxAuthenticationPromptOwners(); }
 
+    // With a scheduler the list is kept and rebuilt only after an event that can change it
+    // (see note()), so a look at an unchanged desktop costs no X request at all.
     std::optional<std::vector<WindowInfo>> windowList(std::uint32_t options) override {
-        XSync(dpy_, False);
-        listing = dpy_;
-        beforeListing = XSetErrorHandler(dropListingError);
+        if (scheduler_) drain();
+        if (!scheduler_ || stale_) rebuild();
         std::vector<WindowInfo> out;
-        auto windows = stackingOrder();
-        std::reverse(windows.begin(), windows.end());  // front first
-        for (const Window w : windows) {
-            XWindowAttributes attributes;
-            if (!XGetWindowAttributes(dpy_, w, &attributes)) continue;
-            if ((options & windowListOnScreenOnly) && attributes.map_state != IsViewable) continue;
-            if ((options & windowListExcludeDesktopElements) && isDesktopElement(w)) continue;
-            int x = 0, y = 0;
-            Window child = 0;
-            XTranslateCoordinates(dpy_, w, root_, 0, 0, &x, &y, &child);
+        for (const auto& placed : placed_) {
+            if ((options & windowListOnScreenOnly) && !placed.viewable) continue;
+            const auto it = facts_.find(placed.window);
+            if (it == facts_.end()) continue;
+            if ((options & windowListExcludeDesktopElements) && it->second.desktopElement) continue;
             WindowInfo entry;
-            entry.bounds = {static_cast<double>(x), static_cast<double>(y), static_cast<double>(attributes.width),
-                            static_cast<double>(attributes.height)};
-            entry.ownerName = instanceName(w).value_or("");
-            if (auto pid = cardinal(w, pid_)) entry.ownerPID = static_cast<std::int32_t>(*pid);
+            entry.bounds = placed.bounds;
+            entry.ownerName = it->second.instance;
+            entry.ownerPID = it->second.pid;
             out.push_back(std::move(entry));
         }
-        XSync(dpy_, False);
-        XSetErrorHandler(beforeListing);
-        listing = nullptr;
-        drainQueuedLater();
         return out;
     }
+
+    std::uint64_t requestsSent() const { return XNextRequest(dpy_) - 1; }
 
 private:
     struct Area {
         int x = 0, y = 0, width = 0, height = 0;
     };
     using Table = std::map<std::uint64_t, std::pair<WorkspaceEvent, std::shared_ptr<std::function<void()>>>>;
+
+    // A listed window where it is, front first.
+    struct Placed {
+        Window window = 0;
+        bool viewable = false;
+        Rect bounds;
+    };
+    // What only a PropertyNotify of the window (or its destruction) changes.
+    struct Facts {
+        std::string instance;
+        std::optional<std::int32_t> pid;
+        bool desktopElement = false;
+    };
+
+    void rebuild() {
+        XSync(dpy_, False);
+        // What that round trip read may already say the list is stale again.
+        if (scheduler_) drain();
+        else facts_.clear();  // nothing would tell when they change
+        stale_ = false;
+        listing = dpy_;
+        beforeListing = XSetErrorHandler(dropListingError);
+        auto windows = stackingOrder();
+        std::reverse(windows.begin(), windows.end());  // front first
+        std::set<Window> listed;
+        placed_.clear();
+        for (const Window w : windows) {
+            // Watched before it is read, so no change after the read goes unnoticed.
+            if (scheduler_ && !watched_.count(w)) XSelectInput(dpy_, w, PropertyChangeMask | StructureNotifyMask);
+            XWindowAttributes attributes;
+            if (!XGetWindowAttributes(dpy_, w, &attributes)) continue;
+            listed.insert(w);
+            int x = 0, y = 0;
+            Window child = 0;
+            XTranslateCoordinates(dpy_, w, root_, 0, 0, &x, &y, &child);
+            placed_.push_back({w, attributes.map_state == IsViewable,
+                               Rect{static_cast<double>(x), static_cast<double>(y),
+                                    static_cast<double>(attributes.width), static_cast<double>(attributes.height)}});
+            if (facts_.count(w)) continue;
+            Facts facts;
+            facts.instance = instanceName(w).value_or("");
+            if (auto pid = cardinal(w, pid_)) facts.pid = static_cast<std::int32_t>(*pid);
+            facts.desktopElement = isDesktopElement(w);
+            facts_[w] = std::move(facts);
+        }
+        if (scheduler_) {
+            // Windows that left the list stop waking the list up.
+            for (const Window w : watched_)
+                if (!listed.count(w)) XSelectInput(dpy_, w, NoEventMask);
+            watched_ = listed;
+        }
+        std::erase_if(facts_, [&](const auto& entry) { return !listed.count(entry.first); });
+        XSync(dpy_, False);
+        XSetErrorHandler(beforeListing);
+        listing = nullptr;
+        drainQueuedLater();
+    }
+
+    // Marks the window list stale on any event that can change it.
+    void note(const XEvent& event) {
+        switch (event.type) {
+            case PropertyNotify: {
+                const auto& p = event.xproperty;
+                if (p.window == root_) {
+                    if (p.atom == stacking_) stale_ = true;
+                } else if (p.atom == XA_WM_CLASS || p.atom == pid_ || p.atom == windowType_) {
+                    facts_.erase(p.window);
+                    stale_ = true;
+                }
+                break;
+            }
+            case DestroyNotify:
+                facts_.erase(event.xdestroywindow.window);
+                watched_.erase(event.xdestroywindow.window);
+                stale_ = true;
+                break;
+            case CreateNotify:
+            case MapNotify:
+            case UnmapNotify:
+            case ConfigureNotify:
+            case ReparentNotify:
+            case GravityNotify:
+            case CirculateNotify:
+                stale_ = true;
+                break;
+            default:
+                break;
+        }
+    }
 
     // The main output in root pixels, chosen as the display list chooses it: the primary
     // output, else the first connected one with a mode; the whole root without RandR.
@@ -213,6 +296,7 @@ private:
             while (XPending(dpy_) > 0) {
                 XEvent event;
                 XNextEvent(dpy_, &event);
+                note(event);
                 if (event.type == PropertyNotify && event.xproperty.window == root_ &&
                     event.xproperty.atom == activeWindow_)
                     activeChanged = true;
@@ -329,6 +413,10 @@ private:
     bool hasScreenSaver_ = false;
     bool hasRandr_ = false;
     std::optional<RunningApplication> front_;
+    std::vector<Placed> placed_;
+    std::map<Window, Facts> facts_;
+    std::set<Window> watched_;
+    bool stale_ = true;
     std::shared_ptr<Table> observers_ = std::make_shared<Table>();
     std::uint64_t next_ = 1;
     Handle watch_;
@@ -394,6 +482,11 @@ std::shared_ptr<Workspace> openX11Workspace(std::shared_ptr<Scheduler> scheduler
     Display* dpy = XOpenDisplay(displayName ? displayName->c_str() : nullptr);
     if (!dpy) return nullptr;
     return std::make_shared<X11Workspace>(dpy, std::move(scheduler), std::move(logind));
+}
+
+std::optional<std::uint64_t> requestsSent(Workspace& workspace) {
+    if (auto* x = dynamic_cast<X11Workspace*>(&workspace)) return x->requestsSent();
+    return std::nullopt;
 }
 
 std::shared_ptr<Displays> withDpmsSleep(std::shared_ptr<Displays> displays,

@@ -6,6 +6,7 @@
 // announced when the window manager activates another application; the pointer from
 // XQueryPointer; the idle time from the screen-saver extension; the lock and the idle
 // inhibitors from logind. Opening URLs is missing. Declared without X types.
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <set>
@@ -27,6 +28,10 @@ std::set<std::string> linuxAuthenticationPromptOwners();
 std::shared_ptr<Workspace> openX11Workspace(std::shared_ptr<Scheduler> scheduler,
                                             const std::optional<std::string>& displayName = std::nullopt,
                                             std::unique_ptr<LogindSession> logind = nullptr);
+
+// The requests sent so far on an X workspace's connection, none for any other workspace:
+// tells whether a look was answered without asking the server.
+std::optional<std::uint64_t> requestsSent(Workspace& workspace);
 
 // `displays` with sleep read from the server's DPMS state as well; `displays` itself when
 // no X display opens.
