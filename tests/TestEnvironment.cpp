@@ -21,7 +21,11 @@ public:
         };
         ::setenv("ORVANE_PLATFORM", "sim", 1);
         ::setenv("XDG_CONFIG_HOME", sub("config").c_str(), 1);
-        ::setenv("XDG_RUNTIME_DIR", sub("runtime").c_str(), 1);
+        // A runtime directory is the user's alone, as the session makes it.
+        const std::string runtime = sub("runtime");
+        std::filesystem::permissions(runtime, std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::replace);
+        ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
         ::setenv("ORVANE_SIM_DIR", sub("sim").c_str(), 1);
         ::unsetenv("DBUS_SESSION_BUS_ADDRESS");
         ::unsetenv("DISPLAY");
