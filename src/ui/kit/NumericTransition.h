@@ -1,9 +1,9 @@
 #pragma once
 // A text that changes in place like a counter: the characters that differ between the old
 // and the new text roll out and in (upwards when counting up, downwards when counting
-// down) while the unchanged ends stay and slide to their new place. One piece for every
+// down) while the unchanged ends stay and slide to their new place. One transition for every
 // number that changes where it stands: slider readouts, tile details, the kelvin numeral,
-// the sky card's rows and the evening badge. The same piece cross-fades a text that is no
+// the sky card's rows and the evening badge. The same transition cross-fades a text that is no
 // number (the tonight block's caption).
 #include <functional>
 #include <vector>
