@@ -63,49 +63,53 @@ struct Machine {
     }
 };
 
+// The card at Berlin on a June night, moon up and stars twinkling: the dearest frame.
+struct NightCard {
+    Machine machine{Calendar(*TimeZone::named("Europe/Berlin")).date(2024, 6, 21, 23, 30)};
+    SkyHero hero;
+    QImage image{704, 536, QImage::Format_ARGB32_Premultiplied};
+
+    static SkyHero::Environment environmentOf(const Machine& machine, bool withTexts) {
+        SkyHero::Environment environment;
+        environment.scheduler = machine.scheduler;
+        environment.clock = machine.clock;
+        if (withTexts) environment.locale = "en_US";
+        return environment;
+    }
+    explicit NightCard(bool withTexts = true) : hero(machine.model, environmentOf(machine, withTexts), std::nullopt) {
+        hero.resize(352, SkyHero::cardHeight);
+        image.setDevicePixelRatio(2);
+    }
+    void nextFrame() { machine.clock->setNow(machine.clock->now() + 1.0 / 30); }
+};
+
+double minimum(const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); }
+
 // The very first paint in the process, as when the popover first opens: the blurred
 // silhouettes of the sun, the moon, the glade and every character of the rows are made then
 // and kept. Meaningful only as the first benchmark of a run, hence one iteration.
 void firstPaintSkyCard(benchmark::State& state) {
-    const Date night = Calendar(*TimeZone::named("Europe/Berlin")).date(2024, 6, 21, 23, 30);
-    Machine machine(night);
-    SkyHero::Environment environment;
-    environment.scheduler = machine.scheduler;
-    environment.clock = machine.clock;
-    environment.locale = "en_US";
-    SkyHero hero(machine.model, environment, std::nullopt);
-    hero.resize(352, SkyHero::cardHeight);
-    hero.refresh();
-    QImage image(704, 536, QImage::Format_ARGB32_Premultiplied);
-    image.setDevicePixelRatio(2);
+    NightCard card;
+    card.hero.refresh();
     for (auto _ : state) {
-        hero.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
-        benchmark::DoNotOptimize(image.constBits());
+        card.hero.render(&card.image, QPoint(), QRegion(), QWidget::DrawChildren);
+        benchmark::DoNotOptimize(card.image.constBits());
     }
 }
 BENCHMARK(firstPaintSkyCard)->Iterations(1)->Unit(benchmark::kMillisecond);
 
-// A night frame, moon up and stars twinkling: the dearest one. With afterRefresh the day is
-// recomputed and the still layers drawn again first, as every 30 s or on a model change.
+// A night frame. With afterRefresh the day is recomputed and the still layers drawn again
+// first, as every 30 s or on a model change.
 void paintSkyCard(benchmark::State& state) {
-    const Date night = Calendar(*TimeZone::named("Europe/Berlin")).date(2024, 6, 21, 23, 30);
-    Machine machine(night);
-    SkyHero::Environment environment;
-    environment.scheduler = machine.scheduler;
-    environment.clock = machine.clock;
-    environment.locale = "en_US";
-    SkyHero hero(machine.model, environment, std::nullopt);
-    hero.resize(352, SkyHero::cardHeight);
-    machine.model->setRenderTonightReduction(0.62);
-    QImage image(704, 536, QImage::Format_ARGB32_Premultiplied);
-    image.setDevicePixelRatio(2);
+    NightCard card;
+    card.machine.model->setRenderTonightReduction(0.62);
     const bool cold = state.range(0) != 0;
     for (auto _ : state) {
-        machine.clock->setNow(machine.clock->now() + 1.0 / 30);
-        if (cold) hero.refresh();  // new values: the still layers are drawn again too
+        card.nextFrame();
+        if (cold) card.hero.refresh();  // new values: the still layers are drawn again too
         // The card with its children (bed menu, badge, switch), as a repaint of it draws them.
-        hero.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
-        benchmark::DoNotOptimize(image.constBits());
+        card.hero.render(&card.image, QPoint(), QRegion(), QWidget::DrawChildren);
+        benchmark::DoNotOptimize(card.image.constBits());
     }
 }
 BENCHMARK(paintSkyCard)
@@ -113,71 +117,41 @@ BENCHMARK(paintSkyCard)
     ->Arg(0)
     ->Arg(1)
     ->Unit(benchmark::kMillisecond)
-    ->ComputeStatistics("min", [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); });
+    ->ComputeStatistics("min", minimum);
 
 // One twinkle frame: what the frame timer asks to repaint (stars, glade, the bed menu).
 void paintTwinkleFrame(benchmark::State& state) {
-    const Date night = Calendar(*TimeZone::named("Europe/Berlin")).date(2024, 6, 21, 23, 30);
-    Machine machine(night);
-    SkyHero::Environment environment;
-    environment.scheduler = machine.scheduler;
-    environment.clock = machine.clock;
-    environment.locale = "en_US";
-    SkyHero hero(machine.model, environment, std::nullopt);
-    hero.resize(352, SkyHero::cardHeight);
-    hero.refresh();
-    QImage image(704, 536, QImage::Format_ARGB32_Premultiplied);
-    image.setDevicePixelRatio(2);
-    const QRegion region = hero.twinkleRegion();
+    NightCard card;
+    card.hero.refresh();
+    const QRegion region = card.hero.twinkleRegion();
     for (auto _ : state) {
-        machine.clock->setNow(machine.clock->now() + 1.0 / 30);
-        hero.render(&image, region.boundingRect().topLeft(), region, QWidget::DrawChildren);
-        benchmark::DoNotOptimize(image.constBits());
+        card.nextFrame();
+        card.hero.render(&card.image, region.boundingRect().topLeft(), region, QWidget::DrawChildren);
+        benchmark::DoNotOptimize(card.image.constBits());
     }
 }
-BENCHMARK(paintTwinkleFrame)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", [](const std::vector<double>& v) {
-    return *std::min_element(v.begin(), v.end());
-});
+BENCHMARK(paintTwinkleFrame)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", minimum);
 
 // The picture alone, without the rows' texts and the bottom fade.
 void paintSkyScene(benchmark::State& state) {
-    const Date night = Calendar(*TimeZone::named("Europe/Berlin")).date(2024, 6, 21, 23, 30);
-    Machine machine(night);
-    SkyHero::Environment environment;
-    environment.scheduler = machine.scheduler;
-    environment.clock = machine.clock;
-    SkyHero hero(machine.model, environment, std::nullopt);
-    hero.resize(352, SkyHero::cardHeight);
-    hero.refresh();
-    const SkyScene scene = hero.scene();
-    QImage image(704, 536, QImage::Format_ARGB32_Premultiplied);
-    image.setDevicePixelRatio(2);
+    NightCard card(false);
+    card.hero.refresh();
+    const SkyScene scene = card.hero.scene();
     for (auto _ : state) {
-        machine.clock->setNow(machine.clock->now() + 1.0 / 30);
-        QPainter painter(&image);
-        scene.draw(painter, machine.clock->now());
-        benchmark::DoNotOptimize(image.constBits());
+        card.nextFrame();
+        QPainter painter(&card.image);
+        scene.draw(painter, card.machine.clock->now());
+        benchmark::DoNotOptimize(card.image.constBits());
     }
 }
-BENCHMARK(paintSkyScene)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", [](const std::vector<double>& v) {
-    return *std::min_element(v.begin(), v.end());
-});
+BENCHMARK(paintSkyScene)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", minimum);
 
 // The day recomputed, as on every 30 s refresh, model change and drag step.
 void refreshSkyCard(benchmark::State& state) {
-    const Date night = Calendar(*TimeZone::named("Europe/Berlin")).date(2024, 6, 21, 23, 30);
-    Machine machine(night);
-    SkyHero::Environment environment;
-    environment.scheduler = machine.scheduler;
-    environment.clock = machine.clock;
-    environment.locale = "en_US";
-    SkyHero hero(machine.model, environment, std::nullopt);
-    hero.resize(352, SkyHero::cardHeight);
-    for (auto _ : state) hero.refresh();
+    NightCard card;
+    for (auto _ : state) card.hero.refresh();
 }
-BENCHMARK(refreshSkyCard)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", [](const std::vector<double>& v) {
-    return *std::min_element(v.begin(), v.end());
-});
+BENCHMARK(refreshSkyCard)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", minimum);
 
 }  // namespace
 }  // namespace orvane

@@ -1,17 +1,21 @@
 #pragma once
 // A private X server for one test: Xvfb started with -displayfd, the display number read
 // from the pipe up to the newline. Tests skip (never pass) where there is no Xvfb binary.
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <sstream>
 #include <string>
+#include <thread>
 
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include "platform/FakeScheduler.h"
 
 namespace orvane::testing {
 
@@ -91,5 +95,19 @@ private:
     std::string error_;
     std::string display_;
 };
+
+// Runs what the scheduler holds (the X connections' reads among it) for up to `seconds`
+// of real time or until `done` holds.
+template <class F>
+bool pumpUntil(platform::FakeScheduler& scheduler, F done, double seconds = 5) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (std::chrono::steady_clock::now() < end) {
+        scheduler.runPending();
+        if (done()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    scheduler.runPending();
+    return done();
+}
 
 }  // namespace orvane::testing

@@ -113,7 +113,7 @@ EarlyLaunch::Outcome EarlyLaunch::run(const std::vector<std::string>& arguments)
     launch->platform = platform::Platform::create({platform::SystemClock::shared(), launch->scheduler});
     if (launch->platform->name() == "linux") {
         launch->overlays = std::make_shared<DeferredOverlayWindows>(
-            [] { return platform::linuxsys::compositingManagerRunning(); }, toolkitTopLevel);
+            [] { return platform::linuxsys::compositingManagerRunning(); }, platform::highestWindowLevel);
         launch->platform->setOverlayWindows(launch->overlays);
     }
     sayWhyNotX11(launch->x11, *launch->platform);

@@ -38,9 +38,6 @@ struct LaunchedTint {
 
 // What a normal start has made before the toolkit.
 struct EarlyLaunch {
-    // Qt's highest window level on X11, which the overlays ask for before Qt is loaded.
-    static constexpr int toolkitTopLevel = 2147483631;
-
     std::unique_ptr<SingleInstance> instance;
     // Held until the toolkit has connected too (see X11Hold).
     platform::linuxsys::X11Hold x11;

@@ -41,7 +41,7 @@ public:
 class MissingOverlayWindows final : public OverlayWindows {
 public:
     std::unique_ptr<OverlayWindow> create(const Rect&, const OverlayStyle&) override { return nullptr; }
-    int maximumWindowLevel() override { return 2147483631; }
+    int maximumWindowLevel() override { return highestWindowLevel; }
 };
 
 class MissingI2C final : public I2C {

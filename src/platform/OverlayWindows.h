@@ -47,6 +47,9 @@ struct OverlayStyle {
     SharingType sharingType = SharingType::readOnly;
 };
 
+// The highest window level, where the tint panels sit.
+inline constexpr int highestWindowLevel = 2147483631;
+
 class OverlayWindows {
 public:
     virtual ~OverlayWindows() = default;

@@ -69,14 +69,7 @@ protected:
     // until `done` holds.
     template <class F>
     bool pumpUntil(F done, double seconds = 5) {
-        const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-        while (std::chrono::steady_clock::now() < end) {
-            scheduler->runPending();
-            if (done()) return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        scheduler->runPending();
-        return done();
+        return orvane::testing::pumpUntil(*scheduler, done, seconds);
     }
     void pump(double seconds) {
         pumpUntil([] { return false; }, seconds);

@@ -22,8 +22,6 @@ const Log& log() {
     return l;
 }
 
-constexpr int topLevel = 2147483631;
-
 // Where the main display lies in the toolkit's coordinates.
 QRect mainScreenGeometry() {
     if (const QScreen* screen = QGuiApplication::primaryScreen()) return screen->geometry();
@@ -129,6 +127,6 @@ std::unique_ptr<OverlayWindow> QtOverlayWindows::create(const Rect& frame, const
     return std::make_unique<QtOverlayWindow>(frame, style);
 }
 
-int QtOverlayWindows::maximumWindowLevel() { return topLevel; }
+int QtOverlayWindows::maximumWindowLevel() { return highestWindowLevel; }
 
 }  // namespace orvane::platform

@@ -70,7 +70,7 @@ public:
     explicit SimOverlayWindows(std::shared_ptr<SimMachine> machine) : machine_(std::move(machine)) {}
 
     std::unique_ptr<OverlayWindow> create(const Rect& frame, const OverlayStyle& style) override;
-    int maximumWindowLevel() override { return 2147483631; }
+    int maximumWindowLevel() override { return highestWindowLevel; }
 
 private:
     std::shared_ptr<SimMachine> machine_;
