@@ -296,7 +296,14 @@ TEST_P(ProgramSessionTest, AWatchdogThatEndsIsStartedAgainThreeSecondsLater) {
     ProgramProcess program(session, {});
     ASSERT_TRUE(program.waitUntilReady()) << program.errors();
     std::vector<pid_t> guards;
-    ASSERT_TRUE(program.waitFor([&] { return (guards = childrenNamed(program.pid(), "Glowkeeper")).size() == 1; }, 5s));
+    // The kernel names a process at exec a moment before it lays out its arguments: a guard
+    // counts once its command line is there.
+    ASSERT_TRUE(program.waitFor(
+        [&] {
+            guards = childrenNamed(program.pid(), "Glowkeeper");
+            return guards.size() == 1 && !commandLine(guards[0]).empty();
+        },
+        5s));
     const pid_t first = guards[0];
     EXPECT_EQ(commandLine(first), std::string(GLOWKEEPER_PATH) + " " + std::to_string(program.pid()) + " ");
 
@@ -306,7 +313,7 @@ TEST_P(ProgramSessionTest, AWatchdogThatEndsIsStartedAgainThreeSecondsLater) {
     ASSERT_TRUE(program.waitFor(
         [&] {
             guards = childrenNamed(program.pid(), "Glowkeeper");
-            return guards.size() == 1 && guards[0] != first;
+            return guards.size() == 1 && guards[0] != first && !commandLine(guards[0]).empty();
         },
         15s));
     const double after = startedSecondsAfterBoot(guards[0]) - killed;
