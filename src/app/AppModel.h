@@ -131,6 +131,8 @@ public:
     void setRestDim(std::optional<double> dim);
     const Resolution& resolution() const { return resolution_; }
     const Location& location() const { return location_; }
+    // The place's zone, the system's where the place names none.
+    TimeZone placeZone() const { return location_.timeZone(systemZone()); }
     const std::vector<DisplayInfo>& displays() const { return displays_; }
     const std::optional<LocationSource::Coordinates>& preciseCoordinates() const { return preciseCoordinates_; }
     // Acts on every assignment, equal or not.
@@ -237,7 +239,6 @@ private:
 
     TimeZone systemZone() const { return environment_.systemTimeZone(); }
     Calendar systemCalendar() const { return Calendar(systemZone()); }
-    TimeZone placeZone() const { return location_.timeZone(systemZone()); }
     Location resolveLocation() const;
     void relocate();
     void rememberDisplayNames();

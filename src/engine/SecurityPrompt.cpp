@@ -18,22 +18,40 @@ SecurityPromptDetector::SecurityPromptDetector(platform::Platform& platform)
     : platform_(platform), owners_(platform.workspace().authenticationPromptOwners()) {}
 
 void SecurityPromptDetector::start() {
-    if (timer_.active()) return;
-    const auto& scheduler = platform_.scheduler();
-    if (!scheduler) return;
-    // The handle dies with this object, so the timer never outlives it.
-    timer_ = scheduler->scheduleRepeating(pollInterval, pollTolerance, [this] { poll(); });
+    if (running_ || !platform_.scheduler()) return;
+    running_ = true;
+    // The handles die with this object, so no callback outlives it.
+    if (auto changes = platform_.workspace().observeWindowList([this] { pollSoon(); })) {
+        changes_ = std::move(*changes);
+        pollSoon();
+        return;
+    }
+    timer_ = platform_.scheduler()->scheduleRepeating(pollInterval, pollTolerance, [this] { poll(); });
 }
 
 void SecurityPromptDetector::stop() {
+    running_ = false;
+    changes_.cancel();
     timer_.cancel();
     if (visible_) report(false);
+}
+
+void SecurityPromptDetector::pollSoon() {
+    if (timer_.active()) return;  // a look is already due
+    timer_ = platform_.scheduler()->schedule(pollInterval, pollTolerance, [this] {
+        timer_.cancel();
+        poll();
+    });
 }
 
 void SecurityPromptDetector::poll() {
     const auto windows =
         platform_.workspace().windowList(platform::windowListOnScreenOnly | platform::windowListExcludeDesktopElements);
-    if (!windows) return;  // not readable now: wait for a readable one
+    if (!windows) {
+        // Not readable now: wait for a readable one.
+        if (changes_.active()) pollSoon();
+        return;
+    }
     bool found = false;
     for (const auto& window : *windows)
         if (isPrompt(window, owners_)) {

@@ -1,7 +1,9 @@
 #pragma once
-// Notices when the system shows an authentication prompt anywhere on screen: twice a
-// second it looks through the on-screen windows for one of a known prompt owner that is
-// large enough to be a prompt, and reports each change between a visible prompt and none.
+// Notices when the system shows an authentication prompt anywhere on screen: it looks
+// through the on-screen windows for one of a known prompt owner that is large enough to be
+// a prompt, and reports each change between a visible prompt and none. It looks twice a
+// second; where the workspace tells when its window list changes, it looks only half a
+// second after a change, as a look at an unchanged list could not change what it reports.
 #include <functional>
 #include <memory>
 #include <set>
@@ -26,7 +28,7 @@ public:
 
     std::function<void(bool visible)> onChange;
     bool isVisible() const { return visible_; }
-    bool isPolling() const { return timer_.active(); }
+    bool isPolling() const { return running_; }
 
     // The first check runs one interval after start(), not at once.
     void start();
@@ -35,12 +37,15 @@ public:
 
 private:
     void poll();
+    void pollSoon();
     void report(bool visible);
 
     platform::Platform& platform_;
     std::set<std::string> owners_;
     bool visible_ = false;
+    bool running_ = false;
     platform::Handle timer_;
+    platform::Handle changes_;  // while the workspace announces its changes
 };
 
 }  // namespace orvane

@@ -63,6 +63,12 @@ public:
     // The window-list owner names of the system's authentication prompts; none where the
     // desktop shows its prompts outside the window list.
     virtual std::set<std::string> authenticationPromptOwners() { return {}; }
+    // Calls `changed` on the main thread after anything that can change the window list;
+    // absent where the workspace cannot tell and its list must be polled.
+    virtual std::optional<Handle> observeWindowList(std::function<void()> changed) {
+        (void)changed;
+        return std::nullopt;
+    }
     virtual Point mouseLocation() = 0;  // global points, bottom-left origin
     // Since the last keyboard or pointer input of any kind.
     virtual TimeInterval secondsSinceLastInput() = 0;

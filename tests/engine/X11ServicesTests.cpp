@@ -219,10 +219,13 @@ TEST_F(X11ServicesTest, ABrightnessKeyTheDesktopHoldsFailsTheTap) {
     EXPECT_EQ(logs.messages("keys"), std::vector<std::string>{"event tap creation failed"});
 }
 
+// The X workspace tells when its window list changes: the detector looks half a second
+// after a change and holds no timer while nothing changes.
 TEST_F(X11ServicesTest, AMappedPromptWindowIsSeenWithinAPollAndItsUnmappingToo) {
     SecurityPromptDetector detector(*platform);
     std::vector<bool> reports;
     detector.onChange = [&](bool visible) { reports.push_back(visible); };
+    const auto timersBefore = scheduler->timerCount();
     detector.start();
 
     const Window root = XDefaultRootWindow(other);
@@ -246,10 +249,25 @@ TEST_F(X11ServicesTest, AMappedPromptWindowIsSeenWithinAPollAndItsUnmappingToo) 
     ASSERT_GE(windows->size(), 2u);
     EXPECT_EQ((*windows)[0], (WindowInfo{"gcr-prompter", 4242, 0, Rect{40, 30, 300, 200}}));
 
+    // What the first look read may arm one more; after it, nothing is due.
+    pump(0.2);
+    scheduler->advance(SecurityPromptDetector::pollInterval);
+    pump(0.2);
+    EXPECT_EQ(scheduler->timerCount(), timersBefore);
+    EXPECT_TRUE(detector.isPolling());
+
     XUnmapWindow(other, prompt);
     XSync(other, False);
+    EXPECT_TRUE(pumpUntil([&] { return scheduler->timerCount() > timersBefore; })) << "the unmapping armed no look";
+    EXPECT_EQ(reports, std::vector<bool>{true}) << "a look half a second after the change, not at once";
     scheduler->advance(SecurityPromptDetector::pollInterval);
     EXPECT_EQ(reports, (std::vector<bool>{true, false}));
+
+    detector.stop();
+    XMapWindow(other, prompt);
+    XSync(other, False);
+    pump(0.2);
+    EXPECT_EQ(scheduler->timerCount(), timersBefore) << "a stopped detector follows no change";
 }
 
 TEST_F(X11ServicesTest, DesktopAndDockWindowsAreLeftOut) {

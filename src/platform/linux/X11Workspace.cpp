@@ -114,6 +114,15 @@ public:
 
     std::set<std::string> authenticationPromptOwners() override { return linuxAuthenticationPromptOwners(); }
 
+    std::optional<Handle> observeWindowList(std::function<void()> changed) override {
+        if (!scheduler_) return std::nullopt;  // no events are read
+        const std::uint64_t id = next_++;
+        (*listObservers_)[id] = std::make_shared<std::function<void()>>(std::move(changed));
+        return Handle([weak = std::weak_ptr<ListTable>(listObservers_), id] {
+            if (auto t = weak.lock()) t->erase(id);
+        });
+    }
+
     // With a scheduler the list is kept and rebuilt only after an event that can change it
     // (see note()), so a look at an unchanged desktop costs no X request at all.
     std::optional<std::vector<WindowInfo>> windowList(std::uint32_t options) override {
@@ -141,6 +150,7 @@ private:
         int x = 0, y = 0, width = 0, height = 0;
     };
     using Table = std::map<std::uint64_t, std::pair<WorkspaceEvent, std::shared_ptr<std::function<void()>>>>;
+    using ListTable = std::map<std::uint64_t, std::shared_ptr<std::function<void()>>>;
 
     // A listed window where it is, front first.
     struct Placed {
@@ -199,23 +209,23 @@ private:
         drainQueuedLater();
     }
 
-    // Marks the window list stale on any event that can change it.
-    void note(const XEvent& event) {
+    // Marks the window list stale on any event that can change it; true for such an event.
+    bool note(const XEvent& event) {
         switch (event.type) {
             case PropertyNotify: {
                 const auto& p = event.xproperty;
                 if (p.window == root_) {
-                    if (p.atom == stacking_) stale_ = true;
+                    if (p.atom != stacking_) return false;
                 } else if (p.atom == XA_WM_CLASS || p.atom == pid_ || p.atom == windowType_) {
                     facts_.erase(p.window);
-                    stale_ = true;
+                } else {
+                    return false;
                 }
                 break;
             }
             case DestroyNotify:
                 facts_.erase(event.xdestroywindow.window);
                 watched_.erase(event.xdestroywindow.window);
-                stale_ = true;
                 break;
             case CreateNotify:
             case MapNotify:
@@ -224,11 +234,12 @@ private:
             case ReparentNotify:
             case GravityNotify:
             case CirculateNotify:
-                stale_ = true;
                 break;
             default:
-                break;
+                return false;
         }
+        stale_ = true;
+        return true;
     }
 
     // The main output in root pixels, chosen as the display list chooses it: the primary
@@ -292,15 +303,16 @@ private:
 
     void drain() {
         for (;;) {
-            bool activeChanged = false;
+            bool activeChanged = false, listChanged = false;
             while (XPending(dpy_) > 0) {
                 XEvent event;
                 XNextEvent(dpy_, &event);
-                note(event);
+                listChanged = note(event) || listChanged;
                 if (event.type == PropertyNotify && event.xproperty.window == root_ &&
                     event.xproperty.atom == activeWindow_)
                     activeChanged = true;
             }
+            if (listChanged) postListChanged();
             if (!activeChanged) return;
             // Another window of the same application is no activation.
             auto front = frontmostApplication();
@@ -316,6 +328,13 @@ private:
         scheduler_->post([weak = weak_from_this()] {
             if (auto self = weak.lock()) self->drain();
         });
+    }
+
+    void postListChanged() {
+        for (const auto& [id, changed] : *listObservers_)
+            scheduler_->post([weak = std::weak_ptr<std::function<void()>>(changed)] {
+                if (auto f = weak.lock()) (*f)();
+            });
     }
 
     void post(WorkspaceEvent event) {
@@ -418,6 +437,7 @@ private:
     std::set<Window> watched_;
     bool stale_ = true;
     std::shared_ptr<Table> observers_ = std::make_shared<Table>();
+    std::shared_ptr<ListTable> listObservers_ = std::make_shared<ListTable>();
     std::uint64_t next_ = 1;
     Handle watch_;
     MissingWorkspace missing_;

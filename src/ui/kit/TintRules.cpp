@@ -3,7 +3,6 @@
 #include <cmath>
 
 #include "app/AppModel.h"
-#include "app/SystemTimeZone.h"
 #include "core/Kelvin.h"
 #include "core/Percent.h"
 
@@ -43,7 +42,7 @@ std::string stateLine(bool enabled, const TintStatus& status, Mode mode, bool wa
     return (warming ? "Warming · " : "Daylight · ") + name;
 }
 
-TimeZone placeZone(const AppModel& model) { return model.location().timeZone(currentSystemTimeZone()); }
+TimeZone placeZone(const AppModel& model) { return model.placeZone(); }
 
 std::string stateLine(const AppModel& model, Date now) {
     return stateLine(model.settings().enabled, model.resolution().status, model.settings().mode, model.isWarming(), now,

@@ -10,7 +10,6 @@
 #include <QStaticText>
 
 #include "app/AppModel.h"
-#include "app/SystemTimeZone.h"
 #include "platform/Clock.h"
 #include "ui/kit/Context.h"
 #include "ui/kit/FontBook.h"
@@ -145,7 +144,7 @@ Date SkyHero::now() const { return fixedNow_ ? *fixedNow_ : environment_.clock->
 
 bool SkyHero::twinkles() const { return SkyCard::twinkles(open_, environment_.reduceMotion, fixedNow_.has_value()); }
 
-TimeZone SkyHero::zone() const { return model_->location().timeZone(currentSystemTimeZone()); }
+TimeZone SkyHero::zone() const { return model_->placeZone(); }
 
 void SkyHero::popoverWillShow() {
     open_ = true;
