@@ -55,6 +55,8 @@ struct UserDefaults::Store {
     std::filesystem::path lockFile;
     mutable std::mutex mutex;
     mutable Dictionary values;
+    // The stored form of values this process set, so a write converts only what changed.
+    mutable std::map<std::string, Json> tagged;
     // Entries of the file that could not be read: absent to callers, written back unchanged.
     mutable Unreadable unreadableValues;
     mutable std::optional<FileStamp> stamp;
@@ -72,6 +74,7 @@ struct UserDefaults::Store {
         unreadable = false;
         Unreadable previous = std::exchange(unreadableValues, {});
         values.clear();
+        tagged.clear();
         if (!now) return;
         try {
             const auto text = readWholeFile(file);
@@ -119,12 +122,17 @@ struct UserDefaults::Store {
             Json stored = Json::object();
             for (const auto& [key, entry] : unreadableValues) stored[key] = entry.stored;
             for (const auto& [key, v] : values) {
-                try {
-                    stored[key] = storable(key, v);
-                } catch (const JsonError& e) {
-                    // One value that cannot be written must not keep the others from disk.
-                    log().error("cannot store %s in %s: %s", key, file.string(), e.description());
+                auto known = tagged.find(key);
+                if (known == tagged.end()) {
+                    try {
+                        known = tagged.emplace(key, storable(key, v)).first;
+                    } catch (const JsonError& e) {
+                        // One value that cannot be written must not keep the others from disk.
+                        log().error("cannot store %s in %s: %s", key, file.string(), e.description());
+                        continue;
+                    }
                 }
+                stored[key] = known->second;
             }
             unwritten = true;
             writeFileAtomically(file, encodeDocument({{"version", 1}, {"values", std::move(stored)}}));
@@ -200,34 +208,40 @@ double UserDefaults::number(const std::string& key) const {
 }
 
 void UserDefaults::set(const std::string& key, const Value& value) {
+    Json form;
     try {
-        (void)storable(key, value);
+        form = storable(key, value);
     } catch (const JsonError& e) {
         log().error("cannot store %s in %s: %s", key, store_->file.string(), e.description());
         return;
     }
-    store_->modify([&](Dictionary& values, Unreadable& unreadable) {
+    auto& store = *store_;
+    store.modify([&](Dictionary& values, Unreadable& unreadable) {
         const bool replaced = unreadable.erase(key) > 0;
         const auto [it, added] = values.try_emplace(key, value);
-        if (added || replaced) return true;
-        if (it->second == value) return false;
+        if (!added && !replaced && it->second == value) return false;
         it->second = value;
+        store.tagged[key] = std::move(form);
         return true;
     });
 }
 
 void UserDefaults::remove(const std::string& key) {
-    store_->modify([&](Dictionary& values, Unreadable& unreadable) {
+    auto& store = *store_;
+    store.modify([&](Dictionary& values, Unreadable& unreadable) {
         const bool dropped = unreadable.erase(key) > 0;
+        store.tagged.erase(key);
         return values.erase(key) > 0 || dropped;
     });
 }
 
 void UserDefaults::clear() {
-    store_->modify([](Dictionary& values, Unreadable& unreadable) {
+    auto& store = *store_;
+    store.modify([&](Dictionary& values, Unreadable& unreadable) {
         const bool had = !values.empty() || !unreadable.empty();
         unreadable.clear();
         values.clear();
+        store.tagged.clear();
         return had;
     });
 }
