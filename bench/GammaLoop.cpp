@@ -9,8 +9,7 @@
 
 #include <poll.h>
 
-#include <X11/Xlib.h>
-#include <X11/extensions/Xrandr.h>
+#include "GammaRamps.h"
 
 namespace {
 
@@ -29,22 +28,10 @@ std::vector<unsigned short> wanted(int size) {
 
 // Sets the ramp where it is not what it should be.
 void keep(Display* dpy, RRCrtc crtc) {
-    XRRCrtcGamma* g = XRRGetCrtcGamma(dpy, crtc);
-    if (!g) return;
-    const auto want = wanted(g->size);
-    bool same = true;
-    for (int i = 0; i < g->size && same; ++i)
-        same = g->red[i] == want[3 * i] && g->green[i] == want[3 * i + 1] && g->blue[i] == want[3 * i + 2];
-    if (!same) {
-        for (int i = 0; i < g->size; ++i) {
-            g->red[i] = want[3 * i];
-            g->green[i] = want[3 * i + 1];
-            g->blue[i] = want[3 * i + 2];
-        }
-        XRRSetCrtcGamma(dpy, crtc, g);
-        XFlush(dpy);
-    }
-    XRRFreeGamma(g);
+    const auto now = readRamp(dpy, crtc);
+    if (now.empty()) return;
+    const auto want = wanted(static_cast<int>(now.size() / 3));
+    if (now != want) writeRamp(dpy, crtc, want);
 }
 
 }  // namespace

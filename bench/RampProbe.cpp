@@ -12,27 +12,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <X11/Xlib.h>
-#include <X11/extensions/Xrandr.h>
+#include "GammaRamps.h"
 
 extern char** environ;
-
-namespace {
-
-std::vector<unsigned short> ramp(Display* dpy, RRCrtc crtc) {
-    std::vector<unsigned short> out;
-    if (XRRCrtcGamma* g = XRRGetCrtcGamma(dpy, crtc)) {
-        for (int i = 0; i < g->size; ++i) {
-            out.push_back(g->red[i]);
-            out.push_back(g->green[i]);
-            out.push_back(g->blue[i]);
-        }
-        XRRFreeGamma(g);
-    }
-    return out;
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 2) {
@@ -50,7 +32,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     const RRCrtc crtc = res->crtcs[0];
-    const auto before = ramp(dpy, crtc);
+    const auto before = readRamp(dpy, crtc);
 
     const auto start = std::chrono::steady_clock::now();
     pid_t child = 0;
@@ -60,7 +42,7 @@ int main(int argc, char** argv) {
     }
     double elapsed = -1;
     while (std::chrono::steady_clock::now() - start < std::chrono::seconds(10)) {
-        if (ramp(dpy, crtc) != before) {
+        if (readRamp(dpy, crtc) != before) {
             elapsed = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
             break;
         }
@@ -70,15 +52,7 @@ int main(int argc, char** argv) {
     int status = 0;
     ::waitpid(child, &status, 0);
     // Leave the ramp as found for the next start.
-    if (XRRCrtcGamma* g = XRRGetCrtcGamma(dpy, crtc)) {
-        for (int i = 0; i < g->size && before.size() >= 3 * static_cast<std::size_t>(g->size); ++i) {
-            g->red[i] = before[3 * i];
-            g->green[i] = before[3 * i + 1];
-            g->blue[i] = before[3 * i + 2];
-        }
-        XRRSetCrtcGamma(dpy, crtc, g);
-        XRRFreeGamma(g);
-    }
+    writeRamp(dpy, crtc, before);
     XRRFreeScreenResources(res);
     XCloseDisplay(dpy);
     if (elapsed < 0) std::printf("none\n");
