@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <fstream>
+#include <memory>
 
 #include <gtest/gtest.h>
 
@@ -11,6 +12,9 @@
 #include "platform/linux/DrmConnectors.h"
 #include "platform/linux/LinuxI2C.h"
 #include "platform/linux/X11Edids.h"
+
+// Last: Xlib's macros would clash with the names above.
+#include <X11/Xlib.h>
 
 using namespace orvane;
 using namespace orvane::platform;
@@ -167,6 +171,10 @@ TEST(LinuxI2C, OpensOnlyListedBusesAndSaysOnceWhyOneWillNotOpen) {
 TEST(LinuxI2C, UnderXvfbNothingIsListed) {
     orvane::testing::XvfbServer server;
     if (!server.error().empty()) GTEST_SKIP() << "no X server to test against: " << server.error();
+    // Held throughout: a server whose last client leaves resets, and may refuse the
+    // platform's connection while it does.
+    const std::unique_ptr<Display, int (*)(Display*)> keeper(XOpenDisplay(server.display().c_str()), XCloseDisplay);
+    ASSERT_TRUE(keeper);
     // The virtual output has no EDID, so even a connected connector pairs with nothing.
     EXPECT_TRUE(readOutputEdids(server.display()).empty());
     FakeSysfs sys;
