@@ -109,6 +109,30 @@ TEST(UserDefaults, TwoProcessesWritingTheSameDomainLoseNoKey) {
     EXPECT_EQ(defaults->object("before")->integer(), 1);
 }
 
+// A write stores what the file now holds for keys this process set earlier, not its own
+// older value.
+TEST(UserDefaults, AValueAnotherProcessChangedSurvivesTheNextWrite) {
+    const auto file = defaultsFile();
+    auto defaults = UserDefaults::open(file);
+    defaults->set("shared", 1);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        UserDefaults::open(file)->set("shared", 2);
+        ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    defaults->set("mine", 3);
+    const auto text = readWholeFile(file);
+    ASSERT_TRUE(text);
+    const auto stored = decodeDefaultsFile(*text).values;
+    ASSERT_TRUE(stored.count("shared"));
+    EXPECT_EQ(stored.at("shared").integer(), 2);
+    EXPECT_EQ(stored.at("mine").integer(), 3);
+}
+
 TEST(UserDefaults, AnUnreadableFileIsKeptAsideNotOverwritten) {
     const auto file = defaultsFile();
     std::ofstream(file) << "{ not json";
