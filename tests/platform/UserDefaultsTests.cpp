@@ -23,6 +23,22 @@ std::filesystem::path defaultsFile() { return orvane::testing::freshDirectory("d
 
 Json onDisk(const std::filesystem::path& file) { return json::parse(readWholeFile(file).value()); }
 
+// Runs `work` in a new process, whose stores are its own as another program's would be.
+template <class F>
+pid_t inAnotherProcess(F work) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        work();
+        ::_exit(0);
+    }
+    return child;
+}
+
+bool endedWell(pid_t child) {
+    int status = 0;
+    return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
 }  // namespace
 
 TEST(UserDefaults, EverySetIsOnDiskBeforeItReturns) {
@@ -91,18 +107,12 @@ TEST(UserDefaults, TwoProcessesWritingTheSameDomainLoseNoKey) {
     const auto file = defaultsFile();
     auto defaults = UserDefaults::open(file);
     defaults->set("before", 1);
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        // A new process has its own store, as another program would.
+    const pid_t child = inAnotherProcess([&] {
         auto other = UserDefaults::open(file);
         for (int i = 0; i < 40; ++i) other->set("child." + std::to_string(i), i);
-        ::_exit(0);
-    }
+    });
     for (int i = 0; i < 40; ++i) defaults->set("parent." + std::to_string(i), i);
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    ASSERT_TRUE(endedWell(child));
     const auto keys = defaults->keys();
     EXPECT_EQ(keys.size(), 81u);
     EXPECT_EQ(defaults->object("child.39")->integer(), 39);
@@ -115,15 +125,7 @@ TEST(UserDefaults, AValueAnotherProcessChangedSurvivesTheNextWrite) {
     const auto file = defaultsFile();
     auto defaults = UserDefaults::open(file);
     defaults->set("shared", 1);
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        UserDefaults::open(file)->set("shared", 2);
-        ::_exit(0);
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    ASSERT_TRUE(endedWell(inAnotherProcess([&] { UserDefaults::open(file)->set("shared", 2); })));
     defaults->set("mine", 3);
     const auto text = readWholeFile(file);
     ASSERT_TRUE(text);
