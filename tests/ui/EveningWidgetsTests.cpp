@@ -19,6 +19,19 @@
 namespace orvane::testing {
 namespace {
 
+// A window whose views animate on a clock the test sets and steps by hand.
+struct SteppedWindow {
+    SteppedWindow() {
+        kit::Context context = kit::defaultContext();
+        context.animator = animator;
+        kit::setContext(window, context);
+        window.setAttribute(Qt::WA_DontShowOnScreen);
+    }
+    double time = 0;
+    std::shared_ptr<kit::Animator> animator = std::make_shared<kit::Animator>([this] { return time; }, false);
+    QWidget window;
+};
+
 TEST(ClockMenuTest, MenuChecksTheCurrentTimeAndChoosingCallsSet) {
     std::vector<ClockTime> chosen;
     ClockMenu menu("bed.double.fill", "Bed", ClockTime(23, 0), ClockMenu::bedtimes(),
@@ -111,13 +124,8 @@ TEST(EveningLightBadgeTest, TextRingAndAccessibleName) {
 // While the block is shown its caption cross-fades into the new one.
 TEST_F(EveningWidgetsTest, TonightCaptionCrossFades) {
     startAt(berlinCity, berlinTime(6, 21, 12), manualSettings());
-    double time = 0;
-    auto animator = std::make_shared<kit::Animator>([&] { return time; }, false);
-    QWidget window;
-    kit::Context context = kit::defaultContext();
-    context.animator = animator;
-    kit::setContext(window, context);
-    window.setAttribute(Qt::WA_DontShowOnScreen);
+    SteppedWindow stepped;
+    auto& [time, animator, window] = stepped;
     auto* block = new TonightSection(model, true, &window);
     window.show();
     block->useMyEveningButton()->click();
@@ -131,13 +139,8 @@ TEST_F(EveningWidgetsTest, TonightCaptionCrossFades) {
 
 // A new figure rolls its digits on the ring's 0.6 s spring while the badge is shown.
 TEST(EveningLightBadgeTest, DigitsKeepPaceWithTheRing) {
-    double time = 0;
-    auto animator = std::make_shared<kit::Animator>([&] { return time; }, false);
-    QWidget window;
-    kit::Context context = kit::defaultContext();
-    context.animator = animator;
-    kit::setContext(window, context);
-    window.setAttribute(Qt::WA_DontShowOnScreen);
+    SteppedWindow stepped;
+    auto& [time, animator, window] = stepped;
     auto* badge = new EveningLightBadge(0.62, &window);
     window.show();
     badge->setReduction(0.7);
@@ -157,12 +160,8 @@ TEST(EveningLightBadgeTest, DigitsKeepPaceWithTheRing) {
 }
 
 TEST(EveningLightRingTest, SpringsToTheHeldFraction) {
-    double time = 0;
-    auto animator = std::make_shared<kit::Animator>([&] { return time; }, false);
-    QWidget window;
-    kit::Context context = kit::defaultContext();
-    context.animator = animator;
-    kit::setContext(window, context);
+    SteppedWindow stepped;
+    auto& [time, animator, window] = stepped;
     auto* ring = new EveningLightRing(0.2, 2.5, &window);
     ring->setFraction(1.4);
     EXPECT_DOUBLE_EQ(ring->fraction(), 1.4);

@@ -6,16 +6,14 @@
 
 namespace orvane::platform::linuxsys {
 
-namespace {
-
-std::vector<std::uint8_t> edidOf(Display* dpy, RROutput output, Atom edid) {
+std::vector<std::uint8_t> outputEdid(Display* dpy, unsigned long output, unsigned long edidAtom) {
     Atom type = None;
     int format = 0;
     unsigned long count = 0, after = 0;
     unsigned char* data = nullptr;
     // Lengths are in 32-bit units: room for a base block and many extensions.
-    if (XRRGetOutputProperty(dpy, output, edid, 0, 2048, False, False, AnyPropertyType, &type, &format, &count, &after,
-                             &data) != Success ||
+    if (XRRGetOutputProperty(dpy, output, edidAtom, 0, 2048, False, False, AnyPropertyType, &type, &format, &count,
+                             &after, &data) != Success ||
         !data)
         return {};
     std::vector<std::uint8_t> bytes;
@@ -23,8 +21,6 @@ std::vector<std::uint8_t> edidOf(Display* dpy, RROutput output, Atom edid) {
     XFree(data);
     return bytes;
 }
-
-}  // namespace
 
 std::vector<OutputEdid> readOutputEdids(const std::string& displayName) {
     std::vector<OutputEdid> list;
@@ -38,7 +34,7 @@ std::vector<OutputEdid> readOutputEdids(const std::string& displayName) {
                 XRROutputInfo* info = XRRGetOutputInfo(dpy, res, res->outputs[i]);
                 if (!info) continue;
                 if (info->connection == RR_Connected) {
-                    auto bytes = edidOf(dpy, res->outputs[i], edid);
+                    auto bytes = outputEdid(dpy, res->outputs[i], edid);
                     if (!bytes.empty()) list.push_back({static_cast<std::uint32_t>(res->outputs[i]), std::move(bytes)});
                 }
                 XRRFreeOutputInfo(info);

@@ -10,6 +10,7 @@
 #include "platform/Log.h"
 #include "platform/linux/X11ColorAdjustments.h"
 #include "platform/linux/X11Displays.h"
+#include "platform/linux/X11Edids.h"
 #include "platform/linux/X11GammaTables.h"
 #include "platform/linux/X11Screenshots.h"
 
@@ -128,18 +129,7 @@ std::vector<X11Output> X11Session::queryOutputs() {
 }
 
 std::optional<EdidIdentity> X11Session::readEdid(unsigned long id) {
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
-    if (XRRGetOutputProperty(dpy_, id, edidAtom_, 0, 128, False, False, AnyPropertyType, &type, &format, &count, &after,
-                             &data) != Success ||
-        !data)
-        return std::nullopt;
-    std::vector<std::uint8_t> bytes;
-    if (format == 8) bytes.assign(data, data + count);
-    XFree(data);
-    return parseEdid(bytes);
+    return parseEdid(outputEdid(dpy_, id, edidAtom_));
 }
 
 // Asked on every repair; a server without the property answers with an error each
