@@ -87,6 +87,24 @@ TEST_F(EveningWidgetsTest, IntensityKeepsThePlanTimesAndEndsAHold) {
     EXPECT_TRUE(model->settings().enabled);
 }
 
+// The height given is the items'; the track around them is shown whole, pill and all.
+TEST_F(EveningWidgetsTest, IntensityShowsItsWholeTrack) {
+    startAt(berlinCity, berlinTime(6, 21, 12), manualSettings());
+    model->setEveningPlan({ClockTime(23, 0), ClockTime(7, 0), EveningIntensity::deepRed});
+    for (const double height : {26.0, 30.0}) {
+        SCOPED_TRACE(height);
+        IntensitySegment segment(model, height);
+        segment.setAttribute(Qt::WA_DontShowOnScreen);
+        segment.resize(segment.sizeHint());
+        segment.show();
+        const auto pill = segment.segment().pillRect();
+        ASSERT_TRUE(pill);
+        EXPECT_DOUBLE_EQ(pill->height(), height);
+        EXPECT_TRUE(QRectF(segment.rect()).contains(*pill)) << pill->bottom() << " below " << segment.height();
+        EXPECT_EQ(segment.segment().geometry(), segment.rect());
+    }
+}
+
 TEST_F(EveningWidgetsTest, TonightBlockOffersThePlanThenTheIntensity) {
     startAt(berlinCity, berlinTime(6, 21, 12), manualSettings());
     TonightSection block(model);

@@ -469,6 +469,24 @@ TEST_F(PopoverTest, WhySheetTexts) {
     else EXPECT_TRUE(sheet.methodText().isEmpty());
 }
 
+// An evening plan brings the intensity into the tonight block: the block grows and what
+// follows moves down instead of being drawn over it.
+TEST_F(PopoverTest, TheTonightBlockMakesRoomForTheIntensity) {
+    startInBerlin();
+    auto view = popover();
+    view->adjustSize();
+    const int before = view->height();
+    const EntranceBox& tonight = *view->entrance()[1];
+    const EntranceBox& tiles = *view->entrance()[2];
+    model->setEveningPlan({ClockTime(23, 0), ClockTime(7, 0), EveningIntensity::warm});
+    animator->settleAll();
+    QCoreApplication::sendPostedEvents();
+    view->adjustSize();
+    EXPECT_EQ(tonight.height(), tonight.sizeHint().height());
+    EXPECT_LT(tonight.geometry().bottom(), tiles.geometry().top());
+    EXPECT_GT(view->height(), before);
+}
+
 // Berlin on a summer evening, the sky fixed.
 TEST_F(PopoverTest, Renders) {
     const Date evening = Calendar(*TimeZone::named("Europe/Berlin")).date(2024, 6, 21, 22, 30);
@@ -496,6 +514,13 @@ TEST_F(PopoverTest, Renders) {
     closing.fill(Qt::transparent);
     view->render(&closing);
     kit::RenderHarness::save(closing, "popover-extras-closing");
+
+    // With an evening plan the tonight block offers its intensity.
+    model->setEveningPlan({ClockTime(23, 0), ClockTime(7, 0), EveningIntensity::warm});
+    animator->settleAll();
+    QCoreApplication::sendPostedEvents();
+    view->adjustSize();
+    kit::RenderHarness::renderBoth(*view, "popover-evening");
 }
 
 // With a notice in the banner and an excluded application in front, its icon from its

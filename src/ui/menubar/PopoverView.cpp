@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include <QDialog>
+#include <QEvent>
 #include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
 #include <QPainter>
@@ -35,6 +36,9 @@ EntranceBox::EntranceBox(QWidget* child, int index, std::shared_ptr<platform::Sc
     child_->setParent(this);
     child_->show();
     setSizePolicy(child_->sizePolicy());
+    // The box lays its element out by hand, so no layout of its own hears the element's
+    // size change: the element's layout request is passed up.
+    child_->installEventFilter(this);
     auto* effect = new QGraphicsOpacityEffect(this);
     effect->setEnabled(false);  // only while fading: an effect draws through a pixmap
     setGraphicsEffect(effect);
@@ -48,6 +52,10 @@ EntranceBox::EntranceBox(QWidget* child, int index, std::shared_ptr<platform::Sc
 QSize EntranceBox::sizeHint() const { return child_->sizeHint(); }
 QSize EntranceBox::minimumSizeHint() const { return child_->minimumSizeHint(); }
 void EntranceBox::resizeEvent(QResizeEvent*) { place(); }
+bool EntranceBox::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == child_ && event->type() == QEvent::LayoutRequest) updateGeometry();
+    return QWidget::eventFilter(watched, event);
+}
 int EntranceBox::childOffset() const { return static_cast<int>(std::lround((1.0 - shown_.value()) * 10)); }
 void EntranceBox::place() { child_->setGeometry(0, childOffset(), width(), height()); }
 

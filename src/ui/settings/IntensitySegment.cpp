@@ -1,7 +1,5 @@
 #include "ui/settings/IntensitySegment.h"
 
-#include <cmath>
-
 #include "app/AppModel.h"
 #include "ui/kit/Tokens.h"
 #include "ui/settings/EveningRules.h"
@@ -22,12 +20,12 @@ std::vector<kit::GlassSegment<EveningIntensity>::Item> items() {
 IntensitySegment::IntensitySegment(std::shared_ptr<AppModel> model, double height, QWidget* parent)
     : QWidget(parent),
       model_(std::move(model)),
-      height_(height),
       plan_(model_->eveningPlan()),
       segment_(new kit::GlassSegment<EveningIntensity>(
           items(), plan_ ? std::optional(plan_->intensity) : std::nullopt, height,
           [this](EveningIntensity intensity) { choose(intensity); }, this)) {
-    setFixedHeight(static_cast<int>(std::lround(height_)));
+    // `height` is the items'; the track around them is the segment's own.
+    setFixedHeight(segment_->sizeHint().height());
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     setAccessibleName(QString::fromUtf8(EveningRules::intensityAccessibleName));
     subscription_ = model_->observe([this](AppModel::Property p) {
@@ -41,7 +39,7 @@ void IntensitySegment::choose(EveningIntensity intensity) {
     model_->setEveningPlan(EveningRules::planWithIntensity(plan_, intensity));
 }
 
-QSize IntensitySegment::sizeHint() const { return {300, static_cast<int>(std::lround(height_))}; }
+QSize IntensitySegment::sizeHint() const { return {300, segment_->sizeHint().height()}; }
 
 void IntensitySegment::resizeEvent(QResizeEvent*) { segment_->setGeometry(rect()); }
 

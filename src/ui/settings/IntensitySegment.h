@@ -30,7 +30,6 @@ protected:
 
 private:
     std::shared_ptr<AppModel> model_;
-    double height_;
     std::optional<EveningPlan> plan_;  // as last drawn
     kit::GlassSegment<EveningIntensity>* segment_;
     platform::Handle subscription_;
