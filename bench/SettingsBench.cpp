@@ -72,11 +72,4 @@ BENCHMARK(switchPane)->Unit(benchmark::kMillisecond);
 }  // namespace
 }  // namespace orvane
 
-int main(int argc, char** argv) {
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return orvane::runOffscreen(argc, argv); }

@@ -60,6 +60,13 @@ protected:
             out.push_back(defaults->object(std::string(key)));
         return out;
     }
+    // One day of recorded statistics, in the model and staged in the store.
+    void recordWarmDay() {
+        Statistics statistics;
+        statistics.days.push_back(warmDay());
+        model->setStatistics(statistics);
+        store->saveStatistics(statistics);
+    }
     std::shared_ptr<Desktop> desktop = std::make_shared<Desktop>();
     std::vector<QString> copied;
 };
@@ -270,10 +277,7 @@ TEST_F(PanesTest, ResetAsksFirstAndThenGivesTheDefaultsKeptByARestart) {
     settings.statisticsEnabled = false;
     settings.onboardingCompleted = true;
     start(settings);
-    Statistics statistics;
-    statistics.days.push_back(warmDay());
-    model->setStatistics(statistics);
-    store->saveStatistics(statistics);
+    recordWarmDay();
     int asked = 0;
     bool answer = false;
     desktop->confirm = [&](QWidget*, const Desktop::Confirmation& c) {
@@ -308,9 +312,7 @@ TEST_F(PanesTest, StatisticsResetStoresTheEmptyDocumentAfterTheDebounceAndOnboar
     settings.statisticsEnabled = false;
     settings.onboardingCompleted = true;
     start(settings);
-    Statistics statistics;
-    statistics.days.push_back(warmDay());
-    model->setStatistics(statistics);
+    recordWarmDay();
     auto advanced = pane<AdvancedPane>();
     advanced->resetStatistics();
     EXPECT_TRUE(model->statistics().days.empty());
