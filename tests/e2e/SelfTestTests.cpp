@@ -11,6 +11,7 @@
 #include <sys/wait.h>
 
 #include "ProgramProcess.h"
+#include "SelfTestRows.h"
 #include "XvfbServer.h"
 #include "engine/SelfTest.h"
 #include "platform/linux/X11Probe.h"
@@ -100,15 +101,7 @@ TEST(SelfTestProgramTest, AFullRunOnTheSimulatedMachineMeasuresEveryCheck) {
     const Report report = readReport(file);
     EXPECT_EQ(program.output(), SelfTest::render(report) + "\n");
 
-    std::vector<std::string> names;
-    for (const auto& m : report.measurements) names.push_back(m.name);
-    EXPECT_EQ(names,
-              (std::vector<std::string>{
-                  "calibration linear 3400K", "calibration encodedSRGB 3400K", "calibration rawSRGB 3400K",
-                  "6500K dim 100%", "3400K dim 100%", "menu bar tinted at 3400K", "1200K dim 100%", "500K dim 100%",
-                  "6500K dim 50%", "3400K dim 50%", "readable red 500K (layers)", "readable red blue patch (layers)",
-                  "readable red 500K (panels)", "readable red blue patch (panels)", "darkroom 500K",
-                  "darkroom black→red / white→dark", "sharingType .none capture == baseline"}));
+    EXPECT_EQ(testing::measurementNames(report), testing::fullRunMeasurements);
     const auto* daylight = named(report, "6500K dim 100%");
     ASSERT_NE(daylight, nullptr);
     EXPECT_EQ(daylight->error, 0);

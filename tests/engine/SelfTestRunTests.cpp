@@ -7,6 +7,7 @@
 #include <map>
 
 #include "SelfTestFixture.h"
+#include "SelfTestRows.h"
 #include "core/Kelvin.h"
 #include "engine/OverlayBackend.h"
 
@@ -111,15 +112,7 @@ TEST_F(SelfTestRunTest, AScreenThatShowsExactGainsPassesEveryCheck) {
     ASSERT_TRUE(r.latencyMilliseconds);
     EXPECT_GE(*r.latencyMilliseconds, 50.0 - 1e-6) << "the apply itself waits 0.05 s";
 
-    std::vector<std::string> names;
-    for (const auto& m : r.measurements) names.push_back(m.name);
-    EXPECT_EQ(names,
-              (std::vector<std::string>{
-                  "calibration linear 3400K", "calibration encodedSRGB 3400K", "calibration rawSRGB 3400K",
-                  "6500K dim 100%", "3400K dim 100%", "menu bar tinted at 3400K", "1200K dim 100%", "500K dim 100%",
-                  "6500K dim 50%", "3400K dim 50%", "readable red 500K (layers)", "readable red blue patch (layers)",
-                  "readable red 500K (panels)", "readable red blue patch (panels)", "darkroom 500K",
-                  "darkroom black→red / white→dark", "sharingType .none capture == baseline"}));
+    EXPECT_EQ(testing::measurementNames(r), testing::fullRunMeasurements);
     EXPECT_EQ(r.notes.front(), "baseline white patch encoded RGB = (1.000, 1.000, 1.000)");
     EXPECT_EQ(r.notes.back(), "layer color mode: linear (max error 0.000)");
     EXPECT_EQ(r.displays, (std::vector<std::string>{"Built-in Display 1512×982@2.0x built-in",
