@@ -165,6 +165,12 @@ class SelfTestX11Test : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!server.error().empty()) GTEST_SKIP() << server.error();
+        // Held for the whole test: a server whose last client leaves resets itself and
+        // refuses connections for a moment, the compositor's or the tool's among them.
+        const auto deadline = Steady::now() + 10s;
+        while (!(hold = platform::linuxsys::holdX11Display(server.display())).opened() && Steady::now() < deadline)
+            std::this_thread::sleep_for(20ms);
+        ASSERT_TRUE(hold.opened()) << hold.failure();
         session.environment["ORVANE_PLATFORM"] = "linux";
         session.environment["DISPLAY"] = server.display();
     }
@@ -175,6 +181,7 @@ protected:
     }
 
     testing::XvfbServer server;
+    platform::linuxsys::X11Hold hold;
     Session session;
 };
 
