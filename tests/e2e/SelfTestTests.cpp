@@ -35,12 +35,17 @@ const SelfTest::Measurement* named(const Report& r, const std::string& name) {
     return nullptr;
 }
 
+// A session whose temporary directory, where the captures go, is its own.
+struct SelfTestSession : Session {
+    SelfTestSession() { environment["TMPDIR"] = root.string(); }
+};
+
 bool has(const std::vector<std::string>& list, const std::string& entry) {
     return std::find(list.begin(), list.end(), entry) != list.end();
 }
 
 TEST(SelfTestProgramTest, ADryRunOnTheSimulatedMachinePassesAndNamesTheBackends) {
-    Session session;
+    SelfTestSession session;
     const auto file = session.root / "r.json";
     ProgramProcess program(session, {"--selftest", "--dry-run", "--json", file.string()});
     const auto status = program.waitForExit(60s);
@@ -56,7 +61,7 @@ TEST(SelfTestProgramTest, ADryRunOnTheSimulatedMachinePassesAndNamesTheBackends)
 }
 
 TEST(SelfTestProgramTest, HiddenPanelsFailTheDryRunOncePerDisplay) {
-    Session session;
+    SelfTestSession session;
     platform::sim::SimPlatform(platform::Runtime{}, session.sim).machine().update([](platform::sim::SimState& s) {
         s.failures["overlay.orderFront"] = {};
     });
@@ -69,16 +74,18 @@ TEST(SelfTestProgramTest, HiddenPanelsFailTheDryRunOncePerDisplay) {
 }
 
 TEST(SelfTestProgramTest, ATrailingJsonWritesNothing) {
-    Session session;
-    const auto before = std::distance(std::filesystem::directory_iterator(session.root), {});
+    SelfTestSession session;
     ProgramProcess program(session, {"--selftest", "--dry-run", "--json"});
     EXPECT_TRUE(exitedWith(program.waitForExit(60s), 0)) << program.output() << program.errors();
     EXPECT_EQ(program.output().find("could not write"), std::string::npos);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(session.root), {}), before);
+    // No report beside the session's directories, nor under the option's own name.
+    for (const auto& e : std::filesystem::directory_iterator(session.root))
+        EXPECT_NE(e.path().extension(), ".json") << e.path();
+    EXPECT_FALSE(std::filesystem::exists("--json"));
 }
 
 TEST(SelfTestProgramTest, RefusedCaptureAccessIsTheOnlyFailure) {
-    Session session;
+    SelfTestSession session;
     platform::sim::SimPlatform(platform::Runtime{}, session.sim).machine().update([](platform::sim::SimState& s) {
         s.screenCaptureAllowed = false;
     });
@@ -93,7 +100,7 @@ TEST(SelfTestProgramTest, RefusedCaptureAccessIsTheOnlyFailure) {
 // The full run measures the simulated screen, where the overlay draws without the layer
 // colour mode: the exact-gain rows below white fail, and that is the honest verdict.
 TEST(SelfTestProgramTest, AFullRunOnTheSimulatedMachineMeasuresEveryCheck) {
-    Session session;
+    SelfTestSession session;
     const auto file = session.root / "r.json";
     ProgramProcess program(session, {"--selftest", "--json", file.string()});
     const auto status = program.waitForExit(120s);
@@ -122,10 +129,9 @@ TEST(SelfTestProgramTest, AFullRunOnTheSimulatedMachineMeasuresEveryCheck) {
     EXPECT_EQ(program.output().rfind("Orvane self-test — FAIL\nmacOS 26.1.0 · Apple M5\n", 0), 0u);
 
     // The captures are gone, and so are the panels and the patch row.
-    const auto captures = std::filesystem::temp_directory_path() / ("orvane-selftest-" + std::to_string(program.pid()));
+    const auto captures = session.root / ("orvane-selftest-" + std::to_string(program.pid()));
     EXPECT_TRUE(std::filesystem::is_directory(captures));
     EXPECT_TRUE(std::filesystem::is_empty(captures));
-    std::filesystem::remove(captures);
     for (const auto& w : platform::sim::SimPlatform(platform::Runtime{}, session.sim).state().windows)
         EXPECT_FALSE(w.visible);
 }
@@ -182,7 +188,7 @@ protected:
 
     testing::XvfbServer server;
     platform::linuxsys::X11Hold hold;
-    Session session;
+    SelfTestSession session;
 };
 
 TEST_F(SelfTestX11Test, UnderACompositingManagerTheTintShowsOverThePatchesButLeaksIntoCaptures) {
