@@ -229,6 +229,11 @@ std::map<std::string, Glyph, std::less<>>& table() {
             x.addPath(line({18, 6}, {6, 18}));
             return stroked(x, w * 1.1);
         };
+        g["location.fill"] = [](double) {
+            QPainterPath arrow = polyline({{20.5, 3.5}, {13, 20.5}, {11.2, 12.8}, {3.5, 11}});
+            arrow.closeSubpath();
+            return arrow;
+        };
         g["checkmark"] = [](double w) { return stroked(polyline({{4.5, 12.5}, {9.5, 17.5}, {19.5, 6.5}}), w * 1.1); };
         g["clock.fill"] = [c](double w) {
             return circle(c, 10).subtracted(stroked(polyline({{12, 6}, {12, 12}, {16, 14.5}}), w));
