@@ -1,5 +1,5 @@
 #pragma once
-// A simulated machine with the real model over it, in a temporary directory of its own,
+// The real application model on a simulated machine in a temporary directory, at Berlin,
 // for the interface benchmarks, and their main() on Qt's offscreen platform.
 #include <cstdlib>
 #include <filesystem>
@@ -17,7 +17,7 @@
 #include "platform/UserDefaults.h"
 #include "platform/sim/SimPlatform.h"
 
-namespace orvane {
+namespace orvane::bench {
 
 struct Machine {
     std::filesystem::path directory;
@@ -69,4 +69,4 @@ inline int runOffscreen(int argc, char** argv) {
     return 0;
 }
 
-}  // namespace orvane
+}  // namespace orvane::bench

@@ -15,7 +15,7 @@ namespace orvane {
 namespace {
 
 struct Window {
-    Machine machine{Calendar(*TimeZone::named("Europe/Berlin")).date(2024, 6, 21, 21, 30)};
+    bench::Machine machine{Calendar(*TimeZone::named("Europe/Berlin")).date(2024, 6, 21, 21, 30)};
     QImage image{1640, 1200, QImage::Format_ARGB32_Premultiplied};
     Window() { image.setDevicePixelRatio(2); }
     PaneEnvironment environment() const { return {machine.model, std::make_shared<Desktop>()}; }
@@ -72,4 +72,4 @@ BENCHMARK(switchPane)->Unit(benchmark::kMillisecond);
 }  // namespace
 }  // namespace orvane
 
-int main(int argc, char** argv) { return orvane::runOffscreen(argc, argv); }
+int main(int argc, char** argv) { return orvane::bench::runOffscreen(argc, argv); }

@@ -4,7 +4,10 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
+#include <memory>
 
+#include <unistd.h>
 #include <QApplication>
 #include <QImage>
 #include <QPainter>
@@ -14,6 +17,8 @@
 
 namespace orvane {
 namespace {
+
+using bench::Machine;
 
 // The card at Berlin on a June night, moon up and stars twinkling: the dearest frame.
 struct NightCard {
@@ -108,4 +113,4 @@ BENCHMARK(refreshSkyCard)->Unit(benchmark::kMillisecond)->ComputeStatistics("min
 }  // namespace
 }  // namespace orvane
 
-int main(int argc, char** argv) { return orvane::runOffscreen(argc, argv); }
+int main(int argc, char** argv) { return orvane::bench::runOffscreen(argc, argv); }

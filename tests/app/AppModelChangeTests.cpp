@@ -333,14 +333,14 @@ TEST_F(AppModelChangeTest, AtLaunchEachDisplayAttachesOnceWithItsStoredMethod) {
 
     // The machine's journal: gamma tables written for the external monitor only, and
     // never given back (no gamma back-end was detached).
-    const auto written = sim->journal().calls("CGSetDisplayTransferByTable");
+    const auto written = sim->journal().calls("gammaTables.write");
     ASSERT_FALSE(written.empty());
     for (const auto& call : written) {
         ASSERT_TRUE(call.arguments.dictionary());
         EXPECT_EQ(call.arguments.dictionary()->at("display").integer(), std::int64_t(external.id));
     }
-    EXPECT_TRUE(sim->journal().calls("restoreDisplay").empty());
-    EXPECT_TRUE(sim->journal().calls("CGDisplayRestoreColorSyncSettings").empty());
+    EXPECT_TRUE(sim->journal().calls("gammaTables.restoreDisplay").empty());
+    EXPECT_TRUE(sim->journal().calls("gammaTables.restoreColorSyncSettings").empty());
     const auto state = sim->state();
     ASSERT_TRUE(state.display(external.id));
     EXPECT_TRUE(state.display(external.id)->gamma) << "the first decision is on screen";
