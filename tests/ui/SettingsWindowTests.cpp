@@ -213,6 +213,14 @@ TEST_F(SettingsDelegateTest, OneWindowForTheProcessOpenedByEveryEntryPoint) {
     EXPECT_EQ(settingsWindows(), 1);
 }
 
+TEST_F(SettingsDelegateTest, DebugLoggingFollowsTheStoredSwitch) {
+    auto& model = *delegate->model();
+    for (const bool on : {true, false}) {
+        model.change([on](Settings& s, RuntimeState&) { s.debugLogging = on; });
+        EXPECT_EQ(platform::Log::debugEnabled(), on);
+    }
+}
+
 TEST_F(SettingsDelegateTest, TheTrayMenusSettingsEntryOpensTheWindow) {
     ASSERT_NE(delegate->statusItem(), nullptr);
     const auto menu = delegate->statusItem()->menu();

@@ -182,6 +182,12 @@ SettingsRootView::SettingsRootView(PaneEnvironment environment, std::optional<Pa
     scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll_->setAttribute(Qt::WA_TranslucentBackground);
     scroll_->viewport()->setAutoFillBackground(false);
+    // A thin grey bar that reads on both appearances, in place of the platform's trough.
+    scroll_->verticalScrollBar()->setStyleSheet(QStringLiteral(
+        "QScrollBar:vertical { background: transparent; width: 10px; margin: 2px; }"
+        "QScrollBar::handle:vertical { background: rgba(128, 128, 128, 110); border-radius: 3px; min-height: 28px; }"
+        "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
+        "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: transparent; }"));
     split->addWidget(scroll_, 1);
 
     pane_ = initialPane.value_or(Pane::general);
