@@ -8,25 +8,14 @@
 #include <X11/Xutil.h>
 
 #include "ProgramProcess.h"
+#include "XProgramTest.h"
 #include "XvfbServer.h"
 
 namespace orvane::e2e {
 namespace {
 
-class SettingsWindowProgramTest : public ::testing::Test {
+class SettingsWindowProgramTest : public XProgramTest {
 protected:
-    void SetUp() override {
-        if (!server.error().empty()) GTEST_SKIP() << server.error();
-        dpy = XOpenDisplay(server.display().c_str());
-        if (!dpy) GTEST_SKIP() << "cannot open the private X display";
-        session.environment["ORVANE_PLATFORM"] = "linux";
-        session.environment["DISPLAY"] = server.display();
-        session.environment["QT_QPA_PLATFORM"] = "xcb";
-    }
-    void TearDown() override {
-        if (dpy) XCloseDisplay(dpy);
-    }
-
     // How many top-level windows with this title exist, and how many of them are mapped.
     std::pair<int, int> windowsTitled(const std::string& title) {
         int all = 0, shown = 0;
@@ -47,10 +36,6 @@ protected:
         if (children) XFree(children);
         return {all, shown};
     }
-
-    testing::XvfbServer server;
-    Display* dpy = nullptr;
-    Session session;
 };
 
 TEST_F(SettingsWindowProgramTest, StartedThreeTimesShowsOneSettingsWindow) {
