@@ -107,6 +107,22 @@ TEST_F(PanesTest, GeneralTextsFollowTheModel) {
               (std::vector<QString>{QStringLiteral("Instant"), QStringLiteral("150 ms"), QStringLiteral("400 ms")}));
 }
 
+// --- About --------------------------------------------------------------------------------
+
+TEST_F(PanesTest, CheckForUpdatesOnlyHandsTheChangelogToTheBrowser) {
+    start();
+    std::vector<std::string> opened;
+    desktop->openURL = [&](const std::string& url) {
+        opened.push_back(url);
+        return true;
+    };
+    auto about = pane<AboutPane>();
+    about->checkForUpdates().click();
+    EXPECT_EQ(opened, std::vector<std::string>{kit::Brand::updatesURL()});
+    EXPECT_EQ(AboutRules::versionLine("2.1"), "Orvane 2.1");
+    EXPECT_EQ(AboutRules::credits().size(), 4u);
+}
+
 // --- Advanced: the settings file ----------------------------------------------------------
 
 // Answers the next modal file dialog from inside its event loop, again while it stays
