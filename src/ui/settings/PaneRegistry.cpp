@@ -13,7 +13,7 @@ PaneMaker paneMaker(Pane pane) {
             return nullptr;
 
         case Pane::schedule:
-            return nullptr;
+            return makeSchedulePane;
 
         case Pane::displays:
             return nullptr;
