@@ -42,6 +42,7 @@ SettingRow::SettingRow(const QString& title, std::optional<QString> subtitle, QW
     if (subtitle) {
         subtitle_ = new Text(*subtitle, FontBook::font(TextStyle::callout));
         subtitle_->setLevel(TextLevel::secondary);
+        subtitle_->setMaximumLines(3);  // a long caption wraps beside its control
         labels->addWidget(subtitle_);
     }
     row->addLayout(labels, 1);
