@@ -33,7 +33,6 @@ ClockTimePicker::ClockTimePicker(std::shared_ptr<AppModel> model, kit::Binding<C
     setKeyboardTracking(false);
     refresh();
     connect(this, &QTimeEdit::timeChanged, this, [this](QTime t) {
-        if (refreshing_) return;
         const ClockTime picked = written(t);
         if (picked != binding_.get()) binding_.set(picked);
     });
@@ -61,10 +60,8 @@ void ClockTimePicker::refresh() {
     AppModel& model = model_.model();
     const QTime shown = shownTime(binding_.get(), model.systemTimeZone(), model.now());
     if (shown == time()) return;
-    refreshing_ = true;
-    const QSignalBlocker quiet(this);
+    const QSignalBlocker quiet(this);  // showing never writes
     setTime(shown);
-    refreshing_ = false;
 }
 
 void ClockTimePicker::commit() {

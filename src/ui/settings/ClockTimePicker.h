@@ -39,7 +39,6 @@ protected:
 
 private:
     kit::Binding<ClockTime> binding_;
-    bool refreshing_ = false;
     kit::ModelFollower model_;
 };
 
