@@ -14,9 +14,7 @@ TextField::TextField(const QString& placeholder, QWidget* parent) : QLineEdit(pa
     setPlaceholderText(placeholder);
     setAccessibleName(placeholder);
     setFont(FontBook::font(TextStyle::body));
-    setFrame(false);
-    setAttribute(Qt::WA_TranslucentBackground);
-    setTextMargins(8, 0, 8, 0);
+    adoptFieldLook(*this);
     connect(this, &QLineEdit::returnPressed, this, [this] { commit(); });
 }
 
@@ -80,14 +78,24 @@ void applyFieldPalette(QWidget& widget, Appearance appearance) {
     if (p != widget.palette()) widget.setPalette(p);
 }
 
-void TextField::paintEvent(QPaintEvent* event) {
-    const Appearance appearance = appearanceOf(this);
+void adoptFieldLook(QLineEdit& field) {
+    field.setFrame(false);
+    field.setAttribute(Qt::WA_TranslucentBackground);
+    field.setTextMargins(8, 0, 8, 0);
+}
+
+void paintFieldBackground(QLineEdit& field) {
+    const Appearance appearance = appearanceOf(&field);
     {
-        QPainter painter(this);
-        paintFieldSurface(painter, QRectF(rect()), appearance, hasFocus());
+        QPainter painter(&field);
+        paintFieldSurface(painter, QRectF(field.rect()), appearance, field.hasFocus());
     }
     // The text, cursor and selection in the kit's colours.
-    applyFieldPalette(*this, appearance);
+    applyFieldPalette(field, appearance);
+}
+
+void TextField::paintEvent(QPaintEvent* event) {
+    paintFieldBackground(*this);
     QLineEdit::paintEvent(event);
 }
 

@@ -26,6 +26,10 @@ namespace orvane::kit {
 // glass surface with its focus ring, and the text colours.
 void paintFieldSurface(QPainter& painter, const QRectF& rect, Appearance appearance, bool focused);
 void applyFieldPalette(QWidget& widget, Appearance appearance);
+// Both for a line edit, from its paint event before the line edit paints its text; the
+// field is made frameless and see-through by `adoptFieldLook`.
+void paintFieldBackground(QLineEdit& field);
+void adoptFieldLook(QLineEdit& field);
 
 class TextField : public QLineEdit {
 public:
