@@ -14,6 +14,7 @@ namespace Notifications {
 inline constexpr std::string_view openSettings = "app.orvane.openSettings";
 inline constexpr std::string_view openSettingsPane = "app.orvane.openSettingsPane";  // object: the pane's name
 inline constexpr std::string_view runMethodCheck = "app.orvane.runMethodCheck";      // object: a display key or none
+inline constexpr std::string_view showOnboarding = "app.orvane.showOnboarding";
 inline constexpr std::string_view popoverWillShow = "app.orvane.popoverWillShow";
 inline constexpr std::string_view popoverDidClose = "app.orvane.popoverDidClose";
 }  // namespace Notifications

@@ -285,6 +285,37 @@ std::map<std::string, Glyph, std::less<>>& table() {
                          rect(QRectF(19, 16, 3, 5), 1.2), rect(QRectF(6, 9, 6.5, 3.4), 1.7),
                          rect(QRectF(13.5, 9, 6.5, 3.4), 1.7), rect(QRectF(5, 12, 17, 2), 0.8)});
         };
+        g["alarm.fill"] = [](double w) {
+            const QPointF face(12, 13);
+            QPainterPath feet = line({7, 19.5}, {5, 22});
+            feet.addPath(line({17, 19.5}, {19, 22}));
+            QPainterPath bells;
+            bells.addEllipse(QPointF(5, 4.8), 3.2, 3.2);
+            bells.addEllipse(QPointF(19, 4.8), 3.2, 3.2);
+            return join({circle(face, 8.5).subtracted(stroked(polyline({{12, 8.5}, {12, 13}, {15, 15}}), w)),
+                         stroked(feet, w), bells.subtracted(circle(face, 9.8))});
+        };
+        g["location.fill"] = [](double) {
+            QPainterPath arrow(QPointF(21, 3));
+            arrow.lineTo(13.2, 21);
+            arrow.lineTo(11, 13);
+            arrow.lineTo(3, 10.8);
+            arrow.closeSubpath();
+            return arrow;
+        };
+        g["lock.fill"] = [](double w) {
+            QPainterPath shackle;
+            shackle.moveTo(7.5, 11);
+            shackle.lineTo(7.5, 7.5);
+            shackle.arcTo(QRectF(7.5, 3, 9, 9), 180, -180);
+            shackle.lineTo(16.5, 11);
+            return join({rect(QRectF(4.5, 10.5, 15, 11.5), 2.2), stroked(shackle, w * 1.1)});
+        };
+        g["arrow.right"] = [](double w) {
+            QPainterPath arrow = line({4, 12}, {20, 12});
+            arrow.addPath(polyline({{13.5, 5.5}, {20, 12}, {13.5, 18.5}}));
+            return stroked(arrow, w * 1.1);
+        };
         return g;
     }();
     return glyphs;

@@ -107,6 +107,8 @@ public:
     void rebuildStatusItem();
     void refresh();
     void showPopover();
+    // Closes the popover when it is shown.
+    void closePopover();
     // Trigger or context on the item, with Ctrl held or not.
     void clicked(TrayClick click, bool control);
     bool isHiddenBySystem() const;
