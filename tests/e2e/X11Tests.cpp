@@ -10,6 +10,7 @@
 #include <X11/extensions/Xrandr.h>
 #include <X11/keysym.h>
 
+#include "MappedWindows.h"
 #include "ProgramProcess.h"
 #include "XvfbServer.h"
 #include "app/SettingsStore.h"
@@ -107,25 +108,7 @@ public:
         return found;
     }
 
-    // Whether a top-level window with this title is mapped.
-    bool mappedTitled(const std::string& title) {
-        bool found = false;
-        Window root = 0, parent = 0;
-        Window* children = nullptr;
-        unsigned count = 0;
-        if (!XQueryTree(dpy_, DefaultRootWindow(dpy_), &root, &parent, &children, &count)) return false;
-        for (unsigned i = 0; i < count && !found; ++i) {
-            XWindowAttributes a;
-            char* name = nullptr;
-            if (!XGetWindowAttributes(dpy_, children[i], &a) || a.map_state != IsViewable) continue;
-            if (XFetchName(dpy_, children[i], &name) && name) {
-                found = title == name;
-                XFree(name);
-            }
-        }
-        if (children) XFree(children);
-        return found;
-    }
+    bool mappedTitled(const std::string& title) { return mappedWindow(dpy_, title).has_value(); }
 
     // The user types a key into whatever has the focus.
     void typeKey(KeySym keysym) {
