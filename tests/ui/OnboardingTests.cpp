@@ -14,6 +14,7 @@
 #include "ui/kit/TintSwitch.h"
 #include "ui/onboarding/OnboardingRules.h"
 #include "ui/onboarding/OnboardingView.h"
+#include "ui/kit/Context.h"
 #include "ui/onboarding/OnboardingVisuals.h"
 #include "ui/settings/ClockMenu.h"
 #include "ui/settings/IntensitySegment.h"
@@ -150,6 +151,42 @@ TEST_F(OnboardingTest, DrawnOffscreenEverySectionIsInPlaceAndStill) {
     // The Start button sits above the footer, inside the window; nothing overflows the card.
     EXPECT_LE(v.startButton().geometry().bottom(), 664 - 20);
     EXPECT_GT(v.startButton().y(), v.placeButton().mapTo(&v, QPoint(0, v.placeButton().height())).y());
+}
+
+// On screen, with motion: the sections rise in one after another and a change of intensity
+// flashes the wash; with reduce motion neither happens.
+TEST_F(OnboardingTest, OnScreenTheSectionsRiseInAndTheWashFlashesButNotWithReduceMotion) {
+    for (const bool reduce : {false, true}) {
+        SCOPED_TRACE(reduce ? "reduce motion" : "motion");
+        if (!model) start(testing::manualSettings());
+        animator->setReduceMotion(reduce);
+        QWidget screen;  // shown on the (offscreen) screen, unlike the fixture's window
+        kit::setContext(screen, kit::contextOf(window.get()));
+        auto* v = new OnboardingView(model, [] {}, &screen);
+        screen.resize(v->sizeHint());
+        screen.show();
+        QCoreApplication::sendPostedEvents();
+        if (reduce) {
+            EXPECT_EQ(v->startButton().graphicsEffect(), nullptr) << "in place at once";
+        } else {
+            EXPECT_NE(v->startButton().graphicsEffect(), nullptr) << "transparent before its turn";
+            const int lowered = v->startButton().y();
+            QTest::qWait(400);  // every section's turn has come
+            animationTime += 2;
+            animator->step();
+            EXPECT_EQ(v->startButton().graphicsEffect(), nullptr);
+            EXPECT_EQ(v->startButton().y(), lowered - 10) << "risen by 10 points";
+        }
+        v->intensitySegment().choose(reduce ? EveningIntensity::gentle : EveningIntensity::deepRed);
+        EXPECT_EQ(v->flashing(), !reduce);
+        if (!reduce) {
+            EXPECT_GE(v->wash().opacity(), 0.06 + 0.12 - 1e-9) << "the flash comes on at once";
+            EXPECT_TRUE(QTest::qWaitFor([&] { return !v->flashing(); }, 2000)) << "over after 0.38 s";
+            animationTime += 3;
+            animator->step();
+            EXPECT_NEAR(v->wash().opacity(), 0.09, 1e-6);
+        }
+    }
 }
 
 TEST_F(OnboardingTest, RendersInEachIntensity) {
