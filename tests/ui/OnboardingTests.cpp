@@ -181,10 +181,14 @@ TEST_F(OnboardingTest, OnScreenTheSectionsRiseInAndTheWashFlashesButNotWithReduc
         EXPECT_EQ(v->flashing(), !reduce);
         if (!reduce) {
             EXPECT_GE(v->wash().opacity(), 0.06 + 0.12 - 1e-9) << "the flash comes on at once";
+            EXPECT_EQ(v->descriptionText().y(), 3) << "the new description enters from 3 points lower";
             EXPECT_TRUE(QTest::qWaitFor([&] { return !v->flashing(); }, 2000)) << "over after 0.38 s";
             animationTime += 3;
             animator->step();
             EXPECT_NEAR(v->wash().opacity(), 0.09, 1e-6);
+            EXPECT_EQ(v->descriptionText().y(), 0);
+        } else {
+            EXPECT_EQ(v->descriptionText().y(), 0);
         }
     }
 }

@@ -56,6 +56,33 @@ protected:
     }
 };
 
+// Holds a text that enters from `shift` points lower; sized as the text.
+class SlideBox final : public QWidget {
+public:
+    SlideBox(kit::Text* text, QWidget* parent) : QWidget(parent), text_(text) {
+        text_->setParent(this);
+        QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+        policy.setHeightForWidth(true);
+        setSizePolicy(policy);
+    }
+    void setShift(double shift) {
+        shift_ = shift;
+        place();
+    }
+    QSize sizeHint() const override { return text_->sizeHint(); }
+    bool hasHeightForWidth() const override { return true; }
+    int heightForWidth(int width) const override { return text_->heightForWidth(width); }
+
+protected:
+    void resizeEvent(QResizeEvent*) override { place(); }
+
+private:
+    void place() { text_->setGeometry(0, static_cast<int>(std::lround(shift_)), width(), height()); }
+
+    kit::Text* text_;
+    double shift_ = 0;
+};
+
 // An icon and its title, 3 apart.
 QWidget* tightLabel(const std::string& symbol, const QString& title, QWidget* parent) {
     auto* box = new QWidget(parent);
@@ -98,7 +125,11 @@ OnboardingView::OnboardingView(std::shared_ptr<AppModel> model, std::function<vo
     connect(start_, &QAbstractButton::clicked, this, [this] { start(); });
     footer_ = makeFooter();
     wash_ = new NightWash(night_.intensity, this);
-    descriptionFade_.setOnChange([this] { description_->setOpacity(descriptionFade_.value()); });
+    // A new description fades in from 3 points lower.
+    descriptionFade_.setOnChange([this] {
+        description_->setOpacity(descriptionFade_.value());
+        static_cast<SlideBox*>(descriptionBox_)->setShift(3 * (1 - descriptionFade_.value()));
+    });
 
     subscription_ = model_->observe([this](AppModel::Property p) {
         if (p == AppModel::Property::settings || p == AppModel::Property::resolution ||
@@ -139,7 +170,8 @@ QWidget* OnboardingView::makeCard() {
     description_->setMaximumLines(2);
     description_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     warmth->addSpacing(2);
-    warmth->addWidget(description_);
+    descriptionBox_ = new SlideBox(description_, card);
+    warmth->addWidget(descriptionBox_);
     column->addLayout(warmth);
 
     column->addSpacing(4);

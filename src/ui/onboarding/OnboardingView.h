@@ -94,6 +94,7 @@ private:
     ClockMenu* wake_ = nullptr;
     IntensitySegment* intensity_ = nullptr;
     kit::Text* description_ = nullptr;
+    QWidget* descriptionBox_ = nullptr;
     QWidget* curve_ = nullptr;
     kit::Text* modeLine_ = nullptr;
     QWidget* settingsRow_ = nullptr;
