@@ -17,7 +17,9 @@
 #include "ui/kit/Context.h"
 #include "ui/onboarding/OnboardingVisuals.h"
 #include "ui/settings/ClockMenu.h"
+#include "ui/settings/CurvePreview.h"
 #include "ui/settings/IntensitySegment.h"
+#include "ui/settings/LocationPickerView.h"
 
 namespace orvane {
 namespace {
@@ -191,6 +193,37 @@ TEST_F(OnboardingTest, OnScreenTheSectionsRiseInAndTheWashFlashesButNotWithReduc
             EXPECT_EQ(v->descriptionText().y(), 0);
         }
     }
+}
+
+TEST_F(OnboardingTest, ThePlaceButtonOpensThePickerBelowItAndClosingEndsChoosing) {
+    auto& v = make();
+    EXPECT_EQ(v.placeName(), QString::fromStdString(model->location().name));
+    EXPECT_EQ(v.placePopover(), nullptr);
+    v.placeButton().click();
+    ASSERT_TRUE(v.placePopover());
+    EXPECT_TRUE(v.choosingPlace());
+    EXPECT_TRUE(v.placePopover()->isVisible());
+    EXPECT_TRUE(v.placePopover()->windowFlags().testFlag(Qt::Popup));
+    EXPECT_EQ(v.placePopover()->size(), QSize(440, 330));
+    EXPECT_TRUE(v.placePopover()->findChild<LocationPickerView*>());
+    const QPoint below = v.placeButton().mapToGlobal(QPoint(v.placeButton().width() / 2, v.placeButton().height()));
+    EXPECT_GE(v.placePopover()->y(), below.y());
+    EXPECT_NEAR(v.placePopover()->x() + 220, below.x(), 4) << "centred under the button, kept on the screen";
+    kit::RenderHarness::renderBoth(*v.placePopover(), QStringLiteral("onboarding-place"), QSize(440, 330));
+    v.placePopover()->close();
+    EXPECT_FALSE(v.choosingPlace());
+}
+
+TEST_F(OnboardingTest, TheCurveIsTheResolvedOneFromNoonInThePlacesZone) {
+    auto& v = make();
+    EXPECT_EQ(v.curvePreview().startHour(), 12);
+    EXPECT_TRUE(v.curvePreview().labelsNow());
+    EXPECT_EQ(v.curvePreview().timeZone().identifier(), model->placeZone().identifier());
+    EveningPlan plan = OnboardingRules::night(std::nullopt);
+    model->setEveningPlan(plan);
+    ASSERT_TRUE(model->resolution().curve);
+    ASSERT_TRUE(v.curvePreview().curve());
+    EXPECT_EQ(v.curvePreview().shownKelvins().size(), static_cast<std::size_t>(CurveLayout::sampleCount));
 }
 
 TEST_F(OnboardingTest, RendersInEachIntensity) {

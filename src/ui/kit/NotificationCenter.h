@@ -23,7 +23,8 @@ class NotificationCenter {
 public:
     using Object = std::optional<std::string>;
 
-    // The program's own centre. Tests and the screenshot mode may make private ones.
+    // The program's own centre. Tests and the screenshot mode may make private ones; a view
+    // reaches the centre of its window through kit::notificationsOf(widget) (Context.h).
     static NotificationCenter& defaultCenter();
 
     // Ends when the handle is dropped.

@@ -107,7 +107,7 @@ public:
     void rebuildStatusItem();
     void refresh();
     void showPopover();
-    // Closes the popover when it is shown.
+    // Closes the popover if it is open (the settings window does before it comes up).
     void closePopover();
     // Trigger or context on the item, with Ctrl held or not.
     void clicked(TrayClick click, bool control);

@@ -21,8 +21,11 @@
 #include "ui/kit/TintSwitch.h"
 #include "ui/onboarding/OnboardingRules.h"
 #include "ui/onboarding/OnboardingVisuals.h"
+#include "ui/kit/Form.h"
 #include "ui/settings/ClockMenu.h"
+#include "ui/settings/CurvePreview.h"
 #include "ui/settings/IntensitySegment.h"
+#include "ui/settings/LocationPickerView.h"
 
 namespace orvane {
 
@@ -81,6 +84,34 @@ private:
 
     kit::Text* text_;
     double shift_ = 0;
+};
+
+// The place chooser under the place button: the picker in a form section of its own; it
+// tells when it closes, by any cause.
+class PlacePopover final : public QWidget {
+public:
+    PlacePopover(std::shared_ptr<AppModel> model, std::function<void()> closed, QWidget* parent)
+        : QWidget(parent, Qt::Popup), closed_(std::move(closed)) {
+        setFixedSize(OnboardingView::placePopoverWidth, OnboardingView::placePopoverHeight);
+        auto* layout = new QVBoxLayout(this);
+        layout->setContentsMargins(12, 10, 12, 12);
+        auto* form = new kit::Form(this);
+        form->addSection(QStringLiteral("Location"))->addRow(new LocationPickerView(std::move(model)));
+        layout->addWidget(form);
+    }
+
+protected:
+    void hideEvent(QHideEvent* event) override {
+        QWidget::hideEvent(event);
+        if (closed_) closed_();
+    }
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.fillRect(rect(), kit::windowColor(kit::appearanceOf(this)));
+    }
+
+private:
+    std::function<void()> closed_;
 };
 
 // An icon and its title, 3 apart.
@@ -175,7 +206,7 @@ QWidget* OnboardingView::makeCard() {
     column->addLayout(warmth);
 
     column->addSpacing(4);
-    curve_ = new QWidget(card);
+    curve_ = new CurvePreview(model_->resolution().curve, model_->placeZone(), 12, true, card);
     curve_->setFixedHeight(44);
     column->addWidget(curve_);
 
@@ -255,6 +286,8 @@ void OnboardingView::refresh() {
     lastIntensity_ = night_.intensity;
     icon_->setIntensity(night_.intensity);
     wash_->setIntensity(night_.intensity);
+    curve_->setCurve(model_->resolution().curve);
+    curve_->setTimeZone(model_->placeZone());
     modeLine_->rollText(text(model_->modeSubtitle()));
     launchSwitch_->setOn(model_->settings().launchAtLogin);
     {
@@ -281,7 +314,14 @@ void OnboardingView::start() {
     if (finish_) finish_();
 }
 
-void OnboardingView::choosePlace() { choosingPlace_ = true; }
+void OnboardingView::choosePlace() {
+    choosingPlace_ = true;
+    if (!placePopover_) placePopover_ = new PlacePopover(model_, [this] { choosingPlace_ = false; }, this);
+    // Below the button, centred on it.
+    const QPoint anchor = placeButton_->mapToGlobal(QPoint(placeButton_->width() / 2, placeButton_->height()));
+    placePopover_->move(anchor.x() - placePopoverWidth / 2, anchor.y() + 4);
+    placePopover_->show();
+}
 
 void OnboardingView::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {

@@ -18,6 +18,7 @@ namespace orvane {
 
 class AppModel;
 class ClockMenu;
+class CurvePreview;
 class IntensitySegment;
 class NightWash;
 class OnboardingIcon;
@@ -34,13 +35,15 @@ public:
     static constexpr int viewWidth = 540;
     static constexpr int viewHeight = 664;
     static constexpr int riseSteps = 5;
+    static constexpr int placePopoverWidth = 440;
+    static constexpr int placePopoverHeight = 330;
 
     OnboardingView(std::shared_ptr<AppModel> model, std::function<void()> finish, QWidget* parent = nullptr);
     ~OnboardingView() override;
 
     // "Start": onboarding done, then the finish action.
     void start();
-    // Opens the place popover below the place button.
+    // Opens the place popover below the place button; closing it ends choosing.
     void choosePlace();
 
     const EveningPlan& shownNight() const { return night_; }
@@ -59,6 +62,7 @@ public:
     OnboardingIcon& icon() const { return *icon_; }
     NightWash& wash() const { return *wash_; }
     QWidget* placePopover() const { return placePopover_; }
+    CurvePreview& curvePreview() const { return *curve_; }
     QString placeName() const;
 
     QSize sizeHint() const override { return {viewWidth, viewHeight}; }
@@ -95,7 +99,7 @@ private:
     IntensitySegment* intensity_ = nullptr;
     kit::Text* description_ = nullptr;
     QWidget* descriptionBox_ = nullptr;
-    QWidget* curve_ = nullptr;
+    CurvePreview* curve_ = nullptr;
     kit::Text* modeLine_ = nullptr;
     QWidget* settingsRow_ = nullptr;
     kit::TintSwitch* launchSwitch_ = nullptr;
