@@ -18,6 +18,7 @@
 #include "MappedWindows.h"
 #include "ProgramProcess.h"
 #include "SessionBus.h"
+#include "XProgramTest.h"
 #include "XvfbServer.h"
 
 namespace orvane::e2e {
@@ -108,20 +109,8 @@ private:
     sd_bus* bus_ = nullptr;
 };
 
-class TrayProgramTest : public ::testing::Test {
+class TrayProgramTest : public XProgramTest {
 protected:
-    void SetUp() override {
-        if (!server.error().empty()) GTEST_SKIP() << server.error();
-        dpy = XOpenDisplay(server.display().c_str());
-        if (!dpy) GTEST_SKIP() << "cannot open the private X display";
-        session.environment["ORVANE_PLATFORM"] = "linux";
-        session.environment["DISPLAY"] = server.display();
-        session.environment["QT_QPA_PLATFORM"] = "xcb";
-    }
-    void TearDown() override {
-        if (dpy) XCloseDisplay(dpy);
-    }
-
     // Whether a mapped top-level window has this width.
     bool mappedWidth(int width) {
         bool found = false;
@@ -140,10 +129,6 @@ protected:
 
     // The mapped top-level window with this title, if any.
     std::optional<TopWindow> mapped(const std::string& title) { return mappedWindow(dpy, title); }
-
-    testing::XvfbServer server;
-    Display* dpy = nullptr;
-    Session session;
 };
 
 TEST_F(TrayProgramTest, WithoutATrayTheNoticeOpensTwoSecondsAfterStart) {
