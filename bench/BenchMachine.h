@@ -1,13 +1,11 @@
 #pragma once
 // The real application model on a simulated machine in a temporary directory, at Berlin,
-// for the interface benchmarks, and their main() on Qt's offscreen platform.
+// for the interface benchmarks.
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
 
-#include <benchmark/benchmark.h>
 #include <unistd.h>
-#include <QApplication>
 
 #include "app/AppModel.h"
 #include "app/SettingsStore.h"
@@ -57,16 +55,5 @@ struct Machine {
         std::filesystem::remove_all(directory, ignored);
     }
 };
-
-// Runs the benchmarks given on the command line with an application object on the
-// offscreen platform (unless the environment names another).
-inline int runOffscreen(int argc, char** argv) {
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
 
 }  // namespace orvane::bench

@@ -9,6 +9,7 @@
 #include <QImage>
 
 #include "BenchMachine.h"
+#include "QtBenchMain.h"
 #include "ui/settings/SettingsRootView.h"
 
 namespace orvane {
@@ -72,4 +73,4 @@ BENCHMARK(switchPane)->Unit(benchmark::kMillisecond);
 }  // namespace
 }  // namespace orvane
 
-int main(int argc, char** argv) { return orvane::bench::runOffscreen(argc, argv); }
+int main(int argc, char** argv) { return orvane::bench::runWidgetBenchmarks(argc, argv); }

@@ -76,6 +76,18 @@ public:
     // Null until launched.
     StatusItemController* statusItem() const { return statusItem_.get(); }
 
+    // Checks the display with this key (none: every connected display) for the tint
+    // method that reaches its screen; dropped while a check runs. The popover closes first.
+    void runMethodCheck(const std::optional<std::string>& displayKey);
+    bool methodCheckRunning() const { return methodCheckRunning_; }
+    // The first-run window: made on the first call and kept while closed, so the next call
+    // shows it again as it was; "Start" drops it.
+    void showOnboarding();
+    QWidget* onboardingWindow() const { return onboardingWindow_.get(); }
+
+    // The question on screen; null before launch.
+    class QtMethodCheckAsker* methodCheckAsker() const { return methodCheckAsker_.get(); }
+
 private:
     // Makes (once) and presents the window; a pane name only chooses the first pane.
     void openSettingsWindow(const std::optional<std::string>& pane);
@@ -95,10 +107,14 @@ private:
     std::shared_ptr<ComfortController> comfort_;
     std::unique_ptr<QWidget> debugPopover_;
     std::unique_ptr<SettingsWindow> settingsWindow_;
+    std::unique_ptr<QWidget> onboardingWindow_;
     std::unique_ptr<platform::linuxsys::PortalAppearance> portalAppearance_;
     // Declared after the panels it shows on, so it goes first.
     std::unique_ptr<RestBreakController> restBreaks_;
     std::vector<Subscription> hooks_;
+    std::unique_ptr<class QtMethodCheckAsker> methodCheckAsker_;
+    std::shared_ptr<class MethodCheckController> methodCheck_;
+    bool methodCheckRunning_ = false;
     bool terminating_ = false;
     platform::Log log_{"app"};
 };

@@ -15,6 +15,7 @@
 
 #include "ExpectedTrayGlyph.h"
 #include "FakeStatusNotifierWatcher.h"
+#include "MappedWindows.h"
 #include "ProgramProcess.h"
 #include "SessionBus.h"
 #include "XProgramTest.h"
@@ -108,11 +109,6 @@ private:
     sd_bus* bus_ = nullptr;
 };
 
-struct TopWindow {
-    std::string name;
-    int width = 0, height = 0;
-};
-
 class TrayProgramTest : public XProgramTest {
 protected:
     // Whether a mapped top-level window has this width.
@@ -132,24 +128,7 @@ protected:
     }
 
     // The mapped top-level window with this title, if any.
-    std::optional<TopWindow> mapped(const std::string& title) {
-        std::optional<TopWindow> result;
-        Window root = 0, parent = 0;
-        Window* children = nullptr;
-        unsigned count = 0;
-        if (!XQueryTree(dpy, DefaultRootWindow(dpy), &root, &parent, &children, &count)) return result;
-        for (unsigned i = 0; i < count && !result; ++i) {
-            XWindowAttributes a;
-            if (!XGetWindowAttributes(dpy, children[i], &a) || a.map_state != IsViewable) continue;
-            char* name = nullptr;
-            if (XFetchName(dpy, children[i], &name) && name) {
-                if (title == name) result = TopWindow{name, a.width, a.height};
-                XFree(name);
-            }
-        }
-        if (children) XFree(children);
-        return result;
-    }
+    std::optional<TopWindow> mapped(const std::string& title) { return mappedWindow(dpy, title); }
 };
 
 TEST_F(TrayProgramTest, WithoutATrayTheNoticeOpensTwoSecondsAfterStart) {
