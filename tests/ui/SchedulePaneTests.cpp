@@ -87,11 +87,16 @@ TEST(ScheduleRulesTest, LabelsAreLocaleFree) {
         std::string got, want;
     };
     const std::vector<Case> cases{
-        {signedMinutesLabel(15), "+15 min"},   {signedMinutesLabel(0), "+0 min"},
-        {signedMinutesLabel(-30), "-30 min"},  {minutesLabel(60), "60 min"},
-        {minutesLabel(0), "0 min"},            {SunsetRules::daytimeLabel(6400), "6400K"},
-        {SunsetRules::daytimeLabel(6500), "Off"}, {LateNightRules::hoursLabel(8.0), "8.0 h"},
-        {LateNightRules::hoursLabel(0.5), "0.5 h"}, {StepRules::rampLabel(30), "ramp 30 min"},
+        {signedMinutesLabel(15), "+15 min"},
+        {signedMinutesLabel(0), "+0 min"},
+        {signedMinutesLabel(-30), "-30 min"},
+        {minutesLabel(60), "60 min"},
+        {minutesLabel(0), "0 min"},
+        {SunsetRules::daytimeLabel(6400), "6400K"},
+        {SunsetRules::daytimeLabel(6500), "Off"},
+        {LateNightRules::hoursLabel(8.0), "8.0 h"},
+        {LateNightRules::hoursLabel(0.5), "0.5 h"},
+        {StepRules::rampLabel(30), "ramp 30 min"},
         {TargetRules::kelvinLabel(2700), "2700K"},
     };
     for (const auto& c : cases) EXPECT_EQ(c.got, c.want);
@@ -118,8 +123,8 @@ TEST(ScheduleRulesTest, KindsReadTheCaseAndWriteTheirSeeds) {
     EXPECT_EQ(LateNightRules::kind(LateNightAnchor::Clock{ClockTime(1230)}), 0);
     EXPECT_EQ(LateNightRules::seed(0), LateNightAnchor(LateNightAnchor::Clock{ClockTime(1350)}));
     EXPECT_EQ(LateNightRules::seed(1), LateNightAnchor(LateNightAnchor::EventPlusHours{3.0}));
-    const std::vector<MorningBehavior> seeds{MorningBehavior::OffAtSunrise{}, MorningBehavior::OffAtFixed{ClockTime(420)},
-                                             MorningBehavior::RampOut{30},
+    const std::vector<MorningBehavior> seeds{MorningBehavior::OffAtSunrise{},
+                                             MorningBehavior::OffAtFixed{ClockTime(420)}, MorningBehavior::RampOut{30},
                                              MorningBehavior::RampOutBy{ClockTime(420), 30}};
     for (int kind = 0; kind < 4; ++kind) {
         EXPECT_EQ(MorningRules::seed(kind), seeds[std::size_t(kind)]);
@@ -305,7 +310,9 @@ TEST_F(SchedulePaneTest, KindPickersWriteTheirSeedsAndCarryPayloads) {
     EXPECT_EQ(sunset().lateNightAnchor, LateNightAnchor(LateNightAnchor::Clock{ClockTime(1350)}));
 
     MorningPicker& morning = view->morningPicker();
-    model->change([](Settings& s, RuntimeState&) { s.sunset.morning = MorningBehavior::RampOutBy{ClockTime(420), 45}; });
+    model->change([](Settings& s, RuntimeState&) {
+        s.sunset.morning = MorningBehavior::RampOutBy{ClockTime(420), 45};
+    });
     morning.wakeClock().setTime(QTime(6, 30));
     EXPECT_EQ(sunset().morning, MorningBehavior(MorningBehavior::RampOutBy{ClockTime(390), 45}));
     morning.kindPicker().choose(2);
@@ -342,8 +349,7 @@ TEST_F(SchedulePaneTest, SeparateStepsWithAnEmptyWeekendListIsOneChange) {
     EXPECT_EQ(seen[0].weekendSteps, seen[0].weekdaySteps) << "a copy, ids included";
     EXPECT_EQ(schedule().weekendSteps.back().id, "A1B2");
     store->flush();
-    EXPECT_EQ(ScheduleSettings::fromJson(Json::parse(*storedText(SettingsStore::settingsKey))["schedule"]),
-              schedule());
+    EXPECT_EQ(ScheduleSettings::fromJson(Json::parse(*storedText(SettingsStore::settingsKey))["schedule"]), schedule());
 
     // An earlier weekend list is kept.
     view->setEditingWeekend(true);
@@ -402,8 +408,8 @@ TEST_F(SchedulePaneTest, WeekendOptionsAndTheListBeingEdited) {
     view->resetSteps();
     std::vector<std::string> ids;
     for (const auto& s : schedule().weekendSteps) ids.push_back(s.id);
-    EXPECT_EQ(ids, (std::vector<std::string>{"default.evening", "default.candle", "default.midnight",
-                                             "default.daylight"}));
+    EXPECT_EQ(ids,
+              (std::vector<std::string>{"default.evening", "default.candle", "default.midnight", "default.daylight"}));
     EXPECT_EQ(schedule().weekdaySteps.size(), 1u);
     // Same as weekdays keeps the weekend steps stored; they show again on return.
     view->weekendPicker().choose(0);
@@ -572,8 +578,8 @@ TEST_F(SchedulePaneTest, UnderReduceMotionTheFoldSettlesAtOnce) {
 TEST_F(SchedulePaneTest, AStepSetInThePaneReachesTheDisplaysAtItsTime) {
     Settings stored;
     stored.mode = Mode::schedule;
-    stored.schedule.weekdaySteps = {ScheduleStep("day", StepAnchor::Clock{ClockTime(420)},
-                                                 TintTarget::preset("builtin.daylight"), 0)};
+    stored.schedule.weekdaySteps = {
+        ScheduleStep("day", StepAnchor::Clock{ClockTime(420)}, TintTarget::preset("builtin.daylight"), 0)};
     start(stored);
     auto view = pane();
     const auto& f = display(1).frame;

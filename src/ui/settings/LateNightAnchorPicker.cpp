@@ -21,26 +21,26 @@ LateNightAnchorPicker::LateNightAnchorPicker(std::shared_ptr<AppModel> model, Fi
     kind_->setAccessibleName(QStringLiteral("Kind"));
     setPickerWidth(*kind_, 90);
     clock_ = new ClockTimePicker(
-        model, clockBinding(model, anchor.member<ClockTime>(
-                                       [](const LateNightAnchor& a) {
-                                           const auto* c = a.as<LateNightAnchor::Clock>();
-                                           return c ? c->time : ClockTime(1350);
-                                       },
-                                       [](LateNightAnchor& a, const ClockTime& t) { a = LateNightAnchor::Clock{t}; })));
-    hours_ = new kit::Stepper(anchor
-                                  .member<std::int64_t>(
-                                      [](const LateNightAnchor& a) {
-                                          const auto* h = a.as<LateNightAnchor::EventPlusHours>();
-                                          return LateNightRules::halfHoursShown(h ? h->hours : 3.0);
-                                      },
-                                      [](LateNightAnchor& a, const std::int64_t& half) {
-                                          a = LateNightAnchor::EventPlusHours{LateNightRules::hoursStored(half)};
-                                      })
-                                  .field(model),
-                              {1, 16, 1}, [](std::int64_t half) {
-                                  return QString::fromStdString(
-                                      LateNightRules::hoursLabel(LateNightRules::hoursStored(half)));
-                              });
+        field(model, anchor.member<ClockTime>(
+                         [](const LateNightAnchor& a) {
+                             const auto* c = a.as<LateNightAnchor::Clock>();
+                             return c ? c->time : ClockTime(1350);
+                         },
+                         [](LateNightAnchor& a, const ClockTime& t) { a = LateNightAnchor::Clock{t}; })));
+    hours_ = new kit::Stepper(
+        anchor
+            .member<std::int64_t>(
+                [](const LateNightAnchor& a) {
+                    const auto* h = a.as<LateNightAnchor::EventPlusHours>();
+                    return LateNightRules::halfHoursShown(h ? h->hours : 3.0);
+                },
+                [](LateNightAnchor& a, const std::int64_t& half) {
+                    a = LateNightAnchor::EventPlusHours{LateNightRules::hoursStored(half)};
+                })
+            .field(model),
+        {1, 16, 1}, [](std::int64_t half) {
+            return QString::fromStdString(LateNightRules::hoursLabel(LateNightRules::hoursStored(half)));
+        });
     hours_->setAccessibleName(QStringLiteral("Hours"));
     row->addWidget(kind_);
     row->addWidget(clock_);

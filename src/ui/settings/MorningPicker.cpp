@@ -20,21 +20,21 @@ MorningPicker::MorningPicker(std::shared_ptr<AppModel> model, FieldPath<MorningB
         [](const M&, int kind) { return MorningRules::seed(kind); });
     kind_->setAccessibleName(QStringLiteral("Morning"));
     setPickerWidth(*kind_, 200);
-    fixed_ = new ClockTimePicker(model, clockBinding(model, morning.member<ClockTime>(
-                                                                [](const M& m) {
-                                                                    const auto* f = m.as<M::OffAtFixed>();
-                                                                    return f ? f->time : ClockTime(420);
-                                                                },
-                                                                [](M& m, const ClockTime& t) { m = M::OffAtFixed{t}; })));
-    wake_ = new ClockTimePicker(model, clockBinding(model, morning.member<ClockTime>(
-                                                               [](const M& m) {
-                                                                   const auto* r = m.as<M::RampOutBy>();
-                                                                   return r ? r->time : ClockTime(420);
-                                                               },
-                                                               [](M& m, const ClockTime& t) {
-                                                                   const auto* r = m.as<M::RampOutBy>();
-                                                                   m = M::RampOutBy{t, r ? r->minutes : 30};
-                                                               })));
+    fixed_ = new ClockTimePicker(field(model, morning.member<ClockTime>(
+                                                  [](const M& m) {
+                                                      const auto* f = m.as<M::OffAtFixed>();
+                                                      return f ? f->time : ClockTime(420);
+                                                  },
+                                                  [](M& m, const ClockTime& t) { m = M::OffAtFixed{t}; })));
+    wake_ = new ClockTimePicker(field(model, morning.member<ClockTime>(
+                                                 [](const M& m) {
+                                                     const auto* r = m.as<M::RampOutBy>();
+                                                     return r ? r->time : ClockTime(420);
+                                                 },
+                                                 [](M& m, const ClockTime& t) {
+                                                     const auto* r = m.as<M::RampOutBy>();
+                                                     m = M::RampOutBy{t, r ? r->minutes : 30};
+                                                 })));
     minutes_ = new kit::Stepper(morning
                                     .member<std::int64_t>(
                                         [](const M& m) {

@@ -16,7 +16,6 @@
 #include <utility>
 #include <vector>
 
-#include "ui/kit/Binding.h"
 #include "ui/kit/Picker.h"
 #include "ui/kit/SettingField.h"
 
@@ -48,10 +47,9 @@ FieldPath<T> settingsPath(T Settings::*member) {
     return {[member](const Settings& s) { return s.*member; }, [member](Settings& s, const T& v) { s.*member = v; }};
 }
 
-// A clock field for ClockTimePicker, writing through a SettingField.
-inline kit::Binding<ClockTime> clockBinding(std::shared_ptr<AppModel> model, const FieldPath<ClockTime>& path) {
-    std::shared_ptr<kit::SettingField<ClockTime>> field = path.field(std::move(model));
-    return {[field] { return field->value(); }, [field](ClockTime t) { field->set(t); }};
+template <class T>
+std::unique_ptr<kit::SettingField<T>> field(std::shared_ptr<AppModel> model, const FieldPath<T>& path) {
+    return path.field(std::move(model));
 }
 
 template <class Value>

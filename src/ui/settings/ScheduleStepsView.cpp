@@ -60,18 +60,16 @@ ScheduleStepsView::ScheduleStepsView(std::shared_ptr<AppModel> model, QWidget* p
     weekend_->setAccessibleName(QStringLiteral("Weekends"));
     addRow(new kit::SettingRow(QStringLiteral("Weekends"), std::nullopt, weekend_));
 
-    shift_ = new kit::Stepper(schedule
-                                  .member<std::int64_t>(
-                                      [](const ScheduleSettings& s) {
-                                          const auto* shifted = s.weekendMode.as<WeekendMode::Shifted>();
-                                          return shifted ? shifted->minutes : std::int64_t{0};
-                                      },
-                                      [](ScheduleSettings& s, const std::int64_t& minutes) {
-                                          s.weekendMode = WeekendMode::Shifted{minutes};
-                                      })
-                                  .field(model_),
-                              {-240, 240, 15},
-                              [](std::int64_t m) { return QString::fromStdString(signedMinutesLabel(m)); });
+    shift_ = new kit::Stepper(
+        schedule
+            .member<std::int64_t>(
+                [](const ScheduleSettings& s) {
+                    const auto* shifted = s.weekendMode.as<WeekendMode::Shifted>();
+                    return shifted ? shifted->minutes : std::int64_t{0};
+                },
+                [](ScheduleSettings& s, const std::int64_t& minutes) { s.weekendMode = WeekendMode::Shifted{minutes}; })
+            .field(model_),
+        {-240, 240, 15}, [](std::int64_t m) { return QString::fromStdString(signedMinutesLabel(m)); });
     shift_->setAccessibleName(QStringLiteral("Weekend shift"));
     shiftRow_ = addRow(new kit::SettingRow(QStringLiteral("Weekend shift"), std::nullopt, shift_));
 
@@ -104,8 +102,9 @@ ScheduleStepsView::ScheduleStepsView(std::shared_ptr<AppModel> model, QWidget* p
     connect(add_, &QAbstractButton::clicked, this, [this] { addStep(); });
     connect(reset_, &QAbstractButton::clicked, this, [this] { resetSteps(); });
 
-    setFootnote(QStringLiteral("Steps are applied in time order every day. A ramp blends from the previous step's "
-                               "target."));
+    setFootnote(
+        QStringLiteral("Steps are applied in time order every day. A ramp blends from the previous step's "
+                       "target."));
 
     auto lastMode = std::make_shared<WeekendMode>(schedule_->value().weekendMode);
     schedule_->onChange(this, [this, lastMode](const ScheduleSettings& s) {

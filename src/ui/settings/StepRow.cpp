@@ -37,20 +37,19 @@ StepRow::StepRow(std::shared_ptr<AppModel> model, FieldPath<ScheduleStep> step, 
         [](const StepAnchor&, int kind) { return StepRules::anchorSeed(kind); });
     anchor_->setAccessibleName(QStringLiteral("Anchor"));
     setPickerWidth(*anchor_, 80);
-    clock_ = new ClockTimePicker(model, clockBinding(model, anchor.member<ClockTime>(
-                                                                [](const StepAnchor& a) {
-                                                                    const auto* c = a.as<StepAnchor::Clock>();
-                                                                    return c ? c->time : ClockTime(1200);
-                                                                },
-                                                                [](StepAnchor& a, const ClockTime& t) {
-                                                                    a = StepAnchor::Clock{t};
-                                                                })));
+    clock_ =
+        new ClockTimePicker(field(model, anchor.member<ClockTime>(
+                                             [](const StepAnchor& a) {
+                                                 const auto* c = a.as<StepAnchor::Clock>();
+                                                 return c ? c->time : ClockTime(1200);
+                                             },
+                                             [](StepAnchor& a, const ClockTime& t) { a = StepAnchor::Clock{t}; })));
     std::vector<kit::Picker<SunEvent>::Item> events;
     for (SunEvent e : allCases<SunEvent>()) events.push_back({e, QString::fromStdString(SunsetRules::eventTitle(e))});
-    event_ = new kit::Picker<SunEvent>(
-        std::move(events), sun.member<SunEvent>([](const StepAnchor::Sun& s) { return s.event; },
-                                                [](StepAnchor::Sun& s, const SunEvent& e) { s.event = e; })
-                               .field(model));
+    event_ = new kit::Picker<SunEvent>(std::move(events),
+                                       sun.member<SunEvent>([](const StepAnchor::Sun& s) { return s.event; },
+                                                            [](StepAnchor::Sun& s, const SunEvent& e) { s.event = e; })
+                                           .field(model));
     event_->setAccessibleName(QStringLiteral("Event"));
     setPickerWidth(*event_, 120);
     offset_ = new kit::Stepper(
@@ -59,13 +58,14 @@ StepRow::StepRow(std::shared_ptr<AppModel> model, FieldPath<ScheduleStep> step, 
             .field(model),
         {-180, 180, 5}, [](std::int64_t m) { return QString::fromStdString(signedMinutesLabel(m)); });
     offset_->setAccessibleName(QStringLiteral("Offset"));
-    target_ = new TargetPicker(model, step.member<TintTarget>([](const ScheduleStep& s) { return s.target; },
-                                                              [](ScheduleStep& s, const TintTarget& t) { s.target = t; }));
-    ramp_ = new kit::Stepper(
-        step.member<std::int64_t>([](const ScheduleStep& s) { return s.rampMinutes; },
-                                  [](ScheduleStep& s, const std::int64_t& m) { s.rampMinutes = m; })
-            .field(model),
-        {0, 180, 5}, [](std::int64_t m) { return QString::fromStdString(StepRules::rampLabel(m)); });
+    target_ =
+        new TargetPicker(model, step.member<TintTarget>([](const ScheduleStep& s) { return s.target; },
+                                                        [](ScheduleStep& s, const TintTarget& t) { s.target = t; }));
+    ramp_ =
+        new kit::Stepper(step.member<std::int64_t>([](const ScheduleStep& s) { return s.rampMinutes; },
+                                                   [](ScheduleStep& s, const std::int64_t& m) { s.rampMinutes = m; })
+                             .field(model),
+                         {0, 180, 5}, [](std::int64_t m) { return QString::fromStdString(StepRules::rampLabel(m)); });
     ramp_->setAccessibleName(QStringLiteral("Ramp"));
 
     remove_ = new kit::PressableButton;

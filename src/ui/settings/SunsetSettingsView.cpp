@@ -3,8 +3,8 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
-#include "ui/kit/Form.h"
 #include "ui/kit/FontBook.h"
+#include "ui/kit/Form.h"
 #include "ui/kit/Stepper.h"
 #include "ui/kit/SwitchRow.h"
 #include "ui/kit/Text.h"
@@ -54,15 +54,16 @@ SunsetSettingsView::SunsetSettingsView(std::shared_ptr<AppModel> model, QWidget*
 
     evening_ = new kit::FormSection(QStringLiteral("Evening"));
     std::vector<kit::Picker<SunEvent>::Item> events;
-    for (SunEvent e : SunsetRules::eveningEvents()) events.push_back({e, QString::fromStdString(SunsetRules::eventTitle(e))});
+    for (SunEvent e : SunsetRules::eveningEvents())
+        events.push_back({e, QString::fromStdString(SunsetRules::eventTitle(e))});
     event_ = new kit::Picker<SunEvent>(std::move(events), sunsetPath(&SunsetSettings::eveningEvent).field(model));
     event_->setAccessibleName(QStringLiteral("Event"));
     setPickerWidth(*event_, 130);
     offset_ = minutesStepper(model, &SunsetSettings::startOffsetMinutes, {-120, 120, 5}, signedMinutesLabel,
                              QStringLiteral("Offset"));
     evening_->addRow(new kit::SettingRow(QStringLiteral("Starts at"), std::nullopt, sideBySide({event_, offset_})));
-    eveningRamp_ = minutesStepper(model, &SunsetSettings::eveningRampMinutes, {0, 180, 5}, minutesLabel,
-                                  QStringLiteral("Ramp"));
+    eveningRamp_ =
+        minutesStepper(model, &SunsetSettings::eveningRampMinutes, {0, 180, 5}, minutesLabel, QStringLiteral("Ramp"));
     evening_->addRow(new kit::SettingRow(QStringLiteral("Ramp"), std::nullopt, eveningRamp_));
     eveningTarget_ = new TargetPicker(model, sunsetPath(&SunsetSettings::eveningTarget));
     evening_->addRow(new kit::SettingRow(QStringLiteral("Target"), std::nullopt, eveningTarget_));
@@ -74,9 +75,10 @@ SunsetSettingsView::SunsetSettingsView(std::shared_ptr<AppModel> model, QWidget*
     anchor_ = new LateNightAnchorPicker(model, sunsetPath(&SunsetSettings::lateNightAnchor));
     beginsRow_ = lateNight_->addRow(new kit::SettingRow(QStringLiteral("Begins"), std::nullopt, anchor_));
     lateNightTarget_ = new TargetPicker(model, sunsetPath(&SunsetSettings::lateNightTarget));
-    lateNightTargetRow_ = lateNight_->addRow(new kit::SettingRow(QStringLiteral("Target"), std::nullopt, lateNightTarget_));
-    lateNightRamp_ = minutesStepper(model, &SunsetSettings::lateNightRampMinutes, {0, 180, 5}, minutesLabel,
-                                    QStringLiteral("Ramp"));
+    lateNightTargetRow_ =
+        lateNight_->addRow(new kit::SettingRow(QStringLiteral("Target"), std::nullopt, lateNightTarget_));
+    lateNightRamp_ =
+        minutesStepper(model, &SunsetSettings::lateNightRampMinutes, {0, 180, 5}, minutesLabel, QStringLiteral("Ramp"));
     lateNightRampRow_ = lateNight_->addRow(new kit::SettingRow(QStringLiteral("Ramp"), std::nullopt, lateNightRamp_));
     column->addWidget(lateNight_);
 
@@ -88,8 +90,8 @@ SunsetSettingsView::SunsetSettingsView(std::shared_ptr<AppModel> model, QWidget*
     morning_->addRow(new kit::SettingRow(QStringLiteral("Daytime warmth"),
                                          QStringLiteral("6500K is off. A mild tint such as 5000K softens the day."),
                                          daytime_));
-    polarEvening_ = new ClockTimePicker(model, clockBinding(model, sunsetPath(&SunsetSettings::polarEvening)));
-    polarMorning_ = new ClockTimePicker(model, clockBinding(model, sunsetPath(&SunsetSettings::polarMorning)));
+    polarEvening_ = new ClockTimePicker(field(model, sunsetPath(&SunsetSettings::polarEvening)));
+    polarMorning_ = new ClockTimePicker(field(model, sunsetPath(&SunsetSettings::polarMorning)));
     auto* slash = new kit::Text(QStringLiteral("/"), kit::FontBook::font(kit::TextStyle::body));
     slash->setLevel(kit::TextLevel::secondary);
     morning_->addRow(new kit::SettingRow(QStringLiteral("Polar fallback"),

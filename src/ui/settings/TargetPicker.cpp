@@ -20,16 +20,18 @@ TargetPicker::TargetPicker(std::shared_ptr<AppModel> model, FieldPath<TintTarget
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(6);
     kelvin_ = new kit::Stepper(
-        path_.member<std::int64_t>(TargetRules::kelvinShown,
-                                   [](TintTarget& t, const std::int64_t& k) { t = TargetRules::withKelvin(t, k); })
+        path_
+            .member<std::int64_t>(TargetRules::kelvinShown,
+                                  [](TintTarget& t, const std::int64_t& k) { t = TargetRules::withKelvin(t, k); })
             .field(model_),
         {500, 6500, 50}, [](std::int64_t k) { return QString::fromStdString(TargetRules::kelvinLabel(k)); });
     kelvin_->setAccessibleName(QStringLiteral("Warmth"));
-    dim_ = kit::Stepper::percent(path_
-                                     .member<double>([](const TintTarget& t) { return TargetRules::dimShown(t) / 100.0; },
-                                                     [](TintTarget& t, const double& d) { t = TargetRules::withDim(t, d); })
-                                     .field(model_),
-                                 {5, 100, 5});
+    dim_ = kit::Stepper::percent(
+        path_
+            .member<double>([](const TintTarget& t) { return TargetRules::dimShown(t) / 100.0; },
+                            [](TintTarget& t, const double& d) { t = TargetRules::withDim(t, d); })
+            .field(model_),
+        {5, 100, 5});
     dim_->setAccessibleName(QStringLiteral("Dim"));
     row->addWidget(kelvin_);
     row->addWidget(dim_);
