@@ -4,6 +4,7 @@
 // the simulated clock.
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <QCoreApplication>
@@ -55,6 +56,36 @@ protected:
     kit::NotificationCenter notifications;
     std::vector<std::string> kitSounds;
     std::unique_ptr<QWidget> window;
+};
+
+// Counts what edits cost: the model's settings announcements and the store's saves.
+class CountingModelTest : public KitModelTest {
+protected:
+    using Counts = std::pair<int, int>;  // settings announcements, store saves
+
+    void SetUp() override {
+        KitModelTest::SetUp();
+        storeScheduler = std::make_shared<StoreScheduler>(scheduler);
+        store = std::make_shared<SettingsStore>(defaults, storeScheduler);
+    }
+    void startCounting(const Settings& settings = {}) {
+        start(settings);
+        counter = model->observe([this](AppModel::Property p) {
+            if (p == AppModel::Property::settings) ++announcements;
+        });
+        taken();
+    }
+    // Settings announcements and store saves since the last call.
+    Counts taken() {
+        const Counts out{announcements, storeScheduler->saves};
+        announcements = 0;
+        storeScheduler->saves = 0;
+        return out;
+    }
+
+    std::shared_ptr<StoreScheduler> storeScheduler;
+    int announcements = 0;
+    Subscription counter;
 };
 
 }  // namespace orvane::testing

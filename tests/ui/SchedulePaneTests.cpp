@@ -36,28 +36,8 @@
 namespace orvane::testing {
 namespace {
 
-using Counts = std::pair<int, int>;  // settings announcements, store saves
-
-class SchedulePaneTest : public KitModelTest {
+class SchedulePaneTest : public CountingModelTest {
 protected:
-    void SetUp() override {
-        KitModelTest::SetUp();
-        storeScheduler = std::make_shared<StoreScheduler>(scheduler);
-        store = std::make_shared<SettingsStore>(defaults, storeScheduler);
-    }
-    void startCounting(const Settings& settings = {}) {
-        start(settings);
-        counter = model->observe([this](AppModel::Property p) {
-            if (p == AppModel::Property::settings) ++announcements;
-        });
-        taken();
-    }
-    Counts taken() {
-        const Counts out{announcements, storeScheduler->saves};
-        announcements = 0;
-        storeScheduler->saves = 0;
-        return out;
-    }
     template <class View>
     std::unique_ptr<View> make(QSize size = {560, 900}) {
         auto view = std::make_unique<View>(model, window.get());
@@ -72,10 +52,6 @@ protected:
     const Settings& settings() const { return model->settings(); }
     const SunsetSettings& sunset() const { return model->settings().sunset; }
     const ScheduleSettings& schedule() const { return model->settings().schedule; }
-
-    std::shared_ptr<StoreScheduler> storeScheduler;
-    int announcements = 0;
-    Subscription counter;
 };
 
 std::string text(const QString& s) { return s.toStdString(); }

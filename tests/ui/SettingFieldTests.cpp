@@ -19,34 +19,7 @@
 namespace orvane::testing {
 namespace {
 
-class SettingFieldTest : public KitModelTest {
-protected:
-    void SetUp() override {
-        KitModelTest::SetUp();
-        storeScheduler = std::make_shared<StoreScheduler>(scheduler);
-        store = std::make_shared<SettingsStore>(defaults, storeScheduler);
-    }
-    void startCounting(const Settings& settings = {}) {
-        start(settings);
-        announcements = 0;
-        storeScheduler->saves = 0;
-        counter = model->observe([this](AppModel::Property p) {
-            if (p == AppModel::Property::settings) ++announcements;
-        });
-    }
-    // Settings announcements and store saves since the last call.
-    std::pair<int, int> taken() {
-        const std::pair<int, int> out{announcements, storeScheduler->saves};
-        announcements = 0;
-        storeScheduler->saves = 0;
-        return out;
-    }
-    using Counts = std::pair<int, int>;
-
-    std::shared_ptr<StoreScheduler> storeScheduler;
-    int announcements = 0;
-    Subscription counter;
-};
+using SettingFieldTest = CountingModelTest;
 
 TEST_F(SettingFieldTest, OneWritePerEditNoneForAnEqualValueNoneOnRefresh) {
     startCounting();

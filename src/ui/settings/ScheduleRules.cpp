@@ -66,23 +66,7 @@ const std::vector<SunEvent>& eveningEvents() {
     return events;
 }
 
-std::string eventTitle(SunEvent event) {
-    switch (event) {
-        case SunEvent::sunrise:
-            return "Sunrise";
-        case SunEvent::sunset:
-            return "Sunset";
-        case SunEvent::civilDusk:
-            return "Civil dusk";
-        case SunEvent::civilDawn:
-            return "Civil dawn";
-        case SunEvent::nauticalDusk:
-            return "Nautical dusk";
-        case SunEvent::nauticalDawn:
-            return "Nautical dawn";
-    }
-    return {};
-}
+std::string eventTitle(SunEvent event) { return std::string(title(event)); }
 
 std::string daytimeLabel(std::int64_t kelvin) { return kelvin >= 6500 ? "Off" : TargetRules::kelvinLabel(kelvin); }
 
