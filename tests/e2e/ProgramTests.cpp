@@ -18,6 +18,7 @@
 #include "platform/UserDefaults.h"
 #include "platform/sim/SimMachine.h"
 #include "platform/sim/SimPlatform.h"
+#include "support/Json.h"
 
 namespace orvane::e2e {
 namespace {
@@ -134,6 +135,49 @@ TEST(ProgramStartTest, DeeplyNestedStoredDocumentsStartWithTheDefaults) {
         else
             EXPECT_EQ(platform::UserDefaults::open(file)->data("settings.json.unreadable"),
                       platform::Bytes(deep.begin(), deep.end()));
+    }
+}
+
+// A settings value damaged by hand: the start goes on with the defaults, and the first
+// write, which comes within moments of the launch, keeps the entry as the file held it.
+TEST(ProgramStartTest, ADamagedSettingsValueIsKeptAsideByTheFirstWrite) {
+    const struct {
+        const char* name;
+        const char* entry;
+        const char* logged;
+    } cases[] = {
+        {"unknown tag", R"({"jsno": {"mode": "manual", "manualKelvin": 2200}})", "defaults value unreadable"},
+        {"extra key", R"({"json": {"mode": "manual", "manualKelvin": 2200}, "note": "my hand edit"})",
+         "defaults value unreadable"},
+        {"no tag", R"({"mode": "manual", "manualKelvin": 2200})", "defaults value unreadable"},
+        {"a tag of the wrong kind for the key", R"({"int": 2200})", "settings unreadable, using defaults: "},
+        {"a payload that does not decode", R"({"data": "not base64!"})", "defaults value unreadable"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Session session;
+        const auto file = platform::sim::SimPlatform(platform::Runtime{}, session.sim).standardUserDefaults()->file();
+        const Json entry = json::parse(c.entry);
+        platform::writeFileAtomically(file, Json({{"version", 1}, {"values", {{"settings.json", entry}}}}).dump());
+        const auto keptEntry = [&]() -> std::optional<Json> {
+            const auto text = platform::readWholeFile(file);
+            if (!text) return std::nullopt;
+            const Json values = json::parse(*text)["values"];
+            if (!values.contains("settings.json.unreadable")) return std::nullopt;
+            return values["settings.json.unreadable"];
+        };
+
+        ProgramProcess program(session, {});
+        ASSERT_TRUE(program.waitUntilReady()) << program.errors();
+        EXPECT_EQ(occurrences(program.errors(), c.logged), 1u) << program.errors();
+        ASSERT_TRUE(program.waitFor([&] { return keptEntry().has_value(); }, 15s)) << program.errors();
+        EXPECT_EQ(keptEntry(), entry);
+        const std::string kept = "kept the unreadable settings.json as settings.json.unreadable";
+        EXPECT_TRUE(program.waitForError(kept)) << program.errors();
+        EXPECT_EQ(occurrences(program.errors(), kept), 1u) << program.errors();
+        program.signal(SIGTERM);
+        EXPECT_TRUE(exitedWith(program.waitForExit(), 0)) << program.errors();
+        EXPECT_EQ(keptEntry(), entry) << "the quit's writes leave the kept copy alone";
     }
 }
 
