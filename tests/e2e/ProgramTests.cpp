@@ -203,7 +203,7 @@ protected:
     void SetUp() override {
         if (GetParam()) {
             bus = std::make_unique<testing::SessionBus>(session.root);
-            if (!bus->error().empty()) GTEST_SKIP() << bus->error();
+            ORVANE_REQUIRE_TOOL(bus->error());
             session.environment["DBUS_SESSION_BUS_ADDRESS"] = bus->address();
         }
     }

@@ -115,9 +115,9 @@ struct TopWindow {
 class TrayProgramTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!server.error().empty()) GTEST_SKIP() << server.error();
+        ORVANE_REQUIRE_TOOL(server.error());
         dpy = XOpenDisplay(server.display().c_str());
-        if (!dpy) GTEST_SKIP() << "cannot open the private X display";
+        ORVANE_REQUIRE_TOOL(dpy ? "" : "cannot open the private X display");
         session.environment["ORVANE_PLATFORM"] = "linux";
         session.environment["DISPLAY"] = server.display();
         session.environment["QT_QPA_PLATFORM"] = "xcb";
@@ -186,7 +186,7 @@ TEST_F(TrayProgramTest, DebugPopoverWindowIs352Wide) {
 
 TEST_F(TrayProgramTest, WithAWatcherTheItemRegistersAndActivateTogglesThePopover) {
     testing::SessionBus bus(session.root);
-    if (!bus.error().empty()) GTEST_SKIP() << bus.error();
+    ORVANE_REQUIRE_TOOL(bus.error());
     testing::FakeStatusNotifierWatcher watcher(bus.address());
     ASSERT_TRUE(watcher.ready());
     session.environment["DBUS_SESSION_BUS_ADDRESS"] = bus.address();
@@ -215,7 +215,7 @@ TEST_F(TrayProgramTest, WithAWatcherTheItemRegistersAndActivateTogglesThePopover
 
 TEST_F(TrayProgramTest, AForwardedToggleTurnsTheIconToTheDimmedOffGlyph) {
     testing::SessionBus bus(session.root);
-    if (!bus.error().empty()) GTEST_SKIP() << bus.error();
+    ORVANE_REQUIRE_TOOL(bus.error());
     testing::FakeStatusNotifierWatcher watcher(bus.address());
     ASSERT_TRUE(watcher.ready());
     session.environment["DBUS_SESSION_BUS_ADDRESS"] = bus.address();

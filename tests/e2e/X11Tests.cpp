@@ -157,7 +157,7 @@ bool scaledBy(const Ramps& r, const Multiplier& gains) {
 class X11ProgramTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!x.error().empty()) GTEST_SKIP() << x.error();
+        ORVANE_REQUIRE_TOOL(x.error());
         session.environment["ORVANE_PLATFORM"] = "linux";
         session.environment["DISPLAY"] = x.display();
     }

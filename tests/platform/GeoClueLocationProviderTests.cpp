@@ -163,7 +163,7 @@ TEST_F(GeoClueLocationProviderTest, WithoutASystemBusLocationServicesAreNotAvail
 
 TEST_F(GeoClueLocationProviderTest, WithoutGeoClueOnTheBusLocationServicesAreNotAvailable) {
     testing::SessionBus bus(dir);
-    if (!bus.error().empty()) GTEST_SKIP() << bus.error();
+    ORVANE_REQUIRE_TOOL(bus.error());
     const auto answer = ask(bus.address());
     EXPECT_FALSE(answer.fix);
     EXPECT_EQ(answer.error, GeoClueLocationProvider::notAvailable);
@@ -171,7 +171,7 @@ TEST_F(GeoClueLocationProviderTest, WithoutGeoClueOnTheBusLocationServicesAreNot
 
 TEST_F(GeoClueLocationProviderTest, TheFirstLocationOfAStartedClientAnswers) {
     testing::SessionBus bus(dir);
-    if (!bus.error().empty()) GTEST_SKIP() << bus.error();
+    ORVANE_REQUIRE_TOOL(bus.error());
     FakeGeoClue geoclue(bus.address(), FakeGeoClue::Behaviour::locate);
     ASSERT_TRUE(geoclue.ready());
     const auto answer = ask(bus.address());
@@ -184,7 +184,7 @@ TEST_F(GeoClueLocationProviderTest, TheFirstLocationOfAStartedClientAnswers) {
 
 TEST_F(GeoClueLocationProviderTest, ARefusalByTheAgentIsADenial) {
     testing::SessionBus bus(dir);
-    if (!bus.error().empty()) GTEST_SKIP() << bus.error();
+    ORVANE_REQUIRE_TOOL(bus.error());
     FakeGeoClue geoclue(bus.address(), FakeGeoClue::Behaviour::refuse);
     ASSERT_TRUE(geoclue.ready());
     EXPECT_EQ(ask(bus.address()).error, GeoClueLocationProvider::denied);
@@ -192,7 +192,7 @@ TEST_F(GeoClueLocationProviderTest, ARefusalByTheAgentIsADenial) {
 
 TEST_F(GeoClueLocationProviderTest, NoLocationInTimeFails) {
     testing::SessionBus bus(dir);
-    if (!bus.error().empty()) GTEST_SKIP() << bus.error();
+    ORVANE_REQUIRE_TOOL(bus.error());
     FakeGeoClue geoclue(bus.address(), FakeGeoClue::Behaviour::stayQuiet);
     ASSERT_TRUE(geoclue.ready());
     EXPECT_EQ(ask(bus.address(), 0.5).error, GeoClueLocationProvider::timedOut);

@@ -38,7 +38,7 @@ using platform::WorkspaceEvent;
 class X11WorkspaceTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!server.error().empty()) GTEST_SKIP() << "no X server to test against: " << server.error();
+        ORVANE_REQUIRE_TOOL(server.error());
         scheduler = std::make_shared<FakeScheduler>();
         workspace = platform::linuxsys::openX11Workspace(scheduler, server.display());
         ASSERT_TRUE(workspace);
