@@ -17,6 +17,7 @@
 #include <string>
 #include <thread>
 
+#include "SimDisplay.h"
 #include "platform/Platform.h"
 #include "platform/linux/DBusConnection.h"
 #include "platform/sim/SimMachine.h"
@@ -75,29 +76,6 @@ private:
     int seen_ = 0;
 };
 
-// Until the simulated machine has not changed for half a second (the last fade ended).
-void settle(const orvane::platform::sim::SimMachine& machine) {
-    const auto firstMatrix = [&]() -> std::optional<orvane::platform::Matrix3x3> {
-        try {
-            const auto state = machine.read();
-            if (state.displays.empty()) return std::nullopt;
-            return state.displays[0].matrix;
-        } catch (const std::exception&) {
-            return std::nullopt;  // caught between writes: read again
-        }
-    };
-    auto last = firstMatrix();
-    auto since = Clock::now();
-    while (Clock::now() - since < std::chrono::milliseconds(500)) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        const auto now = firstMatrix();
-        if (now != last) {
-            last = now;
-            since = Clock::now();
-        }
-    }
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -121,7 +99,7 @@ int main(int argc, char** argv) {
 
     long warm = 0;
     auto reading = [&](const char* when, int sent) {
-        settle(machine);
+        orvane::bench::settle(machine, std::chrono::milliseconds(500));  // the last fade ended
         const Resident r = resident(pid);
         if (sent == warmUp) warm = r.total;
         std::printf("%-8s %6d changes   RSS %7ld KiB   (anonymous %7ld KiB, files %7ld KiB)\n", when, sent, r.total,

@@ -13,13 +13,8 @@ orvane="$build/bin/Orvane"
 glowkeeper="$build/bin/Glowkeeper"
 [[ -x "$orvane" && -x "$glowkeeper" ]] || { echo "build Orvane and Glowkeeper first" >&2; exit 2; }
 
-session=$(mktemp -d)
-trap 'rm -rf "$session"' EXIT
-mkdir -p "$session/config" "$session/runtime" "$session/sim"
-chmod 700 "$session/runtime"
-export ORVANE_PLATFORM=sim XDG_CONFIG_HOME="$session/config" XDG_RUNTIME_DIR="$session/runtime" \
-       ORVANE_SIM_DIR="$session/sim"
-unset DISPLAY WAYLAND_DISPLAY DBUS_SESSION_BUS_ADDRESS
+. "$(dirname "$0")/sim_session.sh"
+sim_session
 
 now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
 summary() { sort -n | awk '{ v[NR] = $1 } END { m = NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2;
