@@ -17,6 +17,7 @@
 #include "FakeStatusNotifierWatcher.h"
 #include "ProgramProcess.h"
 #include "SessionBus.h"
+#include "XProgramTest.h"
 #include "XvfbServer.h"
 
 namespace orvane::e2e {
@@ -112,20 +113,8 @@ struct TopWindow {
     int width = 0, height = 0;
 };
 
-class TrayProgramTest : public ::testing::Test {
+class TrayProgramTest : public XProgramTest {
 protected:
-    void SetUp() override {
-        ORVANE_REQUIRE_TOOL(server.error());
-        dpy = XOpenDisplay(server.display().c_str());
-        ORVANE_REQUIRE_TOOL(dpy ? "" : "cannot open the private X display");
-        session.environment["ORVANE_PLATFORM"] = "linux";
-        session.environment["DISPLAY"] = server.display();
-        session.environment["QT_QPA_PLATFORM"] = "xcb";
-    }
-    void TearDown() override {
-        if (dpy) XCloseDisplay(dpy);
-    }
-
     // Whether a mapped top-level window has this width.
     bool mappedWidth(int width) {
         bool found = false;
@@ -161,10 +150,6 @@ protected:
         if (children) XFree(children);
         return result;
     }
-
-    testing::XvfbServer server;
-    Display* dpy = nullptr;
-    Session session;
 };
 
 TEST_F(TrayProgramTest, WithoutATrayTheNoticeOpensTwoSecondsAfterStart) {

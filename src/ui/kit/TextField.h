@@ -15,9 +15,17 @@
 
 #include <QLineEdit>
 
+#include "ui/kit/Appearance.h"
 #include "ui/kit/SettingField.h"
 
+class QPainter;
+
 namespace orvane::kit {
+
+// The field's look, for other editing fields of the kit's family (the time field): the
+// glass surface with its focus ring, and the text colours.
+void paintFieldSurface(QPainter& painter, const QRectF& rect, Appearance appearance, bool focused);
+void applyFieldPalette(QWidget& widget, Appearance appearance);
 
 class TextField : public QLineEdit {
 public:
