@@ -591,6 +591,7 @@ TEST_F(SchedulePaneTest, Renders) {
     start(stored);
     auto view = pane();
     const auto render = [&](const QString& name) {
+        QCoreApplication::sendPostedEvents();  // the layout requests of a mode change, as the event loop would
         kit::RenderHarness::renderBoth(*view, name, kit::RenderHarness::fittingSize(*view, 560));
     };
     render(QStringLiteral("schedule-pane-manual"));

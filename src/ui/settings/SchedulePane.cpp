@@ -32,20 +32,15 @@ SchedulePane::SchedulePane(const PaneEnvironment& environment, QWidget* parent)
     place_ = location_->addRow(new LocationPickerView(model));
 
     mode_ = addSection(QStringLiteral("Mode"));
-    auto* modeBox = new QWidget;
-    modeBox->setAttribute(Qt::WA_TranslucentBackground);
-    auto* modeColumn = new QVBoxLayout(modeBox);
-    modeColumn->setContentsMargins(0, 4, 0, 4);
-    modeColumn->setSpacing(8);
     segment_ = new kit::ModeSegment(model);
-    caption_ = new kit::Text(QStringLiteral("Sunset follows your evening. Schedule uses fixed times you set below. "
-                                            "Manual stays where you put it."),
-                             kit::FontBook::font(kit::TextStyle::caption));
-    caption_->setLevel(kit::TextLevel::secondary);
-    caption_->setMaximumLines(3);
-    modeColumn->addWidget(segment_);
-    modeColumn->addWidget(caption_);
-    mode_->addRow(modeBox);
+    auto* segmentRow = new QWidget;
+    segmentRow->setAttribute(Qt::WA_TranslucentBackground);
+    auto* segmentBox = new QVBoxLayout(segmentRow);
+    segmentBox->setContentsMargins(0, 4, 0, 0);
+    segmentBox->addWidget(segment_);
+    mode_->addRow(segmentRow);
+    caption_ = mode_->addCaption(QStringLiteral(
+        "Sunset follows your evening. Schedule uses fixed times you set below. Manual stays where you put it."));
     switch_ = new kit::TintSwitch(QStringLiteral("Fine-tune the curve"));
     fineTuneRow_ = mode_->addRow(new kit::SettingRow(
         QStringLiteral("Fine-tune the curve"),
@@ -59,6 +54,8 @@ SchedulePane::SchedulePane(const PaneEnvironment& environment, QWidget* parent)
 
     steps_ = new ScheduleStepsView(model);
     addWidget(steps_);
+    // Room beyond the pieces stays below them rather than inside a section.
+    sections().addStretch(1);
 
     follow();
 }
