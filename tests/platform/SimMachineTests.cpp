@@ -122,7 +122,7 @@ TEST_F(SimTest, AnUnreadableStateFileIsKeptAsideAndReplaced) {
 
 TEST_F(SimTest, ProcessesShareOneMachine) {
     inChild(directory, [](SimPlatform& other) {
-        ASSERT_EQ(other.frameworks().open(frameworkPath::skyLight) != nullptr, true);
+        ASSERT_TRUE(other.colorAdjustments().isAvailable());
         other.changeDisplay(2, [](SimDisplay& d) { d.matrix = Matrix3x3{1, 0, 0, 0, 0.5f, 0, 0, 0, 0.25f}; });
         SimDisplay added;
         added.name = "Added elsewhere";
@@ -275,9 +275,20 @@ TEST_F(SimTest, AWindowDroppedByADisplayResetComesBackOnItsNextChange) {
     EXPECT_TRUE(sim->state().windows.empty());
 }
 
-TEST_F(SimTest, WithoutCompositingNoOverlayCanBeMade) {
+TEST_F(SimTest, WithoutCompositingOnlyOpaqueOverlaysCanBeMade) {
     sim->update([](SimState& s) { s.compositing = false; });
     EXPECT_EQ(sim->overlayWindows().create({0, 0, 10, 10}, {}), nullptr);
+    EXPECT_NE(sim->overlayWindows().create({0, 0, 10, 10}, {3, true, SharingType::readOnly}), nullptr);
+}
+
+TEST_F(SimTest, AScriptedOrderFrontFailureLeavesTheWindowHidden) {
+    auto window = sim->overlayWindows().create({0, 0, 10, 10}, {});
+    ASSERT_NE(window, nullptr);
+    sim->fail("overlay.orderFront", status::failure, 1);
+    window->orderFront();
+    EXPECT_FALSE(window->isVisible());
+    window->orderFront();
+    EXPECT_TRUE(window->isVisible());
 }
 
 TEST_F(SimTest, ScriptedFailuresLastTheirCount) {
@@ -399,10 +410,7 @@ TEST_F(SimTest, DitheringIsAPropertyPerPipeline) {
 }
 
 TEST_F(SimTest, TheNightShiftClientAnswersForTheSelectorsItHas) {
-    auto image = sim->frameworks().open(frameworkPath::coreBrightness);
-    const auto* makeClient = bindSymbol<symbol::BlueLightClientClass>(image, "CBBlueLightClient");
-    ASSERT_TRUE(makeClient);
-    auto client = (*makeClient)();
+    auto client = sim->makeNightShiftClient();
     ASSERT_TRUE(client);
     EXPECT_TRUE(client->respondsTo("getCCTRange:"));
     EXPECT_FALSE(client->respondsTo("frobnicate:"));
@@ -413,8 +421,8 @@ TEST_F(SimTest, TheNightShiftClientAnswersForTheSelectorsItHas) {
     sim->update([](SimState& s) { s.nightShift.missingSelectors = {"getStrength:"}; });
     EXPECT_FALSE(client->respondsTo("getStrength:"));
     EXPECT_EQ(client->strength(), std::nullopt);
-    sim->setSymbolMissing("CBBlueLightClient");
-    EXPECT_EQ(bindSymbol<symbol::BlueLightClientClass>(image, "CBBlueLightClient"), nullptr);
+    sim->setPortMissing("nightShift");
+    EXPECT_EQ(sim->makeNightShiftClient(), nullptr);
 }
 
 TEST_F(SimTest, TapsAndHotKeysReceiveWhatTestsPlay) {
