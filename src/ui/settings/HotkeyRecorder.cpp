@@ -144,11 +144,10 @@ HotkeyRecorder::HotkeyRecorder(kit::Binding<std::optional<Hotkey>> hotkey, std::
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(8);
+    row->addStretch(1);
 
     main_ = new kit::SystemButton(QString(), false, this);
-    QFont mono(QStringLiteral("DejaVu Sans Mono"));
-    mono.setPointSizeF(kit::FontBook::pointSize(kit::TextStyle::body));
-    main_->setFont(mono);
+    main_->setFont(kit::FontBook::monospaced(kit::TextStyle::body));
     main_->setMinimumWidth(120);
     row->addWidget(main_);
 
@@ -159,8 +158,11 @@ HotkeyRecorder::HotkeyRecorder(kit::Binding<std::optional<Hotkey>> hotkey, std::
     clear_->setLabelPainter([](QPainter& painter, const QRectF& box, kit::Appearance appearance) {
         kit::Symbols::draw(painter, "xmark.circle.fill", box, kit::secondaryText(appearance));
     });
+    // Its room stays when it hides, so the buttons of a column of recorders line up.
+    QSizePolicy keep = clear_->sizePolicy();
+    keep.setRetainSizeWhenHidden(true);
+    clear_->setSizePolicy(keep);
     row->addWidget(clear_);
-    row->addStretch(1);
 
     connect(main_, &QAbstractButton::clicked, this, [this] {
         if (isRecording()) stop();
