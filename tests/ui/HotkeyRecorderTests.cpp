@@ -9,15 +9,12 @@
 #include <QTest>
 #include <QVBoxLayout>
 
-#include "KitFixture.h"
-#include "app/GlobalHotkeys.h"
-#include "engine/Hotkeys.h"
+#include "HotkeysFixture.h"
 #include "ui/kit/RenderHarness.h"
 #include "ui/settings/HotkeyRecorder.h"
 
 using namespace orvane;
 using namespace orvane::RecorderRules;
-using orvane::testing::KitModelTest;
 using Mods = Hotkey::Modifiers;
 
 namespace {
@@ -83,23 +80,12 @@ TEST(RecorderRules, KeysymsBecomeStoredCodesWithTheirFlags) {
     for (const auto& c : cases) EXPECT_EQ(press(c.key), c.expected) << c.what;
 }
 
-class HotkeyRecorderTest : public KitModelTest {
+class HotkeyRecorderTest : public orvane::testing::HotkeysModelTest {
 protected:
-    void launch(Settings settings = {}) {
-        start(settings);
-        hotkeys = std::make_unique<GlobalHotkeys>(*sim, model);
-        hotkeys->registerHotkeys();
-        hooks.push_back(model->onHotkeysChanged.subscribe([this] {
-            ++suspensionChanges;
-            hotkeys->registerHotkeys();
-        }));
-        hooks.push_back(model->onSettingsChanged.subscribe(
-            [this](const Settings& old, const Settings& now) { hotkeys->settingsChanged(old, now); }));
-    }
+    void launch(Settings settings = {}) { startWithHotkeys(settings); }
     void TearDown() override {
         recorders.clear();
-        hotkeys.reset();
-        KitModelTest::TearDown();
+        HotkeysModelTest::TearDown();
     }
 
     // A recorder on the toggle shortcut, in the window beside a text field.
@@ -118,7 +104,6 @@ protected:
         return recorder;
     }
 
-    bool registered(const Hotkey& hotkey) { return sim->pressHotKey(HotkeyManager::chord(hotkey)); }
     bool anyRegistered() {
         const auto& s = model->settings().shortcuts;
         for (const auto& h : {s.reveal, s.toggle, s.warmer, s.cooler, s.dimmer, s.brighter, s.nextPreset})
@@ -126,10 +111,8 @@ protected:
         return registered(Shortcuts::emergencyReset);
     }
 
-    std::unique_ptr<GlobalHotkeys> hotkeys;
     std::vector<std::unique_ptr<HotkeyRecorder>> recorders;
     int beeps = 0;
-    int suspensionChanges = 0;
 };
 
 }  // namespace

@@ -10,9 +10,7 @@
 #include <QScrollArea>
 #include <QTest>
 
-#include "KitFixture.h"
-#include "app/GlobalHotkeys.h"
-#include "engine/Hotkeys.h"
+#include "HotkeysFixture.h"
 #include "ui/kit/Form.h"
 #include "ui/kit/LevelSlider.h"
 #include "ui/kit/Picker.h"
@@ -39,15 +37,10 @@ std::vector<std::string> ids(const std::vector<Preset>& presets) {
     return out;
 }
 
-class PresetsPaneTest : public KitModelTest {
+class PresetsPaneTest : public HotkeysModelTest {
 protected:
     void launch(Settings settings = manualSettings()) {
-        start(settings);
-        hotkeys = std::make_unique<GlobalHotkeys>(*sim, model);
-        hotkeys->registerHotkeys();
-        hooks.push_back(model->onHotkeysChanged.subscribe([this] { hotkeys->registerHotkeys(); }));
-        hooks.push_back(model->onSettingsChanged.subscribe(
-            [this](const Settings& old, const Settings& now) { hotkeys->settingsChanged(old, now); }));
+        startWithHotkeys(settings);
         pane = std::make_unique<PresetsPane>(PaneEnvironment{model, std::make_shared<Desktop>()}, window.get());
         pane->resize(640, 900);
         pane->show();
@@ -55,8 +48,7 @@ protected:
     }
     void TearDown() override {
         pane.reset();
-        hotkeys.reset();
-        KitModelTest::TearDown();
+        HotkeysModelTest::TearDown();
     }
     void setPresets(std::vector<Preset> presets) {
         model->change([&](Settings& s, RuntimeState&) { s.presets = std::move(presets); });
@@ -67,9 +59,6 @@ protected:
         QTest::mouseClick(&pane->list(), Qt::LeftButton, {}, pane->list().rowRect(index).center());
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
-    bool registered(const Hotkey& hotkey) { return sim->pressHotKey(HotkeyManager::chord(hotkey)); }
-
-    std::unique_ptr<GlobalHotkeys> hotkeys;
     std::unique_ptr<PresetsPane> pane;
 };
 

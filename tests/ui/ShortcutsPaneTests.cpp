@@ -7,9 +7,7 @@
 #include <QAbstractButton>
 #include <QTest>
 
-#include "KitFixture.h"
-#include "app/GlobalHotkeys.h"
-#include "engine/Hotkeys.h"
+#include "HotkeysFixture.h"
 #include "ui/kit/PaneChrome.h"
 #include "ui/kit/Picker.h"
 #include "ui/kit/RenderHarness.h"
@@ -25,25 +23,18 @@ namespace {
 
 using Mods = Hotkey::Modifiers;
 
-class ShortcutsPaneTest : public KitModelTest {
+class ShortcutsPaneTest : public HotkeysModelTest {
 protected:
     void launch(Settings settings = {}) {
-        start(settings);
-        hotkeys = std::make_unique<GlobalHotkeys>(*sim, model);
-        hotkeys->registerHotkeys();
-        hooks.push_back(model->onHotkeysChanged.subscribe([this] { hotkeys->registerHotkeys(); }));
-        hooks.push_back(model->onSettingsChanged.subscribe(
-            [this](const Settings& old, const Settings& now) { hotkeys->settingsChanged(old, now); }));
+        startWithHotkeys(settings);
         pane = std::make_unique<ShortcutsPane>(PaneEnvironment{model, std::make_shared<Desktop>()}, window.get());
         pane->resize(640, 1100);
         pane->show();
     }
     void TearDown() override {
         pane.reset();
-        hotkeys.reset();
-        KitModelTest::TearDown();
+        HotkeysModelTest::TearDown();
     }
-    bool registered(const Hotkey& hotkey) { return sim->pressHotKey(HotkeyManager::chord(hotkey)); }
     QStringList texts() const {
         QStringList out;
         // Text has no meta-object of its own: findChildren<Text*> would take any widget.
@@ -52,7 +43,6 @@ protected:
         return out;
     }
 
-    std::unique_ptr<GlobalHotkeys> hotkeys;
     std::unique_ptr<ShortcutsPane> pane;
 };
 
