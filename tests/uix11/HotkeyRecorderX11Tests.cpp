@@ -13,8 +13,8 @@
 #include <QVBoxLayout>
 #include <QWidget>
 
-#include "QtX11.h"
 #include "SimFixture.h"
+#include "XcbSession.h"
 #include "app/AppModel.h"
 #include "app/SettingsStore.h"
 #include "engine/TintEngine.h"
@@ -37,15 +37,15 @@ namespace {
 class RecorderX11Test : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!orvane::testing::qtX11Server) GTEST_SKIP() << "no X server to test against";
+        if (!orvane::testing::xcbServer) GTEST_SKIP() << "no X server to test against";
         ASSERT_EQ(QGuiApplication::platformName(), "xcb");
-        other = XOpenDisplay(orvane::testing::qtX11Server->display().c_str());
+        other = XOpenDisplay(orvane::testing::xcbServer->display().c_str());
         ASSERT_TRUE(other);
         // Keys the server's keymap lacks get a free keycode, before the program reads the map;
         // a new connection reads the new map too.
         bindMissingKeysyms();
         XCloseDisplay(other);
-        other = XOpenDisplay(orvane::testing::qtX11Server->display().c_str());
+        other = XOpenDisplay(orvane::testing::xcbServer->display().c_str());
         ASSERT_TRUE(other);
 
         auto scheduler = std::make_shared<platform::QtScheduler>();
