@@ -198,6 +198,13 @@ void LocationPickerView::setTab(Tab tab) {
     tab_ = tab;
     tabs_->setSelection(tab);
     pages_->setCurrentIndex(static_cast<int>(tab));
+    // A stack is as tall as its tallest page; in a form the picker takes the shown page's
+    // height, so the hidden pages ask for no room.
+    for (int i = 0; i < pages_->count(); ++i) {
+        const auto policy = i == pages_->currentIndex() ? QSizePolicy::Preferred : QSizePolicy::Ignored;
+        pages_->widget(i)->setSizePolicy(policy, policy);
+    }
+    pages_->updateGeometry();
 }
 
 void LocationPickerView::syncFields() {
