@@ -300,7 +300,7 @@ TEST_P(ProgramSessionTest, AWatchdogThatEndsIsStartedAgainThreeSecondsLater) {
     // counts once its command line is there.
     ASSERT_TRUE(program.waitFor(
         [&] {
-            guards = childrenNamed(program.pid(), "Glowkeeper");
+            guards = childrenNamed(program.pid(), "glowkeeper");
             return guards.size() == 1 && !commandLine(guards[0]).empty();
         },
         5s));
@@ -312,7 +312,7 @@ TEST_P(ProgramSessionTest, AWatchdogThatEndsIsStartedAgainThreeSecondsLater) {
     // Waits long enough for a loaded machine; the delay is judged by the new process's start.
     ASSERT_TRUE(program.waitFor(
         [&] {
-            guards = childrenNamed(program.pid(), "Glowkeeper");
+            guards = childrenNamed(program.pid(), "glowkeeper");
             return guards.size() == 1 && guards[0] != first && !commandLine(guards[0]).empty();
         },
         15s));
@@ -327,19 +327,19 @@ TEST_P(ProgramSessionTest, WithoutItsWatchdogTheProgramSaysWhereItLookedAndRunsO
     // The program alone in a directory of its own (its libraries where it looks for them).
     const auto alone = session.root / "alone";
     std::filesystem::create_directories(alone);
-    std::filesystem::copy_file(ORVANE_PATH, alone / "Orvane");
+    std::filesystem::copy_file(ORVANE_PATH, alone / "orvane");
     const std::filesystem::path library = ORVANE_PROGRAM_PATH;
     const auto relative = library.lexically_relative(std::filesystem::path(ORVANE_PATH).parent_path());
     std::filesystem::create_directories((alone / relative).parent_path());
     std::filesystem::copy_file(library, alone / relative);
     std::filesystem::copy_file(
         ORVANE_RUNTIME_PATH, (alone / relative).parent_path() / std::filesystem::path(ORVANE_RUNTIME_PATH).filename());
-    ProgramProcess program(session, {}, (alone / "Orvane").string());
+    ProgramProcess program(session, {}, (alone / "orvane").string());
     ASSERT_TRUE(program.waitUntilReady()) << program.errors();
     const std::string line =
-        "Glowkeeper missing at " + (alone / "Glowkeeper").string() + "; a crash could leave the tint on until relaunch";
+        "Glowkeeper missing at " + ((alone / relative).parent_path() / "glowkeeper").string() + "; a crash could leave the tint on until relaunch";
     EXPECT_NE(program.errors().find(line), std::string::npos) << program.errors();
-    EXPECT_TRUE(childrenNamed(program.pid(), "Glowkeeper").empty());
+    EXPECT_TRUE(childrenNamed(program.pid(), "glowkeeper").empty());
     program.signal(SIGTERM);
     EXPECT_TRUE(exitedWith(program.waitForExit(), 0)) << program.errors();
     EXPECT_TRUE(neutral(machine()));
