@@ -407,11 +407,17 @@ TEST_F(CommandsHandleTest, PresetMatchesByCaseFoldingOnlyAndPlaysPop) {
     EXPECT_EQ(model->settings().manualKelvin, 3000);
 
     sounds.clear();
+    testing::LogCapture log;
     for (const char* name : {"Café", "Candle ", "Cand", "Ｃａｎｄｌｅ"}) {
         handle(Named{name});
         EXPECT_EQ(model->settings().manualKelvin, 3000) << name << " matched";
     }
     EXPECT_TRUE(sounds.empty());
+    // A name that matches nothing is said in the log, after the command line.
+    const auto messages = log.messages("commands");
+    ASSERT_EQ(messages.size(), 8u);
+    EXPECT_EQ(messages[1], "no preset named \"Café\"");
+    EXPECT_EQ(messages[7], "no preset named \"Ｃａｎｄｌｅ\"");
 
     Settings quiet = model->settings();
     quiet.sounds = false;
