@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
 #include <QFontInfo>
+#include <QImage>
+
+#include <cmath>
 
 #include "ui/kit/Appearance.h"
+#include "ui/kit/Buttons.h"
 #include "ui/kit/FontBook.h"
+#include "ui/kit/RenderHarness.h"
 #include "ui/kit/Tokens.h"
 
 namespace orvane::kit {
@@ -12,6 +17,35 @@ void expectRgb(const Rgb& actual, Rgb expected, const char* what) {
     EXPECT_NEAR(actual.r, expected.r, 1e-3) << what;
     EXPECT_NEAR(actual.g, expected.g, 1e-3) << what;
     EXPECT_NEAR(actual.b, expected.b, 1e-3) << what;
+}
+
+double luminance(const QColor& c) {
+    const auto linear = [](double v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+    return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+}
+
+double contrast(const QColor& a, const QColor& b) {
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// A prominent button's label, as drawn, against its ember fill: the pixel of the label that
+// stands out most reaches 4.5:1 in both appearances.
+TEST(KitTokens, LabelsOnEmberReadInBothAppearances) {
+    for (const auto appearance : {Appearance::light, Appearance::dark}) {
+        const QColor ember = Tokens::ember().resolve(appearance);
+        EXPECT_GE(contrast(Tokens::onEmber().resolve(appearance), ember), 4.5);
+        SystemButton done(QStringLiteral("Done"), true);
+        done.setLarge(true);
+        const QImage image = RenderHarness::render(done, appearance);
+        RenderHarness::save(image, isDark(appearance) ? "button-prominent-dark" : "button-prominent-light");
+        double best = 0;
+        // Along the middle row, inside the fill (clear of the rounded ends and what lies outside).
+        const int y = image.height() / 2;
+        for (int x = image.height(); x < image.width() - image.height(); ++x)
+            best = std::max(best, contrast(image.pixelColor(x, y), ember));
+        EXPECT_GE(best, 4.5) << (isDark(appearance) ? "dark" : "light");
+    }
 }
 
 TEST(KitTokens, WarmColourAtTheEnds) {

@@ -99,6 +99,9 @@ public:
     explicit SystemButton(const QString& title, bool prominent = false, QWidget* parent = nullptr);
     void setProminent(bool prominent);
     bool prominent() const { return prominent_; }
+    // The large control size: 28 points high.
+    void setLarge(bool large);
+    bool large() const { return large_; }
     QSize sizeHint() const override;
 
 protected:
@@ -106,6 +109,7 @@ protected:
 
 private:
     bool prominent_;
+    bool large_ = false;
 };
 
 // The bordered or the prominent look on a text button.
