@@ -169,6 +169,19 @@ protected:
     std::unique_ptr<testing::SessionBus> bus;
 };
 
+TEST_P(ProgramSessionTest, ANormalStartPrintsOnlyItsOwnLines) {
+    ProgramProcess program(session, {});
+    ASSERT_TRUE(program.waitUntilReady()) << program.errors();
+    // The tray item is made and shown after the launch line; give it time to complain.
+    program.waitFor([] { return false; }, 2500ms);
+    program.signal(SIGTERM);
+    EXPECT_TRUE(exitedWith(program.waitForExit(), 0)) << program.errors();
+    std::istringstream lines(program.errors());
+    for (std::string line; std::getline(lines, line);)
+        EXPECT_TRUE(line.rfind("app.orvane[", 0) == 0 || line.rfind("Glowkeeper: ", 0) == 0) << line;
+    EXPECT_EQ(program.output(), "");
+}
+
 TEST_P(ProgramSessionTest, SecondStartHandsItsUrlOverAndTheRunningInstanceCarriesItOut) {
     Settings settings;
     settings.mode = Mode::manual;
@@ -336,8 +349,8 @@ TEST_P(ProgramSessionTest, WithoutItsWatchdogTheProgramSaysWhereItLookedAndRunsO
         ORVANE_RUNTIME_PATH, (alone / relative).parent_path() / std::filesystem::path(ORVANE_RUNTIME_PATH).filename());
     ProgramProcess program(session, {}, (alone / "orvane").string());
     ASSERT_TRUE(program.waitUntilReady()) << program.errors();
-    const std::string line =
-        "Glowkeeper missing at " + ((alone / relative).parent_path() / "glowkeeper").string() + "; a crash could leave the tint on until relaunch";
+    const std::string line = "Glowkeeper missing at " + ((alone / relative).parent_path() / "glowkeeper").string() +
+                             "; a crash could leave the tint on until relaunch";
     EXPECT_NE(program.errors().find(line), std::string::npos) << program.errors();
     EXPECT_TRUE(childrenNamed(program.pid(), "glowkeeper").empty());
     program.signal(SIGTERM);
