@@ -221,6 +221,14 @@ void PopoverWindow::applyShape() {
     else setMask(QRegion(PopoverView::shape(QSizeF(size())).toFillPolygon().toPolygon()));
 }
 
+void PopoverWindow::paintEvent(QPaintEvent*) {
+    // Cut by a mask, the window shows no desktop behind its soft edge: the panel's colour
+    // goes under it instead of black.
+    if (!masked()) return;
+    QPainter p(this);
+    p.fillRect(rect(), kit::windowColor(kit::appearanceOf(this)));
+}
+
 void PopoverWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     edge_->setGeometry(rect());
