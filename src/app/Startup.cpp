@@ -28,10 +28,9 @@ Startup::Choice Startup::choose(const std::vector<std::string>& arguments) {
 
 std::optional<Startup::Refusal> Startup::refusal(const Choice& choice) {
     switch (choice.mode) {
-        case Mode::selfTest:
-            return Refusal{"Orvane: the self-test (--selftest) is not available in this build\n", 1};
         case Mode::renderUI:
             return Refusal{"Orvane: the screenshot mode (--render-ui) is not available in this build\n", 1};
+        case Mode::selfTest:
         case Mode::renderIcon:
         case Mode::command:
         case Mode::normal:

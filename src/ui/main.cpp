@@ -19,6 +19,7 @@
 #include "platform/qt/QtOverlayWindows.h"
 #include "platform/qt/QtScheduler.h"
 #include "ui/AppDelegate.h"
+#include "ui/SelfTestCommand.h"
 #include "ui/menubar/AppIconRenderer.h"
 
 using namespace orvane;
@@ -59,6 +60,7 @@ extern "C" __attribute__((visibility("default"))) int orvaneProgramMain(int argc
             QGuiApplication application(argc, argv);
             return AppIconRenderer::renderIconsetCommand(choice.path);
         }
+        if (choice.mode == Startup::Mode::selfTest) return runSelfTestCommand(argc, argv);
         if (const auto refusal = Startup::refusal(choice)) {
             std::fputs(refusal->message.c_str(), stderr);
             return refusal->status;

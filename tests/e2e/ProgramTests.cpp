@@ -77,7 +77,6 @@ std::string commandLine(pid_t pid) {
 TEST(ProgramModesTest, ModesThisBuildCannotRunEndWithAMessageAndAFailure) {
     Session session;
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases{
-        {{"--selftest"}, "self-test"},
         {{"--render-ui", (session.root / "shots").string()}, "screenshot mode"},
     };
     for (const auto& [arguments, text] : cases) {

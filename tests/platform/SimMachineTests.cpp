@@ -275,9 +275,20 @@ TEST_F(SimTest, AWindowDroppedByADisplayResetComesBackOnItsNextChange) {
     EXPECT_TRUE(sim->state().windows.empty());
 }
 
-TEST_F(SimTest, WithoutCompositingNoOverlayCanBeMade) {
+TEST_F(SimTest, WithoutCompositingOnlyOpaqueOverlaysCanBeMade) {
     sim->update([](SimState& s) { s.compositing = false; });
     EXPECT_EQ(sim->overlayWindows().create({0, 0, 10, 10}, {}), nullptr);
+    EXPECT_NE(sim->overlayWindows().create({0, 0, 10, 10}, {3, true, SharingType::readOnly}), nullptr);
+}
+
+TEST_F(SimTest, AScriptedOrderFrontFailureLeavesTheWindowHidden) {
+    auto window = sim->overlayWindows().create({0, 0, 10, 10}, {});
+    ASSERT_NE(window, nullptr);
+    sim->fail("overlay.orderFront", status::failure, 1);
+    window->orderFront();
+    EXPECT_FALSE(window->isVisible());
+    window->orderFront();
+    EXPECT_TRUE(window->isVisible());
 }
 
 TEST_F(SimTest, ScriptedFailuresLastTheirCount) {

@@ -1,4 +1,5 @@
-// The overlay windows on the toolkit: refused without a compositing manager, placed from
+// The overlay windows on the toolkit: translucent ones refused without a compositing
+// manager (opaque ones made all the same), placed from
 // bottom-left display frames, click-through and above other windows, painting their
 // layers source-over.
 #include <gtest/gtest.h>
@@ -26,12 +27,22 @@ QWidget* onlyOverlayWidget() {
     return found;
 }
 
-TEST(QtOverlayWindowsTest, WithoutACompositingManagerNoWindowIsMade) {
+TEST(QtOverlayWindowsTest, WithoutACompositingManagerOnlyOpaqueWindowsAreMade) {
     testing::LogCapture logs;
     QtOverlayWindows windows([] { return false; });
     EXPECT_EQ(windows.create({0, 0, 100, 100}, {}), nullptr);
     EXPECT_EQ(onlyOverlayWidget(), nullptr);
     ASSERT_EQ(logs.messages("overlay").size(), 1u);
+
+    // An opaque window (the self-test's patch row) covers only what it draws.
+    auto opaque = windows.create({0, 0, 480, 80}, {3, true, SharingType::readOnly});
+    ASSERT_NE(opaque, nullptr);
+    opaque->setLayers({{std::nullopt, 1.0, 1.0, 1.0, 1.0}});
+    opaque->orderFront();
+    QWidget* widget = onlyOverlayWidget();
+    ASSERT_NE(widget, nullptr);
+    EXPECT_EQ(widget->grab().toImage().pixelColor(10, 10), QColor(255, 255, 255));
+    EXPECT_EQ(logs.messages("overlay").size(), 1u);
 }
 
 TEST(QtOverlayWindowsTest, WindowIsClickThroughAboveOthersAndPlacedFromABottomLeftFrame) {

@@ -1,7 +1,9 @@
 #include "platform/qt/QtOverlayWindows.h"
 
 #include <cmath>
+#include <cstdint>
 #include <utility>
+#include <vector>
 
 #include <QColor>
 #include <QGuiApplication>
@@ -11,9 +13,21 @@
 #include <QWidget>
 
 #include "platform/Log.h"
+#include "platform/WindowStacking.h"
 #include "platform/linux/X11Probe.h"
 
 namespace orvane::platform {
+
+namespace {
+class QtOverlayWindow;
+}
+
+// The live windows in the order they were made.
+struct QtOverlayWindows::Stack {
+    std::vector<QtOverlayWindow*> windows;
+    std::uint64_t raises = 0;
+    void raise(QtOverlayWindow& window);
+};
 
 namespace {
 
@@ -45,7 +59,8 @@ public:
         : QWidget(nullptr, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowTransparentForInput |
                                Qt::WindowDoesNotAcceptFocus | Qt::Tool | Qt::X11BypassWindowManagerHint),
           opaque_(opaque) {
-        setAttribute(Qt::WA_TranslucentBackground, true);
+        // Only a translucent window asks for an alpha channel, which needs the compositor.
+        setAttribute(Qt::WA_TranslucentBackground, !opaque);
         setAttribute(Qt::WA_TransparentForMouseEvents, true);
         setAttribute(Qt::WA_ShowWithoutActivating, true);
         setAttribute(Qt::WA_NoSystemBackground, true);
@@ -79,11 +94,18 @@ private:
 
 class QtOverlayWindow final : public OverlayWindow {
 public:
-    QtOverlayWindow(const Rect& frame, const OverlayStyle& style)
-        : widget_(std::make_unique<OverlayWidget>(style.opaque)), level_(style.level), sharing_(style.sharingType) {
+    QtOverlayWindow(const Rect& frame, const OverlayStyle& style, std::shared_ptr<QtOverlayWindows::Stack> stack)
+        : widget_(std::make_unique<OverlayWidget>(style.opaque)),
+          level_(style.level),
+          sharing_(style.sharingType),
+          stack_(std::move(stack)) {
         setFrame(frame);
+        stack_->windows.push_back(this);
     }
-    ~QtOverlayWindow() override { widget_->hide(); }
+    ~QtOverlayWindow() override {
+        std::erase(stack_->windows, this);
+        widget_->hide();
+    }
 
     Rect frame() const override { return frame_; }
     void setFrame(const Rect& frame) override {
@@ -91,7 +113,10 @@ public:
         widget_->setGeometry(toToolkit(frame));
     }
     int level() const override { return level_; }
-    void setLevel(int level) override { level_ = level; }
+    void setLevel(int level) override {
+        level_ = level;
+        if (isVisible()) stack_->raise(*this);
+    }
     SharingType sharingType() const override { return sharing_; }
     void setSharingType(SharingType type) override { sharing_ = type; }
     void setLayers(const std::vector<OverlayLayer>& layers) override {
@@ -101,30 +126,51 @@ public:
     std::vector<OverlayLayer> layers() const override { return widget_->layers; }
     void orderFront() override {
         widget_->show();
-        widget_->raise();
+        stack_->raise(*this);
     }
     void orderOut() override { widget_->hide(); }
     bool isVisible() const override { return widget_->isVisible(); }
+
+    // The toolkit's raise alone; the stack decides what follows.
+    void raiseWidget() {
+        widget_->raise();
+        raisedAt = ++stack_->raises;
+    }
+    std::uint64_t raisedAt = 0;
 
 private:
     std::unique_ptr<OverlayWidget> widget_;
     Rect frame_;
     int level_;
     SharingType sharing_;
+    std::shared_ptr<QtOverlayWindows::Stack> stack_;
 };
 
 }  // namespace
 
-QtOverlayWindows::QtOverlayWindows(std::function<bool()> compositing) : compositing_(std::move(compositing)) {
+void QtOverlayWindows::Stack::raise(QtOverlayWindow& window) {
+    window.raiseWidget();
+    std::vector<StackedWindow> stacked;
+    std::size_t raised = 0;
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        if (windows[i] == &window) raised = i;
+        stacked.push_back({windows[i]->level(), windows[i]->raisedAt, windows[i]->isVisible()});
+    }
+    for (const std::size_t i : windowsToRaiseAbove(stacked, raised)) windows[i]->raiseWidget();
+}
+
+QtOverlayWindows::QtOverlayWindows(std::function<bool()> compositing)
+    : compositing_(std::move(compositing)), stack_(std::make_shared<Stack>()) {
     if (!compositing_) compositing_ = [] { return linuxsys::compositingManagerRunning(); };
 }
 
 std::unique_ptr<OverlayWindow> QtOverlayWindows::create(const Rect& frame, const OverlayStyle& style) {
-    if (!compositing_()) {
+    // Only a translucent window needs the compositing manager; an opaque one shows as drawn.
+    if (!style.opaque && !compositing_()) {
         log().error("overlay: no compositing manager runs; a translucent overlay would black the screen out");
         return nullptr;
     }
-    return std::make_unique<QtOverlayWindow>(frame, style);
+    return std::make_unique<QtOverlayWindow>(frame, style, stack_);
 }
 
 int QtOverlayWindows::maximumWindowLevel() { return highestWindowLevel; }

@@ -48,7 +48,8 @@ std::unique_ptr<OverlayWindow> SimOverlayWindows::create(const Rect& frame, cons
     const bool made = machine_->update([&](SimState& s) {
         // Windows of processes that are gone are dropped here, so the file stays small.
         std::erase_if(s.windows, [](const SimWindow& old) { return !SimMachine::ownerAlive(old); });
-        if (SimMachine::takeFailure(s, "overlay.create") || !s.compositing) return false;
+        // As on the desktop, only a translucent window needs the compositing manager.
+        if (SimMachine::takeFailure(s, "overlay.create") || (!w.opaque && !s.compositing)) return false;
         s.windows.push_back(w);
         return true;
     });

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <iterator>
 #include <memory>
+#include <type_traits>
 
 #include "platform/OverlayWindows.h"
 #include "platform/sim/SimMachine.h"
@@ -32,8 +33,13 @@ public:
         change([&](SimWindow& w) { w.layers = layers; });
     }
     std::vector<OverlayLayer> layers() const override { return stored().layers; }
+    // A scripted "overlay.orderFront" failure leaves the window where it was.
     void orderFront() override {
-        change([&](SimWindow& w) { w.visible = true; }, true);
+        change(
+            [&](SimWindow& w, SimState& s) {
+                if (!SimMachine::takeFailure(s, "overlay.orderFront")) w.visible = true;
+            },
+            true);
     }
     void orderOut() override {
         change([&](SimWindow& w) { w.visible = false; });
@@ -55,7 +61,8 @@ private:
                 s.windows.push_back(local_);
                 it = std::prev(s.windows.end());
             }
-            f(*it);
+            if constexpr (std::is_invocable_v<F, SimWindow&, SimState&>) f(*it, s);
+            else f(*it);
             if (toFront) it->order = s.nextWindowOrder++;
             local_ = *it;
         });

@@ -1,0 +1,44 @@
+#include "ui/SelfTestCommand.h"
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <QApplication>
+
+#include "app/SelfTestMain.h"
+#include "platform/Platform.h"
+#include "platform/linux/X11Probe.h"
+#include "platform/qt/QtOverlayWindows.h"
+#include "platform/qt/QtScheduler.h"
+
+namespace orvane {
+
+int runSelfTestCommand(int argc, char** argv) {
+    const std::vector<std::string> arguments(argv, argv + argc);
+    // Real windows only where they are what gets measured: on the simulated machine the
+    // patches and panels are the machine's own.
+    auto hold = platform::linuxsys::holdX11Display();
+    const auto requested = platform::environmentValue("ORVANE_PLATFORM");
+    if (!std::getenv("QT_QPA_PLATFORM"))
+        ::setenv("QT_QPA_PLATFORM", hold.opened() && requested != "sim" ? "xcb" : "offscreen", 1);
+
+    QApplication application(argc, argv);
+    QApplication::setApplicationName("Orvane");
+    QApplication::setQuitOnLastWindowClosed(false);
+    hold.release();
+
+    auto scheduler = std::make_shared<platform::QtScheduler>();
+    auto platform = platform::Platform::create({platform::SystemClock::shared(), scheduler});
+    if (platform->name() == "linux") platform->setOverlayWindows(std::make_shared<platform::QtOverlayWindows>());
+
+    const int status = SelfTestMain::run(
+        arguments, platform, {[] { return QApplication::exec(); }, [](int code) { QCoreApplication::exit(code); }});
+    // The platform's Qt objects go before the application object does.
+    platform.reset();
+    scheduler.reset();
+    return status;
+}
+
+}  // namespace orvane

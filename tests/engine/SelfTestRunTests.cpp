@@ -1,0 +1,305 @@
+// The self-test run against scripted captures: how it chooses the overlay calibration,
+// judges readable red, darkroom, latency and capture exclusion, and reaches its verdict;
+// and the dry run on the simulated machine.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+
+#include "SelfTestFixture.h"
+#include "SelfTestRows.h"
+#include "core/Kelvin.h"
+#include "engine/OverlayBackend.h"
+
+namespace orvane::testing {
+namespace {
+
+using Report = SelfTest::Report;
+
+// A screen that shows what the script says: the patches as the engine's gains would
+// change them, with the deviations and failures asked for.
+struct Script {
+    std::map<LayerColorMode, double> calibrationError;  // off the white patch's red, while calibrating
+    std::map<ReadableRedStrategy, double> blueShowsRed{{ReadableRedStrategy::layers, 0.3},
+                                                       {ReadableRedStrategy::panels, 0.3}};
+    std::map<std::string, double> rowError;  // by "<kelvin>/<dim>", off the white patch's red
+    int latencyShowsAt = 1;                  // the capture of the latency run that first shows the tint; 0: never
+    bool menuBarTints = true;
+    bool overlayExcluded = true;
+    int failAtCapture = 0;  // 1-based; 0: none fails
+};
+
+class SelfTestRunTest : public SelfTestTest {
+protected:
+    Script script;
+    int captures = 0;
+    int latencyCaptures = 0;
+
+    // A fresh machine, engine and script for the next case of a table.
+    void restart() {
+        TearDown();
+        SetUp();
+        script = {};
+        captures = latencyCaptures = 0;
+    }
+
+    Report runScripted(bool dryRun = false) {
+        SelfTest::Options options;
+        options.capturer = [this](const std::optional<platform::Rect>&, const std::string& name) {
+            return shown(name);
+        };
+        auto& t = makeTest(std::move(options));
+        return complete(t.run(dryRun));
+    }
+
+    bool any(const Report& r, const std::string& failure) const {
+        return std::find(r.failures.begin(), r.failures.end(), failure) != r.failures.end();
+    }
+
+private:
+    Pixels shown(const std::string& name) {
+        ++captures;
+        if (script.failAtCapture == captures) throw SelfTest::Failure::captureFailed("status 1 for " + name + "-1.png");
+        const TintState state = engine->currentState();
+        const bool tinted =
+            !state.isNoTint() && !(engine->sharingType() == platform::SharingType::none && script.overlayExcluded);
+        if (name == "menubar")
+            return uniform(1512, 60, tinted && script.menuBarTints ? Rgb3{0.9, 0.6, 0.3} : Rgb3{0.93, 0.93, 0.93});
+
+        auto colours = tablePatches();
+        const std::size_t measured = test->report().measurements.size();
+        // The latency run follows the 3 calibration rows, the 6 table rows and the menu bar.
+        const bool latencyRun = measured == 10 && state.kelvin == 1200 && !state.darkroom;
+        if (latencyRun && (script.latencyShowsAt == 0 || ++latencyCaptures < script.latencyShowsAt))
+            return patchRow(colours);
+        if (!tinted) return patchRow(colours);
+
+        const Multiplier gains = engine->request(builtIn()).multiplier;
+        double whiteError = 0;
+        if (measured < 3) whiteError = script.calibrationError[engine->calibration().layerColorMode];
+        else if (auto it =
+                     script.rowError.find(std::to_string(state.kelvin) + "/" + std::to_string(state.dim).substr(0, 3));
+                 it != script.rowError.end())
+            whiteError = it->second;
+        for (std::size_t i = 0; i < colours.size(); ++i) {
+            const auto through = [&](double encoded, double gain) {
+                return SRGB::encode(SRGB::decode(encoded) * gain);
+            };
+            auto& c = colours[i];
+            c = {through(c.r, std::clamp(gains.r + (i == 0 ? whiteError : 0), 0.0, 1.0)), through(c.g, gains.g),
+                 through(c.b, gains.b)};
+        }
+        if (state.readableRedActive())
+            colours[4] = {script.blueShowsRed[engine->calibration().readableRedStrategy], 0, 0};
+        if (state.darkroom) {
+            colours[5] = {0.8, 0.0, 0.0};
+            colours[0] = {0.1, 0.05, 0.0};
+        }
+        return patchRow(colours);
+    }
+};
+
+TEST_F(SelfTestRunTest, AScreenThatShowsExactGainsPassesEveryCheck) {
+    const Report r = runScripted();
+    EXPECT_TRUE(r.failures.empty()) << ::testing::PrintToString(r.failures);
+    EXPECT_TRUE(r.passed);
+    EXPECT_EQ(r.chosenLayerColorMode, "linear");
+    EXPECT_EQ(r.chosenReadableRedStrategy, "layers");
+    EXPECT_TRUE(r.readableRedWorks);
+    EXPECT_TRUE(r.darkroomWorks);
+    EXPECT_TRUE(r.menuBarTinted);
+    EXPECT_TRUE(r.captureExcluded);
+    ASSERT_TRUE(r.latencyMilliseconds);
+    EXPECT_GE(*r.latencyMilliseconds, 50.0 - 1e-6) << "the apply itself waits 0.05 s";
+
+    EXPECT_EQ(testing::measurementNames(r), testing::fullRunMeasurements);
+    EXPECT_EQ(r.notes.front(), "baseline white patch encoded RGB = (1.000, 1.000, 1.000)");
+    EXPECT_EQ(r.notes.back(), "layer color mode: linear (max error 0.000)");
+    EXPECT_EQ(r.displays, (std::vector<std::string>{"Built-in Display 1512×982@2.0x built-in",
+                                                    "External Monitor 2560×1440@1.0x external"}));
+
+    // The engine keeps the choices, its owner's settings and no patch window.
+    EXPECT_EQ(engine->calibration().layerColorMode, LayerColorMode::linear);
+    EXPECT_TRUE(engine->displaySettings().empty());
+    for (const auto& w : windows()) EXPECT_NE(w.level, 3) << "the patch window is gone";
+    EXPECT_EQ(engine->sharingType(), platform::SharingType::readOnly);
+    EXPECT_EQ(engine->currentState(), TintState::off);
+}
+
+TEST_F(SelfTestRunTest, TheLayerColorModeWithTheSmallestErrorWinsTiesKeepTheEarlier) {
+    const struct {
+        const char* name;
+        std::map<LayerColorMode, double> errors;
+        const char* chosen;
+        LayerColorMode inEngine;
+    } cases[] = {
+        {"all tie", {}, "linear", LayerColorMode::linear},
+        {"encodedSRGB ties rawSRGB below linear",
+         {{LayerColorMode::linear, -0.1}, {LayerColorMode::encodedSRGB, -0.05}, {LayerColorMode::rawSRGB, -0.05}},
+         "encodedSRGB",
+         LayerColorMode::encodedSRGB},
+        {"rawSRGB alone best",
+         {{LayerColorMode::linear, -0.1}, {LayerColorMode::encodedSRGB, -0.05}, {LayerColorMode::rawSRGB, -0.01}},
+         "rawSRGB",
+         LayerColorMode::rawSRGB},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        restart();
+        script.calibrationError = c.errors;
+        const Report r = runScripted();
+        EXPECT_EQ(r.chosenLayerColorMode, c.chosen);
+        EXPECT_EQ(engine->calibration().layerColorMode, c.inEngine);
+        // A failing calibration row alone fails nothing.
+        EXPECT_FALSE(any(r, "multipliers outside ±2 %"));
+        EXPECT_TRUE(r.passed);
+    }
+}
+
+TEST_F(SelfTestRunTest, ReadableRedTakesTheFirstStrategyThatKeepsBlueVisible) {
+    const struct {
+        const char* name;
+        double layers, panels;
+        const char* chosen;
+        bool works;
+        ReadableRedStrategy inEngine;
+    } cases[] = {
+        {"only panels", 0.0, 0.3, "panels", true, ReadableRedStrategy::panels},
+        {"both", 0.3, 0.3, "layers", true, ReadableRedStrategy::layers},
+        {"neither", 0.05, 0.08, "layers", false, ReadableRedStrategy::layers},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        restart();
+        script.blueShowsRed = {{ReadableRedStrategy::layers, c.layers}, {ReadableRedStrategy::panels, c.panels}};
+        const Report r = runScripted();
+        EXPECT_EQ(r.chosenReadableRedStrategy, c.chosen);
+        EXPECT_EQ(r.readableRedWorks, c.works);
+        EXPECT_EQ(engine->calibration().readableRedStrategy, c.inEngine);
+        EXPECT_EQ(r.passed, true) << "readable red is reported, never a failure";
+    }
+}
+
+TEST_F(SelfTestRunTest, LatencyIsTheTimeToTheFirstCaptureThatShowsTheTint) {
+    script.latencyShowsAt = 12;
+    const Report late = runScripted();
+    EXPECT_TRUE(late.latencyMilliseconds);
+    EXPECT_TRUE(late.passed);
+    EXPECT_EQ(latencyCaptures, 12);
+
+    restart();
+    script.latencyShowsAt = 0;
+    const Report never = runScripted();
+    EXPECT_FALSE(never.latencyMilliseconds);
+    EXPECT_TRUE(any(never, "latency: tint never showed up in 12 captures"));
+    EXPECT_FALSE(never.passed);
+}
+
+TEST_F(SelfTestRunTest, TheVerdictFollowsTheTableRowsTheMenuBarAndCaptureExclusion) {
+    const struct {
+        const char* name;
+        std::function<void(Script&)> change;
+        std::vector<std::string> failures;
+        bool menuBarTinted, captureExcluded;
+    } cases[] = {
+        {"6500K dim 50% off",
+         [](Script& s) { s.rowError["6500/0.5"] = -0.05; },
+         {"multipliers outside ±2 %"},
+         true,
+         true},
+        {"menu bar untinted", [](Script& s) { s.menuBarTints = false; }, {"menu bar not tinted"}, false, true},
+        {"overlay captured",
+         [](Script& s) { s.overlayExcluded = false; },
+         {"overlay visible in capture with sharingType = .none"},
+         true,
+         false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        restart();
+        c.change(script);
+        const Report r = runScripted();
+        EXPECT_EQ(r.failures, c.failures);
+        EXPECT_EQ(r.menuBarTinted, c.menuBarTinted);
+        EXPECT_EQ(r.captureExcluded, c.captureExcluded);
+        EXPECT_FALSE(r.passed);
+    }
+}
+
+TEST_F(SelfTestRunTest, ACaptureFailureEndsTheChecksButNotTheReport) {
+    // 1: the baseline patches; 5: the last calibration row.
+    for (const int failing : {1, 5}) {
+        SCOPED_TRACE(failing);
+        restart();
+        script.failAtCapture = failing;
+        const Report r = runScripted();
+        ASSERT_FALSE(r.failures.empty());
+        EXPECT_EQ(r.failures.front(), "screencapture failed: status 1 for patches-1.png");
+        EXPECT_FALSE(r.passed);
+        EXPECT_FALSE(r.latencyMilliseconds);
+        EXPECT_FALSE(r.menuBarTinted || r.captureExcluded || r.readableRedWorks || r.darkroomWorks);
+        if (failing == 1) {
+            EXPECT_EQ(r.failures.size(), 1u);
+            EXPECT_TRUE(r.measurements.empty());
+            EXPECT_TRUE(r.chosenLayerColorMode.empty());
+        }
+        // The overlay is left out of captures and the screen untinted.
+        EXPECT_EQ(engine->sharingType(), platform::SharingType::none);
+        EXPECT_EQ(engine->currentState(), TintState::off);
+    }
+}
+
+TEST_F(SelfTestRunTest, RefusedCaptureAccessIsTheOnlyFailureAndAsksOnceUnlessDry) {
+    sim->machine().update([](platform::sim::SimState& s) { s.screenCaptureAllowed = false; });
+    const Report refused = runScripted();
+    EXPECT_EQ(
+        refused.failures,
+        (std::vector<std::string>{"Screen capture permission is required for the process running the self-test."}));
+    EXPECT_EQ(count("CGRequestScreenCaptureAccess"), 1u);
+    EXPECT_EQ(captures, 0);
+    EXPECT_TRUE(refused.notes.empty());
+
+    restart();
+    sim->machine().update([](platform::sim::SimState& s) { s.screenCaptureAllowed = false; });
+    const Report dry = runScripted(true);
+    EXPECT_TRUE(dry.passed);
+    EXPECT_EQ(count("CGRequestScreenCaptureAccess"), 0u);
+}
+
+TEST_F(SelfTestRunTest, TheDryRunExercisesTheEngineAndChecksOnlyThePanels) {
+    const Report r = runScripted(true);
+    EXPECT_EQ(captures, 0);
+    EXPECT_TRUE(r.passed);
+    EXPECT_EQ(r.notes,
+              (std::vector<std::string>{
+                  "dry run: no captures, engine paths only",
+                  "backends: Built-in Display [built-in] → Overlay tint, External Monitor [external] → Overlay tint"}));
+    EXPECT_EQ(engine->calibration().layerColorMode, LayerColorMode::rawSRGB);
+    EXPECT_EQ(engine->calibration().readableRedStrategy, ReadableRedStrategy::panels);
+    EXPECT_EQ(engine->currentState(), TintState::off);
+
+    // Panels that never come on screen: one failure per display.
+    restart();
+    sim->machine().update([](platform::sim::SimState& s) { s.failures["overlay.orderFront"] = {}; });
+    const Report hidden = runScripted(true);
+    EXPECT_EQ(hidden.failures, (std::vector<std::string>{"overlay panel not visible on Built-in Display",
+                                                         "overlay panel not visible on External Monitor"}));
+    EXPECT_FALSE(hidden.passed);
+}
+
+TEST_F(SelfTestRunTest, TheFirstScreenIsTheMainOneAndWithoutItNothingRuns) {
+    (void)runScripted();
+    // The patch row sits 40 points in and 60 points down from the main screen's top-left.
+    EXPECT_EQ(test->patchRect(), (platform::Rect{40, 60, 480, 80}));
+
+    restart();
+    sim->machine().update([](platform::sim::SimState& s) { s.displays.clear(); });
+    engine->verifyAll("test");
+    const Report none = runScripted();
+    EXPECT_EQ(none.failures, (std::vector<std::string>{"no main screen"}));
+    EXPECT_EQ(captures, 0);
+    EXPECT_FALSE(none.passed);
+}
+
+}  // namespace
+}  // namespace orvane::testing
