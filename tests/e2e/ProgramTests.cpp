@@ -175,10 +175,12 @@ TEST_P(ProgramSessionTest, ANormalStartPrintsOnlyItsOwnLines) {
     program.waitFor([] { return false; }, 2500ms);
     program.signal(SIGTERM);
     EXPECT_TRUE(exitedWith(program.waitForExit(), 0)) << program.errors();
-    std::istringstream lines(program.errors());
-    for (std::string line; std::getline(lines, line);)
-        EXPECT_TRUE(line.rfind("app.orvane[", 0) == 0 || line.rfind("Glowkeeper: ", 0) == 0) << line;
-    EXPECT_EQ(program.output(), "");
+    // The program's log and its watchdog's last word, nothing else.
+    for (const std::string& stream : {program.errors(), program.output()}) {
+        std::istringstream lines(stream);
+        for (std::string line; std::getline(lines, line);)
+            EXPECT_TRUE(line.rfind("app.orvane[", 0) == 0 || line.rfind("Glowkeeper: ", 0) == 0) << line;
+    }
 }
 
 TEST_P(ProgramSessionTest, SecondStartHandsItsUrlOverAndTheRunningInstanceCarriesItOut) {
@@ -348,7 +350,7 @@ TEST_P(ProgramSessionTest, WithoutItsWatchdogTheProgramSaysWhereItLookedAndRunsO
         ORVANE_RUNTIME_PATH, (alone / relative).parent_path() / std::filesystem::path(ORVANE_RUNTIME_PATH).filename());
     ProgramProcess program(session, {}, (alone / "orvane").string());
     ASSERT_TRUE(program.waitUntilReady()) << program.errors();
-    const std::string line = "Glowkeeper missing at " + ((alone / relative).parent_path() / "glowkeeper").string() +
+    const std::string line = "Glowkeeper missing at " + ((alone / relative).parent_path() / "glowkeeper").lexically_normal().string() +
                              "; a crash could leave the tint on until relaunch";
     EXPECT_NE(program.errors().find(line), std::string::npos) << program.errors();
     EXPECT_TRUE(childrenNamed(program.pid(), "glowkeeper").empty());

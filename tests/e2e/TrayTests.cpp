@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <systemd/sd-bus.h>
 
@@ -131,40 +133,41 @@ protected:
         if (dpy) XCloseDisplay(dpy);
     }
 
-    // Whether a mapped top-level window has this width.
-    bool mappedWidth(int width) {
-        bool found = false;
+    // The mapped top-level windows with their attributes, in stacking order.
+    std::vector<std::pair<Window, XWindowAttributes>> topWindows() {
+        std::vector<std::pair<Window, XWindowAttributes>> found;
         Window root = 0, parent = 0;
         Window* children = nullptr;
         unsigned count = 0;
-        if (!XQueryTree(dpy, DefaultRootWindow(dpy), &root, &parent, &children, &count)) return false;
+        if (!XQueryTree(dpy, DefaultRootWindow(dpy), &root, &parent, &children, &count)) return found;
         for (unsigned i = 0; i < count; ++i) {
             XWindowAttributes a;
-            if (XGetWindowAttributes(dpy, children[i], &a) && a.map_state == IsViewable && a.width == width)
-                found = true;
+            if (XGetWindowAttributes(dpy, children[i], &a) && a.map_state == IsViewable)
+                found.emplace_back(children[i], a);
         }
         if (children) XFree(children);
         return found;
     }
 
+    // The mapped top-level window of this width, if any.
+    std::optional<XWindowAttributes> mappedOfWidth(int width) {
+        std::optional<XWindowAttributes> found;
+        for (const auto& [window, a] : topWindows())
+            if (a.width == width) found = a;
+        return found;
+    }
+    bool mappedWidth(int width) { return mappedOfWidth(width).has_value(); }
+
     // The mapped top-level window with this title, if any.
     std::optional<TopWindow> mapped(const std::string& title) {
-        std::optional<TopWindow> result;
-        Window root = 0, parent = 0;
-        Window* children = nullptr;
-        unsigned count = 0;
-        if (!XQueryTree(dpy, DefaultRootWindow(dpy), &root, &parent, &children, &count)) return result;
-        for (unsigned i = 0; i < count && !result; ++i) {
-            XWindowAttributes a;
-            if (!XGetWindowAttributes(dpy, children[i], &a) || a.map_state != IsViewable) continue;
+        for (const auto& [window, a] : topWindows()) {
             char* name = nullptr;
-            if (XFetchName(dpy, children[i], &name) && name) {
-                if (title == name) result = TopWindow{name, a.width, a.height};
-                XFree(name);
-            }
+            if (!XFetchName(dpy, window, &name) || !name) continue;
+            const bool same = title == name;
+            XFree(name);
+            if (same) return TopWindow{title, a.width, a.height};
         }
-        if (children) XFree(children);
-        return result;
+        return std::nullopt;
     }
 
     testing::XvfbServer server;
@@ -304,20 +307,6 @@ protected:
         XDestroyImage(image);
         return {static_cast<int>((p >> 16) & 0xff), static_cast<int>((p >> 8) & 0xff), static_cast<int>(p & 0xff)};
     }
-    // The mapped top-level window of this width: x, y, width, height.
-    std::optional<XWindowAttributes> popover() {
-        std::optional<XWindowAttributes> found;
-        Window root = 0, parent = 0;
-        Window* children = nullptr;
-        unsigned count = 0;
-        if (!XQueryTree(dpy, DefaultRootWindow(dpy), &root, &parent, &children, &count)) return found;
-        for (unsigned i = 0; i < count; ++i) {
-            XWindowAttributes a;
-            if (XGetWindowAttributes(dpy, children[i], &a) && a.map_state == IsViewable && a.width == 352) found = a;
-        }
-        if (children) XFree(children);
-        return found;
-    }
 };
 
 TEST_P(PopoverShapeTest, JustInsideEachCornerTheDesktopShows) {
@@ -345,7 +334,7 @@ TEST_P(PopoverShapeTest, JustInsideEachCornerTheDesktopShows) {
     BusClient client(bus.address());
     ASSERT_TRUE(client.activate(watcher.service()));
     std::optional<XWindowAttributes> window;
-    ASSERT_TRUE(program.waitFor([&] { return (window = popover()).has_value(); }, 5s)) << program.errors();
+    ASSERT_TRUE(program.waitFor([&] { return (window = mappedOfWidth(352)).has_value(); }, 5s)) << program.errors();
     const int x = window->x, y = window->y, w = window->width, h = window->height;
     ASSERT_GE(x, 4);
     // The desktop beside the popover, and the popover drawn over its middle.

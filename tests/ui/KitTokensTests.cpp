@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
+
 #include <QFontInfo>
 #include <QImage>
+#include "Contrast.h"
 
 #include <cmath>
 
@@ -13,20 +15,12 @@
 namespace orvane::kit {
 namespace {
 
+using testing::contrast;
+
 void expectRgb(const Rgb& actual, Rgb expected, const char* what) {
     EXPECT_NEAR(actual.r, expected.r, 1e-3) << what;
     EXPECT_NEAR(actual.g, expected.g, 1e-3) << what;
     EXPECT_NEAR(actual.b, expected.b, 1e-3) << what;
-}
-
-double luminance(const QColor& c) {
-    const auto linear = [](double v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
-    return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
-}
-
-double contrast(const QColor& a, const QColor& b) {
-    const double la = luminance(a), lb = luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
 // A prominent button's label, as drawn, against its ember fill: the pixel of the label that

@@ -3,6 +3,8 @@
 // buttons and images.
 #include <gtest/gtest.h>
 
+#include "Contrast.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
@@ -49,17 +51,6 @@ TEST(PopoverPlacement, TooTallKeepsTheTopInside) {
     const QRect available(0, 0, 800, 600);
     const QPoint origin = popoverOrigin(QRect(400, 590, 10, 10), QSize(352, 700), available);
     EXPECT_EQ(origin.y(), 8);
-}
-
-// WCAG relative luminance of an sRGB colour, and the contrast ratio of two.
-double luminance(const QColor& c) {
-    const auto linear = [](double v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
-    return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
-}
-
-double contrast(const QColor& a, const QColor& b) {
-    const double la = luminance(a), lb = luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
 // The weakest contrast of the glyph's outline on a panel: for every pixel on the glyph's
