@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -170,6 +171,31 @@ protected:
         return std::nullopt;
     }
 
+    // The program beside a private bus with a tray host, and a client of that bus.
+    struct Hosted {
+        explicit Hosted(const Session& session) : bus(session.root) {}
+        testing::SessionBus bus;
+        std::optional<testing::FakeStatusNotifierWatcher> watcher;
+        std::optional<ProgramProcess> program;
+        std::optional<BusClient> client;
+        std::string service;
+    };
+    // Starts the program with a tray host; `hosted` stays empty (and the test is skipped or
+    // failed) unless its item registered.
+    void startWithTrayHost(std::unique_ptr<Hosted>& hosted) {
+        auto h = std::make_unique<Hosted>(session);
+        if (!h->bus.error().empty()) GTEST_SKIP() << h->bus.error();
+        h->watcher.emplace(h->bus.address());
+        ASSERT_TRUE(h->watcher->ready());
+        session.environment["DBUS_SESSION_BUS_ADDRESS"] = h->bus.address();
+        h->program.emplace(session, std::vector<std::string>{});
+        ASSERT_TRUE(h->program->waitFor([&] { return !h->watcher->item().empty(); }, 10s)) << h->program->output();
+        h->client.emplace(h->bus.address());
+        ASSERT_TRUE(h->client->ok());
+        h->service = h->watcher->service();
+        hosted = std::move(h);
+    }
+
     testing::XvfbServer server;
     Display* dpy = nullptr;
     Session session;
@@ -193,16 +219,12 @@ TEST_F(TrayProgramTest, DebugPopoverWindowIs352Wide) {
 }
 
 TEST_F(TrayProgramTest, WithAWatcherTheItemRegistersAndActivateTogglesThePopover) {
-    testing::SessionBus bus(session.root);
-    if (!bus.error().empty()) GTEST_SKIP() << bus.error();
-    testing::FakeStatusNotifierWatcher watcher(bus.address());
-    ASSERT_TRUE(watcher.ready());
-    session.environment["DBUS_SESSION_BUS_ADDRESS"] = bus.address();
-    ProgramProcess program(session, {});
-    ASSERT_TRUE(program.waitFor([&] { return !watcher.item().empty(); }, 10s)) << program.output();
-    BusClient client(bus.address());
-    ASSERT_TRUE(client.ok());
-    const std::string service = watcher.service();
+    std::unique_ptr<Hosted> hosted;
+    startWithTrayHost(hosted);
+    if (!hosted) return;
+    ProgramProcess& program = *hosted->program;
+    BusClient& client = *hosted->client;
+    const std::string& service = hosted->service;
     std::string tip;
     ASSERT_TRUE(program.waitFor([&] { return (tip = client.toolTip(service)).find("K") != std::string::npos; }, 5s))
         << tip;
@@ -222,16 +244,12 @@ TEST_F(TrayProgramTest, WithAWatcherTheItemRegistersAndActivateTogglesThePopover
 }
 
 TEST_F(TrayProgramTest, AForwardedToggleTurnsTheIconToTheDimmedOffGlyph) {
-    testing::SessionBus bus(session.root);
-    if (!bus.error().empty()) GTEST_SKIP() << bus.error();
-    testing::FakeStatusNotifierWatcher watcher(bus.address());
-    ASSERT_TRUE(watcher.ready());
-    session.environment["DBUS_SESSION_BUS_ADDRESS"] = bus.address();
-    ProgramProcess program(session, {});
-    ASSERT_TRUE(program.waitFor([&] { return !watcher.item().empty(); }, 10s)) << program.output();
-    BusClient client(bus.address());
-    ASSERT_TRUE(client.ok());
-    const std::string service = watcher.service();
+    std::unique_ptr<Hosted> hosted;
+    startWithTrayHost(hosted);
+    if (!hosted) return;
+    ProgramProcess& program = *hosted->program;
+    BusClient& client = *hosted->client;
+    const std::string& service = hosted->service;
     std::optional<BusClient::Pixmap> before;
     ASSERT_TRUE(program.waitFor([&] { return (before = client.iconPixmap(service)) && before->maxAlpha() > 0; }, 5s))
         << "the item shows a pixmap";
@@ -324,15 +342,12 @@ TEST_P(PopoverShapeTest, JustInsideEachCornerTheDesktopShows) {
         while (XGetSelectionOwner(dpy, selection) == None && Steady::now() < until) ::usleep(20'000);
         ASSERT_NE(XGetSelectionOwner(dpy, selection), static_cast<Window>(None)) << "xcompmgr did not start";
     }
-    testing::SessionBus bus(session.root);
-    if (!bus.error().empty()) GTEST_SKIP() << bus.error();
-    testing::FakeStatusNotifierWatcher watcher(bus.address());
-    ASSERT_TRUE(watcher.ready());
-    session.environment["DBUS_SESSION_BUS_ADDRESS"] = bus.address();
-    ProgramProcess program(session, {});
-    ASSERT_TRUE(program.waitFor([&] { return !watcher.item().empty(); }, 10s)) << program.output();
-    BusClient client(bus.address());
-    ASSERT_TRUE(client.activate(watcher.service()));
+    std::unique_ptr<Hosted> hosted;
+    startWithTrayHost(hosted);
+    if (!hosted) return;
+    ProgramProcess& program = *hosted->program;
+    BusClient& client = *hosted->client;
+    ASSERT_TRUE(client.activate(hosted->service));
     std::optional<XWindowAttributes> window;
     ASSERT_TRUE(program.waitFor([&] { return (window = mappedOfWidth(352)).has_value(); }, 5s)) << program.errors();
     const int x = window->x, y = window->y, w = window->width, h = window->height;
