@@ -222,24 +222,22 @@ TEST_F(TrayProgramTest, WithAWatcherTheItemRegistersAndActivateTogglesThePopover
     std::unique_ptr<Hosted> hosted;
     startWithTrayHost(hosted);
     if (!hosted) return;
-    ProgramProcess& program = *hosted->program;
-    BusClient& client = *hosted->client;
-    const std::string& service = hosted->service;
     std::string tip;
-    ASSERT_TRUE(program.waitFor([&] { return (tip = client.toolTip(service)).find("K") != std::string::npos; }, 5s))
+    ASSERT_TRUE(hosted->program->waitFor(
+        [&] { return (tip = hosted->client->toolTip(hosted->service)).find("K") != std::string::npos; }, 5s))
         << tip;
     EXPECT_NE(tip.find("Orvane \u00B7 "), std::string::npos) << tip;
 
     const auto activated = Steady::now();
-    ASSERT_TRUE(client.activate(service));
-    EXPECT_TRUE(program.waitFor([&] { return mappedWidth(352); }, 5s)) << "Activate maps the popover";
+    ASSERT_TRUE(hosted->client->activate(hosted->service));
+    EXPECT_TRUE(hosted->program->waitFor([&] { return mappedWidth(352); }, 5s)) << "Activate maps the popover";
     // Reported, not judged: from the activation to the mapped window.
     RecordProperty(
         "activateToMappedMs",
         static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(Steady::now() - activated).count()));
-    ASSERT_TRUE(client.activate(service));
-    EXPECT_TRUE(program.waitFor([&] { return !mappedWidth(352); }, 5s)) << "a second Activate unmaps it";
-    program.waitFor([] { return false; }, 2500ms);
+    ASSERT_TRUE(hosted->client->activate(hosted->service));
+    EXPECT_TRUE(hosted->program->waitFor([&] { return !mappedWidth(352); }, 5s)) << "a second Activate unmaps it";
+    hosted->program->waitFor([] { return false; }, 2500ms);
     EXPECT_FALSE(mapped("Orvane")) << "a tray host is there: no notice";
 }
 
@@ -247,11 +245,9 @@ TEST_F(TrayProgramTest, AForwardedToggleTurnsTheIconToTheDimmedOffGlyph) {
     std::unique_ptr<Hosted> hosted;
     startWithTrayHost(hosted);
     if (!hosted) return;
-    ProgramProcess& program = *hosted->program;
-    BusClient& client = *hosted->client;
-    const std::string& service = hosted->service;
     std::optional<BusClient::Pixmap> before;
-    ASSERT_TRUE(program.waitFor([&] { return (before = client.iconPixmap(service)) && before->maxAlpha() > 0; }, 5s))
+    ASSERT_TRUE(hosted->program->waitFor(
+        [&] { return (before = hosted->client->iconPixmap(hosted->service)) && before->maxAlpha() > 0; }, 5s))
         << "the item shows a pixmap";
     // Enabled: the glyph at its full strength.
     EXPECT_GE(before->maxAlpha(), 200);
@@ -281,10 +277,10 @@ TEST_F(TrayProgramTest, AForwardedToggleTurnsTheIconToTheDimmedOffGlyph) {
     // Off, once the change of glyph has run its course.
     std::optional<BusClient::Pixmap> after;
     int wrong = -1;
-    EXPECT_TRUE(
-        program.waitFor([&] { return (after = client.iconPixmap(service)) && (wrong = mismatches(*after)) == 0; }, 5s))
+    EXPECT_TRUE(hosted->program->waitFor(
+        [&] { return (after = hosted->client->iconPixmap(hosted->service)) && (wrong = mismatches(*after)) == 0; }, 5s))
         << wrong << " pixels differ from the dimmed off glyph\n"
-        << program.errors();
+        << hosted->program->errors();
 }
 
 // xcompmgr on the test's display while the object lives.
@@ -345,19 +341,18 @@ TEST_P(PopoverShapeTest, JustInsideEachCornerTheDesktopShows) {
     std::unique_ptr<Hosted> hosted;
     startWithTrayHost(hosted);
     if (!hosted) return;
-    ProgramProcess& program = *hosted->program;
-    BusClient& client = *hosted->client;
-    ASSERT_TRUE(client.activate(hosted->service));
+    ASSERT_TRUE(hosted->client->activate(hosted->service));
     std::optional<XWindowAttributes> window;
-    ASSERT_TRUE(program.waitFor([&] { return (window = mappedOfWidth(352)).has_value(); }, 5s)) << program.errors();
+    ASSERT_TRUE(hosted->program->waitFor([&] { return (window = mappedOfWidth(352)).has_value(); }, 5s))
+        << hosted->program->errors();
     const int x = window->x, y = window->y, w = window->width, h = window->height;
     ASSERT_GE(x, 4);
     // The desktop beside the popover, and the popover drawn over its middle.
     const Rgb desktop = pixel(x - 3, y + h / 2);
-    ASSERT_TRUE(program.waitFor([&] { return !pixel(x + w / 2, y + h / 2).near(desktop); }, 5s))
+    ASSERT_TRUE(hosted->program->waitFor([&] { return !pixel(x + w / 2, y + h / 2).near(desktop); }, 5s))
         << "the popover is drawn";
     // Let the last frames land before looking at single pixels.
-    program.waitFor([] { return false; }, 500ms);
+    hosted->program->waitFor([] { return false; }, 500ms);
     const std::pair<const char*, std::pair<int, int>> corners[] = {
         {"top left", {x + 1, y + 1}},
         {"top right", {x + w - 2, y + 1}},
