@@ -21,6 +21,7 @@
 #include <unistd.h>
 #include <csignal>
 
+#include "Compositor.h"
 #include "ExpectedTrayGlyph.h"
 #include "FakeStatusNotifierWatcher.h"
 #include "ProgramProcess.h"
@@ -283,60 +284,20 @@ TEST_F(TrayProgramTest, AForwardedToggleTurnsTheIconToTheDimmedOffGlyph) {
         << hosted->program->errors();
 }
 
-// xcompmgr on the test's display while the object lives.
-class Compositor {
-public:
-    explicit Compositor(const std::string& display) {
-        const auto binary = testing::findProgram("xcompmgr");
-        if (!binary) return;
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            ::setenv("DISPLAY", display.c_str(), 1);
-            ::execl(binary->c_str(), "xcompmgr", static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
-    }
-    ~Compositor() {
-        if (pid_ <= 0) return;
-        ::kill(pid_, SIGTERM);
-        ::waitpid(pid_, nullptr, 0);
-    }
-    bool started() const { return pid_ > 0; }
-
-private:
-    pid_t pid_ = -1;
-};
-
-struct Rgb {
-    int r = 0, g = 0, b = 0;
-    bool near(const Rgb& o) const { return std::abs(r - o.r) <= 6 && std::abs(g - o.g) <= 6 && std::abs(b - o.b) <= 6; }
-};
-
 class PopoverShapeTest : public TrayProgramTest, public ::testing::WithParamInterface<bool> {
 protected:
-    Rgb pixel(int x, int y) {
-        XImage* image = XGetImage(dpy, DefaultRootWindow(dpy), x, y, 1, 1, AllPlanes, ZPixmap);
-        if (!image) return {-1, -1, -1};
-        const unsigned long p = XGetPixel(image, 0, 0);
-        XDestroyImage(image);
-        return {static_cast<int>((p >> 16) & 0xff), static_cast<int>((p >> 8) & 0xff), static_cast<int>(p & 0xff)};
-    }
+    Rgb pixel(int x, int y) { return rootPixel(dpy, x, y); }
 };
 
 TEST_P(PopoverShapeTest, JustInsideEachCornerTheDesktopShows) {
     const bool compositing = GetParam();
     // A desktop colour no part of the popover has.
-    XSetWindowBackground(dpy, DefaultRootWindow(dpy), 0xff00ff);
-    XClearWindow(dpy, DefaultRootWindow(dpy));
-    XSync(dpy, False);
+    paintDesktop(dpy, 0xff00ff);
     std::optional<Compositor> compositor;
     if (compositing) {
         compositor.emplace(server.display());
         if (!compositor->started()) GTEST_SKIP() << "no xcompmgr";
-        const Atom selection = XInternAtom(dpy, "_NET_WM_CM_S0", False);
-        const auto until = Steady::now() + 10s;
-        while (XGetSelectionOwner(dpy, selection) == None && Steady::now() < until) ::usleep(20'000);
-        ASSERT_NE(XGetSelectionOwner(dpy, selection), static_cast<Window>(None)) << "xcompmgr did not start";
+        ASSERT_TRUE(compositor->running(dpy)) << "xcompmgr did not start";
     }
     std::unique_ptr<Hosted> hosted;
     startWithTrayHost(hosted);
