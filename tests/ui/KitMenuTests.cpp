@@ -1,5 +1,5 @@
-// Menus in the appearance of what opens them: the tray menu and the bedtime menu are dark in
-// dark and light in light, their separators and hover drawn in the kit's colours.
+// Menus in the appearance of what opens them: the tray menu, the bedtime menu and the kit's
+// picker are dark in dark and light in light, their separators and hover in the kit's colours.
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -7,6 +7,7 @@
 
 #include "ui/kit/Context.h"
 #include "ui/kit/Menu.h"
+#include "ui/kit/Picker.h"
 #include "ui/kit/RenderHarness.h"
 #include "ui/kit/Tokens.h"
 #include "ui/menubar/QtTray.h"
@@ -50,6 +51,9 @@ TEST_P(KitMenuTest, TheTrayMenuAndTheBedtimeMenuFollowTheAppearance) {
     ClockMenu clock(
         "bed.double.fill", "Bed", ClockTime(23, 0), ClockMenu::bedtimes(), [](ClockTime) {}, &window);
     std::unique_ptr<QMenu> bedtimes(clock.buildMenu());
+    kit::PickerButton picker(
+        {QStringLiteral("Automatic"), QStringLiteral("Gamma table")}, [](int) {}, &window);
+    std::unique_ptr<QMenu> picked(picker.buildMenu());
 
     QtTrayItem item;
     TrayMenuEntry disable;
@@ -71,6 +75,7 @@ TEST_P(KitMenuTest, TheTrayMenuAndTheBedtimeMenuFollowTheAppearance) {
 
     const QColor window_ = kit::windowColor(appearance);
     for (auto [menu, name] : {std::pair{bedtimes.get(), QStringLiteral("menu-bedtime")},
+                              std::pair{picked.get(), QStringLiteral("menu-picker")},
                               std::pair{item.menu(), QStringLiteral("menu-tray")}}) {
         const Drawn drawn = draw(*menu, name + suffix);
         EXPECT_EQ(drawn.ground.rgb(), window_.rgb()) << name.toStdString() << ": the window colour, not the style's";

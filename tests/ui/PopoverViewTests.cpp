@@ -11,7 +11,6 @@
 #include <QTest>
 
 #include "KitFixture.h"
-#include "platform/Frameworks.h"
 #include "ui/kit/RenderHarness.h"
 #include "ui/kit/StatusBanner.h"
 #include "ui/kit/Text.h"
@@ -37,7 +36,6 @@ protected:
         e.clock = clock;
         e.sky.locale = "en_US";
         e.sky.random = std::make_shared<std::mt19937_64>(7);
-        e.sky.notifications = &notifications;
         e.quit = [this] { ++quits; };
         e.showWhy = [this] { ++whyShown; };
         auto view = std::make_unique<PopoverView>(model, e, skyTime, window.get());
@@ -427,8 +425,7 @@ TEST_F(PopoverTest, WithoutDitheringControlTheSwitchIsDisabledAndSaysWhy) {
     const Date evening = Calendar(*TimeZone::named("Europe/Berlin")).date(2024, 6, 21, 22, 30);
     clock->setNow(evening);
     // No frame-buffer service to ask, as on Linux.
-    sim->update(
-        [](platform::sim::SimState& st) { st.missingFrameworks.insert(std::string(platform::frameworkPath::ioKit)); });
+    sim->update([](platform::sim::SimState& st) { st.missingPorts.insert("dithering"); });
     startInBerlin(manualSettings(2700));
     ExtrasSection extras(model);
     EXPECT_FALSE(extras.antiDithering().isEnabled());

@@ -1,6 +1,5 @@
 #include "platform/sim/SimDithering.h"
 
-#include "platform/Frameworks.h"
 #include "platform/Status.h"
 
 namespace orvane::platform::sim {
@@ -16,8 +15,8 @@ std::optional<std::vector<std::uint64_t>> SimDithering::services(const std::stri
     std::vector<std::uint64_t> out;
     if (className != "IOMobileFramebufferAP") return out;
     const SimState state = machine_->read();
-    // Without IOKit there is no registry to match in, as on a system without the service.
-    if (state.missingFrameworks.count(std::string(frameworkPath::ioKit))) return std::nullopt;
+    // Without the port the matching call fails, as on a system without the service.
+    if (!state.hasPort("dithering")) return std::nullopt;
     for (const auto& d : state.displays) out.push_back(d.id);
     return out;
 }
@@ -36,7 +35,7 @@ std::optional<Value> SimDithering::property(std::uint64_t service, const std::st
 }
 
 std::int32_t SimDithering::setProperty(std::uint64_t service, const std::string& name, const Value& value) {
-    journal_->add("IORegistryEntrySetCFProperty",
+    journal_->add("dithering.setProperty",
                   Dictionary{{"service", static_cast<std::int64_t>(service)}, {"name", name}, {"value", value}});
     return machine_->update([&](SimState& s) -> std::int32_t {
         if (auto failure = SimMachine::takeFailure(s, "dither.set")) return *failure;

@@ -102,6 +102,9 @@ public:
     // The large control size: 28 points high.
     void setLarge(bool large);
     bool large() const { return large_; }
+    // A button that destroys something: its title in the warm red.
+    void setDestructive(bool destructive);
+    bool destructive() const { return destructive_; }
     QSize sizeHint() const override;
 
 protected:
@@ -110,6 +113,7 @@ protected:
 private:
     bool prominent_;
     bool large_ = false;
+    bool destructive_ = false;
 };
 
 // The bordered or the prominent look on a text button.
