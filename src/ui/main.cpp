@@ -32,6 +32,10 @@ void withoutToolkitNoise(QtMsgType type, const QMessageLogContext& context, cons
     // Without a tray host Qt falls back to the X11 tray, whose signal a platform without X
     // (the simulated machine's offscreen one) lacks; there is no tray there either way.
     if (message.contains(QLatin1String("QPlatformNativeInterface::systemTrayWindowChanged"))) return;
+    // The offscreen platform of the simulated machine has no window manager to ask.
+    if (message.startsWith(QLatin1String("This plugin does not support ")) &&
+        QGuiApplication::platformName() == QLatin1String("offscreen"))
+        return;
     // Drawing icons needs no runtime directory.
     if (renderingIcons && message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set"))) return;
     if (toolkitHandler) toolkitHandler(type, context, message);

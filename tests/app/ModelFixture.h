@@ -149,7 +149,7 @@ protected:
         AppModel::Environment environment;
         environment.platform = sim;
         environment.systemTimeZone = [this] { return systemZone; };
-        environment.locationProvider = location;
+        environment.locationProvider = locationService ? locationService : location;
         environment.playSound = [this](const std::string& name) { sounds.push_back(name); };
         environment.setLaunchAtLogin = [this](bool on) {
             launchAtLogin.push_back(on);
@@ -212,6 +212,7 @@ protected:
     std::shared_ptr<platform::UserDefaults> defaults;
     std::shared_ptr<SettingsStore> store;
     std::shared_ptr<ScriptedLocationProvider> location = std::make_shared<ScriptedLocationProvider>();
+    std::shared_ptr<platform::LocationProvider> locationService;  // in place of the scripted one when set
     std::shared_ptr<std::vector<Rendered>> rendered = std::make_shared<std::vector<Rendered>>();
     std::shared_ptr<TintEngine> engine;
     std::shared_ptr<AppModel> model;

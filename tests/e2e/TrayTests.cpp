@@ -17,15 +17,15 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-#include <sys/wait.h>
-#include <unistd.h>
-#include <csignal>
 
 #include "Compositor.h"
 #include "ExpectedTrayGlyph.h"
 #include "FakeStatusNotifierWatcher.h"
+#include "MappedWindows.h"
+#include "Onboarded.h"
 #include "ProgramProcess.h"
 #include "SessionBus.h"
+#include "XProgramTest.h"
 #include "XvfbServer.h"
 
 namespace orvane::e2e {
@@ -116,25 +116,8 @@ private:
     sd_bus* bus_ = nullptr;
 };
 
-struct TopWindow {
-    std::string name;
-    int width = 0, height = 0;
-};
-
-class TrayProgramTest : public ::testing::Test {
+class TrayProgramTest : public XProgramTest {
 protected:
-    void SetUp() override {
-        if (!server.error().empty()) GTEST_SKIP() << server.error();
-        dpy = XOpenDisplay(server.display().c_str());
-        if (!dpy) GTEST_SKIP() << "cannot open the private X display";
-        session.environment["ORVANE_PLATFORM"] = "linux";
-        session.environment["DISPLAY"] = server.display();
-        session.environment["QT_QPA_PLATFORM"] = "xcb";
-    }
-    void TearDown() override {
-        if (dpy) XCloseDisplay(dpy);
-    }
-
     // The mapped top-level windows with their attributes, in stacking order.
     std::vector<std::pair<Window, XWindowAttributes>> topWindows() {
         std::vector<std::pair<Window, XWindowAttributes>> found;
@@ -161,16 +144,7 @@ protected:
     bool mappedWidth(int width) { return mappedOfWidth(width).has_value(); }
 
     // The mapped top-level window with this title, if any.
-    std::optional<TopWindow> mapped(const std::string& title) {
-        for (const auto& [window, a] : topWindows()) {
-            char* name = nullptr;
-            if (!XFetchName(dpy, window, &name) || !name) continue;
-            const bool same = title == name;
-            XFree(name);
-            if (same) return TopWindow{title, a.width, a.height};
-        }
-        return std::nullopt;
-    }
+    std::optional<TopWindow> mapped(const std::string& title) { return mappedWindow(dpy, title); }
 
     // The program beside a private bus with a tray host, and a client of that bus.
     struct Hosted {
@@ -196,10 +170,6 @@ protected:
         h->service = h->watcher->service();
         hosted = std::move(h);
     }
-
-    testing::XvfbServer server;
-    Display* dpy = nullptr;
-    Session session;
 };
 
 TEST_F(TrayProgramTest, WithoutATrayTheNoticeOpensTwoSecondsAfterStart) {
@@ -293,6 +263,7 @@ TEST_P(PopoverShapeTest, JustInsideEachCornerTheDesktopShows) {
     const bool compositing = GetParam();
     // A desktop colour no part of the popover has.
     paintDesktop(dpy, 0xff00ff);
+    storeOnboarded(session.config);  // no welcome window over the popover
     std::optional<Compositor> compositor;
     if (compositing) {
         compositor.emplace(server.display());
