@@ -118,9 +118,9 @@ TEST_F(ComfortProgramTest, AMalformedDitheringRecordIsLoggedAndLeftAndNothingIsS
 class HUDProgramTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!server.error().empty()) GTEST_SKIP() << server.error();
+        ORVANE_REQUIRE_TOOL(server.error());
         dpy = XOpenDisplay(server.display().c_str());
-        if (!dpy) GTEST_SKIP() << "cannot open the private X display";
+        ORVANE_REQUIRE_TOOL(dpy ? "" : "cannot open the private X display");
         if (!XKeysymToKeycode(dpy, XF86XK_MonBrightnessDown))
             GTEST_SKIP() << "the server's keymap has no brightness key";
         session.environment["ORVANE_PLATFORM"] = "linux";
@@ -188,7 +188,7 @@ TEST_F(HUDProgramTest, UnderACompositingManagerTheCornersShowTheDesktop) {
         .saveSettings(settings);
     paintDesktop(dpy, 0xff00ff);
     Compositor compositor(server.display());
-    if (!compositor.started()) GTEST_SKIP() << "no xcompmgr";
+    ORVANE_REQUIRE_TOOL(std::string(compositor.started() ? "" : "no xcompmgr on PATH"));
     ASSERT_TRUE(compositor.running(dpy));
     ProgramProcess program(session, {});
     ASSERT_TRUE(program.waitUntilReady()) << program.errors();

@@ -159,7 +159,7 @@ protected:
     // failed) unless its item registered.
     void startWithTrayHost(std::unique_ptr<Hosted>& hosted) {
         auto h = std::make_unique<Hosted>(session);
-        if (!h->bus.error().empty()) GTEST_SKIP() << h->bus.error();
+        ORVANE_REQUIRE_TOOL(h->bus.error());
         h->watcher.emplace(h->bus.address());
         ASSERT_TRUE(h->watcher->ready());
         session.environment["DBUS_SESSION_BUS_ADDRESS"] = h->bus.address();
@@ -267,7 +267,7 @@ TEST_P(PopoverShapeTest, JustInsideEachCornerTheDesktopShows) {
     std::optional<Compositor> compositor;
     if (compositing) {
         compositor.emplace(server.display());
-        if (!compositor->started()) GTEST_SKIP() << "no xcompmgr";
+        ORVANE_REQUIRE_TOOL(std::string(compositor->started() ? "" : "no xcompmgr on PATH"));
         ASSERT_TRUE(compositor->running(dpy)) << "xcompmgr did not start";
     }
     std::unique_ptr<Hosted> hosted;
