@@ -8,9 +8,9 @@ set -euo pipefail
 
 build=$(cd "${1:-build}" && pwd)
 runs=${2:-10}
-orvane="$build/bin/Orvane"
+orvane="$build/bin/orvane"
 probe="$build/bench/orvane_popover_probe"
-[[ -x "$orvane" && -x "$probe" ]] || { echo "build Orvane and orvane_popover_probe first" >&2; exit 2; }
+[[ -x "$orvane" && -x "$probe" ]] || { echo "build orvane and orvane_popover_probe first" >&2; exit 2; }
 
 session=$(mktemp -d)
 cleanup() {

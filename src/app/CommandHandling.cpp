@@ -29,6 +29,7 @@ void Commands::handle(const Command& command, AppModel& model) {
                            if (model.settings().sounds) model.playPop();
                            return;
                        }
+                       log().error("no preset named \"%{public}s\"", c.name);
                    },
                    [&](const TrueColor& c) {
                        const std::int64_t minutes = std::clamp<std::int64_t>(c.minutes, 1, 1440);

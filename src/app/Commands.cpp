@@ -288,6 +288,12 @@ bool Commands::mentionsCommand(const std::vector<std::string>& arguments) {
     return false;
 }
 
+bool Commands::isURL(std::string_view argument) {
+    constexpr std::string_view scheme = "orvane";
+    if (argument.size() <= scheme.size() || argument[scheme.size()] != ':') return false;
+    return lowercased(argument.substr(0, scheme.size())) == scheme;
+}
+
 std::optional<Commands::Command> Commands::parseURL(std::string_view url) {
     const auto parts = splitUrl(url);
     if (!parts || parts->scheme != "orvane") return std::nullopt;

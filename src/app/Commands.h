@@ -62,6 +62,8 @@ struct Commands {
     static bool mentionsCommand(const std::vector<std::string>& arguments);
     // A URL of the "orvane" scheme (any case), the command word in its host.
     static std::optional<Command> parseURL(std::string_view url);
+    // Whether an argument is of the "orvane" scheme (any case), command or not.
+    static bool isURL(std::string_view argument);
     // The command signal's dictionary: every value a string, "cmd" required. Absent, empty
     // or with any value of another kind: no command.
     static std::optional<Command> from(const std::optional<platform::Dictionary>& userInfo);

@@ -1,7 +1,6 @@
 #include "app/Startup.h"
 
 #include <algorithm>
-#include <cctype>
 #include <filesystem>
 
 #include "platform/Platform.h"
@@ -15,13 +14,6 @@ std::optional<std::string> valueAfterFirst(const std::vector<std::string>& argum
     const auto it = std::find(arguments.begin(), arguments.end(), option);
     if (it == arguments.end() || std::next(it) == arguments.end()) return std::nullopt;
     return *std::next(it);
-}
-
-bool startsWithScheme(const std::string& text, std::string_view scheme) {
-    if (text.size() <= scheme.size() || text[scheme.size()] != ':') return false;
-    for (std::size_t i = 0; i < scheme.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(text[i])) != scheme[i]) return false;
-    return true;
 }
 
 }  // namespace
@@ -50,7 +42,7 @@ std::optional<Startup::Refusal> Startup::refusal(const Choice& choice) {
 std::vector<std::string> Startup::urlArguments(const std::vector<std::string>& arguments) {
     std::vector<std::string> urls;
     for (std::size_t i = 1; i < arguments.size(); ++i)
-        if (startsWithScheme(arguments[i], "orvane")) urls.push_back(arguments[i]);
+        if (Commands::isURL(arguments[i])) urls.push_back(arguments[i]);
     return urls;
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -103,10 +104,17 @@ void TintSafety::resetDisplays() {
 }
 
 std::filesystem::path TintSafety::defaultWatchdogPath() {
+    // Installed beside the program's libraries, off PATH: found from the file this very
+    // function was loaded from (the executable's own file when linked into it).
+    Dl_info info{};
+    std::filesystem::path file = "/proc/self/exe";
+    if (::dladdr(reinterpret_cast<void*>(&TintSafety::defaultWatchdogPath), &info) != 0 && info.dli_fname &&
+        *info.dli_fname)
+        file = info.dli_fname;
     std::error_code error;
-    const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (error || self.empty()) return "Glowkeeper";
-    return self.parent_path() / "Glowkeeper";
+    const auto self = std::filesystem::canonical(file, error);
+    if (error) return "glowkeeper";
+    return self.parent_path() / "glowkeeper";
 }
 
 std::filesystem::path TintSafety::watchdogPath() const {

@@ -20,7 +20,7 @@ namespace orvane {
 class TintSafety : public std::enable_shared_from_this<TintSafety> {
 public:
     struct Options {
-        // Absent: "Glowkeeper" in the directory of this program's own executable.
+        // Absent: "glowkeeper" in the directory of the library this code is in.
         std::optional<std::filesystem::path> watchdog;
         TimeInterval restartDelay = 3.0;
     };
@@ -53,7 +53,7 @@ public:
 
     // Clears every display's colour adjustment and gamma ramps on the platform.
     void resetDisplays();
-    // "Glowkeeper" beside the running executable.
+    // "glowkeeper" beside the runtime library (or the executable this code is linked into).
     static std::filesystem::path defaultWatchdogPath();
 
 private:

@@ -12,6 +12,7 @@
 
 #include <dlfcn.h>
 
+#include "app/CommandLine.h"
 #include "app/Commands.h"
 #include "platform/linux/DBusNotifications.h"
 
@@ -39,6 +40,11 @@ void* entryOf(const std::filesystem::path& library, int flags, const char* name)
 
 int main(int argc, char** argv) {
     const std::vector<std::string> arguments(argv, argv + argc);
+    // Help, the version and arguments it cannot use: answered here, nothing started or sent.
+    if (const auto verdict = orvane::CommandLine::check(arguments)) {
+        std::fputs(verdict->text.c_str(), verdict->toStandardOutput ? stdout : stderr);
+        return verdict->status;
+    }
     // The self-test option comes first, as the program's own start-up decides.
     if (std::find(arguments.begin(), arguments.end(), "--selftest") == arguments.end()) {
         if (const auto command = orvane::Commands::parse(arguments)) {

@@ -24,9 +24,28 @@
 
 using namespace orvane;
 
+namespace {
+// The toolkit's lines that say nothing to a user, kept off standard error.
+QtMessageHandler toolkitHandler = nullptr;
+bool renderingIcons = false;
+void withoutToolkitNoise(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    // Without a tray host Qt falls back to the X11 tray, whose signal a platform without X
+    // (the simulated machine's offscreen one) lacks; there is no tray there either way.
+    if (message.contains(QLatin1String("QPlatformNativeInterface::systemTrayWindowChanged"))) return;
+    // The offscreen platform of the simulated machine has no window manager to ask.
+    if (message.startsWith(QLatin1String("This plugin does not support ")) &&
+        QGuiApplication::platformName() == QLatin1String("offscreen"))
+        return;
+    // Drawing icons needs no runtime directory.
+    if (renderingIcons && message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set"))) return;
+    if (toolkitHandler) toolkitHandler(type, context, message);
+}
+}  // namespace
+
 // Entered by the executable (Launch.cpp), with the arguments it got and what the runtime
 // library's orvaneLaunchBeforeToolkit prepared (an EarlyLaunch, or null).
 extern "C" __attribute__((visibility("default"))) int orvaneProgramMain(int argc, char** argv, void* prepared) {
+    toolkitHandler = qInstallMessageHandler(withoutToolkitNoise);
     std::unique_ptr<EarlyLaunch> early(static_cast<EarlyLaunch*>(prepared));
     const std::vector<std::string> arguments(argv, argv + argc);
 
@@ -40,6 +59,7 @@ extern "C" __attribute__((visibility("default"))) int orvaneProgramMain(int argc
         if (choice.mode == Startup::Mode::renderIcon) {
             // Pictures only: no display, window, tray, watchdog or instance claim.
             ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+            renderingIcons = true;
             QGuiApplication application(argc, argv);
             return AppIconRenderer::renderIconsetCommand(choice.path);
         }

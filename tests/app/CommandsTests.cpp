@@ -72,7 +72,7 @@ TEST(CommandsParse, CommandLine) {
         {{"--set-dim", "nan", "--toggle"}, Commands::Toggle{}},
     };
     for (const auto& c : cases) {
-        std::vector<std::string> arguments{"/usr/bin/Orvane"};
+        std::vector<std::string> arguments{"/usr/bin/orvane"};
         arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
         const auto parsed = Commands::parse(arguments);
         EXPECT_EQ(parsed, c.expected) << ::testing::PrintToString(c.arguments) << " gave " << describe(parsed);
@@ -83,9 +83,9 @@ TEST(CommandsParse, CommandLine) {
 }
 
 TEST(CommandsParse, WhetherACommandWasMeant) {
-    EXPECT_TRUE(Commands::mentionsCommand({"Orvane", "--set-dim", "nan"}));
-    EXPECT_TRUE(Commands::mentionsCommand({"Orvane", "--preset"}));
-    EXPECT_FALSE(Commands::mentionsCommand({"Orvane", "--render-ui", "/tmp"}));
+    EXPECT_TRUE(Commands::mentionsCommand({"orvane", "--set-dim", "nan"}));
+    EXPECT_TRUE(Commands::mentionsCommand({"orvane", "--preset"}));
+    EXPECT_FALSE(Commands::mentionsCommand({"orvane", "--render-ui", "/tmp"}));
     EXPECT_FALSE(Commands::mentionsCommand({"--toggle"}));
 }
 
@@ -247,7 +247,7 @@ TEST(CommandsUserInfo, WireFormat) {
     EXPECT_EQ(Commands::userInfo(Commands::WindDown{}), (Info{{"cmd", "winddown"}}));
     EXPECT_EQ(Commands::userInfo(Commands::FollowEvening{}), (Info{{"cmd", "evening"}}));
     // The dim travels scaled, so the receiver's unscaled reading gives the same fraction.
-    const auto fromCommandLine = Commands::parse({"Orvane", "--set-dim", "40"});
+    const auto fromCommandLine = Commands::parse({"orvane", "--set-dim", "40"});
     ASSERT_TRUE(fromCommandLine);
     EXPECT_EQ(Commands::userInfo(*fromCommandLine).at("dim"), "0.4");
 }
@@ -339,7 +339,7 @@ protected:
 TEST_F(CommandsHandleTest, SetWithKelvinGoesToSetWarmthAndLogsTheCommand) {
     start(testing::manualSettings(3400, 0.8));
     testing::LogCapture log;
-    handleParsed(Commands::parse({"Orvane", "--set-kelvin", "2700"}));
+    handleParsed(Commands::parse({"orvane", "--set-kelvin", "2700"}));
     EXPECT_EQ(model->settings().manualKelvin, 2700);
     EXPECT_DOUBLE_EQ(model->settings().manualDim, 0.8) << "an absent dim keeps the current one";
     EXPECT_EQ(log.messages("commands"), std::vector<std::string>{"command: set(kelvin: 2700, dim: nil)"});
@@ -375,7 +375,7 @@ TEST_F(CommandsHandleTest, NeitherPartOrANotANumberChangesNothing) {
     forget();
     handle(Set{nullopt, nullopt});
     handleParsed(Commands::from(platform::Dictionary{{"cmd", "set"}, {"dim", "nan"}}));
-    EXPECT_EQ(Commands::parse({"Orvane", "--set-dim", "nan"}), nullopt);
+    EXPECT_EQ(Commands::parse({"orvane", "--set-dim", "nan"}), nullopt);
     settle();
     EXPECT_TRUE(settingsChanges.empty());
     EXPECT_TRUE(rendered->empty());
@@ -408,11 +408,17 @@ TEST_F(CommandsHandleTest, PresetMatchesByCaseFoldingOnlyAndPlaysPop) {
     EXPECT_EQ(model->settings().manualKelvin, 3000);
 
     sounds.clear();
+    testing::LogCapture log;
     for (const char* name : {"Café", "Candle ", "Cand", "Ｃａｎｄｌｅ"}) {
         handle(Named{name});
         EXPECT_EQ(model->settings().manualKelvin, 3000) << name << " matched";
     }
     EXPECT_TRUE(sounds.empty());
+    // A name that matches nothing is said in the log, after the command line.
+    const auto messages = log.messages("commands");
+    ASSERT_EQ(messages.size(), 8u);
+    EXPECT_EQ(messages[1], "no preset named \"Café\"");
+    EXPECT_EQ(messages[7], "no preset named \"Ｃａｎｄｌｅ\"");
 
     Settings quiet = model->settings();
     quiet.sounds = false;

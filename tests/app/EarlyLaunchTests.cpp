@@ -52,10 +52,10 @@ protected:
 
 TEST_F(EarlyLaunchTest, OtherModesAreLeftToTheProgramWithoutAClaim) {
     const std::vector<Arguments> others = {
-        {"Orvane", "--selftest"},
-        {"Orvane", "--render-icon", "/nowhere"},
-        {"Orvane", "--render-ui", "/nowhere"},
-        {"Orvane", "--toggle"},
+        {"orvane", "--selftest"},
+        {"orvane", "--render-icon", "/nowhere"},
+        {"orvane", "--render-ui", "/nowhere"},
+        {"orvane", "--toggle"},
     };
     for (const auto& arguments : others) {
         const auto outcome = EarlyLaunch::run(arguments);
@@ -68,7 +68,7 @@ TEST_F(EarlyLaunchTest, OtherModesAreLeftToTheProgramWithoutAClaim) {
 
 TEST_F(EarlyLaunchTest, ANormalStartTintsBeforeTheToolkitAndHoldsItsTimers) {
     storeManualTint();
-    const auto outcome = EarlyLaunch::run({"Orvane"});
+    const auto outcome = EarlyLaunch::run({"orvane"});
     ASSERT_TRUE(outcome.launch);
     EXPECT_FALSE(outcome.exitStatus);
     const auto& launch = *outcome.launch;
@@ -91,7 +91,7 @@ TEST_F(EarlyLaunchTest, ANormalStartTintsBeforeTheToolkitAndHoldsItsTimers) {
 TEST_F(EarlyLaunchTest, AnAbandonedLaunchLeavesTheDisplaysNeutral) {
     storeManualTint();
     void* prepared = nullptr;
-    char program[] = "Orvane";
+    char program[] = "orvane";
     char* argv[] = {program, nullptr};
     ASSERT_EQ(orvaneLaunchBeforeToolkit(1, argv, &prepared), -1);
     ASSERT_NE(prepared, nullptr);

@@ -29,7 +29,7 @@ void PrintTo(const DispatchCase& c, std::ostream* os) {
 class DispatchTest : public ::testing::TestWithParam<DispatchCase> {};
 
 TEST_P(DispatchTest, FirstApplicableRowDecides) {
-    std::vector<std::string> arguments{"/opt/orvane/Orvane"};
+    std::vector<std::string> arguments{"/opt/orvane/bin/orvane"};
     arguments.insert(arguments.end(), GetParam().arguments.begin(), GetParam().arguments.end());
     EXPECT_EQ(Startup::choose(arguments), GetParam().expected);
 }

@@ -1,6 +1,7 @@
 // The comfort features of the whole program: what it changes of the machine outside the
 // tint (the backlight hold, dithering) comes back after an orderly quit, and after a kill
-// at the next launch; the brightness overlay on a real X server.
+// at the next launch; the brightness overlay on a real X server, with and without a
+// compositing manager.
 #include <gtest/gtest.h>
 
 #include "ProgramProcess.h"
@@ -16,6 +17,8 @@
 #include <X11/XF86keysym.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
+
+#include "Compositor.h"
 
 namespace orvane::e2e {
 namespace {
@@ -173,6 +176,37 @@ TEST_F(HUDProgramTest, ABrightnessKeyShowsTheOverlayCentred140AboveTheBottomUnti
     EXPECT_EQ(panels(200, 200), centred);
     EXPECT_TRUE(program.waitFor([&] { return panels(200, 200).empty(); }, 3s));
     EXPECT_TRUE(program.running());
+}
+
+// Under a compositing manager the rounded panel shows the desktop just inside each corner's
+// curve, not a dark wedge. (xcompmgr's -c and -s shadows lie under every window's rectangle,
+// with no way for a window to decline them but being a dock.)
+TEST_F(HUDProgramTest, UnderACompositingManagerTheCornersShowTheDesktop) {
+    Settings settings;
+    settings.brightnessKeys = BrightnessKeysMode::orvaneDim;
+    SettingsStore(platform::UserDefaults::open(session.config / "orvane" / "app.orvane.Orvane.json"), nullptr)
+        .saveSettings(settings);
+    paintDesktop(dpy, 0xff00ff);
+    Compositor compositor(server.display());
+    ORVANE_REQUIRE_TOOL(std::string(compositor.started() ? "" : "no xcompmgr on PATH"));
+    ASSERT_TRUE(compositor.running(dpy));
+    ProgramProcess program(session, {});
+    ASSERT_TRUE(program.waitUntilReady()) << program.errors();
+    tap(XF86XK_MonBrightnessDown);
+    std::vector<std::pair<int, int>> shown;
+    ASSERT_TRUE(program.waitFor([&] { return !(shown = panels(200, 200)).empty(); }, 5s)) << program.errors();
+    const auto [x, y] = shown.front();
+    const Rgb desktop = rootPixel(dpy, x - 3, y + 100);
+    ASSERT_TRUE(program.waitFor([&] { return !rootPixel(dpy, x + 100, y + 100).near(desktop); }, 2s));
+    for (const auto& [cx, cy] :
+         {std::pair{x + 1, y + 1}, std::pair{x + 198, y + 1}, std::pair{x + 1, y + 198}, std::pair{x + 198, y + 198}}) {
+        const Rgb seen = rootPixel(dpy, cx, cy);
+        EXPECT_TRUE(seen.near(desktop)) << cx - x << "," << cy - y << ": " << seen.r << "," << seen.g << "," << seen.b
+                                        << " where the desktop is " << desktop.r << "," << desktop.g << ","
+                                        << desktop.b;
+    }
+    program.signal(SIGTERM);
+    EXPECT_TRUE(exitedWith(program.waitForExit(), 0)) << program.errors();
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // Commands from outside on the simulated machine with a private session bus: a second
-// start that forwards, the raw command signal, and a first start with a URL.
+// start that forwards, the raw command signal, a first start with a URL, and the lines
+// the command refuses or answers itself.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -56,7 +57,7 @@ TEST_F(CommandTest, ASecondStartForwardsTheCommandAndTheDisplaysFollow) {
     EXPECT_TRUE(running.waitForError("command: set(kelvin: 2700, dim: nil)")) << running.errors();
     EXPECT_TRUE(displaysReach(running, 2700, 1.0)) << running.errors();
 
-    ProgramProcess dim(session, {"--set-kelvin", "abc", "--set-dim", "40"});
+    ProgramProcess dim(session, {"--set-dim", "40"});
     EXPECT_TRUE(exitedWith(dim.waitForExit(), 0));
     EXPECT_EQ(dim.output(), "sent to Orvane: set(kelvin: nil, dim: 0.4)\n");
     EXPECT_TRUE(displaysReach(running, 2700, 0.4)) << running.errors();
@@ -122,12 +123,66 @@ TEST_F(CommandTest, AFirstStartWithAUrlLaunchesAndCarriesItOut) {
     EXPECT_TRUE(displaysReach(first, 2700, 1.0)) << first.errors();
 }
 
-TEST_F(CommandTest, AnOptionThatMakesNoCommandStartsNormallyAndSaysSo) {
-    ProgramProcess program(session, {"--set-dim", "nan"});
-    ASSERT_TRUE(program.waitUntilReady()) << program.errors();
-    EXPECT_EQ(program.errors().rfind("Orvane: no command in the arguments; starting normally\n", 0), 0u)
-        << program.errors();
-    EXPECT_TRUE(displaysReach(program, 3400, 1.0)) << "nothing was stored";
+TEST_F(CommandTest, ABadValueOrAnUnknownOptionIsRefusedWithStatus2AndNothingIsSentOrStarted) {
+    // Neither a start nor a toolkit: either would fail on this platform plugin.
+    session.environment["QT_QPA_PLATFORM"] = "no-such-platform";
+    const std::pair<std::vector<std::string>, std::string> lines[] = {
+        {{"--set-kelvin", "abc"}, "orvane: --set-kelvin needs whole kelvin from 500 to 6500, not \"abc\"\n"},
+        {{"--set-dim", "nan"},
+         "orvane: --set-dim needs a brightness from 0 to 1, or a percentage up to 100, not \"nan\"\n"},
+        {{"--true-color", "0"}, "orvane: --true-color needs minutes from 1 to 1440 (15 when left out), not \"0\"\n"},
+        {{"--bogus"}, "orvane: unknown option --bogus (see orvane --help)\n"},
+        {{"--toggle", "--bogus"}, "orvane: unknown option --bogus (see orvane --help)\n"},
+    };
+    session.environment["QT_QPA_PLATFORM"] = std::nullopt;
+    ProgramProcess running(session, {});
+    ASSERT_TRUE(running.waitUntilReady()) << running.errors();
+    session.environment["QT_QPA_PLATFORM"] = "no-such-platform";
+    for (const auto& [arguments, line] : lines) {
+        ProgramProcess refused(session, arguments);
+        EXPECT_TRUE(exitedWith(refused.waitForExit(), 2)) << arguments[0];
+        EXPECT_EQ(refused.output(), "") << arguments[0];
+        EXPECT_EQ(refused.errors(), line);
+    }
+    // One that is sent afterwards is the first command the instance hears of.
+    ProgramProcess sent(session, {"--set-kelvin", "2700"});
+    EXPECT_TRUE(exitedWith(sent.waitForExit(), 0)) << sent.errors();
+    ASSERT_TRUE(running.waitForError("command: set(kelvin: 2700, dim: nil)")) << running.errors();
+    EXPECT_EQ(running.errors().find("command: "), running.errors().find("command: set(kelvin: 2700, dim: nil)"))
+        << running.errors();
+    EXPECT_TRUE(displaysReach(running, 2700, 1.0)) << running.errors();
+}
+
+TEST_F(CommandTest, HelpAndVersionAnswerWithOrWithoutAnInstanceAndStartNothing) {
+    session.environment["QT_QPA_PLATFORM"] = "no-such-platform";
+    const auto ask = [&](const char* option, const std::string& starts) {
+        ProgramProcess asked(session, {option});
+        EXPECT_TRUE(exitedWith(asked.waitForExit(), 0)) << option << ": " << asked.errors();
+        EXPECT_EQ(asked.output().rfind(starts, 0), 0u) << asked.output();
+        EXPECT_EQ(asked.errors(), "") << option;
+    };
+    ask("--help", "Usage: orvane ");
+    ask("--version", "Orvane ");
+
+    session.environment["QT_QPA_PLATFORM"] = std::nullopt;
+    ProgramProcess running(session, {});
+    ASSERT_TRUE(running.waitUntilReady()) << running.errors();
+    session.environment["QT_QPA_PLATFORM"] = "no-such-platform";
+    ask("--help", "Usage: orvane ");
+    ask("--version", "Orvane ");
+    EXPECT_TRUE(running.running());
+}
+
+TEST_F(CommandTest, APresetNameThatNoPresetHasIsLoggedByTheRunningInstance) {
+    ProgramProcess running(session, {});
+    ASSERT_TRUE(running.waitUntilReady()) << running.errors();
+    ProgramProcess sent(session, {"--preset", "Candle Light"});
+    EXPECT_TRUE(exitedWith(sent.waitForExit(), 0)) << sent.errors();
+    EXPECT_TRUE(running.waitForError("no preset named \"Candle Light\"")) << running.errors();
+    ProgramProcess candle(session, {"--preset", "candle"});
+    EXPECT_TRUE(exitedWith(candle.waitForExit(), 0)) << candle.errors();
+    EXPECT_TRUE(running.waitForError("command: preset(\"candle\")")) << running.errors();
+    EXPECT_EQ(running.errors().find("no preset named \"candle\""), std::string::npos) << running.errors();
 }
 
 }  // namespace

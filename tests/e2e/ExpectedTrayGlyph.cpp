@@ -1,6 +1,5 @@
 #include "ExpectedTrayGlyph.h"
 
-#include <QColor>
 #include <QImage>
 
 #include "ui/menubar/MenuBarIcon.h"
@@ -8,10 +7,9 @@
 
 namespace orvane::e2e {
 
-std::vector<std::uint8_t> expectedOffGlyph(int pixels, Ink ink) {
-    const QImage image = trayGlyph(MenuBarIcon::layers(MenuBarIcon::State::off()), pixels,
-                                   QColor(ink.red, ink.green, ink.blue, ink.alpha), true)
-                             .convertToFormat(QImage::Format_ARGB32);
+std::vector<std::uint8_t> expectedOffGlyph(int pixels) {
+    const QImage image =
+        trayGlyph(MenuBarIcon::layers(MenuBarIcon::State::off()), pixels, true).convertToFormat(QImage::Format_ARGB32);
     std::vector<std::uint8_t> out;
     out.reserve(static_cast<std::size_t>(image.width() * image.height() * 4));
     for (int y = 0; y < image.height(); ++y)

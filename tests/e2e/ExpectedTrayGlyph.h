@@ -7,11 +7,7 @@
 
 namespace orvane::e2e {
 
-struct Ink {
-    int red = 0, green = 0, blue = 0, alpha = 255;
-};
-
-// The off glyph at `pixels` × `pixels` in `ink`, faded as the disabled item draws it.
-std::vector<std::uint8_t> expectedOffGlyph(int pixels, Ink ink);
+// The off glyph at `pixels` × `pixels`, faded as the disabled item draws it.
+std::vector<std::uint8_t> expectedOffGlyph(int pixels);
 
 }  // namespace orvane::e2e

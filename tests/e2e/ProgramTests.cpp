@@ -212,6 +212,21 @@ protected:
     std::unique_ptr<testing::SessionBus> bus;
 };
 
+TEST_P(ProgramSessionTest, ANormalStartPrintsOnlyItsOwnLines) {
+    ProgramProcess program(session, {});
+    ASSERT_TRUE(program.waitUntilReady()) << program.errors();
+    // The tray item is made and shown after the launch line; give it time to complain.
+    program.waitFor([] { return false; }, 2500ms);
+    program.signal(SIGTERM);
+    EXPECT_TRUE(exitedWith(program.waitForExit(), 0)) << program.errors();
+    // The program's log and its watchdog's last word, nothing else.
+    for (const std::string& stream : {program.errors(), program.output()}) {
+        std::istringstream lines(stream);
+        for (std::string line; std::getline(lines, line);)
+            EXPECT_TRUE(line.rfind("app.orvane[", 0) == 0 || line.rfind("Glowkeeper: ", 0) == 0) << line;
+    }
+}
+
 TEST_P(ProgramSessionTest, SecondStartHandsItsUrlOverAndTheRunningInstanceCarriesItOut) {
     Settings settings;
     settings.mode = Mode::manual;
@@ -341,7 +356,7 @@ TEST_P(ProgramSessionTest, AWatchdogThatEndsIsStartedAgainThreeSecondsLater) {
     // counts once its command line is there.
     ASSERT_TRUE(program.waitFor(
         [&] {
-            guards = childrenNamed(program.pid(), "Glowkeeper");
+            guards = childrenNamed(program.pid(), "glowkeeper");
             return guards.size() == 1 && !commandLine(guards[0]).empty();
         },
         5s));
@@ -353,7 +368,7 @@ TEST_P(ProgramSessionTest, AWatchdogThatEndsIsStartedAgainThreeSecondsLater) {
     // Waits long enough for a loaded machine; the delay is judged by the new process's start.
     ASSERT_TRUE(program.waitFor(
         [&] {
-            guards = childrenNamed(program.pid(), "Glowkeeper");
+            guards = childrenNamed(program.pid(), "glowkeeper");
             return guards.size() == 1 && guards[0] != first && !commandLine(guards[0]).empty();
         },
         15s));
@@ -368,19 +383,19 @@ TEST_P(ProgramSessionTest, WithoutItsWatchdogTheProgramSaysWhereItLookedAndRunsO
     // The program alone in a directory of its own (its libraries where it looks for them).
     const auto alone = session.root / "alone";
     std::filesystem::create_directories(alone);
-    std::filesystem::copy_file(ORVANE_PATH, alone / "Orvane");
+    std::filesystem::copy_file(ORVANE_PATH, alone / "orvane");
     const std::filesystem::path library = ORVANE_PROGRAM_PATH;
     const auto relative = library.lexically_relative(std::filesystem::path(ORVANE_PATH).parent_path());
     std::filesystem::create_directories((alone / relative).parent_path());
     std::filesystem::copy_file(library, alone / relative);
     std::filesystem::copy_file(
         ORVANE_RUNTIME_PATH, (alone / relative).parent_path() / std::filesystem::path(ORVANE_RUNTIME_PATH).filename());
-    ProgramProcess program(session, {}, (alone / "Orvane").string());
+    ProgramProcess program(session, {}, (alone / "orvane").string());
     ASSERT_TRUE(program.waitUntilReady()) << program.errors();
-    const std::string line =
-        "Glowkeeper missing at " + (alone / "Glowkeeper").string() + "; a crash could leave the tint on until relaunch";
+    const std::string line = "Glowkeeper missing at " + ((alone / relative).parent_path() / "glowkeeper").lexically_normal().string() +
+                             "; a crash could leave the tint on until relaunch";
     EXPECT_NE(program.errors().find(line), std::string::npos) << program.errors();
-    EXPECT_TRUE(childrenNamed(program.pid(), "Glowkeeper").empty());
+    EXPECT_TRUE(childrenNamed(program.pid(), "glowkeeper").empty());
     program.signal(SIGTERM);
     EXPECT_TRUE(exitedWith(program.waitForExit(), 0)) << program.errors();
     EXPECT_TRUE(neutral(machine()));

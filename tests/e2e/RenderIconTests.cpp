@@ -78,6 +78,13 @@ TEST(RenderIconProgramTest, WritesTheTenFilesWithoutADisplayAndOverwritesThemOnA
     ProgramProcess again(session, {"--render-icon", directory.string()});
     EXPECT_TRUE(exitedWith(again.waitForExit(30s), 0)) << again.errors();
     expectIconset(directory);
+
+    // Without a runtime directory, as in a package build: still not a word.
+    session.environment["XDG_RUNTIME_DIR"] = std::nullopt;
+    ProgramProcess bare(session, {"--render-icon", (session.root / "bare").string()});
+    EXPECT_TRUE(exitedWith(bare.waitForExit(30s), 0)) << bare.errors();
+    EXPECT_EQ(bare.errors(), "");
+    EXPECT_EQ(bare.output(), "");
 }
 
 TEST(RenderIconProgramTest, RunsBesideARunningInstanceWithoutHandingOver) {

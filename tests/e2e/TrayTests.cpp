@@ -1,21 +1,28 @@
 // The tray item on a private X server without a tray host: the hidden-icon notice opens
-// 2 s after start, the debug popover window shows the 352-wide popover, and a forwarded
-// toggle turns the item's icon to the dimmed off glyph.
+// 2 s after start, the debug popover window shows the 352-wide popover, a forwarded
+// toggle turns the item's icon to the dimmed off glyph, and the popover's corners show the
+// desktop with and without a compositing manager.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <memory>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <systemd/sd-bus.h>
 
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include "Compositor.h"
 #include "ExpectedTrayGlyph.h"
 #include "FakeStatusNotifierWatcher.h"
 #include "MappedWindows.h"
+#include "Onboarded.h"
 #include "ProgramProcess.h"
 #include "SessionBus.h"
 #include "XProgramTest.h"
@@ -111,24 +118,58 @@ private:
 
 class TrayProgramTest : public XProgramTest {
 protected:
-    // Whether a mapped top-level window has this width.
-    bool mappedWidth(int width) {
-        bool found = false;
+    // The mapped top-level windows with their attributes, in stacking order.
+    std::vector<std::pair<Window, XWindowAttributes>> topWindows() {
+        std::vector<std::pair<Window, XWindowAttributes>> found;
         Window root = 0, parent = 0;
         Window* children = nullptr;
         unsigned count = 0;
-        if (!XQueryTree(dpy, DefaultRootWindow(dpy), &root, &parent, &children, &count)) return false;
+        if (!XQueryTree(dpy, DefaultRootWindow(dpy), &root, &parent, &children, &count)) return found;
         for (unsigned i = 0; i < count; ++i) {
             XWindowAttributes a;
-            if (XGetWindowAttributes(dpy, children[i], &a) && a.map_state == IsViewable && a.width == width)
-                found = true;
+            if (XGetWindowAttributes(dpy, children[i], &a) && a.map_state == IsViewable)
+                found.emplace_back(children[i], a);
         }
         if (children) XFree(children);
         return found;
     }
 
+    // The mapped top-level window of this width, if any.
+    std::optional<XWindowAttributes> mappedOfWidth(int width) {
+        std::optional<XWindowAttributes> found;
+        for (const auto& [window, a] : topWindows())
+            if (a.width == width) found = a;
+        return found;
+    }
+    bool mappedWidth(int width) { return mappedOfWidth(width).has_value(); }
+
     // The mapped top-level window with this title, if any.
     std::optional<TopWindow> mapped(const std::string& title) { return mappedWindow(dpy, title); }
+
+    // The program beside a private bus with a tray host, and a client of that bus.
+    struct Hosted {
+        explicit Hosted(const Session& session) : bus(session.root) {}
+        testing::SessionBus bus;
+        std::optional<testing::FakeStatusNotifierWatcher> watcher;
+        std::optional<ProgramProcess> program;
+        std::optional<BusClient> client;
+        std::string service;
+    };
+    // Starts the program with a tray host; `hosted` stays empty (and the test is skipped or
+    // failed) unless its item registered.
+    void startWithTrayHost(std::unique_ptr<Hosted>& hosted) {
+        auto h = std::make_unique<Hosted>(session);
+        ORVANE_REQUIRE_TOOL(h->bus.error());
+        h->watcher.emplace(h->bus.address());
+        ASSERT_TRUE(h->watcher->ready());
+        session.environment["DBUS_SESSION_BUS_ADDRESS"] = h->bus.address();
+        h->program.emplace(session, std::vector<std::string>{});
+        ASSERT_TRUE(h->program->waitFor([&] { return !h->watcher->item().empty(); }, 10s)) << h->program->output();
+        h->client.emplace(h->bus.address());
+        ASSERT_TRUE(h->client->ok());
+        h->service = h->watcher->service();
+        hosted = std::move(h);
+    }
 };
 
 TEST_F(TrayProgramTest, WithoutATrayTheNoticeOpensTwoSecondsAfterStart) {
@@ -149,63 +190,43 @@ TEST_F(TrayProgramTest, DebugPopoverWindowIs352Wide) {
 }
 
 TEST_F(TrayProgramTest, WithAWatcherTheItemRegistersAndActivateTogglesThePopover) {
-    testing::SessionBus bus(session.root);
-    ORVANE_REQUIRE_TOOL(bus.error());
-    testing::FakeStatusNotifierWatcher watcher(bus.address());
-    ASSERT_TRUE(watcher.ready());
-    session.environment["DBUS_SESSION_BUS_ADDRESS"] = bus.address();
-    ProgramProcess program(session, {});
-    ASSERT_TRUE(program.waitFor([&] { return !watcher.item().empty(); }, 10s)) << program.output();
-    BusClient client(bus.address());
-    ASSERT_TRUE(client.ok());
-    const std::string service = watcher.service();
+    std::unique_ptr<Hosted> hosted;
+    startWithTrayHost(hosted);
+    if (!hosted) return;
     std::string tip;
-    ASSERT_TRUE(program.waitFor([&] { return (tip = client.toolTip(service)).find("K") != std::string::npos; }, 5s))
+    ASSERT_TRUE(hosted->program->waitFor(
+        [&] { return (tip = hosted->client->toolTip(hosted->service)).find("K") != std::string::npos; }, 5s))
         << tip;
     EXPECT_NE(tip.find("Orvane \u00B7 "), std::string::npos) << tip;
 
     const auto activated = Steady::now();
-    ASSERT_TRUE(client.activate(service));
-    EXPECT_TRUE(program.waitFor([&] { return mappedWidth(352); }, 5s)) << "Activate maps the popover";
+    ASSERT_TRUE(hosted->client->activate(hosted->service));
+    EXPECT_TRUE(hosted->program->waitFor([&] { return mappedWidth(352); }, 5s)) << "Activate maps the popover";
     // Reported, not judged: from the activation to the mapped window.
     RecordProperty(
         "activateToMappedMs",
         static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(Steady::now() - activated).count()));
-    ASSERT_TRUE(client.activate(service));
-    EXPECT_TRUE(program.waitFor([&] { return !mappedWidth(352); }, 5s)) << "a second Activate unmaps it";
-    program.waitFor([] { return false; }, 2500ms);
+    ASSERT_TRUE(hosted->client->activate(hosted->service));
+    EXPECT_TRUE(hosted->program->waitFor([&] { return !mappedWidth(352); }, 5s)) << "a second Activate unmaps it";
+    hosted->program->waitFor([] { return false; }, 2500ms);
     EXPECT_FALSE(mapped("Orvane")) << "a tray host is there: no notice";
 }
 
 TEST_F(TrayProgramTest, AForwardedToggleTurnsTheIconToTheDimmedOffGlyph) {
-    testing::SessionBus bus(session.root);
-    ORVANE_REQUIRE_TOOL(bus.error());
-    testing::FakeStatusNotifierWatcher watcher(bus.address());
-    ASSERT_TRUE(watcher.ready());
-    session.environment["DBUS_SESSION_BUS_ADDRESS"] = bus.address();
-    ProgramProcess program(session, {});
-    ASSERT_TRUE(program.waitFor([&] { return !watcher.item().empty(); }, 10s)) << program.output();
-    BusClient client(bus.address());
-    ASSERT_TRUE(client.ok());
-    const std::string service = watcher.service();
+    std::unique_ptr<Hosted> hosted;
+    startWithTrayHost(hosted);
+    if (!hosted) return;
     std::optional<BusClient::Pixmap> before;
-    ASSERT_TRUE(program.waitFor([&] { return (before = client.iconPixmap(service)) && before->maxAlpha() > 0; }, 5s))
+    ASSERT_TRUE(hosted->program->waitFor(
+        [&] { return (before = hosted->client->iconPixmap(hosted->service)) && before->maxAlpha() > 0; }, 5s))
         << "the item shows a pixmap";
-    // Enabled: the glyph in the text colour at its full strength.
+    // Enabled: the glyph at its full strength.
     EXPECT_GE(before->maxAlpha(), 200);
-    // The panel's text colour the glyph is drawn in (with its own alpha), where it is most solid.
-    std::optional<Ink> ink;
-    for (int y = 0; y < before->height; ++y)
-        for (int x = 0; x < before->width; ++x)
-            if (!ink || before->alpha(x, y) == before->maxAlpha())
-                ink = Ink{before->channel(x, y, 1), before->channel(x, y, 2), before->channel(x, y, 3),
-                          before->maxAlpha()};
-    ASSERT_TRUE(ink);
 
-    // The off glyph as the item draws it, dimmed: its coverage pixel by pixel, in the ink.
+    // The off glyph as the item draws it, dimmed: pixel by pixel.
     const auto mismatches = [&](const BusClient::Pixmap& shown) {
         if (shown.width != shown.height) return shown.width * shown.height;
-        const auto expected = expectedOffGlyph(shown.width, *ink);
+        const auto expected = expectedOffGlyph(shown.width);
         int wrong = 0;
         for (int y = 0; y < shown.height; ++y)
             for (int x = 0; x < shown.width; ++x) {
@@ -227,11 +248,64 @@ TEST_F(TrayProgramTest, AForwardedToggleTurnsTheIconToTheDimmedOffGlyph) {
     // Off, once the change of glyph has run its course.
     std::optional<BusClient::Pixmap> after;
     int wrong = -1;
-    EXPECT_TRUE(
-        program.waitFor([&] { return (after = client.iconPixmap(service)) && (wrong = mismatches(*after)) == 0; }, 5s))
+    EXPECT_TRUE(hosted->program->waitFor(
+        [&] { return (after = hosted->client->iconPixmap(hosted->service)) && (wrong = mismatches(*after)) == 0; }, 5s))
         << wrong << " pixels differ from the dimmed off glyph\n"
-        << program.errors();
+        << hosted->program->errors();
 }
+
+class PopoverShapeTest : public TrayProgramTest, public ::testing::WithParamInterface<bool> {
+protected:
+    Rgb pixel(int x, int y) { return rootPixel(dpy, x, y); }
+};
+
+TEST_P(PopoverShapeTest, JustInsideEachCornerTheDesktopShows) {
+    const bool compositing = GetParam();
+    // A desktop colour no part of the popover has.
+    paintDesktop(dpy, 0xff00ff);
+    storeOnboarded(session.config);  // no welcome window over the popover
+    std::optional<Compositor> compositor;
+    if (compositing) {
+        compositor.emplace(server.display());
+        ORVANE_REQUIRE_TOOL(std::string(compositor->started() ? "" : "no xcompmgr on PATH"));
+        ASSERT_TRUE(compositor->running(dpy)) << "xcompmgr did not start";
+    }
+    std::unique_ptr<Hosted> hosted;
+    startWithTrayHost(hosted);
+    if (!hosted) return;
+    ASSERT_TRUE(hosted->client->activate(hosted->service));
+    std::optional<XWindowAttributes> window;
+    ASSERT_TRUE(hosted->program->waitFor([&] { return (window = mappedOfWidth(352)).has_value(); }, 5s))
+        << hosted->program->errors();
+    const int x = window->x, y = window->y, w = window->width, h = window->height;
+    ASSERT_GE(x, 4);
+    // The desktop beside the popover, and the popover drawn over its middle.
+    const Rgb desktop = pixel(x - 3, y + h / 2);
+    ASSERT_TRUE(hosted->program->waitFor([&] { return !pixel(x + w / 2, y + h / 2).near(desktop); }, 5s))
+        << "the popover is drawn";
+    // Let the last frames land before looking at single pixels.
+    hosted->program->waitFor([] { return false; }, 500ms);
+    const std::pair<const char*, std::pair<int, int>> corners[] = {
+        {"top left", {x + 1, y + 1}},
+        {"top right", {x + w - 2, y + 1}},
+        {"bottom left", {x + 1, y + h - 2}},
+        {"bottom right", {x + w - 2, y + h - 2}},
+    };
+    for (const auto& [name, at] : corners) {
+        const Rgb seen = pixel(at.first, at.second);
+        EXPECT_TRUE(seen.near(desktop)) << name << ": " << seen.r << "," << seen.g << "," << seen.b
+                                        << " where the desktop is " << desktop.r << "," << desktop.g << ","
+                                        << desktop.b;
+    }
+    // Inside the curve it is the popover.
+    EXPECT_FALSE(pixel(x + 14, y + h - 14).near(desktop));
+    EXPECT_FALSE(pixel(x + w - 14, y + 14).near(desktop));
+}
+
+INSTANTIATE_TEST_SUITE_P(Compositing, PopoverShapeTest, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& p) {
+                             return p.param ? "WithXcompmgr" : "WithoutCompositor";
+                         });
 
 }  // namespace
 }  // namespace orvane::e2e

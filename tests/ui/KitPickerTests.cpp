@@ -154,6 +154,15 @@ TEST_F(KitPresets, RowAppliesMarksAndOpensTheEditor) {
     kit::RenderHarness::renderBoth(row, "preset-row-off", QSize(340, row.sizeHint().height()));
     m.setEnabled(true);
     kit::RenderHarness::renderBoth(row, "preset-row", QSize(340, row.sizeHint().height()));
+    // Nothing is cut by the row's box: its first and last pixel rows are bare ground, so
+    // the selected disc and the names' descenders ("Evening", "Midnight") lie inside.
+    for (const auto appearance : {kit::Appearance::light, kit::Appearance::dark}) {
+        const QImage image = kit::RenderHarness::render(row, appearance, QSize(340, row.sizeHint().height()));
+        const QColor ground = kit::windowColor(appearance);
+        for (const int y : {0, image.height() - 1})
+            for (int x = 0; x < image.width(); ++x)
+                ASSERT_EQ(image.pixelColor(x, y).rgb(), ground.rgb()) << "drawn at the edge, x " << x << ", y " << y;
+    }
 }
 
 TEST_F(KitPresets, SevenScrollAndSoundsCanBeOff) {
@@ -183,7 +192,7 @@ using KitTile = KitModelTest;
 TEST_F(KitTile, AppIconDesaturatesAndBadgesWhenOn) {
     QImage icon(64, 64, QImage::Format_ARGB32_Premultiplied);
     icon.fill(QColor(40, 120, 230));
-    kit::TileLabel app("app.dashed", QStringLiteral("Not in Photos"), QStringLiteral("Tap to tint again"), false, icon,
+    kit::TileLabel app("app.dashed", QStringLiteral("Not in GIMP"), QStringLiteral("Click to tint again"), false, icon,
                        window.get());
     place(app, QSize(110, app.sizeHint().height()));
     EXPECT_DOUBLE_EQ(app.appIconSaturation(), 1.0);

@@ -53,8 +53,7 @@ TEST(KitTintRules, StateLines) {
               "True color until 07:12");
     EXPECT_EQ(stateLine(true, TintStatus::DisabledUntil{tokyoMorning}, Mode::sunset, false, now, berlin),
               "True color until 23:12");
-    EXPECT_EQ(stateLine(true, TintStatus::ExcludedApp{"Photos"}, Mode::sunset, true, now, berlin),
-              "Not tinted in Photos");
+    EXPECT_EQ(stateLine(true, TintStatus::ExcludedApp{"GIMP"}, Mode::sunset, true, now, berlin), "Not tinted in GIMP");
     EXPECT_EQ(stateLine(true, TintStatus::PausedUntil{now}, Mode::schedule, true, now, berlin),
               "Manual hold · Schedule");
     // The mode name comes from the settings, not from the status's payload.

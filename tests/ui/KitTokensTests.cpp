@@ -1,17 +1,45 @@
 #include <gtest/gtest.h>
+
 #include <QFontInfo>
+#include <QImage>
+#include "Contrast.h"
+
+#include <cmath>
 
 #include "ui/kit/Appearance.h"
+#include "ui/kit/Buttons.h"
 #include "ui/kit/FontBook.h"
+#include "ui/kit/RenderHarness.h"
 #include "ui/kit/Tokens.h"
 
 namespace orvane::kit {
 namespace {
 
+using testing::contrast;
+
 void expectRgb(const Rgb& actual, Rgb expected, const char* what) {
     EXPECT_NEAR(actual.r, expected.r, 1e-3) << what;
     EXPECT_NEAR(actual.g, expected.g, 1e-3) << what;
     EXPECT_NEAR(actual.b, expected.b, 1e-3) << what;
+}
+
+// A prominent button's label, as drawn, against its ember fill: the pixel of the label that
+// stands out most reaches 4.5:1 in both appearances.
+TEST(KitTokens, LabelsOnEmberReadInBothAppearances) {
+    for (const auto appearance : {Appearance::light, Appearance::dark}) {
+        const QColor ember = Tokens::ember().resolve(appearance);
+        EXPECT_GE(contrast(Tokens::onEmber().resolve(appearance), ember), 4.5);
+        SystemButton done(QStringLiteral("Done"), true);
+        done.setLarge(true);
+        const QImage image = RenderHarness::render(done, appearance);
+        RenderHarness::save(image, isDark(appearance) ? "button-prominent-dark" : "button-prominent-light");
+        double best = 0;
+        // Along the middle row, inside the fill (clear of the rounded ends and what lies outside).
+        const int y = image.height() / 2;
+        for (int x = image.height(); x < image.width() - image.height(); ++x)
+            best = std::max(best, contrast(image.pixelColor(x, y), ember));
+        EXPECT_GE(best, 4.5) << (isDark(appearance) ? "dark" : "light");
+    }
 }
 
 TEST(KitTokens, WarmColourAtTheEnds) {

@@ -13,6 +13,7 @@
 #include "KitFixture.h"
 #include "ui/kit/RenderHarness.h"
 #include "ui/kit/StatusBanner.h"
+#include "ui/kit/Text.h"
 #include "ui/kit/TileLabel.h"
 #include "ui/kit/TintSwitch.h"
 #include "ui/menubar/AppIconRenderer.h"
@@ -306,7 +307,7 @@ TEST_F(PopoverTest, CozyTileNamesTonightsDeepestKelvin) {
     view->cozyTile().click();
     settle();
     EXPECT_TRUE(model->runtime().cozyActive);
-    EXPECT_EQ(view->cozyTile().detail(), "On \u00B7 tap to end");
+    EXPECT_EQ(view->cozyTile().detail(), "On \u00B7 click to end");
 }
 
 TEST_F(PopoverTest, OneToggleRemovesTheFirstOfTwoEqualExclusions) {
@@ -417,7 +418,34 @@ TEST_F(PopoverTest, AntiDitheringOffAndOnGivesExternalOnly) {
         x.shortcuts.reveal.reset();
         x.revealTapToggles = true;
     });
-    EXPECT_EQ(extras.revealText(), "unbound \u00B7 tap");
+    EXPECT_EQ(extras.revealText(), "unbound \u00B7 press");
+}
+
+TEST_F(PopoverTest, WithoutDitheringControlTheSwitchIsDisabledAndSaysWhy) {
+    const Date evening = Calendar(*TimeZone::named("Europe/Berlin")).date(2024, 6, 21, 22, 30);
+    clock->setNow(evening);
+    // No frame-buffer service to ask, as on Linux.
+    sim->update([](platform::sim::SimState& st) { st.missingPorts.insert("dithering"); });
+    startInBerlin(manualSettings(2700));
+    ExtrasSection extras(model);
+    EXPECT_FALSE(extras.antiDithering().isEnabled());
+    EXPECT_FALSE(extras.ditheringCaption().isHidden());
+    EXPECT_EQ(extras.ditheringCaption().text(), "Not available on this computer.");
+    const auto before = model->settings().antiDithering;
+    extras.antiDithering().click();
+    settle();
+    EXPECT_EQ(model->settings().antiDithering, before) << "a disabled switch writes nothing";
+    auto view = popover(evening);
+    view->setExtrasExpanded(true);
+    view->adjustSize();
+    kit::RenderHarness::renderBoth(*view, "popover-extras-unavailable");
+}
+
+TEST_F(PopoverTest, WithDitheringControlTheSwitchWorksWithoutACaption) {
+    startInBerlin(manualSettings(2700));
+    ExtrasSection extras(model);
+    EXPECT_TRUE(extras.antiDithering().isEnabled());
+    EXPECT_TRUE(extras.ditheringCaption().isHidden());
 }
 
 TEST_F(PopoverTest, FooterButtons) {

@@ -3,11 +3,20 @@
 // buttons and images.
 #include <gtest/gtest.h>
 
+#include "Contrast.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
+#include <QLayout>
+#include <QPainter>
+#include <QTextDocument>
+#include <QTextLayout>
 
+#include <cmath>
+
+#include "ui/kit/Buttons.h"
 #include "ui/kit/RenderHarness.h"
 #include "ui/menubar/QtTray.h"
 
@@ -44,16 +53,126 @@ TEST(PopoverPlacement, TooTallKeepsTheTopInside) {
     EXPECT_EQ(origin.y(), 8);
 }
 
-TEST(TrayGlyph, ColourAndDisabledFade) {
+// The weakest contrast of the glyph's outline on a panel: for every pixel on the glyph's
+// border (covered at least half, beside one that is not), the best contrast the glyph
+// reaches within a short reach of it, the border pixel included.
+double weakestOutline(const QImage& glyph, const QColor& panel) {
+    QImage shown(glyph.size(), QImage::Format_ARGB32_Premultiplied);
+    shown.fill(panel);
+    QPainter(&shown).drawImage(0, 0, glyph);
+    const int reach = glyph.width() / 11;  // 2 px at 22, 4 at 44
+    const auto covered = [&](int x, int y) {
+        return x >= 0 && y >= 0 && x < glyph.width() && y < glyph.height() && qAlpha(glyph.pixel(x, y)) >= 128;
+    };
+    double weakest = 100;
+    for (int y = 0; y < glyph.height(); ++y)
+        for (int x = 0; x < glyph.width(); ++x) {
+            if (!covered(x, y)) continue;
+            if (covered(x - 1, y) && covered(x + 1, y) && covered(x, y - 1) && covered(x, y + 1)) continue;
+            double best = 0;
+            for (int dy = -reach; dy <= reach; ++dy)
+                for (int dx = -reach; dx <= reach; ++dx)
+                    if (covered(x + dx, y + dy))
+                        best = std::max(best, contrast(shown.pixelColor(x + dx, y + dy), panel));
+            weakest = std::min(weakest, best);
+        }
+    return weakest;
+}
+
+TEST(TrayGlyph, ReadsOnDarkAndLightPanelsInEveryStateAndSize) {
+    std::vector<std::pair<std::string, MenuBarIcon::State>> states{{"off", MenuBarIcon::State::off()},
+                                                                   {"paused", MenuBarIcon::State::paused()}};
+    for (int phase = 0; phase <= 8; ++phase)
+        for (const bool held : {false, true})
+            states.emplace_back("phase " + std::to_string(phase) + (held ? " held" : ""),
+                                MenuBarIcon::State::phase(phase, held));
+    const QColor panels[] = {QColor::fromRgbF(0.15f, 0.15f, 0.15f), QColor::fromRgbF(0.93f, 0.93f, 0.93f)};
+    // A sheet to look at: every state at 44 px, enabled and disabled, on both panels.
+    QImage sheet(static_cast<int>(states.size()) * 52, 4 * 52, QImage::Format_ARGB32_Premultiplied);
+    {
+        QPainter p(&sheet);
+        for (int row = 0; row < 4; ++row) {
+            p.fillRect(QRect(0, row * 52, sheet.width(), 52), panels[row / 2]);
+            for (std::size_t i = 0; i < states.size(); ++i)
+                p.drawImage(static_cast<int>(i) * 52 + 4, row * 52 + 4,
+                            trayGlyph(MenuBarIcon::layers(states[i].second), 44, row % 2 == 1));
+        }
+    }
+    kit::RenderHarness::save(sheet, "tray-glyphs");
+    for (const auto& [name, state] : states)
+        for (const int pixels : {22, 44})
+            for (const bool disabled : {false, true})
+                for (const QColor& panel : panels) {
+                    // The item looks disabled exactly while the tint is off.
+                    if (disabled && !std::holds_alternative<MenuBarIcon::State::Off>(state.value)) continue;
+                    const QImage glyph = trayGlyph(MenuBarIcon::layers(state), pixels, disabled);
+                    ASSERT_EQ(glyph.size(), QSize(pixels, pixels));
+                    EXPECT_GE(weakestOutline(glyph, panel), 3.0)
+                        << name << " at " << pixels << " px" << (disabled ? ", disabled," : "") << " on panel "
+                        << panel.name().toStdString();
+                }
+    // The same measure finds a plain black glyph unreadable on the dark panel.
+    QImage black = MenuBarIcon::image(MenuBarIcon::State::phase(0, false), 22 / MenuBarIcon::boxSize);
+    EXPECT_LT(weakestOutline(black, panels[0]), 3.0);
+}
+
+TEST(TrayGlyph, DisabledIsGreyAndTheIconCarriesBothSizes) {
     const auto layers = MenuBarIcon::layers(MenuBarIcon::State::phase(0, false));
-    const QImage on = trayGlyph(layers, 22, Qt::white, false);
-    const QImage off = trayGlyph(layers, 22, Qt::white, true);
-    EXPECT_EQ(on.size(), QSize(22, 22));
-    EXPECT_EQ(trayGlyph(layers, 44, Qt::white, false).size(), QSize(44, 44));
-    const QColor centre = on.pixelColor(11, 11);
-    EXPECT_EQ(centre.alpha(), 255);
-    EXPECT_EQ(centre.red(), 255) << "the glyph takes the panel's colour";
-    EXPECT_NEAR(off.pixelColor(11, 11).alphaF(), 0.35, 0.01);
+    const QColor on = trayGlyph(layers, 22, false).pixelColor(11, 11);
+    const QColor off = trayGlyph(layers, 22, true).pixelColor(11, 11);
+    EXPECT_EQ(on.alpha(), 255);
+    EXPECT_GE(on.lightness(), 240) << "a light ink";
+    EXPECT_EQ(off.alpha(), 255);
+    EXPECT_LT(off.lightness(), 200) << "disabled, a grey one";
+    EXPECT_GT(off.lightness(), 120);
+    const QIcon icon = trayIcon(layers, false);
+    EXPECT_EQ(icon.availableSizes(), (QList<QSize>{QSize(22, 22), QSize(44, 44)}));
+}
+
+// The lines a label's text breaks into at its width.
+QStringList linesOf(const QLabel& label) {
+    QTextDocument document;
+    document.setHtml(label.text());
+    const QString text = document.toRawText();  // keeps the no-break spaces
+    QTextLayout layout(text, label.font());
+    QTextOption option;
+    option.setWrapMode(QTextOption::WordWrap);
+    layout.setTextOption(option);
+    QStringList lines;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(label.contentsRect().width());
+        lines << text.mid(line.textStart(), line.textLength()).trimmed();
+    }
+    layout.endLayout();
+    return lines;
+}
+
+TEST(HiddenIconNotice, LargeButtonsAndNoWordAloneOnALine) {
+    for (auto appearance : {kit::Appearance::light, kit::Appearance::dark}) {
+        HiddenIconNotice notice({}, appearance);
+        notice.setAttribute(Qt::WA_DontShowOnScreen);
+        notice.show();
+        QCoreApplication::processEvents();
+        int wrapped = 0;
+        for (const QLabel* label : notice.findChildren<QLabel*>()) {
+            if (!label->wordWrap()) continue;
+            const QStringList lines = linesOf(*label);
+            wrapped += lines.size() > 1;
+            if (lines.size() > 1) {
+                EXPECT_TRUE(lines.last().contains(QChar(0x00A0)) || lines.last().contains(' '))
+                    << "one word alone: " << lines.join(" / ").toStdString();
+            }
+        }
+        EXPECT_GT(wrapped, 0) << "the title wraps at this width";
+        for (const QAbstractButton* b : notice.findChildren<QAbstractButton*>()) {
+            const auto* button = dynamic_cast<const kit::SystemButton*>(b);
+            if (!button) continue;
+            EXPECT_GE(button->sizeHint().height(), 27) << button->text().toStdString();
+            EXPECT_LE(button->sizeHint().height(), 32) << button->text().toStdString();
+            EXPECT_GE(button->height(), 27) << button->text().toStdString();
+        }
+    }
 }
 
 TEST(HiddenIconNotice, TextsButtonsAndImages) {
@@ -61,7 +180,8 @@ TEST(HiddenIconNotice, TextsButtonsAndImages) {
     std::vector<bool> closes;
     HiddenIconNotice notice({[&] { ++quits; }, [&] { ++settings; }, [&](bool d) { closes.push_back(d); }});
     QStringList texts;
-    for (auto* l : notice.findChildren<QLabel*>()) texts << l->text();
+    // Read as words: the last two of a paragraph are held together by a no-break space.
+    for (auto* l : notice.findChildren<QLabel*>()) texts << QString(l->text()).replace(QChar(0x00A0), ' ');
     EXPECT_TRUE(texts.contains("Your desktop is not showing the Orvane icon"));
     EXPECT_TRUE(texts.contains("Your panel has no system tray, so the icon has nowhere to appear."));
     EXPECT_TRUE(texts.contains("Then quit Orvane and start it again."));

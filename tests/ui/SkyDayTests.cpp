@@ -174,7 +174,7 @@ TEST(SkyTextsTest, StateLineByStatus) {
         {with([&](auto& in) { in.status = TintStatus::DisabledUntil{now + 3600 * 10.5}; }), "True color until 22:30"},
         {with([&](auto& in) { in.status = TintStatus::DisabledUntil{now + 604800}; }), "True color until 12:00"},
         {with([&](auto& in) { in.status = TintStatus::DisabledUntil{now + 604801}; }), "True color while Focus is on"},
-        {with([](auto& in) { in.status = TintStatus::ExcludedApp{"Photos"}; }), "Not tinted in Photos"},
+        {with([](auto& in) { in.status = TintStatus::ExcludedApp{"GIMP"}; }), "Not tinted in GIMP"},
         {with([&](auto& in) {
              in.status = TintStatus::PausedUntil{now};
              in.mode = Mode::schedule;

@@ -14,7 +14,10 @@ constexpr std::int32_t ioReturnError = static_cast<std::int32_t>(0xE00002BCu);
 std::optional<std::vector<std::uint64_t>> SimDithering::services(const std::string& className) {
     std::vector<std::uint64_t> out;
     if (className != "IOMobileFramebufferAP") return out;
-    for (const auto& d : machine_->read().displays) out.push_back(d.id);
+    const SimState state = machine_->read();
+    // Without the port the matching call fails, as on a system without the service.
+    if (!state.hasPort("dithering")) return std::nullopt;
+    for (const auto& d : state.displays) out.push_back(d.id);
     return out;
 }
 

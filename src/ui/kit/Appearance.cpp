@@ -20,4 +20,8 @@ QColor windowColor(Appearance appearance) {
     return isDark(appearance) ? QColor::fromRgbF(0.17f, 0.17f, 0.18f) : QColor::fromRgbF(0.93f, 0.93f, 0.93f);
 }
 
+QColor separatorColor(Appearance appearance) {
+    return isDark(appearance) ? QColor::fromRgbF(1, 1, 1, 0.16f) : QColor::fromRgbF(0, 0, 0, 0.16f);
+}
+
 }  // namespace orvane::kit

@@ -22,5 +22,7 @@ Appearance appearanceFor(std::optional<std::uint32_t> colorScheme, const QPalett
 QColor primaryText(Appearance appearance);
 QColor secondaryText(Appearance appearance);
 QColor windowColor(Appearance appearance);
+// Hairlines between and around things: menu separators, the popover's edge.
+QColor separatorColor(Appearance appearance);
 
 }  // namespace orvane::kit

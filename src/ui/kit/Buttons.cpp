@@ -178,6 +178,11 @@ void SystemButton::setProminent(bool prominent) {
     update();
 }
 
+void SystemButton::setLarge(bool large) {
+    large_ = large;
+    updateGeometry();
+}
+
 void SystemButton::setSymbol(std::string symbol) {
     symbol_ = std::move(symbol);
     updateGeometry();
@@ -194,7 +199,7 @@ double SystemButton::contentWidth() const {
 
 QSize SystemButton::sizeHint() const {
     const QFontMetricsF metrics(font());
-    const double height = std::max(18.0, metrics.height() + 6);
+    const double height = large_ ? std::max(28.0, metrics.height() + 8) : std::max(18.0, metrics.height() + 6);
     return QSizeF(contentWidth() + height * 0.9, height).toSize();
 }
 
@@ -213,7 +218,7 @@ void SystemButton::paintEvent(QPaintEvent*) {
     QColor text = primaryText(appearance);
     if (prominent_) {
         painter.fillPath(shape, Tokens::ember().resolve(appearance));
-        text = Qt::white;
+        text = Tokens::onEmber().resolve(appearance);
     } else {
         PaintKit::drawShadow(painter, shape, QColor::fromRgbF(0, 0, 0, dark ? 0.3f : 0.12f), 1, QPointF(0, 0.5));
         painter.fillPath(shape, dark ? QColor::fromRgbF(1, 1, 1, 0.16f) : QColor::fromRgbF(1, 1, 1, 0.95f));

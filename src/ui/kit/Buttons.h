@@ -99,6 +99,9 @@ public:
     explicit SystemButton(const QString& title, bool prominent = false, QWidget* parent = nullptr);
     void setProminent(bool prominent);
     bool prominent() const { return prominent_; }
+    // The large control size: 28 points high.
+    void setLarge(bool large);
+    bool large() const { return large_; }
     // A button that destroys something: its title in the warm red.
     void setDestructive(bool destructive);
     bool destructive() const { return destructive_; }
@@ -115,6 +118,7 @@ private:
     double contentWidth() const;
 
     bool prominent_;
+    bool large_ = false;
     bool destructive_ = false;
     std::string symbol_;
 };

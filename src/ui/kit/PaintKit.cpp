@@ -18,6 +18,15 @@ QPainterPath capsule(const QRectF& rect) {
     return roundedRect(rect, radius);
 }
 
+QString withoutWidow(const QString& text) {
+    const qsizetype last = text.lastIndexOf(QLatin1Char(' '));
+    // A single word, or a space that ends the text, has nothing to join.
+    if (last <= 0 || last + 1 >= text.size()) return text;
+    QString joined = text;
+    joined[last] = QChar(0x00A0);
+    return joined;
+}
+
 QPainterPath roundedRect(const QRectF& rect, double radius) {
     QPainterPath path;
     const double r = std::clamp(radius, 0.0, std::min(rect.width(), rect.height()) / 2);

@@ -16,6 +16,9 @@ namespace orvane::kit::PaintKit {
 
 QPainterPath capsule(const QRectF& rect);
 QPainterPath roundedRect(const QRectF& rect, double radius);
+// The text with its last two words joined by a no-break space, so a wrapped paragraph
+// never ends on one word alone.
+QString withoutWidow(const QString& text);
 QPainterPath circle(const QRectF& rect);
 // The same path moved inwards by `inset` on every side (for hairlines drawn inside the edge).
 QPainterPath insetShape(const QPainterPath& shape, double inset);

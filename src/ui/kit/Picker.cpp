@@ -8,6 +8,7 @@
 
 #include "ui/kit/Context.h"
 #include "ui/kit/FontBook.h"
+#include "ui/kit/Menu.h"
 #include "ui/kit/Symbols.h"
 
 namespace orvane::kit {
@@ -46,6 +47,7 @@ QString PickerButton::currentTitle() const {
 
 QMenu* PickerButton::buildMenu() {
     auto* menu = new QMenu(this);
+    themeMenu(*menu, appearanceOf(this));
     for (int i = 0; i < static_cast<int>(titles_.size()); ++i) {
         QAction* action = menu->addAction(titles_[static_cast<std::size_t>(i)]);
         action->setCheckable(true);

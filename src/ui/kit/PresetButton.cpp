@@ -1,11 +1,13 @@
 #include "ui/kit/PresetButton.h"
 
 #include <QContextMenuEvent>
+#include <QMenu>
 #include <QPainter>
 
 #include "ui/kit/Context.h"
 #include "ui/kit/FontBook.h"
 #include "ui/kit/Glass.h"
+#include "ui/kit/Menu.h"
 #include "ui/kit/PaintKit.h"
 #include "ui/kit/PresetRules.h"
 #include "ui/kit/Symbols.h"
@@ -15,6 +17,8 @@ namespace orvane::kit {
 namespace {
 QFont nameFont() { return FontBook::font(TextStyle::caption2, QFont::Medium); }
 constexpr double spacing = 6;
+// Room around what is drawn: the selected disc grows by 6 % and the name has descenders.
+constexpr double inset = 2;
 }  // namespace
 
 PresetButton::PresetButton(Preset preset, QWidget* parent) : PressableButton(parent), preset_(std::move(preset)) {
@@ -33,7 +37,7 @@ PresetButton::PresetButton(Preset preset, QWidget* parent) : PressableButton(par
 QSize PresetButton::sizeHint() const {
     const QFontMetricsF metrics(nameFont());
     return QSizeF(std::max(52.0, metrics.horizontalAdvance(QString::fromStdString(preset_.name)) + 4),
-                  std::ceil(disc * 1.06 + spacing + metrics.height()))
+                  std::ceil(inset + disc * 1.06 + spacing + metrics.height() + inset))
         .toSize();
 }
 
@@ -52,6 +56,7 @@ void PresetButton::setCurrent(bool current) {
 
 void PresetButton::contextMenuEvent(QContextMenuEvent* event) {
     QMenu menu(this);
+    themeMenu(menu, appearanceOf(this));
     menu.addAction(QStringLiteral("Edit Presets…"), this, [this] {
         if (onEditPresets) onEditPresets();
     });
@@ -61,7 +66,7 @@ void PresetButton::contextMenuEvent(QContextMenuEvent* event) {
 void PresetButton::paintLabel(QPainter& painter, const QRectF& box, Appearance appearance) {
     const double t = mark_.value();
     const double scale = 1 + 0.06 * t;
-    const QPointF centre(box.center().x(), box.top() + disc * 1.06 / 2);
+    const QPointF centre(box.center().x(), box.top() + inset + disc * 1.06 / 2);
     const QRectF discRect(centre.x() - disc / 2, centre.y() - disc / 2, disc, disc);
     painter.save();
     painter.translate(centre);
@@ -78,7 +83,7 @@ void PresetButton::paintLabel(QPainter& painter, const QRectF& box, Appearance a
     const QFontMetricsF metrics(font);
     painter.setFont(font);
     painter.setPen(current_ ? primaryText(appearance) : secondaryText(appearance));
-    const QRectF nameBox(box.left(), box.top() + disc * 1.06 + spacing, box.width(), metrics.height());
+    const QRectF nameBox(box.left(), box.top() + inset + disc * 1.06 + spacing, box.width(), metrics.height());
     painter.drawText(nameBox, Qt::AlignHCenter | Qt::AlignTop,
                      metrics.elidedText(QString::fromStdString(preset_.name), Qt::ElideRight, box.width()));
 }

@@ -12,6 +12,9 @@ namespace orvane::kit {
 
 enum class TextLevel { primary, secondary };
 
+// The caption under a control whose service this computer lacks; the control is disabled.
+inline QString unavailableCaption() { return QStringLiteral("Not available on this computer."); }
+
 class Text : public QWidget {
 public:
     explicit Text(const QString& text = {}, QFont font = {}, QWidget* parent = nullptr);

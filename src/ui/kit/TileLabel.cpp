@@ -102,7 +102,8 @@ void TileLabel::paintEvent(QPaintEvent*) {
         const DynamicColor ember = Tokens::ember();
         painter.fillPath(PaintKit::circle(iconBox), (on_ ? ember : ember.withOpacity(0.14)).resolve(appearance));
         Symbols::drawCentred(painter, symbol_, iconBox.center(), 14 * bounce_.scale(),
-                             on_ ? QColor(Qt::white) : Tokens::emberText().resolve(appearance), QFont::DemiBold);
+                             on_ ? Tokens::onEmber().resolve(appearance) : Tokens::emberText().resolve(appearance),
+                             QFont::DemiBold);
     } else {
         QImage image = appIcon_->scaled((iconBox.size() * 2).toSize(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         if (on_) image = PaintKit::desaturated(image, appIconSaturation());
@@ -110,7 +111,7 @@ void TileLabel::paintEvent(QPaintEvent*) {
         painter.drawImage(iconBox.topLeft(), image);
         const double t = badge_.value();
         if (t > 0.001) {
-            // "Not tinted": a white no-entry sign on an ember disc at the icon's corner.
+            // "Not tinted": a no-entry sign on an ember disc at the icon's corner.
             const double symbol = 11, d = symbol + 4;
             const QPointF centre = iconBox.bottomRight() + QPointF(3 - symbol / 2, 3 - symbol / 2);
             painter.save();
@@ -120,7 +121,7 @@ void TileLabel::paintEvent(QPaintEvent*) {
             painter.translate(-centre);
             painter.fillPath(PaintKit::circle(QRectF(centre.x() - d / 2, centre.y() - d / 2, d, d)),
                              Tokens::ember().resolve(appearance));
-            Symbols::drawCentred(painter, "nosign", centre, symbol, Qt::white, QFont::Bold);
+            Symbols::drawCentred(painter, "nosign", centre, symbol, Tokens::onEmber().resolve(appearance), QFont::Bold);
             painter.restore();
         }
     }

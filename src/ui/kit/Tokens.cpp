@@ -27,6 +27,8 @@ DynamicColor ember() { return {{0.80, 0.33, 0.15}, {0.98, 0.52, 0.27}}; }
 DynamicColor emberText() { return {{0.66, 0.24, 0.10}, {1.00, 0.68, 0.45}}; }
 DynamicColor warmRed() { return {{0.72, 0.20, 0.12}, {0.96, 0.40, 0.30}}; }
 DynamicColor emberDeep() { return DynamicColor::plain({0.86, 0.26, 0.16}); }
+// White reads at only 4.3:1 on the light ember and 2.5:1 on the dark one; a dark ink does.
+DynamicColor onEmber() { return {{0.0, 0.0, 0.0}, {0.13, 0.05, 0.01}}; }
 
 QFont numeralFont() { return FontBook::numeral(); }
 QFont numeralUnitFont() { return FontBook::unit(); }

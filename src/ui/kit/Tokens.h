@@ -39,6 +39,8 @@ DynamicColor ember();
 DynamicColor emberText();
 DynamicColor warmRed();
 DynamicColor emberDeep();  // the same in both appearances
+// Label text and symbols on a control filled with ember: 4.5:1 or better in both appearances.
+DynamicColor onEmber();
 
 QFont numeralFont();      // 44 semibold
 QFont numeralUnitFont();  // 20 medium

@@ -16,10 +16,13 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "engine/AntiDither.h"
 #include "engine/DisplayManager.h"
+#include "platform/Platform.h"
 #include "ui/kit/Context.h"
 #include "ui/kit/FontBook.h"
 #include "ui/kit/Glass.h"
+#include "ui/kit/Menu.h"
 #include "ui/kit/SymbolView.h"
 #include "ui/kit/Symbols.h"
 #include "ui/kit/TextField.h"
@@ -81,7 +84,7 @@ CozyTile::CozyTile(std::shared_ptr<AppModel> model, QWidget* parent)
 
 QString CozyTile::detail() const {
     const AppModel& m = model_.model();
-    if (m.runtime().cozyActive) return QStringLiteral("On \u00B7 tap to end");
+    if (m.runtime().cozyActive) return QStringLiteral("On \u00B7 click to end");
     const TintTarget target =
         m.eveningPlan() ? m.settings().sunset.lateNightTarget : TintTarget::preset("builtin.midnight");
     const auto state = target.resolve(m.settings().presets, m.settings().redStyle);
@@ -115,6 +118,7 @@ TrueColorTile::TrueColorTile(std::shared_ptr<AppModel> model, QWidget* parent)
         if (model_.model().resolution().status.is<TintStatus::DisabledUntil>() || !isEnabled()) return;
         setDown(false);
         QMenu menu(this);
+        kit::themeMenu(menu, kit::appearanceOf(this));
         for (int i = 0; i < static_cast<int>(menuTitles().size()); ++i)
             menu.addAction(menuTitles()[static_cast<std::size_t>(i)], this, [this, i] { choose(i); });
         menu.exec(mapToGlobal(QPoint(0, height())));
@@ -370,6 +374,7 @@ ExtrasSection::ExtrasSection(std::shared_ptr<AppModel> model, QWidget* parent)
     : QWidget(parent),
       reveal_(new kit::Text({}, kit::FontBook::font(kit::TextStyle::caption), this)),
       switch_(new kit::TintSwitch(QStringLiteral("Anti-dithering"), this)),
+      ditherCaption_(new kit::Text(kit::unavailableCaption(), kit::FontBook::font(kit::TextStyle::caption), this)),
       model_(std::move(model), [this](AppModel::Property p) {
           if (p == AppModel::Property::settings) refresh();
       }) {
@@ -392,6 +397,17 @@ ExtrasSection::ExtrasSection(std::shared_ptr<AppModel> model, QWidget* parent)
     ditherRow->addStretch(1);
     ditherRow->addWidget(switch_);
     column->addLayout(ditherRow);
+    // Without the service the switch could only pretend.
+    const auto& platform = model_.model().platform();
+    const bool ditheringAvailable = platform && AntiDither::isAvailable(platform->dithering());
+    switch_->setEnabled(ditheringAvailable);
+    ditherCaption_->setLevel(kit::TextLevel::secondary);
+    ditherCaption_->setVisible(!ditheringAvailable);
+    auto* captionRow = new QHBoxLayout;
+    captionRow->addSpacing(20);
+    captionRow->addWidget(ditherCaption_);
+    captionRow->addStretch(1);
+    column->addLayout(captionRow);
     connect(switch_, &QAbstractButton::clicked, this, [this] {
         Settings s = model_.model().settings();
         s.antiDithering =
@@ -404,7 +420,7 @@ ExtrasSection::ExtrasSection(std::shared_ptr<AppModel> model, QWidget* parent)
 QString ExtrasSection::revealText() const {
     const Settings& s = model_.model().settings();
     const QString key = s.shortcuts.reveal ? q(s.shortcuts.reveal->display()) : QStringLiteral("unbound");
-    return key + QStringLiteral(" \u00B7 ") + (s.revealTapToggles ? QStringLiteral("tap") : QStringLiteral("hold"));
+    return key + QStringLiteral(" \u00B7 ") + (s.revealTapToggles ? QStringLiteral("press") : QStringLiteral("hold"));
 }
 
 void ExtrasSection::refresh() {

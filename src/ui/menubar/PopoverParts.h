@@ -106,6 +106,8 @@ public:
     explicit ExtrasSection(std::shared_ptr<AppModel> model, QWidget* parent = nullptr);
     QString revealText() const;
     kit::TintSwitch& antiDithering() const { return *switch_; }
+    // Shown under the switch, which is disabled, where dithering cannot be controlled.
+    const kit::Text& ditheringCaption() const { return *ditherCaption_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -114,6 +116,7 @@ private:
     void refresh();
     kit::Text* reveal_;
     kit::TintSwitch* switch_;
+    kit::Text* ditherCaption_;
     kit::ModelFollower model_;
 };
 

@@ -14,6 +14,7 @@
 
 #include "platform/Platform.h"
 #include "ui/kit/Context.h"
+#include "ui/kit/PaintKit.h"
 #include "ui/kit/StatusBanner.h"
 #include "ui/kit/TintModule.h"
 #include "ui/menubar/PopoverParts.h"
@@ -90,6 +91,7 @@ PopoverView::PopoverView(std::shared_ptr<AppModel> model, Environment environmen
     setFixedWidth(popoverWidth);
     wash_ = new SkyWash(model, env_.scheduler, env_.clock, skyTime, this);
     sky_ = new SkyHero(model, env_.sky, skyTime, this);
+    sky_->setTopCornerRadius(cornerRadius);
     skySpace_ = new QWidget(this);
     skySpace_->setFixedHeight(skyLayoutHeight);
     banner_ = new kit::StatusBanner(model);
@@ -214,9 +216,15 @@ void PopoverView::resizeEvent(QResizeEvent*) {
     wash_->setGeometry(0, washTop, popoverWidth, washHeight);
 }
 
+QPainterPath PopoverView::shape(const QSizeF& size) {
+    return kit::PaintKit::roundedRect(QRectF(QPointF(0, 0), size), cornerRadius);
+}
+
 void PopoverView::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    p.fillRect(rect(), kit::windowColor(kit::appearanceOf(this)));
+    p.setRenderHint(QPainter::Antialiasing);
+    // A rounded panel: the window around it keeps its corners clear.
+    p.fillPath(shape(QSizeF(size())), kit::windowColor(kit::appearanceOf(this)));
     if (timeFirstPaint_) {
         timeFirstPaint_ = false;
         // The monotonic clock, so a timing script can set it against its own.

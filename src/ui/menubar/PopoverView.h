@@ -6,6 +6,7 @@
 #include <optional>
 #include <vector>
 
+#include <QPainterPath>
 #include <QWidget>
 
 #include "app/AppModel.h"
@@ -69,6 +70,9 @@ class RevealBox;
 class PopoverView : public QWidget {
 public:
     static constexpr int popoverWidth = 352;
+    // The panel's corners; the sky card's top corners follow them.
+    static constexpr double cornerRadius = 12;
+    static QPainterPath shape(const QSizeF& size);
     static constexpr kit::Spring extrasSpring{0.3, 1.0};
     // The banner's coming and going and what the status changes.
     static constexpr kit::Spring statusSpring{0.35, 1.0};

@@ -1,6 +1,7 @@
 #include "ui/menubar/QtTray.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include <QApplication>
 #include <QCheckBox>
@@ -11,27 +12,77 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPainter>
+#include <QRegion>
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include "platform/linux/X11Probe.h"
 #include "ui/kit/Buttons.h"
 #include "ui/kit/Context.h"
 #include "ui/kit/FontBook.h"
+#include "ui/kit/Menu.h"
+#include "ui/kit/PaintKit.h"
 #include "ui/kit/Tokens.h"
 #include "ui/menubar/AppIconRenderer.h"
+#include "ui/menubar/PopoverView.h"
 
 namespace orvane {
 
-QImage trayGlyph(const std::vector<MenuBarIcon::Layer>& layers, int pixels, const QColor& colour, bool disabled) {
-    QImage image = MenuBarIcon::image(layers, pixels / MenuBarIcon::boxSize);
-    // The glyph is black on transparent: keep its alpha, take the colour.
+namespace {
+
+constexpr QRgb glyphInk = qRgb(250, 250, 250);
+// Disabled, the ink is a mid grey: plainly dimmer, yet the edge and the ink still read.
+constexpr QRgb disabledInk = qRgb(170, 170, 170);
+constexpr QRgb glyphEdge = qRgb(24, 24, 24);
+
+// The shape's coverage grown by `radius` pixels: the edge that is drawn under the ink.
+QImage grown(const QImage& shape, double radius) {
+    QImage out(shape.size(), QImage::Format_Alpha8);
+    const int reach = static_cast<int>(std::ceil(radius));
+    for (int y = 0; y < shape.height(); ++y)
+        for (int x = 0; x < shape.width(); ++x) {
+            double best = 0;
+            for (int dy = -reach; dy <= reach; ++dy)
+                for (int dx = -reach; dx <= reach; ++dx) {
+                    const int sx = x + dx, sy = y + dy;
+                    if (sx < 0 || sy < 0 || sx >= shape.width() || sy >= shape.height()) continue;
+                    const double weight = std::clamp(radius + 1 - std::hypot(dx, dy), 0.0, 1.0);
+                    best = std::max(best, weight * qAlpha(shape.pixel(sx, sy)));
+                }
+            // Doubled: an edge beside a thin, half-covered stroke still closes its outline.
+            out.scanLine(y)[x] = static_cast<uchar>(std::min(255L, 2 * std::lround(best)));
+        }
+    return out;
+}
+
+}  // namespace
+
+QImage trayGlyph(const std::vector<MenuBarIcon::Layer>& layers, int pixels, bool disabled) {
+    const QImage shape = MenuBarIcon::image(layers, pixels / MenuBarIcon::boxSize);
+    const QImage edge = grown(shape, pixels / 22.0);
+    QImage image(shape.size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
     QPainter p(&image);
-    p.setCompositionMode(QPainter::CompositionMode_SourceIn);
-    QColor c = colour;
-    if (disabled) c.setAlphaF(c.alphaF() * 0.35);
-    p.fillRect(image.rect(), c);
+    // Each colour takes its coverage from a mask: the edge first, the ink over it.
+    const auto layer = [&](const QImage& mask, QRgb colour) {
+        QImage tinted(mask.size(), QImage::Format_ARGB32_Premultiplied);
+        tinted.fill(QColor::fromRgb(colour));
+        QPainter t(&tinted);
+        t.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+        t.drawImage(0, 0, mask);
+        t.end();
+        p.drawImage(0, 0, tinted);
+    };
+    layer(edge, glyphEdge);
+    layer(shape, disabled ? disabledInk : glyphInk);
     p.end();
     return image;
+}
+
+QIcon trayIcon(const std::vector<MenuBarIcon::Layer>& layers, bool disabled) {
+    QIcon icon;
+    for (const int px : {22, 44}) icon.addPixmap(QPixmap::fromImage(trayGlyph(layers, px, disabled)));
+    return icon;
 }
 
 QtTrayItem::QtTrayItem() : icon_(std::make_unique<QSystemTrayIcon>()) {
@@ -43,16 +94,14 @@ QtTrayItem::QtTrayItem() : icon_(std::make_unique<QSystemTrayIcon>()) {
         if (reason == QSystemTrayIcon::Context) onClick(TrayClick::context, control);
         else if (reason == QSystemTrayIcon::Trigger) onClick(TrayClick::trigger, control);
     });
-    icon_->show();
 }
 
 QtTrayItem::~QtTrayItem() { icon_->hide(); }
 
 void QtTrayItem::redraw() {
-    const QColor colour = kit::primaryText(kit::defaultContext().appearance);
-    QIcon icon;
-    for (const int px : {22, 44}) icon.addPixmap(QPixmap::fromImage(trayGlyph(layers_, px, colour, disabled_)));
-    icon_->setIcon(icon);
+    icon_->setIcon(trayIcon(layers_, disabled_));
+    // Shown once it has something to show: an icon without one is refused with a warning.
+    if (!icon_->isVisible()) icon_->show();
 }
 
 void QtTrayItem::setImage(const std::vector<MenuBarIcon::Layer>& layers) {
@@ -99,6 +148,7 @@ void fill(QMenu& menu, const std::vector<TrayMenuEntry>& entries) {
 void QtTrayItem::showMenu(const std::vector<TrayMenuEntry>& entries) {
     // Rebuilt from the model before each showing.
     menu_ = std::make_unique<QMenu>();
+    kit::themeMenu(*menu_, kit::defaultContext().appearance);
     fill(*menu_, entries);
     menu_->popup(anchor_.isValid() ? anchor_.bottomLeft() : QCursor::pos());
 }
@@ -120,22 +170,75 @@ QPoint popoverOrigin(const QRect& anchor, const QSize& size, const QRect& availa
     return {x, y};
 }
 
-PopoverWindow::PopoverWindow(QWidget* content, std::function<QRect()> anchor)
+namespace {
+// The hairline around the panel, over everything the content draws.
+class PopoverEdge final : public QWidget {
+public:
+    explicit PopoverEdge(QWidget* parent) : QWidget(parent) {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setAttribute(Qt::WA_NoSystemBackground);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.setRenderHint(QPainter::Antialiasing);
+        const double line = 1.0 / devicePixelRatioF();
+        p.setPen(QPen(kit::separatorColor(kit::appearanceOf(this)), line));
+        p.setBrush(Qt::NoBrush);
+        const QRectF box = QRectF(rect()).adjusted(line / 2, line / 2, -line / 2, -line / 2);
+        p.drawPath(kit::PaintKit::roundedRect(box, PopoverView::cornerRadius - line / 2));
+    }
+};
+}  // namespace
+
+PopoverWindow::PopoverWindow(QWidget* content, std::function<QRect()> anchor, std::function<bool()> compositing)
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
       content_(content),
-      anchor_(std::move(anchor)) {
+      edge_(new PopoverEdge(this)),
+      anchor_(std::move(anchor)),
+      compositing_(std::move(compositing)) {
     setWindowTitle(QStringLiteral("Orvane"));
+    // The content paints the rounded panel; outside it the window stays clear.
+    setAttribute(Qt::WA_TranslucentBackground);
+    if (!compositing_)
+        compositing_ = [] {
+            return QGuiApplication::platformName() == QLatin1String("xcb") &&
+                   platform::linuxsys::compositingManagerRunning();
+        };
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->addWidget(content_);
+    edge_->raise();
     QObject::connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
         if (state == Qt::ApplicationInactive && isVisible()) hide();
     });
 }
 
+void PopoverWindow::applyShape() {
+    if (compositing_()) clearMask();
+    else setMask(QRegion(PopoverView::shape(QSizeF(size())).toFillPolygon().toPolygon()));
+}
+
+void PopoverWindow::paintEvent(QPaintEvent*) {
+    // Cut by a mask, the window shows no desktop behind its soft edge: the panel's colour
+    // goes under it instead of black.
+    if (!masked()) return;
+    QPainter p(this);
+    p.fillRect(rect(), kit::windowColor(kit::appearanceOf(this)));
+}
+
+void PopoverWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    edge_->setGeometry(rect());
+    edge_->raise();
+    applyShape();
+}
+
 void PopoverWindow::show() {
     adjustSize();
+    applyShape();
     const QRect a = anchor_ ? anchor_() : QRect(QCursor::pos(), QSize(1, 1));
     QScreen* screen = QGuiApplication::screenAt(a.center());
     if (!screen) screen = QGuiApplication::primaryScreen();
@@ -158,11 +261,6 @@ void PopoverWindow::hideEvent(QHideEvent* event) {
     if (didClose) didClose();
 }
 
-void PopoverWindow::paintEvent(QPaintEvent*) {
-    QPainter p(this);
-    p.fillRect(rect(), kit::windowColor(kit::appearanceOf(this)));
-}
-
 // --- Notice ---
 
 namespace {
@@ -171,7 +269,7 @@ namespace {
 kit::Appearance noticeAppearance = kit::Appearance::light;
 
 QLabel* label(const QString& text, double points, QFont::Weight weight, bool secondary, QWidget* parent) {
-    auto* l = new QLabel(text, parent);
+    auto* l = new QLabel(kit::PaintKit::withoutWidow(text), parent);
     l->setFont(kit::FontBook::system(points, weight));
     l->setWordWrap(true);
     l->setTextFormat(Qt::RichText);
@@ -189,8 +287,9 @@ QWidget* step(int number, const QString& html, QWidget* parent) {
     badge->setFixedSize(22, 22);
     badge->setAlignment(Qt::AlignCenter);
     badge->setFont(kit::FontBook::system(12, QFont::Bold));
-    badge->setStyleSheet(QStringLiteral("background:%1;color:white;border-radius:11px;")
-                             .arg(kit::Tokens::ember().resolve(noticeAppearance).name()));
+    badge->setStyleSheet(QStringLiteral("background:%1;color:%2;border-radius:11px;")
+                             .arg(kit::Tokens::ember().resolve(noticeAppearance).name(),
+                                  kit::Tokens::onEmber().resolve(noticeAppearance).name()));
     h->addWidget(badge, 0, Qt::AlignTop);
     h->addWidget(label(html, 14, QFont::Normal, false, row), 1);
     return row;
@@ -316,6 +415,8 @@ HiddenIconNotice::HiddenIconNotice(StatusItemController::NoticeActions actions, 
     auto* buttons = new QHBoxLayout;
     auto* quit = new kit::SystemButton(QStringLiteral("Quit Orvane"), false, this);
     auto* settings = new kit::SystemButton(QStringLiteral("Orvane Settings"), true, this);
+    quit->setLarge(true);
+    settings->setLarge(true);
     settings_ = settings;
     buttons->addWidget(quit);
     buttons->addStretch(1);

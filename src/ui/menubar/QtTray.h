@@ -20,8 +20,12 @@ class QMenu;
 
 namespace orvane {
 
-// The glyph in a colour at a pixel size, faded to 35 % when disabled.
-QImage trayGlyph(const std::vector<MenuBarIcon::Layer>& layers, int pixels, const QColor& colour, bool disabled);
+// The glyph at a pixel size as the tray shows it. A tray host never tells its panel's
+// colour, so the glyph is light with a dark edge and reads on dark and light panels alike;
+// disabled, its ink is grey.
+QImage trayGlyph(const std::vector<MenuBarIcon::Layer>& layers, int pixels, bool disabled);
+// Both sizes a tray asks for, 22 and 44 pixels.
+QIcon trayIcon(const std::vector<MenuBarIcon::Layer>& layers, bool disabled);
 
 class QtTrayItem final : public TrayItem {
 public:
@@ -43,6 +47,8 @@ public:
     // Where the last activation happened: the icon's geometry, else the pointer.
     QRect anchor() const { return anchor_; }
     QSystemTrayIcon& icon() { return *icon_; }
+    // The menu last shown, while it lives.
+    QMenu* menu() const { return menu_.get(); }
 
 private:
     void redraw();
@@ -69,22 +75,31 @@ private:
 // and above it in the lower, kept 8 pt inside the available area.
 QPoint popoverOrigin(const QRect& anchor, const QSize& size, const QRect& available);
 
-// The popover's frameless tool window around a content widget.
+// The popover's frameless tool window around a content widget: a rounded panel with a
+// hairline edge. Under a compositing manager its corners are truly transparent; without
+// one they are cut away with a shape mask (an ARGB window would show them black).
 class PopoverWindow final : public QWidget, public PopoverPort {
 public:
-    PopoverWindow(QWidget* content, std::function<QRect()> anchor);
+    // `compositing` absent: asks the X server at each showing.
+    PopoverWindow(QWidget* content, std::function<QRect()> anchor, std::function<bool()> compositing = {});
     bool isShown() const override { return isVisible(); }
     void show() override;
     void close() override { hide(); }
+    // Whether the corners are cut with a mask (no compositing manager at the last showing).
+    bool masked() const { return !mask().isEmpty(); }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void applyShape();
     QWidget* content_;
+    QWidget* edge_;
     std::function<QRect()> anchor_;
+    std::function<bool()> compositing_;
 };
 
 // The hidden-icon notice's content, 540 wide.

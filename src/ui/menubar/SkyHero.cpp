@@ -392,8 +392,27 @@ void SkyHero::paintCard(QPainter& painter, const QRect& dirty) {
     painter.restore();
 }
 
+void SkyHero::setTopCornerRadius(double radius) {
+    topCornerRadius_ = radius;
+    update();
+}
+
 void SkyHero::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
+    if (topCornerRadius_ > 0) {
+        // Top corners rounded, the bottom ones square: the card runs on under what follows.
+        const double r = topCornerRadius_, w = width(), h = height();
+        QPainterPath clip;
+        clip.moveTo(0, h);
+        clip.lineTo(0, r);
+        clip.arcTo(QRectF(0, 0, 2 * r, 2 * r), 180, -90);
+        clip.lineTo(w - r, 0);
+        clip.arcTo(QRectF(w - 2 * r, 0, 2 * r, 2 * r), 90, -90);
+        clip.lineTo(w, h);
+        clip.closeSubpath();
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setClipPath(clip);
+    }
     paintCard(painter, event->rect());
 }
 

@@ -99,6 +99,9 @@ public:
     // What a twinkle frame changes: the star field down to the horizon and the moon's
     // glade.
     QRegion twinkleRegion() const;
+    // Rounds the card's two top corners (its host's corners); 0 keeps them square.
+    void setTopCornerRadius(double radius);
+    double topCornerRadius() const { return topCornerRadius_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -109,6 +112,7 @@ protected:
     void leaveEvent(QEvent* event) override;
 
 private:
+    double topCornerRadius_ = 0;
     void modelChanged();
     void updateTimers();
     void updateChildren();

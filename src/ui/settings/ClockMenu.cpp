@@ -7,6 +7,8 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include "ui/kit/Context.h"
+#include "ui/kit/Menu.h"
 #include "ui/kit/Symbols.h"
 #include "ui/settings/EveningLook.h"
 #include "ui/settings/EveningRules.h"
@@ -47,6 +49,7 @@ void ClockMenu::setTime(ClockTime time) {
 
 QMenu* ClockMenu::buildMenu() {
     auto* menu = new QMenu(this);
+    kit::themeMenu(*menu, kit::appearanceOf(this));
     const auto entries = EveningRules::clockMenuEntries(range_, time_);
     for (std::size_t i = 0; i < entries.size(); ++i) {
         QAction* action = menu->addAction(QString::fromStdString(entries[i].text));

@@ -1,0 +1,128 @@
+#include "app/CommandLine.h"
+
+#include <algorithm>
+#include <string_view>
+
+#include "app/Commands.h"
+
+namespace orvane {
+
+namespace {
+
+constexpr std::string_view program = "orvane";
+
+CommandLine::Verdict fault(const std::string& message) {
+    return {std::string(program) + ": " + message + "\n", false, CommandLine::usageStatus};
+}
+
+std::string quoted(const std::string& value) { return "\"" + value + "\""; }
+
+// The value an option needs, or what was wrong with it.
+struct Checked {
+    std::optional<std::string> problem;
+};
+
+Checked kelvinValue(const std::optional<std::string>& value) {
+    constexpr const char* range = "--set-kelvin needs whole kelvin from 500 to 6500";
+    if (!value) return {range};
+    const auto k = Commands::integerText(*value);
+    if (!k || *k < 500 || *k > 6500) return {std::string(range) + ", not " + quoted(*value)};
+    return {};
+}
+
+Checked dimValue(const std::optional<std::string>& value) {
+    constexpr const char* range = "--set-dim needs a brightness from 0 to 1, or a percentage up to 100";
+    if (!value) return {range};
+    const auto d = Commands::fractionText(*value);
+    if (!d || *d < 0 || *d > 100) return {std::string(range) + ", not " + quoted(*value)};
+    return {};
+}
+
+Checked minutesValue(const std::optional<std::string>& value) {
+    if (!value) return {};  // 15 minutes
+    const auto m = Commands::integerText(*value);
+    if (!m || *m < 1 || *m > 1440)
+        return {"--true-color needs minutes from 1 to 1440 (15 when left out), not " + quoted(*value)};
+    return {};
+}
+
+}  // namespace
+
+std::string CommandLine::version() { return std::string("Orvane ") + ORVANE_VERSION + "\n"; }
+
+std::string CommandLine::usage() {
+    return "Usage: orvane [OPTION]... [URL]...\n"
+           "Warms the screens in the evening. Without options it starts (or, when it is\n"
+           "running already, hands its URLs to the running instance).\n"
+           "\n"
+           "Commands for the running instance (sent over the session bus; exits at once):\n"
+           "  --set-kelvin K         warmth in kelvin, 500 to 6500\n"
+           "  --set-dim D            brightness, 0 to 1 or a percentage up to 100\n"
+           "  --preset NAME          apply the preset of that name\n"
+           "  --toggle               switch the tint off or on\n"
+           "  --reveal               show true colour until sent again\n"
+           "  --wind-down            switch wind-down on or off\n"
+           "  --true-color [MIN]     true colour for MIN minutes, 1 to 1440 (15)\n"
+           "  --follow-evening       follow the evening plan again\n"
+           "\n"
+           "Other modes:\n"
+           "  --render-icon DIR      draw the application icon into DIR as PNG files\n"
+           "  --render-ui DIR        draw every window into DIR as PNG files\n"
+           "  --selftest [--dry-run] [--json FILE]\n"
+           "                         check the tint on every display and report\n"
+           "  -h, --help             show this help and exit\n"
+           "  --version              show the version and exit\n"
+           "\n"
+           "URLs (also through xdg-open once installed): orvane://set?kelvin=K&dim=D,\n"
+           "orvane://preset/NAME, orvane://toggle, orvane://reveal, orvane://winddown,\n"
+           "orvane://truecolor?minutes=MIN, orvane://evening\n"
+           "\n"
+           "Settings live in $XDG_CONFIG_HOME/orvane/app.orvane.Orvane.json\n"
+           "(~/.config/orvane/app.orvane.Orvane.json when XDG_CONFIG_HOME is unset).\n";
+}
+
+std::optional<CommandLine::Verdict> CommandLine::check(const std::vector<std::string>& arguments) {
+    const auto has = [&](std::string_view option) {
+        return std::find(arguments.begin() + std::min<std::size_t>(1, arguments.size()), arguments.end(), option) !=
+               arguments.end();
+    };
+    // Asked for help, the user gets it, whatever else the line holds.
+    if (has("--help") || has("-h")) return Verdict{usage(), true, 0};
+    if (has("--version")) return Verdict{version(), true, 0};
+    // The self-test reads its own options from the whole line.
+    if (has("--selftest")) return std::nullopt;
+
+    for (std::size_t i = 1; i < arguments.size(); ++i) {
+        const std::string& a = arguments[i];
+        const bool last = i + 1 == arguments.size();
+        const auto next = [&]() -> std::optional<std::string> {
+            if (last) return std::nullopt;
+            return arguments[++i];
+        };
+        Checked checked;
+        if (a == "--set-kelvin") {
+            checked = kelvinValue(next());
+        } else if (a == "--set-dim") {
+            checked = dimValue(next());
+        } else if (a == "--preset") {
+            if (!next()) checked = {"--preset needs the name of a preset"};
+        } else if (a == "--true-color") {
+            // The minutes may be left out: a following option or URL is not taken for them.
+            std::optional<std::string> minutes;
+            if (!last && !arguments[i + 1].starts_with("--") && !Commands::isURL(arguments[i + 1])) minutes = next();
+            checked = minutesValue(minutes);
+        } else if (a == "--render-ui" || a == "--render-icon") {
+            next();  // a path, whatever it looks like; the last one is let be
+        } else if (a == "--toggle" || a == "--reveal" || a == "--wind-down" || a == "--follow-evening") {
+        } else if (Commands::isURL(a)) {
+        } else if (a.starts_with("-")) {
+            return fault("unknown option " + a + " (see orvane --help)");
+        } else {
+            return fault("unexpected argument " + quoted(a) + " (see orvane --help)");
+        }
+        if (checked.problem) return fault(*checked.problem);
+    }
+    return std::nullopt;
+}
+
+}  // namespace orvane
