@@ -102,6 +102,7 @@ TEST_F(PanesTest, GeneralTextsFollowTheModel) {
     model->change([](Settings& s, RuntimeState&) { s.showMenuBarIcon = true; });
     EXPECT_TRUE(general->iconCaption().isHidden());
     EXPECT_EQ(general->launchCaption().isHidden(), LaunchAtLogin::isAvailable(sim->loginItems()));
+    EXPECT_EQ(general->launchCaption().text(), QStringLiteral("Not available on this computer."));
 
     EXPECT_EQ(general->smoothingPicker().picker().titles(),
               (std::vector<QString>{QStringLiteral("Instant"), QStringLiteral("150 ms"), QStringLiteral("400 ms")}));

@@ -96,12 +96,15 @@ GeneralPane::GeneralPane(const PaneEnvironment& environment, QWidget* parent)
         [this](OverrideBehavior b) { override_->setSubtitle(q(GeneralRules::overrideDetail(b))); });
 
     auto* app = addSection(QStringLiteral("App"));
-    app->addRow(new kit::SwitchRow(QStringLiteral("Launch at login"), std::nullopt,
-                                   kit::operationField<bool>(
-                                       model, [](const Settings& s) { return s.launchAtLogin; },
-                                       [](AppModel& m, bool on) { m.setLaunchAtLogin(on); })));
-    launchCaption_ = app->addCaption(QStringLiteral("Available when running from the .app bundle."));
-    launchCaption_->setVisible(!LaunchAtLogin::isAvailable(model->platform()->loginItems()));
+    auto* launch = app->addRow(new kit::SwitchRow(QStringLiteral("Launch at login"), std::nullopt,
+                                                  kit::operationField<bool>(
+                                                      model, [](const Settings& s) { return s.launchAtLogin; },
+                                                      [](AppModel& m, bool on) { m.setLaunchAtLogin(on); })));
+    // Without a way to start at login the switch only shows what is stored.
+    const bool canLaunch = LaunchAtLogin::isAvailable(model->platform()->loginItems());
+    launch->setEnabled(canLaunch);
+    launchCaption_ = app->addCaption(kit::unavailableCaption());
+    launchCaption_->setVisible(!canLaunch);
     app->addRow(new kit::SwitchRow(QStringLiteral("Show icon in the panel"), std::nullopt,
                                    kit::settingField(model, &Settings::showMenuBarIcon)));
     iconCaption_ = app->addCaption(QStringLiteral("With the icon hidden, open the app again to show Settings."));
