@@ -12,56 +12,15 @@
 #include <QImage>
 #include <QPainter>
 
-#include "app/AppModel.h"
-#include "app/SettingsStore.h"
-#include "core/Calendar.h"
-#include "engine/TintEngine.h"
-#include "platform/FakeScheduler.h"
-#include "platform/UserDefaults.h"
-#include "platform/sim/SimPlatform.h"
+#include "BenchMachine.h"
+#include "QtBenchMain.h"
 #include "ui/menubar/SkyHero.h"
 
 namespace orvane {
 namespace {
 
-struct Machine {
-    std::filesystem::path directory;
-    std::shared_ptr<platform::FakeClock> clock = std::make_shared<platform::FakeClock>();
-    std::shared_ptr<platform::FakeScheduler> scheduler = std::make_shared<platform::FakeScheduler>(clock);
-    std::shared_ptr<platform::sim::SimPlatform> sim;
-    std::shared_ptr<TintEngine> engine;
-    std::shared_ptr<AppModel> model;
-
-    explicit Machine(Date now) {
-        std::string pattern = (std::filesystem::temp_directory_path() / "orvane-bench-XXXXXX").string();
-        directory = ::mkdtemp(pattern.data());
-        ::setenv("ORVANE_PLATFORM", "sim", 1);
-        ::setenv("XDG_CONFIG_HOME", (directory / "config").c_str(), 1);
-        ::setenv("XDG_RUNTIME_DIR", (directory / "runtime").c_str(), 1);
-        clock->setNow(now);
-        for (const char* sub : {"config", "runtime", "sim"}) std::filesystem::create_directories(directory / sub);
-        sim = std::make_shared<platform::sim::SimPlatform>(platform::Runtime{clock, scheduler}, directory / "sim");
-        auto defaults = platform::UserDefaults::open(directory / "defaults.json");
-        auto store = std::make_shared<SettingsStore>(defaults, scheduler);
-        engine = std::make_shared<TintEngine>(sim);
-        AppModel::Environment environment;
-        environment.platform = sim;
-        environment.systemTimeZone = [] { return *TimeZone::named("Europe/Berlin"); };
-        model = AppModel::create(engine, store, environment);
-        Settings settings = model->settings();
-        settings.sunset.locationSource = LocationSource::City{"2950159"};  // Berlin
-        model->setSettings(settings);
-        model->setRenderTonightReduction(0.62);
-        scheduler->advance(2.5);
-    }
-    ~Machine() {
-        model.reset();
-        engine->detachAll();
-        engine.reset();
-        std::error_code ignored;
-        std::filesystem::remove_all(directory, ignored);
-    }
-};
+using bench::Machine;
+using bench::minimum;
 
 // The card at Berlin on a June night, moon up and stars twinkling: the dearest frame.
 struct NightCard {
@@ -82,8 +41,6 @@ struct NightCard {
     }
     void nextFrame() { machine.clock->setNow(machine.clock->now() + 1.0 / 30); }
 };
-
-double minimum(const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); }
 
 // The very first paint in the process, as when the popover first opens: the blurred
 // silhouettes of the sun, the moon, the glade and every character of the rows are made then
@@ -156,11 +113,4 @@ BENCHMARK(refreshSkyCard)->Unit(benchmark::kMillisecond)->ComputeStatistics("min
 }  // namespace
 }  // namespace orvane
 
-int main(int argc, char** argv) {
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return orvane::bench::runWidgetBenchmarks(argc, argv); }

@@ -170,6 +170,9 @@ public:
     void tryRestBreak() const { onTryRestBreak.notify(); }
 
     // Derived values.
+    TimeZone systemZone() const { return environment_.systemTimeZone(); }
+    // The computer's calendar: the statistics' days are counted in it.
+    Calendar systemCalendar() const { return Calendar(systemZone()); }
     Multiplier effectiveWhite(const TintState& state) const;
     std::optional<TintMethod> primaryMethod() const;
     std::optional<double> tonightReduction() const;
@@ -237,8 +240,6 @@ private:
     void recomputeSoon(std::optional<Transition> transition);
     void resolutionDidChange();
 
-    TimeZone systemZone() const { return environment_.systemTimeZone(); }
-    Calendar systemCalendar() const { return Calendar(systemZone()); }
     Location resolveLocation() const;
     void relocate();
     void rememberDisplayNames();

@@ -28,6 +28,9 @@ class PortalAppearance;
 
 namespace orvane {
 
+class SettingsWindow;
+class StatusItemController;
+
 class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
 public:
     explicit AppDelegate(std::shared_ptr<platform::Platform> platform);
@@ -52,6 +55,7 @@ public:
     // What a later start handed over (its arguments without the program path): its URLs,
     // or else a reopen.
     void handOver(const std::vector<std::string>& arguments);
+    // Shows the settings; false.
     bool applicationShouldHandleReopen();
     void applicationWillTerminate();
 
@@ -63,10 +67,31 @@ public:
 
     // The open-popover hotkey's action.
     void showPopover();
-    // The settings window; not part of this build yet, so only noted in the log.
-    void showSettings();
+    // The settings window, made on first use and kept for the life of the process: closes
+    // the popover, brings the window to the front and, with a pane name, posts
+    // "openSettingsPane" so an open window switches to it.
+    void showSettings(std::optional<std::string> pane = std::nullopt);
+    // Null until first shown.
+    SettingsWindow* settingsWindow() const { return settingsWindow_.get(); }
+    // Null until launched.
+    StatusItemController* statusItem() const { return statusItem_.get(); }
+
+    // Checks the display with this key (none: every connected display) for the tint
+    // method that reaches its screen; dropped while a check runs. The popover closes first.
+    void runMethodCheck(const std::optional<std::string>& displayKey);
+    bool methodCheckRunning() const { return methodCheckRunning_; }
+    // The first-run window: made on the first call and kept while closed, so the next call
+    // shows it again as it was; "Start" drops it.
+    void showOnboarding();
+    QWidget* onboardingWindow() const { return onboardingWindow_.get(); }
+
+    // The question on screen; null before launch.
+    class QtMethodCheckAsker* methodCheckAsker() const { return methodCheckAsker_.get(); }
 
 private:
+    // Makes (once) and presents the window; a pane name only chooses the first pane.
+    void openSettingsWindow(const std::optional<std::string>& pane);
+
     std::shared_ptr<platform::Platform> platform_;
     std::shared_ptr<TintSafety> safety_;
     std::shared_ptr<TintEngine> engine_;
@@ -76,15 +101,20 @@ private:
     std::unique_ptr<GlobalHotkeys> hotkeys_;
     std::vector<Subscription> hotkeySubscriptions_;
     std::shared_ptr<class PopoverWindow> popoverWindow_;
-    std::shared_ptr<class StatusItemController> statusItem_;
+    std::shared_ptr<StatusItemController> statusItem_;
     // The overlays' floating panels, shared by the controllers that show them.
     std::unique_ptr<app::Panels> panels_;
     std::shared_ptr<ComfortController> comfort_;
     std::unique_ptr<QWidget> debugPopover_;
+    std::unique_ptr<SettingsWindow> settingsWindow_;
+    std::unique_ptr<QWidget> onboardingWindow_;
     std::unique_ptr<platform::linuxsys::PortalAppearance> portalAppearance_;
     // Declared after the panels it shows on, so it goes first.
     std::unique_ptr<RestBreakController> restBreaks_;
     std::vector<Subscription> hooks_;
+    std::unique_ptr<class QtMethodCheckAsker> methodCheckAsker_;
+    std::shared_ptr<class MethodCheckController> methodCheck_;
+    bool methodCheckRunning_ = false;
     bool terminating_ = false;
     platform::Log log_{"app"};
 };

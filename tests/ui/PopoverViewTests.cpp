@@ -35,7 +35,6 @@ protected:
         e.clock = clock;
         e.sky.locale = "en_US";
         e.sky.random = std::make_shared<std::mt19937_64>(7);
-        e.sky.notifications = &notifications;
         e.quit = [this] { ++quits; };
         e.showWhy = [this] { ++whyShown; };
         auto view = std::make_unique<PopoverView>(model, e, skyTime, window.get());
@@ -459,6 +458,16 @@ TEST_F(PopoverTest, KelvinFieldShowsWhatIsApplied) {
     settle();
     EXPECT_EQ(field.text(), "3400") << "follows the applied kelvin";
     EXPECT_EQ(KelvinField::parse("\u0663\u0664"), 34) << "any script's digits count";
+}
+
+TEST_F(PopoverTest, KelvinFieldWearsTheKitFieldInDark) {
+    startInBerlin(manualSettings(2750));
+    KelvinField field(model);
+    field.setText("");  // the ground alone, no digits over it
+    const QImage image = kit::RenderHarness::render(field, kit::Appearance::dark);
+    // Sampled inside the rounded box, away from its edge: a plain line edit paints white here.
+    const QColor ground = image.pixelColor(image.width() / 2, image.height() / 2);
+    EXPECT_LT(ground.lightnessF(), 0.5) << qPrintable(ground.name());
 }
 
 TEST_F(PopoverTest, WhySheetTexts) {

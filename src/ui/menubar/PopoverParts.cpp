@@ -23,6 +23,7 @@
 #include "ui/kit/Glass.h"
 #include "ui/kit/SymbolView.h"
 #include "ui/kit/Symbols.h"
+#include "ui/kit/TextField.h"
 #include "ui/kit/Text.h"
 #include "ui/kit/TileLabel.h"
 #include "ui/kit/TintSwitch.h"
@@ -300,7 +301,7 @@ FooterRow::FooterRow(std::shared_ptr<AppModel> model, std::function<void()> togg
                                         this)),
       settings_(new kit::GlassIconButton(
           "gearshape.fill", QStringLiteral("Settings\u2026"), 30, {},
-          [this] { kit::contextOf(this).notifications->post(kit::Notifications::openSettings); }, this)),
+          [this] { kit::notificationsOf(this).post(kit::Notifications::openSettings); }, this)),
       quit_(new kit::GlassIconButton("power", QStringLiteral("Quit Orvane (removes the tint)"), 30, {}, std::move(quit),
                                      this)),
       model_(std::move(model), [this](AppModel::Property p) {
@@ -480,6 +481,7 @@ KelvinField::KelvinField(std::shared_ptr<AppModel> model, QWidget* parent)
     setFixedWidth(72);
     setAlignment(Qt::AlignRight);
     setFont(kit::FontBook::font(kit::TextStyle::body));
+    kit::adoptFieldLook(*this);
     setToolTip(QStringLiteral("Type a value from 500 to 6500"));
     setAccessibleName(QStringLiteral("Kelvin"));
     setText(QString::number(shownKelvin_));
@@ -508,6 +510,22 @@ void KelvinField::submit() {
     // rounded back to the kelvin already in force would otherwise stay on screen.
     shownKelvin_ = m.resolution().modeState.kelvin;
     setText(QString::number(shownKelvin_));
+}
+
+void KelvinField::paintEvent(QPaintEvent* event) {
+    kit::paintFieldBackground(*this);
+    QLineEdit::paintEvent(event);
+}
+
+// The focus ring comes and goes with the focus.
+void KelvinField::focusInEvent(QFocusEvent* event) {
+    QLineEdit::focusInEvent(event);
+    update();
+}
+
+void KelvinField::focusOutEvent(QFocusEvent* event) {
+    QLineEdit::focusOutEvent(event);
+    update();
 }
 
 void KelvinField::follow() {
