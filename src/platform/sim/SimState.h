@@ -100,7 +100,7 @@ struct SimState {
     SimNightShift nightShift;
     std::map<std::string, std::string> sysctl;
     OSVersion osVersion{26, 1, 0};
-    // Ports this machine lacks: "colorAdjustments", "backlight", "nightShift", "i2c".
+    // Ports this machine lacks: "colorAdjustments", "backlight", "nightShift", "i2c", "preferences".
     std::set<std::string> missingPorts;
     std::map<std::string, SimFailure> failures;  // by facility name
     bool compositing = true;
