@@ -9,7 +9,8 @@
 namespace orvane::testing {
 
 struct PanelRecord {
-    std::string kind;  // "brightness" or "restBreak"
+    std::string kind;  // "brightness", "restBreak" or "identifier"
+    std::string text;  // the identifier's name
     double width = 0;
     double height = 0;
     bool visible = false;
@@ -30,6 +31,11 @@ public:
     }
     std::unique_ptr<app::Panel> restBreakPanel(double width, double height, const app::RestBreakHUDState&) override {
         return make("restBreak", width, height);
+    }
+    std::unique_ptr<app::Panel> identifierPanel(double width, double height, const std::string& name, bool) override {
+        auto panel = make("identifier", width, height);
+        made.back()->text = name;
+        return panel;
     }
 
 private:

@@ -68,7 +68,8 @@ AppModel::AppModel(std::shared_ptr<TintEngine> engine, std::shared_ptr<SettingsS
     preciseLocation_ =
         std::make_unique<PreciseLocation>(environment_.locationProvider, environment_.platform->scheduler());
     frontmost_ =
-        std::make_unique<FrontmostAppObserver>(environment_.platform->workspace(), environment_.platform->displays());
+        std::make_unique<FrontmostAppObserver>(environment_.platform->workspace(), environment_.platform->displays(),
+                                               environment_.platform->appCatalog());
 }
 
 void AppModel::start() {
@@ -406,6 +407,8 @@ ResolverInput AppModel::input() const {
     in.location = location_;
     in.runtime = runtime_;
     in.frontmostBundleID = frontmostBundleID_;
+    if (frontmostAppInfo_ && frontmostAppInfo_->bundleID == frontmostBundleID_)
+        in.frontmostWindowClass = frontmostAppInfo_->windowClass;
     in.frontmostIsFullScreen = frontmostIsFullScreen_;
     in.revealHeld = revealHeld_;
     in.securityPromptVisible = securityPromptVisible_;
@@ -652,9 +655,12 @@ void AppModel::setLaunchAtLogin(bool on) {
 }
 
 void AppModel::toggleExclusion(const std::string& bundleID, const std::string& name) {
+    // For the front application, an entry stored under its window class is its entry too.
+    std::optional<std::string> windowClass;
+    if (frontmostAppInfo_ && frontmostAppInfo_->bundleID == bundleID) windowClass = frontmostAppInfo_->windowClass;
     change([&](Settings& s, RuntimeState&) {
         const auto found = std::find_if(s.excludedApps.begin(), s.excludedApps.end(),
-                                        [&](const ExcludedApp& app) { return app.bundleID == bundleID; });
+                                        [&](const ExcludedApp& app) { return app.matches(bundleID, windowClass); });
         if (found != s.excludedApps.end()) s.excludedApps.erase(found);
         else s.excludedApps.push_back(ExcludedApp{bundleID, name, false});
     });

@@ -2,10 +2,13 @@
 
 #include <cmath>
 
+#include "platform/Platform.h"
+
 namespace orvane {
 
-FrontmostAppObserver::FrontmostAppObserver(platform::Workspace& workspace, platform::Displays& displays)
-    : workspace_(workspace), displays_(displays) {
+FrontmostAppObserver::FrontmostAppObserver(platform::Workspace& workspace, platform::Displays& displays,
+                                           platform::AppCatalog& catalog)
+    : workspace_(workspace), displays_(displays), catalog_(catalog) {
     // The handles die with this object, so the callbacks never see it gone.
     for (const auto event :
          {platform::WorkspaceEvent::didActivateApplication, platform::WorkspaceEvent::activeSpaceDidChange})
@@ -20,8 +23,13 @@ void FrontmostAppObserver::refresh() {
         return;
     }
     Info info;
-    info.bundleID = *app->bundleIdentifier;
-    info.name = app->localizedName.value_or(info.bundleID);
+    info.windowClass = *app->bundleIdentifier;
+    // The program's own windows keep its bundle identifier, which the model looks for.
+    info.bundleID = info.windowClass == platform::bundleIdentifier
+                        ? info.windowClass
+                        : catalog_.applicationID(info.windowClass, app->windowInstance);
+    const auto known = catalog_.application(info.bundleID);
+    info.name = known ? known->name : app->localizedName.value_or(info.bundleID);
     info.isFullScreen = isFullScreen(app->processIdentifier, workspace_, displays_);
     update(std::move(info));
 }

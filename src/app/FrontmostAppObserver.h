@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/AppCatalog.h"
 #include "platform/Displays.h"
 #include "platform/Scheduler.h"
 #include "platform/Workspace.h"
@@ -18,15 +19,18 @@ namespace orvane {
 class FrontmostAppObserver {
 public:
     struct Info {
-        std::string bundleID;
-        std::string name;  // the bundle identifier when the application has no name
+        std::string bundleID;  // the catalogue's identifier (a desktop-file ID on Linux)
+        std::string name;      // the bundle identifier when the application has no name
         bool isFullScreen = false;
+        // What the workspace reported (the WM_CLASS class on X); exclusions stored under it
+        // before the catalogue named applications still match.
+        std::string windowClass{};
         bool operator==(const Info&) const = default;
     };
 
-    // Both services must outlive the observer. Registers the observations, then refreshes once (which only fills
+    // The services must outlive the observer. Registers the observations, then refreshes once (which only fills
     // `current`, as nobody has subscribed yet).
-    FrontmostAppObserver(platform::Workspace& workspace, platform::Displays& displays);
+    FrontmostAppObserver(platform::Workspace& workspace, platform::Displays& displays, platform::AppCatalog& catalog);
     FrontmostAppObserver(const FrontmostAppObserver&) = delete;
     FrontmostAppObserver& operator=(const FrontmostAppObserver&) = delete;
 
@@ -44,6 +48,7 @@ private:
 
     platform::Workspace& workspace_;
     platform::Displays& displays_;
+    platform::AppCatalog& catalog_;
     std::vector<platform::Handle> observers_;
     std::optional<Info> current_;
 };

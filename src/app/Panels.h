@@ -1,5 +1,5 @@
 #pragma once
-// Small floating panels (the brightness and rest-break overlays) behind a port, so the
+// Small floating panels (the brightness and rest-break overlays, the display identifier) behind a port, so the
 // controllers stay free of a toolkit: the program backs it with click-through, focus-less
 // windows on top of everything; tests record what was asked of it.
 #include <memory>
@@ -79,6 +79,9 @@ public:
     // A panel whose view follows `state`; the state outlives the panel.
     virtual std::unique_ptr<Panel> brightnessPanel(double width, double height, const BrightnessHUDState& state) = 0;
     virtual std::unique_ptr<Panel> restBreakPanel(double width, double height, const RestBreakHUDState& state) = 0;
+    // The display identifier's label: the display's name over its kind.
+    virtual std::unique_ptr<Panel> identifierPanel(double width, double height, const std::string& name,
+                                                   bool isBuiltIn) = 0;
 };
 
 }  // namespace orvane::app

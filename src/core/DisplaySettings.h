@@ -104,6 +104,11 @@ struct ExcludedApp {
     bool onlyWhenFullScreen = false;
 
     const std::string& id() const { return bundleID; }
+    // Whether the entry names the application known by `id` whose windows report
+    // `windowClass`: entries stored under the window class stay valid.
+    bool matches(const std::string& id, const std::optional<std::string>& windowClass) const {
+        return bundleID == id || (windowClass && bundleID == *windowClass);
+    }
 
     static const std::vector<ExcludedApp>& suggestions();
 

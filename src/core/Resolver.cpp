@@ -61,7 +61,9 @@ std::optional<std::string> exclusion(const ResolverInput& input) {
     if (!input.frontmostBundleID) return std::nullopt;
     const auto& apps = input.settings.excludedApps;
     const auto it = std::find_if(apps.begin(), apps.end(),
-                                 [&](const ExcludedApp& app) { return app.bundleID == *input.frontmostBundleID; });
+                                 [&](const ExcludedApp& app) {
+                                     return app.matches(*input.frontmostBundleID, input.frontmostWindowClass);
+                                 });
     if (it == apps.end() || (it->onlyWhenFullScreen && !input.frontmostIsFullScreen)) return std::nullopt;
     return it->name;
 }

@@ -23,6 +23,7 @@ struct ResolverInput {
     Location location;
     RuntimeState runtime;
     std::optional<std::string> frontmostBundleID{};
+    std::optional<std::string> frontmostWindowClass{};  // an exclusion stored under it matches too
     bool frontmostIsFullScreen = false;
     bool revealHeld = false;
     bool securityPromptVisible = false;

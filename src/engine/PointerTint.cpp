@@ -12,6 +12,8 @@ constexpr const char* outlineKey = "cursorOutline";
 
 }  // namespace
 
+bool PointerTint::isAvailable(platform::Platform& platform) { return platform.preferences().isAvailable(); }
+
 PointerTint::PointerTint(platform::Platform& platform) : platform_(platform) {}
 
 platform::Dictionary PointerTint::color(double red, double green, double blue) {

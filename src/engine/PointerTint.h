@@ -22,6 +22,9 @@ public:
 
     explicit PointerTint(platform::Platform& platform);
 
+    // Whether the pointer colours can be written on this platform at all.
+    static bool isAvailable(platform::Platform& platform);
+
     // This process applied the tint and has not restored it yet; not persisted.
     bool isApplied() const { return applied_; }
     void apply();

@@ -103,6 +103,7 @@ public:
 
 class MissingPreferences final : public Preferences {
 public:
+    bool isAvailable() override { return false; }
     std::optional<Value> copyAppValue(const std::string&, const std::string&) override { return std::nullopt; }
     void setAppValue(const std::string&, const std::optional<Value>&, const std::string&) override {}
     bool synchronize(const std::string&) override { return false; }

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/AppCatalog.h"
 #include "platform/Backlight.h"
 #include "platform/Clock.h"
 #include "platform/ColorAdjustments.h"
@@ -69,6 +70,7 @@ public:
     LoginItems& loginItems() { return *loginItems_; }
     ColorAdjustments& colorAdjustments() { return *colorAdjustments_; }
     Backlight& backlight() { return *backlight_; }
+    AppCatalog& appCatalog() { return *appCatalog_; }
     // A new client of the system's Night Shift; null where the machine has none.
     std::shared_ptr<NightShiftClient> makeNightShiftClient() const {
         return nightShiftClients_ ? nightShiftClients_() : nullptr;
@@ -104,6 +106,7 @@ protected:
     std::shared_ptr<LoginItems> loginItems_;
     std::shared_ptr<ColorAdjustments> colorAdjustments_;
     std::shared_ptr<Backlight> backlight_;
+    std::shared_ptr<AppCatalog> appCatalog_ = std::make_shared<MissingAppCatalog>();
     std::function<std::shared_ptr<NightShiftClient>()> nightShiftClients_;
 };
 

@@ -21,6 +21,8 @@ struct RunningApplication {
     std::optional<std::string> bundleIdentifier;
     std::optional<std::string> localizedName;
     std::int32_t processIdentifier = 0;
+    // X: bundleIdentifier is the front window's WM_CLASS class, this its instance.
+    std::optional<std::string> windowInstance{};
     bool operator==(const RunningApplication&) const = default;
 };
 

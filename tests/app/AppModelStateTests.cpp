@@ -194,6 +194,37 @@ TEST_F(AppModelStateTest, AnExcludedFrontApplicationLiftsTheTint) {
     EXPECT_TRUE(lastRendered(1)->request.isIdentity());
 }
 
+TEST_F(AppModelStateTest, AnExclusionStoredUnderTheWindowClassOrTheCatalogueIdLiftsTheTint) {
+    // The catalogue knows the application whose windows report "Gimp-2.10" as "gimp".
+    sim->update([](SimState& st) {
+        st.applications = {{"gimp", "GIMP", std::nullopt, std::string("Gimp-2.10"), std::nullopt}};
+    });
+    for (const char* stored : {"Gimp-2.10", "gimp"}) {
+        SCOPED_TRACE(stored);
+        Settings s = testing::manualSettings();
+        s.excludedApps = {ExcludedApp{"other", "Other", false}, ExcludedApp{stored, "GIMP", false}};
+        sim->update([](SimState& st) { st.frontApplication.reset(); });
+        start(s);
+        EXPECT_FALSE(lastRendered(1)->request.isIdentity());
+        sim->update([](SimState& st) {
+            st.frontApplication = platform::RunningApplication{std::string("Gimp-2.10"), std::nullopt, 9};
+        });
+        sim->postWorkspaceEvent(platform::WorkspaceEvent::didActivateApplication);
+        settle();
+        ASSERT_TRUE(model->frontmostAppInfo());
+        EXPECT_EQ(model->frontmostAppInfo()->bundleID, "gimp");
+        EXPECT_EQ(model->frontmostAppInfo()->name, "GIMP");
+        EXPECT_EQ(model->frontmostAppInfo()->windowClass, "Gimp-2.10");
+        EXPECT_TRUE(model->resolution().status.is<TintStatus::ExcludedApp>());
+        EXPECT_TRUE(lastRendered(1)->request.isIdentity());
+        EXPECT_EQ(model->settings().excludedApps[1].bundleID, stored) << "nothing stored is rewritten";
+
+        // Toggling the front application takes out its entry, whichever name it is stored under.
+        model->toggleExclusion("gimp", "GIMP");
+        EXPECT_EQ(model->settings().excludedApps, (std::vector<ExcludedApp>{{"other", "Other", false}}));
+    }
+}
+
 TEST_F(AppModelStateTest, NewDisplaysAreRememberedAndKnownOnesCauseNoWrite) {
     start();
     for (const std::uint32_t id : {1u, 2u}) {

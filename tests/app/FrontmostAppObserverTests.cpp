@@ -78,7 +78,7 @@ TEST_F(FrontmostAppObserverTest, AnUnreadableWindowListIsNotFullScreen) {
 
 TEST_F(FrontmostAppObserverTest, FirstRefreshOnlyFillsCurrent) {
     setFront(RunningApplication{std::string("com.example.player"), std::nullopt, 9}, {window(9, 2560, 1440)});
-    FrontmostAppObserver observer(sim->workspace(), sim->displays());
+    FrontmostAppObserver observer(sim->workspace(), sim->displays(), sim->appCatalog());
     ASSERT_TRUE(observer.current());
     EXPECT_EQ(observer.current()->bundleID, "com.example.player");
     EXPECT_EQ(observer.current()->name, "com.example.player") << "no name: the bundle identifier stands in";
@@ -87,14 +87,14 @@ TEST_F(FrontmostAppObserverTest, FirstRefreshOnlyFillsCurrent) {
 
 TEST_F(FrontmostAppObserverTest, PublishesOnlyChangesOnActivationAndSpaceChanges) {
     setFront(std::nullopt);
-    FrontmostAppObserver observer(sim->workspace(), sim->displays());
+    FrontmostAppObserver observer(sim->workspace(), sim->displays(), sim->appCatalog());
     std::vector<std::optional<FrontmostAppObserver::Info>> published;
     observer.onChange = [&](const std::optional<FrontmostAppObserver::Info>& info) { published.push_back(info); };
 
     setFront(editor, {window(42, 800, 600)});
     post(WorkspaceEvent::didActivateApplication);
     ASSERT_EQ(published.size(), 1u);
-    EXPECT_EQ(published[0], (FrontmostAppObserver::Info{"com.example.editor", "Editor", false}));
+    EXPECT_EQ(published[0], (FrontmostAppObserver::Info{"com.example.editor", "Editor", false, "com.example.editor"}));
 
     // Another window of the same application comes forward: no activation, nothing.
     setFront(editor, {window(42, 640, 480), window(42, 800, 600)});
@@ -105,7 +105,7 @@ TEST_F(FrontmostAppObserverTest, PublishesOnlyChangesOnActivationAndSpaceChanges
     setFront(editor, {window(42, 1512, 982)});
     post(WorkspaceEvent::activeSpaceDidChange);
     ASSERT_EQ(published.size(), 2u);
-    EXPECT_EQ(published[1], (FrontmostAppObserver::Info{"com.example.editor", "Editor", true}));
+    EXPECT_EQ(published[1], (FrontmostAppObserver::Info{"com.example.editor", "Editor", true, "com.example.editor"}));
 
     // A process without a bundle identifier counts as none, published once.
     setFront(RunningApplication{std::nullopt, std::string("daemon"), 77});
@@ -120,7 +120,7 @@ TEST_F(FrontmostAppObserverTest, StopsObservingWhenDestroyed) {
     setFront(std::nullopt);
     int calls = 0;
     {
-        FrontmostAppObserver observer(sim->workspace(), sim->displays());
+        FrontmostAppObserver observer(sim->workspace(), sim->displays(), sim->appCatalog());
         observer.onChange = [&](const auto&) { ++calls; };
     }
     setFront(editor);

@@ -126,19 +126,19 @@ TEST_F(X11WorkspaceTest, ActivatingAnotherApplicationIsAnnouncedOnce) {
 
     activate(editor);
     ASSERT_TRUE(pumpUntil([&] { return activations == 1; }));
-    EXPECT_EQ(workspace->frontmostApplication(), (RunningApplication{std::string("Editor"), std::nullopt, 4242}));
+    EXPECT_EQ(workspace->frontmostApplication(), (RunningApplication{std::string("Editor"), std::nullopt, 4242, std::string("instance")}));
 
     activate(editorTwo);  // another window of the same application
     activate(player);
     ASSERT_TRUE(pumpUntil([&] { return activations >= 2; }));
-    EXPECT_EQ(workspace->frontmostApplication(), (RunningApplication{std::string("Player"), std::nullopt, 77}));
+    EXPECT_EQ(workspace->frontmostApplication(), (RunningApplication{std::string("Player"), std::nullopt, 77, std::string("instance")}));
 
     // This program's own window, whatever its class.
     const Window own = appWindow("Orvane", ::getpid());
     activate(own);
     ASSERT_TRUE(pumpUntil([&] { return activations >= 3; }));
     EXPECT_EQ(workspace->frontmostApplication(),
-              (RunningApplication{std::string("app.orvane.Orvane"), std::nullopt, ::getpid()}));
+              (RunningApplication{std::string("app.orvane.Orvane"), std::nullopt, ::getpid(), std::nullopt}));
 
     activate(None);
     ASSERT_TRUE(pumpUntil([&] { return activations >= 4; }));

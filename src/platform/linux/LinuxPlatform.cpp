@@ -12,6 +12,7 @@
 #include "platform/linux/X11Keyboard.h"
 #include "platform/linux/X11Session.h"
 #include "platform/linux/X11Workspace.h"
+#include "platform/linux/XdgAppCatalog.h"
 #include "platform/linux/XdgAutostart.h"
 
 namespace orvane::platform::linuxsys {
@@ -50,6 +51,7 @@ public:
         systemInfo_ = std::make_shared<LinuxSystemInfo>();
         location_ = std::make_shared<GeoClueLocationProvider>();
         loginItems_ = std::make_shared<XdgAutostart>();
+        appCatalog_ = std::make_shared<XdgAppCatalog>();
 
         // The colour adjustment exists only where a driver exposes a colour matrix.
         colorAdjustments_ = x11_ ? x11_->colorAdjustments

@@ -69,10 +69,13 @@ public:
         RunningApplication app;
         trapped([&] {
             app.bundleIdentifier = className(*window);
+            app.windowInstance = instanceName(*window);
             if (auto pid = cardinal(*window, pid_)) app.processIdentifier = static_cast<std::int32_t>(*pid);
         });
-        if (app.processIdentifier == static_cast<std::int32_t>(::getpid()))
+        if (app.processIdentifier == static_cast<std::int32_t>(::getpid())) {
             app.bundleIdentifier = std::string(bundleIdentifier);
+            app.windowInstance.reset();
+        }
         drainQueuedLater();
         return app;
     }

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "platform/AtomicFile.h"
+#include "platform/DesktopEntry.h"
 #include "platform/Platform.h"
 
 namespace orvane::platform::linuxsys {
@@ -16,24 +17,8 @@ constexpr std::string_view reserved = " \t\n\"'\\><~|&;$*?#()`";
 
 // The Exec value of the [Desktop Entry] group, still in its string-value escaping.
 std::optional<std::string> execValue(const std::string& text) {
-    std::istringstream lines(text);
-    std::string line;
-    bool inEntry = false;
-    while (std::getline(lines, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (!line.empty() && line.front() == '[') {
-            inEntry = line == "[Desktop Entry]";
-            continue;
-        }
-        if (!inEntry || line.rfind("Exec", 0) != 0) continue;
-        std::size_t i = 4;
-        while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
-        if (i >= line.size() || line[i] != '=') continue;  // another key starting with "Exec"
-        ++i;
-        while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
-        return line.substr(i);
-    }
-    return std::nullopt;
+    const auto entry = DesktopEntry::parse(text);
+    return entry ? entry->rawValue("Exec") : std::nullopt;
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include "platform/Missing.h"
 #include "platform/linux/DBusNotifications.h"
+#include "platform/sim/SimAppCatalog.h"
 #include "platform/sim/SimBacklight.h"
 #include "platform/sim/SimColorAdjustments.h"
 #include "platform/sim/SimDisplays.h"
@@ -46,6 +47,7 @@ SimPlatform::SimPlatform(Runtime runtime, std::filesystem::path directory, SimSh
     systemInfo_ = std::make_shared<SimSystemInfo>(machine_);
     location_ = std::make_shared<SimLocationProvider>(machine_, runtime_.scheduler);
     loginItems_ = std::make_shared<SimLoginItems>(machine_, journal_);
+    appCatalog_ = std::make_shared<SimAppCatalog>(machine_);
 
     colorAdjustments_ = std::make_shared<SimColorAdjustments>(machine_, journal_);
     backlight_ = std::make_shared<SimBacklight>(machine_, journal_);

@@ -13,6 +13,10 @@ public:
     SimPreferences(std::shared_ptr<SimMachine> machine, std::shared_ptr<SimJournal> journal)
         : machine_(std::move(machine)), journal_(std::move(journal)) {}
 
+    // A machine scripted without the "preferences" port stands for a desktop that has none.
+    bool isAvailable() override {
+        return machine_->inspect([](const SimState& s) { return s.hasPort("preferences"); });
+    }
     std::optional<Value> copyAppValue(const std::string& key, const std::string& domain) override;
     void setAppValue(const std::string& key, const std::optional<Value>& value, const std::string& domain) override;
     bool synchronize(const std::string& domain) override;

@@ -279,7 +279,16 @@ Json SimState::toJson() const {
         Json app = {{"pid", frontApplication->processIdentifier}};
         json::putOptional(app, "bundleIdentifier", frontApplication->bundleIdentifier);
         json::putOptional(app, "name", frontApplication->localizedName);
+        json::putOptional(app, "windowInstance", frontApplication->windowInstance);
         out["frontApplication"] = app;
+    }
+    out["applications"] = Json::array();
+    for (const auto& a : applications) {
+        Json app = {{"id", a.id}, {"name", a.name}};
+        json::putOptional(app, "icon", a.icon);
+        json::putOptional(app, "windowClass", a.windowClass);
+        json::putOptional(app, "path", a.path);
+        out["applications"].push_back(app);
     }
     out["windowList"] = Json::array();
     for (const auto& w : windowList) out["windowList"].push_back(windowInfoJson(w));
@@ -370,7 +379,16 @@ SimState SimState::fromJson(const Json& v) {
     if (const Json* app = r.optional("frontApplication")) {
         ObjectReader ar(*app, "frontApplication");
         s.frontApplication =
-            RunningApplication{ar.optString("bundleIdentifier"), ar.optString("name"), ar.integer<std::int32_t>("pid")};
+            RunningApplication{ar.optString("bundleIdentifier"), ar.optString("name"), ar.integer<std::int32_t>("pid"),
+                               ar.optString("windowInstance")};
+    }
+    if (const Json* list = r.optional("applications")) {
+        if (!list->is_array()) json::typeMismatch("an array", *list, "applications");
+        for (std::size_t i = 0; i < list->size(); ++i) {
+            ObjectReader ar((*list)[i], "applications[" + std::to_string(i) + "]");
+            s.applications.push_back(SimApp{ar.string("id"), ar.string("name"), ar.optString("icon"),
+                                            ar.optString("windowClass"), ar.optString("path")});
+        }
     }
     if (const Json* list = r.optional("windowList")) {
         if (!list->is_array()) json::typeMismatch("an array", *list, "windowList");

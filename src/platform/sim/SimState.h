@@ -83,6 +83,16 @@ struct SimFailure {
     bool operator==(const SimFailure&) const = default;
 };
 
+// An installed application: what the catalogue knows of it.
+struct SimApp {
+    std::string id;  // the bundle identifier
+    std::string name;
+    std::optional<std::string> icon;
+    std::optional<std::string> windowClass;  // the class its windows report, when not the id
+    std::optional<std::string> path;         // where it lies, for a chooser's answer
+    bool operator==(const SimApp&) const = default;
+};
+
 struct SimState {
     std::vector<SimDisplay> displays;
     std::vector<SimWindow> windows;
@@ -90,7 +100,7 @@ struct SimState {
     SimNightShift nightShift;
     std::map<std::string, std::string> sysctl;
     OSVersion osVersion{26, 1, 0};
-    // Ports this machine lacks: "colorAdjustments", "backlight", "nightShift", "i2c", "dithering".
+    // Ports this machine lacks: "colorAdjustments", "backlight", "nightShift", "i2c", "dithering", "preferences".
     std::set<std::string> missingPorts;
     std::map<std::string, SimFailure> failures;  // by facility name
     bool compositing = true;
@@ -98,6 +108,7 @@ struct SimState {
     bool accessibilityTrusted = true;
     std::optional<RunningApplication> frontApplication;
     std::vector<WindowInfo> windowList;  // other programs' windows, front first
+    std::vector<SimApp> applications;    // installed
     Point mouse;
     double idleSeconds = 0;
     std::optional<Date> lastInputAt;           // when present, the idle time runs from it

@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 #include <QWidget>
 
+#include "ui/hud/DisplayIdentifierView.h"
 #include "ui/hud/HUDView.h"
 #include "ui/hud/RestBreakView.h"
 #include "ui/kit/PaintKit.h"
@@ -19,7 +20,8 @@ namespace {
 
 class QtPanel final : public app::Panel {
 public:
-    QtPanel(QSize size, QWidget* view) : window_(std::make_unique<QWidget>(nullptr, QtPanels::windowFlags())) {
+    QtPanel(QSize size, QWidget* view, double cornerRadius = QtPanels::cornerRadius)
+        : window_(std::make_unique<QWidget>(nullptr, QtPanels::windowFlags())) {
         window_->setAttribute(Qt::WA_TranslucentBackground, true);
         window_->setAttribute(Qt::WA_TransparentForMouseEvents, true);
         window_->setAttribute(Qt::WA_ShowWithoutActivating, true);
@@ -31,7 +33,7 @@ public:
         layout->addWidget(view);
         // Outside the rounded shape nothing is drawn, composited or not.
         const QPainterPath shape =
-            kit::PaintKit::roundedRect(QRectF(QPointF(0, 0), QSizeF(size)), QtPanels::cornerRadius);
+            kit::PaintKit::roundedRect(QRectF(QPointF(0, 0), QSizeF(size)), cornerRadius);
         window_->setMask(QRegion(shape.toFillPolygon().toPolygon()));
     }
     ~QtPanel() override { window_->hide(); }
@@ -84,6 +86,13 @@ std::unique_ptr<app::Panel> QtPanels::brightnessPanel(double width, double heigh
 
 std::unique_ptr<app::Panel> QtPanels::restBreakPanel(double width, double height, const app::RestBreakHUDState& state) {
     return std::make_unique<QtPanel>(pointSize(width, height), new RestBreakView(state));
+}
+
+std::unique_ptr<app::Panel> QtPanels::identifierPanel(double width, double height, const std::string& name,
+                                                      bool isBuiltIn) {
+    return std::make_unique<QtPanel>(pointSize(width, height),
+                                     new DisplayIdentifierView(QString::fromStdString(name), isBuiltIn),
+                                     DisplayIdentifierView::cornerRadius);
 }
 
 }  // namespace orvane

@@ -22,6 +22,8 @@ public:
                                                 const app::BrightnessHUDState& state) override;
     std::unique_ptr<app::Panel> restBreakPanel(double width, double height,
                                                const app::RestBreakHUDState& state) override;
+    std::unique_ptr<app::Panel> identifierPanel(double width, double height, const std::string& name,
+                                                bool isBuiltIn) override;
 
     // Where a panel of `size` with its bottom-left corner at `origin` (global points, the
     // main screen's bottom-left corner at 0, 0) lies in Qt's top-left coordinates, given

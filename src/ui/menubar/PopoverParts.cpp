@@ -1,11 +1,11 @@
 #include "ui/menubar/PopoverParts.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <limits>
 #include <numbers>
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
@@ -18,6 +18,7 @@
 
 #include "engine/AntiDither.h"
 #include "engine/DisplayManager.h"
+#include "platform/DesktopEntry.h"
 #include "platform/Platform.h"
 #include "ui/kit/Context.h"
 #include "ui/kit/FontBook.h"
@@ -212,25 +213,12 @@ std::vector<QString> ThisAppTile::iconNames(const std::string& bundleID, const Q
     const QString id = q(bundleID);
     // An id is a file name, never a path.
     if (id.isEmpty() || id.contains(QLatin1Char('/'))) return names;
+    std::vector<std::filesystem::path> dirs;
+    for (const QString& dir : applicationDirs) dirs.emplace_back(dir.toStdString());
+    // The first folder that has the entry decides, even without an icon.
     const auto entryIcon = [&](const QString& candidate) {
-        for (const QString& dir : applicationDirs) {
-            QFile file(dir + QLatin1Char('/') + candidate + QStringLiteral(".desktop"));
-            if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) continue;
-            // Only the main group counts; actions carry icons of their own.
-            bool mainGroup = false;
-            while (!file.atEnd()) {
-                const QString line = QString::fromUtf8(file.readLine()).trimmed();
-                if (line.startsWith(QLatin1Char('['))) {
-                    mainGroup = line == QStringLiteral("[Desktop Entry]");
-                    continue;
-                }
-                const auto eq = line.indexOf(QLatin1Char('='));
-                if (mainGroup && eq > 0 && line.left(eq).trimmed() == QStringLiteral("Icon"))
-                    return line.mid(eq + 1).trimmed();
-            }
-            return QString();  // the first entry found decides, even without an icon
-        }
-        return QString();
+        const auto found = platform::findDesktopEntry(candidate.toStdString(), dirs);
+        return found ? q(found->entry.value("Icon").value_or("")) : QString();
     };
     QString fromEntry = entryIcon(id);
     if (fromEntry.isEmpty() && id != id.toLower()) fromEntry = entryIcon(id.toLower());
@@ -259,7 +247,7 @@ bool ThisAppTile::excluded() const {
     const auto& info = model_.model().frontmostAppInfo();
     if (!info) return false;
     for (const auto& entry : model_.model().settings().excludedApps)
-        if (entry.bundleID == info->bundleID) return true;
+        if (entry.matches(info->bundleID, info->windowClass)) return true;
     return false;
 }
 

@@ -19,6 +19,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include <QString>
 
@@ -27,6 +28,7 @@ class QWidget;
 namespace orvane {
 
 class AppModel;
+struct DisplayInfo;
 namespace platform {
 class Platform;
 }
@@ -36,6 +38,7 @@ struct Desktop {
         QString title;
         QString proposedName;  // save only: the file name offered
         QString filter;        // as Qt writes it: "JSON (*.json)"
+        QString directory{};   // where the chooser starts; empty: the toolkit's choice
     };
     struct Confirmation {
         QString title;
@@ -46,10 +49,14 @@ struct Desktop {
     // A path, or none when the user cancelled.
     std::function<std::optional<std::string>(QWidget* parent, const FileRequest&)> chooseSaveFile;
     std::function<std::optional<std::string>(QWidget* parent, const FileRequest&)> chooseOpenFile;
+    // Several existing files; none when the user cancelled.
+    std::function<std::vector<std::string>(QWidget* parent, const FileRequest&)> chooseOpenFiles;
     // True when the user confirmed.
     std::function<bool(QWidget* parent, const Confirmation&)> confirm;
     std::function<void(const QString& text)> copyText;
     std::function<bool(const std::string& url)> openURL;
+    // The display identifier's label on that display, for two seconds.
+    std::function<void(const DisplayInfo& display)> identifyDisplay;
 
     // QFileDialog, QMessageBox, the clipboard and the platform's workspace.
     static std::shared_ptr<Desktop> system(std::shared_ptr<platform::Platform> platform);

@@ -16,13 +16,13 @@ PaneMaker paneMaker(Pane pane) {
             return makeSchedulePane;
 
         case Pane::displays:
-            return nullptr;
+            return makeDisplaysPane;
 
         case Pane::comfort:
-            return nullptr;
+            return makeComfortPane;
 
         case Pane::exclusions:
-            return nullptr;
+            return makeExclusionsPane;
 
         case Pane::shortcuts:
             return makeShortcutsPane;

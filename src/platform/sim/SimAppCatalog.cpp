@@ -1,0 +1,32 @@
+#include "platform/sim/SimAppCatalog.h"
+
+#include <algorithm>
+
+namespace orvane::platform::sim {
+
+namespace {
+
+CatalogApp catalogApp(const SimApp& app) { return {app.id, app.name, app.icon}; }
+
+}  // namespace
+
+std::optional<CatalogApp> SimAppCatalog::application(const std::string& id) {
+    const auto apps = machine_->read().applications;
+    const auto it = std::find_if(apps.begin(), apps.end(), [&](const SimApp& a) { return a.id == id; });
+    if (it == apps.end()) return std::nullopt;
+    return catalogApp(*it);
+}
+
+std::string SimAppCatalog::applicationID(const std::string& windowClass, const std::optional<std::string>&) {
+    for (const auto& app : machine_->read().applications)
+        if (app.windowClass == windowClass) return app.id;
+    return windowClass;
+}
+
+std::optional<CatalogApp> SimAppCatalog::applicationAt(const std::filesystem::path& file) {
+    for (const auto& app : machine_->read().applications)
+        if (app.path && std::filesystem::path(*app.path) == file) return catalogApp(app);
+    return std::nullopt;
+}
+
+}  // namespace orvane::platform::sim

@@ -1,0 +1,240 @@
+#include "ui/settings/ComfortPane.h"
+
+#include <QHBoxLayout>
+
+#include "app/AppModel.h"
+#include "engine/AntiDither.h"
+#include "engine/DisplayManager.h"
+#include "engine/DisplayServices.h"
+#include "engine/PointerTint.h"
+#include "engine/TintEngine.h"
+#include "platform/Platform.h"
+#include "ui/kit/Buttons.h"
+#include "ui/kit/FontBook.h"
+#include "ui/kit/Picker.h"
+#include "ui/kit/SwitchRow.h"
+#include "ui/kit/SymbolView.h"
+#include "ui/kit/Text.h"
+#include "ui/settings/PaneRegistry.h"
+
+namespace orvane {
+
+namespace ComfortRules {
+
+bool usesLayers(AppModel& model) {
+    for (const auto& display : model.displays()) {
+        const TintMethod method = model.engine().activeMethod(display);
+        if (method == TintMethod::nightShift || method == TintMethod::overlay) return true;
+    }
+    return false;
+}
+
+bool showsPwmCaption(const std::optional<std::string>& modelIdentifier) {
+    if (!modelIdentifier) return false;
+    return modelIdentifier->rfind("MacBookPro", 0) == 0 || modelIdentifier->rfind("Mac1", 0) == 0;
+}
+
+std::string pointerCaption(std::int64_t thresholdKelvin) {
+    return "Sets the Accessibility pointer colors to dark red at or below " + std::to_string(thresholdKelvin) +
+           "K and restores them afterwards.";
+}
+
+bool opensSettingsPages(platform::Platform& platform) { return platform.name() != "linux"; }
+
+}  // namespace ComfortRules
+
+kit::Stepper* PercentStepper::make(std::unique_ptr<kit::SettingField<double>> value, kit::StepperRange range) {
+    return kit::Stepper::percent(std::move(value), range);
+}
+
+namespace {
+
+QString q(const std::string& s) { return QString::fromStdString(s); }
+
+template <class E>
+std::vector<typename kit::Picker<E>::Item> items(std::initializer_list<std::pair<E, const char*>> list) {
+    std::vector<typename kit::Picker<E>::Item> out;
+    for (const auto& [value, title] : list) out.push_back({value, QString::fromUtf8(title)});
+    return out;
+}
+
+// A symbol, a caption-sized text and, trailing, the given small buttons.
+QWidget* noticeRow(const char* symbol, const QString& text, std::initializer_list<kit::SystemButton*> buttons) {
+    auto* row = new QWidget;
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(8);
+    auto* icon = new kit::SymbolView(symbol, 13);
+    icon->setColour(kit::Tokens::emberText());
+    layout->addWidget(icon, 0, Qt::AlignTop);
+    auto* label = new kit::Text(text, kit::FontBook::font(kit::TextStyle::caption));
+    label->setMaximumLines(3);
+    layout->addWidget(label, 1);
+    for (auto* button : buttons) layout->addWidget(button, 0, Qt::AlignVCenter);
+    return row;
+}
+
+kit::Stepper* integerStepper(std::unique_ptr<kit::SettingField<std::int64_t>> field, kit::StepperRange range,
+                             const char* suffix) {
+    return new kit::Stepper(std::move(field), range,
+                            [suffix](std::int64_t n) { return QString::number(n) + QString::fromUtf8(suffix); });
+}
+
+}  // namespace
+
+ComfortPane::ComfortPane(const PaneEnvironment& environment, QWidget* parent)
+    : kit::Form(parent), model_(environment.model, [this](AppModel::Property p) {
+          if (p == AppModel::Property::settings || p == AppModel::Property::displays ||
+              p == AppModel::Property::accessibilityNeeded || p == AppModel::Property::nightShiftActive)
+              follow();
+      }) {
+    const auto& model = environment.model;
+    platform::Platform& platform = *model->platform();
+    const bool nightShiftExists = platform.makeNightShiftClient() != nullptr;
+    const bool opensPages = ComfortRules::opensSettingsPages(platform);
+
+    auto* dimming = addSection(QStringLiteral("Dimming and red"));
+    dimming->addRow(new kit::SettingRow(QStringLiteral("Dim floor"),
+                                        QStringLiteral("The screen can never go darker than this."),
+                                        PercentStepper::make(kit::settingField(model, &Settings::dimFloor), {1, 30, 1})));
+    dimming->addRow(new kit::PickerRow<RedStyle>(
+        QStringLiteral("Red style"),
+        QStringLiteral("Readable red folds blue and green content into red below 1500K, so links and buttons stay "
+                       "visible with zero blue light. Pure red scales the channels only; pure-blue content goes black."),
+        items<RedStyle>({{RedStyle::pure, "Pure red"}, {RedStyle::readable, "Readable red"}}),
+        kit::settingField(model, &Settings::redStyle)));
+    deepRed_ = dimming->addRow(new kit::SettingRow(
+        QStringLiteral("Deep red strength"),
+        QStringLiteral("How strong the red layer gets at 500K. Higher is redder but lifts blacks."),
+        PercentStepper::make(kit::settingField(model, &Settings::deepRedStrength), {20, 90, 5})));
+    if (nightShiftExists)
+        nightShiftFloor_ = dimming->addRow(new kit::SettingRow(
+            QStringLiteral("Night Shift floor"),
+            QStringLiteral("Night Shift carries the warmth down to here with true color. Apple's range ends at 2700K; "
+                           "lower values are experimental."),
+            integerStepper(kit::settingField(model, &Settings::nightShiftFloorKelvin), {1000, 3400, 100}, "K")));
+
+    auto* rest = addSection(QStringLiteral("Eye rest"));
+    rest->addRow(new kit::SwitchRow(
+        QStringLiteral("Rest your eyes"),
+        QStringLiteral("After a stretch of screen time the screen eases down for a moment: look at something far "
+                       "away. Any key ends it. Never during full screen, video or calls."),
+        kit::settingField(model, &Settings::restBreaks, &RestBreakSettings::enabled)));
+    rest_[0] = rest->addRow(new kit::SettingRow(
+        QStringLiteral("Every"), std::nullopt,
+        integerStepper(kit::settingField(model, &Settings::restBreaks, &RestBreakSettings::everyMinutes), {10, 90, 5},
+                       " min")));
+    rest_[1] = rest->addRow(new kit::SettingRow(
+        QStringLiteral("For"), std::nullopt,
+        integerStepper(kit::settingField(model, &Settings::restBreaks, &RestBreakSettings::seconds), {10, 60, 5},
+                       " s")));
+    auto* tryNow = new kit::SystemButton(QStringLiteral("Try it now"));
+    connect(tryNow, &QAbstractButton::clicked, this, [this] { model_.model().tryRestBreak(); });
+    rest_[2] = rest->addRow(new kit::SettingRow(QString(), std::nullopt, tryNow));
+
+    auto* backlight = addSection(QStringLiteral("Backlight"));
+    const bool steadySupported = DisplayServices(platform).isAvailable();
+    auto* steady = backlight->addRow(new kit::SwitchRow(
+        QStringLiteral("Steady backlight"),
+        steadySupported ? QStringLiteral("Keeps the backlight fixed and dims with color instead (\u201Cflicker-free\u201D).")
+                        : QStringLiteral("DisplayServices is not available on this computer."),
+        kit::settingField(model, &Settings::steadyBacklight, &SteadyBacklightSettings::enabled)));
+    steady->toggle().setEnabled(steadySupported);
+    level_ = backlight->addRow(new kit::SettingRow(
+        QStringLiteral("Backlight level"), std::nullopt,
+        PercentStepper::make(kit::settingField(model, &Settings::steadyBacklight, &SteadyBacklightSettings::level),
+                             {10, 100, 5})));
+    dismiss_ = new kit::SystemButton(QStringLiteral("Dismiss"));
+    connect(dismiss_, &QAbstractButton::clicked, this, [this] {
+        model_.model().change([](Settings& s, RuntimeState&) { s.steadyBacklight.tipShown = true; });
+    });
+    tip_ = backlight->addRow(noticeRow(
+        "lightbulb.fill",
+        QStringLiteral("Turn off automatic brightness in your desktop's settings so it stops moving the backlight."),
+        {dismiss_}));
+    backlight->addRow(new kit::PickerRow<BrightnessKeysMode>(
+        QStringLiteral("Brightness keys"), std::nullopt,
+        items<BrightnessKeysMode>({{BrightnessKeysMode::systemBacklight, "System backlight"},
+                                   {BrightnessKeysMode::orvaneDim, "Orvane dim"},
+                                   {BrightnessKeysMode::automatic, "Automatic"}}),
+        kit::settingField(model, &Settings::brightnessKeys)));
+    if (opensPages) {
+        auto* open = new kit::SystemButton(QStringLiteral("Open Settings"));
+        connect(open, &QAbstractButton::clicked, this, [this] { model_.model().openAccessibilitySettings(); });
+        notice_ = backlight->addRow(noticeRow(
+            "hand.raised.fill", QStringLiteral("Accessibility permission is needed to intercept the brightness keys."),
+            {open}));
+    } else {
+        notice_ = backlight->addRow(noticeRow(
+            "hand.raised.fill", QStringLiteral("Accessibility permission is needed to intercept the brightness keys."),
+            {}));
+    }
+    backlight->addRow(new kit::SwitchRow(QStringLiteral("Show the brightness HUD"), std::nullopt,
+                                         kit::settingField(model, &Settings::showBrightnessHUD)));
+    pwm_ = backlight->addCaption(
+        QStringLiteral("This display's backlight uses PWM at every brightness level, so flicker is reduced at low "
+                       "brightness, not eliminated."));
+    pwm_->setVisible(ComfortRules::showsPwmCaption(SystemInfo(platform).modelIdentifier()));
+
+    auto* pointerSection = addSection(QStringLiteral("Display and pointer"));
+    const bool antiDither = AntiDither::isAvailable(platform.dithering());
+    auto* dithering = pointerSection->addRow(new kit::PickerRow<AntiDitheringScope>(
+        QStringLiteral("Anti-dithering"),
+        antiDither ? QStringLiteral("Disables temporal dithering on the display pipes. Mostly useful for external "
+                                    "monitors.")
+                   : QStringLiteral("Not available on this computer."),
+        items<AntiDitheringScope>({{AntiDitheringScope::off, "Off"},
+                                   {AntiDitheringScope::externalOnly, "External displays only"},
+                                   {AntiDitheringScope::allDisplays, "All displays"}}),
+        kit::settingField(model, &Settings::antiDithering)));
+    dithering->picker().setEnabled(antiDither);
+    const bool pointerWorks = PointerTint::isAvailable(platform);
+    pointer_ = pointerSection->addRow(new kit::SwitchRow(QStringLiteral("Tint the mouse pointer (experimental)"),
+                                                         QString(), kit::settingField(model, &Settings::pointerTint)));
+    pointer_->toggle().setEnabled(pointerWorks);
+    if (pointerWorks && opensPages) {
+        auto* open = new kit::SystemButton(QStringLiteral("Open"));
+        connect(open, &QAbstractButton::clicked, this, [this] { PointerTint(*model_.model().platform()).openSystemSettings(); });
+        pointerSettings_ = pointerSection->addRow(new kit::SettingRow(
+            QStringLiteral("Pointer settings"),
+            QStringLiteral("If the color doesn't change live, use System Settings \u203A Accessibility \u203A Display "
+                           "\u203A Pointer."),
+            open));
+    }
+
+    auto* prompts = addSection(QStringLiteral("Prompts and tips"));
+    if (nightShiftExists) {
+        nightShiftTip_ = prompts->addRow(new kit::SwitchRow(
+            QStringLiteral("Night Shift tip"), QString(),
+            kit::settingField<bool>(
+                model, [](const Settings& s) { return !s.nightShiftTipDismissed; },
+                [](Settings& s, const bool& on) { s.nightShiftTipDismissed = !on; })));
+    }
+    prompts->addRow(new kit::SwitchRow(QStringLiteral("Auto-reveal for security prompts"),
+                                       QStringLiteral("Lifts the tint while a Touch ID or password sheet is showing."),
+                                       kit::settingField(model, &Settings::securityPromptAutoReveal)));
+    follow();
+}
+
+bool ComfortPane::usesLayers() const { return ComfortRules::usesLayers(model_.model()); }
+
+void ComfortPane::follow() {
+    const AppModel& m = model_.model();
+    const Settings& s = m.settings();
+    const bool layers = usesLayers();
+    deepRed_->setVisible(layers);
+    if (nightShiftFloor_) nightShiftFloor_->setVisible(layers);
+    for (QWidget* row : rest_) row->setVisible(s.restBreaks.enabled);
+    level_->setVisible(s.steadyBacklight.enabled);
+    tip_->setVisible(s.steadyBacklight.enabled && !s.steadyBacklight.tipShown);
+    notice_->setVisible(m.accessibilityNeeded());
+    pointer_->setSubtitle(pointer_->toggle().isEnabled() ? q(ComfortRules::pointerCaption(s.pointerTintThreshold))
+                                                         : QStringLiteral("Not available on this computer."));
+    if (nightShiftTip_)
+        nightShiftTip_->setSubtitle(m.nightShiftActive() ? QStringLiteral("Night Shift is currently on and stacks with Orvane.")
+                                                         : QStringLiteral("Night Shift is off."));
+}
+
+QWidget* makeComfortPane(const PaneEnvironment& environment) { return new ComfortPane(environment); }
+
+}  // namespace orvane

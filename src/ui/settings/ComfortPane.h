@@ -1,0 +1,74 @@
+#pragma once
+// The Comfort pane: dimming and red, eye rest, the backlight and brightness keys, the
+// display and pointer, prompts and tips. Every control edits one settings field; rows
+// appear and disappear as the fields and displays that govern them change.
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "ui/kit/Form.h"
+#include "ui/kit/ModelView.h"
+#include "ui/kit/Stepper.h"
+#include "ui/settings/PaneEnvironment.h"
+
+namespace orvane {
+
+namespace kit {
+class SettingRow;
+class SwitchRow;
+class SystemButton;
+class Text;
+}  // namespace kit
+
+namespace ComfortRules {
+// Whether some display runs on a method whose overlay draws the deep-red layer and the
+// Night Shift floor (nightShift or overlay).
+bool usesLayers(AppModel& model);
+// The PWM note is for machines whose model identifier begins with "MacBookPro" or "Mac1".
+bool showsPwmCaption(const std::optional<std::string>& modelIdentifier);
+std::string pointerCaption(std::int64_t thresholdKelvin);
+// Settings pages of the system can be opened (never on Linux).
+bool opensSettingsPages(platform::Platform& platform);
+}  // namespace ComfortRules
+
+// A fraction shown as a whole percentage on the kit's stepper: round(v × 100), halves
+// away from zero; a click writes n / 100 within the range.
+struct PercentStepper {
+    static kit::Stepper* make(std::unique_ptr<kit::SettingField<double>> value, kit::StepperRange range);
+};
+
+class ComfortPane : public kit::Form {
+public:
+    explicit ComfortPane(const PaneEnvironment& environment, QWidget* parent = nullptr);
+
+    bool usesLayers() const;
+    kit::SettingRow& deepRedRow() const { return *deepRed_; }
+    kit::SettingRow* nightShiftFloorRow() const { return nightShiftFloor_; }
+    kit::SwitchRow& pointerSwitch() const { return *pointer_; }
+    kit::SettingRow* pointerSettingsRow() const { return pointerSettings_; }
+    QWidget& backlightTip() const { return *tip_; }
+    kit::SystemButton& dismissButton() const { return *dismiss_; }
+    kit::Text& pwmCaption() const { return *pwm_; }
+    QWidget& restRows(int index) const { return *rest_[index]; }
+    QWidget& levelRow() const { return *level_; }
+    QWidget& accessibilityNotice() const { return *notice_; }
+    kit::SwitchRow* nightShiftTip() const { return nightShiftTip_; }
+
+private:
+    void follow();
+
+    kit::ModelFollower model_;
+    kit::SettingRow* deepRed_ = nullptr;
+    kit::SettingRow* nightShiftFloor_ = nullptr;
+    QWidget* rest_[3] = {};
+    QWidget* level_ = nullptr;
+    QWidget* tip_ = nullptr;
+    kit::SystemButton* dismiss_ = nullptr;
+    QWidget* notice_ = nullptr;
+    kit::Text* pwm_ = nullptr;
+    kit::SwitchRow* pointer_ = nullptr;
+    kit::SettingRow* pointerSettings_ = nullptr;
+    kit::SwitchRow* nightShiftTip_ = nullptr;
+};
+
+}  // namespace orvane

@@ -1,0 +1,71 @@
+#pragma once
+// The Exclusions pane: the applications while which the tint is lifted, suggestions of
+// installed photo and video applications, and the fade used when one comes to the front.
+// The applications are the platform's catalogue's (desktop entries on Linux).
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/FrontmostAppObserver.h"
+#include "core/DisplaySettings.h"
+#include "platform/AppCatalog.h"
+#include "ui/kit/Form.h"
+#include "ui/kit/ModelView.h"
+#include "ui/settings/PaneEnvironment.h"
+
+class QMenu;
+
+namespace orvane {
+
+namespace kit {
+class SystemButton;
+class Text;
+}  // namespace kit
+
+namespace ExclusionsRules {
+// The " (last active)" item's text; none when nothing was in front or it is excluded
+// (by its catalogue identifier or by the window class it was stored under).
+std::optional<std::string> lastActiveTitle(const std::optional<FrontmostAppObserver::Info>& front,
+                                           const std::vector<ExcludedApp>& excluded);
+// The suggestions still to offer: the catalogue's own, else the fixed list's installed
+// applications; never one already excluded.
+std::vector<ExcludedApp> suggestions(platform::AppCatalog& catalog, const std::vector<ExcludedApp>& excluded);
+// Adds each chosen application file in order, each in its own assignment; files that are
+// not readable applications and applications already excluded are skipped. The number added.
+int addChosen(AppModel& model, platform::AppCatalog& catalog, const std::vector<std::string>& paths);
+}  // namespace ExclusionsRules
+
+class ExclusionsPane : public kit::Form {
+public:
+    explicit ExclusionsPane(const PaneEnvironment& environment, QWidget* parent = nullptr);
+
+    // The "Add App" menu's item texts, in order ("" stands for the divider).
+    std::vector<QString> addMenuTitles() const;
+    QMenu* buildAddMenu();
+    void pickApp();
+    int excludedRowCount() const { return static_cast<int>(excludedRows_.size()); }
+    std::vector<QString> suggestedNames() const;
+    void addSuggestion(int index);
+    bool showsSuggested() const;
+    const kit::Text& emptyText() const { return *empty_; }
+    void setOnlyWhenFullScreen(const std::string& id, bool on);
+    void remove(const std::string& id);
+
+private:
+    void follow();
+    void rebuildExcluded();
+    void rebuildSuggested();
+
+    kit::ModelFollower model_;
+    std::shared_ptr<Desktop> desktop_;
+    kit::FormSection* excludedSection_;
+    kit::FormSection* suggestedSection_;
+    kit::Text* empty_;
+    std::vector<QWidget*> excludedRows_;
+    std::vector<QWidget*> suggestedRows_;
+    std::vector<ExcludedApp> shownSuggestions_;
+    std::vector<ExcludedApp> shownExcluded_;
+};
+
+}  // namespace orvane

@@ -1,0 +1,127 @@
+// The Exclusions pane over the real model on the simulated machine, whose catalogue is
+// the scripted list of installed applications.
+#include <gtest/gtest.h>
+
+#include <QMenu>
+
+#include "KitFixture.h"
+#include "ui/kit/Form.h"
+#include "ui/kit/RenderHarness.h"
+#include "ui/kit/Text.h"
+#include "ui/settings/ExclusionsPane.h"
+
+namespace orvane::testing {
+namespace {
+
+using platform::sim::SimApp;
+using platform::sim::SimState;
+
+class ExclusionsPaneTest : public KitModelTest {
+protected:
+    void SetUp() override {
+        KitModelTest::SetUp();
+        sim->update([](SimState& s) {
+            s.applications = {
+                SimApp{"com.adobe.Photoshop", "Photoshop", std::nullopt, std::nullopt, std::string("/Applications/Photoshop.app")},
+                SimApp{"com.figma.Desktop", "Figma", std::nullopt, std::nullopt, std::string("/Applications/Figma.app")},
+                SimApp{"com.example.editor", "Editor", std::nullopt, std::nullopt, std::string("/Applications/Editor.app")},
+            };
+        });
+    }
+    std::unique_ptr<ExclusionsPane> pane() {
+        auto view = std::make_unique<ExclusionsPane>(PaneEnvironment{model, desktop}, window.get());
+        place(*view, QSize(560, 900));
+        return view;
+    }
+    void bringToFront(const char* id, const char* name) {
+        sim->update([&](SimState& s) {
+            s.frontApplication = platform::RunningApplication{std::string(id), std::string(name), 42};
+        });
+        sim->postWorkspaceEvent(platform::WorkspaceEvent::didActivateApplication);
+        settle();
+    }
+    std::vector<std::string> excludedIDs() const {
+        std::vector<std::string> ids;
+        for (const auto& e : model->settings().excludedApps) ids.push_back(e.bundleID);
+        return ids;
+    }
+
+    std::shared_ptr<Desktop> desktop = std::make_shared<Desktop>();
+};
+
+TEST_F(ExclusionsPaneTest, TheAddMenuOffersTheLastActiveApplicationUntilItIsExcluded) {
+    start();
+    auto view = pane();
+    EXPECT_FALSE(view->emptyText().isHidden());
+    EXPECT_EQ(view->emptyText().text(), QStringLiteral("No excluded apps yet."));
+    EXPECT_EQ(view->addMenuTitles(), (std::vector<QString>{QStringLiteral("Choose from Applications\u2026")}));
+
+    bringToFront("com.example.editor", "Editor");
+    EXPECT_EQ(view->addMenuTitles(), (std::vector<QString>{QStringLiteral("Editor (last active)"), QString(),
+                                                           QStringLiteral("Choose from Applications\u2026")}));
+    QMenu* menu = view->buildAddMenu();
+    menu->actions().front()->trigger();
+    EXPECT_EQ(model->settings().excludedApps, (std::vector<ExcludedApp>{{"com.example.editor", "Editor", false}}));
+    EXPECT_TRUE(view->emptyText().isHidden());
+    EXPECT_EQ(view->excludedRowCount(), 1);
+    EXPECT_EQ(view->addMenuTitles(), (std::vector<QString>{QStringLiteral("Choose from Applications\u2026")}));
+}
+
+TEST_F(ExclusionsPaneTest, ChoosingApplicationsAddsEachOnceAndSkipsWhatIsNotAnApplication) {
+    Settings s = manualSettings();
+    s.excludedApps = {{"com.adobe.Photoshop", "Photoshop", false}};
+    start(s);
+    Desktop::FileRequest asked;
+    desktop->chooseOpenFiles = [&](QWidget*, const Desktop::FileRequest& request) {
+        asked = request;
+        return std::vector<std::string>{"/Applications/Photoshop.app", "/Applications/Figma.app", "/tmp/notes.txt",
+                                        "/Applications/Figma.app"};
+    };
+    auto view = pane();
+    view->pickApp();
+    EXPECT_EQ(asked.title, QStringLiteral("Choose apps to exclude"));
+    EXPECT_EQ(asked.directory, QStringLiteral("/Applications"));
+    EXPECT_EQ(excludedIDs(), (std::vector<std::string>{"com.adobe.Photoshop", "com.figma.Desktop"}));
+    EXPECT_EQ(view->excludedRowCount(), 2);
+
+    desktop->chooseOpenFiles = [](QWidget*, const Desktop::FileRequest&) { return std::vector<std::string>{}; };
+    view->pickApp();  // cancelled
+    EXPECT_EQ(excludedIDs().size(), 2u);
+}
+
+TEST_F(ExclusionsPaneTest, SuggestionsAreInstalledFixedOnesNotYetExcludedAndAddAppendsAtTheEnd) {
+    Settings s = manualSettings();
+    s.excludedApps = {{"com.example.editor", "Editor", true}};
+    start(s);
+    auto view = pane();
+    // Of the five fixed suggestions the machine has two installed.
+    EXPECT_EQ(view->suggestedNames(), (std::vector<QString>{QStringLiteral("Photoshop"), QStringLiteral("Figma")}));
+    EXPECT_TRUE(view->showsSuggested());
+    view->addSuggestion(1);
+    EXPECT_EQ(model->settings().excludedApps.back(), (ExcludedApp{"com.figma.Desktop", "Figma", false}));
+    EXPECT_EQ(view->suggestedNames(), (std::vector<QString>{QStringLiteral("Photoshop")}));
+    view->addSuggestion(0);
+    EXPECT_FALSE(view->showsSuggested()) << "no candidate left: no section";
+
+    // One row's full-screen flag changes that entry only.
+    view->setOnlyWhenFullScreen("com.figma.Desktop", true);
+    const auto& apps = model->settings().excludedApps;
+    EXPECT_TRUE(apps[0].onlyWhenFullScreen);
+    EXPECT_TRUE(apps[1].onlyWhenFullScreen);
+    EXPECT_FALSE(apps[2].onlyWhenFullScreen);
+    view->remove("com.figma.Desktop");
+    EXPECT_EQ(excludedIDs(), (std::vector<std::string>{"com.example.editor", "com.adobe.Photoshop"}));
+    EXPECT_EQ(view->suggestedNames(), (std::vector<QString>{QStringLiteral("Figma")})) << "removed: suggested again";
+}
+
+TEST_F(ExclusionsPaneTest, RendersLightAndDark) {
+    Settings s = manualSettings();
+    s.excludedApps = {{"com.example.editor", "Editor", false}, {"Gimp-2.10", "GIMP", true}};
+    start(s);
+    bringToFront("com.other.Player", "Player");
+    auto view = pane();
+    kit::RenderHarness::renderBoth(*view, "exclusions-pane", kit::RenderHarness::fittingSize(*view, 620));
+}
+
+}  // namespace
+}  // namespace orvane::testing
