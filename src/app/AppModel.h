@@ -133,6 +133,8 @@ public:
     const Location& location() const { return location_; }
     // The place's zone, the system's where the place names none.
     TimeZone placeZone() const { return location_.timeZone(systemZone()); }
+    // The computer's zone, as the model sees it (views convert clock times in it).
+    TimeZone systemTimeZone() const { return systemZone(); }
     const std::vector<DisplayInfo>& displays() const { return displays_; }
     const std::optional<LocationSource::Coordinates>& preciseCoordinates() const { return preciseCoordinates_; }
     // Acts on every assignment, equal or not.
@@ -170,6 +172,9 @@ public:
     void tryRestBreak() const { onTryRestBreak.notify(); }
 
     // Derived values.
+    TimeZone systemZone() const { return environment_.systemTimeZone(); }
+    // The computer's calendar: the statistics' days are counted in it.
+    Calendar systemCalendar() const { return Calendar(systemZone()); }
     Multiplier effectiveWhite(const TintState& state) const;
     std::optional<TintMethod> primaryMethod() const;
     std::optional<double> tonightReduction() const;
@@ -237,8 +242,6 @@ private:
     void recomputeSoon(std::optional<Transition> transition);
     void resolutionDidChange();
 
-    TimeZone systemZone() const { return environment_.systemTimeZone(); }
-    Calendar systemCalendar() const { return Calendar(systemZone()); }
     Location resolveLocation() const;
     void relocate();
     void rememberDisplayNames();

@@ -8,9 +8,8 @@
 #include "core/DecimalText.h"
 #include "core/Overloaded.h"
 #include "engine/DisplayManager.h"
+#include "engine/DisplayServices.h"
 #include "engine/NightShift.h"
-#include "engine/PrivateAPI.h"
-#include "platform/FrameworkAdapters.h"
 #include "platform/Platform.h"
 
 #ifndef ORVANE_VERSION
@@ -65,14 +64,7 @@ Diagnostics::System Diagnostics::System::probe(platform::Platform& platform) {
     // A frame-buffer service that takes the dithering switch.
     const auto pipes = platform.dithering().services("IOMobileFramebufferAP");
     system.antiDither = pipes && !pipes->empty();
-    // The three I2C functions bind.
-    const PrivateFramework frameworks(platform);
-    const auto ioKit = frameworks.handle(PrivateFramework::ioKitPath);
-    system.ddc =
-        PrivateFramework::symbol<platform::symbol::AVServiceCreateWithService>(
-            ioKit, platform::symbolName::avServiceCreateWithService) &&
-        PrivateFramework::symbol<platform::symbol::AVServiceReadI2C>(ioKit, platform::symbolName::avServiceReadI2C) &&
-        PrivateFramework::symbol<platform::symbol::AVServiceWriteI2C>(ioKit, platform::symbolName::avServiceWriteI2C);
+    system.ddc = platform.i2c().isAvailable();
     system.accessibility = platform.keyboard().isProcessTrusted();
     return system;
 }

@@ -295,8 +295,8 @@ Json describe(const Parameter& p) {
 
 std::variant<Arguments, std::string> Intents::Action::check(const platform::Dictionary& raw) const {
     for (const auto& [name, value] : raw) {
-        const bool known = std::any_of(parameters.begin(), parameters.end(),
-                                       [&name = name](const Parameter& p) { return p.name == name; });
+        const bool known =
+            std::ranges::any_of(parameters, [&name = name](const Parameter& p) { return p.name == name; });
         if (!known) return "unknown parameter: " + name;
     }
     Arguments arguments;

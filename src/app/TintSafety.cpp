@@ -13,7 +13,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "engine/PrivateAPI.h"
+#include "engine/AXColorMatrix.h"
 #include "platform/Platform.h"
 
 extern char** environ;

@@ -99,8 +99,7 @@ Settings SettingsCodec::sanitize(Settings s) {
     s.pointerTintThreshold = clamped(s.pointerTintThreshold, 500, 6500);
 
     for (const auto& builtIn : Preset::builtIns()) {
-        const bool present =
-            std::any_of(s.presets.begin(), s.presets.end(), [&](const Preset& p) { return p.id == builtIn.id; });
+        const bool present = std::ranges::any_of(s.presets, [&](const Preset& p) { return p.id == builtIn.id; });
         if (!present) s.presets.push_back(builtIn);
     }
     for (auto& [key, display] : s.displays) {

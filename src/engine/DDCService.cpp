@@ -11,22 +11,20 @@ DDCService::DDCService(std::shared_ptr<DDCLibrary> library, std::shared_ptr<plat
       displayId_(displayId),
       location_(std::move(location)) {}
 
-bool DDCService::isAvailable(DDCLibrary& library) {
-    return library.createWithService() && library.readI2C() && library.writeI2C();
-}
+bool DDCService::isAvailable(DDCLibrary& library) { return library.i2c() != nullptr; }
 
 std::vector<std::shared_ptr<DDCService>> DDCService::externalServices(const std::shared_ptr<DDCLibrary>& library) {
     std::vector<std::shared_ptr<DDCService>> services;
-    const auto* create = library->createWithService();
-    if (!create) return services;
-    const auto entries = library->registry().matchingServices(serviceClass);
+    auto* i2c = library->i2c();
+    if (!i2c) return services;
+    const auto entries = i2c->matchingServices(serviceClass);
     if (!entries) return services;
     for (const auto& entry : *entries) {
         const auto location = entry.properties.find("Location");
         if (location == entry.properties.end() || !location->second.string() ||
             *location->second.string() != "External")
             continue;
-        auto channel = (*create)(entry.id);
+        auto channel = i2c->createChannel(entry.id);
         if (!channel) continue;
         auto service = std::make_shared<DDCService>(library, std::move(channel), entry.displayId, "External");
         if (service->read(vcpBrightness)) services.push_back(std::move(service));
@@ -63,32 +61,27 @@ void DDCService::throttle() {
 }
 
 std::optional<DDCService::Reading> DDCService::read(std::uint8_t vcp) {
-    const auto* writeI2C = library_->writeI2C();
-    const auto* readI2C = writeI2C ? library_->readI2C() : nullptr;
-    if (!writeI2C || !readI2C) return std::nullopt;
+    if (!library_->i2c()) return std::nullopt;
     std::lock_guard lock(lock_);
-    auto request = getRequest(vcp);
+    const auto request = getRequest(vcp);
     throttle();
-    if ((*writeI2C)(*channel_, chipAddress, dataAddress, request.data(), static_cast<std::uint32_t>(request.size())) !=
-        0)
+    if (channel_->write(chipAddress, dataAddress, request.data(), static_cast<std::uint32_t>(request.size())) != 0)
         return std::nullopt;
     library_->sleep(replyDelay);
     std::array<std::uint8_t, replyLength> reply{};
-    if ((*readI2C)(*channel_, chipAddress, dataAddress, reply.data(), static_cast<std::uint32_t>(reply.size())) != 0)
+    if (channel_->read(chipAddress, dataAddress, reply.data(), static_cast<std::uint32_t>(reply.size())) != 0)
         return std::nullopt;
     return decodeReply(reply, vcp);
 }
 
 bool DDCService::write(std::uint8_t vcp, std::uint16_t value, bool verify) {
-    const auto* writeI2C = library_->writeI2C();
-    if (!writeI2C) return false;
+    if (!library_->i2c()) return false;
     std::int32_t status = 0;
     {
         std::lock_guard lock(lock_);
-        auto command = setCommand(vcp, value);
+        const auto command = setCommand(vcp, value);
         throttle();
-        status = (*writeI2C)(*channel_, chipAddress, dataAddress, command.data(),
-                             static_cast<std::uint32_t>(command.size()));
+        status = channel_->write(chipAddress, dataAddress, command.data(), static_cast<std::uint32_t>(command.size()));
     }
     if (status != 0 || !verify) return status == 0;
     library_->sleep(verifyDelay);

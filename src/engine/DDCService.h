@@ -43,8 +43,7 @@ public:
     DDCService(const DDCService&) = delete;
     DDCService& operator=(const DDCService&) = delete;
 
-    // The three I2C functions are bound (looked up in the order create, read, write,
-    // stopping at the first missing one).
+    // The platform can speak I2C (asked once per library).
     static bool isAvailable(DDCLibrary& library);
     // The external monitors that answer a brightness read, in registry order.
     static std::vector<std::shared_ptr<DDCService>> externalServices(const std::shared_ptr<DDCLibrary>& library);

@@ -2,8 +2,6 @@
 
 #include <vector>
 
-#include "engine/PrivateAPI.h"
-
 namespace orvane {
 
 MatrixBackend::MatrixBackend(const DisplayInfo& display, std::shared_ptr<platform::Platform> platform)

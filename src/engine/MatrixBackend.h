@@ -5,8 +5,8 @@
 #include <optional>
 
 #include "core/ColorMatrix.h"
+#include "engine/AXColorMatrix.h"
 #include "engine/Fade.h"
-#include "engine/PrivateAPI.h"
 #include "engine/TintBackend.h"
 #include "platform/Log.h"
 #include "platform/Platform.h"

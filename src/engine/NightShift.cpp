@@ -3,8 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "engine/PrivateAPI.h"
-#include "platform/FrameworkAdapters.h"
+#include "platform/Platform.h"
 
 namespace orvane {
 
@@ -14,17 +13,8 @@ constexpr std::string_view requiredSelectors[] = {
     "getCCT:",    "setCCT:commit:",      "getStrength:", "setStrength:commit:",
     "setActive:", "getBlueLightStatus:", "getCCTRange:"};
 
-// A fresh client of the class, or null when the framework or class is missing.
-std::shared_ptr<platform::NightShiftClient> makeClient(platform::Platform& platform) {
-    const auto image = PrivateFramework(platform).handle(PrivateFramework::coreBrightnessPath);
-    const auto* make =
-        PrivateFramework::symbol<platform::symbol::BlueLightClientClass>(image, platform::symbolName::blueLightClient);
-    if (!make || !*make) return nullptr;
-    return (*make)();
-}
-
 std::shared_ptr<platform::NightShiftClient> makeUsableClient(platform::Platform& platform) {
-    auto client = makeClient(platform);
+    auto client = platform.makeNightShiftClient();
     if (!client) return nullptr;
     for (auto selector : requiredSelectors)
         if (!client->respondsTo(selector)) return nullptr;
@@ -153,14 +143,10 @@ void NightShiftWarmth::restoreIfDirty() {
 
 // --- the status probe ------------------------------------------------------------------
 
-bool NightShift::isAvailable() const {
-    const auto image = PrivateFramework(*platform_).handle(PrivateFramework::coreBrightnessPath);
-    return PrivateFramework::symbol<platform::symbol::BlueLightClientClass>(
-               image, platform::symbolName::blueLightClient) != nullptr;
-}
+bool NightShift::isAvailable() const { return platform_->makeNightShiftClient() != nullptr; }
 
 std::optional<NightShift::Status> NightShift::status() const {
-    const auto client = makeClient(*platform_);
+    const auto client = platform_->makeNightShiftClient();
     if (!client || !client->respondsTo("getBlueLightStatus:")) return std::nullopt;
     const auto s = client->blueLightStatus();
     if (!s) return std::nullopt;

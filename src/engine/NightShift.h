@@ -65,7 +65,7 @@ public:
         bool operator==(const Status&) const = default;
     };
 
-    // The client class exists.
+    // The platform has a Night Shift client.
     bool isAvailable() const;
     // Absent when no client can be made or its status cannot be read.
     std::optional<Status> status() const;

@@ -4,8 +4,6 @@
 #include <cmath>
 #include <limits>
 
-#include "engine/PrivateAPI.h"
-#include "platform/FrameworkAdapters.h"
 #include "platform/Platform.h"
 
 namespace orvane {
@@ -32,11 +30,7 @@ std::optional<std::uint32_t> storedDisplay(const platform::Dictionary& record) {
 SteadyBacklight::SteadyBacklight(platform::Platform& platform, std::shared_ptr<platform::UserDefaults> defaults)
     : platform_(platform), defaults_(std::move(defaults)), services_(platform) {}
 
-bool SteadyBacklight::isSupported() const {
-    const auto image = PrivateFramework(platform_).handle(PrivateFramework::displayServicesPath);
-    return PrivateFramework::symbol<platform::symbol::GetBrightness>(image, platform::symbolName::getBrightness) !=
-           nullptr;
-}
+bool SteadyBacklight::isSupported() const { return services_.isAvailable(); }
 
 std::optional<std::uint32_t> SteadyBacklight::builtInDisplayID() const {
     auto& displays = platform_.displays();

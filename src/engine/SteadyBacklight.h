@@ -7,7 +7,7 @@
 #include <memory>
 #include <optional>
 
-#include "engine/PrivateAPI.h"
+#include "engine/DisplayServices.h"
 #include "platform/Log.h"
 #include "platform/Scheduler.h"
 #include "platform/UserDefaults.h"
@@ -27,7 +27,7 @@ public:
 
     SteadyBacklight(platform::Platform& platform, std::shared_ptr<platform::UserDefaults> defaults);
 
-    // The backlight facility of this platform can be bound.
+    // This platform has a backlight.
     bool isSupported() const;
     // The first built-in display among the first 16 online ones.
     std::optional<std::uint32_t> builtInDisplayID() const;

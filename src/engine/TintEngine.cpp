@@ -6,10 +6,10 @@
 #include "core/DisplayOffsets.h"
 #include "core/Kelvin.h"
 #include "core/MethodHeuristic.h"
+#include "engine/AXColorMatrix.h"
 #include "engine/GammaBackend.h"
 #include "engine/MatrixBackend.h"
 #include "engine/OverlayBackend.h"
-#include "engine/PrivateAPI.h"
 
 namespace orvane {
 

@@ -149,7 +149,7 @@ public:
 
     const TintState& currentState() const { return currentState_; }
     double dimFloor() const { return dimFloor_; }
-    // The colour matrix can be bound and no system colour filter is on; read afresh.
+    // The colour adjustment is available and no system colour filter is on; read afresh.
     bool matrixAvailable() const;
     bool hasRepairTimer() const { return watchdog_.active(); }
 

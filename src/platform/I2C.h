@@ -33,6 +33,8 @@ struct RegistryEntry {
 class I2C {
 public:
     virtual ~I2C() = default;
+    // Whether this machine can speak to its display connections' I2C channels at all.
+    virtual bool isAvailable() = 0;
     // Absent when the registry cannot be searched.
     virtual std::optional<std::vector<RegistryEntry>> matchingServices(const std::string& className) = 0;
     // Null when the entry has no channel.

@@ -13,6 +13,13 @@ std::int32_t MissingGammaTables::read(std::uint32_t, std::uint32_t, GammaRamp& o
 }
 std::int32_t MissingGammaTables::write(std::uint32_t, const GammaRamp&) { return status::noneAvailable; }
 
+std::int32_t MissingColorAdjustments::set(const ColorAdjustment&) { return status::missing; }
+
+std::int32_t MissingBacklight::brightness(std::uint32_t, float&) { return status::missing; }
+std::int32_t MissingBacklight::linearBrightness(std::uint32_t, float&) { return status::missing; }
+std::int32_t MissingBacklight::setBrightness(std::uint32_t, float) { return status::missing; }
+std::int32_t MissingBacklight::setLinearBrightness(std::uint32_t, float) { return status::missing; }
+
 std::int32_t MissingDithering::setProperty(std::uint64_t, const std::string&, const Value&) {
     return status::noneAvailable;
 }

@@ -3,6 +3,8 @@
 // and failure statuses, exactly what the callers' fallback paths expect.
 #include <memory>
 
+#include "platform/Backlight.h"
+#include "platform/ColorAdjustments.h"
 #include "platform/Displays.h"
 #include "platform/DistributedNotifications.h"
 #include "platform/Dithering.h"
@@ -44,8 +46,26 @@ public:
     int maximumWindowLevel() override { return highestWindowLevel; }
 };
 
+class MissingColorAdjustments final : public ColorAdjustments {
+public:
+    bool isAvailable() override { return false; }
+    std::int32_t set(const ColorAdjustment&) override;
+    std::optional<Matrix3x3> current(std::uint32_t) override { return std::nullopt; }
+};
+
+class MissingBacklight final : public Backlight {
+public:
+    bool isAvailable() override { return false; }
+    std::int32_t brightness(std::uint32_t, float&) override;
+    std::int32_t linearBrightness(std::uint32_t, float&) override;
+    std::int32_t setBrightness(std::uint32_t, float) override;
+    std::int32_t setLinearBrightness(std::uint32_t, float) override;
+    bool canChangeBrightness(std::uint32_t) override { return false; }
+};
+
 class MissingI2C final : public I2C {
 public:
+    bool isAvailable() override { return false; }
     std::optional<std::vector<RegistryEntry>> matchingServices(const std::string&) override { return std::nullopt; }
     std::shared_ptr<I2CChannel> createChannel(std::uint64_t) override { return nullptr; }
 };

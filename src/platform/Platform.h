@@ -5,20 +5,23 @@
 // global platform: whoever makes an engine, back-end or application object hands it the
 // platform it runs on, so a scratch machine can run beside the real one.
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
 
+#include "platform/Backlight.h"
 #include "platform/Clock.h"
+#include "platform/ColorAdjustments.h"
 #include "platform/Displays.h"
 #include "platform/DistributedNotifications.h"
 #include "platform/Dithering.h"
-#include "platform/Frameworks.h"
 #include "platform/GammaTables.h"
 #include "platform/I2C.h"
 #include "platform/Keyboard.h"
 #include "platform/LocationProvider.h"
 #include "platform/LoginItems.h"
+#include "platform/NightShiftClient.h"
 #include "platform/OverlayWindows.h"
 #include "platform/Preferences.h"
 #include "platform/Scheduler.h"
@@ -64,8 +67,12 @@ public:
     LocationProvider& locationProvider() { return *location_; }
     const std::shared_ptr<LocationProvider>& locationProviderShared() const { return location_; }
     LoginItems& loginItems() { return *loginItems_; }
-    // The private frameworks (colour adjustment, backlight, Night Shift, I2C functions).
-    FrameworkRegistry& frameworks() { return frameworks_; }
+    ColorAdjustments& colorAdjustments() { return *colorAdjustments_; }
+    Backlight& backlight() { return *backlight_; }
+    // A new client of the system's Night Shift; null where the machine has none.
+    std::shared_ptr<NightShiftClient> makeNightShiftClient() const {
+        return nightShiftClients_ ? nightShiftClients_() : nullptr;
+    }
 
     // The program's own domain and named suites.
     std::shared_ptr<UserDefaults> standardUserDefaults() { return userDefaults(std::string(bundleIdentifier)); }
@@ -95,7 +102,9 @@ protected:
     std::shared_ptr<SystemInfo> systemInfo_;
     std::shared_ptr<LocationProvider> location_;
     std::shared_ptr<LoginItems> loginItems_;
-    FrameworkRegistry frameworks_;
+    std::shared_ptr<ColorAdjustments> colorAdjustments_;
+    std::shared_ptr<Backlight> backlight_;
+    std::function<std::shared_ptr<NightShiftClient>()> nightShiftClients_;
 };
 
 // Environment helpers shared by the implementations.

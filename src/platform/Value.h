@@ -1,6 +1,6 @@
 #pragma once
 // A property-list value: what user defaults, the preferences of other domains, the
-// private-framework dictionaries and notification user info hold. Numbers keep their
+// simulated machine's journal and notification user info hold. Numbers keep their
 // kind (integer, 32-bit or 64-bit float) because some receivers insist on one.
 #include <cstdint>
 #include <map>

@@ -17,6 +17,7 @@
 #include "ui/menubar/PopoverView.h"
 #include "ui/menubar/QtTray.h"
 #include "ui/menubar/StatusItemController.h"
+#include "ui/settings/SettingsWindow.h"
 
 namespace orvane {
 
@@ -94,6 +95,12 @@ void AppDelegate::applicationDidFinishLaunching() {
     hooks_.push_back(model_->onResolutionChanged.subscribe([weak](const Resolution&) {
         if (auto self = weak.lock(); self && self->statusItem_) self->statusItem_->refresh();
     }));
+    // Debug logging follows the stored switch (an import or a reset included); the
+    // environment's switch turns it on for a run whatever the settings say.
+    if (model_->settings().debugLogging) platform::Log::setDebugEnabled(true);
+    hooks_.push_back(model_->onSettingsChanged.subscribe([](const Settings& old, const Settings& now) {
+        if (old.debugLogging != now.debugLogging) platform::Log::setDebugEnabled(now.debugLogging);
+    }));
     hooks_.push_back(model_->onSettingsChanged.subscribe([weak](const Settings& old, const Settings& now) {
         auto self = weak.lock();
         if (!self || !self->statusItem_) return;
@@ -104,6 +111,13 @@ void AppDelegate::applicationDidFinishLaunching() {
     hooks_.push_back(
         kit::NotificationCenter::defaultCenter().observe(kit::Notifications::openSettings, [weak](const auto&) {
             if (auto self = weak.lock()) self->showSettings();
+        }));
+    // A pane asked for from elsewhere: the window opens at that pane. It does not post the
+    // notification again (that would come straight back here); an open window's root view
+    // follows the notification itself.
+    hooks_.push_back(kit::NotificationCenter::defaultCenter().observe(
+        kit::Notifications::openSettingsPane, [weak](const kit::NotificationCenter::Object& pane) {
+            if (auto self = weak.lock()) self->openSettingsWindow(pane);
         }));
 
     // --- rest breaks ----------------------------------------------------------------------
@@ -152,6 +166,9 @@ void AppDelegate::applicationDidFinishLaunching() {
             if (auto self = weak.lock()) self->remoteCommand(userInfo);
         });
 
+    // 17. With the icon hidden there is no other way in: the settings come up.
+    if (model_->settings().onboardingCompleted && !model_->settings().showMenuBarIcon) showSettings();
+
     // 18. Launch at login where the settings ask for it; never removed from here.
     auto& loginItems = platform_->loginItems();
     const auto& settings = model_->settings();
@@ -192,18 +209,36 @@ void AppDelegate::handOver(const std::vector<std::string>& arguments) {
     for (const auto& url : urls) handleURLEvent(url);
 }
 
-bool AppDelegate::applicationShouldHandleReopen() { return false; }
+bool AppDelegate::applicationShouldHandleReopen() {
+    showSettings();
+    return false;
+}
 
 void AppDelegate::showPopover() {
     if (statusItem_) statusItem_->showPopover();
 }
 
-void AppDelegate::showSettings() { log_.notice("settings: the settings window is not part of this build"); }
+void AppDelegate::showSettings(std::optional<std::string> pane) {
+    openSettingsWindow(pane);
+    if (pane) kit::NotificationCenter::defaultCenter().post(kit::Notifications::openSettingsPane, *pane);
+}
+
+void AppDelegate::openSettingsWindow(const std::optional<std::string>& pane) {
+    if (!model_) return;
+    if (statusItem_) statusItem_->closePopover();
+    if (!settingsWindow_) {
+        PaneEnvironment environment{model_, Desktop::system(platform_)};
+        settingsWindow_ = std::make_unique<SettingsWindow>(environment, pane ? fromString<Pane>(*pane) : std::nullopt,
+                                                           platform_->standardUserDefaults());
+    }
+    settingsWindow_->present();
+}
 
 void AppDelegate::applicationWillTerminate() {
     // 1. A running rest break ends, its dimming lifted.
     if (restBreaks_) restBreaks_->endBreak();
     if (popoverWindow_) popoverWindow_->hide();
+    if (settingsWindow_) settingsWindow_->saveFrame();
     // 2. No watchdog is started from here on; the running one stays and resets the
     // displays once this process has ended.
     if (safety_) safety_->setStopping();

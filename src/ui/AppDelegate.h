@@ -52,6 +52,7 @@ public:
     // What a later start handed over (its arguments without the program path): its URLs,
     // or else a reopen.
     void handOver(const std::vector<std::string>& arguments);
+    // Shows the settings; false.
     bool applicationShouldHandleReopen();
     void applicationWillTerminate();
 
@@ -63,10 +64,19 @@ public:
 
     // The open-popover hotkey's action.
     void showPopover();
-    // The settings window; not part of this build yet, so only noted in the log.
-    void showSettings();
+    // The settings window, made on first use and kept for the life of the process: closes
+    // the popover, brings the window to the front and, with a pane name, posts
+    // "openSettingsPane" so an open window switches to it.
+    void showSettings(std::optional<std::string> pane = std::nullopt);
+    // Null until first shown.
+    class SettingsWindow* settingsWindow() const {
+        return settingsWindow_.get();
+    }
 
 private:
+    // Makes (once) and presents the window; a pane name only chooses the first pane.
+    void openSettingsWindow(const std::optional<std::string>& pane);
+
     std::shared_ptr<platform::Platform> platform_;
     std::shared_ptr<TintSafety> safety_;
     std::shared_ptr<TintEngine> engine_;
@@ -81,6 +91,7 @@ private:
     std::unique_ptr<app::Panels> panels_;
     std::shared_ptr<ComfortController> comfort_;
     std::unique_ptr<QWidget> debugPopover_;
+    std::unique_ptr<class SettingsWindow> settingsWindow_;
     std::unique_ptr<platform::linuxsys::PortalAppearance> portalAppearance_;
     // Declared after the panels it shows on, so it goes first.
     std::unique_ptr<RestBreakController> restBreaks_;

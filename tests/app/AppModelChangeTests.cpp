@@ -13,40 +13,11 @@ namespace {
 
 using Property = AppModel::Property;
 
-// Passes everything on and counts the store's debounce: how often a save armed it and how
-// often it fired (each firing writes what was staged).
-class StoreScheduler final : public platform::Scheduler {
-public:
-    explicit StoreScheduler(std::shared_ptr<platform::Scheduler> inner) : inner_(std::move(inner)) {}
-
-    platform::Handle schedule(TimeInterval delay, TimeInterval tolerance, std::function<void()> fire) override {
-        ++saves;
-        return inner_->schedule(delay, tolerance, [this, fire = std::move(fire)] {
-            ++writes;
-            fire();
-        });
-    }
-    platform::Handle scheduleRepeating(TimeInterval interval, TimeInterval tolerance,
-                                       std::function<void()> fire) override {
-        return inner_->scheduleRepeating(interval, tolerance, std::move(fire));
-    }
-    void post(std::function<void()> work) override { inner_->post(std::move(work)); }
-    platform::Handle watchFd(int fd, platform::FdEvent event, std::function<void()> ready) override {
-        return inner_->watchFd(fd, event, std::move(ready));
-    }
-
-    int saves = 0;
-    int writes = 0;
-
-private:
-    std::shared_ptr<platform::Scheduler> inner_;
-};
-
 class AppModelChangeTest : public testing::ModelTest {
 protected:
     void SetUp() override {
         ModelTest::SetUp();
-        storeScheduler = std::make_shared<StoreScheduler>(scheduler);
+        storeScheduler = std::make_shared<testing::StoreScheduler>(scheduler);
         store = std::make_shared<SettingsStore>(defaults, storeScheduler);
     }
     void forgetAll() {
@@ -55,7 +26,7 @@ protected:
         storeScheduler->writes = 0;
     }
 
-    std::shared_ptr<StoreScheduler> storeScheduler;
+    std::shared_ptr<testing::StoreScheduler> storeScheduler;
 };
 
 struct OperationCase {
@@ -362,14 +333,14 @@ TEST_F(AppModelChangeTest, AtLaunchEachDisplayAttachesOnceWithItsStoredMethod) {
 
     // The machine's journal: gamma tables written for the external monitor only, and
     // never given back (no gamma back-end was detached).
-    const auto written = sim->journal().calls("CGSetDisplayTransferByTable");
+    const auto written = sim->journal().calls("gammaTables.write");
     ASSERT_FALSE(written.empty());
     for (const auto& call : written) {
         ASSERT_TRUE(call.arguments.dictionary());
         EXPECT_EQ(call.arguments.dictionary()->at("display").integer(), std::int64_t(external.id));
     }
-    EXPECT_TRUE(sim->journal().calls("restoreDisplay").empty());
-    EXPECT_TRUE(sim->journal().calls("CGDisplayRestoreColorSyncSettings").empty());
+    EXPECT_TRUE(sim->journal().calls("gammaTables.restoreDisplay").empty());
+    EXPECT_TRUE(sim->journal().calls("gammaTables.restoreColorSyncSettings").empty());
     const auto state = sim->state();
     ASSERT_TRUE(state.display(external.id));
     EXPECT_TRUE(state.display(external.id)->gamma) << "the first decision is on screen";

@@ -397,7 +397,7 @@ TEST_F(AppModelOperationsTest, TheSystemSettingsPanesOpenThroughTheWorkspace) {
     sim->journal().clear();
     model->openDisplaysSettings();
     model->openAccessibilitySettings();
-    const auto calls = sim->journal().calls("openURL");
+    const auto calls = sim->journal().calls("workspace.openURL");
     ASSERT_EQ(calls.size(), 2u);
     EXPECT_EQ(calls[0].arguments, platform::Value("x-apple.systempreferences:com.apple.Displays-Settings.extension"));
 }

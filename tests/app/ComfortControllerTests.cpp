@@ -56,7 +56,7 @@ protected:
     // The dithering writes since the last clear, as (display, enableDither).
     std::vector<std::pair<std::int64_t, bool>> ditherWrites() const {
         std::vector<std::pair<std::int64_t, bool>> out;
-        for (const auto& call : sim->journal().calls("IORegistryEntrySetCFProperty")) {
+        for (const auto& call : sim->journal().calls("dithering.setProperty")) {
             const Dictionary d = call.arguments.dictionary() ? *call.arguments.dictionary() : Dictionary{};
             const auto service = d.count("service") ? d.at("service").integer() : std::nullopt;
             const auto* value = d.count("value") ? d.at("value").get<bool>() : nullptr;
@@ -66,9 +66,9 @@ protected:
     }
     std::size_t trustPrompts() const {
         std::size_t n = 0;
-        for (const auto& call : sim->journal().calls("AXIsProcessTrustedWithOptions")) {
+        for (const auto& call : sim->journal().calls("keyboard.requestTrust")) {
             const auto* d = call.arguments.dictionary();
-            const auto it = d ? d->find("AXTrustedCheckOptionPrompt") : Dictionary::const_iterator{};
+            const auto it = d ? d->find("prompt") : Dictionary::const_iterator{};
             n += d && it != d->end() && it->second.isBool() && it->second.boolean() == true;
         }
         return n;

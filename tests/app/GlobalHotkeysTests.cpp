@@ -28,7 +28,7 @@ protected:
     // The chords registered with the system since the journal was last cleared.
     std::vector<std::pair<std::int64_t, std::int64_t>> registered() const {
         std::vector<std::pair<std::int64_t, std::int64_t>> out;
-        for (const auto& c : sim->journal().calls("RegisterEventHotKey")) {
+        for (const auto& c : sim->journal().calls("keyboard.registerHotKey")) {
             const auto& d = *c.arguments.dictionary();
             out.emplace_back(*d.at("keyCode").integer(), *d.at("modifiers").integer());
         }

@@ -73,6 +73,35 @@ private:
     std::shared_ptr<std::vector<Rendered>> log_;
 };
 
+// Passes everything on and counts the store's debounce: how often a save armed it and how
+// often it fired (each firing writes what was staged).
+class StoreScheduler final : public platform::Scheduler {
+public:
+    explicit StoreScheduler(std::shared_ptr<platform::Scheduler> inner) : inner_(std::move(inner)) {}
+
+    platform::Handle schedule(TimeInterval delay, TimeInterval tolerance, std::function<void()> fire) override {
+        ++saves;
+        return inner_->schedule(delay, tolerance, [this, fire = std::move(fire)] {
+            ++writes;
+            fire();
+        });
+    }
+    platform::Handle scheduleRepeating(TimeInterval interval, TimeInterval tolerance,
+                                       std::function<void()> fire) override {
+        return inner_->scheduleRepeating(interval, tolerance, std::move(fire));
+    }
+    void post(std::function<void()> work) override { inner_->post(std::move(work)); }
+    platform::Handle watchFd(int fd, platform::FdEvent event, std::function<void()> ready) override {
+        return inner_->watchFd(fd, event, std::move(ready));
+    }
+
+    int saves = 0;
+    int writes = 0;
+
+private:
+    std::shared_ptr<platform::Scheduler> inner_;
+};
+
 // 12:00 in Berlin (CET) on Sunday 15 March 2026.
 inline constexpr Date berlinNoon{1773572400.0};
 
@@ -120,7 +149,7 @@ protected:
         AppModel::Environment environment;
         environment.platform = sim;
         environment.systemTimeZone = [this] { return systemZone; };
-        environment.locationProvider = location;
+        environment.locationProvider = locationService ? locationService : location;
         environment.playSound = [this](const std::string& name) { sounds.push_back(name); };
         environment.setLaunchAtLogin = [this](bool on) {
             launchAtLogin.push_back(on);
@@ -183,6 +212,7 @@ protected:
     std::shared_ptr<platform::UserDefaults> defaults;
     std::shared_ptr<SettingsStore> store;
     std::shared_ptr<ScriptedLocationProvider> location = std::make_shared<ScriptedLocationProvider>();
+    std::shared_ptr<platform::LocationProvider> locationService;  // in place of the scripted one when set
     std::shared_ptr<std::vector<Rendered>> rendered = std::make_shared<std::vector<Rendered>>();
     std::shared_ptr<TintEngine> engine;
     std::shared_ptr<AppModel> model;

@@ -119,7 +119,7 @@ TEST_F(SelfTestMainTest, RefusedCaptureAccessFailsWithThatAloneAfterOneRequest) 
                                   "self-test.\n"),
               std::string::npos)
         << outcome.output;
-    EXPECT_EQ(sim->journal().calls("CGRequestScreenCaptureAccess").size(), 1u);
+    EXPECT_EQ(sim->journal().calls("screenshots.requestAccess").size(), 1u);
 }
 
 }  // namespace

@@ -112,7 +112,7 @@ TEST_F(BrightnessKeysTest, ADisabledTapIsEnabledAgain) {
 
 TEST_F(BrightnessKeysTest, RequestTrustAsksWithThePrompt) {
     EXPECT_TRUE(keys->requestTrust());
-    const auto asked = calls("AXIsProcessTrustedWithOptions");
+    const auto asked = calls("keyboard.requestTrust");
     ASSERT_EQ(asked.size(), 1u);
-    EXPECT_EQ(asked[0].arguments, Value(Dictionary{{"AXTrustedCheckOptionPrompt", true}}));
+    EXPECT_EQ(asked[0].arguments, Value(Dictionary{{"prompt", true}}));
 }

@@ -41,7 +41,7 @@ protected:
     // Every bus write, in order.
     std::vector<Packet> packets() const {
         std::vector<Packet> out;
-        for (const auto& call : calls("IOAVServiceWriteI2C")) {
+        for (const auto& call : calls("i2c.write")) {
             const auto* d = call.arguments.dictionary();
             const auto* bytes = d ? d->at("bytes").data() : nullptr;
             if (!bytes) continue;

@@ -77,18 +77,18 @@ TEST_F(DDCRecoveryTest, AnUnpluggedMonitorsRecordWaitsForItsNextAttach) {
     EXPECT_EQ(b.snapshot(), (DDCRecord::Values{{0x10, 50}, {0x16, 90}, {0x18, 70}, {0x1A, 30}}));
 }
 
-TEST_F(DDCRecoveryTest, NothingIsAskedWithoutRecordsOrWithoutTheI2CFunctions) {
+TEST_F(DDCRecoveryTest, NothingIsAskedWithoutRecordsOrWithoutI2C) {
     relaunch();
     EXPECT_TRUE(packets().empty());
 
     tintAndCrash(2);
-    sim->setSymbolMissing(symbolName::avServiceWriteI2C);
+    sim->setPortMissing("i2c");
     relaunch();
     EXPECT_TRUE(packets().empty());
     EXPECT_TRUE(defaults->object(recordKey(2)));
 
     // No monitor answers: the record stays.
-    sim->setSymbolMissing(symbolName::avServiceWriteI2C, false);
+    sim->setPortMissing("i2c", false);
     sim->changeDisplay(2, [](sim::SimDisplay& d) { d.ddc.reset(); });
     relaunch();
     EXPECT_TRUE(sets().empty());

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "DDCFixture.h"
-#include "platform/FrameworkAdapters.h"
 #include "platform/Status.h"
 
 using namespace orvane;
@@ -39,6 +38,7 @@ class ScriptedRegistry final : public I2C {
 public:
     ScriptedRegistry(std::shared_ptr<Platform> machine, std::vector<RegistryEntry> entries)
         : machine_(std::move(machine)), entries_(std::move(entries)) {}
+    bool isAvailable() override { return true; }
     std::optional<std::vector<RegistryEntry>> matchingServices(const std::string& className) override {
         if (className != DDCService::serviceClass) return std::vector<RegistryEntry>{};
         return entries_;
@@ -57,7 +57,6 @@ public:
     ScriptedRegistryPlatform(const std::shared_ptr<Platform>& machine, std::vector<RegistryEntry> entries)
         : Platform(Runtime{machine->clockShared(), machine->scheduler()}, machine->defaultsDirectory()) {
         i2c_ = std::make_shared<ScriptedRegistry>(machine, std::move(entries));
-        frameworks_.add(std::string(frameworkPath::ioKit), makeI2CImage(i2c_));
     }
     std::string_view name() const override { return "scripted"; }
 };
@@ -113,7 +112,7 @@ TEST_F(DDCTest, ReadsAndWritesOneFeatureOverTheBus) {
         EXPECT_EQ(p.chip, 0x37);
         EXPECT_EQ(p.address, 0x51);
     }
-    const auto replies = calls("IOAVServiceReadI2C");
+    const auto replies = calls("i2c.read");
     ASSERT_EQ(replies.size(), 1u);
     EXPECT_EQ(replies[0].arguments.dictionary()->at("length"), Value(12));
 }
@@ -129,7 +128,7 @@ TEST_F(DDCTest, AFeatureTheMonitorLacksOrAGarbledReplyReadsAsNothing) {
     EXPECT_EQ(monitor->read(DDCService::vcpRedGain), std::nullopt);
     sim->fail("i2c.write", status::failure, 1);
     EXPECT_EQ(monitor->read(DDCService::vcpRedGain), std::nullopt);
-    EXPECT_EQ(calls("IOAVServiceReadI2C").size(), 4u);  // no reply is read after a failed request
+    EXPECT_EQ(calls("i2c.read").size(), 4u);  // no reply is read after a failed request
 }
 
 TEST_F(DDCTest, BusWritesToOneMonitorAreSpacedAndOtherMonitorsDoNotWait) {
@@ -176,7 +175,7 @@ TEST_F(DDCTest, TransactionsFromTwoThreadsOnOneMonitorDoNotInterleave) {
     for (const auto& r : brightness) EXPECT_EQ(r, (DDCService::Reading{70, 100}));
     for (const auto& r : red) EXPECT_EQ(r, (DDCService::Reading{50, 100}));
     std::vector<double> times;
-    for (const auto& call : machine->journal().calls("IOAVServiceWriteI2C"))
+    for (const auto& call : machine->journal().calls("i2c.write"))
         times.push_back(*call.arguments.dictionary()->at("time").number());
     ASSERT_EQ(times.size(), 6u);
     for (std::size_t i = 1; i < times.size(); ++i) EXPECT_GE(times[i] - times[i - 1], 0.05 - 1e-3);
@@ -216,42 +215,21 @@ TEST_F(DDCTest, AVerifiedWriteHoldsOnlyWhenTheMonitorReadsTheValueBack) {
     EXPECT_EQ(value(2, 0x1A), 10);
 }
 
-TEST_F(DDCTest, MissingI2CFunctionsStayMissingAndSendNothing) {
-    // Before anything opened the framework (once open, it stays open for the process).
-    sim->setFrameworkMissing(frameworkPath::ioKit);
-    EXPECT_FALSE(DDCService::isAvailable(*library));
-    EXPECT_TRUE(DDCService::externalServices(library).empty());
-    sim->setFrameworkMissing(frameworkPath::ioKit, false);
-
-    struct Case {
-        const char* missing;
-        bool reads;
-        bool writes;
-        bool discovers;
-    };
-    const Case cases[] = {
-        {symbolName::avServiceCreateWithService, true, true, false},
-        {symbolName::avServiceReadI2C, false, true, false},
-        {symbolName::avServiceWriteI2C, false, false, false},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.missing);
-        sim->setSymbolMissing(c.missing);
-        auto lib = makeLibrary();
-        EXPECT_FALSE(DDCService::isAvailable(*lib));
-        DDCService monitor(lib, sim->i2c().createChannel(2), 2);
-        sim->journal().clear();
-        EXPECT_EQ(monitor.read(DDCService::vcpBrightness).has_value(), c.reads);
-        EXPECT_EQ(monitor.write(DDCService::vcpBrightness, 60, false), c.writes);
-        if (!c.reads && !c.writes) {
-            EXPECT_TRUE(packets().empty());
-        }
-        EXPECT_EQ(!DDCService::externalServices(lib).empty(), c.discovers);
-        // Bound once: the function coming back later does not revive this library.
-        sim->setSymbolMissing(c.missing, false);
-        EXPECT_FALSE(DDCService::isAvailable(*lib));
-        EXPECT_TRUE(DDCService::isAvailable(*makeLibrary()));
-    }
+TEST_F(DDCTest, WithoutI2CNothingIsSentAndALibraryKeepsItsFirstAnswer) {
+    sim->setPortMissing("i2c");
+    auto lib = makeLibrary();
+    EXPECT_FALSE(DDCService::isAvailable(*lib));
+    EXPECT_TRUE(DDCService::externalServices(lib).empty());
+    DDCService monitor(lib, sim->i2c().createChannel(2), 2);
+    sim->journal().clear();
+    EXPECT_FALSE(monitor.read(DDCService::vcpBrightness).has_value());
+    EXPECT_FALSE(monitor.write(DDCService::vcpBrightness, 60, false));
+    EXPECT_TRUE(packets().empty());
+    // Asked once: the port coming back later does not revive this library.
+    sim->setPortMissing("i2c", false);
+    EXPECT_FALSE(DDCService::isAvailable(*lib));
+    EXPECT_FALSE(monitor.read(DDCService::vcpBrightness).has_value());
+    EXPECT_TRUE(DDCService::isAvailable(*makeLibrary()));
 }
 
 TEST_F(DDCTest, DiscoveryOffersTheExternalMonitorsThatAnswer) {

@@ -11,7 +11,6 @@
 
 #include "SimFixture.h"
 #include "engine/DisplayManager.h"
-#include "platform/FrameworkAdapters.h"
 #include "platform/sim/SimPlatform.h"
 
 namespace orvane::testing {
@@ -31,17 +30,15 @@ protected:
         return sim->journal().calls(facility);
     }
     std::size_t count(const std::string& facility) const { return calls(facility).size(); }
-    std::vector<platform::sim::SimCall> adjustments() const {
-        return calls(platform::symbolName::setAccessibilityAdjustments);
-    }
-    // The dictionary of the last colour-adjustment call.
+    std::vector<platform::sim::SimCall> adjustments() const { return calls("colorAdjustments.set"); }
+    // What the last colour-adjustment call carried.
     platform::Dictionary lastAdjustment() const {
         const auto all = adjustments();
         if (all.empty() || !all.back().arguments.dictionary()) return {};
         return *all.back().arguments.dictionary();
     }
     static bool isReset(const platform::Dictionary& d, std::uint32_t display) {
-        return d == platform::Dictionary{{platform::adjustmentKey::targetDisplay, std::int64_t{display}}};
+        return d == platform::Dictionary{{"display", std::int64_t{display}}};
     }
 
     // Middle of each display, clear of the menu-bar strip.

@@ -59,7 +59,7 @@ TEST_F(GammaBackendTest, AFreshBackendWritesTheDisplaysOwnTablesUnchanged) {
     ASSERT_FALSE(backend.attach(builtIn()));
     EXPECT_EQ(backend.count(), 256u);
     EXPECT_EQ(backend.base(), own);
-    EXPECT_EQ(count("CGSetDisplayTransferByTable"), 1u);
+    EXPECT_EQ(count("gammaTables.write"), 1u);
     EXPECT_EQ(table(1), own);
 }
 
@@ -82,14 +82,14 @@ TEST_F(GammaBackendTest, GainsScaleTheBaseTablesAndFadeAtThirtyFrames) {
     backend.apply(RenderRequest::identity(), 1);
     EXPECT_TRUE(backend.isAnimating());
     scheduler->advance(1.5);
-    EXPECT_EQ(count("CGSetDisplayTransferByTable"), 30u);
+    EXPECT_EQ(count("gammaTables.write"), 30u);
     EXPECT_FALSE(backend.isAnimating());
     EXPECT_FALSE(table(1));  // back to the identity exactly
 
     sim->journal().clear();
     backend.apply(RenderRequest::identity(), 2);  // what is shown already: at once, no fade
     EXPECT_FALSE(backend.isAnimating());
-    EXPECT_EQ(count("CGSetDisplayTransferByTable"), 1u);
+    EXPECT_EQ(count("gammaTables.write"), 1u);
 }
 
 TEST_F(GammaBackendTest, ReattachingWhileTintedTakesTheUntintedTablesAndKeepsTheOtherDisplaysTint) {
@@ -105,9 +105,9 @@ TEST_F(GammaBackendTest, ReattachingWhileTintedTakesTheUntintedTablesAndKeepsThe
     EXPECT_EQ(first.base(), GammaRamp::identity(256));  // not the tinted tables
     EXPECT_EQ(top(1), (std::array<float, 3>{1, 0.6f, 0.3f}));
     EXPECT_EQ(table(2), otherTint);
-    EXPECT_EQ(count("CGDisplayRestoreColorSyncSettings"), 0u);
-    ASSERT_EQ(count("restoreDisplay"), 1u);
-    EXPECT_EQ(calls("restoreDisplay")[0].arguments, Value(Dictionary{{"display", 1}}));
+    EXPECT_EQ(count("gammaTables.restoreColorSyncSettings"), 0u);
+    ASSERT_EQ(count("gammaTables.restoreDisplay"), 1u);
+    EXPECT_EQ(calls("gammaTables.restoreDisplay")[0].arguments, Value(Dictionary{{"display", 1}}));
 }
 
 TEST_F(GammaBackendTest, DetachRestoresOnlyItsOwnDisplay) {
@@ -122,14 +122,14 @@ TEST_F(GammaBackendTest, DetachRestoresOnlyItsOwnDisplay) {
     EXPECT_FALSE(table(1));
     EXPECT_EQ(table(2), otherTint);
     EXPECT_TRUE(orvane::testing::colorNear(seen(2), {0.5, 0.35, 0.2}));
-    EXPECT_EQ(count("CGDisplayRestoreColorSyncSettings"), 0u);
+    EXPECT_EQ(count("gammaTables.restoreColorSyncSettings"), 0u);
 
     // One that never attached only asks for its display's own tables back.
     sim->journal().clear();
     GammaBackend fresh(builtIn(), sim);
     fresh.detach();
-    EXPECT_EQ(count("CGSetDisplayTransferByTable"), 0u);
-    EXPECT_EQ(count("restoreDisplay"), 1u);
+    EXPECT_EQ(count("gammaTables.write"), 0u);
+    EXPECT_EQ(count("gammaTables.restoreDisplay"), 1u);
     EXPECT_EQ(table(2), otherTint);
 }
 
@@ -173,7 +173,7 @@ TEST_F(GammaBackendTest, NoRepairDuringAFadeButAgainOnceItEnded) {
     sim->resetDisplays();
     sim->journal().clear();
     backend.verifyAndRepair();
-    EXPECT_EQ(count("CGSetDisplayTransferByTable"), 0u);
+    EXPECT_EQ(count("gammaTables.write"), 0u);
 
     scheduler->advance(1);
     sim->resetDisplays();

@@ -139,7 +139,7 @@ TEST_F(HotkeysTest, ModifiersTranslateToTheClassicMasks) {
         EXPECT_EQ(KeyModifiers::fromClassicMask(c.mask), chord.modifiers);
     }
     manager->registerHotkey({51, Mods::command | Mods::option | Mods::control}, note("reset"));
-    const auto registered = calls("RegisterEventHotKey");
+    const auto registered = calls("keyboard.registerHotKey");
     ASSERT_EQ(registered.size(), 1u);
     EXPECT_EQ(registered[0].arguments.dictionary()->at("modifiers").integer(), 0x1900);
     EXPECT_EQ(registered[0].arguments.dictionary()->at("keyCode").integer(), 51);

@@ -6,7 +6,6 @@
 #include "EngineFixture.h"
 #include "engine/Animator.h"
 #include "engine/MatrixBackend.h"
-#include "engine/PrivateAPI.h"
 #include "platform/Status.h"
 
 using namespace orvane;
@@ -22,11 +21,11 @@ RenderRequest warmRequest(std::int64_t kelvin = 3400, double dim = 1) {
 
 // The matrix of the last adjustment sent, absent for a reset.
 std::optional<std::vector<float>> sentMatrix(const Dictionary& d) {
-    const auto it = d.find(adjustmentKey::matrix);
-    if (it == d.end() || !it->second.data() || it->second.data()->size() != 36) return std::nullopt;
-    std::array<float, 9> m{};
-    std::memcpy(m.data(), it->second.data()->data(), 36);
-    return std::vector<float>(m.begin(), m.end());
+    const auto it = d.find("matrix");
+    if (it == d.end() || !it->second.array() || it->second.array()->size() != 9) return std::nullopt;
+    std::vector<float> m;
+    for (const auto& element : *it->second.array()) m.push_back(element.get<float>() ? *element.get<float>() : -1.0f);
+    return m;
 }
 
 std::vector<float> floats(const ColorMatrix& m) {
@@ -55,9 +54,7 @@ TEST_F(MatrixBackendTest, AttachRefusesWhereTheMatrixCannotWorkAndKeepsTheNewDis
     } cases[] = {
         {"colour filter", [](sim::SimPlatform& s) { s.setColorFilterEnabled(true); },
          "an Accessibility color filter is on"},
-        {"no framework", [](sim::SimPlatform& s) { s.setFrameworkMissing(PrivateFramework::skyLightPath); },
-         "SLSSetAccessibilityAdjustments is missing"},
-        {"no key", [](sim::SimPlatform& s) { s.setSymbolMissing(symbolName::adjustmentScale); },
+        {"no colour adjustments", [](sim::SimPlatform& s) { s.setPortMissing("colorAdjustments"); },
          "SLSSetAccessibilityAdjustments is missing"},
         {"first write", [](sim::SimPlatform& s) { s.fail("colorAdjustment", 1001, 1); },
          "SLSSetAccessibilityAdjustments failed: 1001"},
@@ -89,16 +86,16 @@ TEST_F(MatrixBackendTest, FadesLongerThanThreeHundredthsOfASecond) {
     sim->journal().clear();
     backend.apply(warmRequest(), 0.03);
     EXPECT_FALSE(backend.isAnimating());
-    EXPECT_EQ(count(symbolName::setAccessibilityAdjustments), 1u);
+    EXPECT_EQ(adjustments().size(), 1u);
     EXPECT_EQ(sentMatrix(lastAdjustment()), floats(warmRequest().matrix));
 
     sim->journal().clear();
     backend.apply(warmRequest(2000), 0.031);
     EXPECT_TRUE(backend.isAnimating());
-    EXPECT_EQ(count(symbolName::setAccessibilityAdjustments), 1u);  // the first frame goes out at once
+    EXPECT_EQ(adjustments().size(), 1u);  // the first frame goes out at once
     scheduler->advance(0.1);
     EXPECT_FALSE(backend.isAnimating());
-    EXPECT_EQ(count(symbolName::setAccessibilityAdjustments), 2u);  // frames at 0 and 1/60 s
+    EXPECT_EQ(adjustments().size(), 2u);  // frames at 0 and 1/60 s
     EXPECT_EQ(backend.current(), warmRequest(2000).matrix);
     EXPECT_EQ(sentMatrix(lastAdjustment()), floats(warmRequest(2000).matrix));
 }
@@ -109,13 +106,13 @@ TEST_F(MatrixBackendTest, AFadeRunsAtSixtyFramesAndTheSameRequestAgainIsSentAtOn
     sim->journal().clear();
     backend.apply(warmRequest(), 2);
     scheduler->advance(2.5);
-    EXPECT_EQ(count(symbolName::setAccessibilityAdjustments), 120u);
+    EXPECT_EQ(adjustments().size(), 120u);
     EXPECT_EQ(backend.current(), warmRequest().matrix);
 
     sim->journal().clear();
     backend.apply(warmRequest(), 2);
     EXPECT_FALSE(backend.isAnimating());
-    EXPECT_EQ(count(symbolName::setAccessibilityAdjustments), 1u);
+    EXPECT_EQ(adjustments().size(), 1u);
 }
 
 TEST_F(MatrixBackendTest, ANewApplyDuringAFadeStartsFromTheMatrixReached) {
@@ -151,20 +148,20 @@ TEST_F(MatrixBackendTest, RepairRewritesWhatIsShownButNotDuringAFadeNorWhenNeutr
     backend.verifyAndRepair();
     sim->journal().clear();
     backend.verifyAndRepair();
-    EXPECT_EQ(count(symbolName::setAccessibilityAdjustments), 0u);
+    EXPECT_EQ(adjustments().size(), 0u);
 
     backend.apply(warmRequest(), 1);
     scheduler->advance(0.5);
     sim->journal().clear();
     backend.verifyAndRepair();
-    EXPECT_EQ(count(symbolName::setAccessibilityAdjustments), 0u);
+    EXPECT_EQ(adjustments().size(), 0u);
 
     scheduler->advance(1);
     sim->resetDisplays();  // another program clears the adjustment
     sim->journal().clear();
     backend.verifyAndRepair();
     backend.verifyAndRepair();
-    EXPECT_EQ(count(symbolName::setAccessibilityAdjustments), 2u);  // unconditionally, on every call
+    EXPECT_EQ(adjustments().size(), 2u);  // unconditionally, on every call
     const auto shown = sim->state().displays[0].matrix;
     ASSERT_TRUE(shown);
     EXPECT_EQ(std::vector<float>(shown->begin(), shown->end()), floats(warmRequest().matrix));
@@ -192,8 +189,8 @@ TEST_F(MatrixBackendTest, DetachStopsTheFadeAndClearsTheDisplay) {
     EXPECT_FALSE(backend.isAnimating());
     EXPECT_EQ(backend.current(), ColorMatrix::identity);
     EXPECT_TRUE(isReset(lastAdjustment(), 1));
-    const auto sent = count(symbolName::setAccessibilityAdjustments);
+    const auto sent = adjustments().size();
     scheduler->advance(1);
-    EXPECT_EQ(count(symbolName::setAccessibilityAdjustments), sent);
+    EXPECT_EQ(adjustments().size(), sent);
     EXPECT_FALSE(sim->state().displays[0].matrix);
 }

@@ -2,7 +2,6 @@
 
 #include "EngineFixture.h"
 #include "engine/NightShift.h"
-#include "engine/PrivateAPI.h"
 
 using namespace orvane;
 using namespace orvane::platform;
@@ -18,11 +17,11 @@ protected:
     void setNightShift(const std::function<void(sim::SimNightShift&)>& change) {
         sim->update([&](sim::SimState& s) { change(s.nightShift); });
     }
-    // The Night Shift messages this process sent, in order, as "selector args".
+    // The Night Shift messages this process sent, in order, as "operation args".
     std::vector<std::string> sent() const {
         std::vector<std::string> out;
         for (const auto& c : sim->journal().calls()) {
-            if (c.facility.find(':') == std::string::npos) continue;
+            if (c.facility.rfind("nightShift.", 0) != 0) continue;
             std::string line = c.facility;
             if (const auto* args = c.arguments.array())
                 for (const auto& a : *args) {
@@ -56,26 +55,26 @@ TEST_F(NightShiftTest, StrengthFollowsTheKelvinBetweenTheFloorAndSixThousand) {
 TEST_F(NightShiftTest, TheSameRequestTwiceSendsNothingTheSecondTime) {
     NightShiftWarmth warmth(*sim, defaults());
     warmth.apply(3000, 2700);
-    EXPECT_EQ(sent(), (std::vector<std::string>{"setCCT:commit: 3000 YES", "setStrength:commit: 0.909091 YES",
-                                                "setActive: YES"}));
+    EXPECT_EQ(sent(), (std::vector<std::string>{"nightShift.setCCT 3000 YES", "nightShift.setStrength 0.909091 YES",
+                                                "nightShift.setActive YES"}));
     sim->journal().clear();
     warmth.apply(3000, 2700);
     EXPECT_TRUE(sent().empty());
     // Already active: a new kelvin does not switch it on again.
     warmth.apply(3500, 2700);
-    EXPECT_EQ(sent(), (std::vector<std::string>{"setCCT:commit: 3500 YES", "setStrength:commit: 0.757576 YES"}));
+    EXPECT_EQ(sent(), (std::vector<std::string>{"nightShift.setCCT 3500 YES", "nightShift.setStrength 0.757576 YES"}));
 }
 
 TEST_F(NightShiftTest, AFloorBelowTheSystemRangeWidensTheRangeAndNarrowsItBack) {
     NightShiftWarmth warmth(*sim, defaults());
     warmth.apply(2700, 2700);
-    EXPECT_EQ(count("setCCTRange:"), 0u);  // a first floor of 2700 or more leaves the range alone
+    EXPECT_EQ(count("nightShift.setCCTRange"), 0u);  // a first floor of 2700 or more leaves the range alone
     warmth.apply(1900, 1900);
     EXPECT_EQ(nightShift().range, (std::array<float, 3>{1900, 6000, 3950}));
     EXPECT_EQ(nightShift().strength, 1.0f);
     warmth.apply(1900, 2700);
     EXPECT_EQ(nightShift().range, (std::array<float, 3>{2700, 6000, 4100}));
-    EXPECT_EQ(count("setCCTRange:"), 2u);
+    EXPECT_EQ(count("nightShift.setCCTRange"), 2u);
 }
 
 TEST_F(NightShiftTest, OffIsSentOnlyWhileNightShiftIsActive) {
@@ -88,7 +87,7 @@ TEST_F(NightShiftTest, OffIsSentOnlyWhileNightShiftIsActive) {
     setNightShift([](sim::SimNightShift& n) { n.active = true; });
     NightShiftWarmth other(*sim, defaults());
     other.apply(std::nullopt, 2700);
-    EXPECT_EQ(sent(), std::vector<std::string>{"setActive: NO"});
+    EXPECT_EQ(sent(), std::vector<std::string>{"nightShift.setActive NO"});
     EXPECT_FALSE(nightShift().active);
 }
 
@@ -229,8 +228,8 @@ TEST_F(NightShiftTest, TheStatusProbe) {
     EXPECT_FALSE(NightShift(*sim).status());
 }
 
-TEST_F(NightShiftTest, WithoutTheFrameworkNothingIsAvailable) {
-    sim->setFrameworkMissing(PrivateFramework::coreBrightnessPath);
+TEST_F(NightShiftTest, WithoutAClientNothingIsAvailable) {
+    sim->setPortMissing("nightShift");
     EXPECT_FALSE(NightShift(*sim).isAvailable());
     EXPECT_FALSE(NightShift(*sim).status());
     EXPECT_FALSE(NightShiftWarmth(*sim, defaults()).isAvailable());

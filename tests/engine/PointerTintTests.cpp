@@ -58,7 +58,7 @@ TEST_F(PointerTintTest, ApplySavesTheUsersColoursOnceAndRestorePutsThemBack) {
     EXPECT_TRUE(pointer.isApplied());
     EXPECT_EQ(domain(), red());
     EXPECT_EQ(backup(), own);
-    EXPECT_EQ(calls("CFPreferencesSetAppValue").size(), 3u);
+    EXPECT_EQ(calls("preferences.setAppValue").size(), 3u);
     EXPECT_EQ(logs.messages("pointer"), std::vector<std::string>{"pointer tint applied"});
     EXPECT_EQ(delivered(), bothNotifications);
 
@@ -81,7 +81,7 @@ TEST_F(PointerTintTest, RestoreWithoutABackupOnlyClearsTheFlag) {
     PointerTint pointer(*sim);
     pointer.restore();
     EXPECT_FALSE(pointer.isApplied());
-    EXPECT_TRUE(calls("CFPreferencesSetAppValue").empty());
+    EXPECT_TRUE(calls("preferences.setAppValue").empty());
     EXPECT_TRUE(delivered().empty());
 }
 
@@ -108,7 +108,7 @@ TEST_F(PointerTintTest, ApplyAfterRestoreSavesAFreshBackup) {
 
 TEST_F(PointerTintTest, SettingsOpenAtTheDisplayPage) {
     PointerTint(*sim).openSystemSettings();
-    const auto opened = calls("openURL");
+    const auto opened = calls("workspace.openURL");
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(opened[0].arguments, Value(PointerTint::settingsAddress));
 }

@@ -255,7 +255,7 @@ TEST_F(SelfTestRunTest, RefusedCaptureAccessIsTheOnlyFailureAndAsksOnceUnlessDry
     EXPECT_EQ(
         refused.failures,
         (std::vector<std::string>{"Screen capture permission is required for the process running the self-test."}));
-    EXPECT_EQ(count("CGRequestScreenCaptureAccess"), 1u);
+    EXPECT_EQ(count("screenshots.requestAccess"), 1u);
     EXPECT_EQ(captures, 0);
     EXPECT_TRUE(refused.notes.empty());
 
@@ -263,7 +263,7 @@ TEST_F(SelfTestRunTest, RefusedCaptureAccessIsTheOnlyFailureAndAsksOnceUnlessDry
     sim->machine().update([](platform::sim::SimState& s) { s.screenCaptureAllowed = false; });
     const Report dry = runScripted(true);
     EXPECT_TRUE(dry.passed);
-    EXPECT_EQ(count("CGRequestScreenCaptureAccess"), 0u);
+    EXPECT_EQ(count("screenshots.requestAccess"), 0u);
 }
 
 TEST_F(SelfTestRunTest, TheDryRunExercisesTheEngineAndChecksOnlyThePanels) {

@@ -2,7 +2,6 @@
 
 #include "EngineFixture.h"
 #include "engine/SteadyBacklight.h"
-#include "platform/FrameworkAdapters.h"
 
 using namespace orvane;
 using namespace orvane::platform;
@@ -20,7 +19,7 @@ protected:
     }
     std::vector<float> sets() const {
         std::vector<float> out;
-        for (const auto& c : calls("DisplayServicesSetLinearBrightness")) {
+        for (const auto& c : calls("backlight.setLinearBrightness")) {
             const auto* d = c.arguments.dictionary();
             if (d && d->count("level")) out.push_back(static_cast<float>(*d->at("level").number()));
         }
@@ -104,14 +103,14 @@ TEST_F(SteadyBacklightTest, DisableWithoutEnableLeavesTheRecord) {
     EXPECT_TRUE(sets().empty());
 }
 
-TEST_F(SteadyBacklightTest, NothingHappensWithoutABuiltInDisplayOrTheBacklightFramework) {
+TEST_F(SteadyBacklightTest, NothingHappensWithoutABuiltInDisplayOrABacklight) {
     {
-        sim->setFrameworkMissing(frameworkPath::displayServices);
+        sim->setPortMissing("backlight");
         SteadyBacklight hold(*sim, defaults());
         EXPECT_FALSE(hold.isSupported());
         hold.enable();
         EXPECT_FALSE(hold.isActive());
-        sim->setFrameworkMissing(frameworkPath::displayServices, false);
+        sim->setPortMissing("backlight", false);
     }
     sim->changeDisplay(1, [](sim::SimDisplay& d) { d.builtIn = false; });
     SteadyBacklight hold(*sim, defaults());

@@ -40,7 +40,7 @@ TEST_F(TintEngineTest, ConstructionAttachesEveryDisplayUntintedWithoutTimerOrNig
     EXPECT_FALSE(sim->state().displays[1].matrix);  // a leftover adjustment is cleared
     EXPECT_FALSE(e.hasRepairTimer());
     EXPECT_EQ(scheduler->timerCount(), 0u);
-    EXPECT_EQ(count("setActive:") + count("setCCT:commit:"), 0u);
+    EXPECT_EQ(count("nightShift.setActive") + count("nightShift.setCCT"), 0u);
     EXPECT_EQ(e.currentState(), TintState::off);
     EXPECT_EQ(e.dimFloor(), 0.05);
 }

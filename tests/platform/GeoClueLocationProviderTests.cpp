@@ -13,6 +13,7 @@
 
 #include <unistd.h>
 
+#include "../FakeGeoClue.h"
 #include "../SessionBus.h"
 #include "platform/linux/DBusConnection.h"
 #include "platform/linux/GeoClueLocationProvider.h"
@@ -21,99 +22,8 @@ namespace orvane {
 namespace {
 
 using platform::LocationCoordinate;
-using platform::linuxsys::DBusConnection;
-using platform::linuxsys::DBusError;
-using platform::linuxsys::DBusSlot;
 using platform::linuxsys::GeoClueLocationProvider;
-
-constexpr const char* clientPath = "/org/freedesktop/GeoClue2/Client/1";
-constexpr const char* locationPath = "/org/freedesktop/GeoClue2/Location/1";
-constexpr const char* clientInterface = "org.freedesktop.GeoClue2.Client";
-
-// Answers the manager, client and location objects as GeoClue does.
-class FakeGeoClue {
-public:
-    enum class Behaviour { locate, refuse, stayQuiet };
-
-    FakeGeoClue(const std::string& address, Behaviour behaviour) : behaviour_(behaviour) {
-        DBusError error;
-        bus_ = DBusConnection::connect(address, error);
-        ready_ = bus_ != nullptr;
-        for (const char* path : {"/org/freedesktop/GeoClue2/Manager", clientPath, locationPath}) {
-            if (!ready_) break;
-            objects_.push_back(bus_->addObject(path, [this](sd_bus_message* m) { return handle(m); }));
-            ready_ = static_cast<bool>(objects_.back());
-        }
-        ready_ = ready_ && !bus_->requestName("org.freedesktop.GeoClue2");
-        if (!ready_) return;
-        thread_ = std::thread([this] {
-            while (!stop_) {
-                bus_->processPending();
-                bus_->wait(50'000);
-            }
-        });
-    }
-    ~FakeGeoClue() {
-        stop_ = true;
-        if (thread_.joinable()) thread_.join();
-    }
-
-    bool ready() const { return ready_; }
-    std::string desktopId() const { return std::string(desktopId_.load() ? "orvane" : ""); }
-    std::uint32_t accuracy() const { return accuracy_; }
-    bool stopped() const { return stopped_; }
-
-private:
-    int handle(sd_bus_message* m) {
-        const std::string path = sd_bus_message_get_path(m);
-        if (sd_bus_message_is_method_call(m, "org.freedesktop.GeoClue2.Manager", "GetClient"))
-            return sd_bus_reply_method_return(m, "o", clientPath);
-        if (sd_bus_message_is_method_call(m, "org.freedesktop.DBus.Properties", "Set") && path == clientPath) {
-            const char* interface = nullptr;
-            const char* name = nullptr;
-            sd_bus_message_read(m, "ss", &interface, &name);
-            if (std::string(name) == "DesktopId") {
-                const char* id = nullptr;
-                sd_bus_message_read(m, "v", "s", &id);
-                desktopId_ = id && std::string(id) == "orvane";
-            } else if (std::string(name) == "RequestedAccuracyLevel") {
-                std::uint32_t level = 0;
-                sd_bus_message_read(m, "v", "u", &level);
-                accuracy_ = level;
-            }
-            return sd_bus_reply_method_return(m, "");
-        }
-        if (sd_bus_message_is_method_call(m, clientInterface, "Start")) {
-            if (behaviour_ == Behaviour::refuse)
-                return sd_bus_reply_method_errorf(m, SD_BUS_ERROR_ACCESS_DENIED, "The agent refused.");
-            const int r = sd_bus_reply_method_return(m, "");
-            if (behaviour_ == Behaviour::locate)
-                bus_->emitSignal(clientPath, clientInterface, "LocationUpdated", "oo", "/", locationPath);
-            return r;
-        }
-        if (sd_bus_message_is_method_call(m, clientInterface, "Stop")) {
-            stopped_ = true;
-            return sd_bus_reply_method_return(m, "");
-        }
-        if (sd_bus_message_is_method_call(m, "org.freedesktop.DBus.Properties", "Get") && path == locationPath) {
-            const char* interface = nullptr;
-            const char* name = nullptr;
-            sd_bus_message_read(m, "ss", &interface, &name);
-            return sd_bus_reply_method_return(m, "v", "d", std::string(name) == "Latitude" ? 52.52 : 13.405);
-        }
-        return 0;
-    }
-
-    Behaviour behaviour_;
-    std::unique_ptr<DBusConnection> bus_;
-    std::vector<DBusSlot> objects_;
-    bool ready_ = false;
-    std::atomic<bool> stop_{false};
-    std::atomic<bool> desktopId_{false};
-    std::atomic<std::uint32_t> accuracy_{0};
-    std::atomic<bool> stopped_{false};
-    std::thread thread_;
-};
+using testing::FakeGeoClue;
 
 struct Answer {
     std::optional<LocationCoordinate> fix;

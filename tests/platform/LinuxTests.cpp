@@ -229,8 +229,9 @@ TEST(LinuxX11, ListsTheServersOutputAndRoundTripsAGammaRamp) {
     EXPECT_EQ(gamma.write(id + 1000, warm), status::illegalArgument);
 
     // A virtual output has no colour matrix: the adjustment is not there.
-    EXPECT_FALSE(x11->hasColorAdjustments());
-    EXPECT_NE(x11->colorAdjustments->set(id, Matrix3x3{1, 0, 0, 0, 1, 0, 0, 0, 1}), status::success);
+    EXPECT_FALSE(x11->colorAdjustments->isAvailable());
+    EXPECT_NE(x11->colorAdjustments->set(ColorAdjustment::tint(id, Matrix3x3{1, 0, 0, 0, 1, 0, 0, 0, 1})),
+              status::success);
 
     const auto shot = x11->screenshots->capture(std::nullopt);
     ASSERT_TRUE(shot);
@@ -258,8 +259,8 @@ TEST(LinuxX11, WhatTheSessionKeepsFollowsTheServersChanges) {
         return done();
     };
     const std::uint32_t id = x11->displays->onlineDisplays(32).at(0);
-    ASSERT_FALSE(x11->hasColorAdjustments());
-    ASSERT_FALSE(x11->hasColorAdjustments());  // asked again: the answer is kept
+    ASSERT_FALSE(x11->colorAdjustments->isAvailable());
+    ASSERT_FALSE(x11->colorAdjustments->isAvailable());  // asked again: the answer is kept
 
     // A driver that comes with a colour matrix: another client gives the output the property.
     Display* other = XOpenDisplay(server.display().c_str());
@@ -270,11 +271,14 @@ TEST(LinuxX11, WhatTheSessionKeepsFollowsTheServersChanges) {
                             PropModeReplace, reinterpret_cast<unsigned char*>(data.data()),
                             static_cast<int>(data.size()));
     XSync(other, False);
-    EXPECT_TRUE(until([&] { return x11->hasColorAdjustments(); }))
+    EXPECT_TRUE(until([&] { return x11->colorAdjustments->isAvailable(); }))
         << "a property that appeared is still taken as missing";
     const Matrix3x3 warm{1, 0, 0, 0, 0.8f, 0, 0, 0, 0.5f};
-    EXPECT_EQ(x11->colorAdjustments->set(id, warm), status::success);
+    EXPECT_EQ(x11->colorAdjustments->set(ColorAdjustment::tint(id, warm)), status::success);
     EXPECT_EQ(x11->colorAdjustments->current(id), warm);
+    // Clearing writes the identity, which reads back as no adjustment.
+    EXPECT_EQ(x11->colorAdjustments->set(ColorAdjustment::clear(id)), status::success);
+    EXPECT_EQ(x11->colorAdjustments->current(id), std::nullopt);
     EXPECT_EQ(changes, 0) << "a property is no change of the display list";
 
     // The screen changes: the kept list is dropped and the observers hear of it.
@@ -310,8 +314,8 @@ TEST(LinuxX11, TheDesktopIsChosenWhenItsDisplayOpens) {
     ASSERT_TRUE(chosen);
     EXPECT_EQ(chosen->name(), "linux");
     EXPECT_EQ(chosen->displays().onlineDisplays(32).size(), 1u);
-    EXPECT_EQ(chosen->frameworks().open(frameworkPath::skyLight), nullptr);
-    EXPECT_EQ(chosen->frameworks().open(frameworkPath::coreBrightness), nullptr);
+    EXPECT_FALSE(chosen->colorAdjustments().isAvailable());
+    EXPECT_EQ(chosen->makeNightShiftClient(), nullptr);
     EXPECT_EQ(fallback->name(), "sim");
     const auto lines = logs.messages("platform");
     ASSERT_EQ(lines.size(), 2u);

@@ -53,8 +53,10 @@ TEST_F(LoginItemsTest, TheSimulatedLoginItemIsRecordedAndCanBeRefused) {
     EXPECT_FALSE(items.isEnabled());
     const auto calls = sim->journal().calls();
     ASSERT_EQ(calls.size(), 3u);
-    EXPECT_EQ(calls[0].facility, "SMAppService.register");
-    EXPECT_EQ(calls[2].facility, "SMAppService.unregister");
+    EXPECT_EQ(calls[0].facility, "loginItems.set");
+    EXPECT_EQ(calls[0].arguments, platform::Value(true));
+    EXPECT_EQ(calls[2].facility, "loginItems.set");
+    EXPECT_EQ(calls[2].arguments, platform::Value(false));
 }
 
 // --- the XDG autostart entry -----------------------------------------------------------

@@ -122,7 +122,7 @@ TEST_F(SimTest, AnUnreadableStateFileIsKeptAsideAndReplaced) {
 
 TEST_F(SimTest, ProcessesShareOneMachine) {
     inChild(directory, [](SimPlatform& other) {
-        ASSERT_EQ(other.frameworks().open(frameworkPath::skyLight) != nullptr, true);
+        ASSERT_TRUE(other.colorAdjustments().isAvailable());
         other.changeDisplay(2, [](SimDisplay& d) { d.matrix = Matrix3x3{1, 0, 0, 0, 0.5f, 0, 0, 0, 0.25f}; });
         SimDisplay added;
         added.name = "Added elsewhere";
@@ -410,10 +410,7 @@ TEST_F(SimTest, DitheringIsAPropertyPerPipeline) {
 }
 
 TEST_F(SimTest, TheNightShiftClientAnswersForTheSelectorsItHas) {
-    auto image = sim->frameworks().open(frameworkPath::coreBrightness);
-    const auto* makeClient = bindSymbol<symbol::BlueLightClientClass>(image, "CBBlueLightClient");
-    ASSERT_TRUE(makeClient);
-    auto client = (*makeClient)();
+    auto client = sim->makeNightShiftClient();
     ASSERT_TRUE(client);
     EXPECT_TRUE(client->respondsTo("getCCTRange:"));
     EXPECT_FALSE(client->respondsTo("frobnicate:"));
@@ -424,8 +421,8 @@ TEST_F(SimTest, TheNightShiftClientAnswersForTheSelectorsItHas) {
     sim->update([](SimState& s) { s.nightShift.missingSelectors = {"getStrength:"}; });
     EXPECT_FALSE(client->respondsTo("getStrength:"));
     EXPECT_EQ(client->strength(), std::nullopt);
-    sim->setSymbolMissing("CBBlueLightClient");
-    EXPECT_EQ(bindSymbol<symbol::BlueLightClientClass>(image, "CBBlueLightClient"), nullptr);
+    sim->setPortMissing("nightShift");
+    EXPECT_EQ(sim->makeNightShiftClient(), nullptr);
 }
 
 TEST_F(SimTest, TapsAndHotKeysReceiveWhatTestsPlay) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include <QCoreApplication>
 #include <QWidget>
 
 #include "app/ModelFixture.h"

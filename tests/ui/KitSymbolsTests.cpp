@@ -1,4 +1,9 @@
+#include <filesystem>
+#include <fstream>
 #include <map>
+#include <regex>
+#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -12,34 +17,17 @@
 namespace orvane::kit {
 namespace {
 
-const std::vector<std::string> listed = {"flame",
-                                         "flame.fill",
-                                         "sun.max",
-                                         "sun.max.fill",
-                                         "sun.haze.fill",
-                                         "sun.horizon",
-                                         "sunset",
-                                         "scope",
-                                         "moon.fill",
-                                         "moon.zzz.fill",
-                                         "light.max",
-                                         "lock.shield",
-                                         "hand.raised.fill",
-                                         "hand.raised.circle.fill",
-                                         "hand.draw.fill",
-                                         "exclamationmark.triangle.fill",
-                                         "xmark",
-                                         "checkmark",
-                                         "clock.fill",
-                                         "app.dashed",
-                                         "nosign",
-                                         "cpu",
-                                         "chevron.down",
-                                         "gearshape.fill",
-                                         "power",
-                                         "eye",
-                                         "square.grid.3x3.square",
-                                         "bed.double.fill"};
+const std::vector<std::string> listed = {
+    "flame", "flame.fill", "sun.max", "sun.max.fill", "sun.haze.fill", "sun.horizon", "sunset", "scope", "moon.fill",
+    "moon.zzz.fill", "light.max", "lock.shield", "hand.raised.fill", "hand.raised.circle.fill", "hand.draw.fill",
+    "exclamationmark.triangle.fill", "xmark", "checkmark", "clock.fill", "app.dashed", "nosign", "cpu", "chevron.down",
+    "gearshape.fill", "power", "eye", "square.grid.3x3.square", "bed.double.fill",
+    // The settings window, its panes, the preset icons, the first-run window.
+    "gearshape", "clock", "display", "laptopcomputer", "command", "wrench.and.screwdriver", "chart.bar",
+    "chart.bar.fill", "info.circle", "info.circle.fill", "eye.fill", "plus", "minus", "chevron.up", "chevron.right",
+    "chevron.up.chevron.down", "xmark.circle.fill", "minus.circle.fill", "lightbulb.fill", "location.fill",
+    "alarm.fill", "lock.fill", "lock.shield.fill", "arrow.right", "star.fill", "book.fill", "tv.fill",
+    "gamecontroller.fill", "leaf.fill"};
 
 QImage drawn(const std::string& name, double size = 32) {
     QImage image(static_cast<int>(size), static_cast<int>(size), QImage::Format_ARGB32_Premultiplied);
@@ -86,6 +74,50 @@ TEST(KitSymbols, GlyphStaysInsideItsBoxAndWindowsCanAddTheirOwn) {
     });
     EXPECT_TRUE(Symbols::has("test.square"));
     EXPECT_EQ(Symbols::path("test.square", QRectF(0, 0, 48, 48)).boundingRect(), QRectF(8, 8, 32, 32));
+}
+
+// Every symbol name the sources hand to the kit: the first text argument of the drawing
+// calls and symbol views, the symbols of tables (panes, presets), and any dotted name in
+// the interface's sources that is not a file, key or notification name.
+std::set<std::string> namesInSources() {
+    const std::filesystem::path root = ORVANE_SOURCE_DIR;
+    const std::vector<std::regex> calls = {
+        std::regex(R"re(Symbols::(?:draw|drawCentred)\(\s*\w+\s*,\s*"([^"]+)")re"),
+        std::regex(R"re(Symbols::path\(\s*"([^"]+)")re"),
+        std::regex(R"re((?:SymbolView|GlassIconButton|ClockMenu|labelled|arrow)\(\s*"([^"]+)")re"),
+        std::regex(R"re(symbol\w*\s*=\s*"([^"]+)")re"),
+        std::regex(R"re(case Pane::\w+:\s*return "([^"]+)")re"),
+        std::regex(R"re(builtInPreset\([^;]*?"([^"]+)"\))re"),
+    };
+    const std::regex dotted(R"re("([a-z][a-z0-9]*(?:\.[a-z0-9]+)+)")re");
+    const std::regex notSymbol(
+        R"re(^(app\.orvane|org\.|com\.|builtin\.|default\.)|\.(json|desktop|example|lock|sock|unreadable)$)re");
+    std::set<std::string> names;
+    auto scan = [&](const std::filesystem::path& file, bool allDotted) {
+        std::ifstream in(file);
+        std::stringstream text;
+        text << in.rdbuf();
+        const std::string source = text.str();
+        for (const auto& call : calls)
+            for (std::sregex_iterator it(source.begin(), source.end(), call), end; it != end; ++it)
+                names.insert((*it)[1]);
+        if (!allDotted) return;
+        for (std::sregex_iterator it(source.begin(), source.end(), dotted), end; it != end; ++it)
+            if (!std::regex_search((*it)[1].str(), notSymbol)) names.insert((*it)[1]);
+    };
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(root / "ui"))
+        if (entry.path().extension() == ".cpp" || entry.path().extension() == ".h") scan(entry.path(), true);
+    scan(root / "core" / "Presets.cpp", false);
+    return names;
+}
+
+TEST(KitSymbols, EveryNameTheSourcesPassHasAGlyph) {
+    const std::set<std::string> names = namesInSources();
+    // The scan finds names of every kind of call site.
+    for (const char* expected :
+         {"gearshape", "flame.fill", "power", "cpu", "chevron.up.chevron.down", "lock.shield.fill"})
+        EXPECT_TRUE(names.contains(expected)) << expected;
+    for (const auto& name : names) EXPECT_TRUE(Symbols::has(name)) << name << " would draw the placeholder";
 }
 
 // The catalogue as one sheet, to look at.

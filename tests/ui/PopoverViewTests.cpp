@@ -35,7 +35,6 @@ protected:
         e.clock = clock;
         e.sky.locale = "en_US";
         e.sky.random = std::make_shared<std::mt19937_64>(7);
-        e.sky.notifications = &notifications;
         e.quit = [this] { ++quits; };
         e.showWhy = [this] { ++whyShown; };
         auto view = std::make_unique<PopoverView>(model, e, skyTime, window.get());

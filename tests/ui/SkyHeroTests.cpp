@@ -30,8 +30,9 @@ protected:
         environment.reduceMotion = reduceMotion;
         environment.locale = "en_US";
         environment.random = random;
-        environment.notifications = &notifications;
-        auto hero = std::make_unique<SkyHero>(model, environment, fixedNow);
+        // Made in the test's window, so it listens to the test's centre, then taken out to stand alone.
+        auto hero = std::make_unique<SkyHero>(model, environment, fixedNow, host.get());
+        hero->setParent(nullptr);
         hero->resize(352, SkyHero::cardHeight);
         hero->refresh();  // a hidden widget gets its resize event only when shown
         return hero;
@@ -47,6 +48,14 @@ protected:
     }
     std::shared_ptr<std::mt19937_64> random = std::make_shared<std::mt19937_64>(7);
     kit::NotificationCenter notifications;
+    // The window the cards are made in: its centre is the test's.
+    std::unique_ptr<QWidget> host = [this] {
+        auto w = std::make_unique<QWidget>();
+        kit::Context context;
+        context.notifications = &notifications;
+        kit::setContext(*w, context);
+        return w;
+    }();
 };
 
 TEST_F(SkyHeroTest, BerlinMiddayWithoutPlan) {
@@ -345,7 +354,7 @@ TEST_F(SkyHeroTest, WashFollowsTheSunAndAFixedMomentIgnoresTheClock) {
     startAt(berlinCity, noon);
     const std::size_t before = scheduler->timerCount();
     const Date winterNight = berlinTime(12, 21, 23, 0);
-    SkyWash fixed(model, scheduler, clock, winterNight, &notifications);
+    SkyWash fixed(model, scheduler, clock, winterNight, host.get());
     EXPECT_EQ(scheduler->timerCount(), before) << "no refresh while the popover is closed";
     notifications.post(kit::Notifications::popoverWillShow);
     ASSERT_EQ(scheduler->timerCount(), before + 1);

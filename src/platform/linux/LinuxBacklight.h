@@ -25,6 +25,8 @@ public:
     // The device directory in use, absent when the machine has none.
     std::optional<std::filesystem::path> device() const;
 
+    // There is a backlight device.
+    bool isAvailable() override { return device().has_value(); }
     std::int32_t brightness(std::uint32_t display, float& level) override;
     std::int32_t linearBrightness(std::uint32_t display, float& level) override;
     std::int32_t setBrightness(std::uint32_t display, float level) override;

@@ -22,8 +22,7 @@ std::optional<std::vector<RegistryEntry>> LinuxI2C::matchingServices(const std::
     if (className != serviceClass) return entries;
     const auto connectors = readDrmConnectors(drmClass_);
     // Without a connected connector there is nothing to pair, so the X server is not asked.
-    const bool any =
-        std::any_of(connectors.begin(), connectors.end(), [](const DrmConnector& c) { return c.connected; });
+    const bool any = std::ranges::any_of(connectors, [](const DrmConnector& c) { return c.connected; });
     const auto buses = any && outputs_ ? matchDdcBuses(connectors, outputs_()) : std::vector<DdcBus>{};
     std::set<std::uint64_t> listed;
     for (const auto& b : buses) {

@@ -29,6 +29,8 @@ public:
     explicit LinuxI2C(OutputEdids outputs, std::filesystem::path drmClass = "/sys/class/drm",
                       std::filesystem::path devices = "/dev");
 
+    // i2c-dev is always there to ask; a machine without buses lists no services.
+    bool isAvailable() override { return true; }
     std::optional<std::vector<RegistryEntry>> matchingServices(const std::string& className) override;
     // Null for a bus that the last listing did not give, or whose node does not open (said
     // once per bus in the log, with the system's reason).

@@ -1,6 +1,5 @@
 #include "platform/linux/LinuxPlatform.h"
 
-#include "platform/FrameworkAdapters.h"
 #include "platform/Log.h"
 #include "platform/Missing.h"
 #include "platform/linux/DBusNotifications.h"
@@ -24,7 +23,7 @@ const Log& log() {
     return l;
 }
 
-// What this desktop has no counterpart for reports missing: Night Shift, the
+// What this desktop has no counterpart for reports missing: Night Shift (no client), the
 // accessibility preferences of other programs (so the pointer tint writes go nowhere),
 // frame-buffer dithering.
 class LinuxPlatform final : public Platform {
@@ -52,26 +51,12 @@ public:
         location_ = std::make_shared<GeoClueLocationProvider>();
         loginItems_ = std::make_shared<XdgAutostart>();
 
-        if (x11_) {
-            // The colour adjustment exists only where a driver exposes a colour matrix.
-            auto adjustments = x11_->colorAdjustments;
-            auto has = x11_->hasColorAdjustments;
-            auto image = makeAccessibilityImage(adjustments);
-            frameworks_.add(std::string(frameworkPath::skyLight),
-                            FrameworkRegistry::Loader([has, image]() -> std::shared_ptr<FrameworkImage> {
-                                return has && has() ? image : nullptr;
-                            }));
-        }
+        // The colour adjustment exists only where a driver exposes a colour matrix.
+        colorAdjustments_ = x11_ ? x11_->colorAdjustments
+                                 : std::shared_ptr<ColorAdjustments>(std::make_shared<MissingColorAdjustments>());
         auto displays = displays_;
-        auto backlight =
-            std::make_shared<LinuxBacklight>([displays](std::uint32_t id) { return displays->isBuiltin(id); },
-                                             "/sys/class/backlight", logindSetBrightness);
-        auto brightnessImage = makeBrightnessImage(backlight);
-        frameworks_.add(std::string(frameworkPath::displayServices),
-                        FrameworkRegistry::Loader([backlight, brightnessImage]() -> std::shared_ptr<FrameworkImage> {
-                            return backlight->device() ? brightnessImage : nullptr;
-                        }));
-        frameworks_.add(std::string(frameworkPath::ioKit), makeI2CImage(i2c_));
+        backlight_ = std::make_shared<LinuxBacklight>([displays](std::uint32_t id) { return displays->isBuiltin(id); },
+                                                      "/sys/class/backlight", logindSetBrightness);
     }
 
     std::string_view name() const override { return "linux"; }

@@ -41,11 +41,12 @@ Matrix3x3 decodeCtm(const std::vector<std::uint32_t>& words) {
     return m;
 }
 
-std::int32_t X11ColorAdjustments::set(std::uint32_t display, const Matrix3x3& matrix) {
+std::int32_t X11ColorAdjustments::set(const ColorAdjustment& adjustment) {
+    if (!adjustment.isWellFormed()) return status::illegalArgument;
     const auto lock = session_->lock();
-    const auto o = session_->output(display);
+    const auto o = session_->output(adjustment.display);
     if (!o || !session_->hasCtm(o->id)) return status::illegalArgument;
-    const auto words = encodeCtm(matrix);
+    const auto words = encodeCtm(adjustment.matrix.value_or(identity));
     std::vector<long> data(words.begin(), words.end());  // format 32 travels as longs
     const X11ErrorTrap errors;
     XRRChangeOutputProperty(session_->display(), o->id, session_->ctmAtom(), XA_INTEGER, 32, PropModeReplace,
@@ -53,8 +54,6 @@ std::int32_t X11ColorAdjustments::set(std::uint32_t display, const Matrix3x3& ma
     XSync(session_->display(), False);
     return errors.caught() ? status::failure : status::success;
 }
-
-std::int32_t X11ColorAdjustments::reset(std::uint32_t display) { return set(display, identity); }
 
 std::optional<Matrix3x3> X11ColorAdjustments::current(std::uint32_t display) {
     const auto lock = session_->lock();
@@ -80,7 +79,7 @@ std::optional<Matrix3x3> X11ColorAdjustments::current(std::uint32_t display) {
     return m;
 }
 
-bool X11ColorAdjustments::anyOutputHasCtm() {
+bool X11ColorAdjustments::isAvailable() {
     const auto lock = session_->lock();
     for (const auto& o : session_->outputs())
         if (session_->hasCtm(o.id)) return true;

@@ -13,12 +13,11 @@ class X11ColorAdjustments final : public ColorAdjustments {
 public:
     explicit X11ColorAdjustments(std::shared_ptr<X11Session> session) : session_(std::move(session)) {}
 
-    std::int32_t set(std::uint32_t display, const Matrix3x3& matrix) override;
-    std::int32_t reset(std::uint32_t display) override;
-    std::optional<Matrix3x3> current(std::uint32_t display) override;
-
     // Whether any online output has the property now.
-    bool anyOutputHasCtm();
+    bool isAvailable() override;
+    // Clearing writes the identity matrix.
+    std::int32_t set(const ColorAdjustment& adjustment) override;
+    std::optional<Matrix3x3> current(std::uint32_t display) override;
 
 private:
     std::shared_ptr<X11Session> session_;

@@ -210,13 +210,8 @@ std::shared_ptr<X11Facilities> openX11(std::shared_ptr<Scheduler> scheduler, con
     facilities->displayName = session->displayName();
     facilities->displays = std::make_shared<X11Displays>(session);
     facilities->gamma = std::make_shared<X11GammaTables>(session);
-    auto adjustments = std::make_shared<X11ColorAdjustments>(session);
-    facilities->colorAdjustments = adjustments;
+    facilities->colorAdjustments = std::make_shared<X11ColorAdjustments>(session);
     facilities->screenshots = std::make_shared<X11Screenshots>(session);
-    facilities->hasColorAdjustments = [weak = std::weak_ptr<X11ColorAdjustments>(adjustments)] {
-        auto a = weak.lock();
-        return a && a->anyOutputHasCtm();
-    };
     return facilities;
 }
 

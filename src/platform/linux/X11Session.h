@@ -106,8 +106,6 @@ struct X11Facilities {
     std::shared_ptr<GammaTables> gamma;
     std::shared_ptr<ColorAdjustments> colorAdjustments;
     std::shared_ptr<Screenshots> screenshots;
-    // Whether any online output has a colour transformation matrix now.
-    std::function<bool()> hasColorAdjustments;
 };
 
 // Null when no X display opens. `displayName` absent: $DISPLAY.

@@ -6,14 +6,20 @@
 
 namespace orvane::platform::sim {
 
+bool SimBacklight::isAvailable() {
+    return machine_->inspect([](const SimState& s) { return s.hasPort("backlight"); });
+}
+
 bool SimBacklight::canChangeBrightness(std::uint32_t display) {
     const auto s = machine_->read();
     const auto* d = s.display(display);
     return d && d->backlight.has_value();
 }
 
-std::int32_t SimBacklight::get(std::uint32_t display, float& level) {
+std::int32_t SimBacklight::get(const char* linear, std::uint32_t display, float& level) {
     return machine_->update([&](SimState& s) -> std::int32_t {
+        if (linear)
+            if (auto failure = SimMachine::takeFailure(s, linear)) return *failure;
         if (auto failure = SimMachine::takeFailure(s, "backlight.get")) return *failure;
         const auto* d = s.display(display);
         if (!d || !d->backlight) return status::illegalArgument;
@@ -22,9 +28,12 @@ std::int32_t SimBacklight::get(std::uint32_t display, float& level) {
     });
 }
 
-std::int32_t SimBacklight::set(const char* facility, std::uint32_t display, float level) {
-    journal_->add(facility, Dictionary{{"display", display}, {"level", level}});
+std::int32_t SimBacklight::set(const char* operation, const char* linear, std::uint32_t display, float level) {
     return machine_->update([&](SimState& s) -> std::int32_t {
+        // A linear set this backlight lacks never reaches it.
+        if (linear)
+            if (auto failure = SimMachine::takeFailure(s, linear)) return *failure;
+        journal_->add(operation, Dictionary{{"display", display}, {"level", level}});
         if (auto failure = SimMachine::takeFailure(s, "backlight.set")) return *failure;
         auto* d = s.display(display);
         if (!d || !d->backlight || level != level) return status::illegalArgument;

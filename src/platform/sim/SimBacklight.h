@@ -13,19 +13,24 @@ public:
     SimBacklight(std::shared_ptr<SimMachine> machine, std::shared_ptr<SimJournal> journal)
         : machine_(std::move(machine)), journal_(std::move(journal)) {}
 
-    std::int32_t brightness(std::uint32_t display, float& level) override { return get(display, level); }
-    std::int32_t linearBrightness(std::uint32_t display, float& level) override { return get(display, level); }
+    bool isAvailable() override;
+    std::int32_t brightness(std::uint32_t display, float& level) override { return get(nullptr, display, level); }
+    std::int32_t linearBrightness(std::uint32_t display, float& level) override {
+        return get("backlight.getLinear", display, level);
+    }
     std::int32_t setBrightness(std::uint32_t display, float level) override {
-        return set("DisplayServicesSetBrightness", display, level);
+        return set("backlight.setBrightness", nullptr, display, level);
     }
     std::int32_t setLinearBrightness(std::uint32_t display, float level) override {
-        return set("DisplayServicesSetLinearBrightness", display, level);
+        return set("backlight.setLinearBrightness", "backlight.setLinear", display, level);
     }
     bool canChangeBrightness(std::uint32_t display) override;
 
 private:
-    std::int32_t get(std::uint32_t display, float& level);
-    std::int32_t set(const char* facility, std::uint32_t display, float level);
+    // `linear` names the scripted failure of the linear operation alone, beside the
+    // "backlight.get" and "backlight.set" failures that every read or set takes.
+    std::int32_t get(const char* linear, std::uint32_t display, float& level);
+    std::int32_t set(const char* operation, const char* linear, std::uint32_t display, float level);
 
     std::shared_ptr<SimMachine> machine_;
     std::shared_ptr<SimJournal> journal_;

@@ -4,22 +4,34 @@
 
 namespace orvane::platform::sim {
 
-std::int32_t SimColorAdjustments::set(std::uint32_t display, const Matrix3x3& matrix) {
-    return machine_->update([&](SimState& s) -> std::int32_t {
-        if (auto failure = SimMachine::takeFailure(s, "colorAdjustment")) return *failure;
-        auto* d = s.display(display);
-        if (!d) return status::illegalArgument;
-        d->matrix = matrix;
-        return status::success;
-    });
+namespace {
+
+// The journal's record of one call: the display alone for a clearing one.
+Dictionary journalEntry(const ColorAdjustment& a) {
+    Dictionary entry{{"display", std::int64_t{a.display}}};
+    if (!a.matrix) return entry;
+    Array elements;
+    for (float f : *a.matrix) elements.emplace_back(f);
+    entry["matrix"] = std::move(elements);
+    entry["scale"] = a.scale;
+    entry["options"] = a.options;
+    return entry;
 }
 
-std::int32_t SimColorAdjustments::reset(std::uint32_t display) {
+}  // namespace
+
+bool SimColorAdjustments::isAvailable() {
+    return machine_->inspect([](const SimState& s) { return s.hasPort("colorAdjustments"); });
+}
+
+std::int32_t SimColorAdjustments::set(const ColorAdjustment& adjustment) {
+    journal_->add("colorAdjustments.set", journalEntry(adjustment));
+    if (!adjustment.isWellFormed()) return status::illegalArgument;
     return machine_->update([&](SimState& s) -> std::int32_t {
         if (auto failure = SimMachine::takeFailure(s, "colorAdjustment")) return *failure;
-        auto* d = s.display(display);
+        auto* d = s.display(adjustment.display);
         if (!d) return status::illegalArgument;
-        d->matrix.reset();
+        d->matrix = adjustment.matrix;
         return status::success;
     });
 }

@@ -3,20 +3,23 @@
 #include <memory>
 
 #include "platform/ColorAdjustments.h"
+#include "platform/sim/SimJournal.h"
 #include "platform/sim/SimMachine.h"
 
 namespace orvane::platform::sim {
 
 class SimColorAdjustments final : public ColorAdjustments {
 public:
-    explicit SimColorAdjustments(std::shared_ptr<SimMachine> machine) : machine_(std::move(machine)) {}
+    SimColorAdjustments(std::shared_ptr<SimMachine> machine, std::shared_ptr<SimJournal> journal)
+        : machine_(std::move(machine)), journal_(std::move(journal)) {}
 
-    std::int32_t set(std::uint32_t display, const Matrix3x3& matrix) override;
-    std::int32_t reset(std::uint32_t display) override;
+    bool isAvailable() override;
+    std::int32_t set(const ColorAdjustment& adjustment) override;
     std::optional<Matrix3x3> current(std::uint32_t display) override;
 
 private:
     std::shared_ptr<SimMachine> machine_;
+    std::shared_ptr<SimJournal> journal_;
 };
 
 }  // namespace orvane::platform::sim

@@ -32,7 +32,7 @@ std::optional<Value> SimDithering::property(std::uint64_t service, const std::st
 }
 
 std::int32_t SimDithering::setProperty(std::uint64_t service, const std::string& name, const Value& value) {
-    journal_->add("IORegistryEntrySetCFProperty",
+    journal_->add("dithering.setProperty",
                   Dictionary{{"service", static_cast<std::int64_t>(service)}, {"name", name}, {"value", value}});
     return machine_->update([&](SimState& s) -> std::int32_t {
         if (auto failure = SimMachine::takeFailure(s, "dither.set")) return *failure;

@@ -26,7 +26,7 @@ std::int32_t SimGammaTables::read(std::uint32_t display, std::uint32_t capacity,
 }
 
 std::int32_t SimGammaTables::write(std::uint32_t display, const GammaRamp& ramp) {
-    journal_->add("CGSetDisplayTransferByTable",
+    journal_->add("gammaTables.write",
                   Dictionary{{"display", display}, {"samples", static_cast<std::int64_t>(ramp.size())}});
     return machine_->update([&](SimState& s) -> std::int32_t {
         if (auto failure = SimMachine::takeFailure(s, "gamma.write")) return *failure;
@@ -46,14 +46,14 @@ std::int32_t SimGammaTables::write(std::uint32_t display, const GammaRamp& ramp)
 }
 
 void SimGammaTables::restoreColorSyncSettings() {
-    journal_->add("CGDisplayRestoreColorSyncSettings", Dictionary{});
+    journal_->add("gammaTables.restoreColorSyncSettings", Dictionary{});
     machine_->update([](SimState& s) {
         for (auto& d : s.displays) d.gamma.reset();
     });
 }
 
 std::int32_t SimGammaTables::restoreDisplay(std::uint32_t display) {
-    journal_->add("restoreDisplay", Dictionary{{"display", display}});
+    journal_->add("gammaTables.restoreDisplay", Dictionary{{"display", display}});
     return machine_->update([&](SimState& s) -> std::int32_t {
         if (auto failure = SimMachine::takeFailure(s, "gamma.write")) return *failure;
         auto* d = s.display(display);

@@ -17,11 +17,11 @@ constexpr std::int32_t ioReturnError = static_cast<std::int32_t>(0xE00002BCu);
 std::int32_t SimI2CChannel::write(std::uint32_t chip, std::uint32_t address, const std::uint8_t* buffer,
                                   std::uint32_t length) {
     Bytes bytes(buffer, buffer + length);
-    journal_->add("IOAVServiceWriteI2C", Dictionary{{"display", display_},
-                                                    {"chip", chip},
-                                                    {"address", address},
-                                                    {"bytes", bytes},
-                                                    {"time", clock_->monotonic()}});
+    journal_->add("i2c.write", Dictionary{{"display", display_},
+                                          {"chip", chip},
+                                          {"address", address},
+                                          {"bytes", bytes},
+                                          {"time", clock_->monotonic()}});
     return machine_->update([&](SimState& s) -> std::int32_t {
         if (auto failure = SimMachine::takeFailure(s, "i2c.write")) return *failure;
         auto* d = s.display(display_);
@@ -47,11 +47,11 @@ std::int32_t SimI2CChannel::write(std::uint32_t chip, std::uint32_t address, con
 }
 
 std::int32_t SimI2CChannel::read(std::uint32_t chip, std::uint32_t offset, std::uint8_t* buffer, std::uint32_t length) {
-    journal_->add("IOAVServiceReadI2C", Dictionary{{"display", display_},
-                                                   {"chip", chip},
-                                                   {"offset", offset},
-                                                   {"length", length},
-                                                   {"time", clock_->monotonic()}});
+    journal_->add("i2c.read", Dictionary{{"display", display_},
+                                         {"chip", chip},
+                                         {"offset", offset},
+                                         {"length", length},
+                                         {"time", clock_->monotonic()}});
     return machine_->update([&](SimState& s) -> std::int32_t {
         if (auto failure = SimMachine::takeFailure(s, "i2c.read")) return *failure;
         const auto* d = s.display(display_);
@@ -81,6 +81,10 @@ Bytes SimI2CChannel::reply(const SimDisplay& d, std::uint8_t vcp) {
     for (auto b : out) check ^= b;
     out.push_back(check);
     return out;
+}
+
+bool SimI2C::isAvailable() {
+    return machine_->inspect([](const SimState& s) { return s.hasPort("i2c"); });
 }
 
 std::optional<std::vector<RegistryEntry>> SimI2C::matchingServices(const std::string& className) {

@@ -36,6 +36,7 @@ public:
     SimI2C(std::shared_ptr<SimMachine> machine, std::shared_ptr<SimJournal> journal, std::shared_ptr<Clock> clock)
         : machine_(std::move(machine)), journal_(std::move(journal)), clock_(std::move(clock)) {}
 
+    bool isAvailable() override;
     std::optional<std::vector<RegistryEntry>> matchingServices(const std::string& className) override;
     std::shared_ptr<I2CChannel> createChannel(std::uint64_t entry) override;
 

@@ -11,7 +11,7 @@
 namespace orvane::platform::sim {
 
 struct SimCall {
-    std::string facility;  // "SLSSetAccessibilityAdjustments", "DisplayServicesSetBrightness", ...
+    std::string facility;  // the port operation: "colorAdjustments.set", "backlight.setBrightness", ...
     Value arguments;
 };
 

@@ -14,7 +14,7 @@ constexpr std::int32_t paramErr = -50;
 bool SimKeyboard::isProcessTrusted() { return machine_->read().accessibilityTrusted; }
 
 bool SimKeyboard::requestTrust(bool prompt) {
-    journal_->add("AXIsProcessTrustedWithOptions", Dictionary{{"AXTrustedCheckOptionPrompt", prompt}});
+    journal_->add("keyboard.requestTrust", Dictionary{{"prompt", prompt}});
     return isProcessTrusted();
 }
 
@@ -65,7 +65,7 @@ std::int32_t SimKeyboard::registerHotKey(const KeyChord& chord, std::uint32_t si
     ref = nextRef_++;
     hotKeys_[ref] = {chord, signature, id};
     // Journaled as the system call takes it.
-    journal_->add("RegisterEventHotKey",
+    journal_->add("keyboard.registerHotKey",
                   Dictionary{{"keyCode", chord.keyCode}, {"modifiers", chord.modifiers.classicMask()}, {"id", id}});
     return status::success;
 }

@@ -11,7 +11,7 @@ bool SimLoginItems::isAvailable() { return std::filesystem::path(machine_->read(
 bool SimLoginItems::isEnabled() { return machine_->read().loginItem; }
 
 std::optional<std::string> SimLoginItems::set(bool enabled) {
-    journal_->add(enabled ? "SMAppService.register" : "SMAppService.unregister", Value());
+    journal_->add("loginItems.set", Value(enabled));
     return machine_->update([&](SimState& s) -> std::optional<std::string> {
         if (const auto status = SimMachine::takeFailure(s, "loginItems.set"))
             return "The operation couldn't be completed. (status " + std::to_string(*status) + ")";

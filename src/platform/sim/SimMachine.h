@@ -32,7 +32,7 @@
 //   "preferences": {"<domain>": <tagged dictionary>}   other programs' preferences
 //   "nightShift": {"active", "enabled", "cct", "strength", "range": [3], "missingSelectors"}
 //   "sysctl": {"machdep.cpu.brand_string": "Apple M5", "hw.model": ...}, "osVersion": [26, 1, 0]
-//   "missingFrameworks": [paths], "missingSymbols": [names]
+//   "missingPorts": ["colorAdjustments", "backlight", "nightShift", "i2c"]   ports the machine lacks
 //   "failures": {"<facility>": {"status": n, "remaining": k}}   scripted failures, k = -1: always
 //   "compositing", "screenCaptureAllowed", "accessibilityTrusted": bool
 //   "frontApplication": {"bundleIdentifier", "name", "pid"},

@@ -37,23 +37,23 @@ std::optional<std::array<float, 3>> SimNightShiftClient::cctRange() {
 
 bool SimNightShiftClient::setCCTRange(const std::array<float, 3>& range) {
     if (!respondsTo("setCCTRange:")) return false;
-    journal_->add("setCCTRange:", Array{range[0], range[1], range[2]});
+    journal_->add("nightShift.setCCTRange", Array{range[0], range[1], range[2]});
     machine_->update([&](SimState& s) { s.nightShift.range = range; });
     return true;
 }
 
 void SimNightShiftClient::setCCT(float kelvin, bool commit) {
-    journal_->add("setCCT:commit:", Array{kelvin, commit});
+    journal_->add("nightShift.setCCT", Array{kelvin, commit});
     machine_->update([&](SimState& s) { s.nightShift.cct = kelvin; });
 }
 
 void SimNightShiftClient::setStrength(float strength, bool commit) {
-    journal_->add("setStrength:commit:", Array{strength, commit});
+    journal_->add("nightShift.setStrength", Array{strength, commit});
     machine_->update([&](SimState& s) { s.nightShift.strength = strength; });
 }
 
 void SimNightShiftClient::setActive(bool active) {
-    journal_->add("setActive:", Array{active});
+    journal_->add("nightShift.setActive", Array{active});
     machine_->update([&](SimState& s) {
         s.nightShift.active = active;
         if (active) s.nightShift.enabled = true;

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <map>
 
-#include "platform/FrameworkAdapters.h"
 #include "platform/Missing.h"
 #include "platform/linux/DBusNotifications.h"
 #include "platform/sim/SimBacklight.h"
@@ -48,35 +47,12 @@ SimPlatform::SimPlatform(Runtime runtime, std::filesystem::path directory, SimSh
     location_ = std::make_shared<SimLocationProvider>(machine_, runtime_.scheduler);
     loginItems_ = std::make_shared<SimLoginItems>(machine_, journal_);
 
-    const auto machine = machine_;
-    const SymbolTable::Filter present = [machine](std::string_view name) {
-        return machine->inspect([&](const SimState& s) { return s.missingSymbols.count(std::string(name)) == 0; });
+    colorAdjustments_ = std::make_shared<SimColorAdjustments>(machine_, journal_);
+    backlight_ = std::make_shared<SimBacklight>(machine_, journal_);
+    nightShiftClients_ = [machine = machine_, journal = journal_]() -> std::shared_ptr<NightShiftClient> {
+        if (!machine->inspect([](const SimState& s) { return s.hasPort("nightShift"); })) return nullptr;
+        return std::make_shared<SimNightShiftClient>(machine, journal);
     };
-    const auto framework = [machine](std::string_view path, std::shared_ptr<FrameworkImage> image) {
-        return FrameworkRegistry::Loader([machine, p = std::string(path), image]() -> std::shared_ptr<FrameworkImage> {
-            if (machine->inspect([&](const SimState& s) { return s.missingFrameworks.count(p) > 0; })) return nullptr;
-            return image;
-        });
-    };
-
-    auto adjustments = std::make_shared<SimColorAdjustments>(machine_);
-    auto skyLight = makeAccessibilityImage(adjustments, present);
-    skyLight->add(symbolName::setAccessibilityAdjustments,
-                  symbol::SetAccessibilityAdjustments([adjustments, journal = journal_](const Dictionary& d) {
-                      journal->add(symbolName::setAccessibilityAdjustments, d);
-                      return applyAdjustmentDictionary(*adjustments, d);
-                  }));
-    frameworks_.add(std::string(frameworkPath::skyLight), framework(frameworkPath::skyLight, skyLight));
-    frameworks_.add(std::string(frameworkPath::displayServices),
-                    framework(frameworkPath::displayServices,
-                              makeBrightnessImage(std::make_shared<SimBacklight>(machine_, journal_), present)));
-    frameworks_.add(
-        std::string(frameworkPath::coreBrightness),
-        framework(frameworkPath::coreBrightness,
-                  makeNightShiftImage(
-                      [machine, journal = journal_] { return std::make_shared<SimNightShiftClient>(machine, journal); },
-                      present)));
-    frameworks_.add(std::string(frameworkPath::ioKit), framework(frameworkPath::ioKit, makeI2CImage(i2c_, present)));
 }
 
 SimPlatform::~SimPlatform() = default;
@@ -130,17 +106,10 @@ void SimPlatform::clearFailure(const std::string& facility) {
     update([&](SimState& s) { s.failures.erase(facility); });
 }
 
-void SimPlatform::setFrameworkMissing(std::string_view path, bool missing) {
+void SimPlatform::setPortMissing(const std::string& port, bool missing) {
     update([&](SimState& s) {
-        if (missing) s.missingFrameworks.insert(std::string(path));
-        else s.missingFrameworks.erase(std::string(path));
-    });
-}
-
-void SimPlatform::setSymbolMissing(const std::string& name, bool missing) {
-    update([&](SimState& s) {
-        if (missing) s.missingSymbols.insert(name);
-        else s.missingSymbols.erase(name);
+        if (missing) s.missingPorts.insert(port);
+        else s.missingPorts.erase(port);
     });
 }
 

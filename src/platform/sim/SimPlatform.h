@@ -4,7 +4,9 @@
 // Scripted failures (SimState::failures) are looked up by these facility names:
 //   "colorAdjustment"   setting or resetting a display's colour adjustment
 //   "gamma.read", "gamma.write"   (a write includes restoring one display)
-//   "backlight.get", "backlight.set"
+//   "backlight.get", "backlight.set"   (reads and sets, linear ones included)
+//   "backlight.getLinear", "backlight.setLinear"   the linear ones alone; status::missing
+//                       makes them stand for a backlight without linear levels
 //   "i2c.read", "i2c.write"
 //   "i2c.checksum"      a DDC/CI reply whose checksum is wrong (the status is not used)
 //   "dither.set"        writing a frame-buffer property
@@ -51,8 +53,8 @@ public:
     void setColorFilterEnabled(bool enabled);
     void fail(const std::string& facility, std::int32_t status, std::int64_t count = -1);
     void clearFailure(const std::string& facility);
-    void setFrameworkMissing(std::string_view path, bool missing = true);
-    void setSymbolMissing(const std::string& name, bool missing = true);
+    // "colorAdjustments", "backlight", "nightShift" or "i2c": the machine lacks that port.
+    void setPortMissing(const std::string& port, bool missing = true);
     // What the watchdog does: identity gamma and matrix everywhere, no overlays.
     void resetDisplays();
 

@@ -14,7 +14,7 @@ std::optional<Value> SimPreferences::copyAppValue(const std::string& key, const 
 void SimPreferences::setAppValue(const std::string& key, const std::optional<Value>& value, const std::string& domain) {
     Dictionary args{{"key", key}, {"domain", domain}};
     if (value) args["value"] = *value;
-    journal_->add("CFPreferencesSetAppValue", args);
+    journal_->add("preferences.setAppValue", args);
     machine_->update([&](SimState& s) {
         if (value) s.preferences[domain][key] = *value;
         else if (auto d = s.preferences.find(domain); d != s.preferences.end()) d->second.erase(key);
@@ -22,7 +22,7 @@ void SimPreferences::setAppValue(const std::string& key, const std::optional<Val
 }
 
 bool SimPreferences::synchronize(const std::string& domain) {
-    journal_->add("CFPreferencesAppSynchronize", Value(domain));
+    journal_->add("preferences.synchronize", Value(domain));
     return true;
 }
 

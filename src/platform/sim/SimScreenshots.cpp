@@ -7,7 +7,7 @@ namespace orvane::platform::sim {
 bool SimScreenshots::preflightAccess() { return machine_->read().screenCaptureAllowed; }
 
 bool SimScreenshots::requestAccess() {
-    journal_->add("CGRequestScreenCaptureAccess", Dictionary{});
+    journal_->add("screenshots.requestAccess", Dictionary{});
     return preflightAccess();
 }
 

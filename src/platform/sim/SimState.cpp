@@ -269,8 +269,7 @@ Json SimState::toJson() const {
         out["sysctl"][name] =
             isValidUtf8(value) ? Json(value) : Json({{"data", base64Encode(Bytes(value.begin(), value.end()))}});
     out["osVersion"] = Json::array({osVersion.major, osVersion.minor, osVersion.patch});
-    out["missingFrameworks"] = missingFrameworks;
-    out["missingSymbols"] = missingSymbols;
+    out["missingPorts"] = missingPorts;
     out["failures"] = Json::object();
     for (const auto& [name, f] : failures) out["failures"][name] = {{"status", f.status}, {"remaining", f.remaining}};
     out["compositing"] = compositing;
@@ -355,10 +354,8 @@ SimState SimState::fromJson(const Json& v) {
         s.osVersion = {json::asInt<int>((*os)[0], "osVersion[0]"), json::asInt<int>((*os)[1], "osVersion[1]"),
                        json::asInt<int>((*os)[2], "osVersion[2]")};
     }
-    for (auto& name : r.opt("missingFrameworks", stringsFrom).value_or(std::vector<std::string>{}))
-        s.missingFrameworks.insert(name);
-    for (auto& name : r.opt("missingSymbols", stringsFrom).value_or(std::vector<std::string>{}))
-        s.missingSymbols.insert(name);
+    for (auto& name : r.opt("missingPorts", stringsFrom).value_or(std::vector<std::string>{}))
+        s.missingPorts.insert(name);
     if (const Json* failures = r.optional("failures")) {
         if (!failures->is_object()) json::typeMismatch("an object", *failures, "failures");
         for (const auto& [name, f] : failures->items()) {

@@ -90,8 +90,8 @@ struct SimState {
     SimNightShift nightShift;
     std::map<std::string, std::string> sysctl;
     OSVersion osVersion{26, 1, 0};
-    std::set<std::string> missingFrameworks;  // paths
-    std::set<std::string> missingSymbols;
+    // Ports this machine lacks: "colorAdjustments", "backlight", "nightShift", "i2c".
+    std::set<std::string> missingPorts;
     std::map<std::string, SimFailure> failures;  // by facility name
     bool compositing = true;
     bool screenCaptureAllowed = true;
@@ -114,6 +114,7 @@ struct SimState {
 
     SimDisplay* display(std::uint32_t id);
     const SimDisplay* display(std::uint32_t id) const;
+    bool hasPort(const std::string& name) const { return missingPorts.count(name) == 0; }
 
     Json toJson() const;
     static SimState fromJson(const Json& json);  // throws JsonError

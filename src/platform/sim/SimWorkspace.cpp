@@ -32,7 +32,7 @@ std::optional<bool> SimWorkspace::screenLocked() { return machine_->read().scree
 std::optional<AssertionsByProcess> SimWorkspace::assertionsByProcess() { return machine_->read().powerAssertions; }
 
 bool SimWorkspace::openURL(const std::string& url) {
-    journal_->add("openURL", Value(url));
+    journal_->add("workspace.openURL", Value(url));
     return true;
 }
 

@@ -184,6 +184,11 @@ QSize SystemButton::sizeHint() const {
     return QSizeF(metrics.horizontalAdvance(text()) + height * 0.9, height).toSize();
 }
 
+void SystemButton::setDestructive(bool destructive) {
+    destructive_ = destructive;
+    update();
+}
+
 void SystemButton::paintEvent(QPaintEvent*) {
     const Appearance appearance = appearanceOf(this);
     const bool dark = isDark(appearance);
@@ -201,6 +206,7 @@ void SystemButton::paintEvent(QPaintEvent*) {
         painter.setPen(QPen(dark ? QColor::fromRgbF(1, 1, 1, 0.08f) : QColor::fromRgbF(0, 0, 0, 0.12f), 0.5));
         painter.drawPath(shape);
     }
+    if (destructive_ && !prominent_) text = Tokens::warmRed().resolve(appearance);
     if (isDown()) painter.fillPath(shape, dark ? QColor::fromRgbF(1, 1, 1, 0.12f) : QColor::fromRgbF(0, 0, 0, 0.1f));
     if (!isEnabled()) painter.setOpacity(0.45);
     painter.setPen(text);

@@ -99,6 +99,9 @@ public:
     explicit SystemButton(const QString& title, bool prominent = false, QWidget* parent = nullptr);
     void setProminent(bool prominent);
     bool prominent() const { return prominent_; }
+    // A button that destroys something: its title in the warm red.
+    void setDestructive(bool destructive);
+    bool destructive() const { return destructive_; }
     QSize sizeHint() const override;
 
 protected:
@@ -106,6 +109,7 @@ protected:
 
 private:
     bool prominent_;
+    bool destructive_ = false;
 };
 
 // The bordered or the prominent look on a text button.

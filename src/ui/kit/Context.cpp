@@ -69,4 +69,6 @@ Context contextOf(const QWidget* widget) {
     return defaults();
 }
 
+NotificationCenter& notificationsOf(const QWidget* widget) { return *contextOf(widget).notifications; }
+
 }  // namespace orvane::kit

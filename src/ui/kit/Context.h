@@ -47,5 +47,8 @@ void setContext(QWidget& widget, Context context);
 // from the default.
 Context contextOf(const QWidget* widget);
 inline Appearance appearanceOf(const QWidget* widget) { return contextOf(widget).appearance; }
+// The notification centre a view posts to and observes: its window's, else the program's.
+// Every view reaches the centre this way.
+NotificationCenter& notificationsOf(const QWidget* widget);
 
 }  // namespace orvane::kit

@@ -14,6 +14,7 @@ namespace Notifications {
 inline constexpr std::string_view openSettings = "app.orvane.openSettings";
 inline constexpr std::string_view openSettingsPane = "app.orvane.openSettingsPane";  // object: the pane's name
 inline constexpr std::string_view runMethodCheck = "app.orvane.runMethodCheck";      // object: a display key or none
+inline constexpr std::string_view showOnboarding = "app.orvane.showOnboarding";
 inline constexpr std::string_view popoverWillShow = "app.orvane.popoverWillShow";
 inline constexpr std::string_view popoverDidClose = "app.orvane.popoverDidClose";
 }  // namespace Notifications
@@ -22,7 +23,8 @@ class NotificationCenter {
 public:
     using Object = std::optional<std::string>;
 
-    // The program's own centre. Tests and the screenshot mode may make private ones.
+    // The program's own centre. Tests and the screenshot mode may make private ones; a view
+    // reaches the centre of its window through kit::notificationsOf(widget) (Context.h).
     static NotificationCenter& defaultCenter();
 
     // Ends when the handle is dropped.

@@ -35,17 +35,29 @@ SettingRow::SettingRow(const QString& title, std::optional<QString> subtitle, QW
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(12);
-    auto* labels = new QVBoxLayout;
-    labels->setSpacing(2);
+    labels_ = new QVBoxLayout;
+    labels_->setSpacing(2);
     title_ = new Text(title, FontBook::font(TextStyle::body));
-    labels->addWidget(title_);
-    if (subtitle) {
-        subtitle_ = new Text(*subtitle, FontBook::font(TextStyle::callout));
-        subtitle_->setLevel(TextLevel::secondary);
-        labels->addWidget(subtitle_);
-    }
-    row->addLayout(labels, 1);
+    labels_->addWidget(title_);
+    row->addLayout(labels_, 1);
+    setSubtitle(std::move(subtitle));
     if (content_) row->addWidget(content_, 0, Qt::AlignVCenter | Qt::AlignRight);
+}
+
+void SettingRow::setSubtitle(std::optional<QString> subtitle) {
+    if (!subtitle) {
+        delete subtitle_;
+        subtitle_ = nullptr;
+        return;
+    }
+    if (!subtitle_) {
+        subtitle_ = new Text({}, FontBook::font(TextStyle::callout));
+        subtitle_->setLevel(TextLevel::secondary);
+        // Long explanations wrap under the title instead of pushing the control away.
+        subtitle_->setMaximumLines(6);
+        labels_->addWidget(subtitle_);
+    }
+    subtitle_->setText(*subtitle);
 }
 
 }  // namespace orvane::kit

@@ -5,6 +5,8 @@
 
 #include <QWidget>
 
+class QVBoxLayout;
+
 namespace orvane::kit {
 
 class Text;
@@ -28,8 +30,11 @@ public:
     const Text& titleText() const { return *title_; }
     const Text* subtitleText() const { return subtitle_; }
     QWidget* content() const { return content_; }
+    // Changes the second line; none removes it.
+    void setSubtitle(std::optional<QString> subtitle);
 
 private:
+    QVBoxLayout* labels_;
     Text* title_;
     Text* subtitle_ = nullptr;
     QWidget* content_;

@@ -34,9 +34,7 @@ PresetRow::PresetRow(std::shared_ptr<AppModel> model, QWidget* parent)
     refresh();
 }
 
-void PresetRow::editPresets() {
-    contextOf(this).notifications->post(Notifications::openSettingsPane, std::string("presets"));
-}
+void PresetRow::editPresets() { notificationsOf(this).post(Notifications::openSettingsPane, std::string("presets")); }
 
 void PresetRow::rebuild() {
     auto shown = PresetRules::shown(model_.model().settings().presets);

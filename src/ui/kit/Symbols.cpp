@@ -257,6 +257,12 @@ std::map<std::string, Glyph, std::less<>>& table() {
                 {stroked(rect(QRectF(5, 5, 14, 14), 2.5), w), rect(QRectF(9, 9, 6, 6), 1), stroked(pins, w * 0.8)});
         };
         g["chevron.down"] = [](double w) { return stroked(polyline({{5, 9}, {12, 16}, {19, 9}}), w * 1.1); };
+        g["chevron.up"] = [](double w) { return stroked(polyline({{5, 15}, {12, 8}, {19, 15}}), w * 1.1); };
+        g["chevron.up.chevron.down"] = [](double w) {
+            QPainterPath both = polyline({{7, 9.5}, {12, 4.5}, {17, 9.5}});
+            both.addPath(polyline({{7, 14.5}, {12, 19.5}, {17, 14.5}}));
+            return stroked(both, w * 1.1);
+        };
         g["gearshape.fill"] = [](double) { return gear(); };
         g["power"] = [](double w) {
             QPainterPath arc;
@@ -284,6 +290,192 @@ std::map<std::string, Glyph, std::less<>>& table() {
             return join({rect(QRectF(2, 4, 3, 17), 1.2), rect(QRectF(2, 13, 20, 5), 1.2),
                          rect(QRectF(19, 16, 3, 5), 1.2), rect(QRectF(6, 9, 6.5, 3.4), 1.7),
                          rect(QRectF(13.5, 9, 6.5, 3.4), 1.7), rect(QRectF(5, 12, 17, 2), 0.8)});
+        };
+        // The settings window, its panes, the preset icons and the first-run window.
+        g["gearshape"] = [c](double w) {
+            QPainterPath teeth;
+            for (int i = 0; i < 8; ++i) {
+                QTransform t;
+                t.translate(12, 12);
+                t.rotate(45.0 * i);
+                teeth.addPath(t.map(rect(QRectF(-1.7, -9.6, 3.4, 4.4), 0.9)));
+            }
+            return join({stroked(join({circle(c, 7), teeth}), w * 0.85), stroked(circle(c, 2.8), w * 0.85)});
+        };
+        g["clock"] = [c](double w) {
+            return join({stroked(circle(c, 9.5), w), stroked(polyline({{12, 6.5}, {12, 12}, {15.5, 14}}), w)});
+        };
+        g["display"] = [](double w) {
+            QPainterPath stand = line({12, 17}, {12, 20.2});
+            stand.addPath(line({8, 20.5}, {16, 20.5}));
+            return join({stroked(rect(QRectF(2.5, 3.5, 19, 13.5), 2), w), stroked(stand, w)});
+        };
+        g["laptopcomputer"] = [](double w) {
+            return join({stroked(rect(QRectF(4.5, 5, 15, 10.5), 1.5), w), rect(QRectF(1.5, 16.6, 21, 2.6), 1.2)});
+        };
+        g["command"] = [](double w) {
+            QPainterPath p;
+            for (const double x : {9.0, 15.0}) p.addPath(line({x, 6.5}, {x, 17.5}));
+            for (const double y : {9.0, 15.0}) p.addPath(line({6.5, y}, {17.5, y}));
+            for (const QPointF& at : {QPointF(6.5, 6.5), QPointF(17.5, 6.5), QPointF(6.5, 17.5), QPointF(17.5, 17.5)})
+                p.addPath(circle(at, 2.5));
+            return stroked(p, w * 0.9);
+        };
+        g["wrench.and.screwdriver"] = [](double w) {
+            // The wrench from top left to bottom right, its open jaw at the top; the
+            // screwdriver across it, handle at the bottom left.
+            const QPainterPath jaw =
+                circle({6.5, 6.5}, 4.2).subtracted(rect(QRectF(2.2, 2.2, 3.6, 3.6).translated(-0.6, -0.6), 0.6));
+            const QPainterPath wrench = join({jaw, stroked(line({8.5, 8.5}, {19.5, 19.5}), w * 1.5)});
+            const QPainterPath shaft = stroked(line({12, 12}, {19, 5}), w * 0.9);
+            QPainterPath handle = stroked(line({4.5, 19.5}, {9.5, 14.5}), w * 2.1);
+            return join({wrench.subtracted(stroked(line({5.5, 18.5}, {19.5, 4.5}), w * 2.2)), shaft, handle,
+                         circle({19.6, 4.4}, w * 0.55)});
+        };
+        g["chart.bar"] = [](double w) {
+            return join({stroked(rect(QRectF(3.5, 12.5, 4.4, 8), 1), w * 0.85),
+                         stroked(rect(QRectF(9.8, 7.5, 4.4, 13), 1), w * 0.85),
+                         stroked(rect(QRectF(16.1, 3.5, 4.4, 17), 1), w * 0.85)});
+        };
+        g["chart.bar.fill"] = [](double) {
+            return join({rect(QRectF(3, 12, 5.4, 9), 1.2), rect(QRectF(9.3, 7, 5.4, 14), 1.2),
+                         rect(QRectF(15.6, 3, 5.4, 18), 1.2)});
+        };
+        const auto infoMark = [](double w) {
+            return join({circle({12, 7.4}, w * 0.75), stroked(line({12, 10.8}, {12, 17}), w * 1.05)});
+        };
+        g["info.circle"] = [c, infoMark](double w) { return join({stroked(circle(c, 9.5), w), infoMark(w)}); };
+        g["info.circle.fill"] = [c, infoMark](double w) { return circle(c, 10.5).subtracted(infoMark(w)); };
+        g["eye.fill"] = [](double) {
+            QPainterPath lid(QPointF(1.5, 12));
+            lid.cubicTo(5.3, 5.3, 18.7, 5.3, 22.5, 12);
+            lid.cubicTo(18.7, 18.7, 5.3, 18.7, 1.5, 12);
+            lid.closeSubpath();
+            return join({lid.subtracted(circle({12, 12}, 4.4)), circle({12, 12}, 2.9)});
+        };
+        g["plus"] = [](double w) {
+            QPainterPath p = line({12, 4.5}, {12, 19.5});
+            p.addPath(line({4.5, 12}, {19.5, 12}));
+            return stroked(p, w * 1.1);
+        };
+        g["minus"] = [](double w) { return stroked(line({4.5, 12}, {19.5, 12}), w * 1.1); };
+        g["chevron.right"] = [](double w) { return stroked(polyline({{9, 5}, {16, 12}, {9, 19}}), w * 1.1); };
+        g["xmark.circle.fill"] = [c](double w) {
+            QPainterPath x = line({8.5, 8.5}, {15.5, 15.5});
+            x.addPath(line({15.5, 8.5}, {8.5, 15.5}));
+            return circle(c, 10.5).subtracted(stroked(x, w * 0.95));
+        };
+        g["minus.circle.fill"] = [c](double w) {
+            return circle(c, 10.5).subtracted(stroked(line({7, 12}, {17, 12}), w * 1.05));
+        };
+        g["lightbulb.fill"] = [](double) {
+            QPainterPath neck;
+            neck.moveTo(7.6, 13.5);
+            neck.lineTo(16.4, 13.5);
+            neck.lineTo(15.2, 16.6);
+            neck.lineTo(8.8, 16.6);
+            neck.closeSubpath();
+            return join({circle({12, 9}, 6.6), neck, rect(QRectF(8.8, 17.6, 6.4, 1.7), 0.8),
+                         rect(QRectF(9.8, 20.2, 4.4, 1.7), 0.8)});
+        };
+        g["location.fill"] = [](double) {
+            QPainterPath arrow(QPointF(20.5, 3.5));
+            arrow.lineTo(3.5, 11);
+            arrow.lineTo(11.2, 12.8);
+            arrow.lineTo(13, 20.5);
+            arrow.closeSubpath();
+            return arrow;
+        };
+        g["alarm.fill"] = [](double w) {
+            const QPointF face(12, 13);
+            QPainterPath bells;
+            bells.addPath(circle({5.2, 5.2}, 3).subtracted(circle(face, 9.3)));
+            bells.addPath(circle({18.8, 5.2}, 3).subtracted(circle(face, 9.3)));
+            QPainterPath legs = line({6.5, 19}, {4.8, 21});
+            legs.addPath(line({17.5, 19}, {19.2, 21}));
+            return join({circle(face, 8), bells, stroked(legs, w)})
+                .subtracted(stroked(polyline({{12, 8.5}, {12, 13}, {15, 15}}), w * 0.9));
+        };
+        g["lock.fill"] = [](double w) {
+            QPainterPath shackle;
+            shackle.moveTo(8, 11);
+            shackle.lineTo(8, 7.5);
+            shackle.arcTo(QRectF(8, 3.5, 8, 8), 180, -180);
+            shackle.lineTo(16, 11);
+            return join({rect(QRectF(5, 10.5, 14, 10.5), 2.2), stroked(shackle, w * 1.05)});
+        };
+        g["lock.shield.fill"] = [](double w) {
+            QPainterPath shield(QPointF(12, 1.5));
+            shield.cubicTo(14.6, 3.4, 17.8, 4.2, 20.5, 4.4);
+            shield.lineTo(20.5, 11);
+            shield.cubicTo(20.5, 16.8, 16.8, 20.6, 12, 22.5);
+            shield.cubicTo(7.2, 20.6, 3.5, 16.8, 3.5, 11);
+            shield.lineTo(3.5, 4.4);
+            shield.cubicTo(6.2, 4.2, 9.4, 3.4, 12, 1.5);
+            shield.closeSubpath();
+            QPainterPath shackle;
+            shackle.moveTo(10, 11.5);
+            shackle.lineTo(10, 9.8);
+            shackle.arcTo(QRectF(10, 7.8, 4, 4), 180, -180);
+            shackle.lineTo(14, 11.5);
+            return shield.subtracted(join({rect(QRectF(8.6, 11, 6.8, 5.6), 1), stroked(shackle, w * 0.8)}));
+        };
+        g["arrow.right"] = [](double w) {
+            QPainterPath p = line({4, 12}, {19.5, 12});
+            p.addPath(polyline({{13, 5.5}, {19.5, 12}, {13, 18.5}}));
+            return stroked(p, w * 1.1);
+        };
+        g["star.fill"] = [](double) {
+            QPainterPath star;
+            for (int i = 0; i < 10; ++i) {
+                const double r = i % 2 == 0 ? 10.5 : 4.4;
+                const double a = -pi / 2 + i * pi / 5;
+                const QPointF p(12 + r * std::cos(a), 12.8 + r * std::sin(a));
+                if (i == 0) star.moveTo(p);
+                else star.lineTo(p);
+            }
+            star.closeSubpath();
+            return star;
+        };
+        g["book.fill"] = [](double) {
+            QPainterPath left(QPointF(1.5, 4.5));
+            left.cubicTo(5, 4, 8.5, 4.6, 11.2, 6.2);
+            left.lineTo(11.2, 20.5);
+            left.cubicTo(8.5, 19, 5, 18.5, 1.5, 19);
+            left.closeSubpath();
+            QPainterPath right(QPointF(22.5, 4.5));
+            right.cubicTo(19, 4, 15.5, 4.6, 12.8, 6.2);
+            right.lineTo(12.8, 20.5);
+            right.cubicTo(15.5, 19, 19, 18.5, 22.5, 19);
+            right.closeSubpath();
+            return join({left, right});
+        };
+        g["tv.fill"] = [](double w) {
+            return join({rect(QRectF(1.5, 3.5, 21, 14), 2.5), stroked(line({7.5, 20.5}, {16.5, 20.5}), w)});
+        };
+        g["gamecontroller.fill"] = [](double w) {
+            QPainterPath body(QPointF(7, 6.5));
+            body.lineTo(17, 6.5);
+            body.cubicTo(20.5, 6.5, 22.5, 10, 22.8, 14);
+            body.cubicTo(23.1, 18, 21.5, 19.5, 19.8, 19.5);
+            body.cubicTo(17.8, 19.5, 16.6, 16.5, 15, 16.5);
+            body.lineTo(9, 16.5);
+            body.cubicTo(7.4, 16.5, 6.2, 19.5, 4.2, 19.5);
+            body.cubicTo(2.5, 19.5, 0.9, 18, 1.2, 14);
+            body.cubicTo(1.5, 10, 3.5, 6.5, 7, 6.5);
+            body.closeSubpath();
+            QPainterPath pad = line({4.8, 11.5}, {9.2, 11.5});
+            pad.addPath(line({7, 9.3}, {7, 13.7}));
+            return body.subtracted(
+                join({stroked(pad, w * 0.85, Qt::FlatCap), circle({16, 10.6}, 1.2), circle({18.2, 12.8}, 1.2)}));
+        };
+        g["leaf.fill"] = [](double w) {
+            QPainterPath leaf(QPointF(5, 19));
+            leaf.cubicTo(2.5, 10.5, 9, 3.2, 20.5, 3.5);
+            leaf.cubicTo(21.5, 14.5, 14.5, 21, 5, 19);
+            leaf.closeSubpath();
+            return join({leaf.subtracted(stroked(line({8, 16}, {16.5, 7.5}), w * 0.7)),
+                         stroked(line({2.8, 21.2}, {7, 17}), w)});
         };
         return g;
     }();

@@ -107,22 +107,28 @@ QStringList wrapped(const QString& text, const QFont& font, double width, int ma
 
 QSize Text::sizeHint() const {
     const QFontMetricsF metrics(font_);
+    const QMargins m = contentsMargins();
     const double width = fixedWidth_.value_or(std::ceil(metrics.horizontalAdvance(text_)) + 1);
-    if (maxLines_ > 1 && fixedWidth_) return QSize(static_cast<int>(width), heightForWidth(static_cast<int>(width)));
-    return QSizeF(width, std::ceil(metrics.height())).toSize();
+    if (maxLines_ > 1 && fixedWidth_)
+        return QSize(static_cast<int>(width) + m.left() + m.right(),
+                     heightForWidth(static_cast<int>(width) + m.left() + m.right()));
+    return QSizeF(width, std::ceil(metrics.height())).toSize().grownBy(m);
 }
 
 QSize Text::minimumSizeHint() const {
     const QFontMetricsF metrics(font_);
     if (fixedWidth_) return sizeHint();
     return QSizeF(maxLines_ > 1 ? 40 : std::min(60.0, metrics.horizontalAdvance(text_)), std::ceil(metrics.height()))
-        .toSize();
+        .toSize()
+        .grownBy(contentsMargins());
 }
 
 int Text::heightForWidth(int width) const {
     const QFontMetricsF metrics(font_);
-    const auto lines = wrapped(text_, font_, width, maxLines_);
-    return static_cast<int>(std::ceil(metrics.lineSpacing() * std::max<qsizetype>(1, lines.size())));
+    const QMargins m = contentsMargins();
+    const auto lines = wrapped(text_, font_, width - m.left() - m.right(), maxLines_);
+    return static_cast<int>(std::ceil(metrics.lineSpacing() * std::max<qsizetype>(1, lines.size()))) + m.top() +
+           m.bottom();
 }
 
 void Text::paintEvent(QPaintEvent*) {
@@ -132,23 +138,28 @@ void Text::paintEvent(QPaintEvent*) {
     painter.setFont(font_);
     painter.setPen(resolvedColour());
     const QFontMetricsF metrics(font_);
+    // Margins (rarely set) inset the text's box.
+    const QRect box = contentsRect();
+    painter.translate(box.topLeft());
+    const double width = box.width();
+    const double height = box.height();
     if (roll_.rolling() && maxLines_ == 1) {
         // Rolling characters leave the line's box; the widget's edge clips them.
         const double w = roll_.width(metrics);
         double x = 0;
-        if (alignment_ & Qt::AlignRight) x = width() - w;
-        else if (alignment_ & Qt::AlignHCenter) x = (width() - w) / 2;
-        const double top = (alignment_ & Qt::AlignTop) ? 0 : (height() - metrics.lineSpacing()) / 2;
+        if (alignment_ & Qt::AlignRight) x = width - w;
+        else if (alignment_ & Qt::AlignHCenter) x = (width - w) / 2;
+        const double top = (alignment_ & Qt::AlignTop) ? 0 : (height - metrics.lineSpacing()) / 2;
         const double baseline = top + (metrics.lineSpacing() - metrics.height()) / 2 + metrics.ascent();
         roll_.draw(painter, QPointF(x, baseline), resolvedColour());
         return;
     }
-    const auto lines = maxLines_ > 1 ? wrapped(text_, font_, width(), maxLines_)
-                                     : QStringList{metrics.elidedText(text_, Qt::ElideRight, width())};
+    const auto lines = maxLines_ > 1 ? wrapped(text_, font_, width, maxLines_)
+                                     : QStringList{metrics.elidedText(text_, Qt::ElideRight, width)};
     const double total = metrics.lineSpacing() * static_cast<double>(lines.size());
-    double y = (alignment_ & Qt::AlignTop) ? 0 : (height() - total) / 2;
+    double y = (alignment_ & Qt::AlignTop) ? 0 : (height - total) / 2;
     for (const auto& line : lines) {
-        painter.drawText(QRectF(0, y, width(), metrics.lineSpacing()),
+        painter.drawText(QRectF(0, y, width, metrics.lineSpacing()),
                          static_cast<int>((alignment_ & Qt::AlignHorizontal_Mask) | Qt::AlignVCenter), line);
         y += metrics.lineSpacing();
     }

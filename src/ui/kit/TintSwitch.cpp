@@ -25,7 +25,10 @@ void TintSwitch::setOn(bool on) {
     const bool blocked = blockSignals(true);
     setChecked(on);
     blockSignals(blocked);
-    contextOf(this).animator->animate(knob_, on ? 1 : 0, Spring{0.4, 1.0});
+    // Off screen there is nothing to glide: a switch that is being built shows its state at once.
+    auto& animator = *contextOf(this).animator;
+    if (isVisible()) animator.animate(knob_, on ? 1 : 0, Spring{0.4, 1.0});
+    else animator.set(knob_, on ? 1 : 0);
 }
 
 void TintSwitch::paintEvent(QPaintEvent*) {

@@ -312,7 +312,7 @@ FooterRow::FooterRow(std::shared_ptr<AppModel> model, std::function<void()> togg
                                         this)),
       settings_(new kit::GlassIconButton(
           "gearshape.fill", QStringLiteral("Settings\u2026"), 30, {},
-          [this] { kit::contextOf(this).notifications->post(kit::Notifications::openSettings); }, this)),
+          [this] { kit::notificationsOf(this).post(kit::Notifications::openSettings); }, this)),
       quit_(new kit::GlassIconButton("power", QStringLiteral("Quit Orvane (removes the tint)"), 30, {}, std::move(quit),
                                      this)),
       model_(std::move(model), [this](AppModel::Property p) {

@@ -88,7 +88,7 @@ PopoverView::PopoverView(std::shared_ptr<AppModel> model, Environment environmen
     if (!env_.sky.clock) env_.sky.clock = env_.clock;
     env_.sky.startsOpen = false;  // the window announces each showing
     setFixedWidth(popoverWidth);
-    wash_ = new SkyWash(model, env_.scheduler, env_.clock, skyTime, env_.sky.notifications, this);
+    wash_ = new SkyWash(model, env_.scheduler, env_.clock, skyTime, this);
     sky_ = new SkyHero(model, env_.sky, skyTime, this);
     skySpace_ = new QWidget(this);
     skySpace_->setFixedHeight(skyLayoutHeight);
@@ -137,7 +137,7 @@ PopoverView::PopoverView(std::shared_ptr<AppModel> model, Environment environmen
     for (auto* box : entrance_) box->raise();
     extrasBox_->raise();
 
-    willShow_ = kit::contextOf(this).notifications->observe(kit::Notifications::popoverWillShow, [this](const auto&) {
+    willShow_ = kit::notificationsOf(this).observe(kit::Notifications::popoverWillShow, [this](const auto&) {
         timeFirstPaint_ = platform::environmentSwitch("ORVANE_POPOVER_TIMING");
         replayEntrance();
     });

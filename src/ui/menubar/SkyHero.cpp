@@ -126,13 +126,12 @@ SkyHero::SkyHero(std::shared_ptr<AppModel> model, Environment environment, std::
                 break;
         }
     });
-    kit::NotificationCenter* centre = environment_.notifications;
-    if (!centre) centre = kit::contextOf(parent).notifications;
-    if (!centre) centre = &kit::NotificationCenter::defaultCenter();
+    // popoverWillShow and popoverDidClose come from the centre of the window it is made in.
+    kit::NotificationCenter& centre = kit::notificationsOf(parent);
     notifications_.push_back(
-        centre->observe(kit::Notifications::popoverWillShow, [this](const auto&) { popoverWillShow(); }));
+        centre.observe(kit::Notifications::popoverWillShow, [this](const auto&) { popoverWillShow(); }));
     notifications_.push_back(
-        centre->observe(kit::Notifications::popoverDidClose, [this](const auto&) { popoverDidClose(); }));
+        centre.observe(kit::Notifications::popoverDidClose, [this](const auto&) { popoverDidClose(); }));
     open_ = environment_.startsOpen;
     refresh();
     updateTimers();

@@ -45,8 +45,6 @@ public:
         bool reduceMotion = false;
         std::string locale;                       // for the shown time; empty: the process's locale
         std::shared_ptr<std::mt19937_64> random;  // the meteor's; default seeded from std::random_device
-        // Where popoverWillShow and popoverDidClose come from; default: the context's centre.
-        kit::NotificationCenter* notifications = nullptr;
         // False where a popover that starts closed owns the card: no timers until it shows.
         bool startsOpen = true;
     };

@@ -17,8 +17,7 @@ SkyWashLook SkyWashLook::make(const SkyPalette& palette) {
 }
 
 SkyWash::SkyWash(std::shared_ptr<AppModel> model, std::shared_ptr<platform::Scheduler> scheduler,
-                 std::shared_ptr<platform::Clock> clock, std::optional<Date> fixedNow,
-                 kit::NotificationCenter* notifications, QWidget* parent)
+                 std::shared_ptr<platform::Clock> clock, std::optional<Date> fixedNow, QWidget* parent)
     : QWidget(parent),
       model_(std::move(model)),
       clock_(std::move(clock)),
@@ -28,13 +27,11 @@ SkyWash::SkyWash(std::shared_ptr<AppModel> model, std::shared_ptr<platform::Sche
     subscription_ = model_->observe([this](AppModel::Property p) {
         if (p == AppModel::Property::location) update();
     });
-    kit::NotificationCenter* centre = notifications;
-    if (!centre) centre = kit::contextOf(parent).notifications;
-    if (!centre) centre = &kit::NotificationCenter::defaultCenter();
+    kit::NotificationCenter& centre = kit::notificationsOf(parent);
     notifications_.push_back(
-        centre->observe(kit::Notifications::popoverWillShow, [this](const auto&) { popoverWillShow(); }));
+        centre.observe(kit::Notifications::popoverWillShow, [this](const auto&) { popoverWillShow(); }));
     notifications_.push_back(
-        centre->observe(kit::Notifications::popoverDidClose, [this](const auto&) { popoverDidClose(); }));
+        centre.observe(kit::Notifications::popoverDidClose, [this](const auto&) { popoverDidClose(); }));
 }
 
 SkyWash::~SkyWash() = default;

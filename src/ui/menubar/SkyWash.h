@@ -31,10 +31,9 @@ struct SkyWashLook {
 
 class SkyWash : public QWidget {
 public:
-    // `notifications`: where popoverWillShow and popoverDidClose come from; null: the context's centre.
+    // popoverWillShow and popoverDidClose come from the centre of the window it is made in.
     SkyWash(std::shared_ptr<AppModel> model, std::shared_ptr<platform::Scheduler> scheduler,
-            std::shared_ptr<platform::Clock> clock, std::optional<Date> fixedNow,
-            kit::NotificationCenter* notifications = nullptr, QWidget* parent = nullptr);
+            std::shared_ptr<platform::Clock> clock, std::optional<Date> fixedNow, QWidget* parent = nullptr);
     ~SkyWash() override;
 
     void popoverWillShow();

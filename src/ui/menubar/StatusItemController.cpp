@@ -136,12 +136,16 @@ void StatusItemController::showPopover() {
     env_.popover->show();
 }
 
+void StatusItemController::closePopover() {
+    if (env_.popover && env_.popover->isShown()) env_.popover->close();
+}
+
 void StatusItemController::clicked(TrayClick click, bool control) {
     if (click == TrayClick::context || control) {
         if (item_) item_->showMenu(menu());
         return;
     }
-    if (env_.popover && env_.popover->isShown()) env_.popover->close();
+    if (env_.popover && env_.popover->isShown()) closePopover();
     else showPopover();
 }
 

@@ -107,6 +107,8 @@ public:
     void rebuildStatusItem();
     void refresh();
     void showPopover();
+    // Closes the popover if it is open (the settings window does before it comes up).
+    void closePopover();
     // Trigger or context on the item, with Ctrl held or not.
     void clicked(TrayClick click, bool control);
     bool isHiddenBySystem() const;

@@ -49,6 +49,18 @@ std::array<IntensityItem, 3> intensityItems() {
     }};
 }
 
+std::string noPlanTitle(Mode mode) {
+    switch (mode) {
+        case Mode::manual:
+            return "Manual mode";
+        case Mode::sunset:
+            return "Custom curve";
+        case Mode::schedule:
+            return "Schedule mode";
+    }
+    return "Custom curve";
+}
+
 std::string tonightCaption(bool hasPlan, Mode mode, const std::string& modeSubtitle) {
     if (hasPlan) return modeSubtitle;
     switch (mode) {

@@ -48,6 +48,13 @@ std::array<IntensityItem, 3> intensityItems();
 inline constexpr const char* intensityAccessibleName = "How warm the night gets";
 inline constexpr const char* useMyEvening = "Use my evening";
 
+// The evening section: its header, the caption under "Bedtime", and the row shown when
+// no plan matches ("Custom curve", "Manual mode", "Schedule mode").
+inline constexpr const char* eveningSectionTitle = "Your evening";
+inline constexpr const char* bedtimeCaption = "Warm from sunset, deepest an hour before bed.";
+inline constexpr const char* noPlanSubtitle = "Bedtime, wake-up and Gentle, Warm or Deep red replace the fine-tuning below.";
+std::string noPlanTitle(Mode mode);
+
 // The tonight block's caption.
 std::string tonightCaption(bool hasPlan, Mode mode, const std::string& modeSubtitle);
 

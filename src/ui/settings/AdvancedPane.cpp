@@ -1,0 +1,147 @@
+#include "ui/settings/AdvancedPane.h"
+
+#include <variant>
+
+#include <QHBoxLayout>
+
+#include "app/AppModel.h"
+#include "app/Diagnostics.h"
+#include "ui/kit/Buttons.h"
+#include "ui/kit/Context.h"
+#include "ui/kit/SwitchRow.h"
+#include "ui/kit/Text.h"
+#include "ui/settings/PaneRegistry.h"
+#include "ui/settings/SettingsTransfer.h"
+
+namespace orvane {
+
+namespace {
+
+const QString jsonFilter = QStringLiteral("JSON (*.json)");
+
+// Buttons side by side as a row's content.
+QWidget* buttons(std::initializer_list<kit::SystemButton*> list) {
+    auto* box = new QWidget;
+    auto* layout = new QHBoxLayout(box);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(8);
+    for (auto* button : list) layout->addWidget(button);
+    return box;
+}
+
+}  // namespace
+
+AdvancedPane::AdvancedPane(const PaneEnvironment& environment, QWidget* parent)
+    : kit::Form(parent), environment_(environment) {
+    const auto& model = environment_.model;
+    auto* dataSection = addSection(QStringLiteral("Data"));
+    export_ = new kit::SystemButton(QStringLiteral("Export\u2026"));
+    import_ = new kit::SystemButton(QStringLiteral("Import\u2026"));
+    connect(export_, &QAbstractButton::clicked, this, [this] { exportSettings(); });
+    connect(import_, &QAbstractButton::clicked, this, [this] { importSettings(); });
+    dataSection->addRow(
+        new kit::SettingRow(QStringLiteral("Settings file"),
+                            QStringLiteral("A JSON file with every setting, for backup or another computer."),
+                            buttons({export_, import_})));
+    auto* copy = new kit::SystemButton(QStringLiteral("Copy"));
+    connect(copy, &QAbstractButton::clicked, this, [this] { copyDiagnostics(); });
+    dataSection->addRow(new kit::SettingRow(QStringLiteral("Diagnostics"),
+                                            QStringLiteral("Chip, system, displays and the method in use, as text."),
+                                            buttons({copy})));
+    dataSection->addRow(new kit::SwitchRow(QStringLiteral("Debug logging"),
+                                           QStringLiteral("Verbose log output (subsystem app.orvane)."),
+                                           kit::settingField(model, &Settings::debugLogging)));
+    dataSection->addRow(new kit::SwitchRow(QStringLiteral("Statistics"),
+                                           QStringLiteral("Warm hours per day, stored locally."),
+                                           kit::settingField(model, &Settings::statisticsEnabled)));
+    message_ = dataSection->addCaption({});
+    message_->hide();
+
+    auto* reset = addSection(QStringLiteral("Reset"));
+    auto* again = new kit::SystemButton(QStringLiteral("Run again"));
+    connect(again, &QAbstractButton::clicked, this, [this] { runOnboardingAgain(); });
+    reset->addRow(new kit::SettingRow(QStringLiteral("Onboarding"),
+                                      QStringLiteral("Shows the first-launch steps again."), buttons({again})));
+    auto* clear = new kit::SystemButton(QStringLiteral("Reset"));
+    connect(clear, &QAbstractButton::clicked, this, [this] { resetStatistics(); });
+    reset->addRow(new kit::SettingRow(QStringLiteral("Statistics"), std::nullopt, buttons({clear})));
+    auto* all = new kit::SystemButton(QStringLiteral("Reset\u2026"));
+    all->setDestructive(true);
+    connect(all, &QAbstractButton::clicked, this, [this] { confirmReset(); });
+    reset->addRow(new kit::SettingRow(
+        QStringLiteral("All settings"),
+        QStringLiteral("Presets, schedule, display settings and statistics go back to the defaults."), buttons({all})));
+}
+
+std::optional<std::string> AdvancedPane::message() const {
+    if (message_->isHidden()) return std::nullopt;
+    return message_->text().toStdString();
+}
+
+void AdvancedPane::setMessage(const std::string& message) {
+    message_->setText(QString::fromStdString(message));
+    message_->show();
+}
+
+void AdvancedPane::exportSettings() {
+    const auto& desktop = environment_.desktop;
+    if (!desktop || !desktop->chooseSaveFile) return;
+    // The settings of the moment of the click, not of the dialog's end.
+    const Settings settings = environment_.model->settings();
+    const auto path = desktop->chooseSaveFile(
+        this, {QStringLiteral("Export Settings"), QString::fromUtf8(SettingsTransfer::proposedName), jsonFilter});
+    if (!path) return;
+    setMessage(SettingsTransfer::exportTo(*path, settings).message);
+}
+
+void AdvancedPane::importSettings() {
+    const auto& desktop = environment_.desktop;
+    if (!desktop || !desktop->chooseOpenFile) return;
+    const auto path = desktop->chooseOpenFile(this, {QStringLiteral("Import Settings"), QString(), jsonFilter});
+    if (!path) return;
+    auto result = SettingsTransfer::importFrom(*path);
+    if (auto* failed = std::get_if<SettingsTransfer::Outcome>(&result)) {
+        setMessage(failed->message);
+        return;
+    }
+    environment_.model->setSettings(std::get<Settings>(std::move(result)));
+    setMessage(SettingsTransfer::importedMessage(*path));
+}
+
+void AdvancedPane::copyDiagnostics() {
+    if (environment_.desktop && environment_.desktop->copyText)
+        environment_.desktop->copyText(QString::fromStdString(Diagnostics::text(*environment_.model)));
+    setMessage("Diagnostics copied.");
+}
+
+void AdvancedPane::runOnboardingAgain() {
+    environment_.model->change([](Settings& s, RuntimeState&) { s.onboardingCompleted = false; });
+    kit::notificationsOf(this).post(kit::Notifications::showOnboarding);
+}
+
+void AdvancedPane::resetStatistics() {
+    AppModel& model = *environment_.model;
+    model.setStatistics(Statistics{});
+    model.store().saveStatistics(model.statistics());
+}
+
+void AdvancedPane::confirmReset() {
+    const auto& desktop = environment_.desktop;
+    if (!desktop || !desktop->confirm) return;
+    const bool confirmed = desktop->confirm(
+        this, {QStringLiteral("Reset all settings?"),
+               QStringLiteral("Presets, schedule, display settings and statistics go back to the defaults."),
+               QStringLiteral("Reset")});
+    if (!confirmed) return;
+    // In this order: the store emptied first, so an assignment equal to what was stored
+    // leaves its document removed.
+    AppModel& model = *environment_.model;
+    model.store().resetAll();
+    model.setSettings(Settings());
+    model.setRuntime(RuntimeState());
+    model.setStatistics(Statistics());
+}
+
+QWidget* makeAdvancedPane(const PaneEnvironment& environment) { return new AdvancedPane(environment); }
+
+}  // namespace orvane

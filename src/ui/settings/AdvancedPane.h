@@ -1,0 +1,45 @@
+#pragma once
+// The Advanced pane: the settings file (export, import), the diagnostics report, debug
+// logging and statistics switches, and the resets (onboarding, statistics, everything).
+// Dialogs, the clipboard and the confirmation go through the pane's Desktop. The one state
+// is the status line of the last export, import or copy.
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "ui/kit/Form.h"
+#include "ui/settings/PaneEnvironment.h"
+
+namespace orvane {
+
+namespace kit {
+class SystemButton;
+class Text;
+}  // namespace kit
+
+class AdvancedPane : public kit::Form {
+public:
+    explicit AdvancedPane(const PaneEnvironment& environment, QWidget* parent = nullptr);
+
+    void exportSettings();
+    void importSettings();
+    void copyDiagnostics();
+    void runOnboardingAgain();
+    void resetStatistics();
+    void confirmReset();
+
+    // The status line; none until the first export, import or copy.
+    std::optional<std::string> message() const;
+    kit::SystemButton& exportButton() const { return *export_; }
+    kit::SystemButton& importButton() const { return *import_; }
+
+private:
+    void setMessage(const std::string& message);
+
+    PaneEnvironment environment_;
+    kit::SystemButton* export_;
+    kit::SystemButton* import_;
+    kit::Text* message_;
+};
+
+}  // namespace orvane

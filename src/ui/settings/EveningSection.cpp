@@ -1,0 +1,98 @@
+#include "ui/settings/EveningSection.h"
+
+#include <QVBoxLayout>
+
+#include "ui/kit/Buttons.h"
+#include "ui/kit/FontBook.h"
+#include "ui/kit/PaneChrome.h"
+#include "ui/kit/Text.h"
+#include "ui/settings/ClockTimePicker.h"
+#include "ui/settings/CurvePreview.h"
+#include "ui/settings/EveningRules.h"
+#include "ui/settings/IntensitySegment.h"
+
+namespace orvane {
+namespace {
+
+// A time of the plan as the pickers read and write it. Without a plan the rows are hidden;
+// the defaults only keep the binding total.
+kit::Binding<ClockTime> planTime(const std::shared_ptr<AppModel>& model, bool bedtime) {
+    std::weak_ptr<AppModel> weak = model;
+    return {[weak, bedtime] {
+                const auto m = weak.lock();
+                const auto plan = m ? m->eveningPlan() : std::nullopt;
+                if (!plan) return bedtime ? EveningRules::defaultBedtime : EveningRules::defaultWake;
+                return bedtime ? plan->bedtime : plan->wake;
+            },
+            [weak, bedtime](ClockTime t) {
+                const auto m = weak.lock();
+                if (!m) return;
+                EveningPlan plan = m->eveningPlan().value_or(EveningRules::defaultEvening());
+                (bedtime ? plan.bedtime : plan.wake) = t;
+                m->setEveningPlan(plan);
+            }};
+}
+
+}  // namespace
+
+QString EveningSection::title() { return QString::fromUtf8(EveningRules::eveningSectionTitle); }
+
+EveningSection::EveningSection(std::shared_ptr<AppModel> model, QWidget* parent)
+    : QWidget(parent),
+      header_(new kit::Text(title(), kit::FontBook::font(kit::TextStyle::body, QFont::DemiBold))),
+      bedtime_(new ClockTimePicker(model, planTime(model, true))),
+      wake_(new ClockTimePicker(model, planTime(model, false))),
+      intensity_(new IntensitySegment(model, 26)),
+      bedtimeRow_(new kit::SettingRow(QStringLiteral("Bedtime"), QString::fromUtf8(EveningRules::bedtimeCaption),
+                                      bedtime_)),
+      wakeRow_(new kit::SettingRow(QStringLiteral("Wake-up"), std::nullopt, wake_)),
+      nightRow_(new kit::SettingRow(QStringLiteral("Night"), std::nullopt, intensity_)),
+      useMyEvening_(new kit::SystemButton(QString::fromUtf8(EveningRules::useMyEvening))),
+      noPlanRow_(new kit::SettingRow({}, QString::fromUtf8(EveningRules::noPlanSubtitle), useMyEvening_)),
+      preview_(new CurvePreview(std::nullopt, model->placeZone(), 12, true)),
+      status_(new kit::Text({}, kit::FontBook::font(kit::TextStyle::caption))),
+      model_(model, [this](AppModel::Property p) {
+          if (p == AppModel::Property::settings || p == AppModel::Property::resolution ||
+              p == AppModel::Property::location)
+              refresh();
+      }) {
+    setAttribute(Qt::WA_TranslucentBackground);
+    intensity_->setFixedWidth(300);
+    useMyEvening_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    status_->setLevel(kit::TextLevel::secondary);
+    status_->setMaximumLines(2);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(10);
+    header_->setLevel(kit::TextLevel::secondary);
+    layout->addWidget(header_);
+    for (QWidget* row : {static_cast<QWidget*>(bedtimeRow_), static_cast<QWidget*>(wakeRow_),
+                         static_cast<QWidget*>(nightRow_), static_cast<QWidget*>(noPlanRow_)})
+        layout->addWidget(row);
+    auto* column = new QVBoxLayout;
+    column->setContentsMargins(0, 4, 0, 4);
+    column->setSpacing(6);
+    column->addWidget(preview_);
+    column->addWidget(status_);
+    layout->addLayout(column);
+
+    connect(useMyEvening_, &QAbstractButton::clicked, this,
+            [this] { model_.model().setEveningPlan(EveningRules::defaultEvening()); });
+    refresh();
+}
+
+void EveningSection::refresh() {
+    const AppModel& model = model_.model();
+    const bool hasPlan = model.eveningPlan().has_value();
+    for (QWidget* row : {bedtimeRow_, wakeRow_, nightRow_}) row->setVisible(hasPlan);
+    noPlanRow_->setVisible(!hasPlan);
+    if (!hasPlan)
+        const_cast<kit::Text&>(noPlanRow_->titleText())
+            .setText(QString::fromStdString(EveningRules::noPlanTitle(model.settings().mode)));
+    preview_->setCurve(model.resolution().curve);
+    preview_->setTimeZone(model.placeZone());
+    status_->setText(QString::fromStdString(model.modeSubtitle()));
+}
+
+}  // namespace orvane

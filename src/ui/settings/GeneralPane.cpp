@@ -1,0 +1,139 @@
+#include "ui/settings/GeneralPane.h"
+
+#include <QVBoxLayout>
+
+#include "app/AppModel.h"
+#include "engine/LaunchAtLogin.h"
+#include "ui/kit/Picker.h"
+#include "ui/kit/PresetRow.h"
+#include "ui/kit/SwitchRow.h"
+#include "ui/kit/Text.h"
+#include "ui/kit/WarmthControl.h"
+#include "ui/menubar/PopoverParts.h"
+#include "ui/settings/PaneRegistry.h"
+
+namespace orvane {
+
+namespace GeneralRules {
+
+std::string overrideTitle(OverrideBehavior behavior) {
+    switch (behavior) {
+        case OverrideBehavior::keepUntilMorning:
+            return "Keep until morning";
+        case OverrideBehavior::pauseUntilNextStep:
+            return "Keep until the next step";
+        case OverrideBehavior::pauseOneHour:
+            return "Keep for 1 hour";
+        case OverrideBehavior::switchToManual:
+            return "Switch to Manual";
+    }
+    return {};
+}
+
+std::string overrideDetail(OverrideBehavior behavior) {
+    static const std::string neverCooler = " The screen never jumps back to a cooler color at night.";
+    switch (behavior) {
+        case OverrideBehavior::keepUntilMorning:
+            return "A change in the evening stays until morning. A change during the day stays until the evening "
+                   "begins." +
+                   neverCooler;
+        case OverrideBehavior::pauseUntilNextStep:
+            return "Your change stays until the evening moves on to its next step." + neverCooler;
+        case OverrideBehavior::pauseOneHour:
+            return "Your change stays for an hour." + neverCooler;
+        case OverrideBehavior::switchToManual:
+            return "Sunset and Schedule turn off. Your change stays until you change it again.";
+    }
+    return {};
+}
+
+std::string warmSubtitle(bool enabled, const std::string& melanopicLabel) {
+    return enabled ? melanopicLabel : "Off: true colors";
+}
+
+}  // namespace GeneralRules
+
+namespace {
+
+QString q(const std::string& s) { return QString::fromStdString(s); }
+
+// A shared control as a form row, with a little room above and below.
+QWidget* padded(QWidget* control, int vertical) {
+    auto* row = new QWidget;
+    auto* layout = new QVBoxLayout(row);
+    layout->setContentsMargins(0, vertical, 0, vertical);
+    layout->addWidget(control);
+    return row;
+}
+
+}  // namespace
+
+GeneralPane::GeneralPane(const PaneEnvironment& environment, QWidget* parent)
+    : kit::Form(parent), model_(environment.model, [this](AppModel::Property p) {
+          if (p == AppModel::Property::settings || p == AppModel::Property::resolution) follow();
+      }) {
+    const auto& model = environment.model;
+
+    auto* now = addSection(QStringLiteral("Right now"));
+    warm_ = now->addRow(new kit::SwitchRow(
+        QStringLiteral("Warm my display"), QString(),
+        kit::operationField<bool>(
+            model, [](const Settings& s) { return s.enabled; }, [](AppModel& m, bool on) { m.setEnabled(on); })));
+    now->addRow(padded(new kit::WarmthControl(model, 28), 2));
+    now->addRow(padded(new kit::DimControl(model, 28), 2));
+    now->addRow(padded(new kit::PresetRow(model), 4));
+
+    auto* fine = addSection(QStringLiteral("Fine control"));
+    fine->addRow(new kit::SettingRow(QStringLiteral("Exact warmth"), QStringLiteral("Type a value from 500 to 6500."),
+                                     new KelvinField(model)));
+    std::vector<kit::Picker<OverrideBehavior>::Item> behaviours;
+    for (OverrideBehavior b : allCases<OverrideBehavior>())
+        behaviours.push_back({b, q(GeneralRules::overrideTitle(b))});
+    override_ = fine->addRow(new kit::PickerRow<OverrideBehavior>(
+        QStringLiteral("When you change the warmth yourself"), QString(), std::move(behaviours),
+        kit::settingField(model, &Settings::overrideBehavior)));
+    override_->picker().onPicked(
+        [this](OverrideBehavior b) { override_->setSubtitle(q(GeneralRules::overrideDetail(b))); });
+
+    auto* app = addSection(QStringLiteral("App"));
+    app->addRow(new kit::SwitchRow(QStringLiteral("Launch at login"), std::nullopt,
+                                   kit::operationField<bool>(
+                                       model, [](const Settings& s) { return s.launchAtLogin; },
+                                       [](AppModel& m, bool on) { m.setLaunchAtLogin(on); })));
+    launchCaption_ = app->addCaption(QStringLiteral("Available when running from the .app bundle."));
+    launchCaption_->setVisible(!LaunchAtLogin::isAvailable(model->platform()->loginItems()));
+    app->addRow(new kit::SwitchRow(QStringLiteral("Show icon in the panel"), std::nullopt,
+                                   kit::settingField(model, &Settings::showMenuBarIcon)));
+    iconCaption_ = app->addCaption(QStringLiteral("With the icon hidden, open the app again to show Settings."));
+    app->addRow(new kit::SwitchRow(QStringLiteral("Show kelvin next to the icon"), std::nullopt,
+                                   kit::settingField(model, &Settings::showKelvinInMenuBar)));
+
+    auto* feel = addSection(QStringLiteral("Feel"));
+    feel->addRow(
+        new kit::SwitchRow(QStringLiteral("Sounds"), std::nullopt, kit::settingField(model, &Settings::sounds)));
+    feel->addRow(new kit::SwitchRow(QStringLiteral("Haptic detents at presets"), std::nullopt,
+                                    kit::settingField(model, &Settings::hapticDetents)));
+    std::vector<kit::Picker<Smoothing>::Item> smoothings;
+    for (Smoothing s : allCases<Smoothing>()) smoothings.push_back({s, q(std::string(title(s)))});
+    smoothing_ = feel->addRow(new kit::PickerRow<Smoothing>(QStringLiteral("Slider smoothing"), std::nullopt,
+                                                            std::move(smoothings),
+                                                            kit::settingField(model, &Settings::smoothing)));
+    feel->addRow(new kit::SwitchRow(
+        QStringLiteral("Hide tint from screenshots"),
+        QStringLiteral("Only for the overlay fallback methods. Hidden layers also drop out of the desktop-switch "
+                       "animation, so another desktop looks untinted for a few seconds."),
+        kit::settingField(model, &Settings::hideTintFromScreenshots)));
+    follow();
+}
+
+void GeneralPane::follow() {
+    const AppModel& m = model_.model();
+    const bool enabled = m.settings().enabled;
+    const std::string label = enabled ? Melanopic::label(m.effectiveWhite(m.resolution().modeState)) : std::string();
+    warm_->setSubtitle(q(GeneralRules::warmSubtitle(enabled, label)));
+    iconCaption_->setVisible(!m.settings().showMenuBarIcon);
+}
+
+QWidget* makeGeneralPane(const PaneEnvironment& environment) { return new GeneralPane(environment); }
+
+}  // namespace orvane

@@ -1,0 +1,51 @@
+#pragma once
+// The General pane: the tint switch with the live warmth and dim sliders and the presets,
+// the exact warmth and the rule for hand-made changes, the program's presence (login,
+// panel icon) and the feel of the controls. It keeps no state; every row follows the model.
+#include <memory>
+#include <string>
+
+#include "core/Settings.h"
+#include "ui/kit/Form.h"
+#include "ui/kit/ModelView.h"
+#include "ui/settings/PaneEnvironment.h"
+
+namespace orvane {
+
+namespace kit {
+class SwitchRow;
+class Text;
+template <class T>
+class PickerRow;
+}  // namespace kit
+
+namespace GeneralRules {
+std::string overrideTitle(OverrideBehavior behavior);
+// The explanation under the override picker's title.
+std::string overrideDetail(OverrideBehavior behavior);
+// The tint switch's second line: the alerting-light label while on.
+std::string warmSubtitle(bool enabled, const std::string& melanopicLabel);
+}  // namespace GeneralRules
+
+class GeneralPane : public kit::Form {
+public:
+    explicit GeneralPane(const PaneEnvironment& environment, QWidget* parent = nullptr);
+
+    kit::SwitchRow& warmSwitch() const { return *warm_; }
+    kit::PickerRow<OverrideBehavior>& overridePicker() const { return *override_; }
+    kit::PickerRow<Smoothing>& smoothingPicker() const { return *smoothing_; }
+    const kit::Text& launchCaption() const { return *launchCaption_; }
+    const kit::Text& iconCaption() const { return *iconCaption_; }
+
+private:
+    void follow();
+
+    kit::ModelFollower model_;
+    kit::SwitchRow* warm_;
+    kit::PickerRow<OverrideBehavior>* override_;
+    kit::PickerRow<Smoothing>* smoothing_;
+    kit::Text* launchCaption_;
+    kit::Text* iconCaption_;
+};
+
+}  // namespace orvane

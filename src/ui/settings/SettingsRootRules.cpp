@@ -1,0 +1,29 @@
+#include "ui/settings/SettingsRootRules.h"
+
+#include "app/AppModel.h"
+#include "engine/DisplayManager.h"
+
+namespace orvane::SettingsRootRules {
+
+StatusLine statusLine(bool enabled, bool warming, std::int64_t modeKelvin) {
+    if (!enabled) return {"Off", std::nullopt};
+    if (warming) return {std::to_string(modeKelvin) + "K", modeKelvin};
+    return {"Daylight", std::nullopt};
+}
+
+StatusLine statusLine(const AppModel& model) {
+    return statusLine(model.settings().enabled, model.isWarming(), model.resolution().modeState.kelvin);
+}
+
+std::string aboutLine(const Diagnostics::Build& build, const std::string& operatingSystem, const std::string& chip) {
+    const std::string version = build.version.empty() ? "dev" : build.version;
+    const std::string number = build.build.empty() ? "0" : build.build;
+    return "Version " + version + " (" + number + ") \u00B7 " + operatingSystem + " \u00B7 " + chip;
+}
+
+std::string aboutLine(platform::Platform& platform) {
+    return aboutLine(Diagnostics::Build::current(), platform.systemInfo().osDisplayName(),
+                     SystemInfo(platform).chipDisplayName());
+}
+
+}  // namespace orvane::SettingsRootRules

@@ -1,0 +1,30 @@
+#pragma once
+// The settings file of the Advanced pane: the settings document written beside the chosen
+// path and renamed over it (a failed write leaves an earlier file whole), and read back
+// with a size limit (a huge file or an endless device cannot exhaust memory).
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <variant>
+
+#include "core/Settings.h"
+
+namespace orvane::SettingsTransfer {
+
+inline constexpr std::uintmax_t importLimit = 16u * 1024u * 1024u;
+inline constexpr const char* proposedName = "Orvane settings.json";
+
+// The status line after each outcome.
+struct Outcome {
+    bool succeeded = false;
+    std::string message;  // "Exported to Orvane settings.json." / "Export failed: ..."
+};
+
+Outcome exportTo(const std::filesystem::path& path, const Settings& settings);
+
+// The decoded settings with onboardingCompleted set, or the failure's status line.
+std::variant<Settings, Outcome> importFrom(const std::filesystem::path& path);
+// The status line of a successful import.
+std::string importedMessage(const std::filesystem::path& path);
+
+}  // namespace orvane::SettingsTransfer

@@ -1,0 +1,235 @@
+// The settings window over the real model on the simulated machine: the pane it starts
+// at and switches to, the sidebar, the status card, the About header's version line, and
+// the delegate's one window for the life of the process.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include <QApplication>
+
+#include "KitFixture.h"
+#include "platform/linux/LinuxSystemInfo.h"
+#include "ui/AppDelegate.h"
+#include "ui/kit/PaneChrome.h"
+#include "ui/kit/RenderHarness.h"
+#include "ui/kit/Text.h"
+#include "ui/kit/Tokens.h"
+#include "ui/settings/PaneRegistry.h"
+#include "ui/settings/SettingsRootRules.h"
+#include "ui/settings/SettingsRootView.h"
+#include "ui/settings/SettingsWindow.h"
+
+namespace orvane::testing {
+namespace {
+
+class SettingsRootTest : public KitModelTest {
+protected:
+    std::unique_ptr<SettingsRootView> root(std::optional<Pane> initial = std::nullopt) {
+        auto view = std::make_unique<SettingsRootView>(PaneEnvironment{model, std::make_shared<Desktop>()}, initial,
+                                                       window.get());
+        view->resize(820, 600);
+        return view;
+    }
+    std::string shownTitle(const SettingsRootView& view) { return view.detailTitle().text().toStdString(); }
+};
+
+TEST_F(SettingsRootTest, InitialPaneAndTheNotificationSelectByExactName) {
+    start();
+    // The opener's argument goes through the case-sensitive parse.
+    struct Case {
+        const char* argument;
+        Pane shown;
+    };
+    for (const Case& c : {Case{"presets", Pane::presets}, Case{"Presets", Pane::general}, Case{"abc", Pane::general}}) {
+        auto view = root(fromString<Pane>(c.argument));
+        EXPECT_EQ(view->pane(), c.shown) << c.argument;
+    }
+    EXPECT_EQ(root()->pane(), Pane::general);
+
+    auto view = root(Pane::comfort);
+    notifications.post(kit::Notifications::openSettingsPane, std::string("about"));
+    EXPECT_EQ(view->pane(), Pane::about);
+    for (const kit::NotificationCenter::Object& ignored :
+         {kit::NotificationCenter::Object(std::string("abc")), kit::NotificationCenter::Object(std::string("About")),
+          kit::NotificationCenter::Object()}) {
+        notifications.post(kit::Notifications::openSettingsPane, ignored);
+        EXPECT_EQ(view->pane(), Pane::about) << ignored.value_or("(none)");
+    }
+}
+
+TEST_F(SettingsRootTest, SidebarGroupsHeaderOnlyOnAboutAndUnbuiltPanesShowTheirTitle) {
+    start();
+    auto view = root();
+    std::vector<std::string> titles;
+    for (const auto* row : view->sidebarRows()) titles.push_back(row->text().toStdString());
+    EXPECT_EQ(titles, (std::vector<std::string>{"General", "Presets", "Schedule", "Displays", "Comfort", "Exclusions",
+                                                "Shortcuts", "Statistics", "Advanced", "About"}));
+    // The groups are 16 points apart; rows within a group 1 point.
+    view->show();
+    QCoreApplication::sendPostedEvents();
+    const auto& rows = view->sidebarRows();
+    EXPECT_EQ(rows[1]->geometry().top() - rows[0]->geometry().bottom() - 1, 1);
+    EXPECT_EQ(rows[3]->geometry().top() - rows[2]->geometry().bottom() - 1, 1 + 16 + 1);
+
+    for (Pane pane : allCases<Pane>()) {
+        view->select(pane);
+        EXPECT_EQ(shownTitle(*view), title(pane));
+        EXPECT_EQ(view->header() != nullptr, pane == Pane::about) << title(pane);
+        EXPECT_EQ(view->paneView() != nullptr, paneMaker(pane) != nullptr) << title(pane);
+        for (const auto* row : rows) EXPECT_EQ(row->selected(), row->pane() == pane);
+    }
+    view->select(Pane::statistics);
+    EXPECT_EQ(shownTitle(*view), "Statistics");
+
+    // A click selects; clicking the selected row keeps the very same form.
+    view->select(Pane::general);
+    QWidget* general = view->paneView();
+    rows[0]->click();
+    EXPECT_EQ(view->paneView(), general);
+    rows[8]->click();
+    EXPECT_EQ(view->pane(), Pane::advanced);
+}
+
+TEST_F(SettingsRootTest, StatusCardReadsOffDaylightOrTheKelvin) {
+    struct Case {
+        bool enabled;
+        std::int64_t kelvin;
+        double dim;
+        std::string text;
+        bool warm;
+    };
+    const Case cases[] = {
+        {false, 2700, 1.0, "Off", false},
+        {true, 6500, 0.999, "Daylight", false},
+        {true, 6500, 0.998, "6500K", true},
+        {true, 2700, 1.0, "2700K", true},
+    };
+    for (const auto& c : cases) {
+        Settings settings = manualSettings(c.kelvin, c.dim);
+        settings.enabled = c.enabled;
+        if (!model) start(settings);
+        else model->setSettings(settings);
+        settle();
+        const auto line = SettingsRootRules::statusLine(*model);
+        EXPECT_EQ(line.text, c.text);
+        EXPECT_EQ(line.warmKelvin.has_value(), c.warm) << c.text;
+        StatusCard card(model, window.get());
+        animator->settleAll();
+        EXPECT_EQ(card.statusText().text().toStdString(), c.text);
+        EXPECT_DOUBLE_EQ(card.iconSaturation(), c.enabled ? 1.0 : 0.2);
+        if (c.warm) {
+            EXPECT_EQ(card.statusText().resolvedColour(),
+                      kit::Tokens::warmColor(c.kelvin).resolve(kit::Appearance::light));
+        }
+    }
+}
+
+TEST_F(SettingsRootTest, AboutLineFromTheBuildTheSystemAndTheChip) {
+    sim->update([](platform::sim::SimState& s) {
+        s.sysctl["machdep.cpu.brand_string"] = "Test chip";
+        s.osVersion = {14, 5, 0};
+    });
+    EXPECT_EQ(SettingsRootRules::aboutLine({"2.1", "42"}, sim->systemInfo().osDisplayName(),
+                                           SystemInfo(*sim).chipDisplayName()),
+              "Version 2.1 (42) \u00B7 macOS 14.5.0 \u00B7 Test chip");
+
+    const auto tree = directory / "root";
+    std::filesystem::create_directories(tree / "etc");
+    std::ofstream(tree / "etc/os-release")
+        << "NAME=\"Debian GNU/Linux\"\nPRETTY_NAME=\"Debian GNU/Linux 12 (bookworm)\"\n";
+    platform::linuxsys::LinuxSystemInfo debian(tree);
+    const std::string line = SettingsRootRules::aboutLine({"2.1", "42"}, debian.osDisplayName(), "Intel chip");
+    EXPECT_EQ(line, "Version 2.1 (42) \u00B7 Debian GNU/Linux 12 (bookworm) \u00B7 Intel chip");
+    EXPECT_EQ(SettingsRootRules::aboutLine({"", ""}, "Linux", "Unknown chip"),
+              "Version dev (0) \u00B7 Linux \u00B7 Unknown chip");
+
+    start();
+    auto view = root(Pane::about);
+    ASSERT_NE(view->header(), nullptr);
+    EXPECT_EQ(view->header()->titleText().text(), QStringLiteral("Orvane"));
+    EXPECT_EQ(view->header()->subtitleText().text().toStdString(), SettingsRootRules::aboutLine(*sim));
+}
+
+// The delegate on the simulated machine, as the program runs it.
+class SettingsDelegateTest : public SimTest {
+protected:
+    void SetUp() override {
+        SimTest::SetUp();
+        delegate = std::make_shared<AppDelegate>(sim);
+        delegate->applicationDidFinishLaunching();
+        ASSERT_TRUE(delegate->model());
+        scheduler->runPending();
+    }
+    void TearDown() override {
+        if (delegate) delegate->applicationWillTerminate();
+        delegate.reset();
+        SimTest::TearDown();
+    }
+    int settingsWindows() const {
+        int n = 0;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->windowTitle() == QStringLiteral("Orvane Settings")) ++n;
+        return n;
+    }
+
+    LogCapture logs;
+    std::shared_ptr<AppDelegate> delegate;
+};
+
+TEST_F(SettingsDelegateTest, OneWindowForTheProcessOpenedByEveryEntryPoint) {
+    ASSERT_EQ(delegate->settingsWindow(), nullptr);
+    // Posting a pane once opens the window at that pane and returns (it used to post itself again).
+    int posted = 0;
+    auto count = kit::NotificationCenter::defaultCenter().observe(kit::Notifications::openSettingsPane,
+                                                                  [&](const auto&) { ++posted; });
+    kit::NotificationCenter::defaultCenter().post(kit::Notifications::openSettingsPane, std::string("presets"));
+    EXPECT_EQ(posted, 1);
+    SettingsWindow* window = delegate->settingsWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->root().pane(), Pane::presets);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Orvane Settings"));
+    EXPECT_EQ(window->minimumSize(), QSize(760, 540));
+
+    // An open window switches; a later unknown name keeps the pane.
+    delegate->showSettings(std::string("about"));
+    EXPECT_EQ(window->root().pane(), Pane::about);
+    delegate->showSettings(std::string("abc"));
+    EXPECT_EQ(window->root().pane(), Pane::about);
+
+    // Closing hides; every way in brings back the same window.
+    window->close();
+    EXPECT_FALSE(window->isVisible());
+    kit::NotificationCenter::defaultCenter().post(kit::Notifications::openSettings);
+    EXPECT_TRUE(window->isVisible());
+    window->close();
+    EXPECT_FALSE(delegate->applicationShouldHandleReopen());
+    EXPECT_TRUE(window->isVisible());
+    window->close();
+    delegate->handOver({});
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(delegate->settingsWindow(), window);
+    EXPECT_EQ(settingsWindows(), 1);
+}
+
+TEST_F(SettingsDelegateTest, TheFrameIsKeptUnderItsKeyAndRestoredWhenOnAScreen) {
+    delegate->showSettings();
+    SettingsWindow* window = delegate->settingsWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->size(), QSize(820, 600));
+    window->setGeometry(40, 50, 900, 640);
+    window->close();
+    const auto defaults = sim->standardUserDefaults();
+    EXPECT_EQ(defaults->string(SettingsWindow::frameKey), "40 50 900 640");
+
+    SettingsWindow again(PaneEnvironment{delegate->model(), std::make_shared<Desktop>()}, std::nullopt, defaults);
+    EXPECT_EQ(again.geometry(), QRect(40, 50, 900, 640));
+    defaults->set(SettingsWindow::frameKey, platform::Value(std::string("90000 90000 900 640")));
+    SettingsWindow offScreen(PaneEnvironment{delegate->model(), std::make_shared<Desktop>()}, std::nullopt, defaults);
+    EXPECT_EQ(offScreen.size(), QSize(820, 600)) << "a frame on no screen is not taken back";
+    for (const char* bad : {"", "1 2 3", "1 2 0 4", "a b c d", "1 2 3 4 5"})
+        EXPECT_EQ(SettingsWindow::parseFrame(bad), std::nullopt) << bad;
+}
+
+}  // namespace
+}  // namespace orvane::testing
