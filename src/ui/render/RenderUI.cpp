@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QLocale>
+#include <QPalette>
 #include <QStyle>
 #include <QStyleFactory>
 
@@ -28,6 +29,7 @@
 #include "ui/menubar/QtTray.h"
 #include "ui/render/ScratchWorld.h"
 #include "ui/render/ShotSheets.h"
+#include "ui/settings/SettingsRootView.h"
 
 namespace orvane::RenderUI {
 namespace {
@@ -59,6 +61,23 @@ struct MoonDate {
 constexpr std::array<MoonDate, 5> moonDates{
     {{"crescent", 13, 18, 30}, {"quarter", 17, 21, 30}, {"gibbous", 21, 21, 30}, {"full", 24, 18, 30}, {"day", 3, 10, 0}}};
 
+QPalette paletteFor(kit::Appearance appearance) {
+    QPalette palette = QApplication::style()->standardPalette();
+    if (appearance == kit::Appearance::light) return palette;
+    const QColor window = kit::windowColor(appearance);
+    const QColor text = kit::primaryText(appearance);
+    for (const auto& [role, colour] :
+         {std::pair{QPalette::Window, window}, {QPalette::Base, window.darker(130)},
+          {QPalette::AlternateBase, window.lighter(115)}, {QPalette::Button, window.lighter(125)},
+          {QPalette::WindowText, text}, {QPalette::Text, text}, {QPalette::ButtonText, text},
+          {QPalette::PlaceholderText, kit::secondaryText(appearance)}, {QPalette::Light, window.lighter(160)},
+          {QPalette::Midlight, window.lighter(140)}, {QPalette::Mid, window.lighter(110)},
+          {QPalette::Dark, window.darker(150)}, {QPalette::Shadow, QColor(Qt::black)},
+          {QPalette::Highlight, kit::Tokens::ember().resolve(appearance)}, {QPalette::HighlightedText, window}})
+        palette.setColor(role, colour);
+    return palette;
+}
+
 using Builder = std::function<std::unique_ptr<QWidget>(kit::Appearance)>;
 
 // One shot: the view built anew for each appearance, rendered, written, announced.
@@ -70,8 +89,10 @@ public:
     void operator()(const std::string& name, int width, std::optional<int> height, const Builder& build) {
         if (hooks_.beforeShot && !hooks_.beforeShot(name, model_)) return;
         for (const Look& look : looks()) {
-            // The appearance of everything built from now on, as the application's would be.
+            // The appearance of everything built from now on, as the application's would be;
+            // the toolkit's own controls take the palette a desktop of that appearance gives.
             kit::setDefaultContext(context_.withAppearance(look.appearance));
+            QApplication::setPalette(paletteFor(look.appearance));
             const std::unique_ptr<QWidget> view = build(look.appearance);
             if (!view) continue;
             kit::setContext(*view, context_.withAppearance(look.appearance));
@@ -90,6 +111,16 @@ private:
     const Hooks& hooks_;
     AppModel& model_;
 };
+
+std::shared_ptr<Desktop> quietDesktop() {
+    auto desktop = std::make_shared<Desktop>();
+    desktop->chooseSaveFile = [](QWidget*, const Desktop::FileRequest&) { return std::nullopt; };
+    desktop->chooseOpenFile = [](QWidget*, const Desktop::FileRequest&) { return std::nullopt; };
+    desktop->confirm = [](QWidget*, const Desktop::Confirmation&) { return false; };
+    desktop->copyText = [](const QString&) {};
+    desktop->openURL = [](const std::string&) { return false; };
+    return desktop;
+}
 
 std::string twoDigits(int value) {
     char text[8];
@@ -113,6 +144,7 @@ void run(const std::filesystem::path& directory, const Hooks& hooks) {
     // The context every view of the run reads: the frozen wall clock, a centre of its own.
     kit::NotificationCenter notifications;
     const kit::Context before = kit::defaultContext();
+    const QPalette palette = QApplication::palette();
     kit::Context context = before;
     context.animator = std::make_shared<kit::Animator>();
     context.haptics = std::make_shared<kit::SilentHaptics>();
@@ -128,7 +160,6 @@ void run(const std::filesystem::path& directory, const Hooks& hooks) {
             environment.clock = clock;
             environment.sky.locale = locale;
             environment.sky.random = std::make_shared<std::mt19937_64>(0);
-            environment.sky.notifications = &notifications;
             environment.quit = [] {};
             environment.showWhy = [] {};
             return std::make_unique<PopoverView>(model, environment, skyTime);
@@ -137,6 +168,12 @@ void run(const std::filesystem::path& directory, const Hooks& hooks) {
     constexpr int popoverWidth = PopoverView::popoverWidth;
 
     shot("popover", popoverWidth, std::nullopt, popover(std::nullopt));
+
+    // The panes' dialogs and addresses go nowhere: nothing of the desktop is asked.
+    PaneEnvironment panes{model, quietDesktop()};
+    for (const Pane pane : allCases<Pane>())
+        shot("settings-" + std::string(toString(pane)), 900, 640,
+             [&panes, pane](kit::Appearance) { return std::make_unique<SettingsRootView>(panes, pane); });
 
     const Calendar calendar(model->placeZone());
     const Date today = calendar.startOfDay(clock->now());
@@ -174,6 +211,7 @@ void run(const std::filesystem::path& directory, const Hooks& hooks) {
 
     if (hooks.afterShots) hooks.afterShots(*model, world->store(), world->directory());
     kit::setDefaultContext(before.withAppearance(kit::Appearance::light));
+    QApplication::setPalette(palette);
 }
 
 int command(int argc, char** argv, const std::string& directory) {
@@ -189,7 +227,6 @@ int command(int argc, char** argv, const std::string& directory) {
     UErrorCode status = U_ZERO_ERROR;
     icu::Locale::setDefault(icu::Locale(locale), status);
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    QApplication::setPalette(QApplication::style()->standardPalette());
     QApplication::setFont(kit::FontBook::font(kit::TextStyle::body));
     run(directory);
     return 0;
