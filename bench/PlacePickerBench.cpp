@@ -11,6 +11,7 @@
 #include <QLineEdit>
 
 #include "BenchMachine.h"
+#include "QtBenchMain.h"
 #include "core/Locations.h"
 #include "ui/settings/LocationPickerView.h"
 #include "ui/settings/PlaceList.h"
@@ -19,12 +20,11 @@ namespace orvane {
 namespace {
 
 using bench::Machine;
+using bench::minimum;
 
 // A user typing two names and clearing the field between them.
 constexpr std::array<const char*, 12> typed{"b", "be", "ber", "berl", "berli", "berlin",
                                             "s", "sa", "san", "san ", "san f", ""};
-
-double minimum(const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); }
 
 // The search alone, as the core answers it.
 void citySearch(benchmark::State& state) {
@@ -68,11 +68,4 @@ BENCHMARK(cityKeystroke)
 }  // namespace
 }  // namespace orvane
 
-int main(int argc, char** argv) {
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return orvane::bench::runWidgetBenchmarks(argc, argv); }

@@ -13,12 +13,14 @@
 #include <QPainter>
 
 #include "BenchMachine.h"
+#include "QtBenchMain.h"
 #include "ui/menubar/SkyHero.h"
 
 namespace orvane {
 namespace {
 
 using bench::Machine;
+using bench::minimum;
 
 // The card at Berlin on a June night, moon up and stars twinkling: the dearest frame.
 struct NightCard {
@@ -39,8 +41,6 @@ struct NightCard {
     }
     void nextFrame() { machine.clock->setNow(machine.clock->now() + 1.0 / 30); }
 };
-
-double minimum(const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); }
 
 // The very first paint in the process, as when the popover first opens: the blurred
 // silhouettes of the sun, the moon, the glade and every character of the rows are made then
@@ -113,11 +113,4 @@ BENCHMARK(refreshSkyCard)->Unit(benchmark::kMillisecond)->ComputeStatistics("min
 }  // namespace
 }  // namespace orvane
 
-int main(int argc, char** argv) {
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return orvane::bench::runWidgetBenchmarks(argc, argv); }

@@ -133,8 +133,6 @@ public:
     const Location& location() const { return location_; }
     // The place's zone, the system's where the place names none.
     TimeZone placeZone() const { return location_.timeZone(systemZone()); }
-    // The computer's zone, as the model sees it (views convert clock times in it).
-    TimeZone systemTimeZone() const { return systemZone(); }
     const std::vector<DisplayInfo>& displays() const { return displays_; }
     const std::optional<LocationSource::Coordinates>& preciseCoordinates() const { return preciseCoordinates_; }
     // Acts on every assignment, equal or not.

@@ -176,6 +176,8 @@ RenderRequest TintEngine::request(const DisplayInfo& display) { return request(d
 // --- rendering -------------------------------------------------------------------------
 
 void TintEngine::render(const Slot& slot, double duration) {
+    // A probed display's own slot stays at identity: its write would cover the probe.
+    if (isProbed(slot)) return;
     if (suppressed_) {
         slot.backend->apply(RenderRequest::identity(), 0);
         return;
@@ -252,8 +254,10 @@ void TintEngine::verifyAll(const std::string& reason) {
         }
     }
     // A back-end may not outlive its slot during the loop: keep them alive for the pass.
+    // The probed display's slot is left out: repairing it would rewrite its tint over the probe.
     std::vector<std::shared_ptr<TintBackend>> backends;
-    for (const auto& [id, slot] : slots_) backends.push_back(slot.backend);
+    for (const auto& [id, slot] : slots_)
+        if (!isProbed(slot)) backends.push_back(slot.backend);
     for (const auto& backend : backends) backend->verifyAndRepair();
     if (!suppressed_) nightShift_->reassert();
 }
@@ -371,6 +375,8 @@ void TintEngine::beginProbe(const DisplayInfo& display, TintMethod m, const Tint
     backend->apply(request(state, m), 0.3);
     probe_ = Slot{display, std::move(backend), m, m};
 }
+
+bool TintEngine::isProbed(const Slot& slot) const { return probe_ && probe_->display.id == slot.display.id; }
 
 void TintEngine::endProbe() {
     if (!probe_) return;

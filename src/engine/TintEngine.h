@@ -102,7 +102,7 @@ public:
     // changed, lets every back-end repair what it shows and re-asserts Night Shift.
     void verifyAll(const std::string& reason);
     // Shows one candidate method on one display for the method check; the display's own
-    // slot shows nothing meanwhile.
+    // slot stays at identity, neither rendered nor repaired, until endProbe() renders it.
     void beginProbe(const DisplayInfo& display, TintMethod method, const TintState& state);
     void endProbe();
     bool isProbing() const { return probe_.has_value(); }
@@ -160,7 +160,9 @@ private:
     RenderRequest request(const DisplayInfo& display, TintMethod method);
     RenderRequest request(const TintState& state, TintMethod method);
     OverlayPlan plan(const TintState& state, TintMethod method);
+    // Skips the slot of the display a probe shows on.
     void render(const Slot& slot, double duration);
+    bool isProbed(const Slot& slot) const;
     void renderAll(double duration);
     void displaysChanged(const std::vector<DisplayInfo>& added, const std::vector<DisplayInfo>& removed,
                          const std::vector<DisplayInfo>& changed);

@@ -2,9 +2,11 @@
 
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QScreen>
 #include <QWidget>
 
 #include "app/Commands.h"
+#include "app/MethodCheckController.h"
 #include "app/GlobalHotkeys.h"
 #include "app/Startup.h"
 #include "engine/DisplayManager.h"
@@ -17,6 +19,8 @@
 #include "ui/menubar/PopoverView.h"
 #include "ui/menubar/QtTray.h"
 #include "ui/menubar/StatusItemController.h"
+#include "ui/onboarding/OnboardingView.h"
+#include "ui/onboarding/QtMethodCheckAsker.h"
 #include "ui/settings/SettingsWindow.h"
 
 namespace orvane {
@@ -119,6 +123,12 @@ void AppDelegate::applicationDidFinishLaunching() {
         kit::Notifications::openSettingsPane, [weak](const kit::NotificationCenter::Object& pane) {
             if (auto self = weak.lock()) self->openSettingsWindow(pane);
         }));
+    // The object is the display key; none checks every display.
+    methodCheckAsker_ = std::make_unique<QtMethodCheckAsker>();
+    hooks_.push_back(kit::NotificationCenter::defaultCenter().observe(
+        kit::Notifications::runMethodCheck, [weak](const kit::NotificationCenter::Object& key) {
+            if (auto self = weak.lock()) self->runMethodCheck(key);
+        }));
 
     // --- rest breaks ----------------------------------------------------------------------
     // 8. The rest-break controller; it samples while the settings ask for breaks.
@@ -166,12 +176,19 @@ void AppDelegate::applicationDidFinishLaunching() {
             if (auto self = weak.lock()) self->remoteCommand(userInfo);
         });
 
-    // 17. With the icon hidden there is no other way in: the settings come up.
-    if (model_->settings().onboardingCompleted && !model_->settings().showMenuBarIcon) showSettings();
+    // 16.
+    hooks_.push_back(
+        kit::NotificationCenter::defaultCenter().observe(kit::Notifications::showOnboarding, [weak](const auto&) {
+            if (auto self = weak.lock()) self->showOnboarding();
+        }));
+    // 17. The first window: onboarding until it was completed (or when asked for), else the
+    // settings when there is no icon to open them from.
+    const auto& settings = model_->settings();
+    if (!settings.onboardingCompleted || platform::environmentSwitch("ORVANE_SHOW_ONBOARDING")) showOnboarding();
+    else if (!settings.showMenuBarIcon) showSettings();
 
     // 18. Launch at login where the settings ask for it; never removed from here.
     auto& loginItems = platform_->loginItems();
-    const auto& settings = model_->settings();
     if (settings.launchAtLogin && LaunchAtLogin::isAvailable(loginItems) && !LaunchAtLogin::isEnabled(loginItems) &&
         settings.onboardingCompleted)
         LaunchAtLogin::set(loginItems, true);
@@ -234,10 +251,67 @@ void AppDelegate::openSettingsWindow(const std::optional<std::string>& pane) {
     settingsWindow_->present();
 }
 
+void AppDelegate::showOnboarding() {
+    if (!model_) return;
+    if (!onboardingWindow_) {
+        auto window = std::make_unique<QWidget>(
+            nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+        window->setWindowTitle(QStringLiteral("Welcome to Orvane"));
+        window->setFixedSize(OnboardingView::viewWidth, OnboardingView::viewHeight);
+        auto finish = [weak = weak_from_this()] {
+            auto self = weak.lock();
+            if (!self || !self->onboardingWindow_) return;
+            self->onboardingWindow_->hide();
+            // Called from the window's own button: it goes once the event is over.
+            self->onboardingWindow_.release()->deleteLater();
+            auto& items = self->platform_->loginItems();
+            if (self->model_ && LaunchAtLogin::isAvailable(items))
+                LaunchAtLogin::set(items, self->model_->settings().launchAtLogin);
+        };
+        auto* view = new OnboardingView(model_, finish, window.get());
+        view->move(0, 0);
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+            const QRect area = screen->availableGeometry();
+            window->move(area.center() - QPoint(window->width() / 2, window->height() / 2));
+        }
+        view->setFocus();
+        onboardingWindow_ = std::move(window);
+    }
+    onboardingWindow_->show();
+    onboardingWindow_->raise();
+    onboardingWindow_->activateWindow();
+}
+
+void AppDelegate::runMethodCheck(const std::optional<std::string>& displayKey) {
+    if (methodCheckRunning_ || !model_) return;
+    methodCheckRunning_ = true;
+    if (statusItem_) statusItem_->closePopover();
+    std::optional<std::vector<DisplayInfo>> displays;
+    if (displayKey) {
+        displays.emplace();
+        for (const auto& d : model_->displays())
+            if (d.key == *displayKey) displays->push_back(d);
+    }
+    // From the event loop, as the notification's sender has moved on by then.
+    platform_->scheduler()->post([weak = weak_from_this(), displays = std::move(displays)] {
+        auto self = weak.lock();
+        if (!self) return;
+        self->methodCheck_ = MethodCheckController::create(self->model_, *self->methodCheckAsker_);
+        self->methodCheck_->run(displays, [weak] {
+            auto delegate = weak.lock();
+            if (!delegate) return;
+            delegate->methodCheckRunning_ = false;
+            // Dropped later: this runs inside the controller.
+            delegate->platform_->scheduler()->post([done = std::move(delegate->methodCheck_)] {});
+        });
+    });
+}
+
 void AppDelegate::applicationWillTerminate() {
     // 1. A running rest break ends, its dimming lifted.
     if (restBreaks_) restBreaks_->endBreak();
     if (popoverWindow_) popoverWindow_->hide();
+    if (methodCheckAsker_) methodCheckAsker_->orderOut();
     if (settingsWindow_) settingsWindow_->saveFrame();
     // 2. No watchdog is started from here on; the running one stays and resets the
     // displays once this process has ended.

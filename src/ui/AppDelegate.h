@@ -28,6 +28,9 @@ class PortalAppearance;
 
 namespace orvane {
 
+class SettingsWindow;
+class StatusItemController;
+
 class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
 public:
     explicit AppDelegate(std::shared_ptr<platform::Platform> platform);
@@ -69,9 +72,21 @@ public:
     // "openSettingsPane" so an open window switches to it.
     void showSettings(std::optional<std::string> pane = std::nullopt);
     // Null until first shown.
-    class SettingsWindow* settingsWindow() const {
-        return settingsWindow_.get();
-    }
+    SettingsWindow* settingsWindow() const { return settingsWindow_.get(); }
+    // Null until launched.
+    StatusItemController* statusItem() const { return statusItem_.get(); }
+
+    // Checks the display with this key (none: every connected display) for the tint
+    // method that reaches its screen; dropped while a check runs. The popover closes first.
+    void runMethodCheck(const std::optional<std::string>& displayKey);
+    bool methodCheckRunning() const { return methodCheckRunning_; }
+    // The first-run window: made on the first call and kept while closed, so the next call
+    // shows it again as it was; "Start" drops it.
+    void showOnboarding();
+    QWidget* onboardingWindow() const { return onboardingWindow_.get(); }
+
+    // The question on screen; null before launch.
+    class QtMethodCheckAsker* methodCheckAsker() const { return methodCheckAsker_.get(); }
 
 private:
     // Makes (once) and presents the window; a pane name only chooses the first pane.
@@ -86,16 +101,20 @@ private:
     std::unique_ptr<GlobalHotkeys> hotkeys_;
     std::vector<Subscription> hotkeySubscriptions_;
     std::shared_ptr<class PopoverWindow> popoverWindow_;
-    std::shared_ptr<class StatusItemController> statusItem_;
+    std::shared_ptr<StatusItemController> statusItem_;
     // The overlays' floating panels, shared by the controllers that show them.
     std::unique_ptr<app::Panels> panels_;
     std::shared_ptr<ComfortController> comfort_;
     std::unique_ptr<QWidget> debugPopover_;
-    std::unique_ptr<class SettingsWindow> settingsWindow_;
+    std::unique_ptr<SettingsWindow> settingsWindow_;
+    std::unique_ptr<QWidget> onboardingWindow_;
     std::unique_ptr<platform::linuxsys::PortalAppearance> portalAppearance_;
     // Declared after the panels it shows on, so it goes first.
     std::unique_ptr<RestBreakController> restBreaks_;
     std::vector<Subscription> hooks_;
+    std::unique_ptr<class QtMethodCheckAsker> methodCheckAsker_;
+    std::shared_ptr<class MethodCheckController> methodCheck_;
+    bool methodCheckRunning_ = false;
     bool terminating_ = false;
     platform::Log log_{"app"};
 };

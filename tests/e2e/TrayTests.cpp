@@ -15,8 +15,10 @@
 
 #include "ExpectedTrayGlyph.h"
 #include "FakeStatusNotifierWatcher.h"
+#include "MappedWindows.h"
 #include "ProgramProcess.h"
 #include "SessionBus.h"
+#include "XProgramTest.h"
 #include "XvfbServer.h"
 
 namespace orvane::e2e {
@@ -107,25 +109,8 @@ private:
     sd_bus* bus_ = nullptr;
 };
 
-struct TopWindow {
-    std::string name;
-    int width = 0, height = 0;
-};
-
-class TrayProgramTest : public ::testing::Test {
+class TrayProgramTest : public XProgramTest {
 protected:
-    void SetUp() override {
-        if (!server.error().empty()) GTEST_SKIP() << server.error();
-        dpy = XOpenDisplay(server.display().c_str());
-        if (!dpy) GTEST_SKIP() << "cannot open the private X display";
-        session.environment["ORVANE_PLATFORM"] = "linux";
-        session.environment["DISPLAY"] = server.display();
-        session.environment["QT_QPA_PLATFORM"] = "xcb";
-    }
-    void TearDown() override {
-        if (dpy) XCloseDisplay(dpy);
-    }
-
     // Whether a mapped top-level window has this width.
     bool mappedWidth(int width) {
         bool found = false;
@@ -143,28 +128,7 @@ protected:
     }
 
     // The mapped top-level window with this title, if any.
-    std::optional<TopWindow> mapped(const std::string& title) {
-        std::optional<TopWindow> result;
-        Window root = 0, parent = 0;
-        Window* children = nullptr;
-        unsigned count = 0;
-        if (!XQueryTree(dpy, DefaultRootWindow(dpy), &root, &parent, &children, &count)) return result;
-        for (unsigned i = 0; i < count && !result; ++i) {
-            XWindowAttributes a;
-            if (!XGetWindowAttributes(dpy, children[i], &a) || a.map_state != IsViewable) continue;
-            char* name = nullptr;
-            if (XFetchName(dpy, children[i], &name) && name) {
-                if (title == name) result = TopWindow{name, a.width, a.height};
-                XFree(name);
-            }
-        }
-        if (children) XFree(children);
-        return result;
-    }
-
-    testing::XvfbServer server;
-    Display* dpy = nullptr;
-    Session session;
+    std::optional<TopWindow> mapped(const std::string& title) { return mappedWindow(dpy, title); }
 };
 
 TEST_F(TrayProgramTest, WithoutATrayTheNoticeOpensTwoSecondsAfterStart) {

@@ -6,8 +6,11 @@
 #include <memory>
 
 #include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
 #include <X11/extensions/Xrandr.h>
+#include <X11/keysym.h>
 
+#include "MappedWindows.h"
 #include "ProgramProcess.h"
 #include "XvfbServer.h"
 #include "app/SettingsStore.h"
@@ -103,6 +106,16 @@ public:
         }
         if (children) XFree(children);
         return found;
+    }
+
+    bool mappedTitled(const std::string& title) { return mappedWindow(dpy_, title).has_value(); }
+
+    // The user types a key into whatever has the focus.
+    void typeKey(KeySym keysym) {
+        const KeyCode code = XKeysymToKeycode(dpy_, keysym);
+        XTestFakeKeyEvent(dpy_, code, True, CurrentTime);
+        XTestFakeKeyEvent(dpy_, code, False, CurrentTime);
+        XSync(dpy_, False);
     }
 
 private:
@@ -276,6 +289,33 @@ TEST_F(X11ProgramTest, OverlayMethodShowsATranslucentPanelOverTheDisplayOnlyWher
     program.signal(SIGTERM);
     EXPECT_TRUE(exitedWith(program.waitForExit(), 0)) << program.errors();
     EXPECT_TRUE(x.mappedOverrideRedirectWindows().empty());
+}
+
+TEST_F(X11ProgramTest, AFirstStartWelcomesTheUserAndStartMakesItTheLastTime) {
+    session.environment["QT_QPA_PLATFORM"] = "xcb";
+    const std::string welcome = "Welcome to Orvane";
+    {
+        ProgramProcess program(session, {});
+        ASSERT_TRUE(program.waitFor([&] { return x.mappedTitled(welcome); }, 15s)) << program.errors();
+        // Return presses "Start" once the window has the focus; tried every 200 ms until then.
+        auto lastKey = Steady::now() - 1s;
+        ASSERT_TRUE(program.waitFor(
+            [&] {
+                if (!x.mappedTitled(welcome)) return true;
+                if (Steady::now() - lastKey >= 200ms) {
+                    x.typeKey(XK_Return);
+                    lastKey = Steady::now();
+                }
+                return false;
+            },
+            10s))
+            << "Return did not start";
+        program.signal(SIGTERM);
+        EXPECT_TRUE(exitedWith(program.waitForExit(), 0)) << program.errors();
+    }
+    ProgramProcess again(session, {});
+    ASSERT_TRUE(again.waitUntilReady()) << again.errors();
+    EXPECT_FALSE(again.waitFor([&] { return x.mappedTitled(welcome); }, 2s)) << "onboarding was completed";
 }
 
 // The screenshot mode runs on a machine of its own: a user's tint on the X server stays

@@ -256,7 +256,7 @@ TEST_F(TintEngineUpkeepTest, AFailingProbeLogsAndShowsNothing) {
     EXPECT_FALSE(colorNear(seen(1), grey));
 }
 
-TEST_F(TintEngineUpkeepTest, AnApplyDuringAProbeRendersTheSlotAndLeavesTheProbe) {
+TEST_F(TintEngineUpkeepTest, WhileAProbeShowsItsDisplaysOwnSlotIsNeitherRenderedNorRepaired) {
     start();
     record();
     engine->apply(warm, Transition::instant, 0.05);
@@ -271,18 +271,66 @@ TEST_F(TintEngineUpkeepTest, AnApplyDuringAProbeRendersTheSlotAndLeavesTheProbe)
     const RenderRequest expected(Multiplier(g.r * 0.7, g.g * 0.7, g.b * 0.7), false, false,
                                  OverlayPlan::make(2700, 0.7, false, 2700, 0.6), ColorMatrix::make(warmDim));
     EXPECT_EQ(probe->applied[0].request, expected);
-    EXPECT_EQ(recorder(1).applied.back().request, RenderRequest::identity());
 
+    auto& own = recorder(1);
+    auto& other = recorder(2);
+    ASSERT_EQ(own.applied.back().request, RenderRequest::identity());
+    const std::size_t ownApplied = own.applied.size();
+    const std::size_t otherApplied = other.applied.size();
     engine->apply(warm, Transition::instant, 0.05);
-    EXPECT_FALSE(recorder(1).applied.back().request.isIdentity());
-    EXPECT_EQ(probe->applied.size(), 1u);
+    engine->setDeepRedStrength(0.3);
     engine->reconfigure();
     engine->verifyAll("timer");
+    scheduler->advance(12);  // two repair passes
+    EXPECT_EQ(own.applied.size(), ownApplied) << "the probed display's slot stays at identity";
+    EXPECT_EQ(own.verifies, 0);
+    EXPECT_GT(other.applied.size(), otherApplied);
+    EXPECT_GT(other.verifies, 0);
     EXPECT_TRUE(engine->isProbing());
+    EXPECT_EQ(probe->applied.size(), 1u);
     EXPECT_EQ(probe->detaches, 0);
     EXPECT_EQ(probe->verifies, 0);
+
     engine->endProbe();
     EXPECT_EQ(probe->detaches, 1);
+    ASSERT_EQ(own.applied.size(), ownApplied + 1);
+    EXPECT_EQ(own.applied.back().request, engine->request(builtIn()));
+    EXPECT_FALSE(own.applied.back().request.isIdentity());
+    scheduler->advance(6);
+    EXPECT_GT(own.verifies, 0) << "repaired again once the probe is over";
+}
+
+// What the user sees: a gamma display probed with gamma and then with overlay turns red in
+// its middle and stays red while the tick applies every second and the repair timer runs.
+TEST_F(TintEngineUpkeepTest, AProbedGammaDisplayStaysRedThroughTicksAndRepairs) {
+    start();
+    useMethod(1, TintMethod::gamma);
+    engine->reconfigure();
+    // A mild tint of its own, which would not pass for red if it covered the probe.
+    const TintState mild(5500, 1.0, RedStyle::pure, false);
+    engine->apply(mild, Transition::instant, 0.05);
+    const auto own = seen(1);
+    const Multiplier g = Kelvin::multiplier(5500.0);
+    ASSERT_TRUE(colorNear(own, {0.5 * g.r, 0.5 * g.g, 0.5 * g.b}));
+    ASSERT_GT(own.g, 0.7 * own.r);
+    const TintState test(1000, 1.0, RedStyle::pure, false);
+    for (const TintMethod candidate : {TintMethod::gamma, TintMethod::overlay}) {
+        SCOPED_TRACE(std::string(toString(candidate)));
+        engine->beginProbe(builtIn(), candidate, test);
+        ASSERT_TRUE(engine->isProbing());
+        scheduler->advance(0.5);  // the probe's own 0.3 s fade
+        for (int second = 0; second <= 30; ++second) {
+            const auto c = seen(1);
+            ASSERT_GT(c.r, 0.05) << "second " << second;
+            ASSERT_LT(c.g, 0.7 * c.r) << "second " << second;
+            ASSERT_LT(c.b, 0.5 * c.r) << "second " << second;
+            engine->apply(mild, Transition::instant, 0.05);
+            scheduler->advance(1);
+        }
+        engine->endProbe();
+        scheduler->advance(0.5);
+        EXPECT_TRUE(colorNear(seen(1), own)) << "its own tint is back";
+    }
 }
 
 TEST_F(TintEngineUpkeepTest, AProbeOnAGammaDisplayLeavesItsGammaSlotAttachedAnewAndRendered) {

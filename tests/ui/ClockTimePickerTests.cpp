@@ -5,6 +5,7 @@
 #include <QTest>
 
 #include "KitFixture.h"
+#include "ui/kit/SettingField.h"
 #include "ui/settings/ClockTimePicker.h"
 
 namespace orvane::testing {
@@ -95,6 +96,26 @@ TEST_F(ClockTimePickerTest, FollowsTheModelWithoutWriting) {
     model->setSettings(s);  // any settings announcement re-reads the binding
     EXPECT_EQ(field->time(), QTime(22, 15));
     EXPECT_TRUE(writes.empty());
+}
+
+// Bound to a field of the settings: an entry is one change of that field, and a change of
+// another field does not touch the time shown.
+TEST_F(ClockTimePickerTest, BoundToASettingsFieldWritesItThroughOneChange) {
+    start();
+    auto* bound = new ClockTimePicker(kit::settingField(model, &Settings::sunset, &SunsetSettings::polarEvening),
+                                      window.get());
+    place(*bound, QSize(70, 26));
+    EXPECT_EQ(bound->time(), QTime(20, 0));
+    const auto changes = settingsChanges.size();
+    bound->setTime(QTime(19, 30));
+    EXPECT_EQ(model->settings().sunset.polarEvening, ClockTime(19, 30));
+    EXPECT_EQ(settingsChanges.size(), changes + 1);
+    bound->setTime(QTime(18, 0));
+    Settings s = model->settings();
+    s.sunset.polarEvening = ClockTime(21, 45);
+    model->setSettings(s);
+    EXPECT_EQ(bound->time(), QTime(21, 45));
+    EXPECT_EQ(model->settings().sunset.polarEvening, ClockTime(21, 45)) << "showing wrote nothing back";
 }
 
 }  // namespace

@@ -460,6 +460,16 @@ TEST_F(PopoverTest, KelvinFieldShowsWhatIsApplied) {
     EXPECT_EQ(KelvinField::parse("\u0663\u0664"), 34) << "any script's digits count";
 }
 
+TEST_F(PopoverTest, KelvinFieldWearsTheKitFieldInDark) {
+    startInBerlin(manualSettings(2750));
+    KelvinField field(model);
+    field.setText("");  // the ground alone, no digits over it
+    const QImage image = kit::RenderHarness::render(field, kit::Appearance::dark);
+    // Sampled inside the rounded box, away from its edge: a plain line edit paints white here.
+    const QColor ground = image.pixelColor(image.width() / 2, image.height() / 2);
+    EXPECT_LT(ground.lightnessF(), 0.5) << qPrintable(ground.name());
+}
+
 TEST_F(PopoverTest, WhySheetTexts) {
     startInBerlin();
     WhySheet sheet(model, {});

@@ -14,6 +14,7 @@
 #include "ui/kit/RenderHarness.h"
 #include "ui/kit/Text.h"
 #include "ui/kit/Tokens.h"
+#include "ui/menubar/StatusItemController.h"
 #include "ui/settings/PaneRegistry.h"
 #include "ui/settings/SettingsRootRules.h"
 #include "ui/settings/SettingsRootView.h"
@@ -210,6 +211,26 @@ TEST_F(SettingsDelegateTest, OneWindowForTheProcessOpenedByEveryEntryPoint) {
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(delegate->settingsWindow(), window);
     EXPECT_EQ(settingsWindows(), 1);
+}
+
+TEST_F(SettingsDelegateTest, DebugLoggingFollowsTheStoredSwitch) {
+    auto& model = *delegate->model();
+    for (const bool on : {true, false}) {
+        model.change([on](Settings& s, RuntimeState&) { s.debugLogging = on; });
+        EXPECT_EQ(platform::Log::debugEnabled(), on);
+    }
+}
+
+TEST_F(SettingsDelegateTest, TheTrayMenusSettingsEntryOpensTheWindow) {
+    ASSERT_NE(delegate->statusItem(), nullptr);
+    const auto menu = delegate->statusItem()->menu();
+    const auto entry =
+        std::find_if(menu.begin(), menu.end(), [](const auto& e) { return e.title == "Settings\u2026"; });
+    ASSERT_NE(entry, menu.end());
+    entry->action();
+    ASSERT_NE(delegate->settingsWindow(), nullptr);
+    EXPECT_TRUE(delegate->settingsWindow()->isVisible());
+    EXPECT_EQ(delegate->settingsWindow()->root().pane(), Pane::general);
 }
 
 TEST_F(SettingsDelegateTest, TheFrameIsKeptUnderItsKeyAndRestoredWhenOnAScreen) {

@@ -294,7 +294,16 @@ TEST_F(StatusItemTest, ClicksRouteToPopoverOrMenu) {
     item().onClick(TrayClick::trigger, true);
     EXPECT_EQ(item().menusShown, 2);
     EXPECT_EQ(popover->shows, 1) << "the menu never toggles the popover";
-    (void)c;
+
+    // Closing from outside (a window that opens over it) closes only a shown popover.
+    int closes = 0;
+    popover->didClose = [&] { ++closes; };
+    c.closePopover();
+    EXPECT_EQ(closes, 0);
+    c.showPopover();
+    c.closePopover();
+    EXPECT_FALSE(popover->shown);
+    EXPECT_EQ(closes, 1);
 }
 
 TEST_F(StatusItemTest, HiddenItemOpensSettingsAndTheNoticeOnce) {

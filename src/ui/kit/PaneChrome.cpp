@@ -44,6 +44,8 @@ SettingRow::SettingRow(const QString& title, std::optional<QString> subtitle, QW
     if (content_) row->addWidget(content_, 0, Qt::AlignVCenter | Qt::AlignRight);
 }
 
+void SettingRow::setTitle(const QString& title) { title_->setText(title); }
+
 void SettingRow::setSubtitle(std::optional<QString> subtitle) {
     if (!subtitle) {
         delete subtitle_;

@@ -30,6 +30,7 @@ public:
     const Text& titleText() const { return *title_; }
     const Text* subtitleText() const { return subtitle_; }
     QWidget* content() const { return content_; }
+    void setTitle(const QString& title);
     // Changes the second line; none removes it.
     void setSubtitle(std::optional<QString> subtitle);
 

@@ -14,9 +14,7 @@ TextField::TextField(const QString& placeholder, QWidget* parent) : QLineEdit(pa
     setPlaceholderText(placeholder);
     setAccessibleName(placeholder);
     setFont(FontBook::font(TextStyle::body));
-    setFrame(false);
-    setAttribute(Qt::WA_TranslucentBackground);
-    setTextMargins(8, 0, 8, 0);
+    adoptFieldLook(*this);
     connect(this, &QLineEdit::returnPressed, this, [this] { commit(); });
 }
 
@@ -58,27 +56,46 @@ void TextField::focusOutEvent(QFocusEvent* event) {
     update();
 }
 
-void TextField::paintEvent(QPaintEvent* event) {
-    {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        const Appearance appearance = appearanceOf(this);
-        const QRectF box = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
-        const QPainterPath shape = PaintKit::roundedRect(box, 7);
-        glassSurface(painter, shape, appearance);
-        if (hasFocus()) {
-            painter.setPen(QPen(Tokens::ember().resolve(appearance), 1.5));
-            painter.drawPath(PaintKit::roundedRect(box.adjusted(0.5, 0.5, -0.5, -0.5), 6.5));
-        }
+void paintFieldSurface(QPainter& painter, const QRectF& rect, Appearance appearance, bool focused) {
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF box = rect.adjusted(0.5, 0.5, -0.5, -0.5);
+    glassSurface(painter, PaintKit::roundedRect(box, 7), appearance);
+    if (focused) {
+        painter.setPen(QPen(Tokens::ember().resolve(appearance), 1.5));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawPath(PaintKit::roundedRect(box.adjusted(0.5, 0.5, -0.5, -0.5), 6.5));
     }
-    // The text, cursor and selection in the kit's colours.
-    QPalette p = palette();
-    const Appearance appearance = appearanceOf(this);
+    painter.restore();
+}
+
+void applyFieldPalette(QWidget& widget, Appearance appearance) {
+    QPalette p = widget.palette();
     p.setColor(QPalette::Text, primaryText(appearance));
     p.setColor(QPalette::PlaceholderText, secondaryText(appearance));
     p.setColor(QPalette::Highlight, Tokens::ember().resolve(appearance));
     p.setColor(QPalette::Base, Qt::transparent);
-    if (p != palette()) setPalette(p);
+    if (p != widget.palette()) widget.setPalette(p);
+}
+
+void adoptFieldLook(QLineEdit& field) {
+    field.setFrame(false);
+    field.setAttribute(Qt::WA_TranslucentBackground);
+    field.setTextMargins(8, 0, 8, 0);
+}
+
+void paintFieldBackground(QLineEdit& field) {
+    const Appearance appearance = appearanceOf(&field);
+    {
+        QPainter painter(&field);
+        paintFieldSurface(painter, QRectF(field.rect()), appearance, field.hasFocus());
+    }
+    // The text, cursor and selection in the kit's colours.
+    applyFieldPalette(field, appearance);
+}
+
+void TextField::paintEvent(QPaintEvent* event) {
+    paintFieldBackground(*this);
     QLineEdit::paintEvent(event);
 }
 

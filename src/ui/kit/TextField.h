@@ -15,9 +15,21 @@
 
 #include <QLineEdit>
 
+#include "ui/kit/Appearance.h"
 #include "ui/kit/SettingField.h"
 
+class QPainter;
+
 namespace orvane::kit {
+
+// The field's look, for other editing fields of the kit's family (the time field): the
+// glass surface with its focus ring, and the text colours.
+void paintFieldSurface(QPainter& painter, const QRectF& rect, Appearance appearance, bool focused);
+void applyFieldPalette(QWidget& widget, Appearance appearance);
+// Both for a line edit, from its paint event before the line edit paints its text; the
+// field is made frameless and see-through by `adoptFieldLook`.
+void paintFieldBackground(QLineEdit& field);
+void adoptFieldLook(QLineEdit& field);
 
 class TextField : public QLineEdit {
 public:

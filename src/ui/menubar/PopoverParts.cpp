@@ -22,6 +22,7 @@
 #include "ui/kit/Glass.h"
 #include "ui/kit/SymbolView.h"
 #include "ui/kit/Symbols.h"
+#include "ui/kit/TextField.h"
 #include "ui/kit/Text.h"
 #include "ui/kit/TileLabel.h"
 #include "ui/kit/TintSwitch.h"
@@ -492,6 +493,7 @@ KelvinField::KelvinField(std::shared_ptr<AppModel> model, QWidget* parent)
     setFixedWidth(72);
     setAlignment(Qt::AlignRight);
     setFont(kit::FontBook::font(kit::TextStyle::body));
+    kit::adoptFieldLook(*this);
     setToolTip(QStringLiteral("Type a value from 500 to 6500"));
     setAccessibleName(QStringLiteral("Kelvin"));
     setText(QString::number(shownKelvin_));
@@ -520,6 +522,22 @@ void KelvinField::submit() {
     // rounded back to the kelvin already in force would otherwise stay on screen.
     shownKelvin_ = m.resolution().modeState.kelvin;
     setText(QString::number(shownKelvin_));
+}
+
+void KelvinField::paintEvent(QPaintEvent* event) {
+    kit::paintFieldBackground(*this);
+    QLineEdit::paintEvent(event);
+}
+
+// The focus ring comes and goes with the focus.
+void KelvinField::focusInEvent(QFocusEvent* event) {
+    QLineEdit::focusInEvent(event);
+    update();
+}
+
+void KelvinField::focusOutEvent(QFocusEvent* event) {
+    QLineEdit::focusOutEvent(event);
+    update();
 }
 
 void KelvinField::follow() {

@@ -139,6 +139,11 @@ public:
     static std::optional<std::int64_t> parse(const QString& text);
     void submit();
 
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+
 private:
     void follow();
     std::int64_t shownKelvin_;

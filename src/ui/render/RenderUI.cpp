@@ -27,6 +27,7 @@
 #include "ui/kit/Tokens.h"
 #include "ui/menubar/PopoverView.h"
 #include "ui/menubar/QtTray.h"
+#include "ui/onboarding/OnboardingView.h"
 #include "ui/render/ScratchWorld.h"
 #include "ui/render/ShotSheets.h"
 #include "ui/settings/SettingsRootView.h"
@@ -174,6 +175,18 @@ void run(const std::filesystem::path& directory, const Hooks& hooks) {
     for (const Pane pane : allCases<Pane>())
         shot("settings-" + std::string(toString(pane)), 900, 640,
              [&panes, pane](kit::Appearance) { return std::make_unique<SettingsRootView>(panes, pane); });
+
+    const auto onboarding = [&model](kit::Appearance) { return std::make_unique<OnboardingView>(model, [] {}); };
+    constexpr int onboardingWidth = OnboardingView::viewWidth, onboardingHeight = OnboardingView::viewHeight;
+    shot("onboarding", onboardingWidth, onboardingHeight, onboarding);
+    for (const EveningIntensity intensity : {EveningIntensity::gentle, EveningIntensity::deepRed}) {
+        // A hand-tuned curve or another mode has no plan: the first-run window's own.
+        const EveningPlan read =
+            model->eveningPlan().value_or(EveningPlan{ClockTime(1380), ClockTime(420), EveningIntensity::warm});
+        model->setEveningPlan({read.bedtime, read.wake, intensity});
+        shot("onboarding-" + std::string(toString(intensity)), onboardingWidth, onboardingHeight, onboarding);
+        model->setEveningPlan(read);
+    }
 
     const Calendar calendar(model->placeZone());
     const Date today = calendar.startOfDay(clock->now());

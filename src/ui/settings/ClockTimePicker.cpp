@@ -1,10 +1,12 @@
 #include "ui/settings/ClockTimePicker.h"
 
 #include <QLocale>
+#include <QPainter>
 #include <QSignalBlocker>
 
+#include "ui/kit/Context.h"
 #include "ui/kit/FontBook.h"
-#include "ui/settings/FieldLook.h"
+#include "ui/kit/TextField.h"
 
 namespace orvane {
 namespace {
@@ -20,23 +22,36 @@ QString hourMinuteFormat() {
 }  // namespace
 
 ClockTimePicker::ClockTimePicker(std::shared_ptr<AppModel> model, kit::Binding<ClockTime> time, QWidget* parent)
-    : QTimeEdit(parent), binding_(std::move(time)), model_(std::move(model), [this](AppModel::Property p) {
-          if (p == AppModel::Property::settings) refresh();
-      }) {
+    : ClockTimePicker(std::move(model), std::move(time), nullptr, parent) {}
+
+ClockTimePicker::ClockTimePicker(std::unique_ptr<kit::SettingField<ClockTime>> field, QWidget* parent)
+    : ClockTimePicker(nullptr, {}, std::move(field), parent) {}
+
+ClockTimePicker::ClockTimePicker(std::shared_ptr<AppModel> model, kit::Binding<ClockTime> time,
+                                 std::unique_ptr<kit::SettingField<ClockTime>> field, QWidget* parent)
+    : QTimeEdit(parent), binding_(std::move(time)), model_(std::move(model)), field_(std::move(field)) {
+    if (field_) {
+        model_ = field_->sharedModel();
+        binding_ = {[f = field_.get()] { return f->value(); }, [f = field_.get()](ClockTime t) { f->set(t); }};
+    }
     setDisplayFormat(hourMinuteFormat());
     setButtonSymbols(QAbstractSpinBox::NoButtons);
+    setFrame(false);
+    setAttribute(Qt::WA_TranslucentBackground);
     setFixedWidth(70);
+    setFixedHeight(26);
     setFont(kit::FontBook::font(kit::TextStyle::body));
     setAlignment(Qt::AlignCenter);
     setAccessibleName(QStringLiteral("Time"));
     // Typing writes once the entry is done; arrow steps write as they go.
     setKeyboardTracking(false);
+    if (field_) field_->onChange(this, [this](const ClockTime&) { refresh(); });
+    else
+        subscription_ = model_->observe([this](AppModel::Property p) {
+            if (p == AppModel::Property::settings) refresh();
+        });
     refresh();
-    connect(this, &QTimeEdit::timeChanged, this, [this](QTime t) {
-        if (refreshing_) return;
-        const ClockTime picked = written(t);
-        if (picked != binding_.get()) binding_.set(picked);
-    });
+    connect(this, &QTimeEdit::timeChanged, this, [this](QTime t) { write(written(t)); });
     connect(this, &QAbstractSpinBox::editingFinished, this, [this] { commit(); });
 }
 
@@ -58,23 +73,38 @@ ClockTime ClockTimePicker::written(QTime time) {
 }
 
 void ClockTimePicker::refresh() {
-    AppModel& model = model_.model();
-    const QTime shown = shownTime(binding_.get(), model.systemTimeZone(), model.now());
+    const QTime shown = shownTime(binding_.get(), model_->systemZone(), model_->now());
     if (shown == time()) return;
-    refreshing_ = true;
-    const QSignalBlocker quiet(this);
+    const QSignalBlocker quiet(this);  // showing never writes
     setTime(shown);
-    refreshing_ = false;
 }
 
-void ClockTimePicker::commit() {
-    const ClockTime picked = written(time());
+void ClockTimePicker::commit() { write(written(time())); }
+
+void ClockTimePicker::write(ClockTime picked) {
     if (picked != binding_.get()) binding_.set(picked);
 }
 
 void ClockTimePicker::paintEvent(QPaintEvent* event) {
-    FieldLook::follow(*this);
+    const kit::Appearance appearance = kit::appearanceOf(this);
+    {
+        QPainter painter(this);
+        kit::paintFieldSurface(painter, QRectF(rect()), appearance, hasFocus());
+    }
+    kit::applyFieldPalette(*this, appearance);
+    kit::applyFieldPalette(*lineEdit(), appearance);
     QTimeEdit::paintEvent(event);
+}
+
+// The focus ring follows the keyboard focus.
+void ClockTimePicker::focusInEvent(QFocusEvent* event) {
+    QTimeEdit::focusInEvent(event);
+    update();
+}
+
+void ClockTimePicker::focusOutEvent(QFocusEvent* event) {
+    QTimeEdit::focusOutEvent(event);
+    update();
 }
 
 }  // namespace orvane

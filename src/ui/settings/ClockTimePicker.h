@@ -4,7 +4,8 @@
 // on today's date in the computer's zone (a time that a forward change skips shows as the
 // first time after the jump, a repeated one as its first occurrence) and writes back the
 // hour and minute typed. It reads the binding again whenever the model's settings change
-// and never writes while it does.
+// and never writes while it does. Bound to a settings field, it re-reads only when that
+// field changed.
 #include <memory>
 
 #include <QTime>
@@ -15,12 +16,15 @@
 #include "support/Date.h"
 #include "ui/kit/Binding.h"
 #include "ui/kit/ModelView.h"
+#include "ui/kit/SettingField.h"
 
 namespace orvane {
 
 class ClockTimePicker : public QTimeEdit {
 public:
     ClockTimePicker(std::shared_ptr<AppModel> model, kit::Binding<ClockTime> time, QWidget* parent = nullptr);
+    // A ClockTime of the settings: written through the field (one AppModel::change).
+    explicit ClockTimePicker(std::unique_ptr<kit::SettingField<ClockTime>> field, QWidget* parent = nullptr);
 
     // The instant shown for a stored time on the day of `now` in `zone`.
     static Date shownDate(ClockTime time, const TimeZone& zone, Date now);
@@ -36,11 +40,18 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
+    ClockTimePicker(std::shared_ptr<AppModel> model, kit::Binding<ClockTime> time,
+                    std::unique_ptr<kit::SettingField<ClockTime>> field, QWidget* parent);
+    void write(ClockTime time);
+
     kit::Binding<ClockTime> binding_;
-    bool refreshing_ = false;
-    kit::ModelFollower model_;
+    std::shared_ptr<AppModel> model_;
+    std::unique_ptr<kit::SettingField<ClockTime>> field_;  // when bound to a settings field
+    Subscription subscription_;                            // otherwise: every settings change
 };
 
 }  // namespace orvane

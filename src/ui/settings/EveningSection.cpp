@@ -38,8 +38,7 @@ kit::Binding<ClockTime> planTime(const std::shared_ptr<AppModel>& model, bool be
 QString EveningSection::title() { return QString::fromUtf8(EveningRules::eveningSectionTitle); }
 
 EveningSection::EveningSection(std::shared_ptr<AppModel> model, QWidget* parent)
-    : QWidget(parent),
-      header_(new kit::Text(title(), kit::FontBook::font(kit::TextStyle::body, QFont::DemiBold))),
+    : kit::FormSection(title(), parent),
       bedtime_(new ClockTimePicker(model, planTime(model, true))),
       wake_(new ClockTimePicker(model, planTime(model, false))),
       intensity_(new IntensitySegment(model, 26)),
@@ -56,26 +55,19 @@ EveningSection::EveningSection(std::shared_ptr<AppModel> model, QWidget* parent)
               p == AppModel::Property::location)
               refresh();
       }) {
-    setAttribute(Qt::WA_TranslucentBackground);
     intensity_->setFixedWidth(300);
     useMyEvening_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     status_->setLevel(kit::TextLevel::secondary);
     status_->setMaximumLines(2);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(10);
-    header_->setLevel(kit::TextLevel::secondary);
-    layout->addWidget(header_);
-    for (QWidget* row : {static_cast<QWidget*>(bedtimeRow_), static_cast<QWidget*>(wakeRow_),
-                         static_cast<QWidget*>(nightRow_), static_cast<QWidget*>(noPlanRow_)})
-        layout->addWidget(row);
-    auto* column = new QVBoxLayout;
+    for (kit::SettingRow* row : {bedtimeRow_, wakeRow_, nightRow_, noPlanRow_}) addRow(row);
+    // The preview and the status line as one row: 6 points apart, 4 above and below.
+    auto* curve = new QWidget;
+    auto* column = new QVBoxLayout(curve);
     column->setContentsMargins(0, 4, 0, 4);
     column->setSpacing(6);
     column->addWidget(preview_);
     column->addWidget(status_);
-    layout->addLayout(column);
+    addRow(curve);
 
     connect(useMyEvening_, &QAbstractButton::clicked, this,
             [this] { model_.model().setEveningPlan(EveningRules::defaultEvening()); });
@@ -87,9 +79,7 @@ void EveningSection::refresh() {
     const bool hasPlan = model.eveningPlan().has_value();
     for (QWidget* row : {bedtimeRow_, wakeRow_, nightRow_}) row->setVisible(hasPlan);
     noPlanRow_->setVisible(!hasPlan);
-    if (!hasPlan)
-        const_cast<kit::Text&>(noPlanRow_->titleText())
-            .setText(QString::fromStdString(EveningRules::noPlanTitle(model.settings().mode)));
+    if (!hasPlan) noPlanRow_->setTitle(QString::fromStdString(EveningRules::noPlanTitle(model.settings().mode)));
     preview_->setCurve(model.resolution().curve);
     preview_->setTimeZone(model.placeZone());
     status_->setText(QString::fromStdString(model.modeSubtitle()));

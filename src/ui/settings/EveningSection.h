@@ -6,8 +6,7 @@
 // keeps nothing of its own and writes only through AppModel::setEveningPlan.
 #include <memory>
 
-#include <QWidget>
-
+#include "ui/kit/Form.h"
 #include "ui/kit/ModelView.h"
 
 namespace orvane {
@@ -21,7 +20,8 @@ class ClockTimePicker;
 class CurvePreview;
 class IntensitySegment;
 
-class EveningSection : public QWidget {
+// A section of the settings window's form: the schedule pane adds it to its Form.
+class EveningSection : public kit::FormSection {
 public:
     explicit EveningSection(std::shared_ptr<AppModel> model, QWidget* parent = nullptr);
 
@@ -44,7 +44,6 @@ public:
 private:
     void refresh();
 
-    kit::Text* header_;
     ClockTimePicker* bedtime_;
     ClockTimePicker* wake_;
     IntensitySegment* intensity_;

@@ -9,32 +9,16 @@
 
 #include "ui/kit/Buttons.h"
 #include "ui/kit/FontBook.h"
+#include "ui/kit/SwitchRow.h"
 #include "ui/kit/SymbolView.h"
 #include "ui/kit/Text.h"
+#include "ui/kit/TextField.h"
 #include "ui/kit/TintSwitch.h"
 #include "ui/kit/Tokens.h"
-#include "ui/settings/FieldLook.h"
 #include "ui/settings/PlaceList.h"
 
 namespace orvane {
 namespace {
-
-// A rounded text field in the kit's colours, its label hidden (the placeholder says it).
-class PlaceField final : public QLineEdit {
-public:
-    explicit PlaceField(const QString& placeholder, QWidget* parent = nullptr) : QLineEdit(parent) {
-        setPlaceholderText(placeholder);
-        setAccessibleName(placeholder);
-        setFont(kit::FontBook::font(kit::TextStyle::body));
-        setClearButtonEnabled(false);
-    }
-
-protected:
-    void paintEvent(QPaintEvent* event) override {
-        FieldLook::follow(*this);
-        QLineEdit::paintEvent(event);
-    }
-};
 
 kit::Text* caption(const char* text, QWidget* parent = nullptr) {
     auto* t = new kit::Text(QString::fromUtf8(text), kit::FontBook::font(kit::TextStyle::caption), parent);
@@ -62,6 +46,9 @@ LocationPickerView::LocationPickerView(std::shared_ptr<AppModel> model, QWidget*
     : QWidget(parent), beep([] { QApplication::beep(); }), model_(std::move(model), [this](AppModel::Property p) {
           switch (p) {
               case AppModel::Property::location:
+                  refreshZones();  // the computer's zone may be another now
+                  refreshHeader();
+                  break;
               case AppModel::Property::resolution:
                   refreshHeader();
                   break;
@@ -126,18 +113,20 @@ QWidget* LocationPickerView::makeHeader() {
 QWidget* LocationPickerView::makeZonePage() {
     auto* page = new QWidget;
     auto* layout = column(page);
-    auto* row = new QHBoxLayout;
-    row->setSpacing(8);
-    followLabel_ = new kit::Text({}, kit::FontBook::font(kit::TextStyle::body));
-    row->addWidget(followLabel_, 1);
-    follow_ = new kit::TintSwitch(QString::fromUtf8(PlaceRules::followLabel));
-    follow_->setCheckable(true);
-    connect(follow_, &QAbstractButton::clicked, this, [this](bool on) {
-        write(PlaceRules::followSource(on, model_.model().systemTimeZone().identifier()));
-    });
-    row->addWidget(follow_);
-    layout->addLayout(row);
-    zoneQuery_ = new PlaceField(QString::fromUtf8(PlaceRules::zoneSearchPlaceholder));
+    // The computer's zone is named at each write: it may have changed since the view was made.
+    followRow_ = new kit::SwitchRow(
+        {}, std::nullopt,
+        kit::operationField<bool>(
+            model_.shared(),
+            [](const Settings& s) { return PlaceRules::followsSystemZone(s.sunset.locationSource); },
+            [](AppModel& m, const bool& on) {
+                m.change([&](Settings& s, RuntimeState&) {
+                    s.sunset.locationSource = PlaceRules::followSource(on, m.systemZone().identifier());
+                });
+            }));
+    followRow_->toggle().setAccessibleName(QString::fromUtf8(PlaceRules::followLabel));
+    layout->addWidget(followRow_);
+    zoneQuery_ = new kit::TextField(QString::fromUtf8(PlaceRules::zoneSearchPlaceholder));
     connect(zoneQuery_, &QLineEdit::textChanged, this, [this] { searchZones(); });
     layout->addWidget(zoneQuery_);
     zoneList_ = new PlaceList([this](const std::string& id) { write(LocationSource::TimeZone{id}); });
@@ -151,7 +140,7 @@ QWidget* LocationPickerView::makeZonePage() {
 QWidget* LocationPickerView::makeCityPage() {
     auto* page = new QWidget;
     auto* layout = column(page);
-    cityQuery_ = new PlaceField(QString::fromUtf8(PlaceRules::citySearchPlaceholder));
+    cityQuery_ = new kit::TextField(QString::fromUtf8(PlaceRules::citySearchPlaceholder));
     connect(cityQuery_, &QLineEdit::textChanged, this, [this] { searchCities(); });
     layout->addWidget(cityQuery_);
     cityList_ = new PlaceList([this](const std::string& id) { write(LocationSource::City{id}); });
@@ -166,8 +155,8 @@ QWidget* LocationPickerView::makeCoordinatesPage() {
     auto* layout = column(page);
     auto* row = new QHBoxLayout;
     row->setSpacing(8);
-    lat_ = new PlaceField(QStringLiteral("Latitude"));
-    lon_ = new PlaceField(QStringLiteral("Longitude"));
+    lat_ = new kit::TextField(QStringLiteral("Latitude"));
+    lon_ = new kit::TextField(QStringLiteral("Longitude"));
     use_ = new kit::SystemButton(QString::fromUtf8(PlaceRules::use));
     use_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     connect(use_, &QAbstractButton::clicked, this, [this] { useCoordinates(); });
@@ -239,7 +228,8 @@ void LocationPickerView::useCoordinates() {
 
 QString LocationPickerView::placeText() const { return place_->text(); }
 QString LocationPickerView::sunTimesText() const { return sunTimes_->text(); }
-QString LocationPickerView::followText() const { return followLabel_->text(); }
+QString LocationPickerView::followText() const { return followRow_->titleText().text(); }
+kit::TintSwitch* LocationPickerView::followSwitch() const { return &followRow_->toggle(); }
 
 void LocationPickerView::searchZones() {
     zones_ = TimeZones::search(zoneQuery_->text().toStdString());
@@ -262,9 +252,7 @@ void LocationPickerView::refreshHeader() {
 void LocationPickerView::refreshZones() {
     const AppModel& model = model_.model();
     const bool following = PlaceRules::followsSystemZone(model.settings().sunset.locationSource);
-    followLabel_->setText(QString::fromStdString(PlaceRules::followText(model.systemTimeZone().identifier())));
-    follow_->setChecked(following);
-    follow_->setOn(following);
+    followRow_->setTitle(QString::fromStdString(PlaceRules::followText(model.systemZone().identifier())));
     for (QWidget* w : {static_cast<QWidget*>(zoneQuery_), static_cast<QWidget*>(zoneList_),
                        static_cast<QWidget*>(zoneCaption_)})
         w->setVisible(!following);

@@ -22,6 +22,7 @@ class QStackedWidget;
 
 namespace orvane {
 namespace kit {
+class SwitchRow;
 class SystemButton;
 class Text;
 class TintSwitch;
@@ -53,7 +54,8 @@ public:
     QString placeText() const;
     QString sunTimesText() const;
     // Time zone tab.
-    kit::TintSwitch* followSwitch() const { return follow_; }
+    kit::SwitchRow* followRow() const { return followRow_; }
+    kit::TintSwitch* followSwitch() const;
     QString followText() const;
     QLineEdit* zoneSearch() const { return zoneQuery_; }
     PlaceList* zoneList() const { return zoneList_; }
@@ -95,8 +97,7 @@ private:
     kit::Text* sunTimes_ = nullptr;
     kit::GlassSegment<Tab>* tabs_ = nullptr;
     QStackedWidget* pages_ = nullptr;
-    kit::Text* followLabel_ = nullptr;
-    kit::TintSwitch* follow_ = nullptr;
+    kit::SwitchRow* followRow_ = nullptr;
     QLineEdit* zoneQuery_ = nullptr;
     PlaceList* zoneList_ = nullptr;
     kit::Text* zoneCaption_ = nullptr;

@@ -3,14 +3,48 @@
 #include <QAbstractListModel>
 #include <QPainter>
 #include <QStyledItemDelegate>
+#include <QVariant>
 
 #include "ui/kit/Context.h"
 #include "ui/kit/FontBook.h"
 #include "ui/kit/Symbols.h"
 #include "ui/kit/Tokens.h"
-#include "ui/settings/FieldLook.h"
 
 namespace orvane {
+
+namespace {
+
+constexpr const char* appliedAppearance = "orvanePlaceListAppearance";
+
+QString rgba(QColor c) {
+    return QStringLiteral("rgba(%1,%2,%3,%4)").arg(c.red()).arg(c.green()).arg(c.blue()).arg(c.alphaF());
+}
+
+QColor at(QColor c, double alpha) {
+    c.setAlphaF(static_cast<float>(alpha));
+    return c;
+}
+
+// Kit views pick their appearance when they paint; the list's style sheet changes only
+// when the appearance did.
+void followAppearance(QListView& list) {
+    const kit::Appearance appearance = kit::appearanceOf(&list);
+    const QVariant last = list.property(appliedAppearance);
+    if (last.isValid() && last.toInt() == static_cast<int>(appearance)) return;
+    list.setProperty(appliedAppearance, static_cast<int>(appearance));
+    const bool dark = kit::isDark(appearance);
+    const QColor text = kit::primaryText(appearance);
+    // A thin overlay-like scroll bar instead of the platform's boxed one.
+    list.setStyleSheet(
+        QStringLiteral("QListView{background:%1;border:1px solid %2;border-radius:8px;}"
+                       "QScrollBar:vertical{background:transparent;width:8px;margin:4px 2px 4px 0;}"
+                       "QScrollBar::handle:vertical{background:%3;border-radius:3px;min-height:24px;}"
+                       "QScrollBar::add-line,QScrollBar::sub-line{height:0;}"
+                       "QScrollBar::add-page,QScrollBar::sub-page{background:transparent;}")
+            .arg(rgba(at(text, dark ? 0.05 : 0.03)), rgba(at(text, dark ? 0.16 : 0.14)), rgba(at(text, dark ? 0.3 : 0.25))));
+}
+
+}  // namespace
 
 class PlaceList::Model final : public QAbstractListModel {
 public:
@@ -140,7 +174,7 @@ void PlaceList::pick(std::size_t index) {
 QRect PlaceList::rowRect(std::size_t index) const { return visualRect(model_->index(static_cast<int>(index))); }
 
 void PlaceList::paintEvent(QPaintEvent* event) {
-    FieldLook::follow(*this, FieldLook::Kind::list);
+    followAppearance(*this);
     QListView::paintEvent(event);
 }
 

@@ -1,5 +1,7 @@
 #include "ui/settings/SettingsRootView.h"
 
+#include <map>
+
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QScrollArea>
@@ -28,8 +30,12 @@ constexpr kit::Spring cardSpring{0.3, 1.0};
 class AppIcon : public QWidget {
 public:
     AppIcon(int renderPoints, int side, QWidget* parent = nullptr) : QWidget(parent), side_(side) {
-        // Twice the points, for the window's 2x pixels.
-        image_ = AppIconRenderer::image(renderPoints * 2);
+        // Twice the points, for the window's 2x pixels; drawn once per size for the process,
+        // as every new window and every visit of About would draw it again.
+        static std::map<int, QImage> drawn;
+        auto [it, isNew] = drawn.try_emplace(renderPoints);
+        if (isNew) it->second = AppIconRenderer::image(renderPoints * 2);
+        image_ = it->second;
         setFixedSize(side, side);
         setAttribute(Qt::WA_TranslucentBackground);
     }
@@ -176,6 +182,12 @@ SettingsRootView::SettingsRootView(PaneEnvironment environment, std::optional<Pa
     scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll_->setAttribute(Qt::WA_TranslucentBackground);
     scroll_->viewport()->setAutoFillBackground(false);
+    // A thin grey bar that reads on both appearances, in place of the platform's trough.
+    scroll_->verticalScrollBar()->setStyleSheet(QStringLiteral(
+        "QScrollBar:vertical { background: transparent; width: 10px; margin: 2px; }"
+        "QScrollBar::handle:vertical { background: rgba(128, 128, 128, 110); border-radius: 3px; min-height: 28px; }"
+        "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
+        "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: transparent; }"));
     split->addWidget(scroll_, 1);
 
     pane_ = initialPane.value_or(Pane::general);

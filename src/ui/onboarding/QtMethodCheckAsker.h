@@ -1,0 +1,31 @@
+#pragma once
+// The method check's question on screen: a stay-on-top tool window holding the card,
+// centred on the display it asks about and activated, so its keys answer at once.
+#include <memory>
+
+#include <QWidget>
+
+#include "app/MethodCheckController.h"
+
+namespace orvane {
+
+class MethodCheckCard;
+
+class QtMethodCheckAsker final : public MethodCheckAsker {
+public:
+    QtMethodCheckAsker();
+    ~QtMethodCheckAsker() override;
+
+    void show(const DisplayInfo& display, TintMethod method, std::function<void(bool)> answer) override;
+    void orderOut() override;
+
+    // The window of the question held now (ordered out or not); none before the first.
+    QWidget* window() const { return window_.get(); }
+    MethodCheckCard* card() const { return card_; }
+
+private:
+    std::unique_ptr<QWidget> window_;
+    MethodCheckCard* card_ = nullptr;
+};
+
+}  // namespace orvane

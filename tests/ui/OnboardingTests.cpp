@@ -1,0 +1,244 @@
+// The first-run window over the real model: what it shows without a plan, what its
+// controls write, the start action, its stars, and its look in each intensity.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include <QImage>
+#include <QPainter>
+#include <QTest>
+
+#include "KitFixture.h"
+#include "ui/kit/RenderHarness.h"
+#include "ui/kit/Text.h"
+#include "ui/kit/TintSwitch.h"
+#include "ui/onboarding/OnboardingRules.h"
+#include "ui/onboarding/OnboardingView.h"
+#include "ui/kit/Context.h"
+#include "ui/onboarding/OnboardingVisuals.h"
+#include "ui/settings/ClockMenu.h"
+#include "ui/settings/CurvePreview.h"
+#include "ui/settings/IntensitySegment.h"
+#include "ui/settings/LocationPickerView.h"
+
+namespace orvane {
+namespace {
+
+TEST(OnboardingStarFieldTest, FixedStarsInTheTopBandAndTheOuterStrips) {
+    const double w = 540, h = 664;
+    const auto stars = OnboardingStarField::stars(w, h);
+    ASSERT_EQ(stars.size(), 31u);
+    EXPECT_NEAR(stars[0].x, 117.031, 1e-3);
+    EXPECT_NEAR(stars[0].y, 88.932, 1e-3);
+    for (const auto& s : stars) {
+        EXPECT_FALSE(0.12 * w <= s.x && s.x <= 0.88 * w && s.y > 0.15 * h) << s.x << ", " << s.y;
+        EXPECT_LT(s.y, 0.34 * h);
+        EXPECT_GE(s.radius, 0.5);
+        EXPECT_LT(s.radius, 1.6);
+        EXPECT_GE(s.opacity, 0.25);
+        EXPECT_LT(s.opacity, 0.85);
+    }
+    // At another size the same stars, scaled with it.
+    const auto twice = OnboardingStarField::stars(2 * w, 2 * h);
+    ASSERT_EQ(twice.size(), stars.size());
+    EXPECT_NEAR(twice[5].x, 2 * stars[5].x, 1e-9);
+    EXPECT_NEAR(twice[5].y, 2 * stars[5].y, 1e-9);
+    EXPECT_EQ(twice[5].radius, stars[5].radius);
+
+    const auto draw = [&] {
+        QImage image(540, 664, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::black);
+        QPainter painter(&image);
+        OnboardingVisuals::paintStars(painter, QSizeF(w, h));
+        return image;
+    };
+    const QImage first = draw();
+    EXPECT_EQ(first, draw()) << "two drawings are pixel-identical";
+    EXPECT_NE(first.pixelColor(117, 89), QColor(Qt::black));
+}
+
+TEST(OnboardingRulesTest, GlowWashAndBackdropFollowTheIntensity) {
+    EXPECT_EQ(OnboardingRules::glowKelvin(EveningIntensity::gentle), Preset::builtIn(Preset::BuiltIn::candle).kelvin);
+    EXPECT_EQ(OnboardingRules::glowKelvin(EveningIntensity::warm), Preset::builtIn(Preset::BuiltIn::ember).kelvin);
+    EXPECT_EQ(OnboardingRules::glowKelvin(EveningIntensity::deepRed),
+              Preset::builtIn(Preset::BuiltIn::midnight).kelvin);
+    EXPECT_DOUBLE_EQ(OnboardingRules::washOpacity(EveningIntensity::deepRed, false), 0.09);
+    EXPECT_DOUBLE_EQ(OnboardingRules::washOpacity(EveningIntensity::gentle, true), 0.155);
+    EXPECT_DOUBLE_EQ(OnboardingRules::backdropOpacities(true).radial, 0.55);
+    EXPECT_DOUBLE_EQ(OnboardingRules::backdropOpacities(false).top, 0.28);
+}
+
+class OnboardingTest : public testing::KitModelTest {
+protected:
+    OnboardingView& make(const Settings& settings = testing::manualSettings()) {
+        start(settings);
+        view = new OnboardingView(model, [this] { ++finishes; }, window.get());
+        place(*view, view->sizeHint());
+        return *view;
+    }
+    OnboardingView* view = nullptr;
+    int finishes = 0;
+};
+
+TEST_F(OnboardingTest, WithoutAPlanItShowsElevenAtNightSevenAndWarm) {
+    auto& v = make();
+    ASSERT_FALSE(model->eveningPlan());
+    EXPECT_EQ(v.bedMenu().time(), ClockTime(23, 0));
+    EXPECT_EQ(v.wakeMenu().time(), ClockTime(7, 0));
+    EXPECT_EQ(v.shownNight().intensity, EveningIntensity::warm);
+    EXPECT_EQ(v.descriptionText().text(),
+              QStringLiteral("Candlelight warm at night, with very little blue. Most people start here."));
+    EXPECT_EQ(v.modeLine().text().toStdString(), model->modeSubtitle());
+    EXPECT_TRUE(settingsChanges.empty()) << "nothing written until a control changes";
+    EXPECT_EQ(v.size(), QSize(540, 664));
+}
+
+TEST_F(OnboardingTest, StartUntouchedMarksOnlyOnboardingDone) {
+    auto& v = make();
+    const Settings before = model->settings();
+    ASSERT_FALSE(before.onboardingCompleted);
+    QTest::keyClick(&v, Qt::Key_Return);
+    Settings expected = before;
+    expected.onboardingCompleted = true;
+    EXPECT_EQ(model->settings(), expected);
+    EXPECT_EQ(model->settings().mode, Mode::manual);
+    EXPECT_EQ(finishes, 1);
+}
+
+TEST_F(OnboardingTest, ABedtimeWithoutAPlanWritesAWholePlanInSunsetMode) {
+    auto& v = make();
+    const auto& times = ClockMenu::bedtimes();
+    const auto at = std::find(times.begin(), times.end(), ClockTime(22, 0));
+    ASSERT_NE(at, times.end());
+    v.bedMenu().choose(static_cast<std::size_t>(at - times.begin()));
+    const auto plan = model->eveningPlan();
+    ASSERT_TRUE(plan);
+    EXPECT_EQ(plan->bedtime.minutes, 1320);
+    EXPECT_EQ(plan->wake.minutes, 420);
+    EXPECT_EQ(plan->intensity, EveningIntensity::warm);
+    EXPECT_EQ(model->settings().mode, Mode::sunset);
+    EXPECT_EQ(v.bedMenu().time(), ClockTime(22, 0));
+
+    // The wake menu keeps the bedtime; the intensity keeps both times.
+    const auto& wakes = ClockMenu::wakeTimes();
+    v.wakeMenu().choose(static_cast<std::size_t>(std::find(wakes.begin(), wakes.end(), ClockTime(6, 30)) -
+                                                 wakes.begin()));
+    v.intensitySegment().choose(EveningIntensity::deepRed);
+    EXPECT_EQ(model->eveningPlan()->bedtime.minutes, 1320);
+    EXPECT_EQ(model->eveningPlan()->wake.minutes, 390);
+    EXPECT_EQ(v.descriptionText().text(),
+              QStringLiteral("Deep red at night and almost no blue light. Best for late nights."));
+    EXPECT_FALSE(v.flashing()) << "no flash when drawn offscreen";
+}
+
+TEST_F(OnboardingTest, TheLaunchSwitchStoresTheChoiceWithoutRegistering) {
+    Settings settings = testing::manualSettings();
+    settings.launchAtLogin = false;
+    auto& v = make(settings);
+    EXPECT_FALSE(v.launchSwitch().isChecked());
+    v.launchSwitch().click();
+    EXPECT_TRUE(model->settings().launchAtLogin);
+    EXPECT_TRUE(launchAtLogin.empty()) << "the login item waits for Start";
+    v.launchSwitch().click();
+    EXPECT_FALSE(model->settings().launchAtLogin);
+    EXPECT_FALSE(v.launchSwitch().isChecked());
+}
+
+TEST_F(OnboardingTest, DrawnOffscreenEverySectionIsInPlaceAndStill) {
+    auto& v = make();
+    EXPECT_TRUE(v.appeared());
+    EXPECT_DOUBLE_EQ(v.icon().glowOpacity(), 0.35);
+    EXPECT_DOUBLE_EQ(v.icon().glowRadius(), 20);
+    EXPECT_EQ(v.startButton().graphicsEffect(), nullptr);
+    // The Start button sits above the footer, inside the window; nothing overflows the card.
+    EXPECT_LE(v.startButton().geometry().bottom(), 664 - 20);
+    EXPECT_GT(v.startButton().y(), v.placeButton().mapTo(&v, QPoint(0, v.placeButton().height())).y());
+}
+
+// On screen, with motion: the sections rise in one after another and a change of intensity
+// flashes the wash; with reduce motion neither happens.
+TEST_F(OnboardingTest, OnScreenTheSectionsRiseInAndTheWashFlashesButNotWithReduceMotion) {
+    for (const bool reduce : {false, true}) {
+        SCOPED_TRACE(reduce ? "reduce motion" : "motion");
+        if (!model) start(testing::manualSettings());
+        animator->setReduceMotion(reduce);
+        QWidget screen;  // shown on the (offscreen) screen, unlike the fixture's window
+        kit::setContext(screen, kit::contextOf(window.get()));
+        auto* v = new OnboardingView(model, [] {}, &screen);
+        screen.resize(v->sizeHint());
+        screen.show();
+        QCoreApplication::sendPostedEvents();
+        if (reduce) {
+            EXPECT_EQ(v->startButton().graphicsEffect(), nullptr) << "in place at once";
+        } else {
+            EXPECT_NE(v->startButton().graphicsEffect(), nullptr) << "transparent before its turn";
+            const int lowered = v->startButton().y();
+            QTest::qWait(400);  // every section's turn has come
+            animationTime += 2;
+            animator->step();
+            EXPECT_EQ(v->startButton().graphicsEffect(), nullptr);
+            EXPECT_EQ(v->startButton().y(), lowered - 10) << "risen by 10 points";
+        }
+        v->intensitySegment().choose(reduce ? EveningIntensity::gentle : EveningIntensity::deepRed);
+        EXPECT_EQ(v->flashing(), !reduce);
+        if (!reduce) {
+            EXPECT_GE(v->wash().opacity(), 0.06 + 0.12 - 1e-9) << "the flash comes on at once";
+            EXPECT_EQ(v->descriptionText().y(), 3) << "the new description enters from 3 points lower";
+            EXPECT_TRUE(QTest::qWaitFor([&] { return !v->flashing(); }, 2000)) << "over after 0.38 s";
+            animationTime += 3;
+            animator->step();
+            EXPECT_NEAR(v->wash().opacity(), 0.09, 1e-6);
+            EXPECT_EQ(v->descriptionText().y(), 0);
+        } else {
+            EXPECT_EQ(v->descriptionText().y(), 0);
+        }
+    }
+}
+
+TEST_F(OnboardingTest, ThePlaceButtonOpensThePickerBelowItAndClosingEndsChoosing) {
+    auto& v = make();
+    EXPECT_EQ(v.placeName(), QString::fromStdString(model->location().name));
+    EXPECT_EQ(v.placePopover(), nullptr);
+    v.placeButton().click();
+    ASSERT_TRUE(v.placePopover());
+    EXPECT_TRUE(v.choosingPlace());
+    EXPECT_TRUE(v.placePopover()->isVisible());
+    EXPECT_TRUE(v.placePopover()->windowFlags().testFlag(Qt::Popup));
+    EXPECT_EQ(v.placePopover()->size(), QSize(440, 330));
+    EXPECT_TRUE(v.placePopover()->findChild<LocationPickerView*>());
+    const QPoint below = v.placeButton().mapToGlobal(QPoint(v.placeButton().width() / 2, v.placeButton().height()));
+    EXPECT_GE(v.placePopover()->y(), below.y());
+    EXPECT_NEAR(v.placePopover()->x() + 220, below.x(), 4) << "centred under the button, kept on the screen";
+    kit::RenderHarness::renderBoth(*v.placePopover(), QStringLiteral("onboarding-place"), QSize(440, 330));
+    v.placePopover()->close();
+    EXPECT_FALSE(v.choosingPlace());
+}
+
+TEST_F(OnboardingTest, TheCurveIsTheResolvedOneFromNoonInThePlacesZone) {
+    auto& v = make();
+    EXPECT_EQ(v.curvePreview().startHour(), 12);
+    EXPECT_TRUE(v.curvePreview().labelsNow());
+    EXPECT_EQ(v.curvePreview().timeZone().identifier(), model->placeZone().identifier());
+    EveningPlan plan = OnboardingRules::night(std::nullopt);
+    model->setEveningPlan(plan);
+    ASSERT_TRUE(model->resolution().curve);
+    ASSERT_TRUE(v.curvePreview().curve());
+    EXPECT_EQ(v.curvePreview().shownKelvins().size(), static_cast<std::size_t>(CurveLayout::sampleCount));
+}
+
+TEST_F(OnboardingTest, RendersInEachIntensity) {
+    make(testing::manualSettings());
+    const std::pair<EveningIntensity, const char*> looks[] = {
+        {EveningIntensity::gentle, "gentle"}, {EveningIntensity::warm, "warm"}, {EveningIntensity::deepRed, "deep-red"}};
+    for (const auto& [intensity, name] : looks) {
+        EveningPlan plan;
+        plan.bedtime = ClockTime(23, 0);
+        plan.wake = ClockTime(7, 0);
+        plan.intensity = intensity;
+        model->setEveningPlan(plan);
+        kit::RenderHarness::renderBoth(*view, QStringLiteral("onboarding-") + name, view->sizeHint());
+    }
+}
+
+}  // namespace
+}  // namespace orvane

@@ -1,0 +1,466 @@
+// The General, About, Advanced and Statistics panes over the real model on the simulated
+// machine: their texts follow the model, the settings file survives failed writes and
+// refuses what it cannot read safely, the resets keep their order, and the chart keeps
+// every bar inside its plot.
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <fstream>
+#include <limits>
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QPointer>
+#include <QTest>
+#include <QTimer>
+
+#include <sys/resource.h>
+
+#include "KitFixture.h"
+#include "core/SettingsCodec.h"
+#include "engine/LaunchAtLogin.h"
+#include "platform/AtomicFile.h"
+#include "ui/kit/Picker.h"
+#include "ui/kit/RenderHarness.h"
+#include "ui/kit/SwitchRow.h"
+#include "ui/kit/Text.h"
+#include "ui/settings/AboutPane.h"
+#include "ui/settings/AdvancedPane.h"
+#include "ui/settings/GeneralPane.h"
+#include "ui/settings/SettingsRootView.h"
+#include "ui/settings/SettingsTransfer.h"
+#include "ui/settings/StatisticsPane.h"
+
+namespace orvane::testing {
+namespace {
+
+std::string read(const std::filesystem::path& path) { return platform::readWholeFile(path).value_or(""); }
+
+DayStats warmDay() {
+    DayStats day{"2026-03-14"};
+    day.warmSeconds = 3600;
+    return day;
+}
+
+class PanesTest : public KitModelTest {
+protected:
+    PaneEnvironment environment() { return {model, desktop}; }
+    template <class Pane>
+    std::unique_ptr<Pane> pane() {
+        auto view = std::make_unique<Pane>(environment(), window.get());
+        view->resize(560, 800);
+        return view;
+    }
+    // The three stored documents as they are now, after any pending write.
+    std::vector<std::optional<platform::Value>> stored() {
+        store->flush();
+        std::vector<std::optional<platform::Value>> out;
+        for (auto key : {SettingsStore::settingsKey, SettingsStore::runtimeKey, SettingsStore::statisticsKey})
+            out.push_back(defaults->object(std::string(key)));
+        return out;
+    }
+    // One day of recorded statistics, in the model and staged in the store.
+    void recordWarmDay() {
+        Statistics statistics;
+        statistics.days.push_back(warmDay());
+        model->setStatistics(statistics);
+        store->saveStatistics(statistics);
+    }
+    std::shared_ptr<Desktop> desktop = std::make_shared<Desktop>();
+    std::vector<QString> copied;
+};
+
+// --- General ------------------------------------------------------------------------------
+
+TEST_F(PanesTest, GeneralTextsFollowTheModel) {
+    Settings settings = manualSettings(2700);
+    settings.enabled = false;
+    start(settings);
+    auto general = pane<GeneralPane>();
+    const auto subtitle = [&] { return general->warmSwitch().subtitleText()->text().toStdString(); };
+    EXPECT_EQ(subtitle(), "Off: true colors");
+    model->setEnabled(true);
+    settle();
+    EXPECT_EQ(subtitle(), Melanopic::label(model->effectiveWhite(model->resolution().modeState)));
+    EXPECT_NE(subtitle(), "Off: true colors");
+
+    auto& override = general->overridePicker();
+    const auto detail = [&] { return override.subtitleText()->text().toStdString(); };
+    EXPECT_EQ(detail(), GeneralRules::overrideDetail(OverrideBehavior::keepUntilMorning));
+    override.picker().choose(2);
+    EXPECT_EQ(model->settings().overrideBehavior, OverrideBehavior::pauseOneHour);
+    EXPECT_EQ(detail(), "Your change stays for an hour. The screen never jumps back to a cooler color at night.");
+    override.picker().choose(3);
+    EXPECT_EQ(detail(), "Sunset and Schedule turn off. Your change stays until you change it again.");
+
+    EXPECT_TRUE(general->iconCaption().isHidden());
+    model->change([](Settings& s, RuntimeState&) { s.showMenuBarIcon = false; });
+    EXPECT_FALSE(general->iconCaption().isHidden());
+    EXPECT_EQ(general->iconCaption().text(),
+              QStringLiteral("With the icon hidden, open the app again to show Settings."));
+    model->change([](Settings& s, RuntimeState&) { s.showMenuBarIcon = true; });
+    EXPECT_TRUE(general->iconCaption().isHidden());
+    EXPECT_EQ(general->launchCaption().isHidden(), LaunchAtLogin::isAvailable(sim->loginItems()));
+
+    EXPECT_EQ(general->smoothingPicker().picker().titles(),
+              (std::vector<QString>{QStringLiteral("Instant"), QStringLiteral("150 ms"), QStringLiteral("400 ms")}));
+}
+
+// --- About --------------------------------------------------------------------------------
+
+TEST_F(PanesTest, CheckForUpdatesOnlyHandsTheChangelogToTheBrowser) {
+    start();
+    std::vector<std::string> opened;
+    desktop->openURL = [&](const std::string& url) {
+        opened.push_back(url);
+        return true;
+    };
+    auto about = pane<AboutPane>();
+    about->checkForUpdates().click();
+    EXPECT_EQ(opened, std::vector<std::string>{kit::Brand::updatesURL()});
+    EXPECT_EQ(AboutRules::versionLine("2.1"), "Orvane 2.1");
+    EXPECT_EQ(AboutRules::credits().size(), 4u);
+}
+
+// --- Advanced: the settings file ----------------------------------------------------------
+
+// Answers the next modal file dialog from inside its event loop, again while it stays
+// open (a dialog still reading its folder may ignore the first answer), and no other
+// dialog; one that never closes is cancelled after 10 s, so a fault fails the test
+// instead of hanging it.
+void answerFileDialog(std::function<void(QFileDialog&)> answer) {
+    auto* timer = new QTimer;
+    timer->setInterval(50);
+    auto target = std::make_shared<QPointer<QFileDialog>>();
+    auto ticks = std::make_shared<int>(0);
+    QObject::connect(timer, &QTimer::timeout, [timer, answer, target, ticks] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog || (*ticks > 0 && dialog != target->data())) return;
+        if (*ticks == 0) {
+            *target = dialog;
+            QObject::connect(dialog, &QDialog::finished, timer, [timer] {
+                timer->stop();
+                timer->deleteLater();
+            });
+        }
+        if (++*ticks > 200) {
+            ADD_FAILURE() << "the file dialog did not close";
+            dialog->reject();
+            return;
+        }
+        if (*ticks % 10 == 1) answer(*dialog);
+    });
+    timer->start();
+}
+
+// Types a path into the dialog's file name field and presses Return, as a user would.
+void type(QFileDialog& dialog, const std::filesystem::path& path) {
+    auto* field = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    ASSERT_TRUE(field);
+    field->setText(QString::fromStdString(path.string()));
+    QTest::keyClick(field, Qt::Key_Return);
+}
+
+TEST_F(PanesTest, ExportThenImportThroughTheRealFileDialog) {
+    Settings settings = manualSettings(2900, 0.8);
+    settings.onboardingCompleted = false;
+    settings.sounds = false;
+    start(settings);
+    auto system = Desktop::system(sim);
+    desktop->chooseSaveFile = system->chooseSaveFile;
+    desktop->chooseOpenFile = system->chooseOpenFile;
+    desktop->copyText = [this](const QString& text) { copied.push_back(text); };
+    auto advanced = pane<AdvancedPane>();
+    EXPECT_EQ(advanced->message(), std::nullopt);
+    advanced->copyDiagnostics();
+    ASSERT_EQ(copied.size(), 1u);
+    EXPECT_FALSE(copied[0].isEmpty());
+    EXPECT_EQ(advanced->message(), "Diagnostics copied.");
+
+    // A cancelled dialog changes nothing, the message included.
+    answerFileDialog([](QFileDialog& d) { d.reject(); });
+    advanced->exportSettings();
+    answerFileDialog([](QFileDialog& d) { d.reject(); });
+    advanced->importSettings();
+    EXPECT_EQ(advanced->message(), "Diagnostics copied.");
+
+    const auto folder = directory / "exports";
+    std::filesystem::create_directories(folder);
+    QString proposed;
+    answerFileDialog([&](QFileDialog& d) {
+        proposed = d.selectedFiles().value(0);
+        type(d, folder / "Orvane settings.json");
+    });
+    advanced->exportSettings();
+    EXPECT_TRUE(proposed.endsWith(QStringLiteral("Orvane settings.json"))) << proposed.toStdString();
+    EXPECT_EQ(advanced->message(), "Exported to Orvane settings.json.");
+    const auto file = folder / "Orvane settings.json";
+    EXPECT_EQ(read(file), SettingsCodec::encode(model->settings()));
+
+    const Settings exported = model->settings();
+    model->setSettings(Settings());
+    answerFileDialog([&](QFileDialog& d) { type(d, file); });
+    advanced->importSettings();
+    EXPECT_EQ(advanced->message(), "Imported Orvane settings.json.");
+    Settings expected = exported;
+    expected.onboardingCompleted = true;
+    EXPECT_EQ(model->settings(), expected);
+}
+
+TEST_F(PanesTest, AFailedExportLeavesTheEarlierFileWhole) {
+    start();
+    const auto file = directory / "backup.json";
+    const std::string earlier = "{\"earlier\": \"backup\"}\n";
+    std::ofstream(file, std::ios::binary) << earlier;
+    desktop->chooseSaveFile = [&](QWidget*, const Desktop::FileRequest&) { return std::optional(file.string()); };
+    auto advanced = pane<AdvancedPane>();
+
+    // A file-size limit below the document's size: every write of it fails, as root too.
+    struct rlimit before {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &before), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = before;
+    small.rlim_cur = 64;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    advanced->exportSettings();
+    ::setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, oldHandler);
+
+    ASSERT_TRUE(advanced->message());
+    EXPECT_EQ(advanced->message()->rfind("Export failed: ", 0), 0u) << *advanced->message();
+    EXPECT_GT(advanced->message()->size(), std::string("Export failed: ").size());
+    EXPECT_EQ(read(file), earlier) << "the earlier backup is byte-identical";
+    for (const auto& entry : std::filesystem::directory_iterator(directory))
+        EXPECT_EQ(entry.path().filename().string().find(".backup.json.tmp"), std::string::npos)
+            << "no half-written file is left: " << entry.path();
+
+    advanced->exportSettings();
+    EXPECT_EQ(advanced->message(), "Exported to backup.json.");
+    EXPECT_EQ(read(file), SettingsCodec::encode(model->settings()));
+}
+
+TEST_F(PanesTest, ImportRefusesWhatItCannotReadAndChangesNothing) {
+    start(manualSettings(3100));
+    const auto folder = directory / "imports";
+    std::filesystem::create_directories(folder / "a folder.json");
+    std::ofstream(folder / "text.json") << "this is not JSON";
+    std::ofstream(folder / "array.json") << "[1, 2, 3]";
+    {
+        std::ofstream big(folder / "big.json", std::ios::binary);
+        const std::string mib(1024 * 1024, ' ');
+        big << "{\"sounds\": false";
+        for (int i = 0; i < 17; ++i) big << mib;
+        big << "}";
+    }
+    struct Case {
+        const char* file;
+        const char* reason;  // part of the message; empty: any readable reason
+    };
+    const Case cases[] = {
+        {"text.json", ""},
+        {"array.json", ""},
+        {"big.json", "the file is larger than 16 MiB."},
+        {"a folder.json", "directory"},
+    };
+    std::filesystem::path chosen;
+    desktop->chooseOpenFile = [&](QWidget*, const Desktop::FileRequest&) { return std::optional(chosen.string()); };
+    auto advanced = pane<AdvancedPane>();
+    const Settings before = model->settings();
+    const auto documents = stored();
+    for (const auto& c : cases) {
+        chosen = folder / c.file;
+        advanced->importSettings();
+        ASSERT_TRUE(advanced->message()) << c.file;
+        const std::string message = *advanced->message();
+        EXPECT_EQ(message.rfind("Import failed: ", 0), 0u) << c.file << ": " << message;
+        EXPECT_GT(message.size(), std::string("Import failed: ").size() + 3) << c.file;
+        EXPECT_NE(message.find(c.reason), std::string::npos) << c.file << ": " << message;
+        EXPECT_EQ(model->settings(), before) << c.file;
+        EXPECT_EQ(stored(), documents) << c.file;
+    }
+    // An endless device is cut off at the limit as well.
+    const auto endless = SettingsTransfer::importFrom("/dev/zero");
+    ASSERT_TRUE(std::holds_alternative<SettingsTransfer::Outcome>(endless));
+    EXPECT_EQ(std::get<SettingsTransfer::Outcome>(endless).message, "Import failed: the file is larger than 16 MiB.");
+}
+
+// --- Advanced: the resets -----------------------------------------------------------------
+
+TEST_F(PanesTest, ResetAsksFirstAndThenGivesTheDefaultsKeptByARestart) {
+    Settings settings = manualSettings(2200);
+    settings.debugLogging = true;
+    settings.statisticsEnabled = false;
+    settings.onboardingCompleted = true;
+    start(settings);
+    recordWarmDay();
+    int asked = 0;
+    bool answer = false;
+    desktop->confirm = [&](QWidget*, const Desktop::Confirmation& c) {
+        ++asked;
+        EXPECT_EQ(c.title, QStringLiteral("Reset all settings?"));
+        EXPECT_EQ(c.confirm, QStringLiteral("Reset"));
+        return answer;
+    };
+    auto advanced = pane<AdvancedPane>();
+    const auto documents = stored();
+    advanced->confirmReset();
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(model->settings().manualKelvin, 2200);
+    EXPECT_EQ(stored(), documents) << "Cancel changes nothing";
+
+    answer = true;
+    advanced->confirmReset();
+    EXPECT_EQ(model->settings(), Settings());
+    EXPECT_FALSE(model->settings().debugLogging);
+    EXPECT_TRUE(model->settings().statisticsEnabled);
+    EXPECT_TRUE(model->statistics().days.empty());
+    settle();
+    store->flush();
+    SettingsStore restarted(defaults, nullptr);
+    EXPECT_EQ(restarted.loadSettings(), Settings());
+    EXPECT_TRUE(restarted.loadStatistics().days.empty());
+    EXPECT_EQ(restarted.loadRuntime(), RuntimeState());
+}
+
+TEST_F(PanesTest, StatisticsResetStoresTheEmptyDocumentAfterTheDebounceAndOnboardingRunsAgain) {
+    Settings settings;
+    settings.statisticsEnabled = false;
+    settings.onboardingCompleted = true;
+    start(settings);
+    recordWarmDay();
+    auto advanced = pane<AdvancedPane>();
+    advanced->resetStatistics();
+    EXPECT_TRUE(model->statistics().days.empty());
+    EXPECT_FALSE(defaults->object(std::string(SettingsStore::statisticsKey))) << "not before the debounce";
+    scheduler->advance(SettingsStore::debounce + 0.01);
+    const auto data = defaults->data(std::string(SettingsStore::statisticsKey));
+    ASSERT_TRUE(data);
+    EXPECT_EQ(Json::parse(std::string(data->begin(), data->end())), Json::parse(R"({"days":[]})"));
+
+    int shown = 0;
+    auto observed = notifications.observe(kit::Notifications::showOnboarding, [&](const auto&) { ++shown; });
+    advanced->runOnboardingAgain();
+    EXPECT_EQ(shown, 1);
+    EXPECT_FALSE(model->settings().onboardingCompleted);
+}
+
+// --- Statistics ---------------------------------------------------------------------------
+
+TEST(StatisticsRules, FiguresAndBars) {
+    EXPECT_EQ(StatisticsRules::eveningLightText(std::nullopt), "\u2014");
+    EXPECT_EQ(StatisticsRules::eveningLightText(0.375), "\u221238%");
+    EXPECT_EQ(StatisticsRules::eveningLightText(0.42), "\u221242%");
+    EXPECT_EQ(StatisticsRules::eveningLightText(-0.2), "\u22120%");
+    EXPECT_EQ(StatisticsRules::eveningLightText(1.4), "\u2212100%");
+
+    // Bars stay within 0...100 whatever the stored numbers say (hand-edited statistics).
+    struct Case {
+        double melanopic, screen, value;
+    };
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const Case cases[] = {
+        {30, 100, 70}, {30, 59, 0},  {200, 100, 0}, {-50, 100, 100},
+        {nan, 100, 0}, {30, nan, 0}, {0, 100, 100}, {30, std::numeric_limits<double>::infinity(), 100},
+    };
+    for (const auto& c : cases) {
+        DayStats day{"2026-03-14"};
+        day.eveningMelanopicSeconds = c.melanopic;
+        day.eveningScreenSeconds = c.screen;
+        EXPECT_DOUBLE_EQ(StatisticsRules::barValue(day), c.value) << c.melanopic << " / " << c.screen;
+    }
+    EXPECT_TRUE(StatisticsRules::showsLabel(0, 14, 28));
+    EXPECT_TRUE(StatisticsRules::showsLabel(13, 14, 20));
+    EXPECT_FALSE(StatisticsRules::showsLabel(12, 14, 20));
+    EXPECT_TRUE(StatisticsRules::showsLabel(11, 14, 20));
+}
+
+TEST_F(PanesTest, StatisticsPaneFromEmptyToRecordedEvenings) {
+    start();
+    auto stats = pane<StatisticsPane>();
+    EXPECT_EQ(stats->shownFigures(), (StatisticsRules::Figures{"0.0 h", "\u2014", "\u2014"}));
+    const auto& bars = stats->chart().bars();
+    ASSERT_EQ(bars.size(), 14u);
+    EXPECT_EQ(bars.back().label, "03-15") << "ending today";
+    EXPECT_EQ(bars.front().label, "03-02");
+    for (const auto& bar : bars) EXPECT_EQ(bar.value, 0);
+    EXPECT_FALSE(stats->noteShown());
+
+    // Last evening (which began yesterday) 42 % less; the evening before that under a minute.
+    Statistics statistics;
+    DayStats yesterday{"2026-03-14"};
+    yesterday.warmSeconds = 3 * 3600;
+    yesterday.eveningScreenSeconds = 1000;
+    yesterday.eveningMelanopicSeconds = 580;
+    yesterday.eveningSeconds = 1000;
+    yesterday.eveningKelvinSeconds = 2350.0 * 1000;
+    DayStats before{"2026-03-13"};
+    before.warmSeconds = 1800;
+    before.eveningScreenSeconds = 59;
+    before.eveningMelanopicSeconds = 59 * 0.58;  // the 14-day figure stays at 42 %
+    statistics.days = {before, yesterday};
+    model->setStatistics(statistics);
+    EXPECT_EQ(stats->shownFigures(), (StatisticsRules::Figures{"3.5 h", "2350K", "\u221242%"}));
+    EXPECT_DOUBLE_EQ(stats->chart().bars()[12].value, 42);
+    EXPECT_EQ(stats->chart().bars()[11].value, 0) << "59 s of evening screen time";
+    const QRectF plot = stats->chart().plotRect();
+    for (const QRectF& r : stats->chart().barRects()) {
+        EXPECT_GE(r.top(), plot.top() - 0.01);
+        EXPECT_LE(r.bottom(), plot.bottom() + 0.01);
+    }
+
+    model->change([](Settings& s, RuntimeState&) { s.statisticsEnabled = false; });
+    EXPECT_TRUE(stats->noteShown());
+    EXPECT_EQ(stats->shownFigures().warmHours, "3.5 h") << "what was recorded stays";
+    model->change([](Settings& s, RuntimeState&) { s.statisticsEnabled = true; });
+    EXPECT_FALSE(stats->noteShown());
+}
+
+TEST_F(PanesTest, AfterMidnightTheEveningStillCountsUnderYesterday) {
+    start();
+    clock->setNow(berlinNoon + 13 * 3600);  // 01:00 on Monday
+    Statistics statistics;
+    statistics.record(TintState(2700, 1.0, RedStyle::readable, false), 0.5, 600, clock->now(), model->systemCalendar());
+    model->setStatistics(statistics);
+    auto stats = pane<StatisticsPane>();
+    const auto& bars = stats->chart().bars();
+    ASSERT_EQ(bars.size(), 14u);
+    EXPECT_EQ(bars.back().label, "03-16");
+    EXPECT_EQ(bars.back().value, 0) << "today's bar stays empty until 18:00";
+    EXPECT_EQ(bars[12].label, "03-15");
+    EXPECT_GT(bars[12].value, 0);
+}
+
+// --- Renders -------------------------------------------------------------------------------
+
+TEST_F(PanesTest, EveryPaneRendersLightAndDark) {
+    Settings settings = manualSettings(2700);
+    start(settings);
+    Statistics statistics;
+    for (int i = 0; i < 10; ++i) {
+        DayStats day{(i < 6 ? "2026-03-0" : "2026-03-") + std::to_string(4 + i)};
+        day.warmSeconds = 3600.0 * (2 + i % 3);
+        day.eveningScreenSeconds = 4000;
+        day.eveningMelanopicSeconds = 4000 * (0.3 + 0.05 * (i % 5));
+        day.eveningSeconds = 3000;
+        day.eveningKelvinSeconds = 2600.0 * 3000;
+        statistics.days.push_back(day);
+    }
+    model->setStatistics(statistics);
+    for (Pane p : allCases<Pane>()) {
+        SettingsRootView root(environment(), p, window.get());
+        kit::RenderHarness::renderBoth(
+            root, QStringLiteral("settings-") + QString::fromStdString(std::string(toString(p))), QSize(820, 600));
+    }
+    for (auto [name, view] : std::vector<std::pair<QString, QWidget*>>{
+             {QStringLiteral("pane-general"), new GeneralPane(environment(), window.get())},
+             {QStringLiteral("pane-advanced"), new AdvancedPane(environment(), window.get())},
+             {QStringLiteral("pane-statistics"), new StatisticsPane(environment(), window.get())},
+             {QStringLiteral("pane-about"), new AboutPane(environment(), window.get())}}) {
+        kit::RenderHarness::renderBoth(*view, name, kit::RenderHarness::fittingSize(*view, 600));
+        delete view;
+    }
+}
+
+}  // namespace
+}  // namespace orvane::testing
