@@ -5,7 +5,6 @@
 #include <fstream>
 #include <map>
 #include <set>
-#include <sstream>
 
 #include <QImage>
 
@@ -29,16 +28,7 @@ std::map<std::string, std::string> contentsBelow(const std::filesystem::path& ro
     return files;
 }
 
-std::vector<std::string> linesOf(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
-
-bool grey(QColor c, int r, int g, int b) {
-    return std::abs(c.red() - r) <= 2 && std::abs(c.green() - g) <= 2 && std::abs(c.blue() - b) <= 2;
-}
+using testing::linesOf;
 
 class RenderUIProgramTest : public ::testing::Test {
 protected:
@@ -103,14 +93,7 @@ TEST_F(RenderUIProgramTest, WritesSeventyImagesInTableOrderTheSameEveryRunAndLea
     for (const auto& entry : std::filesystem::directory_iterator(directory)) written.insert(entry.path().filename());
     EXPECT_EQ(written, std::set<std::string>(expected.begin(), expected.end()));
 
-    const auto load = [&](const char* name) { return QImage(QString::fromStdString((directory / name).string())); };
-    EXPECT_TRUE(grey(load("menubar-morph.png").pixelColor(0, 0), 41, 38, 38));
-    EXPECT_TRUE(grey(load("menubar-morph-light.png").pixelColor(0, 0), 237, 235, 232));
-    for (const char* name : {"menubar-icons.png", "menubar-icons-light.png"}) {
-        const QImage icons = load(name);
-        EXPECT_TRUE(grey(icons.pixelColor(2, 2), 237, 237, 237)) << name;
-        EXPECT_TRUE(grey(icons.pixelColor(2, icons.height() - 3), 33, 33, 33)) << name;
-    }
+    testing::expectSheetBackgrounds(directory);
 
     // The user's world is as it was, and the scratch world is gone.
     EXPECT_EQ(contentsBelow(session.config), config);

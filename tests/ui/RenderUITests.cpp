@@ -4,7 +4,6 @@
 
 #include <cstdlib>
 #include <optional>
-#include <sstream>
 
 #include <QImage>
 #include <QLabel>
@@ -26,16 +25,8 @@ namespace {
 
 std::vector<std::string> shotNames() { return testing::renderUIShotNames(); }
 
-std::vector<std::string> linesOf(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
-
-bool near(QColor c, int r, int g, int b) {
-    return std::abs(c.red() - r) <= 2 && std::abs(c.green() - g) <= 2 && std::abs(c.blue() - b) <= 2;
-}
+using testing::linesOf;
+using testing::nearColour;
 
 // TMPDIR points at a directory of the test's own, where the scratch world is made.
 class RenderUITest : public ::testing::Test {
@@ -210,9 +201,7 @@ TEST_F(RenderUITest, EachShotWritesDarkThenLightWithItsSizeInPoints) {
     RenderUI::run(output, only({"menubar-icons", "menubar-morph", "rest-break"}));
     const auto lines = linesOf(::testing::internal::GetCapturedStdout());
 
-    const auto morphHeight = [] {
-        return 12 + 54 + 10 + 54 + 12;
-    }();
+    constexpr int morphHeight = 12 + 54 + 10 + 54 + 12;  // padding, two rows of glyphs and their gap
     ASSERT_EQ(lines.size(), 6u);
     EXPECT_EQ(lines[2], "wrote menubar-morph.png 760\u00d7" + std::to_string(morphHeight));
     EXPECT_EQ(lines[3], "wrote menubar-morph-light.png 760\u00d7" + std::to_string(morphHeight));
@@ -221,19 +210,10 @@ TEST_F(RenderUITest, EachShotWritesDarkThenLightWithItsSizeInPoints) {
     EXPECT_EQ(lines[0].rfind("wrote menubar-icons.png 760\u00d7", 0), 0u) << lines[0];
     EXPECT_EQ(lines[1].rfind("wrote menubar-icons-light.png 760\u00d7", 0), 0u) << lines[1];
 
-    const auto load = [&](const char* name) { return QImage(QString::fromStdString((output / name).string())); };
-    const QImage morphDark = load("menubar-morph.png"), morphLight = load("menubar-morph-light.png");
-    EXPECT_EQ(morphDark.size(), QSize(1520, morphHeight * 2));
-    EXPECT_TRUE(near(morphDark.pixelColor(0, 0), 41, 38, 38)) << morphDark.pixelColor(0, 0).name().toStdString();
-    EXPECT_TRUE(near(morphLight.pixelColor(0, 0), 237, 235, 232)) << morphLight.pixelColor(0, 0).name().toStdString();
-    // The icon sheet brings its own bands, the same in both files.
-    for (const char* name : {"menubar-icons.png", "menubar-icons-light.png"}) {
-        const QImage icons = load(name);
-        ASSERT_FALSE(icons.isNull()) << name;
-        EXPECT_TRUE(near(icons.pixelColor(2, 2), 237, 237, 237)) << name;
-        EXPECT_TRUE(near(icons.pixelColor(2, icons.height() - 3), 33, 33, 33)) << name;
-    }
-    EXPECT_EQ(load("rest-break-light.png").size(), QSize(640, 184));
+    testing::expectSheetBackgrounds(output);
+    EXPECT_EQ(QImage(QString::fromStdString((output / "menubar-morph.png").string())).size(),
+              QSize(1520, morphHeight * 2));
+    EXPECT_EQ(QImage(QString::fromStdString((output / "rest-break-light.png").string())).size(), QSize(640, 184));
 }
 
 // The renderer alone: a given height is kept, a fitted one follows the width and is never
@@ -247,7 +227,7 @@ TEST(ShotRendererTest, HeightsAreGivenOrFittedAndNeverBelowFifty) {
     ASSERT_TRUE(small);
     EXPECT_EQ(small->points, QSize(40, 50));
     EXPECT_EQ(small->image.size(), QSize(80, 100));
-    EXPECT_TRUE(near(small->image.pixelColor(0, 99), 41, 38, 38)) << "the background under the whole image";
+    EXPECT_TRUE(nearColour(small->image.pixelColor(0, 99), 41, 38, 38)) << "the background under the whole image";
 
     QLabel text(QString(40, QLatin1Char('x')).split(QString()).join(QLatin1Char(' ')));
     text.setWordWrap(true);
