@@ -25,6 +25,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "SimDisplay.h"
 #include "platform/Platform.h"
 #include "platform/sim/SimMachine.h"
 
@@ -35,29 +36,10 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using orvane::platform::sim::SimMachine;
 
-std::optional<orvane::platform::Matrix3x3> firstMatrix(const SimMachine& machine) {
-    try {
-        const auto state = machine.read();
-        if (state.displays.empty()) return std::nullopt;
-        return state.displays[0].matrix;
-    } catch (const std::exception&) {
-        return std::nullopt;  // caught between writes: read again
-    }
-}
+using orvane::bench::firstMatrix;
 
 // Until the display has not changed for a quarter of a second (a fade has ended).
-void settle(const SimMachine& machine) {
-    auto last = firstMatrix(machine);
-    auto since = Clock::now();
-    while (Clock::now() - since < std::chrono::milliseconds(250)) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        const auto now = firstMatrix(machine);
-        if (now != last) {
-            last = now;
-            since = Clock::now();
-        }
-    }
-}
+void settle(const SimMachine& machine) { orvane::bench::settle(machine, std::chrono::milliseconds(250)); }
 
 double ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 

@@ -1,7 +1,7 @@
 #pragma once
 // A private session bus for one test: dbus-daemon on a socket in the given directory, its
 // address read from --print-address, so the test waits for readiness instead of sleeping.
-// Tests skip (never pass) where there is no dbus-daemon binary.
+// Tests that find no dbus-daemon say so with ORVANE_REQUIRE_TOOL.
 #include <csignal>
 #include <filesystem>
 #include <string>

@@ -1,6 +1,6 @@
 #pragma once
 // A private X server for one test: Xvfb started with -displayfd, the display number read
-// from the pipe up to the newline. Tests skip (never pass) where there is no Xvfb binary.
+// from the pipe up to the newline. Tests that find none say so with ORVANE_REQUIRE_TOOL.
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -15,6 +15,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "RequiredTool.h"
 #include "platform/FakeScheduler.h"
 
 namespace orvane::testing {

@@ -390,15 +390,16 @@ std::string Commands::text(const Command& command) {
                       command);
 }
 
-void Commands::forward(const Command& command, platform::DistributedNotifications* center, std::FILE* out,
+bool Commands::forward(const Command& command, platform::DistributedNotifications* center, std::FILE* out,
                        std::FILE* err) {
     if (!center) {
         std::fputs("Orvane: no session bus; the command was not sent\n", err);
-        return;
+        return false;
     }
-    if (!center->post(notificationName, userInfoDictionary(command))) return;  // the center said why
+    if (!center->post(notificationName, userInfoDictionary(command))) return false;  // the center said why
     std::fprintf(out, "sent to Orvane: %s\n", text(command).c_str());
     std::fflush(out);
+    return true;
 }
 
 }  // namespace orvane

@@ -6,7 +6,7 @@
 
 namespace orvane {
 
-// NFKD, drop non-spacing marks, fold case, NFC. Invalid UTF-8 folds to itself lowercased.
+// NFKD, drop non-spacing marks, fold case, NFC. A byte that is not UTF-8 becomes U+FFFD.
 std::string fold(std::string_view utf8);
 
 // Full case folding alone ("Straße" and "STRASSE" fold alike; "Café" and "Cafe" do not).

@@ -41,6 +41,13 @@ namespace {
 
 using Unreadable = std::map<std::string, DefaultsFileContents::Unreadable>;
 
+constexpr std::string_view keptAsideSuffix = ".unreadable";
+
+bool isKeptAside(const std::string& key) {
+    return key.size() > keptAsideSuffix.size() &&
+           key.compare(key.size() - keptAsideSuffix.size(), keptAsideSuffix.size(), keptAsideSuffix) == 0;
+}
+
 // The tagged form of a value, refusing what no reader could take back (non-finite numbers).
 Json storable(const std::string& key, const Value& value) {
     Json tagged = toTaggedJson(value);
@@ -83,6 +90,7 @@ struct UserDefaults::Store {
             values = std::move(contents.values);
             unreadableValues = std::move(contents.unreadable);
             for (const auto& [key, entry] : unreadableValues) {
+                if (isKeptAside(key)) continue;  // a copy kept for the user, read by nobody
                 const auto before = previous.find(key);
                 if (before == previous.end() || before->second.stored != entry.stored)
                     log().error("defaults value unreadable, ignoring %s in %s: %s", key, file.string(), entry.error);
@@ -98,6 +106,21 @@ struct UserDefaults::Store {
                 reportedUnreadable = now;
             }
         }
+    }
+
+    // The stored form of an unreadable value is the user's only copy of it: before its key
+    // is set or removed, it moves to "<key>.unreadable" (replacing an older copy there), as a
+    // document that cannot be read is kept aside. Caller holds `mutex`.
+    void keepAside(const std::string& key) {
+        const auto entry = unreadableValues.find(key);
+        if (entry == unreadableValues.end() || isKeptAside(key)) return;
+        const std::string aside = key + std::string(keptAsideSuffix);
+        values.erase(aside);
+        tagged.erase(aside);
+        auto kept = std::move(entry->second);
+        unreadableValues.erase(entry);
+        unreadableValues.insert_or_assign(aside, std::move(kept));
+        log().error("kept the unreadable %s as %s in %s", key, aside, file.string());
     }
 
     template <class F>
@@ -217,7 +240,9 @@ void UserDefaults::set(const std::string& key, const Value& value) {
     }
     auto& store = *store_;
     store.modify([&](Dictionary& values, Unreadable& unreadable) {
-        const bool replaced = unreadable.erase(key) > 0;
+        const bool replaced = unreadable.count(key) > 0;
+        store.keepAside(key);
+        unreadable.erase(key);
         const auto [it, added] = values.try_emplace(key, value);
         if (!added && !replaced && it->second == value) return false;
         it->second = value;
@@ -229,7 +254,9 @@ void UserDefaults::set(const std::string& key, const Value& value) {
 void UserDefaults::remove(const std::string& key) {
     auto& store = *store_;
     store.modify([&](Dictionary& values, Unreadable& unreadable) {
-        const bool dropped = unreadable.erase(key) > 0;
+        const bool dropped = unreadable.count(key) > 0;
+        store.keepAside(key);
+        unreadable.erase(key);
         store.tagged.erase(key);
         return values.erase(key) > 0 || dropped;
     });

@@ -7,8 +7,9 @@
 // File format: {"version": 1, "values": {"<key>": <tagged value>, ...}}.
 // A file that cannot be read is moved aside to "<name>.unreadable-<time>" before the
 // first write replaces it, so nothing in it is lost. A single value that cannot be read
-// (a number its tag cannot hold, say) is absent for that key alone and written back as it
-// was until the key is set or removed.
+// (an unknown tag, a number its tag cannot hold) is absent for that key alone and written
+// back as it was; when the key is set or removed, it is kept as it was under
+// "<key>.unreadable".
 #include <filesystem>
 #include <map>
 #include <memory>

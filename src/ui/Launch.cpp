@@ -43,8 +43,7 @@ int main(int argc, char** argv) {
     if (std::find(arguments.begin(), arguments.end(), "--selftest") == arguments.end()) {
         if (const auto command = orvane::Commands::parse(arguments)) {
             const auto center = orvane::platform::linuxsys::openSessionBusNotifications(nullptr);
-            orvane::Commands::forward(*command, center.get());
-            return 0;
+            return orvane::Commands::forward(*command, center.get()) ? 0 : 1;
         }
     }
 

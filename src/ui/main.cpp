@@ -36,8 +36,7 @@ extern "C" __attribute__((visibility("default"))) int orvaneProgramMain(int argc
         if (choice.mode == Startup::Mode::command) {
             // A second start only passes the command on: no toolkit, no claim on the instance.
             const auto center = platform::linuxsys::openSessionBusNotifications(nullptr);
-            Commands::forward(*choice.command, center.get());
-            return 0;
+            return Commands::forward(*choice.command, center.get()) ? 0 : 1;
         }
         if (choice.mode == Startup::Mode::renderIcon) {
             // Pictures only: no display, window, tray, watchdog or instance claim.

@@ -290,17 +290,18 @@ std::string contents(std::FILE* file) {
     return text;
 }
 
-TEST(CommandsForward, PostsTheDictionaryAndSaysWhatWasSentOnlyWhenItWas) {
+TEST(CommandsForward, PostsTheDictionaryAndSaysWhetherItWasSent) {
     struct Case {
         bool bus;
         bool accepts;
         const char* out;
         const char* err;
+        bool sent;
     };
     const Case cases[] = {
-        {true, true, "sent to Orvane: trueColor(minutes: 15)\n", ""},
-        {true, false, "", ""},
-        {false, true, "", "Orvane: no session bus; the command was not sent\n"},
+        {true, true, "sent to Orvane: trueColor(minutes: 15)\n", "", true},
+        {true, false, "", "", false},
+        {false, true, "", "Orvane: no session bus; the command was not sent\n", false},
     };
     for (const auto& c : cases) {
         RecordingCenter center;
@@ -308,7 +309,7 @@ TEST(CommandsForward, PostsTheDictionaryAndSaysWhatWasSentOnlyWhenItWas) {
         std::FILE* out = std::tmpfile();
         std::FILE* err = std::tmpfile();
         ASSERT_TRUE(out && err);
-        Commands::forward(TrueColor{15}, c.bus ? &center : nullptr, out, err);
+        EXPECT_EQ(Commands::forward(TrueColor{15}, c.bus ? &center : nullptr, out, err), c.sent);
         EXPECT_EQ(contents(out), c.out);
         EXPECT_EQ(contents(err), c.err);
         std::fclose(out);

@@ -14,6 +14,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/FakeScheduler.h"
 #include "platform/Log.h"
+#include "support/Json.h"
 
 namespace orvane {
 namespace {
@@ -299,42 +300,65 @@ TEST_F(SettingsStoreTest, ADestroyedStoreWritesNothingLater) {
     EXPECT_FALSE(stored(SettingsStore::settingsKey));
 }
 
-// Unreadable documents are the user's only copy: the first write over one keeps it aside.
+// Damaged settings are the user's only copy: the first write over them keeps the entry, as
+// the file held it, under "settings.json.unreadable", whether the document in it or the
+// value's own type tag is at fault.
 struct UnreadableCase {
     const char* name;
-    const char* text;
-    bool asData;  // false: stored as a string value
-    Value stored() const { return asData ? Value(bytes(text)) : Value(text); }
+    const char* entry;  // the "settings.json" entry of the defaults file
+    friend void PrintTo(const UnreadableCase& c, std::ostream* out) { *out << c.entry; }
 };
 
-class UnreadableSettingsTest : public SettingsStoreTest, public ::testing::WithParamInterface<UnreadableCase> {};
+class UnreadableSettingsTest : public SettingsStoreTest, public ::testing::WithParamInterface<UnreadableCase> {
+protected:
+    Json onDisk() const { return json::parse(platform::readWholeFile(file_).value())["values"]; }
+    // Lines of the store or the defaults saying a copy was kept.
+    static long keptLines(const testing::LogCapture& logs) {
+        long n = 0;
+        for (const char* category : {"store", "defaults"})
+            for (const auto& line : logs.messages(category))
+                n += line.rfind("kept the unreadable settings.json as settings.json.unreadable", 0) == 0;
+        return n;
+    }
+};
 
 TEST_P(UnreadableSettingsTest, FirstSaveKeepsTheUnreadableValueUnderTheBackupKey) {
-    const std::string key(SettingsStore::settingsKey);
-    defaults->set(key, GetParam().stored());
-    LogCapture log;
+    const Json entry = json::parse(GetParam().entry);
+    platform::writeFileAtomically(file_, Json({{"version", 1}, {"values", {{"settings.json", entry}}}}).dump());
+    testing::LogCapture logs;
     SettingsStore store(defaults, scheduler);
     EXPECT_EQ(store.loadSettings(), Settings());
     store.saveSettings(withKelvin(3300));
-    EXPECT_FALSE(stored("settings.json.unreadable")) << "kept aside only when it is overwritten";
+    EXPECT_FALSE(onDisk().contains("settings.json.unreadable")) << "kept aside only when it is overwritten";
     scheduler->advance(0.5);
-    EXPECT_EQ(stored("settings.json.unreadable"), GetParam().stored());
+    EXPECT_EQ(onDisk()["settings.json.unreadable"], entry);
     EXPECT_EQ(storedSettings()->manualKelvin, 3300);
-    ASSERT_EQ(log.lines().size(), 2u);
-    EXPECT_EQ(log.lines()[1], "kept the unreadable settings.json as settings.json.unreadable");
+    EXPECT_EQ(keptLines(logs), 1);
 
     // Later writes leave the backup alone.
     store.saveSettings(withKelvin(3400));
     store.flush();
-    EXPECT_EQ(stored("settings.json.unreadable"), GetParam().stored());
-    EXPECT_EQ(log.lines().size(), 2u);
+    EXPECT_EQ(onDisk()["settings.json.unreadable"], entry);
+    EXPECT_EQ(storedSettings()->manualKelvin, 3400);
+    EXPECT_EQ(keptLines(logs), 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(Values, UnreadableSettingsTest,
-                         ::testing::Values(UnreadableCase{"notJson", "not json at all", true},
-                                           UnreadableCase{"wrongType", "{\"manualKelvin\": \"warm\"}", true},
-                                           UnreadableCase{"notData", "a string, not data", false}),
-                         [](const auto& param) { return std::string(param.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Values, UnreadableSettingsTest,
+    ::testing::Values(
+        // The document is at fault.
+        UnreadableCase{"notJson", R"({"data": "bm90IGpzb24gYXQgYWxs"})"},
+        UnreadableCase{"wrongFieldType", R"({"json": {"manualKelvin": "warm"}})"},
+        UnreadableCase{"wrongTagForTheKey", R"({"string": "a string, not data"})"},
+        // The value's type tag is at fault.
+        UnreadableCase{"unknownTag", R"({"jsno": {"mode": "manual", "manualKelvin": 2200}})"},
+        UnreadableCase{"extraKeyBesideTheTag",
+                       R"({"json": {"mode": "manual", "manualKelvin": 2200}, "note": "my hand edit"})"},
+        UnreadableCase{"noTag", R"({"mode": "manual", "manualKelvin": 2200})"},
+        UnreadableCase{"notAnObject", R"("mode: manual, manualKelvin: 2200")"},
+        UnreadableCase{"dataThatIsNotBase64", R"({"data": "not base64!"})"},
+        UnreadableCase{"jsonThatIsNoDocument", R"({"json": 2200})"}),
+    [](const auto& param) { return std::string(param.param.name); });
 
 TEST_F(SettingsStoreTest, UnreadableRuntimeAndStatisticsAreKeptAsideToo) {
     defaults->set(std::string(SettingsStore::runtimeKey), Value(bytes("{\"cozyActive\": 1}")));

@@ -115,9 +115,9 @@ TEST_F(ComfortProgramTest, AMalformedDitheringRecordIsLoggedAndLeftAndNothingIsS
 class HUDProgramTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!server.error().empty()) GTEST_SKIP() << server.error();
+        ORVANE_REQUIRE_TOOL(server.error());
         dpy = XOpenDisplay(server.display().c_str());
-        if (!dpy) GTEST_SKIP() << "cannot open the private X display";
+        ORVANE_REQUIRE_TOOL(dpy ? "" : "cannot open the private X display");
         if (!XKeysymToKeycode(dpy, XF86XK_MonBrightnessDown))
             GTEST_SKIP() << "the server's keymap has no brightness key";
         session.environment["ORVANE_PLATFORM"] = "linux";

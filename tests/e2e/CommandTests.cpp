@@ -2,6 +2,10 @@
 // start that forwards, the raw command signal, and a first start with a URL.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include "ProgramProcess.h"
 #include "SessionBus.h"
 #include "SimSession.h"
@@ -14,7 +18,7 @@ class CommandTest : public ::testing::Test {
 protected:
     void SetUp() override {
         bus = std::make_unique<testing::SessionBus>(session.root);
-        if (!bus->error().empty()) GTEST_SKIP() << bus->error();
+        ORVANE_REQUIRE_TOOL(bus->error());
         session.environment["DBUS_SESSION_BUS_ADDRESS"] = bus->address();
         settings.mode = Mode::manual;
         settings.manualKelvin = 3400;
@@ -90,12 +94,25 @@ TEST_F(CommandTest, WithNoInstanceTheForwarderStillSaysWhatItSentAndNothingStart
     EXPECT_EQ(forwarder.output(), "sent to Orvane: set(kelvin: 2700, dim: nil)\n");
     EXPECT_EQ(forwarder.errors(), "");
 
-    // Without a bus there is nobody to tell, and it says so.
+    // Without a bus there is nobody to tell: it says so, and a script sees a failure.
     session.environment["DBUS_SESSION_BUS_ADDRESS"] = "unix:path=" + (session.root / "no-bus").string();
     ProgramProcess alone(session, {"--toggle"});
-    EXPECT_TRUE(exitedWith(alone.waitForExit(), 0)) << alone.errors();
+    EXPECT_TRUE(exitedWith(alone.waitForExit(), 1)) << alone.errors();
     EXPECT_EQ(alone.output(), "");
     EXPECT_EQ(alone.errors(), "Orvane: no session bus; the command was not sent\n");
+}
+
+TEST_F(CommandTest, AUrlForAnInstanceThatCannotBeReachedIsAFailure) {
+    // Without a bus the lock decides: held by "someone" that does not listen.
+    session.environment["DBUS_SESSION_BUS_ADDRESS"] = "unix:path=" + (session.root / "no-bus").string();
+    const int lock = ::open((session.runtime / "orvane.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    ASSERT_GE(lock, 0);
+    ASSERT_EQ(::flock(lock, LOCK_EX), 0);
+    ProgramProcess second(session, {"orvane://toggle"});
+    EXPECT_TRUE(exitedWith(second.waitForExit(), 1)) << second.errors();
+    EXPECT_EQ(second.output(), "");
+    EXPECT_EQ(second.errors().rfind("Orvane is already running but could not be reached: ", 0), 0u) << second.errors();
+    ::close(lock);
 }
 
 TEST_F(CommandTest, AFirstStartWithAUrlLaunchesAndCarriesItOut) {

@@ -21,7 +21,7 @@ class IntentsEndToEndTest : public ::testing::Test {
 protected:
     void SetUp() override {
         bus = std::make_unique<testing::SessionBus>(session.root);
-        if (!bus->error().empty()) GTEST_SKIP() << bus->error();
+        ORVANE_REQUIRE_TOOL(bus->error());
         session.environment["DBUS_SESSION_BUS_ADDRESS"] = bus->address();
         settings.mode = Mode::manual;
         settings.manualKelvin = 3400;

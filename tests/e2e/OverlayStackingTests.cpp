@@ -77,7 +77,7 @@ Outcome stacking(Display* dpy, int patchWidth, int panelWidth) {
 
 TEST(OverlayStackingTest, ALaterLowerWindowStaysBelowTheTintPanel) {
     testing::XvfbServer server;
-    if (!server.error().empty()) GTEST_SKIP() << server.error();
+    ORVANE_REQUIRE_TOOL(server.error());
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) showPanelThenPatches(server.display());

@@ -170,7 +170,7 @@ private:
 class SelfTestX11Test : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!server.error().empty()) GTEST_SKIP() << server.error();
+        ORVANE_REQUIRE_TOOL(server.error());
         // Held for the whole test: a server whose last client leaves resets itself and
         // refuses connections for a moment, the compositor's or the tool's among them.
         const auto deadline = Steady::now() + 10s;
@@ -192,7 +192,7 @@ protected:
 };
 
 TEST_F(SelfTestX11Test, UnderACompositingManagerTheTintShowsOverThePatchesButLeaksIntoCaptures) {
-    if (!testing::findProgram("xcompmgr")) GTEST_SKIP() << "no xcompmgr on PATH";
+    ORVANE_REQUIRE_TOOL(testing::findProgram("xcompmgr") ? "" : "no xcompmgr on PATH");
     Compositor compositor(server.display());
     ASSERT_TRUE(compositor.started());
     const auto deadline = Steady::now() + 10s;

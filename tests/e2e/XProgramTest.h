@@ -13,9 +13,9 @@ namespace orvane::e2e {
 class XProgramTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!server.error().empty()) GTEST_SKIP() << server.error();
+        ORVANE_REQUIRE_TOOL(server.error());
         dpy = XOpenDisplay(server.display().c_str());
-        if (!dpy) GTEST_SKIP() << "cannot open the private X display";
+        ORVANE_REQUIRE_TOOL(dpy ? "" : "cannot open the private X display");
         session.environment["ORVANE_PLATFORM"] = "linux";
         session.environment["DISPLAY"] = server.display();
         session.environment["QT_QPA_PLATFORM"] = "xcb";

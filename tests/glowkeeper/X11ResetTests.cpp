@@ -13,6 +13,7 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/Xrandr.h>
 
+#include "RequiredTool.h"
 #include "glowkeeper/WatchdogProcess.h"
 
 namespace glowkeeper_test {
@@ -91,7 +92,7 @@ struct Ramp {
 class X11Reset : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!onPath("Xvfb")) GTEST_SKIP() << "no Xvfb on PATH to run the X11 reset against";
+        ORVANE_REQUIRE_TOOL(onPath("Xvfb") ? "" : "no Xvfb on PATH to run the X11 reset against");
         server_ = std::make_unique<Xvfb>();
         ASSERT_FALSE(server_->display().empty()) << "Xvfb did not report a display";
         x_ = XOpenDisplay(server_->display().c_str());

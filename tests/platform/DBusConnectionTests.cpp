@@ -32,7 +32,7 @@ protected:
     void SetUp() override {
         dir = testing::freshDirectory("dbus");
         bus = std::make_unique<testing::SessionBus>(dir);
-        if (!bus->error().empty()) GTEST_SKIP() << bus->error();
+        ORVANE_REQUIRE_TOOL(bus->error());
         server = connect();
         client = connect();
     }

@@ -52,7 +52,7 @@ protected:
     void SetUp() override {
         dir = testing::freshDirectory("dbus-intents");
         bus = std::make_unique<testing::SessionBus>(dir);
-        if (!bus->error().empty()) GTEST_SKIP() << bus->error();
+        ORVANE_REQUIRE_TOOL(bus->error());
         DBusError error;
         server = DBusConnection::connect(bus->address(), error);
         client = DBusConnection::connect(bus->address(), error);

@@ -25,7 +25,7 @@ class DBusNotificationsTest : public ::testing::Test {
 protected:
     void SetUp() override {
         bus = std::make_unique<testing::SessionBus>(testing::freshDirectory("notifications"));
-        if (!bus->error().empty()) GTEST_SKIP() << bus->error();
+        ORVANE_REQUIRE_TOOL(bus->error());
         scheduler = std::make_shared<platform::FakeScheduler>();
         receiver = platform::linuxsys::connectBusNotifications(bus->address(), scheduler);
         ASSERT_TRUE(receiver);

@@ -73,7 +73,7 @@ TEST_F(GeoClueLocationProviderTest, WithoutASystemBusLocationServicesAreNotAvail
 
 TEST_F(GeoClueLocationProviderTest, WithoutGeoClueOnTheBusLocationServicesAreNotAvailable) {
     testing::SessionBus bus(dir);
-    if (!bus.error().empty()) GTEST_SKIP() << bus.error();
+    ORVANE_REQUIRE_TOOL(bus.error());
     const auto answer = ask(bus.address());
     EXPECT_FALSE(answer.fix);
     EXPECT_EQ(answer.error, GeoClueLocationProvider::notAvailable);
@@ -81,7 +81,7 @@ TEST_F(GeoClueLocationProviderTest, WithoutGeoClueOnTheBusLocationServicesAreNot
 
 TEST_F(GeoClueLocationProviderTest, TheFirstLocationOfAStartedClientAnswers) {
     testing::SessionBus bus(dir);
-    if (!bus.error().empty()) GTEST_SKIP() << bus.error();
+    ORVANE_REQUIRE_TOOL(bus.error());
     FakeGeoClue geoclue(bus.address(), FakeGeoClue::Behaviour::locate);
     ASSERT_TRUE(geoclue.ready());
     const auto answer = ask(bus.address());
@@ -94,7 +94,7 @@ TEST_F(GeoClueLocationProviderTest, TheFirstLocationOfAStartedClientAnswers) {
 
 TEST_F(GeoClueLocationProviderTest, ARefusalByTheAgentIsADenial) {
     testing::SessionBus bus(dir);
-    if (!bus.error().empty()) GTEST_SKIP() << bus.error();
+    ORVANE_REQUIRE_TOOL(bus.error());
     FakeGeoClue geoclue(bus.address(), FakeGeoClue::Behaviour::refuse);
     ASSERT_TRUE(geoclue.ready());
     EXPECT_EQ(ask(bus.address()).error, GeoClueLocationProvider::denied);
@@ -102,7 +102,7 @@ TEST_F(GeoClueLocationProviderTest, ARefusalByTheAgentIsADenial) {
 
 TEST_F(GeoClueLocationProviderTest, NoLocationInTimeFails) {
     testing::SessionBus bus(dir);
-    if (!bus.error().empty()) GTEST_SKIP() << bus.error();
+    ORVANE_REQUIRE_TOOL(bus.error());
     FakeGeoClue geoclue(bus.address(), FakeGeoClue::Behaviour::stayQuiet);
     ASSERT_TRUE(geoclue.ready());
     EXPECT_EQ(ask(bus.address(), 0.5).error, GeoClueLocationProvider::timedOut);

@@ -183,7 +183,7 @@ TEST(LinuxBacklight, AFileThatCannotBeWrittenIsSetThroughTheFallback) {
 
 TEST(LinuxX11, ListsTheServersOutputAndRoundTripsAGammaRamp) {
     orvane::testing::XvfbServer server;
-    if (!server.error().empty()) GTEST_SKIP() << "no X server to test against: " << server.error();
+    ORVANE_REQUIRE_TOOL(server.error());
     auto scheduler = std::make_shared<FakeScheduler>();
     auto x11 = openX11(scheduler, server.display());
     ASSERT_TRUE(x11) << "cannot open " << server.display();
@@ -244,7 +244,7 @@ TEST(LinuxX11, ListsTheServersOutputAndRoundTripsAGammaRamp) {
 
 TEST(LinuxX11, WhatTheSessionKeepsFollowsTheServersChanges) {
     orvane::testing::XvfbServer server;
-    if (!server.error().empty()) GTEST_SKIP() << "no X server to test against: " << server.error();
+    ORVANE_REQUIRE_TOOL(server.error());
     auto scheduler = std::make_shared<FakeScheduler>();
     auto x11 = openX11(scheduler, server.display());
     ASSERT_TRUE(x11);
@@ -302,7 +302,7 @@ TEST(LinuxX11, WhatTheSessionKeepsFollowsTheServersChanges) {
 
 TEST(LinuxX11, TheDesktopIsChosenWhenItsDisplayOpens) {
     orvane::testing::XvfbServer server;
-    if (!server.error().empty()) GTEST_SKIP() << "no X server to test against: " << server.error();
+    ORVANE_REQUIRE_TOOL(server.error());
     orvane::testing::LogCapture logs;
     const auto saved = environmentValue("ORVANE_PLATFORM");
     ::unsetenv("ORVANE_PLATFORM");

@@ -113,7 +113,7 @@ class PortalAppearanceTest : public ::testing::Test {
 protected:
     void SetUp() override {
         bus = std::make_unique<testing::SessionBus>(testing::freshDirectory("portal"));
-        if (!bus->error().empty()) GTEST_SKIP() << bus->error();
+        ORVANE_REQUIRE_TOOL(bus->error());
         scheduler = std::make_shared<platform::FakeScheduler>();
     }
 

@@ -306,6 +306,21 @@ TEST_F(SimTest, ScriptedFailuresLastTheirCount) {
     EXPECT_EQ(out, GammaRamp::identity(256));
 }
 
+TEST_F(SimTest, TheJournalKeepsTheLatestCallsOnly) {
+    // A program on the simulated machine writes a matrix or a ramp for every fade frame;
+    // what it asked long ago is of no use to anyone and must not pile up.
+    auto& journal = sim->journal();
+    journal.clear();
+    const std::size_t extra = 500;
+    for (std::size_t i = 0; i < SimJournal::capacity + extra; ++i)
+        journal.add("call", Value(static_cast<std::int64_t>(i)));
+    const auto calls = journal.calls();
+    ASSERT_EQ(calls.size(), SimJournal::capacity);
+    EXPECT_EQ(calls.front().arguments, Value(static_cast<std::int64_t>(extra)));
+    EXPECT_EQ(calls.back().arguments, Value(static_cast<std::int64_t>(SimJournal::capacity + extra - 1)));
+    EXPECT_EQ(journal.calls("call").size(), SimJournal::capacity);
+}
+
 TEST_F(SimTest, GammaTablesHoldWhatWasWrittenAtTheirCapacity) {
     auto& gamma = sim->gammaTables();
     EXPECT_EQ(gamma.capacity(1), 256u);

@@ -220,14 +220,19 @@ TEST(UserDefaults, AValueItsTagCannotHoldIsUnreadableForThatKeyAlone) {
                   1)
             << key;
 
-    // Writing goes on, and the unreadable entries stay as written until their keys are set.
+    // Writing goes on, and the unreadable entries stay as written until their keys are set;
+    // then what was there is kept under "<key>.unreadable", and the log says where.
     defaults->set("added", 1);
+    EXPECT_FALSE(onDisk(file)["values"].contains("half.unreadable"));
     defaults->set("half", 2);
     Json values = onDisk(file)["values"];
     EXPECT_EQ(values["huge"], Json({{"float", 1e300}}));
     EXPECT_EQ(values["half"], Json({{"int", 2}}));
+    EXPECT_EQ(values["half.unreadable"], Json({{"int", 2.5}}));
     EXPECT_EQ(values["added"], Json({{"int", 1}}));
     EXPECT_EQ(values["kept"], Json({{"int", 3}}));
+    const auto kept = logs.messages("defaults");
+    EXPECT_EQ(std::count(kept.begin(), kept.end(), "kept the unreadable half as half.unreadable in " + file.string()), 1);
 
     // A value no file can hold is refused by name; the key keeps what it had.
     defaults->set("level", std::numeric_limits<double>::infinity());
@@ -240,7 +245,35 @@ TEST(UserDefaults, AValueItsTagCannotHoldIsUnreadableForThatKeyAlone) {
     EXPECT_TRUE(std::any_of(refusals.begin(), refusals.end(),
                             [](const std::string& l) { return l.rfind("cannot store level", 0) == 0; }));
     defaults->remove("huge");
-    EXPECT_FALSE(onDisk(file)["values"].contains("huge"));
+    values = onDisk(file)["values"];
+    EXPECT_FALSE(values.contains("huge"));
+    EXPECT_EQ(values["huge.unreadable"], Json({{"float", 1e300}}));
+
+    // A kept copy is nobody's to read: another process opening the file says nothing of it,
+    // and setting the key again replaces the copy rather than keeping a copy of the copy.
+    std::filesystem::copy_file(file, file.string() + ".copy");
+    orvane::testing::LogCapture reopened;
+    auto copy = UserDefaults::open(file.string() + ".copy");
+    EXPECT_EQ(copy->object("half"), Value(2));
+    EXPECT_TRUE(reopened.messages("defaults").empty());
+    copy->set("half.unreadable", "replaced");
+    values = onDisk(file.string() + ".copy")["values"];
+    EXPECT_EQ(values["half.unreadable"], Json({{"string", "replaced"}}));
+    EXPECT_FALSE(values.contains("half.unreadable.unreadable"));
+}
+
+TEST(UserDefaults, AnUnreadableFileIsKeptAsideOnceAndTheNextWriteKeepsTheGoodOne) {
+    const auto file = defaultsFile();
+    std::ofstream(file) << "{ not json";
+    auto defaults = UserDefaults::open(file);
+    defaults->set("first", 1);
+    defaults->set("second", 2);
+    std::vector<std::string> kept;
+    for (const auto& e : std::filesystem::directory_iterator(file.parent_path()))
+        if (e.path().filename().string().rfind("app.orvane.Orvane.json.unreadable-", 0) == 0)
+            kept.push_back(readWholeFile(e.path()).value_or(""));
+    EXPECT_EQ(kept, std::vector<std::string>{"{ not json"});
+    EXPECT_EQ(onDisk(file)["values"], Json({{"first", {{"int", 1}}}, {"second", {{"int", 2}}}}));
 }
 
 TEST(UserDefaults, TemporaryFilesOfWritersThatAreGoneAreRemovedAtOpen) {

@@ -4,6 +4,7 @@ namespace orvane::platform::sim {
 
 void SimJournal::add(std::string facility, Value arguments) {
     std::lock_guard lock(mutex_);
+    if (calls_.size() == capacity) calls_.pop_front();
     calls_.push_back({std::move(facility), std::move(arguments)});
 }
 

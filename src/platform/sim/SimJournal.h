@@ -1,6 +1,8 @@
 #pragma once
 // What this process asked of the simulated machine, in order, so tests can see the calls
-// a real system would have received.
+// a real system would have received. Only the latest calls are kept: a program running on
+// the simulated machine for days makes millions of them, and tests look at a few.
+#include <cstddef>
 #include <deque>
 #include <mutex>
 #include <string>
@@ -17,6 +19,10 @@ struct SimCall {
 
 class SimJournal {
 public:
+    // More than any test reads between two clears, few enough to stay small.
+    static constexpr std::size_t capacity = 1024;
+
+    // Drops the oldest call once `capacity` calls are held.
     void add(std::string facility, Value arguments);
     std::vector<SimCall> calls() const;
     std::vector<SimCall> calls(const std::string& facility) const;
@@ -24,7 +30,6 @@ public:
 
 private:
     mutable std::mutex mutex_;
-    // A fade adds a call per frame: growing never moves the calls already written.
     std::deque<SimCall> calls_;
 };
 
