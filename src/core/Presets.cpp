@@ -14,9 +14,10 @@ constexpr std::array<std::pair<std::uint32_t, std::string_view>, 69> keyNames{{
     {32, "U"},  {34, "I"},   {35, "P"},   {37, "L"},    {38, "J"},    {40, "K"},    {45, "N"},   {46, "M"},  {18, "1"},
     {19, "2"},  {20, "3"},   {21, "4"},   {22, "6"},    {23, "5"},    {25, "9"},    {26, "7"},   {28, "8"},  {29, "0"},
     {24, "="},  {27, "-"},   {30, "]"},   {33, "["},    {39, "'"},    {41, ";"},    {42, "\\"},  {43, ","},  {44, "/"},
-    {47, "."},  {50, "`"},   {36, "↩"},   {48, "⇥"},    {49, "␣"},    {51, "⌫"},    {53, "⎋"},   {117, "⌦"}, {123, "←"},
-    {124, "→"}, {125, "↓"},  {126, "↑"},  {122, "F1"},  {120, "F2"},  {99, "F3"},   {118, "F4"}, {96, "F5"}, {97, "F6"},
-    {98, "F7"}, {100, "F8"}, {101, "F9"}, {109, "F10"}, {103, "F11"}, {111, "F12"},
+    {47, "."},  {50, "`"},   {36, "Return"},   {48, "Tab"},  {49, "Space"},  {51, "Backspace"},  {53, "Esc"},
+    {117, "Delete"},  {123, "Left"},  {124, "Right"},  {125, "Down"},  {126, "Up"},  {122, "F1"},  {120, "F2"},
+    {99, "F3"},   {118, "F4"}, {96, "F5"}, {97, "F6"}, {98, "F7"}, {100, "F8"}, {101, "F9"}, {109, "F10"}, {103, "F11"},
+    {111, "F12"},
 }};
 
 Preset builtInPreset(const char* id, const char* name, std::int64_t kelvin, double dim,
@@ -34,11 +35,12 @@ std::string Hotkey::keyName(std::uint32_t keyCode) {
 }
 
 std::string Hotkey::display() const {
+    // As Linux desktops write a combination; command is the Super key there, option Alt.
     std::string text;
-    if (modifiers.contains(Modifiers::control)) text += "⌃";
-    if (modifiers.contains(Modifiers::option)) text += "⌥";
-    if (modifiers.contains(Modifiers::shift)) text += "⇧";
-    if (modifiers.contains(Modifiers::command)) text += "⌘";
+    if (modifiers.contains(Modifiers::control)) text += "Ctrl+";
+    if (modifiers.contains(Modifiers::option)) text += "Alt+";
+    if (modifiers.contains(Modifiers::shift)) text += "Shift+";
+    if (modifiers.contains(Modifiers::command)) text += "Super+";
     return text + keyName(keyCode);
 }
 

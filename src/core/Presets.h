@@ -39,9 +39,10 @@ struct Hotkey {
     static constexpr std::uint32_t keyUp = 126;
     static constexpr std::uint32_t keyDelete = 51;
 
-    // Modifier symbols in the fixed order control, option, shift, command, then the key's name.
+    // "Ctrl+Alt+Shift+Super+" (those held, in that order), then the key's name.
     std::string display() const;
-    // The key's label on a US keyboard, or "key" and the code for keys without one.
+    // The key's label on a US keyboard or its name ("Return", "Esc", "Left"), or "key" and
+    // the code for keys without one.
     static std::string keyName(std::uint32_t keyCode);
 
     constexpr bool operator==(const Hotkey&) const = default;

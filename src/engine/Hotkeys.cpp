@@ -2,7 +2,21 @@
 
 #include <vector>
 
+#include "platform/KeyTable.h"
+
 namespace orvane {
+
+std::uint64_t eventFlag::ofKey(std::uint32_t keyCode) {
+    constexpr std::uint32_t clear = 0xff0b, home = 0xff50, end = 0xff57, insert = 0xff63, forwardDelete = 0xffff;
+    const auto keysym = platform::keysymForKeyCode(keyCode);
+    if (!keysym) return 0;
+    if (platform::isKeypadKeysym(*keysym) || *keysym == clear) return keypad;
+    // Home to End holds the arrows and the page keys; Insert stands where Help was.
+    if (platform::isFunctionKeysym(*keysym) || (*keysym >= home && *keysym <= end) || *keysym == insert ||
+        *keysym == forwardDelete)
+        return function;
+    return 0;
+}
 
 HotkeyManager::HotkeyManager(platform::Keyboard& keyboard) : keyboard_(keyboard) {
     const auto status = keyboard_.installHotKeyHandler(

@@ -21,6 +21,11 @@ inline constexpr std::uint64_t shift = 0x20000;
 inline constexpr std::uint64_t control = 0x40000;
 inline constexpr std::uint64_t option = 0x80000;
 inline constexpr std::uint64_t command = 0x100000;
+inline constexpr std::uint64_t keypad = 0x200000;
+inline constexpr std::uint64_t function = 0x800000;
+// The flags a key brings by itself: keypad for the keypad's keys (Clear and Enter too),
+// function for the F-keys, the arrows, Home, End, Page Up, Page Down, Help and Delete.
+std::uint64_t ofKey(std::uint32_t keyCode);
 }  // namespace eventFlag
 
 class HotkeyManager {

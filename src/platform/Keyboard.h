@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace orvane::platform {
 
@@ -70,6 +71,11 @@ public:
     virtual std::int32_t registerHotKey(const KeyChord& chord, std::uint32_t signature, std::uint32_t id,
                                         std::uint64_t& ref) = 0;
     virtual std::int32_t unregisterHotKey(std::uint64_t ref) = 0;
+
+    // The keysym a hardware key (an X keycode) bears without Shift, on the keypad its digit
+    // or operator: what a recorded press is stored as. Absent for an unknown key and where
+    // keys have no hardware codes.
+    virtual std::optional<std::uint32_t> unshiftedKeysym(std::uint32_t hardwareKeycode) = 0;
 };
 
 }  // namespace orvane::platform

@@ -86,6 +86,7 @@ public:
     std::int32_t installHotKeyHandler(HotKeyHandler) override;
     std::int32_t registerHotKey(const KeyChord&, std::uint32_t, std::uint32_t, std::uint64_t& ref) override;
     std::int32_t unregisterHotKey(std::uint64_t) override;
+    std::optional<std::uint32_t> unshiftedKeysym(std::uint32_t) override { return std::nullopt; }
 };
 
 class MissingWorkspace final : public Workspace {

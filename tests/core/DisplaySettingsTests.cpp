@@ -111,7 +111,7 @@ TEST(Shortcuts, DefaultsAndEncoding) {
     EXPECT_EQ(Shortcuts::fromJson(Json::object()),
               (Shortcuts{std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt,
                          std::nullopt, std::nullopt, std::nullopt, std::nullopt}));
-    EXPECT_EQ(Shortcuts::emergencyReset.display(), "⌃⌥⌘⌫");
+    EXPECT_EQ(Shortcuts::emergencyReset.display(), "Ctrl+Alt+Super+Backspace");
 }
 
 TEST(Shortcuts, ClearedDefaultIsWrittenAsNull) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "core/DisplaySettings.h"
 #include "core/Presets.h"
 
 namespace orvane {
@@ -69,29 +70,57 @@ TEST(Preset, JsonLeavesAbsentOptionalsOut) {
     EXPECT_THROW(Preset::fromJson(badStyle), JsonError);
 }
 
-TEST(Hotkey, DisplayOrderAndKeyNames) {
-    EXPECT_EQ((Hotkey{122, {}}).display(), "F1");
-    EXPECT_EQ((Hotkey{0, Hotkey::Modifiers{15}}).display(), "⌃⌥⇧⌘A");
-    EXPECT_EQ((Hotkey{17, Hotkey::Modifiers{3}}).display(), "⌥⌘T");
-    EXPECT_EQ((Hotkey{51, Hotkey::Modifiers{7}}).display(), "⌃⌥⌘⌫");
-    EXPECT_EQ((Hotkey{35, Hotkey::Modifiers{16}}).display(), "P");
+TEST(Hotkey, DisplayIsWrittenTheLinuxWay) {
+    const struct {
+        Hotkey hotkey;
+        const char* text;
+    } examples[] = {
+        {{0, Hotkey::Modifiers{15}}, "Ctrl+Alt+Shift+Super+A"},
+        {{17, Hotkey::Modifiers{3}}, "Alt+Super+T"},
+        {Shortcuts::emergencyReset, "Ctrl+Alt+Super+Backspace"},
+        {{122, {}}, "F1"},
+        {{117, {}}, "Delete"},
+        {{51, Hotkey::Modifiers::command}, "Super+Backspace"},
+        {{35, Hotkey::Modifiers{16}}, "P"},  // a bit without a key shows nothing
+        {{65, Hotkey::Modifiers::control}, "Ctrl+key65"},
+    };
+    for (const auto& e : examples) EXPECT_EQ(e.hotkey.display(), e.text) << e.text;
 
+    // Every modifier set on one key: the held ones in the order Ctrl, Alt, Shift, Super.
+    const char* sets[16] = {"F5",
+                            "Super+F5",
+                            "Alt+F5",
+                            "Alt+Super+F5",
+                            "Ctrl+F5",
+                            "Ctrl+Super+F5",
+                            "Ctrl+Alt+F5",
+                            "Ctrl+Alt+Super+F5",
+                            "Shift+F5",
+                            "Shift+Super+F5",
+                            "Alt+Shift+F5",
+                            "Alt+Shift+Super+F5",
+                            "Ctrl+Shift+F5",
+                            "Ctrl+Shift+Super+F5",
+                            "Ctrl+Alt+Shift+F5",
+                            "Ctrl+Alt+Shift+Super+F5"};
+    for (std::uint32_t raw = 0; raw < 16; ++raw) EXPECT_EQ((Hotkey{96, Hotkey::Modifiers{raw}}).display(), sets[raw]);
+}
+
+TEST(Hotkey, KeyNames) {
     const struct {
         std::uint32_t code;
         const char* name;
-    } names[] = {{0, "A"},
-                 {51, "⌫"},
-                 {127, "key127"},
-                 {10, "key10"},
-                 {65, "key65"},
-                 {22, "6"},
-                 {23, "5"},
-                 {42, "\\"},
-                 {49, "␣"},
-                 {117, "⌦"},
-                 {99, "F3"},
-                 {111, "F12"},
-                 {4000000000u, "key4000000000"}};
+    } names[] = {{0, "A"},          {46, "M"},         {29, "0"},      {22, "6"},
+                 {23, "5"},         {24, "="},         {27, "-"},      {30, "]"},
+                 {33, "["},         {39, "'"},         {41, ";"},      {42, "\\"},
+                 {43, ","},         {44, "/"},         {47, "."},      {50, "`"},
+                 {36, "Return"},    {48, "Tab"},       {49, "Space"},  {51, "Backspace"},
+                 {53, "Esc"},       {117, "Delete"},   {123, "Left"},  {124, "Right"},
+                 {125, "Down"},     {126, "Up"},       {122, "F1"},    {120, "F2"},
+                 {99, "F3"},        {118, "F4"},       {96, "F5"},     {97, "F6"},
+                 {98, "F7"},        {100, "F8"},       {101, "F9"},    {109, "F10"},
+                 {103, "F11"},      {111, "F12"},      {127, "key127"}, {10, "key10"},
+                 {65, "key65"},     {4000000000u, "key4000000000"}};
     for (const auto& n : names) EXPECT_EQ(Hotkey::keyName(n.code), n.name) << n.code;
 }
 

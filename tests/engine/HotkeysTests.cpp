@@ -40,7 +40,7 @@ TEST_F(HotkeysTest, IdsCountUpAcrossUnregisterAllAndRefusals) {
         LogCapture logs;
         // The same chord twice: the system refuses the second.
         EXPECT_EQ(manager->registerHotkey({17, Mods::command}, note("again")), std::nullopt);
-        EXPECT_EQ(logs.messages("hotkeys"), std::vector<std::string>{"RegisterEventHotKey failed for ⌘T: -9878"});
+        EXPECT_EQ(logs.messages("hotkeys"), std::vector<std::string>{"RegisterEventHotKey failed for Super+T: -9878"});
     }
     EXPECT_EQ(manager->registerHotkey({11, Mods::command}, note("b")), 6u);
 }
@@ -119,6 +119,37 @@ TEST_F(HotkeysTest, KeyPressesBecomeHotkeysOnlyWithAChordModifierOrInTheFunction
         SCOPED_TRACE(::testing::Message() << c.keyCode << " " << c.flags);
         EXPECT_EQ(HotkeyManager::hotkey(c.keyCode, c.flags), c.expected);
     }
+}
+
+TEST_F(HotkeysTest, KeysBringTheirOwnKeypadOrFunctionFlag) {
+    const struct {
+        std::uint32_t keyCode;
+        std::uint64_t flags;
+    } cases[] = {
+        {0, 0},                      // A
+        {51, 0},                     // Backspace
+        {53, 0},                     // Esc
+        {36, 0},                     // Return
+        {82, eventFlag::keypad},     // keypad 0
+        {76, eventFlag::keypad},     // keypad Enter
+        {71, eventFlag::keypad},     // Clear
+        {65, eventFlag::keypad},     // keypad point
+        {122, eventFlag::function},  // F1
+        {64, eventFlag::function},   // F17
+        {123, eventFlag::function},  // Left
+        {126, eventFlag::function},  // Up
+        {115, eventFlag::function},  // Home
+        {119, eventFlag::function},  // End
+        {116, eventFlag::function},  // Page Up
+        {121, eventFlag::function},  // Page Down
+        {114, eventFlag::function},  // Help, the Insert key
+        {117, eventFlag::function},  // Delete
+        {10, 0},                     // not in the table
+    };
+    for (const auto& c : cases) EXPECT_EQ(eventFlag::ofKey(c.keyCode), c.flags) << c.keyCode;
+    // Flags above the modifiers never make a hotkey's modifier.
+    EXPECT_EQ(HotkeyManager::hotkey(117, eventFlag::function), (Hotkey{117, {}}));
+    EXPECT_EQ(HotkeyManager::hotkey(82, eventFlag::keypad), std::nullopt);
 }
 
 TEST_F(HotkeysTest, ModifiersTranslateToTheClassicMasks) {

@@ -74,7 +74,7 @@ protected:
     void pump(double seconds) {
         pumpUntil([] { return false; }, seconds);
     }
-    // Registers a marker chord (⌘P) whose press, once seen, shows that every key sent before
+    // Registers a marker chord (Super+P) whose press, once seen, shows that every key sent before
     // it was handled: the server delivers one client's events in order.
     std::optional<std::uint32_t> registerMarker(HotkeyManager& hotkeys) {
         return hotkeys.registerHotkey({35, Mods::command}, [&] { ++markers; });
@@ -163,7 +163,7 @@ TEST_F(X11ServicesTest, AKeyHeldElsewhereOrWithoutAKeysymIsRefusedAndTheOthersSt
     EXPECT_EQ(hotkeys.registerHotkey(unknown, [&] { events.push_back("?"); }), std::nullopt);
     EXPECT_TRUE(hotkeys.registerHotkey({35, Mods::command}, [&] { events.push_back("p"); }));
     EXPECT_EQ(logs.messages("hotkeys"),
-              (std::vector<std::string>{"RegisterEventHotKey failed for ⌘B: -9878",
+              (std::vector<std::string>{"RegisterEventHotKey failed for Super+B: -9878",
                                         "RegisterEventHotKey failed for " + unknown.display() + ": -50"}));
     // The refused registration released the variants it had taken.
     EXPECT_EQ(grabByOtherClient(XK_b, Mod4Mask), 0);

@@ -412,7 +412,7 @@ TEST_F(PopoverTest, AntiDitheringOffAndOnGivesExternalOnly) {
     extras.antiDithering().click();
     settle();
     EXPECT_EQ(model->settings().antiDithering, AntiDitheringScope::externalOnly);
-    EXPECT_TRUE(extras.revealText().endsWith(" \u00B7 hold"));
+    EXPECT_EQ(extras.revealText(), "Alt+Super+T \u00B7 hold");
     model->change([](Settings& x, RuntimeState&) {
         x.shortcuts.reveal.reset();
         x.revealTapToggles = true;

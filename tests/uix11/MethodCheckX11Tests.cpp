@@ -9,6 +9,7 @@
 #include <QGuiApplication>
 #include <QWindow>
 
+#include "RequiredTool.h"
 #include "XcbSession.h"
 #include "ui/onboarding/QtMethodCheckAsker.h"
 
@@ -18,7 +19,7 @@ namespace {
 class MethodCheckX11Test : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!testing::xcbServer) GTEST_SKIP() << "no Xvfb";
+        ORVANE_REQUIRE_TOOL(testing::xcbServer ? "" : "no Xvfb");
     }
     // The card on the only screen, waited for until it holds the focus.
     bool ask(TintMethod method) {

@@ -13,11 +13,6 @@
 
 namespace orvane::platform::linuxsys {
 
-// The stored key codes name keys by their place on a US keyboard; these give the X keysym
-// at that place and back.
-std::optional<std::uint32_t> keysymForKeyCode(std::uint32_t keyCode);
-std::optional<std::uint32_t> keyCodeForKeysym(std::uint32_t keysym);
-
 // Null when no X display opens. Events are read through `scheduler`'s descriptor watch.
 std::shared_ptr<Keyboard> openX11Keyboard(std::shared_ptr<Scheduler> scheduler,
                                           const std::optional<std::string>& displayName = std::nullopt);

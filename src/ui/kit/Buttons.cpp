@@ -178,10 +178,24 @@ void SystemButton::setProminent(bool prominent) {
     update();
 }
 
+void SystemButton::setSymbol(std::string symbol) {
+    symbol_ = std::move(symbol);
+    updateGeometry();
+    update();
+}
+
+double SystemButton::symbolSize() const { return QFontMetricsF(font()).ascent() * 0.85; }
+
+double SystemButton::contentWidth() const {
+    const double title = QFontMetricsF(font()).horizontalAdvance(text());
+    if (symbol_.empty()) return title;
+    return symbolSize() + (text().isEmpty() ? 0 : 5 + title);
+}
+
 QSize SystemButton::sizeHint() const {
     const QFontMetricsF metrics(font());
     const double height = std::max(18.0, metrics.height() + 6);
-    return QSizeF(metrics.horizontalAdvance(text()) + height * 0.9, height).toSize();
+    return QSizeF(contentWidth() + height * 0.9, height).toSize();
 }
 
 void SystemButton::setDestructive(bool destructive) {
@@ -211,7 +225,15 @@ void SystemButton::paintEvent(QPaintEvent*) {
     if (!isEnabled()) painter.setOpacity(0.45);
     painter.setPen(text);
     painter.setFont(font());
-    painter.drawText(box, Qt::AlignCenter, this->text());
+    if (symbol_.empty()) {
+        painter.drawText(box, Qt::AlignCenter, this->text());
+        return;
+    }
+    const double left = box.center().x() - contentWidth() / 2;
+    Symbols::drawCentred(painter, symbol_, QPointF(left + symbolSize() / 2, box.center().y()), symbolSize(), text,
+                         QFont::DemiBold);
+    painter.drawText(QRectF(left + symbolSize() + 5, box.top(), box.width(), box.height()),
+                     Qt::AlignLeft | Qt::AlignVCenter, this->text());
 }
 
 GlassIconButton::GlassIconButton(std::string symbol, const QString& help, double size, std::optional<DynamicColor> tint,

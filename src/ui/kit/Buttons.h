@@ -102,14 +102,21 @@ public:
     // A button that destroys something: its title in the warm red.
     void setDestructive(bool destructive);
     bool destructive() const { return destructive_; }
+    // A symbol before the title (or alone, without one), in the title's colour.
+    void setSymbol(std::string symbol);
+    const std::string& symbol() const { return symbol_; }
     QSize sizeHint() const override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    double symbolSize() const;
+    double contentWidth() const;
+
     bool prominent_;
     bool destructive_ = false;
+    std::string symbol_;
 };
 
 // The bordered or the prominent look on a text button.

@@ -33,6 +33,12 @@ QFont system(double points, QFont::Weight weight) {
 }
 
 QFont font(TextStyle style, QFont::Weight weight) { return system(pointSize(style), weight); }
+QFont monospaced(TextStyle style) {
+    QFont font = FontBook::font(style);
+    font.setFamily(QStringLiteral("DejaVu Sans Mono"));
+    font.setStyleHint(QFont::Monospace);
+    return font;
+}
 QFont numeral() { return system(44, QFont::DemiBold); }
 QFont unit() { return system(20, QFont::Medium); }
 

@@ -17,6 +17,8 @@ double pointSize(TextStyle style);
 QFont font(TextStyle style, QFont::Weight weight = QFont::Normal);
 // Any size, as the system font at a size does.
 QFont system(double points, QFont::Weight weight = QFont::Normal);
+// DejaVu Sans Mono at a text style's size: key combinations.
+QFont monospaced(TextStyle style);
 QFont numeral();  // 44 semibold
 QFont unit();     // 20 medium
 

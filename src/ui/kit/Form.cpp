@@ -61,6 +61,10 @@ FormSection::FormSection(const QString& title, QWidget* parent) : QWidget(parent
     column->addWidget(footnote_);
 }
 
+void FormSection::setTitle(const QString& title) {
+    if (title_) title_->setText(title);
+}
+
 Text* FormSection::addCaption(const QString& text) {
     auto* caption = new Text(text, FontBook::font(TextStyle::caption));
     caption->setLevel(TextLevel::secondary);

@@ -58,6 +58,8 @@ public:
     // The text under the card; empty hides it.
     void setFootnote(const QString& text);
 
+    // A section made with a title may change it (an editor's header follows what it edits).
+    void setTitle(const QString& title);
     const Text* titleText() const { return title_; }
     const Text& footnoteText() const { return *footnote_; }
     FormCard& card() const { return *card_; }

@@ -214,9 +214,8 @@ QWidget* shortcutRow(const QString& text, const QString& keys, QWidget* parent) 
     auto* c = new QHBoxLayout(caps);
     c->setContentsMargins(0, 0, 0, 0);
     c->setSpacing(4);
-    // One cap per character, as the keys read.
-    for (const QString& character : HiddenIconNotice::keyCaps(keys)) {
-        auto* cap = new QLabel(character, caps);
+    for (const QString& part : HiddenIconNotice::keyCaps(keys)) {
+        auto* cap = new QLabel(part, caps);
         cap->setMinimumSize(24, 24);
         cap->setAlignment(Qt::AlignCenter);
         cap->setFont(kit::FontBook::system(13, QFont::Medium));
@@ -291,8 +290,8 @@ HiddenIconNotice::HiddenIconNotice(StatusItemController::NoticeActions actions, 
     boxColumn->setContentsMargins(14, 14, 14, 14);
     boxColumn->setSpacing(10);
     // The factory toggle's keys, not the user's: the row is fixed.
-    boxColumn->addWidget(
-        shortcutRow(QStringLiteral("Turn the tint on or off"), QStringLiteral("\u2303\u2325\u2318B"), box));
+    boxColumn->addWidget(shortcutRow(QStringLiteral("Turn the tint on or off"),
+                                     QString::fromStdString(Shortcuts().toggle->display()), box));
     auto* divider = new QFrame(box);
     divider->setFrameShape(QFrame::HLine);
     divider->setStyleSheet(QStringLiteral("color:%1;").arg(primaryAt(0.12)));
@@ -333,8 +332,14 @@ HiddenIconNotice::HiddenIconNotice(StatusItemController::NoticeActions actions, 
 
 std::vector<QString> HiddenIconNotice::keyCaps(const QString& keys) {
     std::vector<QString> caps;
-    // By code point, so a character outside the basic plane stays one cap.
-    for (const char32_t c : keys.toUcs4()) caps.push_back(QString::fromUcs4(&c, 1));
+    // A "+" that ends the text or follows another is the key itself, not a joint.
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < keys.size(); ++i)
+        if (keys[i] == u'+' && i > start && i + 1 < keys.size()) {
+            caps.push_back(keys.mid(start, i - start));
+            start = i + 1;
+        }
+    if (start < keys.size()) caps.push_back(keys.mid(start));
     return caps;
 }
 

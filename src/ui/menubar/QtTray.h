@@ -95,7 +95,7 @@ public:
                      QWidget* parent = nullptr);
     bool dontRemind() const;
     QWidget* settingsButton() const { return settings_; }
-    // The caps a row of keys is drawn as: one per character.
+    // The caps a combination is drawn as: one per part ("Ctrl", "Alt", "Super", "B").
     static std::vector<QString> keyCaps(const QString& keys);
 
 private:

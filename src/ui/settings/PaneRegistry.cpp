@@ -10,7 +10,7 @@ PaneMaker paneMaker(Pane pane) {
             return makeGeneralPane;
 
         case Pane::presets:
-            return nullptr;
+            return makePresetsPane;
 
         case Pane::schedule:
             return nullptr;
@@ -25,7 +25,7 @@ PaneMaker paneMaker(Pane pane) {
             return nullptr;
 
         case Pane::shortcuts:
-            return nullptr;
+            return makeShortcutsPane;
 
         case Pane::advanced:
             return makeAdvancedPane;

@@ -1,0 +1,183 @@
+#include "ui/settings/PresetEditor.h"
+
+#include <QHBoxLayout>
+#include <QPainter>
+
+#include "core/Kelvin.h"
+#include "ui/kit/Appearance.h"
+#include "ui/kit/Buttons.h"
+#include "ui/kit/LevelSlider.h"
+#include "ui/kit/PaintKit.h"
+#include "ui/kit/PaneChrome.h"
+#include "ui/kit/Picker.h"
+#include "ui/kit/Stepper.h"
+#include "ui/kit/Symbols.h"
+#include "ui/kit/TextField.h"
+#include "ui/kit/Tokens.h"
+#include "ui/settings/HotkeyRecorder.h"
+#include "ui/settings/PresetEditorRules.h"
+#include "ui/settings/PresetsPaneRules.h"
+
+namespace orvane {
+
+namespace {
+
+QString q(const std::string& s) { return QString::fromStdString(s); }
+
+// A slider and its stepper side by side, as the warmth and dim rows hold them.
+QWidget* sliderAndStepper(kit::LevelSlider* slider, kit::Stepper* stepper) {
+    auto* content = new QWidget;
+    auto* row = new QHBoxLayout(content);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(12);
+    slider->setFixedWidth(200);
+    row->addWidget(slider);
+    stepper->setMinimumWidth(48 + 40);
+    row->addWidget(stepper);
+    return content;
+}
+
+}  // namespace
+
+PresetEditor::PresetEditor(std::shared_ptr<AppModel> model, std::string presetId, QWidget* parent)
+    : kit::FormSection(QStringLiteral("Edit"), parent), model_(std::move(model)), id_(std::move(presetId)) {
+    using namespace PresetEditorRules;
+    const auto field = [this]<class T>(std::function<T(const Preset&)> read,
+                                       std::function<void(Preset&, const T&)> assign, T absent) {
+        return kit::settingField<T>(
+            model_,
+            std::function<T(const Settings&)>([this, read, absent](const Settings& s) {
+                const auto p = PresetsPaneRules::selectedPreset(s.presets, id_);
+                return p ? read(*p) : absent;
+            }),
+            std::function<void(Settings&, const T&)>([this, assign](Settings& s, const T& v) {
+                auto p = PresetsPaneRules::selectedPreset(s.presets, id_);
+                if (!p) return;
+                assign(*p, v);
+                PresetsPaneRules::writeSelected(s.presets, id_, *p);
+            }));
+    };
+
+    name_ = new kit::TextField(QStringLiteral("Name"));
+    name_->setAccessibleName(QStringLiteral("Name"));
+    // Every keystroke is written at once; nothing is checked.
+    connect(name_, &QLineEdit::textEdited, this,
+            [this](const QString& text) { write([&](Preset& p) { p.name = text.toStdString(); }); });
+    addRow(new kit::SettingRow(QStringLiteral("Name"), std::nullopt, name_));
+
+    warmth_ = new kit::LevelSlider(
+        {[this] { return warmthPosition(preset() ? preset()->kelvin : 6500); },
+         [this](double v) { write([&](Preset& p) { p.kelvin = kelvinAt(v); }); }},
+        "flame.fill", {}, false, 28, std::nullopt);
+    kelvin_ = new kit::Stepper(
+        field(std::function<std::int64_t(const Preset&)>([](const Preset& p) { return p.kelvin; }),
+              std::function<void(Preset&, const std::int64_t&)>(
+                  [](Preset& p, const std::int64_t& k) { p.kelvin = Kelvin::snap(k); }),
+              std::int64_t{6500}),
+        {kelvinMin, kelvinMax, kelvinStep}, [](std::int64_t k) { return q(kelvinText(k)); });
+    addRow(new kit::SettingRow(QStringLiteral("Warmth"), std::nullopt, sliderAndStepper(warmth_, kelvin_)));
+
+    dimSlider_ = new kit::LevelSlider({[this] { return dimPosition(preset() ? preset()->dim : 1.0); },
+                                       [this](double v) { write([&](Preset& p) { p.dim = dimAt(v); }); }},
+                                      "sun.max.fill", {}, false, 28, std::nullopt);
+    dim_ = kit::Stepper::percent(
+        field(std::function<double(const Preset&)>([](const Preset& p) { return p.dim; }),
+              std::function<void(Preset&, const double&)>([](Preset& p, const double& d) { p.dim = d; }), 1.0),
+        {dimPercentMin, dimPercentMax, dimPercentStep});
+    addRow(new kit::SettingRow(QStringLiteral("Dim"), std::nullopt, sliderAndStepper(dimSlider_, dim_)));
+
+    std::vector<kit::Picker<std::optional<RedStyle>>::Item> styles;
+    for (const auto& choice : redStyleChoices) styles.push_back({choice.value, QString::fromUtf8(choice.title)});
+    redStyle_ = addRow(new kit::PickerRow<std::optional<RedStyle>>(
+        QString::fromUtf8(redStyleTitle), std::nullopt, std::move(styles),
+        field(std::function<std::optional<RedStyle>(const Preset&)>([](const Preset& p) { return p.redStyle; }),
+              std::function<void(Preset&, const std::optional<RedStyle>&)>(
+                  [](Preset& p, const std::optional<RedStyle>& s) { p.redStyle = s; }),
+              std::optional<RedStyle>{})));
+
+    auto* iconRow = new QWidget;
+    auto* iconLayout = new QHBoxLayout(iconRow);
+    iconLayout->setContentsMargins(0, 0, 0, 0);
+    iconLayout->setSpacing(4);
+    for (const char* icon : icons) {
+        auto* button = new kit::PressableButton(iconRow);
+        button->setContentSize(QSizeF(26, 26));
+        button->setToolTip(QString::fromUtf8(icon));
+        button->setAccessibleName(QString::fromUtf8(icon));
+        button->setLabelPainter([this, name = std::string(icon)](QPainter& painter, const QRectF& box,
+                                                                  kit::Appearance appearance) {
+            const auto p = preset();
+            const bool chosen = p && p->icon == name;
+            const QPainterPath shape = kit::PaintKit::roundedRect(box, 7);
+            QColor fill = chosen ? kit::Tokens::ember().resolve(appearance) : kit::primaryText(appearance);
+            if (!chosen) fill.setAlphaF(0.06f);
+            painter.fillPath(shape, fill);
+            kit::Symbols::drawCentred(painter, name, box.center(), 12,
+                                      chosen ? QColor(Qt::white) : kit::primaryText(appearance), QFont::DemiBold);
+        });
+        connect(button, &QAbstractButton::clicked, this, [this, name = std::string(icon)] {
+            write([&](Preset& p) { p.icon = name; });
+        });
+        iconLayout->addWidget(button);
+        icons_.push_back(button);
+    }
+    addRow(new kit::SettingRow(QStringLiteral("Icon"), std::nullopt, iconRow));
+
+    recorder_ = new HotkeyRecorder({[this] { return preset() ? preset()->hotkey : std::nullopt; },
+                                    [this](std::optional<Hotkey> h) { write([&](Preset& p) { p.hotkey = h; }); }},
+                                   model_);
+    addRow(new kit::SettingRow(QStringLiteral("Hotkey"), std::nullopt, recorder_));
+
+    auto* applyRow = new QWidget;
+    auto* applyLayout = new QHBoxLayout(applyRow);
+    applyLayout->setContentsMargins(0, 0, 0, 0);
+    applyLayout->addStretch(1);
+    apply_ = new kit::SystemButton(QStringLiteral("Apply now"), true, applyRow);
+    applyLayout->addWidget(apply_);
+    connect(apply_, &QAbstractButton::clicked, this, [this] {
+        const auto p = preset();
+        if (!p) return;
+        // The preset's warmth as a manual one, with the global red style.
+        model_->setWarmth(p->kelvin, p->dim);
+        model_->playPop();
+    });
+    addRow(applyRow);
+
+    settings_ = model_->observeSettings([this](const Settings& old, const Settings& now) {
+        if (PresetsPaneRules::selectedPreset(old.presets, id_) != PresetsPaneRules::selectedPreset(now.presets, id_))
+            follow();
+    });
+    follow();
+}
+
+QLineEdit& PresetEditor::nameField() const { return *name_; }
+QAbstractButton& PresetEditor::iconButton(std::size_t index) const { return *icons_.at(index); }
+QAbstractButton& PresetEditor::applyButton() const { return *apply_; }
+
+std::optional<Preset> PresetEditor::preset() const {
+    return PresetsPaneRules::selectedPreset(model_->settings().presets, id_);
+}
+
+void PresetEditor::write(const std::function<void(Preset&)>& edit) {
+    model_->change([&](Settings& settings, RuntimeState&) {
+        auto p = PresetsPaneRules::selectedPreset(settings.presets, id_);
+        if (!p) return;
+        edit(*p);
+        PresetsPaneRules::writeSelected(settings.presets, id_, *p);
+    });
+}
+
+void PresetEditor::follow() {
+    const auto p = preset();
+    const std::string name = p ? p->name : std::string();
+    setTitle(q(PresetEditorRules::header(name)));
+    // Only a change from elsewhere replaces the text, so typing keeps its cursor.
+    if (name_->text() != q(name)) name_->setText(q(name));
+    warmth_->setFillTint(kit::Tokens::curveColor(p ? p->kelvin : 6500));
+    warmth_->update();
+    dimSlider_->update();
+    for (auto* button : icons_) button->update();
+    recorder_->refresh();
+}
+
+}  // namespace orvane

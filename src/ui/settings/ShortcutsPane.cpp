@@ -1,0 +1,87 @@
+#include "ui/settings/ShortcutsPane.h"
+
+#include "app/AppModel.h"
+#include "ui/kit/FontBook.h"
+#include "ui/kit/PaneChrome.h"
+#include "ui/kit/Picker.h"
+#include "ui/kit/Stepper.h"
+#include "ui/kit/Text.h"
+#include "ui/settings/HotkeyRecorder.h"
+#include "ui/settings/PaneRegistry.h"
+#include "ui/settings/ShortcutsPaneRules.h"
+
+namespace orvane {
+
+namespace {
+QString q(const std::string& s) { return QString::fromStdString(s); }
+QString q(const char* s) { return QString::fromUtf8(s); }
+
+// A line may not break inside an option ("or --" above "toggle"): its hyphens are drawn as
+// non-breaking ones, which look the same (the painted text cannot be copied).
+QString unbrokenOptions(QString text) { return text.replace(QStringLiteral("--"), QStringLiteral("\u2011\u2011")); }
+}  // namespace
+
+ShortcutsPane::ShortcutsPane(const PaneEnvironment& environment, QWidget* parent)
+    : kit::Form(parent), model_(environment.model) {
+    using namespace ShortcutsPaneRules;
+
+    auto* global = addSection(q(globalTitle));
+    addShortcut(*global, globalRows[0].label, globalRows[0].field);
+    reveal_ = global->addRow(new kit::PickerRow<bool>(
+        q(revealBehaviorTitle), std::nullopt,
+        {{revealChoices[0].tapToggles, q(revealChoices[0].title)},
+         {revealChoices[1].tapToggles, q(revealChoices[1].title)}},
+        kit::settingField(model_, &Settings::revealTapToggles)));
+    addShortcut(*global, globalRows[1].label, globalRows[1].field);
+    addShortcut(*global, globalRows[2].label, globalRows[2].field);
+    global->addCaption(q(globalCaption));
+
+    auto* warmthAndDim = addSection(q(warmthAndDimTitle));
+    for (const auto& row : warmthRows) addShortcut(*warmthAndDim, row.label, row.field);
+    warmthStep_ = new kit::Stepper(kit::settingField(model_, &Settings::warmthStepKelvin),
+                                   {warmthStepMin, warmthStepMax, warmthStepStep},
+                                   [](std::int64_t k) { return q(warmthStepText(k)); });
+    warmthAndDim->addRow(new kit::SettingRow(q(warmthStepTitle), std::nullopt, warmthStep_));
+    for (const auto& row : dimRows) addShortcut(*warmthAndDim, row.label, row.field);
+    dimStep_ = kit::Stepper::percent(kit::settingField(model_, &Settings::dimStep), {dimStepMin, dimStepMax, 1});
+    warmthAndDim->addRow(new kit::SettingRow(q(dimStepTitle), std::nullopt, dimStep_));
+
+    auto* presetsAndModes = addSection(q(presetsAndModesTitle));
+    for (const auto& row : presetsAndModesRows) addShortcut(*presetsAndModes, row.label, row.field);
+
+    auto* desktop = addSection(q(desktopTitle));
+    auto* paragraph = new kit::Text(unbrokenOptions(q(desktopText)), kit::FontBook::font(kit::TextStyle::callout));
+    paragraph->setLevel(kit::TextLevel::secondary);
+    paragraph->setMaximumLines(6);
+    paragraph->setContentsMargins(14, 10, 14, 10);
+    desktop->addRow(paragraph);
+
+    auto* alwaysOn = addSection(q(alwaysOnTitle));
+    emergency_ = new kit::Text(q(ShortcutsPaneRules::emergencyText()), kit::FontBook::monospaced(kit::TextStyle::body));
+    emergency_->setLevel(kit::TextLevel::secondary);
+    alwaysOn->addRow(new kit::SettingRow(q(emergencyTitle), q(emergencySubtitle), emergency_));
+}
+
+void ShortcutsPane::addShortcut(kit::FormSection& section, const char* label,
+                                std::optional<Hotkey> Shortcuts::*field) {
+    // Written as it comes: no test against the other shortcuts, the presets or the reset.
+    kit::Binding<std::optional<Hotkey>> binding{
+        [model = model_, field] { return model->settings().shortcuts.*field; },
+        [model = model_, field](std::optional<Hotkey> hotkey) {
+            model->change([&](Settings& settings, RuntimeState&) { settings.shortcuts.*field = hotkey; });
+        }};
+    auto* recorder = new HotkeyRecorder(std::move(binding), model_);
+    recorder->setAccessibleName(q(label));
+    section.addRow(new kit::SettingRow(q(label), std::nullopt, recorder));
+    recorders_.emplace_back(field, recorder);
+}
+
+HotkeyRecorder& ShortcutsPane::recorder(std::optional<Hotkey> Shortcuts::*field) const {
+    for (const auto& [f, recorder] : recorders_)
+        if (f == field) return *recorder;
+    return *recorders_.front().second;  // unreachable: every field has its row
+}
+
+QWidget* makeShortcutsPane(const PaneEnvironment& environment) { return new ShortcutsPane(environment); }
+
+}  // namespace orvane
