@@ -127,6 +127,11 @@ void SettingsStore::resetAll() {
     pending_.clear();
 }
 
+void SettingsStore::discardPending() {
+    pending_.clear();
+    flushTask_.cancel();
+}
+
 void SettingsStore::keepUnreadable(const std::string& key, Value stored) {
     unreadable_.insert_or_assign(key, std::move(stored));
 }

@@ -53,6 +53,9 @@ public:
     void flush();
     // Removes the three documents and drops everything staged.
     void resetAll();
+    // Drops everything staged, unwritten, and the write that was due (a scratch domain about
+    // to be removed must not be written again).
+    void discardPending();
 
     const std::shared_ptr<platform::UserDefaults>& defaults() const { return defaults_; }
     bool hasPending() const { return !pending_.empty(); }

@@ -26,19 +26,6 @@ Startup::Choice Startup::choose(const std::vector<std::string>& arguments) {
     return {Mode::normal, {}, {}, Commands::mentionsCommand(arguments)};
 }
 
-std::optional<Startup::Refusal> Startup::refusal(const Choice& choice) {
-    switch (choice.mode) {
-        case Mode::renderUI:
-            return Refusal{"Orvane: the screenshot mode (--render-ui) is not available in this build\n", 1};
-        case Mode::selfTest:
-        case Mode::renderIcon:
-        case Mode::command:
-        case Mode::normal:
-            return std::nullopt;
-    }
-    return std::nullopt;
-}
-
 std::vector<std::string> Startup::urlArguments(const std::vector<std::string>& arguments) {
     std::vector<std::string> urls;
     for (std::size_t i = 1; i < arguments.size(); ++i)

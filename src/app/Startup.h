@@ -43,14 +43,6 @@ struct Startup {
     // applies decides.
     static Choice choose(const std::vector<std::string>& arguments);
 
-    // The line written to standard error, and the exit status, of a mode this build
-    // cannot run; absent for the modes it runs.
-    struct Refusal {
-        std::string message;
-        int status = 1;
-    };
-    static std::optional<Refusal> refusal(const Choice& choice);
-
     // The arguments that are URLs of the "orvane" scheme, in order.
     static std::vector<std::string> urlArguments(const std::vector<std::string>& arguments);
 

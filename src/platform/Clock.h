@@ -22,6 +22,19 @@ public:
     static std::shared_ptr<Clock> shared();
 };
 
+// A wall clock that stands still at one moment while the monotonic clock runs, so
+// timers, fades and debounces work while every text and sky shows the same moment (the
+// screenshot mode's repeatable images).
+class FrozenWallClock final : public Clock {
+public:
+    explicit FrozenWallClock(Date wall) : wall_(wall) {}
+    Date now() const override { return wall_; }
+    TimeInterval monotonic() const override { return SystemClock::shared()->monotonic(); }
+
+private:
+    Date wall_;
+};
+
 // For tests: both clocks move only when told to.
 class FakeClock final : public Clock {
 public:

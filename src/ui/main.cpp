@@ -21,6 +21,7 @@
 #include "ui/AppDelegate.h"
 #include "ui/SelfTestCommand.h"
 #include "ui/menubar/AppIconRenderer.h"
+#include "ui/render/RenderUI.h"
 
 using namespace orvane;
 
@@ -64,10 +65,8 @@ extern "C" __attribute__((visibility("default"))) int orvaneProgramMain(int argc
             return AppIconRenderer::renderIconsetCommand(choice.path);
         }
         if (choice.mode == Startup::Mode::selfTest) return runSelfTestCommand(argc, argv);
-        if (const auto refusal = Startup::refusal(choice)) {
-            std::fputs(refusal->message.c_str(), stderr);
-            return refusal->status;
-        }
+        // Before the instance claim, the delegate, the tray and the watchdog.
+        if (choice.mode == Startup::Mode::renderUI) return RenderUI::command(argc, argv, choice.path);
         auto outcome = EarlyLaunch::run(arguments);
         if (!outcome.launch) return outcome.exitStatus.value_or(1);
         early = std::move(outcome.launch);

@@ -59,20 +59,6 @@ TEST(StartupTest, ProgramPathTakesPartInTheSelfTestCheck) {
     EXPECT_EQ(Startup::choose({"--selftest"}).mode, Mode::selfTest);
 }
 
-TEST(StartupTest, ModesThisBuildCannotRunFailWithAMessage) {
-    for (const auto mode : {Mode::renderUI}) {
-        const auto refusal = Startup::refusal({mode, "/tmp/x"});
-        ASSERT_TRUE(refusal.has_value());
-        EXPECT_NE(refusal->status, 0);
-        EXPECT_NE(refusal->message.find("not available"), std::string::npos) << refusal->message;
-        EXPECT_EQ(refusal->message.back(), '\n');
-    }
-    EXPECT_FALSE(Startup::refusal({Mode::selfTest, ""}).has_value());
-    EXPECT_FALSE(Startup::refusal({Mode::renderIcon, "/tmp/x"}).has_value());
-    EXPECT_FALSE(Startup::refusal({Mode::normal, ""}).has_value());
-    EXPECT_FALSE(Startup::refusal({Mode::command, "", Commands::Toggle{}}).has_value());
-}
-
 TEST(StartupTest, UrlArgumentsAreThoseOfTheOrvaneScheme) {
     EXPECT_EQ(Startup::urlArguments({"orvane:", "orvane://toggle", "--x", "ORVANE://Set?kelvin=3000", "orvanex://a",
                                      "http://orvane", "orvane"}),

@@ -75,22 +75,6 @@ std::string commandLine(pid_t pid) {
     return text;
 }
 
-TEST(ProgramModesTest, ModesThisBuildCannotRunEndWithAMessageAndAFailure) {
-    Session session;
-    const std::vector<std::pair<std::vector<std::string>, std::string>> cases{
-        {{"--render-ui", (session.root / "shots").string()}, "screenshot mode"},
-    };
-    for (const auto& [arguments, text] : cases) {
-        SCOPED_TRACE(arguments.front());
-        ProgramProcess program(session, arguments);
-        const auto status = program.waitForExit();
-        EXPECT_TRUE(exitedWith(status, 1));
-        EXPECT_NE(program.errors().find(text), std::string::npos) << program.errors();
-        EXPECT_EQ(program.errors().find("launched: "), std::string::npos);
-    }
-    EXPECT_FALSE(std::filesystem::exists(session.root / "shots"));
-}
-
 std::size_t occurrences(const std::string& text, const std::string& part) {
     std::size_t count = 0;
     for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) ++count;

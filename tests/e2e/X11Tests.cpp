@@ -317,5 +317,26 @@ TEST_F(X11ProgramTest, AFirstStartWelcomesTheUserAndStartMakesItTheLastTime) {
     EXPECT_FALSE(again.waitFor([&] { return x.mappedTitled(welcome); }, 2s)) << "onboarding was completed";
 }
 
+// The screenshot mode runs on a machine of its own: a user's tint on the X server stays
+// as it is, and no window is mapped, while every image is written.
+TEST_F(X11ProgramTest, TheScreenshotModeLeavesTheRampsAndTheScreenAlone) {
+    x.setRamps(1.0, 0.8, 0.6);
+    const auto before = x.ramps();
+    ASSERT_FALSE(before.empty());
+    const auto directory = session.root / "shots";
+    ProgramProcess program(session, {"--render-ui", directory.string()});
+    ASSERT_TRUE(program.waitForOutput("wrote popover.png", 30s)) << program.errors();
+    EXPECT_TRUE(x.mappedOverrideRedirectWindows().empty());
+    EXPECT_TRUE(exitedWith(program.waitForExit(120s), 0)) << program.errors();
+    const auto after = x.ramps();
+    ASSERT_EQ(after.size(), before.size());
+    for (std::size_t i = 0; i < after.size(); ++i) {
+        EXPECT_EQ(after[i].red, before[i].red);
+        EXPECT_EQ(after[i].green, before[i].green);
+        EXPECT_EQ(after[i].blue, before[i].blue);
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(directory), std::filesystem::directory_iterator()), 70);
+}
+
 }  // namespace
 }  // namespace orvane::e2e

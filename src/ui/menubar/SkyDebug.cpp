@@ -5,6 +5,7 @@
 
 #include "app/SystemTimeZone.h"
 #include "platform/Clock.h"
+#include "ui/kit/Tokens.h"
 
 namespace orvane::SkyDebug {
 namespace {
@@ -47,12 +48,15 @@ double offsetFor(const char* value, Date now, const TimeZone& zone) {
 bool alwaysMeteorFor(const char* value) { return value && std::strcmp(value, "1") == 0; }
 
 double offset() {
+    // Images made for the screenshot mode show the moment they are given, nothing else.
+    if (kit::GlassStyle::offscreenRender()) return 0;
     static const double value =
         offsetFor(std::getenv("ORVANE_SKY_DATE"), platform::SystemClock::shared()->now(), currentSystemTimeZone());
     return value;
 }
 
 bool alwaysMeteor() {
+    if (kit::GlassStyle::offscreenRender()) return false;
     static const bool value = alwaysMeteorFor(std::getenv("ORVANE_METEOR"));
     return value;
 }

@@ -15,7 +15,8 @@ std::optional<Date> parseDate(std::string_view text, const TimeZone& zone);
 double offsetFor(const char* value, Date now, const TimeZone& zone);
 bool alwaysMeteorFor(const char* value);
 
-// "ORVANE_SKY_DATE" and "ORVANE_METEOR", fixed after their first use.
+// "ORVANE_SKY_DATE" and "ORVANE_METEOR", fixed after their first use; both off while the
+// screenshot mode renders (GlassStyle::offscreenRender).
 double offset();
 bool alwaysMeteor();
 
