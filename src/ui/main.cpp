@@ -28,7 +28,7 @@ using namespace orvane;
 namespace {
 // The toolkit's lines that say nothing to a user, kept off standard error.
 QtMessageHandler toolkitHandler = nullptr;
-bool renderingIcons = false;
+bool renderingOffscreen = false;  // the icon set or the screenshot mode
 void withoutToolkitNoise(QtMsgType type, const QMessageLogContext& context, const QString& message) {
     // Without a tray host Qt falls back to the X11 tray, whose signal a platform without X
     // (the simulated machine's offscreen one) lacks; there is no tray there either way.
@@ -37,8 +37,8 @@ void withoutToolkitNoise(QtMsgType type, const QMessageLogContext& context, cons
     if (message.startsWith(QLatin1String("This plugin does not support ")) &&
         QGuiApplication::platformName() == QLatin1String("offscreen"))
         return;
-    // Drawing icons needs no runtime directory.
-    if (renderingIcons && message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set"))) return;
+    // Drawing pictures needs no runtime directory.
+    if (renderingOffscreen && message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set"))) return;
     if (toolkitHandler) toolkitHandler(type, context, message);
 }
 }  // namespace
@@ -60,13 +60,16 @@ extern "C" __attribute__((visibility("default"))) int orvaneProgramMain(int argc
         if (choice.mode == Startup::Mode::renderIcon) {
             // Pictures only: no display, window, tray, watchdog or instance claim.
             ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-            renderingIcons = true;
+            renderingOffscreen = true;
             QGuiApplication application(argc, argv);
             return AppIconRenderer::renderIconsetCommand(choice.path);
         }
         if (choice.mode == Startup::Mode::selfTest) return runSelfTestCommand(argc, argv);
         // Before the instance claim, the delegate, the tray and the watchdog.
-        if (choice.mode == Startup::Mode::renderUI) return RenderUI::command(argc, argv, choice.path);
+        if (choice.mode == Startup::Mode::renderUI) {
+            renderingOffscreen = true;
+            return RenderUI::command(argc, argv, choice.path);
+        }
         auto outcome = EarlyLaunch::run(arguments);
         if (!outcome.launch) return outcome.exitStatus.value_or(1);
         early = std::move(outcome.launch);
