@@ -91,6 +91,18 @@ TEST_F(SettingsRootTest, SidebarGroupsHeaderOnlyOnAboutAndUnbuiltPanesShowTheirT
     EXPECT_EQ(view->pane(), Pane::advanced);
 }
 
+TEST_F(SettingsRootTest, TheDetailIsPaintedOverTheWindowsGroundOnScreen) {
+    start();
+    auto view = root();
+    // Grabbed as a window paints itself, with no ground laid under it first: a detail that
+    // fills its own background but draws nothing leaves the title's corner black.
+    view->show();
+    QApplication::processEvents();
+    const QImage image = view->grab().toImage();
+    const QColor corner = image.pixelColor(image.width() - 40, 6);
+    EXPECT_EQ(corner.rgb(), kit::windowColor(kit::appearanceOf(view.get())).rgb()) << qPrintable(corner.name());
+}
+
 TEST_F(SettingsRootTest, StatusCardReadsOffDaylightOrTheKelvin) {
     struct Case {
         bool enabled;

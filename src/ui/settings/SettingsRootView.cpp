@@ -237,6 +237,9 @@ void SettingsRootView::buildDetail() {
     column->addStretch(1);
     delete scroll_->takeWidget();
     scroll_->setWidget(content);
+    // The scroll area makes its widget fill its own background, which a see-through widget
+    // then leaves unpainted: black in a live window, hidden in a render over a ground.
+    content->setAutoFillBackground(false);
     scroll_->verticalScrollBar()->setValue(0);
 }
 
