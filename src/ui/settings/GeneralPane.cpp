@@ -16,35 +16,13 @@ namespace orvane {
 
 namespace GeneralRules {
 
-std::string overrideTitle(OverrideBehavior behavior) {
-    switch (behavior) {
-        case OverrideBehavior::keepUntilMorning:
-            return "Keep until morning";
-        case OverrideBehavior::pauseUntilNextStep:
-            return "Keep until the next step";
-        case OverrideBehavior::pauseOneHour:
-            return "Keep for 1 hour";
-        case OverrideBehavior::switchToManual:
-            return "Switch to Manual";
-    }
-    return {};
-}
+std::string overrideTitle(OverrideBehavior behavior) { return std::string(title(behavior)); }
 
+// The core's detail, and where the tint holds its warmth, that it never cools at night.
 std::string overrideDetail(OverrideBehavior behavior) {
-    static const std::string neverCooler = " The screen never jumps back to a cooler color at night.";
-    switch (behavior) {
-        case OverrideBehavior::keepUntilMorning:
-            return "A change in the evening stays until morning. A change during the day stays until the evening "
-                   "begins." +
-                   neverCooler;
-        case OverrideBehavior::pauseUntilNextStep:
-            return "Your change stays until the evening moves on to its next step." + neverCooler;
-        case OverrideBehavior::pauseOneHour:
-            return "Your change stays for an hour." + neverCooler;
-        case OverrideBehavior::switchToManual:
-            return "Sunset and Schedule turn off. Your change stays until you change it again.";
-    }
-    return {};
+    std::string text(detail(behavior));
+    if (behavior != OverrideBehavior::switchToManual) text += " The screen never jumps back to a cooler color at night.";
+    return text;
 }
 
 std::string warmSubtitle(bool enabled, const std::string& melanopicLabel) {
