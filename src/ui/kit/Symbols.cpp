@@ -67,6 +67,18 @@ QPainterPath rays(QPointF c, int count, double r0, double r1, double width, doub
     return stroked(lines, width);
 }
 
+// A padlock's shackle: two legs from `bottom` joined by a half circle between x0 and x1
+// whose box starts at `top`.
+QPainterPath shackle(double x0, double x1, double bottom, double top) {
+    const double d = x1 - x0;
+    QPainterPath path;
+    path.moveTo(x0, bottom);
+    path.lineTo(x0, top + d / 2);
+    path.arcTo(QRectF(x0, top, d, d), 180, -180);
+    path.lineTo(x1, bottom);
+    return path;
+}
+
 QPainterPath flameOutline() {
     QPainterPath p(QPointF(12, 2));
     p.cubicTo(13.2, 6.2, 18.5, 8.6, 18.5, 14.2);
@@ -193,12 +205,8 @@ std::map<std::string, Glyph, std::less<>>& table() {
             shield.lineTo(4, 4.8);
             shield.cubicTo(6.5, 4.6, 9.5, 3.8, 12, 2);
             shield.closeSubpath();
-            QPainterPath shackle;
-            shackle.moveTo(10, 11.5);
-            shackle.lineTo(10, 9.8);
-            shackle.arcTo(QRectF(10, 7.8, 4, 4), 180, -180);
-            shackle.lineTo(14, 11.5);
-            return join({stroked(shield, w), rect(QRectF(8.8, 11.2, 6.4, 5.2), 1), stroked(shackle, w * 0.8)});
+            return join({stroked(shield, w), rect(QRectF(8.8, 11.2, 6.4, 5.2), 1),
+                         stroked(shackle(10, 14, 11.5, 7.8), w * 0.8)});
         };
         g["hand.raised.fill"] = [](double) { return hand(); };
         g["hand.raised.circle.fill"] = [c](double) {
@@ -397,12 +405,7 @@ std::map<std::string, Glyph, std::less<>>& table() {
                 .subtracted(stroked(polyline({{12, 8.5}, {12, 13}, {15, 15}}), w * 0.9));
         };
         g["lock.fill"] = [](double w) {
-            QPainterPath shackle;
-            shackle.moveTo(8, 11);
-            shackle.lineTo(8, 7.5);
-            shackle.arcTo(QRectF(8, 3.5, 8, 8), 180, -180);
-            shackle.lineTo(16, 11);
-            return join({rect(QRectF(5, 10.5, 14, 10.5), 2.2), stroked(shackle, w * 1.05)});
+            return join({rect(QRectF(5, 10.5, 14, 10.5), 2.2), stroked(shackle(8, 16, 11, 3.5), w * 1.05)});
         };
         g["lock.shield.fill"] = [](double w) {
             QPainterPath shield(QPointF(12, 1.5));
@@ -413,12 +416,8 @@ std::map<std::string, Glyph, std::less<>>& table() {
             shield.lineTo(3.5, 4.4);
             shield.cubicTo(6.2, 4.2, 9.4, 3.4, 12, 1.5);
             shield.closeSubpath();
-            QPainterPath shackle;
-            shackle.moveTo(10, 11.5);
-            shackle.lineTo(10, 9.8);
-            shackle.arcTo(QRectF(10, 7.8, 4, 4), 180, -180);
-            shackle.lineTo(14, 11.5);
-            return shield.subtracted(join({rect(QRectF(8.6, 11, 6.8, 5.6), 1), stroked(shackle, w * 0.8)}));
+            return shield.subtracted(
+                join({rect(QRectF(8.6, 11, 6.8, 5.6), 1), stroked(shackle(10, 14, 11.5, 7.8), w * 0.8)}));
         };
         g["arrow.right"] = [](double w) {
             QPainterPath p = line({4, 12}, {19.5, 12});
