@@ -27,6 +27,13 @@ public:
                                      std::filesystem::perm_options::replace);
         ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
         ::setenv("ORVANE_SIM_DIR", sub("sim").c_str(), 1);
+        // Shown times in 24-hour "HH:mm" whatever the machine's locale; the other
+        // categories keep theirs.
+        if (const char* all = std::getenv("LC_ALL"); all && *all) {
+            ::setenv("LANG", all, 1);
+            ::unsetenv("LC_ALL");
+        }
+        ::setenv("LC_TIME", "C", 1);
         ::unsetenv("DBUS_SESSION_BUS_ADDRESS");
         ::unsetenv("DISPLAY");
         ::unsetenv("WAYLAND_DISPLAY");

@@ -8,6 +8,7 @@
 #include "core/Curve.h"
 #include "core/Kelvin.h"
 #include "core/OverlayPlan.h"
+#include "core/ShortTime.h"
 #include "platform/LocationProvider.h"
 
 namespace orvane {
@@ -646,7 +647,7 @@ void AppModel::applyFocus(std::optional<FocusLook> look) {
 
 std::string AppModel::trueColorUntilText(Date date) const {
     if (date - now() > week) return "While Focus is on";
-    return "Until " + Calendar(placeZone()).hhmm(date);
+    return "Until " + ShortTime::of(Calendar(placeZone()), date);
 }
 
 void AppModel::setLaunchAtLogin(bool on) {

@@ -6,6 +6,7 @@
 #include "core/EveningPlan.h"
 #include "core/Hash.h"
 #include "core/Kelvin.h"
+#include "core/ShortTime.h"
 
 namespace orvane {
 
@@ -126,7 +127,9 @@ std::string modeSubtitle(const Settings& settings, const Location& location, Dat
         if (!warming && k.target.kelvin < Kelvin::maximum) warming = &k;
         if (!deepest || k.target.kelvin < deepest->target.kelvin) deepest = &k;
     }
-    const auto hhmm = [&](Date d) { return Calendar::canRepresent(d) ? calendar.hhmm(d) : std::string("--:--"); };
+    const auto hhmm = [&](Date d) {
+        return Calendar::canRepresent(d) ? ShortTime::of(calendar, d) : std::string("--:--");
+    };
 
     std::vector<std::string> parts;
     if (warming) parts.push_back("Warming at " + hhmm(warming->time));
