@@ -137,6 +137,17 @@ TEST_F(XdgAppCatalogTest, SuggestionsAreUpToFiveImageAndVideoApplicationsByName)
     EXPECT_EQ(again->back().name, "Kdenlive");
 }
 
+TEST_F(XdgAppCatalogTest, TheChoosersListIsEveryApplicationShownInMenusByName) {
+    write("system", "helper", "[Desktop Entry]\nType=Application\nName=Helper\nNoDisplay=true\n");
+    linuxsys::XdgAppCatalog catalog;
+    std::vector<std::string> names;
+    for (const auto& app : catalog.applications()) names.push_back(app.name);
+    // Names, not file names, in the messages locale; links, hidden and menu-less entries left out.
+    EXPECT_EQ(names, (std::vector<std::string>{"darktable", "Example", "Firefox", "GNU-Bildbearbeitungsprogramm",
+                                               "Inkscape", "Kdenlive", "Shotwell"}));
+    EXPECT_EQ(catalog.applications()[3].icon, std::optional<std::string>("gimp"));
+}
+
 TEST_F(XdgAppCatalogTest, AWindowClassFindsItsEntryByStartupClassThenByIdIgnoringCase) {
     linuxsys::XdgAppCatalog catalog;
     const struct {

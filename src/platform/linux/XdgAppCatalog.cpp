@@ -37,6 +37,7 @@ std::optional<XdgAppCatalog::Installed> XdgAppCatalog::describe(const std::strin
     if (app.app.icon && app.app.icon->empty()) app.app.icon.reset();
     app.categories = entry.list("Categories");
     app.startupWMClass = entry.value("StartupWMClass");
+    app.inMenus = entry.value("NoDisplay") != "true";
     return app;
 }
 
@@ -82,6 +83,15 @@ std::optional<std::vector<CatalogApp>> XdgAppCatalog::suggestions() {
     });
     if (picked.size() > 5) picked.resize(5);
     return picked;
+}
+
+std::vector<CatalogApp> XdgAppCatalog::applications() {
+    std::vector<CatalogApp> apps;
+    for (const auto& app : installed())
+        if (app.inMenus) apps.push_back(app.app);
+    std::stable_sort(apps.begin(), apps.end(),
+                     [](const CatalogApp& a, const CatalogApp& b) { return lowered(a.name) < lowered(b.name); });
+    return apps;
 }
 
 std::string XdgAppCatalog::applicationID(const std::string& windowClass, const std::optional<std::string>& instance) {

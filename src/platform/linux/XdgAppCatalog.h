@@ -8,11 +8,12 @@
 #include <vector>
 
 #include "platform/AppCatalog.h"
+#include "platform/AppList.h"
 #include "platform/DesktopEntry.h"
 
 namespace orvane::platform::linuxsys {
 
-class XdgAppCatalog final : public AppCatalog {
+class XdgAppCatalog final : public AppCatalog, public AppList {
 public:
     // Empty folders and locale: the XDG folders and the messages locale of the environment.
     explicit XdgAppCatalog(std::vector<std::filesystem::path> directories = {}, std::string locale = {});
@@ -22,6 +23,7 @@ public:
     std::optional<std::vector<CatalogApp>> suggestions() override;
     std::string applicationID(const std::string& windowClass, const std::optional<std::string>& instance) override;
     std::optional<CatalogApp> applicationAt(const std::filesystem::path& file) override;
+    std::vector<CatalogApp> applications() override;
     std::filesystem::path applicationsDirectory() override { return "/usr/share/applications"; }
     std::string applicationFilePattern() override { return "*.desktop"; }
 
@@ -30,6 +32,7 @@ private:
         CatalogApp app;
         std::vector<std::string> categories;
         std::optional<std::string> startupWMClass;
+        bool inMenus = true;  // not NoDisplay
     };
     // Every installed application, the first folder deciding each ID; read on each call,
     // as entries come and go while the program runs.

@@ -17,6 +17,13 @@ std::optional<CatalogApp> SimAppCatalog::application(const std::string& id) {
     return catalogApp(*it);
 }
 
+std::vector<CatalogApp> SimAppCatalog::applications() {
+    std::vector<CatalogApp> apps;
+    for (const auto& app : machine_->read().applications) apps.push_back(catalogApp(app));
+    std::stable_sort(apps.begin(), apps.end(), [](const CatalogApp& a, const CatalogApp& b) { return a.name < b.name; });
+    return apps;
+}
+
 std::string SimAppCatalog::applicationID(const std::string& windowClass, const std::optional<std::string>&) {
     for (const auto& app : machine_->read().applications)
         if (app.windowClass == windowClass) return app.id;

@@ -5,11 +5,12 @@
 #include <memory>
 
 #include "platform/AppCatalog.h"
+#include "platform/AppList.h"
 #include "platform/sim/SimMachine.h"
 
 namespace orvane::platform::sim {
 
-class SimAppCatalog final : public AppCatalog {
+class SimAppCatalog final : public AppCatalog, public AppList {
 public:
     explicit SimAppCatalog(std::shared_ptr<SimMachine> machine) : machine_(std::move(machine)) {}
 
@@ -17,6 +18,7 @@ public:
     std::optional<std::vector<CatalogApp>> suggestions() override { return std::nullopt; }
     std::string applicationID(const std::string& windowClass, const std::optional<std::string>& instance) override;
     std::optional<CatalogApp> applicationAt(const std::filesystem::path& file) override;
+    std::vector<CatalogApp> applications() override;
     std::filesystem::path applicationsDirectory() override { return "/Applications"; }
     std::string applicationFilePattern() override { return "*.app"; }
 
