@@ -5,6 +5,9 @@
 
 #include <regex>
 
+#include "core/Calendar.h"
+#include "core/ClockTime.h"
+#include "core/ShortTime.h"
 #include "ui/menubar/SkyDay.h"
 #include "ui/menubar/SkyTexts.h"
 
@@ -120,6 +123,23 @@ TEST(SkyTextsTest, ShownTimeFollowsTheLocale) {
     EXPECT_EQ(SkyTexts::shownTime(evening, zoneOf(berlin), "de_DE"), "21:33");
     // The zone's offset is the tz database's at that moment (winter time here).
     EXPECT_EQ(SkyTexts::shownTime(Calendar(zoneOf(berlin)).date(2024, 1, 5, 7, 5), zoneOf(berlin), "de_DE"), "07:05");
+}
+
+// The sky card once wrote "4:54 PM" while every other time was 24-hour under the same
+// locale: without a locale of its own it writes what the calendar and the clock times write.
+TEST(SkyTextsTest, WithoutALocaleTheSkyWritesTimesAsEveryOtherText) {
+    const Date evening = at(berlin, 6, 21, 16, 54);
+    const Calendar calendar(zoneOf(berlin));
+    for (const char* locale : {"", "en_US", "de_DE"}) {
+        SCOPED_TRACE(locale);
+        ShortTime::setLocale(locale);
+        const std::string sky = SkyTexts::shownTime(evening, zoneOf(berlin));
+        EXPECT_EQ(sky, ShortTime::of(calendar, evening));
+        EXPECT_EQ(sky, ShortTime::of(ClockTime(16, 54)));
+        EXPECT_EQ(sky, *locale == 'e' ? "4:54\u202FPM" : "16:54");
+    }
+    ShortTime::setLocale("");
+    EXPECT_EQ(ShortTime::locale(), "") << "the test environment writes times the C way";
 }
 
 TEST(SkyTextsTest, NextSunEventSwitchesFromMinutesToHoursToClock) {

@@ -1,6 +1,7 @@
 #include "ui/kit/StatusBannerRules.h"
 
 #include "app/AppModel.h"
+#include "core/ShortTime.h"
 #include "ui/kit/TintRules.h"
 
 namespace orvane::kit::StatusBannerRules {
@@ -30,7 +31,7 @@ std::vector<Notice> notices(const Input& input) {
             {NoticeKind::securityPrompt, "lock.shield", "Revealed for a security prompt", std::nullopt, false});
     } else if (const auto* hold = std::get_if<TintStatus::PausedUntil>(&input.status.value)) {
         out.push_back({NoticeKind::hold, "hand.raised.circle.fill",
-                       "Holding until " + Calendar(input.zone).hhmm(hold->date),
+                       "Holding until " + ShortTime::of(Calendar(input.zone), hold->date),
                        "Back to " + TintRules::modeName(input.mode), false});
     }
     if (showNightShift(input))

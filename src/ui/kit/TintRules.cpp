@@ -5,6 +5,7 @@
 #include "app/AppModel.h"
 #include "core/Kelvin.h"
 #include "core/Percent.h"
+#include "core/ShortTime.h"
 
 namespace orvane::kit::TintRules {
 
@@ -34,7 +35,7 @@ std::string stateLine(bool enabled, const TintStatus& status, Mode mode, bool wa
     if (!enabled) return "Off";
     const std::string name = modeName(mode);
     if (const auto* d = std::get_if<TintStatus::DisabledUntil>(&status.value)) {
-        if (d->date.timeIntervalSince(now) <= 604800) return "True color until " + Calendar(zone).hhmm(d->date);
+        if (d->date.timeIntervalSince(now) <= 604800) return "True color until " + ShortTime::of(Calendar(zone), d->date);
         return "True color while Focus is on";
     }
     if (const auto* e = std::get_if<TintStatus::ExcludedApp>(&status.value)) return "Not tinted in " + e->name;

@@ -4,12 +4,9 @@
 #include <memory>
 
 #include <fmt/format.h>
-#include <unicode/dtptngen.h>
-#include <unicode/locid.h>
-#include <unicode/simpletz.h>
-#include <unicode/smpdtfmt.h>
 
 #include "core/Kelvin.h"
+#include "core/ShortTime.h"
 
 namespace orvane::SkyTexts {
 namespace {
@@ -19,31 +16,8 @@ std::int64_t roundedHalfAway(double x) { return static_cast<std::int64_t>(std::r
 }  // namespace
 
 std::string shownTime(Date date, const TimeZone& zone, const std::string& locale) {
-    const icu::Locale loc = locale.empty() ? icu::Locale::getDefault() : icu::Locale(locale.c_str());
-    // Making the pattern generator loads the locale's data; keep the last one made.
-    thread_local std::string cachedLocale;
-    thread_local std::unique_ptr<icu::SimpleDateFormat> cached;
-    UErrorCode status = U_ZERO_ERROR;
-    if (!cached || cachedLocale != loc.getName()) {
-        cached.reset();
-        std::unique_ptr<icu::DateTimePatternGenerator> generator(
-            icu::DateTimePatternGenerator::createInstance(loc, status));
-        if (U_FAILURE(status)) return Calendar(zone).hhmm(date);
-        const icu::UnicodeString pattern = generator->getBestPattern(icu::UnicodeString("jmm"), status);
-        if (U_FAILURE(status)) return Calendar(zone).hhmm(date);
-        auto made = std::make_unique<icu::SimpleDateFormat>(pattern, loc, status);
-        if (U_FAILURE(status)) return Calendar(zone).hhmm(date);
-        cached = std::move(made);
-        cachedLocale = loc.getName();
-    }
-    icu::SimpleDateFormat& format = *cached;
-    // The zone's offset at that moment comes from the tz database, not ICU's older copy.
-    format.adoptTimeZone(new icu::SimpleTimeZone(zone.secondsFromGMT(date) * 1000, icu::UnicodeString("place")));
-    icu::UnicodeString text;
-    format.format(date.secondsSince1970 * 1000.0, text);
-    std::string result;
-    text.toUTF8String(result);
-    return result;
+    const DateComponents wall = Calendar(zone).components(date);
+    return ShortTime::format(wall.hour, wall.minute, locale.empty() ? ShortTime::locale() : locale);
 }
 
 std::string nextSunEvent(Date after, const Location& place, const TimeZone& zone, const std::string& locale) {
@@ -65,7 +39,7 @@ std::string stateLine(const StateInputs& in) {
     if (!in.enabled) return "Off";
     const Calendar calendar(in.zone);
     if (const auto* d = in.status.as<TintStatus::DisabledUntil>()) {
-        if (d->date.timeIntervalSince(in.now) <= 604800) return "True color until " + calendar.hhmm(d->date);
+        if (d->date.timeIntervalSince(in.now) <= 604800) return "True color until " + ShortTime::of(calendar, d->date);
         return "True color while Focus is on";
     }
     if (const auto* e = in.status.as<TintStatus::ExcludedApp>()) return "Not tinted in " + e->name;
@@ -81,11 +55,11 @@ std::string stateLine(const StateInputs& in) {
     }
     if (in.isWarming) {
         if (in.curve)
-            if (const auto k = in.curve->nextMorning(in.now)) return "Warming until " + calendar.hhmm(k->time);
+            if (const auto k = in.curve->nextMorning(in.now)) return "Warming until " + ShortTime::of(calendar, k->time);
         return "Warming";
     }
     if (in.curve)
-        if (const auto k = in.curve->nextEvening(in.now)) return "Daylight until " + calendar.hhmm(k->time);
+        if (const auto k = in.curve->nextEvening(in.now)) return "Daylight until " + ShortTime::of(calendar, k->time);
     return "Daylight";
 }
 

@@ -16,7 +16,7 @@
 namespace orvane::SkyTexts {
 
 // The locale's hour and minute ("7:42 PM", "19:42") in the zone; an empty locale name is
-// the process's default locale.
+// the one every shown time follows (ShortTime).
 std::string shownTime(Date date, const TimeZone& zone, const std::string& locale = "");
 
 // "Sunset in 42 min", "Sunrise in 2 h 5 min", "Sunset at 9:33 PM · Berlin", or the place's

@@ -18,6 +18,7 @@
 
 #include "app/AppModel.h"
 #include "app/Panels.h"
+#include "core/ShortTime.h"
 #include "core/Calendar.h"
 #include "platform/qt/QtScheduler.h"
 #include "ui/hud/RestBreakView.h"
@@ -239,6 +240,7 @@ int command(int argc, char** argv, const std::string& directory) {
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     UErrorCode status = U_ZERO_ERROR;
     icu::Locale::setDefault(icu::Locale(locale), status);
+    ShortTime::setLocale(locale);
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QApplication::setFont(kit::FontBook::font(kit::TextStyle::body));
     run(directory);

@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include "core/ShortTime.h"
 #include "ui/kit/Context.h"
 #include "ui/kit/Menu.h"
 #include "ui/kit/Symbols.h"
@@ -73,7 +74,7 @@ QSizeF ClockMenu::contentSize() const {
     const EveningLook::Fonts f = EveningLook::fonts();
     const double width =
         10 + symbolSize + 5 + QFontMetricsF(f.subheadline).horizontalAdvance(QString::fromStdString(label_)) + 5 +
-        QFontMetricsF(f.time).horizontalAdvance(QString::fromStdString(time_.display())) + 5 + chevronWidth + 10;
+        QFontMetricsF(f.time).horizontalAdvance(QString::fromStdString(ShortTime::of(time_))) + 5 + chevronWidth + 10;
     return {std::ceil(width), 28};
 }
 
@@ -92,7 +93,7 @@ void ClockMenu::paintLabel(QPainter& p, const QRectF& box) const {
         x += m.horizontalAdvance(s) + 5;
     };
     text(f.subheadline, c.secondary, QString::fromStdString(label_));
-    text(f.time, c.primary, QString::fromStdString(time_.display()));
+    text(f.time, c.primary, QString::fromStdString(ShortTime::of(time_)));
     // The up-and-down chevron in place of the platform's menu indicator.
     QPen chevron(c.tertiary, 1.4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
     p.setPen(chevron);

@@ -5,6 +5,7 @@
 #include <fmt/format.h>
 
 #include "core/Presets.h"
+#include "core/ShortTime.h"
 
 namespace orvane::EveningRules {
 namespace {
@@ -30,11 +31,11 @@ const std::vector<ClockTime>& wakeTimes() {
 std::vector<MenuEntry> clockMenuEntries(const std::vector<ClockTime>& range, ClockTime time) {
     std::vector<MenuEntry> entries;
     entries.reserve(range.size());
-    for (const ClockTime& t : range) entries.push_back({t.display(), t == time});
+    for (const ClockTime& t : range) entries.push_back({ShortTime::of(t), t == time});
     return entries;
 }
 
-std::string clockMenuAccessibleName(const std::string& label, ClockTime time) { return label + " " + time.display(); }
+std::string clockMenuAccessibleName(const std::string& label, ClockTime time) { return label + " " + ShortTime::of(time); }
 
 EveningPlan planWithIntensity(const std::optional<EveningPlan>& current, EveningIntensity intensity) {
     if (current) return {current->bedtime, current->wake, intensity};

@@ -5,6 +5,8 @@
 
 #include <fmt/format.h>
 
+#include "core/ShortTime.h"
+
 namespace orvane::PlaceRules {
 
 const char* title(Tab tab) {
@@ -37,7 +39,7 @@ LocationSource followSource(bool on, const std::string& systemZone) {
 
 std::string time(const std::optional<Date>& at, const TimeZone& zone) {
     if (!at) return "—";
-    return Calendar(zone).hhmm(*at);
+    return ShortTime::of(Calendar(zone), *at);
 }
 
 std::string sunTimesLine(const SunTimes& times, const TimeZone& zone) {
