@@ -2,12 +2,18 @@
 // the scripted list of installed applications.
 #include <gtest/gtest.h>
 
+#include <QListWidget>
 #include <QMenu>
 
 #include "KitFixture.h"
+#include "platform/AppList.h"
+#include "ui/kit/Buttons.h"
+#include "ui/kit/Context.h"
 #include "ui/kit/Form.h"
 #include "ui/kit/RenderHarness.h"
 #include "ui/kit/Text.h"
+#include "ui/kit/TextField.h"
+#include "ui/settings/AppChooser.h"
 #include "ui/settings/ExclusionsPane.h"
 
 namespace orvane::testing {
@@ -87,6 +93,67 @@ TEST_F(ExclusionsPaneTest, ChoosingApplicationsAddsEachOnceAndSkipsWhatIsNotAnAp
     desktop->chooseOpenFiles = [](QWidget*, const Desktop::FileRequest&) { return std::vector<std::string>{}; };
     view->pickApp();  // cancelled
     EXPECT_EQ(excludedIDs().size(), 2u);
+}
+
+// Where the catalogue lists its applications, the chooser shows them by name (and icon),
+// not as files; what is picked is added once.
+TEST_F(ExclusionsPaneTest, TheApplicationChooserListsNamesAndAddsWhatIsPicked) {
+    Settings s = manualSettings();
+    s.excludedApps = {{"com.adobe.Photoshop", "Photoshop", false}};
+    start(s);
+    std::vector<std::string> offered;
+    desktop->chooseOpenFiles = [](QWidget*, const Desktop::FileRequest&) {
+        ADD_FAILURE() << "no file chooser where applications are listed";
+        return std::vector<std::string>{};
+    };
+    desktop->chooseApplications = [&](QWidget*, const QString&, const std::vector<platform::CatalogApp>& apps) {
+        for (const auto& app : apps) offered.push_back(app.name);
+        return std::vector<std::string>{"com.figma.Desktop", "com.adobe.Photoshop", "com.example.gone"};
+    };
+    auto view = pane();
+    view->pickApp();
+    EXPECT_EQ(offered, (std::vector<std::string>{"Editor", "Figma", "Photoshop"})) << "by name";
+    EXPECT_EQ(excludedIDs(), (std::vector<std::string>{"com.adobe.Photoshop", "com.figma.Desktop"}));
+    EXPECT_EQ(model->settings().excludedApps.back().name, "Figma");
+
+    // The real chooser: names, picked ones by identifier, a search that narrows the list.
+    AppChooser chooser(QStringLiteral("Choose apps to exclude"), dynamic_cast<platform::AppList&>(sim->appCatalog()).applications(), view.get());
+    ASSERT_EQ(chooser.list().count(), 3);
+    EXPECT_EQ(chooser.list().item(0)->text(), QStringLiteral("Editor"));
+    EXPECT_FALSE(chooser.list().item(0)->icon().isNull()) << "every row has an icon";
+    EXPECT_FALSE(chooser.addButton().isEnabled());
+    chooser.list().item(1)->setSelected(true);
+    chooser.list().item(2)->setSelected(true);
+    EXPECT_TRUE(chooser.addButton().isEnabled());
+    EXPECT_EQ(chooser.chosen(), (std::vector<std::string>{"com.figma.Desktop", "com.adobe.Photoshop"}));
+    chooser.search().setText(QStringLiteral("fig"));
+    EXPECT_TRUE(chooser.list().item(2)->isHidden());
+    EXPECT_EQ(chooser.chosen(), (std::vector<std::string>{"com.figma.Desktop"})) << "a hidden row is not added";
+    chooser.search().clear();
+    for (const auto appearance : {kit::Appearance::light, kit::Appearance::dark}) {
+        kit::setContext(*view, kit::contextOf(view.get()).withAppearance(appearance));
+        AppChooser shown(QStringLiteral("Choose apps to exclude"), dynamic_cast<platform::AppList&>(sim->appCatalog()).applications(), view.get());
+        EXPECT_EQ(shown.palette().color(QPalette::Base).lightness() < 128, kit::isDark(appearance));
+        EXPECT_EQ(shown.palette().color(QPalette::Text), kit::primaryText(appearance));
+        const QString name = QStringLiteral("app-chooser-") + (kit::isDark(appearance) ? "dark" : "light");
+        kit::RenderHarness::save(kit::RenderHarness::render(shown, appearance, QSize(420, 360)), name);
+    }
+}
+
+TEST_F(ExclusionsPaneTest, TheAddMenuWearsTheAppearance) {
+    start();
+    auto view = pane();
+    for (const auto appearance : {kit::Appearance::light, kit::Appearance::dark}) {
+        kit::setContext(*view, kit::contextOf(view.get()).withAppearance(appearance));
+        QMenu* menu = view->buildAddMenu();
+        EXPECT_EQ(menu->palette().color(QPalette::Window), kit::windowColor(appearance));
+        EXPECT_EQ(menu->palette().color(QPalette::WindowText), kit::primaryText(appearance));
+        menu->ensurePolished();
+        const QImage shown = menu->grab().toImage();
+        const QColor middle = shown.pixelColor(shown.width() - 4, shown.height() / 2);
+        EXPECT_EQ(middle.lightness() < 128, kit::isDark(appearance)) << qPrintable(middle.name());
+        delete menu;
+    }
 }
 
 TEST_F(ExclusionsPaneTest, SuggestionsAreInstalledFixedOnesNotYetExcludedAndAddAppendsAtTheEnd) {

@@ -9,9 +9,12 @@
 #include <QVBoxLayout>
 
 #include "app/AppModel.h"
+#include "platform/AppList.h"
 #include "platform/Platform.h"
 #include "ui/kit/Buttons.h"
+#include "ui/kit/Context.h"
 #include "ui/kit/FontBook.h"
+#include "ui/kit/Menu.h"
 #include "ui/kit/Picker.h"
 #include "ui/kit/SymbolView.h"
 #include "ui/kit/Text.h"
@@ -158,6 +161,7 @@ std::vector<QString> ExclusionsPane::addMenuTitles() const {
 
 QMenu* ExclusionsPane::buildAddMenu() {
     auto* menu = new QMenu(this);
+    kit::themeMenu(*menu, kit::appearanceOf(this));
     const AppModel& m = model_.model();
     if (const auto last = ExclusionsRules::lastActiveTitle(m.frontmostAppInfo(), m.settings().excludedApps)) {
         const auto info = *m.frontmostAppInfo();
@@ -171,8 +175,22 @@ QMenu* ExclusionsPane::buildAddMenu() {
 }
 
 void ExclusionsPane::pickApp() {
-    if (!desktop_ || !desktop_->chooseOpenFiles) return;
+    if (!desktop_) return;
     auto& catalog = model_.model().platform()->appCatalog();
+    // By name and icon where the platform lists its applications; else their files.
+    auto* list = dynamic_cast<platform::AppList*>(&catalog);
+    if (const auto apps = list ? list->applications() : std::vector<platform::CatalogApp>{};
+        !apps.empty() && desktop_->chooseApplications) {
+        const auto ids = desktop_->chooseApplications(this, QStringLiteral("Choose apps to exclude"), apps);
+        for (const auto& id : ids) {
+            const auto app = std::find_if(apps.begin(), apps.end(), [&](const auto& a) { return a.id == id; });
+            if (app == apps.end() || ExclusionsRules::isExcluded(model_.model().settings().excludedApps, id)) continue;
+            model_.model().change(
+                [&](Settings& s, RuntimeState&) { s.excludedApps.push_back({app->id, app->name, false}); });
+        }
+        return;
+    }
+    if (!desktop_->chooseOpenFiles) return;
     Desktop::FileRequest request;
     request.title = QStringLiteral("Choose apps to exclude");
     request.filter = QStringLiteral("Applications (%1)").arg(q(catalog.applicationFilePattern()));

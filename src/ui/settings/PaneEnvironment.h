@@ -23,6 +23,8 @@
 
 #include <QString>
 
+#include "platform/AppCatalog.h"
+
 class QWidget;
 
 namespace orvane {
@@ -51,6 +53,10 @@ struct Desktop {
     std::function<std::optional<std::string>(QWidget* parent, const FileRequest&)> chooseOpenFile;
     // Several existing files; none when the user cancelled.
     std::function<std::vector<std::string>(QWidget* parent, const FileRequest&)> chooseOpenFiles;
+    // Installed applications by name and icon; the identifiers picked, none when cancelled.
+    std::function<std::vector<std::string>(QWidget* parent, const QString& title,
+                                           const std::vector<platform::CatalogApp>& apps)>
+        chooseApplications;
     // True when the user confirmed.
     std::function<bool(QWidget* parent, const Confirmation&)> confirm;
     std::function<void(const QString& text)> copyText;
@@ -58,7 +64,9 @@ struct Desktop {
     // The display identifier's label on that display, for two seconds.
     std::function<void(const DisplayInfo& display)> identifyDisplay;
 
-    // QFileDialog, QMessageBox, the clipboard and the platform's workspace.
+    // The desktop's file-chooser portal where it has one, else QFileDialog in the
+    // appearance's palette (starting in the documents folder unless asked otherwise); the
+    // kit's application chooser and confirmation; the clipboard and the platform's workspace.
     static std::shared_ptr<Desktop> system(std::shared_ptr<platform::Platform> platform);
 };
 
