@@ -4,6 +4,7 @@
 #include <QVBoxLayout>
 
 #include "ui/kit/Context.h"
+#include "ui/kit/FocusRing.h"
 #include "ui/kit/FontBook.h"
 #include "ui/kit/Glass.h"
 #include "ui/kit/PaintKit.h"
@@ -87,9 +88,12 @@ QSize GlassShapeButton::sizeHint() const {
     return (contentSize_ + QSizeF(2 * bleed, 2 * bleed)).toSize();
 }
 
-QPainterPath GlassShapeButton::shapePath() const {
-    const QRectF box = QRectF(rect()).adjusted(bleed, bleed, -bleed, -bleed);
-    switch (shape_) {
+namespace {
+// A glass button's shape in `bounds` less `inset` on each side; a rounded rectangle's
+// corners keep their curve's centre, so its radius grows as the inset shrinks.
+QPainterPath buttonShape(ButtonShape shape, double cornerRadius, const QRectF& bounds, double inset) {
+    const QRectF box = bounds.adjusted(inset, inset, -inset, -inset);
+    switch (shape) {
         case ButtonShape::circle: {
             const double side = std::min(box.width(), box.height());
             return PaintKit::circle(QRectF(box.center() - QPointF(side / 2, side / 2), QSizeF(side, side)));
@@ -97,10 +101,13 @@ QPainterPath GlassShapeButton::shapePath() const {
         case ButtonShape::capsule:
             return PaintKit::capsule(box);
         case ButtonShape::roundedRect:
-            return PaintKit::roundedRect(box, cornerRadius_);
+            return PaintKit::roundedRect(box, std::max(0.0, cornerRadius + GlassShapeButton::bleed - inset));
     }
     return {};
 }
+}  // namespace
+
+QPainterPath GlassShapeButton::shapePath() const { return buttonShape(shape_, cornerRadius_, QRectF(rect()), bleed); }
 
 bool GlassShapeButton::hitButton(const QPoint& pos) const {
     return shapePath().contains(QPointF(pos) + QPointF(0.5, 0.5));
@@ -128,9 +135,14 @@ void GlassShapeButton::paintEvent(QPaintEvent*) {
         over.setAlphaF(static_cast<float>(overlay_.value()));
         painter.fillPath(shape, over);
     }
+    // In the room left for the hover swell, just outside the shape.
+    if (showsFocusRing(*this))
+        paintFocusRing(painter, buttonShape(shape_, cornerRadius_, QRectF(rect()), bleed - focusRingWidth / 2),
+                       focusRingColour(appearance));
 }
 
 PressableButton::PressableButton(QWidget* parent) : QAbstractButton(parent) {
+    takeFocusFromKeyboard(*this);
     setAttribute(Qt::WA_TranslucentBackground);
     opacity_.setOnChange([this] { update(); });
     scale_.setOnChange([this] { update(); });
@@ -162,12 +174,19 @@ void PressableButton::paintEvent(QPaintEvent*) {
     painter.setOpacity(opacity_.value());
     scaleAbout(painter, QRectF(rect()).center(), scale_.value());
     if (label_) label_(painter, QRectF(rect()), contextOf(this).appearance);
+    if (showsFocusRing(*this)) {
+        painter.resetTransform();
+        const QRectF ring = QRectF(rect()).adjusted(1, 1, -1, -1);
+        paintFocusRing(painter, PaintKit::roundedRect(ring, std::min(6.0, ring.height() / 2)),
+                       focusRingColour(contextOf(this).appearance));
+    }
 }
 
 SystemButton::SystemButton(const QString& title, bool prominent, QWidget* parent)
     : QAbstractButton(parent), prominent_(prominent) {
     setText(title);
     setFont(FontBook::font(TextStyle::body));
+    takeFocusFromKeyboard(*this);
     setAttribute(Qt::WA_TranslucentBackground);
     connect(this, &QAbstractButton::pressed, this, qOverload<>(&QWidget::update));
     connect(this, &QAbstractButton::released, this, qOverload<>(&QWidget::update));
@@ -227,6 +246,12 @@ void SystemButton::paintEvent(QPaintEvent*) {
     }
     if (destructive_ && !prominent_) text = Tokens::warmRed().resolve(appearance);
     if (isDown()) painter.fillPath(shape, dark ? QColor::fromRgbF(1, 1, 1, 0.12f) : QColor::fromRgbF(0, 0, 0, 0.1f));
+    if (showsFocusRing(*this)) {
+        // Inside the edge, as the button fills its box; on the accent fill in the text's colour.
+        const QRectF ring = box.adjusted(0.5, 0.5, -0.5, -0.5);
+        paintFocusRing(painter, PaintKit::roundedRect(ring, std::max(0.0, std::min(6.0, box.height() / 2) - 1)),
+                       prominent_ ? text : focusRingColour(appearance));
+    }
     if (!isEnabled()) painter.setOpacity(0.45);
     painter.setPen(text);
     painter.setFont(font());

@@ -3,6 +3,7 @@
 #include <QPainter>
 
 #include "ui/kit/Context.h"
+#include "ui/kit/FocusRing.h"
 #include "ui/kit/PaintKit.h"
 
 namespace orvane::kit {
@@ -50,6 +51,12 @@ void TintSwitch::paintEvent(QPaintEvent*) {
     PaintKit::drawShadow(painter, knobShape, QColor::fromRgbF(0, 0, 0, 0.25f), 2, QPointF(0, 1));
     painter.fillPath(knobShape, isDown() ? QColor(240, 240, 240) : QColor(Qt::white));
     if (!isEnabled()) painter.fillPath(PaintKit::capsule(track), QColor::fromRgbF(0.5, 0.5, 0.5, 0.3f));
+    if (showsFocusRing(*this)) {
+        // On the track's edge, parted from an accent-filled track by a line of the window colour.
+        painter.setPen(QPen(windowColor(appearance), 1));
+        painter.drawPath(PaintKit::capsule(track.adjusted(1.5, 1.5, -1.5, -1.5)));
+        paintFocusRing(painter, PaintKit::capsule(track), focusRingColour(appearance));
+    }
 }
 
 }  // namespace orvane::kit

@@ -1,8 +1,10 @@
 #include "ui/settings/SettingsRootView.h"
 
+#include <algorithm>
 #include <map>
 
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -10,6 +12,7 @@
 
 #include "app/AppModel.h"
 #include "ui/kit/Context.h"
+#include "ui/kit/FocusRing.h"
 #include "ui/kit/FontBook.h"
 #include "ui/kit/PaintKit.h"
 #include "ui/kit/PaneChrome.h"
@@ -83,6 +86,21 @@ void SidebarRow::setSelected(bool selected) {
     update();
 }
 
+void SidebarRow::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+            if (stepped) stepped(event->key() == Qt::Key_Up ? -1 : 1);
+            return;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            click();
+            return;
+        default:
+            QAbstractButton::keyPressEvent(event);  // Space clicks
+    }
+}
+
 double SidebarRow::fillOpacity() const { return selected_ ? 0.075 : hovering_ ? 0.035 : 0.0; }
 
 void SidebarRow::paintEvent(QPaintEvent*) {
@@ -104,6 +122,9 @@ void SidebarRow::paintEvent(QPaintEvent*) {
     painter.setFont(font);
     painter.setPen(primary);
     painter.drawText(QRectF(36, 0, width() - 44, height()), Qt::AlignLeft | Qt::AlignVCenter, text());
+    if (kit::showsFocusRing(*this))
+        kit::paintFocusRing(painter, kit::PaintKit::roundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), 7),
+                            kit::focusRingColour(appearance));
 }
 
 // --- status card -------------------------------------------------------------------------
@@ -169,6 +190,13 @@ SettingsRootView::SettingsRootView(PaneEnvironment environment, std::optional<Pa
         for (Pane pane : group) {
             auto* row = new SidebarRow(pane);
             connect(row, &QAbstractButton::clicked, this, [this, pane] { select(pane); });
+            // Up and Down walk the list as a list: the next row gets the focus and its pane.
+            row->stepped = [this, row](int step) {
+                const std::ptrdiff_t next = (std::find(rows_.begin(), rows_.end(), row) - rows_.begin()) + step;
+                if (next < 0 || next >= static_cast<std::ptrdiff_t>(rows_.size())) return;
+                rows_[static_cast<std::size_t>(next)]->setFocus(Qt::TabFocusReason);
+                rows_[static_cast<std::size_t>(next)]->click();
+            };
             rows_.push_back(row);
             stack->addWidget(row);
         }

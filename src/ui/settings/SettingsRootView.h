@@ -3,6 +3,7 @@
 // their three groups) and the detail, which shows the selected pane's form under its title
 // (the About pane under the application's header). The view owns only the choice of pane;
 // it follows "app.orvane.openSettingsPane" of its window's notification centre.
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -37,9 +38,12 @@ public:
     // The row's fill: primary colour at 0.075 selected, 0.035 under the pointer, else none.
     double fillOpacity() const;
     QSize sizeHint() const override { return {196, 30}; }
+    // Up and Down on a focused row: -1 or +1, to the row above or below.
+    std::function<void(int step)> stepped;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     Pane pane_;
