@@ -10,7 +10,6 @@
 #include <thread>
 
 #include <QLineEdit>
-#include <QStackedWidget>
 #include <QTest>
 
 #include "FakeGeoClue.h"
@@ -19,6 +18,7 @@
 #include "SkyFixture.h"
 #include "platform/linux/GeoClueLocationProvider.h"
 #include "ui/kit/Buttons.h"
+#include "ui/kit/Form.h"
 #include "ui/kit/RenderHarness.h"
 #include "ui/kit/Text.h"
 #include "ui/kit/TintSwitch.h"
@@ -115,6 +115,31 @@ TEST_F(LocationPickerTest, OpensOnTheStoredCoordinates) {
     view->hide();
     view->show();
     EXPECT_EQ(view->tab(), Tab::precise);
+}
+
+// In a form card the picker is as tall as the tab it shows: the short tabs do not keep the
+// City tab's height.
+TEST_F(LocationPickerTest, TheCardIsAsTallAsTheShownTab) {
+    Settings settings;
+    start(settings);
+    kit::Form form(window.get());
+    auto* picker = new LocationPickerView(model);
+    form.addSection(QStringLiteral("Location"))->addRow(picker);
+    place(form, QSize(520, 700));  // on screen, as in the settings window
+    const auto height = [&](Tab tab) {
+        picker->setTab(tab);
+        QCoreApplication::sendPostedEvents();
+        return kit::RenderHarness::fittedHeight(form, 520);
+    };
+    const int city = height(Tab::city);
+    const int coordinates = height(Tab::coordinates);
+    const int precise = height(Tab::precise);
+    const int pageGap = picker->content()->widget(static_cast<int>(Tab::city))->sizeHint().height() -
+                        picker->content()->widget(static_cast<int>(Tab::coordinates))->sizeHint().height();
+    ASSERT_GT(pageGap, 40) << "the city page is the taller";
+    EXPECT_LE(coordinates, city - pageGap + 2);
+    EXPECT_LT(precise, city);
+    EXPECT_EQ(height(Tab::city), city) << "and back";
 }
 
 TEST_F(LocationPickerTest, CitySearchListsNothingForNothingAndAtMostThirty) {

@@ -209,6 +209,49 @@ TEST_F(PanesTest, ExportThenImportThroughTheRealFileDialog) {
     EXPECT_EQ(model->settings(), expected);
 }
 
+// A status line shows beside the buttons that caused it, and no control moves for it.
+TEST_F(PanesTest, StatusLinesSitBesideTheirButtonsAndMoveNothing) {
+    start();
+    const auto file = directory / "Orvane settings.json";
+    desktop->chooseSaveFile = [&](QWidget*, const Desktop::FileRequest&) { return std::optional(file.string()); };
+    desktop->copyText = [this](const QString& text) { copied.push_back(text); };
+    auto advanced = pane<AdvancedPane>();
+    advanced->show();
+    QCoreApplication::sendPostedEvents();
+    const auto controls = advanced->findChildren<QAbstractButton*>();
+    const auto places = [&] {
+        std::vector<QRect> out;
+        for (const auto* c : controls) out.push_back(QRect(c->mapTo(advanced.get(), QPoint()), c->size()));
+        return out;
+    };
+    const auto before = places();
+    const auto besideOf = [&](const kit::Text& note, const QAbstractButton& button) {
+        const QRect n(note.mapTo(advanced.get(), QPoint()), note.size());
+        const QRect b(button.mapTo(advanced.get(), QPoint()), button.size());
+        return n.right() < b.left() && b.left() - n.right() < 20 && n.top() < b.bottom() && b.top() < n.bottom();
+    };
+    QAbstractButton* copy = nullptr;
+    for (auto* c : controls)
+        if (c->text() == QStringLiteral("Copy")) copy = c;
+    ASSERT_TRUE(copy);
+
+    advanced->copyDiagnostics();
+    EXPECT_EQ(advanced->diagnosticsNote().text(), QStringLiteral("Diagnostics copied."));
+    EXPECT_TRUE(advanced->transferNote().text().isEmpty());
+    EXPECT_TRUE(besideOf(advanced->diagnosticsNote(), *copy));
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(places(), before) << "a message moves no control";
+    kit::RenderHarness::renderBoth(*advanced, QStringLiteral("advanced-diagnostics-copied"), QSize(560, 520));
+
+    advanced->exportSettings();
+    EXPECT_EQ(advanced->transferNote().text(), QStringLiteral("Exported to Orvane settings.json."));
+    EXPECT_TRUE(advanced->diagnosticsNote().text().isEmpty()) << "one status at a time";
+    EXPECT_TRUE(besideOf(advanced->transferNote(), advanced->exportButton()));
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(places(), before);
+    kit::RenderHarness::renderBoth(*advanced, QStringLiteral("advanced-exported"), QSize(560, 520));
+}
+
 TEST_F(PanesTest, AFailedExportLeavesTheEarlierFileWhole) {
     start();
     const auto file = directory / "backup.json";

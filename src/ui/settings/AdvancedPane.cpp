@@ -1,13 +1,16 @@
 #include "ui/settings/AdvancedPane.h"
 
+#include <cmath>
 #include <variant>
 
+#include <QFontMetricsF>
 #include <QHBoxLayout>
 
 #include "app/AppModel.h"
 #include "app/Diagnostics.h"
 #include "ui/kit/Buttons.h"
 #include "ui/kit/Context.h"
+#include "ui/kit/FontBook.h"
 #include "ui/kit/SwitchRow.h"
 #include "ui/kit/Text.h"
 #include "ui/settings/PaneRegistry.h"
@@ -19,14 +22,29 @@ namespace {
 
 const QString jsonFilter = QStringLiteral("JSON (*.json)");
 
-// Buttons side by side as a row's content.
-QWidget* buttons(std::initializer_list<kit::SystemButton*> list) {
+// Buttons side by side as a row's content, after the row's status note where it has one.
+QWidget* buttons(std::initializer_list<kit::SystemButton*> list, kit::Text* note = nullptr) {
     auto* box = new QWidget;
     auto* layout = new QHBoxLayout(box);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(8);
+    if (note) layout->addWidget(note);
     for (auto* button : list) layout->addWidget(button);
     return box;
+}
+
+// A short status line beside the buttons that caused it ("Exported to …"). Its room is kept
+// while it is empty, so a message moves no other control; a longer one wraps to a second
+// line, then ends in "…" with the whole text as its tooltip.
+kit::Text* statusNote() {
+    constexpr int width = 140;
+    const QFont font = kit::FontBook::font(kit::TextStyle::caption);
+    auto* note = new kit::Text({}, font);
+    note->setLevel(kit::TextLevel::secondary);
+    note->setMaximumLines(2);
+    note->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    note->setFixedSize(width, static_cast<int>(std::ceil(2 * QFontMetricsF(font).lineSpacing())));
+    return note;
 }
 
 }  // namespace
@@ -39,23 +57,23 @@ AdvancedPane::AdvancedPane(const PaneEnvironment& environment, QWidget* parent)
     import_ = new kit::SystemButton(QStringLiteral("Import\u2026"));
     connect(export_, &QAbstractButton::clicked, this, [this] { exportSettings(); });
     connect(import_, &QAbstractButton::clicked, this, [this] { importSettings(); });
+    transferNote_ = statusNote();
     dataSection->addRow(
         new kit::SettingRow(QStringLiteral("Settings file"),
                             QStringLiteral("A JSON file with every setting, for backup or another computer."),
-                            buttons({export_, import_})));
+                            buttons({export_, import_}, transferNote_)));
     auto* copy = new kit::SystemButton(QStringLiteral("Copy"));
     connect(copy, &QAbstractButton::clicked, this, [this] { copyDiagnostics(); });
+    diagnosticsNote_ = statusNote();
     dataSection->addRow(new kit::SettingRow(QStringLiteral("Diagnostics"),
                                             QStringLiteral("Chip, system, displays and the method in use, as text."),
-                                            buttons({copy})));
+                                            buttons({copy}, diagnosticsNote_)));
     dataSection->addRow(new kit::SwitchRow(QStringLiteral("Debug logging"),
                                            QStringLiteral("Verbose log output (subsystem app.orvane)."),
                                            kit::settingField(model, &Settings::debugLogging)));
     dataSection->addRow(new kit::SwitchRow(QStringLiteral("Statistics"),
                                            QStringLiteral("Warm hours per day, stored locally."),
                                            kit::settingField(model, &Settings::statisticsEnabled)));
-    message_ = dataSection->addCaption({});
-    message_->hide();
 
     auto* reset = addSection(QStringLiteral("Reset"));
     auto* again = new kit::SystemButton(QStringLiteral("Run again"));
@@ -74,13 +92,19 @@ AdvancedPane::AdvancedPane(const PaneEnvironment& environment, QWidget* parent)
 }
 
 std::optional<std::string> AdvancedPane::message() const {
-    if (message_->isHidden()) return std::nullopt;
-    return message_->text().toStdString();
+    for (const kit::Text* note : {transferNote_, diagnosticsNote_})
+        if (!note->text().isEmpty()) return note->text().toStdString();
+    return std::nullopt;
 }
 
-void AdvancedPane::setMessage(const std::string& message) {
-    message_->setText(QString::fromStdString(message));
-    message_->show();
+void AdvancedPane::setMessage(const std::string& message, kit::Text* note) {
+    if (!note) note = transferNote_;
+    // One status at a time: the other row's goes.
+    for (kit::Text* each : {transferNote_, diagnosticsNote_}) {
+        const QString text = each == note ? QString::fromStdString(message) : QString();
+        each->setText(text);
+        each->setToolTip(text);
+    }
 }
 
 void AdvancedPane::exportSettings() {
@@ -111,7 +135,7 @@ void AdvancedPane::importSettings() {
 void AdvancedPane::copyDiagnostics() {
     if (environment_.desktop && environment_.desktop->copyText)
         environment_.desktop->copyText(QString::fromStdString(Diagnostics::text(*environment_.model)));
-    setMessage("Diagnostics copied.");
+    setMessage("Diagnostics copied.", diagnosticsNote_);
 }
 
 void AdvancedPane::runOnboardingAgain() {

@@ -28,18 +28,23 @@ public:
     void resetStatistics();
     void confirmReset();
 
-    // The status line; none until the first export, import or copy.
+    // The status line; none until the first export, import or copy. It shows beside the
+    // buttons of its row: the settings file's, or the diagnostics'.
     std::optional<std::string> message() const;
+    const kit::Text& transferNote() const { return *transferNote_; }
+    const kit::Text& diagnosticsNote() const { return *diagnosticsNote_; }
     kit::SystemButton& exportButton() const { return *export_; }
     kit::SystemButton& importButton() const { return *import_; }
 
 private:
-    void setMessage(const std::string& message);
+    // In `note`; none: the settings file's.
+    void setMessage(const std::string& message, kit::Text* note = nullptr);
 
     PaneEnvironment environment_;
     kit::SystemButton* export_;
     kit::SystemButton* import_;
-    kit::Text* message_;
+    kit::Text* transferNote_;
+    kit::Text* diagnosticsNote_;
 };
 
 }  // namespace orvane

@@ -4,7 +4,6 @@
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QShowEvent>
-#include <QStackedWidget>
 #include <QVBoxLayout>
 
 #include "ui/kit/Buttons.h"
@@ -71,7 +70,7 @@ LocationPickerView::LocationPickerView(std::shared_ptr<AppModel> model, QWidget*
     header_ = makeHeader();
     tabs_ = new kit::GlassSegment<Tab>(tabItems(), tab_, 24, [this](Tab t) { setTab(t); });
     tabs_->setAccessibleName(QStringLiteral("Source"));
-    pages_ = new QStackedWidget;
+    pages_ = new TabPages;
     pages_->addWidget(makeZonePage());
     pages_->addWidget(makeCityPage());
     pages_->addWidget(makeCoordinatesPage());
@@ -92,6 +91,27 @@ LocationPickerView::LocationPickerView(std::shared_ptr<AppModel> model, QWidget*
 }
 
 LocationPickerView::~LocationPickerView() = default;
+
+TabPages::TabPages(QWidget* parent) : QWidget(parent), layout_(new QVBoxLayout(this)) {
+    layout_->setContentsMargins(0, 0, 0, 0);
+    layout_->setSpacing(0);
+}
+
+void TabPages::addWidget(QWidget* page) {
+    pages_.push_back(page);
+    layout_->addWidget(page);
+    if (current_ < 0) current_ = 0;
+    page->setVisible(count() - 1 == current_);
+}
+
+void TabPages::setCurrentIndex(int index) {
+    if (index < 0 || index >= count()) return;
+    current_ = index;
+    // A hidden page takes no room in the layout.
+    for (int i = 0; i < count(); ++i)
+        if (i != index) widget(i)->hide();
+    widget(index)->show();
+}
 
 QWidget* LocationPickerView::makeHeader() {
     auto* header = new QWidget;
@@ -198,13 +218,6 @@ void LocationPickerView::setTab(Tab tab) {
     tab_ = tab;
     tabs_->setSelection(tab);
     pages_->setCurrentIndex(static_cast<int>(tab));
-    // A stack is as tall as its tallest page; in a form the picker takes the shown page's
-    // height, so the hidden pages ask for no room.
-    for (int i = 0; i < pages_->count(); ++i) {
-        const auto policy = i == pages_->currentIndex() ? QSizePolicy::Preferred : QSizePolicy::Ignored;
-        pages_->widget(i)->setSizePolicy(policy, policy);
-    }
-    pages_->updateGeometry();
 }
 
 void LocationPickerView::syncFields() {

@@ -18,7 +18,7 @@
 #include "ui/settings/PlaceRules.h"
 
 class QLineEdit;
-class QStackedWidget;
+class QVBoxLayout;
 
 namespace orvane {
 namespace kit {
@@ -29,6 +29,23 @@ class TintSwitch;
 }  // namespace kit
 
 class PlaceList;
+
+// The tabs' pages, one shown at a time, as tall as the shown one alone (a QStackedWidget
+// asks every page for its height at a width, so the short tabs kept the City tab's height).
+class TabPages final : public QWidget {
+public:
+    explicit TabPages(QWidget* parent = nullptr);
+    void addWidget(QWidget* page);
+    void setCurrentIndex(int index);
+    int currentIndex() const { return current_; }
+    int count() const { return static_cast<int>(pages_.size()); }
+    QWidget* widget(int index) const { return pages_.at(static_cast<std::size_t>(index)); }
+
+private:
+    QVBoxLayout* layout_;
+    std::vector<QWidget*> pages_;
+    int current_ = -1;
+};
 
 class LocationPickerView : public QWidget {
 public:
@@ -48,7 +65,7 @@ public:
     // The three parts.
     QWidget* header() const { return header_; }
     kit::GlassSegment<Tab>* tabs() const { return tabs_; }
-    QStackedWidget* content() const { return pages_; }
+    class TabPages* content() const { return pages_; }
 
     // Header.
     QString placeText() const;
@@ -96,7 +113,7 @@ private:
     kit::Text* place_ = nullptr;
     kit::Text* sunTimes_ = nullptr;
     kit::GlassSegment<Tab>* tabs_ = nullptr;
-    QStackedWidget* pages_ = nullptr;
+    TabPages* pages_ = nullptr;
     kit::SwitchRow* followRow_ = nullptr;
     QLineEdit* zoneQuery_ = nullptr;
     PlaceList* zoneList_ = nullptr;
