@@ -1,6 +1,8 @@
 #include "ui/AppDelegate.h"
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
@@ -16,6 +18,8 @@
 #include "ui/kit/Appearance.h"
 #include "ui/kit/Context.h"
 #include "ui/kit/NotificationCenter.h"
+#include "ui/kit/ScreenPlace.h"
+#include "ui/menubar/AppIconRenderer.h"
 #include "ui/menubar/PopoverView.h"
 #include "ui/menubar/QtTray.h"
 #include "ui/menubar/StatusItemController.h"
@@ -24,6 +28,25 @@
 #include "ui/settings/SettingsWindow.h"
 
 namespace orvane {
+
+namespace {
+// Calls back when the window it watches is hidden, by any cause (Start, the close button).
+class HideWatch final : public QObject {
+public:
+    HideWatch(QWidget* window, std::function<void()> hidden) : QObject(window), hidden_(std::move(hidden)) {
+        window->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Hide && hidden_) hidden_();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> hidden_;
+};
+}  // namespace
 
 AppDelegate::AppDelegate(std::shared_ptr<platform::Platform> platform) : platform_(std::move(platform)) {}
 
@@ -50,6 +73,9 @@ void AppDelegate::applicationDidFinishLaunching() {
     launchTint();
     // The rest of step 1.
     safety_->startWatchdog();
+
+    // Every window carries the program's icon.
+    if (QApplication::windowIcon().isNull()) QApplication::setWindowIcon(AppIconRenderer::windowIcon());
 
     // Light or dark as the desktop prefers, before the first window paints, and on each change.
     portalAppearance_ =
@@ -270,13 +296,17 @@ void AppDelegate::showOnboarding() {
         };
         auto* view = new OnboardingView(model_, finish, window.get());
         view->move(0, 0);
-        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-            const QRect area = screen->availableGeometry();
-            window->move(area.center() - QPoint(window->width() / 2, window->height() / 2));
-        }
+        if (const QScreen* screen = QGuiApplication::primaryScreen())
+            kit::centreInAvailableArea(*window, screen->geometry().center());
         view->setFocus();
+        // Without a tray host the notice about the icon would cover the welcome window:
+        // it waits until the welcome is done.
+        new HideWatch(window.get(), [weak = weak_from_this()] {
+            if (auto self = weak.lock(); self && self->statusItem_) self->statusItem_->holdNotice(false);
+        });
         onboardingWindow_ = std::move(window);
     }
+    if (statusItem_) statusItem_->holdNotice(true);
     onboardingWindow_->show();
     onboardingWindow_->raise();
     onboardingWindow_->activateWindow();

@@ -173,11 +173,20 @@ protected:
 };
 
 TEST_F(TrayProgramTest, WithoutATrayTheNoticeOpensTwoSecondsAfterStart) {
+    storeOnboarded(session.config);  // no welcome window, which the notice waits for
     const auto started = Steady::now();
     ProgramProcess program(session, {});
     ASSERT_TRUE(program.waitFor([&] { return mapped("Orvane").has_value(); }, 10s)) << program.output();
     EXPECT_GE(Steady::now() - started, 2s) << "the check runs 2 s after the item is made";
     EXPECT_EQ(mapped("Orvane")->width, 540);
+}
+
+// On a first start the welcome window comes first; the notice waits until it is done.
+TEST_F(TrayProgramTest, OnAFirstStartWithoutATrayTheNoticeWaitsForTheWelcome) {
+    ProgramProcess program(session, {});
+    ASSERT_TRUE(program.waitFor([&] { return mapped("Welcome to Orvane").has_value(); }, 10s)) << program.output();
+    EXPECT_FALSE(program.waitFor([&] { return mapped("Orvane").has_value(); }, 4s))
+        << "the notice opened over the welcome window";
 }
 
 TEST_F(TrayProgramTest, DebugPopoverWindowIs352Wide) {

@@ -14,6 +14,8 @@
 #include "ui/AppDelegate.h"
 #include "ui/kit/NotificationCenter.h"
 #include "ui/kit/Text.h"
+#include "ui/menubar/AppIconRenderer.h"
+#include "ui/menubar/StatusItemController.h"
 #include "ui/onboarding/MethodCheckCard.h"
 #include "ui/onboarding/OnboardingView.h"
 #include "ui/onboarding/QtMethodCheckAsker.h"
@@ -63,6 +65,16 @@ TEST_F(AppDelegateWindowsTest, AFirstLaunchShowsOnboardingAndALaterOneDoesNot) {
     EXPECT_TRUE(delegate->onboardingWindow()->isVisible());
     EXPECT_EQ(delegate->onboardingWindow()->windowTitle(), QStringLiteral("Welcome to Orvane"));
     EXPECT_EQ(delegate->onboardingWindow()->size(), QSize(540, 664));
+    {
+        // The program's icon on the window, at the small sizes title bars and switchers use.
+        const QIcon icon = delegate->onboardingWindow()->windowIcon();
+        ASSERT_FALSE(icon.isNull());
+        for (const int side : {16, 32, 48}) {
+            EXPECT_TRUE(icon.availableSizes().contains(QSize(side, side))) << side;
+            const QImage shown = icon.pixmap(side).toImage();
+            EXPECT_EQ(shown.pixel(side / 2, side / 2), AppIconRenderer::image(side).pixel(side / 2, side / 2)) << side;
+        }
+    }
     onboarding()->start();
     EXPECT_EQ(delegate->onboardingWindow(), nullptr) << "finish drops the window";
     EXPECT_TRUE(delegate->model()->settings().onboardingCompleted);
@@ -92,6 +104,36 @@ TEST_F(AppDelegateWindowsTest, ClosingKeepsTheWindowAndTheNotificationShowsItAga
     kit::NotificationCenter::defaultCenter().post(kit::Notifications::showOnboarding);
     EXPECT_EQ(delegate->onboardingWindow(), window) << "the same window, with its state";
     EXPECT_TRUE(window->isVisible());
+}
+
+TEST_F(AppDelegateWindowsTest, WithoutATrayHostTheIconNoticeWaitsUntilTheWelcomeIsDone) {
+    launch();
+    StatusItemController* item = delegate->statusItem();
+    ASSERT_TRUE(item);
+    ASSERT_TRUE(item->isHiddenBySystem()) << "the offscreen platform hosts no tray";
+    scheduler->advance(StatusItemController::noticeDelay + 5);
+    EXPECT_FALSE(item->noticeOpen()) << "the notice would cover the welcome window";
+    // Closed with the window's close button: done for now, the notice comes.
+    delegate->onboardingWindow()->close();
+    EXPECT_TRUE(item->noticeOpen());
+    quit();
+
+    // Shown again and finished with Start: the notice waits again, then comes.
+    launch();
+    item = delegate->statusItem();
+    scheduler->advance(StatusItemController::noticeDelay + 1);
+    EXPECT_FALSE(item->noticeOpen());
+    onboarding()->start();
+    EXPECT_TRUE(item->noticeOpen());
+    quit();
+
+    // No welcome window: the notice comes after its delay, as before.
+    launch();
+    item = delegate->statusItem();
+    EXPECT_EQ(delegate->onboardingWindow(), nullptr);
+    EXPECT_FALSE(item->noticeOpen());
+    scheduler->advance(StatusItemController::noticeDelay + 0.5);
+    EXPECT_TRUE(item->noticeOpen());
 }
 
 TEST_F(AppDelegateWindowsTest, FinishRegistersTheLoginItemOnlyWhereItCan) {

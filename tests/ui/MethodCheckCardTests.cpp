@@ -1,6 +1,8 @@
 // The method check's card offscreen: its texts, the keys that answer it, and its look.
 #include <gtest/gtest.h>
 
+#include "PanelLook.h"
+
 #include <vector>
 
 #include <QTest>
@@ -53,6 +55,10 @@ TEST(MethodCheckCardTest, Renders) {
     EXPECT_GT(size.height(), 150);
     EXPECT_LT(size.height(), 260);
     kit::RenderHarness::renderBoth(card, QStringLiteral("method-check-card"), size);
+    // The popover's panel: rounded and edged, in both appearances.
+    card.resize(size);
+    for (const auto appearance : {kit::Appearance::light, kit::Appearance::dark})
+        testing::expectPanelLook(card, appearance, kit::isDark(appearance) ? "dark" : "light");
 }
 
 }  // namespace

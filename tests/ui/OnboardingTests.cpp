@@ -9,6 +9,8 @@
 #include <QTest>
 
 #include "KitFixture.h"
+#include "PanelLook.h"
+#include "ui/kit/ScreenPlace.h"
 #include "ui/kit/RenderHarness.h"
 #include "ui/kit/Text.h"
 #include "ui/kit/TintSwitch.h"
@@ -155,6 +157,24 @@ TEST_F(OnboardingTest, DrawnOffscreenEverySectionIsInPlaceAndStill) {
     EXPECT_GT(v.startButton().y(), v.placeButton().mapTo(&v, QPoint(0, v.placeButton().height())).y());
 }
 
+// The footer's notes are laid out whole (once "Nothing leaves your comput…" was cut), inside
+// the window and under the Start button, in the fonts the renders use as on screen.
+TEST_F(OnboardingTest, TheFootersNotesAreLaidOutWhole) {
+    auto& v = make();
+    const QString notes[] = {QStringLiteral("Nothing leaves your computer"),
+                             QString::fromStdString(OnboardingRules::emergencyOffText())};
+    for (const QString& note : notes) {
+        kit::Text* shown = nullptr;
+        for (auto* t : v.findChildren<kit::Text*>())
+            if (t->text() == note) shown = t;
+        ASSERT_TRUE(shown) << note.toStdString();
+        EXPECT_GE(shown->width(), shown->sizeHint().width()) << "cut: " << note.toStdString();
+        const QRect box(shown->mapTo(&v, QPoint()), shown->size());
+        EXPECT_TRUE(v.rect().contains(box)) << note.toStdString();
+        EXPECT_GT(box.top(), v.startButton().geometry().bottom() - StartButton::shadowRoom) << note.toStdString();
+    }
+}
+
 // On screen, with motion: the sections rise in one after another and a change of intensity
 // flashes the wash; with reduce motion neither happens.
 TEST_F(OnboardingTest, OnScreenTheSectionsRiseInAndTheWashFlashesButNotWithReduceMotion) {
@@ -195,7 +215,7 @@ TEST_F(OnboardingTest, OnScreenTheSectionsRiseInAndTheWashFlashesButNotWithReduc
     }
 }
 
-TEST_F(OnboardingTest, ThePlaceButtonOpensThePickerBelowItAndClosingEndsChoosing) {
+TEST_F(OnboardingTest, ThePlaceButtonOpensThePickerBesideItInsideTheScreenAndClosingEndsChoosing) {
     auto& v = make();
     EXPECT_EQ(v.placeName(), QString::fromStdString(model->location().name));
     EXPECT_EQ(v.placePopover(), nullptr);
@@ -206,10 +226,18 @@ TEST_F(OnboardingTest, ThePlaceButtonOpensThePickerBelowItAndClosingEndsChoosing
     EXPECT_TRUE(v.placePopover()->windowFlags().testFlag(Qt::Popup));
     EXPECT_EQ(v.placePopover()->size(), QSize(440, 330));
     EXPECT_TRUE(v.placePopover()->findChild<LocationPickerView*>());
-    const QPoint below = v.placeButton().mapToGlobal(QPoint(v.placeButton().width() / 2, v.placeButton().height()));
-    EXPECT_GE(v.placePopover()->y(), below.y());
-    EXPECT_NEAR(v.placePopover()->x() + 220, below.x(), 4) << "centred under the button, kept on the screen";
+    // Below the button where the screen has room, else above it; never over the button,
+    // never past the available area.
+    const QRect button(v.placeButton().mapToGlobal(QPoint(0, 0)), v.placeButton().size());
+    const QRect popup = v.placePopover()->geometry();
+    const QRect available = kit::availableAreaAt(button.center());
+    EXPECT_TRUE(available.contains(popup)) << popup.x() << "," << popup.y() << " in " << available.height();
+    EXPECT_FALSE(popup.intersects(button));
+    EXPECT_TRUE(popup.top() > button.bottom() || available.bottom() - button.bottom() < popup.height())
+        << "above only where below has no room";
     kit::RenderHarness::renderBoth(*v.placePopover(), QStringLiteral("onboarding-place"), QSize(440, 330));
+    for (const auto appearance : {kit::Appearance::light, kit::Appearance::dark})
+        testing::expectPanelLook(*v.placePopover(), appearance, kit::isDark(appearance) ? "dark" : "light");
     v.placePopover()->close();
     EXPECT_FALSE(v.choosingPlace());
 }

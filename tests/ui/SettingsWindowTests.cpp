@@ -6,6 +6,9 @@
 #include <fstream>
 
 #include <QApplication>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTest>
 
 #include "KitFixture.h"
 #include "platform/linux/LinuxSystemInfo.h"
@@ -88,6 +91,39 @@ TEST_F(SettingsRootTest, SidebarGroupsHeaderOnlyOnAboutAndUnbuiltPanesShowTheirT
     rows[0]->click();
     EXPECT_EQ(view->paneView(), general);
     rows[8]->click();
+    EXPECT_EQ(view->pane(), Pane::advanced);
+}
+
+TEST_F(SettingsRootTest, TheSidebarWorksFromTheKeyboard) {
+    start();
+    auto view = root();
+    view->show();
+    QCoreApplication::sendPostedEvents();
+    const auto& rows = view->sidebarRows();
+    for (const auto* row : rows) EXPECT_TRUE(row->focusPolicy() & Qt::TabFocus) << "Tab reaches every row";
+    const auto focused = [&] { return view->window()->focusWidget(); };
+    rows[0]->setFocus(Qt::TabFocusReason);
+    // Down and Up walk the list: the focus and the pane go together.
+    QTest::keyClick(rows[0], Qt::Key_Down);
+    EXPECT_EQ(view->pane(), Pane::presets);
+    EXPECT_EQ(focused(), rows[1]);
+    QTest::keyClick(rows[1], Qt::Key_Down);
+    QTest::keyClick(rows[2], Qt::Key_Down);
+    EXPECT_EQ(view->pane(), Pane::displays) << "across a group's gap";
+    QTest::keyClick(rows[3], Qt::Key_Up);
+    EXPECT_EQ(view->pane(), Pane::schedule);
+    EXPECT_EQ(focused(), rows[2]);
+    // At either end the walk stops.
+    rows[0]->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(rows[0], Qt::Key_Up);
+    EXPECT_EQ(focused(), rows[0]);
+    EXPECT_EQ(view->pane(), Pane::schedule) << "a focused row is not chosen until asked";
+    QTest::keyClick(rows.back(), Qt::Key_Down);
+    EXPECT_EQ(view->pane(), Pane::schedule);
+    // Space and Return choose the focused row.
+    QTest::keyClick(rows[5], Qt::Key_Space);
+    EXPECT_EQ(view->pane(), Pane::exclusions);
+    QTest::keyClick(rows[8], Qt::Key_Return);
     EXPECT_EQ(view->pane(), Pane::advanced);
 }
 
@@ -249,17 +285,26 @@ TEST_F(SettingsDelegateTest, TheFrameIsKeptUnderItsKeyAndRestoredWhenOnAScreen) 
     delegate->showSettings();
     SettingsWindow* window = delegate->settingsWindow();
     ASSERT_NE(window, nullptr);
-    EXPECT_EQ(window->size(), QSize(820, 600));
+    // Inside the screen's available area, as large as that allows (the offscreen screen is
+    // 800 × 600, smaller than the window would be).
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_TRUE(area.contains(window->geometry()));
+    EXPECT_EQ(window->size(), SettingsWindow::contentSize.boundedTo(area.size()).expandedTo(SettingsRootView::minimumSize));
     window->setGeometry(40, 50, 900, 640);
     window->close();
     const auto defaults = sim->standardUserDefaults();
     EXPECT_EQ(defaults->string(SettingsWindow::frameKey), "40 50 900 640");
 
+    // Back where it was, moved (and shrunk) as little as keeps it inside the area.
     SettingsWindow again(PaneEnvironment{delegate->model(), std::make_shared<Desktop>()}, std::nullopt, defaults);
-    EXPECT_EQ(again.geometry(), QRect(40, 50, 900, 640));
+    const QSize restored = QSize(900, 640).boundedTo(area.size()).expandedTo(SettingsRootView::minimumSize);
+    EXPECT_EQ(again.size(), restored);
+    EXPECT_EQ(again.x(), std::min(40, std::max(area.left(), area.right() + 1 - restored.width())));
+    EXPECT_EQ(again.y(), std::min(50, std::max(area.top(), area.bottom() + 1 - restored.height())));
     defaults->set(SettingsWindow::frameKey, platform::Value(std::string("90000 90000 900 640")));
     SettingsWindow offScreen(PaneEnvironment{delegate->model(), std::make_shared<Desktop>()}, std::nullopt, defaults);
-    EXPECT_EQ(offScreen.size(), QSize(820, 600)) << "a frame on no screen is not taken back";
+    EXPECT_NE(offScreen.pos(), QPoint(90000, 90000)) << "a frame on no screen is not taken back";
+    EXPECT_TRUE(area.contains(offScreen.geometry()));
     for (const char* bad : {"", "1 2 3", "1 2 0 4", "a b c d", "1 2 3 4 5"})
         EXPECT_EQ(SettingsWindow::parseFrame(bad), std::nullopt) << bad;
 }

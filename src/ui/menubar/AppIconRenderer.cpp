@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPainterPathStroker>
+#include <QPixmap>
 #include <QRadialGradient>
 
 #include "ui/kit/PaintKit.h"
@@ -125,6 +126,15 @@ void drawIcon(QPainter& painter, double s) {
 }
 
 }  // namespace
+
+QIcon AppIconRenderer::windowIcon() {
+    QIcon icon;
+    for (const int pixels : {16, 24, 32, 48, 64, 128, 256}) {
+        const QImage drawn = image(pixels);
+        if (!drawn.isNull()) icon.addPixmap(QPixmap::fromImage(drawn));
+    }
+    return icon;
+}
 
 QImage AppIconRenderer::image(int pixels) {
     QImage icon(pixels, pixels, QImage::Format_ARGB32_Premultiplied);

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include <QByteArray>
+#include <QIcon>
 #include <QImage>
 
 namespace orvane {
@@ -19,6 +20,9 @@ struct AppIconRenderer {
     // The icon, pixels × pixels, ARGB32 premultiplied; a null image when the bitmap cannot
     // be made.
     static QImage image(int pixels);
+    // The icon the program's windows carry (title bars, switchers): drawn at the sizes
+    // window managers ask for.
+    static QIcon windowIcon();
 
     struct IconsetRow {
         std::string_view name;  // the file is "icon_" + name + ".png"

@@ -22,6 +22,7 @@
 #include "ui/kit/FontBook.h"
 #include "ui/kit/Menu.h"
 #include "ui/kit/PaintKit.h"
+#include "ui/kit/ScreenPlace.h"
 #include "ui/kit/Tokens.h"
 #include "ui/menubar/AppIconRenderer.h"
 #include "ui/menubar/PopoverView.h"
@@ -481,10 +482,8 @@ private:
 std::function<void()> openHiddenIconNotice(StatusItemController::NoticeActions actions) {
     auto* window = new NoticeWindow(new HiddenIconNotice(std::move(actions), kit::defaultContext().appearance));
     window->adjustSize();
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->availableGeometry();
-        window->move(area.center() - QPoint(window->width() / 2, window->height() / 2));
-    }
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        kit::centreInAvailableArea(*window, screen->geometry().center());
     window->show();
     QPointer<QWidget> guard(window);
     return [guard] {

@@ -233,7 +233,11 @@ bool StatusItemController::isHiddenBySystem() const { return !item_ || item_->hi
 void StatusItemController::warnIfHiddenBySystem() {
     if (!item_ || !isHiddenBySystem()) return;
     if (env_.defaults && env_.defaults->boolean(noticeDismissedKey)) return;
-    if (!env_.openNotice) return;
+    if (!env_.openNotice || closeNotice_) return;
+    if (noticeHeld_) {
+        noticeDue_ = true;
+        return;
+    }
     const auto weak = weak_from_this();
     NoticeActions actions;
     actions.quit = [weak] {
@@ -249,6 +253,12 @@ void StatusItemController::warnIfHiddenBySystem() {
         if (auto close = std::exchange(c->closeNotice_, nullptr)) close();
     };
     closeNotice_ = env_.openNotice(std::move(actions));
+}
+
+void StatusItemController::holdNotice(bool hold) {
+    noticeHeld_ = hold;
+    if (hold || !std::exchange(noticeDue_, false)) return;
+    warnIfHiddenBySystem();
 }
 
 }  // namespace orvane

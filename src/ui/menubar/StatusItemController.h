@@ -113,6 +113,9 @@ public:
     void clicked(TrayClick click, bool control);
     bool isHiddenBySystem() const;
     void warnIfHiddenBySystem();
+    // While a window the user is busy with is up (the welcome window), the hidden-icon
+    // notice waits; it comes once the hold is lifted, if it was due meanwhile.
+    void holdNotice(bool hold);
 
     // The menu as built for the current model.
     std::vector<TrayMenuEntry> menu() const;
@@ -142,6 +145,8 @@ private:
     platform::Handle iconAnimation_;
     std::vector<platform::Handle> noticeChecks_;
     std::function<void()> closeNotice_;
+    bool noticeHeld_ = false;
+    bool noticeDue_ = false;
 };
 
 }  // namespace orvane

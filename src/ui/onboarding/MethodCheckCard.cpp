@@ -8,6 +8,7 @@
 #include "ui/kit/Buttons.h"
 #include "ui/kit/Context.h"
 #include "ui/kit/FontBook.h"
+#include "ui/kit/Panel.h"
 #include "ui/kit/Text.h"
 #include "ui/kit/Tokens.h"
 
@@ -92,7 +93,11 @@ void MethodCheckCard::keyPressEvent(QKeyEvent* event) {
 
 void MethodCheckCard::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.fillRect(rect(), kit::windowColor(kit::appearanceOf(this)));
+    const kit::Appearance appearance = kit::appearanceOf(this);
+    // Cut by a mask, the window shows no desktop behind the soft corners: the panel's
+    // colour goes under them instead of black.
+    if (!window()->mask().isEmpty()) painter.fillRect(rect(), kit::windowColor(appearance));
+    kit::paintPanel(painter, QSizeF(size()), appearance, devicePixelRatioF());
 }
 
 }  // namespace orvane

@@ -15,6 +15,8 @@
 #include "ui/kit/Context.h"
 #include "ui/kit/FontBook.h"
 #include "ui/kit/GlassCard.h"
+#include "ui/kit/Panel.h"
+#include "ui/kit/ScreenPlace.h"
 #include "ui/kit/SymbolView.h"
 #include "ui/kit/Symbols.h"
 #include "ui/kit/Text.h"
@@ -93,6 +95,8 @@ public:
     PlacePopover(std::shared_ptr<AppModel> model, std::function<void()> closed, QWidget* parent)
         : QWidget(parent, Qt::Popup), closed_(std::move(closed)) {
         setFixedSize(OnboardingView::placePopoverWidth, OnboardingView::placePopoverHeight);
+        // The popover's rounded, edged panel.
+        kit::shapeAsPanel(*this, kit::compositingManagerRunning());
         auto* layout = new QVBoxLayout(this);
         layout->setContentsMargins(12, 10, 12, 12);
         auto* form = new kit::Form(this);
@@ -107,7 +111,10 @@ protected:
     }
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
-        painter.fillRect(rect(), kit::windowColor(kit::appearanceOf(this)));
+        const kit::Appearance appearance = kit::appearanceOf(this);
+        // Cut by a mask: the panel's colour under the soft corners instead of black.
+        if (!mask().isEmpty()) painter.fillRect(rect(), kit::windowColor(appearance));
+        kit::paintPanel(painter, QSizeF(size()), appearance, devicePixelRatioF());
     }
 
 private:
@@ -126,6 +133,58 @@ QWidget* tightLabel(const std::string& symbol, const QString& title, QWidget* pa
     row->addWidget(label(title, 12, QFont::Normal, kit::TextLevel::secondary, box));
     return box;
 }
+
+// Two notes side by side with a dot between, centred; where the width is too small for
+// both (the key names are long), one above the other, so neither is cut.
+class FooterLine final : public QWidget {
+public:
+    FooterLine(QWidget* first, QWidget* dot, QWidget* second, QWidget* parent)
+        : QWidget(parent), first_(first), dot_(dot), second_(second) {
+        for (QWidget* w : {first_, dot_, second_}) w->setParent(this);
+        QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+        policy.setHeightForWidth(true);
+        setSizePolicy(policy);
+    }
+    QSize sizeHint() const override {
+        return {oneLineWidth(), std::max({first_->sizeHint().height(), dot_->sizeHint().height(),
+                                          second_->sizeHint().height()})};
+    }
+    bool hasHeightForWidth() const override { return true; }
+    int heightForWidth(int width) const override {
+        if (width >= oneLineWidth()) return sizeHint().height();
+        return first_->sizeHint().height() + lineGap + second_->sizeHint().height();
+    }
+
+protected:
+    void resizeEvent(QResizeEvent*) override {
+        const QSize a = first_->sizeHint(), d = dot_->sizeHint(), b = second_->sizeHint();
+        if (width() >= oneLineWidth()) {
+            const int h = sizeHint().height();
+            int x = (width() - oneLineWidth()) / 2;
+            for (auto [w, size] : {std::pair{first_, a}, std::pair{dot_, d}, std::pair{second_, b}}) {
+                w->setGeometry(x, (h - size.height()) / 2, size.width(), size.height());
+                x += size.width() + spacing;
+            }
+            dot_->show();
+            return;
+        }
+        dot_->hide();
+        first_->setGeometry((width() - a.width()) / 2, 0, std::min(a.width(), width()), a.height());
+        second_->setGeometry((width() - b.width()) / 2, a.height() + lineGap, std::min(b.width(), width()),
+                             b.height());
+    }
+
+private:
+    static constexpr int spacing = 6;
+    static constexpr int lineGap = 2;
+    int oneLineWidth() const {
+        return first_->sizeHint().width() + dot_->sizeHint().width() + second_->sizeHint().width() + 2 * spacing;
+    }
+
+    QWidget* first_;
+    QWidget* dot_;
+    QWidget* second_;
+};
 
 }  // namespace
 
@@ -255,16 +314,9 @@ QWidget* OnboardingView::makeSettingsRow() {
 }
 
 QWidget* OnboardingView::makeFooter() {
-    auto* box = new QWidget(this);
-    auto* row = new QHBoxLayout(box);
-    row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(6);
-    row->addStretch(1);
-    row->addWidget(tightLabel("lock.fill", QStringLiteral("Nothing leaves your computer"), box));
-    row->addWidget(label(QStringLiteral("·"), 12, QFont::Normal, kit::TextLevel::secondary, box));
-    row->addWidget(tightLabel("power", text(OnboardingRules::emergencyOffText()), box));
-    row->addStretch(1);
-    return box;
+    return new FooterLine(tightLabel("lock.fill", QStringLiteral("Nothing leaves your computer"), this),
+                          label(QStringLiteral("·"), 12, QFont::Normal, kit::TextLevel::secondary, this),
+                          tightLabel("power", text(OnboardingRules::emergencyOffText()), this), this);
 }
 
 QString OnboardingView::placeName() const { return text(model_->location().name); }
@@ -317,9 +369,10 @@ void OnboardingView::start() {
 void OnboardingView::choosePlace() {
     choosingPlace_ = true;
     if (!placePopover_) placePopover_ = new PlacePopover(model_, [this] { choosingPlace_ = false; }, this);
-    // Below the button, centred on it.
-    const QPoint anchor = placeButton_->mapToGlobal(QPoint(placeButton_->width() / 2, placeButton_->height()));
-    placePopover_->move(anchor.x() - placePopoverWidth / 2, anchor.y() + 4);
+    // Below the button, centred on it; above it where the screen's available area ends
+    // first, and never past that area's edges.
+    const QRect anchor(placeButton_->mapToGlobal(QPoint(0, 0)), placeButton_->size());
+    placePopover_->move(kit::popupOrigin(anchor, placePopover_->size(), kit::availableAreaAt(anchor.center())));
     placePopover_->show();
 }
 
@@ -401,7 +454,7 @@ void OnboardingView::layoutSections() {
     y += cardHeight + 16;
     place(settingsRow_, QRect(sidePadding + 4, y, inner - 8, settingsRow_->sizeHint().height()), 3);
 
-    const int footerHeight = footer_->sizeHint().height();
+    const int footerHeight = footer_->heightForWidth(inner);
     const int footerTop = viewHeight - bottomPadding - footerHeight;
     place(footer_, QRect(sidePadding, footerTop, inner, footerHeight), 4);
     const int startTop = footerTop - 12 - StartButton::buttonHeight;

@@ -6,6 +6,8 @@
 #include <QVBoxLayout>
 
 #include "ui/hud/QtPanels.h"
+#include "ui/kit/Panel.h"
+#include "ui/kit/ScreenPlace.h"
 #include "ui/onboarding/MethodCheckCard.h"
 
 namespace orvane {
@@ -35,8 +37,12 @@ void QtMethodCheckAsker::show(const DisplayInfo& display, TintMethod method, std
     const QSize size = window->size();
     const platform::Point origin{display.frame.x + display.frame.width / 2 - size.width() / 2.0,
                                  display.frame.y + display.frame.height / 2 - size.height() / 2.0};
-    window->setGeometry(QtPanels::toolkitGeometry(origin, size, screen ? screen->geometry() : QRect()));
+    const QRect centred = QtPanels::toolkitGeometry(origin, size, screen ? screen->geometry() : QRect());
+    window->setGeometry(kit::keptInside(centred, kit::availableAreaAt(centred.center())));
 
+    // The popover's rounded, edged panel; see-through corners need the ARGB window made
+    // at the first showing.
+    kit::shapeAsPanel(*window, kit::compositingManagerRunning());
     if (window_) window_->hide();
     window_ = std::move(window);
     window_->show();

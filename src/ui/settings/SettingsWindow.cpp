@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "platform/UserDefaults.h"
+#include "ui/kit/ScreenPlace.h"
 
 namespace orvane {
 
@@ -34,7 +35,12 @@ void SettingsWindow::placeAtFirst() {
             if (const auto frame = parseFrame(*text)) {
                 for (const QScreen* screen : QGuiApplication::screens()) {
                     if (!screen->geometry().intersects(*frame)) continue;
-                    setGeometry(QRect(frame->topLeft(), frame->size().expandedTo(SettingsRootView::minimumSize)));
+                    // Back where it was, but wholly inside the screen's available area (its
+                    // panels or its size may have changed since).
+                    const QRect area = screen->availableGeometry();
+                    const QSize size =
+                        frame->size().boundedTo(area.size()).expandedTo(SettingsRootView::minimumSize);
+                    setGeometry(kit::keptInside(QRect(frame->topLeft(), size), area));
                     placed_ = true;
                     return;
                 }
@@ -42,9 +48,10 @@ void SettingsWindow::placeAtFirst() {
         }
     }
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame(QPoint(), contentSize);
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
+        const QRect area = screen->availableGeometry();
+        QRect frame(QPoint(), contentSize.boundedTo(area.size()).expandedTo(SettingsRootView::minimumSize));
+        frame.moveCenter(area.center());
+        setGeometry(kit::keptInside(frame, area));
     }
     placed_ = true;
 }
