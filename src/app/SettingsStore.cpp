@@ -116,7 +116,7 @@ void SettingsStore::enqueue(const std::string& key, Bytes data, Due due) {
         return;
     }
     // The first booking since the last write sets the deadline; later ones only join it.
-    constexpr TimeInterval tolerance = 5;
+    constexpr TimeInterval tolerance = 10;
     if (!lateFlushTask_)
         lateFlushTask_ = scheduler_->schedule(statisticsDelay - tolerance, tolerance, [this] { flush(); });
 }

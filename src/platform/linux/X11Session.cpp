@@ -8,6 +8,7 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/Xrandr.h>
 #include <xcb/randr.h>
+#include <xcb/xcbext.h>  // xcb_poll_for_reply
 
 #include "platform/Log.h"
 #include "platform/linux/X11ColorAdjustments.h"
