@@ -149,6 +149,8 @@ void AppModel::scheduleDayChange() {
     const Date midnight = calendar.addingDays(1, calendar.startOfDay(current));
     const TimeInterval delay = std::max(1.0, midnight - current);
     dayChangeHandle_ = scheduler->schedule(delay, 1.0, platform::weakly(shared_from_this(), [](AppModel& model) {
+                                               // The day's booked counters go to disk as it ends.
+                                               model.store_->flush();
                                                model.scheduleDayChange();
                                                model.recompute();
                                            }));
@@ -448,7 +450,6 @@ void AppModel::applyToEngine(const TintState& state, Transition transition) {
 }
 
 void AppModel::scheduleTick() {
-    tickHandle_.cancel();
     TimeInterval interval = resolution_.isRamping ? rampingInterval : restingInterval;
     if (resolution_.nextChange) {
         const TimeInterval candidate = std::max(*resolution_.nextChange - now() + afterChange, shortestTick);
@@ -456,9 +457,10 @@ void AppModel::scheduleTick() {
     }
     const TimeInterval tolerance = resolution_.isRamping ? rampingTolerance : restingTolerance;
     tickTimer_ = TickTimer{interval, tolerance};
-    if (const auto scheduler = environment_.platform->scheduler())
-        tickHandle_ = scheduler->schedule(interval, tolerance,
-                                          platform::weakly(shared_from_this(), [](AppModel& model) { model.tick(); }));
+    const auto scheduler = environment_.platform->scheduler();
+    if (!scheduler) return;
+    if (!tick_) tick_ = scheduler->makeTimer(platform::weakly(shared_from_this(), [](AppModel& model) { model.tick(); }));
+    tick_->arm(interval, tolerance);
 }
 
 void AppModel::tick() {
@@ -466,7 +468,8 @@ void AppModel::tick() {
     const TimeInterval elapsed = current - lastTick_;
     lastTick_ = current;
 
-    // No notification reaches us when the computer's zone changes; look at every tick.
+    // No notification reaches us when the computer's zone changes; look at every tick (the
+    // program's zone source looks the zone up only when what names it changed).
     if (const auto zone = systemZone().identifier(); zone != lastSystemZone_) {
         lastSystemZone_ = zone;
         setLocation(resolveLocation());
@@ -482,7 +485,7 @@ void AppModel::tick() {
             // A span that books nothing (daytime, untinted) announces and saves nothing.
             if (!(next == statistics_)) {
                 setStatistics(std::move(next));
-                store_->saveStatistics(statistics_);
+                store_->bookStatistics(statistics_);
             }
         }
     }

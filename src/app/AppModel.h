@@ -286,7 +286,7 @@ private:
     std::unique_ptr<PreciseLocation> preciseLocation_;
     std::unique_ptr<FrontmostAppObserver> frontmost_;
     std::optional<double> appliedDimFloor_;  // what the engine last received
-    platform::Handle tickHandle_;
+    std::unique_ptr<platform::Timer> tick_;  // made once, re-armed at each scheduleTick
     std::optional<TickTimer> tickTimer_;
     Date lastTick_;
     std::string lastSystemZone_;

@@ -124,6 +124,52 @@ void DeferredScheduler::post(std::function<void()> work) {
     posted_.push_back(std::move(work));
 }
 
+std::shared_ptr<platform::Scheduler> DeferredScheduler::target() const {
+    std::lock_guard lock(mutex_);
+    return target_;
+}
+
+class DeferredScheduler::Timer final : public platform::Timer {
+public:
+    Timer(DeferredScheduler& owner, std::function<void()> fire)
+        : owner_(owner), fire_(std::make_shared<std::function<void()>>(std::move(fire))) {}
+
+    void arm(TimeInterval delay, TimeInterval tolerance) override {
+        if (!forwarded_) {
+            if (const auto target = owner_.target())
+                forwarded_ = target->makeTimer([fire = fire_] { (*fire)(); });
+        }
+        if (forwarded_) {
+            held_.cancel();
+            heldArmed_ = false;
+            forwarded_->arm(delay, tolerance);
+            return;
+        }
+        heldArmed_ = true;
+        held_ = owner_.schedule(delay, tolerance, [this, fire = fire_] {
+            heldArmed_ = false;
+            (*fire)();
+        });
+    }
+    void disarm() override {
+        held_.cancel();
+        heldArmed_ = false;
+        if (forwarded_) forwarded_->disarm();
+    }
+    bool armed() const override { return heldArmed_ || (forwarded_ && forwarded_->armed()); }
+
+private:
+    DeferredScheduler& owner_;
+    std::shared_ptr<std::function<void()>> fire_;
+    std::unique_ptr<platform::Timer> forwarded_;
+    platform::Handle held_;
+    bool heldArmed_ = false;
+};
+
+std::unique_ptr<platform::Timer> DeferredScheduler::makeTimer(std::function<void()> fire) {
+    return std::make_unique<Timer>(*this, std::move(fire));
+}
+
 platform::Handle DeferredScheduler::watchFd(int fd, platform::FdEvent event, std::function<void()> ready) {
     {
         std::unique_lock lock(mutex_);

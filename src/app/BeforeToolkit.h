@@ -32,9 +32,13 @@ public:
                                        std::function<void()> fire) override;
     void post(std::function<void()> work) override;
     platform::Handle watchFd(int fd, platform::FdEvent event, std::function<void()> ready) override;
+    // Armed before start: a held one-shot; from start on, one timer of the target's.
+    std::unique_ptr<platform::Timer> makeTimer(std::function<void()> fire) override;
 
 private:
     struct Held;
+    class Timer;
+    std::shared_ptr<platform::Scheduler> target() const;
     platform::Handle hold(std::shared_ptr<Held> held);
 
     mutable std::mutex mutex_;

@@ -74,9 +74,9 @@ Statistics SettingsStore::loadStatistics() {
 }
 
 template <class Encode>
-void SettingsStore::save(std::string_view key, Encode encode) {
+void SettingsStore::save(std::string_view key, Encode encode, Due due) {
     try {
-        enqueue(std::string(key), bytesOf(encode()));
+        enqueue(std::string(key), bytesOf(encode()), due);
     } catch (const std::exception&) {
         // The stored document stays; the next real change is saved again.
     }
@@ -94,7 +94,11 @@ void SettingsStore::saveStatistics(const Statistics& statistics) {
     save(statisticsKey, [&] { return json::encodePretty(statistics.toJson()); });
 }
 
-void SettingsStore::enqueue(const std::string& key, Bytes data) {
+void SettingsStore::bookStatistics(const Statistics& statistics) {
+    save(statisticsKey, [&] { return json::encodePretty(statistics.toJson()); }, Due::later);
+}
+
+void SettingsStore::enqueue(const std::string& key, Bytes data, Due due) {
     // The same bytes as stored (statistics of a tick that booked nothing, a setting put back)
     // need no write: a write costs a lock, a temporary file and two flushes to disk. With a
     // different document staged for the key, this one must still replace it.
@@ -107,10 +111,19 @@ void SettingsStore::enqueue(const std::string& key, Bytes data) {
         flush();
         return;
     }
-    flushTask_ = scheduler_->schedule(debounce, 0, [this] { flush(); });
+    if (due == Due::soon) {
+        flushTask_ = scheduler_->schedule(debounce, 0, [this] { flush(); });
+        return;
+    }
+    // The first booking since the last write sets the deadline; later ones only join it.
+    constexpr TimeInterval tolerance = 10;
+    if (!lateFlushTask_)
+        lateFlushTask_ = scheduler_->schedule(statisticsDelay - tolerance, tolerance, [this] { flush(); });
 }
 
 void SettingsStore::flush() {
+    flushTask_.cancel();
+    lateFlushTask_.cancel();
     auto pending = std::exchange(pending_, {});
     for (auto& [key, data] : pending) {
         backUpUnreadable(key);
@@ -125,11 +138,14 @@ void SettingsStore::resetAll() {
         defaults_->remove(name);
     }
     pending_.clear();
+    flushTask_.cancel();
+    lateFlushTask_.cancel();
 }
 
 void SettingsStore::discardPending() {
     pending_.clear();
     flushTask_.cancel();
+    lateFlushTask_.cancel();
 }
 
 void SettingsStore::keepUnreadable(const std::string& key, Value stored) {

@@ -3,7 +3,10 @@
 // ("settings.json"), the run-time state ("runtime.json") and the evening statistics
 // ("statistics.json"), each written pretty-printed so that the defaults file shows it as
 // readable JSON. Saves are staged and written together once no save has come for
-// 0.4 s (trailing debounce), or at once by flush().
+// 0.4 s (trailing debounce), or at once by flush(). Statistics booked by the model's tick
+// wait longer: they go with the next write, or at the latest statisticsDelay after they
+// were first staged, so a tinted evening does not rewrite the file on every tick. A crash
+// loses at most those minutes of counters; the owner flushes at a day change and at quit.
 //
 // A stored document that cannot be read falls back to its defaults. Its text is the
 // user's only copy, so before anything is first written over it, it is kept under
@@ -32,6 +35,7 @@ public:
     static constexpr std::string_view statisticsKey = "statistics.json";
     static constexpr std::string_view unreadableSuffix = ".unreadable";
     static constexpr TimeInterval debounce = 0.4;
+    static constexpr TimeInterval statisticsDelay = 300;
 
     // Without a scheduler (a one-shot command line) every save is written at once.
     SettingsStore(std::shared_ptr<platform::UserDefaults> defaults, std::shared_ptr<platform::Scheduler> scheduler);
@@ -48,6 +52,8 @@ public:
     void saveSettings(const Settings& settings);
     void saveRuntime(const RuntimeState& runtime);
     void saveStatistics(const Statistics& statistics);
+    // The tick's booking: staged without a write of its own (see above).
+    void bookStatistics(const Statistics& statistics);
 
     // Writes everything staged now.
     void flush();
@@ -64,9 +70,10 @@ private:
     // The stored document, or absent when missing or unreadable (remembered for the backup).
     template <class T, class Decode>
     std::optional<T> load(std::string_view key, Decode decode, std::string_view what);
+    enum class Due { soon, later };
     template <class Encode>
-    void save(std::string_view key, Encode encode);
-    void enqueue(const std::string& key, platform::Bytes data);
+    void save(std::string_view key, Encode encode, Due due = Due::soon);
+    void enqueue(const std::string& key, platform::Bytes data, Due due);
     // Remembers a document that failed to load, to be kept aside before it is overwritten.
     void keepUnreadable(const std::string& key, platform::Value stored);
     void backUpUnreadable(const std::string& key);
@@ -76,6 +83,7 @@ private:
     platform::Log log_{"store"};
     std::map<std::string, platform::Bytes> pending_;
     platform::Handle flushTask_;
+    platform::Handle lateFlushTask_;  // armed by a booking, for statisticsDelay
     std::map<std::string, platform::Value> unreadable_;
     // The stored settings last decoded and what they gave: launch asks twice (for the
     // engine, then the model), and the same stored value is decoded once.

@@ -41,26 +41,38 @@ void GammaBackend::apply(const RenderRequest& request, double animated) {
 
 void GammaBackend::detach() {
     fade_.stop();
+    ++writes_;
     current_ = Multiplier::identity;
     if (count_ != 0) (void)tables().write(display_.id, base_);
     (void)tables().restoreDisplay(display_.id);
 }
 
 void GammaBackend::verifyAndRepair() {
-    if (count_ == 0 || fade_.isRunning()) return;
-    platform::GammaRamp read;
-    const std::int32_t status = tables().read(display_.id, count_, read);
-    if (status != 0 || read.size() != count_ || !read.isConsistent()) return;
-    const std::size_t i = count_ - 1;  // the brightest entry
-    const bool drifted = std::fabs(read.green[i] - base_.green[i] * static_cast<float>(current_.g)) > driftTolerance ||
-                         std::fabs(read.blue[i] - base_.blue[i] * static_cast<float>(current_.b)) > driftTolerance;
-    if (!drifted) return;
-    log_.notice("gamma table drifted, reapplying");
-    write(current_);
+    if (count_ == 0 || fade_.isRunning() || checking_) return;
+    checking_ = true;
+    const std::uint64_t writesBefore = writes_;
+    tables().readLater(display_.id, count_,
+                       [this, alive = std::weak_ptr<int>(alive_), writesBefore](std::int32_t status,
+                                                                                platform::GammaRamp read) {
+                           if (!alive.lock()) return;
+                           checking_ = false;
+                           if (writes_ != writesBefore || count_ == 0 || fade_.isRunning()) return;
+                           if (status != 0 || read.size() != count_ || !read.isConsistent()) return;
+                           const std::size_t i = count_ - 1;  // the brightest entry
+                           const bool drifted =
+                               std::fabs(read.green[i] - base_.green[i] * static_cast<float>(current_.g)) >
+                                   driftTolerance ||
+                               std::fabs(read.blue[i] - base_.blue[i] * static_cast<float>(current_.b)) >
+                                   driftTolerance;
+                           if (!drifted) return;
+                           log_.notice("gamma table drifted, reapplying");
+                           write(current_);
+                       });
 }
 
 void GammaBackend::write(const Multiplier& m) {
     if (count_ == 0) return;
+    ++writes_;
     platform::GammaRamp table = base_;
     const float r = static_cast<float>(m.r), g = static_cast<float>(m.g), b = static_cast<float>(m.b);
     for (std::size_t i = 0; i < count_; ++i) {

@@ -31,8 +31,11 @@ public:
     // their tint.
     void detach() override;
     // Rewrites the tables when the brightest green or blue entry has drifted by more than
-    // the tolerance; nothing during a fade.
+    // the tolerance; nothing during a fade. The tables are read without waiting for the
+    // server: the comparison runs when the answer comes, and is dropped if a write of ours
+    // came in between (the answer may predate it).
     void verifyAndRepair() override;
+    bool checking() const { return checking_; }
 
     const Multiplier& current() const { return current_; }
     std::uint32_t count() const { return count_; }
@@ -50,6 +53,9 @@ private:
     Multiplier current_ = Multiplier::identity;
     Fade fade_{minimumFade, framesPerSecond, Fade::FirstFrame::atOnce};
     platform::Log log_{"gamma"};
+    std::uint64_t writes_ = 0;
+    bool checking_ = false;                                  // a read is on its way
+    std::shared_ptr<int> alive_ = std::make_shared<int>(0);  // for answers that come after the end
 };
 
 }  // namespace orvane

@@ -11,7 +11,7 @@ FakeScheduler::FakeScheduler(std::shared_ptr<FakeClock> clock) : clock_(std::mov
 Handle FakeScheduler::addTimer(TimeInterval delay, TimeInterval interval, TimeInterval tolerance,
                                std::function<void()> fire) {
     std::lock_guard lock(tables_->mutex);
-    const std::uint64_t id = nextId_++;
+    const std::uint64_t id = tables_->nextId++;
     tables_->timers.emplace(id, Timer{clock_->monotonic() + std::max(0.0, delay), interval, std::max(0.0, tolerance),
                                       id, std::make_shared<std::function<void()>>(std::move(fire))});
     return Handle([weak = std::weak_ptr<Tables>(tables_), id] {
@@ -32,6 +32,48 @@ Handle FakeScheduler::scheduleRepeating(TimeInterval interval, TimeInterval tole
     return addTimer(every, every, tolerance, std::move(fire));
 }
 
+// Holds the tables weakly, like a handle: it may outlive the scheduler harmlessly.
+class FakeScheduler::ArmedTimer final : public platform::Timer {
+public:
+    ArmedTimer(std::shared_ptr<Tables> tables, std::shared_ptr<FakeClock> clock, std::function<void()> fire)
+        : tables_(tables), clock_(std::move(clock)), fire_(std::make_shared<std::function<void()>>(std::move(fire))) {
+        std::lock_guard lock(tables->mutex);
+        id_ = tables->nextId++;
+    }
+    ~ArmedTimer() override { disarm(); }
+
+    void arm(TimeInterval delay, TimeInterval tolerance) override {
+        const auto tables = tables_.lock();
+        if (!tables) return;
+        std::lock_guard lock(tables->mutex);
+        // A new sequence: among timers due at the same moment it now counts as the latest.
+        tables->timers.insert_or_assign(
+            id_, FakeScheduler::Timer{clock_->monotonic() + std::max(0.0, delay), 0, std::max(0.0, tolerance), tables->nextId++, fire_});
+    }
+    void disarm() override {
+        if (const auto tables = tables_.lock()) {
+            std::lock_guard lock(tables->mutex);
+            tables->timers.erase(id_);
+        }
+    }
+    bool armed() const override {
+        const auto tables = tables_.lock();
+        if (!tables) return false;
+        std::lock_guard lock(tables->mutex);
+        return tables->timers.count(id_) > 0;
+    }
+
+private:
+    std::weak_ptr<Tables> tables_;
+    std::shared_ptr<FakeClock> clock_;
+    std::shared_ptr<std::function<void()>> fire_;
+    std::uint64_t id_ = 0;
+};
+
+std::unique_ptr<platform::Timer> FakeScheduler::makeTimer(std::function<void()> fire) {
+    return std::make_unique<ArmedTimer>(tables_, clock_, std::move(fire));
+}
+
 void FakeScheduler::post(std::function<void()> work) {
     std::lock_guard lock(tables_->mutex);
     tables_->posted.push_back(std::move(work));
@@ -39,7 +81,7 @@ void FakeScheduler::post(std::function<void()> work) {
 
 Handle FakeScheduler::watchFd(int fd, FdEvent event, std::function<void()> ready) {
     std::lock_guard lock(tables_->mutex);
-    const std::uint64_t id = nextId_++;
+    const std::uint64_t id = tables_->nextId++;
     tables_->watches.emplace(id, Watch{fd, event, std::make_shared<std::function<void()>>(std::move(ready))});
     return Handle([weak = std::weak_ptr<Tables>(tables_), id] {
         if (auto t = weak.lock()) {
@@ -127,7 +169,7 @@ void FakeScheduler::advance(TimeInterval seconds) {
 std::vector<FakeScheduler::TimerInfo> FakeScheduler::timers() const {
     std::vector<TimerInfo> out;
     std::lock_guard lock(tables_->mutex);
-    for (const auto& [id, t] : tables_->timers) out.push_back({t.due, t.interval, t.tolerance});
+    for (const auto& [id, t] : tables_->timers) out.push_back({t.due, t.interval, t.tolerance, id});
     std::sort(out.begin(), out.end(), [](const TimerInfo& a, const TimerInfo& b) { return a.due < b.due; });
     return out;
 }

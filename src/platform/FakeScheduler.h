@@ -21,6 +21,8 @@ public:
     Handle scheduleRepeating(TimeInterval interval, TimeInterval tolerance, std::function<void()> fire) override;
     void post(std::function<void()> work) override;
     Handle watchFd(int fd, FdEvent event, std::function<void()> ready) override;
+    // Keeps one entry (one id) for its whole life.
+    std::unique_ptr<platform::Timer> makeTimer(std::function<void()> fire) override;
 
     // Moves time forward by `seconds`, firing what falls due on the way.
     void advance(TimeInterval seconds);
@@ -31,6 +33,7 @@ public:
         TimeInterval due;       // monotonic
         TimeInterval interval;  // 0 for one-shot
         TimeInterval tolerance;
+        std::uint64_t id = 0;  // a re-armed timer keeps its id
     };
     // The live timers, soonest first.
     std::vector<TimerInfo> timers() const;
@@ -65,9 +68,10 @@ private:
         std::map<std::uint64_t, Timer> timers;
         std::map<std::uint64_t, Watch> watches;
         std::vector<std::function<void()>> posted;
+        std::uint64_t nextId = 1;  // ids and sequences
     };
     std::shared_ptr<Tables> tables_ = std::make_shared<Tables>();
-    std::uint64_t nextId_ = 1;
+    class ArmedTimer;
 };
 
 }  // namespace orvane::platform

@@ -45,6 +45,13 @@ GammaRamp GammaRamp::resampled(std::size_t samples) const {
     return out;
 }
 
+void GammaTables::readLater(std::uint32_t display, std::uint32_t capacity,
+                            std::function<void(std::int32_t, GammaRamp)> done) {
+    GammaRamp ramp;
+    const std::int32_t status = read(display, capacity, ramp);
+    done(status, std::move(ramp));
+}
+
 std::int32_t GammaTables::restoreDisplay(std::uint32_t display) {
     const std::uint32_t samples = capacity(display);
     if (samples == 0) return status::illegalArgument;

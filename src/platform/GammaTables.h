@@ -1,6 +1,7 @@
 #pragma once
 // The per-display transfer (gamma) tables: three ramps of samples in 0...1.
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace orvane::platform {
@@ -31,6 +32,10 @@ public:
     // Reads at most `capacity` samples per channel into `out`; `out.size()` is the count.
     // 0 on success, else a status (see Status.h).
     virtual std::int32_t read(std::uint32_t display, std::uint32_t capacity, GammaRamp& out) = 0;
+    // The same read without waiting for the answer where the tables sit behind a server:
+    // `done` gets the status and the ramp later, on the main loop. By default read() at once.
+    virtual void readLater(std::uint32_t display, std::uint32_t capacity,
+                           std::function<void(std::int32_t status, GammaRamp ramp)> done);
     virtual std::int32_t write(std::uint32_t display, const GammaRamp& ramp) = 0;
     // Every display back to its own (profile) tables.
     virtual void restoreColorSyncSettings() = 0;

@@ -40,6 +40,18 @@ private:
 
 enum class FdEvent { readable, writable };
 
+// A one-shot timer made once and armed again and again: a tick that re-arms itself keeps
+// one registration instead of making a new timer each time. Destroying it disarms it.
+class Timer {
+public:
+    virtual ~Timer() = default;
+    // Fires once, `delay` seconds from now, at the latest `tolerance` later; arming an armed
+    // timer moves it.
+    virtual void arm(TimeInterval delay, TimeInterval tolerance) = 0;
+    virtual void disarm() = 0;
+    virtual bool armed() const = 0;
+};
+
 class Scheduler {
 public:
     virtual ~Scheduler() = default;
@@ -52,7 +64,43 @@ public:
     virtual void post(std::function<void()> work) = 0;
     // Calls `ready` on the main thread whenever the descriptor is ready.
     virtual Handle watchFd(int fd, FdEvent event, std::function<void()> ready) = 0;
+    // A re-armable one-shot timer. By default each arming is a schedule(); a scheduler that
+    // can keep one timer overrides this. The scheduler outlives the timers it made.
+    virtual std::unique_ptr<Timer> makeTimer(std::function<void()> fire);
 };
+
+namespace detail {
+
+class ScheduledTimer final : public Timer {
+public:
+    ScheduledTimer(Scheduler& scheduler, std::function<void()> fire)
+        : scheduler_(scheduler), fire_(std::move(fire)) {}
+    void arm(TimeInterval delay, TimeInterval tolerance) override {
+        armed_ = true;
+        handle_ = scheduler_.schedule(delay, tolerance, [this] {
+            armed_ = false;
+            const auto fire = fire_;  // the callback may destroy this timer
+            fire();
+        });
+    }
+    void disarm() override {
+        armed_ = false;
+        handle_.cancel();
+    }
+    bool armed() const override { return armed_; }
+
+private:
+    Scheduler& scheduler_;
+    std::function<void()> fire_;
+    Handle handle_;
+    bool armed_ = false;
+};
+
+}  // namespace detail
+
+inline std::unique_ptr<Timer> Scheduler::makeTimer(std::function<void()> fire) {
+    return std::make_unique<detail::ScheduledTimer>(*this, std::move(fire));
+}
 
 // A callback that calls `f(owner, args...)` while the owner lives and does nothing after.
 template <class T, class F>

@@ -30,6 +30,13 @@ protected:
         clock->setNow(clock->now() + jump);
         scheduler->advance(model->tickTimer()->interval);
     }
+    // The statistics as the defaults file on disk holds them, read by a second reader.
+    std::optional<Statistics> statisticsOnDisk() const {
+        const auto data = platform::UserDefaults::open(directory / "defaults.json")
+                              ->data(std::string(SettingsStore::statisticsKey));
+        if (!data) return std::nullopt;
+        return Statistics::fromJson(json::parse(std::string(data->begin(), data->end())));
+    }
 };
 
 TEST_F(AppModelTickTest, ARepeatedRecomputeSkipsTheEngineButStillReportsAndRearms) {
@@ -123,7 +130,7 @@ TEST_F(AppModelTickTest, GapsUnderTenMinutesAreBookedAndLongerOnesAreNot) {
     tickAfterJump(600 - model->tickTimer()->interval);
     EXPECT_EQ(eveningScreenSeconds(), booked);
 
-    scheduler->advance(0.5);
+    store->flush();  // what quit does; the five-minute write has a test of its own
     ASSERT_TRUE(storedText("statistics.json"));
     const Statistics stored = Statistics::fromJson(json::parse(*storedText("statistics.json")));
     EXPECT_EQ(stored, model->statistics());
@@ -174,15 +181,67 @@ TEST_F(AppModelTickTest, ATickThatBooksNothingAnnouncesAndWritesNothing) {
     EXPECT_EQ(announced, 0);
     EXPECT_FALSE(storedText("statistics.json"));
 
-    // Tinted, every tick books time: announced and saved.
+    // Tinted, every tick books time: announced at once, on disk within five minutes.
     Settings s = model->settings();
     s.manualKelvin = 2700;
     model->setSettings(s);
     scheduler->advance(model->tickTimer()->interval);
     scheduler->advance(1.0);
     EXPECT_GE(announced, 1);
+    scheduler->advance(SettingsStore::statisticsDelay);
     ASSERT_TRUE(storedText("statistics.json"));
-    EXPECT_EQ(Statistics::fromJson(json::parse(*storedText("statistics.json"))), model->statistics());
+    EXPECT_FALSE(Statistics::fromJson(json::parse(*storedText("statistics.json"))).days.empty());
+}
+
+// A tinted evening books every tick; the file is written at most every five minutes, never
+// later than five minutes after a booking, and a setting the user changes is still written
+// after the short debounce, the booked counters with it.
+TEST_F(AppModelTickTest, BookedStatisticsReachTheFileWithinFiveMinutesAndWithTheNextSave) {
+    clock->setNow(testing::berlinNoon + 9 * 3600);  // 21:00
+    start(testing::manualSettings(2700));
+    scheduler->advance(model->tickTimer()->interval);  // the first booking
+    ASSERT_FALSE(model->statistics().days.empty());
+    for (int i = 0; i < 9; ++i) {  // 4.5 minutes of ticks
+        scheduler->advance(30);
+        ASSERT_FALSE(statisticsOnDisk()) << "no write per tick, " << i;
+    }
+    scheduler->advance(30);  // five minutes after the first booking
+    ASSERT_TRUE(statisticsOnDisk());
+
+    // A setting changed by the user: on disk after the debounce, with the newest counters.
+    scheduler->advance(30);
+    ASSERT_FALSE(*statisticsOnDisk() == model->statistics()) << "the last booking waits";
+    Settings s = model->settings();
+    s.manualKelvin = 3000;
+    model->setSettings(s);
+    scheduler->advance(SettingsStore::debounce + 0.01);
+    const auto settings = platform::UserDefaults::open(directory / "defaults.json")
+                              ->data(std::string(SettingsStore::settingsKey));
+    ASSERT_TRUE(settings);
+    EXPECT_EQ(SettingsCodec::decode(std::string(settings->begin(), settings->end())).manualKelvin, 3000);
+    EXPECT_EQ(*statisticsOnDisk(), model->statistics());
+}
+
+TEST_F(AppModelTickTest, TheCountersGoToDiskWhenTheDayChanges) {
+    clock->setNow(testing::berlinNoon + 11 * 3600 + 58 * 60);  // 23:58
+    start(testing::manualSettings(2700));
+    scheduler->advance(model->tickTimer()->interval);  // booked at 23:58:33, due on disk by 00:03:33
+    ASSERT_FALSE(model->statistics().days.empty());
+    EXPECT_FALSE(statisticsOnDisk());
+    scheduler->advance(89);  // 00:00:02
+    ASSERT_TRUE(statisticsOnDisk()) << "written as the day changed";
+    EXPECT_FALSE(statisticsOnDisk()->days.empty());
+}
+
+TEST_F(AppModelTickTest, OneTickTimerIsReArmedRatherThanMadeAnew) {
+    clock->setNow(testing::berlinNoon + 9 * 3600);
+    start(testing::manualSettings(2700));
+    ASSERT_EQ(pendingTicks().size(), 1u);
+    const std::uint64_t id = pendingTicks()[0].id;
+    for (int i = 0; i < 3; ++i) scheduler->advance(model->tickTimer()->interval);
+    model->recompute();
+    ASSERT_EQ(pendingTicks().size(), 1u);
+    EXPECT_EQ(pendingTicks()[0].id, id);
 }
 
 TEST_F(AppModelTickTest, AnExpiredHoldIsClearedAtTheNextTickSavedAndTheCurveFollowed) {

@@ -272,6 +272,49 @@ TEST_F(SettingsStoreTest, ASaveOfTheStoredBytesWritesNothingButStillReplacesASta
     EXPECT_EQ(Statistics::fromJson(json::parse(*storedText(SettingsStore::statisticsKey))), statistics);
 }
 
+// The tick's bookings: no write of their own before five minutes have passed since the
+// first unwritten one; any earlier write (a setting saved, flush) takes them along.
+TEST_F(SettingsStoreTest, BookedStatisticsWaitAtMostFiveMinutesOrGoWithTheNextWrite) {
+    SettingsStore store(defaults, scheduler);
+    const auto booked = [](double seconds) {
+        Statistics statistics;
+        statistics.days.push_back(DayStats("2026-01-01"));
+        statistics.days[0].warmSeconds = seconds;
+        return statistics;
+    };
+    const auto onDisk = [&]() -> std::optional<Statistics> {
+        const auto data = platform::UserDefaults::open(file_)->data(std::string(SettingsStore::statisticsKey));
+        if (!data) return std::nullopt;
+        return Statistics::fromJson(json::parse(std::string(data->begin(), data->end())));
+    };
+    store.bookStatistics(booked(30));
+    scheduler->advance(100);
+    store.bookStatistics(booked(60));  // joins the first booking's deadline
+    scheduler->advance(SettingsStore::statisticsDelay - 100 - 11);
+    EXPECT_FALSE(onDisk()) << "still short of the five minutes, by more than the timer's tolerance";
+    scheduler->advance(11);
+    EXPECT_EQ(onDisk(), booked(60));
+    EXPECT_FALSE(store.hasPending());
+
+    store.bookStatistics(booked(90));
+    store.saveSettings(withKelvin(3000));
+    scheduler->advance(SettingsStore::debounce + 0.01);
+    EXPECT_EQ(onDisk(), booked(90)) << "taken along by the settings' write";
+    EXPECT_EQ(storedSettings()->manualKelvin, 3000);
+
+    store.bookStatistics(booked(120));
+    store.flush();  // quit, a signal, a day change
+    EXPECT_EQ(onDisk(), booked(120));
+    const auto written = platform::fileStamp(file_);
+    scheduler->advance(SettingsStore::statisticsDelay + 1);
+    EXPECT_EQ(platform::fileStamp(file_), written) << "the deadline went with the flush";
+
+    store.bookStatistics(booked(150));
+    store.discardPending();
+    scheduler->advance(SettingsStore::statisticsDelay + 1);
+    EXPECT_EQ(onDisk(), booked(120));
+}
+
 TEST_F(SettingsStoreTest, ResetAllRemovesTheDocumentsAndDropsStagedSaves) {
     for (const auto key : {SettingsStore::settingsKey, SettingsStore::runtimeKey, SettingsStore::statisticsKey})
         defaults->set(std::string(key), Value(bytes("{}")));

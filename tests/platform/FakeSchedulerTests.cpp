@@ -130,3 +130,41 @@ TEST(FakeScheduler, HandleOutlivingTheSchedulerCancelsHarmlessly) {
     survivor.cancel();
     EXPECT_FALSE(survivor.active());
 }
+
+TEST(FakeScheduler, AMadeTimerFiresOncePerArmingKeepsItsEntryAndMayReArmItselfOrDie) {
+    Recorder r;
+    std::unique_ptr<Timer> timer;
+    int fired = 0;
+    timer = r.scheduler.makeTimer([&] {
+        r.note("tick")();
+        if (++fired < 3) timer->arm(1.0, 0.1);  // a tick that re-arms itself, as the model's does
+    });
+    EXPECT_FALSE(timer->armed());
+    timer->arm(2.0, 0.5);
+    ASSERT_EQ(r.scheduler.timers().size(), 1u);
+    const std::uint64_t id = r.scheduler.timers()[0].id;
+    EXPECT_DOUBLE_EQ(r.scheduler.timers()[0].tolerance, 0.5);
+    timer->arm(1.5, 0.5);  // moved, not added
+    ASSERT_EQ(r.scheduler.timers().size(), 1u);
+    r.scheduler.advance(2.6);
+    EXPECT_EQ(r.events, (std::vector<std::string>{"tick@1500", "tick@2500"}));
+    ASSERT_EQ(r.scheduler.timers().size(), 1u);
+    EXPECT_EQ(r.scheduler.timers()[0].id, id) << "re-armed, not made anew";
+    r.scheduler.advance(5);
+    EXPECT_EQ(fired, 3);
+    EXPECT_FALSE(timer->armed()) << "a one-shot that fired is disarmed until armed again";
+
+    timer->arm(1, 0);
+    timer->disarm();
+    r.scheduler.advance(2);
+    EXPECT_EQ(fired, 3);
+    timer->arm(1, 0);
+    timer.reset();  // its end disarms it
+    EXPECT_EQ(r.scheduler.timerCount(), 0u);
+
+    // A timer that ends itself from its own callback.
+    timer = r.scheduler.makeTimer([&] { timer.reset(); });
+    timer->arm(1, 0);
+    r.scheduler.advance(2);
+    EXPECT_FALSE(timer);
+}

@@ -242,6 +242,46 @@ TEST(LinuxX11, ListsTheServersOutputAndRoundTripsAGammaRamp) {
     EXPECT_EQ(part->width, 200);
 }
 
+// The repair check's read waits for no reply: the answer comes once the main loop has read
+// the connection, and it is what the server holds, another client's ramp included.
+TEST(LinuxX11, AGammaReadLaterIsAnsweredFromTheMainLoopWithWhatTheServerHolds) {
+    orvane::testing::XvfbServer server;
+    ORVANE_REQUIRE_TOOL(server.error());
+    auto scheduler = std::make_shared<FakeScheduler>();
+    auto x11 = openX11(scheduler, server.display());
+    auto other = openX11(nullptr, server.display());  // another program on the same server
+    ASSERT_TRUE(x11 && other);
+    const std::uint32_t id = x11->displays->onlineDisplays(32).at(0);
+    const std::uint32_t size = x11->gamma->capacity(id);
+    GammaRamp dimmed = GammaRamp::identity(size);
+    for (auto& v : dimmed.blue) v *= 0.5f;
+    ASSERT_EQ(other->gamma->write(id, dimmed), status::success);
+
+    std::vector<std::pair<std::int32_t, GammaRamp>> answers;
+    const auto ask = [&](std::uint32_t capacity) {
+        x11->gamma->readLater(id, capacity, [&](std::int32_t s, GammaRamp r) { answers.emplace_back(s, r); });
+    };
+    ask(size);
+    ask(16);
+    EXPECT_TRUE(answers.empty()) << "answered within the call: it waited for the server";
+    for (int i = 0; i < 400 && answers.size() < 2; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        scheduler->runPending();
+    }
+    ASSERT_EQ(answers.size(), 2u);
+    EXPECT_EQ(answers[0].first, status::success);
+    ASSERT_EQ(answers[0].second.size(), size);
+    EXPECT_NEAR(answers[0].second.blue.back(), 0.5f, 1e-4);
+    EXPECT_NEAR(answers[0].second.green.back(), 1.0f, 1e-4);
+    EXPECT_EQ(answers[1].second.size(), 16u) << "a smaller capacity, as read() gives it";
+
+    // A display that is not there is refused, as by read().
+    std::optional<std::int32_t> refused;
+    x11->gamma->readLater(id + 1000, size, [&](std::int32_t s, GammaRamp) { refused = s; });
+    scheduler->runPending();
+    EXPECT_EQ(refused, status::illegalArgument);
+}
+
 TEST(LinuxX11, WhatTheSessionKeepsFollowsTheServersChanges) {
     orvane::testing::XvfbServer server;
     ORVANE_REQUIRE_TOOL(server.error());

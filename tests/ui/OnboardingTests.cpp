@@ -215,6 +215,50 @@ TEST_F(OnboardingTest, OnScreenTheSectionsRiseInAndTheWashFlashesButNotWithReduc
     }
 }
 
+// The icon's glow breathes only while the window is on screen: the window manager's close
+// button only hides the window, and the breath must stop with it and go on when it shows
+// again. However many frames, the blurred glow is made once per colour and size.
+TEST_F(OnboardingTest, TheGlowBreathesOnlyWhileShownAndIsBlurredOncePerLook) {
+    start(testing::manualSettings());
+    QWidget screen;  // shown on the (offscreen) screen, unlike the fixture's window
+    kit::setContext(screen, kit::contextOf(window.get()));
+    auto* v = new OnboardingView(model, [] {}, &screen);
+    screen.resize(v->sizeHint());
+    screen.show();
+    QCoreApplication::sendPostedEvents();
+    OnboardingIcon& icon = v->icon();
+    EXPECT_TRUE(icon.breathing());
+    QTest::qWait(400);  // every section's turn to rise in has come
+    animationTime += 2;
+    animator->step();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return icon.glowRenders() > 0; }, 2000)) << "never painted";
+    std::vector<double> breaths;
+    for (int frame = 0; frame < 4; ++frame) {
+        QTest::qWait(120);  // a frame or so, painted on screen at this breath
+        breaths.push_back(icon.breath());
+    }
+    EXPECT_GT(breaths.back(), breaths.front()) << "it breathes";
+    EXPECT_EQ(icon.glowRenders(), 1);
+
+    screen.close();  // what the close button does to a window that is not deleted on close
+    EXPECT_FALSE(icon.breathing());
+    const double held = icon.breath();
+    QTest::qWait(150);
+    EXPECT_EQ(icon.breath(), held) << "nothing moves while hidden";
+
+    screen.show();
+    QCoreApplication::sendPostedEvents();
+    EXPECT_TRUE(icon.breathing());
+    QTest::qWait(120);
+    EXPECT_NE(icon.breath(), held);
+
+    // Another glow colour (deep red): blurred afresh, once.
+    icon.setIntensity(EveningIntensity::deepRed);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return icon.glowRenders() == 2; }, 2000));
+    QTest::qWait(250);
+    EXPECT_EQ(icon.glowRenders(), 2);
+}
+
 TEST_F(OnboardingTest, ThePlaceButtonOpensThePickerBesideItInsideTheScreenAndClosingEndsChoosing) {
     auto& v = make();
     EXPECT_EQ(v.placeName(), QString::fromStdString(model->location().name));

@@ -151,6 +151,40 @@ TEST(QtSchedulerTest, DescriptorWatchCallsWhileReadyAndStopsWhenCancelledInside)
     ::close(fds[1]);
 }
 
+TEST(QtSchedulerTest, AMadeTimerFiresOncePerArmingAndReArmingMovesIt) {
+    QtScheduler scheduler;
+    const auto start = Steady::now();
+    std::vector<double> fired;
+    auto timer = scheduler.makeTimer([&] { fired.push_back(since(start)); });
+    timer->arm(5.0, 0);
+    timer->arm(0.1, 0);  // moved nearer: one firing, at the new time
+    EXPECT_TRUE(timer->armed());
+    ASSERT_TRUE(spinUntil([&] { return !fired.empty(); }));
+    ASSERT_TRUE(spinPast(scheduler, 0.2));
+    ASSERT_EQ(fired.size(), 1u);
+    EXPECT_GE(fired[0], 0.1);
+    EXPECT_FALSE(timer->armed());
+
+    // Armed again from its own callback, as a tick does, then disarmed before it is due.
+    int count = 0;
+    std::unique_ptr<Timer> tick;
+    tick = scheduler.makeTimer([&] {
+        if (++count < 3) tick->arm(0.02, 0);
+    });
+    tick->arm(0.02, 0);
+    ASSERT_TRUE(spinUntil([&] { return count == 3; }));
+    tick->arm(0.05, 0);
+    tick->disarm();
+    ASSERT_TRUE(spinPast(scheduler, 0.15));
+    EXPECT_EQ(count, 3);
+
+    // Ended from inside its own callback.
+    std::unique_ptr<Timer> last;
+    last = scheduler.makeTimer([&] { last.reset(); });
+    last->arm(0.01, 0);
+    ASSERT_TRUE(spinUntil([&] { return !last; }));
+}
+
 TEST(QtSchedulerTest, HandlesOutlivingTheSchedulerCancelHarmlessly) {
     Handle timer, watch;
     int fds[2];

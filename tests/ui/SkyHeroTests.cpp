@@ -184,6 +184,34 @@ TEST_F(SkyHeroTest, TimersRunOnlyWhileOpen) {
     EXPECT_FALSE(still->scene().meteor);
 }
 
+// Whatever hides the card (its window closed by the window manager, minimised) stops the
+// frames (the twinkle's, and a meteor's with them) and the refresh; showing it again starts
+// them.
+TEST_F(SkyHeroTest, AHiddenCardRunsNoTimersAndShownAgainAnimates) {
+    const Date night = berlinTime(6, 21, 23, 30);
+    startAt(berlinCity, night);
+    const std::size_t before = scheduler->timerCount();
+    auto hero = card(std::nullopt);
+    hero->show();
+    ASSERT_TRUE(hero->animating());
+    hero->hide();
+    EXPECT_TRUE(hero->isOpen()) << "hidden is not closed";
+    EXPECT_FALSE(hero->animating());
+    EXPECT_EQ(scheduler->timerCount(), before);
+    hero->show();
+    EXPECT_TRUE(hero->animating());
+    EXPECT_EQ(scheduler->timerCount(), before + 2);
+
+    // A spring back under way when the card hides ends there.
+    const double y = hero->day().horizonY() - 20;
+    drag(*hero, {100, y}, {300, y});
+    mouse(*hero, QEvent::MouseButtonRelease, {300, y});
+    ASSERT_TRUE(hero->springing());
+    hero->hide();
+    EXPECT_FALSE(hero->springing());
+    EXPECT_EQ(scheduler->timerCount(), before);
+}
+
 TEST_F(SkyHeroTest, AClosedCardLaysOutNothingUntilItOpens) {
     startAt(berlinCity, berlinTime(6, 21, 21, 45), testing::manualSettings(3400));
     auto hero = card(std::nullopt);

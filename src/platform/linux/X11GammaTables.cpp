@@ -60,6 +60,26 @@ std::int32_t X11GammaTables::read(std::uint32_t display, std::uint32_t capacity,
     return status::success;
 }
 
+void X11GammaTables::readLater(std::uint32_t display, std::uint32_t capacity,
+                               std::function<void(std::int32_t, GammaRamp)> done) {
+    {
+        const auto lock = session_->lock();
+        const auto o = session_->output(display);
+        if (o && o->crtc &&
+            session_->requestGamma(o->crtc, [capacity, done](X11Session::GammaChannels channels) {
+                const std::size_t n = channels.red.size();
+                if (n == 0 || channels.green.size() != n || channels.blue.size() != n) {
+                    done(status::illegalArgument, {});
+                    return;
+                }
+                const GammaRamp ramp = rampFromX(channels.red, channels.green, channels.blue);
+                done(status::success, capacity >= n ? ramp : ramp.resampled(capacity));
+            }))
+            return;
+    }
+    GammaTables::readLater(display, capacity, std::move(done));
+}
+
 std::int32_t X11GammaTables::write(std::uint32_t display, const GammaRamp& ramp) {
     if (!ramp.isConsistent() || ramp.size() < 2) return status::illegalArgument;
     const auto lock = session_->lock();

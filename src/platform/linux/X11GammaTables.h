@@ -15,6 +15,10 @@ public:
 
     std::uint32_t capacity(std::uint32_t display) override;
     std::int32_t read(std::uint32_t display, std::uint32_t capacity, GammaRamp& out) override;
+    // An asynchronous RandR request whose reply is taken when the connection is readable;
+    // read() at once where no main loop watches the connection.
+    void readLater(std::uint32_t display, std::uint32_t capacity,
+                   std::function<void(std::int32_t, GammaRamp)> done) override;
     std::int32_t write(std::uint32_t display, const GammaRamp& ramp) override;
     // Every CRTC with a ramp back to identity, driven or not.
     void restoreColorSyncSettings() override;

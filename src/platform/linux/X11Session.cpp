@@ -4,8 +4,11 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include <X11/Xlib-xcb.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/Xrandr.h>
+#include <xcb/randr.h>
+#include <xcb/xcbext.h>  // xcb_poll_for_reply
 
 #include "platform/Log.h"
 #include "platform/linux/X11ColorAdjustments.h"
@@ -153,6 +156,48 @@ int X11Session::gammaSize(unsigned long crtc) {
     return size;
 }
 
+bool X11Session::requestGamma(unsigned long crtc, std::function<void(GammaChannels)> done) {
+    if (!watch_ || !scheduler_) return false;
+    xcb_connection_t* connection = XGetXCBConnection(dpy_);
+    const xcb_randr_get_crtc_gamma_cookie_t cookie =
+        xcb_randr_get_crtc_gamma(connection, static_cast<xcb_randr_crtc_t>(crtc));
+    xcb_flush(connection);
+    gammaRequests_.push_back({cookie.sequence, std::move(done)});
+    return true;
+}
+
+// Hands the gamma replies that have been read to their callers, on the main loop. Looks
+// only at what is already read (a reply Xlib read while waiting for one of its own is
+// found here at the connection's next use). Caller holds `mutex_`.
+void X11Session::takeReplies() {
+    if (gammaRequests_.empty()) return;
+    xcb_connection_t* connection = XGetXCBConnection(dpy_);
+    for (auto it = gammaRequests_.begin(); it != gammaRequests_.end();) {
+        void* reply = nullptr;
+        xcb_generic_error_t* error = nullptr;
+        if (!xcb_poll_for_reply(connection, it->sequence, &reply, &error)) {
+            ++it;
+            continue;
+        }
+        GammaChannels channels;
+        if (auto* gamma = static_cast<xcb_randr_get_crtc_gamma_reply_t*>(reply)) {
+            const auto take = [](const std::uint16_t* from, int n) {
+                return std::vector<std::uint16_t>(from, from + std::max(n, 0));
+            };
+            channels.red = take(xcb_randr_get_crtc_gamma_red(gamma), xcb_randr_get_crtc_gamma_red_length(gamma));
+            channels.green =
+                take(xcb_randr_get_crtc_gamma_green(gamma), xcb_randr_get_crtc_gamma_green_length(gamma));
+            channels.blue = take(xcb_randr_get_crtc_gamma_blue(gamma), xcb_randr_get_crtc_gamma_blue_length(gamma));
+        }
+        std::free(reply);
+        std::free(error);
+        scheduler_->post([done = std::move(it->done), channels = std::move(channels)]() mutable {
+            done(std::move(channels));
+        });
+        it = gammaRequests_.erase(it);
+    }
+}
+
 // Takes the events that have arrived, without a round trip, and forgets what they make
 // stale; observers hear of screen, output and CRTC changes. Without a main loop that
 // watches the connection the socket is read here; with one, only what Xlib has queued
@@ -178,6 +223,7 @@ void X11Session::takeEvents(bool readSocket) {
         XRRUpdateConfiguration(&event);
         changed = true;
     }
+    takeReplies();
     if (!changed) return;
     outputs_.reset();
     ctm_.clear();

@@ -58,6 +58,15 @@ public:
     bool hasCtm(unsigned long output);
     // The CRTC's gamma ramp size, 0 or less when it has none. Caller holds the lock.
     int gammaSize(unsigned long crtc);
+    // The CRTC's ramp, raw: empty channels when the server refused.
+    struct GammaChannels {
+        std::vector<std::uint16_t> red, green, blue;
+    };
+    // Asks for the CRTC's ramp without waiting for the answer: `done` runs on the main loop
+    // once the reply has been read (the connection's watch reads it). False, and nothing
+    // asked, without a main loop that watches the connection. Caller holds the lock.
+    bool requestGamma(unsigned long crtc, std::function<void(GammaChannels)> done);
+    std::size_t pendingGammaRequests() const { return gammaRequests_.size(); }
 
     // Called on the main loop after each change of the screen, an output or a CRTC.
     Handle observeReconfiguration(std::function<void()> changed);
@@ -67,6 +76,7 @@ private:
     std::optional<EdidIdentity> readEdid(unsigned long output);
     void takeEvents(bool readSocket = false);
     void drainEvents();
+    void takeReplies();
 
     _XDisplay* dpy_;
     std::shared_ptr<Scheduler> scheduler_;
@@ -83,6 +93,11 @@ private:
     std::optional<std::vector<X11Output>> outputs_;
     std::map<unsigned long, bool> ctm_;
     std::map<unsigned long, int> gammaSizes_;
+    struct GammaRequest {
+        unsigned int sequence;
+        std::function<void(GammaChannels)> done;
+    };
+    std::vector<GammaRequest> gammaRequests_;
 };
 
 // Xlib reports protocol errors through one process-wide handler: while a trap lives, the

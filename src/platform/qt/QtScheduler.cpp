@@ -127,6 +127,57 @@ Handle QtScheduler::scheduleRepeating(TimeInterval interval, TimeInterval tolera
     return addTimer(every, every, tolerance, std::move(fire));
 }
 
+namespace {
+
+class QtTimer final : public Timer {
+public:
+    QtTimer(QObject* context, std::shared_ptr<std::uint64_t> wakeups, std::function<void()> fire)
+        : state_(std::make_shared<TimerState>()) {
+        auto* timer = new QTimer(context);
+        timer->setSingleShot(true);
+        state_->timer = timer;
+        state_->fire = std::make_shared<std::function<void()>>(std::move(fire));
+        QObject::connect(timer, &QTimer::timeout, timer,
+                         [weak = std::weak_ptr<TimerState>(state_), wakeups = std::move(wakeups)] {
+                             ++*wakeups;
+                             const auto s = weak.lock();
+                             if (!s || s->due == 0) return;  // disarmed
+                             const double now = secondsNow();
+                             if (now < s->due - 0.0005) {
+                                 s->arm(now);
+                                 return;
+                             }
+                             s->due = 0;
+                             const auto callback = s->fire;  // survives the timer's end inside it
+                             (*callback)();
+                         });
+    }
+    ~QtTimer() override {
+        if (state_->timer) state_->timer->deleteLater();  // perhaps inside its own slot
+    }
+
+    void arm(TimeInterval delay, TimeInterval tolerance) override {
+        const double now = secondsNow();
+        state_->due = now + (delay > 0 ? delay : 0);
+        state_->tolerance = std::max(0.0, tolerance);
+        state_->arm(now);
+    }
+    void disarm() override {
+        state_->due = 0;
+        if (state_->timer) state_->timer->stop();
+    }
+    bool armed() const override { return state_->due != 0; }
+
+private:
+    std::shared_ptr<TimerState> state_;
+};
+
+}  // namespace
+
+std::unique_ptr<Timer> QtScheduler::makeTimer(std::function<void()> fire) {
+    return std::make_unique<QtTimer>(context_.get(), wakeups_, std::move(fire));
+}
+
 void QtScheduler::post(std::function<void()> work) {
     QMetaObject::invokeMethod(context_.get(), std::move(work), Qt::QueuedConnection);
 }

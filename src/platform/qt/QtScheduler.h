@@ -23,6 +23,8 @@ public:
     // Thread-safe while the scheduler lives.
     void post(std::function<void()> work) override;
     Handle watchFd(int fd, FdEvent event, std::function<void()> ready) override;
+    // One QTimer for the timer's whole life, restarted at each arming.
+    std::unique_ptr<Timer> makeTimer(std::function<void()> fire) override;
 
     // How often a timer of this scheduler woke the event loop, early wakes included.
     std::uint64_t timerWakeups() const;

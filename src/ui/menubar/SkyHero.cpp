@@ -195,9 +195,10 @@ bool SkyHero::sceneMoves() const {
 void SkyHero::updateTimers() {
     const auto& scheduler = environment_.scheduler;
     if (!scheduler) return;
-    if (open_ && !refreshTimer_) refreshTimer_ = scheduler->scheduleRepeating(30, 1, [this] { refresh(); });
-    if (!open_) refreshTimer_.cancel();
-    const bool animate = twinkles() && sceneMoves();
+    const bool live = open_ && !concealed_;
+    if (live && !refreshTimer_) refreshTimer_ = scheduler->scheduleRepeating(30, 1, [this] { refresh(); });
+    if (!live) refreshTimer_.cancel();
+    const bool animate = !concealed_ && twinkles() && sceneMoves();
     if (animate && !frameTimer_)
         frameTimer_ = scheduler->scheduleRepeating(1.0 / 30, 0, [this] { update(twinkleRegion()); });
     if (!animate) frameTimer_.cancel();
@@ -473,6 +474,29 @@ void SkyHero::springBack(Date released) {
         refresh();
     });
     refresh();
+}
+
+void SkyHero::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!concealed_) return;
+    concealed_ = false;
+    // The sky moved on while hidden; what changed is simply there.
+    quietTexts_ = true;
+    refresh();
+    quietTexts_ = false;
+    updateTimers();
+}
+
+void SkyHero::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    concealed_ = true;
+    // A spring back still under way ends where it was going.
+    if (springTimer_) {
+        springTimer_.cancel();
+        springValue_ = 0;
+        releaseOffset_ = 0;
+    }
+    updateTimers();
 }
 
 void SkyHero::leaveEvent(QEvent*) { setHovered(false); }

@@ -106,6 +106,8 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -168,6 +170,8 @@ private:
     kit::TintSwitch* switch_ = nullptr;
     EveningLightBadge* badge_ = nullptr;
 
+    // Hidden after being shown (its window closed or minimised): no timer runs.
+    bool concealed_ = false;
     platform::Handle refreshTimer_;
     platform::Handle frameTimer_;
     platform::Handle springTimer_;

@@ -6,7 +6,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QRadialGradient>
-#include <QVariantAnimation>
+#include <QEasingCurve>
 
 #include "ui/kit/Context.h"
 #include "ui/kit/FontBook.h"
@@ -81,6 +81,9 @@ OnboardingIcon::OnboardingIcon(EveningIntensity intensity, QWidget* parent)
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setFixedSize(iconSize + 2 * glowRoom, iconSize + 2 * glowRoom);
     breath_.setOnChange([this] { update(); });
+    breathing_.setInterval(breathFrame);
+    breathing_.setTimerType(Qt::CoarseTimer);
+    connect(&breathing_, &QTimer::timeout, this, [this] { breathe(); });
 }
 
 void OnboardingIcon::setIntensity(EveningIntensity intensity) {
@@ -89,21 +92,30 @@ void OnboardingIcon::setIntensity(EveningIntensity intensity) {
     update();
 }
 
+bool OnboardingIcon::breathing() const { return breathing_.isActive(); }
+
 void OnboardingIcon::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    if (breathing_ || !OnboardingVisuals::motionAllowed(this)) return;
-    // Ease in and out over 3.2 s, back and forth without end.
-    breathing_ = new QVariantAnimation(this);
-    breathing_->setStartValue(0.0);
-    breathing_->setKeyValueAt(0.5, 1.0);
-    breathing_->setEndValue(0.0);
-    breathing_->setDuration(6400);
-    breathing_->setEasingCurve(QEasingCurve::InOutSine);
-    breathing_->setLoopCount(-1);
-    connect(breathing_, &QVariantAnimation::valueChanged, this, [this](const QVariant& v) {
-        kit::contextOf(this).animator->set(breath_, v.toDouble());
-    });
-    breathing_->start();
+    if (breathing_.isActive() || !OnboardingVisuals::motionAllowed(this)) return;
+    // Shown (again): the breath goes on where it stopped.
+    breathClock_.start();
+    breathing_.start();
+}
+
+void OnboardingIcon::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    // Hidden (the window closed or minimised): nothing breathes unseen.
+    if (!breathing_.isActive()) return;
+    breathing_.stop();
+    breathed_ += breathClock_.elapsed();
+}
+
+void OnboardingIcon::breathe() {
+    // Eases in over 3.2 s and out over 3.2 s, without end.
+    const double phase =
+        static_cast<double>((breathed_ + breathClock_.elapsed()) % breathPeriod) / static_cast<double>(breathPeriod);
+    const double rise = phase < 0.5 ? 2 * phase : 2 - 2 * phase;
+    kit::contextOf(this).animator->set(breath_, QEasingCurve(QEasingCurve::InOutSine).valueForProgress(rise));
 }
 
 void OnboardingIcon::paintEvent(QPaintEvent*) {
@@ -112,11 +124,39 @@ void OnboardingIcon::paintEvent(QPaintEvent*) {
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     const QRectF box(glowRoom, glowRoom, iconSize, iconSize);
     QColor glow = OnboardingVisuals::glowColor(intensity_).resolve(kit::appearanceOf(this));
-    glow.setAlphaF(static_cast<float>(glowOpacity()));
-    // The icon tile's silhouette casts the glow.
-    const QPainterPath tile = kit::PaintKit::roundedRect(box.adjusted(8, 8, -8, -8), iconSize * 0.2);
-    kit::PaintKit::drawShadow(painter, tile, glow, glowRadius(), QPointF(0, 8));
-    painter.drawImage(box, icon_);
+    glow.setAlphaF(1);
+    // The icon tile's silhouette casts the glow, blurred at the resting radius once for this
+    // colour and pixel ratio.
+    const QRectF tileBox = box.adjusted(8, 8, -8, -8);
+    const double ratio = kit::PaintKit::maskRatio(painter);
+    if (glow_.image.isNull() || glow_.colour != glow.rgba() || glow_.ratio != ratio) {
+        const QPainterPath tile = kit::PaintKit::roundedRect(tileBox, iconSize * 0.2);
+        const kit::PaintKit::ShadowMask mask = kit::PaintKit::shadowMask(tile, glowRadiusAt(0), ratio);
+        glow_ = {mask.image, mask.topLeft, glow.rgba(), ratio};
+        QPainter tint(&glow_.image);
+        tint.setCompositionMode(QPainter::CompositionMode_SourceIn);
+        tint.fillRect(QRectF(QPointF(0, 0), QSizeF(glow_.image.size()) / glow_.image.devicePixelRatio()), glow);
+        ++glowRenders_;
+    }
+    // A breath fades it and widens it as far as the larger blur would reach.
+    const QPointF offset(0, 8);
+    const QPointF centre = tileBox.center() + offset;
+    const double half = tileBox.width() / 2;
+    const double scale = (half + glowRadius()) / (half + glowRadiusAt(0));
+    painter.save();
+    painter.setOpacity(glowOpacity());
+    painter.translate(centre);
+    painter.scale(scale, scale);
+    painter.translate(-centre);
+    painter.drawImage(glow_.topLeft + offset, glow_.image);
+    painter.restore();
+    // The 256-pixel icon scaled down once per pixel ratio, not on every frame.
+    const QSize pixels = (box.size() * ratio).toSize();
+    if (shownIcon_.size() != pixels) {
+        shownIcon_ = icon_.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        shownIcon_.setDevicePixelRatio(ratio);
+    }
+    painter.drawImage(box.topLeft(), shownIcon_);
 }
 
 // --- start button ----------------------------------------------------------------------

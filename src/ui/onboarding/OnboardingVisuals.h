@@ -4,10 +4,10 @@
 // everything that flashes when the intensity changes. They read only the intensity, the
 // appearance, reduce motion and the offscreen switch.
 #include <QAbstractButton>
+#include <QElapsedTimer>
 #include <QImage>
+#include <QTimer>
 #include <QWidget>
-
-class QVariantAnimation;
 
 #include "core/EveningPlan.h"
 #include "ui/kit/Animator.h"
@@ -29,7 +29,8 @@ bool motionAllowed(const QWidget* widget);
 }  // namespace OnboardingVisuals
 
 // The 84-point application icon with its glow; the widget leaves room around the icon for
-// the glow, which breathes for ever where motion is allowed.
+// the glow, which breathes for ever where motion is allowed and while the icon is shown.
+// The blurred glow is drawn once per size and appearance; a breath only fades and scales it.
 class OnboardingIcon : public QWidget {
 public:
     static constexpr int iconSize = 84;
@@ -40,17 +41,40 @@ public:
     // 0 at rest (opacity 0.35, radius 20), 1 at the swell (0.55, 30).
     double breath() const { return breath_.value(); }
     double glowOpacity() const { return 0.35 + 0.2 * breath(); }
-    double glowRadius() const { return 20 + 10 * breath(); }
+    double glowRadius() const { return glowRadiusAt(breath()); }
+    static double glowRadiusAt(double breath) { return 20 + 10 * breath; }
+    bool breathing() const;
+    // How often the blurred glow was drawn afresh.
+    int glowRenders() const { return glowRenders_; }
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    struct Glow {
+        QImage image;  // the glow at rest, in the full colour
+        QPointF topLeft;
+        QRgb colour = 0;
+        double ratio = 0;
+    };
+
+    // 10 frames a second: a breath over 6.4 s moves the glow by about 1 % a frame, too
+    // little to see steps, and each frame repaints the backdrop under the icon.
+    static constexpr int breathFrame = 100;  // ms
+    static constexpr qint64 breathPeriod = 6400;
+    void breathe();
+
     EveningIntensity intensity_;
     QImage icon_;
+    QImage shownIcon_;  // icon_ at the drawn size and pixel ratio
     kit::AnimatedValue breath_{0};
-    QVariantAnimation* breathing_ = nullptr;
+    QTimer breathing_;
+    QElapsedTimer breathClock_;  // since the last show
+    qint64 breathed_ = 0;        // ms breathed before it
+    Glow glow_;
+    int glowRenders_ = 0;
 };
 
 // The large Start button: the ember capsule with its arrow, lifted while hovered and
