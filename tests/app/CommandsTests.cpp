@@ -324,7 +324,9 @@ TEST(CommandsForward, PostsTheDictionaryAndSaysWhetherItWasSent) {
         EXPECT_EQ(contents(err), c.err);
         std::fclose(out);
         std::fclose(err);
-        if (c.bus) EXPECT_EQ(center.asked, std::vector<std::string>{"app.orvane.Orvane"});
+        if (c.bus) {
+            EXPECT_EQ(center.asked, std::vector<std::string>{"app.orvane.Orvane"});
+        }
         if (c.bus && c.owned != false) {
             ASSERT_EQ(center.posted.size(), 1u);
             EXPECT_EQ(center.posted[0].first, "app.orvane.command");
