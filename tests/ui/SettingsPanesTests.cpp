@@ -316,7 +316,7 @@ TEST_F(PanesTest, ImportRefusesForeignAndBrokenDocumentsInPlainWords) {
         {"string.json", "\"text\"", "Import failed: this is not an Orvane settings file."},
         {"broken.json", "{\n  \"sounds\": false,\n  \"x\" 1}",
          "Import failed: the file is not valid JSON (line 3, column 7)."},
-        {"cut.json", "{\"sounds\": fal", "Import failed: the file is not valid JSON (line 1, column 12)."},
+        {"cut.json", "{\"sounds\": fal", "Import failed: the file is not valid JSON (line 1, column 15)."},
         // The parser used to stop at the NUL and take the export before it.
         {"nul.json", valid + std::string(1, '\0') + "garbage",
          "Import failed: the file is not valid JSON (line " +

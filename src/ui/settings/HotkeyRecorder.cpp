@@ -236,6 +236,7 @@ void HotkeyRecorder::refresh() {
         problem_->setText(QString::fromStdString(found->text));
         move_->setVisible(found->movable);
     }
+    problem_->setVisible(found.has_value());
     if (problemRow_->isHidden() == found.has_value()) {
         problemRow_->setVisible(found.has_value());
         updateGeometry();

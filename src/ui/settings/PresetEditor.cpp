@@ -1,5 +1,7 @@
 #include "ui/settings/PresetEditor.h"
 
+#include <utility>
+
 #include <QHBoxLayout>
 #include <QPainter>
 
@@ -64,15 +66,21 @@ PresetEditor::PresetEditor(std::shared_ptr<AppModel> model, std::string presetId
     // Every usable keystroke is written at once. An empty name, or one another preset has,
     // is not: the caption says why, and leaving the field puts the last name back.
     connect(name_, &QLineEdit::textEdited, this, [this](const QString& text) {
+        if (!nameBeforeEditing_)
+            if (const auto p = preset()) nameBeforeEditing_ = p->name;
         const std::string name = text.toStdString();
         const auto problem = PresetsPaneRules::nameProblem(model_->settings().presets, id_, name);
         nameCaption_->setText(q(problem.value_or("")));
         nameCaption_->setVisible(problem.has_value());
         if (!problem) write([&](Preset& p) { p.name = name; });
     });
+    // A refused name left in the field brings back the name from before the editing, not a
+    // part of the refused one typed on the way ("Dayligh" of "Daylight").
     connect(name_, &QLineEdit::editingFinished, this, [this] {
+        const auto before = std::exchange(nameBeforeEditing_, std::nullopt);
         if (nameCaption_->isHidden()) return;
         nameCaption_->hide();
+        if (before) write([&](Preset& p) { p.name = *before; });
         if (const auto p = preset()) name_->setText(q(p->name));
     });
     addRow(new kit::SettingRow(QStringLiteral("Name"), std::nullopt, name_));

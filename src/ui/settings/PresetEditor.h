@@ -56,6 +56,7 @@ private:
     std::string id_;
     kit::TextField* name_;
     kit::Text* nameCaption_;
+    std::optional<std::string> nameBeforeEditing_;  // from the first keystroke until the field is left
     kit::LevelSlider* warmth_;
     kit::Stepper* kelvin_;
     kit::LevelSlider* dimSlider_;

@@ -116,10 +116,11 @@ std::variant<Settings, Outcome> importFrom(const std::filesystem::path& path) {
     // Where the text stops being JSON, for a person to find it: the parser would take a NUL
     // for the end of the text, so the first one is the place.
     std::size_t invalidAt = 0;  // one-based; 0: valid
+    Json document;
     if (const auto nul = data.find('\0'); nul != std::string::npos) invalidAt = nul + 1;
     else
         try {
-            (void)Json::parse(data);
+            document = Json::parse(data);
         } catch (const nlohmann::json::parse_error& e) {
             invalidAt = std::max<std::size_t>(e.byte, 1);
         } catch (const nlohmann::json::exception&) {
@@ -128,7 +129,7 @@ std::variant<Settings, Outcome> importFrom(const std::filesystem::path& path) {
     if (invalidAt != 0)
         return Outcome{false, "Import failed: the file is not valid JSON (" + placeOf(data, invalidAt) + ")."};
     try {
-        if (!holdsSettings(json::parse(data))) return Outcome{false, notSettings};
+        if (!holdsSettings(document)) return Outcome{false, notSettings};
         Settings settings = SettingsCodec::decode(data);
         settings.onboardingCompleted = true;
         return settings;
