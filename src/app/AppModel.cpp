@@ -345,6 +345,10 @@ void AppModel::setSteadyBacklightActive(bool active) {
 void AppModel::setRenderTonightReduction(std::optional<double> reduction) {
     assign(renderTonightReduction_, reduction, Property::renderTonightReduction);
 }
+
+void AppModel::setRefusedHotkeys(std::vector<Hotkey> refused) {
+    assign(refusedHotkeys_, std::move(refused), Property::refusedHotkeys);
+}
 void AppModel::setResolution(Resolution resolution) {
     assign(resolution_, std::move(resolution), Property::resolution);
 }

@@ -59,6 +59,7 @@ public:
         accessibilityNeeded,
         steadyBacklightActive,
         renderTonightReduction,
+        refusedHotkeys,
     };
 
     // What the model runs on besides the engine and the store.
@@ -152,6 +153,10 @@ public:
     void setSteadyBacklightActive(bool active);
     const std::optional<double>& renderTonightReduction() const { return renderTonightReduction_; }
     void setRenderTonightReduction(std::optional<double> reduction);
+    // The shortcuts the desktop refused at their last registration (another program holds
+    // them), so their recorders can say so.
+    const std::vector<Hotkey>& refusedHotkeys() const { return refusedHotkeys_; }
+    void setRefusedHotkeys(std::vector<Hotkey> refused);
 
     TintEngine& engine() const { return *engine_; }
     const std::shared_ptr<platform::Platform>& platform() const { return environment_.platform; }
@@ -282,6 +287,7 @@ private:
     bool accessibilityNeeded_ = false;
     bool steadyBacklightActive_ = false;
     std::optional<double> renderTonightReduction_;
+    std::vector<Hotkey> refusedHotkeys_;
 
     std::unique_ptr<PreciseLocation> preciseLocation_;
     std::unique_ptr<FrontmostAppObserver> frontmost_;

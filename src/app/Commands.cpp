@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cmath>
 
+#include "app/SingleInstance.h"
 #include "core/DecimalText.h"
 #include "core/Overloaded.h"
 
@@ -400,6 +401,11 @@ bool Commands::forward(const Command& command, platform::DistributedNotification
                        std::FILE* err) {
     if (!center) {
         std::fputs("Orvane: no session bus; the command was not sent\n", err);
+        return false;
+    }
+    // The command is a broadcast: without an instance on the bus it reaches nobody.
+    if (center->nameHasOwner(SingleInstance::busName) == false) {
+        std::fputs("Orvane is not running; the command was not sent\n", err);
         return false;
     }
     if (!center->post(notificationName, userInfoDictionary(command))) return false;  // the center said why

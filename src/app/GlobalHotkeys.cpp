@@ -1,5 +1,6 @@
 #include "app/GlobalHotkeys.h"
 
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -33,14 +34,22 @@ void GlobalHotkeys::settingsChanged(const Settings& old, const Settings& current
 void GlobalHotkeys::registerHotkeys() {
     manager_.unregisterAll();
     // While a shortcut is being recorded no hotkey may fire, the emergency reset included.
+    // What was refused last stays known until the shortcuts are registered again.
     if (model_->hotkeysSuspended()) return;
+    std::vector<Hotkey> refused;
+    const auto registerHotkey = [&](const Hotkey& hotkey, std::function<void()> pressed,
+                                    std::function<void()> released = nullptr) {
+        if (!manager_.registerHotkey(hotkey, std::move(pressed), std::move(released)) &&
+            std::ranges::find(refused, hotkey) == refused.end())
+            refused.push_back(hotkey);
+    };
 
     // The handlers hold the model strongly: they live in the manager, which this object owns.
     auto model = model_;
     const auto& shortcuts = model->settings().shortcuts;
     const auto bind = [&](const std::optional<Hotkey>& hotkey, std::function<void()> pressed,
                           std::function<void()> released = nullptr) {
-        if (hotkey) manager_.registerHotkey(*hotkey, std::move(pressed), std::move(released));
+        if (hotkey) registerHotkey(*hotkey, std::move(pressed), std::move(released));
     };
 
     bind(
@@ -73,13 +82,14 @@ void GlobalHotkeys::registerHotkeys() {
         if (!preset.hotkey) continue;
         const auto kelvin = preset.kelvin;
         const auto dim = preset.dim;
-        manager_.registerHotkey(*preset.hotkey, [this, model, kelvin, dim] {
+        registerHotkey(*preset.hotkey, [this, model, kelvin, dim] {
             model->setWarmth(kelvin, dim);
             if (model->settings().sounds && playSound) playSound("Pop");
         });
     }
 
-    manager_.registerHotkey(Shortcuts::emergencyReset, [model] { model->emergencyReset(); });
+    registerHotkey(Shortcuts::emergencyReset, [model] { model->emergencyReset(); });
+    model->setRefusedHotkeys(std::move(refused));
 }
 
 }  // namespace orvane

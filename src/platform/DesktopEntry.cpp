@@ -115,6 +115,10 @@ std::vector<std::string> DesktopEntry::list(const std::string& key) const {
         if (c == '\\' && i + 1 < raw->size() && (*raw)[i + 1] == ';') {
             current += ';';
             ++i;
+        } else if (c == '\\' && i + 1 < raw->size()) {
+            // Any other escape stays whole for unescaped(): "\\;" is a backslash, then the separator.
+            current += c;
+            current += (*raw)[++i];
         } else if (c == ';') {
             if (!current.empty()) parts.push_back(unescaped(current));
             current.clear();

@@ -19,6 +19,12 @@ public:
     // Called on the main thread for each notification of that name.
     using Observer = std::function<void(const std::optional<Dictionary>& userInfo)>;
     virtual Handle observe(const std::string& name, Observer observer) = 0;
+    // Whether some process of the session owns the well-known name `busName`, so that a
+    // notification meant for it has a receiver; none where that cannot be told.
+    virtual std::optional<bool> nameHasOwner(const std::string& busName) {
+        (void)busName;
+        return std::nullopt;
+    }
 };
 
 }  // namespace orvane::platform

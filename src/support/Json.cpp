@@ -39,6 +39,11 @@ Json parse(std::string_view text) {
         throw JsonError(JsonError::Kind::parse,
                         "The given data was not valid JSON. It nests arrays and objects deeper than " +
                             std::to_string(maxDepth) + " levels.");
+    // The parser takes a NUL for the end of its input and would accept what comes before it;
+    // JSON allows no NUL anywhere, not even inside a string.
+    if (const auto nul = text.find('\0'); nul != std::string_view::npos)
+        throw JsonError(JsonError::Kind::parse, "The given data was not valid JSON. It holds a NUL byte at offset " +
+                                                    std::to_string(nul) + ".");
     try {
         return Json::parse(text.begin(), text.end());
     } catch (const nlohmann::json::exception& e) {

@@ -279,7 +279,13 @@ public:
         return accepts;
     }
     platform::Handle observe(const std::string&, Observer) override { return {}; }
+    std::optional<bool> nameHasOwner(const std::string& busName) override {
+        asked.push_back(busName);
+        return owned;
+    }
     bool accepts = true;
+    std::optional<bool> owned = true;
+    std::vector<std::string> asked;
     std::vector<std::pair<std::string, std::optional<platform::Dictionary>>> posted;
 };
 
@@ -294,18 +300,22 @@ TEST(CommandsForward, PostsTheDictionaryAndSaysWhetherItWasSent) {
     struct Case {
         bool bus;
         bool accepts;
+        std::optional<bool> owned;  // whether an instance owns its bus name; none: unknown
         const char* out;
         const char* err;
         bool sent;
     };
     const Case cases[] = {
-        {true, true, "sent to Orvane: trueColor(minutes: 15)\n", "", true},
-        {true, false, "", "", false},
-        {false, true, "", "Orvane: no session bus; the command was not sent\n", false},
+        {true, true, true, "sent to Orvane: trueColor(minutes: 15)\n", "", true},
+        {true, true, std::nullopt, "sent to Orvane: trueColor(minutes: 15)\n", "", true},
+        {true, false, true, "", "", false},
+        {true, true, false, "", "Orvane is not running; the command was not sent\n", false},
+        {false, true, true, "", "Orvane: no session bus; the command was not sent\n", false},
     };
     for (const auto& c : cases) {
         RecordingCenter center;
         center.accepts = c.accepts;
+        center.owned = c.owned;
         std::FILE* out = std::tmpfile();
         std::FILE* err = std::tmpfile();
         ASSERT_TRUE(out && err);
@@ -315,9 +325,14 @@ TEST(CommandsForward, PostsTheDictionaryAndSaysWhetherItWasSent) {
         std::fclose(out);
         std::fclose(err);
         if (c.bus) {
+            EXPECT_EQ(center.asked, std::vector<std::string>{"app.orvane.Orvane"});
+        }
+        if (c.bus && c.owned != false) {
             ASSERT_EQ(center.posted.size(), 1u);
             EXPECT_EQ(center.posted[0].first, "app.orvane.command");
             EXPECT_EQ(center.posted[0].second, (platform::Dictionary{{"cmd", "truecolor"}, {"minutes", "15"}}));
+        } else {
+            EXPECT_TRUE(center.posted.empty());
         }
     }
 }

@@ -80,6 +80,31 @@ TEST_F(GlobalHotkeysTest, EverySetShortcutThenThePresetsThenTheEmergencyResetAre
     EXPECT_TRUE(model->revealHeld());
 }
 
+// A combination another program holds is refused by the desktop; the model learns which,
+// so the recorders can say so, and forgets it once a registration succeeds.
+TEST_F(GlobalHotkeysTest, TheShortcutsTheDesktopRefusedAreKnownToTheModel) {
+    sim->fail("hotkey.register", -9878, 1);  // the first registration: the reveal
+    launch();
+    const Hotkey reveal = *Settings().shortcuts.reveal;
+    EXPECT_EQ(model->refusedHotkeys(), std::vector<Hotkey>{reveal});
+    EXPECT_FALSE(sim->pressHotKey(chord(17, cmdOpt)));
+    EXPECT_TRUE(sim->pressHotKey(chord(11, cmdOptCtrl))) << "the others still work";
+
+    // A clash inside the program is refused the second time; it is listed once.
+    model->change([](Settings& s, RuntimeState&) { s.shortcuts.cozy = s.shortcuts.toggle; });
+    hotkeys->registerHotkeys();
+    EXPECT_EQ(model->refusedHotkeys(), std::vector<Hotkey>{*Settings().shortcuts.toggle});
+
+    // While recording nothing is registered, and what was known stays.
+    model->setHotkeysSuspended(true);
+    hotkeys->registerHotkeys();
+    EXPECT_EQ(model->refusedHotkeys(), std::vector<Hotkey>{*Settings().shortcuts.toggle});
+    model->setHotkeysSuspended(false);
+    model->change([](Settings& s, RuntimeState&) { s.shortcuts.cozy.reset(); });
+    hotkeys->registerHotkeys();
+    EXPECT_TRUE(model->refusedHotkeys().empty());
+}
+
 TEST_F(GlobalHotkeysTest, WhileAShortcutIsRecordedNoHotkeyStaysNotEvenTheEmergencyReset) {
     launch();
     model->setHotkeysSuspended(true);

@@ -53,6 +53,22 @@ TEST(DesktopEntryTest, ReadsTheMainGroupOnlyWithItsEscapesListsAndLocales) {
     };
     for (const auto& c : cases) EXPECT_EQ(entry->localizedValue("Name", c.locale), c.expected) << c.locale;
 
+    // Escapes of list values: an escaped backslash before ';' ends the item.
+    const struct {
+        const char* raw;
+        std::vector<std::string> items;
+    } lists[] = {
+        {"one\\\\;two", {"one\\", "two"}},
+        {"one\\\\\\;two", {"one\\;two"}},
+        {"a\\sb;c\\\\", {"a b", "c\\"}},
+        {"tail\\", {"tail\\"}},
+    };
+    for (const auto& l : lists) {
+        const auto listed = DesktopEntry::parse(std::string("[Desktop Entry]\nKeywords=") + l.raw + "\n");
+        ASSERT_TRUE(listed);
+        EXPECT_EQ(listed->list("Keywords"), l.items) << l.raw;
+    }
+
     EXPECT_EQ(DesktopEntry::parse("[Other Group]\nName=x\n"), std::nullopt);
     EXPECT_EQ(DesktopEntry::read("/nonexistent/x.desktop"), std::nullopt);
 }

@@ -111,6 +111,19 @@ TEST_F(DBusNotificationsTest, NothingArrivesOnceTheObservationEnds) {
     EXPECT_TRUE(received.empty());
 }
 
+// A broadcast has a receiver only while some process owns the instance's name: the poster
+// asks the bus, which answers for the name's owner of the moment.
+TEST_F(DBusNotificationsTest, ThePosterAsksTheBusWhetherTheNameHasAnOwner) {
+    auto poster = platform::linuxsys::connectBusNotifications(bus->address(), nullptr);
+    ASSERT_TRUE(poster);
+    constexpr const char* name = "app.orvane.Orvane";
+    EXPECT_EQ(poster->nameHasOwner(name), false);
+    ASSERT_FALSE(raw->requestName(name));
+    EXPECT_EQ(poster->nameHasOwner(name), true);
+    ASSERT_FALSE(raw->releaseName(name));
+    EXPECT_EQ(poster->nameHasOwner(name), false);
+}
+
 TEST(DBusNotifications, WithoutABusThereIsNone) {
     // The test environment points the session at a runtime directory without a bus.
     EXPECT_EQ(platform::linuxsys::openSessionBusNotifications(nullptr), nullptr);

@@ -137,6 +137,10 @@ TEST(Json, ParseErrorsAreJsonErrors) {
     EXPECT_EQ(kindOf([] { json::parse("{\"a\":"); }), JsonError::Kind::parse);
     EXPECT_EQ(kindOf([] { json::parse(""); }), JsonError::Kind::parse);
     EXPECT_TRUE(json::parse("null").is_null());
+    // The whole text is read: a NUL is no end of it, wherever it stands.
+    using namespace std::string_view_literals;
+    for (const auto text : {"{\"a\":1}\0garbage"sv, "{\"a\":1}\0"sv, "{\"a\":\"x\0y\"}"sv, "\0{}"sv})
+        EXPECT_EQ(kindOf([&] { json::parse(text); }), JsonError::Kind::parse) << text.size();
 }
 
 // Nesting n levels deep: "[[...]]" or {"a":{"a":...{}}}.

@@ -82,6 +82,29 @@ TEST_F(ClockTimePickerTest, MidnightAndTheLastMinute) {
     EXPECT_EQ(ClockTimePicker::written(QTime()).minutes, 0);
 }
 
+// A whole new time typed over the selected field: every section is taken as typed, not only
+// the minutes (the hour used to stay as it was).
+TEST_F(ClockTimePickerTest, ATimeTypedOverTheWholeFieldIsTakenWhole) {
+    start();
+    const struct {
+        std::int64_t stored;
+        const char* typed;
+        std::int64_t written;
+    } cases[] = {{20 * 60, "16:30", 16 * 60 + 30}, {20 * 60, "0730", 7 * 60 + 30}, {9 * 60, "23:05", 23 * 60 + 5},
+                 {20 * 60, "9:15", 9 * 60 + 15}};
+    for (const auto& c : cases) {
+        writes.clear();
+        picker(c.stored);
+        field->setFocus();
+        QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(field, QString::fromUtf8(c.typed));
+        QTest::keyClick(field, Qt::Key_Return);
+        EXPECT_EQ(stored.minutes, c.written) << c.typed;
+        EXPECT_EQ(writes, std::vector<std::int64_t>{c.written}) << c.typed;
+        delete field;
+    }
+}
+
 // The field is 70 points wide, hours and minutes only, and follows a change made elsewhere
 // without writing it back.
 TEST_F(ClockTimePickerTest, FollowsTheModelWithoutWriting) {

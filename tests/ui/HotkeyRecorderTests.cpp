@@ -58,6 +58,33 @@ TEST(RecorderRules, LabelsAndTheClearButton) {
     EXPECT_FALSE(showsClearButton(Hotkey{17, {}}, true));
 }
 
+TEST(RecorderRules, ProblemsNameEveryOtherHolderAndMovingClearsThem) {
+    Settings s;
+    const Hotkey taken = *s.shortcuts.toggle;
+    s.shortcuts.cozy = taken;
+    s.shortcuts.nextPreset = taken;
+    const Owner cozy = ShortcutOwner{&Shortcuts::cozy};
+    const auto found = problem(s, {}, cozy, taken);
+    ASSERT_TRUE(found);
+    EXPECT_EQ(found->text, "Already used by Toggle Orvane and Next preset");
+    EXPECT_TRUE(found->movable);
+    EXPECT_EQ(problem(s, {taken}, cozy, taken), found) << "a clash inside comes before a refusal";
+    EXPECT_EQ(problem(s, {}, cozy, std::nullopt), std::nullopt);
+    EXPECT_EQ(problem(s, {}, ShortcutOwner{&Shortcuts::reveal}, s.shortcuts.reveal), std::nullopt) << "itself only";
+    EXPECT_EQ(problem(s, {*s.shortcuts.reveal}, ShortcutOwner{&Shortcuts::reveal}, s.shortcuts.reveal)->text,
+              takenByAnotherProgram);
+    clearHotkeys(s, found->others);
+    EXPECT_EQ(s.shortcuts.toggle, std::nullopt);
+    EXPECT_EQ(s.shortcuts.nextPreset, std::nullopt);
+    EXPECT_EQ(s.shortcuts.cozy, taken);
+    // A preset's own hotkey against the emergency reset: named, never movable.
+    s.presets.at(0).hotkey = Shortcuts::emergencyReset;
+    const auto reset = problem(s, {}, PresetOwner{s.presets.at(0).id}, s.presets.at(0).hotkey);
+    ASSERT_TRUE(reset);
+    EXPECT_EQ(reset->text, "Already used by Emergency reset");
+    EXPECT_FALSE(reset->movable);
+}
+
 TEST(RecorderRules, KeysymsBecomeStoredCodesWithTheirFlags) {
     const struct {
         const char* what;

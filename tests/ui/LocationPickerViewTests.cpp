@@ -62,13 +62,27 @@ TEST_F(LocationPickerTest, UseWritesCoordinatesItCanReadAndBeepsOtherwise) {
         const char* lat;
         const char* lon;
         std::optional<LocationSource::Coordinates> written;
+        const char* says = "";  // beside the fields after a refusal
     };
     using C = LocationSource::Coordinates;
+    const char* notNumber = "The latitude is not a number (like 52.52).";
+    const char* latRange = "The latitude must lie between \u221290 and 90.";
     const Case cases[] = {
-        {"52,52", "13,405", C{52.52, 13.405}}, {"90", "180", C{90, 180}},     {"-90", "-180", C{-90, -180}},
-        {"+52", "13", C{52, 13}},              {"90.0001", "13", std::nullopt}, {"", "13", std::nullopt},
-        {" 52", "13", std::nullopt},           {"abc", "13", std::nullopt},     {"nan", "13", std::nullopt},
-        {"1e400", "13", std::nullopt},         {"52", "180.5", std::nullopt},
+        {"52,52", "13,405", C{52.52, 13.405}},
+        {"90", "180", C{90, 180}},
+        {"-90", "-180", C{-90, -180}},
+        {"+52", "13", C{52, 13}},
+        {"90.0001", "13", std::nullopt, latRange},
+        {"91", "13", std::nullopt, latRange},
+        {"", "13", std::nullopt, "Enter a latitude (like 52.52)."},
+        {" 52", "13", std::nullopt, notNumber},
+        {"abc", "13", std::nullopt, notNumber},
+        {"nan", "13", std::nullopt, notNumber},
+        {"1e400", "13", std::nullopt, notNumber},
+        {"52", "180.5", std::nullopt, "The longitude must lie between \u2212180 and 180."},
+        {"52", "200", std::nullopt, "The longitude must lie between \u2212180 and 180."},
+        {"abc", "200", std::nullopt,
+         "The latitude is not a number (like 52.52). The longitude must lie between \u2212180 and 180."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string("'") + c.lat + "' '" + c.lon + "'");
@@ -80,14 +94,20 @@ TEST_F(LocationPickerTest, UseWritesCoordinatesItCanReadAndBeepsOtherwise) {
         if (c.written) {
             EXPECT_EQ(stored(), LocationSource(*c.written));
             EXPECT_EQ(beeps, beepsBefore);
+            EXPECT_TRUE(view->coordinatesErrorText()->isHidden());
         } else {
             EXPECT_EQ(stored(), before);
             EXPECT_EQ(beeps, beepsBefore + 1);
+            EXPECT_FALSE(view->coordinatesErrorText()->isHidden());
+            EXPECT_EQ(view->coordinatesErrorText()->text().toStdString(), c.says);
             EXPECT_EQ(view->latitudeField()->text(), QString::fromUtf8(c.lat)) << "the fields keep their text";
             EXPECT_EQ(view->longitudeField()->text(), QString::fromUtf8(c.lon));
         }
         EXPECT_EQ(view->tab(), Tab::coordinates);
     }
+    // Typing again takes the sentence away until the next Use.
+    QTest::keyClicks(view->latitudeField(), "1");
+    EXPECT_TRUE(view->coordinatesErrorText()->isHidden());
     // The place follows: the nearest bundled city's zone.
     view->latitudeField()->setText(QStringLiteral("48.8566"));
     view->longitudeField()->setText(QStringLiteral("2.3522"));
@@ -307,6 +327,11 @@ TEST_F(LocationPickerTest, Renders) {
     view->latitudeField()->setText(QStringLiteral("52,52"));
     view->longitudeField()->setText(QStringLiteral("13,405"));
     kit::RenderHarness::renderBoth(*view, "place-picker-coordinates", QSize(440, 330));
+    view->latitudeField()->setText(QStringLiteral("abc"));
+    view->longitudeField()->setText(QStringLiteral("200"));
+    view->useButton()->click();
+    EXPECT_FALSE(view->coordinatesErrorText()->isHidden());
+    kit::RenderHarness::renderBoth(*view, "place-picker-coordinates-refused", QSize(440, 330));
     view->setTab(Tab::precise);
     model->requestPreciseLocation();
     location->fail("Access to the location was denied.");

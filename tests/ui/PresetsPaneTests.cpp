@@ -73,7 +73,6 @@ TEST_F(PresetsPaneTest, AddTwiceAppendsTwoNewPresetsAtTheModesWarmthAndSelectsTh
     const std::regex upperUuid("[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}");
     for (const Preset* p : {&first, &second}) {
         EXPECT_TRUE(std::regex_match(p->id, upperUuid)) << p->id;
-        EXPECT_EQ(p->name, "New preset");
         EXPECT_EQ(p->kelvin, 2700);
         EXPECT_DOUBLE_EQ(p->dim, 0.85);
         EXPECT_EQ(p->redStyle, std::nullopt);
@@ -81,6 +80,9 @@ TEST_F(PresetsPaneTest, AddTwiceAppendsTwoNewPresetsAtTheModesWarmthAndSelectsTh
         EXPECT_FALSE(p->isBuiltIn);
     }
     EXPECT_NE(first.id, second.id);
+    // Numbered, so that --preset can name each.
+    EXPECT_EQ(first.name, "New preset");
+    EXPECT_EQ(second.name, "New preset 2");
     EXPECT_EQ(pane->selection(), second.id);
     ASSERT_NE(pane->editor(), nullptr);
     EXPECT_EQ(pane->editor()->presetId(), second.id);
@@ -301,13 +303,61 @@ TEST_F(PresetEditorTest, RedStyleIconAndNameWithTheHeaderFollowingIt) {
 
     auto& name = editor.nameField();
     name.selectAll();
-    QTest::keyClick(&name, Qt::Key_Backspace);
-    EXPECT_EQ(edited().name, "");
-    ASSERT_NE(editor.titleText(), nullptr);
-    EXPECT_EQ(editor.titleText()->text(), "Edit \u201c\u201d");
     QTest::keyClicks(&name, "Reading");
     EXPECT_EQ(edited().name, "Reading");
+    ASSERT_NE(editor.titleText(), nullptr);
     EXPECT_EQ(editor.titleText()->text(), "Edit \u201cReading\u201d");
+    EXPECT_TRUE(editor.nameCaption().isHidden());
+}
+
+// A name of blanks, or one another preset has in any case, is never stored: the caption says
+// why while it is in the field, and leaving the field puts the last name back.
+TEST_F(PresetEditorTest, AnEmptyOrTakenNameIsRefusedAndRevertsWhenTheFieldIsLeft) {
+    auto& editor = open(custom("Reading"));
+    auto& name = editor.nameField();
+    const auto retype = [&](const char* text) {
+        name.selectAll();
+        QTest::keyClick(&name, Qt::Key_Backspace);
+        QTest::keyClicks(&name, text);
+    };
+    const struct {
+        const char* typed;
+        const char* caption;
+    } refused[] = {
+        {"", "A preset needs a name; the last one is kept."},
+        {"   ", "A preset needs a name; the last one is kept."},
+        {"daylight", "Another preset is called \u201cdaylight\u201d; the last name is kept."},
+        {" Daylight ", "Another preset is called \u201cDaylight\u201d; the last name is kept."},
+    };
+    for (const auto& c : refused) {
+        retype(c.typed);
+        EXPECT_NE(edited().name, c.typed) << "never stored";
+        EXPECT_FALSE(editor.nameCaption().isHidden()) << c.typed;
+        EXPECT_EQ(editor.nameCaption().text().toStdString(), c.caption) << c.typed;
+        QMetaObject::invokeMethod(&name, "editingFinished");
+        // The name from before the editing, not a part of the refused one ("dayligh").
+        EXPECT_EQ(edited().name, "Reading") << c.typed;
+        EXPECT_EQ(name.text(), "Reading") << c.typed;
+        EXPECT_EQ(editor.titleText()->text(), "Edit \u201cReading\u201d");
+        EXPECT_TRUE(editor.nameCaption().isHidden()) << c.typed;
+    }
+    // Its own name in another case is no clash; a usable name clears the caption.
+    retype("");
+    QTest::keyClicks(&name, "reading");
+    EXPECT_EQ(edited().name, "reading");
+    EXPECT_TRUE(editor.nameCaption().isHidden());
+    EXPECT_EQ(PresetsPaneRules::nameProblem(presets(), "other", "READING "),
+              "Another preset is called \u201cREADING\u201d; the last name is kept.");
+}
+
+TEST_F(PresetEditorTest, TheNameCaptionRenders) {
+    auto& editor = open(custom("Reading"));
+    editor.nameField().selectAll();
+    QTest::keyClick(&editor.nameField(), Qt::Key_Backspace);
+    EXPECT_FALSE(editor.nameCaption().isHidden());
+    kit::RenderHarness::renderBoth(*pane, "preset-name-refused",
+                                   QSize(640, kit::RenderHarness::fittingSize(*pane, 640).height()));
+    EXPECT_FALSE(editor.nameCaption().isHidden()) << "rendering keeps the caption";
 }
 
 TEST_F(PresetEditorTest, ABuiltInPresetRenamedStaysBuiltInAndUndeletable) {

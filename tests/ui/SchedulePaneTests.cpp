@@ -123,6 +123,45 @@ TEST(ScheduleRulesTest, ListEditsTouchOnlyTheListBeingEdited) {
     EXPECT_EQ(reset.weekdaySteps, s.weekdaySteps);
 }
 
+// A new step goes where its time falls in the list, which may run past midnight; steps of
+// the sun keep their places.
+TEST(ScheduleRulesTest, ANewStepIsPlacedInTimeOrder) {
+    const auto clock = [](const char* id, int hour, int minute = 0) {
+        return ScheduleStep(id, StepAnchor::Clock{ClockTime(hour, minute)}, TintTarget::preset("builtin.candle"), 30);
+    };
+    const auto sun = ScheduleStep("sun", StepAnchor::Sun{SunEvent::sunset, 0}, TintTarget::preset("builtin.candle"), 30);
+    const auto ids = [](const std::vector<ScheduleStep>& steps) {
+        std::vector<std::string> out;
+        for (const auto& s : steps) out.push_back(s.id);
+        return out;
+    };
+    struct Case {
+        std::vector<ScheduleStep> steps;
+        ScheduleStep added;
+        std::vector<std::string> order;
+    };
+    const Case cases[] = {
+        {{}, clock("new", 20), {"new"}},
+        {{clock("a", 7), clock("b", 19)}, clock("new", 12), {"a", "new", "b"}},
+        {{clock("a", 7), clock("b", 19)}, clock("new", 23), {"a", "b", "new"}},
+        {{clock("a", 7), clock("b", 19)}, clock("new", 6), {"a", "b", "new"}},  // after the day's last
+        {{clock("a", 19), clock("b", 21), clock("c", 22, 30), clock("d", 7)}, clock("new", 20), {"a", "new", "b", "c", "d"}},
+        {{clock("a", 19), clock("b", 21), clock("c", 22, 30), clock("d", 7)}, clock("new", 1), {"a", "b", "c", "new", "d"}},
+        {{clock("a", 19), clock("b", 21), clock("c", 22, 30), clock("d", 7)}, clock("new", 12), {"a", "b", "c", "d", "new"}},
+        {{sun, clock("a", 21), clock("b", 23)}, clock("new", 22), {"sun", "a", "new", "b"}},
+        {{clock("a", 20), clock("b", 20)}, clock("new", 20), {"a", "b", "new"}},  // equal times: after them
+        {{clock("a", 7), clock("b", 19)}, sun, {"a", "b", "sun"}},
+    };
+    for (const auto& c : cases) {
+        ScheduleSettings s;
+        s.weekdaySteps = c.steps;
+        s.weekendSteps = {clock("weekend", 9)};
+        const auto added = StepsRules::added(s, false, c.added);
+        EXPECT_EQ(ids(added.weekdaySteps), c.order) << ::testing::PrintToString(ids(c.steps));
+        EXPECT_EQ(added.weekendSteps, s.weekendSteps);
+    }
+}
+
 // --- Target picker ------------------------------------------------------------------------
 
 TEST_F(SchedulePaneTest, TargetPickerRowsCustomValuesAndSteps) {
@@ -404,8 +443,11 @@ TEST_F(SchedulePaneTest, AddAndRemoveSteps) {
     view->addButton().click();
     EXPECT_EQ(taken(), Counts(2, 2));
     ASSERT_EQ(schedule().weekdaySteps.size(), 6u);
-    const auto& a = schedule().weekdaySteps[4];
-    const auto& b = schedule().weekdaySteps[5];
+    // At 20:00, in time order: after 19:00, before 21:00.
+    const auto& a = schedule().weekdaySteps[1];
+    const auto& b = schedule().weekdaySteps[2];
+    EXPECT_EQ(schedule().weekdaySteps[0].id, "default.evening");
+    EXPECT_EQ(schedule().weekdaySteps[3].id, "default.candle");
     EXPECT_NE(a.id, b.id);
     for (const auto* s : {&a, &b}) {
         EXPECT_EQ(s->id.size(), 36u);

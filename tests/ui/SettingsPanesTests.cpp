@@ -4,9 +4,14 @@
 // every bar inside its plot.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <csignal>
 #include <fstream>
 #include <limits>
+#include <thread>
+#include <variant>
 
 #include <QApplication>
 #include <QFileDialog>
@@ -15,7 +20,10 @@
 #include <QTest>
 #include <QTimer>
 
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "KitFixture.h"
 #include "core/SettingsCodec.h"
@@ -201,6 +209,7 @@ TEST_F(PanesTest, ExportThenImportThroughTheRealFileDialog) {
 
     const Settings exported = model->settings();
     model->setSettings(Settings());
+    desktop->confirm = [](QWidget*, const Desktop::Confirmation&) { return true; };
     answerFileDialog([&](QFileDialog& d) { type(d, file); });
     advanced->importSettings();
     EXPECT_EQ(advanced->message(), "Imported Orvane settings.json.");
@@ -305,7 +314,7 @@ TEST_F(PanesTest, ImportRefusesWhatItCannotReadAndChangesNothing) {
         {"text.json", ""},
         {"array.json", ""},
         {"big.json", "the file is larger than 16 MiB."},
-        {"a folder.json", "directory"},
+        {"a folder.json", "this is a folder, not a file."},
     };
     std::filesystem::path chosen;
     desktop->chooseOpenFile = [&](QWidget*, const Desktop::FileRequest&) { return std::optional(chosen.string()); };
@@ -323,10 +332,121 @@ TEST_F(PanesTest, ImportRefusesWhatItCannotReadAndChangesNothing) {
         EXPECT_EQ(model->settings(), before) << c.file;
         EXPECT_EQ(stored(), documents) << c.file;
     }
-    // An endless device is cut off at the limit as well.
+    // An endless device is no regular file: refused before a byte is read.
     const auto endless = SettingsTransfer::importFrom("/dev/zero");
     ASSERT_TRUE(std::holds_alternative<SettingsTransfer::Outcome>(endless));
-    EXPECT_EQ(std::get<SettingsTransfer::Outcome>(endless).message, "Import failed: the file is larger than 16 MiB.");
+    EXPECT_EQ(std::get<SettingsTransfer::Outcome>(endless).message,
+              "Import failed: only a regular file can be imported, not a pipe or device.");
+}
+
+// A file that is JSON but no settings document, or that is only partly one, is refused with
+// a message a person can act on; the settings and the stored documents stay as they were,
+// and nobody is asked to confirm anything.
+TEST_F(PanesTest, ImportRefusesForeignAndBrokenDocumentsInPlainWords) {
+    Settings settings = manualSettings(3100);
+    settings.sounds = false;
+    start(settings);
+    const std::string valid = SettingsCodec::encode(settings);
+    struct Case {
+        const char* file;
+        std::string contents;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"other.json", R"({"hello":"world"})", "Import failed: this is not an Orvane settings file."},
+        {"versioned.json", R"({"version": 3})", "Import failed: this is not an Orvane settings file."},
+        {"list.json", "[1, 2, 3]", "Import failed: this is not an Orvane settings file."},
+        {"string.json", "\"text\"", "Import failed: this is not an Orvane settings file."},
+        {"broken.json", "{\n  \"sounds\": false,\n  \"x\" 1}",
+         "Import failed: the file is not valid JSON (line 3, column 7)."},
+        {"cut.json", "{\"sounds\": fal", "Import failed: the file is not valid JSON (line 1, column 15)."},
+        // The parser used to stop at the NUL and take the export before it.
+        {"nul.json", valid + std::string(1, '\0') + "garbage",
+         "Import failed: the file is not valid JSON (line " +
+             std::to_string(1 + std::count(valid.begin(), valid.end(), '\n')) + ", column " +
+             std::to_string(valid.size() - valid.rfind('\n')) + ")."},
+        {"wrong type.json", R"({"manualKelvin": "warm"})",
+         "Import failed: the setting \u201cmanualKelvin\u201d holds a value Orvane cannot use."},
+        {"missing.json", "", "Import failed: the file does not exist."},
+    };
+    const auto folder = directory / "imports";
+    std::filesystem::create_directories(folder);
+    std::filesystem::path chosen;
+    desktop->chooseOpenFile = [&](QWidget*, const Desktop::FileRequest&) { return std::optional(chosen.string()); };
+    int asked = 0;
+    desktop->confirm = [&](QWidget*, const Desktop::Confirmation&) { return ++asked, true; };
+    auto advanced = pane<AdvancedPane>();
+    const Settings before = model->settings();
+    const auto documents = stored();
+    for (const auto& c : cases) {
+        chosen = folder / c.file;
+        if (!c.contents.empty()) std::ofstream(chosen, std::ios::binary) << c.contents;
+        advanced->importSettings();
+        EXPECT_EQ(advanced->message(), c.message) << c.file;
+        EXPECT_EQ(model->settings(), before) << c.file;
+        EXPECT_EQ(stored(), documents) << c.file;
+    }
+    EXPECT_EQ(asked, 0);
+}
+
+// A real export replaces every setting only once the user agreed, in a confirmation that
+// names the file.
+TEST_F(PanesTest, ImportAsksBeforeReplacingTheSettings) {
+    Settings exported = manualSettings(2300);
+    exported.sounds = false;
+    exported.onboardingCompleted = true;
+    const auto file = directory / "evening backup.json";
+    std::ofstream(file, std::ios::binary) << SettingsCodec::encode(exported);
+    start(manualSettings(4100));
+    desktop->chooseOpenFile = [&](QWidget*, const Desktop::FileRequest&) { return std::optional(file.string()); };
+    std::vector<Desktop::Confirmation> asked;
+    bool answer = false;
+    desktop->confirm = [&](QWidget*, const Desktop::Confirmation& c) {
+        asked.push_back(c);
+        return answer;
+    };
+    auto advanced = pane<AdvancedPane>();
+    const Settings before = model->settings();
+    const auto documents = stored();
+    advanced->importSettings();
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].title, QStringLiteral("Replace all settings?"));
+    EXPECT_TRUE(asked[0].text.contains(QStringLiteral("\u201cevening backup.json\u201d"))) << asked[0].text.toStdString();
+    EXPECT_EQ(asked[0].confirm, QStringLiteral("Replace"));
+    EXPECT_EQ(model->settings(), before) << "Cancel changes nothing";
+    EXPECT_EQ(stored(), documents);
+    EXPECT_EQ(advanced->message(), std::nullopt);
+
+    answer = true;
+    advanced->importSettings();
+    EXPECT_EQ(asked.size(), 2u);
+    EXPECT_EQ(model->settings(), exported);
+    EXPECT_EQ(advanced->message(), "Imported evening backup.json.");
+}
+
+// A named pipe without a writer would block an ordinary open for ever, and the program with
+// it: it is refused at once. Should the import hang after all, a writer is opened to free it.
+TEST_F(PanesTest, ImportRefusesANamedPipeWithoutWaitingForAWriter) {
+    start(manualSettings(3100));
+    const auto fifo = directory / "pipe.json";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::atomic<bool> done = false;
+    std::variant<Settings, SettingsTransfer::Outcome> result;
+    std::thread reader([&] {
+        result = SettingsTransfer::importFrom(fifo);
+        done = true;
+    });
+    for (int i = 0; i < 500 && !done; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    const bool returned = done;
+    if (!returned) {
+        const int writer = ::open(fifo.c_str(), O_WRONLY | O_CLOEXEC);
+        if (writer >= 0) ::close(writer);
+    }
+    reader.join();
+    ASSERT_TRUE(returned) << "the import waited for a writer";
+    ASSERT_TRUE(std::holds_alternative<SettingsTransfer::Outcome>(result));
+    EXPECT_EQ(std::get<SettingsTransfer::Outcome>(result).message,
+              "Import failed: only a regular file can be imported, not a pipe or device.");
 }
 
 // --- Advanced: the resets -----------------------------------------------------------------

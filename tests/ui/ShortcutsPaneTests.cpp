@@ -87,13 +87,65 @@ TEST_F(ShortcutsPaneTest, ClearingStoresNoneAndTheHotkeyStopsWorking) {
     EXPECT_EQ(pane->recorder(&Shortcuts::toggle).mainButton().text(), "Record shortcut");
 }
 
-TEST_F(ShortcutsPaneTest, AnotherActionsCombinationIsAcceptedAsItIs) {
+// Recording another action's combination keeps it, and both fields say so at once; the
+// recorder offers to move it, which takes it from the other.
+TEST_F(ShortcutsPaneTest, AnotherActionsCombinationIsShownAsAClashAndCanBeMovedHere) {
     launch();
     auto& cozy = pane->recorder(&Shortcuts::cozy);
+    auto& toggle = pane->recorder(&Shortcuts::toggle);
+    EXPECT_TRUE(cozy.problemText().isHidden());
     cozy.mainButton().click();
     QTest::keyClick(&cozy, Qt::Key_B, Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
     EXPECT_EQ(model->settings().shortcuts.cozy, model->settings().shortcuts.toggle);
     EXPECT_FALSE(model->hotkeysSuspended());
+    EXPECT_FALSE(cozy.problemText().isHidden());
+    EXPECT_EQ(cozy.problemText().text(), "Already used by Toggle Orvane");
+    EXPECT_FALSE(cozy.moveButton().isHidden());
+    EXPECT_EQ(cozy.moveButton().text(), "Move Here");
+    EXPECT_EQ(toggle.problemText().text(), "Already used by Wind down");
+    EXPECT_FALSE(toggle.problemText().isHidden());
+
+    const QSize size(640, kit::RenderHarness::fittingSize(*pane, 640).height());
+    kit::RenderHarness::renderBoth(*pane, "shortcuts-pane-clash", size);
+
+    cozy.moveButton().click();
+    EXPECT_EQ(model->settings().shortcuts.toggle, std::nullopt);
+    EXPECT_EQ(model->settings().shortcuts.cozy, (Hotkey{Hotkey::keyB, Mods{7}}));
+    EXPECT_TRUE(cozy.problemText().isHidden());
+    EXPECT_TRUE(toggle.problemText().isHidden());
+    const bool wasCozy = model->runtime().cozyActive;
+    ASSERT_TRUE(registered({Hotkey::keyB, Mods{7}}));
+    scheduler->runPending();
+    EXPECT_NE(model->runtime().cozyActive, wasCozy) << "the combination now winds down";
+}
+
+// Stored clashes show from the start: with a preset's hotkey, and with the fixed emergency
+// reset, which cannot be moved. A combination the desktop refused says so.
+TEST_F(ShortcutsPaneTest, StoredClashesAndRefusedCombinationsShowAtTheStart) {
+    Settings s;
+    s.presets.at(1).hotkey = s.shortcuts.warmer;
+    s.shortcuts.openPopover = Shortcuts::emergencyReset;
+    sim->fail("hotkey.register", -9878, 1);  // the reveal, registered first
+    launch(s);
+    auto& warmer = pane->recorder(&Shortcuts::warmer);
+    EXPECT_EQ(warmer.problemText().text().toStdString(),
+              "Already used by the \u201c" + s.presets.at(1).name + "\u201d preset");
+    EXPECT_FALSE(warmer.moveButton().isHidden());
+    auto& popover = pane->recorder(&Shortcuts::openPopover);
+    EXPECT_EQ(popover.problemText().text(), "Already used by Emergency reset");
+    EXPECT_FALSE(popover.problemText().isHidden());
+    EXPECT_TRUE(popover.moveButton().isHidden());
+    auto& reveal = pane->recorder(&Shortcuts::reveal);
+    EXPECT_EQ(reveal.problemText().text(), "Taken by another program");
+    EXPECT_FALSE(reveal.problemText().isHidden());
+    EXPECT_TRUE(reveal.moveButton().isHidden());
+    EXPECT_TRUE(pane->recorder(&Shortcuts::toggle).problemText().isHidden());
+
+    // Another combination, which the desktop grants: the line goes.
+    model->change([](Settings& x, RuntimeState&) { x.shortcuts.reveal = Hotkey{Hotkey::keyT, Mods{7}}; });
+    EXPECT_TRUE(reveal.problemText().isHidden());
+    const QSize size(640, kit::RenderHarness::fittingSize(*pane, 640).height());
+    kit::RenderHarness::renderBoth(*pane, "shortcuts-pane-stored-clashes", size);
 }
 
 TEST_F(ShortcutsPaneTest, LeavingThePaneEndsARecordingAndKeepsTheValue) {

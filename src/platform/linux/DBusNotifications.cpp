@@ -179,6 +179,24 @@ public:
         });
     }
 
+    std::optional<bool> nameHasOwner(const std::string& busName) override {
+        sd_bus_error error = SD_BUS_ERROR_NULL;
+        sd_bus_message* raw = nullptr;
+        const int r = sd_bus_call_method(connection_->get(), "org.freedesktop.DBus", "/org/freedesktop/DBus",
+                                         "org.freedesktop.DBus", "NameHasOwner", &error, &raw, "s", busName.c_str());
+        const DBusMessage reply = DBusMessage::adopt(raw);
+        if (r < 0) {
+            log_.error("cannot ask who owns %{public}s: %{public}s", busName,
+                       error.message ? std::string(error.message) : DBusError::fromCode(r).message);
+            sd_bus_error_free(&error);
+            return std::nullopt;
+        }
+        sd_bus_error_free(&error);
+        int owned = 0;
+        if (!reply.read("b", &owned)) return std::nullopt;
+        return owned != 0;
+    }
+
 private:
     std::unique_ptr<DBusConnection> connection_;
     std::shared_ptr<Scheduler> scheduler_;

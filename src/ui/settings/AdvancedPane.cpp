@@ -128,6 +128,16 @@ void AdvancedPane::importSettings() {
         setMessage(failed->message);
         return;
     }
+    // Every setting is replaced: asked first, as Reset asks, with the file named.
+    if (!desktop->confirm) return;
+    const QString name = QString::fromStdString(std::filesystem::path(*path).filename().string());
+    const bool confirmed = desktop->confirm(
+        this, {QStringLiteral("Replace all settings?"),
+               QStringLiteral("The settings in \u201c%1\u201d replace the presets, schedule, display settings and "
+                              "shortcuts you have now.")
+                   .arg(name),
+               QStringLiteral("Replace")});
+    if (!confirmed) return;
     environment_.model->setSettings(std::get<Settings>(std::move(result)));
     setMessage(SettingsTransfer::importedMessage(*path));
 }

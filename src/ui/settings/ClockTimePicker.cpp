@@ -1,5 +1,7 @@
 #include "ui/settings/ClockTimePicker.h"
 
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QLocale>
 #include <QPainter>
 #include <QSignalBlocker>
@@ -94,6 +96,19 @@ void ClockTimePicker::paintEvent(QPaintEvent* event) {
     kit::applyFieldPalette(*this, appearance);
     kit::applyFieldPalette(*lineEdit(), appearance);
     QTimeEdit::paintEvent(event);
+}
+
+void ClockTimePicker::keyPressEvent(QKeyEvent* event) {
+    // Over a selection of more than one section (Ctrl+A) the edit refuses every digit and the
+    // separator then moves on to the minutes: "16:30" typed over "20:00" gave 20:30. A digit
+    // typed there starts in the first section, as a time is written.
+    const QString typed = event->text();
+    if (!typed.isEmpty() && typed.at(0).isDigit() &&
+        lineEdit()->selectedText().size() > sectionText(currentSection()).size()) {
+        setCurrentSectionIndex(0);
+        setSelectedSection(sectionAt(0));
+    }
+    QTimeEdit::keyPressEvent(event);
 }
 
 // The focus ring follows the keyboard focus.

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QVBoxLayout>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QWindow>
@@ -12,6 +13,7 @@
 #include "ui/kit/Buttons.h"
 #include "ui/kit/FontBook.h"
 #include "ui/kit/Symbols.h"
+#include "ui/kit/Text.h"
 
 namespace orvane {
 
@@ -138,10 +140,14 @@ bool RecorderSession::eventFilter(QObject* watched, QEvent* event) {
 }
 
 HotkeyRecorder::HotkeyRecorder(kit::Binding<std::optional<Hotkey>> hotkey, std::shared_ptr<AppModel> model,
-                               QWidget* parent)
-    : QWidget(parent), hotkey_(std::move(hotkey)), model_(std::move(model)) {
+                               QWidget* parent, std::optional<RecorderRules::Owner> owner)
+    : QWidget(parent), hotkey_(std::move(hotkey)), model_(std::move(model)), owner_(std::move(owner)) {
     beep = [] { QApplication::beep(); };
-    auto* row = new QHBoxLayout(this);
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(4);
+    auto* row = new QHBoxLayout;
+    column->addLayout(row);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(8);
     row->addStretch(1);
@@ -164,6 +170,30 @@ HotkeyRecorder::HotkeyRecorder(kit::Binding<std::optional<Hotkey>> hotkey, std::
     clear_->setSizePolicy(keep);
     row->addWidget(clear_);
 
+    problemRow_ = new QWidget(this);
+    auto* problemLayout = new QHBoxLayout(problemRow_);
+    problemLayout->setContentsMargins(0, 0, 0, 0);
+    problemLayout->setSpacing(8);
+    problemLayout->addStretch(1);
+    problem_ = new kit::Text(QString(), kit::FontBook::font(kit::TextStyle::caption), problemRow_);
+    problem_->setLevel(kit::TextLevel::secondary);
+    problem_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    problemLayout->addWidget(problem_);
+    move_ = new kit::SystemButton(QString::fromUtf8(RecorderRules::moveHere), false, problemRow_);
+    problemLayout->addWidget(move_);
+    // Under the clear button's room, so the line ends where the buttons above end.
+    problemLayout->addSpacing(16 + 8);
+    column->addWidget(problemRow_);
+    problemRow_->hide();
+    connect(move_, &QAbstractButton::clicked, this, [this] {
+        if (!model_ || !owner_) return;
+        const auto value = hotkey_.get ? hotkey_.get() : std::nullopt;
+        const auto found = RecorderRules::problem(model_->settings(), model_->refusedHotkeys(), *owner_, value);
+        if (!found || !found->movable) return;
+        model_->change([&](Settings& settings, RuntimeState&) { RecorderRules::clearHotkeys(settings, found->others); });
+        refresh();
+    });
+
     connect(main_, &QAbstractButton::clicked, this, [this] {
         if (isRecording()) stop();
         else start();
@@ -172,19 +202,25 @@ HotkeyRecorder::HotkeyRecorder(kit::Binding<std::optional<Hotkey>> hotkey, std::
         hotkey_.set(std::nullopt);
         refresh();
     });
-    if (model_)
+    if (model_) {
         settings_ = model_->observeSettings([this](const Settings&, const Settings&) { refresh(); });
+        refusals_ = model_->observe([this](AppModel::Property p) {
+            if (p == AppModel::Property::refusedHotkeys) refresh();
+        });
+    }
     refresh();
 }
 
 HotkeyRecorder::~HotkeyRecorder() {
     settings_ = {};
+    refusals_ = {};
     // No refresh: the binding's owner may be going away with this recorder.
     endRecording(Suspension::lift);
 }
 
 QAbstractButton& HotkeyRecorder::mainButton() const { return *main_; }
 QAbstractButton& HotkeyRecorder::clearButton() const { return *clear_; }
+QAbstractButton& HotkeyRecorder::moveButton() const { return *move_; }
 
 HotkeyRecorder* HotkeyRecorder::recording() { return recordingNow; }
 
@@ -193,6 +229,18 @@ void HotkeyRecorder::refresh() {
     main_->setText(QString::fromStdString(RecorderRules::label(value, isRecording())));
     clear_->setVisible(RecorderRules::showsClearButton(value, isRecording()));
     main_->updateGeometry();
+    std::optional<RecorderRules::Problem> found;
+    if (model_ && owner_ && !isRecording())
+        found = RecorderRules::problem(model_->settings(), model_->refusedHotkeys(), *owner_, value);
+    if (found) {
+        problem_->setText(QString::fromStdString(found->text));
+        move_->setVisible(found->movable);
+    }
+    problem_->setVisible(found.has_value());
+    if (problemRow_->isHidden() == found.has_value()) {
+        problemRow_->setVisible(found.has_value());
+        updateGeometry();
+    }
 }
 
 void HotkeyRecorder::start() {

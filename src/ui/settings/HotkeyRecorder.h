@@ -25,6 +25,7 @@ namespace orvane {
 namespace kit {
 class SystemButton;
 class PressableButton;
+class Text;
 }  // namespace kit
 
 // One recording: from construction, every key press of the program is classified and
@@ -58,16 +59,23 @@ private:
     bool monitoring_ = false;
 };
 
+// Under the combination, while nothing records, a line says when it cannot work: another
+// Orvane shortcut has it too ("Already used by Wind down", with a button that moves it here)
+// or the desktop refused it at the last registration ("Taken by another program"). Only a
+// recorder that knows its owner looks for clashes.
 class HotkeyRecorder final : public QWidget {
 public:
     HotkeyRecorder(kit::Binding<std::optional<Hotkey>> hotkey, std::shared_ptr<AppModel> model,
-                   QWidget* parent = nullptr);
+                   QWidget* parent = nullptr, std::optional<RecorderRules::Owner> owner = std::nullopt);
     ~HotkeyRecorder() override;
 
     bool isRecording() const { return session_ != nullptr; }
     RecorderSession* session() const { return session_.get(); }
     QAbstractButton& mainButton() const;
     QAbstractButton& clearButton() const;
+    // The line under the combination and its button; hidden while there is nothing to say.
+    const kit::Text& problemText() const { return *problem_; }
+    QAbstractButton& moveButton() const;
     // Reads the binding again (the owner's value changed).
     void refresh();
 
@@ -92,6 +100,11 @@ private:
     std::shared_ptr<AppModel> model_;
     kit::SystemButton* main_;
     kit::PressableButton* clear_;
+    std::optional<RecorderRules::Owner> owner_;
+    QWidget* problemRow_;
+    kit::Text* problem_;
+    kit::SystemButton* move_;
+    Subscription refusals_;
     std::unique_ptr<RecorderSession> session_;
     bool grabbed_ = false;
     Subscription settings_;

@@ -6,8 +6,10 @@
 #include <optional>
 #include <string>
 #include <variant>
+#include <vector>
 
 #include "core/Presets.h"
+#include "core/Settings.h"
 
 namespace orvane::RecorderRules {
 
@@ -35,6 +37,43 @@ std::string label(const std::optional<Hotkey>& hotkey, bool recording);
 inline bool showsClearButton(const std::optional<Hotkey>& hotkey, bool recording) {
     return hotkey.has_value() && !recording;
 }
+
+// Who holds a hotkey: a shortcut of the Shortcuts pane, a preset's hotkey, or the fixed
+// emergency reset.
+struct ShortcutOwner {
+    std::optional<Hotkey> Shortcuts::*field;
+    bool operator==(const ShortcutOwner&) const = default;
+};
+struct PresetOwner {
+    std::string id;
+    bool operator==(const PresetOwner&) const = default;
+};
+struct EmergencyResetOwner {
+    bool operator==(const EmergencyResetOwner&) const = default;
+};
+using Owner = std::variant<ShortcutOwner, PresetOwner, EmergencyResetOwner>;
+
+// "Wind down", "the “Candle” preset", "Emergency reset".
+std::string ownerName(const Settings& settings, const Owner& owner);
+// The holders of `hotkey` other than `self`, in the order the Shortcuts pane shows them,
+// then the presets in list order, then the emergency reset.
+std::vector<Owner> othersUsing(const Settings& settings, const Hotkey& hotkey, const Owner& self);
+// Clears the hotkey of each owner; the emergency reset cannot be cleared and stays.
+void clearHotkeys(Settings& settings, const std::vector<Owner>& owners);
+
+// What a recorder says under its combination: another holder of it in Orvane ("Already used
+// by Wind down", which can be moved here unless it is the emergency reset), else a refusal
+// of the desktop at the last registration ("Taken by another program").
+struct Problem {
+    std::string text;
+    std::vector<Owner> others;  // empty for a refusal
+    bool movable = false;
+    bool operator==(const Problem&) const = default;
+};
+std::optional<Problem> problem(const Settings& settings, const std::vector<Hotkey>& refused, const Owner& self,
+                               const std::optional<Hotkey>& hotkey);
+inline constexpr const char* takenByAnotherProgram = "Taken by another program";
+inline constexpr const char* moveHere = "Move Here";
 
 // A key press as the window system reports it.
 struct KeyPress {

@@ -184,6 +184,14 @@ QWidget* LocationPickerView::makeCoordinatesPage() {
     row->addWidget(lon_, 1);
     row->addWidget(use_);
     layout->addLayout(row);
+    // Beside the fields: a beep alone is often not heard.
+    coordinatesError_ = new kit::Text({}, kit::FontBook::font(kit::TextStyle::caption));
+    coordinatesError_->setColour(kit::Tokens::warmRed());
+    coordinatesError_->setMaximumLines(2);
+    coordinatesError_->hide();
+    layout->addWidget(coordinatesError_);
+    for (auto* field : {lat_, lon_})
+        connect(field, &QLineEdit::textEdited, coordinatesError_, &QWidget::hide);
     layout->addWidget(caption(PlaceRules::coordinatesCaption));
     layout->addStretch(1);
     return page;
@@ -238,11 +246,15 @@ void LocationPickerView::write(LocationSource source) {
 }
 
 void LocationPickerView::useCoordinates() {
-    const auto coordinates = PlaceRules::parseCoordinates(lat_->text().toStdString(), lon_->text().toStdString());
+    const std::string lat = lat_->text().toStdString(), lon = lon_->text().toStdString();
+    const auto coordinates = PlaceRules::parseCoordinates(lat, lon);
     if (!coordinates) {
+        coordinatesError_->setText(QString::fromStdString(PlaceRules::coordinatesProblem(lat, lon).value_or("")));
+        coordinatesError_->show();
         if (beep) beep();
         return;
     }
+    coordinatesError_->hide();
     write(*coordinates);
 }
 

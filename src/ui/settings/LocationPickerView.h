@@ -84,6 +84,8 @@ public:
     QLineEdit* latitudeField() const { return lat_; }
     QLineEdit* longitudeField() const { return lon_; }
     kit::SystemButton* useButton() const { return use_; }
+    // What is wrong with the coordinates the last Use refused; hidden otherwise.
+    kit::Text* coordinatesErrorText() const { return coordinatesError_; }
     void useCoordinates();
     // Precise tab.
     kit::SystemButton* preciseButton() const { return precise_; }
@@ -128,6 +130,7 @@ private:
     kit::SystemButton* precise_ = nullptr;
     kit::Text* preciseFix_ = nullptr;
     kit::Text* preciseError_ = nullptr;
+    kit::Text* coordinatesError_ = nullptr;
     kit::ModelFollower model_;
     Subscription sourceWatch_;
 };

@@ -69,6 +69,26 @@ std::optional<LocationSource::Coordinates> parseCoordinates(std::string_view lat
     return LocationSource::Coordinates{*lat, *lon};
 }
 
+namespace {
+// One field's sentence, empty when it can be used.
+std::string degreesProblem(std::string_view text, const char* name, const char* example, double limit,
+                           const char* range) {
+    if (text.empty()) return std::string("Enter a ") + name + " (like " + example + ").";
+    const auto value = parseDegrees(text);
+    if (!value) return std::string("The ") + name + " is not a number (like " + example + ").";
+    if (std::abs(*value) > limit) return std::string("The ") + name + " must lie between " + range + ".";
+    return {};
+}
+}  // namespace
+
+std::optional<std::string> coordinatesProblem(std::string_view latitude, std::string_view longitude) {
+    const std::string lat = degreesProblem(latitude, "latitude", "52.52", 90, "\u221290 and 90");
+    const std::string lon = degreesProblem(longitude, "longitude", "13.40", 180, "\u2212180 and 180");
+    if (lat.empty() && lon.empty()) return std::nullopt;
+    if (lat.empty() || lon.empty()) return lat + lon;
+    return lat + " " + lon;
+}
+
 Opening opening(const LocationSource& source, Tab current) {
     Opening out{current, std::nullopt, std::nullopt};
     if (const auto* c = source.as<LocationSource::Coordinates>()) {

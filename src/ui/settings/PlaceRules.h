@@ -48,6 +48,9 @@ std::string sunTimesLine(const SunTimes& times, const TimeZone& zone);
 std::optional<double> parseDegrees(std::string_view text);
 // Both parsed, |latitude| ≤ 90 and |longitude| ≤ 180; else none (the view beeps).
 std::optional<LocationSource::Coordinates> parseCoordinates(std::string_view latitude, std::string_view longitude);
+// What is wrong with typed coordinates that parseCoordinates refuses, a sentence for each
+// field at fault ("The latitude must lie between −90 and 90."); none when they can be used.
+std::optional<std::string> coordinatesProblem(std::string_view latitude, std::string_view longitude);
 
 // What the view opens on for the stored source; the field texts only for coordinates.
 struct Opening {

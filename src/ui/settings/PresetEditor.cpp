@@ -1,5 +1,7 @@
 #include "ui/settings/PresetEditor.h"
 
+#include <utility>
+
 #include <QHBoxLayout>
 #include <QPainter>
 
@@ -12,6 +14,7 @@
 #include "ui/kit/Picker.h"
 #include "ui/kit/Stepper.h"
 #include "ui/kit/Symbols.h"
+#include "ui/kit/Text.h"
 #include "ui/kit/TextField.h"
 #include "ui/kit/Tokens.h"
 #include "ui/settings/HotkeyRecorder.h"
@@ -60,10 +63,29 @@ PresetEditor::PresetEditor(std::shared_ptr<AppModel> model, std::string presetId
 
     name_ = new kit::TextField(QStringLiteral("Name"));
     name_->setAccessibleName(QStringLiteral("Name"));
-    // Every keystroke is written at once; nothing is checked.
-    connect(name_, &QLineEdit::textEdited, this,
-            [this](const QString& text) { write([&](Preset& p) { p.name = text.toStdString(); }); });
+    // Every usable keystroke is written at once. An empty name, or one another preset has,
+    // is not: the caption says why, and leaving the field puts the last name back.
+    connect(name_, &QLineEdit::textEdited, this, [this](const QString& text) {
+        if (!nameBeforeEditing_)
+            if (const auto p = preset()) nameBeforeEditing_ = p->name;
+        const std::string name = text.toStdString();
+        const auto problem = PresetsPaneRules::nameProblem(model_->settings().presets, id_, name);
+        nameCaption_->setText(q(problem.value_or("")));
+        nameCaption_->setVisible(problem.has_value());
+        if (!problem) write([&](Preset& p) { p.name = name; });
+    });
+    // A refused name left in the field brings back the name from before the editing, not a
+    // part of the refused one typed on the way ("Dayligh" of "Daylight").
+    connect(name_, &QLineEdit::editingFinished, this, [this] {
+        const auto before = std::exchange(nameBeforeEditing_, std::nullopt);
+        if (nameCaption_->isHidden()) return;
+        nameCaption_->hide();
+        if (before) write([&](Preset& p) { p.name = *before; });
+        if (const auto p = preset()) name_->setText(q(p->name));
+    });
     addRow(new kit::SettingRow(QStringLiteral("Name"), std::nullopt, name_));
+    nameCaption_ = addCaption({});
+    nameCaption_->hide();
 
     warmth_ = new kit::LevelSlider(
         {[this] { return warmthPosition(preset() ? preset()->kelvin : 6500); },
@@ -125,7 +147,7 @@ PresetEditor::PresetEditor(std::shared_ptr<AppModel> model, std::string presetId
 
     recorder_ = new HotkeyRecorder({[this] { return preset() ? preset()->hotkey : std::nullopt; },
                                     [this](std::optional<Hotkey> h) { write([&](Preset& p) { p.hotkey = h; }); }},
-                                   model_);
+                                   model_, nullptr, RecorderRules::PresetOwner{id_});
     addRow(new kit::SettingRow(QStringLiteral("Hotkey"), std::nullopt, recorder_));
 
     auto* applyRow = new QWidget;
@@ -151,6 +173,7 @@ PresetEditor::PresetEditor(std::shared_ptr<AppModel> model, std::string presetId
 }
 
 QLineEdit& PresetEditor::nameField() const { return *name_; }
+const kit::Text& PresetEditor::nameCaption() const { return *nameCaption_; }
 QAbstractButton& PresetEditor::iconButton(std::size_t index) const { return *icons_.at(index); }
 QAbstractButton& PresetEditor::applyButton() const { return *apply_; }
 
@@ -172,7 +195,10 @@ void PresetEditor::follow() {
     const std::string name = p ? p->name : std::string();
     setTitle(q(PresetEditorRules::header(name)));
     // Only a change from elsewhere replaces the text, so typing keeps its cursor.
-    if (name_->text() != q(name)) name_->setText(q(name));
+    if (name_->text() != q(name)) {
+        name_->setText(q(name));
+        nameCaption_->hide();
+    }
     warmth_->setFillTint(kit::Tokens::curveColor(p ? p->kelvin : 6500));
     warmth_->update();
     dimSlider_->update();

@@ -21,6 +21,7 @@ class LevelSlider;
 class Stepper;
 class PressableButton;
 class SystemButton;
+class Text;
 class TextField;
 template <class T>
 class PickerRow;
@@ -33,6 +34,8 @@ public:
 
     const std::string& presetId() const { return id_; }
     QLineEdit& nameField() const;
+    // Under the name while the typed name cannot be used (empty, or another preset's).
+    const kit::Text& nameCaption() const;
     kit::LevelSlider& warmthSlider() const { return *warmth_; }
     kit::Stepper& kelvinStepper() const { return *kelvin_; }
     kit::LevelSlider& dimSlider() const { return *dimSlider_; }
@@ -52,6 +55,8 @@ private:
     std::shared_ptr<AppModel> model_;
     std::string id_;
     kit::TextField* name_;
+    kit::Text* nameCaption_;
+    std::optional<std::string> nameBeforeEditing_;  // from the first keystroke until the field is left
     kit::LevelSlider* warmth_;
     kit::Stepper* kelvin_;
     kit::LevelSlider* dimSlider_;

@@ -276,7 +276,9 @@ void PresetsPane::changePresets(const std::function<void(std::vector<Preset>&)>&
 }
 
 void PresetsPane::addPreset() {
-    const Preset preset = PresetsPaneRules::newPreset(Uuid::upperCase(), model_->resolution().modeState);
+    Preset preset = PresetsPaneRules::newPreset(Uuid::upperCase(), model_->resolution().modeState);
+    // Numbered, so --preset can tell two new presets apart.
+    preset.name = PresetsPaneRules::unusedName(model_->settings().presets, preset.name);
     changePresets([&](std::vector<Preset>& presets) { presets.push_back(preset); });
     selected_ = preset.id;
     refresh();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/Fold.h"
 #include "core/Percent.h"
 
 namespace orvane::PresetsPaneRules {
@@ -43,6 +44,32 @@ Preset newPreset(std::string id, const TintState& modeState) {
     preset.dim = modeState.dim;
     preset.icon = "star.fill";
     return preset;
+}
+
+namespace {
+std::string trimmed(const std::string& text) {
+    const auto first = text.find_first_not_of(" \t\n\r");
+    if (first == std::string::npos) return {};
+    return text.substr(first, text.find_last_not_of(" \t\n\r") - first + 1);
+}
+bool taken(const std::vector<Preset>& presets, const std::string& exceptId, const std::string& name) {
+    const std::string wanted = foldCase(trimmed(name));
+    return std::ranges::any_of(
+        presets, [&](const Preset& p) { return p.id != exceptId && foldCase(trimmed(p.name)) == wanted; });
+}
+}  // namespace
+
+std::string unusedName(const std::vector<Preset>& presets, const std::string& base) {
+    if (!taken(presets, {}, base)) return base;
+    for (std::size_t n = 2;; ++n)
+        if (const std::string name = base + " " + std::to_string(n); !taken(presets, {}, name)) return name;
+}
+
+std::optional<std::string> nameProblem(const std::vector<Preset>& presets, const std::string& id,
+                                       const std::string& name) {
+    if (trimmed(name).empty()) return "A preset needs a name; the last one is kept.";
+    if (taken(presets, id, name)) return "Another preset is called \u201c" + trimmed(name) + "\u201d; the last name is kept.";
+    return std::nullopt;
 }
 
 bool deleteSelected(std::vector<Preset>& presets, const Selection& selected) {

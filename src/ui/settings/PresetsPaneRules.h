@@ -42,6 +42,15 @@ inline constexpr const char* caption =
 // "New preset" at the warmth and dim the mode shows, as read (not snapped again), following
 // the global red style, with the star icon.
 Preset newPreset(std::string id, const TintState& modeState);
+// `base`, or "base 2", "base 3", ... whichever no preset's name is yet (in any case, as
+// --preset compares names).
+std::string unusedName(const std::vector<Preset>& presets, const std::string& base);
+// Why the preset `id` cannot be called `name`, for the caption under the field: a name of
+// blanks only (the tray menu would show " · 5100K" and --preset could not name it), or a
+// name another preset has already in any case (--preset would pick one of them silently).
+// None when the name can be used.
+std::optional<std::string> nameProblem(const std::vector<Preset>& presets, const std::string& id,
+                                       const std::string& name);
 // Removes the selected preset unless it is built in; whether the list changed.
 bool deleteSelected(std::vector<Preset>& presets, const Selection& selected);
 // Swaps the selected preset with its neighbour `step` away when that lies in the list.

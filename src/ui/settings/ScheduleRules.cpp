@@ -1,5 +1,6 @@
 #include "ui/settings/ScheduleRules.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include <fmt/format.h>
@@ -175,7 +176,26 @@ ScheduleStep newStep(std::string id) {
 }
 
 ScheduleSettings added(ScheduleSettings schedule, bool editingWeekend, ScheduleStep step) {
-    list(schedule, editingWeekend).push_back(std::move(step));
+    auto& steps = list(schedule, editingWeekend);
+    const auto* time = step.anchor.as<StepAnchor::Clock>();
+    if (!time) {
+        steps.push_back(std::move(step));
+        return schedule;
+    }
+    // The list runs through the day from its first step ("19:00 … 07:00"), so times count
+    // from the first clock time; a step of the sun has no fixed time and is passed over.
+    std::int64_t start = 0;
+    for (const auto& s : steps)
+        if (const auto* c = s.anchor.as<StepAnchor::Clock>()) {
+            start = c->time.minutes;
+            break;
+        }
+    const auto sinceStart = [start](ClockTime t) { return ((t.minutes - start) % 1440 + 1440) % 1440; };
+    const auto later = std::ranges::find_if(steps, [&](const ScheduleStep& s) {
+        const auto* c = s.anchor.as<StepAnchor::Clock>();
+        return c && sinceStart(c->time) > sinceStart(time->time);
+    });
+    steps.insert(later, std::move(step));
     return schedule;
 }
 

@@ -82,6 +82,8 @@ ScheduleSettings withWeekendKind(ScheduleSettings schedule, int kind);
 const std::vector<ScheduleStep>& steps(const ScheduleSettings& schedule, bool editingWeekend);
 // "Add step": 20:00, the candle preset, a 30 minute ramp.
 ScheduleStep newStep(std::string id);
+// The step in time order: before the first step of a clock time later than its own,
+// counting from the list's first clock time (the list may run past midnight).
 ScheduleSettings added(ScheduleSettings schedule, bool editingWeekend, ScheduleStep step);
 ScheduleSettings reset(ScheduleSettings schedule, bool editingWeekend);
 // A position no longer in the list removes nothing.

@@ -1,5 +1,7 @@
 #include "ui/settings/SettingsTransfer.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <system_error>
@@ -15,11 +17,35 @@ namespace orvane::SettingsTransfer {
 
 namespace {
 
-std::string reason(const std::system_error& e) { return e.code().message(); }
+// The system's reason in words for people: "the file does not exist."
+std::string reason(const std::system_error& e) {
+    switch (e.code().value()) {
+        case ENOENT:
+            return "the file does not exist.";
+        case EACCES:
+        case EPERM:
+            return "you do not have permission to use this file.";
+        case EISDIR:
+            return "this is a folder, not a file.";
+        case ENOSPC:
+            return "the disk is full.";
+        case EROFS:
+            return "the disk cannot be written to.";
+        default:
+            break;
+    }
+    std::string text = e.code().message();
+    if (!text.empty()) text[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(text[0])));
+    return text + ".";
+}
 
-// At most importLimit + 1 bytes: one more than allowed is enough to refuse the file.
+struct NotRegular {};
+
+// At most importLimit + 1 bytes: one more than allowed is enough to refuse the file. Opened
+// without blocking, so a pipe without a writer cannot hold the program, and read only once
+// the opened thing has turned out to be a regular file.
 std::string readLimited(const std::filesystem::path& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) throw std::system_error(errno, std::generic_category());
     struct Closer {
         int fd;
@@ -28,6 +54,7 @@ std::string readLimited(const std::filesystem::path& path) {
     struct stat st {};
     if (::fstat(fd, &st) != 0) throw std::system_error(errno, std::generic_category());
     if (S_ISDIR(st.st_mode)) throw std::system_error(EISDIR, std::generic_category());
+    if (!S_ISREG(st.st_mode)) throw NotRegular{};
     std::string data;
     char buffer[65536];
     while (data.size() <= importLimit) {
@@ -41,6 +68,27 @@ std::string readLimited(const std::filesystem::path& path) {
     }
     return data;
 }
+
+// "line 3, column 7" of a one-based byte offset.
+std::string placeOf(std::string_view data, std::size_t byte) {
+    const std::size_t index = std::min(byte - 1, data.size());
+    const std::string_view before = data.substr(0, index);
+    const std::size_t line = 1 + static_cast<std::size_t>(std::ranges::count(before, '\n'));
+    const std::size_t lastBreak = before.rfind('\n');
+    const std::size_t column = lastBreak == std::string_view::npos ? index + 1 : index - lastBreak;
+    return "line " + std::to_string(line) + ", column " + std::to_string(column);
+}
+
+// Whether the document holds any of the settings document's own keys ("version" says nothing).
+bool holdsSettings(const Json& document) {
+    if (!document.is_object()) return false;
+    const Json defaults = Settings().toJson();
+    for (const auto& [key, value] : document.items())
+        if (key != "version" && defaults.contains(key)) return true;
+    return false;
+}
+
+constexpr const char* notSettings = "Import failed: this is not an Orvane settings file.";
 
 }  // namespace
 
@@ -61,14 +109,36 @@ std::variant<Settings, Outcome> importFrom(const std::filesystem::path& path) {
         data = readLimited(path);
     } catch (const std::system_error& e) {
         return Outcome{false, "Import failed: " + reason(e)};
+    } catch (const NotRegular&) {
+        return Outcome{false, "Import failed: only a regular file can be imported, not a pipe or device."};
     }
     if (data.size() > importLimit) return Outcome{false, "Import failed: the file is larger than 16 MiB."};
+    // Where the text stops being JSON, for a person to find it: the parser would take a NUL
+    // for the end of the text, so the first one is the place.
+    std::size_t invalidAt = 0;  // one-based; 0: valid
+    Json document;
+    if (const auto nul = data.find('\0'); nul != std::string::npos) invalidAt = nul + 1;
+    else
+        try {
+            document = Json::parse(data);
+        } catch (const nlohmann::json::parse_error& e) {
+            invalidAt = std::max<std::size_t>(e.byte, 1);
+        } catch (const nlohmann::json::exception&) {
+            return Outcome{false, "Import failed: the file is not valid JSON."};
+        }
+    if (invalidAt != 0)
+        return Outcome{false, "Import failed: the file is not valid JSON (" + placeOf(data, invalidAt) + ")."};
     try {
+        if (!holdsSettings(document)) return Outcome{false, notSettings};
         Settings settings = SettingsCodec::decode(data);
         settings.onboardingCompleted = true;
         return settings;
-    } catch (const std::exception& e) {
-        return Outcome{false, std::string("Import failed: ") + e.what()};
+    } catch (const JsonError& e) {
+        if (e.kind() == JsonError::Kind::parse) return Outcome{false, "Import failed: the file is not valid JSON."};
+        if (e.path().empty()) return Outcome{false, notSettings};
+        return Outcome{false, "Import failed: the setting \u201c" + e.path() + "\u201d holds a value Orvane cannot use."};
+    } catch (const std::exception&) {
+        return Outcome{false, notSettings};
     }
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 // The settings file of the Advanced pane: the settings document written beside the chosen
 // path and renamed over it (a failed write leaves an earlier file whole), and read back
-// with a size limit (a huge file or an endless device cannot exhaust memory).
+// from regular files only (a pipe or device could block or never end) with a size limit.
+// A JSON document that holds none of the settings document's keys is no settings file: its
+// import would put every setting back to the defaults.
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -17,7 +19,7 @@ inline constexpr const char* proposedName = "Orvane settings.json";
 // The status line after each outcome.
 struct Outcome {
     bool succeeded = false;
-    std::string message;  // "Exported to Orvane settings.json." / "Export failed: ..."
+    std::string message;  // "Exported to Orvane settings.json." / "Export failed: ..." in words for people
 };
 
 Outcome exportTo(const std::filesystem::path& path, const Settings& settings);
