@@ -346,6 +346,7 @@ bool restoreKde(const nlohmann::json& own) {
         text = orvane::kconfig::set(text, "NightColor", key, value);
     }
     if (!flag("group")) text = orvane::kconfig::removeGroupIfEmpty(text, "NightColor");
+    if (!flag("finalNewline") && !text.empty() && text.back() == '\n') text.pop_back();
     if (!flag("file") && text.empty()) {
         ::unlink(path.c_str());
     } else if (!replaceAtomically(configHome(), path, text)) {

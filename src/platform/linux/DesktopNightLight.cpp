@@ -260,7 +260,9 @@ public:
     // putting them back leaves kwinrc as it was.
     Dictionary desktopSettings() override {
         const auto text = readWholeFile(kwinrc_).value_or(std::string());
-        Dictionary own{{"file", std::filesystem::exists(kwinrc_)}, {"group", kconfig::hasGroup(text, nightColorGroup)}};
+        Dictionary own{{"file", std::filesystem::exists(kwinrc_)},
+                       {"group", kconfig::hasGroup(text, nightColorGroup)},
+                       {"finalNewline", text.empty() || text.back() == '\n'}};
         for (const char* key : kdeKeys)
             if (auto v = kconfig::value(text, nightColorGroup, key)) own[key] = *v;
         return Dictionary{{"kde", own}};
@@ -282,6 +284,7 @@ public:
             return f == own.end() || !f->second.isBool() || *f->second.get<bool>();
         };
         if (!flagOf("group")) text = kconfig::removeGroupIfEmpty(text, nightColorGroup);
+        if (!flagOf("finalNewline") && !text.empty() && text.back() == '\n') text.pop_back();
         write(text, !flagOf("file") && text.empty());
         reload();
         return true;
