@@ -85,6 +85,11 @@ const CompiledSchema& compiledSchema() {
         std::string pattern = "/tmp/orvane-schema-XXXXXX";
         if (!::mkdtemp(pattern.data())) return CompiledSchema{{}, "cannot make a directory"};
         c.directory = pattern;
+        static const std::filesystem::path made = c.directory;  // removed when the process ends
+        std::atexit([] {
+            std::error_code ignored;
+            std::filesystem::remove_all(made, ignored);
+        });
         writeText(c.directory / "org.gnome.settings-daemon.plugins.color.gschema.xml", colorSchema);
         const std::string command = "glib-compile-schemas " + c.directory.string() + " 2>/dev/null";
         if (std::system(command.c_str()) != 0 || !std::filesystem::exists(c.directory / "gschemas.compiled"))
