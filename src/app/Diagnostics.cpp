@@ -60,7 +60,10 @@ Diagnostics::System Diagnostics::System::probe(platform::Platform& platform) {
     system.chip = info.chipDisplayName();
     system.model = info.modelIdentifier();
     system.displayServices = DisplayServices(platform).isAvailable();
-    system.nightShift = NightShift(platform).isAvailable();
+    const NightShift nightShift(platform);
+    system.nightShift = nightShift.isAvailable();
+    system.nightLightDesktop = nightShift.desktopName();
+    if (!system.nightLightDesktop.empty()) system.nightLightHeldElsewhere = nightShift.heldElsewhere();
     // A frame-buffer service that takes the dithering switch.
     const auto pipes = platform.dithering().services("IOMobileFramebufferAP");
     system.antiDither = pipes && !pipes->empty();
@@ -119,6 +122,10 @@ std::string Diagnostics::text(const AppModel& model, const Build& build, const S
     lines.push_back("Private APIs: DisplayServices=" + boolText(system.displayServices) +
                     " NightShift=" + boolText(system.nightShift) + " AntiDither=" + boolText(system.antiDither) +
                     " DDC=" + boolText(system.ddc) + " Accessibility=" + boolText(system.accessibility));
+    if (!system.nightLightDesktop.empty())
+        lines.push_back("Night Light: " + system.nightLightDesktop + "'s own" +
+                        (system.nightLightHeldElsewhere.empty() ? std::string()
+                                                                : ", " + system.nightLightHeldElsewhere));
 
     lines.push_back("Comfort: steadyBacklight=" + boolText(settings.steadyBacklight.enabled) +
                     " keys=" + std::string(toString(settings.brightnessKeys)) + " antiDither=" +

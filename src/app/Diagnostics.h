@@ -36,6 +36,10 @@ struct Diagnostics {
         bool antiDither = false;
         bool ddc = false;
         bool accessibility = false;
+        // The desktop whose night light stands for Night Shift, and who else holds it
+        // (another program's inhibit), both empty where there is none.
+        std::string nightLightDesktop;
+        std::string nightLightHeldElsewhere;
         static System probe(platform::Platform& platform);
     };
 

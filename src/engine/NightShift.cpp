@@ -51,14 +51,14 @@ void NightShiftWarmth::snapshotIfNeeded() {
     const auto strength = read("getStrength:", [this] { return client_->strength(); });
     const auto range = read("getCCTRange:", [this] { return client_->cctRange(); });
     if (!cct || !strength || !range) return;
-    defaults_->set(dirtyKey,
-                   platform::Dictionary{
-                       {"active", isActive()},
-                       {"cct", static_cast<double>(*cct)},
-                       {"strength", static_cast<double>(*strength)},
-                       {"range", platform::Array{static_cast<double>((*range)[0]), static_cast<double>((*range)[1]),
-                                                 static_cast<double>((*range)[2])}},
-                   });
+    // A desktop's own settings go beside the four values under keys of its own.
+    platform::Dictionary record = client_->desktopSettings();
+    record["active"] = isActive();
+    record["cct"] = static_cast<double>(*cct);
+    record["strength"] = static_cast<double>(*strength);
+    record["range"] = platform::Array{static_cast<double>((*range)[0]), static_cast<double>((*range)[1]),
+                                      static_cast<double>((*range)[2])};
+    defaults_->set(dirtyKey, record);
     log_.notice("snapshot: active=%{bool}d cct=%f strength=%f", isActive() ? 1 : 0, static_cast<double>(*cct),
                 static_cast<double>(*strength));
 }
@@ -121,7 +121,9 @@ void NightShiftWarmth::restore() {
                             static_cast<float>(*(*values)[2].number())});
         }
     }
-    if (client_) {
+    if (client_ && client_->restoreDesktopSettings(*record)) {
+        // The desktop's own settings are back; the four values are only their summary.
+    } else if (client_) {
         if (const auto cct = number("cct"); cct && client_->respondsTo("setCCT:commit:"))
             client_->setCCT(static_cast<float>(*cct), true);
         if (const auto strength = number("strength"); strength && client_->respondsTo("setStrength:commit:"))
@@ -137,6 +139,12 @@ void NightShiftWarmth::restore() {
     log_.notice("restored the user's Night Shift settings");
 }
 
+std::int64_t NightShiftWarmth::floorWithinLimits(std::int64_t floor) const {
+    if (!client_) return floor;
+    const auto limits = client_->temperatureLimits();
+    return limits ? std::clamp<std::int64_t>(floor, limits->first, limits->second) : floor;
+}
+
 void NightShiftWarmth::restoreIfDirty() {
     if (defaults_ && defaults_->object(dirtyKey)) restore();
 }
@@ -144,6 +152,16 @@ void NightShiftWarmth::restoreIfDirty() {
 // --- the status probe ------------------------------------------------------------------
 
 bool NightShift::isAvailable() const { return platform_->makeNightShiftClient() != nullptr; }
+
+std::string NightShift::desktopName() const {
+    const auto client = platform_->makeNightShiftClient();
+    return client ? client->desktopName() : std::string();
+}
+
+std::string NightShift::heldElsewhere() const {
+    const auto client = platform_->makeNightShiftClient();
+    return client ? client->heldElsewhere() : std::string();
+}
 
 std::optional<NightShift::Status> NightShift::status() const {
     const auto client = platform_->makeNightShiftClient();

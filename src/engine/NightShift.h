@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "platform/Log.h"
@@ -28,6 +29,11 @@ public:
 
     bool isAvailable() const { return client_ != nullptr; }
     bool isActive() const;
+    // The client is a desktop's night light rather than the system's Night Shift.
+    bool isDesktopNightLight() const { return client_ && !client_->desktopName().empty(); }
+    // `floor` within the temperatures the client takes: a desktop's night light cannot
+    // be asked for less than its lowest.
+    std::int64_t floorWithinLimits(std::int64_t floor) const;
 
     // Asks Night Shift for `kelvin` (absent: off), never asking below `floor`.
     void apply(std::optional<std::int64_t> kelvin, std::int64_t floor);
@@ -67,6 +73,11 @@ public:
 
     // The platform has a Night Shift client.
     bool isAvailable() const;
+    // The desktop whose night light stands for Night Shift ("GNOME", "KDE Plasma"); empty
+    // for the system's own client or none.
+    std::string desktopName() const;
+    // Who else holds the desktop's night light, in words; empty when nobody does.
+    std::string heldElsewhere() const;
     // Absent when no client can be made or its status cannot be read.
     std::optional<Status> status() const;
 

@@ -157,7 +157,7 @@ TintState TintEngine::displayState(const DisplayInfo& display) {
 OverlayPlan TintEngine::plan(const TintState& s, TintMethod m) {
     if (s.isNoTint()) return OverlayPlan::none;
     return OverlayPlan::make(s.kelvin, s.dim, m == TintMethod::nightShift && nightShift_->isAvailable(),
-                             nightShiftFloor_, deepRedStrength_);
+                             nightShift_->floorWithinLimits(nightShiftFloor_), deepRedStrength_);
 }
 
 RenderRequest TintEngine::request(const TintState& s, TintMethod m) {
@@ -309,12 +309,29 @@ void TintEngine::updateNightShift() {
             break;
         }
     }
+    const std::int64_t floor = nightShift_->floorWithinLimits(nightShiftFloor_);
     if (!chosen) {
+        // The desktop's night light and Orvane's gamma or matrix would both change the same
+        // colours and the screen would flicker between them: the night light stays off
+        // (recorded and given back like any change of it) for as long as Orvane tints so.
+        bool ramps = false;
+        for (const auto& [id, slot] : slots_)
+            ramps = ramps || ((slot.method == TintMethod::gamma || slot.method == TintMethod::matrix) &&
+                              !displayState(slot.display).isNoTint());
+        if (ramps && nightShift_->isDesktopNightLight()) {
+            if (!nightLightYielded_ && nightShift_->isActive())
+                log_.notice("switched the desktop's night light off while Orvane tints by gamma or colour matrix");
+            nightLightYielded_ = true;
+            nightShift_->apply(std::nullopt, floor);
+            return;
+        }
+        nightLightYielded_ = false;
         nightShift_->restore();
         return;
     }
+    nightLightYielded_ = false;
     const OverlayPlan p = plan(displayState(chosen->display), TintMethod::nightShift);
-    nightShift_->apply(p.nightShiftKelvin, nightShiftFloor_);
+    nightShift_->apply(p.nightShiftKelvin, floor);
 }
 
 void TintEngine::applyCalibrationToBackends() {

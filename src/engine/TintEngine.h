@@ -189,6 +189,8 @@ private:
     std::vector<platform::Handle> observers_;
     platform::Log log_{"engine"};
     bool suppressed_ = false;
+    // The desktop's night light is held off while gamma or the matrix tints.
+    bool nightLightYielded_ = false;
 };
 
 }  // namespace orvane

@@ -1,6 +1,8 @@
 // Glowkeeper: waits for the Orvane process given on the command line to end, then takes
-// every colour adjustment off the displays, so a tint can never outlive the program.
-// Deliberately self-contained: it must keep working when the program itself is broken.
+// every colour adjustment off the displays, so a tint can never outlive the program, and
+// gives the desktop's night light back the settings the program recorded before it took
+// it over. Deliberately self-contained: it must keep working when the program itself is
+// broken.
 #include <cerrno>
 #include <csignal>
 #include <cstdint>
@@ -20,11 +22,17 @@
 #include <sys/types.h>
 #include <unistd.h>
 
+// Before X11's headers, whose macros (None, Bool, Status) clash with them.
+#include <gio/gio.h>
+#include <systemd/sd-bus.h>
+
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/Xrandr.h>
 
 #include <nlohmann/json.hpp>
+
+#include "platform/linux/KConfigText.h"
 
 namespace {
 
@@ -129,7 +137,8 @@ bool writeAll(int fd, const std::string& text) {
 // sees either the old state or the new one and never half of either.
 // Named as the program names its own, so that its start removes one a killed write left.
 bool replaceAtomically(const std::string& dir, const std::string& path, const std::string& text) {
-    const std::string temp = dir + "/.machine.json.tmp-" + std::to_string(::getpid()) + "-0";
+    const std::string name = path.substr(path.rfind('/') + 1);
+    const std::string temp = dir + "/." + name + ".tmp-" + std::to_string(::getpid()) + "-0";
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (fd < 0) return false;
     struct stat old {};
@@ -276,6 +285,124 @@ unsigned resetX11(Display* display) {
     return count;
 }
 
+// ---- The desktop's night light ----------------------------------------------------------
+
+std::string configHome() {
+    if (const char* dir = std::getenv("XDG_CONFIG_HOME"); dir && *dir) return dir;
+    const char* home = std::getenv("HOME");
+    return std::string(home && *home ? home : "") + "/.config";
+}
+
+// The value inside one of the defaults file's tagged values ({"bool": true}, ...).
+const nlohmann::json* untag(const nlohmann::json& tagged, const char* tag) {
+    if (!tagged.is_object() || tagged.size() != 1 || !tagged.contains(tag)) return nullptr;
+    return &tagged[tag];
+}
+
+bool restoreGnome(const nlohmann::json& own) {
+    constexpr const char* schemaId = "org.gnome.settings-daemon.plugins.color";
+    GSettingsSchemaSource* source = g_settings_schema_source_get_default();
+    GSettingsSchema* schema = source ? g_settings_schema_source_lookup(source, schemaId, TRUE) : nullptr;
+    if (!schema) return false;
+    GSettings* settings = g_settings_new_full(schema, nullptr, nullptr);
+    g_settings_schema_unref(schema);
+    g_settings_delay(settings);
+    const std::pair<const char*, char> keys[] = {{"night-light-enabled", 'b'},
+                                                 {"night-light-temperature", 'u'},
+                                                 {"night-light-schedule-automatic", 'b'},
+                                                 {"night-light-schedule-from", 'd'},
+                                                 {"night-light-schedule-to", 'd'}};
+    for (const auto& [key, type] : keys) {
+        const nlohmann::json* v = own.contains(key) ? &own[key] : nullptr;
+        const nlohmann::json* b = v ? untag(*v, "bool") : nullptr;
+        const nlohmann::json* i = v ? untag(*v, "int") : nullptr;
+        const nlohmann::json* d = v ? untag(*v, "double") : nullptr;
+        if (type == 'b' && b && b->is_boolean())
+            g_settings_set_boolean(settings, key, b->get<bool>());
+        else if (type == 'u' && i && i->is_number_integer() && *i >= 0 && *i <= 0xffffffffLL)
+            g_settings_set_uint(settings, key, i->get<std::uint32_t>());
+        else if (type == 'd' && (d || i) && (d ? d : i)->is_number())
+            g_settings_set_double(settings, key, (d ? d : i)->get<double>());
+        else
+            g_settings_reset(settings, key);  // the user had not set it
+    }
+    g_settings_apply(settings);
+    g_settings_sync();
+    g_object_unref(settings);
+    return true;
+}
+
+bool restoreKde(const nlohmann::json& own) {
+    const std::string path = configHome() + "/kwinrc";
+    const auto flag = [&](const char* key) {
+        const nlohmann::json* b = own.contains(key) ? untag(own[key], "bool") : nullptr;
+        return !b || !b->is_boolean() || b->get<bool>();
+    };
+    std::string text = readFile(path).value_or("");
+    for (const char* key : {"Active", "Mode", "NightTemperature"}) {
+        const nlohmann::json* v = own.contains(key) ? untag(own[key], "string") : nullptr;
+        std::optional<std::string> value;
+        if (v && v->is_string()) value = v->get<std::string>();
+        text = orvane::kconfig::set(text, "NightColor", key, value);
+    }
+    if (!flag("group")) text = orvane::kconfig::removeGroupIfEmpty(text, "NightColor");
+    if (!flag("finalNewline") && !text.empty() && text.back() == '\n') text.pop_back();
+    if (!flag("file") && text.empty()) {
+        ::unlink(path.c_str());
+    } else if (!replaceAtomically(configHome(), path, text)) {
+        return false;
+    }
+    // KWin reads its configuration again on this signal.
+    sd_bus* bus = nullptr;
+    if (sd_bus_default_user(&bus) >= 0) {
+        sd_bus_emit_signal(bus, "/KWin", "org.kde.KWin", "reloadConfig", "");
+        sd_bus_flush(bus);
+        sd_bus_unref(bus);
+    }
+    return true;
+}
+
+// Puts back the night-light settings recorded under "nightShift.dirty" in the program's
+// defaults, and removes the record once they are back. The system's own Night Shift (the
+// simulated machine's) is left to the next launch, which restores any record.
+bool restoreNightLight() {
+    const std::string dir = configHome() + "/orvane";
+    const std::string path = dir + "/app.orvane.Orvane.json";
+    const int lock = ::open((path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (lock < 0) return false;
+    while (::flock(lock, LOCK_EX) != 0) {
+        if (errno != EINTR) {
+            ::close(lock);
+            return false;
+        }
+    }
+    bool restored = false;
+    if (const auto text = readFile(path)) {
+        nlohmann::json document = parseBounded(*text);
+        const nlohmann::json* values =
+            document.is_object() && document.contains("values") ? &document["values"] : nullptr;
+        const nlohmann::json* record = values && values->is_object() && values->contains("nightShift.dirty")
+                                           ? untag((*values)["nightShift.dirty"], "dict")
+                                           : nullptr;
+        if (record && record->is_object()) {
+            bool done = false;
+            if (record->contains("gnome"))
+                if (const auto* own = untag((*record)["gnome"], "dict"); own && own->is_object())
+                    done = restoreGnome(*own);
+            if (record->contains("kde"))
+                if (const auto* own = untag((*record)["kde"], "dict"); own && own->is_object())
+                    done = restoreKde(*own);
+            if (done) {
+                document["values"].erase("nightShift.dirty");
+                restored = replaceAtomically(dir, path, document.dump(2) + "\n");
+            }
+        }
+    }
+    ::flock(lock, LOCK_UN);
+    ::close(lock);
+    return restored;
+}
+
 // The same choice the program makes: ORVANE_PLATFORM names it, else X11 when a display opens.
 unsigned resetAll() {
     const char* platform = std::getenv("ORVANE_PLATFORM");
@@ -303,6 +430,8 @@ int main(int argc, char** argv) {
 
     if (!hasEnded(*pid)) waitForEnd(*pid);
     const unsigned count = resetAll();
-    std::printf("Glowkeeper: pid %d ended, reset %u display(s)\n", static_cast<int>(*pid), count);
+    const bool nightLight = restoreNightLight();
+    std::printf("Glowkeeper: pid %d ended, reset %u display(s)%s\n", static_cast<int>(*pid), count,
+                nightLight ? ", restored the desktop's night light" : "");
     return 0;
 }

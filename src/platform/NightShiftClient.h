@@ -3,9 +3,17 @@
 // respondsTo() tells which messages this client understands (their selector names,
 // such as "getCCT:" or "setStrength:commit:"). A getter answers absent where the
 // client answers NO.
+//
+// On Linux the client is the desktop's own night light (GNOME, KDE Plasma). A desktop
+// keeps more than the four values the record was made for (a schedule, a mode), so such a
+// client hands its own settings to the record and takes them back from it.
 #include <array>
 #include <optional>
+#include <string>
 #include <string_view>
+#include <utility>
+
+#include "platform/Value.h"
 
 namespace orvane::platform {
 
@@ -28,6 +36,24 @@ public:
     virtual void setCCT(float kelvin, bool commit) = 0;               // "setCCT:commit:"
     virtual void setStrength(float strength, bool commit) = 0;        // "setStrength:commit:"
     virtual void setActive(bool active) = 0;                          // "setActive:"
+
+    // The desktop's own settings, stored in the record beside the four values; empty
+    // where the client has none of its own.
+    virtual Dictionary desktopSettings() { return {}; }
+    // Writes back what desktopSettings() stored in `record`; false when the record holds
+    // none of this client's (an older record), so the four values are used instead.
+    virtual bool restoreDesktopSettings(const Dictionary& record) {
+        (void)record;
+        return false;
+    }
+    // The lowest and highest temperature the desktop takes.
+    virtual std::optional<std::pair<int, int>> temperatureLimits() const { return std::nullopt; }
+    // The desktop whose night light this is ("GNOME", "KDE Plasma"); empty for the
+    // system's own client.
+    virtual std::string desktopName() const { return {}; }
+    // Who else holds the night light (another program's inhibit), in words; empty when
+    // nobody does.
+    virtual std::string heldElsewhere() { return {}; }
 };
 
 }  // namespace orvane::platform

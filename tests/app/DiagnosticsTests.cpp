@@ -69,6 +69,37 @@ TEST_F(DiagnosticsTest, EdgeCases) {
     EXPECT_EQ(lines[8].substr(lines[8].find("exclusions=")), "exclusions=[\"a\", \"b\"]");
 }
 
+TEST_F(DiagnosticsTest, TheDesktopsNightLightAndWhoElseHoldsItHaveALineOfTheirOwn) {
+    start(testing::manualSettings(3400, 1.0));
+    const struct {
+        const char* desktop;
+        const char* held;
+        const char* line;  // null: no line
+    } cases[] = {
+        {"", "", nullptr},
+        {"GNOME", "", "Night Light: GNOME's own"},
+        {"KDE Plasma", "another program has inhibited KWin's night light",
+         "Night Light: KDE Plasma's own, another program has inhibited KWin's night light"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.desktop);
+        auto system = this->system();
+        system.nightLightDesktop = c.desktop;
+        system.nightLightHeldElsewhere = c.held;
+        const auto lines = linesOf(Diagnostics::text(*model, {"1.4.0", "812"}, system));
+        const auto at = std::find_if(lines.begin(), lines.end(),
+                                     [](const std::string& l) { return l.rfind("Night Light:", 0) == 0; });
+        if (!c.line) {
+            EXPECT_EQ(at, lines.end());
+            continue;
+        }
+        ASSERT_NE(at, lines.end());
+        EXPECT_EQ(*at, c.line);
+        EXPECT_EQ(*(at - 1), "Private APIs: DisplayServices=false NightShift=true AntiDither=false DDC=false "
+                             "Accessibility=true");
+    }
+}
+
 TEST_F(DiagnosticsTest, FractionalFramesAreCutAndTheSelfTestIsDated) {
     sim->update([](platform::sim::SimState& st) {
         st.displays.resize(1);

@@ -3,6 +3,7 @@
 #include "platform/Log.h"
 #include "platform/Missing.h"
 #include "platform/linux/DBusNotifications.h"
+#include "platform/linux/DesktopNightLight.h"
 #include "platform/linux/GeoClueLocationProvider.h"
 #include "platform/linux/LinuxBacklight.h"
 #include "platform/linux/LinuxI2C.h"
@@ -24,8 +25,7 @@ const Log& log() {
     return l;
 }
 
-// What this desktop has no counterpart for reports missing: Night Shift (no client), the
-// accessibility preferences of other programs (so the pointer tint writes go nowhere),
+// What this desktop has no counterpart for reports missing: the accessibility preferences of other programs (so the pointer tint writes go nowhere),
 // frame-buffer dithering.
 class LinuxPlatform final : public Platform {
 public:
@@ -52,6 +52,8 @@ public:
         location_ = std::make_shared<GeoClueLocationProvider>();
         loginItems_ = std::make_shared<XdgAutostart>();
         appCatalog_ = std::make_shared<XdgAppCatalog>();
+        // The desktop's own night light stands for Night Shift; one client for the run.
+        nightShiftClients_ = [client = openDesktopNightLight()] { return client; };
 
         // The colour adjustment exists only where a driver exposes a colour matrix.
         colorAdjustments_ = x11_ ? x11_->colorAdjustments

@@ -51,6 +51,14 @@ SimPlatform::SimPlatform(Runtime runtime, std::filesystem::path directory, SimSh
 
     colorAdjustments_ = std::make_shared<SimColorAdjustments>(machine_, journal_);
     backlight_ = std::make_shared<SimBacklight>(machine_, journal_);
+    setNightShiftClient(nullptr);
+}
+
+void SimPlatform::setNightShiftClient(std::shared_ptr<NightShiftClient> client) {
+    if (client) {
+        nightShiftClients_ = [client = std::move(client)] { return client; };
+        return;
+    }
     nightShiftClients_ = [machine = machine_, journal = journal_]() -> std::shared_ptr<NightShiftClient> {
         if (!machine->inspect([](const SimState& s) { return s.hasPort("nightShift"); })) return nullptr;
         return std::make_shared<SimNightShiftClient>(machine, journal);

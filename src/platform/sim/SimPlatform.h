@@ -55,6 +55,9 @@ public:
     void clearFailure(const std::string& facility);
     // "colorAdjustments", "backlight", "nightShift" or "i2c": the machine lacks that port.
     void setPortMissing(const std::string& port, bool missing = true);
+    // Another Night Shift client in place of the simulated one, such as a desktop's night
+    // light talking to stand-in services; null goes back to the simulated client.
+    void setNightShiftClient(std::shared_ptr<NightShiftClient> client);
     // What the watchdog does: identity gamma and matrix everywhere, no overlays.
     void resetDisplays();
 

@@ -1,0 +1,46 @@
+#pragma once
+// The desktop's own night light as the Night Shift client: GNOME's (GSettings
+// "org.gnome.settings-daemon.plugins.color", the settings daemon's Color object on the
+// session bus for whether it is on) and KDE Plasma's (KWin's NightLight object for its
+// state, the "[NightColor]" group of kwinrc for its settings).
+//
+// What each takes:
+// - GNOME: a temperature within the schema's range (1000–10000 K on current GNOME); the
+//   settings daemon fades to a new temperature by itself. Warming at every hour is a
+//   manual schedule from 0 to 24 h; the user's schedule comes back with the record.
+// - KDE Plasma: 1000–6500 K. The steady way is the "Constant" mode of kwinrc with the
+//   temperature, which KWin reloads when told (the "reloadConfig" signal of /KWin) and
+//   fades to; a preview lasts only about 15 s and then falls back to the schedule, so it
+//   would flicker at every renewal.
+#include <filesystem>
+#include <memory>
+
+#include "platform/NightShiftClient.h"
+
+typedef struct _GSettingsSchemaSource GSettingsSchemaSource;
+typedef struct _GSettingsBackend GSettingsBackend;
+
+namespace orvane::platform::linuxsys {
+
+class DBusConnection;
+
+inline constexpr const char* gnomeColorSchema = "org.gnome.settings-daemon.plugins.color";
+
+// GNOME's night light; null when the schema is not installed. `bus` (may be null) is the
+// session bus on which the settings daemon is asked whether night light is active. The
+// schema source and the settings backend are GSettings' defaults unless given.
+std::shared_ptr<NightShiftClient> openGnomeNightLight(std::shared_ptr<DBusConnection> bus,
+                                                      GSettingsSchemaSource* source = nullptr,
+                                                      GSettingsBackend* backend = nullptr);
+
+// KWin's night light; null without KWin's NightLight (or older ColorCorrect) object on
+// `bus`. `kwinrc` is the configuration file KWin reads.
+std::shared_ptr<NightShiftClient> openKWinNightLight(std::shared_ptr<DBusConnection> bus,
+                                                     const std::filesystem::path& kwinrc);
+
+// The client for the session: KWin's where KWin answers, else GNOME's where the schema is
+// installed and the session runs GNOME's settings daemon (its Color object answers, or
+// XDG_CURRENT_DESKTOP names GNOME); null elsewhere. Chosen once; logged.
+std::shared_ptr<NightShiftClient> openDesktopNightLight();
+
+}  // namespace orvane::platform::linuxsys

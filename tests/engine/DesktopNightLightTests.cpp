@@ -1,0 +1,602 @@
+// The desktops' own night light as the Night Shift client, driven by the real Night Shift
+// controller: GNOME's through the real GSettings library (a compiled copy of the colour
+// schema's night-light keys, the keyfile backend) beside a stand-in settings daemon, and
+// KWin's through kwinrc and a stand-in KWin on a private bus. What matters is that the
+// user's settings come back exactly, from a quit, the next launch or the watchdog.
+#define G_SETTINGS_ENABLE_BACKEND
+#include <gio/gio.h>
+#include <gio/gsettingsbackend.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "../FakeNightLight.h"
+#include "../RequiredTool.h"
+#include "../SessionBus.h"
+#include "EngineTestSupport.h"
+#include "engine/NightShift.h"
+#include "platform/Platform.h"
+#include "platform/linux/DesktopNightLight.h"
+
+using namespace orvane;
+using namespace orvane::platform;
+using orvane::testing::FakeGnomeColor;
+using orvane::testing::FakeKWin;
+using orvane::testing::SessionBus;
+using orvane::testing::TintEngineTest;
+
+namespace {
+
+// The night-light keys of the settings daemon's colour schema as the desktop ships them.
+constexpr const char* colorSchema = R"xml(<?xml version="1.0" encoding="UTF-8"?>
+<schemalist>
+  <schema id="org.gnome.settings-daemon.plugins.color" path="/org/gnome/settings-daemon/plugins/color/">
+    <key name="night-light-enabled" type="b"><default>false</default></key>
+    <key name="night-light-temperature" type="u">
+      <range min="1000" max="10000"/>
+      <default>2700</default>
+    </key>
+    <key name="night-light-schedule-automatic" type="b"><default>true</default></key>
+    <key name="night-light-schedule-from" type="d">
+      <range min="0" max="24"/>
+      <default>20.0</default>
+    </key>
+    <key name="night-light-schedule-to" type="d">
+      <range min="0" max="24"/>
+      <default>6.0</default>
+    </key>
+    <key name="night-light-last-coordinates" type="(dd)"><default>(91,181)</default></key>
+  </schema>
+</schemalist>
+)xml";
+
+std::string readText(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void writeText(const std::filesystem::path& path, const std::string& text) {
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+// Compiles the schema once for the process; empty with the reason when the compiler is
+// missing.
+struct CompiledSchema {
+    std::filesystem::path directory;
+    std::string error;
+};
+
+const CompiledSchema& compiledSchema() {
+    static const CompiledSchema compiled = [] {
+        CompiledSchema c;
+        std::string pattern = "/tmp/orvane-schema-XXXXXX";
+        if (!::mkdtemp(pattern.data())) return CompiledSchema{{}, "cannot make a directory"};
+        c.directory = pattern;
+        static const std::filesystem::path made = c.directory;  // removed when the process ends
+        std::atexit([] {
+            std::error_code ignored;
+            std::filesystem::remove_all(made, ignored);
+        });
+        writeText(c.directory / "org.gnome.settings-daemon.plugins.color.gschema.xml", colorSchema);
+        const std::string command = "glib-compile-schemas " + c.directory.string() + " 2>/dev/null";
+        if (std::system(command.c_str()) != 0 || !std::filesystem::exists(c.directory / "gschemas.compiled"))
+            c.error = "glib-compile-schemas (libglib2.0-bin) did not compile the schema";
+        return c;
+    }();
+    return compiled;
+}
+
+// The desktop under test: a private bus with the stand-in services, GNOME's settings in a
+// keyfile of the test's own, KWin's kwinrc in the test's config directory.
+class DesktopNightLightTest : public TintEngineTest {
+protected:
+    void SetUp() override {
+        TintEngineTest::SetUp();
+        std::string pattern = "/tmp/orvane-bus-XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        busDir = pattern;
+        bus = std::make_unique<SessionBus>(busDir);
+        keyfile = configHome() / "glib-2.0" / "settings" / "keyfile";
+        kwinrc = configHome() / "kwinrc";
+    }
+    void TearDown() override {
+        engine.reset();
+        kwin.reset();
+        gnome.reset();
+        client.reset();
+        if (settings) g_object_unref(settings);
+        if (backend) g_object_unref(backend);
+        if (source) g_settings_schema_source_unref(source);
+        bus.reset();
+        std::filesystem::remove_all(busDir);
+        TintEngineTest::TearDown();
+    }
+
+    // GNOME's client over the test schema and keyfile, with the daemon on the bus.
+    bool startGnome() {
+        if (!compiledSchema().error.empty() || !bus->error().empty()) return false;
+        GError* error = nullptr;
+        source = g_settings_schema_source_new_from_directory(compiledSchema().directory.c_str(), nullptr, TRUE, &error);
+        if (!source) {
+            ADD_FAILURE() << error->message;
+            g_error_free(error);
+            return false;
+        }
+        backend = g_keyfile_settings_backend_new(keyfile.c_str(), "/", nullptr);
+        GSettingsSchema* schema = g_settings_schema_source_lookup(source, linuxsys::gnomeColorSchema, FALSE);
+        settings = g_settings_new_full(schema, backend, nullptr);
+        g_settings_schema_unref(schema);
+        gnome = std::make_unique<FakeGnomeColor>(bus->address());
+        EXPECT_TRUE(gnome->ready());
+        client = linuxsys::openGnomeNightLight(connect(), source, backend);
+        EXPECT_NE(client, nullptr);
+        sim->setNightShiftClient(client);
+        return client != nullptr;
+    }
+
+    bool startKWin(double previewSeconds = 15, const char* path = "/org/kde/KWin/NightLight",
+                   const char* interfaceName = "org.kde.KWin.NightLight") {
+        if (!bus->error().empty()) return false;
+        kwin = std::make_unique<FakeKWin>(bus->address(), kwinrc, previewSeconds, path, interfaceName);
+        EXPECT_TRUE(kwin->ready());
+        client = linuxsys::openKWinNightLight(connect(), kwinrc);
+        EXPECT_NE(client, nullptr);
+        sim->setNightShiftClient(client);
+        return client != nullptr;
+    }
+
+    std::shared_ptr<linuxsys::DBusConnection> connect() {
+        linuxsys::DBusError error;
+        return linuxsys::DBusConnection::connect(bus->address(), error);
+    }
+
+    // What the user sets in the desktop's own settings.
+    void userSets(const char* key, GVariant* value) {
+        g_settings_set_value(settings, key, value);
+        g_settings_sync();
+    }
+    bool enabled() { return g_settings_get_boolean(settings, "night-light-enabled"); }
+    // The keys the user has set, with their values.
+    std::string userValues() {
+        std::string out;
+        for (const char* key : {"night-light-enabled", "night-light-temperature", "night-light-schedule-automatic",
+                                "night-light-schedule-from", "night-light-schedule-to"}) {
+            GVariant* v = g_settings_get_user_value(settings, key);
+            if (!v) continue;
+            gchar* text = g_variant_print(v, FALSE);
+            out += std::string(key) + "=" + text + ";";
+            g_free(text);
+            g_variant_unref(v);
+        }
+        return out;
+    }
+    unsigned temperature() { return g_settings_get_uint(settings, "night-light-temperature"); }
+
+    std::shared_ptr<UserDefaults> defaults() { return sim->standardUserDefaults(); }
+    bool recorded() { return defaults()->object(NightShiftWarmth::dirtyKey).has_value(); }
+
+    // Waits (up to a generous bound, never asserted as a time) for `done`.
+    template <class F>
+    static bool eventually(F done) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!done()) {
+            if (std::chrono::steady_clock::now() > end) return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return true;
+    }
+
+    std::filesystem::path busDir;
+    std::unique_ptr<SessionBus> bus;
+    std::filesystem::path keyfile;
+    std::filesystem::path kwinrc;
+    GSettingsSchemaSource* source = nullptr;
+    GSettingsBackend* backend = nullptr;
+    GSettings* settings = nullptr;
+    std::unique_ptr<FakeGnomeColor> gnome;
+    std::unique_ptr<FakeKWin> kwin;
+    std::shared_ptr<NightShiftClient> client;
+};
+
+#define REQUIRE_DESKTOP_TOOLS()                                              \
+    do {                                                                     \
+        ORVANE_REQUIRE_TOOL(bus->error());                                   \
+        ORVANE_REQUIRE_TOOL(compiledSchema().error);                         \
+    } while (0)
+
+}  // namespace
+
+// ---- GNOME ------------------------------------------------------------------------------
+
+TEST_F(DesktopNightLightTest, GnomeTakesOverForTheWholeDayAndGivesTheUsersSettingsBackByteForByte) {
+    REQUIRE_DESKTOP_TOOLS();
+    ASSERT_TRUE(startGnome());
+    const struct {
+        const char* name;
+        std::function<void()> user;
+    } cases[] = {
+        {"never touched (every key at its default)", [] {}},
+        {"on, automatic schedule, 4000 K",
+         [&] {
+             userSets("night-light-enabled", g_variant_new_boolean(TRUE));
+             userSets("night-light-temperature", g_variant_new_uint32(4000));
+         }},
+        {"off, manual 21:30 to 7:00, 3500 K",
+         [&] {
+             userSets("night-light-schedule-automatic", g_variant_new_boolean(FALSE));
+             userSets("night-light-schedule-from", g_variant_new_double(21.5));
+             userSets("night-light-schedule-to", g_variant_new_double(7.0));
+             userSets("night-light-temperature", g_variant_new_uint32(3500));
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const char* key : {"night-light-enabled", "night-light-temperature", "night-light-schedule-automatic",
+                                "night-light-schedule-from", "night-light-schedule-to"})
+            g_settings_reset(settings, key);
+        g_settings_sync();
+        c.user();
+        const std::string before = readText(keyfile);
+
+        NightShiftWarmth warmth(*sim, defaults());
+        ASSERT_TRUE(warmth.isDesktopNightLight());
+        warmth.apply(3200, 2700);
+        EXPECT_TRUE(enabled());
+        EXPECT_EQ(temperature(), 3200u);
+        EXPECT_FALSE(g_settings_get_boolean(settings, "night-light-schedule-automatic"));
+        EXPECT_EQ(g_settings_get_double(settings, "night-light-schedule-from"), 0.0);
+        EXPECT_EQ(g_settings_get_double(settings, "night-light-schedule-to"), 24.0);
+        EXPECT_TRUE(recorded());
+
+        warmth.apply(2900, 2700);  // a warmth change reaches the night light
+        EXPECT_EQ(temperature(), 2900u);
+
+        warmth.restore();
+        EXPECT_FALSE(recorded());
+        // Keys the user never set are reset, not written with their defaults. (The keyfile
+        // backend keeps the emptied group's header; dconf keeps nothing.)
+        if (before.empty())
+            EXPECT_EQ(userValues(), "");
+        else
+            EXPECT_EQ(readText(keyfile), before);
+    }
+}
+
+TEST_F(DesktopNightLightTest, GnomeKeepsTheFirstSnapshotSendsNothingTwiceAndLeavesAnInactiveLightAlone) {
+    REQUIRE_DESKTOP_TOOLS();
+    ASSERT_TRUE(startGnome());
+    userSets("night-light-temperature", g_variant_new_uint32(4100));
+    const std::string before = readText(keyfile);
+
+    NightShiftWarmth warmth(*sim, defaults());
+    // Off while the night light is off: nothing changes on the desktop.
+    warmth.apply(std::nullopt, 2700);
+    EXPECT_EQ(readText(keyfile), before);
+    EXPECT_TRUE(recorded());
+
+    warmth.apply(3000, 2700);
+    const std::string driven = readText(keyfile);
+    // The user changes the temperature behind Orvane's back; the same request again is
+    // skipped, and the snapshot still holds the user's first value.
+    userSets("night-light-temperature", g_variant_new_uint32(5000));
+    warmth.apply(3000, 2700);
+    EXPECT_EQ(temperature(), 5000u);
+    warmth.restore();
+    EXPECT_EQ(readText(keyfile), before);
+    EXPECT_NE(driven, before);
+
+    // Off while the daemon reports it on switches it off.
+    NightShiftWarmth again(*sim, defaults());
+    userSets("night-light-enabled", g_variant_new_boolean(TRUE));
+    gnome->setActive(true);
+    again.apply(std::nullopt, 2700);
+    EXPECT_FALSE(enabled());
+    again.restore();
+    EXPECT_TRUE(enabled());
+}
+
+TEST_F(DesktopNightLightTest, TheFloorAndTheTemperatureStayWithinTheDesktopsRange) {
+    REQUIRE_DESKTOP_TOOLS();
+    ASSERT_TRUE(startGnome());
+    NightShiftWarmth warmth(*sim, defaults());
+    EXPECT_EQ(warmth.floorWithinLimits(800), 1000);
+    EXPECT_EQ(warmth.floorWithinLimits(2700), 2700);
+    warmth.apply(800, 800);
+    EXPECT_EQ(temperature(), 1000u);
+    ASSERT_TRUE(client->cctRange());
+    EXPECT_EQ((*client->cctRange())[0], 1000.0f);
+    EXPECT_EQ((*client->cctRange())[1], 10000.0f);
+    warmth.restore();
+
+    ASSERT_TRUE(startKWin());
+    NightShiftWarmth kde(*sim, defaults());
+    EXPECT_EQ(kde.floorWithinLimits(800), 1000);
+    kde.apply(7000, 2700);
+    EXPECT_EQ(kwin->currentTemperature(), 6500u);
+    kde.restore();
+}
+
+TEST_F(DesktopNightLightTest, AUsersSwitchOffIsReassertedAndARecordLeftBehindIsRestoredAtLaunch) {
+    REQUIRE_DESKTOP_TOOLS();
+    ASSERT_TRUE(startGnome());
+    userSets("night-light-enabled", g_variant_new_boolean(TRUE));
+    const std::string before = readText(keyfile);
+    {
+        NightShiftWarmth warmth(*sim, defaults());
+        warmth.apply(3000, 2700);
+        gnome->setActive(true);
+        userSets("night-light-enabled", g_variant_new_boolean(FALSE));
+        gnome->setActive(false);
+        warmth.reassert();
+        EXPECT_TRUE(enabled());
+        EXPECT_EQ(temperature(), 3000u);
+        // The run ends here without restoring, as a killed one would.
+    }
+    ASSERT_TRUE(recorded());
+    NightShiftWarmth next(*sim, defaults());
+    next.restoreIfDirty();
+    EXPECT_FALSE(recorded());
+    EXPECT_EQ(readText(keyfile), before);
+}
+
+TEST_F(DesktopNightLightTest, AnOlderRecordWithoutTheDesktopsFieldsStillRestoresAndNoClientStillClears) {
+    REQUIRE_DESKTOP_TOOLS();
+    ASSERT_TRUE(startGnome());
+    defaults()->set(NightShiftWarmth::dirtyKey,
+                    Dictionary{{"active", true}, {"cct", 3600.0}, {"strength", 0.7}, {"range", Array{2700.0, 6000.0, 4100.0}}});
+    NightShiftWarmth warmth(*sim, defaults());
+    warmth.restore();
+    EXPECT_TRUE(enabled());
+    EXPECT_EQ(temperature(), 3600u);
+    EXPECT_FALSE(recorded());
+
+    // Without a client the record still goes, and nothing is sent anywhere.
+    sim->setNightShiftClient(nullptr);
+    sim->setPortMissing("nightShift");
+    defaults()->set(NightShiftWarmth::dirtyKey, Dictionary{{"gnome", Dictionary{}}, {"active", false}});
+    const std::string before = readText(keyfile);
+    NightShiftWarmth none(*sim, defaults());
+    EXPECT_FALSE(none.isAvailable());
+    none.restore();
+    EXPECT_FALSE(recorded());
+    EXPECT_EQ(readText(keyfile), before);
+}
+
+TEST_F(DesktopNightLightTest, NoSchemaNoGnomeClient) {
+    ORVANE_REQUIRE_TOOL(compiledSchema().error);
+    std::string pattern = "/tmp/orvane-noschema-XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    GError* error = nullptr;
+    writeText(std::filesystem::path(pattern) / "other.gschema.xml",
+              R"(<schemalist><schema id="org.example.other" path="/org/example/other/"/></schemalist>)");
+    ASSERT_EQ(std::system(("glib-compile-schemas " + pattern).c_str()), 0);
+    GSettingsSchemaSource* empty = g_settings_schema_source_new_from_directory(pattern.c_str(), nullptr, TRUE, &error);
+    ASSERT_NE(empty, nullptr);
+    EXPECT_EQ(linuxsys::openGnomeNightLight(nullptr, empty, nullptr), nullptr);
+    g_settings_schema_source_unref(empty);
+    std::filesystem::remove_all(pattern);
+}
+
+// ---- KDE Plasma -------------------------------------------------------------------------
+
+TEST_F(DesktopNightLightTest, KWinHoldsTheTemperatureFromKwinrcAndGetsTheFileBackByteForByte) {
+    ORVANE_REQUIRE_TOOL(bus->error());
+    const struct {
+        const char* name;
+        std::optional<std::string> kwinrc;
+    } cases[] = {
+        {"no kwinrc at all", std::nullopt},
+        {"kwinrc without the group", "[Compositing]\nBackend=OpenGL\n\n[Windows]\nFocusPolicy=ClickToFocus\n"},
+        {"the user's own schedule",
+         "[Compositing]\nBackend=OpenGL\n\n[NightColor]\nActive=true\nMode=Times\nMorningBeginFixed=0630\n"
+         "NightTemperature=4200\n\n[Windows]\nFocusPolicy=ClickToFocus\n"},
+        {"switched off, the last group, no final newline", "[Plugins]\nblurEnabled=false\n[NightColor]\nActive=false"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove(kwinrc);
+        if (c.kwinrc) writeText(kwinrc, *c.kwinrc);
+        ASSERT_TRUE(startKWin());
+        const auto scheduled = kwin->currentTemperature();
+
+        NightShiftWarmth warmth(*sim, defaults());
+        warmth.apply(3000, 2700);
+        ASSERT_TRUE(eventually([&] { return kwin->currentTemperature() == 3000; }));
+        EXPECT_TRUE(kwin->enabled());
+        warmth.apply(2800, 2700);
+        ASSERT_TRUE(eventually([&] { return kwin->currentTemperature() == 2800; }));
+
+        warmth.restore();
+        EXPECT_FALSE(recorded());
+        if (c.kwinrc)
+            EXPECT_EQ(readText(kwinrc), *c.kwinrc);
+        else
+            EXPECT_FALSE(std::filesystem::exists(kwinrc));
+        // KWin was told to read the file again, and shows the user's own again.
+        EXPECT_TRUE(eventually([&] { return kwin->currentTemperature() == scheduled; }));
+        // No preview and no inhibit: the file is the one way Orvane holds the temperature.
+        for (const auto& call : kwin->calls()) EXPECT_EQ(call, "reloadConfig");
+        kwin.reset();
+    }
+}
+
+// Why the file and not a preview: a preview ends by itself and the screen jumps back to
+// the schedule until it is renewed; the constant mode holds without a break.
+TEST_F(DesktopNightLightTest, APreviewFallsBackWhileTheConstantModeHolds) {
+    ORVANE_REQUIRE_TOOL(bus->error());
+    ASSERT_TRUE(startKWin(0.2));
+    auto caller = connect();
+    ASSERT_FALSE(caller->call({"org.kde.KWin", "/org/kde/KWin/NightLight", "org.kde.KWin.NightLight"}, "preview", "u",
+                              std::uint32_t{3000})
+                     .error);
+    ASSERT_TRUE(eventually([&] { return kwin->shown() == std::vector<std::uint32_t>{6500, 3000, 6500}; }));
+
+    NightShiftWarmth warmth(*sim, defaults());
+    warmth.apply(3000, 2700);
+    ASSERT_TRUE(eventually([&] { return kwin->currentTemperature() == 3000; }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));  // past the preview's lifetime
+    EXPECT_EQ(kwin->currentTemperature(), 3000u);
+    EXPECT_EQ(kwin->shown(), (std::vector<std::uint32_t>{6500, 3000, 6500, 3000}));
+    warmth.restore();
+}
+
+TEST_F(DesktopNightLightTest, AnotherProgramsInhibitIsReportedNotFought) {
+    ORVANE_REQUIRE_TOOL(bus->error());
+    ASSERT_TRUE(startKWin());
+    NightShift probe(*sim);
+    EXPECT_EQ(probe.desktopName(), "KDE Plasma");
+    EXPECT_EQ(probe.heldElsewhere(), "");
+
+    NightShiftWarmth warmth(*sim, defaults());
+    warmth.apply(3000, 2700);
+    auto other = connect();
+    const auto reply =
+        other->call({"org.kde.KWin", "/org/kde/KWin/NightLight", "org.kde.KWin.NightLight"}, "inhibit", "");
+    ASSERT_FALSE(reply.error);
+    EXPECT_NE(probe.heldElsewhere(), "");
+    const auto before = kwin->calls().size();
+    warmth.reassert();
+    warmth.reassert();
+    // Re-asserting writes nothing new: the file already says what Orvane wants.
+    EXPECT_EQ(kwin->calls().size(), before);
+    warmth.restore();
+}
+
+TEST_F(DesktopNightLightTest, PlasmaFivesColorCorrectObjectIsUsedToo) {
+    ORVANE_REQUIRE_TOOL(bus->error());
+    ASSERT_TRUE(startKWin(15, "/ColorCorrect", "org.kde.kwin.ColorCorrect"));
+    NightShiftWarmth warmth(*sim, defaults());
+    warmth.apply(3300, 2700);
+    EXPECT_TRUE(eventually([&] { return kwin->currentTemperature() == 3300; }));
+    warmth.restore();
+}
+
+// ---- In the engine ----------------------------------------------------------------------
+
+TEST_F(DesktopNightLightTest, GammaOrMatrixTintSwitchesTheDesktopsNightLightOffUntilItEnds) {
+    REQUIRE_DESKTOP_TOOLS();
+    ASSERT_TRUE(startGnome());
+    userSets("night-light-enabled", g_variant_new_boolean(TRUE));
+    gnome->setActive(true);
+    const std::string before = readText(keyfile);
+    for (const auto method : {TintMethod::gamma, TintMethod::matrix}) {
+        SCOPED_TRACE(std::string(toString(method)));
+        useMethod(1, method);
+        useMethod(2, method);
+        orvane::testing::LogCapture log;
+        start();
+        engine->apply(TintState{3000, 1.0, RedStyle::pure, false}, Transition::instant, 0);
+        EXPECT_FALSE(enabled());
+        EXPECT_TRUE(recorded());
+        gnome->setActive(false);
+        engine->apply(TintState{3100, 1.0, RedStyle::pure, false}, Transition::instant, 0);
+        const auto lines = log.messages("engine");
+        EXPECT_EQ(std::count(lines.begin(), lines.end(),
+                             "switched the desktop's night light off while Orvane tints by gamma or colour matrix"),
+                  1);
+        engine->apply(TintState::off, Transition::instant, 0);
+        EXPECT_EQ(readText(keyfile), before);
+        EXPECT_FALSE(recorded());
+        gnome->setActive(true);
+        engine->detachAll();
+        engine.reset();
+    }
+}
+
+TEST_F(DesktopNightLightTest, TheNightShiftMethodDrivesTheDesktopsNightLightAndQuittingGivesItBack) {
+    REQUIRE_DESKTOP_TOOLS();
+    ASSERT_TRUE(startGnome());
+    userSets("night-light-temperature", g_variant_new_uint32(4500));
+    const std::string before = readText(keyfile);
+    useMethod(1, TintMethod::nightShift);
+    start();
+    engine->apply(TintState{3400, 1.0, RedStyle::pure, false}, Transition::instant, 0);
+    EXPECT_TRUE(enabled());
+    EXPECT_EQ(temperature(), 3400u);
+    engine->detachAll();
+    EXPECT_EQ(readText(keyfile), before);
+}
+
+// ---- The watchdog -----------------------------------------------------------------------
+
+#ifdef GLOWKEEPER_PATH
+TEST_F(DesktopNightLightTest, TheWatchdogGivesBothDesktopsTheirSettingsBackWhenTheProgramIsKilled) {
+    REQUIRE_DESKTOP_TOOLS();
+    ASSERT_TRUE(startGnome());
+    userSets("night-light-temperature", g_variant_new_uint32(3900));
+    userSets("night-light-schedule-automatic", g_variant_new_boolean(FALSE));
+    const std::string gnomeBefore = readText(keyfile);
+    const std::string kwinBefore = "[NightColor]\nActive=true\nMode=Location\n";
+    writeText(kwinrc, kwinBefore);
+
+    // The program's own defaults file, where the watchdog looks for the record.
+    const auto programDefaults = UserDefaults::open(configHome() / "orvane" / "app.orvane.Orvane.json");
+    const auto drive = [&] {
+        NightShiftWarmth warmth(*sim, programDefaults);
+        warmth.apply(2900, 2700);
+    };
+    // The record holds both desktops' fields, as one run on each would leave it.
+    drive();
+    const auto gnomeRecord = programDefaults->dictionary(NightShiftWarmth::dirtyKey);
+    ASSERT_TRUE(gnomeRecord);
+    programDefaults->remove(NightShiftWarmth::dirtyKey);
+    ASSERT_TRUE(startKWin());
+    drive();
+    auto both = *programDefaults->dictionary(NightShiftWarmth::dirtyKey);
+    both["gnome"] = gnomeRecord->at("gnome");
+    programDefaults->set(NightShiftWarmth::dirtyKey, both);
+    // GNOME's settings as the killed run left them.
+    userSets("night-light-temperature", g_variant_new_uint32(2900));
+    ASSERT_NE(readText(keyfile), gnomeBefore);
+    ASSERT_NE(readText(kwinrc), kwinBefore);
+
+    // The watched program: killed with SIGKILL while the watchdog waits for it.
+    const pid_t program = ::fork();
+    if (program == 0) {
+        ::pause();
+        ::_exit(0);
+    }
+    const std::string schemaDir = compiledSchema().directory.string();
+    const pid_t watchdog = ::fork();
+    if (watchdog == 0) {
+        ::setenv("GSETTINGS_SCHEMA_DIR", schemaDir.c_str(), 1);
+        ::setenv("GSETTINGS_BACKEND", "keyfile", 1);
+        ::setenv("DBUS_SESSION_BUS_ADDRESS", bus->address().c_str(), 1);
+        const int devnull = ::open("/dev/null", O_WRONLY);
+        ::dup2(devnull, 1);
+        const std::string pid = std::to_string(program);
+        ::execl(GLOWKEEPER_PATH, "glowkeeper", pid.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));  // the watchdog starts watching
+    const auto killed = std::chrono::steady_clock::now();
+    ::kill(program, SIGKILL);
+    ::waitpid(program, nullptr, 0);
+    int status = 0;
+    ::waitpid(watchdog, &status, 0);
+    const auto took = std::chrono::duration<double>(std::chrono::steady_clock::now() - killed).count();
+    RecordProperty("restoredSeconds", std::to_string(took));
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+
+    EXPECT_EQ(readText(keyfile), gnomeBefore);
+    EXPECT_EQ(readText(kwinrc), kwinBefore);
+    // KWin was told to read the user's file again.
+    EXPECT_TRUE(eventually([&] { return kwin->currentTemperature() == 4500 && kwin->enabled(); }));
+    // The record is gone from the program's defaults file on disk.
+    const auto onDisk = readText(programDefaults->file());
+    EXPECT_EQ(onDisk.find("nightShift.dirty"), std::string::npos) << onDisk;
+}
+#endif
