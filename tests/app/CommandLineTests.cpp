@@ -53,6 +53,7 @@ INSTANTIATE_TEST_SUITE_P(
         Case{{}, -1, ""}, Case{{"--toggle"}, -1, ""}, Case{{"--set-kelvin", "2700"}, -1, ""},
         Case{{"--set-kelvin", "500"}, -1, ""}, Case{{"--set-kelvin", "6500"}, -1, ""},
         Case{{"--set-dim", "40"}, -1, ""}, Case{{"--set-dim", "0.4"}, -1, ""}, Case{{"--set-dim", "100"}, -1, ""},
+        Case{{"--set-dim", "0"}, -1, ""}, Case{{"--true-color", "1"}, -1, ""}, Case{{"--true-color", "1440"}, -1, ""},
         Case{{"--preset", "Candle"}, -1, ""}, Case{{"--preset", "--odd name"}, -1, ""}, Case{{"--true-color"}, -1, ""},
         Case{{"--true-color", "30"}, -1, ""}, Case{{"--true-color", "--toggle"}, -1, ""},
         Case{{"--true-color", "orvane://toggle"}, -1, ""}, Case{{"orvane://set?kelvin=2700"}, -1, ""},

@@ -76,6 +76,48 @@ TEST_F(SelfTestMainTest, ADryRunPrintsTheReportWritesTheFileAndPasses) {
     EXPECT_FALSE(anyWindowShown()) << "every back-end is detached at the end";
 }
 
+// A run that tints (not dry) leaves the machine as it found it. On a machine without a
+// colour matrix the engine's own method for the displays is Night Shift: at the end of
+// the run the engine takes it back (turning the user's Night Shift off for the untinted
+// state) and must hand it back on detaching; its repair timer ends with the run.
+TEST_F(SelfTestMainTest, ARunLeavesTheDisplaysTheNightLightAndTheTimersAsItFoundThem) {
+    sim->machine().update([](platform::sim::SimState& s) {
+        s.missingPorts.insert("colorAdjustments");
+        s.nightShift.enabled = true;
+        s.nightShift.active = true;
+        s.nightShift.cct = 3500;
+    });
+    const auto before = sim->state();
+    const std::size_t timers = scheduler->timerCount();
+    int captures = 0, tinted = 0;
+    SelfTest::Options options;
+    // The simulated screen as the screenshot tool would write it: row 0 at the bottom.
+    options.capturer = [&](const std::optional<platform::Rect>& rect, const std::string& name) {
+        ++captures;
+        if (anyWindowShown()) ++tinted;
+        const auto image = sim->screenshots().capture(rect);
+        if (!image) throw SelfTest::Failure::captureFailed("no image for " + name);
+        SelfTest::Pixels pixels;
+        pixels.width = image->width;
+        pixels.height = image->height;
+        pixels.rgba.reserve(image->rgba.size());
+        for (int y = image->height - 1; y >= 0; --y)
+            for (int x = 0; x < image->width; ++x)
+                for (int c = 0; c < 4; ++c) pixels.rgba.push_back(image->pixel(x, y)[c] / 255.0f);
+        return pixels;
+    };
+    const auto outcome = run({"--selftest"}, std::move(options));
+    EXPECT_EQ(outcome.status, 1) << outcome.output;
+    EXPECT_NE(outcome.output.find("\nfailures:\n  - multipliers outside ±2 %\n"), std::string::npos) << outcome.output;
+    EXPECT_GE(captures, 17);
+    EXPECT_GT(tinted, 0) << "the run tinted while it measured";
+    const auto after = sim->state();
+    EXPECT_EQ(after.toJson()["displays"], before.toJson()["displays"]);
+    EXPECT_EQ(after.toJson()["nightShift"], before.toJson()["nightShift"]) << "the user's Night Shift is back";
+    EXPECT_FALSE(anyWindowShown());
+    EXPECT_EQ(scheduler->timerCount(), timers) << "the repair timer ended with the run";
+}
+
 TEST_F(SelfTestMainTest, AReportThatCannotBeWrittenIsSaidAndTheStatusStillFollowsTheVerdict) {
     // Unwritable place, passing dry run: the status stays 0.
     const auto nowhere = directory / "missing" / "r.json";

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <map>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -199,17 +200,22 @@ TEST_F(TintSafetyTest, TerminationSignalsBecomeAnOrderlyQuit) {
     EXPECT_EQ(ignoredSignals(*safety->guardPid()) & wanted, 0UL);
 }
 
-TEST_F(TintSafetyTest, SignalsGetTheirDefaultActionBackWhenSafetyIsGone) {
+// Back to what the process had before: the default action, or "ignore" under nohup.
+TEST_F(TintSafetyTest, SignalsGetTheActionTheyHadBackWhenSafetyIsGone) {
+    const auto handler = [](int number) {
+        struct sigaction current {};
+        ::sigaction(number, nullptr, &current);
+        return current.sa_handler;
+    };
+    const std::map<int, void (*)(int)> found{
+        {SIGTERM, handler(SIGTERM)}, {SIGINT, handler(SIGINT)}, {SIGHUP, handler(SIGHUP)}};
     makeSafety(watchdog);
     safety->start();
     ASSERT_TRUE(safety->guardPid());
     const pid_t pid = *safety->guardPid();
+    for (const auto& [number, before] : found) EXPECT_NE(handler(number), before) << number << " is caught";
     safety.reset();
-    for (const int number : {SIGTERM, SIGINT, SIGHUP}) {
-        struct sigaction current {};
-        ::sigaction(number, nullptr, &current);
-        EXPECT_EQ(current.sa_handler, SIG_DFL) << number;
-    }
+    for (const auto& [number, before] : found) EXPECT_EQ(handler(number), before) << number;
     EXPECT_EQ(::waitpid(pid, nullptr, WNOHANG), 0) << "the watchdog outlives the object";
     ::kill(pid, SIGKILL);
     ::waitpid(pid, nullptr, 0);

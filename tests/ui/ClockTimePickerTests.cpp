@@ -44,6 +44,17 @@ TEST_F(ClockTimePickerTest, ASkippedTimeShowsTheEndOfTheGapAndWritesItBack) {
     picker(150);
     EXPECT_EQ(field->time(), QTime(3, 0));
     EXPECT_TRUE(writes.empty()) << "showing never writes";
+    // Changed elsewhere, from 01:00 to the skipped 02:30: shown as 03:00, still not written.
+    stored = ClockTime(1, 0);
+    field->refresh();
+    EXPECT_EQ(field->time(), QTime(1, 0));
+    stored = ClockTime(2, 30);
+    Settings s = model->settings();
+    s.manualKelvin = 3000;
+    model->setSettings(s);  // any settings announcement re-reads the binding
+    EXPECT_EQ(field->time(), QTime(3, 0));
+    EXPECT_TRUE(writes.empty()) << "a refresh never writes, also when the time shown differs from the stored one";
+    EXPECT_EQ(stored.minutes, 150);
     pressReturn();
     EXPECT_EQ(writes, std::vector<std::int64_t>{180});
 }

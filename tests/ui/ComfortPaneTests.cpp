@@ -6,6 +6,7 @@
 #include <QApplication>
 
 #include "KitFixture.h"
+#include "RenderedView.h"
 #include "ui/kit/Buttons.h"
 #include "ui/kit/RenderHarness.h"
 #include "ui/kit/SwitchRow.h"
@@ -145,7 +146,7 @@ TEST_F(ComfortPaneTest, RendersLightAndDark) {
     });
     setMethod(2, TintMethod::overlay);
     auto view = pane();
-    kit::RenderHarness::renderBoth(*view, "comfort-pane", kit::RenderHarness::fittingSize(*view, 620));
+    expectRenderedWhole(*view, "comfort-pane", kit::RenderHarness::fittingSize(*view, 620));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "KitFixture.h"
+#include "RenderedView.h"
 #include "core/SettingsCodec.h"
 #include "ui/hud/DisplayIdentifierView.h"
 #include "ui/kit/Buttons.h"
@@ -145,11 +146,11 @@ TEST_F(DisplaysPaneTest, CheckPostsTheKeyAndIdentifyShowsThatDisplay) {
 TEST_F(DisplaysPaneTest, RendersLightAndDarkWithTheIdentifier) {
     start();
     auto view = pane();
-    kit::RenderHarness::renderBoth(*view, "displays-pane", kit::RenderHarness::fittingSize(*view, 620));
+    expectRenderedWhole(*view, "displays-pane", kit::RenderHarness::fittingSize(*view, 620));
     DisplayIdentifierView builtIn(QStringLiteral("Built-in Retina Display"), true);
-    kit::RenderHarness::renderBoth(builtIn, "display-identifier");
+    expectRenderedWhole(builtIn, "display-identifier", builtIn.sizeHint());
     DisplayIdentifierView external(QStringLiteral("DELL U2720Q"), false);
-    kit::RenderHarness::renderBoth(external, "display-identifier-external");
+    expectRenderedWhole(external, "display-identifier-external", external.sizeHint());
 }
 
 }  // namespace

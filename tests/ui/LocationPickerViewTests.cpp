@@ -14,6 +14,7 @@
 
 #include "FakeGeoClue.h"
 #include "KitFixture.h"
+#include "RenderedView.h"
 #include "SessionBus.h"
 #include "SkyFixture.h"
 #include "platform/linux/GeoClueLocationProvider.h"
@@ -318,30 +319,30 @@ TEST_F(PreciseTabTest, ARefusalShowsTheFailureAndStoresNothing) {
 TEST_F(LocationPickerTest, Renders) {
     open(LocationSource::TimeZone{"Europe/Berlin"});
     view->zoneSearch()->setText(QStringLiteral("Europe/B"));
-    kit::RenderHarness::renderBoth(*view, "place-picker-time-zone", QSize(440, 330));
+    expectRenderedWhole(*view, "place-picker-time-zone", QSize(440, 330));
     view->setTab(Tab::city);
     view->citySearch()->setText(QStringLiteral("Ber"));
     view->cityList()->pick(0);
-    kit::RenderHarness::renderBoth(*view, "place-picker-city", QSize(440, 330));
+    expectRenderedWhole(*view, "place-picker-city", QSize(440, 330));
     view->setTab(Tab::coordinates);
     view->latitudeField()->setText(QStringLiteral("52,52"));
     view->longitudeField()->setText(QStringLiteral("13,405"));
-    kit::RenderHarness::renderBoth(*view, "place-picker-coordinates", QSize(440, 330));
+    expectRenderedWhole(*view, "place-picker-coordinates", QSize(440, 330));
     view->latitudeField()->setText(QStringLiteral("abc"));
     view->longitudeField()->setText(QStringLiteral("200"));
     view->useButton()->click();
     EXPECT_FALSE(view->coordinatesErrorText()->isHidden());
-    kit::RenderHarness::renderBoth(*view, "place-picker-coordinates-refused", QSize(440, 330));
+    expectRenderedWhole(*view, "place-picker-coordinates-refused", QSize(440, 330));
     view->setTab(Tab::precise);
     model->requestPreciseLocation();
     location->fail("Access to the location was denied.");
     scheduler->runPending();
-    kit::RenderHarness::renderBoth(*view, "place-picker-precise", QSize(440, 330));
+    expectRenderedWhole(*view, "place-picker-precise", QSize(440, 330));
     Settings s = model->settings();
     s.sunset.locationSource = LocationSource::TimeZone{};
     model->setSettings(s);
     view->setTab(Tab::timeZone);
-    kit::RenderHarness::renderBoth(*view, "place-picker-following", QSize(440, 330));
+    expectRenderedWhole(*view, "place-picker-following", QSize(440, 330));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // the user's world and of its own, and the shot renderer's sizes, lines and background.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <optional>
 
@@ -17,6 +18,8 @@
 #include "platform/AtomicFile.h"
 #include "platform/Platform.h"
 #include "ui/kit/RenderHarness.h"
+#include "ui/kit/OffscreenRender.h"
+#include "ui/kit/Tokens.h"
 #include "ui/render/RenderUI.h"
 #include "ui/render/ScratchWorld.h"
 
@@ -168,6 +171,28 @@ TEST_F(RenderUITest, TheUsersDefaultsAndMachineStayAsTheyWere) {
     EXPECT_EQ(std::get<1>(after), std::get<1>(before));
     EXPECT_EQ(std::get<2>(after), std::get<2>(before));
     EXPECT_TRUE(defaults->object(NightShiftWarmth::dirtyKey));
+}
+
+// The offscreen switch is on for the shots and off again after them: the views made
+// later in the same process (the tests that follow) animate as on screen.
+TEST_F(RenderUITest, TheOffscreenSwitchIsOnOnlyWhileTheShotsRender) {
+    ASSERT_FALSE(kit::GlassStyle::offscreenRender());
+    std::vector<bool> during;
+    RenderUI::Hooks hooks;
+    hooks.beforeShot = [&](const std::string&, AppModel&) {
+        during.push_back(kit::GlassStyle::offscreenRender());
+        return false;
+    };
+    RenderUI::run(temporary / "out", hooks);
+    ASSERT_FALSE(during.empty());
+    EXPECT_EQ(std::count(during.begin(), during.end(), true), static_cast<long>(during.size()));
+    EXPECT_FALSE(kit::GlassStyle::offscreenRender());
+    {
+        const kit::GlassStyle::OffscreenRender outer;
+        RenderUI::run(temporary / "again", hooks);
+        EXPECT_TRUE(kit::GlassStyle::offscreenRender()) << "a render inside another leaves it on";
+    }
+    EXPECT_FALSE(kit::GlassStyle::offscreenRender());
 }
 
 // A save the store still holds back at the end is dropped: written later it would make

@@ -8,6 +8,7 @@
 #include <QTime>
 
 #include "KitFixture.h"
+#include "RenderedView.h"
 #include "core/ColorMatrix.h"
 #include "core/EveningPlan.h"
 #include "platform/sim/SimImages.h"
@@ -634,7 +635,7 @@ TEST_F(SchedulePaneTest, Renders) {
     auto view = pane();
     const auto render = [&](const QString& name) {
         QCoreApplication::sendPostedEvents();  // the layout requests of a mode change, as the event loop would
-        kit::RenderHarness::renderBoth(*view, name, kit::RenderHarness::fittingSize(*view, 560));
+        expectRenderedWhole(*view, name, kit::RenderHarness::fittingSize(*view, 560));
     };
     render(QStringLiteral("schedule-pane-manual"));
     model->change([](Settings& s, RuntimeState&) {

@@ -113,6 +113,19 @@ TEST_F(SettingFieldTest, SwitchRowWritesAFlipAndFollowsOtherControlsWithoutWriti
     EXPECT_FALSE(row.isOn());
     EXPECT_EQ(taken(), Counts(1, 1));
 
+    // An operation that refuses keeps the stored value: the switch goes back to it.
+    int asked = 0;
+    kit::SwitchRow refusing(QStringLiteral("Launch at login"), std::nullopt,
+                            kit::operationField<bool>(
+                                model, [](const Settings& s) { return s.sounds; }, [&](AppModel&, bool) { ++asked; }),
+                            window.get());
+    place(refusing, {400, 44});
+    ASSERT_FALSE(refusing.isOn());
+    refusing.toggle().click();
+    EXPECT_EQ(asked, 1);
+    EXPECT_FALSE(refusing.isOn()) << "the model kept off";
+    EXPECT_EQ(taken(), Counts(0, 0));
+
     row.setSubtitle(QStringLiteral("Second line"));
     ASSERT_NE(row.subtitleText(), nullptr);
     EXPECT_EQ(row.subtitleText()->text(), QStringLiteral("Second line"));

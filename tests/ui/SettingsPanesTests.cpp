@@ -26,6 +26,7 @@
 #include <unistd.h>
 
 #include "KitFixture.h"
+#include "RenderedView.h"
 #include "core/SettingsCodec.h"
 #include "engine/LaunchAtLogin.h"
 #include "platform/AtomicFile.h"
@@ -90,12 +91,12 @@ TEST_F(PanesTest, GeneralTextsFollowTheModel) {
     EXPECT_EQ(subtitle(), "Off: true colors");
     model->setEnabled(true);
     settle();
-    EXPECT_EQ(subtitle(), Melanopic::label(model->effectiveWhite(model->resolution().modeState)));
-    EXPECT_NE(subtitle(), "Off: true colors");
+    EXPECT_EQ(subtitle(), "\u224880% less alerting light");
 
     auto& override = general->overridePicker();
     const auto detail = [&] { return override.subtitleText()->text().toStdString(); };
-    EXPECT_EQ(detail(), GeneralRules::overrideDetail(OverrideBehavior::keepUntilMorning));
+    EXPECT_EQ(detail(), "A change in the evening stays until morning. A change during the day stays until the evening "
+                        "begins. The screen never jumps back to a cooler color at night.");
     override.picker().choose(2);
     EXPECT_EQ(model->settings().overrideBehavior, OverrideBehavior::pauseOneHour);
     EXPECT_EQ(detail(), "Your change stays for an hour. The screen never jumps back to a cooler color at night.");
@@ -109,11 +110,32 @@ TEST_F(PanesTest, GeneralTextsFollowTheModel) {
               QStringLiteral("With the icon hidden, open the app again to show Settings."));
     model->change([](Settings& s, RuntimeState&) { s.showMenuBarIcon = true; });
     EXPECT_TRUE(general->iconCaption().isHidden());
-    EXPECT_EQ(general->launchCaption().isHidden(), LaunchAtLogin::isAvailable(sim->loginItems()));
-    EXPECT_EQ(general->launchCaption().text(), QStringLiteral("Not available on this computer."));
 
     EXPECT_EQ(general->smoothingPicker().picker().titles(),
               (std::vector<QString>{QStringLiteral("Instant"), QStringLiteral("150 ms"), QStringLiteral("400 ms")}));
+}
+
+// The login switch works where the desktop can start programs at login; elsewhere it only
+// shows what is stored, with a caption that says why.
+TEST_F(PanesTest, TheLoginSwitchIsOfferedOnlyWhereTheDesktopCanStartPrograms) {
+    start(manualSettings(2700));
+    for (const bool available : {true, false}) {
+        SCOPED_TRACE(available ? "with login items" : "without login items");
+        sim->machine().update([&](platform::sim::SimState& s) {
+            s.bundlePath = available ? "/Applications/Orvane.app" : "/usr/bin/orvane";
+        });
+        ASSERT_EQ(LaunchAtLogin::isAvailable(sim->loginItems()), available);
+        auto general = pane<GeneralPane>();
+        kit::SwitchRow* launch = nullptr;
+        for (auto* child : general->findChildren<QWidget*>())  // the row has no meta-object of its own
+            if (auto* row = dynamic_cast<kit::SwitchRow*>(child);
+                row && row->titleText().text() == QStringLiteral("Launch at login"))
+                launch = row;
+        ASSERT_TRUE(launch);
+        EXPECT_EQ(launch->isEnabled(), available);
+        EXPECT_EQ(general->launchCaption().isHidden(), available);
+        EXPECT_EQ(general->launchCaption().text(), QStringLiteral("Not available on this computer."));
+    }
 }
 
 // --- About --------------------------------------------------------------------------------
@@ -613,7 +635,7 @@ TEST_F(PanesTest, EveryPaneRendersLightAndDark) {
     model->setStatistics(statistics);
     for (Pane p : allCases<Pane>()) {
         SettingsRootView root(environment(), p, window.get());
-        kit::RenderHarness::renderBoth(
+        expectRenderedWhole(
             root, QStringLiteral("settings-") + QString::fromStdString(std::string(toString(p))), QSize(820, 600));
     }
     for (auto [name, view] : std::vector<std::pair<QString, QWidget*>>{
@@ -621,7 +643,7 @@ TEST_F(PanesTest, EveryPaneRendersLightAndDark) {
              {QStringLiteral("pane-advanced"), new AdvancedPane(environment(), window.get())},
              {QStringLiteral("pane-statistics"), new StatisticsPane(environment(), window.get())},
              {QStringLiteral("pane-about"), new AboutPane(environment(), window.get())}}) {
-        kit::RenderHarness::renderBoth(*view, name, kit::RenderHarness::fittingSize(*view, 600));
+        expectRenderedWhole(*view, name, kit::RenderHarness::fittingSize(*view, 600));
         delete view;
     }
 }

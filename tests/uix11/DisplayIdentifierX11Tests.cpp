@@ -1,10 +1,12 @@
 // The display identifier's panels on a real X server: where they are mapped, that clicks
-// pass through them and focus never goes to them, and that each goes after two seconds.
+// pass through them and focus never goes to them, and that each goes again (how long it
+// stays is the identifier's rule, checked on the fake clock; the real clock here only
+// catches a panel that never goes).
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <vector>
 
+#include "RequiredTool.h"
 #include "XcbSession.h"
 #include "app/DisplayIdentifier.h"
 #include "platform/qt/QtScheduler.h"
@@ -54,8 +56,8 @@ bool focusedWithin(Display* dpy, Window w) {
     return false;
 }
 
-TEST(DisplayIdentifierX11Test, FlashMapsACentredClickThroughUnfocusedPanelThatGoesWithinTwoAndAHalfSeconds) {
-    if (!xcbServer) GTEST_SKIP() << "no X server for the xcb platform";
+TEST(DisplayIdentifierX11Test, FlashMapsACentredClickThroughUnfocusedPanelThatGoesAgain) {
+    ORVANE_REQUIRE_TOOL(xcbServerMissing);
     Display* dpy = XOpenDisplay(xcbServer->display().c_str());
     ASSERT_NE(dpy, nullptr);
     QtPanels panels;
@@ -63,7 +65,6 @@ TEST(DisplayIdentifierX11Test, FlashMapsACentredClickThroughUnfocusedPanelThatGo
     app::DisplayIdentifier identifier(panels, scheduler);
     const DisplayInfo screen(1, "uuid:main", "Main", true, {0, 0, 1280, 800}, 1);
 
-    const auto started = std::chrono::steady_clock::now();
     identifier.flash(screen);
     ASSERT_TRUE(processUntil([&] { return identifierWindows(dpy).size() == 1; }));
     const Mapped shown = identifierWindows(dpy).front();
@@ -75,17 +76,14 @@ TEST(DisplayIdentifierX11Test, FlashMapsACentredClickThroughUnfocusedPanelThatGo
     EXPECT_EQ(rectangles, 0) << "the input region is empty: clicks reach the window below";
     EXPECT_FALSE(focusedWithin(dpy, shown.window));
 
-    ASSERT_TRUE(processUntil([&] { return identifierWindows(dpy).empty(); }, 5));
-    const double gone = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    EXPECT_GE(gone, 1.9);
-    EXPECT_LE(gone, 2.5);
+    ASSERT_TRUE(processUntil([&] { return identifierWindows(dpy).empty(); }, 60));
     EXPECT_FALSE(focusedWithin(dpy, shown.window));
 
     // Two calls, two panels.
     identifier.flash(screen);
     identifier.flash(screen);
     EXPECT_TRUE(processUntil([&] { return identifierWindows(dpy).size() == 2; }));
-    EXPECT_TRUE(processUntil([&] { return identifierWindows(dpy).empty(); }, 5));
+    EXPECT_TRUE(processUntil([&] { return identifierWindows(dpy).empty(); }, 60));
     XCloseDisplay(dpy);
 }
 

@@ -14,6 +14,7 @@
 #include <QWidget>
 
 #include "SimFixture.h"
+#include "RequiredTool.h"
 #include "XcbSession.h"
 #include "app/AppModel.h"
 #include "app/SettingsStore.h"
@@ -37,7 +38,7 @@ namespace {
 class RecorderX11Test : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!orvane::testing::xcbServer) GTEST_SKIP() << "no X server to test against";
+        ORVANE_REQUIRE_TOOL(orvane::testing::xcbServerMissing);
         ASSERT_EQ(QGuiApplication::platformName(), "xcb");
         other = XOpenDisplay(orvane::testing::xcbServer->display().c_str());
         ASSERT_TRUE(other);

@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "SimFixture.h"
+#include "RequiredTool.h"
 #include "XcbSession.h"
 #include "app/FrontmostAppObserver.h"
 #include "core/Resolver.h"
@@ -23,7 +24,7 @@ namespace orvane::testing {
 namespace {
 
 TEST(LastActiveX11Test, TheActiveWindowIsOfferedUnderItsEntrysNameAndItsExclusionsMatch) {
-    if (!xcbServer) GTEST_SKIP() << "no X server";
+    ORVANE_REQUIRE_TOOL(xcbServerMissing);
     const auto root = freshDirectory("last-active");
     std::filesystem::create_directories(root / "applications");
     std::ofstream(root / "applications" / "gimp.desktop")

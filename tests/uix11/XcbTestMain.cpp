@@ -1,6 +1,6 @@
 // Qt tests on a private X server: the server starts before the application object, which
 // then talks to it through the xcb platform. Without Xvfb the application runs offscreen
-// and the tests skip themselves.
+// and the tests that need the server say so with ORVANE_REQUIRE_TOOL.
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -12,6 +12,7 @@
 
 namespace orvane::testing {
 XvfbServer* xcbServer = nullptr;
+std::string xcbServerMissing;
 }
 
 int main(int argc, char** argv) {
@@ -24,6 +25,7 @@ int main(int argc, char** argv) {
         ::setenv("QT_QPA_PLATFORM", "xcb", 1);
         orvane::testing::xcbServer = server.get();
     } else {
+        orvane::testing::xcbServerMissing = server->error();
         ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     }
     int status = 0;

@@ -6,6 +6,7 @@
 
 #include "core/Kelvin.h"
 #include "ui/kit/FontBook.h"
+#include "ui/kit/OffscreenRender.h"
 
 #ifndef ORVANE_VERSION
 #define ORVANE_VERSION ""
@@ -95,7 +96,8 @@ namespace {
 std::atomic<bool> offscreen{false};
 }
 bool offscreenRender() { return offscreen.load(); }
-void setOffscreenRender() { offscreen.store(true); }
+OffscreenRender::OffscreenRender() : previous_(offscreen.exchange(true)) {}
+OffscreenRender::~OffscreenRender() { offscreen.store(previous_); }
 }  // namespace GlassStyle
 
 }  // namespace orvane::kit

@@ -22,6 +22,7 @@
 #include "core/Calendar.h"
 #include "platform/qt/QtScheduler.h"
 #include "ui/hud/RestBreakView.h"
+#include "ui/kit/OffscreenRender.h"
 #include "ui/kit/Context.h"
 #include "ui/kit/FontBook.h"
 #include "ui/kit/RenderHarness.h"
@@ -133,7 +134,7 @@ std::string twoDigits(int value) {
 }  // namespace
 
 void run(const std::filesystem::path& directory, const Hooks& hooks) {
-    kit::GlassStyle::setOffscreenRender();
+    const kit::GlassStyle::OffscreenRender offscreen;
     std::error_code ignored;
     std::filesystem::create_directories(directory, ignored);
 
