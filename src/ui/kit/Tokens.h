@@ -77,11 +77,10 @@ std::string updatesURLFor(const std::string& host);
 
 namespace GlassStyle {
 
-// Set once by the screenshot mode before it renders; never reset. Linux has no blur
+// On only while the screenshot mode renders (kit/OffscreenRender.h). Linux has no blur
 // material, so glass draws its offscreen look either way; the switch is kept for callers
 // that want to know they render for an image.
 bool offscreenRender();
-void setOffscreenRender();
 
 }  // namespace GlassStyle
 
