@@ -26,7 +26,7 @@
 #include "ui/kit/Menu.h"
 #include "ui/kit/SymbolView.h"
 #include "ui/kit/Symbols.h"
-#include "ui/kit/TextField.h"
+#include "ui/views/TextField.h"
 #include "ui/kit/Text.h"
 #include "ui/kit/TileLabel.h"
 #include "ui/kit/TintSwitch.h"

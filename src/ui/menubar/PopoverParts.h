@@ -13,7 +13,7 @@
 
 #include "app/AppModel.h"
 #include "ui/kit/Buttons.h"
-#include "ui/kit/ModelView.h"
+#include "ui/views/ModelView.h"
 
 namespace orvane {
 

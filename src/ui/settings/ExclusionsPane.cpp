@@ -12,7 +12,7 @@
 #include "platform/Platform.h"
 #include "ui/kit/Buttons.h"
 #include "ui/kit/FontBook.h"
-#include "ui/kit/Picker.h"
+#include "ui/views/Picker.h"
 #include "ui/kit/SymbolView.h"
 #include "ui/kit/Text.h"
 #include "ui/kit/TintSwitch.h"

@@ -4,11 +4,11 @@
 
 #include "app/AppModel.h"
 #include "engine/LaunchAtLogin.h"
-#include "ui/kit/Picker.h"
-#include "ui/kit/PresetRow.h"
-#include "ui/kit/SwitchRow.h"
+#include "ui/views/Picker.h"
+#include "ui/views/PresetRow.h"
+#include "ui/views/SwitchRow.h"
 #include "ui/kit/Text.h"
-#include "ui/kit/WarmthControl.h"
+#include "ui/views/WarmthControl.h"
 #include "ui/menubar/PopoverParts.h"
 #include "ui/settings/PaneRegistry.h"
 

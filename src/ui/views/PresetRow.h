@@ -7,7 +7,7 @@
 #include <QWidget>
 
 #include "app/AppModel.h"
-#include "ui/kit/ModelView.h"
+#include "ui/views/ModelView.h"
 
 class QHBoxLayout;
 class QScrollArea;

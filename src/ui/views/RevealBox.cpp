@@ -1,4 +1,4 @@
-#include "ui/menubar/RevealBox.h"
+#include "ui/views/RevealBox.h"
 
 #include <algorithm>
 #include <cmath>

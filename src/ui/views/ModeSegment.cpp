@@ -1,4 +1,4 @@
-#include "ui/kit/ModeSegment.h"
+#include "ui/views/ModeSegment.h"
 
 namespace orvane::kit {
 

@@ -1,4 +1,4 @@
-#include "ui/kit/SettingField.h"
+#include "ui/views/SettingField.h"
 
 namespace orvane::kit {
 

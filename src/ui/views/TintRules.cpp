@@ -1,4 +1,4 @@
-#include "ui/kit/TintRules.h"
+#include "ui/views/TintRules.h"
 
 #include <cmath>
 

@@ -1,4 +1,4 @@
-#include "ui/settings/ClockMenu.h"
+#include "ui/views/ClockMenu.h"
 
 #include <cmath>
 
@@ -10,8 +10,8 @@
 #include "ui/kit/Context.h"
 #include "ui/kit/Menu.h"
 #include "ui/kit/Symbols.h"
-#include "ui/settings/EveningLook.h"
-#include "ui/settings/EveningRules.h"
+#include "ui/views/EveningLook.h"
+#include "ui/views/EveningRules.h"
 
 namespace orvane {
 

@@ -5,7 +5,7 @@
 
 #include "app/AppModel.h"
 #include "ui/kit/GlassSegment.h"
-#include "ui/kit/ModelView.h"
+#include "ui/views/ModelView.h"
 
 namespace orvane::kit {
 

@@ -8,7 +8,7 @@
 
 #include "app/AppModel.h"
 #include "ui/kit/Animator.h"
-#include "ui/kit/ModelView.h"
+#include "ui/views/ModelView.h"
 
 namespace orvane::kit {
 

@@ -7,8 +7,8 @@
 #include <QWidget>
 
 #include "app/AppModel.h"
-#include "ui/kit/ModelView.h"
-#include "ui/kit/StatusBannerRules.h"
+#include "ui/views/ModelView.h"
+#include "ui/views/StatusBannerRules.h"
 
 namespace orvane::kit {
 

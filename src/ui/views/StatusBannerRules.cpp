@@ -1,7 +1,7 @@
-#include "ui/kit/StatusBannerRules.h"
+#include "ui/views/StatusBannerRules.h"
 
 #include "app/AppModel.h"
-#include "ui/kit/TintRules.h"
+#include "ui/views/TintRules.h"
 
 namespace orvane::kit::StatusBannerRules {
 

@@ -1,4 +1,4 @@
-#include "ui/menubar/AppIconRenderer.h"
+#include "ui/views/AppIconRenderer.h"
 
 #include <QLinearGradient>
 #include <QPainter>

@@ -1,4 +1,4 @@
-#include "ui/settings/TonightSection.h"
+#include "ui/views/TonightSection.h"
 
 #include <QVBoxLayout>
 
@@ -6,8 +6,8 @@
 #include "ui/kit/Buttons.h"
 #include "ui/kit/FontBook.h"
 #include "ui/kit/Text.h"
-#include "ui/settings/EveningRules.h"
-#include "ui/settings/IntensitySegment.h"
+#include "ui/views/EveningRules.h"
+#include "ui/views/IntensitySegment.h"
 
 namespace orvane {
 

@@ -1,4 +1,4 @@
-#include "ui/settings/EveningLook.h"
+#include "ui/views/EveningLook.h"
 
 #include <QWidget>
 

@@ -1,4 +1,4 @@
-#include "ui/kit/SwitchRow.h"
+#include "ui/views/SwitchRow.h"
 
 namespace orvane::kit {
 

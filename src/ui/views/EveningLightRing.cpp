@@ -1,12 +1,12 @@
-#include "ui/settings/EveningLightRing.h"
+#include "ui/views/EveningLightRing.h"
 
 #include <cmath>
 
 #include <QPainter>
 
 #include "ui/kit/Context.h"
-#include "ui/settings/EveningLook.h"
-#include "ui/settings/EveningRules.h"
+#include "ui/views/EveningLook.h"
+#include "ui/views/EveningRules.h"
 
 namespace orvane {
 

@@ -21,7 +21,7 @@
 
 #include "ui/kit/Buttons.h"
 #include "ui/kit/PaneChrome.h"
-#include "ui/kit/SettingField.h"
+#include "ui/views/SettingField.h"
 
 class QMenu;
 

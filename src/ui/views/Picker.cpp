@@ -1,4 +1,4 @@
-#include "ui/kit/Picker.h"
+#include "ui/views/Picker.h"
 
 #include <cmath>
 

@@ -1,11 +1,11 @@
-#include "ui/settings/EveningLightBadge.h"
+#include "ui/views/EveningLightBadge.h"
 
 #include <QPainter>
 
 #include "ui/kit/Context.h"
-#include "ui/settings/EveningLightRing.h"
-#include "ui/settings/EveningLook.h"
-#include "ui/settings/EveningRules.h"
+#include "ui/views/EveningLightRing.h"
+#include "ui/views/EveningLook.h"
+#include "ui/views/EveningRules.h"
 
 namespace orvane {
 

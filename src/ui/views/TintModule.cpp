@@ -1,4 +1,4 @@
-#include "ui/kit/TintModule.h"
+#include "ui/views/TintModule.h"
 
 #include <cmath>
 
@@ -15,9 +15,9 @@
 #include "ui/kit/SaturationEffect.h"
 #include "ui/kit/SymbolView.h"
 #include "ui/kit/Text.h"
-#include "ui/kit/TintRules.h"
+#include "ui/views/TintRules.h"
 #include "ui/kit/TintSwitch.h"
-#include "ui/kit/WarmthControl.h"
+#include "ui/views/WarmthControl.h"
 
 namespace orvane::kit {
 

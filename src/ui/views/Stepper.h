@@ -18,7 +18,7 @@
 
 #include <QWidget>
 
-#include "ui/kit/SettingField.h"
+#include "ui/views/SettingField.h"
 
 namespace orvane::kit {
 

@@ -1,4 +1,4 @@
-#include "ui/kit/PresetRow.h"
+#include "ui/views/PresetRow.h"
 
 #include <QHBoxLayout>
 #include <QScrollArea>

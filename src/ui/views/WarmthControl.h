@@ -9,7 +9,7 @@
 
 #include "app/AppModel.h"
 #include "ui/kit/LevelSlider.h"
-#include "ui/kit/ModelView.h"
+#include "ui/views/ModelView.h"
 #include "ui/kit/Text.h"
 
 namespace orvane::kit {

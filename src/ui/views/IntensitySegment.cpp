@@ -1,8 +1,8 @@
-#include "ui/settings/IntensitySegment.h"
+#include "ui/views/IntensitySegment.h"
 
 #include "app/AppModel.h"
 #include "ui/kit/Tokens.h"
-#include "ui/settings/EveningRules.h"
+#include "ui/views/EveningRules.h"
 
 namespace orvane {
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Observers.h"
+#include "platform/Observers.h"
 
 namespace orvane {
 namespace {

@@ -1,4 +1,4 @@
-#include "ui/kit/TextField.h"
+#include "ui/views/TextField.h"
 
 #include <QPainter>
 

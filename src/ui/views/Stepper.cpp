@@ -1,4 +1,4 @@
-#include "ui/kit/Stepper.h"
+#include "ui/views/Stepper.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,8 +1,8 @@
-#include "ui/kit/WarmthControl.h"
+#include "ui/views/WarmthControl.h"
 
 #include <QHBoxLayout>
 
-#include "ui/kit/TintRules.h"
+#include "ui/views/TintRules.h"
 
 namespace orvane::kit {
 

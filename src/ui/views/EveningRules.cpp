@@ -1,4 +1,4 @@
-#include "ui/settings/EveningRules.h"
+#include "ui/views/EveningRules.h"
 
 #include <cmath>
 

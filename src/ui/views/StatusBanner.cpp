@@ -1,4 +1,4 @@
-#include "ui/kit/StatusBanner.h"
+#include "ui/views/StatusBanner.h"
 
 #include <QHBoxLayout>
 #include <QPainter>

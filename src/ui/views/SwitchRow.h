@@ -13,7 +13,7 @@
 #include <optional>
 
 #include "ui/kit/PaneChrome.h"
-#include "ui/kit/SettingField.h"
+#include "ui/views/SettingField.h"
 #include "ui/kit/TintSwitch.h"
 
 namespace orvane::kit {

@@ -16,7 +16,7 @@
 #include <QLineEdit>
 
 #include "ui/kit/Appearance.h"
-#include "ui/kit/SettingField.h"
+#include "ui/views/SettingField.h"
 
 class QPainter;
 
