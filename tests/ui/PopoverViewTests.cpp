@@ -19,6 +19,7 @@
 #include "ui/views/AppIconRenderer.h"
 #include "ui/menubar/PopoverParts.h"
 #include "ui/menubar/PopoverView.h"
+#include "ui/views/KelvinField.h"
 #include "ui/views/RevealBox.h"
 
 namespace orvane::testing {

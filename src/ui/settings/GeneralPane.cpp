@@ -9,7 +9,7 @@
 #include "ui/views/SwitchRow.h"
 #include "ui/kit/Text.h"
 #include "ui/views/WarmthControl.h"
-#include "ui/menubar/PopoverParts.h"
+#include "ui/views/KelvinField.h"
 #include "ui/settings/PaneRegistry.h"
 
 namespace orvane {
