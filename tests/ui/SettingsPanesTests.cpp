@@ -21,9 +21,7 @@
 #include "core/SettingsCodec.h"
 #include "engine/LaunchAtLogin.h"
 #include "platform/AtomicFile.h"
-#include "ui/views/Picker.h"
 #include "ui/kit/RenderHarness.h"
-#include "ui/views/SwitchRow.h"
 #include "ui/kit/Text.h"
 #include "ui/settings/AboutPane.h"
 #include "ui/settings/AdvancedPane.h"
@@ -31,6 +29,8 @@
 #include "ui/settings/SettingsRootView.h"
 #include "ui/settings/SettingsTransfer.h"
 #include "ui/settings/StatisticsPane.h"
+#include "ui/views/Picker.h"
+#include "ui/views/SwitchRow.h"
 
 namespace orvane::testing {
 namespace {
