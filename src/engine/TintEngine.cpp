@@ -114,7 +114,7 @@ void TintEngine::configure(const Configuration& configuration) {
 }
 
 TintMethod TintEngine::method(const DisplayInfo& display) {
-    const SystemInfo system(*platform_);
+    const SystemFacts system(*platform_);
     return MethodHeuristic::resolve(displaySettings(display), system.chipBrand(), system.osVersion().major,
                                     !display.isBuiltIn, ddcAvailability(display), nightShift_->isAvailable(),
                                     matrixAvailable());

@@ -196,7 +196,7 @@ void AppDelegate::applicationDidFinishLaunching() {
     // 20.
     std::string backends;
     for (const auto& line : engine_->describeBackends()) backends += (backends.empty() ? "" : ", ") + line;
-    const SystemInfo system(*platform_);
+    const SystemFacts system(*platform_);
     // The simulated machine stands for a Mac; the desktop names its own system.
     const std::string os =
         platform_->name() == "linux" ? platform_->systemInfo().osDisplayName() : "macOS " + system.osVersionString();

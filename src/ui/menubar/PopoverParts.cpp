@@ -55,7 +55,7 @@ void setupTile(kit::GlassShapeButton& tile, kit::TileLabel* label) {
 
 QString methodLine(const std::optional<TintMethod>& method, platform::Platform& platform) {
     if (!method) return QStringLiteral("Orvane");
-    return q(std::string(title(*method))) + QStringLiteral(" \u00B7 ") + q(SystemInfo(platform).chipDisplayName());
+    return q(std::string(title(*method))) + QStringLiteral(" \u00B7 ") + q(SystemFacts(platform).chipDisplayName());
 }
 
 namespace {

@@ -175,7 +175,7 @@ ComfortPane::ComfortPane(const PaneEnvironment& environment, QWidget* parent)
     pwm_ = backlight->addCaption(
         QStringLiteral("This display's backlight uses PWM at every brightness level, so flicker is reduced at low "
                        "brightness, not eliminated."));
-    pwm_->setVisible(ComfortRules::showsPwmCaption(SystemInfo(platform).modelIdentifier()));
+    pwm_->setVisible(ComfortRules::showsPwmCaption(SystemFacts(platform).modelIdentifier()));
 
     auto* pointerSection = addSection(QStringLiteral("Display and pointer"));
     const bool antiDither = AntiDither::isAvailable(platform.dithering());
