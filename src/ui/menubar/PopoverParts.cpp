@@ -37,7 +37,7 @@ namespace {
 
 constexpr double tileRadius = 16;
 
-QString q(const std::string& s) { return QString::fromStdString(s); }
+using kit::q;
 
 QGraphicsOpacityEffect* faded(QWidget* w) {
     auto* effect = new QGraphicsOpacityEffect(w);

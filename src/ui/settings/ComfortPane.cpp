@@ -49,7 +49,7 @@ kit::Stepper* PercentStepper::make(std::unique_ptr<kit::SettingField<double>> va
 
 namespace {
 
-QString q(const std::string& s) { return QString::fromStdString(s); }
+using kit::q;
 
 template <class E>
 std::vector<typename kit::Picker<E>::Item> items(std::initializer_list<std::pair<E, const char*>> list) {

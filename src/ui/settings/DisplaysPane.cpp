@@ -66,7 +66,7 @@ std::string ddcCaption(bool answers) {
 
 namespace {
 
-QString q(const std::string& s) { return QString::fromStdString(s); }
+using kit::q;
 
 // A fraction stepped in whole percent, with its own label.
 kit::Stepper* percentStepper(const std::shared_ptr<AppModel>& model, const std::string& key,

@@ -64,7 +64,7 @@ int addChosen(AppModel& model, platform::AppCatalog& catalog, const std::vector<
 
 namespace {
 
-QString q(const std::string& s) { return QString::fromStdString(s); }
+using kit::q;
 
 // The application's icon: its theme icon or file, else the generic executable's, else
 // the kit's symbol.

@@ -34,7 +34,7 @@ std::string warmSubtitle(bool enabled, const std::string& melanopicLabel) {
 
 namespace {
 
-QString q(const std::string& s) { return QString::fromStdString(s); }
+using kit::q;
 
 // A shared control as a form row, with a little room above and below.
 QWidget* padded(QWidget* control, int vertical) {

@@ -13,7 +13,7 @@
 namespace orvane {
 
 namespace {
-QString q(const std::string& s) { return QString::fromStdString(s); }
+using kit::q;
 QString q(const char* s) { return QString::fromUtf8(s); }
 
 // A line may not break inside an option ("or --" above "toggle"): its hyphens are drawn as
