@@ -32,13 +32,13 @@ void showReadout(Text& readout, const QString& text, double& shown, double value
 
 }  // namespace
 
-WarmthControl::WarmthControl(std::shared_ptr<AppModel> model, double height, QWidget* parent)
-    : QWidget(parent), model_(std::move(model), [this](AppModel::Property) { refresh(); }) {
+LevelControl::LevelControl(std::shared_ptr<AppModel> model, double height, Scale scale, QWidget* parent)
+    : QWidget(parent), scale_(std::move(scale)), model_(std::move(model), [this](AppModel::Property) { refresh(); }) {
     AppModel* m = &model_.model();
-    Binding<double> value{[m] { return TintRules::warmthPosition(m->resolution().modeState.kelvin); },
-                          [m](double p) { m->setWarmth(TintRules::kelvinAt(p), std::nullopt); }};
-    slider_ = new LevelSlider(std::move(value), "flame.fill", {}, true, height, std::nullopt);
-    slider_->setAccessibleName(QStringLiteral("Warmth"));
+    Binding<double> value{[this, m] { return scale_.position(*m); },
+                          [this, m](double p) { scale_.setPosition(*m, p); }};
+    slider_ = new LevelSlider(std::move(value), scale_.symbol, {}, scale_.haptics, height, std::nullopt);
+    slider_->setAccessibleName(scale_.accessibleName);
     readout_ = readoutText();
     auto* layout = row(this);
     layout->addWidget(slider_, 1);
@@ -46,36 +46,49 @@ WarmthControl::WarmthControl(std::shared_ptr<AppModel> model, double height, QWi
     refresh();
 }
 
-void WarmthControl::refresh() {
+void LevelControl::refresh() {
     const AppModel& m = model_.model();
-    const std::int64_t k = m.resolution().modeState.kelvin;
-    slider_->setDetents(TintRules::presetDetents(m.settings().presets));
-    slider_->setHaptics(m.settings().hapticDetents);
-    slider_->setFillTint(k < 6500 ? std::optional(Tokens::curveColor(k)) : std::nullopt);
-    showReadout(*readout_, QString::fromStdString(TintRules::kelvinText(k)), shown_, static_cast<double>(k),
-                slider_->dragging());
+    if (scale_.dress) scale_.dress(*slider_, m);
+    const double value = scale_.value(m);
+    showReadout(*readout_, QString::fromStdString(scale_.text(value)), shown_, value, slider_->dragging());
     slider_->update();
 }
+
+WarmthControl::WarmthControl(std::shared_ptr<AppModel> model, double height, QWidget* parent)
+    : LevelControl(
+          std::move(model), height,
+          {.symbol = "flame.fill",
+           .accessibleName = QStringLiteral("Warmth"),
+           .haptics = true,
+           .position = [](const AppModel& m) { return TintRules::warmthPosition(m.resolution().modeState.kelvin); },
+           .setPosition = [](AppModel& m, double p) { m.setWarmth(TintRules::kelvinAt(p), std::nullopt); },
+           .dress =
+               [](LevelSlider& slider, const AppModel& m) {
+                   const std::int64_t k = m.resolution().modeState.kelvin;
+                   slider.setDetents(TintRules::presetDetents(m.settings().presets));
+                   slider.setHaptics(m.settings().hapticDetents);
+                   slider.setFillTint(k < 6500 ? std::optional(Tokens::curveColor(k)) : std::nullopt);
+               },
+           .value = [](const AppModel& m) { return static_cast<double>(m.resolution().modeState.kelvin); },
+           .text = [](double k) { return TintRules::kelvinText(static_cast<std::int64_t>(k)); }},
+          parent) {}
 
 DimControl::DimControl(std::shared_ptr<AppModel> model, double height, QWidget* parent)
-    : QWidget(parent), model_(std::move(model), [this](AppModel::Property) { refresh(); }) {
-    AppModel* m = &model_.model();
-    Binding<double> value{
-        [m] { return TintRules::dimPosition(m->resolution().modeState.dim, m->settings().dimFloor); },
-        [m](double p) { m->setWarmth(m->resolution().modeState.kelvin, TintRules::dimAt(p, m->settings().dimFloor)); }};
-    slider_ = new LevelSlider(std::move(value), "sun.max.fill", {}, false, height, std::nullopt);
-    slider_->setAccessibleName(QStringLiteral("Brightness"));
-    readout_ = readoutText();
-    auto* layout = row(this);
-    layout->addWidget(slider_, 1);
-    layout->addWidget(readout_);
-    refresh();
-}
-
-void DimControl::refresh() {
-    const double dim = model_.model().resolution().modeState.dim;
-    showReadout(*readout_, QString::fromStdString(TintRules::dimText(dim)), shown_, dim, slider_->dragging());
-    slider_->update();
-}
+    : LevelControl(std::move(model), height,
+                   {.symbol = "sun.max.fill",
+                    .accessibleName = QStringLiteral("Brightness"),
+                    .haptics = false,
+                    .position =
+                        [](const AppModel& m) {
+                            return TintRules::dimPosition(m.resolution().modeState.dim, m.settings().dimFloor);
+                        },
+                    .setPosition =
+                        [](AppModel& m, double p) {
+                            m.setWarmth(m.resolution().modeState.kelvin, TintRules::dimAt(p, m.settings().dimFloor));
+                        },
+                    .dress = {},
+                    .value = [](const AppModel& m) { return m.resolution().modeState.dim; },
+                    .text = [](double dim) { return TintRules::dimText(dim); }},
+                   parent) {}
 
 }  // namespace orvane::kit

@@ -3,7 +3,9 @@
 // every preset) with the kelvin beside it; and the dim slider between the dim floor and 1
 // with its percentage. Both show the mode's warmth and write through setWarmth. A readout
 // rolls its digits when the value changes, except under the finger of its own slider.
+#include <functional>
 #include <memory>
+#include <string>
 
 #include <QWidget>
 
@@ -14,34 +16,45 @@
 
 namespace orvane::kit {
 
-class WarmthControl : public QWidget {
+// A slider of the mode's warmth with its readout beside it. The warmth and the dim controls
+// differ only in their scale: what a position means, how the slider is dressed and how the
+// readout words the value.
+class LevelControl : public QWidget {
 public:
-    WarmthControl(std::shared_ptr<AppModel> model, double height, QWidget* parent = nullptr);
     LevelSlider& slider() const { return *slider_; }
     const Text& readout() const { return *readout_; }
+
+protected:
+    struct Scale {
+        std::string symbol;
+        QString accessibleName;
+        bool haptics;
+        std::function<double(const AppModel&)> position;
+        std::function<void(AppModel&, double)> setPosition;
+        std::function<void(LevelSlider&, const AppModel&)> dress;  // may be empty
+        std::function<double(const AppModel&)> value;              // what the readout shows
+        std::function<std::string(double)> text;                   // ... and its words
+    };
+    LevelControl(std::shared_ptr<AppModel> model, double height, Scale scale, QWidget* parent);
 
 private:
     void refresh();
 
+    Scale scale_;
     LevelSlider* slider_;
     Text* readout_;
-    double shown_ = 0;  // the kelvin the readout shows
+    double shown_ = 0;  // the value the readout shows
     ModelFollower model_;
 };
 
-class DimControl : public QWidget {
+class WarmthControl : public LevelControl {
+public:
+    WarmthControl(std::shared_ptr<AppModel> model, double height, QWidget* parent = nullptr);
+};
+
+class DimControl : public LevelControl {
 public:
     DimControl(std::shared_ptr<AppModel> model, double height, QWidget* parent = nullptr);
-    LevelSlider& slider() const { return *slider_; }
-    const Text& readout() const { return *readout_; }
-
-private:
-    void refresh();
-
-    LevelSlider* slider_;
-    Text* readout_;
-    double shown_ = 0;  // the dim the readout shows
-    ModelFollower model_;
 };
 
 }  // namespace orvane::kit
