@@ -67,8 +67,9 @@ AppModel::AppModel(std::shared_ptr<TintEngine> engine, std::shared_ptr<SettingsS
     lastSystemZone_ = systemZone().identifier();
     preciseLocation_ =
         std::make_unique<PreciseLocation>(environment_.locationProvider, environment_.platform->scheduler());
-    frontmost_ = std::make_unique<FrontmostAppObserver>(
-        environment_.platform->workspace(), environment_.platform->displays(), environment_.platform->appCatalog());
+    frontmost_ =
+        std::make_unique<FrontmostAppObserver>(environment_.platform->workspace(), environment_.platform->displays(),
+                                               environment_.platform->appCatalog());
 }
 
 void AppModel::start() {

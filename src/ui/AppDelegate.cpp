@@ -6,8 +6,8 @@
 #include <QWidget>
 
 #include "app/Commands.h"
-#include "app/GlobalHotkeys.h"
 #include "app/MethodCheckController.h"
+#include "app/GlobalHotkeys.h"
 #include "app/Startup.h"
 #include "engine/DisplayManager.h"
 #include "engine/LaunchAtLogin.h"

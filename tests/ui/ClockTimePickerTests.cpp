@@ -5,8 +5,8 @@
 #include <QTest>
 
 #include "KitFixture.h"
-#include "ui/settings/ClockTimePicker.h"
 #include "ui/views/SettingField.h"
+#include "ui/settings/ClockTimePicker.h"
 
 namespace orvane::testing {
 namespace {
@@ -102,8 +102,8 @@ TEST_F(ClockTimePickerTest, FollowsTheModelWithoutWriting) {
 // another field does not touch the time shown.
 TEST_F(ClockTimePickerTest, BoundToASettingsFieldWritesItThroughOneChange) {
     start();
-    auto* bound =
-        new ClockTimePicker(kit::settingField(model, &Settings::sunset, &SunsetSettings::polarEvening), window.get());
+    auto* bound = new ClockTimePicker(kit::settingField(model, &Settings::sunset, &SunsetSettings::polarEvening),
+                                      window.get());
     place(*bound, QSize(70, 26));
     EXPECT_EQ(bound->time(), QTime(20, 0));
     const auto changes = settingsChanges.size();

@@ -22,12 +22,9 @@ protected:
         KitModelTest::SetUp();
         sim->update([](SimState& s) {
             s.applications = {
-                SimApp{"com.adobe.Photoshop", "Photoshop", std::nullopt, std::nullopt,
-                       std::string("/Applications/Photoshop.app")},
-                SimApp{"com.figma.Desktop", "Figma", std::nullopt, std::nullopt,
-                       std::string("/Applications/Figma.app")},
-                SimApp{"com.example.editor", "Editor", std::nullopt, std::nullopt,
-                       std::string("/Applications/Editor.app")},
+                SimApp{"com.adobe.Photoshop", "Photoshop", std::nullopt, std::nullopt, std::string("/Applications/Photoshop.app")},
+                SimApp{"com.figma.Desktop", "Figma", std::nullopt, std::nullopt, std::string("/Applications/Figma.app")},
+                SimApp{"com.example.editor", "Editor", std::nullopt, std::nullopt, std::string("/Applications/Editor.app")},
             };
         });
     }

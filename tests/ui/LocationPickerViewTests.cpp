@@ -65,12 +65,10 @@ TEST_F(LocationPickerTest, UseWritesCoordinatesItCanReadAndBeepsOtherwise) {
     };
     using C = LocationSource::Coordinates;
     const Case cases[] = {
-        {"52,52", "13,405", C{52.52, 13.405}}, {"90", "180", C{90, 180}},
-        {"-90", "-180", C{-90, -180}},         {"+52", "13", C{52, 13}},
-        {"90.0001", "13", std::nullopt},       {"", "13", std::nullopt},
-        {" 52", "13", std::nullopt},           {"abc", "13", std::nullopt},
-        {"nan", "13", std::nullopt},           {"1e400", "13", std::nullopt},
-        {"52", "180.5", std::nullopt},
+        {"52,52", "13,405", C{52.52, 13.405}}, {"90", "180", C{90, 180}},     {"-90", "-180", C{-90, -180}},
+        {"+52", "13", C{52, 13}},              {"90.0001", "13", std::nullopt}, {"", "13", std::nullopt},
+        {" 52", "13", std::nullopt},           {"abc", "13", std::nullopt},     {"nan", "13", std::nullopt},
+        {"1e400", "13", std::nullopt},         {"52", "180.5", std::nullopt},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string("'") + c.lat + "' '" + c.lon + "'");

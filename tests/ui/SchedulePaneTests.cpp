@@ -12,11 +12,16 @@
 #include "core/EveningPlan.h"
 #include "platform/sim/SimImages.h"
 #include "ui/kit/Form.h"
+#include "ui/views/ModeSegment.h"
 #include "ui/kit/PaneChrome.h"
 #include "ui/kit/RenderHarness.h"
+#include "ui/views/Stepper.h"
+#include "ui/views/SwitchRow.h"
 #include "ui/kit/Text.h"
 #include "ui/kit/TintSwitch.h"
+#include "ui/views/RevealBox.h"
 #include "ui/settings/ClockTimePicker.h"
+#include "ui/views/EveningRules.h"
 #include "ui/settings/EveningSection.h"
 #include "ui/settings/LateNightAnchorPicker.h"
 #include "ui/settings/MorningPicker.h"
@@ -27,11 +32,6 @@
 #include "ui/settings/StepRow.h"
 #include "ui/settings/SunsetSettingsView.h"
 #include "ui/settings/TargetPicker.h"
-#include "ui/views/EveningRules.h"
-#include "ui/views/ModeSegment.h"
-#include "ui/views/RevealBox.h"
-#include "ui/views/Stepper.h"
-#include "ui/views/SwitchRow.h"
 
 namespace orvane::testing {
 namespace {

@@ -21,7 +21,9 @@
 #include "core/SettingsCodec.h"
 #include "engine/LaunchAtLogin.h"
 #include "platform/AtomicFile.h"
+#include "ui/views/Picker.h"
 #include "ui/kit/RenderHarness.h"
+#include "ui/views/SwitchRow.h"
 #include "ui/kit/Text.h"
 #include "ui/settings/AboutPane.h"
 #include "ui/settings/AdvancedPane.h"
@@ -29,8 +31,6 @@
 #include "ui/settings/SettingsRootView.h"
 #include "ui/settings/SettingsTransfer.h"
 #include "ui/settings/StatisticsPane.h"
-#include "ui/views/Picker.h"
-#include "ui/views/SwitchRow.h"
 
 namespace orvane::testing {
 namespace {

@@ -18,7 +18,9 @@ namespace {
 
 class MethodCheckX11Test : public ::testing::Test {
 protected:
-    void SetUp() override { ORVANE_REQUIRE_TOOL(testing::xcbServer ? "" : "no Xvfb"); }
+    void SetUp() override {
+        ORVANE_REQUIRE_TOOL(testing::xcbServer ? "" : "no Xvfb");
+    }
     // The card on the only screen, waited for until it holds the focus.
     bool ask(TintMethod method) {
         DisplayInfo display;

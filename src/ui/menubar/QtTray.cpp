@@ -23,8 +23,8 @@
 #include "ui/kit/Menu.h"
 #include "ui/kit/PaintKit.h"
 #include "ui/kit/Tokens.h"
-#include "ui/menubar/PopoverView.h"
 #include "ui/views/AppIconRenderer.h"
+#include "ui/menubar/PopoverView.h"
 
 namespace orvane {
 

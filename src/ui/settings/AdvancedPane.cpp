@@ -8,10 +8,10 @@
 #include "app/Diagnostics.h"
 #include "ui/kit/Buttons.h"
 #include "ui/kit/Context.h"
+#include "ui/views/SwitchRow.h"
 #include "ui/kit/Text.h"
 #include "ui/settings/PaneRegistry.h"
 #include "ui/settings/SettingsTransfer.h"
-#include "ui/views/SwitchRow.h"
 
 namespace orvane {
 

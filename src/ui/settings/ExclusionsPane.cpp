@@ -12,11 +12,11 @@
 #include "platform/Platform.h"
 #include "ui/kit/Buttons.h"
 #include "ui/kit/FontBook.h"
+#include "ui/views/Picker.h"
 #include "ui/kit/SymbolView.h"
 #include "ui/kit/Text.h"
 #include "ui/kit/TintSwitch.h"
 #include "ui/settings/PaneRegistry.h"
-#include "ui/views/Picker.h"
 
 namespace orvane {
 
@@ -203,9 +203,8 @@ void ExclusionsPane::setOnlyWhenFullScreen(const std::string& id, bool on) {
 }
 
 void ExclusionsPane::remove(const std::string& id) {
-    model_.model().change([&](Settings& s, RuntimeState&) {
-        std::erase_if(s.excludedApps, [&](const ExcludedApp& e) { return e.bundleID == id; });
-    });
+    model_.model().change(
+        [&](Settings& s, RuntimeState&) { std::erase_if(s.excludedApps, [&](const ExcludedApp& e) { return e.bundleID == id; }); });
 }
 
 void ExclusionsPane::follow() {
@@ -233,8 +232,7 @@ void ExclusionsPane::rebuildExcluded() {
         id->setLevel(kit::TextLevel::secondary);
         texts->addWidget(id);
         line->addLayout(texts, 1);
-        auto* fullLabel =
-            new kit::Text(QStringLiteral("Only when full screen"), kit::FontBook::font(kit::TextStyle::caption));
+        auto* fullLabel = new kit::Text(QStringLiteral("Only when full screen"), kit::FontBook::font(kit::TextStyle::caption));
         line->addWidget(fullLabel);
         auto* full = new kit::TintSwitch(QStringLiteral("Only when full screen"));
         full->setOn(entry.onlyWhenFullScreen);
