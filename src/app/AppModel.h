@@ -16,7 +16,7 @@
 
 #include "app/FocusLook.h"
 #include "app/FrontmostAppObserver.h"
-#include "app/Observers.h"
+#include "platform/Observers.h"
 #include "app/PreciseLocation.h"
 #include "app/SettingsStore.h"
 #include "core/Calendar.h"

@@ -56,7 +56,7 @@ Diagnostics::Build Diagnostics::Build::current() { return {ORVANE_VERSION, ORVAN
 Diagnostics::System Diagnostics::System::probe(platform::Platform& platform) {
     System system;
     system.operatingSystem = platform.systemInfo().osDisplayName();
-    const SystemInfo info(platform);
+    const SystemFacts info(platform);
     system.chip = info.chipDisplayName();
     system.model = info.modelIdentifier();
     system.displayServices = DisplayServices(platform).isAvailable();

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "app/Observers.h"
+#include "platform/Observers.h"
 #include "platform/Geometry.h"
 #include "support/Date.h"
 

@@ -5,11 +5,12 @@
 #include <string>
 #include <variant>
 
+#include "core/OneOf.h"
 #include "support/Json.h"
 
 namespace orvane {
 
-struct LocationSource {
+struct LocationSource : OneOf<LocationSource> {
     struct TimeZone {
         std::optional<std::string> identifier;  // absent: the computer's own zone
         bool operator==(const TimeZone&) const = default;
@@ -32,15 +33,6 @@ struct LocationSource {
     LocationSource() = default;
     template <class Case>
     requires std::is_constructible_v<decltype(value), Case> LocationSource(Case c) : value(std::move(c)) {}
-
-    template <class Case>
-    bool is() const {
-        return std::holds_alternative<Case>(value);
-    }
-    template <class Case>
-    const Case* as() const {
-        return std::get_if<Case>(&value);
-    }
 
     bool operator==(const LocationSource&) const = default;
 

@@ -10,6 +10,7 @@
 #include "core/Calendar.h"
 #include "core/Curve.h"
 #include "core/Locations.h"
+#include "core/OneOf.h"
 #include "core/RuntimeState.h"
 #include "core/Settings.h"
 #include "core/TintState.h"
@@ -32,7 +33,7 @@ struct ResolverInput {
 };
 
 // Why the target is what it is.
-struct TintStatus {
+struct TintStatus : OneOf<TintStatus> {
     struct DisabledUntil {
         Date date;  // "_0"
         bool operator==(const DisabledUntil&) const = default;
@@ -71,15 +72,6 @@ struct TintStatus {
     TintStatus() = default;
     template <class Case>
     requires std::is_constructible_v<decltype(value), Case> TintStatus(Case c) : value(std::move(c)) {}
-
-    template <class Case>
-    bool is() const {
-        return std::holds_alternative<Case>(value);
-    }
-    template <class Case>
-    const Case* as() const {
-        return std::get_if<Case>(&value);
-    }
 
     bool operator==(const TintStatus&) const = default;
 };

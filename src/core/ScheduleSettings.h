@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/ClockTime.h"
+#include "core/OneOf.h"
 #include "core/SunsetSettings.h"
 #include "core/TintState.h"
 #include "support/Json.h"
@@ -13,7 +14,7 @@
 namespace orvane {
 
 // When a schedule step begins.
-struct StepAnchor {
+struct StepAnchor : OneOf<StepAnchor> {
     struct Clock {
         ClockTime time;  // "_0"
         bool operator==(const Clock&) const = default;
@@ -30,15 +31,6 @@ struct StepAnchor {
     template <class Case>
     requires std::is_constructible_v<decltype(value), Case> StepAnchor(Case c) : value(std::move(c)) {}
 
-    template <class Case>
-    bool is() const {
-        return std::holds_alternative<Case>(value);
-    }
-    template <class Case>
-    const Case* as() const {
-        return std::get_if<Case>(&value);
-    }
-
     bool operator==(const StepAnchor&) const = default;
 
     Json toJson() const;
@@ -46,7 +38,7 @@ struct StepAnchor {
 };
 
 // Which steps the schedule uses on weekend days (1 Sunday and 7 Saturday).
-struct WeekendMode {
+struct WeekendMode : OneOf<WeekendMode> {
     struct SameAsWeekdays {
         bool operator==(const SameAsWeekdays&) const = default;
     };
@@ -63,15 +55,6 @@ struct WeekendMode {
     WeekendMode() = default;
     template <class Case>
     requires std::is_constructible_v<decltype(value), Case> WeekendMode(Case c) : value(std::move(c)) {}
-
-    template <class Case>
-    bool is() const {
-        return std::holds_alternative<Case>(value);
-    }
-    template <class Case>
-    const Case* as() const {
-        return std::get_if<Case>(&value);
-    }
 
     bool operator==(const WeekendMode&) const = default;
 

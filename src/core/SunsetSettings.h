@@ -10,6 +10,7 @@
 #include "core/CaseNames.h"
 #include "core/ClockTime.h"
 #include "core/LocationSource.h"
+#include "core/OneOf.h"
 #include "core/TintState.h"
 #include "support/Json.h"
 
@@ -28,7 +29,7 @@ constexpr const auto& caseNames(SunEvent) { return sunEventNames; }
 std::string_view title(SunEvent event);
 
 // When the late-night stage of the sunset curve begins.
-struct LateNightAnchor {
+struct LateNightAnchor : OneOf<LateNightAnchor> {
     struct Clock {
         ClockTime time;  // unlabelled payload, "_0"
         bool operator==(const Clock&) const = default;
@@ -44,15 +45,6 @@ struct LateNightAnchor {
     template <class Case>
     requires std::is_constructible_v<decltype(value), Case> LateNightAnchor(Case c) : value(std::move(c)) {}
 
-    template <class Case>
-    bool is() const {
-        return std::holds_alternative<Case>(value);
-    }
-    template <class Case>
-    const Case* as() const {
-        return std::get_if<Case>(&value);
-    }
-
     bool operator==(const LateNightAnchor&) const = default;
 
     Json toJson() const;
@@ -60,7 +52,7 @@ struct LateNightAnchor {
 };
 
 // How the evening tint ends in the morning.
-struct MorningBehavior {
+struct MorningBehavior : OneOf<MorningBehavior> {
     struct OffAtSunrise {
         bool operator==(const OffAtSunrise&) const = default;
     };
@@ -83,15 +75,6 @@ struct MorningBehavior {
     MorningBehavior() = default;
     template <class Case>
     requires std::is_constructible_v<decltype(value), Case> MorningBehavior(Case c) : value(std::move(c)) {}
-
-    template <class Case>
-    bool is() const {
-        return std::holds_alternative<Case>(value);
-    }
-    template <class Case>
-    const Case* as() const {
-        return std::get_if<Case>(&value);
-    }
 
     bool operator==(const MorningBehavior&) const = default;
 

@@ -9,6 +9,7 @@
 
 #include "core/CaseNames.h"
 #include "core/Kelvin.h"
+#include "core/OneOf.h"
 #include "support/Json.h"
 
 namespace orvane {
@@ -56,7 +57,7 @@ struct TintState {
 inline constexpr TintState TintState::off{};
 
 // What a stored setting aims at: a preset by identifier, or a warmth of its own.
-struct TintTarget {
+struct TintTarget : OneOf<TintTarget> {
     struct Preset {
         std::string id;
         bool operator==(const Preset&) const = default;
@@ -75,15 +76,6 @@ struct TintTarget {
 
     static TintTarget preset(std::string id) { return Preset{std::move(id)}; }
     static TintTarget custom(std::int64_t kelvin, double dim) { return Custom{kelvin, dim}; }
-
-    template <class Case>
-    bool is() const {
-        return std::holds_alternative<Case>(value);
-    }
-    template <class Case>
-    const Case* as() const {
-        return std::get_if<Case>(&value);
-    }
 
     // `redStyle` is the settings' default, used unless the preset carries its own.
     TintState resolve(const std::vector<orvane::Preset>& presets, RedStyle redStyle) const;

@@ -111,7 +111,7 @@ std::string repairUtf8(std::string_view s) {
     return out;
 }
 
-std::optional<std::string> SystemInfo::sysctlString(const std::string& name) const {
+std::optional<std::string> SystemFacts::sysctlString(const std::string& name) const {
     const auto raw = platform_->systemInfo().sysctlString(name);
     if (!raw || raw->empty()) return std::nullopt;
     std::string_view bytes(*raw);
@@ -124,15 +124,15 @@ std::optional<std::string> SystemInfo::sysctlString(const std::string& name) con
     return text.substr(start);
 }
 
-std::optional<std::string> SystemInfo::chipBrand() const { return sysctlString("machdep.cpu.brand_string"); }
+std::optional<std::string> SystemFacts::chipBrand() const { return sysctlString("machdep.cpu.brand_string"); }
 
-std::string SystemInfo::chipDisplayName() const { return chipBrand().value_or("Unknown chip"); }
+std::string SystemFacts::chipDisplayName() const { return chipBrand().value_or("Unknown chip"); }
 
-std::optional<std::string> SystemInfo::modelIdentifier() const { return sysctlString("hw.model"); }
+std::optional<std::string> SystemFacts::modelIdentifier() const { return sysctlString("hw.model"); }
 
-platform::OSVersion SystemInfo::osVersion() const { return platform_->systemInfo().osVersion(); }
+platform::OSVersion SystemFacts::osVersion() const { return platform_->systemInfo().osVersion(); }
 
-std::string SystemInfo::osVersionString() const {
+std::string SystemFacts::osVersionString() const {
     const auto v = osVersion();
     return std::to_string(v.major) + "." + std::to_string(v.minor) + "." + std::to_string(v.patch);
 }

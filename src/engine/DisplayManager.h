@@ -70,9 +70,11 @@ private:
     platform::Log log_{"displays"};
 };
 
-class SystemInfo {
+// The platform's system values as reports and windows show them: cleaned, with the chip and
+// model read from their names and the version as three numbers.
+class SystemFacts {
 public:
-    explicit SystemInfo(platform::Platform& platform) : platform_(&platform) {}
+    explicit SystemFacts(platform::Platform& platform) : platform_(&platform) {}
 
     // The named value, cut at its first NUL, invalid UTF-8 repaired, blanks trimmed.
     std::optional<std::string> sysctlString(const std::string& name) const;

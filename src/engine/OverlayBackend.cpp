@@ -61,6 +61,11 @@ int OverlayBackend::baseLevel(platform::Platform& platform) { return platform.ov
 
 int OverlayBackend::level() const { return baseLevel(*platform_); }
 
+void OverlayBackend::setCalibration(const Calibration& calibration) {
+    layerColorMode = calibration.layerColorMode;
+    readableRedStrategy = calibration.readableRedStrategy;
+}
+
 void OverlayBackend::setSharingType(platform::SharingType type) {
     sharingType_ = type;
     if (panel_) panel_->window().setSharingType(type);

@@ -73,7 +73,8 @@ public:
 
     platform::SharingType sharingType() const { return sharingType_; }
     // Applies to the panel at once, when there is one, and to every panel built later.
-    void setSharingType(platform::SharingType type);
+    void setSharingType(platform::SharingType type) override;
+    void setCalibration(const Calibration& calibration) override;
 
     OverlayPanel* panel() { return panel_.get(); }
     const OverlayPanel* panel() const { return panel_.get(); }

@@ -71,7 +71,7 @@ SelfTest::Report SelfTest::Report::fresh(platform::Platform& platform) {
     Report report;
     report.date = platform.clock().now();
     report.os = platform.systemInfo().osDisplayName();
-    report.chip = SystemInfo(platform).chipDisplayName();
+    report.chip = SystemFacts(platform).chipDisplayName();
     return report;
 }
 

@@ -14,6 +14,7 @@
 #include "core/OverlayPlan.h"
 #include "core/TintState.h"
 #include "engine/DisplayManager.h"
+#include "platform/OverlayWindows.h"
 
 namespace orvane {
 
@@ -102,6 +103,12 @@ public:
     virtual void detach() = 0;
     // Shows the last request again where the system has lost it.
     virtual void verifyAndRepair() = 0;
+
+    // Settings only some methods use (the overlay's); the others ignore them.
+    // Whether screenshots and screen sharing see the tint.
+    virtual void setSharingType(platform::SharingType) {}
+    // How the tint's colours are worked out.
+    virtual void setCalibration(const Calibration&) {}
 };
 
 }  // namespace orvane

@@ -15,10 +15,6 @@ namespace orvane {
 
 namespace {
 
-OverlayBackend* asOverlay(const std::shared_ptr<TintBackend>& backend) {
-    return dynamic_cast<OverlayBackend*>(backend.get());
-}
-
 double gain(double g, double dim) {
     const double v = g * dim;
     return std::isnan(v) || v < 0 ? 0 : std::min(v, 1.0);
@@ -83,7 +79,7 @@ std::shared_ptr<TintBackend> TintEngine::defaultBackend(const std::shared_ptr<pl
 std::shared_ptr<TintBackend> TintEngine::makeBackend(TintMethod method, const DisplayInfo& display) const {
     std::shared_ptr<TintBackend> backend = backendFactory ? backendFactory(method, display, calibration_) : nullptr;
     if (!backend) backend = defaultBackend(platform_, method, display, calibration_);
-    giveSharingType(*backend);
+    backend->setSharingType(sharingType_);
     return backend;
 }
 
@@ -114,7 +110,7 @@ void TintEngine::configure(const Configuration& configuration) {
 }
 
 TintMethod TintEngine::method(const DisplayInfo& display) {
-    const SystemInfo system(*platform_);
+    const SystemFacts system(*platform_);
     return MethodHeuristic::resolve(displaySettings(display), system.chipBrand(), system.osVersion().major,
                                     !display.isBuiltIn, ddcAvailability(display), nightShift_->isAvailable(),
                                     matrixAvailable());
@@ -123,10 +119,6 @@ TintMethod TintEngine::method(const DisplayInfo& display) {
 TintMethod TintEngine::activeMethod(const DisplayInfo& display) {
     if (const auto it = slots_.find(display.id); it != slots_.end()) return it->second.method;
     return method(display);
-}
-
-void TintEngine::giveSharingType(TintBackend& backend) const {
-    if (auto* overlay = dynamic_cast<OverlayBackend*>(&backend)) overlay->setSharingType(sharingType_);
 }
 
 void TintEngine::attach(const DisplayInfo& display) {
@@ -335,12 +327,7 @@ void TintEngine::updateNightShift() {
 }
 
 void TintEngine::applyCalibrationToBackends() {
-    for (auto& [id, slot] : slots_) {
-        if (auto* overlay = asOverlay(slot.backend)) {
-            overlay->layerColorMode = calibration_.layerColorMode;
-            overlay->readableRedStrategy = calibration_.readableRedStrategy;
-        }
-    }
+    for (auto& [id, slot] : slots_) slot.backend->setCalibration(calibration_);
     renderAll(0);
 }
 
@@ -353,7 +340,7 @@ void TintEngine::setCalibration(const Calibration& calibration) {
 
 void TintEngine::setSharingType(platform::SharingType type) {
     sharingType_ = type;
-    for (auto& [id, slot] : slots_) giveSharingType(*slot.backend);
+    for (auto& [id, slot] : slots_) slot.backend->setSharingType(sharingType_);
 }
 
 void TintEngine::setNightShiftFloor(std::int64_t kelvin) {

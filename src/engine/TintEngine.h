@@ -169,7 +169,6 @@ private:
     void updateWatchdog();
     void updateNightShift();
     void applyCalibrationToBackends();
-    void giveSharingType(TintBackend& backend) const;
     // Every back-end is made here: the installed factory's, else the default one.
     std::shared_ptr<TintBackend> makeBackend(TintMethod method, const DisplayInfo& display) const;
 

@@ -14,7 +14,7 @@ namespace orvane {
 template <class T>
 class Task;
 
-namespace detail {
+namespace taskDetail {
 
 struct TaskPromiseBase {
     std::coroutine_handle<> continuation;
@@ -57,12 +57,12 @@ struct TaskPromise<void> : TaskPromiseBase {
     }
 };
 
-}  // namespace detail
+}  // namespace taskDetail
 
 template <class T = void>
 class [[nodiscard]] Task {
 public:
-    using promise_type = detail::TaskPromise<T>;
+    using promise_type = taskDetail::TaskPromise<T>;
 
     explicit Task(std::coroutine_handle<promise_type> handle) noexcept : handle_(handle) {}
     Task(Task&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
@@ -91,14 +91,14 @@ private:
 };
 
 template <class T>
-Task<T> detail::TaskPromise<T>::get_return_object() noexcept {
+Task<T> taskDetail::TaskPromise<T>::get_return_object() noexcept {
     return Task<T>(std::coroutine_handle<TaskPromise<T>>::from_promise(*this));
 }
-inline Task<void> detail::TaskPromise<void>::get_return_object() noexcept {
+inline Task<void> taskDetail::TaskPromise<void>::get_return_object() noexcept {
     return Task<void>(std::coroutine_handle<TaskPromise<void>>::from_promise(*this));
 }
 
-namespace detail {
+namespace taskDetail {
 
 // Runs on its own and frees itself at the end.
 struct Detached {
@@ -122,13 +122,13 @@ Detached runDetached(Task<T> task, F done) {
     }
 }
 
-}  // namespace detail
+}  // namespace taskDetail
 
 // Runs `task` up to its first wait now, and the rest as its waits end; `done` gets the
 // result. The task must not end with an exception.
 template <class T, class F>
 void startTask(Task<T> task, F done) {
-    detail::runDetached(std::move(task), std::move(done));
+    taskDetail::runDetached(std::move(task), std::move(done));
 }
 
 }  // namespace orvane

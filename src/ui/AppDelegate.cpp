@@ -19,7 +19,7 @@
 #include "ui/kit/Context.h"
 #include "ui/kit/NotificationCenter.h"
 #include "ui/kit/ScreenPlace.h"
-#include "ui/menubar/AppIconRenderer.h"
+#include "ui/views/AppIconRenderer.h"
 #include "ui/menubar/PopoverView.h"
 #include "ui/menubar/QtTray.h"
 #include "ui/menubar/StatusItemController.h"
@@ -222,7 +222,7 @@ void AppDelegate::applicationDidFinishLaunching() {
     // 20.
     std::string backends;
     for (const auto& line : engine_->describeBackends()) backends += (backends.empty() ? "" : ", ") + line;
-    const SystemInfo system(*platform_);
+    const SystemFacts system(*platform_);
     // The simulated machine stands for a Mac; the desktop names its own system.
     const std::string os =
         platform_->name() == "linux" ? platform_->systemInfo().osDisplayName() : "macOS " + system.osVersionString();

@@ -20,7 +20,7 @@
 #include "platform/qt/QtScheduler.h"
 #include "ui/AppDelegate.h"
 #include "ui/SelfTestCommand.h"
-#include "ui/menubar/AppIconRenderer.h"
+#include "ui/views/AppIconRenderer.h"
 #include "ui/render/RenderUI.h"
 
 using namespace orvane;

@@ -171,15 +171,15 @@ TEST_F(SimTest, SystemFactsAreCleanedUpSystemValues) {
             "17,2";
         s.osVersion = {26, 0, 0};
     });
-    EXPECT_EQ(SystemInfo(*sim).chipBrand(), "Apple M5 Pro");
-    EXPECT_EQ(SystemInfo(*sim).modelIdentifier(),
+    EXPECT_EQ(SystemFacts(*sim).chipBrand(), "Apple M5 Pro");
+    EXPECT_EQ(SystemFacts(*sim).modelIdentifier(),
               "Mac\xEF\xBF\xBD"
               "17,2");
-    EXPECT_EQ(SystemInfo(*sim).osVersionString(), "26.0.0");
-    EXPECT_EQ(SystemInfo(*sim).sysctlString("kern.nothing"), std::nullopt);
+    EXPECT_EQ(SystemFacts(*sim).osVersionString(), "26.0.0");
+    EXPECT_EQ(SystemFacts(*sim).sysctlString("kern.nothing"), std::nullopt);
     sim->update([](SimState& s) { s.sysctl.erase("machdep.cpu.brand_string"); });
-    EXPECT_EQ(SystemInfo(*sim).chipBrand(), std::nullopt);
-    EXPECT_EQ(SystemInfo(*sim).chipDisplayName(), "Unknown chip");
+    EXPECT_EQ(SystemFacts(*sim).chipBrand(), std::nullopt);
+    EXPECT_EQ(SystemFacts(*sim).chipDisplayName(), "Unknown chip");
 }
 
 TEST(SystemInfo, Utf8RepairReplacesEachBrokenSequenceOnce) {

@@ -14,7 +14,7 @@
 #include "ui/AppDelegate.h"
 #include "ui/kit/NotificationCenter.h"
 #include "ui/kit/Text.h"
-#include "ui/menubar/AppIconRenderer.h"
+#include "ui/views/AppIconRenderer.h"
 #include "ui/menubar/StatusItemController.h"
 #include "ui/onboarding/MethodCheckCard.h"
 #include "ui/onboarding/OnboardingView.h"

@@ -8,7 +8,7 @@
 #include <QImage>
 
 #include "SimFixture.h"
-#include "ui/menubar/AppIconRenderer.h"
+#include "ui/views/AppIconRenderer.h"
 
 namespace orvane {
 namespace {

@@ -5,7 +5,7 @@
 #include <QTest>
 
 #include "KitFixture.h"
-#include "ui/kit/SettingField.h"
+#include "ui/views/SettingField.h"
 #include "ui/settings/ClockTimePicker.h"
 
 namespace orvane::testing {

@@ -9,7 +9,7 @@
 #include "RenderedView.h"
 #include "ui/kit/Buttons.h"
 #include "ui/kit/RenderHarness.h"
-#include "ui/kit/SwitchRow.h"
+#include "ui/views/SwitchRow.h"
 #include "ui/kit/Text.h"
 #include "ui/settings/ComfortPane.h"
 

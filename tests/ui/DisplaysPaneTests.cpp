@@ -7,9 +7,9 @@
 #include "core/SettingsCodec.h"
 #include "ui/hud/DisplayIdentifierView.h"
 #include "ui/kit/Buttons.h"
-#include "ui/kit/Picker.h"
+#include "ui/views/Picker.h"
 #include "ui/kit/RenderHarness.h"
-#include "ui/kit/Stepper.h"
+#include "ui/views/Stepper.h"
 #include "ui/kit/Text.h"
 #include "ui/settings/DisplaysPane.h"
 

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <limits>
 
-#include "ui/settings/EveningRules.h"
+#include "ui/views/EveningRules.h"
 
 namespace orvane {
 namespace {

@@ -13,8 +13,8 @@
 #include "ui/settings/ClockTimePicker.h"
 #include "ui/settings/CurvePreview.h"
 #include "ui/settings/EveningSection.h"
-#include "ui/settings/IntensitySegment.h"
-#include "ui/settings/TonightSection.h"
+#include "ui/views/IntensitySegment.h"
+#include "ui/views/TonightSection.h"
 
 namespace orvane::testing {
 namespace {

@@ -10,11 +10,11 @@
 #include "ui/kit/Buttons.h"
 #include "ui/kit/Context.h"
 #include "ui/kit/Text.h"
-#include "ui/settings/ClockMenu.h"
-#include "ui/settings/EveningLightBadge.h"
-#include "ui/settings/EveningLightRing.h"
-#include "ui/settings/IntensitySegment.h"
-#include "ui/settings/TonightSection.h"
+#include "ui/views/ClockMenu.h"
+#include "ui/views/EveningLightBadge.h"
+#include "ui/views/EveningLightRing.h"
+#include "ui/views/IntensitySegment.h"
+#include "ui/views/TonightSection.h"
 
 namespace orvane::testing {
 namespace {

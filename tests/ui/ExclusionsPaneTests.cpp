@@ -13,7 +13,7 @@
 #include "ui/kit/Form.h"
 #include "ui/kit/RenderHarness.h"
 #include "ui/kit/Text.h"
-#include "ui/kit/TextField.h"
+#include "ui/views/TextField.h"
 #include "ui/settings/AppChooser.h"
 #include "ui/settings/ExclusionsPane.h"
 

@@ -6,7 +6,7 @@
 #include <QPainter>
 
 #include "ui/kit/RenderHarness.h"
-#include "ui/menubar/AppIconRenderer.h"
+#include "ui/views/AppIconRenderer.h"
 #include "ui/menubar/MenuBarIcon.h"
 
 namespace orvane {

@@ -8,7 +8,7 @@
 #include "ui/kit/LevelSlider.h"
 #include "ui/kit/PaneChrome.h"
 #include "ui/kit/RenderHarness.h"
-#include "ui/kit/StatusBanner.h"
+#include "ui/views/StatusBanner.h"
 #include "ui/kit/SymbolView.h"
 #include "ui/kit/Text.h"
 

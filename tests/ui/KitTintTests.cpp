@@ -8,10 +8,10 @@
 #include "ui/kit/SaturationEffect.h"
 #include "ui/kit/SymbolView.h"
 #include "ui/kit/Text.h"
-#include "ui/kit/TintModule.h"
-#include "ui/kit/TintRules.h"
+#include "ui/views/TintModule.h"
+#include "ui/views/TintRules.h"
 #include "ui/kit/TintSwitch.h"
-#include "ui/kit/WarmthControl.h"
+#include "ui/views/WarmthControl.h"
 
 namespace orvane::testing {
 namespace {

@@ -8,13 +8,13 @@
 
 #include "KitFixture.h"
 #include "ui/kit/Form.h"
-#include "ui/kit/Picker.h"
+#include "ui/views/Picker.h"
 #include "ui/kit/RenderHarness.h"
-#include "ui/kit/SettingField.h"
-#include "ui/kit/Stepper.h"
-#include "ui/kit/SwitchRow.h"
+#include "ui/views/SettingField.h"
+#include "ui/views/Stepper.h"
+#include "ui/views/SwitchRow.h"
 #include "ui/kit/Text.h"
-#include "ui/kit/TextField.h"
+#include "ui/views/TextField.h"
 
 namespace orvane::testing {
 namespace {

@@ -179,7 +179,7 @@ TEST_F(SettingsRootTest, AboutLineFromTheBuildTheSystemAndTheChip) {
         s.osVersion = {14, 5, 0};
     });
     EXPECT_EQ(SettingsRootRules::aboutLine({"2.1", "42"}, sim->systemInfo().osDisplayName(),
-                                           SystemInfo(*sim).chipDisplayName()),
+                                           SystemFacts(*sim).chipDisplayName()),
               "Version 2.1 (42) \u00B7 macOS 14.5.0 \u00B7 Test chip");
 
     const auto tree = directory / "root";

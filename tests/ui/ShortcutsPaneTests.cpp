@@ -9,9 +9,9 @@
 
 #include "HotkeysFixture.h"
 #include "ui/kit/PaneChrome.h"
-#include "ui/kit/Picker.h"
+#include "ui/views/Picker.h"
 #include "ui/kit/RenderHarness.h"
-#include "ui/kit/Stepper.h"
+#include "ui/views/Stepper.h"
 #include "ui/kit/Text.h"
 #include "ui/settings/HotkeyRecorder.h"
 #include "ui/settings/PaneRegistry.h"

@@ -15,8 +15,8 @@
 #include "ui/kit/RenderHarness.h"
 #include "ui/menubar/SkyHero.h"
 #include "ui/menubar/SkyWash.h"
-#include "ui/settings/ClockMenu.h"
-#include "ui/settings/EveningLightBadge.h"
+#include "ui/views/ClockMenu.h"
+#include "ui/views/EveningLightBadge.h"
 
 namespace orvane::testing {
 namespace {

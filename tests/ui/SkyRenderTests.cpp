@@ -9,8 +9,8 @@
 #include "SkyFixture.h"
 #include "ui/kit/RenderHarness.h"
 #include "ui/menubar/SkyHero.h"
-#include "ui/settings/EveningLightBadge.h"
-#include "ui/settings/TonightSection.h"
+#include "ui/views/EveningLightBadge.h"
+#include "ui/views/TonightSection.h"
 
 namespace orvane::testing {
 namespace {

@@ -3,7 +3,7 @@
 // 200 × 200 points. It follows the overlay's state.
 #include <QWidget>
 
-#include "app/Observers.h"
+#include "platform/Observers.h"
 #include "app/Panels.h"
 
 namespace orvane {

@@ -5,7 +5,7 @@
 #include <QTimer>
 #include <QWidget>
 
-#include "app/Observers.h"
+#include "platform/Observers.h"
 #include "app/Panels.h"
 
 namespace orvane {

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/Observers.h"
+#include "platform/Observers.h"
 
 namespace orvane::kit {
 

@@ -1,6 +1,7 @@
 #pragma once
 // A painted line (or a few) of text in one of the kit's colours, resolved per appearance.
 #include <optional>
+#include <string>
 
 #include <QFont>
 #include <QWidget>
@@ -9,6 +10,9 @@
 #include "ui/kit/Tokens.h"
 
 namespace orvane::kit {
+
+// A text of the model (UTF-8) as the toolkit's string.
+inline QString q(const std::string& s) { return QString::fromStdString(s); }
 
 enum class TextLevel { primary, secondary };
 

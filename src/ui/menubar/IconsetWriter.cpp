@@ -10,7 +10,7 @@
 #include <QBuffer>
 #include <QImageWriter>
 
-#include "ui/menubar/AppIconRenderer.h"
+#include "ui/views/AppIconRenderer.h"
 
 namespace orvane {
 

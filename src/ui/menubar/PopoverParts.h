@@ -8,12 +8,11 @@
 #include <vector>
 
 #include <QDialog>
-#include <QLineEdit>
 #include <QWidget>
 
 #include "app/AppModel.h"
 #include "ui/kit/Buttons.h"
-#include "ui/kit/ModelView.h"
+#include "ui/views/ModelView.h"
 
 namespace orvane {
 
@@ -132,25 +131,6 @@ public:
 private:
     kit::SystemButton* done_;
     std::shared_ptr<AppModel> model_;
-};
-
-class KelvinField : public QLineEdit {
-public:
-    explicit KelvinField(std::shared_ptr<AppModel> model, QWidget* parent = nullptr);
-    // The number in what was typed: its digits only; none when nothing is left or it does
-    // not fit.
-    static std::optional<std::int64_t> parse(const QString& text);
-    void submit();
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-    void focusInEvent(QFocusEvent* event) override;
-    void focusOutEvent(QFocusEvent* event) override;
-
-private:
-    void follow();
-    std::int64_t shownKelvin_;
-    kit::ModelFollower model_;
 };
 
 }  // namespace orvane

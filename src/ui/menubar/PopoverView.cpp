@@ -15,12 +15,12 @@
 #include "platform/Platform.h"
 #include "ui/kit/Context.h"
 #include "ui/kit/PaintKit.h"
-#include "ui/kit/StatusBanner.h"
-#include "ui/kit/TintModule.h"
+#include "ui/views/StatusBanner.h"
+#include "ui/views/TintModule.h"
 #include "ui/menubar/PopoverParts.h"
-#include "ui/menubar/RevealBox.h"
+#include "ui/views/RevealBox.h"
 #include "ui/menubar/SkyWash.h"
-#include "ui/settings/TonightSection.h"
+#include "ui/views/TonightSection.h"
 
 namespace orvane {
 

@@ -13,7 +13,7 @@
 #include "platform/Clock.h"
 #include "platform/Scheduler.h"
 #include "ui/kit/Animator.h"
-#include "ui/kit/ModelView.h"
+#include "ui/views/ModelView.h"
 #include "ui/menubar/SkyHero.h"
 
 class QVBoxLayout;

@@ -24,7 +24,7 @@
 #include "ui/kit/PaintKit.h"
 #include "ui/kit/ScreenPlace.h"
 #include "ui/kit/Tokens.h"
-#include "ui/menubar/AppIconRenderer.h"
+#include "ui/views/AppIconRenderer.h"
 #include "ui/menubar/PopoverView.h"
 
 namespace orvane {

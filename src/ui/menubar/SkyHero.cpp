@@ -19,9 +19,9 @@
 #include "ui/kit/Tokens.h"
 #include "ui/menubar/SkyDebug.h"
 #include "ui/menubar/SkyTexts.h"
-#include "ui/settings/ClockMenu.h"
-#include "ui/settings/EveningLightBadge.h"
-#include "ui/settings/EveningRules.h"
+#include "ui/views/ClockMenu.h"
+#include "ui/views/EveningLightBadge.h"
+#include "ui/views/EveningRules.h"
 
 namespace orvane {
 namespace {

@@ -24,9 +24,9 @@
 #include "ui/onboarding/OnboardingRules.h"
 #include "ui/onboarding/OnboardingVisuals.h"
 #include "ui/kit/Form.h"
-#include "ui/settings/ClockMenu.h"
+#include "ui/views/ClockMenu.h"
 #include "ui/settings/CurvePreview.h"
-#include "ui/settings/IntensitySegment.h"
+#include "ui/views/IntensitySegment.h"
 #include "ui/settings/LocationPickerView.h"
 
 namespace orvane {

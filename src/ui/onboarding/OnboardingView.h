@@ -10,7 +10,7 @@
 
 #include <QWidget>
 
-#include "app/Observers.h"
+#include "platform/Observers.h"
 #include "core/EveningPlan.h"
 #include "ui/kit/Animator.h"
 

@@ -12,7 +12,7 @@
 #include "ui/kit/FontBook.h"
 #include "ui/kit/PaintKit.h"
 #include "ui/kit/Symbols.h"
-#include "ui/menubar/AppIconRenderer.h"
+#include "ui/views/AppIconRenderer.h"
 #include "ui/onboarding/OnboardingRules.h"
 
 namespace orvane {

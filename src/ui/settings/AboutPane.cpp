@@ -34,7 +34,7 @@ std::vector<std::string> credits() {
 
 namespace {
 
-QString q(const std::string& s) { return QString::fromStdString(s); }
+using kit::q;
 
 // A symbol and a wrapping text beside it.
 QWidget* labelled(const char* symbol, std::optional<kit::TextLevel> symbolLevel, const QString& text) {

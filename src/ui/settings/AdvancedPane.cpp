@@ -11,7 +11,7 @@
 #include "ui/kit/Buttons.h"
 #include "ui/kit/Context.h"
 #include "ui/kit/FontBook.h"
-#include "ui/kit/SwitchRow.h"
+#include "ui/views/SwitchRow.h"
 #include "ui/kit/Text.h"
 #include "ui/settings/PaneRegistry.h"
 #include "ui/settings/SettingsTransfer.h"

@@ -13,7 +13,7 @@
 #include "ui/kit/Dialogs.h"
 #include "ui/kit/FontBook.h"
 #include "ui/kit/Text.h"
-#include "ui/kit/TextField.h"
+#include "ui/views/TextField.h"
 
 namespace orvane {
 

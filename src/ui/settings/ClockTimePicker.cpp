@@ -8,7 +8,7 @@
 
 #include "ui/kit/Context.h"
 #include "ui/kit/FontBook.h"
-#include "ui/kit/TextField.h"
+#include "ui/views/TextField.h"
 
 namespace orvane {
 namespace {

@@ -15,8 +15,8 @@
 #include "core/ClockTime.h"
 #include "support/Date.h"
 #include "ui/kit/Binding.h"
-#include "ui/kit/ModelView.h"
-#include "ui/kit/SettingField.h"
+#include "ui/views/ModelView.h"
+#include "ui/views/SettingField.h"
 
 namespace orvane {
 

@@ -11,8 +11,8 @@
 #include "platform/Platform.h"
 #include "ui/kit/Buttons.h"
 #include "ui/kit/FontBook.h"
-#include "ui/kit/Picker.h"
-#include "ui/kit/SwitchRow.h"
+#include "ui/views/Picker.h"
+#include "ui/views/SwitchRow.h"
 #include "ui/kit/SymbolView.h"
 #include "ui/kit/Text.h"
 #include "ui/settings/PaneRegistry.h"
@@ -49,7 +49,7 @@ kit::Stepper* PercentStepper::make(std::unique_ptr<kit::SettingField<double>> va
 
 namespace {
 
-QString q(const std::string& s) { return QString::fromStdString(s); }
+using kit::q;
 
 template <class E>
 std::vector<typename kit::Picker<E>::Item> items(std::initializer_list<std::pair<E, const char*>> list) {
@@ -174,7 +174,7 @@ ComfortPane::ComfortPane(const PaneEnvironment& environment, QWidget* parent)
     pwm_ = backlight->addCaption(
         QStringLiteral("This display's backlight uses PWM at every brightness level, so flicker is reduced at low "
                        "brightness, not eliminated."));
-    pwm_->setVisible(ComfortRules::showsPwmCaption(SystemInfo(platform).modelIdentifier()));
+    pwm_->setVisible(ComfortRules::showsPwmCaption(SystemFacts(platform).modelIdentifier()));
 
     auto* pointerSection = addSection(QStringLiteral("Display and pointer"));
     const bool antiDither = AntiDither::isAvailable(platform.dithering());

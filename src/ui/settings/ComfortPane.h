@@ -7,8 +7,8 @@
 #include <string>
 
 #include "ui/kit/Form.h"
-#include "ui/kit/ModelView.h"
-#include "ui/kit/Stepper.h"
+#include "ui/views/ModelView.h"
+#include "ui/views/Stepper.h"
 #include "ui/settings/PaneEnvironment.h"
 
 namespace orvane {

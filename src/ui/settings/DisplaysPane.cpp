@@ -14,9 +14,9 @@
 #include "ui/kit/FontBook.h"
 #include "ui/kit/NotificationCenter.h"
 #include "ui/kit/PaintKit.h"
-#include "ui/kit/Picker.h"
-#include "ui/kit/Stepper.h"
-#include "ui/kit/SwitchRow.h"
+#include "ui/views/Picker.h"
+#include "ui/views/Stepper.h"
+#include "ui/views/SwitchRow.h"
 #include "ui/kit/SymbolView.h"
 #include "ui/kit/Text.h"
 #include "ui/kit/Tokens.h"
@@ -69,7 +69,7 @@ std::string ddcCaption(bool answers) {
 
 namespace {
 
-QString q(const std::string& s) { return QString::fromStdString(s); }
+using kit::q;
 
 // A fraction stepped in whole percent, with its own label.
 kit::Stepper* percentStepper(const std::shared_ptr<AppModel>& model, const std::string& key,

@@ -10,8 +10,8 @@
 #include "core/DisplaySettings.h"
 #include "engine/DisplayManager.h"
 #include "ui/kit/Form.h"
-#include "ui/kit/ModelView.h"
-#include "ui/kit/SettingField.h"
+#include "ui/views/ModelView.h"
+#include "ui/views/SettingField.h"
 #include "ui/settings/PaneEnvironment.h"
 
 namespace orvane {

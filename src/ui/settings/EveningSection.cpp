@@ -8,8 +8,8 @@
 #include "ui/kit/Text.h"
 #include "ui/settings/ClockTimePicker.h"
 #include "ui/settings/CurvePreview.h"
-#include "ui/settings/EveningRules.h"
-#include "ui/settings/IntensitySegment.h"
+#include "ui/views/EveningRules.h"
+#include "ui/views/IntensitySegment.h"
 
 namespace orvane {
 namespace {

@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "ui/kit/Form.h"
-#include "ui/kit/ModelView.h"
+#include "ui/views/ModelView.h"
 
 namespace orvane {
 namespace kit {

@@ -15,7 +15,7 @@
 #include "ui/kit/Context.h"
 #include "ui/kit/FontBook.h"
 #include "ui/kit/Menu.h"
-#include "ui/kit/Picker.h"
+#include "ui/views/Picker.h"
 #include "ui/kit/SymbolView.h"
 #include "ui/kit/Text.h"
 #include "ui/kit/TintSwitch.h"
@@ -67,7 +67,7 @@ int addChosen(AppModel& model, platform::AppCatalog& catalog, const std::vector<
 
 namespace {
 
-QString q(const std::string& s) { return QString::fromStdString(s); }
+using kit::q;
 
 // The application's icon: its theme icon or file, else the generic executable's, else
 // the kit's symbol.

@@ -11,7 +11,7 @@
 #include "core/DisplaySettings.h"
 #include "platform/AppCatalog.h"
 #include "ui/kit/Form.h"
-#include "ui/kit/ModelView.h"
+#include "ui/views/ModelView.h"
 #include "ui/settings/PaneEnvironment.h"
 
 class QMenu;

@@ -4,12 +4,12 @@
 
 #include "app/AppModel.h"
 #include "engine/LaunchAtLogin.h"
-#include "ui/kit/Picker.h"
-#include "ui/kit/PresetRow.h"
-#include "ui/kit/SwitchRow.h"
+#include "ui/views/Picker.h"
+#include "ui/views/PresetRow.h"
+#include "ui/views/SwitchRow.h"
 #include "ui/kit/Text.h"
-#include "ui/kit/WarmthControl.h"
-#include "ui/menubar/PopoverParts.h"
+#include "ui/views/WarmthControl.h"
+#include "ui/views/KelvinField.h"
 #include "ui/settings/PaneRegistry.h"
 
 namespace orvane {
@@ -33,7 +33,7 @@ std::string warmSubtitle(bool enabled, const std::string& melanopicLabel) {
 
 namespace {
 
-QString q(const std::string& s) { return QString::fromStdString(s); }
+using kit::q;
 
 // A shared control as a form row, with a little room above and below.
 QWidget* padded(QWidget* control, int vertical) {

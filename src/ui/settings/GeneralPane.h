@@ -7,7 +7,7 @@
 
 #include "core/Settings.h"
 #include "ui/kit/Form.h"
-#include "ui/kit/ModelView.h"
+#include "ui/views/ModelView.h"
 #include "ui/settings/PaneEnvironment.h"
 
 namespace orvane {

@@ -2,7 +2,7 @@
 
 #include <QHBoxLayout>
 
-#include "ui/kit/Stepper.h"
+#include "ui/views/Stepper.h"
 #include "ui/settings/ClockTimePicker.h"
 #include "ui/settings/ScheduleRules.h"
 

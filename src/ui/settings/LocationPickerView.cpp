@@ -8,10 +8,10 @@
 
 #include "ui/kit/Buttons.h"
 #include "ui/kit/FontBook.h"
-#include "ui/kit/SwitchRow.h"
+#include "ui/views/SwitchRow.h"
 #include "ui/kit/SymbolView.h"
 #include "ui/kit/Text.h"
-#include "ui/kit/TextField.h"
+#include "ui/views/TextField.h"
 #include "ui/kit/TintSwitch.h"
 #include "ui/kit/Tokens.h"
 #include "ui/settings/PlaceList.h"

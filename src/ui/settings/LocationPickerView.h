@@ -14,7 +14,7 @@
 
 #include "core/Locations.h"
 #include "ui/kit/GlassSegment.h"
-#include "ui/kit/ModelView.h"
+#include "ui/views/ModelView.h"
 #include "ui/settings/PlaceRules.h"
 
 class QLineEdit;

@@ -11,11 +11,11 @@
 #include "ui/kit/LevelSlider.h"
 #include "ui/kit/PaintKit.h"
 #include "ui/kit/PaneChrome.h"
-#include "ui/kit/Picker.h"
-#include "ui/kit/Stepper.h"
+#include "ui/views/Picker.h"
+#include "ui/views/Stepper.h"
 #include "ui/kit/Symbols.h"
 #include "ui/kit/Text.h"
-#include "ui/kit/TextField.h"
+#include "ui/views/TextField.h"
 #include "ui/kit/Tokens.h"
 #include "ui/settings/HotkeyRecorder.h"
 #include "ui/settings/PresetEditorRules.h"
@@ -25,7 +25,7 @@ namespace orvane {
 
 namespace {
 
-QString q(const std::string& s) { return QString::fromStdString(s); }
+using kit::q;
 
 // A slider and its stepper side by side, as the warmth and dim rows hold them.
 QWidget* sliderAndStepper(kit::LevelSlider* slider, kit::Stepper* stepper) {

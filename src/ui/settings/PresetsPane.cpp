@@ -24,7 +24,7 @@ namespace orvane {
 
 namespace {
 
-QString q(const std::string& s) { return QString::fromStdString(s); }
+using kit::q;
 
 constexpr double padding = 8;  // inside the card's own
 constexpr double spacing = 12;

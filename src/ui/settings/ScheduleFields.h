@@ -16,8 +16,8 @@
 #include <utility>
 #include <vector>
 
-#include "ui/kit/Picker.h"
-#include "ui/kit/SettingField.h"
+#include "ui/views/Picker.h"
+#include "ui/views/SettingField.h"
 
 namespace orvane {
 

@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "ui/kit/Form.h"
-#include "ui/kit/ModelView.h"
+#include "ui/views/ModelView.h"
 #include "ui/kit/Spring.h"
 #include "ui/settings/PaneEnvironment.h"
 

@@ -23,7 +23,7 @@ std::string aboutLine(const Diagnostics::Build& build, const std::string& operat
 
 std::string aboutLine(platform::Platform& platform) {
     return aboutLine(Diagnostics::Build::current(), platform.systemInfo().osDisplayName(),
-                     SystemInfo(platform).chipDisplayName());
+                     SystemFacts(platform).chipDisplayName());
 }
 
 }  // namespace orvane::SettingsRootRules

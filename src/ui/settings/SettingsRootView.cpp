@@ -19,7 +19,7 @@
 #include "ui/kit/Symbols.h"
 #include "ui/kit/Text.h"
 #include "ui/kit/Tokens.h"
-#include "ui/menubar/AppIconRenderer.h"
+#include "ui/views/AppIconRenderer.h"
 #include "ui/settings/PaneRegistry.h"
 #include "ui/settings/SettingsRootRules.h"
 

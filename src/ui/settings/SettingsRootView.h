@@ -12,7 +12,7 @@
 #include <QWidget>
 
 #include "ui/kit/Animator.h"
-#include "ui/kit/ModelView.h"
+#include "ui/views/ModelView.h"
 #include "ui/kit/PointerHover.h"
 #include "ui/settings/Pane.h"
 #include "ui/settings/PaneEnvironment.h"

@@ -3,8 +3,8 @@
 #include "app/AppModel.h"
 #include "ui/kit/FontBook.h"
 #include "ui/kit/PaneChrome.h"
-#include "ui/kit/Picker.h"
-#include "ui/kit/Stepper.h"
+#include "ui/views/Picker.h"
+#include "ui/views/Stepper.h"
 #include "ui/kit/Text.h"
 #include "ui/settings/HotkeyRecorder.h"
 #include "ui/settings/PaneRegistry.h"
@@ -13,7 +13,7 @@
 namespace orvane {
 
 namespace {
-QString q(const std::string& s) { return QString::fromStdString(s); }
+using kit::q;
 QString q(const char* s) { return QString::fromUtf8(s); }
 
 // A line may not break inside an option ("or --" above "toggle"): its hyphens are drawn as

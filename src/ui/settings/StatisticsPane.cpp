@@ -138,7 +138,7 @@ void StatisticsChart::paintEvent(QPaintEvent*) {
 
 namespace {
 
-QString q(const std::string& s) { return QString::fromStdString(s); }
+using kit::q;
 
 // Title, value and caption in a column with room on both sides.
 kit::Text* figure(QHBoxLayout* row, const QString& title, const QString& caption) {

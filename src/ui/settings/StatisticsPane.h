@@ -10,7 +10,7 @@
 #include "core/Calendar.h"
 #include "core/Statistics.h"
 #include "ui/kit/Form.h"
-#include "ui/kit/ModelView.h"
+#include "ui/views/ModelView.h"
 #include "ui/settings/PaneEnvironment.h"
 
 namespace orvane {

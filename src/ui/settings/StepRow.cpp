@@ -6,7 +6,7 @@
 #include "ui/kit/Buttons.h"
 #include "ui/kit/Context.h"
 #include "ui/kit/PaintKit.h"
-#include "ui/kit/Stepper.h"
+#include "ui/views/Stepper.h"
 #include "ui/kit/Symbols.h"
 #include "ui/settings/ClockTimePicker.h"
 #include "ui/settings/ScheduleRules.h"

@@ -5,8 +5,8 @@
 
 #include "ui/kit/FontBook.h"
 #include "ui/kit/Form.h"
-#include "ui/kit/Stepper.h"
-#include "ui/kit/SwitchRow.h"
+#include "ui/views/Stepper.h"
+#include "ui/views/SwitchRow.h"
 #include "ui/kit/Text.h"
 #include "ui/settings/ClockTimePicker.h"
 #include "ui/settings/LateNightAnchorPicker.h"

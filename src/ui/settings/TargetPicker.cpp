@@ -3,7 +3,7 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
-#include "ui/kit/Stepper.h"
+#include "ui/views/Stepper.h"
 #include "ui/settings/ScheduleRules.h"
 
 namespace orvane {
