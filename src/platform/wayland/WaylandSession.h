@@ -83,7 +83,7 @@ bool isWaylandSession();
 // The words for a compositor without any way for a program to change the screen's colours.
 inline constexpr const char* noColourControlReason = "this compositor lets no program change the screen's colours";
 // The words for an output whose gamma control the compositor refused.
-inline constexpr const char* gammaRefusedReason =
-    "the compositor refused this display's gamma (it has none, or another program holds it)";
+// (The display has no gamma, or another program holds it; the protocol does not say which.)
+inline constexpr const char* gammaRefusedReason = "the compositor refused this display's gamma";
 
 }  // namespace orvane::platform::waylandsys
