@@ -165,7 +165,8 @@ TEST(SkyTextsTest, StateLineByStatus) {
         std::string expected;
     };
     auto with = [&](auto change) {
-        SkyTexts::StateInputs in{true, TintStatus::Following{Mode::sunset}, Mode::sunset, false, curve, zone, now};
+        SkyTexts::StateInputs in{true,  TintStatus::Following{Mode::sunset}, Mode::sunset, false, curve, zone,
+                                 now,   std::nullopt};
         change(in);
         return in;
     };
