@@ -37,6 +37,8 @@ public:
         ::unsetenv("DBUS_SESSION_BUS_ADDRESS");
         ::unsetenv("DISPLAY");
         ::unsetenv("WAYLAND_DISPLAY");
+        // A desktop's Wayland session would take the Linux platform away from the X server.
+        ::unsetenv("XDG_SESSION_TYPE");
     }
     void TearDown() override {
         std::error_code ignored;

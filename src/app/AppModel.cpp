@@ -366,7 +366,19 @@ std::optional<TintMethod> AppModel::primaryMethod() const {
     if (displays_.empty()) return std::nullopt;
     const auto main = std::find_if(displays_.begin(), displays_.end(),
                                    [](const DisplayInfo& d) { return d.frame.x == 0 && d.frame.y == 0; });
-    return engine_->activeMethod(main != displays_.end() ? *main : displays_.front());
+    const DisplayInfo& display = main != displays_.end() ? *main : displays_.front();
+    if (engine_->untintedReason(display)) return std::nullopt;
+    return engine_->activeMethod(display);
+}
+
+std::optional<std::string> AppModel::notTintedReason() const {
+    std::optional<std::string> reason;
+    for (const auto& display : engine_->displays()) {
+        auto why = engine_->untintedReason(display);
+        if (!why) return std::nullopt;
+        if (!reason) reason = std::move(why);
+    }
+    return reason;
 }
 
 Multiplier AppModel::effectiveWhite(const TintState& state) const {

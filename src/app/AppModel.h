@@ -180,6 +180,9 @@ public:
     Calendar systemCalendar() const { return Calendar(systemZone()); }
     Multiplier effectiveWhite(const TintState& state) const;
     std::optional<TintMethod> primaryMethod() const;
+    // Why nothing is tinted, when no display has a method attached (a compositor that lets
+    // no program change the screen's colours); absent while any display is tinted.
+    std::optional<std::string> notTintedReason() const;
     std::optional<double> tonightReduction() const;
     bool isWarming() const;
     std::string modeSubtitle() const;

@@ -46,7 +46,9 @@ std::string displayLine(const DisplayInfo& display, const Settings& settings, Ti
            wholePoints(display.frame.width) + multiplicationSign + wholePoints(display.frame.height) + "@" +
            shortestDecimal(display.scale) + "x key=" + display.key + " method=" + std::string(toString(stored.method)) +
            " check=" + (stored.methodCheckResult ? std::string(toString(*stored.methodCheckResult)) : "none") +
-           " inUse=" + std::string(toString(engine.activeMethod(display)));
+           " inUse=" +
+           (engine.untintedReason(display) ? "none notTinted=\"" + *engine.untintedReason(display) + "\""
+                                           : std::string(toString(engine.activeMethod(display))));
 }
 
 }  // namespace

@@ -81,6 +81,8 @@ std::optional<BackendError> OverlayBackend::attach(const DisplayInfo& display) {
     display_ = display;
     const auto s = screen();
     if (!s) return BackendError::noScreen(display_.name);
+    if (!platform_->overlaysReachScreen())
+        return BackendError::unsupported("no window of a program can lie over a Wayland screen");
     if (!rebuildPanel(*s))
         return BackendError::unsupported(
             "this desktop cannot show overlay windows (no compositing manager is running)");

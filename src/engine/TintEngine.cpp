@@ -9,6 +9,7 @@
 #include "engine/AXColorMatrix.h"
 #include "engine/GammaBackend.h"
 #include "engine/MatrixBackend.h"
+#include "engine/NightLightBackend.h"
 #include "engine/OverlayBackend.h"
 
 namespace orvane {
@@ -78,6 +79,9 @@ std::shared_ptr<TintBackend> TintEngine::defaultBackend(const std::shared_ptr<pl
 
 std::shared_ptr<TintBackend> TintEngine::makeBackend(TintMethod method, const DisplayInfo& display) const {
     std::shared_ptr<TintBackend> backend = backendFactory ? backendFactory(method, display, calibration_) : nullptr;
+    // Where no window lies over the screen the night light carries the warmth alone.
+    if (!backend && method == TintMethod::nightShift && !platform_->overlaysReachScreen())
+        backend = std::make_shared<NightLightBackend>(display, nightShift_->isAvailable());
     if (!backend) backend = defaultBackend(platform_, method, display, calibration_);
     backend->setSharingType(sharingType_);
     return backend;
@@ -125,18 +129,38 @@ void TintEngine::attach(const DisplayInfo& display) {
     const TintMethod requested = method(display);
     const bool nightShiftAvailable = nightShift_->isAvailable();
     std::optional<TintMethod> m = requested;
+    std::string lastError;
+    bool triedNightShift = false;
     while (m) {
+        triedNightShift = triedNightShift || *m == TintMethod::nightShift;
         std::shared_ptr<TintBackend> backend = makeBackend(*m, display);
         if (const auto error = backend->attach(display)) {
             log_.error("attach %s failed for %s: %s", std::string(toString(*m)), display.name, error->description());
+            lastError = error->description();
             m = MethodHeuristic::fallback(*m, nightShiftAvailable);
+            // Where even overlays cannot be shown, the desktop's night light is the last resort.
+            if (!m && nightShiftAvailable && !triedNightShift && !platform_->overlaysReachScreen())
+                m = TintMethod::nightShift;
             continue;
         }
+        untinted_.erase(display.id);
         Slot slot{display, std::move(backend), *m, requested};
         slots_[display.id] = slot;
         render(slot, 0);
         return;
     }
+    // Nothing attached: said plainly, never shown as a method. The platform's own words,
+    // where it has them, say more than the last back-end's error.
+    std::string reason = platform_->gammaTables().unavailableReason(display.id).value_or(lastError);
+    if (reason.empty()) reason = "no method can change this display's colours";
+    log_.error("%s is not tinted: %s", display.name, reason);
+    untinted_[display.id] = std::move(reason);
+}
+
+std::optional<std::string> TintEngine::untintedReason(const DisplayInfo& display) const {
+    if (slots_.count(display.id)) return std::nullopt;
+    const auto it = untinted_.find(display.id);
+    return it != untinted_.end() ? std::optional<std::string>(it->second) : std::nullopt;
 }
 
 // --- requests --------------------------------------------------------------------------
@@ -191,9 +215,16 @@ void TintEngine::apply(const TintState& state, const Transition& transition, dou
 
 std::vector<std::string> TintEngine::describeBackends() const {
     std::vector<std::string> lines;
-    for (const auto& [id, slot] : slots_)
+    for (const auto& [id, slot] : slots_) {
+        // Without overlay windows the night light works alone.
+        const bool nightLightAlone = slot.method == TintMethod::nightShift && !platform_->overlaysReachScreen();
         lines.push_back(slot.display.name + " [" + (slot.display.isBuiltIn ? "built-in" : "external") + "] → " +
-                        std::string(title(slot.method)));
+                        (nightLightAlone ? std::string("Night Light") : std::string(title(slot.method))));
+    }
+    for (const auto& display : displayManager_->displays())
+        if (const auto reason = untintedReason(display))
+            lines.push_back(display.name + " [" + (display.isBuiltIn ? "built-in" : "external") +
+                            "] → Not tinted: " + *reason);
     return lines;
 }
 
@@ -257,6 +288,7 @@ void TintEngine::verifyAll(const std::string& reason) {
 void TintEngine::displaysChanged(const std::vector<DisplayInfo>& added, const std::vector<DisplayInfo>& removed,
                                  const std::vector<DisplayInfo>& changed) {
     for (const auto& d : removed) {
+        untinted_.erase(d.id);
         if (const auto it = slots_.find(d.id); it != slots_.end()) {
             it->second.backend->detach();
             slots_.erase(it);

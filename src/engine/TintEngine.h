@@ -76,8 +76,11 @@ public:
     TintMethod activeMethod(const DisplayInfo& display);
     // What the display is asked to show with its active method; ignores `suppressed`.
     RenderRequest request(const DisplayInfo& display);
-    // "<name> [built-in|external] → <method title>", one line per slot.
+    // "<name> [built-in|external] → <method title>", one line per slot, then
+    // "<name> [built-in|external] → Not tinted: <reason>" for each display no method could attach to.
     std::vector<std::string> describeBackends() const;
+    // Why no method could attach to the display, in words for the user; absent while it has a slot.
+    std::optional<std::string> untintedReason(const DisplayInfo& display) const;
     // Ends any probe, detaches every back-end, restores Night Shift and stops the repair timer.
     void detachAll();
 
@@ -175,6 +178,7 @@ private:
     std::shared_ptr<platform::Platform> platform_;
     std::unique_ptr<DisplayManager> displayManager_;
     std::map<std::uint32_t, Slot> slots_;
+    std::map<std::uint32_t, std::string> untinted_;  // displays without a slot, and why
     std::map<std::string, DisplaySettings> displaySettings_;
     Calibration calibration_;
     platform::SharingType sharingType_ = platform::SharingType::readOnly;

@@ -403,11 +403,20 @@ bool restoreNightLight() {
     return restored;
 }
 
+// A Wayland session's compositor puts an output's ramps back itself when the program that
+// held them goes; the X server there is XWayland, whose ramps reach no screen.
+bool waylandSession() {
+    const char* display = std::getenv("WAYLAND_DISPLAY");
+    const char* type = std::getenv("XDG_SESSION_TYPE");
+    return (display && *display) || (type && std::string_view(type) == "wayland");
+}
+
 // The same choice the program makes: ORVANE_PLATFORM names it, else X11 when a display opens.
 unsigned resetAll() {
     const char* platform = std::getenv("ORVANE_PLATFORM");
     const std::string_view chosen = platform ? platform : "";
     if (chosen == "sim") return resetSimulated();
+    if (waylandSession()) return 0;
     Display* display = XOpenDisplay(nullptr);
     if (!display) return chosen == "linux" ? 0 : resetSimulated();
     const unsigned count = resetX11(display);

@@ -2,6 +2,8 @@
 // The per-display transfer (gamma) tables: three ramps of samples in 0...1.
 #include <cstdint>
 #include <functional>
+#include <optional>
+#include <string>
 #include <vector>
 
 namespace orvane::platform {
@@ -42,6 +44,9 @@ public:
     // One display back to its own tables, the others left as they are. By default the
     // identity ramp is written, which is what restoring means on the platforms here.
     virtual std::int32_t restoreDisplay(std::uint32_t display);
+    // Why the display's tables cannot be changed, in words for the user, where the
+    // platform knows more than "no tables"; absent otherwise.
+    virtual std::optional<std::string> unavailableReason(std::uint32_t) { return std::nullopt; }
 };
 
 }  // namespace orvane::platform

@@ -81,8 +81,13 @@ public:
     std::shared_ptr<UserDefaults> userDefaults(const std::string& domain);
     const std::filesystem::path& defaultsDirectory() const { return defaultsDirectory_; }
 
-    // The program supplies windows that need a toolkit (the Qt adapters).
-    void setOverlayWindows(std::shared_ptr<OverlayWindows> windows) { overlays_ = std::move(windows); }
+    // The program supplies windows that need a toolkit (the Qt adapters). Ignored where
+    // no window of this program can lie over the screen (a Wayland session, whose
+    // compositor places every window itself).
+    void setOverlayWindows(std::shared_ptr<OverlayWindows> windows) {
+        if (overlaysReachScreen_) overlays_ = std::move(windows);
+    }
+    bool overlaysReachScreen() const { return overlaysReachScreen_; }
 
     static std::shared_ptr<Platform> create(Runtime runtime = {});
 
@@ -108,6 +113,7 @@ protected:
     std::shared_ptr<Backlight> backlight_;
     std::shared_ptr<AppCatalog> appCatalog_ = std::make_shared<MissingAppCatalog>();
     std::function<std::shared_ptr<NightShiftClient>()> nightShiftClients_;
+    bool overlaysReachScreen_ = true;
 };
 
 // Environment helpers shared by the implementations.

@@ -143,7 +143,7 @@ TEST_F(TintEngineTest, WithoutNightShiftAFailingMatrixFallsBackToTheOverlay) {
     EXPECT_EQ(engine->slots().at(1).requested, TintMethod::matrix);
 }
 
-TEST_F(TintEngineTest, WhenEveryMethodFailsTheDisplayHasNoSlotAndThreeLogLines) {
+TEST_F(TintEngineTest, WhenEveryMethodFailsTheDisplayHasNoSlotAndTheLogSaysWhy) {
     sim->setColorFilterEnabled(true);
     setCompositing(false);  // no overlay can be shown either
     start();
@@ -160,9 +160,11 @@ TEST_F(TintEngineTest, WhenEveryMethodFailsTheDisplayHasNoSlotAndThreeLogLines) 
                                "attach matrix failed for External Monitor: an Accessibility color filter is on",
                                "attach nightShift failed for External Monitor: " + noOverlay,
                                "attach overlay failed for External Monitor: " + noOverlay,
+                               "External Monitor is not tinted: " + noOverlay,
                            }));
     EXPECT_FALSE(engine->slots().count(2));
-    for (const auto& line : engine->describeBackends()) EXPECT_EQ(line.find("External"), std::string::npos);
+    // Named without a method it does not have.
+    EXPECT_EQ(engine->describeBackends().back(), "External Monitor [external] → Not tinted: " + noOverlay);
     EXPECT_EQ(engine->activeMethod(external()), engine->method(external()));
     engine->apply(warm, Transition::instant, 0.05);  // nothing to render there, and no crash
     EXPECT_TRUE(colorNear(seen(2), grey));
@@ -313,4 +315,29 @@ TEST_F(TintEngineTest, WorkspaceEventsRunTheCheckWithTheirName) {
         EXPECT_EQ(logs.messages("engine").back(), std::string("method changed (") + e.name + "), reconfiguring");
         EXPECT_EQ(engine->slots().at(1).method, e.next);
     }
+}
+
+// A display no method can attach to has no slot and says why, instead of a method it does
+// not have; once a method works it is tinted again and the reason goes.
+TEST_F(TintEngineTest, ADisplayNoMethodAttachesToIsNotTintedAndSaysWhyUntilOneDoes) {
+    sim->changeDisplay(2, [](sim::SimDisplay& d) { d.gammaCapacity = 0; });
+    setCompositing(false);
+    useMethod(2, TintMethod::gamma);
+    auto& e = start();
+    EXPECT_EQ(e.slots().count(2), 0u);
+    EXPECT_FALSE(e.untintedReason(builtIn()));
+    const auto reason = e.untintedReason(external());
+    ASSERT_TRUE(reason);
+    EXPECT_EQ(*reason, "this desktop cannot show overlay windows (no compositing manager is running)");
+    const auto lines = e.describeBackends();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[1], "External Monitor [external] → Not tinted: " + *reason);
+
+    e.apply(warm, Transition::instant, 0.05);  // nothing to render it with, and nothing breaks
+    setCompositing(true);
+    e.reconfigure();
+    ASSERT_EQ(e.slots().count(2), 1u);
+    EXPECT_EQ(e.slots().at(2).method, TintMethod::overlay);
+    EXPECT_FALSE(e.untintedReason(external()));
+    EXPECT_EQ(e.describeBackends().size(), 2u);
 }

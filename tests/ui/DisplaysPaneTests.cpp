@@ -63,6 +63,9 @@ TEST_F(DisplaysPaneTest, TextRules) {
     d.isBuiltIn = true;
     d.frame = {0, 0, 1512, 982.9};
     EXPECT_EQ(DisplaysRules::subtitle(d, TintMethod::overlay), "Built-in \u00B7 1512\u00D7982 pt \u00B7 Overlay tint");
+    // A display no method attached to names no method.
+    EXPECT_EQ(DisplaysRules::subtitle(d, TintMethod::overlay, std::string("no gamma here")),
+              "Built-in \u00B7 1512\u00D7982 pt \u00B7 Not tinted: no gamma here");
     DisplaySettings s;
     s.methodCheckResult = TintMethod::gamma;
     s.method = TintMethod::overlay;

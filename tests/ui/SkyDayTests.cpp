@@ -185,7 +185,8 @@ TEST(SkyTextsTest, StateLineByStatus) {
         std::string expected;
     };
     auto with = [&](auto change) {
-        SkyTexts::StateInputs in{true, TintStatus::Following{Mode::sunset}, Mode::sunset, false, curve, zone, now};
+        SkyTexts::StateInputs in{true,  TintStatus::Following{Mode::sunset}, Mode::sunset, false, curve, zone,
+                                 now,   std::nullopt};
         change(in);
         return in;
     };
@@ -195,6 +196,16 @@ TEST(SkyTextsTest, StateLineByStatus) {
         {with([&](auto& in) { in.status = TintStatus::DisabledUntil{now + 604800}; }), "True color until 12:00"},
         {with([&](auto& in) { in.status = TintStatus::DisabledUntil{now + 604801}; }), "True color while Focus is on"},
         {with([](auto& in) { in.status = TintStatus::ExcludedApp{"GIMP"}; }), "Not tinted in GIMP"},
+        {with([](auto& in) {
+             in.isWarming = true;
+             in.notTinted = "this compositor lets no program change the screen's colours";
+         }),
+         "Not tinted"},
+        {with([](auto& in) {
+             in.enabled = false;
+             in.notTinted = "no gamma";
+         }),
+         "Off"},
         {with([&](auto& in) {
              in.status = TintStatus::PausedUntil{now};
              in.mode = Mode::schedule;

@@ -15,6 +15,7 @@
 #include "platform/linux/X11Workspace.h"
 #include "platform/linux/XdgAppCatalog.h"
 #include "platform/linux/XdgAutostart.h"
+#include "platform/wayland/WaylandFacilities.h"
 
 namespace orvane::platform::linuxsys {
 
@@ -29,15 +30,30 @@ const Log& log() {
 // frame-buffer dithering.
 class LinuxPlatform final : public Platform {
 public:
-    LinuxPlatform(Runtime runtime, std::shared_ptr<X11Facilities> x11)
-        : Platform(std::move(runtime), configHome() / "orvane"), x11_(std::move(x11)) {
-        displays_ = x11_ ? withDpmsSleep(x11_->displays, x11_->displayName) : std::make_shared<MissingDisplays>();
-        gamma_ = x11_ ? x11_->gamma : std::make_shared<MissingGammaTables>();
-        screenshots_ = x11_ ? x11_->screenshots : std::make_shared<MissingScreenshots>();
+    // In a Wayland session (`wayland` set, or a session whose compositor did not answer:
+    // `waylandSession`) the displays are the compositor's and nothing tints through X:
+    // XWayland keeps RandR gamma, colour matrices and X windows to itself. `x11` then is
+    // XWayland, used only for what it can still do for its own windows.
+    LinuxPlatform(Runtime runtime, std::shared_ptr<X11Facilities> x11,
+                  std::shared_ptr<waylandsys::WaylandFacilities> wayland = nullptr, bool waylandSession = false)
+        : Platform(std::move(runtime), configHome() / "orvane"), x11_(std::move(x11)), wayland_(std::move(wayland)) {
+        const bool onWayland = waylandSession || wayland_;
+        const auto* x11Display = onWayland ? nullptr : x11_.get();
+        if (wayland_) {
+            displays_ = wayland_->displays;
+            gamma_ = wayland_->gamma;
+        } else {
+            displays_ = x11Display ? withDpmsSleep(x11Display->displays, x11Display->displayName)
+                                   : std::make_shared<MissingDisplays>();
+            gamma_ = x11Display ? x11Display->gamma : std::make_shared<MissingGammaTables>();
+        }
+        screenshots_ = x11Display ? x11Display->screenshots : std::make_shared<MissingScreenshots>();
         overlays_ = std::make_shared<MissingOverlayWindows>();  // the program installs the toolkit's
-        // Monitors are told apart by the EDID their X outputs report.
+        overlaysReachScreen_ = !onWayland;
+        // Monitors are told apart by the EDID their outputs report.
         LinuxI2C::OutputEdids outputEdids;
-        if (x11_) outputEdids = [name = x11_->displayName] { return readOutputEdids(name); };
+        if (wayland_) outputEdids = [session = wayland_->session] { return waylandsys::outputEdids(*session); };
+        else if (x11Display) outputEdids = [name = x11Display->displayName] { return readOutputEdids(name); };
         i2c_ = std::make_shared<LinuxI2C>(std::move(outputEdids));
         dithering_ = std::make_shared<MissingDithering>();
         if (x11_) {
@@ -56,8 +72,9 @@ public:
         nightShiftClients_ = [client = openDesktopNightLight()] { return client; };
 
         // The colour adjustment exists only where a driver exposes a colour matrix.
-        colorAdjustments_ = x11_ ? x11_->colorAdjustments
-                                 : std::shared_ptr<ColorAdjustments>(std::make_shared<MissingColorAdjustments>());
+        colorAdjustments_ = x11Display
+                                ? x11Display->colorAdjustments
+                                : std::shared_ptr<ColorAdjustments>(std::make_shared<MissingColorAdjustments>());
         auto displays = displays_;
         backlight_ = std::make_shared<LinuxBacklight>([displays](std::uint32_t id) { return displays->isBuiltin(id); },
                                                       "/sys/class/backlight", logindSetBrightness);
@@ -67,11 +84,25 @@ public:
 
 private:
     std::shared_ptr<X11Facilities> x11_;
+    std::shared_ptr<waylandsys::WaylandFacilities> wayland_;
 };
 
 }  // namespace
 
 std::shared_ptr<Platform> makeLinuxPlatform(Runtime runtime, bool required) {
+    if (waylandsys::isWaylandSession()) {
+        auto wayland = waylandsys::openWayland(runtime.scheduler);
+        auto xwayland = openX11(runtime.scheduler);
+        if (wayland) {
+            log().notice("platform: linux (Wayland display %s%s)", wayland->socketName,
+                         xwayland ? ", XWayland " + xwayland->displayName : std::string());
+        } else {
+            if (!required) return nullptr;
+            log().error("platform: linux in a Wayland session whose compositor does not answer; no displays can be "
+                        "tinted");
+        }
+        return std::make_shared<LinuxPlatform>(std::move(runtime), std::move(xwayland), std::move(wayland), true);
+    }
     auto x11 = openX11(runtime.scheduler);
     if (!x11) {
         if (!required) return nullptr;

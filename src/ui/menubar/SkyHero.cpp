@@ -218,10 +218,13 @@ void SkyHero::makeTexts() {
     else texts_.skyLine = texts_.nextEvent;
     texts_.seaTitle = preview ? std::string(SkyTexts::previewTitle)
                               : SkyTexts::stateLine({model_->settings().enabled, r.status, model_->settings().mode,
-                                                     model_->isWarming(), r.curve, zone(), now()});
+                                                     model_->isWarming(), r.curve, zone(), now(),
+                                                     model_->notTintedReason()});
     texts_.kelvin = std::to_string(preview ? preview->kelvin : r.modeState.kelvin);
-    texts_.alerting =
-        preview ? SkyTexts::previewAlertingLabel(*preview) : Melanopic::label(model_->effectiveWhite(r.modeState));
+    const auto notTinted = model_->settings().enabled ? model_->notTintedReason() : std::nullopt;
+    texts_.alerting = preview     ? SkyTexts::previewAlertingLabel(*preview)
+                      : notTinted ? *notTinted
+                                  : Melanopic::label(model_->effectiveWhite(r.modeState));
     rollTexts();
 }
 

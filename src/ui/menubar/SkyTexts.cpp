@@ -37,6 +37,8 @@ std::string nextSunEvent(Date after, const Location& place, const TimeZone& zone
 
 std::string stateLine(const StateInputs& in) {
     if (!in.enabled) return "Off";
+    // The hero's title is one short line; the reason takes the line under the numeral.
+    if (in.notTinted) return "Not tinted";
     const Calendar calendar(in.zone);
     if (const auto* d = in.status.as<TintStatus::DisabledUntil>()) {
         if (d->date.timeIntervalSince(in.now) <= 604800) return "True color until " + ShortTime::of(calendar, d->date);

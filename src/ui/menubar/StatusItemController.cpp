@@ -76,6 +76,7 @@ MenuBarIcon::State StatusItemController::iconState() const {
     const Settings& s = model_->settings();
     const Resolution& r = model_->resolution();
     if (!s.enabled) return MenuBarIcon::State::off();
+    if (model_->notTintedReason()) return MenuBarIcon::State::paused();
     if (r.status.is<TintStatus::DisabledUntil>() || r.status.is<TintStatus::ExcludedApp>() ||
         r.status.is<TintStatus::SecurityPrompt>())
         return MenuBarIcon::State::paused();
@@ -98,7 +99,8 @@ void StatusItemController::refresh() {
     const std::string kelvin = std::to_string(model_->resolution().modeState.kelvin) + "K";
     const std::string title = s.showKelvinInMenuBar && model_->isWarming() ? " " + kelvin : std::string();
     if (item_->title() != title) item_->setTitle(title);
-    const std::string tip = "Orvane \u00B7 " + kelvin;
+    const auto notTinted = s.enabled ? model_->notTintedReason() : std::nullopt;
+    const std::string tip = "Orvane \u00B7 " + (notTinted ? "Not tinted: " + *notTinted : kelvin);
     if (item_->toolTip() != tip) item_->setToolTip(tip);
 }
 

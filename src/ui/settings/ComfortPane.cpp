@@ -23,6 +23,7 @@ namespace ComfortRules {
 
 bool usesLayers(AppModel& model) {
     for (const auto& display : model.displays()) {
+        if (model.engine().untintedReason(display)) continue;
         const TintMethod method = model.engine().activeMethod(display);
         if (method == TintMethod::nightShift || method == TintMethod::overlay) return true;
     }

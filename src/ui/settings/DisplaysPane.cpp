@@ -26,10 +26,11 @@ namespace orvane {
 
 namespace DisplaysRules {
 
-std::string subtitle(const DisplayInfo& display, TintMethod activeMethod) {
+std::string subtitle(const DisplayInfo& display, TintMethod activeMethod, const std::optional<std::string>& notTinted) {
     const auto whole = [](double v) { return std::to_string(static_cast<long long>(std::trunc(v))); };
     return std::string(display.isBuiltIn ? "Built-in" : "External") + " \u00B7 " + whole(display.frame.width) +
-           "\u00D7" + whole(display.frame.height) + " pt \u00B7 " + std::string(title(activeMethod));
+           "\u00D7" + whole(display.frame.height) + " pt \u00B7 " +
+           (notTinted ? "Not tinted: " + *notTinted : std::string(title(activeMethod)));
 }
 
 std::string methodCaption(const DisplaySettings& settings) {
@@ -188,7 +189,8 @@ DisplaySection::DisplaySection(std::shared_ptr<AppModel> model, std::shared_ptr<
 }
 
 void DisplaySection::refresh() {
-    subtitle_->setText(q(DisplaysRules::subtitle(display_, model_->engine().activeMethod(display_))));
+    subtitle_->setText(q(DisplaysRules::subtitle(display_, model_->engine().activeMethod(display_),
+                                                 model_->engine().untintedReason(display_))));
     method_->setSubtitle(q(DisplaysRules::methodCaption(model_->settings().displaySettings(display_.key))));
 }
 

@@ -27,7 +27,9 @@ class PickerRow;
 
 namespace DisplaysRules {
 // "Built-in · 1512×982 pt · Color matrix": the frame truncated to whole points.
-std::string subtitle(const DisplayInfo& display, TintMethod activeMethod);
+// A display no method could attach to says so with the reason instead of a method.
+std::string subtitle(const DisplayInfo& display, TintMethod activeMethod,
+                     const std::optional<std::string>& notTinted = std::nullopt);
 std::string methodCaption(const DisplaySettings& settings);
 // Every method but DDC for a built-in display, unless DDC is what it has stored.
 std::vector<TintMethod> methodChoices(bool isBuiltIn, TintMethod stored);

@@ -46,6 +46,8 @@ std::string stateLine(bool enabled, const TintStatus& status, Mode mode, bool wa
 TimeZone placeZone(const AppModel& model) { return model.placeZone(); }
 
 std::string stateLine(const AppModel& model, Date now) {
+    if (model.settings().enabled)
+        if (const auto reason = model.notTintedReason()) return "Not tinted: " + *reason;
     return stateLine(model.settings().enabled, model.resolution().status, model.settings().mode, model.isWarming(), now,
                      placeZone(model));
 }

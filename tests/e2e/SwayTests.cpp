@@ -1,0 +1,150 @@
+// The whole program under a real wlroots compositor: sway, started headless. Its outputs
+// have no gamma, so the program must start, show its windows (through the X server that
+// stands in for XWayland), say on every display that it is not tinted and why, claim no
+// method, and leave that X server's ramps alone.
+#include <gtest/gtest.h>
+
+#include <X11/Xlib.h>
+#include <X11/extensions/Xrandr.h>
+
+#include <fstream>
+
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "MappedWindows.h"
+#include "ProgramProcess.h"
+#include "XvfbServer.h"
+
+namespace orvane::e2e {
+namespace {
+
+namespace fs = std::filesystem;
+
+// sway refuses to run as root: there it runs as "nobody", in a runtime directory of its own.
+constexpr uid_t unprivileged = 65534;
+
+std::string missingSway() {
+    if (::access("/usr/bin/sway", X_OK) != 0) return "sway is not installed";
+    if (::getuid() == 0 && ::access("/usr/bin/setpriv", X_OK) != 0) return "setpriv is not installed";
+    return "";
+}
+
+class HeadlessSway {
+public:
+    HeadlessSway() {
+        std::filesystem::permissions(runtime_, fs::perms::owner_all, fs::perm_options::replace);
+        {
+            std::ofstream config(runtime_ / "config");
+            config << "xwayland disable\n";
+        }
+        std::vector<std::string> arguments{"-c", (runtime_ / "config").string()};
+        std::string program = "/usr/bin/sway";
+        if (::getuid() == 0) {
+            (void)::chown(runtime_.c_str(), unprivileged, unprivileged);
+            (void)::chown((runtime_ / "config").c_str(), unprivileged, unprivileged);
+            arguments.insert(arguments.begin(), {"--reuid=65534", "--regid=65534", "--clear-groups", "/usr/bin/sway"});
+            program = "/usr/bin/setpriv";
+        }
+        session_.environment = {{"XDG_RUNTIME_DIR", runtime_.string()},
+                                {"HOME", runtime_.string()},
+                                {"WLR_BACKENDS", "headless"},
+                                {"WLR_RENDERER", "pixman"},
+                                {"WLR_LIBINPUT_NO_DEVICES", "1"},
+                                {"WAYLAND_DISPLAY", std::nullopt},
+                                {"DISPLAY", std::nullopt},
+                                {"DBUS_SESSION_BUS_ADDRESS", std::nullopt}};
+        process_ = std::make_unique<ProgramProcess>(session_, arguments, program);
+        // Ready once its socket is there.
+        process_->waitFor([&] { return !socket().empty(); }, 15s);
+    }
+    ~HeadlessSway() {
+        process_->signal(SIGTERM);
+        if (!process_->waitForExit(5s)) process_->signal(SIGKILL);
+        (void)process_->waitForExit(5s);
+        std::error_code ec;
+        fs::remove_all(runtime_, ec);
+    }
+    HeadlessSway(const HeadlessSway&) = delete;
+    HeadlessSway& operator=(const HeadlessSway&) = delete;
+
+    // The compositor's socket, by its full path; empty until there is one.
+    std::string socket() const {
+        std::error_code ec;
+        for (fs::directory_iterator it(runtime_, ec), end; !ec && it != end; it.increment(ec)) {
+            const std::string name = it->path().filename().string();
+            if (name.rfind("wayland-", 0) == 0 && name.find('.') == std::string::npos && it->is_socket(ec))
+                return it->path().string();
+        }
+        return "";
+    }
+    std::string log() { return process_->errors() + process_->output(); }
+
+private:
+    // Straight under /tmp: "nobody" could not reach into the test's own (private) directory.
+    static fs::path makeRuntime() {
+        char name[] = "/tmp/orvane-sway-XXXXXX";
+        return ::mkdtemp(name) ? fs::path(name) : testing::freshDirectory("sway-runtime");
+    }
+
+    fs::path runtime_ = makeRuntime();
+    Session session_;
+    std::unique_ptr<ProgramProcess> process_;
+};
+
+std::vector<std::vector<unsigned short>> crtcRamps(Display* dpy) {
+    std::vector<std::vector<unsigned short>> ramps;
+    XRRScreenResources* res = XRRGetScreenResourcesCurrent(dpy, DefaultRootWindow(dpy));
+    for (int i = 0; res && i < res->ncrtc; ++i) {
+        XRRCrtcGamma* g = XRRGetCrtcGamma(dpy, res->crtcs[i]);
+        if (!g) continue;
+        std::vector<unsigned short> r(g->red, g->red + g->size);
+        r.insert(r.end(), g->blue, g->blue + g->size);
+        ramps.push_back(std::move(r));
+        XRRFreeGamma(g);
+    }
+    if (res) XRRFreeScreenResources(res);
+    return ramps;
+}
+
+TEST(SwayProgramTest, UnderHeadlessSwayEveryDisplayIsNotTintedWithItsReasonAndTheWindowsShow) {
+    ORVANE_REQUIRE_TOOL(missingSway());
+    testing::XvfbServer xwayland;
+    ORVANE_REQUIRE_TOOL(xwayland.error());
+    HeadlessSway sway;
+    ASSERT_FALSE(sway.socket().empty()) << sway.log();
+
+    // A held connection keeps the X server from resetting its ramps; a mark shows any write.
+    Display* dpy = XOpenDisplay(xwayland.display().c_str());
+    ASSERT_TRUE(dpy);
+    const auto before = crtcRamps(dpy);
+
+    Session session;
+    session.environment["ORVANE_PLATFORM"] = std::nullopt;
+    session.environment["WAYLAND_DISPLAY"] = sway.socket();
+    session.environment["XDG_SESSION_TYPE"] = "wayland";
+    session.environment["DISPLAY"] = xwayland.display();
+    session.environment["QT_QPA_PLATFORM"] = "xcb";
+    ProgramProcess program(session, {});
+    ASSERT_TRUE(program.waitUntilReady()) << program.errors() << sway.log();
+    const std::string log = program.errors();
+    EXPECT_NE(log.find("platform: linux (Wayland display "), std::string::npos) << log;
+    EXPECT_NE(log.find("HEADLESS-1 [external] → Not tinted: the compositor refused this display's gamma"),
+              std::string::npos)
+        << log;
+    for (const char* claim : {"→ Gamma table", "→ Overlay tint", "→ Color matrix", "→ Night Shift"})
+        EXPECT_EQ(log.find(claim), std::string::npos) << claim << " claimed in " << log;
+    // The interface is there: a first start opens the welcome window.
+    EXPECT_TRUE(program.waitFor([&] { return mappedWindow(dpy, "Welcome to Orvane").has_value(); }, 15s))
+        << program.errors();
+    EXPECT_EQ(crtcRamps(dpy), before) << "a ramp of the X server was written";
+
+    program.signal(SIGTERM);
+    EXPECT_TRUE(exitedWith(program.waitForExit(), 0)) << program.errors();
+    EXPECT_EQ(crtcRamps(dpy), before);
+    XCloseDisplay(dpy);
+}
+
+}  // namespace
+}  // namespace orvane::e2e
