@@ -244,8 +244,7 @@ private:
     }
 
     static void controlDestroy(wl_client*, wl_resource* resource) { wl_resource_destroy(resource); }
-    static constexpr struct zwlr_gamma_control_v1_interface controlImplementation = {controlSetGamma,
-                                                                                     controlDestroy};
+    static constexpr struct zwlr_gamma_control_v1_interface controlImplementation = {controlSetGamma, controlDestroy};
 
     // A destroy request and a client that went away both end here.
     static void controlGone(wl_resource* resource) {

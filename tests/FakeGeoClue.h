@@ -77,7 +77,8 @@ private:
                 return sd_bus_reply_method_errorf(m, SD_BUS_ERROR_ACCESS_DENIED, "The agent refused.");
             const int r = sd_bus_reply_method_return(m, "");
             if (behaviour_ == Behaviour::locate)
-                bus_->emitSignal(geoClueClientPath, geoClueClientInterface, "LocationUpdated", "oo", "/", geoClueLocationPath);
+                bus_->emitSignal(geoClueClientPath, geoClueClientInterface, "LocationUpdated", "oo", "/",
+                                 geoClueLocationPath);
             return r;
         }
         if (sd_bus_message_is_method_call(m, geoClueClientInterface, "Stop")) {

@@ -66,7 +66,8 @@ private:
     static int getFlag(sd_bus*, const char*, const char*, const char* property, sd_bus_message* reply, void* self,
                        sd_bus_error*) {
         auto* fake = static_cast<FakeGnomeColor*>(self);
-        const int value = std::string_view(property) == "NightLightActive" ? fake->active_.load() : fake->disabled_.load();
+        const int value =
+            std::string_view(property) == "NightLightActive" ? fake->active_.load() : fake->disabled_.load();
         return sd_bus_message_append(reply, "b", value);
     }
     static constexpr sd_bus_vtable vtable[] = {
@@ -143,7 +144,8 @@ private:
         const auto mode = kconfig::value(s, "NightColor", "Mode").value_or("Automatic");
         mode_ = mode == "Constant" ? 3 : mode == "Timings" ? 2 : mode == "Location" ? 1 : 0;
         try {
-            night_ = static_cast<std::uint32_t>(std::stoul(kconfig::value(s, "NightColor", "NightTemperature").value_or("4500")));
+            night_ = static_cast<std::uint32_t>(
+                std::stoul(kconfig::value(s, "NightColor", "NightTemperature").value_or("4500")));
         } catch (const std::exception&) {
             night_ = 4500;
         }
@@ -189,9 +191,9 @@ private:
             std::uint32_t kelvin = 0;
             sd_bus_message_read(m, "u", &kelvin);
             fake->preview_ = kelvin;
-            fake->previewEnd_ = std::chrono::steady_clock::now() +
-                                std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                                    std::chrono::duration<double>(fake->previewSeconds_));
+            fake->previewEnd_ =
+                std::chrono::steady_clock::now() + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                                                       std::chrono::duration<double>(fake->previewSeconds_));
         } else if (member == "stopPreview") {
             fake->preview_ = 0;
         }

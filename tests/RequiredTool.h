@@ -17,11 +17,11 @@ inline bool inContinuousIntegration() {
 
 }  // namespace orvane::testing
 
-#define ORVANE_REQUIRE_TOOL(missing)                                                       \
-    do {                                                                                   \
+#define ORVANE_REQUIRE_TOOL(missing)                                                         \
+    do {                                                                                     \
         if (const std::string orvaneMissingTool_ = (missing); !orvaneMissingTool_.empty()) { \
-            if (::orvane::testing::inContinuousIntegration())                              \
-                GTEST_FAIL() << orvaneMissingTool_ << " (CI must have it)";                \
-            GTEST_SKIP() << orvaneMissingTool_;                                            \
-        }                                                                                  \
+            if (::orvane::testing::inContinuousIntegration())                                \
+                GTEST_FAIL() << orvaneMissingTool_ << " (CI must have it)";                  \
+            GTEST_SKIP() << orvaneMissingTool_;                                              \
+        }                                                                                    \
     } while (false)

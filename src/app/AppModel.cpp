@@ -68,9 +68,8 @@ AppModel::AppModel(std::shared_ptr<TintEngine> engine, std::shared_ptr<SettingsS
     lastSystemZone_ = systemZone().identifier();
     preciseLocation_ =
         std::make_unique<PreciseLocation>(environment_.locationProvider, environment_.platform->scheduler());
-    frontmost_ =
-        std::make_unique<FrontmostAppObserver>(environment_.platform->workspace(), environment_.platform->displays(),
-                                               environment_.platform->appCatalog());
+    frontmost_ = std::make_unique<FrontmostAppObserver>(
+        environment_.platform->workspace(), environment_.platform->displays(), environment_.platform->appCatalog());
 }
 
 void AppModel::start() {
@@ -475,7 +474,8 @@ void AppModel::scheduleTick() {
     tickTimer_ = TickTimer{interval, tolerance};
     const auto scheduler = environment_.platform->scheduler();
     if (!scheduler) return;
-    if (!tick_) tick_ = scheduler->makeTimer(platform::weakly(shared_from_this(), [](AppModel& model) { model.tick(); }));
+    if (!tick_)
+        tick_ = scheduler->makeTimer(platform::weakly(shared_from_this(), [](AppModel& model) { model.tick(); }));
     tick_->arm(interval, tolerance);
 }
 

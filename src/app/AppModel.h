@@ -16,7 +16,6 @@
 
 #include "app/FocusLook.h"
 #include "app/FrontmostAppObserver.h"
-#include "platform/Observers.h"
 #include "app/PreciseLocation.h"
 #include "app/SettingsStore.h"
 #include "core/Calendar.h"
@@ -31,6 +30,7 @@
 #include "engine/DisplayManager.h"
 #include "engine/TintEngine.h"
 #include "platform/Log.h"
+#include "platform/Observers.h"
 #include "platform/Platform.h"
 
 namespace orvane {

@@ -136,8 +136,7 @@ public:
 
     void arm(TimeInterval delay, TimeInterval tolerance) override {
         if (!forwarded_) {
-            if (const auto target = owner_.target())
-                forwarded_ = target->makeTimer([fire = fire_] { (*fire)(); });
+            if (const auto target = owner_.target()) forwarded_ = target->makeTimer([fire = fire_] { (*fire)(); });
         }
         if (forwarded_) {
             held_.cancel();

@@ -78,10 +78,10 @@ struct Commands {
 
     // The second start's whole job: posts the command on `center` and writes
     // "sent to Orvane: <text>" to `out`. Without a center (no session bus), or when no
-    // process owns the instance's bus name, nothing is sent and `err` says so; a post that fails writes no line (the center logs why). False when
-    // the command was not sent, so the process can end with a failure a script sees.
-    [[nodiscard]] static bool forward(const Command& command, platform::DistributedNotifications* center, std::FILE* out = stdout,
-                        std::FILE* err = stderr);
+    // process owns the instance's bus name, nothing is sent and `err` says so; a post that fails writes no line (the
+    // center logs why). False when the command was not sent, so the process can end with a failure a script sees.
+    [[nodiscard]] static bool forward(const Command& command, platform::DistributedNotifications* center,
+                                      std::FILE* out = stdout, std::FILE* err = stderr);
 
     // Carries the command out on the model (main thread).
     static void handle(const Command& command, AppModel& model);

@@ -125,9 +125,9 @@ std::string Diagnostics::text(const AppModel& model, const Build& build, const S
                     " NightShift=" + boolText(system.nightShift) + " AntiDither=" + boolText(system.antiDither) +
                     " DDC=" + boolText(system.ddc) + " Accessibility=" + boolText(system.accessibility));
     if (!system.nightLightDesktop.empty())
-        lines.push_back("Night Light: " + system.nightLightDesktop + "'s own" +
-                        (system.nightLightHeldElsewhere.empty() ? std::string()
-                                                                : ", " + system.nightLightHeldElsewhere));
+        lines.push_back(
+            "Night Light: " + system.nightLightDesktop + "'s own" +
+            (system.nightLightHeldElsewhere.empty() ? std::string() : ", " + system.nightLightHeldElsewhere));
 
     lines.push_back("Comfort: steadyBacklight=" + boolText(settings.steadyBacklight.enabled) +
                     " keys=" + std::string(toString(settings.brightnessKeys)) + " antiDither=" +

@@ -6,8 +6,8 @@
 #include <optional>
 #include <string>
 
-#include "platform/Observers.h"
 #include "platform/Geometry.h"
+#include "platform/Observers.h"
 #include "support/Date.h"
 
 namespace orvane::app {

@@ -95,7 +95,8 @@ void SettingsStore::saveStatistics(const Statistics& statistics) {
 }
 
 void SettingsStore::bookStatistics(const Statistics& statistics) {
-    save(statisticsKey, [&] { return json::encodePretty(statistics.toJson()); }, Due::later);
+    save(
+        statisticsKey, [&] { return json::encodePretty(statistics.toJson()); }, Due::later);
 }
 
 void SettingsStore::enqueue(const std::string& key, Bytes data, Due due) {

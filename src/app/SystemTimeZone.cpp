@@ -36,8 +36,8 @@ std::string systemTimeZoneSource() {
             text += fmt::format("|{} absent", path);
             return;
         }
-        text += fmt::format("|{} {}:{}:{}:{}", path, info.st_ino, info.st_size, info.st_mtim.tv_sec,
-                            info.st_mtim.tv_nsec);
+        text +=
+            fmt::format("|{} {}:{}:{}:{}", path, info.st_ino, info.st_size, info.st_mtim.tv_sec, info.st_mtim.tv_nsec);
         if (S_ISLNK(info.st_mode)) {
             char target[4096];
             const ssize_t n = ::readlink(path, target, sizeof target);
@@ -50,8 +50,7 @@ std::string systemTimeZoneSource() {
 }
 
 std::function<TimeZone()> recentSystemTimeZone(std::shared_ptr<platform::Clock> clock, TimeInterval maxAge,
-                                               std::function<TimeZone()> lookUp,
-                                               std::function<std::string()> source) {
+                                               std::function<TimeZone()> lookUp, std::function<std::string()> source) {
     struct Look {
         TimeInterval at = 0;
         std::string source;

@@ -61,10 +61,9 @@ Base base(const ResolverInput& input, const RuntimeState& runtime, const std::op
 std::optional<std::string> exclusion(const ResolverInput& input) {
     if (!input.frontmostBundleID) return std::nullopt;
     const auto& apps = input.settings.excludedApps;
-    const auto it = std::find_if(apps.begin(), apps.end(),
-                                 [&](const ExcludedApp& app) {
-                                     return app.matches(*input.frontmostBundleID, input.frontmostWindowClass);
-                                 });
+    const auto it = std::find_if(apps.begin(), apps.end(), [&](const ExcludedApp& app) {
+        return app.matches(*input.frontmostBundleID, input.frontmostWindowClass);
+    });
     if (it == apps.end() || (it->onlyWhenFullScreen && !input.frontmostIsFullScreen)) return std::nullopt;
     return it->name;
 }

@@ -51,23 +51,21 @@ void GammaBackend::verifyAndRepair() {
     if (count_ == 0 || fade_.isRunning() || checking_) return;
     checking_ = true;
     const std::uint64_t writesBefore = writes_;
-    tables().readLater(display_.id, count_,
-                       [this, alive = std::weak_ptr<int>(alive_), writesBefore](std::int32_t status,
-                                                                                platform::GammaRamp read) {
-                           if (!alive.lock()) return;
-                           checking_ = false;
-                           if (writes_ != writesBefore || count_ == 0 || fade_.isRunning()) return;
-                           if (status != 0 || read.size() != count_ || !read.isConsistent()) return;
-                           const std::size_t i = count_ - 1;  // the brightest entry
-                           const bool drifted =
-                               std::fabs(read.green[i] - base_.green[i] * static_cast<float>(current_.g)) >
-                                   driftTolerance ||
-                               std::fabs(read.blue[i] - base_.blue[i] * static_cast<float>(current_.b)) >
-                                   driftTolerance;
-                           if (!drifted) return;
-                           log_.notice("gamma table drifted, reapplying");
-                           write(current_);
-                       });
+    tables().readLater(
+        display_.id, count_,
+        [this, alive = std::weak_ptr<int>(alive_), writesBefore](std::int32_t status, platform::GammaRamp read) {
+            if (!alive.lock()) return;
+            checking_ = false;
+            if (writes_ != writesBefore || count_ == 0 || fade_.isRunning()) return;
+            if (status != 0 || read.size() != count_ || !read.isConsistent()) return;
+            const std::size_t i = count_ - 1;  // the brightest entry
+            const bool drifted =
+                std::fabs(read.green[i] - base_.green[i] * static_cast<float>(current_.g)) > driftTolerance ||
+                std::fabs(read.blue[i] - base_.blue[i] * static_cast<float>(current_.b)) > driftTolerance;
+            if (!drifted) return;
+            log_.notice("gamma table drifted, reapplying");
+            write(current_);
+        });
 }
 
 void GammaBackend::write(const Multiplier& m) {

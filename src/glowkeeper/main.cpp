@@ -317,14 +317,12 @@ bool restoreGnome(const nlohmann::json& own) {
         const nlohmann::json* b = v ? untag(*v, "bool") : nullptr;
         const nlohmann::json* i = v ? untag(*v, "int") : nullptr;
         const nlohmann::json* d = v ? untag(*v, "double") : nullptr;
-        if (type == 'b' && b && b->is_boolean())
-            g_settings_set_boolean(settings, key, b->get<bool>());
+        if (type == 'b' && b && b->is_boolean()) g_settings_set_boolean(settings, key, b->get<bool>());
         else if (type == 'u' && i && i->is_number_integer() && *i >= 0 && *i <= 0xffffffffLL)
             g_settings_set_uint(settings, key, i->get<std::uint32_t>());
         else if (type == 'd' && (d || i) && (d ? d : i)->is_number())
             g_settings_set_double(settings, key, (d ? d : i)->get<double>());
-        else
-            g_settings_reset(settings, key);  // the user had not set it
+        else g_settings_reset(settings, key);  // the user had not set it
     }
     g_settings_apply(settings);
     g_settings_sync();
@@ -390,8 +388,7 @@ bool restoreNightLight() {
                 if (const auto* own = untag((*record)["gnome"], "dict"); own && own->is_object())
                     done = restoreGnome(*own);
             if (record->contains("kde"))
-                if (const auto* own = untag((*record)["kde"], "dict"); own && own->is_object())
-                    done = restoreKde(*own);
+                if (const auto* own = untag((*record)["kde"], "dict"); own && own->is_object()) done = restoreKde(*own);
             if (done) {
                 document["values"].erase("nightShift.dirty");
                 restored = replaceAtomically(dir, path, document.dump(2) + "\n");

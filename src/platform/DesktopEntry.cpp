@@ -22,11 +22,21 @@ std::string unescaped(std::string_view raw) {
             continue;
         }
         switch (raw[++i]) {
-            case 's': out += ' '; break;
-            case 'n': out += '\n'; break;
-            case 't': out += '\t'; break;
-            case 'r': out += '\r'; break;
-            case '\\': out += '\\'; break;
+            case 's':
+                out += ' ';
+                break;
+            case 'n':
+                out += '\n';
+                break;
+            case 't':
+                out += '\t';
+                break;
+            case 'r':
+                out += '\r';
+                break;
+            case '\\':
+                out += '\\';
+                break;
             default:  // not an escape of a string value: kept as written
                 out += '\\';
                 out += raw[i];

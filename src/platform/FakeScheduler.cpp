@@ -47,8 +47,8 @@ public:
         if (!tables) return;
         std::lock_guard lock(tables->mutex);
         // A new sequence: among timers due at the same moment it now counts as the latest.
-        tables->timers.insert_or_assign(
-            id_, FakeScheduler::Timer{clock_->monotonic() + std::max(0.0, delay), 0, std::max(0.0, tolerance), tables->nextId++, fire_});
+        tables->timers.insert_or_assign(id_, FakeScheduler::Timer{clock_->monotonic() + std::max(0.0, delay), 0,
+                                                                  std::max(0.0, tolerance), tables->nextId++, fire_});
     }
     void disarm() override {
         if (const auto tables = tables_.lock()) {

@@ -73,8 +73,7 @@ namespace detail {
 
 class ScheduledTimer final : public Timer {
 public:
-    ScheduledTimer(Scheduler& scheduler, std::function<void()> fire)
-        : scheduler_(scheduler), fire_(std::move(fire)) {}
+    ScheduledTimer(Scheduler& scheduler, std::function<void()> fire) : scheduler_(scheduler), fire_(std::move(fire)) {}
     void arm(TimeInterval delay, TimeInterval tolerance) override {
         armed_ = true;
         handle_ = scheduler_.schedule(delay, tolerance, [this] {

@@ -8,8 +8,8 @@
 #include <QWidget>
 
 #include "app/Commands.h"
-#include "app/MethodCheckController.h"
 #include "app/GlobalHotkeys.h"
+#include "app/MethodCheckController.h"
 #include "app/Startup.h"
 #include "engine/DisplayManager.h"
 #include "engine/LaunchAtLogin.h"
@@ -19,13 +19,13 @@
 #include "ui/kit/Context.h"
 #include "ui/kit/NotificationCenter.h"
 #include "ui/kit/ScreenPlace.h"
-#include "ui/views/AppIconRenderer.h"
 #include "ui/menubar/PopoverView.h"
 #include "ui/menubar/QtTray.h"
 #include "ui/menubar/StatusItemController.h"
 #include "ui/onboarding/OnboardingView.h"
 #include "ui/onboarding/QtMethodCheckAsker.h"
 #include "ui/settings/SettingsWindow.h"
+#include "ui/views/AppIconRenderer.h"
 
 namespace orvane {
 

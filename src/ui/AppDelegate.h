@@ -86,7 +86,9 @@ public:
     QWidget* onboardingWindow() const { return onboardingWindow_.get(); }
 
     // The question on screen; null before launch.
-    class QtMethodCheckAsker* methodCheckAsker() const { return methodCheckAsker_.get(); }
+    class QtMethodCheckAsker* methodCheckAsker() const {
+        return methodCheckAsker_.get();
+    }
 
 private:
     // Makes (once) and presents the window; a pane name only chooses the first pane.

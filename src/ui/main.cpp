@@ -20,8 +20,8 @@
 #include "platform/qt/QtScheduler.h"
 #include "ui/AppDelegate.h"
 #include "ui/SelfTestCommand.h"
-#include "ui/views/AppIconRenderer.h"
 #include "ui/render/RenderUI.h"
+#include "ui/views/AppIconRenderer.h"
 
 using namespace orvane;
 

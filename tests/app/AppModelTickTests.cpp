@@ -32,8 +32,8 @@ protected:
     }
     // The statistics as the defaults file on disk holds them, read by a second reader.
     std::optional<Statistics> statisticsOnDisk() const {
-        const auto data = platform::UserDefaults::open(directory / "defaults.json")
-                              ->data(std::string(SettingsStore::statisticsKey));
+        const auto data =
+            platform::UserDefaults::open(directory / "defaults.json")->data(std::string(SettingsStore::statisticsKey));
         if (!data) return std::nullopt;
         return Statistics::fromJson(json::parse(std::string(data->begin(), data->end())));
     }
@@ -215,8 +215,8 @@ TEST_F(AppModelTickTest, BookedStatisticsReachTheFileWithinFiveMinutesAndWithThe
     s.manualKelvin = 3000;
     model->setSettings(s);
     scheduler->advance(SettingsStore::debounce + 0.01);
-    const auto settings = platform::UserDefaults::open(directory / "defaults.json")
-                              ->data(std::string(SettingsStore::settingsKey));
+    const auto settings =
+        platform::UserDefaults::open(directory / "defaults.json")->data(std::string(SettingsStore::settingsKey));
     ASSERT_TRUE(settings);
     EXPECT_EQ(SettingsCodec::decode(std::string(settings->begin(), settings->end())).manualKelvin, 3000);
     EXPECT_EQ(*statisticsOnDisk(), model->statistics());

@@ -95,8 +95,9 @@ TEST_F(DiagnosticsTest, TheDesktopsNightLightAndWhoElseHoldsItHaveALineOfTheirOw
         }
         ASSERT_NE(at, lines.end());
         EXPECT_EQ(*at, c.line);
-        EXPECT_EQ(*(at - 1), "Private APIs: DisplayServices=false NightShift=true AntiDither=false DDC=false "
-                             "Accessibility=true");
+        EXPECT_EQ(*(at - 1),
+                  "Private APIs: DisplayServices=false NightShift=true AntiDither=false DDC=false "
+                  "Accessibility=true");
     }
 }
 

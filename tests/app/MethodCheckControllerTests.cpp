@@ -95,17 +95,47 @@ TEST_F(MethodCheckTest, CandidatesAnswersAndWhatIsStored) {
         bool rejectedMatrix;
     };
     const Case cases[] = {
-        {"built-in without the matrix, No twice", 1, false, false, {Reply::no, Reply::no}, {M::overlay, M::gamma},
-         std::nullopt, false},
-        {"external with DDC, No then Yes on overlay", 2, true, true, {Reply::no, Reply::yes}, {M::matrix, M::overlay},
-         M::overlay, true},
-        {"external with DDC, No to all", 2, true, true, {Reply::no, Reply::no, Reply::no, Reply::no},
-         {M::matrix, M::overlay, M::gamma, M::ddc}, std::nullopt, true},
+        {"built-in without the matrix, No twice",
+         1,
+         false,
+         false,
+         {Reply::no, Reply::no},
+         {M::overlay, M::gamma},
+         std::nullopt,
+         false},
+        {"external with DDC, No then Yes on overlay",
+         2,
+         true,
+         true,
+         {Reply::no, Reply::yes},
+         {M::matrix, M::overlay},
+         M::overlay,
+         true},
+        {"external with DDC, No to all",
+         2,
+         true,
+         true,
+         {Reply::no, Reply::no, Reply::no, Reply::no},
+         {M::matrix, M::overlay, M::gamma, M::ddc},
+         std::nullopt,
+         true},
         {"Yes on the matrix", 1, true, false, {Reply::yes}, {M::matrix}, M::matrix, false},
-        {"DDC is never asked of a built-in display", 1, false, true, {Reply::no, Reply::no}, {M::overlay, M::gamma},
-         std::nullopt, false},
-        {"external without DDC, Yes on gamma", 2, false, false, {Reply::no, Reply::yes}, {M::overlay, M::gamma},
-         M::gamma, false},
+        {"DDC is never asked of a built-in display",
+         1,
+         false,
+         true,
+         {Reply::no, Reply::no},
+         {M::overlay, M::gamma},
+         std::nullopt,
+         false},
+        {"external without DDC, Yes on gamma",
+         2,
+         false,
+         false,
+         {Reply::no, Reply::yes},
+         {M::overlay, M::gamma},
+         M::gamma,
+         false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -172,12 +202,12 @@ TEST_F(MethodCheckTest, AnAnswerAndTheTimeOutInOneTurnRecordOnce) {
             model->observe([&](AppModel::Property p) { announced += p == AppModel::Property::lastMethodCheck; });
         const auto press = [this] { firstAnswer(true); };
         // Timers due together fire in the order they were scheduled.
-        platform::Handle early = pressFirst ? scheduler->schedule(MethodCheckController::answerTimeout, 0, press)
-                                            : platform::Handle();
+        platform::Handle early =
+            pressFirst ? scheduler->schedule(MethodCheckController::answerTimeout, 0, press) : platform::Handle();
         controller = MethodCheckController::create(model, asker);
         controller->run(std::vector<DisplayInfo>{display(1)}, [this] { ++finished; });
-        platform::Handle late = pressFirst ? platform::Handle()
-                                           : scheduler->schedule(MethodCheckController::answerTimeout, 0, press);
+        platform::Handle late =
+            pressFirst ? platform::Handle() : scheduler->schedule(MethodCheckController::answerTimeout, 0, press);
         scheduler->advance(MethodCheckController::answerTimeout);
         scheduler->advance(MethodCheckController::answerTimeout);  // a question after a time-out goes unanswered too
         ASSERT_EQ(finished, 1);

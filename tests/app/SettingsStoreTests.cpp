@@ -386,22 +386,22 @@ TEST_P(UnreadableSettingsTest, FirstSaveKeepsTheUnreadableValueUnderTheBackupKey
     EXPECT_EQ(keptLines(logs), 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Values, UnreadableSettingsTest,
-    ::testing::Values(
-        // The document is at fault.
-        UnreadableCase{"notJson", R"({"data": "bm90IGpzb24gYXQgYWxs"})"},
-        UnreadableCase{"wrongFieldType", R"({"json": {"manualKelvin": "warm"}})"},
-        UnreadableCase{"wrongTagForTheKey", R"({"string": "a string, not data"})"},
-        // The value's type tag is at fault.
-        UnreadableCase{"unknownTag", R"({"jsno": {"mode": "manual", "manualKelvin": 2200}})"},
-        UnreadableCase{"extraKeyBesideTheTag",
-                       R"({"json": {"mode": "manual", "manualKelvin": 2200}, "note": "my hand edit"})"},
-        UnreadableCase{"noTag", R"({"mode": "manual", "manualKelvin": 2200})"},
-        UnreadableCase{"notAnObject", R"("mode: manual, manualKelvin: 2200")"},
-        UnreadableCase{"dataThatIsNotBase64", R"({"data": "not base64!"})"},
-        UnreadableCase{"jsonThatIsNoDocument", R"({"json": 2200})"}),
-    [](const auto& param) { return std::string(param.param.name); });
+INSTANTIATE_TEST_SUITE_P(Values, UnreadableSettingsTest,
+                         ::testing::Values(
+                             // The document is at fault.
+                             UnreadableCase{"notJson", R"({"data": "bm90IGpzb24gYXQgYWxs"})"},
+                             UnreadableCase{"wrongFieldType", R"({"json": {"manualKelvin": "warm"}})"},
+                             UnreadableCase{"wrongTagForTheKey", R"({"string": "a string, not data"})"},
+                             // The value's type tag is at fault.
+                             UnreadableCase{"unknownTag", R"({"jsno": {"mode": "manual", "manualKelvin": 2200}})"},
+                             UnreadableCase{
+                                 "extraKeyBesideTheTag",
+                                 R"({"json": {"mode": "manual", "manualKelvin": 2200}, "note": "my hand edit"})"},
+                             UnreadableCase{"noTag", R"({"mode": "manual", "manualKelvin": 2200})"},
+                             UnreadableCase{"notAnObject", R"("mode: manual, manualKelvin: 2200")"},
+                             UnreadableCase{"dataThatIsNotBase64", R"({"data": "not base64!"})"},
+                             UnreadableCase{"jsonThatIsNoDocument", R"({"json": 2200})"}),
+                         [](const auto& param) { return std::string(param.param.name); });
 
 TEST_F(SettingsStoreTest, UnreadableRuntimeAndStatisticsAreKeptAsideToo) {
     defaults->set(std::string(SettingsStore::runtimeKey), Value(bytes("{\"cozyActive\": 1}")));

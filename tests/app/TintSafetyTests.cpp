@@ -4,8 +4,8 @@
 
 #include <chrono>
 #include <csignal>
-#include <map>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <thread>
 

@@ -37,9 +37,9 @@ TEST(ShortTime, TheEnvironmentsTimeLocale) {
     } cases[] = {
         {std::nullopt, std::nullopt, std::nullopt, ""},
         {std::nullopt, std::nullopt, "en_US.UTF-8", "en_US"},
-        {std::nullopt, "de_DE.UTF-8", "en_US.UTF-8", "de_DE"},  // times from LC_TIME
+        {std::nullopt, "de_DE.UTF-8", "en_US.UTF-8", "de_DE"},   // times from LC_TIME
         {"fr_FR.UTF-8", "de_DE.UTF-8", "en_US.UTF-8", "fr_FR"},  // LC_ALL overrides
-        {std::nullopt, "", "en_GB.UTF-8", "en_GB"},             // empty is unset
+        {std::nullopt, "", "en_GB.UTF-8", "en_GB"},              // empty is unset
         {std::nullopt, "C.UTF-8", "en_US.UTF-8", ""},
         {std::nullopt, "POSIX", std::nullopt, ""},
         {std::nullopt, "de_DE.UTF-8@euro", std::nullopt, "de_DE"},
@@ -56,8 +56,12 @@ TEST(ShortTime, HoursAndMinutesInTheLocalesShortFormat) {
         int hour, minute;
         const char* shown;
     } cases[] = {
-        {"", 16, 54, "16:54"},  {"", 7, 5, "07:05"},          {"de_DE", 16, 54, "16:54"},
-        {"en_GB", 0, 5, "00:05"}, {"en_US", 16, 54, "4:54\u202FPM"}, {"en_US", 0, 5, "12:05\u202FAM"},
+        {"", 16, 54, "16:54"},
+        {"", 7, 5, "07:05"},
+        {"de_DE", 16, 54, "16:54"},
+        {"en_GB", 0, 5, "00:05"},
+        {"en_US", 16, 54, "4:54\u202FPM"},
+        {"en_US", 0, 5, "12:05\u202FAM"},
         {"fi_FI", 16, 54, "16.54"},
     };
     for (const auto& c : cases)

@@ -376,7 +376,8 @@ TEST_P(ProgramSessionTest, WithoutItsWatchdogTheProgramSaysWhereItLookedAndRunsO
         ORVANE_RUNTIME_PATH, (alone / relative).parent_path() / std::filesystem::path(ORVANE_RUNTIME_PATH).filename());
     ProgramProcess program(session, {}, (alone / "orvane").string());
     ASSERT_TRUE(program.waitUntilReady()) << program.errors();
-    const std::string line = "Glowkeeper missing at " + ((alone / relative).parent_path() / "glowkeeper").lexically_normal().string() +
+    const std::string line = "Glowkeeper missing at " +
+                             ((alone / relative).parent_path() / "glowkeeper").lexically_normal().string() +
                              "; a crash could leave the tint on until relaunch";
     EXPECT_NE(program.errors().find(line), std::string::npos) << program.errors();
     EXPECT_TRUE(childrenNamed(program.pid(), "glowkeeper").empty());

@@ -100,7 +100,7 @@ protected:
         ASSERT_TRUE(compositor.error().empty()) << compositor.error();
         panel = compositor.addOutput(panelSpec());
         monitor = compositor.addOutput(monitorSpec());
-        compositor.failGammaOf(monitor);  // as if another program held it
+        compositor.failGammaOf(monitor);                        // as if another program held it
         session.environment["ORVANE_PLATFORM"] = std::nullopt;  // chosen by the session
         session.environment["WAYLAND_DISPLAY"] = compositor.socketPath().string();
         session.environment["XDG_SESSION_TYPE"] = "wayland";
@@ -173,7 +173,8 @@ TEST_F(WaylandProgramTest, TintsThroughTheGammaControlAndGivesItBackOnQuit) {
     EXPECT_TRUE(exitedWith(program.waitForExit(), 0)) << program.errors();
     EXPECT_TRUE(compositor.waitFor([&] { return !compositor.gamma(panel).held(); }));
     // The compositor restores on its own: the watchdog has nothing to do here.
-    EXPECT_TRUE(program.waitForOutput("Glowkeeper: pid " + std::to_string(program.pid()) + " ended, reset 0 display(s)"))
+    EXPECT_TRUE(
+        program.waitForOutput("Glowkeeper: pid " + std::to_string(program.pid()) + " ended, reset 0 display(s)"))
         << program.output();
 }
 

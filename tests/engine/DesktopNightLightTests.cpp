@@ -211,10 +211,10 @@ protected:
     std::shared_ptr<NightShiftClient> client;
 };
 
-#define REQUIRE_DESKTOP_TOOLS()                                              \
-    do {                                                                     \
-        ORVANE_REQUIRE_TOOL(bus->error());                                   \
-        ORVANE_REQUIRE_TOOL(compiledSchema().error);                         \
+#define REQUIRE_DESKTOP_TOOLS()                      \
+    do {                                             \
+        ORVANE_REQUIRE_TOOL(bus->error());           \
+        ORVANE_REQUIRE_TOOL(compiledSchema().error); \
     } while (0)
 
 }  // namespace
@@ -268,10 +268,8 @@ TEST_F(DesktopNightLightTest, GnomeTakesOverForTheWholeDayAndGivesTheUsersSettin
         EXPECT_FALSE(recorded());
         // Keys the user never set are reset, not written with their defaults. (The keyfile
         // backend keeps the emptied group's header; dconf keeps nothing.)
-        if (before.empty())
-            EXPECT_EQ(userValues(), "");
-        else
-            EXPECT_EQ(readText(keyfile), before);
+        if (before.empty()) EXPECT_EQ(userValues(), "");
+        else EXPECT_EQ(readText(keyfile), before);
     }
 }
 
@@ -355,8 +353,9 @@ TEST_F(DesktopNightLightTest, AUsersSwitchOffIsReassertedAndARecordLeftBehindIsR
 TEST_F(DesktopNightLightTest, AnOlderRecordWithoutTheDesktopsFieldsStillRestoresAndNoClientStillClears) {
     REQUIRE_DESKTOP_TOOLS();
     ASSERT_TRUE(startGnome());
-    defaults()->set(NightShiftWarmth::dirtyKey,
-                    Dictionary{{"active", true}, {"cct", 3600.0}, {"strength", 0.7}, {"range", Array{2700.0, 6000.0, 4100.0}}});
+    defaults()->set(
+        NightShiftWarmth::dirtyKey,
+        Dictionary{{"active", true}, {"cct", 3600.0}, {"strength", 0.7}, {"range", Array{2700.0, 6000.0, 4100.0}}});
     NightShiftWarmth warmth(*sim, defaults());
     warmth.restore();
     EXPECT_TRUE(enabled());
@@ -421,10 +420,8 @@ TEST_F(DesktopNightLightTest, KWinHoldsTheTemperatureFromKwinrcAndGetsTheFileBac
 
         warmth.restore();
         EXPECT_FALSE(recorded());
-        if (c.kwinrc)
-            EXPECT_EQ(readText(kwinrc), *c.kwinrc);
-        else
-            EXPECT_FALSE(std::filesystem::exists(kwinrc));
+        if (c.kwinrc) EXPECT_EQ(readText(kwinrc), *c.kwinrc);
+        else EXPECT_FALSE(std::filesystem::exists(kwinrc));
         // KWin was told to read the file again, and shows the user's own again.
         EXPECT_TRUE(eventually([&] { return kwin->currentTemperature() == scheduled; }));
         // No preview and no inhibit: the file is the one way Orvane holds the temperature.
@@ -439,8 +436,9 @@ TEST_F(DesktopNightLightTest, APreviewFallsBackWhileTheConstantModeHolds) {
     ORVANE_REQUIRE_TOOL(bus->error());
     ASSERT_TRUE(startKWin(0.2));
     auto caller = connect();
-    ASSERT_FALSE(caller->call({"org.kde.KWin", "/org/kde/KWin/NightLight", "org.kde.KWin.NightLight"}, "preview", "u",
-                              std::uint32_t{3000})
+    ASSERT_FALSE(caller
+                     ->call({"org.kde.KWin", "/org/kde/KWin/NightLight", "org.kde.KWin.NightLight"}, "preview", "u",
+                            std::uint32_t{3000})
                      .error);
     ASSERT_TRUE(eventually([&] { return kwin->shown() == std::vector<std::uint32_t>{6500, 3000, 6500}; }));
 

@@ -47,9 +47,7 @@ TEST(DesktopEntryTest, ReadsTheMainGroupOnlyWithItsEscapesListsAndLocales) {
         {"de_DE.UTF-8", "Fotowerkzeug"},       // lang_COUNTRY missing: lang
         {"de_AT.UTF-8", "Fotowerkzeug (AT)"},  // lang_COUNTRY
         {"sr_RS.UTF-8@latin", "Alat"},         // lang@MODIFIER
-        {"fr_FR.UTF-8", "Photo Tool"},
-        {"C", "Photo Tool"},
-        {"", "Photo Tool"},
+        {"fr_FR.UTF-8", "Photo Tool"},        {"C", "Photo Tool"}, {"", "Photo Tool"},
     };
     for (const auto& c : cases) EXPECT_EQ(entry->localizedValue("Name", c.locale), c.expected) << c.locale;
 
@@ -96,11 +94,13 @@ protected:
         write("system", "darktable", "[Desktop Entry]\nType=Application\nName=darktable\nCategories=Photography;\n");
         write("system", "kdenlive",
               "[Desktop Entry]\nType=Application\nName=Kdenlive\nCategories=AudioVideo;AudioVideoEditing;\n");
-        write("system", "krita", "[Desktop Entry]\nType=Application\nName=Krita\nCategories=Graphics;RasterGraphics;\n");
+        write("system", "krita",
+              "[Desktop Entry]\nType=Application\nName=Krita\nCategories=Graphics;RasterGraphics;\n");
         write("system", "shotwell", "[Desktop Entry]\nType=Application\nName=Shotwell\nCategories=Photography;\n");
         write("system", "firefox", "[Desktop Entry]\nType=Application\nName=Firefox\nCategories=Network;\n");
-        write("system", "website", "[Desktop Entry]\nType=Link\nName=Web site\nURL=https://example.org\n"
-                                   "Categories=Photography;\n");
+        write("system", "website",
+              "[Desktop Entry]\nType=Link\nName=Web site\nURL=https://example.org\n"
+              "Categories=Photography;\n");
         write("system", "Example", "[Desktop Entry]\nType=Application\nExec=example\n");
         // A folder earlier in the list hides the system's entry of the same ID.
         write("system", "gone", "[Desktop Entry]\nType=Application\nName=Gone\nCategories=Photography;\n");
@@ -125,8 +125,7 @@ protected:
 
 TEST_F(XdgAppCatalogTest, InstalledApplicationsAreTypeApplicationEntriesNamedInTheMessagesLocale) {
     linuxsys::XdgAppCatalog catalog;
-    EXPECT_EQ(catalog.application("gimp"),
-              (CatalogApp{"gimp", "GNU-Bildbearbeitungsprogramm", std::string("gimp")}));
+    EXPECT_EQ(catalog.application("gimp"), (CatalogApp{"gimp", "GNU-Bildbearbeitungsprogramm", std::string("gimp")}));
     EXPECT_EQ(catalog.application("Example"), (CatalogApp{"Example", "Example", std::nullopt}))
         << "without a Name the file's base name";
     EXPECT_EQ(catalog.application("website"), std::nullopt) << "a link is not an application";
@@ -171,13 +170,14 @@ TEST_F(XdgAppCatalogTest, AWindowClassFindsItsEntryByStartupClassThenByIdIgnorin
         std::optional<std::string> instance;
         const char* expected;
     } cases[] = {
-        {"Gimp-2.10", std::string("gimp-2.10"), "gimp"},  // StartupWMClass
+        {"Gimp-2.10", std::string("gimp-2.10"), "gimp"},   // StartupWMClass
         {"Firefox", std::string("Navigator"), "firefox"},  // the class, ignoring case
         {"Navigator", std::string("FIREFOX"), "firefox"},  // the instance, ignoring case
         {"website", std::nullopt, "website"},              // a link is no application: the class itself
         {"Unknown", std::string("unknown"), "Unknown"},
     };
-    for (const auto& c : cases) EXPECT_EQ(catalog.applicationID(c.windowClass, c.instance), c.expected) << c.windowClass;
+    for (const auto& c : cases)
+        EXPECT_EQ(catalog.applicationID(c.windowClass, c.instance), c.expected) << c.windowClass;
 }
 
 TEST_F(XdgAppCatalogTest, AChosenFileIsAnApplicationOnlyWhenReadableAndOfTypeApplication) {
@@ -188,7 +188,10 @@ TEST_F(XdgAppCatalogTest, AChosenFileIsAnApplicationOnlyWhenReadableAndOfTypeApp
     EXPECT_EQ(catalog.applicationAt(system / "website.desktop"), std::nullopt);
     EXPECT_EQ(catalog.applicationAt(system / "missing.desktop"), std::nullopt);
     EXPECT_EQ(catalog.applicationAt(system), std::nullopt) << "a folder";
-    std::ofstream(root / "binary.desktop") << std::string("\x7f" "ELF\0\0", 6);
+    std::ofstream(root / "binary.desktop") << std::string(
+        "\x7f"
+        "ELF\0\0",
+        6);
     EXPECT_EQ(catalog.applicationAt(root / "binary.desktop"), std::nullopt);
 }
 

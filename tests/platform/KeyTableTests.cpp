@@ -47,9 +47,9 @@ TEST(KeyTable, EveryCodeAndEveryKeysymIsListedOnce) {
 }
 
 TEST(KeyTable, ModifierKeysStartACombination) {
-    for (const std::uint32_t sym : {0xffe1u /* Shift_L */, 0xffe3u /* Control_L */, 0xffe5u /* Caps_Lock */,
-                                    0xffe9u /* Alt_L */, 0xffebu /* Super_L */, 0xff7fu /* Num_Lock */,
-                                    0xfe03u /* ISO_Level3_Shift */})
+    for (const std::uint32_t sym :
+         {0xffe1u /* Shift_L */, 0xffe3u /* Control_L */, 0xffe5u /* Caps_Lock */, 0xffe9u /* Alt_L */,
+          0xffebu /* Super_L */, 0xff7fu /* Num_Lock */, 0xfe03u /* ISO_Level3_Shift */})
         EXPECT_TRUE(isModifierKeysym(sym)) << std::hex << sym;
     for (const auto& entry : keyTable) EXPECT_FALSE(isModifierKeysym(entry.keysym)) << entry.keyCode;
 }

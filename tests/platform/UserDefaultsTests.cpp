@@ -232,7 +232,8 @@ TEST(UserDefaults, AValueItsTagCannotHoldIsUnreadableForThatKeyAlone) {
     EXPECT_EQ(values["added"], Json({{"int", 1}}));
     EXPECT_EQ(values["kept"], Json({{"int", 3}}));
     const auto kept = logs.messages("defaults");
-    EXPECT_EQ(std::count(kept.begin(), kept.end(), "kept the unreadable half as half.unreadable in " + file.string()), 1);
+    EXPECT_EQ(std::count(kept.begin(), kept.end(), "kept the unreadable half as half.unreadable in " + file.string()),
+              1);
 
     // A value no file can hold is refused by name; the key keeps what it had.
     defaults->set("level", std::numeric_limits<double>::infinity());

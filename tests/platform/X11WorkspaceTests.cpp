@@ -126,12 +126,14 @@ TEST_F(X11WorkspaceTest, ActivatingAnotherApplicationIsAnnouncedOnce) {
 
     activate(editor);
     ASSERT_TRUE(pumpUntil([&] { return activations == 1; }));
-    EXPECT_EQ(workspace->frontmostApplication(), (RunningApplication{std::string("Editor"), std::nullopt, 4242, std::string("instance")}));
+    EXPECT_EQ(workspace->frontmostApplication(),
+              (RunningApplication{std::string("Editor"), std::nullopt, 4242, std::string("instance")}));
 
     activate(editorTwo);  // another window of the same application
     activate(player);
     ASSERT_TRUE(pumpUntil([&] { return activations >= 2; }));
-    EXPECT_EQ(workspace->frontmostApplication(), (RunningApplication{std::string("Player"), std::nullopt, 77, std::string("instance")}));
+    EXPECT_EQ(workspace->frontmostApplication(),
+              (RunningApplication{std::string("Player"), std::nullopt, 77, std::string("instance")}));
 
     // This program's own window, whatever its class.
     const Window own = appWindow("Orvane", ::getpid());

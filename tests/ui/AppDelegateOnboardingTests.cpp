@@ -14,11 +14,11 @@
 #include "ui/AppDelegate.h"
 #include "ui/kit/NotificationCenter.h"
 #include "ui/kit/Text.h"
-#include "ui/views/AppIconRenderer.h"
 #include "ui/menubar/StatusItemController.h"
 #include "ui/onboarding/MethodCheckCard.h"
 #include "ui/onboarding/OnboardingView.h"
 #include "ui/onboarding/QtMethodCheckAsker.h"
+#include "ui/views/AppIconRenderer.h"
 
 namespace orvane {
 namespace {

@@ -56,7 +56,7 @@ protected:
         ASSERT_TRUE(!onDisk || !(*onDisk == delegate->model()->statistics())) << "written at a tick";
     }
 
-    bool quit = false;  // the test ran the quit sequence itself
+    bool quit = false;         // the test ran the quit sequence itself
     testing::LogCapture logs;  // the missing watchdog and the like stay off the output
     std::shared_ptr<AppDelegate> delegate;
 };

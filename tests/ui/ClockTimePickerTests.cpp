@@ -5,8 +5,8 @@
 #include <QTest>
 
 #include "KitFixture.h"
-#include "ui/views/SettingField.h"
 #include "ui/settings/ClockTimePicker.h"
+#include "ui/views/SettingField.h"
 
 namespace orvane::testing {
 namespace {
@@ -101,7 +101,9 @@ TEST_F(ClockTimePickerTest, ATimeTypedOverTheWholeFieldIsTakenWhole) {
         std::int64_t stored;
         const char* typed;
         std::int64_t written;
-    } cases[] = {{20 * 60, "16:30", 16 * 60 + 30}, {20 * 60, "0730", 7 * 60 + 30}, {9 * 60, "23:05", 23 * 60 + 5},
+    } cases[] = {{20 * 60, "16:30", 16 * 60 + 30},
+                 {20 * 60, "0730", 7 * 60 + 30},
+                 {9 * 60, "23:05", 23 * 60 + 5},
                  {20 * 60, "9:15", 9 * 60 + 15}};
     for (const auto& c : cases) {
         writes.clear();
@@ -136,8 +138,8 @@ TEST_F(ClockTimePickerTest, FollowsTheModelWithoutWriting) {
 // another field does not touch the time shown.
 TEST_F(ClockTimePickerTest, BoundToASettingsFieldWritesItThroughOneChange) {
     start();
-    auto* bound = new ClockTimePicker(kit::settingField(model, &Settings::sunset, &SunsetSettings::polarEvening),
-                                      window.get());
+    auto* bound =
+        new ClockTimePicker(kit::settingField(model, &Settings::sunset, &SunsetSettings::polarEvening), window.get());
     place(*bound, QSize(70, 26));
     EXPECT_EQ(bound->time(), QTime(20, 0));
     const auto changes = settingsChanges.size();

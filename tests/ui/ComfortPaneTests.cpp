@@ -9,9 +9,9 @@
 #include "RenderedView.h"
 #include "ui/kit/Buttons.h"
 #include "ui/kit/RenderHarness.h"
-#include "ui/views/SwitchRow.h"
 #include "ui/kit/Text.h"
 #include "ui/settings/ComfortPane.h"
+#include "ui/views/SwitchRow.h"
 
 namespace orvane::testing {
 namespace {
@@ -128,7 +128,8 @@ TEST_F(ComfortPaneTest, WithoutThePreferencesPortThePointerSwitchIsDisabledAndIt
     {
         auto view = pane();
         EXPECT_TRUE(view->pointerSwitch().toggle().isEnabled());
-        EXPECT_TRUE(view->pointerSwitch().subtitleText()->text().endsWith(QStringLiteral("1500K and restores them afterwards.")));
+        EXPECT_TRUE(view->pointerSwitch().subtitleText()->text().endsWith(
+            QStringLiteral("1500K and restores them afterwards.")));
         EXPECT_NE(view->pointerSettingsRow(), nullptr);
     }
     sim->update([](platform::sim::SimState& s) { s.missingPorts.insert("preferences"); });

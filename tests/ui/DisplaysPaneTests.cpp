@@ -7,11 +7,11 @@
 #include "core/SettingsCodec.h"
 #include "ui/hud/DisplayIdentifierView.h"
 #include "ui/kit/Buttons.h"
-#include "ui/views/Picker.h"
 #include "ui/kit/RenderHarness.h"
-#include "ui/views/Stepper.h"
 #include "ui/kit/Text.h"
 #include "ui/settings/DisplaysPane.h"
+#include "ui/views/Picker.h"
+#include "ui/views/Stepper.h"
 
 namespace orvane::testing {
 namespace {

@@ -33,8 +33,8 @@ protected:
                !section->nightRow()->isHidden() && section->noPlanRow()->isHidden();
     }
     bool showsNoPlanRow() const {
-        return section->bedtimeRow()->isHidden() && section->wakeRow()->isHidden() &&
-               section->nightRow()->isHidden() && !section->noPlanRow()->isHidden();
+        return section->bedtimeRow()->isHidden() && section->wakeRow()->isHidden() && section->nightRow()->isHidden() &&
+               !section->noPlanRow()->isHidden();
     }
 
     EveningSection* section = nullptr;

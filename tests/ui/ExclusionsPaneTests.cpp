@@ -13,9 +13,9 @@
 #include "ui/kit/Form.h"
 #include "ui/kit/RenderHarness.h"
 #include "ui/kit/Text.h"
-#include "ui/views/TextField.h"
 #include "ui/settings/AppChooser.h"
 #include "ui/settings/ExclusionsPane.h"
+#include "ui/views/TextField.h"
 
 namespace orvane::testing {
 namespace {
@@ -29,9 +29,12 @@ protected:
         KitModelTest::SetUp();
         sim->update([](SimState& s) {
             s.applications = {
-                SimApp{"com.adobe.Photoshop", "Photoshop", std::nullopt, std::nullopt, std::string("/Applications/Photoshop.app")},
-                SimApp{"com.figma.Desktop", "Figma", std::nullopt, std::nullopt, std::string("/Applications/Figma.app")},
-                SimApp{"com.example.editor", "Editor", std::nullopt, std::nullopt, std::string("/Applications/Editor.app")},
+                SimApp{"com.adobe.Photoshop", "Photoshop", std::nullopt, std::nullopt,
+                       std::string("/Applications/Photoshop.app")},
+                SimApp{"com.figma.Desktop", "Figma", std::nullopt, std::nullopt,
+                       std::string("/Applications/Figma.app")},
+                SimApp{"com.example.editor", "Editor", std::nullopt, std::nullopt,
+                       std::string("/Applications/Editor.app")},
             };
         });
     }
@@ -118,7 +121,8 @@ TEST_F(ExclusionsPaneTest, TheApplicationChooserListsNamesAndAddsWhatIsPicked) {
     EXPECT_EQ(model->settings().excludedApps.back().name, "Figma");
 
     // The real chooser: names, picked ones by identifier, a search that narrows the list.
-    AppChooser chooser(QStringLiteral("Choose apps to exclude"), dynamic_cast<platform::AppList&>(sim->appCatalog()).applications(), view.get());
+    AppChooser chooser(QStringLiteral("Choose apps to exclude"),
+                       dynamic_cast<platform::AppList&>(sim->appCatalog()).applications(), view.get());
     ASSERT_EQ(chooser.list().count(), 3);
     EXPECT_EQ(chooser.list().item(0)->text(), QStringLiteral("Editor"));
     EXPECT_FALSE(chooser.list().item(0)->icon().isNull()) << "every row has an icon";
@@ -133,7 +137,8 @@ TEST_F(ExclusionsPaneTest, TheApplicationChooserListsNamesAndAddsWhatIsPicked) {
     chooser.search().clear();
     for (const auto appearance : {kit::Appearance::light, kit::Appearance::dark}) {
         kit::setContext(*view, kit::contextOf(view.get()).withAppearance(appearance));
-        AppChooser shown(QStringLiteral("Choose apps to exclude"), dynamic_cast<platform::AppList&>(sim->appCatalog()).applications(), view.get());
+        AppChooser shown(QStringLiteral("Choose apps to exclude"),
+                         dynamic_cast<platform::AppList&>(sim->appCatalog()).applications(), view.get());
         EXPECT_EQ(shown.palette().color(QPalette::Base).lightness() < 128, kit::isDark(appearance));
         EXPECT_EQ(shown.palette().color(QPalette::Text), kit::primaryText(appearance));
         const QString name = QStringLiteral("app-chooser-") + (kit::isDark(appearance) ? "dark" : "light");

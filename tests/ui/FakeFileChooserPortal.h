@@ -116,7 +116,8 @@ private:
         std::string sender = sd_bus_message_get_sender(m) + 1;
         for (char& c : sender)
             if (c == '.') c = '_';
-        const std::string path = "/org/freedesktop/portal/desktop/request/" + sender + "/" + call.options["handle_token"];
+        const std::string path =
+            "/org/freedesktop/portal/desktop/request/" + sender + "/" + call.options["handle_token"];
         std::vector<std::string> uris;
         {
             std::lock_guard lock(self->mutex_);

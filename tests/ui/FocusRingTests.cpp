@@ -41,7 +41,8 @@ double ringShare(const QImage& focused, const QImage& plain) {
 
 TEST(FocusRing, EveryFocusableKitControlShowsItInBothAppearances) {
     const Control controls[] = {
-        {"glass icon button", [](QWidget* p) { return new GlassIconButton("sun.max", QStringLiteral("Sun"), 28, {}, {}, p); }},
+        {"glass icon button",
+         [](QWidget* p) { return new GlassIconButton("sun.max", QStringLiteral("Sun"), 28, {}, {}, p); }},
         {"bordered button", [](QWidget* p) { return new SystemButton(QStringLiteral("Export…"), false, p); }},
         {"prominent button", [](QWidget* p) { return new SystemButton(QStringLiteral("Use"), true, p); }},
         {"switch off", [](QWidget* p) { return new TintSwitch(QStringLiteral("Sounds"), p); }},

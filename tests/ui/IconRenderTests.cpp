@@ -6,8 +6,8 @@
 #include <QPainter>
 
 #include "ui/kit/RenderHarness.h"
-#include "ui/views/AppIconRenderer.h"
 #include "ui/menubar/MenuBarIcon.h"
+#include "ui/views/AppIconRenderer.h"
 
 namespace orvane {
 namespace {

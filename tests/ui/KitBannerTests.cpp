@@ -8,9 +8,9 @@
 #include "ui/kit/LevelSlider.h"
 #include "ui/kit/PaneChrome.h"
 #include "ui/kit/RenderHarness.h"
-#include "ui/views/StatusBanner.h"
 #include "ui/kit/SymbolView.h"
 #include "ui/kit/Text.h"
+#include "ui/views/StatusBanner.h"
 
 namespace orvane::testing {
 namespace {

@@ -57,9 +57,9 @@ TEST(DialogPalette, AStockFileDialogFollowsTheAppearance) {
         themeDialog(dialog, appearance);
         for (const auto role : {QPalette::Window, QPalette::Base, QPalette::Button}) {
             EXPECT_EQ(dialog.palette().color(role).lightness() < 128, isDark(appearance)) << role;
-            EXPECT_GT(std::abs(dialog.palette().color(role).lightness() -
-                               dialog.palette().color(QPalette::Text).lightness()),
-                      110)
+            EXPECT_GT(
+                std::abs(dialog.palette().color(role).lightness() - dialog.palette().color(QPalette::Text).lightness()),
+                110)
                 << "text reads on role " << role;
         }
         const QImage image = RenderHarness::render(dialog, appearance, QSize(640, 420));

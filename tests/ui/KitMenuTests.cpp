@@ -7,11 +7,11 @@
 
 #include "ui/kit/Context.h"
 #include "ui/kit/Menu.h"
-#include "ui/views/Picker.h"
 #include "ui/kit/RenderHarness.h"
 #include "ui/kit/Tokens.h"
 #include "ui/menubar/QtTray.h"
 #include "ui/views/ClockMenu.h"
+#include "ui/views/Picker.h"
 
 namespace orvane::testing {
 namespace {

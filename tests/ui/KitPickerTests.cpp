@@ -8,12 +8,12 @@
 #include "ui/kit/Buttons.h"
 #include "ui/kit/GlassCard.h"
 #include "ui/kit/GlassSegment.h"
-#include "ui/views/ModeSegment.h"
 #include "ui/kit/PresetButton.h"
-#include "ui/views/PresetRow.h"
 #include "ui/kit/PresetRules.h"
 #include "ui/kit/RenderHarness.h"
 #include "ui/kit/TileLabel.h"
+#include "ui/views/ModeSegment.h"
+#include "ui/views/PresetRow.h"
 
 namespace orvane::testing {
 namespace {

@@ -8,9 +8,9 @@
 #include "ui/kit/SaturationEffect.h"
 #include "ui/kit/SymbolView.h"
 #include "ui/kit/Text.h"
+#include "ui/kit/TintSwitch.h"
 #include "ui/views/TintModule.h"
 #include "ui/views/TintRules.h"
-#include "ui/kit/TintSwitch.h"
 #include "ui/views/WarmthControl.h"
 
 namespace orvane::testing {

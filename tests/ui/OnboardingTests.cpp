@@ -11,18 +11,18 @@
 #include "KitFixture.h"
 #include "PanelLook.h"
 #include "RenderedView.h"
-#include "ui/kit/ScreenPlace.h"
+#include "ui/kit/Context.h"
 #include "ui/kit/RenderHarness.h"
+#include "ui/kit/ScreenPlace.h"
 #include "ui/kit/Text.h"
 #include "ui/kit/TintSwitch.h"
 #include "ui/onboarding/OnboardingRules.h"
 #include "ui/onboarding/OnboardingView.h"
-#include "ui/kit/Context.h"
 #include "ui/onboarding/OnboardingVisuals.h"
-#include "ui/views/ClockMenu.h"
 #include "ui/settings/CurvePreview.h"
-#include "ui/views/IntensitySegment.h"
 #include "ui/settings/LocationPickerView.h"
+#include "ui/views/ClockMenu.h"
+#include "ui/views/IntensitySegment.h"
 
 namespace orvane {
 namespace {
@@ -75,7 +75,8 @@ class OnboardingTest : public testing::KitModelTest {
 protected:
     OnboardingView& make(const Settings& settings = testing::manualSettings()) {
         start(settings);
-        view = new OnboardingView(model, [this] { ++finishes; }, window.get());
+        view = new OnboardingView(
+            model, [this] { ++finishes; }, window.get());
         place(*view, view->sizeHint());
         return *view;
     }
@@ -132,8 +133,8 @@ TEST_F(OnboardingTest, ABedtimeWithoutAPlanWritesAWholePlanInSunsetMode) {
 
     // The wake menu keeps the bedtime; the intensity keeps both times.
     const auto& wakes = ClockMenu::wakeTimes();
-    v.wakeMenu().choose(static_cast<std::size_t>(std::find(wakes.begin(), wakes.end(), ClockTime(6, 30)) -
-                                                 wakes.begin()));
+    v.wakeMenu().choose(
+        static_cast<std::size_t>(std::find(wakes.begin(), wakes.end(), ClockTime(6, 30)) - wakes.begin()));
     v.intensitySegment().choose(EveningIntensity::deepRed);
     EXPECT_EQ(model->eveningPlan()->bedtime.minutes, 1320);
     EXPECT_EQ(model->eveningPlan()->wake.minutes, 390);
@@ -193,7 +194,8 @@ TEST_F(OnboardingTest, OnScreenTheSectionsRiseInAndTheWashFlashesButNotWithReduc
         animator->setReduceMotion(reduce);
         QWidget screen;  // shown on the (offscreen) screen, unlike the fixture's window
         kit::setContext(screen, kit::contextOf(window.get()));
-        auto* v = new OnboardingView(model, [] {}, &screen);
+        auto* v = new OnboardingView(
+            model, [] {}, &screen);
         screen.resize(v->sizeHint());
         screen.show();
         QCoreApplication::sendPostedEvents();
@@ -237,7 +239,8 @@ TEST_F(OnboardingTest, TheGlowBreathesOnlyWhileShownAndIsBlurredOncePerLook) {
     start(testing::manualSettings());
     QWidget screen;  // shown on the (offscreen) screen, unlike the fixture's window
     kit::setContext(screen, kit::contextOf(window.get()));
-    auto* v = new OnboardingView(model, [] {}, &screen);
+    auto* v = new OnboardingView(
+        model, [] {}, &screen);
     screen.resize(v->sizeHint());
     screen.show();
     QCoreApplication::sendPostedEvents();
@@ -315,8 +318,9 @@ TEST_F(OnboardingTest, TheCurveIsTheResolvedOneFromNoonInThePlacesZone) {
 
 TEST_F(OnboardingTest, RendersInEachIntensity) {
     make(testing::manualSettings());
-    const std::pair<EveningIntensity, const char*> looks[] = {
-        {EveningIntensity::gentle, "gentle"}, {EveningIntensity::warm, "warm"}, {EveningIntensity::deepRed, "deep-red"}};
+    const std::pair<EveningIntensity, const char*> looks[] = {{EveningIntensity::gentle, "gentle"},
+                                                              {EveningIntensity::warm, "warm"},
+                                                              {EveningIntensity::deepRed, "deep-red"}};
     for (const auto& [intensity, name] : looks) {
         EveningPlan plan;
         plan.bedtime = ClockTime(23, 0);

@@ -94,12 +94,10 @@ TEST(PresetsPaneRules, MovingOffsetsToADestinationCountedBeforeTheMove) {
         std::size_t destination;
         std::vector<std::string> expected;
     } cases[] = {
-        {{0}, 3, {"B", "C", "A", "D"}},  // A dragged below C
-        {{3}, 0, {"D", "A", "B", "C"}},
-        {{1}, 1, {"A", "B", "C", "D"}},  // onto itself
-        {{1}, 2, {"A", "B", "C", "D"}},  // just below itself
-        {{0, 2}, 4, {"B", "D", "A", "C"}},
-        {{2}, 99, {"A", "B", "D", "C"}},
+        {{0}, 3, {"B", "C", "A", "D"}},                                     // A dragged below C
+        {{3}, 0, {"D", "A", "B", "C"}},    {{1}, 1, {"A", "B", "C", "D"}},  // onto itself
+        {{1}, 2, {"A", "B", "C", "D"}},                                     // just below itself
+        {{0, 2}, 4, {"B", "D", "A", "C"}}, {{2}, 99, {"A", "B", "D", "C"}},
     };
     for (const auto& c : cases) {
         std::vector<Preset> list{custom("A"), custom("B"), custom("C"), custom("D")};

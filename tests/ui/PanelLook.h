@@ -30,15 +30,15 @@ inline void expectPanelLook(QWidget& content, kit::Appearance appearance, const 
     for (const QPoint corner : {QPoint(1, 1), QPoint(w - 2, 1), QPoint(1, h - 2), QPoint(w - 2, h - 2)}) {
         if (!mask.isEmpty())
             EXPECT_FALSE(mask.contains(content.mapTo(content.window(), corner / ratio))) << "masked corner";
-        else
-            EXPECT_EQ(qAlpha(image.pixel(corner)), 0) << "a rounded corner at " << corner.x() << ", " << corner.y();
+        else EXPECT_EQ(qAlpha(image.pixel(corner)), 0) << "a rounded corner at " << corner.x() << ", " << corner.y();
     }
     const QColor fill = kit::windowColor(appearance);
     // One device pixel in from each straight side: the edge, not the fill.
     for (const QPoint edge : {QPoint(w / 2, 0), QPoint(0, h / 2), QPoint(w - 1, h / 2), QPoint(w / 2, h - 1)}) {
         const QColor c = image.pixelColor(edge);
         EXPECT_EQ(c.alpha(), 255) << "edge at " << edge.x() << ", " << edge.y();
-        EXPECT_GT(std::abs(c.red() - fill.red()) + std::abs(c.green() - fill.green()) + std::abs(c.blue() - fill.blue()), 6)
+        EXPECT_GT(
+            std::abs(c.red() - fill.red()) + std::abs(c.green() - fill.green()) + std::abs(c.blue() - fill.blue()), 6)
             << "edge at " << edge.x() << ", " << edge.y();
     }
     const QColor inside = image.pixelColor(2 * static_cast<int>(kit::panelCornerRadius), 3);

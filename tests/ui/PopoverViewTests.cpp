@@ -12,15 +12,15 @@
 
 #include "KitFixture.h"
 #include "ui/kit/RenderHarness.h"
-#include "ui/views/StatusBanner.h"
 #include "ui/kit/Text.h"
 #include "ui/kit/TileLabel.h"
 #include "ui/kit/TintSwitch.h"
-#include "ui/views/AppIconRenderer.h"
 #include "ui/menubar/PopoverParts.h"
 #include "ui/menubar/PopoverView.h"
+#include "ui/views/AppIconRenderer.h"
 #include "ui/views/KelvinField.h"
 #include "ui/views/RevealBox.h"
+#include "ui/views/StatusBanner.h"
 
 namespace orvane::testing {
 namespace {

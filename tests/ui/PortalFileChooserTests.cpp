@@ -90,8 +90,8 @@ TEST_F(PortalFileChooserTest, AnOpenGivesEveryChosenFileAndACancelGivesNone) {
     request.multiple = true;
     auto chosen = PortalFileChooser::choose(request, connection.get());
     ASSERT_TRUE(chosen);
-    EXPECT_EQ(*chosen, (std::vector<std::string>{"/usr/share/applications/a.desktop",
-                                                 "/usr/share/applications/b.desktop"}));
+    EXPECT_EQ(*chosen,
+              (std::vector<std::string>{"/usr/share/applications/a.desktop", "/usr/share/applications/b.desktop"}));
     EXPECT_EQ(portal.calls().back().method, "OpenFile");
     EXPECT_EQ(portal.calls().back().options.at("multiple"), "true");
 

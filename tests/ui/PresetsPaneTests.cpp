@@ -13,14 +13,14 @@
 #include "HotkeysFixture.h"
 #include "ui/kit/Form.h"
 #include "ui/kit/LevelSlider.h"
-#include "ui/views/Picker.h"
 #include "ui/kit/RenderHarness.h"
-#include "ui/views/Stepper.h"
 #include "ui/kit/Text.h"
 #include "ui/settings/HotkeyRecorder.h"
 #include "ui/settings/PaneRegistry.h"
 #include "ui/settings/PresetEditor.h"
 #include "ui/settings/PresetsPane.h"
+#include "ui/views/Picker.h"
+#include "ui/views/Stepper.h"
 
 namespace orvane::testing {
 namespace {

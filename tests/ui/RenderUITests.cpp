@@ -17,8 +17,8 @@
 #include "engine/NightShift.h"
 #include "platform/AtomicFile.h"
 #include "platform/Platform.h"
-#include "ui/kit/RenderHarness.h"
 #include "ui/kit/OffscreenRender.h"
+#include "ui/kit/RenderHarness.h"
 #include "ui/kit/Tokens.h"
 #include "ui/render/RenderUI.h"
 #include "ui/render/ScratchWorld.h"
@@ -259,8 +259,8 @@ TEST(ShotRendererTest, HeightsAreGivenOrFittedAndNeverBelowFifty) {
     const int narrow = kit::RenderHarness::fittedHeight(text, 120);
     const int wide = kit::RenderHarness::fittedHeight(text, 600);
     EXPECT_GT(narrow, wide);
-    const auto fitted =
-        kit::RenderHarness::shot(text, kit::Appearance::light, 120, std::nullopt, background, std::chrono::milliseconds(0));
+    const auto fitted = kit::RenderHarness::shot(text, kit::Appearance::light, 120, std::nullopt, background,
+                                                 std::chrono::milliseconds(0));
     ASSERT_TRUE(fitted);
     EXPECT_EQ(fitted->points, QSize(120, std::max(narrow, 50)));
 

@@ -25,7 +25,8 @@ namespace orvane::testing {
 // there is scrolled away, not cut off.
 inline bool scrolled(const QWidget& w, const QWidget& view) {
     for (const QWidget* p = w.parentWidget(); p && p != &view; p = p->parentWidget())
-        if (const auto* area = qobject_cast<const QAbstractScrollArea*>(p->parentWidget()); area && area->viewport() == p)
+        if (const auto* area = qobject_cast<const QAbstractScrollArea*>(p->parentWidget());
+            area && area->viewport() == p)
             return true;
     return false;
 }

@@ -13,16 +13,11 @@
 #include "core/EveningPlan.h"
 #include "platform/sim/SimImages.h"
 #include "ui/kit/Form.h"
-#include "ui/views/ModeSegment.h"
 #include "ui/kit/PaneChrome.h"
 #include "ui/kit/RenderHarness.h"
-#include "ui/views/Stepper.h"
-#include "ui/views/SwitchRow.h"
 #include "ui/kit/Text.h"
 #include "ui/kit/TintSwitch.h"
-#include "ui/views/RevealBox.h"
 #include "ui/settings/ClockTimePicker.h"
-#include "ui/views/EveningRules.h"
 #include "ui/settings/EveningSection.h"
 #include "ui/settings/LateNightAnchorPicker.h"
 #include "ui/settings/MorningPicker.h"
@@ -33,6 +28,11 @@
 #include "ui/settings/StepRow.h"
 #include "ui/settings/SunsetSettingsView.h"
 #include "ui/settings/TargetPicker.h"
+#include "ui/views/EveningRules.h"
+#include "ui/views/ModeSegment.h"
+#include "ui/views/RevealBox.h"
+#include "ui/views/Stepper.h"
+#include "ui/views/SwitchRow.h"
 
 namespace orvane::testing {
 namespace {
@@ -130,7 +130,8 @@ TEST(ScheduleRulesTest, ANewStepIsPlacedInTimeOrder) {
     const auto clock = [](const char* id, int hour, int minute = 0) {
         return ScheduleStep(id, StepAnchor::Clock{ClockTime(hour, minute)}, TintTarget::preset("builtin.candle"), 30);
     };
-    const auto sun = ScheduleStep("sun", StepAnchor::Sun{SunEvent::sunset, 0}, TintTarget::preset("builtin.candle"), 30);
+    const auto sun =
+        ScheduleStep("sun", StepAnchor::Sun{SunEvent::sunset, 0}, TintTarget::preset("builtin.candle"), 30);
     const auto ids = [](const std::vector<ScheduleStep>& steps) {
         std::vector<std::string> out;
         for (const auto& s : steps) out.push_back(s.id);
@@ -146,9 +147,15 @@ TEST(ScheduleRulesTest, ANewStepIsPlacedInTimeOrder) {
         {{clock("a", 7), clock("b", 19)}, clock("new", 12), {"a", "new", "b"}},
         {{clock("a", 7), clock("b", 19)}, clock("new", 23), {"a", "b", "new"}},
         {{clock("a", 7), clock("b", 19)}, clock("new", 6), {"a", "b", "new"}},  // after the day's last
-        {{clock("a", 19), clock("b", 21), clock("c", 22, 30), clock("d", 7)}, clock("new", 20), {"a", "new", "b", "c", "d"}},
-        {{clock("a", 19), clock("b", 21), clock("c", 22, 30), clock("d", 7)}, clock("new", 1), {"a", "b", "c", "new", "d"}},
-        {{clock("a", 19), clock("b", 21), clock("c", 22, 30), clock("d", 7)}, clock("new", 12), {"a", "b", "c", "d", "new"}},
+        {{clock("a", 19), clock("b", 21), clock("c", 22, 30), clock("d", 7)},
+         clock("new", 20),
+         {"a", "new", "b", "c", "d"}},
+        {{clock("a", 19), clock("b", 21), clock("c", 22, 30), clock("d", 7)},
+         clock("new", 1),
+         {"a", "b", "c", "new", "d"}},
+        {{clock("a", 19), clock("b", 21), clock("c", 22, 30), clock("d", 7)},
+         clock("new", 12),
+         {"a", "b", "c", "d", "new"}},
         {{sun, clock("a", 21), clock("b", 23)}, clock("new", 22), {"sun", "a", "new", "b"}},
         {{clock("a", 20), clock("b", 20)}, clock("new", 20), {"a", "b", "new"}},  // equal times: after them
         {{clock("a", 7), clock("b", 19)}, sun, {"a", "b", "sun"}},

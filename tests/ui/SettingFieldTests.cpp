@@ -8,12 +8,12 @@
 
 #include "KitFixture.h"
 #include "ui/kit/Form.h"
-#include "ui/views/Picker.h"
 #include "ui/kit/RenderHarness.h"
+#include "ui/kit/Text.h"
+#include "ui/views/Picker.h"
 #include "ui/views/SettingField.h"
 #include "ui/views/Stepper.h"
 #include "ui/views/SwitchRow.h"
-#include "ui/kit/Text.h"
 #include "ui/views/TextField.h"
 
 namespace orvane::testing {

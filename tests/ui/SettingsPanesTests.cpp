@@ -30,9 +30,7 @@
 #include "core/SettingsCodec.h"
 #include "engine/LaunchAtLogin.h"
 #include "platform/AtomicFile.h"
-#include "ui/views/Picker.h"
 #include "ui/kit/RenderHarness.h"
-#include "ui/views/SwitchRow.h"
 #include "ui/kit/Text.h"
 #include "ui/settings/AboutPane.h"
 #include "ui/settings/AdvancedPane.h"
@@ -40,6 +38,8 @@
 #include "ui/settings/SettingsRootView.h"
 #include "ui/settings/SettingsTransfer.h"
 #include "ui/settings/StatisticsPane.h"
+#include "ui/views/Picker.h"
+#include "ui/views/SwitchRow.h"
 
 namespace orvane::testing {
 namespace {
@@ -95,8 +95,9 @@ TEST_F(PanesTest, GeneralTextsFollowTheModel) {
 
     auto& override = general->overridePicker();
     const auto detail = [&] { return override.subtitleText()->text().toStdString(); };
-    EXPECT_EQ(detail(), "A change in the evening stays until morning. A change during the day stays until the evening "
-                        "begins. The screen never jumps back to a cooler color at night.");
+    EXPECT_EQ(detail(),
+              "A change in the evening stays until morning. A change during the day stays until the evening "
+              "begins. The screen never jumps back to a cooler color at night.");
     override.picker().choose(2);
     EXPECT_EQ(model->settings().overrideBehavior, OverrideBehavior::pauseOneHour);
     EXPECT_EQ(detail(), "Your change stays for an hour. The screen never jumps back to a cooler color at night.");
@@ -433,7 +434,8 @@ TEST_F(PanesTest, ImportAsksBeforeReplacingTheSettings) {
     advanced->importSettings();
     ASSERT_EQ(asked.size(), 1u);
     EXPECT_EQ(asked[0].title, QStringLiteral("Replace all settings?"));
-    EXPECT_TRUE(asked[0].text.contains(QStringLiteral("\u201cevening backup.json\u201d"))) << asked[0].text.toStdString();
+    EXPECT_TRUE(asked[0].text.contains(QStringLiteral("\u201cevening backup.json\u201d")))
+        << asked[0].text.toStdString();
     EXPECT_EQ(asked[0].confirm, QStringLiteral("Replace"));
     EXPECT_EQ(model->settings(), before) << "Cancel changes nothing";
     EXPECT_EQ(stored(), documents);
@@ -635,8 +637,8 @@ TEST_F(PanesTest, EveryPaneRendersLightAndDark) {
     model->setStatistics(statistics);
     for (Pane p : allCases<Pane>()) {
         SettingsRootView root(environment(), p, window.get());
-        expectRenderedWhole(
-            root, QStringLiteral("settings-") + QString::fromStdString(std::string(toString(p))), QSize(820, 600));
+        expectRenderedWhole(root, QStringLiteral("settings-") + QString::fromStdString(std::string(toString(p))),
+                            QSize(820, 600));
     }
     for (auto [name, view] : std::vector<std::pair<QString, QWidget*>>{
              {QStringLiteral("pane-general"), new GeneralPane(environment(), window.get())},

@@ -289,7 +289,8 @@ TEST_F(SettingsDelegateTest, TheFrameIsKeptUnderItsKeyAndRestoredWhenOnAScreen) 
     // 800 × 600, smaller than the window would be).
     const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
     EXPECT_TRUE(area.contains(window->geometry()));
-    EXPECT_EQ(window->size(), SettingsWindow::contentSize.boundedTo(area.size()).expandedTo(SettingsRootView::minimumSize));
+    EXPECT_EQ(window->size(),
+              SettingsWindow::contentSize.boundedTo(area.size()).expandedTo(SettingsRootView::minimumSize));
     window->setGeometry(40, 50, 900, 640);
     window->close();
     const auto defaults = sim->standardUserDefaults();

@@ -9,14 +9,14 @@
 
 #include "HotkeysFixture.h"
 #include "ui/kit/PaneChrome.h"
-#include "ui/views/Picker.h"
 #include "ui/kit/RenderHarness.h"
-#include "ui/views/Stepper.h"
 #include "ui/kit/Text.h"
 #include "ui/settings/HotkeyRecorder.h"
 #include "ui/settings/PaneRegistry.h"
 #include "ui/settings/ShortcutsPane.h"
 #include "ui/settings/ShortcutsPaneRules.h"
+#include "ui/views/Picker.h"
+#include "ui/views/Stepper.h"
 
 namespace orvane::testing {
 namespace {
@@ -59,11 +59,26 @@ TEST_F(ShortcutsPaneTest, EveryShortcutHasARecorderShowingItsCombination) {
         recorders.insert(&pane->recorder(field));
     EXPECT_EQ(recorders.size(), 10u);
     const QStringList shown = texts();
-    for (const char* text :
-         {"Global", "Reveal true color", "Toggle Orvane", "Open popover", "Warmth and dim", "Warmer", "Cooler",
-          "Warmth step", "Dimmer", "Brighter", "Dim step", "Presets and modes", "Next preset", "Wind down",
-          "Disable for 1 hour", "Desktop and scripts", "Always on", "Emergency reset",
-          "No tint, dim 100 %. Cannot be changed.", ShortcutsPaneRules::globalCaption})
+    for (const char* text : {"Global",
+                             "Reveal true color",
+                             "Toggle Orvane",
+                             "Open popover",
+                             "Warmth and dim",
+                             "Warmer",
+                             "Cooler",
+                             "Warmth step",
+                             "Dimmer",
+                             "Brighter",
+                             "Dim step",
+                             "Presets and modes",
+                             "Next preset",
+                             "Wind down",
+                             "Disable for 1 hour",
+                             "Desktop and scripts",
+                             "Always on",
+                             "Emergency reset",
+                             "No tint, dim 100 %. Cannot be changed.",
+                             ShortcutsPaneRules::globalCaption})
         EXPECT_TRUE(shown.contains(QString::fromUtf8(text))) << text;
     // Drawn with non-breaking hyphens in the options, which read the same.
     EXPECT_TRUE(shown.contains(QString::fromUtf8(ShortcutsPaneRules::desktopText)

@@ -185,8 +185,8 @@ TEST(SkyTextsTest, StateLineByStatus) {
         std::string expected;
     };
     auto with = [&](auto change) {
-        SkyTexts::StateInputs in{true,  TintStatus::Following{Mode::sunset}, Mode::sunset, false, curve, zone,
-                                 now,   std::nullopt};
+        SkyTexts::StateInputs in{
+            true, TintStatus::Following{Mode::sunset}, Mode::sunset, false, curve, zone, now, std::nullopt};
         change(in);
         return in;
     };

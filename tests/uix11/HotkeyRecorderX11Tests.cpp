@@ -13,8 +13,8 @@
 #include <QVBoxLayout>
 #include <QWidget>
 
-#include "SimFixture.h"
 #include "RequiredTool.h"
+#include "SimFixture.h"
 #include "XcbSession.h"
 #include "app/AppModel.h"
 #include "app/SettingsStore.h"
@@ -50,15 +50,15 @@ protected:
         ASSERT_TRUE(other);
 
         auto scheduler = std::make_shared<platform::QtScheduler>();
-        platform = platform::linuxsys::makeLinuxPlatform(platform::Runtime{platform::SystemClock::shared(), scheduler},
-                                                         true);
+        platform =
+            platform::linuxsys::makeLinuxPlatform(platform::Runtime{platform::SystemClock::shared(), scheduler}, true);
         ASSERT_TRUE(platform);
         ASSERT_EQ(platform->name(), "linux");
         engine = std::make_shared<TintEngine>(platform);
         const auto directory = std::filesystem::path(std::getenv("XDG_CONFIG_HOME")) / "recorder";
         std::filesystem::create_directories(directory);
-        auto store = std::make_shared<SettingsStore>(platform::UserDefaults::open(directory / "defaults.json"),
-                                                     scheduler);
+        auto store =
+            std::make_shared<SettingsStore>(platform::UserDefaults::open(directory / "defaults.json"), scheduler);
         AppModel::Environment environment;
         environment.systemTimeZone = [] { return *TimeZone::named("Europe/Berlin"); };
         model = AppModel::create(engine, store, environment);

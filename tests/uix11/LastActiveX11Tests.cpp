@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "SimFixture.h"
 #include "RequiredTool.h"
+#include "SimFixture.h"
 #include "XcbSession.h"
 #include "app/FrontmostAppObserver.h"
 #include "core/Resolver.h"

@@ -18,9 +18,7 @@ namespace {
 
 class MethodCheckX11Test : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ORVANE_REQUIRE_TOOL(orvane::testing::xcbServerMissing);
-    }
+    void SetUp() override { ORVANE_REQUIRE_TOOL(orvane::testing::xcbServerMissing); }
     // The card on the only screen, waited for until it holds the focus.
     bool ask(TintMethod method) {
         DisplayInfo display;

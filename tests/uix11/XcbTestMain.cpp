@@ -13,7 +13,7 @@
 namespace orvane::testing {
 XvfbServer* xcbServer = nullptr;
 std::string xcbServerMissing;
-}
+}  // namespace orvane::testing
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);

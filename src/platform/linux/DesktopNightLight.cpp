@@ -114,8 +114,8 @@ public:
     bool setCCTRange(const std::array<float, 3>&) override { return false; }
 
     void setCCT(float kelvin, bool) override {
-        const auto k = static_cast<guint32>(std::clamp(std::lround(kelvin), static_cast<long>(limits_.first),
-                                                       static_cast<long>(limits_.second)));
+        const auto k = static_cast<guint32>(
+            std::clamp(std::lround(kelvin), static_cast<long>(limits_.first), static_cast<long>(limits_.second)));
         if (g_settings_get_uint(settings_, keyTemperature) != k) g_settings_set_uint(settings_, keyTemperature, k);
         wholeDay();
         commit();
@@ -135,12 +135,10 @@ public:
         for (const char* key : gnomeKeys) {
             GVariant* v = g_settings_get_user_value(settings_, key);
             if (!v) continue;
-            if (g_variant_is_of_type(v, G_VARIANT_TYPE_BOOLEAN))
-                own[key] = static_cast<bool>(g_variant_get_boolean(v));
+            if (g_variant_is_of_type(v, G_VARIANT_TYPE_BOOLEAN)) own[key] = static_cast<bool>(g_variant_get_boolean(v));
             else if (g_variant_is_of_type(v, G_VARIANT_TYPE_UINT32))
                 own[key] = static_cast<std::int64_t>(g_variant_get_uint32(v));
-            else if (g_variant_is_of_type(v, G_VARIANT_TYPE_DOUBLE))
-                own[key] = g_variant_get_double(v);
+            else if (g_variant_is_of_type(v, G_VARIANT_TYPE_DOUBLE)) own[key] = g_variant_get_double(v);
             g_variant_unref(v);
         }
         return Dictionary{{"gnome", own}};
@@ -158,13 +156,11 @@ public:
             }
             const Value& v = found->second;
             if (key == keyTemperature && v.integer())
-                g_settings_set_uint(settings_, key, static_cast<guint32>(std::clamp<std::int64_t>(*v.integer(), 0, 0xffffffff)));
-            else if ((key == keyFrom || key == keyTo) && v.number())
-                g_settings_set_double(settings_, key, *v.number());
-            else if (v.isBool())
-                g_settings_set_boolean(settings_, key, *v.get<bool>());
-            else
-                g_settings_reset(settings_, key);
+                g_settings_set_uint(settings_, key,
+                                    static_cast<guint32>(std::clamp<std::int64_t>(*v.integer(), 0, 0xffffffff)));
+            else if ((key == keyFrom || key == keyTo) && v.number()) g_settings_set_double(settings_, key, *v.number());
+            else if (v.isBool()) g_settings_set_boolean(settings_, key, *v.get<bool>());
+            else g_settings_reset(settings_, key);
         }
         commit();
         return true;
@@ -180,7 +176,8 @@ public:
 private:
     void wholeDay() {
         if (g_settings_get_boolean(settings_, keyAutomatic)) g_settings_set_boolean(settings_, keyAutomatic, false);
-        if (g_settings_get_double(settings_, keyFrom) != dayStart_) g_settings_set_double(settings_, keyFrom, dayStart_);
+        if (g_settings_get_double(settings_, keyFrom) != dayStart_)
+            g_settings_set_double(settings_, keyFrom, dayStart_);
         if (g_settings_get_double(settings_, keyTo) != dayEnd_) g_settings_set_double(settings_, keyTo, dayEnd_);
     }
     void commit() {
@@ -250,10 +247,8 @@ public:
     }
     void setStrength(float, bool) override {}
     void setActive(bool active) override {
-        if (active)
-            change({{"Active", "true"}, {"Mode", "Constant"}});
-        else
-            change({{"Active", "false"}});
+        if (active) change({{"Active", "true"}, {"Mode", "Constant"}});
+        else change({{"Active", "false"}});
     }
 
     // The raw text of each key and whether the group and the file were there, so that

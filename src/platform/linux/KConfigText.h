@@ -13,8 +13,8 @@ namespace orvane::kconfig {
 namespace detail {
 
 struct Line {
-    std::size_t begin = 0;  // offset of the line's first byte
-    std::size_t end = 0;    // offset just past its newline (or the text's end)
+    std::size_t begin = 0;     // offset of the line's first byte
+    std::size_t end = 0;       // offset just past its newline (or the text's end)
     std::string_view content;  // without the newline
 };
 

@@ -26,8 +26,8 @@ const Log& log() {
     return l;
 }
 
-// What this desktop has no counterpart for reports missing: the accessibility preferences of other programs (so the pointer tint writes go nowhere),
-// frame-buffer dithering.
+// What this desktop has no counterpart for reports missing: the accessibility preferences of other programs (so the
+// pointer tint writes go nowhere), frame-buffer dithering.
 class LinuxPlatform final : public Platform {
 public:
     // In a Wayland session (`wayland` set, or a session whose compositor did not answer:
@@ -72,9 +72,8 @@ public:
         nightShiftClients_ = [client = openDesktopNightLight()] { return client; };
 
         // The colour adjustment exists only where a driver exposes a colour matrix.
-        colorAdjustments_ = x11Display
-                                ? x11Display->colorAdjustments
-                                : std::shared_ptr<ColorAdjustments>(std::make_shared<MissingColorAdjustments>());
+        colorAdjustments_ = x11Display ? x11Display->colorAdjustments
+                                       : std::shared_ptr<ColorAdjustments>(std::make_shared<MissingColorAdjustments>());
         auto displays = displays_;
         backlight_ = std::make_shared<LinuxBacklight>([displays](std::uint32_t id) { return displays->isBuiltin(id); },
                                                       "/sys/class/backlight", logindSetBrightness);
@@ -98,8 +97,9 @@ std::shared_ptr<Platform> makeLinuxPlatform(Runtime runtime, bool required) {
                          xwayland ? ", XWayland " + xwayland->displayName : std::string());
         } else {
             if (!required) return nullptr;
-            log().error("platform: linux in a Wayland session whose compositor does not answer; no displays can be "
-                        "tinted");
+            log().error(
+                "platform: linux in a Wayland session whose compositor does not answer; no displays can be "
+                "tinted");
         }
         return std::make_shared<LinuxPlatform>(std::move(runtime), std::move(xwayland), std::move(wayland), true);
     }

@@ -65,8 +65,7 @@ void X11GammaTables::readLater(std::uint32_t display, std::uint32_t capacity,
     {
         const auto lock = session_->lock();
         const auto o = session_->output(display);
-        if (o && o->crtc &&
-            session_->requestGamma(o->crtc, [capacity, done](X11Session::GammaChannels channels) {
+        if (o && o->crtc && session_->requestGamma(o->crtc, [capacity, done](X11Session::GammaChannels channels) {
                 const std::size_t n = channels.red.size();
                 if (n == 0 || channels.green.size() != n || channels.blue.size() != n) {
                     done(status::illegalArgument, {});

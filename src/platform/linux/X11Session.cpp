@@ -185,15 +185,13 @@ void X11Session::takeReplies() {
                 return std::vector<std::uint16_t>(from, from + std::max(n, 0));
             };
             channels.red = take(xcb_randr_get_crtc_gamma_red(gamma), xcb_randr_get_crtc_gamma_red_length(gamma));
-            channels.green =
-                take(xcb_randr_get_crtc_gamma_green(gamma), xcb_randr_get_crtc_gamma_green_length(gamma));
+            channels.green = take(xcb_randr_get_crtc_gamma_green(gamma), xcb_randr_get_crtc_gamma_green_length(gamma));
             channels.blue = take(xcb_randr_get_crtc_gamma_blue(gamma), xcb_randr_get_crtc_gamma_blue_length(gamma));
         }
         std::free(reply);
         std::free(error);
-        scheduler_->post([done = std::move(it->done), channels = std::move(channels)]() mutable {
-            done(std::move(channels));
-        });
+        scheduler_->post(
+            [done = std::move(it->done), channels = std::move(channels)]() mutable { done(std::move(channels)); });
         it = gammaRequests_.erase(it);
     }
 }

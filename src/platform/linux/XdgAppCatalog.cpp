@@ -55,8 +55,8 @@ std::vector<XdgAppCatalog::Installed> XdgAppCatalog::installed() const {
     for (const auto& dir : directories_) {
         std::error_code error;
         std::vector<std::filesystem::path> files;
-        for (auto it = std::filesystem::directory_iterator(dir, error); !error && it != std::filesystem::directory_iterator();
-             it.increment(error))
+        for (auto it = std::filesystem::directory_iterator(dir, error);
+             !error && it != std::filesystem::directory_iterator(); it.increment(error))
             if (it->path().extension() == ".desktop") files.push_back(it->path());
         std::sort(files.begin(), files.end());
         for (const auto& file : files) {
@@ -78,9 +78,8 @@ std::optional<std::vector<CatalogApp>> XdgAppCatalog::suggestions() {
         if (std::any_of(app.categories.begin(), app.categories.end(),
                         [](const std::string& c) { return wanted.count(c) > 0; }))
             picked.push_back(app.app);
-    std::stable_sort(picked.begin(), picked.end(), [](const CatalogApp& a, const CatalogApp& b) {
-        return lowered(a.name) < lowered(b.name);
-    });
+    std::stable_sort(picked.begin(), picked.end(),
+                     [](const CatalogApp& a, const CatalogApp& b) { return lowered(a.name) < lowered(b.name); });
     if (picked.size() > 5) picked.resize(5);
     return picked;
 }

@@ -20,7 +20,8 @@ std::optional<CatalogApp> SimAppCatalog::application(const std::string& id) {
 std::vector<CatalogApp> SimAppCatalog::applications() {
     std::vector<CatalogApp> apps;
     for (const auto& app : machine_->read().applications) apps.push_back(catalogApp(app));
-    std::stable_sort(apps.begin(), apps.end(), [](const CatalogApp& a, const CatalogApp& b) { return a.name < b.name; });
+    std::stable_sort(apps.begin(), apps.end(),
+                     [](const CatalogApp& a, const CatalogApp& b) { return a.name < b.name; });
     return apps;
 }
 

@@ -378,9 +378,8 @@ SimState SimState::fromJson(const Json& v) {
     s.accessibilityTrusted = r.optBoolean("accessibilityTrusted").value_or(true);
     if (const Json* app = r.optional("frontApplication")) {
         ObjectReader ar(*app, "frontApplication");
-        s.frontApplication =
-            RunningApplication{ar.optString("bundleIdentifier"), ar.optString("name"), ar.integer<std::int32_t>("pid"),
-                               ar.optString("windowInstance")};
+        s.frontApplication = RunningApplication{ar.optString("bundleIdentifier"), ar.optString("name"),
+                                                ar.integer<std::int32_t>("pid"), ar.optString("windowInstance")};
     }
     if (const Json* list = r.optional("applications")) {
         if (!list->is_array()) json::typeMismatch("an array", *list, "applications");

@@ -79,10 +79,8 @@ struct WaylandSession::Impl {
         if (r.xdg) zxdg_output_v1_destroy(r.xdg);
         r.xdg = nullptr;
         if (r.output) {
-            if (r.version >= WL_OUTPUT_RELEASE_SINCE_VERSION)
-                wl_output_release(r.output);
-            else
-                wl_output_destroy(r.output);
+            if (r.version >= WL_OUTPUT_RELEASE_SINCE_VERSION) wl_output_release(r.output);
+            else wl_output_destroy(r.output);
         }
         r.output = nullptr;
     }
@@ -193,8 +191,8 @@ void outputDescription(void* data, wl_output*, const char* description) {
     static_cast<OutputRecord*>(data)->info.description = description;
 }
 
-const wl_output_listener outputListener = {outputGeometry, outputMode,        outputDone,
-                                           outputScale,    outputName,        outputDescription};
+const wl_output_listener outputListener = {outputGeometry, outputMode, outputDone,
+                                           outputScale,    outputName, outputDescription};
 
 // --- xdg-output ------------------------------------------------------------------------
 

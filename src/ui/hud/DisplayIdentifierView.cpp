@@ -18,9 +18,7 @@ DisplayIdentifierView::DisplayIdentifierView(QString name, bool isBuiltIn, QWidg
     setAccessibleName(name_ + QStringLiteral(", ") + kind());
 }
 
-QString DisplayIdentifierView::kind() const {
-    return QString::fromUtf8(app::DisplayIdentifier::kindText(isBuiltIn_));
-}
+QString DisplayIdentifierView::kind() const { return QString::fromUtf8(app::DisplayIdentifier::kindText(isBuiltIn_)); }
 
 double DisplayIdentifierView::nameFontSize() const {
     const double room = panelWidth - 2 * padding;

@@ -3,8 +3,8 @@
 // 200 × 200 points. It follows the overlay's state.
 #include <QWidget>
 
-#include "platform/Observers.h"
 #include "app/Panels.h"
+#include "platform/Observers.h"
 
 namespace orvane {
 

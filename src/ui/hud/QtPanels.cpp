@@ -32,8 +32,7 @@ public:
         layout->setContentsMargins(0, 0, 0, 0);
         layout->addWidget(view);
         // Outside the rounded shape nothing is drawn, composited or not.
-        const QPainterPath shape =
-            kit::PaintKit::roundedRect(QRectF(QPointF(0, 0), QSizeF(size)), cornerRadius);
+        const QPainterPath shape = kit::PaintKit::roundedRect(QRectF(QPointF(0, 0), QSizeF(size)), cornerRadius);
         window_->setMask(QRegion(shape.toFillPolygon().toPolygon()));
     }
     ~QtPanel() override { window_->hide(); }

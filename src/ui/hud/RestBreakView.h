@@ -5,8 +5,8 @@
 #include <QTimer>
 #include <QWidget>
 
-#include "platform/Observers.h"
 #include "app/Panels.h"
+#include "platform/Observers.h"
 
 namespace orvane {
 

@@ -22,8 +22,10 @@ QPoint popupOrigin(const QRect& anchor, QSize size, const QRect& available, int 
 
 QRect keptInside(QRect frame, const QRect& available) {
     if (available.isEmpty()) return frame;
-    const int x = std::clamp(frame.x(), available.left(), std::max(available.left(), available.right() + 1 - frame.width()));
-    const int y = std::clamp(frame.y(), available.top(), std::max(available.top(), available.bottom() + 1 - frame.height()));
+    const int x =
+        std::clamp(frame.x(), available.left(), std::max(available.left(), available.right() + 1 - frame.width()));
+    const int y =
+        std::clamp(frame.y(), available.top(), std::max(available.top(), available.bottom() + 1 - frame.height()));
     frame.moveTopLeft(QPoint(x, y));
     return frame;
 }

@@ -25,11 +25,11 @@
 #include "ui/kit/Menu.h"
 #include "ui/kit/SymbolView.h"
 #include "ui/kit/Symbols.h"
-#include "ui/views/TextField.h"
 #include "ui/kit/Text.h"
 #include "ui/kit/TileLabel.h"
 #include "ui/kit/TintSwitch.h"
 #include "ui/kit/Tokens.h"
+#include "ui/views/TextField.h"
 
 namespace orvane {
 

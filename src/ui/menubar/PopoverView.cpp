@@ -15,11 +15,11 @@
 #include "platform/Platform.h"
 #include "ui/kit/Context.h"
 #include "ui/kit/PaintKit.h"
+#include "ui/menubar/PopoverParts.h"
+#include "ui/menubar/SkyWash.h"
+#include "ui/views/RevealBox.h"
 #include "ui/views/StatusBanner.h"
 #include "ui/views/TintModule.h"
-#include "ui/menubar/PopoverParts.h"
-#include "ui/views/RevealBox.h"
-#include "ui/menubar/SkyWash.h"
 #include "ui/views/TonightSection.h"
 
 namespace orvane {

@@ -13,8 +13,8 @@
 #include "platform/Clock.h"
 #include "platform/Scheduler.h"
 #include "ui/kit/Animator.h"
-#include "ui/views/ModelView.h"
 #include "ui/menubar/SkyHero.h"
+#include "ui/views/ModelView.h"
 
 class QVBoxLayout;
 

@@ -24,8 +24,8 @@
 #include "ui/kit/PaintKit.h"
 #include "ui/kit/ScreenPlace.h"
 #include "ui/kit/Tokens.h"
-#include "ui/views/AppIconRenderer.h"
 #include "ui/menubar/PopoverView.h"
+#include "ui/views/AppIconRenderer.h"
 
 namespace orvane {
 

@@ -216,10 +216,10 @@ void SkyHero::makeTexts() {
     if (scrub_) texts_.skyLine = SkyTexts::previewLine;
     else if (const auto moon = day_.visibleMoon(); moon && moonHovered_) texts_.skyLine = SkyTexts::moonLine(*moon);
     else texts_.skyLine = texts_.nextEvent;
-    texts_.seaTitle = preview ? std::string(SkyTexts::previewTitle)
-                              : SkyTexts::stateLine({model_->settings().enabled, r.status, model_->settings().mode,
-                                                     model_->isWarming(), r.curve, zone(), now(),
-                                                     model_->notTintedReason()});
+    texts_.seaTitle =
+        preview ? std::string(SkyTexts::previewTitle)
+                : SkyTexts::stateLine({model_->settings().enabled, r.status, model_->settings().mode,
+                                       model_->isWarming(), r.curve, zone(), now(), model_->notTintedReason()});
     texts_.kelvin = std::to_string(preview ? preview->kelvin : r.modeState.kelvin);
     const auto notTinted = model_->settings().enabled ? model_->notTintedReason() : std::nullopt;
     texts_.alerting = preview     ? SkyTexts::previewAlertingLabel(*preview)

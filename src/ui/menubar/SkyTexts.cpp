@@ -57,7 +57,8 @@ std::string stateLine(const StateInputs& in) {
     }
     if (in.isWarming) {
         if (in.curve)
-            if (const auto k = in.curve->nextMorning(in.now)) return "Warming until " + ShortTime::of(calendar, k->time);
+            if (const auto k = in.curve->nextMorning(in.now))
+                return "Warming until " + ShortTime::of(calendar, k->time);
         return "Warming";
     }
     if (in.curve)

@@ -30,7 +30,7 @@ struct StateInputs {
     bool isWarming = false;
     std::optional<WarmthCurve> curve;
     TimeZone zone = TimeZone::utc();
-    Date now;  // the card's now
+    Date now;                              // the card's now
     std::optional<std::string> notTinted;  // why no display is tinted, where none is (shown under the numeral)
 };
 std::string stateLine(const StateInputs& in);

@@ -14,6 +14,7 @@
 #include "ui/kit/Buttons.h"
 #include "ui/kit/Context.h"
 #include "ui/kit/FontBook.h"
+#include "ui/kit/Form.h"
 #include "ui/kit/GlassCard.h"
 #include "ui/kit/Panel.h"
 #include "ui/kit/ScreenPlace.h"
@@ -23,11 +24,10 @@
 #include "ui/kit/TintSwitch.h"
 #include "ui/onboarding/OnboardingRules.h"
 #include "ui/onboarding/OnboardingVisuals.h"
-#include "ui/kit/Form.h"
-#include "ui/views/ClockMenu.h"
 #include "ui/settings/CurvePreview.h"
-#include "ui/views/IntensitySegment.h"
 #include "ui/settings/LocationPickerView.h"
+#include "ui/views/ClockMenu.h"
+#include "ui/views/IntensitySegment.h"
 
 namespace orvane {
 
@@ -146,8 +146,8 @@ public:
         setSizePolicy(policy);
     }
     QSize sizeHint() const override {
-        return {oneLineWidth(), std::max({first_->sizeHint().height(), dot_->sizeHint().height(),
-                                          second_->sizeHint().height()})};
+        return {oneLineWidth(),
+                std::max({first_->sizeHint().height(), dot_->sizeHint().height(), second_->sizeHint().height()})};
     }
     bool hasHeightForWidth() const override { return true; }
     int heightForWidth(int width) const override {
@@ -170,8 +170,7 @@ protected:
         }
         dot_->hide();
         first_->setGeometry((width() - a.width()) / 2, 0, std::min(a.width(), width()), a.height());
-        second_->setGeometry((width() - b.width()) / 2, a.height() + lineGap, std::min(b.width(), width()),
-                             b.height());
+        second_->setGeometry((width() - b.width()) / 2, a.height() + lineGap, std::min(b.width(), width()), b.height());
     }
 
 private:
@@ -242,10 +241,12 @@ QWidget* OnboardingView::makeCard() {
     row->setSpacing(8);
     row->addWidget(label(QStringLiteral("Your night"), 15, QFont::DemiBold, kit::TextLevel::primary, card));
     row->addStretch(1);
-    bed_ = new ClockMenu("bed.double.fill", "Bed", night_.bedtime, ClockMenu::bedtimes(),
-                         [this](ClockTime t) { model_->setEveningPlan(OnboardingRules::withBedtime(night_, t)); }, card);
-    wake_ = new ClockMenu("alarm.fill", "Wake", night_.wake, ClockMenu::wakeTimes(),
-                          [this](ClockTime t) { model_->setEveningPlan(OnboardingRules::withWake(night_, t)); }, card);
+    bed_ = new ClockMenu(
+        "bed.double.fill", "Bed", night_.bedtime, ClockMenu::bedtimes(),
+        [this](ClockTime t) { model_->setEveningPlan(OnboardingRules::withBedtime(night_, t)); }, card);
+    wake_ = new ClockMenu(
+        "alarm.fill", "Wake", night_.wake, ClockMenu::wakeTimes(),
+        [this](ClockTime t) { model_->setEveningPlan(OnboardingRules::withWake(night_, t)); }, card);
     row->addWidget(bed_);
     row->addWidget(wake_);
     column->addLayout(row);
@@ -253,7 +254,8 @@ QWidget* OnboardingView::makeCard() {
 
     auto* warmth = new QVBoxLayout;
     warmth->setSpacing(8);
-    warmth->addWidget(label(QStringLiteral("How warm the night gets"), 15, QFont::DemiBold, kit::TextLevel::primary, card));
+    warmth->addWidget(
+        label(QStringLiteral("How warm the night gets"), 15, QFont::DemiBold, kit::TextLevel::primary, card));
     intensity_ = new IntensitySegment(model_, 34, card);
     warmth->addWidget(intensity_);
     description_ = label({}, 13, QFont::Normal, kit::TextLevel::secondary, card);
@@ -289,7 +291,8 @@ QWidget* OnboardingView::makeSettingsRow() {
     row->addStretch(1);
 
     placeButton_ = new kit::PressableButton(box);
-    placeButton_->setToolTip(QStringLiteral("Sunset and sunrise come from this place. The time zone is usually close enough."));
+    placeButton_->setToolTip(
+        QStringLiteral("Sunset and sunrise come from this place. The time zone is usually close enough."));
     placeButton_->setLabelPainter([this](QPainter& painter, const QRectF& r, kit::Appearance appearance) {
         const QFont font = kit::FontBook::system(14);
         const QFontMetricsF metrics(font);
@@ -345,8 +348,8 @@ void OnboardingView::refresh() {
     {
         const QFontMetricsF metrics(kit::FontBook::system(14));
         const double name = std::min(220.0, metrics.horizontalAdvance(placeName()));
-        placeButton_->setContentSize({13 + 4 + name + 4 + metrics.horizontalAdvance(QStringLiteral("Change")) + 2,
-                                      std::ceil(metrics.height())});
+        placeButton_->setContentSize(
+            {13 + 4 + name + 4 + metrics.horizontalAdvance(QStringLiteral("Change")) + 2, std::ceil(metrics.height())});
     }
     update();
 }
@@ -368,7 +371,9 @@ void OnboardingView::start() {
 
 void OnboardingView::choosePlace() {
     choosingPlace_ = true;
-    if (!placePopover_) placePopover_ = new PlacePopover(model_, [this] { choosingPlace_ = false; }, this);
+    if (!placePopover_)
+        placePopover_ = new PlacePopover(
+            model_, [this] { choosingPlace_ = false; }, this);
     // Below the button, centred on it; above it where the screen's available area ends
     // first, and never past that area's edges.
     const QRect anchor(placeButton_->mapToGlobal(QPoint(0, 0)), placeButton_->size());
@@ -436,8 +441,8 @@ void OnboardingView::layoutSections() {
     };
 
     int y = topPadding;
-    place(icon_,
-          QRect((viewWidth - icon_->width()) / 2, y - OnboardingIcon::glowRoom, icon_->width(), icon_->height()), 0);
+    place(icon_, QRect((viewWidth - icon_->width()) / 2, y - OnboardingIcon::glowRoom, icon_->width(), icon_->height()),
+          0);
     y += OnboardingIcon::iconSize + 16;
     const int titleHeight = title_->sizeHint().height();
     place(title_, QRect(sidePadding, y, inner, titleHeight), 1);

@@ -10,8 +10,8 @@
 
 #include <QWidget>
 
-#include "platform/Observers.h"
 #include "core/EveningPlan.h"
+#include "platform/Observers.h"
 #include "ui/kit/Animator.h"
 
 namespace orvane {

@@ -2,18 +2,18 @@
 
 #include <cmath>
 
+#include <QEasingCurve>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
 #include <QRadialGradient>
-#include <QEasingCurve>
 
 #include "ui/kit/Context.h"
 #include "ui/kit/FontBook.h"
 #include "ui/kit/PaintKit.h"
 #include "ui/kit/Symbols.h"
-#include "ui/views/AppIconRenderer.h"
 #include "ui/onboarding/OnboardingRules.h"
+#include "ui/views/AppIconRenderer.h"
 
 namespace orvane {
 
@@ -187,9 +187,7 @@ void StartButton::follow() {
     animator.animate(scale_, isDown() ? 0.985 : 1.0, pressSpring);
 }
 
-QRectF StartButton::buttonRect() const {
-    return QRectF(shadowRoom, 0, width() - 2.0 * shadowRoom, buttonHeight);
-}
+QRectF StartButton::buttonRect() const { return QRectF(shadowRoom, 0, width() - 2.0 * shadowRoom, buttonHeight); }
 
 QSize StartButton::sizeHint() const { return {240, buttonHeight + shadowRoom}; }
 
@@ -217,7 +215,8 @@ void StartButton::paintEvent(QPaintEvent*) {
     sheen.setColorAt(0, QColor::fromRgbF(1, 1, 1, static_cast<float>(0.1 + 0.06 * h)));
     sheen.setColorAt(1, QColor::fromRgbF(1, 1, 1, 0));
     painter.fillPath(shape, sheen);
-    if (press_.value() > 0) painter.fillPath(shape, QColor::fromRgbF(0, 0, 0, static_cast<float>(0.14 * press_.value())));
+    if (press_.value() > 0)
+        painter.fillPath(shape, QColor::fromRgbF(0, 0, 0, static_cast<float>(0.14 * press_.value())));
 
     // The title and the arrow, centred together, 8 apart.
     const QFont font = kit::FontBook::system(15, QFont::DemiBold);
@@ -229,9 +228,8 @@ void StartButton::paintEvent(QPaintEvent*) {
     painter.setFont(font);
     painter.drawText(QRectF(left, box.top(), total, box.height()), Qt::AlignLeft | Qt::AlignVCenter, text());
     painter.setOpacity(0.75 + 0.25 * h);
-    kit::Symbols::drawCentred(painter, "arrow.right",
-                              QPointF(left + total - arrow / 2 + 3 * h, box.center().y()), arrow, Qt::white,
-                              QFont::Bold);
+    kit::Symbols::drawCentred(painter, "arrow.right", QPointF(left + total - arrow / 2 + 3 * h, box.center().y()),
+                              arrow, Qt::white, QFont::Bold);
 }
 
 // --- wash ------------------------------------------------------------------------------

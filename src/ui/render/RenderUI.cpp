@@ -18,13 +18,13 @@
 
 #include "app/AppModel.h"
 #include "app/Panels.h"
-#include "core/ShortTime.h"
 #include "core/Calendar.h"
+#include "core/ShortTime.h"
 #include "platform/qt/QtScheduler.h"
 #include "ui/hud/RestBreakView.h"
-#include "ui/kit/OffscreenRender.h"
 #include "ui/kit/Context.h"
 #include "ui/kit/FontBook.h"
+#include "ui/kit/OffscreenRender.h"
 #include "ui/kit/RenderHarness.h"
 #include "ui/kit/Tokens.h"
 #include "ui/menubar/PopoverView.h"
@@ -61,22 +61,32 @@ struct MoonDate {
     const char* name;
     int day, hour, minute;
 };
-constexpr std::array<MoonDate, 5> moonDates{
-    {{"crescent", 13, 18, 30}, {"quarter", 17, 21, 30}, {"gibbous", 21, 21, 30}, {"full", 24, 18, 30}, {"day", 3, 10, 0}}};
+constexpr std::array<MoonDate, 5> moonDates{{{"crescent", 13, 18, 30},
+                                             {"quarter", 17, 21, 30},
+                                             {"gibbous", 21, 21, 30},
+                                             {"full", 24, 18, 30},
+                                             {"day", 3, 10, 0}}};
 
 QPalette paletteFor(kit::Appearance appearance) {
     QPalette palette = QApplication::style()->standardPalette();
     if (appearance == kit::Appearance::light) return palette;
     const QColor window = kit::windowColor(appearance);
     const QColor text = kit::primaryText(appearance);
-    for (const auto& [role, colour] :
-         {std::pair{QPalette::Window, window}, {QPalette::Base, window.darker(130)},
-          {QPalette::AlternateBase, window.lighter(115)}, {QPalette::Button, window.lighter(125)},
-          {QPalette::WindowText, text}, {QPalette::Text, text}, {QPalette::ButtonText, text},
-          {QPalette::PlaceholderText, kit::secondaryText(appearance)}, {QPalette::Light, window.lighter(160)},
-          {QPalette::Midlight, window.lighter(140)}, {QPalette::Mid, window.lighter(110)},
-          {QPalette::Dark, window.darker(150)}, {QPalette::Shadow, QColor(Qt::black)},
-          {QPalette::Highlight, kit::Tokens::ember().resolve(appearance)}, {QPalette::HighlightedText, window}})
+    for (const auto& [role, colour] : {std::pair{QPalette::Window, window},
+                                       {QPalette::Base, window.darker(130)},
+                                       {QPalette::AlternateBase, window.lighter(115)},
+                                       {QPalette::Button, window.lighter(125)},
+                                       {QPalette::WindowText, text},
+                                       {QPalette::Text, text},
+                                       {QPalette::ButtonText, text},
+                                       {QPalette::PlaceholderText, kit::secondaryText(appearance)},
+                                       {QPalette::Light, window.lighter(160)},
+                                       {QPalette::Midlight, window.lighter(140)},
+                                       {QPalette::Mid, window.lighter(110)},
+                                       {QPalette::Dark, window.darker(150)},
+                                       {QPalette::Shadow, QColor(Qt::black)},
+                                       {QPalette::Highlight, kit::Tokens::ember().resolve(appearance)},
+                                       {QPalette::HighlightedText, window}})
         palette.setColor(role, colour);
     return palette;
 }
@@ -232,8 +242,8 @@ void run(const std::filesystem::path& directory, const Hooks& hooks) {
 int command(int argc, char** argv, const std::string& directory) {
     // Nothing of the desktop's may change a pixel.
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    for (const char* name : {"QT_STYLE_OVERRIDE", "QT_QPA_PLATFORMTHEME", "QT_SCALE_FACTOR", "QT_SCREEN_SCALE_FACTORS",
-                             "QT_FONT_DPI"})
+    for (const char* name :
+         {"QT_STYLE_OVERRIDE", "QT_QPA_PLATFORMTHEME", "QT_SCALE_FACTOR", "QT_SCREEN_SCALE_FACTORS", "QT_FONT_DPI"})
         ::unsetenv(name);
     QApplication application(argc, argv);
     // The toolkit took the environment's locale; numbers are written the C way.

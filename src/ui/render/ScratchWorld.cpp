@@ -18,9 +18,8 @@ std::unique_ptr<ScratchWorld> ScratchWorld::make(std::shared_ptr<platform::Sched
 
     std::unique_ptr<ScratchWorld> world(new ScratchWorld(name.data()));
     auto clock = std::make_shared<platform::FrozenWallClock>(frozenNow);
-    world->platform_ = std::make_shared<platform::sim::SimPlatform>(platform::Runtime{clock, std::move(scheduler)},
-                                                                     world->directory_,
-                                                                     platform::sim::SimSharing::thisProcess);
+    world->platform_ = std::make_shared<platform::sim::SimPlatform>(
+        platform::Runtime{clock, std::move(scheduler)}, world->directory_, platform::sim::SimSharing::thisProcess);
     // Suppressed before anything is shown; the snapshot restore reads this machine's
     // own defaults, which hold none.
     world->engine_ = std::make_shared<TintEngine>(world->platform_);

@@ -29,9 +29,7 @@ QImage inked(QImage glyph, const QColor& ink) {
 }
 
 // Drawn from the vector glyph at the target's own pixel size, so the stretch stays sharp.
-double pixelsPerPoint(int points) {
-    return kit::RenderHarness::devicePixelRatio * points / MenuBarIcon::boxSize;
-}
+double pixelsPerPoint(int points) { return kit::RenderHarness::devicePixelRatio * points / MenuBarIcon::boxSize; }
 
 QRectF column(const QWidget& sheet, int index, double top, double side) {
     const double share = static_cast<double>(sheet.width()) / columns;
@@ -108,9 +106,7 @@ double MorphSheet::step(int index) {
 
 MorphSheet::MorphSheet(QWidget* parent) : QWidget(parent) {}
 
-QSize MorphSheet::sizeHint() const {
-    return {sheetWidth, padding + 2 * largeIcon + rowSpacing + padding};
-}
+QSize MorphSheet::sizeHint() const { return {sheetWidth, padding + 2 * largeIcon + rowSpacing + padding}; }
 
 void MorphSheet::paintEvent(QPaintEvent*) {
     QPainter p(this);

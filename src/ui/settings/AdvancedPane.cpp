@@ -11,10 +11,10 @@
 #include "ui/kit/Buttons.h"
 #include "ui/kit/Context.h"
 #include "ui/kit/FontBook.h"
-#include "ui/views/SwitchRow.h"
 #include "ui/kit/Text.h"
 #include "ui/settings/PaneRegistry.h"
 #include "ui/settings/SettingsTransfer.h"
+#include "ui/views/SwitchRow.h"
 
 namespace orvane {
 

@@ -11,11 +11,11 @@
 #include "platform/Platform.h"
 #include "ui/kit/Buttons.h"
 #include "ui/kit/FontBook.h"
-#include "ui/views/Picker.h"
-#include "ui/views/SwitchRow.h"
 #include "ui/kit/SymbolView.h"
 #include "ui/kit/Text.h"
 #include "ui/settings/PaneRegistry.h"
+#include "ui/views/Picker.h"
+#include "ui/views/SwitchRow.h"
 
 namespace orvane {
 
@@ -95,19 +95,20 @@ ComfortPane::ComfortPane(const PaneEnvironment& environment, QWidget* parent)
     const bool opensPages = ComfortRules::opensSettingsPages(platform);
 
     auto* dimming = addSection(QStringLiteral("Dimming and red"));
-    dimming->addRow(new kit::SettingRow(QStringLiteral("Dim floor"),
-                                        QStringLiteral("The screen can never go darker than this."),
-                                        PercentStepper::make(kit::settingField(model, &Settings::dimFloor), {1, 30, 1})));
+    dimming->addRow(
+        new kit::SettingRow(QStringLiteral("Dim floor"), QStringLiteral("The screen can never go darker than this."),
+                            PercentStepper::make(kit::settingField(model, &Settings::dimFloor), {1, 30, 1})));
     dimming->addRow(new kit::PickerRow<RedStyle>(
         QStringLiteral("Red style"),
-        QStringLiteral("Readable red folds blue and green content into red below 1500K, so links and buttons stay "
-                       "visible with zero blue light. Pure red scales the channels only; pure-blue content goes black."),
+        QStringLiteral(
+            "Readable red folds blue and green content into red below 1500K, so links and buttons stay "
+            "visible with zero blue light. Pure red scales the channels only; pure-blue content goes black."),
         items<RedStyle>({{RedStyle::pure, "Pure red"}, {RedStyle::readable, "Readable red"}}),
         kit::settingField(model, &Settings::redStyle)));
-    deepRed_ = dimming->addRow(new kit::SettingRow(
-        QStringLiteral("Deep red strength"),
-        QStringLiteral("How strong the red layer gets at 500K. Higher is redder but lifts blacks."),
-        PercentStepper::make(kit::settingField(model, &Settings::deepRedStrength), {20, 90, 5})));
+    deepRed_ = dimming->addRow(
+        new kit::SettingRow(QStringLiteral("Deep red strength"),
+                            QStringLiteral("How strong the red layer gets at 500K. Higher is redder but lifts blacks."),
+                            PercentStepper::make(kit::settingField(model, &Settings::deepRedStrength), {20, 90, 5})));
     if (nightShiftExists)
         nightShiftFloor_ = dimming->addRow(new kit::SettingRow(
             QStringLiteral("Night Shift floor"),
@@ -125,10 +126,10 @@ ComfortPane::ComfortPane(const PaneEnvironment& environment, QWidget* parent)
         QStringLiteral("Every"), std::nullopt,
         integerStepper(kit::settingField(model, &Settings::restBreaks, &RestBreakSettings::everyMinutes), {10, 90, 5},
                        " min")));
-    rest_[1] = rest->addRow(new kit::SettingRow(
-        QStringLiteral("For"), std::nullopt,
-        integerStepper(kit::settingField(model, &Settings::restBreaks, &RestBreakSettings::seconds), {10, 60, 5},
-                       " s")));
+    rest_[1] = rest->addRow(
+        new kit::SettingRow(QStringLiteral("For"), std::nullopt,
+                            integerStepper(kit::settingField(model, &Settings::restBreaks, &RestBreakSettings::seconds),
+                                           {10, 60, 5}, " s")));
     auto* tryNow = new kit::SystemButton(QStringLiteral("Try it now"));
     connect(tryNow, &QAbstractButton::clicked, this, [this] { model_.model().tryRestBreak(); });
     rest_[2] = rest->addRow(new kit::SettingRow(QString(), std::nullopt, tryNow));
@@ -137,8 +138,9 @@ ComfortPane::ComfortPane(const PaneEnvironment& environment, QWidget* parent)
     const bool steadySupported = DisplayServices(platform).isAvailable();
     auto* steady = backlight->addRow(new kit::SwitchRow(
         QStringLiteral("Steady backlight"),
-        steadySupported ? QStringLiteral("Keeps the backlight fixed and dims with color instead (\u201Cflicker-free\u201D).")
-                        : QStringLiteral("DisplayServices is not available on this computer."),
+        steadySupported
+            ? QStringLiteral("Keeps the backlight fixed and dims with color instead (\u201Cflicker-free\u201D).")
+            : QStringLiteral("DisplayServices is not available on this computer."),
         kit::settingField(model, &Settings::steadyBacklight, &SteadyBacklightSettings::enabled)));
     steady->toggle().setEnabled(steadySupported);
     level_ = backlight->addRow(new kit::SettingRow(
@@ -146,9 +148,8 @@ ComfortPane::ComfortPane(const PaneEnvironment& environment, QWidget* parent)
         PercentStepper::make(kit::settingField(model, &Settings::steadyBacklight, &SteadyBacklightSettings::level),
                              {10, 100, 5})));
     dismiss_ = new kit::SystemButton(QStringLiteral("Dismiss"));
-    connect(dismiss_, &QAbstractButton::clicked, this, [this] {
-        model_.model().change([](Settings& s, RuntimeState&) { s.steadyBacklight.tipShown = true; });
-    });
+    connect(dismiss_, &QAbstractButton::clicked, this,
+            [this] { model_.model().change([](Settings& s, RuntimeState&) { s.steadyBacklight.tipShown = true; }); });
     tip_ = backlight->addRow(noticeRow(
         "lightbulb.fill",
         QStringLiteral("Turn off automatic brightness in your desktop's settings so it stops moving the backlight."),
@@ -162,13 +163,13 @@ ComfortPane::ComfortPane(const PaneEnvironment& environment, QWidget* parent)
     if (opensPages) {
         auto* open = new kit::SystemButton(QStringLiteral("Open Settings"));
         connect(open, &QAbstractButton::clicked, this, [this] { model_.model().openAccessibilitySettings(); });
-        notice_ = backlight->addRow(noticeRow(
-            "hand.raised.fill", QStringLiteral("Accessibility permission is needed to intercept the brightness keys."),
-            {open}));
+        notice_ = backlight->addRow(
+            noticeRow("hand.raised.fill",
+                      QStringLiteral("Accessibility permission is needed to intercept the brightness keys."), {open}));
     } else {
-        notice_ = backlight->addRow(noticeRow(
-            "hand.raised.fill", QStringLiteral("Accessibility permission is needed to intercept the brightness keys."),
-            {}));
+        notice_ = backlight->addRow(
+            noticeRow("hand.raised.fill",
+                      QStringLiteral("Accessibility permission is needed to intercept the brightness keys."), {}));
     }
     backlight->addRow(new kit::SwitchRow(QStringLiteral("Show the brightness HUD"), std::nullopt,
                                          kit::settingField(model, &Settings::showBrightnessHUD)));
@@ -195,7 +196,8 @@ ComfortPane::ComfortPane(const PaneEnvironment& environment, QWidget* parent)
     pointer_->toggle().setEnabled(pointerWorks);
     if (pointerWorks && opensPages) {
         auto* open = new kit::SystemButton(QStringLiteral("Open"));
-        connect(open, &QAbstractButton::clicked, this, [this] { PointerTint(*model_.model().platform()).openSystemSettings(); });
+        connect(open, &QAbstractButton::clicked, this,
+                [this] { PointerTint(*model_.model().platform()).openSystemSettings(); });
         pointerSettings_ = pointerSection->addRow(new kit::SettingRow(
             QStringLiteral("Pointer settings"),
             QStringLiteral("If the color doesn't change live, use System Settings \u203A Accessibility \u203A Display "
@@ -205,11 +207,11 @@ ComfortPane::ComfortPane(const PaneEnvironment& environment, QWidget* parent)
 
     auto* prompts = addSection(QStringLiteral("Prompts and tips"));
     if (nightShiftExists) {
-        nightShiftTip_ = prompts->addRow(new kit::SwitchRow(
-            QStringLiteral("Night Shift tip"), QString(),
-            kit::settingField<bool>(
-                model, [](const Settings& s) { return !s.nightShiftTipDismissed; },
-                [](Settings& s, const bool& on) { s.nightShiftTipDismissed = !on; })));
+        nightShiftTip_ = prompts->addRow(
+            new kit::SwitchRow(QStringLiteral("Night Shift tip"), QString(),
+                               kit::settingField<bool>(
+                                   model, [](const Settings& s) { return !s.nightShiftTipDismissed; },
+                                   [](Settings& s, const bool& on) { s.nightShiftTipDismissed = !on; })));
     }
     prompts->addRow(new kit::SwitchRow(QStringLiteral("Auto-reveal for security prompts"),
                                        QStringLiteral("Lifts the tint while a Touch ID or password sheet is showing."),
@@ -232,8 +234,9 @@ void ComfortPane::follow() {
     pointer_->setSubtitle(pointer_->toggle().isEnabled() ? q(ComfortRules::pointerCaption(s.pointerTintThreshold))
                                                          : QStringLiteral("Not available on this computer."));
     if (nightShiftTip_)
-        nightShiftTip_->setSubtitle(m.nightShiftActive() ? QStringLiteral("Night Shift is currently on and stacks with Orvane.")
-                                                         : QStringLiteral("Night Shift is off."));
+        nightShiftTip_->setSubtitle(m.nightShiftActive()
+                                        ? QStringLiteral("Night Shift is currently on and stacks with Orvane.")
+                                        : QStringLiteral("Night Shift is off."));
 }
 
 QWidget* makeComfortPane(const PaneEnvironment& environment) { return new ComfortPane(environment); }

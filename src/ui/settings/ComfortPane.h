@@ -7,9 +7,9 @@
 #include <string>
 
 #include "ui/kit/Form.h"
+#include "ui/settings/PaneEnvironment.h"
 #include "ui/views/ModelView.h"
 #include "ui/views/Stepper.h"
-#include "ui/settings/PaneEnvironment.h"
 
 namespace orvane {
 

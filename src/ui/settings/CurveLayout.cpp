@@ -26,7 +26,8 @@ Layout layout(const std::optional<WarmthCurve>& curve, const TimeZone& zone, int
     out.start = startOfWindow(zone, startHour, now);
     out.kelvins.reserve(sampleCount);
     if (curve) {
-        for (const TintState& s : curve->samples(out.start, sampleCount, windowSeconds)) out.kelvins.push_back(s.kelvin);
+        for (const TintState& s : curve->samples(out.start, sampleCount, windowSeconds))
+            out.kelvins.push_back(s.kelvin);
     } else {
         out.kelvins.assign(sampleCount, TintState::off.kelvin);
     }

@@ -39,8 +39,8 @@ struct HourLabel {
 struct Layout {
     Date start;
     std::vector<std::int64_t> kelvins;  // sampleCount, the first at `start`, the last 24 h later
-    double top = 4;                      // the strip's top: 14 with the "Now" label, else 4
-    double nowX = 0;                     // within 0...width
+    double top = 4;                     // the strip's top: 14 with the "Now" label, else 4
+    double nowX = 0;                    // within 0...width
     std::array<HourLabel, 5> labels;
     double labelY = 0;
     std::optional<double> nowLabelX;  // the "Now" label's left edge, within 0...width - 30

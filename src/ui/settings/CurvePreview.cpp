@@ -22,7 +22,11 @@ QColor mix(const QColor& a, const QColor& b, double t) {
 
 CurvePreview::CurvePreview(std::optional<WarmthCurve> curve, TimeZone timeZone, int startHour, bool labelsNow,
                            QWidget* parent)
-    : QWidget(parent), curve_(std::move(curve)), zone_(std::move(timeZone)), startHour_(startHour), labelsNow_(labelsNow) {
+    : QWidget(parent),
+      curve_(std::move(curve)),
+      zone_(std::move(timeZone)),
+      startHour_(startHour),
+      labelsNow_(labelsNow) {
     setAttribute(Qt::WA_TranslucentBackground);
     setFixedHeight(44);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
@@ -83,9 +87,8 @@ void CurvePreview::paintEvent(QPaintEvent*) {
     const auto last = static_cast<double>(to_.size() - 1);
     for (std::size_t i = 0; i < to_.size(); ++i) {
         const QColor target = kit::Tokens::curveStops(to_[i], day).toQColor();
-        const QColor colour = t >= 1 || i >= from_.size()
-                                  ? target
-                                  : mix(kit::Tokens::curveStops(from_[i], day).toQColor(), target, t);
+        const QColor colour =
+            t >= 1 || i >= from_.size() ? target : mix(kit::Tokens::curveStops(from_[i], day).toQColor(), target, t);
         stops.push_back({static_cast<double>(i) / last, colour});
     }
     kit::PaintKit::fillLinearBand(p, capsule, strip.topLeft(), strip.topRight(), stops);

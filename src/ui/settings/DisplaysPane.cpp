@@ -14,13 +14,13 @@
 #include "ui/kit/FontBook.h"
 #include "ui/kit/NotificationCenter.h"
 #include "ui/kit/PaintKit.h"
-#include "ui/views/Picker.h"
-#include "ui/views/Stepper.h"
-#include "ui/views/SwitchRow.h"
 #include "ui/kit/SymbolView.h"
 #include "ui/kit/Text.h"
 #include "ui/kit/Tokens.h"
 #include "ui/settings/PaneRegistry.h"
+#include "ui/views/Picker.h"
+#include "ui/views/Stepper.h"
+#include "ui/views/SwitchRow.h"
 
 namespace orvane {
 
@@ -34,8 +34,7 @@ std::string subtitle(const DisplayInfo& display, TintMethod activeMethod, const 
 }
 
 std::string methodCaption(const DisplaySettings& settings) {
-    if (settings.methodCheckResult)
-        return "Method check confirmed: " + std::string(title(*settings.methodCheckResult));
+    if (settings.methodCheckResult) return "Method check confirmed: " + std::string(title(*settings.methodCheckResult));
     return "Automatic: color matrix on M5 Macs (Night Shift + overlay as fallback), gamma on older ones.";
 }
 
@@ -46,9 +45,7 @@ std::vector<TintMethod> methodChoices(bool isBuiltIn, TintMethod stored) {
     return choices;
 }
 
-std::string warmthOffsetLabel(std::int64_t kelvin) {
-    return (kelvin >= 0 ? "+" : "") + std::to_string(kelvin) + "K";
-}
+std::string warmthOffsetLabel(std::int64_t kelvin) { return (kelvin >= 0 ? "+" : "") + std::to_string(kelvin) + "K"; }
 
 std::string dimOffsetLabel(double dimOffset) {
     const std::int64_t n = kit::StepperRules::percentShown(dimOffset);
@@ -117,7 +114,8 @@ DisplayExtraSettings::DisplayExtraSettings(const std::shared_ptr<AppModel>& mode
     warmth_ = new kit::Stepper(displayField(model, key, &DisplaySettings::warmthOffsetKelvin), {-1500, 1500, 50},
                                [](std::int64_t k) { return q(DisplaysRules::warmthOffsetLabel(k)); });
     section.addRow(new kit::SettingRow(QStringLiteral("Warmth offset"),
-                                       QStringLiteral("Externals often look different from the built-in panel."), warmth_));
+                                       QStringLiteral("Externals often look different from the built-in panel."),
+                                       warmth_));
     std::weak_ptr<AppModel> weak = model;
     dim_ = percentStepper(model, key, &DisplaySettings::dimOffset, {-50, 50, 5}, [weak, key](std::int64_t n) {
         const auto m = weak.lock();
@@ -183,7 +181,8 @@ DisplaySection::DisplaySection(std::shared_ptr<AppModel> model, std::shared_ptr<
             [this, key] { kit::notificationsOf(this).post(kit::Notifications::runMethodCheck, key); });
     addRow(new kit::SettingRow(
         QStringLiteral("Check method"),
-        QStringLiteral("Shows a red test with each method and asks whether you see it. Takes under a minute."), check_));
+        QStringLiteral("Shows a red test with each method and asks whether you see it. Takes under a minute."),
+        check_));
     extras_ = std::make_unique<DisplayExtraSettings>(model_, display_, *this);
     refresh();
 }
@@ -195,11 +194,13 @@ void DisplaySection::refresh() {
 }
 
 DisplaysPane::DisplaysPane(const PaneEnvironment& environment, QWidget* parent)
-    : kit::Form(parent), model_(environment.model, [this](AppModel::Property p) {
-          if (p == AppModel::Property::displays) rebuild();
-          if (p == AppModel::Property::settings)
-              for (auto* section : sections_) section->refresh();
-      }),
+    : kit::Form(parent),
+      model_(environment.model,
+             [this](AppModel::Property p) {
+                 if (p == AppModel::Property::displays) rebuild();
+                 if (p == AppModel::Property::settings)
+                     for (auto* section : sections_) section->refresh();
+             }),
       desktop_(environment.desktop) {
     rebuild();
 }

@@ -10,9 +10,9 @@
 #include "core/DisplaySettings.h"
 #include "engine/DisplayManager.h"
 #include "ui/kit/Form.h"
+#include "ui/settings/PaneEnvironment.h"
 #include "ui/views/ModelView.h"
 #include "ui/views/SettingField.h"
-#include "ui/settings/PaneEnvironment.h"
 
 namespace orvane {
 

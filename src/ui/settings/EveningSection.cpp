@@ -42,8 +42,8 @@ EveningSection::EveningSection(std::shared_ptr<AppModel> model, QWidget* parent)
       bedtime_(new ClockTimePicker(model, planTime(model, true))),
       wake_(new ClockTimePicker(model, planTime(model, false))),
       intensity_(new IntensitySegment(model, 26)),
-      bedtimeRow_(new kit::SettingRow(QStringLiteral("Bedtime"), QString::fromUtf8(EveningRules::bedtimeCaption),
-                                      bedtime_)),
+      bedtimeRow_(
+          new kit::SettingRow(QStringLiteral("Bedtime"), QString::fromUtf8(EveningRules::bedtimeCaption), bedtime_)),
       wakeRow_(new kit::SettingRow(QStringLiteral("Wake-up"), std::nullopt, wake_)),
       nightRow_(new kit::SettingRow(QStringLiteral("Night"), std::nullopt, intensity_)),
       useMyEvening_(new kit::SystemButton(QString::fromUtf8(EveningRules::useMyEvening))),

@@ -15,11 +15,11 @@
 #include "ui/kit/Context.h"
 #include "ui/kit/FontBook.h"
 #include "ui/kit/Menu.h"
-#include "ui/views/Picker.h"
 #include "ui/kit/SymbolView.h"
 #include "ui/kit/Text.h"
 #include "ui/kit/TintSwitch.h"
 #include "ui/settings/PaneRegistry.h"
+#include "ui/views/Picker.h"
 
 namespace orvane {
 
@@ -185,8 +185,9 @@ void ExclusionsPane::pickApp() {
         for (const auto& id : ids) {
             const auto app = std::find_if(apps.begin(), apps.end(), [&](const auto& a) { return a.id == id; });
             if (app == apps.end() || ExclusionsRules::isExcluded(model_.model().settings().excludedApps, id)) continue;
-            model_.model().change(
-                [&](Settings& s, RuntimeState&) { s.excludedApps.push_back({app->id, app->name, false}); });
+            model_.model().change([&](Settings& s, RuntimeState&) {
+                s.excludedApps.push_back({app->id, app->name, false});
+            });
         }
         return;
     }
@@ -221,8 +222,9 @@ void ExclusionsPane::setOnlyWhenFullScreen(const std::string& id, bool on) {
 }
 
 void ExclusionsPane::remove(const std::string& id) {
-    model_.model().change(
-        [&](Settings& s, RuntimeState&) { std::erase_if(s.excludedApps, [&](const ExcludedApp& e) { return e.bundleID == id; }); });
+    model_.model().change([&](Settings& s, RuntimeState&) {
+        std::erase_if(s.excludedApps, [&](const ExcludedApp& e) { return e.bundleID == id; });
+    });
 }
 
 void ExclusionsPane::follow() {
@@ -250,7 +252,8 @@ void ExclusionsPane::rebuildExcluded() {
         id->setLevel(kit::TextLevel::secondary);
         texts->addWidget(id);
         line->addLayout(texts, 1);
-        auto* fullLabel = new kit::Text(QStringLiteral("Only when full screen"), kit::FontBook::font(kit::TextStyle::caption));
+        auto* fullLabel =
+            new kit::Text(QStringLiteral("Only when full screen"), kit::FontBook::font(kit::TextStyle::caption));
         line->addWidget(fullLabel);
         auto* full = new kit::TintSwitch(QStringLiteral("Only when full screen"));
         full->setOn(entry.onlyWhenFullScreen);

@@ -11,8 +11,8 @@
 #include "core/DisplaySettings.h"
 #include "platform/AppCatalog.h"
 #include "ui/kit/Form.h"
-#include "ui/views/ModelView.h"
 #include "ui/settings/PaneEnvironment.h"
+#include "ui/views/ModelView.h"
 
 class QMenu;
 

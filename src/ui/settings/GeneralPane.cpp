@@ -4,13 +4,13 @@
 
 #include "app/AppModel.h"
 #include "engine/LaunchAtLogin.h"
+#include "ui/kit/Text.h"
+#include "ui/settings/PaneRegistry.h"
+#include "ui/views/KelvinField.h"
 #include "ui/views/Picker.h"
 #include "ui/views/PresetRow.h"
 #include "ui/views/SwitchRow.h"
-#include "ui/kit/Text.h"
 #include "ui/views/WarmthControl.h"
-#include "ui/views/KelvinField.h"
-#include "ui/settings/PaneRegistry.h"
 
 namespace orvane {
 
@@ -21,7 +21,8 @@ std::string overrideTitle(OverrideBehavior behavior) { return std::string(title(
 // The core's detail, and where the tint holds its warmth, that it never cools at night.
 std::string overrideDetail(OverrideBehavior behavior) {
     std::string text(detail(behavior));
-    if (behavior != OverrideBehavior::switchToManual) text += " The screen never jumps back to a cooler color at night.";
+    if (behavior != OverrideBehavior::switchToManual)
+        text += " The screen never jumps back to a cooler color at night.";
     return text;
 }
 

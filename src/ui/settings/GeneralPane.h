@@ -7,8 +7,8 @@
 
 #include "core/Settings.h"
 #include "ui/kit/Form.h"
-#include "ui/views/ModelView.h"
 #include "ui/settings/PaneEnvironment.h"
+#include "ui/views/ModelView.h"
 
 namespace orvane {
 

@@ -3,9 +3,9 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QHBoxLayout>
-#include <QVBoxLayout>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QVBoxLayout>
 #include <QWindow>
 
 #include "platform/Log.h"
@@ -39,35 +39,61 @@ std::optional<std::uint32_t> keysymForQtKey(int key, bool keypad) {
     if (key >= Qt::Key_Space && key <= Qt::Key_ydiaeresis) return static_cast<std::uint32_t>(key);
     if (key >= Qt::Key_F1 && key <= Qt::Key_F35) return 0xffbeu + static_cast<std::uint32_t>(key - Qt::Key_F1);
     switch (key) {
-    case Qt::Key_Escape: return 0xff1b;
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab: return 0xff09;  // Shift+Tab is still the Tab key
-    case Qt::Key_Backspace: return 0xff08;
-    case Qt::Key_Return: return 0xff0d;
-    case Qt::Key_Enter: return 0xff8d;
-    case Qt::Key_Insert: return 0xff63;
-    case Qt::Key_Delete: return 0xffff;
-    case Qt::Key_Clear: return 0xff0b;
-    case Qt::Key_Home: return 0xff50;
-    case Qt::Key_End: return 0xff57;
-    case Qt::Key_Left: return 0xff51;
-    case Qt::Key_Up: return 0xff52;
-    case Qt::Key_Right: return 0xff53;
-    case Qt::Key_Down: return 0xff54;
-    case Qt::Key_PageUp: return 0xff55;
-    case Qt::Key_PageDown: return 0xff56;
-    case Qt::Key_Shift: return 0xffe1;
-    case Qt::Key_Control: return 0xffe3;
-    case Qt::Key_CapsLock: return 0xffe5;
-    case Qt::Key_Meta: return 0xffe7;
-    case Qt::Key_Alt: return 0xffe9;
-    case Qt::Key_Super_L:
-    case Qt::Key_Super_R: return 0xffeb;
-    case Qt::Key_Hyper_L:
-    case Qt::Key_Hyper_R: return 0xffed;
-    case Qt::Key_NumLock: return 0xff7f;
-    case Qt::Key_AltGr: return 0xfe03;
-    default: return std::nullopt;
+        case Qt::Key_Escape:
+            return 0xff1b;
+        case Qt::Key_Tab:
+        case Qt::Key_Backtab:
+            return 0xff09;  // Shift+Tab is still the Tab key
+        case Qt::Key_Backspace:
+            return 0xff08;
+        case Qt::Key_Return:
+            return 0xff0d;
+        case Qt::Key_Enter:
+            return 0xff8d;
+        case Qt::Key_Insert:
+            return 0xff63;
+        case Qt::Key_Delete:
+            return 0xffff;
+        case Qt::Key_Clear:
+            return 0xff0b;
+        case Qt::Key_Home:
+            return 0xff50;
+        case Qt::Key_End:
+            return 0xff57;
+        case Qt::Key_Left:
+            return 0xff51;
+        case Qt::Key_Up:
+            return 0xff52;
+        case Qt::Key_Right:
+            return 0xff53;
+        case Qt::Key_Down:
+            return 0xff54;
+        case Qt::Key_PageUp:
+            return 0xff55;
+        case Qt::Key_PageDown:
+            return 0xff56;
+        case Qt::Key_Shift:
+            return 0xffe1;
+        case Qt::Key_Control:
+            return 0xffe3;
+        case Qt::Key_CapsLock:
+            return 0xffe5;
+        case Qt::Key_Meta:
+            return 0xffe7;
+        case Qt::Key_Alt:
+            return 0xffe9;
+        case Qt::Key_Super_L:
+        case Qt::Key_Super_R:
+            return 0xffeb;
+        case Qt::Key_Hyper_L:
+        case Qt::Key_Hyper_R:
+            return 0xffed;
+        case Qt::Key_NumLock:
+            return 0xff7f;
+        case Qt::Key_AltGr:
+            return 0xfe03;
+        default:
+            return std::nullopt;
     }
 }
 
@@ -127,15 +153,16 @@ void RecorderSession::handle(const QKeyEvent& event) {
 
 bool RecorderSession::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
-    case QEvent::ShortcutOverride:
-        // Accepted, so no shortcut of a window fires; the key press follows and ends here.
-        event->accept();
-        return true;
-    case QEvent::KeyPress:
-        // A key press travels up the parents of its receiver; the first sight of it counts.
-        handle(*static_cast<QKeyEvent*>(event));
-        return true;  // `this` may be gone: return at once
-    default: return QObject::eventFilter(watched, event);
+        case QEvent::ShortcutOverride:
+            // Accepted, so no shortcut of a window fires; the key press follows and ends here.
+            event->accept();
+            return true;
+        case QEvent::KeyPress:
+            // A key press travels up the parents of its receiver; the first sight of it counts.
+            handle(*static_cast<QKeyEvent*>(event));
+            return true;  // `this` may be gone: return at once
+        default:
+            return QObject::eventFilter(watched, event);
     }
 }
 
@@ -190,7 +217,8 @@ HotkeyRecorder::HotkeyRecorder(kit::Binding<std::optional<Hotkey>> hotkey, std::
         const auto value = hotkey_.get ? hotkey_.get() : std::nullopt;
         const auto found = RecorderRules::problem(model_->settings(), model_->refusedHotkeys(), *owner_, value);
         if (!found || !found->movable) return;
-        model_->change([&](Settings& settings, RuntimeState&) { RecorderRules::clearHotkeys(settings, found->others); });
+        model_->change(
+            [&](Settings& settings, RuntimeState&) { RecorderRules::clearHotkeys(settings, found->others); });
         refresh();
     });
 

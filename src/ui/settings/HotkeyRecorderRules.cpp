@@ -78,7 +78,8 @@ std::vector<Owner> othersUsing(const Settings& settings, const Hotkey& hotkey, c
 
 void clearHotkeys(Settings& settings, const std::vector<Owner>& owners) {
     for (const auto& owner : owners) {
-        if (const auto* shortcut = std::get_if<ShortcutOwner>(&owner)) settings.shortcuts.*(shortcut->field) = std::nullopt;
+        if (const auto* shortcut = std::get_if<ShortcutOwner>(&owner))
+            settings.shortcuts.*(shortcut->field) = std::nullopt;
         if (const auto* preset = std::get_if<PresetOwner>(&owner))
             for (auto& p : settings.presets)
                 if (p.id == preset->id) p.hotkey = std::nullopt;
@@ -92,8 +93,8 @@ std::optional<Problem> problem(const Settings& settings, const std::vector<Hotke
     if (!others.empty()) {
         std::vector<std::string> names;
         for (const auto& owner : others) names.push_back(ownerName(settings, owner));
-        const bool movable = std::ranges::none_of(
-            others, [](const Owner& o) { return std::holds_alternative<EmergencyResetOwner>(o); });
+        const bool movable =
+            std::ranges::none_of(others, [](const Owner& o) { return std::holds_alternative<EmergencyResetOwner>(o); });
         return Problem{"Already used by " + listed(names), std::move(others), movable};
     }
     if (std::ranges::find(refused, *hotkey) != refused.end()) return Problem{takenByAnotherProgram, {}, false};

@@ -8,13 +8,13 @@
 
 #include "ui/kit/Buttons.h"
 #include "ui/kit/FontBook.h"
-#include "ui/views/SwitchRow.h"
 #include "ui/kit/SymbolView.h"
 #include "ui/kit/Text.h"
-#include "ui/views/TextField.h"
 #include "ui/kit/TintSwitch.h"
 #include "ui/kit/Tokens.h"
 #include "ui/settings/PlaceList.h"
+#include "ui/views/SwitchRow.h"
+#include "ui/views/TextField.h"
 
 namespace orvane {
 namespace {
@@ -28,7 +28,8 @@ kit::Text* caption(const char* text, QWidget* parent = nullptr) {
 
 std::vector<kit::GlassSegment<PlaceRules::Tab>::Item> tabItems() {
     std::vector<kit::GlassSegment<PlaceRules::Tab>::Item> items;
-    for (const auto tab : PlaceRules::allTabs) items.push_back({tab, PlaceRules::title(tab), std::nullopt, std::nullopt});
+    for (const auto tab : PlaceRules::allTabs)
+        items.push_back({tab, PlaceRules::title(tab), std::nullopt, std::nullopt});
     return items;
 }
 
@@ -137,8 +138,7 @@ QWidget* LocationPickerView::makeZonePage() {
     followRow_ = new kit::SwitchRow(
         {}, std::nullopt,
         kit::operationField<bool>(
-            model_.shared(),
-            [](const Settings& s) { return PlaceRules::followsSystemZone(s.sunset.locationSource); },
+            model_.shared(), [](const Settings& s) { return PlaceRules::followsSystemZone(s.sunset.locationSource); },
             [](AppModel& m, const bool& on) {
                 m.change([&](Settings& s, RuntimeState&) {
                     s.sunset.locationSource = PlaceRules::followSource(on, m.systemZone().identifier());
@@ -190,8 +190,7 @@ QWidget* LocationPickerView::makeCoordinatesPage() {
     coordinatesError_->setMaximumLines(2);
     coordinatesError_->hide();
     layout->addWidget(coordinatesError_);
-    for (auto* field : {lat_, lon_})
-        connect(field, &QLineEdit::textEdited, coordinatesError_, &QWidget::hide);
+    for (auto* field : {lat_, lon_}) connect(field, &QLineEdit::textEdited, coordinatesError_, &QWidget::hide);
     layout->addWidget(caption(PlaceRules::coordinatesCaption));
     layout->addStretch(1);
     return page;
@@ -200,7 +199,8 @@ QWidget* LocationPickerView::makeCoordinatesPage() {
 QWidget* LocationPickerView::makePrecisePage() {
     auto* page = new QWidget;
     auto* layout = column(page);
-    auto* text = new kit::Text(QString::fromUtf8(PlaceRules::preciseText), kit::FontBook::font(kit::TextStyle::callout));
+    auto* text =
+        new kit::Text(QString::fromUtf8(PlaceRules::preciseText), kit::FontBook::font(kit::TextStyle::callout));
     text->setMaximumLines(3);
     layout->addWidget(text);
     auto* row = new QHBoxLayout;
@@ -242,7 +242,8 @@ void LocationPickerView::showEvent(QShowEvent* event) {
 }
 
 void LocationPickerView::write(LocationSource source) {
-    model_.model().change([&](Settings& settings, RuntimeState&) { settings.sunset.locationSource = std::move(source); });
+    model_.model().change(
+        [&](Settings& settings, RuntimeState&) { settings.sunset.locationSource = std::move(source); });
 }
 
 void LocationPickerView::useCoordinates() {
@@ -285,8 +286,8 @@ void LocationPickerView::refreshZones() {
     const AppModel& model = model_.model();
     const bool following = PlaceRules::followsSystemZone(model.settings().sunset.locationSource);
     followRow_->setTitle(QString::fromStdString(PlaceRules::followText(model.systemZone().identifier())));
-    for (QWidget* w : {static_cast<QWidget*>(zoneQuery_), static_cast<QWidget*>(zoneList_),
-                       static_cast<QWidget*>(zoneCaption_)})
+    for (QWidget* w :
+         {static_cast<QWidget*>(zoneQuery_), static_cast<QWidget*>(zoneList_), static_cast<QWidget*>(zoneCaption_)})
         w->setVisible(!following);
 }
 
@@ -295,8 +296,8 @@ void LocationPickerView::refreshZoneRows() {
     std::vector<PlaceList::Row> zoneRows;
     zoneRows.reserve(zones_.size());
     for (const auto& z : zones_)
-        zoneRows.push_back({z.identifier, z.identifier, {}, z.comment, z.countryCode,
-                            PlaceRules::zoneChecked(source, z.identifier)});
+        zoneRows.push_back(
+            {z.identifier, z.identifier, {}, z.comment, z.countryCode, PlaceRules::zoneChecked(source, z.identifier)});
     zoneList_->setRows(std::move(zoneRows));
 }
 
@@ -305,14 +306,16 @@ void LocationPickerView::refreshCityRows() {
     std::vector<PlaceList::Row> cityRows;
     cityRows.reserve(cities_.size());
     for (const auto& c : cities_)
-        cityRows.push_back({c.id, c.name, c.countryCode, {}, c.timeZoneIdentifier, PlaceRules::cityChecked(source, c.id)});
+        cityRows.push_back(
+            {c.id, c.name, c.countryCode, {}, c.timeZoneIdentifier, PlaceRules::cityChecked(source, c.id)});
     cityList_->setRows(std::move(cityRows));
 }
 
 void LocationPickerView::refreshPrecise() {
     const AppModel& model = model_.model();
     const auto& fix = model.preciseCoordinates();
-    preciseFix_->setText(fix ? QString::fromStdString(PlaceRules::preciseLine(fix->latitude, fix->longitude)) : QString());
+    preciseFix_->setText(fix ? QString::fromStdString(PlaceRules::preciseLine(fix->latitude, fix->longitude))
+                             : QString());
     preciseFix_->setVisible(fix.has_value());
     const auto& error = model.preciseLocationError();
     preciseError_->setText(error ? QString::fromStdString(*error) : QString());

@@ -14,8 +14,8 @@
 
 #include "core/Locations.h"
 #include "ui/kit/GlassSegment.h"
-#include "ui/views/ModelView.h"
 #include "ui/settings/PlaceRules.h"
+#include "ui/views/ModelView.h"
 
 class QLineEdit;
 class QVBoxLayout;
@@ -65,7 +65,9 @@ public:
     // The three parts.
     QWidget* header() const { return header_; }
     kit::GlassSegment<Tab>* tabs() const { return tabs_; }
-    class TabPages* content() const { return pages_; }
+    class TabPages* content() const {
+        return pages_;
+    }
 
     // Header.
     QString placeText() const;

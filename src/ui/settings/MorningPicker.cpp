@@ -2,9 +2,9 @@
 
 #include <QHBoxLayout>
 
-#include "ui/views/Stepper.h"
 #include "ui/settings/ClockTimePicker.h"
 #include "ui/settings/ScheduleRules.h"
+#include "ui/views/Stepper.h"
 
 namespace orvane {
 

@@ -35,13 +35,13 @@ void followAppearance(QListView& list) {
     const bool dark = kit::isDark(appearance);
     const QColor text = kit::primaryText(appearance);
     // A thin overlay-like scroll bar instead of the platform's boxed one.
-    list.setStyleSheet(
-        QStringLiteral("QListView{background:%1;border:1px solid %2;border-radius:8px;}"
-                       "QScrollBar:vertical{background:transparent;width:8px;margin:4px 2px 4px 0;}"
-                       "QScrollBar::handle:vertical{background:%3;border-radius:3px;min-height:24px;}"
-                       "QScrollBar::add-line,QScrollBar::sub-line{height:0;}"
-                       "QScrollBar::add-page,QScrollBar::sub-page{background:transparent;}")
-            .arg(rgba(at(text, dark ? 0.05 : 0.03)), rgba(at(text, dark ? 0.16 : 0.14)), rgba(at(text, dark ? 0.3 : 0.25))));
+    list.setStyleSheet(QStringLiteral("QListView{background:%1;border:1px solid %2;border-radius:8px;}"
+                                      "QScrollBar:vertical{background:transparent;width:8px;margin:4px 2px 4px 0;}"
+                                      "QScrollBar::handle:vertical{background:%3;border-radius:3px;min-height:24px;}"
+                                      "QScrollBar::add-line,QScrollBar::sub-line{height:0;}"
+                                      "QScrollBar::add-page,QScrollBar::sub-page{background:transparent;}")
+                           .arg(rgba(at(text, dark ? 0.05 : 0.03)), rgba(at(text, dark ? 0.16 : 0.14)),
+                                rgba(at(text, dark ? 0.3 : 0.25))));
 }
 
 }  // namespace
@@ -49,7 +49,9 @@ void followAppearance(QListView& list) {
 class PlaceList::Model final : public QAbstractListModel {
 public:
     using QAbstractListModel::QAbstractListModel;
-    int rowCount(const QModelIndex& parent) const override { return parent.isValid() ? 0 : static_cast<int>(rows.size()); }
+    int rowCount(const QModelIndex& parent) const override {
+        return parent.isValid() ? 0 : static_cast<int>(rows.size());
+    }
     QVariant data(const QModelIndex& index, int role) const override {
         if (role != Qt::DisplayRole && role != Qt::AccessibleTextRole) return {};
         const Row& row = rows.at(static_cast<std::size_t>(index.row()));
@@ -92,7 +94,8 @@ public:
             QColor line = primary;
             line.setAlphaF(0.07f);
             p->setPen(QPen(line, 0.5));
-            p->drawLine(QPointF(box.left(), option.rect.top() + 0.25), QPointF(box.right() + inset, option.rect.top() + 0.25));
+            p->drawLine(QPointF(box.left(), option.rect.top() + 0.25),
+                        QPointF(box.right() + inset, option.rect.top() + 0.25));
         }
 
         // Trailing: the checkmark's place is always kept, so details line up.
@@ -108,16 +111,16 @@ public:
         const double detailWidth = captionMetrics.horizontalAdvance(detail);
         p->setFont(caption);
         p->setPen(secondary);
-        p->drawText(QRectF(right - detailWidth, box.top(), detailWidth, box.height()), Qt::AlignRight | Qt::AlignVCenter,
-                    detail);
+        p->drawText(QRectF(right - detailWidth, box.top(), detailWidth, box.height()),
+                    Qt::AlignRight | Qt::AlignVCenter, detail);
         right -= detailWidth + 10;
 
         // Leading: the title (and what stands beside it), the second line under it.
         const QFont body = kit::FontBook::font(kit::TextStyle::body);
         const QFontMetricsF bodyMetrics(body);
         const double lineHeight = bodyMetrics.height();
-        const double titleTop =
-            row.subtitle.empty() ? box.center().y() - lineHeight / 2 : box.center().y() - (lineHeight + captionMetrics.height()) / 2;
+        const double titleTop = row.subtitle.empty() ? box.center().y() - lineHeight / 2
+                                                     : box.center().y() - (lineHeight + captionMetrics.height()) / 2;
         const double available = std::max(0.0, right - box.left());
         const QString title = bodyMetrics.elidedText(QString::fromStdString(row.title), Qt::ElideRight, available);
         p->setFont(body);

@@ -23,9 +23,7 @@ const char* title(Tab tab) {
     return "Time zone";
 }
 
-std::string followText(const std::string& systemZone) {
-    return std::string(followLabel) + " (" + systemZone + ")";
-}
+std::string followText(const std::string& systemZone) { return std::string(followLabel) + " (" + systemZone + ")"; }
 
 bool followsSystemZone(const LocationSource& source) {
     const auto* zone = source.as<LocationSource::TimeZone>();
@@ -56,8 +54,8 @@ std::optional<double> parseDegrees(std::string_view text) {
     // from_chars takes a "-" of its own; a second sign ("+-1", "++1") is not a number.
     if (digits.empty() || digits.front() == '+' || (s.front() == '+' && digits.front() == '-')) return std::nullopt;
     double value = 0;
-    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value,
-                                              std::chars_format::general);
+    const auto [end, error] =
+        std::from_chars(digits.data(), digits.data() + digits.size(), value, std::chars_format::general);
     if (error != std::errc() || end != digits.data() + digits.size() || !std::isfinite(value)) return std::nullopt;
     return value;
 }
@@ -113,6 +111,8 @@ bool cityChecked(const LocationSource& source, const std::string& id) {
     return city && city->id == id;
 }
 
-std::string preciseLine(double latitude, double longitude) { return fmt::format("{:.3f}, {:.3f}", latitude, longitude); }
+std::string preciseLine(double latitude, double longitude) {
+    return fmt::format("{:.3f}, {:.3f}", latitude, longitude);
+}
 
 }  // namespace orvane::PlaceRules

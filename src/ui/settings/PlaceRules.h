@@ -20,7 +20,8 @@ const char* title(Tab tab);  // "Time zone", "City", "Coordinates", "Precise"
 
 inline constexpr const char* zoneSearchPlaceholder = "Search time zones";
 inline constexpr const char* citySearchPlaceholder = "Search cities";
-inline constexpr const char* zoneCaption = "Coordinates come from the public-domain tzdata zone.tab (the zone's main city).";
+inline constexpr const char* zoneCaption =
+    "Coordinates come from the public-domain tzdata zone.tab (the zone's main city).";
 inline constexpr const char* coordinatesCaption = "The time zone is taken from the nearest bundled city.";
 inline constexpr const char* preciseText =
     "Uses the desktop's location service once and caches the result. The desktop may ask for permission the first "

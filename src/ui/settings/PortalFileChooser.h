@@ -19,11 +19,11 @@ struct Request {
     QString title;
     bool save = false;
     bool multiple = false;
-    QString folder;         // where it starts; empty: the portal's choice
-    QString proposedName;   // a save's file name
+    QString folder;        // where it starts; empty: the portal's choice
+    QString proposedName;  // a save's file name
     // Filters as the portal takes them: a name and its glob patterns.
     std::vector<std::pair<QString, std::vector<QString>>> filters;
-    QString parentWindow;   // "x11:<hex id>", or empty
+    QString parentWindow;  // "x11:<hex id>", or empty
 };
 
 // Filters from Qt's filter text ("JSON (*.json);;All (*)").

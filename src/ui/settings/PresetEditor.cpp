@@ -11,15 +11,15 @@
 #include "ui/kit/LevelSlider.h"
 #include "ui/kit/PaintKit.h"
 #include "ui/kit/PaneChrome.h"
-#include "ui/views/Picker.h"
-#include "ui/views/Stepper.h"
 #include "ui/kit/Symbols.h"
 #include "ui/kit/Text.h"
-#include "ui/views/TextField.h"
 #include "ui/kit/Tokens.h"
 #include "ui/settings/HotkeyRecorder.h"
 #include "ui/settings/PresetEditorRules.h"
 #include "ui/settings/PresetsPaneRules.h"
+#include "ui/views/Picker.h"
+#include "ui/views/Stepper.h"
+#include "ui/views/TextField.h"
 
 namespace orvane {
 
@@ -47,18 +47,16 @@ PresetEditor::PresetEditor(std::shared_ptr<AppModel> model, std::string presetId
     using namespace PresetEditorRules;
     const auto field = [this]<class T>(std::function<T(const Preset&)> read,
                                        std::function<void(Preset&, const T&)> assign, T absent) {
-        return kit::settingField<T>(
-            model_,
-            std::function<T(const Settings&)>([this, read, absent](const Settings& s) {
-                const auto p = PresetsPaneRules::selectedPreset(s.presets, id_);
-                return p ? read(*p) : absent;
-            }),
-            std::function<void(Settings&, const T&)>([this, assign](Settings& s, const T& v) {
-                auto p = PresetsPaneRules::selectedPreset(s.presets, id_);
-                if (!p) return;
-                assign(*p, v);
-                PresetsPaneRules::writeSelected(s.presets, id_, *p);
-            }));
+        return kit::settingField<T>(model_, std::function<T(const Settings&)>([this, read, absent](const Settings& s) {
+                                        const auto p = PresetsPaneRules::selectedPreset(s.presets, id_);
+                                        return p ? read(*p) : absent;
+                                    }),
+                                    std::function<void(Settings&, const T&)>([this, assign](Settings& s, const T& v) {
+                                        auto p = PresetsPaneRules::selectedPreset(s.presets, id_);
+                                        if (!p) return;
+                                        assign(*p, v);
+                                        PresetsPaneRules::writeSelected(s.presets, id_, *p);
+                                    }));
     };
 
     name_ = new kit::TextField(QStringLiteral("Name"));
@@ -87,16 +85,15 @@ PresetEditor::PresetEditor(std::shared_ptr<AppModel> model, std::string presetId
     nameCaption_ = addCaption({});
     nameCaption_->hide();
 
-    warmth_ = new kit::LevelSlider(
-        {[this] { return warmthPosition(preset() ? preset()->kelvin : 6500); },
-         [this](double v) { write([&](Preset& p) { p.kelvin = kelvinAt(v); }); }},
-        "flame.fill", {}, false, 28, std::nullopt);
-    kelvin_ = new kit::Stepper(
-        field(std::function<std::int64_t(const Preset&)>([](const Preset& p) { return p.kelvin; }),
-              std::function<void(Preset&, const std::int64_t&)>(
-                  [](Preset& p, const std::int64_t& k) { p.kelvin = Kelvin::snap(k); }),
-              std::int64_t{6500}),
-        {kelvinMin, kelvinMax, kelvinStep}, [](std::int64_t k) { return q(kelvinText(k)); });
+    warmth_ = new kit::LevelSlider({[this] { return warmthPosition(preset() ? preset()->kelvin : 6500); },
+                                    [this](double v) { write([&](Preset& p) { p.kelvin = kelvinAt(v); }); }},
+                                   "flame.fill", {}, false, 28, std::nullopt);
+    kelvin_ =
+        new kit::Stepper(field(std::function<std::int64_t(const Preset&)>([](const Preset& p) { return p.kelvin; }),
+                               std::function<void(Preset&, const std::int64_t&)>(
+                                   [](Preset& p, const std::int64_t& k) { p.kelvin = Kelvin::snap(k); }),
+                               std::int64_t{6500}),
+                         {kelvinMin, kelvinMax, kelvinStep}, [](std::int64_t k) { return q(kelvinText(k)); });
     addRow(new kit::SettingRow(QStringLiteral("Warmth"), std::nullopt, sliderAndStepper(warmth_, kelvin_)));
 
     dimSlider_ = new kit::LevelSlider({[this] { return dimPosition(preset() ? preset()->dim : 1.0); },
@@ -126,20 +123,19 @@ PresetEditor::PresetEditor(std::shared_ptr<AppModel> model, std::string presetId
         button->setContentSize(QSizeF(26, 26));
         button->setToolTip(QString::fromUtf8(icon));
         button->setAccessibleName(QString::fromUtf8(icon));
-        button->setLabelPainter([this, name = std::string(icon)](QPainter& painter, const QRectF& box,
-                                                                  kit::Appearance appearance) {
-            const auto p = preset();
-            const bool chosen = p && p->icon == name;
-            const QPainterPath shape = kit::PaintKit::roundedRect(box, 7);
-            QColor fill = chosen ? kit::Tokens::ember().resolve(appearance) : kit::primaryText(appearance);
-            if (!chosen) fill.setAlphaF(0.06f);
-            painter.fillPath(shape, fill);
-            kit::Symbols::drawCentred(painter, name, box.center(), 12,
-                                      chosen ? QColor(Qt::white) : kit::primaryText(appearance), QFont::DemiBold);
-        });
-        connect(button, &QAbstractButton::clicked, this, [this, name = std::string(icon)] {
-            write([&](Preset& p) { p.icon = name; });
-        });
+        button->setLabelPainter(
+            [this, name = std::string(icon)](QPainter& painter, const QRectF& box, kit::Appearance appearance) {
+                const auto p = preset();
+                const bool chosen = p && p->icon == name;
+                const QPainterPath shape = kit::PaintKit::roundedRect(box, 7);
+                QColor fill = chosen ? kit::Tokens::ember().resolve(appearance) : kit::primaryText(appearance);
+                if (!chosen) fill.setAlphaF(0.06f);
+                painter.fillPath(shape, fill);
+                kit::Symbols::drawCentred(painter, name, box.center(), 12,
+                                          chosen ? QColor(Qt::white) : kit::primaryText(appearance), QFont::DemiBold);
+            });
+        connect(button, &QAbstractButton::clicked, this,
+                [this, name = std::string(icon)] { write([&](Preset& p) { p.icon = name; }); });
         iconLayout->addWidget(button);
         icons_.push_back(button);
     }

@@ -43,9 +43,8 @@ inline constexpr std::array<RedStyleChoice, 3> redStyleChoices{{
 }};
 
 // The icons offered: the built-ins' six in built-in order, the new preset's star, and more.
-inline constexpr std::array<const char*, 12> icons{"sun.max",         "scope",     "sunset",  "flame",
-                                                   "flame.fill",      "moon.fill", "star.fill", "bed.double.fill",
-                                                   "book.fill",       "tv.fill",   "gamecontroller.fill",
-                                                   "leaf.fill"};
+inline constexpr std::array<const char*, 12> icons{
+    "sun.max",   "scope",           "sunset",    "flame",   "flame.fill",          "moon.fill",
+    "star.fill", "bed.double.fill", "book.fill", "tv.fill", "gamecontroller.fill", "leaf.fill"};
 
 }  // namespace orvane::PresetEditorRules

@@ -142,11 +142,12 @@ void PresetList::paintEvent(QPaintEvent*) {
     }
     if (floating) {
         const auto& preset = presets[*floating];
-        const double top = std::clamp(drag_->pointerY - drag_->grabOffset, 0.0, std::max(0.0, height() - 1.0 * rowHeight));
+        const double top =
+            std::clamp(drag_->pointerY - drag_->grabOffset, 0.0, std::max(0.0, height() - 1.0 * rowHeight));
         const QRectF rect(0, top, width(), rowHeight);
         const QPainterPath lifted = kit::PaintKit::roundedRect(rect.adjusted(0, 2, 0, -2), 9);
-        kit::PaintKit::drawShadow(painter, lifted, QColor::fromRgbF(0, 0, 0, kit::isDark(appearance) ? 0.5f : 0.18f),
-                                  8, QPointF(0, 2));
+        kit::PaintKit::drawShadow(painter, lifted, QColor::fromRgbF(0, 0, 0, kit::isDark(appearance) ? 0.5f : 0.18f), 8,
+                                  QPointF(0, 2));
         painter.fillPath(lifted, kit::windowColor(appearance));
         paintRow(painter, rect, preset, preset.id == selected);
     }
@@ -192,7 +193,8 @@ void PresetList::paintRow(QPainter& painter, const QRectF& rect, const Preset& p
         right -= w + spacing;
     };
     if (texts.hotkey)
-        text(q(*texts.hotkey), kit::FontBook::monospaced(kit::TextStyle::caption), tertiaryText(appearance), 0, Qt::AlignRight);
+        text(q(*texts.hotkey), kit::FontBook::monospaced(kit::TextStyle::caption), tertiaryText(appearance), 0,
+             Qt::AlignRight);
     const QFont callout = kit::FontBook::font(kit::TextStyle::callout);
     text(q(texts.dim), callout, kit::secondaryText(appearance), 40, Qt::AlignRight);
     text(q(texts.kelvin), callout, kit::secondaryText(appearance), 0, Qt::AlignRight);
@@ -219,10 +221,10 @@ void PresetList::paintRow(QPainter& painter, const QRectF& rect, const Preset& p
 PresetsPane::PresetsPane(const PaneEnvironment& environment, QWidget* parent)
     : kit::Form(parent), model_(environment.model) {
     auto* section = addSection(QStringLiteral("Presets"));
-    list_ = section->addRow(new PresetList(
-        model_, [this] { return selected_; },
-        {[this](const std::string& id) { clickRow(id); },
-         [this](std::size_t from, std::size_t destination) { drop(from, destination); }}));
+    list_ = section->addRow(
+        new PresetList(model_, [this] { return selected_; },
+                       {[this](const std::string& id) { clickRow(id); },
+                        [this](std::size_t from, std::size_t destination) { drop(from, destination); }}));
     // The rows are the list's own, each with its padding.
     list_->setContentsMargins(0, 0, 0, 0);
     list_->setMinimumHeight(0);
@@ -286,7 +288,8 @@ void PresetsPane::addPreset() {
 
 void PresetsPane::deleteSelected() {
     bool deleted = false;
-    changePresets([&](std::vector<Preset>& presets) { deleted = PresetsPaneRules::deleteSelected(presets, selected_); });
+    changePresets(
+        [&](std::vector<Preset>& presets) { deleted = PresetsPaneRules::deleteSelected(presets, selected_); });
     if (!deleted) return;
     selected_.reset();
     refresh();

@@ -36,8 +36,8 @@ public:
         std::function<void(const std::string& id)> clicked;
         std::function<void(std::size_t from, std::size_t destination)> dropped;
     };
-    PresetList(std::shared_ptr<AppModel> model, std::function<PresetsPaneRules::Selection()> selection,
-               Actions actions, QWidget* parent = nullptr);
+    PresetList(std::shared_ptr<AppModel> model, std::function<PresetsPaneRules::Selection()> selection, Actions actions,
+               QWidget* parent = nullptr);
 
     std::size_t rowCount() const;
     QRect rowRect(std::size_t index) const;

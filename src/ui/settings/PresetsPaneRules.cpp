@@ -68,7 +68,8 @@ std::string unusedName(const std::vector<Preset>& presets, const std::string& ba
 std::optional<std::string> nameProblem(const std::vector<Preset>& presets, const std::string& id,
                                        const std::string& name) {
     if (trimmed(name).empty()) return "A preset needs a name; the last one is kept.";
-    if (taken(presets, id, name)) return "Another preset is called \u201c" + trimmed(name) + "\u201d; the last name is kept.";
+    if (taken(presets, id, name))
+        return "Another preset is called \u201c" + trimmed(name) + "\u201d; the last name is kept.";
     return std::nullopt;
 }
 

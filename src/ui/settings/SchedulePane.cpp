@@ -4,18 +4,18 @@
 
 #include "app/AppModel.h"
 #include "ui/kit/FontBook.h"
-#include "ui/views/ModeSegment.h"
 #include "ui/kit/PaneChrome.h"
 #include "ui/kit/Text.h"
 #include "ui/kit/TintSwitch.h"
 #include "ui/kit/Tokens.h"
-#include "ui/views/RevealBox.h"
 #include "ui/settings/EveningSection.h"
 #include "ui/settings/LocationPickerView.h"
 #include "ui/settings/PaneRegistry.h"
 #include "ui/settings/ScheduleRules.h"
 #include "ui/settings/ScheduleStepsView.h"
 #include "ui/settings/SunsetSettingsView.h"
+#include "ui/views/ModeSegment.h"
+#include "ui/views/RevealBox.h"
 
 namespace orvane {
 

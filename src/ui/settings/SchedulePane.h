@@ -8,9 +8,9 @@
 #include <memory>
 
 #include "ui/kit/Form.h"
-#include "ui/views/ModelView.h"
 #include "ui/kit/Spring.h"
 #include "ui/settings/PaneEnvironment.h"
+#include "ui/views/ModelView.h"
 
 namespace orvane {
 

@@ -9,10 +9,10 @@
 #include "ui/kit/Context.h"
 #include "ui/kit/FontBook.h"
 #include "ui/kit/PaneChrome.h"
-#include "ui/views/Stepper.h"
 #include "ui/kit/Symbols.h"
 #include "ui/settings/ScheduleRules.h"
 #include "ui/settings/StepRow.h"
+#include "ui/views/Stepper.h"
 
 namespace orvane {
 namespace {

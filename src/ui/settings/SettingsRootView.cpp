@@ -19,9 +19,9 @@
 #include "ui/kit/Symbols.h"
 #include "ui/kit/Text.h"
 #include "ui/kit/Tokens.h"
-#include "ui/views/AppIconRenderer.h"
 #include "ui/settings/PaneRegistry.h"
 #include "ui/settings/SettingsRootRules.h"
+#include "ui/views/AppIconRenderer.h"
 
 namespace orvane {
 

@@ -12,10 +12,10 @@
 #include <QWidget>
 
 #include "ui/kit/Animator.h"
-#include "ui/views/ModelView.h"
 #include "ui/kit/PointerHover.h"
 #include "ui/settings/Pane.h"
 #include "ui/settings/PaneEnvironment.h"
+#include "ui/views/ModelView.h"
 
 class QScrollArea;
 class QVBoxLayout;

@@ -118,8 +118,7 @@ std::variant<Settings, Outcome> importFrom(const std::filesystem::path& path) {
     std::size_t invalidAt = 0;  // one-based; 0: valid
     Json document;
     if (const auto nul = data.find('\0'); nul != std::string::npos) invalidAt = nul + 1;
-    else
-        try {
+    else try {
             document = Json::parse(data);
         } catch (const nlohmann::json::parse_error& e) {
             invalidAt = std::max<std::size_t>(e.byte, 1);
@@ -136,7 +135,8 @@ std::variant<Settings, Outcome> importFrom(const std::filesystem::path& path) {
     } catch (const JsonError& e) {
         if (e.kind() == JsonError::Kind::parse) return Outcome{false, "Import failed: the file is not valid JSON."};
         if (e.path().empty()) return Outcome{false, notSettings};
-        return Outcome{false, "Import failed: the setting \u201c" + e.path() + "\u201d holds a value Orvane cannot use."};
+        return Outcome{false,
+                       "Import failed: the setting \u201c" + e.path() + "\u201d holds a value Orvane cannot use."};
     } catch (const std::exception&) {
         return Outcome{false, notSettings};
     }

@@ -38,8 +38,7 @@ void SettingsWindow::placeAtFirst() {
                     // Back where it was, but wholly inside the screen's available area (its
                     // panels or its size may have changed since).
                     const QRect area = screen->availableGeometry();
-                    const QSize size =
-                        frame->size().boundedTo(area.size()).expandedTo(SettingsRootView::minimumSize);
+                    const QSize size = frame->size().boundedTo(area.size()).expandedTo(SettingsRootView::minimumSize);
                     setGeometry(kit::keptInside(QRect(frame->topLeft(), size), area));
                     placed_ = true;
                     return;

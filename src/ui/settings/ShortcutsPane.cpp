@@ -3,12 +3,12 @@
 #include "app/AppModel.h"
 #include "ui/kit/FontBook.h"
 #include "ui/kit/PaneChrome.h"
-#include "ui/views/Picker.h"
-#include "ui/views/Stepper.h"
 #include "ui/kit/Text.h"
 #include "ui/settings/HotkeyRecorder.h"
 #include "ui/settings/PaneRegistry.h"
 #include "ui/settings/ShortcutsPaneRules.h"
+#include "ui/views/Picker.h"
+#include "ui/views/Stepper.h"
 
 namespace orvane {
 
@@ -27,11 +27,10 @@ ShortcutsPane::ShortcutsPane(const PaneEnvironment& environment, QWidget* parent
 
     auto* global = addSection(q(globalTitle));
     addShortcut(*global, globalRows[0].label, globalRows[0].field);
-    reveal_ = global->addRow(new kit::PickerRow<bool>(
-        q(revealBehaviorTitle), std::nullopt,
-        {{revealChoices[0].tapToggles, q(revealChoices[0].title)},
-         {revealChoices[1].tapToggles, q(revealChoices[1].title)}},
-        kit::settingField(model_, &Settings::revealTapToggles)));
+    reveal_ = global->addRow(new kit::PickerRow<bool>(q(revealBehaviorTitle), std::nullopt,
+                                                      {{revealChoices[0].tapToggles, q(revealChoices[0].title)},
+                                                       {revealChoices[1].tapToggles, q(revealChoices[1].title)}},
+                                                      kit::settingField(model_, &Settings::revealTapToggles)));
     addShortcut(*global, globalRows[1].label, globalRows[1].field);
     addShortcut(*global, globalRows[2].label, globalRows[2].field);
     global->addCaption(q(globalCaption));
@@ -62,8 +61,7 @@ ShortcutsPane::ShortcutsPane(const PaneEnvironment& environment, QWidget* parent
     alwaysOn->addRow(new kit::SettingRow(q(emergencyTitle), q(emergencySubtitle), emergency_));
 }
 
-void ShortcutsPane::addShortcut(kit::FormSection& section, const char* label,
-                                std::optional<Hotkey> Shortcuts::*field) {
+void ShortcutsPane::addShortcut(kit::FormSection& section, const char* label, std::optional<Hotkey> Shortcuts::*field) {
     // Written as it comes; a clash with another shortcut, a preset or the reset is shown
     // under the recorder, which offers to move it here.
     kit::Binding<std::optional<Hotkey>> binding{

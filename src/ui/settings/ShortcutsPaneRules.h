@@ -30,8 +30,10 @@ inline constexpr std::array<RevealChoice, 2> revealChoices{{{"Hold", false}, {"T
 inline constexpr const char* globalCaption = "Click a field and press a combination. Esc cancels, Backspace clears.";
 
 inline constexpr const char* warmthAndDimTitle = "Warmth and dim";
-inline constexpr std::array<ShortcutRow, 2> warmthRows{{{"Warmer", &Shortcuts::warmer}, {"Cooler", &Shortcuts::cooler}}};
-inline constexpr std::array<ShortcutRow, 2> dimRows{{{"Dimmer", &Shortcuts::dimmer}, {"Brighter", &Shortcuts::brighter}}};
+inline constexpr std::array<ShortcutRow, 2> warmthRows{
+    {{"Warmer", &Shortcuts::warmer}, {"Cooler", &Shortcuts::cooler}}};
+inline constexpr std::array<ShortcutRow, 2> dimRows{
+    {{"Dimmer", &Shortcuts::dimmer}, {"Brighter", &Shortcuts::brighter}}};
 inline constexpr const char* warmthStepTitle = "Warmth step";
 inline constexpr const char* dimStepTitle = "Dim step";
 

@@ -10,8 +10,8 @@
 #include "core/Calendar.h"
 #include "core/Statistics.h"
 #include "ui/kit/Form.h"
-#include "ui/views/ModelView.h"
 #include "ui/settings/PaneEnvironment.h"
+#include "ui/views/ModelView.h"
 
 namespace orvane {
 

@@ -6,11 +6,11 @@
 #include "ui/kit/Buttons.h"
 #include "ui/kit/Context.h"
 #include "ui/kit/PaintKit.h"
-#include "ui/views/Stepper.h"
 #include "ui/kit/Symbols.h"
 #include "ui/settings/ClockTimePicker.h"
 #include "ui/settings/ScheduleRules.h"
 #include "ui/settings/TargetPicker.h"
+#include "ui/views/Stepper.h"
 
 namespace orvane {
 

@@ -5,14 +5,14 @@
 
 #include "ui/kit/FontBook.h"
 #include "ui/kit/Form.h"
-#include "ui/views/Stepper.h"
-#include "ui/views/SwitchRow.h"
 #include "ui/kit/Text.h"
 #include "ui/settings/ClockTimePicker.h"
 #include "ui/settings/LateNightAnchorPicker.h"
 #include "ui/settings/MorningPicker.h"
 #include "ui/settings/ScheduleRules.h"
 #include "ui/settings/TargetPicker.h"
+#include "ui/views/Stepper.h"
+#include "ui/views/SwitchRow.h"
 
 namespace orvane {
 namespace {

@@ -3,8 +3,8 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
-#include "ui/views/Stepper.h"
 #include "ui/settings/ScheduleRules.h"
+#include "ui/views/Stepper.h"
 
 namespace orvane {
 

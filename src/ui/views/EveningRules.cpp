@@ -35,7 +35,9 @@ std::vector<MenuEntry> clockMenuEntries(const std::vector<ClockTime>& range, Clo
     return entries;
 }
 
-std::string clockMenuAccessibleName(const std::string& label, ClockTime time) { return label + " " + ShortTime::of(time); }
+std::string clockMenuAccessibleName(const std::string& label, ClockTime time) {
+    return label + " " + ShortTime::of(time);
+}
 
 EveningPlan planWithIntensity(const std::optional<EveningPlan>& current, EveningIntensity intensity) {
     if (current) return {current->bedtime, current->wake, intensity};

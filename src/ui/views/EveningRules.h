@@ -52,7 +52,8 @@ inline constexpr const char* useMyEvening = "Use my evening";
 // no plan matches ("Custom curve", "Manual mode", "Schedule mode").
 inline constexpr const char* eveningSectionTitle = "Your evening";
 inline constexpr const char* bedtimeCaption = "Warm from sunset, deepest an hour before bed.";
-inline constexpr const char* noPlanSubtitle = "Bedtime, wake-up and Gentle, Warm or Deep red replace the fine-tuning below.";
+inline constexpr const char* noPlanSubtitle =
+    "Bedtime, wake-up and Gentle, Warm or Deep red replace the fine-tuning below.";
 std::string noPlanTitle(Mode mode);
 
 // The tonight block's caption.

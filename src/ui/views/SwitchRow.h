@@ -13,8 +13,8 @@
 #include <optional>
 
 #include "ui/kit/PaneChrome.h"
-#include "ui/views/SettingField.h"
 #include "ui/kit/TintSwitch.h"
+#include "ui/views/SettingField.h"
 
 namespace orvane::kit {
 

@@ -15,8 +15,8 @@
 #include "ui/kit/SaturationEffect.h"
 #include "ui/kit/SymbolView.h"
 #include "ui/kit/Text.h"
-#include "ui/views/TintRules.h"
 #include "ui/kit/TintSwitch.h"
+#include "ui/views/TintRules.h"
 #include "ui/views/WarmthControl.h"
 
 namespace orvane::kit {

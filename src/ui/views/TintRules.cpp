@@ -35,7 +35,8 @@ std::string stateLine(bool enabled, const TintStatus& status, Mode mode, bool wa
     if (!enabled) return "Off";
     const std::string name = modeName(mode);
     if (const auto* d = std::get_if<TintStatus::DisabledUntil>(&status.value)) {
-        if (d->date.timeIntervalSince(now) <= 604800) return "True color until " + ShortTime::of(Calendar(zone), d->date);
+        if (d->date.timeIntervalSince(now) <= 604800)
+            return "True color until " + ShortTime::of(Calendar(zone), d->date);
         return "True color while Focus is on";
     }
     if (const auto* e = std::get_if<TintStatus::ExcludedApp>(&status.value)) return "Not tinted in " + e->name;

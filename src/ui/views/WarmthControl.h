@@ -11,8 +11,8 @@
 
 #include "app/AppModel.h"
 #include "ui/kit/LevelSlider.h"
-#include "ui/views/ModelView.h"
 #include "ui/kit/Text.h"
+#include "ui/views/ModelView.h"
 
 namespace orvane::kit {
 
