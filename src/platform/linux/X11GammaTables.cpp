@@ -111,6 +111,7 @@ std::int32_t X11GammaTables::setCrtcGamma(unsigned long crtc, const GammaRamp& r
     const X11ErrorTrap errors;
     XRRSetCrtcGamma(session_->display(), crtc, g);
     XSync(session_->display(), False);
+    session_->takeReplies();
     XRRFreeGamma(g);
     return errors.caught() ? status::failure : status::success;
 }

@@ -67,6 +67,10 @@ public:
     // asked, without a main loop that watches the connection. Caller holds the lock.
     bool requestGamma(unsigned long crtc, std::function<void(GammaChannels)> done);
     std::size_t pendingGammaRequests() const { return gammaRequests_.size(); }
+    // Hands over the gamma replies already read: after a round trip of Xlib's own (XSync)
+    // a reply may sit read in the queue, and the socket will not signal it again. Caller
+    // holds the lock.
+    void takeReplies();
 
     // Called on the main loop after each change of the screen, an output or a CRTC.
     Handle observeReconfiguration(std::function<void()> changed);
@@ -76,7 +80,6 @@ private:
     std::optional<EdidIdentity> readEdid(unsigned long output);
     void takeEvents(bool readSocket = false);
     void drainEvents();
-    void takeReplies();
 
     _XDisplay* dpy_;
     std::shared_ptr<Scheduler> scheduler_;
