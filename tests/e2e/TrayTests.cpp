@@ -46,7 +46,7 @@ public:
     // The tooltip's title and text.
     std::string toolTip(const std::string& service) {
         sd_bus_message* reply = nullptr;
-        sd_bus_error error = SD_BUS_ERROR_NULL;
+        sd_bus_error error{};
         std::string out;
         if (sd_bus_get_property(bus_, service.c_str(), "/StatusNotifierItem", "org.kde.StatusNotifierItem", "ToolTip",
                                 &error, &reply, "(sa(iiay)ss)") >= 0) {
@@ -82,7 +82,7 @@ public:
     };
     std::optional<Pixmap> iconPixmap(const std::string& service) {
         sd_bus_message* reply = nullptr;
-        sd_bus_error error = SD_BUS_ERROR_NULL;
+        sd_bus_error error{};
         std::optional<Pixmap> best;
         if (sd_bus_get_property(bus_, service.c_str(), "/StatusNotifierItem", "org.kde.StatusNotifierItem",
                                 "IconPixmap", &error, &reply, "a(iiay)") >= 0 &&
@@ -104,7 +104,7 @@ public:
         return best;
     }
     bool activate(const std::string& service) {
-        sd_bus_error error = SD_BUS_ERROR_NULL;
+        sd_bus_error error{};
         const int r = sd_bus_call_method(bus_, service.c_str(), "/StatusNotifierItem", "org.kde.StatusNotifierItem",
                                          "Activate", &error, nullptr, "ii", 100, 10);
         sd_bus_error_free(&error);

@@ -126,7 +126,7 @@ DBusReply DBusConnection::call(const DBusObject& target, const char* member,
                                            target.interface.c_str(), member);
     const DBusMessage request = DBusMessage::adopt(raw);
     if (r >= 0 && append) r = append(raw);
-    sd_bus_error error = SD_BUS_ERROR_NULL;
+    sd_bus_error error{};
     sd_bus_message* reply = nullptr;
     if (r >= 0) r = sd_bus_call(bus_, raw, timeoutMicroseconds, &error, &reply);
     return finish(r, error, reply);
@@ -134,7 +134,7 @@ DBusReply DBusConnection::call(const DBusObject& target, const char* member,
 
 std::optional<DBusError> DBusConnection::getProperty(const DBusObject& target, const char* property, char type,
                                                      void* out) {
-    sd_bus_error error = SD_BUS_ERROR_NULL;
+    sd_bus_error error{};
     const int r = sd_bus_get_property_trivial(bus_, serviceOrNull(target), target.path.c_str(),
                                               target.interface.c_str(), property, &error, type, out);
     return finish(r, error, nullptr).error;

@@ -111,7 +111,7 @@ public:
     // to the bus's default timeout.
     template <class... A>
     DBusReply call(const DBusObject& target, const char* member, const char* types, A... args) {
-        sd_bus_error error = SD_BUS_ERROR_NULL;
+        sd_bus_error error{};
         sd_bus_message* reply = nullptr;
         const int r = sd_bus_call_method(bus_, serviceOrNull(target), target.path.c_str(), target.interface.c_str(),
                                          member, &error, &reply, types, args...);
@@ -124,7 +124,7 @@ public:
 
     template <class... A>
     std::optional<DBusError> setProperty(const DBusObject& target, const char* property, const char* type, A... value) {
-        sd_bus_error error = SD_BUS_ERROR_NULL;
+        sd_bus_error error{};
         const int r = sd_bus_set_property(bus_, serviceOrNull(target), target.path.c_str(), target.interface.c_str(),
                                           property, &error, type, value...);
         return finish(r, error, nullptr).error;

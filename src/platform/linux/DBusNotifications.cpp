@@ -180,7 +180,7 @@ public:
     }
 
     std::optional<bool> nameHasOwner(const std::string& busName) override {
-        sd_bus_error error = SD_BUS_ERROR_NULL;
+        sd_bus_error error{};
         sd_bus_message* raw = nullptr;
         const int r = sd_bus_call_method(connection_->get(), "org.freedesktop.DBus", "/org/freedesktop/DBus",
                                          "org.freedesktop.DBus", "NameHasOwner", &error, &raw, "s", busName.c_str());
