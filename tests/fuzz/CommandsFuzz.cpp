@@ -13,9 +13,10 @@
 
 using orvane::Commands;
 
+// Each parser's build uses only some of these.
 namespace {
 
-std::vector<std::string> split(std::string_view data) {
+[[maybe_unused]] std::vector<std::string> split(std::string_view data) {
     std::vector<std::string> parts;
     std::size_t start = 0;
     for (;;) {
@@ -27,7 +28,7 @@ std::vector<std::string> split(std::string_view data) {
 }
 
 // Pairs of NUL-separated texts; a value that starts with \x01 becomes a number.
-std::optional<orvane::platform::Dictionary> dictionary(std::string_view data) {
+[[maybe_unused]] std::optional<orvane::platform::Dictionary> dictionary(std::string_view data) {
     if (data.empty()) return std::nullopt;
     orvane::platform::Dictionary info;
     const auto parts = split(data);
