@@ -161,6 +161,7 @@ protected:
 TEST_F(HUDProgramTest, ABrightnessKeyShowsTheOverlayCentred140AboveTheBottomUntilOneAndAHalfSecondsLater) {
     Settings settings;
     settings.brightnessKeys = BrightnessKeysMode::orvaneDim;
+    settings.onboardingCompleted = true;  // no welcome window behind the panel
     SettingsStore(platform::UserDefaults::open(session.config / "orvane" / "app.orvane.Orvane.json"), nullptr)
         .saveSettings(settings);
     ProgramProcess program(session, {});
@@ -184,6 +185,7 @@ TEST_F(HUDProgramTest, ABrightnessKeyShowsTheOverlayCentred140AboveTheBottomUnti
 TEST_F(HUDProgramTest, UnderACompositingManagerTheCornersShowTheDesktop) {
     Settings settings;
     settings.brightnessKeys = BrightnessKeysMode::orvaneDim;
+    settings.onboardingCompleted = true;  // no welcome window behind the panel
     SettingsStore(platform::UserDefaults::open(session.config / "orvane" / "app.orvane.Orvane.json"), nullptr)
         .saveSettings(settings);
     paintDesktop(dpy, 0xff00ff);
