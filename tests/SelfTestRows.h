@@ -12,7 +12,7 @@ inline const std::vector<std::string> fullRunMeasurements{"calibration linear 34
                                                           "calibration rawSRGB 3400K",
                                                           "6500K dim 100%",
                                                           "3400K dim 100%",
-                                                          "menu bar tinted at 3400K",
+                                                          "panel tinted at 3400K",
                                                           "1200K dim 100%",
                                                           "500K dim 100%",
                                                           "6500K dim 50%",

@@ -64,6 +64,10 @@ AppModel::AppModel(std::shared_ptr<TintEngine> engine, std::shared_ptr<SettingsS
     if (!environment_.platform) environment_.platform = engine_->platform();
     if (!environment_.systemTimeZone) environment_.systemTimeZone = currentSystemTimeZone;
     if (!environment_.locationProvider) environment_.locationProvider = environment_.platform->locationProviderShared();
+    if (!environment_.playSound)
+        environment_.playSound = [platform = environment_.platform](const std::string& name) {
+            platform->sounds().play(name);
+        };
     lastTick_ = now();
     lastSystemZone_ = systemZone().identifier();
     preciseLocation_ =
@@ -97,6 +101,20 @@ void AppModel::start() {
 
     displays_ = engine_->displays();
     rememberDisplayNames();
+    capabilities_ = Capabilities::read(*engine_);
+    // The installed applications are read once, and again only when their folders change.
+    capabilities_.applications = Capabilities::readApplications(*environment_.platform);
+    applicationsWatch_ =
+        environment_.platform->appCatalog().observeChanges(platform::weakly(shared_from_this(), [](AppModel& model) {
+            Capabilities next = model.capabilities_;
+            next.applications = Capabilities::readApplications(*model.environment_.platform);
+            model.assign(model.capabilities_, std::move(next), Property::capabilities);
+        }));
+    // A compositing manager or a driver property may come and go without a display change.
+    if (const auto& scheduler = environment_.platform->scheduler())
+        capabilitiesTimer_ = scheduler->scheduleRepeating(
+            capabilitiesInterval, 1.0,
+            platform::weakly(shared_from_this(), [](AppModel& model) { model.refreshCapabilities(); }));
     engine_->onDisplaysChanged =
         platform::weakly(shared_from_this(), [](AppModel& model) { model.displaysDidChange(); });
 
@@ -104,6 +122,7 @@ void AppModel::start() {
     for (const auto event : {platform::WorkspaceEvent::didWake, platform::WorkspaceEvent::sessionDidBecomeActive})
         observers_.push_back(workspace.observe(event, platform::weakly(shared_from_this(), [](AppModel& model) {
                                                    model.engine_->verifyAll("wake");
+                                                   model.refreshCapabilities();
                                                    model.recompute(Transition::wake);
                                                })));
     scheduleDayChange();
@@ -164,8 +183,26 @@ void AppModel::frontmostDidChange(const std::optional<FrontmostAppObserver::Info
     setFrontmostIsFullScreen(info ? info->isFullScreen : false);
 }
 
+void AppModel::refreshCapabilities() {
+    Capabilities next = Capabilities::read(*engine_);
+    next.applications = capabilities_.applications;
+    assign(capabilities_, std::move(next), Property::capabilities);
+}
+
+void AppModel::refreshAttachedMethods() {
+    Capabilities next = capabilities_;
+    for (auto& d : next.displays) {
+        const auto it = std::find_if(displays_.begin(), displays_.end(), [&](const auto& i) { return i.id == d.id; });
+        if (it == displays_.end()) continue;
+        d.attachedMethod = engine_->attachedMethod(*it);
+        d.notTintedReason = engine_->untintedReason(*it).value_or("");
+    }
+    assign(capabilities_, std::move(next), Property::capabilities);
+}
+
 void AppModel::displaysDidChange() {
     assign(displays_, engine_->displays(), Property::displays);
+    refreshCapabilities();
     rememberDisplayNames();
     onDisplaysChanged.notify();
 }
@@ -240,7 +277,10 @@ void AppModel::commit() {
     if (unit.relocate ||
         (settingsChanged && !(settings_.sunset.locationSource == unit.settingsBefore->sunset.locationSource)))
         setLocation(resolveLocation());
-    if (settingsChanged) engine_->configure(engineConfiguration(settings_));
+    if (settingsChanged) {
+        engine_->configure(engineConfiguration(settings_));
+        refreshAttachedMethods();
+    }
     if (settingsChanged || runtimeChanged || unit.recompute) recompute(unit.transition);
 
     // Everything agrees now: close the unit, then tell. A listener may start a new one.
@@ -273,6 +313,7 @@ void AppModel::setSettings(Settings settings) {
     store_->saveSettings(settings_);
     if (!(settings_.sunset.locationSource == old.sunset.locationSource)) relocate();
     engine_->configure(engineConfiguration(settings_));
+    refreshAttachedMethods();
     recompute();
     const Settings current = settings_;
     settingsChanges_.notify(old, current);
@@ -361,13 +402,16 @@ void AppModel::setFrontmostAppInfo(std::optional<FrontmostAppObserver::Info> inf
 
 // --- derived values -------------------------------------------------------------------
 
-std::optional<TintMethod> AppModel::primaryMethod() const {
+std::optional<DisplayInfo> AppModel::primaryDisplay() const {
     if (displays_.empty()) return std::nullopt;
     const auto main = std::find_if(displays_.begin(), displays_.end(),
                                    [](const DisplayInfo& d) { return d.frame.x == 0 && d.frame.y == 0; });
-    const DisplayInfo& display = main != displays_.end() ? *main : displays_.front();
-    if (engine_->untintedReason(display)) return std::nullopt;
-    return engine_->activeMethod(display);
+    return main != displays_.end() ? *main : displays_.front();
+}
+
+std::optional<TintMethod> AppModel::primaryMethod() const {
+    const auto display = primaryDisplay();
+    return display ? engine_->attachedMethod(*display) : std::nullopt;
 }
 
 std::optional<std::string> AppModel::notTintedReason() const {
@@ -378,6 +422,11 @@ std::optional<std::string> AppModel::notTintedReason() const {
         if (!reason) reason = std::move(why);
     }
     return reason;
+}
+
+Multiplier AppModel::shownWhite() const {
+    if (!isWarming() || !primaryMethod()) return Multiplier::identity;
+    return effectiveWhite(resolution_.modeState);
 }
 
 Multiplier AppModel::effectiveWhite(const TintState& state) const {

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "app/Capabilities.h"
 #include "app/FocusLook.h"
 #include "app/FrontmostAppObserver.h"
 #include "app/PreciseLocation.h"
@@ -60,6 +61,7 @@ public:
         steadyBacklightActive,
         renderTonightReduction,
         refusedHotkeys,
+        capabilities,
     };
 
     // What the model runs on besides the engine and the store.
@@ -67,7 +69,7 @@ public:
         std::shared_ptr<platform::Platform> platform;  // clock, scheduler, workspace, displays; default: the engine's
         std::function<TimeZone()> systemTimeZone;      // default: currentSystemTimeZone
         std::shared_ptr<platform::LocationProvider> locationProvider;  // default: the platform's
-        std::function<void(const std::string& name)> playSound;        // "Pop"; default: silence
+        std::function<void(const std::string& name)> playSound;        // "Pop"; default: the platform's sounds
         std::function<bool(bool on)> setLaunchAtLogin;                 // default: nothing
         std::string bundleIdentifier{platform::bundleIdentifier};      // reports of this app are ignored
     };
@@ -135,6 +137,12 @@ public:
     // The place's zone, the system's where the place names none.
     TimeZone placeZone() const { return location_.timeZone(systemZone()); }
     const std::vector<DisplayInfo>& displays() const { return displays_; }
+    // What this computer can do now; announced as `capabilities` when it changes.
+    const Capabilities& capabilities() const { return capabilities_; }
+    // Reads the capabilities afresh (displays, compositor, ports); the model also does so
+    // after display changes, wake and every few seconds.
+    void refreshCapabilities();
+    static constexpr double capabilitiesInterval = 5.0;
     const std::optional<LocationSource::Coordinates>& preciseCoordinates() const { return preciseCoordinates_; }
     // Acts on every assignment, equal or not.
     void setPreciseCoordinates(std::optional<LocationSource::Coordinates> coordinates);
@@ -179,10 +187,16 @@ public:
     // The computer's calendar: the statistics' days are counted in it.
     Calendar systemCalendar() const { return Calendar(systemZone()); }
     Multiplier effectiveWhite(const TintState& state) const;
+    // The display at the origin, else the first; none without displays.
+    std::optional<DisplayInfo> primaryDisplay() const;
+    // The method really attached to the primary display; none when it is not tinted.
     std::optional<TintMethod> primaryMethod() const;
     // Why nothing is tinted, when no display has a method attached (a compositor that lets
     // no program change the screen's colours); absent while any display is tinted.
     std::optional<std::string> notTintedReason() const;
+    // What white looks like on the primary display now: the identity while nothing warms
+    // it (the tint is off, or no method could attach).
+    Multiplier shownWhite() const;
     std::optional<double> tonightReduction() const;
     bool isWarming() const;
     std::string modeSubtitle() const;
@@ -252,6 +266,9 @@ private:
     void relocate();
     void rememberDisplayNames();
     void displaysDidChange();
+    // The cheap part of the capabilities: which method each display really has after the
+    // engine took new settings.
+    void refreshAttachedMethods();
     void frontmostDidChange(const std::optional<FrontmostAppObserver::Info>& info);
     void switchOn();
     void applyToEngine(const TintState& state, Transition transition);
@@ -300,6 +317,9 @@ private:
     Date lastTick_;
     std::string lastSystemZone_;
     platform::Handle dayChangeHandle_;
+    Capabilities capabilities_;
+    platform::Handle capabilitiesTimer_;
+    std::optional<platform::Handle> applicationsWatch_;
     std::vector<platform::Handle> observers_;
     Observers<Property> changes_;
     Observers<Settings, Settings> settingsChanges_;

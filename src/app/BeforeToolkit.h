@@ -64,6 +64,9 @@ public:
     std::unique_ptr<platform::OverlayWindow> create(const platform::Rect& frame,
                                                     const platform::OverlayStyle& style) override;
     int maximumWindowLevel() override { return target_ ? target_->maximumWindowLevel() : maximumLevel_; }
+    bool canShowTranslucent() override { return target_ ? target_->canShowTranslucent() : !canShow_ || canShow_(); }
+    // Until the toolkit's windows come nothing says they can stay out of captures.
+    bool canHideFromCaptures() override { return target_ && target_->canHideFromCaptures(); }
 
     class Window;
 

@@ -397,6 +397,31 @@ std::string Commands::text(const Command& command) {
                       command);
 }
 
+std::string Commands::sentence(const Command& command) {
+    return std::visit(Overloaded{
+                          [](const Set& c) {
+                              std::string out;
+                              if (c.kelvin) out = "warmth " + std::to_string(*c.kelvin) + " K";
+                              if (c.dim) {
+                                  const double percent = *c.dim * 100;
+                                  const double whole = std::round(percent);
+                                  const std::string shown = std::fabs(percent - whole) < 1e-9
+                                                                ? std::to_string(static_cast<long long>(whole))
+                                                                : shortestDecimal(percent);
+                                  out += (out.empty() ? "" : ", ") + std::string("dim ") + shown + " %";
+                              }
+                              return out.empty() ? std::string("no change") : out;
+                          },
+                          [](const Preset& c) { return "preset " + quotedName(c.name); },
+                          [](const TrueColor& c) { return "true color for " + std::to_string(c.minutes) + " min"; },
+                          [](const Toggle&) { return std::string("switch the tint on or off"); },
+                          [](const Reveal&) { return std::string("reveal true color"); },
+                          [](const WindDown&) { return std::string("wind down"); },
+                          [](const FollowEvening&) { return std::string("follow the evening"); },
+                      },
+                      command);
+}
+
 bool Commands::forward(const Command& command, platform::DistributedNotifications* center, std::FILE* out,
                        std::FILE* err) {
     if (!center) {
@@ -409,7 +434,7 @@ bool Commands::forward(const Command& command, platform::DistributedNotification
         return false;
     }
     if (!center->post(notificationName, userInfoDictionary(command))) return false;  // the center said why
-    std::fprintf(out, "sent to Orvane: %s\n", text(command).c_str());
+    std::fprintf(out, "sent to Orvane: %s\n", sentence(command).c_str());
     std::fflush(out);
     return true;
 }

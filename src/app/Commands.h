@@ -74,10 +74,13 @@ struct Commands {
 
     // "set(kelvin: 2700, dim: nil)", "preset(\"Candle Light\")", "trueColor(minutes: 15)",
     // else the case name. Always one line.
+    // The command as people read it on one line: "warmth 2700 K", "dim 40 %",
+    // "preset \"Candle Light\"", "true color for 15 min".
+    static std::string sentence(const Command& command);
     static std::string text(const Command& command);
 
     // The second start's whole job: posts the command on `center` and writes
-    // "sent to Orvane: <text>" to `out`. Without a center (no session bus), or when no
+    // "sent to Orvane: <sentence>" to `out`. Without a center (no session bus), or when no
     // process owns the instance's bus name, nothing is sent and `err` says so; a post that fails writes no line (the
     // center logs why). False when the command was not sent, so the process can end with a failure a script sees.
     [[nodiscard]] static bool forward(const Command& command, platform::DistributedNotifications* center,

@@ -46,9 +46,12 @@ std::string displayLine(const DisplayInfo& display, const Settings& settings, Ti
            wholePoints(display.frame.width) + multiplicationSign + wholePoints(display.frame.height) + "@" +
            shortestDecimal(display.scale) + "x key=" + display.key + " method=" + std::string(toString(stored.method)) +
            " check=" + (stored.methodCheckResult ? std::string(toString(*stored.methodCheckResult)) : "none") +
-           " inUse=" +
-           (engine.untintedReason(display) ? "none notTinted=\"" + *engine.untintedReason(display) + "\""
-                                           : std::string(toString(engine.activeMethod(display))));
+           " inUse=" + [&] {
+               const auto attached = engine.attachedMethod(display);
+               if (attached) return std::string(toString(*attached));
+               const auto reason = engine.untintedReason(display);
+               return std::string("none") + (reason ? " notTinted=\"" + *reason + "\"" : std::string());
+           }();
 }
 
 }  // namespace
@@ -121,9 +124,9 @@ std::string Diagnostics::text(const AppModel& model, const Build& build, const S
                     " lastSelfTest=" + selfTest + " " +
                     (calibration.lastSelfTestDate ? iso8601(*calibration.lastSelfTestDate) : std::string()));
 
-    lines.push_back("Private APIs: DisplayServices=" + boolText(system.displayServices) +
-                    " NightShift=" + boolText(system.nightShift) + " AntiDither=" + boolText(system.antiDither) +
-                    " DDC=" + boolText(system.ddc) + " Accessibility=" + boolText(system.accessibility));
+    lines.push_back("Platform services: backlight(sysfs)=" + boolText(system.displayServices) +
+                    " nightLight=" + boolText(system.nightShift) + " dithering=" + boolText(system.antiDither) +
+                    " DDC(i2c-dev)=" + boolText(system.ddc) + " keyGrabs(X)=" + boolText(system.accessibility));
     if (!system.nightLightDesktop.empty())
         lines.push_back(
             "Night Light: " + system.nightLightDesktop + "'s own" +

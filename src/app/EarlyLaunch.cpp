@@ -25,11 +25,15 @@ platform::linuxsys::X11Hold chooseToolkitPlatform() {
     return hold;
 }
 
-// A display that was asked for but did not open is worth a word; no display at all is not.
-void sayWhyNotX11(const platform::linuxsys::X11Hold& hold, const platform::Platform& platform) {
-    if (hold.opened() || hold.displayName().empty() || platform.name() != "sim") return;
-    std::fprintf(stderr, "Orvane: cannot open X display %s (%s); running on the simulated machine\n",
-                 hold.displayName().c_str(), hold.failure().c_str());
+// A display that was asked for but did not open is an error: running on the simulated
+// machine instead would tint nothing while looking as if it worked. Only an absent
+// DISPLAY (or ORVANE_PLATFORM=sim) chooses the simulated machine.
+bool displayFailed(const platform::linuxsys::X11Hold& hold) {
+    if (hold.opened() || hold.displayName().empty()) return false;
+    if (const char* requested = std::getenv("ORVANE_PLATFORM"); requested && std::string_view(requested) == "sim")
+        return false;
+    std::fprintf(stderr, "Orvane: cannot open X display %s (%s)\n", hold.displayName().c_str(), hold.failure().c_str());
+    return true;
 }
 
 int handOverOutcome(const SingleInstance::Claim& claim, const std::vector<std::string>& arguments) {
@@ -42,7 +46,7 @@ int handOverOutcome(const SingleInstance::Claim& claim, const std::vector<std::s
     int status = 0;
     for (const auto& url : urls) {
         if (const auto command = Commands::parseURL(url)) {
-            std::printf("sent to Orvane: %s\n", Commands::text(*command).c_str());
+            std::printf("sent to Orvane: %s\n", Commands::sentence(*command).c_str());
         } else {
             std::fprintf(stderr, "Orvane: not a command: %s\n", url.c_str());
             status = 1;
@@ -109,6 +113,7 @@ EarlyLaunch::Outcome EarlyLaunch::run(const std::vector<std::string>& arguments)
     // Until the toolkit is up the platform's timers, watches and overlay windows are held
     // and then handed to the toolkit's own.
     launch->x11 = chooseToolkitPlatform();
+    if (displayFailed(launch->x11)) return {nullptr, 1};
     launch->scheduler = std::make_shared<DeferredScheduler>();
     launch->platform = platform::Platform::create({platform::SystemClock::shared(), launch->scheduler});
     if (launch->platform->name() == "linux") {
@@ -116,7 +121,6 @@ EarlyLaunch::Outcome EarlyLaunch::run(const std::vector<std::string>& arguments)
             [] { return platform::linuxsys::compositingManagerRunning(); }, platform::highestWindowLevel);
         launch->platform->setOverlayWindows(launch->overlays);
     }
-    sayWhyNotX11(launch->x11, *launch->platform);
 
     Startup::copyFormerDefaults(*launch->platform);
 

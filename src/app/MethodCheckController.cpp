@@ -10,6 +10,20 @@ std::shared_ptr<MethodCheckController> MethodCheckController::create(std::shared
     return std::shared_ptr<MethodCheckController>(new MethodCheckController(std::move(model), asker));
 }
 
+std::vector<TintMethod> MethodCheckController::candidates(const Capabilities& capabilities, TintEngine& engine,
+                                                          const DisplayInfo& display) {
+    const DisplayCapabilities* can = capabilities.display(display.id);
+    if (can && can->rules == MethodRules::displayFacts) {
+        // Only what can show on this display: a probe of anything else shows nothing.
+        std::vector<TintMethod> methods;
+        for (const TintMethod m : {TintMethod::matrix, TintMethod::overlay, TintMethod::gamma})
+            if (can->method(m)) methods.push_back(m);
+        if (!display.isBuiltIn && can->method(TintMethod::ddc)) methods.push_back(TintMethod::ddc);
+        return methods;
+    }
+    return candidates(engine, display);
+}
+
 std::vector<TintMethod> MethodCheckController::candidates(TintEngine& engine, const DisplayInfo& display) {
     std::vector<TintMethod> methods;
     if (engine.matrixAvailable()) methods.push_back(TintMethod::matrix);
@@ -34,7 +48,13 @@ void MethodCheckController::startDisplay() {
         return;
     }
     // Read now: the matrix may have become unavailable since the last display.
-    candidates_ = candidates(model_->engine(), displays_[display_]);
+    model_->refreshCapabilities();
+    candidates_ = candidates(model_->capabilities(), model_->engine(), displays_[display_]);
+    if (candidates_.empty()) {
+        ++display_;
+        startDisplay();
+        return;
+    }
     candidate_ = 0;
     result_.reset();
     rejectedMatrix_ = false;

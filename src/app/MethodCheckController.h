@@ -46,6 +46,10 @@ public:
     // Matrix (when available now), overlay, gamma, and DDC for an external display that
     // answers DDC.
     static std::vector<TintMethod> candidates(TintEngine& engine, const DisplayInfo& display);
+    // Where the display's facts decide (not a Mac), only the methods it can run, in the
+    // same order; a display that can run none is skipped.
+    static std::vector<TintMethod> candidates(const Capabilities& capabilities, TintEngine& engine,
+                                              const DisplayInfo& display);
 
     // Checks the displays (none: every connected one) one after another; `finished` is
     // called once the tint has been recomputed. Once per controller.

@@ -99,4 +99,83 @@ std::optional<TintMethod> MethodHeuristic::fallback(TintMethod after, bool night
     return std::nullopt;
 }
 
+bool MethodFacts::canRun(TintMethod method) const {
+    switch (method) {
+        case TintMethod::matrix:
+            return colorMatrix;
+        case TintMethod::gamma:
+            return gammaRamps;
+        case TintMethod::nightShift:
+            return nightShift && compositor;
+        case TintMethod::overlay:
+            return compositor;
+        case TintMethod::ddc:
+            return ddc;
+        case TintMethod::automatic:
+            break;
+    }
+    return false;
+}
+
+std::string MethodHeuristic::whyNot(TintMethod method, const MethodFacts& facts) {
+    if (facts.canRun(method)) return {};
+    switch (method) {
+        case TintMethod::matrix:
+            return "The driver has no color matrix for this output.";
+        case TintMethod::gamma:
+            return "The driver has no gamma ramps for this output.";
+        case TintMethod::nightShift:
+            if (!facts.nightShift) return "This desktop has no night light Orvane can drive.";
+            return "Needs a compositing manager.";
+        case TintMethod::overlay:
+            return "Needs a compositing manager.";
+        case TintMethod::ddc:
+            return "The display does not answer DDC/CI.";
+        case TintMethod::automatic:
+            break;
+    }
+    return "Nothing can tint this display.";
+}
+
+const std::vector<TintMethod>& MethodHeuristic::displayFactsOrder() {
+    static const std::vector<TintMethod> order{TintMethod::matrix, TintMethod::gamma, TintMethod::nightShift,
+                                               TintMethod::overlay};
+    return order;
+}
+
+std::optional<TintMethod> MethodHeuristic::recommend(const MethodFacts& facts) {
+    for (const TintMethod m : displayFactsOrder())
+        if (facts.canRun(m)) return m;
+    return std::nullopt;
+}
+
+TintMethod MethodHeuristic::resolve(const DisplaySettings& d, MethodRules rules,
+                                    const std::optional<std::string>& chipBrand, int osMajor, bool isExternal,
+                                    const MethodFacts& facts) {
+    if (rules == MethodRules::macHardware)
+        return resolve(d, chipBrand, osMajor, isExternal, facts.ddc, facts.nightShift, facts.colorMatrix);
+    if (d.method != TintMethod::automatic) return d.method;
+    if (d.methodCheckResult && facts.canRun(*d.methodCheckResult)) {
+        // The check's pick holds unless it passed over a colour matrix that works now.
+        const TintMethod checked = *d.methodCheckResult;
+        const bool belowMatrix = checked == TintMethod::nightShift || checked == TintMethod::overlay;
+        if (!belowMatrix || !facts.colorMatrix || d.methodCheckRejectedMatrix) return checked;
+    }
+    if (d.ddcBrightness == true && isExternal && facts.ddc) return TintMethod::ddc;
+    // With nothing that can run, the overlay is asked for and its failure says why.
+    return recommend(facts).value_or(TintMethod::overlay);
+}
+
+std::vector<TintMethod> MethodHeuristic::attachOrder(TintMethod requested, MethodRules rules,
+                                                     const MethodFacts& facts) {
+    std::vector<TintMethod> order{requested};
+    if (rules == MethodRules::macHardware) {
+        for (auto m = fallback(requested, facts.nightShift); m; m = fallback(*m, facts.nightShift)) order.push_back(*m);
+        return order;
+    }
+    for (const TintMethod m : displayFactsOrder())
+        if (m != requested && facts.canRun(m)) order.push_back(m);
+    return order;
+}
+
 }  // namespace orvane

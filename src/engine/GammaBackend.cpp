@@ -15,7 +15,7 @@ std::optional<BackendError> GammaBackend::attach(const DisplayInfo& display) {
     platform::GammaRamp read;
     const std::int32_t status = tables().read(display_.id, capacity, read);
     if (status != 0 || read.size() == 0 || !read.isConsistent())
-        return BackendError::unsupported("CGGetDisplayTransferByTable failed: " + std::to_string(status));
+        return BackendError::unsupported("reading the gamma ramp (XRRGetCrtcGamma) failed: " + std::to_string(status));
 
     if (!current_.isIdentity()) {
         // The tables still carry our tint: take the display's own ones as the base. Only this
@@ -79,7 +79,7 @@ void GammaBackend::write(const Multiplier& m) {
         table.blue[i] = base_.blue[i] * b;
     }
     const std::int32_t status = tables().write(display_.id, table);
-    if (status != 0) log_.error("CGSetDisplayTransferByTable failed: %d", status);
+    if (status != 0) log_.error("writing the gamma ramp (XRRSetCrtcGamma) failed: %d", status);
 }
 
 }  // namespace orvane

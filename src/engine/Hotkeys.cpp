@@ -25,7 +25,7 @@ HotkeyManager::HotkeyManager(platform::Keyboard& keyboard) : keyboard_(keyboard)
             if (sig != signature) return;
             if (auto entries = weak.lock()) handle(*entries, id, released);
         });
-    if (status != 0) log_.error("InstallEventHandler failed: %d", status);
+    if (status != 0) log_.error("listening for key presses failed: %d", status);
 }
 
 HotkeyManager::~HotkeyManager() { unregisterAll(); }
@@ -44,7 +44,7 @@ std::optional<std::uint32_t> HotkeyManager::registerHotkey(const Hotkey& hotkey,
     std::uint64_t ref = 0;
     const auto status = keyboard_.registerHotKey(chord(hotkey), signature, id, ref);
     if (status != 0 || ref == 0) {
-        log_.error("RegisterEventHotKey failed for %{public}s: %d", hotkey.display(), status);
+        log_.error("grabbing the key (XGrabKey) failed for %{public}s: %d", hotkey.display(), status);
         return std::nullopt;
     }
     entries_->byId[id] = Entry{ref, std::move(pressed), std::move(released)};

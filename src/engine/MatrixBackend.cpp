@@ -9,12 +9,13 @@ MatrixBackend::MatrixBackend(const DisplayInfo& display, std::shared_ptr<platfor
 
 std::optional<BackendError> MatrixBackend::attach(const DisplayInfo& display) {
     display_ = display;
-    if (!adjustments_.isAvailable()) return BackendError::unsupported("SLSSetAccessibilityAdjustments is missing");
+    if (!adjustments_.isAvailable()) return BackendError::unsupported("the output has no color matrix (CTM property)");
     if (adjustments_.userColorFilterEnabled()) return BackendError::unsupported("an Accessibility color filter is on");
     // A fresh back-end clears whatever adjustment the display carries.
     const std::int32_t status = current_.isIdentity() ? adjustments_.reset(display_.id) : write(current_);
     if (status != 0)
-        return BackendError::unsupported("SLSSetAccessibilityAdjustments failed: " + std::to_string(status));
+        return BackendError::unsupported("setting the output's color matrix (CTM property) failed: " +
+                                         std::to_string(status));
     return std::nullopt;
 }
 

@@ -259,10 +259,9 @@ Task<SelfTest::Measured> SelfTest::measure(std::string name, TintState state, bo
             menuBarStrip(takeCapture(platform::Rect{frame.x, 0, frame.width, menuBarStripHeight}, "menubar"));
         const bool tinted = menuBarTinted(strip, baselineMenuBar);
         report_.menuBarTinted = tinted;
-        report_.measurements.push_back({"menu bar tinted at 3400K", channels(baselineMenuBar), channels(strip), 0,
-                                        tinted,
-                                        tinted ? "menu bar strip lost blue/green" : "menu bar strip unchanged"});
-        if (!tinted) report_.failures.emplace_back("menu bar not tinted");
+        report_.measurements.push_back({"panel tinted at 3400K", channels(baselineMenuBar), channels(strip), 0, tinted,
+                                        tinted ? "panel strip lost blue/green" : "panel strip unchanged"});
+        if (!tinted) report_.failures.emplace_back("panel not tinted");
     }
     co_return Measured{after, whiteError};
 }

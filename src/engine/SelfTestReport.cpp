@@ -157,7 +157,7 @@ std::string SelfTest::render(const Report& r) {
     lines.push_back("layer color mode: " + r.chosenLayerColorMode + "  readable red: " +
                     (r.readableRedWorks ? "works (" + r.chosenReadableRedStrategy + ")" : std::string("FAILED")) +
                     "  darkroom: " + (r.darkroomWorks ? "works" : "FAILED"));
-    lines.push_back(std::string("menu bar tinted: ") + (r.menuBarTinted ? "true" : "false") +
+    lines.push_back(std::string("panel tinted: ") + (r.menuBarTinted ? "true" : "false") +
                     "  capture excluded: " + (r.captureExcluded ? "true" : "false") + "  latency: " +
                     (r.latencyMilliseconds ? fmt::format("{:.0f} ms", *r.latencyMilliseconds) : std::string("n/a")));
     lines.emplace_back();

@@ -1,5 +1,6 @@
 #include "engine/TintEngine.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "core/ColorMatrix.h"
@@ -113,11 +114,35 @@ void TintEngine::configure(const Configuration& configuration) {
     reconfigure();
 }
 
+MethodRules TintEngine::methodRules() const {
+    return platform_->systemInfo().describesMac() ? MethodRules::macHardware : MethodRules::displayFacts;
+}
+
+MethodFacts TintEngine::methodFacts(const DisplayInfo& display) {
+    MethodFacts facts;
+    const AXColorMatrix adjustments(*platform_);
+    facts.colorMatrix =
+        platform_->colorAdjustments().isAvailableFor(display.id) && !adjustments.userColorFilterEnabled();
+    facts.gammaRamps = platform_->gammaTables().capacity(display.id) > 0;
+    facts.compositor = platform_->overlayWindows().canShowTranslucent();
+    facts.nightShift = nightShift_->isAvailable();
+    facts.ddc = ddcAvailability(display);
+    return facts;
+}
+
 TintMethod TintEngine::method(const DisplayInfo& display) {
     const SystemFacts system(*platform_);
-    return MethodHeuristic::resolve(displaySettings(display), system.chipBrand(), system.osVersion().major,
-                                    !display.isBuiltIn, ddcAvailability(display), nightShift_->isAvailable(),
-                                    matrixAvailable());
+    const MethodRules rules = methodRules();
+    MethodFacts facts = methodFacts(display);
+    // The Mac rules read the machine-wide colour adjustment, as a Mac has one for every display.
+    if (rules == MethodRules::macHardware) facts.colorMatrix = matrixAvailable();
+    return MethodHeuristic::resolve(displaySettings(display), rules, system.chipBrand(), system.osVersion().major,
+                                    !display.isBuiltIn, facts);
+}
+
+std::optional<TintMethod> TintEngine::attachedMethod(const DisplayInfo& display) const {
+    if (const auto it = slots_.find(display.id); it != slots_.end()) return it->second.method;
+    return std::nullopt;
 }
 
 TintMethod TintEngine::activeMethod(const DisplayInfo& display) {
@@ -127,40 +152,45 @@ TintMethod TintEngine::activeMethod(const DisplayInfo& display) {
 
 void TintEngine::attach(const DisplayInfo& display) {
     const TintMethod requested = method(display);
-    const bool nightShiftAvailable = nightShift_->isAvailable();
-    std::optional<TintMethod> m = requested;
+    const MethodFacts facts = methodFacts(display);
+    const MethodRules rules = methodRules();
+    untinted_.erase(display.id);
+    std::vector<TintMethod> order = MethodHeuristic::attachOrder(requested, rules, facts);
+    // Where even overlays cannot be shown, the desktop's night light is the last resort.
+    if (nightShift_->isAvailable() && !platform_->overlaysReachScreen() &&
+        std::find(order.begin(), order.end(), TintMethod::nightShift) == order.end())
+        order.push_back(TintMethod::nightShift);
     std::string lastError;
-    bool triedNightShift = false;
-    while (m) {
-        triedNightShift = triedNightShift || *m == TintMethod::nightShift;
-        std::shared_ptr<TintBackend> backend = makeBackend(*m, display);
+    for (const TintMethod m : order) {
+        std::shared_ptr<TintBackend> backend = makeBackend(m, display);
         if (const auto error = backend->attach(display)) {
-            log_.error("attach %s failed for %s: %s", std::string(toString(*m)), display.name, error->description());
             lastError = error->description();
-            m = MethodHeuristic::fallback(*m, nightShiftAvailable);
-            // Where even overlays cannot be shown, the desktop's night light is the last resort.
-            if (!m && nightShiftAvailable && !triedNightShift && !platform_->overlaysReachScreen())
-                m = TintMethod::nightShift;
+            log_.error("attach %s failed for %s: %s", std::string(toString(m)), display.name, lastError);
             continue;
         }
-        untinted_.erase(display.id);
-        Slot slot{display, std::move(backend), *m, requested};
+        if (m != requested)
+            log_.notice("%s: %s could not attach; %s tints it", display.name, std::string(title(requested)),
+                        std::string(title(m)));
+        Slot slot{display, std::move(backend), m, requested};
         slots_[display.id] = slot;
         render(slot, 0);
         return;
     }
-    // Nothing attached: said plainly, never shown as a method. The platform's own words,
-    // where it has them, say more than the last back-end's error.
-    std::string reason = platform_->gammaTables().unavailableReason(display.id).value_or(lastError);
+    // Nothing attached: said plainly, never shown as a method. The platform's own words come
+    // first; with the display-facts rules the facts say why the request cannot run; the
+    // Mac rules tried their whole chain, so the last back-end's error says what stopped it.
+    std::string reason = platform_->gammaTables().unavailableReason(display.id).value_or("");
+    if (reason.empty() && rules == MethodRules::displayFacts) reason = MethodHeuristic::whyNot(requested, facts);
+    if (reason.empty()) reason = lastError;
     if (reason.empty()) reason = "no method can change this display's colours";
     log_.error("%s is not tinted: %s", display.name, reason);
-    untinted_[display.id] = std::move(reason);
+    untinted_[display.id] = Untinted{display, std::move(reason), facts};
 }
 
 std::optional<std::string> TintEngine::untintedReason(const DisplayInfo& display) const {
     if (slots_.count(display.id)) return std::nullopt;
     const auto it = untinted_.find(display.id);
-    return it != untinted_.end() ? std::optional<std::string>(it->second) : std::nullopt;
+    return it != untinted_.end() ? std::optional<std::string>(it->second.reason) : std::nullopt;
 }
 
 // --- requests --------------------------------------------------------------------------
@@ -215,16 +245,17 @@ void TintEngine::apply(const TintState& state, const Transition& transition, dou
 
 std::vector<std::string> TintEngine::describeBackends() const {
     std::vector<std::string> lines;
+    const auto where = [](const DisplayInfo& d) {
+        return d.name + " [" + (d.isBuiltIn ? "built-in" : "external") + "] → ";
+    };
     for (const auto& [id, slot] : slots_) {
         // Without overlay windows the night light works alone.
         const bool nightLightAlone = slot.method == TintMethod::nightShift && !platform_->overlaysReachScreen();
-        lines.push_back(slot.display.name + " [" + (slot.display.isBuiltIn ? "built-in" : "external") + "] → " +
+        lines.push_back(where(slot.display) +
                         (nightLightAlone ? std::string("Night Light") : std::string(title(slot.method))));
     }
     for (const auto& display : displayManager_->displays())
-        if (const auto reason = untintedReason(display))
-            lines.push_back(display.name + " [" + (display.isBuiltIn ? "built-in" : "external") +
-                            "] → Not tinted: " + *reason);
+        if (const auto reason = untintedReason(display)) lines.push_back(where(display) + "Not tinted: " + *reason);
     return lines;
 }
 
@@ -232,6 +263,7 @@ void TintEngine::detachAll() {
     endProbe();
     for (auto& [id, slot] : slots_) slot.backend->detach();
     slots_.clear();
+    untinted_.clear();
     nightShift_->restore();
     watchdog_.cancel();
 }
@@ -269,6 +301,12 @@ void TintEngine::reattach(std::uint32_t displayId) {
 
 void TintEngine::verifyAll(const std::string& reason) {
     displayManager_->refresh();
+    // A display nothing could tint is tried again once what it can run changed (a
+    // compositing manager started, a driver gained a colour matrix).
+    std::vector<DisplayInfo> retry;
+    for (const auto& [id, untinted] : untinted_)
+        if (methodFacts(untinted.display) != untinted.facts) retry.push_back(untinted.display);
+    for (const auto& d : retry) attach(d);
     for (const auto& [id, slot] : slots_) {
         if (method(slot.display) != slot.requested) {
             log_.notice("method changed (%s), reconfiguring", reason);

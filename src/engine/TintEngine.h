@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/DisplaySettings.h"
+#include "core/MethodHeuristic.h"
 #include "core/OverlayPlan.h"
 #include "core/TintState.h"
 #include "engine/DisplayManager.h"
@@ -74,6 +75,12 @@ public:
     TintMethod method(const DisplayInfo& display);
     // The slot's method, else method(display).
     TintMethod activeMethod(const DisplayInfo& display);
+    // The method really attached to the display; none when no method could attach.
+    std::optional<TintMethod> attachedMethod(const DisplayInfo& display) const;
+    // What this display can run now, read from the platform's ports.
+    MethodFacts methodFacts(const DisplayInfo& display);
+    // Mac rules where the machine's facts describe a Mac, display facts elsewhere.
+    MethodRules methodRules() const;
     // What the display is asked to show with its active method; ignores `suppressed`.
     RenderRequest request(const DisplayInfo& display);
     // "<name> [built-in|external] → <method title>", one line per slot, then
@@ -178,7 +185,13 @@ private:
     std::shared_ptr<platform::Platform> platform_;
     std::unique_ptr<DisplayManager> displayManager_;
     std::map<std::uint32_t, Slot> slots_;
-    std::map<std::uint32_t, std::string> untinted_;  // displays without a slot, and why
+    // Displays no method could attach to, with the reason and the facts it was tried with.
+    struct Untinted {
+        DisplayInfo display;
+        std::string reason;
+        MethodFacts facts;
+    };
+    std::map<std::uint32_t, Untinted> untinted_;
     std::map<std::string, DisplaySettings> displaySettings_;
     Calibration calibration_;
     platform::SharingType sharingType_ = platform::SharingType::readOnly;

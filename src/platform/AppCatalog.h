@@ -5,9 +5,12 @@
 // the application a front window belongs to, and reads an application file the user
 // chose.
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "platform/Scheduler.h"
 
 namespace orvane::platform {
 
@@ -36,6 +39,8 @@ public:
     // Where a chooser of applications starts, and the file pattern it shows.
     virtual std::filesystem::path applicationsDirectory() = 0;
     virtual std::string applicationFilePattern() = 0;
+    // Calls `changed` after the application folders changed; none where nothing watches.
+    virtual std::optional<Handle> observeChanges(std::function<void()> /*changed*/) { return std::nullopt; }
 };
 
 class MissingAppCatalog final : public AppCatalog {

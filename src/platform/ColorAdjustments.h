@@ -36,6 +36,8 @@ public:
     virtual ~ColorAdjustments() = default;
     // Whether the pipeline takes adjustments now.
     virtual bool isAvailable() = 0;
+    // Whether this display's output takes an adjustment (a driver may offer one per output).
+    virtual bool isAvailableFor(std::uint32_t /*display*/) { return isAvailable(); }
     // 0 on success, else a status; an adjustment that is not well formed is refused.
     virtual std::int32_t set(const ColorAdjustment& adjustment) = 0;
     // The matrix in force, absent when the display shows none (or cannot say).

@@ -44,6 +44,8 @@ class MissingOverlayWindows final : public OverlayWindows {
 public:
     std::unique_ptr<OverlayWindow> create(const Rect&, const OverlayStyle&) override { return nullptr; }
     int maximumWindowLevel() override { return highestWindowLevel; }
+    bool canShowTranslucent() override { return false; }
+    bool canHideFromCaptures() override { return false; }
 };
 
 class MissingColorAdjustments final : public ColorAdjustments {
@@ -99,6 +101,7 @@ public:
     std::optional<AssertionsByProcess> assertionsByProcess() override { return std::nullopt; }
     Handle observe(WorkspaceEvent, std::function<void()>) override { return {}; }
     bool openURL(const std::string&) override { return false; }
+    bool canOpenURLs() override { return false; }
 };
 
 class MissingPreferences final : public Preferences {

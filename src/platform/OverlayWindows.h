@@ -58,6 +58,10 @@ public:
     virtual std::unique_ptr<OverlayWindow> create(const Rect& frame, const OverlayStyle& style) = 0;
     // The highest window level, where the tint panels sit.
     virtual int maximumWindowLevel() = 0;
+    // Whether a translucent window can show now (on X11: a compositing manager runs).
+    virtual bool canShowTranslucent() { return true; }
+    // Whether a window's sharing type keeps it out of screen captures (X11 has no such rule).
+    virtual bool canHideFromCaptures() { return true; }
 };
 
 }  // namespace orvane::platform

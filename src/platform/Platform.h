@@ -27,6 +27,7 @@
 #include "platform/Preferences.h"
 #include "platform/Scheduler.h"
 #include "platform/Screenshots.h"
+#include "platform/Sounds.h"
 #include "platform/SystemInfo.h"
 #include "platform/UserDefaults.h"
 #include "platform/Workspace.h"
@@ -71,6 +72,9 @@ public:
     ColorAdjustments& colorAdjustments() { return *colorAdjustments_; }
     Backlight& backlight() { return *backlight_; }
     AppCatalog& appCatalog() { return *appCatalog_; }
+    Sounds& sounds() { return *sounds_; }
+    // Whether the pointing device can tap back (haptic detents); a Linux desktop cannot.
+    virtual bool hasHaptics() { return false; }
     // A new client of the system's Night Shift; null where the machine has none.
     std::shared_ptr<NightShiftClient> makeNightShiftClient() const {
         return nightShiftClients_ ? nightShiftClients_() : nullptr;
@@ -112,6 +116,7 @@ protected:
     std::shared_ptr<ColorAdjustments> colorAdjustments_;
     std::shared_ptr<Backlight> backlight_;
     std::shared_ptr<AppCatalog> appCatalog_ = std::make_shared<MissingAppCatalog>();
+    std::shared_ptr<Sounds> sounds_ = std::make_shared<MissingSounds>();
     std::function<std::shared_ptr<NightShiftClient>()> nightShiftClients_;
     bool overlaysReachScreen_ = true;
 };

@@ -20,11 +20,14 @@ public:
     // UTF-8); absent for a name the system does not know.
     virtual std::optional<std::string> sysctlString(const std::string& name) = 0;
     virtual OSVersion osVersion() = 0;
-    // The operating system as reports name it. A Mac (and the simulated machine, which
-    // stands for one) says "macOS " and its version.
+    // Whether the processor brand and system version are a Mac's, so the method rules of
+    // its display pipeline apply; elsewhere they say nothing about the displays.
+    virtual bool describesMac() { return false; }
+    // The operating system as reports name it: on Linux the os-release name; the
+    // simulated machine, which stands for a Mac, gives the Mac's.
     virtual std::string osDisplayName() {
         const OSVersion v = osVersion();
-        return "macOS " + std::to_string(v.major) + "." + std::to_string(v.minor) + "." + std::to_string(v.patch);
+        return std::to_string(v.major) + "." + std::to_string(v.minor) + "." + std::to_string(v.patch);
     }
 };
 

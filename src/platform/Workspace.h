@@ -81,6 +81,10 @@ public:
     // Called on the main thread.
     virtual Handle observe(WorkspaceEvent event, std::function<void()> callback) = 0;
     virtual bool openURL(const std::string& url) = 0;
+    // Whether openURL can reach anything that opens addresses.
+    virtual bool canOpenURLs() { return true; }
+    // Whether the desktop's settings pages (displays, accessibility, privacy) can be opened.
+    virtual bool canOpenSettingsPages() { return true; }
 };
 
 }  // namespace orvane::platform

@@ -107,7 +107,7 @@ void AppDelegate::applicationDidFinishLaunching() {
     trayEnvironment.openURL = [platform = platform_](const std::string& url) {
         return platform->workspace().openURL(url);
     };
-    trayEnvironment.playSound = [](const std::string&) {};
+    trayEnvironment.playSound = [platform = platform_](const std::string& name) { platform->sounds().play(name); };
     trayEnvironment.openNotice = openHiddenIconNotice;
     statusItem_ = StatusItemController::create(model_, trayEnvironment);
     statusItem_->openSettings = [weak] {
@@ -118,6 +118,7 @@ void AppDelegate::applicationDidFinishLaunching() {
     // The overlays' countdowns read the kit's clock: the platform's, as the controllers.
     kit::Context context = kit::defaultContext();
     context.now = [clock = platform_->clockShared()] { return clock->now(); };
+    context.playSound = [platform = platform_](const std::string& name) { platform->sounds().play(name); };
     kit::setDefaultContext(std::move(context));
     panels_ = std::make_unique<QtPanels>();
     comfort_ = ComfortController::create(model_, *panels_);
@@ -186,6 +187,7 @@ void AppDelegate::applicationDidFinishLaunching() {
     hotkeys_->showPopover = [weak] {
         if (auto self = weak.lock()) self->showPopover();
     };
+    hotkeys_->playSound = [platform = platform_](const std::string& name) { platform->sounds().play(name); };
     hotkeys_->registerHotkeys();
     // 10.3 and 11: registered anew when their settings change or the model asks.
     hotkeySubscriptions_.push_back(
@@ -223,9 +225,8 @@ void AppDelegate::applicationDidFinishLaunching() {
     std::string backends;
     for (const auto& line : engine_->describeBackends()) backends += (backends.empty() ? "" : ", ") + line;
     const SystemFacts system(*platform_);
-    // The simulated machine stands for a Mac; the desktop names its own system.
-    const std::string os =
-        platform_->name() == "linux" ? platform_->systemInfo().osDisplayName() : "macOS " + system.osVersionString();
+    // Each machine names its own system (the simulated one stands for a Mac).
+    const std::string os = platform_->systemInfo().osDisplayName();
     log_.notice("launched: %{public}s %{public}s; backends %{public}s", system.chipDisplayName(), os, backends);
 }
 

@@ -270,6 +270,21 @@ TEST(CommandsText, NamesTheCaseAndItsPayloadOnOneLine) {
     for (const auto& [command, text] : cases) EXPECT_EQ(Commands::text(command), text);
 }
 
+TEST(CommandsText, TheEchoIsASentence) {
+    const std::pair<Command, const char*> cases[] = {
+        {Set{2700, nullopt}, "warmth 2700 K"},
+        {Set{nullopt, 0.4}, "dim 40 %"},
+        {Set{3400, 0.125}, "warmth 3400 K, dim 12.5 %"},
+        {Set{nullopt, nullopt}, "no change"},
+        {Named{"Candle Light"}, "preset \"Candle Light\""},
+        {Named{"two\nlines"}, "preset \"two\\nlines\""},
+        {TrueColor{15}, "true color for 15 min"},
+        {Commands::Toggle{}, "switch the tint on or off"},
+        {Commands::FollowEvening{}, "follow the evening"},
+    };
+    for (const auto& [command, text] : cases) EXPECT_EQ(Commands::sentence(command), text);
+}
+
 // --- forwarding -----------------------------------------------------------------------
 
 class RecordingCenter final : public platform::DistributedNotifications {
@@ -306,8 +321,8 @@ TEST(CommandsForward, PostsTheDictionaryAndSaysWhetherItWasSent) {
         bool sent;
     };
     const Case cases[] = {
-        {true, true, true, "sent to Orvane: trueColor(minutes: 15)\n", "", true},
-        {true, true, std::nullopt, "sent to Orvane: trueColor(minutes: 15)\n", "", true},
+        {true, true, true, "sent to Orvane: true color for 15 min\n", "", true},
+        {true, true, std::nullopt, "sent to Orvane: true color for 15 min\n", "", true},
         {true, false, true, "", "", false},
         {true, true, false, "", "Orvane is not running; the command was not sent\n", false},
         {false, true, true, "", "Orvane: no session bus; the command was not sent\n", false},

@@ -46,7 +46,7 @@ TEST_F(DiagnosticsTest, TheWholeReport) {
         "State: enabled=true mode=manual status=manual target=3400K dim=0.8",
         "Location: " + model->location().display() + " (52.5, 13.3667)",
         "Calibration: layerColorMode=linear readableRed=layers lastSelfTest=never ",
-        "Private APIs: DisplayServices=false NightShift=true AntiDither=false DDC=false Accessibility=true",
+        "Platform services: backlight(sysfs)=false nightLight=true dithering=false DDC(i2c-dev)=false keyGrabs(X)=true",
         "Comfort: steadyBacklight=false keys=automatic antiDither=off pointerTint=false exclusions=[]",
     };
     EXPECT_EQ(linesOf(text), expected) << text;
@@ -96,8 +96,8 @@ TEST_F(DiagnosticsTest, TheDesktopsNightLightAndWhoElseHoldsItHaveALineOfTheirOw
         ASSERT_NE(at, lines.end());
         EXPECT_EQ(*at, c.line);
         EXPECT_EQ(*(at - 1),
-                  "Private APIs: DisplayServices=false NightShift=true AntiDither=false DDC=false "
-                  "Accessibility=true");
+                  "Platform services: backlight(sysfs)=false nightLight=true dithering=false DDC(i2c-dev)=false "
+                  "keyGrabs(X)=true");
     }
 }
 

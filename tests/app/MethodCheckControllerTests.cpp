@@ -287,5 +287,48 @@ TEST_F(MethodCheckTest, EveryDisplayInTurnEachStoredBeforeTheNextIsAsked) {
     EXPECT_EQ(model->lastMethodCheck().size(), 2u);
 }
 
+// On a computer whose displays' facts decide, the check asks only about methods that can
+// show there: without a compositing manager no overlay, without a CTM no colour matrix;
+// a display that can run nothing is skipped.
+TEST_F(MethodCheckTest, OnLinuxOnlyMethodsThatCanShowAreAsked) {
+    using M = TintMethod;
+    const auto present = [this](bool compositing, std::uint32_t gammaCapacity) {
+        sim->update([&](platform::sim::SimState& s) {
+            s.linuxName = "Debian GNU/Linux 12 (bookworm)";
+            s.compositing = compositing;
+            s.missingPorts.insert("colorAdjustments");
+            for (auto& d : s.displays) d.gammaCapacity = gammaCapacity;
+        });
+    };
+    engine->ddcAvailability = [](const DisplayInfo&) { return true; };
+    const struct {
+        bool compositing;
+        std::uint32_t gammaCapacity;
+        std::vector<M> asked;
+    } cases[] = {
+        {false, 256, {M::gamma, M::ddc}},
+        {true, 256, {M::overlay, M::gamma, M::ddc}},
+        {false, 0, {M::ddc}},
+    };
+    for (const auto& c : cases) {
+        present(c.compositing, c.gammaCapacity);
+        asker = ScriptedAsker(scheduler);
+        asker.engine = engine.get();
+        asker.replies.assign(c.asked.size(), Reply::no);
+        finished = 0;
+        runCheck(std::vector<DisplayInfo>{display(2)});
+        ASSERT_EQ(finished, 1);
+        EXPECT_EQ(asker.methods(), c.asked) << c.compositing << " " << c.gammaCapacity;
+    }
+    // The built-in display without compositing manager or ramps has nothing to ask about.
+    present(false, 0);
+    asker = ScriptedAsker(scheduler);
+    asker.engine = engine.get();
+    finished = 0;
+    runCheck(std::vector<DisplayInfo>{display(1)});
+    EXPECT_EQ(finished, 1);
+    EXPECT_TRUE(asker.asked.empty());
+}
+
 }  // namespace
 }  // namespace orvane

@@ -81,3 +81,83 @@ TEST(MethodHeuristic, FallbackChain) {
     EXPECT_EQ(MethodHeuristic::fallback(M::automatic, true), M::nightShift);
     for (M m : {M::nightShift, M::gamma, M::ddc}) EXPECT_EQ(MethodHeuristic::fallback(m, true), M::overlay);
 }
+
+// Every combination of what a display offers: the recommendation is the first of colour
+// matrix, gamma, Night Shift with the overlay, overlay that can run, and the attach order
+// after any request holds exactly the other runnable methods in that order.
+TEST(MethodHeuristic, DisplayFactsRecommendationAndFallbackForEveryCombination) {
+    using M = TintMethod;
+    for (int bits = 0; bits < 32; ++bits) {
+        MethodFacts f;
+        f.colorMatrix = bits & 1;
+        f.gammaRamps = bits & 2;
+        f.compositor = bits & 4;
+        f.nightShift = bits & 8;
+        f.ddc = bits & 16;
+        std::optional<M> want;
+        if (f.colorMatrix) want = M::matrix;
+        else if (f.gammaRamps) want = M::gamma;
+        else if (f.nightShift && f.compositor) want = M::nightShift;
+        else if (f.compositor) want = M::overlay;
+        SCOPED_TRACE("facts " + std::to_string(bits));
+        EXPECT_EQ(MethodHeuristic::recommend(f), want);
+        // Automatic, without DDC chosen: the recommendation, or the overlay whose failure says why.
+        EXPECT_EQ(
+            MethodHeuristic::resolve(DisplaySettings(), MethodRules::displayFacts, "Intel Core m5-6Y54", 40, true, f),
+            want.value_or(M::overlay));
+        for (const M requested : {M::matrix, M::gamma, M::nightShift, M::overlay, M::ddc}) {
+            const auto order = MethodHeuristic::attachOrder(requested, MethodRules::displayFacts, f);
+            ASSERT_FALSE(order.empty());
+            EXPECT_EQ(order.front(), requested);
+            std::vector<M> rest;
+            for (const M m : {M::matrix, M::gamma, M::nightShift, M::overlay})
+                if (m != requested && f.canRun(m)) rest.push_back(m);
+            EXPECT_EQ(std::vector<M>(order.begin() + 1, order.end()), rest) << toString(requested);
+        }
+        for (const M m : {M::matrix, M::gamma, M::nightShift, M::overlay, M::ddc})
+            EXPECT_EQ(MethodHeuristic::whyNot(m, f).empty(), f.canRun(m)) << toString(m);
+    }
+}
+
+// Processor brands and system versions that would read as a Mac's play no part on Linux.
+TEST(MethodHeuristic, DisplayFactsIgnoreBrandAndVersion) {
+    MethodFacts gammaOnly;
+    gammaOnly.gammaRamps = true;
+    const std::pair<std::optional<std::string>, int> machines[] = {
+        {"Intel(R) Core(TM) m5-6Y54 CPU", 40}, {"Apple M5", 26}, {std::nullopt, 12}, {"AMD Ryzen 7", 26}};
+    for (const auto& [brand, os] : machines)
+        EXPECT_EQ(MethodHeuristic::resolve(DisplaySettings(), MethodRules::displayFacts, brand, os, false, gammaOnly),
+                  TintMethod::gamma)
+            << brand.value_or("<none>") << " " << os;
+    // The Mac rules still read them.
+    EXPECT_EQ(MethodHeuristic::resolve(DisplaySettings(), MethodRules::macHardware, "Apple M5", 26, false,
+                                       MethodFacts{true, true, true, false, false}),
+              TintMethod::matrix);
+}
+
+// DDC by the Part's rule; a method check's pick holds while it can run, and one below the
+// colour matrix gives way to a matrix that works now unless the check rejected it.
+TEST(MethodHeuristic, DisplayFactsResolveChoicesAndChecks) {
+    using M = TintMethod;
+    const MethodFacts all{true, true, true, true, true};
+    const MethodFacts noMatrix{false, true, true, true, true};
+    DisplaySettings ddcChosen;
+    ddcChosen.ddcBrightness = true;
+    EXPECT_EQ(MethodHeuristic::resolve(ddcChosen, MethodRules::displayFacts, std::nullopt, 0, true, all), M::ddc);
+    EXPECT_EQ(MethodHeuristic::resolve(ddcChosen, MethodRules::displayFacts, std::nullopt, 0, false, all), M::matrix);
+    DisplaySettings fixed;
+    fixed.method = M::overlay;
+    EXPECT_EQ(MethodHeuristic::resolve(fixed, MethodRules::displayFacts, std::nullopt, 0, false, MethodFacts{}),
+              M::overlay);
+    DisplaySettings checked;
+    checked.methodCheckResult = M::overlay;
+    EXPECT_EQ(MethodHeuristic::resolve(checked, MethodRules::displayFacts, std::nullopt, 0, false, all), M::matrix);
+    EXPECT_EQ(MethodHeuristic::resolve(checked, MethodRules::displayFacts, std::nullopt, 0, false, noMatrix),
+              M::overlay);
+    checked.methodCheckRejectedMatrix = true;
+    EXPECT_EQ(MethodHeuristic::resolve(checked, MethodRules::displayFacts, std::nullopt, 0, false, all), M::overlay);
+    // A checked method that cannot run now (the compositing manager went) is passed over.
+    EXPECT_EQ(MethodHeuristic::resolve(checked, MethodRules::displayFacts, std::nullopt, 0, false,
+                                       MethodFacts{false, true, false, false, false}),
+              M::gamma);
+}

@@ -52,14 +52,14 @@ TEST_F(CommandTest, ASecondStartForwardsTheCommandAndTheDisplaysFollow) {
     session.environment["QT_QPA_PLATFORM"] = "no-such-platform";
     ProgramProcess forwarder(session, {"--set-kelvin", "2700"});
     EXPECT_TRUE(exitedWith(forwarder.waitForExit(), 0)) << forwarder.errors();
-    EXPECT_EQ(forwarder.output(), "sent to Orvane: set(kelvin: 2700, dim: nil)\n");
+    EXPECT_EQ(forwarder.output(), "sent to Orvane: warmth 2700 K\n");
     EXPECT_EQ(forwarder.errors(), "");
     EXPECT_TRUE(running.waitForError("command: set(kelvin: 2700, dim: nil)")) << running.errors();
     EXPECT_TRUE(displaysReach(running, 2700, 1.0)) << running.errors();
 
     ProgramProcess dim(session, {"--set-dim", "40"});
     EXPECT_TRUE(exitedWith(dim.waitForExit(), 0));
-    EXPECT_EQ(dim.output(), "sent to Orvane: set(kelvin: nil, dim: 0.4)\n");
+    EXPECT_EQ(dim.output(), "sent to Orvane: dim 40 %\n");
     EXPECT_TRUE(displaysReach(running, 2700, 0.4)) << running.errors();
     EXPECT_TRUE(running.running());
 }

@@ -215,7 +215,7 @@ TEST_F(SelfTestX11Test, WithoutACompositingManagerTheRunFailsWithItsReasons) {
     const Report report = runFull(program);
     EXPECT_FALSE(report.passed);
     EXPECT_TRUE(has(report.failures, "latency: tint never showed up in 12 captures")) << program.output();
-    EXPECT_TRUE(has(report.failures, "menu bar not tinted")) << program.output();
+    EXPECT_TRUE(has(report.failures, "panel not tinted")) << program.output();
     // The opaque patch row is there all the same: the baseline shows its white patch.
     EXPECT_EQ(report.notes.front(), "baseline white patch encoded RGB = (1.000, 1.000, 1.000)") << program.output();
 }

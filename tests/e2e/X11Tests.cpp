@@ -2,7 +2,9 @@
 // Linux layer, and the watchdog puts the ramps back after the program is killed.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <fstream>
 #include <memory>
 
 #include <X11/Xlib.h>
@@ -10,8 +12,10 @@
 #include <X11/extensions/Xrandr.h>
 #include <X11/keysym.h>
 
+#include "FakeLogind.h"
 #include "MappedWindows.h"
 #include "ProgramProcess.h"
+#include "SessionBus.h"
 #include "XvfbServer.h"
 #include "app/SettingsStore.h"
 #include "core/Kelvin.h"
@@ -258,7 +262,7 @@ TEST_F(X11ProgramTest, AfterAKillTheWatchdogPutsTheRampsBack) {
     killAndExpectWatchdogReset(program);
 }
 
-TEST_F(X11ProgramTest, OverlayMethodShowsATranslucentPanelOverTheDisplayOnlyWhereACompositorRuns) {
+TEST_F(X11ProgramTest, OverlayMethodShowsATranslucentPanelWhereACompositorRunsAndGammaTintsElsewhere) {
     Settings settings = settingsWith(TintMethod::overlay);
     settings.mode = Mode::manual;
     settings.manualKelvin = 2000;
@@ -267,6 +271,9 @@ TEST_F(X11ProgramTest, OverlayMethodShowsATranslucentPanelOverTheDisplayOnlyWher
         ProgramProcess program(session, {});
         ASSERT_TRUE(program.waitUntilReady()) << program.errors();
         EXPECT_NE(program.errors().find("attach overlay failed for "), std::string::npos) << program.errors();
+        EXPECT_NE(program.errors().find("→ Gamma table"), std::string::npos)
+            << "the next method this display can run tints it\n"
+            << program.errors();
         EXPECT_TRUE(x.mappedOverrideRedirectWindows().empty()) << "an opaque panel would black the screen out";
         program.signal(SIGTERM);
         ASSERT_TRUE(exitedWith(program.waitForExit(), 0));
@@ -336,6 +343,73 @@ TEST_F(X11ProgramTest, TheScreenshotModeLeavesTheRampsAndTheScreenAlone) {
         EXPECT_EQ(after[i].blue, before[i].blue);
     }
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(directory), std::filesystem::directory_iterator()), 70);
+}
+
+// The automatic method reads the displays, not the distribution's version: on a bare X
+// server (ramps, no colour matrix, no compositing manager) every os-release gives the
+// gamma table. Each run sees its own /etc/os-release, bind-mounted in a mount namespace.
+TEST_F(X11ProgramTest, TheAutomaticMethodIsTheGammaTableWhateverTheOsReleaseSays) {
+    ORVANE_REQUIRE_TOOL(std::system("unshare --mount true >/dev/null 2>&1") == 0
+                            ? ""
+                            : "unshare cannot make a mount namespace (needs root)");
+    const struct {
+        const char* name;
+        const char* osRelease;
+    } cases[] = {
+        {"Fedora 40", "NAME=\"Fedora Linux\"\nVERSION_ID=40\nPRETTY_NAME=\"Fedora Linux 40 (Workstation Edition)\"\n"},
+        {"Ubuntu 26.04", "NAME=\"Ubuntu\"\nVERSION_ID=\"26.04\"\nPRETTY_NAME=\"Ubuntu 26.04 LTS\"\n"},
+        {"Debian 12", "NAME=\"Debian GNU/Linux\"\nVERSION_ID=\"12\"\nPRETTY_NAME=\"Debian GNU/Linux 12 (bookworm)\"\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto file = session.root / "os-release";
+        std::ofstream(file) << c.osRelease;
+        ProgramProcess program(
+            session,
+            {"--mount", "sh", "-c", "mount --bind \"$0\" /etc/os-release && exec \"$1\"", file.string(), ORVANE_PATH},
+            "/usr/bin/unshare");
+        ASSERT_TRUE(program.waitUntilReady()) << program.errors();
+        EXPECT_NE(program.errors().find("→ Gamma table"), std::string::npos) << program.errors();
+        EXPECT_EQ(program.errors().find("Not tinted"), std::string::npos) << program.errors();
+        program.signal(SIGTERM);
+        EXPECT_TRUE(exitedWith(program.waitForExit(), 0)) << program.errors();
+    }
+}
+
+// After sleep the drivers may have reset the ramps: logind's PrepareForSleep(false) has
+// them put back at once, not at the next repair check five seconds on. Three rounds, so
+// that the repair timer falling in the window by chance cannot pass the test.
+TEST_F(X11ProgramTest, RampsResetDuringSleepAreRepairedWithinASecondOfWaking) {
+    testing::SessionBus systemBus(testing::freshDirectory("system-bus"));
+    ORVANE_REQUIRE_TOOL(systemBus.error());
+    testing::FakeLogind logind(systemBus.address(), testing::FakeLogind::Lock::unlocked, {});
+    ASSERT_TRUE(logind.ready());
+    session.environment["DBUS_SYSTEM_BUS_ADDRESS"] = systemBus.address();
+
+    Settings settings = gammaSettings();
+    settings.mode = Mode::manual;
+    settings.manualKelvin = 3000;
+    store(settings);
+    const Multiplier gains = Kelvin::multiplier(3000);
+    const auto tinted = [&] {
+        const auto all = x.ramps();
+        return !all.empty() && std::all_of(all.begin(), all.end(), [&](const Ramps& r) { return scaledBy(r, gains); });
+    };
+    ProgramProcess program(session, {});
+    ASSERT_TRUE(program.waitUntilReady()) << program.errors();
+    ASSERT_TRUE(program.waitFor(tinted, 10s)) << program.errors();
+
+    for (int round = 0; round < 3; ++round) {
+        SCOPED_TRACE(round);
+        logind.send(testing::FakeLogind::Signal::sleeping);
+        x.setRamps(1.0, 1.0, 1.0);
+        ASSERT_FALSE(tinted());
+        logind.send(testing::FakeLogind::Signal::woke);
+        EXPECT_TRUE(program.waitFor(tinted, 1s)) << program.errors();
+        ASSERT_TRUE(program.waitFor(tinted, 10s)) << program.errors();
+    }
+    program.signal(SIGTERM);
+    EXPECT_TRUE(exitedWith(program.waitForExit(), 0)) << program.errors();
 }
 
 }  // namespace

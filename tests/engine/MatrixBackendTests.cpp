@@ -55,9 +55,9 @@ TEST_F(MatrixBackendTest, AttachRefusesWhereTheMatrixCannotWorkAndKeepsTheNewDis
         {"colour filter", [](sim::SimPlatform& s) { s.setColorFilterEnabled(true); },
          "an Accessibility color filter is on"},
         {"no colour adjustments", [](sim::SimPlatform& s) { s.setPortMissing("colorAdjustments"); },
-         "SLSSetAccessibilityAdjustments is missing"},
+         "the output has no color matrix (CTM property)"},
         {"first write", [](sim::SimPlatform& s) { s.fail("colorAdjustment", 1001, 1); },
-         "SLSSetAccessibilityAdjustments failed: 1001"},
+         "setting the output's color matrix (CTM property) failed: 1001"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

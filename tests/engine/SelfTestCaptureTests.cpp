@@ -264,10 +264,10 @@ TEST_F(SelfTestMeasureTest, TheMenuBarIsCheckedOnlyWithADisplayAndAnUntintedOneF
     EXPECT_EQ(captures, 2);
     ASSERT_EQ(again.report().measurements.size(), 2u);
     const auto& menu = again.report().measurements[1];
-    EXPECT_EQ(menu.name, "menu bar tinted at 3400K");
+    EXPECT_EQ(menu.name, "panel tinted at 3400K");
     EXPECT_FALSE(menu.passed);
-    EXPECT_EQ(menu.note, "menu bar strip unchanged");
-    EXPECT_EQ(again.report().failures, (std::vector<std::string>{"menu bar not tinted"}));
+    EXPECT_EQ(menu.note, "panel strip unchanged");
+    EXPECT_EQ(again.report().failures, (std::vector<std::string>{"panel not tinted"}));
     EXPECT_FALSE(again.report().menuBarTinted);
 }
 

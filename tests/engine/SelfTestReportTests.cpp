@@ -36,7 +36,7 @@ TEST_F(SelfTestReportTest, AFreshReportRendersSixLinesNamingTheMachine) {
                                "Orvane self-test — FAIL",
                                "macOS 26.1.0 · Apple M5",
                                "layer color mode:   readable red: FAILED  darkroom: FAILED",
-                               "menu bar tinted: false  capture excluded: false  latency: n/a",
+                               "panel tinted: false  capture excluded: false  latency: n/a",
                                "",
                                header,
                            }));
@@ -62,7 +62,7 @@ Report sample() {
     r.latencyMilliseconds = 183.6;
     r.measurements = {
         {"6500K dim 50%", {0.5, 0.5, 0.5}, {0.2164, 0.216, 0.2}, 0.284, false, ""},
-        {"menu bar tinted at 3400K", {0.93, 0.93, 0.93}, {0.9, 0.6, 0.3}, 0, true, "menu bar strip lost blue/green"}};
+        {"panel tinted at 3400K", {0.93, 0.93, 0.93}, {0.9, 0.6, 0.3}, 0, true, "panel strip lost blue/green"}};
     r.failures = {"multipliers outside ±2 %"};
     r.notes = {"layer color mode: linear (max error 0.100)"};
     return r;
@@ -76,12 +76,12 @@ TEST(SelfTestRenderTest, EveryPartInItsPlace) {
             "macOS 26.1.0 · Apple M5",
             "display: Built-in Display 1512×982@2.0x built-in",
             "layer color mode: linear  readable red: works (panels)  darkroom: works",
-            "menu bar tinted: true  capture excluded: false  latency: 184 ms",
+            "panel tinted: true  capture excluded: false  latency: 184 ms",
             "",
             header,
             "6500K dim 50%                                 0.500 0.500 0.500     0.216 0.216 0.200     0.284  FAIL",
-            "menu bar tinted at 3400K                      0.930 0.930 0.930     0.900 0.600 0.300     0.000  PASS",
-            "    menu bar strip lost blue/green",
+            "panel tinted at 3400K                         0.930 0.930 0.930     0.900 0.600 0.300     0.000  PASS",
+            "    panel strip lost blue/green",
             "",
             "failures:",
             "  - multipliers outside ±2 %",
@@ -98,7 +98,7 @@ TEST(SelfTestRenderTest, EveryPartInItsPlace) {
     EXPECT_EQ(lines(text).front(), "Orvane self-test — PASS");
     EXPECT_EQ(text.find("failures:"), std::string::npos);
     EXPECT_EQ(text.find("notes:"), std::string::npos);
-    EXPECT_EQ(lines(text).back().rfind("    menu bar strip", 0), 0u) << "no empty line after the table";
+    EXPECT_EQ(lines(text).back().rfind("    panel strip", 0), 0u) << "no empty line after the table";
 }
 
 TEST(SelfTestRenderTest, ColumnsCountUserPerceivedCharactersAndLongCellsAbut) {
@@ -168,7 +168,7 @@ TEST(SelfTestJsonTest, PrettySortedWithEscapedSlashesAndLatencyOnlyWhenPresent) 
     }
     EXPECT_NE(text.find("\"latencyMilliseconds\": 183.6,"), std::string::npos);
     EXPECT_NE(text.find("\"error\": 0.284,\n      \"measured\": ["), std::string::npos);
-    EXPECT_NE(text.find("menu bar strip lost blue\\/green"), std::string::npos);
+    EXPECT_NE(text.find("panel strip lost blue\\/green"), std::string::npos);
     EXPECT_EQ(text.find("blue/green"), std::string::npos);
     EXPECT_NE(text.find("\"date\": \"2026-01-31T21:05:00Z\""), std::string::npos);
 

@@ -68,7 +68,7 @@ private:
 
         auto colours = tablePatches();
         const std::size_t measured = test->report().measurements.size();
-        // The latency run follows the 3 calibration rows, the 6 table rows and the menu bar.
+        // The latency run follows the 3 calibration rows, the 6 table rows and the panel.
         const bool latencyRun = measured == 10 && state.kelvin == 1200 && !state.darkroom;
         if (latencyRun && (script.latencyShowsAt == 0 || ++latencyCaptures < script.latencyShowsAt))
             return patchRow(colours);
@@ -207,7 +207,7 @@ TEST_F(SelfTestRunTest, TheVerdictFollowsTheTableRowsTheMenuBarAndCaptureExclusi
          {"multipliers outside ±2 %"},
          true,
          true},
-        {"menu bar untinted", [](Script& s) { s.menuBarTints = false; }, {"menu bar not tinted"}, false, true},
+        {"panel untinted", [](Script& s) { s.menuBarTints = false; }, {"panel not tinted"}, false, true},
         {"overlay captured",
          [](Script& s) { s.overlayExcluded = false; },
          {"overlay visible in capture with sharingType = .none"},

@@ -163,8 +163,8 @@ TEST_F(X11ServicesTest, AKeyHeldElsewhereOrWithoutAKeysymIsRefusedAndTheOthersSt
     EXPECT_EQ(hotkeys.registerHotkey(unknown, [&] { events.push_back("?"); }), std::nullopt);
     EXPECT_TRUE(hotkeys.registerHotkey({35, Mods::command}, [&] { events.push_back("p"); }));
     EXPECT_EQ(logs.messages("hotkeys"),
-              (std::vector<std::string>{"RegisterEventHotKey failed for Super+B: -9878",
-                                        "RegisterEventHotKey failed for " + unknown.display() + ": -50"}));
+              (std::vector<std::string>{"grabbing the key (XGrabKey) failed for Super+B: -9878",
+                                        "grabbing the key (XGrabKey) failed for " + unknown.display() + ": -50"}));
     // The refused registration released the variants it had taken.
     EXPECT_EQ(grabByOtherClient(XK_b, Mod4Mask), 0);
 

@@ -1,15 +1,23 @@
-// The session lock and the idle inhibitors as logind reports them, against a private bus
-// daemon and a small stand-in for logind that answers from a thread of its own.
+// The session lock and the idle inhibitors as logind and the desktop report them, against
+// a private bus daemon and small stand-ins that answer from a thread of their own.
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cstdint>
+#include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "../FakeLogind.h"
 #include "../SessionBus.h"
 #include "../SimFixture.h"
+#include "platform/FakeScheduler.h"
 #include "platform/linux/DBusConnection.h"
+#include "platform/linux/DesktopIdleInhibitors.h"
 #include "platform/linux/LogindSession.h"
 
 namespace orvane {
@@ -21,80 +29,7 @@ using platform::linuxsys::DBusError;
 using platform::linuxsys::DBusSlot;
 using platform::linuxsys::Inhibitor;
 using platform::linuxsys::LogindSession;
-
-class FakeLogind {
-public:
-    enum class Lock { unlocked, locked, notABoolean, refused };
-
-    FakeLogind(const std::string& address, Lock lock, std::vector<Inhibitor> inhibitors, bool listFails = false)
-        : lock_(lock), inhibitors_(std::move(inhibitors)), listFails_(listFails) {
-        DBusError error;
-        bus_ = DBusConnection::connect(address, error);
-        if (!bus_) return;
-        session_ =
-            bus_->addObject("/org/freedesktop/login1/session/auto", [this](sd_bus_message* m) { return session(m); });
-        manager_ = bus_->addObject("/org/freedesktop/login1", [this](sd_bus_message* m) { return manager(m); });
-        ready_ = session_ && manager_ && !bus_->requestName("org.freedesktop.login1");
-        if (!ready_) return;
-        thread_ = std::thread([this] {
-            while (!stop_) {
-                bus_->processPending();
-                bus_->wait(20'000);
-            }
-        });
-    }
-    ~FakeLogind() {
-        stop_ = true;
-        if (thread_.joinable()) thread_.join();
-    }
-    bool ready() const { return ready_; }
-
-private:
-    int session(sd_bus_message* m) {
-        if (sd_bus_message_is_method_call(m, "org.freedesktop.DBus.Properties", "Get") <= 0) return 0;
-        const char* interface = nullptr;
-        const char* property = nullptr;
-        if (sd_bus_message_read(m, "ss", &interface, &property) < 0 ||
-            std::string(interface) != "org.freedesktop.login1.Session" || std::string(property) != "LockedHint")
-            return sd_bus_reply_method_errorf(m, SD_BUS_ERROR_UNKNOWN_PROPERTY, "Unknown property");
-        switch (lock_) {
-            case Lock::unlocked:
-                return sd_bus_reply_method_return(m, "v", "b", 0);
-            case Lock::locked:
-                return sd_bus_reply_method_return(m, "v", "b", 1);
-            case Lock::notABoolean:
-                return sd_bus_reply_method_return(m, "v", "s", "yes");
-            case Lock::refused:
-                break;
-        }
-        return sd_bus_reply_method_errorf(m, SD_BUS_ERROR_ACCESS_DENIED, "Access denied");
-    }
-
-    int manager(sd_bus_message* m) {
-        if (sd_bus_message_is_method_call(m, "org.freedesktop.login1.Manager", "ListInhibitors") <= 0) return 0;
-        if (listFails_) return sd_bus_reply_method_errorf(m, SD_BUS_ERROR_FAILED, "Failed");
-        sd_bus_message* reply = nullptr;
-        int r = sd_bus_message_new_method_return(m, &reply);
-        if (r >= 0) r = sd_bus_message_open_container(reply, SD_BUS_TYPE_ARRAY, "(ssssuu)");
-        for (const auto& i : inhibitors_)
-            if (r >= 0)
-                r = sd_bus_message_append(reply, "(ssssuu)", i.what.c_str(), i.who.c_str(), i.why.c_str(),
-                                          i.mode.c_str(), i.uid, i.pid);
-        if (r >= 0) r = sd_bus_message_close_container(reply);
-        if (r >= 0) r = sd_bus_send(nullptr, reply, nullptr);
-        sd_bus_message_unref(reply);
-        return r < 0 ? r : 1;
-    }
-
-    Lock lock_;
-    std::vector<Inhibitor> inhibitors_;
-    bool listFails_;
-    std::unique_ptr<DBusConnection> bus_;
-    DBusSlot session_, manager_;
-    bool ready_ = false;
-    std::atomic<bool> stop_{false};
-    std::thread thread_;
-};
+using testing::FakeLogind;
 
 class LogindSessionTest : public ::testing::Test {
 protected:
@@ -154,6 +89,140 @@ TEST_F(LogindSessionTest, AFailedListIsUnreadable) {
     LogindSession session(bus->address());
     EXPECT_EQ(session.assertionsByProcess(), std::nullopt);
     EXPECT_EQ(session.screenLocked(), true) << "the connection stays usable";
+}
+
+// Waking from sleep and this session becoming active again are heard; going to sleep, this
+// session going inactive and another session's activity are not.
+TEST_F(LogindSessionTest, WakeAndThisSessionsActivationAreHeard) {
+    using Signal = FakeLogind::Signal;
+    using platform::linuxsys::LogindEvent;
+    FakeLogind logind(bus->address(), FakeLogind::Lock::unlocked, {});
+    ASSERT_TRUE(logind.ready());
+    LogindSession session(bus->address());
+    platform::FakeScheduler scheduler;
+    std::vector<LogindEvent> heard;
+    platform::Handle watch = session.watch(scheduler, [&](LogindEvent e) { heard.push_back(e); });
+    ASSERT_TRUE(watch.active());
+    const auto pumpUntil = [&](std::size_t count) {
+        for (int i = 0; i < 200 && heard.size() < count; ++i) {
+            scheduler.runPending();
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    };
+    for (const Signal s : {Signal::sleeping, Signal::sessionInactive, Signal::otherSessionActive, Signal::woke})
+        logind.send(s);
+    pumpUntil(1);
+    ASSERT_EQ(heard, std::vector<LogindEvent>{LogindEvent::woke});
+    logind.send(Signal::sessionActive);
+    pumpUntil(2);
+    EXPECT_EQ(heard, (std::vector<LogindEvent>{LogindEvent::woke, LogindEvent::sessionActivated}));
+    watch.cancel();
+    logind.send(Signal::woke);
+    for (int i = 0; i < 20; ++i) {
+        scheduler.runPending();
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_EQ(heard.size(), 2u) << "nothing is heard once the handle is gone";
+}
+
+// GNOME's session manager, a power manager's inhibit interface, or both, as a desktop
+// runs them: each answers from its state, or with an error where it refuses.
+class FakeDesktopInhibitors {
+public:
+    struct State {
+        std::optional<std::uint32_t> gnomeInhibitedFlags;  // absent: no GNOME session manager
+        std::optional<bool> powerManagerInhibits;          // absent: no power manager
+        bool powerManagerRefuses = false;
+    };
+    FakeDesktopInhibitors(const std::string& address, State state) : state_(state) {
+        DBusError error;
+        bus_ = DBusConnection::connect(address, error);
+        if (!bus_) return;
+        ready_ = true;
+        if (state_.gnomeInhibitedFlags) {
+            gnome_ = bus_->addObject("/org/gnome/SessionManager", [this](sd_bus_message* m) {
+                if (sd_bus_message_is_method_call(m, "org.gnome.SessionManager", "IsInhibited") <= 0) return 0;
+                std::uint32_t flags = 0;
+                if (sd_bus_message_read(m, "u", &flags) < 0) return -EINVAL;
+                return sd_bus_reply_method_return(m, "b", (*state_.gnomeInhibitedFlags & flags) != 0 ? 1 : 0);
+            });
+            ready_ = ready_ && gnome_ && !bus_->requestName("org.gnome.SessionManager");
+        }
+        if (state_.powerManagerInhibits || state_.powerManagerRefuses) {
+            power_ = bus_->addObject("/org/freedesktop/PowerManagement/Inhibit", [this](sd_bus_message* m) {
+                if (sd_bus_message_is_method_call(m, "org.freedesktop.PowerManagement.Inhibit", "HasInhibit") <= 0)
+                    return 0;
+                if (state_.powerManagerRefuses)
+                    return sd_bus_reply_method_errorf(m, SD_BUS_ERROR_ACCESS_DENIED, "Access denied");
+                return sd_bus_reply_method_return(m, "b", *state_.powerManagerInhibits ? 1 : 0);
+            });
+            ready_ = ready_ && power_ && !bus_->requestName("org.freedesktop.PowerManagement");
+        }
+        thread_ = std::thread([this] {
+            while (!stop_) {
+                bus_->processPending();
+                bus_->wait(20'000);
+            }
+        });
+    }
+    ~FakeDesktopInhibitors() {
+        stop_ = true;
+        if (thread_.joinable()) thread_.join();
+    }
+    bool ready() const { return ready_; }
+
+private:
+    State state_;
+    std::unique_ptr<DBusConnection> bus_;
+    DBusSlot gnome_, power_;
+    bool ready_ = false;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
+TEST_F(LogindSessionTest, TheDesktopsOwnInhibitorsAreAskedOfItsSessionServices) {
+    using State = FakeDesktopInhibitors::State;
+    constexpr std::uint32_t logout = 1, idle = 8;
+    const struct {
+        const char* name;
+        State state;
+        std::optional<bool> expected;
+    } cases[] = {
+        {"no desktop service", {}, std::nullopt},
+        {"GNOME, a player inhibits idling", {idle | logout, std::nullopt}, true},
+        {"GNOME, only logging out is inhibited", {logout, std::nullopt}, false},
+        {"GNOME, nothing inhibited", {0, std::nullopt}, false},
+        {"a power manager holding a screen-saver inhibit", {std::nullopt, true}, true},
+        {"a power manager holding none", {std::nullopt, false}, false},
+        {"a power manager that refuses, GNOME inhibited", {idle, std::nullopt, true}, true},
+        {"a power manager that refuses alone", {std::nullopt, std::nullopt, true}, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeDesktopInhibitors desktop(bus->address(), c.state);
+        ASSERT_TRUE(desktop.ready());
+        platform::linuxsys::DesktopIdleInhibitors inhibitors(bus->address());
+        EXPECT_EQ(inhibitors.inhibited(), c.expected);
+    }
+    platform::linuxsys::DesktopIdleInhibitors noBus("unix:path=/nonexistent/bus");
+    EXPECT_EQ(noBus.inhibited(), std::nullopt);
+}
+
+// The desktop's keep-awake and a held-off X saver join logind's as one unnamed process.
+TEST(DesktopInhibitorsTest, JoinLogindsAsAnUnnamedProcess) {
+    using platform::linuxsys::unnamedProcess;
+    using platform::linuxsys::withDesktopInhibitors;
+    const AssertionsByProcess logind{{4242, {"PreventUserIdleDisplaySleep"}}};
+    const AssertionsByProcess logindAndDesktop{{4242, {"PreventUserIdleDisplaySleep"}},
+                                               {unnamedProcess, {"PreventUserIdleDisplaySleep"}}};
+    const AssertionsByProcess desktopOnly{{unnamedProcess, {"PreventUserIdleDisplaySleep"}}};
+    EXPECT_EQ(withDesktopInhibitors(std::nullopt, std::nullopt, false), std::nullopt);
+    EXPECT_EQ(withDesktopInhibitors(logind, std::nullopt, false), logind);
+    EXPECT_EQ(withDesktopInhibitors(logind, false, false), logind);
+    EXPECT_EQ(withDesktopInhibitors(logind, true, false), logindAndDesktop);
+    EXPECT_EQ(withDesktopInhibitors(logind, true, true), logindAndDesktop) << "one entry, however many sources";
+    EXPECT_EQ(withDesktopInhibitors(std::nullopt, std::nullopt, true), desktopOnly);
+    EXPECT_EQ(withDesktopInhibitors(std::nullopt, false, false), AssertionsByProcess{});
 }
 
 }  // namespace

@@ -21,6 +21,7 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <X11/extensions/dpms.h>
+#include <X11/extensions/scrnsaver.h>
 #include <X11/keysym.h>
 
 namespace orvane {
@@ -278,6 +279,73 @@ TEST_F(X11WorkspaceTest, DisplaysSleepWhileDpmsHasTheMonitorsOff) {
     DPMSForceLevel(other, DPMSModeOn);
     XSync(other, False);
     EXPECT_FALSE(displays->isAsleep(*main));
+}
+
+// The desktop switching, the screen saver ending and the monitors coming back from DPMS
+// off are posted where the wake paths listen; the screen saver counts as a lock.
+TEST_F(X11WorkspaceTest, DesktopSwitchesAndScreensWakingArePosted) {
+    std::vector<WorkspaceEvent> posted;
+    std::vector<platform::Handle> handles;
+    for (const auto event : {WorkspaceEvent::activeSpaceDidChange, WorkspaceEvent::screensDidWake})
+        handles.push_back(workspace->observe(event, [&posted, event] { posted.push_back(event); }));
+
+    const long desktop = 1;
+    XChangeProperty(other, XDefaultRootWindow(other), XInternAtom(other, "_NET_CURRENT_DESKTOP", False), XA_CARDINAL,
+                    32, PropModeReplace, reinterpret_cast<const unsigned char*>(&desktop), 1);
+    XSync(other, False);
+    ASSERT_TRUE(pumpUntil([&] { return !posted.empty(); }));
+    EXPECT_EQ(posted, std::vector<WorkspaceEvent>{WorkspaceEvent::activeSpaceDidChange});
+
+    posted.clear();
+    XForceScreenSaver(other, ScreenSaverActive);
+    XSync(other, False);
+    ASSERT_TRUE(pumpUntil([&] { return workspace->screenLocked() == true; }))
+        << "an active X screen saver counts as locked without logind";
+    XForceScreenSaver(other, ScreenSaverReset);
+    XSync(other, False);
+    ASSERT_TRUE(pumpUntil([&] { return !posted.empty(); }));
+    EXPECT_EQ(posted, std::vector<WorkspaceEvent>{WorkspaceEvent::screensDidWake});
+    EXPECT_NE(workspace->screenLocked(), true);
+
+    int event = 0, error = 0;
+    if (!DPMSQueryExtension(other, &event, &error) || !DPMSCapable(other))
+        GTEST_SKIP() << "the server has no DPMS to switch the monitors off with";
+    posted.clear();
+    DPMSEnable(other);
+    DPMSForceLevel(other, DPMSModeOff);
+    XSync(other, False);
+    scheduler->advance(1.5);
+    EXPECT_TRUE(posted.empty()) << "going off is no wake";
+    DPMSForceLevel(other, DPMSModeOn);
+    XSync(other, False);
+    scheduler->advance(1.5);
+    ASSERT_TRUE(pumpUntil([&] { return !posted.empty(); }));
+    EXPECT_EQ(posted.front(), WorkspaceEvent::screensDidWake);
+}
+
+// A player that suspends the X screen saver keeps the display awake; the saver the user
+// switched off (timeout 0) does not say that anyone does.
+TEST_F(X11WorkspaceTest, ASuspendedScreenSaverCountsAsKeepingTheDisplayAwake) {
+    const auto heldOff = [&] {
+        const auto byProcess = workspace->assertionsByProcess();
+        return byProcess && byProcess->count(platform::linuxsys::unnamedProcess) == 1;
+    };
+    EXPECT_EQ(workspace->assertionsByProcess(), std::nullopt) << "no logind, no desktop service, a saver at rest";
+
+    XSetScreenSaver(other, 1, 0, DefaultBlanking, DefaultExposures);
+    XScreenSaverSuspend(other, True);
+    XSync(other, False);
+    ASSERT_TRUE(pumpUntil([&] { return heldOff(); }, 10)) << "idle past the 1 s timeout and the saver still off";
+
+    XScreenSaverSuspend(other, False);
+    XForceScreenSaver(other, ScreenSaverReset);
+    XSync(other, False);
+    EXPECT_FALSE(heldOff());
+
+    XSetScreenSaver(other, 0, 0, DefaultBlanking, DefaultExposures);
+    XSync(other, False);
+    ASSERT_TRUE(pumpUntil([&] { return workspace->secondsSinceLastInput() > 2.5; }, 10));
+    EXPECT_FALSE(heldOff()) << "a saver switched off is the user's choice";
 }
 
 }  // namespace

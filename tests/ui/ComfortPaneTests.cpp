@@ -133,6 +133,7 @@ TEST_F(ComfortPaneTest, WithoutThePreferencesPortThePointerSwitchIsDisabledAndIt
         EXPECT_NE(view->pointerSettingsRow(), nullptr);
     }
     sim->update([](platform::sim::SimState& s) { s.missingPorts.insert("preferences"); });
+    model->refreshCapabilities();
     auto view = pane();
     EXPECT_FALSE(view->pointerSwitch().toggle().isEnabled());
     EXPECT_EQ(view->pointerSwitch().subtitleText()->text(), QStringLiteral("Not available on this computer."));

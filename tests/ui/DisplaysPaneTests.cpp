@@ -4,6 +4,7 @@
 
 #include "KitFixture.h"
 #include "RenderedView.h"
+#include "app/Capabilities.h"
 #include "core/SettingsCodec.h"
 #include "ui/hud/DisplayIdentifierView.h"
 #include "ui/kit/Buttons.h"
@@ -59,19 +60,31 @@ TEST_F(DisplaysPaneTest, OneSectionPerDisplayWithItsSymbolAndMethods) {
 
 TEST_F(DisplaysPaneTest, TextRules) {
     DisplayInfo d(7, "uuid:x", "Studio", false, {0, 0, 800.5, 600}, 2);
-    EXPECT_EQ(DisplaysRules::subtitle(d, TintMethod::matrix), "External \u00B7 800\u00D7600 pt \u00B7 Color matrix");
+    // Pixels, not points: the frame times the scale, truncated.
+    EXPECT_EQ(DisplaysRules::subtitle(d, TintMethod::matrix), "External \u00B7 1601\u00D71200 \u00B7 Color matrix");
     d.isBuiltIn = true;
     d.frame = {0, 0, 1512, 982.9};
-    EXPECT_EQ(DisplaysRules::subtitle(d, TintMethod::overlay), "Built-in \u00B7 1512\u00D7982 pt \u00B7 Overlay tint");
-    // A display no method attached to names no method.
-    EXPECT_EQ(DisplaysRules::subtitle(d, TintMethod::overlay, std::string("no gamma here")),
-              "Built-in \u00B7 1512\u00D7982 pt \u00B7 Not tinted: no gamma here");
+    EXPECT_EQ(DisplaysRules::subtitle(d, TintMethod::overlay), "Built-in \u00B7 3024\u00D71965 \u00B7 Overlay tint");
+    EXPECT_EQ(DisplaysRules::subtitle(d, std::nullopt), "Built-in \u00B7 3024\u00D71965 \u00B7 Not tinted");
+    // A display no method attached to names no method, and says why where it knows.
+    EXPECT_EQ(DisplaysRules::subtitle(d, std::nullopt, std::string("no gamma here")),
+              "Built-in \u00B7 3024\u00D71965 \u00B7 Not tinted: no gamma here");
     DisplaySettings s;
     s.methodCheckResult = TintMethod::gamma;
     s.method = TintMethod::overlay;
-    EXPECT_EQ(DisplaysRules::methodCaption(s), "Method check confirmed: Gamma table");
+    EXPECT_EQ(DisplaysRules::methodCaption(s, nullptr), "Method check confirmed: Gamma table");
     s.methodCheckResult.reset();
-    EXPECT_EQ(DisplaysRules::methodCaption(s).rfind("Automatic: color matrix", 0), 0u);
+    EXPECT_EQ(DisplaysRules::methodCaption(s, nullptr).rfind("Automatic: color matrix", 0), 0u);
+    DisplayCapabilities linuxDisplay;
+    linuxDisplay.rules = MethodRules::displayFacts;
+    linuxDisplay.automaticMethod = TintMethod::gamma;
+    EXPECT_EQ(DisplaysRules::methodCaption(s, &linuxDisplay),
+              "Automatic uses the driver's color matrix where it has one, else the gamma table, else an overlay "
+              "(which needs a compositing manager). Here: Gamma table.");
+    linuxDisplay.automaticMethod.reset();
+    EXPECT_EQ(DisplaysRules::methodCaption(s, &linuxDisplay),
+              "Automatic uses the driver's color matrix where it has one, else the gamma table, else an overlay "
+              "(which needs a compositing manager). Nothing can tint this display: Needs a compositing manager.");
     EXPECT_EQ(DisplaysRules::methodChoices(true, TintMethod::ddc).back(), TintMethod::ddc)
         << "a built-in display with DDC stored shows it while it stays stored";
     EXPECT_EQ(DisplaysRules::methodChoices(true, TintMethod::gamma).size(), 5u);

@@ -64,17 +64,17 @@ TEST_F(ExclusionsPaneTest, TheAddMenuOffersTheLastActiveApplicationUntilItIsExcl
     auto view = pane();
     EXPECT_FALSE(view->emptyText().isHidden());
     EXPECT_EQ(view->emptyText().text(), QStringLiteral("No excluded apps yet."));
-    EXPECT_EQ(view->addMenuTitles(), (std::vector<QString>{QStringLiteral("Choose from Applications\u2026")}));
+    EXPECT_EQ(view->addMenuTitles(), (std::vector<QString>{QStringLiteral("Choose Applications\u2026")}));
 
     bringToFront("com.example.editor", "Editor");
     EXPECT_EQ(view->addMenuTitles(), (std::vector<QString>{QStringLiteral("Editor (last active)"), QString(),
-                                                           QStringLiteral("Choose from Applications\u2026")}));
+                                                           QStringLiteral("Choose Applications\u2026")}));
     QMenu* menu = view->buildAddMenu();
     menu->actions().front()->trigger();
     EXPECT_EQ(model->settings().excludedApps, (std::vector<ExcludedApp>{{"com.example.editor", "Editor", false}}));
     EXPECT_TRUE(view->emptyText().isHidden());
     EXPECT_EQ(view->excludedRowCount(), 1);
-    EXPECT_EQ(view->addMenuTitles(), (std::vector<QString>{QStringLiteral("Choose from Applications\u2026")}));
+    EXPECT_EQ(view->addMenuTitles(), (std::vector<QString>{QStringLiteral("Choose Applications\u2026")}));
 }
 
 TEST_F(ExclusionsPaneTest, ChoosingApplicationsAddsEachOnceAndSkipsWhatIsNotAnApplication) {

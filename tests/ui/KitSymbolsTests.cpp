@@ -23,7 +23,7 @@ const std::vector<std::string> listed = {
     "exclamationmark.triangle.fill", "xmark", "checkmark", "clock.fill", "app.dashed", "nosign", "cpu", "chevron.down",
     "gearshape.fill", "power", "eye", "square.grid.3x3.square", "bed.double.fill",
     // The settings window, its panes, the preset icons, the first-run window.
-    "gearshape", "clock", "display", "laptopcomputer", "command", "wrench.and.screwdriver", "chart.bar",
+    "gearshape", "clock", "display", "laptopcomputer", "keyboard", "command", "wrench.and.screwdriver", "chart.bar",
     "chart.bar.fill", "info.circle", "info.circle.fill", "eye.fill", "plus", "minus", "chevron.up", "chevron.right",
     "chevron.up.chevron.down", "xmark.circle.fill", "minus.circle.fill", "lightbulb.fill", "location.fill",
     "alarm.fill", "lock.fill", "lock.shield.fill", "arrow.right", "star.fill", "book.fill", "tv.fill",

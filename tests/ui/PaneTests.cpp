@@ -20,7 +20,7 @@ TEST(Pane, RawValuesTitlesSymbolsAndExactParsing) {
         {Pane::displays, "displays", "Displays", "display"},
         {Pane::comfort, "comfort", "Comfort", "eye"},
         {Pane::exclusions, "exclusions", "Exclusions", "app.dashed"},
-        {Pane::shortcuts, "shortcuts", "Shortcuts", "command"},
+        {Pane::shortcuts, "shortcuts", "Shortcuts", "keyboard"},
         {Pane::advanced, "advanced", "Advanced", "wrench.and.screwdriver"},
         {Pane::statistics, "statistics", "Statistics", "chart.bar"},
         {Pane::about, "about", "About", "info.circle"},

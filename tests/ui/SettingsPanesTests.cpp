@@ -125,6 +125,7 @@ TEST_F(PanesTest, TheLoginSwitchIsOfferedOnlyWhereTheDesktopCanStartPrograms) {
         sim->machine().update([&](platform::sim::SimState& s) {
             s.bundlePath = available ? "/Applications/Orvane.app" : "/usr/bin/orvane";
         });
+        model->refreshCapabilities();
         ASSERT_EQ(LaunchAtLogin::isAvailable(sim->loginItems()), available);
         auto general = pane<GeneralPane>();
         kit::SwitchRow* launch = nullptr;

@@ -2,7 +2,9 @@
 
 #include "platform/Log.h"
 #include "platform/Missing.h"
+#include "platform/linux/CanberraSounds.h"
 #include "platform/linux/DBusNotifications.h"
+#include "platform/linux/DesktopIdleInhibitors.h"
 #include "platform/linux/DesktopNightLight.h"
 #include "platform/linux/GeoClueLocationProvider.h"
 #include "platform/linux/LinuxBacklight.h"
@@ -58,7 +60,8 @@ public:
         dithering_ = std::make_shared<MissingDithering>();
         if (x11_) {
             keyboard_ = openX11Keyboard(runtime_.scheduler, x11_->displayName);
-            workspace_ = openX11Workspace(runtime_.scheduler, x11_->displayName, std::make_unique<LogindSession>());
+            workspace_ = openX11Workspace(runtime_.scheduler, x11_->displayName, std::make_unique<LogindSession>(),
+                                          std::make_unique<DesktopIdleInhibitors>());
         }
         if (!keyboard_) keyboard_ = std::make_shared<MissingKeyboard>();
         if (!workspace_) workspace_ = std::make_shared<MissingWorkspace>();
@@ -70,6 +73,7 @@ public:
         appCatalog_ = std::make_shared<XdgAppCatalog>();
         // The desktop's own night light stands for Night Shift; one client for the run.
         nightShiftClients_ = [client = openDesktopNightLight()] { return client; };
+        sounds_ = std::make_shared<CanberraSounds>();
 
         // The colour adjustment exists only where a driver exposes a colour matrix.
         colorAdjustments_ = x11Display ? x11Display->colorAdjustments

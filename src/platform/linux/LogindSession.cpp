@@ -1,6 +1,7 @@
 #include "platform/linux/LogindSession.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <string_view>
 
 #include "platform/Log.h"
@@ -87,6 +88,82 @@ std::optional<bool> LogindSession::screenLocked() {
     int locked = 0;
     if (!reply.message.read("v", "b", &locked)) return std::nullopt;
     return locked != 0;
+}
+
+std::optional<std::string> LogindSession::sessionPath() {
+    auto* b = bus();
+    if (!b) return std::nullopt;
+    const DBusObject target{service, "/org/freedesktop/login1/session/auto", "org.freedesktop.DBus.Properties"};
+    const auto reply = b->call(
+        target, "Get",
+        [](sd_bus_message* m) { return sd_bus_message_append(m, "ss", "org.freedesktop.login1.Session", "Id"); },
+        callTimeout);
+    const char* id = nullptr;
+    if (!reply || !reply.message.read("v", "s", &id) || !id) return std::nullopt;
+    char* path = nullptr;
+    if (sd_bus_path_encode("/org/freedesktop/login1/session", id, &path) < 0 || !path) return std::nullopt;
+    std::string out(path);
+    free(path);
+    return out;
+}
+
+namespace {
+
+// PropertiesChanged(s interface, a{sv} changed, as invalidated): whether "Active" became true.
+bool activeBecameTrue(sd_bus_message* m) {
+    const char* interface = nullptr;
+    if (sd_bus_message_read(m, "s", &interface) < 0 || !interface ||
+        std::string_view(interface) != "org.freedesktop.login1.Session")
+        return false;
+    if (sd_bus_message_enter_container(m, SD_BUS_TYPE_ARRAY, "{sv}") < 0) return false;
+    bool active = false;
+    while (sd_bus_message_enter_container(m, SD_BUS_TYPE_DICT_ENTRY, "sv") > 0) {
+        const char* name = nullptr;
+        if (sd_bus_message_read(m, "s", &name) < 0) return false;
+        if (name && std::string_view(name) == "Active") {
+            int value = 0;
+            if (sd_bus_message_read(m, "v", "b", &value) < 0) return false;
+            active = value != 0;
+        } else if (sd_bus_message_skip(m, "v") < 0) {
+            return false;
+        }
+        if (sd_bus_message_exit_container(m) < 0) return false;
+    }
+    return active;
+}
+
+}  // namespace
+
+Handle LogindSession::watch(Scheduler& scheduler, std::function<void(LogindEvent)> onEvent) {
+    DBusError error;
+    std::shared_ptr<DBusConnection> connection =
+        address_ ? DBusConnection::connect(*address_, error) : DBusConnection::open(DBusConnection::Bus::system, error);
+    if (!connection) {
+        log().debug("workspace: no system bus for sleep and session signals: %s", error.message);
+        return {};
+    }
+    auto callback = std::make_shared<std::function<void(LogindEvent)>>(std::move(onEvent));
+    auto slots = std::make_shared<std::vector<DBusSlot>>();
+    slots->push_back(connection->matchSignal(service, "/org/freedesktop/login1", "org.freedesktop.login1.Manager",
+                                             "PrepareForSleep", [callback](sd_bus_message* m) {
+                                                 int sleeping = 1;
+                                                 if (sd_bus_message_read(m, "b", &sleeping) >= 0 && !sleeping)
+                                                     (*callback)(LogindEvent::woke);
+                                             }));
+    if (const auto path = sessionPath())
+        slots->push_back(connection->matchSignal(service, path->c_str(), "org.freedesktop.DBus.Properties",
+                                                 "PropertiesChanged", [callback](sd_bus_message* m) {
+                                                     if (activeBecameTrue(m))
+                                                         (*callback)(LogindEvent::sessionActivated);
+                                                 }));
+    else log().debug("workspace: this session's path is unknown; user switches are not heard");
+    auto watch = std::make_shared<Handle>(connection->watch(
+        scheduler, [](const DBusError& lost) { log().debug("workspace: system bus lost: %s", lost.message); }));
+    return Handle([connection, slots, watch]() mutable {
+        watch->cancel();
+        slots->clear();
+        connection.reset();
+    });
 }
 
 std::optional<AssertionsByProcess> LogindSession::assertionsByProcess() {

@@ -5,11 +5,13 @@
 // the system bus, opened on first use and again after a failure; each call waits at most
 // a second. Anything unreadable is absent.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/Scheduler.h"
 #include "platform/Workspace.h"
 
 namespace orvane::platform::linuxsys {
@@ -24,6 +26,12 @@ struct Inhibitor {
     std::string mode;  // "block" or "delay"
     std::uint32_t uid = 0;
     std::uint32_t pid = 0;
+};
+
+// What logind announces that the program waits for after sleep or a user switch.
+enum class LogindEvent {
+    woke,             // Manager.PrepareForSleep(false)
+    sessionActivated  // this session's Active property became true
 };
 
 // Each process's blocking idle inhibitors as "PreventUserIdleDisplaySleep" assertions.
@@ -42,8 +50,14 @@ public:
     std::optional<bool> screenLocked();
     std::optional<AssertionsByProcess> assertionsByProcess();
 
+    // Listens on a connection of its own, processed on `scheduler`'s loop, until the
+    // handle goes; nothing is heard where the bus does not open.
+    Handle watch(Scheduler& scheduler, std::function<void(LogindEvent)> onEvent);
+
 private:
     DBusConnection* bus();
+    // This session's object path (signals carry the real path, not ".../session/auto").
+    std::optional<std::string> sessionPath();
 
     std::optional<std::string> address_;
     std::unique_ptr<DBusConnection> bus_;

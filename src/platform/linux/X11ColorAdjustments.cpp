@@ -79,6 +79,12 @@ std::optional<Matrix3x3> X11ColorAdjustments::current(std::uint32_t display) {
     return m;
 }
 
+bool X11ColorAdjustments::isAvailableFor(std::uint32_t display) {
+    const auto lock = session_->lock();
+    const auto o = session_->output(display);
+    return o && session_->hasCtm(o->id);
+}
+
 bool X11ColorAdjustments::isAvailable() {
     const auto lock = session_->lock();
     for (const auto& o : session_->outputs())

@@ -15,6 +15,7 @@ public:
 
     // Whether any online output has the property now.
     bool isAvailable() override;
+    bool isAvailableFor(std::uint32_t display) override;
     // Clearing writes the identity matrix.
     std::int32_t set(const ColorAdjustment& adjustment) override;
     std::optional<Matrix3x3> current(std::uint32_t display) override;

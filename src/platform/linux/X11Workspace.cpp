@@ -17,6 +17,8 @@
 
 #include "platform/Missing.h"
 #include "platform/Platform.h"
+#include "platform/linux/DesktopIdleInhibitors.h"
+#include "platform/linux/DesktopOpener.h"
 #include "platform/linux/LogindSession.h"
 
 namespace orvane::platform::linuxsys {
@@ -35,16 +37,23 @@ int dropListingError(Display* dpy, XErrorEvent* event) {
 
 class X11Workspace final : public Workspace, public std::enable_shared_from_this<X11Workspace> {
 public:
-    X11Workspace(Display* dpy, std::shared_ptr<Scheduler> scheduler, std::unique_ptr<LogindSession> logind)
-        : dpy_(dpy), root_(XDefaultRootWindow(dpy)), scheduler_(std::move(scheduler)), logind_(std::move(logind)) {
+    X11Workspace(Display* dpy, std::shared_ptr<Scheduler> scheduler, std::unique_ptr<LogindSession> logind,
+                 std::unique_ptr<DesktopIdleInhibitors> desktop)
+        : dpy_(dpy),
+          root_(XDefaultRootWindow(dpy)),
+          scheduler_(std::move(scheduler)),
+          logind_(std::move(logind)),
+          desktop_(std::move(desktop)) {
         stacking_ = XInternAtom(dpy_, "_NET_CLIENT_LIST_STACKING", False);
         windowType_ = XInternAtom(dpy_, "_NET_WM_WINDOW_TYPE", False);
         typeDesktop_ = XInternAtom(dpy_, "_NET_WM_WINDOW_TYPE_DESKTOP", False);
         typeDock_ = XInternAtom(dpy_, "_NET_WM_WINDOW_TYPE_DOCK", False);
         pid_ = XInternAtom(dpy_, "_NET_WM_PID", False);
         activeWindow_ = XInternAtom(dpy_, "_NET_ACTIVE_WINDOW", False);
+        currentDesktop_ = XInternAtom(dpy_, "_NET_CURRENT_DESKTOP", False);
         int event = 0, error = 0;
         hasScreenSaver_ = XScreenSaverQueryExtension(dpy_, &event, &error);
+        screenSaverEventBase_ = event;
         hasRandr_ = XRRQueryExtension(dpy_, &event, &error);
         if (scheduler_) {
             // The window manager announces activation on the root's _NET_ACTIVE_WINDOW; the
@@ -55,7 +64,30 @@ public:
             watch_ = scheduler_->watchFd(XConnectionNumber(dpy_), FdEvent::readable, [this] { drain(); });
         }
     }
+    // The events that come from elsewhere than this connection's queue: logind's sleep and
+    // session signals, and the monitors' power level, which X announces to no one.
+    void listen() {
+        if (!scheduler_) return;
+        if (hasScreenSaver_) {
+            XScreenSaverSelectInput(dpy_, root_, ScreenSaverNotifyMask);
+            XFlush(dpy_);
+        }
+        const std::weak_ptr<X11Workspace> weak = weak_from_this();
+        if (logind_)
+            logindWatch_ = logind_->watch(*scheduler_, [weak](LogindEvent event) {
+                if (auto self = weak.lock())
+                    self->post(event == LogindEvent::woke ? WorkspaceEvent::didWake
+                                                          : WorkspaceEvent::sessionDidBecomeActive);
+            });
+        monitorsOn_ = monitorsOn();
+        dpmsPoll_ = scheduler_->scheduleRepeating(dpmsPollInterval, 0.5, [weak] {
+            if (auto self = weak.lock()) self->pollMonitors();
+        });
+    }
+
     ~X11Workspace() override {
+        dpmsPoll_.cancel();
+        logindWatch_.cancel();
         watch_.cancel();
         XCloseDisplay(dpy_);
     }
@@ -101,9 +133,45 @@ public:
         return idle;
     }
 
-    std::optional<bool> screenLocked() override { return logind_ ? logind_->screenLocked() : std::nullopt; }
+    // logind's LockedHint; a locker that sets none but runs the X screen saver counts as
+    // locked while the saver is on.
+    std::optional<bool> screenLocked() override {
+        const std::optional<bool> hint = logind_ ? logind_->screenLocked() : std::nullopt;
+        if (hint == true) return hint;
+        if (screenSaverOn()) return true;
+        return hint;
+    }
+
+    bool screenSaverOn() {
+        if (!hasScreenSaver_) return false;
+        XScreenSaverInfo* info = XScreenSaverAllocInfo();
+        if (!info) return false;
+        const bool on = XScreenSaverQueryInfo(dpy_, root_, info) && info->state == ScreenSaverOn;
+        XFree(info);
+        drainQueuedLater();
+        return on;
+    }
+    // logind's idle inhibitors, the desktop's own, and an X screen saver that someone
+    // suspended (it stays off past its timeout).
     std::optional<AssertionsByProcess> assertionsByProcess() override {
-        return logind_ ? logind_->assertionsByProcess() : std::nullopt;
+        return withDesktopInhibitors(logind_ ? logind_->assertionsByProcess() : std::nullopt,
+                                     desktop_ ? desktop_->inhibited() : std::nullopt, screenSaverHeldOff());
+    }
+
+    // X tells no one that a client suspended the saver; it shows as a saver that stays off
+    // although the input has been idle longer than its timeout.
+    bool screenSaverHeldOff() {
+        if (!hasScreenSaver_) return false;
+        int timeout = 0, interval = 0, blanking = 0, exposures = 0;
+        XGetScreenSaver(dpy_, &timeout, &interval, &blanking, &exposures);
+        if (timeout <= 0) return false;  // switched off by the user, not held off
+        XScreenSaverInfo* info = XScreenSaverAllocInfo();
+        if (!info) return false;
+        const bool heldOff = XScreenSaverQueryInfo(dpy_, root_, info) && info->state == ScreenSaverOff &&
+                             static_cast<double>(info->idle) / 1000.0 > timeout + 1.0;
+        XFree(info);
+        drainQueuedLater();
+        return heldOff;
     }
 
     Handle observe(WorkspaceEvent event, std::function<void()> callback) override {
@@ -113,7 +181,10 @@ public:
             if (auto t = weak.lock()) t->erase(id);
         });
     }
-    bool openURL(const std::string& url) override { return missing_.openURL(url); }
+    bool openURL(const std::string& url) override { return openURLOnDesktop(url); }
+    bool canOpenURLs() override { return desktopOpensURLs(); }
+    // The desktops' settings programs take no common addresses.
+    bool canOpenSettingsPages() override { return false; }
 
     std::set<std::string> authenticationPromptOwners() override { return linuxAuthenticationPromptOwners(); }
 
@@ -314,6 +385,12 @@ private:
                 if (event.type == PropertyNotify && event.xproperty.window == root_ &&
                     event.xproperty.atom == activeWindow_)
                     activeChanged = true;
+                if (event.type == PropertyNotify && event.xproperty.window == root_ &&
+                    event.xproperty.atom == currentDesktop_)
+                    post(WorkspaceEvent::activeSpaceDidChange);
+                if (hasScreenSaver_ && event.type == screenSaverEventBase_ + ScreenSaverNotify &&
+                    reinterpret_cast<XScreenSaverNotifyEvent*>(&event)->state == ScreenSaverOff)
+                    post(WorkspaceEvent::screensDidWake);
             }
             if (listChanged) postListChanged();
             if (!activeChanged) return;
@@ -338,6 +415,23 @@ private:
             scheduler_->post([weak = std::weak_ptr<std::function<void()>>(changed)] {
                 if (auto f = weak.lock()) (*f)();
             });
+    }
+
+    // DPMS On, or no DPMS at all: the monitors show something.
+    bool monitorsOn() {
+        int dummy = 0;
+        if (!DPMSQueryExtension(dpy_, &dummy, &dummy)) return true;
+        CARD16 level = DPMSModeOn;
+        BOOL enabled = False;
+        if (!DPMSInfo(dpy_, &level, &enabled)) return true;
+        return !enabled || level == DPMSModeOn;
+    }
+
+    void pollMonitors() {
+        const bool on = monitorsOn();
+        if (on && !monitorsOn_) post(WorkspaceEvent::screensDidWake);
+        monitorsOn_ = on;
+        drainQueuedLater();
     }
 
     void post(WorkspaceEvent event) {
@@ -431,6 +525,13 @@ private:
     Window root_;
     std::shared_ptr<Scheduler> scheduler_;
     std::unique_ptr<LogindSession> logind_;
+    std::unique_ptr<DesktopIdleInhibitors> desktop_;
+    Atom currentDesktop_ = 0;
+    int screenSaverEventBase_ = 0;
+    bool monitorsOn_ = true;
+    Handle logindWatch_;
+    Handle dpmsPoll_;
+    static constexpr double dpmsPollInterval = 1.0;
     Atom stacking_, windowType_, typeDesktop_, typeDock_, pid_, activeWindow_;
     bool hasScreenSaver_ = false;
     bool hasRandr_ = false;
@@ -500,11 +601,14 @@ std::set<std::string> linuxAuthenticationPromptOwners() {
 
 std::shared_ptr<Workspace> openX11Workspace(std::shared_ptr<Scheduler> scheduler,
                                             const std::optional<std::string>& displayName,
-                                            std::unique_ptr<LogindSession> logind) {
+                                            std::unique_ptr<LogindSession> logind,
+                                            std::unique_ptr<DesktopIdleInhibitors> desktop) {
     if (!displayName && !std::getenv("DISPLAY")) return nullptr;
     Display* dpy = XOpenDisplay(displayName ? displayName->c_str() : nullptr);
     if (!dpy) return nullptr;
-    return std::make_shared<X11Workspace>(dpy, std::move(scheduler), std::move(logind));
+    auto workspace = std::make_shared<X11Workspace>(dpy, std::move(scheduler), std::move(logind), std::move(desktop));
+    workspace->listen();
+    return workspace;
 }
 
 std::optional<std::uint64_t> requestsSent(Workspace& workspace) {

@@ -4,8 +4,9 @@
 // without desktop and dock windows, the owner being the WM_CLASS instance name; the front
 // application from _NET_ACTIVE_WINDOW (WM_CLASS class as its identifier, _NET_WM_PID),
 // announced when the window manager activates another application; the pointer from
-// XQueryPointer; the idle time from the screen-saver extension; the lock and the idle
-// inhibitors from logind. Opening URLs is missing. Declared without X types.
+// XQueryPointer; the idle time from the screen-saver extension; the lock from logind; who
+// keeps the display awake from logind, the desktop's session services and the X saver;
+// addresses opened through the desktop. Declared without X types.
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -15,6 +16,7 @@
 #include "platform/Displays.h"
 #include "platform/Scheduler.h"
 #include "platform/Workspace.h"
+#include "platform/linux/DesktopIdleInhibitors.h"
 #include "platform/linux/LogindSession.h"
 
 namespace orvane::platform::linuxsys {
@@ -24,10 +26,12 @@ namespace orvane::platform::linuxsys {
 std::set<std::string> linuxAuthenticationPromptOwners();
 
 // Null when no X display opens. Activation is announced on `scheduler`'s loop (not at all
-// without one); without `logind` the lock and the assertions are unreadable.
+// without one); without `logind` the lock is unreadable, and the assertions are read from
+// `desktop` and the X screen saver alone.
 std::shared_ptr<Workspace> openX11Workspace(std::shared_ptr<Scheduler> scheduler,
                                             const std::optional<std::string>& displayName = std::nullopt,
-                                            std::unique_ptr<LogindSession> logind = nullptr);
+                                            std::unique_ptr<LogindSession> logind = nullptr,
+                                            std::unique_ptr<DesktopIdleInhibitors> desktop = nullptr);
 
 // The requests sent so far on an X workspace's connection, none for any other workspace:
 // tells whether a look was answered without asking the server.

@@ -20,6 +20,8 @@ public:
 
     std::unique_ptr<OverlayWindow> create(const Rect& frame, const OverlayStyle& style) override;
     int maximumWindowLevel() override;
+    bool canShowTranslucent() override { return compositing_(); }
+    bool canHideFromCaptures() override { return false; }
 
     // The live windows, restacked by level on every raise.
     struct Stack;

@@ -24,6 +24,13 @@ bool SimColorAdjustments::isAvailable() {
     return machine_->inspect([](const SimState& s) { return s.hasPort("colorAdjustments"); });
 }
 
+bool SimColorAdjustments::isAvailableFor(std::uint32_t display) {
+    return machine_->inspect([display](const SimState& s) {
+        const SimDisplay* d = s.display(display);
+        return s.hasPort("colorAdjustments") && d && d->ctm;
+    });
+}
+
 std::int32_t SimColorAdjustments::set(const ColorAdjustment& adjustment) {
     journal_->add("colorAdjustments.set", journalEntry(adjustment));
     if (!adjustment.isWellFormed()) return status::illegalArgument;

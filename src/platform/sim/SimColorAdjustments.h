@@ -14,6 +14,7 @@ public:
         : machine_(std::move(machine)), journal_(std::move(journal)) {}
 
     bool isAvailable() override;
+    bool isAvailableFor(std::uint32_t display) override;
     std::int32_t set(const ColorAdjustment& adjustment) override;
     std::optional<Matrix3x3> current(std::uint32_t display) override;
 

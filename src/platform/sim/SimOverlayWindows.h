@@ -78,6 +78,9 @@ public:
 
     std::unique_ptr<OverlayWindow> create(const Rect& frame, const OverlayStyle& style) override;
     int maximumWindowLevel() override { return highestWindowLevel; }
+    bool canShowTranslucent() override { return machine_->read().compositing; }
+    // A Mac keeps windows of sharing type none out of captures; a Linux computer cannot.
+    bool canHideFromCaptures() override { return !machine_->read().linuxName; }
 
 private:
     std::shared_ptr<SimMachine> machine_;

@@ -19,6 +19,7 @@
 #include "platform/sim/SimOverlayWindows.h"
 #include "platform/sim/SimPreferences.h"
 #include "platform/sim/SimScreenshots.h"
+#include "platform/sim/SimSounds.h"
 #include "platform/sim/SimSystemInfo.h"
 #include "platform/sim/SimWorkspace.h"
 
@@ -48,6 +49,7 @@ SimPlatform::SimPlatform(Runtime runtime, std::filesystem::path directory, SimSh
     location_ = std::make_shared<SimLocationProvider>(machine_, runtime_.scheduler);
     loginItems_ = std::make_shared<SimLoginItems>(machine_, journal_);
     appCatalog_ = std::make_shared<SimAppCatalog>(machine_);
+    sounds_ = std::make_shared<SimSounds>(machine_, journal_);
 
     colorAdjustments_ = std::make_shared<SimColorAdjustments>(machine_, journal_);
     backlight_ = std::make_shared<SimBacklight>(machine_, journal_);

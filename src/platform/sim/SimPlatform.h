@@ -40,6 +40,7 @@ public:
     ~SimPlatform() override;
 
     std::string_view name() const override { return "sim"; }
+    bool hasHaptics() override { return systemInfo_->describesMac(); }
 
     SimMachine& machine() { return *machine_; }
     SimJournal& journal() { return *journal_; }

@@ -47,6 +47,7 @@ Json displayJson(const SimDisplay& d) {
                 {"asleep", d.asleep},
                 {"hasDisplayNumber", d.hasDisplayNumber},
                 {"gammaCapacity", d.gammaCapacity},
+                {"ctm", d.ctm},
                 {"gamma", nullptr},
                 {"matrix", nullptr}};
     json::putOptional(out, "uuid", d.uuid);
@@ -81,6 +82,7 @@ SimDisplay displayFrom(const Json& v, const std::string& path) {
     d.asleep = r.optBoolean("asleep").value_or(false);
     d.hasDisplayNumber = r.optBoolean("hasDisplayNumber").value_or(true);
     d.gammaCapacity = r.optInteger<std::uint32_t>("gammaCapacity").value_or(256);
+    d.ctm = r.optBoolean("ctm").value_or(true);
     if (const Json* g = r.optional("gamma")) {
         ObjectReader gr(*g, r.pathOf("gamma"));
         GammaRamp ramp{gr.get("red", floatsFrom<float>), gr.get("green", floatsFrom<float>),
@@ -269,6 +271,7 @@ Json SimState::toJson() const {
         out["sysctl"][name] =
             isValidUtf8(value) ? Json(value) : Json({{"data", base64Encode(Bytes(value.begin(), value.end()))}});
     out["osVersion"] = Json::array({osVersion.major, osVersion.minor, osVersion.patch});
+    if (linuxName) out["linuxName"] = *linuxName;
     out["missingPorts"] = missingPorts;
     out["failures"] = Json::object();
     for (const auto& [name, f] : failures) out["failures"][name] = {{"status", f.status}, {"remaining", f.remaining}};
@@ -356,6 +359,10 @@ SimState SimState::fromJson(const Json& v) {
                 s.sysctl[name] = std::string(bytes.data()->begin(), bytes.data()->end());
             }
         }
+    }
+    if (const Json* name = r.optional("linuxName")) {
+        if (!name->is_string()) json::typeMismatch("a string", *name, "linuxName");
+        s.linuxName = name->get<std::string>();
     }
     if (const Json* os = r.optional("osVersion")) {
         const auto parts = floatsFrom<double>(*os, "osVersion");

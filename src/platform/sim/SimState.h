@@ -45,6 +45,7 @@ struct SimDisplay {
     bool asleep = false;
     bool hasDisplayNumber = true;       // false: its screen's description lacks the number
     std::uint32_t gammaCapacity = 256;  // 0: no gamma table
+    bool ctm = true;                    // false: this output takes no colour adjustment
     std::optional<GammaRamp> gamma;     // absent: the identity ramp
     std::optional<Matrix3x3> matrix;    // absent: no colour adjustment
     std::optional<float> backlight;     // built-in displays with a backlight
@@ -100,6 +101,9 @@ struct SimState {
     SimNightShift nightShift;
     std::map<std::string, std::string> sysctl;
     OSVersion osVersion{26, 1, 0};
+    // Set, the machine presents itself as a Linux computer of that name (the screenshot
+    // mode's images show the Linux program); absent, it stands for a Mac.
+    std::optional<std::string> linuxName;
     // Ports this machine lacks: "colorAdjustments", "backlight", "nightShift", "i2c", "dithering", "preferences".
     std::set<std::string> missingPorts;
     std::map<std::string, SimFailure> failures;  // by facility name

@@ -11,4 +11,11 @@ std::optional<std::string> SimSystemInfo::sysctlString(const std::string& name) 
 
 OSVersion SimSystemInfo::osVersion() { return machine_->read().osVersion; }
 
+bool SimSystemInfo::describesMac() { return !machine_->read().linuxName; }
+
+std::string SimSystemInfo::osDisplayName() {
+    if (auto name = machine_->read().linuxName) return *name;
+    return "macOS " + SystemInfo::osDisplayName();
+}
+
 }  // namespace orvane::platform::sim

@@ -13,6 +13,8 @@ public:
 
     std::optional<std::string> sysctlString(const std::string& name) override;
     OSVersion osVersion() override;
+    bool describesMac() override;
+    std::string osDisplayName() override;
 
 private:
     std::shared_ptr<SimMachine> machine_;

@@ -329,6 +329,15 @@ std::map<std::string, Glyph, std::less<>>& table() {
                 p.addPath(circle(at, 2.5));
             return stroked(p, w * 0.9);
         };
+        g["keyboard"] = [](double w) {
+            // The body, two rows of keys and the space bar.
+            QPainterPath keys;
+            for (const double y : {9.6, 12.6})
+                for (const double x : {6.0, 9.0, 12.0, 15.0, 18.0})
+                    keys.addPath(rect(QRectF(x - 0.9, y - 0.9, 1.8, 1.8), 0.4));
+            return join({stroked(rect(QRectF(2.5, 6, 19, 12.5), 2.2), w * 0.9), keys,
+                         stroked(line({8.5, 15.6}, {15.5, 15.6}), w * 1.1)});
+        };
         g["wrench.and.screwdriver"] = [](double w) {
             // The wrench from top left to bottom right, its open jaw at the top; the
             // screwdriver across it, handle at the bottom left.

@@ -53,9 +53,12 @@ void setupTile(kit::GlassShapeButton& tile, kit::TileLabel* label) {
 
 }  // namespace
 
-QString methodLine(const std::optional<TintMethod>& method, platform::Platform& platform) {
-    if (!method) return QStringLiteral("Orvane");
-    return q(std::string(title(*method))) + QStringLiteral(" \u00B7 ") + q(SystemFacts(platform).chipDisplayName());
+QString methodLine(const DisplayCapabilities* display) {
+    if (!display) return QStringLiteral("Orvane");
+    if (!display->attachedMethod)
+        return QStringLiteral("Not tinted: ") +
+               q(display->notTintedReason.empty() ? std::string("no method can run") : display->notTintedReason);
+    return q(std::string(title(*display->attachedMethod))) + QStringLiteral(" \u00B7 ") + q(display->name);
 }
 
 namespace {
@@ -343,7 +346,11 @@ FooterRow::FooterRow(std::shared_ptr<AppModel> model, std::function<void()> togg
     row->addWidget(quit_);
 }
 
-QString FooterRow::methodText() const { return methodLine(model_.model().primaryMethod(), *model_.model().platform()); }
+QString FooterRow::methodText() const {
+    const AppModel& model = model_.model();
+    const auto primary = model.primaryDisplay();
+    return methodLine(primary ? model.capabilities().display(primary->id) : nullptr);
+}
 
 void FooterRow::setExtrasExpanded(bool expanded) {
     chevron_->setToolTip(expanded ? QStringLiteral("Fewer options") : QStringLiteral("More options"));

@@ -23,7 +23,7 @@ class TintSwitch;
 }  // namespace kit
 
 // The method's title for the footer and the sheet.
-QString methodLine(const std::optional<TintMethod>& method, platform::Platform& platform);
+QString methodLine(const DisplayCapabilities* display);
 
 class CozyTile : public kit::GlassShapeButton {
 public:

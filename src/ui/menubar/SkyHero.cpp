@@ -224,7 +224,7 @@ void SkyHero::makeTexts() {
     const auto notTinted = model_->settings().enabled ? model_->notTintedReason() : std::nullopt;
     texts_.alerting = preview     ? SkyTexts::previewAlertingLabel(*preview)
                       : notTinted ? *notTinted
-                                  : Melanopic::label(model_->effectiveWhite(r.modeState));
+                                  : Melanopic::label(model_->shownWhite());
     rollTexts();
 }
 

@@ -206,13 +206,15 @@ std::vector<TrayMenuEntry> StatusItemController::menu() const {
                          if (c.openSettings) c.openSettings();
                      }),
                      {}});
-    items.push_back({Kind::action,
-                     "Check for Updates\u2026",
-                     "",
-                     with([](StatusItemController& c) {
-                         if (c.env_.openURL) c.env_.openURL(kit::Brand::updatesURL());
-                     }),
-                     {}});
+    // Where the package manager updates programs there is nothing for the item to do.
+    if (model_->capabilities().checkForUpdates)
+        items.push_back({Kind::action,
+                         "Check for Updates\u2026",
+                         "",
+                         with([](StatusItemController& c) {
+                             if (c.env_.openURL) c.env_.openURL(kit::Brand::updatesURL());
+                         }),
+                         {}});
     items.push_back({Kind::action,
                      "Quit Orvane",
                      "q",

@@ -18,8 +18,17 @@ std::unique_ptr<ScratchWorld> ScratchWorld::make(std::shared_ptr<platform::Sched
 
     std::unique_ptr<ScratchWorld> world(new ScratchWorld(name.data()));
     auto clock = std::make_shared<platform::FrozenWallClock>(frozenNow);
-    world->platform_ = std::make_shared<platform::sim::SimPlatform>(
-        platform::Runtime{clock, std::move(scheduler)}, world->directory_, platform::sim::SimSharing::thisProcess);
+    auto sim = std::make_shared<platform::sim::SimPlatform>(platform::Runtime{clock, std::move(scheduler)},
+                                                            world->directory_, platform::sim::SimSharing::thisProcess);
+    // The images show the Linux program: a Linux computer whose built-in panel takes a
+    // colour matrix and whose external monitor has gamma ramps only.
+    sim->update([](platform::sim::SimState& s) {
+        s.linuxName = "Debian GNU/Linux 12 (bookworm)";
+        s.sysctl["machdep.cpu.brand_string"] = "Intel(R) Core(TM) i7-1165G7 @ 2.80GHz";
+        s.missingPorts.insert({"nightShift", "dithering", "preferences"});
+        for (auto& d : s.displays) d.ctm = d.builtIn;
+    });
+    world->platform_ = sim;
     // Suppressed before anything is shown; the snapshot restore reads this machine's
     // own defaults, which hold none.
     world->engine_ = std::make_shared<TintEngine>(world->platform_);

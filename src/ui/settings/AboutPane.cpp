@@ -3,6 +3,7 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
+#include "app/AppModel.h"
 #include "ui/kit/Buttons.h"
 #include "ui/kit/FontBook.h"
 #include "ui/kit/SymbolView.h"
@@ -64,13 +65,16 @@ AboutPane::AboutPane(const PaneEnvironment& environment, QWidget* parent) : kit:
     lines->setSpacing(2);
     lines->addWidget(
         new kit::Text(q(AboutRules::versionLine(kit::Brand::version())), kit::FontBook::font(kit::TextStyle::body)));
-    auto* note = new kit::Text(q(AboutRules::updatesNote()), kit::FontBook::font(kit::TextStyle::caption));
+    const Availability& updatesHere = environment.capabilities().checkForUpdates;
+    auto* note = new kit::Text(q(updatesHere ? AboutRules::updatesNote() : updatesHere.reason),
+                               kit::FontBook::font(kit::TextStyle::caption));
     note->setLevel(kit::TextLevel::secondary);
     note->setMaximumLines(3);
     lines->addWidget(note);
     rowLayout->addLayout(lines, 1);
     check_ = new kit::SystemButton(QStringLiteral("Check for Updates\u2026"));
     rowLayout->addWidget(check_, 0, Qt::AlignVCenter);
+    check_->setVisible(updatesHere.available);
     updates->addRow(row);
     // Nothing is fetched here: the browser opens the changelog page.
     connect(check_, &QAbstractButton::clicked, this, [desktop = environment.desktop] {

@@ -3,11 +3,9 @@
 #include <QHBoxLayout>
 
 #include "app/AppModel.h"
-#include "engine/AntiDither.h"
+#include "app/Capabilities.h"
 #include "engine/DisplayManager.h"
-#include "engine/DisplayServices.h"
 #include "engine/PointerTint.h"
-#include "engine/TintEngine.h"
 #include "platform/Platform.h"
 #include "ui/kit/Buttons.h"
 #include "ui/kit/FontBook.h"
@@ -22,11 +20,9 @@ namespace orvane {
 namespace ComfortRules {
 
 bool usesLayers(AppModel& model) {
-    for (const auto& display : model.displays()) {
-        if (model.engine().untintedReason(display)) continue;
-        const TintMethod method = model.engine().activeMethod(display);
-        if (method == TintMethod::nightShift || method == TintMethod::overlay) return true;
-    }
+    for (const auto& display : model.capabilities().displays)
+        if (display.attachedMethod == TintMethod::nightShift || display.attachedMethod == TintMethod::overlay)
+            return true;
     return false;
 }
 
@@ -39,8 +35,6 @@ std::string pointerCaption(std::int64_t thresholdKelvin) {
     return "Sets the Accessibility pointer colors to dark red at or below " + std::to_string(thresholdKelvin) +
            "K and restores them afterwards.";
 }
-
-bool opensSettingsPages(platform::Platform& platform) { return platform.name() != "linux"; }
 
 }  // namespace ComfortRules
 
@@ -86,13 +80,15 @@ kit::Stepper* integerStepper(std::unique_ptr<kit::SettingField<std::int64_t>> fi
 ComfortPane::ComfortPane(const PaneEnvironment& environment, QWidget* parent)
     : kit::Form(parent), model_(environment.model, [this](AppModel::Property p) {
           if (p == AppModel::Property::settings || p == AppModel::Property::displays ||
-              p == AppModel::Property::accessibilityNeeded || p == AppModel::Property::nightShiftActive)
+              p == AppModel::Property::accessibilityNeeded || p == AppModel::Property::nightShiftActive ||
+              p == AppModel::Property::capabilities)
               follow();
       }) {
     const auto& model = environment.model;
     platform::Platform& platform = *model->platform();
-    const bool nightShiftExists = platform.makeNightShiftClient() != nullptr;
-    const bool opensPages = ComfortRules::opensSettingsPages(platform);
+    const Capabilities& can = environment.capabilities();
+    const bool nightShiftExists = can.nightShift.available;
+    const bool opensPages = can.openSettingsPages.available;
 
     auto* dimming = addSection(QStringLiteral("Dimming and red"));
     dimming->addRow(
@@ -135,14 +131,9 @@ ComfortPane::ComfortPane(const PaneEnvironment& environment, QWidget* parent)
     rest_[2] = rest->addRow(new kit::SettingRow(QString(), std::nullopt, tryNow));
 
     auto* backlight = addSection(QStringLiteral("Backlight"));
-    const bool steadySupported = DisplayServices(platform).isAvailable();
-    auto* steady = backlight->addRow(new kit::SwitchRow(
-        QStringLiteral("Steady backlight"),
-        steadySupported
-            ? QStringLiteral("Keeps the backlight fixed and dims with color instead (\u201Cflicker-free\u201D).")
-            : QStringLiteral("DisplayServices is not available on this computer."),
-        kit::settingField(model, &Settings::steadyBacklight, &SteadyBacklightSettings::enabled)));
-    steady->toggle().setEnabled(steadySupported);
+    steady_ = backlight->addRow(
+        new kit::SwitchRow(QStringLiteral("Steady backlight"), QString(),
+                           kit::settingField(model, &Settings::steadyBacklight, &SteadyBacklightSettings::enabled)));
     level_ = backlight->addRow(new kit::SettingRow(
         QStringLiteral("Backlight level"), std::nullopt,
         PercentStepper::make(kit::settingField(model, &Settings::steadyBacklight, &SteadyBacklightSettings::level),
@@ -179,30 +170,22 @@ ComfortPane::ComfortPane(const PaneEnvironment& environment, QWidget* parent)
     pwm_->setVisible(ComfortRules::showsPwmCaption(SystemFacts(platform).modelIdentifier()));
 
     auto* pointerSection = addSection(QStringLiteral("Display and pointer"));
-    const bool antiDither = AntiDither::isAvailable(platform.dithering());
-    auto* dithering = pointerSection->addRow(new kit::PickerRow<AntiDitheringScope>(
-        QStringLiteral("Anti-dithering"),
-        antiDither ? QStringLiteral("Disables temporal dithering on the display pipes. Mostly useful for external "
-                                    "monitors.")
-                   : QStringLiteral("Not available on this computer."),
+    dithering_ = pointerSection->addRow(new kit::PickerRow<AntiDitheringScope>(
+        QStringLiteral("Anti-dithering"), QString(),
         items<AntiDitheringScope>({{AntiDitheringScope::off, "Off"},
                                    {AntiDitheringScope::externalOnly, "External displays only"},
                                    {AntiDitheringScope::allDisplays, "All displays"}}),
         kit::settingField(model, &Settings::antiDithering)));
-    dithering->picker().setEnabled(antiDither);
-    const bool pointerWorks = PointerTint::isAvailable(platform);
+    const bool pointerWorks = can.pointerTint.available;
     pointer_ = pointerSection->addRow(new kit::SwitchRow(QStringLiteral("Tint the mouse pointer (experimental)"),
                                                          QString(), kit::settingField(model, &Settings::pointerTint)));
-    pointer_->toggle().setEnabled(pointerWorks);
     if (pointerWorks && opensPages) {
         auto* open = new kit::SystemButton(QStringLiteral("Open"));
         connect(open, &QAbstractButton::clicked, this,
                 [this] { PointerTint(*model_.model().platform()).openSystemSettings(); });
-        pointerSettings_ = pointerSection->addRow(new kit::SettingRow(
-            QStringLiteral("Pointer settings"),
-            QStringLiteral("If the color doesn't change live, use System Settings \u203A Accessibility \u203A Display "
-                           "\u203A Pointer."),
-            open));
+        pointerSettings_ = pointerSection->addRow(
+            new kit::SettingRow(QStringLiteral("Pointer settings"),
+                                QStringLiteral("If the color doesn't change live, open the pointer settings."), open));
     }
 
     auto* prompts = addSection(QStringLiteral("Prompts and tips"));
@@ -214,7 +197,8 @@ ComfortPane::ComfortPane(const PaneEnvironment& environment, QWidget* parent)
                                    [](Settings& s, const bool& on) { s.nightShiftTipDismissed = !on; })));
     }
     prompts->addRow(new kit::SwitchRow(QStringLiteral("Auto-reveal for security prompts"),
-                                       QStringLiteral("Lifts the tint while a Touch ID or password sheet is showing."),
+                                       QStringLiteral("Lifts the tint while a password or authentication dialog is "
+                                                      "showing."),
                                        kit::settingField(model, &Settings::securityPromptAutoReveal)));
     follow();
 }
@@ -231,8 +215,19 @@ void ComfortPane::follow() {
     level_->setVisible(s.steadyBacklight.enabled);
     tip_->setVisible(s.steadyBacklight.enabled && !s.steadyBacklight.tipShown);
     notice_->setVisible(m.accessibilityNeeded());
-    pointer_->setSubtitle(pointer_->toggle().isEnabled() ? q(ComfortRules::pointerCaption(s.pointerTintThreshold))
-                                                         : QStringLiteral("Not available on this computer."));
+    const Capabilities& can = m.capabilities();
+    steady_->toggle().setEnabled(can.steadyBacklight.available);
+    steady_->setSubtitle(
+        can.steadyBacklight
+            ? QStringLiteral("Keeps the backlight fixed and dims with color instead (\u201Cflicker-free\u201D).")
+            : q(can.steadyBacklight.reason));
+    dithering_->picker().setEnabled(can.antiDithering.available);
+    dithering_->setSubtitle(can.antiDithering ? QStringLiteral("Disables temporal dithering on the display pipes. "
+                                                               "Mostly useful for external monitors.")
+                                              : q(can.antiDithering.reason));
+    pointer_->toggle().setEnabled(can.pointerTint.available);
+    pointer_->setSubtitle(can.pointerTint ? q(ComfortRules::pointerCaption(s.pointerTintThreshold))
+                                          : q(can.pointerTint.reason));
     if (nightShiftTip_)
         nightShiftTip_->setSubtitle(m.nightShiftActive()
                                         ? QStringLiteral("Night Shift is currently on and stacks with Orvane.")

@@ -6,9 +6,11 @@
 #include <optional>
 #include <string>
 
+#include "core/Settings.h"
 #include "ui/kit/Form.h"
 #include "ui/settings/PaneEnvironment.h"
 #include "ui/views/ModelView.h"
+#include "ui/views/Picker.h"
 #include "ui/views/Stepper.h"
 
 namespace orvane {
@@ -27,8 +29,6 @@ bool usesLayers(AppModel& model);
 // The PWM note is for machines whose model identifier begins with "MacBookPro" or "Mac1".
 bool showsPwmCaption(const std::optional<std::string>& modelIdentifier);
 std::string pointerCaption(std::int64_t thresholdKelvin);
-// Settings pages of the system can be opened (never on Linux).
-bool opensSettingsPages(platform::Platform& platform);
 }  // namespace ComfortRules
 
 // A fraction shown as a whole percentage on the kit's stepper: round(v × 100), halves
@@ -45,6 +45,8 @@ public:
     kit::SettingRow& deepRedRow() const { return *deepRed_; }
     kit::SettingRow* nightShiftFloorRow() const { return nightShiftFloor_; }
     kit::SwitchRow& pointerSwitch() const { return *pointer_; }
+    kit::SwitchRow& steadySwitch() const { return *steady_; }
+    kit::PickerRow<AntiDitheringScope>& ditheringPicker() const { return *dithering_; }
     kit::SettingRow* pointerSettingsRow() const { return pointerSettings_; }
     QWidget& backlightTip() const { return *tip_; }
     kit::SystemButton& dismissButton() const { return *dismiss_; }
@@ -67,6 +69,8 @@ private:
     QWidget* notice_ = nullptr;
     kit::Text* pwm_ = nullptr;
     kit::SwitchRow* pointer_ = nullptr;
+    kit::SwitchRow* steady_ = nullptr;
+    kit::PickerRow<AntiDitheringScope>* dithering_ = nullptr;
     kit::SettingRow* pointerSettings_ = nullptr;
     kit::SwitchRow* nightShiftTip_ = nullptr;
 };

@@ -6,9 +6,7 @@
 #include <QVBoxLayout>
 
 #include "app/AppModel.h"
-#include "engine/DisplayServices.h"
-#include "engine/TintEngine.h"
-#include "platform/Platform.h"
+#include "app/Capabilities.h"
 #include "ui/kit/Buttons.h"
 #include "ui/kit/Context.h"
 #include "ui/kit/FontBook.h"
@@ -26,16 +24,27 @@ namespace orvane {
 
 namespace DisplaysRules {
 
-std::string subtitle(const DisplayInfo& display, TintMethod activeMethod, const std::optional<std::string>& notTinted) {
-    const auto whole = [](double v) { return std::to_string(static_cast<long long>(std::trunc(v))); };
-    return std::string(display.isBuiltIn ? "Built-in" : "External") + " \u00B7 " + whole(display.frame.width) +
-           "\u00D7" + whole(display.frame.height) + " pt \u00B7 " +
-           (notTinted ? "Not tinted: " + *notTinted : std::string(title(activeMethod)));
+std::string subtitle(const DisplayInfo& display, std::optional<TintMethod> attachedMethod,
+                     const std::optional<std::string>& notTinted) {
+    const auto pixels = [&](double v) {
+        return std::to_string(static_cast<long long>(std::trunc(v * (display.scale > 0 ? display.scale : 1))));
+    };
+    return std::string(display.isBuiltIn ? "Built-in" : "External") + " \u00B7 " + pixels(display.frame.width) +
+           "\u00D7" + pixels(display.frame.height) + " \u00B7 " +
+           (attachedMethod ? std::string(title(*attachedMethod))
+                           : std::string("Not tinted") + (notTinted ? ": " + *notTinted : std::string()));
 }
 
-std::string methodCaption(const DisplaySettings& settings) {
+std::string methodCaption(const DisplaySettings& settings, const DisplayCapabilities* capabilities) {
     if (settings.methodCheckResult) return "Method check confirmed: " + std::string(title(*settings.methodCheckResult));
-    return "Automatic: color matrix on M5 Macs (Night Shift + overlay as fallback), gamma on older ones.";
+    if (!capabilities || capabilities->rules == MethodRules::macHardware)
+        return "Automatic: color matrix on the newest chips (Night Shift + overlay as fallback), gamma on older ones.";
+    std::string caption =
+        "Automatic uses the driver's color matrix where it has one, else the gamma table, else an overlay "
+        "(which needs a compositing manager). ";
+    if (capabilities->automaticMethod)
+        return caption + "Here: " + std::string(title(*capabilities->automaticMethod)) + ".";
+    return caption + "Nothing can tint this display: " + capabilities->method(TintMethod::overlay).reason;
 }
 
 std::vector<TintMethod> methodChoices(bool isBuiltIn, TintMethod stored) {
@@ -52,9 +61,14 @@ std::string dimOffsetLabel(double dimOffset) {
     return (dimOffset >= 0 ? "+" : "") + std::to_string(n) + "%";
 }
 
-std::string antiDitheringCaption(bool isBuiltIn) {
+std::string antiDitheringCaption(bool isBuiltIn, const Availability& available) {
+    if (!available) return available.reason;
     return isBuiltIn ? "Off by default: this panel has no temporal dithering."
                      : "On when the global setting includes externals.";
+}
+
+std::string steadyBacklightCaption(const Availability& available) {
+    return available ? "Pins the backlight at the level below." : available.reason;
 }
 
 std::string ddcCaption(bool answers) {
@@ -123,24 +137,34 @@ DisplayExtraSettings::DisplayExtraSettings(const std::shared_ptr<AppModel>& mode
         return q(DisplaysRules::dimOffsetLabel(stored));
     });
     section.addRow(new kit::SettingRow(QStringLiteral("Dim offset"), std::nullopt, dim_));
-    antiDithering_ = section.addRow(new kit::PickerRow<std::optional<bool>>(
-        QStringLiteral("Anti-dithering"), q(DisplaysRules::antiDitheringCaption(display.isBuiltIn)),
-        tristate("Follow global"), displayField(model, key, &DisplaySettings::antiDithering)));
+    antiDithering_ = section.addRow(
+        new kit::PickerRow<std::optional<bool>>(QStringLiteral("Anti-dithering"), QString(), tristate("Follow global"),
+                                                displayField(model, key, &DisplaySettings::antiDithering)));
     if (display.isBuiltIn) {
-        auto* steady = section.addRow(new kit::SwitchRow(QStringLiteral("Steady backlight"),
-                                                         QStringLiteral("Pins the backlight at the level below."),
-                                                         displayField(model, key, &DisplaySettings::steadyBacklight)));
-        steady->toggle().setEnabled(DisplayServices(*model->platform()).isAvailable());
-        steady_ = steady;
+        steady_ = section.addRow(new kit::SwitchRow(QStringLiteral("Steady backlight"), QString(),
+                                                    displayField(model, key, &DisplaySettings::steadyBacklight)));
         level_ = percentStepper(model, key, &DisplaySettings::backlightLevel, {10, 100, 5},
                                 [](std::int64_t n) { return QString::number(n) + QStringLiteral("%"); });
         section.addRow(new kit::SettingRow(QStringLiteral("Backlight level"), std::nullopt, level_));
     } else {
         ddc_ = section.addRow(new kit::PickerRow<std::optional<bool>>(
-            QStringLiteral("External brightness via DDC"),
-            q(DisplaysRules::ddcCaption(model->engine().ddcAvailability(display))), tristate("Automatic"),
+            QStringLiteral("External brightness via DDC"), QString(), tristate("Automatic"),
             displayField(model, key, &DisplaySettings::ddcBrightness)));
     }
+    display_ = display;
+    refresh(model->capabilities());
+}
+
+void DisplayExtraSettings::refresh(const Capabilities& capabilities) {
+    const DisplayCapabilities* mine = capabilities.display(display_.key);
+    const Availability dithering = mine ? mine->antiDithering : capabilities.antiDithering;
+    antiDithering_->setSubtitle(q(DisplaysRules::antiDitheringCaption(display_.isBuiltIn, dithering)));
+    antiDithering_->picker().setEnabled(dithering.available);
+    if (steady_) {
+        steady_->setSubtitle(q(DisplaysRules::steadyBacklightCaption(capabilities.steadyBacklight)));
+        steady_->toggle().setEnabled(capabilities.steadyBacklight.available);
+    }
+    if (ddc_) ddc_->setSubtitle(q(DisplaysRules::ddcCaption(mine && mine->facts.ddc)));
 }
 
 DisplaySection::DisplaySection(std::shared_ptr<AppModel> model, std::shared_ptr<Desktop> desktop,
@@ -188,9 +212,16 @@ DisplaySection::DisplaySection(std::shared_ptr<AppModel> model, std::shared_ptr<
 }
 
 void DisplaySection::refresh() {
-    subtitle_->setText(q(DisplaysRules::subtitle(display_, model_->engine().activeMethod(display_),
+    const Capabilities& capabilities = model_->capabilities();
+    const DisplayCapabilities* mine = capabilities.display(display_.key);
+    subtitle_->setText(q(DisplaysRules::subtitle(display_, mine ? mine->attachedMethod : std::nullopt,
                                                  model_->engine().untintedReason(display_))));
-    method_->setSubtitle(q(DisplaysRules::methodCaption(model_->settings().displaySettings(display_.key))));
+    method_->setSubtitle(q(DisplaysRules::methodCaption(model_->settings().displaySettings(display_.key), mine)));
+    for (const TintMethod m : allCases<TintMethod>()) {
+        const Availability can = mine ? mine->method(m) : Availability::yes();
+        method_->picker().setValueDisabled(m, can ? std::nullopt : std::optional<QString>(q(can.reason)));
+    }
+    extras_->refresh(capabilities);
 }
 
 DisplaysPane::DisplaysPane(const PaneEnvironment& environment, QWidget* parent)
@@ -198,7 +229,7 @@ DisplaysPane::DisplaysPane(const PaneEnvironment& environment, QWidget* parent)
       model_(environment.model,
              [this](AppModel::Property p) {
                  if (p == AppModel::Property::displays) rebuild();
-                 if (p == AppModel::Property::settings)
+                 if (p == AppModel::Property::settings || p == AppModel::Property::capabilities)
                      for (auto* section : sections_) section->refresh();
              }),
       desktop_(environment.desktop) {

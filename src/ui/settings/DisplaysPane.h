@@ -23,21 +23,26 @@ class SystemButton;
 class Text;
 template <class T>
 class PickerRow;
+class SwitchRow;
 }  // namespace kit
 
 namespace DisplaysRules {
-// "Built-in · 1512×982 pt · Color matrix": the frame truncated to whole points.
-// A display no method could attach to says so with the reason instead of a method.
-std::string subtitle(const DisplayInfo& display, TintMethod activeMethod,
+// "Built-in · 3024×1964 · Color matrix": the frame in whole pixels and the method really
+// attached, or "Not tinted" when none could attach (with the reason, where it is known).
+std::string subtitle(const DisplayInfo& display, std::optional<TintMethod> attachedMethod,
                      const std::optional<std::string>& notTinted = std::nullopt);
-std::string methodCaption(const DisplaySettings& settings);
+// The method check's answer, else how the automatic choice works here and what it picks
+// for this display now (none: nothing can tint it, with the reason).
+std::string methodCaption(const DisplaySettings& settings, const DisplayCapabilities* capabilities);
 // Every method but DDC for a built-in display, unless DDC is what it has stored.
 std::vector<TintMethod> methodChoices(bool isBuiltIn, TintMethod stored);
 std::string warmthOffsetLabel(std::int64_t kelvin);  // "+0K", "-300K"
 // The sign follows the stored offset: "+" when it is 0 or more.
 std::string dimOffsetLabel(double dimOffset);
-std::string antiDitheringCaption(bool isBuiltIn);
+// The reason when anti-dithering is not available here.
+std::string antiDitheringCaption(bool isBuiltIn, const Availability& available);
 std::string ddcCaption(bool answers);
+std::string steadyBacklightCaption(const Availability& available);
 }  // namespace DisplaysRules
 
 // One field of a display's record, written as the whole record under the display's key.
@@ -59,12 +64,14 @@ std::unique_ptr<kit::SettingField<T>> displayField(const std::shared_ptr<AppMode
 class DisplayExtraSettings {
 public:
     DisplayExtraSettings(const std::shared_ptr<AppModel>& model, const DisplayInfo& display, kit::FormSection& section);
+    // Enables the rows by what the computer can do now, with the reason when it cannot.
+    void refresh(const Capabilities& capabilities);
     kit::Stepper& warmthOffset() const { return *warmth_; }
     kit::Stepper& dimOffset() const { return *dim_; }
     kit::Stepper* backlightLevel() const { return level_; }
     kit::PickerRow<std::optional<bool>>& antiDithering() const { return *antiDithering_; }
     kit::PickerRow<std::optional<bool>>* ddc() const { return ddc_; }
-    QWidget* steadyBacklight() const { return steady_; }
+    kit::SwitchRow* steadyBacklight() const { return steady_; }
 
 private:
     kit::Stepper* warmth_;
@@ -72,7 +79,8 @@ private:
     kit::Stepper* level_ = nullptr;
     kit::PickerRow<std::optional<bool>>* antiDithering_;
     kit::PickerRow<std::optional<bool>>* ddc_ = nullptr;
-    QWidget* steady_ = nullptr;
+    kit::SwitchRow* steady_ = nullptr;
+    DisplayInfo display_;
 };
 
 class DisplaySection : public kit::FormSection {

@@ -155,7 +155,7 @@ std::vector<QString> ExclusionsPane::addMenuTitles() const {
         titles.push_back(q(*last));
         titles.push_back(QString());
     }
-    titles.push_back(QStringLiteral("Choose from Applications\u2026"));
+    titles.push_back(QStringLiteral("Choose Applications\u2026"));
     return titles;
 }
 
@@ -169,7 +169,7 @@ QMenu* ExclusionsPane::buildAddMenu() {
                 [this, info] { model_.model().toggleExclusion(info.bundleID, info.name); });
         menu->addSeparator();
     }
-    connect(menu->addAction(QStringLiteral("Choose from Applications\u2026")), &QAction::triggered, this,
+    connect(menu->addAction(QStringLiteral("Choose Applications\u2026")), &QAction::triggered, this,
             [this] { pickApp(); });
     return menu;
 }

@@ -3,6 +3,7 @@
 #include <QVBoxLayout>
 
 #include "app/AppModel.h"
+#include "app/Capabilities.h"
 #include "engine/LaunchAtLogin.h"
 #include "ui/kit/Text.h"
 #include "ui/settings/PaneRegistry.h"
@@ -50,6 +51,7 @@ QWidget* padded(QWidget* control, int vertical) {
 GeneralPane::GeneralPane(const PaneEnvironment& environment, QWidget* parent)
     : kit::Form(parent), model_(environment.model, [this](AppModel::Property p) {
           if (p == AppModel::Property::settings || p == AppModel::Property::resolution) follow();
+          if (p == AppModel::Property::capabilities) followCapabilities();
       }) {
     const auto& model = environment.model;
 
@@ -75,15 +77,11 @@ GeneralPane::GeneralPane(const PaneEnvironment& environment, QWidget* parent)
         [this](OverrideBehavior b) { override_->setSubtitle(q(GeneralRules::overrideDetail(b))); });
 
     auto* app = addSection(QStringLiteral("App"));
-    auto* launch = app->addRow(new kit::SwitchRow(QStringLiteral("Launch at login"), std::nullopt,
-                                                  kit::operationField<bool>(
-                                                      model, [](const Settings& s) { return s.launchAtLogin; },
-                                                      [](AppModel& m, bool on) { m.setLaunchAtLogin(on); })));
-    // Without a way to start at login the switch only shows what is stored.
-    const bool canLaunch = LaunchAtLogin::isAvailable(model->platform()->loginItems());
-    launch->setEnabled(canLaunch);
+    launch_ = app->addRow(new kit::SwitchRow(QStringLiteral("Launch at login"), std::nullopt,
+                                             kit::operationField<bool>(
+                                                 model, [](const Settings& s) { return s.launchAtLogin; },
+                                                 [](AppModel& m, bool on) { m.setLaunchAtLogin(on); })));
     launchCaption_ = app->addCaption(kit::unavailableCaption());
-    launchCaption_->setVisible(!canLaunch);
     app->addRow(new kit::SwitchRow(QStringLiteral("Show icon in the panel"), std::nullopt,
                                    kit::settingField(model, &Settings::showMenuBarIcon)));
     iconCaption_ = app->addCaption(QStringLiteral("With the icon hidden, open the app again to show Settings."));
@@ -91,21 +89,45 @@ GeneralPane::GeneralPane(const PaneEnvironment& environment, QWidget* parent)
                                    kit::settingField(model, &Settings::showKelvinInMenuBar)));
 
     auto* feel = addSection(QStringLiteral("Feel"));
-    feel->addRow(
-        new kit::SwitchRow(QStringLiteral("Sounds"), std::nullopt, kit::settingField(model, &Settings::sounds)));
-    feel->addRow(new kit::SwitchRow(QStringLiteral("Haptic detents at presets"), std::nullopt,
-                                    kit::settingField(model, &Settings::hapticDetents)));
+    sounds_ = feel->addRow(
+        new kit::SwitchRow(QStringLiteral("Sounds"), QString(), kit::settingField(model, &Settings::sounds)));
+    haptics_ = feel->addRow(new kit::SwitchRow(QStringLiteral("Haptic detents at presets"), QString(),
+                                               kit::settingField(model, &Settings::hapticDetents)));
     std::vector<kit::Picker<Smoothing>::Item> smoothings;
     for (Smoothing s : allCases<Smoothing>()) smoothings.push_back({s, q(std::string(title(s)))});
     smoothing_ = feel->addRow(new kit::PickerRow<Smoothing>(QStringLiteral("Slider smoothing"), std::nullopt,
                                                             std::move(smoothings),
                                                             kit::settingField(model, &Settings::smoothing)));
-    feel->addRow(new kit::SwitchRow(
-        QStringLiteral("Hide tint from screenshots"),
-        QStringLiteral("Only for the overlay fallback methods. Hidden layers also drop out of the desktop-switch "
-                       "animation, so another desktop looks untinted for a few seconds."),
-        kit::settingField(model, &Settings::hideTintFromScreenshots)));
+    hideFromCaptures_ = feel->addRow(new kit::SwitchRow(QStringLiteral("Hide tint from screenshots"), QString(),
+                                                        kit::settingField(model, &Settings::hideTintFromScreenshots)));
     follow();
+    followCapabilities();
+}
+
+namespace GeneralRules {
+
+std::optional<std::string> capabilityCaption(const Availability& available, std::optional<std::string> otherwise) {
+    if (!available) return available.reason;
+    return otherwise;
+}
+
+}  // namespace GeneralRules
+
+void GeneralPane::followCapabilities() {
+    const Capabilities& can = model_.model().capabilities();
+    const auto apply = [](kit::SwitchRow& row, const Availability& available, std::optional<std::string> otherwise) {
+        row.toggle().setEnabled(available.available);
+        const auto caption = GeneralRules::capabilityCaption(available, std::move(otherwise));
+        row.setSubtitle(caption ? std::optional<QString>(q(*caption)) : std::nullopt);
+    };
+    // Without a way to start at login the switch only shows what is stored.
+    launch_->setEnabled(can.loginItems.available);
+    launchCaption_->setVisible(!can.loginItems);
+    apply(*sounds_, can.sounds, std::nullopt);
+    apply(*haptics_, can.haptics, std::nullopt);
+    apply(*hideFromCaptures_, can.hideFromCaptures,
+          "Only for the overlay fallback methods. Hidden layers also drop out of the desktop-switch animation, so "
+          "another desktop looks untinted for a few seconds.");
 }
 
 void GeneralPane::follow() {

@@ -12,6 +12,8 @@
 
 namespace orvane {
 
+struct Availability;
+
 namespace kit {
 class SwitchRow;
 class Text;
@@ -25,6 +27,8 @@ std::string overrideTitle(OverrideBehavior behavior);
 std::string overrideDetail(OverrideBehavior behavior);
 // The tint switch's second line: the alerting-light label while on.
 std::string warmSubtitle(bool enabled, const std::string& melanopicLabel);
+// A control's second line: the reason when the computer cannot do it, else `otherwise`.
+std::optional<std::string> capabilityCaption(const Availability& available, std::optional<std::string> otherwise);
 }  // namespace GeneralRules
 
 class GeneralPane : public kit::Form {
@@ -36,6 +40,10 @@ public:
     kit::PickerRow<Smoothing>& smoothingPicker() const { return *smoothing_; }
     const kit::Text& launchCaption() const { return *launchCaption_; }
     const kit::Text& iconCaption() const { return *iconCaption_; }
+    kit::SwitchRow& soundsSwitch() const { return *sounds_; }
+    kit::SwitchRow& hapticsSwitch() const { return *haptics_; }
+    kit::SwitchRow& hideFromCapturesSwitch() const { return *hideFromCaptures_; }
+    kit::SwitchRow& launchSwitch() const { return *launch_; }
 
 private:
     void follow();
@@ -46,6 +54,12 @@ private:
     kit::PickerRow<Smoothing>* smoothing_;
     kit::Text* launchCaption_;
     kit::Text* iconCaption_;
+    kit::SwitchRow* launch_;
+    kit::SwitchRow* sounds_;
+    kit::SwitchRow* haptics_;
+    kit::SwitchRow* hideFromCaptures_;
+    // Enables the rows whose capability this computer has; the others say why not.
+    void followCapabilities();
 };
 
 }  // namespace orvane

@@ -25,7 +25,7 @@ std::string_view symbol(Pane pane) {
         case Pane::exclusions:
             return "app.dashed";
         case Pane::shortcuts:
-            return "command";
+            return "keyboard";
         case Pane::advanced:
             return "wrench.and.screwdriver";
         case Pane::statistics:

@@ -30,6 +30,7 @@ class QWidget;
 namespace orvane {
 
 class AppModel;
+struct Capabilities;
 struct DisplayInfo;
 namespace platform {
 class Platform;
@@ -73,6 +74,10 @@ struct Desktop {
 struct PaneEnvironment {
     std::shared_ptr<AppModel> model;
     std::shared_ptr<Desktop> desktop;
+
+    // What this computer can do: the one place a pane asks whether a control can work
+    // (announced by the model as its `capabilities` property).
+    const Capabilities& capabilities() const;
 };
 
 }  // namespace orvane

@@ -49,16 +49,31 @@ QMenu* PickerButton::buildMenu() {
     auto* menu = new QMenu(this);
     themeMenu(*menu, appearanceOf(this));
     for (int i = 0; i < static_cast<int>(titles_.size()); ++i) {
-        QAction* action = menu->addAction(titles_[static_cast<std::size_t>(i)]);
+        const auto reason = disabledReason(i);
+        const QString title = titles_[static_cast<std::size_t>(i)];
+        QAction* action = menu->addAction(reason ? title + QStringLiteral(" \u2014 ") + *reason : title);
         action->setCheckable(true);
         action->setChecked(selected_ == i);
+        action->setEnabled(!reason);
         connect(action, &QAction::triggered, this, [this, i] { choose(i); });
     }
     return menu;
 }
 
 void PickerButton::choose(int index) {
+    if (disabledReason(index)) return;
     if (pick_) pick_(index);
+}
+
+void PickerButton::setItemDisabled(int index, std::optional<QString> reason) {
+    if (index < 0 || index >= static_cast<int>(titles_.size())) return;
+    disabled_.resize(titles_.size());
+    disabled_[static_cast<std::size_t>(index)] = std::move(reason);
+}
+
+std::optional<QString> PickerButton::disabledReason(int index) const {
+    if (index < 0 || index >= static_cast<int>(disabled_.size())) return std::nullopt;
+    return disabled_[static_cast<std::size_t>(index)];
 }
 
 QSizeF PickerButton::labelSize() const {

@@ -37,14 +37,19 @@ public:
     QString currentTitle() const;
     // The menu as it would open now: one checkable action per item, the chosen one checked.
     QMenu* buildMenu();
-    // Does what choosing the item in the menu does.
+    // Does what choosing the item in the menu does (nothing for a disabled item).
     void choose(int index);
+    // A disabled item shows greyed in the menu with its reason beside the title and
+    // cannot be chosen; the chosen item stays shown even when disabled.
+    void setItemDisabled(int index, std::optional<QString> reason);
+    std::optional<QString> disabledReason(int index) const;
 
 private:
     void paintLabel(QPainter& painter, const QRectF& box, Appearance appearance) const;
     QSizeF labelSize() const;
 
     std::vector<QString> titles_;
+    std::vector<std::optional<QString>> disabled_;
     std::function<void(int)> pick_;
     std::optional<int> selected_;
 };
@@ -72,6 +77,11 @@ public:
     }
     T value() const { return field_->value(); }
     SettingField<T>& field() const { return *field_; }
+    // Disables (with a reason) or enables the item of that value.
+    void setValueDisabled(const T& value, std::optional<QString> reason) {
+        const auto it = std::find(values_.begin(), values_.end(), value);
+        if (it != values_.end()) setItemDisabled(static_cast<int>(it - values_.begin()), std::move(reason));
+    }
 
 private:
     static std::vector<QString> titlesOf(const std::vector<Item>& items) {

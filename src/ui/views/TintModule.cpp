@@ -97,7 +97,7 @@ void TintModule::refresh(bool animated) {
     if (state_) {
         state_->setText(QString::fromStdString(TintRules::stateLine(m, contextOf(this).now())));
         numeral_->setKelvin(k, animated);
-        const QString label = QString::fromStdString(Melanopic::label(m.effectiveWhite(m.resolution().modeState)));
+        const QString label = QString::fromStdString(Melanopic::label(m.shownWhite()));
         if (animated) melanopic_->rollText(label);
         else melanopic_->setText(label);
         if (k < 6500) {

@@ -1,0 +1,91 @@
+#include "app/Capabilities.h"
+
+#include <algorithm>
+
+#include "engine/AntiDither.h"
+#include "engine/LaunchAtLogin.h"
+#include "engine/PointerTint.h"
+#include "engine/TintEngine.h"
+
+namespace orvane {
+
+Availability DisplayCapabilities::method(TintMethod m) const {
+    if (m == TintMethod::automatic) return Availability::yes();
+    // A Mac's rules offer every method and let the fallback chain decide.
+    if (rules == MethodRules::macHardware) return Availability::yes();
+    const std::string why = MethodHeuristic::whyNot(m, facts);
+    return why.empty() ? Availability::yes() : Availability::no(why);
+}
+
+std::vector<TintMethod> DisplayCapabilities::runnableMethods() const {
+    std::vector<TintMethod> methods;
+    for (const TintMethod m : MethodHeuristic::displayFactsOrder())
+        if (method(m)) methods.push_back(m);
+    if (method(TintMethod::ddc)) methods.push_back(TintMethod::ddc);
+    return methods;
+}
+
+const DisplayCapabilities* Capabilities::display(const std::string& key) const {
+    const auto it = std::find_if(displays.begin(), displays.end(), [&](const auto& d) { return d.key == key; });
+    return it != displays.end() ? &*it : nullptr;
+}
+
+const DisplayCapabilities* Capabilities::display(std::uint32_t id) const {
+    const auto it = std::find_if(displays.begin(), displays.end(), [&](const auto& d) { return d.id == id; });
+    return it != displays.end() ? &*it : nullptr;
+}
+
+Capabilities Capabilities::read(TintEngine& engine) {
+    platform::Platform& platform = *engine.platform();
+    Capabilities c;
+    const MethodRules rules = engine.methodRules();
+    const bool canDither = AntiDither::isAvailable(platform.dithering());
+    c.antiDithering = Availability::when(canDither, notAvailableOnThisComputer);
+    for (const auto& display : std::vector<DisplayInfo>(engine.displays())) {
+        DisplayCapabilities d;
+        d.id = display.id;
+        d.key = display.key;
+        d.name = display.name;
+        d.isBuiltIn = display.isBuiltIn;
+        d.rules = rules;
+        d.facts = engine.methodFacts(display);
+        // The automatic rule as it stands for a display without a method-check result.
+        DisplaySettings automatic = engine.displaySettings(display);
+        automatic.method = TintMethod::automatic;
+        automatic.methodCheckResult.reset();
+        automatic.methodCheckRejectedMatrix = false;
+        const SystemFacts system(platform);
+        const TintMethod picked = MethodHeuristic::resolve(automatic, rules, system.chipBrand(),
+                                                           system.osVersion().major, !display.isBuiltIn, d.facts);
+        if (d.method(picked)) d.automaticMethod = picked;
+        d.antiDithering = c.antiDithering;
+        d.attachedMethod = engine.attachedMethod(display);
+        d.notTintedReason = engine.untintedReason(display).value_or("");
+        c.displays.push_back(std::move(d));
+    }
+    c.steadyBacklight =
+        Availability::when(platform.backlight().isAvailable(), "No backlight control on this computer.");
+    c.pointerTint = Availability::when(PointerTint::isAvailable(platform), notAvailableOnThisComputer);
+    c.loginItems = Availability::when(LaunchAtLogin::isAvailable(platform.loginItems()), notAvailableOnThisComputer);
+    c.sounds = Availability::when(platform.sounds().isAvailable(), notAvailableOnThisComputer);
+    c.haptics = Availability::when(platform.hasHaptics(), notAvailableOnThisComputer);
+    c.hideFromCaptures =
+        Availability::when(platform.overlayWindows().canHideFromCaptures(), notAvailableOnThisComputer);
+    c.openURLs =
+        Availability::when(platform.workspace().canOpenURLs(), "Nothing on this computer opens web addresses.");
+    c.openSettingsPages = Availability::when(platform.workspace().canOpenSettingsPages(), notAvailableOnThisComputer);
+    c.checkForUpdates =
+        Availability::when(platform.systemInfo().describesMac(), "The package manager keeps Orvane up to date.");
+    c.nightShift =
+        Availability::when(engine.nightShift().isAvailable(), "This desktop has no night light Orvane can drive.");
+    c.compositor = Availability::when(platform.overlayWindows().canShowTranslucent(), "Needs a compositing manager.");
+    return c;
+}
+
+std::shared_ptr<const std::vector<platform::CatalogApp>> Capabilities::readApplications(platform::Platform& platform) {
+    auto apps = platform.appCatalog().suggestions();
+    if (!apps) return nullptr;
+    return std::make_shared<const std::vector<platform::CatalogApp>>(std::move(*apps));
+}
+
+}  // namespace orvane

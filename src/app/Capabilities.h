@@ -1,0 +1,96 @@
+#pragma once
+// What this computer can do, in one value: per display, which tint methods can run and
+// what the automatic rule picks; per machine, steady backlight, anti-dithering, pointer
+// tint, login items, sounds, haptics, hiding windows from captures, opening addresses and
+// settings pages, updating itself, and the installed applications. Read from the
+// platform's ports (through the engine for the displays); the model keeps the current one
+// and announces a change, and panes ask it instead of the engine or the platform. A thing
+// that cannot work carries the reason people read beside its disabled control.
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/DisplaySettings.h"
+#include "core/MethodHeuristic.h"
+#include "platform/AppCatalog.h"
+
+namespace orvane {
+
+class TintEngine;
+namespace platform {
+class Platform;
+}
+
+// Whether something works here; when it does not, why (a sentence for people).
+struct Availability {
+    bool available = false;
+    std::string reason;
+
+    static Availability yes() { return {true, {}}; }
+    static Availability no(std::string reason) { return {false, std::move(reason)}; }
+    static Availability when(bool available, std::string reason) { return available ? yes() : no(std::move(reason)); }
+    explicit operator bool() const { return available; }
+    bool operator==(const Availability&) const = default;
+};
+
+// The caption of a control whose capability this computer lacks.
+inline constexpr const char* notAvailableOnThisComputer = "Not available on this computer.";
+
+struct DisplayCapabilities {
+    std::uint32_t id = 0;
+    std::string key;  // the display's settings key
+    std::string name;
+    bool isBuiltIn = false;
+    MethodRules rules = MethodRules::displayFacts;
+    MethodFacts facts;
+    // What the automatic rule (without a method-check result) picks now; none when
+    // nothing can tint the display.
+    std::optional<TintMethod> automaticMethod;
+    Availability antiDithering;
+    // The method really attached now; none with the reason when no method could attach.
+    std::optional<TintMethod> attachedMethod;
+    std::string notTintedReason;
+
+    // Whether `method` can run on this display; automatic always can.
+    Availability method(TintMethod method) const;
+    // The methods this display can run, best first: what the method check may try.
+    std::vector<TintMethod> runnableMethods() const;
+    bool operator==(const DisplayCapabilities&) const = default;
+};
+
+struct Capabilities {
+    std::vector<DisplayCapabilities> displays;
+    Availability steadyBacklight;
+    Availability antiDithering;  // on some display
+    Availability pointerTint;
+    Availability loginItems;
+    Availability sounds;
+    Availability haptics;
+    Availability hideFromCaptures;
+    Availability openURLs;
+    Availability openSettingsPages;
+    // The program checks for its own updates; elsewhere the package manager updates it.
+    Availability checkForUpdates;
+    Availability nightShift;  // the desktop's night light has a client
+    Availability compositor;  // translucent windows can show
+    // The installed applications, read once and shared by every copy of the value; null
+    // where the catalogue cannot list them.
+    std::shared_ptr<const std::vector<platform::CatalogApp>> applications;
+
+    // The display with this settings key, or with this id; null when it is not connected.
+    const DisplayCapabilities* display(const std::string& key) const;
+    const DisplayCapabilities* display(std::uint32_t id) const;
+
+    // Reads everything but the applications from the engine's displays and the platform's
+    // ports (the DDC answer through the engine's installed check).
+    static Capabilities read(TintEngine& engine);
+    // The catalogue's suggestions, for `applications`.
+    static std::shared_ptr<const std::vector<platform::CatalogApp>> readApplications(platform::Platform& platform);
+
+    // Equal apart from the applications, which are compared by identity.
+    bool operator==(const Capabilities&) const = default;
+};
+
+}  // namespace orvane

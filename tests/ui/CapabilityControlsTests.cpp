@@ -1,0 +1,182 @@
+// Controls that depend on what the computer can do, on the simulated machine standing for
+// a Mac (everything works) and presenting itself as a Linux computer (no colour matrix, no
+// compositing manager unless asked, no haptics, no hiding from captures, no dithering
+// control, sounds only with the sounds port): each control works or says why not.
+#include <gtest/gtest.h>
+
+#include "KitFixture.h"
+#include "app/Capabilities.h"
+#include "ui/kit/Text.h"
+#include "ui/menubar/PopoverParts.h"
+#include "ui/settings/AboutPane.h"
+#include "ui/settings/ComfortPane.h"
+#include "ui/settings/DisplaysPane.h"
+#include "ui/settings/GeneralPane.h"
+#include "ui/views/Picker.h"
+#include "ui/views/SwitchRow.h"
+
+namespace orvane::testing {
+namespace {
+
+const QString notHere = QStringLiteral("Not available on this computer.");
+
+class CapabilityControlsTest : public KitModelTest {
+protected:
+    // A Linux computer: gamma ramps on every display, nothing else unless asked.
+    void presentLinux(bool compositing, bool withSounds, bool backlight = true) {
+        sim->update([&](platform::sim::SimState& s) {
+            s.linuxName = "Debian GNU/Linux 12 (bookworm)";
+            s.compositing = compositing;
+            s.missingPorts.insert({"colorAdjustments", "dithering", "nightShift", "preferences"});
+            if (!withSounds) s.missingPorts.insert("sounds");
+            if (!backlight) s.missingPorts.insert("backlight");
+        });
+    }
+    PaneEnvironment environment() { return PaneEnvironment{model, std::make_shared<Desktop>()}; }
+    std::string subtitle(const kit::SettingRow& row) {
+        return row.subtitleText() ? row.subtitleText()->text().toStdString() : std::string();
+    }
+};
+
+TEST_F(CapabilityControlsTest, FeelControlsWorkOnAMacAndSayWhyNotOnLinux) {
+    start();
+    {
+        GeneralPane pane(environment(), window.get());
+        for (kit::SwitchRow* row : {&pane.soundsSwitch(), &pane.hapticsSwitch(), &pane.hideFromCapturesSwitch()})
+            EXPECT_TRUE(row->toggle().isEnabled()) << row->titleText().text().toStdString();
+        EXPECT_EQ(subtitle(pane.hideFromCapturesSwitch()).rfind("Only for the overlay fallback methods.", 0), 0u);
+    }
+    for (const bool withSounds : {false, true}) {
+        presentLinux(true, withSounds);
+        model->refreshCapabilities();
+        GeneralPane pane(environment(), window.get());
+        EXPECT_EQ(pane.soundsSwitch().toggle().isEnabled(), withSounds);
+        EXPECT_EQ(subtitle(pane.soundsSwitch()), withSounds ? "" : notHere.toStdString());
+        for (kit::SwitchRow* row : {&pane.hapticsSwitch(), &pane.hideFromCapturesSwitch()}) {
+            EXPECT_FALSE(row->toggle().isEnabled()) << row->titleText().text().toStdString();
+            EXPECT_EQ(subtitle(*row), notHere.toStdString());
+        }
+        sim->update([](platform::sim::SimState& s) { s.missingPorts.erase("sounds"); });
+    }
+}
+
+// The pane follows a change of what the computer can do without being rebuilt.
+TEST_F(CapabilityControlsTest, APaneFollowsTheCapabilitiesAsTheyChange) {
+    start();
+    GeneralPane pane(environment(), window.get());
+    EXPECT_TRUE(pane.soundsSwitch().toggle().isEnabled());
+    presentLinux(true, false);
+    scheduler->advance(AppModel::capabilitiesInterval + 1);
+    EXPECT_FALSE(pane.soundsSwitch().toggle().isEnabled());
+    EXPECT_EQ(subtitle(pane.soundsSwitch()), notHere.toStdString());
+}
+
+TEST_F(CapabilityControlsTest, TheMethodPickerOffersWhatThisDisplayCanRunAndSaysWhatAutomaticPicks) {
+    presentLinux(false, true);
+    start();
+    DisplaysPane pane(environment(), window.get());
+    ASSERT_EQ(pane.sections().size(), 2u);
+    const DisplaySection& section = *pane.sections()[1];
+    auto& picker = section.methodRow().picker();
+    const auto reasonOf = [&](TintMethod m) -> std::string {
+        const auto& titles = picker.titles();
+        for (int i = 0; i < static_cast<int>(titles.size()); ++i)
+            if (titles[static_cast<std::size_t>(i)] == QString::fromStdString(std::string(title(m))))
+                return picker.disabledReason(i).value_or(QString()).toStdString();
+        ADD_FAILURE() << "no item " << title(m);
+        return {};
+    };
+    EXPECT_EQ(reasonOf(TintMethod::automatic), "");
+    EXPECT_EQ(reasonOf(TintMethod::gamma), "");
+    EXPECT_EQ(reasonOf(TintMethod::matrix), "The driver has no color matrix for this output.");
+    EXPECT_EQ(reasonOf(TintMethod::overlay), "Needs a compositing manager.");
+    EXPECT_EQ(reasonOf(TintMethod::nightShift), "This desktop has no night light Orvane can drive.");
+    const std::string caption = subtitle(section.methodRow());
+    EXPECT_NE(caption.find("Here: Gamma table."), std::string::npos) << caption;
+    EXPECT_EQ(caption.find("Mac"), std::string::npos) << caption;
+    const std::string line = section.subtitleText().text().toStdString();
+    EXPECT_EQ(line.substr(line.size() - std::string("Gamma table").size()), "Gamma table") << line;
+    EXPECT_EQ(line.find(" pt"), std::string::npos) << line;
+    // Choosing a disabled item does nothing.
+    const auto before = model->settings().displaySettings(section.display().key).method;
+    for (int i = 0; i < static_cast<int>(picker.titles().size()); ++i)
+        if (picker.disabledReason(i)) picker.choose(i);
+    EXPECT_EQ(model->settings().displaySettings(section.display().key).method, before);
+
+    // Anti-dithering has no control on this computer.
+    auto& dithering = section.extras().antiDithering();
+    EXPECT_FALSE(dithering.picker().isEnabled());
+    EXPECT_EQ(subtitle(dithering), notHere.toStdString());
+
+    // With a compositing manager the overlay can be chosen.
+    sim->update([](platform::sim::SimState& s) { s.compositing = true; });
+    model->refreshCapabilities();
+    EXPECT_EQ(reasonOf(TintMethod::overlay), "");
+}
+
+// A method that cannot attach falls back to the next one this display can run, and every
+// report names the method really attached; with none that can run, "Not tinted" and why.
+TEST_F(CapabilityControlsTest, AFailedMethodFallsBackAndTheReportsNameWhatReallyTints) {
+    presentLinux(false, true);
+    start();
+    const std::string key = display(2).key;
+    model->change([&](Settings& s, RuntimeState&) {
+        DisplaySettings d = s.displaySettings(key);
+        d.method = TintMethod::overlay;
+        s.displays[key] = d;
+    });
+    settle();
+    const DisplayCapabilities* external = model->capabilities().display(2u);
+    ASSERT_NE(external, nullptr);
+    EXPECT_EQ(external->attachedMethod, TintMethod::gamma);
+    EXPECT_EQ(methodLine(model->capabilities().display(1u)).toStdString(), "Gamma table \u00B7 " + display(1).name);
+    bool named = false;
+    for (const auto& line : engine->describeBackends())
+        named = named || line == display(2).name + " [external] \u2192 Gamma table";
+    EXPECT_TRUE(named);
+
+    sim->update([](platform::sim::SimState& s) {
+        for (auto& d : s.displays) d.gammaCapacity = 0;
+    });
+    engine->reattach(display(2).id);
+    model->refreshCapabilities();
+    external = model->capabilities().display(2u);
+    ASSERT_NE(external, nullptr);
+    EXPECT_EQ(external->attachedMethod, std::nullopt);
+    EXPECT_EQ(external->notTintedReason, "Needs a compositing manager.");
+    bool notTinted = false;
+    for (const auto& line : engine->describeBackends())
+        notTinted =
+            notTinted || line == display(2).name + " [external] \u2192 Not tinted: Needs a compositing manager.";
+    EXPECT_TRUE(notTinted);
+    EXPECT_EQ(methodLine(external).toStdString(), "Not tinted: Needs a compositing manager.");
+}
+
+TEST_F(CapabilityControlsTest, BacklightAndUpdatesSayWhyNotOnLinux) {
+    presentLinux(true, true, false);
+    start();
+    ComfortPane comfort(environment(), window.get());
+    EXPECT_FALSE(comfort.steadySwitch().toggle().isEnabled());
+    EXPECT_EQ(subtitle(comfort.steadySwitch()), "No backlight control on this computer.");
+    EXPECT_FALSE(comfort.ditheringPicker().picker().isEnabled());
+    EXPECT_EQ(subtitle(comfort.ditheringPicker()), notHere.toStdString());
+    AboutPane about(environment(), window.get());
+    EXPECT_TRUE(about.checkForUpdates().isHidden());
+}
+
+// The popover's headline claims no reduction while the tint is off.
+TEST_F(CapabilityControlsTest, NothingIsClaimedWhileTheTintIsOff) {
+    start();
+    model->change([](Settings& s, RuntimeState&) {
+        s.mode = Mode::manual;
+        s.manualKelvin = 2700;
+    });
+    settle();
+    EXPECT_NE(Melanopic::label(model->shownWhite()), "True colors");
+    model->change([](Settings& s, RuntimeState&) { s.enabled = false; });
+    settle();
+    EXPECT_EQ(Melanopic::label(model->shownWhite()), "True colors");
+}
+
+}  // namespace
+}  // namespace orvane::testing
