@@ -41,6 +41,9 @@ Capabilities Capabilities::read(TintEngine& engine) {
     const MethodRules rules = engine.methodRules();
     const bool canDither = AntiDither::isAvailable(platform.dithering());
     c.antiDithering = Availability::when(canDither, notAvailableOnThisComputer);
+    c.macWords = platform.systemInfo().describesMac();
+    c.nightLightName = c.macWords ? "Night Shift" : "Night Light";
+    c.nightLightAlone = !platform.overlaysReachScreen();
     for (const auto& display : std::vector<DisplayInfo>(engine.displays())) {
         DisplayCapabilities d;
         d.id = display.id;
@@ -60,6 +63,7 @@ Capabilities Capabilities::read(TintEngine& engine) {
         if (d.method(picked)) d.automaticMethod = picked;
         d.antiDithering = c.antiDithering;
         d.attachedMethod = engine.attachedMethod(display);
+        if (d.attachedMethod) d.attachedTitle = c.methodTitle(*d.attachedMethod);
         d.notTintedReason = engine.untintedReason(display).value_or("");
         c.displays.push_back(std::move(d));
     }
@@ -79,7 +83,20 @@ Capabilities Capabilities::read(TintEngine& engine) {
     c.nightShift =
         Availability::when(engine.nightShift().isAvailable(), "This desktop has no night light Orvane can drive.");
     c.compositor = Availability::when(platform.overlayWindows().canShowTranslucent(), "Needs a compositing manager.");
+    const bool nightLightOnly = c.nightLightAlone && !c.displays.empty() &&
+                                std::all_of(c.displays.begin(), c.displays.end(),
+                                            [](const DisplayCapabilities& d) {
+                                                return !d.attachedMethod || *d.attachedMethod == TintMethod::nightShift;
+                                            }) &&
+                                std::any_of(c.displays.begin(), c.displays.end(), [](const DisplayCapabilities& d) {
+                                    return d.attachedMethod == TintMethod::nightShift;
+                                });
+    c.layerEffects = Availability::when(!nightLightOnly, "Not available with the desktop's night light.");
     return c;
+}
+
+std::string Capabilities::methodTitle(TintMethod method) const {
+    return orvane::methodTitle(method, macWords, nightLightAlone);
 }
 
 std::shared_ptr<const std::vector<platform::CatalogApp>> Capabilities::readApplications(platform::Platform& platform) {

@@ -51,6 +51,7 @@ struct DisplayCapabilities {
     Availability antiDithering;
     // The method really attached now; none with the reason when no method could attach.
     std::optional<TintMethod> attachedMethod;
+    std::string attachedTitle;  // its title in this computer's words
     std::string notTintedReason;
 
     // Whether `method` can run on this display; automatic always can.
@@ -74,6 +75,15 @@ struct Capabilities {
     // The program checks for its own updates; elsewhere the package manager updates it.
     Availability checkForUpdates;
     Availability nightShift;  // the desktop's night light has a client
+    // The night light as people here call it: the desktop's "Night Light" on Linux, the
+    // simulated Mac's "Night Shift".
+    std::string nightLightName = "Night Shift";
+    bool macWords = true;  // the simulated Mac keeps its own words
+    // No overlay can be shown (a Wayland session), so the night light tints alone.
+    bool nightLightAlone = false;
+    // Dimming below the backlight and readable red need an overlay or the ramps; not when
+    // every tinted display is left to the desktop's night light alone.
+    Availability layerEffects = Availability::yes();
     Availability compositor;  // translucent windows can show
     // The installed applications, read once and shared by every copy of the value; null
     // where the catalogue cannot list them.
@@ -82,6 +92,8 @@ struct Capabilities {
     // The display with this settings key, or with this id; null when it is not connected.
     const DisplayCapabilities* display(const std::string& key) const;
     const DisplayCapabilities* display(std::uint32_t id) const;
+    // A method's title in this computer's words.
+    std::string methodTitle(TintMethod method) const;
 
     // Reads everything but the applications from the engine's displays and the platform's
     // ports (the DDC answer through the engine's installed check).

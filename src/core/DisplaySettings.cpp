@@ -23,6 +23,12 @@ std::string_view title(TintMethod method) {
     return {};
 }
 
+std::string methodTitle(TintMethod method, bool macWords, bool nightLightAlone) {
+    if (method != TintMethod::nightShift) return std::string(title(method));
+    const std::string name = macWords ? "Night Shift" : "Night Light";
+    return nightLightAlone ? name : name + " + overlay";
+}
+
 std::string_view title(BrightnessKeysMode mode) {
     switch (mode) {
         case BrightnessKeysMode::systemBacklight:

@@ -25,6 +25,9 @@ inline constexpr CaseNames<TintMethod, 6> tintMethodNames{"TintMethod",
                                                             {TintMethod::ddc, "ddc"}}}};
 constexpr const auto& caseNames(TintMethod) { return tintMethodNames; }
 std::string_view title(TintMethod method);
+// The title as this computer's user knows it: outside the Mac the desktop's night light is
+// "Night Light", and alone where no overlay can join it (overlays cannot be shown).
+std::string methodTitle(TintMethod method, bool macWords, bool nightLightAlone);
 
 // What the keyboard's brightness keys do.
 enum class BrightnessKeysMode { systemBacklight, orvaneDim, automatic };

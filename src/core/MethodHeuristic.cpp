@@ -106,7 +106,7 @@ bool MethodFacts::canRun(TintMethod method) const {
         case TintMethod::gamma:
             return gammaRamps;
         case TintMethod::nightShift:
-            return nightShift && compositor;
+            return nightShift && (compositor || nightLightAlone);
         case TintMethod::overlay:
             return compositor;
         case TintMethod::ddc:

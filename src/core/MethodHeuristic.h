@@ -16,7 +16,11 @@ struct MethodFacts {
     bool compositor = false;   // translucent overlay windows can show (a compositing manager runs)
     bool nightShift = false;   // the platform has a Night Shift client
     bool ddc = false;          // the display answered DDC
-    // Night Shift needs the overlay beside it for the warmth below its floor.
+    // No overlay can reach the screen in this session (Wayland): the night light then
+    // tints alone, without the warmth below its floor.
+    bool nightLightAlone = false;
+    // Night Shift needs the overlay beside it for the warmth below its floor, unless it
+    // works alone.
     bool canRun(TintMethod method) const;
     bool operator==(const MethodFacts&) const = default;
 };

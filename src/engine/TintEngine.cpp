@@ -79,10 +79,11 @@ std::shared_ptr<TintBackend> TintEngine::defaultBackend(const std::shared_ptr<pl
 }
 
 std::shared_ptr<TintBackend> TintEngine::makeBackend(TintMethod method, const DisplayInfo& display) const {
+    // Where no window lies over the screen the night light carries the warmth alone, whatever
+    // the factory would build (its overlay could never show).
+    if (method == TintMethod::nightShift && !platform_->overlaysReachScreen())
+        return std::make_shared<NightLightBackend>(display, nightShift_->isAvailable());
     std::shared_ptr<TintBackend> backend = backendFactory ? backendFactory(method, display, calibration_) : nullptr;
-    // Where no window lies over the screen the night light carries the warmth alone.
-    if (!backend && method == TintMethod::nightShift && !platform_->overlaysReachScreen())
-        backend = std::make_shared<NightLightBackend>(display, nightShift_->isAvailable());
     if (!backend) backend = defaultBackend(platform_, method, display, calibration_);
     backend->setSharingType(sharingType_);
     return backend;
@@ -126,6 +127,7 @@ MethodFacts TintEngine::methodFacts(const DisplayInfo& display) {
     facts.gammaRamps = platform_->gammaTables().capacity(display.id) > 0;
     facts.compositor = platform_->overlayWindows().canShowTranslucent();
     facts.nightShift = nightShift_->isAvailable();
+    facts.nightLightAlone = !platform_->overlaysReachScreen();
     facts.ddc = ddcAvailability(display);
     return facts;
 }
@@ -169,8 +171,7 @@ void TintEngine::attach(const DisplayInfo& display) {
             continue;
         }
         if (m != requested)
-            log_.notice("%s: %s could not attach; %s tints it", display.name, std::string(title(requested)),
-                        std::string(title(m)));
+            log_.notice("%s: %s could not attach; %s tints it", display.name, methodTitle(requested), methodTitle(m));
         Slot slot{display, std::move(backend), m, requested};
         slots_[display.id] = slot;
         render(slot, 0);
@@ -243,17 +244,17 @@ void TintEngine::apply(const TintState& state, const Transition& transition, dou
     updateWatchdog();
 }
 
+std::string TintEngine::methodTitle(TintMethod method) const {
+    // Without overlay windows the night light works alone.
+    return orvane::methodTitle(method, platform_->systemInfo().describesMac(), !platform_->overlaysReachScreen());
+}
+
 std::vector<std::string> TintEngine::describeBackends() const {
     std::vector<std::string> lines;
     const auto where = [](const DisplayInfo& d) {
         return d.name + " [" + (d.isBuiltIn ? "built-in" : "external") + "] → ";
     };
-    for (const auto& [id, slot] : slots_) {
-        // Without overlay windows the night light works alone.
-        const bool nightLightAlone = slot.method == TintMethod::nightShift && !platform_->overlaysReachScreen();
-        lines.push_back(where(slot.display) +
-                        (nightLightAlone ? std::string("Night Light") : std::string(title(slot.method))));
-    }
+    for (const auto& [id, slot] : slots_) lines.push_back(where(slot.display) + methodTitle(slot.method));
     for (const auto& display : displayManager_->displays())
         if (const auto reason = untintedReason(display)) lines.push_back(where(display) + "Not tinted: " + *reason);
     return lines;

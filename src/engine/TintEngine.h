@@ -86,6 +86,8 @@ public:
     // "<name> [built-in|external] → <method title>", one line per slot, then
     // "<name> [built-in|external] → Not tinted: <reason>" for each display no method could attach to.
     std::vector<std::string> describeBackends() const;
+    // A method's title in this computer's words (the desktop's "Night Light" outside the Mac).
+    std::string methodTitle(TintMethod method) const;
     // Why no method could attach to the display, in words for the user; absent while it has a slot.
     std::optional<std::string> untintedReason(const DisplayInfo& display) const;
     // Ends any probe, detaches every back-end, restores Night Shift and stops the repair timer.

@@ -91,7 +91,7 @@ public:
     void setOverlayWindows(std::shared_ptr<OverlayWindows> windows) {
         if (overlaysReachScreen_) overlays_ = std::move(windows);
     }
-    bool overlaysReachScreen() const { return overlaysReachScreen_; }
+    virtual bool overlaysReachScreen() const { return overlaysReachScreen_; }
 
     static std::shared_ptr<Platform> create(Runtime runtime = {});
 

@@ -151,7 +151,10 @@ void AppDelegate::applicationDidFinishLaunching() {
             if (auto self = weak.lock()) self->openSettingsWindow(pane);
         }));
     // The object is the display key; none checks every display.
-    methodCheckAsker_ = std::make_unique<QtMethodCheckAsker>();
+    methodCheckAsker_ = std::make_unique<QtMethodCheckAsker>([weak](TintMethod method) {
+        const auto self = weak.lock();
+        return self && self->model_ ? self->model_->capabilities().methodTitle(method) : std::string(title(method));
+    });
     hooks_.push_back(kit::NotificationCenter::defaultCenter().observe(
         kit::Notifications::runMethodCheck, [weak](const kit::NotificationCenter::Object& key) {
             if (auto self = weak.lock()) self->runMethodCheck(key);

@@ -143,4 +143,23 @@ TEST(Calibration, DefaultsAndDate) {
 }
 
 }  // namespace
+// The desktop's night light is "Night Light" outside the Mac, with the overlay where one can
+// join it; every other method keeps its title.
+TEST(DisplaySettingsTest, MethodTitlesInTheComputersWords) {
+    const struct {
+        TintMethod method;
+        bool macWords, alone;
+        const char* expected;
+    } cases[] = {
+        {TintMethod::nightShift, true, false, "Night Shift + overlay"},
+        {TintMethod::nightShift, true, true, "Night Shift"},
+        {TintMethod::nightShift, false, false, "Night Light + overlay"},
+        {TintMethod::nightShift, false, true, "Night Light"},
+        {TintMethod::gamma, false, true, "Gamma table"},
+        {TintMethod::overlay, true, false, "Overlay tint"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(methodTitle(c.method, c.macWords, c.alone), c.expected) << c.macWords << c.alone;
+}
+
 }  // namespace orvane

@@ -83,21 +83,23 @@ TEST(MethodHeuristic, FallbackChain) {
 }
 
 // Every combination of what a display offers: the recommendation is the first of colour
-// matrix, gamma, Night Shift with the overlay, overlay that can run, and the attach order
-// after any request holds exactly the other runnable methods in that order.
+// matrix, gamma, Night Shift with the overlay (or alone, where no overlay can be shown),
+// overlay that can run, and the attach order after any request holds exactly the other
+// runnable methods in that order.
 TEST(MethodHeuristic, DisplayFactsRecommendationAndFallbackForEveryCombination) {
     using M = TintMethod;
-    for (int bits = 0; bits < 32; ++bits) {
+    for (int bits = 0; bits < 64; ++bits) {
         MethodFacts f;
         f.colorMatrix = bits & 1;
         f.gammaRamps = bits & 2;
         f.compositor = bits & 4;
         f.nightShift = bits & 8;
         f.ddc = bits & 16;
+        f.nightLightAlone = bits & 32;
         std::optional<M> want;
         if (f.colorMatrix) want = M::matrix;
         else if (f.gammaRamps) want = M::gamma;
-        else if (f.nightShift && f.compositor) want = M::nightShift;
+        else if (f.nightShift && (f.compositor || f.nightLightAlone)) want = M::nightShift;
         else if (f.compositor) want = M::overlay;
         SCOPED_TRACE("facts " + std::to_string(bits));
         EXPECT_EQ(MethodHeuristic::recommend(f), want);

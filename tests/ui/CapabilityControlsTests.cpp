@@ -4,6 +4,8 @@
 // control, sounds only with the sounds port): each control works or says why not.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "KitFixture.h"
 #include "app/Capabilities.h"
 #include "ui/kit/Text.h"
@@ -81,7 +83,7 @@ TEST_F(CapabilityControlsTest, TheMethodPickerOffersWhatThisDisplayCanRunAndSays
     const auto reasonOf = [&](TintMethod m) -> std::string {
         const auto& titles = picker.titles();
         for (int i = 0; i < static_cast<int>(titles.size()); ++i)
-            if (titles[static_cast<std::size_t>(i)] == QString::fromStdString(std::string(title(m))))
+            if (titles[static_cast<std::size_t>(i)] == QString::fromStdString(model->capabilities().methodTitle(m)))
                 return picker.disabledReason(i).value_or(QString()).toStdString();
         ADD_FAILURE() << "no item " << title(m);
         return {};
@@ -150,6 +152,53 @@ TEST_F(CapabilityControlsTest, AFailedMethodFallsBackAndTheReportsNameWhatReally
             notTinted || line == display(2).name + " [external] \u2192 Not tinted: Needs a compositing manager.";
     EXPECT_TRUE(notTinted);
     EXPECT_EQ(methodLine(external).toStdString(), "Not tinted: Needs a compositing manager.");
+}
+
+// On Linux the desktop's night light goes by its own name, "+ overlay" where an overlay can
+// join it; alone (no overlay reaches the screen, as on Wayland) it cannot dim below the
+// backlight or fold red, and those controls say so.
+TEST_F(CapabilityControlsTest, TheDesktopsNightLightGoesByItsNameAndAloneSaysWhatItCannotDo) {
+    presentLinux(true, true);
+    sim->update([](platform::sim::SimState& s) { s.missingPorts.erase("nightShift"); });
+    start();
+    {
+        DisplaysPane pane(environment(), window.get());
+        ASSERT_FALSE(pane.sections().empty());
+        const auto titles = pane.sections()[0]->methodRow().picker().titles();
+        EXPECT_NE(std::find(titles.begin(), titles.end(), QStringLiteral("Night Light + overlay")), titles.end());
+        EXPECT_EQ(std::find(titles.begin(), titles.end(), QStringLiteral("Night Shift + overlay")), titles.end());
+        ComfortPane comfort(environment(), window.get());
+        ASSERT_NE(comfort.nightShiftFloorRow(), nullptr);
+        EXPECT_EQ(comfort.nightShiftFloorRow()->titleText().text(), QStringLiteral("Night Light floor"));
+        EXPECT_TRUE(comfort.redStyleRow().picker().isEnabled());
+        EXPECT_TRUE(comfort.dimFloorRow().content()->isEnabled());
+    }
+
+    sim->update([](platform::sim::SimState& s) {
+        s.overlaysReachScreen = false;
+        s.compositing = false;
+        for (auto& d : s.displays) d.gammaCapacity = 0;
+    });
+    for (const auto& d : {display(1), display(2)}) engine->reattach(d.id);
+    model->refreshCapabilities();
+    settle();
+    for (const auto& d : model->capabilities().displays) {
+        EXPECT_EQ(d.attachedMethod, TintMethod::nightShift) << d.name;
+        EXPECT_EQ(d.attachedTitle, "Night Light") << d.name;
+    }
+    EXPECT_EQ(methodLine(model->capabilities().display(1u)).toStdString(), "Night Light \u00B7 " + display(1).name);
+    DisplaysPane pane(environment(), window.get());
+    ASSERT_FALSE(pane.sections().empty());
+    const auto titles = pane.sections()[0]->methodRow().picker().titles();
+    EXPECT_NE(std::find(titles.begin(), titles.end(), QStringLiteral("Night Light")), titles.end());
+    const std::string line = pane.sections()[0]->subtitleText().text().toStdString();
+    EXPECT_EQ(line.substr(line.size() - std::string("Night Light").size()), "Night Light") << line;
+    const std::string without = "Not available with the desktop's night light.";
+    ComfortPane comfort(environment(), window.get());
+    EXPECT_FALSE(comfort.redStyleRow().picker().isEnabled());
+    EXPECT_EQ(subtitle(comfort.redStyleRow()), without);
+    EXPECT_FALSE(comfort.dimFloorRow().content()->isEnabled());
+    EXPECT_EQ(subtitle(comfort.dimFloorRow()), without);
 }
 
 TEST_F(CapabilityControlsTest, BacklightAndUpdatesSayWhyNotOnLinux) {

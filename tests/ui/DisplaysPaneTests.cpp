@@ -79,12 +79,14 @@ TEST_F(DisplaysPaneTest, TextRules) {
     linuxDisplay.rules = MethodRules::displayFacts;
     linuxDisplay.automaticMethod = TintMethod::gamma;
     EXPECT_EQ(DisplaysRules::methodCaption(s, &linuxDisplay),
-              "Automatic uses the driver's color matrix where it has one, else the gamma table, else an overlay "
-              "(which needs a compositing manager). Here: Gamma table.");
+              "Automatic uses the driver's color matrix where it has one, else the gamma table, else the desktop's "
+              "Night Light with an overlay, else an overlay alone (which needs a compositing manager). Here: Gamma "
+              "table.");
     linuxDisplay.automaticMethod.reset();
     EXPECT_EQ(DisplaysRules::methodCaption(s, &linuxDisplay),
-              "Automatic uses the driver's color matrix where it has one, else the gamma table, else an overlay "
-              "(which needs a compositing manager). Nothing can tint this display: Needs a compositing manager.");
+              "Automatic uses the driver's color matrix where it has one, else the gamma table, else the desktop's "
+              "Night Light with an overlay, else an overlay alone (which needs a compositing manager). Nothing can "
+              "tint this display: Needs a compositing manager.");
     EXPECT_EQ(DisplaysRules::methodChoices(true, TintMethod::ddc).back(), TintMethod::ddc)
         << "a built-in display with DDC stored shows it while it stays stored";
     EXPECT_EQ(DisplaysRules::methodChoices(true, TintMethod::gamma).size(), 5u);

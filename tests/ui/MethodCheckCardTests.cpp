@@ -24,7 +24,7 @@ TEST(MethodCheckCardTest, NamesTheDisplayAndTheMethodTried) {
     EXPECT_EQ(MethodCheckCard::subtitle("X", TintMethod::matrix), QStringLiteral("X · trying Color matrix"));
     EXPECT_EQ(MethodCheckCard::explanation(),
               QStringLiteral("Orvane is applying a deep red tint with this method. If you can see it, press Yes."));
-    MethodCheckCard card("Built-in Display", TintMethod::gamma, [](bool) {});
+    MethodCheckCard card("Built-in Display", "Gamma table", [](bool) {});
     EXPECT_EQ(card.subtitleText().text(), QStringLiteral("Built-in Display · trying Gamma table"));
     EXPECT_EQ(card.noButton().text(), QStringLiteral("No"));
     EXPECT_EQ(card.yesButton().text(), QStringLiteral("Yes, it's red"));
@@ -35,7 +35,7 @@ TEST(MethodCheckCardTest, NamesTheDisplayAndTheMethodTried) {
 
 TEST(MethodCheckCardTest, KeysAndButtonsAnswer) {
     std::vector<bool> answers;
-    MethodCheckCard card("Built-in Display", TintMethod::overlay, [&](bool yes) { answers.push_back(yes); });
+    MethodCheckCard card("Built-in Display", "Overlay tint", [&](bool yes) { answers.push_back(yes); });
     card.setAttribute(Qt::WA_DontShowOnScreen);
     card.show();
     QTest::keyClick(&card, Qt::Key_N);
@@ -49,7 +49,7 @@ TEST(MethodCheckCardTest, KeysAndButtonsAnswer) {
 }
 
 TEST(MethodCheckCardTest, Renders) {
-    MethodCheckCard card("Built-in Display", TintMethod::overlay, [](bool) {});
+    MethodCheckCard card("Built-in Display", "Overlay tint", [](bool) {});
     const QSize size = kit::RenderHarness::fittingSize(card, MethodCheckCard::cardWidth);
     EXPECT_EQ(size.width(), 420);
     EXPECT_GT(size.height(), 150);

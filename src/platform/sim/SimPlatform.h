@@ -41,6 +41,7 @@ public:
 
     std::string_view name() const override { return "sim"; }
     bool hasHaptics() override { return systemInfo_->describesMac(); }
+    bool overlaysReachScreen() const override { return machine_->read().overlaysReachScreen; }
 
     SimMachine& machine() { return *machine_; }
     SimJournal& journal() { return *journal_; }

@@ -276,6 +276,7 @@ Json SimState::toJson() const {
     out["failures"] = Json::object();
     for (const auto& [name, f] : failures) out["failures"][name] = {{"status", f.status}, {"remaining", f.remaining}};
     out["compositing"] = compositing;
+    out["overlaysReachScreen"] = overlaysReachScreen;
     out["screenCaptureAllowed"] = screenCaptureAllowed;
     out["accessibilityTrusted"] = accessibilityTrusted;
     if (frontApplication) {
@@ -381,6 +382,7 @@ SimState SimState::fromJson(const Json& v) {
         }
     }
     s.compositing = r.optBoolean("compositing").value_or(true);
+    s.overlaysReachScreen = r.optBoolean("overlaysReachScreen").value_or(true);
     s.screenCaptureAllowed = r.optBoolean("screenCaptureAllowed").value_or(true);
     s.accessibilityTrusted = r.optBoolean("accessibilityTrusted").value_or(true);
     if (const Json* app = r.optional("frontApplication")) {

@@ -108,6 +108,8 @@ struct SimState {
     std::set<std::string> missingPorts;
     std::map<std::string, SimFailure> failures;  // by facility name
     bool compositing = true;
+    // False stands for a Wayland session: no window of the program lies over the screen.
+    bool overlaysReachScreen = true;
     bool screenCaptureAllowed = true;
     bool accessibilityTrusted = true;
     std::optional<RunningApplication> frontApplication;

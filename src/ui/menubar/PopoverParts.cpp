@@ -58,7 +58,7 @@ QString methodLine(const DisplayCapabilities* display) {
     if (!display->attachedMethod)
         return QStringLiteral("Not tinted: ") +
                q(display->notTintedReason.empty() ? std::string("no method can run") : display->notTintedReason);
-    return q(std::string(title(*display->attachedMethod))) + QStringLiteral(" \u00B7 ") + q(display->name);
+    return q(display->attachedTitle) + QStringLiteral(" \u00B7 ") + q(display->name);
 }
 
 namespace {
@@ -455,7 +455,7 @@ QString WhySheet::body() {
 QString WhySheet::methodText() const {
     const auto method = model_->primaryMethod();
     if (!method) return {};
-    return QStringLiteral("In use on this computer: ") + q(std::string(title(*method)));
+    return QStringLiteral("In use on this computer: ") + q(model_->capabilities().methodTitle(*method));
 }
 
 WhySheet::WhySheet(std::shared_ptr<AppModel> model, std::function<void()> dismiss, QWidget* parent)

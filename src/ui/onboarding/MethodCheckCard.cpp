@@ -28,8 +28,11 @@ void makeLarge(kit::SystemButton& button) {
 QString MethodCheckCard::question() { return QStringLiteral("Is this screen red now?"); }
 
 QString MethodCheckCard::subtitle(const std::string& displayName, TintMethod method) {
-    return QString::fromStdString(displayName) + QStringLiteral(" · trying ") +
-           QString::fromUtf8(std::string(title(method)).c_str());
+    return subtitle(displayName, std::string(title(method)));
+}
+
+QString MethodCheckCard::subtitle(const std::string& displayName, const std::string& methodTitle) {
+    return QString::fromStdString(displayName) + QStringLiteral(" · trying ") + QString::fromStdString(methodTitle);
 }
 
 QString MethodCheckCard::explanation() {
@@ -37,8 +40,8 @@ QString MethodCheckCard::explanation() {
            QStringLiteral(" is applying a deep red tint with this method. If you can see it, press Yes.");
 }
 
-MethodCheckCard::MethodCheckCard(std::string displayName, TintMethod method, std::function<void(bool)> answer,
-                                 QWidget* parent)
+MethodCheckCard::MethodCheckCard(std::string displayName, const std::string& methodTitle,
+                                 std::function<void(bool)> answer, QWidget* parent)
     : QWidget(parent), answer_(std::move(answer)) {
     setFixedWidth(cardWidth);
     setFocusPolicy(Qt::StrongFocus);
@@ -50,7 +53,8 @@ MethodCheckCard::MethodCheckCard(std::string displayName, TintMethod method, std
     title->setAlignment(Qt::AlignCenter);
     column->addWidget(title);
 
-    subtitle_ = new kit::Text(subtitle(displayName, method), kit::FontBook::font(kit::TextStyle::subheadline), this);
+    subtitle_ =
+        new kit::Text(subtitle(displayName, methodTitle), kit::FontBook::font(kit::TextStyle::subheadline), this);
     subtitle_->setLevel(kit::TextLevel::secondary);
     subtitle_->setAlignment(Qt::AlignCenter);
     column->addWidget(subtitle_);

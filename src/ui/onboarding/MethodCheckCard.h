@@ -21,12 +21,13 @@ class MethodCheckCard : public QWidget {
 public:
     static constexpr int cardWidth = 420;
 
-    MethodCheckCard(std::string displayName, TintMethod method, std::function<void(bool)> answer,
+    MethodCheckCard(std::string displayName, const std::string& methodTitle, std::function<void(bool)> answer,
                     QWidget* parent = nullptr);
 
     static QString question();
     // "<display> · trying <method title>".
     static QString subtitle(const std::string& displayName, TintMethod method);
+    static QString subtitle(const std::string& displayName, const std::string& methodTitle);
     static QString explanation();
 
     const kit::Text& subtitleText() const { return *subtitle_; }

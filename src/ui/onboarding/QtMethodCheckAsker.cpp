@@ -12,7 +12,7 @@
 
 namespace orvane {
 
-QtMethodCheckAsker::QtMethodCheckAsker() = default;
+QtMethodCheckAsker::QtMethodCheckAsker(std::function<std::string(TintMethod)> titleOf) : titleOf_(std::move(titleOf)) {}
 
 QtMethodCheckAsker::~QtMethodCheckAsker() {
     if (window_) window_->hide();
@@ -24,7 +24,8 @@ void QtMethodCheckAsker::show(const DisplayInfo& display, TintMethod method, std
     window->setWindowTitle(QStringLiteral("Orvane"));
     auto* layout = new QVBoxLayout(window.get());
     layout->setContentsMargins(0, 0, 0, 0);
-    card_ = new MethodCheckCard(display.name, method, std::move(answer), window.get());
+    card_ = new MethodCheckCard(display.name, titleOf_ ? titleOf_(method) : std::string(title(method)),
+                                std::move(answer), window.get());
     layout->addWidget(card_);
     QLayout* cardLayout = card_->layout();
     const int height = cardLayout->hasHeightForWidth() ? cardLayout->totalHeightForWidth(MethodCheckCard::cardWidth)

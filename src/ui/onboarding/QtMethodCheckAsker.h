@@ -13,7 +13,8 @@ class MethodCheckCard;
 
 class QtMethodCheckAsker final : public MethodCheckAsker {
 public:
-    QtMethodCheckAsker();
+    // `titleOf` names a method in this computer's words; without it the plain titles.
+    explicit QtMethodCheckAsker(std::function<std::string(TintMethod)> titleOf = {});
     ~QtMethodCheckAsker() override;
 
     void show(const DisplayInfo& display, TintMethod method, std::function<void(bool)> answer) override;
@@ -26,6 +27,7 @@ public:
 private:
     std::unique_ptr<QWidget> window_;
     MethodCheckCard* card_ = nullptr;
+    std::function<std::string(TintMethod)> titleOf_;
 };
 
 }  // namespace orvane

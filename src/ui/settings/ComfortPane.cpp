@@ -19,6 +19,15 @@ namespace orvane {
 
 namespace ComfortRules {
 
+std::string nightLightFloorCaption(const Capabilities& capabilities) {
+    if (capabilities.macWords)
+        return "Night Shift carries the warmth down to here with true color. Apple's range ends at 2700K; lower "
+               "values are experimental.";
+    return capabilities.nightLightName +
+           " carries the warmth down to here with true color; the overlay adds the rest. The desktop's own range "
+           "sets how low it goes.";
+}
+
 bool usesLayers(AppModel& model) {
     for (const auto& display : model.capabilities().displays)
         if (display.attachedMethod == TintMethod::nightShift || display.attachedMethod == TintMethod::overlay)
@@ -91,14 +100,11 @@ ComfortPane::ComfortPane(const PaneEnvironment& environment, QWidget* parent)
     const bool opensPages = can.openSettingsPages.available;
 
     auto* dimming = addSection(QStringLiteral("Dimming and red"));
-    dimming->addRow(
-        new kit::SettingRow(QStringLiteral("Dim floor"), QStringLiteral("The screen can never go darker than this."),
+    dimFloor_ = dimming->addRow(
+        new kit::SettingRow(QStringLiteral("Dim floor"), QString::fromUtf8(ComfortRules::dimFloorCaption),
                             PercentStepper::make(kit::settingField(model, &Settings::dimFloor), {1, 30, 1})));
-    dimming->addRow(new kit::PickerRow<RedStyle>(
-        QStringLiteral("Red style"),
-        QStringLiteral(
-            "Readable red folds blue and green content into red below 1500K, so links and buttons stay "
-            "visible with zero blue light. Pure red scales the channels only; pure-blue content goes black."),
+    redStyle_ = dimming->addRow(new kit::PickerRow<RedStyle>(
+        QStringLiteral("Red style"), QString::fromUtf8(ComfortRules::redStyleCaption),
         items<RedStyle>({{RedStyle::pure, "Pure red"}, {RedStyle::readable, "Readable red"}}),
         kit::settingField(model, &Settings::redStyle)));
     deepRed_ = dimming->addRow(
@@ -107,9 +113,7 @@ ComfortPane::ComfortPane(const PaneEnvironment& environment, QWidget* parent)
                             PercentStepper::make(kit::settingField(model, &Settings::deepRedStrength), {20, 90, 5})));
     if (nightShiftExists)
         nightShiftFloor_ = dimming->addRow(new kit::SettingRow(
-            QStringLiteral("Night Shift floor"),
-            QStringLiteral("Night Shift carries the warmth down to here with true color. Apple's range ends at 2700K; "
-                           "lower values are experimental."),
+            q(can.nightLightName + " floor"), q(ComfortRules::nightLightFloorCaption(can)),
             integerStepper(kit::settingField(model, &Settings::nightShiftFloorKelvin), {1000, 3400, 100}, "K")));
 
     auto* rest = addSection(QStringLiteral("Eye rest"));
@@ -191,7 +195,7 @@ ComfortPane::ComfortPane(const PaneEnvironment& environment, QWidget* parent)
     auto* prompts = addSection(QStringLiteral("Prompts and tips"));
     if (nightShiftExists) {
         nightShiftTip_ = prompts->addRow(
-            new kit::SwitchRow(QStringLiteral("Night Shift tip"), QString(),
+            new kit::SwitchRow(q(can.nightLightName + " tip"), QString(),
                                kit::settingField<bool>(
                                    model, [](const Settings& s) { return !s.nightShiftTipDismissed; },
                                    [](Settings& s, const bool& on) { s.nightShiftTipDismissed = !on; })));
@@ -229,9 +233,13 @@ void ComfortPane::follow() {
     pointer_->setSubtitle(can.pointerTint ? q(ComfortRules::pointerCaption(s.pointerTintThreshold))
                                           : q(can.pointerTint.reason));
     if (nightShiftTip_)
-        nightShiftTip_->setSubtitle(m.nightShiftActive()
-                                        ? QStringLiteral("Night Shift is currently on and stacks with Orvane.")
-                                        : QStringLiteral("Night Shift is off."));
+        nightShiftTip_->setSubtitle(
+            q(can.nightLightName + (m.nightShiftActive() ? " is currently on and stacks with Orvane." : " is off.")));
+    // With the desktop's night light alone there is no layer to dim or fold red with.
+    dimFloor_->content()->setEnabled(can.layerEffects.available);
+    dimFloor_->setSubtitle(q(can.layerEffects ? ComfortRules::dimFloorCaption : can.layerEffects.reason));
+    redStyle_->picker().setEnabled(can.layerEffects.available);
+    redStyle_->setSubtitle(q(can.layerEffects ? ComfortRules::redStyleCaption : can.layerEffects.reason));
 }
 
 QWidget* makeComfortPane(const PaneEnvironment& environment) { return new ComfortPane(environment); }

@@ -29,6 +29,13 @@ bool usesLayers(AppModel& model);
 // The PWM note is for machines whose model identifier begins with "MacBookPro" or "Mac1".
 bool showsPwmCaption(const std::optional<std::string>& modelIdentifier);
 std::string pointerCaption(std::int64_t thresholdKelvin);
+inline constexpr const char* dimFloorCaption = "The screen can never go darker than this.";
+inline constexpr const char* redStyleCaption =
+    "Readable red folds blue and green content into red below 1500K, so links and buttons stay visible with zero "
+    "blue light. Pure red scales the channels only; pure-blue content goes black.";
+// The night light floor's caption: the Mac's range on the simulated Mac, the desktop's own
+// on Linux.
+std::string nightLightFloorCaption(const Capabilities& capabilities);
 }  // namespace ComfortRules
 
 // A fraction shown as a whole percentage on the kit's stepper: round(v × 100), halves
@@ -43,6 +50,8 @@ public:
 
     bool usesLayers() const;
     kit::SettingRow& deepRedRow() const { return *deepRed_; }
+    kit::SettingRow& dimFloorRow() const { return *dimFloor_; }
+    kit::PickerRow<RedStyle>& redStyleRow() const { return *redStyle_; }
     kit::SettingRow* nightShiftFloorRow() const { return nightShiftFloor_; }
     kit::SwitchRow& pointerSwitch() const { return *pointer_; }
     kit::SwitchRow& steadySwitch() const { return *steady_; }
@@ -61,6 +70,8 @@ private:
 
     kit::ModelFollower model_;
     kit::SettingRow* deepRed_ = nullptr;
+    kit::SettingRow* dimFloor_ = nullptr;
+    kit::PickerRow<RedStyle>* redStyle_ = nullptr;
     kit::SettingRow* nightShiftFloor_ = nullptr;
     QWidget* rest_[3] = {};
     QWidget* level_ = nullptr;

@@ -25,25 +25,26 @@ namespace orvane {
 namespace DisplaysRules {
 
 std::string subtitle(const DisplayInfo& display, std::optional<TintMethod> attachedMethod,
-                     const std::optional<std::string>& notTinted) {
+                     const std::optional<std::string>& notTinted, const Capabilities* words) {
     const auto pixels = [&](double v) {
         return std::to_string(static_cast<long long>(std::trunc(v * (display.scale > 0 ? display.scale : 1))));
     };
     return std::string(display.isBuiltIn ? "Built-in" : "External") + " \u00B7 " + pixels(display.frame.width) +
            "\u00D7" + pixels(display.frame.height) + " \u00B7 " +
-           (attachedMethod ? std::string(title(*attachedMethod))
+           (attachedMethod ? (words ? words->methodTitle(*attachedMethod) : std::string(title(*attachedMethod)))
                            : std::string("Not tinted") + (notTinted ? ": " + *notTinted : std::string()));
 }
 
-std::string methodCaption(const DisplaySettings& settings, const DisplayCapabilities* capabilities) {
-    if (settings.methodCheckResult) return "Method check confirmed: " + std::string(title(*settings.methodCheckResult));
+std::string methodCaption(const DisplaySettings& settings, const DisplayCapabilities* capabilities,
+                          const Capabilities* words) {
+    const auto named = [&](TintMethod m) { return words ? words->methodTitle(m) : std::string(title(m)); };
+    if (settings.methodCheckResult) return "Method check confirmed: " + named(*settings.methodCheckResult);
     if (!capabilities || capabilities->rules == MethodRules::macHardware)
         return "Automatic: color matrix on the newest chips (Night Shift + overlay as fallback), gamma on older ones.";
     std::string caption =
-        "Automatic uses the driver's color matrix where it has one, else the gamma table, else an overlay "
-        "(which needs a compositing manager). ";
-    if (capabilities->automaticMethod)
-        return caption + "Here: " + std::string(title(*capabilities->automaticMethod)) + ".";
+        "Automatic uses the driver's color matrix where it has one, else the gamma table, else the desktop's "
+        "Night Light with an overlay, else an overlay alone (which needs a compositing manager). ";
+    if (capabilities->automaticMethod) return caption + "Here: " + named(*capabilities->automaticMethod) + ".";
     return caption + "Nothing can tint this display: " + capabilities->method(TintMethod::overlay).reason;
 }
 
@@ -197,7 +198,7 @@ DisplaySection::DisplaySection(std::shared_ptr<AppModel> model, std::shared_ptr<
                               displayField(model_, key, &DisplaySettings::enabled)));
     std::vector<kit::Picker<TintMethod>::Item> methods;
     for (TintMethod m : DisplaysRules::methodChoices(display.isBuiltIn, model_->settings().displaySettings(key).method))
-        methods.push_back({m, q(std::string(title(m)))});
+        methods.push_back({m, q(model_->capabilities().methodTitle(m))});
     method_ = addRow(new kit::PickerRow<TintMethod>(QStringLiteral("Method"), QString(), std::move(methods),
                                                     displayField(model_, key, &DisplaySettings::method)));
     check_ = new kit::SystemButton(QStringLiteral("Check\u2026"));
@@ -215,8 +216,9 @@ void DisplaySection::refresh() {
     const Capabilities& capabilities = model_->capabilities();
     const DisplayCapabilities* mine = capabilities.display(display_.key);
     subtitle_->setText(q(DisplaysRules::subtitle(display_, mine ? mine->attachedMethod : std::nullopt,
-                                                 model_->engine().untintedReason(display_))));
-    method_->setSubtitle(q(DisplaysRules::methodCaption(model_->settings().displaySettings(display_.key), mine)));
+                                                 model_->engine().untintedReason(display_), &capabilities)));
+    method_->setSubtitle(
+        q(DisplaysRules::methodCaption(model_->settings().displaySettings(display_.key), mine, &capabilities)));
     for (const TintMethod m : allCases<TintMethod>()) {
         const Availability can = mine ? mine->method(m) : Availability::yes();
         method_->picker().setValueDisabled(m, can ? std::nullopt : std::optional<QString>(q(can.reason)));

@@ -30,10 +30,11 @@ namespace DisplaysRules {
 // "Built-in · 3024×1964 · Color matrix": the frame in whole pixels and the method really
 // attached, or "Not tinted" when none could attach (with the reason, where it is known).
 std::string subtitle(const DisplayInfo& display, std::optional<TintMethod> attachedMethod,
-                     const std::optional<std::string>& notTinted = std::nullopt);
+                     const std::optional<std::string>& notTinted = std::nullopt, const Capabilities* words = nullptr);
 // The method check's answer, else how the automatic choice works here and what it picks
 // for this display now (none: nothing can tint it, with the reason).
-std::string methodCaption(const DisplaySettings& settings, const DisplayCapabilities* capabilities);
+std::string methodCaption(const DisplaySettings& settings, const DisplayCapabilities* capabilities,
+                          const Capabilities* words = nullptr);
 // Every method but DDC for a built-in display, unless DDC is what it has stored.
 std::vector<TintMethod> methodChoices(bool isBuiltIn, TintMethod stored);
 std::string warmthOffsetLabel(std::int64_t kelvin);  // "+0K", "-300K"

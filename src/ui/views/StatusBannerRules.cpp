@@ -9,7 +9,7 @@ namespace orvane::kit::StatusBannerRules {
 Input inputFrom(const AppModel& model) {
     return {model.resolution().status, model.settings().mode,       model.settings().nightShiftTipDismissed,
             model.nightShiftActive(),  model.accessibilityNeeded(), model.isWarming(),
-            model.primaryMethod(),     TintRules::placeZone(model)};
+            model.primaryMethod(),     TintRules::placeZone(model), model.capabilities().nightLightName};
 }
 
 bool showNightShift(const Input& input) {
@@ -35,8 +35,8 @@ std::vector<Notice> notices(const Input& input) {
                        "Back to " + TintRules::modeName(input.mode), false});
     }
     if (showNightShift(input))
-        out.push_back(
-            {NoticeKind::nightShift, "exclamationmark.triangle.fill", "Night Shift is also on", "Open", true});
+        out.push_back({NoticeKind::nightShift, "exclamationmark.triangle.fill", input.nightLightName + " is also on",
+                       "Open", true});
     if (input.accessibilityNeeded)
         out.push_back({NoticeKind::accessibility, "hand.raised.fill",
                        "Accessibility permission needed for brightness keys", "Open", false});

@@ -23,7 +23,8 @@ struct Input {
     bool accessibilityNeeded = false;
     bool warming = false;
     std::optional<TintMethod> primaryMethod;
-    TimeZone zone = TimeZone::utc();  // the place's, for "HH:mm"
+    TimeZone zone = TimeZone::utc();             // the place's, for "HH:mm"
+    std::string nightLightName = "Night Shift";  // the desktop's name for it
 };
 Input inputFrom(const AppModel& model);
 
