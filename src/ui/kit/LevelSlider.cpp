@@ -16,8 +16,8 @@ namespace orvane::kit {
 
 namespace Rules = LevelSliderRules;
 
-LevelSlider::LevelSlider(double value, std::string symbol, std::vector<double> detents, bool haptics,
-                         double height, std::optional<DynamicColor> fillTint, QWidget* parent)
+LevelSlider::LevelSlider(double value, std::string symbol, std::vector<double> detents, bool haptics, double height,
+                         std::optional<DynamicColor> fillTint, QWidget* parent)
     : QWidget(parent),
       value_(value),
       symbol_(std::move(symbol)),
@@ -63,13 +63,9 @@ void LevelSlider::setSymbol(std::string symbol) {
 QSize LevelSlider::sizeHint() const { return QSizeF(240, std::ceil(height_) + 2 * bleed).toSize(); }
 QSize LevelSlider::minimumSizeHint() const { return QSizeF(height_ * 2, std::ceil(height_) + 2 * bleed).toSize(); }
 
-void LevelSlider::increment() {
-    edit(Rules::increment(value()));
-}
+void LevelSlider::increment() { edit(Rules::increment(value())); }
 
-void LevelSlider::decrement() {
-    edit(Rules::decrement(value()));
-}
+void LevelSlider::decrement() { edit(Rules::decrement(value())); }
 
 void LevelSlider::setDragging(bool dragging) {
     if (dragging == dragging_) return;

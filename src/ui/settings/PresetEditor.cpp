@@ -48,9 +48,9 @@ PresetEditor::PresetEditor(std::shared_ptr<AppModel> model, std::string presetId
     // The preset whole (name, sliders, icons) and one field of it (steppers, picker,
     // recorder), all by id: a preset gone reads `absent` and takes no write.
     preset_ = kit::settingField<std::optional<Preset>>(
-        model_,
-        std::function<std::optional<Preset>(const Settings&)>(
-            [this](const Settings& s) { return PresetsPaneRules::selectedPreset(s.presets, id_); }),
+        model_, std::function<std::optional<Preset>(const Settings&)>([this](const Settings& s) {
+            return PresetsPaneRules::selectedPreset(s.presets, id_);
+        }),
         std::function<void(Settings&, const std::optional<Preset>&)>(
             [this](Settings& s, const std::optional<Preset>& p) {
                 if (p && PresetsPaneRules::selectedPreset(s.presets, id_))
@@ -157,12 +157,12 @@ PresetEditor::PresetEditor(std::shared_ptr<AppModel> model, std::string presetId
     }
     addRow(new kit::SettingRow(QStringLiteral("Icon"), std::nullopt, iconRow));
 
-    recorder_ = new HotkeyRecorder(field(std::function<std::optional<Hotkey>(const Preset&)>(
-                                             [](const Preset& p) { return p.hotkey; }),
-                                         std::function<void(Preset&, const std::optional<Hotkey>&)>(
-                                             [](Preset& p, const std::optional<Hotkey>& h) { p.hotkey = h; }),
-                                         std::optional<Hotkey>{}),
-                                   nullptr, RecorderRules::PresetOwner{id_});
+    recorder_ = new HotkeyRecorder(
+        field(std::function<std::optional<Hotkey>(const Preset&)>([](const Preset& p) { return p.hotkey; }),
+              std::function<void(Preset&, const std::optional<Hotkey>&)>(
+                  [](Preset& p, const std::optional<Hotkey>& h) { p.hotkey = h; }),
+              std::optional<Hotkey>{}),
+        nullptr, RecorderRules::PresetOwner{id_});
     addRow(new kit::SettingRow(QStringLiteral("Hotkey"), std::nullopt, recorder_));
 
     auto* applyRow = new QWidget;
