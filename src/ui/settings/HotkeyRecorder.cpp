@@ -217,8 +217,16 @@ HotkeyRecorder::HotkeyRecorder(std::unique_ptr<Field> hotkey, QWidget* parent,
         const auto value = hotkey_->value();
         const auto found = RecorderRules::problem(model_->settings(), model_->refusedHotkeys(), *owner_, value);
         if (!found || !found->movable) return;
-        model_->change(
-            [&](Settings& settings, RuntimeState&) { RecorderRules::clearHotkeys(settings, found->others); });
+        // The key leaves its other owners (shortcuts, presets) in one write.
+        const auto hotkeys = kit::settingField<Settings>(
+            model_, [](const Settings& s) { return s; },
+            [](Settings& s, const Settings& edited) {
+                s.shortcuts = edited.shortcuts;
+                s.presets = edited.presets;
+            });
+        Settings edited = hotkeys->value();
+        RecorderRules::clearHotkeys(edited, found->others);
+        hotkeys->set(edited);
         refresh();
     });
 
