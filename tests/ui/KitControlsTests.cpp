@@ -207,16 +207,15 @@ TEST_F(KitSlider, AdjustmentsAndSpokenValue) {
 
 TEST_F(KitSlider, WidgetDragsWithTicksAndSwell) {
     LevelSlider slider(0.2, "flame.fill", {0.5}, true, 36, std::nullopt, &window);
-    auto& value = slider;
     slider.setGeometry(0, 0, 236, 36);
     QTest::mousePress(&slider, Qt::LeftButton, {}, QPoint(137, 18));  // v = 0.505
-    EXPECT_DOUBLE_EQ(value.value(), 0.5);
+    EXPECT_DOUBLE_EQ(slider.value(), 0.5);
     EXPECT_TRUE(slider.dragging());
     EXPECT_EQ(haptics->ticks, 1);
     QTest::mouseMove(&slider, QPoint(138, 18));
     EXPECT_EQ(haptics->ticks, 1);
     QTest::mouseMove(&slider, QPoint(186, 18));
-    EXPECT_DOUBLE_EQ(value.value(), 0.75);
+    EXPECT_DOUBLE_EQ(slider.value(), 0.75);
     QTest::mouseMove(&slider, QPoint(136, 18));
     EXPECT_EQ(haptics->ticks, 2);
     QTest::mouseRelease(&slider, Qt::LeftButton, {}, QPoint(136, 18));
@@ -241,7 +240,6 @@ TEST_F(KitSlider, WarmEndDotIsDrawnInsideTheTrack) {
 
 TEST_F(KitSlider, AccessibleValueAndActions) {
     LevelSlider slider(0.98, "sun.max.fill", {}, false, 36, std::nullopt, &window);
-    auto& value = slider;
     slider.setAccessibleName(QStringLiteral("Brightness"));
     QAccessibleInterface* a = QAccessible::queryAccessibleInterface(&slider);
     ASSERT_NE(a, nullptr);
@@ -250,11 +248,11 @@ TEST_F(KitSlider, AccessibleValueAndActions) {
     EXPECT_EQ(a->text(QAccessible::Value), QStringLiteral("98 percent"));
     ASSERT_NE(a->actionInterface(), nullptr);
     a->actionInterface()->doAction(QAccessibleActionInterface::increaseAction());
-    EXPECT_DOUBLE_EQ(value.value(), 1.0);
-    value.setValue(0.03);
+    EXPECT_DOUBLE_EQ(slider.value(), 1.0);
+    slider.setValue(0.03);
     a->actionInterface()->doAction(QAccessibleActionInterface::decreaseAction());
-    EXPECT_DOUBLE_EQ(value.value(), 0.0);
-    value.setValue(0.29);
+    EXPECT_DOUBLE_EQ(slider.value(), 0.0);
+    slider.setValue(0.29);
     EXPECT_EQ(a->text(QAccessible::Value), QStringLiteral("29 percent"));
     EXPECT_EQ(haptics->ticks, 0);
 }

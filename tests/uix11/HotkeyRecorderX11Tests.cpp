@@ -65,7 +65,7 @@ protected:
 
         window = std::make_unique<QWidget>();
         auto* column = new QVBoxLayout(window.get());
-        // The recorded value stays in the test, so no hotkey is registered with the server.
+        // The recorded value stays in the test, outside the settings.
         recorder = new HotkeyRecorder(kit::operationField<std::optional<Hotkey>>(
                                           model, [this](const Settings&) { return value; },
                                           [this](AppModel&, const std::optional<Hotkey>& h) { value = h; }),
