@@ -16,24 +16,31 @@ protected:
     static Date berlin(int year, int month, int day, int hour, int minute = 0) {
         return Calendar(*TimeZone::named("Europe/Berlin")).date(year, month, day, hour, minute);
     }
-    // A picker over a stored time, in the window; `writes` collects what it writes.
+    // A picker over a stored time (the polar evening of the settings), in the window;
+    // `writes` collects what it writes.
     ClockTimePicker& picker(std::int64_t minutes) {
-        stored = ClockTime(minutes);
-        field = new ClockTimePicker(model,
-                                    {[this] { return stored; },
-                                     [this](ClockTime t) {
-                                         writes.push_back(t.minutes);
-                                         stored = t;
-                                     }},
+        store(ClockTime(minutes));
+        field = new ClockTimePicker(kit::operationField<ClockTime>(
+                                        model, [](const Settings& s) { return s.sunset.polarEvening; },
+                                        [this](AppModel& m, const ClockTime& t) {
+                                            writes.push_back(t.minutes);
+                                            m.change([&](Settings& s, RuntimeState&) { s.sunset.polarEvening = t; });
+                                        }),
                                     window.get());
         return place(*field, QSize(70, 24));
+    }
+    // The time stored now, and a change of it made elsewhere.
+    ClockTime stored() const { return model->settings().sunset.polarEvening; }
+    void store(ClockTime time) {
+        Settings s = model->settings();
+        s.sunset.polarEvening = time;
+        model->setSettings(s);
     }
     void pressReturn() {
         field->setFocus();
         QTest::keyClick(field, Qt::Key_Return);
     }
 
-    ClockTime stored;
     ClockTimePicker* field = nullptr;
     std::vector<std::int64_t> writes;
 };
@@ -45,16 +52,16 @@ TEST_F(ClockTimePickerTest, ASkippedTimeShowsTheEndOfTheGapAndWritesItBack) {
     EXPECT_EQ(field->time(), QTime(3, 0));
     EXPECT_TRUE(writes.empty()) << "showing never writes";
     // Changed elsewhere, from 01:00 to the skipped 02:30: shown as 03:00, still not written.
-    stored = ClockTime(1, 0);
+    store(ClockTime(1, 0));
     field->refresh();
     EXPECT_EQ(field->time(), QTime(1, 0));
-    stored = ClockTime(2, 30);
     Settings s = model->settings();
+    s.sunset.polarEvening = ClockTime(2, 30);
     s.manualKelvin = 3000;
-    model->setSettings(s);  // any settings announcement re-reads the binding
+    model->setSettings(s);  // the announcement re-reads the field
     EXPECT_EQ(field->time(), QTime(3, 0));
     EXPECT_TRUE(writes.empty()) << "a refresh never writes, also when the time shown differs from the stored one";
-    EXPECT_EQ(stored.minutes, 150);
+    EXPECT_EQ(stored().minutes, 150);
     pressReturn();
     EXPECT_EQ(writes, std::vector<std::int64_t>{180});
 }
@@ -82,9 +89,9 @@ TEST_F(ClockTimePickerTest, MidnightAndTheLastMinute) {
     QTest::keyClick(field, Qt::Key_Up);
     QTest::keyClick(field, Qt::Key_Down);
     EXPECT_EQ(writes, (std::vector<std::int64_t>{60, 0}));
-    EXPECT_EQ(stored.minutes, 0);
+    EXPECT_EQ(stored().minutes, 0);
 
-    stored = ClockTime(1439);
+    store(ClockTime(1439));
     field->refresh();
     EXPECT_EQ(field->time(), QTime(23, 59));
 
@@ -112,7 +119,7 @@ TEST_F(ClockTimePickerTest, ATimeTypedOverTheWholeFieldIsTakenWhole) {
         QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
         QTest::keyClicks(field, QString::fromUtf8(c.typed));
         QTest::keyClick(field, Qt::Key_Return);
-        EXPECT_EQ(stored.minutes, c.written) << c.typed;
+        EXPECT_EQ(stored().minutes, c.written) << c.typed;
         EXPECT_EQ(writes, std::vector<std::int64_t>{c.written}) << c.typed;
         delete field;
     }
@@ -126,10 +133,10 @@ TEST_F(ClockTimePickerTest, FollowsTheModelWithoutWriting) {
     EXPECT_EQ(field->width(), 70);
     EXPECT_FALSE(field->displayFormat().contains(QLatin1Char('s')));
     EXPECT_EQ(field->buttonSymbols(), QAbstractSpinBox::NoButtons);
-    stored = ClockTime(22, 15);
     Settings s = model->settings();
+    s.sunset.polarEvening = ClockTime(22, 15);
     s.manualKelvin = 3000;
-    model->setSettings(s);  // any settings announcement re-reads the binding
+    model->setSettings(s);
     EXPECT_EQ(field->time(), QTime(22, 15));
     EXPECT_TRUE(writes.empty());
 }

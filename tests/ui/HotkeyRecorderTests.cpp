@@ -117,13 +117,8 @@ protected:
 
     // A recorder on the toggle shortcut, in the window beside a text field.
     HotkeyRecorder& addRecorder(std::optional<Hotkey> Shortcuts::*field = &Shortcuts::toggle) {
-        kit::Binding<std::optional<Hotkey>> binding{[this, field] { return model->settings().shortcuts.*field; },
-                                                    [this, field](std::optional<Hotkey> h) {
-                                                        Settings s = model->settings();
-                                                        s.shortcuts.*field = h;
-                                                        model->setSettings(s);
-                                                    }};
-        recorders.push_back(std::make_unique<HotkeyRecorder>(binding, model, window.get()));
+        recorders.push_back(
+            std::make_unique<HotkeyRecorder>(kit::settingField(model, &Settings::shortcuts, field), window.get()));
         auto& recorder = *recorders.back();
         recorder.beep = [this] { ++beeps; };
         recorder.move(10, 10 + 40 * static_cast<int>(recorders.size()));
@@ -338,13 +333,10 @@ TEST_F(HotkeyRecorderTest, Renders) {
     Settings s = model->settings();
     s.shortcuts.cozy.reset();
     model->setSettings(s);
-    kit::Binding<std::optional<Hotkey>> toggle{[this] { return model->settings().shortcuts.toggle; },
-                                               [](std::optional<Hotkey>) {}};
-    kit::Binding<std::optional<Hotkey>> cozy{[this] { return model->settings().shortcuts.cozy; },
-                                             [](std::optional<Hotkey>) {}};
-    auto* set = new HotkeyRecorder(toggle, model, &panel);
-    auto* unset = new HotkeyRecorder(cozy, model, &panel);
-    auto* recording = new HotkeyRecorder(toggle, model, &panel);
+    const auto toggle = [this] { return kit::settingField(model, &Settings::shortcuts, &Shortcuts::toggle); };
+    auto* set = new HotkeyRecorder(toggle(), &panel);
+    auto* unset = new HotkeyRecorder(kit::settingField(model, &Settings::shortcuts, &Shortcuts::cozy), &panel);
+    auto* recording = new HotkeyRecorder(toggle(), &panel);
     column->addWidget(set);
     column->addWidget(unset);
     column->addWidget(recording);

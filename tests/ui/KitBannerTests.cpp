@@ -168,8 +168,7 @@ TEST_F(KitChrome, PaneHeaderSettingRowAndButtonsRender) {
     row->addWidget(big);
     row->addWidget(new kit::SystemButton(QStringLiteral("Open")));
     row->addWidget(new kit::SystemButton(QStringLiteral("Use my evening"), true));
-    auto* slider =
-        new kit::LevelSlider(kit::Binding<double>::stored(0.4), "sun.max.fill", {0.25, 0.75}, false, 28, std::nullopt);
+    auto* slider = new kit::LevelSlider(0.4, "sun.max.fill", {0.25, 0.75}, false, 28, std::nullopt);
     slider->setMinimumWidth(140);
     row->addWidget(slider);
     kit::RenderHarness::renderBoth(buttons, "buttons", QSize(560, 64));

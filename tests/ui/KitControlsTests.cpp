@@ -206,17 +206,16 @@ TEST_F(KitSlider, AdjustmentsAndSpokenValue) {
 }
 
 TEST_F(KitSlider, WidgetDragsWithTicksAndSwell) {
-    auto value = Binding<double>::stored(0.2);
-    LevelSlider slider(value, "flame.fill", {0.5}, true, 36, std::nullopt, &window);
+    LevelSlider slider(0.2, "flame.fill", {0.5}, true, 36, std::nullopt, &window);
     slider.setGeometry(0, 0, 236, 36);
     QTest::mousePress(&slider, Qt::LeftButton, {}, QPoint(137, 18));  // v = 0.505
-    EXPECT_DOUBLE_EQ(value.get(), 0.5);
+    EXPECT_DOUBLE_EQ(slider.value(), 0.5);
     EXPECT_TRUE(slider.dragging());
     EXPECT_EQ(haptics->ticks, 1);
     QTest::mouseMove(&slider, QPoint(138, 18));
     EXPECT_EQ(haptics->ticks, 1);
     QTest::mouseMove(&slider, QPoint(186, 18));
-    EXPECT_DOUBLE_EQ(value.get(), 0.75);
+    EXPECT_DOUBLE_EQ(slider.value(), 0.75);
     QTest::mouseMove(&slider, QPoint(136, 18));
     EXPECT_EQ(haptics->ticks, 2);
     QTest::mouseRelease(&slider, Qt::LeftButton, {}, QPoint(136, 18));
@@ -226,8 +225,7 @@ TEST_F(KitSlider, WidgetDragsWithTicksAndSwell) {
 // The dot of a detent at the warm end is drawn where the rule puts it, whole inside the
 // track's rounded end.
 TEST_F(KitSlider, WarmEndDotIsDrawnInsideTheTrack) {
-    auto value = Binding<double>::stored(0.1);
-    LevelSlider slider(value, "flame.fill", {0.25, 1}, true, 36, std::nullopt, &window);
+    LevelSlider slider(0.1, "flame.fill", {0.25, 1}, true, 36, std::nullopt, &window);
     const QSize size(236, 36 + 2 * LevelSlider::bleed);
     RenderHarness::renderBoth(slider, "level-slider-detents", size);
     const QImage image = RenderHarness::render(slider, Appearance::light, size);
@@ -241,8 +239,7 @@ TEST_F(KitSlider, WarmEndDotIsDrawnInsideTheTrack) {
 }
 
 TEST_F(KitSlider, AccessibleValueAndActions) {
-    auto value = Binding<double>::stored(0.98);
-    LevelSlider slider(value, "sun.max.fill", {}, false, 36, std::nullopt, &window);
+    LevelSlider slider(0.98, "sun.max.fill", {}, false, 36, std::nullopt, &window);
     slider.setAccessibleName(QStringLiteral("Brightness"));
     QAccessibleInterface* a = QAccessible::queryAccessibleInterface(&slider);
     ASSERT_NE(a, nullptr);
@@ -251,11 +248,11 @@ TEST_F(KitSlider, AccessibleValueAndActions) {
     EXPECT_EQ(a->text(QAccessible::Value), QStringLiteral("98 percent"));
     ASSERT_NE(a->actionInterface(), nullptr);
     a->actionInterface()->doAction(QAccessibleActionInterface::increaseAction());
-    EXPECT_DOUBLE_EQ(value.get(), 1.0);
-    value.set(0.03);
+    EXPECT_DOUBLE_EQ(slider.value(), 1.0);
+    slider.setValue(0.03);
     a->actionInterface()->doAction(QAccessibleActionInterface::decreaseAction());
-    EXPECT_DOUBLE_EQ(value.get(), 0.0);
-    value.set(0.29);
+    EXPECT_DOUBLE_EQ(slider.value(), 0.0);
+    slider.setValue(0.29);
     EXPECT_EQ(a->text(QAccessible::Value), QStringLiteral("29 percent"));
     EXPECT_EQ(haptics->ticks, 0);
 }

@@ -81,7 +81,7 @@ TEST_F(KitTint, WarmthSliderWritesSnappedKelvinAndKeepsDim) {
     EXPECT_EQ(m.resolution().modeState.kelvin, 500);
     EXPECT_DOUBLE_EQ(m.resolution().modeState.dim, 0.8);
     EXPECT_EQ(control.readout().text(), QStringLiteral("500K"));
-    control.slider().binding().set(0.5);
+    control.slider().edit(0.5);
     EXPECT_EQ(m.resolution().modeState.kelvin, 3500);
     EXPECT_DOUBLE_EQ(m.resolution().modeState.dim, 0.8);
     EXPECT_DOUBLE_EQ(control.slider().value(), 0.5);

@@ -254,20 +254,20 @@ protected:
 
 TEST_F(PresetEditorTest, WarmthSliderAndStepper) {
     auto& editor = open(custom("P", 3000));
-    const auto& slider = editor.warmthSlider().binding();
+    auto& slider = editor.warmthSlider();
     const struct {
         double position;
         std::int64_t kelvin;
     } cases[] = {{0.0, 6500}, {1.0, 500}, {0.5, 3500}, {3124.5 / 6000, 3400}};
     for (const auto& c : cases) {
-        slider.set(c.position);
+        slider.edit(c.position);
         EXPECT_EQ(edited().kelvin, c.kelvin) << c.position;
     }
     EXPECT_DOUBLE_EQ(editor.warmthSlider().value(), 3100.0 / 6000);
     EXPECT_EQ(editor.kelvinStepper().labelText(), "3400K");
     editor.kelvinStepper().stepUp();
     EXPECT_EQ(edited().kelvin, 3450);
-    slider.set(0);
+    slider.edit(0);
     editor.kelvinStepper().stepUp();
     EXPECT_EQ(edited().kelvin, 6500);
 }
@@ -278,12 +278,12 @@ TEST_F(PresetEditorTest, DimStepperAndSlider) {
     editor.dimStepper().stepUp();
     EXPECT_DOUBLE_EQ(edited().dim, 1.0);
     EXPECT_FALSE(editor.dimStepper().upButton().isEnabled());
-    editor.dimSlider().binding().set(0);
+    editor.dimSlider().edit(0);
     EXPECT_DOUBLE_EQ(edited().dim, 0.05);
     EXPECT_EQ(editor.dimStepper().labelText(), "5%");
     editor.dimStepper().stepDown();
     EXPECT_DOUBLE_EQ(edited().dim, 0.05);
-    editor.dimSlider().binding().set(1);
+    editor.dimSlider().edit(1);
     EXPECT_DOUBLE_EQ(edited().dim, 1.0);
 }
 

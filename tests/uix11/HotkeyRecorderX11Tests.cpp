@@ -65,9 +65,11 @@ protected:
 
         window = std::make_unique<QWidget>();
         auto* column = new QVBoxLayout(window.get());
-        kit::Binding<std::optional<Hotkey>> binding{[this] { return value; },
-                                                    [this](std::optional<Hotkey> h) { value = h; }};
-        recorder = new HotkeyRecorder(binding, model, window.get());
+        // The recorded value stays in the test, outside the settings.
+        recorder = new HotkeyRecorder(kit::operationField<std::optional<Hotkey>>(
+                                          model, [this](const Settings&) { return value; },
+                                          [this](AppModel&, const std::optional<Hotkey>& h) { value = h; }),
+                                      window.get());
         recorder->beep = [this] { ++beeps; };
         column->addWidget(recorder);
         window->resize(300, 80);

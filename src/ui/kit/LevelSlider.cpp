@@ -16,10 +16,10 @@ namespace orvane::kit {
 
 namespace Rules = LevelSliderRules;
 
-LevelSlider::LevelSlider(Binding<double> value, std::string symbol, std::vector<double> detents, bool haptics,
-                         double height, std::optional<DynamicColor> fillTint, QWidget* parent)
+LevelSlider::LevelSlider(double value, std::string symbol, std::vector<double> detents, bool haptics, double height,
+                         std::optional<DynamicColor> fillTint, QWidget* parent)
     : QWidget(parent),
-      value_(std::move(value)),
+      value_(value),
       symbol_(std::move(symbol)),
       detents_(std::move(detents)),
       haptics_(haptics),
@@ -31,8 +31,15 @@ LevelSlider::LevelSlider(Binding<double> value, std::string symbol, std::vector<
     swell_.setOnChange([this] { update(); });
 }
 
-void LevelSlider::setBinding(Binding<double> value) {
-    value_ = std::move(value);
+void LevelSlider::setValue(double value) {
+    if (value == value_) return;
+    value_ = value;
+    update();
+}
+
+void LevelSlider::edit(double value) {
+    value_ = value;
+    if (onEdit_) onEdit_(value);
     update();
 }
 
@@ -56,15 +63,9 @@ void LevelSlider::setSymbol(std::string symbol) {
 QSize LevelSlider::sizeHint() const { return QSizeF(240, std::ceil(height_) + 2 * bleed).toSize(); }
 QSize LevelSlider::minimumSizeHint() const { return QSizeF(height_ * 2, std::ceil(height_) + 2 * bleed).toSize(); }
 
-void LevelSlider::increment() {
-    if (value_.set) value_.set(Rules::increment(value()));
-    update();
-}
+void LevelSlider::increment() { edit(Rules::increment(value())); }
 
-void LevelSlider::decrement() {
-    if (value_.set) value_.set(Rules::decrement(value()));
-    update();
-}
+void LevelSlider::decrement() { edit(Rules::decrement(value())); }
 
 void LevelSlider::setDragging(bool dragging) {
     if (dragging == dragging_) return;
@@ -77,8 +78,7 @@ void LevelSlider::dragTo(double x) {
     const auto step = Rules::drag(x, width(), height_, detents_, haptics_, lastDetent_);
     if (step.tick) contextOf(this).haptics->performAlignment();
     lastDetent_ = step.lastDetent;
-    if (value_.set) value_.set(step.value);
-    update();
+    edit(step.value);
 }
 
 void LevelSlider::mousePressEvent(QMouseEvent* event) {

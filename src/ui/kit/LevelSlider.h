@@ -1,8 +1,10 @@
 #pragma once
 // The kit's horizontal slider: a capsule track with a fill that grows from the leading end,
 // a symbol riding on the fill's leading end, optional detent dots that a drag snaps to
-// with a haptic tick, and a slight swell while dragged. It edits a 0...1 binding and knows
-// nothing of what the number means.
+// with a haptic tick, and a slight swell while dragged. It shows a 0...1 value and knows
+// nothing of what the number means: each edit goes to the owner's `onEdit`, and the owner
+// shows back what it stored (setValue), so a value the owner rounds is drawn rounded.
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -10,7 +12,6 @@
 #include <QWidget>
 
 #include "ui/kit/Animator.h"
-#include "ui/kit/Binding.h"
 #include "ui/kit/Tokens.h"
 
 namespace orvane::kit {
@@ -20,17 +21,21 @@ public:
     // Room above and below the track for the fill's shadow; the track is `height` high.
     static constexpr int bleed = 3;
 
-    LevelSlider(Binding<double> value, std::string symbol, std::vector<double> detents, bool haptics, double height,
+    LevelSlider(double value, std::string symbol, std::vector<double> detents, bool haptics, double height,
                 std::optional<DynamicColor> fillTint, QWidget* parent = nullptr);
 
-    void setBinding(Binding<double> value);
+    // Shows a value; no edit.
+    void setValue(double value);
+    // Called with each edit (a drag, an adjustment), after the slider took the value.
+    void setOnEdit(std::function<void(double)> onEdit) { onEdit_ = std::move(onEdit); }
+    // What a drag or an adjustment does: takes the value and hands it to the owner.
+    void edit(double value);
     void setDetents(std::vector<double> detents);
     void setHaptics(bool haptics) { haptics_ = haptics; }
     void setFillTint(std::optional<DynamicColor> tint);
     void setSymbol(std::string symbol);
 
-    double value() const { return value_.get ? value_.get() : 0; }
-    const Binding<double>& binding() const { return value_; }
+    double value() const { return value_; }
     const std::vector<double>& detents() const { return detents_; }
     bool dragging() const { return dragging_; }
     std::optional<double> lastDetent() const { return lastDetent_; }
@@ -53,7 +58,8 @@ private:
     void dragTo(double x);
     void setDragging(bool dragging);
 
-    Binding<double> value_;
+    double value_;
+    std::function<void(double)> onEdit_;
     std::string symbol_;
     std::vector<double> detents_;
     bool haptics_;

@@ -34,7 +34,7 @@ DragStep drag(double x, double width, double height, const std::vector<double>& 
     return {v, std::nullopt, false};
 }
 
-// A NaN binding adjusts from 0, as it draws.
+// A NaN value adjusts from 0, as it draws.
 double increment(double value) { return std::min((std::isnan(value) ? 0.0 : value) + 0.05, 1.0); }
 double decrement(double value) { return std::max((std::isnan(value) ? 0.0 : value) - 0.05, 0.0); }
 

@@ -20,7 +20,7 @@ inline constexpr double detentRadius = 1.5;
 double detentCentre(double width, double height, double detent);
 
 struct DragStep {
-    double value;                      // what the binding gets
+    double value;                      // what the owner is handed
     std::optional<double> lastDetent;  // the detent a tick was last played for
     bool tick = false;                 // play the haptic tick now
 };

@@ -149,7 +149,7 @@ void AdvancedPane::copyDiagnostics() {
 }
 
 void AdvancedPane::runOnboardingAgain() {
-    environment_.model->change([](Settings& s, RuntimeState&) { s.onboardingCompleted = false; });
+    kit::settingField(environment_.model, &Settings::onboardingCompleted)->set(false);
     kit::notificationsOf(this).post(kit::Notifications::showOnboarding);
 }
 

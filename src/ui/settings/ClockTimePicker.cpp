@@ -23,19 +23,8 @@ QString hourMinuteFormat() {
 
 }  // namespace
 
-ClockTimePicker::ClockTimePicker(std::shared_ptr<AppModel> model, kit::Binding<ClockTime> time, QWidget* parent)
-    : ClockTimePicker(std::move(model), std::move(time), nullptr, parent) {}
-
 ClockTimePicker::ClockTimePicker(std::unique_ptr<kit::SettingField<ClockTime>> field, QWidget* parent)
-    : ClockTimePicker(nullptr, {}, std::move(field), parent) {}
-
-ClockTimePicker::ClockTimePicker(std::shared_ptr<AppModel> model, kit::Binding<ClockTime> time,
-                                 std::unique_ptr<kit::SettingField<ClockTime>> field, QWidget* parent)
-    : QTimeEdit(parent), binding_(std::move(time)), model_(std::move(model)), field_(std::move(field)) {
-    if (field_) {
-        model_ = field_->sharedModel();
-        binding_ = {[f = field_.get()] { return f->value(); }, [f = field_.get()](ClockTime t) { f->set(t); }};
-    }
+    : QTimeEdit(parent), field_(std::move(field)), model_(field_->sharedModel()) {
     setDisplayFormat(hourMinuteFormat());
     setButtonSymbols(QAbstractSpinBox::NoButtons);
     setFrame(false);
@@ -47,12 +36,7 @@ ClockTimePicker::ClockTimePicker(std::shared_ptr<AppModel> model, kit::Binding<C
     setAccessibleName(QStringLiteral("Time"));
     // Typing writes once the entry is done; arrow steps write as they go.
     setKeyboardTracking(false);
-    if (field_) field_->onChange(this, [this](const ClockTime&) { refresh(); });
-    else
-        subscription_ = model_->observe([this](AppModel::Property p) {
-            if (p == AppModel::Property::settings) refresh();
-        });
-    refresh();
+    field_->onChange(this, [this](const ClockTime&) { refresh(); });
     connect(this, &QTimeEdit::timeChanged, this, [this](QTime t) { write(written(t)); });
     connect(this, &QAbstractSpinBox::editingFinished, this, [this] { commit(); });
 }
@@ -75,7 +59,7 @@ ClockTime ClockTimePicker::written(QTime time) {
 }
 
 void ClockTimePicker::refresh() {
-    const QTime shown = shownTime(binding_.get(), model_->systemZone(), model_->now());
+    const QTime shown = shownTime(field_->value(), model_->systemZone(), model_->now());
     if (shown == time()) return;
     const QSignalBlocker quiet(this);  // showing never writes
     setTime(shown);
@@ -84,7 +68,7 @@ void ClockTimePicker::refresh() {
 void ClockTimePicker::commit() { write(written(time())); }
 
 void ClockTimePicker::write(ClockTime picked) {
-    if (picked != binding_.get()) binding_.set(picked);
+    if (picked != field_->value()) field_->set(picked);
 }
 
 void ClockTimePicker::paintEvent(QPaintEvent* event) {

@@ -144,7 +144,8 @@ ComfortPane::ComfortPane(const PaneEnvironment& environment, QWidget* parent)
                              {10, 100, 5})));
     dismiss_ = new kit::SystemButton(QStringLiteral("Dismiss"));
     connect(dismiss_, &QAbstractButton::clicked, this,
-            [this] { model_.model().change([](Settings& s, RuntimeState&) { s.steadyBacklight.tipShown = true; }); });
+            [tipShown = std::shared_ptr(kit::settingField(
+                 model, &Settings::steadyBacklight, &SteadyBacklightSettings::tipShown))] { tipShown->set(true); });
     tip_ = backlight->addRow(noticeRow(
         "lightbulb.fill",
         QStringLiteral("Turn off automatic brightness in your desktop's settings so it stops moving the backlight."),

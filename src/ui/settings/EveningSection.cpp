@@ -14,23 +14,22 @@
 namespace orvane {
 namespace {
 
-// A time of the plan as the pickers read and write it. Without a plan the rows are hidden;
-// the defaults only keep the binding total.
-kit::Binding<ClockTime> planTime(const std::shared_ptr<AppModel>& model, bool bedtime) {
-    std::weak_ptr<AppModel> weak = model;
-    return {[weak, bedtime] {
-                const auto m = weak.lock();
-                const auto plan = m ? m->eveningPlan() : std::nullopt;
-                if (!plan) return bedtime ? EveningRules::defaultBedtime : EveningRules::defaultWake;
-                return bedtime ? plan->bedtime : plan->wake;
-            },
-            [weak, bedtime](ClockTime t) {
-                const auto m = weak.lock();
-                if (!m) return;
-                EveningPlan plan = m->eveningPlan().value_or(EveningRules::defaultEvening());
-                (bedtime ? plan.bedtime : plan.wake) = t;
-                m->setEveningPlan(plan);
-            }};
+// A time of the plan as the pickers read and write it, written through setEveningPlan.
+// Without a plan the rows are hidden; the defaults only keep the field total.
+std::unique_ptr<kit::SettingField<ClockTime>> planTime(const std::shared_ptr<AppModel>& model, bool bedtime) {
+    return kit::operationField<ClockTime>(
+        model,
+        [bedtime](const Settings& s) {
+            // The plan as AppModel::eveningPlan finds it, read from these settings.
+            const auto plan = s.mode == Mode::sunset ? EveningPlan::matching(s.sunset) : std::nullopt;
+            if (!plan) return bedtime ? EveningRules::defaultBedtime : EveningRules::defaultWake;
+            return bedtime ? plan->bedtime : plan->wake;
+        },
+        [bedtime](AppModel& m, const ClockTime& t) {
+            EveningPlan plan = m.eveningPlan().value_or(EveningRules::defaultEvening());
+            (bedtime ? plan.bedtime : plan.wake) = t;
+            m.setEveningPlan(plan);
+        });
 }
 
 }  // namespace
@@ -39,8 +38,8 @@ QString EveningSection::title() { return QString::fromUtf8(EveningRules::evening
 
 EveningSection::EveningSection(std::shared_ptr<AppModel> model, QWidget* parent)
     : kit::FormSection(title(), parent),
-      bedtime_(new ClockTimePicker(model, planTime(model, true))),
-      wake_(new ClockTimePicker(model, planTime(model, false))),
+      bedtime_(new ClockTimePicker(planTime(model, true))),
+      wake_(new ClockTimePicker(planTime(model, false))),
       intensity_(new IntensitySegment(model, 26)),
       bedtimeRow_(
           new kit::SettingRow(QStringLiteral("Bedtime"), QString::fromUtf8(EveningRules::bedtimeCaption), bedtime_)),

@@ -52,12 +52,14 @@ std::vector<ExcludedApp> suggestions(platform::AppCatalog& catalog, const std::v
     return out;
 }
 
-int addChosen(AppModel& model, platform::AppCatalog& catalog, const std::vector<std::string>& paths) {
+int addChosen(ExcludedField& excluded, platform::AppCatalog& catalog, const std::vector<std::string>& paths) {
     int added = 0;
     for (const auto& path : paths) {
         const auto app = catalog.applicationAt(path);
-        if (!app || isExcluded(model.settings().excludedApps, app->id)) continue;
-        model.change([&](Settings& s, RuntimeState&) { s.excludedApps.push_back({app->id, app->name, false}); });
+        auto list = excluded.value();
+        if (!app || isExcluded(list, app->id)) continue;
+        list.push_back({app->id, app->name, false});
+        excluded.set(list);
         ++added;
     }
     return added;
@@ -115,8 +117,9 @@ ExclusionsPane::ExclusionsPane(const PaneEnvironment& environment, QWidget* pare
     : kit::Form(parent),
       model_(environment.model,
              [this](AppModel::Property p) {
-                 if (p == AppModel::Property::settings || p == AppModel::Property::frontmostAppInfo) follow();
+                 if (p == AppModel::Property::settings || p == AppModel::Property::frontmostAppInfo) rebuildSuggested();
              }),
+      excluded_(kit::settingField(environment.model, &Settings::excludedApps)),
       desktop_(environment.desktop) {
     const auto& model = environment.model;
     excludedSection_ = addSection(QStringLiteral("Excluded apps"));
@@ -145,7 +148,9 @@ ExclusionsPane::ExclusionsPane(const PaneEnvironment& environment, QWidget* pare
     for (Smoothing s : allCases<Smoothing>()) fades.push_back({s, q(std::string(title(s)))});
     behavior->addRow(new kit::PickerRow<Smoothing>(QStringLiteral("Fade in and out"), std::nullopt, std::move(fades),
                                                    kit::settingField(model, &Settings::exclusionFade)));
-    follow();
+    // The rows follow the list; each row writes through it too.
+    excluded_->onChange(this, [this](const std::vector<ExcludedApp>& excluded) { rebuildExcluded(excluded); });
+    rebuildSuggested();
 }
 
 std::vector<QString> ExclusionsPane::addMenuTitles() const {
@@ -184,10 +189,8 @@ void ExclusionsPane::pickApp() {
         const auto ids = desktop_->chooseApplications(this, QStringLiteral("Choose apps to exclude"), apps);
         for (const auto& id : ids) {
             const auto app = std::find_if(apps.begin(), apps.end(), [&](const auto& a) { return a.id == id; });
-            if (app == apps.end() || ExclusionsRules::isExcluded(model_.model().settings().excludedApps, id)) continue;
-            model_.model().change([&](Settings& s, RuntimeState&) {
-                s.excludedApps.push_back({app->id, app->name, false});
-            });
+            if (app == apps.end() || ExclusionsRules::isExcluded(excluded_->value(), id)) continue;
+            add({app->id, app->name, false});
         }
         return;
     }
@@ -196,7 +199,7 @@ void ExclusionsPane::pickApp() {
     request.title = QStringLiteral("Choose apps to exclude");
     request.filter = QStringLiteral("Applications (%1)").arg(q(catalog.applicationFilePattern()));
     request.directory = q(catalog.applicationsDirectory().string());
-    ExclusionsRules::addChosen(model_.model(), catalog, desktop_->chooseOpenFiles(this, request));
+    ExclusionsRules::addChosen(*excluded_, catalog, desktop_->chooseOpenFiles(this, request));
 }
 
 std::vector<QString> ExclusionsPane::suggestedNames() const {
@@ -207,37 +210,35 @@ std::vector<QString> ExclusionsPane::suggestedNames() const {
 
 void ExclusionsPane::addSuggestion(int index) {
     if (index < 0 || index >= static_cast<int>(shownSuggestions_.size())) return;
-    const ExcludedApp app = shownSuggestions_[static_cast<std::size_t>(index)];
-    model_.model().change([&](Settings& s, RuntimeState&) { s.excludedApps.push_back(app); });
+    add(shownSuggestions_[static_cast<std::size_t>(index)]);
+}
+
+void ExclusionsPane::add(const ExcludedApp& app) {
+    auto list = excluded_->value();
+    list.push_back(app);
+    excluded_->set(list);
 }
 
 bool ExclusionsPane::showsSuggested() const { return !suggestedSection_->isHidden(); }
 
 void ExclusionsPane::setOnlyWhenFullScreen(const std::string& id, bool on) {
-    model_.model().change([&](Settings& s, RuntimeState&) {
-        const auto it = std::find_if(s.excludedApps.begin(), s.excludedApps.end(),
-                                     [&](const ExcludedApp& e) { return e.bundleID == id; });
-        if (it != s.excludedApps.end()) it->onlyWhenFullScreen = on;
-    });
+    auto list = excluded_->value();
+    const auto it = std::find_if(list.begin(), list.end(), [&](const ExcludedApp& e) { return e.bundleID == id; });
+    if (it == list.end()) return;
+    it->onlyWhenFullScreen = on;
+    excluded_->set(list);
 }
 
 void ExclusionsPane::remove(const std::string& id) {
-    model_.model().change([&](Settings& s, RuntimeState&) {
-        std::erase_if(s.excludedApps, [&](const ExcludedApp& e) { return e.bundleID == id; });
-    });
+    auto list = excluded_->value();
+    if (std::erase_if(list, [&](const ExcludedApp& e) { return e.bundleID == id; }) > 0) excluded_->set(list);
 }
 
-void ExclusionsPane::follow() {
-    const auto& excluded = model_.model().settings().excludedApps;
-    if (excluded != shownExcluded_ || excludedRows_.empty() != excluded.empty()) rebuildExcluded();
-    rebuildSuggested();
-}
-
-void ExclusionsPane::rebuildExcluded() {
+void ExclusionsPane::rebuildExcluded(const std::vector<ExcludedApp>& excluded) {
     // A row's own button may be what changed the list: rows go once its click is over.
     for (QWidget* row : excludedRows_) retire(row);
     excludedRows_.clear();
-    shownExcluded_ = model_.model().settings().excludedApps;
+    shownExcluded_ = excluded;
     empty_->setVisible(shownExcluded_.empty());
     auto& catalog = model_.model().platform()->appCatalog();
     for (const auto& entry : shownExcluded_) {

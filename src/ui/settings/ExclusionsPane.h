@@ -13,6 +13,7 @@
 #include "ui/kit/Form.h"
 #include "ui/settings/PaneEnvironment.h"
 #include "ui/views/ModelView.h"
+#include "ui/views/SettingField.h"
 
 class QMenu;
 
@@ -23,6 +24,9 @@ class SystemButton;
 class Text;
 }  // namespace kit
 
+// The excluded applications as the pane edits them: the list is written whole.
+using ExcludedField = kit::SettingField<std::vector<ExcludedApp>>;
+
 namespace ExclusionsRules {
 // The " (last active)" item's text; none when nothing was in front or it is excluded
 // (by its catalogue identifier or by the window class it was stored under).
@@ -31,9 +35,9 @@ std::optional<std::string> lastActiveTitle(const std::optional<FrontmostAppObser
 // The suggestions still to offer: the catalogue's own, else the fixed list's installed
 // applications; never one already excluded.
 std::vector<ExcludedApp> suggestions(platform::AppCatalog& catalog, const std::vector<ExcludedApp>& excluded);
-// Adds each chosen application file in order, each in its own assignment; files that are
-// not readable applications and applications already excluded are skipped. The number added.
-int addChosen(AppModel& model, platform::AppCatalog& catalog, const std::vector<std::string>& paths);
+// Adds each chosen application file in order, each in its own write; files that are not
+// readable applications and applications already excluded are skipped. The number added.
+int addChosen(ExcludedField& excluded, platform::AppCatalog& catalog, const std::vector<std::string>& paths);
 }  // namespace ExclusionsRules
 
 class ExclusionsPane : public kit::Form {
@@ -53,11 +57,12 @@ public:
     void remove(const std::string& id);
 
 private:
-    void follow();
-    void rebuildExcluded();
+    void add(const ExcludedApp& app);
+    void rebuildExcluded(const std::vector<ExcludedApp>& excluded);
     void rebuildSuggested();
 
     kit::ModelFollower model_;
+    std::unique_ptr<ExcludedField> excluded_;
     std::shared_ptr<Desktop> desktop_;
     kit::FormSection* excludedSection_;
     kit::FormSection* suggestedSection_;

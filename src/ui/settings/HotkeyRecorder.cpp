@@ -166,9 +166,9 @@ bool RecorderSession::eventFilter(QObject* watched, QEvent* event) {
     }
 }
 
-HotkeyRecorder::HotkeyRecorder(kit::Binding<std::optional<Hotkey>> hotkey, std::shared_ptr<AppModel> model,
-                               QWidget* parent, std::optional<RecorderRules::Owner> owner)
-    : QWidget(parent), hotkey_(std::move(hotkey)), model_(std::move(model)), owner_(std::move(owner)) {
+HotkeyRecorder::HotkeyRecorder(std::unique_ptr<Field> hotkey, QWidget* parent,
+                               std::optional<RecorderRules::Owner> owner)
+    : QWidget(parent), hotkey_(std::move(hotkey)), model_(hotkey_->sharedModel()), owner_(std::move(owner)) {
     beep = [] { QApplication::beep(); };
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
@@ -214,11 +214,19 @@ HotkeyRecorder::HotkeyRecorder(kit::Binding<std::optional<Hotkey>> hotkey, std::
     problemRow_->hide();
     connect(move_, &QAbstractButton::clicked, this, [this] {
         if (!model_ || !owner_) return;
-        const auto value = hotkey_.get ? hotkey_.get() : std::nullopt;
+        const auto value = hotkey_->value();
         const auto found = RecorderRules::problem(model_->settings(), model_->refusedHotkeys(), *owner_, value);
         if (!found || !found->movable) return;
-        model_->change(
-            [&](Settings& settings, RuntimeState&) { RecorderRules::clearHotkeys(settings, found->others); });
+        // The key leaves its other owners (shortcuts, presets) in one write.
+        const auto hotkeys = kit::settingField<Settings>(
+            model_, [](const Settings& s) { return s; },
+            [](Settings& s, const Settings& edited) {
+                s.shortcuts = edited.shortcuts;
+                s.presets = edited.presets;
+            });
+        Settings edited = hotkeys->value();
+        RecorderRules::clearHotkeys(edited, found->others);
+        hotkeys->set(edited);
         refresh();
     });
 
@@ -227,10 +235,11 @@ HotkeyRecorder::HotkeyRecorder(kit::Binding<std::optional<Hotkey>> hotkey, std::
         else start();
     });
     connect(clear_, &QAbstractButton::clicked, this, [this] {
-        hotkey_.set(std::nullopt);
+        hotkey_->set(std::nullopt);
         refresh();
     });
     if (model_) {
+        // Every settings change, not only this field's: the problem line reads the others.
         settings_ = model_->observeSettings([this](const Settings&, const Settings&) { refresh(); });
         refusals_ = model_->observe([this](AppModel::Property p) {
             if (p == AppModel::Property::refusedHotkeys) refresh();
@@ -242,7 +251,7 @@ HotkeyRecorder::HotkeyRecorder(kit::Binding<std::optional<Hotkey>> hotkey, std::
 HotkeyRecorder::~HotkeyRecorder() {
     settings_ = {};
     refusals_ = {};
-    // No refresh: the binding's owner may be going away with this recorder.
+    // No refresh: the field's owner may be going away with this recorder.
     endRecording(Suspension::lift);
 }
 
@@ -253,7 +262,7 @@ QAbstractButton& HotkeyRecorder::moveButton() const { return *move_; }
 HotkeyRecorder* HotkeyRecorder::recording() { return recordingNow; }
 
 void HotkeyRecorder::refresh() {
-    const auto value = hotkey_.get ? hotkey_.get() : std::nullopt;
+    const auto value = hotkey_->value();
     main_->setText(QString::fromStdString(RecorderRules::label(value, isRecording())));
     clear_->setVisible(RecorderRules::showsClearButton(value, isRecording()));
     main_->updateGeometry();
@@ -288,9 +297,9 @@ void HotkeyRecorder::start() {
 }
 
 void HotkeyRecorder::finish(const RecorderSession::Result& result) {
-    // The binding first: the hotkeys come back from settings that already hold it.
-    if (const auto* set = std::get_if<RecorderRules::Set>(&result)) hotkey_.set(set->hotkey);
-    else if (std::holds_alternative<RecorderRules::Clear>(result)) hotkey_.set(std::nullopt);
+    // The field first: the hotkeys come back from settings that already hold it.
+    if (const auto* set = std::get_if<RecorderRules::Set>(&result)) hotkey_->set(set->hotkey);
+    else if (std::holds_alternative<RecorderRules::Clear>(result)) hotkey_->set(std::nullopt);
     stop();
 }
 

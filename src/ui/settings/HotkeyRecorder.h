@@ -1,5 +1,5 @@
 #pragma once
-// The control that records one global shortcut into a binding: a button showing the
+// The control that records one global shortcut into a settings field: a button showing the
 // combination, and a clear button beside it. Clicked, it listens to the next key press of
 // the program (an application event filter) and, on X, holds the keyboard grab, so keys the
 // desktop keeps for itself reach it too. While it records, the model suspends every global
@@ -14,8 +14,8 @@
 
 #include "app/AppModel.h"
 #include "core/Presets.h"
-#include "ui/kit/Binding.h"
 #include "ui/settings/HotkeyRecorderRules.h"
+#include "ui/views/SettingField.h"
 
 class QAbstractButton;
 class QKeyEvent;
@@ -65,8 +65,9 @@ private:
 // recorder that knows its owner looks for clashes.
 class HotkeyRecorder final : public QWidget {
 public:
-    HotkeyRecorder(kit::Binding<std::optional<Hotkey>> hotkey, std::shared_ptr<AppModel> model,
-                   QWidget* parent = nullptr, std::optional<RecorderRules::Owner> owner = std::nullopt);
+    using Field = kit::SettingField<std::optional<Hotkey>>;
+    explicit HotkeyRecorder(std::unique_ptr<Field> hotkey, QWidget* parent = nullptr,
+                            std::optional<RecorderRules::Owner> owner = std::nullopt);
     ~HotkeyRecorder() override;
 
     bool isRecording() const { return session_ != nullptr; }
@@ -76,7 +77,7 @@ public:
     // The line under the combination and its button; hidden while there is nothing to say.
     const kit::Text& problemText() const { return *problem_; }
     QAbstractButton& moveButton() const;
-    // Reads the binding again (the owner's value changed).
+    // Reads the field again.
     void refresh();
 
     // The system alert sound of a refused press; tests count it.
@@ -96,7 +97,7 @@ private:
     void finish(const RecorderSession::Result& result);
     void grabKeys();
 
-    kit::Binding<std::optional<Hotkey>> hotkey_;
+    std::unique_ptr<Field> hotkey_;
     std::shared_ptr<AppModel> model_;
     kit::SystemButton* main_;
     kit::PressableButton* clear_;

@@ -242,8 +242,7 @@ void LocationPickerView::showEvent(QShowEvent* event) {
 }
 
 void LocationPickerView::write(LocationSource source) {
-    model_.model().change(
-        [&](Settings& settings, RuntimeState&) { settings.sunset.locationSource = std::move(source); });
+    kit::settingField(model_.shared(), &Settings::sunset, &SunsetSettings::locationSource)->set(source);
 }
 
 void LocationPickerView::useCoordinates() {

@@ -45,6 +45,17 @@ QWidget* sliderAndStepper(kit::LevelSlider* slider, kit::Stepper* stepper) {
 PresetEditor::PresetEditor(std::shared_ptr<AppModel> model, std::string presetId, QWidget* parent)
     : kit::FormSection(QStringLiteral("Edit"), parent), model_(std::move(model)), id_(std::move(presetId)) {
     using namespace PresetEditorRules;
+    // The preset whole (name, sliders, icons) and one field of it (steppers, picker,
+    // recorder), all by id: a preset gone reads `absent` and takes no write.
+    preset_ = kit::settingField<std::optional<Preset>>(
+        model_, std::function<std::optional<Preset>(const Settings&)>([this](const Settings& s) {
+            return PresetsPaneRules::selectedPreset(s.presets, id_);
+        }),
+        std::function<void(Settings&, const std::optional<Preset>&)>(
+            [this](Settings& s, const std::optional<Preset>& p) {
+                if (p && PresetsPaneRules::selectedPreset(s.presets, id_))
+                    PresetsPaneRules::writeSelected(s.presets, id_, *p);
+            }));
     const auto field = [this]<class T>(std::function<T(const Preset&)> read,
                                        std::function<void(Preset&, const T&)> assign, T absent) {
         return kit::settingField<T>(model_, std::function<T(const Settings&)>([this, read, absent](const Settings& s) {
@@ -85,9 +96,12 @@ PresetEditor::PresetEditor(std::shared_ptr<AppModel> model, std::string presetId
     nameCaption_ = addCaption({});
     nameCaption_->hide();
 
-    warmth_ = new kit::LevelSlider({[this] { return warmthPosition(preset() ? preset()->kelvin : 6500); },
-                                    [this](double v) { write([&](Preset& p) { p.kelvin = kelvinAt(v); }); }},
-                                   "flame.fill", {}, false, 28, std::nullopt);
+    // The sliders show the stored value back after each edit, so they sit where it snapped.
+    warmth_ = new kit::LevelSlider(0, "flame.fill", {}, false, 28, std::nullopt);
+    warmth_->setOnEdit([this](double v) {
+        write([&](Preset& p) { p.kelvin = kelvinAt(v); });
+        warmth_->setValue(warmthPosition(preset() ? preset()->kelvin : 6500));
+    });
     kelvin_ =
         new kit::Stepper(field(std::function<std::int64_t(const Preset&)>([](const Preset& p) { return p.kelvin; }),
                                std::function<void(Preset&, const std::int64_t&)>(
@@ -96,9 +110,11 @@ PresetEditor::PresetEditor(std::shared_ptr<AppModel> model, std::string presetId
                          {kelvinMin, kelvinMax, kelvinStep}, [](std::int64_t k) { return q(kelvinText(k)); });
     addRow(new kit::SettingRow(QStringLiteral("Warmth"), std::nullopt, sliderAndStepper(warmth_, kelvin_)));
 
-    dimSlider_ = new kit::LevelSlider({[this] { return dimPosition(preset() ? preset()->dim : 1.0); },
-                                       [this](double v) { write([&](Preset& p) { p.dim = dimAt(v); }); }},
-                                      "sun.max.fill", {}, false, 28, std::nullopt);
+    dimSlider_ = new kit::LevelSlider(1, "sun.max.fill", {}, false, 28, std::nullopt);
+    dimSlider_->setOnEdit([this](double v) {
+        write([&](Preset& p) { p.dim = dimAt(v); });
+        dimSlider_->setValue(dimPosition(preset() ? preset()->dim : 1.0));
+    });
     dim_ = kit::Stepper::percent(
         field(std::function<double(const Preset&)>([](const Preset& p) { return p.dim; }),
               std::function<void(Preset&, const double&)>([](Preset& p, const double& d) { p.dim = d; }), 1.0),
@@ -141,9 +157,12 @@ PresetEditor::PresetEditor(std::shared_ptr<AppModel> model, std::string presetId
     }
     addRow(new kit::SettingRow(QStringLiteral("Icon"), std::nullopt, iconRow));
 
-    recorder_ = new HotkeyRecorder({[this] { return preset() ? preset()->hotkey : std::nullopt; },
-                                    [this](std::optional<Hotkey> h) { write([&](Preset& p) { p.hotkey = h; }); }},
-                                   model_, nullptr, RecorderRules::PresetOwner{id_});
+    recorder_ = new HotkeyRecorder(
+        field(std::function<std::optional<Hotkey>(const Preset&)>([](const Preset& p) { return p.hotkey; }),
+              std::function<void(Preset&, const std::optional<Hotkey>&)>(
+                  [](Preset& p, const std::optional<Hotkey>& h) { p.hotkey = h; }),
+              std::optional<Hotkey>{}),
+        nullptr, RecorderRules::PresetOwner{id_});
     addRow(new kit::SettingRow(QStringLiteral("Hotkey"), std::nullopt, recorder_));
 
     auto* applyRow = new QWidget;
@@ -161,11 +180,7 @@ PresetEditor::PresetEditor(std::shared_ptr<AppModel> model, std::string presetId
     });
     addRow(applyRow);
 
-    settings_ = model_->observeSettings([this](const Settings& old, const Settings& now) {
-        if (PresetsPaneRules::selectedPreset(old.presets, id_) != PresetsPaneRules::selectedPreset(now.presets, id_))
-            follow();
-    });
-    follow();
+    preset_->onChange(this, [this](const std::optional<Preset>&) { follow(); });
 }
 
 QLineEdit& PresetEditor::nameField() const { return *name_; }
@@ -173,17 +188,13 @@ const kit::Text& PresetEditor::nameCaption() const { return *nameCaption_; }
 QAbstractButton& PresetEditor::iconButton(std::size_t index) const { return *icons_.at(index); }
 QAbstractButton& PresetEditor::applyButton() const { return *apply_; }
 
-std::optional<Preset> PresetEditor::preset() const {
-    return PresetsPaneRules::selectedPreset(model_->settings().presets, id_);
-}
+std::optional<Preset> PresetEditor::preset() const { return preset_->value(); }
 
 void PresetEditor::write(const std::function<void(Preset&)>& edit) {
-    model_->change([&](Settings& settings, RuntimeState&) {
-        auto p = PresetsPaneRules::selectedPreset(settings.presets, id_);
-        if (!p) return;
-        edit(*p);
-        PresetsPaneRules::writeSelected(settings.presets, id_, *p);
-    });
+    auto p = preset_->value();
+    if (!p) return;
+    edit(*p);
+    preset_->set(p);
 }
 
 void PresetEditor::follow() {
@@ -196,8 +207,8 @@ void PresetEditor::follow() {
         nameCaption_->hide();
     }
     warmth_->setFillTint(kit::Tokens::curveColor(p ? p->kelvin : 6500));
-    warmth_->update();
-    dimSlider_->update();
+    warmth_->setValue(PresetEditorRules::warmthPosition(p ? p->kelvin : 6500));
+    dimSlider_->setValue(PresetEditorRules::dimPosition(p ? p->dim : 1.0));
     for (auto* button : icons_) button->update();
     recorder_->refresh();
 }

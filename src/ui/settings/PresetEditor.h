@@ -10,6 +10,7 @@
 
 #include "app/AppModel.h"
 #include "ui/kit/Form.h"
+#include "ui/views/SettingField.h"
 
 class QAbstractButton;
 class QLineEdit;
@@ -54,6 +55,7 @@ private:
 
     std::shared_ptr<AppModel> model_;
     std::string id_;
+    std::unique_ptr<kit::SettingField<std::optional<Preset>>> preset_;
     kit::TextField* name_;
     kit::Text* nameCaption_;
     std::optional<std::string> nameBeforeEditing_;  // from the first keystroke until the field is left
@@ -65,7 +67,6 @@ private:
     std::vector<kit::PressableButton*> icons_;
     HotkeyRecorder* recorder_;
     kit::SystemButton* apply_;
-    Subscription settings_;
 };
 
 }  // namespace orvane

@@ -255,10 +255,8 @@ PresetsPane::PresetsPane(const PaneEnvironment& environment, QWidget* parent)
     connect(down_, &QAbstractButton::clicked, this, [this] { moveSelected(+1); });
     connect(restore_, &QAbstractButton::clicked, this, [this] { restoreDefaults(); });
 
-    settings_ = model_->observeSettings([this](const Settings& old, const Settings& now) {
-        if (old.presets != now.presets) refresh();
-    });
-    refresh();
+    presets_ = kit::settingField(model_, &Settings::presets);
+    presets_->onChange(this, [this](const std::vector<Preset>&) { refresh(); });
 }
 
 QAbstractButton& PresetsPane::addButton() const { return *add_; }
@@ -274,7 +272,9 @@ void PresetsPane::clickRow(const std::string& id) {
 }
 
 void PresetsPane::changePresets(const std::function<void(std::vector<Preset>&)>& edit) {
-    model_->change([&](Settings& settings, RuntimeState&) { edit(settings.presets); });
+    auto presets = presets_->value();
+    edit(presets);
+    presets_->set(presets);
 }
 
 void PresetsPane::addPreset() {
@@ -304,7 +304,11 @@ void PresetsPane::drop(std::size_t from, std::size_t destination) {
 }
 
 void PresetsPane::restoreDefaults() {
-    model_->change([](Settings& settings, RuntimeState&) { settings.restoreBuiltInPresets(); });
+    // The built-ins are put back into the list alone.
+    Settings restored;
+    restored.presets = presets_->value();
+    restored.restoreBuiltInPresets();
+    presets_->set(restored.presets);
 }
 
 void PresetsPane::refresh() {

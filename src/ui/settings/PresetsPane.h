@@ -15,6 +15,7 @@
 #include "ui/kit/Form.h"
 #include "ui/settings/PaneEnvironment.h"
 #include "ui/settings/PresetsPaneRules.h"
+#include "ui/views/SettingField.h"
 
 class QAbstractButton;
 
@@ -93,7 +94,7 @@ private:
     void moveSelected(int step);
     void restoreDefaults();
     void drop(std::size_t from, std::size_t destination);
-    // One copy of the settings with its presets changed, assigned back.
+    // The list edited as a copy and written back through the field.
     void changePresets(const std::function<void(std::vector<Preset>&)>& edit);
     void refresh();
 
@@ -106,7 +107,7 @@ private:
     kit::SystemButton* down_;
     kit::SystemButton* restore_;
     PresetEditor* editor_ = nullptr;
-    Subscription settings_;
+    std::unique_ptr<kit::SettingField<std::vector<Preset>>> presets_;
 };
 
 }  // namespace orvane

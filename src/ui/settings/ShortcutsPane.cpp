@@ -64,12 +64,8 @@ ShortcutsPane::ShortcutsPane(const PaneEnvironment& environment, QWidget* parent
 void ShortcutsPane::addShortcut(kit::FormSection& section, const char* label, std::optional<Hotkey> Shortcuts::*field) {
     // Written as it comes; a clash with another shortcut, a preset or the reset is shown
     // under the recorder, which offers to move it here.
-    kit::Binding<std::optional<Hotkey>> binding{
-        [model = model_, field] { return model->settings().shortcuts.*field; },
-        [model = model_, field](std::optional<Hotkey> hotkey) {
-            model->change([&](Settings& settings, RuntimeState&) { settings.shortcuts.*field = hotkey; });
-        }};
-    auto* recorder = new HotkeyRecorder(std::move(binding), model_, nullptr, RecorderRules::ShortcutOwner{field});
+    auto* recorder = new HotkeyRecorder(kit::settingField(model_, &Settings::shortcuts, field), nullptr,
+                                        RecorderRules::ShortcutOwner{field});
     recorder->setAccessibleName(q(label));
     section.addRow(new kit::SettingRow(q(label), std::nullopt, recorder));
     recorders_.emplace_back(field, recorder);

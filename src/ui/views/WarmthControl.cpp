@@ -35,9 +35,12 @@ void showReadout(Text& readout, const QString& text, double& shown, double value
 LevelControl::LevelControl(std::shared_ptr<AppModel> model, double height, Scale scale, QWidget* parent)
     : QWidget(parent), scale_(std::move(scale)), model_(std::move(model), [this](AppModel::Property) { refresh(); }) {
     AppModel* m = &model_.model();
-    Binding<double> value{[this, m] { return scale_.position(*m); },
-                          [this, m](double p) { scale_.setPosition(*m, p); }};
-    slider_ = new LevelSlider(std::move(value), scale_.symbol, {}, scale_.haptics, height, std::nullopt);
+    slider_ = new LevelSlider(scale_.position(*m), scale_.symbol, {}, scale_.haptics, height, std::nullopt);
+    // The edit goes through the model's operation; the slider then shows where it landed.
+    slider_->setOnEdit([this, m](double p) {
+        scale_.setPosition(*m, p);
+        slider_->setValue(scale_.position(*m));
+    });
     slider_->setAccessibleName(scale_.accessibleName);
     readout_ = readoutText();
     auto* layout = row(this);
@@ -51,6 +54,7 @@ void LevelControl::refresh() {
     if (scale_.dress) scale_.dress(*slider_, m);
     const double value = scale_.value(m);
     showReadout(*readout_, QString::fromStdString(scale_.text(value)), shown_, value, slider_->dragging());
+    slider_->setValue(scale_.position(m));
     slider_->update();
 }
 
