@@ -115,7 +115,9 @@ ExclusionsPane::ExclusionsPane(const PaneEnvironment& environment, QWidget* pare
     : kit::Form(parent),
       model_(environment.model,
              [this](AppModel::Property p) {
-                 if (p == AppModel::Property::settings || p == AppModel::Property::frontmostAppInfo) follow();
+                 if (p == AppModel::Property::settings || p == AppModel::Property::frontmostAppInfo ||
+                     p == AppModel::Property::capabilities)
+                     follow();
              }),
       desktop_(environment.desktop) {
     const auto& model = environment.model;
@@ -134,9 +136,6 @@ ExclusionsPane::ExclusionsPane(const PaneEnvironment& environment, QWidget* pare
     addLine->addWidget(add);
     addLine->addStretch(1);
     excludedSection_->addRow(addRow);
-    excludedSection_->setFootnote(QStringLiteral(
-        "Orvane fades out while one of these apps is in front. Useful for photo and video work, where colors must be "
-        "exact."));
 
     suggestedSection_ = addSection(QStringLiteral("Suggested"));
 
@@ -227,7 +226,15 @@ void ExclusionsPane::remove(const std::string& id) {
     });
 }
 
+const kit::Text& ExclusionsPane::footnoteText() const { return excludedSection_->footnoteText(); }
+
 void ExclusionsPane::follow() {
+    // Without word of the application in front nothing is ever excluded; the list stays
+    // editable for a session where it works.
+    const Availability& front = model_.model().capabilities().frontmostApplication;
+    excludedSection_->setFootnote(front ? QStringLiteral("Orvane fades out while one of these apps is in front. "
+                                                         "Useful for photo and video work, where colors must be exact.")
+                                        : q(front.reason));
     const auto& excluded = model_.model().settings().excludedApps;
     if (excluded != shownExcluded_ || excludedRows_.empty() != excluded.empty()) rebuildExcluded();
     rebuildSuggested();

@@ -49,6 +49,8 @@ public:
     void addSuggestion(int index);
     bool showsSuggested() const;
     const kit::Text& emptyText() const { return *empty_; }
+    // Under the list: what exclusions do, or why they cannot work on this desktop.
+    const kit::Text& footnoteText() const;
     void setOnlyWhenFullScreen(const std::string& id, bool on);
     void remove(const std::string& id);
 
