@@ -296,10 +296,14 @@ std::shared_ptr<Keyboard> openPortalGlobalShortcuts(std::shared_ptr<Scheduler> s
                        : DBusConnection::open(DBusConnection::Bus::session, error);
     if (!bus) return nullptr;
     // The interface's version says the portal offers it on this desktop.
+    // Waited for at most askTimeout: start-up does not hang on a portal that never answers.
+    const auto reply = bus->call(
+        {portalService, portalPath, "org.freedesktop.DBus.Properties"}, "Get",
+        [](sd_bus_message* m) { return sd_bus_message_append(m, "ss", shortcutsInterface, "version"); }, askTimeout);
     std::uint32_t version = 0;
-    if (const auto failure =
-            bus->getProperty({portalService, portalPath, shortcutsInterface}, "version", 'u', &version)) {
-        log().notice("hotkeys: no global shortcuts portal on this desktop (%s)", failure->message);
+    if (!reply || !reply.message.read("v", "u", &version)) {
+        log().notice("hotkeys: no global shortcuts portal on this desktop (%s)",
+                     reply ? std::string("unreadable version") : reply.error->message);
         return nullptr;
     }
     auto keyboard = std::make_shared<PortalGlobalShortcuts>(std::move(scheduler), std::move(bus));
