@@ -44,8 +44,7 @@ public:
             ::close(fd);
         }
         wl_global_create(display_, &wl_seat_interface, 1, this, bindSeat);
-        if (windowList)
-            wl_global_create(display_, &zwlr_foreign_toplevel_manager_v1_interface, 3, this, bindManager);
+        if (windowList) wl_global_create(display_, &zwlr_foreign_toplevel_manager_v1_interface, 3, this, bindManager);
         if (idleNotifier) wl_global_create(display_, &ext_idle_notifier_v1_interface, 1, this, bindNotifier);
         wake_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
         wl_event_loop_add_fd(wl_display_get_event_loop(display_), wake_, WL_EVENT_READABLE, runTasks, this);
@@ -195,9 +194,9 @@ private:
     }
     void announce(wl_resource* manager, int id) {
         auto& w = windows_[id];
-        wl_resource* handle = wl_resource_create(wl_resource_get_client(manager),
-                                                 &zwlr_foreign_toplevel_handle_v1_interface,
-                                                 wl_resource_get_version(manager), 0);
+        wl_resource* handle =
+            wl_resource_create(wl_resource_get_client(manager), &zwlr_foreign_toplevel_handle_v1_interface,
+                               wl_resource_get_version(manager), 0);
         wl_resource_set_implementation(handle, &handleImplementation, this, handleGone);
         zwlr_foreign_toplevel_manager_v1_send_toplevel(manager, handle);
         zwlr_foreign_toplevel_handle_v1_send_app_id(handle, w.appId.c_str());
@@ -216,7 +215,7 @@ private:
     static void handleDestroy(wl_client*, wl_resource* resource) { wl_resource_destroy(resource); }
     static void handleFullscreen(wl_client*, wl_resource*, wl_resource*) {}
     static constexpr struct zwlr_foreign_toplevel_handle_v1_interface handleImplementation = {
-        handleNothing, handleNothing, handleNothing, handleNothing, handleActivate,
+        handleNothing, handleNothing,   handleNothing, handleNothing,    handleActivate,
         handleNothing, handleRectangle, handleDestroy, handleFullscreen, handleNothing};
 
     static void managerStop(wl_client*, wl_resource* resource) {

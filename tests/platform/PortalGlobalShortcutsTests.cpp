@@ -186,10 +186,10 @@ private:
     std::vector<std::string> queued_;
 };
 
-constexpr KeyChord reveal{17, {true, false, true, false}};          // Alt+Super+T
-constexpr KeyChord warmer{124, {true, false, true, true}};          // Ctrl+Alt+Super+Right
-constexpr KeyChord preset{96, {false, true, false, false}};         // Shift+F5
-constexpr KeyChord keypad{82, {false, false, false, true}};         // Ctrl+KP_0
+constexpr KeyChord reveal{17, {true, false, true, false}};   // Alt+Super+T
+constexpr KeyChord warmer{124, {true, false, true, true}};   // Ctrl+Alt+Super+Right
+constexpr KeyChord preset{96, {false, true, false, false}};  // Shift+F5
+constexpr KeyChord keypad{82, {false, false, false, true}};  // Ctrl+KP_0
 
 TEST(PortalTriggerTest, ChordsAreWrittenInThePortalsWordsOrNotAtAll) {
     EXPECT_EQ(portalTrigger(reveal), "ALT+LOGO+t");
@@ -226,7 +226,8 @@ TEST_F(PortalGlobalShortcutsTest, RegistrationsAreBoundTogetherAndPressesReachTh
     ASSERT_TRUE(keyboard);
     EXPECT_TRUE(keyboard->canRegisterGlobalShortcuts());
     std::vector<std::tuple<std::uint32_t, std::uint32_t, bool>> heard;
-    keyboard->installHotKeyHandler([&](std::uint32_t sig, std::uint32_t id, bool up) { heard.emplace_back(sig, id, up); });
+    keyboard->installHotKeyHandler(
+        [&](std::uint32_t sig, std::uint32_t id, bool up) { heard.emplace_back(sig, id, up); });
     std::uint64_t refReveal = 0, refWarmer = 0, refPreset = 0, again = 0;
     EXPECT_EQ(keyboard->registerHotKey(reveal, 7, 1, refReveal), 0);
     EXPECT_EQ(keyboard->registerHotKey(warmer, 7, 2, refWarmer), 0);

@@ -14,11 +14,11 @@
 #include "ui/settings/ComfortPane.h"
 #include "ui/settings/DisplaysPane.h"
 #include "ui/settings/ExclusionsPane.h"
+#include "ui/settings/GeneralPane.h"
 #include "ui/settings/HotkeyRecorder.h"
 #include "ui/settings/PresetEditor.h"
 #include "ui/settings/ShortcutsPane.h"
 #include "ui/settings/ShortcutsPaneRules.h"
-#include "ui/settings/GeneralPane.h"
 #include "ui/views/Picker.h"
 #include "ui/views/SwitchRow.h"
 
@@ -195,7 +195,8 @@ TEST_F(CapabilityControlsTest, NothingIsClaimedWhileTheTintIsOff) {
 // recorders are disabled, and the panes and the popover's tile say why.
 TEST_F(CapabilityControlsTest, ShortcutsAndExclusionsSayWhyNotWhereTheDesktopCannot) {
     const std::string noShortcuts = "Global shortcuts are not available on this desktop.";
-    const std::string noFront = "This desktop does not tell programs which app is in front, so exclusions cannot work here.";
+    const std::string noFront =
+        "This desktop does not tell programs which app is in front, so exclusions cannot work here.";
     sim->update([](platform::sim::SimState& s) {
         s.frontApplication = platform::RunningApplication{std::string("org.example.Viewer"), std::string("Viewer"), 42};
     });
@@ -239,7 +240,8 @@ TEST_F(CapabilityControlsTest, ShortcutsAndExclusionsSayWhyNotWhereTheDesktopCan
         if (!can) {
             using kit::RenderHarness::fittingSize;
             using kit::RenderHarness::renderBoth;
-            renderBoth(*shortcuts, "shortcuts-pane-no-global-shortcuts", QSize(640, fittingSize(*shortcuts, 640).height()));
+            renderBoth(*shortcuts, "shortcuts-pane-no-global-shortcuts",
+                       QSize(640, fittingSize(*shortcuts, 640).height()));
             renderBoth(exclusions, "exclusions-pane-no-front-app", QSize(640, fittingSize(exclusions, 640).height()));
             renderBoth(editor, "preset-editor-no-global-shortcuts", QSize(560, fittingSize(editor, 560).height()));
             renderBoth(tile, "this-app-tile-cannot-work-here");

@@ -32,13 +32,11 @@ std::optional<std::string> keysymName(std::uint32_t keysym) {
         return std::string(1, static_cast<char>(keysym));
     if (keysym >= 0xffbe && keysym <= 0xffd5) return "F" + std::to_string(keysym - 0xffbe + 1);
     static const std::map<std::uint32_t, const char*> names = {
-        {0x20, "space"},        {0x27, "apostrophe"},  {0x2c, "comma"},      {0x2d, "minus"},
-        {0x2e, "period"},       {0x2f, "slash"},       {0x3b, "semicolon"},  {0x3d, "equal"},
-        {0x5b, "bracketleft"},  {0x5c, "backslash"},   {0x5d, "bracketright"}, {0x60, "grave"},
-        {0xff08, "BackSpace"},  {0xff09, "Tab"},       {0xff0d, "Return"},   {0xff1b, "Escape"},
-        {0xff50, "Home"},       {0xff51, "Left"},      {0xff52, "Up"},       {0xff53, "Right"},
-        {0xff54, "Down"},       {0xff55, "Page_Up"},   {0xff56, "Page_Down"}, {0xff57, "End"},
-        {0xffff, "Delete"},
+        {0x20, "space"},        {0x27, "apostrophe"}, {0x2c, "comma"},       {0x2d, "minus"},       {0x2e, "period"},
+        {0x2f, "slash"},        {0x3b, "semicolon"},  {0x3d, "equal"},       {0x5b, "bracketleft"}, {0x5c, "backslash"},
+        {0x5d, "bracketright"}, {0x60, "grave"},      {0xff08, "BackSpace"}, {0xff09, "Tab"},       {0xff0d, "Return"},
+        {0xff1b, "Escape"},     {0xff50, "Home"},     {0xff51, "Left"},      {0xff52, "Up"},        {0xff53, "Right"},
+        {0xff54, "Down"},       {0xff55, "Page_Up"},  {0xff56, "Page_Down"}, {0xff57, "End"},       {0xffff, "Delete"},
     };
     const auto it = names.find(keysym);
     if (it == names.end()) return std::nullopt;
@@ -57,9 +55,9 @@ public:
         : scheduler_(std::move(scheduler)), bus_(std::move(bus)) {}
 
     void start() {
-        if (scheduler_) watch_ = bus_->watch(*scheduler_, [](const DBusError& e) {
-            log().error("hotkeys: lost the session bus: %s", e.message);
-        });
+        if (scheduler_)
+            watch_ = bus_->watch(
+                *scheduler_, [](const DBusError& e) { log().error("hotkeys: lost the session bus: %s", e.message); });
         const std::weak_ptr<PortalGlobalShortcuts> weak = weak_from_this();
         const auto heard = [weak](bool down) {
             return [weak, down](sd_bus_message* m) {
@@ -113,18 +111,18 @@ private:
     void expectResponse(const std::string& token, std::function<void(std::uint32_t, sd_bus_message*)> answered) {
         const std::weak_ptr<PortalGlobalShortcuts> weak = weak_from_this();
         auto path = requestPath(token);
-        responses_[path] = bus_->matchSignal(
-            nullptr, path.c_str(), requestInterface, "Response", [weak, path, answered](sd_bus_message* m) {
-                auto self = weak.lock();
-                if (!self) return;
-                std::uint32_t code = 2;
-                if (sd_bus_message_read(m, "u", &code) < 0) code = 2;
-                answered(code, m);
-                // Later: the slot runs this very callback.
-                self->scheduler_->post([weak, path] {
-                    if (auto s = weak.lock()) s->responses_.erase(path);
-                });
-            });
+        responses_[path] = bus_->matchSignal(nullptr, path.c_str(), requestInterface, "Response",
+                                             [weak, path, answered](sd_bus_message* m) {
+                                                 auto self = weak.lock();
+                                                 if (!self) return;
+                                                 std::uint32_t code = 2;
+                                                 if (sd_bus_message_read(m, "u", &code) < 0) code = 2;
+                                                 answered(code, m);
+                                                 // Later: the slot runs this very callback.
+                                                 self->scheduler_->post([weak, path] {
+                                                     if (auto s = weak.lock()) s->responses_.erase(path);
+                                                 });
+                                             });
     }
 
     void createSession() {
@@ -226,8 +224,7 @@ private:
                         if (trigger)
                             r = sd_bus_message_append(m, "a{sv}", 2, "description", "s", description.c_str(),
                                                       "preferred_trigger", "s", trigger->c_str());
-                        else
-                            r = sd_bus_message_append(m, "a{sv}", 1, "description", "s", description.c_str());
+                        else r = sd_bus_message_append(m, "a{sv}", 1, "description", "s", description.c_str());
                     }
                     if (r >= 0) r = sd_bus_message_close_container(m);
                 }
@@ -292,8 +289,8 @@ std::shared_ptr<Keyboard> openPortalGlobalShortcuts(std::shared_ptr<Scheduler> s
                                                     const std::optional<std::string>& address) {
     if (!scheduler) return nullptr;  // its answers arrive on the loop
     DBusError error;
-    auto bus = address ? DBusConnection::connect(*address, error)
-                       : DBusConnection::open(DBusConnection::Bus::session, error);
+    auto bus =
+        address ? DBusConnection::connect(*address, error) : DBusConnection::open(DBusConnection::Bus::session, error);
     if (!bus) return nullptr;
     // The interface's version says the portal offers it on this desktop.
     // Waited for at most askTimeout: start-up does not hang on a portal that never answers.

@@ -258,7 +258,9 @@ private:
         auto& self = *static_cast<WaylandWorkspace*>(data);
         self.idleSince_ = steadySeconds() - idleNotifyTimeout;
     }
-    static void resumed(void* data, ext_idle_notification_v1*) { static_cast<WaylandWorkspace*>(data)->idleSince_.reset(); }
+    static void resumed(void* data, ext_idle_notification_v1*) {
+        static_cast<WaylandWorkspace*>(data)->idleSince_.reset();
+    }
     static constexpr ext_idle_notification_v1_listener idleListener = {idled, resumed};
 
     std::shared_ptr<Scheduler> scheduler_;

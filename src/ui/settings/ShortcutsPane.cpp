@@ -22,9 +22,7 @@ QString unbrokenOptions(QString text) { return text.replace(QStringLiteral("--")
 }  // namespace
 
 ShortcutsPane::ShortcutsPane(const PaneEnvironment& environment, QWidget* parent)
-    : kit::Form(parent),
-      model_(environment.model),
-      follower_(environment.model, [this](AppModel::Property p) {
+    : kit::Form(parent), model_(environment.model), follower_(environment.model, [this](AppModel::Property p) {
           if (p == AppModel::Property::capabilities) followCapabilities();
       }) {
     using namespace ShortcutsPaneRules;
