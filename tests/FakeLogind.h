@@ -1,8 +1,9 @@
 #pragma once
 // A small stand-in for logind on a private bus, answering from a thread of its own: the
-// session's LockedHint and Id, the manager's ListInhibitors, and the PrepareForSleep and
+// session's LockedHint, IdleHint, IdleSinceHint and Id, the manager's ListInhibitors, and the PrepareForSleep and
 // session Active signals, sent when the test asks.
 #include <atomic>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -54,6 +55,11 @@ public:
         if (thread_.joinable()) thread_.join();
     }
     bool ready() const { return ready_; }
+    // The session's IdleHint, and IdleSinceHint in microseconds of the real-time clock.
+    void setIdle(bool idle, std::uint64_t sinceMicroseconds) {
+        idleHint_ = idle;
+        idleSince_ = sinceMicroseconds;
+    }
 
 private:
     void sendQueued() {
@@ -98,6 +104,12 @@ private:
         if (sd_bus_message_read(m, "ss", &interface, &property) >= 0 &&
             std::string(interface) == "org.freedesktop.login1.Session" && std::string(property) == "Id")
             return sd_bus_reply_method_return(m, "v", "s", "c2");
+        if (interface && property && std::string(interface) == "org.freedesktop.login1.Session" &&
+            std::string(property) == "IdleHint")
+            return sd_bus_reply_method_return(m, "v", "b", idleHint_.load() ? 1 : 0);
+        if (interface && property && std::string(interface) == "org.freedesktop.login1.Session" &&
+            std::string(property) == "IdleSinceHint")
+            return sd_bus_reply_method_return(m, "v", "t", idleSince_.load());
         if (!interface || !property || std::string(interface) != "org.freedesktop.login1.Session" ||
             std::string(property) != "LockedHint")
             return sd_bus_reply_method_errorf(m, SD_BUS_ERROR_UNKNOWN_PROPERTY, "Unknown property");
@@ -137,6 +149,8 @@ private:
     DBusSlot session_, manager_;
     bool ready_ = false;
     std::atomic<bool> stop_{false};
+    std::atomic<bool> idleHint_{false};
+    std::atomic<std::uint64_t> idleSince_{0};
     std::mutex mutex_;
     std::vector<Signal> queued_;
     std::thread thread_;

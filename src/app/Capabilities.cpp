@@ -82,6 +82,9 @@ Capabilities Capabilities::read(TintEngine& engine) {
         Availability::when(platform.systemInfo().describesMac(), "The package manager keeps Orvane up to date.");
     c.nightShift =
         Availability::when(engine.nightShift().isAvailable(), "This desktop has no night light Orvane can drive.");
+    c.globalShortcuts = Availability::when(platform.keyboard().canRegisterGlobalShortcuts(), noGlobalShortcutsReason);
+    c.frontmostApplication =
+        Availability::when(platform.workspace().canTellFrontmostApplication(), noFrontmostApplicationReason);
     c.compositor = Availability::when(platform.overlayWindows().canShowTranslucent(), "Needs a compositing manager.");
     const bool nightLightOnly = c.nightLightAlone && !c.displays.empty() &&
                                 std::all_of(c.displays.begin(), c.displays.end(),

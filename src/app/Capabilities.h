@@ -37,6 +37,9 @@ struct Availability {
 
 // The caption of a control whose capability this computer lacks.
 inline constexpr const char* notAvailableOnThisComputer = "Not available on this computer.";
+inline constexpr const char* noGlobalShortcutsReason = "Global shortcuts are not available on this desktop.";
+inline constexpr const char* noFrontmostApplicationReason =
+    "This desktop does not tell programs which app is in front, so exclusions cannot work here.";
 
 struct DisplayCapabilities {
     std::uint32_t id = 0;
@@ -84,6 +87,11 @@ struct Capabilities {
     // Dimming below the backlight and readable red need an overlay or the ramps; not when
     // every tinted display is left to the desktop's night light alone.
     Availability layerEffects = Availability::yes();
+    // Shortcuts that work while another application is in front.
+    Availability globalShortcuts;
+    // The desktop tells which application is in front: what exclusions and the "this
+    // app" tile need.
+    Availability frontmostApplication;
     Availability compositor;  // translucent windows can show
     // The installed applications, read once and shared by every copy of the value; null
     // where the catalogue cannot list them.

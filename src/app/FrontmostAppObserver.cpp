@@ -30,7 +30,8 @@ void FrontmostAppObserver::refresh() {
                         : catalog_.applicationID(info.windowClass, app->windowInstance);
     const auto known = catalog_.application(info.bundleID);
     info.name = known ? known->name : app->localizedName.value_or(info.bundleID);
-    info.isFullScreen = isFullScreen(app->processIdentifier, workspace_, displays_);
+    info.isFullScreen =
+        app->fullScreen ? *app->fullScreen : isFullScreen(app->processIdentifier, workspace_, displays_);
     update(std::move(info));
 }
 

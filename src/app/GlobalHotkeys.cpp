@@ -36,6 +36,11 @@ void GlobalHotkeys::registerHotkeys() {
     // While a shortcut is being recorded no hotkey may fire, the emergency reset included.
     // What was refused last stays known until the shortcuts are registered again.
     if (model_->hotkeysSuspended()) return;
+    // A desktop without global shortcuts refuses none of them: there is nothing to take.
+    if (!platform_.keyboard().canRegisterGlobalShortcuts()) {
+        model_->setRefusedHotkeys({});
+        return;
+    }
     std::vector<Hotkey> refused;
     const auto registerHotkey = [&](const Hotkey& hotkey, std::function<void()> pressed,
                                     std::function<void()> released = nullptr) {

@@ -25,7 +25,8 @@ HotkeyManager::HotkeyManager(platform::Keyboard& keyboard) : keyboard_(keyboard)
             if (sig != signature) return;
             if (auto entries = weak.lock()) handle(*entries, id, released);
         });
-    if (status != 0) log_.error("listening for key presses failed: %d", status);
+    if (!keyboard_.canRegisterGlobalShortcuts()) log_.notice("global shortcuts are not available on this desktop");
+    else if (status != 0) log_.error("listening for key presses failed: %d", status);
 }
 
 HotkeyManager::~HotkeyManager() { unregisterAll(); }

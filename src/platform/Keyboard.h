@@ -71,6 +71,8 @@ public:
     virtual std::int32_t registerHotKey(const KeyChord& chord, std::uint32_t signature, std::uint32_t id,
                                         std::uint64_t& ref) = 0;
     virtual std::int32_t unregisterHotKey(std::uint64_t ref) = 0;
+    // Whether this desktop lets a program have global shortcuts at all.
+    virtual bool canRegisterGlobalShortcuts() { return true; }
 
     // The keysym a hardware key (an X keycode) bears without Shift, on the keypad its digit
     // or operator: what a recorded press is stored as. Absent for an unknown key and where

@@ -88,12 +88,14 @@ public:
     std::int32_t installHotKeyHandler(HotKeyHandler) override;
     std::int32_t registerHotKey(const KeyChord&, std::uint32_t, std::uint32_t, std::uint64_t& ref) override;
     std::int32_t unregisterHotKey(std::uint64_t) override;
+    bool canRegisterGlobalShortcuts() override { return false; }
     std::optional<std::uint32_t> unshiftedKeysym(std::uint32_t) override { return std::nullopt; }
 };
 
 class MissingWorkspace final : public Workspace {
 public:
     std::optional<RunningApplication> frontmostApplication() override { return std::nullopt; }
+    bool canTellFrontmostApplication() override { return false; }
     std::optional<std::vector<WindowInfo>> windowList(std::uint32_t) override { return std::nullopt; }
     Point mouseLocation() override { return {}; }
     TimeInterval secondsSinceLastInput() override { return 0; }

@@ -23,6 +23,9 @@ struct RunningApplication {
     std::int32_t processIdentifier = 0;
     // X: bundleIdentifier is the front window's WM_CLASS class, this its instance.
     std::optional<std::string> windowInstance{};
+    // Wayland: whether the front window is full screen, as the compositor says; absent
+    // where the window list tells it.
+    std::optional<bool> fullScreen{};
     bool operator==(const RunningApplication&) const = default;
 };
 
@@ -60,6 +63,10 @@ public:
     virtual ~Workspace() = default;
 
     virtual std::optional<RunningApplication> frontmostApplication() = 0;
+    // Whether the desktop tells which application is in front at all (a Wayland compositor
+    // without a window list for clients does not); where it does not, frontmostApplication
+    // is always absent.
+    virtual bool canTellFrontmostApplication() { return true; }
     // Front to back; absent when the window server cannot be asked.
     virtual std::optional<std::vector<WindowInfo>> windowList(std::uint32_t options) = 0;
     // The window-list owner names of the system's authentication prompts; none where the

@@ -105,6 +105,18 @@ TEST_F(GlobalHotkeysTest, TheShortcutsTheDesktopRefusedAreKnownToTheModel) {
     EXPECT_TRUE(model->refusedHotkeys().empty());
 }
 
+// A desktop without global shortcuts (a Wayland session without the portal): nothing is
+// asked of it, and no shortcut is reported as taken by another program.
+TEST_F(GlobalHotkeysTest, ADesktopWithoutGlobalShortcutsIsAskedNothingAndRefusesNothing) {
+    sim->update([](platform::sim::SimState& s) { s.missingPorts.insert("globalShortcuts"); });
+    sim->fail("hotkey.register", -9878, -1);
+    sim->journal().clear();
+    launch();
+    EXPECT_TRUE(registered().empty());
+    EXPECT_TRUE(model->refusedHotkeys().empty());
+    EXPECT_FALSE(sim->pressHotKey(chord(51, cmdOptCtrl)));
+}
+
 TEST_F(GlobalHotkeysTest, WhileAShortcutIsRecordedNoHotkeyStaysNotEvenTheEmergencyReset) {
     launch();
     model->setHotkeysSuspended(true);

@@ -225,5 +225,23 @@ TEST(DesktopInhibitorsTest, JoinLogindsAsAnUnnamedProcess) {
     EXPECT_EQ(withDesktopInhibitors(std::nullopt, false, false), AssertionsByProcess{});
 }
 
+// The idle time of a Wayland session without the compositor's idle notifications: the
+// session's IdleHint with the time it was set; unreadable where the desktop sets no time.
+TEST_F(LogindSessionTest, TheIdleHintGivesTheIdleTime) {
+    FakeLogind logind(bus->address(), FakeLogind::Lock::unlocked, {});
+    ASSERT_TRUE(logind.ready());
+    LogindSession session(bus->address());
+    EXPECT_EQ(session.secondsIdle(), 0.0);
+    const auto now = std::chrono::system_clock::now().time_since_epoch();
+    const auto micro = static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(now).count());
+    logind.setIdle(true, micro - 90'000'000);
+    const auto idle = session.secondsIdle();
+    ASSERT_TRUE(idle);
+    EXPECT_GE(*idle, 90.0);
+    EXPECT_LT(*idle, 3600.0);
+    logind.setIdle(true, 0);
+    EXPECT_EQ(session.secondsIdle(), std::nullopt);
+}
+
 }  // namespace
 }  // namespace orvane

@@ -8,12 +8,19 @@
 
 #include "KitFixture.h"
 #include "app/Capabilities.h"
+#include "ui/kit/RenderHarness.h"
 #include "ui/kit/Text.h"
+#include "ui/kit/TileLabel.h"
 #include "ui/menubar/PopoverParts.h"
 #include "ui/settings/AboutPane.h"
 #include "ui/settings/ComfortPane.h"
 #include "ui/settings/DisplaysPane.h"
+#include "ui/settings/ExclusionsPane.h"
 #include "ui/settings/GeneralPane.h"
+#include "ui/settings/HotkeyRecorder.h"
+#include "ui/settings/PresetEditor.h"
+#include "ui/settings/ShortcutsPane.h"
+#include "ui/settings/ShortcutsPaneRules.h"
 #include "ui/views/Picker.h"
 #include "ui/views/SwitchRow.h"
 
@@ -35,6 +42,11 @@ protected:
         });
     }
     PaneEnvironment environment() { return PaneEnvironment{model, std::make_shared<Desktop>()}; }
+    void TearDown() override {
+        shortcuts.reset();
+        KitModelTest::TearDown();
+    }
+    std::unique_ptr<ShortcutsPane> shortcuts;
     std::string subtitle(const kit::SettingRow& row) {
         return row.subtitleText() ? row.subtitleText()->text().toStdString() : std::string();
     }
@@ -225,6 +237,65 @@ TEST_F(CapabilityControlsTest, NothingIsClaimedWhileTheTintIsOff) {
     model->change([](Settings& s, RuntimeState&) { s.enabled = false; });
     settle();
     EXPECT_EQ(Melanopic::label(model->shownWhite()), "True colors");
+}
+
+// A desktop that gives no global shortcuts (a Wayland session without the portal) or never
+// tells which app is in front (a compositor without a window list for clients): the
+// recorders are disabled, and the panes and the popover's tile say why.
+TEST_F(CapabilityControlsTest, ShortcutsAndExclusionsSayWhyNotWhereTheDesktopCannot) {
+    const std::string noShortcuts = "Global shortcuts are not available on this desktop.";
+    const std::string noFront =
+        "This desktop does not tell programs which app is in front, so exclusions cannot work here.";
+    sim->update([](platform::sim::SimState& s) {
+        s.frontApplication = platform::RunningApplication{std::string("org.example.Viewer"), std::string("Viewer"), 42};
+    });
+    start();
+    for (const bool can : {true, false, true}) {
+        sim->update([&](platform::sim::SimState& s) {
+            for (const char* port : {"globalShortcuts", "frontmostApplication"})
+                if (can) s.missingPorts.erase(port);
+                else s.missingPorts.insert(port);
+        });
+        model->refreshCapabilities();
+        model->frontmost().refresh();
+        settle();
+        SCOPED_TRACE(can ? "the desktop can" : "the desktop cannot");
+
+        // The pane follows the change without being rebuilt: one pane for the whole run.
+        if (!shortcuts) shortcuts = std::make_unique<ShortcutsPane>(environment(), window.get());
+        for (auto field : {&Shortcuts::reveal, &Shortcuts::toggle, &Shortcuts::cozy})
+            EXPECT_EQ(shortcuts->recorder(field).isEnabled(), can);
+        EXPECT_EQ(shortcuts->globalCaptionText().text().toStdString(),
+                  can ? std::string(ShortcutsPaneRules::globalCaption) : noShortcuts);
+
+        PresetEditor editor(model, model->settings().presets.front().id, window.get());
+        EXPECT_EQ(editor.recorder().isEnabled(), can);
+        const QString editorText = [&] {
+            QString all;
+            for (auto* w : editor.findChildren<QWidget*>())
+                if (auto* t = dynamic_cast<kit::Text*>(w)) all += t->text() + "\n";
+            return all;
+        }();
+        EXPECT_EQ(editorText.contains(QString::fromStdString(noShortcuts)), !can);
+
+        ExclusionsPane exclusions(environment(), window.get());
+        EXPECT_EQ(exclusions.footnoteText().text().toStdString().rfind(can ? "Orvane fades out" : noFront, 0), 0u)
+            << exclusions.footnoteText().text().toStdString();
+
+        ThisAppTile tile(model, window.get());
+        EXPECT_EQ(tile.isEnabled(), can);
+        EXPECT_EQ(tile.label().detail().toStdString(), can ? "Skip this app" : "Cannot work here");
+        EXPECT_EQ(tile.toolTip().toStdString().find(noFront) != std::string::npos, !can);
+        if (!can) {
+            using kit::RenderHarness::fittingSize;
+            using kit::RenderHarness::renderBoth;
+            renderBoth(*shortcuts, "shortcuts-pane-no-global-shortcuts",
+                       QSize(640, fittingSize(*shortcuts, 640).height()));
+            renderBoth(exclusions, "exclusions-pane-no-front-app", QSize(640, fittingSize(exclusions, 640).height()));
+            renderBoth(editor, "preset-editor-no-global-shortcuts", QSize(560, fittingSize(editor, 560).height()));
+            renderBoth(tile, "this-app-tile-cannot-work-here");
+        }
+    }
 }
 
 }  // namespace

@@ -168,20 +168,35 @@ TEST_F(OnboardingTest, DrawnOffscreenEverySectionIsInPlaceAndStill) {
 }
 
 // The footer's notes are laid out whole (once "Nothing leaves your comput…" was cut), inside
-// the window and under the Start button, in the fonts the renders use as on screen.
+// the window and under the Start button, in the fonts the renders use as on screen. Where
+// the desktop gives no global shortcuts the footer names no reset keys, which would do
+// nothing, but what does take the tint away.
 TEST_F(OnboardingTest, TheFootersNotesAreLaidOutWhole) {
-    auto& v = make();
-    const QString notes[] = {QStringLiteral("Nothing leaves your computer"),
-                             QString::fromStdString(OnboardingRules::emergencyOffText())};
-    for (const QString& note : notes) {
-        kit::Text* shown = nullptr;
-        for (auto* t : v.findChildren<kit::Text*>())
-            if (t->text() == note) shown = t;
-        ASSERT_TRUE(shown) << note.toStdString();
-        EXPECT_GE(shown->width(), shown->sizeHint().width()) << "cut: " << note.toStdString();
-        const QRect box(shown->mapTo(&v, QPoint()), shown->size());
-        EXPECT_TRUE(v.rect().contains(box)) << note.toStdString();
-        EXPECT_GT(box.top(), v.startButton().geometry().bottom() - StartButton::shadowRoom) << note.toStdString();
+    auto& first = make();
+    for (const bool keys : {true, false}) {
+        SCOPED_TRACE(keys ? "global shortcuts" : "no global shortcuts");
+        OnboardingView* v = &first;
+        if (!keys) {
+            sim->update([](platform::sim::SimState& st) { st.missingPorts.insert("globalShortcuts"); });
+            model->refreshCapabilities();
+            v = new OnboardingView(
+                model, [] {}, window.get());
+            place(*v, v->sizeHint());
+        }
+        const QString notes[] = {QStringLiteral("Nothing leaves your computer"),
+                                 keys ? QString::fromStdString(OnboardingRules::emergencyOffText())
+                                      : QStringLiteral("Quitting Orvane removes the tint")};
+        for (const QString& note : notes) {
+            kit::Text* shown = nullptr;
+            for (auto* t : v->findChildren<kit::Text*>())
+                if (t->text() == note) shown = t;
+            ASSERT_TRUE(shown) << note.toStdString();
+            EXPECT_GE(shown->width(), shown->sizeHint().width()) << "cut: " << note.toStdString();
+            const QRect box(shown->mapTo(v, QPoint()), shown->size());
+            EXPECT_TRUE(v->rect().contains(box)) << note.toStdString();
+            EXPECT_GT(box.top(), v->startButton().geometry().bottom() - StartButton::shadowRoom) << note.toStdString();
+        }
+        if (!keys) kit::RenderHarness::renderBoth(*v, "welcome-no-global-shortcuts", v->sizeHint());
     }
 }
 

@@ -11,6 +11,7 @@
 #include "platform/linux/LinuxI2C.h"
 #include "platform/linux/LinuxSystemInfo.h"
 #include "platform/linux/LogindSession.h"
+#include "platform/linux/PortalGlobalShortcuts.h"
 #include "platform/linux/X11Edids.h"
 #include "platform/linux/X11Keyboard.h"
 #include "platform/linux/X11Session.h"
@@ -18,6 +19,7 @@
 #include "platform/linux/XdgAppCatalog.h"
 #include "platform/linux/XdgAutostart.h"
 #include "platform/wayland/WaylandFacilities.h"
+#include "platform/wayland/WaylandWorkspace.h"
 
 namespace orvane::platform::linuxsys {
 
@@ -59,12 +61,16 @@ public:
         i2c_ = std::make_shared<LinuxI2C>(std::move(outputEdids));
         dithering_ = std::make_shared<MissingDithering>();
         if (x11_) {
-            keyboard_ = openX11Keyboard(runtime_.scheduler, x11_->displayName);
+            // XWayland's key grabs hear keys only while one of its own windows has the focus.
+            if (!onWayland) keyboard_ = openX11Keyboard(runtime_.scheduler, x11_->displayName);
             workspace_ = openX11Workspace(runtime_.scheduler, x11_->displayName, std::make_unique<LogindSession>(),
                                           std::make_unique<DesktopIdleInhibitors>());
         }
+        // On Wayland only the desktop portal gives global shortcuts, where the desktop has it.
+        if (onWayland) keyboard_ = openPortalGlobalShortcuts(runtime_.scheduler);
         if (!keyboard_) keyboard_ = std::make_shared<MissingKeyboard>();
         if (!workspace_) workspace_ = std::make_shared<MissingWorkspace>();
+        if (onWayland) workspace_ = waylandWorkspace(std::move(workspace_));
         preferences_ = std::make_shared<MissingPreferences>();
         notifications_ = linuxsys::sessionOrInProcessNotifications(runtime_.scheduler);
         systemInfo_ = std::make_shared<LinuxSystemInfo>();
@@ -86,6 +92,15 @@ public:
     std::string_view name() const override { return "linux"; }
 
 private:
+    // XWayland sees neither the other clients' windows nor their input: the front
+    // application and the idle time are the compositor's (or logind's).
+    std::shared_ptr<Workspace> waylandWorkspace(std::shared_ptr<Workspace> rest) {
+        auto logind = std::make_shared<LogindSession>();
+        return waylandsys::openWaylandWorkspace(
+            runtime_.scheduler, std::move(rest), [logind] { return logind->secondsIdle(); },
+            wayland_ ? std::optional(wayland_->socketName) : std::nullopt);
+    }
+
     std::shared_ptr<X11Facilities> x11_;
     std::shared_ptr<waylandsys::WaylandFacilities> wayland_;
 };

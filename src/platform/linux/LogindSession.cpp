@@ -1,7 +1,9 @@
 #include "platform/linux/LogindSession.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <ctime>
 #include <string_view>
 
 #include "platform/Log.h"
@@ -88,6 +90,36 @@ std::optional<bool> LogindSession::screenLocked() {
     int locked = 0;
     if (!reply.message.read("v", "b", &locked)) return std::nullopt;
     return locked != 0;
+}
+
+bool LogindSession::sessionProperty(const char* name, char type, void* out) {
+    auto* b = bus();
+    if (!b) return false;
+    const DBusObject target{service, "/org/freedesktop/login1/session/auto", "org.freedesktop.DBus.Properties"};
+    const auto reply = b->call(
+        target, "Get",
+        [name](sd_bus_message* m) { return sd_bus_message_append(m, "ss", "org.freedesktop.login1.Session", name); },
+        callTimeout);
+    if (!reply) {
+        log().debug("workspace: %s unreadable: %s", name, reply.error->message);
+        if (reply.error->code == -ECONNRESET || reply.error->code == -ENOTCONN) bus_.reset();
+        return false;
+    }
+    const char types[] = {type, '\0'};
+    return sd_bus_message_enter_container(reply.message.get(), SD_BUS_TYPE_VARIANT, types) > 0 &&
+           sd_bus_message_read_basic(reply.message.get(), type, out) > 0;
+}
+
+std::optional<double> LogindSession::secondsIdle() {
+    int idle = 0;
+    if (!sessionProperty("IdleHint", 'b', &idle)) return std::nullopt;
+    if (!idle) return 0.0;
+    std::uint64_t since = 0;  // microseconds of the real-time clock
+    if (!sessionProperty("IdleSinceHint", 't', &since) || since == 0) return std::nullopt;
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    const double nowMicro = static_cast<double>(now.tv_sec) * 1e6 + static_cast<double>(now.tv_nsec) / 1e3;
+    return std::max(0.0, (nowMicro - static_cast<double>(since)) / 1e6);
 }
 
 std::optional<std::string> LogindSession::sessionPath() {

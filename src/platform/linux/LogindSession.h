@@ -48,6 +48,9 @@ public:
     LogindSession& operator=(const LogindSession&) = delete;
 
     std::optional<bool> screenLocked();
+    // How long this session has been idle by its IdleHint and IdleSinceHint (which the
+    // desktop sets), 0 while it is not; absent when they cannot be read.
+    std::optional<double> secondsIdle();
     std::optional<AssertionsByProcess> assertionsByProcess();
 
     // Listens on a connection of its own, processed on `scheduler`'s loop, until the
@@ -56,6 +59,8 @@ public:
 
 private:
     DBusConnection* bus();
+    // A session property of a basic type ('b', 't', ...) into `out`; false when unreadable.
+    bool sessionProperty(const char* name, char type, void* out);
     // This session's object path (signals carry the real path, not ".../session/auto").
     std::optional<std::string> sessionPath();
 

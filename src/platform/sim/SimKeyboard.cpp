@@ -70,6 +70,10 @@ std::int32_t SimKeyboard::registerHotKey(const KeyChord& chord, std::uint32_t si
     return status::success;
 }
 
+bool SimKeyboard::canRegisterGlobalShortcuts() {
+    return machine_->inspect([](const SimState& s) { return s.hasPort("globalShortcuts"); });
+}
+
 std::int32_t SimKeyboard::unregisterHotKey(std::uint64_t ref) {
     return hotKeys_.erase(ref) ? status::success : paramErr;
 }

@@ -24,6 +24,7 @@ public:
     std::int32_t registerHotKey(const KeyChord& chord, std::uint32_t signature, std::uint32_t id,
                                 std::uint64_t& ref) override;
     std::int32_t unregisterHotKey(std::uint64_t ref) override;
+    bool canRegisterGlobalShortcuts() override;
     // The simulated machine has no hardware keys: presses are recorded by their key name.
     std::optional<std::uint32_t> unshiftedKeysym(std::uint32_t) override { return std::nullopt; }
 

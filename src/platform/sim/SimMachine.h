@@ -32,7 +32,8 @@
 //   "preferences": {"<domain>": <tagged dictionary>}   other programs' preferences
 //   "nightShift": {"active", "enabled", "cct", "strength", "range": [3], "missingSelectors"}
 //   "sysctl": {"machdep.cpu.brand_string": "Apple M5", "hw.model": ...}, "osVersion": [26, 1, 0]
-//   "missingPorts": ["colorAdjustments", "backlight", "nightShift", "i2c", "dithering"]   ports it lacks
+//   "missingPorts": ["colorAdjustments", "backlight", "nightShift", "i2c", "dithering",
+//                    "globalShortcuts", "frontmostApplication"]   ports it lacks
 //   "failures": {"<facility>": {"status": n, "remaining": k}}   scripted failures, k = -1: always
 //   "compositing", "screenCaptureAllowed", "accessibilityTrusted": bool
 //   "frontApplication": {"bundleIdentifier", "name", "pid"},

@@ -6,7 +6,15 @@
 
 namespace orvane::platform::sim {
 
-std::optional<RunningApplication> SimWorkspace::frontmostApplication() { return machine_->read().frontApplication; }
+std::optional<RunningApplication> SimWorkspace::frontmostApplication() {
+    const auto state = machine_->read();
+    if (!state.hasPort("frontmostApplication")) return std::nullopt;
+    return state.frontApplication;
+}
+
+bool SimWorkspace::canTellFrontmostApplication() {
+    return machine_->inspect([](const SimState& s) { return s.hasPort("frontmostApplication"); });
+}
 
 std::optional<std::vector<WindowInfo>> SimWorkspace::windowList(std::uint32_t) {
     return machine_->update([](SimState& s) -> std::optional<std::vector<WindowInfo>> {

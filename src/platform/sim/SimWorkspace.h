@@ -26,6 +26,7 @@ public:
           clock_(std::move(clock)) {}
 
     std::optional<RunningApplication> frontmostApplication() override;
+    bool canTellFrontmostApplication() override;
     std::optional<std::vector<WindowInfo>> windowList(std::uint32_t options) override;
     std::set<std::string> authenticationPromptOwners() override;
     Point mouseLocation() override;

@@ -268,15 +268,18 @@ void ThisAppTile::paintEvent(QPaintEvent* event) {
 void ThisAppTile::refresh() {
     const auto& info = model_.model().frontmostAppInfo();
     if (!info) {
+        // Where the desktop never tells which app is in front the tile says it cannot work.
+        const Availability& front = model_.model().capabilities().frontmostApplication;
         label_->setAppIcon(std::nullopt);
         iconFor_.reset();
         label_->setTitle(QStringLiteral("This app"));
-        label_->setDetail(QStringLiteral("Skip this app"));
+        label_->setDetail(front ? QStringLiteral("Skip this app") : QStringLiteral("Cannot work here"));
         label_->setOn(false);
         label_->setGraphicsEffect(faded(label_));
         setTint(std::nullopt);
         setEnabled(false);
-        setToolTip({});
+        setToolTip(front ? QString() : q(front.reason));
+        setAccessibleName(front ? QStringLiteral("This app") : q(front.reason));
         return;
     }
     const bool ex = excluded();

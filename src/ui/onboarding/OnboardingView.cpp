@@ -317,9 +317,13 @@ QWidget* OnboardingView::makeSettingsRow() {
 }
 
 QWidget* OnboardingView::makeFooter() {
+    // Where the desktop gives no global shortcuts the reset keys do nothing; quitting
+    // still takes the tint away.
+    const QString off = model_->capabilities().globalShortcuts ? text(OnboardingRules::emergencyOffText())
+                                                               : QStringLiteral("Quitting Orvane removes the tint");
     return new FooterLine(tightLabel("lock.fill", QStringLiteral("Nothing leaves your computer"), this),
                           label(QStringLiteral("·"), 12, QFont::Normal, kit::TextLevel::secondary, this),
-                          tightLabel("power", text(OnboardingRules::emergencyOffText()), this), this);
+                          tightLabel("power", off, this), this);
 }
 
 QString OnboardingView::placeName() const { return text(model_->location().name); }

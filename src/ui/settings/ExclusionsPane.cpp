@@ -117,7 +117,9 @@ ExclusionsPane::ExclusionsPane(const PaneEnvironment& environment, QWidget* pare
     : kit::Form(parent),
       model_(environment.model,
              [this](AppModel::Property p) {
-                 if (p == AppModel::Property::settings || p == AppModel::Property::frontmostAppInfo) rebuildSuggested();
+                 if (p == AppModel::Property::settings || p == AppModel::Property::frontmostAppInfo ||
+                     p == AppModel::Property::capabilities)
+                     follow();
              }),
       excluded_(kit::settingField(environment.model, &Settings::excludedApps)),
       desktop_(environment.desktop) {
@@ -137,9 +139,6 @@ ExclusionsPane::ExclusionsPane(const PaneEnvironment& environment, QWidget* pare
     addLine->addWidget(add);
     addLine->addStretch(1);
     excludedSection_->addRow(addRow);
-    excludedSection_->setFootnote(QStringLiteral(
-        "Orvane fades out while one of these apps is in front. Useful for photo and video work, where colors must be "
-        "exact."));
 
     suggestedSection_ = addSection(QStringLiteral("Suggested"));
 
@@ -150,7 +149,7 @@ ExclusionsPane::ExclusionsPane(const PaneEnvironment& environment, QWidget* pare
                                                    kit::settingField(model, &Settings::exclusionFade)));
     // The rows follow the list; each row writes through it too.
     excluded_->onChange(this, [this](const std::vector<ExcludedApp>& excluded) { rebuildExcluded(excluded); });
-    rebuildSuggested();
+    follow();
 }
 
 std::vector<QString> ExclusionsPane::addMenuTitles() const {
@@ -232,6 +231,18 @@ void ExclusionsPane::setOnlyWhenFullScreen(const std::string& id, bool on) {
 void ExclusionsPane::remove(const std::string& id) {
     auto list = excluded_->value();
     if (std::erase_if(list, [&](const ExcludedApp& e) { return e.bundleID == id; }) > 0) excluded_->set(list);
+}
+
+const kit::Text& ExclusionsPane::footnoteText() const { return excludedSection_->footnoteText(); }
+
+void ExclusionsPane::follow() {
+    // Without word of the application in front nothing is ever excluded; the list stays
+    // editable for a session where it works.
+    const Availability& front = model_.model().capabilities().frontmostApplication;
+    excludedSection_->setFootnote(front ? QStringLiteral("Orvane fades out while one of these apps is in front. "
+                                                         "Useful for photo and video work, where colors must be exact.")
+                                        : q(front.reason));
+    rebuildSuggested();
 }
 
 void ExclusionsPane::rebuildExcluded(const std::vector<ExcludedApp>& excluded) {

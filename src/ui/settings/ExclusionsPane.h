@@ -53,6 +53,8 @@ public:
     void addSuggestion(int index);
     bool showsSuggested() const;
     const kit::Text& emptyText() const { return *empty_; }
+    // Under the list: what exclusions do, or why they cannot work on this desktop.
+    const kit::Text& footnoteText() const;
     void setOnlyWhenFullScreen(const std::string& id, bool on);
     void remove(const std::string& id);
 
@@ -60,6 +62,7 @@ private:
     void add(const ExcludedApp& app);
     void rebuildExcluded(const std::vector<ExcludedApp>& excluded);
     void rebuildSuggested();
+    void follow();
 
     kit::ModelFollower model_;
     std::unique_ptr<ExcludedField> excluded_;

@@ -188,7 +188,9 @@ HotkeyRecorder::HotkeyRecorder(std::unique_ptr<Field> hotkey, QWidget* parent,
     clear_->setContentSize(QSizeF(16, 16));
     clear_->setToolTip(QStringLiteral("Remove shortcut"));
     clear_->setAccessibleName(QStringLiteral("Remove shortcut"));
-    clear_->setLabelPainter([](QPainter& painter, const QRectF& box, kit::Appearance appearance) {
+    clear_->setLabelPainter([clear = clear_](QPainter& painter, const QRectF& box, kit::Appearance appearance) {
+        // Faded with the recorder where shortcuts cannot work.
+        if (!clear->isEnabled()) painter.setOpacity(0.4);
         kit::Symbols::draw(painter, "xmark.circle.fill", box, kit::secondaryText(appearance));
     });
     // Its room stays when it hides, so the buttons of a column of recorders line up.

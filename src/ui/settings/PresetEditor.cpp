@@ -163,7 +163,11 @@ PresetEditor::PresetEditor(std::shared_ptr<AppModel> model, std::string presetId
                   [](Preset& p, const std::optional<Hotkey>& h) { p.hotkey = h; }),
               std::optional<Hotkey>{}),
         nullptr, RecorderRules::PresetOwner{id_});
-    addRow(new kit::SettingRow(QStringLiteral("Hotkey"), std::nullopt, recorder_));
+    // Where the desktop allows no global shortcuts the hotkey cannot be recorded, and says why.
+    const Availability& shortcuts = model_->capabilities().globalShortcuts;
+    recorder_->setEnabled(shortcuts.available);
+    addRow(new kit::SettingRow(QStringLiteral("Hotkey"),
+                               shortcuts ? std::nullopt : std::optional<QString>(kit::q(shortcuts.reason)), recorder_));
 
     auto* applyRow = new QWidget;
     auto* applyLayout = new QHBoxLayout(applyRow);

@@ -22,7 +22,9 @@ QString unbrokenOptions(QString text) { return text.replace(QStringLiteral("--")
 }  // namespace
 
 ShortcutsPane::ShortcutsPane(const PaneEnvironment& environment, QWidget* parent)
-    : kit::Form(parent), model_(environment.model) {
+    : kit::Form(parent), model_(environment.model), follower_(environment.model, [this](AppModel::Property p) {
+          if (p == AppModel::Property::capabilities) followCapabilities();
+      }) {
     using namespace ShortcutsPaneRules;
 
     auto* global = addSection(q(globalTitle));
@@ -33,7 +35,7 @@ ShortcutsPane::ShortcutsPane(const PaneEnvironment& environment, QWidget* parent
                                                       kit::settingField(model_, &Settings::revealTapToggles)));
     addShortcut(*global, globalRows[1].label, globalRows[1].field);
     addShortcut(*global, globalRows[2].label, globalRows[2].field);
-    global->addCaption(q(globalCaption));
+    globalCaption_ = global->addCaption(q(globalCaption));
 
     auto* warmthAndDim = addSection(q(warmthAndDimTitle));
     for (const auto& row : warmthRows) addShortcut(*warmthAndDim, row.label, row.field);
@@ -59,6 +61,14 @@ ShortcutsPane::ShortcutsPane(const PaneEnvironment& environment, QWidget* parent
     emergency_ = new kit::Text(q(ShortcutsPaneRules::emergencyText()), kit::FontBook::monospaced(kit::TextStyle::body));
     emergency_->setLevel(kit::TextLevel::secondary);
     alwaysOn->addRow(new kit::SettingRow(q(emergencyTitle), q(emergencySubtitle), emergency_));
+    followCapabilities();
+}
+
+void ShortcutsPane::followCapabilities() {
+    const Availability& can = model_->capabilities().globalShortcuts;
+    // A recorder would record a combination that nothing can ever press.
+    for (const auto& [field, recorder] : recorders_) recorder->setEnabled(can.available);
+    globalCaption_->setText(q(can ? ShortcutsPaneRules::globalCaption : can.reason));
 }
 
 void ShortcutsPane::addShortcut(kit::FormSection& section, const char* label, std::optional<Hotkey> Shortcuts::*field) {

@@ -2,6 +2,8 @@
 // The Shortcuts pane: a recorder for each of the ten global shortcuts, how the reveal key
 // behaves, the steps of the warmth and dim keys, where the desktop and scripts reach the
 // program, and the fixed emergency reset. It keeps no state; every control follows the model.
+// Where the desktop allows no global shortcuts the recorders are disabled and the caption
+// under the first section says so.
 #include <memory>
 #include <optional>
 #include <vector>
@@ -9,6 +11,7 @@
 #include "core/DisplaySettings.h"
 #include "ui/kit/Form.h"
 #include "ui/settings/PaneEnvironment.h"
+#include "ui/views/ModelView.h"
 
 namespace orvane {
 
@@ -31,9 +34,11 @@ public:
     kit::Stepper& warmthStep() const { return *warmthStep_; }
     kit::Stepper& dimStep() const { return *dimStep_; }
     const kit::Text& emergencyText() const { return *emergency_; }
+    const kit::Text& globalCaptionText() const { return *globalCaption_; }
 
 private:
     void addShortcut(kit::FormSection& section, const char* label, std::optional<Hotkey> Shortcuts::*field);
+    void followCapabilities();
 
     std::shared_ptr<AppModel> model_;
     std::vector<std::pair<std::optional<Hotkey> Shortcuts::*, HotkeyRecorder*>> recorders_;
@@ -41,6 +46,8 @@ private:
     kit::Stepper* warmthStep_;
     kit::Stepper* dimStep_;
     kit::Text* emergency_;
+    kit::Text* globalCaption_;
+    kit::ModelFollower follower_;
 };
 
 }  // namespace orvane
