@@ -1,20 +1,26 @@
 // The whole program under a real wlroots compositor: sway, started headless. Its outputs
 // have no gamma, so the program must start, show its windows (through the X server that
-// stands in for XWayland), say on every display that it is not tinted and why, claim no
-// method, and leave that X server's ramps alone.
+// stands in for XWayland, or on the compositor itself where there is none), say on every
+// display that it is not tinted and why, claim no method, and leave that X server's ramps
+// alone.
 #include <gtest/gtest.h>
+
+#include <systemd/sd-bus.h>
 
 #include <X11/Xlib.h>
 #include <X11/extensions/Xrandr.h>
 
+#include <cstdio>
 #include <fstream>
 
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "FakeStatusNotifierWatcher.h"
 #include "MappedWindows.h"
 #include "ProgramProcess.h"
+#include "SessionBus.h"
 #include "XvfbServer.h"
 
 namespace orvane::e2e {
@@ -81,7 +87,30 @@ public:
     }
     std::string log() { return process_->errors() + process_->output(); }
 
+    // The compositor's window tree as its IPC tells it (JSON); empty when it cannot be asked.
+    std::string tree() const { return ask("-t get_tree"); }
+    // Runs a sway command ("workspace 2").
+    bool command(const std::string& words) const { return !ask("'" + words + "'").empty(); }
+    // Whether a window of this title is in the tree (mapped, on some workspace).
+    bool hasWindow(const std::string& title) const {
+        return tree().find("\"name\": \"" + title + "\"") != std::string::npos;
+    }
+
 private:
+    std::string ask(const std::string& arguments) const {
+        std::string ipc;
+        std::error_code ec;
+        for (fs::directory_iterator it(runtime_, ec), end; !ec && it != end; it.increment(ec))
+            if (it->path().filename().string().rfind("sway-ipc.", 0) == 0) ipc = it->path().string();
+        if (ipc.empty()) return "";
+        std::string out;
+        FILE* pipe = ::popen(("swaymsg -r -s '" + ipc + "' " + arguments + " 2>/dev/null").c_str(), "r");
+        if (!pipe) return "";
+        char buffer[4096];
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
+        return ::pclose(pipe) == 0 ? out : "";
+    }
+
     // Straight under /tmp: "nobody" could not reach into the test's own (private) directory.
     static fs::path makeRuntime() {
         char name[] = "/tmp/orvane-sway-XXXXXX";
@@ -125,7 +154,6 @@ TEST(SwayProgramTest, UnderHeadlessSwayEveryDisplayIsNotTintedWithItsReasonAndTh
     session.environment["WAYLAND_DISPLAY"] = sway.socket();
     session.environment["XDG_SESSION_TYPE"] = "wayland";
     session.environment["DISPLAY"] = xwayland.display();
-    session.environment["QT_QPA_PLATFORM"] = "xcb";
     ProgramProcess program(session, {});
     ASSERT_TRUE(program.waitUntilReady()) << program.errors() << sway.log();
     const std::string log = program.errors();
@@ -144,6 +172,51 @@ TEST(SwayProgramTest, UnderHeadlessSwayEveryDisplayIsNotTintedWithItsReasonAndTh
     EXPECT_TRUE(exitedWith(program.waitForExit(), 0)) << program.errors();
     EXPECT_EQ(crtcRamps(dpy), before);
     XCloseDisplay(dpy);
+}
+
+// Without XWayland the windows are the compositor's own: the welcome window, then the
+// popover from the tray item's Activate, which closes once the program loses the focus.
+TEST(SwayProgramTest, WithoutXWaylandTheWindowsShowOnTheCompositorAndThePopoverClosesOnFocusLoss) {
+    ORVANE_REQUIRE_TOOL(missingSway());
+    HeadlessSway sway;
+    ASSERT_FALSE(sway.socket().empty()) << sway.log();
+    Session session;
+    testing::SessionBus bus(session.root);
+    ORVANE_REQUIRE_TOOL(bus.error());
+    testing::FakeStatusNotifierWatcher watcher(bus.address());
+    ASSERT_TRUE(watcher.ready());
+
+    session.environment["ORVANE_PLATFORM"] = std::nullopt;
+    session.environment["WAYLAND_DISPLAY"] = sway.socket();
+    session.environment["XDG_SESSION_TYPE"] = "wayland";
+    session.environment["DBUS_SESSION_BUS_ADDRESS"] = bus.address();
+    ProgramProcess program(session, {});
+    ASSERT_TRUE(program.waitUntilReady()) << program.errors() << sway.log();
+    EXPECT_TRUE(program.waitFor([&] { return sway.hasWindow("Welcome to Orvane"); }, 15s))
+        << program.errors() << sway.tree();
+    ASSERT_TRUE(program.waitFor([&] { return !watcher.item().empty(); }, 10s)) << program.errors();
+
+    sd_bus* client = nullptr;
+    sd_bus_new(&client);
+    sd_bus_set_address(client, bus.address().c_str());
+    sd_bus_set_bus_client(client, 1);
+    ASSERT_GE(sd_bus_start(client), 0);
+    sd_bus_error error{};
+    EXPECT_GE(sd_bus_call_method(client, watcher.service().c_str(), "/StatusNotifierItem",
+                                 "org.kde.StatusNotifierItem", "Activate", &error, nullptr, "ii", 100, 10),
+              0)
+        << (error.message ? error.message : "");
+    sd_bus_error_free(&error);
+    sd_bus_flush_close_unref(client);
+    EXPECT_TRUE(program.waitFor([&] { return sway.hasWindow("Orvane"); }, 10s)) << program.errors() << sway.tree();
+
+    // An empty workspace takes the focus from every window of the program.
+    ASSERT_TRUE(sway.command("workspace orvane-elsewhere"));
+    EXPECT_TRUE(program.waitFor([&] { return !sway.hasWindow("Orvane"); }, 10s)) << sway.tree();
+    EXPECT_TRUE(sway.hasWindow("Welcome to Orvane")) << "only the popover closes";
+
+    program.signal(SIGTERM);
+    EXPECT_TRUE(exitedWith(program.waitForExit(), 0)) << program.errors();
 }
 
 }  // namespace

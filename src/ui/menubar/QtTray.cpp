@@ -16,12 +16,12 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-#include "platform/linux/X11Probe.h"
 #include "ui/kit/Buttons.h"
 #include "ui/kit/Context.h"
 #include "ui/kit/FontBook.h"
 #include "ui/kit/Menu.h"
 #include "ui/kit/PaintKit.h"
+#include "ui/kit/Panel.h"
 #include "ui/kit/ScreenPlace.h"
 #include "ui/kit/Tokens.h"
 #include "ui/menubar/PopoverView.h"
@@ -202,11 +202,7 @@ PopoverWindow::PopoverWindow(QWidget* content, std::function<QRect()> anchor, st
     setWindowTitle(QStringLiteral("Orvane"));
     // The content paints the rounded panel; outside it the window stays clear.
     setAttribute(Qt::WA_TranslucentBackground);
-    if (!compositing_)
-        compositing_ = [] {
-            return QGuiApplication::platformName() == QLatin1String("xcb") &&
-                   platform::linuxsys::compositingManagerRunning();
-        };
+    if (!compositing_) compositing_ = [] { return kit::compositingManagerRunning(); };
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSizeConstraint(QLayout::SetFixedSize);
