@@ -14,7 +14,13 @@
 #include <QPainter>
 #include <QRegion>
 #include <QScreen>
+#include <QTimer>
 #include <QVBoxLayout>
+
+#include <unistd.h>
+
+#include "platform/wayland/SwayIpc.h"
+#include "platform/wayland/WaylandSession.h"
 
 #include "ui/kit/Buttons.h"
 #include "ui/kit/Context.h"
@@ -233,6 +239,33 @@ void PopoverWindow::resizeEvent(QResizeEvent* event) {
     applyShape();
 }
 
+namespace {
+// Wayland lets no program place its window, and the tray host's click position does not
+// reach the program. sway's own IPC can do both: it puts the window at the pointer, and
+// the popover's rule moves it from there. Tried until the compositor has the window.
+void placeThroughSway(QWidget* window) {
+    namespace wl = platform::waylandsys;
+    if (!wl::isWaylandSession()) return;
+    auto ipc = wl::SwayIpc::connect();
+    if (!ipc) return;
+    auto sway = std::make_shared<wl::SwayIpc>(std::move(*ipc));
+    auto* timer = new QTimer(window);
+    timer->setInterval(20);
+    QObject::connect(timer, &QTimer::timeout, window, [window, timer, sway, tries = 0]() mutable {
+        const auto placed = sway->moveToPointer(::getpid(), window->windowTitle().toStdString());
+        if (placed) {
+            const auto [x, y] = wl::pointerFromCentredWindow(*placed);
+            const auto& w = placed->workspace;
+            const QPoint origin = popoverOrigin(QRect(x, y, 1, 1), QSize(placed->rect.width, placed->rect.height),
+                                                QRect(w.x, w.y, w.width, w.height));
+            sway->moveTo(placed->id, origin.x(), origin.y());
+        }
+        if (placed || ++tries >= 50 || !window->isVisible()) timer->deleteLater();
+    });
+    timer->start();
+}
+}  // namespace
+
 void PopoverWindow::show() {
     adjustSize();
     applyShape();
@@ -243,6 +276,7 @@ void PopoverWindow::show() {
     QWidget::show();
     raise();
     activateWindow();
+    placeThroughSway(this);
 }
 
 void PopoverWindow::keyPressEvent(QKeyEvent* event) {
