@@ -12,6 +12,9 @@
 
 #include <cstdio>
 #include <fstream>
+#include <functional>
+
+#include <nlohmann/json.hpp>
 
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -91,6 +94,31 @@ public:
     std::string tree() const { return ask("-t get_tree"); }
     // Runs a sway command ("workspace 2").
     bool command(const std::string& words) const { return !ask("'" + words + "'").empty(); }
+    // The IPC socket ($SWAYSOCK for its clients); empty until there is one.
+    std::string ipcSocket() const {
+        std::error_code ec;
+        for (fs::directory_iterator it(runtime_, ec), end; !ec && it != end; it.increment(ec))
+            if (it->path().filename().string().rfind("sway-ipc.", 0) == 0) return it->path().string();
+        return "";
+    }
+    // The rectangle of the window of this title, and of the output it is on.
+    struct Placed {
+        nlohmann::json window, output;
+    };
+    std::optional<Placed> placed(const std::string& title) const {
+        const auto root = nlohmann::json::parse(tree(), nullptr, false);
+        std::optional<Placed> found;
+        const std::function<void(const nlohmann::json&, const nlohmann::json&)> walk = [&](const auto& node,
+                                                                                         const auto& output) {
+            const auto& here = node.value("type", std::string()) == "output" ? node["rect"] : output;
+            if (node.value("name", std::string()) == title && node.contains("pid")) found = Placed{node["rect"], here};
+            for (const char* children : {"nodes", "floating_nodes"})
+                if (node.contains(children))
+                    for (const auto& child : node[children]) walk(child, here);
+        };
+        if (!root.is_discarded()) walk(root, nlohmann::json());
+        return found;
+    }
     // Whether a window of this title is in the tree (mapped, on some workspace).
     bool hasWindow(const std::string& title) const {
         return tree().find("\"name\": \"" + title + "\"") != std::string::npos;
@@ -98,10 +126,7 @@ public:
 
 private:
     std::string ask(const std::string& arguments) const {
-        std::string ipc;
-        std::error_code ec;
-        for (fs::directory_iterator it(runtime_, ec), end; !ec && it != end; it.increment(ec))
-            if (it->path().filename().string().rfind("sway-ipc.", 0) == 0) ipc = it->path().string();
+        const std::string ipc = ipcSocket();
         if (ipc.empty()) return "";
         std::string out;
         FILE* pipe = ::popen(("swaymsg -r -s '" + ipc + "' " + arguments + " 2>/dev/null").c_str(), "r");
@@ -175,7 +200,8 @@ TEST(SwayProgramTest, UnderHeadlessSwayEveryDisplayIsNotTintedWithItsReasonAndTh
 }
 
 // Without XWayland the windows are the compositor's own: the welcome window, then the
-// popover from the tray item's Activate, which closes once the program loses the focus.
+// popover from the tray item's Activate, under the pointer at the top right corner (where
+// a bar's tray is) and inside the screen, which closes once the program loses the focus.
 TEST(SwayProgramTest, WithoutXWaylandTheWindowsShowOnTheCompositorAndThePopoverClosesOnFocusLoss) {
     ORVANE_REQUIRE_TOOL(missingSway());
     HeadlessSway sway;
@@ -190,11 +216,18 @@ TEST(SwayProgramTest, WithoutXWaylandTheWindowsShowOnTheCompositorAndThePopoverC
     session.environment["WAYLAND_DISPLAY"] = sway.socket();
     session.environment["XDG_SESSION_TYPE"] = "wayland";
     session.environment["DBUS_SESSION_BUS_ADDRESS"] = bus.address();
+    session.environment["SWAYSOCK"] = sway.ipcSocket();
     ProgramProcess program(session, {});
     ASSERT_TRUE(program.waitUntilReady()) << program.errors() << sway.log();
     EXPECT_TRUE(program.waitFor([&] { return sway.hasWindow("Welcome to Orvane"); }, 15s))
         << program.errors() << sway.tree();
     ASSERT_TRUE(program.waitFor([&] { return !watcher.item().empty(); }, 10s)) << program.errors();
+
+    const auto output = sway.placed("Welcome to Orvane");
+    ASSERT_TRUE(output) << sway.tree();
+    const int right = output->output["x"].get<int>() + output->output["width"].get<int>();
+    const int top = output->output["y"].get<int>();
+    ASSERT_TRUE(sway.command("seat seat0 cursor set " + std::to_string(right - 20) + " " + std::to_string(top + 5)));
 
     sd_bus* client = nullptr;
     sd_bus_new(&client);
@@ -209,6 +242,15 @@ TEST(SwayProgramTest, WithoutXWaylandTheWindowsShowOnTheCompositorAndThePopoverC
     sd_bus_error_free(&error);
     sd_bus_flush_close_unref(client);
     EXPECT_TRUE(program.waitFor([&] { return sway.hasWindow("Orvane"); }, 10s)) << program.errors() << sway.tree();
+    // 8 inside the top right corner: the popover's rule, not sway's centring.
+    EXPECT_TRUE(program.waitFor(
+        [&] {
+            const auto popover = sway.placed("Orvane");
+            return popover && popover->window["y"].get<int>() == top + 8 &&
+                   popover->window["x"].get<int>() + popover->window["width"].get<int>() == right - 8;
+        },
+        5s))
+        << sway.tree();
 
     // An empty workspace takes the focus from every window of the program.
     ASSERT_TRUE(sway.command("workspace orvane-elsewhere"));
