@@ -109,7 +109,7 @@ public:
         const auto root = nlohmann::json::parse(tree(), nullptr, false);
         std::optional<Placed> found;
         const std::function<void(const nlohmann::json&, const nlohmann::json&)> walk = [&](const auto& node,
-                                                                                         const auto& output) {
+                                                                                           const auto& output) {
             const auto& here = node.value("type", std::string()) == "output" ? node["rect"] : output;
             if (node.value("name", std::string()) == title && node.contains("pid")) found = Placed{node["rect"], here};
             for (const char* children : {"nodes", "floating_nodes"})
@@ -235,8 +235,8 @@ TEST(SwayProgramTest, WithoutXWaylandTheWindowsShowOnTheCompositorAndThePopoverC
     sd_bus_set_bus_client(client, 1);
     ASSERT_GE(sd_bus_start(client), 0);
     sd_bus_error error{};
-    EXPECT_GE(sd_bus_call_method(client, watcher.service().c_str(), "/StatusNotifierItem",
-                                 "org.kde.StatusNotifierItem", "Activate", &error, nullptr, "ii", 100, 10),
+    EXPECT_GE(sd_bus_call_method(client, watcher.service().c_str(), "/StatusNotifierItem", "org.kde.StatusNotifierItem",
+                                 "Activate", &error, nullptr, "ii", 100, 10),
               0)
         << (error.message ? error.message : "");
     sd_bus_error_free(&error);

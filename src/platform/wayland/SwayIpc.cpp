@@ -4,11 +4,11 @@
 #include <cstring>
 #include <utility>
 
-#include <nlohmann/json.hpp>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
+#include <nlohmann/json.hpp>
 
 #include "platform/Platform.h"
 

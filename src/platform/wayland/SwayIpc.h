@@ -2,9 +2,10 @@
 // sway's own IPC ($SWAYSOCK), for the one thing Wayland leaves to the compositor that a
 // tray popover needs: where its window goes. sway can put a floating window at the
 // pointer and at a position, which no Wayland protocol lets a program ask for.
+#include <sys/types.h>
 #include <optional>
 #include <string>
-#include <sys/types.h>
+#include <utility>
 
 namespace orvane::platform::waylandsys {
 

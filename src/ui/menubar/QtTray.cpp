@@ -269,7 +269,6 @@ void PopoverWindow::resizeEvent(QResizeEvent* event) {
     applyShape();
 }
 
-
 void PopoverWindow::show() {
     adjustSize();
     applyShape();
