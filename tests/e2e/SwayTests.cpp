@@ -16,8 +16,10 @@
 
 #include <nlohmann/json.hpp>
 
+#include <grp.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "FakeStatusNotifierWatcher.h"
@@ -42,11 +44,12 @@ std::string missingSway() {
 
 class HeadlessSway {
 public:
-    HeadlessSway() {
+    // `xwayland`: sway starts its XWayland at once.
+    explicit HeadlessSway(bool xwayland = false) {
         std::filesystem::permissions(runtime_, fs::perms::owner_all, fs::perm_options::replace);
         {
             std::ofstream config(runtime_ / "config");
-            config << "xwayland disable\n";
+            config << (xwayland ? "xwayland force\n" : "xwayland disable\n");
         }
         std::vector<std::string> arguments{"-c", (runtime_ / "config").string()};
         std::string program = "/usr/bin/sway";
@@ -94,6 +97,48 @@ public:
     std::string tree() const { return ask("-t get_tree"); }
     // Runs a sway command ("workspace 2").
     bool command(const std::string& words) const { return !ask("'" + words + "'").empty(); }
+    // The X display of sway's XWayland, as sway gives it to the programs it starts; empty
+    // when there is none.
+    std::string xDisplay() {
+        const auto file = runtime_ / "display";
+        std::string display;
+        // Asked again until sway's XWayland is ready and sway has set DISPLAY.
+        process_->waitFor(
+            [&] {
+                (void)command("exec printenv DISPLAY > " + file.string());
+                process_->waitFor([] { return false; }, 100ms);
+                std::ifstream in(file);
+                return static_cast<bool>(std::getline(in, display)) && !display.empty();
+            },
+            10s);
+        return display;
+    }
+    // sway's XWayland lets in only sway's own user: when the tests run as root, a child as
+    // that user adds root to the server's access list, as `xhost +si:localuser:root` would.
+    static bool admitRoot(const std::string& display) {
+        if (::getuid() != 0) return true;
+        const pid_t child = ::fork();
+        if (child == 0) {
+            if (::setgroups(0, nullptr) != 0 || ::setresgid(unprivileged, unprivileged, unprivileged) != 0 ||
+                ::setresuid(unprivileged, unprivileged, unprivileged) != 0)
+                ::_exit(1);
+            Display* dpy = XOpenDisplay(display.c_str());
+            if (!dpy) ::_exit(2);
+            char family[] = "localuser\0root";
+            XServerInterpretedAddress address{};
+            address.type = family;
+            address.typelength = 9;
+            address.value = family + 10;
+            address.valuelength = 4;
+            XHostAddress host{FamilyServerInterpreted, sizeof address, reinterpret_cast<char*>(&address)};
+            XAddHost(dpy, &host);
+            XSync(dpy, False);
+            XCloseDisplay(dpy);
+            ::_exit(0);
+        }
+        int status = 0;
+        return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    }
     // The IPC socket ($SWAYSOCK for its clients); empty until there is one.
     std::string ipcSocket() const {
         std::error_code ec;
@@ -101,9 +146,11 @@ public:
             if (it->path().filename().string().rfind("sway-ipc.", 0) == 0) return it->path().string();
         return "";
     }
-    // The rectangle of the window of this title, and of the output it is on.
+    // The rectangle of the window of this title, of the output it is on, and its kind
+    // ("xdg_shell" or "xwayland").
     struct Placed {
         nlohmann::json window, output;
+        std::string shell;
     };
     std::optional<Placed> placed(const std::string& title) const {
         const auto root = nlohmann::json::parse(tree(), nullptr, false);
@@ -111,7 +158,8 @@ public:
         const std::function<void(const nlohmann::json&, const nlohmann::json&)> walk = [&](const auto& node,
                                                                                            const auto& output) {
             const auto& here = node.value("type", std::string()) == "output" ? node["rect"] : output;
-            if (node.value("name", std::string()) == title && node.contains("pid")) found = Placed{node["rect"], here};
+            if (node.value("name", std::string()) == title && node.contains("pid"))
+                found = Placed{node["rect"], here, node.value("shell", std::string())};
             for (const char* children : {"nodes", "floating_nodes"})
                 if (node.contains(children))
                     for (const auto& child : node[children]) walk(child, here);
@@ -199,12 +247,17 @@ TEST(SwayProgramTest, UnderHeadlessSwayEveryDisplayIsNotTintedWithItsReasonAndTh
     XCloseDisplay(dpy);
 }
 
-// Without XWayland the windows are the compositor's own: the welcome window, then the
-// popover from the tray item's Activate, under the pointer at the top right corner (where
-// a bar's tray is) and inside the screen, which closes once the program loses the focus.
-TEST(SwayProgramTest, WithoutXWaylandTheWindowsShowOnTheCompositorAndThePopoverClosesOnFocusLoss) {
+// The windows on the compositor itself, or through sway's own XWayland: the welcome
+// window, then the popover from the tray item's Activate, under the pointer at the top
+// right corner (where a bar's tray is) and inside the screen, which closes once the
+// program loses the focus.
+class SwayWindowsTest : public ::testing::TestWithParam<bool> {};
+
+TEST_P(SwayWindowsTest, ThePopoverOpensAtThePointerAndClosesOnFocusLoss) {
     ORVANE_REQUIRE_TOOL(missingSway());
-    HeadlessSway sway;
+    const bool xwayland = GetParam();
+    if (xwayland) ORVANE_REQUIRE_TOOL(::access("/usr/bin/Xwayland", X_OK) == 0 ? "" : "Xwayland is not installed");
+    HeadlessSway sway(xwayland);
     ASSERT_FALSE(sway.socket().empty()) << sway.log();
     Session session;
     testing::SessionBus bus(session.root);
@@ -217,8 +270,14 @@ TEST(SwayProgramTest, WithoutXWaylandTheWindowsShowOnTheCompositorAndThePopoverC
     session.environment["XDG_SESSION_TYPE"] = "wayland";
     session.environment["DBUS_SESSION_BUS_ADDRESS"] = bus.address();
     session.environment["SWAYSOCK"] = sway.ipcSocket();
+    if (xwayland) {
+        session.environment["DISPLAY"] = sway.xDisplay();
+        ASSERT_FALSE(session.environment["DISPLAY"]->empty()) << sway.log();
+        ASSERT_TRUE(HeadlessSway::admitRoot(*session.environment["DISPLAY"]));
+    }
     ProgramProcess program(session, {});
     ASSERT_TRUE(program.waitUntilReady()) << program.errors() << sway.log();
+    EXPECT_EQ(program.errors().find(", XWayland ") != std::string::npos, xwayland) << program.errors();
     EXPECT_TRUE(program.waitFor([&] { return sway.hasWindow("Welcome to Orvane"); }, 15s))
         << program.errors() << sway.tree();
     ASSERT_TRUE(program.waitFor([&] { return !watcher.item().empty(); }, 10s)) << program.errors();
@@ -242,6 +301,7 @@ TEST(SwayProgramTest, WithoutXWaylandTheWindowsShowOnTheCompositorAndThePopoverC
     sd_bus_error_free(&error);
     sd_bus_flush_close_unref(client);
     EXPECT_TRUE(program.waitFor([&] { return sway.hasWindow("Orvane"); }, 10s)) << program.errors() << sway.tree();
+    EXPECT_EQ(sway.placed("Orvane").value_or(HeadlessSway::Placed{}).shell, xwayland ? "xwayland" : "xdg_shell");
     // 8 inside the top right corner: the popover's rule, not sway's centring.
     EXPECT_TRUE(program.waitFor(
         [&] {
@@ -260,6 +320,9 @@ TEST(SwayProgramTest, WithoutXWaylandTheWindowsShowOnTheCompositorAndThePopoverC
     program.signal(SIGTERM);
     EXPECT_TRUE(exitedWith(program.waitForExit(), 0)) << program.errors();
 }
+
+INSTANTIATE_TEST_SUITE_P(Interface, SwayWindowsTest, ::testing::Values(false, true),
+                         [](const auto& param) { return param.param ? "ThroughXWayland" : "OnWayland"; });
 
 }  // namespace
 }  // namespace orvane::e2e
