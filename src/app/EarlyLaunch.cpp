@@ -11,25 +11,29 @@
 #include "app/Commands.h"
 #include "app/Startup.h"
 #include "app/SystemTimeZone.h"
+#include "app/ToolkitPlatform.h"
 #include "engine/LaunchAtLogin.h"
 
 namespace orvane {
 
 namespace {
 
-// X11 where a display opens (overlay windows must be X windows even under XWayland),
+// X11 where a display opens (overlay windows must be X windows, and under XWayland the
+// popover can be placed at the tray icon), else the Wayland compositor's own protocol,
 // else the offscreen toolkit platform: the program then runs without any window.
-platform::linuxsys::X11Hold chooseToolkitPlatform() {
+platform::linuxsys::X11Hold chooseToolkitPlatform(ToolkitSession& session) {
     auto hold = platform::linuxsys::holdX11Display();
-    if (!std::getenv("QT_QPA_PLATFORM")) ::setenv("QT_QPA_PLATFORM", hold.opened() ? "xcb" : "offscreen", 1);
+    session = toolkitSession(hold.opened());
+    ::setenv("QT_QPA_PLATFORM", toolkitPlatform(session).c_str(), 1);
     return hold;
 }
 
 // A display that was asked for but did not open is an error: running on the simulated
 // machine instead would tint nothing while looking as if it worked. Only an absent
-// DISPLAY (or ORVANE_PLATFORM=sim) chooses the simulated machine.
-bool displayFailed(const platform::linuxsys::X11Hold& hold) {
-    if (hold.opened() || hold.displayName().empty()) return false;
+// DISPLAY (or ORVANE_PLATFORM=sim) chooses the simulated machine. In a Wayland session
+// whose compositor answers, a missing XWayland only moves the windows to Wayland.
+bool displayFailed(const platform::linuxsys::X11Hold& hold, const ToolkitSession& session) {
+    if (!missingDisplayIsFatal(session, !hold.displayName().empty())) return false;
     if (const char* requested = std::getenv("ORVANE_PLATFORM"); requested && std::string_view(requested) == "sim")
         return false;
     std::fprintf(stderr, "Orvane: cannot open X display %s (%s)\n", hold.displayName().c_str(), hold.failure().c_str());
@@ -112,8 +116,9 @@ EarlyLaunch::Outcome EarlyLaunch::run(const std::vector<std::string>& arguments)
     launch->instance = std::move(claim.instance);
     // Until the toolkit is up the platform's timers, watches and overlay windows are held
     // and then handed to the toolkit's own.
-    launch->x11 = chooseToolkitPlatform();
-    if (displayFailed(launch->x11)) return {nullptr, 1};
+    ToolkitSession session;
+    launch->x11 = chooseToolkitPlatform(session);
+    if (displayFailed(launch->x11, session)) return {nullptr, 1};
     launch->scheduler = std::make_shared<DeferredScheduler>();
     launch->platform = platform::Platform::create({platform::SystemClock::shared(), launch->scheduler});
     if (launch->platform->name() == "linux") {

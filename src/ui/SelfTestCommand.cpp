@@ -8,6 +8,7 @@
 #include <QApplication>
 
 #include "app/SelfTestMain.h"
+#include "app/ToolkitPlatform.h"
 #include "platform/Platform.h"
 #include "platform/linux/X11Probe.h"
 #include "platform/qt/QtOverlayWindows.h"
@@ -20,9 +21,10 @@ int runSelfTestCommand(int argc, char** argv) {
     // Real windows only where they are what gets measured: on the simulated machine the
     // patches and panels are the machine's own.
     auto hold = platform::linuxsys::holdX11Display();
-    const auto requested = platform::environmentValue("ORVANE_PLATFORM");
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        ::setenv("QT_QPA_PLATFORM", hold.opened() && requested != "sim" ? "xcb" : "offscreen", 1);
+    const bool simulated = platform::environmentValue("ORVANE_PLATFORM") == "sim";
+    ToolkitSession session = simulated ? ToolkitSession{} : toolkitSession(hold.opened());
+    session.requested = platform::environmentValue("QT_QPA_PLATFORM");
+    ::setenv("QT_QPA_PLATFORM", toolkitPlatform(session).c_str(), 1);
 
     QApplication application(argc, argv);
     QApplication::setApplicationName("Orvane");

@@ -1,20 +1,31 @@
 // The whole program under a real wlroots compositor: sway, started headless. Its outputs
 // have no gamma, so the program must start, show its windows (through the X server that
-// stands in for XWayland), say on every display that it is not tinted and why, claim no
-// method, and leave that X server's ramps alone.
+// stands in for XWayland, or on the compositor itself where there is none), say on every
+// display that it is not tinted and why, claim no method, and leave that X server's ramps
+// alone.
 #include <gtest/gtest.h>
+
+#include <systemd/sd-bus.h>
 
 #include <X11/Xlib.h>
 #include <X11/extensions/Xrandr.h>
 
+#include <cstdio>
 #include <fstream>
+#include <functional>
 
+#include <nlohmann/json.hpp>
+
+#include <grp.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include "FakeStatusNotifierWatcher.h"
 #include "MappedWindows.h"
 #include "ProgramProcess.h"
+#include "SessionBus.h"
 #include "XvfbServer.h"
 
 namespace orvane::e2e {
@@ -33,11 +44,12 @@ std::string missingSway() {
 
 class HeadlessSway {
 public:
-    HeadlessSway() {
+    // `xwayland`: sway starts its XWayland at once.
+    explicit HeadlessSway(bool xwayland = false) {
         std::filesystem::permissions(runtime_, fs::perms::owner_all, fs::perm_options::replace);
         {
             std::ofstream config(runtime_ / "config");
-            config << "xwayland disable\n";
+            config << (xwayland ? "xwayland force\n" : "xwayland disable\n");
         }
         std::vector<std::string> arguments{"-c", (runtime_ / "config").string()};
         std::string program = "/usr/bin/sway";
@@ -81,7 +93,97 @@ public:
     }
     std::string log() { return process_->errors() + process_->output(); }
 
+    // The compositor's window tree as its IPC tells it (JSON); empty when it cannot be asked.
+    std::string tree() const { return ask("-t get_tree"); }
+    // Runs a sway command ("workspace 2").
+    bool command(const std::string& words) const { return !ask("'" + words + "'").empty(); }
+    // The X display of sway's XWayland, as sway gives it to the programs it starts; empty
+    // when there is none.
+    std::string xDisplay() {
+        const auto file = runtime_ / "display";
+        std::string display;
+        // Asked again until sway's XWayland is ready and sway has set DISPLAY.
+        process_->waitFor(
+            [&] {
+                (void)command("exec printenv DISPLAY > " + file.string());
+                process_->waitFor([] { return false; }, 100ms);
+                std::ifstream in(file);
+                return static_cast<bool>(std::getline(in, display)) && !display.empty();
+            },
+            10s);
+        return display;
+    }
+    // sway's XWayland lets in only sway's own user: when the tests run as root, a child as
+    // that user adds root to the server's access list, as `xhost +si:localuser:root` would.
+    static bool admitRoot(const std::string& display) {
+        if (::getuid() != 0) return true;
+        const pid_t child = ::fork();
+        if (child == 0) {
+            if (::setgroups(0, nullptr) != 0 || ::setresgid(unprivileged, unprivileged, unprivileged) != 0 ||
+                ::setresuid(unprivileged, unprivileged, unprivileged) != 0)
+                ::_exit(1);
+            Display* dpy = XOpenDisplay(display.c_str());
+            if (!dpy) ::_exit(2);
+            char family[] = "localuser\0root";
+            XServerInterpretedAddress address{};
+            address.type = family;
+            address.typelength = 9;
+            address.value = family + 10;
+            address.valuelength = 4;
+            XHostAddress host{FamilyServerInterpreted, sizeof address, reinterpret_cast<char*>(&address)};
+            XAddHost(dpy, &host);
+            XSync(dpy, False);
+            XCloseDisplay(dpy);
+            ::_exit(0);
+        }
+        int status = 0;
+        return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    }
+    // The IPC socket ($SWAYSOCK for its clients); empty until there is one.
+    std::string ipcSocket() const {
+        std::error_code ec;
+        for (fs::directory_iterator it(runtime_, ec), end; !ec && it != end; it.increment(ec))
+            if (it->path().filename().string().rfind("sway-ipc.", 0) == 0) return it->path().string();
+        return "";
+    }
+    // The rectangle of the window of this title, of the output it is on, and its kind
+    // ("xdg_shell" or "xwayland").
+    struct Placed {
+        nlohmann::json window, output;
+        std::string shell;
+    };
+    std::optional<Placed> placed(const std::string& title) const {
+        const auto root = nlohmann::json::parse(tree(), nullptr, false);
+        std::optional<Placed> found;
+        const std::function<void(const nlohmann::json&, const nlohmann::json&)> walk = [&](const auto& node,
+                                                                                           const auto& output) {
+            const auto& here = node.value("type", std::string()) == "output" ? node["rect"] : output;
+            if (node.value("name", std::string()) == title && node.contains("pid"))
+                found = Placed{node["rect"], here, node.value("shell", std::string())};
+            for (const char* children : {"nodes", "floating_nodes"})
+                if (node.contains(children))
+                    for (const auto& child : node[children]) walk(child, here);
+        };
+        if (!root.is_discarded()) walk(root, nlohmann::json());
+        return found;
+    }
+    // Whether a window of this title is in the tree (mapped, on some workspace).
+    bool hasWindow(const std::string& title) const {
+        return tree().find("\"name\": \"" + title + "\"") != std::string::npos;
+    }
+
 private:
+    std::string ask(const std::string& arguments) const {
+        const std::string ipc = ipcSocket();
+        if (ipc.empty()) return "";
+        std::string out;
+        FILE* pipe = ::popen(("swaymsg -r -s '" + ipc + "' " + arguments + " 2>/dev/null").c_str(), "r");
+        if (!pipe) return "";
+        char buffer[4096];
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
+        return ::pclose(pipe) == 0 ? out : "";
+    }
+
     // Straight under /tmp: "nobody" could not reach into the test's own (private) directory.
     static fs::path makeRuntime() {
         char name[] = "/tmp/orvane-sway-XXXXXX";
@@ -125,7 +227,6 @@ TEST(SwayProgramTest, UnderHeadlessSwayEveryDisplayIsNotTintedWithItsReasonAndTh
     session.environment["WAYLAND_DISPLAY"] = sway.socket();
     session.environment["XDG_SESSION_TYPE"] = "wayland";
     session.environment["DISPLAY"] = xwayland.display();
-    session.environment["QT_QPA_PLATFORM"] = "xcb";
     ProgramProcess program(session, {});
     ASSERT_TRUE(program.waitUntilReady()) << program.errors() << sway.log();
     const std::string log = program.errors();
@@ -147,6 +248,83 @@ TEST(SwayProgramTest, UnderHeadlessSwayEveryDisplayIsNotTintedWithItsReasonAndTh
     EXPECT_EQ(crtcRamps(dpy), before);
     XCloseDisplay(dpy);
 }
+
+// The windows on the compositor itself, or through sway's own XWayland: the welcome
+// window, then the popover from the tray item's Activate, under the pointer at the top
+// right corner (where a bar's tray is) and inside the screen, which closes once the
+// program loses the focus.
+class SwayWindowsTest : public ::testing::TestWithParam<bool> {};
+
+TEST_P(SwayWindowsTest, ThePopoverOpensAtThePointerAndClosesOnFocusLoss) {
+    ORVANE_REQUIRE_TOOL(missingSway());
+    const bool xwayland = GetParam();
+    if (xwayland) ORVANE_REQUIRE_TOOL(::access("/usr/bin/Xwayland", X_OK) == 0 ? "" : "Xwayland is not installed");
+    HeadlessSway sway(xwayland);
+    ASSERT_FALSE(sway.socket().empty()) << sway.log();
+    Session session;
+    testing::SessionBus bus(session.root);
+    ORVANE_REQUIRE_TOOL(bus.error());
+    testing::FakeStatusNotifierWatcher watcher(bus.address());
+    ASSERT_TRUE(watcher.ready());
+
+    session.environment["ORVANE_PLATFORM"] = std::nullopt;
+    session.environment["WAYLAND_DISPLAY"] = sway.socket();
+    session.environment["XDG_SESSION_TYPE"] = "wayland";
+    session.environment["DBUS_SESSION_BUS_ADDRESS"] = bus.address();
+    session.environment["SWAYSOCK"] = sway.ipcSocket();
+    if (xwayland) {
+        session.environment["DISPLAY"] = sway.xDisplay();
+        ASSERT_FALSE(session.environment["DISPLAY"]->empty()) << sway.log();
+        ASSERT_TRUE(HeadlessSway::admitRoot(*session.environment["DISPLAY"]));
+    }
+    ProgramProcess program(session, {});
+    ASSERT_TRUE(program.waitUntilReady()) << program.errors() << sway.log();
+    EXPECT_EQ(program.errors().find(", XWayland ") != std::string::npos, xwayland) << program.errors();
+    EXPECT_TRUE(program.waitFor([&] { return sway.hasWindow("Welcome to Orvane"); }, 15s))
+        << program.errors() << sway.tree();
+    ASSERT_TRUE(program.waitFor([&] { return !watcher.item().empty(); }, 10s)) << program.errors();
+
+    const auto output = sway.placed("Welcome to Orvane");
+    ASSERT_TRUE(output) << sway.tree();
+    const int right = output->output["x"].get<int>() + output->output["width"].get<int>();
+    const int top = output->output["y"].get<int>();
+    ASSERT_TRUE(sway.command("seat seat0 cursor set " + std::to_string(right - 20) + " " + std::to_string(top + 5)));
+
+    sd_bus* client = nullptr;
+    sd_bus_new(&client);
+    sd_bus_set_address(client, bus.address().c_str());
+    sd_bus_set_bus_client(client, 1);
+    ASSERT_GE(sd_bus_start(client), 0);
+    sd_bus_error error{};
+    EXPECT_GE(sd_bus_call_method(client, watcher.service().c_str(), "/StatusNotifierItem", "org.kde.StatusNotifierItem",
+                                 "Activate", &error, nullptr, "ii", 100, 10),
+              0)
+        << (error.message ? error.message : "");
+    sd_bus_error_free(&error);
+    sd_bus_flush_close_unref(client);
+    EXPECT_TRUE(program.waitFor([&] { return sway.hasWindow("Orvane"); }, 10s)) << program.errors() << sway.tree();
+    EXPECT_EQ(sway.placed("Orvane").value_or(HeadlessSway::Placed{}).shell, xwayland ? "xwayland" : "xdg_shell");
+    // 8 inside the top right corner: the popover's rule, not sway's centring.
+    EXPECT_TRUE(program.waitFor(
+        [&] {
+            const auto popover = sway.placed("Orvane");
+            return popover && popover->window["y"].get<int>() == top + 8 &&
+                   popover->window["x"].get<int>() + popover->window["width"].get<int>() == right - 8;
+        },
+        5s))
+        << sway.tree();
+
+    // An empty workspace takes the focus from every window of the program.
+    ASSERT_TRUE(sway.command("workspace orvane-elsewhere"));
+    EXPECT_TRUE(program.waitFor([&] { return !sway.hasWindow("Orvane"); }, 10s)) << sway.tree();
+    EXPECT_TRUE(sway.hasWindow("Welcome to Orvane")) << "only the popover closes";
+
+    program.signal(SIGTERM);
+    EXPECT_TRUE(exitedWith(program.waitForExit(), 0)) << program.errors();
+}
+
+INSTANTIATE_TEST_SUITE_P(Interface, SwayWindowsTest, ::testing::Values(false, true),
+                         [](const auto& param) { return param.param ? "ThroughXWayland" : "OnWayland"; });
 
 }  // namespace
 }  // namespace orvane::e2e

@@ -29,6 +29,8 @@ void paintPanel(QPainter& painter, const QSizeF& size, Appearance appearance, do
 }
 
 bool compositingManagerRunning() {
+    // A Wayland compositor always blends its clients' windows.
+    if (QGuiApplication::platformName() == QLatin1String("wayland")) return true;
     return QGuiApplication::platformName() == QLatin1String("xcb") && platform::linuxsys::compositingManagerRunning();
 }
 

@@ -23,7 +23,7 @@ QPainterPath panelShape(const QSizeF& size);
 // one device pixel).
 void paintPanel(QPainter& painter, const QSizeF& size, Appearance appearance, double pixelRatio);
 
-// Whether the X server has a compositing manager now; false off X11.
+// Whether windows are blended now: on Wayland always, on X11 with a compositing manager.
 bool compositingManagerRunning();
 
 // Makes the top-level `window` show only the panel's shape: see-through with

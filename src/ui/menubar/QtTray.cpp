@@ -14,14 +14,20 @@
 #include <QPainter>
 #include <QRegion>
 #include <QScreen>
+#include <QTimer>
 #include <QVBoxLayout>
 
-#include "platform/linux/X11Probe.h"
+#include <unistd.h>
+
+#include "platform/wayland/SwayIpc.h"
+#include "platform/wayland/WaylandSession.h"
+
 #include "ui/kit/Buttons.h"
 #include "ui/kit/Context.h"
 #include "ui/kit/FontBook.h"
 #include "ui/kit/Menu.h"
 #include "ui/kit/PaintKit.h"
+#include "ui/kit/Panel.h"
 #include "ui/kit/ScreenPlace.h"
 #include "ui/kit/Tokens.h"
 #include "ui/menubar/PopoverView.h"
@@ -146,12 +152,42 @@ void fill(QMenu& menu, const std::vector<TrayMenuEntry>& entries) {
 }
 }  // namespace
 
+namespace {
+// Wayland lets no program place its window, and the tray host's click position does not
+// reach the program. sway's own IPC can do both: it puts the window at the pointer, and
+// the popover's rule moves it from there. Tried until the compositor has the window.
+void placeThroughSway(QWidget* window) {
+    namespace wl = platform::waylandsys;
+    if (!wl::isWaylandSession()) return;
+    auto ipc = wl::SwayIpc::connect();
+    if (!ipc) return;
+    auto sway = std::make_shared<wl::SwayIpc>(std::move(*ipc));
+    auto* timer = new QTimer(window);
+    timer->setInterval(20);
+    QObject::connect(timer, &QTimer::timeout, window, [window, timer, sway, tries = 0]() mutable {
+        const auto placed = sway->moveToPointer(::getpid(), window->windowTitle().toStdString());
+        if (placed) {
+            const auto [x, y] = wl::pointerFromCentredWindow(*placed);
+            const auto& w = placed->workspace;
+            const QPoint origin = popoverOrigin(QRect(x, y, 1, 1), QSize(placed->rect.width, placed->rect.height),
+                                                QRect(w.x, w.y, w.width, w.height));
+            sway->moveTo(placed->id, origin.x(), origin.y());
+        }
+        if (placed || ++tries >= 50 || !window->isVisible()) timer->deleteLater();
+    });
+    timer->start();
+}
+}  // namespace
+
 void QtTrayItem::showMenu(const std::vector<TrayMenuEntry>& entries) {
     // Rebuilt from the model before each showing.
     menu_ = std::make_unique<QMenu>();
     kit::themeMenu(*menu_, kit::defaultContext().appearance);
     fill(*menu_, entries);
+    // Its own title: sway finds the window to place by it.
+    menu_->setWindowTitle(QStringLiteral("Orvane Menu"));
     menu_->popup(anchor_.isValid() ? anchor_.bottomLeft() : QCursor::pos());
+    placeThroughSway(menu_.get());
 }
 
 std::unique_ptr<TrayItem> QtTray::makeItem() {
@@ -202,11 +238,7 @@ PopoverWindow::PopoverWindow(QWidget* content, std::function<QRect()> anchor, st
     setWindowTitle(QStringLiteral("Orvane"));
     // The content paints the rounded panel; outside it the window stays clear.
     setAttribute(Qt::WA_TranslucentBackground);
-    if (!compositing_)
-        compositing_ = [] {
-            return QGuiApplication::platformName() == QLatin1String("xcb") &&
-                   platform::linuxsys::compositingManagerRunning();
-        };
+    if (!compositing_) compositing_ = [] { return kit::compositingManagerRunning(); };
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSizeConstraint(QLayout::SetFixedSize);
@@ -247,6 +279,7 @@ void PopoverWindow::show() {
     QWidget::show();
     raise();
     activateWindow();
+    placeThroughSway(this);
 }
 
 void PopoverWindow::keyPressEvent(QKeyEvent* event) {
