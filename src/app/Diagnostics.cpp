@@ -126,7 +126,7 @@ std::string Diagnostics::text(const AppModel& model, const Build& build, const S
 
     lines.push_back("Platform services: backlight(sysfs)=" + boolText(system.displayServices) +
                     " nightLight=" + boolText(system.nightShift) + " dithering=" + boolText(system.antiDither) +
-                    " DDC(i2c-dev)=" + boolText(system.ddc) + " keyGrabs(X)=" + boolText(system.accessibility));
+                    " DDC(i2c-dev)=" + boolText(system.ddc) + " globalShortcuts=" + boolText(system.accessibility));
     if (!system.nightLightDesktop.empty())
         lines.push_back(
             "Night Light: " + system.nightLightDesktop + "'s own" +
