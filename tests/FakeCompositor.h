@@ -11,6 +11,8 @@
 #include <unistd.h>
 #include <wayland-server.h>
 
+#include "FakeWaylandServer.h"
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -55,46 +57,19 @@ public:
 
     // `socketPath` is where clients connect (WAYLAND_DISPLAY may name it as is).
     explicit FakeCompositor(std::filesystem::path socketPath, bool gammaManager = true)
-        : socketPath_(std::move(socketPath)) {
-        display_ = wl_display_create();
-        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        std::strncpy(address.sun_path, socketPath_.c_str(), sizeof address.sun_path - 1);
-        std::filesystem::remove(socketPath_);
-        if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(fd, 8) != 0 ||
-            wl_display_add_socket_fd(display_, fd) != 0) {
-            error_ = "cannot listen on " + socketPath_.string();
-            ::close(fd);
-        }
+        : server_(std::move(socketPath)) {
         if (gammaManager)
-            wl_global_create(display_, &zwlr_gamma_control_manager_v1_interface, 1, this, bindGammaManager);
-        wake_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-        wl_event_loop_add_fd(wl_display_get_event_loop(display_), wake_, WL_EVENT_READABLE, runTasks, this);
-        thread_ = std::thread([this] {
-            while (!stop_) {
-                wl_event_loop_dispatch(wl_display_get_event_loop(display_), 100);
-                wl_display_flush_clients(display_);
-            }
-        });
+            wl_global_create(server_.display(), &zwlr_gamma_control_manager_v1_interface, 1, this, bindGammaManager);
+        server_.start();
     }
 
-    ~FakeCompositor() {
-        stop_ = true;
-        const std::uint64_t one = 1;
-        (void)::write(wake_, &one, sizeof one);
-        thread_.join();
-        wl_display_destroy_clients(display_);
-        wl_display_destroy(display_);
-        ::close(wake_);
-        std::filesystem::remove(socketPath_);
-    }
+    ~FakeCompositor() { server_.stop(); }
 
     FakeCompositor(const FakeCompositor&) = delete;
     FakeCompositor& operator=(const FakeCompositor&) = delete;
 
-    const std::string& error() const { return error_; }
-    const std::filesystem::path& socketPath() const { return socketPath_; }
+    const std::string& error() const { return server_.error(); }
+    const std::filesystem::path& socketPath() const { return server_.socketPath(); }
 
     // Announces an output; returns a handle for removeOutput and gamma().
     int addOutput(OutputSpec spec) {
@@ -103,7 +78,7 @@ public:
             auto output = std::make_unique<Output>();
             output->owner = this;
             output->spec = spec;
-            output->global = wl_global_create(display_, &wl_output_interface, 4, output.get(), bindOutput);
+            output->global = wl_global_create(server_.display(), &wl_output_interface, 4, output.get(), bindOutput);
             outputs_[handle] = std::move(output);
         });
         return handle;
@@ -158,34 +133,7 @@ private:
         bool live = false;  // gamma_size sent, not yet ended
     };
 
-    // Runs `task` on the compositor's thread and waits for it.
-    void onThread(std::function<void()> task) {
-        std::promise<void> done;
-        auto finished = done.get_future();
-        {
-            std::lock_guard lock(tasksMutex_);
-            tasks_.push_back([&] {
-                task();
-                done.set_value();
-            });
-        }
-        const std::uint64_t one = 1;
-        (void)::write(wake_, &one, sizeof one);
-        finished.wait();
-    }
-
-    static int runTasks(int fd, uint32_t, void* data) {
-        auto* self = static_cast<FakeCompositor*>(data);
-        std::uint64_t count = 0;
-        (void)::read(fd, &count, sizeof count);
-        std::vector<std::function<void()>> tasks;
-        {
-            std::lock_guard lock(self->tasksMutex_);
-            tasks.swap(self->tasks_);
-        }
-        for (auto& t : tasks) t();
-        return 0;
-    }
+    void onThread(const std::function<void()>& task) { server_.onThread(task); }
 
     int handleOf(const Output* output) const {
         for (const auto& [handle, o] : outputs_)
@@ -278,14 +226,7 @@ private:
         wl_resource_set_implementation(resource, &managerImplementation, data, nullptr);
     }
 
-    std::filesystem::path socketPath_;
-    std::string error_;
-    wl_display* display_ = nullptr;
-    int wake_ = -1;
-    std::thread thread_;
-    std::atomic<bool> stop_{false};
-    std::mutex tasksMutex_;
-    std::vector<std::function<void()>> tasks_;
+    FakeWaylandServer server_;
     std::map<int, std::unique_ptr<Output>> outputs_;  // compositor thread only
     std::vector<std::unique_ptr<Output>> removed_;
     std::atomic<int> nextHandle_{1};

@@ -9,6 +9,8 @@
 #include <unistd.h>
 #include <wayland-server.h>
 
+#include "FakeWaylandServer.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cstdint>
@@ -31,46 +33,20 @@ namespace orvane::testing {
 class FakeDesktopCompositor {
 public:
     FakeDesktopCompositor(std::filesystem::path socketPath, bool windowList, bool idleNotifier)
-        : socketPath_(std::move(socketPath)) {
-        display_ = wl_display_create();
-        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        std::strncpy(address.sun_path, socketPath_.c_str(), sizeof address.sun_path - 1);
-        std::filesystem::remove(socketPath_);
-        if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(fd, 8) != 0 ||
-            wl_display_add_socket_fd(display_, fd) != 0) {
-            error_ = "cannot listen on " + socketPath_.string();
-            ::close(fd);
-        }
-        wl_global_create(display_, &wl_seat_interface, 1, this, bindSeat);
-        if (windowList) wl_global_create(display_, &zwlr_foreign_toplevel_manager_v1_interface, 3, this, bindManager);
-        if (idleNotifier) wl_global_create(display_, &ext_idle_notifier_v1_interface, 1, this, bindNotifier);
-        wake_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-        wl_event_loop_add_fd(wl_display_get_event_loop(display_), wake_, WL_EVENT_READABLE, runTasks, this);
-        thread_ = std::thread([this] {
-            while (!stop_) {
-                wl_event_loop_dispatch(wl_display_get_event_loop(display_), 100);
-                wl_display_flush_clients(display_);
-            }
-        });
+        : server_(std::move(socketPath)) {
+        wl_global_create(server_.display(), &wl_seat_interface, 1, this, bindSeat);
+        if (windowList)
+            wl_global_create(server_.display(), &zwlr_foreign_toplevel_manager_v1_interface, 3, this, bindManager);
+        if (idleNotifier) wl_global_create(server_.display(), &ext_idle_notifier_v1_interface, 1, this, bindNotifier);
+        server_.start();
     }
 
-    ~FakeDesktopCompositor() {
-        stop_ = true;
-        const std::uint64_t one = 1;
-        (void)::write(wake_, &one, sizeof one);
-        thread_.join();
-        wl_display_destroy_clients(display_);
-        wl_display_destroy(display_);
-        ::close(wake_);
-        std::filesystem::remove(socketPath_);
-    }
+    ~FakeDesktopCompositor() { server_.stop(); }
     FakeDesktopCompositor(const FakeDesktopCompositor&) = delete;
     FakeDesktopCompositor& operator=(const FakeDesktopCompositor&) = delete;
 
-    const std::string& error() const { return error_; }
-    const std::filesystem::path& socketPath() const { return socketPath_; }
+    const std::string& error() const { return server_.error(); }
+    const std::filesystem::path& socketPath() const { return server_.socketPath(); }
 
     // A window of `appId`, not activated; a handle for the calls below.
     int openWindow(const std::string& appId, const std::string& title) {
@@ -134,32 +110,7 @@ private:
         std::vector<wl_resource*> handles;
     };
 
-    void onThread(const std::function<void()>& task) {
-        std::promise<void> done;
-        auto finished = done.get_future();
-        {
-            std::lock_guard lock(tasksMutex_);
-            tasks_.push_back([&] {
-                task();
-                done.set_value();
-            });
-        }
-        const std::uint64_t one = 1;
-        (void)::write(wake_, &one, sizeof one);
-        finished.wait();
-    }
-    static int runTasks(int fd, uint32_t, void* data) {
-        auto* self = static_cast<FakeDesktopCompositor*>(data);
-        std::uint64_t count = 0;
-        (void)::read(fd, &count, sizeof count);
-        std::vector<std::function<void()>> tasks;
-        {
-            std::lock_guard lock(self->tasksMutex_);
-            tasks.swap(self->tasks_);
-        }
-        for (auto& t : tasks) t();
-        return 0;
-    }
+    void onThread(const std::function<void()>& task) { server_.onThread(task); }
 
     // --- seat: no devices; the notifier needs it named ----------------------------------
     static void seatGetPointer(wl_client*, wl_resource*, uint32_t) {}
@@ -258,14 +209,7 @@ private:
         wl_resource_set_implementation(resource, &notifierImplementation, data, nullptr);
     }
 
-    std::filesystem::path socketPath_;
-    std::string error_;
-    wl_display* display_ = nullptr;
-    int wake_ = -1;
-    std::thread thread_;
-    std::atomic<bool> stop_{false};
-    std::mutex tasksMutex_;
-    std::vector<std::function<void()>> tasks_;
+    FakeWaylandServer server_;
     // Compositor thread only.
     std::map<int, Window> windows_;
     std::vector<wl_resource*> managers_;

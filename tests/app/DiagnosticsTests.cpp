@@ -46,7 +46,8 @@ TEST_F(DiagnosticsTest, TheWholeReport) {
         "State: enabled=true mode=manual status=manual target=3400K dim=0.8",
         "Location: " + model->location().display() + " (52.5, 13.3667)",
         "Calibration: layerColorMode=linear readableRed=layers lastSelfTest=never ",
-        "Platform services: backlight(sysfs)=false nightLight=true dithering=false DDC(i2c-dev)=false globalShortcuts=true",
+        "Platform services: backlight(sysfs)=false nightLight=true dithering=false DDC(i2c-dev)=false "
+        "globalShortcuts=true",
         "Comfort: steadyBacklight=false keys=automatic antiDither=off pointerTint=false exclusions=[]",
     };
     EXPECT_EQ(linesOf(text), expected) << text;
