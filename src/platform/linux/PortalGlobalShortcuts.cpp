@@ -202,7 +202,7 @@ private:
         const std::string token = "orvane_bind" + std::to_string(++tokens_);
         std::set<std::string> ids;
         for (const auto& [ref, b] : bindings_) ids.insert(portalShortcutId(b.chord));
-        expectResponse(token, [this, ids](std::uint32_t code, sd_bus_message*) {
+        expectResponse(token, [ids](std::uint32_t code, sd_bus_message*) {
             if (code != 0) {
                 log().error("hotkeys: the desktop did not bind the global shortcuts (%u)", code);
                 return;
