@@ -261,34 +261,43 @@ TEST_F(OnboardingTest, TheGlowBreathesOnlyWhileShownAndIsBlurredOncePerLook) {
     QCoreApplication::sendPostedEvents();
     OnboardingIcon& icon = v->icon();
     EXPECT_TRUE(icon.breathing());
-    QTest::qWait(400);  // every section's turn to rise in has come
-    animationTime += 2;
-    animator->step();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return icon.glowRenders() > 0; }, 2000)) << "never painted";
-    std::vector<double> breaths;
-    for (int frame = 0; frame < 4; ++frame) {
-        QTest::qWait(120);  // a frame or so, painted on screen at this breath
-        breaths.push_back(icon.breath());
-    }
-    EXPECT_GT(breaths.back(), breaths.front()) << "it breathes";
+    // The breath, like the sections' turns, runs on real timers: each wait is for a change
+    // that must come, and its bound only catches one that never does.
+    constexpr int never = 30000;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            animationTime += 2;
+            animator->step();
+            return v->startButton().graphicsEffect() == nullptr;
+        },
+        never))
+        << "the last section's turn to rise in never came";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return icon.glowRenders() > 0; }, never)) << "never painted";
+    // Frames at new breaths, each painted while the next is awaited.
+    const auto nextBreath = [&] {
+        const double before = icon.breath();
+        return QTest::qWaitFor([&] { return icon.breath() != before; }, never);
+    };
+    const double first = icon.breath();
+    for (int frame = 0; frame < 3; ++frame) ASSERT_TRUE(nextBreath()) << "the breath stopped";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return icon.breath() > first; }, never)) << "it breathes";
     EXPECT_EQ(icon.glowRenders(), 1);
 
     screen.close();  // what the close button does to a window that is not deleted on close
     EXPECT_FALSE(icon.breathing());
     const double held = icon.breath();
-    QTest::qWait(150);
+    QTest::qWait(150);  // longer than a breath's frame: time enough to move if it still did
     EXPECT_EQ(icon.breath(), held) << "nothing moves while hidden";
 
     screen.show();
     QCoreApplication::sendPostedEvents();
     EXPECT_TRUE(icon.breathing());
-    QTest::qWait(120);
-    EXPECT_NE(icon.breath(), held);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return icon.breath() != held; }, never)) << "it breathes again";
 
-    // Another glow colour (deep red): blurred afresh, once.
+    // Another glow colour (deep red): blurred afresh, once, however many frames follow.
     icon.setIntensity(EveningIntensity::deepRed);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return icon.glowRenders() == 2; }, 2000));
-    QTest::qWait(250);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return icon.glowRenders() == 2; }, never));
+    for (int frame = 0; frame < 3; ++frame) ASSERT_TRUE(nextBreath()) << "the breath stopped";
     EXPECT_EQ(icon.glowRenders(), 2);
 }
 
