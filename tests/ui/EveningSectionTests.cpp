@@ -12,8 +12,8 @@
 #include "ui/kit/RenderHarness.h"
 #include "ui/kit/Text.h"
 #include "ui/settings/ClockTimePicker.h"
-#include "ui/settings/CurvePreview.h"
 #include "ui/settings/EveningSection.h"
+#include "ui/views/CurvePreview.h"
 #include "ui/views/IntensitySegment.h"
 #include "ui/views/TonightSection.h"
 

@@ -1,4 +1,4 @@
-#include "ui/settings/LocationPickerView.h"
+#include "ui/views/LocationPickerView.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -12,7 +12,7 @@
 #include "ui/kit/Text.h"
 #include "ui/kit/TintSwitch.h"
 #include "ui/kit/Tokens.h"
-#include "ui/settings/PlaceList.h"
+#include "ui/views/PlaceList.h"
 #include "ui/views/SwitchRow.h"
 #include "ui/views/TextField.h"
 
