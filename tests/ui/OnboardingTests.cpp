@@ -196,7 +196,7 @@ TEST_F(OnboardingTest, TheFootersNotesAreLaidOutWhole) {
             EXPECT_TRUE(v->rect().contains(box)) << note.toStdString();
             EXPECT_GT(box.top(), v->startButton().geometry().bottom() - StartButton::shadowRoom) << note.toStdString();
         }
-        if (!keys) kit::RenderHarness::renderBoth(*v, "welcome-no-global-shortcuts", v->sizeHint());
+        if (!keys) testing::expectRenderedWhole(*v, "welcome-no-global-shortcuts", v->sizeHint());
     }
 }
 
@@ -321,7 +321,7 @@ TEST_F(OnboardingTest, ThePlaceButtonOpensThePickerBesideItInsideTheScreenAndClo
     EXPECT_FALSE(popup.intersects(button));
     EXPECT_TRUE(popup.top() > button.bottom() || available.bottom() - button.bottom() < popup.height())
         << "above only where below has no room";
-    kit::RenderHarness::renderBoth(*v.placePopover(), QStringLiteral("onboarding-place"), QSize(440, 330));
+    testing::expectRenderedWhole(*v.placePopover(), QStringLiteral("onboarding-place"), QSize(440, 330));
     for (const auto appearance : {kit::Appearance::light, kit::Appearance::dark})
         testing::expectPanelLook(*v.placePopover(), appearance, kit::isDark(appearance) ? "dark" : "light");
     v.placePopover()->close();
