@@ -13,8 +13,8 @@
 #include "BenchMachine.h"
 #include "QtBenchMain.h"
 #include "core/Locations.h"
-#include "ui/settings/LocationPickerView.h"
-#include "ui/settings/PlaceList.h"
+#include "ui/views/LocationPickerView.h"
+#include "ui/views/PlaceList.h"
 
 namespace orvane {
 namespace {

@@ -207,6 +207,19 @@ TEST_F(TintSafetyTest, SignalsGetTheActionTheyHadBackWhenSafetyIsGone) {
         ::sigaction(number, nullptr, &current);
         return current.sa_handler;
     };
+    // Hang-ups ignored as under nohup, whatever this run's own disposition: a safety that
+    // always put the default back would pass where everything starts at the default.
+    struct IgnoredHangUp {
+        struct sigaction outside {};
+        IgnoredHangUp() {
+            struct sigaction ignore {};
+            ignore.sa_handler = SIG_IGN;
+            ::sigemptyset(&ignore.sa_mask);
+            ::sigaction(SIGHUP, &ignore, &outside);
+        }
+        ~IgnoredHangUp() { ::sigaction(SIGHUP, &outside, nullptr); }
+    } ignoredHangUp;
+    ASSERT_EQ(handler(SIGHUP), SIG_IGN);
     const std::map<int, void (*)(int)> found{
         {SIGTERM, handler(SIGTERM)}, {SIGINT, handler(SIGINT)}, {SIGHUP, handler(SIGHUP)}};
     makeSafety(watchdog);

@@ -6,9 +6,11 @@
 #include <cstdlib>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -16,18 +18,23 @@
 
 namespace orvane::e2e {
 
-// xcompmgr on the display, with its options, while the object lives.
+// xcompmgr on the display, with its options, while the object lives. Spawned, not forked:
+// the test process may have threads by then, and a forked child may only exec.
 class Compositor {
 public:
     explicit Compositor(const std::string& display, const char* option = nullptr) {
         const auto binary = testing::findProgram("xcompmgr");
         if (!binary) return;
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            ::setenv("DISPLAY", display.c_str(), 1);
-            ::execl(binary->c_str(), "xcompmgr", option, static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
+        std::vector<std::string> env{"DISPLAY=" + display};
+        for (char** e = environ; *e; ++e)
+            if (std::string(*e).rfind("DISPLAY=", 0) != 0) env.emplace_back(*e);
+        std::vector<char*> envp;
+        for (auto& e : env) envp.push_back(e.data());
+        envp.push_back(nullptr);
+        std::string name = "xcompmgr";
+        std::string extra = option ? option : "";
+        char* argv[] = {name.data(), option ? extra.data() : nullptr, nullptr};
+        if (::posix_spawn(&pid_, binary->c_str(), nullptr, nullptr, argv, envp.data()) != 0) pid_ = -1;
     }
     ~Compositor() {
         if (pid_ <= 0) return;

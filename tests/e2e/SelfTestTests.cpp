@@ -7,7 +7,6 @@
 #include <thread>
 
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 
 #include "ProgramProcess.h"
@@ -16,6 +15,9 @@
 #include "engine/SelfTest.h"
 #include "platform/linux/X11Probe.h"
 #include "platform/sim/SimPlatform.h"
+
+// Last: the X headers' macros clash with our names.
+#include "Compositor.h"
 
 namespace orvane::e2e {
 namespace {
@@ -135,37 +137,6 @@ TEST(SelfTestProgramTest, AFullRunOnTheSimulatedMachineMeasuresEveryCheck) {
     for (const auto& w : platform::sim::SimPlatform(platform::Runtime{}, session.sim).state().windows)
         EXPECT_FALSE(w.visible);
 }
-
-// A compositing manager of its own on the test's X server.
-class Compositor {
-public:
-    explicit Compositor(const std::string& display) {
-        const auto binary = testing::findProgram("xcompmgr");
-        if (!binary) return;
-        const std::string variable = "DISPLAY=" + display;
-        std::vector<std::string> env{variable};
-        for (char** e = environ; *e; ++e)
-            if (std::string(*e).rfind("DISPLAY=", 0) != 0) env.emplace_back(*e);
-        std::vector<char*> envp;
-        for (auto& e : env) envp.push_back(e.data());
-        envp.push_back(nullptr);
-        std::string name = "xcompmgr";
-        char* argv[] = {name.data(), nullptr};
-        if (::posix_spawn(&pid_, binary->c_str(), nullptr, nullptr, argv, envp.data()) != 0) pid_ = -1;
-    }
-    ~Compositor() {
-        if (pid_ > 0) {
-            ::kill(pid_, SIGTERM);
-            ::waitpid(pid_, nullptr, 0);
-        }
-    }
-    Compositor(const Compositor&) = delete;
-    Compositor& operator=(const Compositor&) = delete;
-    bool started() const { return pid_ > 0; }
-
-private:
-    pid_t pid_ = -1;
-};
 
 class SelfTestX11Test : public ::testing::Test {
 protected:

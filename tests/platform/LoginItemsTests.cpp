@@ -115,23 +115,28 @@ TEST_F(XdgAutostartTest, AnEntryForThisExecutableIsWrittenFoundAndRemoved) {
     const std::string text = read(XdgAutostart::entryPath());
     EXPECT_EQ(text, "[Desktop Entry]\nType=Application\nName=Orvane\nExec=" +
                         XdgAutostart::execArgument(XdgAutostart::executable()->string()) + "\n");
-    if (const auto validate = testing::findProgram("desktop-file-validate")) {
-        const pid_t pid = ::fork();
-        if (pid == 0) {
-            ::execl(validate->c_str(), "desktop-file-validate", XdgAutostart::entryPath().c_str(),
-                    static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << text;
-    }
 
     ASSERT_EQ(items.set(true), std::nullopt) << "setting it twice is no failure";
     ASSERT_EQ(items.set(false), std::nullopt);
     EXPECT_FALSE(std::filesystem::exists(XdgAutostart::entryPath()));
     EXPECT_FALSE(items.isEnabled());
     EXPECT_EQ(items.set(false), std::nullopt) << "removing a missing entry is no failure";
+}
+
+// The written entry is one the desktop's own checker accepts.
+TEST_F(XdgAutostartTest, TheWrittenEntryPassesTheDesktopsValidator) {
+    const auto validate = testing::findProgram("desktop-file-validate");
+    ORVANE_REQUIRE_TOOL(validate ? "" : "no desktop-file-validate on PATH");
+    ASSERT_EQ(items.set(true), std::nullopt);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::execl(validate->c_str(), "desktop-file-validate", XdgAutostart::entryPath().c_str(),
+                static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << read(XdgAutostart::entryPath());
 }
 
 TEST_F(XdgAutostartTest, AnEntryForAnotherProgramOrInAnotherGroupIsNotOurs) {

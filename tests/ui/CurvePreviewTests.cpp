@@ -7,8 +7,8 @@
 
 #include "KitFixture.h"
 #include "ui/kit/RenderHarness.h"
-#include "ui/settings/CurveLayout.h"
-#include "ui/settings/CurvePreview.h"
+#include "ui/views/CurveLayout.h"
+#include "ui/views/CurvePreview.h"
 
 namespace orvane::testing {
 namespace {

@@ -5,14 +5,15 @@
 #include <QTest>
 
 #include "KitFixture.h"
+#include "RenderedView.h"
 #include "SkyFixture.h"
 #include "ui/kit/Buttons.h"
 #include "ui/kit/PaneChrome.h"
 #include "ui/kit/RenderHarness.h"
 #include "ui/kit/Text.h"
 #include "ui/settings/ClockTimePicker.h"
-#include "ui/settings/CurvePreview.h"
 #include "ui/settings/EveningSection.h"
+#include "ui/views/CurvePreview.h"
 #include "ui/views/IntensitySegment.h"
 #include "ui/views/TonightSection.h"
 
@@ -144,7 +145,7 @@ TEST_F(EveningSectionTest, Renders) {
     clock->setNow(Calendar(*TimeZone::named("Europe/Berlin")).date(2026, 3, 15, 21, 40));
     open(tunedByHand());
     const auto render = [&](const QString& name) {
-        kit::RenderHarness::renderBoth(*section, name, kit::RenderHarness::fittingSize(*section, 520));
+        expectRenderedWhole(*section, name, kit::RenderHarness::fittingSize(*section, 520));
     };
     render(QStringLiteral("evening-section-custom"));
     model->setMode(Mode::manual);

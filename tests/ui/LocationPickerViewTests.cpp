@@ -23,8 +23,8 @@
 #include "ui/kit/RenderHarness.h"
 #include "ui/kit/Text.h"
 #include "ui/kit/TintSwitch.h"
-#include "ui/settings/LocationPickerView.h"
-#include "ui/settings/PlaceList.h"
+#include "ui/views/LocationPickerView.h"
+#include "ui/views/PlaceList.h"
 
 namespace orvane::testing {
 namespace {

@@ -19,10 +19,10 @@
 #include "ui/onboarding/OnboardingRules.h"
 #include "ui/onboarding/OnboardingView.h"
 #include "ui/onboarding/OnboardingVisuals.h"
-#include "ui/settings/CurvePreview.h"
-#include "ui/settings/LocationPickerView.h"
 #include "ui/views/ClockMenu.h"
+#include "ui/views/CurvePreview.h"
 #include "ui/views/IntensitySegment.h"
+#include "ui/views/LocationPickerView.h"
 
 namespace orvane {
 namespace {
@@ -196,7 +196,7 @@ TEST_F(OnboardingTest, TheFootersNotesAreLaidOutWhole) {
             EXPECT_TRUE(v->rect().contains(box)) << note.toStdString();
             EXPECT_GT(box.top(), v->startButton().geometry().bottom() - StartButton::shadowRoom) << note.toStdString();
         }
-        if (!keys) kit::RenderHarness::renderBoth(*v, "welcome-no-global-shortcuts", v->sizeHint());
+        if (!keys) testing::expectRenderedWhole(*v, "welcome-no-global-shortcuts", v->sizeHint());
     }
 }
 
@@ -261,34 +261,43 @@ TEST_F(OnboardingTest, TheGlowBreathesOnlyWhileShownAndIsBlurredOncePerLook) {
     QCoreApplication::sendPostedEvents();
     OnboardingIcon& icon = v->icon();
     EXPECT_TRUE(icon.breathing());
-    QTest::qWait(400);  // every section's turn to rise in has come
-    animationTime += 2;
-    animator->step();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return icon.glowRenders() > 0; }, 2000)) << "never painted";
-    std::vector<double> breaths;
-    for (int frame = 0; frame < 4; ++frame) {
-        QTest::qWait(120);  // a frame or so, painted on screen at this breath
-        breaths.push_back(icon.breath());
-    }
-    EXPECT_GT(breaths.back(), breaths.front()) << "it breathes";
+    // The breath, like the sections' turns, runs on real timers: each wait is for a change
+    // that must come, and its bound only catches one that never does.
+    constexpr int never = 30000;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            animationTime += 2;
+            animator->step();
+            return v->startButton().graphicsEffect() == nullptr;
+        },
+        never))
+        << "the last section's turn to rise in never came";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return icon.glowRenders() > 0; }, never)) << "never painted";
+    // Frames at new breaths, each painted while the next is awaited.
+    const auto nextBreath = [&] {
+        const double before = icon.breath();
+        return QTest::qWaitFor([&] { return icon.breath() != before; }, never);
+    };
+    const double first = icon.breath();
+    for (int frame = 0; frame < 3; ++frame) ASSERT_TRUE(nextBreath()) << "the breath stopped";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return icon.breath() > first; }, never)) << "it breathes";
     EXPECT_EQ(icon.glowRenders(), 1);
 
     screen.close();  // what the close button does to a window that is not deleted on close
     EXPECT_FALSE(icon.breathing());
     const double held = icon.breath();
-    QTest::qWait(150);
+    QTest::qWait(150);  // longer than a breath's frame: time enough to move if it still did
     EXPECT_EQ(icon.breath(), held) << "nothing moves while hidden";
 
     screen.show();
     QCoreApplication::sendPostedEvents();
     EXPECT_TRUE(icon.breathing());
-    QTest::qWait(120);
-    EXPECT_NE(icon.breath(), held);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return icon.breath() != held; }, never)) << "it breathes again";
 
-    // Another glow colour (deep red): blurred afresh, once.
+    // Another glow colour (deep red): blurred afresh, once, however many frames follow.
     icon.setIntensity(EveningIntensity::deepRed);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return icon.glowRenders() == 2; }, 2000));
-    QTest::qWait(250);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return icon.glowRenders() == 2; }, never));
+    for (int frame = 0; frame < 3; ++frame) ASSERT_TRUE(nextBreath()) << "the breath stopped";
     EXPECT_EQ(icon.glowRenders(), 2);
 }
 
@@ -312,7 +321,7 @@ TEST_F(OnboardingTest, ThePlaceButtonOpensThePickerBesideItInsideTheScreenAndClo
     EXPECT_FALSE(popup.intersects(button));
     EXPECT_TRUE(popup.top() > button.bottom() || available.bottom() - button.bottom() < popup.height())
         << "above only where below has no room";
-    kit::RenderHarness::renderBoth(*v.placePopover(), QStringLiteral("onboarding-place"), QSize(440, 330));
+    testing::expectRenderedWhole(*v.placePopover(), QStringLiteral("onboarding-place"), QSize(440, 330));
     for (const auto appearance : {kit::Appearance::light, kit::Appearance::dark})
         testing::expectPanelLook(*v.placePopover(), appearance, kit::isDark(appearance) ? "dark" : "light");
     v.placePopover()->close();

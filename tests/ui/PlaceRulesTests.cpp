@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "ui/settings/PlaceRules.h"
+#include "ui/views/PlaceRules.h"
 
 namespace orvane {
 namespace {

@@ -9,10 +9,10 @@
 
 #include "core/MeteorShowers.h"
 #include "ui/menubar/MoonDisk.h"
-#include "ui/menubar/SeededGenerator.h"
 #include "ui/menubar/SkyDebug.h"
 #include "ui/menubar/SkyGeometry.h"
 #include "ui/menubar/StarField.h"
+#include "ui/views/SeededGenerator.h"
 
 namespace orvane {
 namespace {

@@ -46,6 +46,8 @@ SettingRow::SettingRow(const QString& title, std::optional<QString> subtitle, QW
 
 void SettingRow::setTitle(const QString& title) { title_->setText(title); }
 
+void SettingRow::setTitleLines(int lines) { title_->setMaximumLines(lines); }
+
 void SettingRow::setSubtitle(std::optional<QString> subtitle) {
     if (!subtitle) {
         delete subtitle_;

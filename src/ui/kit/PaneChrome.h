@@ -31,6 +31,8 @@ public:
     const Text* subtitleText() const { return subtitle_; }
     QWidget* content() const { return content_; }
     void setTitle(const QString& title);
+    // A title that may not fit beside the content (a name it quotes) wraps to this many lines.
+    void setTitleLines(int lines);
     // Changes the second line; none removes it.
     void setSubtitle(std::optional<QString> subtitle);
 

@@ -10,8 +10,8 @@
 #include <QRadialGradient>
 
 #include "ui/kit/PaintKit.h"
-#include "ui/menubar/SeededGenerator.h"
 #include "ui/menubar/SkyQColor.h"
+#include "ui/views/SeededGenerator.h"
 
 namespace orvane {
 

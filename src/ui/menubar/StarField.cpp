@@ -11,8 +11,8 @@
 #include <QSizeF>
 
 #include "ui/kit/PaintKit.h"
-#include "ui/menubar/SeededGenerator.h"
 #include "ui/menubar/SkyQColor.h"
+#include "ui/views/SeededGenerator.h"
 
 namespace orvane {
 

@@ -3,7 +3,7 @@
 #include "app/AppModel.h"
 #include "core/DisplaySettings.h"
 #include "core/Presets.h"
-#include "ui/menubar/SeededGenerator.h"
+#include "ui/views/SeededGenerator.h"
 
 namespace orvane::OnboardingRules {
 

@@ -24,10 +24,10 @@
 #include "ui/kit/TintSwitch.h"
 #include "ui/onboarding/OnboardingRules.h"
 #include "ui/onboarding/OnboardingVisuals.h"
-#include "ui/settings/CurvePreview.h"
-#include "ui/settings/LocationPickerView.h"
 #include "ui/views/ClockMenu.h"
+#include "ui/views/CurvePreview.h"
 #include "ui/views/IntensitySegment.h"
+#include "ui/views/LocationPickerView.h"
 
 namespace orvane {
 

@@ -7,7 +7,7 @@
 #include "ui/kit/PaneChrome.h"
 #include "ui/kit/Text.h"
 #include "ui/settings/ClockTimePicker.h"
-#include "ui/settings/CurvePreview.h"
+#include "ui/views/CurvePreview.h"
 #include "ui/views/EveningRules.h"
 #include "ui/views/IntensitySegment.h"
 

@@ -8,10 +8,10 @@
 #include "ui/kit/Text.h"
 #include "ui/settings/PaneRegistry.h"
 #include "ui/views/KelvinField.h"
+#include "ui/views/LevelControl.h"
 #include "ui/views/Picker.h"
 #include "ui/views/PresetRow.h"
 #include "ui/views/SwitchRow.h"
-#include "ui/views/WarmthControl.h"
 
 namespace orvane {
 

@@ -9,11 +9,11 @@
 #include "ui/kit/TintSwitch.h"
 #include "ui/kit/Tokens.h"
 #include "ui/settings/EveningSection.h"
-#include "ui/settings/LocationPickerView.h"
 #include "ui/settings/PaneRegistry.h"
 #include "ui/settings/ScheduleRules.h"
 #include "ui/settings/ScheduleStepsView.h"
 #include "ui/settings/SunsetSettingsView.h"
+#include "ui/views/LocationPickerView.h"
 #include "ui/views/ModeSegment.h"
 #include "ui/views/RevealBox.h"
 

@@ -14,7 +14,6 @@ namespace orvane {
 
 namespace {
 using kit::q;
-QString q(const char* s) { return QString::fromUtf8(s); }
 
 // A line may not break inside an option ("or --" above "toggle"): its hyphens are drawn as
 // non-breaking ones, which look the same (the painted text cannot be copied).

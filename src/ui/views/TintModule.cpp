@@ -16,8 +16,8 @@
 #include "ui/kit/SymbolView.h"
 #include "ui/kit/Text.h"
 #include "ui/kit/TintSwitch.h"
+#include "ui/views/LevelControl.h"
 #include "ui/views/TintRules.h"
-#include "ui/views/WarmthControl.h"
 
 namespace orvane::kit {
 

@@ -1,4 +1,4 @@
-#include "ui/settings/PlaceList.h"
+#include "ui/views/PlaceList.h"
 
 #include <QAbstractListModel>
 #include <QPainter>

@@ -12,7 +12,7 @@
 #include "core/Calendar.h"
 #include "core/Curve.h"
 #include "ui/kit/Animator.h"
-#include "ui/settings/CurveLayout.h"
+#include "ui/views/CurveLayout.h"
 
 namespace orvane {
 

@@ -1,4 +1,4 @@
-#include "ui/settings/CurvePreview.h"
+#include "ui/views/CurvePreview.h"
 
 #include <QPainter>
 

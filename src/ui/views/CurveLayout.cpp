@@ -1,4 +1,4 @@
-#include "ui/settings/CurveLayout.h"
+#include "ui/views/CurveLayout.h"
 
 #include <algorithm>
 

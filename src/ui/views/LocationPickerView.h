@@ -14,8 +14,8 @@
 
 #include "core/Locations.h"
 #include "ui/kit/GlassSegment.h"
-#include "ui/settings/PlaceRules.h"
 #include "ui/views/ModelView.h"
+#include "ui/views/PlaceRules.h"
 
 class QLineEdit;
 class QVBoxLayout;

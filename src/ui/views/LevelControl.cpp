@@ -1,4 +1,4 @@
-#include "ui/views/WarmthControl.h"
+#include "ui/views/LevelControl.h"
 
 #include <QHBoxLayout>
 

@@ -1,4 +1,4 @@
-#include "ui/settings/PlaceRules.h"
+#include "ui/views/PlaceRules.h"
 
 #include <charconv>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "ui/settings/LocationPickerView.h"
+#include "ui/views/LocationPickerView.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -12,7 +12,7 @@
 #include "ui/kit/Text.h"
 #include "ui/kit/TintSwitch.h"
 #include "ui/kit/Tokens.h"
-#include "ui/settings/PlaceList.h"
+#include "ui/views/PlaceList.h"
 #include "ui/views/SwitchRow.h"
 #include "ui/views/TextField.h"
 
@@ -145,6 +145,8 @@ QWidget* LocationPickerView::makeZonePage() {
                 });
             }));
     followRow_->toggle().setAccessibleName(QString::fromUtf8(PlaceRules::followLabel));
+    // The zone's name makes it long: in a narrow card (the welcome window's) it wraps.
+    followRow_->setTitleLines(2);
     layout->addWidget(followRow_);
     zoneQuery_ = new kit::TextField(QString::fromUtf8(PlaceRules::zoneSearchPlaceholder));
     connect(zoneQuery_, &QLineEdit::textChanged, this, [this] { searchZones(); });
@@ -260,7 +262,7 @@ void LocationPickerView::useCoordinates() {
 
 QString LocationPickerView::placeText() const { return place_->text(); }
 QString LocationPickerView::sunTimesText() const { return sunTimes_->text(); }
-QString LocationPickerView::followText() const { return followRow_->titleText().text(); }
+QString LocationPickerView::followText() const { return QString(followRow_->titleText().text()).remove(QChar(0x2060)); }
 kit::TintSwitch* LocationPickerView::followSwitch() const { return &followRow_->toggle(); }
 
 void LocationPickerView::searchZones() {
@@ -284,7 +286,10 @@ void LocationPickerView::refreshHeader() {
 void LocationPickerView::refreshZones() {
     const AppModel& model = model_.model();
     const bool following = PlaceRules::followsSystemZone(model.settings().sunset.locationSource);
-    followRow_->setTitle(QString::fromStdString(PlaceRules::followText(model.systemZone().identifier())));
+    // A wrapped line breaks before the zone's name, not inside it at its slash: a word
+    // joiner after each slash, which draws nothing.
+    followRow_->setTitle(QString::fromStdString(PlaceRules::followText(model.systemZone().identifier()))
+                             .replace(QChar(u'/'), QStringLiteral("/\u2060")));
     for (QWidget* w :
          {static_cast<QWidget*>(zoneQuery_), static_cast<QWidget*>(zoneList_), static_cast<QWidget*>(zoneCaption_)})
         w->setVisible(!following);
