@@ -1,10 +1,13 @@
 #pragma once
 // A private X server for one test: Xvfb started with -displayfd, the display number read
 // from the pipe up to the newline. Tests that find none say so with ORVANE_REQUIRE_TOOL.
+// Audited, the server writes down every connection it accepts and from which process.
+#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -33,8 +36,34 @@ inline std::optional<std::filesystem::path> findProgram(const std::string& name)
 
 class XvfbServer {
 public:
+    struct Audited {};
+
     // Empty `error()` and a display name on success.
-    XvfbServer() {
+    XvfbServer() { start(false); }
+    explicit XvfbServer(Audited) { start(true); }
+    ~XvfbServer() {
+        stop();
+        if (!auditLog_.empty()) std::filesystem::remove(auditLog_);
+    }
+    XvfbServer(const XvfbServer&) = delete;
+    XvfbServer& operator=(const XvfbServer&) = delete;
+
+    const std::string& error() const { return error_; }
+    const std::string& display() const { return display_; }
+
+    // How many connections the audited server has accepted from process `pid`: counted by
+    // the server, whatever library or thread of the process opened them.
+    int connectionsFrom(pid_t pid) const {
+        std::ifstream log(auditLog_);
+        const std::string from = "pid=" + std::to_string(pid) + " ";
+        int count = 0;
+        for (std::string line; std::getline(log, line);)
+            if (line.find(" connected from ") != std::string::npos && line.find(from) != std::string::npos) ++count;
+        return count;
+    }
+
+private:
+    void start(bool audit) {
         const auto binary = findProgram("Xvfb");
         if (!binary) {
             error_ = "no Xvfb binary on PATH";
@@ -45,6 +74,12 @@ public:
             error_ = "cannot make a pipe";
             return;
         }
+        static std::atomic<int> serial{0};
+        const std::string auditLog =
+            audit ? (std::filesystem::temp_directory_path() /
+                     ("orvane-xvfb-audit-" + std::to_string(::getpid()) + "-" + std::to_string(serial++)))
+                        .string()
+                  : std::string();
         pid_ = ::fork();
         if (pid_ == 0) {
             ::close(fds[0]);
@@ -53,11 +88,19 @@ public:
                 ::dup2(devnull, 1);
                 ::dup2(devnull, 2);
             }
+            // The audit trail goes to standard error, one line a connection.
+            const int log = audit ? ::open(auditLog.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600) : -1;
+            if (log >= 0) ::dup2(log, 2);
             const std::string fd = std::to_string(fds[1]);
-            ::execl(binary->c_str(), "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x800x24", "-nolisten",
-                    "tcp", static_cast<char*>(nullptr));
+            if (audit)
+                ::execl(binary->c_str(), "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x800x24", "-nolisten",
+                        "tcp", "-audit", "4", static_cast<char*>(nullptr));
+            else
+                ::execl(binary->c_str(), "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x800x24", "-nolisten",
+                        "tcp", static_cast<char*>(nullptr));
             ::_exit(127);
         }
+        auditLog_ = auditLog;
         ::close(fds[1]);
         std::string number;
         for (;;) {
@@ -75,14 +118,7 @@ public:
         }
         display_ = ":" + number;
     }
-    ~XvfbServer() { stop(); }
-    XvfbServer(const XvfbServer&) = delete;
-    XvfbServer& operator=(const XvfbServer&) = delete;
 
-    const std::string& error() const { return error_; }
-    const std::string& display() const { return display_; }
-
-private:
     void stop() {
         if (pid_ > 0) {
             ::kill(pid_, SIGTERM);
@@ -95,6 +131,7 @@ private:
     pid_t pid_ = -1;
     std::string error_;
     std::string display_;
+    std::string auditLog_;
 };
 
 // Runs what the scheduler holds (the X connections' reads among it) for up to `seconds`

@@ -110,11 +110,10 @@ void AppModel::start() {
             next.applications = Capabilities::readApplications(*model.environment_.platform);
             model.assign(model.capabilities_, std::move(next), Property::capabilities);
         }));
-    // A compositing manager or a driver property may come and go without a display change.
-    if (const auto& scheduler = environment_.platform->scheduler())
-        capabilitiesTimer_ = scheduler->scheduleRepeating(
-            capabilitiesInterval, 1.0,
-            platform::weakly(shared_from_this(), [](AppModel& model) { model.refreshCapabilities(); }));
+    // A compositing manager comes and goes without a display change; the rest changes with
+    // the displays (a colour matrix, ramps) or is read again on wake.
+    translucencyWatch_ = environment_.platform->overlayWindows().observeTranslucency(
+        platform::weakly(shared_from_this(), [](AppModel& model) { model.refreshCapabilities(); }));
     engine_->onDisplaysChanged =
         platform::weakly(shared_from_this(), [](AppModel& model) { model.displaysDidChange(); });
 

@@ -140,9 +140,8 @@ public:
     // What this computer can do now; announced as `capabilities` when it changes.
     const Capabilities& capabilities() const { return capabilities_; }
     // Reads the capabilities afresh (displays, compositor, ports); the model also does so
-    // after display changes, wake and every few seconds.
+    // after display changes, a compositing manager's coming or going, and wake.
     void refreshCapabilities();
-    static constexpr double capabilitiesInterval = 5.0;
     const std::optional<LocationSource::Coordinates>& preciseCoordinates() const { return preciseCoordinates_; }
     // Acts on every assignment, equal or not.
     void setPreciseCoordinates(std::optional<LocationSource::Coordinates> coordinates);
@@ -318,7 +317,7 @@ private:
     std::string lastSystemZone_;
     platform::Handle dayChangeHandle_;
     Capabilities capabilities_;
-    platform::Handle capabilitiesTimer_;
+    platform::Handle translucencyWatch_;
     std::optional<platform::Handle> applicationsWatch_;
     std::vector<platform::Handle> observers_;
     Observers<Property> changes_;

@@ -257,6 +257,12 @@ DeferredOverlayWindows::~DeferredOverlayWindows() {
     for (auto* window : waiting_) window->detach();
 }
 
+struct DeferredOverlayWindows::TranslucencyObserver {
+    std::function<void()> changed;
+    bool cancelled = false;
+    platform::Handle forwarded;  // once handed over
+};
+
 void DeferredOverlayWindows::start(std::shared_ptr<platform::OverlayWindows> target) {
     if (started_) return;
     if (target) target_ = std::move(target);
@@ -264,6 +270,21 @@ void DeferredOverlayWindows::start(std::shared_ptr<platform::OverlayWindows> tar
     started_ = true;
     const auto waiting = std::exchange(waiting_, {});
     for (auto* window : waiting) window->make(*target_);
+    for (const auto& observer : translucencyObservers_)
+        if (!observer->cancelled) observer->forwarded = target_->observeTranslucency(observer->changed);
+}
+
+platform::Handle DeferredOverlayWindows::observeTranslucency(std::function<void()> changed) {
+    if (started_) return target_->observeTranslucency(std::move(changed));
+    auto observer = std::make_shared<TranslucencyObserver>();
+    observer->changed = std::move(changed);
+    translucencyObservers_.push_back(observer);
+    return platform::Handle([weak = std::weak_ptr<TranslucencyObserver>(observer)] {
+        if (const auto o = weak.lock()) {
+            o->cancelled = true;
+            o->forwarded.cancel();
+        }
+    });
 }
 
 std::unique_ptr<platform::OverlayWindow> DeferredOverlayWindows::create(const platform::Rect& frame,

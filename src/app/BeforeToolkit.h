@@ -67,6 +67,8 @@ public:
     bool canShowTranslucent() override { return target_ ? target_->canShowTranslucent() : !canShow_ || canShow_(); }
     // Until the toolkit's windows come nothing says they can stay out of captures.
     bool canHideFromCaptures() override { return target_ && target_->canHideFromCaptures(); }
+    // Observers that come before the toolkit are handed to its windows at start.
+    platform::Handle observeTranslucency(std::function<void()> changed) override;
 
     class Window;
 
@@ -76,6 +78,8 @@ private:
     int maximumLevel_ = 0;
     bool started_ = false;
     std::vector<Window*> waiting_;
+    struct TranslucencyObserver;
+    std::vector<std::shared_ptr<TranslucencyObserver>> translucencyObservers_;
     platform::Log log_{"overlay"};
 };
 

@@ -122,8 +122,15 @@ EarlyLaunch::Outcome EarlyLaunch::run(const std::vector<std::string>& arguments)
     launch->scheduler = std::make_shared<DeferredScheduler>();
     launch->platform = platform::Platform::create({platform::SystemClock::shared(), launch->scheduler});
     if (launch->platform->name() == "linux") {
+        // One connection of the session's answers whether a compositor runs, read on the
+        // program's loop from now on.
+        if (const auto compositor = platform::linuxsys::sessionCompositorWatch()) compositor->listen(launch->scheduler);
         launch->overlays = std::make_shared<DeferredOverlayWindows>(
-            [] { return platform::linuxsys::compositingManagerRunning(); }, platform::highestWindowLevel);
+            [] {
+                const auto compositor = platform::linuxsys::sessionCompositorWatch();
+                return compositor && compositor->running();
+            },
+            platform::highestWindowLevel);
         launch->platform->setOverlayWindows(launch->overlays);
     }
 

@@ -2,11 +2,13 @@
 // Borderless, click-through windows above other windows: the overlay panels that tint
 // and dim a display, and the self-test's patch row. A window shows its layers, bottom to
 // top, each a rectangle of one colour at an opacity.
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
 
 #include "platform/Geometry.h"
+#include "platform/Scheduler.h"
 
 namespace orvane::platform {
 
@@ -60,6 +62,9 @@ public:
     virtual int maximumWindowLevel() = 0;
     // Whether a translucent window can show now (on X11: a compositing manager runs).
     virtual bool canShowTranslucent() { return true; }
+    // Calls `changed` on the main loop after canShowTranslucent's answer changed (a
+    // compositing manager came or went); an empty handle where nothing tells.
+    virtual Handle observeTranslucency(std::function<void()> /*changed*/) { return {}; }
     // Whether a window's sharing type keeps it out of screen captures (X11 has no such rule).
     virtual bool canHideFromCaptures() { return true; }
 };

@@ -29,6 +29,60 @@ TEST_F(AppModelStateTest, ConstructionLoadsTheDocumentsAndAppliesTheFirstDecisio
     EXPECT_TRUE(model->tickTimer());
 }
 
+// A desktop's overlay windows as far as the compositing manager goes: the test says
+// whether one runs, and each change is announced on the loop, as the X server's event is.
+class AnnouncingCompositor final : public platform::OverlayWindows {
+public:
+    explicit AnnouncingCompositor(std::shared_ptr<platform::Scheduler> scheduler) : scheduler_(std::move(scheduler)) {}
+    std::unique_ptr<platform::OverlayWindow> create(const platform::Rect&, const platform::OverlayStyle&) override {
+        return nullptr;  // no panel is needed here
+    }
+    int maximumWindowLevel() override { return platform::highestWindowLevel; }
+    bool canShowTranslucent() override {
+        ++questions;
+        return running;
+    }
+    platform::Handle observeTranslucency(std::function<void()> changed) override {
+        auto f = std::make_shared<std::function<void()>>(std::move(changed));
+        observers.push_back(f);
+        return platform::Handle([this, f] { std::erase(observers, f); });
+    }
+    void set(bool on) {
+        running = on;
+        for (const auto& f : observers) scheduler_->post([f] { (*f)(); });
+    }
+
+    bool running = false;
+    int questions = 0;
+    std::vector<std::shared_ptr<std::function<void()>>> observers;
+
+private:
+    std::shared_ptr<platform::Scheduler> scheduler_;
+};
+
+// What the computer can do is read again when a compositing manager comes or goes, at
+// once; while nothing changes nothing asks again on a timer.
+TEST_F(AppModelStateTest, ACompositorComingOrGoingIsReadIntoTheCapabilitiesAtOnce) {
+    auto compositor = std::make_shared<AnnouncingCompositor>(scheduler);
+    sim->setOverlayWindows(compositor);
+    start();  // the daytime: no tint, so no repair pass either
+    EXPECT_FALSE(model->capabilities().compositor);
+    ASSERT_EQ(compositor->observers.size(), 1u);
+
+    compositor->set(true);
+    scheduler->runPending();
+    EXPECT_TRUE(model->capabilities().compositor);
+    compositor->set(false);
+    scheduler->runPending();
+    EXPECT_FALSE(model->capabilities().compositor);
+
+    const int asked = compositor->questions;
+    scheduler->advance(600);
+    EXPECT_EQ(compositor->questions, asked) << "asked again with nothing changed";
+    model.reset();
+    EXPECT_TRUE(compositor->observers.empty()) << "the model's observer goes with it";
+}
+
 TEST_F(AppModelStateTest, AnEqualSettingsValueRunsNothing) {
     start(testing::manualSettings());
     forget();

@@ -2,6 +2,7 @@
 // toolkit's scheduler and windows with what is still wanted, in order.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <memory>
 #include <string>
 #include <thread>
@@ -89,6 +90,14 @@ public:
         return std::make_unique<Window>(made.back());
     }
     int maximumWindowLevel() override { return 77; }
+    platform::Handle observeTranslucency(std::function<void()> changed) override {
+        const int id = nextObserver++;
+        observers[id] = std::move(changed);
+        return platform::Handle([this, id] { observers.erase(id); });
+    }
+    void announce() {
+        for (const auto& [id, f] : observers) f();
+    }
 
     class Window final : public OverlayWindow {
     public:
@@ -112,6 +121,8 @@ public:
     bool canShow = true;
     int creates = 0;
     std::vector<std::shared_ptr<Made>> made;
+    std::map<int, std::function<void()>> observers;
+    int nextObserver = 1;
 };
 
 TEST(DeferredOverlayWindowsTest, WindowsAskedForEarlyAreMadeAtStartWithTheirLastState) {
@@ -185,6 +196,25 @@ TEST(DeferredOverlayWindowsTest, TheToolkitsWindowsMayComeOnlyAtStart) {
     EXPECT_TRUE(toolkit->made[0]->visible);
     early->orderOut();
     EXPECT_FALSE(toolkit->made[0]->visible);
+}
+
+// Who listens for a compositing manager before the toolkit comes hears of it from the
+// toolkit's windows from start on; one that stopped listening before is not handed over.
+TEST(DeferredOverlayWindowsTest, TranslucencyObserversAreHandedToTheToolkitAtStart) {
+    DeferredOverlayWindows windows([] { return true; }, 123);
+    std::vector<std::string> heard;
+    auto early = windows.observeTranslucency([&] { heard.push_back("early"); });
+    auto gone = windows.observeTranslucency([&] { heard.push_back("gone"); });
+    gone.cancel();
+    auto toolkit = std::make_shared<RecordingWindows>();
+    windows.start(toolkit);
+    auto late = windows.observeTranslucency([&] { heard.push_back("late"); });
+    ASSERT_EQ(toolkit->observers.size(), 2u);
+    toolkit->announce();
+    EXPECT_EQ(heard, (std::vector<std::string>{"early", "late"}));
+    early.cancel();
+    late.cancel();
+    EXPECT_TRUE(toolkit->observers.empty()) << "a cancel reaches the toolkit's registration";
 }
 
 }  // namespace

@@ -33,7 +33,7 @@ struct Ramps {
 
 class XServer {
 public:
-    XServer() {
+    XServer() : server_(testing::XvfbServer::Audited{}) {
         if (!server_.error().empty()) return;
         // Held for the whole test: a server whose last client leaves resets itself, ramps
         // included, and would hide whether the watchdog did its work.
@@ -50,6 +50,8 @@ public:
         return dpy_ ? "" : "cannot open the private X display";
     }
     const std::string& display() const { return server_.display(); }
+    // Counted by the server as it accepts them.
+    int connectionsFrom(pid_t pid) const { return server_.connectionsFrom(pid); }
 
     // The ramps of every CRTC that drives an output.
     std::vector<Ramps> ramps() {
@@ -88,8 +90,14 @@ public:
 
     // Plays the compositing manager: owns the screen's _NET_WM_CM_S0 selection.
     void actAsCompositor() {
-        const Window owner = XCreateSimpleWindow(dpy_, DefaultRootWindow(dpy_), 0, 0, 1, 1, 0, 0, 0);
-        XSetSelectionOwner(dpy_, XInternAtom(dpy_, "_NET_WM_CM_S0", False), owner, CurrentTime);
+        compositorOwner_ = XCreateSimpleWindow(dpy_, DefaultRootWindow(dpy_), 0, 0, 1, 1, 0, 0, 0);
+        XSetSelectionOwner(dpy_, XInternAtom(dpy_, "_NET_WM_CM_S0", False), compositorOwner_, CurrentTime);
+        XSync(dpy_, False);
+    }
+    // The selection goes with its owner's window.
+    void stopActingAsCompositor() {
+        if (compositorOwner_) XDestroyWindow(dpy_, compositorOwner_);
+        compositorOwner_ = 0;
         XSync(dpy_, False);
     }
 
@@ -138,6 +146,7 @@ private:
 
     testing::XvfbServer server_;
     Display* dpy_ = nullptr;
+    Window compositorOwner_ = 0;
 };
 
 // An all-zero ramp is what a server without hardware reports for "untouched".
@@ -295,6 +304,40 @@ TEST_F(X11ProgramTest, OverlayMethodShowsATranslucentPanelWhereACompositorRunsAn
     program.signal(SIGTERM);
     EXPECT_TRUE(exitedWith(program.waitForExit(), 0)) << program.errors();
     EXPECT_TRUE(x.mappedOverrideRedirectWindows().empty());
+}
+
+// Whether a compositing manager runs is answered on a connection the program keeps: one
+// that starts or stops after launch is noticed, and neither that nor a repair pass (which
+// asks again what each display can run) opens another connection to the server, as the
+// server itself counts them.
+TEST_F(X11ProgramTest, ACompositorComingAndGoingIsNoticedWithoutANewConnection) {
+    Settings settings = gammaSettings();
+    settings.mode = Mode::manual;
+    settings.manualKelvin = 3000;
+    settings.manualDim = 1.0;
+    store(settings);
+    const Multiplier gains = Kelvin::multiplier(3000);
+    const auto tinted = [&] {
+        const auto all = x.ramps();
+        return !all.empty() && std::all_of(all.begin(), all.end(), [&](const Ramps& r) { return scaledBy(r, gains); });
+    };
+    ProgramProcess program(session, {});
+    ASSERT_TRUE(program.waitUntilReady()) << program.errors();
+    ASSERT_TRUE(program.waitFor(tinted, 10s)) << program.errors();
+    const int atLaunch = x.connectionsFrom(program.pid());
+    ASSERT_GT(atLaunch, 0) << "the server names the program's connections";
+
+    x.actAsCompositor();
+    EXPECT_TRUE(program.waitForError("overlay: a compositing manager runs now", 10s)) << program.errors();
+    x.stopActingAsCompositor();
+    EXPECT_TRUE(program.waitForError("overlay: the compositing manager is gone", 10s)) << program.errors();
+    // Another client's ramps over the tint: put back by the next repair pass.
+    x.setRamps(1.0, 1.0, 1.0);
+    ASSERT_TRUE(program.waitFor(tinted, 15s)) << "not repaired\n" << program.errors();
+    EXPECT_EQ(x.connectionsFrom(program.pid()), atLaunch);
+
+    program.signal(SIGTERM);
+    EXPECT_TRUE(exitedWith(program.waitForExit(), 0)) << program.errors();
 }
 
 TEST_F(X11ProgramTest, AFirstStartWelcomesTheUserAndStartMakesItTheLastTime) {

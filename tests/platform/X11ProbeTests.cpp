@@ -4,9 +4,12 @@
 #include <chrono>
 #include <thread>
 
+#include <unistd.h>
+
 #include <X11/Xlib.h>
 
 #include "XvfbServer.h"
+#include "platform/FakeScheduler.h"
 #include "platform/linux/X11Probe.h"
 
 namespace orvane::platform::linuxsys {
@@ -15,6 +18,7 @@ namespace {
 TEST(X11ProbeTest, DisplayThatDoesNotOpenAnswersNoToBoth) {
     EXPECT_FALSE(x11DisplayOpens(std::string(":9999")));
     EXPECT_FALSE(compositingManagerRunning(std::string(":9999")));
+    EXPECT_EQ(CompositorWatch::open(std::string(":9999")), nullptr);
 }
 
 TEST(X11ProbeTest, ADisplayThatDoesNotOpenSaysWhy) {
@@ -90,6 +94,61 @@ TEST(X11ProbeTest, CompositingManagerIsTheOwnerOfTheScreensSelection) {
         if (!gone) std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     EXPECT_TRUE(gone);
+    XCloseDisplay(keeper);
+}
+
+// Plays a compositing manager on a connection of its own: owns _NET_WM_CM_S0 until it
+// closes.
+Display* startCompositor(const std::string& display) {
+    Display* compositor = XOpenDisplay(display.c_str());
+    if (!compositor) return nullptr;
+    const Window owner = XCreateSimpleWindow(compositor, DefaultRootWindow(compositor), 0, 0, 1, 1, 0, 0, 0);
+    XSetSelectionOwner(compositor, XInternAtom(compositor, "_NET_WM_CM_S0", False), owner, CurrentTime);
+    XSync(compositor, False);
+    return compositor;
+}
+
+// The watch keeps one connection: questions send the server nothing, and a compositor
+// that starts or goes after it opened is seen from the server's events, read by the loop
+// (which tells the observers) or, without one, at the next question.
+TEST(X11ProbeTest, TheCompositorWatchHearsTheCompositorComeAndGoOnItsOneConnection) {
+    testing::XvfbServer server{testing::XvfbServer::Audited{}};
+    ORVANE_REQUIRE_TOOL(server.error());
+    Display* keeper = XOpenDisplay(server.display().c_str());
+    ASSERT_NE(keeper, nullptr);
+    auto scheduler = std::make_shared<FakeScheduler>();
+    auto listened = CompositorWatch::open(server.display());
+    auto unlistened = CompositorWatch::open(server.display());
+    ASSERT_TRUE(listened && unlistened);
+    listened->listen(scheduler);
+    int changes = 0;
+    const Handle observer = listened->observe([&] { ++changes; });
+    const int opened = server.connectionsFrom(::getpid());
+    ASSERT_EQ(opened, 3) << "the keeper and the two watches";
+
+    const auto requests = listened->requestsSent();
+    const auto requestsUnlistened = unlistened->requestsSent();
+    for (int i = 0; i < 100; ++i) {
+        EXPECT_FALSE(listened->running());
+        EXPECT_FALSE(unlistened->running());
+    }
+    scheduler->runPending();
+    EXPECT_EQ(changes, 0);
+
+    Display* compositor = startCompositor(server.display());
+    ASSERT_NE(compositor, nullptr);
+    EXPECT_TRUE(testing::pumpUntil(*scheduler, [&] { return changes == 1; }));
+    EXPECT_TRUE(listened->running());
+    EXPECT_TRUE(testing::pumpUntil(*scheduler, [&] { return unlistened->running(); }));
+
+    XCloseDisplay(compositor);  // its window and selection go with it
+    EXPECT_TRUE(testing::pumpUntil(*scheduler, [&] { return changes == 2; }));
+    EXPECT_FALSE(listened->running());
+    EXPECT_TRUE(testing::pumpUntil(*scheduler, [&] { return !unlistened->running(); }));
+
+    EXPECT_EQ(listened->requestsSent(), requests) << "answered from the events alone";
+    EXPECT_EQ(unlistened->requestsSent(), requestsUnlistened) << "answered from the events alone";
+    EXPECT_EQ(server.connectionsFrom(::getpid()), opened + 1) << "only the compositor's own connection";
     XCloseDisplay(keeper);
 }
 

@@ -12,6 +12,7 @@
 
 #include "XvfbServer.h"
 #include "platform/FakeScheduler.h"
+#include "platform/linux/MonitorPowerPoll.h"
 #include "platform/linux/X11Session.h"
 #include "platform/linux/X11Workspace.h"
 
@@ -284,6 +285,18 @@ TEST_F(X11WorkspaceTest, DisplaysSleepWhileDpmsHasTheMonitorsOff) {
     EXPECT_FALSE(displays->isAsleep(*main));
 }
 
+// A server that cannot switch the monitors off is never asked their level: no timer wakes
+// the program for it, and time passing sends the server nothing.
+TEST_F(X11WorkspaceTest, AServerWithoutDpmsIsNeverPolled) {
+    int event = 0, error = 0;
+    if (DPMSQueryExtension(other, &event, &error) && DPMSCapable(other))
+        GTEST_SKIP() << "this server can switch the monitors off";
+    EXPECT_EQ(scheduler->timerCount(), 0u);
+    const auto before = platform::linuxsys::requestsSent(*workspace);
+    scheduler->advance(60);
+    EXPECT_EQ(platform::linuxsys::requestsSent(*workspace), before);
+}
+
 // The desktop switching, the screen saver ending and the monitors coming back from DPMS
 // off are posted where the wake paths listen; the screen saver counts as a lock.
 TEST_F(X11WorkspaceTest, DesktopSwitchesAndScreensWakingArePosted) {
@@ -318,7 +331,8 @@ TEST_F(X11WorkspaceTest, DesktopSwitchesAndScreensWakingArePosted) {
     DPMSEnable(other);
     DPMSForceLevel(other, DPMSModeOff);
     XSync(other, False);
-    scheduler->advance(1.5);
+    // Switched off by hand, without a timeout: seen at the next slow read.
+    scheduler->advance(platform::linuxsys::MonitorPowerPoll::whileOn + 1);
     EXPECT_TRUE(posted.empty()) << "going off is no wake";
     DPMSForceLevel(other, DPMSModeOn);
     XSync(other, False);

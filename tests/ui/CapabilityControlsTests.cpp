@@ -74,13 +74,15 @@ TEST_F(CapabilityControlsTest, FeelControlsWorkOnAMacAndSayWhyNotOnLinux) {
     }
 }
 
-// The pane follows a change of what the computer can do without being rebuilt.
+// The pane follows a change of what the computer can do without being rebuilt (read
+// again on wake, as after a resume).
 TEST_F(CapabilityControlsTest, APaneFollowsTheCapabilitiesAsTheyChange) {
     start();
     GeneralPane pane(environment(), window.get());
     EXPECT_TRUE(pane.soundsSwitch().toggle().isEnabled());
     presentLinux(true, false);
-    scheduler->advance(AppModel::capabilitiesInterval + 1);
+    sim->postWorkspaceEvent(platform::WorkspaceEvent::didWake);
+    scheduler->runPending();
     EXPECT_FALSE(pane.soundsSwitch().toggle().isEnabled());
     EXPECT_EQ(subtitle(pane.soundsSwitch()), notHere.toStdString());
 }

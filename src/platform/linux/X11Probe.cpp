@@ -4,16 +4,27 @@
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
+#include <map>
+#include <mutex>
+#include <vector>
 
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 #include <X11/Xlib.h>
+#include <X11/extensions/Xfixes.h>
+
+#include "platform/Log.h"
 
 namespace orvane::platform::linuxsys {
 
 namespace {
+
+const Log& log() {
+    static const Log l("overlay");
+    return l;
+}
 
 struct CloseDisplay {
     void operator()(Display* d) const { XCloseDisplay(d); }
@@ -70,13 +81,139 @@ X11Hold holdX11Display(const std::optional<std::string>& displayName) {
 
 bool x11DisplayOpens(const std::optional<std::string>& displayName) { return open(displayName) != nullptr; }
 
+namespace {
+
+Atom compositorSelection(Display* dpy) {
+    const std::string name = "_NET_WM_CM_S" + std::to_string(DefaultScreen(dpy));
+    return XInternAtom(dpy, name.c_str(), False);
+}
+
+}  // namespace
+
 bool compositingManagerRunning(const std::optional<std::string>& displayName) {
-    // A fresh connection per question: the compositor may come and go while we run.
     const auto dpy = open(displayName);
     if (!dpy) return false;
-    const std::string name = "_NET_WM_CM_S" + std::to_string(DefaultScreen(dpy.get()));
-    const Atom selection = XInternAtom(dpy.get(), name.c_str(), False);
+    const Atom selection = compositorSelection(dpy.get());
     return selection != None && XGetSelectionOwner(dpy.get(), selection) != None;
+}
+
+struct CompositorWatch::State {
+    std::mutex mutex;
+    Display* dpy = nullptr;
+    Atom selection = None;
+    bool hasFixes = false;
+    int fixesEventBase = 0;
+    bool running = false;
+    std::weak_ptr<Scheduler> scheduler;
+    Handle watch;
+    std::map<std::uint64_t, std::shared_ptr<std::function<void()>>> observers;
+    std::uint64_t nextObserver = 1;
+
+    // Takes the selection events that have arrived (reading the socket only when asked)
+    // and tells the observers when the answer changed. Caller holds `mutex`.
+    void take(bool readSocket) {
+        const bool before = running;
+        while (XEventsQueued(dpy, readSocket ? QueuedAfterReading : QueuedAlready) > 0) {
+            XEvent event;
+            XNextEvent(dpy, &event);
+            if (event.type != fixesEventBase + XFixesSelectionNotify) continue;
+            const auto& notify = reinterpret_cast<const XFixesSelectionNotifyEvent&>(event);
+            // The owner's window or client going away leaves the selection without one.
+            running = notify.subtype == XFixesSetSelectionOwnerNotify && notify.owner != None;
+        }
+        if (running != before) changed();
+    }
+
+    void changed() {
+        log().notice(running ? "overlay: a compositing manager runs now" : "overlay: the compositing manager is gone");
+        const auto loop = scheduler.lock();
+        if (!loop) return;
+        for (const auto& [id, f] : observers)
+            loop->post([weak = std::weak_ptr<std::function<void()>>(f)] {
+                if (auto callback = weak.lock()) (*callback)();
+            });
+    }
+};
+
+CompositorWatch::CompositorWatch(std::shared_ptr<State> state) : state_(std::move(state)) {}
+
+CompositorWatch::~CompositorWatch() {
+    std::lock_guard lock(state_->mutex);
+    state_->watch.cancel();
+    XCloseDisplay(state_->dpy);
+    state_->dpy = nullptr;
+}
+
+std::shared_ptr<CompositorWatch> CompositorWatch::open(const std::optional<std::string>& displayName) {
+    Display* dpy = XOpenDisplay(displayName ? displayName->c_str() : nullptr);
+    if (!dpy) return nullptr;
+    auto state = std::make_shared<State>();
+    state->dpy = dpy;
+    state->selection = compositorSelection(dpy);
+    int eventBase = 0, errorBase = 0, major = 0, minor = 0;
+    // XFixes answers nothing before its version has been asked.
+    state->hasFixes =
+        XFixesQueryExtension(dpy, &eventBase, &errorBase) && XFixesQueryVersion(dpy, &major, &minor) && major >= 1;
+    state->fixesEventBase = eventBase;
+    if (state->hasFixes)
+        XFixesSelectSelectionInput(dpy, DefaultRootWindow(dpy), state->selection,
+                                   XFixesSetSelectionOwnerNotifyMask | XFixesSelectionWindowDestroyNotifyMask |
+                                       XFixesSelectionClientCloseNotifyMask);
+    // Asked after the selection is watched, so no change falls between the two.
+    state->running = XGetSelectionOwner(dpy, state->selection) != None;
+    return std::shared_ptr<CompositorWatch>(new CompositorWatch(std::move(state)));
+}
+
+bool CompositorWatch::running() {
+    std::lock_guard lock(state_->mutex);
+    if (!state_->hasFixes) {
+        const bool before = state_->running;
+        state_->running = XGetSelectionOwner(state_->dpy, state_->selection) != None;
+        if (state_->running != before) state_->changed();
+        return state_->running;
+    }
+    state_->take(!state_->watch);
+    return state_->running;
+}
+
+void CompositorWatch::listen(const std::shared_ptr<Scheduler>& scheduler) {
+    std::lock_guard lock(state_->mutex);
+    if (!scheduler || state_->watch || !state_->hasFixes) return;
+    state_->scheduler = scheduler;
+    state_->watch =
+        scheduler->watchFd(ConnectionNumber(state_->dpy), FdEvent::readable, [weak = std::weak_ptr<State>(state_)] {
+            const auto state = weak.lock();
+            if (!state) return;
+            std::lock_guard l(state->mutex);
+            if (state->dpy) state->take(true);
+        });
+}
+
+Handle CompositorWatch::observe(std::function<void()> changed) {
+    std::lock_guard lock(state_->mutex);
+    const std::uint64_t id = state_->nextObserver++;
+    state_->observers[id] = std::make_shared<std::function<void()>>(std::move(changed));
+    return Handle([weak = std::weak_ptr<State>(state_), id] {
+        if (const auto state = weak.lock()) {
+            std::lock_guard l(state->mutex);
+            state->observers.erase(id);
+        }
+    });
+}
+
+std::uint64_t CompositorWatch::requestsSent() {
+    std::lock_guard lock(state_->mutex);
+    return XNextRequest(state_->dpy) - 1;
+}
+
+std::shared_ptr<CompositorWatch> sessionCompositorWatch() {
+    static std::mutex mutex;
+    // Never destroyed: the connection ends with the process, not in an exit handler that
+    // may run after the server has gone.
+    static auto* kept = new std::shared_ptr<CompositorWatch>();
+    std::lock_guard lock(mutex);
+    if (!*kept && std::getenv("DISPLAY")) *kept = CompositorWatch::open();
+    return *kept;
 }
 
 }  // namespace orvane::platform::linuxsys

@@ -20,6 +20,7 @@
 #include "platform/linux/DesktopIdleInhibitors.h"
 #include "platform/linux/DesktopOpener.h"
 #include "platform/linux/LogindSession.h"
+#include "platform/linux/MonitorPowerPoll.h"
 
 namespace orvane::platform::linuxsys {
 
@@ -79,14 +80,15 @@ public:
                     self->post(event == LogindEvent::woke ? WorkspaceEvent::didWake
                                                           : WorkspaceEvent::sessionDidBecomeActive);
             });
-        monitorsOn_ = monitorsOn();
-        dpmsPoll_ = scheduler_->scheduleRepeating(dpmsPollInterval, 0.5, [weak] {
-            if (auto self = weak.lock()) self->pollMonitors();
-        });
+        // A server without DPMS never switches the monitors off: nothing to poll.
+        int event = 0, error = 0;
+        if (DPMSQueryExtension(dpy_, &event, &error) && DPMSCapable(dpy_))
+            monitorPoll_ = std::make_unique<MonitorPowerPoll>(
+                *scheduler_, [this] { return monitorPower(); }, [this] { post(WorkspaceEvent::screensDidWake); });
     }
 
     ~X11Workspace() override {
-        dpmsPoll_.cancel();
+        monitorPoll_.reset();
         logindWatch_.cancel();
         watch_.cancel();
         XCloseDisplay(dpy_);
@@ -417,21 +419,22 @@ private:
             });
     }
 
-    // DPMS On, or no DPMS at all: the monitors show something.
-    bool monitorsOn() {
-        int dummy = 0;
-        if (!DPMSQueryExtension(dpy_, &dummy, &dummy)) return true;
+    // The level, and while the monitors are on how long until a DPMS timeout in force
+    // would switch them off.
+    MonitorPower monitorPower() {
+        MonitorPower power;
         CARD16 level = DPMSModeOn;
         BOOL enabled = False;
-        if (!DPMSInfo(dpy_, &level, &enabled)) return true;
-        return !enabled || level == DPMSModeOn;
-    }
-
-    void pollMonitors() {
-        const bool on = monitorsOn();
-        if (on && !monitorsOn_) post(WorkspaceEvent::screensDidWake);
-        monitorsOn_ = on;
+        if (DPMSInfo(dpy_, &level, &enabled)) power.on = !enabled || level == DPMSModeOn;
+        CARD16 standby = 0, suspend = 0, off = 0;
+        if (enabled && power.on && hasScreenSaver_ && DPMSGetTimeouts(dpy_, &standby, &suspend, &off)) {
+            std::optional<TimeInterval> smallest;
+            for (const CARD16 timeout : {standby, suspend, off})
+                if (timeout > 0 && (!smallest || timeout < *smallest)) smallest = timeout;
+            if (smallest) power.untilTimeout = *smallest - secondsSinceLastInput();
+        }
         drainQueuedLater();
+        return power;
     }
 
     void post(WorkspaceEvent event) {
@@ -528,10 +531,8 @@ private:
     std::unique_ptr<DesktopIdleInhibitors> desktop_;
     Atom currentDesktop_ = 0;
     int screenSaverEventBase_ = 0;
-    bool monitorsOn_ = true;
     Handle logindWatch_;
-    Handle dpmsPoll_;
-    static constexpr double dpmsPollInterval = 1.0;
+    std::unique_ptr<MonitorPowerPoll> monitorPoll_;
     Atom stacking_, windowType_, typeDesktop_, typeDock_, pid_, activeWindow_;
     bool hasScreenSaver_ = false;
     bool hasRandr_ = false;

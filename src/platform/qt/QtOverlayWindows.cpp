@@ -161,7 +161,18 @@ void QtOverlayWindows::Stack::raise(QtOverlayWindow& window) {
 
 QtOverlayWindows::QtOverlayWindows(std::function<bool()> compositing)
     : compositing_(std::move(compositing)), stack_(std::make_shared<Stack>()) {
-    if (!compositing_) compositing_ = [] { return linuxsys::compositingManagerRunning(); };
+    askSession_ = !compositing_;
+    if (askSession_)
+        compositing_ = [] {
+            const auto compositor = linuxsys::sessionCompositorWatch();
+            return compositor && compositor->running();
+        };
+}
+
+Handle QtOverlayWindows::observeTranslucency(std::function<void()> changed) {
+    if (!askSession_) return {};
+    if (const auto compositor = linuxsys::sessionCompositorWatch()) return compositor->observe(std::move(changed));
+    return {};
 }
 
 std::unique_ptr<OverlayWindow> QtOverlayWindows::create(const Rect& frame, const OverlayStyle& style) {

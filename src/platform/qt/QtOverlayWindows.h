@@ -15,12 +15,13 @@ namespace orvane::platform {
 class QtOverlayWindows final : public OverlayWindows {
 public:
     // `compositing` answers whether a compositing manager runs now (a translucent window
-    // needs one); by default the X server is asked.
+    // needs one); by default the session's compositor watch answers, and tells of changes.
     explicit QtOverlayWindows(std::function<bool()> compositing = {});
 
     std::unique_ptr<OverlayWindow> create(const Rect& frame, const OverlayStyle& style) override;
     int maximumWindowLevel() override;
     bool canShowTranslucent() override { return compositing_(); }
+    Handle observeTranslucency(std::function<void()> changed) override;
     bool canHideFromCaptures() override { return false; }
 
     // The live windows, restacked by level on every raise.
@@ -28,6 +29,7 @@ public:
 
 private:
     std::function<bool()> compositing_;
+    bool askSession_ = false;  // the session's compositor watch answers
     std::shared_ptr<Stack> stack_;
 };
 

@@ -31,7 +31,9 @@ void paintPanel(QPainter& painter, const QSizeF& size, Appearance appearance, do
 bool compositingManagerRunning() {
     // A Wayland compositor always blends its clients' windows.
     if (QGuiApplication::platformName() == QLatin1String("wayland")) return true;
-    return QGuiApplication::platformName() == QLatin1String("xcb") && platform::linuxsys::compositingManagerRunning();
+    if (QGuiApplication::platformName() != QLatin1String("xcb")) return false;
+    const auto compositor = platform::linuxsys::sessionCompositorWatch();
+    return compositor && compositor->running();
 }
 
 void shapeAsPanel(QWidget& window, bool compositing) {
