@@ -102,10 +102,38 @@ std::string Capabilities::methodTitle(TintMethod method) const {
     return orvane::methodTitle(method, macWords, nightLightAlone);
 }
 
-std::shared_ptr<const std::vector<platform::CatalogApp>> Capabilities::readApplications(platform::Platform& platform) {
-    auto apps = platform.appCatalog().suggestions();
-    if (!apps) return nullptr;
-    return std::make_shared<const std::vector<platform::CatalogApp>>(std::move(*apps));
+const platform::CatalogApp* InstalledApplications::find(const std::string& id) const {
+    const auto it = std::find_if(known.begin(), known.end(), [&](const auto& app) { return app.id == id; });
+    return it != known.end() ? &*it : nullptr;
+}
+
+InstalledApplications InstalledApplications::read(platform::AppCatalog& catalog) {
+    InstalledApplications apps;
+    const auto remember = [&](const platform::CatalogApp& app) {
+        if (!apps.find(app.id)) apps.known.push_back(app);
+    };
+    apps.listed = catalog.applications();
+    if (apps.listed)
+        for (const auto& app : *apps.listed) remember(app);
+    if (const auto own = catalog.suggestions()) {
+        for (const auto& app : *own) {
+            apps.suggestions.push_back({app.id, app.name, false});
+            remember(app);
+        }
+    } else {
+        for (const auto& suggestion : ExcludedApp::suggestions()) {
+            const platform::CatalogApp* known = apps.find(suggestion.bundleID);
+            const auto installed = known ? std::optional(*known) : catalog.application(suggestion.bundleID);
+            if (!installed) continue;
+            apps.suggestions.push_back(suggestion);
+            remember(*installed);
+        }
+    }
+    return apps;
+}
+
+std::shared_ptr<const InstalledApplications> Capabilities::readApplications(platform::Platform& platform) {
+    return std::make_shared<const InstalledApplications>(InstalledApplications::read(platform.appCatalog()));
 }
 
 }  // namespace orvane

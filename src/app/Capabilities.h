@@ -35,6 +35,25 @@ struct Availability {
     bool operator==(const Availability&) const = default;
 };
 
+// The installed applications as the exclusions show them: read from the catalogue once,
+// and again only when its folders change, so that no pane reads desktop entries on every
+// settings change.
+struct InstalledApplications {
+    // What to suggest excluding, in order: the catalogue's own suggestions, else those of
+    // the fixed list that are installed.
+    std::vector<ExcludedApp> suggestions;
+    // What a chooser lists by name; none where the catalogue cannot list its applications
+    // and a chooser of application files stands in.
+    std::optional<std::vector<platform::CatalogApp>> listed;
+    // Every application read, for names and icons.
+    std::vector<platform::CatalogApp> known;
+
+    // The application with this identifier among those read; null when it is not known.
+    const platform::CatalogApp* find(const std::string& id) const;
+    static InstalledApplications read(platform::AppCatalog& catalog);
+    bool operator==(const InstalledApplications&) const = default;
+};
+
 // The caption of a control whose capability this computer lacks.
 inline constexpr const char* notAvailableOnThisComputer = "Not available on this computer.";
 inline constexpr const char* noGlobalShortcutsReason = "Global shortcuts are not available on this desktop.";
@@ -94,8 +113,8 @@ struct Capabilities {
     Availability frontmostApplication;
     Availability compositor;  // translucent windows can show
     // The installed applications, read once and shared by every copy of the value; null
-    // where the catalogue cannot list them.
-    std::shared_ptr<const std::vector<platform::CatalogApp>> applications;
+    // until they are read.
+    std::shared_ptr<const InstalledApplications> applications;
 
     // The display with this settings key, or with this id; null when it is not connected.
     const DisplayCapabilities* display(const std::string& key) const;
@@ -106,8 +125,8 @@ struct Capabilities {
     // Reads everything but the applications from the engine's displays and the platform's
     // ports (the DDC answer through the engine's installed check).
     static Capabilities read(TintEngine& engine);
-    // The catalogue's suggestions, for `applications`.
-    static std::shared_ptr<const std::vector<platform::CatalogApp>> readApplications(platform::Platform& platform);
+    // The platform's catalogue read now, for `applications`.
+    static std::shared_ptr<const InstalledApplications> readApplications(platform::Platform& platform);
 
     // Equal apart from the applications, which are compared by identity.
     bool operator==(const Capabilities&) const = default;
