@@ -86,6 +86,9 @@ struct DisplayCapabilities {
 struct Capabilities {
     std::vector<DisplayCapabilities> displays;
     Availability steadyBacklight;
+    // The built-in backlight is dimmed by pulse-width modulation at every level, so a
+    // steady backlight lessens flicker at low brightness without ending it.
+    bool backlightFlickers = false;
     Availability antiDithering;  // on some display
     Availability pointerTint;
     Availability loginItems;
@@ -103,9 +106,7 @@ struct Capabilities {
     bool macWords = true;  // the simulated Mac keeps its own words
     // No overlay can be shown (a Wayland session), so the night light tints alone.
     bool nightLightAlone = false;
-    // Dimming below the backlight and readable red need an overlay or the ramps; not when
-    // every tinted display is left to the desktop's night light alone.
-    Availability layerEffects = Availability::yes();
+
     // Shortcuts that work while another application is in front.
     Availability globalShortcuts;
     // The desktop tells which application is in front: what exclusions and the "this
@@ -121,6 +122,17 @@ struct Capabilities {
     const DisplayCapabilities* display(std::uint32_t id) const;
     // A method's title in this computer's words.
     std::string methodTitle(TintMethod method) const;
+    // Dimming below the backlight and readable red need a display that is tinted, and not
+    // by the desktop's night light alone. Read from the displays' attached methods, so it
+    // follows them when only those are refreshed.
+    Availability layerEffects() const;
+    // Readable red folds blue and green into red, which a colour matrix or an overlay can
+    // and gamma ramps cannot: not where every tinted display has its ramps alone and no
+    // overlay can join them (a Wayland session).
+    Availability readableRed() const;
+    // Whether the machine of this model identifier (sysctl's hw.model, the DMI product
+    // name on Linux) dims its backlight by pulse-width modulation at every level.
+    static bool dimsByPulseWidth(const std::optional<std::string>& modelIdentifier);
 
     // Reads everything but the applications from the engine's displays and the platform's
     // ports (the DDC answer through the engine's installed check).
