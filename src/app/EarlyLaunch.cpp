@@ -121,7 +121,7 @@ EarlyLaunch::Outcome EarlyLaunch::run(const std::vector<std::string>& arguments)
     if (displayFailed(launch->x11, session)) return {nullptr, 1};
     launch->scheduler = std::make_shared<DeferredScheduler>();
     launch->platform = platform::Platform::create({platform::SystemClock::shared(), launch->scheduler});
-    if (launch->platform->name() == "linux") {
+    if (launch->platform->takesToolkitOverlays()) {
         launch->overlays = std::make_shared<DeferredOverlayWindows>(
             [] { return platform::linuxsys::compositingManagerRunning(); }, platform::highestWindowLevel);
         launch->platform->setOverlayWindows(launch->overlays);

@@ -91,6 +91,7 @@ public:
     }
 
     std::string_view name() const override { return "linux"; }
+    bool takesToolkitOverlays() const override { return overlaysReachScreen_; }
 
 private:
     // XWayland sees neither the other clients' windows nor their input: the front
