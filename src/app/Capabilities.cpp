@@ -9,6 +9,12 @@
 
 namespace orvane {
 
+namespace {
+
+bool tinted(const DisplayCapabilities& d) { return d.attachedMethod.has_value(); }
+
+}  // namespace
+
 Availability DisplayCapabilities::method(TintMethod m) const {
     if (m == TintMethod::automatic) return Availability::yes();
     // A Mac's rules offer every method and let the fallback chain decide.
@@ -69,6 +75,7 @@ Capabilities Capabilities::read(TintEngine& engine) {
     }
     c.steadyBacklight =
         Availability::when(platform.backlight().isAvailable(), "No backlight control on this computer.");
+    c.backlightFlickers = dimsByPulseWidth(SystemFacts(platform).modelIdentifier());
     c.pointerTint = Availability::when(PointerTint::isAvailable(platform), notAvailableOnThisComputer);
     c.loginItems = Availability::when(LaunchAtLogin::isAvailable(platform.loginItems()), notAvailableOnThisComputer);
     c.sounds = Availability::when(platform.sounds().isAvailable(), notAvailableOnThisComputer);
@@ -86,26 +93,73 @@ Capabilities Capabilities::read(TintEngine& engine) {
     c.frontmostApplication =
         Availability::when(platform.workspace().canTellFrontmostApplication(), noFrontmostApplicationReason);
     c.compositor = Availability::when(platform.overlayWindows().canShowTranslucent(), "Needs a compositing manager.");
-    const bool nightLightOnly = c.nightLightAlone && !c.displays.empty() &&
-                                std::all_of(c.displays.begin(), c.displays.end(),
-                                            [](const DisplayCapabilities& d) {
-                                                return !d.attachedMethod || *d.attachedMethod == TintMethod::nightShift;
-                                            }) &&
-                                std::any_of(c.displays.begin(), c.displays.end(), [](const DisplayCapabilities& d) {
-                                    return d.attachedMethod == TintMethod::nightShift;
-                                });
-    c.layerEffects = Availability::when(!nightLightOnly, "Not available with the desktop's night light.");
     return c;
+}
+
+bool Capabilities::dimsByPulseWidth(const std::optional<std::string>& modelIdentifier) {
+    if (!modelIdentifier) return false;
+    return modelIdentifier->rfind("MacBookPro", 0) == 0 || modelIdentifier->rfind("Mac1", 0) == 0;
+}
+
+Availability Capabilities::layerEffects() const {
+    // Nothing to dim or fold red with: no display is tinted (the reason is the first
+    // one's), or every tinted one is left to the desktop's night light alone.
+    if (!displays.empty() && std::none_of(displays.begin(), displays.end(), tinted))
+        return Availability::no("Not tinted: " + displays.front().notTintedReason);
+    const bool nightLightOnly = nightLightAlone && std::any_of(displays.begin(), displays.end(), tinted) &&
+                                std::all_of(displays.begin(), displays.end(), [](const DisplayCapabilities& d) {
+                                    return !tinted(d) || d.attachedMethod == TintMethod::nightShift;
+                                });
+    return Availability::when(!nightLightOnly, "Not available with the desktop's night light.");
+}
+
+Availability Capabilities::readableRed() const {
+    if (Availability layers = layerEffects(); !layers) return layers;
+    if (!nightLightAlone || displays.empty()) return Availability::yes();
+    // Ramps scale each channel on its own; only a colour matrix or an overlay mixes them.
+    const bool folds = std::any_of(displays.begin(), displays.end(), [](const DisplayCapabilities& d) {
+        return d.attachedMethod == TintMethod::matrix || d.attachedMethod == TintMethod::overlay;
+    });
+    return Availability::when(folds,
+                              "Needs a color matrix or an overlay; gamma ramps alone cannot fold colors into red.");
 }
 
 std::string Capabilities::methodTitle(TintMethod method) const {
     return orvane::methodTitle(method, macWords, nightLightAlone);
 }
 
-std::shared_ptr<const std::vector<platform::CatalogApp>> Capabilities::readApplications(platform::Platform& platform) {
-    auto apps = platform.appCatalog().suggestions();
-    if (!apps) return nullptr;
-    return std::make_shared<const std::vector<platform::CatalogApp>>(std::move(*apps));
+const platform::CatalogApp* InstalledApplications::find(const std::string& id) const {
+    const auto it = std::find_if(known.begin(), known.end(), [&](const auto& app) { return app.id == id; });
+    return it != known.end() ? &*it : nullptr;
+}
+
+InstalledApplications InstalledApplications::read(platform::AppCatalog& catalog) {
+    InstalledApplications apps;
+    const auto remember = [&](const platform::CatalogApp& app) {
+        if (!apps.find(app.id)) apps.known.push_back(app);
+    };
+    apps.listed = catalog.applications();
+    if (apps.listed)
+        for (const auto& app : *apps.listed) remember(app);
+    if (const auto own = catalog.suggestions()) {
+        for (const auto& app : *own) {
+            apps.suggestions.push_back({app.id, app.name, false});
+            remember(app);
+        }
+    } else {
+        for (const auto& suggestion : ExcludedApp::suggestions()) {
+            const platform::CatalogApp* known = apps.find(suggestion.bundleID);
+            const auto installed = known ? std::optional(*known) : catalog.application(suggestion.bundleID);
+            if (!installed) continue;
+            apps.suggestions.push_back(suggestion);
+            remember(*installed);
+        }
+    }
+    return apps;
+}
+
+std::shared_ptr<const InstalledApplications> Capabilities::readApplications(platform::Platform& platform) {
+    return std::make_shared<const InstalledApplications>(InstalledApplications::read(platform.appCatalog()));
 }
 
 }  // namespace orvane

@@ -35,6 +35,25 @@ struct Availability {
     bool operator==(const Availability&) const = default;
 };
 
+// The installed applications as the exclusions show them: read from the catalogue once,
+// and again only when its folders change, so that no pane reads desktop entries on every
+// settings change.
+struct InstalledApplications {
+    // What to suggest excluding, in order: the catalogue's own suggestions, else those of
+    // the fixed list that are installed.
+    std::vector<ExcludedApp> suggestions;
+    // What a chooser lists by name; none where the catalogue cannot list its applications
+    // and a chooser of application files stands in.
+    std::optional<std::vector<platform::CatalogApp>> listed;
+    // Every application read, for names and icons.
+    std::vector<platform::CatalogApp> known;
+
+    // The application with this identifier among those read; null when it is not known.
+    const platform::CatalogApp* find(const std::string& id) const;
+    static InstalledApplications read(platform::AppCatalog& catalog);
+    bool operator==(const InstalledApplications&) const = default;
+};
+
 // The caption of a control whose capability this computer lacks.
 inline constexpr const char* notAvailableOnThisComputer = "Not available on this computer.";
 inline constexpr const char* noGlobalShortcutsReason = "Global shortcuts are not available on this desktop.";
@@ -67,6 +86,9 @@ struct DisplayCapabilities {
 struct Capabilities {
     std::vector<DisplayCapabilities> displays;
     Availability steadyBacklight;
+    // The built-in backlight is dimmed by pulse-width modulation at every level, so a
+    // steady backlight lessens flicker at low brightness without ending it.
+    bool backlightFlickers = false;
     Availability antiDithering;  // on some display
     Availability pointerTint;
     Availability loginItems;
@@ -84,9 +106,7 @@ struct Capabilities {
     bool macWords = true;  // the simulated Mac keeps its own words
     // No overlay can be shown (a Wayland session), so the night light tints alone.
     bool nightLightAlone = false;
-    // Dimming below the backlight and readable red need an overlay or the ramps; not when
-    // every tinted display is left to the desktop's night light alone.
-    Availability layerEffects = Availability::yes();
+
     // Shortcuts that work while another application is in front.
     Availability globalShortcuts;
     // The desktop tells which application is in front: what exclusions and the "this
@@ -94,20 +114,31 @@ struct Capabilities {
     Availability frontmostApplication;
     Availability compositor;  // translucent windows can show
     // The installed applications, read once and shared by every copy of the value; null
-    // where the catalogue cannot list them.
-    std::shared_ptr<const std::vector<platform::CatalogApp>> applications;
+    // until they are read.
+    std::shared_ptr<const InstalledApplications> applications;
 
     // The display with this settings key, or with this id; null when it is not connected.
     const DisplayCapabilities* display(const std::string& key) const;
     const DisplayCapabilities* display(std::uint32_t id) const;
     // A method's title in this computer's words.
     std::string methodTitle(TintMethod method) const;
+    // Dimming below the backlight and readable red need a display that is tinted, and not
+    // by the desktop's night light alone. Read from the displays' attached methods, so it
+    // follows them when only those are refreshed.
+    Availability layerEffects() const;
+    // Readable red folds blue and green into red, which a colour matrix or an overlay can
+    // and gamma ramps cannot: not where every tinted display has its ramps alone and no
+    // overlay can join them (a Wayland session).
+    Availability readableRed() const;
+    // Whether the machine of this model identifier (sysctl's hw.model, the DMI product
+    // name on Linux) dims its backlight by pulse-width modulation at every level.
+    static bool dimsByPulseWidth(const std::optional<std::string>& modelIdentifier);
 
     // Reads everything but the applications from the engine's displays and the platform's
     // ports (the DDC answer through the engine's installed check).
     static Capabilities read(TintEngine& engine);
-    // The catalogue's suggestions, for `applications`.
-    static std::shared_ptr<const std::vector<platform::CatalogApp>> readApplications(platform::Platform& platform);
+    // The platform's catalogue read now, for `applications`.
+    static std::shared_ptr<const InstalledApplications> readApplications(platform::Platform& platform);
 
     // Equal apart from the applications, which are compared by identity.
     bool operator==(const Capabilities&) const = default;

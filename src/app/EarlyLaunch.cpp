@@ -121,7 +121,7 @@ EarlyLaunch::Outcome EarlyLaunch::run(const std::vector<std::string>& arguments)
     if (displayFailed(launch->x11, session)) return {nullptr, 1};
     launch->scheduler = std::make_shared<DeferredScheduler>();
     launch->platform = platform::Platform::create({platform::SystemClock::shared(), launch->scheduler});
-    if (launch->platform->name() == "linux") {
+    if (launch->platform->takesToolkitOverlays()) {
         // One connection of the session's answers whether a compositor runs, read on the
         // program's loop from now on.
         if (const auto compositor = platform::linuxsys::sessionCompositorWatch()) compositor->listen(launch->scheduler);

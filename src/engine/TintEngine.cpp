@@ -45,15 +45,25 @@ TintEngine::TintEngine(std::shared_ptr<platform::Platform> platform, Configurati
                                        const std::vector<DisplayInfo>& changed) {
         displaysChanged(added, removed, changed);
     };
-    const std::pair<platform::WorkspaceEvent, const char*> events[] = {
-        {platform::WorkspaceEvent::didWake, "NSWorkspaceDidWakeNotification"},
-        {platform::WorkspaceEvent::screensDidWake, "NSWorkspaceScreensDidWakeNotification"},
-        {platform::WorkspaceEvent::sessionDidBecomeActive, "NSWorkspaceSessionDidBecomeActiveNotification"},
-        {platform::WorkspaceEvent::activeSpaceDidChange, "NSWorkspaceActiveSpaceDidChangeNotification"},
+    // Each reason names the source the event came from: on Linux logind, the screen saver
+    // or DPMS and the window manager; on the simulated Mac its workspace notifications.
+    const struct {
+        platform::WorkspaceEvent event;
+        const char* onLinux;
+        const char* onMac;
+    } events[] = {
+        {platform::WorkspaceEvent::didWake, "logind PrepareForSleep(false)", "NSWorkspaceDidWakeNotification"},
+        {platform::WorkspaceEvent::screensDidWake, "screen saver off or DPMS on",
+         "NSWorkspaceScreensDidWakeNotification"},
+        {platform::WorkspaceEvent::sessionDidBecomeActive, "logind session Active",
+         "NSWorkspaceSessionDidBecomeActiveNotification"},
+        {platform::WorkspaceEvent::activeSpaceDidChange, "_NET_CURRENT_DESKTOP changed",
+         "NSWorkspaceActiveSpaceDidChangeNotification"},
     };
-    for (const auto& [event, name] : events)
-        observers_.push_back(
-            platform_->workspace().observe(event, [this, reason = std::string(name)] { verifyAll(reason); }));
+    const bool macNames = platform_->systemInfo().describesMac();
+    for (const auto& e : events)
+        observers_.push_back(platform_->workspace().observe(
+            e.event, [this, reason = std::string(macNames ? e.onMac : e.onLinux)] { verifyAll(reason); }));
 
     for (const auto& display : std::vector<DisplayInfo>(displayManager_->displays())) attach(display);
 }

@@ -2,8 +2,8 @@
 // The installed applications, as the exclusions know them: an application is named by an
 // identifier (a bundle identifier on the simulated machine, a desktop-file ID on Linux),
 // has a name for people and an icon, and is installed or not. The catalogue also names
-// the application a front window belongs to, and reads an application file the user
-// chose.
+// the application a front window belongs to, lists what a person picks from, reads an
+// application file the user chose, and tells when its folders change.
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -30,6 +30,9 @@ public:
     // The platform's own suggestions to exclude, in order; none where the fixed list of
     // suggestions applies.
     virtual std::optional<std::vector<CatalogApp>> suggestions() = 0;
+    // The installed applications shown in menus, by name: what a chooser lists. None where
+    // the catalogue cannot list them, and a chooser of application files stands in.
+    virtual std::optional<std::vector<CatalogApp>> applications() = 0;
     // The identifier of the application whose window reports this class (and instance);
     // the class itself when no installed application claims it.
     virtual std::string applicationID(const std::string& windowClass, const std::optional<std::string>& instance) = 0;
@@ -47,6 +50,7 @@ class MissingAppCatalog final : public AppCatalog {
 public:
     std::optional<CatalogApp> application(const std::string&) override { return std::nullopt; }
     std::optional<std::vector<CatalogApp>> suggestions() override { return std::vector<CatalogApp>{}; }
+    std::optional<std::vector<CatalogApp>> applications() override { return std::nullopt; }
     std::string applicationID(const std::string& windowClass, const std::optional<std::string>&) override {
         return windowClass;
     }

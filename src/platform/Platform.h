@@ -92,6 +92,10 @@ public:
         if (overlaysReachScreen_) overlays_ = std::move(windows);
     }
     virtual bool overlaysReachScreen() const { return overlaysReachScreen_; }
+    // Whether the program is to supply the overlay windows (the toolkit's, through
+    // setOverlayWindows): on a desktop where they reach the screen; the simulated machine
+    // draws its own.
+    virtual bool takesToolkitOverlays() const { return false; }
 
     static std::shared_ptr<Platform> create(Runtime runtime = {});
 

@@ -33,7 +33,7 @@ int runSelfTestCommand(int argc, char** argv) {
 
     auto scheduler = std::make_shared<platform::QtScheduler>();
     auto platform = platform::Platform::create({platform::SystemClock::shared(), scheduler});
-    if (platform->name() == "linux") platform->setOverlayWindows(std::make_shared<platform::QtOverlayWindows>());
+    if (platform->takesToolkitOverlays()) platform->setOverlayWindows(std::make_shared<platform::QtOverlayWindows>());
 
     const int status = SelfTestMain::run(
         arguments, platform, {[] { return QApplication::exec(); }, [](int code) { QCoreApplication::exit(code); }});

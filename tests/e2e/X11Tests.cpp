@@ -7,21 +7,28 @@
 #include <fstream>
 #include <memory>
 
+#include "FakeLogind.h"
+#include "ProgramProcess.h"
+#include "SessionBus.h"
+#include "XvfbServer.h"
+#include "app/AppModel.h"
+#include "app/BeforeToolkit.h"
+#include "app/Diagnostics.h"
+#include "app/SettingsStore.h"
+#include "core/Kelvin.h"
+#include "engine/DisplayManager.h"
+#include "platform/UserDefaults.h"
+#include "platform/linux/LinuxPlatform.h"
+#include "platform/linux/X11Probe.h"
+#include "platform/linux/X11Session.h"
+
+// Last: Xlib's macros would clash with the names above.
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 #include <X11/extensions/Xrandr.h>
 #include <X11/keysym.h>
 
-#include "FakeLogind.h"
 #include "MappedWindows.h"
-#include "ProgramProcess.h"
-#include "SessionBus.h"
-#include "XvfbServer.h"
-#include "app/SettingsStore.h"
-#include "core/Kelvin.h"
-#include "engine/DisplayManager.h"
-#include "platform/UserDefaults.h"
-#include "platform/linux/X11Session.h"
 
 namespace orvane::e2e {
 namespace {
@@ -286,6 +293,34 @@ TEST_F(X11ProgramTest, OverlayMethodShowsATranslucentPanelWhereACompositorRunsAn
         EXPECT_TRUE(x.mappedOverrideRedirectWindows().empty()) << "an opaque panel would black the screen out";
         program.signal(SIGTERM);
         ASSERT_TRUE(exitedWith(program.waitForExit(), 0));
+    }
+    // The diagnostics a support request carries name the method in use beside the one
+    // asked for: read here from the same settings on the same server, set up as the
+    // program sets itself up before its toolkit (overlay windows that need a compositor).
+    {
+        const auto saved = platform::environmentValue("DISPLAY");
+        ::setenv("DISPLAY", x.display().c_str(), 1);
+        auto desktop = platform::linuxsys::makeLinuxPlatform({}, true);
+        if (saved) ::setenv("DISPLAY", saved->c_str(), 1);
+        else ::unsetenv("DISPLAY");
+        ASSERT_EQ(desktop->name(), "linux");
+        ASSERT_TRUE(desktop->takesToolkitOverlays());
+        desktop->setOverlayWindows(std::make_shared<DeferredOverlayWindows>(
+            [display = x.display()] { return platform::linuxsys::compositingManagerRunning(display); },
+            platform::highestWindowLevel));
+        auto settingsStore = std::make_shared<SettingsStore>(
+            platform::UserDefaults::open(session.config / "orvane" / "app.orvane.Orvane.json"), nullptr);
+        auto engine =
+            std::make_shared<TintEngine>(desktop, AppModel::engineConfiguration(settingsStore->loadSettings()));
+        AppModel::Environment environment;
+        environment.platform = desktop;
+        const auto model = AppModel::create(engine, settingsStore, std::move(environment));
+        const std::string report = Diagnostics::text(*model);
+        EXPECT_NE(report.find(" method=overlay "), std::string::npos) << report;
+        EXPECT_NE(report.find(" inUse=gamma"), std::string::npos) << report;
+        EXPECT_EQ(report.find(" inUse=overlay"), std::string::npos) << report;
+        EXPECT_NE(report.find("\u2192 Gamma table"), std::string::npos) << report;
+        engine->detachAll();
     }
 
     x.actAsCompositor();

@@ -322,6 +322,28 @@ TEST_F(TintEngineTest, WorkspaceEventsRunTheCheckWithTheirName) {
     }
 }
 
+// On Linux each check names the source its event came from, never a Mac notification.
+TEST_F(TintEngineTest, OnLinuxTheCheckNamesTheEventsLinuxSource) {
+    LogCapture logs;
+    sim->update([](sim::SimState& s) { s.linuxName = "Debian GNU/Linux 12 (bookworm)"; });
+    start();
+    const struct {
+        WorkspaceEvent event;
+        const char* name;
+        TintMethod next;
+    } events[] = {{WorkspaceEvent::didWake, "logind PrepareForSleep(false)", TintMethod::overlay},
+                  {WorkspaceEvent::screensDidWake, "screen saver off or DPMS on", TintMethod::gamma},
+                  {WorkspaceEvent::sessionDidBecomeActive, "logind session Active", TintMethod::overlay},
+                  {WorkspaceEvent::activeSpaceDidChange, "_NET_CURRENT_DESKTOP changed", TintMethod::gamma}};
+    for (const auto& e : events) {
+        useMethod(1, e.next);
+        sim->postWorkspaceEvent(e.event);
+        scheduler->runPending();
+        ASSERT_FALSE(logs.messages("engine").empty()) << e.name;
+        EXPECT_EQ(logs.messages("engine").back(), std::string("method changed (") + e.name + "), reconfiguring");
+    }
+}
+
 // A display no method can attach to has no slot and says why, instead of a method it does
 // not have; once a method works it is tinted again and the reason goes.
 TEST_F(TintEngineTest, ADisplayNoMethodAttachesToIsNotTintedAndSaysWhyUntilOneDoes) {

@@ -6,9 +6,11 @@
 #include <fstream>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "SimFixture.h"
 #include "platform/DesktopEntry.h"
+#include "platform/FakeScheduler.h"
 #include "platform/linux/XdgAppCatalog.h"
 
 namespace orvane::platform {
@@ -156,11 +158,13 @@ TEST_F(XdgAppCatalogTest, TheChoosersListIsEveryApplicationShownInMenusByName) {
     write("system", "helper", "[Desktop Entry]\nType=Application\nName=Helper\nNoDisplay=true\n");
     linuxsys::XdgAppCatalog catalog;
     std::vector<std::string> names;
-    for (const auto& app : catalog.applications()) names.push_back(app.name);
+    const auto listed = catalog.applications();
+    ASSERT_TRUE(listed);
+    for (const auto& app : *listed) names.push_back(app.name);
     // Names, not file names, in the messages locale; links, hidden and menu-less entries left out.
     EXPECT_EQ(names, (std::vector<std::string>{"darktable", "Example", "Firefox", "GNU-Bildbearbeitungsprogramm",
                                                "Inkscape", "Kdenlive", "Shotwell"}));
-    EXPECT_EQ(catalog.applications()[3].icon, std::optional<std::string>("gimp"));
+    EXPECT_EQ((*listed)[3].icon, std::optional<std::string>("gimp"));
 }
 
 TEST_F(XdgAppCatalogTest, AWindowClassFindsItsEntryByStartupClassThenByIdIgnoringCase) {
@@ -193,6 +197,50 @@ TEST_F(XdgAppCatalogTest, AChosenFileIsAnApplicationOnlyWhenReadableAndOfTypeApp
         "ELF\0\0",
         6);
     EXPECT_EQ(catalog.applicationAt(root / "binary.desktop"), std::nullopt);
+}
+
+// The folders are watched: a burst of changes is told once, when the folders have been
+// quiet for a moment; files that are no entries tell nothing; a folder made later (the
+// user's own, with its first entry) is watched from then on; an ended watch tells nothing.
+TEST_F(XdgAppCatalogTest, AChangeOfTheApplicationsFoldersIsToldOnceItSettles) {
+    std::filesystem::remove_all(root / "home");  // no folder of the user's yet, nor its parent
+    auto scheduler = std::make_shared<FakeScheduler>();
+    linuxsys::XdgAppCatalog catalog({}, {}, scheduler);
+    int told = 0;
+    auto watch = catalog.observeChanges([&] { ++told; });
+    ASSERT_TRUE(watch);
+    const TimeInterval settle = linuxsys::XdgAppCatalog::settleDelay;
+    const auto toldAfterSettling = [&] {
+        scheduler->advance(settle + 0.5);
+        return std::exchange(told, 0);
+    };
+    const std::string entry = "[Desktop Entry]\nType=Application\nName=New\n";
+
+    write("system", "one", entry);
+    scheduler->advance(settle / 2);
+    write("system", "two", entry);
+    scheduler->advance(settle / 2);
+    EXPECT_EQ(told, 0) << "still settling";
+    EXPECT_EQ(toldAfterSettling(), 1);
+
+    std::ofstream(root / "system" / "applications" / "mimeinfo.cache") << "[MIME Cache]\n";
+    std::filesystem::create_directories(root / "local" / "applications" / "kde4");
+    EXPECT_EQ(toldAfterSettling(), 0) << "no entry changed";
+
+    std::filesystem::remove(root / "system" / "applications" / "one.desktop");
+    EXPECT_EQ(toldAfterSettling(), 1);
+
+    write("home", "mine", entry);
+    EXPECT_EQ(toldAfterSettling(), 1) << "the user's folder appeared";
+    EXPECT_TRUE(catalog.application("mine"));
+    write("home", "another", entry);
+    EXPECT_EQ(toldAfterSettling(), 1) << "and is watched now";
+
+    watch.reset();
+    EXPECT_EQ(scheduler->fdWatchCount(), 0u);
+    write("system", "three", entry);
+    EXPECT_EQ(toldAfterSettling(), 0);
+    EXPECT_FALSE(linuxsys::XdgAppCatalog().observeChanges([] {}).has_value()) << "nothing watches without a scheduler";
 }
 
 class SimAppCatalogTest : public testing::SimTest {};

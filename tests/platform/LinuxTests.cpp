@@ -356,7 +356,9 @@ TEST(LinuxX11, TheDesktopIsChosenWhenItsDisplayOpens) {
     EXPECT_EQ(chosen->displays().onlineDisplays(32).size(), 1u);
     EXPECT_FALSE(chosen->colorAdjustments().isAvailable());
     EXPECT_EQ(chosen->makeNightShiftClient(), nullptr);
+    EXPECT_TRUE(chosen->takesToolkitOverlays()) << "the program supplies the desktop's overlay windows";
     EXPECT_EQ(fallback->name(), "sim");
+    EXPECT_FALSE(fallback->takesToolkitOverlays()) << "the simulated machine draws its own";
     const auto lines = logs.messages("platform");
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0], "platform: linux (X display " + server.display() + ")");

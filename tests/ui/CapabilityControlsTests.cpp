@@ -5,6 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
+#include <optional>
+
+#include <QAbstractButton>
 
 #include "KitFixture.h"
 #include "app/Capabilities.h"
@@ -213,6 +217,85 @@ TEST_F(CapabilityControlsTest, TheDesktopsNightLightGoesByItsNameAndAloneSaysWha
     EXPECT_EQ(subtitle(comfort.redStyleRow()), without);
     EXPECT_FALSE(comfort.dimFloorRow().content()->isEnabled());
     EXPECT_EQ(subtitle(comfort.dimFloorRow()), without);
+}
+
+// Dimming and readable red as the tinted displays allow them, on a Linux computer: gamma
+// ramps dim but cannot fold red, and where no overlay can join them (a Wayland session)
+// readable red says so; with nothing tinted both say why. The Comfort pane shows each (the
+// desktop's night light alone is the test above).
+TEST_F(CapabilityControlsTest, DimmingAndReadableRedFollowWhatReallyTints) {
+    const std::string gammaAlone = "Needs a color matrix or an overlay; gamma ramps alone cannot fold colors into red.";
+    presentLinux(true, true);
+    sim->update([](platform::sim::SimState& s) { s.overlaysReachScreen = false; });
+    start();
+    // "Not tinted: " stands for itself followed by the first display's reason.
+    const struct {
+        const char* situation;
+        std::function<void(platform::sim::SimState&)> machine;
+        std::optional<TintMethod> method;  // what every display then has
+        std::string dimming, readableRed;  // the reasons; empty where the control works
+    } cases[] = {
+        {"gamma ramps, no overlay possible", [](platform::sim::SimState&) {}, TintMethod::gamma, "", gammaAlone},
+        {"the built-in panel has a colour matrix",
+         [](platform::sim::SimState& s) {
+             s.missingPorts.erase("colorAdjustments");
+             for (auto& d : s.displays) d.ctm = d.builtIn;
+         },
+         std::nullopt, "", ""},
+        {"nothing can tint",
+         [](platform::sim::SimState& s) {
+             for (auto& d : s.displays) {
+                 d.ctm = false;
+                 d.gammaCapacity = 0;
+             }
+         },
+         std::nullopt, "Not tinted: ", "Not tinted: "},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.situation);
+        sim->update(c.machine);
+        for (const auto& d : model->displays()) engine->reattach(d.id);
+        model->refreshCapabilities();
+        settle();
+        const Capabilities& can = model->capabilities();
+        ASSERT_EQ(can.displays.size(), 2u);
+        for (const auto& d : can.displays) {
+            if (c.method) {
+                EXPECT_EQ(d.attachedMethod, c.method) << d.name;
+            }
+            if (c.dimming == "Not tinted: ") {
+                EXPECT_FALSE(d.attachedMethod || d.notTintedReason.empty()) << d.name;
+            }
+        }
+        const auto expected = [&](const std::string& reason, const char* caption) {
+            if (reason.empty()) return std::string(caption);
+            return reason == "Not tinted: " ? reason + can.displays.front().notTintedReason : reason;
+        };
+        ComfortPane comfort(environment(), window.get());
+        EXPECT_EQ(comfort.dimFloorRow().content()->isEnabled(), c.dimming.empty());
+        EXPECT_EQ(subtitle(comfort.dimFloorRow()), expected(c.dimming, ComfortRules::dimFloorCaption));
+        EXPECT_EQ(comfort.redStyleRow().picker().isEnabled(), c.readableRed.empty());
+        EXPECT_EQ(subtitle(comfort.redStyleRow()), expected(c.readableRed, ComfortRules::redStyleCaption));
+    }
+}
+
+// Off the Mac the brightness-keys notice and the pointer caption use the desktop's words:
+// the keys are out of reach where no keyboard service answers, and no permission is asked.
+TEST_F(CapabilityControlsTest, TheBrightnessKeysNoticeAndPointerCaptionSpeakLinux) {
+    presentLinux(true, true);
+    sim->update([](platform::sim::SimState& s) { s.missingPorts.erase("preferences"); });
+    start();
+    model->setAccessibilityNeeded(true);
+    ComfortPane comfort(environment(), window.get());
+    EXPECT_FALSE(comfort.accessibilityNotice().isHidden());
+    std::vector<std::string> notice;
+    for (const auto* widget : comfort.accessibilityNotice().findChildren<QWidget*>())
+        if (const auto* text = dynamic_cast<const kit::Text*>(widget)) notice.push_back(text->text().toStdString());
+    EXPECT_EQ(notice, std::vector<std::string>{"This desktop does not let Orvane intercept the brightness keys."});
+    EXPECT_TRUE(comfort.accessibilityNotice().findChildren<QAbstractButton*>().isEmpty()) << "nothing to open";
+    ASSERT_TRUE(comfort.pointerSwitch().toggle().isEnabled());
+    EXPECT_EQ(subtitle(comfort.pointerSwitch()),
+              "Sets the pointer colors to dark red at or below 1500K and restores them afterwards.");
 }
 
 TEST_F(CapabilityControlsTest, BacklightAndUpdatesSayWhyNotOnLinux) {

@@ -94,7 +94,17 @@ TEST_F(ComfortPaneTest, PwmCaptionOnlyForModelsBeginningMacBookProOrMac1) {
         {std::string("iMac21,1"), false},      {std::nullopt, false},
     };
     for (const auto& [identifier, shown] : cases)
-        EXPECT_EQ(ComfortRules::showsPwmCaption(identifier), shown) << identifier.value_or("none");
+        EXPECT_EQ(Capabilities::dimsByPulseWidth(identifier), shown) << identifier.value_or("none");
+
+    // The pane shows it as the capabilities say, following them: the simulated machine is
+    // a "Mac17,2" until its model is gone.
+    start();
+    auto view = pane();
+    EXPECT_TRUE(model->capabilities().backlightFlickers);
+    EXPECT_FALSE(view->pwmCaption().isHidden());
+    sim->update([](platform::sim::SimState& s) { s.sysctl.erase("hw.model"); });
+    model->refreshCapabilities();
+    EXPECT_TRUE(view->pwmCaption().isHidden());
 }
 
 TEST_F(ComfortPaneTest, RestRowsFollowTheSwitchAndDismissHidesTheTipForGood) {

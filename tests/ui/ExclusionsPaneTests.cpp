@@ -7,7 +7,6 @@
 
 #include "KitFixture.h"
 #include "RenderedView.h"
-#include "platform/AppList.h"
 #include "ui/kit/Buttons.h"
 #include "ui/kit/Context.h"
 #include "ui/kit/Form.h"
@@ -121,8 +120,7 @@ TEST_F(ExclusionsPaneTest, TheApplicationChooserListsNamesAndAddsWhatIsPicked) {
     EXPECT_EQ(model->settings().excludedApps.back().name, "Figma");
 
     // The real chooser: names, picked ones by identifier, a search that narrows the list.
-    AppChooser chooser(QStringLiteral("Choose apps to exclude"),
-                       dynamic_cast<platform::AppList&>(sim->appCatalog()).applications(), view.get());
+    AppChooser chooser(QStringLiteral("Choose apps to exclude"), *sim->appCatalog().applications(), view.get());
     ASSERT_EQ(chooser.list().count(), 3);
     EXPECT_EQ(chooser.list().item(0)->text(), QStringLiteral("Editor"));
     EXPECT_FALSE(chooser.list().item(0)->icon().isNull()) << "every row has an icon";
@@ -137,8 +135,7 @@ TEST_F(ExclusionsPaneTest, TheApplicationChooserListsNamesAndAddsWhatIsPicked) {
     chooser.search().clear();
     for (const auto appearance : {kit::Appearance::light, kit::Appearance::dark}) {
         kit::setContext(*view, kit::contextOf(view.get()).withAppearance(appearance));
-        AppChooser shown(QStringLiteral("Choose apps to exclude"),
-                         dynamic_cast<platform::AppList&>(sim->appCatalog()).applications(), view.get());
+        AppChooser shown(QStringLiteral("Choose apps to exclude"), *sim->appCatalog().applications(), view.get());
         EXPECT_EQ(shown.palette().color(QPalette::Base).lightness() < 128, kit::isDark(appearance));
         EXPECT_EQ(shown.palette().color(QPalette::Text), kit::primaryText(appearance));
         const QString name = QStringLiteral("app-chooser-") + (kit::isDark(appearance) ? "dark" : "light");
@@ -185,6 +182,34 @@ TEST_F(ExclusionsPaneTest, SuggestionsAreInstalledFixedOnesNotYetExcludedAndAddA
     view->remove("com.figma.Desktop");
     EXPECT_EQ(excludedIDs(), (std::vector<std::string>{"com.example.editor", "com.adobe.Photoshop"}));
     EXPECT_EQ(view->suggestedNames(), (std::vector<QString>{QStringLiteral("Figma")})) << "removed: suggested again";
+}
+
+// The pane shows the applications the model read once: settings changes, the list's own
+// included, and the periodic refresh of the capabilities read no desktop entries. The
+// simulated catalogue journals every read.
+TEST_F(ExclusionsPaneTest, SettingsChangesReadNothingFromTheCatalogue) {
+    start();
+    auto view = pane();
+    const auto reads = [&] {
+        std::vector<std::string> seen;
+        for (const auto& call : sim->journal().calls())
+            if (call.facility.rfind("appCatalog.", 0) == 0) seen.push_back(call.facility);
+        return seen;
+    };
+    sim->journal().clear();
+    view->addSuggestion(0);
+    view->setOnlyWhenFullScreen("com.adobe.Photoshop", true);
+    model->change([](Settings& s, RuntimeState&) {
+        s.exclusionFade = Smoothing::ms400;
+        s.mode = Mode::manual;
+        s.manualKelvin = 3100;
+    });
+    model->refreshCapabilities();
+    EXPECT_EQ(view->excludedRowCount(), 1);
+    EXPECT_EQ(view->suggestedNames(), (std::vector<QString>{QStringLiteral("Figma")}));
+    view->remove("com.adobe.Photoshop");
+    EXPECT_EQ(view->suggestedNames(), (std::vector<QString>{QStringLiteral("Photoshop"), QStringLiteral("Figma")}));
+    EXPECT_EQ(reads(), std::vector<std::string>{});
 }
 
 TEST_F(ExclusionsPaneTest, RendersLightAndDark) {

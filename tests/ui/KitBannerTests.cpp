@@ -42,6 +42,13 @@ TEST(KitBannerRules, NoticesInOrderAndTheirConditions) {
     EXPECT_TRUE(notices[1].dismissible);
     EXPECT_EQ(notices[2].text, "Accessibility permission needed for brightness keys");
     EXPECT_FALSE(notices[2].dismissible);
+    EXPECT_EQ(notices[2].actionTitle, std::optional<std::string>("Open"));
+    // Off the Mac the keys are out of reach with no permission to give.
+    in.macWords = false;
+    notices = Rules::notices(in);
+    ASSERT_EQ(kinds(notices), (std::vector<Kind>{Kind::hold, Kind::nightShift, Kind::accessibility}));
+    EXPECT_EQ(notices[2].text, "This desktop does not let Orvane intercept the brightness keys");
+    EXPECT_EQ(notices[2].actionTitle, std::nullopt);
 
     // A security prompt reveals the screen: not warming, so no Night Shift notice either.
     in.status = TintStatus::SecurityPrompt{};

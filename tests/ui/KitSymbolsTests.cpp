@@ -91,7 +91,7 @@ std::set<std::string> namesInSources() {
     };
     const std::regex dotted(R"re("([a-z][a-z0-9]*(?:\.[a-z0-9]+)+)")re");
     const std::regex notSymbol(
-        R"re(^(app\.orvane|org\.|com\.|builtin\.|default\.)|\.(json|desktop|example|lock|sock|unreadable)$)re");
+        R"re(^(app\.orvane|org\.|com\.|builtin\.|default\.|hw\.)|\.(json|desktop|example|lock|sock|unreadable)$)re");
     std::set<std::string> names;
     auto scan = [&](const std::filesystem::path& file, bool allDotted) {
         std::ifstream in(file);

@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <cstdlib>
 #include <optional>
+#include <regex>
 
+#include <QAbstractButton>
 #include <QImage>
 #include <QLabel>
 #include <QTest>
@@ -16,12 +18,19 @@
 #include "app/SettingsStore.h"
 #include "engine/NightShift.h"
 #include "platform/AtomicFile.h"
+#include "platform/FakeScheduler.h"
 #include "platform/Platform.h"
+#include "ui/kit/FontBook.h"
 #include "ui/kit/OffscreenRender.h"
+#include "ui/kit/PaneChrome.h"
 #include "ui/kit/RenderHarness.h"
+#include "ui/kit/Text.h"
 #include "ui/kit/Tokens.h"
 #include "ui/render/RenderUI.h"
 #include "ui/render/ScratchWorld.h"
+#include "ui/settings/PaneEnvironment.h"
+#include "ui/settings/SettingsRootRules.h"
+#include "ui/settings/SettingsRootView.h"
 
 namespace orvane {
 namespace {
@@ -239,6 +248,59 @@ TEST_F(RenderUITest, EachShotWritesDarkThenLightWithItsSizeInPoints) {
     EXPECT_EQ(QImage(QString::fromStdString((output / "menubar-morph.png").string())).size(),
               QSize(1520, morphHeight * 2));
     EXPECT_EQ(QImage(QString::fromStdString((output / "rest-break-light.png").string())).size(), QSize(640, 184));
+}
+
+// The images show the Linux program: the scratch machine's about line names the
+// distribution and the whole processor, and no pane shows a Mac's words, its backlight
+// note or the updates button.
+TEST_F(RenderUITest, TheScratchMachinePresentsItselfAsALinuxComputer) {
+    const auto world = ScratchWorld::make(std::make_shared<platform::FakeScheduler>());
+    ASSERT_TRUE(world);
+    const std::shared_ptr<AppModel> model = world->model();
+    EXPECT_FALSE(model->capabilities().macWords);
+    EXPECT_FALSE(model->capabilities().backlightFlickers);
+    const std::string about = SettingsRootRules::aboutLine(*model->platform());
+    EXPECT_NE(about.find(" \u00B7 Debian GNU/Linux 12 (bookworm) \u00B7 "), std::string::npos) << about;
+    EXPECT_EQ(about.substr(about.rfind(" \u00B7 ") + std::string(" \u00B7 ").size()),
+              "Intel(R) Core(TM) i7-1165G7 @ 2.80GHz");
+
+    const std::regex macWords(
+        R"(\b(Macs?|macOS|Apple|Touch ID|System Settings|Dock|Finder)\b|menu bar|Accessibility permission|backlight uses PWM|)"
+        R"(Check for Updates)");
+    PaneEnvironment panes{model, std::make_shared<Desktop>()};
+    int shown = 0;
+    for (const Pane pane : allCases<Pane>()) {
+        SettingsRootView view(panes, pane);
+        view.resize(900, 640);
+        QStringList texts;
+        for (const auto* widget : view.findChildren<QWidget*>()) {
+            if (!widget->isVisibleTo(&view)) continue;
+            if (const auto* text = dynamic_cast<const kit::Text*>(widget)) texts << text->text();
+            if (const auto* button = dynamic_cast<const QAbstractButton*>(widget)) texts << button->text();
+        }
+        for (const auto& text : texts) {
+            ++shown;
+            EXPECT_FALSE(std::regex_search(text.toStdString(), macWords))
+                << toString(pane) << ": " << text.toStdString();
+        }
+        if (pane == Pane::about) {
+            ASSERT_NE(view.header(), nullptr);
+            EXPECT_EQ(view.header()->subtitleText().text().toStdString(), about);
+        }
+    }
+    EXPECT_GT(shown, 100);
+
+    // The header keeps every line of the about line, which wraps at the header's measure,
+    // at any width of the window.
+    const double lineSpacing = QFontMetricsF(kit::FontBook::font(kit::TextStyle::callout)).lineSpacing();
+    for (const int width : {900, 640}) {
+        SettingsRootView view(panes, Pane::about);
+        (void)kit::RenderHarness::render(view, kit::Appearance::light, QSize(width, 640));
+        ASSERT_NE(view.header(), nullptr);
+        const kit::Text& line = view.header()->subtitleText();
+        EXPECT_GT(line.heightForWidth(line.width()), 1.5 * lineSpacing) << width << ": more than one line";
+        EXPECT_GE(line.height(), line.heightForWidth(line.width())) << width;
+    }
 }
 
 // The renderer alone: a given height is kept, a fitted one follows the width and is never

@@ -262,6 +262,23 @@ TEST_F(StatusItemTest, MenuOrderTitlesAndResume) {
     ASSERT_EQ(urls.size(), 1u);
 }
 
+// On a Linux computer the package manager updates the program: the menu has no item for it,
+// and the ones around it keep their keys.
+TEST_F(StatusItemTest, ALinuxComputersMenuHasNoUpdatesItem) {
+    sim->update([](platform::sim::SimState& s) { s.linuxName = "Debian GNU/Linux 12 (bookworm)"; });
+    auto& c = make();
+    model->change([](Settings& s, RuntimeState&) { s.presets.clear(); });
+    settle();
+    EXPECT_FALSE(model->capabilities().checkForUpdates);
+    const auto menu = c.menu();
+    EXPECT_EQ(titles(menu),
+              (std::vector<std::string>{"Turn Off", "-", "-", "Disable for", "-", "Settings\u2026", "Quit Orvane"}));
+    EXPECT_EQ(menu[menu.size() - 2].key, ",");
+    menu.back().action();
+    EXPECT_EQ(quits, 1);
+    EXPECT_TRUE(urls.empty());
+}
+
 TEST_F(StatusItemTest, PresetItemsApplyAndPop) {
     auto& c = make();
     const auto menu = c.menu();

@@ -76,7 +76,8 @@ public:
         systemInfo_ = std::make_shared<LinuxSystemInfo>();
         location_ = std::make_shared<GeoClueLocationProvider>();
         loginItems_ = std::make_shared<XdgAutostart>();
-        appCatalog_ = std::make_shared<XdgAppCatalog>();
+        appCatalog_ =
+            std::make_shared<XdgAppCatalog>(std::vector<std::filesystem::path>{}, std::string{}, runtime_.scheduler);
         // The desktop's own night light stands for Night Shift; one client for the run.
         nightShiftClients_ = [client = openDesktopNightLight()] { return client; };
         sounds_ = std::make_shared<CanberraSounds>();
@@ -90,6 +91,7 @@ public:
     }
 
     std::string_view name() const override { return "linux"; }
+    bool takesToolkitOverlays() const override { return overlaysReachScreen_; }
 
 private:
     // XWayland sees neither the other clients' windows nor their input: the front

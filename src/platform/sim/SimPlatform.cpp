@@ -48,7 +48,7 @@ SimPlatform::SimPlatform(Runtime runtime, std::filesystem::path directory, SimSh
     systemInfo_ = std::make_shared<SimSystemInfo>(machine_);
     location_ = std::make_shared<SimLocationProvider>(machine_, runtime_.scheduler);
     loginItems_ = std::make_shared<SimLoginItems>(machine_, journal_);
-    appCatalog_ = std::make_shared<SimAppCatalog>(machine_);
+    appCatalog_ = std::make_shared<SimAppCatalog>(machine_, journal_);
     sounds_ = std::make_shared<SimSounds>(machine_, journal_);
 
     colorAdjustments_ = std::make_shared<SimColorAdjustments>(machine_, journal_);

@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include "platform/linux/X11Probe.h"
+#include "platform/wayland/WaylandSession.h"
 #include "ui/kit/PaintKit.h"
 
 namespace orvane::kit {
@@ -29,9 +30,11 @@ void paintPanel(QPainter& painter, const QSizeF& size, Appearance appearance, do
 }
 
 bool compositingManagerRunning() {
-    // A Wayland compositor always blends its clients' windows.
-    if (QGuiApplication::platformName() == QLatin1String("wayland")) return true;
-    if (QGuiApplication::platformName() != QLatin1String("xcb")) return false;
+    // The session says where the windows live, as it does for the rest of the program: a
+    // Wayland compositor blends every window, XWayland's too. On X it is the server's
+    // compositing manager, asked only where the toolkit's windows are X windows.
+    if (platform::waylandsys::isWaylandSession()) return true;
+    if (!qGuiApp || !qGuiApp->nativeInterface<QNativeInterface::QX11Application>()) return false;
     const auto compositor = platform::linuxsys::sessionCompositorWatch();
     return compositor && compositor->running();
 }

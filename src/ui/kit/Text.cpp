@@ -126,7 +126,9 @@ QSize Text::minimumSizeHint() const {
 int Text::heightForWidth(int width) const {
     const QFontMetricsF metrics(font_);
     const QMargins m = contentsMargins();
-    const auto lines = wrapped(text_, font_, width - m.left() - m.right(), maxLines_);
+    // A text of fixed width wraps there whatever it is offered: a layout asks an aligned
+    // item at the layout's own width, and would leave it too few lines.
+    const auto lines = wrapped(text_, font_, fixedWidth_.value_or(width - m.left() - m.right()), maxLines_);
     return static_cast<int>(std::ceil(metrics.lineSpacing() * std::max<qsizetype>(1, lines.size()))) + m.top() +
            m.bottom();
 }

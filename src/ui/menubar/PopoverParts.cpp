@@ -15,7 +15,6 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "engine/AntiDither.h"
 #include "engine/DisplayManager.h"
 #include "platform/DesktopEntry.h"
 #include "platform/Platform.h"
@@ -395,8 +394,7 @@ ExtrasSection::ExtrasSection(std::shared_ptr<AppModel> model, QWidget* parent)
     ditherRow->addWidget(switch_);
     column->addLayout(ditherRow);
     // Without the service the switch could only pretend.
-    const auto& platform = model_.model().platform();
-    const bool ditheringAvailable = platform && AntiDither::isAvailable(platform->dithering());
+    const bool ditheringAvailable = model_.model().capabilities().antiDithering.available;
     switch_->setEnabled(ditheringAvailable);
     ditherCaption_->setLevel(kit::TextLevel::secondary);
     ditherCaption_->setVisible(!ditheringAvailable);

@@ -21,10 +21,12 @@ std::unique_ptr<ScratchWorld> ScratchWorld::make(std::shared_ptr<platform::Sched
     auto sim = std::make_shared<platform::sim::SimPlatform>(platform::Runtime{clock, std::move(scheduler)},
                                                             world->directory_, platform::sim::SimSharing::thisProcess);
     // The images show the Linux program: a Linux computer whose built-in panel takes a
-    // colour matrix and whose external monitor has gamma ramps only.
+    // colour matrix and whose external monitor has gamma ramps only. Its firmware names
+    // no model, as many a Linux machine's does, so no note meant for a Mac's backlight shows.
     sim->update([](platform::sim::SimState& s) {
         s.linuxName = "Debian GNU/Linux 12 (bookworm)";
         s.sysctl["machdep.cpu.brand_string"] = "Intel(R) Core(TM) i7-1165G7 @ 2.80GHz";
+        s.sysctl.erase("hw.model");
         s.missingPorts.insert({"nightShift", "dithering", "preferences"});
         for (auto& d : s.displays) d.ctm = d.builtIn;
     });

@@ -4,9 +4,7 @@
 
 #include "app/AppModel.h"
 #include "app/Capabilities.h"
-#include "engine/DisplayManager.h"
 #include "engine/PointerTint.h"
-#include "platform/Platform.h"
 #include "ui/kit/Buttons.h"
 #include "ui/kit/FontBook.h"
 #include "ui/kit/SymbolView.h"
@@ -35,14 +33,16 @@ bool usesLayers(AppModel& model) {
     return false;
 }
 
-bool showsPwmCaption(const std::optional<std::string>& modelIdentifier) {
-    if (!modelIdentifier) return false;
-    return modelIdentifier->rfind("MacBookPro", 0) == 0 || modelIdentifier->rfind("Mac1", 0) == 0;
+std::string pointerCaption(std::int64_t thresholdKelvin, bool macWords) {
+    return std::string(macWords ? "Sets the Accessibility pointer colors" : "Sets the pointer colors") +
+           " to dark red at or below " + std::to_string(thresholdKelvin) + "K and restores them afterwards.";
 }
 
-std::string pointerCaption(std::int64_t thresholdKelvin) {
-    return "Sets the Accessibility pointer colors to dark red at or below " + std::to_string(thresholdKelvin) +
-           "K and restores them afterwards.";
+std::string brightnessKeysNotice(bool macWords) {
+    // Elsewhere no permission can be given: the keys are out of reach where no keyboard
+    // service answers (a Wayland session without the shortcuts portal).
+    return macWords ? "Accessibility permission is needed to intercept the brightness keys."
+                    : "This desktop does not let Orvane intercept the brightness keys.";
 }
 
 }  // namespace ComfortRules
@@ -94,7 +94,6 @@ ComfortPane::ComfortPane(const PaneEnvironment& environment, QWidget* parent)
               follow();
       }) {
     const auto& model = environment.model;
-    platform::Platform& platform = *model->platform();
     const Capabilities& can = environment.capabilities();
     const bool nightShiftExists = can.nightShift.available;
     const bool opensPages = can.openSettingsPages.available;
@@ -156,23 +155,21 @@ ComfortPane::ComfortPane(const PaneEnvironment& environment, QWidget* parent)
                                    {BrightnessKeysMode::orvaneDim, "Orvane dim"},
                                    {BrightnessKeysMode::automatic, "Automatic"}}),
         kit::settingField(model, &Settings::brightnessKeys)));
-    if (opensPages) {
+    // Only the Mac has a permission to grant, and a settings page to grant it in.
+    if (opensPages && can.macWords) {
         auto* open = new kit::SystemButton(QStringLiteral("Open Settings"));
         connect(open, &QAbstractButton::clicked, this, [this] { model_.model().openAccessibilitySettings(); });
         notice_ = backlight->addRow(
-            noticeRow("hand.raised.fill",
-                      QStringLiteral("Accessibility permission is needed to intercept the brightness keys."), {open}));
+            noticeRow("hand.raised.fill", q(ComfortRules::brightnessKeysNotice(can.macWords)), {open}));
     } else {
-        notice_ = backlight->addRow(
-            noticeRow("hand.raised.fill",
-                      QStringLiteral("Accessibility permission is needed to intercept the brightness keys."), {}));
+        notice_ =
+            backlight->addRow(noticeRow("hand.raised.fill", q(ComfortRules::brightnessKeysNotice(can.macWords)), {}));
     }
     backlight->addRow(new kit::SwitchRow(QStringLiteral("Show the brightness HUD"), std::nullopt,
                                          kit::settingField(model, &Settings::showBrightnessHUD)));
     pwm_ = backlight->addCaption(
         QStringLiteral("This display's backlight uses PWM at every brightness level, so flicker is reduced at low "
                        "brightness, not eliminated."));
-    pwm_->setVisible(ComfortRules::showsPwmCaption(SystemFacts(platform).modelIdentifier()));
 
     auto* pointerSection = addSection(QStringLiteral("Display and pointer"));
     dithering_ = pointerSection->addRow(new kit::PickerRow<AntiDitheringScope>(
@@ -231,16 +228,20 @@ void ComfortPane::follow() {
                                                                "Mostly useful for external monitors.")
                                               : q(can.antiDithering.reason));
     pointer_->toggle().setEnabled(can.pointerTint.available);
-    pointer_->setSubtitle(can.pointerTint ? q(ComfortRules::pointerCaption(s.pointerTintThreshold))
+    pointer_->setSubtitle(can.pointerTint ? q(ComfortRules::pointerCaption(s.pointerTintThreshold, can.macWords))
                                           : q(can.pointerTint.reason));
+    pwm_->setVisible(can.backlightFlickers);
     if (nightShiftTip_)
         nightShiftTip_->setSubtitle(
             q(can.nightLightName + (m.nightShiftActive() ? " is currently on and stacks with Orvane." : " is off.")));
-    // With the desktop's night light alone there is no layer to dim or fold red with.
-    dimFloor_->content()->setEnabled(can.layerEffects.available);
-    dimFloor_->setSubtitle(q(can.layerEffects ? ComfortRules::dimFloorCaption : can.layerEffects.reason));
-    redStyle_->picker().setEnabled(can.layerEffects.available);
-    redStyle_->setSubtitle(q(can.layerEffects ? ComfortRules::redStyleCaption : can.layerEffects.reason));
+    // With nothing tinted, or the desktop's night light alone, there is no layer to dim or
+    // fold red with; gamma ramps alone dim but cannot fold red.
+    const Availability dims = can.layerEffects();
+    dimFloor_->content()->setEnabled(dims.available);
+    dimFloor_->setSubtitle(q(dims ? ComfortRules::dimFloorCaption : dims.reason));
+    const Availability folds = can.readableRed();
+    redStyle_->picker().setEnabled(folds.available);
+    redStyle_->setSubtitle(q(folds ? ComfortRules::redStyleCaption : folds.reason));
 }
 
 QWidget* makeComfortPane(const PaneEnvironment& environment) { return new ComfortPane(environment); }

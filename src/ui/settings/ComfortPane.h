@@ -26,9 +26,11 @@ namespace ComfortRules {
 // Whether some display runs on a method whose overlay draws the deep-red layer and the
 // Night Shift floor (nightShift or overlay).
 bool usesLayers(AppModel& model);
-// The PWM note is for machines whose model identifier begins with "MacBookPro" or "Mac1".
-bool showsPwmCaption(const std::optional<std::string>& modelIdentifier);
-std::string pointerCaption(std::int64_t thresholdKelvin);
+// The pointer switch's caption, naming the Accessibility pointer colours on the simulated Mac.
+std::string pointerCaption(std::int64_t thresholdKelvin, bool macWords);
+// Why the brightness keys cannot be intercepted: the Mac's missing permission, else the
+// desktop's refusal.
+std::string brightnessKeysNotice(bool macWords);
 inline constexpr const char* dimFloorCaption = "The screen can never go darker than this.";
 inline constexpr const char* redStyleCaption =
     "Readable red folds blue and green content into red below 1500K, so links and buttons stay visible with zero "

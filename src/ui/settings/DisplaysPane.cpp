@@ -215,8 +215,10 @@ DisplaySection::DisplaySection(std::shared_ptr<AppModel> model, std::shared_ptr<
 void DisplaySection::refresh() {
     const Capabilities& capabilities = model_->capabilities();
     const DisplayCapabilities* mine = capabilities.display(display_.key);
-    subtitle_->setText(q(DisplaysRules::subtitle(display_, mine ? mine->attachedMethod : std::nullopt,
-                                                 model_->engine().untintedReason(display_), &capabilities)));
+    const std::optional<std::string> notTinted =
+        mine && !mine->notTintedReason.empty() ? std::optional(mine->notTintedReason) : std::nullopt;
+    subtitle_->setText(
+        q(DisplaysRules::subtitle(display_, mine ? mine->attachedMethod : std::nullopt, notTinted, &capabilities)));
     method_->setSubtitle(
         q(DisplaysRules::methodCaption(model_->settings().displaySettings(display_.key), mine, &capabilities)));
     for (const TintMethod m : allCases<TintMethod>()) {

@@ -9,7 +9,6 @@
 #include <QVBoxLayout>
 
 #include "app/AppModel.h"
-#include "platform/AppList.h"
 #include "platform/Platform.h"
 #include "ui/kit/Buttons.h"
 #include "ui/kit/Context.h"
@@ -39,16 +38,11 @@ std::optional<std::string> lastActiveTitle(const std::optional<FrontmostAppObser
     return front->name + " (last active)";
 }
 
-std::vector<ExcludedApp> suggestions(platform::AppCatalog& catalog, const std::vector<ExcludedApp>& excluded) {
+std::vector<ExcludedApp> suggestions(const InstalledApplications* installed, const std::vector<ExcludedApp>& excluded) {
     std::vector<ExcludedApp> out;
-    if (const auto own = catalog.suggestions()) {
-        for (const auto& app : *own)
-            if (!isExcluded(excluded, app.id)) out.push_back({app.id, app.name, false});
-        return out;
-    }
-    for (const auto& suggestion : ExcludedApp::suggestions())
-        if (catalog.application(suggestion.bundleID) && !isExcluded(excluded, suggestion.bundleID))
-            out.push_back(suggestion);
+    if (!installed) return out;
+    for (const auto& suggestion : installed->suggestions)
+        if (!isExcluded(excluded, suggestion.bundleID)) out.push_back(suggestion);
     return out;
 }
 
@@ -180,11 +174,10 @@ QMenu* ExclusionsPane::buildAddMenu() {
 
 void ExclusionsPane::pickApp() {
     if (!desktop_) return;
-    auto& catalog = model_.model().platform()->appCatalog();
-    // By name and icon where the platform lists its applications; else their files.
-    auto* list = dynamic_cast<platform::AppList*>(&catalog);
-    if (const auto apps = list ? list->applications() : std::vector<platform::CatalogApp>{};
-        !apps.empty() && desktop_->chooseApplications) {
+    // By name and icon where the catalogue lists its applications; else their files.
+    const auto installed = model_.model().capabilities().applications;
+    if (installed && installed->listed && !installed->listed->empty() && desktop_->chooseApplications) {
+        const auto& apps = *installed->listed;
         const auto ids = desktop_->chooseApplications(this, QStringLiteral("Choose apps to exclude"), apps);
         for (const auto& id : ids) {
             const auto app = std::find_if(apps.begin(), apps.end(), [&](const auto& a) { return a.id == id; });
@@ -194,6 +187,7 @@ void ExclusionsPane::pickApp() {
         return;
     }
     if (!desktop_->chooseOpenFiles) return;
+    auto& catalog = model_.model().platform()->appCatalog();
     Desktop::FileRequest request;
     request.title = QStringLiteral("Choose apps to exclude");
     request.filter = QStringLiteral("Applications (%1)").arg(q(catalog.applicationFilePattern()));
@@ -242,6 +236,9 @@ void ExclusionsPane::follow() {
     excludedSection_->setFootnote(front ? QStringLiteral("Orvane fades out while one of these apps is in front. "
                                                          "Useful for photo and video work, where colors must be exact.")
                                         : q(front.reason));
+    // The rows' icons come from the applications read; they are read again only when the
+    // application folders change.
+    if (model_.model().capabilities().applications != shownApplications_) rebuildExcluded(excluded_->value());
     rebuildSuggested();
 }
 
@@ -251,11 +248,12 @@ void ExclusionsPane::rebuildExcluded(const std::vector<ExcludedApp>& excluded) {
     excludedRows_.clear();
     shownExcluded_ = excluded;
     empty_->setVisible(shownExcluded_.empty());
-    auto& catalog = model_.model().platform()->appCatalog();
+    const auto& installed = model_.model().capabilities().applications;
+    shownApplications_ = installed;
     for (const auto& entry : shownExcluded_) {
         auto* row = new QWidget;
         auto* line = lineOf(row);
-        const auto known = catalog.application(entry.bundleID);
+        const platform::CatalogApp* known = installed ? installed->find(entry.bundleID) : nullptr;
         line->addWidget(iconView(known ? known->icon : std::nullopt, 28));
         auto* texts = new QVBoxLayout;
         texts->setSpacing(1);
@@ -282,19 +280,20 @@ void ExclusionsPane::rebuildExcluded(const std::vector<ExcludedApp>& excluded) {
 }
 
 void ExclusionsPane::rebuildSuggested() {
-    auto& catalog = model_.model().platform()->appCatalog();
-    const auto now = ExclusionsRules::suggestions(catalog, model_.model().settings().excludedApps);
-    if (now == shownSuggestions_ && !suggestedRows_.empty() == !now.empty()) {
+    const auto& installed = model_.model().capabilities().applications;
+    const auto now = ExclusionsRules::suggestions(installed.get(), model_.model().settings().excludedApps);
+    if (now == shownSuggestions_ && installed == suggestedFrom_ && !suggestedRows_.empty() == !now.empty()) {
         suggestedSection_->setVisible(!now.empty());
         return;
     }
     for (QWidget* row : suggestedRows_) retire(row);
     suggestedRows_.clear();
     shownSuggestions_ = now;
+    suggestedFrom_ = installed;
     for (std::size_t i = 0; i < now.size(); ++i) {
         auto* row = new QWidget;
         auto* line = lineOf(row);
-        const auto known = catalog.application(now[i].bundleID);
+        const platform::CatalogApp* known = installed->find(now[i].bundleID);
         line->addWidget(iconView(known ? known->icon : std::nullopt, 24));
         line->addWidget(new kit::Text(q(now[i].name)), 1);
         auto* add = new kit::SystemButton(QStringLiteral("Add"));

@@ -1,12 +1,14 @@
 #pragma once
 // The Exclusions pane: the applications while which the tint is lifted, suggestions of
 // installed photo and video applications, and the fade used when one comes to the front.
-// The applications are the platform's catalogue's (desktop entries on Linux).
+// The applications are those the model read from the platform's catalogue (desktop
+// entries on Linux); only a chosen application file is read here.
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "app/Capabilities.h"
 #include "app/FrontmostAppObserver.h"
 #include "core/DisplaySettings.h"
 #include "platform/AppCatalog.h"
@@ -32,9 +34,9 @@ namespace ExclusionsRules {
 // (by its catalogue identifier or by the window class it was stored under).
 std::optional<std::string> lastActiveTitle(const std::optional<FrontmostAppObserver::Info>& front,
                                            const std::vector<ExcludedApp>& excluded);
-// The suggestions still to offer: the catalogue's own, else the fixed list's installed
-// applications; never one already excluded.
-std::vector<ExcludedApp> suggestions(platform::AppCatalog& catalog, const std::vector<ExcludedApp>& excluded);
+// The suggestions still to offer: the installed applications' (the catalogue's own, else
+// the fixed list's installed ones), never one already excluded; none before they are read.
+std::vector<ExcludedApp> suggestions(const InstalledApplications* installed, const std::vector<ExcludedApp>& excluded);
 // Adds each chosen application file in order, each in its own write; files that are not
 // readable applications and applications already excluded are skipped. The number added.
 int addChosen(ExcludedField& excluded, platform::AppCatalog& catalog, const std::vector<std::string>& paths);
@@ -74,6 +76,9 @@ private:
     std::vector<QWidget*> suggestedRows_;
     std::vector<ExcludedApp> shownSuggestions_;
     std::vector<ExcludedApp> shownExcluded_;
+    // The applications read that the rows were built from.
+    std::shared_ptr<const InstalledApplications> shownApplications_;
+    std::shared_ptr<const InstalledApplications> suggestedFrom_;
 };
 
 }  // namespace orvane

@@ -4,7 +4,6 @@
 
 #include "app/AppModel.h"
 #include "app/Capabilities.h"
-#include "engine/LaunchAtLogin.h"
 #include "ui/kit/Text.h"
 #include "ui/settings/PaneRegistry.h"
 #include "ui/views/KelvinField.h"

@@ -7,9 +7,10 @@
 namespace orvane::kit::StatusBannerRules {
 
 Input inputFrom(const AppModel& model) {
-    return {model.resolution().status, model.settings().mode,       model.settings().nightShiftTipDismissed,
-            model.nightShiftActive(),  model.accessibilityNeeded(), model.isWarming(),
-            model.primaryMethod(),     TintRules::placeZone(model), model.capabilities().nightLightName};
+    return {model.resolution().status,    model.settings().mode,       model.settings().nightShiftTipDismissed,
+            model.nightShiftActive(),     model.accessibilityNeeded(), model.isWarming(),
+            model.primaryMethod(),        TintRules::placeZone(model), model.capabilities().nightLightName,
+            model.capabilities().macWords};
 }
 
 bool showNightShift(const Input& input) {
@@ -37,9 +38,13 @@ std::vector<Notice> notices(const Input& input) {
     if (showNightShift(input))
         out.push_back({NoticeKind::nightShift, "exclamationmark.triangle.fill", input.nightLightName + " is also on",
                        "Open", true});
-    if (input.accessibilityNeeded)
+    // Off the Mac no permission can be given, so there is nothing to open.
+    if (input.accessibilityNeeded && input.macWords)
         out.push_back({NoticeKind::accessibility, "hand.raised.fill",
                        "Accessibility permission needed for brightness keys", "Open", false});
+    else if (input.accessibilityNeeded)
+        out.push_back({NoticeKind::accessibility, "hand.raised.fill",
+                       "This desktop does not let Orvane intercept the brightness keys", std::nullopt, false});
     return out;
 }
 

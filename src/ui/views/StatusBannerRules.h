@@ -1,6 +1,7 @@
 #pragma once
 // The notices of the status banner, in order: a security-prompt reveal or a manual hold
-// (one slot), Night Shift also warming, and the missing accessibility permission.
+// (one slot), Night Shift also warming, and the brightness keys out of reach (the missing
+// accessibility permission on the simulated Mac).
 #include <optional>
 #include <string>
 #include <vector>
@@ -25,6 +26,7 @@ struct Input {
     std::optional<TintMethod> primaryMethod;
     TimeZone zone = TimeZone::utc();             // the place's, for "HH:mm"
     std::string nightLightName = "Night Shift";  // the desktop's name for it
+    bool macWords = true;                        // the simulated Mac's words
 };
 Input inputFrom(const AppModel& model);
 
