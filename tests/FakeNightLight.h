@@ -6,15 +6,23 @@
 //   group of kwinrc again on the "reloadConfig" signal of /KWin, fades nowhere (the
 //   temperature it shows is the one it holds), ends a preview after `previewSeconds`, and
 //   keeps inhibit cookies. Every call and every temperature it shows is recorded.
+// - gnomeColorSchema(): the settings daemon's night-light keys, compiled for the real
+//   GSettings library (GSETTINGS_SCHEMA_DIR or a schema source made from the directory).
+#include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <map>
 #include <mutex>
 #include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include <unistd.h>
 
 #include <systemd/sd-bus.h>
 
@@ -22,6 +30,72 @@
 #include "platform/linux/KConfigText.h"
 
 namespace orvane::testing {
+
+// The limits a schema gives its keys, as the schema's text writes them.
+struct GnomeSchemaLimits {
+    std::string temperatureMin = "1000", temperatureMax = "10000";
+    std::string fromMin = "0", fromMax = "24";
+    std::string toMin = "0", toMax = "24";
+};
+
+// The night-light keys of the settings daemon's colour schema, with the desktop's key
+// names, types and defaults.
+inline std::string gnomeColorSchemaText(const GnomeSchemaLimits& l = {}) {
+    return R"xml(<?xml version="1.0" encoding="UTF-8"?>
+<schemalist>
+  <schema id="org.gnome.settings-daemon.plugins.color" path="/org/gnome/settings-daemon/plugins/color/">
+    <key name="night-light-enabled" type="b"><default>false</default></key>
+    <key name="night-light-temperature" type="u">
+      <range min=")xml" +
+           l.temperatureMin + R"xml(" max=")xml" + l.temperatureMax + R"xml("/>
+      <default>2700</default>
+    </key>
+    <key name="night-light-schedule-automatic" type="b"><default>true</default></key>
+    <key name="night-light-schedule-from" type="d">
+      <range min=")xml" +
+           l.fromMin + R"xml(" max=")xml" + l.fromMax + R"xml("/>
+      <default>20.0</default>
+    </key>
+    <key name="night-light-schedule-to" type="d">
+      <range min=")xml" +
+           l.toMin + R"xml(" max=")xml" + l.toMax + R"xml("/>
+      <default>6.0</default>
+    </key>
+    <key name="night-light-last-coordinates" type="(dd)"><default>(91,181)</default></key>
+  </schema>
+</schemalist>
+)xml";
+}
+
+struct CompiledSchema {
+    std::filesystem::path directory;
+    std::string error;  // why it could not be compiled (the compiler is missing)
+};
+
+// Compiles a schema text once per process into a directory of its own, removed when the
+// process ends.
+inline const CompiledSchema& compiledGnomeSchema(const std::string& text = gnomeColorSchemaText()) {
+    static std::map<std::string, CompiledSchema> compiled;
+    static std::vector<std::filesystem::path> made;
+    static std::mutex mutex;
+    std::lock_guard lock(mutex);
+    if (const auto it = compiled.find(text); it != compiled.end()) return it->second;
+    CompiledSchema c;
+    std::string pattern = "/tmp/orvane-schema-XXXXXX";
+    if (!::mkdtemp(pattern.data())) return compiled[text] = CompiledSchema{{}, "cannot make a directory"};
+    c.directory = pattern;
+    if (made.empty())
+        std::atexit([] {
+            std::error_code ignored;
+            for (const auto& directory : made) std::filesystem::remove_all(directory, ignored);
+        });
+    made.push_back(c.directory);
+    std::ofstream(c.directory / "org.gnome.settings-daemon.plugins.color.gschema.xml", std::ios::binary) << text;
+    const std::string command = "glib-compile-schemas " + c.directory.string() + " 2>/dev/null";
+    if (std::system(command.c_str()) != 0 || !std::filesystem::exists(c.directory / "gschemas.compiled"))
+        c.error = "glib-compile-schemas (libglib2.0-bin) did not compile the schema";
+    return compiled[text] = c;
+}
 
 // Serves `bus` on a thread of its own until destroyed.
 class BusThread {

@@ -24,7 +24,9 @@ std::shared_ptr<platform::NightShiftClient> makeUsableClient(platform::Platform&
 }  // namespace
 
 NightShiftWarmth::NightShiftWarmth(platform::Platform& platform, std::shared_ptr<platform::UserDefaults> defaults)
-    : defaults_(std::move(defaults)), client_(makeUsableClient(platform)) {}
+    : defaults_(std::move(defaults)),
+      client_(makeUsableClient(platform)),
+      macWords_(platform.systemInfo().describesMac()) {}
 
 std::optional<platform::BlueLightStatus> NightShiftWarmth::status() const {
     if (!client_ || !client_->respondsTo("getBlueLightStatus:")) return std::nullopt;
@@ -42,7 +44,11 @@ bool NightShiftWarmth::setRange(const std::array<float, 3>& range) {
 }
 
 void NightShiftWarmth::snapshotIfNeeded() {
-    if (!defaults_ || defaults_->object(dirtyKey)) return;  // the first snapshot stays until restored
+    if (!defaults_) return;
+    if (defaults_->object(dirtyKey)) {  // the first snapshot stays until restored
+        addDesktopSettings();
+        return;
+    }
     const auto read = [this](std::string_view selector, auto get) -> decltype(get()) {
         if (!client_->respondsTo(selector)) return std::nullopt;
         return get();
@@ -61,6 +67,19 @@ void NightShiftWarmth::snapshotIfNeeded() {
     defaults_->set(dirtyKey, record);
     log_.notice("snapshot: active=%{bool}d cct=%f strength=%f", isActive() ? 1 : 0, static_cast<double>(*cct),
                 static_cast<double>(*strength));
+}
+
+void NightShiftWarmth::addDesktopSettings() {
+    const std::string key = client_->recordKey();
+    if (key.empty()) return;
+    auto record = defaults_->dictionary(dirtyKey);
+    if (!record || record->count(key)) return;
+    const platform::Dictionary own = client_->desktopSettings();
+    const auto it = own.find(key);
+    if (it == own.end()) return;
+    (*record)[key] = it->second;
+    defaults_->set(dirtyKey, *record);
+    log_.notice("snapshot: %s's own settings, beside those another desktop recorded", client_->desktopName());
 }
 
 void NightShiftWarmth::apply(std::optional<std::int64_t> kelvin, std::int64_t floor) {
@@ -106,8 +125,21 @@ void NightShiftWarmth::reassert() {
 void NightShiftWarmth::restore() {
     if (!defaults_ || !defaults_->object(dirtyKey)) return;
     // A record of another kind reads as one without keys, so it cannot block later snapshots.
-    const auto record =
-        std::optional<platform::Dictionary>(defaults_->dictionary(dirtyKey).value_or(platform::Dictionary{}));
+    auto record = std::optional<platform::Dictionary>(defaults_->dictionary(dirtyKey).value_or(platform::Dictionary{}));
+    // A desktop files its own settings as a dictionary under its key; the four values are not.
+    const std::string ownKey = client_ ? client_->recordKey() : std::string();
+    const bool hasOwn = !ownKey.empty() && record->count(ownKey);
+    const bool hasOthers = std::any_of(record->begin(), record->end(), [&](const auto& entry) {
+        return entry.first != ownKey && entry.second.dictionary() != nullptr;
+    });
+    if (!ownKey.empty() && !hasOwn && hasOthers) {
+        // Another desktop's settings, or their summary, are not this desktop's to take: the
+        // record waits for the desktop that wrote it.
+        if (!foreignRecordNoted_)
+            log_.notice("left the %s settings another desktop recorded for that desktop", featureName());
+        foreignRecordNoted_ = true;
+        return;
+    }
     const auto number = [&](const char* key) -> std::optional<double> {
         const auto it = record->find(key);
         if (it == record->end() || !it->second.isNumber()) return std::nullopt;
@@ -133,10 +165,15 @@ void NightShiftWarmth::restore() {
             active = *it->second.get<bool>();
         if (client_->respondsTo("setActive:")) client_->setActive(active);
     }
-    defaults_->remove(dirtyKey);
+    if (hasOwn && hasOthers) {
+        record->erase(ownKey);
+        defaults_->set(dirtyKey, *record);
+    } else {
+        defaults_->remove(dirtyKey);
+    }
     lastKelvin_.reset();
     lastFloor_.reset();
-    log_.notice("restored the user's Night Shift settings");
+    log_.notice("restored the user's %s settings", featureName());
 }
 
 std::int64_t NightShiftWarmth::floorWithinLimits(std::int64_t floor) const {

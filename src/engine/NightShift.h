@@ -2,7 +2,9 @@
 // Drives the system's Night Shift through its private client, so that it does the warm
 // part of the Night Shift method. The user's own Night Shift is recorded under
 // "nightShift.dirty" before the first change and put back when the program stops using
-// it, or at the next launch after an unclean exit.
+// it, or at the next launch after an unclean exit. A desktop's night light files its own
+// settings in the record under a key of its own; a record holding only another desktop's
+// is left for that desktop, never written onto this one.
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -51,12 +53,18 @@ public:
 private:
     std::optional<platform::BlueLightStatus> status() const;
     void snapshotIfNeeded();
+    // Files this desktop's own settings into a record another desktop left.
+    void addDesktopSettings();
     bool setRange(const std::array<float, 3>& range);
+    // The feature as the log names it: the desktop's "night light", else "Night Shift" on a Mac.
+    const char* featureName() const { return macWords_ && !isDesktopNightLight() ? "Night Shift" : "night light"; }
 
     std::shared_ptr<platform::UserDefaults> defaults_;
     std::shared_ptr<platform::NightShiftClient> client_;
     std::optional<std::optional<std::int64_t>> lastKelvin_;
     std::optional<std::int64_t> lastFloor_;
+    bool macWords_ = true;
+    bool foreignRecordNoted_ = false;
     platform::Log log_{"nightshift"};
 };
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "core/ColorMatrix.h"
 #include "core/DisplayOffsets.h"
@@ -373,6 +374,71 @@ void TintEngine::updateWatchdog() {
 
 void TintEngine::updateNightShift() {
     if (suppressed_ || !nightShift_->isAvailable()) return;
+    if (nightShift_->isDesktopNightLight()) {
+        // The desktop's night light warms every screen at once, the one Orvane tints by gamma
+        // or colour matrix too, where the two would fight over the same colours. It is used
+        // only while no display is tinted so; the displays that asked for it run their next
+        // method meanwhile and get it back once none is.
+        const auto waiting = [this](std::uint32_t id) {
+            return std::find(waitingForNightLight_.begin(), waitingForNightLight_.end(), id) !=
+                   waitingForNightLight_.end();
+        };
+        const Slot* byRamps = nullptr;
+        for (const auto& [id, slot] : slots_)
+            if ((slot.method == TintMethod::gamma || slot.method == TintMethod::matrix) && !waiting(id) &&
+                displaySettings(slot.display).enabled)
+                byRamps = &slot;
+        if (byRamps) {
+            const std::string tintedName = byRamps->display.name;
+            std::vector<Slot> asking;
+            for (const auto& [id, slot] : slots_)
+                if (slot.method == TintMethod::nightShift) asking.push_back(slot);
+            for (const Slot& slot : asking) {
+                const DisplayInfo& display = slot.display;
+                slot.backend->detach();
+                slots_.erase(display.id);
+                if (!waiting(display.id)) waitingForNightLight_.push_back(display.id);
+                const MethodFacts facts = methodFacts(display);
+                std::vector<TintMethod> order = MethodHeuristic::attachOrder(slot.requested, methodRules(), facts);
+                std::erase(order, TintMethod::nightShift);
+                bool attached = false;
+                for (const TintMethod m : order) {
+                    std::shared_ptr<TintBackend> backend = makeBackend(m, display);
+                    if (const auto error = backend->attach(display)) {
+                        log_.error("attach %s failed for %s: %s", std::string(toString(m)), display.name,
+                                   error->description());
+                        continue;
+                    }
+                    log_.notice(
+                        "%s: the desktop's night light would warm %s too, which Orvane tints by gamma or "
+                        "colour matrix; %s tints it",
+                        display.name, tintedName, methodTitle(m));
+                    slots_[display.id] = Slot{display, std::move(backend), m, slot.requested};
+                    render(slots_.at(display.id), 0);
+                    attached = true;
+                    break;
+                }
+                if (!attached) {
+                    std::string reason =
+                        "the desktop's night light is off while " + tintedName + " is tinted by gamma or colour matrix";
+                    log_.error("%s is not tinted: %s", display.name, reason);
+                    untinted_[display.id] = Untinted{display, std::move(reason), facts};
+                }
+            }
+        } else if (!waitingForNightLight_.empty()) {
+            for (const std::uint32_t id : std::exchange(waitingForNightLight_, {})) {
+                std::optional<DisplayInfo> display;
+                if (const auto it = slots_.find(id); it != slots_.end()) {
+                    display = it->second.display;
+                    it->second.backend->detach();
+                    slots_.erase(it);
+                } else if (const auto un = untinted_.find(id); un != untinted_.end()) {
+                    display = un->second.display;
+                }
+                if (display) attach(*display);
+            }
+        }
+    }
     const Slot* chosen = nullptr;
     for (const auto& [id, slot] : slots_) {
         if (slot.method != TintMethod::nightShift) continue;

@@ -209,6 +209,8 @@ private:
     bool suppressed_ = false;
     // The desktop's night light is held off while gamma or the matrix tints.
     bool nightLightYielded_ = false;
+    // Displays that asked for the desktop's night light and run their next method meanwhile.
+    std::vector<std::uint32_t> waitingForNightLight_;
 };
 
 }  // namespace orvane

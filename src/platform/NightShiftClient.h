@@ -37,8 +37,11 @@ public:
     virtual void setStrength(float strength, bool commit) = 0;        // "setStrength:commit:"
     virtual void setActive(bool active) = 0;                          // "setActive:"
 
-    // The desktop's own settings, stored in the record beside the four values; empty
-    // where the client has none of its own.
+    // The key under which desktopSettings() files this desktop's own settings in the record
+    // ("gnome", "kde"); empty for the system's own client.
+    virtual std::string recordKey() const { return {}; }
+    // The desktop's own settings, stored in the record beside the four values under
+    // recordKey(); empty where the client has none of its own.
     virtual Dictionary desktopSettings() { return {}; }
     // Writes back what desktopSettings() stored in `record`; false when the record holds
     // none of this client's (an older record), so the four values are used instead.

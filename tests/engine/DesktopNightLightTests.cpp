@@ -30,35 +30,13 @@
 
 using namespace orvane;
 using namespace orvane::platform;
+using orvane::testing::CompiledSchema;
 using orvane::testing::FakeGnomeColor;
 using orvane::testing::FakeKWin;
 using orvane::testing::SessionBus;
 using orvane::testing::TintEngineTest;
 
 namespace {
-
-// The night-light keys of the settings daemon's colour schema as the desktop ships them.
-constexpr const char* colorSchema = R"xml(<?xml version="1.0" encoding="UTF-8"?>
-<schemalist>
-  <schema id="org.gnome.settings-daemon.plugins.color" path="/org/gnome/settings-daemon/plugins/color/">
-    <key name="night-light-enabled" type="b"><default>false</default></key>
-    <key name="night-light-temperature" type="u">
-      <range min="1000" max="10000"/>
-      <default>2700</default>
-    </key>
-    <key name="night-light-schedule-automatic" type="b"><default>true</default></key>
-    <key name="night-light-schedule-from" type="d">
-      <range min="0" max="24"/>
-      <default>20.0</default>
-    </key>
-    <key name="night-light-schedule-to" type="d">
-      <range min="0" max="24"/>
-      <default>6.0</default>
-    </key>
-    <key name="night-light-last-coordinates" type="(dd)"><default>(91,181)</default></key>
-  </schema>
-</schemalist>
-)xml";
 
 std::string readText(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -72,32 +50,7 @@ void writeText(const std::filesystem::path& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
 }
 
-// Compiles the schema once for the process; empty with the reason when the compiler is
-// missing.
-struct CompiledSchema {
-    std::filesystem::path directory;
-    std::string error;
-};
-
-const CompiledSchema& compiledSchema() {
-    static const CompiledSchema compiled = [] {
-        CompiledSchema c;
-        std::string pattern = "/tmp/orvane-schema-XXXXXX";
-        if (!::mkdtemp(pattern.data())) return CompiledSchema{{}, "cannot make a directory"};
-        c.directory = pattern;
-        static const std::filesystem::path made = c.directory;  // removed when the process ends
-        std::atexit([] {
-            std::error_code ignored;
-            std::filesystem::remove_all(made, ignored);
-        });
-        writeText(c.directory / "org.gnome.settings-daemon.plugins.color.gschema.xml", colorSchema);
-        const std::string command = "glib-compile-schemas " + c.directory.string() + " 2>/dev/null";
-        if (std::system(command.c_str()) != 0 || !std::filesystem::exists(c.directory / "gschemas.compiled"))
-            c.error = "glib-compile-schemas (libglib2.0-bin) did not compile the schema";
-        return c;
-    }();
-    return compiled;
-}
+const CompiledSchema& compiledSchema() { return orvane::testing::compiledGnomeSchema(); }
 
 // The desktop under test: a private bus with the stand-in services, GNOME's settings in a
 // keyfile of the test's own, KWin's kwinrc in the test's config directory.
@@ -126,10 +79,10 @@ protected:
     }
 
     // GNOME's client over the test schema and keyfile, with the daemon on the bus.
-    bool startGnome() {
-        if (!compiledSchema().error.empty() || !bus->error().empty()) return false;
+    bool startGnome(const CompiledSchema& schemaDirectory = compiledSchema()) {
+        if (!schemaDirectory.error.empty() || !bus->error().empty()) return false;
         GError* error = nullptr;
-        source = g_settings_schema_source_new_from_directory(compiledSchema().directory.c_str(), nullptr, TRUE, &error);
+        source = g_settings_schema_source_new_from_directory(schemaDirectory.directory.c_str(), nullptr, TRUE, &error);
         if (!source) {
             ADD_FAILURE() << error->message;
             g_error_free(error);
@@ -158,9 +111,34 @@ protected:
         return client != nullptr;
     }
 
+    // A schema source over a compiled directory; null (and a failure) when it cannot be read.
+    static GSettingsSchemaSource* schemaSource(const CompiledSchema& compiled) {
+        GError* error = nullptr;
+        GSettingsSchemaSource* made =
+            g_settings_schema_source_new_from_directory(compiled.directory.c_str(), nullptr, TRUE, &error);
+        if (!made) {
+            ADD_FAILURE() << error->message;
+            g_error_free(error);
+        }
+        return made;
+    }
+    // A directory whose only schema is not the desktop's.
+    static const CompiledSchema& otherSchemaOnly() {
+        return orvane::testing::compiledGnomeSchema(
+            R"(<schemalist><schema id="org.example.other" path="/org/example/other/"/></schemalist>)");
+    }
+
     std::shared_ptr<linuxsys::DBusConnection> connect() {
         linuxsys::DBusError error;
         return linuxsys::DBusConnection::connect(bus->address(), error);
+    }
+
+    // What the user writes in KWin's settings, read by KWin as its settings module has it.
+    void userWritesKwinrc(const std::string& text) {
+        writeText(kwinrc, text);
+        const auto reloads = kwin->calls().size();
+        ASSERT_FALSE(connect()->emitSignal("/KWin", "org.kde.KWin", "reloadConfig", ""));
+        ASSERT_TRUE(eventually([&] { return kwin->calls().size() > reloads; }));
     }
 
     // What the user sets in the desktop's own settings.
@@ -327,6 +305,51 @@ TEST_F(DesktopNightLightTest, TheFloorAndTheTemperatureStayWithinTheDesktopsRang
     kde.restore();
 }
 
+// The limits are the schema's own: a desktop whose schema takes 1700–4700 K and a schedule
+// up to 23.99 h is asked for nothing outside them (GSettings would refuse such a value and
+// keep the old one), and the floor follows it in the engine too.
+TEST_F(DesktopNightLightTest, TheDesktopsLimitsAreReadFromItsSchema) {
+    REQUIRE_DESKTOP_TOOLS();
+    orvane::testing::GnomeSchemaLimits narrow;
+    narrow.temperatureMin = "1700";
+    narrow.temperatureMax = "4700";
+    narrow.fromMax = "23.99";
+    narrow.toMax = "23.99";
+    const CompiledSchema& schema = orvane::testing::compiledGnomeSchema(orvane::testing::gnomeColorSchemaText(narrow));
+    ORVANE_REQUIRE_TOOL(schema.error);
+    ASSERT_TRUE(startGnome(schema));
+    userSets("night-light-schedule-from", g_variant_new_double(21.0));
+    userSets("night-light-schedule-to", g_variant_new_double(7.0));
+
+    NightShiftWarmth warmth(*sim, defaults());
+    EXPECT_EQ(warmth.floorWithinLimits(1000), 1700);
+    EXPECT_EQ(warmth.floorWithinLimits(2700), 2700);
+    EXPECT_EQ(warmth.floorWithinLimits(5000), 4700);
+    ASSERT_TRUE(client->cctRange());
+    EXPECT_EQ((*client->cctRange())[0], 1700.0f);
+    EXPECT_EQ((*client->cctRange())[1], 4700.0f);
+    warmth.apply(1200, 1200);
+    EXPECT_EQ(temperature(), 1700u);
+    warmth.apply(6000, 2700);
+    EXPECT_EQ(temperature(), 4700u);
+    // The whole day, as far as the schema lets the schedule reach.
+    EXPECT_FALSE(g_settings_get_boolean(settings, "night-light-schedule-automatic"));
+    EXPECT_EQ(g_settings_get_double(settings, "night-light-schedule-from"), 0.0);
+    EXPECT_EQ(g_settings_get_double(settings, "night-light-schedule-to"), 23.99);
+    warmth.restore();
+
+    useMethod(1, TintMethod::nightShift);
+    useMethod(2, TintMethod::nightShift);
+    start();
+    engine->setNightShiftFloor(1000);
+    engine->apply(TintState{1000, 1.0, RedStyle::pure, false}, Transition::instant, 0);
+    EXPECT_EQ(temperature(), 1700u);
+    EXPECT_TRUE(enabled());
+    engine->detachAll();
+    EXPECT_EQ(g_settings_get_double(settings, "night-light-schedule-from"), 21.0);
+    EXPECT_EQ(g_settings_get_double(settings, "night-light-schedule-to"), 7.0);
+}
+
 TEST_F(DesktopNightLightTest, AUsersSwitchOffIsReassertedAndARecordLeftBehindIsRestoredAtLaunch) {
     REQUIRE_DESKTOP_TOOLS();
     ASSERT_TRUE(startGnome());
@@ -376,17 +399,72 @@ TEST_F(DesktopNightLightTest, AnOlderRecordWithoutTheDesktopsFieldsStillRestores
 
 TEST_F(DesktopNightLightTest, NoSchemaNoGnomeClient) {
     ORVANE_REQUIRE_TOOL(compiledSchema().error);
-    std::string pattern = "/tmp/orvane-noschema-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    GError* error = nullptr;
-    writeText(std::filesystem::path(pattern) / "other.gschema.xml",
-              R"(<schemalist><schema id="org.example.other" path="/org/example/other/"/></schemalist>)");
-    ASSERT_EQ(std::system(("glib-compile-schemas " + pattern).c_str()), 0);
-    GSettingsSchemaSource* empty = g_settings_schema_source_new_from_directory(pattern.c_str(), nullptr, TRUE, &error);
+    GSettingsSchemaSource* empty = schemaSource(otherSchemaOnly());
     ASSERT_NE(empty, nullptr);
     EXPECT_EQ(linuxsys::openGnomeNightLight(nullptr, empty, nullptr), nullptr);
     g_settings_schema_source_unref(empty);
-    std::filesystem::remove_all(pattern);
+}
+
+// The session's client: KWin's wherever KWin answers, else GNOME's where the schema is
+// installed and either the settings daemon answers or the session says it is GNOME.
+TEST_F(DesktopNightLightTest, TheSessionsNightLightIsKWinsWhereItAnswersElseGnomesBySchemaAndDaemon) {
+    REQUIRE_DESKTOP_TOOLS();
+    GSettingsSchemaSource* withSchema = schemaSource(compiledSchema());
+    GSettingsSchemaSource* without = schemaSource(otherSchemaOnly());
+    ASSERT_TRUE(withSchema && without);
+    GSettingsBackend* memory = g_memory_settings_backend_new();
+    const auto chosen = [&](std::shared_ptr<linuxsys::DBusConnection> on, const char* desktops,
+                            GSettingsSchemaSource* schemas) {
+        const auto c = linuxsys::openDesktopNightLight(std::move(on), kwinrc, desktops, schemas, memory);
+        return c ? c->desktopName() : std::string("none");
+    };
+    // No bus, or nothing on it: a session that calls itself GNOME, with the schema.
+    EXPECT_EQ(chosen(nullptr, "XFCE", withSchema), "none");
+    EXPECT_EQ(chosen(nullptr, "ubuntu:GNOME", withSchema), "GNOME");
+    EXPECT_EQ(chosen(connect(), "XFCE", withSchema), "none");
+    EXPECT_EQ(chosen(connect(), "GNOME", without), "none");
+    // GNOME's settings daemon answers: the session need not name GNOME, but the schema must be there.
+    gnome = std::make_unique<FakeGnomeColor>(bus->address());
+    ASSERT_TRUE(gnome->ready());
+    EXPECT_EQ(chosen(connect(), "", withSchema), "GNOME");
+    EXPECT_EQ(chosen(connect(), "", without), "none");
+    // KWin answers: its night light, schema or not.
+    kwin = std::make_unique<FakeKWin>(bus->address(), kwinrc);
+    ASSERT_TRUE(kwin->ready());
+    EXPECT_EQ(chosen(connect(), "KDE", without), "KDE Plasma");
+    EXPECT_EQ(chosen(connect(), "KDE", withSchema), "KDE Plasma");
+    g_object_unref(memory);
+    g_settings_schema_source_unref(withSchema);
+    g_settings_schema_source_unref(without);
+}
+
+// "Disable until tomorrow" from GNOME's menu holds night light off with its switch on: the
+// diagnostics say so, and re-asserting writes nothing over it.
+TEST_F(DesktopNightLightTest, GnomesDisableUntilTomorrowIsReportedNotFought) {
+    REQUIRE_DESKTOP_TOOLS();
+    ASSERT_TRUE(startGnome());
+    NightShift probe(*sim);
+    EXPECT_EQ(probe.desktopName(), "GNOME");
+    NightShiftWarmth warmth(*sim, defaults());
+    warmth.apply(3000, 2700);
+    gnome->setActive(true);
+    EXPECT_EQ(probe.heldElsewhere(), "");
+
+    gnome->setDisabledUntilTomorrow(true);
+    gnome->setActive(false);
+    EXPECT_EQ(probe.heldElsewhere(), "paused until tomorrow from the desktop's menu");
+    ASSERT_TRUE(probe.status());
+    EXPECT_FALSE(probe.status()->active);
+    EXPECT_TRUE(probe.status()->enabled);
+    const std::string driven = readText(keyfile);
+    warmth.reassert();
+    warmth.reassert();
+    EXPECT_EQ(readText(keyfile), driven);
+    EXPECT_TRUE(enabled());
+
+    gnome->setDisabledUntilTomorrow(false);
+    EXPECT_EQ(probe.heldElsewhere(), "");
+    warmth.restore();
 }
 
 // ---- KDE Plasma -------------------------------------------------------------------------
@@ -482,6 +560,125 @@ TEST_F(DesktopNightLightTest, PlasmaFivesColorCorrectObjectIsUsedToo) {
     warmth.restore();
 }
 
+TEST_F(DesktopNightLightTest, KWinKeepsTheFirstSnapshotSendsNothingTwiceAndLeavesAnInactiveLightAlone) {
+    ORVANE_REQUIRE_TOOL(bus->error());
+    const std::string before = "[NightColor]\nActive=false\nMode=Times\nNightTemperature=4100\n";
+    writeText(kwinrc, before);
+    ASSERT_TRUE(startKWin());
+
+    NightShiftWarmth warmth(*sim, defaults());
+    // Off while the night light is off: the file stays as it is and KWin is not told.
+    warmth.apply(std::nullopt, 2700);
+    EXPECT_EQ(readText(kwinrc), before);
+    EXPECT_TRUE(kwin->calls().empty());
+    EXPECT_TRUE(recorded());
+
+    warmth.apply(3000, 2700);
+    ASSERT_TRUE(eventually([&] { return kwin->currentTemperature() == 3000; }));
+    // The user sets another temperature behind Orvane's back; the same request again is
+    // skipped, and the snapshot still holds the user's first settings.
+    const std::string changed = kconfig::set(readText(kwinrc), "NightColor", "NightTemperature", "5000");
+    userWritesKwinrc(changed);
+    warmth.apply(3000, 2700);
+    EXPECT_EQ(readText(kwinrc), changed);
+    EXPECT_EQ(kwin->currentTemperature(), 5000u);
+    warmth.restore();
+    EXPECT_EQ(readText(kwinrc), before);
+
+    // Off while KWin's night light is on switches it off; restoring switches it on again.
+    const std::string on = "[NightColor]\nActive=true\nMode=Constant\nNightTemperature=3800\n";
+    userWritesKwinrc(on);
+    ASSERT_TRUE(kwin->enabled());
+    NightShiftWarmth again(*sim, defaults());
+    again.apply(std::nullopt, 2700);
+    EXPECT_TRUE(eventually([&] { return !kwin->enabled(); }));
+    again.restore();
+    EXPECT_EQ(readText(kwinrc), on);
+    EXPECT_TRUE(eventually([&] { return kwin->enabled() && kwin->currentTemperature() == 3800; }));
+}
+
+TEST_F(DesktopNightLightTest, KWinsRecordLeftBehindIsRestoredAtLaunchAndAnOlderRecordStillRestores) {
+    ORVANE_REQUIRE_TOOL(bus->error());
+    const std::string before = "[Compositing]\nBackend=OpenGL\n\n[NightColor]\nActive=true\nMode=Location\n";
+    writeText(kwinrc, before);
+    ASSERT_TRUE(startKWin());
+    {
+        NightShiftWarmth warmth(*sim, defaults());
+        warmth.apply(2900, 2700);
+        ASSERT_TRUE(eventually([&] { return kwin->currentTemperature() == 2900; }));
+        // The run ends here without restoring, as a killed one would.
+    }
+    ASSERT_TRUE(recorded());
+    ASSERT_NE(readText(kwinrc), before);
+    start();  // the next launch's engine restores before it touches anything
+    EXPECT_FALSE(recorded());
+    EXPECT_EQ(readText(kwinrc), before);
+    EXPECT_TRUE(eventually([&] { return kwin->enabled() && kwin->currentTemperature() == 4500; }));
+    engine.reset();
+
+    // A record without KWin's own fields: the four values go to kwinrc.
+    defaults()->set(
+        NightShiftWarmth::dirtyKey,
+        Dictionary{{"active", false}, {"cct", 3600.0}, {"strength", 0.7}, {"range", Array{2700.0, 6000.0, 4100.0}}});
+    NightShiftWarmth older(*sim, defaults());
+    older.restore();
+    EXPECT_FALSE(recorded());
+    EXPECT_EQ(kconfig::value(readText(kwinrc), "NightColor", "NightTemperature"), "3600");
+    EXPECT_EQ(kconfig::value(readText(kwinrc), "NightColor", "Active"), "false");
+    EXPECT_TRUE(eventually([&] { return !kwin->enabled(); }));
+}
+
+// ---- A record from another desktop ------------------------------------------------------
+
+// A record GNOME left (a crash, then a Plasma session) holds GNOME's keys: none of them, nor
+// their summary, belongs in kwinrc. It waits for GNOME, with KWin's own settings filed
+// beside it while Orvane drives KWin, and GNOME gets exactly its own back.
+TEST_F(DesktopNightLightTest, ARecordFromAnotherDesktopIsLeftForItAndNeverWrittenHere) {
+    REQUIRE_DESKTOP_TOOLS();
+    const Dictionary gnomeOwn{{"night-light-enabled", true}, {"night-light-temperature", std::int64_t{3900}}};
+    const Dictionary fromGnome{{"gnome", gnomeOwn},
+                               {"active", true},
+                               {"cct", 3900.0},
+                               {"strength", 0.63},
+                               {"range", Array{1000.0, 10000.0, 5500.0}}};
+    defaults()->set(NightShiftWarmth::dirtyKey, fromGnome);
+    const std::string before = "[NightColor]\nActive=false\nMode=Location\nNightTemperature=4200\n";
+    writeText(kwinrc, before);
+    ASSERT_TRUE(startKWin());
+
+    orvane::testing::LogCapture log;
+    NightShiftWarmth kde(*sim, defaults());
+    kde.restoreIfDirty();
+    kde.restore();
+    EXPECT_EQ(readText(kwinrc), before);
+    EXPECT_TRUE(kwin->calls().empty()) << "KWin was told to reload";
+    EXPECT_EQ(defaults()->dictionary(NightShiftWarmth::dirtyKey), fromGnome);
+    const auto lines = log.messages("nightshift");
+    EXPECT_EQ(std::count(lines.begin(), lines.end(),
+                         "left the night light settings another desktop recorded for that desktop"),
+              1);
+
+    kde.apply(3000, 2700);
+    ASSERT_TRUE(eventually([&] { return kwin->currentTemperature() == 3000; }));
+    const auto both = defaults()->dictionary(NightShiftWarmth::dirtyKey);
+    ASSERT_TRUE(both);
+    EXPECT_TRUE(both->count("kde"));
+    EXPECT_EQ(both->at("gnome"), Value(gnomeOwn));
+    kde.restore();
+    EXPECT_EQ(readText(kwinrc), before);
+    EXPECT_EQ(defaults()->dictionary(NightShiftWarmth::dirtyKey), fromGnome);
+
+    // Back on GNOME, the record is GNOME's to restore.
+    kwin.reset();
+    ASSERT_TRUE(startGnome());
+    NightShiftWarmth next(*sim, defaults());
+    next.restoreIfDirty();
+    EXPECT_FALSE(recorded());
+    EXPECT_TRUE(enabled());
+    EXPECT_EQ(temperature(), 3900u);
+    EXPECT_EQ(userValues(), "night-light-enabled=true;night-light-temperature=3900;");
+}
+
 // ---- In the engine ----------------------------------------------------------------------
 
 TEST_F(DesktopNightLightTest, GammaOrMatrixTintSwitchesTheDesktopsNightLightOffUntilItEnds) {
@@ -514,12 +711,58 @@ TEST_F(DesktopNightLightTest, GammaOrMatrixTintSwitchesTheDesktopsNightLightOffU
     }
 }
 
+// The desktop's night light warms every screen: beside a display tinted by gamma or the
+// colour matrix it would warm that one too and fight over its colours. The display that
+// asked for it runs its next method meanwhile, and gets it back once no display is so tinted.
+TEST_F(DesktopNightLightTest, TheNightLightWaitsWhileAnotherDisplayIsTintedByGammaOrMatrix) {
+    REQUIRE_DESKTOP_TOOLS();
+    ASSERT_TRUE(startGnome());
+    userSets("night-light-enabled", g_variant_new_boolean(TRUE));
+    gnome->setActive(true);
+    const std::string before = readText(keyfile);
+    for (const auto method : {TintMethod::gamma, TintMethod::matrix}) {
+        SCOPED_TRACE(std::string(toString(method)));
+        useMethod(1, TintMethod::nightShift);
+        useMethod(2, method);
+        orvane::testing::LogCapture log;
+        start();
+        engine->apply(TintState{3000, 1.0, RedStyle::pure, false}, Transition::instant, 0);
+        EXPECT_EQ(engine->slots().at(1).method, TintMethod::overlay);
+        EXPECT_EQ(engine->slots().at(1).requested, TintMethod::nightShift);
+        EXPECT_EQ(engine->slots().at(2).method, method);
+        EXPECT_FALSE(enabled()) << "the user's own night light is held off too";
+        EXPECT_TRUE(recorded());
+        gnome->setActive(false);
+        engine->apply(TintState{3100, 1.0, RedStyle::pure, false}, Transition::instant, 0);
+        EXPECT_EQ(engine->slots().at(1).method, TintMethod::overlay);
+        const auto lines = log.messages("engine");
+        EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                                [](const std::string& l) {
+                                    return l.find("the desktop's night light would warm") != std::string::npos;
+                                }),
+                  1);
+
+        // The other display leaves the ramps: the night light is back for the first.
+        useMethod(2, TintMethod::overlay);
+        engine->reconfigure();
+        EXPECT_EQ(engine->slots().at(1).method, TintMethod::nightShift);
+        EXPECT_TRUE(enabled());
+        EXPECT_EQ(temperature(), 3100u);
+        engine->detachAll();
+        EXPECT_EQ(readText(keyfile), before);
+        EXPECT_FALSE(recorded());
+        gnome->setActive(true);
+        engine.reset();
+    }
+}
+
 TEST_F(DesktopNightLightTest, TheNightShiftMethodDrivesTheDesktopsNightLightAndQuittingGivesItBack) {
     REQUIRE_DESKTOP_TOOLS();
     ASSERT_TRUE(startGnome());
     userSets("night-light-temperature", g_variant_new_uint32(4500));
     const std::string before = readText(keyfile);
     useMethod(1, TintMethod::nightShift);
+    useMethod(2, TintMethod::overlay);  // an overlay beside it changes no ramps
     start();
     engine->apply(TintState{3400, 1.0, RedStyle::pure, false}, Transition::instant, 0);
     EXPECT_TRUE(enabled());

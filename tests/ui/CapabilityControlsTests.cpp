@@ -11,7 +11,10 @@
 #include <QAbstractButton>
 
 #include "KitFixture.h"
+#include "RecordingPanels.h"
 #include "app/Capabilities.h"
+#include "app/ComfortController.h"
+#include "app/Diagnostics.h"
 #include "ui/kit/RenderHarness.h"
 #include "ui/kit/Text.h"
 #include "ui/kit/TileLabel.h"
@@ -26,6 +29,7 @@
 #include "ui/settings/ShortcutsPane.h"
 #include "ui/settings/ShortcutsPaneRules.h"
 #include "ui/views/Picker.h"
+#include "ui/views/StatusBannerRules.h"
 #include "ui/views/SwitchRow.h"
 
 namespace orvane::testing {
@@ -296,6 +300,83 @@ TEST_F(CapabilityControlsTest, TheBrightnessKeysNoticeAndPointerCaptionSpeakLinu
     ASSERT_TRUE(comfort.pointerSwitch().toggle().isEnabled());
     EXPECT_EQ(subtitle(comfort.pointerSwitch()),
               "Sets the pointer colors to dark red at or below 1500K and restores them afterwards.");
+}
+
+// A desktop's night light in place of the system's client, as the Linux platform gives it:
+// the user switches it on and off, and says who else holds it.
+class DesktopStyleNightLight final : public platform::NightShiftClient {
+public:
+    bool respondsTo(std::string_view) const override { return true; }
+    std::optional<platform::BlueLightStatus> blueLightStatus() override {
+        return platform::BlueLightStatus{active, active};
+    }
+    std::optional<float> cct() override { return 4000.0f; }
+    std::optional<float> strength() override { return 0.6f; }
+    std::optional<std::array<float, 3>> cctRange() override { return std::array<float, 3>{1000, 10000, 5500}; }
+    bool setCCTRange(const std::array<float, 3>&) override { return false; }
+    void setCCT(float, bool) override {}
+    void setStrength(float, bool) override {}
+    void setActive(bool on) override { active = on; }
+    std::string desktopName() const override { return "GNOME"; }
+    std::string recordKey() const override { return "gnome"; }
+    std::string heldElsewhere() override { return held; }
+
+    bool active = false;
+    std::string held;
+};
+
+// The comfort controller watches the desktop's night light as it would the system's Night
+// Shift; the Comfort pane's rows, the status banner and the diagnostics call it by the
+// desktop's name.
+TEST_F(CapabilityControlsTest, TheDesktopsNightLightWatchedByTheComfortControllerIsCalledNightLightEverywhere) {
+    presentLinux(true, true);
+    sim->update([](platform::sim::SimState& s) { s.missingPorts.erase("nightShift"); });
+    auto light = std::make_shared<DesktopStyleNightLight>();
+    sim->setNightShiftClient(light);
+    start(manualSettings(3400, 1.0));
+    // Overlays beside the night light: it stacks with them rather than being held off.
+    Settings settings = model->settings();
+    for (const auto id : {1u, 2u}) settings.displays[display(id).key].method = TintMethod::overlay;
+    model->setSettings(settings);
+    settle();
+    RecordingPanels panels;
+    ComfortController::Environment comfortEnvironment;
+    comfortEnvironment.ddcLibrary = std::make_shared<DDCLibrary>(sim, [this](TimeInterval s) { clock->advance(s); });
+    const auto comfort = ComfortController::create(model, panels, comfortEnvironment);
+    settle();
+    ASSERT_TRUE(model->isWarming());
+    EXPECT_EQ(model->primaryMethod(), TintMethod::overlay);
+
+    ComfortPane pane(environment(), window.get());
+    ASSERT_NE(pane.nightShiftTip(), nullptr);
+    ASSERT_NE(pane.nightShiftFloorRow(), nullptr);
+    EXPECT_EQ(pane.nightShiftTip()->titleText().text(), QStringLiteral("Night Light tip"));
+    EXPECT_EQ(pane.nightShiftFloorRow()->titleText().text(), QStringLiteral("Night Light floor"));
+    EXPECT_FALSE(model->nightShiftActive());
+    EXPECT_EQ(subtitle(*pane.nightShiftTip()), "Night Light is off.");
+    const auto bannerNotice = [&] {
+        const auto all = kit::StatusBannerRules::notices(kit::StatusBannerRules::inputFrom(*model));
+        const auto it = std::find_if(all.begin(), all.end(), [](const kit::StatusBannerRules::Notice& n) {
+            return n.kind == kit::StatusBannerRules::NoticeKind::nightShift;
+        });
+        return it != all.end() ? it->text : std::string();
+    };
+    EXPECT_EQ(bannerNotice(), "");
+
+    // The user switches the desktop's night light on: noticed at the next poll.
+    light->active = true;
+    scheduler->advance(ComfortController::nightShiftInterval + ComfortController::nightShiftTolerance);
+    QCoreApplication::sendPostedEvents();
+    EXPECT_TRUE(model->nightShiftActive());
+    EXPECT_EQ(subtitle(*pane.nightShiftTip()), "Night Light is currently on and stacks with Orvane.");
+    EXPECT_EQ(bannerNotice(), "Night Light is also on");
+
+    light->held = "paused until tomorrow from the desktop's menu";
+    const std::string report = Diagnostics::text(*model);
+    EXPECT_NE(report.find("\nNight Light: GNOME's own, paused until tomorrow from the desktop's menu\n"),
+              std::string::npos)
+        << report;
+    EXPECT_EQ(report.find("Night Shift"), std::string::npos) << report;
 }
 
 TEST_F(CapabilityControlsTest, BacklightAndUpdatesSayWhyNotOnLinux) {

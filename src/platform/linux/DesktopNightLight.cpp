@@ -141,11 +141,11 @@ public:
             else if (g_variant_is_of_type(v, G_VARIANT_TYPE_DOUBLE)) own[key] = g_variant_get_double(v);
             g_variant_unref(v);
         }
-        return Dictionary{{"gnome", own}};
+        return Dictionary{{recordKey(), own}};
     }
 
     bool restoreDesktopSettings(const Dictionary& record) override {
-        const auto it = record.find("gnome");
+        const auto it = record.find(recordKey());
         if (it == record.end() || !it->second.dictionary()) return false;
         const Dictionary& own = *it->second.dictionary();
         for (const char* key : gnomeKeys) {
@@ -168,6 +168,7 @@ public:
 
     std::optional<std::pair<int, int>> temperatureLimits() const override { return limits_; }
     std::string desktopName() const override { return "GNOME"; }
+    std::string recordKey() const override { return "gnome"; }
     std::string heldElsewhere() override {
         return daemonFlag("DisabledUntilTomorrow").value_or(false) ? "paused until tomorrow from the desktop's menu"
                                                                    : std::string();
@@ -260,11 +261,11 @@ public:
                        {"finalNewline", text.empty() || text.back() == '\n'}};
         for (const char* key : kdeKeys)
             if (auto v = kconfig::value(text, nightColorGroup, key)) own[key] = *v;
-        return Dictionary{{"kde", own}};
+        return Dictionary{{recordKey(), own}};
     }
 
     bool restoreDesktopSettings(const Dictionary& record) override {
-        const auto it = record.find("kde");
+        const auto it = record.find(recordKey());
         if (it == record.end() || !it->second.dictionary()) return false;
         const Dictionary& own = *it->second.dictionary();
         std::string text = readWholeFile(kwinrc_).value_or(std::string());
@@ -287,6 +288,7 @@ public:
 
     std::optional<std::pair<int, int>> temperatureLimits() const override { return std::pair(minimum, maximum); }
     std::string desktopName() const override { return "KDE Plasma"; }
+    std::string recordKey() const override { return "kde"; }
     // Orvane never inhibits KWin's night light, so an inhibit is another program's.
     std::string heldElsewhere() override {
         return flag("inhibited").value_or(false) ? "another program has inhibited KWin's night light" : std::string();
@@ -352,11 +354,6 @@ private:
     std::filesystem::path kwinrc_;
 };
 
-bool desktopNamesGnome() {
-    const auto desktops = environmentValue("XDG_CURRENT_DESKTOP").value_or("");
-    return desktops.find("GNOME") != std::string::npos;
-}
-
 }  // namespace
 
 std::shared_ptr<NightShiftClient> openGnomeNightLight(std::shared_ptr<DBusConnection> bus,
@@ -378,23 +375,30 @@ std::shared_ptr<NightShiftClient> openKWinNightLight(std::shared_ptr<DBusConnect
     return nullptr;
 }
 
-std::shared_ptr<NightShiftClient> openDesktopNightLight() {
-    DBusError error;
-    std::shared_ptr<DBusConnection> bus = DBusConnection::open(DBusConnection::Bus::session, error);
-    if (auto kwin = openKWinNightLight(bus, configHome() / "kwinrc")) {
+std::shared_ptr<NightShiftClient> openDesktopNightLight(std::shared_ptr<DBusConnection> bus,
+                                                        const std::filesystem::path& kwinrc,
+                                                        std::string_view currentDesktops, GSettingsSchemaSource* source,
+                                                        GSettingsBackend* backend) {
+    if (auto kwin = openKWinNightLight(bus, kwinrc)) {
         log().notice("night light: KDE Plasma (D-Bus org.kde.KWin, kwinrc [NightColor])");
         return kwin;
     }
     int flag = 0;
     const bool daemon = bus && !bus->getProperty(gnomeColor, "NightLightActive", 'b', &flag);
-    if (daemon || desktopNamesGnome()) {
-        if (auto gnome = openGnomeNightLight(daemon ? bus : nullptr)) {
+    if (daemon || currentDesktops.find("GNOME") != std::string_view::npos) {
+        if (auto gnome = openGnomeNightLight(daemon ? bus : nullptr, source, backend)) {
             log().notice("night light: GNOME (GSettings %s)", gnomeColorSchema);
             return gnome;
         }
     }
     log().notice("night light: none (neither KWin nor GNOME's settings daemon answers)");
     return nullptr;
+}
+
+std::shared_ptr<NightShiftClient> openDesktopNightLight() {
+    DBusError error;
+    return openDesktopNightLight(DBusConnection::open(DBusConnection::Bus::session, error), configHome() / "kwinrc",
+                                 environmentValue("XDG_CURRENT_DESKTOP").value_or(""));
 }
 
 }  // namespace orvane::platform::linuxsys

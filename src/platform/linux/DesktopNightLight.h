@@ -14,6 +14,7 @@
 //   would flicker at every renewal.
 #include <filesystem>
 #include <memory>
+#include <string_view>
 
 #include "platform/NightShiftClient.h"
 
@@ -38,9 +39,16 @@ std::shared_ptr<NightShiftClient> openGnomeNightLight(std::shared_ptr<DBusConnec
 std::shared_ptr<NightShiftClient> openKWinNightLight(std::shared_ptr<DBusConnection> bus,
                                                      const std::filesystem::path& kwinrc);
 
-// The client for the session: KWin's where KWin answers, else GNOME's where the schema is
-// installed and the session runs GNOME's settings daemon (its Color object answers, or
-// XDG_CURRENT_DESKTOP names GNOME); null elsewhere. Chosen once; logged.
+// The client for the session: KWin's where KWin answers on `bus`, else GNOME's where the
+// schema is installed and the session runs GNOME's settings daemon (its Color object
+// answers, or `currentDesktops`, XDG_CURRENT_DESKTOP's value, names GNOME); null elsewhere.
+// Logged.
+std::shared_ptr<NightShiftClient> openDesktopNightLight(std::shared_ptr<DBusConnection> bus,
+                                                        const std::filesystem::path& kwinrc,
+                                                        std::string_view currentDesktops,
+                                                        GSettingsSchemaSource* source = nullptr,
+                                                        GSettingsBackend* backend = nullptr);
+// The same for this session: its bus, its kwinrc, its desktop. Chosen once per run.
 std::shared_ptr<NightShiftClient> openDesktopNightLight();
 
 }  // namespace orvane::platform::linuxsys
