@@ -180,9 +180,10 @@ TEST_P(NightLightProgramTest, EveryDisplayGoesByTheNightLightAndAQuitGivesTheUse
     program.signal(SIGTERM);
     EXPECT_TRUE(exitedWith(program.waitForExit(), 0)) << program.errors();
     EXPECT_EQ(readText(usersFile(desktop)), before);
-    if (desktop == Desktop::kde)
+    if (desktop == Desktop::kde) {
         EXPECT_TRUE(program.waitFor([&] { return kwin->currentTemperature() == 4200; }, 10s))
             << "KWin was not told to read the user's settings again";
+    }
     const auto config = readText(session.config / "orvane" / "app.orvane.Orvane.json");
     EXPECT_EQ(config.find("nightShift.dirty"), std::string::npos) << config;
 }
@@ -206,9 +207,10 @@ TEST_P(NightLightProgramTest, AfterAKillTheWatchdogGivesTheUsersSettingsBack) {
         << readText(usersFile(desktop));
     EXPECT_TRUE(program.waitForOutput("ended, reset 0 display(s), restored the desktop's night light", 10s))
         << program.output();
-    if (desktop == Desktop::kde)
+    if (desktop == Desktop::kde) {
         EXPECT_TRUE(program.waitFor([&] { return kwin->currentTemperature() == 4200; }, 10s))
             << "KWin was not told to read the user's settings again";
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Desktops, NightLightProgramTest, ::testing::Values(Desktop::gnome, Desktop::kde), nameOf);
