@@ -1,6 +1,7 @@
 #include "engine/GammaBackend.h"
 
 #include <cmath>
+#include <string>
 
 namespace orvane {
 
@@ -9,13 +10,15 @@ GammaBackend::GammaBackend(const DisplayInfo& display, std::shared_ptr<platform:
 
 std::optional<BackendError> GammaBackend::attach(const DisplayInfo& display) {
     display_ = display;
+    lost_ = false;
     const std::uint32_t capacity = tables().capacity(display_.id);
     if (capacity == 0) return BackendError::unsupported("display has no gamma table");
 
     platform::GammaRamp read;
     const std::int32_t status = tables().read(display_.id, capacity, read);
     if (status != 0 || read.size() == 0 || !read.isConsistent())
-        return BackendError::unsupported("reading the gamma ramp (XRRGetCrtcGamma) failed: " + std::to_string(status));
+        return BackendError::unsupported("reading the gamma ramp (" + std::string(tables().readCall()) +
+                                         ") failed: " + std::to_string(status));
 
     if (!current_.isIdentity()) {
         // The tables still carry our tint: take the display's own ones as the base. Only this
@@ -57,7 +60,14 @@ void GammaBackend::verifyAndRepair() {
             if (!alive.lock()) return;
             checking_ = false;
             if (writes_ != writesBefore || count_ == 0 || fade_.isRunning()) return;
-            if (status != 0 || read.size() != count_ || !read.isConsistent()) return;
+            if (status != 0) {
+                if (!lost_)
+                    log_.error("reading the gamma ramp (%s) failed: %d; the display's tables are gone",
+                               std::string(tables().readCall()), status);
+                lost_ = true;
+                return;
+            }
+            if (read.size() != count_ || !read.isConsistent()) return;
             const std::size_t i = count_ - 1;  // the brightest entry
             const bool drifted =
                 std::fabs(read.green[i] - base_.green[i] * static_cast<float>(current_.g)) > driftTolerance ||
@@ -79,7 +89,10 @@ void GammaBackend::write(const Multiplier& m) {
         table.blue[i] = base_.blue[i] * b;
     }
     const std::int32_t status = tables().write(display_.id, table);
-    if (status != 0) log_.error("writing the gamma ramp (XRRSetCrtcGamma) failed: %d", status);
+    if (status == 0) return;
+    // Once per loss: a fade would repeat it every frame.
+    if (!lost_) log_.error("writing the gamma ramp (%s) failed: %d", std::string(tables().writeCall()), status);
+    lost_ = true;
 }
 
 }  // namespace orvane

@@ -35,6 +35,8 @@ public:
     // server: the comparison runs when the answer comes, and is dropped if a write of ours
     // came in between (the answer may predate it).
     void verifyAndRepair() override;
+    // A repair check whose read failed, or a write that failed: the tables are no longer ours.
+    bool lost() const override { return lost_; }
     bool checking() const { return checking_; }
 
     const Multiplier& current() const { return current_; }
@@ -54,7 +56,8 @@ private:
     Fade fade_{minimumFade, framesPerSecond, Fade::FirstFrame::atOnce};
     platform::Log log_{"gamma"};
     std::uint64_t writes_ = 0;
-    bool checking_ = false;                                  // a read is on its way
+    bool checking_ = false;  // a read is on its way
+    bool lost_ = false;
     std::shared_ptr<int> alive_ = std::make_shared<int>(0);  // for answers that come after the end
 };
 

@@ -103,6 +103,9 @@ public:
     virtual void detach() = 0;
     // Shows the last request again where the system has lost it.
     virtual void verifyAndRepair() = 0;
+    // Whether the system took the display's method away while attached (a compositor that
+    // withdrew its gamma control): the engine then attaches the display anew.
+    virtual bool lost() const { return false; }
 
     // Settings only some methods use (the overlay's); the others ignore them.
     // Whether screenshots and screen sharing see the tint.

@@ -332,6 +332,16 @@ void TintEngine::verifyAll(const std::string& reason) {
     for (const auto& [id, slot] : slots_)
         if (!isProbed(slot)) backends.push_back(slot.backend);
     for (const auto& backend : backends) backend->verifyAndRepair();
+    // A display whose method was taken away (a compositor withdrew the gamma control) goes
+    // through the fallback chain again, or says why nothing tints it now.
+    std::vector<std::uint32_t> lost;
+    for (const auto& [id, slot] : slots_)
+        if (!isProbed(slot) && slot.backend->lost()) lost.push_back(id);
+    for (const auto id : lost) {
+        log_.notice("%s lost its %s, attaching it again", slots_.at(id).display.name,
+                    methodTitle(slots_.at(id).method));
+        reattach(id);
+    }
     if (!suppressed_) nightShift_->reassert();
 }
 

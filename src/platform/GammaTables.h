@@ -4,6 +4,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace orvane::platform {
@@ -47,6 +48,10 @@ public:
     // Why the display's tables cannot be changed, in words for the user, where the
     // platform knows more than "no tables"; absent otherwise.
     virtual std::optional<std::string> unavailableReason(std::uint32_t) { return std::nullopt; }
+    // The calls behind read() and write(), for the log: RandR's unless a port says otherwise
+    // (the simulated machine stands for an X display too).
+    virtual std::string_view readCall() const { return "XRRGetCrtcGamma"; }
+    virtual std::string_view writeCall() const { return "XRRSetCrtcGamma"; }
 };
 
 }  // namespace orvane::platform

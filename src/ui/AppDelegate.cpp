@@ -126,6 +126,12 @@ void AppDelegate::applicationDidFinishLaunching() {
     hooks_.push_back(model_->onResolutionChanged.subscribe([weak](const Resolution&) {
         if (auto self = weak.lock(); self && self->statusItem_) self->statusItem_->refresh();
     }));
+    // A display that stops being tinted (its gamma taken by another program) changes no
+    // resolution: the icon and tooltip follow the capabilities too.
+    hooks_.push_back(model_->observe([weak](AppModel::Property p) {
+        if (p != AppModel::Property::capabilities) return;
+        if (auto self = weak.lock(); self && self->statusItem_) self->statusItem_->refresh();
+    }));
     // Debug logging follows the stored switch (an import or a reset included); the
     // environment's switch turns it on for a run whatever the settings say.
     if (model_->settings().debugLogging) platform::Log::setDebugEnabled(true);

@@ -202,6 +202,7 @@ std::vector<std::vector<unsigned short>> crtcRamps(Display* dpy) {
         XRRCrtcGamma* g = XRRGetCrtcGamma(dpy, res->crtcs[i]);
         if (!g) continue;
         std::vector<unsigned short> r(g->red, g->red + g->size);
+        r.insert(r.end(), g->green, g->green + g->size);
         r.insert(r.end(), g->blue, g->blue + g->size);
         ramps.push_back(std::move(r));
         XRRFreeGamma(g);
@@ -249,6 +250,24 @@ TEST(SwayProgramTest, UnderHeadlessSwayEveryDisplayIsNotTintedWithItsReasonAndTh
     XCloseDisplay(dpy);
 }
 
+// The program's session under sway: on the compositor itself, or through sway's own
+// XWayland (which must let the tests' user in).
+void enterSway(Session& session, HeadlessSway& sway, bool xwayland) {
+    session.environment["ORVANE_PLATFORM"] = std::nullopt;
+    session.environment["WAYLAND_DISPLAY"] = sway.socket();
+    session.environment["XDG_SESSION_TYPE"] = "wayland";
+    session.environment["SWAYSOCK"] = sway.ipcSocket();
+    if (xwayland) {
+        session.environment["DISPLAY"] = sway.xDisplay();
+        ASSERT_FALSE(session.environment["DISPLAY"]->empty()) << sway.log();
+        ASSERT_TRUE(HeadlessSway::admitRoot(*session.environment["DISPLAY"]));
+    }
+}
+
+std::string missingXwayland(bool xwayland) {
+    return xwayland && ::access("/usr/bin/Xwayland", X_OK) != 0 ? "Xwayland is not installed" : "";
+}
+
 // The windows on the compositor itself, or through sway's own XWayland: the welcome
 // window, then the popover from the tray item's Activate, under the pointer at the top
 // right corner (where a bar's tray is) and inside the screen, which closes once the
@@ -258,7 +277,7 @@ class SwayWindowsTest : public ::testing::TestWithParam<bool> {};
 TEST_P(SwayWindowsTest, ThePopoverOpensAtThePointerAndClosesOnFocusLoss) {
     ORVANE_REQUIRE_TOOL(missingSway());
     const bool xwayland = GetParam();
-    if (xwayland) ORVANE_REQUIRE_TOOL(::access("/usr/bin/Xwayland", X_OK) == 0 ? "" : "Xwayland is not installed");
+    ORVANE_REQUIRE_TOOL(missingXwayland(xwayland));
     HeadlessSway sway(xwayland);
     ASSERT_FALSE(sway.socket().empty()) << sway.log();
     Session session;
@@ -267,16 +286,9 @@ TEST_P(SwayWindowsTest, ThePopoverOpensAtThePointerAndClosesOnFocusLoss) {
     testing::FakeStatusNotifierWatcher watcher(bus.address());
     ASSERT_TRUE(watcher.ready());
 
-    session.environment["ORVANE_PLATFORM"] = std::nullopt;
-    session.environment["WAYLAND_DISPLAY"] = sway.socket();
-    session.environment["XDG_SESSION_TYPE"] = "wayland";
     session.environment["DBUS_SESSION_BUS_ADDRESS"] = bus.address();
-    session.environment["SWAYSOCK"] = sway.ipcSocket();
-    if (xwayland) {
-        session.environment["DISPLAY"] = sway.xDisplay();
-        ASSERT_FALSE(session.environment["DISPLAY"]->empty()) << sway.log();
-        ASSERT_TRUE(HeadlessSway::admitRoot(*session.environment["DISPLAY"]));
-    }
+    enterSway(session, sway, xwayland);
+    if (HasFatalFailure()) return;
     ProgramProcess program(session, {});
     ASSERT_TRUE(program.waitUntilReady()) << program.errors() << sway.log();
     EXPECT_EQ(program.errors().find(", XWayland ") != std::string::npos, xwayland) << program.errors();
@@ -318,6 +330,46 @@ TEST_P(SwayWindowsTest, ThePopoverOpensAtThePointerAndClosesOnFocusLoss) {
     ASSERT_TRUE(sway.command("workspace orvane-elsewhere"));
     EXPECT_TRUE(program.waitFor([&] { return !sway.hasWindow("Orvane"); }, 10s)) << sway.tree();
     EXPECT_TRUE(sway.hasWindow("Welcome to Orvane")) << "only the popover closes";
+
+    program.signal(SIGTERM);
+    EXPECT_TRUE(exitedWith(program.waitForExit(), 0)) << program.errors();
+}
+
+// The welcome window at a first start, then the settings window that a second start asks
+// the running program for: each a window of sway's tree (of the shell the session runs
+// the interface on); closed the way sway closes a window, the settings window goes and
+// the program keeps running.
+TEST_P(SwayWindowsTest, TheWelcomeAndSettingsWindowsAreSwayWindowsAndTheSettingsWindowCloses) {
+    ORVANE_REQUIRE_TOOL(missingSway());
+    const bool xwayland = GetParam();
+    ORVANE_REQUIRE_TOOL(missingXwayland(xwayland));
+    HeadlessSway sway(xwayland);
+    ASSERT_FALSE(sway.socket().empty()) << sway.log();
+    Session session;
+    enterSway(session, sway, xwayland);
+    if (HasFatalFailure()) return;
+    const std::string shell = xwayland ? "xwayland" : "xdg_shell";
+
+    ProgramProcess program(session, {});
+    ASSERT_TRUE(program.waitUntilReady()) << program.errors() << sway.log();
+    EXPECT_TRUE(program.waitFor([&] { return sway.hasWindow("Welcome to Orvane"); }, 15s))
+        << program.errors() << sway.tree();
+    EXPECT_EQ(sway.placed("Welcome to Orvane").value_or(HeadlessSway::Placed{}).shell, shell);
+    EXPECT_FALSE(sway.hasWindow("Orvane Settings")) << "no settings window at a plain start";
+
+    ProgramProcess again(session, {});
+    EXPECT_TRUE(again.waitForExit().has_value()) << "a later start hands over and ends";
+    ASSERT_TRUE(program.waitFor([&] { return sway.hasWindow("Orvane Settings"); }, 15s))
+        << program.errors() << sway.tree();
+    const auto settings = sway.placed("Orvane Settings");
+    ASSERT_TRUE(settings) << sway.tree();
+    EXPECT_EQ(settings->shell, shell);
+    EXPECT_GT(settings->window["width"].get<int>(), 0);
+
+    ASSERT_TRUE(sway.command("[title=\"^Orvane Settings$\"] kill"));
+    EXPECT_TRUE(program.waitFor([&] { return !sway.hasWindow("Orvane Settings"); }, 10s)) << sway.tree();
+    EXPECT_TRUE(program.running()) << "closing the settings window is no quit";
+    EXPECT_TRUE(sway.hasWindow("Welcome to Orvane"));
 
     program.signal(SIGTERM);
     EXPECT_TRUE(exitedWith(program.waitForExit(), 0)) << program.errors();

@@ -181,6 +181,33 @@ TEST_F(GammaBackendTest, NoRepairDuringAFadeButAgainOnceItEnded) {
     EXPECT_EQ(top(1), (std::array<float, 3>{1, 0.5f, 0.5f}));
 }
 
+// Tables that fail the repair check's read, or a write, are no longer the back-end's: it
+// says so once and reports itself lost, so that the engine attaches the display anew. A
+// fresh attach takes them back.
+TEST_F(GammaBackendTest, TablesThatFailARepairReadOrAWriteLeaveTheBackendLost) {
+    LogCapture logs;
+    GammaBackend backend(builtIn(), sim);
+    ASSERT_FALSE(backend.attach(builtIn()));
+    backend.apply(gains(1, 0.5, 0.5), 0);
+    backend.verifyAndRepair();
+    EXPECT_FALSE(backend.lost());
+    sim->fail("gamma.read", status::illegalArgument, 2);
+    backend.verifyAndRepair();
+    backend.verifyAndRepair();
+    EXPECT_TRUE(backend.lost());
+    EXPECT_EQ(logs.messages("gamma"),
+              std::vector<std::string>{
+                  "reading the gamma ramp (XRRGetCrtcGamma) failed: 1001; the display's tables are gone"});
+
+    ASSERT_FALSE(backend.attach(builtIn()));
+    EXPECT_FALSE(backend.lost());
+    sim->fail("gamma.write", status::cannotComplete, 3);
+    backend.apply(gains(1, 0.6, 0.6), 0.5);
+    scheduler->advance(1);
+    EXPECT_TRUE(backend.lost());
+    EXPECT_EQ(logs.messages("gamma").size(), 2u) << "a fade's failing frames are logged once";
+}
+
 TEST_F(GammaBackendTest, AFailingWriteIsLogged) {
     LogCapture logs;
     GammaBackend backend(builtIn(), sim);

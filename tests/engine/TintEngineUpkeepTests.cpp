@@ -91,6 +91,31 @@ TEST_F(TintEngineUpkeepTest, AChangedDisplayKeepsItsBackendAndIsRenderedEvenWhen
     EXPECT_TRUE(colorNear(seen(2), {0.5 * g.r, 0.5 * g.g, 0.5 * g.b}));
 }
 
+// Tables taken away while a display is tinted through them (a compositor that withdrew its
+// gamma control) fail the repair check's read: that check attaches the display anew, and
+// the fallback chain tints it by what still works, never by the lost tables.
+TEST_F(TintEngineUpkeepTest, ADisplayWhoseTablesWereTakenIsAttachedAnewByTheRepairCheck) {
+    LogCapture logs;
+    start();
+    useMethod(2, TintMethod::gamma);
+    engine->reconfigure();
+    engine->apply(warm, Transition::instant, 0.05);
+    const auto backend = engine->slots().at(2).backend;
+    ASSERT_EQ(engine->slots().at(2).method, TintMethod::gamma);
+
+    sim->changeDisplay(2, [](sim::SimDisplay& d) { d.gammaCapacity = 0; });
+    engine->verifyAll("timer");
+    ASSERT_TRUE(engine->slots().count(2));
+    EXPECT_NE(engine->slots().at(2).backend, backend);
+    EXPECT_EQ(engine->slots().at(2).requested, TintMethod::gamma);
+    EXPECT_NE(engine->slots().at(2).method, TintMethod::gamma);
+    const auto lines = logs.messages("engine");
+    EXPECT_NE(std::find(lines.begin(), lines.end(), external().name + " lost its Gamma table, attaching it again"),
+              lines.end());
+    for (const auto& line : engine->describeBackends())
+        EXPECT_EQ(line.find(external().name + " [external] \u2192 Gamma table"), std::string::npos) << line;
+}
+
 TEST_F(TintEngineUpkeepTest, DisplaysComingAndGoingGetAndLoseSlots) {
     start();
     int reported = 0;

@@ -3,7 +3,14 @@
 // ramps over, gives the control back, and says why a display cannot be changed.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cmath>
+#include <string_view>
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <unistd.h>
+#include <wayland-client.h>
 
 #include "FakeCompositor.h"
 #include "SimFixture.h"
@@ -12,6 +19,7 @@
 #include "platform/wayland/WaylandDisplays.h"
 #include "platform/wayland/WaylandFacilities.h"
 #include "platform/wayland/WaylandGammaTables.h"
+#include "wlr-gamma-control-unstable-v1-client-protocol.h"
 
 namespace orvane::platform::waylandsys {
 namespace {
@@ -195,6 +203,161 @@ TEST_F(WaylandTest, AnOutputWhoseControlFailsHasNoTablesAndSaysWhy) {
     }
     EXPECT_FALSE(compositor.gamma(plain).held());
     EXPECT_FALSE(compositor.gamma(held).held());
+}
+
+// The suite's compositor checks a gamma file as a real one relies on it, so the tests
+// above cannot pass on a file a compositor would misread: a bare client sends one that is
+// not sealed, then one that is sealed but short, and each is refused with a protocol error.
+TEST_F(WaylandTest, TheSuitesCompositorRefusesAnUnsealedOrShortGammaFile) {
+    const int panel = compositor.addOutput(laptopPanel());
+    struct Bound {
+        wl_output* output = nullptr;
+        zwlr_gamma_control_manager_v1* manager = nullptr;
+    };
+    static const wl_registry_listener listener = {
+        [](void* data, wl_registry* registry, uint32_t name, const char* interface, uint32_t) {
+            auto& b = *static_cast<Bound*>(data);
+            if (std::string_view(interface) == wl_output_interface.name)
+                b.output = static_cast<wl_output*>(wl_registry_bind(registry, name, &wl_output_interface, 1));
+            if (std::string_view(interface) == zwlr_gamma_control_manager_v1_interface.name)
+                b.manager = static_cast<zwlr_gamma_control_manager_v1*>(
+                    wl_registry_bind(registry, name, &zwlr_gamma_control_manager_v1_interface, 1));
+        },
+        [](void*, wl_registry*, uint32_t) {}};
+    const std::size_t bytes = 1024 * 3 * sizeof(std::uint16_t);
+    for (const bool sealed : {false, true}) {
+        SCOPED_TRACE(sealed ? "sealed, short" : "unsealed");
+        wl_display* display = wl_display_connect(compositor.socketPath().c_str());
+        ASSERT_TRUE(display);
+        Bound bound;
+        wl_registry* registry = wl_display_get_registry(display);
+        wl_registry_add_listener(registry, &listener, &bound);
+        ASSERT_GE(wl_display_roundtrip(display), 0);
+        ASSERT_TRUE(bound.output && bound.manager);
+        auto* control = zwlr_gamma_control_manager_v1_get_gamma_control(bound.manager, bound.output);
+        ASSERT_GE(wl_display_roundtrip(display), 0);
+        const int fd = ::memfd_create("gamma", MFD_CLOEXEC | MFD_ALLOW_SEALING);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::ftruncate(fd, static_cast<off_t>(sealed ? bytes / 2 : bytes)), 0);
+        if (sealed) {
+            ASSERT_EQ(::fcntl(fd, F_ADD_SEALS, F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_WRITE), 0);
+        }
+        zwlr_gamma_control_v1_set_gamma(control, fd);
+        ::close(fd);
+        EXPECT_LT(wl_display_roundtrip(display), 0);
+        EXPECT_EQ(wl_display_get_error(display), EPROTO);
+        wl_display_disconnect(display);
+    }
+    EXPECT_TRUE(compositor.waitFor([&] { return compositor.gamma(panel).filesRefused == 2; }));
+    EXPECT_TRUE(compositor.gamma(panel).ramps.empty());
+}
+
+// A refusal stands: asked at every check, the compositor would refuse (and the log say so)
+// every few seconds. Only a change of the output or a gamma manager that comes back makes
+// the question worth asking again.
+TEST_F(WaylandTest, ARefusedOutputIsAskedAgainOnlyOnceItOrTheGammaManagerChanged) {
+    const int held = compositor.addOutput(monitorRightOf(0));
+    compositor.failGammaOf(held);
+    const auto wayland = connect();
+    ASSERT_TRUE(wayland);
+    auto& gamma = *wayland->gamma;
+    const auto id = wayland->displays->onlineDisplays(8).at(0);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(gamma.capacity(id), 0u);
+    GammaRamp read;
+    EXPECT_NE(gamma.read(id, 256, read), 0);
+    EXPECT_NE(gamma.write(id, GammaRamp::identity(256)), 0);
+    EXPECT_EQ(compositor.gamma(held).controlsAsked, 1);
+    EXPECT_EQ(gamma.unavailableReason(id), std::string(gammaRefusedReason));
+
+    // A new mode (the other program's hold ended with the old one).
+    compositor.changeMode(held, 1920, 1080);
+    ASSERT_TRUE(wayland->session->roundtrip());
+    EXPECT_EQ(gamma.capacity(id), 256u);
+    EXPECT_EQ(compositor.gamma(held).controlsAsked, 2);
+    EXPECT_FALSE(gamma.unavailableReason(id));
+
+    // The gamma manager goes: nothing is asked; it comes back: the output is asked again.
+    compositor.removeGammaManager();
+    ASSERT_TRUE(wayland->session->roundtrip());
+    EXPECT_FALSE(wayland->session->offersGammaControl());
+    EXPECT_EQ(gamma.capacity(id), 0u);
+    EXPECT_EQ(gamma.unavailableReason(id), std::string(noColourControlReason));
+    compositor.failGammaOf(held);
+    compositor.addGammaManager();
+    ASSERT_TRUE(wayland->session->roundtrip());
+    EXPECT_EQ(gamma.capacity(id), 0u);
+    EXPECT_EQ(gamma.capacity(id), 0u);
+    EXPECT_EQ(compositor.gamma(held).controlsAsked, 3);
+    EXPECT_EQ(gamma.unavailableReason(id), std::string(gammaRefusedReason));
+}
+
+// The compositor may take a control back while it is in use (another program got the
+// output's gamma): the port then has no tables for the output, says why, and does not
+// keep asking.
+TEST_F(WaylandTest, AControlTakenBackWhileInUseLeavesNoTablesAndSaysWhy) {
+    const int panel = compositor.addOutput(laptopPanel());
+    const auto wayland = connect();
+    ASSERT_TRUE(wayland);
+    auto& gamma = *wayland->gamma;
+    const auto id = wayland->displays->onlineDisplays(8).at(0);
+    ASSERT_EQ(gamma.write(id, GammaRamp::identity(1024)), 0);
+    ASSERT_TRUE(compositor.waitFor([&] { return compositor.gamma(panel).held(); }));
+
+    compositor.withdrawGammaOf(panel);
+    ASSERT_TRUE(wayland->session->roundtrip());
+    EXPECT_EQ(gamma.capacity(id), 0u);
+    GammaRamp read;
+    EXPECT_NE(gamma.read(id, 1024, read), 0) << "a repair check must see that the tables are gone";
+    EXPECT_NE(gamma.write(id, GammaRamp::identity(1024)), 0);
+    EXPECT_EQ(gamma.unavailableReason(id), std::string(gammaWithdrawnReason));
+    EXPECT_TRUE(wayland->session->heldGamma(id).empty());
+    EXPECT_EQ(compositor.gamma(panel).controlsAsked, 1);
+    EXPECT_EQ(gamma.readCall(), "zwlr_gamma_control_manager_v1.get_gamma_control");
+    EXPECT_EQ(gamma.writeCall(), "zwlr_gamma_control_v1.set_gamma");
+}
+
+// Where the compositor offers xdg-output, it gives the logical size (a fractional scale
+// that wl_output's whole-number scale cannot tell) and, for an output too old to name
+// itself, the connector and description. Without it, such an output is only "Display".
+TEST(WaylandXdgOutputTest, XdgOutputGivesTheLogicalSizeAndTheNamesAnOldOutputLacks) {
+    for (const bool xdg : {true, false}) {
+        SCOPED_TRACE(xdg ? "with xdg-output" : "without xdg-output");
+        const auto directory = testing::freshDirectory("wayland");
+        FakeCompositor compositor(directory / "wayland-test", true, xdg);
+        ASSERT_TRUE(compositor.error().empty()) << compositor.error();
+        FakeCompositor::OutputSpec old = laptopPanel();  // 2880x1800 at 1.5: scale 2 on wl_output
+        old.version = 3;
+        old.logicalWidth = 1920;
+        old.logicalHeight = 1200;
+        compositor.addOutput(old);
+        FakeCompositor::OutputSpec monitor = monitorRightOf(xdg ? 1920 : 1440);
+        compositor.addOutput(monitor);
+        const auto wayland = openWayland(nullptr, compositor.socketPath().string());
+        ASSERT_TRUE(wayland);
+        const auto screens = wayland->displays->screens();
+        ASSERT_EQ(screens.size(), 2u);
+        const auto ids = wayland->displays->onlineDisplays(8);
+        const auto panel = wayland->session->output(ids.at(0));
+        const auto desk = wayland->session->output(ids.at(1));
+        ASSERT_TRUE(panel && desk);
+        if (xdg) {
+            EXPECT_EQ(screens[0].frame, (Rect{0, 0, 1920, 1200}));
+            EXPECT_EQ(screens[0].localizedName, "Built-in Display");
+            EXPECT_TRUE(wayland->displays->isBuiltin(ids[0]));
+            EXPECT_EQ(panel->name, "eDP-1");
+            EXPECT_EQ(panel->description, "xdg Panel Maker Thin 14");
+            // A current output names itself: xdg-output does not override it.
+            EXPECT_EQ(desk->description, "Desk Maker Wide 27 (DP-2)");
+            EXPECT_EQ(screens[1].frame, (Rect{1920, 1200 - 1440, 2560, 1440}));
+        } else {
+            EXPECT_EQ(screens[0].frame, (Rect{0, 0, 1440, 900}));
+            EXPECT_EQ(screens[0].localizedName, "Display");
+            EXPECT_FALSE(wayland->displays->isBuiltin(ids[0]));
+            EXPECT_EQ(panel->name, "");
+        }
+        EXPECT_EQ(panel->modeWidth, 2880);
+        EXPECT_EQ(panel->scale, 2);
+    }
 }
 
 TEST(WaylandWithoutGammaTest, ACompositorWithoutTheGammaManagerLetsNoProgramChangeColours) {

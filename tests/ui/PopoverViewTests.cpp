@@ -11,6 +11,7 @@
 #include <QTest>
 
 #include "KitFixture.h"
+#include "ui/kit/FontBook.h"
 #include "ui/kit/RenderHarness.h"
 #include "ui/kit/Text.h"
 #include "ui/kit/TileLabel.h"
@@ -464,6 +465,27 @@ TEST_F(PopoverTest, FooterButtons) {
     EXPECT_EQ(quits, 1);
     EXPECT_EQ(whyShown, 1);
     EXPECT_EQ(view->footer().quitButton().toolTip(), "Quit Orvane (removes the tint)");
+}
+
+// Where nothing can tint the main display, the footer's line gives the reason: cut short
+// with an ellipsis beside the buttons, whole in the tooltip, and the buttons keep their room.
+TEST_F(PopoverTest, ANotTintedReasonTooLongForTheFooterIsElidedAndWholeInTheTooltip) {
+    sim->update([](platform::sim::SimState& s) {
+        s.linuxName = "Debian GNU/Linux 12 (bookworm)";
+        s.compositing = false;
+        s.missingPorts.insert({"colorAdjustments", "nightShift"});
+        for (auto& d : s.displays) d.gammaCapacity = 0;
+    });
+    startInBerlin();
+    auto view = popover();
+    auto& footer = view->footer();
+    const QString line = footer.methodText();
+    ASSERT_TRUE(line.startsWith("Not tinted: ")) << line.toStdString();
+    EXPECT_EQ(footer.methodButton().toolTip(), line);
+    const QFontMetricsF fm(kit::FontBook::font(kit::TextStyle::caption));
+    EXPECT_GT(15 + fm.horizontalAdvance(line), footer.methodButton().width()) << "the case needs a line too long";
+    EXPECT_LE(footer.methodButton().geometry().right(), footer.chevron().geometry().left());
+    kit::RenderHarness::renderBoth(*view, "popover-not-tinted");
 }
 
 TEST_F(PopoverTest, KelvinFieldShowsWhatIsApplied) {

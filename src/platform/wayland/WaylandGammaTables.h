@@ -24,6 +24,9 @@ public:
     std::optional<std::string> unavailableReason(std::uint32_t display) override {
         return session_->gammaRefusal(display);
     }
+    // The protocol cannot read ramps: a read fails only when the control cannot be had.
+    std::string_view readCall() const override { return "zwlr_gamma_control_manager_v1.get_gamma_control"; }
+    std::string_view writeCall() const override { return "zwlr_gamma_control_v1.set_gamma"; }
 
 private:
     std::shared_ptr<WaylandSession> session_;

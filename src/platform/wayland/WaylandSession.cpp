@@ -1,6 +1,7 @@
 #include "platform/wayland/WaylandSession.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -40,8 +41,11 @@ struct OutputRecord {
     zwlr_gamma_control_v1* gamma = nullptr;
     std::uint32_t gammaSize = 0;
     bool gammaAnswered = false;
+    // Kept until the output changes or the gamma manager comes back: asked again, the
+    // compositor would only refuse again.
     std::optional<std::string> refusal;
     std::vector<std::uint16_t> held;
+    std::array<int, 4> shape{};  // the mode and scale of the last done
 };
 
 }  // namespace
@@ -52,6 +56,7 @@ struct WaylandSession::Impl {
     wl_display* display = nullptr;
     wl_registry* registry = nullptr;
     zwlr_gamma_control_manager_v1* gammaManager = nullptr;
+    std::uint32_t gammaManagerName = 0;
     zxdg_output_manager_v1* xdgManager = nullptr;
     std::map<std::uint32_t, std::unique_ptr<OutputRecord>> outputs;
     mutable std::recursive_mutex mutex;
@@ -176,6 +181,10 @@ void outputDone(void* data, wl_output*) {
         r.info.width = r.info.modeWidth / r.info.scale;
         r.info.height = r.info.modeHeight / r.info.scale;
     }
+    // A new mode may come with gamma (or without the program that held it).
+    const std::array<int, 4> shape{r.info.modeWidth, r.info.modeHeight, r.info.refresh, r.info.scale};
+    if (r.described && shape != r.shape) r.refusal.reset();
+    r.shape = shape;
     r.owner->findEdid(r);
     r.described = true;
     r.owner->markChanged();
@@ -235,13 +244,17 @@ void gammaSizeEvent(void* data, zwlr_gamma_control_v1*, uint32_t size) {
 
 void gammaFailed(void* data, zwlr_gamma_control_v1*) {
     auto& r = *static_cast<OutputRecord*>(data);
+    // A control that had its size was in use: the compositor took it back.
+    const bool withdrawn = r.gamma && r.gammaAnswered && r.gammaSize > 0;
     if (r.gamma) zwlr_gamma_control_v1_destroy(r.gamma);
     r.gamma = nullptr;
     r.gammaSize = 0;
     r.gammaAnswered = true;
     r.held.clear();
-    r.refusal = gammaRefusedReason;
-    log().error("the compositor refused the gamma control of %s", r.info.name.empty() ? "an output" : r.info.name);
+    r.refusal = withdrawn ? gammaWithdrawnReason : gammaRefusedReason;
+    log().error(withdrawn ? "the compositor withdrew the gamma control of %s"
+                          : "the compositor refused the gamma control of %s",
+                r.info.name.empty() ? "an output" : r.info.name);
 }
 
 const zwlr_gamma_control_v1_listener gammaListener = {gammaSizeEvent, gammaFailed};
@@ -256,6 +269,9 @@ void registryGlobal(void* data, wl_registry* registry, uint32_t name, const char
     } else if (which == zwlr_gamma_control_manager_v1_interface.name && !impl.gammaManager) {
         impl.gammaManager = static_cast<zwlr_gamma_control_manager_v1*>(
             wl_registry_bind(registry, name, &zwlr_gamma_control_manager_v1_interface, 1));
+        impl.gammaManagerName = name;
+        // Back after it went away: every output may be asked again.
+        for (auto& [id, r] : impl.outputs) r->refusal.reset();
     } else if (which == zxdg_output_manager_v1_interface.name && !impl.xdgManager) {
         impl.xdgManager = static_cast<zxdg_output_manager_v1*>(
             wl_registry_bind(registry, name, &zxdg_output_manager_v1_interface, std::min<uint32_t>(version, 3)));
@@ -265,6 +281,18 @@ void registryGlobal(void* data, wl_registry* registry, uint32_t name, const char
 
 void registryGlobalRemove(void* data, wl_registry*, uint32_t name) {
     auto& impl = *static_cast<WaylandSession::Impl*>(data);
+    if (impl.gammaManager && name == impl.gammaManagerName) {
+        log().notice("the compositor's gamma manager went away");
+        for (auto& [id, r] : impl.outputs) {
+            if (r->gamma) zwlr_gamma_control_v1_destroy(r->gamma);
+            r->gamma = nullptr;
+            r->gammaSize = 0;
+            r->held.clear();
+        }
+        zwlr_gamma_control_manager_v1_destroy(impl.gammaManager);
+        impl.gammaManager = nullptr;
+        return;
+    }
     const auto it = impl.outputs.find(name);
     if (it == impl.outputs.end()) return;
     log().notice("output %s went away", it->second->info.name);
@@ -369,8 +397,7 @@ std::uint32_t WaylandSession::gammaSize(std::uint32_t id) {
         return 0;
     }
     if (r->gamma) return r->gammaSize;
-    // Asked again each time the control is not held: a program that held the output may
-    // have let it go since.
+    if (r->refusal) return 0;
     r->gammaAnswered = false;
     r->gammaSize = 0;
     r->gamma = zwlr_gamma_control_manager_v1_get_gamma_control(impl_->gammaManager, r->output);
@@ -412,9 +439,13 @@ std::int32_t WaylandSession::setGamma(std::uint32_t id, const std::vector<std::u
         }
         written += static_cast<std::size_t>(n);
     }
-    // The compositor maps the file: sealed, it can neither shrink under it nor change.
-    ::fcntl(fd, F_ADD_SEALS, F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_WRITE | F_SEAL_SEAL);
-    ::lseek(fd, 0, SEEK_SET);
+    // The compositor may map the file: sealed, it can neither shrink under it nor change.
+    // It reads from the file's offset, so that goes back to the start.
+    if (::fcntl(fd, F_ADD_SEALS, F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_WRITE | F_SEAL_SEAL) != 0 ||
+        ::lseek(fd, 0, SEEK_SET) != 0) {
+        ::close(fd);
+        return status::failure;
+    }
     zwlr_gamma_control_v1_set_gamma(r->gamma, fd);
     ::close(fd);  // the request carries its own copy
     r->held = ramps;

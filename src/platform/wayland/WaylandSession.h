@@ -60,7 +60,8 @@ public:
     // --- gamma (wlr-gamma-control) ---------------------------------------------------
     bool offersGammaControl() const;
     // Entries per ramp of the output, taking its control when it is not held yet; 0 when
-    // the compositor has no gamma control or refused it for this output.
+    // the compositor has no gamma control or refused it for this output. A refusal is not
+    // asked again until the output changes (its mode or scale) or the gamma manager comes back.
     std::uint32_t gammaSize(std::uint32_t id);
     // Red, green and blue ramps of gammaSize entries each, one after another. 0 on success.
     std::int32_t setGamma(std::uint32_t id, const std::vector<std::uint16_t>& ramps);
@@ -85,5 +86,8 @@ inline constexpr const char* noColourControlReason = "this compositor lets no pr
 // The words for an output whose gamma control the compositor refused.
 // (The display has no gamma, or another program holds it; the protocol does not say which.)
 inline constexpr const char* gammaRefusedReason = "the compositor refused this display's gamma";
+// The words for an output whose gamma control the compositor took back while it was in use.
+inline constexpr const char* gammaWithdrawnReason =
+    "the compositor withdrew this display's gamma; another program may have taken it";
 
 }  // namespace orvane::platform::waylandsys

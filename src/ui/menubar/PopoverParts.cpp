@@ -314,7 +314,7 @@ FooterRow::FooterRow(std::shared_ptr<AppModel> model, std::function<void()> togg
                                      this)),
       model_(std::move(model), [this](AppModel::Property p) {
           if (!showsChangeOf(p)) return;
-          method_->updateGeometry();
+          fitMethod();
           method_->update();
       }) {
     // The chevron turns about its centre rather than swapping for another glyph.
@@ -330,22 +330,33 @@ FooterRow::FooterRow(std::shared_ptr<AppModel> model, std::function<void()> togg
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(8);
-    method_->setToolTip(QStringLiteral("How Orvane warms the screen"));
     method_->setLabelPainter([this](QPainter& p, const QRectF& r, kit::Appearance a) {
         const QColor colour = kit::secondaryText(a);
         kit::Symbols::draw(p, "cpu", QRectF(r.left(), r.center().y() - 5.5, 11, 11), colour);
         p.setFont(kit::FontBook::font(kit::TextStyle::caption));
         p.setPen(colour);
-        p.drawText(r.adjusted(15, 0, 0, 0), Qt::AlignVCenter | Qt::AlignLeft, methodText());
+        // The buttons keep their room: a line longer than what is left ends in an ellipsis.
+        const QRectF text = r.adjusted(15, 0, 0, 0);
+        p.drawText(text, Qt::AlignVCenter | Qt::AlignLeft,
+                   QFontMetricsF(p.font()).elidedText(methodText(), Qt::ElideRight, text.width()));
     });
-    const QFontMetricsF fm(kit::FontBook::font(kit::TextStyle::caption));
-    method_->setContentSize(QSizeF(15 + fm.horizontalAdvance(methodText()) + 2, fm.height() + 12));
+    method_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    fitMethod();
     connect(method_, &QAbstractButton::clicked, this, [showWhy = std::move(showWhy)] { showWhy(); });
     row->addWidget(method_);
     row->addStretch(1);
     row->addWidget(chevron_);
     row->addWidget(settings_);
     row->addWidget(quit_);
+}
+
+void FooterRow::fitMethod() {
+    const QString text = methodText();
+    const QFontMetricsF fm(kit::FontBook::font(kit::TextStyle::caption));
+    method_->setContentSize(QSizeF(15 + fm.horizontalAdvance(text) + 2, fm.height() + 12));
+    // A reason rarely fits beside the buttons: the tooltip gives all of it.
+    method_->setToolTip(text.startsWith(QStringLiteral("Not tinted")) ? text
+                                                                      : QStringLiteral("How Orvane warms the screen"));
 }
 
 QString FooterRow::methodText() const {

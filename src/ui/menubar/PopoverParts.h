@@ -92,6 +92,9 @@ public:
     kit::GlassIconButton& quitButton() const { return *quit_; }
 
 private:
+    // The method line's size and tooltip, after its text changed.
+    void fitMethod();
+
     kit::PressableButton* method_;
     kit::GlassIconButton* chevron_;
     kit::GlassIconButton* settings_;
