@@ -116,6 +116,8 @@ void AppModel::start() {
         platform::weakly(shared_from_this(), [](AppModel& model) { model.refreshCapabilities(); }));
     engine_->onDisplaysChanged =
         platform::weakly(shared_from_this(), [](AppModel& model) { model.displaysDidChange(); });
+    engine_->onAttachmentsChanged =
+        platform::weakly(shared_from_this(), [](AppModel& model) { model.refreshAttachedMethods(); });
 
     auto& workspace = environment_.platform->workspace();
     for (const auto event : {platform::WorkspaceEvent::didWake, platform::WorkspaceEvent::sessionDidBecomeActive})
@@ -194,6 +196,7 @@ void AppModel::refreshAttachedMethods() {
         const auto it = std::find_if(displays_.begin(), displays_.end(), [&](const auto& i) { return i.id == d.id; });
         if (it == displays_.end()) continue;
         d.attachedMethod = engine_->attachedMethod(*it);
+        d.attachedTitle = d.attachedMethod ? next.methodTitle(*d.attachedMethod) : "";
         d.notTintedReason = engine_->untintedReason(*it).value_or("");
     }
     assign(capabilities_, std::move(next), Property::capabilities);

@@ -311,7 +311,16 @@ void TintEngine::reattach(std::uint32_t displayId) {
     updateNightShift();
 }
 
+std::map<std::uint32_t, std::pair<std::optional<TintMethod>, std::string>> TintEngine::attachments() const {
+    std::map<std::uint32_t, std::pair<std::optional<TintMethod>, std::string>> result;
+    for (const auto& [id, slot] : slots_) result[id] = {slot.method, ""};
+    for (const auto& [id, untinted] : untinted_)
+        if (!slots_.count(id)) result[id] = {std::nullopt, untinted.reason};
+    return result;
+}
+
 void TintEngine::verifyAll(const std::string& reason) {
+    const auto before = attachments();
     displayManager_->refresh();
     // A display nothing could tint is tried again once what it can run changed (a
     // compositing manager started, a driver gained a colour matrix).
@@ -343,6 +352,7 @@ void TintEngine::verifyAll(const std::string& reason) {
         reattach(id);
     }
     if (!suppressed_) nightShift_->reassert();
+    if (onAttachmentsChanged && attachments() != before) onAttachmentsChanged();
 }
 
 void TintEngine::displaysChanged(const std::vector<DisplayInfo>& added, const std::vector<DisplayInfo>& removed,

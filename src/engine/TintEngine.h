@@ -132,6 +132,9 @@ public:
     BackendFactory backendFactory;
     // Called after display changes have been handled.
     std::function<void()> onDisplaysChanged;
+    // Called when a periodic or wake check changed how a display is tinted (a lost method
+    // attached again, a retried display tinted, a method choice redone).
+    std::function<void()> onAttachmentsChanged;
 
     // The default factory: overlay back-ends for automatic, nightShift, overlay and ddc;
     // the colour matrix and gamma back-ends for theirs, all on `platform`. The calibration
@@ -194,6 +197,8 @@ private:
         MethodFacts facts;
     };
     std::map<std::uint32_t, Untinted> untinted_;
+    // Each display's method, or why nothing tints it: what the check compares before and after.
+    std::map<std::uint32_t, std::pair<std::optional<TintMethod>, std::string>> attachments() const;
     std::map<std::string, DisplaySettings> displaySettings_;
     Calibration calibration_;
     platform::SharingType sharingType_ = platform::SharingType::readOnly;

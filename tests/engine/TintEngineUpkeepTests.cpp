@@ -102,9 +102,14 @@ TEST_F(TintEngineUpkeepTest, ADisplayWhoseTablesWereTakenIsAttachedAnewByTheRepa
     engine->apply(warm, Transition::instant, 0.05);
     const auto backend = engine->slots().at(2).backend;
     ASSERT_EQ(engine->slots().at(2).method, TintMethod::gamma);
+    int told = 0;
+    engine->onAttachmentsChanged = [&] { ++told; };
+    engine->verifyAll("timer");
+    EXPECT_EQ(told, 0) << "nothing changed yet";
 
     sim->changeDisplay(2, [](sim::SimDisplay& d) { d.gammaCapacity = 0; });
     engine->verifyAll("timer");
+    EXPECT_EQ(told, 1) << "the owner hears that the display is tinted another way now";
     ASSERT_TRUE(engine->slots().count(2));
     EXPECT_NE(engine->slots().at(2).backend, backend);
     EXPECT_EQ(engine->slots().at(2).requested, TintMethod::gamma);
