@@ -243,6 +243,22 @@ TEST_F(XdgAppCatalogTest, AChangeOfTheApplicationsFoldersIsToldOnceItSettles) {
     EXPECT_FALSE(linuxsys::XdgAppCatalog().observeChanges([] {}).has_value()) << "nothing watches without a scheduler";
 }
 
+// With a scheduler the entries are read once and kept until the folders change, since the
+// front window's class is looked up at every switch: an entry written meanwhile is found
+// once the change has settled, not before.
+TEST_F(XdgAppCatalogTest, TheEntriesAreKeptUntilTheFoldersChange) {
+    auto scheduler = std::make_shared<FakeScheduler>();
+    linuxsys::XdgAppCatalog catalog({}, {}, scheduler);
+    EXPECT_EQ(catalog.applicationID("Studio-9", std::nullopt), "Studio-9");
+    write("system", "studio", "[Desktop Entry]\nType=Application\nName=Studio\nStartupWMClass=Studio-9\n");
+    EXPECT_EQ(catalog.applicationID("Studio-9", std::nullopt), "Studio-9") << "kept until the change settles";
+    scheduler->advance(linuxsys::XdgAppCatalog::settleDelay + 0.5);
+    EXPECT_EQ(catalog.applicationID("Studio-9", std::nullopt), "studio");
+    std::filesystem::remove(root / "system" / "applications" / "studio.desktop");
+    scheduler->advance(linuxsys::XdgAppCatalog::settleDelay + 0.5);
+    EXPECT_EQ(catalog.applicationID("Studio-9", std::nullopt), "Studio-9");
+}
+
 class SimAppCatalogTest : public testing::SimTest {};
 
 TEST_F(SimAppCatalogTest, TheScriptedListAnswersAndTheFixedSuggestionsApply) {

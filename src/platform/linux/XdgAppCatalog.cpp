@@ -170,7 +170,18 @@ std::optional<CatalogApp> XdgAppCatalog::application(const std::string& id) {
     return app->app;
 }
 
-std::vector<XdgAppCatalog::Installed> XdgAppCatalog::installed() const {
+std::vector<XdgAppCatalog::Installed> XdgAppCatalog::installed() {
+    if (!watchTried_) {
+        watchTried_ = true;
+        // The watch dies with this catalogue, so `this` outlives every call.
+        keptWatch_ = observeChanges([this] { kept_.reset(); });
+    }
+    if (!keptWatch_) return readInstalled();
+    if (!kept_) kept_ = readInstalled();
+    return *kept_;
+}
+
+std::vector<XdgAppCatalog::Installed> XdgAppCatalog::readInstalled() const {
     std::vector<Installed> apps;
     std::set<std::string> seen;
     for (const auto& dir : directories_) {

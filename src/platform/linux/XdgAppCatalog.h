@@ -7,6 +7,7 @@
 // told once it has settled.
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -45,14 +46,19 @@ private:
         std::optional<std::string> startupWMClass;
         bool inMenus = true;  // not NoDisplay
     };
-    // Every installed application, the first folder deciding each ID; read on each call
-    // (the program keeps what it needs and reads again when the folders change).
-    std::vector<Installed> installed() const;
+    // Every installed application, the first folder deciding each ID. With a scheduler it is
+    // kept until the folders change (the front window's lookup asks at every switch);
+    // without one it is read on each call.
+    std::vector<Installed> installed();
+    std::vector<Installed> readInstalled() const;
     std::optional<Installed> describe(const std::string& id, const DesktopEntry& entry) const;
 
     std::vector<std::filesystem::path> directories_;
     std::string locale_;
     std::shared_ptr<Scheduler> scheduler_;
+    std::optional<std::vector<Installed>> kept_;
+    std::optional<Handle> keptWatch_;
+    bool watchTried_ = false;
 };
 
 }  // namespace orvane::platform::linuxsys
