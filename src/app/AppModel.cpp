@@ -8,6 +8,7 @@
 #include "core/Curve.h"
 #include "core/Kelvin.h"
 #include "core/OverlayPlan.h"
+#include "core/PresetNames.h"
 #include "core/ShortTime.h"
 #include "platform/LocationProvider.h"
 
@@ -79,6 +80,9 @@ AppModel::AppModel(std::shared_ptr<TintEngine> engine, std::shared_ptr<SettingsS
 void AppModel::start() {
     // Assignments up to the display list run no observers.
     settings_ = store_->loadSettings();
+    // A document written by hand or by an older version may hold names the editor would
+    // refuse: --preset and the tray menu need each preset named, and named apart.
+    PresetNames::makeDistinct(settings_.presets);
     runtime_ = store_->loadRuntime();
     statistics_ = store_->loadStatistics();
     if (settings_.sunset.cachedPreciseLatitude && settings_.sunset.cachedPreciseLongitude)

@@ -458,6 +458,33 @@ TEST_F(CommandsHandleTest, PresetMatchesByCaseFoldingOnlyAndPlaysPop) {
     EXPECT_TRUE(sounds.empty());
 }
 
+// A stored document may hold names the editor refuses (written by hand or by an older
+// version): from the start every preset has a name of its own that --preset reaches, the
+// first of a repeated name keeping it.
+TEST_F(CommandsHandleTest, StoredPresetsAreNamedApartAtTheStart) {
+    const auto preset = [](std::string id, std::string name, std::int64_t kelvin) {
+        Preset p;
+        p.id = std::move(id);
+        p.name = std::move(name);
+        p.kelvin = kelvin;
+        return p;
+    };
+    Settings s = testing::manualSettings(5000, 1.0);
+    s.presets = {preset("a", "Candle", 1900), preset("b", "", 2300), preset("c", "candle", 2100),
+                 preset("d", " ", 2500), preset("e", "Preset 1", 2700)};
+    start(s);
+    std::vector<std::string> names;
+    for (const auto& p : model->settings().presets) names.push_back(p.name);
+    // The built-ins the document lacks come after the user's, so their Candle is the repeat.
+    EXPECT_EQ(names, (std::vector<std::string>{"Candle", "Preset 2", "candle 2", "Preset 3", "Preset 1", "Daylight",
+                                               "Focus", "Evening", "Candle 3", "Ember", "Midnight"}));
+    for (const auto& [name, kelvin] : std::vector<std::pair<std::string, std::int64_t>>{
+             {"candle", 1900}, {"Candle 2", 2100}, {"preset 2", 2300}, {"Preset 3", 2500}, {"Preset 1", 2700}}) {
+        handle(Named{name});
+        EXPECT_EQ(model->settings().manualKelvin, kelvin) << name;
+    }
+}
+
 TEST_F(CommandsHandleTest, TrueColorDisablesForClampedMinutes) {
     start(testing::manualSettings());
     const std::pair<std::int64_t, double> cases[] = {{0, 60},

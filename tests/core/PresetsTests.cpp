@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "core/DisplaySettings.h"
+#include "core/PresetNames.h"
 #include "core/Presets.h"
 
 namespace orvane {
@@ -40,6 +41,38 @@ TEST(Preset, StateClamps) {
     EXPECT_EQ(p.state().kelvin, 500);
     p.redStyle = RedStyle::pure;
     EXPECT_EQ(p.state().redStyle, RedStyle::pure);
+}
+
+// Names that arrived unchecked: blanks get the first free "Preset N", a repeat (trimmed, in
+// any case) the first free number after its name, without taking a name a later preset has.
+TEST(PresetNames, MakeDistinctNumbersBlanksAndRepeatsOnly) {
+    struct Case {
+        std::vector<std::string> names, expected;
+    };
+    const Case cases[] = {
+        {{"Candle", "Reading", "Ember"}, {"Candle", "Reading", "Ember"}},
+        {{"", " \t", "Candle"}, {"Preset 1", "Preset 2", "Candle"}},
+        {{"", "Preset 1"}, {"Preset 2", "Preset 1"}},
+        {{"Candle", "Candle", "Candle 2"}, {"Candle", "Candle 3", "Candle 2"}},
+        {{"Stra\u00dfe", " STRASSE "}, {"Stra\u00dfe", "STRASSE 2"}},
+        {{" Reading ", "Night"}, {" Reading ", "Night"}},
+    };
+    for (const auto& c : cases) {
+        std::vector<Preset> presets;
+        for (std::size_t i = 0; i < c.names.size(); ++i)
+            presets.push_back(
+                Preset{.id = "u" + std::to_string(i), .name = c.names[i], .kelvin = 2000, .icon = "star"});
+        const std::size_t renamed = PresetNames::makeDistinct(presets);
+        std::vector<std::string> names;
+        std::size_t changed = 0;
+        for (std::size_t i = 0; i < presets.size(); ++i) {
+            names.push_back(presets[i].name);
+            changed += presets[i].name != c.names[i];
+            EXPECT_EQ(presets[i].id, "u" + std::to_string(i));
+        }
+        EXPECT_EQ(names, c.expected) << ::testing::PrintToString(c.names);
+        EXPECT_EQ(renamed, changed);
+    }
 }
 
 TEST(Preset, JsonLeavesAbsentOptionalsOut) {

@@ -2,9 +2,12 @@
 // the scripted list of installed applications.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include <QListWidget>
 #include <QMenu>
 
+#include "DrawnTexts.h"
 #include "KitFixture.h"
 #include "RenderedView.h"
 #include "ui/kit/Buttons.h"
@@ -145,8 +148,15 @@ TEST_F(ExclusionsPaneTest, TheApplicationChooserListsNamesAndAddsWhatIsPicked) {
 
 TEST_F(ExclusionsPaneTest, TheAddMenuWearsTheAppearance) {
     start();
+    bringToFront("com.other.Player", "Player");
     auto view = pane();
+    QStringList titles;
+    for (const QString& title : view->addMenuTitles())
+        if (!title.isEmpty()) titles << title;
+    ASSERT_EQ(titles.size(), 2) << "the last active app and the chooser";
     for (const auto appearance : {kit::Appearance::light, kit::Appearance::dark}) {
+        const bool dark = kit::isDark(appearance);
+        SCOPED_TRACE(dark ? "dark" : "light");
         kit::setContext(*view, kit::contextOf(view.get()).withAppearance(appearance));
         QMenu* menu = view->buildAddMenu();
         EXPECT_EQ(menu->palette().color(QPalette::Window), kit::windowColor(appearance));
@@ -154,7 +164,22 @@ TEST_F(ExclusionsPaneTest, TheAddMenuWearsTheAppearance) {
         menu->ensurePolished();
         const QImage shown = menu->grab().toImage();
         const QColor middle = shown.pixelColor(shown.width() - 4, shown.height() / 2);
-        EXPECT_EQ(middle.lightness() < 128, kit::isDark(appearance)) << qPrintable(middle.name());
+        EXPECT_EQ(middle.lightness() < 128, dark) << qPrintable(middle.name());
+
+        // The picture, for a person to look at: the menu's size, its entries drawn whole.
+        const QImage image = kit::RenderHarness::render(*menu, appearance);
+        kit::RenderHarness::save(
+            image, dark ? QStringLiteral("exclusions-add-menu-dark") : QStringLiteral("exclusions-add-menu-light"));
+        EXPECT_EQ(image.size(), menu->size() * kit::RenderHarness::devicePixelRatio);
+        EXPECT_GE(menu->width(), menu->sizeHint().width());
+        EXPECT_TRUE(paintedSomething(image));
+        EXPECT_EQ(drawnTexts(*menu), titles);
+        const QColor text = kit::primaryText(appearance);
+        int inked = 0;  // pixels near the text colour: the entries read on the menu
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (const QColor c = image.pixelColor(x, y); std::abs(c.lightness() - text.lightness()) < 40) ++inked;
+        EXPECT_GT(inked, 100);
         delete menu;
     }
 }

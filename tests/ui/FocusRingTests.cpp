@@ -5,12 +5,14 @@
 #include <cmath>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QTest>
 
+#include "RenderedView.h"
 #include "ui/kit/Buttons.h"
 #include "ui/kit/Context.h"
 #include "ui/kit/FocusRing.h"
@@ -25,7 +27,7 @@ int distance(QColor a, QColor b) {
 }
 
 struct Control {
-    const char* name;
+    const char* name;  // also the pictures' name
     std::function<QAbstractButton*(QWidget* parent)> make;
 };
 
@@ -39,8 +41,9 @@ double ringShare(const QImage& focused, const QImage& plain) {
     return static_cast<double>(changed) / (2.0 * (plain.width() + plain.height()));
 }
 
-TEST(FocusRing, EveryFocusableKitControlShowsItInBothAppearances) {
-    const Control controls[] = {
+// Every focusable kit control, with the name its pictures are saved under.
+const std::vector<Control>& controls() {
+    static const std::vector<Control> all = {
         {"glass icon button",
          [](QWidget* p) { return new GlassIconButton("sun.max", QStringLiteral("Sun"), 28, {}, {}, p); }},
         {"bordered button", [](QWidget* p) { return new SystemButton(QStringLiteral("Export…"), false, p); }},
@@ -60,8 +63,12 @@ TEST(FocusRing, EveryFocusableKitControlShowsItInBothAppearances) {
          }},
         {"sidebar row", [](QWidget* p) { return new SidebarRow(Pane::general, p); }},
     };
+    return all;
+}
+
+TEST(FocusRing, EveryFocusableKitControlShowsItInBothAppearances) {
     for (const Appearance appearance : {Appearance::light, Appearance::dark}) {
-        for (const auto& c : controls) {
+        for (const auto& c : controls()) {
             SCOPED_TRACE(std::string(c.name) + (isDark(appearance) ? " dark" : " light"));
             QWidget window;
             setContext(window, contextOf(&window).withAppearance(appearance));
@@ -94,6 +101,32 @@ TEST(FocusRing, EveryFocusableKitControlShowsItInBothAppearances) {
             const QImage focused = control->grab().toImage();
             EXPECT_GT(ringShare(focused, plain), 1.0);
         }
+    }
+}
+
+// The rings as a person sees them: each control focused with Tab beside another, in both
+// appearances, at the harness's size and with its texts whole.
+TEST(FocusRing, RingsRenderLightAndDark) {
+    for (const auto& c : controls()) {
+        SCOPED_TRACE(c.name);
+        QWidget window;
+        auto* row = new QHBoxLayout(&window);
+        row->setContentsMargins(20, 20, 20, 20);
+        auto* other = new SystemButton(QStringLiteral("Other"), false, &window);
+        row->addWidget(other);
+        QAbstractButton* control = c.make(&window);
+        row->addWidget(control);
+        window.show();
+        window.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+        other->setFocus(Qt::OtherFocusReason);
+        QTest::keyClick(other, Qt::Key_Tab);
+        QApplication::processEvents();
+        ASSERT_TRUE(control->hasFocus());
+        QString name = QStringLiteral("focus-ring-") + QString::fromUtf8(c.name);
+        name.replace(QLatin1Char(' '), QLatin1Char('-'));
+        testing::expectRenderedWhole(window, name, window.size());
+        EXPECT_TRUE(control->hasFocus()) << "the render keeps the focus where it was";
     }
 }
 

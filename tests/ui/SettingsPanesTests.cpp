@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <csignal>
 #include <fstream>
 #include <limits>
@@ -25,6 +26,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "DrawnTexts.h"
 #include "KitFixture.h"
 #include "RenderedView.h"
 #include "core/SettingsCodec.h"
@@ -45,6 +47,16 @@ namespace orvane::testing {
 namespace {
 
 std::string read(const std::filesystem::path& path) { return platform::readWholeFile(path).value_or(""); }
+
+Preset userPreset(std::string id, std::string name, std::int64_t kelvin = 2400) {
+    Preset preset;
+    preset.id = std::move(id);
+    preset.name = std::move(name);
+    preset.kelvin = kelvin;
+    preset.dim = 0.9;
+    preset.icon = "star.fill";
+    return preset;
+}
 
 DayStats warmDay() {
     DayStats day{"2026-03-14"};
@@ -242,8 +254,9 @@ TEST_F(PanesTest, ExportThenImportThroughTheRealFileDialog) {
     EXPECT_EQ(model->settings(), expected);
 }
 
-// A status line shows beside the buttons that caused it, and no control moves for it.
-TEST_F(PanesTest, StatusLinesSitBesideTheirButtonsAndMoveNothing) {
+// A status line shows under the buttons that caused it, ending where they end, and no
+// control moves for it.
+TEST_F(PanesTest, StatusLinesSitUnderTheirButtonsAndMoveNothing) {
     start();
     const auto file = directory / "Orvane settings.json";
     desktop->chooseSaveFile = [&](QWidget*, const Desktop::FileRequest&) { return std::optional(file.string()); };
@@ -258,10 +271,12 @@ TEST_F(PanesTest, StatusLinesSitBesideTheirButtonsAndMoveNothing) {
         return out;
     };
     const auto before = places();
-    const auto besideOf = [&](const kit::Text& note, const QAbstractButton& button) {
+    // Just below the button, on a line that reaches as far right as it does and further left.
+    const auto under = [&](const kit::Text& note, const QAbstractButton& button) {
         const QRect n(note.mapTo(advanced.get(), QPoint()), note.size());
         const QRect b(button.mapTo(advanced.get(), QPoint()), button.size());
-        return n.right() < b.left() && b.left() - n.right() < 20 && n.top() < b.bottom() && b.top() < n.bottom();
+        return n.top() > b.bottom() && n.top() - b.bottom() < 20 && std::abs(n.right() - b.right()) <= 1 &&
+               n.left() < b.left();
     };
     QAbstractButton* copy = nullptr;
     for (auto* c : controls)
@@ -271,7 +286,7 @@ TEST_F(PanesTest, StatusLinesSitBesideTheirButtonsAndMoveNothing) {
     advanced->copyDiagnostics();
     EXPECT_EQ(advanced->diagnosticsNote().text(), QStringLiteral("Diagnostics copied."));
     EXPECT_TRUE(advanced->transferNote().text().isEmpty());
-    EXPECT_TRUE(besideOf(advanced->diagnosticsNote(), *copy));
+    EXPECT_TRUE(under(advanced->diagnosticsNote(), *copy));
     QCoreApplication::sendPostedEvents();
     EXPECT_EQ(places(), before) << "a message moves no control";
     kit::RenderHarness::renderBoth(*advanced, QStringLiteral("advanced-diagnostics-copied"), QSize(560, 520));
@@ -279,10 +294,66 @@ TEST_F(PanesTest, StatusLinesSitBesideTheirButtonsAndMoveNothing) {
     advanced->exportSettings();
     EXPECT_EQ(advanced->transferNote().text(), QStringLiteral("Exported to Orvane settings.json."));
     EXPECT_TRUE(advanced->diagnosticsNote().text().isEmpty()) << "one status at a time";
-    EXPECT_TRUE(besideOf(advanced->transferNote(), advanced->exportButton()));
+    EXPECT_TRUE(under(advanced->transferNote(), advanced->importButton()));
+    EXPECT_LT(advanced->transferNote().mapTo(advanced.get(), QPoint()).x(),
+              advanced->exportButton().mapTo(advanced.get(), QPoint()).x());
     QCoreApplication::sendPostedEvents();
     EXPECT_EQ(places(), before);
     kit::RenderHarness::renderBoth(*advanced, QStringLiteral("advanced-exported"), QSize(560, 520));
+}
+
+// The longest status lines show every word, under their buttons, at the settings window's
+// narrowest (its detail is 530 points wide there), in both appearances.
+TEST_F(PanesTest, TheLongestStatusLinesShowWhole) {
+    start();
+    const auto folder = directory / "Backups of the living room computer";
+    std::filesystem::create_directories(folder);
+    Settings renamed;
+    renamed.presets.push_back(userPreset("user.1", ""));
+    renamed.presets.push_back(userPreset("user.2", "candle"));
+    const std::pair<const char*, std::string> files[] = {
+        {"broken.json", "{\n  \"sounds\": false,\n  \"x\" 1}"},
+        {"other.json", R"({"hello":"world"})"},
+        {"two places.json", R"({"sunset":{"locationSource":{"city":{"id":"1"},"precise":{}}}})"},
+        {"Orvane settings from the old laptop, March 2026.json", SettingsCodec::encode(renamed)},
+    };
+    for (const auto& [name, contents] : files) std::ofstream(folder / name, std::ios::binary) << contents;
+    struct Case {
+        const char* render;
+        std::filesystem::path path;  // exported to, or imported from
+        bool exports;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"exported", folder / "Orvane settings \u2013 living room computer, 14 March 2026.json", true,
+         "Exported to Orvane settings \u2013 living room computer, 14 March 2026.json."},
+        {"not-json", folder / "broken.json", false, "Import failed: the file is not valid JSON (line 3, column 7)."},
+        {"foreign", folder / "other.json", false, "Import failed: this is not an Orvane settings file."},
+        {"pipe", "/dev/zero", false, "Import failed: only a regular file can be imported, not a pipe or device."},
+        {"bad-setting", folder / "two places.json", false,
+         "Import failed: the setting \u201csunset.locationSource\u201d holds a value Orvane cannot use."},
+        {"renamed", folder / "Orvane settings from the old laptop, March 2026.json", false,
+         "Imported Orvane settings from the old laptop, March 2026.json. 2 presets were renamed, as each needs a "
+         "name of its own."},
+    };
+    std::filesystem::path chosen;
+    desktop->chooseSaveFile = [&](QWidget*, const Desktop::FileRequest&) { return std::optional(chosen.string()); };
+    desktop->chooseOpenFile = desktop->chooseSaveFile;
+    desktop->confirm = [](QWidget*, const Desktop::Confirmation&) { return true; };
+    auto advanced = pane<AdvancedPane>();
+    const QSize size(530, kit::RenderHarness::fittingSize(*advanced, 530).height());
+    const auto& note = advanced->transferNote();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.render);
+        chosen = c.path;
+        if (c.exports) advanced->exportSettings();
+        else advanced->importSettings();
+        EXPECT_EQ(advanced->message(), c.message);
+        expectRenderedWhole(*advanced, QStringLiteral("advanced-status-") + QString::fromUtf8(c.render), size);
+        EXPECT_EQ(note.text().toStdString(), c.message);
+        EXPECT_TRUE(drawnWhole(note)) << note.width() << " x " << note.height();
+        EXPECT_TRUE(note.isVisibleTo(advanced.get()));
+    }
 }
 
 TEST_F(PanesTest, AFailedExportLeavesTheEarlierFileWhole) {
@@ -449,6 +520,44 @@ TEST_F(PanesTest, ImportAsksBeforeReplacingTheSettings) {
     EXPECT_EQ(advanced->message(), "Imported evening backup.json.");
 }
 
+// A document edited by hand may give a preset a blank name or another's: the import names
+// them apart (the first of a repeated name keeps it), says so, and leaves the file as it was.
+TEST_F(PanesTest, ImportNamesPresetsApartAndSaysSo) {
+    start(manualSettings(3100));
+    Settings edited = manualSettings(2500);
+    edited.presets.push_back(userPreset("user.blank", "  "));
+    edited.presets.push_back(userPreset("user.candle", "CANDLE", 2100));
+    edited.presets.push_back(userPreset("user.reading", "Reading"));
+    edited.presets.push_back(userPreset("user.reading.again", "reading "));
+    Settings once = manualSettings(2500);
+    once.presets.push_back(userPreset("user.candle", "Candle", 2100));
+    const auto file = directory / "hand-edited.json";
+    const auto other = directory / "one twin.json";
+    std::ofstream(file, std::ios::binary) << SettingsCodec::encode(edited);
+    std::ofstream(other, std::ios::binary) << SettingsCodec::encode(once);
+    std::filesystem::path chosen;
+    desktop->chooseOpenFile = [&](QWidget*, const Desktop::FileRequest&) { return std::optional(chosen.string()); };
+    desktop->confirm = [](QWidget*, const Desktop::Confirmation&) { return true; };
+    auto advanced = pane<AdvancedPane>();
+
+    chosen = file;
+    advanced->importSettings();
+    EXPECT_EQ(advanced->message(),
+              "Imported hand-edited.json. 3 presets were renamed, as each needs a name of its own.");
+    std::vector<std::string> names;
+    for (const auto& p : model->settings().presets) names.push_back(p.name);
+    EXPECT_EQ(names, (std::vector<std::string>{"Daylight", "Focus", "Evening", "Candle", "Ember", "Midnight",
+                                               "Preset 1", "CANDLE 2", "Reading", "reading 2"}));
+    EXPECT_EQ(model->settings().presets[7].kelvin, 2100) << "only the name changes";
+    EXPECT_EQ(model->settings().manualKelvin, 2500);
+    EXPECT_EQ(read(file), SettingsCodec::encode(edited));
+
+    chosen = other;
+    advanced->importSettings();
+    EXPECT_EQ(advanced->message(), "Imported one twin.json. A preset was renamed, as each needs a name of its own.");
+    EXPECT_EQ(model->settings().presets.back().name, "Candle 2");
+}
+
 // A named pipe without a writer would block an ordinary open for ever, and the program with
 // it: it is refused at once. Should the import hang after all, a writer is opened to free it.
 TEST_F(PanesTest, ImportRefusesANamedPipeWithoutWaitingForAWriter) {
@@ -456,7 +565,7 @@ TEST_F(PanesTest, ImportRefusesANamedPipeWithoutWaitingForAWriter) {
     const auto fifo = directory / "pipe.json";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     std::atomic<bool> done = false;
-    std::variant<Settings, SettingsTransfer::Outcome> result;
+    std::variant<SettingsTransfer::Imported, SettingsTransfer::Outcome> result;
     std::thread reader([&] {
         result = SettingsTransfer::importFrom(fifo);
         done = true;

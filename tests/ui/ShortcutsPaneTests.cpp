@@ -7,7 +7,9 @@
 #include <QAbstractButton>
 #include <QTest>
 
+#include "DrawnTexts.h"
 #include "HotkeysFixture.h"
+#include "RenderedView.h"
 #include "ui/kit/PaneChrome.h"
 #include "ui/kit/RenderHarness.h"
 #include "ui/kit/Text.h"
@@ -155,12 +157,20 @@ TEST_F(ShortcutsPaneTest, StoredClashesAndRefusedCombinationsShowAtTheStart) {
     EXPECT_FALSE(reveal.problemText().isHidden());
     EXPECT_TRUE(reveal.moveButton().isHidden());
     EXPECT_TRUE(pane->recorder(&Shortcuts::toggle).problemText().isHidden());
+    // The three captions as the pane first shows them, "Taken by another program" among them.
+    const QSize size(640, kit::RenderHarness::fittingSize(*pane, 640).height());
+    expectRenderedWhole(*pane, "shortcuts-pane-stored-clashes", size);
+    for (const auto* recorder : {&warmer, &popover, &reveal}) {
+        const kit::Text& problem = recorder->problemText();
+        EXPECT_TRUE(problem.isVisibleTo(pane.get()));
+        EXPECT_TRUE(drawnWhole(problem)) << problem.text().toStdString();
+    }
 
     // Another combination, which the desktop grants: the line goes.
     model->change([](Settings& x, RuntimeState&) { x.shortcuts.reveal = Hotkey{Hotkey::keyT, Mods{7}}; });
     EXPECT_TRUE(reveal.problemText().isHidden());
-    const QSize size(640, kit::RenderHarness::fittingSize(*pane, 640).height());
-    kit::RenderHarness::renderBoth(*pane, "shortcuts-pane-stored-clashes", size);
+    expectRenderedWhole(*pane, "shortcuts-pane-stored-clashes-reveal-granted",
+                        QSize(640, kit::RenderHarness::fittingSize(*pane, 640).height()));
 }
 
 TEST_F(ShortcutsPaneTest, LeavingThePaneEndsARecordingAndKeepsTheValue) {

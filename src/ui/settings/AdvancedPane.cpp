@@ -5,12 +5,14 @@
 
 #include <QFontMetricsF>
 #include <QHBoxLayout>
+#include <QVBoxLayout>
 
 #include "app/AppModel.h"
 #include "app/Diagnostics.h"
 #include "ui/kit/Buttons.h"
 #include "ui/kit/Context.h"
 #include "ui/kit/FontBook.h"
+#include "ui/kit/PaneChrome.h"
 #include "ui/kit/Text.h"
 #include "ui/settings/PaneRegistry.h"
 #include "ui/settings/SettingsTransfer.h"
@@ -22,29 +24,41 @@ namespace {
 
 const QString jsonFilter = QStringLiteral("JSON (*.json)");
 
-// Buttons side by side as a row's content, after the row's status note where it has one.
-QWidget* buttons(std::initializer_list<kit::SystemButton*> list, kit::Text* note = nullptr) {
+// Buttons side by side as a row's content.
+QWidget* buttons(std::initializer_list<kit::SystemButton*> list) {
     auto* box = new QWidget;
     auto* layout = new QHBoxLayout(box);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(8);
-    if (note) layout->addWidget(note);
     for (auto* button : list) layout->addWidget(button);
     return box;
 }
 
-// A short status line beside the buttons that caused it ("Exported to …"). Its room is kept
-// while it is empty, so a message moves no other control; a longer one wraps to a second
-// line, then ends in "…" with the whole text as its tooltip.
-kit::Text* statusNote() {
-    constexpr int width = 140;
+// A status line ("Exported to …", "Import failed: …") under the buttons that caused it, on
+// the row's whole width and ending where the buttons end. Its `lines` are kept while it is
+// empty, so a message moves no other control; a message longer still ends in "…" with the
+// whole text as its tooltip.
+kit::Text* statusNote(int lines) {
     const QFont font = kit::FontBook::font(kit::TextStyle::caption);
     auto* note = new kit::Text({}, font);
     note->setLevel(kit::TextLevel::secondary);
-    note->setMaximumLines(2);
-    note->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    note->setFixedSize(width, static_cast<int>(std::ceil(2 * QFontMetricsF(font).lineSpacing())));
+    note->setMaximumLines(lines);
+    note->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    note->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    note->setFixedHeight(static_cast<int>(std::ceil(lines * QFontMetricsF(font).lineSpacing())));
     return note;
+}
+
+// A setting row with its status line under it, as one row of the card.
+QWidget* withStatus(kit::SettingRow* row, kit::Text* note) {
+    auto* box = new QWidget;
+    box->setAttribute(Qt::WA_TranslucentBackground);
+    auto* layout = new QVBoxLayout(box);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(3);
+    layout->addWidget(row);
+    layout->addWidget(note);
+    return box;
 }
 
 }  // namespace
@@ -57,17 +71,20 @@ AdvancedPane::AdvancedPane(const PaneEnvironment& environment, QWidget* parent)
     import_ = new kit::SystemButton(QStringLiteral("Import\u2026"));
     connect(export_, &QAbstractButton::clicked, this, [this] { exportSettings(); });
     connect(import_, &QAbstractButton::clicked, this, [this] { importSettings(); });
-    transferNote_ = statusNote();
-    dataSection->addRow(
+    // Two lines: a failure says what is wrong and where, a file's name may be long.
+    transferNote_ = statusNote(2);
+    dataSection->addRow(withStatus(
         new kit::SettingRow(QStringLiteral("Settings file"),
                             QStringLiteral("A JSON file with every setting, for backup or another computer."),
-                            buttons({export_, import_}, transferNote_)));
+                            buttons({export_, import_})),
+        transferNote_));
     auto* copy = new kit::SystemButton(QStringLiteral("Copy"));
     connect(copy, &QAbstractButton::clicked, this, [this] { copyDiagnostics(); });
-    diagnosticsNote_ = statusNote();
-    dataSection->addRow(new kit::SettingRow(QStringLiteral("Diagnostics"),
-                                            QStringLiteral("Chip, system, displays and the method in use, as text."),
-                                            buttons({copy}, diagnosticsNote_)));
+    diagnosticsNote_ = statusNote(1);
+    dataSection->addRow(withStatus(
+        new kit::SettingRow(QStringLiteral("Diagnostics"),
+                            QStringLiteral("Chip, system, displays and the method in use, as text."), buttons({copy})),
+        diagnosticsNote_));
     dataSection->addRow(new kit::SwitchRow(QStringLiteral("Debug logging"),
                                            QStringLiteral("Verbose log output (subsystem app.orvane)."),
                                            kit::settingField(model, &Settings::debugLogging)));
@@ -138,8 +155,9 @@ void AdvancedPane::importSettings() {
                    .arg(name),
                QStringLiteral("Replace")});
     if (!confirmed) return;
-    environment_.model->setSettings(std::get<Settings>(std::move(result)));
-    setMessage(SettingsTransfer::importedMessage(*path));
+    auto& imported = std::get<SettingsTransfer::Imported>(result);
+    environment_.model->setSettings(std::move(imported.settings));
+    setMessage(SettingsTransfer::importedMessage(*path, imported.renamedPresets));
 }
 
 void AdvancedPane::copyDiagnostics() {

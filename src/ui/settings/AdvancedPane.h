@@ -28,8 +28,8 @@ public:
     void resetStatistics();
     void confirmReset();
 
-    // The status line; none until the first export, import or copy. It shows beside the
-    // buttons of its row: the settings file's, or the diagnostics'.
+    // The status line; none until the first export, import or copy. It shows under the
+    // buttons of its row, the settings file's or the diagnostics', on the row's width.
     std::optional<std::string> message() const;
     const kit::Text& transferNote() const { return *transferNote_; }
     const kit::Text& diagnosticsNote() const { return *diagnosticsNote_; }

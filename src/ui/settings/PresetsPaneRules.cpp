@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "core/Fold.h"
 #include "core/Percent.h"
+#include "core/PresetNames.h"
 
 namespace orvane::PresetsPaneRules {
 
@@ -46,23 +46,12 @@ Preset newPreset(std::string id, const TintState& modeState) {
     return preset;
 }
 
-namespace {
-std::string trimmed(const std::string& text) {
-    const auto first = text.find_first_not_of(" \t\n\r");
-    if (first == std::string::npos) return {};
-    return text.substr(first, text.find_last_not_of(" \t\n\r") - first + 1);
-}
-bool taken(const std::vector<Preset>& presets, const std::string& exceptId, const std::string& name) {
-    const std::string wanted = foldCase(trimmed(name));
-    return std::ranges::any_of(
-        presets, [&](const Preset& p) { return p.id != exceptId && foldCase(trimmed(p.name)) == wanted; });
-}
-}  // namespace
+// The names' rules are those of every preset list, shared with the stored and imported ones.
+using PresetNames::taken;
+using PresetNames::trimmed;
 
 std::string unusedName(const std::vector<Preset>& presets, const std::string& base) {
-    if (!taken(presets, {}, base)) return base;
-    for (std::size_t n = 2;; ++n)
-        if (const std::string name = base + " " + std::to_string(n); !taken(presets, {}, name)) return name;
+    return PresetNames::unused(presets, base);
 }
 
 std::optional<std::string> nameProblem(const std::vector<Preset>& presets, const std::string& id,

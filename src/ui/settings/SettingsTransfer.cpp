@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "core/PresetNames.h"
 #include "core/SettingsCodec.h"
 #include "platform/AtomicFile.h"
 
@@ -103,7 +104,7 @@ Outcome exportTo(const std::filesystem::path& path, const Settings& settings) {
     return {true, "Exported to " + path.filename().string() + "."};
 }
 
-std::variant<Settings, Outcome> importFrom(const std::filesystem::path& path) {
+std::variant<Imported, Outcome> importFrom(const std::filesystem::path& path) {
     std::string data;
     try {
         data = readLimited(path);
@@ -129,9 +130,11 @@ std::variant<Settings, Outcome> importFrom(const std::filesystem::path& path) {
         return Outcome{false, "Import failed: the file is not valid JSON (" + placeOf(data, invalidAt) + ")."};
     try {
         if (!holdsSettings(document)) return Outcome{false, notSettings};
-        Settings settings = SettingsCodec::decode(data);
-        settings.onboardingCompleted = true;
-        return settings;
+        Imported imported;
+        imported.settings = SettingsCodec::decode(data);
+        imported.settings.onboardingCompleted = true;
+        imported.renamedPresets = PresetNames::makeDistinct(imported.settings.presets);
+        return imported;
     } catch (const JsonError& e) {
         if (e.kind() == JsonError::Kind::parse) return Outcome{false, "Import failed: the file is not valid JSON."};
         if (e.path().empty()) return Outcome{false, notSettings};
@@ -142,6 +145,12 @@ std::variant<Settings, Outcome> importFrom(const std::filesystem::path& path) {
     }
 }
 
-std::string importedMessage(const std::filesystem::path& path) { return "Imported " + path.filename().string() + "."; }
+std::string importedMessage(const std::filesystem::path& path, std::size_t renamedPresets) {
+    std::string message = "Imported " + path.filename().string() + ".";
+    if (renamedPresets == 1) message += " A preset was renamed, as each needs a name of its own.";
+    else if (renamedPresets > 1)
+        message += " " + std::to_string(renamedPresets) + " presets were renamed, as each needs a name of its own.";
+    return message;
+}
 
 }  // namespace orvane::SettingsTransfer

@@ -4,6 +4,7 @@
 // from regular files only (a pipe or device could block or never end) with a size limit.
 // A JSON document that holds none of the settings document's keys is no settings file: its
 // import would put every setting back to the defaults.
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -24,9 +25,15 @@ struct Outcome {
 
 Outcome exportTo(const std::filesystem::path& path, const Settings& settings);
 
-// The decoded settings with onboardingCompleted set, or the failure's status line.
-std::variant<Settings, Outcome> importFrom(const std::filesystem::path& path);
+// A file read: its settings with onboardingCompleted set and the presets named apart (a
+// document edited by hand may hold a blank or a repeated name), and how many were renamed.
+struct Imported {
+    Settings settings;
+    std::size_t renamedPresets = 0;
+};
+// The file's settings, or the failure's status line.
+std::variant<Imported, Outcome> importFrom(const std::filesystem::path& path);
 // The status line of a successful import.
-std::string importedMessage(const std::filesystem::path& path);
+std::string importedMessage(const std::filesystem::path& path, std::size_t renamedPresets = 0);
 
 }  // namespace orvane::SettingsTransfer
