@@ -31,6 +31,19 @@
 
 namespace orvane::testing {
 
+// A desktop's settings file as bytes, read and written whole (the tests compare them so).
+inline std::string readText(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+inline void writeText(const std::filesystem::path& path, const std::string& text) {
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << text;
+}
+
 // The limits a schema gives its keys, as the schema's text writes them.
 struct GnomeSchemaLimits {
     std::string temperatureMin = "1000", temperatureMax = "10000";

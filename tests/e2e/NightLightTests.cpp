@@ -25,20 +25,10 @@ namespace orvane::e2e {
 namespace {
 
 using testing::FakeCompositor;
+using testing::readText;
+using testing::writeText;
 
 enum class Desktop { gnome, kde };
-
-std::string readText(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void writeText(const std::filesystem::path& path, const std::string& text) {
-    std::filesystem::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << text;
-}
 
 // The user's own Plasma settings: night colour by location, among other groups.
 constexpr const char* usersKwinrc =

@@ -33,22 +33,12 @@ using namespace orvane::platform;
 using orvane::testing::CompiledSchema;
 using orvane::testing::FakeGnomeColor;
 using orvane::testing::FakeKWin;
+using orvane::testing::readText;
 using orvane::testing::SessionBus;
 using orvane::testing::TintEngineTest;
+using orvane::testing::writeText;
 
 namespace {
-
-std::string readText(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void writeText(const std::filesystem::path& path, const std::string& text) {
-    std::filesystem::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << text;
-}
 
 const CompiledSchema& compiledSchema() { return orvane::testing::compiledGnomeSchema(); }
 
