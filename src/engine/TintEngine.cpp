@@ -163,8 +163,8 @@ TintMethod TintEngine::activeMethod(const DisplayInfo& display) {
     return method(display);
 }
 
-void TintEngine::attach(const DisplayInfo& display) {
-    const TintMethod requested = method(display);
+void TintEngine::attach(const DisplayInfo& display, const std::optional<Withheld>& withheld) {
+    const TintMethod requested = withheld ? withheld->requested : method(display);
     const MethodFacts facts = methodFacts(display);
     const MethodRules rules = methodRules();
     untinted_.erase(display.id);
@@ -173,6 +173,7 @@ void TintEngine::attach(const DisplayInfo& display) {
     if (nightShift_->isAvailable() && !platform_->overlaysReachScreen() &&
         std::find(order.begin(), order.end(), TintMethod::nightShift) == order.end())
         order.push_back(TintMethod::nightShift);
+    if (withheld) std::erase(order, withheld->method);
     std::string lastError;
     for (const TintMethod m : order) {
         std::shared_ptr<TintBackend> backend = makeBackend(m, display);
@@ -181,17 +182,20 @@ void TintEngine::attach(const DisplayInfo& display) {
             log_.error("attach %s failed for %s: %s", std::string(toString(m)), display.name, lastError);
             continue;
         }
-        if (m != requested)
+        if (withheld) log_.notice("%s: %s; %s tints it", display.name, withheld->why, methodTitle(m));
+        else if (m != requested)
             log_.notice("%s: %s could not attach; %s tints it", display.name, methodTitle(requested), methodTitle(m));
         Slot slot{display, std::move(backend), m, requested};
         slots_[display.id] = slot;
         render(slot, 0);
         return;
     }
-    // Nothing attached: said plainly, never shown as a method. The platform's own words come
-    // first; with the display-facts rules the facts say why the request cannot run; the
-    // Mac rules tried their whole chain, so the last back-end's error says what stopped it.
-    std::string reason = platform_->gammaTables().unavailableReason(display.id).value_or("");
+    // Nothing attached: said plainly, never shown as a method. A withheld method says why it
+    // is withheld; else the platform's own words come first; with the display-facts rules the
+    // facts say why the request cannot run; the Mac rules tried their whole chain, so the last
+    // back-end's error says what stopped it.
+    std::string reason = withheld ? withheld->untintedReason : "";
+    if (reason.empty()) reason = platform_->gammaTables().unavailableReason(display.id).value_or("");
     if (reason.empty() && rules == MethodRules::displayFacts) reason = MethodHeuristic::whyNot(requested, facts);
     if (reason.empty()) reason = lastError;
     if (reason.empty()) reason = "no method can change this display's colours";
@@ -413,37 +417,16 @@ void TintEngine::updateNightShift() {
             std::vector<Slot> asking;
             for (const auto& [id, slot] : slots_)
                 if (slot.method == TintMethod::nightShift) asking.push_back(slot);
+            const std::string why = "the desktop's night light would warm " + tintedName +
+                                    " too, which Orvane tints by gamma or colour matrix";
+            const std::string untintedReason =
+                "the desktop's night light is off while " + tintedName + " is tinted by gamma or colour matrix";
             for (const Slot& slot : asking) {
-                const DisplayInfo& display = slot.display;
+                const DisplayInfo display = slot.display;
                 slot.backend->detach();
                 slots_.erase(display.id);
                 if (!waiting(display.id)) waitingForNightLight_.push_back(display.id);
-                const MethodFacts facts = methodFacts(display);
-                std::vector<TintMethod> order = MethodHeuristic::attachOrder(slot.requested, methodRules(), facts);
-                std::erase(order, TintMethod::nightShift);
-                bool attached = false;
-                for (const TintMethod m : order) {
-                    std::shared_ptr<TintBackend> backend = makeBackend(m, display);
-                    if (const auto error = backend->attach(display)) {
-                        log_.error("attach %s failed for %s: %s", std::string(toString(m)), display.name,
-                                   error->description());
-                        continue;
-                    }
-                    log_.notice(
-                        "%s: the desktop's night light would warm %s too, which Orvane tints by gamma or "
-                        "colour matrix; %s tints it",
-                        display.name, tintedName, methodTitle(m));
-                    slots_[display.id] = Slot{display, std::move(backend), m, slot.requested};
-                    render(slots_.at(display.id), 0);
-                    attached = true;
-                    break;
-                }
-                if (!attached) {
-                    std::string reason =
-                        "the desktop's night light is off while " + tintedName + " is tinted by gamma or colour matrix";
-                    log_.error("%s is not tinted: %s", display.name, reason);
-                    untinted_[display.id] = Untinted{display, std::move(reason), facts};
-                }
+                attach(display, Withheld{TintMethod::nightShift, slot.requested, why, untintedReason});
             }
         } else if (!waitingForNightLight_.empty()) {
             for (const std::uint32_t id : std::exchange(waitingForNightLight_, {})) {

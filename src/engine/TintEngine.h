@@ -169,7 +169,15 @@ public:
     bool hasRepairTimer() const { return watchdog_.active(); }
 
 private:
-    void attach(const DisplayInfo& display);
+    // A method kept from a display for now (the desktop's night light beside a gamma tint),
+    // the method the display asked for, and why, for the log and for a display left untinted.
+    struct Withheld {
+        TintMethod method;
+        TintMethod requested;
+        std::string why;
+        std::string untintedReason;
+    };
+    void attach(const DisplayInfo& display, const std::optional<Withheld>& withheld = std::nullopt);
     // The display's state: the current state with its offsets, or off when it is disabled.
     TintState displayState(const DisplayInfo& display);
     RenderRequest request(const DisplayInfo& display, TintMethod method);
