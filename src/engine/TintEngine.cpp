@@ -324,6 +324,7 @@ std::map<std::uint32_t, std::pair<std::optional<TintMethod>, std::string>> TintE
 }
 
 void TintEngine::verifyAll(const std::string& reason) {
+    log_.debug("checking every display (%s)", reason);
     const auto before = attachments();
     displayManager_->refresh();
     // A display nothing could tint is tried again once what it can run changed (a

@@ -199,7 +199,7 @@ TEST_F(HUDProgramTest, UnderACompositingManagerTheCornersShowTheDesktop) {
     ASSERT_TRUE(program.waitFor([&] { return !(shown = panels(200, 200)).empty(); }, 5s)) << program.errors();
     const auto [x, y] = shown.front();
     const Rgb desktop = rootPixel(dpy, x - 3, y + 100);
-    ASSERT_TRUE(program.waitFor([&] { return !rootPixel(dpy, x + 100, y + 100).near(desktop); }, 2s));
+    ASSERT_TRUE(program.waitFor([&] { return !rootPixel(dpy, x + 100, y + 100).near(desktop); }, 10s));
     for (const auto& [cx, cy] :
          {std::pair{x + 1, y + 1}, std::pair{x + 198, y + 1}, std::pair{x + 1, y + 198}, std::pair{x + 198, y + 198}}) {
         const Rgb seen = rootPixel(dpy, cx, cy);

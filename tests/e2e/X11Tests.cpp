@@ -209,6 +209,11 @@ protected:
         return settings;
     }
     Settings gammaSettings() { return settingsWith(TintMethod::gamma); }
+    // Every CRTC's ramps carry these gains.
+    bool rampsScaledBy(const Multiplier& gains) {
+        const auto all = x.ramps();
+        return !all.empty() && std::all_of(all.begin(), all.end(), [&](const Ramps& r) { return scaledBy(r, gains); });
+    }
     void store(const Settings& settings) {
         SettingsStore(platform::UserDefaults::open(session.config / "orvane" / "app.orvane.Orvane.json"), nullptr)
             .saveSettings(settings);
@@ -256,14 +261,7 @@ TEST_F(X11ProgramTest, GammaRampsCarryTheResolvedTintUntilTheWatchdogResetsThemA
 
     ProgramProcess program(session, {});
     ASSERT_TRUE(program.waitUntilReady()) << program.errors();
-    const bool tinted = program.waitFor(
-        [&] {
-            const auto all = x.ramps();
-            return !all.empty() &&
-                   std::all_of(all.begin(), all.end(), [&](const Ramps& r) { return scaledBy(r, gains); });
-        },
-        10s);
-    ASSERT_TRUE(tinted) << program.errors();
+    ASSERT_TRUE(program.waitFor([&] { return rampsScaledBy(gains); }, 10s)) << program.errors();
 
     killAndExpectWatchdogReset(program);
 }
@@ -352,10 +350,7 @@ TEST_F(X11ProgramTest, ACompositorComingAndGoingIsNoticedWithoutANewConnection) 
     settings.manualDim = 1.0;
     store(settings);
     const Multiplier gains = Kelvin::multiplier(3000);
-    const auto tinted = [&] {
-        const auto all = x.ramps();
-        return !all.empty() && std::all_of(all.begin(), all.end(), [&](const Ramps& r) { return scaledBy(r, gains); });
-    };
+    const auto tinted = [&] { return rampsScaledBy(gains); };
     ProgramProcess program(session, {});
     ASSERT_TRUE(program.waitUntilReady()) << program.errors();
     ASSERT_TRUE(program.waitFor(tinted, 10s)) << program.errors();
@@ -455,35 +450,42 @@ TEST_F(X11ProgramTest, TheAutomaticMethodIsTheGammaTableWhateverTheOsReleaseSays
 }
 
 // After sleep the drivers may have reset the ramps: logind's PrepareForSleep(false) has
-// them put back at once, not at the next repair check five seconds on. Three rounds, so
-// that the repair timer falling in the window by chance cannot pass the test.
-TEST_F(X11ProgramTest, RampsResetDuringSleepAreRepairedWithinASecondOfWaking) {
+// every display checked and repaired at once, not at the next repair check five seconds on.
+// The debug log names what started each check, so the test needs no clock: three rounds,
+// each a check started by the wake and the ramps back.
+TEST_F(X11ProgramTest, RampsResetDuringSleepAreCheckedAndRepairedOnWaking) {
     testing::SessionBus systemBus(testing::freshDirectory("system-bus"));
     ORVANE_REQUIRE_TOOL(systemBus.error());
     testing::FakeLogind logind(systemBus.address(), testing::FakeLogind::Lock::unlocked, {});
     ASSERT_TRUE(logind.ready());
     session.environment["DBUS_SYSTEM_BUS_ADDRESS"] = systemBus.address();
+    session.environment["ORVANE_DEBUG"] = "1";
 
     Settings settings = gammaSettings();
     settings.mode = Mode::manual;
     settings.manualKelvin = 3000;
     store(settings);
     const Multiplier gains = Kelvin::multiplier(3000);
-    const auto tinted = [&] {
-        const auto all = x.ramps();
-        return !all.empty() && std::all_of(all.begin(), all.end(), [&](const Ramps& r) { return scaledBy(r, gains); });
-    };
+    const auto tinted = [&] { return rampsScaledBy(gains); };
     ProgramProcess program(session, {});
+    const auto checksOnWaking = [&] {
+        const std::string line = "checking every display (logind PrepareForSleep(false))";
+        const std::string& log = program.errors();
+        int n = 0;
+        for (auto at = log.find(line); at != std::string::npos; at = log.find(line, at + 1)) ++n;
+        return n;
+    };
     ASSERT_TRUE(program.waitUntilReady()) << program.errors();
     ASSERT_TRUE(program.waitFor(tinted, 10s)) << program.errors();
+    ASSERT_EQ(checksOnWaking(), 0);
 
-    for (int round = 0; round < 3; ++round) {
+    for (int round = 1; round <= 3; ++round) {
         SCOPED_TRACE(round);
         logind.send(testing::FakeLogind::Signal::sleeping);
         x.setRamps(1.0, 1.0, 1.0);
         ASSERT_FALSE(tinted());
         logind.send(testing::FakeLogind::Signal::woke);
-        EXPECT_TRUE(program.waitFor(tinted, 1s)) << program.errors();
+        EXPECT_TRUE(program.waitFor([&] { return checksOnWaking() == round; }, 10s)) << program.errors();
         ASSERT_TRUE(program.waitFor(tinted, 10s)) << program.errors();
     }
     program.signal(SIGTERM);
