@@ -10,6 +10,7 @@
 #include "core/OverlayPlan.h"
 #include "core/PresetNames.h"
 #include "core/ShortTime.h"
+#include "engine/PointerTint.h"
 #include "platform/LocationProvider.h"
 
 namespace orvane {
@@ -770,5 +771,7 @@ void AppModel::openAccessibilitySettings() {
     environment_.platform->workspace().openURL(
         "x-apple.systempreferences:com.apple.preference.security?Privacy_Accessibility");
 }
+
+void AppModel::openPointerSettings() { PointerTint(*environment_.platform).openSystemSettings(); }
 
 }  // namespace orvane

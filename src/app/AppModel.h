@@ -229,6 +229,7 @@ public:
     void requestPreciseLocation();
     void openDisplaysSettings();
     void openAccessibilitySettings();
+    void openPointerSettings();
 
     // The computer's zone changed (also noticed by the tick on its own).
     void systemTimeZoneDidChange();

@@ -34,10 +34,12 @@ bool compositingManagerRunning() {
     // Wayland compositor blends every window, XWayland's too. On X it is the server's
     // compositing manager, asked only where the toolkit's windows are X windows.
     if (platform::waylandsys::isWaylandSession()) return true;
-    if (!qGuiApp || !qGuiApp->nativeInterface<QNativeInterface::QX11Application>()) return false;
+    if (!windowsAreX11()) return false;
     const auto compositor = platform::linuxsys::sessionCompositorWatch();
     return compositor && compositor->running();
 }
+
+bool windowsAreX11() { return qGuiApp && qGuiApp->nativeInterface<QNativeInterface::QX11Application>(); }
 
 void shapeAsPanel(QWidget& window, bool compositing) {
     window.setAttribute(Qt::WA_TranslucentBackground, compositing);

@@ -26,6 +26,10 @@ void paintPanel(QPainter& painter, const QSizeF& size, Appearance appearance, do
 // Whether windows are blended now: on Wayland always, on X11 with a compositing manager.
 bool compositingManagerRunning();
 
+// Whether the toolkit's windows are X windows (an X session, or XWayland), so that X's
+// own answers (modifier state, keyboard grabs, window ids) mean something.
+bool windowsAreX11();
+
 // Makes the top-level `window` show only the panel's shape: see-through with
 // `compositing`, else masked to the shape at its current size. Call again after a resize.
 void shapeAsPanel(QWidget& window, bool compositing);

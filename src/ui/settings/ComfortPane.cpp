@@ -4,7 +4,6 @@
 
 #include "app/AppModel.h"
 #include "app/Capabilities.h"
-#include "engine/PointerTint.h"
 #include "ui/kit/Buttons.h"
 #include "ui/kit/FontBook.h"
 #include "ui/kit/SymbolView.h"
@@ -183,8 +182,7 @@ ComfortPane::ComfortPane(const PaneEnvironment& environment, QWidget* parent)
                                                          QString(), kit::settingField(model, &Settings::pointerTint)));
     if (pointerWorks && opensPages) {
         auto* open = new kit::SystemButton(QStringLiteral("Open"));
-        connect(open, &QAbstractButton::clicked, this,
-                [this] { PointerTint(*model_.model().platform()).openSystemSettings(); });
+        connect(open, &QAbstractButton::clicked, this, [this] { model_.model().openPointerSettings(); });
         pointerSettings_ = pointerSection->addRow(
             new kit::SettingRow(QStringLiteral("Pointer settings"),
                                 QStringLiteral("If the color doesn't change live, open the pointer settings."), open));

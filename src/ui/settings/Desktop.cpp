@@ -2,7 +2,6 @@
 #include <QClipboard>
 #include <QDir>
 #include <QFileDialog>
-#include <QGuiApplication>
 #include <QStandardPaths>
 
 #include "app/DisplayIdentifier.h"
@@ -10,6 +9,7 @@
 #include "ui/hud/QtPanels.h"
 #include "ui/kit/Context.h"
 #include "ui/kit/Dialogs.h"
+#include "ui/kit/Panel.h"
 #include "ui/settings/AppChooser.h"
 #include "ui/settings/PaneEnvironment.h"
 #include "ui/settings/PortalFileChooser.h"
@@ -29,7 +29,7 @@ QString startFolder(const QString& asked) {
 
 // The parent's window as the portal names it, so its chooser stays on top of it.
 QString portalParent(QWidget* parent) {
-    if (!parent || QGuiApplication::platformName() != QLatin1String("xcb")) return {};
+    if (!parent || !kit::windowsAreX11()) return {};
     return QStringLiteral("x11:%1").arg(parent->window()->winId(), 0, 16);
 }
 

@@ -1,7 +1,6 @@
 #include "ui/settings/HotkeyRecorder.h"
 
 #include <QApplication>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QPainter>
@@ -12,6 +11,7 @@
 #include "ui/kit/Appearance.h"
 #include "ui/kit/Buttons.h"
 #include "ui/kit/FontBook.h"
+#include "ui/kit/Panel.h"
 #include "ui/kit/Symbols.h"
 #include "ui/kit/Text.h"
 
@@ -108,7 +108,7 @@ RecorderRules::KeyPress keyPressOf(const QKeyEvent& event, platform::Keyboard* k
     press.alt = mods.testFlag(Qt::AltModifier);
     press.super = mods.testFlag(Qt::MetaModifier);
     // Only X tells whether Caps Lock is on.
-    press.capsLock = QGuiApplication::platformName() == QLatin1String("xcb") && (event.nativeModifiers() & xLockMask);
+    press.capsLock = kit::windowsAreX11() && (event.nativeModifiers() & xLockMask);
     return press;
 }
 
@@ -326,7 +326,7 @@ void HotkeyRecorder::endRecording(Suspension suspension) {
 void HotkeyRecorder::grabKeys() {
     // Desktops keep some combinations for themselves with passive grabs; an active grab of
     // the keyboard comes before them.
-    if (QGuiApplication::platformName() != QLatin1String("xcb")) return;
+    if (!kit::windowsAreX11()) return;
     grabKeyboard();
     grabbed_ = true;
     // grabKeyboard() does not say whether the server agreed; asking the window again does
