@@ -56,7 +56,10 @@ public:
     ~LogCapture() {
         platform::Log::removeSink(id_);
         platform::Log::setStandardErrorEnabled(true);
+        platform::Log::setDebugEnabled(debugBefore_);
     }
+    // Debug lines are captured too while this capture lasts.
+    void withDebug() { platform::Log::setDebugEnabled(true); }
     std::vector<platform::LogRecord> records() const {
         std::lock_guard lock(mutex_);
         return records_;
@@ -69,6 +72,7 @@ public:
     }
 
 private:
+    bool debugBefore_ = platform::Log::debugEnabled();
     std::size_t id_ = 0;
     mutable std::mutex mutex_;
     std::vector<platform::LogRecord> records_;

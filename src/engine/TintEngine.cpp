@@ -167,6 +167,16 @@ void TintEngine::attach(const DisplayInfo& display, const std::optional<Withheld
     const TintMethod requested = withheld ? withheld->requested : method(display);
     const MethodFacts facts = methodFacts(display);
     const MethodRules rules = methodRules();
+    // A display tried again with the same request on the same facts (a reconfigure after a
+    // settings change elsewhere) fails the same way: that is said once, not at every try.
+    const auto before = untinted_.find(display.id);
+    const bool retold =
+        before != untinted_.end() && before->second.facts == facts && before->second.requested == requested;
+    const std::optional<std::string> toldReason = retold ? std::optional(before->second.reason) : std::nullopt;
+    const auto failed = [&](std::string_view format, const auto&... args) {
+        if (retold) log_.debug(format, args...);
+        else log_.error(format, args...);
+    };
     untinted_.erase(display.id);
     std::vector<TintMethod> order = MethodHeuristic::attachOrder(requested, rules, facts);
     // Where even overlays cannot be shown, the desktop's night light is the last resort.
@@ -179,7 +189,7 @@ void TintEngine::attach(const DisplayInfo& display, const std::optional<Withheld
         std::shared_ptr<TintBackend> backend = makeBackend(m, display);
         if (const auto error = backend->attach(display)) {
             lastError = error->description();
-            log_.error("attach %s failed for %s: %s", std::string(toString(m)), display.name, lastError);
+            failed("attach %s failed for %s: %s", std::string(toString(m)), display.name, lastError);
             continue;
         }
         if (withheld) log_.notice("%s: %s; %s tints it", display.name, withheld->why, methodTitle(m));
@@ -199,8 +209,9 @@ void TintEngine::attach(const DisplayInfo& display, const std::optional<Withheld
     if (reason.empty() && rules == MethodRules::displayFacts) reason = MethodHeuristic::whyNot(requested, facts);
     if (reason.empty()) reason = lastError;
     if (reason.empty()) reason = "no method can change this display's colours";
-    log_.error("%s is not tinted: %s", display.name, reason);
-    untinted_[display.id] = Untinted{display, std::move(reason), facts};
+    if (reason == toldReason) log_.debug("%s is not tinted: %s", display.name, reason);
+    else log_.error("%s is not tinted: %s", display.name, reason);
+    untinted_[display.id] = Untinted{display, std::move(reason), facts, requested};
 }
 
 std::optional<std::string> TintEngine::untintedReason(const DisplayInfo& display) const {

@@ -203,6 +203,7 @@ private:
         DisplayInfo display;
         std::string reason;
         MethodFacts facts;
+        TintMethod requested = TintMethod::automatic;
     };
     std::map<std::uint32_t, Untinted> untinted_;
     // Each display's method, or why nothing tints it: what the check compares before and after.

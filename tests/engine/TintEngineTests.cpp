@@ -175,6 +175,39 @@ TEST_F(TintEngineTest, WhenEveryMethodFailsTheDisplayHasNoSlotAndTheLogSaysWhy) 
     EXPECT_TRUE(colorNear(seen(2), grey));
 }
 
+// Reconfiguring (any settings change does) tries an untinted display again; the same
+// request on the same facts fails the same way and is not told again. A new request or
+// changed facts are told, once each.
+TEST_F(TintEngineTest, AnUntintedDisplayIsToldOnceUntilItsRequestOrFactsChange) {
+    sim->setColorFilterEnabled(true);
+    setCompositing(false);
+    start();
+    LogCapture logs;
+    const auto toldUntinted = [&] {
+        int n = 0;
+        for (const auto& r : logs.records())
+            n += r.category == "engine" && r.level == LogLevel::error &&
+                 r.message.rfind("External Monitor is not tinted: ", 0) == 0;
+        return n;
+    };
+    useMethod(2, TintMethod::matrix);
+    engine->reconfigure();
+    ASSERT_EQ(toldUntinted(), 1);
+    engine->reconfigure();
+    engine->reconfigure();
+    EXPECT_EQ(toldUntinted(), 1);
+    EXPECT_FALSE(engine->slots().count(2));
+    EXPECT_NE(engine->untintedReason(external()), std::nullopt);
+
+    useMethod(2, TintMethod::overlay);
+    engine->reconfigure();
+    EXPECT_EQ(toldUntinted(), 2);
+    setCompositing(true);  // the facts change: tried again, and now it attaches
+    engine->verifyAll("test");
+    EXPECT_EQ(toldUntinted(), 2);
+    EXPECT_TRUE(engine->slots().count(2));
+}
+
 TEST_F(TintEngineTest, TheRequestOfADisplayWithoutASlotUsesTheMethodChoice) {
     setNightShiftUnavailable();
     setCompositing(false);

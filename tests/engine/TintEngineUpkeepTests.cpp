@@ -45,8 +45,10 @@ TEST_F(TintEngineUpkeepTest, AFallenBackSlotStaysUntilTheMethodChoiceChanges) {
     EXPECT_EQ(engine->slots().at(1).requested, TintMethod::nightShift);
 }
 
+// Each try is logged, the repeated ones at debug level only.
 TEST_F(TintEngineUpkeepTest, ReconfigureRetriesADisplayWithoutASlotEveryTime) {
     LogCapture logs;
+    logs.withDebug();
     sim->setColorFilterEnabled(true);
     setCompositing(false);
     start();
