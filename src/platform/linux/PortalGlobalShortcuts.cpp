@@ -26,7 +26,7 @@ constexpr const char* shortcutsInterface = "org.freedesktop.portal.GlobalShortcu
 constexpr const char* requestInterface = "org.freedesktop.portal.Request";
 constexpr std::uint64_t askTimeout = 2'000'000;  // µs; the portal may have to start first
 
-// The names of the shortcut specification for the keys a stored shortcut can name.
+// The key names of the portal's preferred-trigger format ("CTRL+ALT+t") for the keys a stored shortcut can name.
 std::optional<std::string> keysymName(std::uint32_t keysym) {
     if ((keysym >= '0' && keysym <= '9') || (keysym >= 'a' && keysym <= 'z'))
         return std::string(1, static_cast<char>(keysym));
