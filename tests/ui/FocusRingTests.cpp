@@ -66,21 +66,29 @@ const std::vector<Control>& controls() {
     return all;
 }
 
+// Lays out another button, then the control `c` makes, in `window`, and shows the window;
+// false when it does not become active.
+bool showBesideAnother(QWidget& window, const Control& c, SystemButton*& other, QAbstractButton*& control) {
+    auto* row = new QHBoxLayout(&window);
+    row->setContentsMargins(20, 20, 20, 20);
+    other = new SystemButton(QStringLiteral("Other"), false, &window);
+    row->addWidget(other);
+    control = c.make(&window);
+    row->addWidget(control);
+    window.show();
+    window.activateWindow();
+    return QTest::qWaitForWindowActive(&window);
+}
+
 TEST(FocusRing, EveryFocusableKitControlShowsItInBothAppearances) {
     for (const Appearance appearance : {Appearance::light, Appearance::dark}) {
         for (const auto& c : controls()) {
             SCOPED_TRACE(std::string(c.name) + (isDark(appearance) ? " dark" : " light"));
             QWidget window;
             setContext(window, contextOf(&window).withAppearance(appearance));
-            auto* row = new QHBoxLayout(&window);
-            row->setContentsMargins(20, 20, 20, 20);
-            auto* other = new SystemButton(QStringLiteral("Other"), false, &window);
-            row->addWidget(other);
-            QAbstractButton* control = c.make(&window);
-            row->addWidget(control);
-            window.show();
-            window.activateWindow();
-            ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+            SystemButton* other = nullptr;
+            QAbstractButton* control = nullptr;
+            ASSERT_TRUE(showBesideAnother(window, c, other, control));
             contextOf(&window).animator->settleAll();
 
             // A click gives no focus, so it leaves no ring.
@@ -110,15 +118,9 @@ TEST(FocusRing, RingsRenderLightAndDark) {
     for (const auto& c : controls()) {
         SCOPED_TRACE(c.name);
         QWidget window;
-        auto* row = new QHBoxLayout(&window);
-        row->setContentsMargins(20, 20, 20, 20);
-        auto* other = new SystemButton(QStringLiteral("Other"), false, &window);
-        row->addWidget(other);
-        QAbstractButton* control = c.make(&window);
-        row->addWidget(control);
-        window.show();
-        window.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+        SystemButton* other = nullptr;
+        QAbstractButton* control = nullptr;
+        ASSERT_TRUE(showBesideAnother(window, c, other, control));
         other->setFocus(Qt::OtherFocusReason);
         QTest::keyClick(other, Qt::Key_Tab);
         QApplication::processEvents();
