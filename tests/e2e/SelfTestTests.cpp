@@ -176,7 +176,7 @@ TEST_F(SelfTestX11Test, UnderACompositingManagerTheTintShowsOverThePatchesButLea
     // The panels lie above the later patch row, so the tint reached the captured patches.
     ASSERT_TRUE(report.latencyMilliseconds) << program.output();
     EXPECT_FALSE(report.captureExcluded) << "X11 keeps no window out of a capture";
-    EXPECT_TRUE(has(report.failures, "overlay visible in capture with sharingType = .none")) << program.output();
+    EXPECT_TRUE(has(report.failures, "overlay showed in a capture though hidden from screenshots")) << program.output();
     EXPECT_FALSE(report.passed);
     EXPECT_EQ(report.measurements.size(), 17u) << program.output();
 }
@@ -187,8 +187,26 @@ TEST_F(SelfTestX11Test, WithoutACompositingManagerTheRunFailsWithItsReasons) {
     EXPECT_FALSE(report.passed);
     EXPECT_TRUE(has(report.failures, "latency: tint never showed up in 12 captures")) << program.output();
     EXPECT_TRUE(has(report.failures, "panel not tinted")) << program.output();
+    // No overlay ever showed, so there was nothing to keep out of a capture.
+    EXPECT_FALSE(report.captureExcluded);
+    EXPECT_TRUE(has(report.failures, "capture exclusion not checked: no overlay was shown")) << program.output();
+    EXPECT_EQ(program.output().find("PASS\n    overlay left out"), std::string::npos) << program.output();
+    EXPECT_NE(program.output().find("overlay could not attach to "), std::string::npos) << program.output();
     // The opaque patch row is there all the same: the baseline shows its white patch.
     EXPECT_EQ(report.notes.front(), "baseline white patch encoded RGB = (1.000, 1.000, 1.000)") << program.output();
+}
+
+TEST_F(SelfTestX11Test, WithoutACompositingManagerADryRunFailsWithTheReason) {
+    ProgramProcess program(session, {"--selftest", "--dry-run", "--json", (session.root / "r.json").string()});
+    EXPECT_TRUE(exitedWith(program.waitForExit(60s), 1)) << program.output() << program.errors();
+    const Report report = readReport(session.root / "r.json");
+    EXPECT_FALSE(report.passed);
+    ASSERT_FALSE(report.failures.empty()) << program.output();
+    for (const auto& failure : report.failures) {
+        EXPECT_EQ(failure.rfind("overlay could not attach to ", 0), 0u) << failure;
+        EXPECT_NE(failure.find("no compositing manager is running"), std::string::npos) << failure;
+    }
+    EXPECT_EQ(program.output().rfind("Orvane self-test — FAIL\n", 0), 0u) << program.output();
 }
 
 }  // namespace
