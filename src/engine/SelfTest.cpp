@@ -513,7 +513,7 @@ Task<> SelfTest::runChecks(DisplayInfo main) {
 
     // Capture exclusion: with the overlay hidden from screenshots it must not reach the
     // capture. Only an overlay that showed in the captures before can be found missing.
-    const std::string exclusion = "overlay hidden from screenshots: capture == baseline";
+    const std::string exclusion = "hidden from screenshots: capture == baseline";
     if (!report_.latencyMilliseconds) {
         report_.measurements.push_back(
             {exclusion, channels(baselinePatches.at(0)), {}, 0, false, "not run: no overlay was shown"});

@@ -6,11 +6,15 @@
 #include <sstream>
 #include <thread>
 
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include "ProgramProcess.h"
 #include "SelfTestRows.h"
+#include "SessionBus.h"
 #include "XvfbServer.h"
 #include "engine/SelfTest.h"
 #include "platform/linux/X11Probe.h"
@@ -136,6 +140,48 @@ TEST(SelfTestProgramTest, AFullRunOnTheSimulatedMachineMeasuresEveryCheck) {
     EXPECT_TRUE(std::filesystem::is_empty(captures));
     for (const auto& w : platform::sim::SimPlatform(platform::Runtime{}, session.sim).state().windows)
         EXPECT_FALSE(w.visible);
+}
+
+TEST(SelfTestProgramTest, AnOptionTheSelfTestDoesNotTakeIsRefusedBeforeAnythingRuns) {
+    SelfTestSession session;
+    for (const std::vector<std::string>& arguments :
+         {std::vector<std::string>{"--selftest", "--bogus"}, {"--selftest", "--dry-run", "--toggle"}}) {
+        ProgramProcess program(session, arguments);
+        EXPECT_TRUE(exitedWith(program.waitForExit(30s), 2)) << program.output() << program.errors();
+        EXPECT_EQ(program.output(), "") << "no report";
+        EXPECT_EQ(program.errors(), "orvane: unknown option " + arguments.back() +
+                                        " for --selftest (it takes --dry-run and --json FILE)\n");
+    }
+}
+
+// Two programs setting the same ramps and overlays would undo each other: the self-test
+// names the instance that runs and leaves it alone, on the bus or by its lock.
+TEST(SelfTestProgramTest, ARunningInstanceIsNamedAndTheSelfTestRefusesToRun) {
+    SelfTestSession session;
+    testing::SessionBus bus(session.root);
+    ORVANE_REQUIRE_TOOL(bus.error());
+    session.environment["DBUS_SESSION_BUS_ADDRESS"] = bus.address();
+    ProgramProcess running(session, {});
+    ASSERT_TRUE(running.waitUntilReady()) << running.errors();
+
+    ProgramProcess refused(session, {"--selftest", "--dry-run"});
+    EXPECT_TRUE(exitedWith(refused.waitForExit(30s), 1)) << refused.output() << refused.errors();
+    EXPECT_EQ(refused.output(), "");
+    EXPECT_EQ(refused.errors(), "Orvane: Orvane is already running (process " + std::to_string(running.pid()) +
+                                    "); quit it before the self-test, which would fight it over the displays\n");
+    EXPECT_TRUE(running.running());
+
+    // Without a bus, whoever holds the lock is the instance.
+    SelfTestSession alone;
+    const int lock = ::open((alone.runtime / "orvane.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    ASSERT_GE(lock, 0);
+    ASSERT_EQ(::flock(lock, LOCK_EX), 0);
+    ProgramProcess locked(alone, {"--selftest", "--dry-run"});
+    EXPECT_TRUE(exitedWith(locked.waitForExit(30s), 1)) << locked.output() << locked.errors();
+    EXPECT_NE(locked.errors().find("Orvane is already running (process " + std::to_string(::getpid()) + ")"),
+              std::string::npos)
+        << locked.errors();
+    ::close(lock);
 }
 
 class SelfTestX11Test : public ::testing::Test {

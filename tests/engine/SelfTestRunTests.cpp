@@ -205,7 +205,7 @@ TEST_F(SelfTestRunTest, CaptureExclusionIsNotRunWhenNoOverlayShowedInACapture) {
     EXPECT_TRUE(any(r, "capture exclusion not checked: no overlay was shown"));
     ASSERT_FALSE(r.measurements.empty());
     const auto& row = r.measurements.back();
-    EXPECT_EQ(row.name, "overlay hidden from screenshots: capture == baseline");
+    EXPECT_EQ(row.name, "hidden from screenshots: capture == baseline");
     EXPECT_FALSE(row.passed);
     EXPECT_EQ(row.note, "not run: no overlay was shown");
     EXPECT_TRUE(row.measured.empty());
@@ -349,11 +349,12 @@ TEST_F(SelfTestRunTest, AnOverlayThatCannotAttachFailsTheRunWithItsReason) {
         EXPECT_FALSE(r.passed);
         ASSERT_GE(r.failures.size(), 2u) << ::testing::PrintToString(r.failures);
         for (const std::string name : {"Built-in Display", "External Monitor"}) {
-            const std::string failure = "overlay could not attach to " + name +
-                                        ": this desktop cannot show overlay windows (no compositing manager is running)";
-            EXPECT_TRUE(std::any_of(r.failures.begin(), r.failures.end(),
-                                    [&](const std::string& f) { return f.rfind(failure, 0) == 0; }))
-                << ::testing::PrintToString(r.failures);
+            const std::string failure =
+                "overlay could not attach to " + name +
+                ": this desktop cannot show overlay windows (no compositing manager is running)";
+            EXPECT_TRUE(std::any_of(r.failures.begin(), r.failures.end(), [&](const std::string& f) {
+                return f.rfind(failure, 0) == 0;
+            })) << ::testing::PrintToString(r.failures);
         }
         EXPECT_EQ(SelfTest::render(r).rfind("Orvane self-test — FAIL\n", 0), 0u);
     }
