@@ -23,7 +23,7 @@ inline const std::vector<std::string> fullRunMeasurements{"calibration linear 34
                                                           "readable red blue patch (panels)",
                                                           "darkroom 500K",
                                                           "darkroom black→red / white→dark",
-                                                          "sharingType .none capture == baseline"};
+                                                          "hidden from screenshots: capture == baseline"};
 
 inline std::vector<std::string> measurementNames(const SelfTest::Report& report) {
     std::vector<std::string> names;

@@ -1,6 +1,7 @@
 #include "app/CommandLine.h"
 
 #include <algorithm>
+#include <set>
 #include <string_view>
 
 #include "app/Commands.h"
@@ -26,24 +27,42 @@ Checked kelvinValue(const std::optional<std::string>& value) {
     constexpr const char* range = "--set-kelvin needs whole kelvin from 500 to 6500";
     if (!value) return {range};
     const auto k = Commands::integerText(*value);
-    if (!k || *k < 500 || *k > 6500) return {std::string(range) + ", not " + quoted(*value)};
+    if (!k || *k < Commands::lowestKelvin || *k > Commands::highestKelvin)
+        return {std::string(range) + ", not " + quoted(*value)};
     return {};
 }
 
 Checked dimValue(const std::optional<std::string>& value) {
-    constexpr const char* range = "--set-dim needs a brightness from 0 to 1, or a percentage up to 100";
+    constexpr const char* range = "--set-dim needs a brightness from 0 to 1, or a percentage from 2 to 100";
     if (!value) return {range};
     const auto d = Commands::fractionText(*value);
-    if (!d || *d < 0 || *d > 100) return {std::string(range) + ", not " + quoted(*value)};
+    if (!d || !Commands::dimInRange(*d)) return {std::string(range) + ", not " + quoted(*value)};
     return {};
 }
 
 Checked minutesValue(const std::optional<std::string>& value) {
     if (!value) return {};  // 15 minutes
     const auto m = Commands::integerText(*value);
-    if (!m || *m < 1 || *m > 1440)
+    if (!m || *m < Commands::fewestMinutes || *m > Commands::mostMinutes)
         return {"--true-color needs minutes from 1 to 1440 (15 when left out), not " + quoted(*value)};
     return {};
+}
+
+// The self-test reads "--dry-run" and "--json FILE" and nothing else.
+std::optional<CommandLine::Verdict> selfTestFault(const std::vector<std::string>& arguments) {
+    std::set<std::string> seen;
+    for (std::size_t i = 1; i < arguments.size(); ++i) {
+        const std::string& a = arguments[i];
+        if (a == "--selftest" || a == "--dry-run" || a == "--json") {
+            if (!seen.insert(a).second) return fault(a + " is given twice");
+            if (a == "--json" && i + 1 < arguments.size()) ++i;  // a path, whatever it looks like
+        } else if (a.starts_with("-")) {
+            return fault("unknown option " + a + " for --selftest (it takes --dry-run and --json FILE)");
+        } else {
+            return fault("unexpected argument " + quoted(a) + " for --selftest (see orvane --help)");
+        }
+    }
+    return std::nullopt;
 }
 
 }  // namespace
@@ -57,7 +76,9 @@ std::string CommandLine::usage() {
            "\n"
            "Commands for the running instance (sent over the session bus; exits at once):\n"
            "  --set-kelvin K         warmth in kelvin, 500 to 6500\n"
-           "  --set-dim D            brightness, 0 to 1 or a percentage up to 100\n"
+           "  --set-dim D            brightness: a fraction from 0 to 1 (0.4) or a\n"
+           "                         percentage from 2 to 100 (40); 1.5 and the like\n"
+           "                         are refused as ambiguous\n"
            "  --preset NAME          apply the preset of that name\n"
            "  --toggle               switch the tint off or on\n"
            "  --reveal               show true colour until sent again\n"
@@ -70,12 +91,14 @@ std::string CommandLine::usage() {
            "  --render-ui DIR        draw every window into DIR as PNG files\n"
            "  --selftest [--dry-run] [--json FILE]\n"
            "                         check the tint on every display and report\n"
+           "                         (refused while Orvane runs)\n"
            "  -h, --help             show this help and exit\n"
            "  --version              show the version and exit\n"
            "\n"
            "URLs (also through xdg-open once installed): orvane://set?kelvin=K&dim=D,\n"
            "orvane://preset/NAME, orvane://toggle, orvane://reveal, orvane://winddown,\n"
-           "orvane://truecolor?minutes=MIN, orvane://evening\n"
+           "orvane://truecolor?minutes=MIN, orvane://evening; their values keep the\n"
+           "ranges of the options. One command per start; no option twice.\n"
            "\n"
            "Settings live in $XDG_CONFIG_HOME/orvane/app.orvane.Orvane.json\n"
            "(~/.config/orvane/app.orvane.Orvane.json when XDG_CONFIG_HOME is unset).\n";
@@ -89,9 +112,12 @@ std::optional<CommandLine::Verdict> CommandLine::check(const std::vector<std::st
     // Asked for help, the user gets it, whatever else the line holds.
     if (has("--help") || has("-h")) return Verdict{usage(), true, 0};
     if (has("--version")) return Verdict{version(), true, 0};
-    // The self-test reads its own options from the whole line.
-    if (has("--selftest")) return std::nullopt;
+    if (has("--selftest")) return selfTestFault(arguments);
 
+    // One thing to do per start: a command (or any number of URLs), or one of the renders.
+    // A second would be dropped without a word.
+    std::set<std::string> seen;
+    std::optional<std::string> firstAction;
     for (std::size_t i = 1; i < arguments.size(); ++i) {
         const std::string& a = arguments[i];
         const bool last = i + 1 == arguments.size();
@@ -112,15 +138,22 @@ std::optional<CommandLine::Verdict> CommandLine::check(const std::vector<std::st
             if (!last && !arguments[i + 1].starts_with("--") && !Commands::isURL(arguments[i + 1])) minutes = next();
             checked = minutesValue(minutes);
         } else if (a == "--render-ui" || a == "--render-icon") {
-            next();  // a path, whatever it looks like; the last one is let be
+            // A path, whatever it looks like; an empty one is the mode's own error.
+            if (!next()) checked = {a + " needs a folder to draw into"};
         } else if (a == "--toggle" || a == "--reveal" || a == "--wind-down" || a == "--follow-evening") {
         } else if (Commands::isURL(a)) {
+            if (const auto problem = Commands::urlProblem(a)) checked = {*problem};
         } else if (a.starts_with("-")) {
             return fault("unknown option " + a + " (see orvane --help)");
         } else {
             return fault("unexpected argument " + quoted(a) + " (see orvane --help)");
         }
         if (checked.problem) return fault(*checked.problem);
+        const bool url = Commands::isURL(a);
+        if (!url && !seen.insert(a).second) return fault(a + " is given twice");
+        if (firstAction && !(url && Commands::isURL(*firstAction)))
+            return fault(*firstAction + " and " + a + " cannot be given together: one command at a time");
+        if (!firstAction) firstAction = a;
     }
     return std::nullopt;
 }

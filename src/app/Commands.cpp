@@ -162,6 +162,31 @@ std::optional<std::string> queryValue(const std::optional<std::string>& query, s
     }
 }
 
+// Every query item, names decoded (absent when they do not decode), values as written.
+struct QueryItem {
+    std::optional<std::string> name;
+    std::optional<std::string_view> value;  // absent: no "="
+};
+
+std::vector<QueryItem> queryItems(const std::optional<std::string>& query) {
+    std::vector<QueryItem> items;
+    if (!query) return items;
+    std::string_view rest = *query;
+    for (;;) {
+        const auto amp = rest.find('&');
+        const std::string_view item = rest.substr(0, amp);
+        const auto equals = item.find('=');
+        items.push_back({percentDecoded(item.substr(0, equals)),
+                         equals == std::string_view::npos ? std::nullopt : std::optional(item.substr(equals + 1))});
+        if (amp == std::string_view::npos) return items;
+        rest = rest.substr(amp + 1);
+    }
+}
+
+std::string quotedValue(const std::optional<std::string_view>& value) {
+    return "\"" + std::string(value.value_or("")) + "\"";
+}
+
 std::optional<std::string> firstPathComponent(std::string_view path) {
     std::size_t start = 0;
     while (start < path.size()) {
@@ -313,6 +338,65 @@ std::optional<Commands::Command> Commands::parseURL(std::string_view url) {
     if (word == "winddown") return WindDown{};
     if (word == "truecolor") return TrueColor{integerOf(item("minutes")).value_or(15)};
     if (word == "evening") return FollowEvening{};
+    return std::nullopt;
+}
+
+std::optional<std::string> Commands::urlProblem(std::string_view url) {
+    const std::string prefix = std::string(url) + ": ";
+    const auto parts = splitUrl(url);
+    if (!parts || parts->scheme != "orvane") return prefix + "not an orvane:// command (see orvane --help)";
+    const std::string word = parts->host.value_or("");
+    static constexpr std::string_view words[] = {"set",      "preset",    "toggle", "reveal",
+                                                 "winddown", "truecolor", "evening"};
+    if (std::find(std::begin(words), std::end(words), word) == std::end(words))
+        return prefix + "no such command (see orvane --help)";
+
+    // The parameters this word reads; each at most once, and each with a value that holds.
+    const auto items = queryItems(parts->query);
+    const auto item = [&](std::string_view name) -> std::optional<std::optional<std::string_view>> {
+        for (const auto& i : items)
+            if (i.name == name) return i.value;
+        return std::nullopt;
+    };
+    std::vector<std::string_view> read;
+    if (word == "set") read = {"kelvin", "dim"};
+    else if (word == "truecolor") read = {"minutes"};
+    else if (word == "preset") read = {"name"};
+    for (const auto name : read) {
+        const auto given =
+            std::count_if(items.begin(), items.end(), [&](const QueryItem& i) { return i.name == name; });
+        if (given > 1) return prefix + std::string(name) + " is given twice";
+    }
+    const auto decoded = [&](std::string_view name) -> std::optional<std::string> {
+        const auto raw = item(name);
+        return raw && *raw ? percentDecoded(**raw) : std::nullopt;
+    };
+
+    if (word == "set") {
+        const auto kelvin = item("kelvin");
+        const auto dim = item("dim");
+        if (!kelvin && !dim) return prefix + "set needs kelvin=K or dim=D";
+        if (kelvin) {
+            const auto k = integerOf(decoded("kelvin"));
+            if (!k || *k < lowestKelvin || *k > highestKelvin)
+                return prefix + "kelvin needs whole kelvin from 500 to 6500, not " + quotedValue(*kelvin);
+        }
+        if (dim) {
+            const auto d = decoded("dim");
+            const auto value = d ? fractionText(*d) : std::nullopt;
+            if (!value || !dimInRange(*value))
+                return prefix + "dim needs a brightness from 0 to 1, or a percentage from 2 to 100, not " +
+                       quotedValue(*dim);
+        }
+    } else if (word == "truecolor") {
+        if (const auto minutes = item("minutes")) {
+            const auto m = integerOf(decoded("minutes"));
+            if (!m || *m < fewestMinutes || *m > mostMinutes)
+                return prefix + "minutes needs minutes from 1 to 1440 (15 when left out), not " + quotedValue(*minutes);
+        }
+    } else if (word == "preset") {
+        if (!parseURL(url)) return prefix + "preset needs a name (orvane://preset/NAME)";
+    }
     return std::nullopt;
 }
 

@@ -64,6 +64,19 @@ struct Commands {
     static std::optional<Command> parseURL(std::string_view url);
     // Whether an argument is of the "orvane" scheme (any case), command or not.
     static bool isURL(std::string_view argument);
+    // What keeps an "orvane" URL from being carried out as written, in one line that starts
+    // with the URL: an unknown command word, a preset without a name, "set" without kelvin or
+    // dim, a parameter given twice, or a value that is no number or out of range (the ranges
+    // the command options keep). Absent when parseURL gives the command the URL means.
+    static std::optional<std::string> urlProblem(std::string_view url);
+
+    // The ranges the command line and URLs keep. A dim above 1 is a percentage, so one
+    // between 1 and 2 (1.5: 1.5 % or 150 %?) is refused as ambiguous.
+    static constexpr std::int64_t lowestKelvin = 500;
+    static constexpr std::int64_t highestKelvin = 6500;
+    static constexpr std::int64_t fewestMinutes = 1;
+    static constexpr std::int64_t mostMinutes = 1440;
+    static bool dimInRange(double value) { return value >= 0 && value <= 100 && !(value > 1 && value < 2); }
     // The command signal's dictionary: every value a string, "cmd" required. Absent, empty
     // or with any value of another kind: no command.
     static std::optional<Command> from(const std::optional<platform::Dictionary>& userInfo);

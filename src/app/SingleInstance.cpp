@@ -2,8 +2,10 @@
 
 #include <cerrno>
 #include <cstring>
+#include <fstream>
 #include <map>
 #include <optional>
+#include <sstream>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -195,6 +197,26 @@ SingleInstance::Claim SingleInstance::claim(const std::vector<std::string>& argu
     else lock->openListener(log);
     self->lock_ = std::move(lock);
     return {Outcome::primary, std::move(self), {}};
+}
+
+std::optional<std::string> SingleInstance::running() {
+    const auto named = [](const std::string& pid) {
+        return "Orvane is already running" + (pid.empty() || pid == "0" ? "" : " (process " + pid + ")");
+    };
+    if (const auto pid = platform::SessionBusName::ownerProcess(busName)) return named(std::to_string(*pid));
+    // Without the bus the lock tells: the kernel lists who holds it, as
+    // "1: FLOCK  ADVISORY  WRITE <pid> <major>:<minor>:<inode> 0 EOF".
+    struct stat lock {};
+    if (::stat((runtimeDirectory() / "orvane.lock").c_str(), &lock) != 0) return std::nullopt;
+    std::ifstream locks("/proc/locks");
+    for (std::string line; std::getline(locks, line);) {
+        std::istringstream fields(line);
+        std::string index, kind, mode, access, pid, where;
+        if (!(fields >> index >> kind >> mode >> access >> pid >> where) || kind != "FLOCK") continue;
+        const auto colon = where.rfind(':');
+        if (colon != std::string::npos && where.substr(colon + 1) == std::to_string(lock.st_ino)) return named(pid);
+    }
+    return std::nullopt;
 }
 
 SingleInstance::~SingleInstance() = default;

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,9 @@ public:
     // The directory of the lock and the socket: $XDG_RUNTIME_DIR, else a private
     // directory under the temporary directory.
     static std::filesystem::path runtimeDirectory();
+    // The instance that runs now, named for the user ("Orvane is already running (process
+    // 1234)"), asked without claiming or handing anything over; absent when none runs.
+    static std::optional<std::string> running();
 
     ~SingleInstance();
     SingleInstance(const SingleInstance&) = delete;

@@ -172,6 +172,9 @@ private:
     void showPatches(const platform::Screen& screen);
     void forceOverlayEverywhere();
     void giveSharingType(platform::SharingType type);
+    void checkOverlayAttached();
+    // A row without a tolerance of its own takes the verdict of the check it was measured for.
+    void judge(std::size_t row, bool passed, const std::string& check);
     Report finish();
     Task<> runChecks(DisplayInfo main);
     Task<> exerciseWithoutCapture();

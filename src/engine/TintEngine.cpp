@@ -185,17 +185,19 @@ void TintEngine::attach(const DisplayInfo& display, const std::optional<Withheld
         order.push_back(TintMethod::nightShift);
     if (withheld) std::erase(order, withheld->method);
     std::string lastError;
+    std::string requestedError;
     for (const TintMethod m : order) {
         std::shared_ptr<TintBackend> backend = makeBackend(m, display);
         if (const auto error = backend->attach(display)) {
             lastError = error->description();
+            if (m == requested) requestedError = lastError;
             failed("attach %s failed for %s: %s", std::string(toString(m)), display.name, lastError);
             continue;
         }
         if (withheld) log_.notice("%s: %s; %s tints it", display.name, withheld->why, methodTitle(m));
         else if (m != requested)
             log_.notice("%s: %s could not attach; %s tints it", display.name, methodTitle(requested), methodTitle(m));
-        Slot slot{display, std::move(backend), m, requested};
+        Slot slot{display, std::move(backend), m, requested, m != requested ? requestedError : ""};
         slots_[display.id] = slot;
         render(slot, 0);
         return;
@@ -539,7 +541,7 @@ void TintEngine::beginProbe(const DisplayInfo& display, TintMethod m, const Tint
     // The request a display of that method would get for the test state, so an overlay
     // candidate shows its layers instead of an empty plan.
     backend->apply(request(state, m), 0.3);
-    probe_ = Slot{display, std::move(backend), m, m};
+    probe_ = Slot{display, std::move(backend), m, m, {}};
 }
 
 bool TintEngine::isProbed(const Slot& slot) const { return probe_ && probe_->display.id == slot.display.id; }

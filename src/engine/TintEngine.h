@@ -46,6 +46,7 @@ public:
         std::shared_ptr<TintBackend> backend;        // owned by the slot
         TintMethod method = TintMethod::overlay;     // in use, after any fallback
         TintMethod requested = TintMethod::overlay;  // what the method choice gave
+        std::string whyNotRequested;                 // the requested method's attach error, when it fell back
     };
 
     using DdcAvailability = std::function<bool(const DisplayInfo&)>;

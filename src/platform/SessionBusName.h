@@ -3,8 +3,10 @@
 // name and an object whose HandOver(as) method takes a later start's arguments; a later
 // start calls that method instead. Where no session bus runs, the caller falls back to
 // its own mechanism.
+#include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,6 +39,10 @@ public:
     // `received` is called for every hand-over once listen() runs, from the bus's
     // processing on the scheduler's thread.
     static Claim claim(const Names& names, const std::vector<std::string>& arguments, Received received);
+
+    // Who owns `busName` on the session bus now, asked without claiming it: absent without
+    // a bus or an owner; the owner's process id, or 0 where the bus does not tell.
+    static std::optional<std::uint32_t> ownerProcess(const char* busName);
 
     virtual ~SessionBusName() = default;
     // Serves hand-overs on `scheduler`'s loop; a lost connection is logged and ends it.

@@ -1,5 +1,6 @@
 #include "ui/SelfTestCommand.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -8,6 +9,7 @@
 #include <QApplication>
 
 #include "app/SelfTestMain.h"
+#include "app/SingleInstance.h"
 #include "app/ToolkitPlatform.h"
 #include "platform/Platform.h"
 #include "platform/linux/X11Probe.h"
@@ -18,6 +20,13 @@ namespace orvane {
 
 int runSelfTestCommand(int argc, char** argv) {
     const std::vector<std::string> arguments(argv, argv + argc);
+    // Both would set the same gamma ramps and overlays, each undoing the other's: the
+    // measurements would be of neither.
+    if (const auto instance = SingleInstance::running()) {
+        std::fprintf(stderr, "Orvane: %s; quit it before the self-test, which would fight it over the displays\n",
+                     instance->c_str());
+        return 1;
+    }
     // Real windows only where they are what gets measured: on the simulated machine the
     // patches and panels are the machine's own.
     auto hold = platform::linuxsys::holdX11Display();

@@ -118,7 +118,7 @@ TEST_F(CommandTest, AUrlForAnInstanceThatCannotBeReachedIsAFailure) {
 }
 
 TEST_F(CommandTest, AFirstStartWithAUrlLaunchesAndCarriesItOut) {
-    ProgramProcess first(session, {"orvane://set?kelvin=2700&dim=inf"});
+    ProgramProcess first(session, {"orvane://set?kelvin=2700"});
     ASSERT_TRUE(first.waitUntilReady()) << first.errors();
     EXPECT_TRUE(first.waitForError("command: set(kelvin: 2700, dim: nil)")) << first.errors();
     EXPECT_TRUE(displaysReach(first, 2700, 1.0)) << first.errors();
@@ -130,10 +130,29 @@ TEST_F(CommandTest, ABadValueOrAnUnknownOptionIsRefusedWithStatus2AndNothingIsSe
     const std::pair<std::vector<std::string>, std::string> lines[] = {
         {{"--set-kelvin", "abc"}, "orvane: --set-kelvin needs whole kelvin from 500 to 6500, not \"abc\"\n"},
         {{"--set-dim", "nan"},
-         "orvane: --set-dim needs a brightness from 0 to 1, or a percentage up to 100, not \"nan\"\n"},
+         "orvane: --set-dim needs a brightness from 0 to 1, or a percentage from 2 to 100, not \"nan\"\n"},
         {{"--true-color", "0"}, "orvane: --true-color needs minutes from 1 to 1440 (15 when left out), not \"0\"\n"},
         {{"--bogus"}, "orvane: unknown option --bogus (see orvane --help)\n"},
         {{"--toggle", "--bogus"}, "orvane: unknown option --bogus (see orvane --help)\n"},
+        {{"--set-dim", "1.5"},
+         "orvane: --set-dim needs a brightness from 0 to 1, or a percentage from 2 to 100, not \"1.5\"\n"},
+        {{"--set-kelvin", "2700", "--set-kelvin", "3000"}, "orvane: --set-kelvin is given twice\n"},
+        {{"--set-kelvin", "2700", "--set-dim", "40"},
+         "orvane: --set-kelvin and --set-dim cannot be given together: one command at a time\n"},
+        {{"--render-icon"}, "orvane: --render-icon needs a folder to draw into\n"},
+        {{"--render-ui"}, "orvane: --render-ui needs a folder to draw into\n"},
+        // URLs are held to the options' ranges.
+        {{"orvane://set?kelvin=99999"},
+         "orvane: orvane://set?kelvin=99999: kelvin needs whole kelvin from 500 to 6500, not \"99999\"\n"},
+        {{"orvane://set?kelvin=abc"},
+         "orvane: orvane://set?kelvin=abc: kelvin needs whole kelvin from 500 to 6500, not \"abc\"\n"},
+        {{"orvane://set?kelvin=2700&dim=inf"},
+         "orvane: orvane://set?kelvin=2700&dim=inf: dim needs a brightness from 0 to 1, or a percentage from 2 to "
+         "100, not \"inf\"\n"},
+        {{"orvane://truecolor?minutes=0"},
+         "orvane: orvane://truecolor?minutes=0: minutes needs minutes from 1 to 1440 (15 when left out), not "
+         "\"0\"\n"},
+        {{"orvane://preset"}, "orvane: orvane://preset: preset needs a name (orvane://preset/NAME)\n"},
     };
     session.environment["QT_QPA_PLATFORM"] = std::nullopt;
     ProgramProcess running(session, {});

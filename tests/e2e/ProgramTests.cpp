@@ -240,12 +240,23 @@ TEST_P(ProgramSessionTest, SecondStartHandsItsUrlOverAndTheRunningInstanceCarrie
     EXPECT_TRUE(first.waitForError("command: toggle")) << first.errors();
     EXPECT_TRUE(first.waitFor([&] { return neutral(machine()); }, 5s)) << "the tint is off";
 
-    // One that does not parse is named, and the start fails; the others still go.
+    // One that does not parse is named and the whole line refused: the others are not
+    // sent either, so nothing is half done.
     ProgramProcess third(session, {"orvane://bogus", "orvane://toggle"});
-    EXPECT_TRUE(exitedWith(third.waitForExit(), 1)) << third.errors();
-    EXPECT_EQ(third.output(), "sent to Orvane: switch the tint on or off\n");
-    EXPECT_NE(third.errors().find("Orvane: not a command: orvane://bogus\n"), std::string::npos) << third.errors();
+    EXPECT_TRUE(exitedWith(third.waitForExit(), 2)) << third.errors();
+    EXPECT_EQ(third.output(), "");
+    EXPECT_EQ(third.errors(), "orvane: orvane://bogus: no such command (see orvane --help)\n");
+    ProgramProcess again(session, {"orvane://toggle"});
+    EXPECT_TRUE(exitedWith(again.waitForExit(), 0)) << again.errors();
     EXPECT_TRUE(first.waitFor([&] { return showsMatrix(machine().displays.at(0), warm); }, 5s)) << "on again";
+    const auto log = first.errors();
+    const auto toggles = [&] {
+        std::size_t n = 0;
+        for (auto at = log.find("command: toggle"); at != std::string::npos; at = log.find("command: toggle", at + 1))
+            ++n;
+        return n;
+    }();
+    EXPECT_EQ(toggles, 2u) << "the refused line sent no toggle: " << log;
 
     ProgramProcess fourth(session, {});
     EXPECT_TRUE(exitedWith(fourth.waitForExit(), 0)) << fourth.errors();

@@ -111,14 +111,16 @@ TEST(RenderIconProgramTest, PathBelowARegularFileFailsWithTheReason) {
     EXPECT_EQ(program.errors().find("launched: "), std::string::npos);
 }
 
-TEST(RenderIconProgramTest, EmptyPathFailsAndALastOptionIsANormalStart) {
+TEST(RenderIconProgramTest, EmptyPathFailsAndALastOptionIsRefusedWithoutAStart) {
     Session session;
     ProgramProcess empty(session, {"--render-icon", ""});
     EXPECT_TRUE(exitedWith(empty.waitForExit(30s), 1));
     EXPECT_EQ(empty.errors(), "render-icon failed: no directory given\n");
 
     ProgramProcess last(session, {"--render-icon"});
-    EXPECT_TRUE(last.waitUntilReady()) << last.errors();
+    EXPECT_TRUE(exitedWith(last.waitForExit(30s), 2)) << last.errors();
+    EXPECT_EQ(last.errors(), "orvane: --render-icon needs a folder to draw into\n");
+    EXPECT_EQ(last.output(), "");
 }
 
 }  // namespace

@@ -119,12 +119,11 @@ TEST_F(RenderUIProgramTest, AFolderBelowARegularFileGetsNothing) {
 }
 
 // "--render-ui" as the last argument is no screenshot mode: the program starts.
-TEST_F(RenderUIProgramTest, WithoutAFolderTheProgramStartsNormally) {
+TEST_F(RenderUIProgramTest, WithoutAFolderTheProgramRefusesAndStartsNothing) {
     ProgramProcess program(session, {"--render-ui"});
-    ASSERT_TRUE(program.waitUntilReady()) << program.errors();
-    EXPECT_EQ(program.output().find("wrote "), std::string::npos);
-    program.signal(SIGTERM);
-    EXPECT_TRUE(exitedWith(program.waitForExit(), 0)) << program.errors();
+    EXPECT_TRUE(exitedWith(program.waitForExit(30s), 2)) << program.errors();
+    EXPECT_EQ(program.errors(), "orvane: --render-ui needs a folder to draw into\n");
+    EXPECT_EQ(program.output(), "");
 }
 
 }  // namespace

@@ -6,11 +6,15 @@
 #include <sstream>
 #include <thread>
 
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include "ProgramProcess.h"
 #include "SelfTestRows.h"
+#include "SessionBus.h"
 #include "XvfbServer.h"
 #include "engine/SelfTest.h"
 #include "platform/linux/X11Probe.h"
@@ -138,6 +142,48 @@ TEST(SelfTestProgramTest, AFullRunOnTheSimulatedMachineMeasuresEveryCheck) {
         EXPECT_FALSE(w.visible);
 }
 
+TEST(SelfTestProgramTest, AnOptionTheSelfTestDoesNotTakeIsRefusedBeforeAnythingRuns) {
+    SelfTestSession session;
+    for (const std::vector<std::string>& arguments :
+         {std::vector<std::string>{"--selftest", "--bogus"}, {"--selftest", "--dry-run", "--toggle"}}) {
+        ProgramProcess program(session, arguments);
+        EXPECT_TRUE(exitedWith(program.waitForExit(30s), 2)) << program.output() << program.errors();
+        EXPECT_EQ(program.output(), "") << "no report";
+        EXPECT_EQ(program.errors(), "orvane: unknown option " + arguments.back() +
+                                        " for --selftest (it takes --dry-run and --json FILE)\n");
+    }
+}
+
+// Two programs setting the same ramps and overlays would undo each other: the self-test
+// names the instance that runs and leaves it alone, on the bus or by its lock.
+TEST(SelfTestProgramTest, ARunningInstanceIsNamedAndTheSelfTestRefusesToRun) {
+    SelfTestSession session;
+    testing::SessionBus bus(session.root);
+    ORVANE_REQUIRE_TOOL(bus.error());
+    session.environment["DBUS_SESSION_BUS_ADDRESS"] = bus.address();
+    ProgramProcess running(session, {});
+    ASSERT_TRUE(running.waitUntilReady()) << running.errors();
+
+    ProgramProcess refused(session, {"--selftest", "--dry-run"});
+    EXPECT_TRUE(exitedWith(refused.waitForExit(30s), 1)) << refused.output() << refused.errors();
+    EXPECT_EQ(refused.output(), "");
+    EXPECT_EQ(refused.errors(), "Orvane: Orvane is already running (process " + std::to_string(running.pid()) +
+                                    "); quit it before the self-test, which would fight it over the displays\n");
+    EXPECT_TRUE(running.running());
+
+    // Without a bus, whoever holds the lock is the instance.
+    SelfTestSession alone;
+    const int lock = ::open((alone.runtime / "orvane.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    ASSERT_GE(lock, 0);
+    ASSERT_EQ(::flock(lock, LOCK_EX), 0);
+    ProgramProcess locked(alone, {"--selftest", "--dry-run"});
+    EXPECT_TRUE(exitedWith(locked.waitForExit(30s), 1)) << locked.output() << locked.errors();
+    EXPECT_NE(locked.errors().find("Orvane is already running (process " + std::to_string(::getpid()) + ")"),
+              std::string::npos)
+        << locked.errors();
+    ::close(lock);
+}
+
 class SelfTestX11Test : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -176,7 +222,7 @@ TEST_F(SelfTestX11Test, UnderACompositingManagerTheTintShowsOverThePatchesButLea
     // The panels lie above the later patch row, so the tint reached the captured patches.
     ASSERT_TRUE(report.latencyMilliseconds) << program.output();
     EXPECT_FALSE(report.captureExcluded) << "X11 keeps no window out of a capture";
-    EXPECT_TRUE(has(report.failures, "overlay visible in capture with sharingType = .none")) << program.output();
+    EXPECT_TRUE(has(report.failures, "overlay showed in a capture though hidden from screenshots")) << program.output();
     EXPECT_FALSE(report.passed);
     EXPECT_EQ(report.measurements.size(), 17u) << program.output();
 }
@@ -187,8 +233,26 @@ TEST_F(SelfTestX11Test, WithoutACompositingManagerTheRunFailsWithItsReasons) {
     EXPECT_FALSE(report.passed);
     EXPECT_TRUE(has(report.failures, "latency: tint never showed up in 12 captures")) << program.output();
     EXPECT_TRUE(has(report.failures, "panel not tinted")) << program.output();
+    // No overlay ever showed, so there was nothing to keep out of a capture.
+    EXPECT_FALSE(report.captureExcluded);
+    EXPECT_TRUE(has(report.failures, "capture exclusion not checked: no overlay was shown")) << program.output();
+    EXPECT_EQ(program.output().find("PASS\n    overlay left out"), std::string::npos) << program.output();
+    EXPECT_NE(program.output().find("overlay could not attach to "), std::string::npos) << program.output();
     // The opaque patch row is there all the same: the baseline shows its white patch.
     EXPECT_EQ(report.notes.front(), "baseline white patch encoded RGB = (1.000, 1.000, 1.000)") << program.output();
+}
+
+TEST_F(SelfTestX11Test, WithoutACompositingManagerADryRunFailsWithTheReason) {
+    ProgramProcess program(session, {"--selftest", "--dry-run", "--json", (session.root / "r.json").string()});
+    EXPECT_TRUE(exitedWith(program.waitForExit(60s), 1)) << program.output() << program.errors();
+    const Report report = readReport(session.root / "r.json");
+    EXPECT_FALSE(report.passed);
+    ASSERT_FALSE(report.failures.empty()) << program.output();
+    for (const auto& failure : report.failures) {
+        EXPECT_EQ(failure.rfind("overlay could not attach to ", 0), 0u) << failure;
+        EXPECT_NE(failure.find("no compositing manager is running"), std::string::npos) << failure;
+    }
+    EXPECT_EQ(program.output().rfind("Orvane self-test — FAIL\n", 0), 0u) << program.output();
 }
 
 }  // namespace

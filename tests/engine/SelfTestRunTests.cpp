@@ -32,6 +32,7 @@ struct Script {
 class SelfTestRunTest : public SelfTestTest {
 protected:
     Script script;
+    bool darkroomShows = true;  // black turns red and white dark under darkroom
     int captures = 0;
     int latencyCaptures = 0;
 
@@ -40,6 +41,7 @@ protected:
         TearDown();
         SetUp();
         script = {};
+        darkroomShows = true;
         captures = latencyCaptures = 0;
     }
 
@@ -91,7 +93,7 @@ private:
         }
         if (state.readableRedActive())
             colours[4] = {script.blueShowsRed[engine->calibration().readableRedStrategy], 0, 0};
-        if (state.darkroom) {
+        if (state.darkroom && darkroomShows) {
             colours[5] = {0.8, 0.0, 0.0};
             colours[0] = {0.1, 0.05, 0.0};
         }
@@ -195,6 +197,55 @@ TEST_F(SelfTestRunTest, LatencyIsTheTimeToTheFirstCaptureThatShowsTheTint) {
     EXPECT_FALSE(never.passed);
 }
 
+// A capture that equals the baseline proves nothing when no tint was ever seen in one.
+TEST_F(SelfTestRunTest, CaptureExclusionIsNotRunWhenNoOverlayShowedInACapture) {
+    script.latencyShowsAt = 0;
+    const Report r = runScripted();
+    EXPECT_FALSE(r.captureExcluded);
+    EXPECT_TRUE(any(r, "capture exclusion not checked: no overlay was shown"));
+    ASSERT_FALSE(r.measurements.empty());
+    const auto& row = r.measurements.back();
+    EXPECT_EQ(row.name, "hidden from screenshots: capture == baseline");
+    EXPECT_FALSE(row.passed);
+    EXPECT_EQ(row.note, "not run: no overlay was shown");
+    EXPECT_TRUE(row.measured.empty());
+    EXPECT_EQ(SelfTest::render(r).find("PASS overlay"), std::string::npos);
+}
+
+// Rows measured without exact gains are judged by the check they were measured for, never
+// passed for having been taken.
+TEST_F(SelfTestRunTest, RowsWithoutExactGainsTakeTheVerdictOfTheirCheck) {
+    const auto row = [](const Report& r, const std::string& name) {
+        for (const auto& m : r.measurements)
+            if (m.name == name) return m;
+        ADD_FAILURE() << "no row " << name;
+        return SelfTest::Measurement{};
+    };
+    const struct {
+        const char* name;
+        double layers, panels;
+        bool darkroomShows;
+        bool layersRow, panelsRow, darkroomRow;
+    } cases[] = {
+        {"all work", 0.3, 0.3, true, true, true, true},
+        {"only panels keeps blue", 0.0, 0.3, true, false, true, true},
+        {"nothing works", 0.0, 0.0, false, false, false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        restart();
+        script.blueShowsRed = {{ReadableRedStrategy::layers, c.layers}, {ReadableRedStrategy::panels, c.panels}};
+        darkroomShows = c.darkroomShows;
+        const Report r = runScripted();
+        EXPECT_EQ(row(r, "readable red 500K (layers)").passed, c.layersRow);
+        EXPECT_EQ(row(r, "readable red 500K (panels)").passed, c.panelsRow);
+        EXPECT_EQ(row(r, "darkroom 500K").passed, c.darkroomRow);
+        EXPECT_EQ(r.darkroomWorks, c.darkroomRow);
+        EXPECT_NE(row(r, "darkroom 500K").note.find("judged by the black and white patches"), std::string::npos);
+        EXPECT_NE(row(r, "readable red 500K (layers)").note.find("judged by the blue patch"), std::string::npos);
+    }
+}
+
 TEST_F(SelfTestRunTest, TheVerdictFollowsTheTableRowsTheMenuBarAndCaptureExclusion) {
     const struct {
         const char* name;
@@ -210,7 +261,7 @@ TEST_F(SelfTestRunTest, TheVerdictFollowsTheTableRowsTheMenuBarAndCaptureExclusi
         {"panel untinted", [](Script& s) { s.menuBarTints = false; }, {"panel not tinted"}, false, true},
         {"overlay captured",
          [](Script& s) { s.overlayExcluded = false; },
-         {"overlay visible in capture with sharingType = .none"},
+         {"overlay showed in a capture though hidden from screenshots"},
          true,
          false},
     };
@@ -285,6 +336,28 @@ TEST_F(SelfTestRunTest, TheDryRunExercisesTheEngineAndChecksOnlyThePanels) {
     EXPECT_EQ(hidden.failures, (std::vector<std::string>{"overlay panel not visible on Built-in Display",
                                                          "overlay panel not visible on External Monitor"}));
     EXPECT_FALSE(hidden.passed);
+}
+
+// Without a compositing manager no overlay attaches: a run on whatever tints instead would
+// measure nothing of the overlay, dry or not.
+TEST_F(SelfTestRunTest, AnOverlayThatCannotAttachFailsTheRunWithItsReason) {
+    for (const bool dry : {true, false}) {
+        SCOPED_TRACE(dry ? "dry run" : "full run");
+        restart();
+        sim->machine().update([](platform::sim::SimState& s) { s.compositing = false; });
+        const Report r = runScripted(dry);
+        EXPECT_FALSE(r.passed);
+        ASSERT_GE(r.failures.size(), 2u) << ::testing::PrintToString(r.failures);
+        for (const std::string name : {"Built-in Display", "External Monitor"}) {
+            const std::string failure =
+                "overlay could not attach to " + name +
+                ": this desktop cannot show overlay windows (no compositing manager is running)";
+            EXPECT_TRUE(std::any_of(r.failures.begin(), r.failures.end(), [&](const std::string& f) {
+                return f.rfind(failure, 0) == 0;
+            })) << ::testing::PrintToString(r.failures);
+        }
+        EXPECT_EQ(SelfTest::render(r).rfind("Orvane self-test — FAIL\n", 0), 0u);
+    }
 }
 
 TEST_F(SelfTestRunTest, TheFirstScreenIsTheMainOneAndWithoutItNothingRuns) {

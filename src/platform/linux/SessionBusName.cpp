@@ -103,4 +103,18 @@ SessionBusName::Claim SessionBusName::claim(const Names& names, const std::vecto
     return {Outcome::notOwned, nullptr, failure->message};
 }
 
+std::optional<std::uint32_t> SessionBusName::ownerProcess(const char* busName) {
+    DBusError error;
+    const auto bus = DBusConnection::open(DBusConnection::Bus::session, error);
+    if (!bus) return std::nullopt;
+    const linuxsys::DBusObject daemon{"org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus"};
+    const auto owned = bus->call(daemon, "NameHasOwner", "s", busName);
+    int has = 0;
+    if (!owned || !owned.message.read("b", &has) || !has) return std::nullopt;
+    const auto process = bus->call(daemon, "GetConnectionUnixProcessID", "s", busName);
+    std::uint32_t pid = 0;
+    if (!process || !process.message.read("u", &pid)) return 0;
+    return pid;
+}
+
 }  // namespace orvane::platform
