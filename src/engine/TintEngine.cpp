@@ -230,7 +230,7 @@ TintState TintEngine::displayState(const DisplayInfo& display) {
 OverlayPlan TintEngine::plan(const TintState& s, TintMethod m) {
     if (s.isNoTint()) return OverlayPlan::none;
     return OverlayPlan::make(s.kelvin, s.dim, m == TintMethod::nightShift && nightShift_->isAvailable(),
-                             nightShift_->floorWithinLimits(nightShiftFloor_), deepRedStrength_);
+                             nightLightFloor(), deepRedStrength_);
 }
 
 RenderRequest TintEngine::request(const TintState& s, TintMethod m) {
@@ -463,7 +463,7 @@ void TintEngine::updateNightShift() {
             break;
         }
     }
-    const std::int64_t floor = nightShift_->floorWithinLimits(nightShiftFloor_);
+    const std::int64_t floor = nightLightFloor();
     if (!chosen) {
         // The desktop's night light and Orvane's gamma or matrix would both change the same
         // colours and the screen would flicker between them: the night light stays off
@@ -510,6 +510,14 @@ void TintEngine::setNightShiftFloor(std::int64_t kelvin) {
     nightShiftFloor_ = kelvin;
     renderAll(0);
     updateNightShift();
+}
+
+bool TintEngine::overlayJoinsNightLight() const {
+    return platform_->overlaysReachScreen() && platform_->overlayWindows().canShowTranslucent();
+}
+
+std::int64_t TintEngine::nightLightFloor() const {
+    return nightShift_->floorWithinLimits(overlayJoinsNightLight() ? nightShiftFloor_ : Kelvin::minimum);
 }
 
 void TintEngine::setDeepRedStrength(double strength) {

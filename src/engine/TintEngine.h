@@ -155,6 +155,12 @@ public:
     std::int64_t nightShiftFloor() const { return nightShiftFloor_; }
     // A different value re-renders and updates Night Shift.
     void setNightShiftFloor(std::int64_t kelvin);
+    // An overlay can show beside the night light and carry the warmth below its floor
+    // (an X session with a compositing manager).
+    bool overlayJoinsNightLight() const;
+    // The lowest kelvin the night light is asked for: the floor where the overlay carries
+    // the rest, else the client's own lowest, as nothing else can add warmth.
+    std::int64_t nightLightFloor() const;
     double deepRedStrength() const { return deepRedStrength_; }
     void setDeepRedStrength(double strength);
 
