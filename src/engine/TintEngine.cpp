@@ -484,7 +484,16 @@ void TintEngine::updateNightShift() {
         return;
     }
     nightLightYielded_ = false;
-    const OverlayPlan p = plan(displayState(chosen->display), TintMethod::nightShift);
+    const TintState state = displayState(chosen->display);
+    const OverlayPlan p = plan(state, TintMethod::nightShift);
+    // Said once for each warmth the night light alone falls short of.
+    const auto lowest = nightShift_->lowestKelvin();
+    const bool falls = p.nightShiftKelvin && !overlayJoinsNightLight() && lowest && state.kelvin < *lowest;
+    const auto shortOf = falls ? std::optional(state.kelvin) : std::nullopt;
+    if (shortOf != nightLightShortOf_ && shortOf)
+        log_.notice("the desktop's night light reaches %ld K at the warmest; asked for %ld K",
+                    static_cast<long>(*lowest), static_cast<long>(*shortOf));
+    nightLightShortOf_ = shortOf;
     nightShift_->apply(p.nightShiftKelvin, floor);
 }
 

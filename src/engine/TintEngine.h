@@ -226,6 +226,8 @@ private:
     platform::Handle watchdog_;
     std::vector<platform::Handle> observers_;
     platform::Log log_{"engine"};
+    // The warmth last asked of a night light that cannot reach it, once it was said.
+    std::optional<std::int64_t> nightLightShortOf_;
     bool suppressed_ = false;
     // The desktop's night light is held off while gamma or the matrix tints.
     bool nightLightYielded_ = false;

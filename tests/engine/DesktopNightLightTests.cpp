@@ -809,8 +809,15 @@ TEST_F(DesktopNightLightTest, TheNightLightCarriesTheWholeWarmthWhereNoOverlayCa
             });
             useMethod(1, TintMethod::nightShift);
             useMethod(2, TintMethod::nightShift);
+            orvane::testing::LogCapture log;
             start();
             engine->apply(TintState{c.kelvin, 1.0, RedStyle::pure, false}, Transition::instant, 0);
+            // Below the desktop's range the log says what the night light reaches.
+            const auto lines = log.messages("engine");
+            const bool said = std::find(lines.begin(), lines.end(),
+                                        "the desktop's night light reaches 1000 K at the warmest; asked for " +
+                                            std::to_string(c.kelvin) + " K") != lines.end();
+            EXPECT_EQ(said, c.session == Session::wayland && c.kelvin < 1000);
             const std::string text = readText(kwinrc);
             const bool on = kde ? kconfig::value(text, "NightColor", "Active") == "true" : enabled();
             EXPECT_EQ(on, c.written.has_value());
