@@ -431,6 +431,10 @@ std::optional<std::string> AppModel::notTintedReason() const {
     return reason;
 }
 
+std::string AppModel::nightLightReach(const DisplayCapabilities* display) const {
+    return capabilities_.nightLightReach(resolution_.target.kelvin, display);
+}
+
 Multiplier AppModel::shownWhite() const {
     if (!isWarming() || !primaryMethod()) return Multiplier::identity;
     return effectiveWhite(resolution_.modeState);
