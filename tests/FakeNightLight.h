@@ -110,6 +110,16 @@ inline const CompiledSchema& compiledGnomeSchema(const std::string& text = gnome
     return compiled[text] = c;
 }
 
+// The colour schema GNOME's settings daemon installs (Debian's gnome-settings-daemon-common),
+// compiled on its own like the test schema; its error says when it is not installed.
+inline const CompiledSchema& installedGnomeSchema() {
+    static const std::filesystem::path installed =
+        "/usr/share/glib-2.0/schemas/org.gnome.settings-daemon.plugins.color.gschema.xml";
+    static const CompiledSchema missing{{}, "no " + installed.string() + " (gnome-settings-daemon-common)"};
+    if (!std::filesystem::exists(installed)) return missing;
+    return compiledGnomeSchema(readText(installed));
+}
+
 // Serves `bus` on a thread of its own until destroyed.
 class BusThread {
 public:

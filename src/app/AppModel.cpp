@@ -431,6 +431,10 @@ std::optional<std::string> AppModel::notTintedReason() const {
     return reason;
 }
 
+std::string AppModel::nightLightReach(const DisplayCapabilities* display) const {
+    return capabilities_.nightLightReach(resolution_.target.kelvin, display);
+}
+
 Multiplier AppModel::shownWhite() const {
     if (!isWarming() || !primaryMethod()) return Multiplier::identity;
     return effectiveWhite(resolution_.modeState);
@@ -440,6 +444,12 @@ Multiplier AppModel::effectiveWhite(const TintState& state) const {
     if (state.isNoTint()) return Multiplier::identity;
     const auto method = primaryMethod();
     if (method == TintMethod::matrix) return ColorMatrix::make(state).white();
+    if (method == TintMethod::nightShift && !engine_->overlayJoinsNightLight()) {
+        // The night light alone: its own temperature within the desktop's range, nothing over it.
+        const OverlayPlan plan = OverlayPlan::make(state.kelvin, state.dim, true, engine_->nightLightFloor(), 0);
+        return plan.nightShiftKelvin ? Kelvin::multiplier(static_cast<double>(*plan.nightShiftKelvin))
+                                     : Multiplier::identity;
+    }
     if (method == TintMethod::nightShift || method == TintMethod::overlay) {
         const OverlayPlan plan = OverlayPlan::make(state.kelvin, state.dim, method == TintMethod::nightShift,
                                                    settings_.nightShiftFloorKelvin, settings_.deepRedStrength);

@@ -193,6 +193,9 @@ public:
     // Why nothing is tinted, when no display has a method attached (a compositor that lets
     // no program change the screen's colours); absent while any display is tinted.
     std::optional<std::string> notTintedReason() const;
+    // What the desktop's night light reaches where it cannot reach the warmth applied now
+    // (Capabilities::nightLightReach); empty where it can.
+    std::string nightLightReach(const DisplayCapabilities* display = nullptr) const;
     // What white looks like on the primary display now: the identity while nothing warms
     // it (the tint is off, or no method could attach).
     Multiplier shownWhite() const;

@@ -13,6 +13,14 @@ namespace {
 
 bool tinted(const DisplayCapabilities& d) { return d.attachedMethod.has_value(); }
 
+// Some display is tinted and every tinted one by the desktop's night light with no overlay.
+bool leftToNightLight(const Capabilities& c) {
+    return c.nightLightAlone && std::any_of(c.displays.begin(), c.displays.end(), tinted) &&
+           std::all_of(c.displays.begin(), c.displays.end(), [](const DisplayCapabilities& d) {
+               return !tinted(d) || d.attachedMethod == TintMethod::nightShift;
+           });
+}
+
 }  // namespace
 
 Availability DisplayCapabilities::method(TintMethod m) const {
@@ -50,6 +58,8 @@ Capabilities Capabilities::read(TintEngine& engine) {
     c.macWords = platform.systemInfo().describesMac();
     c.nightLightName = c.macWords ? "Night Shift" : "Night Light";
     c.nightLightAlone = !platform.overlaysReachScreen();
+    c.overlayJoinsNightLight = engine.overlayJoinsNightLight();
+    c.nightLightLowest = engine.nightShift().lowestKelvin();
     for (const auto& display : std::vector<DisplayInfo>(engine.displays())) {
         DisplayCapabilities d;
         d.id = display.id;
@@ -122,6 +132,23 @@ Availability Capabilities::readableRed() const {
     });
     return Availability::when(folds,
                               "Needs a color matrix or an overlay; gamma ramps alone cannot fold colors into red.");
+}
+
+Availability Capabilities::dimming() const {
+    return Availability::when(!leftToNightLight(*this), "Not available with the desktop's night light.");
+}
+
+bool Capabilities::nightLightFloorApplies() const {
+    return overlayJoinsNightLight && std::any_of(displays.begin(), displays.end(), [](const DisplayCapabilities& d) {
+               return d.attachedMethod == TintMethod::nightShift;
+           });
+}
+
+std::string Capabilities::nightLightReach(std::int64_t kelvin, const DisplayCapabilities* display) const {
+    if (overlayJoinsNightLight || !nightLightLowest || kelvin >= *nightLightLowest) return {};
+    const auto byNightLight = [](const DisplayCapabilities& d) { return d.attachedMethod == TintMethod::nightShift; };
+    if (display ? !byNightLight(*display) : std::none_of(displays.begin(), displays.end(), byNightLight)) return {};
+    return nightLightName + " reaches " + std::to_string(*nightLightLowest) + "K at the warmest";
 }
 
 std::string Capabilities::methodTitle(TintMethod method) const {

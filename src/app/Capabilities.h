@@ -106,6 +106,11 @@ struct Capabilities {
     bool macWords = true;  // the simulated Mac keeps its own words
     // No overlay can be shown (a Wayland session), so the night light tints alone.
     bool nightLightAlone = false;
+    // An overlay shows beside the night light and adds the warmth below its floor (an X
+    // session with a compositing manager); elsewhere the night light carries all of it.
+    bool overlayJoinsNightLight = false;
+    // The lowest temperature the desktop's night light takes; none where it names no range.
+    std::optional<std::int64_t> nightLightLowest;
 
     // Shortcuts that work while another application is in front.
     Availability globalShortcuts;
@@ -130,6 +135,16 @@ struct Capabilities {
     // and gamma ramps cannot: not where every tinted display has its ramps alone and no
     // overlay can join them (a Wayland session).
     Availability readableRed() const;
+    // The brightness slider and the dim keys: nothing dims a screen left to the desktop's
+    // night light alone, so they cannot work where every tinted display is.
+    Availability dimming() const;
+    // The night-light floor changes something only where a display is tinted by the night
+    // light with the overlay beside it.
+    bool nightLightFloorApplies() const;
+    // Asked for `kelvin` below the range of a night light that tints alone, what it reaches,
+    // for people ("Night Light reaches 1000K at the warmest"); empty where it reaches the
+    // warmth asked for or no display (`display`, where given) is tinted by it alone.
+    std::string nightLightReach(std::int64_t kelvin, const DisplayCapabilities* display = nullptr) const;
     // Whether the machine of this model identifier (sysctl's hw.model, the DMI product
     // name on Linux) dims its backlight by pulse-width modulation at every level.
     static bool dimsByPulseWidth(const std::optional<std::string>& modelIdentifier);

@@ -131,6 +131,8 @@ std::string Diagnostics::text(const AppModel& model, const Build& build, const S
         lines.push_back(
             "Night Light: " + system.nightLightDesktop + "'s own" +
             (system.nightLightHeldElsewhere.empty() ? std::string() : ", " + system.nightLightHeldElsewhere));
+    if (const std::string reach = model.nightLightReach(); !reach.empty())
+        lines.push_back(reach + "; asked for " + std::to_string(resolution.target.kelvin) + "K");
 
     lines.push_back("Comfort: steadyBacklight=" + boolText(settings.steadyBacklight.enabled) +
                     " keys=" + std::string(toString(settings.brightnessKeys)) + " antiDither=" +

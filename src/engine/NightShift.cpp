@@ -182,6 +182,11 @@ std::int64_t NightShiftWarmth::floorWithinLimits(std::int64_t floor) const {
     return limits ? std::clamp<std::int64_t>(floor, limits->first, limits->second) : floor;
 }
 
+std::optional<std::int64_t> NightShiftWarmth::lowestKelvin() const {
+    const auto limits = client_ ? client_->temperatureLimits() : std::nullopt;
+    return limits ? std::optional<std::int64_t>(limits->first) : std::nullopt;
+}
+
 void NightShiftWarmth::restoreIfDirty() {
     if (defaults_ && defaults_->object(dirtyKey)) restore();
 }

@@ -36,6 +36,8 @@ public:
     // `floor` within the temperatures the client takes: a desktop's night light cannot
     // be asked for less than its lowest.
     std::int64_t floorWithinLimits(std::int64_t floor) const;
+    // The lowest temperature the client takes; absent where it names no range.
+    std::optional<std::int64_t> lowestKelvin() const;
 
     // Asks Night Shift for `kelvin` (absent: off), never asking below `floor`.
     void apply(std::optional<std::int64_t> kelvin, std::int64_t floor);

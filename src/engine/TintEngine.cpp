@@ -232,7 +232,7 @@ TintState TintEngine::displayState(const DisplayInfo& display) {
 OverlayPlan TintEngine::plan(const TintState& s, TintMethod m) {
     if (s.isNoTint()) return OverlayPlan::none;
     return OverlayPlan::make(s.kelvin, s.dim, m == TintMethod::nightShift && nightShift_->isAvailable(),
-                             nightShift_->floorWithinLimits(nightShiftFloor_), deepRedStrength_);
+                             nightLightFloor(), deepRedStrength_);
 }
 
 RenderRequest TintEngine::request(const TintState& s, TintMethod m) {
@@ -465,7 +465,7 @@ void TintEngine::updateNightShift() {
             break;
         }
     }
-    const std::int64_t floor = nightShift_->floorWithinLimits(nightShiftFloor_);
+    const std::int64_t floor = nightLightFloor();
     if (!chosen) {
         // The desktop's night light and Orvane's gamma or matrix would both change the same
         // colours and the screen would flicker between them: the night light stays off
@@ -486,7 +486,16 @@ void TintEngine::updateNightShift() {
         return;
     }
     nightLightYielded_ = false;
-    const OverlayPlan p = plan(displayState(chosen->display), TintMethod::nightShift);
+    const TintState state = displayState(chosen->display);
+    const OverlayPlan p = plan(state, TintMethod::nightShift);
+    // Said once for each warmth the night light alone falls short of.
+    const auto lowest = nightShift_->lowestKelvin();
+    const bool falls = p.nightShiftKelvin && !overlayJoinsNightLight() && lowest && state.kelvin < *lowest;
+    const auto shortOf = falls ? std::optional(state.kelvin) : std::nullopt;
+    if (shortOf != nightLightShortOf_ && shortOf)
+        log_.notice("the desktop's night light reaches %ld K at the warmest; asked for %ld K",
+                    static_cast<long>(*lowest), static_cast<long>(*shortOf));
+    nightLightShortOf_ = shortOf;
     nightShift_->apply(p.nightShiftKelvin, floor);
 }
 
@@ -512,6 +521,14 @@ void TintEngine::setNightShiftFloor(std::int64_t kelvin) {
     nightShiftFloor_ = kelvin;
     renderAll(0);
     updateNightShift();
+}
+
+bool TintEngine::overlayJoinsNightLight() const {
+    return platform_->overlaysReachScreen() && platform_->overlayWindows().canShowTranslucent();
+}
+
+std::int64_t TintEngine::nightLightFloor() const {
+    return nightShift_->floorWithinLimits(overlayJoinsNightLight() ? nightShiftFloor_ : Kelvin::minimum);
 }
 
 void TintEngine::setDeepRedStrength(double strength) {

@@ -156,6 +156,12 @@ public:
     std::int64_t nightShiftFloor() const { return nightShiftFloor_; }
     // A different value re-renders and updates Night Shift.
     void setNightShiftFloor(std::int64_t kelvin);
+    // An overlay can show beside the night light and carry the warmth below its floor
+    // (an X session with a compositing manager).
+    bool overlayJoinsNightLight() const;
+    // The lowest kelvin the night light is asked for: the floor where the overlay carries
+    // the rest, else the client's own lowest, as nothing else can add warmth.
+    std::int64_t nightLightFloor() const;
     double deepRedStrength() const { return deepRedStrength_; }
     void setDeepRedStrength(double strength);
 
@@ -221,6 +227,8 @@ private:
     platform::Handle watchdog_;
     std::vector<platform::Handle> observers_;
     platform::Log log_{"engine"};
+    // The warmth last asked of a night light that cannot reach it, once it was said.
+    std::optional<std::int64_t> nightLightShortOf_;
     bool suppressed_ = false;
     // The desktop's night light is held off while gamma or the matrix tints.
     bool nightLightYielded_ = false;

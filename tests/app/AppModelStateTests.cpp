@@ -335,6 +335,20 @@ TEST_F(AppModelStateTest, EffectiveWhiteFollowsThePrimaryDisplaysMethod) {
     EXPECT_NEAR(white.g,
                 (1 - plan.redOpacity) * (1 - plan.dimOpacity) + plan.green * plan.redOpacity * (1 - plan.dimOpacity),
                 1e-12);
+
+    // The night light alone (no overlay reaches the screen) shows its own temperature, below
+    // the floor too, with nothing laid over it and no dim.
+    sim->update([](SimState& st) {
+        st.overlaysReachScreen = false;
+        for (auto& d : st.displays) d.gammaCapacity = 0;
+    });
+    s.displays[display(1).key].method = TintMethod::nightShift;
+    model->setSettings(s);
+    engine->reattach(display(1).id);
+    model->refreshCapabilities();
+    ASSERT_EQ(model->primaryMethod(), TintMethod::nightShift);
+    EXPECT_EQ(model->effectiveWhite(TintState(1900, 0.5, RedStyle::pure, false)), Kelvin::multiplier(1900.0));
+    EXPECT_EQ(model->effectiveWhite(TintState(6200, 0.5, RedStyle::pure, false)), Multiplier::identity);
 }
 
 TEST_F(AppModelStateTest, WithoutDisplaysTheWhiteIsTheKelvinGainsTimesDim) {

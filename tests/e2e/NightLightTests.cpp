@@ -65,8 +65,9 @@ protected:
             .saveSettings(settings);
     }
 
-    // The desktop with the user's own night-light settings, as its settings panel leaves them.
-    void startDesktop(Desktop desktop) {
+    // The desktop with the user's own night-light settings, as its settings panel leaves them;
+    // GNOME's over the test schema, or the one its settings daemon installs.
+    void startDesktop(Desktop desktop, bool installedSchema = false) {
         if (desktop == Desktop::kde) {
             writeText(kwinrc(), usersKwinrc);
             kwin = std::make_unique<testing::FakeKWin>(bus->address(), kwinrc());
@@ -74,7 +75,7 @@ protected:
             session.environment["XDG_CURRENT_DESKTOP"] = "KDE";
             return;
         }
-        const auto& schema = testing::compiledGnomeSchema();
+        const auto& schema = installedSchema ? testing::installedGnomeSchema() : testing::compiledGnomeSchema();
         ORVANE_REQUIRE_TOOL(schema.error);
         ORVANE_REQUIRE_TOOL(testing::findProgram("gsettings") ? "" : "no gsettings (libglib2.0-bin)");
         schemaDirectory = schema.directory;
@@ -201,6 +202,38 @@ TEST_P(NightLightProgramTest, AfterAKillTheWatchdogGivesTheUsersSettingsBack) {
         EXPECT_TRUE(program.waitFor([&] { return kwin->currentTemperature() == 4200; }, 10s))
             << "KWin was not told to read the user's settings again";
     }
+}
+
+// No overlay can show beside the night light in a Wayland session, so it carries the whole
+// warmth: down to the desktop's lowest, and below that the program says what it reaches.
+// GNOME over the schema its settings daemon installs.
+TEST_P(NightLightProgramTest, TheNightLightCarriesTheWholeWarmthDownToTheDesktopsLowest) {
+    const Desktop desktop = GetParam();
+    startDesktop(desktop, true);
+    if (HasFatalFailure() || IsSkipped()) return;
+    const std::string before = readText(usersFile(desktop));
+
+    ProgramProcess program(session, {});
+    ASSERT_TRUE(program.waitUntilReady()) << program.errors();
+    ASSERT_TRUE(reaches(program, desktop, 3400)) << program.errors();
+    const std::string reach = "the desktop's night light reaches 1000 K at the warmest; asked for ";
+    const struct {
+        const char* kelvin;
+        unsigned written;
+    } cases[] = {{"1900", 1900}, {"800", 1000}, {"1000", 1000}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.kelvin);
+        ProgramProcess forwarder(session, {"--set-kelvin", c.kelvin});
+        EXPECT_TRUE(exitedWith(forwarder.waitForExit(), 0)) << forwarder.errors();
+        EXPECT_TRUE(reaches(program, desktop, c.written)) << program.errors();
+    }
+    EXPECT_TRUE(program.waitForError(reach + "800 K")) << program.errors();
+    EXPECT_EQ(program.errors().find(reach + "1900 K"), std::string::npos) << program.errors();
+    EXPECT_EQ(program.errors().find(reach + "1000 K"), std::string::npos) << program.errors();
+
+    program.signal(SIGTERM);
+    EXPECT_TRUE(exitedWith(program.waitForExit(), 0)) << program.errors();
+    EXPECT_EQ(readText(usersFile(desktop)), before);
 }
 
 INSTANTIATE_TEST_SUITE_P(Desktops, NightLightProgramTest, ::testing::Values(Desktop::gnome, Desktop::kde), nameOf);

@@ -27,6 +27,7 @@
 #include "engine/NightShift.h"
 #include "platform/Platform.h"
 #include "platform/linux/DesktopNightLight.h"
+#include "platform/linux/KConfigText.h"
 
 using namespace orvane;
 using namespace orvane::platform;
@@ -759,6 +760,82 @@ TEST_F(DesktopNightLightTest, TheNightShiftMethodDrivesTheDesktopsNightLightAndQ
     EXPECT_EQ(temperature(), 3400u);
     engine->detachAll();
     EXPECT_EQ(readText(keyfile), before);
+}
+
+// The night light gets the whole warmth, down to the desktop's lowest, where no overlay can
+// show beside it to carry what lies below the floor; with a compositing manager in an X
+// session it stops at the floor and the overlay adds the rest. Where the overlay cannot show
+// in an X session the night light cannot be the method at all: gamma tints and the night
+// light stays off. GNOME over its installed schema (which names no range: the daemon's
+// 1000–10000 K holds), KDE Plasma through kwinrc.
+TEST_F(DesktopNightLightTest, TheNightLightCarriesTheWholeWarmthWhereNoOverlayCanAddToIt) {
+    ORVANE_REQUIRE_TOOL(bus->error());
+    const CompiledSchema& installed = orvane::testing::installedGnomeSchema();
+    ORVANE_REQUIRE_TOOL(installed.error);
+    enum class Session { wayland, x11WithCompositor, x11WithoutCompositor };
+    const struct {
+        Session session;
+        std::int64_t kelvin;
+        std::optional<unsigned> written;  // none: the night light stays off
+    } cases[] = {
+        {Session::wayland, 3400, 3400u},
+        {Session::wayland, 1900, 1900u},
+        {Session::wayland, 1000, 1000u},
+        {Session::wayland, 800, 1000u},
+        {Session::wayland, 500, 1000u},
+        {Session::x11WithCompositor, 3400, 3400u},
+        {Session::x11WithCompositor, 1900, 2700u},
+        {Session::x11WithCompositor, 800, 2700u},
+        {Session::x11WithoutCompositor, 1900, std::nullopt},
+    };
+    const char* names[] = {"Wayland", "X11 with a compositing manager", "X11 without one"};
+    for (const bool kde : {false, true}) {
+        SCOPED_TRACE(kde ? "KDE Plasma" : "GNOME");
+        if (kde) {
+            writeText(kwinrc, "[NightColor]\nActive=false\nNightTemperature=4200\n");
+            ASSERT_TRUE(startKWin());
+        } else {
+            ASSERT_TRUE(startGnome(installed));
+            userSets("night-light-enabled", g_variant_new_boolean(FALSE));
+            userSets("night-light-temperature", g_variant_new_uint32(4200));
+        }
+        const std::string before = readText(kde ? kwinrc : keyfile);
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(names[static_cast<int>(c.session)]) + ", " + std::to_string(c.kelvin) + " K");
+            sim->update([&](sim::SimState& s) {
+                s.overlaysReachScreen = c.session != Session::wayland;
+                s.compositing = c.session == Session::x11WithCompositor;
+                for (auto& d : s.displays) d.gammaCapacity = c.session == Session::wayland ? 0 : 256;
+            });
+            useMethod(1, TintMethod::nightShift);
+            useMethod(2, TintMethod::nightShift);
+            orvane::testing::LogCapture log;
+            start();
+            engine->apply(TintState{c.kelvin, 1.0, RedStyle::pure, false}, Transition::instant, 0);
+            // Below the desktop's range the log says what the night light reaches.
+            const auto lines = log.messages("engine");
+            const bool said = std::find(lines.begin(), lines.end(),
+                                        "the desktop's night light reaches 1000 K at the warmest; asked for " +
+                                            std::to_string(c.kelvin) + " K") != lines.end();
+            EXPECT_EQ(said, c.session == Session::wayland && c.kelvin < 1000);
+            const std::string text = readText(kwinrc);
+            const bool on = kde ? kconfig::value(text, "NightColor", "Active") == "true" : enabled();
+            EXPECT_EQ(on, c.written.has_value());
+            if (c.written) {
+                if (kde) {
+                    EXPECT_EQ(kconfig::value(text, "NightColor", "NightTemperature"), std::to_string(*c.written));
+                    EXPECT_TRUE(eventually([&] { return kwin->currentTemperature() == *c.written; }))
+                        << kwin->currentTemperature();
+                } else {
+                    EXPECT_EQ(temperature(), *c.written);
+                }
+            } else {
+                EXPECT_EQ(readText(kde ? kwinrc : keyfile), before);
+            }
+            engine->detachAll();
+            engine.reset();
+        }
+    }
 }
 
 // ---- The watchdog -----------------------------------------------------------------------

@@ -34,6 +34,7 @@
 #include "ui/settings/PresetEditor.h"
 #include "ui/settings/ShortcutsPane.h"
 #include "ui/settings/ShortcutsPaneRules.h"
+#include "ui/views/LevelControl.h"
 #include "ui/views/Picker.h"
 #include "ui/views/StatusBannerRules.h"
 #include "ui/views/SwitchRow.h"
@@ -326,6 +327,7 @@ public:
     std::string desktopName() const override { return "GNOME"; }
     std::string recordKey() const override { return "gnome"; }
     std::string heldElsewhere() override { return held; }
+    std::optional<std::pair<int, int>> temperatureLimits() const override { return std::pair(1000, 10000); }
 
     bool active = false;
     std::string held;
@@ -383,6 +385,101 @@ TEST_F(CapabilityControlsTest, TheDesktopsNightLightWatchedByTheComfortControlle
               std::string::npos)
         << report;
     EXPECT_EQ(report.find("Night Shift"), std::string::npos) << report;
+}
+
+// Where the desktop's night light tints alone (no overlay reaches the screen) it carries the
+// whole warmth: below its range each place that tells how the screen is warmed says what it
+// reaches, the floor row is gone, and what would dim says it cannot. Beside an overlay (an X
+// session with a compositing manager) the floor is back and nothing is said.
+TEST_F(CapabilityControlsTest, TheNightLightAloneSaysWhatItReachesAndWhatCannotDim) {
+    presentLinux(false, true);
+    auto light = std::make_shared<DesktopStyleNightLight>();
+    sim->update([](platform::sim::SimState& s) {
+        s.missingPorts.erase("nightShift");
+        s.overlaysReachScreen = false;
+        for (auto& d : s.displays) d.gammaCapacity = 0;
+    });
+    sim->setNightShiftClient(light);
+    start(manualSettings(3400, 1.0));
+    settle();
+    for (const auto& d : model->capabilities().displays) ASSERT_EQ(d.attachedMethod, TintMethod::nightShift) << d.name;
+
+    const auto setKelvin = [&](std::int64_t kelvin) {
+        model->change([&](Settings& s, RuntimeState&) { s.manualKelvin = kelvin; });
+        settle();
+    };
+    DisplaysPane displays(environment(), window.get());
+    ASSERT_FALSE(displays.sections().empty());
+    FooterRow footer(
+        model, [] {}, [] {}, [] {}, window.get());
+    const std::string reach = "Night Light reaches 1000K at the warmest";
+    const struct {
+        std::int64_t kelvin;
+        bool short_;  // below the desktop's range
+    } cases[] = {{3400, false}, {1000, false}, {800, true}, {500, true}, {1900, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.kelvin);
+        setKelvin(c.kelvin);
+        EXPECT_EQ(model->nightLightReach(), c.short_ ? reach : "");
+        const std::string caption = subtitle(displays.sections()[0]->methodRow());
+        EXPECT_EQ(caption.rfind(reach + ". ", 0) == 0, c.short_) << caption;
+        EXPECT_EQ(footer.methodButton().toolTip().toStdString(),
+                  c.short_ ? "How Orvane warms the screen. " + reach + "." : "How Orvane warms the screen");
+        const std::string report = Diagnostics::text(*model);
+        EXPECT_EQ(report.find("\n" + reach + "; asked for " + std::to_string(c.kelvin) + "K\n") != std::string::npos,
+                  c.short_)
+            << report;
+    }
+
+    setKelvin(800);
+    expectRenderedWhole(displays, "displays-pane-night-light-alone", kit::RenderHarness::fittingSize(displays, 620));
+    const QString cannotDim = QStringLiteral("Not available with the desktop's night light.");
+    {
+        kit::DimControl dim(model, 28, window.get());
+        expectRenderedWhole(dim, "dim-control-night-light-alone", QSize(320, 40));
+        EXPECT_FALSE(dim.slider().isEnabled());
+        EXPECT_EQ(dim.slider().toolTip(), cannotDim);
+        ShortcutsPane keys(environment(), window.get());
+        EXPECT_FALSE(keys.recorder(&Shortcuts::dimmer).isEnabled());
+        EXPECT_FALSE(keys.recorder(&Shortcuts::brighter).isEnabled());
+        EXPECT_FALSE(keys.dimStep().isEnabled());
+        EXPECT_EQ(keys.recorder(&Shortcuts::warmer).isEnabled(), model->capabilities().globalShortcuts.available);
+        EXPECT_FALSE(keys.dimCaptionText().isHidden());
+        EXPECT_EQ(keys.dimCaptionText().text(), cannotDim);
+        expectRenderedWhole(keys, "shortcuts-pane-night-light-alone", kit::RenderHarness::fittingSize(keys, 620));
+        ComfortPane comfort(environment(), window.get());
+        ASSERT_NE(comfort.nightShiftFloorRow(), nullptr);
+        EXPECT_TRUE(comfort.nightShiftFloorRow()->isHidden());
+    }
+
+    // An X session with a compositing manager: the overlay joins the night light below the floor.
+    sim->update([](platform::sim::SimState& s) {
+        s.overlaysReachScreen = true;
+        s.compositing = true;
+    });
+    Settings settings = model->settings();
+    for (const auto id : {1u, 2u}) settings.displays[display(id).key].method = TintMethod::nightShift;
+    model->setSettings(settings);
+    for (const auto& d : {display(1), display(2)}) engine->reattach(d.id);
+    model->refreshCapabilities();
+    settle();
+    for (const auto& d : model->capabilities().displays) ASSERT_EQ(d.attachedTitle, "Night Light + overlay") << d.name;
+    setKelvin(800);
+    EXPECT_EQ(model->nightLightReach(), "");
+    EXPECT_EQ(footer.methodButton().toolTip(), QStringLiteral("How Orvane warms the screen"));
+    kit::DimControl dim(model, 28, window.get());
+    EXPECT_TRUE(dim.slider().isEnabled());
+    EXPECT_EQ(dim.slider().toolTip(), QString());
+    ShortcutsPane keys(environment(), window.get());
+    EXPECT_TRUE(keys.dimStep().isEnabled());
+    EXPECT_TRUE(keys.dimCaptionText().isHidden());
+    ComfortPane comfort(environment(), window.get());
+    ASSERT_NE(comfort.nightShiftFloorRow(), nullptr);
+    EXPECT_FALSE(comfort.nightShiftFloorRow()->isHidden());
+    expectRenderedWhole(comfort, "comfort-pane-night-light-floor", kit::RenderHarness::fittingSize(comfort, 620));
+    EXPECT_EQ(subtitle(*comfort.nightShiftFloorRow()),
+              "Night Light warms the screen down to here; below it the overlay adds the rest of the warmth. The "
+              "desktop's Night Light goes no lower than 1000K.");
 }
 
 TEST_F(CapabilityControlsTest, BacklightAndUpdatesSayWhyNotOnLinux) {

@@ -72,13 +72,19 @@ TEST_F(ComfortPaneTest, LayerRowsShowOnlyWhileADisplayUsesTheOverlayOrNightShift
     ASSERT_NE(view->nightShiftFloorRow(), nullptr) << "the simulated machine has Night Shift";
     EXPECT_TRUE(view->nightShiftFloorRow()->isHidden());
 
+    // The floor has an effect only beside Night Shift: the overlay alone goes below it.
     setMethod(2, TintMethod::overlay);
     EXPECT_TRUE(view->usesLayers());
+    EXPECT_FALSE(view->deepRedRow().isHidden());
+    EXPECT_TRUE(view->nightShiftFloorRow()->isHidden());
+
+    setMethod(2, TintMethod::nightShift);
     EXPECT_FALSE(view->deepRedRow().isHidden());
     EXPECT_FALSE(view->nightShiftFloorRow()->isHidden());
 
     setMethod(2, TintMethod::matrix);
     EXPECT_TRUE(view->deepRedRow().isHidden());
+    EXPECT_TRUE(view->nightShiftFloorRow()->isHidden());
 
     sim->removeDisplay(1);
     sim->removeDisplay(2);

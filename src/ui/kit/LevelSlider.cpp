@@ -103,6 +103,7 @@ void LevelSlider::paintEvent(QPaintEvent*) {
     const double w = width(), h = height_;
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
+    if (!isEnabled()) painter.setOpacity(0.45);
     // The swell: 6 % taller about the centre while dragged.
     const double swell = swell_.value();
     const QPointF centre(w / 2, height() / 2.0);

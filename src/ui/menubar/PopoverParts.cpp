@@ -354,9 +354,13 @@ void FooterRow::fitMethod() {
     const QString text = methodText();
     const QFontMetricsF fm(kit::FontBook::font(kit::TextStyle::caption));
     method_->setContentSize(QSizeF(15 + fm.horizontalAdvance(text) + 2, fm.height() + 12));
-    // A reason rarely fits beside the buttons: the tooltip gives all of it.
+    // A reason rarely fits beside the buttons: the tooltip gives all of it, and says so
+    // where the night light cannot reach the warmth asked for.
+    const std::string reach = model_.model().nightLightReach();
     method_->setToolTip(text.startsWith(QStringLiteral("Not tinted")) ? text
-                                                                      : QStringLiteral("How Orvane warms the screen"));
+                        : reach.empty()
+                            ? QStringLiteral("How Orvane warms the screen")
+                            : QStringLiteral("How Orvane warms the screen. ") + q(reach) + QLatin1Char('.'));
 }
 
 QString FooterRow::methodText() const {

@@ -20,9 +20,14 @@ std::string nightLightFloorCaption(const Capabilities& capabilities) {
     if (capabilities.macWords)
         return "Night Shift carries the warmth down to here with true color. Apple's range ends at 2700K; lower "
                "values are experimental.";
-    return capabilities.nightLightName +
-           " carries the warmth down to here with true color; the overlay adds the rest. The desktop's own range "
-           "sets how low it goes.";
+    // The floor shows only beside an overlay, in an X session: what the desktop's own range
+    // allows is said where the desktop names it.
+    std::string caption = capabilities.nightLightName +
+                          " warms the screen down to here; below it the overlay adds the rest of the warmth.";
+    if (capabilities.nightLightLowest)
+        caption += " The desktop's " + capabilities.nightLightName + " goes no lower than " +
+                   std::to_string(*capabilities.nightLightLowest) + "K.";
+    return caption;
 }
 
 bool usesLayers(AppModel& model) {
@@ -210,7 +215,11 @@ void ComfortPane::follow() {
     const Settings& s = m.settings();
     const bool layers = usesLayers();
     deepRed_->setVisible(layers);
-    if (nightShiftFloor_) nightShiftFloor_->setVisible(layers);
+    // The floor matters only where the overlay carries the warmth below it.
+    if (nightShiftFloor_) {
+        nightShiftFloor_->setVisible(m.capabilities().nightLightFloorApplies());
+        nightShiftFloor_->setSubtitle(q(ComfortRules::nightLightFloorCaption(m.capabilities())));
+    }
     for (QWidget* row : rest_) row->setVisible(s.restBreaks.enabled);
     level_->setVisible(s.steadyBacklight.enabled);
     tip_->setVisible(s.steadyBacklight.enabled && !s.steadyBacklight.tipShown);

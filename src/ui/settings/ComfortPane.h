@@ -36,7 +36,7 @@ inline constexpr const char* redStyleCaption =
     "Readable red folds blue and green content into red below 1500K, so links and buttons stay visible with zero "
     "blue light. Pure red scales the channels only; pure-blue content goes black.";
 // The night light floor's caption: the Mac's range on the simulated Mac, the desktop's own
-// on Linux.
+// lowest on Linux where it names one.
 std::string nightLightFloorCaption(const Capabilities& capabilities);
 }  // namespace ComfortRules
 

@@ -1,6 +1,7 @@
 #include "ui/settings/DisplaysPane.h"
 
 #include <cmath>
+#include <utility>
 
 #include <QHBoxLayout>
 #include <QVBoxLayout>
@@ -219,8 +220,11 @@ void DisplaySection::refresh() {
         mine && !mine->notTintedReason.empty() ? std::optional(mine->notTintedReason) : std::nullopt;
     subtitle_->setText(
         q(DisplaysRules::subtitle(display_, mine ? mine->attachedMethod : std::nullopt, notTinted, &capabilities)));
+    // Where the night light cannot reach the warmth asked for, the display says what it reaches.
+    const std::string reach = model_->nightLightReach(mine);
     method_->setSubtitle(
-        q(DisplaysRules::methodCaption(model_->settings().displaySettings(display_.key), mine, &capabilities)));
+        q((reach.empty() ? std::string() : reach + ". ") +
+          DisplaysRules::methodCaption(model_->settings().displaySettings(display_.key), mine, &capabilities)));
     for (const TintMethod m : allCases<TintMethod>()) {
         const Availability can = mine ? mine->method(m) : Availability::yes();
         method_->picker().setValueDisabled(m, can ? std::nullopt : std::optional<QString>(q(can.reason)));
@@ -233,7 +237,14 @@ DisplaysPane::DisplaysPane(const PaneEnvironment& environment, QWidget* parent)
       model_(environment.model,
              [this](AppModel::Property p) {
                  if (p == AppModel::Property::displays) rebuild();
-                 if (p == AppModel::Property::settings || p == AppModel::Property::capabilities)
+                 // A new warmth matters here only when it changes what the night light reaches.
+                 if (p == AppModel::Property::resolution) {
+                     std::string reach = model_.model().nightLightReach();
+                     if (reach == shownReach_) return;
+                     shownReach_ = std::move(reach);
+                 }
+                 if (p == AppModel::Property::settings || p == AppModel::Property::capabilities ||
+                     p == AppModel::Property::resolution)
                      for (auto* section : sections_) section->refresh();
              }),
       desktop_(environment.desktop) {

@@ -121,6 +121,7 @@ private:
     std::vector<DisplayInfo> shown_;
     std::vector<DisplaySection*> sections_;
     kit::FormSection* empty_ = nullptr;
+    std::string shownReach_;
 };
 
 }  // namespace orvane

@@ -1,5 +1,7 @@
 #include "ui/settings/ShortcutsPane.h"
 
+#include <algorithm>
+
 #include "app/AppModel.h"
 #include "ui/kit/FontBook.h"
 #include "ui/kit/PaneChrome.h"
@@ -45,6 +47,7 @@ ShortcutsPane::ShortcutsPane(const PaneEnvironment& environment, QWidget* parent
     for (const auto& row : dimRows) addShortcut(*warmthAndDim, row.label, row.field);
     dimStep_ = kit::Stepper::percent(kit::settingField(model_, &Settings::dimStep), {dimStepMin, dimStepMax, 1});
     warmthAndDim->addRow(new kit::SettingRow(q(dimStepTitle), std::nullopt, dimStep_));
+    dimCaption_ = warmthAndDim->addCaption(QString());
 
     auto* presetsAndModes = addSection(q(presetsAndModesTitle));
     for (const auto& row : presetsAndModesRows) addShortcut(*presetsAndModes, row.label, row.field);
@@ -66,7 +69,17 @@ ShortcutsPane::ShortcutsPane(const PaneEnvironment& environment, QWidget* parent
 void ShortcutsPane::followCapabilities() {
     const Availability& can = model_->capabilities().globalShortcuts;
     // A recorder would record a combination that nothing can ever press.
-    for (const auto& [field, recorder] : recorders_) recorder->setEnabled(can.available);
+    // Nor would the dim keys dim anything where no method can dim the screen.
+    const Availability dims = model_->capabilities().dimming();
+    const auto dimsWith = [](std::optional<Hotkey> Shortcuts::*field) {
+        return std::any_of(ShortcutsPaneRules::dimRows.begin(), ShortcutsPaneRules::dimRows.end(),
+                           [field](const ShortcutsPaneRules::ShortcutRow& row) { return row.field == field; });
+    };
+    for (const auto& [field, recorder] : recorders_)
+        recorder->setEnabled(can.available && (dims.available || !dimsWith(field)));
+    dimStep_->setEnabled(dims.available);
+    dimCaption_->setText(q(dims.reason));
+    dimCaption_->setVisible(!dims);
     globalCaption_->setText(q(can ? ShortcutsPaneRules::globalCaption : can.reason));
 }
 

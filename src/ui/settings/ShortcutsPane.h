@@ -35,6 +35,8 @@ public:
     kit::Stepper& dimStep() const { return *dimStep_; }
     const kit::Text& emergencyText() const { return *emergency_; }
     const kit::Text& globalCaptionText() const { return *globalCaption_; }
+    // Why the dim keys cannot work here; hidden where they can.
+    const kit::Text& dimCaptionText() const { return *dimCaption_; }
 
 private:
     void addShortcut(kit::FormSection& section, const char* label, std::optional<Hotkey> Shortcuts::*field);
@@ -47,6 +49,7 @@ private:
     kit::Stepper* dimStep_;
     kit::Text* emergency_;
     kit::Text* globalCaption_;
+    kit::Text* dimCaption_;
     kit::ModelFollower follower_;
 };
 

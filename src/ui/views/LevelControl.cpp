@@ -2,6 +2,7 @@
 
 #include <QHBoxLayout>
 
+#include "app/Capabilities.h"
 #include "ui/views/TintRules.h"
 
 namespace orvane::kit {
@@ -90,7 +91,13 @@ DimControl::DimControl(std::shared_ptr<AppModel> model, double height, QWidget* 
                         [](AppModel& m, double p) {
                             m.setWarmth(m.resolution().modeState.kelvin, TintRules::dimAt(p, m.settings().dimFloor));
                         },
-                    .dress = {},
+                    // Where nothing can dim the screen the slider says why instead of moving.
+                    .dress =
+                        [](LevelSlider& slider, const AppModel& m) {
+                            const Availability dims = m.capabilities().dimming();
+                            slider.setEnabled(dims.available);
+                            slider.setToolTip(QString::fromStdString(dims.reason));
+                        },
                     .value = [](const AppModel& m) { return m.resolution().modeState.dim; },
                     .text = [](double dim) { return TintRules::dimText(dim); }},
                    parent) {}
