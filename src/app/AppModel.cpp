@@ -136,10 +136,7 @@ void AppModel::start() {
     frontmost_->onChange = platform::weakly(
         shared_from_this(),
         [](AppModel& model, const std::optional<FrontmostAppObserver::Info>& info) { model.frontmostDidChange(info); });
-    const auto current = frontmost_->current();
-    setFrontmostAppInfo(current);
-    setFrontmostBundleID(current ? std::optional<std::string>(current->bundleID) : std::nullopt);
-    setFrontmostIsFullScreen(current ? current->isFullScreen : false);
+    frontmostDidChange(frontmost_->current());
 
     recompute(Transition::wake);
 }
@@ -181,9 +178,14 @@ void AppModel::scheduleDayChange() {
 }
 
 void AppModel::frontmostDidChange(const std::optional<FrontmostAppObserver::Info>& info) {
-    const std::optional<std::string> bundleID = info ? std::optional<std::string>(info->bundleID) : std::nullopt;
-    // The program's own windows never count as the front application.
-    if (bundleID == std::optional<std::string>(environment_.bundleIdentifier)) return;
+    std::optional<std::string> bundleID = info ? std::optional<std::string>(info->bundleID) : std::nullopt;
+    // The program's own windows are in front like any other (the tint follows the focus to
+    // them) but are never excluded; the views keep offering the application before them.
+    if (bundleID == std::optional<std::string>(environment_.bundleIdentifier)) {
+        setFrontmostBundleID(std::nullopt);
+        setFrontmostIsFullScreen(false);
+        return;
+    }
     setFrontmostAppInfo(info);
     setFrontmostBundleID(bundleID);
     setFrontmostIsFullScreen(info ? info->isFullScreen : false);

@@ -217,21 +217,58 @@ TEST_F(AppModelStateTest, RevealIsInstantAndOnlyOnAChange) {
     EXPECT_TRUE(resolutions.empty());
 }
 
-TEST_F(AppModelStateTest, TheProgramsOwnWindowsNeverCountAsTheFrontApplication) {
+// The front application follows every focus change: to the program's own windows, which
+// are never excluded (not even under their own identifier), and to nothing at all. The views
+// keep offering the last other application while the program's own window is in front.
+TEST_F(AppModelStateTest, TheFrontApplicationFollowsTheFocusToTheProgramsOwnWindowsAndToNothing) {
     const platform::RunningApplication editor{std::string("com.example.editor"), std::string("Editor"), 42};
+    const platform::RunningApplication own{std::string(platform::bundleIdentifier), std::string("Orvane"), 7};
+    Settings s = testing::manualSettings();
+    s.excludedApps = {ExcludedApp{"com.example.editor", "Editor", false},
+                      ExcludedApp{std::string(platform::bundleIdentifier), "Orvane", false}};
     sim->update([&](SimState& st) { st.frontApplication = editor; });
-    start(testing::manualSettings());
-    EXPECT_EQ(model->frontmostBundleID(), "com.example.editor");
+    start(s);
+    EXPECT_TRUE(model->resolution().status.is<TintStatus::ExcludedApp>());
 
+    const struct {
+        const char* name;
+        std::optional<platform::RunningApplication> front;
+        std::optional<std::string> bundleID;
+        bool excluded;
+        std::optional<std::string> offered;  // the application the views offer to exclude
+    } steps[] = {
+        {"the program's own window", own, std::nullopt, false, "Editor"},
+        {"the excluded application again", editor, "com.example.editor", true, "Editor"},
+        {"the excluded window closed: nothing in front", std::nullopt, std::nullopt, false, std::nullopt},
+        {"the program's own window after nothing", own, std::nullopt, false, std::nullopt},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.name);
+        sim->update([&](SimState& st) { st.frontApplication = step.front; });
+        sim->postWorkspaceEvent(platform::WorkspaceEvent::didActivateApplication);
+        settle();
+        EXPECT_EQ(model->frontmostBundleID(), step.bundleID);
+        EXPECT_EQ(model->resolution().status.is<TintStatus::ExcludedApp>(), step.excluded);
+        ASSERT_TRUE(lastRendered(1));
+        EXPECT_EQ(lastRendered(1)->request.isIdentity(), step.excluded) << "tinted unless excluded";
+        EXPECT_EQ(model->frontmostAppInfo() ? std::optional(model->frontmostAppInfo()->name) : std::nullopt,
+                  step.offered);
+    }
+}
+
+// Started while its own window is in front (the settings window brought up by a second
+// start): nothing is excluded and nothing is offered.
+TEST_F(AppModelStateTest, StartedWithItsOwnWindowInFrontNothingIsExcluded) {
+    Settings s = testing::manualSettings();
+    s.excludedApps = {ExcludedApp{std::string(platform::bundleIdentifier), "Orvane", false}};
     sim->update([](SimState& st) {
         st.frontApplication =
             platform::RunningApplication{std::string(platform::bundleIdentifier), std::string("Orvane"), 7};
     });
-    sim->postWorkspaceEvent(platform::WorkspaceEvent::didActivateApplication);
-    settle();
-    EXPECT_EQ(model->frontmostBundleID(), "com.example.editor");
-    ASSERT_TRUE(model->frontmostAppInfo());
-    EXPECT_EQ(model->frontmostAppInfo()->name, "Editor");
+    start(s);
+    EXPECT_EQ(model->frontmostBundleID(), std::nullopt);
+    EXPECT_EQ(model->frontmostAppInfo(), std::nullopt);
+    EXPECT_FALSE(lastRendered(1)->request.isIdentity());
 }
 
 TEST_F(AppModelStateTest, AnExcludedFrontApplicationLiftsTheTint) {
