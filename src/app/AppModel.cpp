@@ -86,6 +86,14 @@ void AppModel::start() {
     PresetNames::makeDistinct(settings_.presets);
     runtime_ = store_->loadRuntime();
     statistics_ = store_->loadStatistics();
+    // Kept aside now, so that the notice can say where the copy is, and replaced by what was
+    // read of them, so that the next start does not find them damaged again.
+    damagedDocuments_ = store_->keepDamagedAside();
+    for (const auto& damage : damagedDocuments_) {
+        if (damage.key == SettingsStore::settingsKey) store_->saveSettings(settings_);
+        else if (damage.key == SettingsStore::runtimeKey) store_->saveRuntime(runtime_);
+        else if (damage.key == SettingsStore::statisticsKey) store_->saveStatistics(statistics_);
+    }
     if (settings_.sunset.cachedPreciseLatitude && settings_.sunset.cachedPreciseLongitude)
         preciseCoordinates_ = LocationSource::Coordinates{*settings_.sunset.cachedPreciseLatitude,
                                                           *settings_.sunset.cachedPreciseLongitude};
@@ -405,6 +413,10 @@ void AppModel::setLocation(Location location) { assign(location_, std::move(loca
 void AppModel::setPreciseLocationError(std::optional<std::string> error) {
     assign(preciseLocationError_, std::move(error), Property::preciseLocationError);
 }
+void AppModel::dismissDamagedDocuments() {
+    assign(damagedDocuments_, std::vector<SettingsStore::Damage>{}, Property::damagedDocuments);
+}
+
 void AppModel::setFrontmostAppInfo(std::optional<FrontmostAppObserver::Info> info) {
     assign(frontmostAppInfo_, std::move(info), Property::frontmostAppInfo);
 }

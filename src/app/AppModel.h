@@ -62,6 +62,7 @@ public:
         renderTonightReduction,
         refusedHotkeys,
         capabilities,
+        damagedDocuments,
     };
 
     // What the model runs on besides the engine and the store.
@@ -155,6 +156,10 @@ public:
     // The last application other than this one in front, for the views that offer to exclude
     // it; absent once no application is in front.
     const std::optional<FrontmostAppObserver::Info>& frontmostAppInfo() const { return frontmostAppInfo_; }
+    // The stored documents found damaged at start, each already kept aside, until the user
+    // has been told (dismissDamagedDocuments).
+    const std::vector<SettingsStore::Damage>& damagedDocuments() const { return damagedDocuments_; }
+    void dismissDamagedDocuments();
     bool nightShiftActive() const { return nightShiftActive_; }
     void setNightShiftActive(bool active);
     bool accessibilityNeeded() const { return accessibilityNeeded_; }
@@ -306,6 +311,7 @@ private:
     std::map<std::string, std::optional<TintMethod>> lastMethodCheck_;
     std::optional<std::string> preciseLocationError_;
     std::optional<FrontmostAppObserver::Info> frontmostAppInfo_;
+    std::vector<SettingsStore::Damage> damagedDocuments_;
     bool nightShiftActive_ = false;
     bool accessibilityNeeded_ = false;
     bool steadyBacklightActive_ = false;

@@ -1,9 +1,12 @@
 // The application model's construction, its property observers and derived values.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "ModelFixture.h"
 #include "core/ColorMatrix.h"
 #include "core/Kelvin.h"
+#include "core/SettingsCodec.h"
 
 namespace orvane {
 namespace {
@@ -269,6 +272,40 @@ TEST_F(AppModelStateTest, StartedWithItsOwnWindowInFrontNothingIsExcluded) {
     EXPECT_EQ(model->frontmostBundleID(), std::nullopt);
     EXPECT_EQ(model->frontmostAppInfo(), std::nullopt);
     EXPECT_FALSE(lastRendered(1)->request.isIdentity());
+}
+
+// Settings damaged in one value start with every other value, are kept aside at once and
+// replaced by what was read of them; the model holds what happened until it is dismissed.
+TEST_F(AppModelStateTest, DamagedSettingsAreKeptAsideAndToldUntilDismissed) {
+    Settings user = testing::manualSettings(2900, 0.8);
+    user.onboardingCompleted = true;
+    Json damaged = user.toJson();
+    damaged["dimFloor"] = "very dark";
+    const std::string text = damaged.dump();
+    defaults->set(std::string(SettingsStore::settingsKey), platform::Value(platform::Bytes(text.begin(), text.end())));
+    start();
+    EXPECT_EQ(model->settings().manualKelvin, 2900);
+    EXPECT_TRUE(model->settings().onboardingCompleted);
+    EXPECT_EQ(model->damagedDocuments(),
+              (std::vector<SettingsStore::Damage>{{"settings.json", {"dimFloor"}, "settings.json.unreadable"}}));
+    EXPECT_EQ(defaults->data("settings.json.unreadable"), platform::Bytes(text.begin(), text.end()));
+    const auto stored = defaults->data(std::string(SettingsStore::settingsKey));
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(SettingsCodec::decode(std::string(stored->begin(), stored->end())), model->settings())
+        << "the damaged document was replaced";
+
+    std::vector<Property> announced;
+    auto subscription = model->observe([&](Property p) { announced.push_back(p); });
+    model->dismissDamagedDocuments();
+    EXPECT_TRUE(model->damagedDocuments().empty());
+    EXPECT_EQ(std::count(announced.begin(), announced.end(), Property::damagedDocuments), 1);
+
+    // The next start finds nothing damaged.
+    model.reset();
+    engine->detachAll();
+    start();
+    EXPECT_TRUE(model->damagedDocuments().empty());
+    EXPECT_EQ(model->settings().manualKelvin, 2900);
 }
 
 TEST_F(AppModelStateTest, AnExcludedFrontApplicationLiftsTheTint) {
