@@ -86,6 +86,14 @@ void AppModel::start() {
     PresetNames::makeDistinct(settings_.presets);
     runtime_ = store_->loadRuntime();
     statistics_ = store_->loadStatistics();
+    // Kept aside now, so that the notice can say where the copy is, and replaced by what was
+    // read of them, so that the next start does not find them damaged again.
+    damagedDocuments_ = store_->keepDamagedAside();
+    for (const auto& damage : damagedDocuments_) {
+        if (damage.key == SettingsStore::settingsKey) store_->saveSettings(settings_);
+        else if (damage.key == SettingsStore::runtimeKey) store_->saveRuntime(runtime_);
+        else if (damage.key == SettingsStore::statisticsKey) store_->saveStatistics(statistics_);
+    }
     if (settings_.sunset.cachedPreciseLatitude && settings_.sunset.cachedPreciseLongitude)
         preciseCoordinates_ = LocationSource::Coordinates{*settings_.sunset.cachedPreciseLatitude,
                                                           *settings_.sunset.cachedPreciseLongitude};
@@ -136,10 +144,7 @@ void AppModel::start() {
     frontmost_->onChange = platform::weakly(
         shared_from_this(),
         [](AppModel& model, const std::optional<FrontmostAppObserver::Info>& info) { model.frontmostDidChange(info); });
-    const auto current = frontmost_->current();
-    setFrontmostAppInfo(current);
-    setFrontmostBundleID(current ? std::optional<std::string>(current->bundleID) : std::nullopt);
-    setFrontmostIsFullScreen(current ? current->isFullScreen : false);
+    frontmostDidChange(frontmost_->current());
 
     recompute(Transition::wake);
 }
@@ -181,9 +186,14 @@ void AppModel::scheduleDayChange() {
 }
 
 void AppModel::frontmostDidChange(const std::optional<FrontmostAppObserver::Info>& info) {
-    const std::optional<std::string> bundleID = info ? std::optional<std::string>(info->bundleID) : std::nullopt;
-    // The program's own windows never count as the front application.
-    if (bundleID == std::optional<std::string>(environment_.bundleIdentifier)) return;
+    std::optional<std::string> bundleID = info ? std::optional<std::string>(info->bundleID) : std::nullopt;
+    // The program's own windows are in front like any other (the tint follows the focus to
+    // them) but are never excluded; the views keep offering the application before them.
+    if (bundleID == std::optional<std::string>(environment_.bundleIdentifier)) {
+        setFrontmostBundleID(std::nullopt);
+        setFrontmostIsFullScreen(false);
+        return;
+    }
     setFrontmostAppInfo(info);
     setFrontmostBundleID(bundleID);
     setFrontmostIsFullScreen(info ? info->isFullScreen : false);
@@ -403,6 +413,10 @@ void AppModel::setLocation(Location location) { assign(location_, std::move(loca
 void AppModel::setPreciseLocationError(std::optional<std::string> error) {
     assign(preciseLocationError_, std::move(error), Property::preciseLocationError);
 }
+void AppModel::dismissDamagedDocuments() {
+    assign(damagedDocuments_, std::vector<SettingsStore::Damage>{}, Property::damagedDocuments);
+}
+
 void AppModel::setFrontmostAppInfo(std::optional<FrontmostAppObserver::Info> info) {
     assign(frontmostAppInfo_, std::move(info), Property::frontmostAppInfo);
 }

@@ -62,6 +62,7 @@ public:
         renderTonightReduction,
         refusedHotkeys,
         capabilities,
+        damagedDocuments,
     };
 
     // What the model runs on besides the engine and the store.
@@ -71,7 +72,7 @@ public:
         std::shared_ptr<platform::LocationProvider> locationProvider;  // default: the platform's
         std::function<void(const std::string& name)> playSound;        // "Pop"; default: the platform's sounds
         std::function<bool(bool on)> setLaunchAtLogin;                 // default: nothing
-        std::string bundleIdentifier{platform::bundleIdentifier};      // reports of this app are ignored
+        std::string bundleIdentifier{platform::bundleIdentifier};      // this app's own windows are never excluded
     };
 
     // The tick as last armed.
@@ -124,6 +125,7 @@ public:
     void setStatistics(Statistics statistics);
     bool revealHeld() const { return revealHeld_; }
     void setRevealHeld(bool held);
+    // The application in front, absent while none is or one of the program's own windows is.
     const std::optional<std::string>& frontmostBundleID() const { return frontmostBundleID_; }
     void setFrontmostBundleID(std::optional<std::string> bundleID);
     bool frontmostIsFullScreen() const { return frontmostIsFullScreen_; }
@@ -151,7 +153,13 @@ public:
     const std::map<std::string, std::optional<TintMethod>>& lastMethodCheck() const { return lastMethodCheck_; }
     void setLastMethodCheck(std::map<std::string, std::optional<TintMethod>> results);
     const std::optional<std::string>& preciseLocationError() const { return preciseLocationError_; }
+    // The last application other than this one in front, for the views that offer to exclude
+    // it; absent once no application is in front.
     const std::optional<FrontmostAppObserver::Info>& frontmostAppInfo() const { return frontmostAppInfo_; }
+    // The stored documents found damaged at start, each already kept aside, until the user
+    // has been told (dismissDamagedDocuments).
+    const std::vector<SettingsStore::Damage>& damagedDocuments() const { return damagedDocuments_; }
+    void dismissDamagedDocuments();
     bool nightShiftActive() const { return nightShiftActive_; }
     void setNightShiftActive(bool active);
     bool accessibilityNeeded() const { return accessibilityNeeded_; }
@@ -306,6 +314,7 @@ private:
     std::map<std::string, std::optional<TintMethod>> lastMethodCheck_;
     std::optional<std::string> preciseLocationError_;
     std::optional<FrontmostAppObserver::Info> frontmostAppInfo_;
+    std::vector<SettingsStore::Damage> damagedDocuments_;
     bool nightShiftActive_ = false;
     bool accessibilityNeeded_ = false;
     bool steadyBacklightActive_ = false;

@@ -31,7 +31,7 @@ std::optional<T> SettingsStore::load(std::string_view name, Decode decode, std::
     const std::string key(name);
     const auto known = unreadable_.find(key);
     const std::optional<Value> failedBefore =
-        known != unreadable_.end() ? std::optional<Value>(known->second) : std::nullopt;
+        known != unreadable_.end() ? std::optional<Value>(known->second.stored) : std::nullopt;
     unreadable_.erase(key);
     const auto stored = defaults_->object(key);
     if (!stored) return std::nullopt;
@@ -49,12 +49,24 @@ std::optional<T> SettingsStore::load(std::string_view name, Decode decode, std::
 }
 
 Settings SettingsStore::loadSettings() {
-    const auto stored = defaults_->object(std::string(settingsKey));
+    const std::string key(settingsKey);
+    const auto stored = defaults_->object(key);
     if (stored && lastSettings_ && lastSettings_->first == *stored) return lastSettings_->second;
-    Settings settings =
-        load<Settings>(
-            settingsKey, [](const std::string& text) { return SettingsCodec::decode(text); }, "settings")
-            .value_or(Settings());
+    const auto salvaged = load<SettingsCodec::Salvaged>(
+        settingsKey, [](const std::string& text) { return SettingsCodec::salvage(text); }, "settings");
+    Settings settings = salvaged ? salvaged->settings : Settings();
+    if (salvaged && !salvaged->reset.empty()) {
+        std::vector<std::string> paths;
+        std::string errors;
+        for (const auto& reset : salvaged->reset) {
+            paths.push_back(reset.path);
+            errors += (errors.empty() ? "" : "; ") + reset.error;
+        }
+        std::string names;
+        for (const auto& path : paths) names += (names.empty() ? "" : ", ") + path;
+        log_.error("settings unreadable in part, using defaults for %{public}s: %{public}s", names, errors);
+        keepUnreadable(key, *stored, std::move(paths));
+    }
     if (stored) lastSettings_.emplace(*stored, settings);
     else lastSettings_.reset();
     return settings;
@@ -149,20 +161,30 @@ void SettingsStore::discardPending() {
     lateFlushTask_.cancel();
 }
 
-void SettingsStore::keepUnreadable(const std::string& key, Value stored) {
-    unreadable_.insert_or_assign(key, std::move(stored));
+void SettingsStore::keepUnreadable(const std::string& key, Value stored, std::vector<std::string> reset) {
+    unreadable_.insert_or_assign(key, Unreadable{std::move(stored), std::move(reset)});
 }
 
-void SettingsStore::backUpUnreadable(const std::string& key) {
+std::optional<std::string> SettingsStore::backUpUnreadable(const std::string& key) {
     const auto it = unreadable_.find(key);
-    if (it == unreadable_.end()) return;
-    const std::string backup = key + std::string(unreadableSuffix);
+    if (it == unreadable_.end()) return std::nullopt;
+    std::optional<std::string> backup;
     // Only if the document still holds what failed to load; anything else came later.
-    if (defaults_->object(key) == it->second) {
-        defaults_->set(backup, it->second);
-        log_.error("kept the unreadable %{public}s as %{public}s", key, backup);
+    if (defaults_->object(key) == it->second.stored) {
+        backup = defaults_->keepAside(key, it->second.stored);
+        log_.error("kept the unreadable %{public}s as %{public}s", key, *backup);
     }
     unreadable_.erase(it);
+    return backup;
+}
+
+std::vector<SettingsStore::Damage> SettingsStore::keepDamagedAside() {
+    std::vector<Damage> damage;
+    std::vector<std::pair<std::string, std::vector<std::string>>> found;
+    for (const auto& [key, unreadable] : unreadable_) found.emplace_back(key, unreadable.reset);
+    for (auto& [key, reset] : found)
+        if (auto kept = backUpUnreadable(key)) damage.push_back({key, std::move(reset), std::move(*kept)});
+    return damage;
 }
 
 }  // namespace orvane

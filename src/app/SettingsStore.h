@@ -8,15 +8,19 @@
 // were first staged, so a tinted evening does not rewrite the file on every tick. A crash
 // loses at most those minutes of counters; the owner flushes at a day change and at quit.
 //
-// A stored document that cannot be read falls back to its defaults. Its text is the
-// user's only copy, so before anything is first written over it, it is kept under
-// "<key>.unreadable" (for example "settings.json.unreadable").
+// A stored document that cannot be read falls back to its defaults; in a settings document
+// that can be read in part, only the values that cannot be read do. Its text is the
+// user's only copy, so before anything is first written over it (or when the program asks,
+// to tell the user where it is), it is kept under the first free one of
+// "<key>.unreadable", "<key>.unreadable-2", … (for example "settings.json.unreadable"):
+// a later damage never replaces the copy of an earlier one.
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "core/RuntimeState.h"
 #include "core/Settings.h"
@@ -33,7 +37,6 @@ public:
     static constexpr std::string_view settingsKey = "settings.json";
     static constexpr std::string_view runtimeKey = "runtime.json";
     static constexpr std::string_view statisticsKey = "statistics.json";
-    static constexpr std::string_view unreadableSuffix = ".unreadable";
     static constexpr TimeInterval debounce = 0.4;
     static constexpr TimeInterval statisticsDelay = 300;
 
@@ -43,7 +46,8 @@ public:
     SettingsStore& operator=(const SettingsStore&) = delete;
 
     // Never fail: a missing or unreadable document gives the defaults; an unreadable one is
-    // logged ("settings unreadable, using defaults: ...", likewise "runtime" and "statistics").
+    // logged ("settings unreadable, using defaults: ...", likewise "runtime" and "statistics"),
+    // settings readable in part as "settings unreadable in part, using defaults for ...".
     Settings loadSettings();
     RuntimeState loadRuntime();
     Statistics loadStatistics();
@@ -54,6 +58,17 @@ public:
     void saveStatistics(const Statistics& statistics);
     // The tick's booking: staged without a write of its own (see above).
     void bookStatistics(const Statistics& statistics);
+
+    // A damaged document the loads met.
+    struct Damage {
+        std::string key;                 // "settings.json"
+        std::vector<std::string> reset;  // the values that went back to their defaults; none: all of them
+        std::string keptAs;              // the key of the copy in the defaults
+        bool operator==(const Damage&) const = default;
+    };
+    // Keeps each damaged document the loads met aside now, rather than before it is next
+    // written over, and says where; each is told once.
+    std::vector<Damage> keepDamagedAside();
 
     // Writes everything staged now.
     void flush();
@@ -74,9 +89,16 @@ private:
     template <class Encode>
     void save(std::string_view key, Encode encode, Due due = Due::soon);
     void enqueue(const std::string& key, platform::Bytes data, Due due);
-    // Remembers a document that failed to load, to be kept aside before it is overwritten.
-    void keepUnreadable(const std::string& key, platform::Value stored);
-    void backUpUnreadable(const std::string& key);
+    // Remembers a document that failed to load (in part: the values reset), to be kept
+    // aside before it is overwritten.
+    void keepUnreadable(const std::string& key, platform::Value stored, std::vector<std::string> reset = {});
+    // The key of the copy, if one was made.
+    std::optional<std::string> backUpUnreadable(const std::string& key);
+
+    struct Unreadable {
+        platform::Value stored;
+        std::vector<std::string> reset;
+    };
 
     std::shared_ptr<platform::UserDefaults> defaults_;
     std::shared_ptr<platform::Scheduler> scheduler_;
@@ -84,7 +106,7 @@ private:
     std::map<std::string, platform::Bytes> pending_;
     platform::Handle flushTask_;
     platform::Handle lateFlushTask_;  // armed by a booking, for statisticsDelay
-    std::map<std::string, platform::Value> unreadable_;
+    std::map<std::string, Unreadable> unreadable_;
     // The stored settings last decoded and what they gave: launch asks twice (for the
     // engine, then the model), and the same stored value is decoded once.
     std::optional<std::pair<platform::Value, Settings>> lastSettings_;

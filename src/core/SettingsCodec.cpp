@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
+#include <optional>
 
 #include "core/Kelvin.h"
 
@@ -29,23 +31,114 @@ Json versionOneSunset() {
 // The one-key object of an enumeration with payload: {"caseName": {...}}.
 bool isCaseObject(const Json& value) { return value.is_object() && value.size() == 1 && value.begin()->is_object(); }
 
+// The document as decoding reads it: migrated and laid over the defaults (`base`).
+Json prepared(const Json& base, std::string_view data) {
+    const Json input = json::parse(data);
+    if (!input.is_object() && !input.is_array())
+        throw JsonError(JsonError::Kind::parse,
+                        "The given data was not valid JSON. JSON text did not start with array or object.");
+    Json merged = SettingsCodec::deepMerge(base, SettingsCodec::migrate(input));
+    // The stored version has done its work in migrate and is replaced below; a hand-edited
+    // one of the wrong type ("2") must not make the whole document unreadable.
+    if (merged.is_object()) merged["version"] = Settings::currentVersion;
+    return merged;
+}
+
+Settings finished(Settings settings) {
+    settings.version = Settings::currentVersion;
+    return SettingsCodec::sanitize(std::move(settings));
+}
+
+// The decoder's reason for refusing a whole document, none when it takes it.
+std::optional<std::string> refusal(const Json& document) {
+    try {
+        Settings::fromJson(document);
+        return std::nullopt;
+    } catch (const JsonError& e) {
+        return e.description();
+    } catch (const std::exception& e) {
+        return std::string(e.what());
+    }
+}
+
+// The whole document with `candidate` at the place being looked at and the defaults
+// everywhere else, so each value is judged on its own.
+using Within = std::function<Json(Json candidate)>;
+
+std::string childPath(const std::string& path, const std::string& key) { return path.empty() ? key : path + "." + key; }
+
+// `value`, refused at its place, with each part the decoder refuses on its own replaced by
+// `base`'s (or left out where `base` has none). A value whose parts all pass but not
+// together, or that has no parts, goes back to `base` whole.
+Json repaired(const Json& value, const Json& base, const std::string& path, const Within& within,
+              std::vector<SettingsCodec::Salvaged::Reset>& reset) {
+    const auto whole = [&] {
+        reset.push_back({path, refusal(within(value)).value_or("")});
+        return base;
+    };
+    const std::size_t before = reset.size();
+    const auto together = [&](Json result) {
+        if (!refusal(within(result))) return result;
+        reset.resize(before);
+        return whole();
+    };
+    const bool otherCase = isCaseObject(base) && isCaseObject(value) && base.begin().key() != value.begin().key();
+    if (value.is_object() && base.is_object() && !otherCase) {
+        Json result = value;
+        for (const auto& [key, part] : value.items()) {
+            const auto known = base.find(key);
+            if (known != base.end() && *known == part) continue;
+            const auto placed = [&, key = key](Json candidate) {
+                Json around = base;
+                around[key] = std::move(candidate);
+                return within(std::move(around));
+            };
+            const auto error = refusal(placed(part));
+            if (!error) continue;
+            if (known != base.end()) {
+                result[key] = repaired(part, *known, childPath(path, key), placed, reset);
+            } else {
+                result.erase(key);
+                reset.push_back({childPath(path, key), *error});
+            }
+        }
+        return together(std::move(result));
+    }
+    if (value.is_array() && base.is_array()) {
+        Json result = Json::array();
+        for (std::size_t i = 0; i < value.size(); ++i) {
+            if (const auto error = refusal(within(Json::array({value[i]}))))
+                reset.push_back({path + "[" + std::to_string(i) + "]", *error});
+            else result.push_back(value[i]);
+        }
+        return together(std::move(result));
+    }
+    return whole();
+}
+
 }  // namespace
 
 std::string SettingsCodec::encode(const Settings& settings) { return json::encodePretty(settings.toJson()); }
 
 Settings SettingsCodec::decode(std::string_view data) {
     const Json base = json::parse(encode(Settings()));
-    const Json input = json::parse(data);
-    if (!input.is_object() && !input.is_array())
-        throw JsonError(JsonError::Kind::parse,
-                        "The given data was not valid JSON. JSON text did not start with array or object.");
-    Json merged = deepMerge(base, migrate(input));
-    // The stored version has done its work in migrate and is replaced below; a hand-edited
-    // one of the wrong type ("2") must not make the whole document unreadable.
-    if (merged.is_object()) merged["version"] = Settings::currentVersion;
-    Settings settings = Settings::fromJson(merged);
-    settings.version = Settings::currentVersion;
-    return sanitize(std::move(settings));
+    return finished(Settings::fromJson(prepared(base, data)));
+}
+
+SettingsCodec::Salvaged SettingsCodec::salvage(std::string_view data) {
+    const Json base = json::parse(encode(Settings()));
+    const Json merged = prepared(base, data);
+    Salvaged out;
+    if (!merged.is_object() || !refusal(merged)) {
+        out.settings = finished(Settings::fromJson(merged));
+        return out;
+    }
+    const Json result = repaired(
+        merged, base, "", [](Json candidate) { return candidate; }, out.reset);
+    // Values that pass one by one but not together: the document is unreadable as a whole.
+    if (out.reset.size() == 1 && out.reset.front().path.empty()) Settings::fromJson(merged);
+    out.settings = finished(Settings::fromJson(result));
+    return out;
 }
 
 Json SettingsCodec::migrate(Json object) {

@@ -1,9 +1,11 @@
 #pragma once
 // The settings document "settings.json". Decoding is forgiving: an older or partial document
 // is migrated, laid over the encoded defaults and clamped into range; it fails only when the
-// result still is not a valid record, and then as a whole.
+// result still is not a valid record, and then as a whole. Salvaging goes one step further
+// for a stored document: a value that cannot be read falls back to its own default alone.
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/Settings.h"
 #include "support/Json.h"
@@ -18,6 +20,22 @@ struct SettingsCodec {
     // Throws JsonError: the parser's for text that is not a JSON object or array, the decoder's
     // for a document that after migration and merge is still not a valid record.
     static Settings decode(std::string_view data);
+
+    struct Salvaged {
+        // A value that went back to its default ("dimFloor", "sunset.morning"), or, in a
+        // list, an entry that was left out ("presets[2]"), with the decoder's reason.
+        struct Reset {
+            std::string path;
+            std::string error;
+            bool operator==(const Reset&) const = default;
+        };
+        Settings settings;
+        std::vector<Reset> reset;  // in document order; none when the document decoded as it is
+    };
+    // As decode, but each value the decoder refuses is replaced by its default (or, without
+    // one, left out) and the others are kept. Throws JsonError, as decode does, only for text
+    // that is not a JSON object (or array).
+    static Salvaged salvage(std::string_view data);
 
     // Drops stored values of an older version that are to fall back to today's defaults.
     static Json migrate(Json object);

@@ -43,9 +43,22 @@ using Unreadable = std::map<std::string, DefaultsFileContents::Unreadable>;
 
 constexpr std::string_view keptAsideSuffix = ".unreadable";
 
+// "<key>.unreadable" or "<key>.unreadable-<n>".
 bool isKeptAside(const std::string& key) {
-    return key.size() > keptAsideSuffix.size() &&
-           key.compare(key.size() - keptAsideSuffix.size(), keptAsideSuffix.size(), keptAsideSuffix) == 0;
+    std::string_view rest = key;
+    const auto dash = rest.rfind('-');
+    if (dash != std::string_view::npos && dash + 1 < rest.size() &&
+        rest.substr(dash + 1).find_first_not_of("0123456789") == std::string_view::npos)
+        rest = rest.substr(0, dash);
+    return rest.size() > keptAsideSuffix.size() && rest.ends_with(keptAsideSuffix);
+}
+
+// The first of "<key>.unreadable", "<key>.unreadable-2", … for which `taken` is false.
+template <class Taken>
+std::string freeAsideKey(const std::string& key, Taken taken) {
+    std::string aside = key + std::string(keptAsideSuffix);
+    for (int n = 2; taken(aside); ++n) aside = key + std::string(keptAsideSuffix) + "-" + std::to_string(n);
+    return aside;
 }
 
 // The tagged form of a value, refusing what no reader could take back (non-finite numbers).
@@ -108,15 +121,16 @@ struct UserDefaults::Store {
         }
     }
 
+    // Whether the key holds anything, readable or not. Caller holds `mutex`.
+    bool holds(const std::string& key) const { return values.count(key) > 0 || unreadableValues.count(key) > 0; }
+
     // The stored form of an unreadable value is the user's only copy of it: before its key
-    // is set or removed, it moves to "<key>.unreadable" (replacing an older copy there), as a
-    // document that cannot be read is kept aside. Caller holds `mutex`.
+    // is set or removed, it moves to the first free kept-aside name, as a document that
+    // cannot be read is kept aside. Caller holds `mutex`.
     void keepAside(const std::string& key) {
         const auto entry = unreadableValues.find(key);
         if (entry == unreadableValues.end() || isKeptAside(key)) return;
-        const std::string aside = key + std::string(keptAsideSuffix);
-        values.erase(aside);
-        tagged.erase(aside);
+        const std::string aside = freeAsideKey(key, [this](const std::string& k) { return holds(k); });
         auto kept = std::move(entry->second);
         unreadableValues.erase(entry);
         unreadableValues.insert_or_assign(aside, std::move(kept));
@@ -134,9 +148,16 @@ struct UserDefaults::Store {
             if (!change(values, unreadableValues) && !unwritten) return;
             if (unreadable) {
                 const auto stampNow = std::chrono::system_clock::now().time_since_epoch();
+                const std::string stampText =
+                    std::to_string(std::chrono::duration_cast<std::chrono::seconds>(stampNow).count());
                 auto aside = file;
-                aside +=
-                    ".unreadable-" + std::to_string(std::chrono::duration_cast<std::chrono::seconds>(stampNow).count());
+                aside += ".unreadable-" + stampText;
+                // Another file kept in the same second stays too.
+                std::error_code taken;
+                for (int n = 2; std::filesystem::exists(aside, taken); ++n) {
+                    aside = file;
+                    aside += ".unreadable-" + stampText + "-" + std::to_string(n);
+                }
                 std::error_code ec;
                 std::filesystem::rename(file, aside, ec);
                 if (!ec) log().error("kept the unreadable defaults file as %s", aside.string());
@@ -260,6 +281,30 @@ void UserDefaults::remove(const std::string& key) {
         store.tagged.erase(key);
         return values.erase(key) > 0 || dropped;
     });
+}
+
+std::string UserDefaults::keepAside(const std::string& key, const Value& value) {
+    std::string aside;
+    auto& store = *store_;
+    store.modify([&](Dictionary& values, Unreadable&) {
+        // The same copy kept already (a document damaged once, read again) is not kept twice.
+        bool kept = false;
+        aside = freeAsideKey(key, [&](const std::string& k) {
+            const auto it = values.find(k);
+            kept = kept || (it != values.end() && it->second == value);
+            return !kept && store.holds(k);
+        });
+        if (kept) return false;
+        try {
+            store.tagged[aside] = storable(aside, value);
+        } catch (const JsonError& e) {
+            log().error("cannot store %s in %s: %s", aside, store.file.string(), e.description());
+            return false;
+        }
+        values[aside] = value;
+        return true;
+    });
+    return aside;
 }
 
 void UserDefaults::clear() {

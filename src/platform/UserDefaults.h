@@ -8,8 +8,9 @@
 // A file that cannot be read is moved aside to "<name>.unreadable-<time>" before the
 // first write replaces it, so nothing in it is lost. A single value that cannot be read
 // (an unknown tag, a number its tag cannot hold) is absent for that key alone and written
-// back as it was; when the key is set or removed, it is kept as it was under
-// "<key>.unreadable".
+// back as it was; when the key is set or removed, it is kept as it was under the first free
+// one of "<key>.unreadable", "<key>.unreadable-2", "<key>.unreadable-3", … so that no
+// earlier copy is ever replaced.
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -51,6 +52,10 @@ public:
     // the key; the key keeps its earlier value.
     void set(const std::string& key, const Value& value);
     void remove(const std::string& key);
+    // Stores a copy of what `key` held under the first of its free kept-aside names (above),
+    // and gives the name; a copy of the same value kept already is not kept again, and its
+    // name is given.
+    std::string keepAside(const std::string& key, const Value& value);
     // Removes every key of the domain.
     void clear();
     Dictionary dictionaryRepresentation() const;

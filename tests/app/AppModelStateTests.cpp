@@ -1,9 +1,12 @@
 // The application model's construction, its property observers and derived values.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "ModelFixture.h"
 #include "core/ColorMatrix.h"
 #include "core/Kelvin.h"
+#include "core/SettingsCodec.h"
 
 namespace orvane {
 namespace {
@@ -217,21 +220,92 @@ TEST_F(AppModelStateTest, RevealIsInstantAndOnlyOnAChange) {
     EXPECT_TRUE(resolutions.empty());
 }
 
-TEST_F(AppModelStateTest, TheProgramsOwnWindowsNeverCountAsTheFrontApplication) {
+// The front application follows every focus change: to the program's own windows, which
+// are never excluded (not even under their own identifier), and to nothing at all. The views
+// keep offering the last other application while the program's own window is in front.
+TEST_F(AppModelStateTest, TheFrontApplicationFollowsTheFocusToTheProgramsOwnWindowsAndToNothing) {
     const platform::RunningApplication editor{std::string("com.example.editor"), std::string("Editor"), 42};
+    const platform::RunningApplication own{std::string(platform::bundleIdentifier), std::string("Orvane"), 7};
+    Settings s = testing::manualSettings();
+    s.excludedApps = {ExcludedApp{"com.example.editor", "Editor", false},
+                      ExcludedApp{std::string(platform::bundleIdentifier), "Orvane", false}};
     sim->update([&](SimState& st) { st.frontApplication = editor; });
-    start(testing::manualSettings());
-    EXPECT_EQ(model->frontmostBundleID(), "com.example.editor");
+    start(s);
+    EXPECT_TRUE(model->resolution().status.is<TintStatus::ExcludedApp>());
 
+    const struct {
+        const char* name;
+        std::optional<platform::RunningApplication> front;
+        std::optional<std::string> bundleID;
+        bool excluded;
+        std::optional<std::string> offered;  // the application the views offer to exclude
+    } steps[] = {
+        {"the program's own window", own, std::nullopt, false, "Editor"},
+        {"the excluded application again", editor, "com.example.editor", true, "Editor"},
+        {"the excluded window closed: nothing in front", std::nullopt, std::nullopt, false, std::nullopt},
+        {"the program's own window after nothing", own, std::nullopt, false, std::nullopt},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.name);
+        sim->update([&](SimState& st) { st.frontApplication = step.front; });
+        sim->postWorkspaceEvent(platform::WorkspaceEvent::didActivateApplication);
+        settle();
+        EXPECT_EQ(model->frontmostBundleID(), step.bundleID);
+        EXPECT_EQ(model->resolution().status.is<TintStatus::ExcludedApp>(), step.excluded);
+        ASSERT_TRUE(lastRendered(1));
+        EXPECT_EQ(lastRendered(1)->request.isIdentity(), step.excluded) << "tinted unless excluded";
+        EXPECT_EQ(model->frontmostAppInfo() ? std::optional(model->frontmostAppInfo()->name) : std::nullopt,
+                  step.offered);
+    }
+}
+
+// Started while its own window is in front (the settings window brought up by a second
+// start): nothing is excluded and nothing is offered.
+TEST_F(AppModelStateTest, StartedWithItsOwnWindowInFrontNothingIsExcluded) {
+    Settings s = testing::manualSettings();
+    s.excludedApps = {ExcludedApp{std::string(platform::bundleIdentifier), "Orvane", false}};
     sim->update([](SimState& st) {
         st.frontApplication =
             platform::RunningApplication{std::string(platform::bundleIdentifier), std::string("Orvane"), 7};
     });
-    sim->postWorkspaceEvent(platform::WorkspaceEvent::didActivateApplication);
-    settle();
-    EXPECT_EQ(model->frontmostBundleID(), "com.example.editor");
-    ASSERT_TRUE(model->frontmostAppInfo());
-    EXPECT_EQ(model->frontmostAppInfo()->name, "Editor");
+    start(s);
+    EXPECT_EQ(model->frontmostBundleID(), std::nullopt);
+    EXPECT_EQ(model->frontmostAppInfo(), std::nullopt);
+    EXPECT_FALSE(lastRendered(1)->request.isIdentity());
+}
+
+// Settings damaged in one value start with every other value, are kept aside at once and
+// replaced by what was read of them; the model holds what happened until it is dismissed.
+TEST_F(AppModelStateTest, DamagedSettingsAreKeptAsideAndToldUntilDismissed) {
+    Settings user = testing::manualSettings(2900, 0.8);
+    user.onboardingCompleted = true;
+    Json damaged = user.toJson();
+    damaged["dimFloor"] = "very dark";
+    const std::string text = damaged.dump();
+    defaults->set(std::string(SettingsStore::settingsKey), platform::Value(platform::Bytes(text.begin(), text.end())));
+    start();
+    EXPECT_EQ(model->settings().manualKelvin, 2900);
+    EXPECT_TRUE(model->settings().onboardingCompleted);
+    EXPECT_EQ(model->damagedDocuments(),
+              (std::vector<SettingsStore::Damage>{{"settings.json", {"dimFloor"}, "settings.json.unreadable"}}));
+    EXPECT_EQ(defaults->data("settings.json.unreadable"), platform::Bytes(text.begin(), text.end()));
+    const auto stored = defaults->data(std::string(SettingsStore::settingsKey));
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(SettingsCodec::decode(std::string(stored->begin(), stored->end())), model->settings())
+        << "the damaged document was replaced";
+
+    std::vector<Property> announced;
+    auto subscription = model->observe([&](Property p) { announced.push_back(p); });
+    model->dismissDamagedDocuments();
+    EXPECT_TRUE(model->damagedDocuments().empty());
+    EXPECT_EQ(std::count(announced.begin(), announced.end(), Property::damagedDocuments), 1);
+
+    // The next start finds nothing damaged.
+    model.reset();
+    engine->detachAll();
+    start();
+    EXPECT_TRUE(model->damagedDocuments().empty());
+    EXPECT_EQ(model->settings().manualKelvin, 2900);
 }
 
 TEST_F(AppModelStateTest, AnExcludedFrontApplicationLiftsTheTint) {

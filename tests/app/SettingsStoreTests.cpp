@@ -403,6 +403,77 @@ INSTANTIATE_TEST_SUITE_P(Values, UnreadableSettingsTest,
                              UnreadableCase{"jsonThatIsNoDocument", R"({"json": 2200})"}),
                          [](const auto& param) { return std::string(param.param.name); });
 
+// Settings damaged by hand in one value keep every other value; each damaged document is
+// kept under a name of its own, so a second damage never replaces the copy of the first.
+TEST_F(SettingsStoreTest, EachDamagedDocumentIsKeptAsideUnderANameOfItsOwn) {
+    Settings user;
+    user.mode = Mode::manual;
+    user.onboardingCompleted = true;
+    Json first = user.toJson();
+    first["dimFloor"] = "very dark";
+    Json second = user.toJson();
+    second["mode"] = 42;
+    const auto damage = [&](const std::string& text) {
+        defaults->set(std::string(SettingsStore::settingsKey), Value(bytes(text)));
+    };
+    using Damage = SettingsStore::Damage;
+    LogCapture log;
+
+    damage(first.dump());
+    SettingsStore store(defaults, scheduler);
+    Settings loaded = store.loadSettings();
+    EXPECT_EQ(loaded.mode, Mode::manual);
+    EXPECT_TRUE(loaded.onboardingCompleted);
+    EXPECT_EQ(loaded.dimFloor, Settings().dimFloor);
+    ASSERT_EQ(log.lines().size(), 1u);
+    EXPECT_EQ(log.lines()[0].rfind("settings unreadable in part, using defaults for dimFloor: ", 0), 0u)
+        << log.lines()[0];
+    EXPECT_EQ(store.keepDamagedAside(),
+              (std::vector<Damage>{{"settings.json", {"dimFloor"}, "settings.json.unreadable"}}));
+    EXPECT_EQ(store.keepDamagedAside(), std::vector<Damage>{}) << "told once";
+    store.saveSettings(loaded);
+    store.flush();
+    EXPECT_EQ(storedSettings(), loaded);
+
+    // Read again before anything replaced it (a start that wrote nothing): the same copy.
+    damage(second.dump());
+    SettingsStore again(defaults, scheduler);
+    EXPECT_EQ(again.loadSettings().mode, Settings().mode);
+    EXPECT_EQ(again.keepDamagedAside(),
+              (std::vector<Damage>{{"settings.json", {"mode"}, "settings.json.unreadable-2"}}));
+    SettingsStore third(defaults, scheduler);
+    third.loadSettings();
+    EXPECT_EQ(third.keepDamagedAside(),
+              (std::vector<Damage>{{"settings.json", {"mode"}, "settings.json.unreadable-2"}}));
+
+    // Not JSON at all: the defaults, and kept by the first write over it.
+    damage("garbage");
+    SettingsStore fourth(defaults, scheduler);
+    EXPECT_EQ(fourth.loadSettings(), Settings());
+    fourth.saveSettings(withKelvin(3100));
+    fourth.flush();
+    EXPECT_EQ(storedText("settings.json.unreadable"), first.dump());
+    EXPECT_EQ(storedText("settings.json.unreadable-2"), second.dump());
+    EXPECT_EQ(storedText("settings.json.unreadable-3"), "garbage");
+    EXPECT_EQ(storedSettings(), withKelvin(3100));
+}
+
+TEST_F(SettingsStoreTest, ACopyTheDefaultsCannotReadIsNotReplacedEither) {
+    // An earlier copy whose own type tag is damaged: no reader sees it, yet it stays.
+    const Json earlier = {{"jsno", {{"mode", "manual"}}}};
+    platform::writeFileAtomically(
+        file_,
+        Json({{"version", 1},
+              {"values", {{"settings.json", {{"data", "Z2FyYmFnZQ=="}}}, {"settings.json.unreadable", earlier}}}})
+            .dump());
+    SettingsStore store(defaults, scheduler);
+    EXPECT_EQ(store.loadSettings(), Settings());
+    EXPECT_EQ(store.keepDamagedAside(),
+              (std::vector<SettingsStore::Damage>{{"settings.json", {}, "settings.json.unreadable-2"}}));
+    EXPECT_EQ(storedText("settings.json.unreadable-2"), "garbage");
+    EXPECT_EQ(json::parse(platform::readWholeFile(file_).value())["values"]["settings.json.unreadable"], earlier);
+}
+
 TEST_F(SettingsStoreTest, UnreadableRuntimeAndStatisticsAreKeptAsideToo) {
     defaults->set(std::string(SettingsStore::runtimeKey), Value(bytes("{\"cozyActive\": 1}")));
     defaults->set(std::string(SettingsStore::statisticsKey), Value(bytes("[1, 2")));

@@ -1,4 +1,7 @@
+#include <functional>
 #include <limits>
+#include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -196,6 +199,129 @@ TEST(SettingsCodec, ListElementsAndDisplayEntriesGetNoDefaults) {
                  JsonError);
     EXPECT_THROW(decode(parse(R"({"excludedApps":[{"bundleID":"a","name":"A"}]})")), JsonError);
     EXPECT_THROW(decode(parse(R"({"schedule":{"weekdaySteps":[{"id":"s","rampMinutes":5}]}})")), JsonError);
+}
+
+// A user's settings that differ from the defaults nearly everywhere a case below damages.
+Settings customised() {
+    Settings s;
+    s.mode = Mode::manual;
+    s.manualKelvin = 2900;
+    s.dimFloor = 0.12;
+    s.enabled = false;
+    s.onboardingCompleted = true;
+    s.sunset.eveningRampMinutes = 45;
+    s.sunset.lateNightRampMinutes = 30;
+    s.sunset.lateNightAnchor = LateNightAnchor::Clock{ClockTime(1320)};
+    s.restBreaks.enabled = true;
+    s.restBreaks.everyMinutes = 30;
+    Preset reading;
+    reading.id = "user.reading";
+    reading.name = "Reading";
+    reading.kelvin = 2400;
+    reading.icon = "book";
+    s.presets.insert(s.presets.begin(), reading);
+    s.excludedApps = {ExcludedApp{"gimp", "GIMP", false}};
+    return s;
+}
+
+// A damaged value falls back to its own default; everything else in the document stays.
+TEST(SettingsCodec, SalvagingDefaultsOnlyTheValuesThatCannotBeRead) {
+    const Settings defaults;
+    const Settings user = customised();
+    const struct {
+        const char* name;
+        std::function<void(Json&)> damage;
+        std::vector<std::string> reset;
+        std::function<void(Settings&)> expected;  // `user` with the defaults put back
+    } cases[] = {
+        {"a number as text",
+         [](Json& d) { d["dimFloor"] = "very dark"; },
+         {"dimFloor"},
+         [&](Settings& s) { s.dimFloor = defaults.dimFloor; }},
+        {"an enumeration as a number",
+         [](Json& d) { d["mode"] = 42; },
+         {"mode"},
+         [&](Settings& s) { s.mode = defaults.mode; }},
+        {"an unknown case",
+         [](Json& d) { d["mode"] = "dusk"; },
+         {"mode"},
+         [&](Settings& s) { s.mode = defaults.mode; }},
+        {"a Boolean as text",
+         [](Json& d) { d["enabled"] = "no"; },
+         {"enabled"},
+         [&](Settings& s) { s.enabled = defaults.enabled; }},
+        {"a fraction for an integer",
+         [](Json& d) { d["manualKelvin"] = 2900.5; },
+         {"manualKelvin"},
+         [&](Settings& s) { s.manualKelvin = defaults.manualKelvin; }},
+        {"one value of a nested record",
+         [](Json& d) { d["sunset"]["eveningRampMinutes"] = "an hour"; },
+         {"sunset.eveningRampMinutes"},
+         [&](Settings& s) { s.sunset.eveningRampMinutes = defaults.sunset.eveningRampMinutes; }},
+        {"deep inside a case's payload",
+         [](Json& d) { d["sunset"]["lateNightAnchor"]["clock"]["_0"]["minutes"] = "late"; },
+         {"sunset.lateNightAnchor.clock._0.minutes"},
+         [&](Settings& s) { s.sunset.lateNightAnchor = defaults.sunset.lateNightAnchor; }},
+        {"an unknown case with a payload",
+         [](Json& d) {
+             d["sunset"]["lateNightAnchor"] = {{"dusk", Json::object()}};
+         },
+         {"sunset.lateNightAnchor"},
+         [&](Settings& s) { s.sunset.lateNightAnchor = defaults.sunset.lateNightAnchor; }},
+        {"a whole record of the wrong type",
+         [](Json& d) { d["restBreaks"] = "often"; },
+         {"restBreaks"},
+         [&](Settings& s) { s.restBreaks = defaults.restBreaks; }},
+        {"one list entry",
+         [](Json& d) {
+             d["excludedApps"].push_back({{"bundleID", 7}});
+         },
+         {"excludedApps[1]"},
+         [](Settings&) {}},
+        {"a list entry among the presets",
+         [](Json& d) { d["presets"][0]["kelvin"] = "warm"; },
+         {"presets[0]"},
+         [](Settings& s) { s.presets.erase(s.presets.begin()); }},
+        {"two values at once",
+         [](Json& d) {
+             d["dimFloor"] = "very dark";
+             d["restBreaks"]["everyMinutes"] = true;
+         },
+         {"dimFloor", "restBreaks.everyMinutes"},
+         [&](Settings& s) {
+             s.dimFloor = defaults.dimFloor;
+             s.restBreaks.everyMinutes = defaults.restBreaks.everyMinutes;
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Json document = user.toJson();
+        c.damage(document);
+        ASSERT_THROW(SettingsCodec::decode(document.dump()), JsonError) << "an import still refuses it whole";
+        const auto salvaged = SettingsCodec::salvage(document.dump());
+        std::vector<std::string> paths;
+        for (const auto& reset : salvaged.reset) {
+            paths.push_back(reset.path);
+            EXPECT_FALSE(reset.error.empty()) << reset.path;
+        }
+        EXPECT_EQ(paths, c.reset);
+        Settings expected = user;
+        c.expected(expected);
+        EXPECT_EQ(salvaged.settings, SettingsCodec::decode(SettingsCodec::encode(expected)));
+    }
+}
+
+TEST(SettingsCodec, SalvagingAReadableDocumentIsDecoding) {
+    const std::string text = SettingsCodec::encode(customised());
+    const auto salvaged = SettingsCodec::salvage(text);
+    EXPECT_TRUE(salvaged.reset.empty());
+    EXPECT_EQ(salvaged.settings, SettingsCodec::decode(text));
+    // Out of range is no damage: clamped as decoding clamps it.
+    const auto clamped = SettingsCodec::salvage(R"({"manualKelvin": 99999})");
+    EXPECT_TRUE(clamped.reset.empty());
+    EXPECT_EQ(clamped.settings.manualKelvin, 6500);
+    for (const char* unreadable : {"", "{", "not json", "3", "\"settings\""})
+        EXPECT_THROW(SettingsCodec::salvage(unreadable), JsonError) << unreadable;
 }
 
 TEST(SettingsCodec, DocumentsThatAreNotSettings) {

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <fstream>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "FakeLogind.h"
 #include "ProgramProcess.h"
@@ -128,6 +130,49 @@ public:
     }
 
     bool mappedTitled(const std::string& title) { return mappedWindow(dpy_, title).has_value(); }
+    // The mapped top-level window with this title, if any.
+    std::optional<Window> mappedWindowTitled(const std::string& title) {
+        std::optional<Window> found;
+        Window root = 0, parent = 0;
+        Window* children = nullptr;
+        unsigned count = 0;
+        if (!XQueryTree(dpy_, DefaultRootWindow(dpy_), &root, &parent, &children, &count)) return found;
+        for (unsigned i = 0; i < count && !found; ++i) {
+            XWindowAttributes a;
+            char* name = nullptr;
+            if (!XGetWindowAttributes(dpy_, children[i], &a) || a.map_state != IsViewable) continue;
+            if (XFetchName(dpy_, children[i], &name) && name) {
+                if (title == name) found = children[i];
+                XFree(name);
+            }
+        }
+        if (children) XFree(children);
+        return found;
+    }
+
+    // Another application's window, mapped, with its WM_CLASS class.
+    Window applicationWindow(const char* className) {
+        const Window w = XCreateSimpleWindow(dpy_, DefaultRootWindow(dpy_), 0, 0, 300, 200, 0, 0, 0);
+        std::string instance = "viewer", klass = className;
+        XClassHint hint{instance.data(), klass.data()};
+        XSetClassHint(dpy_, w, &hint);
+        XMapWindow(dpy_, w);
+        XSync(dpy_, False);
+        return w;
+    }
+    void destroyWindow(Window w) {
+        XDestroyWindow(dpy_, w);
+        XSync(dpy_, False);
+    }
+    // What a window manager does when a window takes the focus; it may leave the property
+    // naming a window that has gone.
+    void activate(Window w) {
+        const unsigned long id = w;
+        XChangeProperty(dpy_, DefaultRootWindow(dpy_), XInternAtom(dpy_, "_NET_ACTIVE_WINDOW", False),
+                        XInternAtom(dpy_, "WINDOW", False), 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(&id), 1);
+        XSync(dpy_, False);
+    }
 
     // The user types a key into whatever has the focus.
     void typeKey(KeySym keysym) {
@@ -395,6 +440,46 @@ TEST_F(X11ProgramTest, AFirstStartWelcomesTheUserAndStartMakesItTheLastTime) {
     ProgramProcess again(session, {});
     ASSERT_TRUE(again.waitUntilReady()) << again.errors();
     EXPECT_FALSE(again.waitFor([&] { return x.mappedTitled(welcome); }, 2s)) << "onboarding was completed";
+}
+
+// An excluded application in front lifts the tint; the focus moving to the program's own
+// settings window (brought up by a second start), or the excluded window closing while
+// the window manager still names it active, brings the tint back.
+TEST_F(X11ProgramTest, TheTintFollowsTheFocusOutOfAnExcludedApplication) {
+    session.environment["QT_QPA_PLATFORM"] = "xcb";
+    Settings settings = gammaSettings();
+    settings.mode = Mode::manual;
+    settings.manualKelvin = 3000;
+    settings.onboardingCompleted = true;
+    settings.excludedApps = {ExcludedApp{"Viewer", "Viewer", false}};
+    store(settings);
+    const Multiplier gains = Kelvin::multiplier(3000);
+    const auto tinted = [&] { return rampsScaledBy(gains); };
+    const auto untinted = [&] { return allNeutral(x); };
+    ProgramProcess program(session, {});
+    ASSERT_TRUE(program.waitUntilReady()) << program.errors();
+    ASSERT_TRUE(program.waitFor(tinted, 10s)) << program.errors();
+
+    const Window viewer = x.applicationWindow("Viewer");
+    x.activate(viewer);
+    ASSERT_TRUE(program.waitFor(untinted, 10s)) << "the excluded application in front\n" << program.errors();
+
+    ProgramProcess again(session, {});
+    EXPECT_TRUE(again.waitForExit().has_value()) << "a later start hands over and ends";
+    std::optional<Window> settingsWindow;
+    ASSERT_TRUE(
+        program.waitFor([&] { return (settingsWindow = x.mappedWindowTitled("Orvane Settings")).has_value(); }, 10s))
+        << program.errors();
+    x.activate(*settingsWindow);
+    EXPECT_TRUE(program.waitFor(tinted, 10s)) << "the program's own window in front\n" << program.errors();
+
+    x.activate(viewer);
+    ASSERT_TRUE(program.waitFor(untinted, 10s)) << "the excluded application in front again\n" << program.errors();
+    x.destroyWindow(viewer);
+    EXPECT_TRUE(program.waitFor(tinted, 10s)) << "the excluded window closed\n" << program.errors();
+
+    program.signal(SIGTERM);
+    EXPECT_TRUE(exitedWith(program.waitForExit(), 0)) << program.errors();
 }
 
 // The screenshot mode runs on a machine of its own: a user's tint on the X server stays

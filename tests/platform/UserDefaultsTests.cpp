@@ -263,6 +263,28 @@ TEST(UserDefaults, AValueItsTagCannotHoldIsUnreadableForThatKeyAlone) {
     EXPECT_FALSE(values.contains("half.unreadable.unreadable"));
 }
 
+// Copies kept earlier, readable or not, stay: a newly unreadable value goes to the next
+// free name, and a copy asked for twice is kept once.
+TEST(UserDefaults, AKeptCopyIsNeverReplacedByALaterOne) {
+    const auto file = defaultsFile();
+    std::ofstream(file) << R"({"version": 1, "values": {"half": {"int": 2.5}, "half.unreadable": {"int": 1.5},
+                               "half.unreadable-2": {"string": "kept by hand"}}})";
+    auto defaults = UserDefaults::open(file);
+    defaults->set("half", 2);
+    Json values = onDisk(file)["values"];
+    EXPECT_EQ(values["half.unreadable"], Json({{"int", 1.5}}));
+    EXPECT_EQ(values["half.unreadable-2"], Json({{"string", "kept by hand"}}));
+    EXPECT_EQ(values["half.unreadable-3"], Json({{"int", 2.5}}));
+
+    EXPECT_EQ(defaults->keepAside("doc", Value(std::string("first"))), "doc.unreadable");
+    EXPECT_EQ(defaults->keepAside("doc", Value(std::string("second"))), "doc.unreadable-2");
+    EXPECT_EQ(defaults->keepAside("doc", Value(std::string("first"))), "doc.unreadable") << "kept already";
+    values = onDisk(file)["values"];
+    EXPECT_EQ(values["doc.unreadable"], Json({{"string", "first"}}));
+    EXPECT_EQ(values["doc.unreadable-2"], Json({{"string", "second"}}));
+    EXPECT_FALSE(values.contains("doc.unreadable-3"));
+}
+
 TEST(UserDefaults, AnUnreadableFileIsKeptAsideOnceAndTheNextWriteKeepsTheGoodOne) {
     const auto file = defaultsFile();
     std::ofstream(file) << "{ not json";

@@ -160,6 +160,50 @@ TEST_F(X11WorkspaceTest, ActivatingAnotherApplicationIsAnnouncedOnce) {
     EXPECT_EQ(activations, 5) << "the observation ended";
 }
 
+// A window manager may leave _NET_ACTIVE_WINDOW naming a window that has gone, or set it to
+// one that is gone already: its application is no longer in front, and that is announced.
+TEST_F(X11WorkspaceTest, TheActiveWindowGoingAwayEndsItsApplication) {
+    int activations = 0;
+    auto a = workspace->observe(WorkspaceEvent::didActivateApplication, [&] { ++activations; });
+    const RunningApplication player{std::string("Player"), std::nullopt, 77, std::string("instance")};
+
+    const Window first = appWindow("Player", 77);
+    activate(first);
+    ASSERT_TRUE(pumpUntil([&] { return activations == 1; }));
+    EXPECT_EQ(workspace->frontmostApplication(), player);
+    XDestroyWindow(other, first);
+    XSync(other, False);
+    ASSERT_TRUE(pumpUntil([&] { return activations == 2; })) << "the property still names the closed window";
+    EXPECT_EQ(workspace->frontmostApplication(), std::nullopt);
+
+    // The active window outlives its place in the window list.
+    const Window second = appWindow("Player", 77);
+    activate(second);
+    ASSERT_TRUE(pumpUntil([&] { return activations == 3; }));
+    ASSERT_TRUE(workspace->windowList(0));
+    XUnmapWindow(other, second);
+    XReparentWindow(other, second, appWindow("Frame", 5), 0, 0);
+    XSync(other, False);
+    ASSERT_TRUE(pumpUntil([&] {
+        const auto list = workspace->windowList(0);
+        return list && list->size() == 1 && list->front().ownerPID == 5;
+    }));
+    EXPECT_EQ(workspace->frontmostApplication(), player);
+    XDestroyWindow(other, second);
+    XSync(other, False);
+    ASSERT_TRUE(pumpUntil([&] { return activations == 4; }));
+    EXPECT_EQ(workspace->frontmostApplication(), std::nullopt);
+
+    // Activated after it was closed.
+    const Window gone = appWindow("Player", 77);
+    XDestroyWindow(other, gone);
+    XSync(other, False);
+    activate(gone);
+    EXPECT_EQ(workspace->frontmostApplication(), std::nullopt);
+    scheduler->runPending();
+    EXPECT_EQ(activations, 4) << "nothing was in front before either";
+}
+
 void setClass(Display* dpy, Window w, const char* instance) {
     std::string name = instance;
     char klass[] = "Test";

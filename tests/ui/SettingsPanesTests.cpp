@@ -128,6 +128,65 @@ TEST_F(PanesTest, GeneralTextsFollowTheModel) {
               (std::vector<QString>{QStringLiteral("Instant"), QStringLiteral("150 ms"), QStringLiteral("400 ms")}));
 }
 
+TEST(GeneralRules, TheDamageNoticeSaysWhatWentBackAndWhereTheCopiesAre) {
+    using Damage = SettingsStore::Damage;
+    const std::string file = "/home/ada/.config/orvane/app.orvane.Orvane.json";
+    const struct {
+        const char* name;
+        std::vector<Damage> damage;
+        std::string home;
+        std::optional<std::string> expected;
+    } cases[] = {
+        {"nothing damaged", {}, "/home/ada", std::nullopt},
+        {"one value",
+         {{"settings.json", {"dimFloor"}, "settings.json.unreadable"}},
+         "/home/ada",
+         "One setting could not be read and went back to its default: dimFloor. The others were kept. A copy of what "
+         "was stored is kept as \u201Csettings.json.unreadable\u201D in ~/.config/orvane/app.orvane.Orvane.json."},
+        {"two values, outside the home folder",
+         {{"settings.json", {"mode", "sunset.morning"}, "settings.json.unreadable-2"}},
+         "/home/ad",
+         "Some settings could not be read and went back to their defaults: mode, sunset.morning. The others were kept. "
+         "A copy of what was stored is kept as \u201Csettings.json.unreadable-2\u201D in " +
+             file + "."},
+        {"the whole settings, the pauses and the statistics",
+         {{"settings.json", {}, "settings.json.unreadable"},
+          {"runtime.json", {}, "runtime.json.unreadable"},
+          {"statistics.json", {}, "statistics.json.unreadable-3"}},
+         "",
+         "Your settings could not be read, so every setting went back to its default. The saved pauses and holds "
+         "could not be read and started afresh. The statistics could not be read and started afresh. Copies of what "
+         "was stored are kept as \u201Csettings.json.unreadable\u201D, \u201Cruntime.json.unreadable\u201D and "
+         "\u201Cstatistics.json.unreadable-3\u201D in " +
+             file + "."},
+    };
+    for (const auto& c : cases) EXPECT_EQ(GeneralRules::damageNotice(c.damage, file, c.home), c.expected) << c.name;
+}
+
+// Damaged settings: the General pane tells once, at the top, until dismissed.
+TEST_F(PanesTest, TheGeneralPaneTellsOfADamagedFileUntilDismissed) {
+    Settings settings = manualSettings(2700);
+    settings.onboardingCompleted = true;
+    Json damaged = settings.toJson();
+    damaged["dimFloor"] = "very dark";
+    damaged["mode"] = 42;
+    const std::string text = damaged.dump();
+    defaults->set(std::string(SettingsStore::settingsKey), platform::Value(platform::Bytes(text.begin(), text.end())));
+    start();
+    auto general = pane<GeneralPane>();
+    EXPECT_FALSE(general->damageSection().isHidden());
+    EXPECT_NE(general->damageText().text().indexOf(QStringLiteral("defaults: dimFloor, mode.")), -1)
+        << general->damageText().text().toStdString();
+    expectRenderedWhole(*general, QStringLiteral("pane-general-damage"),
+                        kit::RenderHarness::fittingSize(*general, 600));
+
+    general->damageDismiss().click();
+    EXPECT_TRUE(general->damageSection().isHidden());
+    EXPECT_TRUE(model->damagedDocuments().empty());
+    auto again = pane<GeneralPane>();
+    EXPECT_TRUE(again->damageSection().isHidden()) << "told once";
+}
+
 // The login switch works where the desktop can start programs at login; elsewhere it only
 // shows what is stored, with a caption that says why.
 TEST_F(PanesTest, TheLoginSwitchIsOfferedOnlyWhereTheDesktopCanStartPrograms) {

@@ -95,17 +95,27 @@ public:
     }
 
     // The active window's application: WM_CLASS's class names it, _NET_WM_PID gives its
-    // process; no active window, no application. This program's own windows carry its
-    // bundle identifier, whatever class the toolkit gave them.
+    // process; no active window, or one that is gone (a window manager may leave the
+    // property naming a closed window), no application. This program's own windows carry
+    // its bundle identifier, whatever class the toolkit gave them.
     std::optional<RunningApplication> frontmostApplication() override {
         const auto window = activeWindow();
         if (!window) return std::nullopt;
         RunningApplication app;
+        bool exists = false;
         trapped([&] {
+            watchActive(*window);
+            XWindowAttributes attributes;
+            exists = XGetWindowAttributes(dpy_, *window, &attributes) != 0;
+            if (!exists) return;
             app.bundleIdentifier = className(*window);
             app.windowInstance = instanceName(*window);
             if (auto pid = cardinal(*window, pid_)) app.processIdentifier = static_cast<std::int32_t>(*pid);
         });
+        if (!exists) {
+            drainQueuedLater();
+            return std::nullopt;
+        }
         if (app.processIdentifier == static_cast<std::int32_t>(::getpid())) {
             app.bundleIdentifier = std::string(bundleIdentifier);
             app.windowInstance.reset();
@@ -273,9 +283,10 @@ private:
             facts_[w] = std::move(facts);
         }
         if (scheduler_) {
-            // Windows that left the list stop waking the list up.
+            // Windows that left the list stop waking the list up; the active one is still
+            // watched for its end.
             for (const Window w : watched_)
-                if (!listed.count(w)) XSelectInput(dpy_, w, NoEventMask);
+                if (!listed.count(w) && w != active_) XSelectInput(dpy_, w, NoEventMask);
             watched_ = listed;
         }
         std::erase_if(facts_, [&](const auto& entry) { return !listed.count(entry.first); });
@@ -348,6 +359,15 @@ private:
         return chosen ? *chosen : first ? *first : root;
     }
 
+    // The active window tells nobody that it went away but by its own DestroyNotify, which
+    // needs the same event mask as a listed window's. Caller traps errors.
+    void watchActive(Window window) {
+        if (!scheduler_ || window == active_) return;
+        if (active_ && !watched_.count(active_)) XSelectInput(dpy_, active_, NoEventMask);
+        active_ = window;
+        if (!watched_.count(window)) XSelectInput(dpy_, window, PropertyChangeMask | StructureNotifyMask);
+    }
+
     std::optional<Window> activeWindow() {
         Atom type = 0;
         int format = 0;
@@ -387,6 +407,10 @@ private:
                 if (event.type == PropertyNotify && event.xproperty.window == root_ &&
                     event.xproperty.atom == activeWindow_)
                     activeChanged = true;
+                if (event.type == DestroyNotify && active_ && event.xdestroywindow.window == active_) {
+                    active_ = 0;
+                    activeChanged = true;
+                }
                 if (event.type == PropertyNotify && event.xproperty.window == root_ &&
                     event.xproperty.atom == currentDesktop_)
                     post(WorkspaceEvent::activeSpaceDidChange);
@@ -537,6 +561,7 @@ private:
     bool hasScreenSaver_ = false;
     bool hasRandr_ = false;
     std::optional<RunningApplication> front_;
+    Window active_ = 0;  // the active window watched for its end
     std::vector<Placed> placed_;
     std::map<Window, Facts> facts_;
     std::set<Window> watched_;

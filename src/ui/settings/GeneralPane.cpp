@@ -1,10 +1,15 @@
 #include "ui/settings/GeneralPane.h"
 
+#include <QHBoxLayout>
 #include <QVBoxLayout>
 
 #include "app/AppModel.h"
 #include "app/Capabilities.h"
+#include "ui/kit/Buttons.h"
+#include "ui/kit/FontBook.h"
+#include "ui/kit/SymbolView.h"
 #include "ui/kit/Text.h"
+#include "ui/kit/Tokens.h"
 #include "ui/settings/PaneRegistry.h"
 #include "ui/views/KelvinField.h"
 #include "ui/views/LevelControl.h"
@@ -30,6 +35,34 @@ std::string warmSubtitle(bool enabled, const std::string& melanopicLabel) {
     return enabled ? melanopicLabel : "Off: true colors";
 }
 
+std::optional<std::string> damageNotice(const std::vector<SettingsStore::Damage>& damage, const std::string& file,
+                                        const std::string& home) {
+    if (damage.empty()) return std::nullopt;
+    std::string text, copies;
+    const auto add = [&text](const std::string& sentence) { text += (text.empty() ? "" : " ") + sentence; };
+    for (std::size_t i = 0; i < damage.size(); ++i) {
+        const auto& d = damage[i];
+        if (d.key != SettingsStore::settingsKey) {
+            add(std::string(d.key == SettingsStore::runtimeKey ? "The saved pauses and holds" : "The statistics") +
+                " could not be read and started afresh.");
+        } else if (d.reset.empty()) {
+            add("Your settings could not be read, so every setting went back to its default.");
+        } else {
+            std::string names;
+            for (const auto& path : d.reset) names += (names.empty() ? "" : ", ") + path;
+            add((d.reset.size() == 1 ? "One setting could not be read and went back to its default: "
+                                     : "Some settings could not be read and went back to their defaults: ") +
+                names + ". The others were kept.");
+        }
+        copies += (i == 0 ? "" : i + 1 == damage.size() ? " and " : ", ") + ("\u201C" + d.keptAs + "\u201D");
+    }
+    const bool underHome = !home.empty() && file.size() > home.size() && file.compare(0, home.size(), home) == 0 &&
+                           file[home.size()] == '/';
+    add((damage.size() == 1 ? "A copy of what was stored is kept as " : "Copies of what was stored are kept as ") +
+        copies + " in " + (underHome ? "~" + file.substr(home.size()) : file) + ".");
+    return text;
+}
+
 }  // namespace GeneralRules
 
 namespace {
@@ -51,8 +84,29 @@ GeneralPane::GeneralPane(const PaneEnvironment& environment, QWidget* parent)
     : kit::Form(parent), model_(environment.model, [this](AppModel::Property p) {
           if (p == AppModel::Property::settings || p == AppModel::Property::resolution) follow();
           if (p == AppModel::Property::capabilities) followCapabilities();
+          if (p == AppModel::Property::damagedDocuments) followDamage();
       }) {
     const auto& model = environment.model;
+
+    // Above everything while it lasts: what a damaged file cost, and where the copy is.
+    damage_ = addSection();
+    {
+        auto* row = new QWidget;
+        auto* layout = new QHBoxLayout(row);
+        layout->setContentsMargins(0, 2, 0, 2);
+        layout->setSpacing(8);
+        auto* icon = new kit::SymbolView("exclamationmark.triangle.fill", 13);
+        icon->setColour(kit::Tokens::emberText());
+        layout->addWidget(icon, 0, Qt::AlignTop);
+        damageText_ = new kit::Text(QString(), kit::FontBook::font(kit::TextStyle::caption));
+        damageText_->setMaximumLines(6);
+        layout->addWidget(damageText_, 1);
+        auto* dismiss = new kit::SystemButton(QStringLiteral("Dismiss"));
+        connect(dismiss, &QAbstractButton::clicked, this, [this] { model_.model().dismissDamagedDocuments(); });
+        damageDismiss_ = dismiss;
+        layout->addWidget(dismiss, 0, Qt::AlignVCenter);
+        damage_->addRow(row);
+    }
 
     auto* now = addSection(QStringLiteral("Right now"));
     warm_ = now->addRow(new kit::SwitchRow(
@@ -101,6 +155,15 @@ GeneralPane::GeneralPane(const PaneEnvironment& environment, QWidget* parent)
                                                         kit::settingField(model, &Settings::hideTintFromScreenshots)));
     follow();
     followCapabilities();
+    followDamage();
+}
+
+void GeneralPane::followDamage() {
+    const AppModel& m = model_.model();
+    const auto notice = GeneralRules::damageNotice(m.damagedDocuments(), m.store().defaults()->file().string(),
+                                                   qEnvironmentVariable("HOME").toStdString());
+    damage_->setVisible(notice.has_value());
+    damageText_->setText(notice ? q(*notice) : QString());
 }
 
 namespace GeneralRules {

@@ -3,8 +3,13 @@
 // the exact warmth and the rule for hand-made changes, the program's presence (login,
 // panel icon) and the feel of the controls. It keeps no state; every row follows the model.
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
+#include <QAbstractButton>
+
+#include "app/SettingsStore.h"
 #include "core/Settings.h"
 #include "ui/kit/Form.h"
 #include "ui/settings/PaneEnvironment.h"
@@ -15,6 +20,7 @@ namespace orvane {
 struct Availability;
 
 namespace kit {
+class FormSection;
 class SwitchRow;
 class Text;
 template <class T>
@@ -29,6 +35,10 @@ std::string overrideDetail(OverrideBehavior behavior);
 std::string warmSubtitle(bool enabled, const std::string& melanopicLabel);
 // A control's second line: the reason when the computer cannot do it, else `otherwise`.
 std::optional<std::string> capabilityCaption(const Availability& available, std::optional<std::string> otherwise);
+// What went back to its defaults at start and where the stored documents were kept, in
+// `file` (written from `home` on as "~/…"); none when nothing was damaged.
+std::optional<std::string> damageNotice(const std::vector<SettingsStore::Damage>& damage, const std::string& file,
+                                        const std::string& home);
 }  // namespace GeneralRules
 
 class GeneralPane : public kit::Form {
@@ -44,6 +54,10 @@ public:
     kit::SwitchRow& hapticsSwitch() const { return *haptics_; }
     kit::SwitchRow& hideFromCapturesSwitch() const { return *hideFromCaptures_; }
     kit::SwitchRow& launchSwitch() const { return *launch_; }
+    // Shown while the model holds damaged documents; its button dismisses them.
+    const kit::FormSection& damageSection() const { return *damage_; }
+    const kit::Text& damageText() const { return *damageText_; }
+    QAbstractButton& damageDismiss() const { return *damageDismiss_; }
 
 private:
     void follow();
@@ -58,6 +72,10 @@ private:
     kit::SwitchRow* sounds_;
     kit::SwitchRow* haptics_;
     kit::SwitchRow* hideFromCaptures_;
+    kit::FormSection* damage_;
+    kit::Text* damageText_;
+    QAbstractButton* damageDismiss_;
+    void followDamage();
     // Enables the rows whose capability this computer has; the others say why not.
     void followCapabilities();
 };
