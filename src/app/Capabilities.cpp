@@ -31,14 +31,6 @@ Availability DisplayCapabilities::method(TintMethod m) const {
     return why.empty() ? Availability::yes() : Availability::no(why);
 }
 
-std::vector<TintMethod> DisplayCapabilities::runnableMethods() const {
-    std::vector<TintMethod> methods;
-    for (const TintMethod m : MethodHeuristic::displayFactsOrder())
-        if (method(m)) methods.push_back(m);
-    if (method(TintMethod::ddc)) methods.push_back(TintMethod::ddc);
-    return methods;
-}
-
 const DisplayCapabilities* Capabilities::display(const std::string& key) const {
     const auto it = std::find_if(displays.begin(), displays.end(), [&](const auto& d) { return d.key == key; });
     return it != displays.end() ? &*it : nullptr;

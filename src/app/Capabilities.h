@@ -78,8 +78,6 @@ struct DisplayCapabilities {
 
     // Whether `method` can run on this display; automatic always can.
     Availability method(TintMethod method) const;
-    // The methods this display can run, best first: what the method check may try.
-    std::vector<TintMethod> runnableMethods() const;
     bool operator==(const DisplayCapabilities&) const = default;
 };
 

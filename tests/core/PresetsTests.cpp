@@ -56,6 +56,7 @@ TEST(PresetNames, MakeDistinctNumbersBlanksAndRepeatsOnly) {
         {{"Candle", "Candle", "Candle 2"}, {"Candle", "Candle 3", "Candle 2"}},
         {{"Stra\u00dfe", " STRASSE "}, {"Stra\u00dfe", "STRASSE 2"}},
         {{" Reading ", "Night"}, {" Reading ", "Night"}},
+        {{" Candle", "candle"}, {" Candle", "candle 2"}},
     };
     for (const auto& c : cases) {
         std::vector<Preset> presets;

@@ -49,6 +49,10 @@ class DesktopNightLightTest : public TintEngineTest {
 protected:
     void SetUp() override {
         TintEngineTest::SetUp();
+        // A config folder of the test's own: kwinrc, the keyfile and the program's defaults
+        // left by one test would be another's starting point.
+        if (const char* before = std::getenv("XDG_CONFIG_HOME")) configBefore = before;
+        ::setenv("XDG_CONFIG_HOME", orvane::testing::freshDirectory("config").c_str(), 1);
         std::string pattern = "/tmp/orvane-bus-XXXXXX";
         ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
         busDir = pattern;
@@ -66,6 +70,9 @@ protected:
         if (source) g_settings_schema_source_unref(source);
         bus.reset();
         std::filesystem::remove_all(busDir);
+        std::filesystem::remove_all(configHome());
+        if (configBefore) ::setenv("XDG_CONFIG_HOME", configBefore->c_str(), 1);
+        else ::unsetenv("XDG_CONFIG_HOME");
         TintEngineTest::TearDown();
     }
 
@@ -168,6 +175,7 @@ protected:
         return true;
     }
 
+    std::optional<std::string> configBefore;
     std::filesystem::path busDir;
     std::unique_ptr<SessionBus> bus;
     std::filesystem::path keyfile;

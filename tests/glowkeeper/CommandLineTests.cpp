@@ -10,7 +10,9 @@
 namespace glowkeeper_test {
 namespace {
 
-TEST(GlowkeeperCommandLine, RejectsAnythingButOneStrictPidAboveOne) {
+using GlowkeeperCommandLine = WatchdogTest;
+
+TEST_F(GlowkeeperCommandLine, RejectsAnythingButOneStrictPidAboveOne) {
     const std::vector<std::vector<std::string>> rejected = {
         {},
         {"123", "456"},
@@ -39,7 +41,7 @@ TEST(GlowkeeperCommandLine, RejectsAnythingButOneStrictPidAboveOne) {
     }
 }
 
-TEST(GlowkeeperCommandLine, AcceptsASignAndTheLargestPid) {
+TEST_F(GlowkeeperCommandLine, AcceptsASignAndTheLargestPid) {
     // No pid this large can exist, so the watchdog resets at once.
     Watchdog largest({"2147483647"});
     auto finished = largest.finish();
@@ -58,7 +60,7 @@ TEST(GlowkeeperCommandLine, AcceptsASignAndTheLargestPid) {
     }
 }
 
-TEST(GlowkeeperCommandLine, ResetsAtOnceForAPidWithNoProcess) {
+TEST_F(GlowkeeperCommandLine, ResetsAtOnceForAPidWithNoProcess) {
     const pid_t gone = deadPid();
     Watchdog watchdog({std::to_string(gone)});
     const auto finished = watchdog.finish(10s);

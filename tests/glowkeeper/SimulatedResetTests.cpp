@@ -78,17 +78,11 @@ json untinted(json state, std::size_t count) {
     return state;
 }
 
-class SimulatedReset : public ::testing::Test {
+class SimulatedReset : public WatchdogTest {
 protected:
-    void SetUp() override { clear(); }
-    void TearDown() override { clear(); }
-
-    static fs::path dir() { return std::getenv("ORVANE_SIM_DIR"); }
+    static fs::path dir() { return simDir(); }
     static fs::path statePath() { return dir() / "machine.json"; }
 
-    static void clear() {
-        for (const auto& entry : fs::directory_iterator(dir())) fs::remove_all(entry.path());
-    }
     static void writeText(const std::string& text) { std::ofstream(statePath(), std::ios::binary) << text; }
     static std::string readText() {
         std::ifstream in(statePath(), std::ios::binary);

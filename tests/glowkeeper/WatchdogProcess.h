@@ -11,6 +11,10 @@
 #include <thread>
 #include <vector>
 
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
@@ -150,6 +154,40 @@ inline bool exitedWith(const Finished& finished, int code) {
 inline std::string resultLine(pid_t pid, int count) {
     return "Glowkeeper: pid " + std::to_string(pid) + " ended, reset " + std::to_string(count) + " display(s)\n";
 }
+
+// Every watchdog test gets a simulated machine and a config folder of its own: a state file,
+// a kwinrc or a defaults file one test leaves behind would be what the next one resets.
+class WatchdogTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (std::filesystem::temp_directory_path() / "orvane-watchdog-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        root_ = pattern;
+        for (const char* name : {"ORVANE_SIM_DIR", "XDG_CONFIG_HOME"}) {
+            if (const char* value = std::getenv(name)) before_[name] = value;
+            else before_[name] = std::nullopt;
+        }
+        std::filesystem::create_directories(root_ / "sim");
+        std::filesystem::create_directories(root_ / "config");
+        ::setenv("ORVANE_SIM_DIR", (root_ / "sim").c_str(), 1);
+        ::setenv("XDG_CONFIG_HOME", (root_ / "config").c_str(), 1);
+    }
+    void TearDown() override {
+        for (const auto& [name, value] : before_) {
+            if (value) ::setenv(name.c_str(), value->c_str(), 1);
+            else ::unsetenv(name.c_str());
+        }
+        std::error_code ignored;
+        if (!root_.empty()) std::filesystem::remove_all(root_, ignored);
+    }
+
+    static std::filesystem::path simDir() { return std::getenv("ORVANE_SIM_DIR"); }
+    static std::filesystem::path configDir() { return std::getenv("XDG_CONFIG_HOME"); }
+
+private:
+    std::filesystem::path root_;
+    std::map<std::string, std::optional<std::string>> before_;
+};
 
 // A process that waits to be killed, standing in for the program being watched.
 class WatchedProcess {

@@ -89,9 +89,10 @@ struct Ramp {
     std::vector<unsigned short> red, green, blue;
 };
 
-class X11Reset : public ::testing::Test {
+class X11Reset : public WatchdogTest {
 protected:
     void SetUp() override {
+        WatchdogTest::SetUp();
         ORVANE_REQUIRE_TOOL(onPath("Xvfb") ? "" : "no Xvfb on PATH to run the X11 reset against");
         server_ = std::make_unique<Xvfb>();
         ASSERT_FALSE(server_->display().empty()) << "Xvfb did not report a display";
@@ -115,6 +116,7 @@ protected:
     }
     void TearDown() override {
         if (x_) XCloseDisplay(x_);
+        WatchdogTest::TearDown();
     }
 
     void setRamp(const Ramp& ramp) {
@@ -197,7 +199,7 @@ TEST_F(X11Reset, RestoresIdentityGammaAndColourMatrixOnEveryOutput) {
         ASSERT_EQ(ctm(), warm);
 
         // A tinted simulated machine beside it must be left alone: X11 is the platform.
-        const std::filesystem::path sim = std::getenv("ORVANE_SIM_DIR");
+        const std::filesystem::path sim = simDir();
         const std::string simState = "{\"displays\": [{\"id\": 1, \"matrix\": [0,0,0,0,0,0,0,0,0]}]}";
         std::ofstream(sim / "machine.json") << simState;
 

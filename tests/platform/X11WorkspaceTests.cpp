@@ -37,6 +37,26 @@ using platform::windowListExcludeDesktopElements;
 using platform::windowListOnScreenOnly;
 using platform::WorkspaceEvent;
 
+// A server's DPMS as the test sets it: no virtual X server has DPMS (the server registers
+// the extension only where a screen can power down, and Xvfb's and the dummy driver's cannot).
+class FakeDpms final : public platform::linuxsys::DpmsAnswers {
+public:
+    bool capable() override { return isCapable; }
+    std::optional<Info> info() override {
+        ++reads;
+        if (fails) return std::nullopt;
+        return Info{level, enabled};
+    }
+    std::optional<Timeouts> timeouts() override { return timeoutsInForce; }
+
+    bool isCapable = true;
+    bool enabled = true;
+    Level level = Level::on;
+    bool fails = false;
+    Timeouts timeoutsInForce;
+    int reads = 0;
+};
+
 class X11WorkspaceTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -304,46 +324,79 @@ TEST_F(X11WorkspaceTest, WithoutASchedulerEveryLookReadsTheServer) {
 TEST_F(X11WorkspaceTest, DisplaysSleepWhileDpmsHasTheMonitorsOff) {
     auto x11 = platform::linuxsys::openX11(scheduler, server.display());
     ASSERT_TRUE(x11);
-    auto displays = platform::linuxsys::withDpmsSleep(x11->displays, server.display());
-    const auto main = displays->mainDisplay();
+    // The server's own answers: Xvfb has no DPMS, so its displays never sleep.
+    auto plain = platform::linuxsys::withDpmsSleep(x11->displays, server.display());
+    const auto main = plain->mainDisplay();
     ASSERT_TRUE(main);
-    EXPECT_EQ(displays->screens(), x11->displays->screens());
-    // Xvfb never has DPMS: the server registers the extension only when a screen can power
-    // down, Xvfb's cannot, and +extension DPMS does not change that. On the test server only
-    // the "never asleep" half runs; the rest needs a server with a real (or dummy) monitor.
-    int event = 0, error = 0;
-    if (!DPMSQueryExtension(other, &event, &error) || !DPMSCapable(other)) {
-        EXPECT_FALSE(displays->isAsleep(*main)) << "no DPMS: never asleep";
-        GTEST_SKIP() << "the server has no DPMS to switch the monitors off with";
+    EXPECT_EQ(plain->screens(), x11->displays->screens());
+    EXPECT_FALSE(plain->isAsleep(*main)) << "no DPMS: never asleep";
+
+    using Level = FakeDpms::Level;
+    const struct {
+        const char* name;
+        bool capable, enabled;
+        Level level;
+        bool fails, asleep;
+    } cases[] = {
+        {"on", true, true, Level::on, false, false},
+        {"standby", true, true, Level::standby, false, true},
+        {"suspend", true, true, Level::suspend, false, true},
+        {"off", true, true, Level::off, false, true},
+        {"off but DPMS disabled", true, false, Level::off, false, false},
+        {"the level cannot be read", true, true, Level::off, true, false},
+        {"a server that cannot power down", false, true, Level::off, false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto dpms = std::make_shared<FakeDpms>();
+        dpms->isCapable = c.capable;
+        dpms->enabled = c.enabled;
+        dpms->level = c.level;
+        dpms->fails = c.fails;
+        auto displays = platform::linuxsys::withDpmsSleep(x11->displays, server.display(), dpms);
+        EXPECT_EQ(displays->isAsleep(*main), c.asleep);
+        EXPECT_FALSE(displays->isAsleep(*main + 1000)) << "not a display";
     }
-    DPMSEnable(other);
-    DPMSForceLevel(other, DPMSModeOn);
-    XSync(other, False);
-    EXPECT_FALSE(displays->isAsleep(*main));
-    DPMSForceLevel(other, DPMSModeOff);
-    XSync(other, False);
-    EXPECT_TRUE(displays->isAsleep(*main));
-    EXPECT_FALSE(displays->isAsleep(*main + 1000)) << "not a display";
-    DPMSForceLevel(other, DPMSModeOn);
-    XSync(other, False);
-    EXPECT_FALSE(displays->isAsleep(*main));
 }
 
 // A server that cannot switch the monitors off is never asked their level: no timer wakes
-// the program for it, and time passing sends the server nothing.
+// the program for it, and time passing sends the server nothing. One that can is read.
 TEST_F(X11WorkspaceTest, AServerWithoutDpmsIsNeverPolled) {
+    for (const bool capable : {false, true}) {
+        SCOPED_TRACE(capable ? "DPMS" : "no DPMS");
+        auto dpms = std::make_shared<FakeDpms>();
+        dpms->isCapable = capable;
+        auto own = std::make_shared<FakeScheduler>();
+        auto polled = platform::linuxsys::openX11Workspace(own, server.display(), nullptr, nullptr, dpms);
+        ASSERT_TRUE(polled);
+        const auto before = platform::linuxsys::requestsSent(*polled);
+        own->advance(60);
+        if (capable) {
+            EXPECT_EQ(own->timerCount(), 1u);
+            EXPECT_GE(dpms->reads, 6) << "read at least every ten seconds";
+        } else {
+            EXPECT_EQ(own->timerCount(), 0u);
+            EXPECT_EQ(dpms->reads, 0);
+            EXPECT_EQ(platform::linuxsys::requestsSent(*polled), before);
+        }
+    }
+    // The same holds for the server's own answers (Xvfb has no DPMS).
     int event = 0, error = 0;
-    if (DPMSQueryExtension(other, &event, &error) && DPMSCapable(other))
-        GTEST_SKIP() << "this server can switch the monitors off";
-    EXPECT_EQ(scheduler->timerCount(), 0u);
+    const bool serverHasDpms = DPMSQueryExtension(other, &event, &error) && DPMSCapable(other);
+    EXPECT_EQ(scheduler->timerCount(), serverHasDpms ? 1u : 0u);
     const auto before = platform::linuxsys::requestsSent(*workspace);
     scheduler->advance(60);
-    EXPECT_EQ(platform::linuxsys::requestsSent(*workspace), before);
+    if (!serverHasDpms) {
+        EXPECT_EQ(platform::linuxsys::requestsSent(*workspace), before);
+    }
 }
 
 // The desktop switching, the screen saver ending and the monitors coming back from DPMS
 // off are posted where the wake paths listen; the screen saver counts as a lock.
 TEST_F(X11WorkspaceTest, DesktopSwitchesAndScreensWakingArePosted) {
+    auto dpms = std::make_shared<FakeDpms>();
+    workspace = platform::linuxsys::openX11Workspace(scheduler, server.display(), nullptr, nullptr, dpms);
+    ASSERT_TRUE(workspace);
     std::vector<WorkspaceEvent> posted;
     std::vector<platform::Handle> handles;
     for (const auto event : {WorkspaceEvent::activeSpaceDidChange, WorkspaceEvent::screensDidWake})
@@ -356,33 +409,50 @@ TEST_F(X11WorkspaceTest, DesktopSwitchesAndScreensWakingArePosted) {
     ASSERT_TRUE(pumpUntil([&] { return !posted.empty(); }));
     EXPECT_EQ(posted, std::vector<WorkspaceEvent>{WorkspaceEvent::activeSpaceDidChange});
 
+    const auto switchDesktop = [&](long number) {
+        XChangeProperty(other, XDefaultRootWindow(other), XInternAtom(other, "_NET_CURRENT_DESKTOP", False),
+                        XA_CARDINAL, 32, PropModeReplace, reinterpret_cast<const unsigned char*>(&number), 1);
+        XSync(other, False);
+    };
     posted.clear();
     XForceScreenSaver(other, ScreenSaverActive);
     XSync(other, False);
     ASSERT_TRUE(pumpUntil([&] { return workspace->screenLocked() == true; }))
         << "an active X screen saver counts as locked without logind";
+    // The saver coming on is no wake. The server sends its events in order, so once the
+    // next desktop switch is read, the saver's notice has been read too.
+    switchDesktop(2);
+    ASSERT_TRUE(pumpUntil([&] { return !posted.empty(); }));
+    EXPECT_EQ(posted, std::vector<WorkspaceEvent>{WorkspaceEvent::activeSpaceDidChange})
+        << "a wake was posted as the screen saver came on";
+    posted.clear();
     XForceScreenSaver(other, ScreenSaverReset);
     XSync(other, False);
     ASSERT_TRUE(pumpUntil([&] { return !posted.empty(); }));
     EXPECT_EQ(posted, std::vector<WorkspaceEvent>{WorkspaceEvent::screensDidWake});
     EXPECT_NE(workspace->screenLocked(), true);
 
-    // Never on Xvfb, which has no DPMS (see above): a server with DPMS runs this part.
-    int event = 0, error = 0;
-    if (!DPMSQueryExtension(other, &event, &error) || !DPMSCapable(other))
-        GTEST_SKIP() << "the server has no DPMS to switch the monitors off with";
+    // The monitors, by the DPMS answers the test gives.
     posted.clear();
-    DPMSEnable(other);
-    DPMSForceLevel(other, DPMSModeOff);
-    XSync(other, False);
+    dpms->level = FakeDpms::Level::off;
     // Switched off by hand, without a timeout: seen at the next slow read.
     scheduler->advance(platform::linuxsys::MonitorPowerPoll::whileOn + 1);
+    scheduler->runPending();
+    const int readsWhileOff = dpms->reads;
     EXPECT_TRUE(posted.empty()) << "going off is no wake";
-    DPMSForceLevel(other, DPMSModeOn);
-    XSync(other, False);
+    scheduler->advance(1.5);
+    EXPECT_GT(dpms->reads, readsWhileOff) << "read every second while off";
+    scheduler->runPending();
+    EXPECT_TRUE(posted.empty()) << "staying off is no wake";
+    dpms->level = FakeDpms::Level::on;
     scheduler->advance(1.5);
     ASSERT_TRUE(pumpUntil([&] { return !posted.empty(); }));
-    EXPECT_EQ(posted.front(), WorkspaceEvent::screensDidWake);
+    EXPECT_EQ(posted, std::vector<WorkspaceEvent>{WorkspaceEvent::screensDidWake});
+    // Back on, it stays quiet.
+    posted.clear();
+    scheduler->advance(platform::linuxsys::MonitorPowerPoll::whileOn + 1);
+    scheduler->runPending();
+    EXPECT_TRUE(posted.empty());
 }
 
 // A player that suspends the X screen saver keeps the display awake; the saver the user

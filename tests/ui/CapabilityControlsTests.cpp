@@ -143,6 +143,20 @@ TEST_F(CapabilityControlsTest, TheMethodPickerOffersWhatThisDisplayCanRunAndSays
     sim->update([](platform::sim::SimState& s) { s.compositing = true; });
     model->refreshCapabilities();
     EXPECT_EQ(reasonOf(TintMethod::overlay), "");
+
+    // Without it and without gamma ramps nothing can run: automatic picks nothing either.
+    sim->update([](platform::sim::SimState& s) {
+        s.compositing = false;
+        for (auto& d : s.displays) d.gammaCapacity = 0;
+    });
+    model->refreshCapabilities();
+    const DisplayCapabilities* external = model->capabilities().display(section.display().id);
+    ASSERT_NE(external, nullptr);
+    EXPECT_EQ(external->automaticMethod, std::nullopt);
+    const std::string nothing = subtitle(section.methodRow());
+    EXPECT_NE(nothing.find("Nothing can tint this display: Needs a compositing manager."), std::string::npos)
+        << nothing;
+    EXPECT_EQ(nothing.find("Here: "), std::string::npos) << nothing;
 }
 
 // A method that cannot attach falls back to the next one this display can run, and every

@@ -36,15 +36,41 @@ int dropListingError(Display* dpy, XErrorEvent* event) {
     return beforeListing ? beforeListing(dpy, event) : 0;
 }
 
+// The server's own DPMS answers, on a connection that outlives them.
+class ServerDpms final : public DpmsAnswers {
+public:
+    explicit ServerDpms(Display* dpy) : dpy_(dpy) {}
+    bool capable() override {
+        int event = 0, error = 0;
+        return DPMSQueryExtension(dpy_, &event, &error) && DPMSCapable(dpy_);
+    }
+    std::optional<Info> info() override {
+        CARD16 level = DPMSModeOn;
+        BOOL enabled = False;
+        if (!DPMSInfo(dpy_, &level, &enabled)) return std::nullopt;
+        const Level levels[] = {Level::on, Level::standby, Level::suspend, Level::off};
+        return Info{level < 4 ? levels[level] : Level::off, enabled != False};
+    }
+    std::optional<Timeouts> timeouts() override {
+        CARD16 standby = 0, suspend = 0, off = 0;
+        if (!DPMSGetTimeouts(dpy_, &standby, &suspend, &off)) return std::nullopt;
+        return Timeouts{standby, suspend, off};
+    }
+
+private:
+    Display* dpy_;
+};
+
 class X11Workspace final : public Workspace, public std::enable_shared_from_this<X11Workspace> {
 public:
     X11Workspace(Display* dpy, std::shared_ptr<Scheduler> scheduler, std::unique_ptr<LogindSession> logind,
-                 std::unique_ptr<DesktopIdleInhibitors> desktop)
+                 std::unique_ptr<DesktopIdleInhibitors> desktop, std::shared_ptr<DpmsAnswers> dpms)
         : dpy_(dpy),
           root_(XDefaultRootWindow(dpy)),
           scheduler_(std::move(scheduler)),
           logind_(std::move(logind)),
-          desktop_(std::move(desktop)) {
+          desktop_(std::move(desktop)),
+          dpms_(dpms ? std::move(dpms) : std::make_shared<ServerDpms>(dpy)) {
         stacking_ = XInternAtom(dpy_, "_NET_CLIENT_LIST_STACKING", False);
         windowType_ = XInternAtom(dpy_, "_NET_WM_WINDOW_TYPE", False);
         typeDesktop_ = XInternAtom(dpy_, "_NET_WM_WINDOW_TYPE_DESKTOP", False);
@@ -81,8 +107,7 @@ public:
                                                           : WorkspaceEvent::sessionDidBecomeActive);
             });
         // A server without DPMS never switches the monitors off: nothing to poll.
-        int event = 0, error = 0;
-        if (DPMSQueryExtension(dpy_, &event, &error) && DPMSCapable(dpy_))
+        if (dpms_->capable())
             monitorPoll_ = std::make_unique<MonitorPowerPoll>(
                 *scheduler_, [this] { return monitorPower(); }, [this] { post(WorkspaceEvent::screensDidWake); });
     }
@@ -447,13 +472,12 @@ private:
     // would switch them off.
     MonitorPower monitorPower() {
         MonitorPower power;
-        CARD16 level = DPMSModeOn;
-        BOOL enabled = False;
-        if (DPMSInfo(dpy_, &level, &enabled)) power.on = !enabled || level == DPMSModeOn;
-        CARD16 standby = 0, suspend = 0, off = 0;
-        if (enabled && power.on && hasScreenSaver_ && DPMSGetTimeouts(dpy_, &standby, &suspend, &off)) {
+        const auto info = dpms_->info();
+        if (info) power.on = !info->enabled || info->level == DpmsAnswers::Level::on;
+        const auto timeouts = info && info->enabled && power.on && hasScreenSaver_ ? dpms_->timeouts() : std::nullopt;
+        if (timeouts) {
             std::optional<TimeInterval> smallest;
-            for (const CARD16 timeout : {standby, suspend, off})
+            for (const std::uint16_t timeout : {timeouts->standby, timeouts->suspend, timeouts->off})
                 if (timeout > 0 && (!smallest || timeout < *smallest)) smallest = timeout;
             if (smallest) power.untilTimeout = *smallest - secondsSinceLastInput();
         }
@@ -553,6 +577,7 @@ private:
     std::shared_ptr<Scheduler> scheduler_;
     std::unique_ptr<LogindSession> logind_;
     std::unique_ptr<DesktopIdleInhibitors> desktop_;
+    std::shared_ptr<DpmsAnswers> dpms_;
     Atom currentDesktop_ = 0;
     int screenSaverEventBase_ = 0;
     Handle logindWatch_;
@@ -577,11 +602,14 @@ private:
 // DPMS holds them in standby, suspend or off.
 class DpmsDisplays final : public Displays {
 public:
-    DpmsDisplays(std::shared_ptr<Displays> inner, Display* dpy) : inner_(std::move(inner)), dpy_(dpy) {
-        int event = 0, error = 0;
-        hasDpms_ = DPMSQueryExtension(dpy_, &event, &error) && DPMSCapable(dpy_);
+    DpmsDisplays(std::shared_ptr<Displays> inner, Display* dpy, std::shared_ptr<DpmsAnswers> dpms)
+        : inner_(std::move(inner)), dpy_(dpy), dpms_(dpms ? std::move(dpms) : std::make_shared<ServerDpms>(dpy)) {
+        hasDpms_ = dpms_->capable();
     }
-    ~DpmsDisplays() override { XCloseDisplay(dpy_); }
+    ~DpmsDisplays() override {
+        dpms_.reset();
+        XCloseDisplay(dpy_);
+    }
 
     std::vector<Screen> screens() override { return inner_->screens(); }
     std::vector<std::uint32_t> onlineDisplays(std::uint32_t maxDisplays) override {
@@ -602,15 +630,14 @@ public:
         if (!hasDpms_) return false;
         const auto online = inner_->onlineDisplays(64);
         if (std::find(online.begin(), online.end(), display) == online.end()) return false;
-        CARD16 level = DPMSModeOn;
-        BOOL enabled = False;
-        if (!DPMSInfo(dpy_, &level, &enabled)) return false;
-        return enabled && level != DPMSModeOn;
+        const auto info = dpms_->info();
+        return info && info->enabled && info->level != DpmsAnswers::Level::on;
     }
 
 private:
     std::shared_ptr<Displays> inner_;
     Display* dpy_;
+    std::shared_ptr<DpmsAnswers> dpms_;
     bool hasDpms_ = false;
 };
 
@@ -628,11 +655,13 @@ std::set<std::string> linuxAuthenticationPromptOwners() {
 std::shared_ptr<Workspace> openX11Workspace(std::shared_ptr<Scheduler> scheduler,
                                             const std::optional<std::string>& displayName,
                                             std::unique_ptr<LogindSession> logind,
-                                            std::unique_ptr<DesktopIdleInhibitors> desktop) {
+                                            std::unique_ptr<DesktopIdleInhibitors> desktop,
+                                            std::shared_ptr<DpmsAnswers> dpms) {
     if (!displayName && !std::getenv("DISPLAY")) return nullptr;
     Display* dpy = XOpenDisplay(displayName ? displayName->c_str() : nullptr);
     if (!dpy) return nullptr;
-    auto workspace = std::make_shared<X11Workspace>(dpy, std::move(scheduler), std::move(logind), std::move(desktop));
+    auto workspace = std::make_shared<X11Workspace>(dpy, std::move(scheduler), std::move(logind), std::move(desktop),
+                                                    std::move(dpms));
     workspace->listen();
     return workspace;
 }
@@ -643,11 +672,12 @@ std::optional<std::uint64_t> requestsSent(Workspace& workspace) {
 }
 
 std::shared_ptr<Displays> withDpmsSleep(std::shared_ptr<Displays> displays,
-                                        const std::optional<std::string>& displayName) {
+                                        const std::optional<std::string>& displayName,
+                                        std::shared_ptr<DpmsAnswers> dpms) {
     if (!displayName && !std::getenv("DISPLAY")) return displays;
     Display* dpy = XOpenDisplay(displayName ? displayName->c_str() : nullptr);
     if (!dpy) return displays;
-    return std::make_shared<DpmsDisplays>(std::move(displays), dpy);
+    return std::make_shared<DpmsDisplays>(std::move(displays), dpy, std::move(dpms));
 }
 
 }  // namespace orvane::platform::linuxsys

@@ -25,13 +25,35 @@ namespace orvane::platform::linuxsys {
 // prompts inside the shell, where no window list sees them.
 std::set<std::string> linuxAuthenticationPromptOwners();
 
+// What the server's DPMS extension answers about the monitors' power. The X server's own
+// answers by default; tests hand in others, as no virtual X server has DPMS.
+class DpmsAnswers {
+public:
+    enum class Level { on, standby, suspend, off };
+    struct Info {
+        Level level = Level::on;
+        bool enabled = false;
+    };
+    // Seconds of idleness before each level; 0 where it is not used.
+    struct Timeouts {
+        std::uint16_t standby = 0, suspend = 0, off = 0;
+    };
+    virtual ~DpmsAnswers() = default;
+    // The server has the extension and a screen that can power down.
+    virtual bool capable() = 0;
+    // None when the request fails.
+    virtual std::optional<Info> info() = 0;
+    virtual std::optional<Timeouts> timeouts() = 0;
+};
+
 // Null when no X display opens. Activation is announced on `scheduler`'s loop (not at all
 // without one); without `logind` the lock is unreadable, and the assertions are read from
 // `desktop` and the X screen saver alone.
 std::shared_ptr<Workspace> openX11Workspace(std::shared_ptr<Scheduler> scheduler,
                                             const std::optional<std::string>& displayName = std::nullopt,
                                             std::unique_ptr<LogindSession> logind = nullptr,
-                                            std::unique_ptr<DesktopIdleInhibitors> desktop = nullptr);
+                                            std::unique_ptr<DesktopIdleInhibitors> desktop = nullptr,
+                                            std::shared_ptr<DpmsAnswers> dpms = nullptr);
 
 // The requests sent so far on an X workspace's connection, none for any other workspace:
 // tells whether a look was answered without asking the server.
@@ -40,6 +62,7 @@ std::optional<std::uint64_t> requestsSent(Workspace& workspace);
 // `displays` with sleep read from the server's DPMS state as well; `displays` itself when
 // no X display opens.
 std::shared_ptr<Displays> withDpmsSleep(std::shared_ptr<Displays> displays,
-                                        const std::optional<std::string>& displayName = std::nullopt);
+                                        const std::optional<std::string>& displayName = std::nullopt,
+                                        std::shared_ptr<DpmsAnswers> dpms = nullptr);
 
 }  // namespace orvane::platform::linuxsys
