@@ -311,7 +311,10 @@ TEST_F(WaylandProgramTest, OutputsPluggedInAndOutWhileRunningJoinAndLeaveTheDisp
     ProgramProcess program(session, {});
     ASSERT_TRUE(program.waitUntilReady()) << program.errors();
     expectTintedPanelAndHonestMonitor(program);
-    ASSERT_TRUE(toolTipShows(program, "3000K")) << program.errors();
+    // The refused monitor beside the tinted panel is named, with why.
+    ASSERT_TRUE(
+        toolTipShows(program, std::string("3000K \u00B7 DP-1 not tinted: ") + platform::waylandsys::gammaRefusedReason))
+        << trayToolTip(bus->address(), watcher->service()) << program.errors();
 
     FakeCompositor::OutputSpec projector;
     projector.name = "HDMI-A-1";
