@@ -77,6 +77,9 @@ public:
 
     ~FakeCompositor() { server_.stop(); }
 
+    // Goes away as a compositor that quits or crashes: every client's connection ends.
+    void stop() { server_.stop(); }
+
     FakeCompositor(const FakeCompositor&) = delete;
     FakeCompositor& operator=(const FakeCompositor&) = delete;
 

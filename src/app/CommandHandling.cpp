@@ -6,11 +6,12 @@
 #include "app/Commands.h"
 #include "core/Fold.h"
 #include "core/Overloaded.h"
+#include "platform/Log.h"
 
 namespace orvane {
 
 void Commands::handle(const Command& command, AppModel& model) {
-    log().notice("command: %{public}s", text(command));
+    log().notice("command: %{public}s", platform::logExcerpt(text(command)));
     std::visit(Overloaded{
                    [&](const Set& c) {
                        if (c.kelvin) {
@@ -29,7 +30,7 @@ void Commands::handle(const Command& command, AppModel& model) {
                            if (model.settings().sounds) model.playPop();
                            return;
                        }
-                       log().error("no preset named \"%{public}s\"", c.name);
+                       log().error("no preset named \"%{public}s\"", platform::logExcerpt(c.name));
                    },
                    [&](const TrueColor& c) {
                        const std::int64_t minutes = std::clamp<std::int64_t>(c.minutes, 1, 1440);

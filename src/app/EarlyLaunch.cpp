@@ -52,7 +52,7 @@ int handOverOutcome(const SingleInstance::Claim& claim, const std::vector<std::s
         if (const auto command = Commands::parseURL(url)) {
             std::printf("sent to Orvane: %s\n", Commands::sentence(*command).c_str());
         } else {
-            std::fprintf(stderr, "Orvane: not a command: %s\n", url.c_str());
+            std::fprintf(stderr, "Orvane: not a command: %s\n", platform::logExcerpt(url).c_str());
             status = 1;
         }
     }

@@ -28,6 +28,15 @@ Json versionOneSunset() {
     return json::parse(json::encodeCompact(old.toJson()));
 }
 
+// Clamps `value` into range, telling `adjustments` (where given) when that changed it.
+template <class T>
+void clampInto(T& value, std::type_identity_t<T> lower, std::type_identity_t<T> upper, const std::string& key,
+               SettingsAdjustments* adjustments) {
+    const T kept = clamped(value, lower, upper);
+    if (adjustments && !(kept == value)) adjustments->push_back({key, value, kept});  // NaN too
+    value = kept;
+}
+
 // The one-key object of an enumeration with payload: {"caseName": {...}}.
 bool isCaseObject(const Json& value) { return value.is_object() && value.size() == 1 && value.begin()->is_object(); }
 
@@ -44,9 +53,9 @@ Json prepared(const Json& base, std::string_view data) {
     return merged;
 }
 
-Settings finished(Settings settings) {
+Settings finished(Settings settings, SettingsAdjustments* adjustments = nullptr) {
     settings.version = Settings::currentVersion;
-    return SettingsCodec::sanitize(std::move(settings));
+    return SettingsCodec::sanitize(std::move(settings), adjustments);
 }
 
 // The decoder's reason for refusing a whole document, none when it takes it.
@@ -120,9 +129,9 @@ Json repaired(const Json& value, const Json& base, const std::string& path, cons
 
 std::string SettingsCodec::encode(const Settings& settings) { return json::encodePretty(settings.toJson()); }
 
-Settings SettingsCodec::decode(std::string_view data) {
+Settings SettingsCodec::decode(std::string_view data, SettingsAdjustments* adjustments) {
     const Json base = json::parse(encode(Settings()));
-    return finished(Settings::fromJson(prepared(base, data)));
+    return finished(Settings::fromJson(prepared(base, data)), adjustments);
 }
 
 SettingsCodec::Salvaged SettingsCodec::salvage(std::string_view data) {
@@ -181,28 +190,29 @@ Json SettingsCodec::deepMerge(const Json& base, const Json& overlay) {
     return result;
 }
 
-Settings SettingsCodec::sanitize(Settings s) {
-    s.manualKelvin = clamped(s.manualKelvin, 500, 6500);
-    s.manualDim = clamped(s.manualDim, 0.0, 1.0);
-    s.dimFloor = clamped(s.dimFloor, 0.01, 0.3);
-    s.deepRedStrength = clamped(s.deepRedStrength, 0.2, 0.9);
-    s.nightShiftFloorKelvin = clamped(s.nightShiftFloorKelvin, 1000, 3400);
-    s.warmthStepKelvin = clamped(s.warmthStepKelvin, 50, 2000);
-    s.dimStep = clamped(s.dimStep, 0.01, 0.5);
-    s.pointerTintThreshold = clamped(s.pointerTintThreshold, 500, 6500);
+Settings SettingsCodec::sanitize(Settings s, SettingsAdjustments* adjustments) {
+    clampInto(s.manualKelvin, 500, 6500, "manualKelvin", adjustments);
+    clampInto(s.manualDim, 0.0, 1.0, "manualDim", adjustments);
+    clampInto(s.dimFloor, 0.01, 0.3, "dimFloor", adjustments);
+    clampInto(s.deepRedStrength, 0.2, 0.9, "deepRedStrength", adjustments);
+    clampInto(s.nightShiftFloorKelvin, 1000, 3400, "nightShiftFloorKelvin", adjustments);
+    clampInto(s.warmthStepKelvin, 50, 2000, "warmthStepKelvin", adjustments);
+    clampInto(s.dimStep, 0.01, 0.5, "dimStep", adjustments);
+    clampInto(s.pointerTintThreshold, 500, 6500, "pointerTintThreshold", adjustments);
 
     for (const auto& builtIn : Preset::builtIns()) {
         const bool present = std::ranges::any_of(s.presets, [&](const Preset& p) { return p.id == builtIn.id; });
         if (!present) s.presets.push_back(builtIn);
     }
     for (auto& [key, display] : s.displays) {
-        display.warmthOffsetKelvin = clamped(display.warmthOffsetKelvin, -1500, 1500);
-        display.dimOffset = clamped(display.dimOffset, -0.5, 0.5);
-        display.backlightLevel = clamped(display.backlightLevel, 0.1, 1.0);
+        const std::string at = "displays." + key + ".";
+        clampInto(display.warmthOffsetKelvin, -1500, 1500, at + "warmthOffsetKelvin", adjustments);
+        clampInto(display.dimOffset, -0.5, 0.5, at + "dimOffset", adjustments);
+        clampInto(display.backlightLevel, 0.1, 1.0, at + "backlightLevel", adjustments);
     }
-    s.steadyBacklight.level = clamped(s.steadyBacklight.level, 0.1, 1.0);
-    s.restBreaks.everyMinutes = clamped(s.restBreaks.everyMinutes, 10, 90);
-    s.restBreaks.seconds = clamped(s.restBreaks.seconds, 10, 60);
+    clampInto(s.steadyBacklight.level, 0.1, 1.0, "steadyBacklight.level", adjustments);
+    clampInto(s.restBreaks.everyMinutes, 10, 90, "restBreaks.everyMinutes", adjustments);
+    clampInto(s.restBreaks.seconds, 10, 60, "restBreaks.seconds", adjustments);
     return s;
 }
 

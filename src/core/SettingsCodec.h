@@ -12,14 +12,26 @@
 
 namespace orvane {
 
+// A stored value that decoding did not keep as it was: clamped into range, or replaced by
+// its default where the stored one could not be used. `key` is its place in the document
+// ("manualKelvin", "displays.uuid:A.dimOffset"), so that a person can find and mend it.
+struct SettingsAdjustment {
+    std::string key;
+    Json stored;
+    Json kept;
+    bool operator==(const SettingsAdjustment&) const = default;
+};
+using SettingsAdjustments = std::vector<SettingsAdjustment>;
+
 struct SettingsCodec {
     SettingsCodec() = delete;
 
     // Pretty-printed, keys sorted at every level. Throws JsonError for a non-finite number.
     static std::string encode(const Settings& settings);
     // Throws JsonError: the parser's for text that is not a JSON object or array, the decoder's
-    // for a document that after migration and merge is still not a valid record.
-    static Settings decode(std::string_view data);
+    // for a document that after migration and merge is still not a valid record. What it
+    // changed of the stored values is appended to `adjustments` where one is given.
+    static Settings decode(std::string_view data, SettingsAdjustments* adjustments = nullptr);
 
     struct Salvaged {
         // A value that went back to its default ("dimFloor", "sunset.morning"), or, in a
@@ -43,7 +55,7 @@ struct SettingsCodec {
     // case than the base's replaces the base's object whole.
     static Json deepMerge(const Json& base, const Json& overlay);
     // Clamps numbers into range and appends missing built-in presets.
-    static Settings sanitize(Settings settings);
+    static Settings sanitize(Settings settings, SettingsAdjustments* adjustments = nullptr);
 };
 
 }  // namespace orvane

@@ -297,6 +297,21 @@ void TintEngine::detachAll() {
     watchdog_.cancel();
 }
 
+void TintEngine::displayServerLost(const std::string& reason) {
+    endProbe();
+    for (const auto& display : displayManager_->displays()) {
+        TintMethod requested = method(display);
+        if (const auto it = slots_.find(display.id); it != slots_.end()) {
+            requested = it->second.requested;
+            it->second.backend->detach();
+            slots_.erase(it);
+        }
+        log_.error("%s is not tinted: %s", display.name, reason);
+        untinted_[display.id] = Untinted{display, reason, methodFacts(display), requested};
+    }
+    watchdog_.cancel();
+}
+
 // --- upkeep ----------------------------------------------------------------------------
 
 void TintEngine::reconfigure() {

@@ -93,6 +93,10 @@ public:
     std::optional<std::string> untintedReason(const DisplayInfo& display) const;
     // Ends any probe, detaches every back-end, restores Night Shift and stops the repair timer.
     void detachAll();
+    // The connection that carries every display is gone (the Wayland compositor went away):
+    // each display lets its back-end go and is left untinted for `reason`, and the repair
+    // timer stops.
+    void displayServerLost(const std::string& reason);
 
     // --- configuration -------------------------------------------------------------------
     // Takes the owner's values: the sharing type, Night Shift floor and deep-red strength

@@ -58,6 +58,23 @@ std::string stripLogModifiers(std::string_view format) {
     return out;
 }
 
+std::string logExcerpt(std::string_view text) {
+    const auto continues = [&](std::size_t at) {
+        return at < text.size() && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80;
+    };
+    std::size_t at = 0;
+    for (std::size_t characters = 0; at < text.size(); ++characters) {
+        if (characters == logExcerptCharacters)
+            return std::string(text.substr(0, at)) + "\u2026 (" + std::to_string(text.size()) + " bytes)";
+        // A lead byte says how many continue it; a stray byte is a character of its own, so
+        // that bytes which are no UTF-8 are cut as well.
+        const auto lead = static_cast<unsigned char>(text[at++]);
+        const int following = lead < 0xC0 ? 0 : lead < 0xE0 ? 1 : lead < 0xF0 ? 2 : lead < 0xF8 ? 3 : 0;
+        for (int i = 0; i < following && continues(at); ++i) ++at;
+    }
+    return std::string(text);
+}
+
 Log::Log(std::string category, std::string subsystem)
     : category_(std::move(category)), subsystem_(std::move(subsystem)) {}
 

@@ -26,6 +26,13 @@ struct LogRecord {
 // "%{public}s" -> "%s", "%{bool}d" -> "%d".
 std::string stripLogModifiers(std::string_view format);
 
+// Text from outside the program (preset names, URLs, command values, D-Bus strings) as a
+// log line carries it: past logExcerptCharacters characters it is cut, never inside a
+// UTF-8 sequence, and ends in "…" with its whole length in bytes, so that one request
+// cannot write megabytes into the log.
+inline constexpr std::size_t logExcerptCharacters = 200;
+std::string logExcerpt(std::string_view text);
+
 class Log {
 public:
     explicit Log(std::string category, std::string subsystem = "app.orvane");

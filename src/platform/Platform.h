@@ -97,6 +97,10 @@ public:
     // draws its own.
     virtual bool takesToolkitOverlays() const { return false; }
 
+    // Called once, on the main loop, when the connection that carries the displays is lost
+    // for good (the Wayland compositor went away), with why no display can be tinted now.
+    virtual Handle observeDisplayServerLoss(std::function<void(const std::string& reason)>) { return {}; }
+
     static std::shared_ptr<Platform> create(Runtime runtime = {});
 
 protected:

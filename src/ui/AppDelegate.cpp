@@ -213,6 +213,10 @@ void AppDelegate::applicationDidFinishLaunching() {
             if (auto self = weak.lock()) self->remoteCommand(userInfo);
         });
 
+    displayServerLoss_ = platform_->observeDisplayServerLoss([weak](const std::string& reason) {
+        if (auto self = weak.lock()) self->displayServerLost(reason);
+    });
+
     // 16.
     hooks_.push_back(
         kit::NotificationCenter::defaultCenter().observe(kit::Notifications::showOnboarding, [weak](const auto&) {
@@ -372,11 +376,22 @@ void AppDelegate::applicationWillTerminate() {
     if (engine_) engine_->detachAll();
 }
 
-void AppDelegate::terminate() {
+void AppDelegate::displayServerLost(const std::string& reason) {
+    if (terminating_) return;
+    engine_->displayServerLost(reason);
+    model_->refreshCapabilities();
+    log_.fault("Not tinted: %{public}s; quitting", reason);
+    terminate(1);
+}
+
+void AppDelegate::terminate(int status) {
     if (terminating_) return;
     terminating_ = true;
     applicationWillTerminate();
-    QCoreApplication::quit();
+    // quit() does nothing outside the application's loop; exit() would also end at once
+    // every loop started after it (a dialog's), so it is kept for a failure's status.
+    if (status == 0) QCoreApplication::quit();
+    else QCoreApplication::exit(status);
 }
 
 }  // namespace orvane

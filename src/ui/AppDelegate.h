@@ -59,8 +59,8 @@ public:
     bool applicationShouldHandleReopen();
     void applicationWillTerminate();
 
-    // The orderly quit: the quit sequence once, then the event loop ends.
-    void terminate();
+    // The orderly quit: the quit sequence once, then the event loop ends with `status`.
+    void terminate(int status = 0);
 
     // Null until launched.
     const std::shared_ptr<AppModel>& model() const { return model_; }
@@ -91,6 +91,9 @@ public:
     }
 
 private:
+    // No display can be tinted any more and none will come back: each says why, and the
+    // program ends with status 1, as a toolkit whose display server went away ends it.
+    void displayServerLost(const std::string& reason);
     // Makes (once) and presents the window; a pane name only chooses the first pane.
     void openSettingsWindow(const std::optional<std::string>& pane);
 
@@ -100,6 +103,7 @@ private:
     std::shared_ptr<SettingsStore> store_;
     std::shared_ptr<AppModel> model_;
     platform::Handle commandObservation_;
+    platform::Handle displayServerLoss_;
     std::unique_ptr<GlobalHotkeys> hotkeys_;
     std::vector<Subscription> hotkeySubscriptions_;
     std::shared_ptr<class PopoverWindow> popoverWindow_;

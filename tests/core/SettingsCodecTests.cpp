@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <functional>
 #include <limits>
 #include <string>
@@ -159,6 +160,40 @@ TEST(SettingsCodec, ClampsOnLoad) {
     EXPECT_EQ(d.warmthOffsetKelvin, -1500);
     EXPECT_EQ(d.dimOffset, 0.5);
     EXPECT_EQ(d.backlightLevel, 1.0);
+}
+
+// Each value the decoder clamps is reported with what the document held and what is kept;
+// values at a bound or inside the range are not, and reporting changes nothing stored.
+TEST(SettingsCodec, TellsWhichValuesItClamped) {
+    Json display = DisplaySettings().toJson();
+    display["dimOffset"] = 0.9;
+    display["warmthOffsetKelvin"] = 1500;
+    const struct {
+        Json document;
+        SettingsAdjustments expected;
+    } cases[] = {
+        {Json::object(), {}},
+        {Json{{"manualKelvin", 6500}, {"manualDim", 0}, {"dimFloor", 0.3}}, {}},
+        {Json{{"manualKelvin", 99999}, {"manualDim", -3.0}}, {{"manualDim", -3.0, 0.0}, {"manualKelvin", 99999, 6500}}},
+        {Json{{"restBreaks", {{"everyMinutes", 5}, {"seconds", 200}}}, {"pointerTintThreshold", 100}},
+         {{"pointerTintThreshold", 100, 500}, {"restBreaks.everyMinutes", 5, 10}, {"restBreaks.seconds", 200, 60}}},
+        {Json{{"displays", {{"uuid:A", display}}}, {"steadyBacklight", {{"level", 0}}}},
+         {{"displays.uuid:A.dimOffset", 0.9, 0.5}, {"steadyBacklight.level", 0.0, 0.1}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.document.dump());
+        SettingsAdjustments adjustments;
+        const Settings told = SettingsCodec::decode(c.document.dump(), &adjustments);
+        std::sort(adjustments.begin(), adjustments.end(),
+                  [](const SettingsAdjustment& a, const SettingsAdjustment& b) { return a.key < b.key; });
+        EXPECT_EQ(adjustments, c.expected);
+        EXPECT_EQ(told, SettingsCodec::decode(c.document.dump()));
+    }
+    // A second decode adds its own to the list it is given.
+    SettingsAdjustments both;
+    SettingsCodec::decode(R"({"manualKelvin":1})", &both);
+    SettingsCodec::decode(R"({"dimStep":9})", &both);
+    EXPECT_EQ(both, (SettingsAdjustments{{"manualKelvin", 1, 500}, {"dimStep", 9.0, 0.5}}));
 }
 
 TEST(SettingsCodec, SanitizeTurnsNaNIntoTheLowerBound) {

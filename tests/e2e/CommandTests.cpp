@@ -7,6 +7,8 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <sstream>
+
 #include "ProgramProcess.h"
 #include "SessionBus.h"
 #include "SimSession.h"
@@ -203,6 +205,27 @@ TEST_F(CommandTest, APresetNameThatNoPresetHasIsLoggedByTheRunningInstance) {
     EXPECT_TRUE(exitedWith(candle.waitForExit(), 0)) << candle.errors();
     EXPECT_TRUE(running.waitForError("command: preset(\"candle\")")) << running.errors();
     EXPECT_EQ(running.errors().find("no preset named \"candle\""), std::string::npos) << running.errors();
+}
+
+// A megabyte of preset name over the command signal: the lines that name it keep its first
+// 200 characters and say how long it was, instead of writing the megabyte twice.
+TEST_F(CommandTest, AHugePresetNameReachesTheLogCutShort) {
+    ProgramProcess running(session, {});
+    ASSERT_TRUE(running.waitUntilReady()) << running.errors();
+    platform::linuxsys::DBusError error;
+    auto raw = platform::linuxsys::DBusConnection::connect(bus->address(), error);
+    ASSERT_TRUE(raw) << error.message;
+    const std::string name(1 << 20, 'x');
+    ASSERT_FALSE(raw->emitSignal("/app/orvane", "app.orvane", "command", "a{sv}", 2, "cmd", "s", "preset", "name", "s",
+                                 name.c_str()));
+    ASSERT_FALSE(raw->processPending());
+
+    const std::string kept(200 - std::string("preset(\"").size(), 'x');
+    EXPECT_TRUE(running.waitForError("no preset named \"" + std::string(200, 'x') + "\u2026 (1048576 bytes)\""))
+        << running.errors().size() << " bytes of log";
+    EXPECT_NE(running.errors().find("command: preset(\"" + kept + "\u2026 (1048586 bytes)"), std::string::npos);
+    std::istringstream lines(running.errors());
+    for (std::string line; std::getline(lines, line);) EXPECT_LT(line.size(), 400u) << line.substr(0, 80);
 }
 
 }  // namespace

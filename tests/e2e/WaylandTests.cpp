@@ -2,8 +2,8 @@
 // through the wlroots gamma control with the same gains as under X, an output whose control
 // fails is not tinted and says why (also when the control is taken back while in use), the
 // displays follow the outputs plugged in and out, the compositor gets its ramps back on a
-// quit and on a kill, and XWayland's ramps are never touched. A monitor with an EDID keeps
-// the key it has under X.
+// quit and on a kill, and XWayland's ramps are never touched; a compositor that goes away
+// ends the program. A monitor with an EDID keeps the key it has under X.
 #include <gtest/gtest.h>
 
 #include <systemd/sd-bus.h>
@@ -311,7 +311,10 @@ TEST_F(WaylandProgramTest, OutputsPluggedInAndOutWhileRunningJoinAndLeaveTheDisp
     ProgramProcess program(session, {});
     ASSERT_TRUE(program.waitUntilReady()) << program.errors();
     expectTintedPanelAndHonestMonitor(program);
-    ASSERT_TRUE(toolTipShows(program, "3000K")) << program.errors();
+    // The refused monitor beside the tinted panel is named, with why.
+    ASSERT_TRUE(
+        toolTipShows(program, std::string("3000K \u00B7 DP-1 not tinted: ") + platform::waylandsys::gammaRefusedReason))
+        << trayToolTip(bus->address(), watcher->service()) << program.errors();
 
     FakeCompositor::OutputSpec projector;
     projector.name = "HDMI-A-1";
@@ -341,6 +344,53 @@ TEST_F(WaylandProgramTest, OutputsPluggedInAndOutWhileRunningJoinAndLeaveTheDisp
 
     program.signal(SIGTERM);
     EXPECT_TRUE(exitedWith(program.waitForExit(), 0)) << program.errors();
+}
+
+// The watchdog the program started: its child of that name, from /proc.
+std::optional<pid_t> watchdogOf(pid_t program) {
+    const std::string task = "/proc/" + std::to_string(program) + "/task/" + std::to_string(program);
+    std::ifstream children(task + "/children");
+    for (pid_t child = 0; children >> child;) {
+        std::ifstream comm("/proc/" + std::to_string(child) + "/comm");
+        std::string name;
+        if (std::getline(comm, name) && name == "glowkeeper") return child;
+    }
+    return std::nullopt;
+}
+
+// Gone, or a zombie nobody has reaped yet.
+bool ended(pid_t pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    if (!std::getline(stat, line)) return true;
+    const auto close = line.rfind(')');
+    return close == std::string::npos || line.compare(close + 2, 1, "Z") == 0;
+}
+
+// The compositor goes away while Qt's offscreen platform, which holds no connection to it,
+// keeps the interface alive: every display says why it is no longer tinted, and the program
+// ends with status 1 and that line, its watchdog with it, instead of running on and
+// claiming a tint that no screen shows.
+TEST_F(WaylandProgramTest, ACompositorThatGoesAwayEndsTheProgramWithStatusOne) {
+    storeWarmth(3000, 0.9);
+    ProgramProcess program(session, {});
+    ASSERT_TRUE(program.waitUntilReady()) << program.errors();
+    expectTintedPanelAndHonestMonitor(program);
+    std::optional<pid_t> watchdog;
+    ASSERT_TRUE(program.waitFor([&] { return (watchdog = watchdogOf(program.pid())).has_value(); }, 10s));
+
+    compositor.stop();
+    EXPECT_TRUE(exitedWith(program.waitForExit(), 1)) << program.errors();
+    const std::string lost = platform::waylandsys::connectionLostReason;
+    const std::string& log = program.errors();
+    EXPECT_NE(log.find("Not tinted: " + lost + "; quitting"), std::string::npos) << log;
+    for (const std::string display : {"Built-in Display", "DP-1"})
+        EXPECT_NE(log.find(display + " is not tinted: " + lost), std::string::npos) << display << "\n" << log;
+    EXPECT_EQ(occurrences(log, "refused the gamma control"), 1u) << "only the monitor's, at the start\n" << log;
+    EXPECT_TRUE(
+        program.waitForOutput("Glowkeeper: pid " + std::to_string(program.pid()) + " ended, reset 0 display(s)", 10s))
+        << program.output();
+    EXPECT_TRUE(program.waitFor([&] { return ended(*watchdog); }, 10s)) << "the watchdog outlived the program";
 }
 
 // A 128-byte EDID block naming the monitor.

@@ -316,6 +316,42 @@ TEST_F(WaylandTest, AControlTakenBackWhileInUseLeavesNoTablesAndSaysWhy) {
     EXPECT_EQ(gamma.writeCall(), "zwlr_gamma_control_v1.set_gamma");
 }
 
+// The compositor goes away: the observers hear it once, from the loop (also one that asks
+// only afterwards), and every output has no tables, says why, and asks nothing more.
+TEST_F(WaylandTest, ALostCompositorIsToldOnceAndLeavesEveryOutputWithoutTables) {
+    compositor.addOutput(laptopPanel());
+    compositor.addOutput(monitorRightOf(1440));
+    auto clock = std::make_shared<FakeClock>();
+    auto scheduler = std::make_shared<FakeScheduler>(clock);
+    const auto wayland = connect(scheduler);
+    ASSERT_TRUE(wayland);
+    auto& gamma = *wayland->gamma;
+    const auto ids = wayland->displays->onlineDisplays(8);
+    ASSERT_EQ(ids.size(), 2u);
+    ASSERT_EQ(gamma.write(ids[0], GammaRamp::identity(1024)), 0);
+    int told = 0;
+    const Handle observation = wayland->session->observeLoss([&] { ++told; });
+
+    compositor.stop();
+    EXPECT_FALSE(wayland->session->roundtrip());
+    EXPECT_EQ(told, 0) << "told from the loop, not from inside the connection";
+    scheduler->runPending();
+    EXPECT_EQ(told, 1);
+    EXPECT_TRUE(wayland->session->lost());
+    int toldLater = 0;
+    const Handle late = wayland->session->observeLoss([&] { ++toldLater; });
+    EXPECT_FALSE(wayland->session->roundtrip());
+    scheduler->runPending();
+    EXPECT_EQ(told, 1);
+    EXPECT_EQ(toldLater, 1);
+    for (const auto id : ids) {
+        EXPECT_EQ(gamma.capacity(id), 0u);
+        EXPECT_NE(gamma.write(id, GammaRamp::identity(1024)), 0);
+        EXPECT_TRUE(wayland->session->heldGamma(id).empty());
+        EXPECT_EQ(gamma.unavailableReason(id), std::string(connectionLostReason));
+    }
+}
+
 // Where the compositor offers xdg-output, it gives the logical size (a fractional scale
 // that wl_output's whole-number scale cannot tell) and, for an output too old to name
 // itself, the connector and description. Without it, such an output is only "Display".

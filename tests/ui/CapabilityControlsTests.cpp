@@ -197,6 +197,41 @@ TEST_F(CapabilityControlsTest, AFailedMethodFallsBackAndTheReportsNameWhatReally
     EXPECT_EQ(methodLine(external).toStdString(), "Not tinted: Needs a compositing manager.");
 }
 
+// One display left untinted beside a tinted one: the popover's footer names it before the
+// method that tints the other, and its tooltip gives the reason; with the primary display
+// the untinted one, the footer names the method of the one that is tinted.
+TEST_F(CapabilityControlsTest, TheFooterNamesADisplayLeftUntintedBesideATintedOne) {
+    presentLinux(false, true);
+    start();
+    PopoverView::Environment e;
+    e.scheduler = scheduler;
+    e.clock = clock;
+    e.sky.locale = "en_US";
+    e.sky.random = std::make_shared<std::mt19937_64>(7);
+    PopoverView popover(model, e, std::nullopt, window.get());
+    const auto footer = [&] { return popover.footer().methodText().toStdString(); };
+    const auto tip = [&] { return popover.footer().methodButton().toolTip().toStdString(); };
+    EXPECT_EQ(footer(), "Gamma table \u00B7 " + display(1).name);
+    EXPECT_EQ(tip(), "How Orvane warms the screen");
+
+    for (const std::uint32_t untinted : {2u, 1u}) {
+        const std::uint32_t other = untinted == 2u ? 1u : 2u;
+        SCOPED_TRACE(display(untinted).name);
+        // One display loses its gamma; the other has it (back) and is tried again at the next check.
+        sim->update([&](platform::sim::SimState& s) {
+            s.display(display(untinted).id)->gammaCapacity = 0;
+            s.display(display(other).id)->gammaCapacity = 256;
+        });
+        engine->reattach(display(untinted).id);
+        engine->verifyAll("test");
+        model->refreshCapabilities();
+        settle();
+        EXPECT_EQ(footer(), display(untinted).name + " not tinted \u00B7 Gamma table \u00B7 " + display(other).name);
+        EXPECT_EQ(tip(), display(untinted).name + " not tinted: Needs a compositing manager.");
+    }
+    kit::RenderHarness::renderBoth(popover, QStringLiteral("popover-one-display-untinted"), popover.sizeHint());
+}
+
 // On Linux the desktop's night light goes by its own name, "+ overlay" where an overlay can
 // join it; alone (no overlay reaches the screen, as on Wayland) it cannot dim below the
 // backlight or fold red, and those controls say so.

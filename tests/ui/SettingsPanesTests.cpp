@@ -375,6 +375,7 @@ TEST_F(PanesTest, TheLongestStatusLinesShowWhole) {
         {"other.json", R"({"hello":"world"})"},
         {"two places.json", R"({"sunset":{"locationSource":{"city":{"id":"1"},"precise":{}}}})"},
         {"Orvane settings from the old laptop, March 2026.json", SettingsCodec::encode(renamed)},
+        {"outofrange.json", R"({"manualKelvin":99999,"manualDim":-3.0})"},
     };
     for (const auto& [name, contents] : files) std::ofstream(folder / name, std::ios::binary) << contents;
     struct Case {
@@ -394,6 +395,9 @@ TEST_F(PanesTest, TheLongestStatusLinesShowWhole) {
         {"renamed", folder / "Orvane settings from the old laptop, March 2026.json", false,
          "Imported Orvane settings from the old laptop, March 2026.json. 2 presets were renamed, as each needs a "
          "name of its own."},
+        {"adjusted", folder / "outofrange.json", false,
+         "Imported outofrange.json; 2 values were outside what Orvane allows: manualKelvin 99999 \u2192 6500 K, "
+         "manualDim \u22123 \u2192 5 %."},
     };
     std::filesystem::path chosen;
     desktop->chooseSaveFile = [&](QWidget*, const Desktop::FileRequest&) { return std::optional(chosen.string()); };
@@ -577,6 +581,71 @@ TEST_F(PanesTest, ImportAsksBeforeReplacingTheSettings) {
     EXPECT_EQ(asked.size(), 2u);
     EXPECT_EQ(model->settings(), exported);
     EXPECT_EQ(advanced->message(), "Imported evening backup.json.");
+}
+
+// A file edited to values Orvane does not allow: the confirmation says which, and what each
+// becomes as Orvane shows it, before anything is replaced, and the status line says it
+// again; a file within range says nothing of the kind.
+TEST_F(PanesTest, ImportSaysWhichValuesItChangedBeforeAndAfter) {
+    start(manualSettings(3100));
+    Json edited = Json::parse(SettingsCodec::encode(manualSettings(2500)));
+    edited["manualKelvin"] = 99999;
+    edited["manualDim"] = -3.0;
+    const auto outOfRange = directory / "outofrange.json";
+    const auto inRange = directory / "inrange.json";
+    std::ofstream(outOfRange, std::ios::binary) << edited.dump(2);
+    std::ofstream(inRange, std::ios::binary) << SettingsCodec::encode(manualSettings(2500));
+    std::filesystem::path chosen;
+    desktop->chooseOpenFile = [&](QWidget*, const Desktop::FileRequest&) { return std::optional(chosen.string()); };
+    std::vector<Desktop::Confirmation> asked;
+    desktop->confirm = [&](QWidget*, const Desktop::Confirmation& c) {
+        asked.push_back(c);
+        return true;
+    };
+    auto advanced = pane<AdvancedPane>();
+    const std::string adjusted =
+        "2 values were outside what Orvane allows: manualKelvin 99999 \u2192 6500 K, manualDim \u22123 \u2192 5 %";
+
+    chosen = outOfRange;
+    advanced->importSettings();
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_TRUE(asked[0].text.toStdString().ends_with("you have now. " + adjusted + "."))
+        << asked[0].text.toStdString();
+    EXPECT_EQ(advanced->message(), "Imported outofrange.json; " + adjusted + ".");
+    EXPECT_EQ(model->settings().manualKelvin, 6500);
+    EXPECT_EQ(model->settings().manualDim, 0.0) << "what is stored is the decoder's, as before";
+
+    chosen = inRange;
+    advanced->importSettings();
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_TRUE(asked[1].text.endsWith(QStringLiteral("you have now."))) << asked[1].text.toStdString();
+    EXPECT_EQ(advanced->message(), "Imported inrange.json.");
+}
+
+// Each value changed, in the file's own key and number, and what it becomes in the units
+// the settings show.
+TEST(SettingsTransferRules, AdjustedValuesNameEachWithWhatItBecomes) {
+    SettingsTransfer::Imported imported;
+    imported.settings.dimFloor = 0.1;
+    EXPECT_EQ(SettingsTransfer::adjustedValues(imported), "");
+    const struct {
+        SettingsAdjustment adjustment;
+        std::string text;
+    } cases[] = {
+        {{"manualKelvin", 12, 500}, "manualKelvin 12 \u2192 500 K"},
+        {{"manualDim", 0.02, 0.0}, "manualDim 0.02 \u2192 10 %"},  // shown at the dim floor
+        {{"dimFloor", 0.5, 0.3}, "dimFloor 0.5 \u2192 30 %"},
+        {{"displays.uuid:A.dimOffset", -0.75, -0.5}, "displays.uuid:A.dimOffset \u22120.75 \u2192 \u221250 %"},
+        {{"displays.uuid:A.warmthOffsetKelvin", -4000, -1500},
+         "displays.uuid:A.warmthOffsetKelvin \u22124000 \u2192 \u22121500 K"},
+        {{"pointerTintThreshold", 9000, 6500}, "pointerTintThreshold 9000 \u2192 6500 K"},
+        {{"restBreaks.everyMinutes", 5, 10}, "restBreaks.everyMinutes 5 \u2192 10 min"},
+        {{"restBreaks.seconds", 200, 60}, "restBreaks.seconds 200 \u2192 60 s"},
+    };
+    for (const auto& c : cases) {
+        imported.adjustments = {c.adjustment};
+        EXPECT_EQ(SettingsTransfer::adjustedValues(imported), "1 value was outside what Orvane allows: " + c.text);
+    }
 }
 
 // A document edited by hand may give a preset a blank name or another's: the import names

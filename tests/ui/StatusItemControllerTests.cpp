@@ -165,6 +165,32 @@ TEST_F(StatusItemTest, StateTableFollowsTheModel) {
     EXPECT_EQ(c.lastIconState(), MenuBarIcon::State::phase(0, false)) << "not warming: the full disc";
 }
 
+// One of two displays loses every method it could run (its gamma gone, no compositing
+// manager on this Linux computer): the tooltip names it and why, and the icon still shows
+// the warmth of the one tinted; tinted again, it is no longer named.
+TEST_F(StatusItemTest, TheToolTipNamesADisplayLeftUntintedBesideATintedOne) {
+    auto& c = make(manualSettings(2300));
+    const auto capacity = [&](std::uint32_t gamma) {
+        sim->update([&](platform::sim::SimState& s) {
+            s.linuxName = "Debian GNU/Linux 12 (bookworm)";
+            s.compositing = false;
+            s.missingPorts.insert({"colorAdjustments", "dithering", "nightShift", "preferences"});
+            s.display(display(2).id)->gammaCapacity = gamma;
+        });
+        // Attached anew while tinted; an untinted display is tried again at the next check.
+        engine->reattach(display(2).id);
+        engine->verifyAll("test");
+        model->refreshCapabilities();
+        c.refresh();
+    };
+    capacity(0);
+    EXPECT_EQ(item().tip,
+              "Orvane \u00B7 2300K \u00B7 " + display(2).name + " not tinted: Needs a compositing manager.");
+    EXPECT_EQ(c.lastIconState(), MenuBarIcon::State::phase(MenuBarIcon::phase(2300), false));
+    capacity(256);
+    EXPECT_EQ(item().tip, "Orvane \u00B7 2300K");
+}
+
 TEST_F(StatusItemTest, RefreshWritesOnlyWhatChanged) {
     auto& c = make();
     finishMorph();

@@ -51,7 +51,7 @@ std::optional<bool> DesktopIdleInhibitors::inhibited() {
         const auto reply = b->call(target, member, append, callTimeout);
         if (!reply) {
             if (!reply.error->serviceMissing())
-                log().debug("workspace: %s.%s failed: %s", target.interface, member, reply.error->message);
+                log().debug("workspace: %s.%s failed: %s", target.interface, member, logExcerpt(reply.error->message));
             if (reply.error->code == -ECONNRESET || reply.error->code == -ENOTCONN) bus_.reset();
             return;
         }

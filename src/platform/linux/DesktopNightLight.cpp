@@ -345,7 +345,7 @@ private:
     // KWin reads its configuration again on this signal, as its settings module asks.
     void reload() {
         if (const auto error = bus_->emitSignal("/KWin", "org.kde.KWin", "reloadConfig", ""))
-            log().error("D-Bus org.kde.KWin.reloadConfig: %s", error->message);
+            log().error("D-Bus org.kde.KWin.reloadConfig: %s", logExcerpt(error->message));
         (void)bus_->processPending();
     }
 

@@ -73,12 +73,12 @@ bool openURLOnDesktop(const std::string& url) {
             },
             callTimeout);
         if (reply) return true;
-        log().info("workspace: OpenURI portal: %s; trying xdg-open", reply.error->message);
+        log().info("workspace: OpenURI portal: %s; trying xdg-open", logExcerpt(reply.error->message));
     }
     std::vector<char*> argv{const_cast<char*>("xdg-open"), const_cast<char*>(url.c_str()), nullptr};
     pid_t pid = 0;
     if (::posix_spawnp(&pid, "xdg-open", nullptr, nullptr, argv.data(), environ) != 0) {
-        log().error("workspace: cannot open %s: neither the OpenURI portal nor xdg-open is available", url);
+        log().error("workspace: cannot open %s: neither the OpenURI portal nor xdg-open is available", logExcerpt(url));
         return false;
     }
     // xdg-open hands the address on and exits; its status is collected so it leaves no zombie.

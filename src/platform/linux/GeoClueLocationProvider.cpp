@@ -45,7 +45,7 @@ Outcome locate(const std::atomic<bool>& stop, double timeoutSeconds) {
         if (reply.error) {
             if (reply.error->serviceMissing()) return failure(GeoClueLocationProvider::notAvailable);
             if (reply.error->named(SD_BUS_ERROR_ACCESS_DENIED)) return failure(GeoClueLocationProvider::denied);
-            log().error("location client: %s", reply.error->message);
+            log().error("location client: %s", logExcerpt(reply.error->message));
             return failure(GeoClueLocationProvider::notAvailable);
         }
         const char* path = nullptr;
@@ -57,7 +57,7 @@ Outcome locate(const std::atomic<bool>& stop, double timeoutSeconds) {
     auto settingsError = bus->setProperty(client, "DesktopId", "s", "orvane");
     if (!settingsError) settingsError = bus->setProperty(client, "RequestedAccuracyLevel", "u", neighbourhoodAccuracy);
     if (settingsError) {
-        log().error("location client settings: %s", settingsError->message);
+        log().error("location client settings: %s", logExcerpt(settingsError->message));
         return failure(GeoClueLocationProvider::notAvailable);
     }
 
@@ -78,7 +78,7 @@ Outcome locate(const std::atomic<bool>& stop, double timeoutSeconds) {
     }
     if (const auto started = bus->call(client, "Start", ""); started.error) {
         if (started.error->named(SD_BUS_ERROR_ACCESS_DENIED)) return failure(GeoClueLocationProvider::denied);
-        log().error("location start: %s", started.error->message);
+        log().error("location start: %s", logExcerpt(started.error->message));
         return failure(GeoClueLocationProvider::notAvailable);
     }
 
@@ -86,7 +86,7 @@ Outcome locate(const std::atomic<bool>& stop, double timeoutSeconds) {
     Outcome outcome = failure(GeoClueLocationProvider::timedOut);
     while (!stop && !locationPath && std::chrono::steady_clock::now() < deadline) {
         if (const auto lost = bus->processPending()) {
-            log().error("location bus: %s", lost->message);
+            log().error("location bus: %s", logExcerpt(lost->message));
             outcome = failure(GeoClueLocationProvider::notAvailable);
             break;
         }
@@ -101,7 +101,7 @@ Outcome locate(const std::atomic<bool>& stop, double timeoutSeconds) {
         if (!readError) {
             outcome = {LocationCoordinate{latitude, longitude}, {}};
         } else {
-            log().error("location read: %s", readError->message);
+            log().error("location read: %s", logExcerpt(readError->message));
             outcome = failure(GeoClueLocationProvider::notAvailable);
         }
     }

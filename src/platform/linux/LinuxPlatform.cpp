@@ -92,6 +92,10 @@ public:
 
     std::string_view name() const override { return "linux"; }
     bool takesToolkitOverlays() const override { return overlaysReachScreen_; }
+    Handle observeDisplayServerLoss(std::function<void(const std::string& reason)> lost) override {
+        if (!wayland_) return {};
+        return wayland_->session->observeLoss([lost = std::move(lost)] { lost(waylandsys::connectionLostReason); });
+    }
 
 private:
     // XWayland sees neither the other clients' windows nor their input: the front

@@ -83,7 +83,7 @@ std::optional<bool> LogindSession::screenLocked() {
         },
         callTimeout);
     if (!reply) {
-        log().debug("workspace: LockedHint unreadable: %s", reply.error->message);
+        log().debug("workspace: LockedHint unreadable: %s", logExcerpt(reply.error->message));
         if (reply.error->code == -ECONNRESET || reply.error->code == -ENOTCONN) bus_.reset();
         return std::nullopt;
     }
@@ -101,7 +101,7 @@ bool LogindSession::sessionProperty(const char* name, char type, void* out) {
         [name](sd_bus_message* m) { return sd_bus_message_append(m, "ss", "org.freedesktop.login1.Session", name); },
         callTimeout);
     if (!reply) {
-        log().debug("workspace: %s unreadable: %s", name, reply.error->message);
+        log().debug("workspace: %s unreadable: %s", name, logExcerpt(reply.error->message));
         if (reply.error->code == -ECONNRESET || reply.error->code == -ENOTCONN) bus_.reset();
         return false;
     }
@@ -205,7 +205,7 @@ std::optional<AssertionsByProcess> LogindSession::assertionsByProcess() {
     const auto reply = b->call(
         target, "ListInhibitors", [](sd_bus_message*) { return 0; }, callTimeout);
     if (!reply) {
-        log().debug("workspace: ListInhibitors failed: %s", reply.error->message);
+        log().debug("workspace: ListInhibitors failed: %s", logExcerpt(reply.error->message));
         if (reply.error->code == -ECONNRESET || reply.error->code == -ENOTCONN) bus_.reset();
         return std::nullopt;
     }

@@ -90,7 +90,7 @@ PortalAppearance::PortalAppearance(std::unique_ptr<DBusConnection> bus, std::sha
         reply = connection.call(settings, "Read", append, readTimeoutMicroseconds);
     if (reply.error) {
         if (reply.error->serviceMissing()) log().info("no desktop portal: the palette decides between light and dark");
-        else log().notice("the desktop's colour scheme is not readable: %{public}s", reply.error->message);
+        else log().notice("the desktop's colour scheme is not readable: %{public}s", logExcerpt(reply.error->message));
     } else {
         state_->colorScheme = readScheme(reply.message.get());
     }

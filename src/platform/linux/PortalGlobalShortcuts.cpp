@@ -144,7 +144,7 @@ private:
                                              "s", ("orvane" + std::to_string(tokens_)).c_str());
             },
             askTimeout);
-        if (!reply) log().error("hotkeys: CreateSession failed: %s", reply.error->message);
+        if (!reply) log().error("hotkeys: CreateSession failed: %s", logExcerpt(reply.error->message));
     }
 
     // results: a{sv} holding "session_handle" (a string, or an object path in some portals).
@@ -234,7 +234,7 @@ private:
                 return r;
             },
             askTimeout);
-        if (!reply) log().error("hotkeys: BindShortcuts failed: %s", reply.error->message);
+        if (!reply) log().error("hotkeys: BindShortcuts failed: %s", logExcerpt(reply.error->message));
     }
 
     // Activated / Deactivated (o session, s id, t timestamp, a{sv} options).

@@ -62,6 +62,7 @@ struct WaylandSession::Impl {
     mutable std::recursive_mutex mutex;
     Handle watch;
     std::map<std::uint64_t, std::shared_ptr<std::function<void()>>> observers;
+    std::map<std::uint64_t, std::shared_ptr<std::function<void()>>> lossObservers;
     std::uint64_t nextObserver = 1;
     std::shared_ptr<int> alive = std::make_shared<int>(0);
     bool changed = false;
@@ -128,10 +129,28 @@ struct WaylandSession::Impl {
     }
 
     bool connectionLost() {
-        if (!lost) log().fault("lost the connection to the Wayland compositor: %s", std::strerror(errno));
+        if (lost) return false;
+        log().fault("lost the connection to the Wayland compositor: %s", std::strerror(errno));
         lost = true;
         watch.cancel();
+        // The controls went with the compositor: nothing is held, and nothing can be.
+        for (auto& [id, r] : outputs) {
+            if (r->gamma) zwlr_gamma_control_v1_destroy(r->gamma);
+            r->gamma = nullptr;
+            r->gammaSize = 0;
+            r->held.clear();
+            r->refusal = connectionLostReason;
+        }
+        for (const auto& [id, f] : lossObservers) postLoss(f);
         return false;
+    }
+
+    void postLoss(const std::shared_ptr<std::function<void()>>& observer) {
+        if (!scheduler) return;
+        scheduler->post([weak = std::weak_ptr<int>(alive), observer = std::weak_ptr(observer)] {
+            if (!weak.lock()) return;
+            if (const auto f = observer.lock()) (*f)();
+        });
     }
 
     void findEdid(OutputRecord& r) {
@@ -381,6 +400,25 @@ Handle WaylandSession::observeReconfiguration(std::function<void()> changed) {
     });
 }
 
+Handle WaylandSession::observeLoss(std::function<void()> lost) {
+    if (!impl_->scheduler) return {};
+    std::lock_guard lock(impl_->mutex);
+    const std::uint64_t id = impl_->nextObserver++;
+    const auto observer = std::make_shared<std::function<void()>>(std::move(lost));
+    impl_->lossObservers[id] = observer;
+    if (impl_->lost) impl_->postLoss(observer);
+    return Handle([impl = impl_.get(), alive = std::weak_ptr<int>(impl_->alive), id] {
+        if (!alive.lock()) return;
+        std::lock_guard l(impl->mutex);
+        impl->lossObservers.erase(id);
+    });
+}
+
+bool WaylandSession::lost() const {
+    std::lock_guard lock(impl_->mutex);
+    return impl_->lost;
+}
+
 bool WaylandSession::roundtrip() { return impl_->roundtrip(); }
 
 bool WaylandSession::offersGammaControl() const {
@@ -391,7 +429,7 @@ bool WaylandSession::offersGammaControl() const {
 std::uint32_t WaylandSession::gammaSize(std::uint32_t id) {
     std::lock_guard lock(impl_->mutex);
     OutputRecord* r = impl_->record(id);
-    if (!r) return 0;
+    if (!r || impl_->lost) return 0;
     if (!impl_->gammaManager) {
         r->refusal = noColourControlReason;
         return 0;
@@ -479,6 +517,7 @@ void WaylandSession::releaseAllGamma() {
 
 std::optional<std::string> WaylandSession::gammaRefusal(std::uint32_t id) const {
     std::lock_guard lock(impl_->mutex);
+    if (impl_->lost) return std::string(connectionLostReason);
     if (!impl_->gammaManager) return std::string(noColourControlReason);
     const auto it = impl_->outputs.find(id);
     return it != impl_->outputs.end() ? it->second->refusal : std::nullopt;

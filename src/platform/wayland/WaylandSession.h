@@ -51,6 +51,10 @@ public:
 
     // Called on the main loop after an output came, went or changed.
     Handle observeReconfiguration(std::function<void()> changed);
+    // Called once on the main loop when the connection is lost for good (the compositor
+    // went away); at once, from the main loop, when it already is.
+    Handle observeLoss(std::function<void()> lost);
+    bool lost() const;
 
     // Reads and handles what the compositor sent, waiting for it to answer everything asked
     // so far; the main loop does this by itself where there is a scheduler. False when the
@@ -86,6 +90,8 @@ inline constexpr const char* noColourControlReason = "this compositor lets no pr
 // The words for an output whose gamma control the compositor refused.
 // (The display has no gamma, or another program holds it; the protocol does not say which.)
 inline constexpr const char* gammaRefusedReason = "the compositor refused this display's gamma";
+// The words for every output once the compositor has gone away.
+inline constexpr const char* connectionLostReason = "the connection to the compositor was lost";
 // The words for an output whose gamma control the compositor took back while it was in use.
 inline constexpr const char* gammaWithdrawnReason =
     "the compositor withdrew this display's gamma; another program may have taken it";

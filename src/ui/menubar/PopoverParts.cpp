@@ -28,6 +28,7 @@
 #include "ui/kit/TileLabel.h"
 #include "ui/kit/TintSwitch.h"
 #include "ui/kit/Tokens.h"
+#include "ui/menubar/UntintedDisplays.h"
 #include "ui/views/TextField.h"
 
 namespace orvane {
@@ -354,19 +355,27 @@ void FooterRow::fitMethod() {
     const QString text = methodText();
     const QFontMetricsF fm(kit::FontBook::font(kit::TextStyle::caption));
     method_->setContentSize(QSizeF(15 + fm.horizontalAdvance(text) + 2, fm.height() + 12));
-    // A reason rarely fits beside the buttons: the tooltip gives all of it, and says so
-    // where the night light cannot reach the warmth asked for.
+    // A reason rarely fits beside the buttons: the tooltip gives all of it, names a display
+    // left untinted beside tinted ones, and says where the night light cannot reach the
+    // warmth asked for.
+    const std::string untinted = UntintedDisplays::reasons(model_.model().capabilities());
     const std::string reach = model_.model().nightLightReach();
-    method_->setToolTip(text.startsWith(QStringLiteral("Not tinted")) ? text
-                        : reach.empty()
-                            ? QStringLiteral("How Orvane warms the screen")
-                            : QStringLiteral("How Orvane warms the screen. ") + q(reach) + QLatin1Char('.'));
+    QString tip = QStringLiteral("How Orvane warms the screen");
+    if (text.startsWith(QStringLiteral("Not tinted"))) tip = text;
+    else if (!untinted.empty()) tip = q(untinted);
+    if (!reach.empty() && !text.startsWith(QStringLiteral("Not tinted"))) tip += QStringLiteral(". ") + q(reach) + QLatin1Char('.');
+    method_->setToolTip(tip);
 }
 
 QString FooterRow::methodText() const {
     const AppModel& model = model_.model();
     const auto primary = model.primaryDisplay();
-    return methodLine(primary ? model.capabilities().display(primary->id) : nullptr);
+    const Capabilities& capabilities = model.capabilities();
+    const QString line =
+        methodLine(UntintedDisplays::footerDisplay(capabilities, primary ? std::optional(primary->id) : std::nullopt));
+    // First, as the line rarely fits beside the buttons whole.
+    const std::string untinted = UntintedDisplays::names(capabilities);
+    return untinted.empty() ? line : q(untinted) + QStringLiteral(" \u00B7 ") + line;
 }
 
 void FooterRow::setExtrasExpanded(bool expanded) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "ui/kit/Tokens.h"
+#include "ui/menubar/UntintedDisplays.h"
 
 namespace orvane {
 
@@ -99,8 +100,8 @@ void StatusItemController::refresh() {
     const std::string kelvin = std::to_string(model_->resolution().modeState.kelvin) + "K";
     const std::string title = s.showKelvinInMenuBar && model_->isWarming() ? " " + kelvin : std::string();
     if (item_->title() != title) item_->setTitle(title);
-    const auto notTinted = s.enabled ? model_->notTintedReason() : std::nullopt;
-    const std::string tip = "Orvane \u00B7 " + (notTinted ? "Not tinted: " + *notTinted : kelvin);
+    const std::string tip =
+        UntintedDisplays::trayToolTip(s.enabled, kelvin, model_->notTintedReason(), model_->capabilities());
     if (item_->toolTip() != tip) item_->setToolTip(tip);
 }
 

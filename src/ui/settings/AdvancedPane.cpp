@@ -145,19 +145,22 @@ void AdvancedPane::importSettings() {
         setMessage(failed->message);
         return;
     }
-    // Every setting is replaced: asked first, as Reset asks, with the file named.
+    // Every setting is replaced: asked first, as Reset asks, with the file named and the
+    // values that will not come in as the file has them.
     if (!desktop->confirm) return;
-    const QString name = QString::fromStdString(std::filesystem::path(*path).filename().string());
-    const bool confirmed = desktop->confirm(
-        this, {QStringLiteral("Replace all settings?"),
-               QStringLiteral("The settings in \u201c%1\u201d replace the presets, schedule, display settings and "
-                              "shortcuts you have now.")
-                   .arg(name),
-               QStringLiteral("Replace")});
-    if (!confirmed) return;
     auto& imported = std::get<SettingsTransfer::Imported>(result);
+    const std::string adjusted = SettingsTransfer::adjustedValues(imported);
+    const QString name = QString::fromStdString(std::filesystem::path(*path).filename().string());
+    QString text = QStringLiteral(
+                       "The settings in \u201c%1\u201d replace the presets, schedule, display settings and "
+                       "shortcuts you have now.")
+                       .arg(name);
+    if (!adjusted.empty()) text += QStringLiteral(" ") + QString::fromStdString(adjusted) + QStringLiteral(".");
+    const bool confirmed =
+        desktop->confirm(this, {QStringLiteral("Replace all settings?"), text, QStringLiteral("Replace")});
+    if (!confirmed) return;
     environment_.model->setSettings(std::move(imported.settings));
-    setMessage(SettingsTransfer::importedMessage(*path, imported.renamedPresets));
+    setMessage(SettingsTransfer::importedMessage(*path, imported.renamedPresets, adjusted));
 }
 
 void AdvancedPane::copyDiagnostics() {

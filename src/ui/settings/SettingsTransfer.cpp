@@ -10,8 +10,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "core/DecimalText.h"
+#include "core/Percent.h"
 #include "core/PresetNames.h"
-#include "core/SettingsCodec.h"
 #include "platform/AtomicFile.h"
 
 namespace orvane::SettingsTransfer {
@@ -91,6 +92,37 @@ bool holdsSettings(const Json& document) {
 
 constexpr const char* notSettings = "Import failed: this is not an Orvane settings file.";
 
+// A number as a person would write it in the file: no ".0" after whole numbers, and a
+// minus sign rather than a hyphen.
+std::string numberText(std::string text) {
+    if (text.size() > 2 && text.ends_with(".0")) text.resize(text.size() - 2);
+    if (!text.empty() && text[0] == '-') text.replace(0, 1, "\u2212");
+    return text;
+}
+
+std::string storedText(const Json& value) {
+    if (value.is_number_integer()) return numberText(value.dump());
+    if (value.is_number_float()) return numberText(shortestDecimal(value.get<double>()));
+    return value.dump();
+}
+
+// The value as the settings window shows it: warmth in kelvin, fractions in percent, the
+// rest breaks in minutes and seconds. The manual dim never shows below the dim floor.
+std::string keptText(const SettingsAdjustment& adjustment, const Settings& settings) {
+    if (!adjustment.kept.is_number()) return storedText(adjustment.kept);
+    const std::string_view key = adjustment.key;
+    const std::string_view field = key.substr(key.rfind('.') == std::string_view::npos ? 0 : key.rfind('.') + 1);
+    const double value = adjustment.kept.get<double>();
+    if (field.ends_with("Kelvin") || field == "pointerTintThreshold") return storedText(adjustment.kept) + " K";
+    if (field == "manualDim")
+        return numberText(std::to_string(percentRounded(std::max(value, settings.dimFloor)))) + " %";
+    for (const char* fraction : {"dimFloor", "deepRedStrength", "dimStep", "level", "dimOffset", "backlightLevel"})
+        if (field == fraction) return numberText(std::to_string(percentRounded(value))) + " %";
+    if (field == "everyMinutes") return storedText(adjustment.kept) + " min";
+    if (field == "seconds") return storedText(adjustment.kept) + " s";
+    return storedText(adjustment.kept);
+}
+
 }  // namespace
 
 Outcome exportTo(const std::filesystem::path& path, const Settings& settings) {
@@ -131,7 +163,7 @@ std::variant<Imported, Outcome> importFrom(const std::filesystem::path& path) {
     try {
         if (!holdsSettings(document)) return Outcome{false, notSettings};
         Imported imported;
-        imported.settings = SettingsCodec::decode(data);
+        imported.settings = SettingsCodec::decode(data, &imported.adjustments);
         imported.settings.onboardingCompleted = true;
         imported.renamedPresets = PresetNames::makeDistinct(imported.settings.presets);
         return imported;
@@ -145,8 +177,21 @@ std::variant<Imported, Outcome> importFrom(const std::filesystem::path& path) {
     }
 }
 
-std::string importedMessage(const std::filesystem::path& path, std::size_t renamedPresets) {
-    std::string message = "Imported " + path.filename().string() + ".";
+std::string adjustedValues(const Imported& imported) {
+    const auto& list = imported.adjustments;
+    if (list.empty()) return {};
+    std::string text = list.size() == 1 ? std::string("1 value was") : std::to_string(list.size()) + " values were";
+    text += " outside what Orvane allows: ";
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        if (i > 0) text += ", ";
+        text += list[i].key + " " + storedText(list[i].stored) + " \u2192 " + keptText(list[i], imported.settings);
+    }
+    return text;
+}
+
+std::string importedMessage(const std::filesystem::path& path, std::size_t renamedPresets,
+                            const std::string& adjusted) {
+    std::string message = "Imported " + path.filename().string() + (adjusted.empty() ? "." : "; " + adjusted + ".");
     if (renamedPresets == 1) message += " A preset was renamed, as each needs a name of its own.";
     else if (renamedPresets > 1)
         message += " " + std::to_string(renamedPresets) + " presets were renamed, as each needs a name of its own.";

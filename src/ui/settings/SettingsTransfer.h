@@ -11,6 +11,7 @@
 #include <variant>
 
 #include "core/Settings.h"
+#include "core/SettingsCodec.h"
 
 namespace orvane::SettingsTransfer {
 
@@ -26,14 +27,21 @@ struct Outcome {
 Outcome exportTo(const std::filesystem::path& path, const Settings& settings);
 
 // A file read: its settings with onboardingCompleted set and the presets named apart (a
-// document edited by hand may hold a blank or a repeated name), and how many were renamed.
+// document edited by hand may hold a blank or a repeated name), how many were renamed, and
+// the values the decoder did not keep as the file had them.
 struct Imported {
     Settings settings;
     std::size_t renamedPresets = 0;
+    SettingsAdjustments adjustments;
 };
 // The file's settings, or the failure's status line.
 std::variant<Imported, Outcome> importFrom(const std::filesystem::path& path);
-// The status line of a successful import.
-std::string importedMessage(const std::filesystem::path& path, std::size_t renamedPresets = 0);
+// The values the import changes, each with what it becomes as Orvane shows it: "2 values
+// were outside what Orvane allows: manualKelvin 99999 → 6500 K, manualDim −3 → 5 %";
+// empty when it keeps every value.
+std::string adjustedValues(const Imported& imported);
+// The status line of a successful import; `adjusted` is adjustedValues' clause.
+std::string importedMessage(const std::filesystem::path& path, std::size_t renamedPresets = 0,
+                            const std::string& adjusted = {});
 
 }  // namespace orvane::SettingsTransfer
