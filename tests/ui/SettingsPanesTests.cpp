@@ -621,6 +621,37 @@ TEST_F(PanesTest, ResetAsksFirstAndThenGivesTheDefaultsKeptByARestart) {
     EXPECT_EQ(restarted.loadRuntime(), RuntimeState());
 }
 
+// An import's failure is about that import: a reset, or any later action that succeeds,
+// takes the stale line away; a reset that is cancelled leaves it.
+TEST_F(PanesTest, AResetOrALaterActionClearsTheLastStatus) {
+    start(manualSettings(2200));
+    const auto broken = directory / "broken.json";
+    std::ofstream(broken) << "{ not json";
+    desktop->chooseOpenFile = [&](QWidget*, const Desktop::FileRequest&) { return std::optional(broken.string()); };
+    bool answer = false;
+    desktop->confirm = [&](QWidget*, const Desktop::Confirmation&) { return answer; };
+    auto advanced = pane<AdvancedPane>();
+    const std::pair<const char*, std::function<void()>> actions[] = {
+        {"reset all settings", [&] { advanced->confirmReset(); }},
+        {"reset statistics", [&] { advanced->resetStatistics(); }},
+        {"run onboarding again", [&] { advanced->runOnboardingAgain(); }},
+    };
+    for (const auto& [name, act] : actions) {
+        SCOPED_TRACE(name);
+        advanced->importSettings();
+        ASSERT_TRUE(advanced->message());
+        ASSERT_EQ(advanced->message()->rfind("Import failed", 0), 0u) << *advanced->message();
+        answer = false;
+        advanced->confirmReset();
+        EXPECT_TRUE(advanced->message()) << "a cancelled reset did nothing";
+        answer = true;
+        act();
+        EXPECT_EQ(advanced->message(), std::nullopt);
+        EXPECT_TRUE(advanced->transferNote().text().isEmpty());
+        EXPECT_TRUE(advanced->transferNote().toolTip().isEmpty());
+    }
+}
+
 TEST_F(PanesTest, StatisticsResetStoresTheEmptyDocumentAfterTheDebounceAndOnboardingRunsAgain) {
     Settings settings;
     settings.statisticsEnabled = false;
