@@ -129,8 +129,7 @@ protected:
 private:
     void fit() {
         QLayout* l = layout();
-        const int needed =
-            l->hasHeightForWidth() ? l->totalHeightForWidth(width()) : l->totalSizeHint().height();
+        const int needed = l->hasHeightForWidth() ? l->totalHeightForWidth(width()) : l->totalSizeHint().height();
         if (needed == height()) return;
         setFixedHeight(needed);
         kit::shapeAsPanel(*this, kit::compositingManagerRunning());
