@@ -254,6 +254,38 @@ TEST_F(PanesTest, ExportThenImportThroughTheRealFileDialog) {
     EXPECT_EQ(model->settings(), expected);
 }
 
+// Without a portal, Qt's dialog for import and export starts in the documents folder, and
+// in the home folder where there is none.
+TEST_F(PanesTest, TheFileDialogStartsInDocumentsElseAtHome) {
+    start();
+    const auto home = directory / "home";
+    std::filesystem::create_directories(home / "Documents");
+    const QByteArray savedHome = qgetenv("HOME"), savedBus = qgetenv("DBUS_SESSION_BUS_ADDRESS");
+    qputenv("HOME", QByteArray::fromStdString(home.string()));
+    qunsetenv("DBUS_SESSION_BUS_ADDRESS");  // no portal to ask
+    auto system = Desktop::system(sim);
+    desktop->chooseSaveFile = system->chooseSaveFile;
+    desktop->chooseOpenFile = system->chooseOpenFile;
+    auto advanced = pane<AdvancedPane>();
+    const auto startsIn = [&](const std::function<void()>& open) {
+        QString folder;
+        answerFileDialog([&](QFileDialog& d) {
+            folder = d.directory().absolutePath();
+            d.reject();
+        });
+        open();
+        return folder.toStdString();
+    };
+    const std::string documents = (home / "Documents").string();
+    EXPECT_EQ(startsIn([&] { advanced->importSettings(); }), documents);
+    EXPECT_EQ(startsIn([&] { advanced->exportSettings(); }), documents);
+    std::filesystem::remove(home / "Documents");
+    EXPECT_EQ(startsIn([&] { advanced->importSettings(); }), home.string());
+    qputenv("HOME", savedHome);
+    if (savedBus.isNull()) qunsetenv("DBUS_SESSION_BUS_ADDRESS");
+    else qputenv("DBUS_SESSION_BUS_ADDRESS", savedBus);
+}
+
 // A status line shows under the buttons that caused it, ending where they end, and no
 // control moves for it.
 TEST_F(PanesTest, StatusLinesSitUnderTheirButtonsAndMoveNothing) {
