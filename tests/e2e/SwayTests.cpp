@@ -148,11 +148,13 @@ public:
         return "";
     }
     // The rectangle of the window of this title, of the output it is on, its kind
-    // ("xdg_shell" or "xwayland") and whether it floats (else sway tiles it).
+    // ("xdg_shell" or "xwayland"), whether it floats (else sway tiles it) and its border
+    // ("normal" with sway's title bar).
     struct Placed {
         nlohmann::json window, output;
         std::string shell;
         bool floating = false;
+        std::string border;
     };
     std::optional<Placed> placed(const std::string& title) const {
         const auto root = nlohmann::json::parse(tree(), nullptr, false);
@@ -161,7 +163,8 @@ public:
             [&](const auto& node, const auto& output, bool floating) {
                 const auto& here = node.value("type", std::string()) == "output" ? node["rect"] : output;
                 if (node.value("name", std::string()) == title && node.contains("pid"))
-                    found = Placed{node["rect"], here, node.value("shell", std::string()), floating};
+                    found = Placed{node["rect"], here, node.value("shell", std::string()), floating,
+                                   node.value("border", std::string())};
                 for (const char* children : {"nodes", "floating_nodes"})
                     if (node.contains(children))
                         for (const auto& child : node[children])
@@ -389,6 +392,7 @@ TEST(SwayProgramTest, OnWaylandTheTrayMenuFloatsAtItsOwnSizeBelowTheIcon) {
     const auto menu = sway.placed("Orvane Menu");
     ASSERT_TRUE(menu);
     EXPECT_TRUE(menu->floating) << "tiled: " << menu->window.dump();
+    EXPECT_NE(menu->border, "normal") << "no title bar over a menu";
     EXPECT_LT(menu->window["width"].get<int>(), output["width"].get<int>() / 2) << menu->window.dump();
     EXPECT_LT(menu->window["height"].get<int>(), output["height"].get<int>() / 2) << menu->window.dump();
     EXPECT_TRUE(program.waitFor(
