@@ -24,6 +24,7 @@
 
 #include "FakeStatusNotifierWatcher.h"
 #include "MappedWindows.h"
+#include "Onboarded.h"
 #include "ProgramProcess.h"
 #include "SessionBus.h"
 #include "XvfbServer.h"
@@ -146,26 +147,40 @@ public:
             if (it->path().filename().string().rfind("sway-ipc.", 0) == 0) return it->path().string();
         return "";
     }
-    // The rectangle of the window of this title, of the output it is on, and its kind
-    // ("xdg_shell" or "xwayland").
+    // The rectangle of the window of this title, of the output it is on, its kind
+    // ("xdg_shell" or "xwayland"), whether it floats (else sway tiles it) and its border
+    // ("normal" with sway's title bar).
     struct Placed {
         nlohmann::json window, output;
         std::string shell;
+        bool floating = false;
+        std::string border;
     };
     std::optional<Placed> placed(const std::string& title) const {
         const auto root = nlohmann::json::parse(tree(), nullptr, false);
         std::optional<Placed> found;
-        const std::function<void(const nlohmann::json&, const nlohmann::json&)> walk = [&](const auto& node,
-                                                                                           const auto& output) {
-            const auto& here = node.value("type", std::string()) == "output" ? node["rect"] : output;
-            if (node.value("name", std::string()) == title && node.contains("pid"))
-                found = Placed{node["rect"], here, node.value("shell", std::string())};
-            for (const char* children : {"nodes", "floating_nodes"})
-                if (node.contains(children))
-                    for (const auto& child : node[children]) walk(child, here);
-        };
-        if (!root.is_discarded()) walk(root, nlohmann::json());
+        const std::function<void(const nlohmann::json&, const nlohmann::json&, bool)> walk =
+            [&](const auto& node, const auto& output, bool floating) {
+                const auto& here = node.value("type", std::string()) == "output" ? node["rect"] : output;
+                if (node.value("name", std::string()) == title && node.contains("pid"))
+                    found = Placed{node["rect"], here, node.value("shell", std::string()), floating,
+                                   node.value("border", std::string())};
+                for (const char* children : {"nodes", "floating_nodes"})
+                    if (node.contains(children))
+                        for (const auto& child : node[children])
+                            walk(child, here, floating || std::string(children) == "floating_nodes");
+            };
+        if (!root.is_discarded()) walk(root, nlohmann::json(), false);
         return found;
+    }
+    // The first real output's rectangle (not sway's scratchpad); null before there is one.
+    nlohmann::json outputRect() const {
+        const auto root = nlohmann::json::parse(tree(), nullptr, false);
+        if (root.is_discarded() || !root.contains("nodes")) return nullptr;
+        for (const auto& node : root["nodes"])
+            if (node.value("type", std::string()) == "output" && node.value("name", std::string()) != "__i3")
+                return node["rect"];
+        return nullptr;
     }
     // Whether a window of this title is in the tree (mapped, on some workspace).
     bool hasWindow(const std::string& title) const {
@@ -330,6 +345,64 @@ TEST_P(SwayWindowsTest, ThePopoverOpensAtThePointerAndClosesOnFocusLoss) {
     ASSERT_TRUE(sway.command("workspace orvane-elsewhere"));
     EXPECT_TRUE(program.waitFor([&] { return !sway.hasWindow("Orvane"); }, 10s)) << sway.tree();
     EXPECT_TRUE(sway.hasWindow("Welcome to Orvane")) << "only the popover closes";
+
+    program.signal(SIGTERM);
+    EXPECT_TRUE(exitedWith(program.waitForExit(), 0)) << program.errors();
+}
+
+// The tray menu on the compositor itself: with no window of the program to pop up from it
+// is a window of its own, which sway floats at the menu's size (not tiled across the
+// screen) and which the popover's rule places below the icon at the pointer.
+TEST(SwayProgramTest, OnWaylandTheTrayMenuFloatsAtItsOwnSizeBelowTheIcon) {
+    ORVANE_REQUIRE_TOOL(missingSway());
+    HeadlessSway sway;
+    ASSERT_FALSE(sway.socket().empty()) << sway.log();
+    Session session;
+    testing::SessionBus bus(session.root);
+    ORVANE_REQUIRE_TOOL(bus.error());
+    testing::FakeStatusNotifierWatcher watcher(bus.address());
+    ASSERT_TRUE(watcher.ready());
+    session.environment["DBUS_SESSION_BUS_ADDRESS"] = bus.address();
+    enterSway(session, sway, false);
+    if (HasFatalFailure()) return;
+    // No welcome window: the menu has no window of the program to pop up from.
+    storeOnboarded(session.config);
+    ProgramProcess program(session, {});
+    ASSERT_TRUE(program.waitUntilReady()) << program.errors() << sway.log();
+    ASSERT_TRUE(program.waitFor([&] { return !watcher.item().empty(); }, 10s)) << program.errors();
+    const nlohmann::json output = sway.outputRect();
+    ASSERT_TRUE(output.is_object()) << sway.tree();
+    const int right = output["x"].get<int>() + output["width"].get<int>();
+    const int top = output["y"].get<int>();
+    ASSERT_TRUE(sway.command("seat seat0 cursor set " + std::to_string(right - 20) + " " + std::to_string(top + 5)));
+
+    sd_bus* client = nullptr;
+    sd_bus_new(&client);
+    sd_bus_set_address(client, bus.address().c_str());
+    sd_bus_set_bus_client(client, 1);
+    ASSERT_GE(sd_bus_start(client), 0);
+    sd_bus_error error{};
+    EXPECT_GE(sd_bus_call_method(client, watcher.service().c_str(), "/StatusNotifierItem", "org.kde.StatusNotifierItem",
+                                 "ContextMenu", &error, nullptr, "ii", 100, 10),
+              0)
+        << (error.message ? error.message : "");
+    sd_bus_error_free(&error);
+    sd_bus_flush_close_unref(client);
+    ASSERT_TRUE(program.waitFor([&] { return sway.hasWindow("Orvane Menu"); }, 10s)) << program.errors() << sway.tree();
+    const auto menu = sway.placed("Orvane Menu");
+    ASSERT_TRUE(menu);
+    EXPECT_TRUE(menu->floating) << "tiled: " << menu->window.dump();
+    EXPECT_NE(menu->border, "normal") << "no title bar over a menu";
+    EXPECT_LT(menu->window["width"].get<int>(), output["width"].get<int>() / 2) << menu->window.dump();
+    EXPECT_LT(menu->window["height"].get<int>(), output["height"].get<int>() / 2) << menu->window.dump();
+    EXPECT_TRUE(program.waitFor(
+        [&] {
+            const auto placed = sway.placed("Orvane Menu");
+            return placed && placed->window["y"].get<int>() == top + 8 &&
+                   placed->window["x"].get<int>() + placed->window["width"].get<int>() == right - 8;
+        },
+        5s))
+        << sway.tree();
 
     program.signal(SIGTERM);
     EXPECT_TRUE(exitedWith(program.waitForExit(), 0)) << program.errors();

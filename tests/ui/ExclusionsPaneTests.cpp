@@ -4,12 +4,15 @@
 
 #include <cstdlib>
 
+#include <QApplication>
 #include <QListWidget>
 #include <QMenu>
+#include <QTimer>
 
 #include "DrawnTexts.h"
 #include "KitFixture.h"
 #include "RenderedView.h"
+#include "platform/Platform.h"
 #include "ui/kit/Buttons.h"
 #include "ui/kit/Context.h"
 #include "ui/kit/Form.h"
@@ -144,6 +147,70 @@ TEST_F(ExclusionsPaneTest, TheApplicationChooserListsNamesAndAddsWhatIsPicked) {
         const QString name = QStringLiteral("app-chooser-") + (kit::isDark(appearance) ? "dark" : "light");
         kit::RenderHarness::save(kit::RenderHarness::render(shown, appearance, QSize(420, 360)), name);
     }
+}
+
+// "Add App" opens the chooser at once when it is the only choice; with the last active
+// application to offer too, it opens the menu of both.
+TEST_F(ExclusionsPaneTest, AddAppOpensTheChooserDirectlyWhenItIsTheOnlyChoice) {
+    start();
+    int chosen = 0;
+    desktop->chooseApplications = [&](QWidget*, const QString&, const std::vector<platform::CatalogApp>&) {
+        ++chosen;
+        return std::vector<std::string>{"com.figma.Desktop"};
+    };
+    auto view = pane();
+    // A menu that opens is read and closed from inside its loop.
+    std::vector<QString> shown;
+    const auto closeMenuOnceOpen = [&] {
+        shown.clear();
+        QTimer::singleShot(0, [&] {
+            if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+                for (const QAction* action : menu->actions()) shown.push_back(action->text());
+                menu->close();
+            }
+        });
+    };
+    ASSERT_EQ(view->addMenuTitles().size(), 1u);
+    closeMenuOnceOpen();
+    view->addButton().click();
+    EXPECT_TRUE(shown.empty()) << "no menu of one item";
+    EXPECT_EQ(chosen, 1);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(excludedIDs(), (std::vector<std::string>{"com.figma.Desktop"}));
+
+    bringToFront("com.example.editor", "Editor");
+    closeMenuOnceOpen();
+    view->addButton().click();
+    EXPECT_EQ(shown, view->addMenuTitles()) << "two choices: the menu";
+    EXPECT_EQ(chosen, 1);
+}
+
+// Orvane is never offered for exclusion: not in the list of applications, not as a chosen
+// application file.
+TEST_F(ExclusionsPaneTest, OrvaneIsNotOfferedForExclusion) {
+    sim->update([](SimState& s) {
+        s.applications.push_back(SimApp{std::string(platform::bundleIdentifier), "Orvane", std::nullopt, std::nullopt,
+                                        std::string("/Applications/Orvane.app")});
+    });
+    start();
+    std::vector<std::string> offered;
+    desktop->chooseApplications = [&](QWidget*, const QString&, const std::vector<platform::CatalogApp>& apps) {
+        for (const auto& app : apps) offered.push_back(app.id);
+        return std::vector<std::string>{std::string(platform::bundleIdentifier)};
+    };
+    auto view = pane();
+    view->pickApp();
+    EXPECT_EQ(offered, (std::vector<std::string>{"com.example.editor", "com.figma.Desktop", "com.adobe.Photoshop"}));
+    EXPECT_TRUE(excludedIDs().empty());
+
+    auto field = kit::settingField(model, &Settings::excludedApps);
+    EXPECT_EQ(
+        ExclusionsRules::addChosen(*field, sim->appCatalog(), {"/Applications/Orvane.app", "/Applications/Figma.app"}),
+        1);
+    EXPECT_EQ(excludedIDs(), (std::vector<std::string>{"com.figma.Desktop"}));
+    for (const char* id : {"orvane", "Orvane", "app.orvane.Orvane"}) EXPECT_TRUE(ExclusionsRules::isOrvane(id)) << id;
+    for (const char* id : {"orvane-helper", "org.example.orvane", ""})
+        EXPECT_FALSE(ExclusionsRules::isOrvane(id)) << id;
 }
 
 TEST_F(ExclusionsPaneTest, TheAddMenuWearsTheAppearance) {

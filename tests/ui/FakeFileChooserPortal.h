@@ -1,8 +1,9 @@
 #pragma once
 // The desktop's file-chooser portal on a private bus, from a thread of its own: it notes
 // each request (method, title, options) and answers with the files a test set, or as
-// cancelled.
+// cancelled. It tells the interface version it was made with (3 unless said).
 #include <atomic>
+#include <cstdint>
 #include <map>
 #include <mutex>
 #include <string>
@@ -21,7 +22,7 @@ public:
         std::vector<std::string> filterNames;
     };
 
-    explicit FakeFileChooserPortal(const std::string& address) {
+    explicit FakeFileChooserPortal(const std::string& address, std::uint32_t version = 3) : version_(version) {
         if (sd_bus_new(&bus_) < 0) return;
         sd_bus_set_address(bus_, address.c_str());
         sd_bus_set_bus_client(bus_, 1);
@@ -101,7 +102,7 @@ private:
     static int handle(sd_bus_message* m, void* userdata, sd_bus_error*) {
         auto* self = static_cast<FakeFileChooserPortal*>(userdata);
         if (sd_bus_message_is_method_call(m, "org.freedesktop.DBus.Properties", "Get"))
-            return sd_bus_reply_method_return(m, "v", "u", 3u);
+            return sd_bus_reply_method_return(m, "v", "u", self->version_);
         const bool open = sd_bus_message_is_method_call(m, "org.freedesktop.portal.FileChooser", "OpenFile");
         const bool save = sd_bus_message_is_method_call(m, "org.freedesktop.portal.FileChooser", "SaveFile");
         if (!open && !save) return 0;
@@ -145,6 +146,7 @@ private:
         return 1;
     }
 
+    std::uint32_t version_;
     sd_bus* bus_ = nullptr;
     bool ready_ = false;
     std::atomic<bool> stop_{false};

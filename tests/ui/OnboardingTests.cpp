@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include <QImage>
+#include <QLayout>
 #include <QPainter>
 #include <QTest>
 
@@ -23,6 +24,7 @@
 #include "ui/views/CurvePreview.h"
 #include "ui/views/IntensitySegment.h"
 #include "ui/views/LocationPickerView.h"
+#include "ui/views/PlaceList.h"
 
 namespace orvane {
 namespace {
@@ -310,7 +312,7 @@ TEST_F(OnboardingTest, ThePlaceButtonOpensThePickerBesideItInsideTheScreenAndClo
     EXPECT_TRUE(v.choosingPlace());
     EXPECT_TRUE(v.placePopover()->isVisible());
     EXPECT_TRUE(v.placePopover()->windowFlags().testFlag(Qt::Popup));
-    EXPECT_EQ(v.placePopover()->size(), QSize(440, 330));
+    EXPECT_EQ(v.placePopover()->width(), 440);
     EXPECT_TRUE(v.placePopover()->findChild<LocationPickerView*>());
     // Below the button where the screen has room, else above it; never over the button,
     // never past the available area.
@@ -321,11 +323,53 @@ TEST_F(OnboardingTest, ThePlaceButtonOpensThePickerBesideItInsideTheScreenAndClo
     EXPECT_FALSE(popup.intersects(button));
     EXPECT_TRUE(popup.top() > button.bottom() || available.bottom() - button.bottom() < popup.height())
         << "above only where below has no room";
-    testing::expectRenderedWhole(*v.placePopover(), QStringLiteral("onboarding-place"), QSize(440, 330));
+    testing::expectRenderedWhole(*v.placePopover(), QStringLiteral("onboarding-place"), v.placePopover()->size());
     for (const auto appearance : {kit::Appearance::light, kit::Appearance::dark})
         testing::expectPanelLook(*v.placePopover(), appearance, kit::isDark(appearance) ? "dark" : "light");
     v.placePopover()->close();
     EXPECT_FALSE(v.choosingPlace());
+}
+
+// Each tab with a list fits the place chooser whole: the caption under the list (the
+// cities' credit, the zones' note) sits below the list's frame, inside the window, at its
+// full height.
+TEST_F(OnboardingTest, ThePlaceChooserShowsEachListWithItsCaptionBelowIt) {
+    Settings settings = testing::manualSettings();
+    settings.sunset.locationSource = LocationSource::TimeZone{"Europe/Paris"};  // the zone list shows
+    auto& v = make(settings);
+    v.placeButton().click();
+    QWidget* popover = v.placePopover();
+    ASSERT_TRUE(popover);
+    LocationPickerView* picker = nullptr;  // the view has no meta-object of its own
+    for (auto* child : popover->findChildren<QWidget*>())
+        if (auto* found = dynamic_cast<LocationPickerView*>(child)) picker = found;
+    ASSERT_TRUE(picker);
+    using Tab = LocationPickerView::Tab;
+    const struct {
+        Tab tab;
+        QWidget* list;
+        QWidget* caption;
+        const char* name;
+    } cases[] = {
+        {Tab::city, picker->cityList(), picker->cityCredit(), "onboarding-place-city"},
+        {Tab::timeZone, picker->zoneList(), picker->zoneCaption(), "onboarding-place-zone"},
+    };
+    const auto inPopover = [&](const QWidget* w) { return QRect(w->mapTo(popover, QPoint(0, 0)), w->size()); };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        picker->setTab(c.tab);
+        QCoreApplication::sendPostedEvents();
+        popover->layout()->activate();
+        ASSERT_TRUE(c.list->isVisible() && c.caption->isVisible());
+        const QRect list = inPopover(c.list), caption = inPopover(c.caption);
+        EXPECT_GT(caption.top(), list.bottom()) << "caption at " << caption.top() << ", list ends at " << list.bottom();
+        EXPECT_GE(caption.height(), c.caption->sizeHint().height());
+        EXPECT_TRUE(popover->rect().contains(caption))
+            << "caption ends at " << caption.bottom() << " in " << popover->height();
+        EXPECT_EQ(popover->width(), OnboardingView::placePopoverWidth);
+        testing::expectRenderedWhole(*popover, QString::fromUtf8(c.name), popover->size());
+    }
+    popover->close();
 }
 
 TEST_F(OnboardingTest, TheCurveIsTheResolvedOneFromNoonInThePlacesZone) {

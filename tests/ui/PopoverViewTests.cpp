@@ -338,6 +338,39 @@ TEST_F(PopoverTest, OneToggleRemovesTheFirstOfTwoEqualExclusions) {
     EXPECT_EQ(model->settings().excludedApps[0].name, "Viewer B");
 }
 
+// However long the front application's name, its tile cuts its own title short; the
+// other tiles keep their words whole.
+TEST_F(PopoverTest, ALongApplicationNameElidesOnlyItsOwnTile) {
+    const auto front = [this](const std::string& name) {
+        sim->update([&](platform::sim::SimState& st) {
+            st.frontApplication = platform::RunningApplication{std::string("org.example.Viewer"), name, 42};
+        });
+    };
+    front("Viewer");
+    startInBerlin();
+    auto view = popover();
+    const std::string longName = "Extraordinarily Long Application Name Studio Professional";
+    for (const std::string& name : {std::string("Viewer"), longName}) {
+        SCOPED_TRACE(name);
+        front(name);
+        sim->postWorkspaceEvent(platform::WorkspaceEvent::didActivateApplication);
+        settle();
+        view->adjustSize();
+        ASSERT_EQ(view->thisAppTile().label().title().toStdString(), name);
+        EXPECT_FALSE(view->cozyTile().label().elided()) << view->cozyTile().label().width();
+        EXPECT_FALSE(view->trueColorTile().label().elided()) << view->trueColorTile().label().width();
+        EXPECT_EQ(view->thisAppTile().label().elided(), name == longName);
+        kit::RenderHarness::renderBoth(*view, name == longName ? "popover-long-app" : "popover-short-app");
+    }
+    // A popover made while that application is in front lays its tiles out the same way.
+    auto fresh = popover();
+    QCoreApplication::sendPostedEvents();
+    EXPECT_FALSE(fresh->cozyTile().label().elided()) << fresh->cozyTile().label().width();
+    EXPECT_FALSE(fresh->trueColorTile().label().elided()) << fresh->trueColorTile().label().width();
+    EXPECT_TRUE(fresh->thisAppTile().label().elided());
+    kit::RenderHarness::renderBoth(*fresh, "popover-long-app-opened");
+}
+
 // Desktop entries as the tile reads them: which icon it asks the theme (or the disk) for.
 TEST_F(PopoverTest, ThisAppIconNamesComeFromTheDesktopEntry) {
     const auto write = [](const std::filesystem::path& path, const std::string& text) {

@@ -81,6 +81,41 @@ TEST_F(PortalFileChooserTest, ASaveAsksWithTheNameFolderAndFilterAndGivesTheChos
     EXPECT_EQ(calls[0].filterNames, (std::vector<std::string>{"JSON"}));
 }
 
+// An open that asks for a folder goes to the portal only from version 4, which takes
+// current_folder for opens; an older portal drops it and starts elsewhere (its recent
+// files), so the caller's own dialog, which starts there, is used instead. A save takes
+// the folder from every version; an open without a folder goes to any.
+TEST_F(PortalFileChooserTest, AnOpenInAFolderNeedsAPortalThatTakesTheFolder) {
+    PortalFileChooser::Request open;
+    open.title = QStringLiteral("Import Settings");
+    open.folder = QStringLiteral("/home/user/Documents");
+    PortalFileChooser::Request save = open;
+    save.save = true;
+    PortalFileChooser::Request anywhere = open;
+    anywhere.folder.clear();
+    const struct {
+        std::uint32_t version;
+        const PortalFileChooser::Request* request;
+        bool asked;
+    } cases[] = {
+        {3, &open, false}, {4, &open, true}, {5, &open, true}, {3, &save, true}, {3, &anywhere, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE("version " + std::to_string(c.version) + (c.request->save ? " save" : " open") +
+                     (c.request->folder.isEmpty() ? " anywhere" : " in a folder"));
+        FakeFileChooserPortal portal(bus->address(), c.version);
+        ASSERT_TRUE(portal.ready());
+        portal.answer({"file:///home/user/Documents/Orvane%20settings.json"});
+        const auto chosen = PortalFileChooser::choose(*c.request, connection.get());
+        EXPECT_EQ(chosen.has_value(), c.asked);
+        const auto calls = portal.calls();
+        ASSERT_EQ(calls.size(), c.asked ? 1u : 0u);
+        if (c.asked && !c.request->folder.isEmpty()) {
+            EXPECT_EQ(calls[0].options.at("current_folder"), "/home/user/Documents");
+        }
+    }
+}
+
 TEST_F(PortalFileChooserTest, AnOpenGivesEveryChosenFileAndACancelGivesNone) {
     FakeFileChooserPortal portal(bus->address());
     ASSERT_TRUE(portal.ready());

@@ -313,6 +313,38 @@ TEST_F(PanesTest, ExportThenImportThroughTheRealFileDialog) {
     EXPECT_EQ(model->settings(), expected);
 }
 
+// Without a portal, Qt's dialog for import and export starts in the documents folder, and
+// in the home folder where there is none.
+TEST_F(PanesTest, TheFileDialogStartsInDocumentsElseAtHome) {
+    start();
+    const auto home = directory / "home";
+    std::filesystem::create_directories(home / "Documents");
+    const QByteArray savedHome = qgetenv("HOME"), savedBus = qgetenv("DBUS_SESSION_BUS_ADDRESS");
+    qputenv("HOME", QByteArray::fromStdString(home.string()));
+    qunsetenv("DBUS_SESSION_BUS_ADDRESS");  // no portal to ask
+    auto system = Desktop::system(sim);
+    desktop->chooseSaveFile = system->chooseSaveFile;
+    desktop->chooseOpenFile = system->chooseOpenFile;
+    auto advanced = pane<AdvancedPane>();
+    const auto startsIn = [&](const std::function<void()>& open) {
+        QString folder;
+        answerFileDialog([&](QFileDialog& d) {
+            folder = d.directory().absolutePath();
+            d.reject();
+        });
+        open();
+        return folder.toStdString();
+    };
+    const std::string documents = (home / "Documents").string();
+    EXPECT_EQ(startsIn([&] { advanced->importSettings(); }), documents);
+    EXPECT_EQ(startsIn([&] { advanced->exportSettings(); }), documents);
+    std::filesystem::remove(home / "Documents");
+    EXPECT_EQ(startsIn([&] { advanced->importSettings(); }), home.string());
+    qputenv("HOME", savedHome);
+    if (savedBus.isNull()) qunsetenv("DBUS_SESSION_BUS_ADDRESS");
+    else qputenv("DBUS_SESSION_BUS_ADDRESS", savedBus);
+}
+
 // A status line shows under the buttons that caused it, ending where they end, and no
 // control moves for it.
 TEST_F(PanesTest, StatusLinesSitUnderTheirButtonsAndMoveNothing) {
@@ -747,6 +779,37 @@ TEST_F(PanesTest, ResetAsksFirstAndThenGivesTheDefaultsKeptByARestart) {
     EXPECT_EQ(restarted.loadSettings(), Settings());
     EXPECT_TRUE(restarted.loadStatistics().days.empty());
     EXPECT_EQ(restarted.loadRuntime(), RuntimeState());
+}
+
+// An import's failure is about that import: a reset, or any later action that succeeds,
+// takes the stale line away; a reset that is cancelled leaves it.
+TEST_F(PanesTest, AResetOrALaterActionClearsTheLastStatus) {
+    start(manualSettings(2200));
+    const auto broken = directory / "broken.json";
+    std::ofstream(broken) << "{ not json";
+    desktop->chooseOpenFile = [&](QWidget*, const Desktop::FileRequest&) { return std::optional(broken.string()); };
+    bool answer = false;
+    desktop->confirm = [&](QWidget*, const Desktop::Confirmation&) { return answer; };
+    auto advanced = pane<AdvancedPane>();
+    const std::pair<const char*, std::function<void()>> actions[] = {
+        {"reset all settings", [&] { advanced->confirmReset(); }},
+        {"reset statistics", [&] { advanced->resetStatistics(); }},
+        {"run onboarding again", [&] { advanced->runOnboardingAgain(); }},
+    };
+    for (const auto& [name, act] : actions) {
+        SCOPED_TRACE(name);
+        advanced->importSettings();
+        ASSERT_TRUE(advanced->message());
+        ASSERT_EQ(advanced->message()->rfind("Import failed", 0), 0u) << *advanced->message();
+        answer = false;
+        advanced->confirmReset();
+        EXPECT_TRUE(advanced->message()) << "a cancelled reset did nothing";
+        answer = true;
+        act();
+        EXPECT_EQ(advanced->message(), std::nullopt);
+        EXPECT_TRUE(advanced->transferNote().text().isEmpty());
+        EXPECT_TRUE(advanced->transferNote().toolTip().isEmpty());
+    }
 }
 
 TEST_F(PanesTest, StatisticsResetStoresTheEmptyDocumentAfterTheDebounceAndOnboardingRunsAgain) {

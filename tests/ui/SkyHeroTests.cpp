@@ -14,6 +14,7 @@
 #include "ui/kit/Context.h"
 #include "ui/kit/RenderHarness.h"
 #include "ui/menubar/SkyHero.h"
+#include "ui/menubar/SkyTexts.h"
 #include "ui/menubar/SkyWash.h"
 #include "ui/views/ClockMenu.h"
 #include "ui/views/EveningLightBadge.h"
@@ -162,7 +163,7 @@ TEST_F(SkyHeroTest, TimersRunOnlyWhileOpen) {
     auto hero = card(std::nullopt);
     EXPECT_TRUE(hero->twinkles());
     EXPECT_TRUE(hero->animating());
-    EXPECT_EQ(scheduler->timerCount(), before + 2);  // the 30 s refresh and the frames
+    EXPECT_EQ(scheduler->timerCount(), before + 2);  // the minute's refresh and the frames
     notifications.post(kit::Notifications::popoverDidClose);
     EXPECT_FALSE(hero->isOpen());
     EXPECT_FALSE(hero->twinkles());
@@ -182,6 +183,47 @@ TEST_F(SkyHeroTest, TimersRunOnlyWhileOpen) {
     still->popoverWillShow();
     EXPECT_FALSE(still->animating());
     EXPECT_FALSE(still->scene().meteor);
+}
+
+TEST(SkyTexts, TheNextMinuteBegins) {
+    const Date minute(1718994600);  // a whole minute
+    const std::pair<double, double> cases[] = {{0, 60}, {0.25, 59.75}, {45, 15}, {59.5, 0.5}};
+    for (const auto& [into, left] : cases) EXPECT_DOUBLE_EQ(SkyTexts::untilNextMinute(minute + into), left) << into;
+    EXPECT_DOUBLE_EQ(SkyTexts::untilNextMinute(Date(-15)), 15) << "before 1970 too";
+}
+
+// While open the shown time changes as each minute begins, not up to a minute late; one
+// timer, re-armed each minute, none once the popover closes.
+TEST_F(SkyHeroTest, TheShownTimeTicksOnTheMinuteWhileOpen) {
+    startAt(berlinCity, berlinTime(6, 21, 22, 30) + 40);
+    const std::size_t before = scheduler->timerCount();
+    auto hero = card(std::nullopt, true);  // reduced motion: no frames, no rolls
+    ASSERT_EQ(scheduler->timerCount(), before + 1);
+    // The model's start moved the clock on a little: measured from where it stands.
+    const double left = SkyTexts::untilNextMinute(clock->now());
+    ASSERT_GT(left, 5) << "the case needs a minute well under way";
+    const std::string first = hero->timeText();
+    scheduler->advance(left - 0.1);
+    EXPECT_EQ(hero->timeText(), first);
+    scheduler->advance(0.2);
+    const std::string second = hero->timeText();
+    EXPECT_NE(second, first) << "on the minute, not up to a minute late";
+    scheduler->advance(59.7);
+    EXPECT_EQ(hero->timeText(), second);
+    scheduler->advance(0.3);
+    const std::string third = hero->timeText();
+    EXPECT_NE(third, second) << "and on the next";
+    EXPECT_EQ(scheduler->timerCount(), before + 1) << "the same one timer, armed again";
+
+    hero->popoverDidClose();
+    EXPECT_EQ(scheduler->timerCount(), before);
+    scheduler->advance(20);
+    hero->popoverWillShow();
+    EXPECT_EQ(hero->timeText(), third);
+    scheduler->advance(39.5);
+    EXPECT_EQ(hero->timeText(), third);
+    scheduler->advance(0.5);
+    EXPECT_NE(hero->timeText(), third) << "aligned again after opening";
 }
 
 // Whatever hides the card (its window closed by the window manager, minimised) stops the

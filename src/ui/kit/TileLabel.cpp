@@ -17,6 +17,9 @@ namespace {
 QFont titleFont() { return FontBook::font(TextStyle::subheadline, QFont::DemiBold); }
 QFont detailFont() { return FontBook::font(TextStyle::caption2); }
 constexpr double icon = 28;
+// How far the title and the detail shrink before they are cut short.
+constexpr double titleScale = 0.85;
+constexpr double detailScale = 0.9;
 
 // The font for one line that shrinks to `minimumScale` of its size before it elides.
 QFont shrunk(QFont font, const QString& text, double width, double minimumScale) {
@@ -26,6 +29,11 @@ QFont shrunk(QFont font, const QString& text, double width, double minimumScale)
         if (QFontMetricsF(font).horizontalAdvance(text) <= width) break;
     }
     return font;
+}
+
+// Whether one line, shrunk as far as it may, still does not fit.
+bool cutShort(const QFont& font, const QString& text, double width, double minimumScale) {
+    return QFontMetricsF(shrunk(font, text, width, minimumScale)).horizontalAdvance(text) > width;
 }
 
 void drawShrinking(QPainter& painter, const QFont& font, const QString& text, const QRectF& box, double minimumScale) {
@@ -83,9 +91,19 @@ void TileLabel::setOn(bool on) {
     update();
 }
 
+void TileLabel::setTitleElides(bool elides) {
+    titleElides_ = elides;
+    updateGeometry();
+}
+
+bool TileLabel::elided() const {
+    const double width = rect().adjusted(11, 10, -11, -10).width();
+    return cutShort(titleFont(), title_, width, titleScale) || cutShort(detailFont(), detail_, width, detailScale);
+}
+
 QSize TileLabel::sizeHint() const {
     const double text = QFontMetricsF(titleFont()).height() + 1 + QFontMetricsF(detailFont()).height();
-    const double width = std::max(QFontMetricsF(titleFont()).horizontalAdvance(title_),
+    const double width = std::max(titleElides_ ? 0.0 : QFontMetricsF(titleFont()).horizontalAdvance(title_),
                                   QFontMetricsF(detailFont()).horizontalAdvance(detail_));
     return QSizeF(std::ceil(width) + 22, std::ceil(20 + icon + 8 + text)).toSize();
 }
@@ -130,16 +148,16 @@ void TileLabel::paintEvent(QPaintEvent*) {
     const double y = iconBox.bottom() + 8;
     painter.setPen(primaryText(appearance));
     drawShrinking(painter, titleFont(), title_, QRectF(content.left(), y, content.width(), titleMetrics.height()),
-                  0.85);
+                  titleScale);
     painter.setPen(secondaryText(appearance));
     const QRectF detailBox(content.left(), y + titleMetrics.height() + 1, content.width(), detailMetrics.height());
     if (!detailRoll_.rolling()) {
-        drawShrinking(painter, detailFont(), detail_, detailBox, 0.9);
+        drawShrinking(painter, detailFont(), detail_, detailBox, detailScale);
         return;
     }
     // Mid-roll the line is drawn in the size the new text settles at; the label's box clips
     // the characters on their way in and out.
-    const QFont f = shrunk(detailFont(), detail_, detailBox.width(), 0.9);
+    const QFont f = shrunk(detailFont(), detail_, detailBox.width(), detailScale);
     const QFontMetricsF m(f);
     painter.setFont(f);
     painter.setClipRect(detailBox.adjusted(0, -2, 0, 2));

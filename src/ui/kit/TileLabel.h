@@ -24,7 +24,13 @@ public:
     void setDetail(QString detail);
     void setOn(bool on);
     void setAppIcon(std::optional<QImage> icon);
+    // The title takes only the room the tile is given: its length asks no width of the
+    // row (an application's name, which may be long), and it is cut short instead.
+    void setTitleElides(bool elides);
     bool on() const { return on_; }
+    const QString& title() const { return title_; }
+    // Whether the title or the detail, at the label's width, is cut short with "…".
+    bool elided() const;
     const QString& detail() const { return detail_; }
     const NumericTransition& detailTransition() const { return detailRoll_; }
     // The app icon's saturation and whether the "not tinted" badge shows, as drawn now.
@@ -42,6 +48,7 @@ private:
     QString title_;
     QString detail_;
     bool on_;
+    bool titleElides_ = false;
     std::optional<QImage> appIcon_;
     NumericTransition detailRoll_;
     AnimatedValue badge_{0};  // the badge's scale and opacity

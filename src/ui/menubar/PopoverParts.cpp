@@ -199,6 +199,8 @@ ThisAppTile::ThisAppTile(std::shared_ptr<AppModel> model, QWidget* parent)
       model_(std::move(model), [this](AppModel::Property p) {
           if (showsChangeOf(p)) refresh();
       }) {
+    // A long application name is cut short in this tile, never by taking the others' room.
+    label_->setTitleElides(true);
     setupTile(*this, label_);
     connect(this, &QAbstractButton::clicked, this, [this] {
         if (const auto& info = model_.model().frontmostAppInfo())

@@ -186,6 +186,12 @@ void QtTrayItem::showMenu(const std::vector<TrayMenuEntry>& entries) {
     fill(*menu_, entries);
     // Its own title: sway finds the window to place by it.
     menu_->setWindowTitle(QStringLiteral("Orvane Menu"));
+    // On Wayland a menu without a window of the program under the pointer has no parent
+    // to pop up from and becomes a window of its own; fixed at its size, a tiling
+    // compositor floats it as the menu it is instead of tiling it across the screen.
+    menu_->setFixedSize(menu_->sizeHint());
+    // And without the compositor's title bar: it draws its own edge, as a menu does.
+    menu_->setWindowFlag(Qt::FramelessWindowHint);
     menu_->popup(anchor_.isValid() ? anchor_.bottomLeft() : QCursor::pos());
     placeThroughSway(menu_.get());
 }

@@ -196,12 +196,23 @@ void SkyHero::updateTimers() {
     const auto& scheduler = environment_.scheduler;
     if (!scheduler) return;
     const bool live = open_ && !concealed_;
-    if (live && !refreshTimer_) refreshTimer_ = scheduler->scheduleRepeating(30, 1, [this] { refresh(); });
-    if (!live) refreshTimer_.cancel();
+    if (live && !minuteTimer_)
+        minuteTimer_ = scheduler->makeTimer([this] {
+            refresh();
+            armMinute();
+        });
+    if (live && !minuteTimer_->armed()) armMinute();
+    if (!live && minuteTimer_) minuteTimer_->disarm();
     const bool animate = !concealed_ && twinkles() && sceneMoves();
     if (animate && !frameTimer_)
         frameTimer_ = scheduler->scheduleRepeating(1.0 / 30, 0, [this] { update(twinkleRegion()); });
     if (!animate) frameTimer_.cancel();
+}
+
+void SkyHero::armMinute() {
+    // The time shown changes on the minute; a timer never fires early, so the refresh it
+    // brings shows the new minute.
+    minuteTimer_->arm(SkyTexts::untilNextMinute(now()), 0.25);
 }
 
 std::optional<TintState> SkyHero::previewState() const {

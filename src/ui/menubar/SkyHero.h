@@ -117,6 +117,7 @@ private:
     double topCornerRadius_ = 0;
     void modelChanged();
     void updateTimers();
+    void armMinute();
     void updateChildren();
     void layoutChildren();
     void setHovered(bool near);
@@ -172,7 +173,8 @@ private:
 
     // Hidden after being shown (its window closed or minimised): no timer runs.
     bool concealed_ = false;
-    platform::Handle refreshTimer_;
+    // Refreshes the card as each minute begins, re-armed for the next one from the clock.
+    std::unique_ptr<platform::Timer> minuteTimer_;
     platform::Handle frameTimer_;
     platform::Handle springTimer_;
     platform::Handle subscription_;

@@ -15,6 +15,12 @@ std::int64_t roundedHalfAway(double x) { return static_cast<std::int64_t>(std::r
 
 }  // namespace
 
+TimeInterval untilNextMinute(Date now) {
+    double into = std::fmod(now.secondsSince1970, 60.0);
+    if (into < 0) into += 60.0;
+    return 60.0 - into;
+}
+
 std::string shownTime(Date date, const TimeZone& zone, const std::string& locale) {
     const DateComponents wall = Calendar(zone).components(date);
     return ShortTime::format(wall.hour, wall.minute, locale.empty() ? ShortTime::locale() : locale);

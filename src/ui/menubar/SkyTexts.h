@@ -18,6 +18,9 @@ namespace orvane::SkyTexts {
 // The locale's hour and minute ("7:42 PM", "19:42") in the zone; an empty locale name is
 // the one every shown time follows (ShortTime).
 std::string shownTime(Date date, const TimeZone& zone, const std::string& locale = "");
+// Seconds from `now` to the next whole minute, when the shown time next changes: more than
+// 0, at most 60.
+TimeInterval untilNextMinute(Date now);
 
 // "Sunset in 42 min", "Sunrise in 2 h 5 min", "Sunset at 9:33 PM · Berlin", or the place's
 // name when the sun neither rises nor sets within reach.

@@ -88,13 +88,15 @@ private:
     double shift_ = 0;
 };
 
-// The place chooser under the place button: the picker in a form section of its own; it
-// tells when it closes, by any cause.
+// The place chooser under the place button: the picker in a form section of its own, as
+// tall as the shown tab needs (a list and the caption under it stay whole); it tells when
+// it closes, by any cause, and is placed again by `place` whenever its height changes.
 class PlacePopover final : public QWidget {
 public:
-    PlacePopover(std::shared_ptr<AppModel> model, std::function<void()> closed, QWidget* parent)
-        : QWidget(parent, Qt::Popup), closed_(std::move(closed)) {
-        setFixedSize(OnboardingView::placePopoverWidth, OnboardingView::placePopoverHeight);
+    PlacePopover(std::shared_ptr<AppModel> model, std::function<void()> closed, std::function<void()> place,
+                 QWidget* parent)
+        : QWidget(parent, Qt::Popup), closed_(std::move(closed)), place_(std::move(place)) {
+        setFixedWidth(OnboardingView::placePopoverWidth);
         // The popover's rounded, edged panel.
         kit::shapeAsPanel(*this, kit::compositingManagerRunning());
         auto* layout = new QVBoxLayout(this);
@@ -102,9 +104,16 @@ public:
         auto* form = new kit::Form(this);
         form->addSection(QStringLiteral("Location"))->addRow(new LocationPickerView(std::move(model)));
         layout->addWidget(form);
+        fit();
     }
 
 protected:
+    bool event(QEvent* event) override {
+        const bool handled = QWidget::event(event);
+        // A tab or a row shown or hidden: the height follows.
+        if (event->type() == QEvent::LayoutRequest) fit();
+        return handled;
+    }
     void hideEvent(QHideEvent* event) override {
         QWidget::hideEvent(event);
         if (closed_) closed_();
@@ -118,7 +127,17 @@ protected:
     }
 
 private:
+    void fit() {
+        QLayout* l = layout();
+        const int needed = l->hasHeightForWidth() ? l->totalHeightForWidth(width()) : l->totalSizeHint().height();
+        if (needed == height()) return;
+        setFixedHeight(needed);
+        kit::shapeAsPanel(*this, kit::compositingManagerRunning());
+        if (place_ && isVisible()) place_();
+    }
+
     std::function<void()> closed_;
+    std::function<void()> place_;
 };
 
 // An icon and its title, 3 apart.
@@ -375,13 +394,16 @@ void OnboardingView::start() {
 
 void OnboardingView::choosePlace() {
     choosingPlace_ = true;
+    // Below the button, centred on it; above it where the screen's available area ends
+    // first, and never past that area's edges; again when its height changes.
+    const auto place = [this] {
+        const QRect anchor(placeButton_->mapToGlobal(QPoint(0, 0)), placeButton_->size());
+        placePopover_->move(kit::popupOrigin(anchor, placePopover_->size(), kit::availableAreaAt(anchor.center())));
+    };
     if (!placePopover_)
         placePopover_ = new PlacePopover(
-            model_, [this] { choosingPlace_ = false; }, this);
-    // Below the button, centred on it; above it where the screen's available area ends
-    // first, and never past that area's edges.
-    const QRect anchor(placeButton_->mapToGlobal(QPoint(0, 0)), placeButton_->size());
-    placePopover_->move(kit::popupOrigin(anchor, placePopover_->size(), kit::availableAreaAt(anchor.center())));
+            model_, [this] { choosingPlace_ = false; }, place, this);
+    place();
     placePopover_->show();
 }
 

@@ -36,7 +36,6 @@ public:
     static constexpr int viewHeight = 664;
     static constexpr int riseSteps = 5;
     static constexpr int placePopoverWidth = 440;
-    static constexpr int placePopoverHeight = 330;
 
     OnboardingView(std::shared_ptr<AppModel> model, std::function<void()> finish, QWidget* parent = nullptr);
     ~OnboardingView() override;

@@ -169,12 +169,16 @@ void AdvancedPane::copyDiagnostics() {
     setMessage("Diagnostics copied.", diagnosticsNote_);
 }
 
+void AdvancedPane::clearMessage() { setMessage(std::string()); }
+
 void AdvancedPane::runOnboardingAgain() {
+    clearMessage();
     kit::settingField(environment_.model, &Settings::onboardingCompleted)->set(false);
     kit::notificationsOf(this).post(kit::Notifications::showOnboarding);
 }
 
 void AdvancedPane::resetStatistics() {
+    clearMessage();
     AppModel& model = *environment_.model;
     model.setStatistics(Statistics{});
     model.store().saveStatistics(model.statistics());
@@ -188,6 +192,7 @@ void AdvancedPane::confirmReset() {
                QStringLiteral("Presets, schedule, display settings and statistics go back to the defaults."),
                QStringLiteral("Reset")});
     if (!confirmed) return;
+    clearMessage();
     // In this order: the store emptied first, so an assignment equal to what was stored
     // leaves its document removed.
     AppModel& model = *environment_.model;

@@ -28,7 +28,8 @@ public:
     void resetStatistics();
     void confirmReset();
 
-    // The status line; none until the first export, import or copy. It shows under the
+    // The status line; none until the first export, import or copy, and none again after
+    // a reset or a fresh onboarding. It shows under the
     // buttons of its row, the settings file's or the diagnostics', on the row's width.
     std::optional<std::string> message() const;
     const kit::Text& transferNote() const { return *transferNote_; }
@@ -39,6 +40,8 @@ public:
 private:
     // In `note`; none: the settings file's.
     void setMessage(const std::string& message, kit::Text* note = nullptr);
+    // After an action that leaves no line of its own: an earlier status no longer holds.
+    void clearMessage();
 
     PaneEnvironment environment_;
     kit::SystemButton* export_;

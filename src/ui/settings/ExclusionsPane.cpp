@@ -1,6 +1,7 @@
 #include "ui/settings/ExclusionsPane.h"
 
 #include <algorithm>
+#include <cctype>
 
 #include <QHBoxLayout>
 #include <QIcon>
@@ -46,12 +47,25 @@ std::vector<ExcludedApp> suggestions(const InstalledApplications* installed, con
     return out;
 }
 
+bool isOrvane(const std::string& id) {
+    std::string lower = id;
+    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
+    return lower == "orvane" || id == platform::bundleIdentifier;
+}
+
+std::vector<platform::CatalogApp> offered(const std::vector<platform::CatalogApp>& listed) {
+    std::vector<platform::CatalogApp> out;
+    for (const auto& app : listed)
+        if (!isOrvane(app.id)) out.push_back(app);
+    return out;
+}
+
 int addChosen(ExcludedField& excluded, platform::AppCatalog& catalog, const std::vector<std::string>& paths) {
     int added = 0;
     for (const auto& path : paths) {
         const auto app = catalog.applicationAt(path);
         auto list = excluded.value();
-        if (!app || isExcluded(list, app->id)) continue;
+        if (!app || isOrvane(app->id) || isExcluded(list, app->id)) continue;
         list.push_back({app->id, app->name, false});
         excluded.set(list);
         ++added;
@@ -121,16 +135,12 @@ ExclusionsPane::ExclusionsPane(const PaneEnvironment& environment, QWidget* pare
     excludedSection_ = addSection(QStringLiteral("Excluded apps"));
     empty_ = excludedSection_->addRow(new kit::Text(QStringLiteral("No excluded apps yet.")));
     empty_->setLevel(kit::TextLevel::secondary);
-    auto* add = new kit::SystemButton(QStringLiteral("Add App"));
-    add->setAccessibleName(QStringLiteral("Add App"));
-    connect(add, &QAbstractButton::clicked, this, [this, add] {
-        QMenu* menu = buildAddMenu();
-        menu->exec(add->mapToGlobal(QPoint(0, add->height())));
-        menu->deleteLater();
-    });
+    addButton_ = new kit::SystemButton(QStringLiteral("Add App"));
+    addButton_->setAccessibleName(QStringLiteral("Add App"));
+    connect(addButton_, &QAbstractButton::clicked, this, [this] { addApp(); });
     auto* addRow = new QWidget;
     auto* addLine = lineOf(addRow);
-    addLine->addWidget(add);
+    addLine->addWidget(addButton_);
     addLine->addStretch(1);
     excludedSection_->addRow(addRow);
 
@@ -172,12 +182,23 @@ QMenu* ExclusionsPane::buildAddMenu() {
     return menu;
 }
 
+void ExclusionsPane::addApp() {
+    // A menu of one item is one click too many.
+    if (addMenuTitles().size() == 1) {
+        pickApp();
+        return;
+    }
+    QMenu* menu = buildAddMenu();
+    menu->exec(addButton_->mapToGlobal(QPoint(0, addButton_->height())));
+    menu->deleteLater();
+}
+
 void ExclusionsPane::pickApp() {
     if (!desktop_) return;
     // By name and icon where the catalogue lists its applications; else their files.
     const auto installed = model_.model().capabilities().applications;
     if (installed && installed->listed && !installed->listed->empty() && desktop_->chooseApplications) {
-        const auto& apps = *installed->listed;
+        const auto apps = ExclusionsRules::offered(*installed->listed);
         const auto ids = desktop_->chooseApplications(this, QStringLiteral("Choose apps to exclude"), apps);
         for (const auto& id : ids) {
             const auto app = std::find_if(apps.begin(), apps.end(), [&](const auto& a) { return a.id == id; });

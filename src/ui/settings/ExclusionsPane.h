@@ -37,8 +37,14 @@ std::optional<std::string> lastActiveTitle(const std::optional<FrontmostAppObser
 // The suggestions still to offer: the installed applications' (the catalogue's own, else
 // the fixed list's installed ones), never one already excluded; none before they are read.
 std::vector<ExcludedApp> suggestions(const InstalledApplications* installed, const std::vector<ExcludedApp>& excluded);
+// Whether an application identifier is Orvane's own: its desktop entry ("orvane", in any
+// case) or its bundle identifier. Orvane never tints itself away, so it is never offered.
+bool isOrvane(const std::string& id);
+// The installed applications offered for exclusion: all but Orvane, in their order.
+std::vector<platform::CatalogApp> offered(const std::vector<platform::CatalogApp>& listed);
 // Adds each chosen application file in order, each in its own write; files that are not
-// readable applications and applications already excluded are skipped. The number added.
+// readable applications, Orvane and applications already excluded are skipped. The number
+// added.
 int addChosen(ExcludedField& excluded, platform::AppCatalog& catalog, const std::vector<std::string>& paths);
 }  // namespace ExclusionsRules
 
@@ -49,6 +55,10 @@ public:
     // The "Add App" menu's item texts, in order ("" stands for the divider).
     std::vector<QString> addMenuTitles() const;
     QMenu* buildAddMenu();
+    // What "Add App" does: the menu where it has more than one item, else its one item
+    // (the chooser) at once.
+    void addApp();
+    kit::SystemButton& addButton() const { return *addButton_; }
     void pickApp();
     int excludedRowCount() const { return static_cast<int>(excludedRows_.size()); }
     std::vector<QString> suggestedNames() const;
@@ -69,6 +79,7 @@ private:
     kit::ModelFollower model_;
     std::unique_ptr<ExcludedField> excluded_;
     std::shared_ptr<Desktop> desktop_;
+    kit::SystemButton* addButton_;
     kit::FormSection* excludedSection_;
     kit::FormSection* suggestedSection_;
     kit::Text* empty_;

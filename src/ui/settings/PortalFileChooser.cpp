@@ -22,6 +22,9 @@ using platform::linuxsys::DBusObject;
 const DBusObject chooser{"org.freedesktop.portal.Desktop", "/org/freedesktop/portal/desktop",
                          "org.freedesktop.portal.FileChooser"};
 
+// The first version of the interface whose OpenFile takes a starting folder.
+constexpr std::uint32_t openFolderVersion = 4;
+
 int appendString(sd_bus_message* m, const QString& s) { return sd_bus_message_append(m, "s", s.toUtf8().constData()); }
 
 // One a{sv} entry of a string.
@@ -138,6 +141,9 @@ std::optional<std::vector<std::string>> choose(const Request& request, DBusConne
     if (!bus) return std::nullopt;
     std::uint32_t version = 0;
     if (bus->getProperty(chooser, "version", 'u', &version)) return std::nullopt;
+    // Before version 4 the portal drops current_folder from an open and starts in its
+    // recent files; the caller's own dialog starts where it was asked to.
+    if (!request.save && !request.folder.isEmpty() && version < openFolderVersion) return std::nullopt;
 
     static std::atomic<int> counter{0};
     const std::string token = "orvane" + std::to_string(++counter);

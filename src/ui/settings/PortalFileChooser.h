@@ -29,8 +29,10 @@ struct Request {
 // Filters from Qt's filter text ("JSON (*.json);;All (*)").
 std::vector<std::pair<QString, std::vector<QString>>> filtersOf(const QString& qtFilter);
 
-// None: no file-chooser portal answers on the bus (the caller shows a dialog of its own).
-// Else the chosen local paths, empty when the user cancelled. `bus` absent: the session bus.
+// None: no file-chooser portal answers on the bus, or the request is an open in a folder
+// and the portal is older than version 4, which cannot start an open there (the caller
+// shows a dialog of its own). Else the chosen local paths, empty when the user cancelled.
+// `bus` absent: the session bus.
 std::optional<std::vector<std::string>> choose(const Request& request,
                                                platform::linuxsys::DBusConnection* bus = nullptr);
 

@@ -167,7 +167,8 @@ QWidget* LocationPickerView::makeCityPage() {
     layout->addWidget(cityQuery_);
     cityList_ = new PlaceList([this](const std::string& id) { write(LocationSource::City{id}); });
     layout->addWidget(cityList_);
-    layout->addWidget(caption(Cities::attribution.data()));
+    cityCredit_ = caption(Cities::attribution.data());
+    layout->addWidget(cityCredit_);
     layout->addStretch(1);
     return page;
 }

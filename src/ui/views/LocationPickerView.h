@@ -82,6 +82,8 @@ public:
     // City tab.
     QLineEdit* citySearch() const { return cityQuery_; }
     PlaceList* cityList() const { return cityList_; }
+    // The cities' source, credited under their list.
+    kit::Text* cityCredit() const { return cityCredit_; }
     // Coordinates tab.
     QLineEdit* latitudeField() const { return lat_; }
     QLineEdit* longitudeField() const { return lon_; }
@@ -125,6 +127,7 @@ private:
     std::vector<TimeZoneEntry> zones_;  // the listed matches
     QLineEdit* cityQuery_ = nullptr;
     PlaceList* cityList_ = nullptr;
+    kit::Text* cityCredit_ = nullptr;
     std::vector<City> cities_;
     QLineEdit* lat_ = nullptr;
     QLineEdit* lon_ = nullptr;
