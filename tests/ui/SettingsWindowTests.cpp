@@ -190,7 +190,9 @@ TEST_F(SettingsRootTest, AboutLineFromTheBuildTheSystemAndTheChip) {
     const std::string line = SettingsRootRules::aboutLine({"2.1", "42"}, debian.osDisplayName(), "Intel chip");
     EXPECT_EQ(line, "Version 2.1 (42) \u00B7 Debian GNU/Linux 12 (bookworm) \u00B7 Intel chip");
     EXPECT_EQ(SettingsRootRules::aboutLine({"", ""}, "Linux", "Unknown chip"),
-              "Version dev (0) \u00B7 Linux \u00B7 Unknown chip");
+              "Version dev \u00B7 Linux \u00B7 Unknown chip");
+    EXPECT_EQ(SettingsRootRules::aboutLine({"0.1.0", "0"}, "Linux", "AMD EPYC"),
+              "Version 0.1.0 \u00B7 Linux \u00B7 AMD EPYC");
 
     start();
     auto view = root(Pane::about);
