@@ -201,6 +201,35 @@ TEST_F(SettingsRootTest, AboutLineFromTheBuildTheSystemAndTheChip) {
     EXPECT_EQ(view->header()->subtitleText().text().toStdString(), SettingsRootRules::aboutLine(*sim));
 }
 
+// The keys the tray menu names work while the window has the keyboard: Ctrl+Q quits; Ctrl+W
+// and Esc close the window (hide it), unless a shortcut is being recorded.
+TEST_F(SettingsRootTest, TheWindowsOwnKeysCloseItAndQuit) {
+    start();
+    SettingsWindow settings(PaneEnvironment{model, std::make_shared<Desktop>()}, Pane::general, nullptr);
+    int quits = 0;
+    settings.quit = [&] { ++quits; };
+    const struct {
+        const char* keys;
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        bool closes;
+        int quitsAfter;
+    } cases[] = {
+        {"Ctrl+W", Qt::Key_W, Qt::ControlModifier, true, 0},
+        {"Esc", Qt::Key_Escape, Qt::NoModifier, true, 0},
+        {"Ctrl+Q", Qt::Key_Q, Qt::ControlModifier, false, 1},
+        {"W alone", Qt::Key_W, Qt::NoModifier, false, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.keys);
+        settings.present();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&settings));
+        QTest::keyClick(&settings, c.key, c.modifiers);
+        EXPECT_EQ(settings.isVisible(), !c.closes);
+        EXPECT_EQ(quits, c.quitsAfter);
+    }
+}
+
 // The delegate on the simulated machine, as the program runs it.
 class SettingsDelegateTest : public SimTest {
 protected:
