@@ -84,18 +84,28 @@ Capabilities Capabilities::read(TintEngine& engine) {
     c.haptics = Availability::when(platform.hasHaptics(), notAvailableOnThisComputer);
     c.hideFromCaptures =
         Availability::when(platform.overlayWindows().canHideFromCaptures(), notAvailableOnThisComputer);
+    c.trayTitle = Availability::when(c.macWords, "The panel's tray shows the icon alone, with no text beside it.");
     c.openURLs =
         Availability::when(platform.workspace().canOpenURLs(), "Nothing on this computer opens web addresses.");
     c.openSettingsPages = Availability::when(platform.workspace().canOpenSettingsPages(), notAvailableOnThisComputer);
     c.checkForUpdates =
-        Availability::when(platform.systemInfo().describesMac(), "The package manager keeps Orvane up to date.");
+        Availability::when(platform.systemInfo().describesMac(), updatesReason(platform.systemInfo().executablePath()));
     c.nightShift =
         Availability::when(engine.nightShift().isAvailable(), "This desktop has no night light Orvane can drive.");
     c.globalShortcuts = Availability::when(platform.keyboard().canRegisterGlobalShortcuts(), noGlobalShortcutsReason);
     c.frontmostApplication =
         Availability::when(platform.workspace().canTellFrontmostApplication(), noFrontmostApplicationReason);
-    c.compositor = Availability::when(platform.overlayWindows().canShowTranslucent(), "Needs a compositing manager.");
+    c.compositor =
+        Availability::when(platform.overlayWindows().canShowTranslucent(),
+                           c.nightLightAlone ? "Overlays cannot show on Wayland." : "Needs a compositing manager.");
     return c;
+}
+
+std::string Capabilities::updatesReason(const std::optional<std::string>& executablePath) {
+    const bool packaged =
+        !executablePath || (executablePath->rfind("/usr/", 0) == 0 && executablePath->rfind("/usr/local/", 0) != 0);
+    if (packaged) return "The package manager keeps Orvane up to date.";
+    return "Orvane was installed from source: to update it, build the newer source and install it again.";
 }
 
 bool Capabilities::dimsByPulseWidth(const std::optional<std::string>& modelIdentifier) {
@@ -103,11 +113,16 @@ bool Capabilities::dimsByPulseWidth(const std::optional<std::string>& modelIdent
     return modelIdentifier->rfind("MacBookPro", 0) == 0 || modelIdentifier->rfind("Mac1", 0) == 0;
 }
 
-Availability Capabilities::layerEffects() const {
-    // Nothing to dim or fold red with: no display is tinted (the reason is the first
-    // one's), or every tinted one is left to the desktop's night light alone.
+Availability Capabilities::tinting() const {
     if (!displays.empty() && std::none_of(displays.begin(), displays.end(), tinted))
         return Availability::no("Not tinted: " + displays.front().notTintedReason);
+    return Availability::yes();
+}
+
+Availability Capabilities::layerEffects() const {
+    // Nothing to dim or fold red with: no display is tinted, or every tinted one is left
+    // to the desktop's night light alone.
+    if (Availability tints = tinting(); !tints) return tints;
     const bool nightLightOnly = nightLightAlone && std::any_of(displays.begin(), displays.end(), tinted) &&
                                 std::all_of(displays.begin(), displays.end(), [](const DisplayCapabilities& d) {
                                     return !tinted(d) || d.attachedMethod == TintMethod::nightShift;
@@ -117,13 +132,20 @@ Availability Capabilities::layerEffects() const {
 
 Availability Capabilities::readableRed() const {
     if (Availability layers = layerEffects(); !layers) return layers;
-    if (!nightLightAlone || displays.empty()) return Availability::yes();
-    // Ramps scale each channel on its own; only a colour matrix or an overlay mixes them.
-    const bool folds = std::any_of(displays.begin(), displays.end(), [](const DisplayCapabilities& d) {
+    if (displays.empty()) return Availability::yes();
+    // Ramps, the night light and a display's own controls scale each channel on its own;
+    // only a colour matrix or an overlay mixes them.
+    const auto folds = [](const DisplayCapabilities& d) {
         return d.attachedMethod == TintMethod::matrix || d.attachedMethod == TintMethod::overlay;
-    });
-    return Availability::when(folds,
-                              "Needs a color matrix or an overlay; gamma ramps alone cannot fold colors into red.");
+    };
+    if (std::any_of(displays.begin(), displays.end(), folds)) return Availability::yes();
+    const auto first = std::find_if(displays.begin(), displays.end(), tinted);
+    const TintMethod method = first != displays.end() ? *first->attachedMethod : TintMethod::gamma;
+    const char* what = method == TintMethod::nightShift ? "the desktop's night light"
+                       : method == TintMethod::ddc      ? "the display's own color controls"
+                                                        : "gamma ramps alone";
+    return Availability::no(std::string("Needs a color matrix or an overlay; ") + what +
+                            " cannot fold colors into red.");
 }
 
 Availability Capabilities::dimming() const {

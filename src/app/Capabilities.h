@@ -93,9 +93,12 @@ struct Capabilities {
     Availability sounds;
     Availability haptics;
     Availability hideFromCaptures;
+    // Text beside the status icon: a Mac's menu bar shows it; a Linux tray (the X11 tray
+    // or a StatusNotifierItem host through the toolkit) shows the icon alone.
+    Availability trayTitle;
     Availability openURLs;
     Availability openSettingsPages;
-    // The program checks for its own updates; elsewhere the package manager updates it.
+    // The program checks for its own updates; elsewhere the reason says what updates it.
     Availability checkForUpdates;
     Availability nightShift;  // the desktop's night light has a client
     // The night light as people here call it: the desktop's "Night Light" on Linux, the
@@ -125,13 +128,16 @@ struct Capabilities {
     const DisplayCapabilities* display(std::uint32_t id) const;
     // A method's title in this computer's words.
     std::string methodTitle(TintMethod method) const;
+    // Whether something tints the screen: not where every display is left untinted (the
+    // reason is the first one's).
+    Availability tinting() const;
     // Dimming below the backlight and readable red need a display that is tinted, and not
     // by the desktop's night light alone. Read from the displays' attached methods, so it
     // follows them when only those are refreshed.
     Availability layerEffects() const;
     // Readable red folds blue and green into red, which a colour matrix or an overlay can
-    // and gamma ramps cannot: not where every tinted display has its ramps alone and no
-    // overlay can join them (a Wayland session).
+    // and gamma ramps, the night light and DDC cannot: only where some tinted display has
+    // one of the two.
     Availability readableRed() const;
     // The brightness slider and the dim keys: nothing dims a screen left to the desktop's
     // night light alone, so they cannot work where every tinted display is.
@@ -143,6 +149,10 @@ struct Capabilities {
     // for people ("Night Light reaches 1000K at the warmest"); empty where it reaches the
     // warmth asked for or no display (`display`, where given) is tinted by it alone.
     std::string nightLightReach(std::int64_t kelvin, const DisplayCapabilities* display = nullptr) const;
+    // Why the program does not check for its own updates off the Mac, from where its file
+    // lies: a package under /usr is updated by the package manager; an install from source
+    // (in the home folder, under /usr/local or a build folder) is rebuilt to be updated.
+    static std::string updatesReason(const std::optional<std::string>& executablePath);
     // Whether the machine of this model identifier (sysctl's hw.model, the DMI product
     // name on Linux) dims its backlight by pulse-width modulation at every level.
     static bool dimsByPulseWidth(const std::optional<std::string>& modelIdentifier);

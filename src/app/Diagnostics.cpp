@@ -28,6 +28,13 @@ const char* const middleDot = " \xC2\xB7 ";         // U+00B7 between spaces
 
 std::string boolText(bool value) { return value ? "true" : "false"; }
 
+// A computed value to so many places, as people read it: 0.7999999999999999 is 0.8.
+std::string roundedDecimal(double value, int places) {
+    if (!std::isfinite(value)) return shortestDecimal(value);
+    const double scale = std::pow(10.0, places);
+    return shortestDecimal(std::round(value * scale) / scale + 0.0);
+}
+
 // Points truncated toward zero, as whole numbers.
 std::string wholePoints(double value) {
     if (!std::isfinite(value) || std::fabs(value) > 9e15) return "0";
@@ -44,7 +51,8 @@ std::string displayLine(const DisplayInfo& display, const Settings& settings, Ti
     const DisplaySettings stored = settings.displaySettings(display.key);
     return "  - " + display.name + " [" + (display.isBuiltIn ? "built-in" : "external") + "] " +
            wholePoints(display.frame.width) + multiplicationSign + wholePoints(display.frame.height) + "@" +
-           shortestDecimal(display.scale) + "x key=" + display.key + " method=" + std::string(toString(stored.method)) +
+           roundedDecimal(display.scale, 2) + "x key=" + display.key +
+           " method=" + std::string(toString(stored.method)) +
            " check=" + (stored.methodCheckResult ? std::string(toString(*stored.methodCheckResult)) : "none") +
            " inUse=" + [&] {
                const auto attached = engine.attachedMethod(display);
@@ -99,9 +107,15 @@ std::string Diagnostics::text(const AppModel& model, const Build& build, const S
     const Calibration& calibration = settings.calibration;
     std::vector<std::string> lines;
 
-    lines.push_back("Orvane " + (build.version.empty() ? std::string("dev") : build.version) + " (" +
-                    (build.build.empty() ? std::string("0") : build.build) + ")");
-    lines.push_back(system.operatingSystem + middleDot + system.chip + middleDot + system.model.value_or("?"));
+    // A build without a number (one from source) has none to show.
+    const bool numbered = !build.build.empty() && build.build != "0";
+    lines.push_back("Orvane " + (build.version.empty() ? std::string("dev") : build.version) +
+                    (numbered ? " (" + build.build + ")" : std::string()));
+    // What is not known is left out rather than shown as a placeholder.
+    std::string machine;
+    for (const std::string& part : {system.operatingSystem, system.chip, system.model.value_or("")})
+        if (!part.empty()) machine += (machine.empty() ? "" : middleDot) + part;
+    lines.push_back(machine);
     lines.push_back("Displays:");
     for (const auto& display : model.displays()) lines.push_back(displayLine(display, settings, model.engine()));
 
@@ -111,11 +125,11 @@ std::string Diagnostics::text(const AppModel& model, const Build& build, const S
 
     lines.push_back("State: enabled=" + boolText(settings.enabled) + " mode=" + std::string(toString(settings.mode)) +
                     " status=" + statusText(resolution.status) + " target=" + std::to_string(resolution.target.kelvin) +
-                    "K dim=" + shortestDecimal(resolution.target.dim));
+                    "K dim=" + roundedDecimal(resolution.target.dim, 3));
 
     const Location& location = model.location();
-    lines.push_back("Location: " + location.display() + " (" + shortestDecimal(location.latitude) + ", " +
-                    shortestDecimal(location.longitude) + ")");
+    lines.push_back("Location: " + location.display() + " (" + roundedDecimal(location.latitude, 4) + ", " +
+                    roundedDecimal(location.longitude, 4) + ")");
 
     const std::string selfTest =
         !calibration.lastSelfTestPassed ? "never" : (*calibration.lastSelfTestPassed ? "PASS" : "FAIL");

@@ -120,14 +120,19 @@ bool MethodFacts::canRun(TintMethod method) const {
 std::string MethodHeuristic::whyNot(TintMethod method, const MethodFacts& facts) {
     if (facts.canRun(method)) return {};
     switch (method) {
+        // Where no overlay reaches the screen (a Wayland session) the compositor, not the
+        // driver, decides what a program may change, and no window of a program lies over it.
         case TintMethod::matrix:
+            if (facts.nightLightAlone) return "The compositor offers no color matrix.";
             return "The driver has no color matrix for this output.";
         case TintMethod::gamma:
+            if (facts.nightLightAlone) return "The compositor offers no gamma control.";
             return "The driver has no gamma ramps for this output.";
         case TintMethod::nightShift:
             if (!facts.nightShift) return "This desktop has no night light Orvane can drive.";
             return "Needs a compositing manager.";
         case TintMethod::overlay:
+            if (facts.nightLightAlone) return "Overlays cannot show on Wayland.";
             return "Needs a compositing manager.";
         case TintMethod::ddc:
             return "The display does not answer DDC/CI.";

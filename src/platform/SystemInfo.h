@@ -25,6 +25,8 @@ public:
     virtual bool describesMac() { return false; }
     // The operating system as reports name it: on Linux the os-release name; the
     // simulated machine, which stands for a Mac, gives the Mac's.
+    // Where the running program's file lies; absent where the system does not say.
+    virtual std::optional<std::string> executablePath() { return std::nullopt; }
     virtual std::string osDisplayName() {
         const OSVersion v = osVersion();
         return std::to_string(v.major) + "." + std::to_string(v.minor) + "." + std::to_string(v.patch);

@@ -97,6 +97,10 @@ void AppDelegate::applicationDidFinishLaunching() {
     auto tray = std::make_shared<QtTray>();
     popoverWindow_ = std::make_shared<PopoverWindow>(
         popoverView, [tray]() -> QRect { return tray->current() ? tray->current()->anchor() : QRect(); });
+    popoverWindow_->openSettings = [weak] {
+        if (auto self = weak.lock()) self->showSettings();
+    };
+    popoverWindow_->quit = quit;
     StatusItemController::Environment trayEnvironment;
     trayEnvironment.tray = tray;
     trayEnvironment.popover = popoverWindow_;
@@ -287,6 +291,9 @@ void AppDelegate::openSettingsWindow(const std::optional<std::string>& pane) {
         PaneEnvironment environment{model_, Desktop::system(platform_)};
         settingsWindow_ = std::make_unique<SettingsWindow>(environment, pane ? fromString<Pane>(*pane) : std::nullopt,
                                                            platform_->standardUserDefaults());
+        settingsWindow_->quit = [weak = weak_from_this()] {
+            if (auto self = weak.lock()) self->terminate();
+        };
     }
     settingsWindow_->present();
 }

@@ -1,6 +1,7 @@
 // The support report on the simulated machine, line by line.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 
 #include "ModelFixture.h"
@@ -62,12 +63,50 @@ TEST_F(DiagnosticsTest, EdgeCases) {
     system.model.reset();
     const auto lines = linesOf(Diagnostics::text(*model, {"", ""}, system));
     ASSERT_EQ(lines.size(), 9u);
-    EXPECT_EQ(lines[0], "Orvane dev (0)");
-    EXPECT_EQ(lines[1], "Debian GNU/Linux 12 (bookworm) · Example CPU @ 2.0GHz · ?");
+    EXPECT_EQ(lines[0], "Orvane dev");
+    EXPECT_EQ(lines[1], "Debian GNU/Linux 12 (bookworm) · Example CPU @ 2.0GHz");
     EXPECT_EQ(lines[2], "Displays:");
     EXPECT_EQ(lines[3], "Backends: ");
     EXPECT_EQ(lines[6], "Calibration: layerColorMode=linear readableRed=layers lastSelfTest=never ");
     EXPECT_EQ(lines[8].substr(lines[8].find("exclusions=")), "exclusions=[\"a\", \"b\"]");
+}
+
+// What is unknown is left out, never shown as a placeholder, and computed values read short.
+TEST_F(DiagnosticsTest, UnknownPartsAreLeftOutAndNumbersReadShort) {
+    const struct {
+        Diagnostics::Build build;
+        const char* chip;
+        std::optional<std::string> model;
+        const char* versionLine;
+        const char* machineLine;
+    } cases[] = {
+        {{"0.1.0", "0"}, "AMD EPYC", std::nullopt, "Orvane 0.1.0", "Debian GNU/Linux 12 (bookworm) · AMD EPYC"},
+        {{"0.1.0", ""}, "", std::string("Desk 9"), "Orvane 0.1.0", "Debian GNU/Linux 12 (bookworm) · Desk 9"},
+        {{"0.1.0", "17"},
+         "AMD EPYC",
+         std::string("Desk 9"),
+         "Orvane 0.1.0 (17)",
+         "Debian GNU/Linux 12 (bookworm) · AMD EPYC · Desk 9"},
+    };
+    // A dim reached by arithmetic, as a preset's steps leave it.
+    start(testing::manualSettings(3400, 0.7 + 0.1));
+    ASSERT_NE(model->resolution().target.dim, 0.8) << "the fixture must give an inexact dim";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.versionLine);
+        auto system = this->system();
+        system.chip = c.chip;
+        system.model = c.model;
+        const auto lines = linesOf(Diagnostics::text(*model, c.build, system));
+        ASSERT_GE(lines.size(), 2u);
+        EXPECT_EQ(lines[0], c.versionLine);
+        EXPECT_EQ(lines[1], c.machineLine);
+        const auto state =
+            std::find_if(lines.begin(), lines.end(), [](const std::string& l) { return l.rfind("State:", 0) == 0; });
+        ASSERT_NE(state, lines.end());
+        const std::size_t at = state->find(" dim=");
+        ASSERT_NE(at, std::string::npos) << *state;
+        EXPECT_EQ(state->substr(at), " dim=0.8") << *state;
+    }
 }
 
 TEST_F(DiagnosticsTest, TheDesktopsNightLightAndWhoElseHoldsItHaveALineOfTheirOwn) {

@@ -121,6 +121,31 @@ TEST(MethodHeuristic, DisplayFactsRecommendationAndFallbackForEveryCombination) 
     }
 }
 
+// Why a method cannot run, in the words of the session: on X11 the driver and the
+// compositing manager, on Wayland (where no overlay reaches the screen) the compositor.
+TEST(MethodHeuristic, TheReasonsSpeakOfTheSessionTheyAreGivenIn) {
+    using M = TintMethod;
+    const struct {
+        M method;
+        const char* onX11;
+        const char* onWayland;
+    } cases[] = {
+        {M::matrix, "The driver has no color matrix for this output.", "The compositor offers no color matrix."},
+        {M::gamma, "The driver has no gamma ramps for this output.", "The compositor offers no gamma control."},
+        {M::overlay, "Needs a compositing manager.", "Overlays cannot show on Wayland."},
+        {M::nightShift, "This desktop has no night light Orvane can drive.",
+         "This desktop has no night light Orvane can drive."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(toString(c.method));
+        MethodFacts x11;  // nothing runs
+        MethodFacts wayland;
+        wayland.nightLightAlone = true;
+        EXPECT_EQ(MethodHeuristic::whyNot(c.method, x11), c.onX11);
+        EXPECT_EQ(MethodHeuristic::whyNot(c.method, wayland), c.onWayland);
+    }
+}
+
 // Processor brands and system versions that would read as a Mac's play no part on Linux.
 TEST(MethodHeuristic, DisplayFactsIgnoreBrandAndVersion) {
     MethodFacts gammaOnly;

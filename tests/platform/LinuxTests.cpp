@@ -118,6 +118,14 @@ TEST(LinuxSystemInfo, ReadsProcessorModelAndVersionFromTheFileTree) {
     EXPECT_EQ(info.osVersion(), (OSVersion{12, 0, 0}));
 }
 
+TEST(LinuxSystemInfo, TheProgramsFileIsWhereProcSaysItIs) {
+    const auto root = orvane::testing::freshDirectory("root");
+    EXPECT_EQ(LinuxSystemInfo(root).executablePath(), std::nullopt);
+    std::filesystem::create_directories(root / "proc/self");
+    std::filesystem::create_symlink("/home/ada/.local/bin/orvane", root / "proc/self/exe");
+    EXPECT_EQ(LinuxSystemInfo(root).executablePath(), "/home/ada/.local/bin/orvane");
+}
+
 TEST(LinuxSystemInfo, VersionAndProcessorLinesInTheirOtherForms) {
     EXPECT_EQ(versionFromOsRelease("VERSION_ID=22.04\n"), (OSVersion{22, 4, 0}));
     EXPECT_EQ(versionFromOsRelease("VERSION_ID='3.19.1'\n"), (OSVersion{3, 19, 1}));

@@ -67,12 +67,20 @@ protected:
     }
 };
 
+// A switch that cannot work here is disabled with its reason and drawn off, though what is
+// stored (on, here) stays for a computer where it works.
 TEST_F(CapabilityControlsTest, FeelControlsWorkOnAMacAndSayWhyNotOnLinux) {
-    start();
+    Settings stored = manualSettings(3400, 1.0);
+    stored.sounds = stored.hapticDetents = stored.hideTintFromScreenshots = stored.showKelvinInMenuBar = true;
+    start(stored);
+    const std::string noTrayText = "The panel's tray shows the icon alone, with no text beside it.";
     {
         GeneralPane pane(environment(), window.get());
-        for (kit::SwitchRow* row : {&pane.soundsSwitch(), &pane.hapticsSwitch(), &pane.hideFromCapturesSwitch()})
+        for (kit::SwitchRow* row : {&pane.soundsSwitch(), &pane.hapticsSwitch(), &pane.hideFromCapturesSwitch(),
+                                    &pane.kelvinInTraySwitch()}) {
             EXPECT_TRUE(row->toggle().isEnabled()) << row->titleText().text().toStdString();
+            EXPECT_TRUE(row->isOn()) << row->titleText().text().toStdString();
+        }
         EXPECT_EQ(subtitle(pane.hideFromCapturesSwitch()).rfind("Only for the overlay fallback methods.", 0), 0u);
     }
     for (const bool withSounds : {false, true}) {
@@ -80,13 +88,31 @@ TEST_F(CapabilityControlsTest, FeelControlsWorkOnAMacAndSayWhyNotOnLinux) {
         model->refreshCapabilities();
         GeneralPane pane(environment(), window.get());
         EXPECT_EQ(pane.soundsSwitch().toggle().isEnabled(), withSounds);
+        EXPECT_EQ(pane.soundsSwitch().isOn(), withSounds);
         EXPECT_EQ(subtitle(pane.soundsSwitch()), withSounds ? "" : notHere.toStdString());
-        for (kit::SwitchRow* row : {&pane.hapticsSwitch(), &pane.hideFromCapturesSwitch()}) {
-            EXPECT_FALSE(row->toggle().isEnabled()) << row->titleText().text().toStdString();
-            EXPECT_EQ(subtitle(*row), notHere.toStdString());
+        const std::pair<kit::SwitchRow*, std::string> cannot[] = {
+            {&pane.hapticsSwitch(), notHere.toStdString()},
+            {&pane.hideFromCapturesSwitch(), notHere.toStdString()},
+            {&pane.kelvinInTraySwitch(), noTrayText}};
+        for (const auto& [row, reason] : cannot) {
+            SCOPED_TRACE(row->titleText().text().toStdString());
+            EXPECT_FALSE(row->toggle().isEnabled());
+            EXPECT_EQ(subtitle(*row), reason);
+            EXPECT_FALSE(row->isOn());
+            EXPECT_EQ(row->toggle().knobPosition(), 0.0);
         }
+        // A change of the stored value elsewhere does not turn a disabled switch on.
+        model->change([](Settings& s, RuntimeState&) { s.hapticDetents = false; });
+        model->change([](Settings& s, RuntimeState&) { s.hapticDetents = true; });
+        EXPECT_FALSE(pane.hapticsSwitch().isOn());
+        if (!withSounds)
+            kit::RenderHarness::renderBoth(pane, "general-pane-linux-no-sounds",
+                                           QSize(640, kit::RenderHarness::fittingSize(pane, 640).height()));
         sim->update([](platform::sim::SimState& s) { s.missingPorts.erase("sounds"); });
     }
+    const Settings& now = model->settings();
+    EXPECT_TRUE(now.sounds && now.hapticDetents && now.hideTintFromScreenshots && now.showKelvinInMenuBar)
+        << "nothing stored is changed";
 }
 
 // The pane follows a change of what the computer can do without being rebuilt (read
@@ -157,6 +183,18 @@ TEST_F(CapabilityControlsTest, TheMethodPickerOffersWhatThisDisplayCanRunAndSays
     EXPECT_NE(nothing.find("Nothing can tint this display: Needs a compositing manager."), std::string::npos)
         << nothing;
     EXPECT_EQ(nothing.find("Here: "), std::string::npos) << nothing;
+
+    // In a Wayland session the reasons are the compositor's, not the driver's or a
+    // compositing manager's (no window of a program lies over a Wayland screen).
+    sim->update([](platform::sim::SimState& s) {
+        s.overlaysReachScreen = false;
+        s.compositing = false;
+        for (auto& d : s.displays) d.gammaCapacity = 0;
+    });
+    model->refreshCapabilities();
+    EXPECT_EQ(reasonOf(TintMethod::gamma), "The compositor offers no gamma control.");
+    EXPECT_EQ(reasonOf(TintMethod::matrix), "The compositor offers no color matrix.");
+    EXPECT_EQ(reasonOf(TintMethod::overlay), "Overlays cannot show on Wayland.");
 }
 
 // A method that cannot attach falls back to the next one this display can run, and every
@@ -248,7 +286,8 @@ TEST_F(CapabilityControlsTest, TheDesktopsNightLightGoesByItsNameAndAloneSaysWha
         ComfortPane comfort(environment(), window.get());
         ASSERT_NE(comfort.nightShiftFloorRow(), nullptr);
         EXPECT_EQ(comfort.nightShiftFloorRow()->titleText().text(), QStringLiteral("Night Light floor"));
-        EXPECT_TRUE(comfort.redStyleRow().picker().isEnabled());
+        // Gamma ramps tint here: they dim, but fold no red, overlay or not.
+        EXPECT_FALSE(comfort.redStyleRow().picker().isEnabled());
         EXPECT_TRUE(comfort.dimFloorRow().content()->isEnabled());
     }
 
@@ -280,8 +319,8 @@ TEST_F(CapabilityControlsTest, TheDesktopsNightLightGoesByItsNameAndAloneSaysWha
 }
 
 // Dimming and readable red as the tinted displays allow them, on a Linux computer: gamma
-// ramps dim but cannot fold red, and where no overlay can join them (a Wayland session)
-// readable red says so; with nothing tinted both say why. The Comfort pane shows each (the
+// ramps dim but cannot fold red, in an X11 session as in a Wayland one, while an overlay or
+// a colour matrix can; with nothing tinted both say why. The Comfort pane shows each (the
 // desktop's night light alone is the test above).
 TEST_F(CapabilityControlsTest, DimmingAndReadableRedFollowWhatReallyTints) {
     const std::string gammaAlone = "Needs a color matrix or an overlay; gamma ramps alone cannot fold colors into red.";
@@ -295,7 +334,19 @@ TEST_F(CapabilityControlsTest, DimmingAndReadableRedFollowWhatReallyTints) {
         std::optional<TintMethod> method;  // what every display then has
         std::string dimming, readableRed;  // the reasons; empty where the control works
     } cases[] = {
-        {"gamma ramps, no overlay possible", [](platform::sim::SimState&) {}, TintMethod::gamma, "", gammaAlone},
+        {"gamma ramps on X11, overlays possible", [](platform::sim::SimState& s) { s.overlaysReachScreen = true; },
+         TintMethod::gamma, "", gammaAlone},
+        {"overlays on X11, no gamma ramps",
+         [](platform::sim::SimState& s) {
+             for (auto& d : s.displays) d.gammaCapacity = 0;
+         },
+         TintMethod::overlay, "", ""},
+        {"gamma ramps, no overlay possible",
+         [](platform::sim::SimState& s) {
+             s.overlaysReachScreen = false;
+             for (auto& d : s.displays) d.gammaCapacity = 256;
+         },
+         TintMethod::gamma, "", gammaAlone},
         {"the built-in panel has a colour matrix",
          [](platform::sim::SimState& s) {
              s.missingPorts.erase("colorAdjustments");
@@ -336,6 +387,9 @@ TEST_F(CapabilityControlsTest, DimmingAndReadableRedFollowWhatReallyTints) {
         EXPECT_EQ(subtitle(comfort.dimFloorRow()), expected(c.dimming, ComfortRules::dimFloorCaption));
         EXPECT_EQ(comfort.redStyleRow().picker().isEnabled(), c.readableRed.empty());
         EXPECT_EQ(subtitle(comfort.redStyleRow()), expected(c.readableRed, ComfortRules::redStyleCaption));
+        if (c.method == TintMethod::gamma && c.dimming.empty())
+            kit::RenderHarness::renderBoth(comfort, "comfort-pane-gamma-ramps",
+                                           QSize(640, kit::RenderHarness::fittingSize(comfort, 640).height()));
     }
 }
 
@@ -543,6 +597,28 @@ TEST_F(CapabilityControlsTest, BacklightAndUpdatesSayWhyNotOnLinux) {
     EXPECT_TRUE(about.checkForUpdates().isHidden());
 }
 
+// Only a package under /usr is said to be kept up to date by the package manager; an
+// install from source is told how it is updated.
+TEST(Capabilities, TheUpdatesReasonFollowsWhereTheProgramIsInstalled) {
+    const std::string packaged = "The package manager keeps Orvane up to date.";
+    const std::string fromSource =
+        "Orvane was installed from source: to update it, build the newer source and install it again.";
+    const struct {
+        std::optional<std::string> executable;
+        std::string reason;
+    } cases[] = {
+        {"/usr/bin/orvane", packaged},
+        {"/usr/lib/orvane/Orvane", packaged},
+        {"/usr/local/bin/orvane", fromSource},
+        {"/home/ada/.local/bin/orvane", fromSource},
+        {"/home/ada/src/orvane/build/src/ui/Orvane", fromSource},
+        {"/usrlocal/bin/orvane", fromSource},
+        {std::nullopt, packaged},  // where the system does not say, as before
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Capabilities::updatesReason(c.executable), c.reason) << c.executable.value_or("<unknown>");
+}
+
 // The popover's headline claims no reduction while the tint is off: read from what the
 // popover draws, not from the model.
 TEST_F(CapabilityControlsTest, NothingIsClaimedWhileTheTintIsOff) {
@@ -615,6 +691,10 @@ TEST_F(CapabilityControlsTest, ShortcutsAndExclusionsSayWhyNotWhereTheDesktopCan
             EXPECT_EQ(shortcuts->recorder(field).isEnabled(), can);
         EXPECT_EQ(shortcuts->globalCaptionText().text().toStdString(),
                   can ? std::string(ShortcutsPaneRules::globalCaption) : noShortcuts);
+        // The reset is a global shortcut as well: its row says so where none works.
+        EXPECT_EQ(shortcuts->emergencyRow().isEnabled(), can);
+        EXPECT_EQ(subtitle(shortcuts->emergencyRow()),
+                  can ? std::string(ShortcutsPaneRules::emergencySubtitle) : noShortcuts);
 
         PresetEditor editor(model, model->settings().presets.front().id, window.get());
         EXPECT_EQ(editor.recorder().isEnabled(), can);

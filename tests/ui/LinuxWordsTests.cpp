@@ -44,7 +44,7 @@ std::vector<std::pair<int, std::string>> stringLiterals(const std::string& text)
 
 const std::regex& macWords() {
     static const std::regex words(
-        R"(\b(Macs?|macOS|M5|Dock|Finder|SkyLight|CoreGraphics|Carbon|RegisterEventHotKey|InstallEventHandler)\b)"
+        R"(\b(Macs?|macOS|M5|Chip|Dock|Finder|SkyLight|CoreGraphics|Carbon|RegisterEventHotKey|InstallEventHandler)\b)"
         R"(|Touch ID|System Settings|menu bar|\bSLS|\bCGSet|\bCGGet)");
     return words;
 }
@@ -57,7 +57,7 @@ TEST(LinuxWords, TheScannerFindsLiteralsAndSkipsComments) {
     EXPECT_EQ(found[1].first, 2);
     EXPECT_TRUE(std::regex_search(found[1].second, macWords()));
     EXPECT_FALSE(std::regex_search(std::string("MacBookPro Mac1 Machine Macsec"), macWords()));
-    for (const char* text : {"on M5 Macs", "a Mac.", "Macs, too", "Mac's"})
+    for (const char* text : {"on M5 Macs", "a Mac.", "Macs, too", "Mac's", "Chip, system, displays"})
         EXPECT_TRUE(std::regex_search(std::string(text), macWords())) << text;
 }
 

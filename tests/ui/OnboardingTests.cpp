@@ -99,6 +99,33 @@ TEST_F(OnboardingTest, WithoutAPlanItShowsElevenAtNightSevenAndWarm) {
     EXPECT_EQ(v.size(), QSize(540, 664));
 }
 
+// The welcome promises warmth only where something can tint a display: on a desktop where
+// nothing can (a Wayland compositor without gamma control or a night light), it says so.
+TEST_F(OnboardingTest, TheWelcomePromisesWarmthOnlyWhereADisplayCanBeTinted) {
+    const std::string promise = "Orvane warms your screen from sunset and gives you daylight back when you wake up.";
+    const std::string cannot =
+        "Nothing on this desktop lets Orvane change your screen's colors, so it cannot warm your screen here.";
+    sim->update([&](platform::sim::SimState& s) {
+        s.linuxName = "Debian GNU/Linux 12 (bookworm)";
+        s.missingPorts.insert({"colorAdjustments", "dithering", "nightShift", "preferences"});
+        s.overlaysReachScreen = false;
+        for (auto& d : s.displays) d.ctm = false;
+    });
+    auto& v = make();
+    ASSERT_TRUE(model->capabilities().tinting());
+    EXPECT_EQ(v.subtitleText().text().toStdString(), promise);
+    // The gamma ramps go (or were never there): the welcome follows what can tint.
+    sim->update([](platform::sim::SimState& s) {
+        for (auto& d : s.displays) d.gammaCapacity = 0;
+    });
+    for (const auto& d : model->displays()) engine->reattach(d.id);
+    model->refreshCapabilities();
+    settle();
+    ASSERT_FALSE(model->capabilities().tinting());
+    EXPECT_EQ(v.subtitleText().text().toStdString(), cannot);
+    testing::expectRenderedWhole(v, QStringLiteral("onboarding-cannot-tint"), v.sizeHint());
+}
+
 // Return and the keypad's Enter both start.
 TEST_F(OnboardingTest, StartUntouchedMarksOnlyOnboardingDone) {
     auto& v = make();

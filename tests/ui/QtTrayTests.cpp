@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLayout>
 #include <QPainter>
+#include <QTest>
 #include <QTextDocument>
 #include <QTextLayout>
 
@@ -22,6 +23,38 @@
 
 namespace orvane::testing {
 namespace {
+
+// The keys the tray menu names work while the popover has the keyboard: Ctrl+, opens the
+// settings, Ctrl+Q quits, Esc closes it.
+TEST(PopoverWindowKeys, SettingsQuitAndEscape) {
+    auto* content = new QWidget;
+    content->setFixedSize(200, 120);
+    PopoverWindow popover(
+        content, [] { return QRect(10, 10, 20, 20); }, [] { return true; });
+    int settings = 0, quits = 0;
+    popover.openSettings = [&] { ++settings; };
+    popover.quit = [&] { ++quits; };
+    const struct {
+        const char* keys;
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        int settingsAfter, quitsAfter;
+        bool stillShown;
+    } cases[] = {
+        {"Ctrl+,", Qt::Key_Comma, Qt::ControlModifier, 1, 0, true},
+        {"Ctrl+Q", Qt::Key_Q, Qt::ControlModifier, 1, 1, true},
+        {"Esc", Qt::Key_Escape, Qt::NoModifier, 1, 1, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.keys);
+        popover.show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&popover));
+        QTest::keyClick(&popover, c.key, c.modifiers);
+        EXPECT_EQ(settings, c.settingsAfter);
+        EXPECT_EQ(quits, c.quitsAfter);
+        EXPECT_EQ(popover.isVisible(), c.stillShown);
+    }
+}
 
 TEST(PopoverPlacement, EachCornerOfTheScreen) {
     const QRect available(0, 32, 1920, 1048);  // a panel on top
@@ -178,7 +211,8 @@ TEST(HiddenIconNotice, LargeButtonsAndNoWordAloneOnALine) {
 TEST(HiddenIconNotice, TextsButtonsAndImages) {
     int quits = 0, settings = 0;
     std::vector<bool> closes;
-    HiddenIconNotice notice({[&] { ++quits; }, [&] { ++settings; }, [&](bool d) { closes.push_back(d); }});
+    HiddenIconNotice notice(
+        {[&] { ++quits; }, [&] { ++settings; }, [&](bool d) { closes.push_back(d); }, Shortcuts().toggle});
     QStringList texts;
     // Read as words: the last two of a paragraph are held together by a no-break space.
     for (auto* l : notice.findChildren<QLabel*>()) texts << QString(l->text()).replace(QChar(0x00A0), ' ');
@@ -215,6 +249,35 @@ TEST(HiddenIconNotice, TextsButtonsAndImages) {
                   {"Ctrl++", {"Ctrl", "+"}},  // a key named "+" stays a cap of its own
                   {"+", {"+"}}};
     for (const auto& s : splits) EXPECT_EQ(HiddenIconNotice::keyCaps(QString::fromUtf8(s.keys)), s.caps) << s.keys;
+
+    // The keys are the user's own: another toggle is named as it is, and without one only
+    // the reset is listed.
+    const struct {
+        std::optional<Hotkey> toggle;
+        QStringList rows;
+    } toggles[] = {
+        {Hotkey{Hotkey::keyP, Hotkey::Modifiers::control | Hotkey::Modifiers::option},
+         {"Ctrl+Alt+P", "Ctrl+Alt+Super+Backspace"}},
+        {std::nullopt, {"Ctrl+Alt+Super+Backspace"}},
+    };
+    for (const auto& t : toggles) {
+        StatusItemController::NoticeActions actions;
+        actions.toggle = t.toggle;
+        HiddenIconNotice other(actions);
+        QStringList named;
+        for (auto* w : other.findChildren<QWidget*>())
+            if (!w->accessibleName().isEmpty()) named << w->accessibleName();
+        EXPECT_EQ(named, t.rows);
+        if (!t.toggle) continue;
+        // Built for each appearance, as the notice is.
+        for (auto appearance : {kit::Appearance::light, kit::Appearance::dark}) {
+            HiddenIconNotice shown(actions, appearance);
+            kit::RenderHarness::save(
+                kit::RenderHarness::render(shown, appearance,
+                                           QSize(HiddenIconNotice::noticeWidth, shown.sizeHint().height())),
+                appearance == kit::Appearance::dark ? "notice-own-toggle-dark" : "notice-own-toggle-light");
+        }
+    }
 
     static_cast<QAbstractButton*>(notice.settingsButton())->click();
     notice.findChild<QCheckBox*>()->setChecked(true);

@@ -532,6 +532,32 @@ TEST_F(PanesTest, ImportRefusesWhatItCannotReadAndChangesNothing) {
 // A file that is JSON but no settings document, or that is only partly one, is refused with
 // a message a person can act on; the settings and the stored documents stay as they were,
 // and nobody is asked to confirm anything.
+// An export into a folder that is not there and cannot be made (behind a link to a drive
+// that is gone) names the folder, not a missing file; a folder that can be made is.
+TEST_F(PanesTest, AnExportIntoAMissingFolderNamesTheFolder) {
+    start();
+    std::filesystem::path chosen;
+    desktop->chooseSaveFile = [&](QWidget*, const Desktop::FileRequest&) { return std::optional(chosen.string()); };
+    auto advanced = pane<AdvancedPane>();
+    const auto drive = directory / "Drive";
+    std::filesystem::create_directory_symlink(directory / "unplugged", drive);
+    const struct {
+        std::filesystem::path file;
+        std::string message;
+    } cases[] = {
+        {drive / "backup.json", "Export failed: the folder \u201c" + drive.string() + "\u201d does not exist."},
+        {drive / "Backups" / "backup.json",
+         "Export failed: the folder \u201c" + (drive / "Backups").string() + "\u201d does not exist."},
+        {directory / "new" / "backup.json", "Exported to backup.json."},
+    };
+    for (const auto& c : cases) {
+        chosen = c.file;
+        advanced->exportSettings();
+        EXPECT_EQ(advanced->message(), c.message) << c.file;
+    }
+    EXPECT_FALSE(std::filesystem::exists(directory / "unplugged"));
+}
+
 TEST_F(PanesTest, ImportRefusesForeignAndBrokenDocumentsInPlainWords) {
     Settings settings = manualSettings(3100);
     settings.sounds = false;

@@ -190,13 +190,44 @@ TEST_F(SettingsRootTest, AboutLineFromTheBuildTheSystemAndTheChip) {
     const std::string line = SettingsRootRules::aboutLine({"2.1", "42"}, debian.osDisplayName(), "Intel chip");
     EXPECT_EQ(line, "Version 2.1 (42) \u00B7 Debian GNU/Linux 12 (bookworm) \u00B7 Intel chip");
     EXPECT_EQ(SettingsRootRules::aboutLine({"", ""}, "Linux", "Unknown chip"),
-              "Version dev (0) \u00B7 Linux \u00B7 Unknown chip");
+              "Version dev \u00B7 Linux \u00B7 Unknown chip");
+    EXPECT_EQ(SettingsRootRules::aboutLine({"0.1.0", "0"}, "Linux", "AMD EPYC"),
+              "Version 0.1.0 \u00B7 Linux \u00B7 AMD EPYC");
 
     start();
     auto view = root(Pane::about);
     ASSERT_NE(view->header(), nullptr);
     EXPECT_EQ(view->header()->titleText().text(), QStringLiteral("Orvane"));
     EXPECT_EQ(view->header()->subtitleText().text().toStdString(), SettingsRootRules::aboutLine(*sim));
+}
+
+// The keys the tray menu names work while the window has the keyboard: Ctrl+Q quits; Ctrl+W
+// and Esc close the window (hide it), unless a shortcut is being recorded.
+TEST_F(SettingsRootTest, TheWindowsOwnKeysCloseItAndQuit) {
+    start();
+    SettingsWindow settings(PaneEnvironment{model, std::make_shared<Desktop>()}, Pane::general, nullptr);
+    int quits = 0;
+    settings.quit = [&] { ++quits; };
+    const struct {
+        const char* keys;
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        bool closes;
+        int quitsAfter;
+    } cases[] = {
+        {"Ctrl+W", Qt::Key_W, Qt::ControlModifier, true, 0},
+        {"Esc", Qt::Key_Escape, Qt::NoModifier, true, 0},
+        {"Ctrl+Q", Qt::Key_Q, Qt::ControlModifier, false, 1},
+        {"W alone", Qt::Key_W, Qt::NoModifier, false, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.keys);
+        settings.present();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&settings));
+        QTest::keyClick(&settings, c.key, c.modifiers);
+        EXPECT_EQ(settings.isVisible(), !c.closes);
+        EXPECT_EQ(quits, c.quitsAfter);
+    }
 }
 
 // The delegate on the simulated machine, as the program runs it.

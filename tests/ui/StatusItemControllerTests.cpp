@@ -351,7 +351,11 @@ TEST_F(StatusItemTest, ClicksRouteToPopoverOrMenu) {
 
 TEST_F(StatusItemTest, HiddenItemOpensSettingsAndTheNoticeOnce) {
     tray->hideNext = true;
-    auto& c = make();
+    // The notice names the user's own toggle keys.
+    const Hotkey own{Hotkey::keyP, Hotkey::Modifiers::control | Hotkey::Modifiers::option};
+    Settings settings = manualSettings(2700);
+    settings.shortcuts.toggle = own;
+    auto& c = make(settings);
     c.showPopover();
     EXPECT_EQ(settingsOpened, 1);
     EXPECT_EQ(popover->shows, 0);
@@ -360,6 +364,7 @@ TEST_F(StatusItemTest, HiddenItemOpensSettingsAndTheNoticeOnce) {
     EXPECT_EQ(noticesOpened, 0);
     scheduler->advance(0.2);
     EXPECT_EQ(noticesOpened, 1);
+    EXPECT_EQ(noticeActions.toggle, own);
     scheduler->advance(10);
     EXPECT_EQ(noticesOpened, 1);
 

@@ -140,4 +140,11 @@ OSVersion LinuxSystemInfo::readVersion() const {
     return {};
 }
 
+std::optional<std::string> LinuxSystemInfo::executablePath() {
+    std::error_code error;
+    const std::filesystem::path target = std::filesystem::read_symlink(root_ / "proc/self/exe", error);
+    if (error || target.empty()) return std::nullopt;
+    return target.string();
+}
+
 }  // namespace orvane::platform::linuxsys

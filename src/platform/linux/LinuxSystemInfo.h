@@ -26,6 +26,8 @@ public:
     std::optional<std::string> sysctlString(const std::string& name) override;
     OSVersion osVersion() override;
     std::string osDisplayName() override;
+    // The target of proc/self/exe.
+    std::optional<std::string> executablePath() override;
 
 private:
     std::optional<std::string> file(const std::string& relative) const;

@@ -14,6 +14,7 @@
 #include <QPainter>
 #include <QRegion>
 #include <QScreen>
+#include <QShortcut>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -250,6 +251,12 @@ PopoverWindow::PopoverWindow(QWidget* content, std::function<QRect()> anchor, st
     layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->addWidget(content_);
     edge_->raise();
+    QObject::connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma), this), &QShortcut::activated, this, [this] {
+        if (openSettings) openSettings();
+    });
+    QObject::connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), this), &QShortcut::activated, this, [this] {
+        if (quit) quit();
+    });
     QObject::connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
         if (state == Qt::ApplicationInactive && isVisible()) hide();
     });
@@ -428,13 +435,15 @@ HiddenIconNotice::HiddenIconNotice(StatusItemController::NoticeActions actions, 
     auto* boxColumn = new QVBoxLayout(box);
     boxColumn->setContentsMargins(14, 14, 14, 14);
     boxColumn->setSpacing(10);
-    // The factory toggle's keys, not the user's: the row is fixed.
-    boxColumn->addWidget(shortcutRow(QStringLiteral("Turn the tint on or off"),
-                                     QString::fromStdString(Shortcuts().toggle->display()), box));
-    auto* divider = new QFrame(box);
-    divider->setFrameShape(QFrame::HLine);
-    divider->setStyleSheet(QStringLiteral("color:%1;").arg(primaryAt(0.12)));
-    boxColumn->addWidget(divider);
+    // The user's own keys for the toggle; without any, only the fixed reset is listed.
+    if (actions_.toggle) {
+        boxColumn->addWidget(shortcutRow(QStringLiteral("Turn the tint on or off"),
+                                         QString::fromStdString(actions_.toggle->display()), box));
+        auto* divider = new QFrame(box);
+        divider->setFrameShape(QFrame::HLine);
+        divider->setStyleSheet(QStringLiteral("color:%1;").arg(primaryAt(0.12)));
+        boxColumn->addWidget(divider);
+    }
     boxColumn->addWidget(shortcutRow(QStringLiteral("Emergency off, always works"),
                                      QString::fromStdString(Shortcuts::emergencyReset.display()), box));
     keys->addWidget(box);

@@ -87,6 +87,10 @@ public:
     void close() override { hide(); }
     // Whether the corners are cut with a mask (no compositing manager at the last showing).
     bool masked() const { return !mask().isEmpty(); }
+    // What Ctrl+, and Ctrl+Q do while the popover has the keyboard, as the tray menu names
+    // them; Esc closes it.
+    std::function<void()> openSettings;
+    std::function<void()> quit;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

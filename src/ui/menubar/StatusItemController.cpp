@@ -257,6 +257,7 @@ void StatusItemController::warnIfHiddenBySystem() {
         if (dontRemind && c->env_.defaults) c->env_.defaults->set(noticeDismissedKey, platform::Value(true));
         if (auto close = std::exchange(c->closeNotice_, nullptr)) close();
     };
+    actions.toggle = model_->settings().shortcuts.toggle;
     closeNotice_ = env_.openNotice(std::move(actions));
 }
 

@@ -84,6 +84,8 @@ public:
         std::function<void()> quit;
         std::function<void()> openSettings;
         std::function<void(bool dontRemind)> close;
+        // The user's keys for turning the tint on and off; none when they set none.
+        std::optional<Hotkey> toggle{};
     };
 
     struct Environment {

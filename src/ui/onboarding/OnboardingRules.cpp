@@ -28,7 +28,10 @@ std::string description(EveningIntensity intensity) {
     return {};
 }
 
-std::string subtitle() {
+std::string subtitle(bool canTint) {
+    if (!canTint)
+        return "Nothing on this desktop lets Orvane change your screen's colors, so it cannot warm your screen "
+               "here.";
     return std::string("Orvane") + " warms your screen from sunset and gives you daylight back when you wake up.";
 }
 

@@ -21,7 +21,8 @@ inline constexpr ClockTime defaultBedtime{1380};
 inline constexpr ClockTime defaultWake{420};
 
 std::string description(EveningIntensity intensity);
-std::string subtitle();          // "Orvane warms your screen …"
+// "Orvane warms your screen …"; where no display can be tinted, that it cannot here.
+std::string subtitle(bool canTint = true);
 std::string emergencyOffText();  // "Emergency off " and the reset's keys
 
 // The plan a choice in the bed or wake menu writes, the rest taken from the shown night.

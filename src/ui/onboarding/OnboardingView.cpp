@@ -224,7 +224,8 @@ OnboardingView::OnboardingView(std::shared_ptr<AppModel> model, std::function<vo
     titleFont.setLetterSpacing(QFont::AbsoluteSpacing, -0.3);
     title_ = new kit::Text(QStringLiteral("Easier evenings for your eyes"), titleFont, this);
     title_->setAlignment(Qt::AlignCenter);
-    subtitle_ = label(text(OnboardingRules::subtitle()), 15, QFont::Normal, kit::TextLevel::secondary, this);
+    subtitle_ = label(text(OnboardingRules::subtitle(model_->capabilities().tinting().available)), 15, QFont::Normal,
+                      kit::TextLevel::secondary, this);
     subtitle_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     subtitle_->setMaximumLines(3);
     card_ = static_cast<kit::GlassCard*>(makeCard());
@@ -241,7 +242,7 @@ OnboardingView::OnboardingView(std::shared_ptr<AppModel> model, std::function<vo
 
     subscription_ = model_->observe([this](AppModel::Property p) {
         if (p == AppModel::Property::settings || p == AppModel::Property::resolution ||
-            p == AppModel::Property::location)
+            p == AppModel::Property::location || p == AppModel::Property::capabilities)
             refresh();
     });
     refresh();
@@ -348,6 +349,7 @@ QWidget* OnboardingView::makeFooter() {
 QString OnboardingView::placeName() const { return text(model_->location().name); }
 
 void OnboardingView::refresh() {
+    subtitle_->setText(text(OnboardingRules::subtitle(model_->capabilities().tinting().available)));
     night_ = OnboardingRules::night(model_->eveningPlan());
     bed_->setTime(night_.bedtime);
     wake_->setTime(night_.wake);

@@ -54,6 +54,7 @@ public:
     ClockMenu& wakeMenu() const { return *wake_; }
     IntensitySegment& intensitySegment() const { return *intensity_; }
     const kit::Text& descriptionText() const { return *description_; }
+    const kit::Text& subtitleText() const { return *subtitle_; }
     const kit::Text& modeLine() const { return *modeLine_; }
     kit::TintSwitch& launchSwitch() const { return *launchSwitch_; }
     kit::PressableButton& placeButton() const { return *placeButton_; }

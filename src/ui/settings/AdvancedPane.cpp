@@ -81,10 +81,11 @@ AdvancedPane::AdvancedPane(const PaneEnvironment& environment, QWidget* parent)
     auto* copy = new kit::SystemButton(QStringLiteral("Copy"));
     connect(copy, &QAbstractButton::clicked, this, [this] { copyDiagnostics(); });
     diagnosticsNote_ = statusNote(1);
-    dataSection->addRow(withStatus(
-        new kit::SettingRow(QStringLiteral("Diagnostics"),
-                            QStringLiteral("Chip, system, displays and the method in use, as text."), buttons({copy})),
-        diagnosticsNote_));
+    dataSection->addRow(
+        withStatus(new kit::SettingRow(QStringLiteral("Diagnostics"),
+                                       QStringLiteral("Processor, system, displays and the method in use, as text."),
+                                       buttons({copy})),
+                   diagnosticsNote_));
     dataSection->addRow(new kit::SwitchRow(QStringLiteral("Debug logging"),
                                            QStringLiteral("Verbose log output (subsystem app.orvane)."),
                                            kit::settingField(model, &Settings::debugLogging)));

@@ -225,7 +225,7 @@ void ComfortPane::follow() {
     tip_->setVisible(s.steadyBacklight.enabled && !s.steadyBacklight.tipShown);
     notice_->setVisible(m.accessibilityNeeded());
     const Capabilities& can = m.capabilities();
-    steady_->toggle().setEnabled(can.steadyBacklight.available);
+    steady_->setAvailable(can.steadyBacklight.available);
     steady_->setSubtitle(
         can.steadyBacklight
             ? QStringLiteral("Keeps the backlight fixed and dims with color instead (\u201Cflicker-free\u201D).")
@@ -234,7 +234,7 @@ void ComfortPane::follow() {
     dithering_->setSubtitle(can.antiDithering ? QStringLiteral("Disables temporal dithering on the display pipes. "
                                                                "Mostly useful for external monitors.")
                                               : q(can.antiDithering.reason));
-    pointer_->toggle().setEnabled(can.pointerTint.available);
+    pointer_->setAvailable(can.pointerTint.available);
     pointer_->setSubtitle(can.pointerTint ? q(ComfortRules::pointerCaption(s.pointerTintThreshold, can.macWords))
                                           : q(can.pointerTint.reason));
     pwm_->setVisible(can.backlightFlickers);

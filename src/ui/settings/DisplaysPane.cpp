@@ -164,7 +164,7 @@ void DisplayExtraSettings::refresh(const Capabilities& capabilities) {
     antiDithering_->picker().setEnabled(dithering.available);
     if (steady_) {
         steady_->setSubtitle(q(DisplaysRules::steadyBacklightCaption(capabilities.steadyBacklight)));
-        steady_->toggle().setEnabled(capabilities.steadyBacklight.available);
+        steady_->setAvailable(capabilities.steadyBacklight.available);
     }
     if (ddc_) ddc_->setSubtitle(q(DisplaysRules::ddcCaption(mine && mine->facts.ddc)));
 }

@@ -138,8 +138,8 @@ GeneralPane::GeneralPane(const PaneEnvironment& environment, QWidget* parent)
     app->addRow(new kit::SwitchRow(QStringLiteral("Show icon in the panel"), std::nullopt,
                                    kit::settingField(model, &Settings::showMenuBarIcon)));
     iconCaption_ = app->addCaption(QStringLiteral("With the icon hidden, open the app again to show Settings."));
-    app->addRow(new kit::SwitchRow(QStringLiteral("Show kelvin next to the icon"), std::nullopt,
-                                   kit::settingField(model, &Settings::showKelvinInMenuBar)));
+    kelvinInTray_ = app->addRow(new kit::SwitchRow(QStringLiteral("Show kelvin next to the icon"), std::nullopt,
+                                                   kit::settingField(model, &Settings::showKelvinInMenuBar)));
 
     auto* feel = addSection(QStringLiteral("Feel"));
     sounds_ = feel->addRow(
@@ -178,13 +178,14 @@ std::optional<std::string> capabilityCaption(const Availability& available, std:
 void GeneralPane::followCapabilities() {
     const Capabilities& can = model_.model().capabilities();
     const auto apply = [](kit::SwitchRow& row, const Availability& available, std::optional<std::string> otherwise) {
-        row.toggle().setEnabled(available.available);
+        row.setAvailable(available.available);
         const auto caption = GeneralRules::capabilityCaption(available, std::move(otherwise));
         row.setSubtitle(caption ? std::optional<QString>(q(*caption)) : std::nullopt);
     };
     // Without a way to start at login the switch only shows what is stored.
     launch_->setEnabled(can.loginItems.available);
     launchCaption_->setVisible(!can.loginItems);
+    apply(*kelvinInTray_, can.trayTitle, std::nullopt);
     apply(*sounds_, can.sounds, std::nullopt);
     apply(*haptics_, can.haptics, std::nullopt);
     apply(*hideFromCaptures_, can.hideFromCaptures,

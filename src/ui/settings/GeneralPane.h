@@ -50,6 +50,7 @@ public:
     kit::PickerRow<Smoothing>& smoothingPicker() const { return *smoothing_; }
     const kit::Text& launchCaption() const { return *launchCaption_; }
     const kit::Text& iconCaption() const { return *iconCaption_; }
+    kit::SwitchRow& kelvinInTraySwitch() const { return *kelvinInTray_; }
     kit::SwitchRow& soundsSwitch() const { return *sounds_; }
     kit::SwitchRow& hapticsSwitch() const { return *haptics_; }
     kit::SwitchRow& hideFromCapturesSwitch() const { return *hideFromCaptures_; }
@@ -69,6 +70,7 @@ private:
     kit::Text* launchCaption_;
     kit::Text* iconCaption_;
     kit::SwitchRow* launch_;
+    kit::SwitchRow* kelvinInTray_;
     kit::SwitchRow* sounds_;
     kit::SwitchRow* haptics_;
     kit::SwitchRow* hideFromCaptures_;

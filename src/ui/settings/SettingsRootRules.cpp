@@ -17,8 +17,10 @@ StatusLine statusLine(const AppModel& model) {
 
 std::string aboutLine(const Diagnostics::Build& build, const std::string& operatingSystem, const std::string& chip) {
     const std::string version = build.version.empty() ? "dev" : build.version;
-    const std::string number = build.build.empty() ? "0" : build.build;
-    return "Version " + version + " (" + number + ") \u00B7 " + operatingSystem + " \u00B7 " + chip;
+    // A build without a number (one from source) shows none.
+    const bool numbered = !build.build.empty() && build.build != "0";
+    return "Version " + version + (numbered ? " (" + build.build + ")" : std::string()) + " \u00B7 " + operatingSystem +
+           " \u00B7 " + chip;
 }
 
 std::string aboutLine(platform::Platform& platform) {

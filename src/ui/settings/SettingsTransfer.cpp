@@ -129,6 +129,13 @@ Outcome exportTo(const std::filesystem::path& path, const Settings& settings) {
     try {
         platform::writeFileAtomically(path, SettingsCodec::encode(settings));
     } catch (const std::system_error& e) {
+        // A file to be written is missing only when the folder it goes in is.
+        if (e.code().value() == ENOENT) {
+            const std::filesystem::path folder = path.parent_path();
+            std::error_code ignored;
+            if (!folder.empty() && !std::filesystem::is_directory(folder, ignored))
+                return {false, "Export failed: the folder \u201c" + folder.string() + "\u201d does not exist."};
+        }
         return {false, "Export failed: " + reason(e)};
     } catch (const std::exception& e) {
         return {false, std::string("Export failed: ") + e.what()};

@@ -4,6 +4,7 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 #include "platform/UserDefaults.h"
@@ -25,6 +26,13 @@ SettingsWindow::SettingsWindow(PaneEnvironment environment, std::optional<Pane> 
     saveLater_.setSingleShot(true);
     saveLater_.setInterval(500);
     connect(&saveLater_, &QTimer::timeout, this, [this] { saveFrame(); });
+    // The window's own keys, as the tray menu names them; a hotkey recorder that is
+    // recording takes every key first.
+    for (const QKeySequence& keys : {QKeySequence(Qt::CTRL | Qt::Key_W), QKeySequence(Qt::Key_Escape)})
+        connect(new QShortcut(keys, this), &QShortcut::activated, this, [this] { close(); });
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), this), &QShortcut::activated, this, [this] {
+        if (quit) quit();
+    });
     placeAtFirst();
 }
 

@@ -3,6 +3,7 @@
 // under 760 × 540, centred when first made; its frame is kept under the user-defaults key
 // "OrvaneSettings" and taken back at the next start when it still lies on a screen.
 // Closing only hides it.
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -28,6 +29,8 @@ public:
                    std::shared_ptr<platform::UserDefaults> defaults, QWidget* parent = nullptr);
 
     SettingsRootView& root() const { return *root_; }
+    // What Ctrl+Q does while the window has the keyboard; Ctrl+W and Esc close it.
+    std::function<void()> quit;
     // Shows the window, brings it to the front and gives it the keyboard.
     void present();
     void saveFrame();

@@ -62,7 +62,7 @@ ShortcutsPane::ShortcutsPane(const PaneEnvironment& environment, QWidget* parent
     auto* alwaysOn = addSection(q(alwaysOnTitle));
     emergency_ = new kit::Text(q(ShortcutsPaneRules::emergencyText()), kit::FontBook::monospaced(kit::TextStyle::body));
     emergency_->setLevel(kit::TextLevel::secondary);
-    alwaysOn->addRow(new kit::SettingRow(q(emergencyTitle), q(emergencySubtitle), emergency_));
+    emergencyRow_ = alwaysOn->addRow(new kit::SettingRow(q(emergencyTitle), q(emergencySubtitle), emergency_));
     followCapabilities();
 }
 
@@ -81,6 +81,9 @@ void ShortcutsPane::followCapabilities() {
     dimCaption_->setText(q(dims.reason));
     dimCaption_->setVisible(!dims);
     globalCaption_->setText(q(can ? ShortcutsPaneRules::globalCaption : can.reason));
+    // The reset is a global shortcut too: where none can work, neither can it.
+    emergencyRow_->setEnabled(can.available);
+    emergencyRow_->setSubtitle(q(can ? std::string(ShortcutsPaneRules::emergencySubtitle) : can.reason));
 }
 
 void ShortcutsPane::addShortcut(kit::FormSection& section, const char* label, std::optional<Hotkey> Shortcuts::*field) {

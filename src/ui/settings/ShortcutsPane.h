@@ -2,8 +2,8 @@
 // The Shortcuts pane: a recorder for each of the ten global shortcuts, how the reveal key
 // behaves, the steps of the warmth and dim keys, where the desktop and scripts reach the
 // program, and the fixed emergency reset. It keeps no state; every control follows the model.
-// Where the desktop allows no global shortcuts the recorders are disabled and the caption
-// under the first section says so.
+// Where the desktop allows no global shortcuts the recorders are disabled, and the caption
+// under the first section and the emergency reset's row say so.
 #include <memory>
 #include <optional>
 #include <vector>
@@ -18,6 +18,7 @@ namespace orvane {
 class AppModel;
 class HotkeyRecorder;
 namespace kit {
+class SettingRow;
 class Stepper;
 class Text;
 template <class T>
@@ -34,6 +35,7 @@ public:
     kit::Stepper& warmthStep() const { return *warmthStep_; }
     kit::Stepper& dimStep() const { return *dimStep_; }
     const kit::Text& emergencyText() const { return *emergency_; }
+    const kit::SettingRow& emergencyRow() const { return *emergencyRow_; }
     const kit::Text& globalCaptionText() const { return *globalCaption_; }
     // Why the dim keys cannot work here; hidden where they can.
     const kit::Text& dimCaptionText() const { return *dimCaption_; }
@@ -48,6 +50,7 @@ private:
     kit::Stepper* warmthStep_;
     kit::Stepper* dimStep_;
     kit::Text* emergency_;
+    kit::SettingRow* emergencyRow_;
     kit::Text* globalCaption_;
     kit::Text* dimCaption_;
     kit::ModelFollower follower_;

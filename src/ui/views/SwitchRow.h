@@ -25,9 +25,13 @@ public:
     TintSwitch& toggle() const { return *toggle_; }
     SettingField<bool>& field() const { return *field_; }
     bool isOn() const { return toggle_->isChecked(); }
+    // A feature that cannot work here: the switch is disabled and drawn off, whatever is
+    // stored (which stays as it is, for a computer where it works).
+    void setAvailable(bool available);
 
 private:
     TintSwitch* toggle_;
+    bool available_ = true;
     std::unique_ptr<SettingField<bool>> field_;
 };
 
