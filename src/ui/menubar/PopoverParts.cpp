@@ -365,7 +365,8 @@ void FooterRow::fitMethod() {
     QString tip = QStringLiteral("How Orvane warms the screen");
     if (text.startsWith(QStringLiteral("Not tinted"))) tip = text;
     else if (!untinted.empty()) tip = q(untinted);
-    if (!reach.empty() && !text.startsWith(QStringLiteral("Not tinted"))) tip += QStringLiteral(". ") + q(reach) + QLatin1Char('.');
+    if (!reach.empty() && !text.startsWith(QStringLiteral("Not tinted")))
+        tip += QStringLiteral(". ") + q(reach) + QLatin1Char('.');
     method_->setToolTip(tip);
 }
 
