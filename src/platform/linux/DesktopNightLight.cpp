@@ -573,8 +573,14 @@ private:
             }
         }
         if (!ours) return;
-        if (const auto text = std::filesystem::exists(kwinrc_) ? currentText() : std::optional<std::string>(""))
-            noticeOwnChanges(*text);
+        std::error_code error;
+        if (!std::filesystem::exists(kwinrc_, error)) {
+            if (!error) noticeOwnChanges("");
+            return;
+        }
+        // An empty file is one a writer has just truncated: its finished write comes next.
+        if (std::filesystem::file_size(kwinrc_, error) == 0 || error) return;
+        if (const auto text = currentText()) noticeOwnChanges(*text);
     }
 
     std::shared_ptr<DBusConnection> bus_;
