@@ -934,6 +934,51 @@ TEST_F(DesktopNightLightTest, ATemperatureTheUserSetsWhileOrvaneDrivesIsKeptAndT
     }
 }
 
+// A writer that is not atomic empties kwinrc before it writes it again: the empty file in
+// between is not the user taking every key out, and only the key the user changed reaches
+// the record.
+TEST_F(DesktopNightLightTest, AKwinrcEmptiedWhileItIsWrittenIsNotReadAsTheUsersChange) {
+    ORVANE_REQUIRE_TOOL(bus->error());
+    clientScheduler = scheduler;
+    const auto home = orvane::testing::freshDirectory("half-written");
+    kwinrc = home / "kwinrc";
+    writeText(kwinrc, "[NightColor]\nActive=true\nMode=Location\nNightTemperature=4100\n");
+    ASSERT_TRUE(startKWin());
+    const auto programDefaults = UserDefaults::open(home / "orvane" / "app.orvane.Orvane.json");
+    NightShiftWarmth warmth(*sim, programDefaults);
+    warmth.apply(3000, 2700);
+    ASSERT_TRUE(eventually([&] { return kwin->currentTemperature() == 3000; }));
+    const std::string driven = readText(kwinrc);
+    const auto kept = [&] {
+        Dictionary own;
+        if (const auto record = programDefaults->dictionary(NightShiftWarmth::dirtyKey)) {
+            const auto it = record->find("kde");
+            if (it != record->end() && it->second.dictionary()) own = *it->second.dictionary();
+        }
+        return own;
+    };
+
+    writeText(kwinrc, "");
+    for (int i = 0; i < 5; ++i) {  // the watch has seen the empty file
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        scheduler->runPending();
+    }
+    writeText(kwinrc, kconfig::set(driven, "NightColor", "NightTemperature", "3500"));
+    ASSERT_TRUE(eventually([&] {
+        scheduler->runPending();
+        return kept().count("NightTemperature") && kept().at("NightTemperature") == Value("3500");
+    }));
+    const auto keptValue = [&](const char* key) {
+        const auto own = kept();
+        return own.count(key) ? std::optional<Value>(own.at(key)) : std::nullopt;
+    };
+    EXPECT_EQ(keptValue("Mode"), Value("Location"));
+    EXPECT_EQ(keptValue("Active"), Value("true"));
+    EXPECT_EQ(warmth.keptUserChanges(), std::vector<std::string>{"NightTemperature"});
+    warmth.restore();
+    EXPECT_EQ(readText(kwinrc), "[NightColor]\nActive=true\nMode=Location\nNightTemperature=3500\n");
+}
+
 // ---- The watchdog -----------------------------------------------------------------------
 
 #ifdef GLOWKEEPER_PATH
