@@ -528,6 +528,10 @@ private:
     // file that cannot be read tells nothing.
     std::set<std::string> noticeOwnChanges(const std::string& text) {
         std::set<std::string> changed;
+        // A file there but empty is one a writer has just truncated: its finished write
+        // comes next. A file that is gone reads as empty too, and has none of the keys.
+        std::error_code error;
+        if (text.empty() && (std::filesystem::exists(kwinrc_, error) || error)) return changed;
         for (const char* key : kdeKeys) {
             auto now = kconfig::value(text, nightColorGroup, key);
             auto& known = known_[key];
@@ -573,14 +577,7 @@ private:
             }
         }
         if (!ours) return;
-        std::error_code error;
-        if (!std::filesystem::exists(kwinrc_, error)) {
-            if (!error) noticeOwnChanges("");
-            return;
-        }
-        // An empty file is one a writer has just truncated: its finished write comes next.
-        if (std::filesystem::file_size(kwinrc_, error) == 0 || error) return;
-        if (const auto text = currentText()) noticeOwnChanges(*text);
+        noticeOwnChanges(currentText().value_or(std::string()));
     }
 
     std::shared_ptr<DBusConnection> bus_;
