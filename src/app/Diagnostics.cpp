@@ -141,10 +141,16 @@ std::string Diagnostics::text(const AppModel& model, const Build& build, const S
     lines.push_back("Platform services: backlight(sysfs)=" + boolText(system.displayServices) +
                     " nightLight=" + boolText(system.nightShift) + " dithering=" + boolText(system.antiDither) +
                     " DDC(i2c-dev)=" + boolText(system.ddc) + " globalShortcuts=" + boolText(system.accessibility));
-    if (!system.nightLightDesktop.empty())
+    if (!system.nightLightDesktop.empty()) {
+        std::string kept;
+        for (const auto& key : system.nightLightKeptUserChanges) kept += (kept.empty() ? "" : ", ") + key;
         lines.push_back(
             "Night Light: " + system.nightLightDesktop + "'s own" +
-            (system.nightLightHeldElsewhere.empty() ? std::string() : ", " + system.nightLightHeldElsewhere));
+            (system.nightLightHeldElsewhere.empty() ? std::string() : ", " + system.nightLightHeldElsewhere) +
+            (kept.empty() ? std::string()
+                          : "; changed in the desktop's settings while Orvane drove it (" + kept +
+                                "), the desktop's value kept for when Orvane quits"));
+    }
     if (const std::string reach = model.nightLightReach(); !reach.empty())
         lines.push_back(reach + "; asked for " + std::to_string(resolution.target.kelvin) + "K");
 
@@ -159,7 +165,9 @@ std::string Diagnostics::text(const AppModel& model, const Build& build, const S
 }
 
 std::string Diagnostics::text(const AppModel& model) {
-    return text(model, Build::current(), System::probe(*model.platform()));
+    System system = System::probe(*model.platform());
+    system.nightLightKeptUserChanges = model.engine().nightShift().keptUserChanges();
+    return text(model, Build::current(), system);
 }
 
 }  // namespace orvane

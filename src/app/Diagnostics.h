@@ -4,6 +4,7 @@
 // interfaces answer and the comfort settings. Lines joined by "\n", none at the end.
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/Resolver.h"
 
@@ -40,6 +41,9 @@ struct Diagnostics {
         // (another program's inhibit), both empty where there is none.
         std::string nightLightDesktop;
         std::string nightLightHeldElsewhere;
+        // The keys of the desktop's night light the user changed in its own settings while
+        // Orvane drove it, kept for when Orvane gives it back (the engine knows them).
+        std::vector<std::string> nightLightKeptUserChanges;
         static System probe(platform::Platform& platform);
     };
 

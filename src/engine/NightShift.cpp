@@ -26,7 +26,42 @@ std::shared_ptr<platform::NightShiftClient> makeUsableClient(platform::Platform&
 NightShiftWarmth::NightShiftWarmth(platform::Platform& platform, std::shared_ptr<platform::UserDefaults> defaults)
     : defaults_(std::move(defaults)),
       client_(makeUsableClient(platform)),
-      macWords_(platform.systemInfo().describesMac()) {}
+      scheduler_(platform.scheduler()),
+      macWords_(platform.systemInfo().describesMac()) {
+    if (client_)
+        ownChanges_ = client_->observeOwnChanges(
+            [this](const std::string& key, const std::optional<platform::Value>& value) { userChanged(key, value); });
+}
+
+NightShiftWarmth::~NightShiftWarmth() { *holdAgain_ = false; }
+
+void NightShiftWarmth::userChanged(const std::string& key, const std::optional<platform::Value>& value) {
+    if (!defaults_) return;
+    const std::string ownKey = client_->recordKey();
+    auto record = defaults_->dictionary(dirtyKey);
+    if (ownKey.empty() || !record) return;  // not driven by Orvane: the change is simply the user's
+    const auto it = record->find(ownKey);
+    if (it == record->end() || !it->second.dictionary()) return;
+    platform::Dictionary own = *it->second.dictionary();
+    if (value) own[key] = *value;
+    else own.erase(key);
+    (*record)[ownKey] = own;
+    defaults_->set(dirtyKey, *record);
+    if (std::find(keptUserChanges_.begin(), keptUserChanges_.end(), key) == keptUserChanges_.end())
+        keptUserChanges_.push_back(key);
+    log_.notice("%s changed in %s's own settings; kept for when Orvane gives the %s back", key, client_->desktopName(),
+                featureName());
+    // The same request again must reach the desktop: what it wrote is there no more.
+    stale_ = true;
+    if (!scheduler_ || !lastKelvin_ || !lastFloor_) return;
+    // Written once the change has been taken in, never from inside the desktop's own news.
+    *holdAgain_ = true;
+    scheduler_->post([this, again = std::weak_ptr<bool>(holdAgain_)] {
+        const auto pending = again.lock();
+        if (!pending || !*pending || !lastKelvin_ || !lastFloor_) return;
+        apply(*lastKelvin_, *lastFloor_);
+    });
+}
 
 std::optional<platform::BlueLightStatus> NightShiftWarmth::status() const {
     if (!client_ || !client_->respondsTo("getBlueLightStatus:")) return std::nullopt;
@@ -84,7 +119,9 @@ void NightShiftWarmth::addDesktopSettings() {
 
 void NightShiftWarmth::apply(std::optional<std::int64_t> kelvin, std::int64_t floor) {
     if (!client_) return;
-    if (lastKelvin_ && lastFloor_ && *lastKelvin_ == kelvin && *lastFloor_ == floor) return;
+    *holdAgain_ = false;
+    if (!stale_ && lastKelvin_ && lastFloor_ && *lastKelvin_ == kelvin && *lastFloor_ == floor) return;
+    stale_ = false;
     snapshotIfNeeded();
 
     if (floor < 2700 && (!lastFloor_ || *lastFloor_ != floor)) {
@@ -173,6 +210,9 @@ void NightShiftWarmth::restore() {
     }
     lastKelvin_.reset();
     lastFloor_.reset();
+    *holdAgain_ = false;
+    stale_ = false;
+    keptUserChanges_.clear();
     log_.notice("restored the user's %s settings", featureName());
 }
 

@@ -8,11 +8,13 @@
 // keeps more than the four values the record was made for (a schedule, a mode), so such a
 // client hands its own settings to the record and takes them back from it.
 #include <array>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 
+#include "platform/Scheduler.h"
 #include "platform/Value.h"
 
 namespace orvane::platform {
@@ -48,6 +50,16 @@ public:
     virtual bool restoreDesktopSettings(const Dictionary& record) {
         (void)record;
         return false;
+    }
+    // A key of desktopSettings() whose value someone other than this client set (the user,
+    // in the desktop's own settings): its new value, absent where the key went back to the
+    // desktop's default (GNOME) or out of the file (KDE Plasma).
+    using OwnChange = std::function<void(const std::string& key, const std::optional<Value>& value)>;
+    // Calls `changed` on the main thread for each such change, for as long as the handle
+    // lives; a client that cannot tell gives an empty handle.
+    virtual Handle observeOwnChanges(OwnChange changed) {
+        (void)changed;
+        return {};
     }
     // The lowest and highest temperature the desktop takes.
     virtual std::optional<std::pair<int, int>> temperatureLimits() const { return std::nullopt; }

@@ -114,18 +114,33 @@ TEST_F(DiagnosticsTest, TheDesktopsNightLightAndWhoElseHoldsItHaveALineOfTheirOw
     const struct {
         const char* desktop;
         const char* held;
+        std::vector<std::string> kept;
         const char* line;  // null: no line
     } cases[] = {
-        {"", "", nullptr},
-        {"GNOME", "", "Night Light: GNOME's own"},
-        {"KDE Plasma", "another program has inhibited KWin's night light",
+        {"", "", {}, nullptr},
+        {"GNOME", "", {}, "Night Light: GNOME's own"},
+        {"KDE Plasma",
+         "another program has inhibited KWin's night light",
+         {},
          "Night Light: KDE Plasma's own, another program has inhibited KWin's night light"},
+        {"GNOME",
+         "",
+         {"night-light-temperature", "night-light-enabled"},
+         "Night Light: GNOME's own; changed in the desktop's settings while Orvane drove it "
+         "(night-light-temperature, night-light-enabled), the desktop's value kept for when Orvane quits"},
+        {"KDE Plasma",
+         "another program has inhibited KWin's night light",
+         {"NightTemperature"},
+         "Night Light: KDE Plasma's own, another program has inhibited KWin's night light; changed in the "
+         "desktop's settings while Orvane drove it (NightTemperature), the desktop's value kept for when Orvane "
+         "quits"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.desktop);
         auto system = this->system();
         system.nightLightDesktop = c.desktop;
         system.nightLightHeldElsewhere = c.held;
+        system.nightLightKeptUserChanges = c.kept;
         const auto lines = linesOf(Diagnostics::text(*model, {"1.4.0", "812"}, system));
         const auto at = std::find_if(lines.begin(), lines.end(),
                                      [](const std::string& l) { return l.rfind("Night Light:", 0) == 0; });

@@ -10,7 +10,9 @@
 #include <cstdio>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <sstream>
+#include <tuple>
 
 #include "FakeCompositor.h"
 #include "FakeNightLight.h"
@@ -19,6 +21,7 @@
 #include "XvfbServer.h"
 #include "app/SettingsStore.h"
 #include "platform/UserDefaults.h"
+#include "platform/linux/DBusConnection.h"
 #include "platform/linux/KConfigText.h"
 
 namespace orvane::e2e {
@@ -237,6 +240,122 @@ TEST_P(NightLightProgramTest, TheNightLightCarriesTheWholeWarmthDownToTheDesktop
 }
 
 INSTANTIATE_TEST_SUITE_P(Desktops, NightLightProgramTest, ::testing::Values(Desktop::gnome, Desktop::kde), nameOf);
+
+// How a run ends: a quit, a kill (the watchdog restores), or a kill of the program and its
+// watchdog both (the next start restores).
+enum class Ending { quit, kill, killWithWatchdog };
+
+class HandChangeTest : public NightLightSessionTest,
+                       public ::testing::WithParamInterface<std::tuple<Desktop, Ending>> {};
+
+std::string handChangeName(const ::testing::TestParamInfo<std::tuple<Desktop, Ending>>& info) {
+    const Ending ending = std::get<1>(info.param);
+    return std::string(std::get<0>(info.param) == Desktop::kde ? "KDEPlasma" : "GNOME") +
+           (ending == Ending::quit   ? "Quit"
+            : ending == Ending::kill ? "Kill"
+                                     : "KillWithWatchdog");
+}
+
+// The program's watchdog: its child named so.
+std::optional<pid_t> watchdogOf(pid_t program) {
+    std::ifstream in("/proc/" + std::to_string(program) + "/task/" + std::to_string(program) + "/children");
+    pid_t child = 0;
+    while (in >> child) {
+        std::ifstream comm("/proc/" + std::to_string(child) + "/comm");
+        std::string name;
+        if (std::getline(comm, name) && name == "glowkeeper") return child;
+    }
+    return std::nullopt;
+}
+
+// The user sets 3500 K by hand in the desktop's own settings while Orvane drives its night
+// light: Orvane's warmth holds, and however the run ends the user's 3500 comes back.
+TEST_P(HandChangeTest, TheUsersOwnTemperatureComesBackHoweverTheRunEnds) {
+    const auto [desktop, ending] = GetParam();
+    startDesktop(desktop);
+    if (HasFatalFailure() || IsSkipped()) return;
+    const bool kde = desktop == Desktop::kde;
+    const std::string before = readText(usersFile(desktop));
+    std::string expected = before;
+    const std::string line = kde ? "NightTemperature=4200" : "night-light-temperature=4000";
+    ASSERT_NE(expected.find(line), std::string::npos) << expected;
+    expected.replace(expected.find(line), line.size(), kde ? "NightTemperature=3500" : "night-light-temperature=3500");
+
+    const auto defaultsFile = session.config / "orvane" / "app.orvane.Orvane.json";
+    const auto recordedByHand = [&] {
+        const auto record = platform::UserDefaults::open(defaultsFile)->dictionary("nightShift.dirty");
+        if (!record || !record->count(kde ? "kde" : "gnome")) return false;
+        const auto* own = record->at(kde ? "kde" : "gnome").dictionary();
+        const char* key = kde ? "NightTemperature" : "night-light-temperature";
+        return own && own->count(key) &&
+               own->at(key) == (kde ? platform::Value("3500") : platform::Value(std::int64_t{3500}));
+    };
+
+    auto program = std::make_unique<ProgramProcess>(session, std::vector<std::string>{});
+    ASSERT_TRUE(program->waitUntilReady()) << program->errors();
+    ASSERT_TRUE(reaches(*program, desktop, 3400)) << program->errors();
+
+    if (kde) {
+        writeText(kwinrc(), kconfig::set(readText(kwinrc()), "NightColor", "NightTemperature", "3500"));
+        platform::linuxsys::DBusError error;
+        const auto settingsModule = platform::linuxsys::DBusConnection::connect(bus->address(), error);
+        ASSERT_TRUE(settingsModule);
+        ASSERT_FALSE(settingsModule->emitSignal("/KWin", "org.kde.KWin", "reloadConfig", ""));
+        (void)settingsModule->processPending();
+    } else {
+        gsettings("set org.gnome.settings-daemon.plugins.color night-light-temperature 3500");
+    }
+    EXPECT_TRUE(program->waitFor(recordedByHand, 15s)) << program->errors();
+    EXPECT_TRUE(reaches(*program, desktop, 3400)) << "Orvane's warmth did not hold\n" << program->errors();
+    EXPECT_NE(program->errors().find(std::string(kde ? "NightTemperature changed in KDE Plasma's"
+                                                     : "night-light-temperature changed in GNOME's") +
+                                     " own settings; kept for when Orvane gives the night light back"),
+              std::string::npos)
+        << program->errors();
+
+    switch (ending) {
+        case Ending::quit:
+            program->signal(SIGTERM);
+            EXPECT_TRUE(exitedWith(program->waitForExit(), 0)) << program->errors();
+            break;
+        case Ending::kill:
+            program->signal(SIGKILL);
+            ASSERT_TRUE(program->waitForExit());
+            EXPECT_TRUE(program->waitForOutput("restored the desktop's night light", 10s)) << program->output();
+            break;
+        case Ending::killWithWatchdog: {
+            std::optional<pid_t> watchdog;
+            ASSERT_TRUE(program->waitFor([&] { return (watchdog = watchdogOf(program->pid())).has_value(); }, 5s));
+            program->signal(SIGSTOP);  // it would start another watchdog
+            ::kill(*watchdog, SIGKILL);
+            program->signal(SIGKILL);
+            ASSERT_TRUE(program->waitForExit());
+            EXPECT_NE(readText(usersFile(desktop)), expected) << "nothing may have restored yet";
+            // The next start gives the record back before it drives the night light again.
+            program = std::make_unique<ProgramProcess>(session, std::vector<std::string>{});
+            ASSERT_TRUE(program->waitUntilReady()) << program->errors();
+            EXPECT_NE(program->errors().find("restored the user's night light settings"), std::string::npos)
+                << program->errors();
+            ASSERT_TRUE(reaches(*program, desktop, 3400)) << program->errors();
+            program->signal(SIGTERM);
+            EXPECT_TRUE(exitedWith(program->waitForExit(), 0)) << program->errors();
+            break;
+        }
+    }
+    EXPECT_TRUE(program->waitFor([&] { return readText(usersFile(desktop)) == expected; }, 10s))
+        << readText(usersFile(desktop)) << program->errors();
+    if (kde) {
+        EXPECT_TRUE(program->waitFor([&] { return kwin->currentTemperature() == 3500; }, 10s))
+            << "KWin was not told to read the user's settings again";
+    }
+    EXPECT_TRUE(
+        program->waitFor([&] { return readText(defaultsFile).find("nightShift.dirty") == std::string::npos; }, 10s));
+}
+
+INSTANTIATE_TEST_SUITE_P(DesktopsAndEndings, HandChangeTest,
+                         ::testing::Combine(::testing::Values(Desktop::gnome, Desktop::kde),
+                                            ::testing::Values(Ending::quit, Ending::kill, Ending::killWithWatchdog)),
+                         handChangeName);
 
 // Neither the compositor's gamma control nor a desktop's night light: nothing can warm
 // the screen, and every display says so instead of naming a method.

@@ -16,7 +16,9 @@
 #include <fstream>
 #include <sstream>
 #include <thread>
+#include <utility>
 
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -62,18 +64,24 @@ protected:
     }
     void TearDown() override {
         engine.reset();
-        kwin.reset();
-        gnome.reset();
-        client.reset();
-        if (settings) g_object_unref(settings);
-        if (backend) g_object_unref(backend);
-        if (source) g_settings_schema_source_unref(source);
+        stopDesktop();
         bus.reset();
         std::filesystem::remove_all(busDir);
         std::filesystem::remove_all(configHome());
         if (configBefore) ::setenv("XDG_CONFIG_HOME", configBefore->c_str(), 1);
         else ::unsetenv("XDG_CONFIG_HOME");
         TintEngineTest::TearDown();
+    }
+
+    // Ends the stand-in desktop and the client, so that another can start.
+    void stopDesktop() {
+        sim->setNightShiftClient(nullptr);
+        kwin.reset();
+        gnome.reset();
+        client.reset();
+        if (settings) g_object_unref(std::exchange(settings, nullptr));
+        if (backend) g_object_unref(std::exchange(backend, nullptr));
+        if (source) g_settings_schema_source_unref(std::exchange(source, nullptr));
     }
 
     // GNOME's client over the test schema and keyfile, with the daemon on the bus.
@@ -92,7 +100,7 @@ protected:
         g_settings_schema_unref(schema);
         gnome = std::make_unique<FakeGnomeColor>(bus->address());
         EXPECT_TRUE(gnome->ready());
-        client = linuxsys::openGnomeNightLight(connect(), source, backend);
+        client = linuxsys::openGnomeNightLight(connect(), source, backend, clientScheduler);
         EXPECT_NE(client, nullptr);
         sim->setNightShiftClient(client);
         return client != nullptr;
@@ -103,7 +111,7 @@ protected:
         if (!bus->error().empty()) return false;
         kwin = std::make_unique<FakeKWin>(bus->address(), kwinrc, previewSeconds, path, interfaceName);
         EXPECT_TRUE(kwin->ready());
-        client = linuxsys::openKWinNightLight(connect(), kwinrc);
+        client = linuxsys::openKWinNightLight(connect(), kwinrc, clientScheduler);
         EXPECT_NE(client, nullptr);
         sim->setNightShiftClient(client);
         return client != nullptr;
@@ -177,6 +185,8 @@ protected:
 
     std::optional<std::string> configBefore;
     std::filesystem::path busDir;
+    // The scheduler that runs the client's watches on the desktop's settings; none unless set.
+    std::shared_ptr<platform::Scheduler> clientScheduler;
     std::unique_ptr<SessionBus> bus;
     std::filesystem::path keyfile;
     std::filesystem::path kwinrc;
@@ -264,11 +274,15 @@ TEST_F(DesktopNightLightTest, GnomeKeepsTheFirstSnapshotSendsNothingTwiceAndLeav
 
     warmth.apply(3000, 2700);
     const std::string driven = readText(keyfile);
-    // The user changes the temperature behind Orvane's back; the same request again is
-    // skipped, and the snapshot still holds the user's first value.
-    userSets("night-light-temperature", g_variant_new_uint32(5000));
+    const auto snapshot = defaults()->dictionary(NightShiftWarmth::dirtyKey);
+    // The same request again writes nothing; Orvane's own later values never reach the
+    // snapshot, which holds the user's first.
     warmth.apply(3000, 2700);
-    EXPECT_EQ(temperature(), 5000u);
+    EXPECT_EQ(readText(keyfile), driven);
+    warmth.apply(2800, 2700);
+    EXPECT_EQ(temperature(), 2800u);
+    EXPECT_EQ(defaults()->dictionary(NightShiftWarmth::dirtyKey), snapshot);
+    EXPECT_TRUE(warmth.keptUserChanges().empty());
     warmth.restore();
     EXPECT_EQ(readText(keyfile), before);
     EXPECT_NE(driven, before);
@@ -353,7 +367,8 @@ TEST_F(DesktopNightLightTest, AUsersSwitchOffIsReassertedAndARecordLeftBehindIsR
     REQUIRE_DESKTOP_TOOLS();
     ASSERT_TRUE(startGnome());
     userSets("night-light-enabled", g_variant_new_boolean(TRUE));
-    const std::string before = readText(keyfile);
+    std::string expected = readText(keyfile);
+    expected.replace(expected.find("night-light-enabled=true"), 24, "night-light-enabled=false");
     {
         NightShiftWarmth warmth(*sim, defaults());
         warmth.apply(3000, 2700);
@@ -369,7 +384,9 @@ TEST_F(DesktopNightLightTest, AUsersSwitchOffIsReassertedAndARecordLeftBehindIsR
     NightShiftWarmth next(*sim, defaults());
     next.restoreIfDirty();
     EXPECT_FALSE(recorded());
-    EXPECT_EQ(readText(keyfile), before);
+    // The switch-off was the user's latest own setting.
+    EXPECT_FALSE(enabled());
+    EXPECT_EQ(readText(keyfile), expected);
 }
 
 TEST_F(DesktopNightLightTest, AnOlderRecordWithoutTheDesktopsFieldsStillRestoresAndNoClientStillClears) {
@@ -574,13 +591,17 @@ TEST_F(DesktopNightLightTest, KWinKeepsTheFirstSnapshotSendsNothingTwiceAndLeave
 
     warmth.apply(3000, 2700);
     ASSERT_TRUE(eventually([&] { return kwin->currentTemperature() == 3000; }));
-    // The user sets another temperature behind Orvane's back; the same request again is
-    // skipped, and the snapshot still holds the user's first settings.
-    const std::string changed = kconfig::set(readText(kwinrc), "NightColor", "NightTemperature", "5000");
-    userWritesKwinrc(changed);
+    const auto snapshot = defaults()->dictionary(NightShiftWarmth::dirtyKey);
+    // The same request again writes nothing and tells KWin nothing; Orvane's own later
+    // values never reach the snapshot, which holds the user's first settings.
+    const auto reloads = kwin->calls().size();
+    const std::string driven = readText(kwinrc);
     warmth.apply(3000, 2700);
-    EXPECT_EQ(readText(kwinrc), changed);
-    EXPECT_EQ(kwin->currentTemperature(), 5000u);
+    EXPECT_EQ(readText(kwinrc), driven);
+    EXPECT_EQ(kwin->calls().size(), reloads);
+    warmth.apply(2800, 2700);
+    ASSERT_TRUE(eventually([&] { return kwin->currentTemperature() == 2800; }));
+    EXPECT_EQ(defaults()->dictionary(NightShiftWarmth::dirtyKey), snapshot);
     warmth.restore();
     EXPECT_EQ(readText(kwinrc), before);
 
@@ -844,6 +865,203 @@ TEST_F(DesktopNightLightTest, TheNightLightCarriesTheWholeWarmthWhereNoOverlayCa
             engine.reset();
         }
     }
+}
+
+// ---- The user's own change while Orvane drives it ---------------------------------------
+
+#ifdef GLOWKEEPER_PATH
+// Kills a stand-in for the program while the watchdog waits for it; the watchdog runs in
+// the session `configHome` names.
+static bool watchdogRestoresAfterAKill(const std::filesystem::path& configHome, const std::string& busAddress) {
+    const pid_t program = ::fork();
+    if (program == 0) {
+        ::pause();
+        ::_exit(0);
+    }
+    const std::string schemaDir = orvane::testing::compiledGnomeSchema().directory.string();
+    const pid_t watchdog = ::fork();
+    if (watchdog == 0) {
+        ::setenv("XDG_CONFIG_HOME", configHome.c_str(), 1);
+        ::setenv("GSETTINGS_SCHEMA_DIR", schemaDir.c_str(), 1);
+        ::setenv("GSETTINGS_BACKEND", "keyfile", 1);
+        ::setenv("DBUS_SESSION_BUS_ADDRESS", busAddress.c_str(), 1);
+        const int devnull = ::open("/dev/null", O_WRONLY);
+        ::dup2(devnull, 1);
+        const std::string pid = std::to_string(program);
+        ::execl(GLOWKEEPER_PATH, "glowkeeper", pid.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));  // the watchdog starts watching
+    ::kill(program, SIGKILL);
+    ::waitpid(program, nullptr, 0);
+    int status = 0;
+    ::waitpid(watchdog, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+#endif
+
+// A temperature the user sets in the desktop's own settings while Orvane drives its night
+// light is the user's: the record takes it in place of the first one, Orvane's warmth is
+// written again at once (the same request as before, so nothing may skip it as already
+// sent), and a quit, the next start after a crash and the watchdog give the user's latest
+// value back. Orvane's own writes, echoed by the desktop, never reach the record.
+TEST_F(DesktopNightLightTest, ATemperatureTheUserSetsWhileOrvaneDrivesIsKeptAndTheWarmthHolds) {
+    REQUIRE_DESKTOP_TOOLS();
+    clientScheduler = scheduler;
+    enum class Desktop { gnomeShell, plasma };
+    enum class Ending { quit, nextStart, watchdog };
+    const struct {
+        const char* name;
+        Desktop desktop;
+        Ending ending;
+    } cases[] = {
+        {"GNOME, quit", Desktop::gnomeShell, Ending::quit},
+        {"GNOME, next start after a crash", Desktop::gnomeShell, Ending::nextStart},
+        {"GNOME, watchdog after a kill", Desktop::gnomeShell, Ending::watchdog},
+        {"KDE Plasma, quit", Desktop::plasma, Ending::quit},
+        {"KDE Plasma, next start after a crash", Desktop::plasma, Ending::nextStart},
+        {"KDE Plasma, watchdog after a kill", Desktop::plasma, Ending::watchdog},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+#ifndef GLOWKEEPER_PATH
+        if (c.ending == Ending::watchdog) continue;
+#endif
+        const bool isGnome = c.desktop == Desktop::gnomeShell;
+        // A session of the case's own: its settings, its desktop files, the program's defaults.
+        const auto home = orvane::testing::freshDirectory("hand-change");
+        keyfile = home / "glib-2.0" / "settings" / "keyfile";
+        kwinrc = home / "kwinrc";
+        const auto programDefaults = UserDefaults::open(home / "orvane" / "app.orvane.Orvane.json");
+        const char* key = isGnome ? "night-light-temperature" : "NightTemperature";
+        std::string before;
+        if (isGnome) {
+            ASSERT_TRUE(startGnome());
+            userSets("night-light-enabled", g_variant_new_boolean(TRUE));
+            userSets("night-light-temperature", g_variant_new_uint32(4100));
+            before = readText(keyfile);
+        } else {
+            before =
+                "[Compositing]\nBackend=OpenGL\n\n[NightColor]\nActive=true\nMode=Location\nNightTemperature=4100\n";
+            writeText(kwinrc, before);
+            ASSERT_TRUE(startKWin());
+        }
+        const auto holds = [&](unsigned kelvin) {
+            return eventually([&] {
+                scheduler->runPending();
+                if (isGnome) return temperature() == kelvin;
+                return kconfig::value(readText(kwinrc), "NightColor", "NightTemperature") == std::to_string(kelvin) &&
+                       kwin->currentTemperature() == kelvin;
+            });
+        };
+        const auto recordedValue = [&]() -> std::optional<Value> {
+            const auto record = programDefaults->dictionary(NightShiftWarmth::dirtyKey);
+            if (!record || !record->count(isGnome ? "gnome" : "kde")) return std::nullopt;
+            const auto* own = record->at(isGnome ? "gnome" : "kde").dictionary();
+            if (!own || !own->count(key)) return std::nullopt;
+            return own->at(key);
+        };
+        const auto asRecorded = [&](unsigned kelvin) {
+            return isGnome ? Value(std::int64_t{kelvin}) : Value(std::to_string(kelvin));
+        };
+
+        auto warmth = std::make_unique<NightShiftWarmth>(*sim, programDefaults);
+        warmth->apply(3000, 2700);
+        ASSERT_TRUE(holds(3000));
+        EXPECT_EQ(recordedValue(), asRecorded(4100));
+
+        // The user's 3500, by hand in the desktop's settings.
+        if (isGnome) userSets("night-light-temperature", g_variant_new_uint32(3500));
+        else userWritesKwinrc(kconfig::set(readText(kwinrc), "NightColor", "NightTemperature", "3500"));
+        EXPECT_TRUE(eventually([&] {
+            scheduler->runPending();
+            return recordedValue() == asRecorded(3500);
+        })) << "the record still holds the user's first value";
+        EXPECT_EQ(warmth->keptUserChanges(), std::vector<std::string>{key});
+        EXPECT_TRUE(holds(3000)) << "Orvane's warmth did not hold";
+
+        // Orvane's own next value, and its echo, stay out of the record.
+        warmth->apply(2900, 2700);
+        ASSERT_TRUE(holds(2900));
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        scheduler->runPending();
+        EXPECT_EQ(recordedValue(), asRecorded(3500));
+        EXPECT_EQ(warmth->keptUserChanges(), std::vector<std::string>{key});
+
+        switch (c.ending) {
+            case Ending::quit:
+                warmth->restore();
+                EXPECT_TRUE(warmth->keptUserChanges().empty());
+                break;
+            case Ending::nextStart: {
+                warmth.reset();  // killed, and its watchdog with it
+                NightShiftWarmth next(*sim, programDefaults);
+                next.restoreIfDirty();
+                break;
+            }
+            case Ending::watchdog:
+                warmth.reset();
+#ifdef GLOWKEEPER_PATH
+                EXPECT_TRUE(watchdogRestoresAfterAKill(home, bus->address()));
+#endif
+                break;
+        }
+        std::string expected = before;
+        expected.replace(expected.find("=4100"), 5, "=3500");
+        EXPECT_EQ(readText(isGnome ? keyfile : kwinrc), expected);
+        EXPECT_EQ(readText(programDefaults->file()).find("nightShift.dirty"), std::string::npos);
+        if (!isGnome) {
+            EXPECT_TRUE(eventually([&] { return kwin->currentTemperature() == 3500; }))
+                << "KWin was not told to read the user's settings again";
+        }
+        warmth.reset();
+        stopDesktop();
+    }
+}
+
+// A writer that is not atomic empties kwinrc before it writes it again: the empty file in
+// between is not the user taking every key out, and only the key the user changed reaches
+// the record.
+TEST_F(DesktopNightLightTest, AKwinrcEmptiedWhileItIsWrittenIsNotReadAsTheUsersChange) {
+    ORVANE_REQUIRE_TOOL(bus->error());
+    clientScheduler = scheduler;
+    const auto home = orvane::testing::freshDirectory("half-written");
+    kwinrc = home / "kwinrc";
+    writeText(kwinrc, "[NightColor]\nActive=true\nMode=Location\nNightTemperature=4100\n");
+    ASSERT_TRUE(startKWin());
+    const auto programDefaults = UserDefaults::open(home / "orvane" / "app.orvane.Orvane.json");
+    NightShiftWarmth warmth(*sim, programDefaults);
+    warmth.apply(3000, 2700);
+    ASSERT_TRUE(eventually([&] { return kwin->currentTemperature() == 3000; }));
+    const std::string driven = readText(kwinrc);
+    const auto kept = [&] {
+        Dictionary own;
+        if (const auto record = programDefaults->dictionary(NightShiftWarmth::dirtyKey)) {
+            const auto it = record->find("kde");
+            if (it != record->end() && it->second.dictionary()) own = *it->second.dictionary();
+        }
+        return own;
+    };
+
+    writeText(kwinrc, "");
+    for (int i = 0; i < 5; ++i) {  // the watch has seen the empty file
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        scheduler->runPending();
+    }
+    writeText(kwinrc, kconfig::set(driven, "NightColor", "NightTemperature", "3500"));
+    ASSERT_TRUE(eventually([&] {
+        scheduler->runPending();
+        return kept().count("NightTemperature") && kept().at("NightTemperature") == Value("3500");
+    }));
+    const auto keptValue = [&](const char* key) {
+        const auto own = kept();
+        return own.count(key) ? std::optional<Value>(own.at(key)) : std::nullopt;
+    };
+    EXPECT_EQ(keptValue("Mode"), Value("Location"));
+    EXPECT_EQ(keptValue("Active"), Value("true"));
+    EXPECT_EQ(warmth.keptUserChanges(), std::vector<std::string>{"NightTemperature"});
+    warmth.restore();
+    EXPECT_EQ(readText(kwinrc), "[NightColor]\nActive=true\nMode=Location\nNightTemperature=3500\n");
 }
 
 // ---- The watchdog -----------------------------------------------------------------------

@@ -1,10 +1,18 @@
 #include "platform/linux/DesktopNightLight.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <map>
+#include <set>
 #include <string>
+#include <vector>
 
 #include <gio/gio.h>
+#include <sys/inotify.h>
+#include <unistd.h>
 
 #include "platform/AtomicFile.h"
 #include "platform/Log.h"
@@ -35,6 +43,30 @@ float strengthOf(double kelvin) {
     return static_cast<float>(std::clamp(std::isnan(s) ? 0.0 : s, 0.0, 1.0));
 }
 
+// Those who asked to hear of changes made elsewhere; one may cancel itself while told.
+class OwnChangeListeners {
+public:
+    Handle add(NightShiftClient::OwnChange changed) {
+        const std::uint64_t id = table_->next++;
+        table_->listeners.emplace(id, std::move(changed));
+        return Handle([weak = std::weak_ptr<Table>(table_), id] {
+            if (const auto table = weak.lock()) table->listeners.erase(id);
+        });
+    }
+    void tell(const std::string& key, const std::optional<Value>& value) {
+        const auto listeners = table_->listeners;
+        for (const auto& [id, changed] : listeners)
+            if (table_->listeners.count(id)) changed(key, value);
+    }
+
+private:
+    struct Table {
+        std::map<std::uint64_t, NightShiftClient::OwnChange> listeners;
+        std::uint64_t next = 1;
+    };
+    std::shared_ptr<Table> table_ = std::make_shared<Table>();
+};
+
 // ---- GNOME ----------------------------------------------------------------------------
 
 constexpr const char* keyEnabled = "night-light-enabled";
@@ -43,6 +75,73 @@ constexpr const char* keyAutomatic = "night-light-schedule-automatic";
 constexpr const char* keyFrom = "night-light-schedule-from";
 constexpr const char* keyTo = "night-light-schedule-to";
 constexpr const char* gnomeKeys[] = {keyEnabled, keyTemperature, keyAutomatic, keyFrom, keyTo};
+
+// A key's value as the record keeps it; absent for a type the record does not keep.
+std::optional<Value> recordValue(GVariant* v) {
+    if (g_variant_is_of_type(v, G_VARIANT_TYPE_BOOLEAN)) return Value(static_cast<bool>(g_variant_get_boolean(v)));
+    if (g_variant_is_of_type(v, G_VARIANT_TYPE_UINT32))
+        return Value(static_cast<std::int64_t>(g_variant_get_uint32(v)));
+    if (g_variant_is_of_type(v, G_VARIANT_TYPE_DOUBLE)) return Value(g_variant_get_double(v));
+    return std::nullopt;
+}
+
+// GSettings tells of a change in the main context that was the thread's default when the
+// settings were made. This one is the client's own, held by the main thread for good (so
+// news from GSettings' own threads wakes it) and run from the scheduler, whatever loop the
+// toolkit runs.
+class ContextPump {
+public:
+    explicit ContextPump(std::shared_ptr<Scheduler> scheduler)
+        : scheduler_(std::move(scheduler)), context_(g_main_context_new()) {
+        g_main_context_acquire(context_);
+    }
+    ~ContextPump() {
+        watches_.clear();
+        timer_.cancel();
+        g_main_context_release(context_);
+        g_main_context_unref(context_);
+    }
+    ContextPump(const ContextPump&) = delete;
+    ContextPump& operator=(const ContextPump&) = delete;
+
+    GMainContext* context() const { return context_; }
+
+    // Runs what is ready, then waits through the scheduler for what the context waits for.
+    void pump() {
+        while (g_main_context_iteration(context_, FALSE)) {}
+        if (!scheduler_) return;
+        gint priority = 0;
+        (void)g_main_context_prepare(context_, &priority);
+        std::vector<GPollFD> fds(8);
+        gint timeout = -1;
+        gint count = g_main_context_query(context_, priority, &timeout, fds.data(), static_cast<gint>(fds.size()));
+        if (count > static_cast<gint>(fds.size())) {
+            fds.resize(static_cast<std::size_t>(count));
+            count = g_main_context_query(context_, priority, &timeout, fds.data(), count);
+        }
+        fds.resize(static_cast<std::size_t>(count));
+        // Ends the round without dispatching; the next pump dispatches what is ready.
+        (void)g_main_context_check(context_, priority, fds.data(), count);
+        std::vector<std::pair<int, bool>> wanted;
+        for (const GPollFD& fd : fds) wanted.emplace_back(fd.fd, (fd.events & G_IO_OUT) != 0);
+        if (wanted != watched_) {
+            watches_.clear();
+            for (const auto& [fd, writable] : wanted)
+                watches_.push_back(
+                    scheduler_->watchFd(fd, writable ? FdEvent::writable : FdEvent::readable, [this] { pump(); }));
+            watched_ = wanted;
+        }
+        if (timeout >= 0) timer_ = scheduler_->schedule(timeout / 1000.0, 0.05, [this] { pump(); });
+        else timer_.cancel();
+    }
+
+private:
+    std::shared_ptr<Scheduler> scheduler_;
+    GMainContext* context_;
+    std::vector<std::pair<int, bool>> watched_;
+    std::vector<Handle> watches_;
+    Handle timer_;
+};
 
 const DBusObject gnomeColor{"org.gnome.SettingsDaemon.Color", "/org/gnome/SettingsDaemon/Color",
                             "org.gnome.SettingsDaemon.Color"};
@@ -75,11 +174,20 @@ std::optional<std::pair<double, double>> keyRange(GSettingsSchema* schema, const
 
 class GnomeNightLight final : public NightShiftClient {
 public:
-    GnomeNightLight(GSettingsSchema* schema, std::shared_ptr<DBusConnection> bus, GSettingsBackend* backend)
-        : bus_(std::move(bus)) {
+    GnomeNightLight(GSettingsSchema* schema, std::shared_ptr<DBusConnection> bus, GSettingsBackend* backend,
+                    std::shared_ptr<Scheduler> scheduler)
+        : pump_(std::move(scheduler)), bus_(std::move(bus)) {
+        g_main_context_push_thread_default(pump_.context());
         settings_ = g_settings_new_full(schema, backend, nullptr);
         // One change of several keys reaches the settings daemon as one.
         g_settings_delay(settings_);
+        changed_ = g_signal_connect(settings_, "changed", G_CALLBACK(+[](GSettings*, const char* key, gpointer self) {
+                                        static_cast<GnomeNightLight*>(self)->noticeOwnChange(key);
+                                    }),
+                                    this);
+        g_main_context_pop_thread_default(pump_.context());
+        for (const char* key : gnomeKeys) known_[key] = ownValue(key);
+        pump_.pump();
         const auto temperature = keyRange(schema, keyTemperature).value_or(std::pair<double, double>(1000, 10000));
         limits_ = {static_cast<int>(temperature.first), static_cast<int>(temperature.second)};
         const auto from = keyRange(schema, keyFrom).value_or(std::pair<double, double>(0, 24));
@@ -89,6 +197,7 @@ public:
         g_settings_schema_unref(schema);
     }
     ~GnomeNightLight() override {
+        g_signal_handler_disconnect(settings_, changed_);
         g_settings_apply(settings_);
         g_settings_sync();
         g_object_unref(settings_);
@@ -114,16 +223,18 @@ public:
     bool setCCTRange(const std::array<float, 3>&) override { return false; }
 
     void setCCT(float kelvin, bool) override {
+        noticeOwnChanges();
         const auto k = static_cast<guint32>(
             std::clamp(std::lround(kelvin), static_cast<long>(limits_.first), static_cast<long>(limits_.second)));
-        if (g_settings_get_uint(settings_, keyTemperature) != k) g_settings_set_uint(settings_, keyTemperature, k);
+        if (g_settings_get_uint(settings_, keyTemperature) != k) write(keyTemperature, g_variant_new_uint32(k));
         wholeDay();
         commit();
     }
     void setStrength(float, bool) override {}
     void setActive(bool active) override {
+        noticeOwnChanges();
         if (static_cast<bool>(g_settings_get_boolean(settings_, keyEnabled)) != active)
-            g_settings_set_boolean(settings_, keyEnabled, active);
+            write(keyEnabled, g_variant_new_boolean(active));
         if (active) wholeDay();
         commit();
     }
@@ -131,16 +242,10 @@ public:
     // Only the keys the user has set are kept; the others go back to their defaults by
     // being reset, so the user's store holds exactly what it held.
     Dictionary desktopSettings() override {
+        noticeOwnChanges();
         Dictionary own;
-        for (const char* key : gnomeKeys) {
-            GVariant* v = g_settings_get_user_value(settings_, key);
-            if (!v) continue;
-            if (g_variant_is_of_type(v, G_VARIANT_TYPE_BOOLEAN)) own[key] = static_cast<bool>(g_variant_get_boolean(v));
-            else if (g_variant_is_of_type(v, G_VARIANT_TYPE_UINT32))
-                own[key] = static_cast<std::int64_t>(g_variant_get_uint32(v));
-            else if (g_variant_is_of_type(v, G_VARIANT_TYPE_DOUBLE)) own[key] = g_variant_get_double(v);
-            g_variant_unref(v);
-        }
+        for (const char* key : gnomeKeys)
+            if (auto v = ownValue(key)) own[key] = *v;
         return Dictionary{{recordKey(), own}};
     }
 
@@ -148,19 +253,22 @@ public:
         const auto it = record.find(recordKey());
         if (it == record.end() || !it->second.dictionary()) return false;
         const Dictionary& own = *it->second.dictionary();
+        // A key the user changed just now, not yet told, already holds the user's latest value.
+        const auto changedNow = noticeOwnChanges();
         for (const char* key : gnomeKeys) {
+            if (changedNow.count(key)) continue;
             const auto found = own.find(key);
             if (found == own.end()) {
-                g_settings_reset(settings_, key);
+                reset(key);
                 continue;
             }
             const Value& v = found->second;
             if (key == keyTemperature && v.integer())
-                g_settings_set_uint(settings_, key,
-                                    static_cast<guint32>(std::clamp<std::int64_t>(*v.integer(), 0, 0xffffffff)));
-            else if ((key == keyFrom || key == keyTo) && v.number()) g_settings_set_double(settings_, key, *v.number());
-            else if (v.isBool()) g_settings_set_boolean(settings_, key, *v.get<bool>());
-            else g_settings_reset(settings_, key);
+                write(key, g_variant_new_uint32(
+                               static_cast<guint32>(std::clamp<std::int64_t>(*v.integer(), 0, 0xffffffff))));
+            else if ((key == keyFrom || key == keyTo) && v.number()) write(key, g_variant_new_double(*v.number()));
+            else if (v.isBool()) write(key, g_variant_new_boolean(*v.get<bool>()));
+            else reset(key);
         }
         commit();
         return true;
@@ -169,6 +277,7 @@ public:
     std::optional<std::pair<int, int>> temperatureLimits() const override { return limits_; }
     std::string desktopName() const override { return "GNOME"; }
     std::string recordKey() const override { return "gnome"; }
+    Handle observeOwnChanges(OwnChange changed) override { return listeners_.add(std::move(changed)); }
     std::string heldElsewhere() override {
         return daemonFlag("DisabledUntilTomorrow").value_or(false) ? "paused until tomorrow from the desktop's menu"
                                                                    : std::string();
@@ -176,10 +285,45 @@ public:
 
 private:
     void wholeDay() {
-        if (g_settings_get_boolean(settings_, keyAutomatic)) g_settings_set_boolean(settings_, keyAutomatic, false);
-        if (g_settings_get_double(settings_, keyFrom) != dayStart_)
-            g_settings_set_double(settings_, keyFrom, dayStart_);
-        if (g_settings_get_double(settings_, keyTo) != dayEnd_) g_settings_set_double(settings_, keyTo, dayEnd_);
+        if (g_settings_get_boolean(settings_, keyAutomatic)) write(keyAutomatic, g_variant_new_boolean(false));
+        if (g_settings_get_double(settings_, keyFrom) != dayStart_) write(keyFrom, g_variant_new_double(dayStart_));
+        if (g_settings_get_double(settings_, keyTo) != dayEnd_) write(keyTo, g_variant_new_double(dayEnd_));
+    }
+    // What the user's store holds for `key`; absent where it holds nothing (the default).
+    std::optional<Value> ownValue(const char* key) {
+        GVariant* v = g_settings_get_user_value(settings_, key);
+        if (!v) return std::nullopt;
+        auto out = recordValue(v);
+        g_variant_unref(v);
+        return out;
+    }
+    // Orvane's own writes: known before GSettings tells of them, so their echo is no news.
+    void write(const char* key, GVariant* value) {
+        g_variant_ref_sink(value);
+        known_[key] = recordValue(value);
+        g_settings_set_value(settings_, key, value);
+        g_variant_unref(value);
+    }
+    void reset(const char* key) {
+        known_[key] = std::nullopt;
+        g_settings_reset(settings_, key);
+    }
+    // A value of one of the keys Orvane keeps that Orvane did not write is the user's.
+    bool noticeOwnChange(std::string_view key) {
+        const auto it = known_.find(std::string(key));
+        if (it == known_.end()) return false;
+        auto now = ownValue(it->first.c_str());
+        if (now == it->second) return false;
+        it->second = now;
+        log().notice("night light: %s changed in GNOME's settings", it->first);
+        listeners_.tell(it->first, now);
+        return true;
+    }
+    std::set<std::string> noticeOwnChanges() {
+        std::set<std::string> changed;
+        for (const char* key : gnomeKeys)
+            if (noticeOwnChange(key)) changed.insert(key);
+        return changed;
     }
     void commit() {
         if (!g_settings_get_has_unapplied(settings_)) return;
@@ -193,7 +337,11 @@ private:
         return flag != 0;
     }
 
+    ContextPump pump_;  // outlives the settings, whose news it runs
     GSettings* settings_ = nullptr;
+    gulong changed_ = 0;
+    std::map<std::string, std::optional<Value>> known_;  // each key's value when last seen
+    OwnChangeListeners listeners_;
     std::shared_ptr<DBusConnection> bus_;
     std::pair<int, int> limits_;
     double dayStart_ = 0;
@@ -224,8 +372,19 @@ const DBusObject kwinColorCorrect{"org.kde.KWin", "/ColorCorrect", "org.kde.kwin
 
 class KWinNightLight final : public NightShiftClient {
 public:
-    KWinNightLight(std::shared_ptr<DBusConnection> bus, DBusObject object, std::filesystem::path kwinrc)
-        : bus_(std::move(bus)), object_(std::move(object)), kwinrc_(std::move(kwinrc)) {}
+    KWinNightLight(std::shared_ptr<DBusConnection> bus, DBusObject object, std::filesystem::path kwinrc,
+                   const std::shared_ptr<Scheduler>& scheduler)
+        : bus_(std::move(bus)), object_(std::move(object)), kwinrc_(std::move(kwinrc)) {
+        const auto text = currentText();
+        for (const char* key : kdeKeys) known_[key] = text ? kconfig::value(*text, nightColorGroup, key) : std::nullopt;
+        watch(scheduler);
+    }
+    ~KWinNightLight() override {
+        watch_.cancel();
+        if (inotify_ >= 0) ::close(inotify_);
+    }
+    KWinNightLight(const KWinNightLight&) = delete;
+    KWinNightLight& operator=(const KWinNightLight&) = delete;
 
     bool respondsTo(std::string_view selector) const override { return knownSelector(selector); }
 
@@ -269,11 +428,15 @@ public:
         if (it == record.end() || !it->second.dictionary()) return false;
         const Dictionary& own = *it->second.dictionary();
         std::string text = readWholeFile(kwinrc_).value_or(std::string());
+        // A key the user changed just now, not yet told, already holds the user's latest value.
+        const auto changedNow = noticeOwnChanges(text);
         for (const char* key : kdeKeys) {
+            if (changedNow.count(key)) continue;
             const auto found = own.find(key);
             std::optional<std::string> v;
             if (found != own.end() && found->second.string()) v = *found->second.string();
             text = kconfig::set(text, nightColorGroup, key, v);
+            known_[key] = v;
         }
         const auto flagOf = [&](const char* key) {
             const auto f = own.find(key);
@@ -289,6 +452,7 @@ public:
     std::optional<std::pair<int, int>> temperatureLimits() const override { return std::pair(minimum, maximum); }
     std::string desktopName() const override { return "KDE Plasma"; }
     std::string recordKey() const override { return "kde"; }
+    Handle observeOwnChanges(OwnChange changed) override { return listeners_.add(std::move(changed)); }
     // Orvane never inhibits KWin's night light, so an inhibit is another program's.
     std::string heldElsewhere() override {
         return flag("inhibited").value_or(false) ? "another program has inhibited KWin's night light" : std::string();
@@ -323,9 +487,13 @@ private:
             log().error("cannot read %s: %s", kwinrc_.string(), e.what());
             return;
         }
+        noticeOwnChanges(text);
         const std::string before = text;
-        for (const auto& [key, v] : values)
-            if (kconfig::value(text, nightColorGroup, key) != v) text = kconfig::set(text, nightColorGroup, key, v);
+        for (const auto& [key, v] : values) {
+            if (kconfig::value(text, nightColorGroup, key) == v) continue;
+            text = kconfig::set(text, nightColorGroup, key, v);
+            known_[key] = v;
+        }
         if (text == before) return;
         write(text, false);
         reload();
@@ -349,28 +517,97 @@ private:
         (void)bus_->processPending();
     }
 
+    std::optional<std::string> currentText() const {
+        try {
+            return readWholeFile(kwinrc_);
+        } catch (const std::exception&) {
+            return std::nullopt;
+        }
+    }
+    // A value of one of the keys Orvane keeps that Orvane did not write is the user's. A
+    // file that cannot be read tells nothing.
+    std::set<std::string> noticeOwnChanges(const std::string& text) {
+        std::set<std::string> changed;
+        // A file there but empty is one a writer has just truncated: its finished write
+        // comes next. A file that is gone reads as empty too, and has none of the keys.
+        std::error_code error;
+        if (text.empty() && (std::filesystem::exists(kwinrc_, error) || error)) return changed;
+        for (const char* key : kdeKeys) {
+            auto now = kconfig::value(text, nightColorGroup, key);
+            auto& known = known_[key];
+            if (now == known) continue;
+            known = now;
+            changed.insert(key);
+            log().notice("night light: %s changed in kwinrc", key);
+            listeners_.tell(key, now ? std::optional<Value>(*now) : std::nullopt);
+        }
+        return changed;
+    }
+    // The folder, not the file: KDE's settings and Orvane both replace kwinrc by renaming a
+    // new one over it. A finished write, a file renamed into place and a removal are read;
+    // a file just made is still empty.
+    void watch(const std::shared_ptr<Scheduler>& scheduler) {
+        if (!scheduler) return;
+        inotify_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        if (inotify_ < 0) {
+            log().error("inotify_init1: %s", std::strerror(errno));
+            return;
+        }
+        if (::inotify_add_watch(inotify_, kwinrc_.parent_path().c_str(), IN_CLOSE_WRITE | IN_MOVED_TO | IN_DELETE) <
+            0) {
+            log().notice("cannot watch %s (%s): changes in KDE's settings are noticed at Orvane's next write",
+                         kwinrc_.parent_path().string(), std::strerror(errno));
+            ::close(inotify_);
+            inotify_ = -1;
+            return;
+        }
+        watch_ = scheduler->watchFd(inotify_, FdEvent::readable, [this] { readEvents(); });
+    }
+    void readEvents() {
+        alignas(inotify_event) char buffer[4096];
+        bool ours = false;
+        for (;;) {
+            const ssize_t n = ::read(inotify_, buffer, sizeof buffer);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) break;
+            for (ssize_t at = 0; at < n;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+                if (event->len && kwinrc_.filename() == event->name) ours = true;
+                at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+            }
+        }
+        if (!ours) return;
+        noticeOwnChanges(currentText().value_or(std::string()));
+    }
+
     std::shared_ptr<DBusConnection> bus_;
     DBusObject object_;
     std::filesystem::path kwinrc_;
+    std::map<std::string, std::optional<std::string>> known_;  // each key's value when last seen
+    OwnChangeListeners listeners_;
+    int inotify_ = -1;
+    Handle watch_;
 };
 
 }  // namespace
 
 std::shared_ptr<NightShiftClient> openGnomeNightLight(std::shared_ptr<DBusConnection> bus,
-                                                      GSettingsSchemaSource* source, GSettingsBackend* backend) {
+                                                      GSettingsSchemaSource* source, GSettingsBackend* backend,
+                                                      std::shared_ptr<Scheduler> scheduler) {
     GSettingsSchema* schema = findGnomeSchema(source);
     if (!schema) return nullptr;
-    return std::make_shared<GnomeNightLight>(schema, std::move(bus), backend);
+    return std::make_shared<GnomeNightLight>(schema, std::move(bus), backend, std::move(scheduler));
 }
 
 std::shared_ptr<NightShiftClient> openKWinNightLight(std::shared_ptr<DBusConnection> bus,
-                                                     const std::filesystem::path& kwinrc) {
+                                                     const std::filesystem::path& kwinrc,
+                                                     std::shared_ptr<Scheduler> scheduler) {
     if (!bus) return nullptr;
     for (const auto& object : {kwinNightLight, kwinColorCorrect}) {
         int available = 0;
         if (bus->getProperty(object, "available", 'b', &available)) continue;
         if (!available) return nullptr;  // KWin without colour management on this output
-        return std::make_shared<KWinNightLight>(std::move(bus), object, kwinrc);
+        return std::make_shared<KWinNightLight>(std::move(bus), object, kwinrc, scheduler);
     }
     return nullptr;
 }
@@ -378,15 +615,16 @@ std::shared_ptr<NightShiftClient> openKWinNightLight(std::shared_ptr<DBusConnect
 std::shared_ptr<NightShiftClient> openDesktopNightLight(std::shared_ptr<DBusConnection> bus,
                                                         const std::filesystem::path& kwinrc,
                                                         std::string_view currentDesktops, GSettingsSchemaSource* source,
-                                                        GSettingsBackend* backend) {
-    if (auto kwin = openKWinNightLight(bus, kwinrc)) {
+                                                        GSettingsBackend* backend,
+                                                        std::shared_ptr<Scheduler> scheduler) {
+    if (auto kwin = openKWinNightLight(bus, kwinrc, scheduler)) {
         log().notice("night light: KDE Plasma (D-Bus org.kde.KWin, kwinrc [NightColor])");
         return kwin;
     }
     int flag = 0;
     const bool daemon = bus && !bus->getProperty(gnomeColor, "NightLightActive", 'b', &flag);
     if (daemon || currentDesktops.find("GNOME") != std::string_view::npos) {
-        if (auto gnome = openGnomeNightLight(daemon ? bus : nullptr, source, backend)) {
+        if (auto gnome = openGnomeNightLight(daemon ? bus : nullptr, source, backend, scheduler)) {
             log().notice("night light: GNOME (GSettings %s)", gnomeColorSchema);
             return gnome;
         }
@@ -395,10 +633,11 @@ std::shared_ptr<NightShiftClient> openDesktopNightLight(std::shared_ptr<DBusConn
     return nullptr;
 }
 
-std::shared_ptr<NightShiftClient> openDesktopNightLight() {
+std::shared_ptr<NightShiftClient> openDesktopNightLight(std::shared_ptr<Scheduler> scheduler) {
     DBusError error;
     return openDesktopNightLight(DBusConnection::open(DBusConnection::Bus::session, error), configHome() / "kwinrc",
-                                 environmentValue("XDG_CURRENT_DESKTOP").value_or(""));
+                                 environmentValue("XDG_CURRENT_DESKTOP").value_or(""), nullptr, nullptr,
+                                 std::move(scheduler));
 }
 
 }  // namespace orvane::platform::linuxsys

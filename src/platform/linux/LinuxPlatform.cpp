@@ -79,7 +79,7 @@ public:
         appCatalog_ =
             std::make_shared<XdgAppCatalog>(std::vector<std::filesystem::path>{}, std::string{}, runtime_.scheduler);
         // The desktop's own night light stands for Night Shift; one client for the run.
-        nightShiftClients_ = [client = openDesktopNightLight()] { return client; };
+        nightShiftClients_ = [client = openDesktopNightLight(runtime_.scheduler)] { return client; };
         sounds_ = std::make_shared<CanberraSounds>();
 
         // The colour adjustment exists only where a driver exposes a colour matrix.
