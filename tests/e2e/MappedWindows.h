@@ -8,6 +8,7 @@
 namespace orvane::e2e {
 
 struct TopWindow {
+    Window id = 0;
     std::string name;
     int width = 0, height = 0;
 };
@@ -24,7 +25,7 @@ inline std::optional<TopWindow> mappedWindow(Display* dpy, const std::string& ti
         if (!XGetWindowAttributes(dpy, children[i], &a) || a.map_state != IsViewable) continue;
         char* name = nullptr;
         if (XFetchName(dpy, children[i], &name) && name) {
-            if (title == name) result = TopWindow{name, a.width, a.height};
+            if (title == name) result = TopWindow{children[i], name, a.width, a.height};
             XFree(name);
         }
     }

@@ -283,6 +283,26 @@ std::string missingXwayland(bool xwayland) {
     return xwayland && ::access("/usr/bin/Xwayland", X_OK) != 0 ? "Xwayland is not installed" : "";
 }
 
+// Clicks the tray item as a panel would: `method` is "Activate" or "ContextMenu". Empty on
+// success, else the bus's error.
+std::string clickTrayItem(const std::string& busAddress, const std::string& service, const char* method) {
+    sd_bus* client = nullptr;
+    sd_bus_new(&client);
+    sd_bus_set_address(client, busAddress.c_str());
+    sd_bus_set_bus_client(client, 1);
+    if (const int r = sd_bus_start(client); r < 0) {
+        sd_bus_flush_close_unref(client);
+        return "cannot reach the bus: " + std::to_string(r);
+    }
+    sd_bus_error error{};
+    const int r = sd_bus_call_method(client, service.c_str(), "/StatusNotifierItem", "org.kde.StatusNotifierItem",
+                                     method, &error, nullptr, "ii", 100, 10);
+    std::string failure = r >= 0 ? "" : error.message ? error.message : std::to_string(r);
+    sd_bus_error_free(&error);
+    sd_bus_flush_close_unref(client);
+    return failure;
+}
+
 // The windows on the compositor itself, or through sway's own XWayland: the welcome
 // window, then the popover from the tray item's Activate, under the pointer at the top
 // right corner (where a bar's tray is) and inside the screen, which closes once the
@@ -317,18 +337,7 @@ TEST_P(SwayWindowsTest, ThePopoverOpensAtThePointerAndClosesOnFocusLoss) {
     const int top = output->output["y"].get<int>();
     ASSERT_TRUE(sway.command("seat seat0 cursor set " + std::to_string(right - 20) + " " + std::to_string(top + 5)));
 
-    sd_bus* client = nullptr;
-    sd_bus_new(&client);
-    sd_bus_set_address(client, bus.address().c_str());
-    sd_bus_set_bus_client(client, 1);
-    ASSERT_GE(sd_bus_start(client), 0);
-    sd_bus_error error{};
-    EXPECT_GE(sd_bus_call_method(client, watcher.service().c_str(), "/StatusNotifierItem", "org.kde.StatusNotifierItem",
-                                 "Activate", &error, nullptr, "ii", 100, 10),
-              0)
-        << (error.message ? error.message : "");
-    sd_bus_error_free(&error);
-    sd_bus_flush_close_unref(client);
+    EXPECT_EQ(clickTrayItem(bus.address(), watcher.service(), "Activate"), "");
     EXPECT_TRUE(program.waitFor([&] { return sway.hasWindow("Orvane"); }, 10s)) << program.errors() << sway.tree();
     EXPECT_EQ(sway.placed("Orvane").value_or(HeadlessSway::Placed{}).shell, xwayland ? "xwayland" : "xdg_shell");
     // 8 inside the top right corner: the popover's rule, not sway's centring.
@@ -376,18 +385,7 @@ TEST(SwayProgramTest, OnWaylandTheTrayMenuFloatsAtItsOwnSizeBelowTheIcon) {
     const int top = output["y"].get<int>();
     ASSERT_TRUE(sway.command("seat seat0 cursor set " + std::to_string(right - 20) + " " + std::to_string(top + 5)));
 
-    sd_bus* client = nullptr;
-    sd_bus_new(&client);
-    sd_bus_set_address(client, bus.address().c_str());
-    sd_bus_set_bus_client(client, 1);
-    ASSERT_GE(sd_bus_start(client), 0);
-    sd_bus_error error{};
-    EXPECT_GE(sd_bus_call_method(client, watcher.service().c_str(), "/StatusNotifierItem", "org.kde.StatusNotifierItem",
-                                 "ContextMenu", &error, nullptr, "ii", 100, 10),
-              0)
-        << (error.message ? error.message : "");
-    sd_bus_error_free(&error);
-    sd_bus_flush_close_unref(client);
+    EXPECT_EQ(clickTrayItem(bus.address(), watcher.service(), "ContextMenu"), "");
     ASSERT_TRUE(program.waitFor([&] { return sway.hasWindow("Orvane Menu"); }, 10s)) << program.errors() << sway.tree();
     const auto menu = sway.placed("Orvane Menu");
     ASSERT_TRUE(menu);

@@ -132,22 +132,8 @@ public:
     bool mappedTitled(const std::string& title) { return mappedWindow(dpy_, title).has_value(); }
     // The mapped top-level window with this title, if any.
     std::optional<Window> mappedWindowTitled(const std::string& title) {
-        std::optional<Window> found;
-        Window root = 0, parent = 0;
-        Window* children = nullptr;
-        unsigned count = 0;
-        if (!XQueryTree(dpy_, DefaultRootWindow(dpy_), &root, &parent, &children, &count)) return found;
-        for (unsigned i = 0; i < count && !found; ++i) {
-            XWindowAttributes a;
-            char* name = nullptr;
-            if (!XGetWindowAttributes(dpy_, children[i], &a) || a.map_state != IsViewable) continue;
-            if (XFetchName(dpy_, children[i], &name) && name) {
-                if (title == name) found = children[i];
-                XFree(name);
-            }
-        }
-        if (children) XFree(children);
-        return found;
+        const auto window = mappedWindow(dpy_, title);
+        return window ? std::optional<Window>(window->id) : std::nullopt;
     }
 
     // Another application's window, mapped, with its WM_CLASS class.

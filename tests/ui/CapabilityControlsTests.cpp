@@ -57,6 +57,15 @@ protected:
         });
     }
     PaneEnvironment environment() { return PaneEnvironment{model, std::make_shared<Desktop>()}; }
+    // The popover on the test's clock, with a fixed locale and sky.
+    PopoverView::Environment popoverEnvironment() {
+        PopoverView::Environment e;
+        e.scheduler = scheduler;
+        e.clock = clock;
+        e.sky.locale = "en_US";
+        e.sky.random = std::make_shared<std::mt19937_64>(7);
+        return e;
+    }
     void TearDown() override {
         shortcuts.reset();
         KitModelTest::TearDown();
@@ -241,12 +250,7 @@ TEST_F(CapabilityControlsTest, AFailedMethodFallsBackAndTheReportsNameWhatReally
 TEST_F(CapabilityControlsTest, TheFooterNamesADisplayLeftUntintedBesideATintedOne) {
     presentLinux(false, true);
     start();
-    PopoverView::Environment e;
-    e.scheduler = scheduler;
-    e.clock = clock;
-    e.sky.locale = "en_US";
-    e.sky.random = std::make_shared<std::mt19937_64>(7);
-    PopoverView popover(model, e, std::nullopt, window.get());
+    PopoverView popover(model, popoverEnvironment(), std::nullopt, window.get());
     const auto footer = [&] { return popover.footer().methodText().toStdString(); };
     const auto tip = [&] { return popover.footer().methodButton().toolTip().toStdString(); };
     EXPECT_EQ(footer(), "Gamma table \u00B7 " + display(1).name);
@@ -628,12 +632,7 @@ TEST_F(CapabilityControlsTest, NothingIsClaimedWhileTheTintIsOff) {
         s.manualKelvin = 1900;
     });
     settle();
-    PopoverView::Environment e;
-    e.scheduler = scheduler;
-    e.clock = clock;
-    e.sky.locale = "en_US";
-    e.sky.random = std::make_shared<std::mt19937_64>(7);
-    PopoverView popover(model, e, std::nullopt, window.get());
+    PopoverView popover(model, popoverEnvironment(), std::nullopt, window.get());
     popover.adjustSize();
     popover.show();
     // Opened as its window announces it, and the entrance over: every element shows.
