@@ -229,8 +229,10 @@ void run(const std::filesystem::path& directory, const Hooks& hooks) {
     shot("rest-break", RestBreakView::panelWidth, std::nullopt,
          [&rest](kit::Appearance) { return std::make_unique<RestBreakView>(rest); });
 
-    shot("hidden-icon-notice", HiddenIconNotice::noticeWidth, std::nullopt, [](kit::Appearance appearance) {
+    // With the scene's own toggle keys, as a user who has one sees it.
+    shot("hidden-icon-notice", HiddenIconNotice::noticeWidth, std::nullopt, [&](kit::Appearance appearance) {
         StatusItemController::NoticeActions actions{[] {}, [] {}, [](bool) {}};
+        actions.toggle = model->settings().shortcuts.toggle;
         return std::make_unique<HiddenIconNotice>(actions, appearance);
     });
 
