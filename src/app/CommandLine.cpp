@@ -23,29 +23,26 @@ struct Checked {
     std::optional<std::string> problem;
 };
 
-Checked kelvinValue(const std::optional<std::string>& value) {
-    constexpr const char* range = "--set-kelvin needs whole kelvin from 500 to 6500";
-    if (!value) return {range};
-    const auto k = Commands::integerText(*value);
-    if (!k || *k < Commands::lowestKelvin || *k > Commands::highestKelvin)
-        return {std::string(range) + ", not " + quoted(*value)};
+// An option's value: absent where the option ends the line (`needed`), else one the
+// commands take.
+Checked optionValue(const std::string& option, const char* range, bool (*takes)(std::string_view),
+                    const std::optional<std::string>& value, bool needed = true) {
+    const std::string needs = option + " needs " + range;
+    if (!value) return needed ? Checked{needs} : Checked{};
+    if (!takes(*value)) return {needs + ", not " + quoted(*value)};
     return {};
+}
+
+Checked kelvinValue(const std::optional<std::string>& value) {
+    return optionValue("--set-kelvin", Commands::kelvinRange, Commands::takesKelvin, value);
 }
 
 Checked dimValue(const std::optional<std::string>& value) {
-    constexpr const char* range = "--set-dim needs a brightness from 0 to 1, or a percentage from 2 to 100";
-    if (!value) return {range};
-    const auto d = Commands::fractionText(*value);
-    if (!d || !Commands::dimInRange(*d)) return {std::string(range) + ", not " + quoted(*value)};
-    return {};
+    return optionValue("--set-dim", Commands::dimRange, Commands::takesDim, value);
 }
 
 Checked minutesValue(const std::optional<std::string>& value) {
-    if (!value) return {};  // 15 minutes
-    const auto m = Commands::integerText(*value);
-    if (!m || *m < Commands::fewestMinutes || *m > Commands::mostMinutes)
-        return {"--true-color needs minutes from 1 to 1440 (15 when left out), not " + quoted(*value)};
-    return {};
+    return optionValue("--true-color", Commands::minutesRange, Commands::takesMinutes, value, false);  // 15 minutes
 }
 
 // The self-test reads "--dry-run" and "--json FILE" and nothing else.

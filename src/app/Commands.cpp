@@ -341,6 +341,21 @@ std::optional<Commands::Command> Commands::parseURL(std::string_view url) {
     return std::nullopt;
 }
 
+bool Commands::takesKelvin(std::string_view text) {
+    const auto k = integerText(text);
+    return k && *k >= lowestKelvin && *k <= highestKelvin;
+}
+
+bool Commands::takesDim(std::string_view text) {
+    const auto d = fractionText(text);
+    return d && dimInRange(*d);
+}
+
+bool Commands::takesMinutes(std::string_view text) {
+    const auto m = integerText(text);
+    return m && *m >= fewestMinutes && *m <= mostMinutes;
+}
+
 std::optional<std::string> Commands::urlProblem(std::string_view url) {
     const std::string prefix = std::string(url) + ": ";
     const auto parts = splitUrl(url);
@@ -376,24 +391,14 @@ std::optional<std::string> Commands::urlProblem(std::string_view url) {
         const auto kelvin = item("kelvin");
         const auto dim = item("dim");
         if (!kelvin && !dim) return prefix + "set needs kelvin=K or dim=D";
-        if (kelvin) {
-            const auto k = integerOf(decoded("kelvin"));
-            if (!k || *k < lowestKelvin || *k > highestKelvin)
-                return prefix + "kelvin needs whole kelvin from 500 to 6500, not " + quotedValue(*kelvin);
-        }
-        if (dim) {
-            const auto d = decoded("dim");
-            const auto value = d ? fractionText(*d) : std::nullopt;
-            if (!value || !dimInRange(*value))
-                return prefix + "dim needs a brightness from 0 to 1, or a percentage from 2 to 100, not " +
-                       quotedValue(*dim);
-        }
+        if (const auto k = decoded("kelvin"); kelvin && !(k && takesKelvin(*k)))
+            return prefix + "kelvin needs " + kelvinRange + ", not " + quotedValue(*kelvin);
+        if (const auto d = decoded("dim"); dim && !(d && takesDim(*d)))
+            return prefix + "dim needs " + dimRange + ", not " + quotedValue(*dim);
     } else if (word == "truecolor") {
-        if (const auto minutes = item("minutes")) {
-            const auto m = integerOf(decoded("minutes"));
-            if (!m || *m < fewestMinutes || *m > mostMinutes)
-                return prefix + "minutes needs minutes from 1 to 1440 (15 when left out), not " + quotedValue(*minutes);
-        }
+        const auto minutes = item("minutes");
+        if (const auto m = decoded("minutes"); minutes && !(m && takesMinutes(*m)))
+            return prefix + "minutes needs " + minutesRange + ", not " + quotedValue(*minutes);
     } else if (word == "preset") {
         if (!parseURL(url)) return prefix + "preset needs a name (orvane://preset/NAME)";
     }

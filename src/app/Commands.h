@@ -70,13 +70,20 @@ struct Commands {
     // the command options keep). Absent when parseURL gives the command the URL means.
     static std::optional<std::string> urlProblem(std::string_view url);
 
-    // The ranges the command line and URLs keep. A dim above 1 is a percentage, so one
-    // between 1 and 2 (1.5: 1.5 % or 150 %?) is refused as ambiguous.
+    // The ranges the command line and URLs keep, and how their refusals name them. A dim
+    // above 1 is a percentage, so one between 1 and 2 (1.5: 1.5 % or 150 %?) is refused as
+    // ambiguous.
     static constexpr std::int64_t lowestKelvin = 500;
     static constexpr std::int64_t highestKelvin = 6500;
     static constexpr std::int64_t fewestMinutes = 1;
     static constexpr std::int64_t mostMinutes = 1440;
     static bool dimInRange(double value) { return value >= 0 && value <= 100 && !(value > 1 && value < 2); }
+    static constexpr const char* kelvinRange = "whole kelvin from 500 to 6500";
+    static constexpr const char* dimRange = "a brightness from 0 to 1, or a percentage from 2 to 100";
+    static constexpr const char* minutesRange = "minutes from 1 to 1440 (15 when left out)";
+    static bool takesKelvin(std::string_view text);
+    static bool takesDim(std::string_view text);
+    static bool takesMinutes(std::string_view text);
     // The command signal's dictionary: every value a string, "cmd" required. Absent, empty
     // or with any value of another kind: no command.
     static std::optional<Command> from(const std::optional<platform::Dictionary>& userInfo);
