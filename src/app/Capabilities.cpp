@@ -123,11 +123,7 @@ Availability Capabilities::layerEffects() const {
     // Nothing to dim or fold red with: no display is tinted, or every tinted one is left
     // to the desktop's night light alone.
     if (Availability tints = tinting(); !tints) return tints;
-    const bool nightLightOnly = nightLightAlone && std::any_of(displays.begin(), displays.end(), tinted) &&
-                                std::all_of(displays.begin(), displays.end(), [](const DisplayCapabilities& d) {
-                                    return !tinted(d) || d.attachedMethod == TintMethod::nightShift;
-                                });
-    return Availability::when(!nightLightOnly, "Not available with the desktop's night light.");
+    return dimming();
 }
 
 Availability Capabilities::readableRed() const {

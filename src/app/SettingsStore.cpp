@@ -57,13 +57,12 @@ Settings SettingsStore::loadSettings() {
     Settings settings = salvaged ? salvaged->settings : Settings();
     if (salvaged && !salvaged->reset.empty()) {
         std::vector<std::string> paths;
-        std::string errors;
+        std::string names, errors;
         for (const auto& reset : salvaged->reset) {
             paths.push_back(reset.path);
+            names += (names.empty() ? "" : ", ") + reset.path;
             errors += (errors.empty() ? "" : "; ") + reset.error;
         }
-        std::string names;
-        for (const auto& path : paths) names += (names.empty() ? "" : ", ") + path;
         log_.error("settings unreadable in part, using defaults for %{public}s: %{public}s", names, errors);
         keepUnreadable(key, *stored, std::move(paths));
     }
