@@ -279,6 +279,33 @@ TEST(HiddenIconNotice, TextsButtonsAndImages) {
         }
     }
 
+    // Where no key reaches Orvane, none is listed and the notice says why.
+    {
+        StatusItemController::NoticeActions actions;
+        actions.toggle = Shortcuts().toggle;
+        actions.keysUnavailable = "Global shortcuts are not available on this desktop.";
+        HiddenIconNotice keyless(actions);
+        QStringList named, said;
+        for (auto* w : keyless.findChildren<QWidget*>())
+            if (!w->accessibleName().isEmpty()) named << w->accessibleName();
+        for (auto* l : keyless.findChildren<QLabel*>()) said << QString(l->text()).replace(QChar(0x00A0), ' ');
+        EXPECT_TRUE(named.isEmpty()) << named.join(", ").toStdString();
+        EXPECT_TRUE(
+            said.contains("Global shortcuts are not available on this desktop. Start Orvane again to open its "
+                          "settings."))
+            << said.join(" | ").toStdString();
+        EXPECT_FALSE(said.contains("Until then, these keys work anywhere"));
+        for (auto appearance : {kit::Appearance::light, kit::Appearance::dark}) {
+            HiddenIconNotice shown(actions, appearance);
+            // As tall as its lines at its width, as the window opens.
+            const int height = shown.hasHeightForWidth() ? shown.heightForWidth(HiddenIconNotice::noticeWidth)
+                                                         : shown.sizeHint().height();
+            kit::RenderHarness::save(
+                kit::RenderHarness::render(shown, appearance, QSize(HiddenIconNotice::noticeWidth, height)),
+                appearance == kit::Appearance::dark ? "notice-no-keys-dark" : "notice-no-keys-light");
+        }
+    }
+
     static_cast<QAbstractButton*>(notice.settingsButton())->click();
     notice.findChild<QCheckBox*>()->setChecked(true);
     static_cast<QAbstractButton*>(notice.settingsButton())->click();

@@ -365,6 +365,7 @@ TEST_F(StatusItemTest, HiddenItemOpensSettingsAndTheNoticeOnce) {
     scheduler->advance(0.2);
     EXPECT_EQ(noticesOpened, 1);
     EXPECT_EQ(noticeActions.toggle, own);
+    EXPECT_EQ(noticeActions.keysUnavailable, std::nullopt) << "the simulated machine takes global keys";
     scheduler->advance(10);
     EXPECT_EQ(noticesOpened, 1);
 
@@ -380,8 +381,12 @@ TEST_F(StatusItemTest, HiddenItemOpensSettingsAndTheNoticeOnce) {
     scheduler->runPending();
     EXPECT_EQ(tray->made, 2);
     EXPECT_EQ(item().imageWrites, 1);
+    // Where no key reaches Orvane, the notice is told why instead of listing keys.
+    sim->update([](platform::sim::SimState& s) { s.missingPorts.insert("globalShortcuts"); });
+    model->refreshCapabilities();
     scheduler->advance(2.1);
     EXPECT_EQ(noticesOpened, 2);
+    EXPECT_EQ(noticeActions.keysUnavailable, std::optional<std::string>(noGlobalShortcutsReason));
     noticeActions.openSettings();
     noticeActions.close(true);
     EXPECT_TRUE(defaults->boolean(StatusItemController::noticeDismissedKey));

@@ -420,33 +420,44 @@ HiddenIconNotice::HiddenIconNotice(StatusItemController::NoticeActions actions, 
              this));
     steps->addWidget(step(2, QStringLiteral("Then quit Orvane and start it again."), this));
     steps->addWidget(step(3,
-                          QStringLiteral("Still not there? The keys below and <b>Orvane Settings</b> work without the "
-                                         "icon."),
+                          actions_.keysUnavailable
+                              ? QStringLiteral("Still not there? <b>Orvane Settings</b> works without the icon.")
+                              : QStringLiteral("Still not there? The keys below and <b>Orvane Settings</b> work "
+                                               "without the icon."),
                           this));
     column->addLayout(steps);
 
     auto* keys = new QVBoxLayout;
     keys->setSpacing(8);
-    keys->addWidget(label(QStringLiteral("Until then, these keys work anywhere"), 15, QFont::DemiBold, false, this));
-    auto* box = new QWidget(this);
-    box->setObjectName(QStringLiteral("keysBox"));
-    box->setAttribute(Qt::WA_StyledBackground);
-    box->setStyleSheet(QStringLiteral("#keysBox{background:%1;border-radius:12px;}").arg(primaryAt(0.05)));
-    auto* boxColumn = new QVBoxLayout(box);
-    boxColumn->setContentsMargins(14, 14, 14, 14);
-    boxColumn->setSpacing(10);
-    // The user's own keys for the toggle; without any, only the fixed reset is listed.
-    if (actions_.toggle) {
-        boxColumn->addWidget(shortcutRow(QStringLiteral("Turn the tint on or off"),
-                                         QString::fromStdString(actions_.toggle->display()), box));
-        auto* divider = new QFrame(box);
-        divider->setFrameShape(QFrame::HLine);
-        divider->setStyleSheet(QStringLiteral("color:%1;").arg(primaryAt(0.12)));
-        boxColumn->addWidget(divider);
+    if (actions_.keysUnavailable) {
+        // No key reaches Orvane here: listing them would promise what does not work.
+        keys->addWidget(label(QStringLiteral("Until then"), 15, QFont::DemiBold, false, this));
+        keys->addWidget(label(QString::fromStdString(*actions_.keysUnavailable) +
+                                  QStringLiteral(" Start Orvane again to open its settings."),
+                              14, QFont::Normal, true, this));
+    } else {
+        keys->addWidget(
+            label(QStringLiteral("Until then, these keys work anywhere"), 15, QFont::DemiBold, false, this));
+        auto* box = new QWidget(this);
+        box->setObjectName(QStringLiteral("keysBox"));
+        box->setAttribute(Qt::WA_StyledBackground);
+        box->setStyleSheet(QStringLiteral("#keysBox{background:%1;border-radius:12px;}").arg(primaryAt(0.05)));
+        auto* boxColumn = new QVBoxLayout(box);
+        boxColumn->setContentsMargins(14, 14, 14, 14);
+        boxColumn->setSpacing(10);
+        // The user's own keys for the toggle; without any, only the fixed reset is listed.
+        if (actions_.toggle) {
+            boxColumn->addWidget(shortcutRow(QStringLiteral("Turn the tint on or off"),
+                                             QString::fromStdString(actions_.toggle->display()), box));
+            auto* divider = new QFrame(box);
+            divider->setFrameShape(QFrame::HLine);
+            divider->setStyleSheet(QStringLiteral("color:%1;").arg(primaryAt(0.12)));
+            boxColumn->addWidget(divider);
+        }
+        boxColumn->addWidget(shortcutRow(QStringLiteral("Emergency off, always works"),
+                                         QString::fromStdString(Shortcuts::emergencyReset.display()), box));
+        keys->addWidget(box);
     }
-    boxColumn->addWidget(shortcutRow(QStringLiteral("Emergency off, always works"),
-                                     QString::fromStdString(Shortcuts::emergencyReset.display()), box));
-    keys->addWidget(box);
     column->addLayout(keys);
 
     check_ = new QCheckBox(QStringLiteral("Don't show this again"), this);

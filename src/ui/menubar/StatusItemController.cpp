@@ -258,6 +258,7 @@ void StatusItemController::warnIfHiddenBySystem() {
         if (auto close = std::exchange(c->closeNotice_, nullptr)) close();
     };
     actions.toggle = model_->settings().shortcuts.toggle;
+    if (const Availability keys = model_->capabilities().globalShortcuts; !keys) actions.keysUnavailable = keys.reason;
     closeNotice_ = env_.openNotice(std::move(actions));
 }
 

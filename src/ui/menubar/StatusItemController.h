@@ -86,6 +86,8 @@ public:
         std::function<void(bool dontRemind)> close;
         // The user's keys for turning the tint on and off; none when they set none.
         std::optional<Hotkey> toggle{};
+        // Why no key of Orvane's works on this desktop; none where its keys work anywhere.
+        std::optional<std::string> keysUnavailable{};
     };
 
     struct Environment {
